@@ -1,0 +1,58 @@
+#include "AppPaths.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <system_error>
+
+namespace plova {
+namespace {
+
+bool writable(const std::filesystem::path& dir) { return ::access(dir.c_str(), W_OK) == 0; }
+
+std::filesystem::path userFolder(const char* xdgVar, const char* fallbackBelowHome) {
+    if (const char* v = std::getenv(xdgVar); v && *v) return std::filesystem::path(v) / "plova";
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return std::filesystem::path(home) / fallbackBelowHome / "plova";
+    return std::filesystem::temp_directory_path() / "plova";
+}
+
+}  // namespace
+
+std::filesystem::path executableFolder() {
+    std::error_code ec;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) exe = std::filesystem::current_path(ec) / "plova";
+    std::filesystem::path dir = exe.parent_path();
+    return dir / "";  // keeps the trailing separator, as callers join names straight on
+}
+
+std::optional<std::string> optionValue(const std::vector<std::string>& args, const std::string& option) {
+    for (std::size_t i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == option) return args[i + 1];
+    const std::string prefix = option + "=";
+    for (const auto& a : args)
+        if (a.rfind(prefix, 0) == 0) return a.substr(prefix.size());
+    return std::nullopt;
+}
+
+std::filesystem::path settingsPath(const std::vector<std::string>& args, const std::string& fileName) {
+    if (auto v = optionValue(args, "--settings")) return std::filesystem::absolute(*v);
+    const auto exeDir = executableFolder();
+    if (writable(exeDir)) return exeDir / fileName;
+    auto dir = userFolder("XDG_CONFIG_HOME", ".config");
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    return dir / fileName;
+}
+
+std::filesystem::path scratchFolder() {
+    const auto exeDir = executableFolder();
+    if (writable(exeDir)) return exeDir;
+    auto dir = userFolder("XDG_CACHE_HOME", ".cache");
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    return dir / "";
+}
+
+}  // namespace plova

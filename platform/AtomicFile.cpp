@@ -1,0 +1,74 @@
+#include "AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+#include <system_error>
+
+namespace plova {
+
+AtomicFile::AtomicFile(std::filesystem::path target, NewFileMode mode) : target_(std::move(target)) {
+    std::string pattern = target_.string() + ".XXXXXX";
+    const int fd = mkstemp(pattern.data());
+    if (fd < 0) {
+        failed_ = true;
+        return;
+    }
+    temp_ = pattern;
+    // mkstemp creates 0600. A replaced file keeps its own permissions; a new
+    // one gets the usual ones unless only its owner may read it.
+    struct stat st {};
+    mode_t perms = 0666 & ~[] { const mode_t m = umask(0); umask(m); return m; }();
+    if (mode == NewFileMode::OwnerOnly) {
+        perms = 0600;
+    } else if (::stat(target_.c_str(), &st) == 0) {
+        perms = st.st_mode & 07777;
+    }
+    fchmod(fd, perms);
+    file_ = fdopen(fd, "wb");
+    if (!file_) {
+        ::close(fd);
+        failed_ = true;
+    }
+}
+
+AtomicFile::~AtomicFile() {
+    if (file_) std::fclose(file_);
+    if (!committed_ && !temp_.empty()) {
+        std::error_code ec;
+        std::filesystem::remove(temp_, ec);
+    }
+}
+
+bool AtomicFile::write(const void* data, std::size_t size) {
+    if (!ok()) return false;
+    if (size != 0 && std::fwrite(data, 1, size, file_) != size) failed_ = true;
+    return !failed_;
+}
+
+bool AtomicFile::write(std::string_view bytes) { return write(bytes.data(), bytes.size()); }
+
+bool AtomicFile::commit() {
+    if (!ok() || committed_) return false;
+    if (std::fflush(file_) != 0 || fsync(fileno(file_)) != 0) failed_ = true;
+    if (std::fclose(file_) != 0) failed_ = true;
+    file_ = nullptr;
+    if (failed_) return false;
+    if (std::rename(temp_.c_str(), target_.c_str()) != 0) {
+        failed_ = true;
+        return false;
+    }
+    committed_ = true;
+    return true;
+}
+
+bool writeFileAtomically(const std::filesystem::path& target, std::string_view bytes, NewFileMode mode) {
+    AtomicFile f(target, mode);
+    return f.write(bytes) && f.commit();
+}
+
+}  // namespace plova

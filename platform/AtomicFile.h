@@ -1,0 +1,43 @@
+// Replacing a file without ever leaving it half written: the new content goes
+// to a temporary file in the same folder, which is renamed over the target
+// only when every byte is on disk. On any failure the target stays as it was
+// and the temporary file is removed.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <string_view>
+
+namespace plova {
+
+enum class NewFileMode {
+    Default,    // a new file gets the usual permissions; a replaced file keeps its own
+    OwnerOnly,  // readable and writable by the owner only, new or replaced
+};
+
+class AtomicFile {
+public:
+    explicit AtomicFile(std::filesystem::path target, NewFileMode mode = NewFileMode::Default);
+    ~AtomicFile();  // discards the temporary file unless committed
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    bool ok() const { return file_ != nullptr && !failed_; }
+    bool write(std::string_view bytes);
+    bool write(const void* data, std::size_t size);
+    // Flushes, syncs and renames over the target. False leaves the target untouched.
+    bool commit();
+
+private:
+    std::filesystem::path target_;
+    std::filesystem::path temp_;
+    std::FILE* file_ = nullptr;
+    bool failed_ = false;
+    bool committed_ = false;
+};
+
+// The whole content in one call.
+bool writeFileAtomically(const std::filesystem::path& target, std::string_view bytes,
+                         NewFileMode mode = NewFileMode::Default);
+
+}  // namespace plova

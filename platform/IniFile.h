@@ -1,0 +1,61 @@
+// Settings files in the classic profile format ("[SECTION]" lines and
+// "KEY=value" lines), read and written as the platform's profile functions
+// do: section and key names compare without regard to case, values are
+// trimmed, a value in matching quotes is read without them, a write updates
+// one key in place and keeps every other line as it was, a missing file is
+// created. Bytes on disk are CP932 with CRLF line ends. Every save replaces
+// the file atomically.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/AtomicFile.h"
+
+namespace plova {
+
+// One file held in memory, for callers that read or write many keys at once.
+class IniDocument {
+public:
+    // A missing or unreadable file gives an empty document.
+    static IniDocument load(const std::filesystem::path& file);
+
+    std::optional<std::u16string> get(std::u16string_view section, std::u16string_view key) const;
+    std::u16string getString(std::u16string_view section, std::u16string_view key,
+                             std::u16string_view fallback = u"") const;
+    // The leading decimal number of the value ("12abc" is 12, "abc" is 0);
+    // `fallback` when the key is missing.
+    int getInt(std::u16string_view section, std::u16string_view key, int fallback) const;
+
+    void set(std::u16string_view section, std::u16string_view key, std::u16string_view value);
+    void setInt(std::u16string_view section, std::u16string_view key, int value);
+    void remove(std::u16string_view section, std::u16string_view key);
+
+    bool save(const std::filesystem::path& file, NewFileMode mode = NewFileMode::Default) const;
+    std::string bytes() const;
+
+private:
+    struct Located {
+        std::size_t sectionLine;  // index of the "[...]" line, or npos
+        std::size_t keyLine;      // index of the key line, or npos
+        std::size_t insertAt;     // where a new key of this section goes
+    };
+    Located locate(const std::string& section, const std::string& key) const;
+
+    std::vector<std::string> lines_;  // CP932, without line ends
+};
+
+// Single-call forms. Each write loads, updates and atomically replaces the file.
+std::u16string readProfileString(const std::filesystem::path& file, std::u16string_view section,
+                                 std::u16string_view key, std::u16string_view fallback = u"");
+int readProfileInt(const std::filesystem::path& file, std::u16string_view section, std::u16string_view key,
+                   int fallback);
+bool writeProfileString(const std::filesystem::path& file, std::u16string_view section, std::u16string_view key,
+                        std::u16string_view value);
+bool writeProfileInt(const std::filesystem::path& file, std::u16string_view section, std::u16string_view key,
+                     int value);
+bool deleteProfileKey(const std::filesystem::path& file, std::u16string_view section, std::u16string_view key);
+
+}  // namespace plova

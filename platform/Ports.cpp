@@ -1,0 +1,113 @@
+#include "Ports.h"
+
+#include <chrono>
+#include <ctime>
+#include <system_error>
+
+namespace plova {
+namespace {
+
+class QuietPrompt final : public Prompt {
+public:
+    Answer show(const std::u16string&, const std::u16string&, Icon, Buttons buttons) override {
+        switch (buttons) {
+        case Buttons::YesNo:
+        case Buttons::YesNoCancel:
+            return Answer::Yes;
+        case Buttons::RetryCancel:
+            return Answer::Retry;
+        default:
+            return Answer::Ok;
+        }
+    }
+};
+
+class NoProgress final : public Progress {
+public:
+    WindowHandle find(const std::u16string&) override { return 0; }
+    void send(WindowHandle, int, std::intptr_t, std::intptr_t) override {}
+    void post(WindowHandle, int, std::intptr_t, std::intptr_t) override {}
+};
+
+class NoPump final : public Pump {
+public:
+    void dispatchOne() override {}
+};
+
+class NoShell final : public Shell {
+public:
+    bool open(const std::filesystem::path&) override { return false; }
+};
+
+struct Defaults {
+    QuietPrompt prompt;
+    NoProgress progress;
+    NoPump pump;
+    CancelFlag cancel;
+    SystemClock clock;
+    SystemDiskSpace disk;
+    NoShell shell;
+};
+
+Defaults& defaults() {
+    static Defaults d;
+    return d;
+}
+
+}  // namespace
+
+Ports& ports() {
+    static Ports current{&defaults().prompt, &defaults().progress, &defaults().pump, &defaults().cancel,
+                         &defaults().clock,  &defaults().disk,     &defaults().shell};
+    return current;
+}
+
+ScopedPorts::ScopedPorts(const Ports& replacement) : saved_(ports()) {
+    Ports& p = ports();
+    if (replacement.prompt) p.prompt = replacement.prompt;
+    if (replacement.progress) p.progress = replacement.progress;
+    if (replacement.pump) p.pump = replacement.pump;
+    if (replacement.cancel) p.cancel = replacement.cancel;
+    if (replacement.clock) p.clock = replacement.clock;
+    if (replacement.disk) p.disk = replacement.disk;
+    if (replacement.shell) p.shell = replacement.shell;
+}
+
+ScopedPorts::~ScopedPorts() { ports() = saved_; }
+
+LocalTime SystemClock::now() {
+    using namespace std::chrono;
+    const auto t = system_clock::now();
+    const std::time_t secs = system_clock::to_time_t(t);
+    std::tm tm{};
+    localtime_r(&secs, &tm);
+    LocalTime lt;
+    lt.year = tm.tm_year + 1900;
+    lt.month = tm.tm_mon + 1;
+    lt.day = tm.tm_mday;
+    lt.dayOfWeek = tm.tm_wday;
+    lt.hour = tm.tm_hour;
+    lt.minute = tm.tm_min;
+    lt.second = tm.tm_sec;
+    lt.millisecond = static_cast<int>(duration_cast<milliseconds>(t.time_since_epoch()).count() % 1000);
+    return lt;
+}
+
+std::uint64_t SystemDiskSpace::freeBytes(const std::filesystem::path& target) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path p = target.empty() ? fs::current_path(ec) : fs::absolute(target, ec);
+    // The target itself may not exist yet: ask the nearest parent that does.
+    while (!p.empty()) {
+        if (fs::exists(p, ec)) {
+            const auto info = fs::space(p, ec);
+            return ec ? 0 : info.available;
+        }
+        const fs::path parent = p.parent_path();
+        if (parent == p) break;
+        p = parent;
+    }
+    return 0;
+}
+
+}  // namespace plova

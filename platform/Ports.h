@@ -1,0 +1,169 @@
+// The ports through which logic talks to the user and the machine.
+//
+// Logic never shows a window, sleeps on a timer or asks the file system for
+// free space itself: it goes through these small interfaces. The GUI installs
+// adapters backed by Qt, the command-line tool installs quiet ones, and tests
+// install the recording and scripted adapters of platform/testing.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace plova {
+
+// ---------------------------------------------------------------- Prompt ----
+
+enum class Icon { None, Information, Exclamation, Question, Stop };
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
+enum class Answer { Ok, Cancel, Yes, No, Retry };
+
+class Prompt {
+public:
+    virtual ~Prompt() = default;
+    // A modal message box with exactly this text, caption, icon and buttons.
+    virtual Answer show(const std::u16string& text, const std::u16string& caption, Icon icon,
+                        Buttons buttons) = 0;
+};
+
+// -------------------------------------------------------------- Progress ----
+
+// Message numbers understood by the progress windows and list views.
+namespace msg {
+constexpr int kBarPosition = 1124;   // bar position (also toggles a tick in box selection dialogs)
+constexpr int kNextItem = 1125;      // next item, counter label "%d／%d"
+constexpr int kStatusDownload = 1126;
+constexpr int kStatusConvert = 1127;
+constexpr int kBarRange = 1128;
+constexpr int kCancelMoveCopy = 1129;
+constexpr int kCounterStep = 1130;
+constexpr int kListNumber = 2024;
+constexpr int kFlagChanged = 2025;
+}  // namespace msg
+
+// A handle to a progress window; 0 means "no such window".
+using WindowHandle = std::uintptr_t;
+
+class Progress {
+public:
+    virtual ~Progress() = default;
+    // The top-level window with exactly this caption, or 0.
+    virtual WindowHandle find(const std::u16string& caption) = 0;
+    // Deliver now (send) or queue for the next pump (post). A zero handle is ignored.
+    virtual void send(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) = 0;
+    virtual void post(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) = 0;
+};
+
+// ------------------------------------------------------------------ Pump ----
+
+class Pump {
+public:
+    virtual ~Pump() = default;
+    // Dispatch at most one pending window message.
+    virtual void dispatchOne() = 0;
+};
+
+// ----------------------------------------------------------- Cancel flag ----
+
+// The one process-wide cancel flag: cleared by each long command, set by the
+// Cancel button of any progress window, tested by every long loop.
+class CancelFlag {
+public:
+    bool isSet() const { return flag_.load(std::memory_order_acquire); }
+    void set() { flag_.store(true, std::memory_order_release); }
+    void clear() { flag_.store(false, std::memory_order_release); }
+
+private:
+    std::atomic<bool> flag_{false};
+};
+
+// ----------------------------------------------------------------- Clock ----
+
+struct LocalTime {
+    int year = 0;
+    int month = 0;      // 1..12
+    int day = 0;        // 1..31
+    int dayOfWeek = 0;  // 0 = Sunday .. 6 = Saturday
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual LocalTime now() = 0;
+};
+
+// ------------------------------------------------------------ Disk space ----
+
+class DiskSpace {
+public:
+    virtual ~DiskSpace() = default;
+    // Free bytes available to the user on the file system that holds `target`
+    // (which need not exist yet: the nearest existing parent is asked).
+    virtual std::uint64_t freeBytes(const std::filesystem::path& target) = 0;
+};
+
+// ----------------------------------------------------------------- Shell ----
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // Open the file with the desktop's default program. True when started.
+    virtual bool open(const std::filesystem::path& file) = 0;
+};
+
+// ------------------------------------------------------------- The set ----
+
+struct Ports {
+    Prompt* prompt;
+    Progress* progress;
+    Pump* pump;
+    CancelFlag* cancel;
+    Clock* clock;
+    DiskSpace* disk;
+    Shell* shell;
+};
+
+// The ports in force. Until something installs its own, these are quiet
+// adapters: prompts answer with their first button, no progress window exists,
+// the pump does nothing, the clock and disk space are the system's and the
+// shell refuses.
+Ports& ports();
+
+// Installs a set of ports for its lifetime and restores the previous set.
+// Null members keep the adapter currently in force.
+class ScopedPorts {
+public:
+    explicit ScopedPorts(const Ports& replacement);
+    ~ScopedPorts();
+    ScopedPorts(const ScopedPorts&) = delete;
+    ScopedPorts& operator=(const ScopedPorts&) = delete;
+
+private:
+    Ports saved_;
+};
+
+// Short forms for the calls logic makes all the time.
+inline Answer prompt(const std::u16string& text, const std::u16string& caption, Icon icon,
+                     Buttons buttons = Buttons::Ok) {
+    return ports().prompt->show(text, caption, icon, buttons);
+}
+inline void pumpOne() { ports().pump->dispatchOne(); }
+inline bool cancelRequested() { return ports().cancel->isSet(); }
+
+// The system adapters, for programs that want them explicitly.
+class SystemClock final : public Clock {
+public:
+    LocalTime now() override;
+};
+
+class SystemDiskSpace final : public DiskSpace {
+public:
+    std::uint64_t freeBytes(const std::filesystem::path& target) override;
+};
+
+}  // namespace plova

@@ -1,0 +1,28 @@
+// Text conversions at the edges: UTF-16 in memory, CP932 (the code page of
+// the main unit, the CSV files and the settings files) and UTF-8 (the
+// terminal, JSON and Qt's file names).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace plova {
+
+// CP932 bytes to UTF-16. Bytes that do not form a character become U+30FB
+// ("・"), as the platform's own conversion does; never fails.
+std::u16string fromCp932(std::string_view bytes);
+
+// UTF-16 to CP932. Characters CP932 lacks become "?"; never fails.
+std::string toCp932(std::u16string_view text);
+
+// Number of bytes `text` takes in CP932.
+std::size_t cp932Length(std::u16string_view text);
+
+std::string toUtf8(std::u16string_view text);
+// Malformed UTF-8 becomes U+FFFD.
+std::u16string fromUtf8(std::string_view bytes);
+
+// ASCII-only case folding, as the profile functions compare names.
+bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b);
+
+}  // namespace plova

@@ -1,0 +1,70 @@
+// A main unit on loopback: an FTP server that serves a directory tree as the
+// main unit's disk ("/rusuroku/<box>", "/naisen/<box>", "/outou") and behaves
+// as the main unit does. Tests start it in-process; mainunit-sim wraps it as
+// a program for the demo and for measurements against other clients.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+
+namespace plova::sim {
+
+struct Faults {
+    std::string greetingModel = "Kw-TX";  // another text gives an unsupported model
+    bool refuseLogin = false;             // PASS answered 530
+    // Closes the control and data connections after this many bytes of a
+    // RETR or NLST data transfer (0: never).
+    std::uint64_t dropAfterBytes = 0;
+    // Stops sending data for this many milliseconds after the first block of
+    // a data transfer (0: never), then goes on.
+    int stallMillis = 0;
+    bool overlongReply = false;     // the reply to USER is a line of 600 characters
+    bool multilineReplies = false;  // 230 and 250 replies come as "code-" continuation blocks
+    bool garbageReply = false;      // the reply to PASS is a line without a code
+    bool hostileListing = false;    // name listings also name "../evil.vmdat", "a/b.vmdat" and the like
+    std::uint64_t hugeListingBytes = 0;  // name listings padded to at least this many bytes
+    bool errorAfterTransfer = false;     // a RETR transfer ends with 451 instead of 226
+    std::set<std::string> inUse;    // file names (not paths) answered 450 by DELE and STOR
+    bool noRoom = false;            // STOR answered 450
+};
+
+struct Options {
+    std::filesystem::path root;  // the main unit's disk
+    std::string user = "admin";
+    std::string password = "admin";
+    std::string bindAddress = "127.0.0.1";
+    std::uint16_t port = 0;  // 0: any free port
+    bool log = false;        // every command and reply to stderr
+    Faults faults;
+};
+
+class MainUnitServer {
+public:
+    explicit MainUnitServer(Options options);
+    ~MainUnitServer();  // stops the server and joins its threads
+    MainUnitServer(const MainUnitServer&) = delete;
+    MainUnitServer& operator=(const MainUnitServer&) = delete;
+
+    // Binds and starts serving on a thread of its own. False when the port cannot be bound.
+    bool start();
+    // Closes the listening socket and every open session; joins the threads.
+    void stop();
+    std::uint16_t port() const;
+
+    // Fault switches may be changed while running; they apply to the next command.
+    void setFaults(const Faults& faults);
+    Faults faults() const;
+
+    // Sessions accepted so far, and sessions still open (for leak checks in tests).
+    int sessionsAccepted() const;
+    int sessionsOpen() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace plova::sim
