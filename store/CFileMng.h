@@ -114,6 +114,9 @@ public:
     // first 990 bytes. 1 on success, 0 on failure.
     int WriteStatusRecord(FILESTS_INFO& record, const std::filesystem::path& file);
 
+    // The file starts with a status record: a recording block follows at offset 990.
+    bool HasStatusRecord(const std::filesystem::path& file);
+
     bool IsValidMessageFile(const std::filesystem::path& file);
     bool IsValidMessage(const std::filesystem::path& file, const FILESTS_INFO& record, const BlockBytes& blockBytes);
 

@@ -86,9 +86,11 @@ struct FILESTS_INFO {
     std::u16string recordingTime;  // "%02d:%02d:%02d"
     std::u16string title;
     std::u16string memo;
-    std::u16string filePath;  // full path of the file, filled in when a folder is loaded
+    // Full path of the file, filled in when a folder is loaded. In memory it is
+    // the whole path; on disk it is cut to the field like every other text.
+    std::u16string filePath;
 
-    std::filesystem::path path() const { return std::filesystem::path(filePath); }
+    std::filesystem::path path() const;
 
     // `bytes` shorter than 990 are read as zero-padded.
     static FILESTS_INFO fromBytes(std::string_view bytes);

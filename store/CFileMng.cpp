@@ -1,0 +1,521 @@
+#include "store/CFileMng.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <unordered_set>
+
+#include "platform/AtomicFile.h"
+#include "platform/IniFile.h"
+#include "platform/InternetTime.h"
+#include "platform/Text.h"
+
+namespace plova {
+namespace fs = std::filesystem;
+
+namespace {
+
+// ------------------------------------------------------------ small helpers
+
+// A read-only file descriptor, closed on every path.
+class ReadFile {
+public:
+    explicit ReadFile(const fs::path& p) : fd_(::open(p.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    ~ReadFile() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    ReadFile(const ReadFile&) = delete;
+    ReadFile& operator=(const ReadFile&) = delete;
+
+    bool ok() const { return fd_ >= 0; }
+
+    // Up to `size` bytes from the start, fewer only at the end of the file.
+    std::size_t readHead(void* out, std::size_t size) {
+        std::size_t got = 0;
+        auto* p = static_cast<char*>(out);
+        while (got < size) {
+            const ssize_t n = ::pread(fd_, p + got, size - got, static_cast<off_t>(got));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        return got;
+    }
+
+    // The whole file; false when it cannot be read completely.
+    bool readAll(std::string& out) {
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+        out.resize(static_cast<std::size_t>(st.st_size));
+        if (readHead(out.data(), out.size()) != out.size()) return false;
+        // A file that grew while we read it is read to its new end.
+        char more[4096];
+        for (;;) {
+            const ssize_t n = ::pread(fd_, more, sizeof more, static_cast<off_t>(out.size()));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return false;
+            if (n == 0) return true;
+            out.append(more, static_cast<std::size_t>(n));
+        }
+    }
+
+private:
+    int fd_;
+};
+
+bool readWholeFile(const fs::path& p, std::string& out) {
+    ReadFile f(p);
+    return f.ok() && f.readAll(out);
+}
+
+// The name of a path as UTF-16. File names that are not UTF-8 never throw:
+// their odd bytes become U+FFFD and the name then fits no message form.
+std::u16string nameOf(const fs::path& p) { return fromUtf8(p.filename().native()); }
+std::u16string wideOf(const fs::path& p) { return fromUtf8(p.native()); }
+fs::path pathOf(std::u16string_view text) { return fs::path(toUtf8(text)); }
+
+bool contains(std::u16string_view text, std::u16string_view part) {
+    return text.find(part) != std::u16string_view::npos;
+}
+
+bool isMessageName(std::u16string_view name) {
+    return contains(name, store::kVmdat) || contains(name, store::kVminf);
+}
+
+// The ".vmdat" companion of a ".vminf" name: its last ".vminf" replaced.
+std::u16string vmdatNameOf(std::u16string name) {
+    const auto at = name.rfind(store::kVminf);
+    if (at != std::u16string::npos) name.replace(at, store::kVminf.size(), store::kVmdat);
+    return name;
+}
+
+bool hasExtension(const fs::path& p, std::u16string_view ext) {
+    const std::u16string name = nameOf(p);
+    return name.size() >= ext.size() && name.compare(name.size() - ext.size(), ext.size(), ext) == 0;
+}
+
+// Directory entries of a folder in name order; empty when it cannot be read.
+struct Entry {
+    fs::path path;
+    std::u16string name;
+    bool isFile;
+    bool isFolder;
+};
+
+std::vector<Entry> listFolder(const fs::path& folder, bool* readable = nullptr) {
+    std::vector<Entry> out;
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    if (readable) *readable = !ec;
+    if (ec) return out;
+    for (const fs::directory_iterator end; it != end; it.increment(ec)) {
+        if (ec) break;
+        std::error_code tec;
+        const bool isFile = it->is_regular_file(tec);
+        const bool isFolder = !isFile && it->is_directory(tec);
+        out.push_back({it->path(), nameOf(it->path()), isFile, isFolder});
+    }
+    if (ec && readable) *readable = false;
+    std::sort(out.begin(), out.end(), [](const Entry& a, const Entry& b) { return a.path < b.path; });
+    return out;
+}
+
+// "*" and "?" as the file functions match them within one name.
+bool wildcardMatch(std::u16string_view pattern, std::u16string_view name) {
+    std::size_t p = 0, n = 0, starP = std::u16string_view::npos, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == name[n])) {
+            ++p, ++n;
+        } else if (p < pattern.size() && pattern[p] == u'*') {
+            starP = p++, starN = n;
+        } else if (starP != std::u16string_view::npos) {
+            p = starP + 1, n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*') ++p;
+    return p == pattern.size();
+}
+
+// The leading decimal number of a text, as the C library's atoi reads it; 0 without one.
+int leadingNumber(std::u16string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t')) ++i;
+    long v = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9' && v < 1000000; ++i) v = v * 10 + (text[i] - u'0');
+    return static_cast<int>(v);
+}
+
+std::string_view bytesOf(const BlockBytes& b) { return {reinterpret_cast<const char*>(b.data()), b.size()}; }
+
+bool blockHasMagic(const std::uint8_t* p) {
+    return std::memcmp(p, block::kMagic.data(), block::kMagicSize) == 0;
+}
+
+// The head of a local message file: status record and recording block.
+struct MessageHead {
+    FILESTS_INFO record;
+    BlockBytes block{};
+};
+
+// Reads record and block; false when the file cannot be opened or is shorter than both.
+bool readMessageHead(const fs::path& file, MessageHead& head) {
+    ReadFile f(file);
+    if (!f.ok()) return false;
+    char buf[store::kMinMessageFileSize];
+    if (f.readHead(buf, sizeof buf) != sizeof buf) return false;
+    head.record = FILESTS_INFO::fromBytes(std::string_view(buf, filests::kSize));
+    std::memcpy(head.block.data(), buf + store::kBlockOffset, block::kSize);
+    return true;
+}
+
+// The block at the start of a file as the main unit delivers it; false when
+// the file cannot be read or is shorter than a block.
+bool readDeliveredBlock(const fs::path& file, BlockBytes& out) {
+    ReadFile f(file);
+    return f.ok() && f.readHead(out.data(), out.size()) == out.size();
+}
+
+// Replaces `file` with `content`; the file is never left half written.
+bool replaceFile(const fs::path& file, std::string_view content) { return writeFileAtomically(file, content); }
+
+// `text` in CP932, cut to at most `width` bytes without splitting a character.
+std::string cp932Within(std::u16string_view text, std::size_t width) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::size_t len = 1;
+        if (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size()) len = 2;
+        const std::string piece = toCp932(text.substr(i, len));
+        if (out.size() + piece.size() > width) break;
+        out += piece;
+        i += len - 1;
+    }
+    return out;
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ file names
+
+bool CFileMng::IsResponseMessagePath(const fs::path& file) {
+    for (const auto& part : file.parent_path())
+        if (part.native() == "outou") return true;
+    return false;
+}
+
+int CFileMng::ResponseNumberFromName(std::u16string_view name) {
+    const std::size_t at = store::kResponseNumberAt;
+    if (name.size() < at + 3) return -1;
+    int v = 0;
+    for (std::size_t i = at; i < at + 3; ++i) {
+        if (name[i] < u'0' || name[i] > u'9') return -1;
+        v = v * 10 + (name[i] - u'0');
+    }
+    return v;
+}
+
+bool CFileMng::IsValidMessageName(const fs::path& file) {
+    const std::u16string name = nameOf(file);
+    if (!IsResponseMessagePath(file)) return name.size() == store::kBoxMessageNameLength;
+    if (name.size() != store::kResponseNameLength) return false;
+    const int number = ResponseNumberFromName(name);
+    return number >= store::kMinResponseNumber && number <= store::kMaxResponseNumber;
+}
+
+std::u16string CFileMng::BoxNumberFromName(std::u16string_view name) {
+    if (name.size() <= store::kBoxFieldSeparatorAt || name[store::kBoxFieldSeparatorAt] != u'_') return {};
+    std::size_t at = store::kBoxNumberAt;
+    if (at < name.size() && name[at] == u'A') ++at;
+    std::u16string out;
+    while (at < name.size() && name[at] != u'_' && out.size() < store::kBoxNumberMaxChars) out += name[at++];
+    return out;
+}
+
+fs::path CFileMng::InfIniPath(const fs::path& folder) { return folder / pathOf(store::kInfIni); }
+
+fs::path CFileMng::MessageFolder(const fs::path& file) { return file.parent_path(); }
+
+// ------------------------------------------------------------ record parts
+
+std::u16string CFileMng::FormatRecordingTime(std::uint32_t tenths) {
+    const std::uint32_t s = tenths / 10;
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%02u:%02u:%02u", s / 3600, (s % 3600) / 60, s % 60);
+    return fromUtf8(buf);
+}
+
+std::u16string CFileMng::FormatBlockDate(std::string_view dateField) {
+    const auto t = parseBlockDate(dateField);
+    if (!t) return {};
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02d:%02d", t->year, t->month, t->day, t->hour, t->minute);
+    return fromUtf8(buf);
+}
+
+std::string CFileMng::MendPartyName(std::string bytes) {
+    for (std::size_t i = 0; i + 1 < bytes.size() && bytes[i + 1] != '\0';) {
+        if (static_cast<std::uint8_t>(bytes[i]) == 0x80 && static_cast<std::uint8_t>(bytes[i + 1]) == 0xF0) {
+            bytes[i] = '\x81';
+            bytes[i + 1] = '\x40';
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+    return bytes;
+}
+
+// ------------------------------------------------------------ folders
+
+bool CFileMng::IsBoxFolder(const fs::path& folder) {
+    bool answering = false, extension = false;
+    for (const Entry& e : listFolder(folder)) {
+        if (!e.isFolder) continue;
+        answering = answering || contains(e.name, store::kAnsweringFolder);
+        extension = extension || contains(e.name, store::kExtensionFolder);
+    }
+    return answering && extension;
+}
+
+int CFileMng::HasMessages(const fs::path& boxFolder) {
+    bool anyBox = false;
+    for (const auto kind : {store::kAnsweringFolder, store::kExtensionFolder}) {
+        for (const fs::path& box : ListSubFolders(boxFolder / pathOf(kind))) {
+            anyBox = true;
+            if (CountMessages(box) > 0) return store::kHasMessages;
+        }
+    }
+    return anyBox ? store::kAllBoxesEmpty : store::kNoBoxFolders;
+}
+
+// The message files among a folder's entries (see EnumerateMessages).
+static std::vector<fs::path> messagesAmong(const std::vector<Entry>& entries) {
+    std::unordered_set<std::u16string> names;
+    for (const Entry& e : entries)
+        if (e.isFile) names.insert(e.name);
+    std::vector<fs::path> out;
+    for (const Entry& e : entries) {
+        if (!e.isFile || !isMessageName(e.name)) continue;
+        // A message whose voice data is here is represented by its ".vmdat".
+        if (contains(e.name, store::kVminf) && names.count(vmdatNameOf(e.name))) continue;
+        out.push_back(e.path);
+    }
+    return out;
+}
+
+std::vector<fs::path> CFileMng::EnumerateMessages(const fs::path& folder) {
+    return messagesAmong(listFolder(folder));
+}
+
+int CFileMng::CountMessages(const fs::path& folder) { return static_cast<int>(EnumerateMessages(folder).size()); }
+
+std::vector<fs::path> CFileMng::ListSubFolders(const fs::path& folder) {
+    std::vector<fs::path> out;
+    for (const Entry& e : listFolder(folder))
+        if (e.isFolder) out.push_back(e.path);
+    return out;
+}
+
+std::u16string CFileMng::ReadBoxName(const fs::path& folder) {
+    return cutText(readProfileString(InfIniPath(folder), store::kInfSection, store::kNameKey), store::kBoxNameReadChars);
+}
+
+bool CFileMng::WriteBoxName(const fs::path& folder, std::u16string_view name) {
+    std::u16string quoted = u"\"";
+    quoted += name;
+    quoted += u"\"";
+    return writeProfileString(InfIniPath(folder), store::kInfSection, store::kNameKey, quoted);
+}
+
+int CFileMng::ReadMake(const fs::path& folder) {
+    return readProfileInt(InfIniPath(folder), store::kInfSection, store::kMakeKey, store::kMakeComplete);
+}
+
+bool CFileMng::IsUnfinished(const fs::path& folder) { return ReadMake(folder) == store::kMakeUnfinished; }
+
+bool CFileMng::WriteMake(const fs::path& folder, std::u16string_view value) {
+    return writeProfileString(InfIniPath(folder), store::kInfSection, store::kMakeKey, value);
+}
+
+int CFileMng::FindLocalResponseMessage(const fs::path& outouFolder, std::u16string_view remoteName,
+                                       fs::path& localPath) {
+    const std::size_t idAt = store::kResponseIdentityAt, idLen = store::kResponseIdentityLength;
+    if (remoteName.size() < idAt + idLen) return store::kNoLocalMessage;
+    std::u16string pattern = u"*";
+    pattern += remoteName.substr(idAt, idLen);
+    pattern += store::kVmdat;
+    for (const Entry& e : listFolder(outouFolder)) {
+        if (!e.isFile || !wildcardMatch(pattern, e.name)) continue;
+        localPath = e.path;
+        if (e.name.size() != store::kResponseNameLength) return store::kRemoteIsNewer;
+        const auto localDate = std::u16string_view(e.name).substr(0, store::kDatePrefixLength);
+        const auto remoteDate = remoteName.substr(0, store::kDatePrefixLength);
+        return localDate >= remoteDate ? store::kLocalIsCurrent : store::kRemoteIsNewer;
+    }
+    return store::kNoLocalMessage;
+}
+
+bool CFileMng::FileExists(const fs::path& path) {
+    const std::u16string name = nameOf(path);
+    if (name.find_first_of(u"*?") == std::u16string::npos) {
+        std::error_code ec;
+        return fs::exists(fs::symlink_status(path, ec)) && !ec;
+    }
+    for (const Entry& e : listFolder(path.parent_path()))
+        if (wildcardMatch(name, e.name)) return true;
+    return false;
+}
+
+bool CFileMng::CreateFolder(const fs::path& path) {
+    if (FileExists(path)) return false;
+    std::error_code ec;
+    return fs::create_directory(path, ec) && !ec;
+}
+
+bool CFileMng::ReadFirstRecord(const fs::path& folder, FILESTS_INFO& record) {
+    const std::vector<Entry> entries = listFolder(folder);
+    for (const auto ext : {store::kVminf, store::kVmdat}) {
+        for (const Entry& e : entries)
+            if (e.isFile && contains(e.name, ext)) return ReadStatusRecord(e.path, record);
+    }
+    return false;
+}
+
+// ------------------------------------------------------------ message files
+
+bool CFileMng::ReadStatusRecord(const fs::path& file, FILESTS_INFO& record) {
+    ReadFile f(file);
+    if (!f.ok()) return false;
+    char buf[filests::kSize];
+    if (f.readHead(buf, sizeof buf) != sizeof buf) return false;
+    record = FILESTS_INFO::fromBytes(std::string_view(buf, sizeof buf));
+    return true;
+}
+
+int CFileMng::PrependStatusRecord(const fs::path& file, const FILESTS_INFO& record) {
+    std::string content;
+    if (!readWholeFile(file, content)) return -1;
+    const StatusRecordBytes head = record.toBytes();
+    AtomicFile out(file);
+    if (!out.write(head.data(), head.size()) || !out.write(content) || !out.commit()) return -1;
+    return 0;
+}
+
+int CFileMng::WriteStatusRecord(FILESTS_INFO& record, const fs::path& file) {
+    record.boxName = cutText(ReadBoxName(MessageFolder(file)), filests::kBoxNameChars - 1);
+    std::string content;
+    if (!readWholeFile(file, content) || content.size() < store::kMinMessageFileSize) return 0;
+    const StatusRecordBytes head = record.toBytes();
+    std::memcpy(content.data(), head.data(), head.size());
+    return replaceFile(file, content) ? 1 : 0;
+}
+
+bool CFileMng::IsValidMessage(const fs::path& file, const FILESTS_INFO& record, const BlockBytes& blockBytes) {
+    if (!IsValidMessageName(file)) return false;
+    if (record.recordingTime.find(u':') == std::u16string::npos) return false;
+    if (!blockHasMagic(blockBytes.data())) return false;
+    if (!IsResponseMessagePath(file)) return true;
+    // A system response message carries its number four times; all must agree.
+    const int number = ResponseNumberFromName(nameOf(file));
+    if (leadingNumber(record.boxNumber) != number) return false;
+    if (readBigEndian16(blockBytes.data() + block::kBoxNumberOffset) != number) return false;
+    int digits = 0;
+    for (std::size_t i = 0; i < 3; ++i) {
+        const std::uint8_t d = blockBytes[block::kBoxDigitsOffset + i];
+        if (d < '0' || d > '9') return false;
+        digits = digits * 10 + (d - '0');
+    }
+    return digits == number;
+}
+
+bool CFileMng::IsValidMessageFile(const fs::path& file) {
+    if (!IsValidMessageName(file)) return false;
+    MessageHead head;
+    return readMessageHead(file, head) && IsValidMessage(file, head.record, head.block);
+}
+
+bool CFileMng::LoadFolderRecords(const fs::path& folder, std::vector<FILESTS_INFO>& records) {
+    records.clear();
+    bool readable = false;
+    const std::vector<Entry> entries = listFolder(folder, &readable);
+    if (!readable) return false;
+    // One pass: each message is read once, and one that cannot be opened or is
+    // not valid is simply left out rather than failing the whole box.
+    const std::u16string boxName = cutText(ReadBoxName(folder), filests::kBoxNameChars - 1);
+    for (const fs::path& file : messagesAmong(entries)) {
+        // A name that is not UTF-8 could not be found again from the record's path.
+        if (!IsValidMessageName(file) || toUtf8(nameOf(file)) != file.filename().native()) continue;
+        MessageHead head;
+        if (!readMessageHead(file, head) || !IsValidMessage(file, head.record, head.block)) continue;
+        FILESTS_INFO& r = records.emplace_back(std::move(head.record));
+        r.filePath = wideOf(file);
+        r.boxNumber = BoxNumberFromName(nameOf(file));
+        r.boxName = boxName;
+    }
+    return true;
+}
+
+int CFileMng::MakeStatusRecord(const fs::path& file) {
+    BlockBytes raw;
+    if (!readDeliveredBlock(file, raw)) return -1;
+    const RecordingBlock b = parseBlock(bytesOf(raw));
+    const bool isVmdat = hasExtension(file, store::kVmdat);
+
+    FILESTS_INFO record;
+    bool carried = false;
+    if (isVmdat) {
+        // The ".vminf" came first: keep what the user has seen and edited of it.
+        fs::path vminf = file;
+        vminf.replace_extension(pathOf(store::kVminf));
+        if (IsValidMessageFile(vminf) && ReadStatusRecord(vminf, record)) carried = true;
+    }
+    if (!carried) {
+        record.date = FormatBlockDate(std::string_view(reinterpret_cast<const char*>(raw.data()) + block::kDateOffset,
+                                                       block::kDateSize));
+        record.isProtected = b.isProtected ? 1 : 0;
+        record.recordingTime = FormatRecordingTime(b.recordingTenths);
+        record.partyName = fromCp932(MendPartyName(b.partyName));
+        record.partyNumber = fromCp932(b.partyNumber);
+        record.boxNumber = fromCp932(b.boxDigits);
+    }
+    record.downloadState = isVmdat ? (b.played ? kPlayedOnMainUnit : kUnplayedOnMainUnit) : kInfoOnly;
+    return PrependStatusRecord(file, record);
+}
+
+int CFileMng::MakeResponseRecord(const fs::path& file) {
+    BlockBytes raw;
+    if (!readDeliveredBlock(file, raw)) return -1;
+    const RecordingBlock b = parseBlock(bytesOf(raw));
+    FILESTS_INFO record;
+    record.recordingTime = FormatRecordingTime(b.recordingTenths);
+    record.partyName = fromCp932(b.partyName);
+    record.boxNumber = fromCp932(b.boxDigits);
+    return PrependStatusRecord(file, record);
+}
+
+int CFileMng::WriteNameAndDate(const FILESTS_INFO& record, const fs::path& file) {
+    std::string content;
+    if (!readWholeFile(file, content) || content.size() < store::kMinMessageFileSize) return 0;
+    auto* blockStart = reinterpret_cast<std::uint8_t*>(content.data()) + store::kBlockOffset;
+    // Only a real block is stamped; anything else is not ours to change.
+    if (!blockHasMagic(blockStart)) return 0;
+
+    std::string name = cp932Within(record.partyName, block::kPartyNameSize);
+    name.resize(block::kPartyNameSize, '\0');
+    std::memcpy(blockStart + block::kPartyNameOffset, name.data(), name.size());
+    const std::string date = makeBlockDate(ports().clock->now());
+    std::memcpy(blockStart + block::kDateOffset, date.data(), date.size());
+    return replaceFile(file, content) ? 1 : 0;
+}
+
+bool CFileMng::HasStatusRecord(const fs::path& file) {
+    MessageHead head;
+    return readMessageHead(file, head) && blockHasMagic(head.block.data());
+}
+
+}  // namespace plova
