@@ -1,0 +1,98 @@
+#include "audio/WavWriter.h"
+
+#include <bit>
+#include <vector>
+
+namespace plova {
+
+namespace {
+constexpr int kOk = 0;
+constexpr int kFailed = -1;
+// Samples arrive 80 at a time; a larger stream buffer keeps the writes few.
+constexpr std::size_t kStreamBuffer = 64 * 1024;
+}  // namespace
+
+int WavWriter::begin(const std::filesystem::path& path) {
+    abandon();
+    path_ = path;
+    count_ = 0;
+    {
+        FilePtr f = OpenFile(path, "wb");
+        if (!f) return kFailed;
+        const auto header = MakeWavHeader(0);
+        if (std::fwrite(header.data(), 1, header.size(), f.get()) != header.size()) return kFailed;
+        if (std::fclose(f.release()) != 0) return kFailed;
+    }
+    FilePtr f = OpenFile(path, "r+b");
+    if (!f || !FindChunk(f.get(), wav::kData) || std::fseek(f.get(), 4, SEEK_CUR) != 0) return kFailed;
+    buffer_ = std::make_unique<char[]>(kStreamBuffer);
+    std::setvbuf(f.get(), buffer_.get(), _IOFBF, kStreamBuffer);
+    file_ = std::move(f);
+    return kOk;
+}
+
+int WavWriter::append(std::span<const std::int16_t> samples) {
+    if (!file_) return kFailed;
+    if (samples.empty()) return kOk;
+    // A RIFF file cannot describe more than 4 GiB: refuse rather than wrap the sizes.
+    if ((std::uint64_t{count_} + samples.size()) * 2 > wav::kMaxDataBytes) {
+        abandon();
+        return kFailed;
+    }
+    std::size_t written;
+    if constexpr (std::endian::native == std::endian::little) {
+        written = std::fwrite(samples.data(), 2, samples.size(), file_.get());
+    } else {
+        std::vector<std::uint8_t> le(samples.size() * 2);
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            PutLe16(&le[2 * i], static_cast<std::uint16_t>(samples[i]));
+        written = std::fwrite(le.data(), 2, samples.size(), file_.get());
+    }
+    if (written != samples.size()) {
+        abandon();
+        return kFailed;
+    }
+    count_ += static_cast<std::uint32_t>(samples.size());
+    return kOk;
+}
+
+int WavWriter::finish(std::span<const std::int16_t> samples) {
+    if (!file_ || append(samples) != kOk) return kFailed;
+    // Buffered samples reach the disk here: a full disk shows up as a failed close.
+    const bool closed = std::fclose(file_.release()) == 0;
+    buffer_.reset();
+    if (!closed) return kFailed;
+
+    FilePtr f = OpenFile(path_, "r+b");
+    if (!f) return kFailed;
+    std::uint8_t size[4];
+    PutLe32(size, 2 * count_ + wav::kRiffSizeOverData);
+    if (std::fseek(f.get(), 4, SEEK_SET) != 0 || std::fwrite(size, 1, 4, f.get()) != 4) return kFailed;
+    // Switching from writing to reading (and back) needs a seek in between.
+    if (std::fseek(f.get(), 0, SEEK_CUR) != 0 || !FindChunk(f.get(), wav::kData) ||
+        std::fseek(f.get(), 0, SEEK_CUR) != 0)
+        return kFailed;
+    PutLe32(size, 2 * count_);
+    if (std::fwrite(size, 1, 4, f.get()) != 4) return kFailed;
+    return std::fclose(f.release()) == 0 ? kOk : kFailed;
+}
+
+int WavWriter::write(std::uint8_t mode, const std::filesystem::path& path, std::span<const std::int16_t> samples) {
+    switch (mode) {
+    case kBeginAppend:
+        return begin(path) == kOk ? append(samples) : kFailed;
+    case kAppend:
+        return append(samples);
+    case kFinish:
+        return finish(samples);
+    default:
+        return kFailed;
+    }
+}
+
+void WavWriter::abandon() {
+    file_.reset();
+    buffer_.reset();
+}
+
+}  // namespace plova

@@ -1,0 +1,268 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <numeric>
+
+#include "audio/WavFormat.h"
+#include "audio/WavReader.h"
+#include "audio/WavWriter.h"
+#include "audio/testing/FileSizeLimit.h"
+#include "audio/testing/ScratchDir.h"
+
+using namespace plova;
+using namespace plova::testkit;
+using namespace std::literals;
+
+namespace {
+
+std::vector<std::int16_t> Ramp(std::size_t n) {
+    std::vector<std::int16_t> v(n);
+    for (std::size_t i = 0; i < n; ++i) v[i] = static_cast<std::int16_t>(i * 37 - 20000);
+    return v;
+}
+
+std::vector<std::uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
+
+void Append(std::vector<std::uint8_t>& v, std::string_view s) { v.insert(v.end(), s.begin(), s.end()); }
+
+void AppendLe32(std::vector<std::uint8_t>& v, std::uint32_t x) {
+    for (int i = 0; i < 4; ++i) v.push_back(static_cast<std::uint8_t>(x >> (8 * i)));
+}
+
+std::uint32_t Le32At(const std::vector<std::uint8_t>& v, std::size_t at) { return GetLe32(v.data() + at); }
+
+class WavFile : public ::testing::Test {
+protected:
+    ScratchDir dir{"wav-test"};
+};
+
+TEST_F(WavFile, OneSecondHasTheSizesOfTheFixedFormat) {
+    const auto path = dir / "one.wav";
+    const auto samples = Ramp(8000);
+    WavWriter w;
+    ASSERT_EQ(w.begin(path), 0);
+    // Appended in frame-sized pieces, as the decoder does.
+    for (std::size_t i = 0; i < samples.size(); i += 80)
+        ASSERT_EQ(w.append(std::span(samples).subspan(i, 80)), 0);
+    ASSERT_EQ(w.finish(), 0);
+    EXPECT_FALSE(w.isOpen());
+
+    const auto file = ReadBytes(path);
+    ASSERT_EQ(file.size(), 16044u);
+    EXPECT_EQ(std::memcmp(file.data(), "RIFF", 4), 0);
+    EXPECT_EQ(Le32At(file, 4), 16036u);
+    EXPECT_EQ(std::memcmp(file.data() + 8, "WAVEfmt ", 8), 0);
+    EXPECT_EQ(Le32At(file, 16), 16u);
+    EXPECT_EQ(GetLe16(&file[20]), 1);
+    EXPECT_EQ(GetLe16(&file[22]), 1);
+    EXPECT_EQ(Le32At(file, 24), 8000u);
+    EXPECT_EQ(Le32At(file, 28), 16000u);
+    EXPECT_EQ(GetLe16(&file[32]), 2);
+    EXPECT_EQ(GetLe16(&file[34]), 16);
+    EXPECT_EQ(std::memcmp(file.data() + 36, "data", 4), 0);
+    EXPECT_EQ(Le32At(file, 40), 16000u);
+    // Samples little-endian, in order.
+    EXPECT_EQ(static_cast<std::int16_t>(GetLe16(&file[44])), samples[0]);
+    EXPECT_EQ(static_cast<std::int16_t>(GetLe16(&file[44 + 2 * 7999])), samples[7999]);
+
+    WavReader r;
+    ASSERT_TRUE(r.open(path));
+    std::vector<std::int16_t> back(10000);
+    ASSERT_EQ(r.read(back), 8000);
+    back.resize(8000);
+    EXPECT_EQ(back, samples);
+    EXPECT_EQ(r.read(back), 0);
+}
+
+TEST_F(WavFile, FinishRightAfterBeginGivesAnEmptyValidFile) {
+    const auto path = dir / "empty.wav";
+    WavWriter w;
+    ASSERT_EQ(w.begin(path), 0);
+    ASSERT_EQ(w.finish(), 0);
+    const auto file = ReadBytes(path);
+    ASSERT_EQ(file.size(), 44u);
+    EXPECT_EQ(Le32At(file, 4), 36u);
+    EXPECT_EQ(Le32At(file, 40), 0u);
+}
+
+TEST_F(WavFile, ModeCallBeginsAppendsAndFinishes) {
+    const auto path = dir / "modes.wav";
+    const auto samples = Ramp(240);
+    WavWriter w;
+    // Finish or append before any begin has no file to work on.
+    EXPECT_NE(w.write(WavWriter::kFinish, path, {}), 0);
+    EXPECT_NE(w.write(WavWriter::kAppend, path, samples), 0);
+    EXPECT_FALSE(std::filesystem::exists(path));
+
+    ASSERT_EQ(w.write(WavWriter::kBeginAppend, path, std::span(samples).first(80)), 0);
+    ASSERT_EQ(w.write(WavWriter::kAppend, path, std::span(samples).subspan(80, 80)), 0);
+    ASSERT_EQ(w.write(WavWriter::kFinish, path, std::span(samples).last(80)), 0);
+    EXPECT_EQ(w.sampleCount(), 240u);
+    const auto file = ReadBytes(path);
+    EXPECT_EQ(file.size(), 44u + 480u);
+    EXPECT_EQ(Le32At(file, 40), 480u);
+    EXPECT_NE(w.write(7, path, samples), 0) << "an unknown mode";
+}
+
+TEST_F(WavFile, BeginReplacesAnExistingFile) {
+    const auto path = dir / "old.wav";
+    WriteBytes(path, std::vector<std::uint8_t>(5000, 0x55));
+    WavWriter w;
+    ASSERT_EQ(w.begin(path), 0);
+    ASSERT_EQ(w.finish(Ramp(10)), 0);
+    EXPECT_EQ(ReadBytes(path).size(), 64u);
+}
+
+TEST_F(WavFile, AWriteThatFailsIsReportedAndTheSizesStayInitial) {
+    const auto path = dir / "full.wav";
+    const auto samples = Ramp(8000);
+    {
+        // Fits the buffered stream but not the disk: the failure shows at finish.
+        FileSizeLimit limit(20000);
+        WavWriter w;
+        ASSERT_EQ(w.begin(path), 0);
+        ASSERT_EQ(w.append(samples), 0);
+        ASSERT_EQ(w.append(samples), 0);
+        EXPECT_NE(w.finish(), 0);
+        EXPECT_FALSE(w.isOpen());
+    }
+    auto file = ReadBytes(path);
+    ASSERT_GE(file.size(), 44u);
+    EXPECT_EQ(Le32At(file, 4), 36u);
+    EXPECT_EQ(Le32At(file, 40), 0u);
+
+    {
+        // Far more than the stream buffer: the append itself fails and closes the file.
+        FileSizeLimit limit(20000);
+        WavWriter w;
+        ASSERT_EQ(w.begin(path), 0);
+        int failed = 0;
+        for (int i = 0; i < 20 && failed == 0; ++i) failed = w.append(samples);
+        EXPECT_NE(failed, 0);
+        EXPECT_FALSE(w.isOpen());
+        EXPECT_NE(w.finish(), 0);
+    }
+    file = ReadBytes(path);
+    EXPECT_EQ(Le32At(file, 4), 36u);
+    EXPECT_EQ(Le32At(file, 40), 0u);
+}
+
+TEST_F(WavFile, BeginFailsWhereNoFileCanBeMade) {
+    WavWriter w;
+    EXPECT_NE(w.begin(dir / "no-such-folder" / "x.wav"), 0);
+    EXPECT_FALSE(w.isOpen());
+}
+
+// ------------------------------------------------------------ chunk search
+
+TEST_F(WavFile, ChunkSearchFindsIdentifiersOnlyAtEvenDistances) {
+    const auto path = dir / "search.bin";
+    WriteBytes(path, Bytes("xdataYdata!!"));  // at 1 (odd), at 6 (even)
+    FilePtr f = OpenFile(path, "rb");
+    ASSERT_TRUE(FindChunk(f.get(), wav::kData));
+    EXPECT_EQ(std::ftell(f.get()), 10);
+
+    // From an odd start position the distances change with it.
+    ASSERT_EQ(std::fseek(f.get(), 1, SEEK_SET), 0);
+    ASSERT_TRUE(FindChunk(f.get(), wav::kData));
+    EXPECT_EQ(std::ftell(f.get()), 5);
+}
+
+TEST_F(WavFile, ChunkSearchSeesTheFirstTwoBytesAgainstZeros) {
+    const auto path = dir / "zeros.bin";
+    WriteBytes(path, std::vector<std::uint8_t>{'t', 'a', 0, 0});
+    FilePtr f = OpenFile(path, "rb");
+    const wav::ChunkId zeroTa{0, 0, 't', 'a'};
+    ASSERT_TRUE(FindChunk(f.get(), zeroTa));
+    EXPECT_EQ(std::ftell(f.get()), 2);
+}
+
+TEST_F(WavFile, ChunkSearchFailsAtTheEnd) {
+    const auto path = dir / "short.bin";
+    WriteBytes(path, Bytes("data"));
+    FilePtr f = OpenFile(path, "rb");
+    ASSERT_TRUE(FindChunk(f.get(), wav::kData));
+    EXPECT_FALSE(FindChunk(f.get(), wav::kData));
+    WriteBytes(path, Bytes("dat"));  // the last odd byte is never a pair
+    f = OpenFile(path, "rb");
+    EXPECT_FALSE(FindChunk(f.get(), wav::kData));
+}
+
+// ---------------------------------------------------- probe and reader
+
+// RIFF header, a LIST chunk, then "fmt " and "data" with `data` bytes, then `tail`.
+std::vector<std::uint8_t> WavWithListFirst(const std::vector<std::uint8_t>& data, std::string_view tail = "") {
+    std::vector<std::uint8_t> v;
+    Append(v, "RIFF");
+    AppendLe32(v, 0);
+    Append(v, "WAVELIST");
+    AppendLe32(v, 6);
+    Append(v, "INFOab");
+    const auto h = MakeWavHeader(static_cast<std::uint32_t>(data.size()));
+    v.insert(v.end(), h.begin() + 12, h.end());
+    v.insert(v.end(), data.begin(), data.end());
+    Append(v, tail);
+    return v;
+}
+
+TEST_F(WavFile, ProbeFindsTheFormatBehindOtherChunks) {
+    const auto path = dir / "list.wav";
+    WriteBytes(path, WavWithListFirst({}));
+    const auto fmt = ReadWavFormat(path);
+    ASSERT_TRUE(fmt.has_value());
+    EXPECT_EQ(fmt->chunkSize, 16u);
+    EXPECT_EQ(fmt->formatTag, 1);
+    EXPECT_EQ(fmt->channels, 1);
+    EXPECT_EQ(fmt->samplesPerSecond, 8000u);
+    EXPECT_EQ(fmt->bytesPerSecond, 16000u);
+    EXPECT_EQ(fmt->blockAlign, 2);
+    EXPECT_EQ(fmt->bitsPerSample, 16);
+    EXPECT_TRUE(fmt->isCodecFormat());
+
+    WavFormat stereo;
+    stereo.channels = 2;
+    stereo.samplesPerSecond = 44100;
+    const auto h = MakeWavHeader(0, stereo);
+    WriteBytes(path, {h.begin(), h.end()});
+    const auto probed = ReadWavFormat(path);
+    ASSERT_TRUE(probed.has_value());
+    EXPECT_EQ(probed->channels, 2);
+    EXPECT_EQ(probed->blockAlign, 4);
+    EXPECT_EQ(probed->bytesPerSecond, 176400u);
+    EXPECT_FALSE(probed->isCodecFormat());
+}
+
+TEST_F(WavFile, ProbeFailsWithoutAFormat) {
+    EXPECT_FALSE(ReadWavFormat(dir / "missing.wav").has_value());
+    WriteBytes(dir / "nofmt.wav", Bytes("RIFF....WAVEdata...."));
+    EXPECT_FALSE(ReadWavFormat(dir / "nofmt.wav").has_value());
+    WriteBytes(dir / "cut.wav", Bytes("RIFF....WAVEfmt \x10\0\0\0\x01"sv));
+    EXPECT_FALSE(ReadWavFormat(dir / "cut.wav").has_value());
+}
+
+TEST_F(WavFile, ReaderReadsPastTheDataChunkToTheEnd) {
+    const auto path = dir / "tail.wav";
+    // Four bytes of data, then a chunk "abcd" of 0 bytes, then one odd byte.
+    WriteBytes(path, WavWithListFirst({1, 0, 2, 0}, std::string_view("abcd\0\0\0\0Z", 9)));
+    WavReader r;
+    ASSERT_TRUE(r.open(path));
+    std::vector<std::int16_t> buf(3);
+    ASSERT_EQ(r.read(buf), 3);
+    EXPECT_EQ(buf[0], 1);
+    EXPECT_EQ(buf[1], 2);
+    EXPECT_EQ(buf[2], static_cast<std::int16_t>('a' | ('b' << 8)));
+    ASSERT_EQ(r.read(buf), 3);  // "cd", then the zero size
+    ASSERT_EQ(r.read(buf), 0);  // the odd byte is not a sample
+}
+
+TEST_F(WavFile, ReaderRefusesFilesWithoutData) {
+    WavReader r;
+    EXPECT_FALSE(r.open(dir / "missing.wav"));
+    WriteBytes(dir / "nodata.wav", Bytes("RIFF....WAVEfmt xxxxxxxx"));
+    EXPECT_FALSE(r.open(dir / "nodata.wav"));
+    EXPECT_FALSE(r.isOpen());
+    std::vector<std::int16_t> buf(4);
+    EXPECT_EQ(r.read(buf), -1);
+}
+
+}  // namespace
