@@ -164,6 +164,17 @@ public:
     // Voice conversion (ConvertToWav, CheckWavFormat) is declared here by
     // the voice-conversion code and implemented in store/CFileMngConvert.cpp.
     // ---- voice conversion: begin ----
+    // Decodes a voice-data file into the WAV file beside it (".vmdat" becomes
+    // ".wav"), with the bare speech in a ".tmp" file beside it meanwhile. Drives
+    // the progress window "変換中" (else "ダウンロード中") and stops when the
+    // cancel flag is set. `levelSetting` is the "LEVELRVORWAV" value of section
+    // "CODEC" as the settings hold it; its low 8 bits are the gain in decibels.
+    // 1 when a complete WAV file now exists; 0 otherwise (also after a cancel),
+    // with no ".wav" or ".tmp" left behind. The voice-data file is only read.
+    int ConvertToWav(const std::filesystem::path& voiceFile, int levelSetting);
+    // 1 when the file opens, is at most 9,830,400 bytes long and its header
+    // states PCM, 1 channel, 8000 Hz and 16 bits at the usual fixed offsets; else 0.
+    int CheckWavFormat(const std::filesystem::path& wavFile);
     // ---- voice conversion: end ----
 };
 

@@ -1,0 +1,183 @@
+// Voice conversion of message files: a ".vmdat" into the WAV file beside it,
+// and the quick format test of a WAV file the user offers for import.
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <system_error>
+#include <thread>
+
+#include "audio/Level.h"
+#include "audio/VoiceDecoder.h"
+#include "audio/WavFormat.h"
+#include "platform/Ports.h"
+#include "platform/Text.h"
+#include "store/CFileMng.h"
+#include "store/RecordingBlock.h"
+
+namespace plova {
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr std::u16string_view kConvertingCaption = u"変換中";
+constexpr std::u16string_view kDownloadingCaption = u"ダウンロード中";
+
+constexpr std::u16string_view kWavExtension = u".wav";
+constexpr std::u16string_view kTmpExtension = u".tmp";
+
+constexpr int kStartAttempts = 3;
+constexpr auto kRetryPause = 5ms;
+constexpr auto kPollPause = 2ms;
+constexpr std::uint64_t kBytesPerSecondOfSpeech = 1000;
+
+// Every 10 bytes of speech become 160 bytes of WAV samples; beyond this the
+// WAV file's 32-bit sizes could not describe the result.
+constexpr std::uint64_t kMaxSpeechBytes = wav::kMaxDataBytes / 16;
+
+constexpr std::uintmax_t kMaxImportWavBytes = 9'830'400;  // 614.4 s of 8 kHz 16-bit mono
+constexpr std::size_t kHeaderProbeBytes = 128;
+
+constexpr std::size_t kCopyChunk = 64 * 1024;
+
+// Paths reach us with doubled separators when a caller joined a folder that
+// already ended in one; each pair counts as one.
+fs::path CollapseDoubledSeparators(const fs::path& path) {
+    const std::string doubled(2, fs::path::preferred_separator);
+    std::string s = path.native();
+    for (std::size_t at = s.find(doubled); at != std::string::npos; at = s.find(doubled, at + 1)) s.erase(at, 1);
+    return fs::path(s);
+}
+
+// Removes a file of ours; a folder that happens to bear its name stays.
+void RemoveFile(const fs::path& file) {
+    std::error_code ec;
+    if (!fs::is_directory(fs::symlink_status(file, ec))) fs::remove(file, ec);
+}
+
+fs::path WithExtension(fs::path path, std::u16string_view extension) {
+    return path.replace_extension(fs::path(std::u16string(extension)));
+}
+
+// The speech behind the record and block, copied into `tmp`. False (with
+// nothing left at `tmp`) when it cannot be written.
+bool CopySpeech(std::FILE* voice, const fs::path& tmp) {
+    FilePtr out = OpenFile(tmp, "wb");
+    if (!out) return false;
+    std::array<char, kCopyChunk> buffer;
+    bool ok = true;
+    for (;;) {
+        const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), voice);
+        if (got != 0 && std::fwrite(buffer.data(), 1, got, out.get()) != got) ok = false;
+        if (!ok || got < buffer.size()) {
+            if (std::ferror(voice)) ok = false;
+            break;
+        }
+    }
+    if (std::fclose(out.release()) != 0) ok = false;
+    if (!ok) RemoveFile(tmp);
+    return ok;
+}
+
+// Whatever lies behind the first 1246 bytes would decode to some sound; only a
+// file that carries the main unit's block is taken for a message.
+bool HasBlockMagic(std::FILE* voice) {
+    std::array<char, block::kMagicSize> magic{};
+    return fseeko(voice, static_cast<off_t>(store::kBlockOffset + block::kMagicOffset), SEEK_SET) == 0 &&
+           std::fread(magic.data(), 1, magic.size(), voice) == magic.size() &&
+           std::string_view(magic.data(), magic.size()) == block::kMagic;
+}
+
+int StartDecoder(const fs::path& tmp, const fs::path& wavPath, std::int8_t level) {
+    int result = decoder::kBusy;
+    for (int attempt = 1; attempt <= kStartAttempts; ++attempt) {
+        result = DecodeStart(tmp, wavPath, level);
+        if (result == decoder::kStarted || cancelRequested() || attempt == kStartAttempts) break;
+        // A decoding left over from an earlier caller holds the decoder: stop it.
+        DecodeAbort();
+        std::this_thread::sleep_for(kRetryPause);
+    }
+    return result;
+}
+
+// Polls the worker until it ends, keeping the progress window and its Cancel
+// button live. The last status seen: 64 when the WAV file is complete.
+std::uint8_t PollDecoder(WindowHandle window) {
+    Progress& progress = *ports().progress;
+    std::intptr_t polls = 0;
+    for (;;) {
+        progress.post(window, msg::kBarPosition, ++polls, 0);
+        pumpOne();
+        // The worker decodes on its own; this pause only sets how often the bar moves.
+        std::this_thread::sleep_for(kPollPause);
+        if (!cancelRequested()) {
+            const std::uint8_t status = DecodePoll();
+            // Idle means the worker is gone (it is marked running before DecodeStart
+            // returns), so waiting on would never end.
+            if (status != decoder::kWaitingForStart && status != decoder::kDecoding) return status;
+        } else {
+            const std::uint8_t status = DecodeAbort();
+            if (status != decoder::kWaitingForStart) return status;
+        }
+    }
+}
+
+}  // namespace
+
+int CFileMng::ConvertToWav(const fs::path& voiceFile, int levelSetting) {
+    const fs::path voicePath = CollapseDoubledSeparators(voiceFile);
+    // Only a ".vmdat" has a ".wav" and a ".tmp" of its own; any other name would
+    // have the decoder truncate the voice-data file itself.
+    if (!equalsIgnoreCase(voicePath.extension().u16string(), store::kVmdat)) return 0;
+    const fs::path wavPath = WithExtension(voicePath, kWavExtension);
+    const fs::path tmpPath = WithExtension(voicePath, kTmpExtension);
+
+    std::uint64_t speechBytes = 0;
+    WindowHandle window = 0;
+    {
+        FilePtr voice = OpenFile(voicePath, "rb");
+        if (!voice || std::fseek(voice.get(), 0, SEEK_END) != 0) return 0;
+        const long long length = ftello(voice.get());
+        if (length < 0 || static_cast<std::uint64_t>(length) < store::kMinMessageFileSize) return 0;
+        speechBytes = static_cast<std::uint64_t>(length) - store::kMinMessageFileSize;
+        if (speechBytes > kMaxSpeechBytes || !HasBlockMagic(voice.get())) return 0;
+        if (fseeko(voice.get(), static_cast<off_t>(store::kMinMessageFileSize), SEEK_SET) != 0) return 0;
+
+        Progress& progress = *ports().progress;
+        window = progress.find(std::u16string(kConvertingCaption));
+        if (window == 0) window = progress.find(std::u16string(kDownloadingCaption));
+        progress.post(window, msg::kBarRange, static_cast<std::intptr_t>(speechBytes / kBytesPerSecondOfSpeech), 0);
+
+        if (!CopySpeech(voice.get(), tmpPath)) return 0;
+    }
+
+    const bool started = StartDecoder(tmpPath, wavPath, LevelFromSetting(levelSetting)) == decoder::kStarted;
+    const std::uint8_t last = started ? PollDecoder(window) : decoder::kIdle;
+
+    RemoveFile(tmpPath);
+    if (cancelRequested() || !started || last != decoder::kFinished) {
+        RemoveFile(wavPath);
+        return 0;
+    }
+    return 1;
+}
+
+int CFileMng::CheckWavFormat(const fs::path& wavFile) {
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(wavFile, ec);
+    if (ec || size > kMaxImportWavBytes) return 0;
+    FilePtr f = OpenFile(wavFile, "rb");
+    if (!f) return 0;
+    std::array<std::uint8_t, kHeaderProbeBytes> head{};
+    const std::size_t got = std::fread(head.data(), 1, head.size(), f.get());
+    if (got < wav::kBitsPerSampleAt + 2) return 0;
+    const bool ok = GetLe16(&head[wav::kFormatTagAt]) == wav::kFormatPcm &&
+                    GetLe16(&head[wav::kChannelsAt]) == wav::kChannels &&
+                    GetLe32(&head[wav::kSampleRateAt]) == wav::kSampleRate &&
+                    GetLe16(&head[wav::kBitsPerSampleAt]) == wav::kBitsPerSample;
+    return ok ? 1 : 0;
+}
+
+}  // namespace plova

@@ -1,0 +1,294 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "audio/Level.h"
+#include "audio/VoiceDecoder.h"
+#include "audio/WavFormat.h"
+#include "audio/WavWriter.h"
+#include "audio/testing/FileSizeLimit.h"
+#include "audio/testing/SpeechSignal.h"
+#include "platform/testing/TestPorts.h"
+#include "store/CFileMng.h"
+#include "store/testing/MessageFiles.h"
+
+using namespace plova;
+using namespace plova::testkit;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Samples = std::vector<std::int16_t>;
+
+const std::string& CodedSpeech() {
+    static const std::string frames = [] {
+        const auto f = EncodeSpeech(SynthesizeSpeech(3000));  // 30 seconds
+        return std::string(f.begin(), f.end());
+    }();
+    return frames;
+}
+
+std::string Head() { return bytesOf(sampleRecord().toBytes()) + bytesOf(buildBlock(sampleBlock())); }
+
+Samples WavSamples(const fs::path& wav) {
+    const std::string b = readBytes(wav);
+    Samples s(b.size() > 44 ? (b.size() - 44) / 2 : 0);
+    for (std::size_t i = 0; i < s.size(); ++i)
+        s[i] = static_cast<std::int16_t>(GetLe16(reinterpret_cast<const std::uint8_t*>(b.data()) + 44 + 2 * i));
+    return s;
+}
+
+Samples Decoded(const std::string& speech) {
+    return DecodeFramesDirectly(std::span(reinterpret_cast<const std::uint8_t*>(speech.data()), speech.size()));
+}
+
+class ConvertToWav : public ::testing::Test {
+protected:
+    // Writes a message file with `speechBytes` bytes of coded speech; returns its content.
+    std::string MakeVoiceFile(std::size_t speechBytes) {
+        const std::string content = Head() + CodedSpeech().substr(0, speechBytes);
+        writeBytes(voice, content);
+        return content;
+    }
+
+    void ExpectNothingLeftBehind() {
+        EXPECT_FALSE(fs::exists(wav)) << "a WAV file is left behind";
+        EXPECT_FALSE(fs::exists(tmp)) << "the .tmp file is left behind";
+        EXPECT_EQ(DecodeStatus(), decoder::kIdle);
+    }
+
+    TestPorts ports;
+    TempFolder dir{"convert"};
+    fs::path voice = dir / "202612071405_001_0012_00001.vmdat";
+    fs::path wav = dir / "202612071405_001_0012_00001.wav";
+    fs::path tmp = dir / "202612071405_001_0012_00001.tmp";
+    CFileMng files;
+};
+
+TEST_F(ConvertToWav, OneSecondOfSpeechBecomesA16044ByteWavBesideIt) {
+    const WindowHandle window = ports.progress.open(u"変換中");
+    const std::string content = MakeVoiceFile(1000);
+    ASSERT_EQ(files.ConvertToWav(voice, 0), 1);
+
+    const std::string wavBytes = readBytes(wav);
+    ASSERT_EQ(wavBytes.size(), 16044u);
+    EXPECT_EQ(WavSamples(wav), Decoded(CodedSpeech().substr(0, 1000)));
+    EXPECT_FALSE(fs::exists(tmp));
+    EXPECT_EQ(readBytes(voice), content) << "the voice-data file is never changed";
+
+    // The bar's range is the speech length in whole seconds, then the bar moves once per poll.
+    const auto range = ports.progress.of(msg::kBarRange);
+    ASSERT_EQ(range.size(), 1u);
+    EXPECT_EQ(range[0].window, window);
+    EXPECT_EQ(range[0].wparam, 1);
+    EXPECT_TRUE(range[0].posted);
+    const auto bar = ports.progress.of(msg::kBarPosition);
+    ASSERT_FALSE(bar.empty());
+    for (std::size_t i = 0; i < bar.size(); ++i) EXPECT_EQ(bar[i].wparam, static_cast<std::intptr_t>(i + 1));
+    EXPECT_EQ(ports.pump.steps, static_cast<long>(bar.size())) << "one dispatch per poll";
+}
+
+TEST_F(ConvertToWav, TheDownloadWindowServesWhenNoConversionWindowIsOpen) {
+    const WindowHandle download = ports.progress.open(u"ダウンロード中");
+    MakeVoiceFile(12345);
+    ASSERT_EQ(files.ConvertToWav(voice, 0), 1);
+    const auto range = ports.progress.of(msg::kBarRange);
+    ASSERT_EQ(range.size(), 1u);
+    EXPECT_EQ(range[0].window, download);
+    EXPECT_EQ(range[0].wparam, 12);
+
+    // With both open, the conversion window is the one.
+    const WindowHandle convert = ports.progress.open(u"変換中");
+    ports.progress.sent.clear();
+    ASSERT_EQ(files.ConvertToWav(voice, 0), 1);
+    EXPECT_EQ(ports.progress.of(msg::kBarRange).at(0).window, convert);
+}
+
+TEST_F(ConvertToWav, TheLevelIsTheLowByteOfTheSetting) {
+    MakeVoiceFile(4000);
+    Samples expected = Decoded(CodedSpeech().substr(0, 4000));
+    ApplyLevel(expected, LevelGain(-6));
+    ASSERT_EQ(files.ConvertToWav(voice, 250), 1);  // 250 is -6 dB
+    EXPECT_EQ(WavSamples(wav), expected);
+    ASSERT_EQ(files.ConvertToWav(voice, 256), 1);  // 256 is 0 dB
+    EXPECT_EQ(WavSamples(wav), Decoded(CodedSpeech().substr(0, 4000)));
+}
+
+TEST_F(ConvertToWav, FilesWithoutSpeechConvertToNothing) {
+    ports.progress.open(u"変換中");
+    writeBytes(voice, Head().substr(0, 1245));
+    EXPECT_EQ(files.ConvertToWav(voice, 0), 0);
+    EXPECT_TRUE(ports.progress.sent.empty()) << "too short: given up before the progress window is told anything";
+    ExpectNothingLeftBehind();
+
+    writeBytes(voice, Head());  // exactly 1246 bytes: the decoder finishes a file it never began
+    EXPECT_EQ(files.ConvertToWav(voice, 0), 0);
+    ExpectNothingLeftBehind();
+    EXPECT_EQ(readBytes(voice), Head());
+}
+
+TEST_F(ConvertToWav, BadSpeechLengthsFailWithNoWavLeft) {
+    for (std::size_t speech : {406, 804}) {
+        SCOPED_TRACE(speech);
+        const std::string content = MakeVoiceFile(speech);  // a final block of 6 or 4 bytes
+        EXPECT_EQ(files.ConvertToWav(voice, 0), 0);
+        ExpectNothingLeftBehind();
+        EXPECT_EQ(readBytes(voice), content);
+    }
+    // Cut inside a frame, but still whole frames in the last block: the stray bytes go.
+    MakeVoiceFile(1003);
+    EXPECT_EQ(files.ConvertToWav(voice, 0), 1);
+    EXPECT_EQ(readBytes(wav).size(), 16044u);
+}
+
+TEST_F(ConvertToWav, UntrustedFilesFailCleanly) {
+    // Random bytes from start to end: no block magic, so not a message.
+    std::string noise(20000, '\0');
+    std::uint32_t x = 99;
+    for (auto& c : noise) c = static_cast<char>((x = x * 1103515245u + 12345u) >> 24);
+    writeBytes(voice, noise);
+    EXPECT_EQ(files.ConvertToWav(voice, 0), 0);
+    ExpectNothingLeftBehind();
+    EXPECT_EQ(readBytes(voice), noise);
+
+    // Far larger than any WAV file could describe (a sparse file: no disk used).
+    MakeVoiceFile(1000);
+    fs::resize_file(voice, std::uintmax_t{5} << 30);
+    EXPECT_EQ(files.ConvertToWav(voice, 0), 0);
+    ExpectNothingLeftBehind();
+    EXPECT_EQ(fs::file_size(voice), std::uintmax_t{5} << 30);
+
+    EXPECT_EQ(files.ConvertToWav(dir / "missing.vmdat", 0), 0);
+    fs::create_directory(dir / "folder.vmdat");
+    EXPECT_EQ(files.ConvertToWav(dir / "folder.vmdat", 0), 0);
+}
+
+TEST_F(ConvertToWav, OnlyVoiceDataNamesAreConverted) {
+    // Any other name would make the decoder's output the input file itself.
+    const fs::path info = dir / "202612071405_001_0012_00001.vminf";
+    const std::string content = Head() + CodedSpeech().substr(0, 1000);
+    writeBytes(info, content);
+    EXPECT_EQ(files.ConvertToWav(info, 0), 0);
+    EXPECT_EQ(readBytes(info), content);
+    EXPECT_FALSE(fs::exists(wav));
+
+    // Doubled separators count as one.
+    MakeVoiceFile(1000);
+    EXPECT_EQ(files.ConvertToWav(fs::path(dir.path().string() + "//" + voice.filename().string()), 0), 1);
+    EXPECT_TRUE(fs::exists(wav));
+}
+
+TEST_F(ConvertToWav, AStaleWavIsReplaced) {
+    writeBytes(wav, std::string(50000, 'x'));
+    writeBytes(tmp, std::string(7, 'y'));
+    MakeVoiceFile(2000);
+    ASSERT_EQ(files.ConvertToWav(voice, 0), 1);
+    EXPECT_EQ(fs::file_size(wav), 44u + 32000u);
+    EXPECT_FALSE(fs::exists(tmp));
+}
+
+TEST_F(ConvertToWav, ABusyDecoderIsStoppedAndTheStartRetried) {
+    const fs::path otherIn = dir / "other.tmp", otherOut = dir / "other.wav";
+    writeBytes(otherIn, CodedSpeech());
+    ASSERT_EQ(DecodeStart(otherIn, otherOut, 0), decoder::kStarted);
+
+    MakeVoiceFile(3000);
+    ASSERT_EQ(files.ConvertToWav(voice, 0), 1);
+    EXPECT_EQ(WavSamples(wav), Decoded(CodedSpeech().substr(0, 3000)));
+    EXPECT_EQ(DecodeStatus(), decoder::kIdle);
+    EXPECT_EQ(DecodePoll(), decoder::kIdle) << "the earlier decoding was stopped, not left running";
+}
+
+TEST_F(ConvertToWav, CancelDuringDecodingLeavesNoWavAndNoTmp) {
+    const std::string content = MakeVoiceFile(CodedSpeech().size());
+    std::uint8_t statusAtCancel = 0;
+    ports.pump.at(1, [&] {
+        statusAtCancel = DecodeStatus();
+        ports.cancel.set();
+    });
+    EXPECT_EQ(files.ConvertToWav(voice, 0), 0);
+    EXPECT_TRUE(statusAtCancel == decoder::kWaitingForStart || statusAtCancel == decoder::kDecoding)
+        << int{statusAtCancel};
+    ExpectNothingLeftBehind();
+    EXPECT_EQ(readBytes(voice), content);
+
+    // A cancel already standing before the call stops it the same way.
+    EXPECT_EQ(files.ConvertToWav(voice, 0), 0);
+    ExpectNothingLeftBehind();
+
+    // Once the caller clears the flag, the decoder works as before.
+    ports.cancel.clear();
+    EXPECT_EQ(files.ConvertToWav(voice, 0), 1);
+}
+
+TEST_F(ConvertToWav, AFullDiskFailsTheConversionAndLeavesNothing) {
+    const std::string content = MakeVoiceFile(2000);
+    {
+        FileSizeLimit limit(20000);  // room for the .tmp, not for the 32044-byte WAV file
+        EXPECT_EQ(files.ConvertToWav(voice, 0), 0);
+    }
+    ExpectNothingLeftBehind();
+    EXPECT_EQ(readBytes(voice), content);
+    {
+        FileSizeLimit limit(1000);  // not even the .tmp fits
+        EXPECT_EQ(files.ConvertToWav(voice, 0), 0);
+    }
+    ExpectNothingLeftBehind();
+}
+
+// -------------------------------------------------------- CheckWavFormat
+
+class CheckWavFormat : public ::testing::Test {
+protected:
+    fs::path Write(const WavFormat& format, std::size_t dataBytes = 0) {
+        const auto h = MakeWavHeader(static_cast<std::uint32_t>(dataBytes), format);
+        writeBytes(file, std::string(h.begin(), h.end()) + std::string(dataBytes, '\0'));
+        return file;
+    }
+
+    TempFolder dir{"checkwav"};
+    fs::path file = dir / "in.wav";
+    CFileMng files;
+};
+
+TEST_F(CheckWavFormat, AcceptsOnlyPcmMono8kHz16Bit) {
+    WavWriter w;
+    ASSERT_EQ(w.begin(file), 0);
+    ASSERT_EQ(w.finish(Samples(800, 100)), 0);
+    EXPECT_EQ(files.CheckWavFormat(file), 1);
+
+    const auto with = [](auto change) {
+        WavFormat f;
+        change(f);
+        return f;
+    };
+    EXPECT_EQ(files.CheckWavFormat(Write(with([](WavFormat& f) { f.channels = 2; }))), 0);
+    EXPECT_EQ(files.CheckWavFormat(Write(with([](WavFormat& f) { f.samplesPerSecond = 16000; }))), 0);
+    EXPECT_EQ(files.CheckWavFormat(Write(with([](WavFormat& f) { f.bitsPerSample = 8; }))), 0);
+    EXPECT_EQ(files.CheckWavFormat(Write(with([](WavFormat& f) { f.formatTag = 3; }))), 0);
+    EXPECT_EQ(files.CheckWavFormat(dir / "missing.wav"), 0);
+    writeBytes(file, "RIFF");
+    EXPECT_EQ(files.CheckWavFormat(file), 0);
+}
+
+TEST_F(CheckWavFormat, LooksOnlyAtTheFixedOffsets) {
+    // A LIST chunk before "fmt ": the probe finds the format, the fixed test does not.
+    const auto h = MakeWavHeader(0);
+    std::string bytes(h.begin(), h.begin() + 12);
+    bytes += std::string("LIST\x04\0\0\0abcd", 12);
+    bytes += std::string(h.begin() + 12, h.end());
+    writeBytes(file, bytes);
+    ASSERT_TRUE(ReadWavFormat(file).has_value());
+    EXPECT_TRUE(ReadWavFormat(file)->isCodecFormat());
+    EXPECT_EQ(files.CheckWavFormat(file), 0);
+}
+
+TEST_F(CheckWavFormat, AtMost9830400Bytes) {
+    Write(WavFormat{}, 9'830'400 - 44);
+    EXPECT_EQ(files.CheckWavFormat(file), 1);
+    Write(WavFormat{}, 9'830'400 - 43);
+    EXPECT_EQ(files.CheckWavFormat(file), 0);
+}
+
+}  // namespace
