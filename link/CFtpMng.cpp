@@ -1,0 +1,139 @@
+#include "link/CFtpMng.h"
+
+#include <cstdlib>
+
+#include "link/FtpReply.h"
+#include "platform/AppPaths.h"
+#include "platform/Text.h"
+
+namespace plova {
+namespace {
+
+constexpr long kMaxPort = 65535;
+
+std::optional<std::uint16_t> portFromEnvironment() {
+    const char* text = std::getenv(ftp::kPortVariable);
+    if (text == nullptr || *text == '\0') return std::nullopt;
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (*end != '\0' || value < 1 || value > kMaxPort) return std::nullopt;
+    return static_cast<std::uint16_t>(value);
+}
+
+}  // namespace
+
+CFtpMng::CFtpMng(IdleTimerControl* idleTimer, Timeouts timeouts) : idleTimer_(idleTimer), timeouts_(timeouts) {}
+
+CFtpMng::~CFtpMng() = default;
+
+std::uint16_t CFtpMng::ResolvePort(std::optional<std::uint16_t> port) {
+    if (port) return *port;
+    if (auto fromEnvironment = portFromEnvironment()) return *fromEnvironment;
+    return net::ftpServicePort();
+}
+
+int CFtpMng::Login(std::u16string_view host, std::u16string_view user, std::u16string_view password,
+                   std::optional<std::uint16_t> port) {
+    session_.reset();
+    auto session = std::make_unique<FTP_SESSION>(timeouts_);
+
+    // An unknown host leaves the address empty, and the connection fails.
+    if (auto address = net::resolveIPv4(toCp932(host))) session->server = *address;
+    session->server.sin_family = AF_INET;
+    session->server.sin_port = htons(ResolvePort(port));
+    session->control = net::openStream();
+    if (!net::connectWithin(session->control, session->server, timeouts_.connectMillis))
+        return ftp::kLoginConnectFailed;
+
+    // A failed login keeps nothing open: the main unit serves few sessions.
+    const int greeting = session->Command(u"");
+    if (greeting == ftp::kGreeting) return ftp::kLoginUnsupportedModel;
+    if (greeting != 0) return ftp::kLoginConnectFailed;
+
+    session->localDirectory = executableFolder();
+    if (session->Command(u"USER " + std::u16string(user) + u"\r\n") != 0) return ftp::kLoginRefused;
+    if (session->Command(u"PASS " + std::u16string(password) + u"\r\n") != 0) return ftp::kLoginRefused;
+    // Message files are binary. A server that keeps to the standard starts in
+    // ASCII type and would turn every LF of a voice file into CR LF; the main
+    // unit sends binary either way. Its answer does not matter.
+    session->Command(u"TYPE I\r\n");
+    session_ = std::move(session);
+    return ftp::kLoginOk;
+}
+
+void CFtpMng::Logout() {
+    if (session_) {
+        session_->Command(u"QUIT\r\n");  // whatever the answer, the session ends
+        session_.reset();
+    }
+    if (idleTimer_) {
+        idleTimer_->stopIdleTimer();
+        idleTimer_->resetIdleCount();
+    }
+}
+
+int CFtpMng::KeepAlive() {
+    if (!session_) return 0;
+    session_->Drain();
+    return session_->KeepAlive();
+}
+
+void CFtpMng::Drain() {
+    if (session_) session_->Drain();
+}
+
+// ------------------------------------------------------------ TransferScope
+
+CFtpMng::TransferScope::TransferScope(CFtpMng& mng, const std::filesystem::path& localFolder) : mng_(mng) {
+    if (mng_.scopeDepth_++ == 0 && mng_.idleTimer_) mng_.idleTimer_->stopIdleTimer();
+    if (!mng_.session_) return;
+    mng_.session_->Drain();
+    mng_.session_->localDirectory = localFolder.empty() ? executableFolder() : localFolder;
+}
+
+CFtpMng::TransferScope::~TransferScope() {
+    if (--mng_.scopeDepth_ == 0 && mng_.idleTimer_) mng_.idleTimer_->restartIdleTimer();
+}
+
+// ----------------------------------------------------------------- wrappers
+
+int CFtpMng::ListFolders(std::u16string& root, std::u16string& answering, std::u16string& extension) {
+    if (!session_) return ftp::kNoSession;
+    TransferScope scope(*this);
+    return scope.session()->ListFolders(root, answering, extension);
+}
+
+int CFtpMng::ListBox(std::u16string_view directory, int kind, std::u16string& listing,
+                     const std::filesystem::path& localFolder) {
+    if (!session_) return ftp::kNoSession;
+    TransferScope scope(*this, localFolder);
+    return scope.session()->ListBox(directory, kind, listing);
+}
+
+int CFtpMng::ListBoxLong(std::u16string_view directory, int kind, std::u16string& listing, long& lengthBytes,
+                         const std::filesystem::path& localFolder) {
+    if (!session_) return ftp::kNoSession;
+    TransferScope scope(*this, localFolder);
+    return scope.session()->ListBoxLong(directory, kind, listing, lengthBytes);
+}
+
+int CFtpMng::Retrieve(std::u16string_view remoteName, std::u16string_view localName,
+                      const std::filesystem::path& localFolder, bool resetProgress, bool noProgress) {
+    if (!session_) return ftp::kNoSession;
+    TransferScope scope(*this, localFolder);
+    return scope.session()->Retrieve(remoteName, localName, resetProgress, noProgress);
+}
+
+int CFtpMng::Store(const void* data, std::size_t length, std::u16string_view remoteName) {
+    if (!session_) return ftp::kNoSession;
+    TransferScope scope(*this);
+    return scope.session()->Store(data, length, remoteName);
+}
+
+int CFtpMng::Delete(std::u16string_view path, const std::filesystem::path& localFolder) {
+    if (!session_) return ftp::kNoSession;
+    TransferScope scope(*this, localFolder);
+    return scope.session()->Delete(path);
+}
+
+}  // namespace plova

@@ -1,0 +1,99 @@
+// The program's FTP client for the main unit: at most one session, logged in
+// with the main unit's address, user name and password, and the wrappers the
+// download, upload and delete procedures call.
+//
+// Every wrapper refuses with -1 when there is no session; otherwise it stops
+// the idle timer, drains stray replies, points the session's local directory
+// at the given folder (or the program's own folder), runs the operation and
+// restarts the idle timer. Procedures that run several operations in a row
+// hold one TransferScope for the whole run instead.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "link/FTP_SESSION.h"
+#include "link/IdleTimerControl.h"
+
+namespace plova {
+
+namespace ftp {
+// Results of Login.
+constexpr int kLoginOk = 0;
+constexpr int kLoginConnectFailed = 1;
+constexpr int kLoginRefused = 2;
+constexpr int kLoginUnsupportedModel = 3;
+
+constexpr int kNoSession = -1;
+
+// The port is taken from here when Login is given none: the demo and the
+// command-line tool talk to a simulator that cannot sit on port 21.
+constexpr const char* kPortVariable = "PLOVA_FTP_PORT";
+}  // namespace ftp
+
+class CFtpMng {
+public:
+    explicit CFtpMng(IdleTimerControl* idleTimer = nullptr, Timeouts timeouts = {});
+    virtual ~CFtpMng();
+    CFtpMng(const CFtpMng&) = delete;
+    CFtpMng& operator=(const CFtpMng&) = delete;
+
+    void SetIdleTimer(IdleTimerControl* idleTimer) { idleTimer_ = idleTimer; }
+
+    // Connects and logs in. Port: `port` when given, else PLOVA_FTP_PORT when
+    // set to a port number, else the services database's "ftp"/"tcp", else 21.
+    // ftp::kLoginOk, kLoginConnectFailed, kLoginRefused or kLoginUnsupportedModel
+    // (the greeting does not name the model). A failed login closes the
+    // connection again.
+    int Login(std::u16string_view host, std::u16string_view user, std::u16string_view password,
+              std::optional<std::uint16_t> port = std::nullopt);
+    // QUIT, close, stop the idle timer and reset its count.
+    void Logout();
+    // 1 when the main unit answered the probe, 0 otherwise (also without a session).
+    int KeepAlive();
+    void Drain();
+
+    bool HasSession() const { return session_ != nullptr; }
+    FTP_SESSION* Session() { return session_.get(); }
+
+    // The port Login uses when given `port`.
+    static std::uint16_t ResolvePort(std::optional<std::uint16_t> port);
+
+    // Stops the idle timer, drains and sets the local directory for its
+    // lifetime; the timer is restarted when the outermost scope ends.
+    class TransferScope {
+    public:
+        explicit TransferScope(CFtpMng& mng, const std::filesystem::path& localFolder = {});
+        ~TransferScope();
+        TransferScope(const TransferScope&) = delete;
+        TransferScope& operator=(const TransferScope&) = delete;
+        FTP_SESSION* session() { return mng_.session_.get(); }
+
+    private:
+        CFtpMng& mng_;
+    };
+
+    // ------------------------------------------------------------ wrappers
+    int ListFolders(std::u16string& root, std::u16string& answering, std::u16string& extension);
+    int ListBox(std::u16string_view directory, int kind, std::u16string& listing,
+                const std::filesystem::path& localFolder = {});
+    int ListBoxLong(std::u16string_view directory, int kind, std::u16string& listing, long& lengthBytes,
+                    const std::filesystem::path& localFolder = {});
+    int Retrieve(std::u16string_view remoteName, std::u16string_view localName,
+                 const std::filesystem::path& localFolder, bool resetProgress = true, bool noProgress = false);
+    int Store(const void* data, std::size_t length, std::u16string_view remoteName);
+    int Delete(std::u16string_view path, const std::filesystem::path& localFolder = {});
+
+private:
+    std::unique_ptr<FTP_SESSION> session_;
+    IdleTimerControl* idleTimer_;
+    Timeouts timeouts_;
+    int scopeDepth_ = 0;
+};
+
+}  // namespace plova

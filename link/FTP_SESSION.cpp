@@ -1,0 +1,483 @@
+#include "link/FTP_SESSION.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+
+#include "link/FtpReply.h"
+#include "link/RemoteListing.h"
+#include "platform/Ports.h"
+#include "platform/Text.h"
+
+namespace plova {
+namespace {
+
+constexpr std::u16string_view kCrLf = u"\r\n";
+constexpr std::size_t kPeekBytes = 1024;
+// A reply's own further text (the rest of an overlong line, the lines of a
+// "ddd-" block) is read and dropped up to this much; beyond it the rest is
+// left for the next Drain.
+constexpr std::size_t kReplyTailMax = 65536;
+constexpr int kServerError = 400;  // 4xx and 5xx: the main unit reports a failure
+constexpr int kServerErrorEnd = 600;
+
+std::u16string withCrLf(std::u16string_view head, std::u16string_view argument = {}) {
+    std::u16string s(head);
+    s += argument;
+    s += kCrLf;
+    return s;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* f) const {
+        if (f) std::fclose(f);
+    }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+bool isFailureCode(int code) { return code >= kServerError && code < kServerErrorEnd; }
+
+}  // namespace
+
+FTP_SESSION::FTP_SESSION(Timeouts t) : timeouts(t) {}
+
+FTP_SESSION::~FTP_SESSION() { Close(); }
+
+void FTP_SESSION::Close() {
+    CloseData();
+    control.close();
+}
+
+void FTP_SESSION::CloseData() {
+    listen.close();
+    data.close();
+}
+
+// ------------------------------------------------------------ control side
+
+int FTP_SESSION::SendCommand(std::u16string_view command) {
+    // Only the final CR LF may end the command: a CR or LF inside an argument
+    // (a name from a listing, a user name) would let it carry a second command.
+    if (!command.ends_with(kCrLf)) return -1;
+    const std::u16string_view body = command.substr(0, command.size() - kCrLf.size());
+    if (body.find_first_of(u"\r\n") != std::u16string_view::npos) return -1;
+    if (!control.isOpen()) return -1;
+
+    const std::string bytes = toCp932(command);
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+        if (net::waitWritable(control, timeouts.replyMillis) != net::Wait::Ready) return -1;
+        const long n = net::sendSome(control, bytes.data() + sent, bytes.size() - sent);
+        if (n <= 0) return -1;
+        sent += static_cast<std::size_t>(n);
+    }
+    return static_cast<int>(sent);
+}
+
+int FTP_SESSION::ReadLine(std::u16string& line, int maxLength, int waitMillis, LineEnd* how) {
+    line.clear();
+    if (how) *how = LineEnd::Closed;
+    if (!control.isOpen() || maxLength < 2) return -1;
+    const std::size_t limit = static_cast<std::size_t>(maxLength) - 1;
+
+    // Bytes are looked at before they are taken, and only the bytes of this
+    // line are taken: the next reply stays in the socket for its own reader.
+    char peeked[kPeekBytes];
+    while (line.size() < limit) {
+        if (net::waitReadable(control, waitMillis) != net::Wait::Ready) return -1;
+        const long n = net::peek(control, peeked, std::min(limit - line.size(), sizeof peeked));
+        if (n < 0) return -1;
+        if (n == 0) return static_cast<int>(line.size());  // the main unit closed the connection
+
+        std::size_t take = 0;
+        bool ended = false;
+        while (take < static_cast<std::size_t>(n)) {
+            const char16_t c = static_cast<unsigned char>(peeked[take++]);
+            if (c == u'\n' && !line.empty() && line.back() == u'\r') {
+                line.pop_back();
+                ended = true;
+                break;
+            }
+            line.push_back(c);
+            if (line.size() >= limit) break;
+        }
+        if (net::receive(control, peeked, take) != static_cast<long>(take)) return -1;
+        // One window message per byte, as a byte-wise reader would dispatch.
+        for (std::size_t i = 0; i < take; ++i) pumpOne();
+        if (ended) {
+            if (how) *how = LineEnd::CrLf;
+            return static_cast<int>(line.size());
+        }
+    }
+    if (how) *how = LineEnd::Cut;
+    return static_cast<int>(line.size());
+}
+
+int FTP_SESSION::ReadReplyLine(std::u16string& line, int maxLength, bool longWait) {
+    return ReadLine(line, maxLength, longWait ? timeouts.longReplyMillis : timeouts.replyMillis, nullptr);
+}
+
+int FTP_SESSION::ReadReply(std::u16string& first, int maxLength, int waitMillis) {
+    LineEnd how;
+    const int length = ReadLine(first, maxLength, waitMillis, &how);
+    if (length < 0) return length;
+
+    // The rest of the reply belongs to it: leaving it in the socket would make
+    // the next command read it as its own answer.
+    std::size_t dropped = 0;
+    std::u16string tail;
+    auto skipRestOfLine = [&](LineEnd end) {
+        while (end == LineEnd::Cut && dropped < kReplyTailMax) {
+            const int n = ReadLine(tail, ftp::kReplyLineMax, timeouts.replyMillis, &end);
+            if (n < 0) return false;
+            dropped += static_cast<std::size_t>(n);
+        }
+        return end != LineEnd::Closed;
+    };
+    if (!skipRestOfLine(how)) return length;
+
+    // "ddd-" opens a block that ends with a line "ddd " of the same code.
+    const int code = ftp::ReplyCode(first);
+    const std::size_t codeChars = first.find_first_of(u" -");
+    if (code < 0 || codeChars == std::u16string::npos || first[codeChars] != u'-') return length;
+    const std::u16string closing = first.substr(0, codeChars) + u" ";
+    const std::u16string bare = first.substr(0, codeChars);
+    while (dropped < kReplyTailMax) {
+        const int n = ReadLine(tail, ftp::kReplyLineMax, timeouts.replyMillis, &how);
+        if (n < 0) break;
+        dropped += static_cast<std::size_t>(n) + kCrLf.size();
+        const bool last = tail.starts_with(closing) || tail == bare;
+        if (!skipRestOfLine(how) || last) break;
+    }
+    return length;
+}
+
+int FTP_SESSION::Command(std::u16string_view command, std::u16string* rawLine) {
+    if (!command.empty() && SendCommand(command) < 0) return ftp::kNoReply;
+    std::u16string line;
+    const int length = ReadReply(line, ftp::kReplyLineMax, timeouts.replyMillis);
+    if (rawLine) *rawLine = line;
+    if (length < 0) return ftp::kNoReply;
+    return ftp::ClassifyReply(line);
+}
+
+int FTP_SESSION::ReadTransferEnd() {
+    std::u16string line;
+    const int wait = cancelRequested() ? timeouts.replyMillis : timeouts.longReplyMillis;
+    if (ReadReply(line, ftp::kReplyLineMax, wait) < 0) return ftp::kNoReply;
+    return ftp::ClassifyTransferEnd(line);
+}
+
+void FTP_SESSION::Drain() {
+    std::u16string line;
+    int length = 0;
+    do {
+        pumpOne();
+        length = ReadLine(line, ftp::kDrainLineMax, timeouts.drainMillis, nullptr);
+    } while (length >= 1);
+}
+
+void FTP_SESSION::ClimbToRoot() {
+    for (int i = 0; i < ftp::kRootClimbSteps; ++i)
+        if (Command(u"CWD ../\r\n") != 0) break;
+}
+
+// --------------------------------------------------------------- data side
+
+bool FTP_SESSION::OpenListener(std::uint16_t& port, sockaddr_in& address) {
+    // The data connection comes to the address the main unit already reaches us on.
+    auto local = net::localAddress(control);
+    if (!local) return false;
+    local->sin_port = 0;
+    listen = net::openStream();
+    if (!net::bindAndListen(listen, *local, ftp::kListenBacklog)) return false;
+    auto bound = net::localAddress(listen);
+    if (!bound) return false;
+    address = *bound;
+    port = ntohs(bound->sin_port);
+    return true;
+}
+
+std::u16string FTP_SESSION::PortCommand(const sockaddr_in& address, std::uint16_t port) const {
+    std::string host = net::dotted(address);
+    std::replace(host.begin(), host.end(), '.', ',');
+    char text[64];
+    std::snprintf(text, sizeof text, "PORT %s,%ld,%ld\r\n", host.c_str(), static_cast<long>(port / 256),
+                  static_cast<long>(port % 256));
+    return fromUtf8(text);
+}
+
+int FTP_SESSION::OpenDataActive(std::u16string_view transferCommand) {
+    CloseData();
+    std::uint16_t port = 0;
+    sockaddr_in address{};
+    if (!OpenListener(port, address)) {
+        listen.close();
+        return ftp::kNoReply;
+    }
+    int result = Command(PortCommand(address, port));
+    if (result == 0) result = Command(transferCommand);
+    if (result != 0) {
+        listen.close();
+        return result;
+    }
+    // Only the main unit may connect: a connection from another host is
+    // refused and the wait goes on, so no one else can slip data in.
+    const auto mainUnit = net::peerAddress(control);
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeouts.dataMillis);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left < 0) break;
+        net::Socket peer = net::acceptWithin(listen, static_cast<int>(left));
+        if (!peer.isOpen()) break;
+        const auto from = net::peerAddress(peer);
+        if (mainUnit && from && from->sin_addr.s_addr == mainUnit->sin_addr.s_addr) {
+            data = std::move(peer);
+            listen.close();
+            return 0;
+        }
+    }
+    listen.close();
+    return ftp::kNoReply;
+}
+
+long FTP_SESSION::ReceiveBlock(char* block) {
+    std::size_t got = 0;
+    while (got < ftp::kBlockBytes) {
+        const net::Wait w = net::waitReadable(data, timeouts.dataMillis);
+        if (w == net::Wait::TimedOut) break;  // a silence ends the data
+        if (w == net::Wait::Failed) return -1;
+        const long n = net::receive(data, block + got, ftp::kBlockBytes - got);
+        if (n < 0) return -1;
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    return static_cast<long>(got);
+}
+
+FTP_SESSION::ListingEnd FTP_SESSION::ReceiveListing(std::string& bytes, bool watchCancel) {
+    bytes.clear();
+    char block[ftp::kBlockBytes];
+    for (;;) {
+        if (watchCancel && cancelRequested()) {
+            Abort(false);
+            return kListingCancelled;
+        }
+        const long n = ReceiveBlock(block);
+        if (n < 0) return kListingFailed;
+        if (n == 0) return kListingComplete;
+        const std::size_t room = ftp::kListingBufferBytes - bytes.size();
+        bytes.append(block, std::min(static_cast<std::size_t>(n), room));
+        if (bytes.size() >= ftp::kListingBufferBytes) return kListingCut;
+        pumpOne();
+    }
+}
+
+int FTP_SESSION::ListInto(std::u16string_view nlst, std::u16string& listing, std::size_t maxChars,
+                          int endLineMax, bool watchCancel, int& opened) {
+    listing.clear();
+    opened = OpenDataActive(nlst);
+    if (opened != 0) return 0;
+
+    std::string bytes;
+    const ListingEnd received = ReceiveListing(bytes, watchCancel);
+    if (received == kListingFailed) {
+        CloseData();
+        return -1;
+    }
+    listing = fromCp932(bytes);
+    if (listing.size() > maxChars) listing.resize(maxChars);
+    if (received == kListingCancelled) {
+        // Abort has taken the main unit's answers; what arrived is kept.
+        CloseData();
+        return ftp::kListed;
+    }
+    // A listing longer than the buffer: stop the main unit sending the rest.
+    // It answers on the control connection all the same.
+    CloseData();
+
+    std::u16string end;
+    if (ReadReply(end, endLineMax, timeouts.replyMillis) < 1) return -1;
+    // The main unit says the listing broke off: a part of a listing must not
+    // pass for the whole box.
+    if (received == kListingComplete && isFailureCode(ftp::ReplyCode(end))) return -1;
+    return ftp::kListed;
+}
+
+int FTP_SESSION::ListFolders(std::u16string& root, std::u16string& answering, std::u16string& extension) {
+    root.clear();
+    answering.clear();
+    extension.clear();
+    ClimbToRoot();
+
+    struct Step {
+        std::u16string_view cwd;
+        std::u16string* out;
+        std::size_t maxChars;
+    };
+    const Step steps[] = {{u"", &root, ftp::kRootListingChars},
+                          {u"CWD /rusuroku\r\n", &answering, ftp::kKindListingChars},
+                          {u"CWD /naisen\r\n", &extension, ftp::kKindListingChars}};
+    for (const Step& step : steps) {
+        if (!step.cwd.empty()) {
+            const int r = Command(step.cwd);
+            if (r != 0) return r;
+        }
+        int opened = 0;
+        const int r = ListInto(u"NLST\r\n", *step.out, step.maxChars, ftp::kListEndLineMax, false, opened);
+        if (opened != 0) return opened;
+        if (r != ftp::kListed) return r;
+    }
+    return ftp::kListed;
+}
+
+int FTP_SESSION::ListBox(std::u16string_view directory, int kind, std::u16string& listing) {
+    listing.clear();
+    const int cwd = Command(withCrLf(u"CWD ", directory));
+    if (cwd == ftp::kFileUnavailable) return ftp::kNoSuchDirectory;
+    if (cwd != 0) return ftp::kListNotStarted;
+
+    const std::u16string_view nlst = kind == ftp::kListInfo    ? u"NLST *.vminf\r\n"
+                                     : kind == ftp::kListVoice ? u"NLST *.vmdat\r\n"
+                                                               : u"NLST\r\n";
+    int opened = 0;
+    const int r = ListInto(nlst, listing, ftp::kBoxListingChars, ftp::kBoxListEndLineMax, false, opened);
+    // No file matches the pattern: the main unit answers 550, an empty listing.
+    if (opened == ftp::kFileUnavailable) return ftp::kListed;
+    if (opened != 0) return ftp::kListNotStarted;
+    return r;
+}
+
+int FTP_SESSION::ListBoxLong(std::u16string_view directory, int kind, std::u16string& listing, long& lengthBytes) {
+    listing.clear();
+    lengthBytes = 0;
+    const int cwd = Command(withCrLf(u"CWD ", directory));
+    if (cwd == ftp::kFileUnavailable) return ftp::kNoSuchDirectory;
+    if (cwd != 0) return cwd;
+
+    const std::u16string_view nlst = kind == ftp::kListVoice ? u"NLST -l *.vmdat\r\n" : u"NLST -l\r\n";
+    int opened = 0;
+    const int r = ListInto(nlst, listing, ftp::kBoxListingChars, ftp::kBoxListEndLineMax, true, opened);
+    if (opened == ftp::kFileUnavailable) return ftp::kListed;
+    if (opened != 0) return opened;
+    lengthBytes = static_cast<long>(listing.size() * sizeof(char16_t));
+    return r;
+}
+
+int FTP_SESSION::Retrieve(std::u16string_view remoteName, std::u16string_view localName, bool resetProgress,
+                          bool noProgress) {
+    // The local name becomes a path: it must be one plain name inside the local directory.
+    if (!listing::IsSafeName(localName)) return ftp::kTransferFailed;
+    const int opened = OpenDataActive(withCrLf(u"RETR ", remoteName));
+    if (opened != 0) return opened;
+
+    File file(std::fopen((localDirectory / std::filesystem::path(std::u16string(localName))).c_str(), "wb"));
+    bool failed = !file;
+    bytesReceived = 0;
+    if (resetProgress) progressCount = 0;
+    const WindowHandle window = ports().progress->find(std::u16string(ftp::kDownloadWindowCaption));
+
+    char block[ftp::kBlockBytes];
+    while (!failed) {
+        pumpOne();
+        if (cancelRequested()) {
+            Abort(false);
+            break;
+        }
+        const long n = ReceiveBlock(block);
+        if (n < 0) failed = true;
+        if (n < 1) break;
+        if (std::fwrite(block, 1, static_cast<std::size_t>(n), file.get()) != static_cast<std::size_t>(n)) {
+            failed = true;  // a full disk must not leave a short file that counts as retrieved
+            break;
+        }
+        bytesReceived += static_cast<std::int32_t>(n);
+        if (!noProgress) {
+            ++progressCount;
+            ports().progress->send(window, msg::kBarPosition, progressCount, 0);
+        }
+    }
+    if (file && std::fclose(file.release()) != 0) failed = true;
+    CloseData();
+
+    // Abort has already exchanged its replies with the main unit; waiting for
+    // another would only hold the user up.
+    if (cancelRequested()) return ftp::kCancelled;
+
+    // The main unit's word on the transfer. A 4xx or 5xx means the file is not
+    // complete, whatever arrived.
+    if (net::waitReadable(control, timeouts.retrieveEndMillis) != net::Wait::Ready) return ftp::kTransferFailed;
+    std::u16string end;
+    if (ReadReply(end, ftp::kReplyLineMax, timeouts.replyMillis) < 1) return ftp::kTransferFailed;
+    if (isFailureCode(ftp::ReplyCode(end))) return ftp::kTransferFailed;
+    return failed ? ftp::kTransferFailed : 0;
+}
+
+int FTP_SESSION::Store(const void* bytes, std::size_t length, std::u16string_view remoteName) {
+    ClimbToRoot();
+    const int opened = OpenDataActive(withCrLf(u"STOR /outou/", remoteName));
+    if (opened != 0) return opened;
+
+    const char* next = static_cast<const char*>(bytes);
+    std::size_t left = length;
+    bool cancelled = false;
+    while (left > 0) {
+        // A main unit that stops taking data must not hold the program forever.
+        if (net::waitWritable(data, timeouts.dataMillis) != net::Wait::Ready) {
+            CloseData();
+            return ftp::kTransferFailed;
+        }
+        const long n = net::sendSome(data, next, std::min(left, ftp::kBlockBytes));
+        if (n <= 0) {
+            CloseData();
+            return ftp::kTransferFailed;
+        }
+        next += n;
+        left -= static_cast<std::size_t>(n);
+        pumpOne();
+        if (cancelRequested()) {
+            Abort(true);
+            cancelled = true;
+            break;
+        }
+    }
+    if (!cancelled) CloseData();
+    return ReadTransferEnd();
+}
+
+int FTP_SESSION::Delete(std::u16string_view path) {
+    ClimbToRoot();
+    return Command(withCrLf(u"DELE ", path));
+}
+
+int FTP_SESSION::Abort(bool quiet) {
+    CloseData();
+    std::u16string line;
+    int result = Command(u"ABOR\r\n", &line);
+    if (!quiet) {
+        // The main unit may first answer the broken transfer (426, 226); its 225 follows.
+        while (ftp::ReplyCode(line) != ftp::kAbortComplete && result != ftp::kNoReply) {
+            if (ReadReply(line, ftp::kReplyLineMax, timeouts.replyMillis) < 1) break;
+        }
+    }
+    result = Command(u"ABOR\r\n");
+    (void)result;
+    return 0;
+}
+
+int FTP_SESSION::KeepAlive() {
+    std::uint16_t port = 0;
+    sockaddr_in address{};
+    if (!OpenListener(port, address) || SendCommand(PortCommand(address, port)) < 0) {
+        listen.close();
+        return 0;
+    }
+    std::u16string line;
+    const int length = ReadReply(line, ftp::kReplyLineMax, timeouts.replyMillis);
+    CloseData();
+    return length >= 1 ? 1 : 0;
+}
+
+}  // namespace plova

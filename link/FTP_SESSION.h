@@ -1,0 +1,165 @@
+// One FTP session with the main unit: the control connection, the active-mode
+// data connection, and every command the program sends.
+//
+// Everything runs on the calling thread. Waits are bounded; while waiting the
+// session dispatches one pending window message per byte of a reply and per
+// data block, so progress windows stay live and their Cancel button can set
+// the cancel flag, which every loop here tests.
+#pragma once
+
+#include <netinet/in.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "link/Socket.h"
+
+namespace plova {
+
+namespace ftp {
+// Sizes of what the main unit sends.
+constexpr int kReplyLineMax = 511;          // a reply line holds at most 510 characters
+constexpr int kDrainLineMax = 511;
+constexpr int kListEndLineMax = 1024;        // end reply of the folder listing
+constexpr int kBoxListEndLineMax = 102400;   // end reply of a box listing
+constexpr std::size_t kBlockBytes = 1024;    // data arrive and leave in blocks of this size
+constexpr std::size_t kListingBufferBytes = 10240000;
+constexpr std::size_t kBoxListingChars = 10240000;
+constexpr std::size_t kRootListingChars = 102400;
+constexpr std::size_t kKindListingChars = 1024000;  // "/rusuroku" and "/naisen"
+constexpr int kRootClimbSteps = 5;                   // "CWD ../" reaches the root within five steps
+constexpr int kListenBacklog = 1;
+
+// Kinds of box listing.
+constexpr int kListAll = 0;
+constexpr int kListInfo = 1;   // "*.vminf"
+constexpr int kListVoice = 2;  // "*.vmdat"
+
+// Results of ListBox and ListBoxLong beyond a reply code.
+constexpr int kListed = 1;
+constexpr int kListNotStarted = 0;
+constexpr int kNoSuchDirectory = -2;
+
+// Results of Retrieve beyond a reply code.
+constexpr int kTransferFailed = -1;
+constexpr int kCancelled = -2;
+
+// Caption of the window that takes the per-block progress of a retrieval.
+constexpr std::u16string_view kDownloadWindowCaption = u"ダウンロード中";
+}  // namespace ftp
+
+// How long the session waits. The defaults are the program's; tests shorten
+// the waits that would otherwise keep them waiting for many seconds.
+struct Timeouts {
+    int replyMillis = 10000;      // each byte of a reply line
+    int longReplyMillis = 180000;  // the reply that ends a store, while the main unit writes the file
+    int drainMillis = 1;          // each byte of a stray reply
+    int dataMillis = 10000;       // the main unit's data connection, and each wait inside a block
+    int retrieveEndMillis = 5000;  // the reply after a retrieved file
+    // Not a wait of the FTP dialogue: how long a connection attempt may take
+    // before the main unit counts as unreachable (about what the stack of the
+    // original platform allows).
+    int connectMillis = 21000;
+};
+
+class FTP_SESSION {
+public:
+    explicit FTP_SESSION(Timeouts timeouts = {});
+    ~FTP_SESSION();  // Close()
+    FTP_SESSION(const FTP_SESSION&) = delete;
+    FTP_SESSION& operator=(const FTP_SESSION&) = delete;
+
+    // ------------------------------------------------------------ record
+    net::Socket control;
+    net::Socket listen;  // waits for the main unit's data connection; closed when none
+    net::Socket data;    // the open data connection; closed when none
+    sockaddr_in server{};
+    std::filesystem::path localDirectory;  // where retrieved files are written
+    std::int32_t progressCount = 0;        // blocks of the current file, sent to the progress window
+    std::int32_t bytesReceived = 0;        // bytes written for the current file
+    Timeouts timeouts;
+
+    // ------------------------------------------------------ control side
+
+    // Sends one command, converted to CP932, in one call. Bytes sent, or -1.
+    // A command must end in "\r\n" and hold no other CR or LF: otherwise
+    // nothing is sent and the result is -1, so a name cannot carry a second command.
+    int SendCommand(std::u16string_view command);
+    // Sends `command` (none when empty), reads one reply line and classifies it
+    // (see ftp::ClassifyReply). The raw line goes to `rawLine` when given.
+    int Command(std::u16string_view command, std::u16string* rawLine = nullptr);
+    // One reply line without its CR LF, each byte one character. It ends at CR
+    // LF, when the main unit closes the connection, or one character short of
+    // `maxLength`; the rest then stays for the next read. Its length, or -1 when
+    // no byte came within the wait (180 s with `longWait`, else 10 s) or the
+    // socket failed. Bytes of the following reply are never taken.
+    int ReadReplyLine(std::u16string& line, int maxLength, bool longWait);
+    // The reply that ends a transfer, classified by ftp::ClassifyTransferEnd;
+    // the long wait unless the user has cancelled.
+    int ReadTransferEnd();
+    // Reads and discards reply lines that are already waiting.
+    void Drain();
+    // "CWD ../" until refused, at most five times.
+    void ClimbToRoot();
+
+    // --------------------------------------------------------- data side
+
+    // Announces a listening port with PORT, sends `transferCommand` and accepts
+    // the main unit's connection. 0, the refused reply's code, or -1.
+    int OpenDataActive(std::u16string_view transferCommand);
+    void CloseData();
+
+    // Root, "/rusuroku" and "/naisen" name listings. 1, a refused code, or -1.
+    int ListFolders(std::u16string& root, std::u16string& answering, std::u16string& extension);
+    // Name listing of a box directory (kind ftp::kListInfo, kListVoice or all).
+    // 1 (also when empty), -2 no such directory, 0 not started, -1 receive failure.
+    int ListBox(std::u16string_view directory, int kind, std::u16string& listing);
+    // Long listing (kind ftp::kListVoice or all). 1, -2, a refused code, or -1.
+    // `lengthBytes` is the listing's length in bytes of UTF-16. A cancel during
+    // the listing aborts the transfer and keeps what arrived, with result 1.
+    int ListBoxLong(std::u16string_view directory, int kind, std::u16string& listing, long& lengthBytes);
+    // Retrieves a file of the current directory into localDirectory/localName.
+    // 0, -1 transfer failure (also when the main unit reports the transfer
+    // failed), -2 cancelled, or the refused code (550: no such file). The file
+    // is left in place on failure; the caller decides what to delete.
+    int Retrieve(std::u16string_view remoteName, std::u16string_view localName, bool resetProgress,
+                 bool noProgress);
+    // Stores `data` as "/outou/<remoteName>". 0, -1 send failure, or the refused code.
+    int Store(const void* data, std::size_t length, std::u16string_view remoteName);
+    // Deletes one file by absolute path. 0 or the refused code.
+    int Delete(std::u16string_view path);
+    // Ends a running transfer with ABOR. Always 0.
+    int Abort(bool quiet);
+    // Announces a fresh data port: any reply means the main unit is there. 1 or 0.
+    int KeepAlive();
+
+    // Shuts down and closes every open socket.
+    void Close();
+
+private:
+    enum class LineEnd { CrLf, Cut, Closed };
+    enum ListingEnd { kListingComplete, kListingCut, kListingCancelled, kListingFailed };
+
+    int ReadLine(std::u16string& line, int maxLength, int waitMillis, LineEnd* how);
+    // A whole reply: its first line (as ReadLine, the first byte awaited for
+    // `waitMillis`), then the rest of that line when it was cut and the further
+    // lines of a "ddd-" block, which are dropped. The first line's length or -1.
+    int ReadReply(std::u16string& first, int maxLength, int waitMillis);
+    // One block of at most 1024 bytes: its length, 0 at the end (or after a
+    // silence of one data wait), -1 on a socket error.
+    long ReceiveBlock(char* block);
+    // Every block of a listing into `bytes`, cut at the receive buffer's size.
+    ListingEnd ReceiveListing(std::string& bytes, bool watchCancel);
+    // Runs `nlst` over a new data connection into `listing`. 1, or -1 on a
+    // receive failure or a missing end reply; 0 with `opened` set to
+    // OpenDataActive's result when the transfer did not start.
+    int ListInto(std::u16string_view nlst, std::u16string& listing, std::size_t maxChars, int endLineMax,
+                 bool watchCancel, int& opened);
+    bool OpenListener(std::uint16_t& port, sockaddr_in& address);
+    std::u16string PortCommand(const sockaddr_in& address, std::uint16_t port) const;
+};
+
+}  // namespace plova

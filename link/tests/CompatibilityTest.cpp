@@ -1,0 +1,213 @@
+// The client against a standard FTP server (pyftpdlib): the plain FTP it
+// speaks must work with any server that keeps to the protocol, not only with
+// our own simulator.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "link/CFtpMng.h"
+#include "link/RemoteListing.h"
+#include "link/tests/LinkTestSupport.h"
+#include "platform/Text.h"
+#include "platform/testing/TestPorts.h"
+
+namespace plova {
+namespace {
+namespace fs = std::filesystem;
+using namespace linktest;
+
+class RecordingIdleTimer final : public IdleTimerControl {
+public:
+    void stopIdleTimer() override { calls.push_back("stop"); }
+    void restartIdleTimer() override { calls.push_back("restart"); }
+    void resetIdleCount() override { calls.push_back("reset"); }
+    std::vector<std::string> calls;
+};
+
+std::u16string u16(const std::string& s) { return fromUtf8(s); }
+
+bool hasCommand(const std::vector<std::string>& commands, const std::string& wanted) {
+    return std::find(commands.begin(), commands.end(), wanted) != commands.end();
+}
+
+class CompatibilityTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        disk = temp.path() / "disk";
+        local = temp.path() / "local";
+        fs::create_directories(disk / "rusuroku" / "0001");
+        fs::create_directories(disk / "rusuroku" / "0002");
+        fs::create_directories(disk / "naisen" / "0101");
+        fs::create_directories(disk / "outou");
+        fs::create_directories(local);
+        for (int i = 1; i <= 2; ++i) {
+            writeFile(disk / "rusuroku" / "0001" / boxMessageName(i, ".vmdat"), patternBytes(5000 + i, i));
+            writeFile(disk / "rusuroku" / "0001" / boxMessageName(i, ".vminf"), patternBytes(256, 10 + i));
+        }
+        descriptorsBefore = openDescriptors();
+    }
+
+    TempDir temp;
+    fs::path disk;
+    fs::path local;
+    int descriptorsBefore = 0;
+    testkit::TestPorts ports;
+    RecordingIdleTimer timer;
+};
+
+TEST_F(CompatibilityTest, LogsInListsRetrievesStoresDeletesAndQuits) {
+    StandardFtpServer server(disk, "Kw-TX test");
+    ASSERT_TRUE(server.running());
+    const WindowHandle window = ports.progress.open(u"ダウンロード中");
+    {
+        CFtpMng mng(&timer);
+        ASSERT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin", server.port()), ftp::kLoginOk);
+
+        std::u16string root, answering, extension;
+        ASSERT_EQ(mng.ListFolders(root, answering, extension), 1);
+        EXPECT_NE(root.find(u"rusuroku"), std::u16string::npos);
+        auto boxes = listing::BoxNames(answering);
+        std::sort(boxes.begin(), boxes.end());
+        EXPECT_EQ(boxes, (std::vector<std::u16string>{u"0001", u"0002"}));
+        EXPECT_EQ(listing::BoxNames(extension), std::vector<std::u16string>{u"0101"});
+
+        std::u16string names;
+        ASSERT_EQ(mng.ListBox(u"/rusuroku/0001", ftp::kListAll, names, local), 1);
+        auto messages = listing::MessageNames(names, listing::NameForm::BoxMessage);
+        std::sort(messages.begin(), messages.end());
+        ASSERT_EQ(messages.size(), 4u);
+        EXPECT_EQ(toUtf8(messages[0]), boxMessageName(1, ".vmdat"));
+
+        // The session stays in the box directory: RETR takes the bare name.
+        const std::string wanted = boxMessageName(2, ".vmdat");
+        ASSERT_EQ(mng.Retrieve(u16(wanted), u16(wanted), local), 0);
+        EXPECT_TRUE(readFile(local / wanted) == readFile(disk / "rusuroku" / "0001" / wanted));
+        const auto bars = ports.progress.of(msg::kBarPosition);
+        ASSERT_EQ(bars.size(), 5u);  // 5002 bytes in blocks of 1024
+        for (std::size_t i = 0; i < bars.size(); ++i) {
+            EXPECT_EQ(bars[i].window, window);
+            EXPECT_EQ(bars[i].wparam, static_cast<std::intptr_t>(i + 1));
+        }
+
+        const std::string upload = patternBytes(3000, 99);
+        ASSERT_EQ(mng.Store(upload.data(), upload.size(), u"202401151030_ABC_0001_0005.vmdat"), 0);
+        EXPECT_TRUE(readFile(disk / "outou" / "202401151030_ABC_0001_0005.vmdat") == upload);
+
+        EXPECT_EQ(mng.Delete(u"/outou/202401151030_ABC_0001_0005.vmdat"), 0);
+        EXPECT_FALSE(fs::exists(disk / "outou" / "202401151030_ABC_0001_0005.vmdat"));
+        EXPECT_EQ(mng.Delete(u"/outou/202401151030_ABC_0001_0005.vmdat"), 550);
+
+        const std::string absent = boxMessageName(9, ".vmdat");
+        EXPECT_EQ(mng.Retrieve(u16(absent), u16(absent), local), 550);
+        EXPECT_FALSE(fs::exists(local / absent));
+
+        EXPECT_EQ(mng.KeepAlive(), 1);
+        mng.Logout();
+        EXPECT_FALSE(mng.HasSession());
+    }
+
+    const auto commands = server.commands();
+    EXPECT_TRUE(hasCommand(commands, "USER admin"));
+    EXPECT_TRUE(hasCommand(commands, "CWD ../"));
+    EXPECT_TRUE(hasCommand(commands, "CWD /rusuroku"));
+    EXPECT_TRUE(hasCommand(commands, "NLST"));
+    EXPECT_TRUE(hasCommand(commands, "RETR " + boxMessageName(2, ".vmdat")));
+    EXPECT_TRUE(hasCommand(commands, "STOR /outou/202401151030_ABC_0001_0005.vmdat"));
+    EXPECT_TRUE(hasCommand(commands, "DELE /outou/202401151030_ABC_0001_0005.vmdat"));
+    EXPECT_EQ(commands.back(), "QUIT");
+    const auto port = std::find_if(commands.begin(), commands.end(),
+                                   [](const std::string& c) { return c.rfind("PORT 127,0,0,1,", 0) == 0; });
+    EXPECT_NE(port, commands.end());
+    // This server accepts "CWD ../" at the root too: the folder listing, the
+    // store and the two deletes each climb five times and no more.
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), "CWD ../"), 4 * 5);
+    // Binary files travel in image type.
+    EXPECT_TRUE(hasCommand(commands, "TYPE I"));
+
+    // Every wrapper stopped the idle timer and restarted it; logout stopped it for good.
+    ASSERT_GE(timer.calls.size(), 2u);
+    EXPECT_EQ(timer.calls[0], "stop");
+    EXPECT_EQ(timer.calls[1], "restart");
+    EXPECT_EQ(timer.calls[timer.calls.size() - 2], "stop");
+    EXPECT_EQ(timer.calls.back(), "reset");
+    EXPECT_EQ(openDescriptors(), descriptorsBefore);
+}
+
+TEST_F(CompatibilityTest, CancelDuringRetrievalSendsAbortAndReturnsCancelled) {
+    const std::string big = boxMessageName(3, ".vmdat");
+    writeFile(disk / "rusuroku" / "0001" / big, patternBytes(4 << 20, 3));
+    StandardFtpServer server(disk, "Kw-TX test");
+    ASSERT_TRUE(server.running());
+    ports.progress.open(u"ダウンロード中");
+    // This server answers ABOR with 426 and 226 instead of 225: the wait for
+    // a 225 is shortened so the test does not sit out the full reply wait.
+    Timeouts quick;
+    quick.replyMillis = 1500;
+    {
+        CFtpMng mng(&timer, quick);
+        ASSERT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin", server.port()), ftp::kLoginOk);
+        std::u16string names;
+        ASSERT_EQ(mng.ListBox(u"/rusuroku/0001", ftp::kListAll, names), 1);
+        ports.pump.every([&] {
+            if (ports.progress.of(msg::kBarPosition).size() >= 3) ports.cancel.set();
+        });
+        EXPECT_EQ(mng.Retrieve(u16(big), u16(big), local), ftp::kCancelled);
+        EXPECT_LT(fs::file_size(local / big), 4u << 20);
+        ports.pump.every(nullptr);
+        ports.cancel.clear();
+
+        // The replies of the aborted transfer are gone: the session goes on.
+        ASSERT_EQ(mng.ListBox(u"/rusuroku/0001", ftp::kListAll, names), 1);
+        EXPECT_EQ(listing::MessageNames(names, listing::NameForm::BoxMessage).size(), 5u);
+        mng.Logout();
+    }
+    EXPECT_TRUE(hasCommand(server.commands(), "ABOR"));
+    EXPECT_EQ(openDescriptors(), descriptorsBefore);
+}
+
+TEST_F(CompatibilityTest, AnotherModelAndAWrongPasswordAreRefusedWithoutLeavingAConnection) {
+    {
+        StandardFtpServer other(disk, "Zz-QQ test");
+        ASSERT_TRUE(other.running());
+        CFtpMng mng;
+        EXPECT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin", other.port()), ftp::kLoginUnsupportedModel);
+        EXPECT_FALSE(mng.HasSession());
+        EXPECT_TRUE(other.commands().empty());
+    }
+    StandardFtpServer server(disk, "Kw-TX test");
+    CFtpMng mng;
+    EXPECT_EQ(mng.Login(u"127.0.0.1", u"admin", u"wrong", server.port()), ftp::kLoginRefused);
+    EXPECT_FALSE(mng.HasSession());
+    EXPECT_EQ(openDescriptors(), descriptorsBefore);
+}
+
+TEST_F(CompatibilityTest, ANameCarryingASecondCommandIsNeverSent) {
+    writeFile(disk / "outou" / "keep.vmdat", "keep");
+    StandardFtpServer server(disk, "Kw-TX test");
+    CFtpMng mng;
+    ASSERT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin", server.port()), ftp::kLoginOk);
+    EXPECT_EQ(mng.Delete(u"/outou/x\r\nDELE /outou/keep.vmdat"), -1);
+    EXPECT_EQ(mng.Retrieve(u"x\nDELE /outou/keep.vmdat", u"x", local), -1);
+    EXPECT_EQ(mng.Store("a", 1, u"x\rDELE /outou/keep.vmdat"), -1);
+    EXPECT_TRUE(fs::exists(disk / "outou" / "keep.vmdat"));
+    for (const auto& command : server.commands()) EXPECT_EQ(command.find("keep"), std::string::npos) << command;
+    // The session is still in step after the refusals.
+    EXPECT_EQ(mng.Delete(u"/outou/keep.vmdat"), 0);
+    mng.Logout();
+}
+
+TEST_F(CompatibilityTest, PortComesFromTheEnvironmentWhenNoneIsGiven) {
+    StandardFtpServer server(disk, "Kw-TX test");
+    ::setenv(ftp::kPortVariable, std::to_string(server.port()).c_str(), 1);
+    CFtpMng mng;
+    EXPECT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin"), ftp::kLoginOk);
+    ::setenv(ftp::kPortVariable, "not-a-port", 1);
+    EXPECT_EQ(CFtpMng::ResolvePort(std::nullopt), net::ftpServicePort());
+    EXPECT_EQ(CFtpMng::ResolvePort(std::uint16_t{4021}), 4021);
+    ::unsetenv(ftp::kPortVariable);
+    mng.Logout();
+}
+
+}  // namespace
+}  // namespace plova

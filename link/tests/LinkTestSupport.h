@@ -1,0 +1,64 @@
+// Helpers shared by the link tests: temporary folders, open-descriptor
+// counts, a standard FTP server process, and file contents.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace plova::linktest {
+
+// A fresh folder under the system's temporary folder, removed with its content.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Number of descriptors this process has open.
+int openDescriptors();
+
+// Polls `condition` every few milliseconds until it holds or `limit` passes.
+bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(5));
+
+void writeFile(const std::filesystem::path& file, const std::string& bytes);
+std::string readFile(const std::filesystem::path& file);
+// `size` bytes of a pattern that differs from file to file.
+std::string patternBytes(std::size_t size, unsigned seed);
+
+// A message file name of the 33-character form: "202401151030_ABC_0001_00001.vmdat".
+std::string boxMessageName(int number, const char* extension = ".vmdat");
+
+// A standard FTP server (pyftpdlib, run by Debian's Python) on 127.0.0.1,
+// serving `root` to user "admin" with password "admin" and logging every
+// command it receives.
+class StandardFtpServer {
+public:
+    StandardFtpServer(const std::filesystem::path& root, const std::string& banner);
+    ~StandardFtpServer();  // ends the server process
+    StandardFtpServer(const StandardFtpServer&) = delete;
+    StandardFtpServer& operator=(const StandardFtpServer&) = delete;
+
+    bool running() const { return port_ != 0; }
+    std::uint16_t port() const { return port_; }
+    // The commands received so far (verb and argument, as sent).
+    std::vector<std::string> commands() const;
+
+private:
+    pid_t pid_ = -1;
+    std::uint16_t port_ = 0;
+    std::filesystem::path log_;
+};
+
+}  // namespace plova::linktest
