@@ -38,9 +38,17 @@ std::u16string TimeStamp(const LocalTime& t);
 // Records a run's result: ZENKAIKA 1 (success) or 2, ZENKAIBI the current time.
 void RecordBackupResult(SettingsRecord& record, bool success, const LocalTime& now);
 
+// The pending run: only when `accepted` is set. Runs the backup with the
+// running flag set; a failure re-arms the watch and records 2, a success
+// records 1 and, when a person agreed to the run, shows
+// "バックアップが完了しました。". Then ZENKAIBI is the current time and the next-due
+// time is computed. `accepted` is cleared either way, so a finished run is
+// never started a second time.
+void RunPendingBackup(BackupFlags& flags, SettingsRecord& record, const BackupHooks& backup);
+
 // Start-up after the list windows: clears the running flag, arms the watch;
 // when the backup is overdue asks `askRunNow` (the start-up prompt): yes runs
-// it at once and records the result (a success shows "バックアップが完了しました。"),
+// it at once as the pending run,
 // no disarms the watch for the rest of the run. Returns whether the backup
 // timer is to be started (the watch is armed).
 bool StartupBackupSteps(BackupFlags& flags, SettingsRecord& record, const BackupHooks& backup,

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/SettingsRecord.h"
+
 namespace plova {
 
 namespace cmd {
@@ -117,6 +119,11 @@ struct ItemState {
     bool operator==(const ItemState&) const = default;
 };
 using ItemStates = std::map<int, ItemState>;
+
+// The box-folder facts the rules need, from the disk: the open box folder
+// (root plus FOLDERNAME) is a box folder; the root holds at least one.
+bool OpenFolderIsBoxFolder(const SettingsRecord& record);
+bool RootHasBoxFolder(const SettingsRecord& record);
 
 // Buttons 1001..1018.
 ItemStates ButtonStates(const CommandContext& context);

@@ -67,7 +67,8 @@ bool HasLeadByteLowBits(char16_t c);
 // The message of the first failing check, or nothing when all pass.
 std::optional<std::u16string_view> CheckLoginInput(const LoginInput& input);
 
-// The message for a failed login result (1, 2, 3); empty for success.
+// The message for a failed login result (1, 2, 3; any other failure counts
+// as a failed connection); empty for success.
 std::u16string_view LoginFailureMessage(int result);
 
 }  // namespace plova

@@ -29,8 +29,9 @@ void ForgetMissingFolder(SettingsRecord& record);
 // `listNumber`.
 struct ListWindowToOpen {
     int listNumber = 0;
-    Rect rect;                // its stored normal rectangle
-    bool applyRect = true;    // false when it was stored maximised
+    Rect rect;               // its stored normal rectangle
+    bool applyRect = true;   // false when stored maximised or without a rectangle
+    bool maximised = false;  // stored maximised: set the maximised-children flag before opening it
 };
 
 struct RestorePlan {

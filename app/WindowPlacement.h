@@ -39,9 +39,9 @@ struct Rect {
 // at 1; each keeps the size. Never overflows, whatever the stored values.
 Rect ShiftOntoScreen(Rect stored, int screenWidth, int screenHeight);
 
-// The rectangle the main window opens at: the stored one shifted onto the
-// screen, grown to the minimum tracking size when smaller. With no "Window"
-// section (all -9999) that is the top left corner at the minimum size.
+// The rectangle the main window opens at: the stored one grown to the
+// minimum tracking size when smaller, then shifted onto the screen. With no
+// "Window" section (all -9999) that is the top left corner at the minimum size.
 Rect RestoreMainWindowPlacement(Rect stored, int screenWidth, int screenHeight);
 
 // "Window"/"Left", "Top", "Right", "Bottom", -9999 when absent.

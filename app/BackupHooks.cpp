@@ -1,0 +1,67 @@
+#include "app/BackupHooks.h"
+
+#include <cstdio>
+
+#include "platform/Text.h"
+
+namespace plova {
+namespace {
+
+constexpr int kResultCompleted = 1;
+constexpr int kResultFailed = 2;
+constexpr std::u16string_view kCompletedText = u"バックアップが完了しました。";
+constexpr std::u16string_view kCompletedCaption = u"バックアップ完了";
+
+}  // namespace
+
+BackupHooks NoBackupYet() {
+    BackupHooks h;
+    h.isDue = [](const SettingsRecord&, const LocalTime&) { return false; };
+    h.run = [](SettingsRecord&) { return false; };
+    h.computeNextDue = [](SettingsRecord&, const LocalTime&) {};
+    return h;
+}
+
+std::u16string TimeStamp(const LocalTime& t) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04d%02d%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute);
+    return FitField(fromUtf8(buf), settings::kStampMax);
+}
+
+void RecordBackupResult(SettingsRecord& record, bool success, const LocalTime& now) {
+    record.zenkaika = success ? kResultCompleted : kResultFailed;
+    record.zenkaibi = TimeStamp(now);
+}
+
+void RunPendingBackup(BackupFlags& flags, SettingsRecord& record, const BackupHooks& backup) {
+    if (!flags.accepted) return;
+    flags.running = true;
+    const bool ok = backup.run && backup.run(record);
+    flags.running = false;
+    flags.accepted = false;
+    if (!ok) flags.watch = true;
+    const LocalTime now = ports().clock->now();
+    RecordBackupResult(record, ok, now);
+    if (ok && flags.confirmed)
+        prompt(std::u16string(kCompletedText), std::u16string(kCompletedCaption), Icon::Information);
+    if (backup.computeNextDue) backup.computeNextDue(record, now);
+}
+
+bool StartupBackupSteps(BackupFlags& flags, SettingsRecord& record, const BackupHooks& backup,
+                        const std::function<bool()>& askRunNow) {
+    flags.running = false;
+    flags.watch = true;
+    if (backup.isDue && backup.isDue(record, ports().clock->now())) {
+        if (askRunNow && askRunNow()) {
+            flags.accepted = true;
+            flags.confirmed = true;
+            RunPendingBackup(flags, record, backup);
+        } else {
+            flags.watch = false;
+            flags.accepted = false;
+        }
+    }
+    return flags.watch;
+}
+
+}  // namespace plova

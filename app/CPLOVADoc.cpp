@@ -1,0 +1,21 @@
+#include "app/CPLOVADoc.h"
+
+#include "app/WindowPlacement.h"
+
+namespace plova {
+
+void CPLOVADoc::ReadAllSettings(const std::filesystem::path& file) {
+    plova::ReadAllSettings(IniDocument::load(file), settings);
+}
+
+bool CPLOVADoc::WriteAllSettings(const std::filesystem::path& file, const PlacementSave* placement) const {
+    // Keys this program does not write (the column keys, anything a user
+    // added) stay as they are in the file.
+    IniDocument ini = IniDocument::load(file);
+    plova::WriteAllSettings(ini, settings);
+    if (placement) WritePlacement(ini, *placement);
+    // The password is kept in plain text, so nobody else may read the file.
+    return ini.save(file, NewFileMode::OwnerOnly);
+}
+
+}  // namespace plova

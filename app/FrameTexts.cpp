@@ -1,0 +1,106 @@
+#include "app/FrameTexts.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "platform/Text.h"
+
+namespace plova {
+namespace {
+
+constexpr std::int64_t kCountShownUpTo = 99999;
+constexpr std::u16string_view kCountOverflow = u"+++++";
+constexpr std::u16string_view kExtensionLabel = u"内線BOX：";
+constexpr char16_t kSeparator = static_cast<char16_t>(std::filesystem::path::preferred_separator);
+
+void replaceAll(std::u16string& s, char16_t from, char16_t to) {
+    for (char16_t& c : s)
+        if (c == from) c = to;
+}
+
+// "%s" of a printf format replaced by the arguments in order.
+std::u16string format(std::u16string_view pattern, std::initializer_list<std::u16string> args) {
+    std::u16string out;
+    auto arg = args.begin();
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == u'%' && i + 1 < pattern.size() && pattern[i + 1] == u's' && arg != args.end()) {
+            out += *arg++;
+            ++i;
+        } else {
+            out += pattern[i];
+        }
+    }
+    return out;
+}
+
+bool validSlot(const SettingsRecord& r, int listNumber) {
+    return listNumber >= 1 && listNumber <= settings::kListSlots && r.num != 0;
+}
+
+std::u16string boxText(const std::u16string& disp, bool breakBeforeExtensions) {
+    std::u16string t = u" " + disp;
+    replaceAll(t, u':', u'：');
+    replaceAll(t, u'?', u',');
+    if (!breakBeforeExtensions) return t;
+    const auto p = t.find(kExtensionLabel);
+    if (p != std::u16string::npos && p > 1) {
+        // The extension group starts a line of its own; the "," that ended
+        // the answering-machine group goes.
+        t.insert(p, u"\r\n ");
+        t.erase(p - 3, 1);
+    }
+    return t;
+}
+
+}  // namespace
+
+std::u16string StatusCount(std::int64_t count) {
+    if (count > kCountShownUpTo) return std::u16string(kCountOverflow);
+    return fromUtf8(std::to_string(count));
+}
+
+std::u16string StatusBarText(const StatusCounts* a) {
+    if (!a) return {};
+    if (a->systemResponseList)
+        return format(u"件数: ﾌｫﾙﾀﾞﾄｰﾀﾙ %s  ｼｽﾃﾑ応答ﾒｯｾｰｼﾞﾄｰﾀﾙ 300  一覧表ﾄｰﾀﾙ %s",
+                      {StatusCount(a->folderTotal), StatusCount(a->listTotal)});
+    return format(u"件数: ﾌｫﾙﾀﾞﾄｰﾀﾙ %s  ﾎﾞｯｸｽﾄｰﾀﾙ %s  一覧表ﾄｰﾀﾙ %s  未再生 %s  再生済 %s",
+                  {StatusCount(a->folderTotal), StatusCount(a->boxTotal), StatusCount(a->listTotal),
+                   StatusCount(a->unplayed), StatusCount(a->played)});
+}
+
+std::u16string FolderDisplayText(const SettingsRecord& r, int listNumber) {
+    if (!validSlot(r, listNumber) || r.folderNames[listNumber - 1].empty()) return {};
+    std::u16string t = u" " + WithTrailingSeparator(r.folder) + r.folderNames[listNumber - 1];
+    replaceAll(t, u':', u'：');
+    return t;
+}
+
+std::u16string InitialFolderDisplayText(const SettingsRecord& r) {
+    if (r.folder.empty() && r.folderName.empty()) return {};
+    std::u16string t = u" " + WithTrailingSeparator(r.folder) + r.folderName;
+    replaceAll(t, u':', u'：');
+    if (t.size() > 1 && t.back() == kSeparator) t.pop_back();
+    return t;
+}
+
+std::u16string BoxDisplayText(const SettingsRecord& r, int listNumber) {
+    if (!validSlot(r, listNumber) || r.disp[listNumber - 1].empty()) return {};
+    return boxText(r.disp[listNumber - 1], true);
+}
+
+std::u16string InitialBoxDisplayText(const SettingsRecord& r, bool restoreCondition) {
+    if (!restoreCondition || !validSlot(r, 1) || r.disp[0].empty()) return {};
+    return boxText(r.disp[0], false);
+}
+
+std::u16string FolderNameFromDisplay(std::u16string_view display) {
+    std::u16string t(display);
+    replaceAll(t, u'：', u':');
+    const auto first = t.find_first_not_of(u" \t");
+    t = first == std::u16string::npos ? std::u16string() : t.substr(first);
+    const auto last = t.rfind(kSeparator);
+    return last == std::u16string::npos ? t : t.substr(last + 1);
+}
+
+}  // namespace plova

@@ -1,0 +1,112 @@
+#include "app/SessionControl.h"
+
+#include "app/CommandTable.h"
+#include "platform/Ports.h"
+
+namespace plova {
+namespace {
+
+void showError(std::u16string_view text) {
+    prompt(std::u16string(text), std::u16string(login::kErrorCaption), Icon::Exclamation);
+}
+
+}  // namespace
+
+SessionControl::SessionControl(CPLOVADoc& doc, SessionHost& host, SessionFactory factory)
+    : doc_(doc), host_(host), factory_(std::move(factory)), session_(factory_()) {}
+
+SessionControl::~SessionControl() = default;
+
+LoginPress SessionControl::PressLogin(const LoginInput& input) {
+    // The values are kept even when a check fails, as typed.
+    StoreLoginInput(doc_.settings, input);
+    if (const auto message = CheckLoginInput(input)) {
+        showError(*message);
+        return LoginPress::StayOpen;
+    }
+    const ConnectionRecord& c = doc_.settings.connection;
+    const int result = session_->Login(c.address, c.user, c.password);
+    if (result != login::kLoggedIn) {
+        showError(LoginFailureMessage(result));
+        return LoginPress::StayOpen;
+    }
+    doc_.settings.loggedIn = 1;
+    return LoginPress::LoggedIn;
+}
+
+void SessionControl::AfterLoginDialog(bool ok) {
+    if (ok) RestartIdleTimer();
+    host_.Redraw();
+}
+
+void SessionControl::Logout() {
+    host_.StopBackupTimer();
+    host_.CloseSettingsMenu();
+    StopIdleTimer();
+    if (loggedIn()) {
+        session_->Logout();
+        doc_.settings.loggedIn = 0;
+    }
+    host_.Redraw();
+    host_.RestartBackupTimerIfArmed();
+}
+
+void SessionControl::StopIdleTimer() {
+    host_.StopIdleTimer();
+    timerRunning_ = false;
+    ticks_ = 0;
+}
+
+void SessionControl::RestartIdleTimer() {
+    ticks_ = 0;
+    host_.StartIdleTimer(cmd::kIdleTimerMs);
+    timerRunning_ = true;
+}
+
+void SessionControl::OnIdleTick() {
+    // The probe pumps window messages, and the connection-lost dialog is
+    // modal: a tick delivered meanwhile must not probe again.
+    if (inTick_ || !timerRunning_) return;
+    struct Guard {
+        bool& flag;
+        explicit Guard(bool& f) : flag(f) { flag = true; }
+        ~Guard() { flag = false; }
+    } guard(inTick_);
+
+    if (!host_.BackupRunning() && session_->HasConnection()) {
+        session_->Drain();
+        if (!session_->KeepAlive()) {
+            ConnectionLost();
+            return;
+        }
+    }
+    if (loggedIn() && ++ticks_ >= cmd::kIdleLogoutTicks) Logout();
+}
+
+void SessionControl::ConnectionLost() {
+    doc_.settings.loggedIn = 0;
+    host_.Redraw();
+    StopIdleTimer();
+    if (host_.ShowConnectionLost() == ConnectionLostChoice::Reconnect)
+        Reconnect();
+    else
+        host_.BeginExit();
+}
+
+bool SessionControl::Reconnect() {
+    session_->Logout();
+    session_ = factory_();
+    const ConnectionRecord& c = doc_.settings.connection;
+    const int result = session_->Login(c.address, c.user, c.password);
+    if (result != login::kLoggedIn) {
+        showError(LoginFailureMessage(result));
+        host_.Redraw();
+        return false;
+    }
+    doc_.settings.loggedIn = 1;
+    RestartIdleTimer();
+    host_.Redraw();
+    return true;
+}
+
+}  // namespace plova

@@ -1,0 +1,126 @@
+#include "app/WindowPlacement.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+
+#include "app/SettingsRecord.h"
+
+namespace plova {
+namespace {
+
+using namespace placement;
+
+constexpr std::u16string_view kMainSection = u"Window";
+
+int clampToInt(std::int64_t v) { return static_cast<int>(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX)); }
+
+Rect readRect(const IniDocument& ini, std::u16string_view section) {
+    return Rect{ini.getInt(section, u"Left", kAbsent), ini.getInt(section, u"Top", kAbsent),
+                ini.getInt(section, u"Right", kAbsent), ini.getInt(section, u"Bottom", kAbsent)};
+}
+
+void writeRect(IniDocument& ini, std::u16string_view section, const Rect& r) {
+    ini.setInt(section, u"Left", r.left);
+    ini.setInt(section, u"Top", r.top);
+    ini.setInt(section, u"Right", r.right);
+    ini.setInt(section, u"Bottom", r.bottom);
+}
+
+}  // namespace
+
+namespace {
+
+// Stored values come from a file anybody can edit: work in 64 bits and
+// bring the result back into range at the end.
+struct Wide {
+    std::int64_t left, top, right, bottom;
+    explicit Wide(const Rect& r) : left(r.left), top(r.top), right(r.right), bottom(r.bottom) {}
+    Rect narrow() const { return Rect{clampToInt(left), clampToInt(top), clampToInt(right), clampToInt(bottom)}; }
+};
+
+void shift(Wide& r, std::int64_t screenWidth, std::int64_t screenHeight) {
+    if (r.right > screenWidth) {
+        const std::int64_t by = r.right - screenWidth - 1;
+        r.left -= by, r.right -= by;
+    }
+    if (r.left < 0) {
+        r.right = r.right - r.left + 1;
+        r.left = 1;
+    }
+    if (r.bottom > screenHeight) {
+        const std::int64_t by = r.bottom - screenHeight - 1;
+        r.top -= by, r.bottom -= by;
+    }
+    if (r.top < 0) {
+        r.bottom = r.bottom - r.top + 1;
+        r.top = 1;
+    }
+}
+
+}  // namespace
+
+Rect ShiftOntoScreen(Rect stored, int screenWidth, int screenHeight) {
+    Wide r(stored);
+    shift(r, screenWidth, screenHeight);
+    return r.narrow();
+}
+
+Rect RestoreMainWindowPlacement(Rect stored, int screenWidth, int screenHeight) {
+    // The window cannot be smaller than its minimum tracking size, so grow the
+    // rectangle (an inverted one included) to that size before shifting it:
+    // the window that finally shows is then the one brought onto the screen.
+    Wide r(stored);
+    r.right = std::max(r.right, r.left + kMinTrackWidth);
+    r.bottom = std::max(r.bottom, r.top + kMinTrackHeight);
+    shift(r, screenWidth, screenHeight);
+    return r.narrow();
+}
+
+Rect ReadMainWindowRect(const IniDocument& ini) { return readRect(ini, kMainSection); }
+
+StoredListWindow ReadListWindowSection(const IniDocument& ini, int number) {
+    const std::u16string section = NumberedKey(kMainSection, number);
+    StoredListWindow w;
+    w.rect = readRect(ini, section);
+    w.showCmd = ini.getInt(section, u"showCmd", kAbsent);
+    w.zOrder = ini.getInt(section, u"ZOrder", kAbsent);
+    return w;
+}
+
+PlacementSave PlanPlacementSave(Rect mainWindow, const std::vector<ListWindowState>& fromActive) {
+    PlacementSave save;
+    save.mainWindow = mainWindow;
+    const std::size_t walk = std::min<std::size_t>(fromActive.size(), 4);
+
+    const ListWindowState* maximised = nullptr;
+    for (std::size_t i = 0; i < walk && !maximised; ++i)
+        if (fromActive[i].showCmd == kShowMaximized) maximised = &fromActive[i];
+
+    for (int a = 1; a <= 4; ++a) {
+        ListWindowSection& s = save.lists[a - 1];
+        const ListWindowState* at = static_cast<std::size_t>(a) <= walk ? &fromActive[a - 1] : nullptr;
+        s.number = at && at->listNumber >= 1 && at->listNumber <= 4 ? at->listNumber : a;
+        if (maximised) {
+            s.rect = maximised->normal;
+            s.showCmd = kShowMaximized;
+        } else if (at) {
+            s.rect = at->normal;
+            s.showCmd = at->showCmd;
+        }
+        s.zOrder = a;
+    }
+    return save;
+}
+
+void WritePlacement(IniDocument& ini, const PlacementSave& save) {
+    writeRect(ini, kMainSection, save.mainWindow);
+    for (const ListWindowSection& s : save.lists) {
+        const std::u16string section = NumberedKey(kMainSection, s.number);
+        writeRect(ini, section, s.rect);
+        ini.setInt(section, u"showCmd", s.showCmd);
+        ini.setInt(section, u"ZOrder", s.zOrder);
+    }
+}
+
+}  // namespace plova
