@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "audio/G729Codec.h"
+#include "audio/WavReader.h"
 
 namespace plova::testkit {
 
@@ -83,6 +84,15 @@ std::vector<std::int16_t> DecodeFramesDirectly(std::span<const std::uint8_t> fra
     for (std::size_t f = 0; f < count; ++f)
         dec.decode(std::span<const std::uint8_t, kFrameBytes>(frames.data() + f * kFrameBytes, kFrameBytes), false,
                    std::span<std::int16_t, kFrameSamples>(out.data() + f * kFrameSamples, kFrameSamples));
+    return out;
+}
+
+std::vector<std::int16_t> ReadWavSamples(const std::filesystem::path& wav) {
+    std::vector<std::int16_t> out;
+    WavReader reader;
+    if (!reader.open(wav)) return out;
+    std::vector<std::int16_t> chunk(8192);
+    for (long n; (n = reader.read(chunk)) > 0;) out.insert(out.end(), chunk.begin(), chunk.begin() + n);
     return out;
 }
 

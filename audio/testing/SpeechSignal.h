@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <span>
 #include <vector>
 
@@ -20,6 +21,9 @@ std::vector<std::uint8_t> EncodeSpeech(std::span<const std::int16_t> pcm);
 // The same frames decoded by our codec layer alone, with no level and no
 // erasure rule: the reference for everything built on it.
 std::vector<std::int16_t> DecodeFramesDirectly(std::span<const std::uint8_t> frames);
+
+// Every sample behind the "data" identifier of a WAV file (empty when there is none).
+std::vector<std::int16_t> ReadWavSamples(const std::filesystem::path& wav);
 
 // Pearson correlation of a[i] and b[i + lag] over the part where both exist.
 double Correlation(std::span<const std::int16_t> a, std::span<const std::int16_t> b, int lag = 0);

@@ -33,10 +33,7 @@ Samples DecodeWithWorker(const ScratchDir& dir, const Bytes& frames) {
     while ((s = DecodePoll()) == decoder::kWaitingForStart || s == decoder::kDecoding)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     EXPECT_EQ(s, decoder::kFinished);
-    const Bytes wav = ReadBytes(out);
-    Samples pcm(wav.size() > 44 ? (wav.size() - 44) / 2 : 0);
-    for (std::size_t i = 0; i < pcm.size(); ++i) pcm[i] = static_cast<std::int16_t>(GetLe16(&wav[44 + 2 * i]));
-    return pcm;
+    return ReadWavSamples(out);
 }
 
 // Each 16-bit word with its two bytes exchanged: what a byte-order slip would feed the decoder.

@@ -38,17 +38,12 @@ Bytes SpeechBytes(std::size_t n) {
     return b;
 }
 
-Samples SamplesOf(const Bytes& wav) {
-    Samples s((wav.size() - std::min<std::size_t>(wav.size(), 44)) / 2);
-    for (std::size_t i = 0; i < s.size(); ++i) s[i] = static_cast<std::int16_t>(GetLe16(&wav[44 + 2 * i]));
-    return s;
-}
-
 struct Outcome {
     std::uint8_t raw = 0;     // the status the worker ended in
     std::uint8_t polled = 0;  // what DecodePoll reported
     Bytes wav;
-    Samples samples() const { return SamplesOf(wav); }
+    Samples pcm;
+    const Samples& samples() const { return pcm; }
 };
 
 class VoiceDecoder : public ::testing::Test {
@@ -77,6 +72,7 @@ protected:
         o.polled = DecodePoll();
         EXPECT_EQ(DecodeStatus(), decoder::kIdle) << "a final poll stops the worker";
         o.wav = ReadBytes(out);
+        o.pcm = ReadWavSamples(out);
         return o;
     }
 

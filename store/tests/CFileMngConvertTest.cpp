@@ -31,14 +31,6 @@ const std::string& CodedSpeech() {
 
 std::string Head() { return bytesOf(sampleRecord().toBytes()) + bytesOf(buildBlock(sampleBlock())); }
 
-Samples WavSamples(const fs::path& wav) {
-    const std::string b = readBytes(wav);
-    Samples s(b.size() > 44 ? (b.size() - 44) / 2 : 0);
-    for (std::size_t i = 0; i < s.size(); ++i)
-        s[i] = static_cast<std::int16_t>(GetLe16(reinterpret_cast<const std::uint8_t*>(b.data()) + 44 + 2 * i));
-    return s;
-}
-
 Samples Decoded(const std::string& speech) {
     return DecodeFramesDirectly(std::span(reinterpret_cast<const std::uint8_t*>(speech.data()), speech.size()));
 }
@@ -73,7 +65,7 @@ TEST_F(ConvertToWav, OneSecondOfSpeechBecomesA16044ByteWavBesideIt) {
 
     const std::string wavBytes = readBytes(wav);
     ASSERT_EQ(wavBytes.size(), 16044u);
-    EXPECT_EQ(WavSamples(wav), Decoded(CodedSpeech().substr(0, 1000)));
+    EXPECT_EQ(ReadWavSamples(wav), Decoded(CodedSpeech().substr(0, 1000)));
     EXPECT_FALSE(fs::exists(tmp));
     EXPECT_EQ(readBytes(voice), content) << "the voice-data file is never changed";
 
@@ -110,9 +102,9 @@ TEST_F(ConvertToWav, TheLevelIsTheLowByteOfTheSetting) {
     Samples expected = Decoded(CodedSpeech().substr(0, 4000));
     ApplyLevel(expected, LevelGain(-6));
     ASSERT_EQ(files.ConvertToWav(voice, 250), 1);  // 250 is -6 dB
-    EXPECT_EQ(WavSamples(wav), expected);
+    EXPECT_EQ(ReadWavSamples(wav), expected);
     ASSERT_EQ(files.ConvertToWav(voice, 256), 1);  // 256 is 0 dB
-    EXPECT_EQ(WavSamples(wav), Decoded(CodedSpeech().substr(0, 4000)));
+    EXPECT_EQ(ReadWavSamples(wav), Decoded(CodedSpeech().substr(0, 4000)));
 }
 
 TEST_F(ConvertToWav, FilesWithoutSpeechConvertToNothing) {
@@ -195,7 +187,7 @@ TEST_F(ConvertToWav, ABusyDecoderIsStoppedAndTheStartRetried) {
 
     MakeVoiceFile(3000);
     ASSERT_EQ(files.ConvertToWav(voice, 0), 1);
-    EXPECT_EQ(WavSamples(wav), Decoded(CodedSpeech().substr(0, 3000)));
+    EXPECT_EQ(ReadWavSamples(wav), Decoded(CodedSpeech().substr(0, 3000)));
     EXPECT_EQ(DecodeStatus(), decoder::kIdle);
     EXPECT_EQ(DecodePoll(), decoder::kIdle) << "the earlier decoding was stopped, not left running";
 }
