@@ -29,6 +29,9 @@ struct Faults {
     bool errorAfterTransfer = false;     // a RETR transfer ends with 451 instead of 226
     std::set<std::string> inUse;    // file names (not paths) answered 450 by DELE and STOR
     bool noRoom = false;            // STOR answered 450
+    // The greeting's code; another code than 220 (421: service not available)
+    // closes the connection right after the greeting.
+    int greetingCode = 220;
 };
 
 struct Options {

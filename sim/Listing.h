@@ -1,0 +1,23 @@
+// Listing lines as the main unit sends them. A long line carries the file
+// size right-aligned in characters 24 to 32 and the name at its end; the
+// client removes every "*" and "." before it reads those columns, so the
+// 24 characters in front of the size hold neither.
+#pragma once
+
+#include "sim/MainUnitDisk.h"
+
+#include <ctime>
+#include <string>
+
+namespace plova::sim {
+
+constexpr std::size_t kSizeColumn = 24;      // first character of the size
+constexpr std::size_t kSizeColumnWidth = 9;  // characters 24 to 32
+
+// "name\r\n".
+std::string nameLine(const std::string& name);
+// "-rw-r--r--  1 kwtx kwtx    12345 Jan 15 10:30 name\r\n"; the date shows
+// the year instead of the time when it is more than half a year from `now`.
+std::string longLine(const MainUnitDisk::Entry& entry, std::time_t now);
+
+}  // namespace plova::sim

@@ -1,0 +1,131 @@
+#include "sim/MainUnitDisk.h"
+
+#include "platform/Text.h"
+
+#include <algorithm>
+#include <chrono>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace plova::sim {
+
+namespace {
+
+std::string diskName(const std::string& wireName) { return toUtf8(fromCp932(wireName)); }
+std::string wireName(const std::string& diskName) { return toCp932(fromUtf8(diskName)); }
+
+bool isInside(const fs::path& base, const fs::path& p) {
+    auto b = base.begin();
+    auto q = p.begin();
+    for (; b != base.end(); ++b, ++q) {
+        if (q == p.end() || *b != *q) return false;
+    }
+    return true;
+}
+
+std::time_t toTimeT(fs::file_time_type t) {
+    return std::chrono::system_clock::to_time_t(
+        std::chrono::time_point_cast<std::chrono::system_clock::duration>(std::chrono::file_clock::to_sys(t)));
+}
+
+}  // namespace
+
+MainUnitDisk::MainUnitDisk(fs::path root) : root_(std::move(root)) {
+    std::error_code ec;
+    canonical_ = fs::canonical(root_, ec);
+    if (ec) canonical_ = fs::absolute(root_, ec).lexically_normal();
+}
+
+std::string MainUnitDisk::normalize(const std::string& cwd, const std::string& path) {
+    std::vector<std::string> parts;
+    auto push = [&parts](const std::string& text) {
+        std::string component;
+        auto flush = [&] {
+            if (component == "..") {
+                if (!parts.empty()) parts.pop_back();
+            } else if (!component.empty() && component != ".") {
+                parts.push_back(component);
+            }
+            component.clear();
+        };
+        for (char c : text) {
+            if (c == '/') flush();
+            else component += c;
+        }
+        flush();
+    };
+    const bool absolute = !path.empty() && path[0] == '/';
+    if (!absolute) push(cwd);
+    push(path);
+    std::string out;
+    for (const auto& p : parts) out += "/" + p;
+    return out.empty() ? "/" : out;
+}
+
+std::optional<fs::path> MainUnitDisk::localPath(const std::string& wirePath) const {
+    if (wirePath.find('\0') != std::string::npos) return std::nullopt;
+    fs::path p = canonical_;
+    for (const auto& part : fs::path(normalize("/", wirePath)).relative_path()) p /= diskName(part.string());
+    // A link inside the tree may point anywhere: follow what exists and
+    // check that the result is still below the root.
+    std::error_code ec;
+    fs::path resolved = fs::weakly_canonical(p, ec);
+    if (ec || !isInside(canonical_, resolved)) return std::nullopt;
+    return p;
+}
+
+bool MainUnitDisk::isDirectory(const std::string& wirePath) const {
+    auto p = localPath(wirePath);
+    std::error_code ec;
+    return p && fs::is_directory(*p, ec);
+}
+
+bool MainUnitDisk::isFile(const std::string& wirePath) const {
+    auto p = localPath(wirePath);
+    std::error_code ec;
+    return p && fs::is_regular_file(*p, ec);
+}
+
+std::optional<MainUnitDisk::Entry> MainUnitDisk::stat(const std::string& wirePath) const {
+    auto p = localPath(wirePath);
+    if (!p) return std::nullopt;
+    std::error_code ec;
+    auto status = fs::status(*p, ec);
+    if (ec || !fs::exists(status)) return std::nullopt;
+    Entry e;
+    e.name = baseName(normalize("/", wirePath));
+    e.directory = fs::is_directory(status);
+    if (!e.directory && !fs::is_regular_file(status)) return std::nullopt;
+    if (!e.directory) e.size = fs::file_size(*p, ec);
+    e.modified = toTimeT(fs::last_write_time(*p, ec));
+    return e;
+}
+
+std::vector<MainUnitDisk::Entry> MainUnitDisk::list(const std::string& wireDirectory) const {
+    std::vector<Entry> out;
+    auto dir = localPath(wireDirectory);
+    std::error_code ec;
+    if (!dir || !fs::is_directory(*dir, ec)) return out;
+    for (fs::directory_iterator it(*dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.empty() || name[0] == '.') continue;
+        auto e = stat(normalize(wireDirectory, wireName(name)));
+        if (e) out.push_back(*e);
+    }
+    std::sort(out.begin(), out.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
+    return out;
+}
+
+std::string parentOf(const std::string& wirePath) {
+    auto slash = wirePath.find_last_of('/');
+    if (slash == std::string::npos || slash == 0) return "/";
+    return wirePath.substr(0, slash);
+}
+
+std::string baseName(const std::string& wirePath) {
+    auto slash = wirePath.find_last_of('/');
+    return slash == std::string::npos ? wirePath : wirePath.substr(slash + 1);
+}
+
+}  // namespace plova::sim

@@ -1,0 +1,147 @@
+// mainunit-sim: serves a directory tree as the main unit's disk over FTP on
+// loopback (or any IPv4 address), and makes realistic demo contents for it.
+//
+//   mainunit-sim --root DIR [--port P] [--bind ADDR] [--user U --password W] [--log]
+//                [--fault NAME[=VALUE]]...
+//   mainunit-sim --seed DIR [--seed-number N]          write a demo main unit and exit
+//   mainunit-sim --seed DIR --root DIR ...             write it, then serve
+//
+// The first line on standard output is "port N" once the server listens, so
+// scripts can read the port. SIGINT or SIGTERM stops the server.
+#include "sim/MainUnitServer.h"
+#include "sim/SeedMainUnit.h"
+
+#include <cerrno>
+#include <csignal>
+#include <pthread.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+void usage() {
+    std::fprintf(stderr,
+                 "usage: mainunit-sim --root DIR [--port P] [--bind ADDR] [--user U --password W] [--log]\n"
+                 "                    [--fault NAME[=VALUE]]...\n"
+                 "       mainunit-sim --seed DIR [--seed-number N] [--root DIR ...]\n"
+                 "faults: model=TEXT greeting-code=N refuse-login drop-after=BYTES stall=MS overlong-reply\n"
+                 "        multiline garbage-reply hostile-listing huge-listing=BYTES error-after-transfer\n"
+                 "        in-use=NAME no-room\n");
+}
+
+bool parseNumber(const std::string& text, unsigned long long max, unsigned long long& out) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    errno = 0;
+    out = std::strtoull(text.c_str(), &end, 10);
+    return errno == 0 && *end == '\0' && out <= max;
+}
+
+bool applyFault(const std::string& spec, plova::sim::Faults& f) {
+    auto eq = spec.find('=');
+    const std::string name = spec.substr(0, eq);
+    const std::string value = eq == std::string::npos ? "" : spec.substr(eq + 1);
+    unsigned long long n = 0;
+    if (name == "model") f.greetingModel = value;
+    else if (name == "greeting-code" && parseNumber(value, 999, n)) f.greetingCode = static_cast<int>(n);
+    else if (name == "refuse-login") f.refuseLogin = true;
+    else if (name == "drop-after" && parseNumber(value, ~0ull, n)) f.dropAfterBytes = n;
+    else if (name == "stall" && parseNumber(value, 3600000, n)) f.stallMillis = static_cast<int>(n);
+    else if (name == "overlong-reply") f.overlongReply = true;
+    else if (name == "multiline") f.multilineReplies = true;
+    else if (name == "garbage-reply") f.garbageReply = true;
+    else if (name == "hostile-listing") f.hostileListing = true;
+    else if (name == "huge-listing" && parseNumber(value, 1ull << 32, n)) f.hugeListingBytes = n;
+    else if (name == "error-after-transfer") f.errorAfterTransfer = true;
+    else if (name == "in-use" && !value.empty()) f.inUse.insert(value);
+    else if (name == "no-room") f.noRoom = true;
+    else return false;
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    plova::sim::Options options;
+    std::string seedDir;
+    unsigned long long seedNumber = plova::sim::SeedOptions{}.seed;
+    bool haveRoot = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&]() -> const char* {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "mainunit-sim: %s needs a value\n", arg.c_str());
+                std::exit(2);
+            }
+            return argv[++i];
+        };
+        unsigned long long n = 0;
+        if (arg == "--root") options.root = value(), haveRoot = true;
+        else if (arg == "--port") {
+            if (!parseNumber(value(), 65535, n)) return usage(), 2;
+            options.port = static_cast<std::uint16_t>(n);
+        } else if (arg == "--bind") options.bindAddress = value();
+        else if (arg == "--user") options.user = value();
+        else if (arg == "--password") options.password = value();
+        else if (arg == "--log") options.log = true;
+        else if (arg == "--seed") seedDir = value();
+        else if (arg == "--seed-number") {
+            if (!parseNumber(value(), 0xFFFFFFFFull, seedNumber)) return usage(), 2;
+        } else if (arg == "--fault") {
+            if (!applyFault(value(), options.faults)) {
+                std::fprintf(stderr, "mainunit-sim: unknown fault %s\n", argv[i]);
+                return usage(), 2;
+            }
+        } else if (arg == "--help" || arg == "-h") {
+            usage();
+            return 0;
+        } else {
+            std::fprintf(stderr, "mainunit-sim: unknown argument %s\n", arg.c_str());
+            usage();
+            return 2;
+        }
+    }
+    if (seedDir.empty() && !haveRoot) return usage(), 2;
+
+    if (!seedDir.empty()) {
+        plova::sim::SeedOptions seed;
+        seed.seed = static_cast<std::uint32_t>(seedNumber);
+        auto result = plova::sim::seedMainUnit(seedDir, seed);
+        if (!result.ok) {
+            std::fprintf(stderr, "mainunit-sim: %s\n", result.error.c_str());
+            return 1;
+        }
+        std::fprintf(stderr, "mainunit-sim: wrote %zu box messages and %zu system response messages to %s\n",
+                     result.boxMessages.size(), result.responseMessages.size(), seedDir.c_str());
+        if (!haveRoot) return 0;
+    }
+
+    // Wait for the stop signals on this thread; every other thread has them blocked.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    std::error_code ec;
+    if (!std::filesystem::is_directory(options.root, ec)) {
+        std::fprintf(stderr, "mainunit-sim: %s is not a directory\n", options.root.c_str());
+        return 1;
+    }
+    plova::sim::MainUnitServer server(options);
+    if (!server.start()) {
+        std::fprintf(stderr, "mainunit-sim: cannot listen on %s:%u\n", options.bindAddress.c_str(), options.port);
+        return 1;
+    }
+    std::printf("port %u\n", server.port());
+    std::fflush(stdout);
+    int received = 0;
+    sigwait(&signals, &received);
+    server.stop();
+    return 0;
+}

@@ -1,0 +1,108 @@
+// A small main unit on disk and a server over it, fresh for every test.
+#pragma once
+
+#include "sim/MainUnitServer.h"
+#include "sim/tests/FtpTestClient.h"
+#include "store/RecordingBlock.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+namespace plova::sim::testing {
+
+namespace fs = std::filesystem;
+
+inline std::string readFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void writeFile(const fs::path& p, const std::string& bytes) {
+    fs::create_directories(p.parent_path());
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string blockBytes(bool isProtected, std::uint16_t number, const std::string& digits) {
+    RecordingBlock f;
+    f.dateText = "Thu, 5 Nov 2026 10:30 +0900";
+    f.partyName = "\x8e\x52\x93\x63";  // 山田
+    f.partyNumber = "0312345678";
+    f.isProtected = isProtected;
+    f.recordingTenths = 50;
+    f.boxNumber = number;
+    f.boxDigits = digits;
+    BlockBytes b = buildBlock(f);
+    return std::string(reinterpret_cast<const char*>(b.data()), b.size());
+}
+
+// Speech-sized payload with a pattern that shows misplaced bytes.
+inline std::string payload(std::size_t size) {
+    std::string s(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) s[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+    return s;
+}
+
+class ServerFixture : public ::testing::Test {
+public:
+    static constexpr const char* kPlain = "202611051030_THU_0001_00001";      // in /rusuroku/0001
+    static constexpr const char* kProtected = "202611061100_FRI_0001_00002";  // in /rusuroku/0001
+    static constexpr const char* kInfoOnly = "202611071200_SAT_2001_00001";   // ".vminf" only, /naisen/2001
+    static constexpr const char* kResponse = "202611010900_SUN_0005_0001.vmdat";  // in /outou
+
+protected:
+
+    void SetUp() override {
+        char pattern[] = "/tmp/plova-sim-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        base = pattern;
+        root = base / "disk";
+        const std::string plain = blockBytes(false, 1, "0001");
+        writeFile(root / "rusuroku/0001" / (std::string(kPlain) + ".vmdat"), plain + payload(40000));
+        writeFile(root / "rusuroku/0001" / (std::string(kPlain) + ".vminf"), plain);
+        const std::string locked = blockBytes(true, 1, "0001");
+        writeFile(root / "rusuroku/0001" / (std::string(kProtected) + ".vmdat"), locked + payload(3000));
+        writeFile(root / "rusuroku/0001" / (std::string(kProtected) + ".vminf"), locked);
+        fs::create_directories(root / "rusuroku/0002");
+        writeFile(root / "naisen/2001" / (std::string(kInfoOnly) + ".vminf"), blockBytes(false, 2001, "2001"));
+        writeFile(root / "outou" / kResponse, blockBytes(false, 5, "005") + payload(2000));
+        writeFile(base / "secret.txt", "outside the main unit");
+        startServer();
+    }
+
+    void TearDown() override {
+        server.reset();
+        std::error_code ec;
+        fs::remove_all(base, ec);
+    }
+
+    void startServer(Faults faults = {}) {
+        server.reset();
+        Options o;
+        o.root = root;
+        o.faults = std::move(faults);
+        server = std::make_unique<MainUnitServer>(o);
+        ASSERT_TRUE(server->start());
+    }
+
+    void setFaults(const Faults& f) { server->setFaults(f); }
+
+    // A client past USER and PASS.
+    std::unique_ptr<FtpTestClient> loggedIn() {
+        auto c = std::make_unique<FtpTestClient>(server->port());
+        EXPECT_TRUE(c->login());
+        return c;
+    }
+
+    fs::path base;
+    fs::path root;
+    std::unique_ptr<MainUnitServer> server;
+};
+
+}  // namespace plova::sim::testing
