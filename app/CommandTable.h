@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/SettingsRecord.h"
+#include "link/IdleTimerControl.h"
 
 namespace plova {
 
@@ -65,7 +66,7 @@ constexpr int kActivateListBase = 10000;  // 10001..10004 activate list window 1
 
 // Timers of the main window and of modal dialogs.
 constexpr int kIdleTimer = 1;
-constexpr int kIdleTimerMs = 12000;
+constexpr int kIdleTimerMs = kIdleTimerPeriodMillis;  // 12000
 constexpr int kIdleLogoutTicks = 100;
 constexpr int kBackupTimer = 2;
 constexpr int kBackupTimerMs = 5000;

@@ -7,7 +7,11 @@
 #include <memory>
 #include <string>
 
+#include "link/IdleTimerControl.h"
+
 namespace plova {
+
+class CFtpMng;
 
 class MainUnitSession {
 public:
@@ -21,11 +25,15 @@ public:
     virtual void Drain() = 0;
     // True when the main unit answered the probe.
     virtual bool KeepAlive() = 0;
-    // A session record exists (after a login attempt, until logout).
+    // A connection to the main unit is open (from a login until logout).
     virtual bool HasConnection() const = 0;
+    // The FTP client behind the session, for the transfer procedures; null
+    // for sessions without one.
+    virtual CFtpMng* Ftp() { return nullptr; }
 };
 
-// Makes a fresh session (a new CFtpMng) for a reconnection.
-using SessionFactory = std::function<std::unique_ptr<MainUnitSession>()>;
+// Makes a fresh session (a new CFtpMng) at start and for every reconnection;
+// the session stops and restarts timer 1 through `idleTimer` around transfers.
+using SessionFactory = std::function<std::unique_ptr<MainUnitSession>(IdleTimerControl& idleTimer)>;
 
 }  // namespace plova

@@ -13,7 +13,7 @@ void showError(std::u16string_view text) {
 }  // namespace
 
 SessionControl::SessionControl(CPLOVADoc& doc, SessionHost& host, SessionFactory factory)
-    : doc_(doc), host_(host), factory_(std::move(factory)), session_(factory_()) {}
+    : doc_(doc), host_(host), factory_(std::move(factory)), session_(factory_(*this)) {}
 
 SessionControl::~SessionControl() = default;
 
@@ -35,14 +35,14 @@ LoginPress SessionControl::PressLogin(const LoginInput& input) {
 }
 
 void SessionControl::AfterLoginDialog(bool ok) {
-    if (ok) RestartIdleTimer();
+    if (ok) restartIdleTimer();
     host_.Redraw();
 }
 
 void SessionControl::Logout() {
     host_.StopBackupTimer();
     host_.CloseSettingsMenu();
-    StopIdleTimer();
+    stopAndReset();
     if (loggedIn()) {
         session_->Logout();
         doc_.settings.loggedIn = 0;
@@ -51,16 +51,22 @@ void SessionControl::Logout() {
     host_.RestartBackupTimerIfArmed();
 }
 
-void SessionControl::StopIdleTimer() {
+void SessionControl::stopIdleTimer() {
     host_.StopIdleTimer();
     timerRunning_ = false;
-    ticks_ = 0;
 }
 
-void SessionControl::RestartIdleTimer() {
+void SessionControl::restartIdleTimer() {
     ticks_ = 0;
     host_.StartIdleTimer(cmd::kIdleTimerMs);
     timerRunning_ = true;
+}
+
+void SessionControl::resetIdleCount() { ticks_ = 0; }
+
+void SessionControl::stopAndReset() {
+    stopIdleTimer();
+    resetIdleCount();
 }
 
 void SessionControl::OnIdleTick() {
@@ -86,7 +92,7 @@ void SessionControl::OnIdleTick() {
 void SessionControl::ConnectionLost() {
     doc_.settings.loggedIn = 0;
     host_.Redraw();
-    StopIdleTimer();
+    stopAndReset();
     if (host_.ShowConnectionLost() == ConnectionLostChoice::Reconnect)
         Reconnect();
     else
@@ -95,7 +101,7 @@ void SessionControl::ConnectionLost() {
 
 bool SessionControl::Reconnect() {
     session_->Logout();
-    session_ = factory_();
+    session_ = factory_(*this);
     const ConnectionRecord& c = doc_.settings.connection;
     const int result = session_->Login(c.address, c.user, c.password);
     if (result != login::kLoggedIn) {
@@ -104,7 +110,7 @@ bool SessionControl::Reconnect() {
         return false;
     }
     doc_.settings.loggedIn = 1;
-    RestartIdleTimer();
+    restartIdleTimer();
     host_.Redraw();
     return true;
 }

@@ -40,13 +40,13 @@ enum class LoginPress {
     LoggedIn,  // close the dialog with OK
 };
 
-class SessionControl {
+class SessionControl final : public IdleTimerControl {
 public:
     // `doc` holds the settings record with the connection record and the
     // logged-in flag; `factory` makes the session now and for every
     // reconnection.
     SessionControl(CPLOVADoc& doc, SessionHost& host, SessionFactory factory);
-    ~SessionControl();
+    ~SessionControl() override;
     SessionControl(const SessionControl&) = delete;
     SessionControl& operator=(const SessionControl&) = delete;
 
@@ -67,15 +67,17 @@ public:
     // ends the session when logged in, redraws; within the backup-timer frame.
     void Logout();
 
-    // Timer 1 stopped or started with the count at 0, as the transfer
-    // procedures do around their work.
-    void StopIdleTimer();
-    void RestartIdleTimer();
+    // Timer 1 as the transfer procedures drive it: stopped while they run,
+    // started again with the count at 0 when they end.
+    void stopIdleTimer() override;
+    void restartIdleTimer() override;
+    void resetIdleCount() override;
 
     // One tick of timer 1.
     void OnIdleTick();
 
 private:
+    void stopAndReset();
     void ConnectionLost();
     bool Reconnect();
 

@@ -1,0 +1,208 @@
+// Enabling rules of the command bar and menus, and the texts of the status
+// bar and the two command-bar displays.
+#include <gtest/gtest.h>
+
+#include "app/CommandTable.h"
+#include "app/FrameTexts.h"
+#include "store/testing/MessageFiles.h"
+
+namespace plova {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<int> enabledIds(const ItemStates& states) {
+    std::vector<int> ids;
+    for (const auto& [id, s] : states)
+        if (s.enabled) ids.push_back(id);
+    return ids;
+}
+
+TEST(ButtonRulesTest, NoListWindowDisablesTheListCommands) {
+    CommandContext c;  // logged out, nothing open
+    const ItemStates s = ButtonStates(c);
+    EXPECT_EQ(s.size(), 18u);
+    EXPECT_EQ(enabledIds(s), (std::vector<int>{1001, 1005, 1006, 1007, 1008}));
+}
+
+TEST(ButtonRulesTest, EachButtonFollowsItsOwnConditions) {
+    CommandContext c;
+    c.loggedIn = true;
+    c.openFolderIsBoxFolder = true;
+    c.folderDisplay = u" /data/本社";
+    c.listActive = true;
+    c.listCount = 1;
+    c.flags = {true, true, true, true, true, true, true};
+    const ItemStates all = ButtonStates(c);
+    for (int id = 1001; id <= 1018; ++id) EXPECT_TRUE(all.at(id).enabled) << id;
+
+    // Downloads need the session and a box folder.
+    CommandContext d = c;
+    d.loggedIn = false;
+    ItemStates s = ButtonStates(d);
+    for (int id : {1002, 1003, 1004, 1017}) EXPECT_FALSE(s.at(id).enabled) << id;
+    for (int id : {1012, 1013, 1018}) EXPECT_TRUE(s.at(id).enabled) << id;
+    d = c;
+    d.openFolderIsBoxFolder = false;
+    s = ButtonStates(d);
+    EXPECT_FALSE(s.at(1002).enabled);
+    EXPECT_FALSE(s.at(1003).enabled);
+    EXPECT_TRUE(s.at(1004).enabled);
+
+    // The active list's flags, one by one.
+    const std::pair<bool ListEnableFlags::*, std::vector<int>> byFlag[] = {
+        {&ListEnableFlags::convert, {1013}},          {&ListEnableFlags::undownloaded, {1004, 1012}},
+        {&ListEnableFlags::play, {1014}},             {&ListEnableFlags::erase, {1015}},
+        {&ListEnableFlags::moveCopy, {1016}},         {&ListEnableFlags::upload, {1017}},
+        {&ListEnableFlags::add, {1018}}};
+    for (const auto& [flag, ids] : byFlag) {
+        d = c;
+        d.flags.*flag = false;
+        s = ButtonStates(d);
+        for (int id = 1001; id <= 1018; ++id) {
+            const bool affected = std::find(ids.begin(), ids.end(), id) != ids.end();
+            EXPECT_EQ(s.at(id).enabled, !affected) << id;
+        }
+    }
+
+    // "ボックス" needs more than one character in the folder display.
+    d = c;
+    d.folderDisplay = u" ";
+    EXPECT_FALSE(ButtonStates(d).at(1009).enabled);
+    d.folderDisplay = u" a";
+    EXPECT_TRUE(ButtonStates(d).at(1009).enabled);
+
+    // Upload and add also need an active list, whatever the flags say.
+    d = c;
+    d.listActive = false;
+    s = ButtonStates(d);
+    for (int id : {1010, 1011, 1017, 1018}) EXPECT_FALSE(s.at(id).enabled) << id;
+}
+
+TEST(SettingsMenuRulesTest, SessionFolderAndListDecideTheItems) {
+    CommandContext c;
+    ItemStates s = SettingsMenuStates(c);
+    EXPECT_TRUE(s.at(32784).enabled);
+    EXPECT_FALSE(s.at(32785).enabled);
+    for (int id : {32790, 32791, 32792, 32793, 32794, 32795, 32796, 32803}) EXPECT_FALSE(s.at(id).enabled) << id;
+    for (int id : {32786, 32787, 32788, 32789}) EXPECT_TRUE(s.at(id).enabled) << id;
+    EXPECT_FALSE(s.at(32787).checked);
+
+    c.loggedIn = true;
+    c.openFolderIsBoxFolder = true;
+    c.rootHasBoxFolder = true;
+    c.rootFolderEmpty = false;
+    c.listActive = true;
+    c.downConv = 1;
+    c.convDel = 1;
+    s = SettingsMenuStates(c);
+    EXPECT_FALSE(s.at(32784).enabled);
+    EXPECT_TRUE(s.at(32785).enabled);
+    EXPECT_TRUE(s.at(32787).checked);
+    EXPECT_TRUE(s.at(32789).checked);
+    for (int id : {32790, 32791, 32792, 32793, 32794, 32795, 32796, 32803}) EXPECT_TRUE(s.at(id).enabled) << id;
+
+    c.activeListIsSystemResponse = true;
+    s = SettingsMenuStates(c);
+    EXPECT_FALSE(s.at(32790).enabled);
+    EXPECT_TRUE(s.at(32791).enabled);
+}
+
+TEST(WindowMenuTest, ArrangementAndListItems) {
+    CommandContext c;
+    EXPECT_FALSE(WindowMenuStates(c).at(32800).enabled);
+    EXPECT_TRUE(WindowMenuStates(c).at(57650).enabled);
+    c.listCount = 2;
+    EXPECT_TRUE(WindowMenuStates(c).at(32800).enabled);
+
+    const std::array<std::u16string, 4> disp = {u"留守録BOX：0?1,002", u"留守録BOX：" + std::u16string(40, u'9'), u"", u""};
+    EXPECT_TRUE(WindowMenuListItems(disp, 2, 0).empty());
+    const auto items = WindowMenuListItems(disp, 2, 2);
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].id, 10001);
+    EXPECT_EQ(items[0].caption, u"留守録BOX：0,1,002");
+    EXPECT_FALSE(items[0].checked);
+    EXPECT_EQ(items[1].caption.size(), 33u);
+    EXPECT_EQ(items[1].caption.substr(30), u"...");
+    EXPECT_TRUE(items[1].checked);
+}
+
+TEST(CommandTableTest, CaptionsByIdAndUnknownIds) {
+    EXPECT_EQ(CommandCaptionOf(1002), u"一括ﾀﾞｳﾝﾛｰﾄﾞ");
+    EXPECT_EQ(CommandCaptionOf(32803), u"自動バックアップの設定をする...");
+    EXPECT_EQ(CommandCaptionOf(57651), u"上下に並べて表示");
+    EXPECT_EQ(CommandCaptionOf(0), u"");
+    EXPECT_EQ(CommandCaptionOf(4242), u"");
+}
+
+TEST(BoxFolderFactsTest, TheDiskDecides) {
+    testkit::TempFolder dir("facts");
+    SettingsRecord r;
+    r.folder = WithTrailingSeparator(dir.path().u16string());
+    r.folderName = u"本社";
+    EXPECT_FALSE(OpenFolderIsBoxFolder(r));
+    EXPECT_FALSE(RootHasBoxFolder(r));
+    fs::create_directories(dir / "本社" / "rusuroku");
+    EXPECT_FALSE(OpenFolderIsBoxFolder(r));  // both halves are needed
+    fs::create_directories(dir / "本社" / "naisen");
+    EXPECT_TRUE(OpenFolderIsBoxFolder(r));
+    EXPECT_TRUE(RootHasBoxFolder(r));
+    r.folder.clear();
+    EXPECT_FALSE(RootHasBoxFolder(r));
+}
+
+TEST(StatusBarTest, BothFormatsAndTheOverflowMark) {
+    EXPECT_EQ(StatusBarText(nullptr), u"");
+    StatusCounts box{false, 1234, 56, 7, 3, 4};
+    EXPECT_EQ(StatusBarText(&box), u"件数: ﾌｫﾙﾀﾞﾄｰﾀﾙ 1234  ﾎﾞｯｸｽﾄｰﾀﾙ 56  一覧表ﾄｰﾀﾙ 7  未再生 3  再生済 4");
+    StatusCounts sys{true, 100000, 0, 99999, 0, 0};
+    EXPECT_EQ(StatusBarText(&sys), u"件数: ﾌｫﾙﾀﾞﾄｰﾀﾙ +++++  ｼｽﾃﾑ応答ﾒｯｾｰｼﾞﾄｰﾀﾙ 300  一覧表ﾄｰﾀﾙ 99999");
+    EXPECT_EQ(StatusCount(99999), u"99999");
+    EXPECT_EQ(StatusCount(100000), u"+++++");
+    EXPECT_EQ(StatusCount(0), u"0");
+}
+
+SettingsRecord withLists() {
+    SettingsRecord r;
+    r.folder = u"/data/c:boxes";
+    r.folderName = u"本社";
+    r.num = 2;
+    r.disp = {u"留守録BOX：001,0?2,  内線BOX：201", u"内線BOX:201,202", u"", u""};
+    r.folderNames = {u"本社", u"", u"", u""};
+    return r;
+}
+
+TEST(DisplayTextTest, FolderDisplay) {
+    SettingsRecord r = withLists();
+    EXPECT_EQ(FolderDisplayText(r, 1), u" /data/c：boxes/本社");
+    EXPECT_EQ(FolderDisplayText(r, 2), u"");  // no folder name in the slot
+    EXPECT_EQ(FolderDisplayText(r, 0), u"");
+    r.num = 0;
+    EXPECT_EQ(FolderDisplayText(r, 1), u"");
+
+    EXPECT_EQ(InitialFolderDisplayText(r), u" /data/c：boxes/本社");
+    r.folderName.clear();
+    EXPECT_EQ(InitialFolderDisplayText(r), u" /data/c：boxes");  // no trailing separator
+    r.folder.clear();
+    EXPECT_EQ(InitialFolderDisplayText(r), u"");
+
+    EXPECT_EQ(FolderNameFromDisplay(u"  /data/c：boxes/本社"), u"本社");
+    EXPECT_EQ(FolderNameFromDisplay(u" 本社"), u"本社");
+    EXPECT_EQ(FolderNameFromDisplay(u" a：b"), u"a:b");
+    EXPECT_EQ(FolderNameFromDisplay(u""), u"");
+}
+
+TEST(DisplayTextTest, BoxDisplayPutsTheExtensionGroupOnItsOwnLine) {
+    SettingsRecord r = withLists();
+    EXPECT_EQ(BoxDisplayText(r, 1), u" 留守録BOX：001,0,2  \r\n 内線BOX：201");
+    // Extension boxes alone: no line break, the ASCII colon shown full width.
+    EXPECT_EQ(BoxDisplayText(r, 2), u" 内線BOX：201,202");
+    EXPECT_EQ(BoxDisplayText(r, 3), u"");
+    EXPECT_EQ(InitialBoxDisplayText(r, true), u" 留守録BOX：001,0,2,  内線BOX：201");
+    EXPECT_EQ(InitialBoxDisplayText(r, false), u"");
+    r.num = 0;
+    EXPECT_EQ(BoxDisplayText(r, 1), u"");
+}
+
+}  // namespace
+}  // namespace plova
