@@ -47,7 +47,8 @@ std::u16string boxText(const std::u16string& disp, bool breakBeforeExtensions) {
         // The extension group starts a line of its own; the "," that ended
         // the answering-machine group goes.
         t.insert(p, u"\r\n ");
-        t.erase(p - 3, 1);
+        // A hand-edited definition may put the label right after one character.
+        if (p >= 3) t.erase(p - 3, 1);
     }
     return t;
 }

@@ -200,6 +200,9 @@ TEST(DisplayTextTest, BoxDisplayPutsTheExtensionGroupOnItsOwnLine) {
     EXPECT_EQ(BoxDisplayText(r, 3), u"");
     EXPECT_EQ(InitialBoxDisplayText(r, true), u" 留守録BOX：001,0,2,  内線BOX：201");
     EXPECT_EQ(InitialBoxDisplayText(r, false), u"");
+    // A label one character in (a hand-edited file) breaks the line, and nothing else.
+    r.disp[2] = u"x内線BOX：1";
+    EXPECT_EQ(BoxDisplayText(r, 3), u" x\r\n 内線BOX：1");
     r.num = 0;
     EXPECT_EQ(BoxDisplayText(r, 1), u"");
 }
