@@ -254,9 +254,9 @@ TEST(ApplyStartupFolderTest, SpecifiedFolderReplacesTheLastOne) {
     r.nextFolderName = u"last";
     EXPECT_TRUE(ApplyStartupFolder(r));
     EXPECT_EQ(r.folderName, u"last");
-    r.nextFolderName = u"spec";
+    r.nextFolderName = u"chosen";
     EXPECT_FALSE(ApplyStartupFolder(r));
-    EXPECT_EQ(r.folderName, u"spec");
+    EXPECT_EQ(r.folderName, u"chosen");
     r.init = 0;
     r.folderName = u"last";
     EXPECT_TRUE(ApplyStartupFolder(r));
