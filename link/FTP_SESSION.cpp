@@ -438,7 +438,10 @@ int FTP_SESSION::Store(const void* bytes, std::size_t length, std::u16string_vie
         left -= static_cast<std::size_t>(n);
         pumpOne();
         if (cancelRequested()) {
-            Abort(true);
+            // ABOR before the data connection closes: otherwise the main unit
+            // takes the end of the data for the end of the file and keeps a
+            // cut-off message.
+            Abort(true, true);
             cancelled = true;
             break;
         }
@@ -452,18 +455,22 @@ int FTP_SESSION::Delete(std::u16string_view path) {
     return Command(withCrLf(u"DELE ", path));
 }
 
-int FTP_SESSION::Abort(bool quiet) {
-    CloseData();
+int FTP_SESSION::Abort(bool quiet) { return Abort(quiet, false); }
+
+int FTP_SESSION::Abort(bool quiet, bool announceFirst) {
+    // Closing first stops a main unit that is sending; announcing first tells
+    // one that is receiving that the end of the data is no end of the file.
+    if (!announceFirst) CloseData();
+    const int sent = SendCommand(u"ABOR\r\n");
+    if (announceFirst) CloseData();
     std::u16string line;
-    int result = Command(u"ABOR\r\n", &line);
+    int length = sent < 0 ? -1 : ReadReply(line, ftp::kReplyLineMax, timeouts.replyMillis);
     if (!quiet) {
         // The main unit may first answer the broken transfer (426, 226); its 225 follows.
-        while (ftp::ReplyCode(line) != ftp::kAbortComplete && result != ftp::kNoReply) {
-            if (ReadReply(line, ftp::kReplyLineMax, timeouts.replyMillis) < 1) break;
-        }
+        while (length >= 1 && ftp::ReplyCode(line) != ftp::kAbortComplete)
+            length = ReadReply(line, ftp::kReplyLineMax, timeouts.replyMillis);
     }
-    result = Command(u"ABOR\r\n");
-    (void)result;
+    Command(u"ABOR\r\n");
     return 0;
 }
 

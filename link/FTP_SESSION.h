@@ -143,6 +143,7 @@ private:
     enum class LineEnd { CrLf, Cut, Closed };
     enum ListingEnd { kListingComplete, kListingCut, kListingCancelled, kListingFailed };
 
+    int Abort(bool quiet, bool announceFirst);
     int ReadLine(std::u16string& line, int maxLength, int waitMillis, LineEnd* how);
     // A whole reply: its first line (as ReadLine, the first byte awaited for
     // `waitMillis`), then the rest of that line when it was cut and the further

@@ -1,0 +1,415 @@
+// The client against the main-unit simulator on loopback: logins, listings,
+// transfers, cancels, and every fault the simulator can put on. Each case
+// also checks that nothing is left open, here or on the main unit.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "link/CFtpMng.h"
+#include "link/FtpReply.h"
+#include "link/RemoteListing.h"
+#include "link/tests/LinkTestSupport.h"
+#include "platform/Text.h"
+#include "platform/testing/TestPorts.h"
+#include "sim/MainUnitServer.h"
+
+namespace plova {
+namespace {
+namespace fs = std::filesystem;
+using namespace linktest;
+
+class RecordingIdleTimer final : public IdleTimerControl {
+public:
+    void stopIdleTimer() override { calls.push_back("stop"); }
+    void restartIdleTimer() override { calls.push_back("restart"); }
+    void resetIdleCount() override { calls.push_back("reset"); }
+    std::vector<std::string> calls;
+};
+
+std::u16string u16(const std::string& s) { return fromUtf8(s); }
+
+constexpr std::size_t kBigFile = 4u << 20;
+
+class SimSessionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        disk = temp.path() / "disk";
+        local = temp.path() / "local";
+        fs::create_directories(disk / "rusuroku" / "0001");
+        fs::create_directories(disk / "rusuroku" / "0002");  // empty box
+        fs::create_directories(disk / "naisen" / "0101");
+        fs::create_directories(disk / "outou");
+        fs::create_directories(local);
+        for (int i = 1; i <= 3; ++i) {
+            writeFile(box1 / boxMessageName(i, ".vmdat"), patternBytes(6000 + 100 * i, i));
+            writeFile(box1 / boxMessageName(i, ".vminf"), std::string(256, '\0'));
+        }
+        writeFile(box1 / boxMessageName(4, ".vmdat"), patternBytes(kBigFile, 4));
+        writeFile(disk / "naisen" / "0101" / boxMessageName(7, ".vmdat"), std::string(3000, '\0'));
+
+        sim::Options options;
+        options.root = disk;
+        server = std::make_unique<sim::MainUnitServer>(options);
+        ASSERT_TRUE(server->start());
+        descriptorsBefore = openDescriptors();
+    }
+
+    void TearDown() override { server.reset(); }
+
+    CFtpMng& loggedIn(Timeouts timeouts = {}) {
+        mng = std::make_unique<CFtpMng>(&timer, timeouts);
+        EXPECT_EQ(mng->Login(u"127.0.0.1", u"admin", u"admin", server->port()), ftp::kLoginOk);
+        return *mng;
+    }
+
+    void setFaults(const std::function<void(sim::Faults&)>& change) {
+        sim::Faults f = server->faults();
+        change(f);
+        server->setFaults(f);
+    }
+
+    // Logged out, no socket or file left open on either side.
+    void expectNothingLeftOpen() {
+        if (mng) {
+            mng->Logout();
+            mng.reset();
+        }
+        EXPECT_TRUE(waitFor([&] { return server->sessionsOpen() == 0; })) << server->sessionsOpen();
+        EXPECT_TRUE(waitFor([&] { return openDescriptors() == descriptorsBefore; }))
+            << openDescriptors() << " open, " << descriptorsBefore << " before";
+    }
+
+    TempDir temp;
+    fs::path disk;
+    fs::path box1 = temp.path() / "disk" / "rusuroku" / "0001";
+    fs::path local;
+    std::unique_ptr<sim::MainUnitServer> server;
+    std::unique_ptr<CFtpMng> mng;
+    testkit::TestPorts ports;
+    RecordingIdleTimer timer;
+    int descriptorsBefore = 0;
+};
+
+// ------------------------------------------------------------------ login ----
+
+TEST_F(SimSessionTest, LoginResultsForEveryKindOfRefusal) {
+    struct Case {
+        const char* what;
+        std::function<void(sim::Faults&)> fault;
+        const char16_t* password;
+        int expected;
+    };
+    const Case cases[] = {
+        {"plain", [](sim::Faults&) {}, u"admin", ftp::kLoginOk},
+        {"other model", [](sim::Faults& f) { f.greetingModel = "Kx-TX"; }, u"admin", ftp::kLoginUnsupportedModel},
+        {"greeting 421", [](sim::Faults& f) { f.greetingCode = 421; }, u"admin", ftp::kLoginConnectFailed},
+        {"refused", [](sim::Faults& f) { f.refuseLogin = true; }, u"admin", ftp::kLoginRefused},
+        {"wrong password", [](sim::Faults&) {}, u"nimda", ftp::kLoginRefused},
+        // A reply without a code must never pass for "logged in".
+        {"garbage", [](sim::Faults& f) { f.garbageReply = true; }, u"admin", ftp::kLoginRefused},
+    };
+    for (const Case& c : cases) {
+        server->setFaults(sim::Faults{});
+        setFaults(c.fault);
+        CFtpMng client(&timer);
+        EXPECT_EQ(client.Login(u"127.0.0.1", u"admin", c.password, server->port()), c.expected) << c.what;
+        EXPECT_EQ(client.HasSession(), c.expected == ftp::kLoginOk) << c.what;
+    }
+    expectNothingLeftOpen();
+}
+
+TEST_F(SimSessionTest, NoServerOrNoSuchHostIsAConnectionFailure) {
+    const std::uint16_t port = server->port();
+    server->stop();
+    const int descriptors = openDescriptors();
+    CFtpMng client;
+    EXPECT_EQ(client.Login(u"127.0.0.1", u"admin", u"admin", port), ftp::kLoginConnectFailed);
+    EXPECT_EQ(client.Login(u"no-such-host.invalid", u"admin", u"admin", port), ftp::kLoginConnectFailed);
+    EXPECT_EQ(openDescriptors(), descriptors);
+}
+
+TEST_F(SimSessionTest, OverlongAndMultiLineRepliesKeepCommandsAndRepliesInStep) {
+    setFaults([](sim::Faults& f) {
+        f.overlongReply = true;
+        f.multilineReplies = true;  // 230 and 250 come as "ddd-" blocks
+    });
+    CFtpMng& client = loggedIn();
+    // Every CWD answers with a block; after it the next command must still
+    // read its own reply, file after file.
+    std::u16string listing;
+    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListVoice, listing, local), 1);
+    for (int i = 1; i <= 3; ++i) {
+        const std::string name = boxMessageName(i, ".vmdat");
+        ASSERT_EQ(client.Session()->Retrieve(u16(name), u16(name), true, false), 0) << name;
+    }
+    EXPECT_EQ(client.Delete(u"/rusuroku/0001/" + u16(boxMessageName(1, ".vminf"))), 0);
+    EXPECT_EQ(client.ListBox(u"/rusuroku/0404", ftp::kListAll, listing), ftp::kNoSuchDirectory);
+    expectNothingLeftOpen();
+}
+
+TEST_F(SimSessionTest, AReplyLineIsCutAt510AndTheRestIsDrained) {
+    CFtpMng& client = loggedIn();
+    setFaults([](sim::Faults& f) { f.overlongReply = true; });
+    FTP_SESSION& s = *client.Session();
+    ASSERT_GT(s.SendCommand(u"USER admin\r\n"), 0);
+    std::u16string line;
+    ASSERT_EQ(s.ReadReplyLine(line, ftp::kReplyLineMax, false), 510);
+    EXPECT_EQ(line.substr(0, 4), u"331 ");
+    s.Drain();
+    setFaults([](sim::Faults& f) { f.overlongReply = false; });
+    EXPECT_EQ(s.Command(u"PASS admin\r\n"), 0);
+    expectNothingLeftOpen();
+}
+
+// --------------------------------------------------------------- listings ----
+
+TEST_F(SimSessionTest, FolderAndBoxListings) {
+    CFtpMng& client = loggedIn();
+    std::u16string root, answering, extension;
+    ASSERT_EQ(client.ListFolders(root, answering, extension), 1);
+    EXPECT_EQ(listing::BoxNames(answering), (std::vector<std::u16string>{u"0001", u"0002"}));
+    EXPECT_EQ(listing::BoxNames(extension), std::vector<std::u16string>{u"0101"});
+    EXPECT_NE(root.find(u"outou"), std::u16string::npos);
+
+    std::u16string names;
+    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListInfo, names), 1);
+    EXPECT_EQ(listing::MessageNames(names, listing::NameForm::BoxMessage).size(), 3u);
+    // No file matches: the main unit answers 550, which is an empty box.
+    ASSERT_EQ(client.ListBox(u"/rusuroku/0002", ftp::kListInfo, names), 1);
+    EXPECT_TRUE(names.empty());
+    EXPECT_EQ(client.ListBox(u"/rusuroku/0002", ftp::kListAll, names), 1);
+    EXPECT_EQ(client.ListBox(u"/rusuroku/0404", ftp::kListInfo, names), ftp::kNoSuchDirectory);
+
+    long length = 0;
+    ASSERT_EQ(client.ListBoxLong(u"/rusuroku/0001", ftp::kListAll, names, length), 1);
+    EXPECT_EQ(length, static_cast<long>(names.size() * 2));
+    const auto entries = listing::MessageEntries(names, listing::NameForm::BoxMessage);
+    ASSERT_EQ(entries.size(), 7u);
+    for (const auto& e : entries)
+        EXPECT_EQ(static_cast<std::uintmax_t>(e.size), fs::file_size(box1 / toUtf8(e.name))) << toUtf8(e.name);
+    ASSERT_EQ(client.ListBoxLong(u"/rusuroku/0001", ftp::kListVoice, names, length), 1);
+    EXPECT_EQ(listing::MessageEntries(names, listing::NameForm::BoxMessage).size(), 4u);
+    EXPECT_EQ(client.ListBoxLong(u"/rusuroku/0404", ftp::kListAll, names, length), ftp::kNoSuchDirectory);
+    expectNothingLeftOpen();
+}
+
+TEST_F(SimSessionTest, HostileNamesInAListingAreSkipped) {
+    setFaults([](sim::Faults& f) { f.hostileListing = true; });
+    CFtpMng& client = loggedIn();
+    std::u16string names;
+    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), 1);
+    EXPECT_NE(names.find(u"evil"), std::u16string::npos);  // the server did list them
+    for (const auto& name : listing::MessageNames(names, listing::NameForm::BoxMessage)) {
+        EXPECT_TRUE(listing::IsSafeName(name));
+        EXPECT_TRUE(fs::exists(box1 / toUtf8(name))) << toUtf8(name);
+    }
+    long length = 0;
+    ASSERT_EQ(client.ListBoxLong(u"/rusuroku/0001", ftp::kListAll, names, length), 1);
+    for (const auto& e : listing::MessageEntries(names, listing::NameForm::BoxMessage))
+        EXPECT_TRUE(fs::exists(box1 / toUtf8(e.name))) << toUtf8(e.name);
+    std::u16string root, answering, extension;
+    ASSERT_EQ(client.ListFolders(root, answering, extension), 1);
+    for (const auto& box : listing::BoxNames(answering)) EXPECT_TRUE(fs::is_directory(disk / "rusuroku" / toUtf8(box)));
+    // A name holding a separator is never used as a local path.
+    EXPECT_EQ(client.Retrieve(u"../evil.vmdat", u"../evil.vmdat", local), -1);
+    EXPECT_FALSE(fs::exists(temp.path() / "evil.vmdat"));
+    expectNothingLeftOpen();
+}
+
+TEST_F(SimSessionTest, AListingLongerThanTheBufferIsCutAndTheSessionGoesOn) {
+    setFaults([](sim::Faults& f) { f.hugeListingBytes = 12'000'000; });
+    CFtpMng& client = loggedIn();
+    std::u16string names;
+    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), 1);
+    EXPECT_EQ(names.size(), ftp::kListingBufferBytes);
+    setFaults([](sim::Faults& f) { f.hugeListingBytes = 0; });
+    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListInfo, names), 1);
+    EXPECT_EQ(listing::MessageNames(names, listing::NameForm::BoxMessage).size(), 3u);
+    expectNothingLeftOpen();
+}
+
+TEST_F(SimSessionTest, CancelDuringALongListingKeepsWhatArrivedAndTheSession) {
+    setFaults([](sim::Faults& f) { f.hugeListingBytes = 8'000'000; });
+    CFtpMng& client = loggedIn();
+    ports.pump.at(ports.pump.steps + 400, [&] { ports.cancel.set(); });
+    std::u16string names;
+    long length = 0;
+    ASSERT_EQ(client.ListBoxLong(u"/rusuroku/0001", ftp::kListAll, names, length), 1);
+    EXPECT_LT(names.size(), 8'000'000u);
+    ports.cancel.clear();
+    setFaults([](sim::Faults& f) { f.hugeListingBytes = 0; });
+    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListInfo, names), 1);
+    EXPECT_EQ(listing::MessageNames(names, listing::NameForm::BoxMessage).size(), 3u);
+    expectNothingLeftOpen();
+}
+
+// -------------------------------------------------------------- transfers ----
+
+TEST_F(SimSessionTest, RetrieveWritesTheFileAndReportsEveryBlock) {
+    const WindowHandle window = ports.progress.open(u"ダウンロード中");
+    CFtpMng& client = loggedIn();
+    std::u16string names;
+    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), 1);
+    const std::string name = boxMessageName(2, ".vmdat");  // 6200 bytes
+    ASSERT_EQ(client.Retrieve(u16(name), u16(name), local), 0);
+    EXPECT_TRUE(readFile(local / name) == readFile(box1 / name));
+    EXPECT_EQ(client.Session()->bytesReceived, 6200);
+    const auto bars = ports.progress.of(msg::kBarPosition);
+    ASSERT_EQ(bars.size(), 7u);
+    EXPECT_EQ(bars.back().window, window);
+    EXPECT_EQ(bars.back().wparam, 7);
+
+    // Without reset the count goes on; with the no-progress flag nothing is sent.
+    ASSERT_EQ(client.Session()->Retrieve(u16(name), u16(name), false, false), 0);
+    EXPECT_EQ(ports.progress.of(msg::kBarPosition).back().wparam, 14);
+    ASSERT_EQ(client.Session()->Retrieve(u16(name), u16(name), true, true), 0);
+    EXPECT_EQ(ports.progress.of(msg::kBarPosition).size(), 14u);
+
+    // A file the main unit no longer has: 550, and no local file.
+    const std::string gone = boxMessageName(9, ".vmdat");
+    EXPECT_EQ(client.Retrieve(u16(gone), u16(gone), local), ftp::kFileUnavailable);
+    EXPECT_FALSE(fs::exists(local / gone));
+    expectNothingLeftOpen();
+}
+
+TEST_F(SimSessionTest, CancelDuringRetrievalSendsAbortAndReturnsCancelled) {
+    ports.progress.open(u"ダウンロード中");
+    CFtpMng& client = loggedIn();
+    std::u16string names;
+    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names, local), 1);
+    const std::string big = boxMessageName(4, ".vmdat");
+    ports.pump.at(ports.pump.steps + 300, [&] { ports.cancel.set(); });
+    EXPECT_EQ(client.Session()->Retrieve(u16(big), u16(big), true, false), ftp::kCancelled);
+    EXPECT_GT(ports.progress.of(msg::kBarPosition).size(), 10u);
+    EXPECT_LT(fs::file_size(local / big), kBigFile);
+    ports.cancel.clear();
+    // The main unit's 426 and 225 were taken by the abort: the next command reads its own reply.
+    EXPECT_EQ(client.Session()->Command(u"CWD /rusuroku/0001\r\n"), 0);
+    EXPECT_EQ(client.KeepAlive(), 1);
+    expectNothingLeftOpen();
+}
+
+TEST_F(SimSessionTest, ADroppedConnectionIsATransferFailure) {
+    setFaults([](sim::Faults& f) { f.dropAfterBytes = 100'000; });
+    CFtpMng& client = loggedIn();
+    std::u16string names;
+    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), 1);
+    const std::string big = boxMessageName(4, ".vmdat");
+    EXPECT_EQ(client.Retrieve(u16(big), u16(big), local), ftp::kTransferFailed);
+    EXPECT_EQ(client.KeepAlive(), 0);
+    expectNothingLeftOpen();
+}
+
+TEST_F(SimSessionTest, TheMainUnitsFailureAfterATransferIsAFailure) {
+    setFaults([](sim::Faults& f) { f.errorAfterTransfer = true; });
+    CFtpMng& client = loggedIn();
+    std::u16string names;
+    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), 1);
+    const std::string name = boxMessageName(1, ".vmdat");
+    // All bytes arrived, but the main unit says 451: the file does not count.
+    EXPECT_EQ(client.Retrieve(u16(name), u16(name), local), ftp::kTransferFailed);
+    setFaults([](sim::Faults& f) { f.errorAfterTransfer = false; });
+    EXPECT_EQ(client.Retrieve(u16(name), u16(name), local), 0);
+    expectNothingLeftOpen();
+}
+
+TEST_F(SimSessionTest, ASilenceLongerThanTheDataWaitEndsTheFileAndTheEndReplyDecides) {
+    Timeouts quick;
+    quick.dataMillis = 300;
+    setFaults([](sim::Faults& f) { f.stallMillis = 1500; });
+    CFtpMng& client = loggedIn(quick);
+    std::u16string names;
+    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListInfo, names), 1);
+    const std::string big = boxMessageName(4, ".vmdat");
+    // The short file must not pass for the whole one.
+    EXPECT_EQ(client.Retrieve(u16(big), u16(big), local), ftp::kTransferFailed);
+    EXPECT_LT(fs::file_size(local / big), kBigFile);
+
+    // A pause shorter than the wait is no failure.
+    setFaults([](sim::Faults& f) { f.stallMillis = 100; });
+    EXPECT_EQ(client.Retrieve(u16(big), u16(big), local), 0);
+    EXPECT_EQ(fs::file_size(local / big), kBigFile);
+    expectNothingLeftOpen();
+}
+
+TEST_F(SimSessionTest, StoreAndDeleteWithTheMainUnitsRefusals) {
+    CFtpMng& client = loggedIn();
+    const std::string message = "202401151030_ABC_0001_0012.vmdat";
+    const std::string bytes = patternBytes(20'000, 12);
+    ASSERT_EQ(client.Store(bytes.data(), bytes.size(), u16(message)), 0);
+    EXPECT_TRUE(readFile(disk / "outou" / message) == bytes);
+
+    setFaults([&](sim::Faults& f) { f.inUse = {message}; });
+    EXPECT_EQ(client.Store(bytes.data(), bytes.size(), u16(message)), 450);
+    EXPECT_EQ(client.Delete(u16("/outou/" + message)), 450);
+    setFaults([](sim::Faults& f) {
+        f.inUse.clear();
+        f.noRoom = true;
+    });
+    EXPECT_EQ(client.Store(bytes.data(), bytes.size(), u"202401151030_ABC_0001_0013.vmdat"), 450);
+    setFaults([](sim::Faults& f) { f.noRoom = false; });
+
+    EXPECT_EQ(client.Delete(u16("/outou/" + message)), 0);
+    EXPECT_FALSE(fs::exists(disk / "outou" / message));
+    EXPECT_EQ(client.Delete(u16("/outou/" + message)), ftp::kFileUnavailable);
+    expectNothingLeftOpen();
+}
+
+TEST_F(SimSessionTest, CancelDuringAStoreAbortsIt) {
+    CFtpMng& client = loggedIn();
+    const std::string message = "202401151030_ABC_0001_0014.vmdat";
+    const std::string bytes = patternBytes(2u << 20, 14);
+    ports.pump.at(ports.pump.steps + 200, [&] { ports.cancel.set(); });
+    client.Store(bytes.data(), bytes.size(), u16(message));
+    ports.cancel.clear();
+    // The main unit heard ABOR before the data ended: nothing cut off is
+    // stored, and the session is still usable.
+    EXPECT_FALSE(fs::exists(disk / "outou" / message));
+    std::u16string names;
+    EXPECT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListInfo, names), 1);
+    expectNothingLeftOpen();
+}
+
+// ------------------------------------------------- keep-alive and timers ----
+
+TEST_F(SimSessionTest, KeepAliveAnswersWhileTheMainUnitIsThere) {
+    CFtpMng& client = loggedIn();
+    EXPECT_EQ(client.KeepAlive(), 1);
+    server->stop();
+    EXPECT_EQ(client.KeepAlive(), 0);
+    // Only the control connection is left, and logout closes it.
+    const int withControl = openDescriptors();
+    client.Logout();
+    EXPECT_EQ(openDescriptors(), withControl - 1);
+}
+
+TEST_F(SimSessionTest, WrappersStopAndRestartTheIdleTimerAndRefuseWithoutASession) {
+    CFtpMng idle(&timer);
+    std::u16string a, b, c;
+    long length = 0;
+    EXPECT_EQ(idle.ListFolders(a, b, c), -1);
+    EXPECT_EQ(idle.ListBox(u"/rusuroku/0001", 0, a), -1);
+    EXPECT_EQ(idle.ListBoxLong(u"/rusuroku/0001", 0, a, length), -1);
+    EXPECT_EQ(idle.Retrieve(u"x", u"x", local), -1);
+    EXPECT_EQ(idle.Store("x", 1, u"x"), -1);
+    EXPECT_EQ(idle.Delete(u"/outou/x"), -1);
+    EXPECT_EQ(idle.KeepAlive(), 0);
+    EXPECT_TRUE(timer.calls.empty());
+
+    CFtpMng& client = loggedIn();
+    {
+        // A procedure of several steps: the timer stays off until its end.
+        CFtpMng::TransferScope scope(client, local);
+        EXPECT_EQ(scope.session()->localDirectory, local);
+        ASSERT_EQ(client.ListBox(u"/rusuroku/0001", 0, a, local), 1);
+        EXPECT_EQ(timer.calls, std::vector<std::string>{"stop"});
+    }
+    EXPECT_EQ(timer.calls, (std::vector<std::string>{"stop", "restart"}));
+    client.Logout();
+    EXPECT_EQ(timer.calls, (std::vector<std::string>{"stop", "restart", "stop", "reset"}));
+    expectNothingLeftOpen();
+}
+
+}  // namespace
+}  // namespace plova
