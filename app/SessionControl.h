@@ -73,7 +73,9 @@ public:
     void restartIdleTimer() override;
     void resetIdleCount() override;
 
-    // One tick of timer 1.
+    // One tick of timer 1. Start and stop the timer only through
+    // restartIdleTimer()/stopIdleTimer(): a tick that arrives while this
+    // object holds the timer stopped (a stale queued one) is ignored.
     void OnIdleTick();
 
 private:

@@ -127,14 +127,6 @@ TEST(WindowMenuTest, ArrangementAndListItems) {
     EXPECT_TRUE(items[1].checked);
 }
 
-TEST(CommandTableTest, CaptionsByIdAndUnknownIds) {
-    EXPECT_EQ(CommandCaptionOf(1002), u"一括ﾀﾞｳﾝﾛｰﾄﾞ");
-    EXPECT_EQ(CommandCaptionOf(32803), u"自動バックアップの設定をする...");
-    EXPECT_EQ(CommandCaptionOf(57651), u"上下に並べて表示");
-    EXPECT_EQ(CommandCaptionOf(0), u"");
-    EXPECT_EQ(CommandCaptionOf(4242), u"");
-}
-
 TEST(BoxFolderFactsTest, TheDiskDecides) {
     testkit::TempFolder dir("facts");
     SettingsRecord r;
