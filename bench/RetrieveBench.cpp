@@ -1,0 +1,157 @@
+// Retrieving 2,000 message files of 6 KB each from the main-unit simulator
+// over loopback, two ways in one run against the same server:
+//   ours  CFtpMng as a box download runs it: one transfer scope (idle timer,
+//         drain, local folder), then RETR file after file on one session;
+//   curl  one curl invocation fetching the same 2,000 URLs over one control
+//         connection in active mode (-P), what a user would otherwise run.
+// Prints the median of several rounds of each and the ratio ours/curl
+// (target at most 1.0). Also shows the cost of calling the single-file
+// wrapper for every file, which drains stray replies each time.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "link/CFtpMng.h"
+#include "platform/Text.h"
+#include "sim/MainUnitServer.h"
+
+using namespace plova;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kFiles = 2000;
+constexpr std::size_t kFileBytes = 6 * 1024;
+constexpr int kRounds = 5;
+
+double Seconds(const std::function<bool()>& work, bool& ok) {
+    const auto t0 = std::chrono::steady_clock::now();
+    ok = work() && ok;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+std::string MessageName(int i) {
+    char name[64];
+    std::snprintf(name, sizeof name, "202401151030_ABC_0001_%05d.vmdat", i);
+    return name;
+}
+
+std::string ReadAll(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+bool SameFiles(const fs::path& box, const fs::path& local) {
+    for (int i = 1; i <= kFiles; ++i)
+        if (ReadAll(box / MessageName(i)) != ReadAll(local / MessageName(i))) return false;
+    return true;
+}
+
+void Fresh(const fs::path& folder) {
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+}
+
+}  // namespace
+
+int main() {
+    const fs::path work = fs::temp_directory_path() / ("plova-bench-retrieve-" + std::to_string(::getpid()));
+    const fs::path box = work / "disk" / "rusuroku" / "0001";
+    fs::create_directories(box);
+    fs::create_directories(work / "disk" / "naisen");
+    fs::create_directories(work / "disk" / "outou");
+    std::mt19937 random(7);
+    for (int i = 1; i <= kFiles; ++i) {
+        std::string bytes(kFileBytes, '\0');
+        for (auto& b : bytes) b = static_cast<char>(random());
+        std::ofstream(box / MessageName(i), std::ios::binary).write(bytes.data(), bytes.size());
+    }
+
+    sim::Options options;
+    options.root = work / "disk";
+    sim::MainUnitServer server(options);
+    if (!server.start()) {
+        std::fprintf(stderr, "cannot start the simulator\n");
+        return 1;
+    }
+    const std::string base = "ftp://127.0.0.1:" + std::to_string(server.port()) + "/rusuroku/0001/";
+
+    const fs::path oursFolder = work / "ours";
+    const fs::path curlFolder = work / "curl";
+    const fs::path config = work / "curl.cfg";
+    {
+        std::ofstream out(config);
+        out << "user = \"admin:admin\"\n";
+        for (int i = 1; i <= kFiles; ++i) {
+            out << "url = \"" << base << MessageName(i) << "\"\n";
+            out << "output = \"" << (curlFolder / MessageName(i)).string() << "\"\n";
+        }
+    }
+
+    auto runOurs = [&](bool wrapperPerFile) {
+        Fresh(oursFolder);
+        CFtpMng mng;
+        if (mng.Login(u"127.0.0.1", u"admin", u"admin", server.port()) != ftp::kLoginOk) return false;
+        bool ok = true;
+        if (wrapperPerFile) {
+            std::u16string listing;
+            ok = mng.ListBox(u"/rusuroku/0001", ftp::kListVoice, listing, oursFolder) == ftp::kListed;
+            for (int i = 1; ok && i <= kFiles; ++i) {
+                const std::u16string name = fromUtf8(MessageName(i));
+                ok = mng.Retrieve(name, name, oursFolder) == 0;
+            }
+        } else {
+            CFtpMng::TransferScope scope(mng, oursFolder);
+            FTP_SESSION& session = *scope.session();
+            ok = session.Command(u"CWD /rusuroku/0001\r\n") == 0;
+            for (int i = 1; ok && i <= kFiles; ++i) {
+                const std::u16string name = fromUtf8(MessageName(i));
+                ok = session.Retrieve(name, name, true, false) == 0;
+            }
+        }
+        mng.Logout();
+        return ok;
+    };
+    auto runCurl = [&] {
+        Fresh(curlFolder);
+        const std::string command = std::string(PLOVA_CURL) + " -s -S -P 127.0.0.1 -K '" + config.string() + "'";
+        return std::system(command.c_str()) == 0;
+    };
+
+    std::printf("%d files of %zu bytes from the simulator on loopback, %d rounds\n", kFiles, kFileBytes, kRounds);
+    bool ok = true;
+    std::vector<double> ours, curl, wrapper;
+    for (int round = 0; round < kRounds; ++round) {
+        ours.push_back(Seconds([&] { return runOurs(false); }, ok));
+        curl.push_back(Seconds(runCurl, ok));
+        wrapper.push_back(Seconds([&] { return runOurs(true); }, ok));
+    }
+    ok = ok && SameFiles(box, oursFolder) && SameFiles(box, curlFolder);
+    if (!ok) std::fprintf(stderr, "a transfer failed or a file differs\n");
+
+    const double o = Median(ours), c = Median(curl), w = Median(wrapper);
+    std::printf("ours (box download)        %.3f s  %.1f files/s\n", o, kFiles / o);
+    std::printf("curl -P (one invocation)   %.3f s  %.1f files/s\n", c, kFiles / c);
+    std::printf("ours, wrapper per file     %.3f s  %.1f files/s\n", w, kFiles / w);
+    std::printf("ratio ours/curl            %.2f  (target <= 1.0)\n", o / c);
+    std::printf("ratio wrapper/curl         %.2f\n", w / c);
+
+    server.stop();
+    fs::remove_all(work);
+    return ok ? 0 : 1;
+}
