@@ -17,16 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace linktest;
 
-class RecordingIdleTimer final : public IdleTimerControl {
-public:
-    void stopIdleTimer() override { calls.push_back("stop"); }
-    void restartIdleTimer() override { calls.push_back("restart"); }
-    void resetIdleCount() override { calls.push_back("reset"); }
-    std::vector<std::string> calls;
-};
-
-std::u16string u16(const std::string& s) { return fromUtf8(s); }
-
 bool hasCommand(const std::vector<std::string>& commands, const std::string& wanted) {
     return std::find(commands.begin(), commands.end(), wanted) != commands.end();
 }

@@ -11,6 +11,8 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/Text.h"
+
 namespace plova::linktest {
 namespace fs = std::filesystem;
 
@@ -65,6 +67,8 @@ std::string patternBytes(std::size_t size, unsigned seed) {
     for (auto& b : bytes) b = static_cast<char>(random() & 0xFF);
     return bytes;
 }
+
+std::u16string u16(const std::string& utf8) { return fromUtf8(utf8); }
 
 std::string boxMessageName(int number, const char* extension) {
     char name[64];

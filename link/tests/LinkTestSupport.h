@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "link/IdleTimerControl.h"
+
 namespace plova::linktest {
 
 // A fresh folder under the system's temporary folder, removed with its content.
@@ -36,6 +38,17 @@ void writeFile(const std::filesystem::path& file, const std::string& bytes);
 std::string readFile(const std::filesystem::path& file);
 // `size` bytes of a pattern that differs from file to file.
 std::string patternBytes(std::size_t size, unsigned seed);
+
+// The idle timer calls, in order: "stop", "restart", "reset".
+class RecordingIdleTimer final : public IdleTimerControl {
+public:
+    void stopIdleTimer() override { calls.push_back("stop"); }
+    void restartIdleTimer() override { calls.push_back("restart"); }
+    void resetIdleCount() override { calls.push_back("reset"); }
+    std::vector<std::string> calls;
+};
+
+std::u16string u16(const std::string& utf8);
 
 // A message file name of the 33-character form: "202401151030_ABC_0001_00001.vmdat".
 std::string boxMessageName(int number, const char* extension = ".vmdat");

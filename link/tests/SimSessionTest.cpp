@@ -19,16 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace linktest;
 
-class RecordingIdleTimer final : public IdleTimerControl {
-public:
-    void stopIdleTimer() override { calls.push_back("stop"); }
-    void restartIdleTimer() override { calls.push_back("restart"); }
-    void resetIdleCount() override { calls.push_back("reset"); }
-    std::vector<std::string> calls;
-};
-
-std::u16string u16(const std::string& s) { return fromUtf8(s); }
-
 constexpr std::size_t kBigFile = 4u << 20;
 
 class SimSessionTest : public ::testing::Test {
