@@ -5,14 +5,6 @@
 namespace plova::listing {
 namespace {
 
-TEST(RemoteListing, CleaningRemovesStarsAndDotsAndRestoresExtensions) {
-    const auto lines = CleanLines(u"*202401151030_ABC_0001_00001.vmdat\r\n\r\n202401151030_ABC_0001_00001.vminf\r\nsub.dir\r\n");
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], u"202401151030_ABC_0001_00001.vmdat");
-    EXPECT_EQ(lines[1], u"202401151030_ABC_0001_00001.vminf");
-    EXPECT_EQ(lines[2], u"subdir");
-}
-
 TEST(RemoteListing, MessageNamesKeepOnlyTheFixedForm) {
     const std::u16string listing =
         u"202401151030_ABC_0001_00001.vmdat\r\n"
