@@ -63,6 +63,7 @@ constexpr int kDataConnectMillis = 10000;  // the main unit connects back within
 constexpr int kIdleMillis = 900000;        // a silent control connection is closed after 15 minutes
 constexpr int kDataIoMillis = 60000;       // a data peer that takes or gives nothing for a minute is dropped
 constexpr int kReplySendMillis = 30000;
+constexpr int kAbortGraceMillis = 250;     // how long an upload's end waits for a cancelling ABOR
 constexpr std::size_t kMaxCommandLine = 4096;
 constexpr std::size_t kDataBlock = 8192;
 constexpr std::uint64_t kMaxStoredBytes = 16u << 20;  // far above 300 s of speech
@@ -366,6 +367,15 @@ bool FtpSession::controlInterrupts(TransferEnd& why) {
     return true;
 }
 
+bool FtpSession::abortFollows() {
+    TransferEnd why{};
+    if (input_.find('\n') == std::string::npos &&
+        waitFor(control_.fd(), POLLIN, kAbortGraceMillis, ctx_.stopFd) != WaitResult::Ready) {
+        return false;
+    }
+    return controlInterrupts(why) && why == TransferEnd::Aborted;
+}
+
 namespace {
 enum class Ready { Data, Control, Timeout, Stopped };
 
@@ -385,13 +395,32 @@ Ready waitTransfer(int data, short events, int control, bool watchControl, int s
 }
 }  // namespace
 
+bool FtpSession::watchingControl() const {
+    // A complete command waiting its turn needs no more reading until the transfer ends.
+    return input_.find('\n') == std::string::npos && input_.size() < kMaxCommandLine;
+}
+
+std::optional<FtpSession::TransferEnd> FtpSession::awaitData(Socket& data, short events) {
+    for (;;) {
+        switch (waitTransfer(data.fd(), events, control_.fd(), watchingControl(), ctx_.stopFd, kDataIoMillis)) {
+        case Ready::Timeout: return TransferEnd::TimedOut;
+        case Ready::Stopped: return TransferEnd::Stopped;
+        case Ready::Data: return std::nullopt;
+        case Ready::Control: {
+            TransferEnd why{};
+            if (controlInterrupts(why)) return why;
+            break;
+        }
+        }
+    }
+}
+
 FtpSession::TransferEnd FtpSession::sendData(Socket& data, const std::function<long(char*, std::size_t)>& read,
                                               const Faults& faults) {
     std::vector<char> block(kDataBlock);
     std::uint64_t sent = 0;
     bool firstBlock = true;
     TransferEnd why{};
-    auto watchControl = [this] { return input_.find('\n') == std::string::npos && input_.size() < kMaxCommandLine; };
     for (;;) {
         std::size_t want = kDataBlock;
         if (faults.dropAfterBytes > 0) {
@@ -403,14 +432,7 @@ FtpSession::TransferEnd FtpSession::sendData(Socket& data, const std::function<l
         if (got == 0) return TransferEnd::Complete;
         std::size_t offset = 0;
         while (offset < static_cast<std::size_t>(got)) {
-            switch (waitTransfer(data.fd(), POLLOUT, control_.fd(), watchControl(), ctx_.stopFd, kDataIoMillis)) {
-            case Ready::Timeout: return TransferEnd::TimedOut;
-            case Ready::Stopped: return TransferEnd::Stopped;
-            case Ready::Control:
-                if (controlInterrupts(why)) return why;
-                continue;
-            case Ready::Data: break;
-            }
+            if (auto end = awaitData(data, POLLOUT)) return *end;
             ssize_t n = ::send(data.fd(), block.data() + offset, static_cast<std::size_t>(got) - offset,
                                MSG_NOSIGNAL | MSG_DONTWAIT);
             if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) continue;
@@ -424,7 +446,7 @@ FtpSession::TransferEnd FtpSession::sendData(Socket& data, const std::function<l
             for (;;) {
                 auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now()).count();
                 if (left <= 0) break;
-                auto ready = waitTransfer(-1, 0, control_.fd(), watchControl(), ctx_.stopFd, static_cast<int>(left));
+                auto ready = waitTransfer(-1, 0, control_.fd(), watchingControl(), ctx_.stopFd, static_cast<int>(left));
                 if (ready == Ready::Stopped) return TransferEnd::Stopped;
                 if (ready == Ready::Control && controlInterrupts(why)) return why;
             }
@@ -436,17 +458,8 @@ FtpSession::TransferEnd FtpSession::sendData(Socket& data, const std::function<l
 FtpSession::TransferEnd FtpSession::receiveData(Socket& data, std::FILE* out, std::uint64_t limit, bool& tooLarge) {
     std::vector<char> block(kDataBlock);
     std::uint64_t received = 0;
-    TransferEnd why{};
-    auto watchControl = [this] { return input_.find('\n') == std::string::npos && input_.size() < kMaxCommandLine; };
     for (;;) {
-        switch (waitTransfer(data.fd(), POLLIN, control_.fd(), watchControl(), ctx_.stopFd, kDataIoMillis)) {
-        case Ready::Timeout: return TransferEnd::TimedOut;
-        case Ready::Stopped: return TransferEnd::Stopped;
-        case Ready::Control:
-            if (controlInterrupts(why)) return why;
-            continue;
-        case Ready::Data: break;
-        }
+        if (auto end = awaitData(data, POLLIN)) return *end;
         ssize_t n = ::recv(data.fd(), block.data(), block.size(), MSG_DONTWAIT);
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) continue;
         if (n < 0) return TransferEnd::PeerClosed;
@@ -644,11 +657,15 @@ void FtpSession::onStor(const std::string& argument) {
         fs::path path;
         std::FILE* file = nullptr;
         bool keep = false;
-        ~TempFile() {
+        // Before any reply, so a client never sees the half-written file.
+        void discard() {
             if (file) std::fclose(file);
+            file = nullptr;
             std::error_code ec;
             if (!keep) fs::remove(path, ec);
+            keep = true;
         }
+        ~TempFile() { discard(); }
     } temporary{temp};
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0 || !(temporary.file = ::fdopen(fd, "wb"))) {
@@ -660,6 +677,9 @@ void FtpSession::onStor(const std::string& argument) {
     if (!reply(kOpening, "Opening BINARY mode data connection for " + name + ".")) return;
     bool tooLarge = false;
     TransferEnd end = receiveData(data, temporary.file, kMaxStoredBytes, tooLarge);
+    // A client that cancels closes the data connection and then sends ABOR:
+    // the end of the data alone does not tell a whole upload from a cut one.
+    if (end == TransferEnd::Complete && abortFollows()) end = TransferEnd::Aborted;
     if (end == TransferEnd::Complete) {
         const bool written = std::fflush(temporary.file) == 0 && ::fsync(::fileno(temporary.file)) == 0;
         std::fclose(temporary.file);
@@ -667,19 +687,27 @@ void FtpSession::onStor(const std::string& argument) {
         if (!written) end = TransferEnd::LocalError;
     }
     if (tooLarge) {
+        temporary.discard();
         data.close();
         return void(reply(kExceeded, "The message is too large."));
     }
-    if (end != TransferEnd::Complete) return endTransfer(end, data, kTransferDone, {});
+    if (end != TransferEnd::Complete) {
+        temporary.discard();
+        return endTransfer(end, data, kTransferDone, {});
+    }
     std::lock_guard lock(*ctx_.diskMutex);
     // Another session may have stored a newer copy meanwhile.
     if (auto c = conflicting()) {
+        temporary.discard();
         data.close();
         return void(reply(c->first, c->second));
     }
     std::error_code ec;
     fs::rename(temp, *finalPath, ec);
-    if (ec) return endTransfer(TransferEnd::LocalError, data, kTransferDone, {});
+    if (ec) {
+        temporary.discard();
+        return endTransfer(TransferEnd::LocalError, data, kTransferDone, {});
+    }
     temporary.keep = true;
     for (const auto& e : disk_.list("/outou")) {
         if (e.directory || e.name == name || e.name.size() != kResponseNameLength) continue;

@@ -56,6 +56,11 @@ private:
     // Watches the control connection during a transfer: true when it asks to
     // abort (ABOR) or has gone; other commands wait for their turn.
     bool controlInterrupts(TransferEnd& why);
+    bool watchingControl() const;
+    // Waits until the data socket is ready for `events`; otherwise why the transfer ends.
+    std::optional<TransferEnd> awaitData(Socket& data, short events);
+    // After an upload's data ends: true when the client follows it with ABOR.
+    bool abortFollows();
     void endTransfer(TransferEnd end, Socket& data, int successCode, const std::string& successText);
 
     std::string listing(const std::string& argument, bool longForm, const Faults& faults, int& refusal);

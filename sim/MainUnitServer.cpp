@@ -15,12 +15,17 @@
 #include <atomic>
 #include <list>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace plova::sim {
 
 namespace {
 constexpr int kListenBacklog = 16;
+// Sessions at once; the next one is turned away with 421, as a main unit
+// with its few connection slots does.
+constexpr int kMaxSessions = 32;
+constexpr char kTooManySessions[] = "421 Too many sessions; try again later.\r\n";
 }
 
 struct MainUnitServer::Impl {
@@ -79,6 +84,10 @@ void MainUnitServer::Impl::acceptLoop() {
         int yes = 1;
         ::setsockopt(control.fd(), IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
         reapFinished(false);
+        if (open.load() >= kMaxSessions) {
+            sendAll(control.fd(), kTooManySessions, sizeof kTooManySessions - 1, 1000, stopFd);
+            continue;
+        }
         const int id = ++accepted;
         ++open;
         SessionContext context;
@@ -92,12 +101,16 @@ void MainUnitServer::Impl::acceptLoop() {
         auto done = std::make_shared<std::atomic<bool>>(false);
         auto session = std::make_shared<FtpSession>(std::move(control), ntohl(from.sin_addr.s_addr), id, context);
         std::lock_guard lock(sessionsMutex);
-        sessions.push_back({std::thread([this, session, done] {
-                                session->run();
-                                --open;
-                                done->store(true);
-                            }),
-                            done});
+        try {
+            sessions.push_back({std::thread([this, session, done] {
+                                    session->run();
+                                    --open;
+                                    done->store(true);
+                                }),
+                                done});
+        } catch (const std::system_error&) {
+            --open;  // no thread to be had: the session's socket closes with it
+        }
     }
 }
 

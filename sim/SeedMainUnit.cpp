@@ -51,13 +51,19 @@ private:
 
 // Wall-clock arithmetic on the main unit's local time, independent of the
 // time zone this program runs in.
-std::time_t asSeconds(const LocalTime& t) {
+std::tm asTm(const LocalTime& t) {
     std::tm tm{};
     tm.tm_year = t.year - 1900;
     tm.tm_mon = t.month - 1;
     tm.tm_mday = t.day;
     tm.tm_hour = t.hour;
     tm.tm_min = t.minute;
+    tm.tm_isdst = -1;
+    return tm;
+}
+
+std::time_t asSeconds(const LocalTime& t) {
+    std::tm tm = asTm(t);
     return ::timegm(&tm);
 }
 
@@ -105,13 +111,7 @@ std::string codedSpeech(std::uint32_t seed, double seconds, std::uint32_t& tenth
 
 // The file shows the recording time as its modification time, as on the main unit.
 void stampFile(const fs::path& file, const LocalTime& t) {
-    std::tm tm{};
-    tm.tm_year = t.year - 1900;
-    tm.tm_mon = t.month - 1;
-    tm.tm_mday = t.day;
-    tm.tm_hour = t.hour;
-    tm.tm_min = t.minute;
-    tm.tm_isdst = -1;
+    std::tm tm = asTm(t);
     const auto system = std::chrono::system_clock::from_time_t(std::mktime(&tm));
     std::error_code ec;
     fs::last_write_time(file, std::chrono::file_clock::from_sys(system), ec);

@@ -8,12 +8,12 @@
 namespace plova::sim::testing {
 namespace {
 
-using Faulty = ServerFixture;
+using SimFaults = ServerFixture;
 using Clock = std::chrono::steady_clock;
 
 const std::string kPlainVoice = std::string(ServerFixture::kPlain) + ".vmdat";
 
-TEST_F(Faulty, GreetingNamesAnotherModelOrRefusesTheSession) {
+TEST_F(SimFaults, GreetingNamesAnotherModelOrRefusesTheSession) {
     Faults f;
     f.greetingModel = "Zq-9";
     setFaults(f);
@@ -30,7 +30,7 @@ TEST_F(Faulty, GreetingNamesAnotherModelOrRefusesTheSession) {
     EXPECT_TRUE(refused.closedByServer());
 }
 
-TEST_F(Faulty, LoginRefusedGarbledOrOverlong) {
+TEST_F(SimFaults, LoginRefusedGarbledOrOverlong) {
     Faults f;
     f.refuseLogin = true;
     setFaults(f);
@@ -64,7 +64,7 @@ TEST_F(Faulty, LoginRefusedGarbledOrOverlong) {
     }
 }
 
-TEST_F(Faulty, MultiLineRepliesAndSwitchesThatChangeWhileRunning) {
+TEST_F(SimFaults, MultiLineRepliesAndSwitchesThatChangeWhileRunning) {
     auto c = std::make_unique<FtpTestClient>(server->port());
     c->readReply();
     EXPECT_EQ(c->command("USER admin").raw.substr(0, 4), "331 ");
@@ -82,7 +82,7 @@ TEST_F(Faulty, MultiLineRepliesAndSwitchesThatChangeWhileRunning) {
     EXPECT_EQ(c->command("CWD /naisen").raw, "250 CWD command successful.\r\n") << "the next command sees the change";
 }
 
-TEST_F(Faulty, DropsBothConnectionsPartWayThroughATransfer) {
+TEST_F(SimFaults, DropsBothConnectionsPartWayThroughATransfer) {
     Faults f;
     f.dropAfterBytes = 10000;
     setFaults(f);
@@ -96,7 +96,7 @@ TEST_F(Faulty, DropsBothConnectionsPartWayThroughATransfer) {
     EXPECT_EQ(server->sessionsOpen(), 0);
 }
 
-TEST_F(Faulty, StallsAfterTheFirstBlockThenGoesOn) {
+TEST_F(SimFaults, StallsAfterTheFirstBlockThenGoesOn) {
     Faults f;
     f.stallMillis = 1500;
     setFaults(f);
@@ -123,7 +123,7 @@ TEST_F(Faulty, StallsAfterTheFirstBlockThenGoesOn) {
     EXPECT_EQ(c->readReply().code, 226);
 }
 
-TEST_F(Faulty, ErrorReplyAfterACompleteTransfer) {
+TEST_F(SimFaults, ErrorReplyAfterACompleteTransfer) {
     Faults f;
     f.errorAfterTransfer = true;
     setFaults(f);
@@ -133,7 +133,7 @@ TEST_F(Faulty, ErrorReplyAfterACompleteTransfer) {
     EXPECT_EQ(t.end.code, 451);
 }
 
-TEST_F(Faulty, HostileNamesInListingsAreNamesOnly) {
+TEST_F(SimFaults, HostileNamesInListingsAreNamesOnly) {
     Faults f;
     f.hostileListing = true;
     setFaults(f);
@@ -152,7 +152,7 @@ TEST_F(Faulty, HostileNamesInListingsAreNamesOnly) {
     EXPECT_EQ(c->transfer("RETR ../evil.vmdat").first.code, 550) << "listed, but nothing behind it";
 }
 
-TEST_F(Faulty, ListingsPaddedBeyondTheClientsBuffer) {
+TEST_F(SimFaults, ListingsPaddedBeyondTheClientsBuffer) {
     constexpr std::uint64_t kClientBuffer = 10240000;
     Faults f;
     f.hugeListingBytes = kClientBuffer + 1;

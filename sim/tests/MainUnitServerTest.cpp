@@ -10,7 +10,7 @@
 namespace plova::sim::testing {
 namespace {
 
-using Server = ServerFixture;
+using SimServer = ServerFixture;
 
 std::vector<std::string> lines(const std::string& listing) {
     std::vector<std::string> out;
@@ -42,7 +42,7 @@ ClientView asClientReadsIt(std::string line, std::size_t nameLength) {
     return {std::stoull(column), line.substr(line.size() - nameLength)};
 }
 
-TEST_F(Server, GreetsWithTheModelAndChecksCredentials) {
+TEST_F(SimServer, GreetsWithTheModelAndChecksCredentials) {
     FtpTestClient c(server->port());
     Reply greeting = c.readReply();
     EXPECT_EQ(greeting.code, 220);
@@ -62,7 +62,7 @@ TEST_F(Server, GreetsWithTheModelAndChecksCredentials) {
     EXPECT_TRUE(c.closedByServer());
 }
 
-TEST_F(Server, ChangesDirectoriesWithoutLeavingTheRoot) {
+TEST_F(SimServer, ChangesDirectoriesWithoutLeavingTheRoot) {
     auto c = loggedIn();
     EXPECT_EQ(c->command("CWD /rusuroku/0001").code, 250);
     EXPECT_EQ(c->command("PWD").text, "\"/rusuroku/0001\" is the current directory.");
@@ -90,7 +90,7 @@ TEST_F(Server, ChangesDirectoriesWithoutLeavingTheRoot) {
     EXPECT_EQ(c->command("CWD ..\\..").code, 550) << "a backslash is no separator";
 }
 
-TEST_F(Server, NameListingsAndTheirRefusals) {
+TEST_F(SimServer, NameListingsAndTheirRefusals) {
     auto c = loggedIn();
     auto root = c->transfer("NLST");
     EXPECT_EQ(root.first.code, 150);
@@ -124,7 +124,7 @@ TEST_F(Server, NameListingsAndTheirRefusals) {
     EXPECT_EQ(c->command("NOOP").code, 200) << "the session goes on after the transfers";
 }
 
-TEST_F(Server, LongListingPutsTheSizeWhereTheClientReadsIt) {
+TEST_F(SimServer, LongListingPutsTheSizeWhereTheClientReadsIt) {
     auto c = loggedIn();
     ASSERT_EQ(c->command("CWD /rusuroku/0001").code, 250);
     auto listing = c->transfer("NLST -l");
@@ -157,7 +157,7 @@ TEST_F(Server, LongListingPutsTheSizeWhereTheClientReadsIt) {
     EXPECT_EQ(big[0].substr(24, 9), "123456789");
 }
 
-TEST_F(Server, RetrievesFilesAndRefusesAbsentOnes) {
+TEST_F(SimServer, RetrievesFilesAndRefusesAbsentOnes) {
     auto c = loggedIn();
     ASSERT_EQ(c->command("CWD /rusuroku/0001").code, 250);
     const std::string name = std::string(kPlain) + ".vmdat";
@@ -181,7 +181,7 @@ TEST_F(Server, RetrievesFilesAndRefusesAbsentOnes) {
     EXPECT_EQ(c->transfer("RETR " + name).data, readFile(root / "rusuroku/0001" / name).substr(40000));
 }
 
-TEST_F(Server, PathsNeverLeaveTheRoot) {
+TEST_F(SimServer, PathsNeverLeaveTheRoot) {
     auto c = loggedIn();
     ASSERT_EQ(c->command("CWD /rusuroku/0001").code, 250);
     for (const char* path : {"../../../secret.txt", "../../../../../../secret.txt", "/../secret.txt",
@@ -205,7 +205,7 @@ TEST_F(Server, PathsNeverLeaveTheRoot) {
     EXPECT_EQ(readFile(base / "secret.txt"), "outside the main unit");
 }
 
-TEST_F(Server, StoresSystemResponseMessagesByTheirRules) {
+TEST_F(SimServer, StoresSystemResponseMessagesByTheirRules) {
     auto c = loggedIn();
     const std::string body = blockBytes(false, 5, "005") + payload(1500);
     // The stored copy is dated 2026-11-01 09:00.
@@ -250,13 +250,26 @@ TEST_F(Server, StoresSystemResponseMessagesByTheirRules) {
     ASSERT_EQ(c->command("CWD /outou").code, 250);
     EXPECT_EQ(c->transfer("STOR 202612040900_FRI_0011_0001.vmdat", body).end.code, 226) << "relative to /outou";
 
+    // A cancelled upload: the client closes the data connection part-way and sends ABOR.
+    ASSERT_EQ(c->announcePort().code, 200);
+    ASSERT_EQ(c->command("STOR 202612050900_SAT_0012_0001.vmdat").code, 150);
+    {
+        Socket data = c->acceptData();
+        ASSERT_TRUE(data.valid());
+        ASSERT_TRUE(sendAll(data.fd(), body.substr(0, 1024), 5000, -1));
+    }
+    ASSERT_TRUE(c->send("ABOR"));
+    EXPECT_EQ(c->readReply().code, 426);
+    EXPECT_EQ(c->readReply().code, 225);
+    EXPECT_FALSE(fs::exists(root / "outou/202612050900_SAT_0012_0001.vmdat")) << "a cut upload is not stored";
+
     for (const auto& e : fs::directory_iterator(root / "outou")) {
         EXPECT_NE(e.path().filename().string()[0], '.') << "no temporary file left: " << e.path();
     }
     EXPECT_FALSE(fs::exists(root / "evil.vmdat"));
 }
 
-TEST_F(Server, DeletesMessagesUnlessProtectedOrInUse) {
+TEST_F(SimServer, DeletesMessagesUnlessProtectedOrInUse) {
     auto c = loggedIn();
     const fs::path box = root / "rusuroku/0001";
     EXPECT_EQ(c->command("DELE /rusuroku/0001/" + std::string(kProtected) + ".vminf").code, 550);
@@ -281,7 +294,7 @@ TEST_F(Server, DeletesMessagesUnlessProtectedOrInUse) {
     EXPECT_FALSE(fs::exists(root / "outou" / kResponse));
 }
 
-TEST_F(Server, AbortsIdleAndRunningTransfers) {
+TEST_F(SimServer, AbortsIdleAndRunningTransfers) {
     auto c = loggedIn();
     EXPECT_EQ(c->command("ABOR").code, 225);
 
@@ -305,7 +318,7 @@ TEST_F(Server, AbortsIdleAndRunningTransfers) {
     EXPECT_EQ(c->command("NOOP").code, 200);
 }
 
-TEST_F(Server, DataConnectionsAreActiveOnlyAndGoBackToTheClient) {
+TEST_F(SimServer, DataConnectionsAreActiveOnlyAndGoBackToTheClient) {
     auto c = loggedIn();
     for (const char* passive : {"PASV", "EPSV", "EPRT |1|127.0.0.1|5000|"}) {
         EXPECT_EQ(c->command(passive).code, 502) << passive;
@@ -327,7 +340,7 @@ TEST_F(Server, DataConnectionsAreActiveOnlyAndGoBackToTheClient) {
     EXPECT_EQ(c->command("XYZZY").code, 500);
 }
 
-TEST_F(Server, ServesSessionsSideBySideAndClosesEverySocket) {
+TEST_F(SimServer, ServesSessionsSideBySideAndClosesEverySocket) {
     constexpr int kSessions = 4;
     std::vector<std::thread> threads;
     std::vector<int> results(kSessions, 0);
@@ -349,6 +362,20 @@ TEST_F(Server, ServesSessionsSideBySideAndClosesEverySocket) {
     for (int i = 0; i < 100 && server->sessionsOpen() > 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(server->sessionsOpen(), 0);
 
+    // The main unit has a limited number of session slots.
+    {
+        std::vector<std::unique_ptr<FtpTestClient>> many;
+        for (int i = 0; i < 32; ++i) {
+            many.push_back(std::make_unique<FtpTestClient>(server->port()));
+            ASSERT_EQ(many.back()->readReply().code, 220) << i;
+        }
+        FtpTestClient oneTooMany(server->port());
+        EXPECT_EQ(oneTooMany.readReply().code, 421);
+        EXPECT_TRUE(oneTooMany.closedByServer());
+    }
+    for (int i = 0; i < 100 && server->sessionsOpen() > 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(server->sessionsOpen(), 0);
+
     // A client that just goes away, and one still connected when the server stops.
     {
         FtpTestClient gone(server->port());
@@ -365,7 +392,7 @@ TEST_F(Server, ServesSessionsSideBySideAndClosesEverySocket) {
     EXPECT_TRUE(lingering.closedByServer());
 }
 
-TEST_F(Server, OverlongAndBrokenCommandLinesDoNotDerailTheSession) {
+TEST_F(SimServer, OverlongAndBrokenCommandLinesDoNotDerailTheSession) {
     auto c = loggedIn();
     EXPECT_EQ(c->command(std::string(10000, 'A')).code, 500);
     EXPECT_EQ(c->command("NOOP").code, 200);

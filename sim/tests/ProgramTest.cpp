@@ -75,21 +75,13 @@ std::pair<std::string, int> run(const std::string& command) {
     return {out, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
 }
 
-class Program : public ::testing::Test {
+class SimProgram : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/plova-prog-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        base = pattern;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(base, ec);
-    }
-    fs::path base;
+    TempDir temp;
+    const fs::path base = temp.path();
 };
 
-TEST_F(Program, SeedsServesCurlInActiveModeAndStopsOnSignal) {
+TEST_F(SimProgram, SeedsServesCurlInActiveModeAndStopsOnSignal) {
     const fs::path root = base / "unit";
     auto seeded = run(std::string(MAINUNIT_SIM) + " --seed " + root.string() + " 2>&1");
     ASSERT_EQ(seeded.second, 0) << seeded.first;
@@ -127,7 +119,7 @@ TEST_F(Program, SeedsServesCurlInActiveModeAndStopsOnSignal) {
     EXPECT_EQ(sim.terminate(), 0);
 }
 
-TEST_F(Program, RefusesBadArguments) {
+TEST_F(SimProgram, RefusesBadArguments) {
     EXPECT_EQ(run(std::string(MAINUNIT_SIM) + " 2>/dev/null").second, 2);
     EXPECT_EQ(run(std::string(MAINUNIT_SIM) + " --root /tmp --fault nonsense 2>/dev/null").second, 2);
     EXPECT_EQ(run(std::string(MAINUNIT_SIM) + " --root " + (base / "absent").string() + " 2>/dev/null").second, 1);

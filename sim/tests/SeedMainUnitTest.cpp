@@ -31,18 +31,10 @@ SeedOptions smallOptions() {
     return o;
 }
 
-class Seed : public ::testing::Test {
+class SimSeed : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/plova-seed-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        base = pattern;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(base, ec);
-    }
-    fs::path base;
+    TempDir temp;
+    const fs::path base = temp.path();
 };
 
 std::time_t daysFromCivil(int y, int m, int d) {
@@ -53,7 +45,7 @@ std::time_t daysFromCivil(int y, int m, int d) {
     return ::timegm(&tm) / 86400;
 }
 
-TEST_F(Seed, WritesConsistentMessagesOfEveryKind) {
+TEST_F(SimSeed, WritesConsistentMessagesOfEveryKind) {
     const fs::path root = base / "unit";
     const SeedResult r = seedMainUnit(root, smallOptions());
     ASSERT_TRUE(r.ok) << r.error;
@@ -120,7 +112,7 @@ TEST_F(Seed, WritesConsistentMessagesOfEveryKind) {
 
 // After a download the client puts its status record in front of every file;
 // the store must then take each one for a valid message.
-TEST_F(Seed, EveryFileIsAValidMessageOnceDownloaded) {
+TEST_F(SimSeed, EveryFileIsAValidMessageOnceDownloaded) {
     const fs::path root = base / "unit";
     const SeedResult r = seedMainUnit(root, smallOptions());
     ASSERT_TRUE(r.ok) << r.error;
@@ -164,7 +156,7 @@ TEST_F(Seed, EveryFileIsAValidMessageOnceDownloaded) {
     EXPECT_GT(valid, 0);
 }
 
-TEST_F(Seed, SameSeedSameBytesOtherSeedOtherBytes) {
+TEST_F(SimSeed, SameSeedSameBytesOtherSeedOtherBytes) {
     SeedOptions o = smallOptions();
     o.answeringBoxes = {"0001"};
     o.extensionBoxes = {};
@@ -184,7 +176,7 @@ TEST_F(Seed, SameSeedSameBytesOtherSeedOtherBytes) {
 
 // The speech must be something to listen to: loud throughout, and voiced
 // (far fewer zero crossings than noise has).
-TEST_F(Seed, SpeechDecodesToAudibleVoicedSound) {
+TEST_F(SimSeed, SpeechDecodesToAudibleVoicedSound) {
     SeedOptions o = smallOptions();
     o.answeringBoxes = {"0001"};
     o.extensionBoxes = {};

@@ -49,6 +49,25 @@ inline std::string payload(std::size_t size) {
     return s;
 }
 
+// A fresh folder under /tmp, removed with everything in it.
+class TempDir {
+public:
+    TempDir() {
+        char pattern[] = "/tmp/plova-sim-XXXXXX";
+        if (::mkdtemp(pattern)) path_ = pattern;
+    }
+    ~TempDir() {
+        std::error_code ec;
+        if (!path_.empty()) fs::remove_all(path_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
 class ServerFixture : public ::testing::Test {
 public:
     static constexpr const char* kPlain = "202611051030_THU_0001_00001";      // in /rusuroku/0001
@@ -59,9 +78,7 @@ public:
 protected:
 
     void SetUp() override {
-        char pattern[] = "/tmp/plova-sim-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        base = pattern;
+        ASSERT_FALSE(base.empty());
         root = base / "disk";
         const std::string plain = blockBytes(false, 1, "0001");
         writeFile(root / "rusuroku/0001" / (std::string(kPlain) + ".vmdat"), plain + payload(40000));
@@ -76,11 +93,7 @@ protected:
         startServer();
     }
 
-    void TearDown() override {
-        server.reset();
-        std::error_code ec;
-        fs::remove_all(base, ec);
-    }
+    void TearDown() override { server.reset(); }
 
     void startServer(Faults faults = {}) {
         server.reset();
@@ -100,7 +113,8 @@ protected:
         return c;
     }
 
-    fs::path base;
+    TempDir temp;
+    const fs::path base = temp.path();
     fs::path root;
     std::unique_ptr<MainUnitServer> server;
 };
