@@ -1,0 +1,41 @@
+// A modal dialog that runs the dialog backup timer (timer 10, 10000 ms)
+// while the backup watch is armed: on a tick it asks the watch whether a
+// backup is to run now, and when so the dialog is cancelled so that the
+// command that opened it runs the backup after it.
+#pragma once
+
+#include <QDialog>
+#include <QTimer>
+
+namespace plova::ui {
+
+class DialogBackupWatch {
+public:
+    virtual ~DialogBackupWatch() = default;
+    virtual bool BackupWatchArmed() const = 0;
+    // One tick of a dialog's backup timer; true when the dialog is to be
+    // cancelled because the backup is to run now.
+    virtual bool OnDialogBackupTick() = 0;
+};
+
+class CBackupTimedDlg : public QDialog {
+    Q_OBJECT
+public:
+    CBackupTimedDlg(DialogBackupWatch* watch, QWidget* parent);
+
+    bool dialogBackupTimerActive() const { return timer_.isActive(); }
+
+protected:
+    void StartDialogBackupTimer();  // only while the watch is armed
+    void StopDialogBackupTimer();
+    void showEvent(QShowEvent* event) override;
+    void done(int result) override;
+
+private:
+    void onTick();
+
+    DialogBackupWatch* watch_;
+    QTimer timer_;
+};
+
+}  // namespace plova::ui

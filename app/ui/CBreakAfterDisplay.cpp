@@ -1,0 +1,107 @@
+#include "app/ui/CBreakAfterDisplay.h"
+
+#include <QScrollBar>
+#include <QStyle>
+#include <QTextDocument>
+
+namespace plova::ui {
+namespace {
+
+// Pieces of one line of text, each ending after the break character (the
+// last one may not).
+QStringList pieces(const QString& line, QChar breakAfter) {
+    QStringList out;
+    QString current;
+    for (QChar c : line) {
+        current += c;
+        if (c == breakAfter) {
+            out << current;
+            current.clear();
+        }
+    }
+    if (!current.isEmpty()) out << current;
+    return out;
+}
+
+}  // namespace
+
+CBreakAfterDisplay::CBreakAfterDisplay(QChar breakAfter, QWidget* parent)
+    : QPlainTextEdit(parent), breakAfter_(breakAfter) {
+    setReadOnly(true);
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setWordWrapMode(QTextOption::NoWrap);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTabChangesFocus(true);
+    document()->setDocumentMargin(2);
+}
+
+QStringList CBreakAfterDisplay::WrapLines(const QString& text, QChar breakAfter, const QFontMetrics& metrics,
+                                          int width) {
+    QStringList lines;
+    QString normalised = text;
+    normalised.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    for (const QString& explicitLine : normalised.split(QLatin1Char('\n'))) {
+        QString line;
+        for (QString piece : pieces(explicitLine, breakAfter)) {
+            if (line.isEmpty() || metrics.horizontalAdvance(line + piece) <= width) {
+                line += piece;
+            } else {
+                lines << line;
+                line = piece;
+            }
+            // A piece wider than a whole line is cut where the line is full.
+            while (line.size() > 1 && metrics.horizontalAdvance(line) > width) {
+                int fit = 1;
+                while (fit < line.size() && metrics.horizontalAdvance(line.left(fit + 1)) <= width) ++fit;
+                lines << line.left(fit);
+                line = line.mid(fit);
+            }
+        }
+        lines << line;
+    }
+    return lines;
+}
+
+void CBreakAfterDisplay::setDisplayText(const QString& text) {
+    if (text == text_ && !lines_.isEmpty()) return;
+    text_ = text;
+    rewrap();
+}
+
+int CBreakAfterDisplay::textWidth(bool withScrollBar) const {
+    const int margins = 2 * static_cast<int>(document()->documentMargin()) + 2;
+    int width = contentsRect().width() - margins;
+    if (withScrollBar) width -= style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    return std::max(1, width);
+}
+
+void CBreakAfterDisplay::rewrap() {
+    if (rewrapping_) return;
+    rewrapping_ = true;
+    QStringList lines = WrapLines(text_, breakAfter_, fontMetrics(), textWidth(false));
+    // The scroll bar takes room from the text, which may wrap it further.
+    if (lines.size() > 1) lines = WrapLines(text_, breakAfter_, fontMetrics(), textWidth(true));
+    setVerticalScrollBarPolicy(lines.size() > 1 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    if (lines != lines_ || toPlainText() != lines.join(QLatin1Char('\n'))) {
+        lines_ = lines;
+        setPlainText(lines_.join(QLatin1Char('\n')));
+        verticalScrollBar()->setValue(0);
+    }
+    rewrapping_ = false;
+}
+
+void CBreakAfterDisplay::resizeEvent(QResizeEvent* event) {
+    QPlainTextEdit::resizeEvent(event);
+    rewrap();
+}
+
+void CBreakAfterDisplay::changeEvent(QEvent* event) {
+    QPlainTextEdit::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+        lines_.clear();
+        rewrap();
+    }
+}
+
+}  // namespace plova::ui

@@ -1,0 +1,59 @@
+// The command bar at the top of the main window: the eighteen command
+// buttons 1001..1018, the folder display (1024) and the box display (1023).
+// Buttons 1005..1007 keep to the right edge; the displays stretch to it.
+#pragma once
+
+#include <QWidget>
+#include <map>
+
+class QPushButton;
+
+namespace plova::ui {
+
+class CBreakAfterDisplay;
+
+namespace bar {
+constexpr int kEdge = 5;           // distance to the client area's left and right edges
+constexpr int kRightButtonWidth = 100;
+constexpr int kRightButtonStep = 103;  // 1007 at W-105, 1006 at W-208, 1005 at W-311
+constexpr int kGap = 3;            // between neighbouring buttons
+constexpr int kGroupGap = 12;      // between groups of buttons
+constexpr int kRowGap = 4;
+constexpr int kMinButtonWidth = 80;
+}  // namespace bar
+
+class CCommandBar final : public QWidget {
+    Q_OBJECT
+public:
+    explicit CCommandBar(QWidget* parent = nullptr);
+
+    QPushButton* button(int id) const;
+    const std::map<int, QPushButton*>& buttons() const { return buttons_; }
+    CBreakAfterDisplay* folderDisplay() const { return folderDisplay_; }
+    CBreakAfterDisplay* boxDisplay() const { return boxDisplay_; }
+
+    // The narrowest width at which nothing overlaps or is cut.
+    int minimumLayoutWidth() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+signals:
+    void commandTriggered(int id);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void layOut();
+    int buttonHeight() const;
+    int displayHeight() const;
+    int buttonWidth(int id) const;
+
+    std::map<int, QPushButton*> buttons_;
+    CBreakAfterDisplay* folderDisplay_ = nullptr;
+    CBreakAfterDisplay* boxDisplay_ = nullptr;
+};
+
+}  // namespace plova::ui

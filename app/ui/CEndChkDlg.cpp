@@ -1,0 +1,44 @@
+#include "app/ui/CEndChkDlg.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/ui/DialogLayout.h"
+
+namespace plova::ui {
+
+CEndChkDlg::CEndChkDlg(const EndCheckButtons& rules, QWidget* parent) : QDialog(parent) {
+    setWindowTitle(qs(endchk::kCaption));
+    auto* text = new QVBoxLayout;
+    text->addWidget(new QLabel(qs(endchk::kText), this));
+
+    backup_ = new QPushButton(qs(endchk::kBackupAndExit), this);
+    yes_ = new QPushButton(qs(endchk::kYes), this);
+    no_ = new QPushButton(qs(endchk::kNo), this);
+    yes_->setDefault(true);
+    backup_->setVisible(rules.backupVisible);
+    backup_->setEnabled(rules.backupEnabled);
+    connect(backup_, &QPushButton::clicked, this, [this] { choose(EndCheckChoice::BackupAndExit); });
+    connect(yes_, &QPushButton::clicked, this, [this] { choose(EndCheckChoice::Exit); });
+    connect(no_, &QPushButton::clicked, this, [this] { choose(EndCheckChoice::Cancel); });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(backup_);
+    buttons->addWidget(yes_);
+    buttons->addWidget(no_);
+
+    LayOutMessageDialog(*this, QStyle::SP_MessageBoxQuestion, text, buttons);
+}
+
+void CEndChkDlg::choose(EndCheckChoice choice) {
+    choice_ = choice;
+    if (choice == EndCheckChoice::Cancel)
+        reject();
+    else
+        accept();
+}
+
+}  // namespace plova::ui

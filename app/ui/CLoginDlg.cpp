@@ -1,0 +1,92 @@
+#include "app/ui/CLoginDlg.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/ui/CIpAddressCtrl.h"
+#include "app/ui/DialogLayout.h"
+
+namespace plova::ui {
+CLoginDlg::CLoginDlg(SessionControl& session, const SettingsRecord& record, DialogBackupWatch* watch,
+                     QWidget* parent)
+    : CBackupTimedDlg(watch, parent), session_(session) {
+    setWindowTitle(qs(login::kCaption));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    address_ = new CIpAddressCtrl(this);
+    address_->setObjectName(QStringLiteral("control1039"));
+    user_ = new QLineEdit(this);
+    user_->setObjectName(QStringLiteral("control1040"));
+    user_->setMaxLength(static_cast<int>(settings::kUserMax));
+    password_ = new QLineEdit(this);
+    password_->setObjectName(QStringLiteral("control1041"));
+    password_->setMaxLength(static_cast<int>(settings::kPasswordMax));
+    password_->setEchoMode(QLineEdit::Password);
+    remember_ = new QCheckBox(QStringLiteral("アドレス,ユーザー名,パスワードを記憶する"), this);
+    remember_->setObjectName(QStringLiteral("control1042"));
+
+    auto* form = new QGridLayout;
+    form->setHorizontalSpacing(8);
+    form->setVerticalSpacing(8);
+    form->addWidget(new QLabel(QStringLiteral("主装置のＩＰアドレス："), this), 0, 0);
+    form->addWidget(address_, 0, 1, Qt::AlignLeft);
+    form->addWidget(new QLabel(QStringLiteral("ユーザー名："), this), 1, 0);
+    form->addWidget(user_, 1, 1);
+    form->addWidget(new QLabel(QStringLiteral("パスワード："), this), 2, 0);
+    form->addWidget(password_, 2, 1);
+    form->addWidget(remember_, 3, 0, 1, 2);
+    const int editWidth = address_->sizeHint().width();
+    user_->setMinimumWidth(editWidth);
+    password_->setMinimumWidth(editWidth);
+
+    login_ = new QPushButton(QStringLiteral("ログイン"), this);
+    cancel_ = new QPushButton(QStringLiteral("キャンセル"), this);
+    login_->setDefault(true);
+    connect(login_, &QPushButton::clicked, this, &CLoginDlg::OnLogin);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(login_);
+    buttons->addWidget(cancel_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 16, 16, 12);
+    layout->addLayout(form);
+    layout->addSpacing(12);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    // What was remembered.
+    const LoginInput shown = LoginDialogValues(record);
+    if (!shown.address.empty()) address_->setFields(SplitIpAddress(shown.address));
+    user_->setText(QString::fromStdU16String(shown.user));
+    password_->setText(QString::fromStdU16String(shown.password));
+    remember_->setChecked(shown.remember);
+    address_->setFocus();
+}
+
+LoginInput CLoginDlg::input() const {
+    LoginInput in;
+    in.address = ComposeIpAddress(address_->fields());
+    in.user = user_->text().toStdU16String();
+    in.password = password_->text().toStdU16String();
+    in.remember = remember_->isChecked();
+    return in;
+}
+
+void CLoginDlg::OnLogin() {
+    StopDialogBackupTimer();
+    if (session_.PressLogin(input()) == LoginPress::LoggedIn) {
+        accept();
+        return;
+    }
+    // The values stay as typed; the user corrects them and tries again.
+    StartDialogBackupTimer();
+}
+
+}  // namespace plova::ui

@@ -1,0 +1,46 @@
+// The login dialog ("ログイン"): the main unit's address, user name and
+// password, and whether to remember them. "ログイン" stores what was typed,
+// checks it and logs in; the dialog stays open on any failure.
+#pragma once
+
+#include "app/SessionControl.h"
+#include "app/ui/CBackupTimedDlg.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+namespace plova::ui {
+
+class CIpAddressCtrl;
+
+class CLoginDlg final : public CBackupTimedDlg {
+    Q_OBJECT
+public:
+    CLoginDlg(SessionControl& session, const SettingsRecord& record, DialogBackupWatch* watch,
+              QWidget* parent = nullptr);
+
+    CIpAddressCtrl* addressControl() const { return address_; }
+    QLineEdit* userEdit() const { return user_; }
+    QLineEdit* passwordEdit() const { return password_; }
+    QCheckBox* rememberBox() const { return remember_; }
+    QPushButton* loginButton() const { return login_; }
+    QPushButton* cancelButton() const { return cancel_; }
+
+    // What the controls hold now.
+    LoginInput input() const;
+
+    // "ログイン" pressed.
+    void OnLogin();
+
+private:
+    SessionControl& session_;
+    CIpAddressCtrl* address_ = nullptr;
+    QLineEdit* user_ = nullptr;
+    QLineEdit* password_ = nullptr;
+    QCheckBox* remember_ = nullptr;
+    QPushButton* login_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+};
+
+}  // namespace plova::ui

@@ -1,0 +1,571 @@
+#include "app/ui/CMainFrame.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <algorithm>
+#include <system_error>
+
+#include "app/FrameTexts.h"
+#include "app/FtpMainUnitSession.h"
+#include "app/StartupPlan.h"
+#include "app/WindowPlacement.h"
+#include "app/ui/ArrangeGeometry.h"
+#include "app/ui/CBreakAfterDisplay.h"
+#include "app/ui/CCommandBar.h"
+#include "app/ui/CEndChkDlg.h"
+#include "app/ui/CLoginDlg.h"
+#include "app/ui/CRecomDlg.h"
+#include "app/ui/CVersionDlg.h"
+#include "app/ui/DialogLayout.h"
+#include "app/ui/ListWindowStatus.h"
+
+namespace plova::ui {
+namespace {
+
+Rect toRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+QRect toQRect(const Rect& r) { return {r.left, r.top, r.width(), r.height()}; }
+
+// The rectangle a top-level window or an MDI child has when shown normally.
+// An MDI child keeps its normal rectangle to itself while maximised or
+// minimised, so it is shown normally first: this runs only at exit.
+QRect normalGeometryOf(QMdiSubWindow* w) {
+    if (w->isMaximized() || w->isMinimized()) w->showNormal();
+    return w->geometry();
+}
+
+}  // namespace
+
+ListWindowStatus* ListWindowStatusOf(QMdiSubWindow* window) {
+    if (!window) return nullptr;
+    if (auto* s = dynamic_cast<ListWindowStatus*>(window)) return s;
+    return dynamic_cast<ListWindowStatus*>(window->widget());
+}
+
+CMainFrame::CMainFrame(Options options, QWidget* parent)
+    : QMainWindow(parent), settingsFile_(std::move(options.settingsFile)), backup_(std::move(options.backup)) {
+    setWindowTitle(QString::fromUtf16(frame::kCaption));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    runDialog_ = [](QDialog& d) { return d.exec(); };
+
+    mdi_ = new QMdiArea(this);
+    mdi_->setObjectName(QStringLiteral("mdiArea"));
+    mdi_->setBackground(palette().brush(QPalette::Dark));
+    setCentralWidget(mdi_);
+    connect(mdi_, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
+
+    // The settings are read once, here; the window sections of the same read
+    // serve the placement now and the list windows at start-up.
+    startupIni_ = IniDocument::load(settingsFile_);
+    ReadAllSettings(startupIni_, doc_.settings);
+
+    bar_ = new CCommandBar(this);
+    setMenuWidget(bar_);
+    connect(bar_, &CCommandBar::commandTriggered, this, &CMainFrame::OnCommand);
+    statusPane_ = new QLabel(this);
+    statusPane_->setObjectName(QStringLiteral("statusPane"));
+    statusPane_->setContentsMargins(4, 0, 4, 0);
+    statusBar()->addWidget(statusPane_, 1);
+
+    UpdateMinimumSize();
+    const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry() : QRect();
+    const Rect placed =
+        RestoreMainWindowPlacement(ReadMainWindowRect(startupIni_), screen.width(), screen.height());
+    setGeometry(toQRect(placed));
+
+    restoreCondition_ = ApplyStartupFolder(doc_.settings);
+    SetFolderDisplayText(InitialFolderDisplayText(doc_.settings));
+    SetBoxDisplayText(InitialBoxDisplayText(doc_.settings, restoreCondition_));
+
+    idleTimer_.setObjectName(QStringLiteral("timer1"));
+    connect(&idleTimer_, &QTimer::timeout, this, [this] { session_->OnIdleTick(); });
+    backupTimer_.setObjectName(QStringLiteral("timer2"));
+    connect(&backupTimer_, &QTimer::timeout, this, &CMainFrame::OnBackupTimer);
+
+    SessionFactory factory = options.sessionFactory ? std::move(options.sessionFactory) : FtpSessionFactory();
+    session_ = std::make_unique<SessionControl>(doc_, *this, std::move(factory));
+    OnIdle();
+}
+
+CMainFrame::~CMainFrame() {
+    idleTimer_.stop();
+    backupTimer_.stop();
+    // The popup menus go first: their actions call back into this window.
+    delete settingsMenu_.data();
+    delete windowMenu_.data();
+}
+
+CFtpMng* CMainFrame::Ftp() { return session_->session().Ftp(); }
+
+// ------------------------------------------------------------------ start-up
+
+void CMainFrame::ApplyStartup() {
+    const StartupDecision d = DecideStartup(doc_.settings, startupIni_, restoreCondition_);
+    if (d.folderForgotten) {
+        SetFolderDisplayText({});
+        SetBoxDisplayText({});
+        return;
+    }
+    if (!d.restore.windows.empty() && openListWindow_) {
+        setUpdatesEnabled(false);
+        for (const ListWindowToOpen& w : d.restore.windows) {
+            if (w.maximised) maximisedChildren_ = true;
+            QMdiSubWindow* sub = openListWindow_(w.listNumber);
+            if (sub && w.applyRect) sub->setGeometry(toQRect(w.rect));
+        }
+        // Stacking positions 4..1: the window stored on top ends on top and active.
+        for (int list : d.restore.activationOrder) ActivateList(list);
+        setUpdatesEnabled(true);
+    }
+    if (d.recountStatus) RefreshStatusBar(true);
+    update();
+}
+
+void CMainFrame::StartupBackup() {
+    const bool start = StartupBackupSteps(flags_, doc_.settings, backup_,
+                                          [this] { return overduePrompt_ ? overduePrompt_() : false; });
+    if (start) StartBackupTimer();
+}
+
+// ---------------------------------------------------------------- accessors
+
+void CMainFrame::SetOpenListCount(int count) {
+    openListCount_ = std::clamp(count, 0, settings::kListSlots);
+    if (openListCount_ == 0) listFlags_ = {};
+}
+
+void CMainFrame::SetFolderDisplayText(const std::u16string& text) {
+    bar_->folderDisplay()->setDisplayText(QString::fromStdU16String(text));
+}
+
+std::u16string CMainFrame::FolderDisplayText() const { return bar_->folderDisplay()->displayText().toStdU16String(); }
+
+void CMainFrame::SetBoxDisplayText(const std::u16string& text) {
+    bar_->boxDisplay()->setDisplayText(QString::fromStdU16String(text));
+}
+
+std::u16string CMainFrame::BoxDisplayText() const { return bar_->boxDisplay()->displayText().toStdU16String(); }
+
+void CMainFrame::SetCommandHandler(int id, unsigned traits, std::function<void()> run) {
+    handlers_[id] = Handler{traits, std::move(run)};
+}
+
+void CMainFrame::SetListWindowOpener(std::function<QMdiSubWindow*(int)> opener) { openListWindow_ = std::move(opener); }
+
+void CMainFrame::SetBackupPrompts(std::function<void()> backupTime, std::function<bool()> overdueAtStartup) {
+    backupTimePrompt_ = std::move(backupTime);
+    overduePrompt_ = std::move(overdueAtStartup);
+}
+
+QMdiSubWindow* CMainFrame::ActiveListWindow() const {
+    // The current child, also while another application has the focus.
+    QMdiSubWindow* w = mdi_->currentSubWindow();
+    return ListWindowStatusOf(w) ? w : nullptr;
+}
+
+ListWindowStatus* CMainFrame::ActiveListStatus() const { return ListWindowStatusOf(mdi_->currentSubWindow()); }
+
+std::vector<QMdiSubWindow*> CMainFrame::ListWindowsFromActive() const {
+    // Stacking order lists the topmost window last; the walk starts at the
+    // active window and goes down the stack, then wraps around.
+    QList<QMdiSubWindow*> stack = mdi_->subWindowList(QMdiArea::StackingOrder);
+    std::reverse(stack.begin(), stack.end());
+    std::vector<QMdiSubWindow*> out(stack.begin(), stack.end());
+    if (QMdiSubWindow* active = mdi_->currentSubWindow()) {
+        const auto it = std::find(out.begin(), out.end(), active);
+        if (it != out.end()) std::rotate(out.begin(), it, out.end());
+    }
+    std::erase_if(out, [](QMdiSubWindow* w) { return !ListWindowStatusOf(w); });
+    return out;
+}
+
+// ------------------------------------------------------------- status, idle
+
+void CMainFrame::RefreshStatusBar(bool recount) {
+    ListWindowStatus* active = ActiveListStatus();
+    if (recount && active) folderTotal_ = active->CountFolderTotal();
+    std::u16string text;
+    if (active) {
+        StatusCounts counts = active->Counts();
+        counts.folderTotal = folderTotal_;
+        text = StatusBarText(&counts);
+    }
+    const QString shown = QString::fromStdU16String(text);
+    if (statusPane_->text() != shown) statusPane_->setText(shown);
+}
+
+QString CMainFrame::StatusText() const { return statusPane_->text(); }
+
+CommandContext CMainFrame::Context(bool forMenu) const {
+    const SettingsRecord& r = doc_.settings;
+    CommandContext c;
+    c.loggedIn = r.loggedIn == 1;
+    c.openFolderIsBoxFolder = OpenFolderIsBoxFolder(r);
+    c.folderDisplay = FolderDisplayText();
+    ListWindowStatus* active = ActiveListStatus();
+    c.listActive = active != nullptr;
+    c.listCount = std::max(openListCount_, static_cast<int>(ListWindowsFromActive().size()));
+    c.flags = listFlags_;
+    c.activeListIsSystemResponse = active && active->IsSystemResponseList();
+    // Listing the root folder is left to the moment the settings menu opens.
+    c.rootHasBoxFolder = forMenu && RootHasBoxFolder(r);
+    c.rootFolderEmpty = r.folder.empty();
+    c.downConv = r.downConv;
+    c.convDel = r.convDel;
+    return c;
+}
+
+void CMainFrame::OnIdle() {
+    RefreshStatusBar(false);
+    for (const auto& [id, state] : ButtonStates(Context(false)))
+        if (QPushButton* b = bar_->button(id); b && b->isEnabled() != state.enabled) b->setEnabled(state.enabled);
+    UpdateMinimumSize();
+}
+
+void CMainFrame::UpdateMinimumSize() {
+    const int height = ActiveListWindow() ? placement::kMinTrackHeightWithList : placement::kMinTrackHeight;
+    const int width = std::max(placement::kMinTrackWidth, bar_->minimumLayoutWidth());
+    if (minimumSize() != QSize(width, height)) setMinimumSize(width, height);
+}
+
+void CMainFrame::OnSubWindowActivated(QMdiSubWindow* window) {
+    if (ListWindowStatus* s = ListWindowStatusOf(window)) {
+        // The command-bar fields follow the active list.
+        SetFolderDisplayText(plova::FolderDisplayText(doc_.settings, s->ListNumber()));
+        SetBoxDisplayText(plova::BoxDisplayText(doc_.settings, s->ListNumber()));
+    } else if (mdi_->subWindowList().isEmpty()) {
+        // The last list window has gone.
+        listFlags_ = {};
+        SetBoxDisplayText({});
+    }
+    OnIdle();
+}
+
+// ----------------------------------------------------------------- commands
+
+int CMainFrame::RunDialog(QDialog& dialog) { return runDialog_(dialog); }
+
+void CMainFrame::OnCommand(int id) {
+    StopBackupTimer();
+    switch (id) {
+    case cmd::kSettingsMenu:
+        ToggleSettingsMenu();
+        break;
+    case cmd::kWindowMenu:
+        ToggleWindowMenu();
+        break;
+    case cmd::kVersion:
+        RunVersion();
+        break;
+    case cmd::kLogin:
+        RunLogin();
+        break;
+    case cmd::kLogout:
+        session_->Logout();
+        break;
+    case cmd::kToggleDownConv:
+        doc_.settings.downConv = doc_.settings.downConv == 1 ? 0 : 1;
+        break;
+    case cmd::kToggleConvDel:
+        doc_.settings.convDel = doc_.settings.convDel == 1 ? 0 : 1;
+        break;
+    case cmd::kArrangeSideBySide:
+    case cmd::kArrangeAboveEachOther:
+    case cmd::kArrangeLeftRight:
+    case cmd::kArrangeCascade:
+        Arrange(id);
+        break;
+    default:
+        if (id > cmd::kActivateListBase && id <= cmd::kActivateListBase + settings::kListSlots) {
+            ActivateList(id - cmd::kActivateListBase);
+        } else if (const auto it = handlers_.find(id); it != handlers_.end()) {
+            // A copy: the handler may replace its own entry.
+            const Handler handler = it->second;
+            RunHandler(handler);
+        }
+        break;
+    }
+    RestartBackupTimerIfArmed();
+    OnIdle();
+}
+
+void CMainFrame::RunHandler(const Handler& handler) {
+    if (!handler.run) return;
+    if (handler.traits & trait::kModalDialog) flags_.pending = false;
+    if (handler.traits & trait::kMainUnit) session_->stopIdleTimer();
+    handler.run();
+    if (handler.traits & trait::kMainUnit) session_->restartIdleTimer();
+    if (handler.traits & trait::kModalDialog) RunPendingBackupIfSet();
+}
+
+void CMainFrame::RunPendingBackupIfSet() {
+    if (!flags_.pending) return;
+    flags_.pending = false;
+    RunPendingBackup(flags_, doc_.settings, backup_);
+}
+
+void CMainFrame::RunVersion() {
+    flags_.pending = false;
+    CVersionDlg dialog(this);
+    RunDialog(dialog);
+    RunPendingBackupIfSet();
+}
+
+void CMainFrame::RunLogin() {
+    CloseSettingsMenu();
+    flags_.pending = false;
+    CLoginDlg dialog(*session_, doc_.settings, this, this);
+    const bool ok = RunDialog(dialog) == QDialog::Accepted;
+    session_->AfterLoginDialog(ok);
+    RunPendingBackupIfSet();
+}
+
+// -------------------------------------------------------------- popup menus
+
+QMenu* CMainFrame::NewPopup(const QString& title) {
+    auto* menu = new QMenu(title, this);
+    // A click outside closes the menu and goes no further, so a second press
+    // of the button that opened it only closes it.
+    menu->setAttribute(Qt::WA_NoMouseReplay);
+    connect(menu, &QMenu::aboutToHide, menu, &QObject::deleteLater);
+    return menu;
+}
+
+void CMainFrame::ShowPopup(QMenu* menu, int buttonId) {
+    QPushButton* button = bar_->button(buttonId);
+    menu->popup(button->mapToGlobal(QPoint(0, button->height())));
+}
+
+void CMainFrame::ToggleSettingsMenu() {
+    if (settingsMenu_ && settingsMenu_->isVisible()) {
+        CloseSettingsMenu();
+        return;
+    }
+    // The open box folder as the folder display names it.
+    doc_.settings.folderName = FolderNameFromDisplay(FolderDisplayText());
+    const ItemStates states = SettingsMenuStates(Context(true));
+    QMenu* menu = NewPopup(qs(kSettingsMenuTitle));
+    menu->setObjectName(QStringLiteral("settingsMenu"));
+    for (const CommandCaption& item : kSettingsMenuItems) {
+        if (item.id == 0) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(qs(item.caption));
+        action->setData(item.id);
+        const ItemState state = states.count(item.id) ? states.at(item.id) : ItemState{};
+        action->setEnabled(state.enabled);
+        if (state.checked) {
+            action->setCheckable(true);
+            action->setChecked(true);
+        }
+        // Queued: the command runs once the menu has gone.
+        connect(action, &QAction::triggered, this, [this, id = item.id] { OnCommand(id); }, Qt::QueuedConnection);
+    }
+    settingsMenu_ = menu;
+    ShowPopup(menu, cmd::kSettingsMenu);
+}
+
+void CMainFrame::ToggleWindowMenu() {
+    if (windowMenu_ && windowMenu_->isVisible()) {
+        CloseWindowMenu();
+        return;
+    }
+    const ItemStates states = WindowMenuStates(Context(false));
+    QMenu* menu = NewPopup(qs(kWindowMenuTitle));
+    menu->setObjectName(QStringLiteral("windowMenu"));
+    auto add = [&](int id, const QString& caption, const ItemState& state) {
+        QAction* action = menu->addAction(caption);
+        action->setData(id);
+        action->setEnabled(state.enabled);
+        if (state.checked) {
+            action->setCheckable(true);
+            action->setChecked(true);
+        }
+        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); }, Qt::QueuedConnection);
+    };
+    for (const CommandCaption& item : kWindowMenuItems)
+        add(item.id, qs(item.caption), states.count(item.id) ? states.at(item.id) : ItemState{});
+
+    ListWindowStatus* active = ActiveListStatus();
+    const auto lists =
+        WindowMenuListItems(doc_.settings.disp, static_cast<int>(ListWindowsFromActive().size()),
+                            active ? active->ListNumber() : 0);
+    if (!lists.empty()) menu->addSeparator();
+    for (const WindowMenuListItem& item : lists)
+        add(item.id, QString::fromStdU16String(item.caption), ItemState{true, item.checked});
+    windowMenu_ = menu;
+    ShowPopup(menu, cmd::kWindowMenu);
+}
+
+QMenu* CMainFrame::SettingsMenu() const { return settingsMenu_.data(); }
+
+QMenu* CMainFrame::WindowMenu() const { return windowMenu_.data(); }
+
+void CMainFrame::CloseSettingsMenu() {
+    if (settingsMenu_) settingsMenu_->close();
+}
+
+void CMainFrame::CloseWindowMenu() {
+    if (windowMenu_) windowMenu_->close();
+}
+
+// ----------------------------------------------------------- list windows
+
+void CMainFrame::ActivateList(int listNumber) {
+    for (QMdiSubWindow* w : mdi_->subWindowList())
+        if (ListWindowStatus* s = ListWindowStatusOf(w); s && s->ListNumber() == listNumber) {
+            mdi_->setActiveSubWindow(w);
+            return;
+        }
+}
+
+void CMainFrame::Arrange(int id) {
+    if (id == cmd::kArrangeCascade) {
+        mdi_->cascadeSubWindows();
+        return;
+    }
+    const std::vector<QMdiSubWindow*> all = ListWindowsFromActive();
+    const int n = static_cast<int>(all.size());
+    const QRect area = mdi_->viewport()->rect();
+    const Rect client = toRect(area);
+    auto apply = [](const std::vector<QMdiSubWindow*>& windows, const std::vector<Rect>& rects) {
+        for (std::size_t i = 0; i < windows.size() && i < rects.size(); ++i) {
+            if (windows[i]->isMaximized() || windows[i]->isMinimized()) windows[i]->showNormal();
+            windows[i]->setGeometry(toQRect(rects[i]));
+        }
+    };
+    if (id == cmd::kArrangeSideBySide && n == 3) return apply(all, ArrangeSideBySideRects(client, n));
+    if (id == cmd::kArrangeAboveEachOther && n >= 4) return apply(all, ArrangeAboveEachOtherRects(client, n));
+    if (id == cmd::kArrangeLeftRight && n >= 4) return apply(all, ArrangeLeftRightRects(client, n));
+
+    // The platform's tiling leaves out minimised and disabled windows.
+    std::vector<QMdiSubWindow*> tiled;
+    for (QMdiSubWindow* w : all)
+        if (!w->isMinimized() && w->isEnabled()) tiled.push_back(w);
+    apply(tiled, TileRects(client, static_cast<int>(tiled.size()), id == cmd::kArrangeAboveEachOther));
+}
+
+// ------------------------------------------------------------------ timers
+
+void CMainFrame::StartIdleTimer(int milliseconds) {
+    idleTimer_.start(idleIntervalOverride_ > 0 ? idleIntervalOverride_ : milliseconds);
+}
+
+void CMainFrame::StopIdleTimer() { idleTimer_.stop(); }
+
+void CMainFrame::StopBackupTimer() { backupTimer_.stop(); }
+
+void CMainFrame::StartBackupTimer() { backupTimer_.start(cmd::kBackupTimerMs); }
+
+void CMainFrame::RestartBackupTimerIfArmed() {
+    if (flags_.watch && !exitDone_) StartBackupTimer();
+}
+
+void CMainFrame::OnBackupTimer() {
+    StopBackupTimer();
+    if (backup_.isDue && backup_.isDue(doc_.settings, ports().clock->now())) {
+        if (backupTimePrompt_) backupTimePrompt_();
+        RunPendingBackup(flags_, doc_.settings, backup_);
+    }
+    RestartBackupTimerIfArmed();
+}
+
+bool CMainFrame::OnDialogBackupTick() {
+    if (!flags_.watch || !backup_.isDue || !backup_.isDue(doc_.settings, ports().clock->now())) return false;
+    if (backupTimePrompt_) backupTimePrompt_();
+    if (!flags_.accepted) return false;
+    flags_.pending = true;
+    return true;
+}
+
+// ---------------------------------------------------------- session host
+
+ConnectionLostChoice CMainFrame::ShowConnectionLost() {
+    CRecomDlg dialog(this);
+    RunDialog(dialog);
+    return dialog.choice();
+}
+
+void CMainFrame::BeginExit() { close(); }
+
+void CMainFrame::Redraw() {
+    OnIdle();
+    update();
+}
+
+// -------------------------------------------------------------------- exit
+
+EndCheckChoice CMainFrame::ShowEndCheck(const EndCheckButtons& buttons) {
+    CEndChkDlg dialog(buttons, this);
+    RunDialog(dialog);
+    return dialog.choice();
+}
+
+PlacementSave CMainFrame::CollectPlacement() {
+    const bool normal = !(isMaximized() || isMinimized() || isFullScreen());
+    const Rect main = toRect(normal ? geometry() : normalGeometry());
+    std::vector<ListWindowState> lists;
+    for (QMdiSubWindow* w : ListWindowsFromActive()) {
+        ListWindowState s;
+        s.listNumber = ListWindowStatusOf(w)->ListNumber();
+        s.showCmd = w->isMaximized()   ? placement::kShowMaximized
+                    : w->isMinimized() ? placement::kShowMinimized
+                                       : placement::kShowNormal;
+        lists.push_back(s);
+    }
+    // Reading the children's normal rectangles shows them normally: the
+    // windows close right after this.
+    mdi_->setUpdatesEnabled(false);
+    std::size_t i = 0;
+    for (QMdiSubWindow* w : ListWindowsFromActive()) lists[i++].normal = toRect(normalGeometryOf(w));
+    return PlanPlacementSave(main, lists);
+}
+
+void CMainFrame::DeleteQueuedWavFiles() {
+    for (const auto& file : wavToDelete_) {
+        std::error_code ec;
+        std::filesystem::remove(file, ec);  // one that is gone or in use stays behind
+    }
+    wavToDelete_.clear();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (exitDone_) {
+        event->accept();
+        return;
+    }
+    CloseSettingsMenu();
+    CloseWindowMenu();
+    const int openLists = static_cast<int>(ListWindowsFromActive().size());
+    if (!RunExitSequence(*this, doc_, flags_, backup_, settingsFile_, openLists)) {
+        event->ignore();
+        return;
+    }
+    exitDone_ = true;
+    if (session_->loggedIn()) session_->Logout();
+    idleTimer_.stop();
+    backupTimer_.stop();
+    mdi_->closeAllSubWindows();
+    event->accept();
+}
+
+void CMainFrame::keyPressEvent(QKeyEvent* event) {
+    // System keys (Alt combinations, F10) do nothing here.
+    if (event->key() == Qt::Key_F10 || (event->modifiers() & Qt::AltModifier)) {
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+}  // namespace plova::ui

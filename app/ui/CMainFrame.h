@@ -1,0 +1,215 @@
+// The main window: a multiple-document frame whose client area holds the
+// list windows, with the command bar at the top and a one-pane status bar.
+// Every user operation enters through OnCommand(); the rules that decide
+// what is enabled, what the displays and the status bar show, the login
+// state and the exit sequence are the app/ logic, which this window feeds
+// and displays.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "app/BackupHooks.h"
+#include "app/CPLOVADoc.h"
+#include "app/CommandTable.h"
+#include "app/ExitSequence.h"
+#include "app/SessionControl.h"
+#include "app/ui/CBackupTimedDlg.h"
+#include "platform/IniFile.h"
+
+class QDialog;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+
+namespace plova {
+class CFtpMng;
+}
+
+namespace plova::ui {
+
+class CCommandBar;
+class ListWindowStatus;
+
+namespace frame {
+constexpr char16_t kCaption[] = u"Kwシリーズ 音声ファイル管理";
+}
+
+// What a command does besides its own work, for the frame every command runs in.
+namespace trait {
+constexpr unsigned kPlain = 0;
+constexpr unsigned kModalDialog = 1;   // a backup that fell due meanwhile runs after it
+constexpr unsigned kMainUnit = 2;      // the idle timer rests while it runs
+}  // namespace trait
+
+class CMainFrame final : public QMainWindow,
+                         public SessionHost,
+                         public ExitHost,
+                         public DialogBackupWatch {
+    Q_OBJECT
+public:
+    struct Options {
+        std::filesystem::path settingsFile;
+        // Makes the session with the main unit; by default the FTP client on
+        // the port it finds itself.
+        SessionFactory sessionFactory;
+        BackupHooks backup = NoBackupYet();
+    };
+
+    // Creation: reads the settings once, restores the placement, builds the
+    // bars and the displays, creates the session (not yet connected).
+    explicit CMainFrame(Options options, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // --------------------------------------------------------- start-up
+    // The box folder of the last run: forgotten when missing, else its list
+    // windows reopened and stacked as they were.
+    void ApplyStartup();
+    // Arms the backup watch, offers an overdue backup, starts timer 2.
+    void StartupBackup();
+    bool RestoreWindowsCondition() const { return restoreCondition_; }
+
+    // ------------------------------------------- what other parts reach
+    CPLOVADoc& SettingsDoc() { return doc_; }
+    SettingsRecord& Settings() { return doc_.settings; }
+    SessionControl& Session() { return *session_; }
+    CFtpMng* Ftp();
+    QMdiArea* MdiArea() const { return mdi_; }
+    CCommandBar* CommandBar() const { return bar_; }
+    const std::filesystem::path& SettingsFile() const { return settingsFile_; }
+    BackupFlags& Backup() { return flags_; }
+
+    int OpenListCount() const { return openListCount_; }
+    void SetOpenListCount(int count);
+    bool MaximisedChildren() const { return maximisedChildren_; }
+    void SetMaximisedChildren(bool on) { maximisedChildren_ = on; }
+    void PublishListEnableFlags(const ListEnableFlags& flags) { listFlags_ = flags; }
+    const ListEnableFlags& ListFlags() const { return listFlags_; }
+
+    void SetFolderDisplayText(const std::u16string& text);
+    std::u16string FolderDisplayText() const;
+    void SetBoxDisplayText(const std::u16string& text);
+    std::u16string BoxDisplayText() const;
+
+    // The status bar from the active list window; `recount` counts the
+    // messages of its box folder again.
+    void RefreshStatusBar(bool recount);
+    QString StatusText() const;
+
+    // The entry point of a command whose work lives elsewhere.
+    void SetCommandHandler(int id, unsigned traits, std::function<void()> run);
+    // Opens list window `listNumber` for the start-up restore.
+    void SetListWindowOpener(std::function<QMdiSubWindow*(int listNumber)> opener);
+    // The backup-time prompt (sets the backup flags) and the start-up overdue
+    // prompt (true for "run now").
+    void SetBackupPrompts(std::function<void()> backupTime, std::function<bool()> overdueAtStartup);
+    void QueueWavForDeletion(const std::filesystem::path& file) { wavToDelete_.push_back(file); }
+
+    // The active list window and its status; null without one.
+    QMdiSubWindow* ActiveListWindow() const;
+    ListWindowStatus* ActiveListStatus() const;
+    // The list windows from the active one on, in stacking order.
+    std::vector<QMdiSubWindow*> ListWindowsFromActive() const;
+
+    // ------------------------------------------------- commands and idle
+    void OnCommand(int id);
+    // One idle pass: the status bar text and the enabling of the buttons.
+    void OnIdle();
+    QMenu* SettingsMenu() const;
+    QMenu* WindowMenu() const;
+
+    // ------------------------------------------------------ test hooks
+    // How modal dialogs are run; tests answer them in place of a person.
+    using DialogRunner = std::function<int(QDialog&)>;
+    void SetDialogRunner(DialogRunner runner) { runDialog_ = std::move(runner); }
+    // Timer 1's period when positive, in place of its 12000 ms.
+    void SetIdleTimerIntervalForTesting(int milliseconds) { idleIntervalOverride_ = milliseconds; }
+    QTimer& IdleTimer() { return idleTimer_; }
+    QTimer& BackupTimer() { return backupTimer_; }
+
+    // -------------------------------------------------------- SessionHost
+    void StartIdleTimer(int milliseconds) override;
+    void StopIdleTimer() override;
+    ConnectionLostChoice ShowConnectionLost() override;
+    void BeginExit() override;
+    void Redraw() override;
+    bool BackupRunning() const override { return flags_.running; }
+    void StopBackupTimer() override;
+    void RestartBackupTimerIfArmed() override;
+    void CloseSettingsMenu() override;
+
+    // ----------------------------------------------------------- ExitHost
+    void StartBackupTimer() override;
+    EndCheckChoice ShowEndCheck(const EndCheckButtons& buttons) override;
+    PlacementSave CollectPlacement() override;
+    void DeleteQueuedWavFiles() override;
+
+    // -------------------------------------------------- DialogBackupWatch
+    bool BackupWatchArmed() const override { return flags_.watch; }
+    bool OnDialogBackupTick() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    struct Handler {
+        unsigned traits = trait::kPlain;
+        std::function<void()> run;
+    };
+
+    CommandContext Context(bool forMenu) const;
+    void ToggleSettingsMenu();
+    void ToggleWindowMenu();
+    void CloseWindowMenu();
+    QMenu* NewPopup(const QString& title);
+    void ShowPopup(QMenu* menu, int buttonId);
+    void RunLogin();
+    void RunVersion();
+    void RunHandler(const Handler& handler);
+    void RunPendingBackupIfSet();
+    void Arrange(int id);
+    void ActivateList(int listNumber);
+    void OnSubWindowActivated(QMdiSubWindow* window);
+    void OnBackupTimer();
+    void UpdateMinimumSize();
+    int RunDialog(QDialog& dialog);
+
+    std::filesystem::path settingsFile_;
+    CPLOVADoc doc_;
+    IniDocument startupIni_;  // the file as read at creation, for the window sections
+    BackupHooks backup_;
+    BackupFlags flags_;
+    std::unique_ptr<SessionControl> session_;
+    bool restoreCondition_ = true;
+
+    CCommandBar* bar_ = nullptr;
+    QMdiArea* mdi_ = nullptr;
+    QLabel* statusPane_ = nullptr;
+    QPointer<QMenu> settingsMenu_;
+    QPointer<QMenu> windowMenu_;
+    QTimer idleTimer_;    // timer 1
+    QTimer backupTimer_;  // timer 2
+    int idleIntervalOverride_ = 0;
+
+    int openListCount_ = 0;
+    bool maximisedChildren_ = false;
+    ListEnableFlags listFlags_;
+    std::int64_t folderTotal_ = 0;
+    std::vector<std::filesystem::path> wavToDelete_;
+    std::map<int, Handler> handlers_;
+    std::function<QMdiSubWindow*(int)> openListWindow_;
+    std::function<void()> backupTimePrompt_;
+    std::function<bool()> overduePrompt_;
+    DialogRunner runDialog_;
+    bool exitDone_ = false;
+};
+
+}  // namespace plova::ui

@@ -1,0 +1,80 @@
+#include "app/ui/CPLOVAApp.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QFont>
+
+#include "platform/AppPaths.h"
+#include "platform/Ports.h"
+#include "platform/SingleInstance.h"
+
+namespace plova::ui {
+namespace {
+
+constexpr int kFontPointSize = 9;
+
+}  // namespace
+
+void ApplyApplicationFont() {
+    QFont font = QApplication::font();
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic")});
+    font.setPointSize(kFontPointSize);
+    QApplication::setFont(font);
+}
+
+CPLOVAApp::CPLOVAApp(int& argc, char** argv) {
+    for (int i = 0; i < argc; ++i) args_.emplace_back(argv[i]);
+    if (!QApplication::instance()) ownedApp_ = std::make_unique<QApplication>(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("plova"));
+    ApplyApplicationFont();
+}
+
+CPLOVAApp::~CPLOVAApp() {
+    if (idleConnection_) QObject::disconnect(idleConnection_);
+    frame_.reset();
+    lock_.reset();
+}
+
+bool CPLOVAApp::InitInstance() {
+    // One instance per user: a second start says so and leaves the first,
+    // and the settings file, alone.
+    lock_ = std::make_unique<SingleInstanceLock>(appinfo::kMutexName, lockFolder_);
+    if (!lock_->acquired()) {
+        lock_.reset();
+        prompt(appinfo::kAlreadyRunning, appinfo::kErrorCaption, Icon::Stop);
+        return false;
+    }
+
+    settingsFile_ = frameOptions_.settingsFile.empty() ? settingsPath(args_) : frameOptions_.settingsFile;
+    CMainFrame::Options options = frameOptions_;
+    options.settingsFile = settingsFile_;
+    frame_ = std::make_unique<CMainFrame>(std::move(options));
+    frame_->show();
+
+    frame_->ApplyStartup();
+    frame_->StartupBackup();
+
+    // Idle processing: whenever the event loop runs dry, the status bar and
+    // the enabling follow what happened.
+    if (auto* dispatcher = QAbstractEventDispatcher::instance())
+        idleConnection_ = QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, frame_.get(),
+                                           [this] { OnIdle(); });
+    return true;
+}
+
+void CPLOVAApp::OnIdle() {
+    if (frame_ && frame_->isVisible()) frame_->OnIdle();
+}
+
+int CPLOVAApp::Run() {
+    const int code = QApplication::exec();
+    ExitInstance();
+    return code;
+}
+
+void CPLOVAApp::ExitInstance() {
+    if (idleConnection_) QObject::disconnect(idleConnection_);
+    lock_.reset();
+}
+
+}  // namespace plova::ui

@@ -1,0 +1,67 @@
+// The application object: one instance per user, the settings file, the
+// main window and the start-up steps, idle processing, and the exit.
+#pragma once
+
+#include <QMetaObject>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/ui/CMainFrame.h"
+
+class QApplication;
+
+namespace plova {
+class SingleInstanceLock;
+}
+
+namespace plova::ui {
+
+namespace appinfo {
+constexpr char kMutexName[] = "PLOVA-Kw";
+constexpr char16_t kAlreadyRunning[] = u"Kwシリーズ音声ファイル管理は既に起動しています。";
+constexpr char16_t kErrorCaption[] = u"エラー";
+}  // namespace appinfo
+
+// The program's font: the family the screens were designed for, then its
+// usual stand-in on this platform.
+void ApplyApplicationFont();
+
+class CPLOVAApp {
+public:
+    // Makes the QApplication unless one exists already (tests make their own).
+    CPLOVAApp(int& argc, char** argv);
+    ~CPLOVAApp();
+    CPLOVAApp(const CPLOVAApp&) = delete;
+    CPLOVAApp& operator=(const CPLOVAApp&) = delete;
+
+    // Start-up. False when the program must end at once (another instance
+    // runs; the main window could not be made).
+    bool InitInstance();
+    // The event loop, then ExitInstance; the program's exit code.
+    int Run();
+    // Releases the one-instance lock.
+    void ExitInstance();
+
+    CMainFrame* MainFrame() const { return frame_.get(); }
+    const std::filesystem::path& SettingsFile() const { return settingsFile_; }
+
+    // Test hooks: where the one-instance lock lives, and how the frame is made.
+    void SetLockFolder(std::filesystem::path folder) { lockFolder_ = std::move(folder); }
+    void SetFrameOptions(CMainFrame::Options options) { frameOptions_ = std::move(options); }
+
+private:
+    void OnIdle();
+
+    std::unique_ptr<QApplication> ownedApp_;
+    std::vector<std::string> args_;
+    std::filesystem::path lockFolder_;
+    std::filesystem::path settingsFile_;
+    std::unique_ptr<SingleInstanceLock> lock_;
+    CMainFrame::Options frameOptions_;
+    std::unique_ptr<CMainFrame> frame_;
+    QMetaObject::Connection idleConnection_;
+};
+
+}  // namespace plova::ui

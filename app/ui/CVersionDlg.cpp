@@ -1,0 +1,33 @@
+#include "app/ui/CVersionDlg.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/ui/DialogLayout.h"
+
+namespace plova::ui {
+
+CVersionDlg::CVersionDlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QString::fromUtf16(version::kCaption));
+    auto* title = new QLabel(QString::fromUtf16(version::kTitle), this);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    auto* lines = new QVBoxLayout;
+    lines->addWidget(title);
+    lines->addWidget(new QLabel(QString::fromUtf16(version::kVersion), this));
+    lines->addWidget(new QLabel(QString::fromUtf16(version::kYear), this));
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+
+    LayOutMessageDialog(*this, QStyle::SP_MessageBoxInformation, lines, buttons);
+}
+
+}  // namespace plova::ui

@@ -1,0 +1,21 @@
+// The version dialog ("バージョン").
+#pragma once
+
+#include <QDialog>
+
+namespace plova::ui {
+
+namespace version {
+constexpr char16_t kCaption[] = u"バージョン";
+constexpr char16_t kTitle[] = u"Kwシリーズ音声ファイル管理";
+constexpr char16_t kVersion[] = u"Version 1.0.0.0";
+constexpr char16_t kYear[] = u"Copyright (C) 2026";
+}  // namespace version
+
+class CVersionDlg final : public QDialog {
+    Q_OBJECT
+public:
+    explicit CVersionDlg(QWidget* parent = nullptr);
+};
+
+}  // namespace plova::ui

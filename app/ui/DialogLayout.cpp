@@ -1,0 +1,29 @@
+#include "app/ui/DialogLayout.h"
+
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace plova::ui {
+
+void LayOutMessageDialog(QDialog& dialog, QStyle::StandardPixmap icon, QLayout* body, QLayout* buttons) {
+    dialog.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    auto* picture = new QLabel(&dialog);
+    const int size = dialog.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &dialog);
+    picture->setPixmap(dialog.style()->standardIcon(icon, nullptr, &dialog).pixmap(size, size));
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(picture, 0, Qt::AlignTop);
+    top->addSpacing(12);
+    top->addLayout(body, 1);
+
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->setContentsMargins(16, 16, 16, 12);
+    layout->addLayout(top);
+    layout->addSpacing(12);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+}  // namespace plova::ui

@@ -1,0 +1,22 @@
+// Small pieces every dialog of the shell shares: texts from the logic's
+// UTF-16 literals, and the message-box layout (icon, texts, buttons).
+#pragma once
+
+#include <QString>
+#include <QStyle>
+#include <string_view>
+
+class QDialog;
+class QLayout;
+
+namespace plova::ui {
+
+inline QString qs(std::u16string_view s) {
+    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// The standard icon at the left, `body` beside it, `buttons` below; the
+// dialog takes the size its contents need and no context-help button.
+void LayOutMessageDialog(QDialog& dialog, QStyle::StandardPixmap icon, QLayout* body, QLayout* buttons);
+
+}  // namespace plova::ui

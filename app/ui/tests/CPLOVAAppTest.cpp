@@ -1,0 +1,87 @@
+// Start-up of the application object: one instance per user, the settings
+// file, the main window as the last run left it.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "app/ui/CPLOVAApp.h"
+#include "platform/IniFile.h"
+#include "platform/SingleInstance.h"
+#include "platform/testing/TestPorts.h"
+#include "store/testing/MessageFiles.h"
+
+namespace plova::ui {
+namespace {
+
+namespace fs = std::filesystem;
+
+class CPLOVAAppTest : public ::testing::Test {
+protected:
+    testkit::TestPorts ports;
+    testkit::TempFolder dir{"ui-app"};
+    fs::path ini = dir / "PLOVA.ini";
+    int argc = 1;
+    char name[6] = "plova";
+    char* argv[2] = {name, nullptr};
+
+    std::unique_ptr<CPLOVAApp> makeApp() {
+        auto app = std::make_unique<CPLOVAApp>(argc, argv);
+        app->SetLockFolder(dir.path());
+        CMainFrame::Options o;
+        o.settingsFile = ini;
+        app->SetFrameOptions(o);
+        return app;
+    }
+};
+
+TEST_F(CPLOVAAppTest, ASecondInstanceSaysSoAndLeavesTheFirstAndTheSettingsAlone) {
+    SingleInstanceLock first(appinfo::kMutexName, dir.path());
+    ASSERT_TRUE(first.acquired());
+
+    auto app = makeApp();
+    EXPECT_FALSE(app->InitInstance());
+    EXPECT_EQ(app->MainFrame(), nullptr);
+    ASSERT_EQ(ports.prompt.shown.size(), 1u);
+    EXPECT_EQ(ports.prompt.shown[0].text, u"Kwシリーズ音声ファイル管理は既に起動しています。");
+    EXPECT_EQ(ports.prompt.shown[0].caption, u"エラー");
+    EXPECT_EQ(ports.prompt.shown[0].icon, Icon::Stop);
+    EXPECT_FALSE(fs::exists(ini));
+    // The first instance still holds its lock.
+    SingleInstanceLock third(appinfo::kMutexName, dir.path());
+    EXPECT_FALSE(third.acquired());
+}
+
+TEST_F(CPLOVAAppTest, StartsWithDefaultsForgetsAMissingFolderAndReleasesTheLockAtExit) {
+    writeProfileString(ini, u"FOLDER", u"FOLDER", (dir / "gone").u16string());
+    writeProfileString(ini, u"DISP", u"FOLDERNAME", u"office");
+    writeProfileInt(ini, u"DISP", u"NUM", 2);
+    writeProfileString(ini, u"DISP", u"DISP1", u"留守録BOX：001");
+
+    auto app = makeApp();
+    ASSERT_TRUE(app->InitInstance());
+    CMainFrame* frame = app->MainFrame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Kwシリーズ 音声ファイル管理"));
+    EXPECT_EQ(frame->geometry(), QRect(1, 1, 845, 250));
+    // The stored folder no longer exists: forgotten, both displays empty.
+    EXPECT_TRUE(frame->Settings().folder.empty());
+    EXPECT_EQ(frame->Settings().num, 0);
+    EXPECT_TRUE(frame->Settings().disp[0].empty());
+    EXPECT_TRUE(frame->FolderDisplayText().empty());
+    EXPECT_TRUE(frame->BoxDisplayText().empty());
+    EXPECT_EQ(frame->Settings().retryCount, 3);
+    EXPECT_EQ(frame->Settings().retryWait, 60000);
+    // The backup watch is armed and its timer runs.
+    EXPECT_TRUE(frame->Backup().watch);
+    EXPECT_TRUE(frame->BackupTimer().isActive());
+
+    SingleInstanceLock meanwhile(appinfo::kMutexName, dir.path());
+    EXPECT_FALSE(meanwhile.acquired());
+    app->ExitInstance();
+    SingleInstanceLock after(appinfo::kMutexName, dir.path());
+    EXPECT_TRUE(after.acquired());
+}
+
+}  // namespace
+}  // namespace plova::ui

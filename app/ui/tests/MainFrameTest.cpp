@@ -1,0 +1,484 @@
+// The real main window, offscreen: its bar and menus, login against the
+// simulated main unit, the idle timer, the exit dialog and the placement.
+// Modal dialogs are answered through the frame's dialog runner and message
+// boxes through the recording Prompt port, so nothing waits for a person.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+
+#include "app/FtpMainUnitSession.h"
+#include "app/ui/CBreakAfterDisplay.h"
+#include "app/ui/CCommandBar.h"
+#include "app/ui/CEndChkDlg.h"
+#include "app/ui/CIpAddressCtrl.h"
+#include "app/ui/CLoginDlg.h"
+#include "app/ui/CMainFrame.h"
+#include "app/ui/CRecomDlg.h"
+#include "app/ui/ListWindowStatus.h"
+#include "platform/IniFile.h"
+#include "platform/Text.h"
+#include "platform/testing/TestPorts.h"
+#include "sim/MainUnitServer.h"
+#include "store/testing/MessageFiles.h"
+
+namespace plova::ui {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A list window as far as the main window is concerned.
+class FakeList final : public QWidget, public ListWindowStatus {
+public:
+    explicit FakeList(int number) : number_(number) {}
+    int ListNumber() const override { return number_; }
+    bool IsSystemResponseList() const override { return false; }
+    StatusCounts Counts() const override { return counts; }
+    std::int64_t CountFolderTotal() const override { return folderTotal; }
+    StatusCounts counts;
+    std::int64_t folderTotal = 0;
+
+private:
+    int number_;
+};
+
+class MainFrameTest : public ::testing::Test {
+protected:
+    testkit::TestPorts ports;
+    testkit::TempFolder dir{"ui-frame"};
+    fs::path ini = dir / "PLOVA.ini";
+    std::unique_ptr<sim::MainUnitServer> server;
+    std::uint16_t port = 0;
+    std::unique_ptr<CMainFrame> frame;
+    QStringList dialogs;  // titles of the modal dialogs run, in order
+    std::function<int(QDialog&)> answer;
+
+    void TearDown() override {
+        frame.reset();
+        server.reset();
+    }
+
+    void startServer() {
+        fs::create_directories(dir / "unit" / "rusuroku");
+        fs::create_directories(dir / "unit" / "naisen");
+        fs::create_directories(dir / "unit" / "outou");
+        sim::Options o;
+        o.root = dir / "unit";
+        o.user = "qermo";
+        o.password = "pass";
+        server = std::make_unique<sim::MainUnitServer>(o);
+        ASSERT_TRUE(server->start());
+        port = server->port();
+    }
+
+    void make() {
+        CMainFrame::Options o;
+        o.settingsFile = ini;
+        if (port) o.sessionFactory = FtpSessionFactory(port);
+        frame = std::make_unique<CMainFrame>(o);
+        frame->SetDialogRunner([this](QDialog& d) {
+            dialogs << d.windowTitle();
+            return answer ? answer(d) : int(QDialog::Rejected);
+        });
+        frame->show();
+    }
+
+    QPushButton* button(int id) { return frame->CommandBar()->button(id); }
+
+    // The items of an open popup menu by id.
+    static std::map<int, QAction*> items(QMenu* menu) {
+        std::map<int, QAction*> out;
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator()) out[a->data().toInt()] = a;
+        return out;
+    }
+
+    // Opens the settings menu, reads one item's state, closes it again.
+    bool settingsItemEnabled(int id) {
+        frame->OnCommand(cmd::kSettingsMenu);
+        EXPECT_NE(frame->SettingsMenu(), nullptr);
+        const bool enabled = items(frame->SettingsMenu()).at(id)->isEnabled();
+        frame->OnCommand(cmd::kSettingsMenu);
+        return enabled;
+    }
+
+    // Logs in through the real login dialog: a wrong user name first, then the right one.
+    void loginThroughDialog() {
+        answer = [this](QDialog& d) -> int {
+            auto* login = dynamic_cast<CLoginDlg*>(&d);
+            if (!login) return QDialog::Rejected;
+            login->addressControl()->setFields({127, 0, 0, 1});
+            login->userEdit()->setText(QStringLiteral("admin"));
+            login->passwordEdit()->setText(QStringLiteral("pass"));
+            login->loginButton()->click();
+            EXPECT_EQ(login->result(), QDialog::Rejected);
+            EXPECT_EQ(testkit::utf8(ports.prompt.shown.back().text), "入力値エラーです。");
+            login->userEdit()->setText(QStringLiteral("qermo"));
+            login->loginButton()->click();
+            return login->result();
+        };
+        frame->OnCommand(cmd::kLogin);
+        answer = nullptr;
+    }
+
+    QMdiSubWindow* addList(int number, FakeList** view = nullptr) {
+        auto* list = new FakeList(number);
+        QMdiSubWindow* sub = frame->MdiArea()->addSubWindow(list);
+        sub->setWindowTitle(QStringLiteral("list %1").arg(number));
+        sub->show();
+        if (view) *view = list;
+        return sub;
+    }
+};
+
+TEST_F(MainFrameTest, OpensWithoutSettingsAtTheTopLeftWithTheWholeCommandBar) {
+    make();
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Kwシリーズ 音声ファイル管理"));
+    EXPECT_EQ(frame->minimumSize(), QSize(845, 250));
+    EXPECT_EQ(frame->geometry(), QRect(1, 1, 845, 250));
+
+    // Eighteen buttons in the bar's order of ids, with their captions.
+    ASSERT_EQ(frame->CommandBar()->buttons().size(), 18u);
+    for (const CommandCaption& c : kButtonCaptions)
+        EXPECT_EQ(button(c.id)->text().toStdU16String(), std::u16string(c.caption));
+
+    // At the minimum size and wider: 1005..1007 keep to the right edge, the
+    // displays reach it, no two controls overlap and no caption is cut.
+    for (int width : {845, 1200}) {
+        frame->resize(width, 400);
+        const int w = frame->CommandBar()->width();
+        EXPECT_EQ(w, width);
+        EXPECT_EQ(button(cmd::kVersion)->geometry(), QRect(w - 105, button(cmd::kVersion)->y(), 100, button(cmd::kVersion)->height()));
+        EXPECT_EQ(button(cmd::kWindowMenu)->x(), w - 208);
+        EXPECT_EQ(button(cmd::kSettingsMenu)->x(), w - 311);
+        EXPECT_EQ(frame->CommandBar()->folderDisplay()->geometry().right() + 1, w - 5);
+        EXPECT_EQ(frame->CommandBar()->boxDisplay()->geometry().right() + 1, w - 5);
+        std::vector<QWidget*> controls{frame->CommandBar()->folderDisplay(), frame->CommandBar()->boxDisplay()};
+        for (const auto& [id, b] : frame->CommandBar()->buttons()) {
+            controls.push_back(b);
+            EXPECT_GE(b->width(), b->sizeHint().width()) << id;
+        }
+        for (std::size_t i = 0; i < controls.size(); ++i) {
+            EXPECT_TRUE(frame->CommandBar()->rect().contains(controls[i]->geometry()));
+            for (std::size_t j = i + 1; j < controls.size(); ++j)
+                EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()))
+                    << controls[i]->objectName().toStdString() << " / " << controls[j]->objectName().toStdString();
+        }
+    }
+
+    // No list window: an empty status bar, the list buttons grey, only the
+    // arrangement items in the window menu with 32800 grey.
+    frame->OnIdle();
+    EXPECT_TRUE(frame->StatusText().isEmpty());
+    for (int id : {cmd::kDownloadAll, cmd::kSelectDisplay, cmd::kShowAll, cmd::kUpload, cmd::kOpenBoxes})
+        EXPECT_FALSE(button(id)->isEnabled()) << id;
+    EXPECT_TRUE(button(cmd::kFolderChange)->isEnabled());
+    frame->OnCommand(cmd::kWindowMenu);
+    QMenu* menu = frame->WindowMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(menu->isVisible());
+    ASSERT_EQ(menu->actions().size(), 4);
+    EXPECT_FALSE(items(menu).at(cmd::kArrangeSideBySide)->isEnabled());
+    EXPECT_TRUE(items(menu).at(cmd::kArrangeCascade)->isEnabled());
+    frame->OnCommand(cmd::kWindowMenu);
+    EXPECT_FALSE(menu->isVisible());
+}
+
+TEST_F(MainFrameTest, SettingsMenuShowsItsRulesAndASecondPressClosesIt) {
+    writeProfileInt(ini, u"CONVERT", u"DOWNCONV", 1);
+    make();
+    frame->OnCommand(cmd::kSettingsMenu);
+    QMenu* menu = frame->SettingsMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(menu->isVisible());
+    // Below the left edge of its button.
+    const QPushButton* b = button(cmd::kSettingsMenu);
+    // (moved left only as far as the screen's edge asks)
+    const QPoint below = b->mapToGlobal(QPoint(0, b->height()));
+    EXPECT_EQ(menu->pos().y(), below.y());
+    EXPECT_TRUE(menu->pos().x() == below.x() ||
+                menu->geometry().right() == menu->screen()->geometry().right());
+
+    auto it = items(menu);
+    ASSERT_EQ(it.size(), 14u);
+    for (const CommandCaption& c : kSettingsMenuItems)
+        if (c.id) {
+            EXPECT_EQ(it.at(c.id)->text().toStdU16String(), std::u16string(c.caption));
+        }
+    EXPECT_TRUE(it.at(cmd::kLogin)->isEnabled());
+    EXPECT_FALSE(it.at(cmd::kLogout)->isEnabled());
+    EXPECT_TRUE(it.at(cmd::kToggleDownConv)->isChecked());
+    EXPECT_FALSE(it.at(cmd::kToggleConvDel)->isChecked());
+    for (int id : {cmd::kDisplayItems, cmd::kEditRecording, cmd::kExportList, cmd::kBackupSettings,
+                   cmd::kEditBoxNames, cmd::kRenameBoxFolder})
+        EXPECT_FALSE(it.at(id)->isEnabled()) << id;
+
+    frame->OnCommand(cmd::kSettingsMenu);
+    EXPECT_FALSE(menu->isVisible());
+
+    // The toggles flip their keys; the check mark follows the next time.
+    frame->OnCommand(cmd::kSettingsMenu);
+    items(frame->SettingsMenu()).at(cmd::kToggleConvDel)->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frame->Settings().convDel, 1);
+    frame->OnCommand(cmd::kSettingsMenu);
+    EXPECT_TRUE(items(frame->SettingsMenu()).at(cmd::kToggleConvDel)->isChecked());
+    frame->OnCommand(cmd::kSettingsMenu);
+}
+
+TEST_F(MainFrameTest, LoginGreysTheLoginItemAndEnablesLogoutAndTheDownloads) {
+    startServer();
+    // A box folder under the root folder, open since the last run.
+    fs::create_directories(dir / "root" / "office" / "rusuroku");
+    fs::create_directories(dir / "root" / "office" / "naisen");
+    writeProfileString(ini, u"FOLDER", u"FOLDER", (dir / "root").u16string());
+    writeProfileString(ini, u"DISP", u"FOLDERNAME", u"office");
+    make();
+    EXPECT_EQ(frame->FolderDisplayText(), u" " + (dir / "root" / "office").u16string());
+    frame->OnIdle();
+    EXPECT_FALSE(button(cmd::kDownloadAll)->isEnabled());
+
+    loginThroughDialog();
+    EXPECT_EQ(dialogs, QStringList{QStringLiteral("ログイン")});
+    EXPECT_EQ(frame->Settings().loggedIn, 1);
+    EXPECT_TRUE(frame->IdleTimer().isActive());
+    EXPECT_EQ(frame->IdleTimer().interval(), 12000);
+    frame->OnIdle();
+    EXPECT_TRUE(button(cmd::kDownloadAll)->isEnabled());
+    EXPECT_TRUE(button(cmd::kDownloadSelected)->isEnabled());
+    EXPECT_FALSE(settingsItemEnabled(cmd::kLogin));
+    EXPECT_TRUE(settingsItemEnabled(cmd::kLogout));
+    EXPECT_TRUE(settingsItemEnabled(cmd::kEditBoxNames));
+
+    frame->OnCommand(cmd::kLogout);
+    EXPECT_EQ(frame->Settings().loggedIn, 0);
+    EXPECT_FALSE(frame->IdleTimer().isActive());
+    EXPECT_TRUE(settingsItemEnabled(cmd::kLogin));
+    EXPECT_FALSE(button(cmd::kDownloadAll)->isEnabled());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server->sessionsOpen() == 0; }, 5000));
+}
+
+TEST_F(MainFrameTest, AStoppedMainUnitBringsUpTheConnectionLostDialogOnce) {
+    startServer();
+    make();
+    frame->SetIdleTimerIntervalForTesting(5);
+    loginThroughDialog();
+    ASSERT_EQ(frame->Settings().loggedIn, 1);
+
+    int lost = 0;
+    answer = [&](QDialog& d) -> int {
+        auto* recom = dynamic_cast<CRecomDlg*>(&d);
+        if (!recom) return QDialog::Rejected;
+        ++lost;
+        recom->reconnectButton()->click();  // the unit is still down: the reconnection fails
+        return recom->result();
+    };
+    server->stop();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lost > 0; }, 10000));
+    QTest::qWait(200);
+    EXPECT_EQ(lost, 1);
+    EXPECT_EQ(dialogs.last(), QStringLiteral("Kwシリーズ音声ファイル管理"));
+    EXPECT_EQ(frame->Settings().loggedIn, 0);
+    EXPECT_FALSE(frame->IdleTimer().isActive());
+    EXPECT_EQ(testkit::utf8(ports.prompt.shown.back().text), "接続に失敗しました。");
+    EXPECT_TRUE(settingsItemEnabled(cmd::kLogin));
+}
+
+TEST_F(MainFrameTest, LogsOutByItselfOnTheHundredthIdleTick) {
+    startServer();
+    make();
+    frame->SetIdleTimerIntervalForTesting(1);
+    loginThroughDialog();
+    ASSERT_EQ(frame->Settings().loggedIn, 1);
+    int ticks = 0, loggedOutAt = 0;
+    QObject::connect(&frame->IdleTimer(), &QTimer::timeout, frame.get(), [&] {
+        ++ticks;
+        if (!loggedOutAt && frame->Settings().loggedIn == 0) loggedOutAt = ticks;
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loggedOutAt > 0; }, 30000));
+    EXPECT_EQ(loggedOutAt, 100);
+    EXPECT_FALSE(frame->IdleTimer().isActive());
+    EXPECT_TRUE(dialogs.size() == 1) << "no connection-lost dialog on the way";
+    EXPECT_TRUE(settingsItemEnabled(cmd::kLogin));
+}
+
+TEST_F(MainFrameTest, ExitDialogFollowsTheBackupSettingsAndOnlyYesWritesTheFile) {
+    make();
+    std::vector<EndCheckButtons> seen;
+    EndCheckChoice press = EndCheckChoice::Cancel;
+    answer = [&](QDialog& d) -> int {
+        auto* end = dynamic_cast<CEndChkDlg*>(&d);
+        if (!end) return QDialog::Rejected;
+        seen.push_back({!end->backupButton()->isHidden(), end->backupButton()->isEnabled()});
+        (press == EndCheckChoice::Exit ? end->yesButton() : end->noButton())->click();
+        return end->result();
+    };
+    // No backup schedule: the backup button is hidden. "いいえ" keeps the program.
+    EXPECT_FALSE(frame->close());
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_FALSE(fs::exists(ini));
+
+    // A schedule without a root folder: shown but grey; with one: usable.
+    frame->Settings().hindo = 1;
+    frame->close();
+    frame->Settings().folder = (dir / "root").u16string();
+    frame->close();
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_FALSE(seen[0].backupVisible);
+    EXPECT_TRUE(seen[1].backupVisible);
+    EXPECT_FALSE(seen[1].backupEnabled);
+    EXPECT_TRUE(seen[2].backupEnabled);
+    EXPECT_EQ(dialogs, QStringList(3, QStringLiteral("終了確認")));
+    EXPECT_FALSE(fs::exists(ini));
+
+    // "はい" ends the program and writes the settings once.
+    press = EndCheckChoice::Exit;
+    frame->Settings().check = 1;
+    frame->Settings().ip = u"192.168.0.10";
+    EXPECT_TRUE(frame->close());
+    EXPECT_FALSE(frame->isVisible());
+    EXPECT_EQ(readProfileString(ini, u"LOGIN", u"IP"), u"192.168.0.10");
+    EXPECT_EQ(readProfileInt(ini, u"BACKUP", u"HINDO", -1), 1);
+}
+
+TEST_F(MainFrameTest, PlacementIsRestoredOntoTheScreenAndSavedAtExit) {
+    // Stored partly left of and above the screen: moved to 1,1 with its size.
+    writeProfileInt(ini, u"Window", u"Left", -300);
+    writeProfileInt(ini, u"Window", u"Top", -50);
+    writeProfileInt(ini, u"Window", u"Right", 600);
+    writeProfileInt(ini, u"Window", u"Bottom", 400);
+    ASSERT_GE(QGuiApplication::primaryScreen()->geometry().width(), 600);
+    make();
+    EXPECT_EQ(frame->geometry(), QRect(1, 1, 900, 450));
+
+    frame->setGeometry(5, 6, 880, 300);
+    answer = [](QDialog& d) -> int {
+        if (auto* end = dynamic_cast<CEndChkDlg*>(&d)) end->yesButton()->click();
+        return d.result();
+    };
+    ASSERT_TRUE(frame->close());
+    EXPECT_EQ(readProfileInt(ini, u"Window", u"Left", 0), 5);
+    EXPECT_EQ(readProfileInt(ini, u"Window", u"Top", 0), 6);
+    EXPECT_EQ(readProfileInt(ini, u"Window", u"Right", 0), 885);
+    EXPECT_EQ(readProfileInt(ini, u"Window", u"Bottom", 0), 306);
+    // The four list-window sections are always written.
+    EXPECT_EQ(readProfileInt(ini, u"Window4", u"ZOrder", 0), 4);
+}
+
+TEST_F(MainFrameTest, ListWindowsDriveTheStatusBarTheWindowMenuAndTheArrangement) {
+    writeProfileString(ini, u"FOLDER", u"FOLDER", (dir / "root").u16string());
+    writeProfileInt(ini, u"DISP", u"NUM", 3);
+    writeProfileString(ini, u"DISP", u"DISP1", u"留守録BOX：001,002");
+    writeProfileString(ini, u"DISP", u"DISP2", u"内線BOX：201");
+    writeProfileString(ini, u"DISP", u"DISP3", u"留守録BOX：003,  内線BOX：20?2");
+    for (int n = 1; n <= 3; ++n) writeProfileString(ini, u"DISP", u"FOLDERNAME" + fromUtf8(std::to_string(n)), u"office");
+    make();
+    frame->resize(1000, 700);
+
+    FakeList* second = nullptr;
+    QMdiSubWindow* w1 = addList(1);
+    QMdiSubWindow* w2 = addList(2, &second);
+    QMdiSubWindow* w3 = addList(3);
+    frame->SetOpenListCount(3);
+    second->counts = {false, 0, 100000, 5, 3, 2};
+    second->folderTotal = 99999;
+    frame->MdiArea()->setActiveSubWindow(w2);
+    frame->RefreshStatusBar(true);
+    frame->PublishListEnableFlags(ListEnableFlags{true, false, false, false, false, false, true});
+    frame->OnIdle();
+
+    EXPECT_EQ(frame->StatusText(),
+              QStringLiteral("件数: ﾌｫﾙﾀﾞﾄｰﾀﾙ 99999  ﾎﾞｯｸｽﾄｰﾀﾙ +++++  一覧表ﾄｰﾀﾙ 5  未再生 3  再生済 2"));
+    EXPECT_EQ(frame->BoxDisplayText(), u" 内線BOX：201");
+    EXPECT_EQ(frame->FolderDisplayText(), u" " + (dir / "root" / "office").u16string());
+    EXPECT_EQ(frame->minimumHeight(), 260);
+    EXPECT_TRUE(button(cmd::kSelectDisplay)->isEnabled());
+    EXPECT_TRUE(button(cmd::kConvert)->isEnabled());
+    EXPECT_FALSE(button(cmd::kUpload)->isEnabled()) << "not logged in";
+
+    // The window menu lists the three windows, the active one checked.
+    frame->OnCommand(cmd::kWindowMenu);
+    auto menu = items(frame->WindowMenu());
+    ASSERT_EQ(menu.size(), 7u);
+    EXPECT_TRUE(menu.at(cmd::kArrangeSideBySide)->isEnabled());
+    EXPECT_EQ(menu.at(10003)->text(), QStringLiteral("留守録BOX：003,  内線BOX：20,2"));
+    EXPECT_TRUE(menu.at(10002)->isChecked());
+    EXPECT_FALSE(menu.at(10001)->isChecked());
+    menu.at(10001)->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frame->MdiArea()->currentSubWindow(), w1);
+    EXPECT_EQ(frame->BoxDisplayText(), u" 留守録BOX：001,002");
+
+    // Three windows side by side: the active one on the left half, the next
+    // two in the right quarters above the bottom strip.
+    frame->OnCommand(cmd::kArrangeSideBySide);
+    const QRect client = frame->MdiArea()->viewport()->rect();
+    const int half = client.width() / 2;
+    const int quarter = (client.height() - 150) / 2;
+    EXPECT_EQ(w1->geometry(), QRect(0, 0, half, client.height() - 150));
+    const std::vector<QMdiSubWindow*> order = frame->ListWindowsFromActive();
+    ASSERT_EQ(order.size(), 3u);
+    EXPECT_EQ(order[1]->geometry(), QRect(half, 0, client.width() - half, quarter));
+    EXPECT_EQ(order[2]->geometry(), QRect(half, quarter, client.width() - half, client.height() - 150 - quarter));
+
+    // With the last list window gone, the status bar empties and the flags clear.
+    frame->MdiArea()->closeAllSubWindows();
+    QCoreApplication::processEvents();
+    frame->SetOpenListCount(0);
+    frame->OnIdle();
+    EXPECT_TRUE(frame->StatusText().isEmpty());
+    EXPECT_FALSE(button(cmd::kConvert)->isEnabled());
+    EXPECT_FALSE(button(cmd::kSelectDisplay)->isEnabled());
+    EXPECT_EQ(frame->minimumHeight(), 250);
+    (void)w3;
+}
+
+TEST_F(MainFrameTest, EveryCommandRunsInsideTheTimerFrameAndAPendingBackupFollowsItsDialog) {
+    int runs = 0;
+    CMainFrame::Options o;
+    o.settingsFile = ini;
+    o.backup.isDue = [](const SettingsRecord&, const LocalTime&) { return true; };
+    o.backup.run = [&](SettingsRecord&) { return ++runs, true; };
+    o.backup.computeNextDue = [](SettingsRecord&, const LocalTime&) {};
+    o.sessionFactory = [](IdleTimerControl& t) { return std::make_unique<FtpMainUnitSession>(&t, 1); };
+    frame = std::make_unique<CMainFrame>(o);
+    frame->SetBackupPrompts([&] { frame->Backup().accepted = true; }, [] { return false; });
+    frame->Backup().watch = true;
+    frame->Session().restartIdleTimer();  // as after a login
+    ASSERT_TRUE(frame->IdleTimer().isActive());
+
+    bool idleDuring = true, backupDuring = true, cancelDialog = false;
+    frame->SetCommandHandler(cmd::kConvert, trait::kModalDialog | trait::kMainUnit, [&] {
+        idleDuring = frame->IdleTimer().isActive();
+        backupDuring = frame->BackupTimer().isActive();
+        // The dialog's backup timer fires while it is open.
+        cancelDialog = frame->OnDialogBackupTick();
+        EXPECT_EQ(runs, 0);
+    });
+    frame->OnCommand(cmd::kConvert);
+    EXPECT_FALSE(idleDuring);
+    EXPECT_FALSE(backupDuring);
+    EXPECT_TRUE(cancelDialog);
+    EXPECT_EQ(runs, 1) << "the backup that fell due runs after the dialog";
+    EXPECT_FALSE(frame->Backup().pending);
+    EXPECT_TRUE(frame->IdleTimer().isActive());
+    EXPECT_EQ(frame->Session().idleTicks(), 0);
+    EXPECT_TRUE(frame->BackupTimer().isActive());
+    EXPECT_EQ(frame->BackupTimer().interval(), 5000);
+    EXPECT_EQ(frame->Settings().zenkaika, 1);
+
+    // A command of a part not yet built does nothing, inside the same frame.
+    frame->OnCommand(cmd::kErase);
+    EXPECT_EQ(runs, 1);
+    EXPECT_TRUE(frame->BackupTimer().isActive());
+}
+
+}  // namespace
+}  // namespace plova::ui

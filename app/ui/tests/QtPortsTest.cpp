@@ -1,0 +1,129 @@
+// The desktop adapters of the ports: message boxes as asked, progress
+// windows found by caption and driven with message numbers.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/ui/QtPorts.h"
+
+namespace plova::ui {
+namespace {
+
+class ProgressWindow final : public QDialog {
+public:
+    struct Got {
+        int message;
+        std::intptr_t wparam, lparam;
+    };
+    std::vector<Got> got;
+
+protected:
+    void customEvent(QEvent* e) override {
+        if (e->type() == WindowMessageEvent::eventType()) {
+            const auto* m = static_cast<WindowMessageEvent*>(e);
+            got.push_back({m->message(), m->wparam(), m->lparam()});
+        }
+    }
+};
+
+TEST(QtPortsTest, ProgressFindsVisibleWindowsByCaptionAndDeliversMessages) {
+    QtProgress progress;
+    auto window = std::make_unique<ProgressWindow>();
+    window->setWindowTitle(QStringLiteral("ダウンロード中"));
+    EXPECT_EQ(progress.find(u"ダウンロード中"), 0u) << "a hidden window is not found";
+    window->show();
+    const WindowHandle h = progress.find(u"ダウンロード中");
+    ASSERT_NE(h, 0u);
+    EXPECT_EQ(progress.find(u"ダウンロード中"), h);
+    EXPECT_EQ(progress.find(u"ダウンロード"), 0u);
+
+    progress.send(h, msg::kBarRange, 0, 40);
+    ASSERT_EQ(window->got.size(), 1u);
+    EXPECT_EQ(window->got[0].message, msg::kBarRange);
+    EXPECT_EQ(window->got[0].lparam, 40);
+
+    // A post waits for the event loop.
+    progress.post(h, msg::kBarPosition, 7, 0);
+    EXPECT_EQ(window->got.size(), 1u);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(window->got.size(), 2u);
+    EXPECT_EQ(window->got[1].wparam, 7);
+
+    // A window that has gone since it was found takes nothing, and the zero handle nothing either.
+    window.reset();
+    progress.send(h, msg::kBarPosition, 1, 0);
+    progress.post(h, msg::kBarPosition, 1, 0);
+    progress.send(0, msg::kBarPosition, 1, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(progress.window(h), nullptr);
+}
+
+struct SeenBox {
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QStringList buttons;
+    QString defaultButton;
+};
+
+TEST(QtPortsTest, PromptShowsExactlyWhatItIsAskedAndReturnsThePressedButton) {
+    QtPrompt prompt;
+    auto seen = std::make_shared<SeenBox>();
+    auto watch = [&](const QString& press) {
+        QTimer::singleShot(0, [seen, press] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            *seen = {};
+            seen->title = box->windowTitle();
+            seen->text = box->text();
+            seen->icon = box->icon();
+            for (QAbstractButton* b : box->buttons()) seen->buttons << b->text();
+            if (box->defaultButton()) seen->defaultButton = box->defaultButton()->text();
+            for (QAbstractButton* b : box->buttons())
+                if (b->text() == press) b->click();
+        });
+    };
+
+    watch(QStringLiteral("いいえ(&N)"));
+    EXPECT_EQ(prompt.show(u"アップロードを開始します。\nよろしいですか？", u"アップロードの確認", Icon::Question,
+                          Buttons::YesNo),
+              Answer::No);
+    EXPECT_EQ(seen->title, QStringLiteral("アップロードの確認"));
+    EXPECT_EQ(seen->text, QStringLiteral("アップロードを開始します。\nよろしいですか？"));
+    EXPECT_EQ(seen->icon, QMessageBox::Question);
+    EXPECT_EQ(seen->buttons.size(), 2);
+    EXPECT_TRUE(seen->buttons.contains(QStringLiteral("はい(&Y)")));
+    EXPECT_EQ(seen->defaultButton, QStringLiteral("はい(&Y)"));
+
+    // Windows line ends become plain ones; the stop icon is the critical one.
+    watch(QStringLiteral("OK"));
+    EXPECT_EQ(prompt.show(u"この主装置には対応しておりません。\r\n対応しているアプリケーションをご使用ください。",
+                          u"エラー", Icon::Stop, Buttons::Ok),
+              Answer::Ok);
+    EXPECT_EQ(seen->text, QStringLiteral("この主装置には対応しておりません。\n対応しているアプリケーションをご使用ください。"));
+    EXPECT_EQ(seen->icon, QMessageBox::Critical);
+    EXPECT_EQ(seen->buttons, QStringList{QStringLiteral("OK")});
+
+    watch(QStringLiteral("キャンセル"));
+    EXPECT_EQ(prompt.show(u"x", u"y", Icon::Exclamation, Buttons::RetryCancel), Answer::Cancel);
+    EXPECT_EQ(seen->icon, QMessageBox::Warning);
+    EXPECT_TRUE(seen->buttons.contains(QStringLiteral("再試行(&R)")));
+}
+
+TEST(QtPortsTest, InstallingThemReplacesTheQuietAdaptersForTheirLifetime) {
+    Prompt* before = ports().prompt;
+    {
+        QtPorts installed;
+        EXPECT_EQ(ports().prompt, &installed.prompt);
+        EXPECT_EQ(ports().progress, &installed.progress);
+        EXPECT_EQ(ports().pump, &installed.pump);
+        EXPECT_EQ(ports().shell, &installed.shell);
+    }
+    EXPECT_EQ(ports().prompt, before);
+}
+
+}  // namespace
+}  // namespace plova::ui

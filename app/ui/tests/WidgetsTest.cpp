@@ -1,0 +1,208 @@
+// The shell's own widgets: the IP address input, the displays that wrap at
+// one character, the exit and connection-lost dialogs, the login dialog's
+// fields.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+
+#include "app/ui/CBreakAfterDisplay.h"
+#include "app/ui/CEndChkDlg.h"
+#include "app/ui/CIpAddressCtrl.h"
+#include "app/ui/CLoginDlg.h"
+#include "app/ui/CRecomDlg.h"
+#include "platform/testing/TestPorts.h"
+
+namespace plova::ui {
+namespace {
+
+class NoSession final : public MainUnitSession {
+public:
+    int Login(const std::u16string&, const std::u16string&, const std::u16string&) override { return 1; }
+    void Logout() override {}
+    void Drain() override {}
+    bool KeepAlive() override { return false; }
+    bool HasConnection() const override { return false; }
+};
+
+struct QuietHost final : SessionHost {
+    void StartIdleTimer(int) override {}
+    void StopIdleTimer() override {}
+    ConnectionLostChoice ShowConnectionLost() override { return ConnectionLostChoice::Exit; }
+    void BeginExit() override {}
+    void Redraw() override {}
+    bool BackupRunning() const override { return false; }
+    void StopBackupTimer() override {}
+    void RestartBackupTimerIfArmed() override {}
+    void CloseSettingsMenu() override {}
+};
+
+// Keys go where the focus is, as a person's typing does.
+void type(const char* text) {
+    for (const char* c = text; *c; ++c) QTest::keyClick(QApplication::focusWidget(), *c);
+}
+
+TEST(IpAddressCtrlTest, TypingMovesThroughTheFieldsLikeThePlatformControl) {
+    CIpAddressCtrl ip;
+    ip.show();
+    QApplication::setActiveWindow(&ip);
+    EXPECT_TRUE(ip.isBlank());
+    ip.field(0)->setFocus();
+    // Three digits move on by themselves; a dot moves on after fewer.
+    type("192168.1.20");
+    EXPECT_EQ(ip.fields(), (IpFields{192, 168, 1, 20}));
+    EXPECT_FALSE(ip.isBlank());
+
+    // Backspace in an empty field goes back to the one before.
+    ip.field(3)->clear();
+    ip.field(3)->setFocus();
+    QTest::keyClick(ip.field(3), Qt::Key_Backspace);
+    EXPECT_EQ(QApplication::focusWidget(), ip.field(2));
+
+    // A value above 255 becomes 255; letters are not taken.
+    ip.clear();
+    ip.field(1)->setFocus();
+    QTest::keyClicks(ip.field(1), QStringLiteral("3x00"));
+    EXPECT_EQ(ip.field(1)->text(), QStringLiteral("255"));
+    EXPECT_EQ(ip.fields(), (IpFields{std::nullopt, 255, std::nullopt, std::nullopt}));
+
+    // A dot in an empty field stays where it is.
+    ip.clear();
+    ip.field(0)->setFocus();
+    QTest::keyClick(ip.field(0), Qt::Key_Period);
+    EXPECT_EQ(QApplication::focusWidget(), ip.field(0));
+}
+
+TEST(BreakAfterDisplayTest, WrapsOnlyAfterTheChosenCharacter) {
+    const QFontMetrics metrics(QApplication::font());
+    const QString path = QStringLiteral(" /home/operator/voice-files/main-office/2026");
+    const int narrow = metrics.horizontalAdvance(QStringLiteral(" /home/operator/voice-files/"));
+    const QStringList lines = CBreakAfterDisplay::WrapLines(path, QLatin1Char('/'), metrics, narrow);
+    ASSERT_GT(lines.size(), 1);
+    EXPECT_EQ(lines.join(QString()), path);
+    for (int i = 0; i + 1 < lines.size(); ++i) {
+        EXPECT_TRUE(lines[i].endsWith(QLatin1Char('/'))) << lines[i].toStdString();
+        EXPECT_LE(metrics.horizontalAdvance(lines[i]), narrow);
+    }
+
+    // Explicit breaks stay, and a name wider than a line is cut so nothing hides.
+    const QStringList boxes = CBreakAfterDisplay::WrapLines(
+        QStringLiteral(" 留守録BOX：001,002\r\n 内線BOX：201"), QLatin1Char(','), metrics, 2000);
+    EXPECT_EQ(boxes, (QStringList{QStringLiteral(" 留守録BOX：001,002"), QStringLiteral(" 内線BOX：201")}));
+    const QString longName(40, QLatin1Char('W'));
+    const QStringList cut = CBreakAfterDisplay::WrapLines(longName, QLatin1Char(','), metrics,
+                                                          metrics.horizontalAdvance(QStringLiteral("WWWWW")));
+    EXPECT_GT(cut.size(), 1);
+    EXPECT_EQ(cut.join(QString()), longName);
+}
+
+TEST(BreakAfterDisplayTest, ShowsAScrollBarExactlyWhenMoreThanOneLine) {
+    CBreakAfterDisplay display(QLatin1Char(','));
+    display.resize(200, 24);
+    display.show();
+    display.setDisplayText(QStringLiteral(" 留守録BOX：001"));
+    EXPECT_EQ(display.shownLineCount(), 1);
+    EXPECT_EQ(display.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+
+    display.setDisplayText(QStringLiteral(" 留守録BOX：001,002,003,004,005,006,007,008,009,010,011,012"));
+    EXPECT_GT(display.shownLineCount(), 1);
+    EXPECT_EQ(display.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(display.displayText(), QStringLiteral(" 留守録BOX：001,002,003,004,005,006,007,008,009,010,011,012"));
+
+    // Wider, the same text fits on one line again.
+    display.resize(2000, 24);
+    EXPECT_EQ(display.shownLineCount(), 1);
+    EXPECT_EQ(display.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+}
+
+TEST(EndChkDlgTest, BackupButtonFollowsTheRulesAndEachButtonAnswers) {
+    {
+        CEndChkDlg hidden(EndCheckButtons{false, true});
+        EXPECT_EQ(hidden.windowTitle(), QStringLiteral("終了確認"));
+        EXPECT_TRUE(hidden.backupButton()->isHidden());
+        EXPECT_EQ(hidden.yesButton()->text(), QStringLiteral("はい(&Y)"));
+        EXPECT_EQ(hidden.noButton()->text(), QStringLiteral("いいえ(&N)"));
+    }
+    CEndChkDlg disabled(EndCheckButtons{true, false});
+    EXPECT_FALSE(disabled.backupButton()->isHidden());
+    EXPECT_FALSE(disabled.backupButton()->isEnabled());
+    EXPECT_EQ(disabled.backupButton()->text(), QStringLiteral("ﾊﾞｯｸｱｯﾌﾟを実行して終了"));
+
+    const std::pair<QPushButton* (CEndChkDlg::*)() const, EndCheckChoice> cases[] = {
+        {&CEndChkDlg::backupButton, EndCheckChoice::BackupAndExit},
+        {&CEndChkDlg::yesButton, EndCheckChoice::Exit},
+        {&CEndChkDlg::noButton, EndCheckChoice::Cancel},
+    };
+    for (const auto& [button, choice] : cases) {
+        CEndChkDlg dialog(EndCheckButtons{true, true});
+        dialog.show();
+        (dialog.*button)()->click();
+        EXPECT_EQ(dialog.choice(), choice);
+        EXPECT_EQ(dialog.result(), choice == EndCheckChoice::Cancel ? QDialog::Rejected : QDialog::Accepted);
+        EXPECT_FALSE(dialog.isVisible());
+    }
+}
+
+TEST(RecomDlgTest, OnlyItsTwoButtonsEndIt) {
+    CRecomDlg dialog;
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Kwシリーズ音声ファイル管理"));
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    dialog.close();
+    EXPECT_TRUE(dialog.isVisible());
+    dialog.reconnectButton()->click();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.choice(), ConnectionLostChoice::Reconnect);
+    EXPECT_EQ(dialog.reconnectButton()->text(), QStringLiteral("再接続"));
+    EXPECT_EQ(dialog.exitButton()->text(), QStringLiteral("終了"));
+}
+
+TEST(LoginDlgTest, OpensWithTheRememberedValuesAndKeepsTypedValuesOnFailure) {
+    testkit::TestPorts ports;
+    CPLOVADoc doc;
+    doc.settings.ip = u"10.0.0.5";
+    doc.settings.user = u"qermo";
+    doc.settings.password = u"secret";
+    doc.settings.check = 1;
+    QuietHost host;
+    SessionControl session(doc, host, [](IdleTimerControl&) { return std::make_unique<NoSession>(); });
+    CLoginDlg dialog(session, doc.settings, nullptr);
+
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("ログイン"));
+    EXPECT_EQ(dialog.addressControl()->fields(), (IpFields{10, 0, 0, 5}));
+    EXPECT_EQ(dialog.userEdit()->text(), QStringLiteral("qermo"));
+    EXPECT_EQ(dialog.passwordEdit()->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(dialog.userEdit()->maxLength(), 16);
+    EXPECT_EQ(dialog.passwordEdit()->maxLength(), 16);
+    EXPECT_TRUE(dialog.rememberBox()->isChecked());
+    EXPECT_TRUE(dialog.loginButton()->isDefault());
+
+    // A blank address is reported first; the dialog stays open with what was typed.
+    dialog.show();
+    dialog.addressControl()->clear();
+    dialog.userEdit()->clear();
+    dialog.loginButton()->click();
+    ASSERT_EQ(ports.prompt.shown.size(), 1u);
+    EXPECT_EQ(ports.prompt.shown[0].text, u"ＩＰアドレスを入力してください。");
+    EXPECT_EQ(ports.prompt.shown[0].caption, u"エラー");
+    EXPECT_EQ(ports.prompt.shown[0].icon, Icon::Exclamation);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(dialog.userEdit()->text().isEmpty());
+
+    // A unit that cannot be reached: the connection message, still open, not logged in.
+    dialog.addressControl()->setFields({10, 0, 0, 6});
+    dialog.userEdit()->setText(QStringLiteral("vantel"));
+    dialog.loginButton()->click();
+    ASSERT_EQ(ports.prompt.shown.size(), 2u);
+    EXPECT_EQ(ports.prompt.shown[1].text, u"接続に失敗しました。");
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(doc.settings.loggedIn, 0);
+    EXPECT_EQ(doc.settings.connection.address, u"10.0.0.6");
+}
+
+}  // namespace
+}  // namespace plova::ui
