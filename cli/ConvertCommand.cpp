@@ -1,0 +1,95 @@
+// plova-cli convert FILE… [--level N] [--settings FILE]: converts voice-data
+// files into the WAV files beside them, as the convert command of the program
+// does. One line per file: the WAV path on success, the reason on failure.
+#include <cerrno>
+#include <cstdlib>
+#include <optional>
+
+#include "cli/Command.h"
+#include "platform/IniFile.h"
+#include "platform/Ports.h"
+#include "platform/Text.h"
+#include "store/CFileMng.h"
+
+namespace plova::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kName = "convert";
+constexpr const char* kUsageText = "expects FILE… [--level N] [--settings FILE]";
+constexpr int kMinLevel = -128;
+constexpr int kMaxLevel = 127;
+// Room a conversion needs: (size / 256 + 1) × 4096 bytes for a voice file of `size` bytes.
+constexpr std::uintmax_t kSpaceDivisor = 256;
+constexpr std::uintmax_t kSpaceUnit = 4096;
+
+std::optional<int> parseLevel(const std::string& text) {
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || errno != 0 || value < kMinLevel || value > kMaxLevel) return std::nullopt;
+    return static_cast<int>(value);
+}
+
+// Why the file cannot be converted before trying, or empty.
+std::string refusal(const fs::path& file) {
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec)) return "no such file";
+    if (!equalsIgnoreCase(file.extension().u16string(), store::kVmdat)) return "not a voice-data file (.vmdat)";
+    const std::uintmax_t size = fs::file_size(file, ec);
+    if (ec) return "cannot read the file";
+    if (size <= store::kMinMessageFileSize) return "holds no speech";
+    if (ports().disk->freeBytes(file) < (size / kSpaceDivisor + 1) * kSpaceUnit) return "not enough free disk space";
+    return {};
+}
+
+int runConvert(const Args& args, std::ostream& out, std::ostream& err) {
+    std::vector<fs::path> files;
+    std::optional<int> level;
+    std::optional<std::string> settings;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--level" || a == "--settings") {
+            if (i + 1 >= args.size()) return fail(err, kName, kUsageText, kUsage);
+            const std::string& value = args[++i];
+            if (a == "--settings") {
+                settings = value;
+            } else if (!(level = parseLevel(value))) {
+                return fail(err, kName, "--level takes a whole number of decibels from -128 to 127", kUsage);
+            }
+        } else if (a.starts_with("--")) {
+            return fail(err, kName, kUsageText, kUsage);
+        } else {
+            files.emplace_back(a);
+        }
+    }
+    if (files.empty()) return fail(err, kName, kUsageText, kUsage);
+    // As the program does: the level setting of the conversion to WAV, 0 when unset.
+    if (!level) level = settings ? readProfileInt(*settings, u"CODEC", u"LEVELRVORWAV", 0) : 0;
+
+    CFileMng fm;
+    int code = kOk;
+    for (const fs::path& file : files) {
+        if (const std::string why = refusal(file); !why.empty()) {
+            code = fail(err, kName, file.string() + ": " + why + "; not converted");
+            continue;
+        }
+        if (fm.ConvertToWav(file, *level) != 1) {
+            code = fail(err, kName, file.string() + ": the speech cannot be decoded or written; no WAV file made");
+            continue;
+        }
+        out << fs::path(file).replace_extension(".wav").string() << '\n';
+    }
+    return code;
+}
+
+}  // namespace
+
+extern const Command convertCommand;
+const Command convertCommand{"convert", "FILE… [--level N] [--settings FILE]",
+                             "convert voice-data files to the WAV files beside them (level in dB: --level, else "
+                             "LEVELRVORWAV of section CODEC in --settings FILE, else 0)",
+                             runConvert};
+
+}  // namespace plova::cli
