@@ -6,7 +6,7 @@ namespace plova::ui {
 
 CBackupTimedDlg::CBackupTimedDlg(DialogBackupWatch* watch, QWidget* parent) : QDialog(parent), watch_(watch) {
     timer_.setInterval(cmd::kDialogBackupTimerMs);
-    connect(&timer_, &QTimer::timeout, this, &CBackupTimedDlg::onTick);
+    connect(&timer_, &QTimer::timeout, this, &CBackupTimedDlg::OnDialogBackupTimer);
 }
 
 void CBackupTimedDlg::StartDialogBackupTimer() {
@@ -25,7 +25,7 @@ void CBackupTimedDlg::done(int result) {
     QDialog::done(result);
 }
 
-void CBackupTimedDlg::onTick() {
+void CBackupTimedDlg::OnDialogBackupTimer() {
     StopDialogBackupTimer();
     if (watch_ && watch_->OnDialogBackupTick()) {
         // The dialog's operation is abandoned; the backup runs after it.

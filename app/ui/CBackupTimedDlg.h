@@ -24,6 +24,8 @@ public:
     CBackupTimedDlg(DialogBackupWatch* watch, QWidget* parent);
 
     bool dialogBackupTimerActive() const { return timer_.isActive(); }
+    // One tick of timer 10.
+    void OnDialogBackupTimer();
 
 protected:
     void StartDialogBackupTimer();  // only while the watch is armed
@@ -32,8 +34,6 @@ protected:
     void done(int result) override;
 
 private:
-    void onTick();
-
     DialogBackupWatch* watch_;
     QTimer timer_;
 };

@@ -1,11 +1,15 @@
 #include "app/ui/CBreakAfterDisplay.h"
 
 #include <QScrollBar>
+#include <QTextBlock>
+#include <cmath>
 #include <QStyle>
 #include <QTextDocument>
 
 namespace plova::ui {
 namespace {
+
+constexpr int kTextIndent = 3;  // between the frame and the text
 
 // Pieces of one line of text, each ending after the break character (the
 // last one may not).
@@ -33,7 +37,9 @@ CBreakAfterDisplay::CBreakAfterDisplay(QChar breakAfter, QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTabChangesFocus(true);
-    document()->setDocumentMargin(2);
+    // The view holds exactly one line (see fitViewToOneLine), so the next
+    // line never peeks in below the first.
+    document()->setDocumentMargin(0);
 }
 
 QStringList CBreakAfterDisplay::WrapLines(const QString& text, QChar breakAfter, const QFontMetrics& metrics,
@@ -70,7 +76,7 @@ void CBreakAfterDisplay::setDisplayText(const QString& text) {
 }
 
 int CBreakAfterDisplay::textWidth(bool withScrollBar) const {
-    const int margins = 2 * static_cast<int>(document()->documentMargin()) + 2;
+    const int margins = kTextIndent + 2;
     int width = contentsRect().width() - margins;
     if (withScrollBar) width -= style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     return std::max(1, width);
@@ -88,7 +94,16 @@ void CBreakAfterDisplay::rewrap() {
         setPlainText(lines_.join(QLatin1Char('\n')));
         verticalScrollBar()->setValue(0);
     }
+    fitViewToOneLine();
     rewrapping_ = false;
+}
+
+void CBreakAfterDisplay::fitViewToOneLine() {
+    const int line = std::max(1, static_cast<int>(std::ceil(blockBoundingRect(document()->firstBlock()).height())));
+    const int room = contentsRect().height();
+    const int top = std::max(0, (room - line) / 2);
+    const int bottom = std::max(0, room - line - top);
+    if (viewportMargins() != QMargins(kTextIndent, top, 0, bottom)) setViewportMargins(kTextIndent, top, 0, bottom);
 }
 
 void CBreakAfterDisplay::resizeEvent(QResizeEvent* event) {

@@ -34,6 +34,7 @@ protected:
 
 private:
     void rewrap();
+    void fitViewToOneLine();
     int textWidth(bool withScrollBar) const;
 
     QChar breakAfter_;

@@ -81,7 +81,8 @@ int CCommandBar::buttonWidth(int id) const {
         option.text = b->text();
         const QSize text(b->fontMetrics().horizontalAdvance(b->text()), b->fontMetrics().height());
         return std::max(bar::kMinButtonWidth,
-                        style()->sizeFromContents(QStyle::CT_PushButton, &option, text, b).width());
+                        style()->sizeFromContents(QStyle::CT_PushButton, &option, text, b).width() +
+                            bar::kCaptionRoom);
     };
     // The four downloads share the width of the widest caption; the list
     // row is too full for that at the minimum width, so each of its buttons

@@ -20,6 +20,7 @@ constexpr int kGap = 3;            // between neighbouring buttons
 constexpr int kGroupGap = 12;      // between groups of buttons
 constexpr int kRowGap = 4;
 constexpr int kMinButtonWidth = 80;
+constexpr int kCaptionRoom = 4;    // beyond what the style asks, so captions do not touch the edges
 }  // namespace bar
 
 class CCommandBar final : public QWidget {

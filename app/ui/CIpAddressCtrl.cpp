@@ -34,6 +34,9 @@ CIpAddressCtrl::CIpAddressCtrl(QWidget* parent) : QFrame(parent) {
         edit->setValidator(validator);
         edit->setAlignment(Qt::AlignCenter);
         edit->installEventFilter(this);
+        // Tab moves past the whole control, as on the platform; the fields
+        // after the first are reached by typing, the arrow keys or a click.
+        if (i > 0) edit->setFocusPolicy(Qt::ClickFocus);
         const int width = edit->fontMetrics().horizontalAdvance(QStringLiteral("0000"));
         edit->setMinimumWidth(width);
         connect(edit, &QLineEdit::textEdited, this, [this, i] { onEdited(i); });

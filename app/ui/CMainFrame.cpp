@@ -97,6 +97,10 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
 }
 
 CMainFrame::~CMainFrame() {
+    // The children outlive this object's members: what they signal while
+    // they are torn down must not reach it.
+    disconnect(mdi_, nullptr, this, nullptr);
+    disconnect(bar_, nullptr, this, nullptr);
     idleTimer_.stop();
     backupTimer_.stop();
     // The popup menus go first: their actions call back into this window.
@@ -119,6 +123,8 @@ void CMainFrame::ApplyStartup() {
         setUpdatesEnabled(false);
         for (const ListWindowToOpen& w : d.restore.windows) {
             if (w.maximised) maximisedChildren_ = true;
+            // The count goes up first: the new window takes it as its list number.
+            SetOpenListCount(openListCount_ + 1);
             QMdiSubWindow* sub = openListWindow_(w.listNumber);
             if (sub && w.applyRect) sub->setGeometry(toQRect(w.rect));
         }
@@ -285,6 +291,8 @@ void CMainFrame::OnCommand(int id) {
         Arrange(id);
         break;
     default:
+        // The start-up folder dialog, like login and logout, runs without the menu.
+        if (id == cmd::kStartupFolder) CloseSettingsMenu();
         if (id > cmd::kActivateListBase && id <= cmd::kActivateListBase + settings::kListSlots) {
             ActivateList(id - cmd::kActivateListBase);
         } else if (const auto it = handlers_.find(id); it != handlers_.end()) {

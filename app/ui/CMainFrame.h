@@ -105,7 +105,8 @@ public:
 
     // The entry point of a command whose work lives elsewhere.
     void SetCommandHandler(int id, unsigned traits, std::function<void()> run);
-    // Opens list window `listNumber` for the start-up restore.
+    // Opens list window `listNumber` for the start-up restore; the open-list
+    // count has been raised to that number when it is called.
     void SetListWindowOpener(std::function<QMdiSubWindow*(int listNumber)> opener);
     // The backup-time prompt (sets the backup flags) and the start-up overdue
     // prompt (true for "run now").

@@ -440,6 +440,53 @@ TEST_F(MainFrameTest, ListWindowsDriveTheStatusBarTheWindowMenuAndTheArrangement
     (void)w3;
 }
 
+TEST_F(MainFrameTest, StartUpReopensTheListWindowsAndStacksThemAsTheyWere) {
+    fs::create_directories(dir / "root" / "office");
+    writeProfileString(ini, u"FOLDER", u"FOLDER", (dir / "root").u16string());
+    writeProfileString(ini, u"DISP", u"FOLDERNAME", u"office");
+    writeProfileInt(ini, u"DISP", u"NUM", 3);
+    for (int n = 1; n <= 3; ++n) {
+        const std::u16string number = fromUtf8(std::to_string(n));
+        writeProfileString(ini, u"DISP", u"DISP" + number, u"留守録BOX：00" + number);
+        writeProfileString(ini, u"DISP", u"FOLDERNAME" + number, u"office");
+    }
+    writeProfileInt(ini, u"FOLDER", u"CHANGE", 0);
+    const int zOrder[] = {2, 1, 3};
+    for (int n = 1; n <= 3; ++n) {
+        const std::u16string section = u"Window" + fromUtf8(std::to_string(n));
+        writeProfileInt(ini, section, u"Left", 10 * n);
+        writeProfileInt(ini, section, u"Top", 20 * n);
+        writeProfileInt(ini, section, u"Right", 10 * n + 300);
+        writeProfileInt(ini, section, u"Bottom", 20 * n + 200);
+        writeProfileInt(ini, section, u"showCmd", 1);
+        writeProfileInt(ini, section, u"ZOrder", zOrder[n - 1]);
+    }
+    make();
+    frame->resize(1000, 700);
+    std::vector<int> countAtOpen;
+    frame->SetListWindowOpener([&](int number) {
+        countAtOpen.push_back(frame->OpenListCount());
+        auto* list = new FakeList(number);
+        list->folderTotal = 42;
+        QMdiSubWindow* sub = frame->MdiArea()->addSubWindow(list);
+        sub->show();
+        return sub;
+    });
+    frame->ApplyStartup();
+
+    EXPECT_EQ(countAtOpen, (std::vector<int>{1, 2, 3}));
+    ASSERT_NE(frame->ActiveListStatus(), nullptr);
+    EXPECT_EQ(frame->ActiveListStatus()->ListNumber(), 2);
+    const auto stack = frame->ListWindowsFromActive();
+    ASSERT_EQ(stack.size(), 3u);
+    EXPECT_EQ(ListWindowStatusOf(stack[1])->ListNumber(), 1);
+    EXPECT_EQ(ListWindowStatusOf(stack[2])->ListNumber(), 3);
+    EXPECT_EQ(stack[2]->geometry(), QRect(30, 60, 300, 200));
+    EXPECT_TRUE(frame->StatusText().startsWith(QStringLiteral("件数: ﾌｫﾙﾀﾞﾄｰﾀﾙ 42 ")));
+    EXPECT_EQ(frame->BoxDisplayText(), u" 留守録BOX：002");
+    EXPECT_TRUE(frame->updatesEnabled());
+}
+
 TEST_F(MainFrameTest, EveryCommandRunsInsideTheTimerFrameAndAPendingBackupFollowsItsDialog) {
     int runs = 0;
     CMainFrame::Options o;

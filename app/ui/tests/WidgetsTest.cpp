@@ -77,6 +77,19 @@ TEST(IpAddressCtrlTest, TypingMovesThroughTheFieldsLikeThePlatformControl) {
     EXPECT_EQ(QApplication::focusWidget(), ip.field(0));
 }
 
+TEST(IpAddressCtrlTest, TabLeavesTheWholeControl) {
+    QWidget form;
+    auto* ip = new CIpAddressCtrl(&form);
+    auto* next = new QLineEdit(&form);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    ip->field(1)->setFocus();
+    QTest::keyClick(ip->field(1), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), next);
+    QTest::keyClick(next, Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), ip->field(0));
+}
+
 TEST(BreakAfterDisplayTest, WrapsOnlyAfterTheChosenCharacter) {
     const QFontMetrics metrics(QApplication::font());
     const QString path = QStringLiteral(" /home/operator/voice-files/main-office/2026");
@@ -202,6 +215,54 @@ TEST(LoginDlgTest, OpensWithTheRememberedValuesAndKeepsTypedValuesOnFailure) {
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(doc.settings.loggedIn, 0);
     EXPECT_EQ(doc.settings.connection.address, u"10.0.0.6");
+}
+
+}  // namespace
+}  // namespace plova::ui
+
+namespace plova::ui {
+namespace {
+
+struct Watch final : DialogBackupWatch {
+    bool armed = true;
+    bool cancel = false;
+    int ticks = 0;
+    bool BackupWatchArmed() const override { return armed; }
+    bool OnDialogBackupTick() override {
+        ++ticks;
+        return cancel;
+    }
+};
+
+TEST(LoginDlgTest, RunsTheDialogBackupTimerAndGivesWayToADueBackup) {
+    testkit::TestPorts ports;
+    CPLOVADoc doc;
+    QuietHost host;
+    SessionControl session(doc, host, [](IdleTimerControl&) { return std::make_unique<NoSession>(); });
+    Watch watch;
+    CLoginDlg dialog(session, doc.settings, &watch);
+    dialog.show();
+    EXPECT_TRUE(dialog.dialogBackupTimerActive());
+
+    // Not due: the timer goes on. A failed press restarts it too.
+    dialog.OnDialogBackupTimer();
+    EXPECT_TRUE(dialog.dialogBackupTimerActive());
+    dialog.loginButton()->click();
+    EXPECT_TRUE(dialog.dialogBackupTimerActive());
+
+    // Due and accepted: the dialog is cancelled and its timer stops.
+    watch.cancel = true;
+    dialog.OnDialogBackupTimer();
+    EXPECT_EQ(watch.ticks, 2);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_FALSE(dialog.dialogBackupTimerActive());
+
+    // Without a backup watch there is no timer.
+    watch.armed = false;
+    CLoginDlg quiet(session, doc.settings, &watch);
+    quiet.show();
+    EXPECT_FALSE(quiet.dialogBackupTimerActive());
 }
 
 }  // namespace
