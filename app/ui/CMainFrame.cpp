@@ -522,8 +522,9 @@ EndCheckChoice CMainFrame::ShowEndCheck(const EndCheckButtons& buttons) {
 PlacementSave CMainFrame::CollectPlacement() {
     const bool normal = !(isMaximized() || isMinimized() || isFullScreen());
     const Rect main = toRect(normal ? geometry() : normalGeometry());
+    const std::vector<QMdiSubWindow*> windows = ListWindowsFromActive();
     std::vector<ListWindowState> lists;
-    for (QMdiSubWindow* w : ListWindowsFromActive()) {
+    for (QMdiSubWindow* w : windows) {
         ListWindowState s;
         s.listNumber = ListWindowStatusOf(w)->ListNumber();
         s.showCmd = w->isMaximized()   ? placement::kShowMaximized
@@ -531,11 +532,11 @@ PlacementSave CMainFrame::CollectPlacement() {
                                        : placement::kShowNormal;
         lists.push_back(s);
     }
-    // Reading the children's normal rectangles shows them normally: the
-    // windows close right after this.
+    // Reading the children's normal rectangles shows them normally; the
+    // windows close right after this, so nobody sees it.
     mdi_->setUpdatesEnabled(false);
-    std::size_t i = 0;
-    for (QMdiSubWindow* w : ListWindowsFromActive()) lists[i++].normal = toRect(normalGeometryOf(w));
+    for (std::size_t i = 0; i < windows.size(); ++i) lists[i].normal = toRect(normalGeometryOf(windows[i]));
+    mdi_->setUpdatesEnabled(true);
     return PlanPlacementSave(main, lists);
 }
 
