@@ -1,0 +1,65 @@
+// plova-cli adopt FILE…: gives files copied from the main unit their status
+// record, as a download would.
+#include <algorithm>
+
+#include "cli/Command.h"
+#include "store/CFileMng.h"
+
+namespace plova::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Why a file cannot be adopted, or empty when it can.
+std::string refusal(CFileMng& fm, const fs::path& file) {
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec)) return "no such file";
+    const auto size = fs::file_size(file, ec);
+    if (ec) return "cannot read the file";
+    // A local copy starts with its record, so only a delivered file starts with the magic.
+    std::string head(block::kMagicSize, '\0');
+    {
+        std::FILE* f = std::fopen(file.c_str(), "rb");
+        if (!f) return "cannot read the file";
+        head.resize(std::fread(head.data(), 1, head.size(), f));
+        std::fclose(f);
+    }
+    if (size >= block::kSize && head == block::kMagic) return {};
+    if (fm.HasStatusRecord(file)) return "already has a status record";
+    if (size < block::kSize) return "shorter than a recording-information block (256 bytes)";
+    return "does not start with a recording-information block";
+}
+
+int runAdopt(const Args& args, std::ostream& out, std::ostream& err) {
+    if (args.empty()) return fail(err, "adopt", "expects at least one FILE", kUsage);
+    // A ".vminf" before its ".vmdat", as a download fetches them, so the
+    // ".vmdat" takes over the ".vminf" record.
+    std::vector<fs::path> files(args.begin(), args.end());
+    std::stable_partition(files.begin(), files.end(), [](const fs::path& p) { return p.extension() == ".vminf"; });
+
+    CFileMng fm;
+    int code = kOk;
+    for (const fs::path& file : files) {
+        if (const std::string why = refusal(fm, file); !why.empty()) {
+            code = fail(err, "adopt", file.string() + ": " + why + "; left unchanged");
+            continue;
+        }
+        const int result = CFileMng::IsResponseMessagePath(file) ? fm.MakeResponseRecord(file)
+                                                                 : fm.MakeStatusRecord(file);
+        if (result != 0) {
+            code = fail(err, "adopt", file.string() + ": cannot rewrite the file; left unchanged");
+            continue;
+        }
+        out << file.string() << '\n';
+    }
+    return code;
+}
+
+}  // namespace
+
+extern const Command adoptCommand;
+const Command adoptCommand{"adopt", "FILE…",
+                           "give files stored as the main unit stores them their status record, as a download does",
+                           runAdopt};
+
+}  // namespace plova::cli

@@ -1,0 +1,36 @@
+// One command of plova-cli. Each command lives in its own source file and
+// defines one `const Command <name>Command`; CommandList.h names them all.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace plova::cli {
+
+using Args = std::vector<std::string>;
+
+struct Command {
+    const char* name;      // "records"
+    const char* synopsis;  // "FOLDER"
+    const char* summary;   // one line for --help
+    // Runs with the arguments after the command name. Results go to `out`;
+    // a failure is one line on `err` (see fail()) and a non-zero result.
+    int (*run)(const Args& args, std::ostream& out, std::ostream& err);
+};
+
+// Exit codes.
+constexpr int kOk = 0;
+constexpr int kFailed = 1;  // the command ran and something could not be done
+constexpr int kUsage = 2;   // wrong arguments
+
+// Writes "plova-cli: <command>: <message>" as one line and returns `code`.
+int fail(std::ostream& err, const char* command, const std::string& message, int code = kFailed);
+
+// The table of every command, in the order --help lists them.
+const std::vector<const Command*>& commands();
+
+// Runs plova-cli with argv[1..] (no program name): "--help", "COMMAND --help" or "COMMAND ARGS…".
+int runCli(const Args& args, std::ostream& out, std::ostream& err);
+
+}  // namespace plova::cli

@@ -1,0 +1,7 @@
+// Every command of plova-cli, one line each, in the order --help lists them.
+// A new command is a source file defining `const Command <name>Command` and a
+// line here.
+PLOVA_COMMAND(records)
+PLOVA_COMMAND(inspect)
+PLOVA_COMMAND(adopt)
+PLOVA_COMMAND(convert)

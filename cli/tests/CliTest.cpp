@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "cli/Command.h"
+#include "store/testing/MessageFiles.h"
+
+namespace plova::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace testkit;
+using nlohmann::json;
+
+struct Outcome {
+    int code;
+    std::string out, err;
+};
+
+Outcome run(const Args& args) {
+    std::ostringstream out, err;
+    const int code = runCli(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+std::vector<json> lines(const std::string& text) {
+    std::vector<json> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) out.push_back(json::parse(line));
+    return out;
+}
+
+int lineCount(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
+
+class CliTest : public ::testing::Test {
+protected:
+    TempFolder root{"cli"};
+    fs::path box = folder("f/rusuroku/0012");
+    fs::path outou = folder("f/outou");
+    fs::path folder(const std::string& rel) {
+        fs::create_directories(root / rel);
+        return root / rel;
+    }
+};
+
+TEST_F(CliTest, RecordsPrintsOneObjectPerValidMessageInOrder) {
+    CFileMng().WriteBoxName(box, u"営業");
+    FILESTS_INFO r = sampleRecord();
+    r.title = u"件名";
+    writeMessage(box / "202612071500_abc_0012_00002.vmdat", r, sampleBlock(), 100);
+    writeMessage(box / "202612071405_abc_0012_00001.vminf", sampleRecord(), sampleBlock());
+    writeBytes(box / "202612071600_abc_0012_00003.vmdat", "not a message");
+
+    const Outcome res = run({"records", box.string()});
+    ASSERT_EQ(res.code, 0) << res.err;
+    EXPECT_EQ(res.err, "");
+    const auto objs = lines(res.out);
+    ASSERT_EQ(objs.size(), 2u);
+    EXPECT_EQ(objs[0]["path"], (box / "202612071405_abc_0012_00001.vminf").string());
+    const json& o = objs[1];
+    for (const char* key : {"flag", "played", "download_state", "protected", "box_number", "box_name", "party_number",
+                            "party_name", "date", "recording_time", "title", "memo", "path"})
+        EXPECT_TRUE(o.contains(key)) << key;
+    EXPECT_EQ(o["title"], "件名");
+    EXPECT_EQ(o["box_name"], "営業");
+    EXPECT_EQ(o["party_name"], "テスト");
+    EXPECT_EQ(o["download_state"], 2);
+    EXPECT_EQ(o["box_number"], "0012");
+}
+
+TEST_F(CliTest, RecordsOfAMissingFolderFailsWithOneLine) {
+    const Outcome res = run({"records", (root / "nowhere").string()});
+    EXPECT_NE(res.code, 0);
+    EXPECT_EQ(res.out, "");
+    EXPECT_EQ(lineCount(res.err), 1);
+    EXPECT_NE(res.err.find("nowhere"), std::string::npos);
+    EXPECT_EQ(run({"records"}).code, kUsage);
+}
+
+TEST_F(CliTest, InspectShowsRecordAndBlockOfEachKindOfFile) {
+    const fs::path local = box / "202612071405_abc_0012_00001.vmdat";
+    RecordingBlock b = sampleBlock();
+    b.played = true;
+    writeMessage(local, sampleRecord(), b, 50);
+    json o = json::parse(run({"inspect", local.string()}).out);
+    EXPECT_EQ(o["valid"], true);
+    EXPECT_EQ(o["record"]["recording_time"], "00:02:03");
+    EXPECT_EQ(o["block"]["magic_ok"], true);
+    EXPECT_EQ(o["block"]["party_name"], "テスト");
+    EXPECT_EQ(o["block"]["date_text"], "Mon, 7 Dec 2026 14:05:33 +0900");
+    EXPECT_EQ(o["block"]["played"], true);
+    EXPECT_EQ(o["block"]["protected"], false);
+    EXPECT_EQ(o["block"]["recording_tenths"], 1234);
+    EXPECT_EQ(o["block"]["box_number"], 12);
+    EXPECT_EQ(o["block"]["box_digits"], "0012");
+
+    // As the main unit delivers it: a block and no record yet.
+    const fs::path delivered = box / "202612071405_abc_0012_00002.vmdat";
+    writeDelivered(delivered, sampleBlock(), 2000);
+    o = json::parse(run({"inspect", delivered.string()}).out);
+    EXPECT_EQ(o["valid"], false);
+    EXPECT_TRUE(o["record"].is_null());
+    EXPECT_EQ(o["block"]["magic_ok"], true);
+
+    const fs::path junk = box / "junk.vmdat";
+    writeBytes(junk, std::string(1000, '\xff'));
+    o = json::parse(run({"inspect", junk.string()}).out);
+    EXPECT_EQ(o["valid"], false);
+    EXPECT_TRUE(o["record"].is_object());  // garbage texts still come out as valid UTF-8
+    EXPECT_TRUE(o["block"].is_null());
+
+    const Outcome missing = run({"inspect", (box / "missing.vmdat").string()});
+    EXPECT_NE(missing.code, 0);
+    EXPECT_EQ(lineCount(missing.err), 1);
+}
+
+TEST_F(CliTest, AdoptBuildsTheRecordsADownloadWould) {
+    const std::string stem = "202612071405_abc_0012_00001";
+    RecordingBlock b = sampleBlock();
+    b.played = true;
+    writeDelivered(box / (stem + ".vminf"), b);
+    writeDelivered(box / (stem + ".vmdat"), b, 800);
+    writeDelivered(outou / "202612071405_abc_0005_0005.vmdat", responseBlock(5), 800);
+
+    // The ".vmdat" named first still takes over the ".vminf" record.
+    const Outcome res = run({"adopt", (box / (stem + ".vmdat")).string(), (box / (stem + ".vminf")).string(),
+                         (outou / "202612071405_abc_0005_0005.vmdat").string()});
+    ASSERT_EQ(res.code, 0) << res.err;
+    CFileMng fm;
+    FILESTS_INFO r;
+    ASSERT_TRUE(fm.ReadStatusRecord(box / (stem + ".vminf"), r));
+    EXPECT_EQ(r.downloadState, kInfoOnly);
+    ASSERT_TRUE(fm.ReadStatusRecord(box / (stem + ".vmdat"), r));
+    EXPECT_EQ(r.downloadState, kPlayedOnMainUnit);
+    EXPECT_EQ(r.date, u"2026/12/07 14:05");
+    ASSERT_TRUE(fm.ReadStatusRecord(outou / "202612071405_abc_0005_0005.vmdat", r));
+    EXPECT_EQ(r.date, u"");  // response messages carry no date in their record
+    EXPECT_EQ(r.boxNumber, u"005");
+    EXPECT_TRUE(fm.IsValidMessageFile(outou / "202612071405_abc_0005_0005.vmdat"));
+
+    std::vector<FILESTS_INFO> records;
+    ASSERT_TRUE(fm.LoadFolderRecords(box, records));
+    EXPECT_EQ(records.size(), 1u);
+}
+
+TEST_F(CliTest, AdoptRefusesWhatIsNotADeliveredFileAndLeavesItAlone) {
+    const fs::path adopted = box / "202612071405_abc_0012_00001.vmdat";
+    writeMessage(adopted, sampleRecord(), sampleBlock(), 100);
+    const fs::path tiny = box / "202612071405_abc_0012_00002.vmdat";
+    writeBytes(tiny, bytesOf(buildBlock(sampleBlock())).substr(0, 255));
+    const fs::path noMagic = box / "202612071405_abc_0012_00003.vmdat";
+    writeBytes(noMagic, std::string(2000, 'x'));
+    const fs::path good = box / "202612071405_abc_0012_00004.vmdat";
+    writeDelivered(good, sampleBlock(), 100);
+    const std::string a = readBytes(adopted), t = readBytes(tiny), n = readBytes(noMagic);
+
+    const Outcome res = run({"adopt", adopted.string(), tiny.string(), noMagic.string(), good.string()});
+    EXPECT_NE(res.code, 0);
+    EXPECT_EQ(lineCount(res.err), 3);
+    EXPECT_NE(res.err.find("already has a status record"), std::string::npos);
+    EXPECT_NE(res.err.find("shorter than"), std::string::npos);
+    EXPECT_NE(res.err.find("does not start with"), std::string::npos);
+    EXPECT_EQ(readBytes(adopted), a);
+    EXPECT_EQ(readBytes(tiny), t);
+    EXPECT_EQ(readBytes(noMagic), n);
+    // The one good file among them is adopted.
+    EXPECT_TRUE(CFileMng().IsValidMessageFile(good));
+}
+
+TEST(CliHelp, HelpListsEveryCommandAndUnknownCommandsFail) {
+    const Outcome help = run({"--help"});
+    EXPECT_EQ(help.code, 0);
+    for (const Command* c : commands()) EXPECT_NE(help.out.find(c->name), std::string::npos);
+    EXPECT_EQ(run({"adopt", "--help"}).code, 0);
+    const Outcome bad = run({"frobnicate"});
+    EXPECT_EQ(bad.code, kUsage);
+    EXPECT_EQ(lineCount(bad.err), 1);
+    EXPECT_NE(run({}).code, 0);
+}
+
+// The binary itself: exit status and stderr as a script sees them.
+TEST(CliBinary, ExitStatusAndStderrOfTheProgram) {
+    auto shell = [](const std::string& cmd) {
+        const int status = std::system(cmd.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    const std::string exe = PLOVA_CLI_PATH;
+    EXPECT_EQ(shell(exe + " --help >/dev/null"), 0);
+    const fs::path errFile = fs::temp_directory_path() / ("plova-cli-err-" + std::to_string(::getpid()));
+    EXPECT_NE(shell(exe + " records /nonexistent/folder >/dev/null 2>" + errFile.string()), 0);
+    const std::string err = readBytes(errFile);
+    fs::remove(errFile);
+    EXPECT_EQ(lineCount(err), 1);
+    EXPECT_EQ(err.rfind("plova-cli: records: ", 0), 0u);
+}
+
+}  // namespace
+}  // namespace plova::cli

@@ -1,0 +1,112 @@
+// Builders of box folders and message files for the tests of store/ and of
+// the programs above it. Files are written the way the main unit delivers
+// them (block, block + speech) or as this program stores them (record first).
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "store/CFileMng.h"
+#include "store/FILESTS_INFO.h"
+#include "store/RecordingBlock.h"
+
+namespace plova::testkit {
+
+inline std::string readBytes(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void writeBytes(const std::filesystem::path& p, const std::string& bytes) {
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string bytesOf(const BlockBytes& b) { return std::string(reinterpret_cast<const char*>(b.data()), b.size()); }
+inline std::string bytesOf(const StatusRecordBytes& b) {
+    return std::string(reinterpret_cast<const char*>(b.data()), b.size());
+}
+
+// A block as the main unit writes it for an ordinary box message.
+inline RecordingBlock sampleBlock() {
+    RecordingBlock b;
+    b.dateText = "Mon, 7 Dec 2026 14:05:33 +0900";
+    b.partyName = "\x83\x65\x83\x58\x83\x67";  // テスト
+    b.partyNumber = "0312345678";
+    b.recordingTenths = 1234;
+    b.boxNumber = 12;
+    b.boxDigits = "0012";
+    return b;
+}
+
+// A block for system response message `number`, consistent in every field.
+inline RecordingBlock responseBlock(int number) {
+    RecordingBlock b = sampleBlock();
+    b.boxNumber = static_cast<std::uint16_t>(number);
+    char digits[8];
+    std::snprintf(digits, sizeof digits, "%03d", number);
+    b.boxDigits = digits;
+    return b;
+}
+
+// A record as a download leaves it.
+inline FILESTS_INFO sampleRecord() {
+    FILESTS_INFO r;
+    r.downloadState = kUnplayedOnMainUnit;
+    r.boxNumber = u"0012";
+    r.partyNumber = u"0312345678";
+    r.partyName = u"テスト";
+    r.date = u"2026/12/07 14:05";
+    r.recordingTime = u"00:02:03";
+    return r;
+}
+
+inline std::string speech(std::size_t bytes) {
+    std::string s(bytes, '\0');
+    for (std::size_t i = 0; i < bytes; ++i) s[i] = static_cast<char>(i * 37 + 11);
+    return s;
+}
+
+// A local message file: record, block, speech.
+inline void writeMessage(const std::filesystem::path& p, const FILESTS_INFO& record, const RecordingBlock& block,
+                         std::size_t speechBytes = 0) {
+    writeBytes(p, bytesOf(record.toBytes()) + bytesOf(buildBlock(block)) + speech(speechBytes));
+}
+
+// A file as the main unit delivers it: block, then speech for a ".vmdat".
+inline void writeDelivered(const std::filesystem::path& p, const RecordingBlock& block, std::size_t speechBytes = 0) {
+    writeBytes(p, bytesOf(buildBlock(block)) + speech(speechBytes));
+}
+
+// A fresh empty folder under the system's temporary folder, removed with the object.
+class TempFolder {
+public:
+    explicit TempFolder(const std::string& tag) {
+        path_ = std::filesystem::temp_directory_path() /
+                ("plova-" + tag + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter()++));
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& rel) const { return path_ / rel; }
+
+private:
+    static int& counter() {
+        static int n = 0;
+        return n;
+    }
+    std::filesystem::path path_;
+};
+
+}  // namespace plova::testkit

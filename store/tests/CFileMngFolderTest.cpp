@@ -1,0 +1,189 @@
+// Box folders, file names, inf.ini and enumeration.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "store/CFileMng.h"
+#include "store/testing/MessageFiles.h"
+
+namespace plova {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace testkit;
+
+constexpr const char* kBoxName = "202612071405_abc_0012_00001.vmdat";  // 33
+constexpr const char* kResponseName = "202612071405_abc_0005_0005.vmdat";  // 32
+
+TEST(MessageNames, BoxNumberAndResponseNumberFromTheName) {
+    EXPECT_EQ(CFileMng::BoxNumberFromName(u"202612071405_abc_0012_00001.vmdat"), u"0012");
+    // An "A" in front of the number is not part of it.
+    EXPECT_EQ(CFileMng::BoxNumberFromName(u"202612071405_abc_A123_00001.vmdat"), u"123");
+    // Up to the next "_", at most four characters.
+    EXPECT_EQ(CFileMng::BoxNumberFromName(u"202612071405_abc_12_000001.vmdat"), u"12");
+    EXPECT_EQ(CFileMng::BoxNumberFromName(u"202612071405_abc_123456_001.vmdat"), u"1234");
+    EXPECT_EQ(CFileMng::BoxNumberFromName(u"202612071405_abcd0012_00001.vmdat"), u"");
+    EXPECT_EQ(CFileMng::BoxNumberFromName(u"short"), u"");
+
+    EXPECT_EQ(CFileMng::ResponseNumberFromName(u"202612071405_abc_0300_0300.vmdat"), 300);
+    EXPECT_EQ(CFileMng::ResponseNumberFromName(u"202612071405_abc_0x01_0001.vmdat"), -1);
+}
+
+TEST(MessageNames, LengthDependsOnTheOutouFolderAndTheNumberOnItsRange) {
+    const fs::path box = "/r/box/rusuroku/0012";
+    const fs::path outou = "/r/box/outou";
+    EXPECT_TRUE(CFileMng::IsValidMessageName(box / kBoxName));
+    EXPECT_FALSE(CFileMng::IsValidMessageName(box / kResponseName));
+    EXPECT_TRUE(CFileMng::IsValidMessageName(outou / kResponseName));
+    EXPECT_FALSE(CFileMng::IsValidMessageName(outou / kBoxName));
+    EXPECT_TRUE(CFileMng::IsValidMessageName(outou / "202612071405_abc_0001_0001.vmdat"));
+    EXPECT_TRUE(CFileMng::IsValidMessageName(outou / "202612071405_abc_0300_0300.vmdat"));
+    EXPECT_FALSE(CFileMng::IsValidMessageName(outou / "202612071405_abc_0000_0000.vmdat"));
+    EXPECT_FALSE(CFileMng::IsValidMessageName(outou / "202612071405_abc_0301_0301.vmdat"));
+    // "outou" must be a whole folder name, not part of one.
+    EXPECT_TRUE(CFileMng::IsValidMessageName(fs::path("/r/outou2") / kBoxName));
+}
+
+class BoxFolderTest : public ::testing::Test {
+protected:
+    TempFolder root{"store"};
+    CFileMng fm;
+    fs::path make(const std::string& rel) {
+        fs::create_directories(root / rel);
+        return root / rel;
+    }
+};
+
+TEST_F(BoxFolderTest, BoxFolderNeedsBothKindsAsFolders) {
+    make("a/rusuroku");
+    EXPECT_FALSE(fm.IsBoxFolder(root / "a"));
+    writeBytes(root / "a/naisen", "a file is not a folder");
+    EXPECT_FALSE(fm.IsBoxFolder(root / "a"));
+    make("b/old_rusuroku");
+    make("b/naisen_x");
+    EXPECT_TRUE(fm.IsBoxFolder(root / "b"));
+    EXPECT_FALSE(fm.IsBoxFolder(root / "missing"));
+}
+
+TEST_F(BoxFolderTest, HasMessagesTellsNoBoxesFromEmptyBoxes) {
+    make("f/rusuroku");
+    make("f/naisen");
+    EXPECT_EQ(fm.HasMessages(root / "f"), store::kNoBoxFolders);
+    make("f/rusuroku/0001");
+    const fs::path ext = make("f/naisen/0200");
+    EXPECT_EQ(fm.HasMessages(root / "f"), store::kAllBoxesEmpty);
+    writeBytes(ext / "readme.txt", "x");
+    EXPECT_EQ(fm.HasMessages(root / "f"), store::kAllBoxesEmpty);
+    writeBytes(ext / kBoxName, "even an invalid message counts");
+    EXPECT_EQ(fm.HasMessages(root / "f"), store::kHasMessages);
+}
+
+TEST_F(BoxFolderTest, VminfIsListedUntilItsVmdatArrives) {
+    const fs::path box = make("f/rusuroku/0012");
+    const std::string stem = "202612071405_abc_0012_00001";
+    writeBytes(box / (stem + ".vminf"), "i");
+    writeBytes(box / "202612071500_abc_0012_00002.vminf", "i");
+    writeBytes(box / "inf.ini", "[INF]\r\n");
+    writeBytes(box / "202612071405_abc_0012_00001.wav", "w");
+    make("f/rusuroku/0012/sub.vmdat");  // a folder is never a message
+    EXPECT_EQ(fm.CountMessages(box), 2);
+    writeBytes(box / (stem + ".vmdat"), "d");
+    const auto list = fm.EnumerateMessages(box);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].filename(), stem + ".vmdat");
+    EXPECT_EQ(list[1].filename(), "202612071500_abc_0012_00002.vminf");
+    EXPECT_EQ(fm.CountMessages(root / "nowhere"), 0);
+}
+
+TEST_F(BoxFolderTest, SubFoldersInNameOrderWithFullPaths) {
+    make("f/naisen/0300");
+    make("f/naisen/0200");
+    writeBytes(root / "f/naisen/0100", "file");
+    const auto subs = fm.ListSubFolders(root / "f/naisen");
+    ASSERT_EQ(subs.size(), 2u);
+    EXPECT_EQ(subs[0], root / "f/naisen/0200");
+    EXPECT_EQ(subs[1], root / "f/naisen/0300");
+}
+
+TEST_F(BoxFolderTest, BoxNameAndMakeInInfIni) {
+    const fs::path box = make("f/naisen/0200");
+    EXPECT_EQ(fm.ReadBoxName(box), u"");
+    EXPECT_EQ(fm.ReadMake(box), 0);
+    EXPECT_FALSE(fm.IsUnfinished(box));
+
+    ASSERT_TRUE(fm.WriteBoxName(box, u"営業部"));
+    EXPECT_NE(readBytes(box / "inf.ini").find("NAME=\"\x89\x63\x8B\xC6\x95\x94\""), std::string::npos);
+    EXPECT_EQ(fm.ReadBoxName(box), u"営業部");
+    ASSERT_TRUE(fm.WriteBoxName(box, u"ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
+    EXPECT_EQ(fm.ReadBoxName(box), u"ABCDEFGHIJKLMNOPQRS");
+
+    ASSERT_TRUE(fm.WriteMake(box, u"2"));
+    EXPECT_EQ(fm.ReadMake(box), 2);
+    EXPECT_TRUE(fm.IsUnfinished(box));
+    EXPECT_EQ(fm.ReadBoxName(box), u"ABCDEFGHIJKLMNOPQRS");  // the other key is kept
+}
+
+TEST_F(BoxFolderTest, GarbledOrHugeInfIniReadsAsDefaults) {
+    const fs::path box = make("g");
+    writeBytes(box / "inf.ini", std::string(3 << 20, '\xff') + "\r\n[INF\r\nMAKE=abc\r\n");
+    EXPECT_EQ(fm.ReadMake(box), 0);
+    EXPECT_EQ(fm.ReadBoxName(box), u"");
+    writeBytes(box / "inf.ini", "[INF]\r\nNAME=\"" + std::string(4 << 20, 'n') + "\"\r\nMAKE=1\r\n");
+    EXPECT_EQ(fm.ReadBoxName(box).size(), store::kBoxNameReadChars);
+    EXPECT_EQ(fm.ReadMake(box), 1);
+}
+
+TEST_F(BoxFolderTest, LocalResponseMessageComparedByItsDatePrefix) {
+    const fs::path outou = make("f/outou");
+    fs::path local;
+    const std::u16string remote = u"202612071405_abc_0005_0005.vmdat";
+    EXPECT_EQ(fm.FindLocalResponseMessage(outou, remote, local), store::kNoLocalMessage);
+
+    writeBytes(outou / "202612071405_xyz_0005_0005.vmdat", "same date");
+    EXPECT_EQ(fm.FindLocalResponseMessage(outou, remote, local), store::kLocalIsCurrent);
+    EXPECT_EQ(local, outou / "202612071405_xyz_0005_0005.vmdat");
+    EXPECT_EQ(fm.FindLocalResponseMessage(outou, u"202612071406_abc_0005_0005.vmdat", local),
+              store::kRemoteIsNewer);
+    EXPECT_EQ(fm.FindLocalResponseMessage(outou, u"202501010000_abc_0005_0005.vmdat", local),
+              store::kLocalIsCurrent);
+    // Another message number is another message.
+    EXPECT_EQ(fm.FindLocalResponseMessage(outou, u"202612071405_abc_0006_0006.vmdat", local),
+              store::kNoLocalMessage);
+
+    fs::remove(outou / "202612071405_xyz_0005_0005.vmdat");
+    writeBytes(outou / "x202612071405_xyz_0005_0005.vmdat", "wrong length");
+    EXPECT_EQ(fm.FindLocalResponseMessage(outou, remote, local), store::kRemoteIsNewer);
+    EXPECT_EQ(local.filename(), "x202612071405_xyz_0005_0005.vmdat");
+}
+
+TEST_F(BoxFolderTest, FileExistsWithWildcardsAndCreateFolderOnlyWhenFree) {
+    writeBytes(root / "202612071405_abc_0005_0005.vmdat", "x");
+    EXPECT_TRUE(fm.FileExists(root / "202612071405_abc_0005_0005.vmdat"));
+    EXPECT_TRUE(fm.FileExists(root / "*0005_0005.vmdat"));
+    EXPECT_TRUE(fm.FileExists(root / "2026????1405*"));
+    EXPECT_FALSE(fm.FileExists(root / "*0006_0006.vmdat"));
+    EXPECT_FALSE(fm.FileExists(root / "*.vminf"));
+
+    EXPECT_TRUE(fm.CreateFolder(root / "new"));
+    EXPECT_TRUE(fs::is_directory(root / "new"));
+    EXPECT_FALSE(fm.CreateFolder(root / "new"));
+    EXPECT_FALSE(fm.CreateFolder(root / "202612071405_abc_0005_0005.vmdat"));
+    EXPECT_FALSE(fm.CreateFolder(root / "no/such/parent"));
+}
+
+TEST_F(BoxFolderTest, FirstRecordPrefersTheVminf) {
+    const fs::path box = make("f/rusuroku/0012");
+    FILESTS_INFO a = sampleRecord(), b = sampleRecord();
+    a.title = u"from vmdat";
+    b.title = u"from vminf";
+    writeMessage(box / "202601010000_abc_0012_00001.vmdat", a, sampleBlock());
+    FILESTS_INFO out;
+    ASSERT_TRUE(fm.ReadFirstRecord(box, out));
+    EXPECT_EQ(out.title, u"from vmdat");
+    writeMessage(box / "202612310000_abc_0012_00009.vminf", b, sampleBlock());
+    ASSERT_TRUE(fm.ReadFirstRecord(box, out));
+    EXPECT_EQ(out.title, u"from vminf");
+    EXPECT_FALSE(fm.ReadFirstRecord(root / "nowhere", out));
+}
+
+}  // namespace
+}  // namespace plova

@@ -1,0 +1,362 @@
+// Message files: validity, loading, building and rewriting the status record.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <map>
+
+#include "platform/Text.h"
+#include "platform/testing/TestPorts.h"
+#include "store/CFileMng.h"
+#include "store/testing/MessageFiles.h"
+
+namespace plova {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace testkit;
+
+class MessageTest : public ::testing::Test {
+protected:
+    TempFolder root{"msg"};
+    CFileMng fm;
+    fs::path box = folder("f/rusuroku/0012");
+    fs::path outou = folder("f/outou");
+
+    fs::path folder(const std::string& rel) {
+        fs::create_directories(root / rel);
+        return root / rel;
+    }
+    // Every file of a folder with its bytes, to show nothing was touched.
+    static std::map<std::string, std::string> snapshot(const fs::path& dir) {
+        std::map<std::string, std::string> out;
+        for (const auto& e : fs::directory_iterator(dir))
+            if (e.is_regular_file()) out[e.path().filename().string()] = readBytes(e.path());
+        return out;
+    }
+};
+
+TEST_F(MessageTest, ExactlyTheRecordAndTheBlockIsEnough) {
+    const fs::path f = box / "202612071405_abc_0012_00001.vminf";
+    writeMessage(f, sampleRecord(), sampleBlock());
+    ASSERT_EQ(fs::file_size(f), 1246u);
+    EXPECT_TRUE(fm.IsValidMessageFile(f));
+    fs::resize_file(f, 1245);
+    EXPECT_FALSE(fm.IsValidMessageFile(f));
+    EXPECT_FALSE(fm.IsValidMessageFile(box / "202612071405_abc_0012_00009.vminf"));  // missing
+}
+
+TEST_F(MessageTest, RecordAndBlockMustLookLikeAMessage) {
+    const fs::path f = box / "202612071405_abc_0012_00001.vmdat";
+    FILESTS_INFO r = sampleRecord();
+    r.recordingTime.clear();
+    writeMessage(f, r, sampleBlock(), 100);
+    EXPECT_FALSE(fm.IsValidMessageFile(f));
+
+    // The magic written as 16-bit characters is not the magic.
+    std::string bytes = bytesOf(sampleRecord().toBytes()) + bytesOf(buildBlock(sampleBlock()));
+    const std::string magic = "Kw-TX Voice-data";
+    for (std::size_t i = 0; i < 8; ++i) bytes[990 + 2 * i] = magic[i], bytes[990 + 2 * i + 1] = '\0';
+    writeBytes(f, bytes);
+    EXPECT_FALSE(fm.IsValidMessageFile(f));
+}
+
+TEST_F(MessageTest, ResponseMessageNumbersMustAgreeEverywhere) {
+    const fs::path f = outou / "202612071405_abc_0005_0005.vmdat";
+    FILESTS_INFO r = sampleRecord();
+    r.boxNumber = u"005";
+    writeMessage(f, r, responseBlock(5), 80);
+    EXPECT_TRUE(fm.IsValidMessageFile(f));
+
+    FILESTS_INFO wrongRecord = r;
+    wrongRecord.boxNumber = u"006";
+    writeMessage(f, wrongRecord, responseBlock(5), 80);
+    EXPECT_FALSE(fm.IsValidMessageFile(f));
+
+    RecordingBlock wrongBinary = responseBlock(5);
+    wrongBinary.boxNumber = 6;
+    writeMessage(f, r, wrongBinary, 80);
+    EXPECT_FALSE(fm.IsValidMessageFile(f));
+
+    RecordingBlock wrongDigits = responseBlock(5);
+    wrongDigits.boxDigits = "006";
+    writeMessage(f, r, wrongDigits, 80);
+    EXPECT_FALSE(fm.IsValidMessageFile(f));
+
+    RecordingBlock notDigits = responseBlock(5);
+    notDigits.boxDigits = "0/?";  // '/' - '0' = -1, '?' - '0' = 15: 0*100 - 10 + 15 = 5
+    writeMessage(f, r, notDigits, 80);
+    EXPECT_FALSE(fm.IsValidMessageFile(f));
+}
+
+TEST_F(MessageTest, LoadFillsPathBoxNumberAndBoxNameInNameOrder) {
+    ASSERT_TRUE(fm.WriteBoxName(box, u"ABCDEFGHIJKLMNO"));
+    FILESTS_INFO r = sampleRecord();
+    r.boxNumber = u"9999";
+    r.boxName = u"stale";
+    r.filePath = u"/somewhere/else";
+    writeMessage(box / "202612071500_abc_0012_00002.vmdat", r, sampleBlock(), 500);
+    writeMessage(box / "202612071405_abc_A123_00001.vminf", r, sampleBlock());
+
+    std::vector<FILESTS_INFO> records;
+    ASSERT_TRUE(fm.LoadFolderRecords(box, records));
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].path(), box / "202612071405_abc_A123_00001.vminf");
+    EXPECT_EQ(records[0].boxNumber, u"123");
+    EXPECT_EQ(records[1].path(), box / "202612071500_abc_0012_00002.vmdat");
+    EXPECT_EQ(records[1].boxNumber, u"0012");
+    EXPECT_EQ(records[1].boxName, u"ABCDEFGHIJ");
+    EXPECT_EQ(records[1].partyName, u"テスト");
+
+    EXPECT_FALSE(fm.LoadFolderRecords(root / "nowhere", records));
+    EXPECT_TRUE(records.empty());
+}
+
+TEST_F(MessageTest, BadFilesAreLeftOutAndLeftAlone) {
+    writeMessage(box / "202612070001_abc_0012_00001.vmdat", sampleRecord(), sampleBlock(), 300);  // the good one
+    writeBytes(box / "202612070002_abc_0012_00002.vmdat", "");
+    writeBytes(box / "202612070003_abc_0012_00003.vmdat", std::string(1245, ':'));
+    std::string noise(5000, '\0');
+    for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 7919 + 13) % 251);
+    writeBytes(box / "202612070004_abc_0012_00004.vmdat", noise);
+    // A block where the record should be, as an undecorated main-unit file.
+    writeDelivered(box / "202612070005_abc_0012_00005.vmdat", sampleBlock(), 2000);
+    // Record fields with no terminator anywhere, but a ":" in the recording time.
+    std::string unterminated(990, 'A');
+    unterminated[208] = ':';
+    unterminated[209] = '\0';
+    writeBytes(box / "202612070006_abc_0012_00006.vmdat", unterminated + bytesOf(buildBlock(sampleBlock())));
+    writeMessage(box / "202612070007_abc_0012_007.vmdat", sampleRecord(), sampleBlock());  // 31 characters
+    ASSERT_EQ(::mkfifo((box / "202612070008_abc_0012_00008.vmdat").c_str(), 0600), 0);
+    fs::create_symlink(box / "gone", box / "202612070009_abc_0012_00009.vmdat");
+    writeMessage(outou / "202612070010_abc_0007_0007.vmdat", sampleRecord(), responseBlock(7));  // record says 0012
+    writeMessage(outou / "202612070011_abc_0000_0000.vmdat", sampleRecord(), responseBlock(0));
+
+    const auto before = snapshot(box);
+    const auto beforeOutou = snapshot(outou);
+    std::vector<FILESTS_INFO> records;
+    ASSERT_TRUE(fm.LoadFolderRecords(box, records));
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].path().filename(), "202612070001_abc_0012_00001.vmdat");
+    // Garbage that passes every test is listed, its texts within their widths.
+    EXPECT_EQ(records[1].path().filename(), "202612070006_abc_0012_00006.vmdat");
+    EXPECT_EQ(records[1].memo.size(), 81u);
+    ASSERT_TRUE(fm.LoadFolderRecords(outou, records));
+    EXPECT_TRUE(records.empty());
+    EXPECT_EQ(snapshot(box), before);
+    EXPECT_EQ(snapshot(outou), beforeOutou);
+}
+
+TEST_F(MessageTest, DownloadedVminfGetsItsRecordFromTheBlock) {
+    RecordingBlock b = sampleBlock();
+    b.dateText = "Mon, 7 Dec 2026 14:05:33 +0900";
+    b.partyName = std::string("A\x80\xF0" "B\x80\xF0", 6);
+    b.played = true;
+    b.isProtected = true;
+    b.recordingTenths = 36000;
+    const fs::path f = box / "202612071405_abc_0012_00001.vminf";
+    writeDelivered(f, b);
+    const std::string delivered = readBytes(f);
+
+    ASSERT_EQ(fm.MakeStatusRecord(f), 0);
+    const std::string now = readBytes(f);
+    ASSERT_EQ(now.size(), 1246u);
+    EXPECT_EQ(now.substr(990), delivered);
+    FILESTS_INFO r;
+    ASSERT_TRUE(fm.ReadStatusRecord(f, r));
+    EXPECT_EQ(r.date, u"2026/12/07 14:05");
+    EXPECT_EQ(r.downloadState, kInfoOnly);
+    EXPECT_EQ(r.isProtected, 1);
+    EXPECT_EQ(r.recordingTime, u"01:00:00");
+    EXPECT_EQ(r.partyName, u"A\u3000B\u3000");
+    EXPECT_EQ(r.partyNumber, u"0312345678");
+    EXPECT_EQ(r.boxNumber, u"0012");
+    EXPECT_TRUE(fm.IsValidMessageFile(f));
+}
+
+TEST_F(MessageTest, RecordingTimeRoundsDownToWholeSeconds) {
+    EXPECT_EQ(CFileMng::FormatRecordingTime(36000), u"01:00:00");
+    EXPECT_EQ(CFileMng::FormatRecordingTime(35999), u"00:59:59");
+    EXPECT_EQ(CFileMng::FormatRecordingTime(9), u"00:00:00");
+    EXPECT_EQ(CFileMng::FormatRecordingTime(3600 * 10 * 100), u"100:00:00");
+}
+
+TEST_F(MessageTest, PartyNameMendOnlyTouchesWholePairsBeforeTheEnd) {
+    EXPECT_EQ(CFileMng::MendPartyName("\x80\xF0\x80\xF0"), "\x81\x40\x81\x40");
+    EXPECT_EQ(CFileMng::MendPartyName("\x80\x80\xF0"), "\x80\x81\x40");
+    EXPECT_EQ(CFileMng::MendPartyName("A\x80"), "A\x80");
+}
+
+TEST_F(MessageTest, DateThatDoesNotParseLeavesTheDateEmpty) {
+    RecordingBlock b = sampleBlock();
+    b.dateText = "not a date at all";
+    b.recordingTenths = 35999;
+    const fs::path f = box / "202612071405_abc_0012_00001.vmdat";
+    writeDelivered(f, b, 400);
+    ASSERT_EQ(fm.MakeStatusRecord(f), 0);
+    FILESTS_INFO r;
+    ASSERT_TRUE(fm.ReadStatusRecord(f, r));
+    EXPECT_EQ(r.date, u"");
+    EXPECT_EQ(r.recordingTime, u"00:59:59");
+    EXPECT_EQ(r.downloadState, kUnplayedOnMainUnit);
+    EXPECT_TRUE(fm.IsValidMessageFile(f));
+}
+
+TEST_F(MessageTest, VmdatAfterVminfKeepsTheVminfRecordAndOnlyChangesTheState) {
+    const std::string stem = "202612071405_abc_0012_00001";
+    RecordingBlock b = sampleBlock();
+    writeDelivered(box / (stem + ".vminf"), b);
+    ASSERT_EQ(fm.MakeStatusRecord(box / (stem + ".vminf")), 0);
+    FILESTS_INFO edited;
+    ASSERT_TRUE(fm.ReadStatusRecord(box / (stem + ".vminf"), edited));
+    edited.title = u"請求の件";
+    edited.memo = u"折り返し";
+    ASSERT_EQ(fm.WriteStatusRecord(edited, box / (stem + ".vminf")), 1);
+
+    // The main unit has since changed its block: the local record wins.
+    RecordingBlock later = b;
+    later.played = true;
+    later.partyName = "other";
+    later.recordingTenths = 99;
+    writeDelivered(box / (stem + ".vmdat"), later, 1000);
+    ASSERT_EQ(fm.MakeStatusRecord(box / (stem + ".vmdat")), 0);
+    FILESTS_INFO r;
+    ASSERT_TRUE(fm.ReadStatusRecord(box / (stem + ".vmdat"), r));
+    EXPECT_EQ(r.title, u"請求の件");
+    EXPECT_EQ(r.memo, u"折り返し");
+    EXPECT_EQ(r.partyName, u"テスト");
+    EXPECT_EQ(r.date, u"2026/12/07 14:05");
+    EXPECT_EQ(r.recordingTime, u"00:02:03");
+    EXPECT_EQ(r.downloadState, kPlayedOnMainUnit);
+
+    // Without a usable ".vminf" the ".vmdat" gets a record of its own.
+    const std::string stem2 = "202612071406_abc_0012_00002";
+    writeBytes(box / (stem2 + ".vminf"), "garbage");
+    writeDelivered(box / (stem2 + ".vmdat"), later, 1000);
+    ASSERT_EQ(fm.MakeStatusRecord(box / (stem2 + ".vmdat")), 0);
+    ASSERT_TRUE(fm.ReadStatusRecord(box / (stem2 + ".vmdat"), r));
+    EXPECT_EQ(r.partyName, u"other");
+    EXPECT_EQ(r.title, u"");
+}
+
+TEST_F(MessageTest, ResponseRecordTakesOnlyTimeNameAndNumber) {
+    RecordingBlock b = responseBlock(5);
+    b.partyName = std::string("A\x80\xF0", 3);
+    b.played = true;
+    b.isProtected = true;
+    b.recordingTenths = 36000;
+    const fs::path f = outou / "202612071405_abc_0005_0005.vmdat";
+    writeDelivered(f, b, 800);
+    ASSERT_EQ(fm.MakeResponseRecord(f), 0);
+    FILESTS_INFO r;
+    ASSERT_TRUE(fm.ReadStatusRecord(f, r));
+    EXPECT_EQ(r.recordingTime, u"01:00:00");
+    EXPECT_EQ(r.boxNumber, u"005");
+    EXPECT_EQ(r.partyName.substr(0, 1), u"A");
+    EXPECT_NE(r.partyName, u"A\u3000");  // no mending here
+    EXPECT_EQ(r.date, u"");
+    EXPECT_EQ(r.downloadState, 0);
+    EXPECT_EQ(r.isProtected, 0);
+    EXPECT_TRUE(fm.IsValidMessageFile(f));
+}
+
+TEST_F(MessageTest, BuildingARecordRefusesAFileShorterThanABlock) {
+    const fs::path f = box / "202612071405_abc_0012_00001.vminf";
+    writeBytes(f, std::string(255, 'x'));
+    EXPECT_EQ(fm.MakeStatusRecord(f), -1);
+    EXPECT_EQ(fm.MakeResponseRecord(f), -1);
+    EXPECT_EQ(readBytes(f), std::string(255, 'x'));
+    EXPECT_EQ(fm.MakeStatusRecord(box / "missing.vminf"), -1);
+    EXPECT_FALSE(fs::exists(box / "missing.vminf"));
+}
+
+TEST_F(MessageTest, WriteStatusRecordRefreshesTheBoxNameAndKeepsTheRest) {
+    const fs::path f = box / "202612071405_abc_0012_00001.vmdat";
+    writeMessage(f, sampleRecord(), sampleBlock(), 3000);
+    const std::string before = readBytes(f);
+    ASSERT_TRUE(fm.WriteBoxName(box, u"経理部の直通ボックスです"));
+    FILESTS_INFO r = sampleRecord();
+    r.boxName = u"old";
+    r.flag = 1;
+    r.title = u"T";
+    ASSERT_EQ(fm.WriteStatusRecord(r, f), 1);
+    EXPECT_EQ(r.boxName, u"経理部の直通ボックス");
+    const std::string after = readBytes(f);
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(after.substr(990), before.substr(990));
+    FILESTS_INFO back;
+    ASSERT_TRUE(fm.ReadStatusRecord(f, back));
+    EXPECT_EQ(back.boxName, u"経理部の直通ボックス");
+    EXPECT_EQ(back.title, u"T");
+    EXPECT_EQ(back.flag, 1);
+    // No temporary file stays behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator(box), fs::directory_iterator()), 2);
+
+    const fs::path shortFile = box / "202612071405_abc_0012_00002.vmdat";
+    writeBytes(shortFile, std::string(1000, 'z'));
+    EXPECT_EQ(fm.WriteStatusRecord(r, shortFile), 0);
+    EXPECT_EQ(readBytes(shortFile), std::string(1000, 'z'));
+}
+
+TEST_F(MessageTest, ReadStatusRecordLeavesTheRecordAloneWhenItCannot) {
+    FILESTS_INFO r = sampleRecord();
+    writeBytes(box / "short.vmdat", std::string(989, 'q'));
+    EXPECT_FALSE(fm.ReadStatusRecord(box / "short.vmdat", r));
+    EXPECT_FALSE(fm.ReadStatusRecord(box / "missing.vmdat", r));
+    EXPECT_EQ(r, sampleRecord());
+}
+
+TEST_F(MessageTest, WriteNameAndDateStampsTheBlockFromTheClock) {
+    testkit::TestPorts ports;
+    ports.clock.set(LocalTime{2027, 1, 3, 0, 8, 7, 0, 0});
+    const fs::path f = box / "202612071405_abc_0012_00001.vmdat";
+    writeMessage(f, sampleRecord(), sampleBlock(), 2000);
+    const std::string before = readBytes(f);
+    FILESTS_INFO r = sampleRecord();
+    // 16 characters of two bytes each fill the 32 bytes; the 17th does not fit.
+    r.partyName = u"あいうえおかきくけこさしすせそたち";
+    ASSERT_EQ(fm.WriteNameAndDate(r, f), 1);
+    const std::string after = readBytes(f);
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(after.substr(0, 1022), before.substr(0, 1022));
+    EXPECT_EQ(after.substr(1022, 32), std::string("Sun,\0" "3\0\0" "Jan\0" "2027\0" "08:07\0" "+0900\0\0\0\0", 32));
+    EXPECT_EQ(after.substr(1054, 32), toCp932(u"あいうえおかきくけこさしすせそた"));
+    EXPECT_EQ(after.substr(1086), before.substr(1086));
+
+    // A short name is padded with zeros over the old one.
+    r.partyName = u"ab";
+    ASSERT_EQ(fm.WriteNameAndDate(r, f), 1);
+    EXPECT_EQ(readBytes(f).substr(1054, 32), "ab" + std::string(30, '\0'));
+
+    // No block, no stamp.
+    const fs::path raw = box / "202612071405_abc_0012_00002.vmdat";
+    writeDelivered(raw, sampleBlock(), 2000);
+    const std::string rawBytes = readBytes(raw);
+    EXPECT_EQ(fm.WriteNameAndDate(r, raw), 0);
+    EXPECT_EQ(readBytes(raw), rawBytes);
+}
+
+// A write that fails half way (here: the file-size limit) leaves the original whole.
+TEST_F(MessageTest, FailedRewriteLeavesTheOriginal) {
+    const fs::path f = box / "202612071405_abc_0012_00001.vmdat";
+    writeDelivered(f, sampleBlock(), 20000);
+    const std::string before = readBytes(f);
+
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto* oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit tight = saved;
+    tight.rlim_cur = 8192;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+    const int prepended = fm.MakeStatusRecord(f);
+    FILESTS_INFO r = sampleRecord();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(prepended, -1);
+    EXPECT_EQ(readBytes(f), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(box), fs::directory_iterator()), 1);
+}
+
+}  // namespace
+}  // namespace plova
