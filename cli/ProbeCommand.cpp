@@ -1,0 +1,92 @@
+// plova-cli probe --host H [--port P] --user U --password W: logs in to the
+// main unit, prints the login result and the three folder listings as JSON,
+// logs out. Without --port the port comes from PLOVA_FTP_PORT, else the
+// services database, else 21.
+#include <cstdlib>
+#include <optional>
+#include <set>
+
+#include "cli/Command.h"
+#include "cli/RecordJson.h"
+#include "link/CFtpMng.h"
+#include "platform/AppPaths.h"
+#include "platform/Text.h"
+
+namespace plova::cli {
+namespace {
+
+constexpr const char* kName = "probe";
+
+const char* loginWords(int result) {
+    switch (result) {
+    case ftp::kLoginOk: return "logged in";
+    case ftp::kLoginConnectFailed: return "connection failed";
+    case ftp::kLoginRefused: return "login refused";
+    case ftp::kLoginUnsupportedModel: return "unsupported model";
+    default: return "unknown";
+    }
+}
+
+// The lines of a listing as the main unit sent them, without the empty ones.
+nlohmann::json lines(const std::u16string& listing) {
+    nlohmann::json out = nlohmann::json::array();
+    std::size_t start = 0;
+    while (start < listing.size()) {
+        std::size_t end = listing.find(u"\r\n", start);
+        if (end == std::u16string::npos) end = listing.size();
+        if (end > start) out.push_back(toUtf8(std::u16string_view(listing).substr(start, end - start)));
+        start = end + 2;
+    }
+    return out;
+}
+
+std::optional<std::uint16_t> parsePort(const std::string& text) {
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || value < 1 || value > 65535) return std::nullopt;
+    return static_cast<std::uint16_t>(value);
+}
+
+int runProbe(const Args& args, std::ostream& out, std::ostream& err) {
+    static const std::set<std::string> known = {"--host", "--port", "--user", "--password"};
+    for (std::size_t i = 0; i < args.size(); i += 2) {
+        if (!known.count(args[i]) || i + 1 >= args.size())
+            return fail(err, kName, "expects --host H [--port P] --user U --password W", kUsage);
+    }
+    const auto host = optionValue(args, "--host");
+    const auto user = optionValue(args, "--user");
+    const auto password = optionValue(args, "--password");
+    if (!host || !user || !password) return fail(err, kName, "--host, --user and --password are required", kUsage);
+    std::optional<std::uint16_t> port;
+    if (const auto text = optionValue(args, "--port")) {
+        port = parsePort(*text);
+        if (!port) return fail(err, kName, "--port takes a number from 1 to 65535", kUsage);
+    }
+
+    CFtpMng mng;
+    const int login = mng.Login(fromUtf8(*host), fromUtf8(*user), fromUtf8(*password), port);
+    nlohmann::json result{{"login", loginWords(login)}, {"result", login}};
+    if (login != ftp::kLoginOk) {
+        out << jsonLine(result) << '\n';
+        return kFailed;
+    }
+    std::u16string root, answering, extension;
+    const int listed = mng.ListFolders(root, answering, extension);
+    result["folders"] = listed;
+    result["root"] = lines(root);
+    result["rusuroku"] = lines(answering);
+    result["naisen"] = lines(extension);
+    mng.Logout();
+    out << jsonLine(result) << '\n';
+    return listed == ftp::kListed ? kOk : kFailed;
+}
+
+}  // namespace
+
+extern const Command probeCommand;
+const Command probeCommand{"probe", "--host H [--port P] --user U --password W",
+                           "log in to the main unit, print the login result and the folder listings as JSON "
+                           "(port: --port, else PLOVA_FTP_PORT, else 21)",
+                           runProbe};
+
+}  // namespace plova::cli

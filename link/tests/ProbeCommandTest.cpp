@@ -1,0 +1,75 @@
+// plova-cli probe against the main-unit simulator.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdlib>
+#include <sstream>
+
+#include "cli/Command.h"
+#include "link/CFtpMng.h"
+#include "link/tests/LinkTestSupport.h"
+#include "sim/MainUnitServer.h"
+
+namespace plova {
+namespace {
+namespace fs = std::filesystem;
+using namespace linktest;
+
+class ProbeCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(temp.path() / "rusuroku" / "0001");
+        fs::create_directories(temp.path() / "rusuroku" / "0002");
+        fs::create_directories(temp.path() / "naisen" / "0101");
+        fs::create_directories(temp.path() / "outou");
+        sim::Options options;
+        options.root = temp.path();
+        server = std::make_unique<sim::MainUnitServer>(options);
+        ASSERT_TRUE(server->start());
+        port = std::to_string(server->port());
+    }
+
+    int probe(const cli::Args& options) {
+        cli::Args args{"probe"};
+        args.insert(args.end(), options.begin(), options.end());
+        out.str("");
+        err.str("");
+        return cli::runCli(args, out, err);
+    }
+
+    TempDir temp;
+    std::unique_ptr<sim::MainUnitServer> server;
+    std::string port;
+    std::ostringstream out, err;
+};
+
+TEST_F(ProbeCommandTest, PrintsTheLoginResultAndTheThreeListings) {
+    ASSERT_EQ(probe({"--host", "127.0.0.1", "--port", port, "--user", "admin", "--password", "admin"}), cli::kOk)
+        << err.str();
+    const auto json = nlohmann::json::parse(out.str());
+    EXPECT_EQ(json["login"], "logged in");
+    EXPECT_EQ(json["rusuroku"], (nlohmann::json{"0001", "0002"}));
+    EXPECT_EQ(json["naisen"], (nlohmann::json{"0101"}));
+    EXPECT_NE(std::find(json["root"].begin(), json["root"].end(), "outou"), json["root"].end());
+    EXPECT_TRUE(waitFor([&] { return server->sessionsOpen() == 0; }));  // logged out
+}
+
+TEST_F(ProbeCommandTest, RefusalsAndUsage) {
+    EXPECT_EQ(probe({"--host", "127.0.0.1", "--port", port, "--user", "admin", "--password", "x"}), cli::kFailed);
+    EXPECT_EQ(nlohmann::json::parse(out.str())["login"], "login refused");
+
+    EXPECT_EQ(probe({"--host", "127.0.0.1", "--user", "admin"}), cli::kUsage);
+    EXPECT_EQ(probe({"--host", "127.0.0.1", "--port", "70000", "--user", "a", "--password", "b"}), cli::kUsage);
+    EXPECT_EQ(probe({"--host", "127.0.0.1", "--user", "a", "--password", "b", "--verbose"}), cli::kUsage);
+    EXPECT_FALSE(err.str().empty());
+}
+
+TEST_F(ProbeCommandTest, TakesThePortFromTheEnvironmentWhenNoneIsGiven) {
+    ::setenv(ftp::kPortVariable, port.c_str(), 1);
+    const int result = probe({"--host", "127.0.0.1", "--user", "admin", "--password", "admin"});
+    ::unsetenv(ftp::kPortVariable);
+    EXPECT_EQ(result, cli::kOk) << out.str() << err.str();
+}
+
+}  // namespace
+}  // namespace plova
