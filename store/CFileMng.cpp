@@ -1,5 +1,6 @@
 #include "store/CFileMng.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,7 +25,8 @@ namespace {
 // A read-only file descriptor, closed on every path.
 class ReadFile {
 public:
-    explicit ReadFile(const fs::path& p) : fd_(::open(p.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    explicit ReadFile(const char* p) : fd_(::open(p, O_RDONLY | O_CLOEXEC)) {}
+    explicit ReadFile(const fs::path& p) : ReadFile(p.c_str()) {}
     ~ReadFile() {
         if (fd_ >= 0) ::close(fd_);
     }
@@ -74,8 +76,7 @@ bool readWholeFile(const fs::path& p, std::string& out) {
 
 // The name of a path as UTF-16. File names that are not UTF-8 never throw:
 // their odd bytes become U+FFFD and the name then fits no message form.
-std::u16string nameOf(const fs::path& p) { return fromUtf8(p.filename().native()); }
-std::u16string wideOf(const fs::path& p) { return fromUtf8(p.native()); }
+std::u16string nameOf(const fs::path& p);
 fs::path pathOf(std::u16string_view text) { return fs::path(toUtf8(text)); }
 
 bool contains(std::u16string_view text, std::u16string_view part) {
@@ -100,28 +101,72 @@ bool hasExtension(const fs::path& p, std::u16string_view ext) {
 
 // Directory entries of a folder in name order; empty when it cannot be read.
 struct Entry {
-    fs::path path;
-    std::u16string name;
+    std::string native;   // the name as the file system has it
+    std::u16string name;  // the same as UTF-16
     bool isFile;
     bool isFolder;
 };
 
+// The UTF-16 form of a file name; plain ASCII, as message names are, is widened directly.
+std::u16string wideName(std::string_view native) {
+    for (char c : native)
+        if (static_cast<unsigned char>(c) >= 0x80) return fromUtf8(native);
+    return std::u16string(native.begin(), native.end());
+}
+
+class Directory {
+public:
+    explicit Directory(const fs::path& p) : dir_(::opendir(p.c_str())) {}
+    ~Directory() {
+        if (dir_) ::closedir(dir_);
+    }
+    Directory(const Directory&) = delete;
+    Directory& operator=(const Directory&) = delete;
+    DIR* get() const { return dir_; }
+
+private:
+    DIR* dir_;
+};
+
 std::vector<Entry> listFolder(const fs::path& folder, bool* readable = nullptr) {
     std::vector<Entry> out;
-    std::error_code ec;
-    fs::directory_iterator it(folder, ec);
-    if (readable) *readable = !ec;
-    if (ec) return out;
-    for (const fs::directory_iterator end; it != end; it.increment(ec)) {
-        if (ec) break;
-        std::error_code tec;
-        const bool isFile = it->is_regular_file(tec);
-        const bool isFolder = !isFile && it->is_directory(tec);
-        out.push_back({it->path(), nameOf(it->path()), isFile, isFolder});
+    Directory dir(folder);
+    if (readable) *readable = dir.get() != nullptr;
+    if (!dir.get()) return out;
+    // readdir rather than directory_iterator: a box can hold thousands of
+    // messages and the list windows enumerate it on every refresh.
+    const int dfd = ::dirfd(dir.get());
+    for (errno = 0; const dirent* d = ::readdir(dir.get()); errno = 0) {
+        const std::string_view native = d->d_name;
+        if (native == "." || native == "..") continue;
+        bool isFile = d->d_type == DT_REG;
+        bool isFolder = d->d_type == DT_DIR;
+        if (d->d_type == DT_UNKNOWN || d->d_type == DT_LNK) {
+            // Links count as what they point to, as the file functions see them.
+            struct stat st {};
+            if (::fstatat(dfd, d->d_name, &st, 0) == 0) {
+                isFile = S_ISREG(st.st_mode);
+                isFolder = S_ISDIR(st.st_mode);
+            }
+        }
+        out.push_back({std::string(native), wideName(native), isFile, isFolder});
     }
-    if (ec && readable) *readable = false;
-    std::sort(out.begin(), out.end(), [](const Entry& a, const Entry& b) { return a.path < b.path; });
+    if (errno != 0 && readable) *readable = false;
+    std::sort(out.begin(), out.end(), [](const Entry& a, const Entry& b) { return a.native < b.native; });
     return out;
+}
+
+// The path has a component named "outou".
+bool inResponseFolder(const fs::path& folder) {
+    for (const auto& part : folder)
+        if (part.native() == "outou") return true;
+    return false;
+}
+
+std::u16string nameOf(const fs::path& p) { return wideName(p.filename().native()); }
+
+bool isAscii(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 // "*" and "?" as the file functions match them within one name.
@@ -164,7 +209,7 @@ struct MessageHead {
 };
 
 // Reads record and block; false when the file cannot be opened or is shorter than both.
-bool readMessageHead(const fs::path& file, MessageHead& head) {
+bool readMessageHead(const char* file, MessageHead& head) {
     ReadFile f(file);
     if (!f.ok()) return false;
     char buf[store::kMinMessageFileSize];
@@ -202,11 +247,7 @@ std::string cp932Within(std::u16string_view text, std::size_t width) {
 
 // ------------------------------------------------------------ file names
 
-bool CFileMng::IsResponseMessagePath(const fs::path& file) {
-    for (const auto& part : file.parent_path())
-        if (part.native() == "outou") return true;
-    return false;
-}
+bool CFileMng::IsResponseMessagePath(const fs::path& file) { return inResponseFolder(file.parent_path()); }
 
 int CFileMng::ResponseNumberFromName(std::u16string_view name) {
     const std::size_t at = store::kResponseNumberAt;
@@ -219,12 +260,37 @@ int CFileMng::ResponseNumberFromName(std::u16string_view name) {
     return v;
 }
 
-bool CFileMng::IsValidMessageName(const fs::path& file) {
-    const std::u16string name = nameOf(file);
-    if (!IsResponseMessagePath(file)) return name.size() == store::kBoxMessageNameLength;
+namespace {
+
+bool validName(std::u16string_view name, bool inOutou) {
+    if (!inOutou) return name.size() == store::kBoxMessageNameLength;
     if (name.size() != store::kResponseNameLength) return false;
-    const int number = ResponseNumberFromName(name);
+    const int number = CFileMng::ResponseNumberFromName(name);
     return number >= store::kMinResponseNumber && number <= store::kMaxResponseNumber;
+}
+
+// The content part of the validity test, on a name that passed validName.
+bool validContent(std::u16string_view name, bool inOutou, const FILESTS_INFO& record, const BlockBytes& blockBytes) {
+    if (record.recordingTime.find(u':') == std::u16string::npos) return false;
+    if (!blockHasMagic(blockBytes.data())) return false;
+    if (!inOutou) return true;
+    // A system response message carries its number four times; all must agree.
+    const int number = CFileMng::ResponseNumberFromName(name);
+    if (leadingNumber(record.boxNumber) != number) return false;
+    if (readBigEndian16(blockBytes.data() + block::kBoxNumberOffset) != number) return false;
+    int digits = 0;
+    for (std::size_t i = 0; i < 3; ++i) {
+        const std::uint8_t d = blockBytes[block::kBoxDigitsOffset + i];
+        if (d < '0' || d > '9') return false;
+        digits = digits * 10 + (d - '0');
+    }
+    return digits == number;
+}
+
+}  // namespace
+
+bool CFileMng::IsValidMessageName(const fs::path& file) {
+    return validName(nameOf(file), IsResponseMessagePath(file));
 }
 
 std::u16string CFileMng::BoxNumberFromName(std::u16string_view name) {
@@ -293,23 +359,30 @@ int CFileMng::HasMessages(const fs::path& boxFolder) {
     return anyBox ? store::kAllBoxesEmpty : store::kNoBoxFolders;
 }
 
+namespace {
+
 // The message files among a folder's entries (see EnumerateMessages).
-static std::vector<fs::path> messagesAmong(const std::vector<Entry>& entries) {
-    std::unordered_set<std::u16string> names;
+std::vector<const Entry*> messagesAmong(const std::vector<Entry>& entries) {
+    std::unordered_set<std::u16string_view> names;
     for (const Entry& e : entries)
         if (e.isFile) names.insert(e.name);
-    std::vector<fs::path> out;
+    std::vector<const Entry*> out;
     for (const Entry& e : entries) {
         if (!e.isFile || !isMessageName(e.name)) continue;
         // A message whose voice data is here is represented by its ".vmdat".
         if (contains(e.name, store::kVminf) && names.count(vmdatNameOf(e.name))) continue;
-        out.push_back(e.path);
+        out.push_back(&e);
     }
     return out;
 }
 
+}  // namespace
+
 std::vector<fs::path> CFileMng::EnumerateMessages(const fs::path& folder) {
-    return messagesAmong(listFolder(folder));
+    const std::vector<Entry> entries = listFolder(folder);
+    std::vector<fs::path> out;
+    for (const Entry* e : messagesAmong(entries)) out.push_back(folder / e->native);
+    return out;
 }
 
 int CFileMng::CountMessages(const fs::path& folder) { return static_cast<int>(EnumerateMessages(folder).size()); }
@@ -317,7 +390,7 @@ int CFileMng::CountMessages(const fs::path& folder) { return static_cast<int>(En
 std::vector<fs::path> CFileMng::ListSubFolders(const fs::path& folder) {
     std::vector<fs::path> out;
     for (const Entry& e : listFolder(folder))
-        if (e.isFolder) out.push_back(e.path);
+        if (e.isFolder) out.push_back(folder / e.native);
     return out;
 }
 
@@ -351,7 +424,7 @@ int CFileMng::FindLocalResponseMessage(const fs::path& outouFolder, std::u16stri
     pattern += store::kVmdat;
     for (const Entry& e : listFolder(outouFolder)) {
         if (!e.isFile || !wildcardMatch(pattern, e.name)) continue;
-        localPath = e.path;
+        localPath = outouFolder / e.native;
         if (e.name.size() != store::kResponseNameLength) return store::kRemoteIsNewer;
         const auto localDate = std::u16string_view(e.name).substr(0, store::kDatePrefixLength);
         const auto remoteDate = remoteName.substr(0, store::kDatePrefixLength);
@@ -381,7 +454,7 @@ bool CFileMng::ReadFirstRecord(const fs::path& folder, FILESTS_INFO& record) {
     const std::vector<Entry> entries = listFolder(folder);
     for (const auto ext : {store::kVminf, store::kVmdat}) {
         for (const Entry& e : entries)
-            if (e.isFile && contains(e.name, ext)) return ReadStatusRecord(e.path, record);
+            if (e.isFile && contains(e.name, ext)) return ReadStatusRecord(folder / e.native, record);
     }
     return false;
 }
@@ -416,27 +489,15 @@ int CFileMng::WriteStatusRecord(FILESTS_INFO& record, const fs::path& file) {
 }
 
 bool CFileMng::IsValidMessage(const fs::path& file, const FILESTS_INFO& record, const BlockBytes& blockBytes) {
-    if (!IsValidMessageName(file)) return false;
-    if (record.recordingTime.find(u':') == std::u16string::npos) return false;
-    if (!blockHasMagic(blockBytes.data())) return false;
-    if (!IsResponseMessagePath(file)) return true;
-    // A system response message carries its number four times; all must agree.
-    const int number = ResponseNumberFromName(nameOf(file));
-    if (leadingNumber(record.boxNumber) != number) return false;
-    if (readBigEndian16(blockBytes.data() + block::kBoxNumberOffset) != number) return false;
-    int digits = 0;
-    for (std::size_t i = 0; i < 3; ++i) {
-        const std::uint8_t d = blockBytes[block::kBoxDigitsOffset + i];
-        if (d < '0' || d > '9') return false;
-        digits = digits * 10 + (d - '0');
-    }
-    return digits == number;
+    const std::u16string name = nameOf(file);
+    const bool inOutou = IsResponseMessagePath(file);
+    return validName(name, inOutou) && validContent(name, inOutou, record, blockBytes);
 }
 
 bool CFileMng::IsValidMessageFile(const fs::path& file) {
     if (!IsValidMessageName(file)) return false;
     MessageHead head;
-    return readMessageHead(file, head) && IsValidMessage(file, head.record, head.block);
+    return readMessageHead(file.c_str(), head) && IsValidMessage(file, head.record, head.block);
 }
 
 bool CFileMng::LoadFolderRecords(const fs::path& folder, std::vector<FILESTS_INFO>& records) {
@@ -447,14 +508,21 @@ bool CFileMng::LoadFolderRecords(const fs::path& folder, std::vector<FILESTS_INF
     // One pass: each message is read once, and one that cannot be opened or is
     // not valid is simply left out rather than failing the whole box.
     const std::u16string boxName = cutText(ReadBoxName(folder), filests::kBoxNameChars - 1);
-    for (const fs::path& file : messagesAmong(entries)) {
+    const bool inOutou = inResponseFolder(folder);
+    std::string base = folder.native();
+    if (!base.empty() && base.back() != '/') base += '/';
+    const std::vector<const Entry*> messages = messagesAmong(entries);
+    records.reserve(messages.size());
+    for (const Entry* e : messages) {
+        if (!validName(e->name, inOutou)) continue;
         // A name that is not UTF-8 could not be found again from the record's path.
-        if (!IsValidMessageName(file) || toUtf8(nameOf(file)) != file.filename().native()) continue;
+        if (!isAscii(e->native) && toUtf8(e->name) != e->native) continue;
+        const std::string file = base + e->native;
         MessageHead head;
-        if (!readMessageHead(file, head) || !IsValidMessage(file, head.record, head.block)) continue;
+        if (!readMessageHead(file.c_str(), head) || !validContent(e->name, inOutou, head.record, head.block)) continue;
         FILESTS_INFO& r = records.emplace_back(std::move(head.record));
-        r.filePath = wideOf(file);
-        r.boxNumber = BoxNumberFromName(nameOf(file));
+        r.filePath = fromUtf8(file);
+        r.boxNumber = BoxNumberFromName(e->name);
         r.boxName = boxName;
     }
     return true;
@@ -515,7 +583,7 @@ int CFileMng::WriteNameAndDate(const FILESTS_INFO& record, const fs::path& file)
 
 bool CFileMng::HasStatusRecord(const fs::path& file) {
     MessageHead head;
-    return readMessageHead(file, head) && blockHasMagic(head.block.data());
+    return readMessageHead(file.c_str(), head) && blockHasMagic(head.block.data());
 }
 
 }  // namespace plova
