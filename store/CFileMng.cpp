@@ -25,7 +25,9 @@ namespace {
 // A read-only file descriptor, closed on every path.
 class ReadFile {
 public:
-    explicit ReadFile(const char* p) : fd_(::open(p, O_RDONLY | O_CLOEXEC)) {}
+    // Non-blocking so that a pipe or device under a message's name cannot hang
+    // the caller; pread then fails on a pipe, and readAll wants a regular file.
+    explicit ReadFile(const char* p) : fd_(::open(p, O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
     explicit ReadFile(const fs::path& p) : ReadFile(p.c_str()) {}
     ~ReadFile() {
         if (fd_ >= 0) ::close(fd_);
@@ -74,9 +76,15 @@ bool readWholeFile(const fs::path& p, std::string& out) {
     return f.ok() && f.readAll(out);
 }
 
-// The name of a path as UTF-16. File names that are not UTF-8 never throw:
-// their odd bytes become U+FFFD and the name then fits no message form.
-std::u16string nameOf(const fs::path& p);
+// The UTF-16 form of a file name; plain ASCII, as message names are, is widened
+// directly. Names that are not UTF-8 never throw: their odd bytes become U+FFFD.
+std::u16string wideName(std::string_view native) {
+    for (char c : native)
+        if (static_cast<unsigned char>(c) >= 0x80) return fromUtf8(native);
+    return std::u16string(native.begin(), native.end());
+}
+
+std::u16string nameOf(const fs::path& p) { return wideName(p.filename().native()); }
 fs::path pathOf(std::u16string_view text) { return fs::path(toUtf8(text)); }
 
 bool contains(std::u16string_view text, std::u16string_view part) {
@@ -106,13 +114,6 @@ struct Entry {
     bool isFile;
     bool isFolder;
 };
-
-// The UTF-16 form of a file name; plain ASCII, as message names are, is widened directly.
-std::u16string wideName(std::string_view native) {
-    for (char c : native)
-        if (static_cast<unsigned char>(c) >= 0x80) return fromUtf8(native);
-    return std::u16string(native.begin(), native.end());
-}
 
 class Directory {
 public:
@@ -162,8 +163,6 @@ bool inResponseFolder(const fs::path& folder) {
         if (part.native() == "outou") return true;
     return false;
 }
-
-std::u16string nameOf(const fs::path& p) { return wideName(p.filename().native()); }
 
 bool isAscii(std::string_view s) {
     return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });

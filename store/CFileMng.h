@@ -121,8 +121,9 @@ public:
     bool IsValidMessage(const std::filesystem::path& file, const FILESTS_INFO& record, const BlockBytes& blockBytes);
 
     // The records of every valid message of the folder, in name order, with
-    // file path, box number and box name filled in. False when a message
-    // cannot be read; `records` is then empty.
+    // file path (the whole path in memory), box number and box name filled in.
+    // A message that cannot be read or is not valid is left out. False, with
+    // `records` empty, when the folder itself cannot be read.
     bool LoadFolderRecords(const std::filesystem::path& folder, std::vector<FILESTS_INFO>& records);
 
     // Builds the status record of a file just downloaded from the main unit and

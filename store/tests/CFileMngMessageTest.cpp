@@ -129,6 +129,8 @@ TEST_F(MessageTest, BadFilesAreLeftOutAndLeftAlone) {
     writeMessage(box / "202612070007_abc_0012_007.vmdat", sampleRecord(), sampleBlock());  // 31 characters
     ASSERT_EQ(::mkfifo((box / "202612070008_abc_0012_00008.vmdat").c_str(), 0600), 0);
     fs::create_symlink(box / "gone", box / "202612070009_abc_0012_00009.vmdat");
+    // A good message under a name that is not UTF-8 could not be found again from its record.
+    writeMessage(box / "202612070012_ab\xff_0012_00012.vmdat", sampleRecord(), sampleBlock());
     writeMessage(outou / "202612070010_abc_0007_0007.vmdat", sampleRecord(), responseBlock(7));  // record says 0012
     writeMessage(outou / "202612070011_abc_0000_0000.vmdat", sampleRecord(), responseBlock(0));
 
@@ -145,6 +147,18 @@ TEST_F(MessageTest, BadFilesAreLeftOutAndLeftAlone) {
     EXPECT_TRUE(records.empty());
     EXPECT_EQ(snapshot(box), before);
     EXPECT_EQ(snapshot(outou), beforeOutou);
+}
+
+TEST_F(MessageTest, APipeUnderAMessageNameNeverHangs) {
+    const fs::path pipe = box / "202612070008_abc_0012_00008.vmdat";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    FILESTS_INFO r = sampleRecord();
+    EXPECT_FALSE(fm.IsValidMessageFile(pipe));
+    EXPECT_FALSE(fm.ReadStatusRecord(pipe, r));
+    EXPECT_EQ(fm.MakeStatusRecord(pipe), -1);
+    EXPECT_EQ(fm.WriteStatusRecord(r, pipe), 0);
+    EXPECT_EQ(fm.WriteNameAndDate(r, pipe), 0);
+    EXPECT_TRUE(fs::is_fifo(pipe));
 }
 
 TEST_F(MessageTest, DownloadedVminfGetsItsRecordFromTheBlock) {
