@@ -34,12 +34,7 @@ void printUsage(std::ostream& out) {
     out << "Usage: plova-cli COMMAND [ARGS…]\n"
            "Works on the local copy of the main unit's messages without a window.\n\n"
            "Commands:\n";
-    for (const Command* c : commands()) {
-        std::string head = std::string(c->name) + " " + c->synopsis;
-        out << "  " << head;
-        for (std::size_t i = head.size(); i < 24; ++i) out << ' ';
-        out << "  " << c->summary << '\n';
-    }
+    for (const Command* c : commands()) out << "  " << c->name << ' ' << c->synopsis << "\n      " << c->summary << '\n';
     out << "\n\"plova-cli COMMAND --help\" describes one command.\n";
 }
 
