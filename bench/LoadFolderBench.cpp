@@ -10,34 +10,23 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "bench/BenchTiming.h"
 #include "store/CFileMng.h"
 #include "store/testing/MessageFiles.h"
 
 using namespace plova;
+using plova::bench::Median;
+using plova::bench::Seconds;
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr int kMessages = 10'000;
 constexpr int kRounds = 7;
-
-double Seconds(const std::function<void()>& work) {
-    const auto t0 = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 }  // namespace
 
