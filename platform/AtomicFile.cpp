@@ -12,7 +12,9 @@
 namespace plova {
 
 AtomicFile::AtomicFile(std::filesystem::path target, NewFileMode mode) : target_(std::move(target)) {
-    std::string pattern = target_.string() + ".XXXXXX";
+    // A hidden name of our own, so that a temporary file a crash leaves behind
+    // never looks like a message or a settings file to anyone listing the folder.
+    std::string pattern = (target_.parent_path() / ".plova-tmp-XXXXXX").string();
     const int fd = mkstemp(pattern.data());
     if (fd < 0) {
         failed_ = true;

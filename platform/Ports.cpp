@@ -10,15 +10,7 @@ namespace {
 class QuietPrompt final : public Prompt {
 public:
     Answer show(const std::u16string&, const std::u16string&, Icon, Buttons buttons) override {
-        switch (buttons) {
-        case Buttons::YesNo:
-        case Buttons::YesNoCancel:
-            return Answer::Yes;
-        case Buttons::RetryCancel:
-            return Answer::Retry;
-        default:
-            return Answer::Ok;
-        }
+        return firstButton(buttons);
     }
 };
 
@@ -55,6 +47,18 @@ Defaults& defaults() {
 }
 
 }  // namespace
+
+Answer firstButton(Buttons buttons) {
+    switch (buttons) {
+    case Buttons::YesNo:
+    case Buttons::YesNoCancel:
+        return Answer::Yes;
+    case Buttons::RetryCancel:
+        return Answer::Retry;
+    default:
+        return Answer::Ok;
+    }
+}
 
 Ports& ports() {
     static Ports current{&defaults().prompt, &defaults().progress, &defaults().pump, &defaults().cancel,

@@ -19,6 +19,9 @@ enum class Icon { None, Information, Exclamation, Question, Stop };
 enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
 enum class Answer { Ok, Cancel, Yes, No, Retry };
 
+// The answer of a box whose default (first) button is pressed.
+Answer firstButton(Buttons buttons);
+
 class Prompt {
 public:
     virtual ~Prompt() = default;

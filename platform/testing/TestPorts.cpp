@@ -14,15 +14,7 @@ Answer RecordingPrompt::show(const std::u16string& text, const std::u16string& c
         answers_.pop_front();
         return a;
     }
-    switch (buttons) {
-    case Buttons::YesNo:
-    case Buttons::YesNoCancel:
-        return Answer::Yes;
-    case Buttons::RetryCancel:
-        return Answer::Retry;
-    default:
-        return Answer::Ok;
-    }
+    return firstButton(buttons);
 }
 
 WindowHandle RecordingProgress::open(const std::u16string& caption) {
