@@ -29,8 +29,10 @@ CFtpMng::~CFtpMng() = default;
 std::uint16_t CFtpMng::ResolvePort(std::optional<std::uint16_t> port) {
     if (port) return *port;
     if (auto fromEnvironment = portFromEnvironment()) return *fromEnvironment;
-    return net::ftpServicePort();
+    return ServicePort();
 }
+
+std::uint16_t CFtpMng::ServicePort() { return net::servicePort("ftp", "tcp").value_or(ftp::kDefaultPort); }
 
 int CFtpMng::Login(std::u16string_view host, std::u16string_view user, std::u16string_view password,
                    std::optional<std::uint16_t> port) {

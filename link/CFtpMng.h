@@ -34,6 +34,8 @@ constexpr int kNoSession = -1;
 // The port is taken from here when Login is given none: the demo and the
 // command-line tool talk to a simulator that cannot sit on port 21.
 constexpr const char* kPortVariable = "PLOVA_FTP_PORT";
+// The port when the services database names none.
+constexpr std::uint16_t kDefaultPort = 21;
 }  // namespace ftp
 
 class CFtpMng {
@@ -63,6 +65,8 @@ public:
 
     // The port Login uses when given `port`.
     static std::uint16_t ResolvePort(std::optional<std::uint16_t> port);
+    // The port of the "ftp" service over "tcp" in the services database, or 21.
+    static std::uint16_t ServicePort();
 
     // Stops the idle timer, drains and sets the local directory for its
     // lifetime; the timer is restarted when the outermost scope ends.

@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "link/Socket.h"
+#include "platform/Socket.h"
 
 namespace plova {
 

@@ -126,7 +126,7 @@ std::string replyLine(int code, char separator, const std::string& text) {
 
 }  // namespace
 
-FtpSession::FtpSession(Socket control, std::uint32_t peerAddress, int id, SessionContext context)
+FtpSession::FtpSession(net::Socket control, std::uint32_t peerAddress, int id, SessionContext context)
     : control_(std::move(control)), peer_(peerAddress), id_(id), ctx_(std::move(context)), disk_(ctx_.options->root) {}
 
 void FtpSession::log(const char* direction, const std::string& line) const {
@@ -139,7 +139,7 @@ void FtpSession::log(const char* direction, const std::string& line) const {
 
 bool FtpSession::replyRaw(const std::string& bytes) {
     log("<", bytes);
-    if (!sendAll(control_.fd(), bytes, kReplySendMillis, ctx_.stopFd)) {
+    if (!net::sendAll(control_, bytes, kReplySendMillis, ctx_.stopFd)) {
         open_ = false;
         return false;
     }
@@ -172,9 +172,9 @@ std::optional<std::string> FtpSession::readCommand() {
             discarding_ = true;
             input_.clear();
         }
-        switch (waitFor(control_.fd(), POLLIN, kIdleMillis, ctx_.stopFd)) {
-        case WaitResult::Ready: break;
-        case WaitResult::Timeout:
+        switch (net::waitFor(control_.fd(), POLLIN, kIdleMillis, ctx_.stopFd)) {
+        case net::Wait::Ready: break;
+        case net::Wait::TimedOut:
             reply(kServiceClosing, "Idle time-out; closing the connection.");
             return std::nullopt;
         default: return std::nullopt;
@@ -335,15 +335,18 @@ void FtpSession::onPort(const std::string& argument) {
     reply(kOk, "PORT command successful.");
 }
 
-Socket FtpSession::openData() {
+net::Socket FtpSession::openData() {
     auto address = dataAddress_;
     dataAddress_.reset();
     if (!address) {
         reply(kNoDataConnection, "Use PORT first.");
         return {};
     }
-    Socket data = connectTo(address->first, address->second, kDataConnectMillis, ctx_.stopFd);
-    if (!data.valid()) reply(kNoDataConnection, "Cannot open the data connection.");
+    net::Socket data = net::openStream(net::Mode::NonBlocking);
+    if (!net::connectWithin(data, net::ipv4Address(address->first, address->second), kDataConnectMillis, ctx_.stopFd)) {
+        reply(kNoDataConnection, "Cannot open the data connection.");
+        return {};
+    }
     return data;
 }
 
@@ -370,7 +373,7 @@ bool FtpSession::controlInterrupts(TransferEnd& why) {
 bool FtpSession::abortFollows() {
     TransferEnd why{};
     if (input_.find('\n') == std::string::npos &&
-        waitFor(control_.fd(), POLLIN, kAbortGraceMillis, ctx_.stopFd) != WaitResult::Ready) {
+        net::waitFor(control_.fd(), POLLIN, kAbortGraceMillis, ctx_.stopFd) != net::Wait::Ready) {
         return false;
     }
     return controlInterrupts(why) && why == TransferEnd::Aborted;
@@ -400,7 +403,7 @@ bool FtpSession::watchingControl() const {
     return input_.find('\n') == std::string::npos && input_.size() < kMaxCommandLine;
 }
 
-std::optional<FtpSession::TransferEnd> FtpSession::awaitData(Socket& data, short events) {
+std::optional<FtpSession::TransferEnd> FtpSession::awaitData(net::Socket& data, short events) {
     for (;;) {
         switch (waitTransfer(data.fd(), events, control_.fd(), watchingControl(), ctx_.stopFd, kDataIoMillis)) {
         case Ready::Timeout: return TransferEnd::TimedOut;
@@ -415,7 +418,7 @@ std::optional<FtpSession::TransferEnd> FtpSession::awaitData(Socket& data, short
     }
 }
 
-FtpSession::TransferEnd FtpSession::sendData(Socket& data, const std::function<long(char*, std::size_t)>& read,
+FtpSession::TransferEnd FtpSession::sendData(net::Socket& data, const std::function<long(char*, std::size_t)>& read,
                                               const Faults& faults) {
     std::vector<char> block(kDataBlock);
     std::uint64_t sent = 0;
@@ -455,7 +458,7 @@ FtpSession::TransferEnd FtpSession::sendData(Socket& data, const std::function<l
     }
 }
 
-FtpSession::TransferEnd FtpSession::receiveData(Socket& data, std::FILE* out, std::uint64_t limit, bool& tooLarge) {
+FtpSession::TransferEnd FtpSession::receiveData(net::Socket& data, std::FILE* out, std::uint64_t limit, bool& tooLarge) {
     std::vector<char> block(kDataBlock);
     std::uint64_t received = 0;
     for (;;) {
@@ -475,7 +478,7 @@ FtpSession::TransferEnd FtpSession::receiveData(Socket& data, std::FILE* out, st
     }
 }
 
-void FtpSession::endTransfer(TransferEnd end, Socket& data, int successCode, const std::string& successText) {
+void FtpSession::endTransfer(TransferEnd end, net::Socket& data, int successCode, const std::string& successText) {
     data.close();
     switch (end) {
     case TransferEnd::Complete: reply(successCode, successText); break;
@@ -568,8 +571,8 @@ void FtpSession::onList(const std::string& argument, bool longForm) {
         dataAddress_.reset();
         return void(reply(refusal, "No files found."));
     }
-    Socket data = openData();
-    if (!data.valid()) return;
+    net::Socket data = openData();
+    if (!data.isOpen()) return;
     if (!reply(kOpening, "Opening ASCII mode data connection for file list.")) return;
     std::size_t position = 0;
     auto read = [&](char* buffer, std::size_t size) -> long {
@@ -597,8 +600,8 @@ void FtpSession::onRetr(const std::string& argument) {
     }
     const std::uint64_t size = fs::file_size(*local, ec);
     if (restart > 0) in.seekg(static_cast<std::streamoff>(std::min(restart, size)));
-    Socket data = openData();
-    if (!data.valid()) return;
+    net::Socket data = openData();
+    if (!data.isOpen()) return;
     if (!reply(kOpening, "Opening BINARY mode data connection for " + baseName(target) + " (" +
                              std::to_string(size) + " bytes).")) {
         return;
@@ -672,8 +675,8 @@ void FtpSession::onStor(const std::string& argument) {
         if (fd >= 0) ::close(fd);
         return refuse(kLocalError, "Cannot write on the main unit.");
     }
-    Socket data = openData();
-    if (!data.valid()) return;
+    net::Socket data = openData();
+    if (!data.isOpen()) return;
     if (!reply(kOpening, "Opening BINARY mode data connection for " + name + ".")) return;
     bool tooLarge = false;
     TransferEnd end = receiveData(data, temporary.file, kMaxStoredBytes, tooLarge);

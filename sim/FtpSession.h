@@ -3,9 +3,9 @@
 // or the server stopping). Runs on a thread of its own.
 #pragma once
 
+#include "platform/Socket.h"
 #include "sim/MainUnitDisk.h"
 #include "sim/MainUnitServer.h"
-#include "sim/Socket.h"
 
 #include <cstdint>
 #include <functional>
@@ -25,7 +25,7 @@ struct SessionContext {
 
 class FtpSession {
 public:
-    FtpSession(Socket control, std::uint32_t peerAddress, int id, SessionContext context);
+    FtpSession(net::Socket control, std::uint32_t peerAddress, int id, SessionContext context);
     void run();
 
 private:
@@ -50,22 +50,22 @@ private:
 
     // Connects to the address announced by PORT (which is then used up).
     // Replies 425 itself and returns an empty socket when that fails.
-    Socket openData();
-    TransferEnd sendData(Socket& data, const std::function<long(char*, std::size_t)>& read, const Faults& faults);
-    TransferEnd receiveData(Socket& data, std::FILE* out, std::uint64_t limit, bool& tooLarge);
+    net::Socket openData();
+    TransferEnd sendData(net::Socket& data, const std::function<long(char*, std::size_t)>& read, const Faults& faults);
+    TransferEnd receiveData(net::Socket& data, std::FILE* out, std::uint64_t limit, bool& tooLarge);
     // Watches the control connection during a transfer: true when it asks to
     // abort (ABOR) or has gone; other commands wait for their turn.
     bool controlInterrupts(TransferEnd& why);
     bool watchingControl() const;
     // Waits until the data socket is ready for `events`; otherwise why the transfer ends.
-    std::optional<TransferEnd> awaitData(Socket& data, short events);
+    std::optional<TransferEnd> awaitData(net::Socket& data, short events);
     // After an upload's data ends: true when the client follows it with ABOR.
     bool abortFollows();
-    void endTransfer(TransferEnd end, Socket& data, int successCode, const std::string& successText);
+    void endTransfer(TransferEnd end, net::Socket& data, int successCode, const std::string& successText);
 
     std::string listing(const std::string& argument, bool longForm, const Faults& faults, int& refusal);
 
-    Socket control_;
+    net::Socket control_;
     std::uint32_t peer_;
     int id_;
     SessionContext ctx_;

@@ -1,7 +1,7 @@
 #include "sim/MainUnitServer.h"
 
+#include "platform/Socket.h"
 #include "sim/FtpSession.h"
-#include "sim/Socket.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -26,6 +26,9 @@ constexpr int kListenBacklog = 16;
 // with its few connection slots does.
 constexpr int kMaxSessions = 32;
 constexpr char kTooManySessions[] = "421 Too many sessions; try again later.\r\n";
+constexpr int kTurnAwayMillis = 1000;
+// Out of descriptors or the like: the pause before the next accept.
+constexpr int kAcceptBackOffMillis = 100;
 }
 
 struct MainUnitServer::Impl {
@@ -34,7 +37,7 @@ struct MainUnitServer::Impl {
     Faults faults;
     std::mutex diskMutex;
 
-    Socket listener;
+    net::Socket listener;
     int stopFd = -1;
     std::uint16_t boundPort = 0;
     std::thread acceptThread;
@@ -69,14 +72,14 @@ void MainUnitServer::Impl::reapFinished(bool all) {
 
 void MainUnitServer::Impl::acceptLoop() {
     for (;;) {
-        if (waitFor(listener.fd(), POLLIN, -1, stopFd) != WaitResult::Ready) return;
+        if (net::waitFor(listener.fd(), POLLIN, -1, stopFd) != net::Wait::Ready) return;
         sockaddr_in from{};
         socklen_t len = sizeof from;
-        Socket control(::accept4(listener.fd(), reinterpret_cast<sockaddr*>(&from), &len, SOCK_NONBLOCK | SOCK_CLOEXEC));
-        if (!control.valid()) {
+        net::Socket control(::accept4(listener.fd(), reinterpret_cast<sockaddr*>(&from), &len, SOCK_NONBLOCK | SOCK_CLOEXEC));
+        if (!control.isOpen()) {
             if (errno == EINTR || errno == EAGAIN || errno == ECONNABORTED) continue;
             // Out of descriptors or the like: back off rather than spin.
-            if (waitFor(-1, 0, 100, stopFd) == WaitResult::Stopped) return;
+            if (net::waitFor(stopFd, POLLIN, kAcceptBackOffMillis) == net::Wait::Ready) return;
             continue;
         }
         // Replies are small and come in pairs (150, then 226): without this
@@ -85,7 +88,7 @@ void MainUnitServer::Impl::acceptLoop() {
         ::setsockopt(control.fd(), IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
         reapFinished(false);
         if (open.load() >= kMaxSessions) {
-            sendAll(control.fd(), kTooManySessions, sizeof kTooManySessions - 1, 1000, stopFd);
+            net::sendAll(control, kTooManySessions, kTurnAwayMillis, stopFd);
             continue;
         }
         const int id = ++accepted;
@@ -125,22 +128,21 @@ bool MainUnitServer::start() {
     if (impl_->acceptThread.joinable()) return true;
     in_addr address{};
     if (::inet_pton(AF_INET, impl_->options.bindAddress.c_str(), &address) != 1) return false;
-    Socket listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (!listener.valid()) return false;
+    net::Socket listener = net::openStream();
+    if (!listener.isOpen()) return false;
     int yes = 1;
     ::setsockopt(listener.fd(), SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     sockaddr_in at{};
     at.sin_family = AF_INET;
     at.sin_port = htons(impl_->options.port);
     at.sin_addr = address;
-    if (::bind(listener.fd(), reinterpret_cast<sockaddr*>(&at), sizeof at) != 0) return false;
-    if (::listen(listener.fd(), kListenBacklog) != 0) return false;
-    socklen_t len = sizeof at;
-    if (::getsockname(listener.fd(), reinterpret_cast<sockaddr*>(&at), &len) != 0) return false;
+    if (!net::bindAndListen(listener, at, kListenBacklog)) return false;
+    const auto bound = net::localAddress(listener);
+    if (!bound) return false;
     int stopFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (stopFd < 0) return false;
     impl_->stopFd = stopFd;
-    impl_->boundPort = ntohs(at.sin_port);
+    impl_->boundPort = ntohs(bound->sin_port);
     impl_->listener = std::move(listener);
     impl_->acceptThread = std::thread([impl = impl_.get()] { impl->acceptLoop(); });
     return true;

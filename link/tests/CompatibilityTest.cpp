@@ -193,7 +193,7 @@ TEST_F(CompatibilityTest, PortComesFromTheEnvironmentWhenNoneIsGiven) {
     CFtpMng mng;
     EXPECT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin"), ftp::kLoginOk);
     ::setenv(ftp::kPortVariable, "not-a-port", 1);
-    EXPECT_EQ(CFtpMng::ResolvePort(std::nullopt), net::ftpServicePort());
+    EXPECT_EQ(CFtpMng::ResolvePort(std::nullopt), CFtpMng::ServicePort());
     EXPECT_EQ(CFtpMng::ResolvePort(std::uint16_t{4021}), 4021);
     ::unsetenv(ftp::kPortVariable);
     mng.Logout();

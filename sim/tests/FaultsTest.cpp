@@ -2,7 +2,6 @@
 #include "sim/tests/ServerFixture.h"
 
 #include <chrono>
-#include <poll.h>
 #include <sys/socket.h>
 
 namespace plova::sim::testing {
@@ -89,7 +88,7 @@ TEST_F(SimFaults, DropsBothConnectionsPartWayThroughATransfer) {
     auto c = loggedIn();
     ASSERT_EQ(c->announcePort().code, 200);
     ASSERT_EQ(c->command("RETR /rusuroku/0001/" + kPlainVoice).code, 150);
-    Socket data = c->acceptData();
+    net::Socket data = c->acceptData();
     EXPECT_EQ(FtpTestClient::readAll(data).size(), 10000u);
     EXPECT_TRUE(c->closedByServer()) << "no transfer-end reply, the control connection is gone";
     for (int i = 0; i < 100 && server->sessionsOpen() > 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -103,14 +102,14 @@ TEST_F(SimFaults, StallsAfterTheFirstBlockThenGoesOn) {
     auto c = loggedIn();
     ASSERT_EQ(c->announcePort().code, 200);
     ASSERT_EQ(c->command("RETR /rusuroku/0001/" + kPlainVoice).code, 150);
-    Socket data = c->acceptData();
-    ASSERT_TRUE(data.valid());
+    net::Socket data = c->acceptData();
+    ASSERT_TRUE(data.isOpen());
     // The first block comes at once; then nothing for the stall.
     std::string received;
     char chunk[65536];
     Clock::time_point lastByte{};
     Clock::duration longestGap{};
-    while (waitFor(data.fd(), POLLIN, 5000, -1) == WaitResult::Ready) {
+    while (net::waitReadable(data, 5000) == net::Wait::Ready) {
         ssize_t n = ::recv(data.fd(), chunk, sizeof chunk, 0);
         if (n <= 0) break;
         const auto now = Clock::now();

@@ -3,7 +3,6 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -13,6 +12,7 @@ namespace plova::sim::testing {
 
 namespace {
 constexpr std::uint32_t kLoopback = 0x7F000001;
+constexpr int kWaitMillis = 5000;
 
 int millisLeft(std::chrono::steady_clock::time_point deadline) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
@@ -21,7 +21,8 @@ int millisLeft(std::chrono::steady_clock::time_point deadline) {
 }  // namespace
 
 FtpTestClient::FtpTestClient(std::uint16_t port) {
-    control_ = connectTo(kLoopback, port, 5000, -1);
+    net::Socket s = net::openStream(net::Mode::NonBlocking);
+    if (net::connectWithin(s, net::ipv4Address(kLoopback, port), kWaitMillis)) control_ = std::move(s);
 }
 
 std::optional<std::string> FtpTestClient::readLine(int timeoutMillis) {
@@ -33,8 +34,7 @@ std::optional<std::string> FtpTestClient::readLine(int timeoutMillis) {
             buffer_.erase(0, end + 2);
             return line;
         }
-        if (!control_.valid()) return std::nullopt;
-        if (waitFor(control_.fd(), POLLIN, millisLeft(deadline), -1) != WaitResult::Ready) return std::nullopt;
+        if (net::waitReadable(control_, millisLeft(deadline)) != net::Wait::Ready) return std::nullopt;
         char chunk[4096];
         ssize_t n = ::recv(control_.fd(), chunk, sizeof chunk, 0);
         if (n <= 0) return std::nullopt;
@@ -71,7 +71,7 @@ Reply FtpTestClient::readReply(int timeoutMillis) {
 }
 
 bool FtpTestClient::send(const std::string& line) {
-    return control_.valid() && sendAll(control_.fd(), line + "\r\n", 5000, -1);
+    return control_.isOpen() && net::sendAll(control_, line + "\r\n", kWaitMillis);
 }
 
 Reply FtpTestClient::command(const std::string& line, int timeoutMillis) {
@@ -86,30 +86,24 @@ bool FtpTestClient::login(const std::string& user, const std::string& password) 
 }
 
 Reply FtpTestClient::announcePort() {
-    listener_ = Socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    sockaddr_in at{};
-    at.sin_family = AF_INET;
-    at.sin_addr.s_addr = htonl(kLoopback);
-    socklen_t len = sizeof at;
-    if (::bind(listener_.fd(), reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 || ::listen(listener_.fd(), 1) != 0 ||
-        ::getsockname(listener_.fd(), reinterpret_cast<sockaddr*>(&at), &len) != 0) {
-        return {};
-    }
-    const unsigned port = ntohs(at.sin_port);
+    listener_ = net::openStream();
+    if (!net::bindAndListen(listener_, net::ipv4Address(kLoopback, 0), 1)) return {};
+    const auto at = net::localAddress(listener_);
+    if (!at) return {};
+    const unsigned port = ntohs(at->sin_port);
     return command("PORT 127,0,0,1," + std::to_string(port / 256) + "," + std::to_string(port % 256));
 }
 
-Socket FtpTestClient::acceptData(int timeoutMillis) {
-    if (!listener_.valid() || waitFor(listener_.fd(), POLLIN, timeoutMillis, -1) != WaitResult::Ready) return {};
-    Socket data(::accept4(listener_.fd(), nullptr, nullptr, SOCK_CLOEXEC));
+net::Socket FtpTestClient::acceptData(int timeoutMillis) {
+    net::Socket data = net::acceptWithin(listener_, timeoutMillis);
     listener_.close();
     return data;
 }
 
-std::string FtpTestClient::readAll(Socket& data, int timeoutMillis) {
+std::string FtpTestClient::readAll(net::Socket& data, int timeoutMillis) {
     std::string out;
     char chunk[65536];
-    while (data.valid() && waitFor(data.fd(), POLLIN, timeoutMillis, -1) == WaitResult::Ready) {
+    while (net::waitReadable(data, timeoutMillis) == net::Wait::Ready) {
         ssize_t n = ::recv(data.fd(), chunk, sizeof chunk, 0);
         if (n <= 0) break;
         out.append(chunk, static_cast<std::size_t>(n));
@@ -126,10 +120,10 @@ FtpTestClient::Transfer FtpTestClient::transfer(const std::string& command, cons
         listener_.close();
         return t;
     }
-    Socket data = acceptData();
-    t.connected = data.valid();
+    net::Socket data = acceptData();
+    t.connected = data.isOpen();
     if (upload) {
-        if (data.valid()) sendAll(data.fd(), *upload, 5000, -1);
+        if (data.isOpen()) net::sendAll(data, *upload, kWaitMillis);
     } else {
         t.data = readAll(data);
     }
@@ -140,8 +134,8 @@ FtpTestClient::Transfer FtpTestClient::transfer(const std::string& command, cons
 
 bool FtpTestClient::closedByServer(int timeoutMillis) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMillis);
-    while (control_.valid()) {
-        if (waitFor(control_.fd(), POLLIN, millisLeft(deadline), -1) != WaitResult::Ready) return false;
+    while (control_.isOpen()) {
+        if (net::waitReadable(control_, millisLeft(deadline)) != net::Wait::Ready) return false;
         char chunk[4096];
         ssize_t n = ::recv(control_.fd(), chunk, sizeof chunk, 0);
         if (n == 0 || (n < 0 && errno != EINTR)) return true;

@@ -3,7 +3,7 @@
 // multi-line replies and all. Active mode only, like the main unit's clients.
 #pragma once
 
-#include "sim/Socket.h"
+#include "platform/Socket.h"
 
 #include <cstdint>
 #include <optional>
@@ -20,7 +20,7 @@ struct Reply {
 class FtpTestClient {
 public:
     explicit FtpTestClient(std::uint16_t port);
-    bool connected() const { return control_.valid(); }
+    bool connected() const { return control_.isOpen(); }
 
     // One line without its CRLF, or nothing on time-out or end of stream.
     std::optional<std::string> readLine(int timeoutMillis = 5000);
@@ -36,9 +36,9 @@ public:
     // Stops listening on the announced port: the server's connection is then refused.
     void closeListener() { listener_.close(); }
     // Accepts the server's data connection for the announced port.
-    Socket acceptData(int timeoutMillis = 5000);
+    net::Socket acceptData(int timeoutMillis = 5000);
     // Everything the peer sends until it closes (or `timeoutMillis` of silence).
-    static std::string readAll(Socket& data, int timeoutMillis = 5000);
+    static std::string readAll(net::Socket& data, int timeoutMillis = 5000);
 
     struct Transfer {
         Reply port;    // reply to PORT
@@ -55,8 +55,8 @@ public:
     void close() { control_.close(); }
 
 private:
-    Socket control_;
-    Socket listener_;
+    net::Socket control_;
+    net::Socket listener_;
     std::string buffer_;
 };
 

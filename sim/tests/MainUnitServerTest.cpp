@@ -254,9 +254,9 @@ TEST_F(SimServer, StoresSystemResponseMessagesByTheirRules) {
     ASSERT_EQ(c->announcePort().code, 200);
     ASSERT_EQ(c->command("STOR 202612050900_SAT_0012_0001.vmdat").code, 150);
     {
-        Socket data = c->acceptData();
-        ASSERT_TRUE(data.valid());
-        ASSERT_TRUE(sendAll(data.fd(), body.substr(0, 1024), 5000, -1));
+        net::Socket data = c->acceptData();
+        ASSERT_TRUE(data.isOpen());
+        ASSERT_TRUE(net::sendAll(data, body.substr(0, 1024), 5000));
     }
     ASSERT_TRUE(c->send("ABOR"));
     EXPECT_EQ(c->readReply().code, 426);
@@ -305,8 +305,8 @@ TEST_F(SimServer, AbortsIdleAndRunningTransfers) {
     ASSERT_EQ(c->command("CWD /rusuroku/0001").code, 250);
     ASSERT_EQ(c->announcePort().code, 200);
     ASSERT_EQ(c->command("RETR " + std::string(kPlain) + ".vmdat").code, 150);
-    Socket data = c->acceptData();
-    ASSERT_TRUE(data.valid());
+    net::Socket data = c->acceptData();
+    ASSERT_TRUE(data.isOpen());
     const auto started = std::chrono::steady_clock::now();
     data.close();
     ASSERT_TRUE(c->send("ABOR"));
