@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/StartupPlan.h"
+#include "platform/Ports.h"
 #include "store/CFileMng.h"
 
 namespace plova {
@@ -83,6 +84,11 @@ bool RootHasBoxFolder(const SettingsRecord& record) {
     CFileMng files;
     const auto folders = files.ListSubFolders(std::filesystem::path(record.folder));
     return std::any_of(folders.begin(), folders.end(), [&](const auto& f) { return files.IsBoxFolder(f); });
+}
+
+bool ConfirmUpload() {
+    return prompt(std::u16string(kUploadQuestion), std::u16string(kUploadQuestionCaption), Icon::Question,
+                  Buttons::YesNo) == Answer::Yes;
 }
 
 ItemStates ButtonStates(const CommandContext& c) {

@@ -86,6 +86,8 @@ extern const std::vector<CommandCaption> kWindowMenuItems;       // arrangement 
 std::u16string_view CommandCaptionOf(int id);
 
 constexpr std::u16string_view kSettingsMenuTitle = u"設定";
+constexpr std::u16string_view kUploadQuestion = u"アップロードを開始します。\nよろしいですか？";
+constexpr std::u16string_view kUploadQuestionCaption = u"アップロードの確認";
 constexpr std::u16string_view kWindowMenuTitle = u"ウィンドウ(&W)";
 
 // The seven flags the active list window publishes.
@@ -125,6 +127,9 @@ using ItemStates = std::map<int, ItemState>;
 // (root plus FOLDERNAME) is a box folder; the root holds at least one.
 bool OpenFolderIsBoxFolder(const SettingsRecord& record);
 bool RootHasBoxFolder(const SettingsRecord& record);
+
+// Button 1017 asks before anything goes to the main unit: true for "yes".
+bool ConfirmUpload();
 
 // Buttons 1001..1018.
 ItemStates ButtonStates(const CommandContext& context);

@@ -298,7 +298,8 @@ void CMainFrame::OnCommand(int id) {
         } else if (const auto it = handlers_.find(id); it != handlers_.end()) {
             // A copy: the handler may replace its own entry.
             const Handler handler = it->second;
-            RunHandler(handler);
+            // The upload replaces messages on the main unit: only after a "yes".
+            if (id != cmd::kUpload || ConfirmUpload()) RunHandler(handler);
         }
         break;
     }

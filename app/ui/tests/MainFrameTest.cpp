@@ -527,5 +527,25 @@ TEST_F(MainFrameTest, EveryCommandRunsInsideTheTimerFrameAndAPendingBackupFollow
     EXPECT_TRUE(frame->BackupTimer().isActive());
 }
 
+TEST_F(MainFrameTest, UploadAsksFirstAndRunsOnlyOnYes) {
+    make();
+    int uploads = 0;
+    frame->SetCommandHandler(cmd::kUpload, trait::kMainUnit, [&] { ++uploads; });
+
+    ports.prompt.queue(Answer::No);
+    frame->OnCommand(cmd::kUpload);
+    EXPECT_EQ(uploads, 0);
+    ASSERT_EQ(ports.prompt.shown.size(), 1u);
+    EXPECT_EQ(testkit::utf8(ports.prompt.shown[0].text), "アップロードを開始します。\nよろしいですか？");
+    EXPECT_EQ(testkit::utf8(ports.prompt.shown[0].caption), "アップロードの確認");
+    EXPECT_EQ(ports.prompt.shown[0].icon, Icon::Question);
+    EXPECT_EQ(ports.prompt.shown[0].buttons, Buttons::YesNo);
+
+    ports.prompt.queue(Answer::Yes);
+    frame->OnCommand(cmd::kUpload);
+    EXPECT_EQ(uploads, 1);
+    EXPECT_EQ(ports.prompt.shown.size(), 2u);
+}
+
 }  // namespace
 }  // namespace plova::ui
