@@ -79,11 +79,13 @@ bool OpenFolderIsBoxFolder(const SettingsRecord& record) {
     return CFileMng().IsBoxFolder(OpenBoxFolderPath(record));
 }
 
-bool RootHasBoxFolder(const SettingsRecord& record) {
-    if (record.folder.empty()) return false;
+bool OpenFolderHasBoxes(const SettingsRecord& record) {
+    if (record.folder.empty() || record.folderName.empty()) return false;
+    const std::filesystem::path open = OpenBoxFolderPath(record);
     CFileMng files;
-    const auto folders = files.ListSubFolders(std::filesystem::path(record.folder));
-    return std::any_of(folders.begin(), folders.end(), [&](const auto& f) { return files.IsBoxFolder(f); });
+    for (const auto kind : {store::kAnsweringFolder, store::kExtensionFolder})
+        if (!files.ListSubFolders(open / std::filesystem::path(kind)).empty()) return true;
+    return false;
 }
 
 bool ConfirmUpload() {
@@ -120,7 +122,7 @@ ItemStates SettingsMenuStates(const CommandContext& c) {
     s[cmd::kToggleConvDel].checked = c.convDel == 1;
     for (int id : {cmd::kEditBoxNames, cmd::kCreateBoxFolder, cmd::kImportBoxNames})
         s[id].enabled = c.openFolderIsBoxFolder;
-    s[cmd::kRenameBoxFolder].enabled = c.rootHasBoxFolder;
+    s[cmd::kRenameBoxFolder].enabled = c.openFolderHasBoxes;
     if (c.listActive) {
         s[cmd::kDisplayItems].enabled = !c.activeListIsSystemResponse;
     } else {

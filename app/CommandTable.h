@@ -110,7 +110,7 @@ struct CommandContext {
     int listCount = 0;                   // open list windows
     ListEnableFlags flags;               // of the active list window
     bool activeListIsSystemResponse = false;
-    bool rootHasBoxFolder = false;       // the root folder holds at least one box folder
+    bool openFolderHasBoxes = false;     // a box sub-folder under its "rusuroku" or "naisen"
     bool rootFolderEmpty = true;         // "FOLDER" is empty
     int downConv = 0;                    // "DOWNCONV"
     int convDel = 0;                     // "CONVDEL"
@@ -124,9 +124,10 @@ struct ItemState {
 using ItemStates = std::map<int, ItemState>;
 
 // The box-folder facts the rules need, from the disk: the open box folder
-// (root plus FOLDERNAME) is a box folder; the root holds at least one.
+// (root plus FOLDERNAME) is a box folder; it holds at least one box (a
+// sub-folder of its "rusuroku" or "naisen"), which renaming boxes needs.
 bool OpenFolderIsBoxFolder(const SettingsRecord& record);
-bool RootHasBoxFolder(const SettingsRecord& record);
+bool OpenFolderHasBoxes(const SettingsRecord& record);
 
 // Button 1017 asks before anything goes to the main unit: true for "yes".
 bool ConfirmUpload();

@@ -90,7 +90,7 @@ TEST(SettingsMenuRulesTest, SessionFolderAndListDecideTheItems) {
 
     c.loggedIn = true;
     c.openFolderIsBoxFolder = true;
-    c.rootHasBoxFolder = true;
+    c.openFolderHasBoxes = true;
     c.rootFolderEmpty = false;
     c.listActive = true;
     c.downConv = 1;
@@ -133,14 +133,26 @@ TEST(BoxFolderFactsTest, TheDiskDecides) {
     r.folder = WithTrailingSeparator(dir.path().u16string());
     r.folderName = u"本社";
     EXPECT_FALSE(OpenFolderIsBoxFolder(r));
-    EXPECT_FALSE(RootHasBoxFolder(r));
+    EXPECT_FALSE(OpenFolderHasBoxes(r));
     fs::create_directories(dir / "本社" / "rusuroku");
     EXPECT_FALSE(OpenFolderIsBoxFolder(r));  // both halves are needed
     fs::create_directories(dir / "本社" / "naisen");
     EXPECT_TRUE(OpenFolderIsBoxFolder(r));
-    EXPECT_TRUE(RootHasBoxFolder(r));
+
+    // Renaming boxes needs a box in the open box folder: another box folder
+    // of the root with boxes does not count.
+    fs::create_directories(dir / "支店" / "rusuroku" / "001");
+    fs::create_directories(dir / "支店" / "naisen");
+    EXPECT_FALSE(OpenFolderHasBoxes(r));
+    fs::create_directories(dir / "本社" / "naisen" / "201");
+    EXPECT_TRUE(OpenFolderHasBoxes(r));
+    r.folderName = u"支店";
+    EXPECT_TRUE(OpenFolderHasBoxes(r));
+    r.folderName = u"gone";
+    EXPECT_FALSE(OpenFolderHasBoxes(r));
     r.folder.clear();
-    EXPECT_FALSE(RootHasBoxFolder(r));
+    r.folderName = u"本社";
+    EXPECT_FALSE(OpenFolderHasBoxes(r));
 }
 
 TEST(StatusBarTest, BothFormatsAndTheOverflowMark) {

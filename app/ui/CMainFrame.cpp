@@ -222,8 +222,8 @@ CommandContext CMainFrame::Context(bool forMenu) const {
     c.listCount = std::max(openListCount_, static_cast<int>(ListWindowsFromActive().size()));
     c.flags = listFlags_;
     c.activeListIsSystemResponse = active && active->IsSystemResponseList();
-    // Listing the root folder is left to the moment the settings menu opens.
-    c.rootHasBoxFolder = forMenu && RootHasBoxFolder(r);
+    // Listing the boxes is left to the moment the settings menu opens.
+    c.openFolderHasBoxes = forMenu && OpenFolderHasBoxes(r);
     c.rootFolderEmpty = r.folder.empty();
     c.downConv = r.downConv;
     c.convDel = r.convDel;
