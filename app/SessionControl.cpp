@@ -79,7 +79,10 @@ void SessionControl::OnIdleTick() {
         ~Guard() { flag = false; }
     } guard(inTick_);
 
-    if (!host_.BackupRunning() && session_->HasConnection()) {
+    // Only a session the program still counts as logged in is probed: one
+    // found dead stays open (a cancelled exit keeps the program running)
+    // until a login replaces it, and must not bring the dialog up again.
+    if (!host_.BackupRunning() && loggedIn() && session_->HasConnection()) {
         session_->Drain();
         if (!session_->KeepAlive()) {
             ConnectionLost();

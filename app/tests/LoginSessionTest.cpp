@@ -264,6 +264,30 @@ TEST_F(SessionControlTest, LostConnectionShowsTheDialogOnceAndExitEndsTheProgram
     EXPECT_EQ(control.idleTicks(), 0);
 }
 
+// "終了" whose exit is then cancelled leaves the program running, logged out,
+// with the dead session: a command that restarts timer 1 must not probe it
+// and bring the dialog up a second time.
+TEST_F(SessionControlTest, AfterACancelledExitTheDeadSessionIsNotProbedAgain) {
+    loginOk();
+    unit.alive = false;
+    host.choices = {ConnectionLostChoice::Exit};
+    tick();
+    ASSERT_EQ(host.lostDialogs, 1);
+    ASSERT_EQ(host.exits, 1);  // the exit dialog was answered "いいえ"
+    const int probes = unit.probes;
+    control.stopIdleTimer();  // a command that talks to the main unit runs
+    control.restartIdleTimer();
+    tick(5);
+    EXPECT_EQ(host.lostDialogs, 1);
+    EXPECT_EQ(unit.probes, probes);
+    EXPECT_FALSE(control.loggedIn());
+    // A new login probes again.
+    loginOk();
+    unit.alive = true;
+    tick();
+    EXPECT_EQ(unit.probes, probes + 1);
+}
+
 TEST_F(SessionControlTest, ReconnectUsesTheConnectionRecordAndAFreshSession) {
     LoginInput forget = valid();
     forget.remember = false;  // stored values cleared; the connection record keeps them
