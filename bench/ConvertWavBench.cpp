@@ -17,8 +17,9 @@
 #include <vector>
 
 #include "audio/G729Codec.h"
-#include "audio/testing/ScratchDir.h"
+#include "audio/testing/FileBytes.h"
 #include "audio/testing/SpeechSignal.h"
+#include "platform/testing/TempFolder.h"
 #include "store/CFileMng.h"
 #include "store/FILESTS_INFO.h"
 #include "store/RecordingBlock.h"
@@ -48,7 +49,7 @@ int main() {
     std::printf("encoding %zu frames of speech-like test signal...\n", kFrames);
     const std::vector<std::uint8_t> frames = testkit::EncodeSpeech(testkit::SynthesizeSpeech(kFrames));
 
-    testkit::ScratchDir dir("bench-convert");
+    testkit::TempFolder dir("bench-convert");
     const fs::path message = dir / "202612071405_001_0012_00001.vmdat";
     const fs::path wav = dir / "202612071405_001_0012_00001.wav";
     const fs::path raw = dir / "frames.g729";

@@ -9,8 +9,9 @@
 
 #include "audio/VoiceDecoder.h"
 #include "audio/WavFormat.h"
-#include "audio/testing/ScratchDir.h"
+#include "audio/testing/FileBytes.h"
 #include "audio/testing/SpeechSignal.h"
+#include "platform/testing/TempFolder.h"
 
 using namespace plova;
 using namespace plova::testkit;
@@ -25,7 +26,7 @@ constexpr std::size_t kFrames = 500;  // 5 seconds
 // The codec delays its output by a few milliseconds; the best lag is searched up to 25 ms.
 constexpr int kMaxCodecDelay = 200;
 
-Samples DecodeWithWorker(const ScratchDir& dir, const Bytes& frames) {
+Samples DecodeWithWorker(const TempFolder& dir, const Bytes& frames) {
     const fs::path in = dir / "speech.tmp", out = dir / "speech.wav";
     WriteBytes(in, frames);
     EXPECT_EQ(DecodeStart(in, out, 0), decoder::kStarted);
@@ -65,7 +66,7 @@ Match Compare(const Samples& reference, const Samples& decoded) {
 
 class CodecQuality : public ::testing::Test {
 protected:
-    ScratchDir dir{"codec-quality"};
+    TempFolder dir{"codec-quality"};
     Samples original = SynthesizeSpeech(kFrames);
     Bytes frames = EncodeSpeech(original);
 };

@@ -8,8 +8,9 @@
 #include "audio/VoiceDecoder.h"
 #include "audio/WavFormat.h"
 #include "audio/testing/FileSizeLimit.h"
-#include "audio/testing/ScratchDir.h"
+#include "audio/testing/FileBytes.h"
 #include "audio/testing/SpeechSignal.h"
+#include "platform/testing/TempFolder.h"
 
 using namespace plova;
 using namespace plova::testkit;
@@ -76,7 +77,7 @@ protected:
         return o;
     }
 
-    ScratchDir dir{"decoder-test"};
+    TempFolder dir{"decoder-test"};
     fs::path in = dir / "speech.tmp";
     fs::path out = dir / "speech.wav";
 };

@@ -7,7 +7,8 @@
 #include "audio/WavReader.h"
 #include "audio/WavWriter.h"
 #include "audio/testing/FileSizeLimit.h"
-#include "audio/testing/ScratchDir.h"
+#include "audio/testing/FileBytes.h"
+#include "platform/testing/TempFolder.h"
 
 using namespace plova;
 using namespace plova::testkit;
@@ -33,7 +34,7 @@ std::uint32_t Le32At(const std::vector<std::uint8_t>& v, std::size_t at) { retur
 
 class WavFile : public ::testing::Test {
 protected:
-    ScratchDir dir{"wav-test"};
+    TempFolder dir{"wav-test"};
 };
 
 TEST_F(WavFile, OneSecondHasTheSizesOfTheFixedFormat) {

@@ -1,9 +1,8 @@
 // Builders of box folders and message files for the tests of store/ and of
 // the programs above it. Files are written the way the main unit delivers
-// them (block, block + speech) or as this program stores them (record first).
+// them (block, block + speech) or as this program stores them (record first),
+// in the TempFolder a test makes for them.
 #pragma once
-
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -11,6 +10,7 @@
 #include <iterator>
 #include <string>
 
+#include "platform/testing/TempFolder.h"
 #include "store/CFileMng.h"
 #include "store/FILESTS_INFO.h"
 #include "store/RecordingBlock.h"
@@ -82,31 +82,5 @@ inline void writeMessage(const std::filesystem::path& p, const FILESTS_INFO& rec
 inline void writeDelivered(const std::filesystem::path& p, const RecordingBlock& block, std::size_t speechBytes = 0) {
     writeBytes(p, bytesOf(buildBlock(block)) + speech(speechBytes));
 }
-
-// A fresh empty folder under the system's temporary folder, removed with the object.
-class TempFolder {
-public:
-    explicit TempFolder(const std::string& tag) {
-        path_ = std::filesystem::temp_directory_path() /
-                ("plova-" + tag + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter()++));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& rel) const { return path_ / rel; }
-
-private:
-    static int& counter() {
-        static int n = 0;
-        return n;
-    }
-    std::filesystem::path path_;
-};
 
 }  // namespace plova::testkit

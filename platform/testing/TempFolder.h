@@ -1,0 +1,39 @@
+// A fresh empty folder under the system's temporary folder for a test or a
+// benchmark, removed with everything in it when the object goes.
+#pragma once
+
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+namespace plova::testkit {
+
+class TempFolder {
+public:
+    // The name carries the tag, the process and a serial number, so tests
+    // running side by side never share a folder.
+    explicit TempFolder(const std::string& tag) {
+        static std::atomic<int> serial{0};
+        path_ = std::filesystem::temp_directory_path() /
+                ("plova-" + tag + "-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+}  // namespace plova::testkit
