@@ -6,17 +6,14 @@
 //   codec    a bare loop that only decodes the frames in memory: the floor.
 // Prints the median of several rounds of each and the ratios convert/ffmpeg
 // (target at most 1.0) and convert/codec (target at most 1.5).
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "audio/G729Codec.h"
+#include "bench/BenchTiming.h"
 #include "audio/testing/FileBytes.h"
 #include "audio/testing/SpeechSignal.h"
 #include "platform/testing/TempFolder.h"
@@ -25,23 +22,14 @@
 #include "store/RecordingBlock.h"
 
 using namespace plova;
+using plova::bench::Median;
+using plova::bench::Seconds;
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr std::size_t kFrames = 60'000;  // 10 minutes
 constexpr int kRounds = 7;
-
-double Seconds(const std::function<void()>& work) {
-    const auto t0 = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 }  // namespace
 

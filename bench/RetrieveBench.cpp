@@ -10,22 +10,22 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/BenchTiming.h"
 #include "link/CFtpMng.h"
 #include "platform/Text.h"
 #include "sim/MainUnitServer.h"
 
 using namespace plova;
+using plova::bench::Median;
+using plova::bench::Seconds;
 namespace fs = std::filesystem;
 
 namespace {
@@ -33,17 +33,6 @@ namespace {
 constexpr int kFiles = 2000;
 constexpr std::size_t kFileBytes = 6 * 1024;
 constexpr int kRounds = 5;
-
-double Seconds(const std::function<bool()>& work, bool& ok) {
-    const auto t0 = std::chrono::steady_clock::now();
-    ok = work() && ok;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 std::string MessageName(int i) {
     char name[64];
@@ -137,9 +126,9 @@ int main() {
     bool ok = true;
     std::vector<double> ours, curl, wrapper;
     for (int round = 0; round < kRounds; ++round) {
-        ours.push_back(Seconds([&] { return runOurs(false); }, ok));
-        curl.push_back(Seconds(runCurl, ok));
-        wrapper.push_back(Seconds([&] { return runOurs(true); }, ok));
+        ours.push_back(Seconds([&] { ok = runOurs(false) && ok; }));
+        curl.push_back(Seconds([&] { ok = runCurl() && ok; }));
+        wrapper.push_back(Seconds([&] { ok = runOurs(true) && ok; }));
     }
     ok = ok && SameFiles(box, oursFolder) && SameFiles(box, curlFolder);
     if (!ok) std::fprintf(stderr, "a transfer failed or a file differs\n");
