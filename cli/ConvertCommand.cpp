@@ -1,8 +1,6 @@
 // plova-cli convert FILE… [--level N] [--settings FILE]: converts voice-data
 // files into the WAV files beside them, as the convert command of the program
 // does. One line per file: the WAV path on success, the reason on failure.
-#include <cerrno>
-#include <cstdlib>
 #include <optional>
 
 #include "cli/Command.h"
@@ -25,11 +23,9 @@ constexpr std::uintmax_t kSpaceDivisor = 256;
 constexpr std::uintmax_t kSpaceUnit = 4096;
 
 std::optional<int> parseLevel(const std::string& text) {
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno != 0 || value < kMinLevel || value > kMaxLevel) return std::nullopt;
-    return static_cast<int>(value);
+    const auto value = parseWholeNumber(text, kMinLevel, kMaxLevel);
+    if (!value) return std::nullopt;
+    return static_cast<int>(*value);
 }
 
 // Why the file cannot be converted before trying, or empty.

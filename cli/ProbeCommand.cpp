@@ -2,7 +2,6 @@
 // main unit, prints the login result and the three folder listings as JSON,
 // logs out. Without --port the port comes from PLOVA_FTP_PORT, else the
 // services database, else 21.
-#include <cstdlib>
 #include <optional>
 #include <set>
 
@@ -40,13 +39,6 @@ nlohmann::json lines(const std::u16string& listing) {
     return out;
 }
 
-std::optional<std::uint16_t> parsePort(const std::string& text) {
-    char* end = nullptr;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || value < 1 || value > 65535) return std::nullopt;
-    return static_cast<std::uint16_t>(value);
-}
-
 int runProbe(const Args& args, std::ostream& out, std::ostream& err) {
     static const std::set<std::string> known = {"--host", "--port", "--user", "--password"};
     for (std::size_t i = 0; i < args.size(); i += 2) {
@@ -59,7 +51,7 @@ int runProbe(const Args& args, std::ostream& out, std::ostream& err) {
     if (!host || !user || !password) return fail(err, kName, "--host, --user and --password are required", kUsage);
     std::optional<std::uint16_t> port;
     if (const auto text = optionValue(args, "--port")) {
-        port = parsePort(*text);
+        port = CFtpMng::ParsePort(*text);
         if (!port) return fail(err, kName, "--port takes a number from 1 to 65535", kUsage);
     }
 

@@ -9,15 +9,13 @@
 namespace plova {
 namespace {
 
+constexpr long kMinPort = 1;
 constexpr long kMaxPort = 65535;
 
 std::optional<std::uint16_t> portFromEnvironment() {
     const char* text = std::getenv(ftp::kPortVariable);
-    if (text == nullptr || *text == '\0') return std::nullopt;
-    char* end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    if (*end != '\0' || value < 1 || value > kMaxPort) return std::nullopt;
-    return static_cast<std::uint16_t>(value);
+    if (text == nullptr) return std::nullopt;
+    return CFtpMng::ParsePort(text);
 }
 
 }  // namespace
@@ -30,6 +28,12 @@ std::uint16_t CFtpMng::ResolvePort(std::optional<std::uint16_t> port) {
     if (port) return *port;
     if (auto fromEnvironment = portFromEnvironment()) return *fromEnvironment;
     return ServicePort();
+}
+
+std::optional<std::uint16_t> CFtpMng::ParsePort(const std::string& text) {
+    const auto value = parseWholeNumber(text, kMinPort, kMaxPort);
+    if (!value) return std::nullopt;
+    return static_cast<std::uint16_t>(*value);
 }
 
 std::uint16_t CFtpMng::ServicePort() { return net::servicePort("ftp", "tcp").value_or(ftp::kDefaultPort); }

@@ -65,6 +65,8 @@ public:
 
     // The port Login uses when given `port`.
     static std::uint16_t ResolvePort(std::optional<std::uint16_t> port);
+    // A port number (1 to 65535) written in decimal, or nothing.
+    static std::optional<std::uint16_t> ParsePort(const std::string& text);
     // The port of the "ftp" service over "tcp" in the services database, or 21.
     static std::uint16_t ServicePort();
 

@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 namespace plova {
 namespace {
@@ -190,6 +191,15 @@ bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b) {
         if (x != y) return false;
     }
     return true;
+}
+
+std::optional<long> parseWholeNumber(const std::string& text, long min, long max) {
+    if (text.empty()) return std::nullopt;
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (*end != '\0' || errno != 0 || value < min || value > max) return std::nullopt;
+    return value;
 }
 
 }  // namespace plova

@@ -3,6 +3,7 @@
 // terminal, JSON and Qt's file names).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,5 +25,10 @@ std::u16string fromUtf8(std::string_view bytes);
 
 // ASCII-only case folding, as the profile functions compare names.
 bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b);
+
+// A decimal whole number from min to max, the whole of `text` (after any
+// leading blanks and sign strtol takes); nothing when it is empty, has
+// anything after the digits or lies outside the range.
+std::optional<long> parseWholeNumber(const std::string& text, long min, long max);
 
 }  // namespace plova

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "platform/Text.h"
 
 using namespace plova;
@@ -33,4 +35,15 @@ TEST(Text, Utf8BothWays) {
     EXPECT_EQ(fromUtf8("\xe3\x81"), u"\uFFFD\uFFFD");
     EXPECT_TRUE(equalsIgnoreCase(u"NaIsEn", u"naisen"));
     EXPECT_FALSE(equalsIgnoreCase(u"naisen", u"naise"));
+}
+
+TEST(Text, WholeNumbersWithinARange) {
+    EXPECT_EQ(parseWholeNumber("-128", -128, 127), -128);
+    EXPECT_EQ(parseWholeNumber("127", -128, 127), 127);
+    for (const char* bad : {"", "128", "-129", "12a", "1.5", " ", "99999999999999999999999"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(parseWholeNumber(bad, -128, 127), std::nullopt);
+    }
+    // Beyond what a long holds is refused, not taken for the largest long.
+    EXPECT_EQ(parseWholeNumber("99999999999999999999999", LONG_MIN, LONG_MAX), std::nullopt);
 }
