@@ -40,10 +40,10 @@ bool parseNumber(const std::string& text, unsigned long long max, unsigned long 
     return errno == 0 && *end == '\0' && out <= max;
 }
 
-bool applyFault(const std::string& spec, plova::sim::Faults& f) {
-    auto eq = spec.find('=');
-    const std::string name = spec.substr(0, eq);
-    const std::string value = eq == std::string::npos ? "" : spec.substr(eq + 1);
+bool applyFault(const std::string& text, plova::sim::Faults& f) {
+    auto eq = text.find('=');
+    const std::string name = text.substr(0, eq);
+    const std::string value = eq == std::string::npos ? "" : text.substr(eq + 1);
     unsigned long long n = 0;
     if (name == "model") f.greetingModel = value;
     else if (name == "greeting-code" && parseNumber(value, 999, n)) f.greetingCode = static_cast<int>(n);
