@@ -8,15 +8,17 @@
 //
 // The first line on standard output is "port N" once the server listens, so
 // scripts can read the port. SIGINT or SIGTERM stops the server.
+#include "platform/Text.h"
 #include "sim/MainUnitServer.h"
 #include "sim/SeedMainUnit.h"
 
-#include <cerrno>
+#include <climits>
 #include <csignal>
 #include <pthread.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,29 +34,23 @@ void usage() {
                  "        in-use=NAME no-room\n");
 }
 
-bool parseNumber(const std::string& text, unsigned long long max, unsigned long long& out) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    errno = 0;
-    out = std::strtoull(text.c_str(), &end, 10);
-    return errno == 0 && *end == '\0' && out <= max;
-}
-
 bool applyFault(const std::string& text, plova::sim::Faults& f) {
     auto eq = text.find('=');
     const std::string name = text.substr(0, eq);
     const std::string value = eq == std::string::npos ? "" : text.substr(eq + 1);
-    unsigned long long n = 0;
+    // A whole decimal number from 0 to max.
+    const auto number = [&value](long max) { return plova::parseWholeNumber(value, 0, max); };
+    std::optional<long> n;
     if (name == "model") f.greetingModel = value;
-    else if (name == "greeting-code" && parseNumber(value, 999, n)) f.greetingCode = static_cast<int>(n);
+    else if (name == "greeting-code" && (n = number(999))) f.greetingCode = static_cast<int>(*n);
     else if (name == "refuse-login") f.refuseLogin = true;
-    else if (name == "drop-after" && parseNumber(value, ~0ull, n)) f.dropAfterBytes = n;
-    else if (name == "stall" && parseNumber(value, 3600000, n)) f.stallMillis = static_cast<int>(n);
+    else if (name == "drop-after" && (n = number(LONG_MAX))) f.dropAfterBytes = static_cast<std::uint64_t>(*n);
+    else if (name == "stall" && (n = number(3600000))) f.stallMillis = static_cast<int>(*n);
     else if (name == "overlong-reply") f.overlongReply = true;
     else if (name == "multiline") f.multilineReplies = true;
     else if (name == "garbage-reply") f.garbageReply = true;
     else if (name == "hostile-listing") f.hostileListing = true;
-    else if (name == "huge-listing" && parseNumber(value, 1ull << 32, n)) f.hugeListingBytes = n;
+    else if (name == "huge-listing" && (n = number(1L << 32))) f.hugeListingBytes = static_cast<std::uint64_t>(*n);
     else if (name == "error-after-transfer") f.errorAfterTransfer = true;
     else if (name == "in-use" && !value.empty()) f.inUse.insert(value);
     else if (name == "no-room") f.noRoom = true;
@@ -67,7 +63,7 @@ bool applyFault(const std::string& text, plova::sim::Faults& f) {
 int main(int argc, char** argv) {
     plova::sim::Options options;
     std::string seedDir;
-    unsigned long long seedNumber = plova::sim::SeedOptions{}.seed;
+    std::uint32_t seedNumber = plova::sim::SeedOptions{}.seed;
     bool haveRoot = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -78,18 +74,20 @@ int main(int argc, char** argv) {
             }
             return argv[++i];
         };
-        unsigned long long n = 0;
         if (arg == "--root") options.root = value(), haveRoot = true;
         else if (arg == "--port") {
-            if (!parseNumber(value(), 65535, n)) return usage(), 2;
-            options.port = static_cast<std::uint16_t>(n);
+            const auto port = plova::parseWholeNumber(value(), 0, 65535);
+            if (!port) return usage(), 2;
+            options.port = static_cast<std::uint16_t>(*port);
         } else if (arg == "--bind") options.bindAddress = value();
         else if (arg == "--user") options.user = value();
         else if (arg == "--password") options.password = value();
         else if (arg == "--log") options.log = true;
         else if (arg == "--seed") seedDir = value();
         else if (arg == "--seed-number") {
-            if (!parseNumber(value(), 0xFFFFFFFFull, seedNumber)) return usage(), 2;
+            const auto number = plova::parseWholeNumber(value(), 0, 0xFFFFFFFFL);
+            if (!number) return usage(), 2;
+            seedNumber = static_cast<std::uint32_t>(*number);
         } else if (arg == "--fault") {
             if (!applyFault(value(), options.faults)) {
                 std::fprintf(stderr, "mainunit-sim: unknown fault %s\n", argv[i]);
@@ -108,7 +106,7 @@ int main(int argc, char** argv) {
 
     if (!seedDir.empty()) {
         plova::sim::SeedOptions seed;
-        seed.seed = static_cast<std::uint32_t>(seedNumber);
+        seed.seed = seedNumber;
         auto result = plova::sim::seedMainUnit(seedDir, seed);
         if (!result.ok) {
             std::fprintf(stderr, "mainunit-sim: %s\n", result.error.c_str());

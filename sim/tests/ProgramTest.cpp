@@ -122,6 +122,19 @@ TEST_F(SimProgram, SeedsServesCurlInActiveModeAndStopsOnSignal) {
 TEST_F(SimProgram, RefusesBadArguments) {
     EXPECT_EQ(run(std::string(MAINUNIT_SIM) + " 2>/dev/null").second, 2);
     EXPECT_EQ(run(std::string(MAINUNIT_SIM) + " --root /tmp --fault nonsense 2>/dev/null").second, 2);
+    // Numbers are whole decimal numbers in range: a minus sign does not wrap round to a huge value.
+    // (With an absent root an accepted number ends in 1, so nothing is left serving.)
+    const std::string absentRoot = std::string(MAINUNIT_SIM) + " --root " + (base / "absent").string() + " ";
+    for (const char* bad : {"--port 65536", "--port -1", "--port 21x", "--seed-number 4294967296",
+                            "--fault greeting-code=1000", "--fault drop-after=-1", "--fault stall="}) {
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(run(absentRoot + bad + " 2>/dev/null").second, 2);
+    }
+    for (const char* good : {"--port 65535", "--seed-number 4294967295", "--fault drop-after=9223372036854775807",
+                             "--fault huge-listing=4294967296"}) {
+        SCOPED_TRACE(good);
+        EXPECT_EQ(run(absentRoot + good + " 2>/dev/null").second, 1);
+    }
     EXPECT_EQ(run(std::string(MAINUNIT_SIM) + " --root " + (base / "absent").string() + " 2>/dev/null").second, 1);
 }
 
