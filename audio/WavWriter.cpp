@@ -24,9 +24,11 @@ int WavWriter::begin(const std::filesystem::path& path) {
         if (std::fclose(f.release()) != 0) return kFailed;
     }
     FilePtr f = OpenFile(path, "r+b");
-    if (!f || !FindChunk(f.get(), wav::kData) || std::fseek(f.get(), 4, SEEK_CUR) != 0) return kFailed;
+    if (!f) return kFailed;
+    // A stream takes a buffer of its own only before its first read or write.
     buffer_ = std::make_unique<char[]>(kStreamBuffer);
     std::setvbuf(f.get(), buffer_.get(), _IOFBF, kStreamBuffer);
+    if (!FindChunk(f.get(), wav::kData) || std::fseek(f.get(), 4, SEEK_CUR) != 0) return kFailed;
     file_ = std::move(f);
     return kOk;
 }
