@@ -482,6 +482,10 @@ int CFileMng::WriteStatusRecord(FILESTS_INFO& record, const fs::path& file) {
     record.boxName = cutText(ReadBoxName(MessageFolder(file)), filests::kBoxNameChars - 1);
     std::string content;
     if (!readWholeFile(file, content) || content.size() < store::kMinMessageFileSize) return 0;
+    // Only a message is rewritten. A file as the main unit delivers it (its
+    // block first, no record yet) would lose its block and the start of its
+    // speech under the record.
+    if (!blockHasMagic(reinterpret_cast<const std::uint8_t*>(content.data()) + store::kBlockOffset)) return 0;
     const StatusRecordBytes head = record.toBytes();
     std::memcpy(content.data(), head.data(), head.size());
     return replaceFile(file, content) ? 1 : 0;

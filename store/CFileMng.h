@@ -111,7 +111,8 @@ public:
     // 0, or -1 when the file cannot be rewritten (it is then left as it was).
     int PrependStatusRecord(const std::filesystem::path& file, const FILESTS_INFO& record);
     // Refreshes record.boxName from the folder's NAME, then replaces the file's
-    // first 990 bytes. 1 on success, 0 on failure.
+    // first 990 bytes. 1 on success; 0, with the file untouched, when it cannot
+    // be rewritten or holds no recording block behind a record.
     int WriteStatusRecord(FILESTS_INFO& record, const std::filesystem::path& file);
 
     // The file starts with a status record: a recording block follows at offset 990.

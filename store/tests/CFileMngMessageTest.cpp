@@ -310,6 +310,14 @@ TEST_F(MessageTest, WriteStatusRecordRefreshesTheBoxNameAndKeepsTheRest) {
     writeBytes(shortFile, std::string(1000, 'z'));
     EXPECT_EQ(fm.WriteStatusRecord(r, shortFile), 0);
     EXPECT_EQ(readBytes(shortFile), std::string(1000, 'z'));
+
+    // A file just retrieved has its block first and no record yet: writing a
+    // record over its head would destroy the block and the start of the speech.
+    const fs::path raw = box / "202612071405_abc_0012_00003.vmdat";
+    writeDelivered(raw, sampleBlock(), 3000);
+    const std::string rawBytes = readBytes(raw);
+    EXPECT_EQ(fm.WriteStatusRecord(r, raw), 0);
+    EXPECT_EQ(readBytes(raw), rawBytes);
 }
 
 TEST_F(MessageTest, ReadStatusRecordLeavesTheRecordAloneWhenItCannot) {
