@@ -110,6 +110,18 @@ int FTP_SESSION::ReadLine(std::u16string& line, int maxLength, int waitMillis, L
             return static_cast<int>(line.size());
         }
     }
+    // A CR that filled the line may be the first half of its CR LF. Its LF
+    // ends this line; left behind, it would start the next read and pull the
+    // following reply into the rest of this one.
+    if (line.back() == u'\r' && net::waitReadable(control, waitMillis) == net::Wait::Ready) {
+        char next = 0;
+        if (net::peek(control, &next, 1) == 1 && next == '\n' && net::receive(control, &next, 1) == 1) {
+            pumpOne();
+            line.pop_back();
+            if (how) *how = LineEnd::CrLf;
+            return static_cast<int>(line.size());
+        }
+    }
     if (how) *how = LineEnd::Cut;
     return static_cast<int>(line.size());
 }

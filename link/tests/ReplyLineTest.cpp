@@ -1,0 +1,59 @@
+// Reading reply lines off a real stream socket: where a line ends and that
+// the next reply is never taken with it.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+
+#include <string>
+
+#include "link/FTP_SESSION.h"
+#include "link/FtpReply.h"
+#include "platform/Socket.h"
+#include "platform/testing/TestPorts.h"
+
+namespace plova {
+namespace {
+
+// A session whose control connection is one end of a socket pair; the test
+// plays the main unit on the other end.
+class ReplyLineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        int fds[2];
+        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds), 0);
+        Timeouts quick;
+        quick.replyMillis = 300;
+        session = std::make_unique<FTP_SESSION>(quick);
+        session->control = net::Socket(fds[0]);
+        mainUnit = net::Socket(fds[1]);
+    }
+
+    void says(const std::string& bytes) { ASSERT_TRUE(net::sendAll(mainUnit, bytes, 1000)); }
+
+    testkit::TestPorts ports;
+    std::unique_ptr<FTP_SESSION> session;
+    net::Socket mainUnit;
+};
+
+TEST_F(ReplyLineTest, ACrLfRightAtTheCutStillEndsTheLine) {
+    // 509 characters and CR fill the 511-character buffer but one; the LF
+    // that follows belongs to this line, not to the next reply.
+    const std::string first = "331 " + std::string(505, 'x');
+    says(first + "\r\n" + "230 done\r\n");
+    std::u16string line;
+    ASSERT_EQ(session->Command(u"", &line), 0);
+    EXPECT_EQ(line.size(), 509u);
+    EXPECT_EQ(session->ReadReplyLine(line, ftp::kReplyLineMax, false), 8);
+    EXPECT_EQ(line, u"230 done");
+
+    // The same with the line read on its own.
+    says(first + "\r\n" + "250 ok\r\n");
+    ASSERT_EQ(session->ReadReplyLine(line, ftp::kReplyLineMax, false), 509);
+    EXPECT_EQ(session->ReadReplyLine(line, ftp::kReplyLineMax, false), 6);
+
+    // A line really longer than the buffer is cut at 510 characters.
+    says("200 " + std::string(600, 'y') + "\r\n");
+    ASSERT_EQ(session->ReadReplyLine(line, ftp::kReplyLineMax, false), 510);
+}
+
+}  // namespace
+}  // namespace plova
