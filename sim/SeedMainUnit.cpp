@@ -209,8 +209,10 @@ SeedResult seedMainUnit(const fs::path& root, const SeedOptions& options) {
         const int number = options.responseNumbers[i];
         if (number < 1 || number > 300) continue;
         const LocalTime t = randomTime(kSpanDays);
+        // "A" and the three digits, then "0000": the same form the PC gives a message
+        // it makes, so the main unit's copy and the PC's copy of one number are one message.
         char identity[16];
-        std::snprintf(identity, sizeof identity, "0%03d_0001", number);
+        std::snprintf(identity, sizeof identity, "A%03d_0000", number);
         char digits[8];
         std::snprintf(digits, sizeof digits, "%03d", number);
 

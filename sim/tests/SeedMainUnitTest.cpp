@@ -101,6 +101,9 @@ TEST_F(SimSeed, WritesConsistentMessagesOfEveryKind) {
         ASSERT_EQ(name.size(), 32u) << name;
         EXPECT_EQ(m.voiceFile.parent_path().filename(), "outou");
         const int number = std::stoi(name.substr(18, 3));
+        char identity[16];
+        std::snprintf(identity, sizeof identity, "A%03d_0000", number);
+        EXPECT_EQ(name.substr(17, 9), identity) << "the form the PC gives the messages it makes";
         const RecordingBlock b = parseBlock(readFile(m.voiceFile));
         EXPECT_EQ(b.boxNumber, number);
         char digits[8];
@@ -150,6 +153,11 @@ TEST_F(SimSeed, EveryFileIsAValidMessageOnceDownloaded) {
     std::vector<FILESTS_INFO> records;
     ASSERT_TRUE(store.LoadFolderRecords(local / "outou", records));
     EXPECT_EQ(records.size(), r.responseMessages.size());
+    for (const auto& rec : records) {
+        // The list takes the number from the file name; it must read as the block's three digits.
+        const RecordingBlock b = parseBlock(readFile(fs::path(rec.filePath)).substr(filests::kSize, block::kSize));
+        EXPECT_EQ(toUtf8(rec.boxNumber), b.boxDigits) << toUtf8(rec.filePath);
+    }
     ASSERT_TRUE(store.LoadFolderRecords(local / "rusuroku/0001", records));
     EXPECT_GT(records.size(), 0u);
     EXPECT_TRUE(store.IsBoxFolder(local));
