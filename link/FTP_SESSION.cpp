@@ -385,7 +385,7 @@ int FTP_SESSION::Retrieve(std::u16string_view remoteName, std::u16string_view lo
     const int opened = OpenDataActive(withCrLf(u"RETR ", remoteName));
     if (opened != 0) return opened;
 
-    File file(std::fopen((localDirectory / std::filesystem::path(std::u16string(localName))).c_str(), "wb"));
+    File file(std::fopen((localDirectory / toUtf8(localName)).c_str(), "wb"));
     bool failed = !file;
     bytesReceived = 0;
     if (resetProgress) progressCount = 0;

@@ -56,9 +56,16 @@ std::vector<std::u16string> CleanLines(std::u16string_view listing) {
 
 bool IsSafeName(std::u16string_view name) {
     if (name.empty() || name == u"." || name.find(u"..") != std::u16string_view::npos) return false;
-    for (char16_t c : name) {
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i];
         if (c == u'/' || c == u'\\' || c == u':') return false;
         if (c < 0x20 || c == 0x7F) return false;
+        // Half a surrogate pair is no character and names no file.
+        if (c >= 0xDC00 && c <= 0xDFFF) return false;
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 == name.size() || name[i + 1] < 0xDC00 || name[i + 1] > 0xDFFF) return false;
+            ++i;
+        }
     }
     return true;
 }

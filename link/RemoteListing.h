@@ -36,7 +36,7 @@ struct Entry {
 std::vector<std::u16string> CleanLines(std::u16string_view listing);
 
 // A name that may become a local file or folder name: not empty, no path
-// separator, no colon, no "..", no control character.
+// separator, no colon, no "..", no control character, no half surrogate pair.
 bool IsSafeName(std::u16string_view name);
 
 // A safe name of the fixed-length message form, ending in ".vmdat" or ".vminf".

@@ -40,6 +40,9 @@ TEST(RemoteListing, HostileNamesNeverBecomePaths) {
     EXPECT_FALSE(IsSafeName(u".."));
     EXPECT_FALSE(IsSafeName(u""));
     EXPECT_TRUE(IsSafeName(u"留守録01"));
+    EXPECT_TRUE(IsSafeName(u"box\U0001F4DE"));
+    EXPECT_FALSE(IsSafeName(std::u16string(u"box") + char16_t(0xD83D)));
+    EXPECT_FALSE(IsSafeName(std::u16string(1, char16_t(0xDCDE)) + u"box"));
 }
 
 TEST(RemoteListing, LongLineGivesSizeFromColumns24To32AndNameFromTheEnd) {

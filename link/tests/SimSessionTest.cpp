@@ -204,6 +204,12 @@ TEST_F(SimSessionTest, HostileNamesInAListingAreSkipped) {
     // A name holding a separator is never used as a local path.
     EXPECT_EQ(client.Retrieve(u"../evil.vmdat", u"../evil.vmdat", local), -1);
     EXPECT_FALSE(fs::exists(temp.path() / "evil.vmdat"));
+    // Nor is one that is no text: it is refused before any transfer starts,
+    // and the session goes on in step.
+    const std::u16string good = u16(boxMessageName(1, ".vmdat"));
+    ASSERT_EQ(client.Session()->Command(u"CWD /rusuroku/0001\r\n"), 0);
+    EXPECT_EQ(client.Retrieve(good, good.substr(0, 20) + char16_t(0xD800), local), -1);
+    EXPECT_EQ(client.Retrieve(good, good, local), 0);
     expectNothingLeftOpen();
 }
 
