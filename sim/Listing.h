@@ -11,9 +11,6 @@
 
 namespace plova::sim {
 
-constexpr std::size_t kSizeColumn = 24;      // first character of the size
-constexpr std::size_t kSizeColumnWidth = 9;  // characters 24 to 32
-
 // "name\r\n".
 std::string nameLine(const std::string& name);
 // "-rw-r--r--  1 kwtx kwtx    12345 Jan 15 10:30 name\r\n"; the date shows

@@ -31,10 +31,10 @@ std::time_t toTimeT(fs::file_time_type t) {
 
 }  // namespace
 
-MainUnitDisk::MainUnitDisk(fs::path root) : root_(std::move(root)) {
+MainUnitDisk::MainUnitDisk(fs::path root) {
     std::error_code ec;
-    canonical_ = fs::canonical(root_, ec);
-    if (ec) canonical_ = fs::absolute(root_, ec).lexically_normal();
+    canonical_ = fs::canonical(root, ec);
+    if (ec) canonical_ = fs::absolute(root, ec).lexically_normal();
 }
 
 std::string MainUnitDisk::normalize(const std::string& cwd, const std::string& path) {
@@ -79,12 +79,6 @@ bool MainUnitDisk::isDirectory(const std::string& wirePath) const {
     auto p = localPath(wirePath);
     std::error_code ec;
     return p && fs::is_directory(*p, ec);
-}
-
-bool MainUnitDisk::isFile(const std::string& wirePath) const {
-    auto p = localPath(wirePath);
-    std::error_code ec;
-    return p && fs::is_regular_file(*p, ec);
 }
 
 std::optional<MainUnitDisk::Entry> MainUnitDisk::stat(const std::string& wirePath) const {

@@ -29,7 +29,6 @@ public:
     std::optional<std::filesystem::path> localPath(const std::string& wirePath) const;
 
     bool isDirectory(const std::string& wirePath) const;
-    bool isFile(const std::string& wirePath) const;
 
     struct Entry {
         std::string name;  // CP932, as listed on the wire
@@ -43,11 +42,8 @@ public:
     std::vector<Entry> list(const std::string& wireDirectory) const;
     std::optional<Entry> stat(const std::string& wirePath) const;
 
-    const std::filesystem::path& root() const { return root_; }
-
 private:
-    std::filesystem::path root_;       // as given
-    std::filesystem::path canonical_;  // for the containment check
+    std::filesystem::path canonical_;  // the root, for the containment check
 };
 
 // Name and directory parts of a normalised path ("/a/b" -> "/a", "b").
