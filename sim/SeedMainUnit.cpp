@@ -73,13 +73,6 @@ LocalTime fromSeconds(std::time_t s) {
     return LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_wday, tm.tm_hour, tm.tm_min, 0, 0};
 }
 
-LocalTime clockNow() {
-    std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    ::localtime_r(&now, &tm);
-    return LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_wday, tm.tm_hour, tm.tm_min, tm.tm_sec, 0};
-}
-
 // "YYYYMMDDhhmm_WWW_".
 std::string namePrefix(const LocalTime& t) {
     char text[32];
@@ -133,7 +126,7 @@ std::string partyNameWithMainUnitSpace() { return toCp932(u"渡辺") + "\x80\xF0
 SeedResult seedMainUnit(const fs::path& root, const SeedOptions& options) {
     SeedResult result;
     Random random(options.seed);
-    const LocalTime now = options.now.value_or(clockNow());
+    const LocalTime now = options.now ? *options.now : SystemClock().now();
     const std::time_t end = asSeconds(now);
 
     std::error_code ec;
