@@ -7,9 +7,6 @@
 namespace plova::ui {
 namespace {
 
-constexpr int kSideBySideCount = 3;
-constexpr int kPairedFrom = 4;
-
 int bandsFor(int count) { return (count + 1) / 2; }
 
 // a * b / c without overflow for any client size.
@@ -57,7 +54,7 @@ std::vector<Rect> TileRects(const Rect& area, int count, bool horizontal) {
 }
 
 std::vector<Rect> ArrangeSideBySideRects(const Rect& c, int count) {
-    if (count != kSideBySideCount) return TileRects(c, count, false);
+    if (count != arrange::kSideBySideCount) return TileRects(c, count, false);
     const int middle = (c.right - c.left) / 2;
     const int bottom = c.bottom - arrange::kBottomStrip;
     const int quarter = (c.bottom - c.top - arrange::kBottomStrip) / 2;
@@ -69,7 +66,7 @@ std::vector<Rect> ArrangeSideBySideRects(const Rect& c, int count) {
 }
 
 std::vector<Rect> ArrangeAboveEachOtherRects(const Rect& c, int count) {
-    if (count < kPairedFrom) return TileRects(c, count, true);
+    if (count < arrange::kPairedFrom) return TileRects(c, count, true);
     std::vector<Rect> out;
     const int bands = bandsFor(count);
     const int usable = c.height() - arrange::kBottomStrip;
@@ -82,7 +79,7 @@ std::vector<Rect> ArrangeAboveEachOtherRects(const Rect& c, int count) {
 }
 
 std::vector<Rect> ArrangeLeftRightRects(const Rect& c, int count) {
-    if (count < kPairedFrom) return TileRects(c, count, false);
+    if (count < arrange::kPairedFrom) return TileRects(c, count, false);
     std::vector<Rect> out;
     const int columns = bandsFor(count);
     const int width = c.width();

@@ -13,6 +13,10 @@ namespace plova::ui {
 namespace arrange {
 // The strip kept free at the bottom of the client area (room for minimised windows).
 constexpr int kBottomStrip = 150;
+// "並べて表示" has a layout of its own for exactly this many windows.
+constexpr int kSideBySideCount = 3;
+// "上下に並べて表示" and "左右に並べて表示" go in pairs from this many windows on.
+constexpr int kPairedFrom = 4;
 }  // namespace arrange
 
 // The platform's tiling of `count` windows over `area`: a grid of

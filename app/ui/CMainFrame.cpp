@@ -453,9 +453,11 @@ void CMainFrame::Arrange(int id) {
             windows[i]->setGeometry(toQRect(rects[i]));
         }
     };
-    if (id == cmd::kArrangeSideBySide && n == 3) return apply(all, ArrangeSideBySideRects(client, n));
-    if (id == cmd::kArrangeAboveEachOther && n >= 4) return apply(all, ArrangeAboveEachOtherRects(client, n));
-    if (id == cmd::kArrangeLeftRight && n >= 4) return apply(all, ArrangeLeftRightRects(client, n));
+    if (id == cmd::kArrangeSideBySide && n == arrange::kSideBySideCount)
+        return apply(all, ArrangeSideBySideRects(client, n));
+    if (id == cmd::kArrangeAboveEachOther && n >= arrange::kPairedFrom)
+        return apply(all, ArrangeAboveEachOtherRects(client, n));
+    if (id == cmd::kArrangeLeftRight && n >= arrange::kPairedFrom) return apply(all, ArrangeLeftRightRects(client, n));
 
     // The platform's tiling leaves out minimised and disabled windows.
     std::vector<QMdiSubWindow*> tiled;
