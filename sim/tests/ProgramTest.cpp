@@ -77,7 +77,7 @@ std::pair<std::string, int> run(const std::string& command) {
 
 class SimProgram : public ::testing::Test {
 protected:
-    TempDir temp;
+    testkit::TempFolder temp{"sim"};
     const fs::path base = temp.path();
 };
 

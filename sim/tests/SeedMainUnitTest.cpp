@@ -33,7 +33,7 @@ SeedOptions smallOptions() {
 
 class SimSeed : public ::testing::Test {
 protected:
-    TempDir temp;
+    testkit::TempFolder temp{"sim"};
     const fs::path base = temp.path();
 };
 

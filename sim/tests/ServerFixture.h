@@ -1,13 +1,13 @@
 // A small main unit on disk and a server over it, fresh for every test.
 #pragma once
 
+#include "platform/testing/TempFolder.h"
 #include "sim/MainUnitServer.h"
 #include "sim/tests/FtpTestClient.h"
 #include "store/RecordingBlock.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -48,25 +48,6 @@ inline std::string payload(std::size_t size) {
     for (std::size_t i = 0; i < size; ++i) s[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
     return s;
 }
-
-// A fresh folder under /tmp, removed with everything in it.
-class TempDir {
-public:
-    TempDir() {
-        char pattern[] = "/tmp/plova-sim-XXXXXX";
-        if (::mkdtemp(pattern)) path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        if (!path_.empty()) fs::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 class ServerFixture : public ::testing::Test {
 public:
@@ -113,7 +94,7 @@ protected:
         return c;
     }
 
-    TempDir temp;
+    testkit::TempFolder temp{"sim"};
     const fs::path base = temp.path();
     fs::path root;
     std::unique_ptr<MainUnitServer> server;
