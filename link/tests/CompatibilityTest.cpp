@@ -10,6 +10,7 @@
 #include "link/RemoteListing.h"
 #include "link/tests/LinkTestSupport.h"
 #include "platform/Text.h"
+#include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 
 namespace plova {
@@ -38,7 +39,7 @@ protected:
         descriptorsBefore = openDescriptors();
     }
 
-    TempDir temp;
+    testkit::TempFolder temp{"link-compat"};
     fs::path disk;
     fs::path local;
     int descriptorsBefore = 0;

@@ -16,20 +16,6 @@
 namespace plova::linktest {
 namespace fs = std::filesystem;
 
-TempDir::TempDir() {
-    std::random_device random;
-    for (;;) {
-        path_ = fs::temp_directory_path() / ("plova-link-" + std::to_string(random()));
-        std::error_code ec;
-        if (fs::create_directory(path_, ec)) break;
-    }
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-}
-
 int openDescriptors() {
     int count = 0;
     for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {

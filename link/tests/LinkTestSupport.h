@@ -1,5 +1,5 @@
-// Helpers shared by the link tests: temporary folders, open-descriptor
-// counts, a standard FTP server process, and file contents.
+// Helpers shared by the link tests: open-descriptor counts, a standard FTP
+// server process, and file contents.
 #pragma once
 
 #include <sys/types.h>
@@ -14,19 +14,6 @@
 #include "link/IdleTimerControl.h"
 
 namespace plova::linktest {
-
-// A fresh folder under the system's temporary folder, removed with its content.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
 
 // Number of descriptors this process has open.
 int openDescriptors();

@@ -8,6 +8,7 @@
 #include "cli/Command.h"
 #include "link/CFtpMng.h"
 #include "link/tests/LinkTestSupport.h"
+#include "platform/testing/TempFolder.h"
 #include "sim/MainUnitServer.h"
 
 namespace plova {
@@ -37,7 +38,7 @@ protected:
         return cli::runCli(args, out, err);
     }
 
-    TempDir temp;
+    testkit::TempFolder temp{"link-probe"};
     std::unique_ptr<sim::MainUnitServer> server;
     std::string port;
     std::ostringstream out, err;

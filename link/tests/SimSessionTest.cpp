@@ -11,6 +11,7 @@
 #include "link/RemoteListing.h"
 #include "link/tests/LinkTestSupport.h"
 #include "platform/Text.h"
+#include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "sim/MainUnitServer.h"
 
@@ -70,7 +71,7 @@ protected:
             << openDescriptors() << " open, " << descriptorsBefore << " before";
     }
 
-    TempDir temp;
+    testkit::TempFolder temp{"link-sim"};
     fs::path disk;
     fs::path box1 = temp.path() / "disk" / "rusuroku" / "0001";
     fs::path local;
