@@ -118,6 +118,13 @@ std::string upper(std::string s) {
     return s;
 }
 
+// Some clients put Telnet interrupt bytes in front of ABOR.
+std::string withoutTelnetPrefix(const std::string& line) {
+    std::size_t start = 0;
+    while (start < line.size() && static_cast<unsigned char>(line[start]) >= 0x80) ++start;
+    return line.substr(start);
+}
+
 bool hasWildcard(const std::string& s) { return s.find_first_of("*?[") != std::string::npos; }
 
 std::string replyLine(int code, char separator, const std::string& text) {
@@ -202,10 +209,7 @@ void FtpSession::run() {
     while (open_) {
         auto line = readCommand();
         if (!line) break;
-        // Some clients put Telnet interrupt bytes in front of ABOR.
-        std::size_t start = 0;
-        while (start < line->size() && static_cast<unsigned char>((*line)[start]) >= 0x80) ++start;
-        std::string text = line->substr(start);
+        std::string text = withoutTelnetPrefix(*line);
         auto space = text.find(' ');
         std::string verb = upper(text.substr(0, space));
         std::string argument = space == std::string::npos ? "" : text.substr(space + 1);
@@ -360,10 +364,7 @@ bool FtpSession::controlInterrupts(TransferEnd& why) {
     if (n > 0) input_.append(buffer, static_cast<std::size_t>(n));
     auto newline = input_.find('\n');
     if (newline == std::string::npos) return false;
-    std::string line = input_.substr(0, newline);
-    std::size_t start = 0;
-    while (start < line.size() && static_cast<unsigned char>(line[start]) >= 0x80) ++start;
-    if (upper(line.substr(start, 4)) != "ABOR") return false;
+    if (upper(withoutTelnetPrefix(input_.substr(0, newline)).substr(0, 4)) != "ABOR") return false;
     input_.erase(0, newline + 1);
     log(">", "ABOR");
     why = TransferEnd::Aborted;
