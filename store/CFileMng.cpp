@@ -225,6 +225,15 @@ bool readDeliveredBlock(const fs::path& file, BlockBytes& out) {
     return f.ok() && f.readHead(out.data(), out.size()) == out.size();
 }
 
+// The whole of a local message file; false unless a recording block follows
+// its status record. Only such a file is rewritten: one as the main unit
+// delivers it (its block first, no record yet) would lose its block and the
+// start of its speech under a record.
+bool readStoredMessage(const fs::path& file, std::string& content) {
+    return readWholeFile(file, content) && content.size() >= store::kMinMessageFileSize &&
+           blockHasMagic(reinterpret_cast<const std::uint8_t*>(content.data()) + store::kBlockOffset);
+}
+
 // Replaces `file` with `content`; the file is never left half written.
 bool replaceFile(const fs::path& file, std::string_view content) { return writeFileAtomically(file, content); }
 
@@ -481,11 +490,7 @@ int CFileMng::PrependStatusRecord(const fs::path& file, const FILESTS_INFO& reco
 int CFileMng::WriteStatusRecord(FILESTS_INFO& record, const fs::path& file) {
     record.boxName = cutText(ReadBoxName(MessageFolder(file)), filests::kBoxNameChars - 1);
     std::string content;
-    if (!readWholeFile(file, content) || content.size() < store::kMinMessageFileSize) return 0;
-    // Only a message is rewritten. A file as the main unit delivers it (its
-    // block first, no record yet) would lose its block and the start of its
-    // speech under the record.
-    if (!blockHasMagic(reinterpret_cast<const std::uint8_t*>(content.data()) + store::kBlockOffset)) return 0;
+    if (!readStoredMessage(file, content)) return 0;
     const StatusRecordBytes head = record.toBytes();
     std::memcpy(content.data(), head.data(), head.size());
     return replaceFile(file, content) ? 1 : 0;
@@ -571,10 +576,8 @@ int CFileMng::MakeResponseRecord(const fs::path& file) {
 
 int CFileMng::WriteNameAndDate(const FILESTS_INFO& record, const fs::path& file) {
     std::string content;
-    if (!readWholeFile(file, content) || content.size() < store::kMinMessageFileSize) return 0;
+    if (!readStoredMessage(file, content)) return 0;
     auto* blockStart = reinterpret_cast<std::uint8_t*>(content.data()) + store::kBlockOffset;
-    // Only a real block is stamped; anything else is not ours to change.
-    if (!blockHasMagic(blockStart)) return 0;
 
     std::string name = cp932Within(record.partyName, block::kPartyNameSize);
     name.resize(block::kPartyNameSize, '\0');
