@@ -21,6 +21,15 @@ int millisLeft(Clock::time_point deadline) {
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
+// recv with `flags`, retried when interrupted: bytes read, 0 at the end of the stream, -1 on an error.
+long receiveWith(const Socket& s, void* buffer, std::size_t size, int flags) {
+    for (;;) {
+        const ssize_t n = ::recv(s.fd(), buffer, size, flags);
+        if (n >= 0) return static_cast<long>(n);
+        if (errno != EINTR) return -1;
+    }
+}
+
 }  // namespace
 
 Socket& Socket::operator=(Socket&& other) noexcept {
@@ -150,21 +159,9 @@ long sendSome(const Socket& s, const void* data, std::size_t size) {
     }
 }
 
-long receive(const Socket& s, void* buffer, std::size_t size) {
-    for (;;) {
-        const ssize_t n = ::recv(s.fd(), buffer, size, 0);
-        if (n >= 0) return static_cast<long>(n);
-        if (errno != EINTR) return -1;
-    }
-}
+long receive(const Socket& s, void* buffer, std::size_t size) { return receiveWith(s, buffer, size, 0); }
 
-long peek(const Socket& s, void* buffer, std::size_t size) {
-    for (;;) {
-        const ssize_t n = ::recv(s.fd(), buffer, size, MSG_PEEK);
-        if (n >= 0) return static_cast<long>(n);
-        if (errno != EINTR) return -1;
-    }
-}
+long peek(const Socket& s, void* buffer, std::size_t size) { return receiveWith(s, buffer, size, MSG_PEEK); }
 
 bool sendAll(const Socket& s, std::string_view bytes, int millis, int stopFd) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(millis);
