@@ -133,12 +133,12 @@ private:
             // the codec's own bit order: the frame goes in as it stands.
             s_.codec->decode(std::span<const std::uint8_t, kFrameBytes>(frame, kFrameBytes), HasZeroWord(frame), pcm);
             ApplyLevel(pcm, gain_);
-            const std::uint8_t mode = begun_ ? WavWriter::kAppend : WavWriter::kBeginAppend;
+            // The first frame begins the file; a failed write closes it and ends the run.
+            const std::uint8_t mode = writer_.isOpen() ? WavWriter::kAppend : WavWriter::kBeginAppend;
             if (writer_.write(mode, s_.output, pcm) != 0) {
                 setStatus(kWriteFailed);
                 return;
             }
-            begun_ = true;
         }
         if (last) {
             // A file whose sizes cannot be patched is not complete: report it.
@@ -150,7 +150,6 @@ private:
     FilePtr input_;
     WavWriter writer_;
     double gain_ = 1.0;
-    bool begun_ = false;
 };
 
 void RunWorker() {
