@@ -116,8 +116,7 @@ private:
         const std::size_t bytes = got - got % kReadUnit;
         const std::size_t units = (bytes + kUnitBytes - 1) / kUnitBytes;
         if (units == 0) {
-            // End of input. With no frame ever written there is no file to finish.
-            setStatus(writer_.write(WavWriter::kFinish, s_.output, {}) == 0 ? kFinished : kWriteFailed);
+            finishFile();  // end of input
             return;
         }
         const bool last = units < kFullBlockUnits;
@@ -140,11 +139,12 @@ private:
                 return;
             }
         }
-        if (last) {
-            // A file whose sizes cannot be patched is not complete: report it.
-            setStatus(writer_.write(WavWriter::kFinish, s_.output, {}) == 0 ? kFinished : kWriteFailed);
-        }
+        if (last) finishFile();
     }
+
+    // Patches the sizes. A file whose sizes cannot be patched is not complete,
+    // and with no frame ever written there is no file to finish: both fail.
+    void finishFile() { setStatus(writer_.write(WavWriter::kFinish, s_.output, {}) == 0 ? kFinished : kWriteFailed); }
 
     DecoderState& s_;
     FilePtr input_;
