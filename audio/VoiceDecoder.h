@@ -38,7 +38,6 @@ constexpr int kNoThread = -5;
 // Coded speech is read in blocks of 40 frames (0.4 s).
 constexpr std::size_t kBlockBytes = 400;
 constexpr std::size_t kReadUnit = 4;
-constexpr std::size_t kBlockFrames = 40;
 }  // namespace decoder
 
 // Starts decoding `input` into the WAV file `output` with a gain of `level`
