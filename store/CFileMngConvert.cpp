@@ -173,11 +173,13 @@ int CFileMng::CheckWavFormat(const fs::path& wavFile) {
     std::array<std::uint8_t, kHeaderProbeBytes> head{};
     const std::size_t got = std::fread(head.data(), 1, head.size(), f.get());
     if (got < wav::kBitsPerSampleAt + 2) return 0;
-    const bool ok = GetLe16(&head[wav::kFormatTagAt]) == wav::kFormatPcm &&
-                    GetLe16(&head[wav::kChannelsAt]) == wav::kChannels &&
-                    GetLe32(&head[wav::kSampleRateAt]) == wav::kSampleRate &&
-                    GetLe16(&head[wav::kBitsPerSampleAt]) == wav::kBitsPerSample;
-    return ok ? 1 : 0;
+    // The fields at their canonical offsets, whatever chunks the file really has.
+    WavFormat stated;
+    stated.formatTag = GetLe16(&head[wav::kFormatTagAt]);
+    stated.channels = GetLe16(&head[wav::kChannelsAt]);
+    stated.samplesPerSecond = GetLe32(&head[wav::kSampleRateAt]);
+    stated.bitsPerSample = GetLe16(&head[wav::kBitsPerSampleAt]);
+    return stated.isCodecFormat() ? 1 : 0;
 }
 
 }  // namespace plova
