@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
 #include "audio/Level.h"
 #include "audio/VoiceDecoder.h"
 #include "audio/WavFormat.h"
