@@ -43,6 +43,12 @@ QRect normalGeometryOf(QMdiSubWindow* w) {
     return w->geometry();
 }
 
+// An item's state as the rules give it; an item they do not name is enabled.
+ItemState StateOf(const ItemStates& states, int id) {
+    const auto it = states.find(id);
+    return it != states.end() ? it->second : ItemState{};
+}
+
 }  // namespace
 
 ListWindowStatus* ListWindowStatusOf(QMdiSubWindow* window) {
@@ -349,6 +355,18 @@ QMenu* CMainFrame::NewPopup(const QString& title) {
     return menu;
 }
 
+void CMainFrame::AddMenuCommand(QMenu* menu, int id, const QString& caption, const ItemState& state) {
+    QAction* action = menu->addAction(caption);
+    action->setData(id);
+    action->setEnabled(state.enabled);
+    if (state.checked) {
+        action->setCheckable(true);
+        action->setChecked(true);
+    }
+    // Queued: the command runs once the menu has gone.
+    connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); }, Qt::QueuedConnection);
+}
+
 void CMainFrame::ShowPopup(QMenu* menu, int buttonId) {
     QPushButton* button = bar_->button(buttonId);
     menu->popup(button->mapToGlobal(QPoint(0, button->height())));
@@ -365,20 +383,10 @@ void CMainFrame::ToggleSettingsMenu() {
     QMenu* menu = NewPopup(qs(kSettingsMenuTitle));
     menu->setObjectName(QStringLiteral("settingsMenu"));
     for (const CommandCaption& item : kSettingsMenuItems) {
-        if (item.id == 0) {
+        if (item.id == 0)
             menu->addSeparator();
-            continue;
-        }
-        QAction* action = menu->addAction(qs(item.caption));
-        action->setData(item.id);
-        const ItemState state = states.count(item.id) ? states.at(item.id) : ItemState{};
-        action->setEnabled(state.enabled);
-        if (state.checked) {
-            action->setCheckable(true);
-            action->setChecked(true);
-        }
-        // Queued: the command runs once the menu has gone.
-        connect(action, &QAction::triggered, this, [this, id = item.id] { OnCommand(id); }, Qt::QueuedConnection);
+        else
+            AddMenuCommand(menu, item.id, qs(item.caption), StateOf(states, item.id));
     }
     settingsMenu_ = menu;
     ShowPopup(menu, cmd::kSettingsMenu);
@@ -392,18 +400,8 @@ void CMainFrame::ToggleWindowMenu() {
     const ItemStates states = WindowMenuStates(Context(false));
     QMenu* menu = NewPopup(qs(kWindowMenuTitle));
     menu->setObjectName(QStringLiteral("windowMenu"));
-    auto add = [&](int id, const QString& caption, const ItemState& state) {
-        QAction* action = menu->addAction(caption);
-        action->setData(id);
-        action->setEnabled(state.enabled);
-        if (state.checked) {
-            action->setCheckable(true);
-            action->setChecked(true);
-        }
-        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); }, Qt::QueuedConnection);
-    };
     for (const CommandCaption& item : kWindowMenuItems)
-        add(item.id, qs(item.caption), states.count(item.id) ? states.at(item.id) : ItemState{});
+        AddMenuCommand(menu, item.id, qs(item.caption), StateOf(states, item.id));
 
     ListWindowStatus* active = ActiveListStatus();
     const auto lists =
@@ -411,7 +409,7 @@ void CMainFrame::ToggleWindowMenu() {
                             active ? active->ListNumber() : 0);
     if (!lists.empty()) menu->addSeparator();
     for (const WindowMenuListItem& item : lists)
-        add(item.id, QString::fromStdU16String(item.caption), ItemState{true, item.checked});
+        AddMenuCommand(menu, item.id, QString::fromStdU16String(item.caption), ItemState{true, item.checked});
     windowMenu_ = menu;
     ShowPopup(menu, cmd::kWindowMenu);
 }

@@ -171,6 +171,8 @@ private:
     void ToggleWindowMenu();
     void CloseWindowMenu();
     QMenu* NewPopup(const QString& title);
+    // An item that runs command `id` once the menu has gone.
+    void AddMenuCommand(QMenu* menu, int id, const QString& caption, const ItemState& state);
     void ShowPopup(QMenu* menu, int buttonId);
     void RunLogin();
     void RunVersion();
