@@ -3,14 +3,14 @@
 #include <filesystem>
 #include <string>
 
+#include "store/FILESTS_INFO.h"
+
 namespace plova {
 namespace {
 
 using namespace settings;
 
 constexpr char16_t kSeparator = static_cast<char16_t>(std::filesystem::path::preferred_separator);
-
-bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
 // Reads one key through the record's field rules.
 class Reader {
@@ -43,13 +43,7 @@ private:
 std::u16string FitField(std::u16string_view text, std::size_t max) {
     const auto nul = text.find(u'\0');
     if (nul != std::u16string_view::npos) text = text.substr(0, nul);
-    if (text.size() > max) {
-        std::size_t cut = max;
-        // Half a character is no character: drop a lead surrogate cut from its trail.
-        if (cut > 0 && isHighSurrogate(text[cut - 1])) --cut;
-        text = text.substr(0, cut);
-    }
-    return std::u16string(text);
+    return cutText(text, max);
 }
 
 std::u16string NumberedKey(std::u16string_view base, int n) {
