@@ -295,6 +295,14 @@ bool validContent(std::u16string_view name, bool inOutou, const FILESTS_INFO& re
     return digits == number;
 }
 
+// Reads the head of `file` when it is a valid message; false for any other file.
+bool readValidHead(const fs::path& file, MessageHead& head) {
+    const std::u16string name = nameOf(file);
+    const bool inOutou = CFileMng::IsResponseMessagePath(file);
+    return validName(name, inOutou) && readMessageHead(file.c_str(), head) &&
+           validContent(name, inOutou, head.record, head.block);
+}
+
 }  // namespace
 
 bool CFileMng::IsValidMessageName(const fs::path& file) {
@@ -503,9 +511,8 @@ bool CFileMng::IsValidMessage(const fs::path& file, const FILESTS_INFO& record, 
 }
 
 bool CFileMng::IsValidMessageFile(const fs::path& file) {
-    if (!IsValidMessageName(file)) return false;
     MessageHead head;
-    return readMessageHead(file.c_str(), head) && IsValidMessage(file, head.record, head.block);
+    return readValidHead(file, head);
 }
 
 bool CFileMng::LoadFolderRecords(const fs::path& folder, std::vector<FILESTS_INFO>& records) {
@@ -548,7 +555,11 @@ int CFileMng::MakeStatusRecord(const fs::path& file) {
         // The ".vminf" came first: keep what the user has seen and edited of it.
         fs::path vminf = file;
         vminf.replace_extension(pathOf(store::kVminf));
-        if (IsValidMessageFile(vminf) && ReadStatusRecord(vminf, record)) carried = true;
+        MessageHead head;
+        if (readValidHead(vminf, head)) {
+            record = std::move(head.record);
+            carried = true;
+        }
     }
     if (!carried) {
         record.date = FormatBlockDate(std::string_view(reinterpret_cast<const char*>(raw.data()) + block::kDateOffset,
