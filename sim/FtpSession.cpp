@@ -94,13 +94,9 @@ bool isDigits(const std::string& s, std::size_t from, std::size_t count) {
     return std::all_of(s.begin() + from, s.begin() + from + count, [](char c) { return c >= '0' && c <= '9'; });
 }
 
-bool endsWith(const std::string& s, const std::string& tail) {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 // The fixed-length form of a system response message with a number 1..300.
 bool isResponseMessageName(const std::string& name) {
-    if (name.size() != kResponseNameLength || !endsWith(name, ".vmdat")) return false;
+    if (name.size() != kResponseNameLength || !name.ends_with(".vmdat")) return false;
     if (!isDigits(name, 0, kDatePrefixLength) || name[12] != '_' || name[16] != '_' || name[21] != '_') return false;
     const int number = CFileMng::ResponseNumberFromName(fromCp932(name));
     return number >= store::kMinResponseNumber && number <= store::kMaxResponseNumber;
@@ -108,8 +104,8 @@ bool isResponseMessageName(const std::string& name) {
 
 // The other file of a message: "x.vmdat" <-> "x.vminf".
 std::string companionOf(const std::string& path) {
-    if (endsWith(path, ".vmdat")) return path.substr(0, path.size() - 6) + ".vminf";
-    if (endsWith(path, ".vminf")) return path.substr(0, path.size() - 6) + ".vmdat";
+    if (path.ends_with(".vmdat")) return path.substr(0, path.size() - 6) + ".vminf";
+    if (path.ends_with(".vminf")) return path.substr(0, path.size() - 6) + ".vmdat";
     return {};
 }
 
