@@ -7,9 +7,6 @@
 // Prints the median of several rounds of each and the ratio ours/curl
 // (target at most 1.0). Also shows the cost of calling the single-file
 // wrapper for every file, which drains stray replies each time.
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -18,9 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "audio/testing/FileBytes.h"
 #include "bench/BenchTiming.h"
 #include "link/CFtpMng.h"
 #include "platform/Text.h"
+#include "platform/testing/TempFolder.h"
 #include "sim/MainUnitServer.h"
 
 using namespace plova;
@@ -40,14 +39,9 @@ std::string MessageName(int i) {
     return name;
 }
 
-std::string ReadAll(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 bool SameFiles(const fs::path& box, const fs::path& local) {
     for (int i = 1; i <= kFiles; ++i)
-        if (ReadAll(box / MessageName(i)) != ReadAll(local / MessageName(i))) return false;
+        if (testkit::ReadBytes(box / MessageName(i)) != testkit::ReadBytes(local / MessageName(i))) return false;
     return true;
 }
 
@@ -59,7 +53,8 @@ void Fresh(const fs::path& folder) {
 }  // namespace
 
 int main() {
-    const fs::path work = fs::temp_directory_path() / ("plova-bench-retrieve-" + std::to_string(::getpid()));
+    // Removed on every way out, after the server (declared later) has stopped.
+    const testkit::TempFolder work("bench-retrieve");
     const fs::path box = work / "disk" / "rusuroku" / "0001";
     fs::create_directories(box);
     fs::create_directories(work / "disk" / "naisen");
@@ -141,6 +136,5 @@ int main() {
     std::printf("ratio wrapper/curl         %.2f\n", w / c);
 
     server.stop();
-    fs::remove_all(work);
     return ok ? 0 : 1;
 }
