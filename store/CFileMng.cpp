@@ -76,11 +76,14 @@ bool readWholeFile(const fs::path& p, std::string& out) {
     return f.ok() && f.readAll(out);
 }
 
+bool isAscii(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 // The UTF-16 form of a file name; plain ASCII, as message names are, is widened
 // directly. Names that are not UTF-8 never throw: their odd bytes become U+FFFD.
 std::u16string wideName(std::string_view native) {
-    for (char c : native)
-        if (static_cast<unsigned char>(c) >= 0x80) return fromUtf8(native);
+    if (!isAscii(native)) return fromUtf8(native);
     return std::u16string(native.begin(), native.end());
 }
 
@@ -162,10 +165,6 @@ bool inResponseFolder(const fs::path& folder) {
     for (const auto& part : folder)
         if (part.native() == "outou") return true;
     return false;
-}
-
-bool isAscii(std::string_view s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 // "*" and "?" as the file functions match them within one name.
