@@ -66,14 +66,6 @@ const std::vector<CommandCaption> kWindowMenuItems = {
     {cmd::kArrangeCascade, u"重ねて表示"},
 };
 
-std::u16string_view CommandCaptionOf(int id) {
-    if (id == 0) return {};
-    for (const auto* table : {&kButtonCaptions, &kSettingsMenuItems, &kWindowMenuItems})
-        for (const CommandCaption& c : *table)
-            if (c.id == id) return c.caption;
-    return {};
-}
-
 bool OpenFolderIsBoxFolder(const SettingsRecord& record) {
     if (record.folder.empty() || record.folderName.empty()) return false;
     return CFileMng().IsBoxFolder(OpenBoxFolderPath(record));

@@ -74,8 +74,7 @@ constexpr int kDialogBackupTimer = 10;
 constexpr int kDialogBackupTimerMs = 10000;
 }  // namespace cmd
 
-// A caption by id; an empty text for ids this table does not know. A menu
-// entry with id 0 is a separator.
+// A command's id and caption. A menu entry with id 0 is a separator.
 struct CommandCaption {
     int id;
     std::u16string_view caption;
@@ -83,7 +82,6 @@ struct CommandCaption {
 extern const std::vector<CommandCaption> kButtonCaptions;        // 1001..1018 in order
 extern const std::vector<CommandCaption> kSettingsMenuItems;     // in menu order, 0 = separator
 extern const std::vector<CommandCaption> kWindowMenuItems;       // arrangement items in menu order
-std::u16string_view CommandCaptionOf(int id);
 
 constexpr std::u16string_view kSettingsMenuTitle = u"設定";
 constexpr std::u16string_view kUploadQuestion = u"アップロードを開始します。\nよろしいですか？";

@@ -53,7 +53,6 @@ public:
     MainUnitSession& session() { return *session_; }
     bool loggedIn() const { return doc_.settings.loggedIn == 1; }
     int idleTicks() const { return ticks_; }
-    bool idleTimerRunning() const { return timerRunning_; }
 
     // "ログイン" in the login dialog: stores the input, checks it, logs in
     // with the connection record and shows the failure messages (caption
