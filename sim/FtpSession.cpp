@@ -1,5 +1,6 @@
 #include "sim/FtpSession.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Text.h"
 #include "sim/Listing.h"
 #include "store/CFileMng.h"
@@ -9,11 +10,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <fnmatch.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -455,7 +454,7 @@ FtpSession::TransferEnd FtpSession::sendData(net::Socket& data, const std::funct
     }
 }
 
-FtpSession::TransferEnd FtpSession::receiveData(net::Socket& data, std::FILE* out, std::uint64_t limit, bool& tooLarge) {
+FtpSession::TransferEnd FtpSession::receiveData(net::Socket& data, AtomicFile& out, std::uint64_t limit, bool& tooLarge) {
     std::vector<char> block(kDataBlock);
     std::uint64_t received = 0;
     for (;;) {
@@ -469,9 +468,7 @@ FtpSession::TransferEnd FtpSession::receiveData(net::Socket& data, std::FILE* ou
             tooLarge = true;
             return TransferEnd::LocalError;
         }
-        if (std::fwrite(block.data(), 1, static_cast<std::size_t>(n), out) != static_cast<std::size_t>(n)) {
-            return TransferEnd::LocalError;
-        }
+        if (!out.write(block.data(), static_cast<std::size_t>(n))) return TransferEnd::LocalError;
     }
 }
 
@@ -647,68 +644,42 @@ void FtpSession::onStor(const std::string& argument) {
         std::lock_guard lock(*ctx_.diskMutex);
         if (auto c = conflicting()) return refuse(c->first, c->second);
     }
-    auto folder = disk_.localPath("/outou");
     auto finalPath = disk_.localPath(target);
-    if (!folder || !finalPath) return refuse(kNameNotAllowed, "File name not allowed.");
+    if (!finalPath) return refuse(kNameNotAllowed, "File name not allowed.");
     // The upload goes to a hidden temporary file first, so a broken transfer
-    // never replaces or half-writes a stored message.
-    const fs::path temp = *folder / (".stor-" + std::to_string(id_) + "-" + std::to_string(++storeCounter_) + ".tmp");
-    struct TempFile {
-        fs::path path;
-        std::FILE* file = nullptr;
-        bool keep = false;
-        // Before any reply, so a client never sees the half-written file.
-        void discard() {
-            if (file) std::fclose(file);
-            file = nullptr;
-            std::error_code ec;
-            if (!keep) fs::remove(path, ec);
-            keep = true;
-        }
-        ~TempFile() { discard(); }
-    } temporary{temp};
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0 || !(temporary.file = ::fdopen(fd, "wb"))) {
-        if (fd >= 0) ::close(fd);
-        return refuse(kLocalError, "Cannot write on the main unit.");
-    }
+    // never replaces or half-writes a stored message. The temporary file is
+    // discarded (reset) before any reply, so a client never sees it.
+    std::optional<AtomicFile> upload(std::in_place, *finalPath);
+    if (!upload->ok()) return refuse(kLocalError, "Cannot write on the main unit.");
     net::Socket data = openData();
     if (!data.isOpen()) return;
     if (!reply(kOpening, "Opening BINARY mode data connection for " + name + ".")) return;
     bool tooLarge = false;
-    TransferEnd end = receiveData(data, temporary.file, kMaxStoredBytes, tooLarge);
+    TransferEnd end = receiveData(data, *upload, kMaxStoredBytes, tooLarge);
     // A client that cancels closes the data connection and then sends ABOR:
     // the end of the data alone does not tell a whole upload from a cut one.
     if (end == TransferEnd::Complete && abortFollows()) end = TransferEnd::Aborted;
-    if (end == TransferEnd::Complete) {
-        const bool written = std::fflush(temporary.file) == 0 && ::fsync(::fileno(temporary.file)) == 0;
-        std::fclose(temporary.file);
-        temporary.file = nullptr;
-        if (!written) end = TransferEnd::LocalError;
-    }
     if (tooLarge) {
-        temporary.discard();
+        upload.reset();
         data.close();
         return void(reply(kExceeded, "The message is too large."));
     }
     if (end != TransferEnd::Complete) {
-        temporary.discard();
+        upload.reset();
         return endTransfer(end, data, kTransferDone, {});
     }
     std::lock_guard lock(*ctx_.diskMutex);
     // Another session may have stored a newer copy meanwhile.
     if (auto c = conflicting()) {
-        temporary.discard();
+        upload.reset();
         data.close();
         return void(reply(c->first, c->second));
     }
-    std::error_code ec;
-    fs::rename(temp, *finalPath, ec);
-    if (ec) {
-        temporary.discard();
+    if (!upload->commit()) {
+        upload.reset();
         return endTransfer(TransferEnd::LocalError, data, kTransferDone, {});
     }
-    temporary.keep = true;
+    std::error_code ec;
     for (const auto& e : disk_.list("/outou")) {
         if (e.directory || e.name == name || e.name.size() != kResponseNameLength) continue;
         if (e.name.compare(kResponseIdentityAt, kResponseIdentityLength, identity) == 0) {

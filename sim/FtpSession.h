@@ -3,6 +3,7 @@
 // or the server stopping). Runs on a thread of its own.
 #pragma once
 
+#include "platform/AtomicFile.h"
 #include "platform/Socket.h"
 #include "sim/MainUnitDisk.h"
 #include "sim/MainUnitServer.h"
@@ -52,7 +53,7 @@ private:
     // Replies 425 itself and returns an empty socket when that fails.
     net::Socket openData();
     TransferEnd sendData(net::Socket& data, const std::function<long(char*, std::size_t)>& read, const Faults& faults);
-    TransferEnd receiveData(net::Socket& data, std::FILE* out, std::uint64_t limit, bool& tooLarge);
+    TransferEnd receiveData(net::Socket& data, AtomicFile& out, std::uint64_t limit, bool& tooLarge);
     // Watches the control connection during a transfer: true when it asks to
     // abort (ABOR) or has gone; other commands wait for their turn.
     bool controlInterrupts(TransferEnd& why);
@@ -80,7 +81,6 @@ private:
     std::string cwd_ = "/";
     std::optional<std::pair<std::uint32_t, std::uint16_t>> dataAddress_;
     std::uint64_t restart_ = 0;
-    int storeCounter_ = 0;
 };
 
 }  // namespace plova::sim
