@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "app/ui/CIpAddressCtrl.h"
 #include "app/ui/DialogLayout.h"
@@ -16,7 +15,6 @@ CLoginDlg::CLoginDlg(SessionControl& session, const SettingsRecord& record, Dial
                      QWidget* parent)
     : CBackupTimedDlg(watch, parent), session_(session) {
     setWindowTitle(qs(login::kCaption));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
     address_ = new CIpAddressCtrl(this);
     address_->setObjectName(QStringLiteral("control1039"));
@@ -54,12 +52,7 @@ CLoginDlg::CLoginDlg(SessionControl& session, const SettingsRecord& record, Dial
     buttons->addWidget(login_);
     buttons->addWidget(cancel_);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(16, 16, 16, 12);
-    layout->addLayout(form);
-    layout->addSpacing(12);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    LayOutDialog(*this, form, buttons);
 
     // What was remembered.
     const LoginInput shown = LoginDialogValues(record);

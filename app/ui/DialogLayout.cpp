@@ -7,8 +7,17 @@
 
 namespace plova::ui {
 
-void LayOutMessageDialog(QDialog& dialog, QStyle::StandardPixmap icon, QLayout* body, QLayout* buttons) {
+void LayOutDialog(QDialog& dialog, QLayout* body, QLayout* buttons) {
     dialog.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->setContentsMargins(16, 16, 16, 12);
+    layout->addLayout(body);
+    layout->addSpacing(12);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void LayOutMessageDialog(QDialog& dialog, QStyle::StandardPixmap icon, QLayout* body, QLayout* buttons) {
     auto* picture = new QLabel(&dialog);
     const int size = dialog.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &dialog);
     picture->setPixmap(dialog.style()->standardIcon(icon, nullptr, &dialog).pixmap(size, size));
@@ -17,13 +26,7 @@ void LayOutMessageDialog(QDialog& dialog, QStyle::StandardPixmap icon, QLayout* 
     top->addWidget(picture, 0, Qt::AlignTop);
     top->addSpacing(12);
     top->addLayout(body, 1);
-
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->setContentsMargins(16, 16, 16, 12);
-    layout->addLayout(top);
-    layout->addSpacing(12);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    LayOutDialog(dialog, top, buttons);
 }
 
 }  // namespace plova::ui

@@ -15,8 +15,11 @@ inline QString qs(std::u16string_view s) {
     return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-// The standard icon at the left, `body` beside it, `buttons` below; the
-// dialog takes the size its contents need and no context-help button.
+// `body` above `buttons`; the dialog takes the size its contents need and
+// has no context-help button.
+void LayOutDialog(QDialog& dialog, QLayout* body, QLayout* buttons);
+
+// The same with the standard icon at the left of `body`.
 void LayOutMessageDialog(QDialog& dialog, QStyle::StandardPixmap icon, QLayout* body, QLayout* buttons);
 
 }  // namespace plova::ui
