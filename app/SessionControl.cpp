@@ -24,14 +24,18 @@ LoginPress SessionControl::PressLogin(const LoginInput& input) {
         showError(*message);
         return LoginPress::StayOpen;
     }
+    return LoginWithConnectionRecord() ? LoginPress::LoggedIn : LoginPress::StayOpen;
+}
+
+bool SessionControl::LoginWithConnectionRecord() {
     const ConnectionRecord& c = doc_.settings.connection;
     const int result = session_->Login(c.address, c.user, c.password);
     if (result != login::kLoggedIn) {
         showError(LoginFailureMessage(result));
-        return LoginPress::StayOpen;
+        return false;
     }
     doc_.settings.loggedIn = 1;
-    return LoginPress::LoggedIn;
+    return true;
 }
 
 void SessionControl::AfterLoginDialog(bool ok) {
@@ -102,20 +106,11 @@ void SessionControl::ConnectionLost() {
         host_.BeginExit();
 }
 
-bool SessionControl::Reconnect() {
+void SessionControl::Reconnect() {
     session_->Logout();
     session_ = factory_(*this);
-    const ConnectionRecord& c = doc_.settings.connection;
-    const int result = session_->Login(c.address, c.user, c.password);
-    if (result != login::kLoggedIn) {
-        showError(LoginFailureMessage(result));
-        host_.Redraw();
-        return false;
-    }
-    doc_.settings.loggedIn = 1;
-    restartIdleTimer();
+    if (LoginWithConnectionRecord()) restartIdleTimer();
     host_.Redraw();
-    return true;
 }
 
 }  // namespace plova

@@ -79,8 +79,10 @@ public:
 
 private:
     void stopAndReset();
+    // Logs in with the connection record; a failure shows its message.
+    bool LoginWithConnectionRecord();
     void ConnectionLost();
-    bool Reconnect();
+    void Reconnect();
 
     CPLOVADoc& doc_;
     SessionHost& host_;
