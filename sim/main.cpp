@@ -17,10 +17,8 @@
 #include <pthread.h>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace {
 
