@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QEvent>
-#include <QHash>
 #include <QPointer>
 #include <QWidget>
 #include <cstdint>
