@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "app/ui/DialogLayout.h"
+
 namespace plova::ui {
 namespace {
-
-QString qs(const char16_t* s) { return QString::fromUtf16(s); }
 
 QMessageBox::Icon iconOf(Icon icon) {
     switch (icon) {
