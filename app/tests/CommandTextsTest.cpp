@@ -4,7 +4,7 @@
 
 #include "app/CommandTable.h"
 #include "app/FrameTexts.h"
-#include "store/testing/MessageFiles.h"
+#include "platform/testing/TempFolder.h"
 
 namespace plova {
 namespace {

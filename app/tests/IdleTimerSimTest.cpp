@@ -4,9 +4,9 @@
 
 #include "app/FtpMainUnitSession.h"
 #include "app/SessionControl.h"
+#include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "sim/MainUnitServer.h"
-#include "store/testing/MessageFiles.h"
 
 namespace plova {
 namespace {

@@ -8,8 +8,8 @@
 #include "app/ExitSequence.h"
 #include "app/LoginCheck.h"
 #include "app/SessionControl.h"
+#include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
-#include "store/testing/MessageFiles.h"
 
 namespace plova {
 namespace {

@@ -7,7 +7,7 @@
 #include "app/CPLOVADoc.h"
 #include "app/StartupPlan.h"
 #include "app/WindowPlacement.h"
-#include "store/testing/MessageFiles.h"
+#include "platform/testing/TempFolder.h"
 
 namespace plova {
 namespace {

@@ -6,10 +6,9 @@
 #include <random>
 
 #include "app/CPLOVADoc.h"
-#include "app/WindowPlacement.h"
 #include "platform/Text.h"
+#include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
-#include "store/testing/MessageFiles.h"
 
 namespace plova {
 namespace {
