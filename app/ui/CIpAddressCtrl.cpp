@@ -119,11 +119,6 @@ bool CIpAddressCtrl::eventFilter(QObject* watched, QEvent* event) {
         if (index < 3 && !edit->text().isEmpty()) focusField(index + 1, false);
         return true;
     case Qt::Key_Backspace:
-        if (atStart && index > 0) {
-            focusField(index - 1, true);
-            return true;
-        }
-        break;
     case Qt::Key_Left:
         if (atStart && index > 0) {
             focusField(index - 1, true);
