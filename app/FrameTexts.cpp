@@ -1,6 +1,6 @@
 #include "app/FrameTexts.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/Text.h"
@@ -12,11 +12,6 @@ constexpr std::int64_t kCountShownUpTo = 99999;
 constexpr std::u16string_view kCountOverflow = u"+++++";
 constexpr std::u16string_view kExtensionLabel = u"内線BOX：";
 constexpr char16_t kSeparator = static_cast<char16_t>(std::filesystem::path::preferred_separator);
-
-void replaceAll(std::u16string& s, char16_t from, char16_t to) {
-    for (char16_t& c : s)
-        if (c == from) c = to;
-}
 
 // "%s" of a printf format replaced by the arguments in order.
 std::u16string format(std::u16string_view pattern, std::initializer_list<std::u16string> args) {
@@ -39,8 +34,8 @@ bool validSlot(const SettingsRecord& r, int listNumber) {
 
 std::u16string boxText(const std::u16string& disp, bool breakBeforeExtensions) {
     std::u16string t = u" " + disp;
-    replaceAll(t, u':', u'：');
-    replaceAll(t, u'?', u',');
+    std::replace(t.begin(), t.end(), u':', u'：');
+    std::replace(t.begin(), t.end(), u'?', u',');
     if (!breakBeforeExtensions) return t;
     const auto p = t.find(kExtensionLabel);
     if (p != std::u16string::npos && p > 1) {
@@ -73,14 +68,14 @@ std::u16string StatusBarText(const StatusCounts* a) {
 std::u16string FolderDisplayText(const SettingsRecord& r, int listNumber) {
     if (!validSlot(r, listNumber) || r.folderNames[listNumber - 1].empty()) return {};
     std::u16string t = u" " + WithTrailingSeparator(r.folder) + r.folderNames[listNumber - 1];
-    replaceAll(t, u':', u'：');
+    std::replace(t.begin(), t.end(), u':', u'：');
     return t;
 }
 
 std::u16string InitialFolderDisplayText(const SettingsRecord& r) {
     if (r.folder.empty() && r.folderName.empty()) return {};
     std::u16string t = u" " + WithTrailingSeparator(r.folder) + r.folderName;
-    replaceAll(t, u':', u'：');
+    std::replace(t.begin(), t.end(), u':', u'：');
     if (t.size() > 1 && t.back() == kSeparator) t.pop_back();
     return t;
 }
@@ -97,7 +92,7 @@ std::u16string InitialBoxDisplayText(const SettingsRecord& r, bool restoreCondit
 
 std::u16string FolderNameFromDisplay(std::u16string_view display) {
     std::u16string t(display);
-    replaceAll(t, u'：', u':');
+    std::replace(t.begin(), t.end(), u'：', u':');
     const auto first = t.find_first_not_of(u" \t");
     t = first == std::u16string::npos ? std::u16string() : t.substr(first);
     const auto last = t.rfind(kSeparator);
