@@ -7,8 +7,8 @@
 #include "app/ui/CPLOVAApp.h"
 #include "platform/IniFile.h"
 #include "platform/SingleInstance.h"
+#include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
-#include "store/testing/MessageFiles.h"
 
 namespace plova::ui {
 namespace {

@@ -25,9 +25,9 @@
 #include "app/ui/ListWindowStatus.h"
 #include "platform/IniFile.h"
 #include "platform/Text.h"
+#include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "sim/MainUnitServer.h"
-#include "store/testing/MessageFiles.h"
 
 namespace plova::ui {
 namespace {
