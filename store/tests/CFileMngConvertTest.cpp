@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "audio/Level.h"
 #include "audio/VoiceDecoder.h"
 #include "audio/WavFormat.h"
@@ -181,6 +184,13 @@ TEST_F(ConvertToWav, ABusyDecoderIsStoppedAndTheStartRetried) {
     const fs::path otherIn = dir / "other.tmp", otherOut = dir / "other.wav";
     writeBytes(otherIn, CodedSpeech());
     ASSERT_EQ(DecodeStart(otherIn, otherOut, 0), decoder::kStarted);
+    // A worker that has not yet taken its start request cannot be aborted, so
+    // on a loaded machine the three attempts could all fall in that moment.
+    // Wait until the other decoding is under way: that is the busy decoder
+    // this case is about.
+    for (int i = 0; i < 5000 && DecodeStatus() == decoder::kWaitingForStart; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_NE(DecodeStatus(), decoder::kWaitingForStart);
 
     MakeVoiceFile(3000);
     ASSERT_EQ(files.ConvertToWav(voice, 0), 1);
