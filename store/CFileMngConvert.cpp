@@ -1,5 +1,9 @@
 // Voice conversion of message files: a ".vmdat" into the WAV file beside it,
 // and the quick format test of a WAV file the user offers for import.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -124,6 +128,21 @@ std::uint8_t PollDecoder(WindowHandle window) {
     }
 }
 
+// Opens a regular file for reading. The open itself does not block, so a pipe
+// or device that happens to carry a message's name cannot hang the window.
+FilePtr OpenRegularFile(const fs::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    FilePtr file(::fdopen(fd, "rb"));
+    if (!file) ::close(fd);
+    return file;
+}
+
 }  // namespace
 
 int CFileMng::ConvertToWav(const fs::path& voiceFile, int levelSetting) {
@@ -137,7 +156,7 @@ int CFileMng::ConvertToWav(const fs::path& voiceFile, int levelSetting) {
     std::uint64_t speechBytes = 0;
     WindowHandle window = 0;
     {
-        FilePtr voice = OpenFile(voicePath, "rb");
+        FilePtr voice = OpenRegularFile(voicePath);
         if (!voice || std::fseek(voice.get(), 0, SEEK_END) != 0) return 0;
         const long long length = ftello(voice.get());
         if (length < 0 || static_cast<std::uint64_t>(length) < store::kMinMessageFileSize) return 0;

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <thread>
@@ -154,6 +155,12 @@ TEST_F(ConvertToWav, UntrustedFilesFailCleanly) {
     EXPECT_EQ(files.ConvertToWav(dir / "missing.vmdat", 0), 0);
     fs::create_directory(dir / "folder.vmdat");
     EXPECT_EQ(files.ConvertToWav(dir / "folder.vmdat", 0), 0);
+
+    // A pipe under a message's name is refused at once instead of waiting for a writer.
+    const fs::path pipe = dir / "202612071405_001_0012_00009.vmdat";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(files.ConvertToWav(pipe, 0), 0);
+    EXPECT_FALSE(fs::exists(dir / "202612071405_001_0012_00009.wav"));
 }
 
 TEST_F(ConvertToWav, OnlyVoiceDataNamesAreConverted) {
