@@ -12,9 +12,9 @@ const std::u16string& ListSlotTable::Definition(int listNumber) const {
     return k <= listslots::kSlots ? disp[k - 1] : kNone;
 }
 
-bool ListSlotTable::ResponseListOpen(const std::u16string& folderName) const {
+bool ListSlotTable::ResponseListOpen() const {
     for (int i = 0; i < OpenCount(); ++i)
-        if (folderNames[i] == folderName && ListKindOf(disp[i]) == listdef::kResponseListKind) return true;
+        if (ListKindOf(disp[i]) == listdef::kResponseListKind) return true;
     return false;
 }
 

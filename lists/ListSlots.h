@@ -31,8 +31,8 @@ struct ListSlotTable {
     // Definition of slot k (slot 1 when k is 0 or less); empty beyond 4.
     const std::u16string& Definition(int listNumber) const;
     int KindOf(int listNumber) const { return ListKindOf(Definition(listNumber)); }
-    // A system response message list of this box folder is open.
-    bool ResponseListOpen(const std::u16string& folderName) const;
+    // A system response message list is open (there is at most one).
+    bool ResponseListOpen() const;
     // The boxes shown by the open lists of box folder `folderName`.
     BoxSelection ShownBoxes(const std::u16string& folderName) const;
 };

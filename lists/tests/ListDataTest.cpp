@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <utility>
 #include <filesystem>
 
 #include "lists/ListData.h"
 #include "platform/Text.h"
-#include "store/testing/MessageFiles.h"
+#include "lists/testing/BoxFolderBuilder.h"
 
 namespace plova {
 namespace {
@@ -21,45 +22,15 @@ constexpr int kFlagCol = 0, kBoxCol = 4, kPartyNameCol = 6, kDateCol = 7, kFileC
 
 class Folder {
 public:
-    Folder() : root_("lists-data") { fs::create_directories(box()); }
-    fs::path box() const { return root_ / "f"; }
+    Folder() : root_("lists-data"), built_(root_.path(), "f") {}
+    fs::path box() const { return built_.folder(); }
     std::u16string root() const { return fromUtf8(root_.path().string()); }
 
-    // A message of box `box` recorded at `stamp` (twelve digits), as the
-    // file name and the record's date both say.
-    fs::path add(const std::string& kind, const std::string& box, const std::string& stamp,
-                 const std::string& ext = "vmdat", std::uint8_t state = kUnplayedOnMainUnit,
-                 const std::u16string& party = u"x") {
-        const fs::path dir = root_ / "f" / kind / box;
-        fs::create_directories(dir);
-        std::string name = stamp + "_abc_" + box + "_";
-        char number[16];
-        std::snprintf(number, sizeof number, "%0*d", static_cast<int>(27 - name.size()), ++made_);
-        name += number;
-        name += "." + ext;
-        FILESTS_INFO r = testkit::sampleRecord();
-        r.downloadState = state;
-        r.partyName = party;
-        r.date = fromUtf8(stamp.substr(0, 4) + "/" + stamp.substr(4, 2) + "/" + stamp.substr(6, 2) + " " +
-                          stamp.substr(8, 2) + ":" + stamp.substr(10, 2));
-        testkit::writeMessage(dir / name, r, testkit::sampleBlock(), ext == "vmdat" ? 100 : 0);
-        return dir / name;
+    template <typename... A>
+    fs::path add(A&&... a) {
+        return built_.add(std::forward<A>(a)...);
     }
-
-    fs::path addResponse(int number) {
-        const fs::path dir = root_ / "f" / "outou";
-        fs::create_directories(dir);
-        char name[64];
-        std::snprintf(name, sizeof name, "202612071405_abc_A%03d_0000.vmdat", number);
-        FILESTS_INFO r = testkit::sampleRecord();
-        char digits[8];
-        std::snprintf(digits, sizeof digits, "%03d", number);
-        r.boxNumber = fromUtf8(digits);
-        r.downloadState = kDeletedOnMainUnit;
-        r.partyName = u"応答";
-        testkit::writeMessage(dir / name, r, testkit::responseBlock(number), 100);
-        return dir / name;
-    }
+    fs::path addResponse(int number) { return built_.addResponse(number); }
 
     ListData list(const std::u16string& definition, std::vector<std::u16string> columns = kColumns) const {
         ListData d;
@@ -69,7 +40,7 @@ public:
 
 private:
     TempFolder root_;
-    int made_ = 0;
+    testkit::BoxFolderBuilder built_;
 };
 
 std::vector<std::u16string> column(const ListData& d, int col) {

@@ -121,8 +121,10 @@ TEST(ListSlots, ShownBoxesAreThoseOfOpenListsOfTheSameFolder) {
     s.open(u"内線BOX：20?9", u"f");
     EXPECT_EQ(s.table.ShownBoxes(u"f"), (BoxSelection{{u"001", u"002"}, {u"201", u"20,9"}}));
     EXPECT_EQ(s.table.ShownBoxes(u"g"), (BoxSelection{{u"003"}, {}}));
-    EXPECT_TRUE(s.table.ResponseListOpen(u"f"));
-    EXPECT_FALSE(s.table.ResponseListOpen(u"g"));
+    EXPECT_TRUE(s.table.ResponseListOpen());
+    s.num = 1;
+    EXPECT_FALSE(s.table.ResponseListOpen());
+    s.num = 4;
     EXPECT_EQ(s.table.KindOf(2), 2);
     EXPECT_EQ(s.table.KindOf(0), 1);  // slot 1
 }
