@@ -16,6 +16,9 @@ namespace fs = std::filesystem;
 constexpr std::u16string_view kVminfMark = u".vminf";
 constexpr std::u16string_view kVmdatMark = u".vmdat";
 constexpr std::size_t kResponseKeyLength = 3;
+// Rows made between two dispatched events: often enough for a live window,
+// rarely enough that 10,000 rows do not wait on the event loop.
+constexpr int kRowsPerPump = 64;
 
 bool contains(const std::u16string& text, std::u16string_view part) { return text.find(part) != text.npos; }
 
@@ -96,31 +99,35 @@ bool ListData::BuildBoxRows(const BuildHooks& hooks) {
     add(boxes.answering, store::kAnsweringFolder);
     add(boxes.extension, store::kExtensionFolder);
 
-    CFileMng files;
-    int total = 0;
-    for (const fs::path& box : boxFolders) total += files.CountMessages(box);
     records_.clear();
     rows_.clear();
     ResetCounts();
-    records_.reserve(static_cast<std::size_t>(total));
-    rows_.reserve(static_cast<std::size_t>(total));
-    if (hooks.range) hooks.range(total);
-
-    std::vector<FILESTS_INFO> loaded;
-    for (const fs::path& box : boxFolders) {
+    // The boxes are read first and the rows made from what was read: one
+    // pass over each folder, and the progress range is the messages there are.
+    CFileMng files;
+    std::vector<std::vector<FILESTS_INFO>> loaded(boxFolders.size());
+    std::size_t total = 0;
+    for (std::size_t b = 0; b < boxFolders.size(); ++b) {
         if (hooks.abandon && hooks.abandon()) return false;
-        loaded.clear();
-        files.LoadFolderRecords(box, loaded);
-        for (FILESTS_INFO& r : loaded) {
+        files.LoadFolderRecords(boxFolders[b], loaded[b]);
+        total += loaded[b].size();
+        ports().pump->dispatchOne();
+    }
+    records_.reserve(total);
+    rows_.reserve(total);
+    if (hooks.range) hooks.range(static_cast<int>(total));
+    for (std::vector<FILESTS_INFO>& box : loaded) {
+        for (FILESTS_INFO& r : box) {
             if (r.filePath.empty()) break;
-            // The window stays live while the rows go in.
-            ports().pump->dispatchOne();
             const int index = static_cast<int>(records_.size());
+            // The window stays live while the rows go in.
+            if (index % kRowsPerPump == 0) ports().pump->dispatchOne();
             records_.push_back(std::move(r));
             rows_.push_back(index);
             CountRow(records_.back());
             if (hooks.advance) hooks.advance(index);
         }
+        std::vector<FILESTS_INFO>().swap(box);
     }
     return true;
 }

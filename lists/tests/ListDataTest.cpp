@@ -281,9 +281,15 @@ TEST(ListData, AnAbandonedBuildStopsBetweenBoxes) {
     BuildHooks hooks{[&](int n) { range = n; }, [&](int i) { advanced.push_back(i); },
                      [&] { return ++asked == 2; }};
     EXPECT_FALSE(d.FullDisplay(false, hooks));
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(range, -1);
+    EXPECT_TRUE(advanced.empty());
+    EXPECT_EQ(d.RowCount(), 0);
+    // Not abandoned: the range is every message, each row reported once.
+    asked = -10;
+    EXPECT_TRUE(d.FullDisplay(false, hooks));
     EXPECT_EQ(range, 2);
-    EXPECT_EQ(advanced, std::vector<int>{0});
-    EXPECT_EQ(d.RowCount(), 1);
+    EXPECT_EQ(advanced, (std::vector<int>{0, 1}));
 }
 
 TEST(ListColumns, NamesDecideWidthAlignmentAndCells) {

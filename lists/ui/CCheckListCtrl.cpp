@@ -96,8 +96,7 @@ void CCheckListCtrl::FitColumnWidths() {
     const QFontMetrics cells(font());
     const QFontMetrics head(horizontalHeader()->font());
     for (int c = 0; c < columnCount(); ++c) {
-        int widest = 0;
-        for (int row = 0; row < rowCount(); ++row) widest = std::max(widest, cells.horizontalAdvance(item(row, c)->text()));
+        const int widest = WidestText(rowCount(), [&](int row) { return item(row, c)->text().toStdU16String(); }, cells);
         setColumnWidth(c, FittedColumnWidth(widest, horizontalHeaderItem(c)->text(), head));
     }
 }

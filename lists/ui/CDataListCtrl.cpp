@@ -3,8 +3,10 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSet>
 #include <algorithm>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "lists/ListColumns.h"
 #include "lists/ui/CListModel.h"
@@ -19,6 +21,29 @@ using namespace listlook;
 bool tickedCell(const QString& text) { return text.trimmed().toInt() != 0; }
 
 }  // namespace
+
+int WidestText(int count, const std::function<std::u16string(int)>& text, const QFontMetrics& font) {
+    constexpr std::size_t kMeasured = 8;
+    std::unordered_map<char16_t, int> advance;
+    std::vector<std::pair<int, std::u16string>> widest;  // estimate, text: the kMeasured largest
+    for (int i = 0; i < count; ++i) {
+        std::u16string t = text(i);
+        int estimate = 0;
+        for (char16_t ch : t) {
+            auto [it, fresh] = advance.try_emplace(ch, 0);
+            if (fresh) it->second = font.horizontalAdvance(QChar(ch));
+            estimate += it->second;
+        }
+        if (widest.size() == kMeasured && estimate <= widest.back().first) continue;
+        if (std::any_of(widest.begin(), widest.end(), [&](const auto& w) { return w.second == t; })) continue;
+        if (widest.size() == kMeasured) widest.pop_back();
+        widest.emplace_back(estimate, std::move(t));
+        std::sort(widest.begin(), widest.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    }
+    int result = 0;
+    for (const auto& [estimate, t] : widest) result = std::max(result, font.horizontalAdvance(QString::fromStdU16String(t)));
+    return result;
+}
 
 int FittedColumnWidth(int widestCell, const QString& title, const QFontMetrics& header) {
     const int width = std::max(widestCell, header.horizontalAdvance(title) + header.height());
@@ -117,22 +142,17 @@ std::vector<int> CDataListCtrl::SelectedRows() const {
     return rows;
 }
 
-void CDataListCtrl::FitColumnWidths() {
+void CDataListCtrl::FitColumnWidths(const CellText& cell) {
     QAbstractItemModel* m = model();
     if (!m) return;
+    const CellText text = cell ? cell : [m](int row, int column) {
+        return m->index(row, column).data().toString().toStdU16String();
+    };
     const QFontMetrics cells(font());
     const QFontMetrics head(header_->font());
     SetRedraw(false);
     for (int c = 0; c < m->columnCount(); ++c) {
-        // Many cells repeat ("未再生", a date): each text is measured once.
-        QSet<QString> seen;
-        int widest = 0;
-        for (int r = 0; r < m->rowCount(); ++r) {
-            const QString t = m->index(r, c).data().toString();
-            if (seen.contains(t)) continue;
-            seen.insert(t);
-            widest = std::max(widest, cells.horizontalAdvance(t));
-        }
+        const int widest = WidestText(m->rowCount(), [&](int row) { return text(row, c); }, cells);
         const int width = FittedColumnWidth(widest, m->headerData(c, Qt::Horizontal).toString(), head);
         header_->resizeSection(c, c == 0 ? width + kFirstColumnExtra : width);
     }

@@ -8,6 +8,8 @@
 #include <QHeaderView>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <functional>
+#include <string>
 
 namespace plova::ui {
 
@@ -25,6 +27,12 @@ constexpr int kFirstColumnExtra = 5;
 // A fitted column: its widest cell or its header text plus the header's
 // height, whichever is wider, and a margin.
 int FittedColumnWidth(int widestCell, const QString& title, const QFontMetrics& header);
+
+// The widest of `count` texts in `font`, in pixels. Each text is first
+// estimated from the advances of its characters; only the few widest
+// estimates are measured as a whole, so a column of 10,000 cells is fitted
+// without laying out 10,000 strings.
+int WidestText(int count, const std::function<std::u16string(int)>& text, const QFontMetrics& font);
 
 // Paints one message-list cell.
 class CListCellDelegate final : public QStyledItemDelegate {
@@ -57,8 +65,10 @@ public:
     explicit CDataListCtrl(QWidget* parent = nullptr);
 
     CSortHeader* SortHeader() const { return header_; }
-    // Every column as wide as its widest cell or its header, whichever is wider.
-    void FitColumnWidths();
+    // Every column as wide as its widest cell or its header, whichever is
+    // wider. `cell` gives a cell's text (by default the model's).
+    using CellText = std::function<std::u16string(int row, int column)>;
+    void FitColumnWidths(const CellText& cell = {});
     // Drawing off and on; nested callers switch it back on only at the outermost level.
     void SetRedraw(bool on);
     // Rows selected, in ascending order.

@@ -137,9 +137,13 @@ void CListDispView::FirstDisplay() {
     progress.show();
     Rebuild([&] { data_.FullDisplay(false, Hooks(&progress)); }, false);
     progress.close();
-    list_->FitColumnWidths();
+    FitColumnWidths();
     firstBuild_ = false;
     host_.RefreshStatusBar(false);
+}
+
+void CListDispView::FitColumnWidths() {
+    list_->FitColumnWidths([this](int row, int column) { return data_.Cell(row, column); });
 }
 
 void CListDispView::ShowAll() {
@@ -158,7 +162,7 @@ void CListDispView::Refresh(bool keepSort, bool rebuildColumns, bool reselect) {
     const int item = selectedItem_;
     LoadSource(!rebuildColumns);
     Rebuild([&] { data_.Refresh(keepSort, Hooks(nullptr)); }, false);
-    if (rebuildColumns) list_->FitColumnWidths();
+    if (rebuildColumns) FitColumnWidths();
     if (reselect && item >= 0 && item < data_.RowCount()) {
         SelectRows({item});
         list_->setFocus();

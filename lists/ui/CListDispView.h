@@ -72,6 +72,7 @@ private:
     void OnHeaderClicked(int column);
     void OnFlagCell(int row, int column);
     void ShowSortPicture();
+    void FitColumnWidths();
     void PublishFlags();
     void LoadSource(bool keepColumns);
     int currentIndexRecord() const;
