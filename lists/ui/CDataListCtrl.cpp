@@ -47,7 +47,7 @@ int WidestText(int count, const std::function<std::u16string(int)>& text, const 
 
 int FittedColumnWidth(int widestCell, const QString& title, const QFontMetrics& header) {
     const int width = std::max(widestCell, header.horizontalAdvance(title) + header.height());
-    return width > 0 ? width + kFitPadding : width;
+    return width > 0 ? width + kFitPadding + kGridLine : width;
 }
 
 // ------------------------------------------------------------------- cells
@@ -70,7 +70,10 @@ void CListCellDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, c
         const QRect textRect = r.adjusted(kTextInset, 0, -kTextInset, 0);
         p->setPen(selected ? QColor(Qt::white) : QColor(Qt::black));
         p->setFont(option.font);
-        const QString shown = option.fontMetrics.elidedText(text, Qt::ElideRight, textRect.width());
+        // A text that fits is drawn whole: the ellipsis measures a little wider than the text.
+        const QString shown = option.fontMetrics.horizontalAdvance(text) <= textRect.width()
+                                  ? text
+                                  : option.fontMetrics.elidedText(text, Qt::ElideRight, textRect.width());
         const auto align = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
         p->drawText(textRect, int((align & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter | Qt::TextSingleLine), shown);
     }
@@ -96,6 +99,8 @@ void CSortHeader::paintSection(QPainter* painter, const QRect& rect, int logical
     QHeaderView::paintSection(painter, rect, logicalIndex);
     if (logicalIndex != column_ || rect.width() < pictures::kSortSize) return;
     painter->save();
+    // The section's painting leaves a clip of its own behind; the picture goes within the section.
+    painter->setClipRect(rect, Qt::ReplaceClip);
     painter->drawPixmap(rect.right() - pictures::kSortSize - 1, rect.top() + (rect.height() - pictures::kSortSize) / 2,
                         SortPicture(ascending_));
     painter->restore();

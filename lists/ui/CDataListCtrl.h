@@ -21,6 +21,7 @@ constexpr int kNarrowestTextCell = 20;
 constexpr int kNarrowestTickCell = 20;
 constexpr int kNarrowestPictureCell = 40;
 constexpr int kFitPadding = 8;
+constexpr int kGridLine = 1;  // the grid line takes the last pixel of every cell
 constexpr int kFirstColumnExtra = 5;
 }  // namespace listlook
 
