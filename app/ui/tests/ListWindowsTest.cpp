@@ -199,6 +199,16 @@ TEST_F(ListWindowsTest, ClosingListTwoOfThreeRenumbersTheThird) {
     EXPECT_FALSE(frame->ListFlags().undownloaded);
 }
 
+// Dark pixels in the last 16 pixels of a header section, as shown.
+int darkPixelsAtRightOf(QHeaderView* header, int column) {
+    const QImage shot = header->grab().toImage();
+    const int right = header->sectionViewportPosition(column) + header->sectionSize(column) - 2;
+    int dark = 0;
+    for (int x = right - 16; x < right; ++x)
+        for (int y = 0; y < shot.height(); ++y) dark += qGray(shot.pixel(x, y)) < 110;
+    return dark;
+}
+
 TEST_F(ListWindowsTest, FlagClickHeaderSortKeysAndDisplays) {
     make();
     open({"0001", "0002"});
@@ -224,11 +234,14 @@ TEST_F(ListWindowsTest, FlagClickHeaderSortKeysAndDisplays) {
     // A header click sorts by that column, keeps the selected record and shows the picture.
     const int recordOfSelected = view->SelectedRecords().front();
     QHeaderView* header = list->horizontalHeader();
+    const int unsortedDate = darkPixelsAtRightOf(header, 7);
     const QPoint dateHeader(header->sectionViewportPosition(7) + header->sectionSize(7) / 2, header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, dateHeader);
     EXPECT_EQ(view->Data().Cell(0, 7), u"2026/12/01 09:00");
     EXPECT_EQ(list->SortHeader()->PictureColumn(), 7);
     EXPECT_TRUE(list->SortHeader()->PictureAscending());
+    // The picture is on the screen, at the right end of that header.
+    EXPECT_GT(darkPixelsAtRightOf(header, 7), unsortedDate + 10);
     EXPECT_EQ(view->SelectedRecords(), std::vector<int>{recordOfSelected});
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, dateHeader);
     EXPECT_FALSE(list->SortHeader()->PictureAscending());
