@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all bootstrap build run test sanitize tsan clean
+.PHONY: all bootstrap build run test sanitize tsan package clean
 
 all: build
 
@@ -48,6 +48,13 @@ tsan: bootstrap
 	  echo "tsan: $$t"; \
 	  TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 $(TSAN_BUILD)/$$t --gtest_brief=1 || exit 1; \
 	done
+
+# A Debian package of the program, checked before it is handed out.
+package: build
+	@cd $(BUILD) && cpack -G DEB >/dev/null
+	@scripts/check-install $(BUILD)
+	@dpkg-deb --info $(BUILD)/plova_*.deb | sed -n 's/^ \(Package\|Version\|Depends\|Recommends\):/\1:/p'
+	@ls $(BUILD)/plova_*.deb
 
 run: build
 	@scripts/demo $(BUILD)
