@@ -90,7 +90,9 @@ bool FileHandle::writeAll(const void* data, std::size_t size) {
     return true;
 }
 
-bool FileHandle::setPermissions(unsigned mode) { return fd_ >= 0 && ::fchmod(fd_, static_cast<mode_t>(mode)) == 0; }
+bool FileHandle::setPermissions(unsigned mode) {
+    return fd_ >= 0 && ::fchmod(fd_, static_cast<mode_t>(mode)) == 0;
+}
 
 unsigned usualFileMode() {
     // The mask can only be read by setting it; it is put back at once.

@@ -137,18 +137,22 @@ TEST_F(HostileServerTest, GreetingsThatNeverEndOrBreakOff) {
         int result;
     };
     const Case cases[] = {
-        {"a greeting line of 100 KB", [](Peer& p) {
+        {"a greeting line of 100 KB",
+         [](Peer& p) {
              p.say("220 Kw-TX " + std::string(100 * 1024, 'x') + "\r\n");
              p.until("USER");
              p.say("331 password\r\n");
              p.until("PASS");
              p.say("230 logged in\r\n");
              p.until("QUIT");
-         }, ftp::kLoginOk},
-        {"continuation lines without end", [](Peer& p) {
+         },
+         ftp::kLoginOk},
+        {"continuation lines without end",
+         [](Peer& p) {
              p.say("220-Kw-TX ready\r\n");
              p.keepSending(p.control, "220-still talking\r\n", 1ms);
-         }, ftp::kLoginConnectFailed},
+         },
+         ftp::kLoginConnectFailed},
         {"one byte now and then", [](Peer& p) { p.keepSending(p.control, "x", 100ms); }, ftp::kLoginConnectFailed},
         {"a greeting broken off by a close", [](Peer& p) { p.say("220 Kw"); }, ftp::kLoginConnectFailed},
     };

@@ -10,8 +10,8 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <optional>
 #include <functional>
+#include <optional>
 #include <random>
 #include <thread>
 
@@ -152,8 +152,8 @@ TEST(CrashSafety, TheSettingsFileSurvivesAKillAtAnyMoment) {
         },
         [&](int kill) {
             const std::string now = readBytes(ini);
-            EXPECT_TRUE(now == a || now == b) << "PLOVA.ini is not whole after kill " << kill << " (" << now.size()
-                                              << " bytes)";
+            EXPECT_TRUE(now == a || now == b)
+                << "PLOVA.ini is not whole after kill " << kill << " (" << now.size() << " bytes)";
             EXPECT_EQ(fs::status(ini).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
             const std::u16string value = readProfileString(ini, u"SECTION0", u"KEY0");
             EXPECT_TRUE(value == std::u16string(20, u'a') || value == std::u16string(33, u'b'));
