@@ -2,7 +2,10 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all bootstrap build run test clean
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+
+.PHONY: all bootstrap build run test fuzz clean
 
 all: build
 
@@ -16,8 +19,16 @@ build: bootstrap
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 
+# The fuzz targets, built with clang under the sanitizers in their own folder,
+# each run for FUZZ_SECONDS; fails on any finding.
+fuzz: bootstrap
+	@cmake -S . -B $(FUZZ_BUILD) -DPLOVA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	@cmake --build $(FUZZ_BUILD) --target plova_fuzzers -j$(JOBS)
+	@fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 run: build
 	@scripts/demo $(BUILD)
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD)
