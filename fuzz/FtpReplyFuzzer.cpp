@@ -1,7 +1,8 @@
 // Reply lines as the main unit's control connection delivers them, read by
 // the session itself over a socket pair: the input is everything the server
 // sends before it closes. Each read must end, never take more than it may,
-// and never report a line that holds a line end.
+// never report a line that holds a line end, and a reply must be taken
+// whole and alone.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/ioctl.h>
@@ -61,11 +62,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FTP_SESSION session(t);
     session.control = net::Socket(fds[0]);
 
+    const std::string_view sentBytes(bytes, length);
+    // A whole reply is taken up to the end of its last line and no further:
+    // the next reply stays for the next command.
+    auto atLineBoundary = [&](std::size_t stillWaiting) {
+        const std::size_t taken = length - stillWaiting;
+        return stillWaiting == 0 || (taken >= 2 && sentBytes.substr(taken - 2, 2) == "\r\n");
+    };
+
     std::size_t left = waitingBytes(fds[0]);
     // Every read takes at least one byte while any are waiting.
     for (std::size_t step = 0; left > 0 && step <= length; ++step) {
         std::u16string line;
-        switch ((mode >> (2 * (step % 4))) & 3) {
+        const int how = (mode >> (2 * (step % 4))) & 3;
+        switch (how) {
         case 0: {
             const int result = session.Command(u"", &line);
             checkLine(line, ftp::kReplyLineMax);
@@ -90,6 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         const std::size_t now = waitingBytes(fds[0]);
         FUZZ_CHECK(now < left);
+        if (how != 2) FUZZ_CHECK(atLineBoundary(now));
         left = now;
     }
     return 0;
