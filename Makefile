@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all bootstrap build run test fuzz clean
+.PHONY: all bootstrap build run test fuzz package clean
 
 all: build
 
@@ -26,6 +26,13 @@ fuzz: bootstrap
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 	@cmake --build $(FUZZ_BUILD) --target plova_fuzzers -j$(JOBS)
 	@fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# A Debian package of the program, checked before it is handed out.
+package: build
+	@cd $(BUILD) && cpack -G DEB >/dev/null
+	@scripts/check-install $(BUILD)
+	@dpkg-deb --info $(BUILD)/plova_*.deb | sed -n 's/^ \(Package\|Version\|Depends\|Recommends\):/\1:/p'
+	@ls $(BUILD)/plova_*.deb
 
 run: build
 	@scripts/demo $(BUILD)
