@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "cli/Command.h"
+#include "platform/Text.h"
 
 namespace plova::cli {
 
@@ -24,6 +25,14 @@ int fail(std::ostream& err, const char* command, const std::string& message, int
     for (char c : message) err << (c == '\n' || c == '\r' ? ' ' : c);
     err << '\n';
     return code;
+}
+
+std::optional<int> parseLevel(const std::string& text) {
+    constexpr long kMinLevel = -128;
+    constexpr long kMaxLevel = 127;
+    const auto value = parseWholeNumber(text, kMinLevel, kMaxLevel);
+    if (!value) return std::nullopt;
+    return static_cast<int>(*value);
 }
 
 namespace {

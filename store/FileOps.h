@@ -1,6 +1,7 @@
 // Small file operations the message store's procedures share.
 #pragma once
 
+#include <cctype>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -20,6 +21,21 @@ inline std::filesystem::path CollapseDoubledSeparators(const std::filesystem::pa
 inline void RemoveFile(const std::filesystem::path& file) {
     std::error_code ec;
     if (!std::filesystem::is_directory(std::filesystem::symlink_status(file, ec))) std::filesystem::remove(file, ec);
+}
+
+// Removes a message and its WAV file beside it. The WAV file is found
+// whatever the case of its extension: an imported message's own audio copy
+// is named ".WAV", and file names here are case-sensitive.
+inline void RemoveMessageAndWav(const std::filesystem::path& voiceFile) {
+    RemoveFile(voiceFile);
+    const std::string stem = voiceFile.stem().native();
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(voiceFile.parent_path(), ec)) {
+        const std::filesystem::path& p = entry.path();
+        std::string extension = p.extension().native();
+        for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (extension == ".wav" && p.stem().native() == stem) RemoveFile(p);
+    }
 }
 
 }  // namespace plova::store

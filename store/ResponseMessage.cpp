@@ -222,10 +222,7 @@ int AddResponseMessage(const AddMessageRequest& request, AddMessageWindow& windo
 
     if (!request.oldPath.empty()) {
         const fs::path old = store::CollapseDoubledSeparators(request.oldPath);
-        if (old != finalVoice) {
-            store::RemoveFile(old);
-            store::RemoveFile(fs::path(old).replace_extension(".wav"));
-        }
+        if (old != finalVoice) store::RemoveMessageAndWav(old);
     }
     window.close();
     prompt(std::u16string(response::kDoneText), std::u16string(response::kDoneCaption), Icon::Information);

@@ -165,6 +165,8 @@ TEST_F(ResponseMessage, AnOlderNumberGoesOnlyOnceTheNewMessageIsComplete) {
     oldRecord.boxNumber = u"007";
     writeMessage(oldVoice, oldRecord, responseBlock(7), 3000);
     writeBytes(oldWav, "old wav");
+    const fs::path oldCopy = outou / "202601010000_THU_A007_0000.WAV";  // its audio copy
+    writeBytes(oldCopy, "old copy");
     const std::string oldBytes = readBytes(oldVoice);
 
     // 610 s of 8 kHz mono passes the size check of the window but not the
@@ -174,7 +176,8 @@ TEST_F(ResponseMessage, AnOlderNumberGoesOnlyOnceTheNewMessageIsComplete) {
     ASSERT_EQ(files.CheckWavFormat(tooLong), 1);
     EXPECT_EQ(add(tooLong, oldVoice), response::kImportFailed);
     EXPECT_EQ(lastText(), u"このフォーマットには対応していません。");
-    EXPECT_EQ(Names(outou), (std::vector<std::string>{oldVoice.filename().string(), oldWav.filename().string()}));
+    EXPECT_EQ(Names(outou), (std::vector<std::string>{oldCopy.filename().string(), oldVoice.filename().string(),
+                                                       oldWav.filename().string()}));
     EXPECT_EQ(readBytes(oldVoice), oldBytes);
     EXPECT_FALSE(fs::exists(intermediate));
 
