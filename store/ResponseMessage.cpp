@@ -128,6 +128,11 @@ std::u16string OverwriteQuestion(int number) {
     return u"メッセージ" + fromUtf8(ThreeDigits(number)) + u"は既に存在します。\n上書きしますか？";
 }
 
+bool ConfirmOverwrite(int number) {
+    return prompt(OverwriteQuestion(number), std::u16string(response::kOverwriteCaption), Icon::Exclamation,
+                  Buttons::YesNo) == Answer::Yes;
+}
+
 int WrapResponseMessage(const fs::path& voiceFile, int number, const LocalTime& time) {
     std::string speech;
     if (!ReadSpeech(voiceFile, speech)) return 0;

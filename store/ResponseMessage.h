@@ -59,6 +59,8 @@ std::filesystem::path VoiceDataPathOf(const std::filesystem::path& audioCopy);
 
 // The message's overwrite question: "メッセージ%03dは既に存在します。\n上書きしますか？".
 std::u16string OverwriteQuestion(int number);
+// Asks it under "取り込みの確認" with Yes and No; true for Yes.
+bool ConfirmOverwrite(int number);
 
 // Turns the bare coded speech in `voiceFile` into a voice-data file of
 // message `number` recorded at `time`: status record, recording block and

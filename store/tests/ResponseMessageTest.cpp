@@ -93,6 +93,17 @@ TEST_F(ResponseMessage, NamesComeFromTheTimeWeekdayNumberAndExtension) {
     }
 }
 
+TEST_F(ResponseMessage, TheOverwriteQuestionNamesTheNumber) {
+    ports.prompt.queue(Answer::No);
+    EXPECT_FALSE(ConfirmOverwrite(7));
+    EXPECT_TRUE(ConfirmOverwrite(42));
+    ASSERT_EQ(ports.prompt.shown.size(), 2u);
+    EXPECT_EQ(ports.prompt.shown[1].text, u"メッセージ042は既に存在します。\n上書きしますか？");
+    EXPECT_EQ(ports.prompt.shown[1].caption, u"取り込みの確認");
+    EXPECT_EQ(ports.prompt.shown[1].buttons, Buttons::YesNo);
+    EXPECT_EQ(ports.prompt.shown[1].icon, Icon::Exclamation);
+}
+
 TEST_F(ResponseMessage, WrappingKeepsWholeTenthsAndWritesRecordAndBlock) {
     const fs::path file = outou / "202612071505_MON_A007_0000.vmdat";
     const std::string coded = speech(12'345);
