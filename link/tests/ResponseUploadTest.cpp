@@ -1,14 +1,10 @@
 // Uploading system response messages to the main-unit simulator: the upload
 // mark, 450 as a refusal, everything else as a communication error, the
-// closing message, and plova-cli upload.
+// closing message.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "cli/Command.h"
 #include "link/ResponseUpload.h"
 #include "link/tests/LinkTestSupport.h"
-#include "platform/Text.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "sim/MainUnitServer.h"
@@ -47,24 +43,12 @@ protected:
         ASSERT_EQ(ftp.Login(u"127.0.0.1", u"admin", u"admin", server->port()), ftp::kLoginOk);
     }
 
-    // A local message `number` with `speechBytes` of speech, as a row of the list holds it.
+    // Message `number` in the local outou, with neither upload mark: each attempt must set one.
     FILESTS_INFO message(int number, std::size_t speechBytes = 3000) {
-        char name[40];
-        std::snprintf(name, sizeof name, "202612071505_MON_A%03d_0000.vmdat", number);
-        const fs::path file = outou / name;
-        FILESTS_INFO record = sampleRecord();
-        record.boxNumber = fromUtf8(std::to_string(1000 + number).substr(1));
-        record.played = 7;  // neither mark: each attempt must set one
-        writeMessage(file, record, responseBlock(number), speechBytes);
-        record.filePath = file.u16string();
-        return record;
+        return writeResponseMessage(outou, number, speechBytes, 7);
     }
 
-    std::uint8_t markOnDisk(const FILESTS_INFO& record) {
-        FILESTS_INFO onDisk;
-        EXPECT_TRUE(CFileMng().ReadStatusRecord(record.path(), onDisk));
-        return onDisk.played;
-    }
+    static int markOnDisk(const FILESTS_INFO& record) { return playedMarkOf(record.path()); }
 
     // Stops the main unit once it has begun writing a received file, that is in
     // the middle of an upload.
@@ -200,72 +184,6 @@ TEST_F(ResponseUpload, CancelEndsTheRunWithoutAClosingMessage) {
     EXPECT_EQ(markOnDisk(rows[0]), 0);
     EXPECT_FALSE(fs::exists(disk / "outou" / rows[0].path().filename()));
     EXPECT_TRUE(ftp.HasSession());
-}
-
-// ---------------------------------------------------------- plova-cli upload
-
-class UploadCommand : public ResponseUpload {
-protected:
-    int upload(cli::Args args) {
-        args.insert(args.begin(), "upload");
-        out.str("");
-        err.str("");
-        return cli::runCli(args, out, err);
-    }
-    cli::Args link() const {
-        return {"--host", "127.0.0.1", "--port", std::to_string(server->port()), "--user", "admin", "--password",
-                "admin"};
-    }
-    cli::Args with(cli::Args files, const cli::Args& options) {
-        files.insert(files.end(), options.begin(), options.end());
-        return files;
-    }
-    std::ostringstream out, err;
-};
-
-TEST_F(UploadCommand, OneLinePerFileAndExitZeroOnlyWhenAllAreAccepted) {
-    const FILESTS_INFO first = message(10), second = message(11);
-    const std::string a = first.path().string(), b = second.path().string();
-    ASSERT_EQ(upload(with({a, b}, link())), cli::kOk) << err.str();
-    EXPECT_EQ(out.str(), a + ": accepted\n" + b + ": accepted\n");
-    EXPECT_EQ(markOnDisk(first), 1);
-    EXPECT_EQ(markOnDisk(second), 1);
-
-    setFaults([&](sim::Faults& f) { f.noRoom = true; });
-    const std::string c = message(12).path().string();
-    EXPECT_EQ(upload(with({c}, link())), cli::kFailed);
-    EXPECT_EQ(out.str(), c + ": refused (in use, no room, or older than the main unit's copy)\n");
-
-    // The password from a file.
-    setFaults([&](sim::Faults& f) { f.noRoom = false; });
-    const fs::path secret = temp.path() / "secret";
-    writeFile(secret, "admin\n");
-    EXPECT_EQ(upload({c, "--host", "127.0.0.1", "--port", std::to_string(server->port()), "--user", "admin",
-                      "--password-file", secret.string()}),
-              cli::kOk)
-        << err.str();
-}
-
-TEST_F(UploadCommand, RefusesBeforeConnectingAndNamesWhatWasNotTried) {
-    const int before = server->sessionsAccepted();
-    const fs::path notMessage = temp.path() / "box" / "outou" / "202612071505_MON_A013_0000.vmdat";
-    writeFile(notMessage, std::string(3000, 'x'));
-    const std::string good = message(14).path().string();
-    EXPECT_EQ(upload(with({good, notMessage.string()}, link())), cli::kFailed);
-    EXPECT_NE(err.str().find("not a system response message"), std::string::npos) << err.str();
-    EXPECT_EQ(upload(with({good}, {"--host", "127.0.0.1", "--user", "admin"})), cli::kUsage);
-    EXPECT_EQ(upload(with({good}, {"--host", "h", "--user", "u", "--password", "p", "--password-file", "f"})),
-              cli::kUsage);
-    EXPECT_EQ(upload(link()), cli::kUsage);
-    EXPECT_EQ(server->sessionsAccepted(), before + 0) << "nothing connected";
-
-    // A communication failure stops the run and names the files not tried.
-    const std::string big = message(15, 2'000'000).path().string(), after = message(16).path().string();
-    dropDuringTheNextUpload();
-    EXPECT_EQ(upload(with({big, after}, link())), cli::kFailed);
-    ASSERT_TRUE(stopped);
-    EXPECT_NE(err.str().find("communication error"), std::string::npos) << err.str();
-    EXPECT_NE(err.str().find("not tried: " + after), std::string::npos) << err.str();
 }
 
 }  // namespace
