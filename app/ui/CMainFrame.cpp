@@ -27,6 +27,7 @@
 #include "app/ui/CRecomDlg.h"
 #include "app/ui/CVersionDlg.h"
 #include "app/ui/DialogLayout.h"
+#include "app/ui/DownloadCommands.h"
 #include "app/ui/ListWindowStatus.h"
 
 namespace plova::ui {
@@ -99,6 +100,7 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
 
     SessionFactory factory = options.sessionFactory ? std::move(options.sessionFactory) : FtpSessionFactory();
     session_ = std::make_unique<SessionControl>(doc_, *this, std::move(factory));
+    InstallDownloadCommands(*this);
     OnIdle();
 }
 
