@@ -137,6 +137,8 @@ public:
     // How modal dialogs are run; tests answer them in place of a person.
     using DialogRunner = std::function<int(QDialog&)>;
     void SetDialogRunner(DialogRunner runner) { runDialog_ = std::move(runner); }
+    // Runs a modal dialog the way this window runs its own.
+    int RunDialog(QDialog& dialog);
     // Timer 1's period when positive, in place of its 12000 ms.
     void SetIdleTimerIntervalForTesting(int milliseconds) { idleIntervalOverride_ = milliseconds; }
     QTimer& IdleTimer() { return idleTimer_; }
@@ -203,7 +205,6 @@ private:
     void OnSubWindowActivated(QMdiSubWindow* window);
     void OnBackupTimer();
     void UpdateMinimumSize();
-    int RunDialog(QDialog& dialog);
 
     std::filesystem::path settingsFile_;
     CPLOVADoc doc_;
