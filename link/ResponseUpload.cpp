@@ -21,6 +21,10 @@ bool ReadMainUnitPart(const fs::path& file, std::string& bytes) {
     return !in.bad();
 }
 
+void ShowError(std::u16string_view text) {
+    prompt(std::u16string(text), std::u16string(upload::kErrorCaption), Icon::Exclamation);
+}
+
 }  // namespace
 
 bool IsUploadableMessage(const fs::path& file) {
@@ -37,10 +41,6 @@ bool IsUploadableMessage(const fs::path& file) {
 }
 
 namespace {
-
-void ShowError(std::u16string_view text) {
-    prompt(std::u16string(text), std::u16string(upload::kErrorCaption), Icon::Exclamation);
-}
 
 // Every row in list order until the end, a cancel or a communication error
 // (false). The idle timer stays stopped from the first file to the last, and
