@@ -5,6 +5,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace plova::cli {
@@ -24,6 +25,10 @@ struct Command {
 constexpr int kOk = 0;
 constexpr int kFailed = 1;  // the command ran and something could not be done
 constexpr int kUsage = 2;   // wrong arguments
+
+// The text with every control character (a line feed in a file name, say)
+// written as \xNN, so that one result stays one line.
+std::string printable(std::string_view text);
 
 // Writes "plova-cli: <command>: <message>" as one line and returns `code`.
 int fail(std::ostream& err, const char* command, const std::string& message, int code = kFailed);

@@ -138,6 +138,10 @@ public:
     // Builds the status record of a file just downloaded from the main unit and
     // prepends it. 0, or -1 (the file untouched) when it cannot be read or rewritten.
     int MakeStatusRecord(const std::filesystem::path& file);
+    // The same record for a file that is still under a temporary name and
+    // will become `finalName`: the extension and the ".vminf" it carries the
+    // texts from are those of the final name.
+    int MakeStatusRecord(const std::filesystem::path& file, const std::filesystem::path& finalName);
     int MakeResponseRecord(const std::filesystem::path& file);
 
     // Writes the record's party name and the current date into the file's block.
@@ -175,12 +179,15 @@ public:
     // the voice-conversion code and implemented in store/CFileMngConvert.cpp.
     // ---- voice conversion: begin ----
     // Decodes a voice-data file into the WAV file beside it (".vmdat" becomes
-    // ".wav"), with the bare speech in a ".tmp" file beside it meanwhile. Drives
-    // the progress window "変換中" (else "ダウンロード中") and stops when the
+    // ".wav"), with the bare speech and the growing WAV file under hidden
+    // temporary names beside it meanwhile; the WAV file takes its name only
+    // when complete. A link, pipe or folder at the ".wav" name fails the
+    // conversion and is left as it is. Drives the progress window "変換中" (else "ダウンロード中") and stops when the
     // cancel flag is set. `levelSetting` is the "LEVELRVORWAV" value of section
     // "CODEC" as the settings hold it; its low 8 bits are the gain in decibels.
     // 1 when a complete WAV file now exists; 0 otherwise (also after a cancel),
-    // with no ".wav" or ".tmp" left behind. The voice-data file is only read.
+    // with no temporary file and no ".wav" file left behind. The voice-data
+    // file is only read.
     int ConvertToWav(const std::filesystem::path& voiceFile, int levelSetting);
     // 1 when the file opens, is at most 9,830,400 bytes long and its header
     // states PCM, 1 channel, 8000 Hz and 16 bits at the usual fixed offsets; else 0.
