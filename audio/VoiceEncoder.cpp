@@ -13,6 +13,7 @@
 #include "audio/WavFormat.h"
 #include "audio/WavReader.h"
 #include "platform/AppPaths.h"
+#include "platform/File.h"
 
 namespace plova {
 
@@ -116,8 +117,9 @@ private:
         const auto format = ReadWavFormat(s_.intermediate);
         if (!format || !format->isCodecFormat()) return setStatus(kWrongFormat);
         if (!reader_.open(s_.intermediate)) return setStatus(kCannotOpenIntermediate);
-        output_ = OpenFile(s_.output, "ab");
-        if (!output_) return setStatus(kCannotOpenOutput);
+        // EncodeStart made the output; it is taken only as the regular file it made.
+        output_ = openFileStream(s_.output, Access::ReadWrite, Links::Refuse);
+        if (!output_ || std::fseek(output_.get(), 0, SEEK_END) != 0) return setStatus(kCannotOpenOutput);
         setStatus(kEncoding);
     }
 
@@ -187,9 +189,7 @@ int EncodeStart(const std::filesystem::path& input, const std::filesystem::path&
         return result;
     };
     // Only a regular file: opening a pipe under the chosen name would never return.
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(input, ec) || !OpenFile(input, "rb") || !OpenFile(output, "wb"))
-        return release(kCannotOpenFiles);
+    if (!openRegularFile(input, Access::Read) || !openForRewrite(output)) return release(kCannotOpenFiles);
     const auto micros = ProbeAudioMicroseconds(input);
     if (!micros) return release(kNoDuration);
     if (static_cast<double>(*micros) / kMicrosPerSecond > maxSeconds) return release(kTooLong);
