@@ -117,9 +117,8 @@ private:
         const auto format = ReadWavFormat(s_.intermediate);
         if (!format || !format->isCodecFormat()) return setStatus(kWrongFormat);
         if (!reader_.open(s_.intermediate)) return setStatus(kCannotOpenIntermediate);
-        // EncodeStart made the output; it is taken only as the regular file it made.
-        output_ = openFileStream(s_.output, Access::ReadWrite, Links::Refuse);
-        if (!output_ || std::fseek(output_.get(), 0, SEEK_END) != 0) return setStatus(kCannotOpenOutput);
+        output_ = streamOf(openRegularFile(s_.output, Access::ReadWrite, Links::Refuse), "ab");
+        if (!output_) return setStatus(kCannotOpenOutput);
         setStatus(kEncoding);
     }
 
@@ -188,7 +187,7 @@ int EncodeStart(const std::filesystem::path& input, const std::filesystem::path&
         s.status.store(kIdle, std::memory_order_release);
         return result;
     };
-    // Only a regular file: opening a pipe under the chosen name would never return.
+    // Only regular files: opening a pipe under the chosen name would never return.
     if (!openRegularFile(input, Access::Read) || !openForRewrite(output)) return release(kCannotOpenFiles);
     const auto micros = ProbeAudioMicroseconds(input);
     if (!micros) return release(kNoDuration);
