@@ -1,10 +1,13 @@
 #include "cli/LinkOptions.h"
 
-#include <fstream>
-
 #include "link/CFtpMng.h"
+#include "platform/File.h"
 
 namespace plova::cli {
+
+namespace {
+constexpr std::uint64_t kMaxPasswordFileBytes = 4096;
+}
 
 std::optional<std::string> TakeLinkOptions(Args& args, LinkOptions& options) {
     std::optional<std::string> host, port, user, password, passwordFile;
@@ -31,10 +34,12 @@ std::optional<std::string> TakeLinkOptions(Args& args, LinkOptions& options) {
         if (!options.port) return std::string("--port takes a number from 1 to 65535");
     }
     if (passwordFile) {
-        // The first line of the file, so a password never shows in the process list.
-        std::ifstream in(*passwordFile);
-        std::string line;
-        if (!in || !std::getline(in, line)) return "cannot read the password file " + *passwordFile;
+        // The first line of the file, so a password never shows in the process
+        // list. A pipe or device under the name is refused rather than waited on.
+        std::string text;
+        if (readWholeFile(*passwordFile, text, kMaxPasswordFileBytes) != ReadResult::Ok)
+            return "cannot read the password file " + *passwordFile;
+        std::string line = text.substr(0, text.find('\n'));
         if (!line.empty() && line.back() == '\r') line.pop_back();
         password = line;
     }

@@ -1,10 +1,8 @@
 #include "link/ResponseUpload.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
-#include <system_error>
 
+#include "platform/File.h"
 #include "store/CFileMng.h"
 
 namespace plova {
@@ -13,22 +11,26 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Far beyond the longest message the main unit keeps (601 s is 0.6 MB).
+constexpr std::uint64_t kMaxMessageBytes = 16u << 20;
+
 // The main unit's part of a message file: everything behind our status record.
 bool ReadMainUnitPart(const fs::path& file, std::string& bytes) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in.seekg(static_cast<std::streamoff>(store::kBlockOffset))) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    if (readWholeFile(file, bytes, kMaxMessageBytes) != ReadResult::Ok || bytes.size() < store::kBlockOffset)
+        return false;
+    bytes.erase(0, store::kBlockOffset);
+    return true;
+}
+
+void ShowError(std::u16string_view text) {
+    prompt(std::u16string(text), std::u16string(upload::kErrorCaption), Icon::Exclamation);
 }
 
 }  // namespace
 
 bool IsUploadableMessage(const fs::path& file) {
-    std::error_code ec;
-    if (!fs::is_regular_file(file, ec)) return false;
-    std::ifstream in(file, std::ios::binary);
-    std::string head(store::kMinMessageFileSize, '\0');
-    if (!in.read(head.data(), static_cast<std::streamsize>(head.size()))) return false;
+    std::string head;
+    if (!readRange(file, 0, store::kMinMessageFileSize, head) || head.size() != store::kMinMessageFileSize) return false;
     const FILESTS_INFO record = FILESTS_INFO::fromBytes(std::string_view(head).substr(0, filests::kSize));
     BlockBytes block{};
     std::copy(head.begin() + store::kBlockOffset, head.end(), block.begin());
@@ -37,10 +39,6 @@ bool IsUploadableMessage(const fs::path& file) {
 }
 
 namespace {
-
-void ShowError(std::u16string_view text) {
-    prompt(std::u16string(text), std::u16string(upload::kErrorCaption), Icon::Exclamation);
-}
 
 // Every row in list order until the end, a cancel or a communication error
 // (false). The idle timer stays stopped from the first file to the last, and
