@@ -10,7 +10,7 @@
 #include <random>
 #include <thread>
 
-#include "download/tests/DownloadTestSupport.h"
+#include "download/testing/DownloadTestSupport.h"
 #include "link/FtpReply.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"

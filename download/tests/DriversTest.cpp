@@ -2,7 +2,7 @@
 // touches, and what the folder download makes and undoes.
 #include <gtest/gtest.h>
 
-#include "download/tests/DownloadTestSupport.h"
+#include "download/testing/DownloadTestSupport.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
 #include "store/testing/MessageFiles.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "download/tests/DownloadTestSupport.h"
+#include "download/testing/DownloadTestSupport.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "cli/Command.h"
-#include "download/tests/DownloadTestSupport.h"
+#include "download/testing/DownloadTestSupport.h"
 #include "store/CFileMng.h"
 
 namespace plova::dltest {
