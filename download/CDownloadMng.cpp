@@ -1,6 +1,8 @@
 #include "download/CDownloadMng.h"
 
 #include <chrono>
+#include <cstdio>
+#include <fstream>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -36,6 +38,13 @@ void removeFile(const fs::path& p) {
     fs::remove(p, ec);
 }
 
+// A complete message file is here: one without its record and block (torn
+// by a crash, or not a message at all) is fetched again.
+bool present(const fs::path& p) {
+    std::error_code ec;
+    return fs::is_regular_file(p, ec) && CFileMng().HasStatusRecord(p);
+}
+
 bool isThere(const fs::path& p) {
     std::error_code ec;
     return fs::exists(fs::symlink_status(p, ec)) && !ec;
@@ -45,6 +54,28 @@ std::int64_t fileLength(const fs::path& p) {
     std::error_code ec;
     const auto n = fs::file_size(p, ec);
     return ec ? -1 : static_cast<std::int64_t>(n);
+}
+
+// The file under its receiving name is this run's own: it is rewritten in
+// place with the record in front, without the temporary copy and the sync
+// that rewriting a message file under its final name takes. Only the rename
+// that follows makes it a message.
+bool PutRecordInFront(const fs::path& file, const FILESTS_INFO& record) {
+    std::error_code ec;
+    const auto length = fs::file_size(file, ec);
+    if (ec) return false;
+    std::string content(static_cast<std::size_t>(length), '\0');
+    {
+        std::ifstream in(file, std::ios::binary);
+        if (!in || !in.read(content.data(), static_cast<std::streamsize>(content.size()))) return false;
+    }
+    const StatusRecordBytes head = record.toBytes();
+    std::FILE* out = std::fopen(file.c_str(), "wb");
+    if (out == nullptr) return false;
+    bool ok = std::fwrite(head.data(), 1, head.size(), out) == head.size() &&
+              std::fwrite(content.data(), 1, content.size(), out) == content.size();
+    ok = std::fclose(out) == 0 && ok;
+    return ok;
 }
 
 fs::path withExtension(fs::path p, std::u16string_view extension) {
@@ -107,7 +138,13 @@ int CDownloadMng::Convert(const fs::path& voiceFile) {
 int CDownloadMng::Receive(std::u16string_view remoteName, const fs::path& finalPath, std::int64_t listedSize,
                           bool resetProgress, bool noProgress, Record record, bool keepExisting) {
     const fs::path receiving = ReceivingName(finalPath);
-    const int r = ftp_.Retrieve(remoteName, nameOf(receiving), finalPath.parent_path(), resetProgress, noProgress);
+    // The procedure holds a transfer scope and has drained the control
+    // connection once: each file goes straight to the session, without the
+    // wrapper's drain, which waits a little for stray replies every time.
+    FTP_SESSION* session = ftp_.Session();
+    if (session == nullptr) return ftp::kTransferFailed;
+    session->localDirectory = finalPath.parent_path();
+    const int r = session->Retrieve(remoteName, nameOf(receiving), resetProgress, noProgress);
     if (r != 0) {
         removeFile(receiving);
         return r;
@@ -119,12 +156,17 @@ int CDownloadMng::Receive(std::u16string_view remoteName, const fs::path& finalP
         return ftp::kTransferFailed;
     }
     CFileMng files;
-    const int made = record == Record::Box ? files.MakeStatusRecord(receiving, finalPath)
-                                           : files.MakeResponseRecord(receiving);
+    FILESTS_INFO status;
+    const bool built = record == Record::Box ? files.BuildStatusRecord(receiving, finalPath, status)
+                                             : files.BuildResponseRecord(receiving, status);
     // Not a message file: it cannot be used, and the run goes on without it.
-    if (made != 0) {
+    if (!built) {
         removeFile(receiving);
         return dl::kSomeMissing;
+    }
+    if (!PutRecordInFront(receiving, status)) {
+        removeFile(receiving);
+        return ftp::kTransferFailed;
     }
     if (keepExisting && isThere(finalPath)) {
         removeFile(receiving);
@@ -207,12 +249,13 @@ int CDownloadMng::DownloadBox(std::u16string_view remoteDirectory, const fs::pat
         const fs::path local = localFolder / pathOf(entry->name);
 
         if (!enoughSpace(localFolder, dl::SpaceForFile(entry->size))) return dl::kNoSpace;
+        const bool here = present(local);
         if (isVoice) {
             window.send(msg::kBarRange, static_cast<std::intptr_t>(entry->size / kBlockKiB));
             ftp_.Session()->progressCount = 0;
         }
 
-        if (isThere(local)) {
+        if (here) {
             if (isVoice) {
                 window.send(msg::kBarPosition, dl::kBarExistingVoice);
                 pendingVoice = local;
@@ -299,7 +342,7 @@ int CDownloadMng::DownloadBoxInfo(std::u16string_view remoteDirectory, const fs:
         const fs::path local = localFolder / pathOf(name);
         // A file already here counts as handled: a second run over a box that
         // is complete must read as complete.
-        if (!isThere(local)) {
+        if (!present(local)) {
             const int got = Receive(name, local, -1, true, true, Record::Box);
             if (got == ftp::kCancelled) return dl::kCancelled;
             if (got == ftp::kFileUnavailable || got == dl::kSomeMissing) {

@@ -510,15 +510,19 @@ bool CFileMng::LoadFolderRecords(const fs::path& folder, std::vector<FILESTS_INF
     return true;
 }
 
-int CFileMng::MakeStatusRecord(const fs::path& file) { return MakeStatusRecord(file, file); }
+int CFileMng::MakeStatusRecord(const fs::path& file) {
+    FILESTS_INFO record;
+    if (!BuildStatusRecord(file, file, record)) return -1;
+    return PrependStatusRecord(file, record);
+}
 
-int CFileMng::MakeStatusRecord(const fs::path& file, const fs::path& finalName) {
+bool CFileMng::BuildStatusRecord(const fs::path& file, const fs::path& finalName, FILESTS_INFO& record) {
     BlockBytes raw;
-    if (!readDeliveredBlock(file, raw)) return -1;
+    if (!readDeliveredBlock(file, raw)) return false;
     const RecordingBlock b = parseBlock(bytesOf(raw));
     const bool isVmdat = hasExtension(finalName, store::kVmdat);
 
-    FILESTS_INFO record;
+    record = FILESTS_INFO{};
     bool carried = false;
     if (isVmdat) {
         // The ".vminf" came first: keep what the user has seen and edited of it.
@@ -540,18 +544,24 @@ int CFileMng::MakeStatusRecord(const fs::path& file, const fs::path& finalName) 
         record.boxNumber = fromCp932(b.boxDigits);
     }
     record.downloadState = isVmdat ? (b.played ? kPlayedOnMainUnit : kUnplayedOnMainUnit) : kInfoOnly;
-    return PrependStatusRecord(file, record);
+    return true;
 }
 
 int CFileMng::MakeResponseRecord(const fs::path& file) {
-    BlockBytes raw;
-    if (!readDeliveredBlock(file, raw)) return -1;
-    const RecordingBlock b = parseBlock(bytesOf(raw));
     FILESTS_INFO record;
+    if (!BuildResponseRecord(file, record)) return -1;
+    return PrependStatusRecord(file, record);
+}
+
+bool CFileMng::BuildResponseRecord(const fs::path& file, FILESTS_INFO& record) {
+    BlockBytes raw;
+    if (!readDeliveredBlock(file, raw)) return false;
+    const RecordingBlock b = parseBlock(bytesOf(raw));
+    record = FILESTS_INFO{};
     record.recordingTime = FormatRecordingTime(b.recordingTenths);
     record.partyName = fromCp932(b.partyName);
     record.boxNumber = fromCp932(b.boxDigits);
-    return PrependStatusRecord(file, record);
+    return true;
 }
 
 int CFileMng::WriteNameAndDate(const FILESTS_INFO& record, const fs::path& file) {

@@ -138,11 +138,14 @@ public:
     // Builds the status record of a file just downloaded from the main unit and
     // prepends it. 0, or -1 (the file untouched) when it cannot be read or rewritten.
     int MakeStatusRecord(const std::filesystem::path& file);
-    // The same record for a file that is still under a temporary name and
-    // will become `finalName`: the extension and the ".vminf" it carries the
-    // texts from are those of the final name.
-    int MakeStatusRecord(const std::filesystem::path& file, const std::filesystem::path& finalName);
     int MakeResponseRecord(const std::filesystem::path& file);
+    // The records those two prepend, without writing them. A file still under
+    // a temporary name gets the record of `finalName`: the extension and the
+    // ".vminf" it carries the texts from are those of the final name. False
+    // when the file holds no recording block.
+    bool BuildStatusRecord(const std::filesystem::path& file, const std::filesystem::path& finalName,
+                           FILESTS_INFO& record);
+    bool BuildResponseRecord(const std::filesystem::path& file, FILESTS_INFO& record);
 
     // Writes the record's party name and the current date into the file's block.
     // 1 on success, 0 on failure.

@@ -8,6 +8,8 @@
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CPrgDownDlg.h"
 #include "app/ui/CSelDownDlg.h"
+#include "lists/ui/CListDispView.h"
+#include "lists/ui/CListWindows.h"
 #include "link/CFtpMng.h"
 #include "platform/Text.h"
 
@@ -71,6 +73,19 @@ VoiceResult RunSelectedVoiceDownload(CMainFrame& frame, const std::vector<fs::pa
     return DownloadSelectedVoice(downloader, rows, view);
 }
 
+void DownloadVoiceOfSelection(CMainFrame& frame) {
+    CListDispView* view = frame.Lists() ? frame.Lists()->ActiveView() : nullptr;
+    if (view == nullptr || !frame.Session().loggedIn()) return;
+    std::vector<fs::path> rows;
+    const auto& records = view->Data().Records();
+    for (int index : view->SelectedRecords())
+        if (index >= 0 && static_cast<std::size_t>(index) < records.size()) rows.push_back(records[index].path());
+    if (!rows.empty() && !ConfirmDownload(frame.Settings().folderName)) return;
+    const VoiceResult result = RunSelectedVoiceDownload(frame, rows);
+    if (result.reload) view->Refresh(true, false, true);
+    frame.RefreshStatusBar(true);
+}
+
 void InstallDownloadCommands(CMainFrame& frame) {
     const unsigned traits = trait::kModalDialog | trait::kMainUnit;
     frame.SetCommandHandler(cmd::kFolderDownload, traits, [&frame] {
@@ -82,6 +97,7 @@ void InstallDownloadCommands(CMainFrame& frame) {
         CDownKindSetDlg dialog(frame);
         frame.RunDialog(dialog);
     });
+    frame.SetCommandHandler(cmd::kDownloadVoiceData, traits, [&frame] { DownloadVoiceOfSelection(frame); });
     frame.SetCommandHandler(cmd::kDownloadSelected, traits, [&frame] {
         if (OpenBoxFolder(frame).empty()) return;
         CSelDownDlg dialog(frame);

@@ -43,8 +43,13 @@ BatchResult RunDownload(CMainFrame& frame, BatchRequest request);
 // The voice data of the chosen rows (button 1004), for the list windows.
 VoiceResult RunSelectedVoiceDownload(CMainFrame& frame, const std::vector<std::filesystem::path>& rows);
 
+// Button 1004: the voice data of the rows selected in the active list
+// window, after the confirmation; the list is reloaded afterwards.
+void DownloadVoiceOfSelection(CMainFrame& frame);
+
 // Registers the handlers of buttons 1001 (folder download), 1002 (batch
-// download) and 1003 (selective download) with the main window.
+// download), 1003 (selective download) and 1004 (voice data of the selected
+// rows) with the main window.
 void InstallDownloadCommands(CMainFrame& frame);
 
 }  // namespace plova::ui

@@ -62,6 +62,11 @@ TEST_F(DownloadBoxTest, AFullBoxArrivesWithStatusRecordsAndASecondRunFetchesNoth
     EXPECT_EQ(handled, 6);
     EXPECT_EQ(fs::last_write_time(file(1, ".vmdat")), before);
     EXPECT_EQ(ports.progress.of(msg::kBarPosition).front().wparam, dl::kBarExistingVoice);
+
+    // A message file cut short by a crash is no message: it is fetched again.
+    fs::resize_file(file(3, ".vmdat"), 500);
+    ASSERT_EQ(box(d), dl::kOk);
+    EXPECT_TRUE(noTornMessages());
 }
 
 TEST_F(DownloadBoxTest, ConversionFollowsEachInfoFileAndSkipsAVoiceFileWithoutOne) {

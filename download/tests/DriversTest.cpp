@@ -164,18 +164,17 @@ TEST_F(DriversTest, ACommunicationErrorLogsOutAndKeepsWhatArrived) {
 }
 
 TEST_F(DriversTest, AFailedConversionIsNeverReportedAsSuccess) {
-    // Both files here already, the voice data unreadable: the run would
-    // otherwise count this as success.
+    // Both files here already and the WAV file cannot be written (a folder
+    // holds its name): the run would otherwise count this as success.
     const fs::path box = localBox("rusuroku", "0001");
-    CDownloadMng& d = downloader();
-    int handled = 0;
-    ASSERT_EQ(d.DownloadBoxInfo(u"/rusuroku/0001", box, handled), dl::kOk);
-    testkit::writeBytes(box / messageName("0001", 1, ".vmdat"), "not voice data");
+    EXPECT_EQ(batch(dl::kKindFull, false).closing, Closing::Success);
+    fs::create_directories(box / messageName("0001", 1, ".wav"));
+    const auto before = readAll(box / messageName("0001", 1, ".vmdat"));
     const BatchResult r = batch(dl::kKindFull, false, {.convert = true});
     EXPECT_EQ(r.closing, Closing::ConvertFailed);
     EXPECT_EQ(testkit::utf8(lastShown()), "ＷＡＶファイル変換に失敗しました。");
     EXPECT_FALSE(view.loggedOut());
-    EXPECT_EQ(readAll(box / messageName("0001", 1, ".vmdat")), "not voice data");
+    EXPECT_EQ(readAll(box / messageName("0001", 1, ".vmdat")), before);
 }
 
 TEST_F(DriversTest, CancelDuringABatchShowsNothing) {

@@ -17,6 +17,11 @@
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CPrgDownDlg.h"
 #include "app/ui/CSelDownDlg.h"
+#include "lists/ui/CBoxOpenDlg.h"
+#include "lists/ui/CCheckListCtrl.h"
+#include "lists/ui/CListDispView.h"
+#include "lists/ui/CListWindows.h"
+#include "platform/IniFile.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "sim/MainUnitServer.h"
@@ -94,6 +99,8 @@ protected:
     void make(bool login = true, const std::string& folderName = "demo") {
         std::ofstream(ini) << "[FOLDER]\r\nFOLDER=" << (dir / "pc").string() << "/\r\nINIT=0\r\n"
                            << "[DISP]\r\nFOLDERNAME=" << folderName << "\r\nNUM=0\r\n";
+        // The list windows show the columns the settings name.
+        writeProfileString(ini, u"DISP", u"COLUM1", u"ファイル名");
         CMainFrame::Options o;
         o.settingsFile = ini;
         o.sessionFactory = FtpSessionFactory(server->port());
@@ -210,6 +217,42 @@ TEST_F(DownloadDialogsTest, FolderDownloadBuildsTheFolderAndOpensIt) {
     dialog.OnDelete();
     EXPECT_FALSE(fs::exists(dir / "pc" / "VMU3"));
     EXPECT_EQ(dialog.folderList()->topLevelItemCount(), 0);
+}
+
+TEST_F(DownloadDialogsTest, VoiceDataOfTheSelectedRowsFromButton1004) {
+    makeBoxFolders();
+    make();
+    // The recording information only, then a list window over box 0001.
+    CSelDownDlg selective(*frame);
+    selective.answeringList()->item(0)->setCheckState(Qt::Checked);
+    ports.prompt.queue(Answer::Yes);
+    selective.infoButton()->click();
+    ASSERT_EQ(shownTexts().back(), "ファイルのダウンロードが正常に完了しました。");
+    frame->ApplyStartup();
+    answer = [](QDialog& d) -> int {
+        auto* open = dynamic_cast<CBoxOpenDlg*>(&d);
+        if (!open) return QDialog::Rejected;
+        CCheckListCtrl* list = open->AnsweringList();
+        for (int row = 0; row < list->rowCount(); ++row)
+            if (list->BoxName(row) == QStringLiteral("0001")) list->Toggle(row);
+        open->OpenButton()->click();
+        return open->result();
+    };
+    frame->OnCommand(cmd::kOpenBoxes);
+    answer = nullptr;
+    CListDispView* view = frame->Lists()->ActiveView();
+    ASSERT_NE(view, nullptr);
+    ASSERT_GT(view->Data().RowCount(), 0);
+    std::vector<int> rows;
+    for (int r = 0; r < view->Data().RowCount(); ++r) rows.push_back(r);
+    view->SelectRows(rows);
+
+    ports.prompt.queue(Answer::Yes);
+    frame->OnCommand(cmd::kDownloadVoiceData);
+    EXPECT_EQ(shownTexts().back(), "ファイルのダウンロードが正常に完了しました。");
+    int voice = 0;
+    for (const auto& e : fs::directory_iterator(box("rusuroku/0001"))) voice += e.path().extension() == ".vmdat";
+    EXPECT_EQ(voice, view->Data().RowCount());
 }
 
 }  // namespace
