@@ -2,7 +2,10 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all bootstrap build run test sanitize tsan package clean
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+
+.PHONY: all bootstrap build run test sanitize tsan fuzz package clean
 
 all: build
 
@@ -49,6 +52,14 @@ tsan: bootstrap
 	  TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 $(TSAN_BUILD)/$$t --gtest_brief=1 || exit 1; \
 	done
 
+# The fuzz targets, built with clang under the sanitizers in their own folder,
+# each run for FUZZ_SECONDS; fails on any finding.
+fuzz: bootstrap
+	@cmake -S . -B $(FUZZ_BUILD) -DPLOVA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	@cmake --build $(FUZZ_BUILD) --target plova_fuzzers -j$(JOBS)
+	@fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 # A Debian package of the program, checked before it is handed out.
 package: build
 	@cd $(BUILD) && cpack -G DEB >/dev/null
@@ -60,4 +71,4 @@ run: build
 	@scripts/demo $(BUILD)
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD)

@@ -2,6 +2,7 @@
 #include <exception>
 
 #include "cli/Command.h"
+#include "platform/Text.h"
 
 namespace plova::cli {
 
@@ -41,6 +42,14 @@ int fail(std::ostream& err, const char* command, const std::string& message, int
     err << printable(message);
     err << '\n';
     return code;
+}
+
+std::optional<int> parseLevel(const std::string& text) {
+    constexpr long kMinLevel = -128;
+    constexpr long kMaxLevel = 127;
+    const auto value = parseWholeNumber(text, kMinLevel, kMaxLevel);
+    if (!value) return std::nullopt;
+    return static_cast<int>(*value);
 }
 
 namespace {

@@ -2,6 +2,7 @@
 // defines one `const Command <name>Command`; CommandList.h names them all.
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -31,6 +32,10 @@ std::string printable(std::string_view text);
 
 // Writes "plova-cli: <command>: <message>" as one line and returns `code`.
 int fail(std::ostream& err, const char* command, const std::string& message, int code = kFailed);
+
+// A level in whole decibels, -128 to 127, as --level takes it.
+std::optional<int> parseLevel(const std::string& text);
+constexpr const char* kLevelRangeText = "--level takes a whole number of decibels from -128 to 127";
 
 // The table of every command, in the order --help lists them.
 const std::vector<const Command*>& commands();

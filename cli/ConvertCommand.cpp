@@ -16,17 +16,9 @@ namespace fs = std::filesystem;
 
 constexpr const char* kName = "convert";
 constexpr const char* kUsageText = "expects FILE… [--level N] [--settings FILE]";
-constexpr int kMinLevel = -128;
-constexpr int kMaxLevel = 127;
 // Room a conversion needs: (size / 256 + 1) × 4096 bytes for a voice file of `size` bytes.
 constexpr std::uintmax_t kSpaceDivisor = 256;
 constexpr std::uintmax_t kSpaceUnit = 4096;
-
-std::optional<int> parseLevel(const std::string& text) {
-    const auto value = parseWholeNumber(text, kMinLevel, kMaxLevel);
-    if (!value) return std::nullopt;
-    return static_cast<int>(*value);
-}
 
 std::string settingsProblem(ReadResult read) {
     switch (read) {
@@ -61,7 +53,7 @@ int runConvert(const Args& args, std::ostream& out, std::ostream& err) {
             if (a == "--settings") {
                 settings = value;
             } else if (!(level = parseLevel(value))) {
-                return fail(err, kName, "--level takes a whole number of decibels from -128 to 127", kUsage);
+                return fail(err, kName, kLevelRangeText, kUsage);
             }
         } else if (a.starts_with("--")) {
             return fail(err, kName, kUsageText, kUsage);

@@ -510,17 +510,19 @@ bool CFileMng::LoadFolderRecords(const fs::path& folder, std::vector<FILESTS_INF
     return true;
 }
 
-int CFileMng::MakeStatusRecord(const fs::path& file) {
+int CFileMng::MakeStatusRecord(const fs::path& file) { return MakeStatusRecord(file, file); }
+
+int CFileMng::MakeStatusRecord(const fs::path& file, const fs::path& finalName) {
     BlockBytes raw;
     if (!readDeliveredBlock(file, raw)) return -1;
     const RecordingBlock b = parseBlock(bytesOf(raw));
-    const bool isVmdat = hasExtension(file, store::kVmdat);
+    const bool isVmdat = hasExtension(finalName, store::kVmdat);
 
     FILESTS_INFO record;
     bool carried = false;
     if (isVmdat) {
         // The ".vminf" came first: keep what the user has seen and edited of it.
-        fs::path vminf = file;
+        fs::path vminf = finalName;
         vminf.replace_extension(pathOf(store::kVminf));
         MessageHead head;
         if (readValidHead(vminf, head)) {

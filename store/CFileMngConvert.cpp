@@ -17,6 +17,7 @@
 #include "platform/Ports.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
+#include "store/FileOps.h"
 #include "store/RecordingBlock.h"
 
 namespace plova {
@@ -45,14 +46,8 @@ constexpr std::size_t kHeaderProbeBytes = 128;
 
 constexpr std::size_t kCopyChunk = 64 * 1024;
 
-// Paths reach us with doubled separators when a caller joined a folder that
-// already ended in one; each pair counts as one.
-fs::path CollapseDoubledSeparators(const fs::path& path) {
-    const std::string doubled(2, fs::path::preferred_separator);
-    std::string s = path.native();
-    for (std::size_t at = s.find(doubled); at != std::string::npos; at = s.find(doubled, at + 1)) s.erase(at, 1);
-    return fs::path(s);
-}
+using store::CollapseDoubledSeparators;
+using store::RemoveFile;
 
 fs::path WithExtension(fs::path path, std::u16string_view extension) {
     return path.replace_extension(fs::path(std::u16string(extension)));
