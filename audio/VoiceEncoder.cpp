@@ -13,6 +13,7 @@
 #include "audio/WavFormat.h"
 #include "audio/WavReader.h"
 #include "platform/AppPaths.h"
+#include "platform/File.h"
 
 namespace plova {
 
@@ -116,7 +117,7 @@ private:
         const auto format = ReadWavFormat(s_.intermediate);
         if (!format || !format->isCodecFormat()) return setStatus(kWrongFormat);
         if (!reader_.open(s_.intermediate)) return setStatus(kCannotOpenIntermediate);
-        output_ = OpenFile(s_.output, "ab");
+        output_ = streamOf(openRegularFile(s_.output, Access::ReadWrite, Links::Refuse), "ab");
         if (!output_) return setStatus(kCannotOpenOutput);
         setStatus(kEncoding);
     }
@@ -188,7 +189,8 @@ int EncodeStart(const std::filesystem::path& input, const std::filesystem::path&
     };
     // Only a regular file: opening a pipe under the chosen name would never return.
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(input, ec) || !OpenFile(input, "rb") || !OpenFile(output, "wb"))
+    if (!std::filesystem::is_regular_file(input, ec) || !openRegularFile(input, Access::Read) ||
+        !openForRewrite(output))
         return release(kCannotOpenFiles);
     const auto micros = ProbeAudioMicroseconds(input);
     if (!micros) return release(kNoDuration);

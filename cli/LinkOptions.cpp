@@ -1,10 +1,18 @@
 #include "cli/LinkOptions.h"
 
-#include <fstream>
-
 #include "link/CFtpMng.h"
+#include "platform/File.h"
 
 namespace plova::cli {
+
+std::optional<std::string> ReadPasswordFile(const std::string& file) {
+    constexpr std::uint64_t kMaxPasswordFileBytes = 64 * 1024;
+    std::string bytes;
+    if (readWholeFile(file, bytes, kMaxPasswordFileBytes) != ReadResult::Ok || bytes.empty()) return std::nullopt;
+    std::string line = bytes.substr(0, bytes.find('\n'));
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+}
 
 std::optional<std::string> TakeLinkOptions(Args& args, LinkOptions& options) {
     std::optional<std::string> host, port, user, password, passwordFile;
@@ -32,11 +40,8 @@ std::optional<std::string> TakeLinkOptions(Args& args, LinkOptions& options) {
     }
     if (passwordFile) {
         // The first line of the file, so a password never shows in the process list.
-        std::ifstream in(*passwordFile);
-        std::string line;
-        if (!in || !std::getline(in, line)) return "cannot read the password file " + *passwordFile;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        password = line;
+        password = ReadPasswordFile(*passwordFile);
+        if (!password) return "cannot read the password file " + *passwordFile;
     }
     options.host = *host;
     options.user = *user;

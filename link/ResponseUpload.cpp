@@ -1,10 +1,8 @@
 #include "link/ResponseUpload.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
-#include <system_error>
 
+#include "platform/File.h"
 #include "store/CFileMng.h"
 
 namespace plova {
@@ -15,20 +13,21 @@ namespace fs = std::filesystem;
 
 // The main unit's part of a message file: everything behind our status record.
 bool ReadMainUnitPart(const fs::path& file, std::string& bytes) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in.seekg(static_cast<std::streamoff>(store::kBlockOffset))) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    const FileHandle in = openRegularFile(file, Access::Read);
+    const std::optional<std::uint64_t> size = in.size();
+    if (!size || *size < store::kBlockOffset) return false;
+    bytes.resize(static_cast<std::size_t>(*size - store::kBlockOffset));
+    const std::optional<std::size_t> got = in.readAt(store::kBlockOffset, bytes.data(), bytes.size());
+    bytes.resize(got.value_or(0));
+    return got.has_value();
 }
 
 }  // namespace
 
 bool IsUploadableMessage(const fs::path& file) {
-    std::error_code ec;
-    if (!fs::is_regular_file(file, ec)) return false;
-    std::ifstream in(file, std::ios::binary);
-    std::string head(store::kMinMessageFileSize, '\0');
-    if (!in.read(head.data(), static_cast<std::streamsize>(head.size()))) return false;
+    std::string head;
+    if (!readRange(file, 0, store::kMinMessageFileSize, head) || head.size() != store::kMinMessageFileSize)
+        return false;
     const FILESTS_INFO record = FILESTS_INFO::fromBytes(std::string_view(head).substr(0, filests::kSize));
     BlockBytes block{};
     std::copy(head.begin() + store::kBlockOffset, head.end(), block.begin());

@@ -12,6 +12,7 @@
 #include "audio/MediaConversion.h"
 #include "audio/WavFormat.h"
 #include "platform/AtomicFile.h"
+#include "platform/File.h"
 #include "platform/Text.h"
 #include "store/FileOps.h"
 #include "store/RecordingBlock.h"
@@ -50,7 +51,7 @@ bool ReadSpeech(const fs::path& file, std::string& speech) {
     std::error_code ec;
     const std::uintmax_t size = fs::file_size(file, ec);
     if (ec || size > kMaxSpeechBytes || !fs::is_regular_file(file, ec)) return false;
-    FilePtr in = OpenFile(file, "rb");
+    FilePtr in = openFileStream(file, Access::Read);
     if (!in) return false;
     speech.resize(static_cast<std::size_t>(size));
     return std::fread(speech.data(), 1, speech.size(), in.get()) == speech.size();
@@ -166,7 +167,7 @@ int AddResponseMessage(const AddMessageRequest& request, AddMessageWindow& windo
     if (fs::is_directory(request.boxFolder, ec) && !fs::exists(target, ec)) fs::create_directory(target, ec);
 
     // The chosen file: a regular file that opens (a pipe would hang the window).
-    if (!fs::is_regular_file(request.source, ec) || !OpenFile(request.source, "rb")) return response::kNotOpened;
+    if (!fs::is_regular_file(request.source, ec) || !openRegularFile(request.source, Access::Read)) return response::kNotOpened;
     const std::uintmax_t size = fs::file_size(request.source, ec);
     if (ec) return response::kNotOpened;
     if (!HasRoomFor(target, size)) {
