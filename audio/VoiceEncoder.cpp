@@ -187,11 +187,8 @@ int EncodeStart(const std::filesystem::path& input, const std::filesystem::path&
         s.status.store(kIdle, std::memory_order_release);
         return result;
     };
-    // Only a regular file: opening a pipe under the chosen name would never return.
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(input, ec) || !openRegularFile(input, Access::Read) ||
-        !openForRewrite(output))
-        return release(kCannotOpenFiles);
+    // Only regular files: opening a pipe under the chosen name would never return.
+    if (!openRegularFile(input, Access::Read) || !openForRewrite(output)) return release(kCannotOpenFiles);
     const auto micros = ProbeAudioMicroseconds(input);
     if (!micros) return release(kNoDuration);
     if (static_cast<double>(*micros) / kMicrosPerSecond > maxSeconds) return release(kTooLong);

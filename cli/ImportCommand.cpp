@@ -101,7 +101,9 @@ int runImport(const Args& args, std::ostream& out, std::ostream& err) {
         levels = settingsLevels();
     }
     std::error_code ec;
-    if (!fs::is_directory(*folder, ec)) return fail(err, kName, *folder + ": no such box folder");
+    // A mistyped path that happens to exist must not gain an "outou" folder.
+    if (!fs::is_directory(*folder, ec) || !CFileMng().IsBoxFolder(*folder))
+        return fail(err, kName, *folder + ": not a box folder (it has no rusuroku and naisen)", kUsage);
     if (const std::string why = refusal(*audio); !why.empty())
         return fail(err, kName, *audio + ": " + why + "; nothing imported");
 

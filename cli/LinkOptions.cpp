@@ -6,7 +6,8 @@
 namespace plova::cli {
 
 std::optional<std::string> ReadPasswordFile(const std::string& file) {
-    constexpr std::uint64_t kMaxPasswordFileBytes = 64 * 1024;
+    // A pipe or device under the name is refused rather than waited on.
+    constexpr std::uint64_t kMaxPasswordFileBytes = 4096;
     std::string bytes;
     if (readWholeFile(file, bytes, kMaxPasswordFileBytes) != ReadResult::Ok || bytes.empty()) return std::nullopt;
     std::string line = bytes.substr(0, bytes.find('\n'));

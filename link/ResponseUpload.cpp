@@ -11,23 +11,26 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Far beyond the longest message the main unit keeps (601 s is 0.6 MB).
+constexpr std::uint64_t kMaxMessageBytes = 16u << 20;
+
 // The main unit's part of a message file: everything behind our status record.
 bool ReadMainUnitPart(const fs::path& file, std::string& bytes) {
-    const FileHandle in = openRegularFile(file, Access::Read);
-    const std::optional<std::uint64_t> size = in.size();
-    if (!size || *size < store::kBlockOffset) return false;
-    bytes.resize(static_cast<std::size_t>(*size - store::kBlockOffset));
-    const std::optional<std::size_t> got = in.readAt(store::kBlockOffset, bytes.data(), bytes.size());
-    bytes.resize(got.value_or(0));
-    return got.has_value();
+    if (readWholeFile(file, bytes, kMaxMessageBytes) != ReadResult::Ok || bytes.size() < store::kBlockOffset)
+        return false;
+    bytes.erase(0, store::kBlockOffset);
+    return true;
+}
+
+void ShowError(std::u16string_view text) {
+    prompt(std::u16string(text), std::u16string(upload::kErrorCaption), Icon::Exclamation);
 }
 
 }  // namespace
 
 bool IsUploadableMessage(const fs::path& file) {
     std::string head;
-    if (!readRange(file, 0, store::kMinMessageFileSize, head) || head.size() != store::kMinMessageFileSize)
-        return false;
+    if (!readRange(file, 0, store::kMinMessageFileSize, head) || head.size() != store::kMinMessageFileSize) return false;
     const FILESTS_INFO record = FILESTS_INFO::fromBytes(std::string_view(head).substr(0, filests::kSize));
     BlockBytes block{};
     std::copy(head.begin() + store::kBlockOffset, head.end(), block.begin());
@@ -36,10 +39,6 @@ bool IsUploadableMessage(const fs::path& file) {
 }
 
 namespace {
-
-void ShowError(std::u16string_view text) {
-    prompt(std::u16string(text), std::u16string(upload::kErrorCaption), Icon::Exclamation);
-}
 
 // Every row in list order until the end, a cancel or a communication error
 // (false). The idle timer stays stopped from the first file to the last, and

@@ -48,13 +48,7 @@ std::string ThreeDigits(int number) {
 }
 
 bool ReadSpeech(const fs::path& file, std::string& speech) {
-    std::error_code ec;
-    const std::uintmax_t size = fs::file_size(file, ec);
-    if (ec || size > kMaxSpeechBytes || !fs::is_regular_file(file, ec)) return false;
-    FilePtr in = openFileStream(file, Access::Read);
-    if (!in) return false;
-    speech.resize(static_cast<std::size_t>(size));
-    return std::fread(speech.data(), 1, speech.size(), in.get()) == speech.size();
+    return readWholeFile(file, speech, kMaxSpeechBytes, Links::Refuse) == ReadResult::Ok;
 }
 
 bool IsWavOrWma(std::u16string_view extension) {
@@ -167,9 +161,10 @@ int AddResponseMessage(const AddMessageRequest& request, AddMessageWindow& windo
     if (fs::is_directory(request.boxFolder, ec) && !fs::exists(target, ec)) fs::create_directory(target, ec);
 
     // The chosen file: a regular file that opens (a pipe would hang the window).
-    if (!fs::is_regular_file(request.source, ec) || !openRegularFile(request.source, Access::Read)) return response::kNotOpened;
-    const std::uintmax_t size = fs::file_size(request.source, ec);
-    if (ec) return response::kNotOpened;
+    const FileHandle opened = openRegularFile(request.source, Access::Read);
+    const std::optional<std::uint64_t> measured = opened ? opened.size() : std::nullopt;
+    if (!measured) return response::kNotOpened;
+    const std::uintmax_t size = *measured;
     if (!HasRoomFor(target, size)) {
         prompt(std::u16string(response::kNoRoom), std::u16string(response::kErrorCaption), Icon::Exclamation);
         return response::kNoSpace;

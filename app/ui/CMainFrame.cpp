@@ -28,6 +28,7 @@
 #include "app/ui/CVersionDlg.h"
 #include "app/ui/DialogLayout.h"
 #include "app/ui/DownloadCommands.h"
+#include "download/DownloadDrivers.h"
 #include "lists/ui/CChildFrame.h"
 #include "lists/ui/CListDispView.h"
 #include "lists/ui/CListWindows.h"
@@ -109,6 +110,7 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
     SetCommandHandler(cmd::kShowUndownloaded, trait::kModalDialog, [this] {
         if (CListDispView* view = lists_->ActiveView()) view->ShowNotDownloaded();
     });
+    SetCommandHandler(cmd::kDownloadVoiceData, trait::kModalDialog | trait::kMainUnit, [this] { DownloadVoiceOfRows(); });
     OnIdle();
 }
 
@@ -481,6 +483,16 @@ void CMainFrame::Arrange(int id) {
 }
 
 // ---------------------------------------------------------------- ListHost
+
+void CMainFrame::DownloadVoiceOfRows() {
+    QPointer<CListDispView> view = lists_->ActiveView();
+    if (!view || doc_.settings.loggedIn != 1 || !ConfirmDownload(doc_.settings.folderName)) return;
+    std::vector<std::filesystem::path> rows;
+    for (int row : view->SelectedRows()) rows.push_back(view->Data().RecordOfRow(row).path());
+    const VoiceResult result = RunSelectedVoiceDownload(*this, rows);
+    // The rows that now have their voice data show it; the user's sort stays.
+    if (result.reload && view) view->Refresh(true);
+}
 
 ListSlotTable CMainFrame::Slots() {
     return ListSlotTable{doc_.settings.disp, doc_.settings.folderNames, doc_.settings.num};

@@ -177,6 +177,8 @@ public:
     void SetListBusy(bool busy) override;
     bool BackupAbandonsListWork() override;
     void RunListCommand(int id) override { OnCommand(id); }
+    // Button 1004: the voice data of the active list's selected rows, then the list again.
+    void DownloadVoiceOfRows();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

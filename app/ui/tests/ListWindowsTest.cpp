@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include "app/FtpMainUnitSession.h"
 #include "app/ui/CCommandBar.h"
 #include "app/ui/CEndChkDlg.h"
 #include "app/ui/CMainFrame.h"
@@ -23,6 +24,8 @@
 #include "platform/IniFile.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
+#include "sim/MainUnitServer.h"
+#include "sim/SeedMainUnit.h"
 
 namespace plova::ui {
 namespace {
@@ -336,6 +339,84 @@ TEST_F(ListWindowsTest, AStoredDefinitionThatDoesNotParseOpensAnEmptyList) {
     EXPECT_EQ(views()[2]->Data().RowCount(), 0);
     EXPECT_EQ(open({"0003"}), QDialog::Accepted);
     EXPECT_EQ(frame->OpenListCount(), 4);
+}
+
+TEST(ListWindowsVoice, Button1004FetchesTheVoiceOfTheSelectedRowsAndReloadsTheList) {
+    testkit::TestPorts ports;
+    testkit::TempFolder dir{"ui-lists-voice"};
+    sim::SeedOptions seed;
+    seed.answeringBoxes = {"0001"};
+    seed.extensionBoxes = {};
+    seed.emptyExtensionBoxes = {};
+    seed.messagesPerBox = 3;
+    seed.responseNumbers = {};
+    seed.maxSeconds = 4;
+    seed.now = LocalTime{2026, 12, 7, 1, 10, 0, 0, 0};
+    const sim::SeedResult seeded = sim::seedMainUnit(dir / "unit", seed);
+    ASSERT_TRUE(seeded.ok);
+    sim::Options o;
+    o.root = dir / "unit";
+    o.user = "qermo";
+    o.password = "pass";
+    sim::MainUnitServer server(o);
+    ASSERT_TRUE(server.start());
+
+    // The PC holds the recording information of box 0001 only.
+    const fs::path local = dir / "root" / "office" / "rusuroku" / "0001";
+    fs::create_directories(local);
+    fs::create_directories(dir / "root" / "office" / "naisen");
+    for (const auto& entry : fs::directory_iterator(dir / "unit" / "rusuroku" / "0001"))
+        if (entry.path().extension() == ".vminf") {
+            fs::copy_file(entry.path(), local / entry.path().filename());
+            ASSERT_EQ(CFileMng().MakeStatusRecord(local / entry.path().filename()), 0);
+        }
+    const fs::path ini = dir / "PLOVA.ini";
+    writeProfileString(ini, u"FOLDER", u"FOLDER", (dir / "root").u16string());
+    writeProfileString(ini, u"DISP", u"FOLDERNAME", u"office");
+    writeProfileString(ini, u"DISP", u"COLUM1", u"ファイル名");
+    CMainFrame::Options options;
+    options.settingsFile = ini;
+    options.sessionFactory = FtpSessionFactory(server.port());
+    CMainFrame frame(options);
+    frame.SetDialogRunner([](QDialog& d) {
+        auto* dialog = dynamic_cast<CBoxOpenDlg*>(&d);
+        if (!dialog) return int(QDialog::Rejected);
+        dialog->Button(boxopen::kAnsweringAll)->click();
+        dialog->OpenButton()->click();
+        return dialog->result();
+    });
+    frame.show();
+    frame.ApplyStartup();
+    frame.OnCommand(cmd::kOpenBoxes);
+    CListDispView* view = frame.Lists()->ActiveView();
+    ASSERT_NE(view, nullptr);
+    const int rows = view->Data().RowCount();
+    ASSERT_GE(rows, 1);
+    EXPECT_TRUE(frame.ListFlags().undownloaded);
+
+    // Not logged in: the button stays off and the command does nothing.
+    frame.OnIdle();
+    EXPECT_FALSE(frame.CommandBar()->button(cmd::kDownloadVoiceData)->isEnabled());
+    ASSERT_EQ(frame.Session().PressLogin({u"127.0.0.1", u"qermo", u"pass", false}), LoginPress::LoggedIn);
+    frame.OnIdle();
+    EXPECT_TRUE(frame.CommandBar()->button(cmd::kDownloadVoiceData)->isEnabled());
+
+    view->SelectRows({0});
+    const std::u16string chosen = view->Data().RecordOfRow(0).filePath;
+    ports.prompt.queue(Answer::Yes);  // the confirmation
+    frame.OnCommand(cmd::kDownloadVoiceData);
+    ASSERT_FALSE(ports.prompt.shown.empty());
+    EXPECT_EQ(ports.prompt.shown.back().text, u"ファイルのダウンロードが正常に完了しました。");
+    fs::path voice = fs::path(toUtf8(chosen));
+    voice.replace_extension(".vmdat");
+    EXPECT_TRUE(fs::exists(voice));
+    // The list was built again: the row now names its voice data.
+    int withVoice = 0;
+    for (int row = 0; row < view->Data().RowCount(); ++row)
+        withVoice += view->Data().RecordOfRow(row).filePath.ends_with(u".vmdat");
+    EXPECT_EQ(view->Data().RowCount(), rows);
+    EXPECT_EQ(withVoice, 1);
+    frame.Session().Logout();
 }
 
 }  // namespace
