@@ -2,12 +2,12 @@
 // the batch and selective downloads of the window do. Progress goes to
 // stderr, a line per box; the closing message goes to stdout; the exit status
 // is 0 only when the run downloaded everything it set out to.
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <set>
 
 #include "cli/Command.h"
+#include "cli/LinkOptions.h"
 #include "download/CDownloadMng.h"
 #include "download/DownloadDrivers.h"
 #include "link/CFtpMng.h"
@@ -129,11 +129,9 @@ std::optional<std::string> parse(const Args& args, Options& o) {
     if (password.has_value() == passwordFile.has_value())
         return std::string("give the password with exactly one of --password and --password-file");
     if (passwordFile) {
-        std::ifstream in(*passwordFile, std::ios::binary);
-        std::string line;
-        if (!in || !std::getline(in, line)) return "cannot read the password from " + *passwordFile;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        o.password = line;
+        const std::optional<std::string> read = ReadPasswordFile(*passwordFile);
+        if (!read) return "cannot read the password from " + *passwordFile;
+        o.password = *read;
     } else {
         o.password = *password;
     }

@@ -5,8 +5,14 @@
 
 namespace plova::cli {
 
-namespace {
-constexpr std::uint64_t kMaxPasswordFileBytes = 4096;
+std::optional<std::string> ReadPasswordFile(const std::string& file) {
+    // A pipe or device under the name is refused rather than waited on.
+    constexpr std::uint64_t kMaxPasswordFileBytes = 4096;
+    std::string bytes;
+    if (readWholeFile(file, bytes, kMaxPasswordFileBytes) != ReadResult::Ok || bytes.empty()) return std::nullopt;
+    std::string line = bytes.substr(0, bytes.find('\n'));
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
 }
 
 std::optional<std::string> TakeLinkOptions(Args& args, LinkOptions& options) {
@@ -34,14 +40,9 @@ std::optional<std::string> TakeLinkOptions(Args& args, LinkOptions& options) {
         if (!options.port) return std::string("--port takes a number from 1 to 65535");
     }
     if (passwordFile) {
-        // The first line of the file, so a password never shows in the process
-        // list. A pipe or device under the name is refused rather than waited on.
-        std::string text;
-        if (readWholeFile(*passwordFile, text, kMaxPasswordFileBytes) != ReadResult::Ok)
-            return "cannot read the password file " + *passwordFile;
-        std::string line = text.substr(0, text.find('\n'));
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        password = line;
+        // The first line of the file, so a password never shows in the process list.
+        password = ReadPasswordFile(*passwordFile);
+        if (!password) return "cannot read the password file " + *passwordFile;
     }
     options.host = *host;
     options.user = *user;

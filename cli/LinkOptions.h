@@ -19,6 +19,11 @@ struct LinkOptions {
 
 constexpr const char* kLinkSynopsis = "--host H [--port P] --user U (--password W | --password-file F)";
 
+// The first line of a password file (without its CR LF): a regular file of
+// at most a few kilobytes, read without waiting on a pipe. Nothing when it
+// cannot be read.
+std::optional<std::string> ReadPasswordFile(const std::string& file);
+
 // Takes the link options out of `args`, leaving everything else in order.
 // Nothing on success; otherwise why the options cannot be used.
 std::optional<std::string> TakeLinkOptions(Args& args, LinkOptions& options);

@@ -16,6 +16,7 @@ namespace {
 constexpr std::u16string_view kCrLf = u"\r\n";
 constexpr std::size_t kPeekBytes = 1024;
 using SteadyClock = std::chrono::steady_clock;
+constexpr int kAbortRepliesMax = 4;  // the broken transfer's answers, then 225
 constexpr int kServerError = 400;  // 4xx and 5xx: the main unit reports a failure
 constexpr int kServerErrorEnd = 600;
 
@@ -498,9 +499,13 @@ int FTP_SESSION::Abort(bool quiet, bool announceFirst) {
     std::u16string line;
     int length = sent < 0 ? -1 : ReadReply(line, ftp::kReplyLineMax, timeouts.replyMillis);
     if (!quiet) {
-        // The main unit may first answer the broken transfer (426, 226); its 225 follows.
-        while (length >= 1 && ftp::ReplyCode(line) != ftp::kAbortComplete)
+        // The main unit may first answer the broken transfer (426, 226); its
+        // 225 follows. A few replies at most: one that answers on and on
+        // without a 225 must not hold the program.
+        for (int replies = 1; length >= 1 && ftp::ReplyCode(line) != ftp::kAbortComplete; ++replies) {
+            if (replies >= kAbortRepliesMax) break;
             length = ReadReply(line, ftp::kReplyLineMax, timeouts.replyMillis);
+        }
     }
     Command(u"ABOR\r\n");
     return 0;

@@ -171,13 +171,14 @@ TEST_F(HostileServerTest, GreetingsThatNeverEndOrBreakOff) {
 // an end reply of any length is taken whole, so the next command reads its own.
 TEST_F(HostileServerTest, ListingsAreWholeOrAFailure) {
     constexpr int kLines = 100'000;
-    const auto serveListing = [](Peer& p, const std::string& endReply) {
+    // Made before the transfer starts: a pause in the data would end the listing.
+    std::string sent;
+    for (int i = 0; i < kLines; ++i) sent += "20261207" + std::to_string(1000000 + i) + "_x.vmdat\r\n";
+    const auto serveListing = [&sent](Peer& p, const std::string& endReply) {
         p.until("CWD", "200 ok\r\n");
         p.say("250 ok\r\n");
         if (!p.openData()) return;
-        std::string listing;
-        for (int i = 0; i < kLines; ++i) listing += "20261207" + std::to_string(1000000 + i) + "_x.vmdat\r\n";
-        net::sendAll(p.data, listing, 5000);
+        net::sendAll(p.data, sent, 5000);
         p.data.close();
         p.say(endReply);
         p.until("CWD", "200 ok\r\n");
@@ -231,6 +232,30 @@ TEST_F(HostileServerTest, DataThatTrickleFailTheListing) {
     std::u16string listing;
     EXPECT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, listing), -1);
     EXPECT_LT(elapsed() - before, 5s);
+}
+
+// A main unit that answers ABOR on and on without its 225 holds a cancel
+// for a few replies, not for as long as it talks.
+TEST_F(HostileServerTest, ACancelEndsWhileTheMainUnitAnswersAbortForever) {
+    ScriptedMainUnit unit([](Peer& p) {
+        p.login();
+        p.until("CWD");
+        p.say("250 ok\r\n");
+        if (!p.openData()) return;
+        std::thread data([&] { p.keepSending(p.data, std::string(1024, 'n') + "\r\n", 1ms); });
+        p.until("ABOR");
+        p.keepSending(p.control, "426 still going\r\n", 1ms);
+        data.join();
+    });
+    CFtpMng client(nullptr, quick());
+    ASSERT_EQ(login(client, unit), ftp::kLoginOk);
+    ports.pump.at(ports.pump.steps + 20, [&] { ports.cancel.set(); });
+    const auto before = elapsed();
+    std::u16string listing;
+    long length = 0;
+    client.ListBoxLong(u"/rusuroku/0001", ftp::kListAll, listing, length);
+    EXPECT_LT(elapsed() - before, 10s);
+    ports.cancel.clear();
 }
 
 // A stray reply that never ends holds Drain for its time limit, not longer.
