@@ -67,7 +67,7 @@ private:
 class CliHost final : public backup::BackupRunHost {
 public:
     CliHost(StderrProgress& progress, std::ostream& err) : session_(nullptr), progress_(progress), err_(err) {}
-    MainUnitSession& Session() override { return session_; }
+    MainUnitSession& MainUnit() override { return session_; }
     void EnableMainWindow(bool) override {}
     void OpenProgress() override {
         progress_.open = true;

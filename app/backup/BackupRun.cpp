@@ -202,7 +202,7 @@ private:
     enum class Attempt { Done, Again, Stop };
     enum class Outcome { Done, Failed, Cancelled };
 
-    CFtpMng* Ftp() { return host_.Session().Ftp(); }
+    CFtpMng* Ftp() { return host_.MainUnit().Ftp(); }
     bool Login();
     void Logout();
     bool Wait();
@@ -223,13 +223,13 @@ private:
 
 bool Run::Login() {
     record_.connection = ConnectionRecord{record_.ip, record_.user, record_.password};
-    const int r = host_.Session().Login(record_.ip, record_.user, record_.password);
+    const int r = host_.MainUnit().Login(record_.ip, record_.user, record_.password);
     record_.loggedIn = r == 0 ? 1 : 0;
     return r == 0;
 }
 
 void Run::Logout() {
-    host_.Session().Logout();
+    host_.MainUnit().Logout();
     record_.loggedIn = 0;
 }
 

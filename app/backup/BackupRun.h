@@ -49,7 +49,7 @@ class BackupRunHost {
 public:
     virtual ~BackupRunHost() = default;
     // The session the run logs in with; it is left logged out.
-    virtual MainUnitSession& Session() = 0;
+    virtual MainUnitSession& MainUnit() = 0;
     // The main window disabled (false) and enabled again (true).
     virtual void EnableMainWindow(bool enabled) = 0;
     // CPrgAbackUpDlg, modeless, and its end.

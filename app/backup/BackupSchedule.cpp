@@ -135,6 +135,26 @@ void OnStartupPromptEnded(BackupFlags& flags, bool yes) {
     }
 }
 
+std::optional<ScheduleForm> OpenScheduleForm(const SettingsRecord& r) {
+    if (r.jikokuHH > 23 || r.jikokuMM > 59) return std::nullopt;
+    ScheduleForm f;
+    f.frequency = r.hindo >= kDaily && r.hindo <= kMonthly ? r.hindo : kNever;
+    f.weekday = std::clamp(r.youbi, 0, kDaysPerWeek - 1);
+    f.day = std::clamp(r.hi, 1, 31);
+    f.hour = std::max(r.jikokuHH, 0);
+    f.minute = std::max(r.jikokuMM, 0);
+    return f;
+}
+
+void ApplyScheduleForm(SettingsRecord& r, const ScheduleForm& f, const LocalTime& now) {
+    r.hindo = f.frequency;
+    r.jikokuHH = f.hour;
+    r.jikokuMM = f.minute;
+    r.youbi = f.weekday;
+    r.hi = f.day;
+    ComputeNextDue(r, now);
+}
+
 // ------------------------------------------------------------ BackupWatch
 
 BackupWatch::BackupWatch(BackupFlags& flags, SettingsRecord& record, const BackupHooks& hooks,

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/BackupHooks.h"
@@ -48,6 +49,24 @@ void OnBackupTimePromptEnded(BackupFlags& flags, SettingsRecord& record, BackupT
 // The start-up prompt (no time-out): yes runs now with messages; no leaves
 // the schedule off until the program ends.
 void OnStartupPromptEnded(BackupFlags& flags, bool yes);
+
+// What the backup settings dialog shows and changes.
+struct ScheduleForm {
+    int frequency = kNever;  // kNever .. kMonthly
+    int weekday = 0;         // selection of the weekday list, 0 = Sunday
+    int day = 1;             // 1..31
+    int hour = 0;
+    int minute = 0;
+    bool weekdayEnabled() const { return frequency == kWeekly; }
+    bool dayEnabled() const { return frequency == kMonthly; }
+    bool timeEnabled() const { return frequency >= kDaily && frequency <= kMonthly; }
+};
+// The form from the settings: an unknown frequency shows as none, a weekday
+// or day outside its list as its nearest entry. Nothing when the stored hour
+// is above 23 or the minute above 59: the dialog does not open on them.
+std::optional<ScheduleForm> OpenScheduleForm(const SettingsRecord& record);
+// "OK": the form into the settings and the next-due time computed.
+void ApplyScheduleForm(SettingsRecord& record, const ScheduleForm& form, const LocalTime& now);
 
 // The main window's backup watch: timer 2, the dialogs' timer 10 and the
 // checks that long operations make between their steps all come here.

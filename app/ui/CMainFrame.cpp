@@ -19,6 +19,10 @@
 #include "app/FtpMainUnitSession.h"
 #include "app/StartupPlan.h"
 #include "app/WindowPlacement.h"
+#include "app/backup/ui/CABakUpChk1Dlg.h"
+#include "app/backup/ui/CABakUpChk2Dlg.h"
+#include "app/backup/ui/CABakUpSetDlg.h"
+#include "app/backup/ui/CPrgAbackUpDlg.h"
 #include "app/ui/ArrangeGeometry.h"
 #include "app/ui/CBreakAfterDisplay.h"
 #include "app/ui/CCommandBar.h"
@@ -99,6 +103,14 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
 
     SessionFactory factory = options.sessionFactory ? std::move(options.sessionFactory) : FtpSessionFactory();
     session_ = std::make_unique<SessionControl>(doc_, *this, std::move(factory));
+
+    if (options.builtInBackup) {
+        backup_ = backup::MakeBackupHooks(*this, flags_);
+        SetBackupPrompts([this] { ShowBackupTimePrompt(); }, [this] { return ShowStartupPrompt(); });
+    }
+    watch_ = std::make_unique<backup::BackupWatch>(flags_, doc_.settings, backup_, [this] {
+        if (backupTimePrompt_) backupTimePrompt_();
+    });
     OnIdle();
 }
 
@@ -109,6 +121,7 @@ CMainFrame::~CMainFrame() {
     disconnect(bar_, nullptr, this, nullptr);
     idleTimer_.stop();
     backupTimer_.stop();
+    delete progress_.data();
     // The popup menus go first: their actions call back into this window.
     delete settingsMenu_.data();
     delete windowMenu_.data();
@@ -284,6 +297,9 @@ void CMainFrame::OnCommand(int id) {
     case cmd::kLogout:
         session_->Logout();
         break;
+    case cmd::kBackupSettings:
+        RunBackupSettings();
+        break;
     case cmd::kToggleDownConv:
         doc_.settings.downConv = doc_.settings.downConv == 1 ? 0 : 1;
         break;
@@ -322,17 +338,32 @@ void CMainFrame::RunHandler(const Handler& handler) {
     if (handler.traits & trait::kModalDialog) RunPendingBackupIfSet();
 }
 
-void CMainFrame::RunPendingBackupIfSet() {
-    if (!flags_.pending) return;
-    flags_.pending = false;
-    RunPendingBackup(flags_, doc_.settings, backup_);
-}
+void CMainFrame::RunPendingBackupIfSet() { watch_->RunPendingIfSet(); }
 
 void CMainFrame::RunVersion() {
     flags_.pending = false;
-    CVersionDlg dialog(this);
+    CVersionDlg dialog(this, this);
     RunDialog(dialog);
     RunPendingBackupIfSet();
+}
+
+void CMainFrame::RunBackupSettings() {
+    // Only with a root folder: the month folders go under it.
+    if (doc_.settings.folder.empty()) return;
+    flags_.pending = false;
+    CABakUpSetDlg dialog(doc_.settings, this, this);
+    if (dialog.Opened()) RunDialog(dialog);
+    RunPendingBackupIfSet();
+}
+
+void CMainFrame::ShowBackupTimePrompt() {
+    CABakUpChk1Dlg dialog(flags_, doc_.settings, this);
+    RunDialog(dialog);
+}
+
+bool CMainFrame::ShowStartupPrompt() {
+    CABakUpChk2Dlg dialog(this);
+    return RunDialog(dialog) == QDialog::Accepted;
 }
 
 void CMainFrame::RunLogin() {
@@ -482,20 +513,33 @@ void CMainFrame::RestartBackupTimerIfArmed() {
 
 void CMainFrame::OnBackupTimer() {
     StopBackupTimer();
-    if (backup_.isDue && backup_.isDue(doc_.settings, ports().clock->now())) {
-        if (backupTimePrompt_) backupTimePrompt_();
-        RunPendingBackup(flags_, doc_.settings, backup_);
-    }
+    watch_->OnBackupTimer();
     RestartBackupTimerIfArmed();
 }
 
-bool CMainFrame::OnDialogBackupTick() {
-    if (!flags_.watch || !backup_.isDue || !backup_.isDue(doc_.settings, ports().clock->now())) return false;
-    if (backupTimePrompt_) backupTimePrompt_();
-    if (!flags_.accepted) return false;
-    flags_.pending = true;
-    return true;
+bool CMainFrame::OnDialogBackupTick() { return watch_->DueBreak(); }
+
+// ------------------------------------------------------- backup run host
+
+MainUnitSession& CMainFrame::MainUnit() { return session_->session(); }
+
+void CMainFrame::EnableMainWindow(bool enabled) {
+    // The frame's contents, not the frame: the progress window must stay live.
+    bar_->setEnabled(enabled);
+    mdi_->setEnabled(enabled);
 }
+
+void CMainFrame::OpenProgress() {
+    delete progress_.data();
+    progress_ = new CPrgAbackUpDlg(this);
+    progress_->show();
+}
+
+void CMainFrame::CloseProgress() { delete progress_.data(); }
+
+void CMainFrame::ResetIdleCount() { session_->resetIdleCount(); }
+
+CPrgAbackUpDlg* CMainFrame::BackupProgress() const { return progress_.data(); }
 
 // ---------------------------------------------------------- session host
 
@@ -552,6 +596,11 @@ void CMainFrame::DeleteQueuedWavFiles() {
 void CMainFrame::closeEvent(QCloseEvent* event) {
     if (exitDone_) {
         event->accept();
+        return;
+    }
+    // A running backup ends first; it always ends by itself or by its Cancel.
+    if (flags_.running) {
+        event->ignore();
         return;
     }
     CloseSettingsMenu();

@@ -20,6 +20,8 @@
 #include "app/CommandTable.h"
 #include "app/ExitSequence.h"
 #include "app/SessionControl.h"
+#include "app/backup/BackupRun.h"
+#include "app/backup/BackupSchedule.h"
 #include "app/ui/CBackupTimedDlg.h"
 #include "platform/IniFile.h"
 
@@ -36,6 +38,7 @@ class CFtpMng;
 namespace plova::ui {
 
 class CCommandBar;
+class CPrgAbackUpDlg;
 class ListWindowStatus;
 
 namespace frame {
@@ -52,7 +55,8 @@ constexpr unsigned kMainUnit = 2;      // the idle timer rests while it runs
 class CMainFrame final : public QMainWindow,
                          public SessionHost,
                          public ExitHost,
-                         public DialogBackupWatch {
+                         public DialogBackupWatch,
+                         public backup::BackupRunHost {
     Q_OBJECT
 public:
     struct Options {
@@ -61,6 +65,9 @@ public:
         // the port it finds itself.
         SessionFactory sessionFactory;
         BackupHooks backup = NoBackupYet();
+        // The program's own backup (schedule, prompts, run) in place of
+        // `backup`; the program sets it, tests mostly do not.
+        bool builtInBackup = false;
     };
 
     // Creation: reads the settings once, restores the placement, builds the
@@ -85,6 +92,9 @@ public:
     CCommandBar* CommandBar() const { return bar_; }
     const std::filesystem::path& SettingsFile() const { return settingsFile_; }
     BackupFlags& Backup() { return flags_; }
+    // The due-backup check that long operations make between their steps
+    // (DueBreak), and the pending run after them.
+    backup::BackupWatch& BackupWatcher() { return *watch_; }
 
     int OpenListCount() const { return openListCount_; }
     void SetOpenListCount(int count);
@@ -123,6 +133,8 @@ public:
     void OnCommand(int id);
     // One idle pass: the status bar text and the enabling of the buttons.
     void OnIdle();
+    // One tick of timer 2.
+    void OnBackupTimer();
     QMenu* SettingsMenu() const;
     QMenu* WindowMenu() const;
 
@@ -156,6 +168,14 @@ public:
     bool BackupWatchArmed() const override { return flags_.watch; }
     bool OnDialogBackupTick() override;
 
+    // ----------------------------------------------------- BackupRunHost
+    MainUnitSession& MainUnit() override;
+    void EnableMainWindow(bool enabled) override;
+    void OpenProgress() override;
+    void CloseProgress() override;
+    void ResetIdleCount() override;
+    CPrgAbackUpDlg* BackupProgress() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -176,12 +196,14 @@ private:
     void ShowPopup(QMenu* menu, int buttonId);
     void RunLogin();
     void RunVersion();
+    void RunBackupSettings();
+    void ShowBackupTimePrompt();
+    bool ShowStartupPrompt();
     void RunHandler(const Handler& handler);
     void RunPendingBackupIfSet();
     void Arrange(int id);
     void ActivateList(int listNumber);
     void OnSubWindowActivated(QMdiSubWindow* window);
-    void OnBackupTimer();
     void UpdateMinimumSize();
     int RunDialog(QDialog& dialog);
 
@@ -190,6 +212,8 @@ private:
     IniDocument startupIni_;  // the file as read at creation, for the window sections
     BackupHooks backup_;
     BackupFlags flags_;
+    std::unique_ptr<backup::BackupWatch> watch_;
+    QPointer<CPrgAbackUpDlg> progress_;
     std::unique_ptr<SessionControl> session_;
     bool restoreCondition_ = true;
 

@@ -27,6 +27,7 @@ CPLOVAApp::CPLOVAApp(int& argc, char** argv) {
     if (!QApplication::instance()) ownedApp_ = std::make_unique<QApplication>(argc, argv);
     QApplication::setApplicationName(QStringLiteral("plova"));
     ApplyApplicationFont();
+    frameOptions_.builtInBackup = true;
 }
 
 CPLOVAApp::~CPLOVAApp() {

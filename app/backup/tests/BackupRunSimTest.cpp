@@ -51,7 +51,7 @@ private:
 
 struct Host final : BackupRunHost {
     Host(std::uint16_t port, const long& slept) : session(port, slept) {}
-    MainUnitSession& Session() override { return session; }
+    MainUnitSession& MainUnit() override { return session; }
     void EnableMainWindow(bool enabled) override { windowEnabled = enabled; }
     void OpenProgress() override { progressOpen = io->progress.open(std::u16string(kProgressCaption)) != 0; }
     void CloseProgress() override {

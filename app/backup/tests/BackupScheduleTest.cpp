@@ -220,3 +220,41 @@ TEST_F(BackupWatchTest, DialogTickAbandonsTheDialogOnlyForAnAcceptedBackup) {
 
 }  // namespace
 }  // namespace plova::backup
+
+namespace plova::backup {
+namespace {
+
+TEST(BackupScheduleTest, SettingsFormOpensOnStoredValuesAndOkSchedules) {
+    SettingsRecord r = schedule(kWeekly, 23, 59, 6, 31);
+    auto f = OpenScheduleForm(r);
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->frequency, kWeekly);
+    EXPECT_TRUE(f->weekdayEnabled());
+    EXPECT_FALSE(f->dayEnabled());
+    EXPECT_TRUE(f->timeEnabled());
+    EXPECT_EQ(f->weekday, 6);
+    EXPECT_EQ(f->day, 31);
+
+    // Hand-edited values: an unknown frequency is none, lists keep to their entries.
+    SettingsRecord odd = schedule(9, 0, 0, 12, 40);
+    f = OpenScheduleForm(odd);
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->frequency, kNever);
+    EXPECT_FALSE(f->timeEnabled() || f->weekdayEnabled() || f->dayEnabled());
+    EXPECT_EQ(f->weekday, 6);
+    EXPECT_EQ(f->day, 31);
+
+    EXPECT_FALSE(OpenScheduleForm(schedule(kDaily, 24, 0)));
+    EXPECT_FALSE(OpenScheduleForm(schedule(kDaily, 10, 60)));
+
+    ScheduleForm monthly{kMonthly, 0, 31, 10, 0};
+    ApplyScheduleForm(r, monthly, at(2028, 2, 15, 10, 0));
+    EXPECT_EQ(r.hindo, kMonthly);
+    EXPECT_EQ(r.hi, 31);
+    EXPECT_EQ(r.yoteibi, u"202802291000");
+    ApplyScheduleForm(r, ScheduleForm{}, at(2028, 2, 15, 10, 0));
+    EXPECT_EQ(r.yoteibi, u"");
+}
+
+}  // namespace
+}  // namespace plova::backup
