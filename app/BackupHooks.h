@@ -1,7 +1,8 @@
 // The automatic backup as the application shell calls it: the flags the main
-// window keeps, and the entry points of the schedule and the run. Those live
-// in app/backup/ once built; until then NoBackupYet() gives entry points that
-// never find a backup due, fail a requested run and leave YOTEIBI alone.
+// window keeps, and the entry points of the schedule and the run. The
+// program's own are app/backup's MakeBackupHooks(); NoBackupYet() gives entry
+// points that never find a backup due, fail a requested run and leave
+// YOTEIBI alone, for windows that are not to back up (most tests).
 #pragma once
 
 #include <functional>
