@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all bootstrap build run test clean
+.PHONY: all bootstrap build run test package clean
 
 all: build
 
@@ -15,6 +15,13 @@ build: bootstrap
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# A Debian package of the program, checked before it is handed out.
+package: build
+	@cd $(BUILD) && cpack -G DEB >/dev/null
+	@scripts/check-install $(BUILD)
+	@dpkg-deb --info $(BUILD)/plova_*.deb | sed -n 's/^ \(Package\|Version\|Depends\|Recommends\):/\1:/p'
+	@ls $(BUILD)/plova_*.deb
 
 run: build
 	@scripts/demo $(BUILD)

@@ -1,4 +1,4 @@
-#include "G729Codec.h"
+#include "audio/G729Codec.h"
 
 #include <stdexcept>
 

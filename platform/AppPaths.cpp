@@ -1,4 +1,4 @@
-#include "AppPaths.h"
+#include "platform/AppPaths.h"
 
 #include <unistd.h>
 
@@ -27,6 +27,16 @@ std::filesystem::path executableFolder() {
     return dir / "";  // keeps the trailing separator, as callers join names straight on
 }
 
+bool isInstalledLayout(const std::filesystem::path& exeFolder) {
+    std::error_code ec;
+    const auto folder = exeFolder.has_filename() ? exeFolder : exeFolder.parent_path();
+    return std::filesystem::is_directory(folder.parent_path() / "share" / "plova", ec);
+}
+
+bool keepsFilesBeside(const std::filesystem::path& exeFolder) {
+    return !isInstalledLayout(exeFolder) && writable(exeFolder);
+}
+
 std::optional<std::string> optionValue(const std::vector<std::string>& args, const std::string& option) {
     for (std::size_t i = 0; i + 1 < args.size(); ++i)
         if (args[i] == option) return args[i + 1];
@@ -39,7 +49,7 @@ std::optional<std::string> optionValue(const std::vector<std::string>& args, con
 std::filesystem::path settingsPath(const std::vector<std::string>& args, const std::string& fileName) {
     if (auto v = optionValue(args, "--settings")) return std::filesystem::absolute(*v);
     const auto exeDir = executableFolder();
-    if (writable(exeDir)) return exeDir / fileName;
+    if (keepsFilesBeside(exeDir)) return exeDir / fileName;
     auto dir = userFolder("XDG_CONFIG_HOME", ".config");
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
@@ -48,7 +58,7 @@ std::filesystem::path settingsPath(const std::vector<std::string>& args, const s
 
 std::filesystem::path scratchFolder() {
     const auto exeDir = executableFolder();
-    if (writable(exeDir)) return exeDir;
+    if (keepsFilesBeside(exeDir)) return exeDir;
     auto dir = userFolder("XDG_CACHE_HOME", ".cache");
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);

@@ -11,13 +11,24 @@ namespace plova {
 // The folder of the running executable, with a trailing separator.
 std::filesystem::path executableFolder();
 
+// Whether the executable in `exeFolder` is installed under a prefix (its
+// data folder "<prefix>/share/plova" exists beside "<prefix>/bin"). An
+// installed program keeps its files in the per-user folders, even when it
+// could write beside itself (run as root); a build or a copied folder is
+// portable and keeps them beside the executable.
+bool isInstalledLayout(const std::filesystem::path& exeFolder);
+
+// Whether the program's own files go beside the executable in `exeFolder`:
+// a portable program whose folder is writable.
+bool keepsFilesBeside(const std::filesystem::path& exeFolder);
+
 // The settings file: the `--settings FILE` argument when given; else
-// `fileName` beside the executable when that folder is writable (a portable
-// install); else the per-user configuration folder.
+// `fileName` beside the executable when it keeps its files there; else the
+// per-user configuration folder.
 std::filesystem::path settingsPath(const std::vector<std::string>& args, const std::string& fileName = "PLOVA.ini");
 
-// Where transient files go ("wave_tmp.wav"): beside the executable when that
-// folder is writable, else the per-user cache folder.
+// Where transient files go ("wave_tmp.wav"): beside the executable when it
+// keeps its files there, else the per-user cache folder.
 std::filesystem::path scratchFolder();
 
 // The value following `option` in `args`, if any.

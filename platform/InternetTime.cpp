@@ -1,4 +1,4 @@
-#include "InternetTime.h"
+#include "platform/InternetTime.h"
 
 #include <array>
 #include <string>

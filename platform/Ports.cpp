@@ -1,4 +1,4 @@
-#include "Ports.h"
+#include "platform/Ports.h"
 
 #include <chrono>
 #include <ctime>

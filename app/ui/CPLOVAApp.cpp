@@ -2,6 +2,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QIcon>
 #include <QFont>
 
 #include "platform/AppPaths.h"
@@ -26,6 +27,10 @@ CPLOVAApp::CPLOVAApp(int& argc, char** argv) {
     for (int i = 0; i < argc; ++i) args_.emplace_back(argv[i]);
     if (!QApplication::instance()) ownedApp_ = std::make_unique<QApplication>(argc, argv);
     QApplication::setApplicationName(QStringLiteral("plova"));
+    // Ties the windows to the desktop entry, and takes the icon the package
+    // installs into the icon theme (a build run from its folder has none).
+    QGuiApplication::setDesktopFileName(QStringLiteral("plova"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("plova")));
     ApplyApplicationFont();
     frameOptions_.builtInBackup = true;
 }

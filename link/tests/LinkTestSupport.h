@@ -12,14 +12,14 @@
 #include <vector>
 
 #include "link/IdleTimerControl.h"
+#include "platform/testing/WaitFor.h"
 
 namespace plova::linktest {
 
 // Number of descriptors this process has open.
 int openDescriptors();
 
-// Polls `condition` every few milliseconds until it holds or `limit` passes.
-bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(5));
+using testkit::waitFor;
 
 void writeFile(const std::filesystem::path& file, const std::string& bytes);
 std::string readFile(const std::filesystem::path& file);

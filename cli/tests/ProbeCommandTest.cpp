@@ -7,14 +7,14 @@
 
 #include "cli/Command.h"
 #include "link/CFtpMng.h"
-#include "link/tests/LinkTestSupport.h"
 #include "platform/testing/TempFolder.h"
+#include "platform/testing/WaitFor.h"
 #include "sim/MainUnitServer.h"
 
 namespace plova {
 namespace {
 namespace fs = std::filesystem;
-using namespace linktest;
+using testkit::waitFor;
 
 class ProbeCommandTest : public ::testing::Test {
 protected:

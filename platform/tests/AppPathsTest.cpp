@@ -1,0 +1,35 @@
+// Where the program keeps its own files, by how it was laid out on disk.
+#include <gtest/gtest.h>
+
+#include "platform/AppPaths.h"
+#include "platform/testing/TempFolder.h"
+
+namespace plova {
+namespace {
+namespace fs = std::filesystem;
+
+TEST(AppPathsLayout, InstalledProgramsNeverKeepFilesBesideThemselves) {
+    testkit::TempFolder temp("apppaths");
+    struct Case {
+        const char* name;
+        fs::path exeFolder;
+        std::vector<fs::path> alsoMake;
+        bool installed;
+    } cases[] = {
+        {"build folder", temp / "build/app/", {}, false},
+        {"portable copy", temp / "portable/", {temp / "portable/share"}, false},
+        // Written to by root all the same: an installed program still keeps out of bin/.
+        {"system prefix", temp / "usr/bin/", {temp / "usr/share/plova"}, true},
+        {"prefix without a trailing separator", temp / "opt/plova/bin", {temp / "opt/plova/share/plova"}, true},
+        {"another program's share folder", temp / "local/bin/", {temp / "local/share/other"}, false},
+    };
+    for (const auto& c : cases) {
+        fs::create_directories(c.exeFolder);
+        for (const auto& d : c.alsoMake) fs::create_directories(d);
+        EXPECT_EQ(isInstalledLayout(c.exeFolder), c.installed) << c.name;
+        EXPECT_EQ(keepsFilesBeside(c.exeFolder), !c.installed) << c.name;
+    }
+}
+
+}  // namespace
+}  // namespace plova
