@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/SettingsRecord.h"
+#include "app/backup/BackupSchedule.h"
 #include "platform/Ports.h"
 
 namespace plova {
@@ -34,7 +35,7 @@ struct BackupHooks {
 BackupHooks NoBackupYet();
 
 // "YYYYMMDDhhmm".
-std::u16string TimeStamp(const LocalTime& t);
+using backup::TimeStamp;
 
 // Records a run's result: ZENKAIKA 1 (success) or 2, ZENKAIBI the current time.
 void RecordBackupResult(SettingsRecord& record, bool success, const LocalTime& now);

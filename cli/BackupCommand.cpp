@@ -6,9 +6,8 @@
 #include <csignal>
 #include <set>
 
+#include "app/BackupWatch.h"
 #include "app/FtpMainUnitSession.h"
-#include "app/backup/BackupRun.h"
-#include "app/backup/BackupSchedule.h"
 #include "cli/Command.h"
 #include "platform/AppPaths.h"
 #include "platform/SingleInstance.h"
@@ -67,7 +66,11 @@ private:
 class CliHost final : public backup::BackupRunHost {
 public:
     CliHost(StderrProgress& progress, std::ostream& err) : session_(nullptr), progress_(progress), err_(err) {}
-    MainUnitSession& MainUnit() override { return session_; }
+    int Login(const std::u16string& address, const std::u16string& user, const std::u16string& password) override {
+        return session_.Login(address, user, password);
+    }
+    void Logout() override { session_.Logout(); }
+    CFtpMng* Ftp() override { return session_.Ftp(); }
     void EnableMainWindow(bool) override {}
     void OpenProgress() override {
         progress_.open = true;
@@ -133,10 +136,12 @@ int runBackup(const Args& args, std::ostream&, std::ostream& err) {
     CliHost host(progress, err);
 
     const LocalTime started = ports().clock->now();
-    const backup::BackupMonths months = backup::MonthsOfRun(std::filesystem::path(record.folder), record.zenkaibi, started);
+    const backup::BackupMonths months =
+        backup::MonthsOfRun(std::filesystem::path(record.folder), record.zenkaibi, started);
+    backup::RunSettings run = RunSettingsOf(record);
     backup::RunOptions options;
     options.confirmed = true;  // someone reads stderr: every failure is said
-    const bool ok = backup::RunBackup(host, record, months, options) == backup::kRunOk;
+    const bool ok = backup::RunBackup(host, run, months, options) == backup::kRunOk;
 
     // The result as the window's scheduled run records it, and nothing else
     // of the file touched.
@@ -146,7 +151,7 @@ int runBackup(const Args& args, std::ostream&, std::ostream& err) {
     ini.set(settings::kBackup, u"ZENKAIBI", record.zenkaibi);
     ini.setInt(settings::kBackup, u"ZENKAIKA", record.zenkaika);
     if (record.hindo != backup::kNever) {
-        backup::ComputeNextDue(record, now);
+        ComputeNextDue(record, now);
         ini.set(settings::kBackup, u"YOTEIBI", record.yoteibi);
     }
     if (!ini.save(file)) return fail(err, kName, "the result could not be written to " + file.string());

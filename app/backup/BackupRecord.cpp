@@ -5,7 +5,7 @@
 #include <string>
 #include <system_error>
 
-#include "app/BackupHooks.h"
+#include "app/backup/BackupSchedule.h"
 #include "platform/IniFile.h"
 #include "platform/Text.h"
 

@@ -186,12 +186,12 @@ namespace {
 
 class Run {
 public:
-    Run(BackupRunHost& host, SettingsRecord& record, const BackupMonths& months, const RunOptions& options)
-        : host_(host), record_(record), months_(months), options_(options) {
-        context_.root = fs::path(record.folder);
+    Run(BackupRunHost& host, RunSettings& settings, const BackupMonths& months, const RunOptions& options)
+        : host_(host), settings_(settings), months_(months), options_(options) {
+        context_.root = settings.root;
         context_.months = months;
-        context_.convert = record.downConv == 1;
-        context_.level = record.levelRvOrWav;
+        context_.convert = settings.convert;
+        context_.level = settings.level;
         if (!options_.sleep)
             options_.sleep = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
     }
@@ -202,7 +202,7 @@ private:
     enum class Attempt { Done, Again, Stop };
     enum class Outcome { Done, Failed, Cancelled };
 
-    CFtpMng* Ftp() { return host_.MainUnit().Ftp(); }
+    CFtpMng* Ftp() { return host_.Ftp(); }
     bool Login();
     void Logout();
     bool Wait();
@@ -213,7 +213,7 @@ private:
     Attempt Transfer(const std::function<int(CFtpMng&)>& procedure);
 
     BackupRunHost& host_;
-    SettingsRecord& record_;
+    RunSettings& settings_;
     const BackupMonths& months_;
     RunOptions options_;
     TransferContext context_;
@@ -222,19 +222,17 @@ private:
 };
 
 bool Run::Login() {
-    record_.connection = ConnectionRecord{record_.ip, record_.user, record_.password};
-    const int r = host_.MainUnit().Login(record_.ip, record_.user, record_.password);
-    record_.loggedIn = r == 0 ? 1 : 0;
-    return r == 0;
+    settings_.loggedIn = host_.Login(settings_.address, settings_.user, settings_.password) == 0;
+    return settings_.loggedIn;
 }
 
 void Run::Logout() {
-    host_.MainUnit().Logout();
-    record_.loggedIn = 0;
+    host_.Logout();
+    settings_.loggedIn = false;
 }
 
 bool Run::Wait() {
-    for (int left = record_.retryWait - kWaitStepCountMs; left > 0 && !cancelRequested(); left -= kWaitStepCountMs) {
+    for (int left = settings_.retryWait - kWaitStepCountMs; left > 0 && !cancelRequested(); left -= kWaitStepCountMs) {
         pumpOne();
         options_.sleep(kWaitStepSleepMs);
     }
@@ -243,7 +241,7 @@ bool Run::Wait() {
 
 Run::Outcome Run::WithRetries(const std::function<Attempt()>& attempt, bool freshLogin) {
     Attempt a = attempt();
-    for (int retry = 0; a == Attempt::Again && retry < record_.retryCount; ++retry) {
+    for (int retry = 0; a == Attempt::Again && retry < settings_.retryCount; ++retry) {
         if (!Wait()) return Outcome::Cancelled;
         if (freshLogin) {
             Logout();
@@ -325,7 +323,7 @@ int Run::Go() {
     // leaves them so, and the next run fetches them again.
     MarkMonths(context_.root, months_, kStatusIncomplete, ports().clock->now());
 
-    if (record_.loggedIn != 1) {
+    if (!settings_.loggedIn) {
         const Outcome o = WithRetries([&] { return Login() ? Attempt::Done : Attempt::Again; }, false);
         if (o == Outcome::Cancelled) return Finish(true);
         if (o == Outcome::Failed) return EndWithCommError();
@@ -381,24 +379,10 @@ int Run::Go() {
 
 }  // namespace
 
-int RunBackup(BackupRunHost& host, SettingsRecord& record, const BackupMonths& months, const RunOptions& options) {
+int RunBackup(BackupRunHost& host, RunSettings& settings, const BackupMonths& months, const RunOptions& options) {
     // Without a root folder the month folders would land wherever the program was started.
-    if (record.folder.empty()) return kRunFailed;
-    return Run(host, record, months, options).Go();
-}
-
-BackupHooks MakeBackupHooks(BackupRunHost& host, const BackupFlags& flags, RunOptions options) {
-    BackupHooks h;
-    h.isDue = IsDue;
-    h.computeNextDue = ComputeNextDue;
-    h.run = [&host, &flags, options](SettingsRecord& record) {
-        const BackupMonths months =
-            MonthsOfRun(std::filesystem::path(record.folder), record.zenkaibi, ports().clock->now());
-        RunOptions o = options;
-        o.confirmed = flags.confirmed;
-        return RunBackup(host, record, months, o) == kRunOk;
-    };
-    return h;
+    if (settings.root.empty()) return kRunFailed;
+    return Run(host, settings, months, options).Go();
 }
 
 }  // namespace plova::backup

@@ -12,9 +12,6 @@
 #include <functional>
 #include <string>
 
-#include "app/BackupHooks.h"
-#include "app/MainUnitSession.h"
-#include "app/SettingsRecord.h"
 #include "app/backup/BackupRecord.h"
 
 namespace plova {
@@ -48,8 +45,11 @@ constexpr int kNoRoom = -4;
 class BackupRunHost {
 public:
     virtual ~BackupRunHost() = default;
-    // The session the run logs in with; it is left logged out.
-    virtual MainUnitSession& MainUnit() = 0;
+    // The session with the main unit: log in (0 when logged in), log out
+    // (QUIT and close when connected), and its FTP client (null without one).
+    virtual int Login(const std::u16string& address, const std::u16string& user, const std::u16string& password) = 0;
+    virtual void Logout() = 0;
+    virtual CFtpMng* Ftp() = 0;
     // The main window disabled (false) and enabled again (true).
     virtual void EnableMainWindow(bool enabled) = 0;
     // CPrgAbackUpDlg, modeless, and its end.
@@ -57,6 +57,17 @@ public:
     virtual void CloseProgress() = 0;
     // The idle timer's tick count back to 0 after the run's logout.
     virtual void ResetIdleCount() = 0;
+};
+
+// What the run takes from the settings.
+struct RunSettings {
+    std::filesystem::path root;                 // "FOLDER"
+    std::u16string address, user, password;     // the stored "IP", "USER", "PASS"
+    int retryCount = 3;                         // "RETRYCNT"
+    int retryWait = 60000;                      // "RETRYWAIT", ms
+    bool convert = false;                       // "DOWNCONV" 1
+    int level = 0;                              // "LEVELRVORWAV"
+    bool loggedIn = false;  // a session is open before the run; false after it, always
 };
 
 struct RunOptions {
@@ -83,13 +94,7 @@ int BackupResponseMessages(CFtpMng& ftp, const TransferContext& context);
 int CountFiles(CFtpMng& ftp, std::u16string_view remotePath);
 
 // The run. kRunOk or kRunFailed (also after a cancel). `months` were computed
-// just before; `record` gives the stored login values, the root folder and
-// the retry settings and gets the logged-in flag.
-int RunBackup(BackupRunHost& host, SettingsRecord& record, const BackupMonths& months, const RunOptions& options);
-
-// The entry points the main window calls (app/BackupHooks.h): the due test,
-// the next-due computation, and a run with the month folders and base month
-// computed just before it, showing its messages when `flags.confirmed` is set.
-BackupHooks MakeBackupHooks(BackupRunHost& host, const BackupFlags& flags, RunOptions options = {});
+// just before.
+int RunBackup(BackupRunHost& host, RunSettings& settings, const BackupMonths& months, const RunOptions& options);
 
 }  // namespace plova::backup

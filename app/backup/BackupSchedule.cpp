@@ -1,6 +1,10 @@
 #include "app/backup/BackupSchedule.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "platform/Text.h"
 
 namespace plova::backup {
 namespace {
@@ -59,26 +63,33 @@ LocalTime AddDays(const LocalTime& date, int days) {
     return t;
 }
 
-std::u16string NextDueStamp(const SettingsRecord& r, const LocalTime& now) {
+std::u16string TimeStamp(const LocalTime& t) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04d%02d%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute);
+    // Twelve digits, as the settings keep them, whatever the clock says.
+    return fromUtf8(std::string(buf).substr(0, 12));
+}
+
+std::u16string NextDueStamp(const Schedule& r, const LocalTime& now) {
     const int nowHM = now.hour * 100 + now.minute;
-    const int setHM = r.jikokuHH * 100 + r.jikokuMM;
+    const int setHM = r.hour * 100 + r.minute;
     // The weekday is worked out from the date: the clock's own field is not
     // needed, and a wrong one must not move the backup.
     const LocalTime today = AddDays(now, 0);
-    switch (r.hindo) {
+    switch (r.frequency) {
     case kDaily:
-        return TimeStamp(At(nowHM >= setHM ? AddDays(today, 1) : today, r.jikokuHH, r.jikokuMM));
+        return TimeStamp(At(nowHM >= setHM ? AddDays(today, 1) : today, r.hour, r.minute));
     case kWeekly: {
         int offset = 0;
-        if (!(today.dayOfWeek == r.youbi && nowHM < setHM)) {
-            offset = r.youbi - today.dayOfWeek;
+        if (!(today.dayOfWeek == r.weekday && nowHM < setHM)) {
+            offset = r.weekday - today.dayOfWeek;
             if (offset <= 0) offset += kDaysPerWeek;
         }
-        return TimeStamp(At(AddDays(today, offset), r.jikokuHH, r.jikokuMM));
+        return TimeStamp(At(AddDays(today, offset), r.hour, r.minute));
     }
     case kMonthly: {
         // A day outside 1..31 in a hand-edited file would name no date at all.
-        const int hi = std::clamp(r.hi, 1, 31);
+        const int hi = std::clamp(r.day, 1, 31);
         const int target = std::min(hi, DaysInMonth(today.year, today.month));
         LocalTime due = today;
         if (target == today.day && nowHM < setHM) {
@@ -90,97 +101,27 @@ std::u16string NextDueStamp(const SettingsRecord& r, const LocalTime& now) {
             due.year = today.month == 12 ? today.year + 1 : today.year;
             due.day = std::min(hi, DaysInMonth(due.year, due.month));
         }
-        return TimeStamp(At(AddDays(due, 0), r.jikokuHH, r.jikokuMM));
+        return TimeStamp(At(AddDays(due, 0), r.hour, r.minute));
     }
     default:
         return {};
     }
 }
 
-void ComputeNextDue(SettingsRecord& record, const LocalTime& now) { record.yoteibi = NextDueStamp(record, now); }
-
-bool IsDue(const SettingsRecord& r, const LocalTime& now) {
-    return !r.folder.empty() && r.hindo != kNever && r.yoteibi <= TimeStamp(now) && r.loggedIn != 1;
+bool IsDue(std::u16string_view rootFolder, int frequency, std::u16string_view nextDue, bool loggedIn,
+           const LocalTime& now) {
+    return !rootFolder.empty() && frequency != kNever && nextDue <= TimeStamp(now) && !loggedIn;
 }
 
-void OnBackupTimePromptOpened(BackupFlags& flags) { flags.confirmed = true; }
-
-void OnBackupTimePromptEnded(BackupFlags& flags, SettingsRecord& record, BackupTimeAnswer answer,
-                             const LocalTime& now) {
-    switch (answer) {
-    case BackupTimeAnswer::Yes:
-        flags.accepted = true;
-        break;
-    case BackupTimeAnswer::No:
-        // This occurrence is skipped; the next one is watched for.
-        flags.watch = true;
-        flags.accepted = false;
-        ComputeNextDue(record, now);
-        break;
-    case BackupTimeAnswer::TimedOut:
-        // Nobody answered: the run starts, but shows no messages to an empty desk.
-        flags.accepted = true;
-        flags.confirmed = false;
-        break;
-    }
-}
-
-void OnStartupPromptEnded(BackupFlags& flags, bool yes) {
-    if (yes) {
-        flags.accepted = true;
-        flags.confirmed = true;
-    } else {
-        flags.watch = false;
-        flags.accepted = false;
-    }
-}
-
-std::optional<ScheduleForm> OpenScheduleForm(const SettingsRecord& r) {
-    if (r.jikokuHH > 23 || r.jikokuMM > 59) return std::nullopt;
-    ScheduleForm f;
-    f.frequency = r.hindo >= kDaily && r.hindo <= kMonthly ? r.hindo : kNever;
-    f.weekday = std::clamp(r.youbi, 0, kDaysPerWeek - 1);
-    f.day = std::clamp(r.hi, 1, 31);
-    f.hour = std::max(r.jikokuHH, 0);
-    f.minute = std::max(r.jikokuMM, 0);
+std::optional<Schedule> ScheduleToShow(const Schedule& r) {
+    if (r.hour > 23 || r.minute > 59) return std::nullopt;
+    Schedule f;
+    f.frequency = r.frequency >= kDaily && r.frequency <= kMonthly ? r.frequency : kNever;
+    f.weekday = std::clamp(r.weekday, 0, kDaysPerWeek - 1);
+    f.day = std::clamp(r.day, 1, 31);
+    f.hour = std::max(r.hour, 0);
+    f.minute = std::max(r.minute, 0);
     return f;
-}
-
-void ApplyScheduleForm(SettingsRecord& r, const ScheduleForm& f, const LocalTime& now) {
-    r.hindo = f.frequency;
-    r.jikokuHH = f.hour;
-    r.jikokuMM = f.minute;
-    r.youbi = f.weekday;
-    r.hi = f.day;
-    ComputeNextDue(r, now);
-}
-
-// ------------------------------------------------------------ BackupWatch
-
-BackupWatch::BackupWatch(BackupFlags& flags, SettingsRecord& record, const BackupHooks& hooks,
-                         std::function<void()> showBackupTimePrompt)
-    : flags_(flags), record_(record), hooks_(hooks), prompt_(std::move(showBackupTimePrompt)) {}
-
-bool BackupWatch::DueNow() const { return hooks_.isDue && hooks_.isDue(record_, ports().clock->now()); }
-
-void BackupWatch::OnBackupTimer() {
-    if (flags_.running || !DueNow()) return;
-    if (prompt_) prompt_();
-    RunPendingBackup(flags_, record_, hooks_);
-}
-
-bool BackupWatch::DueBreak() {
-    if (!flags_.watch || flags_.running || !DueNow()) return false;
-    if (prompt_) prompt_();
-    if (!flags_.accepted) return false;
-    flags_.pending = true;
-    return true;
-}
-
-void BackupWatch::RunPendingIfSet() {
-    if (!flags_.pending) return;
-    flags_.pending = false;
-    RunPendingBackup(flags_, record_, hooks_);
 }
 
 }  // namespace plova::backup

@@ -19,10 +19,10 @@
 #include "app/FtpMainUnitSession.h"
 #include "app/StartupPlan.h"
 #include "app/WindowPlacement.h"
-#include "app/backup/ui/CABakUpChk1Dlg.h"
-#include "app/backup/ui/CABakUpChk2Dlg.h"
-#include "app/backup/ui/CABakUpSetDlg.h"
-#include "app/backup/ui/CPrgAbackUpDlg.h"
+#include "app/ui/CABakUpChk1Dlg.h"
+#include "app/ui/CABakUpChk2Dlg.h"
+#include "app/ui/CABakUpSetDlg.h"
+#include "app/ui/CPrgAbackUpDlg.h"
 #include "app/ui/ArrangeGeometry.h"
 #include "app/ui/CBreakAfterDisplay.h"
 #include "app/ui/CCommandBar.h"
@@ -105,10 +105,10 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
     session_ = std::make_unique<SessionControl>(doc_, *this, std::move(factory));
 
     if (options.builtInBackup) {
-        backup_ = backup::MakeBackupHooks(*this, flags_);
+        backup_ = MakeBackupHooks(*this, flags_);
         SetBackupPrompts([this] { ShowBackupTimePrompt(); }, [this] { return ShowStartupPrompt(); });
     }
-    watch_ = std::make_unique<backup::BackupWatch>(flags_, doc_.settings, backup_, [this] {
+    watch_ = std::make_unique<BackupWatch>(flags_, doc_.settings, backup_, [this] {
         if (backupTimePrompt_) backupTimePrompt_();
     });
     OnIdle();
@@ -521,7 +521,11 @@ bool CMainFrame::OnDialogBackupTick() { return watch_->DueBreak(); }
 
 // ------------------------------------------------------- backup run host
 
-MainUnitSession& CMainFrame::MainUnit() { return session_->session(); }
+int CMainFrame::Login(const std::u16string& address, const std::u16string& user, const std::u16string& password) {
+    return session_->session().Login(address, user, password);
+}
+
+void CMainFrame::Logout() { session_->session().Logout(); }
 
 void CMainFrame::EnableMainWindow(bool enabled) {
     // The frame's contents, not the frame: the progress window must stay live.

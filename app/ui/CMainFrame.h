@@ -20,8 +20,8 @@
 #include "app/CommandTable.h"
 #include "app/ExitSequence.h"
 #include "app/SessionControl.h"
+#include "app/BackupWatch.h"
 #include "app/backup/BackupRun.h"
-#include "app/backup/BackupSchedule.h"
 #include "app/ui/CBackupTimedDlg.h"
 #include "platform/IniFile.h"
 
@@ -87,14 +87,15 @@ public:
     CPLOVADoc& SettingsDoc() { return doc_; }
     SettingsRecord& Settings() { return doc_.settings; }
     SessionControl& Session() { return *session_; }
-    CFtpMng* Ftp();
+    // The FTP client of the session (also the backup run's).
+    CFtpMng* Ftp() override;
     QMdiArea* MdiArea() const { return mdi_; }
     CCommandBar* CommandBar() const { return bar_; }
     const std::filesystem::path& SettingsFile() const { return settingsFile_; }
     BackupFlags& Backup() { return flags_; }
     // The due-backup check that long operations make between their steps
     // (DueBreak), and the pending run after them.
-    backup::BackupWatch& BackupWatcher() { return *watch_; }
+    BackupWatch& BackupWatcher() { return *watch_; }
 
     int OpenListCount() const { return openListCount_; }
     void SetOpenListCount(int count);
@@ -169,7 +170,8 @@ public:
     bool OnDialogBackupTick() override;
 
     // ----------------------------------------------------- BackupRunHost
-    MainUnitSession& MainUnit() override;
+    int Login(const std::u16string& address, const std::u16string& user, const std::u16string& password) override;
+    void Logout() override;
     void EnableMainWindow(bool enabled) override;
     void OpenProgress() override;
     void CloseProgress() override;
@@ -212,7 +214,7 @@ private:
     IniDocument startupIni_;  // the file as read at creation, for the window sections
     BackupHooks backup_;
     BackupFlags flags_;
-    std::unique_ptr<backup::BackupWatch> watch_;
+    std::unique_ptr<BackupWatch> watch_;
     QPointer<CPrgAbackUpDlg> progress_;
     std::unique_ptr<SessionControl> session_;
     bool restoreCondition_ = true;

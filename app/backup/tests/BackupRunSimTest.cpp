@@ -9,10 +9,10 @@
 #include <fstream>
 #include <thread>
 
-#include "app/FtpMainUnitSession.h"
 #include "app/backup/BackupRun.h"
+#include "app/backup/BackupSchedule.h"
+#include "link/CFtpMng.h"
 #include "platform/IniFile.h"
-#include "platform/Text.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "sim/MainUnitServer.h"
@@ -28,30 +28,16 @@ using testkit::utf8;
 // 20 April 2026, 10:00: the run fetches February, March and April.
 const LocalTime kNow{2026, 4, 20, 1, 10, 0, 0, 0};
 
-// The session of the run, counting its logins and when they came (in
+// The window behind the run, counting its logins and when they came (in
 // milliseconds slept by the run's waits).
-class CountingSession final : public MainUnitSession {
-public:
-    CountingSession(std::uint16_t port, const long& slept) : ftp_(nullptr, port), slept_(slept) {}
+struct Host final : BackupRunHost {
+    Host(std::uint16_t port, const long& slept) : port_(port), slept_(slept) {}
     int Login(const std::u16string& h, const std::u16string& u, const std::u16string& p) override {
         loginsAt.push_back(slept_);
-        return ftp_.Login(h, u, p);
+        return ftp.Login(h, u, p, port_);
     }
-    void Logout() override { ftp_.Logout(); }
-    void Drain() override { ftp_.Drain(); }
-    bool KeepAlive() override { return ftp_.KeepAlive(); }
-    bool HasConnection() const override { return ftp_.HasConnection(); }
-    CFtpMng* Ftp() override { return ftp_.Ftp(); }
-    std::vector<long> loginsAt;
-
-private:
-    FtpMainUnitSession ftp_;
-    const long& slept_;
-};
-
-struct Host final : BackupRunHost {
-    Host(std::uint16_t port, const long& slept) : session(port, slept) {}
-    MainUnitSession& MainUnit() override { return session; }
+    void Logout() override { ftp.Logout(); }
+    CFtpMng* Ftp() override { return ftp.HasSession() ? &ftp : nullptr; }
     void EnableMainWindow(bool enabled) override { windowEnabled = enabled; }
     void OpenProgress() override { progressOpen = io->progress.open(std::u16string(kProgressCaption)) != 0; }
     void CloseProgress() override {
@@ -60,9 +46,14 @@ struct Host final : BackupRunHost {
     }
     void ResetIdleCount() override { ++idleResets; }
     testkit::TestPorts* io = nullptr;
-    CountingSession session;
+    CFtpMng ftp;
+    std::vector<long> loginsAt;
     bool windowEnabled = true, progressOpen = false;
     int idleResets = 0;
+
+private:
+    std::uint16_t port_;
+    const long& slept_;
 };
 
 class BackupRunSimTest : public ::testing::Test {
@@ -73,14 +64,15 @@ protected:
     std::unique_ptr<sim::MainUnitServer> server;
     sim::SeedResult seeded;
     long slept = 0;
-    SettingsRecord record;
+    RunSettings record;
+    std::u16string zenkaibi;
 
     void SetUp() override {
         io.clock.set(kNow);
-        record.ip = u"127.0.0.1";
+        record.address = u"127.0.0.1";
         record.user = u"qermo";
         record.password = u"kw1234";
-        record.folder = fromUtf8(local.path().string() + "/");
+        record.root = local.path();
         record.retryCount = 1;
         record.retryWait = 10000;
     }
@@ -110,9 +102,9 @@ protected:
         RunOptions o;
         o.confirmed = confirmed;
         o.sleep = [this](int ms) { slept += ms; };
-        const BackupMonths months = MonthsOfRun(local.path(), record.zenkaibi, kNow);
+        const BackupMonths months = MonthsOfRun(local.path(), zenkaibi, kNow);
         const int r = RunBackup(*host, record, months, o);
-        record.zenkaibi = TimeStamp(kNow);
+        zenkaibi = TimeStamp(kNow);
         return r;
     }
 
@@ -178,8 +170,8 @@ TEST_F(BackupRunSimTest, FetchesTheMonthsDueIntoTheirFoldersAndRecordsThemComple
     EXPECT_FALSE(fs::exists(local / "BU_202601"));
 
     // Logged out, window back, progress stepped once per message with its range.
-    EXPECT_EQ(record.loggedIn, 0);
-    EXPECT_FALSE(host->session.HasConnection());
+    EXPECT_FALSE(record.loggedIn);
+    EXPECT_FALSE(host->ftp.HasSession());
     EXPECT_TRUE(host->windowEnabled);
     EXPECT_FALSE(host->progressOpen);
     EXPECT_EQ(host->idleResets, 1);
@@ -208,7 +200,7 @@ TEST_F(BackupRunSimTest, AMessageAlreadyInItsMonthFolderIsNotFetchedAgain) {
     { std::ofstream(kept.back(), std::ios::binary | std::ios::trunc) << "Kw-TX Voice-data"; }
     // The months must be fetched again to look at them at all.
     MarkMonths(local.path(), MonthsOfRun(local.path(), u"", kNow), kStatusIncomplete, kNow);
-    record.zenkaibi.clear();
+    zenkaibi.clear();
 
     ASSERT_EQ(run(), kRunOk);
     EXPECT_EQ(fs::file_size(kept[0]), markedSize);
@@ -221,12 +213,12 @@ TEST_F(BackupRunSimTest, AMainUnitWithoutMessagesEndsAtOnceLoggedOut) {
     emptyUnit();
     serve();
     ASSERT_EQ(run(true), kRunOk);
-    EXPECT_EQ(record.loggedIn, 0);
-    EXPECT_FALSE(host->session.HasConnection());
+    EXPECT_FALSE(record.loggedIn);
+    EXPECT_FALSE(host->ftp.HasSession());
     EXPECT_TRUE(io.progress.of(kProgressRange).empty());
     EXPECT_TRUE(host->windowEnabled);
     EXPECT_EQ(flag("BU_202604"), u"完了");
-    EXPECT_EQ(host->session.loginsAt.size(), 1u);
+    EXPECT_EQ(host->loginsAt.size(), 1u);
     // The session goes on the server's side too.
     for (int i = 0; i < 200 && server->sessionsOpen() > 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(server->sessionsOpen(), 0);
@@ -242,15 +234,15 @@ TEST_F(BackupRunSimTest, ADeadMainUnitIsTriedAgainAfterTheWaitThenReported) {
         slept = 0;
         ASSERT_EQ(run(c.confirmed), kRunFailed);
         // RETRYCNT 1: two attempts; RETRYWAIT 10000: 666 steps of 10 ms between them.
-        ASSERT_EQ(host->session.loginsAt.size(), 2u);
-        EXPECT_EQ(host->session.loginsAt[1] - host->session.loginsAt[0], 6660);
+        ASSERT_EQ(host->loginsAt.size(), 2u);
+        EXPECT_EQ(host->loginsAt[1] - host->loginsAt[0], 6660);
         ASSERT_EQ(io.prompt.shown.size(), c.messages);
         if (c.messages) {
             EXPECT_EQ(io.prompt.shown[0].text, u"通信エラーが発生しました。");
             EXPECT_EQ(io.prompt.shown[0].caption, u"エラー");
             EXPECT_EQ(io.prompt.shown[0].icon, Icon::Exclamation);
         }
-        EXPECT_EQ(record.loggedIn, 0);
+        EXPECT_FALSE(record.loggedIn);
         EXPECT_TRUE(host->windowEnabled);
         EXPECT_FALSE(host->progressOpen);
         EXPECT_EQ(flag("BU_202602"), u"未完");
@@ -262,7 +254,7 @@ TEST_F(BackupRunSimTest, CancelDuringTheWaitOrTheTransferEndsTheRunIncomplete) {
     // During the wait after a failed login.
     io.pump.at(1001 + 100, [this] { io.cancel.set(); });
     ASSERT_EQ(run(true), kRunFailed);
-    EXPECT_EQ(host->session.loginsAt.size(), 1u);
+    EXPECT_EQ(host->loginsAt.size(), 1u);
     EXPECT_TRUE(io.prompt.shown.empty());
     EXPECT_EQ(flag("BU_202604"), u"未完");
 
@@ -281,8 +273,8 @@ TEST_F(BackupRunSimTest, CancelDuringTheWaitOrTheTransferEndsTheRunIncomplete) {
     });
     ASSERT_EQ(run(true), kRunFailed);
     EXPECT_TRUE(io.prompt.shown.empty());
-    EXPECT_EQ(record.loggedIn, 0);
-    EXPECT_FALSE(host->session.HasConnection());
+    EXPECT_FALSE(record.loggedIn);
+    EXPECT_FALSE(host->ftp.HasSession());
     int voiceFiles = 0;
     for (auto& f : fs::recursive_directory_iterator(local.path())) voiceFiles += f.path().extension() == ".vmdat";
     EXPECT_LT(voiceFiles, static_cast<int>(seeded.boxMessages.size()));
@@ -303,7 +295,7 @@ TEST_F(BackupRunSimTest, TooLittleDiskSpaceStopsBeforeWritingAndIsAlwaysReported
         EXPECT_NE(f.path().extension(), ".vminf");
     }
     // Not retried: a full disk does not empty itself.
-    EXPECT_EQ(host->session.loginsAt.size(), 1u);
+    EXPECT_EQ(host->loginsAt.size(), 1u);
     EXPECT_EQ(flag("BU_202603"), u"未完");
 }
 
@@ -341,7 +333,7 @@ TEST_F(BackupRunSimTest, ARunKilledHalfWayLeavesItsMonthsOpenAndTheNextRunFetche
     EXPECT_EQ(MonthsOfRun(local.path(), TimeStamp(kNow), kNow).baseMonth, u"202602");
 
     server->setFaults({});
-    record.zenkaibi = TimeStamp(kNow);
+    zenkaibi = TimeStamp(kNow);
     ASSERT_EQ(run(), kRunOk);
     for (const auto& m : seeded.boxMessages)
         for (const fs::path& remote : {m.voiceFile, m.infoFile})

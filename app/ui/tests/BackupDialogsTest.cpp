@@ -11,10 +11,10 @@
 #include <QTimeEdit>
 
 #include "app/FtpMainUnitSession.h"
-#include "app/backup/ui/CABakUpChk1Dlg.h"
-#include "app/backup/ui/CABakUpChk2Dlg.h"
-#include "app/backup/ui/CABakUpSetDlg.h"
-#include "app/backup/ui/CPrgAbackUpDlg.h"
+#include "app/ui/CABakUpChk1Dlg.h"
+#include "app/ui/CABakUpChk2Dlg.h"
+#include "app/ui/CABakUpSetDlg.h"
+#include "app/ui/CPrgAbackUpDlg.h"
 #include "app/ui/CCommandBar.h"
 #include "app/ui/CEndChkDlg.h"
 #include "app/ui/CMainFrame.h"

@@ -1,10 +1,10 @@
-#include "app/backup/ui/CABakUpChk2Dlg.h"
+#include "app/ui/CABakUpChk2Dlg.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/backup/ui/CABakUpChk1Dlg.h"
+#include "app/ui/CABakUpChk1Dlg.h"
 #include "app/ui/DialogLayout.h"
 
 namespace plova::ui {

@@ -1,4 +1,4 @@
-#include "app/backup/ui/CABakUpSetDlg.h"
+#include "app/ui/CABakUpSetDlg.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -25,7 +25,7 @@ constexpr int kDays = 31;
 CABakUpSetDlg::CABakUpSetDlg(SettingsRecord& record, DialogBackupWatch* watch, QWidget* parent)
     : CBackupTimedDlg(watch, parent), record_(record) {
     setWindowTitle(qs(bakupset::kCaption));
-    const auto form = backup::OpenScheduleForm(record);
+    const auto form = OpenScheduleForm(record);
     opened_ = form.has_value();
     if (form) form_ = *form;
 
@@ -100,7 +100,7 @@ void CABakUpSetDlg::ShowEnabling() {
 
 void CABakUpSetDlg::OnOK() {
     StopDialogBackupTimer();
-    backup::ApplyScheduleForm(record_, form_, ports().clock->now());
+    ApplyScheduleForm(record_, form_, ports().clock->now());
     accept();
 }
 

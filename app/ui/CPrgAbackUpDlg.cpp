@@ -1,4 +1,4 @@
-#include "app/backup/ui/CPrgAbackUpDlg.h"
+#include "app/ui/CPrgAbackUpDlg.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

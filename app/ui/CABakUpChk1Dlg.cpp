@@ -1,4 +1,4 @@
-#include "app/backup/ui/CABakUpChk1Dlg.h"
+#include "app/ui/CABakUpChk1Dlg.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -32,27 +32,27 @@ CABakUpChk1Dlg::CABakUpChk1Dlg(BackupFlags& flags, SettingsRecord& record, QWidg
     setWindowTitle(qs(bakupchk::kCaption));
     auto* text = PromptLines(this, {bakupchk::kDue, bakupchk::kRunNow, bakupchk::kInterrupts, bakupchk::kAutoStart});
     auto* buttons = YesNoButtons(this, yes_, no_);
-    connect(yes_, &QPushButton::clicked, this, [this] { End(backup::BackupTimeAnswer::Yes); });
-    connect(no_, &QPushButton::clicked, this, [this] { End(backup::BackupTimeAnswer::No); });
+    connect(yes_, &QPushButton::clicked, this, [this] { End(BackupTimeAnswer::Yes); });
+    connect(no_, &QPushButton::clicked, this, [this] { End(BackupTimeAnswer::No); });
     LayOutMessageDialog(*this, QStyle::SP_MessageBoxQuestion, text, buttons);
 
-    backup::OnBackupTimePromptOpened(flags_);
+    OnBackupTimePromptOpened(flags_);
     timeout_.setSingleShot(true);
     timeout_.setInterval(backup::kPromptTimeoutMs);
     connect(&timeout_, &QTimer::timeout, this, &CABakUpChk1Dlg::OnTimeout);
     timeout_.start();
 }
 
-void CABakUpChk1Dlg::OnTimeout() { End(backup::BackupTimeAnswer::TimedOut); }
+void CABakUpChk1Dlg::OnTimeout() { End(BackupTimeAnswer::TimedOut); }
 
-void CABakUpChk1Dlg::reject() { End(backup::BackupTimeAnswer::No); }
+void CABakUpChk1Dlg::reject() { End(BackupTimeAnswer::No); }
 
-void CABakUpChk1Dlg::End(backup::BackupTimeAnswer answer) {
+void CABakUpChk1Dlg::End(BackupTimeAnswer answer) {
     if (ended_) return;
     ended_ = true;
     timeout_.stop();
-    backup::OnBackupTimePromptEnded(flags_, record_, answer, ports().clock->now());
-    if (answer == backup::BackupTimeAnswer::No)
+    OnBackupTimePromptEnded(flags_, record_, answer, ports().clock->now());
+    if (answer == BackupTimeAnswer::No)
         QDialog::reject();
     else
         accept();

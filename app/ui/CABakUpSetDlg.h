@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/SettingsRecord.h"
-#include "app/backup/BackupSchedule.h"
+#include "app/BackupWatch.h"
 #include "app/ui/CBackupTimedDlg.h"
 
 class QButtonGroup;
@@ -32,7 +32,7 @@ public:
     // False when the stored time cannot be shown (hour above 23, minute above
     // 59): the dialog is not to be run.
     bool Opened() const { return opened_; }
-    const backup::ScheduleForm& Form() const { return form_; }
+    const backup::Schedule& Form() const { return form_; }
 
     QButtonGroup* frequencyButtons() const { return frequency_; }
     QComboBox* weekdayList() const { return weekday_; }
@@ -46,7 +46,7 @@ private:
     void ShowEnabling();
 
     SettingsRecord& record_;
-    backup::ScheduleForm form_;
+    backup::Schedule form_;
     bool opened_ = false;
     QButtonGroup* frequency_ = nullptr;
     QComboBox* weekday_ = nullptr;

@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <QTimer>
 
-#include "app/backup/BackupSchedule.h"
+#include "app/BackupWatch.h"
 
 class QHBoxLayout;
 class QPushButton;
@@ -41,7 +41,7 @@ public:
     void reject() override;  // Escape and the close box answer "いいえ(&N)"
 
 private:
-    void End(backup::BackupTimeAnswer answer);
+    void End(BackupTimeAnswer answer);
 
     BackupFlags& flags_;
     SettingsRecord& record_;
