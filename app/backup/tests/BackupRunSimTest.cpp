@@ -209,6 +209,27 @@ TEST_F(BackupRunSimTest, AMessageAlreadyInItsMonthFolderIsNotFetchedAgain) {
     EXPECT_EQ(flag("BU_202602"), u"完了");
 }
 
+TEST_F(BackupRunSimTest, WithConversionEveryVoiceFileGetsItsWavEvenWhenAlreadyBackedUp) {
+    seed();
+    serve();
+    record.convert = true;
+    ASSERT_EQ(run(), kRunOk);
+    std::vector<fs::path> voices;
+    for (auto& f : fs::recursive_directory_iterator(local.path()))
+        if (f.path().extension() == ".vmdat") voices.push_back(f.path());
+    ASSERT_FALSE(voices.empty());
+    for (const fs::path& v : voices) EXPECT_TRUE(fs::exists(fs::path(v).replace_extension(".wav"))) << v;
+
+    // A WAV file gone since: made again from the voice file already here.
+    fs::remove(fs::path(voices[0]).replace_extension(".wav"));
+    MarkMonths(local.path(), MonthsOfRun(local.path(), u"", kNow), kStatusIncomplete, kNow);
+    zenkaibi.clear();
+    const auto written = fs::last_write_time(voices[0]);
+    ASSERT_EQ(run(), kRunOk);
+    EXPECT_TRUE(fs::exists(fs::path(voices[0]).replace_extension(".wav")));
+    EXPECT_EQ(fs::last_write_time(voices[0]), written);
+}
+
 TEST_F(BackupRunSimTest, AMainUnitWithoutMessagesEndsAtOnceLoggedOut) {
     emptyUnit();
     serve();
