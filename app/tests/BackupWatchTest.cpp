@@ -70,21 +70,6 @@ protected:
     bool runSucceeds = true;
 };
 
-TEST_F(BackupWatchRunTest, TimerRunsAnAcceptedBackupAndSchedulesTheNext) {
-    watch(BackupTimeAnswer::Yes).OnBackupTimer();
-    EXPECT_EQ(prompts, 1);
-    EXPECT_EQ(runs, 1);
-    EXPECT_EQ(record.zenkaika, 1);
-    EXPECT_EQ(record.zenkaibi, u"202612071030");
-    EXPECT_EQ(record.yoteibi, u"202612081000");
-    ASSERT_EQ(io.prompt.shown.size(), 1u);
-    EXPECT_EQ(io.prompt.shown[0].text, u"バックアップが完了しました。");
-
-    // Not due any more: the next tick does nothing.
-    watch(BackupTimeAnswer::Yes).OnBackupTimer();
-    EXPECT_EQ(prompts, 1);
-}
-
 TEST_F(BackupWatchRunTest, UnansweredPromptRunsQuietlyAndAFailureKeepsWatching) {
     runSucceeds = false;
     watch(BackupTimeAnswer::TimedOut).OnBackupTimer();

@@ -85,7 +85,6 @@ TEST(BackupDialogsTest, BackupTimePromptAnswersAndTimesOutAfterTenMinutes) {
         std::function<void(CABakUpChk1Dlg&)> act;
         bool accepted, confirmed, watch;
     } cases[] = {
-        {"yes", [](CABakUpChk1Dlg& d) { d.yesButton()->click(); }, true, true, false},
         {"no", [](CABakUpChk1Dlg& d) { d.noButton()->click(); }, false, true, true},
         {"escape", [](CABakUpChk1Dlg& d) { d.reject(); }, false, true, true},
         {"time-out", [](CABakUpChk1Dlg& d) { d.OnTimeout(); }, true, false, false},
