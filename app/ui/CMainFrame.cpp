@@ -301,10 +301,8 @@ void CMainFrame::OnCommand(int id) {
         RunBackupSettings();
         break;
     case cmd::kToggleDownConv:
-        doc_.settings.downConv = doc_.settings.downConv == 1 ? 0 : 1;
-        break;
     case cmd::kToggleConvDel:
-        doc_.settings.convDel = doc_.settings.convDel == 1 ? 0 : 1;
+        ToggleConversionSetting(doc_.settings, id);
         break;
     case cmd::kArrangeSideBySide:
     case cmd::kArrangeAboveEachOther:
