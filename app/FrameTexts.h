@@ -7,18 +7,9 @@
 #include <string_view>
 
 #include "app/SettingsRecord.h"
+#include "lists/ListCounters.h"
 
 namespace plova {
-
-// Counts of the active list window for the status bar.
-struct StatusCounts {
-    bool systemResponseList = false;
-    std::int64_t folderTotal = 0;
-    std::int64_t boxTotal = 0;
-    std::int64_t listTotal = 0;
-    std::int64_t unplayed = 0;
-    std::int64_t played = 0;
-};
 
 // A count as shown: decimal, or "+++++" from 100000 on.
 std::u16string StatusCount(std::int64_t count);

@@ -101,7 +101,7 @@ private:
         else
             s_.codec->reset();
         gain_ = LevelGain(s_.level);
-        input_ = OpenFile(s_.input, "rb");
+        input_ = openFileStream(s_.input, Access::Read);
         setStatus(input_ ? kDecoding : kCannotReadInput);
     }
 
@@ -180,7 +180,9 @@ int DecodeStart(const std::filesystem::path& input, const std::filesystem::path&
         s.status.store(kIdle, std::memory_order_release);
         return result;
     };
-    if (!OpenFile(input, "rb") || !OpenFile(output, "wb")) return release(kCannotOpenFiles);
+    // Neither name may block the caller or be written through: the input is
+    // a regular file, the output a regular file or none, never a link.
+    if (!openRegularFile(input, Access::Read) || !openForRewrite(output)) return release(kCannotOpenFiles);
 
     s.input = input;
     s.output = output;

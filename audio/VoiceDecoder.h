@@ -41,8 +41,9 @@ constexpr std::size_t kReadUnit = 4;
 }  // namespace decoder
 
 // Starts decoding `input` into the WAV file `output` with a gain of `level`
-// decibels. The output is created empty at once (an existing file is
-// truncated). decoder::kStarted, kBusy when a decoding is already under way,
+// decibels. The output is created empty at once (an existing regular file is
+// emptied; a link, a pipe or a file with a second name is refused).
+// decoder::kStarted, kBusy when a decoding is already under way,
 // kCannotOpenFiles when the input cannot be read or the output cannot be
 // created, kNoThread when the worker cannot be started.
 int DecodeStart(const std::filesystem::path& input, const std::filesystem::path& output, std::int8_t level);

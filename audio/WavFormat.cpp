@@ -40,10 +40,6 @@ std::array<std::uint8_t, wav::kHeaderBytes> MakeWavHeader(std::uint32_t dataByte
     return h;
 }
 
-FilePtr OpenFile(const std::filesystem::path& path, const char* mode) {
-    return FilePtr(std::fopen(path.c_str(), mode));
-}
-
 bool FindChunk(std::FILE* file, const wav::ChunkId& id) {
     char last[4] = {0, 0, 0, 0};
     for (;;) {
@@ -60,7 +56,7 @@ bool FindChunk(std::FILE* file, const wav::ChunkId& id) {
 }
 
 std::optional<WavFormat> ReadWavFormat(const std::filesystem::path& path) {
-    FilePtr f = OpenFile(path, "rb");
+    FilePtr f = openFileStream(path, Access::Read);
     if (!f || !FindChunk(f.get(), wav::kFmt)) return std::nullopt;
     std::uint8_t b[20];
     if (std::fread(b, 1, sizeof b, f.get()) != sizeof b) return std::nullopt;

@@ -9,8 +9,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <optional>
+
+#include "platform/File.h"
 
 namespace plova {
 
@@ -73,13 +74,6 @@ void PutLe16(std::uint8_t* at, std::uint16_t v);
 void PutLe32(std::uint8_t* at, std::uint32_t v);
 std::uint16_t GetLe16(const std::uint8_t* at);
 std::uint32_t GetLe32(const std::uint8_t* at);
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-FilePtr OpenFile(const std::filesystem::path& path, const char* mode);
 
 // Reads on from the current position two bytes at a time and stops just past
 // the first place where the last four bytes read equal `id` (before the first

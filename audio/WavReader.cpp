@@ -5,7 +5,7 @@
 namespace plova {
 
 bool WavReader::open(const std::filesystem::path& path) {
-    FilePtr f = OpenFile(path, "rb");
+    FilePtr f = openFileStream(path, Access::Read);
     if (!f || !FindChunk(f.get(), wav::kData) || std::fseek(f.get(), 4, SEEK_CUR) != 0) return false;
     file_ = std::move(f);
     return true;

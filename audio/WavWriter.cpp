@@ -16,19 +16,24 @@ int WavWriter::begin(const std::filesystem::path& path) {
     abandon();
     path_ = path;
     count_ = 0;
-    {
-        FilePtr f = OpenFile(path, "wb");
-        if (!f) return kFailed;
-        const auto header = MakeWavHeader(0);
-        if (std::fwrite(header.data(), 1, header.size(), f.get()) != header.size()) return kFailed;
-        if (std::fclose(f.release()) != 0) return kFailed;
-    }
-    FilePtr f = OpenFile(path, "r+b");
+    // The one descriptor serves from the header to the patched sizes, so the
+    // name is looked up once: a link, pipe or device put there is refused
+    // rather than written through, and a file with a second name (whose other
+    // name would lose its content too) is left alone.
+    FilePtr f = streamOf(openForRewrite(path), "w+b");
     if (!f) return kFailed;
     // A stream takes a buffer of its own only before its first read or write.
     buffer_ = std::make_unique<char[]>(kStreamBuffer);
     std::setvbuf(f.get(), buffer_.get(), _IOFBF, kStreamBuffer);
-    if (!FindChunk(f.get(), wav::kData) || std::fseek(f.get(), 4, SEEK_CUR) != 0) return kFailed;
+    const auto header = MakeWavHeader(0);
+    // The empty header reaches the disk first: a file that fails later still
+    // states sizes 36 and 0.
+    if (std::fwrite(header.data(), 1, header.size(), f.get()) != header.size() || std::fflush(f.get()) != 0 ||
+        std::fseek(f.get(), 0, SEEK_SET) != 0 || !FindChunk(f.get(), wav::kData) ||
+        std::fseek(f.get(), 4, SEEK_CUR) != 0) {
+        buffer_.reset();
+        return kFailed;
+    }
     file_ = std::move(f);
     return kOk;
 }
@@ -60,23 +65,22 @@ int WavWriter::append(std::span<const std::int16_t> samples) {
 
 int WavWriter::finish(std::span<const std::int16_t> samples) {
     if (!file_ || append(samples) != kOk) return kFailed;
-    // Buffered samples reach the disk here: a full disk shows up as a failed close.
-    const bool closed = std::fclose(file_.release()) == 0;
-    buffer_.reset();
-    if (!closed) return kFailed;
-
-    FilePtr f = OpenFile(path_, "r+b");
-    if (!f) return kFailed;
+    std::FILE* f = file_.get();
+    // Buffered samples reach the disk here: a full disk shows up as a failed flush.
+    if (std::fflush(f) != 0) {
+        abandon();
+        return kFailed;
+    }
     std::uint8_t size[4];
     PutLe32(size, 2 * count_ + wav::kRiffSizeOverData);
-    if (std::fseek(f.get(), 4, SEEK_SET) != 0 || std::fwrite(size, 1, 4, f.get()) != 4) return kFailed;
+    bool ok = std::fseek(f, 4, SEEK_SET) == 0 && std::fwrite(size, 1, 4, f) == 4;
     // Switching from writing to reading (and back) needs a seek in between.
-    if (std::fseek(f.get(), 0, SEEK_CUR) != 0 || !FindChunk(f.get(), wav::kData) ||
-        std::fseek(f.get(), 0, SEEK_CUR) != 0)
-        return kFailed;
+    ok = ok && std::fseek(f, 0, SEEK_CUR) == 0 && FindChunk(f, wav::kData) && std::fseek(f, 0, SEEK_CUR) == 0;
     PutLe32(size, 2 * count_);
-    if (std::fwrite(size, 1, 4, f.get()) != 4) return kFailed;
-    return std::fclose(f.release()) == 0 ? kOk : kFailed;
+    ok = ok && std::fwrite(size, 1, 4, f) == 4;
+    const bool closed = std::fclose(file_.release()) == 0;
+    buffer_.reset();
+    return ok && closed ? kOk : kFailed;
 }
 
 int WavWriter::write(std::uint8_t mode, const std::filesystem::path& path, std::span<const std::int16_t> samples) {

@@ -25,14 +25,16 @@ public:
     WavWriter(const WavWriter&) = delete;
     WavWriter& operator=(const WavWriter&) = delete;
 
-    // Creates the file (replacing any), writes the header with RIFF size 36 and
-    // data size 0, then reopens it and stands just behind the "data" size.
+    // Creates the file (replacing the content of a regular file of that name;
+    // a link, a pipe or a file with a second name is refused), writes the
+    // header with RIFF size 36 and data size 0 and stands just behind the
+    // "data" size.
     int begin(const std::filesystem::path& path);
     // Writes the samples little-endian at the end. A failure closes the file
     // (and the later finish fails too; the header keeps 36 and 0).
     int append(std::span<const std::int16_t> samples);
-    // Appends, closes, then writes RIFF size = 2·count + 36 and data size =
-    // 2·count. Fails when no file is open.
+    // Appends, then writes RIFF size = 2·count + 36 and data size = 2·count
+    // and closes. Fails when no file is open.
     int finish(std::span<const std::int16_t> samples = {});
     int write(std::uint8_t mode, const std::filesystem::path& path, std::span<const std::int16_t> samples);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cli/Command.h"
+#include "platform/File.h"
 #include "store/CFileMng.h"
 
 namespace plova::cli {
@@ -17,13 +18,8 @@ std::string refusal(CFileMng& fm, const fs::path& file) {
     const auto size = fs::file_size(file, ec);
     if (ec) return "cannot read the file";
     // A local copy starts with its record, so only a delivered file starts with the magic.
-    std::string head(block::kMagicSize, '\0');
-    {
-        std::FILE* f = std::fopen(file.c_str(), "rb");
-        if (!f) return "cannot read the file";
-        head.resize(std::fread(head.data(), 1, head.size(), f));
-        std::fclose(f);
-    }
+    std::string head;
+    if (!readRange(file, 0, block::kMagicSize, head)) return "cannot read the file";
     if (size >= block::kSize && head == block::kMagic) return {};
     if (fm.HasStatusRecord(file)) return "already has a status record";
     if (size < block::kSize) return "shorter than a recording-information block (256 bytes)";
@@ -50,7 +46,7 @@ int runAdopt(const Args& args, std::ostream& out, std::ostream& err) {
             code = fail(err, "adopt", file.string() + ": cannot rewrite the file; left unchanged");
             continue;
         }
-        out << file.string() << '\n';
+        out << printable(file.string()) << '\n';
     }
     return code;
 }

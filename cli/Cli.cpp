@@ -1,6 +1,8 @@
 #include <cstring>
+#include <exception>
 
 #include "cli/Command.h"
+#include "platform/Text.h"
 
 namespace plova::cli {
 
@@ -17,13 +19,37 @@ const std::vector<const Command*>& commands() {
     return table;
 }
 
+std::string printable(std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x20 && u != 0x7F) {
+            out += c;
+        } else {
+            out += "\\x";
+            out += kHex[u >> 4];
+            out += kHex[u & 0xF];
+        }
+    }
+    return out;
+}
+
 int fail(std::ostream& err, const char* command, const std::string& message, int code) {
     err << "plova-cli: ";
     if (command && *command) err << command << ": ";
     // One line, whatever the message carries.
-    for (char c : message) err << (c == '\n' || c == '\r' ? ' ' : c);
+    err << printable(message);
     err << '\n';
     return code;
+}
+
+std::optional<int> parseLevel(const std::string& text) {
+    constexpr long kMinLevel = -128;
+    constexpr long kMaxLevel = 127;
+    const auto value = parseWholeNumber(text, kMinLevel, kMaxLevel);
+    if (!value) return std::nullopt;
+    return static_cast<int>(*value);
 }
 
 namespace {
@@ -56,7 +82,15 @@ int runCli(const Args& args, std::ostream& out, std::ostream& err) {
             out << "Usage: plova-cli " << c->name << ' ' << c->synopsis << '\n' << c->summary << '\n';
             return kOk;
         }
-        return c->run(rest, out, err);
+        // Whatever escapes a command (memory running out, say) is one line
+        // and a failure, never an abort with a core dump.
+        try {
+            return c->run(rest, out, err);
+        } catch (const std::exception& e) {
+            return fail(err, c->name, std::string("stopped: ") + e.what());
+        } catch (...) {
+            return fail(err, c->name, "stopped by an unexpected error");
+        }
     }
     return fail(err, nullptr, "unknown command \"" + args[0] + "\" (see plova-cli --help)", kUsage);
 }

@@ -2,8 +2,10 @@
 // defines one `const Command <name>Command`; CommandList.h names them all.
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace plova::cli {
@@ -24,8 +26,16 @@ constexpr int kOk = 0;
 constexpr int kFailed = 1;  // the command ran and something could not be done
 constexpr int kUsage = 2;   // wrong arguments
 
+// The text with every control character (a line feed in a file name, say)
+// written as \xNN, so that one result stays one line.
+std::string printable(std::string_view text);
+
 // Writes "plova-cli: <command>: <message>" as one line and returns `code`.
 int fail(std::ostream& err, const char* command, const std::string& message, int code = kFailed);
+
+// A level in whole decibels, -128 to 127, as --level takes it.
+std::optional<int> parseLevel(const std::string& text);
+constexpr const char* kLevelRangeText = "--level takes a whole number of decibels from -128 to 127";
 
 // The table of every command, in the order --help lists them.
 const std::vector<const Command*>& commands();

@@ -16,16 +16,17 @@ namespace fs = std::filesystem;
 
 constexpr const char* kName = "convert";
 constexpr const char* kUsageText = "expects FILE… [--level N] [--settings FILE]";
-constexpr int kMinLevel = -128;
-constexpr int kMaxLevel = 127;
 // Room a conversion needs: (size / 256 + 1) × 4096 bytes for a voice file of `size` bytes.
 constexpr std::uintmax_t kSpaceDivisor = 256;
 constexpr std::uintmax_t kSpaceUnit = 4096;
 
-std::optional<int> parseLevel(const std::string& text) {
-    const auto value = parseWholeNumber(text, kMinLevel, kMaxLevel);
-    if (!value) return std::nullopt;
-    return static_cast<int>(*value);
+std::string settingsProblem(ReadResult read) {
+    switch (read) {
+    case ReadResult::Missing: return "no such file";
+    case ReadResult::NotRegular: return "not a regular file";
+    case ReadResult::TooLarge: return "too large for a settings file";
+    default: return "cannot read the file";
+    }
 }
 
 // Why the file cannot be converted before trying, or empty.
@@ -52,7 +53,7 @@ int runConvert(const Args& args, std::ostream& out, std::ostream& err) {
             if (a == "--settings") {
                 settings = value;
             } else if (!(level = parseLevel(value))) {
-                return fail(err, kName, "--level takes a whole number of decibels from -128 to 127", kUsage);
+                return fail(err, kName, kLevelRangeText, kUsage);
             }
         } else if (a.starts_with("--")) {
             return fail(err, kName, kUsageText, kUsage);
@@ -61,8 +62,16 @@ int runConvert(const Args& args, std::ostream& out, std::ostream& err) {
         }
     }
     if (files.empty()) return fail(err, kName, kUsageText, kUsage);
-    // As the program does: the level setting of the conversion to WAV, 0 when unset.
-    if (!level) level = settings ? readProfileInt(*settings, u"CODEC", u"LEVELRVORWAV", 0) : 0;
+    // As the program does: the level setting of the conversion to WAV, 0 when
+    // unset. A settings file named but not there is a mistake worth saying:
+    // it would quietly convert at the wrong level.
+    if (settings) {
+        ReadResult read;
+        const IniDocument ini = IniDocument::load(*settings, &read);
+        if (read != ReadResult::Ok) return fail(err, kName, "--settings " + *settings + ": " + settingsProblem(read), kUsage);
+        if (!level) level = ini.getInt(u"CODEC", u"LEVELRVORWAV", 0);
+    }
+    if (!level) level = 0;
 
     CFileMng fm;
     int code = kOk;
@@ -75,7 +84,7 @@ int runConvert(const Args& args, std::ostream& out, std::ostream& err) {
             code = fail(err, kName, file.string() + ": the speech cannot be decoded or written; no WAV file made");
             continue;
         }
-        out << fs::path(file).replace_extension(".wav").string() << '\n';
+        out << printable(fs::path(file).replace_extension(".wav").string()) << '\n';
     }
     return code;
 }

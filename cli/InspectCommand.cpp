@@ -1,8 +1,7 @@
 // plova-cli inspect FILE: what a message file holds, valid or not.
-#include <fstream>
-
 #include "cli/Command.h"
 #include "cli/RecordJson.h"
+#include "platform/File.h"
 #include "store/CFileMng.h"
 
 namespace plova::cli {
@@ -13,11 +12,8 @@ int runInspect(const Args& args, std::ostream& out, std::ostream& err) {
     const std::filesystem::path file(args[0]);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec)) return fail(err, "inspect", "no such file " + args[0]);
-    std::ifstream in(file, std::ios::binary);
-    std::string head(store::kMinMessageFileSize, '\0');
-    in.read(head.data(), static_cast<std::streamsize>(head.size()));
-    if (in.bad()) return fail(err, "inspect", "cannot read " + args[0]);
-    head.resize(static_cast<std::size_t>(in.gcount()));
+    std::string head;
+    if (!readRange(file, 0, store::kMinMessageFileSize, head)) return fail(err, "inspect", "cannot read " + args[0]);
 
     const std::string_view magic = block::kMagic;
     const bool deliveredForm = head.size() >= block::kSize && head.compare(0, magic.size(), magic) == 0;

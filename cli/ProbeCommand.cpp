@@ -60,7 +60,7 @@ int runProbe(const Args& args, std::ostream& out, std::ostream& err) {
     nlohmann::json result{{"login", loginWords(login)}, {"result", login}};
     if (login != ftp::kLoginOk) {
         out << jsonLine(result) << '\n';
-        return kFailed;
+        return fail(err, kName, std::string(loginWords(login)) + " (" + *host + ")");
     }
     std::u16string root, answering, extension;
     const int listed = mng.ListFolders(root, answering, extension);
@@ -70,7 +70,9 @@ int runProbe(const Args& args, std::ostream& out, std::ostream& err) {
     result["naisen"] = lines(extension);
     mng.Logout();
     out << jsonLine(result) << '\n';
-    return listed == ftp::kListed ? kOk : kFailed;
+    if (listed != ftp::kListed)
+        return fail(err, kName, "the folder listings could not be read whole (result " + std::to_string(listed) + ")");
+    return kOk;
 }
 
 }  // namespace

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <memory>
 
 #include "link/FtpReply.h"
 #include "link/RemoteListing.h"
+#include "platform/File.h"
 #include "platform/Ports.h"
 #include "platform/Text.h"
 
@@ -15,10 +15,7 @@ namespace {
 
 constexpr std::u16string_view kCrLf = u"\r\n";
 constexpr std::size_t kPeekBytes = 1024;
-// A reply's own further text (the rest of an overlong line, the lines of a
-// "ddd-" block) is read and dropped up to this much; beyond it the rest is
-// left for the next Drain.
-constexpr std::size_t kReplyTailMax = 65536;
+using SteadyClock = std::chrono::steady_clock;
 constexpr int kServerError = 400;  // 4xx and 5xx: the main unit reports a failure
 constexpr int kServerErrorEnd = 600;
 
@@ -29,12 +26,13 @@ std::u16string withCrLf(std::u16string_view head, std::u16string_view argument =
     return s;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const {
-        if (f) std::fclose(f);
-    }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
+SteadyClock::time_point after(int millis) { return SteadyClock::now() + std::chrono::milliseconds(millis); }
+
+// Milliseconds left until `deadline`, never below 0.
+int millisLeft(SteadyClock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()).count();
+    return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 0x7FFFFFFF));
+}
 
 bool isFailureCode(int code) { return code >= kServerError && code < kServerErrorEnd; }
 
@@ -75,7 +73,7 @@ int FTP_SESSION::SendCommand(std::u16string_view command) {
     return static_cast<int>(sent);
 }
 
-int FTP_SESSION::ReadLine(std::u16string& line, int maxLength, int waitMillis, LineEnd* how) {
+int FTP_SESSION::ReadLine(std::u16string& line, int maxLength, int waitMillis, LineEnd* how, Deadline deadline) {
     line.clear();
     if (how) *how = LineEnd::Closed;
     if (!control.isOpen() || maxLength < 2) return -1;
@@ -83,9 +81,18 @@ int FTP_SESSION::ReadLine(std::u16string& line, int maxLength, int waitMillis, L
 
     // Bytes are looked at before they are taken, and only the bytes of this
     // line are taken: the next reply stays in the socket for its own reader.
+    // Each byte has its wait, and the line as a whole its deadline: a main
+    // unit that sends a byte now and then cannot hold the program.
+    const auto awaitByte = [&] {
+        const int left = millisLeft(deadline);
+        const net::Wait w = left == 0 ? net::Wait::TimedOut : net::waitReadable(control, std::min(waitMillis, left));
+        if (w == net::Wait::Ready) return true;
+        if (how && w == net::Wait::TimedOut && left < waitMillis) *how = LineEnd::Late;
+        return false;
+    };
     char peeked[kPeekBytes];
     while (line.size() < limit) {
-        if (net::waitReadable(control, waitMillis) != net::Wait::Ready) return -1;
+        if (!awaitByte()) return -1;
         const long n = net::peek(control, peeked, std::min(limit - line.size(), sizeof peeked));
         if (n < 0) return -1;
         if (n == 0) return static_cast<int>(line.size());  // the main unit closed the connection
@@ -113,7 +120,7 @@ int FTP_SESSION::ReadLine(std::u16string& line, int maxLength, int waitMillis, L
     // A CR that filled the line may be the first half of its CR LF. Its LF
     // ends this line; left behind, it would start the next read and pull the
     // following reply into the rest of this one.
-    if (line.back() == u'\r' && net::waitReadable(control, waitMillis) == net::Wait::Ready) {
+    if (line.back() == u'\r' && awaitByte()) {
         char next = 0;
         if (net::peek(control, &next, 1) == 1 && next == '\n' && net::receive(control, &next, 1) == 1) {
             pumpOne();
@@ -127,27 +134,34 @@ int FTP_SESSION::ReadLine(std::u16string& line, int maxLength, int waitMillis, L
 }
 
 int FTP_SESSION::ReadReplyLine(std::u16string& line, int maxLength, bool longWait) {
-    return ReadLine(line, maxLength, longWait ? timeouts.longReplyMillis : timeouts.replyMillis, nullptr);
+    const int wait = longWait ? timeouts.longReplyMillis : timeouts.replyMillis;
+    return ReadLine(line, maxLength, wait, nullptr, after(ftp::kReplyDeadlineFactor * wait));
 }
 
 int FTP_SESSION::ReadReply(std::u16string& first, int maxLength, int waitMillis) {
+    const Deadline deadline = after(ftp::kReplyDeadlineFactor * waitMillis);
     LineEnd how;
-    const int length = ReadLine(first, maxLength, waitMillis, &how);
+    const int length = ReadLine(first, maxLength, waitMillis, &how, deadline);
     if (length < 0) return length;
+    // A line the main unit broke off by closing is no reply (a greeting cut
+    // short would otherwise pass for another model's).
+    if (how == LineEnd::Closed) return -1;
 
     // The rest of the reply belongs to it: leaving it in the socket would make
-    // the next command read it as its own answer.
-    std::size_t dropped = 0;
+    // the next command read it as its own answer. However long it is, it is
+    // read to its end, as long as the reply's deadline allows.
     std::u16string tail;
+    bool late = false;
     auto skipRestOfLine = [&](LineEnd end) {
-        while (end == LineEnd::Cut && dropped < kReplyTailMax) {
-            const int n = ReadLine(tail, ftp::kReplyLineMax, timeouts.replyMillis, &end);
-            if (n < 0) return false;
-            dropped += static_cast<std::size_t>(n);
+        while (end == LineEnd::Cut) {
+            if (ReadLine(tail, ftp::kReplyLineMax, timeouts.replyMillis, &end, deadline) < 0) {
+                late = end == LineEnd::Late;
+                return false;
+            }
         }
         return end != LineEnd::Closed;
     };
-    if (!skipRestOfLine(how)) return length;
+    if (!skipRestOfLine(how)) return late ? -1 : length;
 
     // "ddd-" opens a block that ends with a line "ddd " of the same code.
     const int code = ftp::ReplyCode(first);
@@ -155,12 +169,14 @@ int FTP_SESSION::ReadReply(std::u16string& first, int maxLength, int waitMillis)
     if (code < 0 || codeChars == std::u16string::npos || first[codeChars] != u'-') return length;
     const std::u16string closing = first.substr(0, codeChars) + u" ";
     const std::u16string bare = first.substr(0, codeChars);
-    while (dropped < kReplyTailMax) {
-        const int n = ReadLine(tail, ftp::kReplyLineMax, timeouts.replyMillis, &how);
-        if (n < 0) break;
-        dropped += static_cast<std::size_t>(n) + kCrLf.size();
+    for (;;) {
+        if (ReadLine(tail, ftp::kReplyLineMax, timeouts.replyMillis, &how, deadline) < 0) {
+            if (how == LineEnd::Late) return -1;
+            break;
+        }
         const bool last = tail.starts_with(closing) || tail == bare;
-        if (!skipRestOfLine(how) || last) break;
+        if (!skipRestOfLine(how)) return late ? -1 : length;
+        if (last) break;
     }
     return length;
 }
@@ -182,12 +198,14 @@ int FTP_SESSION::ReadTransferEnd() {
 }
 
 void FTP_SESSION::Drain() {
+    // A main unit that never stops talking is left talking: the next command
+    // then fails on its own deadline instead of this one never returning.
+    const Deadline deadline = after(timeouts.drainTotalMillis);
     std::u16string line;
-    int length = 0;
-    do {
+    for (int lines = 0; lines < ftp::kDrainMaxLines; ++lines) {
         pumpOne();
-        length = ReadLine(line, ftp::kDrainLineMax, timeouts.drainMillis, nullptr);
-    } while (length >= 1);
+        if (ReadLine(line, ftp::kDrainLineMax, timeouts.drainMillis, nullptr, deadline) < 1) break;
+    }
 }
 
 void FTP_SESSION::ClimbToRoot() {
@@ -237,12 +255,11 @@ int FTP_SESSION::OpenDataActive(std::u16string_view transferCommand) {
     // Only the main unit may connect: a connection from another host is
     // refused and the wait goes on, so no one else can slip data in.
     const auto mainUnit = net::peerAddress(control);
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeouts.dataMillis);
+    const Deadline deadline = after(timeouts.dataMillis);
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left < 0) break;
-        net::Socket peer = net::acceptWithin(listen, static_cast<int>(left));
+        const int left = millisLeft(deadline);
+        if (left == 0) break;
+        net::Socket peer = net::acceptWithin(listen, left);
         if (!peer.isOpen()) break;
         const auto from = net::peerAddress(peer);
         if (mainUnit && from && from->sin_addr.s_addr == mainUnit->sin_addr.s_addr) {
@@ -256,10 +273,16 @@ int FTP_SESSION::OpenDataActive(std::u16string_view transferCommand) {
 }
 
 long FTP_SESSION::ReceiveBlock(char* block) {
+    const Deadline deadline = after(ftp::kBlockDeadlineFactor * timeouts.dataMillis);
     std::size_t got = 0;
     while (got < ftp::kBlockBytes) {
-        const net::Wait w = net::waitReadable(data, timeouts.dataMillis);
-        if (w == net::Wait::TimedOut) break;  // a silence ends the data
+        const int left = millisLeft(deadline);
+        if (left == 0) return -1;  // bytes keep coming, but too slowly to ever end
+        const net::Wait w = net::waitReadable(data, std::min(timeouts.dataMillis, left));
+        if (w == net::Wait::TimedOut) {
+            if (left < timeouts.dataMillis) return -1;
+            break;  // a silence ends the data
+        }
         if (w == net::Wait::Failed) return -1;
         const long n = net::receive(data, block + got, ftp::kBlockBytes - got);
         if (n < 0) return -1;
@@ -280,15 +303,14 @@ FTP_SESSION::ListingEnd FTP_SESSION::ReceiveListing(std::string& bytes, bool wat
         const long n = ReceiveBlock(block);
         if (n < 0) return kListingFailed;
         if (n == 0) return kListingComplete;
-        const std::size_t room = ftp::kListingBufferBytes - bytes.size();
-        bytes.append(block, std::min(static_cast<std::size_t>(n), room));
-        if (bytes.size() >= ftp::kListingBufferBytes) return kListingCut;
+        if (bytes.size() + static_cast<std::size_t>(n) > listingCapBytes) return kListingTooLong;
+        bytes.append(block, static_cast<std::size_t>(n));
         pumpOne();
     }
 }
 
-int FTP_SESSION::ListInto(std::u16string_view nlst, std::u16string& listing, std::size_t maxChars,
-                          int endLineMax, bool watchCancel, int& opened) {
+int FTP_SESSION::ListInto(std::u16string_view nlst, std::u16string& listing, int endLineMax, bool watchCancel,
+                          int& opened) {
     listing.clear();
     opened = OpenDataActive(nlst);
     if (opened != 0) return 0;
@@ -299,19 +321,20 @@ int FTP_SESSION::ListInto(std::u16string_view nlst, std::u16string& listing, std
         CloseData();
         return -1;
     }
-    listing = fromCp932(bytes);
-    if (listing.size() > maxChars) listing.resize(maxChars);
+    if (received != kListingTooLong) listing = fromCp932(bytes);
     if (received == kListingCancelled) {
         // Abort has taken the main unit's answers; what arrived is kept.
         CloseData();
         return ftp::kListed;
     }
-    // A listing longer than the buffer: stop the main unit sending the rest.
-    // It answers on the control connection all the same.
+    // A listing beyond the cap: stop the main unit sending the rest. It
+    // answers on the control connection all the same, and that answer is
+    // taken so the session stays in step; the listing itself is a failure.
     CloseData();
 
     std::u16string end;
     if (ReadReply(end, endLineMax, timeouts.replyMillis) < 1) return -1;
+    if (received == kListingTooLong) return -1;
     // The main unit says the listing broke off: a part of a listing must not
     // pass for the whole box.
     if (received == kListingComplete && isFailureCode(ftp::ReplyCode(end))) return -1;
@@ -327,18 +350,15 @@ int FTP_SESSION::ListFolders(std::u16string& root, std::u16string& answering, st
     struct Step {
         std::u16string_view cwd;
         std::u16string* out;
-        std::size_t maxChars;
     };
-    const Step steps[] = {{u"", &root, ftp::kRootListingChars},
-                          {u"CWD /rusuroku\r\n", &answering, ftp::kKindListingChars},
-                          {u"CWD /naisen\r\n", &extension, ftp::kKindListingChars}};
+    const Step steps[] = {{u"", &root}, {u"CWD /rusuroku\r\n", &answering}, {u"CWD /naisen\r\n", &extension}};
     for (const Step& step : steps) {
         if (!step.cwd.empty()) {
             const int r = Command(step.cwd);
             if (r != 0) return r;
         }
         int opened = 0;
-        const int r = ListInto(u"NLST\r\n", *step.out, step.maxChars, ftp::kListEndLineMax, false, opened);
+        const int r = ListInto(u"NLST\r\n", *step.out, ftp::kListEndLineMax, false, opened);
         if (opened != 0) return opened;
         if (r != ftp::kListed) return r;
     }
@@ -355,7 +375,7 @@ int FTP_SESSION::ListBox(std::u16string_view directory, int kind, std::u16string
                                      : kind == ftp::kListVoice ? u"NLST *.vmdat\r\n"
                                                                : u"NLST\r\n";
     int opened = 0;
-    const int r = ListInto(nlst, listing, ftp::kBoxListingChars, ftp::kBoxListEndLineMax, false, opened);
+    const int r = ListInto(nlst, listing, ftp::kBoxListEndLineMax, false, opened);
     // No file matches the pattern: the main unit answers 550, an empty listing.
     if (opened == ftp::kFileUnavailable) return ftp::kListed;
     if (opened != 0) return ftp::kListNotStarted;
@@ -371,7 +391,7 @@ int FTP_SESSION::ListBoxLong(std::u16string_view directory, int kind, std::u16st
 
     const std::u16string_view nlst = kind == ftp::kListVoice ? u"NLST -l *.vmdat\r\n" : u"NLST -l\r\n";
     int opened = 0;
-    const int r = ListInto(nlst, listing, ftp::kBoxListingChars, ftp::kBoxListEndLineMax, true, opened);
+    const int r = ListInto(nlst, listing, ftp::kBoxListEndLineMax, true, opened);
     if (opened == ftp::kFileUnavailable) return ftp::kListed;
     if (opened != 0) return opened;
     lengthBytes = static_cast<long>(listing.size() * sizeof(char16_t));
@@ -385,7 +405,7 @@ int FTP_SESSION::Retrieve(std::u16string_view remoteName, std::u16string_view lo
     const int opened = OpenDataActive(withCrLf(u"RETR ", remoteName));
     if (opened != 0) return opened;
 
-    File file(std::fopen((localDirectory / toUtf8(localName)).c_str(), "wb"));
+    FilePtr file = streamOf(openForRewrite(localDirectory / toUtf8(localName)), "wb");
     bool failed = !file;
     bytesReceived = 0;
     if (resetProgress) progressCount = 0;

@@ -9,6 +9,7 @@
 
 #include <netinet/in.h>
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -26,10 +27,16 @@ constexpr int kDrainLineMax = 511;
 constexpr int kListEndLineMax = 1024;        // end reply of the folder listing
 constexpr int kBoxListEndLineMax = 102400;   // end reply of a box listing
 constexpr std::size_t kBlockBytes = 1024;    // data arrive and leave in blocks of this size
-constexpr std::size_t kListingBufferBytes = 10240000;
-constexpr std::size_t kBoxListingChars = 10240000;
-constexpr std::size_t kRootListingChars = 102400;
-constexpr std::size_t kKindListingChars = 1024000;  // "/rusuroku" and "/naisen"
+// A listing is read whole up to this size, far beyond what any main unit
+// holds; a longer one is a failure, never silently a shorter list.
+constexpr std::size_t kListingCapBytes = 64u << 20;
+// How long one reply may take in all, in multiples of its per-byte wait, and
+// how much stray text one Drain reads before giving up on it.
+constexpr int kReplyDeadlineFactor = 3;
+constexpr int kDrainMaxLines = 1000;
+// How long one block of data may take in all, in multiples of the data wait:
+// a main unit that trickles a byte now and then fails the transfer.
+constexpr int kBlockDeadlineFactor = 3;
 constexpr int kRootClimbSteps = 5;                   // "CWD ../" reaches the root within five steps
 constexpr int kListenBacklog = 1;
 
@@ -57,6 +64,7 @@ struct Timeouts {
     int replyMillis = 10000;      // each byte of a reply line
     int longReplyMillis = 180000;  // the reply that ends a store, while the main unit writes the file
     int drainMillis = 1;          // each byte of a stray reply
+    int drainTotalMillis = 2000;  // one Drain in all
     int dataMillis = 10000;       // the main unit's data connection, and each wait inside a block
     int retrieveEndMillis = 5000;  // the reply after a retrieved file
     // Not a wait of the FTP dialogue: how long a connection attempt may take
@@ -81,6 +89,7 @@ public:
     std::int32_t progressCount = 0;        // blocks of the current file, sent to the progress window
     std::int32_t bytesReceived = 0;        // bytes written for the current file
     Timeouts timeouts;
+    std::size_t listingCapBytes = ftp::kListingCapBytes;
 
     // ------------------------------------------------------ control side
 
@@ -94,13 +103,15 @@ public:
     // One reply line without its CR LF, each byte one character. It ends at CR
     // LF, when the main unit closes the connection, or one character short of
     // `maxLength`; the rest then stays for the next read. Its length, or -1 when
-    // no byte came within the wait (180 s with `longWait`, else 10 s) or the
-    // socket failed. Bytes of the following reply are never taken.
+    // no byte came within the wait (180 s with `longWait`, else 10 s), the
+    // line took more than three such waits in all, or the socket failed.
+    // Bytes of the following reply are never taken.
     int ReadReplyLine(std::u16string& line, int maxLength, bool longWait);
     // The reply that ends a transfer, classified by ftp::ClassifyTransferEnd;
     // the long wait unless the user has cancelled.
     int ReadTransferEnd();
-    // Reads and discards reply lines that are already waiting.
+    // Reads and discards reply lines that are already waiting, at most
+    // ftp::kDrainMaxLines of them and for at most timeouts.drainTotalMillis.
     void Drain();
     // "CWD ../" until refused, at most five times.
     void ClimbToRoot();
@@ -112,10 +123,12 @@ public:
     int OpenDataActive(std::u16string_view transferCommand);
     void CloseData();
 
-    // Root, "/rusuroku" and "/naisen" name listings. 1, a refused code, or -1.
+    // Root, "/rusuroku" and "/naisen" name listings, each read whole. 1, a
+    // refused code, or -1 (also for a listing beyond listingCapBytes).
     int ListFolders(std::u16string& root, std::u16string& answering, std::u16string& extension);
     // Name listing of a box directory (kind ftp::kListInfo, kListVoice or all).
-    // 1 (also when empty), -2 no such directory, 0 not started, -1 receive failure.
+    // 1 (also when empty), -2 no such directory, 0 not started, -1 receive
+    // failure or a listing beyond listingCapBytes.
     int ListBox(std::u16string_view directory, int kind, std::u16string& listing);
     // Long listing (kind ftp::kListVoice or all). 1, -2, a refused code, or -1.
     // `lengthBytes` is the listing's length in bytes of UTF-16. A cancel during
@@ -140,25 +153,31 @@ public:
     void Close();
 
 private:
-    enum class LineEnd { CrLf, Cut, Closed };
-    enum ListingEnd { kListingComplete, kListingCut, kListingCancelled, kListingFailed };
+    using Deadline = std::chrono::steady_clock::time_point;
+    enum class LineEnd { CrLf, Cut, Closed, Late };
+    enum ListingEnd { kListingComplete, kListingTooLong, kListingCancelled, kListingFailed };
 
     int Abort(bool quiet, bool announceFirst);
-    int ReadLine(std::u16string& line, int maxLength, int waitMillis, LineEnd* how);
+    // As ReadReplyLine, each byte awaited for `waitMillis` and the whole line
+    // by `deadline` (-1 with LineEnd::Late after it).
+    int ReadLine(std::u16string& line, int maxLength, int waitMillis, LineEnd* how, Deadline deadline);
     // A whole reply: its first line (as ReadLine, the first byte awaited for
-    // `waitMillis`), then the rest of that line when it was cut and the further
-    // lines of a "ddd-" block, which are dropped. The first line's length or -1.
+    // `waitMillis`), then the rest of that line when it was cut, however long,
+    // and the further lines of a "ddd-" block, which are dropped; all of it
+    // within three such waits. The first line's length, or -1 when it came
+    // cut off by the main unit closing the connection or the reply outlasted
+    // its deadline.
     int ReadReply(std::u16string& first, int maxLength, int waitMillis);
     // One block of at most 1024 bytes: its length, 0 at the end (or after a
-    // silence of one data wait), -1 on a socket error.
+    // silence of one data wait), -1 on a socket error or when the block takes
+    // longer than ftp::kBlockDeadlineFactor data waits.
     long ReceiveBlock(char* block);
-    // Every block of a listing into `bytes`, cut at the receive buffer's size.
+    // Every block of a listing into `bytes`, up to listingCapBytes.
     ListingEnd ReceiveListing(std::string& bytes, bool watchCancel);
     // Runs `nlst` over a new data connection into `listing`. 1, or -1 on a
-    // receive failure or a missing end reply; 0 with `opened` set to
-    // OpenDataActive's result when the transfer did not start.
-    int ListInto(std::u16string_view nlst, std::u16string& listing, std::size_t maxChars, int endLineMax,
-                 bool watchCancel, int& opened);
+    // receive failure, a listing beyond the cap or a missing end reply; 0 with
+    // `opened` set to OpenDataActive's result when the transfer did not start.
+    int ListInto(std::u16string_view nlst, std::u16string& listing, int endLineMax, bool watchCancel, int& opened);
     bool OpenListener(std::uint16_t& port, sockaddr_in& address);
     std::u16string PortCommand(const sockaddr_in& address, std::uint16_t port) const;
 };

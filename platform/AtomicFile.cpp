@@ -9,22 +9,24 @@
 #include <string>
 #include <system_error>
 
+#include "platform/File.h"
+
 namespace plova {
 
 AtomicFile::AtomicFile(std::filesystem::path target, NewFileMode mode) : target_(std::move(target)) {
     // A hidden name of our own, so that a temporary file a crash leaves behind
     // never looks like a message or a settings file to anyone listing the folder.
-    std::string pattern = (target_.parent_path() / ".plova-tmp-XXXXXX").string();
-    const int fd = mkstemp(pattern.data());
-    if (fd < 0) {
+    std::optional<TempFile> temp = createTempFile(target_.parent_path().empty() ? "." : target_.parent_path());
+    if (!temp) {
         failed_ = true;
         return;
     }
-    temp_ = pattern;
-    // mkstemp creates 0600. A replaced file keeps its own permissions; a new
+    temp_ = temp->path;
+    const int fd = temp->handle.release();
+    // The file is created 0600. A replaced file keeps its own permissions; a new
     // one gets the usual ones unless only its owner may read it.
     struct stat st {};
-    mode_t perms = 0666 & ~[] { const mode_t m = umask(0); umask(m); return m; }();
+    mode_t perms = static_cast<mode_t>(usualFileMode());
     if (mode == NewFileMode::OwnerOnly) {
         perms = 0600;
     } else if (::stat(target_.c_str(), &st) == 0) {

@@ -1,7 +1,5 @@
 #include "platform/IniFile.h"
 
-#include <fstream>
-#include <sstream>
 
 #include "platform/Text.h"
 
@@ -44,13 +42,12 @@ bool isComment(std::string_view line) {
 
 }  // namespace
 
-IniDocument IniDocument::load(const std::filesystem::path& file) {
+IniDocument IniDocument::load(const std::filesystem::path& file, ReadResult* result) {
     IniDocument doc;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return doc;
-    std::ostringstream all;
-    all << in.rdbuf();
-    const std::string text = all.str();
+    std::string text;
+    const ReadResult read = readWholeFile(file, text, kMaxProfileBytes);
+    if (result) *result = read;
+    if (read != ReadResult::Ok) return doc;
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
@@ -168,11 +165,25 @@ int readProfileInt(const std::filesystem::path& file, std::u16string_view sectio
     return IniDocument::load(file).getInt(section, key, fallback);
 }
 
+namespace {
+
+// The document to update, or nothing when a file is there that cannot be
+// read: replacing it would lose whatever it holds.
+std::optional<IniDocument> loadForUpdate(const std::filesystem::path& file) {
+    ReadResult read;
+    IniDocument doc = IniDocument::load(file, &read);
+    if (read != ReadResult::Ok && read != ReadResult::Missing) return std::nullopt;
+    return doc;
+}
+
+}  // namespace
+
 bool writeProfileString(const std::filesystem::path& file, std::u16string_view section, std::u16string_view key,
                         std::u16string_view value) {
-    IniDocument doc = IniDocument::load(file);
-    doc.set(section, key, value);
-    return doc.save(file);
+    std::optional<IniDocument> doc = loadForUpdate(file);
+    if (!doc) return false;
+    doc->set(section, key, value);
+    return doc->save(file);
 }
 
 bool writeProfileInt(const std::filesystem::path& file, std::u16string_view section, std::u16string_view key,
@@ -181,9 +192,10 @@ bool writeProfileInt(const std::filesystem::path& file, std::u16string_view sect
 }
 
 bool deleteProfileKey(const std::filesystem::path& file, std::u16string_view section, std::u16string_view key) {
-    IniDocument doc = IniDocument::load(file);
-    doc.remove(section, key);
-    return doc.save(file);
+    std::optional<IniDocument> doc = loadForUpdate(file);
+    if (!doc) return false;
+    doc->remove(section, key);
+    return doc->save(file);
 }
 
 }  // namespace plova

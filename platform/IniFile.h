@@ -13,14 +13,21 @@
 #include <vector>
 
 #include "platform/AtomicFile.h"
+#include "platform/File.h"
 
 namespace plova {
+
+// No profile this program writes comes near this; a larger file (or a device
+// under a profile's name) is refused rather than read into memory.
+constexpr std::uint64_t kMaxProfileBytes = 8 * 1024 * 1024;
 
 // One file held in memory, for callers that read or write many keys at once.
 class IniDocument {
 public:
-    // A missing or unreadable file gives an empty document.
-    static IniDocument load(const std::filesystem::path& file);
+    // A missing or unreadable file gives an empty document; so does anything
+    // but a regular file (a pipe is not waited on) and a file larger than
+    // kMaxProfileBytes. `result`, when given, says which.
+    static IniDocument load(const std::filesystem::path& file, ReadResult* result = nullptr);
 
     std::optional<std::u16string> get(std::u16string_view section, std::u16string_view key) const;
     std::u16string getString(std::u16string_view section, std::u16string_view key,
@@ -47,7 +54,8 @@ private:
     std::vector<std::string> lines_;  // CP932, without line ends
 };
 
-// Single-call forms. Each write loads, updates and atomically replaces the file.
+// Single-call forms. Each write loads, updates and atomically replaces the
+// file; a file that exists but cannot be loaded is left alone and the write fails.
 std::u16string readProfileString(const std::filesystem::path& file, std::u16string_view section,
                                  std::u16string_view key, std::u16string_view fallback = u"");
 int readProfileInt(const std::filesystem::path& file, std::u16string_view section, std::u16string_view key,

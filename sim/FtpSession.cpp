@@ -592,6 +592,10 @@ void FtpSession::onRetr(const std::string& argument) {
         dataAddress_.reset();
         return void(reply(kUnavailable, argument + ": No such file."));
     }
+    if (auto refused = faults.refuseRetr.find(baseName(target)); refused != faults.refuseRetr.end()) {
+        dataAddress_.reset();
+        return void(reply(refused->second, argument + ": refused."));
+    }
     const std::uint64_t size = fs::file_size(*local, ec);
     if (restart > 0) in.seekg(static_cast<std::streamoff>(std::min(restart, size)));
     net::Socket data = openData();

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <map>
 #include <set>
 #include <string>
 
@@ -28,6 +29,9 @@ struct Faults {
     std::uint64_t hugeListingBytes = 0;  // name listings padded to at least this many bytes
     bool errorAfterTransfer = false;     // a RETR transfer ends with 451 instead of 226
     std::set<std::string> inUse;    // file names (not paths) answered 450 by DELE and STOR
+    // File names (not paths) whose RETR is refused with this code (550: the
+    // file has gone since it was listed; anything else: the main unit fails).
+    std::map<std::string, int> refuseRetr;
     bool noRoom = false;            // STOR answered 450
     // The greeting's code; another code than 220 (421: service not available)
     // closes the connection right after the greeting.

@@ -29,7 +29,7 @@ void usage() {
                  "       mainunit-sim --seed DIR [--seed-number N] [--root DIR ...]\n"
                  "faults: model=TEXT greeting-code=N refuse-login drop-after=BYTES stall=MS overlong-reply\n"
                  "        multiline garbage-reply hostile-listing huge-listing=BYTES error-after-transfer\n"
-                 "        in-use=NAME no-room\n");
+                 "        in-use=NAME no-room refuse-retr=NAME:CODE\n");
 }
 
 bool applyFault(const std::string& text, plova::sim::Faults& f) {
@@ -52,6 +52,12 @@ bool applyFault(const std::string& text, plova::sim::Faults& f) {
     else if (name == "error-after-transfer") f.errorAfterTransfer = true;
     else if (name == "in-use" && !value.empty()) f.inUse.insert(value);
     else if (name == "no-room") f.noRoom = true;
+    else if (name == "refuse-retr" && value.rfind(':') != std::string::npos) {
+        const auto colon = value.rfind(':');
+        const auto code = plova::parseWholeNumber(value.substr(colon + 1), 100, 599);
+        if (!code || colon == 0) return false;
+        f.refuseRetr[value.substr(0, colon)] = static_cast<int>(*code);
+    }
     else return false;
     return true;
 }

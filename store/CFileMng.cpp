@@ -6,11 +6,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <optional>
 #include <cstdio>
 #include <cstring>
 #include <unordered_set>
 
 #include "platform/AtomicFile.h"
+#include "platform/File.h"
 #include "platform/IniFile.h"
 #include "platform/InternetTime.h"
 #include "platform/Text.h"
@@ -22,58 +24,34 @@ namespace {
 
 // ------------------------------------------------------------ small helpers
 
-// A read-only file descriptor, closed on every path.
-class ReadFile {
-public:
-    // Non-blocking so that a pipe or device under a message's name cannot hang
-    // the caller; pread then fails on a pipe, and readAll wants a regular file.
-    explicit ReadFile(const char* p) : fd_(::open(p, O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
-    explicit ReadFile(const fs::path& p) : ReadFile(p.c_str()) {}
-    ~ReadFile() {
-        if (fd_ >= 0) ::close(fd_);
+constexpr std::size_t kCopyChunk = 64 * 1024;
+
+// Up to `size` bytes from the start of a regular file, fewer only at its end;
+// nothing when it cannot be opened or read. Opening never blocks, so a pipe or
+// device under a message's name cannot hang the caller.
+std::optional<std::size_t> readHead(const char* p, void* out, std::size_t size) {
+    const FileHandle f = openRegularFile(p, Access::Read);
+    if (!f) return std::nullopt;
+    return f.readAt(0, out, size);
+}
+
+// Replaces `file` with `head` followed by the file's own bytes from `keepFrom`
+// on, copied a piece at a time: a message of any length is rewritten in
+// little memory, and never left half written.
+bool rewriteWithHead(const fs::path& file, std::string_view head, std::uint64_t keepFrom) {
+    const FileHandle in = openRegularFile(file, Access::Read);
+    if (!in) return false;
+    AtomicFile out(file);
+    if (!out.write(head)) return false;
+    std::string chunk(kCopyChunk, '\0');
+    for (std::uint64_t at = keepFrom;;) {
+        const auto got = in.readAt(at, chunk.data(), chunk.size());
+        if (!got) return false;
+        if (*got == 0) break;
+        if (!out.write(chunk.data(), *got)) return false;
+        at += *got;
     }
-    ReadFile(const ReadFile&) = delete;
-    ReadFile& operator=(const ReadFile&) = delete;
-
-    bool ok() const { return fd_ >= 0; }
-
-    // Up to `size` bytes from the start, fewer only at the end of the file.
-    std::size_t readHead(void* out, std::size_t size) {
-        std::size_t got = 0;
-        auto* p = static_cast<char*>(out);
-        while (got < size) {
-            const ssize_t n = ::pread(fd_, p + got, size - got, static_cast<off_t>(got));
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            got += static_cast<std::size_t>(n);
-        }
-        return got;
-    }
-
-    // The whole file; false when it cannot be read completely.
-    bool readAll(std::string& out) {
-        struct stat st {};
-        if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) return false;
-        out.resize(static_cast<std::size_t>(st.st_size));
-        if (readHead(out.data(), out.size()) != out.size()) return false;
-        // A file that grew while we read it is read to its new end.
-        char more[4096];
-        for (;;) {
-            const ssize_t n = ::pread(fd_, more, sizeof more, static_cast<off_t>(out.size()));
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) return false;
-            if (n == 0) return true;
-            out.append(more, static_cast<std::size_t>(n));
-        }
-    }
-
-private:
-    int fd_;
-};
-
-bool readWholeFile(const fs::path& p, std::string& out) {
-    ReadFile f(p);
-    return f.ok() && f.readAll(out);
+    return out.commit();
 }
 
 bool isAscii(std::string_view s) {
@@ -208,10 +186,8 @@ struct MessageHead {
 
 // Reads record and block; false when the file cannot be opened or is shorter than both.
 bool readMessageHead(const char* file, MessageHead& head) {
-    ReadFile f(file);
-    if (!f.ok()) return false;
     char buf[store::kMinMessageFileSize];
-    if (f.readHead(buf, sizeof buf) != sizeof buf) return false;
+    if (readHead(file, buf, sizeof buf) != sizeof buf) return false;
     head.record = FILESTS_INFO::fromBytes(std::string_view(buf, filests::kSize));
     std::memcpy(head.block.data(), buf + store::kBlockOffset, block::kSize);
     return true;
@@ -220,21 +196,18 @@ bool readMessageHead(const char* file, MessageHead& head) {
 // The block at the start of a file as the main unit delivers it; false when
 // the file cannot be read or is shorter than a block.
 bool readDeliveredBlock(const fs::path& file, BlockBytes& out) {
-    ReadFile f(file);
-    return f.ok() && f.readHead(out.data(), out.size()) == out.size();
+    return readHead(file.c_str(), out.data(), out.size()) == out.size();
 }
 
-// The whole of a local message file; false unless a recording block follows
-// its status record. Only such a file is rewritten: one as the main unit
-// delivers it (its block first, no record yet) would lose its block and the
-// start of its speech under a record.
-bool readStoredMessage(const fs::path& file, std::string& content) {
-    return readWholeFile(file, content) && content.size() >= store::kMinMessageFileSize &&
-           blockHasMagic(reinterpret_cast<const std::uint8_t*>(content.data()) + store::kBlockOffset);
+// The status record and recording block of a local message file; false
+// unless a recording block follows its status record. Only such a file is
+// rewritten: one as the main unit delivers it (its block first, no record
+// yet) would lose its block and the start of its speech under a record.
+bool readStoredHead(const fs::path& file, std::string& head) {
+    head.assign(store::kMinMessageFileSize, '\0');
+    return readHead(file.c_str(), head.data(), head.size()) == head.size() &&
+           blockHasMagic(reinterpret_cast<const std::uint8_t*>(head.data()) + store::kBlockOffset);
 }
-
-// Replaces `file` with `content`; the file is never left half written.
-bool replaceFile(const fs::path& file, std::string_view content) { return writeFileAtomically(file, content); }
 
 // `text` in CP932, cut to at most `width` bytes without splitting a character.
 std::string cp932Within(std::u16string_view text, std::size_t width) {
@@ -477,30 +450,25 @@ bool CFileMng::ReadFirstRecord(const fs::path& folder, FILESTS_INFO& record) {
 // ------------------------------------------------------------ message files
 
 bool CFileMng::ReadStatusRecord(const fs::path& file, FILESTS_INFO& record) {
-    ReadFile f(file);
-    if (!f.ok()) return false;
     char buf[filests::kSize];
-    if (f.readHead(buf, sizeof buf) != sizeof buf) return false;
+    if (readHead(file.c_str(), buf, sizeof buf) != sizeof buf) return false;
     record = FILESTS_INFO::fromBytes(std::string_view(buf, sizeof buf));
     return true;
 }
 
 int CFileMng::PrependStatusRecord(const fs::path& file, const FILESTS_INFO& record) {
-    std::string content;
-    if (!readWholeFile(file, content)) return -1;
     const StatusRecordBytes head = record.toBytes();
-    AtomicFile out(file);
-    if (!out.write(head.data(), head.size()) || !out.write(content) || !out.commit()) return -1;
-    return 0;
+    return rewriteWithHead(file, std::string_view(reinterpret_cast<const char*>(head.data()), head.size()), 0) ? 0
+                                                                                                              : -1;
 }
 
 int CFileMng::WriteStatusRecord(FILESTS_INFO& record, const fs::path& file) {
     record.boxName = cutText(ReadBoxName(MessageFolder(file)), filests::kBoxNameChars - 1);
     std::string content;
-    if (!readStoredMessage(file, content)) return 0;
+    if (!readStoredHead(file, content)) return 0;
     const StatusRecordBytes head = record.toBytes();
     std::memcpy(content.data(), head.data(), head.size());
-    return replaceFile(file, content) ? 1 : 0;
+    return rewriteWithHead(file, content, content.size()) ? 1 : 0;
 }
 
 bool CFileMng::IsValidMessage(const fs::path& file, const FILESTS_INFO& record, const BlockBytes& blockBytes) {
@@ -542,17 +510,19 @@ bool CFileMng::LoadFolderRecords(const fs::path& folder, std::vector<FILESTS_INF
     return true;
 }
 
-int CFileMng::MakeStatusRecord(const fs::path& file) {
+int CFileMng::MakeStatusRecord(const fs::path& file) { return MakeStatusRecord(file, file); }
+
+int CFileMng::MakeStatusRecord(const fs::path& file, const fs::path& finalName) {
     BlockBytes raw;
     if (!readDeliveredBlock(file, raw)) return -1;
     const RecordingBlock b = parseBlock(bytesOf(raw));
-    const bool isVmdat = hasExtension(file, store::kVmdat);
+    const bool isVmdat = hasExtension(finalName, store::kVmdat);
 
     FILESTS_INFO record;
     bool carried = false;
     if (isVmdat) {
         // The ".vminf" came first: keep what the user has seen and edited of it.
-        fs::path vminf = file;
+        fs::path vminf = finalName;
         vminf.replace_extension(pathOf(store::kVminf));
         MessageHead head;
         if (readValidHead(vminf, head)) {
@@ -586,7 +556,7 @@ int CFileMng::MakeResponseRecord(const fs::path& file) {
 
 int CFileMng::WriteNameAndDate(const FILESTS_INFO& record, const fs::path& file) {
     std::string content;
-    if (!readStoredMessage(file, content)) return 0;
+    if (!readStoredHead(file, content)) return 0;
     auto* blockStart = reinterpret_cast<std::uint8_t*>(content.data()) + store::kBlockOffset;
 
     std::string name = cp932Within(record.partyName, block::kPartyNameSize);
@@ -594,7 +564,7 @@ int CFileMng::WriteNameAndDate(const FILESTS_INFO& record, const fs::path& file)
     std::memcpy(blockStart + block::kPartyNameOffset, name.data(), name.size());
     const std::string date = makeBlockDate(ports().clock->now());
     std::memcpy(blockStart + block::kDateOffset, date.data(), date.size());
-    return replaceFile(file, content) ? 1 : 0;
+    return rewriteWithHead(file, content, content.size()) ? 1 : 0;
 }
 
 bool CFileMng::HasStatusRecord(const fs::path& file) {

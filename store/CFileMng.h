@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -62,6 +63,13 @@ constexpr int kAllBoxesEmpty = 2;
 constexpr int kLocalIsCurrent = 0;  // the local file is as new as the remote one, or newer
 constexpr int kNoLocalMessage = 1;
 constexpr int kRemoteIsNewer = 2;  // or the local name is not of the 32-character form
+
+// The level settings of an import ("LEVELRVWAVOR" and "LEVELRVWMAOR" of
+// section "CODEC", as the settings hold them; the low 8 bits are decibels).
+struct ImportLevels {
+    int wavSetting = 0;
+    int wmaSetting = 0;
+};
 }  // namespace store
 
 class CFileMng {
@@ -130,6 +138,10 @@ public:
     // Builds the status record of a file just downloaded from the main unit and
     // prepends it. 0, or -1 (the file untouched) when it cannot be read or rewritten.
     int MakeStatusRecord(const std::filesystem::path& file);
+    // The same record for a file that is still under a temporary name and
+    // will become `finalName`: the extension and the ".vminf" it carries the
+    // texts from are those of the final name.
+    int MakeStatusRecord(const std::filesystem::path& file, const std::filesystem::path& finalName);
     int MakeResponseRecord(const std::filesystem::path& file);
 
     // Writes the record's party name and the current date into the file's block.
@@ -167,16 +179,34 @@ public:
     // the voice-conversion code and implemented in store/CFileMngConvert.cpp.
     // ---- voice conversion: begin ----
     // Decodes a voice-data file into the WAV file beside it (".vmdat" becomes
-    // ".wav"), with the bare speech in a ".tmp" file beside it meanwhile. Drives
-    // the progress window "変換中" (else "ダウンロード中") and stops when the
+    // ".wav"), with the bare speech and the growing WAV file under hidden
+    // temporary names beside it meanwhile; the WAV file takes its name only
+    // when complete. A link, pipe or folder at the ".wav" name fails the
+    // conversion and is left as it is. Drives the progress window "変換中" (else "ダウンロード中") and stops when the
     // cancel flag is set. `levelSetting` is the "LEVELRVORWAV" value of section
     // "CODEC" as the settings hold it; its low 8 bits are the gain in decibels.
     // 1 when a complete WAV file now exists; 0 otherwise (also after a cancel),
-    // with no ".wav" or ".tmp" left behind. The voice-data file is only read.
+    // with no temporary file and no ".wav" file left behind. The voice-data
+    // file is only read.
     int ConvertToWav(const std::filesystem::path& voiceFile, int levelSetting);
     // 1 when the file opens, is at most 9,830,400 bytes long and its header
     // states PCM, 1 channel, 8000 Hz and 16 bits at the usual fixed offsets; else 0.
     int CheckWavFormat(const std::filesystem::path& wavFile);
+    // Encodes an audio copy made in the system-response folder into the coded
+    // speech beside it (its last three characters replaced by "vmdat"),
+    // driving the progress window "取り込み中" and stopping when the cancel
+    // flag is set. `extension` picks the level: ".wav" the WAV setting, ".wma"
+    // the other, compared without regard to case; any other gives 0 at once.
+    // The playing time may be at most 601 s. 1 on success; 0 otherwise, with
+    // both the coded speech and the audio copy deleted. `intermediate` names
+    // the intermediate WAV file (empty: "wave_tmp.wav" in the scratch folder).
+    int ImportAudio(const std::filesystem::path& audioFile, std::u16string_view extension,
+                    const store::ImportLevels& levels, const std::filesystem::path& intermediate = {});
+    // 1 when the file's playing time is below 600.1 s, 0 when longer or when
+    // it cannot be measured.
+    int CheckAudioLength(const std::filesystem::path& file);
+    // The rule of CheckAudioLength on a length in milliseconds: ⌊ms ÷ 100⌋ ≤ 6000.
+    static bool IsAudioLengthAccepted(std::int64_t millis);
     // ---- voice conversion: end ----
 };
 

@@ -1,12 +1,11 @@
 // Voice conversion of message files: a ".vmdat" into the WAV file beside it,
 // and the quick format test of a WAV file the user offers for import.
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -14,9 +13,11 @@
 #include "audio/Level.h"
 #include "audio/VoiceDecoder.h"
 #include "audio/WavFormat.h"
+#include "platform/File.h"
 #include "platform/Ports.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
+#include "store/FileOps.h"
 #include "store/RecordingBlock.h"
 
 namespace plova {
@@ -30,7 +31,6 @@ constexpr std::u16string_view kConvertingCaption = u"変換中";
 constexpr std::u16string_view kDownloadingCaption = u"ダウンロード中";
 
 constexpr std::u16string_view kWavExtension = u".wav";
-constexpr std::u16string_view kTmpExtension = u".tmp";
 
 constexpr int kStartAttempts = 3;
 constexpr auto kRetryPause = 5ms;
@@ -46,44 +46,51 @@ constexpr std::size_t kHeaderProbeBytes = 128;
 
 constexpr std::size_t kCopyChunk = 64 * 1024;
 
-// Paths reach us with doubled separators when a caller joined a folder that
-// already ended in one; each pair counts as one.
-fs::path CollapseDoubledSeparators(const fs::path& path) {
-    const std::string doubled(2, fs::path::preferred_separator);
-    std::string s = path.native();
-    for (std::size_t at = s.find(doubled); at != std::string::npos; at = s.find(doubled, at + 1)) s.erase(at, 1);
-    return fs::path(s);
-}
-
-// Removes a file of ours; a folder that happens to bear its name stays.
-void RemoveFile(const fs::path& file) {
-    std::error_code ec;
-    if (!fs::is_directory(fs::symlink_status(file, ec))) fs::remove(file, ec);
-}
+using store::CollapseDoubledSeparators;
+using store::RemoveFile;
 
 fs::path WithExtension(fs::path path, std::u16string_view extension) {
     return path.replace_extension(fs::path(std::u16string(extension)));
 }
 
-// The speech behind the record and block, copied into `tmp`. False (with
-// nothing left at `tmp`) when it cannot be written.
-bool CopySpeech(std::FILE* voice, const fs::path& tmp) {
-    FilePtr out = OpenFile(tmp, "wb");
-    if (!out) return false;
+// The speech behind the record and block, copied into the temporary file
+// `out`, which this closes. False when it cannot be written.
+bool CopySpeech(std::FILE* voice, FileHandle&& out) {
+    FilePtr stream = streamOf(std::move(out), "wb");
+    if (!stream) return false;
     std::array<char, kCopyChunk> buffer;
     bool ok = true;
     for (;;) {
         const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), voice);
-        if (got != 0 && std::fwrite(buffer.data(), 1, got, out.get()) != got) ok = false;
+        if (got != 0 && std::fwrite(buffer.data(), 1, got, stream.get()) != got) ok = false;
         if (!ok || got < buffer.size()) {
             if (std::ferror(voice)) ok = false;
             break;
         }
     }
-    if (std::fclose(out.release()) != 0) ok = false;
-    if (!ok) RemoveFile(tmp);
-    return ok;
+    return std::fclose(stream.release()) == 0 && ok;
 }
+
+// Something the user put at the WAV file's name that is not an earlier WAV
+// file: a link (to the message itself, perhaps), a pipe, a folder. It is
+// neither written through nor replaced.
+bool SomethingElseAt(const fs::path& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
+// The temporary files of one conversion, removed unless handed on.
+struct ConversionFiles {
+    std::optional<TempFile> speech;
+    std::optional<TempFile> wav;
+    ~ConversionFiles() {
+        for (auto* t : {&speech, &wav}) {
+            if (!*t) continue;
+            std::error_code ec;
+            fs::remove((*t)->path, ec);
+        }
+    }
+};
 
 // Whatever lies behind the first 1246 bytes would decode to some sound; only a
 // file that carries the main unit's block is taken for a message.
@@ -128,35 +135,26 @@ std::uint8_t PollDecoder(WindowHandle window) {
     }
 }
 
-// Opens a regular file for reading. The open itself does not block, so a pipe
-// or device that happens to carry a message's name cannot hang the window.
-FilePtr OpenRegularFile(const fs::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return nullptr;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0) {
-        ::close(fd);
-        return nullptr;
-    }
-    FilePtr file(::fdopen(fd, "rb"));
-    if (!file) ::close(fd);
-    return file;
-}
-
 }  // namespace
 
 int CFileMng::ConvertToWav(const fs::path& voiceFile, int levelSetting) {
     const fs::path voicePath = CollapseDoubledSeparators(voiceFile);
-    // Only a ".vmdat" has a ".wav" and a ".tmp" of its own; any other name would
-    // have the decoder truncate the voice-data file itself.
+    // Only a ".vmdat" has a ".wav" of its own; any other name would have the
+    // decoder replace the voice-data file itself.
     if (!equalsIgnoreCase(voicePath.extension().u16string(), store::kVmdat)) return 0;
     const fs::path wavPath = WithExtension(voicePath, kWavExtension);
-    const fs::path tmpPath = WithExtension(voicePath, kTmpExtension);
+    if (SomethingElseAt(wavPath)) return 0;
+    const fs::path folder = voicePath.has_parent_path() ? voicePath.parent_path() : fs::path(".");
 
+    // The bare speech and the WAV file being written live under fresh hidden
+    // names of their own, created exclusively: nothing already in the folder is
+    // opened for writing, two conversions of one message never share a file,
+    // and only a complete WAV file ever appears under the ".wav" name.
+    ConversionFiles temps;
     std::uint64_t speechBytes = 0;
     WindowHandle window = 0;
     {
-        FilePtr voice = OpenRegularFile(voicePath);
+        FilePtr voice = openFileStream(voicePath, Access::Read);
         if (!voice || std::fseek(voice.get(), 0, SEEK_END) != 0) return 0;
         const long long length = ftello(voice.get());
         if (length < 0 || static_cast<std::uint64_t>(length) < store::kMinMessageFileSize) return 0;
@@ -169,25 +167,34 @@ int CFileMng::ConvertToWav(const fs::path& voiceFile, int levelSetting) {
         if (window == 0) window = progress.find(std::u16string(kDownloadingCaption));
         progress.post(window, msg::kBarRange, static_cast<std::intptr_t>(speechBytes / kBytesPerSecondOfSpeech), 0);
 
-        if (!CopySpeech(voice.get(), tmpPath)) return 0;
+        temps.speech = createTempFile(folder);
+        if (!temps.speech || !CopySpeech(voice.get(), std::move(temps.speech->handle))) return 0;
+        temps.wav = createTempFile(folder);
+        // The finished WAV file gets the permissions of any new file.
+        if (!temps.wav || !temps.wav->handle.setPermissions(usualFileMode())) return 0;
+        temps.wav->handle.close();
     }
 
-    const bool started = StartDecoder(tmpPath, wavPath, LevelFromSetting(levelSetting)) == decoder::kStarted;
+    const bool started = StartDecoder(temps.speech->path, temps.wav->path, LevelFromSetting(levelSetting)) ==
+                         decoder::kStarted;
     const std::uint8_t last = started ? PollDecoder(window) : decoder::kIdle;
-
-    RemoveFile(tmpPath);
-    if (cancelRequested() || !started || last != decoder::kFinished) {
-        RemoveFile(wavPath);
-        return 0;
+    const bool complete = !cancelRequested() && started && last == decoder::kFinished;
+    if (complete && !SomethingElseAt(wavPath) && std::rename(temps.wav->path.c_str(), wavPath.c_str()) == 0) {
+        temps.wav.reset();
+        return 1;
     }
-    return 1;
+    // A failed conversion leaves no WAV file, not even an earlier one that
+    // would now pass for its result; anything but a plain file stays.
+    std::error_code ec;
+    if (fs::is_regular_file(fs::symlink_status(wavPath, ec))) fs::remove(wavPath, ec);
+    return 0;
 }
 
 int CFileMng::CheckWavFormat(const fs::path& wavFile) {
     std::error_code ec;
     const std::uintmax_t size = fs::file_size(wavFile, ec);
     if (ec || size > kMaxImportWavBytes) return 0;
-    FilePtr f = OpenFile(wavFile, "rb");
+    FilePtr f = openFileStream(wavFile, Access::Read);
     if (!f) return 0;
     std::array<std::uint8_t, kHeaderProbeBytes> head{};
     const std::size_t got = std::fread(head.data(), 1, head.size(), f.get());

@@ -111,16 +111,21 @@ TEST_F(SettingsFileTest, GarbledFilesNeverCrashAndGiveUsableValues) {
     EXPECT_EQ(read().retryCount, r.retryCount);
 }
 
-TEST_F(SettingsFileTest, HugeFileIsReadWithoutTrouble) {
-    std::string big;
-    big.reserve(24u << 20);
-    big += "[LOGIN]\r\nUSER=" + std::string(8u << 20, 'u') + "\r\n";
-    for (int i = 0; i < 200000; ++i) big += "JUNK" + std::to_string(i) + "=" + std::string(60, 'j') + "\r\n";
-    big += "[BACKUP]\r\nHINDO=2\r\n";
-    writeRaw(big);
-    const SettingsRecord r = read();
+TEST_F(SettingsFileTest, HugeFileIsReadWithoutTroubleUpToTheLimit) {
+    const auto huge = [](std::size_t userBytes, int junkLines) {
+        std::string big = "[LOGIN]\r\nUSER=" + std::string(userBytes, 'u') + "\r\n";
+        for (int i = 0; i < junkLines; ++i) big += "JUNK" + std::to_string(i) + "=" + std::string(60, 'j') + "\r\n";
+        return big + "[BACKUP]\r\nHINDO=2\r\n";
+    };
+    writeRaw(huge(4u << 20, 40000));  // 6.8 MB
+    SettingsRecord r = read();
     EXPECT_EQ(r.user, std::u16string(16, u'u'));
     EXPECT_EQ(r.hindo, 2);
+    // Beyond the limit the file is not read at all: the defaults hold.
+    writeRaw(huge(8u << 20, 200000));
+    r = read();
+    EXPECT_EQ(r.user, u"");
+    EXPECT_NE(r.hindo, 2);
 }
 
 TEST_F(SettingsFileTest, RoundTripKeepsEveryValue) {

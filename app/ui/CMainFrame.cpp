@@ -31,7 +31,11 @@
 #include "app/ui/CRecomDlg.h"
 #include "app/ui/CVersionDlg.h"
 #include "app/ui/DialogLayout.h"
-#include "app/ui/ListWindowStatus.h"
+#include "app/ui/DownloadCommands.h"
+#include "lists/ui/CChildFrame.h"
+#include "lists/ui/CListDispView.h"
+#include "lists/ui/CListWindows.h"
+#include "lists/ui/ListWindowStatus.h"
 
 namespace plova::ui {
 namespace {
@@ -54,12 +58,6 @@ ItemState StateOf(const ItemStates& states, int id) {
 }
 
 }  // namespace
-
-ListWindowStatus* ListWindowStatusOf(QMdiSubWindow* window) {
-    if (!window) return nullptr;
-    if (auto* s = dynamic_cast<ListWindowStatus*>(window)) return s;
-    return dynamic_cast<ListWindowStatus*>(window->widget());
-}
 
 CMainFrame::CMainFrame(Options options, QWidget* parent)
     : QMainWindow(parent), settingsFile_(std::move(options.settingsFile)), backup_(std::move(options.backup)) {
@@ -103,6 +101,18 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
 
     SessionFactory factory = options.sessionFactory ? std::move(options.sessionFactory) : FtpSessionFactory();
     session_ = std::make_unique<SessionControl>(doc_, *this, std::move(factory));
+    InstallDownloadCommands(*this);
+
+    lists_ = new CListWindows(*this, this);
+    openListWindow_ = [this](int listNumber) -> QMdiSubWindow* { return lists_->OpenWindow(listNumber); };
+    // A build may stop for a backup that fell due: the run follows the command.
+    SetCommandHandler(cmd::kOpenBoxes, trait::kModalDialog, [this] { lists_->OpenBoxes(); });
+    SetCommandHandler(cmd::kShowAll, trait::kModalDialog, [this] {
+        if (CListDispView* view = lists_->ActiveView()) view->ShowAll();
+    });
+    SetCommandHandler(cmd::kShowUndownloaded, trait::kModalDialog, [this] {
+        if (CListDispView* view = lists_->ActiveView()) view->ShowNotDownloaded();
+    });
 
     if (options.builtInBackup) {
         backup_ = MakeBackupHooks(*this, flags_);
@@ -138,12 +148,14 @@ void CMainFrame::ApplyStartup() {
         SetBoxDisplayText({});
         return;
     }
+    // NUM said how many lists to reopen; from here on it counts the open ones.
+    SetOpenListCount(0);
     if (!d.restore.windows.empty() && openListWindow_) {
         setUpdatesEnabled(false);
         for (const ListWindowToOpen& w : d.restore.windows) {
             if (w.maximised) maximisedChildren_ = true;
             // The count goes up first: the new window takes it as its list number.
-            SetOpenListCount(openListCount_ + 1);
+            SetOpenListCount(OpenListCount() + 1);
             QMdiSubWindow* sub = openListWindow_(w.listNumber);
             if (sub && w.applyRect) sub->setGeometry(toQRect(w.rect));
         }
@@ -163,9 +175,11 @@ void CMainFrame::StartupBackup() {
 
 // ---------------------------------------------------------------- accessors
 
+int CMainFrame::OpenListCount() const { return std::clamp(doc_.settings.num, 0, settings::kListSlots); }
+
 void CMainFrame::SetOpenListCount(int count) {
-    openListCount_ = std::clamp(count, 0, settings::kListSlots);
-    if (openListCount_ == 0) listFlags_ = {};
+    doc_.settings.num = std::clamp(count, 0, settings::kListSlots);
+    if (doc_.settings.num == 0) listFlags_ = {};
 }
 
 void CMainFrame::SetFolderDisplayText(const std::u16string& text) {
@@ -238,7 +252,7 @@ CommandContext CMainFrame::Context(bool forMenu) const {
     c.folderDisplay = FolderDisplayText();
     ListWindowStatus* active = ActiveListStatus();
     c.listActive = active != nullptr;
-    c.listCount = std::max(openListCount_, static_cast<int>(ListWindowsFromActive().size()));
+    c.listCount = std::max(OpenListCount(), static_cast<int>(ListWindowsFromActive().size()));
     c.flags = listFlags_;
     c.activeListIsSystemResponse = active && active->IsSystemResponseList();
     // Listing the boxes is left to the moment the settings menu opens.
@@ -264,9 +278,11 @@ void CMainFrame::UpdateMinimumSize() {
 
 void CMainFrame::OnSubWindowActivated(QMdiSubWindow* window) {
     if (ListWindowStatus* s = ListWindowStatusOf(window)) {
-        // The command-bar fields follow the active list.
+        // The command-bar fields and the enabling follow the active list.
         SetFolderDisplayText(plova::FolderDisplayText(doc_.settings, s->ListNumber()));
         SetBoxDisplayText(plova::BoxDisplayText(doc_.settings, s->ListNumber()));
+        PublishListFlags(s->Flags());
+        RefreshStatusBar(false);
     } else if (mdi_->subWindowList().isEmpty()) {
         // The last list window has gone.
         listFlags_ = {};
@@ -493,6 +509,57 @@ void CMainFrame::Arrange(int id) {
     apply(tiled, TileRects(client, static_cast<int>(tiled.size()), id == cmd::kArrangeAboveEachOther));
 }
 
+// ---------------------------------------------------------------- ListHost
+
+ListSlotTable CMainFrame::Slots() {
+    return ListSlotTable{doc_.settings.disp, doc_.settings.folderNames, doc_.settings.num};
+}
+
+std::vector<std::u16string> CMainFrame::BoxColumns() const {
+    return {doc_.settings.columns.begin(), doc_.settings.columns.end()};
+}
+
+int CMainFrame::RunListDialog(QDialog& dialog) {
+    // Timer 10: a backup that falls due while the dialog is open cancels it.
+    QTimer timer;
+    timer.setInterval(cmd::kDialogBackupTimerMs);
+    connect(&timer, &QTimer::timeout, &dialog, [this, &timer, &dialog] {
+        timer.stop();
+        if (OnDialogBackupTick()) {
+            dialog.reject();
+            return;
+        }
+        if (BackupWatchArmed()) timer.start();
+    });
+    if (BackupWatchArmed()) timer.start();
+    return RunDialog(dialog);
+}
+
+void CMainFrame::PublishListFlags(const CommandFlags& f) {
+    listFlags_ = ListEnableFlags{f.hasVoice, f.notDownloaded, f.play, f.move, f.add, f.erase, f.upload};
+}
+
+void CMainFrame::AllListsClosed() {
+    listFlags_ = {};
+    SetBoxDisplayText({});
+    OnIdle();
+}
+
+void CMainFrame::SetListBusy(bool busy) {
+    // The progress window stays live; the bar and the other lists wait.
+    bar_->setEnabled(!busy);
+    mdi_->setEnabled(!busy);
+}
+
+bool CMainFrame::BackupAbandonsListWork() {
+    // Asked between the steps of a build, at the pace of a dialog's timer 10,
+    // so a declined prompt is not put again at the next box.
+    if (!flags_.watch) return false;
+    if (listBackupCheck_.isValid() && listBackupCheck_.elapsed() < cmd::kDialogBackupTimerMs) return false;
+    listBackupCheck_.start();
+    return OnDialogBackupTick();
+}
+
 // ------------------------------------------------------------------ timers
 
 void CMainFrame::StartIdleTimer(int milliseconds) {
@@ -525,11 +592,7 @@ int CMainFrame::Login(const std::u16string& address, const std::u16string& user,
 
 void CMainFrame::Logout() { session_->session().Logout(); }
 
-void CMainFrame::EnableMainWindow(bool enabled) {
-    // The frame's contents, not the frame: the progress window must stay live.
-    bar_->setEnabled(enabled);
-    mdi_->setEnabled(enabled);
-}
+void CMainFrame::EnableMainWindow(bool enabled) { SetListBusy(!enabled); }
 
 void CMainFrame::OpenProgress() {
     delete progress_.data();
@@ -607,8 +670,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     }
     CloseSettingsMenu();
     CloseWindowMenu();
-    const int openLists = static_cast<int>(ListWindowsFromActive().size());
-    if (!RunExitSequence(*this, doc_, flags_, backup_, settingsFile_, openLists)) {
+    if (!RunExitSequence(*this, doc_, flags_, backup_, settingsFile_, OpenListCount())) {
         event->ignore();
         return;
     }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
 #include <filesystem>
@@ -23,6 +24,7 @@
 #include "app/BackupWatch.h"
 #include "app/backup/BackupRun.h"
 #include "app/ui/CBackupTimedDlg.h"
+#include "lists/ui/ListHost.h"
 #include "platform/IniFile.h"
 
 class QDialog;
@@ -38,6 +40,7 @@ class CFtpMng;
 namespace plova::ui {
 
 class CCommandBar;
+class CListWindows;
 class CPrgAbackUpDlg;
 class ListWindowStatus;
 
@@ -56,6 +59,7 @@ class CMainFrame final : public QMainWindow,
                          public SessionHost,
                          public ExitHost,
                          public DialogBackupWatch,
+                         public ListHost,
                          public backup::BackupRunHost {
     Q_OBJECT
 public:
@@ -97,21 +101,24 @@ public:
     // (DueBreak), and the pending run after them.
     BackupWatch& BackupWatcher() { return *watch_; }
 
-    int OpenListCount() const { return openListCount_; }
+    // The number of list windows open: NUM of the settings record, the one
+    // count there is (read from the file, it says how many to reopen).
+    int OpenListCount() const;
     void SetOpenListCount(int count);
-    bool MaximisedChildren() const { return maximisedChildren_; }
-    void SetMaximisedChildren(bool on) { maximisedChildren_ = on; }
+    bool MaximisedChildren() const override { return maximisedChildren_; }
+    void SetMaximisedChildren(bool on) override { maximisedChildren_ = on; }
+    CListWindows* Lists() const { return lists_; }
     void PublishListEnableFlags(const ListEnableFlags& flags) { listFlags_ = flags; }
     const ListEnableFlags& ListFlags() const { return listFlags_; }
 
     void SetFolderDisplayText(const std::u16string& text);
-    std::u16string FolderDisplayText() const;
-    void SetBoxDisplayText(const std::u16string& text);
+    std::u16string FolderDisplayText() const override;
+    void SetBoxDisplayText(const std::u16string& text) override;
     std::u16string BoxDisplayText() const;
 
     // The status bar from the active list window; `recount` counts the
     // messages of its box folder again.
-    void RefreshStatusBar(bool recount);
+    void RefreshStatusBar(bool recount) override;
     QString StatusText() const;
 
     // The entry point of a command whose work lives elsewhere.
@@ -143,6 +150,8 @@ public:
     // How modal dialogs are run; tests answer them in place of a person.
     using DialogRunner = std::function<int(QDialog&)>;
     void SetDialogRunner(DialogRunner runner) { runDialog_ = std::move(runner); }
+    // Runs a modal dialog the way this window runs its own.
+    int RunDialog(QDialog& dialog);
     // Timer 1's period when positive, in place of its 12000 ms.
     void SetIdleTimerIntervalForTesting(int milliseconds) { idleIntervalOverride_ = milliseconds; }
     QTimer& IdleTimer() { return idleTimer_; }
@@ -168,6 +177,19 @@ public:
     // -------------------------------------------------- DialogBackupWatch
     bool BackupWatchArmed() const override { return flags_.watch; }
     bool OnDialogBackupTick() override;
+
+    // ----------------------------------------------------------- ListHost
+    ListSlotTable Slots() override;
+    std::u16string RootFolder() const override { return doc_.settings.folder; }
+    std::vector<std::u16string> BoxColumns() const override;
+    QMdiArea* ListArea() const override { return mdi_; }
+    QWidget* DialogParent() override { return this; }
+    int RunListDialog(QDialog& dialog) override;
+    void PublishListFlags(const CommandFlags& flags) override;
+    void AllListsClosed() override;
+    void SetListBusy(bool busy) override;
+    bool BackupAbandonsListWork() override;
+    void RunListCommand(int id) override { OnCommand(id); }
 
     // ----------------------------------------------------- BackupRunHost
     int Login(const std::u16string& address, const std::u16string& user, const std::u16string& password) override;
@@ -207,7 +229,6 @@ private:
     void ActivateList(int listNumber);
     void OnSubWindowActivated(QMdiSubWindow* window);
     void UpdateMinimumSize();
-    int RunDialog(QDialog& dialog);
 
     std::filesystem::path settingsFile_;
     CPLOVADoc doc_;
@@ -228,8 +249,9 @@ private:
     QTimer backupTimer_;  // timer 2
     int idleIntervalOverride_ = 0;
 
-    int openListCount_ = 0;
+    CListWindows* lists_ = nullptr;
     bool maximisedChildren_ = false;
+    QElapsedTimer listBackupCheck_;  // how long since a list build last asked for the backup
     ListEnableFlags listFlags_;
     std::int64_t folderTotal_ = 0;
     std::vector<std::filesystem::path> wavToDelete_;

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <thread>
@@ -239,6 +240,16 @@ TEST_F(VoiceDecoder, StartFailsCleanlyOnFilesItCannotUse) {
     EXPECT_EQ(ReadBytes(out).size(), 100u) << "the output is not touched when the input is missing";
     WriteBytes(in, SpeechBytes(1000));
     EXPECT_EQ(DecodeStart(in, dir / "no-folder" / "x.wav", 0), decoder::kCannotOpenFiles);
+    EXPECT_EQ(DecodeStatus(), decoder::kIdle);
+    // An output name that is a link is not written through, not even to empty it.
+    const auto linked = dir / "linked.wav";
+    std::filesystem::create_symlink(in, linked);
+    EXPECT_EQ(DecodeStart(in, linked, 0), decoder::kCannotOpenFiles);
+    EXPECT_EQ(ReadBytes(in).size(), 1000u);
+    // An input that is a pipe is refused without waiting for a writer.
+    const auto pipe = dir / "pipe.tmp";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(DecodeStart(pipe, out, 0), decoder::kCannotOpenFiles);
     EXPECT_EQ(DecodeStatus(), decoder::kIdle);
     EXPECT_EQ(Decode(SpeechBytes(1000)).raw, decoder::kFinished);
 }

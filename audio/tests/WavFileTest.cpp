@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
+#include <functional>
 #include <numeric>
 
 #include "audio/WavFormat.h"
@@ -148,6 +151,35 @@ TEST_F(WavFile, AWriteThatFailsIsReportedAndTheSizesStayInitial) {
     EXPECT_EQ(Le32At(file, 40), 0u);
 }
 
+// A name that is not a plain file of its own is refused at once: nothing is
+// written through a link, and a pipe does not hold the writer.
+TEST_F(WavFile, BeginRefusesLinksPipesAndSecondNames) {
+    const auto other = dir / "other.bin";
+    struct Case {
+        const char* what;
+        std::function<void(const std::filesystem::path&)> make;
+    };
+    const Case cases[] = {
+        {"a link", [&](const auto& p) { std::filesystem::create_symlink(other, p); }},
+        {"a dangling link", [&](const auto& p) { std::filesystem::create_symlink(dir / "nowhere", p); }},
+        {"a pipe", [](const auto& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }},
+        {"a second name", [&](const auto& p) { std::filesystem::create_hard_link(other, p); }},
+        {"a folder", [](const auto& p) { std::filesystem::create_directory(p); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteBytes(other, Bytes("precious"));
+        const auto path = dir / "x.wav";
+        c.make(path);
+        WavWriter w;
+        EXPECT_NE(w.begin(path), 0);
+        EXPECT_FALSE(w.isOpen());
+        EXPECT_EQ(ReadBytes(other), Bytes("precious"));
+        EXPECT_FALSE(std::filesystem::exists(dir / "nowhere"));
+        std::filesystem::remove_all(path);
+    }
+}
+
 TEST_F(WavFile, BeginFailsWhereNoFileCanBeMade) {
     WavWriter w;
     EXPECT_NE(w.begin(dir / "no-such-folder" / "x.wav"), 0);
@@ -159,7 +191,7 @@ TEST_F(WavFile, BeginFailsWhereNoFileCanBeMade) {
 TEST_F(WavFile, ChunkSearchFindsIdentifiersOnlyAtEvenDistances) {
     const auto path = dir / "search.bin";
     WriteBytes(path, Bytes("xdataYdata!!"));  // at 1 (odd), at 6 (even)
-    FilePtr f = OpenFile(path, "rb");
+    FilePtr f = openFileStream(path, Access::Read);
     ASSERT_TRUE(FindChunk(f.get(), wav::kData));
     EXPECT_EQ(std::ftell(f.get()), 10);
 
@@ -172,7 +204,7 @@ TEST_F(WavFile, ChunkSearchFindsIdentifiersOnlyAtEvenDistances) {
 TEST_F(WavFile, ChunkSearchSeesTheFirstTwoBytesAgainstZeros) {
     const auto path = dir / "zeros.bin";
     WriteBytes(path, std::vector<std::uint8_t>{'t', 'a', 0, 0});
-    FilePtr f = OpenFile(path, "rb");
+    FilePtr f = openFileStream(path, Access::Read);
     const wav::ChunkId zeroTa{0, 0, 't', 'a'};
     ASSERT_TRUE(FindChunk(f.get(), zeroTa));
     EXPECT_EQ(std::ftell(f.get()), 2);
@@ -181,11 +213,11 @@ TEST_F(WavFile, ChunkSearchSeesTheFirstTwoBytesAgainstZeros) {
 TEST_F(WavFile, ChunkSearchFailsAtTheEnd) {
     const auto path = dir / "short.bin";
     WriteBytes(path, Bytes("data"));
-    FilePtr f = OpenFile(path, "rb");
+    FilePtr f = openFileStream(path, Access::Read);
     ASSERT_TRUE(FindChunk(f.get(), wav::kData));
     EXPECT_FALSE(FindChunk(f.get(), wav::kData));
     WriteBytes(path, Bytes("dat"));  // the last odd byte is never a pair
-    f = OpenFile(path, "rb");
+    f = openFileStream(path, Access::Read);
     EXPECT_FALSE(FindChunk(f.get(), wav::kData));
 }
 

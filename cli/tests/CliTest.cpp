@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
+#include <functional>
+#include <future>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -168,6 +174,96 @@ TEST_F(CliTest, AdoptRefusesWhatIsNotADeliveredFileAndLeavesItAlone) {
     EXPECT_EQ(readBytes(noMagic), n);
     // The one good file among them is adopted.
     EXPECT_TRUE(CFileMng().IsValidMessageFile(good));
+}
+
+// A file the user cannot read is a failure, not an invalid message.
+TEST_F(CliTest, InspectOfAnUnreadableFileFails) {
+    const fs::path local = box / "202612071405_abc_0012_00001.vmdat";
+    writeMessage(local, sampleRecord(), sampleBlock(), 50);
+    fs::permissions(local, fs::perms::none);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The owner's rights are not enough where the tests run as root.
+        if (::geteuid() == 0 && ::setuid(65534) != 0) _exit(99);
+        std::ostringstream out, err;
+        const int code = runCli({"inspect", local.string()}, out, err);
+        _exit(code != 0 && out.str().empty() && lineCount(err.str()) == 1 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "inspect did not fail with one line";
+}
+
+// Whatever stands under "inf.ini" — a pipe, an endless device — the box is
+// listed at once, with no box name, and memory stays small.
+TEST_F(CliTest, RecordsIsNeitherHeldNorFloodedByTheBoxNameFile) {
+    writeMessage(box / "202612071405_abc_0012_00001.vmdat", sampleRecord(), sampleBlock(), 10);
+    const fs::path ini = box / "inf.ini";
+    const std::function<void()> makers[] = {
+        [&] { ASSERT_EQ(::mkfifo(ini.c_str(), 0600), 0); },
+        [&] { fs::create_symlink("/dev/zero", ini); },
+    };
+    for (const auto& make : makers) {
+        make();
+        auto listed = std::async(std::launch::async, [&] { return run({"records", box.string()}); });
+        ASSERT_EQ(listed.wait_for(std::chrono::seconds(20)), std::future_status::ready) << "records hangs";
+        const Outcome res = listed.get();
+        EXPECT_EQ(res.code, 0) << res.err;
+        ASSERT_EQ(lines(res.out).size(), 1u);
+        EXPECT_EQ(lines(res.out)[0]["box_name"], "");
+        fs::remove(ini);
+    }
+}
+
+// A file far larger than any message is adopted a piece at a time, not read
+// into memory whole.
+TEST_F(CliTest, AdoptRewritesALargeFileInLittleMemory) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "an address-space limit does not combine with the sanitizers' shadow memory";
+#else
+    constexpr std::uint64_t kSize = 96ull << 20;
+    const fs::path big = box / "202612071405_abc_0012_00001.vmdat";
+    writeDelivered(big, sampleBlock(), 100);
+    fs::resize_file(big, kSize);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Room for what the process has now and a little more, far less than the file.
+        std::string statm;
+        if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+            unsigned long pages = 0;
+            if (std::fscanf(f, "%lu", &pages) != 1) _exit(98);
+            std::fclose(f);
+            const rlim_t limit = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (48u << 20);
+            const rlimit r{limit, limit};
+            if (::setrlimit(RLIMIT_AS, &r) != 0) _exit(97);
+        }
+        std::ostringstream out, err;
+        _exit(runCli({"adopt", big.string()}, out, err));
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "adopt was killed by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(fs::file_size(big), kSize + filests::kSize);
+    EXPECT_TRUE(CFileMng().HasStatusRecord(big));
+#endif
+}
+
+// Names from the file system reach the output as they are, except control
+// characters: one file is one line.
+TEST_F(CliTest, OutputAndMessagesStayOneLinePerFile) {
+    EXPECT_EQ(printable("a\nb\rc\td\x7f\x01\xe5\x96\xb6"), "a\\x0ab\\x0dc\\x09d\\x7f\\x01\xe5\x96\xb6");
+    const fs::path odd = box / "two\nlines.vmdat";
+    writeDelivered(odd, sampleBlock(), 10);
+    Outcome res = run({"adopt", odd.string()});
+    EXPECT_EQ(res.code, 0) << res.err;
+    EXPECT_EQ(lineCount(res.out), 1) << res.out;
+    res = run({"adopt", odd.string()});
+    EXPECT_NE(res.code, 0);
+    EXPECT_EQ(lineCount(res.err), 1) << res.err;
 }
 
 TEST(CliHelp, HelpListsEveryCommandAndUnknownCommandsFail) {

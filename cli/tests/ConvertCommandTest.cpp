@@ -74,7 +74,21 @@ TEST_F(ConvertCommand, TheLevelComesFromTheOptionElseTheSettings) {
     EXPECT_NE(quieter, plain);
     EXPECT_EQ(converted({"--settings", settings.string()}), quieter);
     EXPECT_EQ(converted({"--settings", settings.string(), "--level", "0"}), plain);
-    EXPECT_EQ(converted({"--settings", (dir / "none.ini").string()}), plain);
+    // A settings file that is not there is said, not taken for "level 0".
+    const Outcome missing = convert({m.string(), "--settings", (dir / "none.ini").string()});
+    EXPECT_EQ(missing.code, cli::kUsage);
+    EXPECT_EQ(lines(missing.err), 1u);
+    EXPECT_NE(missing.err.find("none.ini: no such file"), std::string::npos) << missing.err;
+    EXPECT_EQ(convert({m.string(), "--settings", dir.path().string()}).code, cli::kUsage);
+}
+
+TEST_F(ConvertCommand, ANameWithALineFeedStaysOnOneLine) {
+    const fs::path m = message("two\nlines.vmdat", 1000);
+    const Outcome r = convert({m.string()});
+    ASSERT_EQ(r.code, cli::kOk) << r.err;
+    EXPECT_EQ(lines(r.out), 1u) << r.out;
+    EXPECT_NE(r.out.find("two\\x0alines.wav"), std::string::npos) << r.out;
+    EXPECT_TRUE(fs::exists(dir / "two\nlines.wav"));
 }
 
 TEST_F(ConvertCommand, RefusesWhatItCannotConvert) {

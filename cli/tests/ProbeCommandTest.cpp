@@ -58,6 +58,10 @@ TEST_F(ProbeCommandTest, PrintsTheLoginResultAndTheThreeListings) {
 TEST_F(ProbeCommandTest, RefusalsAndUsage) {
     EXPECT_EQ(probe({"--host", "127.0.0.1", "--port", port, "--user", "admin", "--password", "x"}), cli::kFailed);
     EXPECT_EQ(nlohmann::json::parse(out.str())["login"], "login refused");
+    EXPECT_EQ(err.str(), "plova-cli: probe: login refused (127.0.0.1)\n");
+    server->stop();
+    EXPECT_EQ(probe({"--host", "127.0.0.1", "--port", port, "--user", "admin", "--password", "admin"}), cli::kFailed);
+    EXPECT_EQ(err.str(), "plova-cli: probe: connection failed (127.0.0.1)\n");
 
     EXPECT_EQ(probe({"--host", "127.0.0.1", "--user", "admin"}), cli::kUsage);
     EXPECT_EQ(probe({"--host", "127.0.0.1", "--port", "70000", "--user", "a", "--password", "b"}), cli::kUsage);

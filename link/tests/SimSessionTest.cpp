@@ -214,12 +214,17 @@ TEST_F(SimSessionTest, HostileNamesInAListingAreSkipped) {
     expectNothingLeftOpen();
 }
 
-TEST_F(SimSessionTest, AListingLongerThanTheBufferIsCutAndTheSessionGoesOn) {
+TEST_F(SimSessionTest, AListingLongerThanTheBufferIsReadWholeAndOneBeyondTheCapFails) {
     setFaults([](sim::Faults& f) { f.hugeListingBytes = 12'000'000; });
     CFtpMng& client = loggedIn();
     std::u16string names;
     ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), 1);
-    EXPECT_EQ(names.size(), ftp::kListingBufferBytes);
+    EXPECT_GE(names.size(), 12'000'000u);
+    EXPECT_TRUE(names.ends_with(u"\r\n")) << "the listing is cut mid-line";
+    EXPECT_EQ(listing::MessageNames(names, listing::NameForm::BoxMessage).size(), 7u);
+    // Beyond the cap the listing is a failure, never a shorter list, and the session goes on.
+    client.Session()->listingCapBytes = 5'000'000;
+    EXPECT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), -1);
     setFaults([](sim::Faults& f) { f.hugeListingBytes = 0; });
     ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListInfo, names), 1);
     EXPECT_EQ(listing::MessageNames(names, listing::NameForm::BoxMessage).size(), 3u);

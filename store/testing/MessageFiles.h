@@ -83,4 +83,27 @@ inline void writeDelivered(const std::filesystem::path& p, const RecordingBlock&
     writeBytes(p, bytesOf(buildBlock(block)) + speech(speechBytes));
 }
 
+// System response message `number` in `outou` ("202612071505_MON_A005_0000.vmdat"
+// for 5), with `speechBytes` of speech and the played (upload) mark `played`;
+// the record comes back as a row of the list holds it, its path filled in.
+inline FILESTS_INFO writeResponseMessage(const std::filesystem::path& outou, int number, std::size_t speechBytes = 3000,
+                                         std::uint8_t played = 0) {
+    char digits[8];
+    std::snprintf(digits, sizeof digits, "%03d", number);
+    const std::string name = std::string("202612071505_MON_A") + digits + "_0000.vmdat";
+    FILESTS_INFO record = sampleRecord();
+    record.boxNumber = std::u16string(digits, digits + std::string_view(digits).size());
+    record.played = played;
+    const std::filesystem::path file = outou / name;
+    writeMessage(file, record, responseBlock(number), speechBytes);
+    record.filePath = file.u16string();
+    return record;
+}
+
+// The played (upload) mark in the file's status record; -1 when it cannot be read.
+inline int playedMarkOf(const std::filesystem::path& file) {
+    FILESTS_INFO record;
+    return CFileMng().ReadStatusRecord(file, record) ? record.played : -1;
+}
+
 }  // namespace plova::testkit

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <functional>
+#include <future>
 #include <thread>
 
 #include "audio/Level.h"
@@ -48,7 +52,13 @@ protected:
     void ExpectNothingLeftBehind() {
         EXPECT_FALSE(fs::exists(wav)) << "a WAV file is left behind";
         EXPECT_FALSE(fs::exists(tmp)) << "the .tmp file is left behind";
+        ExpectNoTemporaryFiles();
         EXPECT_EQ(DecodeStatus(), decoder::kIdle);
+    }
+
+    void ExpectNoTemporaryFiles() {
+        for (const auto& e : fs::directory_iterator(dir.path()))
+            EXPECT_FALSE(e.path().filename().string().starts_with(".")) << e.path() << " is left behind";
     }
 
     TestPorts ports;
@@ -184,7 +194,80 @@ TEST_F(ConvertToWav, AStaleWavIsReplaced) {
     MakeVoiceFile(2000);
     ASSERT_EQ(files.ConvertToWav(voice, 0), 1);
     EXPECT_EQ(fs::file_size(wav), 44u + 32000u);
-    EXPECT_FALSE(fs::exists(tmp));
+    EXPECT_EQ(readBytes(tmp), std::string(7, 'y')) << "a file of the user's under the .tmp name is no scratch file";
+    ExpectNoTemporaryFiles();
+}
+
+// Whatever the user put beside the message under the names a conversion could
+// use: nothing is written through, nothing hangs, nothing is destroyed.
+TEST_F(ConvertToWav, WhatStandsBesideTheMessageIsNeverWrittenThroughOrReplaced) {
+    const fs::path outside = dir / "p.txt";
+    struct Case {
+        const char* what;
+        fs::path at;
+        std::function<void(const fs::path&)> make;
+        int result;  // a link, pipe or folder at the WAV name fails the conversion
+    };
+    const auto linkTo = [](fs::path target) { return [target](const fs::path& p) { fs::create_symlink(target, p); }; };
+    const auto fifo = [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); };
+    const auto plain = [](const fs::path& p) { writeBytes(p, "mine"); };
+    const auto hardLink = [this](const fs::path& p) { fs::create_hard_link(voice, p); };
+    const Case cases[] = {
+        {"a link to another file at .wav", wav, linkTo(outside), 0},
+        {"a link to the message at .wav", wav, linkTo(voice.filename()), 0},
+        {"a pipe at .wav", wav, fifo, 0},
+        {"a folder at .wav", wav, [](const fs::path& p) { fs::create_directory(p); }, 0},
+        {"a second name of the message at .wav", wav, hardLink, 1},
+        {"a link to another file at .tmp", tmp, linkTo(outside), 1},
+        {"a link to the message at .tmp", tmp, linkTo(voice.filename()), 1},
+        {"a pipe at .tmp", tmp, fifo, 1},
+        {"a file of the user's at .tmp", tmp, plain, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeBytes(outside, "keep me");
+        const std::string content = MakeVoiceFile(2000);
+        c.make(c.at);
+        const std::string standing = fs::is_regular_file(fs::symlink_status(c.at)) ? readBytes(c.at) : "";
+        const fs::file_type kind = fs::symlink_status(c.at).type();
+
+        auto run = std::async(std::launch::async, [&] { return files.ConvertToWav(voice, 0); });
+        ASSERT_EQ(run.wait_for(std::chrono::seconds(60)), std::future_status::ready) << "the conversion hangs";
+        EXPECT_EQ(run.get(), c.result);
+
+        EXPECT_EQ(readBytes(voice), content) << "the message is changed";
+        EXPECT_EQ(readBytes(outside), "keep me") << "a file outside is written through a link";
+        if (c.at == tmp || c.result == 0) {
+            EXPECT_EQ(fs::symlink_status(c.at).type(), kind) << "what stands there is replaced";
+            if (kind == fs::file_type::regular) EXPECT_EQ(readBytes(c.at), standing);
+        }
+        if (c.result == 1) EXPECT_EQ(fs::file_size(wav), 44u + 32000u);
+        ExpectNoTemporaryFiles();
+        EXPECT_EQ(DecodeStatus(), decoder::kIdle);
+        std::error_code ec;
+        fs::remove_all(wav, ec);
+        fs::remove_all(tmp, ec);
+    }
+}
+
+// Two programs converting one message at once (a window and a script, say)
+// each get the whole WAV file.
+TEST_F(ConvertToWav, TwoConversionsOfOneMessageAtOnceBothSucceed) {
+    MakeVoiceFile(CodedSpeech().size());
+    ASSERT_EQ(files.ConvertToWav(voice, 0), 1);
+    const std::string expected = readBytes(wav);
+    for (int round = 0; round < 3; ++round) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) _exit(files.ConvertToWav(voice, 0) == 1 ? 0 : 1);
+        const int here = files.ConvertToWav(voice, 0);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_EQ(here, 1);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the other conversion failed";
+        EXPECT_TRUE(readBytes(wav) == expected) << "the WAV file is not the one conversion's whole result";
+        ExpectNoTemporaryFiles();
+    }
 }
 
 TEST_F(ConvertToWav, ABusyDecoderIsStoppedAndTheStartRetried) {

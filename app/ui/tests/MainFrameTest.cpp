@@ -22,7 +22,7 @@
 #include "app/ui/CLoginDlg.h"
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CRecomDlg.h"
-#include "app/ui/ListWindowStatus.h"
+#include "lists/ui/ListWindowStatus.h"
 #include "platform/IniFile.h"
 #include "platform/Text.h"
 #include "platform/testing/TempFolder.h"

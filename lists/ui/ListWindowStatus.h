@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "app/FrameTexts.h"
+#include "lists/ListCounters.h"
 
 class QMdiSubWindow;
 
@@ -21,6 +21,8 @@ public:
     virtual StatusCounts Counts() const = 0;
     // Messages in all boxes of the list's box folder, counted now.
     virtual std::int64_t CountFolderTotal() const = 0;
+    // The enable flags of its rows and selection.
+    virtual CommandFlags Flags() const { return {}; }
 };
 
 // The status of an MDI child, from the child frame or from its view; null

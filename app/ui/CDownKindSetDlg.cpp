@@ -1,0 +1,64 @@
+#include "app/ui/CDownKindSetDlg.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/ui/CMainFrame.h"
+#include "app/ui/DialogLayout.h"
+#include "app/ui/DownloadCommands.h"
+#include "platform/Text.h"
+
+namespace plova::ui {
+namespace {
+constexpr int kLoginCheckMillis = 1000;
+}
+
+CDownKindSetDlg::CDownKindSetDlg(CMainFrame& frame) : CBackupTimedDlg(&frame, &frame), frame_(frame) {
+    setWindowTitle(QStringLiteral("ダウンロード種別"));
+    full_ = new QPushButton(QStringLiteral("録音情報と音声ファイル"), this);
+    info_ = new QPushButton(QStringLiteral("録音情報のみ"), this);
+    cancel_ = new QPushButton(QStringLiteral("キャンセル"), this);
+    full_->setDefault(true);
+    connect(full_, &QPushButton::clicked, this, [this] { OnKind(dl::kKindFull); });
+    connect(info_, &QPushButton::clicked, this, [this] { OnKind(dl::kKindInfo); });
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* body = new QVBoxLayout;
+    body->addWidget(new QLabel(QStringLiteral("主装置の音声メッセージをダウンロードします。"), this));
+    body->addWidget(new QLabel(QStringLiteral("ダウンロード種別を選択してください。"), this));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(full_);
+    buttons->addWidget(info_);
+    buttons->addWidget(cancel_);
+    LayOutDialog(*this, body, buttons);
+
+    loginCheck_.setObjectName(QStringLiteral("loginCheck"));
+    connect(&loginCheck_, &QTimer::timeout, this, &CDownKindSetDlg::OnLoginCheck);
+    loginCheck_.start(kLoginCheckMillis);
+    OnLoginCheck();
+}
+
+void CDownKindSetDlg::OnLoginCheck() {
+    const bool loggedIn = frame_.Session().loggedIn();
+    full_->setEnabled(loggedIn);
+    info_->setEnabled(loggedIn);
+}
+
+void CDownKindSetDlg::OnKind(int kind) {
+    const std::filesystem::path boxFolder = OpenBoxFolder(frame_);
+    if (boxFolder.empty() || !ConfirmDownload(frame_.Settings().folderName)) return;
+    StopDialogBackupTimer();
+    loginCheck_.stop();
+    hide();
+    BatchRequest request;
+    request.kind = kind;
+    request.boxes = BoxTargets(boxFolder);
+    request.responses = true;
+    request.outouFolder = boxFolder / "outou";
+    RunDownload(frame_, std::move(request));
+    accept();
+}
+
+}  // namespace plova::ui

@@ -1,0 +1,39 @@
+// The batch download dialog ("ダウンロード種別"): recording information and
+// voice files, or recording information only, over every box of the open box
+// folder. Both kind buttons are disabled while the user is not logged in,
+// checked once a second.
+#pragma once
+
+#include <QTimer>
+
+#include "app/ui/CBackupTimedDlg.h"
+
+class QPushButton;
+
+namespace plova::ui {
+
+class CMainFrame;
+
+class CDownKindSetDlg final : public CBackupTimedDlg {
+    Q_OBJECT
+public:
+    explicit CDownKindSetDlg(CMainFrame& frame);
+
+    QPushButton* fullButton() const { return full_; }
+    QPushButton* infoButton() const { return info_; }
+    QPushButton* cancelButton() const { return cancel_; }
+
+    // The one-second check of the logged-in flag.
+    void OnLoginCheck();
+    // A kind button: confirm, hide, run the batch driver, close.
+    void OnKind(int kind);
+
+private:
+    CMainFrame& frame_;
+    QPushButton* full_ = nullptr;
+    QPushButton* info_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+    QTimer loginCheck_;
+};
+
+}  // namespace plova::ui

@@ -1,0 +1,218 @@
+#include "app/ui/CFolderDwnDlg.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <system_error>
+
+#include "app/FrameTexts.h"
+#include "app/ui/CFolderNmChg.h"
+#include "app/ui/CMainFrame.h"
+#include "app/ui/CPrgDownDlg.h"
+#include "app/ui/DialogLayout.h"
+#include "app/ui/DownloadCommands.h"
+#include "link/CFtpMng.h"
+#include "link/RemoteListing.h"
+#include "platform/AppPaths.h"
+#include "platform/Text.h"
+#include "store/CFileMng.h"
+
+namespace plova::ui {
+namespace fs = std::filesystem;
+namespace {
+
+constexpr int kPathRole = Qt::UserRole + 1;
+constexpr char16_t kBrowseTitle[] = u"\nダウンロード先のフォルダを作成してください。";
+constexpr char16_t kDeleteQuestion[] = u"削除します。よろしいですか？";
+constexpr char16_t kDeleteCaption[] = u"削除の確認";
+constexpr char16_t kDeleteFailed[] = u"一部のファイルが削除できませんでした。";
+
+QString qpath(const fs::path& p) { return QString::fromStdString(p.string()); }
+fs::path fpath(const QString& s) { return fs::path(s.toStdString()); }
+
+// Deletes a folder with everything in it, a file at a time behind the
+// progress window; false when something could not be deleted.
+bool DeleteFolderTree(const fs::path& folder) {
+    CPrgDownDlg progress(CPrgDownDlg::Kind::Deleting);
+    progress.show();
+    std::error_code ec;
+    std::vector<fs::path> entries;
+    for (fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
+         !ec && it != end; it.increment(ec))
+        entries.push_back(it->path());
+    progress.SetTotals(0, static_cast<int>(entries.size()));
+    bool ok = !ec;
+    // Deepest first, so every folder is empty by the time it is removed.
+    int done = 0;
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+        std::error_code e;
+        if (fs::is_directory(fs::symlink_status(*it, e))) fs::remove(*it, e);
+        else fs::remove(*it, e);
+        if (e) ok = false;
+        progress.OnMessage(msg::kBarPosition, ++done);
+        QCoreApplication::processEvents();
+    }
+    fs::remove(folder, ec);
+    return ok && !ec;
+}
+
+}  // namespace
+
+CFolderDwnDlg::CFolderDwnDlg(CMainFrame& frame) : CBackupTimedDlg(&frame, &frame), frame_(frame) {
+    setWindowTitle(QStringLiteral("フォルダのダウンロード"));
+    list_ = new QTreeWidget(this);
+    list_->setColumnCount(2);
+    list_->setHeaderLabels({QStringLiteral("名称"), QStringLiteral("パス")});
+    list_->setRootIsDecorated(false);
+    list_->setMinimumSize(460, 220);
+    list_->header()->resizeSection(0, 140);
+
+    download_ = new QPushButton(QStringLiteral("ダウンロード"), this);
+    auto* add = new QPushButton(QStringLiteral("フォルダ追加"), this);
+    auto* remove = new QPushButton(QStringLiteral("フォルダ削除"), this);
+    auto* rename = new QPushButton(QStringLiteral("名称変更"), this);
+    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    connect(download_, &QPushButton::clicked, this, &CFolderDwnDlg::OnDownload);
+    connect(add, &QPushButton::clicked, this, &CFolderDwnDlg::OnAdd);
+    connect(remove, &QPushButton::clicked, this, &CFolderDwnDlg::OnDelete);
+    connect(rename, &QPushButton::clicked, this, &CFolderDwnDlg::OnRename);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* side = new QVBoxLayout;
+    for (QPushButton* b : {download_, add, remove, rename}) side->addWidget(b);
+    side->addStretch(1);
+    auto* body = new QHBoxLayout;
+    body->addWidget(list_, 1);
+    body->addLayout(side);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cancel);
+    LayOutDialog(*this, body, buttons);
+
+    // The candidates: the box folders under the root folder, the open one first.
+    CFileMng files;
+    const fs::path open = OpenBoxFolder(frame_);
+    if (!open.empty()) AddFolder(open);
+    const std::u16string root = frame_.Settings().folder;
+    if (!root.empty())
+        for (const fs::path& sub : files.ListSubFolders(fs::path(toUtf8(root))))
+            if (files.IsBoxFolder(sub)) AddFolder(sub);
+    if (list_->topLevelItemCount() > 0) list_->setCurrentItem(list_->topLevelItem(0));
+
+    browse_ = [this](const QString& start) {
+        return QFileDialog::getExistingDirectory(this, qs(kBrowseTitle), start);
+    };
+    askName_ = [this](const QString& current) {
+        CFolderNmChg dialog(current, &frame_, this);
+        return frame_.RunDialog(dialog) == QDialog::Accepted ? dialog.name() : QString();
+    };
+}
+
+bool CFolderDwnDlg::AddFolder(const fs::path& folder) {
+    const fs::path clean = folder.lexically_normal();
+    const fs::path named = clean.has_filename() ? clean : clean.parent_path();
+    for (int i = 0; i < list_->topLevelItemCount(); ++i) {
+        if (fpath(list_->topLevelItem(i)->data(0, kPathRole).toString()) == named) {
+            list_->setCurrentItem(list_->topLevelItem(i));
+            return false;
+        }
+    }
+    auto* item = new QTreeWidgetItem(list_, {QString::fromStdString(named.filename().string()), qpath(named)});
+    item->setData(0, kPathRole, qpath(named));
+    list_->setCurrentItem(item);
+    return true;
+}
+
+fs::path CFolderDwnDlg::SelectedFolder() const {
+    const QTreeWidgetItem* item = list_->currentItem();
+    return item ? fpath(item->data(0, kPathRole).toString()) : fs::path();
+}
+
+void CFolderDwnDlg::OnAdd() {
+    const fs::path open = OpenBoxFolder(frame_);
+    const fs::path start = !open.empty() ? open : executableFolder() / "save" / "VMU";
+    const QString chosen = browse_(qpath(start));
+    if (!chosen.isEmpty()) AddFolder(fpath(chosen));
+}
+
+void CFolderDwnDlg::OnDownload() {
+    const fs::path folder = SelectedFolder();
+    if (folder.empty()) return;
+    const std::u16string name = fromUtf8(folder.filename().string());
+    if (!ConfirmDownload(name)) return;
+    CFtpMng* ftp = frame_.Ftp();
+    if (ftp == nullptr || !frame_.Session().loggedIn()) {
+        ShowClosing(Closing::CommError);
+        return;
+    }
+    ports().cancel->clear();
+    StopDialogBackupTimer();
+    Closing closing = Closing::None;
+    {
+        CPrgDownDlg progress(CPrgDownDlg::Kind::Folders);
+        frame_.setEnabled(false);
+        progress.show();
+        QCoreApplication::processEvents();
+        closing = DownloadFolders(*ftp, folder, [&progress](int position) {
+            progress.OnMessage(msg::kBarPosition, position);
+            QCoreApplication::processEvents();
+        });
+        frame_.setEnabled(true);
+    }
+    ShowClosing(closing);
+    if (closing == Closing::CommError) frame_.Session().Logout();
+    if (closing != Closing::FolderSuccess) return;
+    // The new box folder is the open one from now on.
+    SettingsRecord& s = frame_.Settings();
+    std::u16string root = fromUtf8(folder.parent_path().string());
+    if (!root.empty() && root.back() != u'/') root += u'/';
+    s.folder = root;
+    s.folderName = name;
+    frame_.SetFolderDisplayText(InitialFolderDisplayText(s));
+    frame_.RefreshStatusBar(true);
+    accept();
+}
+
+void CFolderDwnDlg::OnDelete() {
+    const fs::path folder = SelectedFolder();
+    if (folder.empty()) return;
+    if (prompt(kDeleteQuestion, kDeleteCaption, Icon::Question, Buttons::YesNo) != Answer::Yes) return;
+    std::error_code ec;
+    const bool ok = !fs::exists(folder, ec) || DeleteFolderTree(folder);
+    if (!ok) prompt(kDeleteFailed, std::u16string(dl::kErrorCaption), Icon::Exclamation);
+    if (!fs::exists(folder, ec)) delete list_->currentItem();
+}
+
+void CFolderDwnDlg::OnRename() {
+    QTreeWidgetItem* item = list_->currentItem();
+    if (item == nullptr) return;
+    const fs::path folder = fpath(item->data(0, kPathRole).toString());
+    const QString name = askName_(item->text(0));
+    if (name.isEmpty() || name == item->text(0)) return;
+    const fs::path target = folder.parent_path() / fpath(name);
+    std::error_code ec;
+    // One plain name beside the old one, not taken yet.
+    if (!listing::IsSafeName(name.toStdU16String()) || fs::exists(target, ec)) {
+        prompt(u"フォルダ名を変更できませんでした。", std::u16string(dl::kErrorCaption), Icon::Exclamation);
+        return;
+    }
+    fs::rename(folder, target, ec);
+    if (ec) {
+        prompt(u"フォルダ名を変更できませんでした。", std::u16string(dl::kErrorCaption), Icon::Exclamation);
+        return;
+    }
+    item->setText(0, name);
+    item->setText(1, qpath(target));
+    item->setData(0, kPathRole, qpath(target));
+    // The open box folder keeps being the open one under its new name.
+    if (folder == OpenBoxFolder(frame_)) {
+        frame_.Settings().folderName = name.toStdU16String();
+        frame_.SetFolderDisplayText(InitialFolderDisplayText(frame_.Settings()));
+    }
+}
+
+}  // namespace plova::ui

@@ -1,0 +1,48 @@
+// The folder download dialog ("フォルダのダウンロード"): candidate box folders
+// (name and path) and the buttons that download the main unit's box folders
+// into one, add a folder, delete one with its content, or rename one.
+#pragma once
+
+#include <QString>
+#include <filesystem>
+#include <functional>
+
+#include "app/ui/CBackupTimedDlg.h"
+
+class QPushButton;
+class QTreeWidget;
+
+namespace plova::ui {
+
+class CMainFrame;
+
+class CFolderDwnDlg final : public CBackupTimedDlg {
+    Q_OBJECT
+public:
+    explicit CFolderDwnDlg(CMainFrame& frame);
+
+    QTreeWidget* folderList() const { return list_; }
+    QPushButton* downloadButton() const { return download_; }
+
+    // Adds a folder to the list (and selects it); false when it is listed already.
+    bool AddFolder(const std::filesystem::path& folder);
+    std::filesystem::path SelectedFolder() const;
+
+    void OnAdd();
+    void OnDownload();
+    void OnDelete();
+    void OnRename();
+
+    // How "フォルダ追加" asks for a folder and "名称変更" for a name; tests answer in place of a person.
+    void SetFolderBrowser(std::function<QString(const QString& start)> browse) { browse_ = std::move(browse); }
+    void SetNameAsker(std::function<QString(const QString& current)> ask) { askName_ = std::move(ask); }
+
+private:
+    CMainFrame& frame_;
+    QTreeWidget* list_ = nullptr;
+    QPushButton* download_ = nullptr;
+    std::function<QString(const QString&)> browse_;
+    std::function<QString(const QString&)> askName_;
+};
+
+}  // namespace plova::ui

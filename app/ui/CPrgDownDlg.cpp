@@ -1,0 +1,114 @@
+#include "app/ui/CPrgDownDlg.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/ui/DialogLayout.h"
+#include "app/ui/QtPorts.h"
+#include "platform/Ports.h"
+
+namespace plova::ui {
+namespace {
+constexpr int kDefaultRange = 100;
+constexpr int kBarWidth = 300;
+}  // namespace
+
+CPrgDownDlg::CPrgDownDlg(Kind kind, QWidget* parent) : QDialog(parent) {
+    setWindowTitle(kind == Kind::Deleting ? QStringLiteral("削除中") : QStringLiteral("ダウンロード中"));
+    setModal(false);
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("status"));
+    counter_ = new QLabel(this);
+    counter_->setObjectName(QStringLiteral("counter"));
+    counter_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    bar_ = new QProgressBar(this);
+    bar_->setRange(0, kDefaultRange);
+    bar_->setValue(0);
+    bar_->setTextVisible(false);
+    bar_->setMinimumWidth(kBarWidth);
+    cancel_ = new QPushButton(QStringLiteral("キャンセル"), this);
+    connect(cancel_, &QPushButton::clicked, this, [] { ports().cancel->set(); });
+
+    switch (kind) {
+    case Kind::Files: status_->setText(QStringLiteral("ファイルをダウンロード中です。")); break;
+    case Kind::Folders: status_->setText(QStringLiteral("フォルダをダウンロード中です。")); break;
+    case Kind::Deleting: status_->setText(QStringLiteral("フォルダを削除中です。")); break;
+    }
+    counter_->setVisible(kind == Kind::Files);
+
+    auto* body = new QVBoxLayout;
+    auto* texts = new QHBoxLayout;
+    texts->addWidget(status_, 1);
+    texts->addWidget(counter_);
+    body->addLayout(texts);
+    body->addWidget(bar_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cancel_);
+    buttons->addStretch(1);
+    LayOutDialog(*this, body, buttons);
+}
+
+void CPrgDownDlg::SetTotals(int total, int range) {
+    total_ = total;
+    counter_value_ = 0;
+    bar_->setRange(0, range > 0 ? range : kDefaultRange);
+    bar_->setValue(0);
+    ShowCounter();
+}
+
+void CPrgDownDlg::ShowCounter() {
+    counter_->setText(QString::asprintf("%d／%d", counter_value_, total_));
+}
+
+void CPrgDownDlg::OnMessage(int message, long long wparam) {
+    switch (message) {
+    case msg::kBarPosition:
+        bar_->setValue(wparam >= 0 && wparam <= bar_->maximum() ? static_cast<int>(wparam) : bar_->maximum());
+        break;
+    case msg::kNextItem:
+        if (counter_value_ < total_) ++counter_value_;
+        ShowCounter();
+        bar_->setValue(0);
+        break;
+    case msg::kStatusDownload:
+        status_->setText(QStringLiteral("ファイルをダウンロード中です。"));
+        bar_->setRange(0, kDefaultRange);
+        bar_->setValue(0);
+        break;
+    case msg::kStatusConvert:
+        status_->setText(QStringLiteral("ＷＡＶファイルに変換中です。"));
+        bar_->setValue(0);
+        break;
+    case msg::kBarRange:
+        bar_->setRange(0, wparam > 0 ? static_cast<int>(wparam) : kDefaultRange);
+        break;
+    case msg::kCounterStep:
+        bar_->setValue(std::min(counter_value_, bar_->maximum()));
+        ShowCounter();
+        if (counter_value_ < total_) ++counter_value_;
+        break;
+    default:
+        break;
+    }
+}
+
+void CPrgDownDlg::customEvent(QEvent* event) {
+    if (event->type() != WindowMessageEvent::eventType()) return QDialog::customEvent(event);
+    const auto* m = static_cast<WindowMessageEvent*>(event);
+    OnMessage(m->message(), m->wparam());
+}
+
+// Closing the window or pressing Escape is the Cancel button.
+void CPrgDownDlg::closeEvent(QCloseEvent* event) {
+    ports().cancel->set();
+    event->ignore();
+}
+
+void CPrgDownDlg::reject() { ports().cancel->set(); }
+
+}  // namespace plova::ui

@@ -1,0 +1,50 @@
+// The download progress windows, modeless and captioned "ダウンロード中": the
+// file download (status and counter labels, bar, Cancel) that the download
+// procedures drive with messages 1124 to 1130, and the folder download (one
+// text and the bar). The same window, captioned "削除中", shows a folder
+// being deleted. Cancel sets the process-wide cancel flag.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace plova::ui {
+
+class CPrgDownDlg final : public QDialog {
+    Q_OBJECT
+public:
+    enum class Kind { Files, Folders, Deleting };
+    explicit CPrgDownDlg(Kind kind, QWidget* parent = nullptr);
+
+    // The message total and the bar range a command starts with.
+    void SetTotals(int total, int range);
+
+    QLabel* statusLabel() const { return status_; }
+    QLabel* counterLabel() const { return counter_; }
+    QProgressBar* bar() const { return bar_; }
+    QPushButton* cancelButton() const { return cancel_; }
+    int counter() const { return counter_value_; }
+
+    // One message of the progress protocol.
+    void OnMessage(int message, long long wparam);
+
+protected:
+    void customEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private:
+    void ShowCounter();
+    QLabel* status_ = nullptr;
+    QLabel* counter_ = nullptr;
+    QProgressBar* bar_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+    int total_ = 0;
+    int counter_value_ = 0;
+};
+
+}  // namespace plova::ui

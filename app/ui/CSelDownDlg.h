@@ -1,0 +1,53 @@
+// The selective download dialog ("ボックス/システム応答メッセージ選択"): the
+// answering-machine and extension boxes of the open box folder as two check
+// lists, or the system response messages alone.
+#pragma once
+
+#include <filesystem>
+#include <vector>
+
+#include "app/ui/CBackupTimedDlg.h"
+
+class QListWidget;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace plova::ui {
+
+class CMainFrame;
+
+class CSelDownDlg final : public CBackupTimedDlg {
+    Q_OBJECT
+public:
+    // Says "フォルダにボックス情報がありません。" when the box folder holds no box.
+    explicit CSelDownDlg(CMainFrame& frame);
+
+    bool HasBoxes() const { return hasBoxes_; }
+    QListWidget* answeringList() const { return answering_; }
+    QListWidget* extensionList() const { return extension_; }
+    QRadioButton* boxRadio() const { return boxRadio_; }
+    QRadioButton* responseRadio() const { return responseRadio_; }
+    QPushButton* fullButton() const { return full_; }
+    QPushButton* infoButton() const { return info_; }
+    QLineEdit* folderEdit() const { return folder_; }
+
+    // The box sub-folders ticked in both lists, answering-machine boxes first.
+    std::vector<std::filesystem::path> CheckedBoxes() const;
+    void OnKind(int kind);
+
+private:
+    QListWidget* NewBoxList(const std::filesystem::path& kindFolder);
+    CMainFrame& frame_;
+    std::filesystem::path boxFolder_;
+    bool hasBoxes_ = false;
+    QLineEdit* folder_ = nullptr;
+    QListWidget* answering_ = nullptr;
+    QListWidget* extension_ = nullptr;
+    QRadioButton* boxRadio_ = nullptr;
+    QRadioButton* responseRadio_ = nullptr;
+    QPushButton* full_ = nullptr;
+    QPushButton* info_ = nullptr;
+};
+
+}  // namespace plova::ui

@@ -1,0 +1,216 @@
+// The download dialogs and buttons 1001 to 1003, offscreen, against the
+// simulator: what a person clicks, what arrives, what is shown.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+#include <fstream>
+
+#include "app/CommandTable.h"
+#include "app/FtpMainUnitSession.h"
+#include "app/ui/CDownKindSetDlg.h"
+#include "app/ui/CFolderDwnDlg.h"
+#include "app/ui/CMainFrame.h"
+#include "app/ui/CPrgDownDlg.h"
+#include "app/ui/CSelDownDlg.h"
+#include "platform/testing/TempFolder.h"
+#include "platform/testing/TestPorts.h"
+#include "sim/MainUnitServer.h"
+#include "sim/SeedMainUnit.h"
+#include "store/CFileMng.h"
+
+namespace plova::ui {
+namespace {
+namespace fs = std::filesystem;
+
+TEST(CPrgDownDlgTest, TheProgressProtocolMovesBarAndCounter) {
+    struct Step {
+        int message;
+        long long wparam;
+        int bar;
+        int range;
+        const char* counter;
+    };
+    CPrgDownDlg window(CPrgDownDlg::Kind::Files);
+    window.SetTotals(3, 100);
+    const Step steps[] = {
+        {msg::kBarRange, 40, 0, 40, "0／3"},        {msg::kBarPosition, 12, 12, 40, "0／3"},
+        {msg::kBarPosition, -1, 40, 40, "0／3"},    {msg::kBarPosition, 99, 40, 40, "0／3"},
+        {msg::kNextItem, 0, 0, 40, "1／3"},         {msg::kBarRange, 0, 0, 100, "1／3"},
+        {msg::kStatusConvert, 0, 0, 100, "1／3"},   {msg::kNextItem, 0, 0, 100, "2／3"},
+        {msg::kNextItem, 0, 0, 100, "3／3"},        {msg::kNextItem, 0, 0, 100, "3／3"},
+    };
+    for (const Step& s : steps) {
+        window.OnMessage(s.message, s.wparam);
+        EXPECT_EQ(window.bar()->value(), s.bar) << s.message << " " << s.wparam;
+        EXPECT_EQ(window.bar()->maximum(), s.range) << s.message;
+        EXPECT_EQ(window.counterLabel()->text(), QString::fromUtf8(s.counter)) << s.message;
+    }
+    EXPECT_EQ(window.statusLabel()->text(), QStringLiteral("ＷＡＶファイルに変換中です。"));
+    window.OnMessage(msg::kStatusDownload, 0);
+    EXPECT_EQ(window.statusLabel()->text(), QStringLiteral("ファイルをダウンロード中です。"));
+
+    // Counter mode of the information-only download: the bar follows the count.
+    window.SetTotals(2, 2);
+    window.OnMessage(msg::kCounterStep, 100);
+    window.OnMessage(msg::kCounterStep, 100);
+    EXPECT_EQ(window.bar()->value(), 1);
+    EXPECT_EQ(window.counterLabel()->text(), QStringLiteral("1／2"));
+
+    testkit::TestPorts ports;
+    window.cancelButton()->click();
+    EXPECT_TRUE(ports.cancel.isSet());
+}
+
+class DownloadDialogsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sim::SeedOptions seed;
+        seed.answeringBoxes = {"0001", "0002"};
+        seed.extensionBoxes = {"2001"};
+        seed.emptyExtensionBoxes = {};
+        seed.messagesPerBox = 2;
+        seed.responseNumbers = {1, 2};
+        seed.maxSeconds = 4;
+        seed.now = LocalTime{2026, 12, 7, 1, 10, 0, 0, 0};
+        ASSERT_TRUE(sim::seedMainUnit(dir / "unit", seed).ok);
+        sim::Options o;
+        o.root = dir / "unit";
+        o.user = "qermo";
+        o.password = "pass";
+        server = std::make_unique<sim::MainUnitServer>(o);
+        ASSERT_TRUE(server->start());
+    }
+    void TearDown() override {
+        frame.reset();
+        server.reset();
+    }
+
+    // The program with `folderName` under the root open, logged in unless told otherwise.
+    void make(bool login = true, const std::string& folderName = "demo") {
+        std::ofstream(ini) << "[FOLDER]\r\nFOLDER=" << (dir / "pc").string() << "/\r\nINIT=0\r\n"
+                           << "[DISP]\r\nFOLDERNAME=" << folderName << "\r\nNUM=0\r\n";
+        CMainFrame::Options o;
+        o.settingsFile = ini;
+        o.sessionFactory = FtpSessionFactory(server->port());
+        frame = std::make_unique<CMainFrame>(o);
+        frame->SetDialogRunner([this](QDialog& d) {
+            dialogs << d.windowTitle();
+            return answer ? answer(d) : int(QDialog::Rejected);
+        });
+        if (login) {
+            ASSERT_EQ(frame->Session().PressLogin({u"127.0.0.1", u"qermo", u"pass", false}), LoginPress::LoggedIn);
+        }
+    }
+    fs::path box(const char* rel) const { return dir / "pc" / "demo" / rel; }
+    std::vector<std::string> shownTexts() const {
+        std::vector<std::string> out;
+        for (const auto& s : ports.prompt.shown) out.push_back(testkit::utf8(s.text));
+        return out;
+    }
+    void makeBoxFolders() {
+        for (const char* rel : {"rusuroku/0001", "rusuroku/0002", "naisen/2001", "outou"}) fs::create_directories(box(rel));
+    }
+
+    testkit::TestPorts ports;
+    testkit::TempFolder dir{"ui-download"};
+    fs::path ini = dir / "PLOVA.ini";
+    std::unique_ptr<sim::MainUnitServer> server;
+    std::unique_ptr<CMainFrame> frame;
+    QStringList dialogs;
+    std::function<int(QDialog&)> answer;
+};
+
+TEST_F(DownloadDialogsTest, BatchDownloadFromButton1002) {
+    makeBoxFolders();
+    make();
+    ports.prompt.queue(Answer::Yes);
+    answer = [](QDialog& d) {
+        auto* kind = dynamic_cast<CDownKindSetDlg*>(&d);
+        if (!kind || !kind->fullButton()->isEnabled()) return int(QDialog::Rejected);
+        kind->fullButton()->click();
+        return kind->result();
+    };
+    frame->OnCommand(cmd::kDownloadAll);
+    EXPECT_EQ(dialogs, QStringList{QStringLiteral("ダウンロード種別")});
+    EXPECT_EQ(shownTexts(), (std::vector<std::string>{"demoにダウンロードします。\nよろしいですか？",
+                                                      "ファイルのダウンロードが正常に完了しました。"}));
+    EXPECT_EQ(CFileMng().CountMessages(box("rusuroku/0001")), CFileMng().CountMessages(dir / "unit" / "rusuroku" / "0001"));
+    EXPECT_GT(CFileMng().CountMessages(box("outou")), 0);
+    EXPECT_TRUE(frame->isEnabled());
+    EXPECT_TRUE(frame->Session().loggedIn());
+}
+
+TEST_F(DownloadDialogsTest, KindButtonsWaitForTheLoginAndNoMeansNothingIsFetched) {
+    makeBoxFolders();
+    make(false);
+    CDownKindSetDlg dialog(*frame);
+    EXPECT_FALSE(dialog.fullButton()->isEnabled());
+    EXPECT_FALSE(dialog.infoButton()->isEnabled());
+    ASSERT_EQ(frame->Session().PressLogin({u"127.0.0.1", u"qermo", u"pass", false}), LoginPress::LoggedIn);
+    dialog.OnLoginCheck();
+    EXPECT_TRUE(dialog.fullButton()->isEnabled());
+    ports.prompt.queue(Answer::No);
+    dialog.infoButton()->click();
+    EXPECT_EQ(CFileMng().CountMessages(box("rusuroku/0001")), 0);
+}
+
+TEST_F(DownloadDialogsTest, SelectiveDownloadFetchesOnlyTheTickedBoxes) {
+    makeBoxFolders();
+    make();
+    CSelDownDlg dialog(*frame);
+    ASSERT_TRUE(dialog.HasBoxes());
+    EXPECT_EQ(dialog.answeringList()->count(), 2);
+    dialog.infoButton()->click();
+    EXPECT_EQ(shownTexts().back(), "選択されていません。");
+
+    dialog.extensionList()->item(0)->setCheckState(Qt::Checked);
+    ports.prompt.queue(Answer::Yes);
+    dialog.infoButton()->click();
+    EXPECT_EQ(shownTexts().back(), "ファイルのダウンロードが正常に完了しました。");
+    EXPECT_GT(CFileMng().CountMessages(box("naisen/2001")), 0);
+    EXPECT_EQ(CFileMng().CountMessages(box("rusuroku/0001")), 0);
+    EXPECT_EQ(CFileMng().CountMessages(box("outou")), 0);
+}
+
+TEST_F(DownloadDialogsTest, AFolderWithoutBoxesSaysSo) {
+    make();
+    CSelDownDlg dialog(*frame);
+    EXPECT_FALSE(dialog.HasBoxes());
+    EXPECT_EQ(shownTexts().back(), "フォルダにボックス情報がありません。\n確認ください。");
+}
+
+TEST_F(DownloadDialogsTest, FolderDownloadBuildsTheFolderAndOpensIt) {
+    make(true, "");
+    CFolderDwnDlg dialog(*frame);
+    const fs::path target = dir / "pc" / "VMU2";
+    dialog.SetFolderBrowser([&](const QString&) { return QString::fromStdString(target.string()); });
+    dialog.OnAdd();
+    ASSERT_EQ(dialog.SelectedFolder(), target);
+    ports.prompt.queue(Answer::Yes);
+    dialog.downloadButton()->click();
+    EXPECT_EQ(shownTexts(), (std::vector<std::string>{"VMU2にダウンロードします。\nよろしいですか？",
+                                                      "フォルダのダウンロードが正常に完了しました。"}));
+    CFileMng files;
+    EXPECT_EQ(files.ReadMake(target / "rusuroku" / "0002"), store::kMakeComplete);
+    EXPECT_TRUE(fs::is_directory(target / "naisen" / "2001"));
+    EXPECT_EQ(frame->Settings().folderName, u"VMU2");
+
+    // Renamed, and still the open folder.
+    dialog.SetNameAsker([](const QString&) { return QStringLiteral("VMU3"); });
+    dialog.OnRename();
+    EXPECT_TRUE(fs::is_directory(dir / "pc" / "VMU3" / "outou"));
+    EXPECT_EQ(frame->Settings().folderName, u"VMU3");
+    // Deleted with its content after a "yes".
+    ports.prompt.queue(Answer::Yes);
+    dialog.OnDelete();
+    EXPECT_FALSE(fs::exists(dir / "pc" / "VMU3"));
+    EXPECT_EQ(dialog.folderList()->topLevelItemCount(), 0);
+}
+
+}  // namespace
+}  // namespace plova::ui

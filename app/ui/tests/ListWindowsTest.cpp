@@ -1,0 +1,342 @@
+// The list windows inside the real main window, offscreen: opening lists
+// through the open dialog, the four-list limit, closing and renumbering, the
+// flag cell, the sort header, the displays, and the restore at the next start.
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "app/ui/CCommandBar.h"
+#include "app/ui/CEndChkDlg.h"
+#include "app/ui/CMainFrame.h"
+#include "lists/testing/BoxFolderBuilder.h"
+#include "lists/ui/CBoxOpenDlg.h"
+#include "lists/ui/CCheckListCtrl.h"
+#include "lists/ui/CChildFrame.h"
+#include "lists/ui/CDataListCtrl.h"
+#include "lists/ui/CListDispView.h"
+#include "lists/ui/CListWindows.h"
+#include "platform/IniFile.h"
+#include "platform/testing/TempFolder.h"
+#include "platform/testing/TestPorts.h"
+
+namespace plova::ui {
+namespace {
+
+namespace fs = std::filesystem;
+using Names = std::vector<QString>;
+
+class ListWindowsTest : public ::testing::Test {
+protected:
+    testkit::TestPorts ports;
+    testkit::TempFolder dir{"ui-lists"};
+    fs::path ini = dir / "PLOVA.ini";
+    testkit::BoxFolderBuilder box{dir / "root", "office"};
+    std::unique_ptr<CMainFrame> frame;
+    std::function<int(QDialog&)> answer;
+
+    void SetUp() override {
+        box.add("rusuroku", "0001", "202612010900");
+        box.add("rusuroku", "0001", "202612030900", "vmdat", kPlayedOnMainUnit);
+        box.add("rusuroku", "0001", "202612020900");
+        box.add("rusuroku", "0002", "202612040900");
+        box.add("rusuroku", "0002", "202612050900", "vminf", kInfoOnly);
+        box.add("rusuroku", "0003", "202612060900");
+        box.add("naisen", "2001", "202612070900");
+        box.addResponse(5);
+        box.addResponse(12);
+        writeProfileString(ini, u"FOLDER", u"FOLDER", (dir / "root").u16string());
+        writeProfileString(ini, u"DISP", u"FOLDERNAME", u"office");
+        const std::u16string columns[] = {u"ﾌﾗｸﾞ", u"取込", u"再生/未再生", u"保護/非保護", u"BOX番号",
+                                          u"相手番号", u"相手名称", u"日時", u"録音時間", u"ファイル名"};
+        for (int i = 0; i < 10; ++i)
+            writeProfileString(ini, u"DISP", u"COLUM" + fromUtf8(std::to_string(i + 1)), columns[i]);
+    }
+
+    void TearDown() override { frame.reset(); }
+
+    void make() {
+        CMainFrame::Options o;
+        o.settingsFile = ini;
+        frame = std::make_unique<CMainFrame>(o);
+        frame->SetDialogRunner([this](QDialog& d) { return answer ? answer(d) : int(QDialog::Rejected); });
+        frame->resize(1000, 700);
+        frame->show();
+        frame->ApplyStartup();
+    }
+
+    static void tick(CCheckListCtrl* list, const Names& names) {
+        for (int row = 0; row < list->rowCount(); ++row)
+            if (std::find(names.begin(), names.end(), list->BoxName(row)) != names.end()) list->Toggle(row);
+    }
+
+    // "ボックス" with these boxes ticked (or the response list); the dialog's result.
+    int open(const Names& answering, const Names& extension = {}, bool response = false,
+             const std::function<void(CBoxOpenDlg&)>& look = {}) {
+        int result = -1;
+        answer = [&](QDialog& d) -> int {
+            auto* dialog = dynamic_cast<CBoxOpenDlg*>(&d);
+            if (!dialog) return QDialog::Rejected;
+            if (look) look(*dialog);
+            tick(dialog->AnsweringList(), answering);
+            tick(dialog->ExtensionList(), extension);
+            if (response) dialog->ResponseRadio()->setChecked(true);
+            dialog->OpenButton()->click();
+            return result = dialog->result();
+        };
+        frame->OnCommand(cmd::kOpenBoxes);
+        answer = nullptr;
+        return result;
+    }
+
+    std::vector<CListDispView*> views() const { return frame->Lists()->Views(); }
+    CListDispView* active() const { return frame->Lists()->ActiveView(); }
+    std::u16string lastMessage() const { return ports.prompt.shown.empty() ? u"" : ports.prompt.shown.back().text; }
+
+    void exitSavingSettings() {
+        answer = [](QDialog& d) -> int {
+            if (auto* end = dynamic_cast<CEndChkDlg*>(&d)) end->yesButton()->click();
+            return d.result();
+        };
+        ASSERT_TRUE(frame->close());
+        answer = nullptr;
+    }
+};
+
+TEST_F(ListWindowsTest, OpensUpToFourListsAndRefusesAFifth) {
+    make();
+    ASSERT_EQ(frame->FolderDisplayText(), u" " + box.folder().u16string());
+    ASSERT_EQ(open({"0001"}), QDialog::Accepted);
+    ASSERT_EQ(views().size(), 1u);
+    EXPECT_EQ(frame->OpenListCount(), 1);
+    EXPECT_EQ(active()->ListNumber(), 1);
+    EXPECT_EQ(active()->Data().RowCount(), 3);
+    EXPECT_EQ(frame->MdiArea()->currentSubWindow()->windowTitle(), QStringLiteral("留守録BOX：0001"));
+    EXPECT_EQ(frame->BoxDisplayText(), u" 留守録BOX：0001");
+    EXPECT_TRUE(frame->StatusText().contains(QStringLiteral("ﾎﾞｯｸｽﾄｰﾀﾙ 3  一覧表ﾄｰﾀﾙ 3  未再生 2  再生済 1")))
+        << frame->StatusText().toStdString();
+
+    // Box 0001 is shown already: "2", untouched by "全選択".
+    ASSERT_EQ(open({}, {}, false, [](CBoxOpenDlg& d) {
+                  CCheckListCtrl* list = d.AnsweringList();
+                  ASSERT_EQ(list->rowCount(), 3);
+                  EXPECT_EQ(list->Value(0), QStringLiteral("2"));
+                  d.Button(boxopen::kAnsweringAll)->click();
+                  EXPECT_EQ(list->Value(0), QStringLiteral("2"));
+                  EXPECT_EQ(list->Value(1), QStringLiteral("1"));
+                  list->Toggle(0);
+                  EXPECT_EQ(list->Value(0), QStringLiteral("2"));
+                  EXPECT_TRUE(d.ResponseRadio()->isEnabled());
+              }),
+              QDialog::Accepted);
+    EXPECT_EQ(frame->Settings().disp[1], u"留守録BOX：0002,0003");
+
+    // Nothing ticked: refused with its message, nothing opened.
+    EXPECT_EQ(open({}), QDialog::Rejected);
+    EXPECT_EQ(lastMessage(), u"BOXが選択されていません。");
+    EXPECT_EQ(views().size(), 2u);
+
+    ASSERT_EQ(open({}, {"2001"}), QDialog::Accepted);
+    EXPECT_EQ(frame->Settings().disp[2], u"内線BOX：2001");
+    ASSERT_EQ(open({}, {}, true), QDialog::Accepted);
+    EXPECT_EQ(frame->Settings().disp[3], u"ｼｽﾃﾑ応答ﾒｯｾｰｼﾞ");
+    ASSERT_EQ(views().size(), 4u);
+    EXPECT_EQ(frame->OpenListCount(), 4);
+
+    const SlotTexts before = frame->Settings().disp;
+    EXPECT_EQ(open({}, {}, false, [](CBoxOpenDlg& d) {
+                  // Everything is shown: every box "2", the response list open.
+                  EXPECT_FALSE(d.ResponseRadio()->isEnabled());
+                  EXPECT_EQ(d.ExtensionList()->Value(0), QStringLiteral("2"));
+                  d.AnsweringList()->item(0, 0)->setText(QStringLiteral("1"));
+              }),
+              QDialog::Rejected);
+    EXPECT_EQ(lastMessage(), u"開ける一覧表が上限に達しています。");
+    EXPECT_EQ(frame->Settings().disp, before);
+    EXPECT_EQ(views().size(), 4u);
+    EXPECT_EQ(frame->OpenListCount(), 4);
+}
+
+TEST_F(ListWindowsTest, ClosingListTwoOfThreeRenumbersTheThird) {
+    make();
+    open({"0001"});
+    open({"0002"});
+    open({}, {"2001"});
+    ASSERT_EQ(views().size(), 3u);
+    CChildFrame* third = nullptr;
+    QMdiSubWindow* second = nullptr;
+    for (QMdiSubWindow* w : frame->MdiArea()->subWindowList()) {
+        CListDispView* v = ChildFrameOf(w)->View();
+        if (v->ListNumber() == 3) third = ChildFrameOf(w);
+        if (v->ListNumber() == 2) second = w;
+    }
+    ASSERT_TRUE(third && second);
+    second->close();
+    QCoreApplication::processEvents();
+
+    ASSERT_EQ(views().size(), 2u);
+    EXPECT_EQ(frame->OpenListCount(), 2);
+    EXPECT_EQ(third->View()->ListNumber(), 2);
+    EXPECT_EQ(third->windowTitle(), QStringLiteral("内線BOX：2001"));
+    EXPECT_EQ(frame->Settings().disp[1], u"内線BOX：2001");
+    EXPECT_EQ(frame->Settings().disp[2], u"");
+    EXPECT_EQ(frame->Settings().folderNames[2], u"");
+    // A later rebuild reads slot 2.
+    third->View()->Refresh(true);
+    EXPECT_EQ(third->View()->Data().RowCount(), 1);
+    EXPECT_EQ(third->View()->Data().Source().definition, u"内線BOX：2001");
+
+    // The last window gone: the box display and the enable flags clear.
+    frame->MdiArea()->closeAllSubWindows();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frame->OpenListCount(), 0);
+    EXPECT_EQ(frame->BoxDisplayText(), u"");
+    EXPECT_EQ(frame->Settings().disp, SlotTexts{});
+    EXPECT_FALSE(frame->ListFlags().undownloaded);
+}
+
+// Dark pixels in the last 16 pixels of a header section, as shown.
+int darkPixelsAtRightOf(QHeaderView* header, int column) {
+    const QImage shot = header->grab().toImage();
+    const int right = header->sectionViewportPosition(column) + header->sectionSize(column) - 2;
+    int dark = 0;
+    for (int x = right - 16; x < right; ++x)
+        for (int y = 0; y < shot.height(); ++y) dark += qGray(shot.pixel(x, y)) < 110;
+    return dark;
+}
+
+TEST_F(ListWindowsTest, FlagClickHeaderSortKeysAndDisplays) {
+    make();
+    open({"0001", "0002"});
+    CListDispView* view = active();
+    ASSERT_NE(view, nullptr);
+    CDataListCtrl* list = view->List();
+    ASSERT_EQ(view->Data().RowCount(), 5);
+    // The default order: box 0001 newest first, then box 0002.
+    EXPECT_EQ(view->Data().Cell(0, 7), u"2026/12/03 09:00");
+    EXPECT_EQ(view->Data().Cell(3, 4), u"0002");
+    EXPECT_EQ(list->SortHeader()->PictureColumn(), -1);
+
+    // A click on a flag cell writes the flag into that row's file.
+    const QRect cell = list->visualRect(list->model()->index(0, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(view->Data().Cell(0, 0), u" 1 ");
+    FILESTS_INFO onDisk;
+    ASSERT_TRUE(CFileMng().ReadStatusRecord(view->Data().RecordOfRow(0).path(), onDisk));
+    EXPECT_EQ(onDisk.flag, 1);
+    EXPECT_EQ(view->SelectedRows(), std::vector<int>{0});
+    EXPECT_TRUE(frame->ListFlags().play);
+
+    // A header click sorts by that column, keeps the selected record and shows the picture.
+    const int recordOfSelected = view->SelectedRecords().front();
+    QHeaderView* header = list->horizontalHeader();
+    const int unsortedDate = darkPixelsAtRightOf(header, 7);
+    const QPoint dateHeader(header->sectionViewportPosition(7) + header->sectionSize(7) / 2, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, dateHeader);
+    EXPECT_EQ(view->Data().Cell(0, 7), u"2026/12/01 09:00");
+    EXPECT_EQ(list->SortHeader()->PictureColumn(), 7);
+    EXPECT_TRUE(list->SortHeader()->PictureAscending());
+    // The picture is on the screen, at the right end of that header.
+    EXPECT_GT(darkPixelsAtRightOf(header, 7), unsortedDate + 10);
+    EXPECT_EQ(view->SelectedRecords(), std::vector<int>{recordOfSelected});
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, dateHeader);
+    EXPECT_FALSE(list->SortHeader()->PictureAscending());
+    EXPECT_EQ(view->Data().Cell(0, 7), u"2026/12/05 09:00");
+
+    // Keys as a table has them: Ctrl+A selects every row, End goes to the last.
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(view->SelectedRows().size(), 5u);
+    EXPECT_TRUE(frame->ListFlags().moveCopy);
+    EXPECT_FALSE(frame->ListFlags().play);
+    QTest::keyClick(list, Qt::Key_End);
+    EXPECT_EQ(list->currentIndex().row(), 4);
+    EXPECT_EQ(view->SelectedRows(), std::vector<int>{4});
+    QTest::keyClick(list, Qt::Key_Home, Qt::ShiftModifier);
+    EXPECT_EQ(view->SelectedRows().size(), 5u);
+
+    // "未ﾀﾞｳﾝﾛｰﾄﾞ表示" and back with "全表示"; the box total stays.
+    frame->OnIdle();
+    ASSERT_TRUE(frame->CommandBar()->button(cmd::kShowUndownloaded)->isEnabled());
+    frame->OnCommand(cmd::kShowUndownloaded);
+    EXPECT_EQ(view->Data().RowCount(), 1);
+    EXPECT_EQ(view->Data().DisplayMode(), display::kNotDownloaded);
+    EXPECT_TRUE(frame->StatusText().contains(QStringLiteral("ﾎﾞｯｸｽﾄｰﾀﾙ 5  一覧表ﾄｰﾀﾙ 1"))) << frame->StatusText().toStdString();
+    EXPECT_EQ(list->SortHeader()->PictureColumn(), -1);
+    frame->OnCommand(cmd::kShowAll);
+    EXPECT_EQ(view->Data().RowCount(), 5);
+}
+
+TEST_F(ListWindowsTest, ResponseListHasThreeHundredRowsAndNoHeaderSort) {
+    make();
+    open({}, {}, true);
+    CListDispView* view = active();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(view->IsSystemResponseList());
+    EXPECT_EQ(view->List()->model()->rowCount(), 300);
+    EXPECT_EQ(view->Data().Cell(4, 4), u"応答");
+    EXPECT_EQ(view->Data().Cell(5, 3), u"--:--:--");
+    QHeaderView* header = view->List()->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(0) + 5, header->height() / 2));
+    EXPECT_EQ(view->Data().Cell(0, 0), u"001");
+    EXPECT_EQ(view->List()->SortHeader()->PictureColumn(), -1);
+    EXPECT_TRUE(frame->StatusText().contains(QStringLiteral("ｼｽﾃﾑ応答ﾒｯｾｰｼﾞﾄｰﾀﾙ 300  一覧表ﾄｰﾀﾙ 2")))
+        << frame->StatusText().toStdString();
+}
+
+TEST_F(ListWindowsTest, TheListsAreRestoredAtTheNextStart) {
+    make();
+    open({"0001"});
+    open({}, {}, true);
+    open({}, {"2001"});
+    // List 1 on top at exit.
+    for (QMdiSubWindow* w : frame->MdiArea()->subWindowList())
+        if (ChildFrameOf(w)->View()->ListNumber() == 1) frame->MdiArea()->setActiveSubWindow(w);
+    exitSavingSettings();
+    frame.reset();
+    EXPECT_EQ(readProfileInt(ini, u"DISP", u"NUM", -1), 3);
+    EXPECT_EQ(readProfileString(ini, u"DISP", u"DISP2"), u"ｼｽﾃﾑ応答ﾒｯｾｰｼﾞ");
+
+    make();
+    ASSERT_EQ(views().size(), 3u);
+    EXPECT_EQ(frame->OpenListCount(), 3);
+    ASSERT_NE(active(), nullptr);
+    EXPECT_EQ(active()->ListNumber(), 1);
+    EXPECT_EQ(active()->Data().RowCount(), 3);
+    EXPECT_EQ(views()[1]->Data().RowCount(), 300);
+    EXPECT_EQ(views()[2]->Data().RowCount(), 1);
+    EXPECT_EQ(frame->BoxDisplayText(), u" 留守録BOX：0001");
+    // Maximised at exit, maximised again.
+    EXPECT_TRUE(frame->MdiArea()->currentSubWindow()->isMaximized());
+
+    // One more list after the restore goes into slot 4, not beyond.
+    ASSERT_EQ(open({"0002"}), QDialog::Accepted);
+    EXPECT_EQ(frame->Settings().disp[3], u"留守録BOX：0002");
+    EXPECT_EQ(frame->OpenListCount(), 4);
+}
+
+TEST_F(ListWindowsTest, AStoredDefinitionThatDoesNotParseOpensAnEmptyList) {
+    writeProfileInt(ini, u"DISP", u"NUM", 9);
+    writeProfileString(ini, u"DISP", u"DISP1", u"留守録BOX：0001");
+    writeProfileString(ini, u"DISP", u"FOLDERNAME1", u"office");
+    writeProfileString(ini, u"DISP", u"DISP2", u"\x7f\x01garbage:::,,,??");
+    writeProfileString(ini, u"DISP", u"FOLDERNAME2", u"office");
+    writeProfileString(ini, u"DISP", u"DISP3", u"留守録BOX：../../..");
+    writeProfileString(ini, u"DISP", u"FOLDERNAME3", u"office");
+    make();
+    ASSERT_EQ(views().size(), 3u);
+    EXPECT_EQ(frame->OpenListCount(), 3);
+    EXPECT_EQ(views()[0]->Data().RowCount(), 3);
+    EXPECT_EQ(views()[1]->Data().RowCount(), 0);
+    EXPECT_EQ(views()[2]->Data().RowCount(), 0);
+    EXPECT_EQ(open({"0003"}), QDialog::Accepted);
+    EXPECT_EQ(frame->OpenListCount(), 4);
+}
+
+}  // namespace
+}  // namespace plova::ui

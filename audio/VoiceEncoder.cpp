@@ -1,0 +1,231 @@
+#include "audio/VoiceEncoder.h"
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <system_error>
+#include <thread>
+
+#include "audio/G729Codec.h"
+#include "audio/Level.h"
+#include "audio/MediaConversion.h"
+#include "audio/WavFormat.h"
+#include "audio/WavReader.h"
+#include "platform/AppPaths.h"
+#include "platform/File.h"
+
+namespace plova {
+
+namespace {
+
+using namespace encoder;
+
+constexpr std::size_t kBlockFrames = kBlockSamples / kFrameSamples;
+constexpr std::size_t kBlockBytes = kBlockFrames * kFrameBytes;
+static_assert(kBlockBytes == 200);
+constexpr double kMicrosPerSecond = 1e6;
+
+// The one encoder of the process. The worker is stopped and waited for when
+// the program ends, so no thread outlives the state it uses.
+struct EncoderState {
+    std::atomic<std::uint8_t> status{kIdle};
+    std::atomic<std::uint8_t> startRequest{0};
+    std::atomic<std::uint8_t> stopRequest{0};
+    // Written by EncodeStart before the worker exists; read only by the worker.
+    std::int8_t level = 0;
+    double maxSeconds = 0;
+    std::filesystem::path input;
+    std::filesystem::path output;
+    std::filesystem::path intermediate;
+    std::unique_ptr<G729Encoder> codec;
+    std::thread worker;
+
+    void stopWorker() {
+        stopRequest.store(kRequest, std::memory_order_release);
+        stopRequest.notify_all();
+        if (worker.joinable()) worker.join();
+    }
+
+    ~EncoderState() { stopWorker(); }
+};
+
+EncoderState& State() {
+    static EncoderState state;
+    return state;
+}
+
+// One run of the worker, from its start request to its stop request.
+class EncodeRun {
+public:
+    explicit EncodeRun(EncoderState& s) : s_(s) {}
+
+    void run() {
+        for (;;) {
+            const std::uint8_t status = s_.status.load(std::memory_order_acquire);
+            if (status == kWaitingForStart && s_.startRequest.load(std::memory_order_acquire) == kRequest) {
+                s_.startRequest.store(0, std::memory_order_release);
+                takeStart();
+            }
+            if (s_.status.load(std::memory_order_relaxed) == kConverting) pollConversion();
+            if (s_.status.load(std::memory_order_relaxed) == kEncoding) encodeBlock();
+            if (s_.stopRequest.load(std::memory_order_acquire) == kRequest) {
+                s_.stopRequest.store(0, std::memory_order_release);
+                // A stop that overtakes the start is not taken until the start is.
+                if (s_.status.load(std::memory_order_acquire) != kWaitingForStart) break;
+            }
+            idle();
+        }
+        conversion_.end();
+        reader_.close();
+        output_.reset();
+        std::error_code ec;
+        if (!s_.intermediate.empty()) std::filesystem::remove(s_.intermediate, ec);
+        s_.status.store(kIdle, std::memory_order_release);
+    }
+
+private:
+    void setStatus(std::uint8_t v) { s_.status.store(v, std::memory_order_release); }
+
+    void idle() {
+        const std::uint8_t status = s_.status.load(std::memory_order_relaxed);
+        // The conversion poll already waits up to a millisecond; encoding goes flat out.
+        if (status == kEncoding || status == kConverting) return;
+        if (status == kWaitingForStart) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return;
+        }
+        // Finished or failed: nothing to do but wait to be stopped.
+        s_.stopRequest.wait(0, std::memory_order_acquire);
+    }
+
+    void takeStart() {
+        if (!s_.codec)
+            s_.codec = std::make_unique<G729Encoder>();
+        else
+            s_.codec->reset();
+        gain_ = LevelGain(s_.level);
+        const int started = conversion_.start(s_.input, s_.intermediate, wav::kChannels, wav::kSampleRate,
+                                              wav::kBitsPerSample, s_.maxSeconds);
+        setStatus(started == media::kStarted ? kConverting : kConversionFailed);
+    }
+
+    void pollConversion() {
+        const int result = conversion_.poll();
+        if (result == media::kRunning) return;
+        if (result != media::kCompleted) return setStatus(kConversionFailed);
+        const auto format = ReadWavFormat(s_.intermediate);
+        if (!format || !format->isCodecFormat()) return setStatus(kWrongFormat);
+        if (!reader_.open(s_.intermediate)) return setStatus(kCannotOpenIntermediate);
+        output_ = streamOf(openRegularFile(s_.output, Access::ReadWrite, Links::Refuse), "ab");
+        if (!output_) return setStatus(kCannotOpenOutput);
+        setStatus(kEncoding);
+    }
+
+    void encodeBlock() {
+        pcm_.fill(0);
+        const long n = reader_.read(pcm_);
+        if (n < 0) return setStatus(kReadFailed);
+        if (n == 0) return finish();
+        const std::size_t samples = static_cast<std::size_t>(n);
+        const std::size_t frames = (samples + kFrameSamples - 1) / kFrameSamples;
+        ApplyLevel(pcm_, gain_);
+        coded_.fill(0);
+        for (std::size_t f = 0; f < frames; ++f) {
+            // bcg729 packs each frame most significant bit first, which is the
+            // file's order of the five 16-bit words: nothing to swap.
+            s_.codec->encode(std::span<const std::int16_t, kFrameSamples>(pcm_.data() + f * kFrameSamples, kFrameSamples),
+                             std::span<std::uint8_t, kFrameBytes>(coded_.data() + f * kFrameBytes, kFrameBytes));
+        }
+        const std::size_t bytes = (kFrameBytes * frames + kWriteUnit - 1) / kWriteUnit * kWriteUnit;
+        if (std::fwrite(coded_.data(), 1, bytes, output_.get()) != bytes) return setStatus(kWriteFailed);
+        if (samples < kBlockSamples) finish();
+    }
+
+    // "Finished" promises every byte is in the file, so the buffered tail is
+    // flushed first: a disk that fills up now is a failed write, not a success.
+    void finish() { setStatus(std::fflush(output_.get()) == 0 ? kFinished : kWriteFailed); }
+
+    EncoderState& s_;
+    MediaConversion conversion_;
+    WavReader reader_;
+    FilePtr output_;
+    double gain_ = 1.0;
+    std::array<std::int16_t, kBlockSamples> pcm_{};
+    std::array<std::uint8_t, kBlockBytes> coded_{};
+};
+
+void RunWorker() {
+    EncoderState& s = State();
+    try {
+        EncodeRun(s).run();
+    } catch (...) {
+        // The codec could not be set up; nothing was encoded. Wait to be stopped.
+        s.status.store(kConversionFailed, std::memory_order_release);
+        s.stopRequest.wait(0, std::memory_order_acquire);
+        s.stopRequest.store(0, std::memory_order_release);
+        std::error_code ec;
+        std::filesystem::remove(s.intermediate, ec);
+        s.status.store(kIdle, std::memory_order_release);
+    }
+}
+
+}  // namespace
+
+std::filesystem::path DefaultIntermediatePath() { return scratchFolder() / kIntermediateName; }
+
+int EncodeStart(const std::filesystem::path& input, const std::filesystem::path& output, std::int8_t level,
+                double maxSeconds, const std::filesystem::path& intermediate) {
+    EncoderState& s = State();
+    // Claiming the encoder and marking the worker as running is one step, so
+    // two callers can never both start.
+    std::uint8_t expected = kIdle;
+    if (!s.status.compare_exchange_strong(expected, kWaitingForStart, std::memory_order_acq_rel)) return kBusy;
+    if (s.worker.joinable()) s.worker.join();
+
+    const auto release = [&](int result) {
+        s.status.store(kIdle, std::memory_order_release);
+        return result;
+    };
+    // Only regular files: opening a pipe under the chosen name would never return.
+    if (!openRegularFile(input, Access::Read) || !openForRewrite(output)) return release(kCannotOpenFiles);
+    const auto micros = ProbeAudioMicroseconds(input);
+    if (!micros) return release(kNoDuration);
+    if (static_cast<double>(*micros) / kMicrosPerSecond > maxSeconds) return release(kTooLong);
+
+    s.input = input;
+    s.output = output;
+    s.intermediate = intermediate.empty() ? DefaultIntermediatePath() : intermediate;
+    s.level = level;
+    s.maxSeconds = maxSeconds;
+    s.stopRequest.store(0, std::memory_order_relaxed);
+    s.startRequest.store(kRequest, std::memory_order_release);
+    try {
+        s.worker = std::thread(RunWorker);
+    } catch (const std::system_error&) {
+        s.startRequest.store(0, std::memory_order_relaxed);
+        return release(kNoThread);
+    }
+    return kStarted;
+}
+
+std::uint8_t EncodePoll() {
+    EncoderState& s = State();
+    std::uint8_t status = s.status.load(std::memory_order_acquire);
+    if (status >= kFailedFirst && status <= kFailedLast) status = kFailed;
+    if (status >= kRunningFirst && status <= kRunningLast) status = kEncoding;
+    if (status == kFinished || status == kFailed) s.stopWorker();
+    return status;
+}
+
+std::uint8_t EncodeAbort() {
+    EncoderState& s = State();
+    const std::uint8_t status = s.status.load(std::memory_order_acquire);
+    if (status == kIdle || status == kWaitingForStart) return status;
+    s.stopWorker();
+    return kAborted;
+}
+
+std::uint8_t EncodeStatus() { return State().status.load(std::memory_order_acquire); }
+
+}  // namespace plova

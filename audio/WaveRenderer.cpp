@@ -1,0 +1,83 @@
+#include "audio/WaveRenderer.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace plova {
+
+namespace {
+constexpr mode_t kNewFileMode = 0644;
+}
+
+WaveRenderer::~WaveRenderer() { close(); }
+
+void WaveRenderer::close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+bool WaveRenderer::create(const std::filesystem::path& path) {
+    close();
+    count_ = 0;
+    end_ = 0;
+    // The intermediate file sits in a shared scratch folder: never write
+    // through a link someone left under its name.
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, kNewFileMode);
+    return fd_ >= 0;
+}
+
+bool WaveRenderer::writeAt(std::uint64_t offset, const void* bytes, std::size_t length) {
+    const auto* p = static_cast<const std::uint8_t*>(bytes);
+    while (length > 0) {
+        const ssize_t n = ::pwrite(fd_, p, length, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        p += n;
+        offset += static_cast<std::uint64_t>(n);
+        length -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool WaveRenderer::beginStream(std::uint16_t channels, std::uint32_t samplesPerSecond, std::uint16_t bitsPerSample) {
+    if (fd_ < 0) return false;
+    WavFormat format;
+    format.channels = channels;
+    format.samplesPerSecond = samplesPerSecond;
+    format.bitsPerSample = bitsPerSample;
+    const auto header = MakeWavHeader(count_, format);
+    if (!writeAt(0, header.data(), header.size())) {
+        close();
+        return false;
+    }
+    end_ = header.size() + std::uint64_t{count_};
+    return true;
+}
+
+bool WaveRenderer::receive(const void* bytes, std::size_t length) {
+    if (fd_ < 0) return false;
+    // The data size is a 32-bit field: a stream that would overflow it fails.
+    if (std::uint64_t{count_} + length > wav::kMaxDataBytes || !writeAt(end_, bytes, length)) {
+        close();
+        return false;
+    }
+    end_ += length;
+    count_ += static_cast<std::uint32_t>(length);
+    return true;
+}
+
+bool WaveRenderer::endStream() {
+    if (fd_ < 0) return false;
+    std::uint8_t riff[4];
+    std::uint8_t data[4];
+    PutLe32(riff, count_ + wav::kRiffSizeOverData);
+    PutLe32(data, count_);
+    const bool ok = writeAt(wav::kRiffSizeAt, riff, 4) && writeAt(wav::kDataSizeAt, data, 4);
+    const bool closed = ::close(fd_) == 0;
+    fd_ = -1;
+    return ok && closed;
+}
+
+}  // namespace plova

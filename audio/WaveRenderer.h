@@ -1,0 +1,46 @@
+// The renderer at the end of a media conversion: it writes the intermediate
+// WAV file the encoder reads. The 44-byte header goes first with the format
+// of the connection and sizes for no data; samples are appended unchanged as
+// they come; when the stream stops the two sizes are patched in.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+
+#include "audio/WavFormat.h"
+
+namespace plova {
+
+class WaveRenderer {
+public:
+    WaveRenderer() = default;
+    ~WaveRenderer();  // closes without patching
+    WaveRenderer(const WaveRenderer&) = delete;
+    WaveRenderer& operator=(const WaveRenderer&) = delete;
+
+    // Creates `path`, replacing a regular file of that name (a link there is
+    // refused rather than followed). False when it cannot be created.
+    bool create(const std::filesystem::path& path);
+    // Writes the header: format tag 1 with the connection's channels, rate and
+    // bits, RIFF size count + 36 and data size count (36 and 0 when fresh).
+    bool beginStream(std::uint16_t channels, std::uint32_t samplesPerSecond, std::uint16_t bitsPerSample);
+    // Appends the bytes as they are and counts them. A failed write closes the file.
+    bool receive(const void* bytes, std::size_t length);
+    // Writes RIFF size (count + 36) at offset 4 and data size (count) at
+    // offset 40, then closes. False when either write or the close fails.
+    bool endStream();
+
+    std::uint32_t bytesWritten() const { return count_; }
+    bool isOpen() const { return fd_ >= 0; }
+
+private:
+    bool writeAt(std::uint64_t offset, const void* bytes, std::size_t length);
+    void close();
+
+    int fd_ = -1;
+    std::uint32_t count_ = 0;
+    std::uint64_t end_ = 0;
+};
+
+}  // namespace plova

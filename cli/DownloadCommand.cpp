@@ -1,0 +1,234 @@
+// plova-cli download: fetches the main unit's messages into a box folder, as
+// the batch and selective downloads of the window do. Progress goes to
+// stderr, a line per box; the closing message goes to stdout; the exit status
+// is 0 only when the run downloaded everything it set out to.
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <set>
+
+#include "cli/Command.h"
+#include "download/CDownloadMng.h"
+#include "download/DownloadDrivers.h"
+#include "link/CFtpMng.h"
+#include "link/RemoteListing.h"
+#include "platform/AppPaths.h"
+#include "platform/Text.h"
+#include "store/CFileMng.h"
+
+namespace plova::cli {
+namespace {
+
+namespace fs = std::filesystem;
+constexpr const char* kName = "download";
+constexpr const char* kSynopsis =
+    "--host H [--port P] --user U (--password W | --password-file F) --folder BOXFOLDER [--kind full|info] "
+    "[--box rusuroku/NAME]… [--box naisen/NAME]… [--no-responses] [--convert]";
+
+struct Options {
+    std::string host;
+    std::optional<std::uint16_t> port;
+    std::string user;
+    std::string password;
+    fs::path folder;
+    int kind = dl::kKindFull;
+    std::vector<std::string> boxes;
+    bool responses = true;
+    bool convert = false;
+};
+
+// The closing message on stdout: the one thing a script reads.
+class StdoutPrompt final : public Prompt {
+public:
+    explicit StdoutPrompt(std::ostream& out) : out_(out) {}
+    Answer show(const std::u16string& text, const std::u16string&, Icon, Buttons buttons) override {
+        out_ << toUtf8(text) << '\n';
+        return firstButton(buttons);
+    }
+
+private:
+    std::ostream& out_;
+};
+
+// Counts the messages the procedures report as done; no window exists.
+class CountingProgress final : public Progress {
+public:
+    WindowHandle find(const std::u16string& caption) override { return caption == dl::kProgressCaption ? 1 : 0; }
+    void send(WindowHandle window, int message, std::intptr_t, std::intptr_t) override {
+        if (window != 0 && (message == msg::kNextItem || message == msg::kCounterStep)) ++done;
+    }
+    void post(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) override {
+        send(window, message, wparam, lparam);
+    }
+    int done = 0;
+};
+
+class TerminalView final : public DownloadView {
+public:
+    TerminalView(std::ostream& err, CountingProgress& progress, CFtpMng& ftp)
+        : err_(err), progress_(progress), ftp_(ftp) {}
+    void openProgress() override {}
+    void setTotals(int total, int) override {
+        total_ = total;
+        err_ << "plova-cli: download: " << total << (total == 1 ? " item" : " items") << " on the main unit\n";
+    }
+    void closeProgress() override {
+        if (total_ > 0) err_ << "plova-cli: download: " << std::min(progress_.done, total_) << '/' << total_ << " done\n";
+    }
+    void boxStarted(std::u16string_view remote) override {
+        err_ << "plova-cli: download: " << toUtf8(remote) << " (" << std::min(progress_.done, total_) << '/'
+             << total_ << ")\n";
+    }
+    void logout() override { ftp_.Logout(); }
+
+private:
+    std::ostream& err_;
+    CountingProgress& progress_;
+    CFtpMng& ftp_;
+    int total_ = 0;
+};
+
+// Parses the arguments; a message for the user when they are wrong.
+std::optional<std::string> parse(const Args& args, Options& o) {
+    static const std::set<std::string> valued = {"--host", "--port",   "--user", "--password",
+                                                 "--password-file", "--folder", "--kind", "--box"};
+    std::optional<std::string> password;
+    std::optional<std::string> passwordFile;
+    bool haveFolder = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--no-responses") {
+            o.responses = false;
+            continue;
+        }
+        if (a == "--convert") {
+            o.convert = true;
+            continue;
+        }
+        if (!valued.count(a) || i + 1 >= args.size()) return "unknown option or missing value: " + a;
+        const std::string& v = args[++i];
+        if (a == "--host") o.host = v;
+        else if (a == "--user") o.user = v;
+        else if (a == "--password") password = v;
+        else if (a == "--password-file") passwordFile = v;
+        else if (a == "--box") o.boxes.push_back(v);
+        else if (a == "--folder") {
+            o.folder = v;
+            haveFolder = !v.empty();
+        } else if (a == "--port") {
+            o.port = CFtpMng::ParsePort(v);
+            if (!o.port) return std::string("--port takes a number from 1 to 65535");
+        } else if (a == "--kind") {
+            if (v == "full") o.kind = dl::kKindFull;
+            else if (v == "info") o.kind = dl::kKindInfo;
+            else return std::string("--kind is full or info");
+        }
+    }
+    if (o.host.empty() || o.user.empty() || !haveFolder)
+        return std::string("--host, --user and --folder are required");
+    if (password.has_value() == passwordFile.has_value())
+        return std::string("give the password with exactly one of --password and --password-file");
+    if (passwordFile) {
+        std::ifstream in(*passwordFile, std::ios::binary);
+        std::string line;
+        if (!in || !std::getline(in, line)) return "cannot read the password from " + *passwordFile;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        o.password = line;
+    } else {
+        o.password = *password;
+    }
+    return std::nullopt;
+}
+
+// The box sub-folders named by --box, or a message naming the first unknown one.
+std::optional<std::string> chosenBoxes(const Options& o, std::vector<BoxTarget>& targets, std::ostream& err) {
+    CFileMng files;
+    for (const std::string& spec : o.boxes) {
+        const auto slash = spec.find('/');
+        const std::string kind = spec.substr(0, slash);
+        const std::string name = slash == std::string::npos ? "" : spec.substr(slash + 1);
+        if ((kind != "rusuroku" && kind != "naisen") || !listing::IsSafeName(fromUtf8(name)))
+            return "--box takes rusuroku/NAME or naisen/NAME: " + spec;
+        const fs::path folder = o.folder / kind / name;
+        std::error_code ec;
+        if (!fs::is_directory(folder, ec)) return "no such box in " + o.folder.string() + ": " + spec;
+        if (files.ReadMake(folder) == store::kMakeByCommand) {
+            err << "plova-cli: download: " << spec << " was made on this PC and is skipped\n";
+            continue;
+        }
+        targets.push_back(TargetOf(folder));
+    }
+    return std::nullopt;
+}
+
+const char* loginWords(int result) {
+    switch (result) {
+    case ftp::kLoginConnectFailed: return "cannot connect to the main unit";
+    case ftp::kLoginRefused: return "the main unit refused the user name or password";
+    case ftp::kLoginUnsupportedModel: return "the main unit is not a supported model";
+    default: return "login failed";
+    }
+}
+
+int runDownload(const Args& args, std::ostream& out, std::ostream& err) {
+    Options o;
+    if (auto problem = parse(args, o)) return fail(err, kName, *problem, kUsage);
+
+    StdoutPrompt prompt(out);
+    CountingProgress progress;
+    CancelFlag cancel;
+    SystemDiskSpace disk;
+    ScopedPorts scope(Ports{&prompt, &progress, nullptr, &cancel, nullptr, &disk, nullptr});
+
+    CFtpMng ftp;
+    const int login = ftp.Login(fromUtf8(o.host), fromUtf8(o.user), fromUtf8(o.password), o.port);
+    if (login != ftp::kLoginOk) return fail(err, kName, loginWords(login));
+    TerminalView view(err, progress, ftp);
+
+    // A folder that is not yet a box folder is built from the main unit's listing first.
+    CFileMng files;
+    bool builtFolders = false;
+    std::error_code ec;
+    if (!fs::is_directory(o.folder, ec) || files.HasMessages(o.folder) == store::kNoBoxFolders) {
+        err << "plova-cli: download: building the box folders in " << o.folder.string() << '\n';
+        const Closing folders = DownloadFolders(ftp, o.folder, [](int) {});
+        ShowClosing(folders);
+        if (folders != Closing::FolderSuccess) {
+            ftp.Logout();
+            return kFailed;
+        }
+        builtFolders = true;
+    }
+
+    BatchRequest request;
+    request.kind = o.kind;
+    request.outouFolder = o.folder / "outou";
+    if (o.boxes.empty()) {
+        request.boxes = BoxTargets(o.folder);
+        request.responses = o.responses;
+    } else if (auto problem = chosenBoxes(o, request.boxes, err)) {
+        ftp.Logout();
+        return fail(err, kName, *problem, kUsage);
+    }
+
+    CDownloadMng downloader(ftp, DownloadOptions{o.convert, 0});
+    const BatchResult result = RunBatch(downloader, request, view);
+    ftp.Logout();
+    if (result.closing == Closing::Success) return kOk;
+    return builtFolders && result.closing == Closing::NoMessages ? kOk : kFailed;
+}
+
+}  // namespace
+
+extern const Command downloadCommand;
+const Command downloadCommand{
+    kName, kSynopsis,
+    "fetch the main unit's messages into BOXFOLDER (built from the main unit's listing when it holds no boxes): "
+    "recording information and voice data (--kind full, with the system response messages unless "
+    "--no-responses) or recording information only (--kind info), of every box or of the boxes named by --box; "
+    "--convert makes a WAV file of each voice file; --password-file reads the password from the file's first "
+    "line; the port is --port, else PLOVA_FTP_PORT, else 21. Progress on stderr, the closing message on stdout; "
+    "exit status 0 only when everything was downloaded",
+    runDownload};
+
+}  // namespace plova::cli

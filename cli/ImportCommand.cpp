@@ -1,0 +1,140 @@
+// plova-cli import AUDIO --number N --folder BOXFOLDER [--level DB]: makes
+// system response message N of a box folder from an audio file, as the Add
+// button of the response list does, but from any audio FFmpeg decodes.
+#include <unistd.h>
+
+#include <optional>
+
+#include "audio/MediaConversion.h"
+#include "cli/Command.h"
+#include "platform/AppPaths.h"
+#include "platform/IniFile.h"
+#include "platform/Text.h"
+#include "store/FileOps.h"
+#include "store/ResponseMessage.h"
+
+namespace plova::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kName = "import";
+constexpr const char* kUsageText = "expects AUDIO --number N --folder BOXFOLDER [--level DB]";
+constexpr double kMicrosPerSecond = 1e6;
+
+// The window has nothing to show here.
+class NoWindow final : public AddMessageWindow {
+public:
+    void open(std::uintmax_t) override {}
+    void converting() override {}
+    void close() override {}
+};
+
+// Why the audio cannot be imported before trying, or empty.
+std::string refusal(const fs::path& audio) {
+    std::error_code ec;
+    if (!fs::is_regular_file(audio, ec) || ::access(audio.c_str(), R_OK) != 0) return "cannot read the file";
+    const auto micros = ProbeAudioMicroseconds(audio);
+    if (!micros) return "not audio that can be decoded";
+    if (static_cast<double>(*micros) / kMicrosPerSecond > response::kMaxImportSeconds)
+        return "too long (at most 601 seconds)";
+    return {};
+}
+
+// Every valid voice-data file of message `number` in the folder.
+std::vector<fs::path> olderMessages(const fs::path& outou, int number) {
+    std::vector<fs::path> found;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(outou, ec)) {
+        const fs::path& p = entry.path();
+        if (equalsIgnoreCase(p.extension().u16string(), store::kVmdat) && CFileMng::IsValidMessageName(p) &&
+            CFileMng::ResponseNumberFromName(p.filename().u16string()) == number)
+            found.push_back(p);
+    }
+    return found;
+}
+
+// The program's own level settings, when it has a settings file.
+store::ImportLevels settingsLevels() {
+    const fs::path settings = settingsPath({});
+    store::ImportLevels levels;
+    levels.wavSetting = readProfileInt(settings, u"CODEC", u"LEVELRVWAVOR", 0);
+    levels.wmaSetting = readProfileInt(settings, u"CODEC", u"LEVELRVWMAOR", 0);
+    return levels;
+}
+
+std::string failureWords(int result) {
+    switch (result) {
+    case response::kNotOpened: return "cannot read the file";
+    case response::kNoSpace: return "not enough free disk space";
+    case response::kWrapFailed: return "the message file cannot be written";
+    default: return "the audio cannot be decoded or encoded";
+    }
+}
+
+int runImport(const Args& args, std::ostream& out, std::ostream& err) {
+    std::optional<std::string> audio, number, folder, level;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        std::optional<std::string>* slot = nullptr;
+        if (a == "--number") slot = &number;
+        else if (a == "--folder") slot = &folder;
+        else if (a == "--level") slot = &level;
+        else if (!a.starts_with("--") && !audio) slot = &audio;
+        if (!slot) return fail(err, kName, kUsageText, kUsage);
+        if (slot == &audio) {
+            audio = a;
+            continue;
+        }
+        if (i + 1 >= args.size() || *slot) return fail(err, kName, kUsageText, kUsage);
+        *slot = args[++i];
+    }
+    if (!audio || !number || !folder) return fail(err, kName, kUsageText, kUsage);
+    const auto n = parseWholeNumber(*number, store::kMinResponseNumber, store::kMaxResponseNumber);
+    if (!n) return fail(err, kName, "--number takes a message number from 1 to 300", kUsage);
+    store::ImportLevels levels;
+    if (level) {
+        const auto db = parseLevel(*level);
+        if (!db) return fail(err, kName, kLevelRangeText, kUsage);
+        levels = {*db, *db};
+    } else {
+        levels = settingsLevels();
+    }
+    std::error_code ec;
+    if (!fs::is_directory(*folder, ec)) return fail(err, kName, *folder + ": no such box folder");
+    if (const std::string why = refusal(*audio); !why.empty())
+        return fail(err, kName, *audio + ": " + why + "; nothing imported");
+
+    AddMessageRequest request;
+    request.boxFolder = fs::absolute(*folder);
+    request.number = static_cast<int>(*n);
+    request.source = *audio;
+    request.levels = levels;
+    request.anyAudio = true;
+    // A name of its own, so a window importing at the same time keeps "wave_tmp.wav".
+    request.intermediate = scratchFolder() / ("wave_tmp-" + std::to_string(::getpid()) + ".wav");
+    const fs::path outou = request.boxFolder / fs::path(std::u16string(store::kResponseFolder));
+    const std::vector<fs::path> older = olderMessages(outou, request.number);
+
+    NoWindow window;
+    fs::path created;
+    const int result = AddResponseMessage(request, window, &created);
+    if (result != response::kAdded)
+        return fail(err, kName, *audio + ": " + failureWords(result) + "; nothing imported");
+    for (const fs::path& old : older)
+        if (old != created) store::RemoveMessageAndWav(old);
+    out << created.string() << '\n';
+    return kOk;
+}
+
+}  // namespace
+
+extern const Command importCommand;
+const Command importCommand{"import", "AUDIO --number N --folder BOXFOLDER [--level DB]",
+                            "make system response message N (1-300) in BOXFOLDER/outou from any audio FFmpeg decodes "
+                            "(at most 601 s), replacing an older message N once the new one is complete; prints the "
+                            "new file (level in dB: --level, else LEVELRVWAVOR for WAV and LEVELRVWMAOR for other "
+                            "audio from the program's settings file, else 0)",
+                            runImport};
+
+}  // namespace plova::cli

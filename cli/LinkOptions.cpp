@@ -1,0 +1,48 @@
+#include "cli/LinkOptions.h"
+
+#include <fstream>
+
+#include "link/CFtpMng.h"
+
+namespace plova::cli {
+
+std::optional<std::string> TakeLinkOptions(Args& args, LinkOptions& options) {
+    std::optional<std::string> host, port, user, password, passwordFile;
+    Args rest;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::optional<std::string>* slot = nullptr;
+        if (args[i] == "--host") slot = &host;
+        else if (args[i] == "--port") slot = &port;
+        else if (args[i] == "--user") slot = &user;
+        else if (args[i] == "--password") slot = &password;
+        else if (args[i] == "--password-file") slot = &passwordFile;
+        if (!slot) {
+            rest.push_back(args[i]);
+            continue;
+        }
+        if (i + 1 >= args.size()) return args[i] + " needs a value";
+        if (*slot) return args[i] + " is given twice";
+        *slot = args[++i];
+    }
+    if (!host || !user) return std::string("--host and --user are required");
+    if (password.has_value() == passwordFile.has_value()) return std::string("give either --password or --password-file");
+    if (port) {
+        options.port = CFtpMng::ParsePort(*port);
+        if (!options.port) return std::string("--port takes a number from 1 to 65535");
+    }
+    if (passwordFile) {
+        // The first line of the file, so a password never shows in the process list.
+        std::ifstream in(*passwordFile);
+        std::string line;
+        if (!in || !std::getline(in, line)) return "cannot read the password file " + *passwordFile;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        password = line;
+    }
+    options.host = *host;
+    options.user = *user;
+    options.password = *password;
+    args = std::move(rest);
+    return std::nullopt;
+}
+
+}  // namespace plova::cli

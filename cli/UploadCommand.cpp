@@ -1,0 +1,79 @@
+// plova-cli upload FILE… --host H [--port P] --user U (--password W |
+// --password-file F): sends system response messages to the main unit as the
+// upload command of the program does, one line per file, and sets each
+// file's upload mark.
+#include "cli/Command.h"
+#include "cli/LinkOptions.h"
+#include "link/ResponseUpload.h"
+#include "platform/Text.h"
+#include "store/CFileMng.h"
+
+namespace plova::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kName = "upload";
+
+int runUpload(const Args& arguments, std::ostream& out, std::ostream& err) {
+    Args files = arguments;
+    LinkOptions link;
+    if (const auto why = TakeLinkOptions(files, link))
+        return fail(err, kName, *why + " (expects FILE… " + kLinkSynopsis + ")", kUsage);
+    if (files.empty()) return fail(err, kName, std::string("expects FILE… ") + kLinkSynopsis, kUsage);
+    for (const std::string& f : files)
+        if (f.starts_with("--")) return fail(err, kName, "unknown option " + f, kUsage);
+
+    // Nothing is sent unless every file is a message the main unit can take.
+    bool valid = true;
+    for (const std::string& f : files) {
+        if (IsUploadableMessage(f)) continue;
+        fail(err, kName, f + ": not a system response message file (YYYYMMDDhhmm_WWW_ANNN_0000.vmdat)");
+        valid = false;
+    }
+    if (!valid) return kFailed;
+
+    CFtpMng ftp;
+    if (ftp.Login(fromUtf8(link.host), fromUtf8(link.user), fromUtf8(link.password), link.port) != ftp::kLoginOk)
+        return fail(err, kName, "cannot log in to the main unit at " + link.host);
+
+    int code = kOk;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        FILESTS_INFO record;
+        CFileMng().ReadStatusRecord(files[i], record);
+        record.filePath = fs::absolute(files[i]).u16string();
+        switch (UploadResponseMessage(ftp, record)) {
+        case UploadOutcome::Accepted: out << files[i] << ": accepted\n"; continue;
+        case UploadOutcome::Refused:
+            out << files[i] << ": refused (in use, no room, or older than the main unit's copy)\n";
+            code = kFailed;
+            continue;
+        case UploadOutcome::Missing:
+        case UploadOutcome::Skipped:
+            out << files[i] << ": refused (the file is gone)\n";
+            code = kFailed;
+            continue;
+        case UploadOutcome::CommunicationError:
+        case UploadOutcome::Cancelled: break;
+        }
+        std::string untried;
+        for (std::size_t j = i + 1; j < files.size(); ++j) untried += " " + files[j];
+        ftp.Logout();
+        return fail(err, kName,
+                    files[i] + ": communication error; the session is closed" +
+                        (untried.empty() ? std::string() : "; not tried:" + untried));
+    }
+    ftp.Logout();
+    return code;
+}
+
+}  // namespace
+
+extern const Command uploadCommand;
+const Command uploadCommand{"upload", "FILE… --host H [--port P] --user U (--password W | --password-file F)",
+                            "send system response messages to the main unit's outou and set their upload mark; "
+                            "one line per file (accepted / refused); stops at a communication error "
+                            "(port: --port, else PLOVA_FTP_PORT, else 21)",
+                            runUpload};
+
+}  // namespace plova::cli

@@ -1,0 +1,95 @@
+// plova-cli download against the simulator, through the same entry point the
+// program's main() uses.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "cli/Command.h"
+#include "download/testing/DownloadTestSupport.h"
+#include "store/CFileMng.h"
+
+namespace plova::dltest {
+namespace {
+
+class DownloadCommandTest : public ::testing::Test, public DownloadFixture {
+protected:
+    void SetUp() override {
+        putMessage(remoteBox("rusuroku", "0001"), "0001", 1, 6000);
+        putMessage(remoteBox("rusuroku", "0002"), "0002", 2, 7000);
+        putMessage(remoteBox("naisen", "2001"), "2001", 3, 8000);
+        putResponse(disk / "outou", "202612010900", 5, 4000);
+        port = std::to_string(server->port());
+    }
+    int run(cli::Args options, bool withPort = true) {
+        cli::Args args{"download", "--host", "127.0.0.1", "--user", "admin", "--folder", boxFolder.string()};
+        if (withPort) args.insert(args.end(), {"--port", port});
+        args.insert(args.end(), options.begin(), options.end());
+        out.str("");
+        err.str("");
+        return cli::runCli(args, out, err);
+    }
+    std::string port;
+    std::ostringstream out, err;
+};
+
+TEST_F(DownloadCommandTest, BuildsTheFolderFetchesEverythingAndSucceedsAgainOnASecondRun) {
+    ASSERT_EQ(run({"--password", "admin"}), cli::kOk) << err.str() << out.str();
+    EXPECT_EQ(out.str(), "フォルダのダウンロードが正常に完了しました。\nファイルのダウンロードが正常に完了しました。\n");
+    EXPECT_NE(err.str().find("/rusuroku/0002"), std::string::npos) << err.str();
+    EXPECT_TRUE(fs::exists(localBox("naisen", "2001") / messageName("2001", 3, ".vmdat")));
+    EXPECT_TRUE(fs::exists(boxFolder / "outou" / responseName("202612010900", 5)));
+    EXPECT_EQ(CFileMng().ReadMake(localBox("rusuroku", "0001")), store::kMakeComplete);
+    EXPECT_TRUE(noTornMessages());
+
+    ASSERT_EQ(run({"--password", "admin"}), cli::kOk) << err.str();
+    EXPECT_EQ(out.str(), "ファイルのダウンロードが正常に完了しました。\n");
+}
+
+TEST_F(DownloadCommandTest, ChosenBoxesKindsPasswordFileAndPortFromTheEnvironment) {
+    const fs::path secret = temp.path() / "secret";
+    std::ofstream(secret) << "admin\r\nignored\n";
+    ::setenv(ftp::kPortVariable, port.c_str(), 1);
+    const int code = run({"--password-file", secret.string(), "--kind", "info", "--box", "naisen/2001"}, false);
+    ::unsetenv(ftp::kPortVariable);
+    ASSERT_EQ(code, cli::kOk) << err.str();
+    EXPECT_EQ(filesUnder(localBox("naisen", "2001")),
+              (std::vector<std::string>{messageName("2001", 3, ".vminf"), "inf.ini"}));
+    EXPECT_EQ(filesUnder(localBox("rusuroku", "0001")), std::vector<std::string>{"inf.ini"});
+    EXPECT_TRUE(filesUnder(boxFolder / "outou").size() == 1) << "only inf.ini: kind info never fetches responses";
+
+    // An unknown box is an error before anything is fetched.
+    EXPECT_EQ(run({"--password", "admin", "--box", "naisen/9999"}), cli::kUsage);
+    EXPECT_EQ(filesUnder(localBox("rusuroku", "0001")), std::vector<std::string>{"inf.ini"});
+}
+
+TEST_F(DownloadCommandTest, UsageMistakesAndFailuresAreNonZero) {
+    struct Row {
+        cli::Args args;
+        int code;
+    };
+    const Row rows[] = {
+        {{}, cli::kUsage},                                             // no password
+        {{"--password", "a", "--password-file", "f"}, cli::kUsage},    // both
+        {{"--password", "admin", "--kind", "some"}, cli::kUsage},
+        {{"--password", "admin", "--box", "outou/0001"}, cli::kUsage},
+        {{"--password", "admin", "--box", "rusuroku/../x"}, cli::kUsage},
+        {{"--password-file", "/nonexistent/secret"}, cli::kUsage},
+        {{"--password", "wrong"}, cli::kFailed},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(run(r.args), r.code) << (r.args.empty() ? "" : r.args.back());
+        EXPECT_FALSE(err.str().empty());
+    }
+
+    // A main unit that fails mid-run: the communication error on stdout, status 1.
+    ASSERT_EQ(run({"--password", "admin", "--kind", "info"}), cli::kOk);
+    setFaults([](sim::Faults& f) { f.refuseRetr[messageName("0002", 2, ".vmdat")] = 451; });
+    EXPECT_EQ(run({"--password", "admin"}), cli::kFailed);
+    EXPECT_EQ(out.str(), "通信エラーが発生しました。\n");
+    EXPECT_TRUE(noTornMessages());
+}
+
+}  // namespace
+}  // namespace plova::dltest

@@ -1,0 +1,168 @@
+// plova-cli import: any audio FFmpeg decodes becomes a system response message
+// whose speech, decoded back by the program's own decoder, is the source's.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+#include "audio/testing/AudioFiles.h"
+#include "audio/testing/SpeechSignal.h"
+#include "cli/Command.h"
+#include "platform/AppPaths.h"
+#include "platform/testing/TestPorts.h"
+#include "store/CFileMng.h"
+#include "store/testing/MessageFiles.h"
+
+using namespace plova;
+using namespace plova::testkit;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+std::vector<std::string> Names(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool ScratchHoldsImportFiles() {
+    for (const auto& e : fs::directory_iterator(scratchFolder()))
+        if (e.path().filename().string().starts_with("wave_tmp-")) return true;
+    return false;
+}
+
+class ImportCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(box.path() / "rusuroku");
+        fs::create_directories(box.path() / "naisen");
+        WriteWav8k(speech8k, original);
+    }
+
+    Outcome import(const fs::path& audio, const std::string& number, cli::Args more = {}) {
+        cli::Args args{"import", audio.string(), "--number", number, "--folder", box.path().string()};
+        args.insert(args.end(), more.begin(), more.end());
+        std::ostringstream out, err;
+        const int code = cli::runCli(args, out, err);
+        return {code, out.str(), err.str()};
+    }
+
+    fs::path converted(const std::string& name, const std::string& options) {
+        const fs::path p = src.path() / name;
+        EXPECT_TRUE(FfmpegConvert(PLOVA_FFMPEG, speech8k, options, p));
+        return p;
+    }
+
+    TestPorts ports;
+    TempFolder box{"cli-import-box"};
+    TempFolder src{"cli-import-src"};
+    fs::path outou = box.path() / "outou";
+    const std::vector<std::int16_t> original = SynthesizeSpeech(400);  // 4 s
+    fs::path speech8k = src.path() / "speech.wav";
+};
+
+TEST_F(ImportCommand, AnyAudioImportsAndDecodesBackToTheSourcesSpeech) {
+    struct Case {
+        std::string name;
+        std::string options;
+        std::string copyExtension;
+    };
+    const Case cases[] = {
+        {"stereo44k.wav", "-ar 44100 -ac 2", ".WAV"},
+        {"speech.wma", "-ar 44100 -ac 2 -c:a wmav2 -b:a 128k", ".WMA"},
+        {"speech.mp3", "-ar 44100 -ac 2 -c:a libmp3lame -b:a 128k", ".WAV"},
+        {"speech.ogg", "-ar 48000 -c:a libvorbis", ".WAV"},
+    };
+    CFileMng files;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(outou);
+        const Outcome r = import(converted(c.name, c.options), "5", {"--level", "0"});
+        ASSERT_EQ(r.code, cli::kOk) << r.err;
+        const fs::path voice = r.out.substr(0, r.out.size() - 1);
+        ASSERT_EQ(r.out.back(), '\n');
+        EXPECT_EQ(voice.parent_path(), outou);
+        EXPECT_TRUE(files.IsValidMessageFile(voice));
+        EXPECT_EQ(CFileMng::ResponseNumberFromName(voice.filename().u16string()), 5);
+        const fs::path copy = fs::path(voice).replace_extension(c.copyExtension);
+        ASSERT_TRUE(fs::exists(copy));
+        if (c.copyExtension == ".WAV") {
+            const auto format = ReadWavFormat(copy);
+            EXPECT_TRUE(format && (c.name.ends_with(".wav") || format->isCodecFormat()));
+        }
+        EXPECT_EQ(Names(outou).size(), 2u);
+
+        // Decoded with the program's own decoder, the message is the source's speech.
+        ASSERT_EQ(files.ConvertToWav(voice, 0), 1);
+        const auto back = ReadWavSamples(fs::path(voice).replace_extension(".wav"));
+        EXPECT_NEAR(static_cast<double>(back.size()), static_cast<double>(original.size()), 8000 * 0.15);
+        EXPECT_GE(AlignedCorrelation(original, back, 2000), 0.75);
+    }
+    EXPECT_FALSE(ScratchHoldsImportFiles());
+}
+
+TEST_F(ImportCommand, AFailedImportLeavesTheOlderMessageAndNoTemporaryFile) {
+    ASSERT_EQ(import(speech8k, "9").code, cli::kOk);
+    const std::vector<std::string> before = Names(outou);
+    const std::string oldVoice = before[1];
+    const std::string oldBytes = readBytes(outou / oldVoice);
+
+    const fs::path notAudio = src.path() / "notes.mp3";
+    writeBytes(notAudio, std::string(5000, 'x'));
+    const fs::path tooLong = src.path() / "long.wav";
+    WriteWav8k(tooLong, std::vector<std::int16_t>(602 * 8000, 0));
+    struct Case {
+        fs::path audio;
+        std::string why;
+    };
+    const Case cases[] = {
+        {notAudio, "not audio"},
+        {tooLong, "too long"},
+        {src.path() / "missing.wav", "cannot read"},
+    };
+    for (const Case& c : cases) {
+        const Outcome r = import(c.audio, "9");
+        EXPECT_EQ(r.code, cli::kFailed);
+        EXPECT_NE(r.err.find(c.why), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "one line";
+        EXPECT_EQ(Names(outou), before);
+        EXPECT_EQ(readBytes(outou / oldVoice), oldBytes);
+    }
+    EXPECT_FALSE(ScratchHoldsImportFiles());
+
+    // A later import of another number leaves number 9 alone; one of number 9 replaces it.
+    ports.clock.advanceMinutes(1);
+    ASSERT_EQ(import(speech8k, "10").code, cli::kOk);
+    EXPECT_TRUE(fs::exists(outou / oldVoice));
+    ports.clock.advanceMinutes(1);
+    const Outcome r = import(speech8k, "9");
+    ASSERT_EQ(r.code, cli::kOk);
+    EXPECT_FALSE(fs::exists(outou / oldVoice));
+    EXPECT_FALSE(fs::exists(outou / before[0])) << "its WAV file goes with it, whatever the case of its extension";
+    EXPECT_EQ(Names(outou).size(), 4u);
+}
+
+TEST_F(ImportCommand, Usage) {
+    for (const cli::Args& args : std::vector<cli::Args>{
+             {"import", speech8k.string(), "--number", "0", "--folder", box.path().string()},
+             {"import", speech8k.string(), "--number", "301", "--folder", box.path().string()},
+             {"import", speech8k.string(), "--folder", box.path().string()},
+             {"import", speech8k.string(), "--number", "5", "--folder", box.path().string(), "--level", "200"},
+             {"import", speech8k.string(), "--number", "5", "--folder", box.path().string(), "--fast"},
+         }) {
+        std::ostringstream out, err;
+        EXPECT_EQ(cli::runCli(args, out, err), cli::kUsage) << args[3];
+    }
+    EXPECT_EQ(import(speech8k, "5", {"--folder", (box.path() / "none").string()}).code, cli::kUsage);
+    fs::remove_all(box.path());
+    EXPECT_EQ(import(speech8k, "5").code, cli::kFailed);
+}
+
+}  // namespace

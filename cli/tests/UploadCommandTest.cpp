@@ -1,0 +1,121 @@
+// plova-cli upload against the main-unit simulator: one line per file, the
+// upload marks, the exit status, and what it refuses before connecting.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/Command.h"
+#include "platform/testing/TempFolder.h"
+#include "platform/testing/TestPorts.h"
+#include "sim/MainUnitServer.h"
+#include "store/testing/MessageFiles.h"
+
+namespace plova {
+namespace {
+namespace fs = std::filesystem;
+using namespace testkit;
+
+class UploadCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* folder : {"rusuroku", "naisen", "outou"}) fs::create_directories(disk / folder);
+        fs::create_directories(outou);
+        sim::Options options;
+        options.root = disk;
+        server = std::make_unique<sim::MainUnitServer>(options);
+        ASSERT_TRUE(server->start());
+    }
+
+    int upload(cli::Args args) {
+        args.insert(args.begin(), "upload");
+        out.str("");
+        err.str("");
+        return cli::runCli(args, out, err);
+    }
+    cli::Args link() const {
+        return {"--host", "127.0.0.1", "--port", std::to_string(server->port()), "--user", "admin", "--password",
+                "admin"};
+    }
+    static cli::Args with(cli::Args files, const cli::Args& options) {
+        files.insert(files.end(), options.begin(), options.end());
+        return files;
+    }
+    fs::path message(int number, std::size_t speechBytes = 3000) {
+        return writeResponseMessage(outou, number, speechBytes, 7).path();
+    }
+    void setFaults(const std::function<void(sim::Faults&)>& change) {
+        sim::Faults f = server->faults();
+        change(f);
+        server->setFaults(f);
+    }
+
+    TestPorts ports;
+    TempFolder temp{"cli-upload"};
+    fs::path disk = temp.path() / "disk";
+    fs::path outou = temp.path() / "box" / "outou";
+    std::unique_ptr<sim::MainUnitServer> server;
+    std::ostringstream out, err;
+};
+
+TEST_F(UploadCommand, OneLinePerFileAndExitZeroOnlyWhenAllAreAccepted) {
+    const fs::path a = message(10), b = message(11);
+    ASSERT_EQ(upload(with({a.string(), b.string()}, link())), cli::kOk) << err.str();
+    EXPECT_EQ(out.str(), a.string() + ": accepted\n" + b.string() + ": accepted\n");
+    EXPECT_EQ(playedMarkOf(a), 1);
+    EXPECT_EQ(playedMarkOf(b), 1);
+    EXPECT_EQ(readBytes(disk / "outou" / a.filename()), readBytes(a).substr(990));
+
+    setFaults([](sim::Faults& f) { f.noRoom = true; });
+    const fs::path c = message(12);
+    EXPECT_EQ(upload(with({c.string()}, link())), cli::kFailed);
+    EXPECT_EQ(out.str(), c.string() + ": refused (in use, no room, or older than the main unit's copy)\n");
+    EXPECT_EQ(playedMarkOf(c), 0);
+
+    // The password from the first line of a file.
+    setFaults([](sim::Faults& f) { f.noRoom = false; });
+    const fs::path secret = temp.path() / "secret";
+    writeBytes(secret, "admin\r\n");
+    EXPECT_EQ(upload({c.string(), "--host", "127.0.0.1", "--port", std::to_string(server->port()), "--user", "admin",
+                      "--password-file", secret.string()}),
+              cli::kOk)
+        << err.str();
+}
+
+TEST_F(UploadCommand, RefusesBeforeConnecting) {
+    const fs::path notMessage = outou / "202612071505_MON_A013_0000.vmdat";
+    writeBytes(notMessage, std::string(3000, 'x'));
+    const std::string good = message(14).string();
+    EXPECT_EQ(upload(with({good, notMessage.string()}, link())), cli::kFailed);
+    EXPECT_NE(err.str().find("not a system response message"), std::string::npos) << err.str();
+    EXPECT_EQ(upload(with({good}, {"--host", "127.0.0.1", "--user", "admin"})), cli::kUsage);
+    EXPECT_EQ(upload(with({good}, {"--host", "h", "--user", "u", "--password", "p", "--password-file", "f"})),
+              cli::kUsage);
+    EXPECT_EQ(upload(with({good}, {"--host", "h", "--user", "u", "--password-file", "/no/such/file"})), cli::kUsage);
+    EXPECT_EQ(upload(link()), cli::kUsage);
+    EXPECT_EQ(server->sessionsAccepted(), 0) << "nothing connected";
+    EXPECT_EQ(playedMarkOf(good), 7);
+}
+
+TEST_F(UploadCommand, ACommunicationFailureStopsTheRunAndNamesTheFilesNotTried) {
+    const fs::path big = message(15, 2'000'000), after = message(16);
+    // The main unit goes away once it has begun receiving the first file.
+    bool stopped = false;
+    ports.pump.every([&] {
+        if (stopped) return;
+        for (const auto& e : fs::directory_iterator(disk / "outou")) {
+            if (!e.is_regular_file()) continue;
+            stopped = true;
+            server->stop();
+            return;
+        }
+    });
+    EXPECT_EQ(upload(with({big.string(), after.string()}, link())), cli::kFailed);
+    ASSERT_TRUE(stopped);
+    EXPECT_NE(err.str().find("communication error"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("not tried: " + after.string()), std::string::npos) << err.str();
+    EXPECT_EQ(playedMarkOf(big), 0);
+    EXPECT_EQ(playedMarkOf(after), 7);
+}
+
+}  // namespace
+}  // namespace plova

@@ -1,0 +1,445 @@
+#include "download/CDownloadMng.h"
+
+#include <chrono>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "link/FtpReply.h"
+#include "link/RemoteListing.h"
+#include "platform/Ports.h"
+#include "platform/Text.h"
+#include "store/CFileMng.h"
+
+namespace plova {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::u16string_view kReceivingVoice = u".dl_dat";
+constexpr std::u16string_view kReceivingInfo = u".dl_inf";
+constexpr std::u16string_view kWav = u".wav";
+constexpr std::u16string_view kWma = u".wma";
+constexpr std::int64_t kBlockKiB = 1024;
+constexpr std::int64_t kVoiceSpaceFactor = 16;
+constexpr std::int64_t kConversionUnit = 256;
+
+fs::path pathOf(std::u16string_view s) { return fs::path(toUtf8(s)); }
+std::u16string nameOf(const fs::path& p) { return fromUtf8(p.filename().string()); }
+
+bool hasWord(std::u16string_view line, std::u16string_view word) {
+    return line.find(word) != std::u16string_view::npos;
+}
+
+void removeFile(const fs::path& p) {
+    std::error_code ec;
+    fs::remove(p, ec);
+}
+
+bool isThere(const fs::path& p) {
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(p, ec)) && !ec;
+}
+
+std::int64_t fileLength(const fs::path& p) {
+    std::error_code ec;
+    const auto n = fs::file_size(p, ec);
+    return ec ? -1 : static_cast<std::int64_t>(n);
+}
+
+fs::path withExtension(fs::path p, std::u16string_view extension) {
+    p.replace_extension(pathOf(extension));
+    return p;
+}
+
+fs::path companionOf(const fs::path& file) {
+    return withExtension(file, file.extension() == pathOf(store::kVmdat) ? store::kVminf : store::kVmdat);
+}
+
+// The progress window the procedures drive, looked up once per procedure.
+struct Window {
+    WindowHandle handle = ports().progress->find(std::u16string(ftp::kDownloadWindowCaption));
+    void send(int message, std::intptr_t wparam = 0) { ports().progress->send(handle, message, wparam, 0); }
+};
+
+listing::NameForm formOf(std::u16string_view remoteDirectory) {
+    return hasWord(remoteDirectory, u"outou") ? listing::NameForm::ResponseMessage : listing::NameForm::BoxMessage;
+}
+
+}  // namespace
+
+namespace dl {
+std::int64_t SpaceForFile(std::int64_t size) { return (size / kClusterBytes + 1) * kClusterBytes; }
+std::int64_t SpaceForConversion(std::int64_t voiceBytes) { return (voiceBytes / kConversionUnit + 1) * kClusterBytes; }
+std::int64_t SpaceForVoiceConversion(std::int64_t voiceBytes) {
+    return (voiceBytes * kVoiceSpaceFactor / kClusterBytes + 1) * kClusterBytes;
+}
+}  // namespace dl
+
+fs::path CDownloadMng::ReceivingName(const fs::path& finalPath) {
+    return withExtension(finalPath, finalPath.extension() == pathOf(store::kVminf) ? kReceivingInfo : kReceivingVoice);
+}
+
+void CDownloadMng::SweepReceivingFiles(const fs::path& folder) {
+    std::error_code ec;
+    std::vector<fs::path> stale;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::path ext = it->path().extension();
+        if ((ext == pathOf(kReceivingVoice) || ext == pathOf(kReceivingInfo)) && it->is_regular_file(ec))
+            stale.push_back(it->path());
+    }
+    for (const auto& p : stale) removeFile(p);
+}
+
+bool CDownloadMng::enoughSpace(const fs::path& folder, std::int64_t bytes) {
+    return ports().disk->freeBytes(folder) >= static_cast<std::uint64_t>(bytes);
+}
+
+int CDownloadMng::Convert(const fs::path& voiceFile) {
+    const std::int64_t length = fileLength(voiceFile);
+    if (!enoughSpace(voiceFile.parent_path(), dl::SpaceForConversion(length < 0 ? 0 : length))) return dl::kNoSpace;
+    CFileMng files;
+    if (files.ConvertToWav(voiceFile, options_.levelSetting) == 1) return 1;
+    conversionFailed_ = true;
+    return 0;
+}
+
+int CDownloadMng::Receive(std::u16string_view remoteName, const fs::path& finalPath, std::int64_t listedSize,
+                          bool resetProgress, bool noProgress, Record record, bool keepExisting) {
+    const fs::path receiving = ReceivingName(finalPath);
+    const int r = ftp_.Retrieve(remoteName, nameOf(receiving), finalPath.parent_path(), resetProgress, noProgress);
+    if (r != 0) {
+        removeFile(receiving);
+        return r;
+    }
+    // A connection that ends early looks like the end of the file; the
+    // listing's figure tells the two apart.
+    if (listedSize >= 0 && fileLength(receiving) != listedSize) {
+        removeFile(receiving);
+        return ftp::kTransferFailed;
+    }
+    CFileMng files;
+    const int made = record == Record::Box ? files.MakeStatusRecord(receiving, finalPath)
+                                           : files.MakeResponseRecord(receiving);
+    // Not a message file: it cannot be used, and the run goes on without it.
+    if (made != 0) {
+        removeFile(receiving);
+        return dl::kSomeMissing;
+    }
+    if (keepExisting && isThere(finalPath)) {
+        removeFile(receiving);
+        return 0;
+    }
+    std::error_code ec;
+    fs::rename(receiving, finalPath, ec);
+    if (ec) {
+        removeFile(receiving);
+        return ftp::kTransferFailed;
+    }
+    return 0;
+}
+
+int CDownloadMng::ListLong(std::u16string_view remoteDirectory, int kind, const fs::path& localFolder,
+                           std::u16string& listing) {
+    long lengthBytes = 0;
+    const int r = ftp_.ListBoxLong(remoteDirectory, kind, listing, lengthBytes, localFolder);
+    if (r == ftp::kNoSuchDirectory) return dl::kNoDirectory;
+    return r == ftp::kListed ? ftp::kListed : dl::kCommError;
+}
+
+// ------------------------------------------------------------- CountFiles
+
+int CDownloadMng::CountFiles(std::u16string_view remoteDirectory, const fs::path& localFolder, int kind) {
+    if (!ftp_.HasSession()) return dl::kCommError;
+    std::u16string listing;
+    const int r = ftp_.ListBox(remoteDirectory, kind, listing, localFolder);
+    if (r == ftp::kNoSuchDirectory) return dl::kNoDirectory;
+    if (r != ftp::kListed) return dl::kCommError;
+    // Only names that can be fetched count: a line that is no message name
+    // would otherwise keep the handled count below the total for ever.
+    return static_cast<int>(listing::MessageNames(listing, formOf(remoteDirectory)).size());
+}
+
+// ------------------------------------------------------------ DownloadBox
+
+int CDownloadMng::DownloadBox(std::u16string_view remoteDirectory, const fs::path& localFolder, int& handled,
+                              int& listed) {
+    handled = 0;
+    listed = 0;
+    if (!ftp_.HasSession()) return dl::kCommError;
+    CFtpMng::TransferScope scope(ftp_, localFolder);
+    std::u16string listing;
+    if (const int r = ListLong(remoteDirectory, ftp::kListAll, localFolder, listing); r != ftp::kListed) return r;
+    if (cancelRequested()) return dl::kCancelled;
+    SweepReceivingFiles(localFolder);
+
+    const std::vector<std::u16string> lines = listing::CleanLines(listing);
+    listed = static_cast<int>(lines.size());
+    Window window;
+    bool missing = false;
+
+    // The message being handled and the files this run has fetched of it: a
+    // cancel or a failure takes those away again, so that no message is left
+    // with half of its pair. Files that were here before stay.
+    std::u16string stem;
+    std::vector<fs::path> fetched;
+    fs::path pendingVoice;  // the voice file waiting for its ".vminf" to be converted
+    auto dropFetched = [&] {
+        for (const auto& p : fetched) removeFile(p);
+        fetched.clear();
+    };
+
+    for (const std::u16string& line : lines) {
+        if (cancelRequested()) {
+            // Both files of the message complete: it stays.
+            if (fetched.size() == 1 && !isThere(companionOf(fetched.front()))) dropFetched();
+            return dl::kCancelled;
+        }
+        if (!hasWord(line, u"vmdat") && !hasWord(line, u"vminf")) continue;
+        const auto entry = listing::EntryFromLongLine(line, listing::NameForm::BoxMessage);
+        if (!entry) continue;  // a name that must not become a local path
+        const bool isVoice = entry->name.ends_with(store::kVmdat);
+        const std::u16string entryStem = entry->name.substr(0, entry->name.size() - store::kVmdat.size());
+        if (entryStem != stem) {
+            stem = entryStem;
+            fetched.clear();
+        }
+        const fs::path local = localFolder / pathOf(entry->name);
+
+        if (!enoughSpace(localFolder, dl::SpaceForFile(entry->size))) return dl::kNoSpace;
+        if (isVoice) {
+            window.send(msg::kBarRange, static_cast<std::intptr_t>(entry->size / kBlockKiB));
+            ftp_.Session()->progressCount = 0;
+        }
+
+        if (isThere(local)) {
+            if (isVoice) {
+                window.send(msg::kBarPosition, dl::kBarExistingVoice);
+                pendingVoice = local;
+            } else {
+                window.send(msg::kBarPosition, dl::kBarFull);
+                if (options_.convert) {
+                    window.send(msg::kStatusConvert);
+                    if (pendingVoice == withExtension(local, store::kVmdat)) {
+                        const int c = Convert(pendingVoice);
+                        if (c == dl::kNoSpace) return dl::kNoSpace;
+                        if (c != 1) return dl::kNoDirectory;
+                    }
+                }
+                pendingVoice.clear();
+            }
+        } else {
+            const int got = Receive(entry->name, local, entry->size, true, false, Record::Box);
+            if (got == ftp::kCancelled) {
+                dropFetched();
+                return dl::kCancelled;
+            }
+            if (got == ftp::kFileUnavailable || got == dl::kSomeMissing) {
+                missing = true;
+                window.send(msg::kBarPosition, dl::kBarFull);
+                if (!isVoice) {
+                    window.send(msg::kStatusDownload);
+                    window.send(msg::kNextItem);
+                }
+                continue;
+            }
+            if (got != 0) {
+                dropFetched();
+                return dl::kCommError;
+            }
+            fetched.push_back(local);
+            window.send(msg::kBarPosition, dl::kBarFull);
+            if (isVoice) {
+                if (options_.convert) pendingVoice = local;
+            } else {
+                if (options_.convert) {
+                    window.send(msg::kStatusConvert);
+                    if (pendingVoice == withExtension(local, store::kVmdat)) {
+                        const int c = Convert(pendingVoice);
+                        if (c == dl::kNoSpace) return dl::kNoSpace;
+                        if (c != 1) {
+                            // Only a voice file this run fetched goes; one the user had stays.
+                            for (const auto& p : fetched)
+                                if (p == pendingVoice) removeFile(p);
+                            return dl::kCancelled;
+                        }
+                    }
+                }
+                pendingVoice.clear();
+            }
+        }
+        if (!isVoice) {
+            window.send(msg::kStatusDownload);
+            window.send(msg::kNextItem);
+        }
+        ++handled;
+    }
+    if (cancelRequested()) return dl::kCancelled;
+    return missing ? dl::kSomeMissing : dl::kOk;
+}
+
+// -------------------------------------------------------- DownloadBoxInfo
+
+int CDownloadMng::DownloadBoxInfo(std::u16string_view remoteDirectory, const fs::path& localFolder, int& handled) {
+    handled = 0;
+    if (!ftp_.HasSession()) return dl::kCommError;
+    CFtpMng::TransferScope scope(ftp_, localFolder);
+    std::u16string listing;
+    const int r = ftp_.ListBox(remoteDirectory, ftp::kListInfo, listing, localFolder);
+    if (r == ftp::kNoSuchDirectory) return dl::kNoDirectory;
+    if (r != ftp::kListed) return dl::kCommError;
+    SweepReceivingFiles(localFolder);
+
+    Window window;
+    bool missing = false;
+    for (const std::u16string& name : listing::MessageNames(listing, listing::NameForm::BoxMessage)) {
+        if (cancelRequested()) return dl::kCancelled;
+        if (!name.ends_with(store::kVminf)) continue;
+        if (!enoughSpace(localFolder, dl::kClusterBytes)) return dl::kNoSpace;
+        const fs::path local = localFolder / pathOf(name);
+        // A file already here counts as handled: a second run over a box that
+        // is complete must read as complete.
+        if (!isThere(local)) {
+            const int got = Receive(name, local, -1, true, true, Record::Box);
+            if (got == ftp::kCancelled) return dl::kCancelled;
+            if (got == ftp::kFileUnavailable || got == dl::kSomeMissing) {
+                missing = true;
+                window.send(msg::kCounterStep, dl::kCounterStepWparam);
+                continue;
+            }
+            if (got != 0) return dl::kCommError;
+        }
+        window.send(msg::kCounterStep, dl::kCounterStepWparam);
+        ++handled;
+    }
+    if (cancelRequested()) return dl::kCancelled;
+    return missing ? dl::kSomeMissing : dl::kOk;
+}
+
+// ----------------------------------------------- DownloadResponseMessages
+
+int CDownloadMng::DownloadResponseMessages(const fs::path& outouFolder, int& handled, int& voiceListed) {
+    handled = 0;
+    voiceListed = 0;
+    if (!ftp_.HasSession()) return dl::kCommError;
+    CFtpMng::TransferScope scope(ftp_, outouFolder);
+    std::u16string listing;
+    if (const int r = ListLong(dl::kRemoteResponses, ftp::kListAll, outouFolder, listing); r != ftp::kListed) return r;
+
+    std::vector<std::u16string> voiceLines;
+    for (auto& line : listing::CleanLines(listing))
+        if (hasWord(line, u"vmdat")) voiceLines.push_back(std::move(line));
+    voiceListed = static_cast<int>(voiceLines.size());
+    if (voiceLines.empty()) return dl::kSomeMissing;
+    SweepReceivingFiles(outouFolder);
+
+    Window window;
+    CFileMng files;
+    bool missing = false;
+    for (const std::u16string& line : voiceLines) {
+        if (cancelRequested()) return dl::kCancelled;
+        const auto entry = listing::EntryFromLongLine(line, listing::NameForm::ResponseMessage);
+        if (!entry || !entry->name.ends_with(store::kVmdat)) continue;
+        if (!enoughSpace(outouFolder, dl::SpaceForFile(entry->size))) return dl::kNoSpace;
+        window.send(msg::kBarRange, static_cast<std::intptr_t>(entry->size / kBlockKiB));
+
+        fs::path older;
+        const int found = files.FindLocalResponseMessage(outouFolder, entry->name, older);
+        if (found == store::kLocalIsCurrent) {
+            if (options_.convert) {
+                window.send(msg::kStatusConvert);
+                const int c = Convert(older);
+                if (c == dl::kNoSpace) return dl::kNoSpace;
+                if (c != 1) return dl::kNoDirectory;
+            }
+        } else {
+            const fs::path local = outouFolder / pathOf(entry->name);
+            const int got = Receive(entry->name, local, entry->size, true, false, Record::Response);
+            if (got == ftp::kCancelled) return dl::kCancelled;
+            if (got == ftp::kFileUnavailable || got == dl::kSomeMissing) {
+                missing = true;
+                window.send(msg::kStatusDownload);
+                window.send(msg::kNextItem);
+                continue;
+            }
+            if (got != 0) return dl::kCommError;
+            // The newer message is in place before the older one goes.
+            if (found == store::kRemoteIsNewer && !older.empty() && older != local) {
+                removeFile(older);
+                removeFile(withExtension(older, kWav));
+                removeFile(withExtension(older, kWma));
+            }
+            if (options_.convert) {
+                window.send(msg::kStatusConvert);
+                const int c = Convert(local);
+                if (c == dl::kNoSpace) return dl::kNoSpace;
+                if (c != 1) {
+                    removeFile(local);
+                    return dl::kCancelled;
+                }
+            }
+        }
+        window.send(msg::kStatusDownload);
+        window.send(msg::kNextItem);
+        ++handled;
+    }
+    if (cancelRequested()) return dl::kCancelled;
+    return missing ? dl::kSomeMissing : dl::kOk;
+}
+
+// --------------------------------------------------------- RemoteFileSize
+
+int CDownloadMng::RemoteFileSize(std::u16string_view remoteDirectory, const fs::path& localFolder,
+                                 std::u16string_view fileName, std::int64_t& size, std::int64_t* listedSize) {
+    size = 0;
+    if (listedSize) *listedSize = -1;
+    if (!ftp_.HasSession()) return dl::kCommError;
+    std::u16string listing;
+    if (const int r = ListLong(remoteDirectory, ftp::kListVoice, localFolder, listing); r != ftp::kListed) return r;
+    const auto form = fileName.size() == listing::kResponseMessageNameLength ? listing::NameForm::ResponseMessage
+                                                                             : listing::NameForm::BoxMessage;
+    for (const auto& entry : listing::MessageEntries(listing, form)) {
+        if (entry.name != fileName) continue;
+        size = dl::SpaceForFile(entry.size);
+        if (listedSize) *listedSize = entry.size;
+        return dl::kSizeFound;
+    }
+    return dl::kNotListed;
+}
+
+// ---------------------------------------------------------- DownloadVoice
+
+int CDownloadMng::DownloadVoice(const fs::path& localFolder, std::u16string_view remotePath,
+                                std::u16string_view localName, std::int64_t listedSize) {
+    if (!ftp_.HasSession()) return dl::kCommError;
+    CFtpMng::TransferScope scope(ftp_, localFolder);
+    const fs::path local = localFolder / pathOf(localName);
+    if (!listing::IsSafeName(localName)) return dl::kCommError;
+    // A voice file already here is never moved or replaced: the new one is
+    // received beside it and dropped.
+    const bool hadVoice = isThere(local);
+    Window window;
+    const int got = Receive(remotePath, local, listedSize, true, false, Record::Box, true);
+    if (got == 0) window.send(msg::kBarPosition, dl::kBarFull);
+    if (got == ftp::kCancelled) return dl::kCancelled;
+    if (got != 0) return got;
+
+    for (int i = 0; i < dl::kVoicePumpSteps; ++i) {
+        pumpOne();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (options_.convert) {
+        window.send(msg::kStatusConvert);
+        const std::int64_t length = fileLength(local);
+        if (!enoughSpace(localFolder, dl::SpaceForVoiceConversion(length < 0 ? 0 : length))) return dl::kNoSpace;
+        CFileMng files;
+        if (files.ConvertToWav(local, options_.levelSetting) != 1) {
+            conversionFailed_ = true;
+            if (!hadVoice) removeFile(local);
+            return dl::kCancelled;
+        }
+    }
+    return dl::kOk;
+}
+
+}  // namespace plova

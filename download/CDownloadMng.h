@@ -1,0 +1,129 @@
+// Fetching messages from the main unit into the box-folder tree: counting a
+// box, one box in full or its recording information only, the system
+// response messages, and the voice data of one message.
+//
+// A file is received under a name of its own beside its final name
+// (ReceivingName), gets its status record there and is renamed into place
+// only when it is complete, so a message name never holds a torn file: not
+// after a cancel, a dropped connection or a killed process. Where the
+// listing gave a file's size, a received length that differs from it is a
+// failed transfer.
+//
+// Results (dl::k…): 0 all listed files handled, 550 some listed file had
+// gone from the main unit, -1 communication error or no session, -2 the box
+// directory is missing (or converting a voice file already present failed),
+// -3 cancelled (or converting a fresh file failed), -4 not enough free disk
+// space. Each procedure holds the idle timer stopped while it runs.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "link/CFtpMng.h"
+
+namespace plova {
+
+namespace dl {
+constexpr int kOk = 0;
+constexpr int kSomeMissing = 550;
+constexpr int kCommError = -1;
+constexpr int kNoDirectory = -2;
+constexpr int kCancelled = -3;
+constexpr int kNoSpace = -4;
+
+// Results of RemoteFileSize beyond kNoDirectory and kCommError.
+constexpr int kSizeFound = 1;
+constexpr int kNotListed = 0;
+
+// Kinds of CountFiles, as the listing kinds.
+constexpr int kCountAll = ftp::kListAll;
+constexpr int kCountInfo = ftp::kListInfo;
+constexpr int kCountVoice = ftp::kListVoice;
+
+constexpr std::int64_t kClusterBytes = 4096;
+// Progress figures the procedures send.
+constexpr int kBarFull = -1;            // 1124: past the range, the bar shows full
+constexpr int kBarExistingVoice = 95;   // 1124: a voice file already here
+constexpr int kCounterStepWparam = 100;  // 1130
+constexpr int kVoicePumpSteps = 10;      // messages dispatched after one voice download
+
+constexpr std::u16string_view kRemoteAnswering = u"/rusuroku/";
+constexpr std::u16string_view kRemoteExtension = u"/naisen/";
+constexpr std::u16string_view kRemoteResponses = u"/outou/";
+
+// Free bytes needed before writing a file of `size` bytes, and before
+// converting `voiceBytes` of voice data to WAV (16 times as much, rounded up).
+std::int64_t SpaceForFile(std::int64_t size);
+std::int64_t SpaceForConversion(std::int64_t voiceBytes);
+// (size / 4096 + 1) × 4096 for the voice data of one chosen message, and
+// what its conversion needs.
+std::int64_t SpaceForVoiceConversion(std::int64_t voiceBytes);
+}  // namespace dl
+
+// Conversion right after download ("DOWNCONV" 1) and the gain it uses.
+struct DownloadOptions {
+    bool convert = false;
+    int levelSetting = 0;  // "LEVELRVORWAV"
+};
+
+class CDownloadMng {
+public:
+    explicit CDownloadMng(CFtpMng& ftp, DownloadOptions options = {}) : ftp_(ftp), options_(options) {}
+
+    // Names the listing of the box holds (message names only); -2 when the
+    // directory is missing, -1 on other failures.
+    int CountFiles(std::u16string_view remoteDirectory, const std::filesystem::path& localFolder, int kind);
+    int DownloadBox(std::u16string_view remoteDirectory, const std::filesystem::path& localFolder, int& handled,
+                    int& listed);
+    int DownloadBoxInfo(std::u16string_view remoteDirectory, const std::filesystem::path& localFolder,
+                        int& handled);
+    int DownloadResponseMessages(const std::filesystem::path& outouFolder, int& handled, int& voiceListed);
+    // The size of one voice file as (listed / 4096 + 1) × 4096, and the
+    // listed figure itself in `listedSize` when given. 1 found, 0 not listed,
+    // -2 no such directory, -1 other failures.
+    int RemoteFileSize(std::u16string_view remoteDirectory, const std::filesystem::path& localFolder,
+                       std::u16string_view fileName, std::int64_t& size, std::int64_t* listedSize = nullptr);
+    // Voice data of one message whose recording information is local. A voice
+    // file already here stays, whatever the outcome. `listedSize` (the
+    // listing's own figure, -1 when unknown) must match what arrives.
+    int DownloadVoice(const std::filesystem::path& localFolder, std::u16string_view remotePath,
+                      std::u16string_view localName, std::int64_t listedSize = -1);
+
+    // A WAV conversion has failed since this object was made (or the flag was
+    // cleared), whether or not a result code said so.
+    bool conversionFailed() const { return conversionFailed_; }
+    void clearConversionFailed() { conversionFailed_ = false; }
+
+    CFtpMng& ftp() { return ftp_; }
+    const DownloadOptions& options() const { return options_; }
+
+    // The name a message file is received under before it is complete:
+    // ".vmdat" becomes ".dl_dat", ".vminf" ".dl_inf". Neither the conversion's
+    // ".tmp" nor anything that reads messages takes it for a message.
+    static std::filesystem::path ReceivingName(const std::filesystem::path& finalPath);
+    // Removes what a killed earlier run left under receiving names in the folder.
+    static void SweepReceivingFiles(const std::filesystem::path& folder);
+
+private:
+    enum class Record { Box, Response };
+    // Retrieve `remoteName` into `finalPath` by way of its receiving name.
+    // 0, 550, ftp::kCancelled, or another failure (-1, a refused code); a
+    // length that differs from `listedSize` (when >= 0) is -1, a file that
+    // holds no recording block is 550. Nothing is left at the receiving name.
+    int Receive(std::u16string_view remoteName, const std::filesystem::path& finalPath, std::int64_t listedSize,
+                bool resetProgress, bool noProgress, Record record, bool keepExisting = false);
+    // A long listing: ftp::kListed, dl::kNoDirectory or dl::kCommError.
+    int ListLong(std::u16string_view remoteDirectory, int kind, const std::filesystem::path& localFolder,
+                 std::u16string& listing);
+    // Space check and conversion of one voice file; 1 converted, kNoSpace, or 0 failed.
+    int Convert(const std::filesystem::path& voiceFile);
+    bool enoughSpace(const std::filesystem::path& folder, std::int64_t bytes);
+
+    CFtpMng& ftp_;
+    DownloadOptions options_;
+    bool conversionFailed_ = false;
+};
+
+}  // namespace plova

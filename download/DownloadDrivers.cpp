@@ -1,0 +1,361 @@
+#include "download/DownloadDrivers.h"
+
+#include <chrono>
+#include <cstdio>
+#include <system_error>
+#include <thread>
+
+#include "link/FtpReply.h"
+#include "link/RemoteListing.h"
+#include "platform/Text.h"
+#include "store/CFileMng.h"
+
+namespace plova {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kProgressRange = 100;
+constexpr int kFilesPerMessage = 2;
+
+fs::path pathOf(std::u16string_view s) { return fs::path(toUtf8(s)); }
+std::u16string nameOf(const fs::path& p) { return fromUtf8(p.filename().string()); }
+
+bool isRemoteResultOk(int r) { return r == dl::kOk || r == dl::kNoDirectory; }
+
+}  // namespace
+
+// ------------------------------------------------------- closing messages
+
+ClosingMessage MessageOf(Closing closing) {
+    switch (closing) {
+    case Closing::None:
+        return {u"", u"", Icon::None};
+    case Closing::Success:
+        return {u"ファイルのダウンロードが正常に完了しました。", dl::kDoneCaption, Icon::Information};
+    case Closing::PartialMissing:
+        return {u"一部の音声ファイルがダウンロードできませんでした\n(音声ファイルなし)。", dl::kDoneCaption,
+                Icon::Information};
+    case Closing::PartialNoSpace:
+        return {u"一部の音声ファイルがダウンロードできませんでした\n(ＰＣのメモリ不足)。", dl::kDoneCaption,
+                Icon::Information};
+    case Closing::AlreadyDeleted:
+        return {u"音声ファイルは既に消去されています。", dl::kErrorCaption, Icon::Exclamation};
+    case Closing::NoSpace:
+        return {u"ＰＣのメモリ不足です。", dl::kErrorCaption, Icon::Exclamation};
+    case Closing::CommError:
+        return {u"通信エラーが発生しました。", dl::kErrorCaption, Icon::Exclamation};
+    case Closing::ConvertFailed:
+        return {u"ＷＡＶファイル変換に失敗しました。", dl::kErrorCaption, Icon::Exclamation};
+    case Closing::NoMessages:
+        return {u"音声メッセージがありません。", dl::kErrorCaption, Icon::Exclamation};
+    case Closing::FolderSuccess:
+        return {u"フォルダのダウンロードが正常に完了しました。", dl::kDoneCaption, Icon::Information};
+    }
+    return {u"", u"", Icon::None};
+}
+
+void ShowClosing(Closing closing) {
+    if (closing == Closing::None) return;
+    const ClosingMessage m = MessageOf(closing);
+    prompt(std::u16string(m.text), std::u16string(m.caption), m.icon);
+}
+
+bool ConfirmDownload(std::u16string_view boxFolderName) {
+    std::u16string text(boxFolderName);
+    text += u"にダウンロードします。\nよろしいですか？";
+    return prompt(text, std::u16string(dl::kConfirmCaption), Icon::Question, Buttons::YesNo) == Answer::Yes;
+}
+
+Closing ChooseBatchClosing(const BatchOutcome& o) {
+    if (o.cancelled) return Closing::None;
+    Closing c = Closing::None;
+    if (o.total > 1) {
+        if (o.result == dl::kOk && !o.missing) c = Closing::Success;
+        else if (o.result == dl::kCancelled) c = Closing::ConvertFailed;
+        else if (o.result != dl::kOk && o.result != dl::kNoSpace) c = Closing::CommError;
+        else if (o.handled > 0 && o.handled < o.total)
+            c = o.missing ? Closing::PartialMissing : Closing::PartialNoSpace;
+        else
+            c = o.missing ? Closing::AlreadyDeleted : Closing::NoSpace;
+    } else {
+        if (o.result == dl::kOk && !o.missing) c = Closing::Success;
+        else if (o.missing) c = Closing::AlreadyDeleted;
+        else if (o.result == dl::kNoSpace) c = Closing::NoSpace;
+        // Not a cancel: a conversion that failed. It says so, and the session stays.
+        else if (o.result == dl::kCancelled) c = Closing::ConvertFailed;
+        else c = Closing::CommError;
+    }
+    // A conversion that failed on a file already here is not a success.
+    if (c == Closing::Success && o.conversionFailed) c = Closing::ConvertFailed;
+    return c;
+}
+
+std::vector<Closing> ChooseVoiceClosing(const VoiceOutcome& o) {
+    if (o.cancelled) return {};
+    const bool fewOrAllFailed = o.handled <= 1 || o.failed == o.rows;
+    std::vector<Closing> shown;
+    if (o.missing) {
+        if (fewOrAllFailed) {
+            shown.push_back(Closing::AlreadyDeleted);
+            if (o.failed == o.rows && o.noSpace) shown.push_back(Closing::NoSpace);
+            return shown;
+        }
+        shown.push_back(Closing::PartialMissing);
+    }
+    if (o.noSpace) {
+        shown.push_back(fewOrAllFailed ? Closing::NoSpace : Closing::PartialNoSpace);
+        return shown;
+    }
+    if (!shown.empty()) return shown;
+    if (o.lastResult != dl::kOk) return {Closing::CommError};
+    return {o.conversionFailed ? Closing::ConvertFailed : Closing::Success};
+}
+
+// ------------------------------------------------------------------ boxes
+
+BoxTarget TargetOf(const fs::path& boxSubFolder) {
+    const bool extension = boxSubFolder.parent_path().filename() == pathOf(store::kExtensionFolder);
+    std::u16string remote(extension ? dl::kRemoteExtension : dl::kRemoteAnswering);
+    remote += nameOf(boxSubFolder);
+    return {remote, boxSubFolder};
+}
+
+std::vector<BoxTarget> BoxTargets(const fs::path& boxFolder) {
+    CFileMng files;
+    std::vector<BoxTarget> targets;
+    for (const auto kind : {store::kAnsweringFolder, store::kExtensionFolder}) {
+        for (const fs::path& box : files.ListSubFolders(boxFolder / pathOf(kind))) {
+            if (files.ReadMake(box) == store::kMakeByCommand) continue;
+            targets.push_back(TargetOf(box));
+        }
+    }
+    return targets;
+}
+
+// ------------------------------------------------------------ batch driver
+
+BatchResult RunBatch(CDownloadMng& downloader, const BatchRequest& request, DownloadView& view) {
+    ports().cancel->clear();
+    downloader.clearConversionFailed();
+    view.openProgress();
+    BatchResult out;
+    BatchOutcome& o = out.outcome;
+    const bool withResponses = request.responses && request.kind == dl::kKindFull;
+
+    auto finish = [&](Closing closing) {
+        view.closeProgress();
+        out.closing = closing;
+        ShowClosing(closing);
+        if (closing == Closing::CommError) view.logout();
+        return out;
+    };
+
+    // Count phase.
+    const int countKind = request.kind == dl::kKindFull ? dl::kCountAll : dl::kCountInfo;
+    auto count = [&](std::u16string_view remote, const fs::path& local) {
+        const int n = downloader.CountFiles(remote, local, countKind);
+        if (n >= 0) o.total += n;
+        return n >= 0 || n == dl::kNoDirectory;
+    };
+    for (const BoxTarget& box : request.boxes) {
+        if (ports().cancel->isSet()) break;
+        if (!count(box.remoteDirectory, box.localFolder)) return finish(Closing::CommError);
+    }
+    if (withResponses && !ports().cancel->isSet() && !count(dl::kRemoteResponses, request.outouFolder))
+        return finish(Closing::CommError);
+    if (ports().cancel->isSet()) {
+        o.cancelled = true;
+        return finish(Closing::None);
+    }
+    if (o.total < 1) return finish(Closing::NoMessages);
+    if (request.kind == dl::kKindInfo) view.setTotals(o.total, o.total);
+    else view.setTotals(o.total / kFilesPerMessage, kProgressRange);
+
+    // Download phase.
+    for (const BoxTarget& box : request.boxes) {
+        if (o.result != dl::kOk || ports().cancel->isSet()) break;
+        view.boxStarted(box.remoteDirectory);
+        int handled = 0;
+        int listed = 0;
+        const int r = request.kind == dl::kKindFull
+                          ? downloader.DownloadBox(box.remoteDirectory, box.localFolder, handled, listed)
+                          : downloader.DownloadBoxInfo(box.remoteDirectory, box.localFolder, handled);
+        o.handled += handled;
+        if (r == dl::kSomeMissing) o.missing = true;
+        else if (!isRemoteResultOk(r)) o.result = r;
+    }
+    if (withResponses && o.result == dl::kOk && !ports().cancel->isSet()) {
+        view.boxStarted(dl::kRemoteResponses);
+        std::error_code ec;
+        fs::create_directories(request.outouFolder, ec);
+        int handled = 0;
+        int voiceListed = 0;
+        const int r = downloader.DownloadResponseMessages(request.outouFolder, handled, voiceListed);
+        o.handled += handled;
+        if (r == dl::kSomeMissing) o.missing = o.missing || voiceListed > 0;
+        else if (!isRemoteResultOk(r)) o.result = r;
+    }
+    o.cancelled = ports().cancel->isSet();
+    o.conversionFailed = downloader.conversionFailed();
+    return finish(ChooseBatchClosing(o));
+}
+
+// ------------------------------------------------------ voice of chosen rows
+
+VoiceResult DownloadSelectedVoice(CDownloadMng& downloader, const std::vector<fs::path>& rows, DownloadView& view) {
+    VoiceResult out;
+    if (rows.empty()) {
+        prompt(std::u16string(dl::kNotSelected), std::u16string(dl::kErrorCaption), Icon::Exclamation);
+        out.reload = false;
+        return out;
+    }
+    ports().cancel->clear();
+    downloader.clearConversionFailed();
+    view.openProgress();
+    view.setTotals(static_cast<int>(rows.size()), kProgressRange);
+    VoiceOutcome& o = out.outcome;
+    o.rows = static_cast<int>(rows.size());
+    const WindowHandle window = ports().progress->find(std::u16string(dl::kProgressCaption));
+    bool broken = false;
+    bool stopped = false;
+
+    for (const fs::path& row : rows) {
+        if (ports().cancel->isSet()) break;
+        const fs::path folder = row.parent_path();
+        const BoxTarget box = TargetOf(folder);
+        fs::path voice = row.filename();
+        voice.replace_extension(pathOf(store::kVmdat));
+        const std::u16string voiceName = nameOf(voice);
+        const std::u16string remotePath = box.remoteDirectory + u"/" + voiceName;
+        ++o.handled;
+
+        std::int64_t size = 0;
+        std::int64_t listed = -1;
+        const int found = downloader.RemoteFileSize(box.remoteDirectory, folder, voiceName, size, &listed);
+        if (found < 0 && found != dl::kNoDirectory) {
+            broken = true;
+            o.lastResult = dl::kCommError;
+            break;
+        }
+        if (found != dl::kSizeFound) {
+            o.missing = true;
+            ++o.failed;
+        } else if (ports().disk->freeBytes(folder) < static_cast<std::uint64_t>(size)) {
+            o.noSpace = true;
+            ++o.failed;
+        } else {
+            ports().progress->send(window, msg::kBarRange, static_cast<std::intptr_t>(listed / 1024), 0);
+            const int r = downloader.DownloadVoice(folder, remotePath, voiceName, listed);
+            o.lastResult = r;
+            if (r == dl::kCancelled) {
+                stopped = true;
+                break;
+            }
+            if (r != dl::kOk && r != dl::kSomeMissing && r != dl::kNoSpace) {
+                // The session is gone: further rows cannot be fetched, and
+                // the closing must say so rather than blame the main unit's files.
+                broken = true;
+                break;
+            }
+            if (r != dl::kOk) {
+                ++o.failed;
+                o.missing = o.missing || r == dl::kSomeMissing;
+                o.noSpace = o.noSpace || r == dl::kNoSpace;
+                o.lastResult = dl::kOk;
+            }
+        }
+        ports().progress->send(window, msg::kStatusDownload, 0, 0);
+        ports().progress->send(window, msg::kNextItem, 0, 0);
+    }
+    view.closeProgress();
+    o.cancelled = ports().cancel->isSet();
+    o.conversionFailed = downloader.conversionFailed();
+    if (broken) {
+        out.shown = {Closing::CommError};
+    } else if (stopped && !o.conversionFailed) {
+        out.shown = {};
+    } else if (stopped) {
+        out.shown = {Closing::ConvertFailed};
+    } else {
+        out.shown = ChooseVoiceClosing(o);
+    }
+    if (o.cancelled) out.shown.clear();
+    for (Closing c : out.shown) ShowClosing(c);
+    if (!out.shown.empty() && out.shown.front() == Closing::CommError) {
+        view.logout();
+        out.reload = false;
+    }
+    return out;
+}
+
+// --------------------------------------------------------- folder download
+
+Closing DownloadFolders(CFtpMng& ftp, const fs::path& boxFolder, const std::function<void(int)>& bar) {
+    for (int i = 0; i < dl::kFolderPumpSteps; ++i) {
+        pumpOne();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    CFileMng files;
+    // Every folder this run makes, in the order made; only these are ever
+    // marked unfinished or removed again.
+    std::vector<fs::path> created;
+    auto make = [&](const fs::path& folder, bool mark) {
+        if (!files.CreateFolder(folder)) return;
+        created.push_back(folder);
+        if (mark) files.WriteMake(folder, u"2");
+    };
+    std::error_code ec;
+    if (!fs::exists(boxFolder, ec)) {
+        fs::create_directories(boxFolder, ec);
+        if (!ec) created.push_back(boxFolder);
+    }
+
+    std::u16string root;
+    std::u16string answering;
+    std::u16string extension;
+    const int listed = ftp.ListFolders(root, answering, extension);
+    bar(dl::kFolderBarListed);
+    bool ok = listed == ftp::kListed;
+    if (ok) {
+        bar(dl::kFolderBarListOk);
+        const struct {
+            std::u16string_view folder;
+            const std::u16string& listing;
+            int barAfter;
+        } kinds[] = {{store::kAnsweringFolder, answering, dl::kFolderBarAnswering},
+                     {store::kExtensionFolder, extension, dl::kFolderBarDone}};
+        for (const auto& kind : kinds) {
+            const fs::path kindFolder = boxFolder / pathOf(kind.folder);
+            make(kindFolder, false);
+            for (const std::u16string& name : listing::BoxNames(kind.listing)) {
+                pumpOne();
+                if (ports().cancel->isSet()) break;
+                make(kindFolder / pathOf(name), true);
+            }
+            if (kind.barAfter != dl::kFolderBarDone) bar(kind.barAfter);
+        }
+        make(boxFolder / pathOf(store::kResponseFolder), true);
+        bar(dl::kFolderBarDone);
+        ok = fs::is_directory(boxFolder / pathOf(store::kAnsweringFolder), ec) &&
+             fs::is_directory(boxFolder / pathOf(store::kExtensionFolder), ec) &&
+             fs::is_directory(boxFolder / pathOf(store::kResponseFolder), ec);
+    }
+    const bool cancelled = ports().cancel->isSet();
+    if (ok && !cancelled) {
+        std::vector<fs::path> marked = {boxFolder / pathOf(store::kResponseFolder)};
+        for (const auto kind : {store::kAnsweringFolder, store::kExtensionFolder})
+            for (const fs::path& box : files.ListSubFolders(boxFolder / pathOf(kind))) marked.push_back(box);
+        for (const auto& folder : marked)
+            if (files.ReadMake(folder) == store::kMakeUnfinished) files.WriteMake(folder, u"0");
+        return Closing::FolderSuccess;
+    }
+    // Undo in reverse order, so a kind folder is empty by the time it is looked at.
+    for (auto it = created.rbegin(); it != created.rend(); ++it) {
+        if (files.ReadMake(*it) == store::kMakeUnfinished) fs::remove_all(*it, ec);
+        else if (fs::is_empty(*it, ec)) fs::remove(*it, ec);
+    }
+    return cancelled ? Closing::None : Closing::CommError;
+}
+
+}  // namespace plova

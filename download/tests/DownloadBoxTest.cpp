@@ -1,0 +1,274 @@
+// The procedures against the simulator: what arrives, what is skipped, what
+// a cancel, a shortage of space or a failing main unit leaves behind.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+#include <thread>
+
+#include "download/testing/DownloadTestSupport.h"
+#include "link/FtpReply.h"
+#include "platform/Text.h"
+#include "store/CFileMng.h"
+#include "store/testing/MessageFiles.h"
+
+namespace plova::dltest {
+namespace {
+
+constexpr std::size_t kSpeech = 6000;
+
+class DownloadBoxTest : public ::testing::Test, public DownloadFixture {
+protected:
+    void SetUp() override {
+        for (int n = 1; n <= 3; ++n) putMessage(remoteBox("rusuroku", "0001"), "0001", n, kSpeech + 500 * n);
+        local = makeLocalBox("rusuroku", "0001");
+    }
+    int box(CDownloadMng& d) { return d.DownloadBox(u"/rusuroku/0001", local, handled, listed); }
+    fs::path file(int n, const char* ext) const { return local / messageName("0001", n, ext); }
+
+    fs::path local;
+    int handled = 0;
+    int listed = 0;
+};
+
+TEST_F(DownloadBoxTest, AFullBoxArrivesWithStatusRecordsAndASecondRunFetchesNothing) {
+    CDownloadMng& d = downloader();
+    ASSERT_EQ(d.CountFiles(u"/rusuroku/0001", local, dl::kCountAll), 6);
+    ASSERT_EQ(d.CountFiles(u"/rusuroku/0001", local, dl::kCountInfo), 3);
+    ASSERT_EQ(box(d), dl::kOk);
+    EXPECT_EQ(handled, 6);
+    EXPECT_EQ(listed, 6);
+    EXPECT_TRUE(noTornMessages());
+
+    CFileMng files;
+    FILESTS_INFO voice;
+    FILESTS_INFO info;
+    ASSERT_TRUE(files.ReadStatusRecord(file(2, ".vmdat"), voice));
+    ASSERT_TRUE(files.ReadStatusRecord(file(2, ".vminf"), info));
+    EXPECT_EQ(voice.downloadState, kUnplayedOnMainUnit);
+    EXPECT_EQ(info.downloadState, kInfoOnly);
+    EXPECT_EQ(voice.recordingTime, u"00:00:02");
+    EXPECT_EQ(info.boxNumber, u"0001");
+    EXPECT_EQ(ports.progress.of(msg::kNextItem).size(), 3u);
+
+    // Everything is here: nothing is fetched again, and the run is complete.
+    const auto before = fs::last_write_time(file(1, ".vmdat"));
+    ports.progress.sent.clear();
+    ASSERT_EQ(box(d), dl::kOk);
+    EXPECT_EQ(handled, 6);
+    EXPECT_EQ(fs::last_write_time(file(1, ".vmdat")), before);
+    EXPECT_EQ(ports.progress.of(msg::kBarPosition).front().wparam, dl::kBarExistingVoice);
+}
+
+TEST_F(DownloadBoxTest, ConversionFollowsEachInfoFileAndSkipsAVoiceFileWithoutOne) {
+    putMessage(remoteBox("rusuroku", "0001"), "0001", 4, kSpeech, /*withInfo=*/false);
+    CDownloadMng& d = downloader({.convert = true, .levelSetting = 0});
+    ASSERT_EQ(box(d), dl::kOk);
+    for (int n = 1; n <= 3; ++n) EXPECT_TRUE(fs::exists(file(n, ".wav"))) << n;
+    EXPECT_TRUE(fs::exists(file(4, ".vmdat")));
+    EXPECT_FALSE(fs::exists(file(4, ".wav")));
+    EXPECT_FALSE(d.conversionFailed());
+
+    // All local: the pending voice files are converted again, nothing fetched.
+    for (int n = 1; n <= 3; ++n) fs::remove(file(n, ".wav"));
+    ASSERT_EQ(box(d), dl::kOk);
+    for (int n = 1; n <= 3; ++n) EXPECT_TRUE(fs::exists(file(n, ".wav"))) << n;
+}
+
+TEST_F(DownloadBoxTest, AMissingBoxAndAFileGoneSinceTheListing) {
+    CDownloadMng& d = downloader();
+    EXPECT_EQ(d.CountFiles(u"/rusuroku/0404", local, dl::kCountAll), dl::kNoDirectory);
+    EXPECT_EQ(d.DownloadBox(u"/rusuroku/0404", local, handled, listed), dl::kNoDirectory);
+    EXPECT_EQ(d.DownloadBoxInfo(u"/rusuroku/0404", local, handled), dl::kNoDirectory);
+
+    setFaults([&](sim::Faults& f) { f.refuseRetr[messageName("0001", 2, ".vmdat")] = 550; });
+    ASSERT_EQ(box(d), dl::kSomeMissing);
+    EXPECT_EQ(handled, 5);
+    EXPECT_FALSE(fs::exists(file(2, ".vmdat")));
+    EXPECT_TRUE(fs::exists(file(3, ".vmdat")));
+    EXPECT_TRUE(noTornMessages());
+}
+
+TEST_F(DownloadBoxTest, TooLittleSpaceStopsBeforeAnythingIsWritten) {
+    CDownloadMng& d = downloader();
+    ports.disk.set(4095);
+    EXPECT_EQ(d.DownloadBoxInfo(u"/rusuroku/0001", local, handled), dl::kNoSpace);
+    EXPECT_EQ(box(d), dl::kNoSpace);
+    EXPECT_TRUE(filesUnder(local).size() == 1) << "only inf.ini";
+    // Room for the information files but not for voice data.
+    ports.disk.set(4096);
+    EXPECT_EQ(d.DownloadBoxInfo(u"/rusuroku/0001", local, handled), dl::kOk);
+    EXPECT_EQ(handled, 3);
+}
+
+// Cancel pressed at chosen moments: the run ends with -3, and no message
+// name holds fewer bytes than the main unit's file.
+TEST_F(DownloadBoxTest, CancelAtAnyStepLeavesNoPartialFile) {
+    putMessage(remoteBox("rusuroku", "0001"), "0001", 5, 200'000);
+    for (long step : {1L, 3L, 8L, 40L, 120L, 230L}) {
+        SCOPED_TRACE(step);
+        fs::remove_all(local);
+        makeLocalBox("rusuroku", "0001");
+        ports.cancel.clear();
+        ports.pump = {};
+        CDownloadMng& d = downloader();
+        ports.pump.at(ports.pump.steps + step, [&] { ports.cancel.set(); });
+        EXPECT_EQ(box(d), dl::kCancelled);
+        EXPECT_GE(ports.pump.steps, step);
+        EXPECT_TRUE(noTornMessages());
+        // A message is there with both files or not at all.
+        for (int n = 1; n <= 5; ++n) EXPECT_EQ(fs::exists(file(n, ".vmdat")), fs::exists(file(n, ".vminf"))) << n;
+    }
+}
+
+struct FaultCase {
+    const char* name;
+    std::function<void(sim::Faults&)> fault;
+};
+
+TEST_F(DownloadBoxTest, AFailingMainUnitEndsTheRunWithFinishedMessagesIntact) {
+    putMessage(remoteBox("rusuroku", "0001"), "0001", 5, 100'000);
+    const std::string big = messageName("0001", 5, ".vmdat");
+    const FaultCase cases[] = {
+        {"drop mid-file", [](sim::Faults& f) { f.dropAfterBytes = 50'000; }},
+        {"stall past the wait", [](sim::Faults& f) { f.stallMillis = 900; }},
+        {"refused with 451", [&](sim::Faults& f) { f.refuseRetr[big] = 451; }},
+        {"451 after the data", [](sim::Faults& f) { f.errorAfterTransfer = true; }},
+    };
+    Timeouts quick;
+    quick.dataMillis = 300;
+    quick.retrieveEndMillis = 300;
+    for (const FaultCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(local);
+        makeLocalBox("rusuroku", "0001");
+        server->setFaults({});
+        login(quick);
+        CDownloadMng& d = downloader();
+        // The first messages arrive whole; the fault comes with the big one.
+        ASSERT_EQ(d.DownloadBox(u"/rusuroku/0001", local, handled, listed), dl::kOk);
+        fs::remove(local / big);
+        fs::remove(file(5, ".vminf"));
+        fs::remove(file(1, ".vminf"));
+        setFaults(c.fault);
+        EXPECT_EQ(box(d), dl::kCommError);
+        EXPECT_TRUE(noTornMessages());
+        EXPECT_FALSE(fs::exists(local / big));
+        EXPECT_TRUE(fs::exists(file(2, ".vmdat")));
+    }
+}
+
+TEST_F(DownloadBoxTest, ResponseMessagesNewerOrOlderLocally) {
+    const fs::path outou = boxFolder / "outou";
+    putResponse(disk / "outou", "202612010900", 1, kSpeech);
+    putResponse(disk / "outou", "202612010900", 2, kSpeech);
+    putResponse(disk / "outou", "202612010900", 3, kSpeech);
+    // 1: an older local copy with its WAV and WMA; 2: a newer local copy; 3: none.
+    const fs::path older = outou / responseName("202611010900", 1);
+    const fs::path newer = outou / responseName("202612240900", 2);
+    for (const fs::path& p : {older, newer}) testkit::writeMessage(p, {}, testkit::responseBlock(1), 100);
+    fs::path wav = older;
+    testkit::writeBytes(wav.replace_extension(".wav"), "RIFF");
+    fs::path wma = older;
+    testkit::writeBytes(wma.replace_extension(".wma"), "WMA");
+
+    int voiceListed = 0;
+    CDownloadMng& d = downloader();
+    ASSERT_EQ(d.DownloadResponseMessages(outou, handled, voiceListed), dl::kOk);
+    EXPECT_EQ(voiceListed, 3);
+    EXPECT_EQ(handled, 3);
+    EXPECT_EQ(filesUnder(outou),
+              (std::vector<std::string>{responseName("202612010900", 1), responseName("202612010900", 3),
+                                        responseName("202612240900", 2)}));
+    FILESTS_INFO record;
+    ASSERT_TRUE(CFileMng().ReadStatusRecord(outou / responseName("202612010900", 3), record));
+    EXPECT_EQ(record.boxNumber, u"003");
+    EXPECT_TRUE(noTornMessages());
+
+    // Kind 1 never touches "/outou/", and an empty "/outou/" is 550 with none listed.
+    fs::remove_all(disk / "outou");
+    fs::create_directories(disk / "outou");
+    EXPECT_EQ(d.DownloadResponseMessages(outou, handled, voiceListed), dl::kSomeMissing);
+    EXPECT_EQ(voiceListed, 0);
+}
+
+TEST_F(DownloadBoxTest, DownloadVoiceKeepsAVoiceFileAlreadyHereInEveryOutcome) {
+    CDownloadMng& d = downloader();
+    ASSERT_EQ(d.DownloadBoxInfo(u"/rusuroku/0001", local, handled), dl::kOk);
+    const std::u16string name = fromUtf8(messageName("0001", 1, ".vmdat"));
+    const std::u16string remote = u"/rusuroku/0001/" + name;
+    std::int64_t size = 0;
+    std::int64_t listedSize = 0;
+    ASSERT_EQ(d.RemoteFileSize(u"/rusuroku/0001", local, name, size, &listedSize), dl::kSizeFound);
+    EXPECT_EQ(listedSize, static_cast<std::int64_t>(block::kSize + kSpeech + 500));
+    EXPECT_EQ(size, (listedSize / 4096 + 1) * 4096);
+    EXPECT_EQ(d.RemoteFileSize(u"/rusuroku/0001", local, u"209912312359_ABC_0001_99999.vmdat", size),
+              dl::kNotListed);
+
+    // A wrong listed figure is a failed transfer, and nothing stays.
+    EXPECT_EQ(d.DownloadVoice(local, remote, name, listedSize + 1), ftp::kTransferFailed);
+    EXPECT_FALSE(fs::exists(file(1, ".vmdat")));
+    ASSERT_EQ(d.DownloadVoice(local, remote, name, listedSize), dl::kOk);
+    FILESTS_INFO record;
+    ASSERT_TRUE(CFileMng().ReadStatusRecord(file(1, ".vmdat"), record));
+    EXPECT_EQ(record.downloadState, kUnplayedOnMainUnit);
+    EXPECT_TRUE(noTornMessages());
+
+    // The user's file stays whether the fetch succeeds, is cancelled or refused.
+    const std::string mine = "my own voice file";
+    testkit::writeBytes(file(1, ".vmdat"), mine);
+    EXPECT_EQ(d.DownloadVoice(local, remote, name, listedSize), dl::kOk);
+    EXPECT_EQ(readAll(file(1, ".vmdat")), mine);
+    ports.pump.at(ports.pump.steps + 2, [&] { ports.cancel.set(); });
+    EXPECT_EQ(d.DownloadVoice(local, remote, name, listedSize), dl::kCancelled);
+    EXPECT_EQ(readAll(file(1, ".vmdat")), mine);
+    ports.cancel.clear();
+    setFaults([&](sim::Faults& f) { f.refuseRetr[toUtf8(name)] = 550; });
+    EXPECT_EQ(d.DownloadVoice(local, remote, name, listedSize), dl::kSomeMissing);
+    EXPECT_EQ(readAll(file(1, ".vmdat")), mine);
+    EXPECT_EQ(filesUnder(local).size(), 5u) << "inf.ini, three .vminf, one .vmdat";
+}
+
+// Killed at random moments, a download never leaves a torn file under a
+// message name: the run goes on in a child process that gets SIGKILL.
+TEST_F(DownloadBoxTest, AKilledDownloadLeavesNoTornMessage) {
+    for (int n = 4; n <= 12; ++n) putMessage(remoteBox("rusuroku", "0001"), "0001", n, 60'000);
+    std::mt19937 random(20261208);
+    for (int round = 0; round < 8; ++round) {
+        const int delayMicros = std::uniform_int_distribution<int>(2'000, 60'000)(random);
+        SCOPED_TRACE(delayMicros);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            CFtpMng client;
+            if (client.Login(u"127.0.0.1", u"admin", u"admin", server->port()) != ftp::kLoginOk) ::_exit(2);
+            CDownloadMng d(client);
+            int h = 0;
+            int l = 0;
+            d.DownloadBox(u"/rusuroku/0001", local, h, l);
+            ::_exit(0);
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(delayMicros));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        // Only complete message files; the receiving files of the killed run
+        // are the next run's to sweep away.
+        for (const std::string& rel : filesUnder(local)) {
+            const fs::path p = local / rel;
+            if (p.extension() != ".vmdat" && p.extension() != ".vminf") continue;
+            EXPECT_EQ(fs::file_size(p), store::kBlockOffset + fs::file_size(remoteBox("rusuroku", "0001") / rel))
+                << rel;
+        }
+    }
+    CDownloadMng& d = downloader();
+    ASSERT_EQ(box(d), dl::kOk);
+    EXPECT_TRUE(noTornMessages());
+}
+
+}  // namespace
+}  // namespace plova::dltest

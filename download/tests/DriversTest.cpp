@@ -1,0 +1,262 @@
+// The drivers: which closing message a run ends with, which boxes it
+// touches, and what the folder download makes and undoes.
+#include <gtest/gtest.h>
+
+#include "download/testing/DownloadTestSupport.h"
+#include "platform/Text.h"
+#include "store/CFileMng.h"
+#include "store/testing/MessageFiles.h"
+
+namespace plova::dltest {
+namespace {
+
+// ----------------------------------------------------- closing choices
+
+TEST(ClosingChoice, BatchOutcomesPickTheirMessage) {
+    struct Row {
+        BatchOutcome outcome;
+        Closing expected;
+    };
+    const Row rows[] = {
+        {{.total = 10, .handled = 10}, Closing::Success},
+        {{.total = 10, .handled = 10, .conversionFailed = true}, Closing::ConvertFailed},
+        {{.total = 10, .handled = 4, .result = dl::kCommError}, Closing::CommError},
+        {{.total = 10, .handled = 8, .missing = true}, Closing::PartialMissing},
+        {{.total = 10, .handled = 4, .result = dl::kNoSpace}, Closing::PartialNoSpace},
+        {{.total = 10, .handled = 0, .missing = true}, Closing::AlreadyDeleted},
+        {{.total = 10, .handled = 0, .result = dl::kNoSpace}, Closing::NoSpace},
+        {{.total = 10, .handled = 6, .result = dl::kCancelled}, Closing::ConvertFailed},
+        {{.total = 10, .handled = 6, .result = dl::kCancelled, .cancelled = true}, Closing::None},
+        {{.total = 1, .handled = 1}, Closing::Success},
+        {{.total = 1, .handled = 0, .missing = true}, Closing::AlreadyDeleted},
+        {{.total = 1, .handled = 0, .result = dl::kNoSpace}, Closing::NoSpace},
+        {{.total = 1, .handled = 0, .result = dl::kCancelled}, Closing::ConvertFailed},
+        {{.total = 1, .handled = 0, .result = 421}, Closing::CommError},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(ChooseBatchClosing(r.outcome), r.expected)
+            << "total " << r.outcome.total << " handled " << r.outcome.handled << " result " << r.outcome.result;
+    }
+}
+
+TEST(ClosingChoice, VoiceOutcomesPickTheirMessages) {
+    using V = std::vector<Closing>;
+    struct Row {
+        VoiceOutcome outcome;
+        V expected;
+    };
+    const Row rows[] = {
+        {{.rows = 3, .handled = 3}, {Closing::Success}},
+        {{.rows = 3, .handled = 3, .conversionFailed = true}, {Closing::ConvertFailed}},
+        {{.rows = 1, .handled = 1, .failed = 1, .missing = true}, {Closing::AlreadyDeleted}},
+        {{.rows = 2, .handled = 2, .failed = 2, .missing = true, .noSpace = true},
+         {Closing::AlreadyDeleted, Closing::NoSpace}},
+        {{.rows = 3, .handled = 3, .failed = 1, .missing = true}, {Closing::PartialMissing}},
+        {{.rows = 3, .handled = 3, .failed = 2, .missing = true, .noSpace = true},
+         {Closing::PartialMissing, Closing::PartialNoSpace}},
+        {{.rows = 3, .handled = 3, .failed = 3, .noSpace = true}, {Closing::NoSpace}},
+        {{.rows = 3, .handled = 3, .failed = 1, .noSpace = true}, {Closing::PartialNoSpace}},
+        {{.rows = 3, .handled = 2, .lastResult = dl::kCommError}, {Closing::CommError}},
+        {{.rows = 3, .handled = 2, .cancelled = true}, {}},
+    };
+    for (const Row& r : rows) EXPECT_EQ(ChooseVoiceClosing(r.outcome), r.expected) << r.outcome.failed;
+}
+
+TEST(ClosingChoice, EveryMessageHasItsTextAndCaption) {
+    const struct {
+        Closing c;
+        std::u16string_view text;
+        std::u16string_view caption;
+    } rows[] = {
+        {Closing::Success, u"ファイルのダウンロードが正常に完了しました。", u"ダウンロード完了"},
+        {Closing::PartialMissing, u"一部の音声ファイルがダウンロードできませんでした\n(音声ファイルなし)。",
+         u"ダウンロード完了"},
+        {Closing::PartialNoSpace, u"一部の音声ファイルがダウンロードできませんでした\n(ＰＣのメモリ不足)。",
+         u"ダウンロード完了"},
+        {Closing::AlreadyDeleted, u"音声ファイルは既に消去されています。", u"エラー"},
+        {Closing::NoSpace, u"ＰＣのメモリ不足です。", u"エラー"},
+        {Closing::CommError, u"通信エラーが発生しました。", u"エラー"},
+        {Closing::ConvertFailed, u"ＷＡＶファイル変換に失敗しました。", u"エラー"},
+        {Closing::NoMessages, u"音声メッセージがありません。", u"エラー"},
+        {Closing::FolderSuccess, u"フォルダのダウンロードが正常に完了しました。", u"ダウンロード完了"},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(MessageOf(r.c).text, r.text);
+        EXPECT_EQ(MessageOf(r.c).caption, r.caption);
+        EXPECT_EQ(MessageOf(r.c).icon, r.caption == u"エラー" ? Icon::Exclamation : Icon::Information);
+    }
+}
+
+// ------------------------------------------------------------ batch runs
+
+class DriversTest : public ::testing::Test, public DownloadFixture {
+protected:
+    void SetUp() override {
+        putMessage(remoteBox("rusuroku", "0001"), "0001", 1, 6000);
+        putMessage(remoteBox("rusuroku", "0001"), "0001", 2, 7000);
+        putMessage(remoteBox("naisen", "2001"), "2001", 3, 8000);
+        putMessage(remoteBox("naisen", "2002"), "2002", 4, 9000);
+        putResponse(disk / "outou", "202612010900", 7, 5000);
+        makeLocalBox("rusuroku", "0001");
+        makeLocalBox("naisen", "2001");
+        makeLocalBox("naisen", "2002", store::kMakeByCommand);
+    }
+    BatchResult batch(int kind, bool responses = true, DownloadOptions options = {}) {
+        BatchRequest request{kind, BoxTargets(boxFolder), responses, boxFolder / "outou"};
+        return RunBatch(downloader(options), request, view);
+    }
+    std::u16string lastShown() const {
+        return ports.prompt.shown.empty() ? u"" : ports.prompt.shown.back().text;
+    }
+};
+
+TEST_F(DriversTest, BatchOfKindZeroFetchesEveryBoxAndTheResponsesButNoMakeOneBox) {
+    const BatchResult r = batch(dl::kKindFull);
+    EXPECT_EQ(r.closing, Closing::Success);
+    EXPECT_EQ(r.outcome.total, 7);  // 3 messages of two files and one response message
+    EXPECT_EQ(r.outcome.handled, 7);
+    EXPECT_EQ(testkit::utf8(lastShown()), "ファイルのダウンロードが正常に完了しました。");
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"open", "totals 3 100", "close"}));
+    EXPECT_TRUE(fs::exists(boxFolder / "outou" / responseName("202612010900", 7)));
+    EXPECT_EQ(filesUnder(localBox("naisen", "2002")), std::vector<std::string>{"inf.ini"});
+    EXPECT_TRUE(noTornMessages());
+
+    // A second run fetches nothing new and still succeeds.
+    EXPECT_EQ(batch(dl::kKindFull).closing, Closing::Success);
+}
+
+TEST_F(DriversTest, BatchOfKindOneNeverTouchesTheResponses) {
+    const BatchResult r = batch(dl::kKindInfo);
+    EXPECT_EQ(r.closing, Closing::Success);
+    EXPECT_EQ(r.outcome.total, 3);
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"open", "totals 3 3", "close"}));
+    EXPECT_TRUE(filesUnder(boxFolder / "outou").empty());
+    EXPECT_EQ(ports.progress.of(msg::kCounterStep).size(), 3u);
+}
+
+TEST_F(DriversTest, BoxesAllMissingOnTheMainUnitHaveNoMessages) {
+    fs::remove_all(disk / "rusuroku" / "0001");
+    fs::remove_all(disk / "naisen" / "2001");
+    EXPECT_EQ(batch(dl::kKindInfo).closing, Closing::NoMessages);
+    EXPECT_EQ(testkit::utf8(lastShown()), "音声メッセージがありません。");
+}
+
+TEST_F(DriversTest, OneExpectedFileGoneIsAlreadyDeleted) {
+    fs::remove_all(disk / "rusuroku" / "0001");
+    fs::remove_all(disk / "naisen" / "2001");
+    putMessage(remoteBox("rusuroku", "0001"), "0001", 9, 6000, false);
+    setFaults([](sim::Faults& f) { f.refuseRetr[messageName("0001", 9, ".vmdat")] = 550; });
+    EXPECT_EQ(batch(dl::kKindFull, false).closing, Closing::AlreadyDeleted);
+    EXPECT_FALSE(view.loggedOut());
+}
+
+TEST_F(DriversTest, ACommunicationErrorLogsOutAndKeepsWhatArrived) {
+    Timeouts quick;
+    quick.dataMillis = 300;
+    login(quick);
+    setFaults([](sim::Faults& f) { f.refuseRetr[messageName("2001", 3, ".vmdat")] = 451; });
+    const BatchResult r = batch(dl::kKindFull);
+    EXPECT_EQ(r.closing, Closing::CommError);
+    EXPECT_TRUE(view.loggedOut());
+    EXPECT_FALSE(ftp->HasSession());
+    EXPECT_TRUE(fs::exists(localBox("rusuroku", "0001") / messageName("0001", 2, ".vminf")));
+    EXPECT_TRUE(noTornMessages());
+}
+
+TEST_F(DriversTest, AFailedConversionIsNeverReportedAsSuccess) {
+    // Both files here already, the voice data unreadable: the run would
+    // otherwise count this as success.
+    const fs::path box = localBox("rusuroku", "0001");
+    CDownloadMng& d = downloader();
+    int handled = 0;
+    ASSERT_EQ(d.DownloadBoxInfo(u"/rusuroku/0001", box, handled), dl::kOk);
+    testkit::writeBytes(box / messageName("0001", 1, ".vmdat"), "not voice data");
+    const BatchResult r = batch(dl::kKindFull, false, {.convert = true});
+    EXPECT_EQ(r.closing, Closing::ConvertFailed);
+    EXPECT_EQ(testkit::utf8(lastShown()), "ＷＡＶファイル変換に失敗しました。");
+    EXPECT_FALSE(view.loggedOut());
+    EXPECT_EQ(readAll(box / messageName("0001", 1, ".vmdat")), "not voice data");
+}
+
+TEST_F(DriversTest, CancelDuringABatchShowsNothing) {
+    login();
+    const long start = ports.pump.steps;
+    ports.pump.at(start + 60, [&] { ports.cancel.set(); });
+    BatchRequest request{dl::kKindFull, BoxTargets(boxFolder), true, boxFolder / "outou"};
+    const BatchResult r = RunBatch(downloader(), request, view);
+    EXPECT_GE(ports.pump.steps, start + 60);
+    EXPECT_EQ(r.closing, Closing::None);
+    EXPECT_TRUE(ports.prompt.shown.empty());
+    EXPECT_TRUE(noTornMessages());
+}
+
+TEST_F(DriversTest, SelectedVoiceFetchesTheRowsAndReportsWhatIsGone) {
+    int handled = 0;
+    const fs::path box = localBox("rusuroku", "0001");
+    ASSERT_EQ(downloader().DownloadBoxInfo(u"/rusuroku/0001", box, handled), dl::kOk);
+    const std::vector<fs::path> rows = {box / messageName("0001", 1, ".vminf"), box / messageName("0001", 2, ".vminf")};
+    VoiceResult r = DownloadSelectedVoice(*dl, rows, view);
+    EXPECT_EQ(r.shown, std::vector<Closing>{Closing::Success});
+    EXPECT_TRUE(noTornMessages());
+    EXPECT_TRUE(fs::exists(box / messageName("0001", 2, ".vmdat")));
+
+    fs::remove(disk / "rusuroku" / "0001" / messageName("0001", 2, ".vmdat"));
+    r = DownloadSelectedVoice(*dl, rows, view);
+    EXPECT_EQ(r.shown, std::vector<Closing>{Closing::PartialMissing});
+
+    r = DownloadSelectedVoice(*dl, {}, view);
+    EXPECT_EQ(testkit::utf8(lastShown()), "選択されていません。");
+}
+
+// --------------------------------------------------------- folder download
+
+class FolderDownloadTest : public ::testing::Test, public DownloadFixture {
+protected:
+    void SetUp() override {
+        for (const char* b : {"0001", "0002"}) fs::create_directories(disk / "rusuroku" / b);
+        for (const char* b : {"2001", "2002"}) fs::create_directories(disk / "naisen" / b);
+        login();
+    }
+    std::vector<int> bars;
+    int cancelAtBar = -1;
+    Closing run() {
+        return DownloadFolders(*ftp, boxFolder, [&](int p) {
+            bars.push_back(p);
+            if (p == cancelAtBar) ports.cancel.set();
+        });
+    }
+};
+
+TEST_F(FolderDownloadTest, BuildsTheTreeAndMarksItComplete) {
+    EXPECT_EQ(run(), Closing::FolderSuccess);
+    EXPECT_EQ(bars, (std::vector<int>{20, 40, 60, 100}));
+    CFileMng files;
+    for (const char* rel : {"rusuroku/0001", "rusuroku/0002", "naisen/2001", "naisen/2002", "outou"}) {
+        EXPECT_TRUE(fs::is_directory(boxFolder / rel)) << rel;
+        EXPECT_EQ(files.ReadMake(boxFolder / rel), store::kMakeComplete) << rel;
+    }
+}
+
+TEST_F(FolderDownloadTest, ACancelledRunRemovesOnlyWhatItMade) {
+    // The user's own box with a message, and a box made by the make-folder command.
+    const fs::path mine = makeLocalBox("rusuroku", "0001");
+    testkit::writeBytes(mine / messageName("0001", 1, ".vmdat"), "mine");
+    makeLocalBox("naisen", "2001", store::kMakeByCommand);
+    cancelAtBar = dl::kFolderBarDone;
+    EXPECT_EQ(run(), Closing::None);
+    EXPECT_EQ(readAll(mine / messageName("0001", 1, ".vmdat")), "mine");
+    EXPECT_EQ(CFileMng().ReadMake(mine), store::kMakeComplete) << "a folder that was there is never marked";
+    EXPECT_EQ(CFileMng().ReadMake(boxFolder / "naisen" / "2001"), store::kMakeByCommand);
+    EXPECT_FALSE(fs::exists(boxFolder / "rusuroku" / "0002"));
+    EXPECT_FALSE(fs::exists(boxFolder / "naisen" / "2002"));
+    EXPECT_TRUE(fs::exists(boxFolder / "outou")) << "it was there before";
+}
+
+TEST_F(FolderDownloadTest, AFailedListingUndoesEverythingIntoAFreshFolder) {
+    server.reset();  // the main unit is gone
+    EXPECT_EQ(run(), Closing::CommError);
+    EXPECT_FALSE(fs::exists(boxFolder));
+}
+
+}  // namespace
+}  // namespace plova::dltest

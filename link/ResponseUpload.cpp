@@ -1,0 +1,130 @@
+#include "link/ResponseUpload.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "store/CFileMng.h"
+
+namespace plova {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The main unit's part of a message file: everything behind our status record.
+bool ReadMainUnitPart(const fs::path& file, std::string& bytes) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in.seekg(static_cast<std::streamoff>(store::kBlockOffset))) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+}  // namespace
+
+bool IsUploadableMessage(const fs::path& file) {
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec)) return false;
+    std::ifstream in(file, std::ios::binary);
+    std::string head(store::kMinMessageFileSize, '\0');
+    if (!in.read(head.data(), static_cast<std::streamsize>(head.size()))) return false;
+    const FILESTS_INFO record = FILESTS_INFO::fromBytes(std::string_view(head).substr(0, filests::kSize));
+    BlockBytes block{};
+    std::copy(head.begin() + store::kBlockOffset, head.end(), block.begin());
+    const fs::path asStored = fs::path(std::u16string(store::kResponseFolder)) / file.filename();
+    return CFileMng().IsValidMessage(asStored, record, block);
+}
+
+namespace {
+
+void ShowError(std::u16string_view text) {
+    prompt(std::u16string(text), std::u16string(upload::kErrorCaption), Icon::Exclamation);
+}
+
+// Every row in list order until the end, a cancel or a communication error
+// (false). The idle timer stays stopped from the first file to the last, and
+// runs again before any logout.
+bool SendAll(CFtpMng& ftp, std::vector<FILESTS_INFO>& selected, WindowHandle progress, UploadTally& tally) {
+    CFtpMng::TransferScope scope(ftp);
+    int handled = 0;
+    for (FILESTS_INFO& record : selected) {
+        if (cancelRequested()) return true;
+        switch (UploadResponseMessage(ftp, record)) {
+        case UploadOutcome::Skipped: continue;
+        case UploadOutcome::Missing: ++tally.refused; continue;
+        case UploadOutcome::Accepted: ++tally.accepted; break;
+        case UploadOutcome::Refused: ++tally.refused; break;
+        case UploadOutcome::Cancelled: return true;
+        case UploadOutcome::CommunicationError: return false;
+        }
+        ports().progress->post(progress, msg::kBarPosition, ++handled, 0);
+    }
+    return true;
+}
+
+}  // namespace
+
+UploadOutcome UploadResponseMessage(CFtpMng& ftp, FILESTS_INFO& record, int* storeResult) {
+    if (record.filePath.empty()) return UploadOutcome::Skipped;
+    const fs::path file = record.path();
+    // Only a message file is sent: anything else under its name would reach
+    // the main unit as a message of garbage.
+    if (!IsUploadableMessage(file)) return UploadOutcome::Missing;
+    std::string bytes;
+    if (!ReadMainUnitPart(file, bytes)) return UploadOutcome::Missing;
+
+    const int result = ftp.Store(bytes.data(), bytes.size(), file.filename().u16string());
+    if (storeResult) *storeResult = result;
+    record.played = result == 0 ? 1 : 0;
+    CFileMng().WriteStatusRecord(record, file);
+    if (cancelRequested() && result != 0) return UploadOutcome::Cancelled;
+    if (result == 0) return UploadOutcome::Accepted;
+    if (result == upload::kRefusedByMainUnit) return UploadOutcome::Refused;
+    return UploadOutcome::CommunicationError;
+}
+
+std::optional<ClosingMessage> UploadClosingMessage(const UploadTally& t) {
+    const ClosingMessage done{std::u16string(upload::kDoneText), std::u16string(upload::kDoneCaption),
+                              Icon::Information};
+    const ClosingMessage refused{std::u16string(upload::kRefusedText), std::u16string(upload::kErrorCaption),
+                                 Icon::Exclamation};
+    const ClosingMessage partly{std::u16string(upload::kPartlyRefusedText), std::u16string(upload::kErrorCaption),
+                                Icon::Exclamation};
+    if (t.selected == 1) {
+        if (t.accepted == 1) return done;
+        if (t.refused == 1) return refused;
+        return std::nullopt;  // its record named no file
+    }
+    if (t.refused == 0) return done;
+    return t.accepted == 0 ? refused : partly;
+}
+
+int UploadSelected(CFtpMng& ftp, std::vector<FILESTS_INFO>& selected, UploadWindow& window) {
+    if (selected.empty()) {
+        ShowError(upload::kNotSelected);
+        return upload::kNothingSelected;
+    }
+    ports().cancel->clear();
+    const WindowHandle progress = window.openProgress(static_cast<int>(selected.size()));
+    UploadTally tally;
+    tally.selected = static_cast<int>(selected.size());
+    if (!SendAll(ftp, selected, progress, tally)) {
+        window.closeProgress();
+        ShowError(upload::kCommunicationError);
+        ftp.Logout();
+        window.loggedOut();
+        window.finish(false);
+        return upload::kCommunicationFailed;
+    }
+    ports().progress->post(progress, msg::kBarPosition, tally.selected, 0);
+    window.closeProgress();
+    const bool cancelled = cancelRequested();
+    if (!cancelled) {
+        if (const auto message = UploadClosingMessage(tally)) prompt(message->text, message->caption, message->icon);
+    }
+    window.finish(true);
+    return cancelled ? upload::kCancelled : upload::kDone;
+}
+
+}  // namespace plova

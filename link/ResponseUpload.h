@@ -1,0 +1,92 @@
+// Sending new system response messages to the main unit: one message file at
+// a time, with its upload mark, and the whole procedure behind the upload
+// command of the response list with its closing message. The list window
+// supplies the selection and the progress window; the decisions are here.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "link/CFtpMng.h"
+#include "platform/Ports.h"
+#include "store/FILESTS_INFO.h"
+
+namespace plova {
+
+namespace upload {
+constexpr int kRefusedByMainUnit = 450;  // in use, no room, or older than the stored copy
+
+constexpr std::u16string_view kConfirmCaption = u"アップロードの確認";
+constexpr std::u16string_view kConfirmText = u"アップロードを開始します。\nよろしいですか？";
+constexpr std::u16string_view kErrorCaption = u"エラー";
+constexpr std::u16string_view kNotSelected = u"選択されていません。";
+constexpr std::u16string_view kCommunicationError = u"通信エラーが発生しました。";
+constexpr std::u16string_view kDoneCaption = u"アップロード完了";
+constexpr std::u16string_view kDoneText = u"アップロードが完了しました。";
+constexpr std::u16string_view kRefusedText =
+    u"メッセージを使用中か主装置の容量不足\nもしくはアップロードするメッセージが古いため、\nアップロードできませんでした。";
+constexpr std::u16string_view kPartlyRefusedText = u"一部のファイルをアップロード\nできませんでした。";
+
+// Results of UploadSelected.
+constexpr int kDone = 0;
+constexpr int kNothingSelected = 1;
+constexpr int kCommunicationFailed = -1;
+constexpr int kCancelled = -3;
+}  // namespace upload
+
+enum class UploadOutcome {
+    Accepted,            // stored; upload mark 1
+    Refused,             // 450; upload mark 0
+    Missing,             // no such file, or not a message file: nothing sent
+    Skipped,             // the record names no file
+    CommunicationError,  // any other answer or a broken connection; upload mark 0
+    Cancelled,           // the user cancelled during the transfer
+};
+
+// A system response message of the 32-character form, checked as the store
+// checks one in an "outou" folder, wherever the file lies.
+bool IsUploadableMessage(const std::filesystem::path& file);
+
+// Sends `record`'s file from byte 990 to its end (recording block and coded
+// speech) as "/outou/<its name>", then sets its upload mark (the played mark:
+// 1 when stored, else 0) and writes the record back into the file.
+// `storeResult` receives Store's result when the transfer was tried.
+UploadOutcome UploadResponseMessage(CFtpMng& ftp, FILESTS_INFO& record, int* storeResult = nullptr);
+
+struct UploadTally {
+    int selected = 0;
+    int accepted = 0;
+    int refused = 0;  // refused by the main unit, or the file was missing
+};
+
+struct ClosingMessage {
+    std::u16string text;
+    std::u16string caption;
+    Icon icon;
+};
+
+// What the upload shows when it ends without a cancel; nothing when there is
+// nothing to say (one row that named no file).
+std::optional<ClosingMessage> UploadClosingMessage(const UploadTally& tally);
+
+// The list window's side of an upload.
+class UploadWindow {
+public:
+    virtual ~UploadWindow() = default;
+    // Disable the main window and show the upload progress window over 0..total.
+    virtual WindowHandle openProgress(int total) = 0;
+    virtual void closeProgress() = 0;
+    // The session is gone: clear the logged-in flag.
+    virtual void loggedOut() = 0;
+    // Reload the list (after a run that reached its end) and enable the main window.
+    virtual void finish(bool reload) = 0;
+};
+
+// The upload command over the selected rows, in list order. Each record's
+// upload mark is set in `selected` and in its file. upload::kDone,
+// kNothingSelected, kCommunicationFailed (logged out) or kCancelled.
+int UploadSelected(CFtpMng& ftp, std::vector<FILESTS_INFO>& selected, UploadWindow& window);
+
+}  // namespace plova

@@ -1,0 +1,190 @@
+// Uploading system response messages to the main-unit simulator: the upload
+// mark, 450 as a refusal, everything else as a communication error, the
+// closing message.
+#include <gtest/gtest.h>
+
+#include "link/ResponseUpload.h"
+#include "link/tests/LinkTestSupport.h"
+#include "platform/testing/TempFolder.h"
+#include "platform/testing/TestPorts.h"
+#include "sim/MainUnitServer.h"
+#include "store/CFileMng.h"
+#include "store/testing/MessageFiles.h"
+
+namespace plova {
+namespace {
+namespace fs = std::filesystem;
+using namespace linktest;
+using namespace testkit;
+
+class RecordingUploadWindow final : public UploadWindow {
+public:
+    WindowHandle openProgress(int total) override {
+        calls.push_back("open " + std::to_string(total));
+        return 77;
+    }
+    void closeProgress() override { calls.push_back("close"); }
+    void loggedOut() override { calls.push_back("logged out"); }
+    void finish(bool reload) override { calls.push_back(reload ? "finish reload" : "finish"); }
+    std::vector<std::string> calls;
+};
+
+class ResponseUpload : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(disk / "rusuroku");
+        fs::create_directories(disk / "naisen");
+        fs::create_directories(disk / "outou");
+        fs::create_directories(outou);
+        sim::Options options;
+        options.root = disk;
+        server = std::make_unique<sim::MainUnitServer>(options);
+        ASSERT_TRUE(server->start());
+        ASSERT_EQ(ftp.Login(u"127.0.0.1", u"admin", u"admin", server->port()), ftp::kLoginOk);
+    }
+
+    // Message `number` in the local outou, with neither upload mark: each attempt must set one.
+    FILESTS_INFO message(int number, std::size_t speechBytes = 3000) {
+        return writeResponseMessage(outou, number, speechBytes, 7);
+    }
+
+    static int markOnDisk(const FILESTS_INFO& record) { return playedMarkOf(record.path()); }
+
+    // Stops the main unit once it has begun writing a received file, that is in
+    // the middle of an upload.
+    void dropDuringTheNextUpload() {
+        ports.pump.every([this] {
+            if (stopped) return;
+            for (const auto& e : fs::directory_iterator(disk / "outou")) {
+                if (e.is_regular_file()) {
+                    stopped = true;
+                    server->stop();
+                    return;
+                }
+            }
+        });
+    }
+
+    std::string stored(const FILESTS_INFO& record) { return readFile(disk / "outou" / record.path().filename()); }
+
+    void setFaults(const std::function<void(sim::Faults&)>& change) {
+        sim::Faults f = server->faults();
+        change(f);
+        server->setFaults(f);
+    }
+
+    TempFolder temp{"upload"};
+    fs::path disk = temp.path() / "disk";
+    fs::path outou = temp.path() / "box" / "outou";
+    std::unique_ptr<sim::MainUnitServer> server;
+    TestPorts ports;
+    RecordingIdleTimer timer;
+    CFtpMng ftp{&timer};
+    RecordingUploadWindow window;
+    bool stopped = false;
+};
+
+TEST_F(ResponseUpload, AcceptedAndRefusedFilesGetTheirMarksAndThePartialMessage) {
+    std::vector<FILESTS_INFO> rows{message(1), message(2)};
+    setFaults([&](sim::Faults& f) { f.inUse = {rows[1].path().filename().string()}; });
+    EXPECT_EQ(UploadSelected(ftp, rows, window), upload::kDone);
+
+    // What is sent is the main unit's part: block and speech, no record.
+    EXPECT_EQ(stored(rows[0]), readFile(rows[0].path()).substr(990));
+    EXPECT_FALSE(fs::exists(disk / "outou" / rows[1].path().filename()));
+    EXPECT_EQ(rows[0].played, 1);
+    EXPECT_EQ(rows[1].played, 0);
+    EXPECT_EQ(markOnDisk(rows[0]), 1);
+    EXPECT_EQ(markOnDisk(rows[1]), 0);
+    ASSERT_EQ(ports.prompt.shown.size(), 1u);
+    EXPECT_EQ(ports.prompt.shown[0].text, u"一部のファイルをアップロード\nできませんでした。");
+    EXPECT_EQ(ports.prompt.shown[0].caption, u"エラー");
+    const auto bar = ports.progress.of(msg::kBarPosition);
+    ASSERT_EQ(bar.size(), 3u);
+    EXPECT_EQ(bar[0].wparam, 1);
+    EXPECT_EQ(bar[1].wparam, 2);
+    EXPECT_EQ(bar[2].wparam, 2);
+    EXPECT_EQ(window.calls, (std::vector<std::string>{"open 2", "close", "finish reload"}));
+    EXPECT_TRUE(ftp.HasSession()) << "a refusal keeps the session";
+    // The idle timer is stopped for the run and runs again after it.
+    EXPECT_EQ(timer.calls.front(), "stop");
+    EXPECT_EQ(timer.calls.back(), "restart");
+}
+
+// One message per outcome, as the table of closing messages has them.
+TEST_F(ResponseUpload, TheClosingMessage) {
+    const std::u16string refused = std::u16string(upload::kRefusedText);
+    struct Case {
+        UploadTally tally;
+        std::u16string text;  // empty: nothing shown
+    };
+    const Case cases[] = {
+        {{2, 2, 0}, u"アップロードが完了しました。"},
+        {{2, 0, 2}, refused},
+        {{3, 1, 2}, u"一部のファイルをアップロード\nできませんでした。"},
+        {{1, 1, 0}, u"アップロードが完了しました。"},
+        {{1, 0, 1}, refused},
+        {{1, 0, 0}, u""},
+        {{3, 0, 0}, u"アップロードが完了しました。"},
+    };
+    for (const Case& c : cases) {
+        const auto shown = UploadClosingMessage(c.tally);
+        EXPECT_EQ(shown ? shown->text : u"", c.text) << c.tally.selected << c.tally.accepted << c.tally.refused;
+        if (shown) {
+            EXPECT_EQ(shown->caption, c.text == upload::kDoneText ? u"アップロード完了" : u"エラー");
+        }
+    }
+}
+
+TEST_F(ResponseUpload, MissingFilesAndEmptyRowsSendNothing) {
+    FILESTS_INFO gone = message(3);
+    fs::remove(gone.path());
+    std::vector<FILESTS_INFO> one{gone};
+    EXPECT_EQ(UploadSelected(ftp, one, window), upload::kDone);
+    ASSERT_EQ(ports.prompt.shown.size(), 1u);
+    EXPECT_EQ(ports.prompt.shown[0].text, upload::kRefusedText);
+
+    // Garbage under a message's name is not sent either.
+    FILESTS_INFO garbage = message(4);
+    writeFile(garbage.path(), std::string(2000, 'x'));
+    FILESTS_INFO empty;
+    std::vector<FILESTS_INFO> rows{empty, garbage, message(5)};
+    ports.prompt.shown.clear();
+    EXPECT_EQ(UploadSelected(ftp, rows, window), upload::kDone);
+    EXPECT_FALSE(fs::exists(disk / "outou" / garbage.path().filename()));
+    EXPECT_TRUE(fs::exists(disk / "outou" / rows[2].path().filename()));
+    ASSERT_EQ(ports.prompt.shown.size(), 1u);
+    EXPECT_EQ(ports.prompt.shown[0].text, u"一部のファイルをアップロード\nできませんでした。");
+
+    std::vector<FILESTS_INFO> none;
+    ports.prompt.shown.clear();
+    EXPECT_EQ(UploadSelected(ftp, none, window), upload::kNothingSelected);
+    EXPECT_EQ(ports.prompt.shown.at(0).text, u"選択されていません。");
+}
+
+TEST_F(ResponseUpload, ADropInTheMiddleOfAnUploadIsACommunicationError) {
+    std::vector<FILESTS_INFO> rows{message(6, 2'000'000), message(7)};
+    dropDuringTheNextUpload();
+    EXPECT_EQ(UploadSelected(ftp, rows, window), upload::kCommunicationFailed);
+    ASSERT_TRUE(stopped);
+    EXPECT_EQ(markOnDisk(rows[0]), 0);
+    EXPECT_EQ(markOnDisk(rows[1]), 7) << "the file after the failure is not tried";
+    ASSERT_EQ(ports.prompt.shown.size(), 1u);
+    EXPECT_EQ(ports.prompt.shown[0].text, u"通信エラーが発生しました。");
+    EXPECT_FALSE(ftp.HasSession());
+    EXPECT_EQ(window.calls, (std::vector<std::string>{"open 2", "close", "logged out", "finish"}));
+    EXPECT_NE(timer.calls.back(), "restart") << "the idle timer stays stopped after the logout";
+}
+
+TEST_F(ResponseUpload, CancelEndsTheRunWithoutAClosingMessage) {
+    std::vector<FILESTS_INFO> rows{message(8, 2'000'000), message(9)};
+    ports.pump.at(ports.pump.steps + 100, [&] { ports.cancel.set(); });
+    EXPECT_EQ(UploadSelected(ftp, rows, window), upload::kCancelled);
+    EXPECT_TRUE(ports.prompt.shown.empty());
+    EXPECT_EQ(markOnDisk(rows[0]), 0);
+    EXPECT_FALSE(fs::exists(disk / "outou" / rows[0].path().filename()));
+    EXPECT_TRUE(ftp.HasSession());
+}
+
+}  // namespace
+}  // namespace plova

@@ -1,0 +1,227 @@
+#include "lists/ui/CListDispView.h"
+
+#include <QItemSelectionModel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <unordered_set>
+
+#include "lists/ListCommands.h"
+#include "lists/ui/CDataListCtrl.h"
+#include "lists/ui/CListModel.h"
+#include "lists/ui/CPrgOpenDlg.h"
+#include "lists/ui/ListHost.h"
+#include "platform/Ports.h"
+#include "platform/Text.h"
+#include "store/CFileMng.h"
+
+namespace plova::ui {
+namespace {
+
+constexpr char16_t kNoMatch[] = u"該当するメッセージがありません。";
+constexpr char16_t kErrorCaption[] = u"エラー";
+
+std::filesystem::path pathOf(std::u16string_view text) { return std::filesystem::path(toUtf8(text)); }
+
+}  // namespace
+
+CListDispView::CListDispView(ListHost& host, int listNumber, QWidget* parent)
+    : QWidget(parent), host_(host), listNumber_(listNumber), model_(new CListModel(data_, this)),
+      list_(new CDataListCtrl(this)) {
+    setObjectName(QStringLiteral("CListDispView"));
+    list_->setObjectName(QStringLiteral("CDataListCtrl"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(list_);
+    list_->setModel(model_);
+    setFocusProxy(list_);
+    connect(list_, &CDataListCtrl::headerClicked, this, &CListDispView::OnHeaderClicked);
+    connect(list_, &CDataListCtrl::flagCellClicked, this, &CListDispView::OnFlagCell);
+    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        const std::vector<int> rows = SelectedRows();
+        selectedItem_ = rows.size() == 1 ? rows.front() : -1;
+        PublishFlags();
+    });
+    connect(list_, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.isValid()) host_.RunListCommand(listcmd::kEditRecording);
+    });
+}
+
+CListDispView::~CListDispView() = default;
+
+// ------------------------------------------------------------------ status
+
+std::int64_t CListDispView::CountFolderTotal() const {
+    const ListSlotTable table = host_.Slots();
+    if (listNumber_ < 1 || listNumber_ > listslots::kSlots) return 0;
+    const std::filesystem::path folder = pathOf(host_.RootFolder()) / pathOf(table.folderNames[listNumber_ - 1]);
+    CFileMng files;
+    std::int64_t total = 0;
+    for (std::u16string_view kind : {store::kAnsweringFolder, store::kExtensionFolder})
+        for (const auto& box : files.ListSubFolders(folder / pathOf(kind))) total += files.CountMessages(box);
+    return total;
+}
+
+CommandFlags CListDispView::Flags() const { return data_.Flags(SelectedRows()); }
+
+void CListDispView::PublishFlags() {
+    // Only the active list speaks for the command bar.
+    QMdiArea* area = host_.ListArea();
+    const QMdiSubWindow* active = area ? area->currentSubWindow() : nullptr;
+    if (active && active->widget() == this) host_.PublishListFlags(Flags());
+}
+
+// ---------------------------------------------------------------- displays
+
+void CListDispView::LoadSource(bool keepColumns) {
+    // The definition is read from the slot at every build: a closing list
+    // may have moved this one down. The columns come from the settings
+    // unless they are to stay.
+    const ListSlotTable table = host_.Slots();
+    const int slot = std::clamp(listNumber_, 1, listslots::kSlots);
+    data_.SetSource({host_.RootFolder(), table.folderNames[slot - 1], table.Definition(slot)},
+                    keepColumns ? data_.Columns() : BoxListColumns(host_.BoxColumns()));
+}
+
+BuildHooks CListDispView::Hooks(CPrgOpenDlg* progress) {
+    BuildHooks hooks;
+    if (progress) {
+        hooks.range = [progress](int total) { progress->SetRange(total); };
+        hooks.advance = [progress](int index) { progress->SetPos(index); };
+    }
+    hooks.abandon = [this] { return host_.BackupAbandonsListWork(); };
+    return hooks;
+}
+
+void CListDispView::Rebuild(const std::function<void()>& work, bool keepSelection) {
+    std::unordered_set<int> keep;
+    if (keepSelection)
+        for (int r : SelectedRecords()) keep.insert(r);
+    const int current = currentIndexRecord();
+    const bool hadFocus = list_->hasFocus();
+    // Only a build pumps messages: the main window takes no input meanwhile.
+    if (!keepSelection) host_.SetListBusy(true);
+    list_->SetRedraw(false);
+    model_->BeginRebuild();
+    work();
+    model_->EndRebuild();
+    if (!keep.empty()) {
+        std::vector<int> rows;
+        for (int row = 0; row < data_.RowCount(); ++row)
+            if (keep.count(data_.RecordIndexOfRow(row))) rows.push_back(row);
+        SelectRows(rows);
+    }
+    if (keepSelection && current >= 0)
+        for (int row = 0; row < data_.RowCount(); ++row)
+            if (data_.RecordIndexOfRow(row) == current) {
+                list_->selectionModel()->setCurrentIndex(model_->index(row, 0), QItemSelectionModel::NoUpdate);
+                list_->scrollTo(model_->index(row, 0));
+                break;
+            }
+    list_->SetRedraw(true);
+    if (!keepSelection) host_.SetListBusy(false);
+    if (hadFocus) list_->setFocus();
+    ShowSortPicture();
+    PublishFlags();
+}
+
+int CListDispView::currentIndexRecord() const {
+    const QModelIndex i = list_->currentIndex();
+    return i.isValid() && i.row() < data_.RowCount() ? data_.RecordIndexOfRow(i.row()) : -1;
+}
+
+void CListDispView::FirstDisplay() {
+    LoadSource(false);
+    CPrgOpenDlg progress(host_.DialogParent());
+    progress.show();
+    Rebuild([&] { data_.FullDisplay(false, Hooks(&progress)); }, false);
+    progress.close();
+    FitColumnWidths();
+    firstBuild_ = false;
+    host_.RefreshStatusBar(false);
+}
+
+void CListDispView::FitColumnWidths() {
+    list_->FitColumnWidths([this](int row, int column) { return data_.Cell(row, column); });
+}
+
+void CListDispView::ShowAll() {
+    LoadSource(true);
+    Rebuild([&] { data_.FullDisplay(false, Hooks(nullptr)); }, false);
+    host_.RefreshStatusBar(false);
+}
+
+void CListDispView::ShowNotDownloaded() {
+    LoadSource(true);
+    Rebuild([&] { data_.NotDownloadedDisplay(true); }, false);
+    host_.RefreshStatusBar(false);
+}
+
+void CListDispView::Refresh(bool keepSort, bool rebuildColumns, bool reselect) {
+    const int item = selectedItem_;
+    LoadSource(!rebuildColumns);
+    Rebuild([&] { data_.Refresh(keepSort, Hooks(nullptr)); }, false);
+    if (rebuildColumns) FitColumnWidths();
+    if (reselect && item >= 0 && item < data_.RowCount()) {
+        SelectRows({item});
+        list_->setFocus();
+    }
+    host_.RefreshStatusBar(false);
+}
+
+bool CListDispView::SelectDisplay(const std::function<bool(const FILESTS_INFO&)>& matches) {
+    bool matched = false;
+    Rebuild([&] { matched = data_.SelectDisplay(matches, true); }, false);
+    if (!matched) prompt(kNoMatch, kErrorCaption, Icon::Exclamation);
+    host_.RefreshStatusBar(false);
+    return matched;
+}
+
+// -------------------------------------------------------------------- rows
+
+std::vector<int> CListDispView::SelectedRows() const {
+    std::vector<int> rows = list_->SelectedRows();
+    std::erase_if(rows, [this](int r) { return r >= data_.RowCount(); });
+    return rows;
+}
+
+std::vector<int> CListDispView::SelectedRecords() const {
+    std::vector<int> records;
+    for (int row : SelectedRows()) records.push_back(data_.RecordIndexOfRow(row));
+    return records;
+}
+
+void CListDispView::SelectRows(const std::vector<int>& rows) {
+    QItemSelection selection;
+    for (int row : rows)
+        if (row >= 0 && row < data_.RowCount())
+            selection.select(model_->index(row, 0), model_->index(row, model_->columnCount() - 1));
+    list_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (!rows.empty() && rows.front() >= 0 && rows.front() < data_.RowCount()) {
+        list_->selectionModel()->setCurrentIndex(model_->index(rows.front(), 0), QItemSelectionModel::NoUpdate);
+        list_->scrollTo(model_->index(rows.front(), 0));
+    }
+}
+
+void CListDispView::OnHeaderClicked(int column) {
+    if (data_.IsResponseList()) return;
+    Rebuild([&] { data_.HeaderClick(column); }, true);
+}
+
+void CListDispView::OnFlagCell(int row, int column) {
+    if (model_->Rebuilding() || !data_.ToggleFlag(row)) return;
+    model_->CellChanged(row, column);
+}
+
+void CListDispView::ShowSortPicture() {
+    list_->SortHeader()->SetSortPicture(data_.Sorted() ? data_.SortColumn() : -1,
+                                        data_.LastDirection() == SortDirection::Ascending);
+}
+
+void CListDispView::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    list_->setFocus();
+}
+
+}  // namespace plova::ui

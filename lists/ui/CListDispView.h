@@ -1,0 +1,89 @@
+// The view of a list window: its message list over the rows of one slot of
+// the table of open lists, its display modes and sort, and what it reports
+// to the main window (status counts, enable flags).
+//
+// Later commands reach the list through the seams here: the selected rows
+// and their records, Refresh() after they changed messages, SelectDisplay()
+// for the select display.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "lists/ListData.h"
+#include "lists/ui/ListWindowStatus.h"
+
+namespace plova::ui {
+
+class CDataListCtrl;
+class CListModel;
+class ListHost;
+
+class CListDispView final : public QWidget, public ListWindowStatus {
+    Q_OBJECT
+public:
+    CListDispView(ListHost& host, int listNumber, QWidget* parent = nullptr);
+    ~CListDispView() override;
+
+    // ---------------------------------------------------- ListWindowStatus
+    int ListNumber() const override { return listNumber_; }
+    bool IsSystemResponseList() const override { return data_.IsResponseList(); }
+    StatusCounts Counts() const override { return data_.Counts(); }
+    std::int64_t CountFolderTotal() const override;
+    CommandFlags Flags() const override;
+
+    // A closing list before it moved this one down a slot.
+    void SetListNumber(int listNumber) { listNumber_ = listNumber; }
+
+    // ---------------------------------------------------------- displays
+    // The first build: columns and rows of the slot, with the progress window.
+    void FirstDisplay();
+    void ShowAll();            // "全表示"
+    void ShowNotDownloaded();  // "未ﾀﾞｳﾝﾛｰﾄﾞ表示"
+    // After a command changed messages, names or columns: the same display
+    // again, the user's sort kept when `keepSort`, the columns built anew
+    // from the settings when `rebuildColumns`, the single row that was
+    // selected selected again when `reselect`.
+    void Refresh(bool keepSort, bool rebuildColumns = false, bool reselect = false);
+    // The select display; false (every row shown) when nothing matches.
+    bool SelectDisplay(const std::function<bool(const FILESTS_INFO&)>& matches);
+
+    // -------------------------------------------------------- selection
+    std::vector<int> SelectedRows() const;
+    // Indices into Data().Records() of the selected rows.
+    std::vector<int> SelectedRecords() const;
+    void SelectRows(const std::vector<int>& rows);
+
+    ListData& Data() { return data_; }
+    const ListData& Data() const { return data_; }
+    CDataListCtrl* List() const { return list_; }
+    bool FirstBuildDone() const { return !firstBuild_; }
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+
+private:
+    // Runs `work` with the model frozen. A build (`keepSelection` false) holds
+    // the main window; a reorder carries the selection over by record.
+    void Rebuild(const std::function<void()>& work, bool keepSelection);
+    BuildHooks Hooks(class CPrgOpenDlg* progress);
+    void OnHeaderClicked(int column);
+    void OnFlagCell(int row, int column);
+    void ShowSortPicture();
+    void FitColumnWidths();
+    void PublishFlags();
+    void LoadSource(bool keepColumns);
+    int currentIndexRecord() const;
+
+    ListHost& host_;
+    int listNumber_;
+    ListData data_;
+    CListModel* model_;
+    CDataListCtrl* list_;
+    bool firstBuild_ = true;
+    int selectedItem_ = -1;  // the single selected row, for a reselect
+};
+
+}  // namespace plova::ui

@@ -1,0 +1,36 @@
+// The list windows of the main window: opening one from the open dialog or
+// for the start-up restore, and what a closing one leaves behind (its slot
+// released, the later lists renumbered).
+#pragma once
+
+#include <QObject>
+#include <vector>
+
+namespace plova::ui {
+
+class CChildFrame;
+class CListDispView;
+class ListHost;
+
+class CListWindows final : public QObject {
+    Q_OBJECT
+public:
+    explicit CListWindows(ListHost& host, QObject* parent = nullptr);
+
+    // "ボックス": the open dialog, then a window for the new list.
+    void OpenBoxes();
+    // A window for list `listNumber`, whose slot is filled and whose number
+    // the open-list count has reached; built and made active.
+    CChildFrame* OpenWindow(int listNumber);
+
+    CListDispView* ActiveView() const;
+    // The open list windows' views, in list-number order.
+    std::vector<CListDispView*> Views() const;
+
+private:
+    void OnClosing(CChildFrame* frame);
+
+    ListHost& host_;
+};
+
+}  // namespace plova::ui

@@ -1,0 +1,90 @@
+// Import of the user's audio into coded speech: the length check of a WMA
+// file and the encoding of an audio copy, driven from the window's thread.
+#include <chrono>
+#include <system_error>
+#include <thread>
+
+#include "audio/Level.h"
+#include "audio/MediaConversion.h"
+#include "audio/VoiceEncoder.h"
+#include "platform/Ports.h"
+#include "platform/Text.h"
+#include "store/CFileMng.h"
+#include "store/FileOps.h"
+#include "store/ResponseMessage.h"
+
+namespace plova {
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr std::u16string_view kWav = u".wav";
+constexpr std::u16string_view kWma = u".wma";
+constexpr std::size_t kExtensionChars = 3;
+constexpr std::intptr_t kBarStep = 4;
+constexpr auto kPollPause = 1ms;
+constexpr std::int64_t kMicrosPerMilli = 1000;
+constexpr std::int64_t kLengthUnitMillis = 100;
+constexpr std::int64_t kMaxLengthUnits = 6000;  // 600.0 s in tenths
+
+// Polls the encoder until it ends, keeping the progress window and its Cancel
+// button live. The last status seen: 64 when all coded speech is written.
+std::uint8_t PollEncoder(WindowHandle window) {
+    Progress& progress = *ports().progress;
+    std::intptr_t counter = 0;
+    for (;;) {
+        counter += kBarStep;
+        progress.post(window, msg::kBarPosition, counter, 0);
+        pumpOne();
+        std::this_thread::sleep_for(kPollPause);
+        if (!cancelRequested()) {
+            const std::uint8_t status = EncodePoll();
+            if (status != encoder::kWaitingForStart && status != encoder::kEncoding) return status;
+        } else {
+            const std::uint8_t status = EncodeAbort();
+            if (status != encoder::kWaitingForStart) return status;
+        }
+    }
+}
+
+}  // namespace
+
+bool CFileMng::IsAudioLengthAccepted(std::int64_t millis) { return millis / kLengthUnitMillis <= kMaxLengthUnits; }
+
+int CFileMng::CheckAudioLength(const fs::path& file) {
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec)) return 0;
+    const auto micros = ProbeAudioMicroseconds(file);
+    if (!micros) return 0;
+    return IsAudioLengthAccepted(*micros / kMicrosPerMilli) ? 1 : 0;
+}
+
+int CFileMng::ImportAudio(const fs::path& audioFile, std::u16string_view extension, const store::ImportLevels& levels,
+                          const fs::path& intermediate) {
+    int setting = 0;
+    if (equalsIgnoreCase(extension, kWav))
+        setting = levels.wavSetting;
+    else if (equalsIgnoreCase(extension, kWma))
+        setting = levels.wmaSetting;
+    else
+        return 0;
+    // The coded speech takes the copy's name with "vmdat" for its last three
+    // characters: a name of three characters or less has no such companion.
+    if (audioFile.filename().native().size() <= kExtensionChars) return 0;
+    const fs::path output = VoiceDataPathOf(audioFile);
+    const WindowHandle window = ports().progress->find(std::u16string(response::kImportingCaption));
+
+    const bool started = EncodeStart(audioFile, output, LevelFromSetting(setting), response::kMaxImportSeconds,
+                                     intermediate) == encoder::kStarted;
+    const std::uint8_t last = started ? PollEncoder(window) : encoder::kIdle;
+    if (cancelRequested() || !started || last != encoder::kFinished) {
+        store::RemoveFile(output);
+        store::RemoveFile(audioFile);
+        return 0;
+    }
+    return 1;
+}
+
+}  // namespace plova

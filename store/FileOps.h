@@ -1,0 +1,41 @@
+// Small file operations the message store's procedures share.
+#pragma once
+
+#include <cctype>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+namespace plova::store {
+
+// Paths reach us with doubled separators when a caller joined a folder that
+// already ended in one; each pair counts as one.
+inline std::filesystem::path CollapseDoubledSeparators(const std::filesystem::path& path) {
+    const std::string doubled(2, std::filesystem::path::preferred_separator);
+    std::string s = path.native();
+    for (std::size_t at = s.find(doubled); at != std::string::npos; at = s.find(doubled, at + 1)) s.erase(at, 1);
+    return std::filesystem::path(s);
+}
+
+// Removes a file of ours; a folder that happens to bear its name stays.
+inline void RemoveFile(const std::filesystem::path& file) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(std::filesystem::symlink_status(file, ec))) std::filesystem::remove(file, ec);
+}
+
+// Removes a message and its WAV file beside it. The WAV file is found
+// whatever the case of its extension: an imported message's own audio copy
+// is named ".WAV", and file names here are case-sensitive.
+inline void RemoveMessageAndWav(const std::filesystem::path& voiceFile) {
+    RemoveFile(voiceFile);
+    const std::string stem = voiceFile.stem().native();
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(voiceFile.parent_path(), ec)) {
+        const std::filesystem::path& p = entry.path();
+        std::string extension = p.extension().native();
+        for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (extension == ".wav" && p.stem().native() == stem) RemoveFile(p);
+    }
+}
+
+}  // namespace plova::store

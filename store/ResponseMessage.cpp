@@ -1,0 +1,239 @@
+#include "store/ResponseMessage.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <system_error>
+#include <thread>
+
+#include "audio/MediaConversion.h"
+#include "audio/WavFormat.h"
+#include "platform/AtomicFile.h"
+#include "platform/File.h"
+#include "platform/Text.h"
+#include "store/FileOps.h"
+#include "store/RecordingBlock.h"
+
+namespace plova {
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+constexpr std::u16string_view kWav = u".wav";
+constexpr std::u16string_view kWma = u".wma";
+constexpr std::u16string_view kConvertedExtension = u".WAV";
+constexpr std::size_t kReplacedChars = 3;  // "WAV" of "X.WAV" gives way to "vmdat"
+constexpr std::u16string_view kVoiceDataTail = u"vmdat";
+constexpr int kOpeningPumps = 102;  // the progress dialog gets this many messages to paint itself
+constexpr auto kConversionPause = 1ms;
+// Far beyond 601 s of coded speech (1000 bytes a second): anything longer is not ours.
+constexpr std::uintmax_t kMaxSpeechBytes = 16u << 20;
+
+std::u16string Upper(std::u16string text) {
+    for (char16_t& c : text)
+        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+    return text;
+}
+
+std::string ThreeDigits(int number) {
+    char digits[8];
+    std::snprintf(digits, sizeof digits, "%03d", number);
+    return digits;
+}
+
+bool ReadSpeech(const fs::path& file, std::string& speech) {
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(file, ec);
+    if (ec || size > kMaxSpeechBytes || !fs::is_regular_file(file, ec)) return false;
+    FilePtr in = openFileStream(file, Access::Read);
+    if (!in) return false;
+    speech.resize(static_cast<std::size_t>(size));
+    return std::fread(speech.data(), 1, speech.size(), in.get()) == speech.size();
+}
+
+bool IsWavOrWma(std::u16string_view extension) {
+    return equalsIgnoreCase(extension, kWav) || equalsIgnoreCase(extension, kWma);
+}
+
+// The source as an 8 kHz 16-bit mono WAV file at `copy`, converted while the
+// progress window stays live. False (nothing left at `copy`) when it fails or
+// is cancelled.
+bool ConvertSource(const fs::path& source, const fs::path& copy) {
+    MediaConversion conversion;
+    bool ok = conversion.start(source, copy, wav::kChannels, wav::kSampleRate, wav::kBitsPerSample,
+                               response::kMaxImportSeconds) == media::kStarted;
+    while (ok) {
+        pumpOne();
+        if (cancelRequested()) {
+            ok = false;
+            break;
+        }
+        const int polled = conversion.poll();
+        if (polled == media::kCompleted) break;
+        if (polled == media::kFailed) ok = false;
+        if (polled == media::kRunning) std::this_thread::sleep_for(kConversionPause);
+    }
+    conversion.end();
+    if (!ok) store::RemoveFile(copy);
+    return ok;
+}
+
+bool CopySource(const fs::path& source, const fs::path& copy) {
+    std::error_code ec;
+    if (fs::copy_file(source, copy, fs::copy_options::overwrite_existing, ec)) return true;
+    store::RemoveFile(copy);
+    return false;
+}
+
+// Free room for a file of `size` bytes in whole 4 KiB units, one more than it fills.
+bool HasRoomFor(const fs::path& folder, std::uintmax_t size) {
+    return ports().disk->freeBytes(folder) >= (size / response::kSpaceUnit + 1) * response::kSpaceUnit;
+}
+
+bool PassesWindowFormatCheck(const fs::path& source, std::u16string_view extension) {
+    CFileMng fm;
+    if (equalsIgnoreCase(extension, kWav)) return fm.CheckWavFormat(source) == 1;
+    if (equalsIgnoreCase(extension, kWma)) return fm.CheckAudioLength(source) == 1;
+    return false;
+}
+
+int Fail(AddMessageWindow& window, int result, bool tell) {
+    window.close();
+    if (tell && !cancelRequested())
+        prompt(std::u16string(response::kUnsupported), std::u16string(response::kErrorCaption), Icon::Exclamation);
+    return cancelRequested() ? response::kCancelled : result;
+}
+
+}  // namespace
+
+std::u16string NewResponseMessageName(const LocalTime& t, int number, std::u16string_view extension) {
+    char stamp[64];
+    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d_%s_A%03d_0000", t.year, t.month, t.day, t.hour, t.minute,
+                  kWeekdays[std::clamp(t.dayOfWeek, 0, 6)], number);
+    return Upper(fromUtf8(stamp) + std::u16string(extension));
+}
+
+fs::path VoiceDataPathOf(const fs::path& audioCopy) {
+    std::u16string name = audioCopy.filename().u16string();
+    name.resize(name.size() > kReplacedChars ? name.size() - kReplacedChars : 0);
+    return audioCopy.parent_path() / (name + std::u16string(kVoiceDataTail));
+}
+
+std::u16string OverwriteQuestion(int number) {
+    return u"メッセージ" + fromUtf8(ThreeDigits(number)) + u"は既に存在します。\n上書きしますか？";
+}
+
+bool ConfirmOverwrite(int number) {
+    return prompt(OverwriteQuestion(number), std::u16string(response::kOverwriteCaption), Icon::Exclamation,
+                  Buttons::YesNo) == Answer::Yes;
+}
+
+int WrapResponseMessage(const fs::path& voiceFile, int number, const LocalTime& time) {
+    std::string speech;
+    if (!ReadSpeech(voiceFile, speech)) return 0;
+    // Whole tenths only: a partial 100 ms at the end, the encoder's 2-byte fill
+    // among it, is dropped.
+    const std::uint64_t tenths = speech.size() / response::kBytesPerTenth;
+    speech.resize(static_cast<std::size_t>(tenths * response::kBytesPerTenth));
+
+    RecordingBlock fields;
+    fields.dateText = makeBlockDate(time);
+    fields.recordingTenths = static_cast<std::uint32_t>(tenths);
+    fields.boxNumber = static_cast<std::uint16_t>(number);
+    fields.boxDigits = ThreeDigits(number);
+    const BlockBytes blockBytes = buildBlock(fields);
+
+    FILESTS_INFO record;
+    record.boxNumber = fromUtf8(ThreeDigits(number));
+    record.recordingTime = CFileMng::FormatRecordingTime(static_cast<std::uint32_t>(tenths));
+    const StatusRecordBytes recordBytes = record.toBytes();
+
+    AtomicFile out(voiceFile);
+    const bool ok = out.write(recordBytes.data(), recordBytes.size()) && out.write(blockBytes.data(), blockBytes.size()) &&
+                    out.write(speech) && out.commit();
+    return ok ? 1 : 0;
+}
+
+int AddResponseMessage(const AddMessageRequest& request, AddMessageWindow& window, fs::path* created) {
+    ports().cancel->clear();
+    const fs::path target = request.boxFolder / fs::path(std::u16string(store::kResponseFolder));
+    std::error_code ec;
+    if (fs::is_directory(request.boxFolder, ec) && !fs::exists(target, ec)) fs::create_directory(target, ec);
+
+    // The chosen file: a regular file that opens (a pipe would hang the window).
+    if (!openRegularFile(request.source, Access::Read)) return response::kNotOpened;
+    const std::uintmax_t size = fs::file_size(request.source, ec);
+    if (ec) return response::kNotOpened;
+    if (!HasRoomFor(target, size)) {
+        prompt(std::u16string(response::kNoRoom), std::u16string(response::kErrorCaption), Icon::Exclamation);
+        return response::kNoSpace;
+    }
+    const std::u16string sourceExtension = request.source.extension().u16string();
+    const bool keepsSource = IsWavOrWma(sourceExtension);
+    if (!request.anyAudio && !(keepsSource && PassesWindowFormatCheck(request.source, sourceExtension))) {
+        prompt(std::u16string(response::kUnsupported), std::u16string(response::kErrorCaption), Icon::Exclamation);
+        return response::kRefusedFormat;
+    }
+
+    window.open(size);
+    for (int i = 0; i < kOpeningPumps; ++i) pumpOne();
+
+    const LocalTime now = ports().clock->now();
+    const std::u16string extension = keepsSource ? sourceExtension : std::u16string(kConvertedExtension);
+    const std::u16string name = NewResponseMessageName(now, request.number, extension);
+    const fs::path finalCopy = target / name;
+    const fs::path finalVoice = VoiceDataPathOf(finalCopy);
+    // Passing names: an older message of the same number and minute keeps its
+    // files until the new ones are complete.
+    const fs::path stagedCopy = target / (u".import-" + fromUtf8(std::to_string(::getpid())) + u"-" + name);
+    const fs::path stagedVoice = VoiceDataPathOf(stagedCopy);
+
+    const bool copied = keepsSource ? CopySource(request.source, stagedCopy) : ConvertSource(request.source, stagedCopy);
+    if (!copied) return Fail(window, response::kImportFailed, true);
+
+    window.converting();
+    // A converted source is no longer a WAV file of the user's: it takes the level of every other import.
+    store::ImportLevels levels = request.levels;
+    if (!keepsSource || !equalsIgnoreCase(sourceExtension, kWav)) levels.wavSetting = levels.wmaSetting;
+    CFileMng fm;
+    if (fm.ImportAudio(stagedCopy, keepsSource ? sourceExtension : std::u16string(kWav), levels,
+                       request.intermediate) != 1) {
+        store::RemoveFile(stagedVoice);
+        return Fail(window, response::kImportFailed, true);
+    }
+
+    const auto discardStaged = [&] {
+        store::RemoveFile(stagedVoice);
+        store::RemoveFile(stagedCopy);
+    };
+    if (WrapResponseMessage(stagedVoice, request.number, now) != 1) {
+        discardStaged();
+        return Fail(window, response::kWrapFailed, false);
+    }
+    // The message first: once it is in place the new message exists, and a copy
+    // that cannot follow only costs its WAV file, which Convert makes again.
+    fs::rename(stagedVoice, finalVoice, ec);
+    if (ec) {
+        discardStaged();
+        return Fail(window, response::kWrapFailed, false);
+    }
+    fs::rename(stagedCopy, finalCopy, ec);
+    if (ec) store::RemoveFile(stagedCopy);
+
+    if (!request.oldPath.empty()) {
+        const fs::path old = store::CollapseDoubledSeparators(request.oldPath);
+        if (old != finalVoice) store::RemoveMessageAndWav(old);
+    }
+    window.close();
+    prompt(std::u16string(response::kDoneText), std::u16string(response::kDoneCaption), Icon::Information);
+    if (created) *created = finalVoice;
+    return response::kAdded;
+}
+
+}  // namespace plova

@@ -1,0 +1,267 @@
+// New system response messages from the user's audio: the name, the wrapping
+// into a voice-data file, the Add button's checks and messages, and what a
+// failure, a cancel or an overwrite leaves in the folder.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "audio/VoiceEncoder.h"
+#include "audio/testing/AudioFiles.h"
+#include "audio/testing/SpeechSignal.h"
+#include "platform/testing/TestPorts.h"
+#include "store/CFileMng.h"
+#include "store/ResponseMessage.h"
+#include "store/testing/MessageFiles.h"
+
+using namespace plova;
+using namespace plova::testkit;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr LocalTime kMonday1505{2026, 12, 7, 1, 15, 5, 0, 0};
+
+class RecordingWindow final : public AddMessageWindow {
+public:
+    void open(std::uintmax_t size) override { calls.push_back("open " + std::to_string(size)); }
+    void converting() override { calls.push_back("converting"); }
+    void close() override { calls.push_back("close"); }
+    std::vector<std::string> calls;
+};
+
+std::vector<std::string> Names(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class ResponseMessage : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(outou);
+        ports.clock.set(kMonday1505);
+        WriteWav8k(speech8k, SynthesizeSpeech(300));  // 3 s
+    }
+
+    int add(const fs::path& source, const fs::path& oldPath = {}) {
+        AddMessageRequest request;
+        request.boxFolder = box.path();
+        request.number = number;
+        request.source = source;
+        request.oldPath = oldPath;
+        request.intermediate = intermediate;
+        return AddResponseMessage(request, window, &created);
+    }
+
+    fs::path converted(const std::string& name, const std::string& options) {
+        const fs::path p = src.path() / name;
+        EXPECT_TRUE(FfmpegConvert(PLOVA_FFMPEG, speech8k, options, p));
+        return p;
+    }
+
+    std::u16string lastText() const { return ports.prompt.shown.empty() ? u"" : ports.prompt.shown.back().text; }
+
+    TestPorts ports;
+    TempFolder box{"response-box"};
+    TempFolder src{"response-src"};
+    fs::path outou = box.path() / "outou";
+    fs::path speech8k = src.path() / "speech.wav";
+    fs::path intermediate = src.path() / "wave_tmp.wav";
+    int number = 5;
+    RecordingWindow window;
+    fs::path created;
+    CFileMng files;
+};
+
+TEST_F(ResponseMessage, NamesComeFromTheTimeWeekdayNumberAndExtension) {
+    struct Case {
+        LocalTime time;
+        int number;
+        std::u16string extension;
+        std::u16string name;
+    };
+    const Case cases[] = {
+        {kMonday1505, 5, u".WAV", u"202612071505_MON_A005_0000.WAV"},
+        {kMonday1505, 5, u".wma", u"202612071505_MON_A005_0000.WMA"},
+        {LocalTime{2027, 1, 3, 0, 0, 9, 0, 0}, 300, u".wav", u"202701030009_SUN_A300_0000.WAV"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(NewResponseMessageName(c.time, c.number, c.extension), c.name);
+        EXPECT_EQ(VoiceDataPathOf(fs::path(c.name)).filename().u16string(),
+                  c.name.substr(0, c.name.size() - 3) + u"vmdat");
+    }
+}
+
+TEST_F(ResponseMessage, TheOverwriteQuestionNamesTheNumber) {
+    ports.prompt.queue(Answer::No);
+    EXPECT_FALSE(ConfirmOverwrite(7));
+    EXPECT_TRUE(ConfirmOverwrite(42));
+    ASSERT_EQ(ports.prompt.shown.size(), 2u);
+    EXPECT_EQ(ports.prompt.shown[1].text, u"メッセージ042は既に存在します。\n上書きしますか？");
+    EXPECT_EQ(ports.prompt.shown[1].caption, u"取り込みの確認");
+    EXPECT_EQ(ports.prompt.shown[1].buttons, Buttons::YesNo);
+    EXPECT_EQ(ports.prompt.shown[1].icon, Icon::Exclamation);
+}
+
+TEST_F(ResponseMessage, WrappingKeepsWholeTenthsAndWritesRecordAndBlock) {
+    const fs::path file = outou / "202612071505_MON_A007_0000.vmdat";
+    const std::string coded = speech(12'345);
+    writeBytes(file, coded);
+    ASSERT_EQ(WrapResponseMessage(file, 7, kMonday1505), 1);
+
+    const std::string bytes = readBytes(file);
+    ASSERT_EQ(bytes.size(), 990u + 256u + 12'300u);
+    EXPECT_EQ(bytes.substr(1246), coded.substr(0, 12'300));
+    const FILESTS_INFO record = FILESTS_INFO::fromBytes(bytes.substr(0, 990));
+    EXPECT_EQ(record.boxNumber, u"007");
+    EXPECT_EQ(record.recordingTime, u"00:00:12");
+    EXPECT_EQ(record.downloadState, 0);
+    const RecordingBlock block = parseBlock(bytes.substr(990, 256));
+    EXPECT_TRUE(block.hasMagic);
+    EXPECT_EQ(block.recordingTenths, 123u);
+    EXPECT_EQ(block.boxNumber, 7);
+    EXPECT_EQ(block.boxDigits, "007");
+    EXPECT_EQ(bytes.substr(990 + 32, 32), makeBlockDate(kMonday1505));
+
+    // The store takes it for message 7.
+    std::vector<FILESTS_INFO> records;
+    ASSERT_TRUE(files.LoadFolderRecords(outou, records));
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].path(), file);
+}
+
+// The window keeps the format checks: an 8 kHz 16-bit mono WAV or a WMA of at
+// most 600 s; anything else is refused before a copy is made.
+TEST_F(ResponseMessage, TheWindowsFormatChecks) {
+    struct Case {
+        fs::path source;
+        int result;
+        std::vector<std::string> files;
+    };
+    const Case cases[] = {
+        {speech8k, response::kAdded, {"202612071505_MON_A005_0000.WAV", "202612071505_MON_A005_0000.vmdat"}},
+        {converted("stereo44k.wav", "-ar 44100 -ac 2"), response::kRefusedFormat, {}},
+        {converted("stereo44k.wma", "-ar 44100 -ac 2 -c:a wmav2"), response::kAdded,
+         {"202612071505_MON_A005_0000.WMA", "202612071505_MON_A005_0000.vmdat"}},
+        {converted("speech.mp3", "-c:a libmp3lame"), response::kRefusedFormat, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.source.filename().string());
+        fs::remove_all(outou);
+        fs::create_directories(outou);
+        ports.prompt.shown.clear();
+        EXPECT_EQ(add(c.source), c.result);
+        EXPECT_EQ(Names(outou), c.files);
+        ASSERT_EQ(ports.prompt.shown.size(), 1u);
+        if (c.result == response::kAdded) {
+            EXPECT_EQ(ports.prompt.shown[0].caption, u"取り込み完了");
+            EXPECT_EQ(ports.prompt.shown[0].text, u"音声ファイルの読み込みが完了しました。");
+            EXPECT_EQ(ports.prompt.shown[0].icon, Icon::Information);
+            EXPECT_EQ(readBytes(outou / c.files[0]), readBytes(c.source)) << "the copy is the source as it was";
+            EXPECT_TRUE(files.IsValidMessageFile(outou / c.files[1]));
+        } else {
+            EXPECT_EQ(ports.prompt.shown[0].text, u"このフォーマットには対応していません。");
+            EXPECT_EQ(ports.prompt.shown[0].caption, u"エラー");
+        }
+    }
+    EXPECT_FALSE(fs::exists(intermediate));
+}
+
+TEST_F(ResponseMessage, AnOlderNumberGoesOnlyOnceTheNewMessageIsComplete) {
+    number = 7;
+    const fs::path oldVoice = outou / "202601010000_THU_A007_0000.vmdat";
+    const fs::path oldWav = outou / "202601010000_THU_A007_0000.wav";
+    FILESTS_INFO oldRecord = sampleRecord();
+    oldRecord.boxNumber = u"007";
+    writeMessage(oldVoice, oldRecord, responseBlock(7), 3000);
+    writeBytes(oldWav, "old wav");
+    const fs::path oldCopy = outou / "202601010000_THU_A007_0000.WAV";  // its audio copy
+    writeBytes(oldCopy, "old copy");
+    const std::string oldBytes = readBytes(oldVoice);
+
+    // 610 s of 8 kHz mono passes the size check of the window but not the
+    // encoder's 601 s: the copy is made, then removed again.
+    const fs::path tooLong = src.path() / "long.wav";
+    WriteWav8k(tooLong, std::vector<std::int16_t>(610 * 8000, 100));
+    ASSERT_EQ(files.CheckWavFormat(tooLong), 1);
+    EXPECT_EQ(add(tooLong, oldVoice), response::kImportFailed);
+    EXPECT_EQ(lastText(), u"このフォーマットには対応していません。");
+    EXPECT_EQ(Names(outou), (std::vector<std::string>{oldCopy.filename().string(), oldVoice.filename().string(),
+                                                       oldWav.filename().string()}));
+    EXPECT_EQ(readBytes(oldVoice), oldBytes);
+    EXPECT_FALSE(fs::exists(intermediate));
+
+    // Then a good one replaces it, with the doubled separator of an old path collapsed.
+    ASSERT_EQ(add(speech8k, box.path().string() + "//outou//" + oldVoice.filename().string()), response::kAdded);
+    EXPECT_EQ(Names(outou),
+              (std::vector<std::string>{"202612071505_MON_A007_0000.WAV", "202612071505_MON_A007_0000.vmdat"}));
+    EXPECT_EQ(created, outou / "202612071505_MON_A007_0000.vmdat");
+
+    // The same number again in the same minute: the new files would take the
+    // old ones' names, and a failure must not have touched them first.
+    const std::string current = readBytes(created);
+    const std::string currentCopy = readBytes(outou / "202612071505_MON_A007_0000.WAV");
+    EXPECT_EQ(add(tooLong, created), response::kImportFailed);
+    EXPECT_EQ(readBytes(created), current);
+    EXPECT_EQ(readBytes(outou / "202612071505_MON_A007_0000.WAV"), currentCopy);
+    EXPECT_EQ(Names(outou),
+              (std::vector<std::string>{"202612071505_MON_A007_0000.WAV", "202612071505_MON_A007_0000.vmdat"}));
+}
+
+TEST_F(ResponseMessage, CancelDuringEncodingLeavesNothingAndSaysNothing) {
+    const fs::path longer = src.path() / "minute.wav";
+    WriteWav8k(longer, SynthesizeSpeech(6000));  // 60 s
+    ports.pump.at(110, [&] { ports.cancel.set(); });
+    EXPECT_EQ(add(longer), response::kCancelled);
+    EXPECT_TRUE(ports.prompt.shown.empty());
+    EXPECT_TRUE(Names(outou).empty());
+    EXPECT_EQ(window.calls.back(), "close");
+    EXPECT_EQ(EncodeStatus(), encoder::kIdle);
+    EXPECT_FALSE(fs::exists(intermediate));
+}
+
+TEST_F(ResponseMessage, RefusalsBeforeAnyCopy) {
+    ports.disk.set(4095);
+    EXPECT_EQ(add(speech8k), response::kNoSpace);
+    EXPECT_EQ(lastText(), u"ＰＣのメモリ不足です。");
+    ports.disk.set(std::uint64_t{1} << 40);
+    ports.prompt.shown.clear();
+    EXPECT_EQ(add(src.path() / "missing.wav"), response::kNotOpened);
+    EXPECT_TRUE(ports.prompt.shown.empty()) << "a file that cannot be opened is passed over in silence";
+    EXPECT_TRUE(Names(outou).empty());
+    EXPECT_TRUE(window.calls.empty());
+}
+
+TEST_F(ResponseMessage, TheExtensionPicksTheLevel) {
+    const auto encoded = [&](std::u16string_view extension, store::ImportLevels levels) {
+        const fs::path copy = outou / "copy.WAV";
+        fs::copy_file(speech8k, copy, fs::copy_options::overwrite_existing);
+        EXPECT_EQ(files.ImportAudio(copy, extension, levels, intermediate), 1);
+        return readBytes(VoiceDataPathOf(copy));
+    };
+    const std::string plain = encoded(u".wav", {0, 0});
+    EXPECT_NE(encoded(u".WAV", {250, 0}), plain);  // -6 dB in the low byte
+    EXPECT_EQ(encoded(u".WAV", {0, 250}), plain);
+    EXPECT_EQ(encoded(u".WMA", {250, 0}), plain);
+    EXPECT_EQ(encoded(u".wma", {0, 250}), encoded(u".wav", {250, 0}));
+
+    const fs::path copy = outou / "copy.mp3";
+    fs::copy_file(speech8k, copy);
+    EXPECT_EQ(files.ImportAudio(copy, u".mp3", {}, intermediate), 0);
+}
+
+TEST_F(ResponseMessage, TheLengthCheckPassesBelow600Point1Seconds) {
+    struct Case {
+        std::int64_t millis;
+        bool accepted;
+    };
+    for (const Case& c : {Case{600'099, true}, Case{600'100, false}, Case{0, true}, Case{601'000, false}})
+        EXPECT_EQ(CFileMng::IsAudioLengthAccepted(c.millis), c.accepted) << c.millis;
+    EXPECT_EQ(files.CheckAudioLength(converted("speech.wma", "-c:a wmav2")), 1);
+    const fs::path text = src.path() / "text.wma";
+    writeBytes(text, std::string(3000, 'x'));
+    EXPECT_EQ(files.CheckAudioLength(text), 0);
+}
+
+}  // namespace
