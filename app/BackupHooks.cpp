@@ -1,7 +1,5 @@
 #include "app/BackupHooks.h"
 
-#include <cstdio>
-
 #include "platform/Text.h"
 
 namespace plova {
@@ -20,12 +18,6 @@ BackupHooks NoBackupYet() {
     h.run = [](SettingsRecord&) { return false; };
     h.computeNextDue = [](SettingsRecord&, const LocalTime&) {};
     return h;
-}
-
-std::u16string TimeStamp(const LocalTime& t) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%04d%02d%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute);
-    return FitField(fromUtf8(buf), settings::kStampMax);
 }
 
 void RecordBackupResult(SettingsRecord& record, bool success, const LocalTime& now) {

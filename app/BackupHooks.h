@@ -1,13 +1,15 @@
 // The automatic backup as the application shell calls it: the flags the main
-// window keeps, and the entry points of the schedule and the run. Those live
-// in app/backup/ once built; until then NoBackupYet() gives entry points that
-// never find a backup due, fail a requested run and leave YOTEIBI alone.
+// window keeps, and the entry points of the schedule and the run. The
+// program's own are app/backup's MakeBackupHooks(); NoBackupYet() gives entry
+// points that never find a backup due, fail a requested run and leave
+// YOTEIBI alone, for windows that are not to back up (most tests).
 #pragma once
 
 #include <functional>
 #include <string>
 
 #include "app/SettingsRecord.h"
+#include "app/backup/BackupSchedule.h"
 #include "platform/Ports.h"
 
 namespace plova {
@@ -33,7 +35,7 @@ struct BackupHooks {
 BackupHooks NoBackupYet();
 
 // "YYYYMMDDhhmm".
-std::u16string TimeStamp(const LocalTime& t);
+using backup::TimeStamp;
 
 // Records a run's result: ZENKAIKA 1 (success) or 2, ZENKAIBI the current time.
 void RecordBackupResult(SettingsRecord& record, bool success, const LocalTime& now);

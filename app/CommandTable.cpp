@@ -147,4 +147,11 @@ std::vector<WindowMenuListItem> WindowMenuListItems(const std::array<std::u16str
     return items;
 }
 
+bool ToggleConversionSetting(SettingsRecord& r, int id) {
+    int* flag = id == cmd::kToggleDownConv ? &r.downConv : id == cmd::kToggleConvDel ? &r.convDel : nullptr;
+    if (!flag) return false;
+    *flag = *flag == 1 ? 0 : 1;
+    return true;
+}
+
 }  // namespace plova

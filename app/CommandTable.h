@@ -148,4 +148,8 @@ struct WindowMenuListItem {
 std::vector<WindowMenuListItem> WindowMenuListItems(const std::array<std::u16string, 4>& disp, int listCount,
                                                     int activeListNumber);
 
+// The settings menu's two check items ("DOWNCONV", "CONVDEL"): 1 becomes 0,
+// anything else 1. False, with nothing changed, for any other command.
+bool ToggleConversionSetting(SettingsRecord& record, int id);
+
 }  // namespace plova

@@ -213,3 +213,24 @@ TEST(DisplayTextTest, BoxDisplayPutsTheExtensionGroupOnItsOwnLine) {
 
 }  // namespace
 }  // namespace plova
+
+namespace plova {
+namespace {
+
+TEST(ConversionToggleTest, OneBecomesZeroAnythingElseOne) {
+    SettingsRecord r;
+    for (auto [before, after] : {std::pair{0, 1}, {1, 0}, {5, 1}, {-1, 1}}) {
+        r.downConv = before;
+        r.convDel = 7;
+        EXPECT_TRUE(ToggleConversionSetting(r, cmd::kToggleDownConv));
+        EXPECT_EQ(r.downConv, after);
+        EXPECT_EQ(r.convDel, 7);
+    }
+    EXPECT_TRUE(ToggleConversionSetting(r, cmd::kToggleConvDel));
+    EXPECT_EQ(r.convDel, 1);
+    EXPECT_FALSE(ToggleConversionSetting(r, cmd::kBackupSettings));
+    EXPECT_EQ(r.convDel, 1);
+}
+
+}  // namespace
+}  // namespace plova

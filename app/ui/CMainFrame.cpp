@@ -19,6 +19,10 @@
 #include "app/FtpMainUnitSession.h"
 #include "app/StartupPlan.h"
 #include "app/WindowPlacement.h"
+#include "app/ui/CABakUpChk1Dlg.h"
+#include "app/ui/CABakUpChk2Dlg.h"
+#include "app/ui/CABakUpSetDlg.h"
+#include "app/ui/CPrgAbackUpDlg.h"
 #include "app/ui/ArrangeGeometry.h"
 #include "app/ui/CBreakAfterDisplay.h"
 #include "app/ui/CCommandBar.h"
@@ -111,6 +115,14 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
         if (CListDispView* view = lists_->ActiveView()) view->ShowNotDownloaded();
     });
     SetCommandHandler(cmd::kDownloadVoiceData, trait::kModalDialog | trait::kMainUnit, [this] { DownloadVoiceOfRows(); });
+
+    if (options.builtInBackup) {
+        backup_ = MakeBackupHooks(*this, flags_);
+        SetBackupPrompts([this] { ShowBackupTimePrompt(); }, [this] { return ShowStartupPrompt(); });
+    }
+    watch_ = std::make_unique<BackupWatch>(flags_, doc_.settings, backup_, [this] {
+        if (backupTimePrompt_) backupTimePrompt_();
+    });
     OnIdle();
 }
 
@@ -121,6 +133,7 @@ CMainFrame::~CMainFrame() {
     disconnect(bar_, nullptr, this, nullptr);
     idleTimer_.stop();
     backupTimer_.stop();
+    delete progress_.data();
     // The popup menus go first: their actions call back into this window.
     delete settingsMenu_.data();
     delete windowMenu_.data();
@@ -302,11 +315,12 @@ void CMainFrame::OnCommand(int id) {
     case cmd::kLogout:
         session_->Logout();
         break;
-    case cmd::kToggleDownConv:
-        doc_.settings.downConv = doc_.settings.downConv == 1 ? 0 : 1;
+    case cmd::kBackupSettings:
+        RunBackupSettings();
         break;
+    case cmd::kToggleDownConv:
     case cmd::kToggleConvDel:
-        doc_.settings.convDel = doc_.settings.convDel == 1 ? 0 : 1;
+        ToggleConversionSetting(doc_.settings, id);
         break;
     case cmd::kArrangeSideBySide:
     case cmd::kArrangeAboveEachOther:
@@ -340,17 +354,32 @@ void CMainFrame::RunHandler(const Handler& handler) {
     if (handler.traits & trait::kModalDialog) RunPendingBackupIfSet();
 }
 
-void CMainFrame::RunPendingBackupIfSet() {
-    if (!flags_.pending) return;
-    flags_.pending = false;
-    RunPendingBackup(flags_, doc_.settings, backup_);
-}
+void CMainFrame::RunPendingBackupIfSet() { watch_->RunPendingIfSet(); }
 
 void CMainFrame::RunVersion() {
     flags_.pending = false;
-    CVersionDlg dialog(this);
+    CVersionDlg dialog(this, this);
     RunDialog(dialog);
     RunPendingBackupIfSet();
+}
+
+void CMainFrame::RunBackupSettings() {
+    // Only with a root folder: the month folders go under it.
+    if (doc_.settings.folder.empty()) return;
+    flags_.pending = false;
+    CABakUpSetDlg dialog(doc_.settings, this, this);
+    if (dialog.Opened()) RunDialog(dialog);
+    RunPendingBackupIfSet();
+}
+
+void CMainFrame::ShowBackupTimePrompt() {
+    CABakUpChk1Dlg dialog(flags_, doc_.settings, this);
+    RunDialog(dialog);
+}
+
+bool CMainFrame::ShowStartupPrompt() {
+    CABakUpChk2Dlg dialog(this);
+    return RunDialog(dialog) == QDialog::Accepted;
 }
 
 void CMainFrame::RunLogin() {
@@ -561,20 +590,33 @@ void CMainFrame::RestartBackupTimerIfArmed() {
 
 void CMainFrame::OnBackupTimer() {
     StopBackupTimer();
-    if (backup_.isDue && backup_.isDue(doc_.settings, ports().clock->now())) {
-        if (backupTimePrompt_) backupTimePrompt_();
-        RunPendingBackup(flags_, doc_.settings, backup_);
-    }
+    watch_->OnBackupTimer();
     RestartBackupTimerIfArmed();
 }
 
-bool CMainFrame::OnDialogBackupTick() {
-    if (!flags_.watch || !backup_.isDue || !backup_.isDue(doc_.settings, ports().clock->now())) return false;
-    if (backupTimePrompt_) backupTimePrompt_();
-    if (!flags_.accepted) return false;
-    flags_.pending = true;
-    return true;
+bool CMainFrame::OnDialogBackupTick() { return watch_->DueBreak(); }
+
+// ------------------------------------------------------- backup run host
+
+int CMainFrame::Login(const std::u16string& address, const std::u16string& user, const std::u16string& password) {
+    return session_->session().Login(address, user, password);
 }
+
+void CMainFrame::Logout() { session_->session().Logout(); }
+
+void CMainFrame::EnableMainWindow(bool enabled) { SetListBusy(!enabled); }
+
+void CMainFrame::OpenProgress() {
+    delete progress_.data();
+    progress_ = new CPrgAbackUpDlg(this);
+    progress_->show();
+}
+
+void CMainFrame::CloseProgress() { delete progress_.data(); }
+
+void CMainFrame::ResetIdleCount() { session_->resetIdleCount(); }
+
+CPrgAbackUpDlg* CMainFrame::BackupProgress() const { return progress_.data(); }
 
 // ---------------------------------------------------------- session host
 
@@ -631,6 +673,11 @@ void CMainFrame::DeleteQueuedWavFiles() {
 void CMainFrame::closeEvent(QCloseEvent* event) {
     if (exitDone_) {
         event->accept();
+        return;
+    }
+    // A running backup ends first; it always ends by itself or by its Cancel.
+    if (flags_.running) {
+        event->ignore();
         return;
     }
     CloseSettingsMenu();

@@ -21,6 +21,8 @@
 #include "app/CommandTable.h"
 #include "app/ExitSequence.h"
 #include "app/SessionControl.h"
+#include "app/BackupWatch.h"
+#include "app/backup/BackupRun.h"
 #include "app/ui/CBackupTimedDlg.h"
 #include "lists/ui/ListHost.h"
 #include "platform/IniFile.h"
@@ -39,6 +41,7 @@ namespace plova::ui {
 
 class CCommandBar;
 class CListWindows;
+class CPrgAbackUpDlg;
 class ListWindowStatus;
 
 namespace frame {
@@ -56,7 +59,8 @@ class CMainFrame final : public QMainWindow,
                          public SessionHost,
                          public ExitHost,
                          public DialogBackupWatch,
-                         public ListHost {
+                         public ListHost,
+                         public backup::BackupRunHost {
     Q_OBJECT
 public:
     struct Options {
@@ -65,6 +69,9 @@ public:
         // the port it finds itself.
         SessionFactory sessionFactory;
         BackupHooks backup = NoBackupYet();
+        // The program's own backup (schedule, prompts, run) in place of
+        // `backup`; the program sets it, tests mostly do not.
+        bool builtInBackup = false;
     };
 
     // Creation: reads the settings once, restores the placement, builds the
@@ -84,11 +91,15 @@ public:
     CPLOVADoc& SettingsDoc() { return doc_; }
     SettingsRecord& Settings() { return doc_.settings; }
     SessionControl& Session() { return *session_; }
-    CFtpMng* Ftp();
+    // The FTP client of the session (also the backup run's).
+    CFtpMng* Ftp() override;
     QMdiArea* MdiArea() const { return mdi_; }
     CCommandBar* CommandBar() const { return bar_; }
     const std::filesystem::path& SettingsFile() const { return settingsFile_; }
     BackupFlags& Backup() { return flags_; }
+    // The due-backup check that long operations make between their steps
+    // (DueBreak), and the pending run after them.
+    BackupWatch& BackupWatcher() { return *watch_; }
 
     // The number of list windows open: NUM of the settings record, the one
     // count there is (read from the file, it says how many to reopen).
@@ -130,6 +141,8 @@ public:
     void OnCommand(int id);
     // One idle pass: the status bar text and the enabling of the buttons.
     void OnIdle();
+    // One tick of timer 2.
+    void OnBackupTimer();
     QMenu* SettingsMenu() const;
     QMenu* WindowMenu() const;
 
@@ -180,6 +193,15 @@ public:
     // Button 1004: the voice data of the active list's selected rows, then the list again.
     void DownloadVoiceOfRows();
 
+    // ----------------------------------------------------- BackupRunHost
+    int Login(const std::u16string& address, const std::u16string& user, const std::u16string& password) override;
+    void Logout() override;
+    void EnableMainWindow(bool enabled) override;
+    void OpenProgress() override;
+    void CloseProgress() override;
+    void ResetIdleCount() override;
+    CPrgAbackUpDlg* BackupProgress() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -200,12 +222,14 @@ private:
     void ShowPopup(QMenu* menu, int buttonId);
     void RunLogin();
     void RunVersion();
+    void RunBackupSettings();
+    void ShowBackupTimePrompt();
+    bool ShowStartupPrompt();
     void RunHandler(const Handler& handler);
     void RunPendingBackupIfSet();
     void Arrange(int id);
     void ActivateList(int listNumber);
     void OnSubWindowActivated(QMdiSubWindow* window);
-    void OnBackupTimer();
     void UpdateMinimumSize();
 
     std::filesystem::path settingsFile_;
@@ -213,6 +237,8 @@ private:
     IniDocument startupIni_;  // the file as read at creation, for the window sections
     BackupHooks backup_;
     BackupFlags flags_;
+    std::unique_ptr<BackupWatch> watch_;
+    QPointer<CPrgAbackUpDlg> progress_;
     std::unique_ptr<SessionControl> session_;
     bool restoreCondition_ = true;
 

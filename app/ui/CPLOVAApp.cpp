@@ -32,6 +32,7 @@ CPLOVAApp::CPLOVAApp(int& argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("plova"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("plova")));
     ApplyApplicationFont();
+    frameOptions_.builtInBackup = true;
 }
 
 CPLOVAApp::~CPLOVAApp() {

@@ -9,7 +9,7 @@
 
 namespace plova::ui {
 
-CVersionDlg::CVersionDlg(QWidget* parent) : QDialog(parent) {
+CVersionDlg::CVersionDlg(DialogBackupWatch* watch, QWidget* parent) : CBackupTimedDlg(watch, parent) {
     setWindowTitle(QString::fromUtf16(version::kCaption));
     auto* title = new QLabel(QString::fromUtf16(version::kTitle), this);
     QFont bold = title->font();

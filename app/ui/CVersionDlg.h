@@ -1,7 +1,7 @@
 // The version dialog ("バージョン").
 #pragma once
 
-#include <QDialog>
+#include "app/ui/CBackupTimedDlg.h"
 
 namespace plova::ui {
 
@@ -12,10 +12,11 @@ constexpr char16_t kVersion[] = u"Version 1.0.0.0";
 constexpr char16_t kYear[] = u"Copyright (C) 2026";
 }  // namespace version
 
-class CVersionDlg final : public QDialog {
+// It can be left open, so a backup that falls due meanwhile closes it.
+class CVersionDlg final : public CBackupTimedDlg {
     Q_OBJECT
 public:
-    explicit CVersionDlg(QWidget* parent = nullptr);
+    explicit CVersionDlg(DialogBackupWatch* watch = nullptr, QWidget* parent = nullptr);
 };
 
 }  // namespace plova::ui

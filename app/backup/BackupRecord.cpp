@@ -1,0 +1,126 @@
+#include "app/backup/BackupRecord.h"
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <system_error>
+
+#include "app/backup/BackupSchedule.h"
+#include "platform/IniFile.h"
+#include "platform/Text.h"
+
+namespace plova::backup {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::u16string_view kFolderPrefix = u"BU_";
+constexpr std::size_t kMonthChars = 6;  // "YYYYMM"
+constexpr const char* kHiddenList = ".hidden";
+
+std::u16string formatted(const char* format, int a, int b) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, format, a, b);
+    return fromUtf8(buf);
+}
+
+fs::path pathOf(std::u16string_view name) { return fs::path(toUtf8(name)); }
+
+std::u16string monthOfFolder(std::u16string_view folder) { return std::u16string(folder.substr(kFolderPrefix.size())); }
+
+}  // namespace
+
+std::u16string MonthFolderName(int year, int month) { return formatted("BU_%04d%02d", year, month); }
+
+std::u16string MonthFolderName(std::u16string_view yyyymm) { return std::u16string(kFolderPrefix) + std::u16string(yyyymm); }
+
+std::u16string MonthStamp(int year, int month) { return formatted("%04d%02d", year, month); }
+
+void ComputeFolderNames(BackupMonths& m, const LocalTime& now) {
+    const int y = now.year, mo = now.month;
+    m.current = MonthFolderName(y, mo);
+    m.previous = mo == 1 ? MonthFolderName(y - 1, 12) : MonthFolderName(y, mo - 1);
+    m.twoBack = mo == 1 ? MonthFolderName(y - 1, 11) : mo == 2 ? MonthFolderName(y - 1, 12) : MonthFolderName(y, mo - 2);
+}
+
+void ComputeBaseMonth(BackupMonths& m, const fs::path& root, std::u16string_view zenkaibi, const LocalTime& now) {
+    m.currentMonth = MonthStamp(now.year, now.month);
+    const std::u16string lastMonth(zenkaibi.substr(0, std::min(zenkaibi.size(), kMonthChars)));
+    if (lastMonth == m.currentMonth && MonthComplete(root, m.current)) {
+        m.baseMonth = m.currentMonth;
+        return;
+    }
+    m.baseMonth = monthOfFolder(MonthComplete(root, m.previous) ? m.previous : m.twoBack);
+}
+
+BackupMonths MonthsOfRun(const fs::path& root, std::u16string_view zenkaibi, const LocalTime& now) {
+    BackupMonths m;
+    ComputeFolderNames(m, now);
+    ComputeBaseMonth(m, root, zenkaibi, now);
+    return m;
+}
+
+std::vector<std::u16string> FoldersOfRun(const BackupMonths& m) {
+    std::vector<std::u16string> out;
+    for (const std::u16string* f : {&m.twoBack, &m.previous, &m.current}) {
+        const std::u16string month = monthOfFolder(*f);
+        if (month >= m.baseMonth && month <= m.currentMonth) out.push_back(*f);
+    }
+    return out;
+}
+
+std::u16string DoneTimeText(std::u16string_view s) {
+    if (s.size() < 12) return std::u16string(s);
+    return std::u16string(s.substr(0, 4)) + u"/" + std::u16string(s.substr(4, 2)) + u"/" +
+           std::u16string(s.substr(6, 2)) + u" " + std::u16string(s.substr(8, 2)) + u":" +
+           std::u16string(s.substr(10, 2));
+}
+
+bool WriteRecord(const fs::path& root, std::u16string_view folderName, std::u16string_view stamp, int status,
+                 int kind) {
+    const fs::path folder = root / pathOf(folderName);
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    const fs::path file = folder / pathOf(kRecordFile);
+    IniDocument ini = IniDocument::load(file);
+    ini.set(kRecordSection, kDoneKey, DoneTimeText(stamp));
+    ini.set(kRecordSection, kind == kKindBoxes ? kBoxFlagKey : kResponseFlagKey,
+            status == kStatusComplete ? kComplete : kIncomplete);
+    const bool saved = ini.save(file);
+    HideFile(file);
+    return saved;
+}
+
+void MarkMonths(const fs::path& root, const BackupMonths& months, int status, const LocalTime& now) {
+    const std::u16string stamp = TimeStamp(now);
+    for (const std::u16string& folder : FoldersOfRun(months)) {
+        WriteRecord(root, folder, stamp, status, kKindBoxes);
+        WriteRecord(root, folder, stamp, status, kKindResponses);
+    }
+}
+
+std::u16string ReadBoxFlag(const fs::path& root, std::u16string_view folderName) {
+    const fs::path file = root / pathOf(folderName) / pathOf(kRecordFile);
+    std::u16string flag = readProfileString(file, kRecordSection, kBoxFlagKey, kIncomplete);
+    if (flag.size() > kFlagReadChars) flag.resize(kFlagReadChars);
+    return flag;
+}
+
+bool MonthComplete(const fs::path& root, std::u16string_view folderName) {
+    std::error_code ec;
+    return fs::is_directory(root / pathOf(folderName), ec) && ReadBoxFlag(root, folderName) == kComplete;
+}
+
+void HideFile(const fs::path& file) {
+    const fs::path list = file.parent_path() / kHiddenList;
+    const std::string name = file.filename().string();
+    {
+        std::ifstream in(list);
+        for (std::string line; std::getline(in, line);)
+            if (line == name) return;
+    }
+    std::ofstream out(list, std::ios::app);
+    out << name << '\n';
+}
+
+}  // namespace plova::backup

@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "app/backup/BackupRecord.h"
+#include "platform/IniFile.h"
+#include "platform/testing/TempFolder.h"
+#include "platform/testing/TestPorts.h"
+
+namespace plova::backup {
+namespace {
+
+namespace fs = std::filesystem;
+using testkit::utf8;
+
+LocalTime month(int y, int m, int d = 15) { return LocalTime{y, m, d, 0, 10, 0, 0, 0}; }
+
+TEST(BackupRecordTest, FolderNamesOfTheThreeMonths) {
+    struct Case {
+        LocalTime now;
+        const char16_t *twoBack, *previous, *current;
+    } cases[] = {
+        {month(2026, 4), u"BU_202602", u"BU_202603", u"BU_202604"},
+        {month(2027, 1), u"BU_202611", u"BU_202612", u"BU_202701"},
+        {month(2027, 2), u"BU_202612", u"BU_202701", u"BU_202702"},
+        {month(2026, 3), u"BU_202601", u"BU_202602", u"BU_202603"},
+        {month(2026, 12), u"BU_202610", u"BU_202611", u"BU_202612"},
+    };
+    for (const Case& c : cases) {
+        BackupMonths m;
+        ComputeFolderNames(m, c.now);
+        EXPECT_EQ(utf8(m.twoBack), utf8(c.twoBack));
+        EXPECT_EQ(utf8(m.previous), utf8(c.previous));
+        EXPECT_EQ(utf8(m.current), utf8(c.current));
+    }
+}
+
+TEST(BackupRecordTest, BaseMonthGoesBackOnlyWhileTheOlderMonthIsNotComplete) {
+    testkit::TestPorts io;
+    struct Case {
+        const char* what;
+        LocalTime now;
+        const char16_t* zenkaibi;
+        std::vector<std::pair<const char16_t*, const char16_t*>> folders;  // folder, YFLAG ("" = no record)
+        const char16_t* base;
+    } cases[] = {
+        {"first run, nothing there", month(2026, 4), u"", {}, u"202602"},
+        {"April complete after a run in April", month(2026, 4), u"202604010900", {{u"BU_202604", u"完了"}},
+         u"202604"},
+        {"April complete but the last run was in March", month(2026, 4), u"202603310900",
+         {{u"BU_202604", u"完了"}}, u"202602"},
+        {"April open, March complete", month(2026, 4), u"202604010900",
+         {{u"BU_202604", u"未完"}, {u"BU_202603", u"完了"}}, u"202603"},
+        {"March folder without a record", month(2026, 4), u"202604010900", {{u"BU_202603", u""}}, u"202602"},
+        {"March open", month(2026, 4), u"202603200900", {{u"BU_202603", u"未完"}}, u"202602"},
+        {"January, December complete", month(2027, 1), u"202612310900", {{u"BU_202612", u"完了"}}, u"202612"},
+        {"January, nothing complete", month(2027, 1), u"202612310900", {}, u"202611"},
+        {"January, January complete", month(2027, 1), u"202701020900", {{u"BU_202701", u"完了"}}, u"202701"},
+    };
+    for (const Case& c : cases) {
+        testkit::TempFolder root("bu-base");
+        for (const auto& [folder, flag] : c.folders) {
+            fs::create_directories(root.path() / utf8(folder));
+            if (*flag) writeProfileString(root.path() / utf8(folder) / "backup_info.ini", u"BACKUPINF", u"YFLAG", flag);
+        }
+        const BackupMonths m = MonthsOfRun(root.path(), c.zenkaibi, c.now);
+        EXPECT_EQ(utf8(m.baseMonth), utf8(c.base)) << c.what;
+        EXPECT_EQ(m.currentMonth, u"20" + m.current.substr(5)) << c.what;
+    }
+}
+
+TEST(BackupRecordTest, RecordWritesTimeAndOneFlagAndStaysFindable) {
+    testkit::TempFolder root("bu-record");
+    ASSERT_TRUE(WriteRecord(root.path(), u"BU_202604", u"202604301000", kStatusComplete, kKindBoxes));
+    const fs::path file = root.path() / "BU_202604" / "backup_info.ini";
+    ASSERT_TRUE(fs::exists(file));
+    EXPECT_EQ(readProfileString(file, u"BACKUPINF", u"KANRYOUBI"), u"2026/04/30 10:00");
+    EXPECT_EQ(readProfileString(file, u"BACKUPINF", u"YFLAG"), u"完了");
+    EXPECT_EQ(readProfileString(file, u"BACKUPINF", u"SFLAG", u"none"), u"none");
+
+    ASSERT_TRUE(WriteRecord(root.path(), u"BU_202604", u"202604301015", kStatusIncomplete, kKindResponses));
+    EXPECT_EQ(readProfileString(file, u"BACKUPINF", u"KANRYOUBI"), u"2026/04/30 10:15");
+    EXPECT_EQ(readProfileString(file, u"BACKUPINF", u"YFLAG"), u"完了");
+    EXPECT_EQ(readProfileString(file, u"BACKUPINF", u"SFLAG"), u"未完");
+    EXPECT_TRUE(MonthComplete(root.path(), u"BU_202604"));
+    EXPECT_FALSE(MonthComplete(root.path(), u"BU_202603"));
+    EXPECT_EQ(ReadBoxFlag(root.path(), u"BU_202603"), u"未完");
+
+    // Hidden from file managers by the folder's list, named once however often it is written.
+    std::ifstream hidden(root.path() / "BU_202604" / ".hidden");
+    std::string line;
+    int named = 0;
+    while (std::getline(hidden, line)) named += line == "backup_info.ini";
+    EXPECT_EQ(named, 1);
+}
+
+TEST(BackupRecordTest, MarkingCoversTheMonthsOfTheRunOnly) {
+    testkit::TempFolder root("bu-mark");
+    testkit::TestPorts io;
+    fs::create_directories(root.path() / "BU_202602");
+    fs::create_directories(root.path() / "BU_202603");
+    writeProfileString(root.path() / "BU_202602" / "backup_info.ini", u"BACKUPINF", u"YFLAG", u"完了");
+    writeProfileString(root.path() / "BU_202603" / "backup_info.ini", u"BACKUPINF", u"YFLAG", u"完了");
+    const BackupMonths m = MonthsOfRun(root.path(), u"202603310000", month(2026, 4));
+    ASSERT_EQ(m.baseMonth, u"202603");
+    EXPECT_EQ(FoldersOfRun(m), (std::vector<std::u16string>{u"BU_202603", u"BU_202604"}));
+    MarkMonths(root.path(), m, kStatusIncomplete, month(2026, 4, 30));
+    EXPECT_EQ(ReadBoxFlag(root.path(), u"BU_202602"), u"完了");
+    EXPECT_EQ(ReadBoxFlag(root.path(), u"BU_202603"), u"未完");
+    EXPECT_EQ(ReadBoxFlag(root.path(), u"BU_202604"), u"未完");
+    EXPECT_EQ(readProfileString(root.path() / "BU_202604" / "backup_info.ini", u"BACKUPINF", u"SFLAG"), u"未完");
+    EXPECT_EQ(readProfileString(root.path() / "BU_202604" / "backup_info.ini", u"BACKUPINF", u"KANRYOUBI"),
+              u"2026/04/30 10:00");
+}
+
+}  // namespace
+}  // namespace plova::backup

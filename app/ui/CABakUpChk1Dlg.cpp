@@ -1,0 +1,61 @@
+#include "app/ui/CABakUpChk1Dlg.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/ui/DialogLayout.h"
+#include "app/ui/QtPorts.h"
+
+namespace plova::ui {
+
+QVBoxLayout* PromptLines(QWidget* owner, std::initializer_list<const char16_t*> lines) {
+    auto* text = new QVBoxLayout;
+    for (const char16_t* line : lines) text->addWidget(new QLabel(qs(line), owner));
+    return text;
+}
+
+QHBoxLayout* YesNoButtons(QWidget* owner, QPushButton*& yes, QPushButton*& no) {
+    yes = new QPushButton(qs(buttontext::kYes), owner);
+    no = new QPushButton(qs(buttontext::kNo), owner);
+    yes->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(yes);
+    buttons->addWidget(no);
+    return buttons;
+}
+
+CABakUpChk1Dlg::CABakUpChk1Dlg(BackupFlags& flags, SettingsRecord& record, QWidget* parent)
+    : QDialog(parent), flags_(flags), record_(record) {
+    setWindowTitle(qs(bakupchk::kCaption));
+    auto* text = PromptLines(this, {bakupchk::kDue, bakupchk::kRunNow, bakupchk::kInterrupts, bakupchk::kAutoStart});
+    auto* buttons = YesNoButtons(this, yes_, no_);
+    connect(yes_, &QPushButton::clicked, this, [this] { End(BackupTimeAnswer::Yes); });
+    connect(no_, &QPushButton::clicked, this, [this] { End(BackupTimeAnswer::No); });
+    LayOutMessageDialog(*this, QStyle::SP_MessageBoxQuestion, text, buttons);
+
+    OnBackupTimePromptOpened(flags_);
+    timeout_.setSingleShot(true);
+    timeout_.setInterval(backup::kPromptTimeoutMs);
+    connect(&timeout_, &QTimer::timeout, this, &CABakUpChk1Dlg::OnTimeout);
+    timeout_.start();
+}
+
+void CABakUpChk1Dlg::OnTimeout() { End(BackupTimeAnswer::TimedOut); }
+
+void CABakUpChk1Dlg::reject() { End(BackupTimeAnswer::No); }
+
+void CABakUpChk1Dlg::End(BackupTimeAnswer answer) {
+    if (ended_) return;
+    ended_ = true;
+    timeout_.stop();
+    OnBackupTimePromptEnded(flags_, record_, answer, ports().clock->now());
+    if (answer == BackupTimeAnswer::No)
+        QDialog::reject();
+    else
+        accept();
+}
+
+}  // namespace plova::ui

@@ -1,0 +1,21 @@
+#include "app/ui/CABakUpChk2Dlg.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/ui/CABakUpChk1Dlg.h"
+#include "app/ui/DialogLayout.h"
+
+namespace plova::ui {
+
+CABakUpChk2Dlg::CABakUpChk2Dlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(qs(bakupchk::kCaption));
+    auto* text = PromptLines(this, {bakupchk::kOverdue, bakupchk::kRunNowQuery});
+    auto* buttons = YesNoButtons(this, yes_, no_);
+    connect(yes_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(no_, &QPushButton::clicked, this, &QDialog::reject);
+    LayOutMessageDialog(*this, QStyle::SP_MessageBoxQuestion, text, buttons);
+}
+
+}  // namespace plova::ui

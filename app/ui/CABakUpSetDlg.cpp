@@ -1,0 +1,107 @@
+#include "app/ui/CABakUpSetDlg.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimeEdit>
+#include <QVBoxLayout>
+
+#include "app/ui/DialogLayout.h"
+#include "app/ui/QtPorts.h"
+
+namespace plova::ui {
+namespace {
+
+constexpr const char16_t* kWeekdays[] = {u"日曜日", u"月曜日", u"火曜日", u"水曜日", u"木曜日", u"金曜日", u"土曜日"};
+constexpr int kDays = 31;
+
+}  // namespace
+
+CABakUpSetDlg::CABakUpSetDlg(SettingsRecord& record, DialogBackupWatch* watch, QWidget* parent)
+    : CBackupTimedDlg(watch, parent), record_(record) {
+    setWindowTitle(qs(bakupset::kCaption));
+    const auto form = OpenScheduleForm(record);
+    opened_ = form.has_value();
+    if (form) form_ = *form;
+
+    auto* group = new QGroupBox(qs(bakupset::kFrequencyGroup), this);
+    auto* radios = new QHBoxLayout(group);
+    frequency_ = new QButtonGroup(this);
+    const std::pair<int, const char16_t*> choices[] = {{backup::kNever, bakupset::kNever},
+                                                       {backup::kDaily, bakupset::kDaily},
+                                                       {backup::kWeekly, bakupset::kWeekly},
+                                                       {backup::kMonthly, bakupset::kMonthly}};
+    for (const auto& [value, caption] : choices) {
+        auto* radio = new QRadioButton(qs(caption), group);
+        frequency_->addButton(radio, value);
+        radios->addWidget(radio);
+    }
+    frequency_->button(form_.frequency)->setChecked(true);
+    connect(frequency_, &QButtonGroup::idClicked, this, [this](int id) {
+        form_.frequency = id;
+        ShowEnabling();
+    });
+
+    weekday_ = new QComboBox(this);
+    weekday_->setObjectName(QStringLiteral("weekday"));
+    for (const char16_t* w : kWeekdays) weekday_->addItem(qs(w));
+    weekday_->setCurrentIndex(form_.weekday);
+    connect(weekday_, &QComboBox::currentIndexChanged, this, [this](int i) { form_.weekday = i; });
+
+    day_ = new QComboBox(this);
+    day_->setObjectName(QStringLiteral("day"));
+    for (int d = 1; d <= kDays; ++d) day_->addItem(QString::asprintf("%02d", d));
+    day_->setCurrentIndex(form_.day - 1);
+    connect(day_, &QComboBox::currentIndexChanged, this, [this](int i) { form_.day = i + 1; });
+
+    time_ = new QTimeEdit(this);
+    time_->setObjectName(QStringLiteral("time"));
+    time_->setDisplayFormat(QStringLiteral("HH:mm"));
+    time_->setTime(QTime(form_.hour, form_.minute, 0));
+    connect(time_, &QTimeEdit::timeChanged, this, [this](QTime t) {
+        form_.hour = t.hour();
+        form_.minute = t.minute();
+    });
+
+    auto* fields = new QGridLayout;
+    fields->addWidget(new QLabel(qs(bakupset::kWeekday), this), 0, 0);
+    fields->addWidget(weekday_, 0, 1);
+    fields->addWidget(new QLabel(qs(bakupset::kDay), this), 1, 0);
+    fields->addWidget(day_, 1, 1);
+    fields->addWidget(new QLabel(qs(bakupset::kTime), this), 2, 0);
+    fields->addWidget(time_, 2, 1);
+    auto* body = new QVBoxLayout;
+    body->addWidget(group);
+    body->addLayout(fields);
+
+    auto* ok = new QPushButton(qs(buttontext::kOk), this);
+    auto* cancel = new QPushButton(qs(buttontext::kCancel), this);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &CABakUpSetDlg::OnOK);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    LayOutDialog(*this, body, buttons);
+    ShowEnabling();
+}
+
+void CABakUpSetDlg::ShowEnabling() {
+    weekday_->setEnabled(form_.weekdayEnabled());
+    day_->setEnabled(form_.dayEnabled());
+    time_->setEnabled(form_.timeEnabled());
+}
+
+void CABakUpSetDlg::OnOK() {
+    StopDialogBackupTimer();
+    ApplyScheduleForm(record_, form_, ports().clock->now());
+    accept();
+}
+
+}  // namespace plova::ui

@@ -1,0 +1,57 @@
+// The backup settings dialog ("自動バックアップの設定"): frequency, weekday,
+// day of month and time of the automatic backup.
+#pragma once
+
+#include "app/SettingsRecord.h"
+#include "app/BackupWatch.h"
+#include "app/ui/CBackupTimedDlg.h"
+
+class QButtonGroup;
+class QComboBox;
+class QTimeEdit;
+
+namespace plova::ui {
+
+namespace bakupset {
+constexpr char16_t kCaption[] = u"自動バックアップの設定";
+constexpr char16_t kFrequencyGroup[] = u"バックアップ頻度";
+constexpr char16_t kNever[] = u"しない";
+constexpr char16_t kDaily[] = u"毎日";
+constexpr char16_t kWeekly[] = u"毎週";
+constexpr char16_t kMonthly[] = u"毎月";
+constexpr char16_t kWeekday[] = u"曜日";
+constexpr char16_t kDay[] = u"日";
+constexpr char16_t kTime[] = u"時刻";
+}  // namespace bakupset
+
+class CABakUpSetDlg final : public CBackupTimedDlg {
+    Q_OBJECT
+public:
+    CABakUpSetDlg(SettingsRecord& record, DialogBackupWatch* watch, QWidget* parent = nullptr);
+
+    // False when the stored time cannot be shown (hour above 23, minute above
+    // 59): the dialog is not to be run.
+    bool Opened() const { return opened_; }
+    const backup::Schedule& Form() const { return form_; }
+
+    QButtonGroup* frequencyButtons() const { return frequency_; }
+    QComboBox* weekdayList() const { return weekday_; }
+    QComboBox* dayList() const { return day_; }
+    QTimeEdit* timePicker() const { return time_; }
+
+    // "OK": the form into the settings with the next-due time.
+    void OnOK();
+
+private:
+    void ShowEnabling();
+
+    SettingsRecord& record_;
+    backup::Schedule form_;
+    bool opened_ = false;
+    QButtonGroup* frequency_ = nullptr;
+    QComboBox* weekday_ = nullptr;
+    QComboBox* day_ = nullptr;
+    QTimeEdit* time_ = nullptr;
+};
+
+}  // namespace plova::ui

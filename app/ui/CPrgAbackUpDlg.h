@@ -1,0 +1,35 @@
+// The progress window of a backup run ("バックアップ実行中"): modeless, found
+// by its caption. It takes two messages: one more message backed up, and the
+// bar's range. "キャンセル" sets the cancel flag; the run notices it at its
+// next check. Escape does nothing.
+#pragma once
+
+#include <QDialog>
+
+class QProgressBar;
+class QPushButton;
+
+namespace plova::ui {
+
+namespace prgbackup {
+constexpr char16_t kText[] = u"バックアップを実行しています。";
+}  // namespace prgbackup
+
+class CPrgAbackUpDlg final : public QDialog {
+    Q_OBJECT
+public:
+    explicit CPrgAbackUpDlg(QWidget* parent = nullptr);
+    QProgressBar* bar() const { return bar_; }
+    QPushButton* cancelButton() const { return cancel_; }
+
+protected:
+    void customEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QProgressBar* bar_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+};
+
+}  // namespace plova::ui

@@ -1,0 +1,172 @@
+// plova-cli backup [--settings FILE]: one backup run now, as the window's
+// schedule runs it, for cron or a timer while nobody has the window open.
+// It takes the program's one-instance lock, so it never runs beside an open
+// window; it logs in with the stored values and records the result in the
+// settings file.
+#include <csignal>
+#include <set>
+
+#include "app/BackupWatch.h"
+#include "app/FtpMainUnitSession.h"
+#include "cli/Command.h"
+#include "platform/AppPaths.h"
+#include "platform/SingleInstance.h"
+#include "platform/Text.h"
+
+namespace plova::cli {
+namespace {
+
+constexpr const char* kName = "backup";
+constexpr int kLocked = 75;  // EX_TEMPFAIL: another instance has the lock; try again later
+constexpr char kMutexName[] = "PLOVA-Kw";
+
+// Messages the run would show in a box go to stderr, one line each.
+class StderrPrompt final : public Prompt {
+public:
+    explicit StderrPrompt(std::ostream& err) : err_(err) {}
+    Answer show(const std::u16string& text, const std::u16string& caption, Icon, Buttons buttons) override {
+        fail(err_, kName, toUtf8(caption) + ": " + toUtf8(text));
+        return firstButton(buttons);
+    }
+
+private:
+    std::ostream& err_;
+};
+
+// The progress window, as lines on stderr: the number of messages, then
+// every tenth of the way.
+class StderrProgress final : public Progress {
+public:
+    explicit StderrProgress(std::ostream& err) : err_(err) {}
+    bool open = false;
+    WindowHandle find(const std::u16string& caption) override {
+        return open && caption == backup::kProgressCaption ? 1 : 0;
+    }
+    void send(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t) override {
+        if (window == 0) return;
+        if (message == backup::kProgressRange) {
+            total_ = wparam;
+            done_ = 0;
+            err_ << "plova-cli: backup: " << total_ << " messages on the main unit\n";
+        } else if (message == backup::kProgressStep && total_ > 0) {
+            const std::intptr_t before = done_ * 10 / total_;
+            done_ = std::min(done_ + 1, total_);
+            if (done_ * 10 / total_ != before) err_ << "plova-cli: backup: " << done_ * 100 / total_ << "%\n";
+        }
+    }
+    void post(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) override {
+        send(window, message, wparam, lparam);
+    }
+
+private:
+    std::ostream& err_;
+    std::intptr_t total_ = 0, done_ = 0;
+};
+
+class CliHost final : public backup::BackupRunHost {
+public:
+    CliHost(StderrProgress& progress, std::ostream& err) : session_(nullptr), progress_(progress), err_(err) {}
+    int Login(const std::u16string& address, const std::u16string& user, const std::u16string& password) override {
+        return session_.Login(address, user, password);
+    }
+    void Logout() override { session_.Logout(); }
+    CFtpMng* Ftp() override { return session_.Ftp(); }
+    void EnableMainWindow(bool) override {}
+    void OpenProgress() override {
+        progress_.open = true;
+        err_ << "plova-cli: backup: started\n";
+    }
+    void CloseProgress() override { progress_.open = false; }
+    void ResetIdleCount() override {}
+
+private:
+    FtpMainUnitSession session_;
+    StderrProgress& progress_;
+    std::ostream& err_;
+};
+
+// Ctrl-C and a stopped timer unit cancel the run as its Cancel button does:
+// the months stay open and the session ends properly.
+CancelFlag* signalledFlag = nullptr;
+extern "C" void onStopSignal(int) {
+    if (signalledFlag) signalledFlag->set();
+}
+
+struct StopSignals {
+    explicit StopSignals(CancelFlag& flag) {
+        signalledFlag = &flag;
+        previousInt = std::signal(SIGINT, onStopSignal);
+        previousTerm = std::signal(SIGTERM, onStopSignal);
+    }
+    ~StopSignals() {
+        std::signal(SIGINT, previousInt);
+        std::signal(SIGTERM, previousTerm);
+        signalledFlag = nullptr;
+    }
+    void (*previousInt)(int);
+    void (*previousTerm)(int);
+};
+
+int runBackup(const Args& args, std::ostream&, std::ostream& err) {
+    if (!(args.empty() || (args.size() == 2 && args[0] == "--settings")))
+        return fail(err, kName, "expects [--settings FILE]", kUsage);
+    SingleInstanceLock lock(kMutexName);
+    if (!lock.acquired())
+        return fail(err, kName,
+                    "the program is running (its window backs up on its own schedule); nothing was done", kLocked);
+
+    const std::filesystem::path file = settingsPath(args);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) return fail(err, kName, "no settings file at " + file.string());
+    SettingsRecord record;
+    ReadAllSettings(IniDocument::load(file), record);
+    if (record.check != 1 || record.ip.empty())
+        return fail(err, kName,
+                    "no stored login values in " + file.string() +
+                        " (LOGIN CHECK is 0: tick the login dialog's remember box and leave the program once)");
+    // The root folder the window would use at its next start.
+    if (record.change == 1) record.folder = record.nextFolder;
+    if (record.folder.empty()) return fail(err, kName, "no root folder in " + file.string());
+
+    StderrPrompt prompt(err);
+    StderrProgress progress(err);
+    CancelFlag cancel;
+    ScopedPorts scope(Ports{&prompt, &progress, nullptr, &cancel, nullptr, nullptr, nullptr});
+    StopSignals signals(cancel);
+    CliHost host(progress, err);
+
+    const LocalTime started = ports().clock->now();
+    const backup::BackupMonths months =
+        backup::MonthsOfRun(std::filesystem::path(record.folder), record.zenkaibi, started);
+    backup::RunSettings run = RunSettingsOf(record);
+    backup::RunOptions options;
+    options.confirmed = true;  // someone reads stderr: every failure is said
+    const bool ok = backup::RunBackup(host, run, months, options) == backup::kRunOk;
+
+    // The result as the window's scheduled run records it, and nothing else
+    // of the file touched.
+    const LocalTime now = ports().clock->now();
+    RecordBackupResult(record, ok, now);
+    IniDocument ini = IniDocument::load(file);
+    ini.set(settings::kBackup, u"ZENKAIBI", record.zenkaibi);
+    ini.setInt(settings::kBackup, u"ZENKAIKA", record.zenkaika);
+    if (record.hindo != backup::kNever) {
+        ComputeNextDue(record, now);
+        ini.set(settings::kBackup, u"YOTEIBI", record.yoteibi);
+    }
+    if (!ini.save(file)) return fail(err, kName, "the result could not be written to " + file.string());
+    if (!ok) return fail(err, kName, cancel.isSet() ? "cancelled; the months stay incomplete" : "the backup failed");
+    err << "plova-cli: backup: complete\n";
+    return kOk;
+}
+
+}  // namespace
+
+extern const Command backupCommand;
+const Command backupCommand{
+    "backup", "[--settings FILE]",
+    "run one automatic backup now with the stored login, into BU_YYYYMM month folders under the root folder; "
+    "records ZENKAIBI/ZENKAIKA/YOTEIBI (exit 75 while the program's window is open)",
+    runBackup};
+
+}  // namespace plova::cli
