@@ -33,14 +33,14 @@ void ApplyScheduleForm(SettingsRecord& record, const backup::Schedule& form, con
     ComputeNextDue(record, now);
 }
 
-void OnBackupTimePromptOpened(BackupFlags& flags) { flags.confirmed = true; }
+void OnBackupTimePromptOpened(BackupFlags& flags) {
+    flags.confirmed = true;
+}
 
 void OnBackupTimePromptEnded(BackupFlags& flags, SettingsRecord& record, BackupTimeAnswer answer,
                              const LocalTime& now) {
     switch (answer) {
-    case BackupTimeAnswer::Yes:
-        flags.accepted = true;
-        break;
+    case BackupTimeAnswer::Yes: flags.accepted = true; break;
     case BackupTimeAnswer::No:
         // This occurrence is skipped; the next one is watched for.
         flags.watch = true;
@@ -77,8 +77,7 @@ BackupHooks MakeBackupHooks(backup::BackupRunHost& host, const BackupFlags& flag
         const backup::BackupMonths months =
             backup::MonthsOfRun(std::filesystem::path(record.folder), record.zenkaibi, ports().clock->now());
         backup::RunSettings settings = RunSettingsOf(record);
-        if (!settings.loggedIn)
-            record.connection = ConnectionRecord{record.ip, record.user, record.password};
+        if (!settings.loggedIn) record.connection = ConnectionRecord{record.ip, record.user, record.password};
         backup::RunOptions o = options;
         o.confirmed = flags.confirmed;
         const bool ok = backup::RunBackup(host, settings, months, o) == backup::kRunOk;
@@ -94,7 +93,9 @@ BackupWatch::BackupWatch(BackupFlags& flags, SettingsRecord& record, const Backu
                          std::function<void()> showBackupTimePrompt)
     : flags_(flags), record_(record), hooks_(hooks), prompt_(std::move(showBackupTimePrompt)) {}
 
-bool BackupWatch::DueNow() const { return hooks_.isDue && hooks_.isDue(record_, ports().clock->now()); }
+bool BackupWatch::DueNow() const {
+    return hooks_.isDue && hooks_.isDue(record_, ports().clock->now());
+}
 
 void BackupWatch::OnBackupTimer() {
     if (flags_.running || !DueNow()) return;

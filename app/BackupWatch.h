@@ -36,8 +36,7 @@ enum class BackupTimeAnswer { Yes, No, TimedOut };
 void OnBackupTimePromptOpened(BackupFlags& flags);
 // "はい(&Y)" runs now; "いいえ(&N)" skips this occurrence and keeps watching;
 // the time-out runs now, quietly.
-void OnBackupTimePromptEnded(BackupFlags& flags, SettingsRecord& record, BackupTimeAnswer answer,
-                             const LocalTime& now);
+void OnBackupTimePromptEnded(BackupFlags& flags, SettingsRecord& record, BackupTimeAnswer answer, const LocalTime& now);
 
 // The run's settings: the stored login, the root folder, the retries and the
 // conversion.
@@ -48,8 +47,7 @@ backup::RunSettings RunSettingsOf(const SettingsRecord& record);
 // before it, showing its messages when `flags.confirmed` is set. The run
 // logs in with the stored values (they become the connection record) and
 // always ends logged out.
-BackupHooks MakeBackupHooks(backup::BackupRunHost& host, const BackupFlags& flags,
-                            backup::RunOptions options = {});
+BackupHooks MakeBackupHooks(backup::BackupRunHost& host, const BackupFlags& flags, backup::RunOptions options = {});
 
 class BackupWatch {
 public:

@@ -79,9 +79,9 @@ struct CommandCaption {
     int id;
     std::u16string_view caption;
 };
-extern const std::vector<CommandCaption> kButtonCaptions;        // 1001..1018 in order
-extern const std::vector<CommandCaption> kSettingsMenuItems;     // in menu order, 0 = separator
-extern const std::vector<CommandCaption> kWindowMenuItems;       // arrangement items in menu order
+extern const std::vector<CommandCaption> kButtonCaptions;     // 1001..1018 in order
+extern const std::vector<CommandCaption> kSettingsMenuItems;  // in menu order, 0 = separator
+extern const std::vector<CommandCaption> kWindowMenuItems;    // arrangement items in menu order
 
 constexpr std::u16string_view kSettingsMenuTitle = u"設定";
 constexpr std::u16string_view kUploadQuestion = u"アップロードを開始します。\nよろしいですか？";
@@ -108,10 +108,10 @@ struct CommandContext {
     int listCount = 0;                   // open list windows
     ListEnableFlags flags;               // of the active list window
     bool activeListIsSystemResponse = false;
-    bool openFolderHasBoxes = false;     // a box sub-folder under its "rusuroku" or "naisen"
-    bool rootFolderEmpty = true;         // "FOLDER" is empty
-    int downConv = 0;                    // "DOWNCONV"
-    int convDel = 0;                     // "CONVDEL"
+    bool openFolderHasBoxes = false;  // a box sub-folder under its "rusuroku" or "naisen"
+    bool rootFolderEmpty = true;      // "FOLDER" is empty
+    int downConv = 0;                 // "DOWNCONV"
+    int convDel = 0;                  // "CONVDEL"
 };
 
 struct ItemState {

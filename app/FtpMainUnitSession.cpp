@@ -9,13 +9,21 @@ int FtpMainUnitSession::Login(const std::u16string& host, const std::u16string& 
     return ftp_.Login(host, user, password, port_);
 }
 
-void FtpMainUnitSession::Logout() { ftp_.Logout(); }
+void FtpMainUnitSession::Logout() {
+    ftp_.Logout();
+}
 
-void FtpMainUnitSession::Drain() { ftp_.Drain(); }
+void FtpMainUnitSession::Drain() {
+    ftp_.Drain();
+}
 
-bool FtpMainUnitSession::KeepAlive() { return ftp_.KeepAlive() == 1; }
+bool FtpMainUnitSession::KeepAlive() {
+    return ftp_.KeepAlive() == 1;
+}
 
-bool FtpMainUnitSession::HasConnection() const { return ftp_.HasSession(); }
+bool FtpMainUnitSession::HasConnection() const {
+    return ftp_.HasSession();
+}
 
 SessionFactory FtpSessionFactory(std::optional<std::uint16_t> port) {
     return [port](IdleTimerControl& idleTimer) -> std::unique_ptr<MainUnitSession> {

@@ -20,7 +20,9 @@ std::optional<int> parseField(std::u16string_view piece) {
     return v;
 }
 
-bool anyLeadByte(std::u16string_view text) { return std::any_of(text.begin(), text.end(), HasLeadByteLowBits); }
+bool anyLeadByte(std::u16string_view text) {
+    return std::any_of(text.begin(), text.end(), HasLeadByteLowBits);
+}
 
 }  // namespace
 

@@ -66,7 +66,9 @@ void SessionControl::restartIdleTimer() {
     timerRunning_ = true;
 }
 
-void SessionControl::resetIdleCount() { ticks_ = 0; }
+void SessionControl::resetIdleCount() {
+    ticks_ = 0;
+}
 
 void SessionControl::stopAndReset() {
     stopIdleTimer();

@@ -70,11 +70,11 @@ struct SettingsRecord {
     int change = 0;                 // "CHANGE": 1 = switch to NEXTFOLDER at the next start
 
     // [DISP]
-    std::u16string folderName;  // "FOLDERNAME": the open box folder under the root
-    int num = 0;                // "NUM": list windows open at exit
+    std::u16string folderName;                                     // "FOLDERNAME": the open box folder under the root
+    int num = 0;                                                   // "NUM": list windows open at exit
     std::array<std::u16string, settings::kListSlots> disp;         // "DISP1".."DISP4" (slot i-1)
     std::array<std::u16string, settings::kListSlots> folderNames;  // "FOLDERNAME1".."FOLDERNAME4"
-    std::array<std::u16string, settings::kColumnSlots> columns;         // "COLUM1".."COLUM13"
+    std::array<std::u16string, settings::kColumnSlots> columns;    // "COLUM1".."COLUM13"
     std::array<std::u16string, settings::kColumnSlots> deletedColumns;  // "DELCOLUM1".."DELCOLUM13"
 
     // [CONVERT]
@@ -92,16 +92,16 @@ struct SettingsRecord {
     int levelRvOrWav = 0;         // "LEVELRVORWAV", not clamped
 
     // [BACKUP]
-    int hindo = 0;             // "HINDO": 0 none, 1 daily, 2 weekly, 3 monthly
-    int youbi = 0;             // "YOUBI": 0 = Sunday .. 6 = Saturday
-    int hi = 0;                // "HI": day of month, default 1
-    int jikokuHH = 0;          // "JIKOKUHH"
-    int jikokuMM = 0;          // "JIKOKUMM"
-    std::u16string zenkaibi;   // "ZENKAIBI": end of the last run, "YYYYMMDDhhmm"
-    int zenkaika = 0;          // "ZENKAIKA": 1 completed, 2 failed or cancelled, 0 none yet
-    std::u16string yoteibi;    // "YOTEIBI": next-due time, empty when HINDO is 0
-    int retryCount = 0;        // "RETRYCNT", default 3, at least 1
-    int retryWait = 0;         // "RETRYWAIT" in ms, default 60000, at least 10000
+    int hindo = 0;            // "HINDO": 0 none, 1 daily, 2 weekly, 3 monthly
+    int youbi = 0;            // "YOUBI": 0 = Sunday .. 6 = Saturday
+    int hi = 0;               // "HI": day of month, default 1
+    int jikokuHH = 0;         // "JIKOKUHH"
+    int jikokuMM = 0;         // "JIKOKUMM"
+    std::u16string zenkaibi;  // "ZENKAIBI": end of the last run, "YYYYMMDDhhmm"
+    int zenkaika = 0;         // "ZENKAIKA": 1 completed, 2 failed or cancelled, 0 none yet
+    std::u16string yoteibi;   // "YOTEIBI": next-due time, empty when HINDO is 0
+    int retryCount = 0;       // "RETRYCNT", default 3, at least 1
+    int retryWait = 0;        // "RETRYWAIT" in ms, default 60000, at least 10000
 
     // Not in the file.
     ConnectionRecord connection;

@@ -13,7 +13,9 @@ using namespace placement;
 
 constexpr std::u16string_view kMainSection = u"Window";
 
-int clampToInt(std::int64_t v) { return static_cast<int>(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX)); }
+int clampToInt(std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX));
+}
 
 Rect readRect(const IniDocument& ini, std::u16string_view section) {
     return Rect{ini.getInt(section, u"Left", kAbsent), ini.getInt(section, u"Top", kAbsent),
@@ -77,7 +79,9 @@ Rect RestoreMainWindowPlacement(Rect stored, int screenWidth, int screenHeight) 
     return r.narrow();
 }
 
-Rect ReadMainWindowRect(const IniDocument& ini) { return readRect(ini, kMainSection); }
+Rect ReadMainWindowRect(const IniDocument& ini) {
+    return readRect(ini, kMainSection);
+}
 
 StoredListWindow ReadListWindowSection(const IniDocument& ini, int number) {
     const std::u16string section = NumberedKey(kMainSection, number);

@@ -13,7 +13,9 @@ struct G729Encoder::Impl {
     bcg729EncoderChannelContextStruct* ctx = nullptr;
 };
 
-G729Encoder::G729Encoder() : impl_(new Impl) { reset(); }
+G729Encoder::G729Encoder() : impl_(new Impl) {
+    reset();
+}
 
 G729Encoder::~G729Encoder() {
     if (impl_->ctx) closeBcg729EncoderChannel(impl_->ctx);
@@ -26,8 +28,7 @@ void G729Encoder::reset() {
     if (!impl_->ctx) throw std::bad_alloc();
 }
 
-void G729Encoder::encode(std::span<const std::int16_t, kFrameSamples> pcm,
-                         std::span<std::uint8_t, kFrameBytes> frame) {
+void G729Encoder::encode(std::span<const std::int16_t, kFrameSamples> pcm, std::span<std::uint8_t, kFrameBytes> frame) {
     std::uint8_t length = 0;
     bcg729Encoder(impl_->ctx, pcm.data(), frame.data(), &length);
 }
@@ -36,7 +37,9 @@ struct G729Decoder::Impl {
     bcg729DecoderChannelContextStruct* ctx = nullptr;
 };
 
-G729Decoder::G729Decoder() : impl_(new Impl) { reset(); }
+G729Decoder::G729Decoder() : impl_(new Impl) {
+    reset();
+}
 
 G729Decoder::~G729Decoder() {
     if (impl_->ctx) closeBcg729DecoderChannel(impl_->ctx);
@@ -51,8 +54,7 @@ void G729Decoder::reset() {
 
 void G729Decoder::decode(std::span<const std::uint8_t, kFrameBytes> frame, bool erased,
                          std::span<std::int16_t, kFrameSamples> pcm) {
-    bcg729Decoder(impl_->ctx, frame.data(), static_cast<std::uint8_t>(kFrameBytes), erased ? 1 : 0, 0, 0,
-                  pcm.data());
+    bcg729Decoder(impl_->ctx, frame.data(), static_cast<std::uint8_t>(kFrameBytes), erased ? 1 : 0, 0, 0, pcm.data());
 }
 
 }  // namespace plova

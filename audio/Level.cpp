@@ -9,7 +9,9 @@ std::int8_t LevelFromSetting(int setting) {
     return static_cast<std::int8_t>(static_cast<std::uint8_t>(static_cast<unsigned>(setting) & 0xFFu));
 }
 
-double LevelGain(std::int8_t level) { return std::pow(10.0, level / 20.0); }
+double LevelGain(std::int8_t level) {
+    return std::pow(10.0, level / 20.0);
+}
 
 void ApplyLevel(std::span<std::int16_t> samples, double gain) {
     if (gain == 1.0) return;

@@ -122,7 +122,8 @@ struct MediaConversion::Impl {
     bool setUpResampler(const AVFrame* frame) {
         AVChannelLayout layout{};
         if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame->ch_layout.nb_channels == 0) {
-            const int channels = frame->ch_layout.nb_channels > 0 ? frame->ch_layout.nb_channels : decoder->ch_layout.nb_channels;
+            const int channels =
+                frame->ch_layout.nb_channels > 0 ? frame->ch_layout.nb_channels : decoder->ch_layout.nb_channels;
             if (channels <= 0) return false;
             av_channel_layout_default(&layout, channels);
         } else if (av_channel_layout_copy(&layout, &frame->ch_layout) < 0) {
@@ -138,8 +139,9 @@ struct MediaConversion::Impl {
             return false;
         }
         SwrContext* raw = nullptr;
-        const int made = swr_alloc_set_opts2(&raw, &outLayout, AV_SAMPLE_FMT_S16, static_cast<int>(outRate), &layout,
-                                             static_cast<AVSampleFormat>(frame->format), frame->sample_rate, 0, nullptr);
+        const int made =
+            swr_alloc_set_opts2(&raw, &outLayout, AV_SAMPLE_FMT_S16, static_cast<int>(outRate), &layout,
+                                static_cast<AVSampleFormat>(frame->format), frame->sample_rate, 0, nullptr);
         ResamplerPtr fresh(raw);
         if (made < 0 || swr_init(fresh.get()) < 0) {
             av_channel_layout_uninit(&layout);
@@ -158,7 +160,8 @@ struct MediaConversion::Impl {
         const int room = swr_get_out_samples(resampler.get(), count);
         if (room < 0) return false;
         const std::size_t channels = static_cast<std::size_t>(outLayout.nb_channels);
-        if (out.size() < static_cast<std::size_t>(room) * channels) out.resize(static_cast<std::size_t>(room) * channels);
+        if (out.size() < static_cast<std::size_t>(room) * channels)
+            out.resize(static_cast<std::size_t>(room) * channels);
         auto* target = reinterpret_cast<std::uint8_t*>(out.data());
         const int made = swr_convert(resampler.get(), &target, room, input, count);
         if (made < 0) return false;
@@ -209,9 +212,13 @@ struct MediaConversion::Impl {
 
 MediaConversion::MediaConversion() = default;
 
-MediaConversion::~MediaConversion() { end(); }
+MediaConversion::~MediaConversion() {
+    end();
+}
 
-bool MediaConversion::exists() const { return impl_ != nullptr; }
+bool MediaConversion::exists() const {
+    return impl_ != nullptr;
+}
 
 int MediaConversion::start(const std::filesystem::path& input, const std::filesystem::path& output,
                            std::uint16_t channels, std::uint32_t samplesPerSecond, std::uint16_t bitsPerSample,

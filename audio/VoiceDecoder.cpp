@@ -214,6 +214,8 @@ std::uint8_t DecodeAbort() {
     return kAborted;
 }
 
-std::uint8_t DecodeStatus() { return State().status.load(std::memory_order_acquire); }
+std::uint8_t DecodeStatus() {
+    return State().status.load(std::memory_order_acquire);
+}
 
 }  // namespace plova

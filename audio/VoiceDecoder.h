@@ -14,15 +14,15 @@ namespace plova {
 
 namespace decoder {
 // Status values.
-constexpr std::uint8_t kIdle = 16;              // no worker
-constexpr std::uint8_t kWaitingForStart = 32;   // worker running, start request not yet taken
+constexpr std::uint8_t kIdle = 16;             // no worker
+constexpr std::uint8_t kWaitingForStart = 32;  // worker running, start request not yet taken
 constexpr std::uint8_t kDecoding = 48;
-constexpr std::uint8_t kFinished = 64;          // the WAV file is complete
-constexpr std::uint8_t kFailed = 80;            // how DecodePoll reports any of 0x50..0x5F
-constexpr std::uint8_t kCannotReadInput = 91;   // the input cannot be opened (or read)
-constexpr std::uint8_t kBadLength = 92;         // a final partial block holds no whole frame
-constexpr std::uint8_t kWriteFailed = 95;       // writing the WAV file failed
-constexpr std::uint8_t kAborted = 96;           // DecodeAbort stopped a worker
+constexpr std::uint8_t kFinished = 64;         // the WAV file is complete
+constexpr std::uint8_t kFailed = 80;           // how DecodePoll reports any of 0x50..0x5F
+constexpr std::uint8_t kCannotReadInput = 91;  // the input cannot be opened (or read)
+constexpr std::uint8_t kBadLength = 92;        // a final partial block holds no whole frame
+constexpr std::uint8_t kWriteFailed = 95;      // writing the WAV file failed
+constexpr std::uint8_t kAborted = 96;          // DecodeAbort stopped a worker
 constexpr std::uint8_t kFailedFirst = 0x50;
 constexpr std::uint8_t kFailedLast = 0x5F;
 

@@ -134,8 +134,9 @@ private:
         for (std::size_t f = 0; f < frames; ++f) {
             // bcg729 packs each frame most significant bit first, which is the
             // file's order of the five 16-bit words: nothing to swap.
-            s_.codec->encode(std::span<const std::int16_t, kFrameSamples>(pcm_.data() + f * kFrameSamples, kFrameSamples),
-                             std::span<std::uint8_t, kFrameBytes>(coded_.data() + f * kFrameBytes, kFrameBytes));
+            s_.codec->encode(
+                std::span<const std::int16_t, kFrameSamples>(pcm_.data() + f * kFrameSamples, kFrameSamples),
+                std::span<std::uint8_t, kFrameBytes>(coded_.data() + f * kFrameBytes, kFrameBytes));
         }
         const std::size_t bytes = (kFrameBytes * frames + kWriteUnit - 1) / kWriteUnit * kWriteUnit;
         if (std::fwrite(coded_.data(), 1, bytes, output_.get()) != bytes) return setStatus(kWriteFailed);
@@ -172,7 +173,9 @@ void RunWorker() {
 
 }  // namespace
 
-std::filesystem::path DefaultIntermediatePath() { return scratchFolder() / kIntermediateName; }
+std::filesystem::path DefaultIntermediatePath() {
+    return scratchFolder() / kIntermediateName;
+}
 
 int EncodeStart(const std::filesystem::path& input, const std::filesystem::path& output, std::int8_t level,
                 double maxSeconds, const std::filesystem::path& intermediate) {
@@ -226,6 +229,8 @@ std::uint8_t EncodeAbort() {
     return kAborted;
 }
 
-std::uint8_t EncodeStatus() { return State().status.load(std::memory_order_acquire); }
+std::uint8_t EncodeStatus() {
+    return State().status.load(std::memory_order_acquire);
+}
 
 }  // namespace plova

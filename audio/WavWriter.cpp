@@ -51,8 +51,7 @@ int WavWriter::append(std::span<const std::int16_t> samples) {
         written = std::fwrite(samples.data(), 2, samples.size(), file_.get());
     } else {
         std::vector<std::uint8_t> le(samples.size() * 2);
-        for (std::size_t i = 0; i < samples.size(); ++i)
-            PutLe16(&le[2 * i], static_cast<std::uint16_t>(samples[i]));
+        for (std::size_t i = 0; i < samples.size(); ++i) PutLe16(&le[2 * i], static_cast<std::uint16_t>(samples[i]));
         written = std::fwrite(le.data(), 2, samples.size(), file_.get());
     }
     if (written != samples.size()) {
@@ -85,14 +84,10 @@ int WavWriter::finish(std::span<const std::int16_t> samples) {
 
 int WavWriter::write(std::uint8_t mode, const std::filesystem::path& path, std::span<const std::int16_t> samples) {
     switch (mode) {
-    case kBeginAppend:
-        return begin(path) == kOk ? append(samples) : kFailed;
-    case kAppend:
-        return append(samples);
-    case kFinish:
-        return finish(samples);
-    default:
-        return kFailed;
+    case kBeginAppend: return begin(path) == kOk ? append(samples) : kFailed;
+    case kAppend: return append(samples);
+    case kFinish: return finish(samples);
+    default: return kFailed;
     }
 }
 

@@ -18,7 +18,7 @@ public:
     enum Mode : std::uint8_t {
         kBeginAppend = 0,  // begin `path`, then append
         kAppend = 1,
-        kFinish = 255,     // append (often nothing), then finish
+        kFinish = 255,  // append (often nothing), then finish
     };
 
     WavWriter() = default;

@@ -11,7 +11,9 @@ namespace {
 constexpr mode_t kNewFileMode = 0644;
 }
 
-WaveRenderer::~WaveRenderer() { close(); }
+WaveRenderer::~WaveRenderer() {
+    close();
+}
 
 void WaveRenderer::close() {
     if (fd_ >= 0) ::close(fd_);

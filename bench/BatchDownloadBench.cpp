@@ -43,8 +43,8 @@ std::string BoxName(int box) {
 
 std::string MessageName(int box, int n, const char* extension) {
     char name[64];
-    std::snprintf(name, sizeof name, "20261201%02d%02d_ABC_%s_%05d%s", n / 60 % 24, n % 60, BoxName(box).c_str(),
-                  n, extension);
+    std::snprintf(name, sizeof name, "20261201%02d%02d_ABC_%s_%05d%s", n / 60 % 24, n % 60, BoxName(box).c_str(), n,
+                  extension);
     return name;
 }
 

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "audio/G729Codec.h"
-#include "bench/BenchTiming.h"
 #include "audio/testing/FileBytes.h"
 #include "audio/testing/SpeechSignal.h"
+#include "bench/BenchTiming.h"
 #include "platform/testing/TempFolder.h"
 #include "store/CFileMng.h"
 #include "store/FILESTS_INFO.h"
@@ -73,7 +73,8 @@ int main() {
     }
     const double c = Median(convert), f = Median(viaFfmpeg), b = Median(codec);
     std::printf("10-minute message, median of %d rounds\n", kRounds);
-    std::printf("  ConvertToWav       %8.1f ms  (WAV %ju bytes)\n", c * 1e3, static_cast<std::uintmax_t>(fs::file_size(wav)));
+    std::printf("  ConvertToWav       %8.1f ms  (WAV %ju bytes)\n", c * 1e3,
+                static_cast<std::uintmax_t>(fs::file_size(wav)));
     std::printf("  ffmpeg             %8.1f ms  (WAV %ju bytes)\n", f * 1e3,
                 static_cast<std::uintmax_t>(fs::file_size(ffmpegWav)));
     std::printf("  bare codec loop    %8.1f ms\n", b * 1e3);

@@ -70,8 +70,10 @@ int main() {
     std::vector<std::uint8_t> coded(kFrames * kFrameBytes + kFrameBytes);
     for (int round = 0; round < kRounds; ++round) {
         NoWindow window;
-        imports.push_back(Seconds([&] { ok = AddResponseMessage(request, window, &created) == response::kAdded && ok; }));
-        resample.push_back(Seconds([&] { ok = testkit::FfmpegConvert(ffmpeg, source, "-ar 8000 -ac 1 -f s16le", raw) && ok; }));
+        imports.push_back(
+            Seconds([&] { ok = AddResponseMessage(request, window, &created) == response::kAdded && ok; }));
+        resample.push_back(
+            Seconds([&] { ok = testkit::FfmpegConvert(ffmpeg, source, "-ar 8000 -ac 1 -f s16le", raw) && ok; }));
         const std::vector<std::uint8_t> bytes = testkit::ReadBytes(raw);
         std::vector<std::int16_t> pcm(bytes.size() / 2 / kFrameSamples * kFrameSamples);
         for (std::size_t i = 0; i < pcm.size(); ++i) pcm[i] = static_cast<std::int16_t>(GetLe16(&bytes[2 * i]));

@@ -52,8 +52,8 @@ public:
     ListSlotTable Slots() override { return {disp_, names_, num_}; }
     std::u16string RootFolder() const override { return root_; }
     std::vector<std::u16string> BoxColumns() const override {
-        return {u"ﾌﾗｸﾞ", u"取込", u"再生/未再生", u"保護/非保護", u"BOX番号",
-                u"相手番号", u"相手名称", u"日時", u"録音時間", u"ファイル名"};
+        return {u"ﾌﾗｸﾞ",     u"取込",     u"再生/未再生", u"保護/非保護", u"BOX番号",
+                u"相手番号", u"相手名称", u"日時",        u"録音時間",    u"ファイル名"};
     }
     QMdiArea* ListArea() const override { return const_cast<QMdiArea*>(&area_); }
     QWidget* DialogParent() override { return &area_; }
@@ -108,8 +108,8 @@ int main(int argc, char** argv) {
         const bool infoOnly = i % 4 == 0;
         char party[16];
         std::snprintf(party, sizeof party, "p%05d", (i * 7919) % kMessages);
-        folder.add("rusuroku", "0012", stamp, infoOnly ? "vminf" : "vmdat",
-                   infoOnly ? kInfoOnly : kUnplayedOnMainUnit, fromUtf8(party));
+        folder.add("rusuroku", "0012", stamp, infoOnly ? "vminf" : "vmdat", infoOnly ? kInfoOnly : kUnplayedOnMainUnit,
+                   fromUtf8(party));
     }
     const fs::path box = folder.folder() / "rusuroku" / "0012";
 

@@ -48,7 +48,9 @@ long statusField(const std::string& key) {
     return -1;
 }
 
-Usage usageNow() { return {countEntries("/proc/self/fd"), statusField("Threads"), statusField("VmRSS")}; }
+Usage usageNow() {
+    return {countEntries("/proc/self/fd"), statusField("Threads"), statusField("VmRSS")};
+}
 
 // One working session. False, with the reason on stderr, when a step fails.
 bool session(CFtpMng& ftp, std::uint16_t port, const fs::path& localBox, int expectedMessages) {
@@ -96,7 +98,8 @@ int main(int argc, char** argv) {
     }
     int expected = 0;
     for (const auto& m : seeded.boxMessages)
-        if (m.voiceFile.parent_path().filename() == "0001" && m.voiceFile.parent_path().parent_path().filename() == "rusuroku")
+        if (m.voiceFile.parent_path().filename() == "0001" &&
+            m.voiceFile.parent_path().parent_path().filename() == "rusuroku")
             ++expected;
 
     sim::Options options;

@@ -40,8 +40,8 @@ int runAdopt(const Args& args, std::ostream& out, std::ostream& err) {
             code = fail(err, "adopt", file.string() + ": " + why + "; left unchanged");
             continue;
         }
-        const int result = CFileMng::IsResponseMessagePath(file) ? fm.MakeResponseRecord(file)
-                                                                 : fm.MakeStatusRecord(file);
+        const int result =
+            CFileMng::IsResponseMessagePath(file) ? fm.MakeResponseRecord(file) : fm.MakeStatusRecord(file);
         if (result != 0) {
             code = fail(err, "adopt", file.string() + ": cannot rewrite the file; left unchanged");
             continue;

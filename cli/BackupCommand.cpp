@@ -112,8 +112,8 @@ int runBackup(const Args& args, std::ostream&, std::ostream& err) {
         return fail(err, kName, "expects [--settings FILE]", kUsage);
     SingleInstanceLock lock(kMutexName);
     if (!lock.acquired())
-        return fail(err, kName,
-                    "the program is running (its window backs up on its own schedule); nothing was done", kLocked);
+        return fail(err, kName, "the program is running (its window backs up on its own schedule); nothing was done",
+                    kLocked);
 
     const std::filesystem::path file = settingsPath(args);
     std::error_code ec;

@@ -54,13 +54,16 @@ std::optional<int> parseLevel(const std::string& text) {
 
 namespace {
 
-bool isHelp(const std::string& a) { return a == "--help" || a == "-h"; }
+bool isHelp(const std::string& a) {
+    return a == "--help" || a == "-h";
+}
 
 void printUsage(std::ostream& out) {
     out << "Usage: plova-cli COMMAND [ARGS…]\n"
            "Works on the local copy of the main unit's messages without a window.\n\n"
            "Commands:\n";
-    for (const Command* c : commands()) out << "  " << c->name << ' ' << c->synopsis << "\n      " << c->summary << '\n';
+    for (const Command* c : commands())
+        out << "  " << c->name << ' ' << c->synopsis << "\n      " << c->summary << '\n';
     out << "\n\"plova-cli COMMAND --help\" describes one command.\n";
 }
 

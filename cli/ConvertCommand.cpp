@@ -68,7 +68,8 @@ int runConvert(const Args& args, std::ostream& out, std::ostream& err) {
     if (settings) {
         ReadResult read;
         const IniDocument ini = IniDocument::load(*settings, &read);
-        if (read != ReadResult::Ok) return fail(err, kName, "--settings " + *settings + ": " + settingsProblem(read), kUsage);
+        if (read != ReadResult::Ok)
+            return fail(err, kName, "--settings " + *settings + ": " + settingsProblem(read), kUsage);
         if (!level) level = ini.getInt(u"CODEC", u"LEVELRVORWAV", 0);
     }
     if (!level) level = 0;

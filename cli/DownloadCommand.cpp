@@ -73,11 +73,12 @@ public:
         err_ << "plova-cli: download: " << total << (total == 1 ? " item" : " items") << " on the main unit\n";
     }
     void closeProgress() override {
-        if (total_ > 0) err_ << "plova-cli: download: " << std::min(progress_.done, total_) << '/' << total_ << " done\n";
+        if (total_ > 0)
+            err_ << "plova-cli: download: " << std::min(progress_.done, total_) << '/' << total_ << " done\n";
     }
     void boxStarted(std::u16string_view remote) override {
-        err_ << "plova-cli: download: " << toUtf8(remote) << " (" << std::min(progress_.done, total_) << '/'
-             << total_ << ")\n";
+        err_ << "plova-cli: download: " << toUtf8(remote) << " (" << std::min(progress_.done, total_) << '/' << total_
+             << ")\n";
     }
     void logout() override { ftp_.Logout(); }
 
@@ -90,7 +91,7 @@ private:
 
 // Parses the arguments; a message for the user when they are wrong.
 std::optional<std::string> parse(const Args& args, Options& o) {
-    static const std::set<std::string> valued = {"--host", "--port",   "--user", "--password",
+    static const std::set<std::string> valued = {"--host",          "--port",   "--user", "--password",
                                                  "--password-file", "--folder", "--kind", "--box"};
     std::optional<std::string> password;
     std::optional<std::string> passwordFile;
@@ -107,11 +108,16 @@ std::optional<std::string> parse(const Args& args, Options& o) {
         }
         if (!valued.count(a) || i + 1 >= args.size()) return "unknown option or missing value: " + a;
         const std::string& v = args[++i];
-        if (a == "--host") o.host = v;
-        else if (a == "--user") o.user = v;
-        else if (a == "--password") password = v;
-        else if (a == "--password-file") passwordFile = v;
-        else if (a == "--box") o.boxes.push_back(v);
+        if (a == "--host")
+            o.host = v;
+        else if (a == "--user")
+            o.user = v;
+        else if (a == "--password")
+            password = v;
+        else if (a == "--password-file")
+            passwordFile = v;
+        else if (a == "--box")
+            o.boxes.push_back(v);
         else if (a == "--folder") {
             o.folder = v;
             haveFolder = !v.empty();
@@ -119,13 +125,15 @@ std::optional<std::string> parse(const Args& args, Options& o) {
             o.port = CFtpMng::ParsePort(v);
             if (!o.port) return std::string("--port takes a number from 1 to 65535");
         } else if (a == "--kind") {
-            if (v == "full") o.kind = dl::kKindFull;
-            else if (v == "info") o.kind = dl::kKindInfo;
-            else return std::string("--kind is full or info");
+            if (v == "full")
+                o.kind = dl::kKindFull;
+            else if (v == "info")
+                o.kind = dl::kKindInfo;
+            else
+                return std::string("--kind is full or info");
         }
     }
-    if (o.host.empty() || o.user.empty() || !haveFolder)
-        return std::string("--host, --user and --folder are required");
+    if (o.host.empty() || o.user.empty() || !haveFolder) return std::string("--host, --user and --folder are required");
     if (password.has_value() == passwordFile.has_value())
         return std::string("give the password with exactly one of --password and --password-file");
     if (passwordFile) {

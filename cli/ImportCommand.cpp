@@ -77,10 +77,14 @@ int runImport(const Args& args, std::ostream& out, std::ostream& err) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         std::optional<std::string>* slot = nullptr;
-        if (a == "--number") slot = &number;
-        else if (a == "--folder") slot = &folder;
-        else if (a == "--level") slot = &level;
-        else if (!a.starts_with("--") && !audio) slot = &audio;
+        if (a == "--number")
+            slot = &number;
+        else if (a == "--folder")
+            slot = &folder;
+        else if (a == "--level")
+            slot = &level;
+        else if (!a.starts_with("--") && !audio)
+            slot = &audio;
         if (!slot) return fail(err, kName, kUsageText, kUsage);
         if (slot == &audio) {
             audio = a;

@@ -36,7 +36,6 @@ int runInspect(const Args& args, std::ostream& out, std::ostream& err) {
 
 extern const Command inspectCommand;
 const Command inspectCommand{"inspect", "FILE",
-                             "print a message file's validity, status record and recording block as JSON",
-                             runInspect};
+                             "print a message file's validity, status record and recording block as JSON", runInspect};
 
 }  // namespace plova::cli

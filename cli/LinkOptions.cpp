@@ -20,11 +20,16 @@ std::optional<std::string> TakeLinkOptions(Args& args, LinkOptions& options) {
     Args rest;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::optional<std::string>* slot = nullptr;
-        if (args[i] == "--host") slot = &host;
-        else if (args[i] == "--port") slot = &port;
-        else if (args[i] == "--user") slot = &user;
-        else if (args[i] == "--password") slot = &password;
-        else if (args[i] == "--password-file") slot = &passwordFile;
+        if (args[i] == "--host")
+            slot = &host;
+        else if (args[i] == "--port")
+            slot = &port;
+        else if (args[i] == "--user")
+            slot = &user;
+        else if (args[i] == "--password")
+            slot = &password;
+        else if (args[i] == "--password-file")
+            slot = &passwordFile;
         if (!slot) {
             rest.push_back(args[i]);
             continue;
@@ -34,7 +39,8 @@ std::optional<std::string> TakeLinkOptions(Args& args, LinkOptions& options) {
         *slot = args[++i];
     }
     if (!host || !user) return std::string("--host and --user are required");
-    if (password.has_value() == passwordFile.has_value()) return std::string("give either --password or --password-file");
+    if (password.has_value() == passwordFile.has_value())
+        return std::string("give either --password or --password-file");
     if (port) {
         options.port = CFtpMng::ParsePort(*port);
         if (!options.port) return std::string("--port takes a number from 1 to 65535");

@@ -26,8 +26,12 @@ constexpr std::int64_t kBlockKiB = 1024;
 constexpr std::int64_t kVoiceSpaceFactor = 16;
 constexpr std::int64_t kConversionUnit = 256;
 
-fs::path pathOf(std::u16string_view s) { return fs::path(toUtf8(s)); }
-std::u16string nameOf(const fs::path& p) { return fromUtf8(p.filename().string()); }
+fs::path pathOf(std::u16string_view s) {
+    return fs::path(toUtf8(s));
+}
+std::u16string nameOf(const fs::path& p) {
+    return fromUtf8(p.filename().string());
+}
 
 bool hasWord(std::u16string_view line, std::u16string_view word) {
     return line.find(word) != std::u16string_view::npos;
@@ -100,8 +104,12 @@ listing::NameForm formOf(std::u16string_view remoteDirectory) {
 }  // namespace
 
 namespace dl {
-std::int64_t SpaceForFile(std::int64_t size) { return (size / kClusterBytes + 1) * kClusterBytes; }
-std::int64_t SpaceForConversion(std::int64_t voiceBytes) { return (voiceBytes / kConversionUnit + 1) * kClusterBytes; }
+std::int64_t SpaceForFile(std::int64_t size) {
+    return (size / kClusterBytes + 1) * kClusterBytes;
+}
+std::int64_t SpaceForConversion(std::int64_t voiceBytes) {
+    return (voiceBytes / kConversionUnit + 1) * kClusterBytes;
+}
 std::int64_t SpaceForVoiceConversion(std::int64_t voiceBytes) {
     return (voiceBytes * kVoiceSpaceFactor / kClusterBytes + 1) * kClusterBytes;
 }

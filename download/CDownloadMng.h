@@ -44,8 +44,8 @@ constexpr int kCountVoice = ftp::kListVoice;
 
 constexpr std::int64_t kClusterBytes = 4096;
 // Progress figures the procedures send.
-constexpr int kBarFull = -1;            // 1124: past the range, the bar shows full
-constexpr int kBarExistingVoice = 95;   // 1124: a voice file already here
+constexpr int kBarFull = -1;             // 1124: past the range, the bar shows full
+constexpr int kBarExistingVoice = 95;    // 1124: a voice file already here
 constexpr int kCounterStepWparam = 100;  // 1130
 constexpr int kVoicePumpSteps = 10;      // messages dispatched after one voice download
 
@@ -77,8 +77,7 @@ public:
     int CountFiles(std::u16string_view remoteDirectory, const std::filesystem::path& localFolder, int kind);
     int DownloadBox(std::u16string_view remoteDirectory, const std::filesystem::path& localFolder, int& handled,
                     int& listed);
-    int DownloadBoxInfo(std::u16string_view remoteDirectory, const std::filesystem::path& localFolder,
-                        int& handled);
+    int DownloadBoxInfo(std::u16string_view remoteDirectory, const std::filesystem::path& localFolder, int& handled);
     int DownloadResponseMessages(const std::filesystem::path& outouFolder, int& handled, int& voiceListed);
     // The size of one voice file as (listed / 4096 + 1) × 4096, and the
     // listed figure itself in `listedSize` when given. 1 found, 0 not listed,

@@ -18,10 +18,16 @@ namespace {
 constexpr int kProgressRange = 100;
 constexpr int kFilesPerMessage = 2;
 
-fs::path pathOf(std::u16string_view s) { return fs::path(toUtf8(s)); }
-std::u16string nameOf(const fs::path& p) { return fromUtf8(p.filename().string()); }
+fs::path pathOf(std::u16string_view s) {
+    return fs::path(toUtf8(s));
+}
+std::u16string nameOf(const fs::path& p) {
+    return fromUtf8(p.filename().string());
+}
 
-bool isRemoteResultOk(int r) { return r == dl::kOk || r == dl::kNoDirectory; }
+bool isRemoteResultOk(int r) {
+    return r == dl::kOk || r == dl::kNoDirectory;
+}
 
 }  // namespace
 
@@ -29,8 +35,7 @@ bool isRemoteResultOk(int r) { return r == dl::kOk || r == dl::kNoDirectory; }
 
 ClosingMessage MessageOf(Closing closing) {
     switch (closing) {
-    case Closing::None:
-        return {u"", u"", Icon::None};
+    case Closing::None: return {u"", u"", Icon::None};
     case Closing::Success:
         return {u"ファイルのダウンロードが正常に完了しました。", dl::kDoneCaption, Icon::Information};
     case Closing::PartialMissing:
@@ -41,14 +46,10 @@ ClosingMessage MessageOf(Closing closing) {
                 Icon::Information};
     case Closing::AlreadyDeleted:
         return {u"音声ファイルは既に消去されています。", dl::kErrorCaption, Icon::Exclamation};
-    case Closing::NoSpace:
-        return {u"ＰＣのメモリ不足です。", dl::kErrorCaption, Icon::Exclamation};
-    case Closing::CommError:
-        return {u"通信エラーが発生しました。", dl::kErrorCaption, Icon::Exclamation};
-    case Closing::ConvertFailed:
-        return {u"ＷＡＶファイル変換に失敗しました。", dl::kErrorCaption, Icon::Exclamation};
-    case Closing::NoMessages:
-        return {u"音声メッセージがありません。", dl::kErrorCaption, Icon::Exclamation};
+    case Closing::NoSpace: return {u"ＰＣのメモリ不足です。", dl::kErrorCaption, Icon::Exclamation};
+    case Closing::CommError: return {u"通信エラーが発生しました。", dl::kErrorCaption, Icon::Exclamation};
+    case Closing::ConvertFailed: return {u"ＷＡＶファイル変換に失敗しました。", dl::kErrorCaption, Icon::Exclamation};
+    case Closing::NoMessages: return {u"音声メッセージがありません。", dl::kErrorCaption, Icon::Exclamation};
     case Closing::FolderSuccess:
         return {u"フォルダのダウンロードが正常に完了しました。", dl::kDoneCaption, Icon::Information};
     }
@@ -71,20 +72,28 @@ Closing ChooseBatchClosing(const BatchOutcome& o) {
     if (o.cancelled) return Closing::None;
     Closing c = Closing::None;
     if (o.total > 1) {
-        if (o.result == dl::kOk && !o.missing) c = Closing::Success;
-        else if (o.result == dl::kCancelled) c = Closing::ConvertFailed;
-        else if (o.result != dl::kOk && o.result != dl::kNoSpace) c = Closing::CommError;
+        if (o.result == dl::kOk && !o.missing)
+            c = Closing::Success;
+        else if (o.result == dl::kCancelled)
+            c = Closing::ConvertFailed;
+        else if (o.result != dl::kOk && o.result != dl::kNoSpace)
+            c = Closing::CommError;
         else if (o.handled > 0 && o.handled < o.total)
             c = o.missing ? Closing::PartialMissing : Closing::PartialNoSpace;
         else
             c = o.missing ? Closing::AlreadyDeleted : Closing::NoSpace;
     } else {
-        if (o.result == dl::kOk && !o.missing) c = Closing::Success;
-        else if (o.missing) c = Closing::AlreadyDeleted;
-        else if (o.result == dl::kNoSpace) c = Closing::NoSpace;
+        if (o.result == dl::kOk && !o.missing)
+            c = Closing::Success;
+        else if (o.missing)
+            c = Closing::AlreadyDeleted;
+        else if (o.result == dl::kNoSpace)
+            c = Closing::NoSpace;
         // Not a cancel: a conversion that failed. It says so, and the session stays.
-        else if (o.result == dl::kCancelled) c = Closing::ConvertFailed;
-        else c = Closing::CommError;
+        else if (o.result == dl::kCancelled)
+            c = Closing::ConvertFailed;
+        else
+            c = Closing::CommError;
     }
     // A conversion that failed on a file already here is not a success.
     if (c == Closing::Success && o.conversionFailed) c = Closing::ConvertFailed;
@@ -169,8 +178,10 @@ BatchResult RunBatch(CDownloadMng& downloader, const BatchRequest& request, Down
         return finish(Closing::None);
     }
     if (o.total < 1) return finish(Closing::NoMessages);
-    if (request.kind == dl::kKindInfo) view.setTotals(o.total, o.total);
-    else view.setTotals(o.total / kFilesPerMessage, kProgressRange);
+    if (request.kind == dl::kKindInfo)
+        view.setTotals(o.total, o.total);
+    else
+        view.setTotals(o.total / kFilesPerMessage, kProgressRange);
 
     // Download phase.
     for (const BoxTarget& box : request.boxes) {
@@ -182,8 +193,10 @@ BatchResult RunBatch(CDownloadMng& downloader, const BatchRequest& request, Down
                           ? downloader.DownloadBox(box.remoteDirectory, box.localFolder, handled, listed)
                           : downloader.DownloadBoxInfo(box.remoteDirectory, box.localFolder, handled);
         o.handled += handled;
-        if (r == dl::kSomeMissing) o.missing = true;
-        else if (!isRemoteResultOk(r)) o.result = r;
+        if (r == dl::kSomeMissing)
+            o.missing = true;
+        else if (!isRemoteResultOk(r))
+            o.result = r;
     }
     if (withResponses && o.result == dl::kOk && !ports().cancel->isSet()) {
         view.boxStarted(dl::kRemoteResponses);
@@ -193,8 +206,10 @@ BatchResult RunBatch(CDownloadMng& downloader, const BatchRequest& request, Down
         int voiceListed = 0;
         const int r = downloader.DownloadResponseMessages(request.outouFolder, handled, voiceListed);
         o.handled += handled;
-        if (r == dl::kSomeMissing) o.missing = o.missing || voiceListed > 0;
-        else if (!isRemoteResultOk(r)) o.result = r;
+        if (r == dl::kSomeMissing)
+            o.missing = o.missing || voiceListed > 0;
+        else if (!isRemoteResultOk(r))
+            o.result = r;
     }
     o.cancelled = ports().cancel->isSet();
     o.conversionFailed = downloader.conversionFailed();
@@ -352,8 +367,10 @@ Closing DownloadFolders(CFtpMng& ftp, const fs::path& boxFolder, const std::func
     }
     // Undo in reverse order, so a kind folder is empty by the time it is looked at.
     for (auto it = created.rbegin(); it != created.rend(); ++it) {
-        if (files.ReadMake(*it) == store::kMakeUnfinished) fs::remove_all(*it, ec);
-        else if (fs::is_empty(*it, ec)) fs::remove(*it, ec);
+        if (files.ReadMake(*it) == store::kMakeUnfinished)
+            fs::remove_all(*it, ec);
+        else if (fs::is_empty(*it, ec))
+            fs::remove(*it, ec);
     }
     return cancelled ? Closing::None : Closing::CommError;
 }

@@ -94,9 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(n == static_cast<int>(line.size()) || n == -1);
             break;
         }
-        case 3:
-            session.Drain();
-            break;
+        case 3: session.Drain(); break;
         }
         const std::size_t now = waitingBytes(fds[0]);
         FUZZ_CHECK(now < left);

@@ -25,7 +25,8 @@ bool outsideBlockFields(std::size_t i) {
 void checkRecordRoundTrip(std::string_view bytes) {
     const FILESTS_INFO read = FILESTS_INFO::fromBytes(bytes);
     const StatusRecordBytes written = read.toBytes();
-    const FILESTS_INFO again = FILESTS_INFO::fromBytes(std::string_view(reinterpret_cast<const char*>(written.data()), written.size()));
+    const FILESTS_INFO again =
+        FILESTS_INFO::fromBytes(std::string_view(reinterpret_cast<const char*>(written.data()), written.size()));
     FUZZ_CHECK(again == read.fitted());
     FUZZ_CHECK(again.toBytes() == written);
     downloadStateText(read.downloadState);

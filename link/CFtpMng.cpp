@@ -36,7 +36,9 @@ std::optional<std::uint16_t> CFtpMng::ParsePort(const std::string& text) {
     return static_cast<std::uint16_t>(*value);
 }
 
-std::uint16_t CFtpMng::ServicePort() { return net::servicePort("ftp", "tcp").value_or(ftp::kDefaultPort); }
+std::uint16_t CFtpMng::ServicePort() {
+    return net::servicePort("ftp", "tcp").value_or(ftp::kDefaultPort);
+}
 
 int CFtpMng::Login(std::u16string_view host, std::u16string_view user, std::u16string_view password,
                    std::optional<std::uint16_t> port) {

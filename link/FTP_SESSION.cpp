@@ -17,7 +17,7 @@ constexpr std::u16string_view kCrLf = u"\r\n";
 constexpr std::size_t kPeekBytes = 1024;
 using SteadyClock = std::chrono::steady_clock;
 constexpr int kAbortRepliesMax = 4;  // the broken transfer's answers, then 225
-constexpr int kServerError = 400;  // 4xx and 5xx: the main unit reports a failure
+constexpr int kServerError = 400;    // 4xx and 5xx: the main unit reports a failure
 constexpr int kServerErrorEnd = 600;
 
 std::u16string withCrLf(std::u16string_view head, std::u16string_view argument = {}) {
@@ -27,7 +27,9 @@ std::u16string withCrLf(std::u16string_view head, std::u16string_view argument =
     return s;
 }
 
-SteadyClock::time_point after(int millis) { return SteadyClock::now() + std::chrono::milliseconds(millis); }
+SteadyClock::time_point after(int millis) {
+    return SteadyClock::now() + std::chrono::milliseconds(millis);
+}
 
 // Milliseconds left until `deadline`, never below 0.
 int millisLeft(SteadyClock::time_point deadline) {
@@ -35,13 +37,17 @@ int millisLeft(SteadyClock::time_point deadline) {
     return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 0x7FFFFFFF));
 }
 
-bool isFailureCode(int code) { return code >= kServerError && code < kServerErrorEnd; }
+bool isFailureCode(int code) {
+    return code >= kServerError && code < kServerErrorEnd;
+}
 
 }  // namespace
 
 FTP_SESSION::FTP_SESSION(Timeouts t) : timeouts(t) {}
 
-FTP_SESSION::~FTP_SESSION() { Close(); }
+FTP_SESSION::~FTP_SESSION() {
+    Close();
+}
 
 void FTP_SESSION::Close() {
     CloseData();
@@ -488,7 +494,9 @@ int FTP_SESSION::Delete(std::u16string_view path) {
     return Command(withCrLf(u"DELE ", path));
 }
 
-int FTP_SESSION::Abort(bool quiet) { return Abort(quiet, false); }
+int FTP_SESSION::Abort(bool quiet) {
+    return Abort(quiet, false);
+}
 
 int FTP_SESSION::Abort(bool quiet, bool announceFirst) {
     // Closing first stops a main unit that is sending; announcing first tells

@@ -22,11 +22,11 @@ namespace plova {
 
 namespace ftp {
 // Sizes of what the main unit sends.
-constexpr int kReplyLineMax = 511;          // a reply line holds at most 510 characters
+constexpr int kReplyLineMax = 511;  // a reply line holds at most 510 characters
 constexpr int kDrainLineMax = 511;
-constexpr int kListEndLineMax = 1024;        // end reply of the folder listing
-constexpr int kBoxListEndLineMax = 102400;   // end reply of a box listing
-constexpr std::size_t kBlockBytes = 1024;    // data arrive and leave in blocks of this size
+constexpr int kListEndLineMax = 1024;       // end reply of the folder listing
+constexpr int kBoxListEndLineMax = 102400;  // end reply of a box listing
+constexpr std::size_t kBlockBytes = 1024;   // data arrive and leave in blocks of this size
 // A listing is read whole up to this size, far beyond what any main unit
 // holds; a longer one is a failure, never silently a shorter list.
 constexpr std::size_t kListingCapBytes = 64u << 20;
@@ -37,7 +37,7 @@ constexpr int kDrainMaxLines = 1000;
 // How long one block of data may take in all, in multiples of the data wait:
 // a main unit that trickles a byte now and then fails the transfer.
 constexpr int kBlockDeadlineFactor = 3;
-constexpr int kRootClimbSteps = 5;                   // "CWD ../" reaches the root within five steps
+constexpr int kRootClimbSteps = 5;  // "CWD ../" reaches the root within five steps
 constexpr int kListenBacklog = 1;
 
 // Kinds of box listing.
@@ -61,11 +61,11 @@ constexpr std::u16string_view kDownloadWindowCaption = u"ダウンロード中";
 // How long the session waits. The defaults are the program's; tests shorten
 // the waits that would otherwise keep them waiting for many seconds.
 struct Timeouts {
-    int replyMillis = 10000;      // each byte of a reply line
+    int replyMillis = 10000;       // each byte of a reply line
     int longReplyMillis = 180000;  // the reply that ends a store, while the main unit writes the file
-    int drainMillis = 1;          // each byte of a stray reply
-    int drainTotalMillis = 2000;  // one Drain in all
-    int dataMillis = 10000;       // the main unit's data connection, and each wait inside a block
+    int drainMillis = 1;           // each byte of a stray reply
+    int drainTotalMillis = 2000;   // one Drain in all
+    int dataMillis = 10000;        // the main unit's data connection, and each wait inside a block
     int retrieveEndMillis = 5000;  // the reply after a retrieved file
     // Not a wait of the FTP dialogue: how long a connection attempt may take
     // before the main unit counts as unreachable (about what the stack of the
@@ -138,8 +138,7 @@ public:
     // 0, -1 transfer failure (also when the main unit reports the transfer
     // failed), -2 cancelled, or the refused code (550: no such file). The file
     // is left in place on failure; the caller decides what to delete.
-    int Retrieve(std::u16string_view remoteName, std::u16string_view localName, bool resetProgress,
-                 bool noProgress);
+    int Retrieve(std::u16string_view remoteName, std::u16string_view localName, bool resetProgress, bool noProgress);
     // Stores `data` as "/outou/<remoteName>". 0, -1 send failure, or the refused code.
     int Store(const void* data, std::size_t length, std::u16string_view remoteName);
     // Deletes one file by absolute path. 0 or the refused code.

@@ -8,10 +8,12 @@ namespace {
 
 constexpr std::array<int, 16> kAccepted = {120, 125, 150, 200, 202, 211, 212, 213,
                                            214, 215, 227, 230, 250, 257, 331, 350};
-constexpr std::size_t kMaxCodeDigits = 9;  // keeps the number inside an int
+constexpr std::size_t kMaxCodeDigits = 9;   // keeps the number inside an int
 constexpr std::size_t kGreetingTextAt = 4;  // after "220" and one separator
 
-bool isAccepted(int code) { return std::find(kAccepted.begin(), kAccepted.end(), code) != kAccepted.end(); }
+bool isAccepted(int code) {
+    return std::find(kAccepted.begin(), kAccepted.end(), code) != kAccepted.end();
+}
 
 }  // namespace
 

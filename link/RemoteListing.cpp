@@ -11,7 +11,9 @@ constexpr std::u16string_view kVminfWord = u"vminf";
 constexpr std::u16string_view kVmdat = u".vmdat";
 constexpr std::u16string_view kVminf = u".vminf";
 
-bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
 bool allDigits(std::u16string_view s) {
     for (char16_t c : s)

@@ -30,7 +30,8 @@ void ShowError(std::u16string_view text) {
 
 bool IsUploadableMessage(const fs::path& file) {
     std::string head;
-    if (!readRange(file, 0, store::kMinMessageFileSize, head) || head.size() != store::kMinMessageFileSize) return false;
+    if (!readRange(file, 0, store::kMinMessageFileSize, head) || head.size() != store::kMinMessageFileSize)
+        return false;
     const FILESTS_INFO record = FILESTS_INFO::fromBytes(std::string_view(head).substr(0, filests::kSize));
     BlockBytes block{};
     std::copy(head.begin() + store::kBlockOffset, head.end(), block.begin());

@@ -26,7 +26,8 @@ constexpr std::u16string_view kCommunicationError = u"通信エラーが発生�
 constexpr std::u16string_view kDoneCaption = u"アップロード完了";
 constexpr std::u16string_view kDoneText = u"アップロードが完了しました。";
 constexpr std::u16string_view kRefusedText =
-    u"メッセージを使用中か主装置の容量不足\nもしくはアップロードするメッセージが古いため、\nアップロードできませんでした。";
+    u"メッセージを使用中か主装置の容量不足\nもしくはアップロードするメッセージが古いため、\nアップロードできませんでし"
+    u"た。";
 constexpr std::u16string_view kPartlyRefusedText = u"一部のファイルをアップロード\nできませんでした。";
 
 // Results of UploadSelected.

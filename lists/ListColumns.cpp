@@ -96,8 +96,7 @@ std::u16string CellText(const FILESTS_INFO& r, CellKind kind, std::u16string_vie
     case CellKind::PartyNumber: return r.partyNumber;
     case CellKind::PartyName: return r.partyName;
     case CellKind::Date: return r.date;
-    case CellKind::RecordingTime:
-        return present ? r.recordingTime : std::u16string(listcol::kNoRecordingTime);
+    case CellKind::RecordingTime: return present ? r.recordingTime : std::u16string(listcol::kNoRecordingTime);
     case CellKind::FileName: return present ? fileNameCell(r.filePath, root) : std::u16string();
     case CellKind::BoxName: return r.boxName;
     case CellKind::Title: return r.title;

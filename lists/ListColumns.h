@@ -56,7 +56,8 @@ constexpr int kResponseColumnWidth = 70;
 constexpr int kResponseMessages = 300;
 // What "リセット" of the display items restores.
 constexpr std::array<std::u16string_view, 10> kDefaultColumns = {
-    u"ﾌﾗｸﾞ", u"取込", u"再生/未再生", u"保護/非保護", u"BOX番号", u"相手番号", u"相手名称", u"日時", u"録音時間", u"ファイル名"};
+    u"ﾌﾗｸﾞ",     u"取込",     u"再生/未再生", u"保護/非保護", u"BOX番号",
+    u"相手番号", u"相手名称", u"日時",        u"録音時間",    u"ファイル名"};
 }  // namespace listcol
 
 // The column a box list gives to a column name: the last known name it

@@ -18,13 +18,13 @@ struct StatusCounts {
 
 // The seven selection-dependent flags a list window publishes.
 struct CommandFlags {
-    bool hasVoice = false;       // "変換"
-    bool play = false;           // "再生"
-    bool move = false;           // "移動・コピー"
+    bool hasVoice = false;  // "変換"
+    bool play = false;      // "再生"
+    bool move = false;      // "移動・コピー"
     bool notDownloaded = false;  // "未ﾀﾞｳﾝﾛｰﾄﾞ表示", and with login "音声ﾃﾞｰﾀﾀﾞｳﾝﾛｰﾄﾞ"
-    bool add = false;            // "追加"
-    bool upload = false;         // "アップロード"
-    bool erase = false;          // "消去"
+    bool add = false;     // "追加"
+    bool upload = false;  // "アップロード"
+    bool erase = false;   // "消去"
     bool operator==(const CommandFlags&) const = default;
 };
 

@@ -20,9 +20,13 @@ constexpr std::size_t kResponseKeyLength = 3;
 // rarely enough that 10,000 rows do not wait on the event loop.
 constexpr int kRowsPerPump = 64;
 
-bool contains(const std::u16string& text, std::u16string_view part) { return text.find(part) != text.npos; }
+bool contains(const std::u16string& text, std::u16string_view part) {
+    return text.find(part) != text.npos;
+}
 
-fs::path pathOf(std::u16string_view text) { return fs::path(toUtf8(text)); }
+fs::path pathOf(std::u16string_view text) {
+    return fs::path(toUtf8(text));
+}
 
 // A box of a definition names one folder below "rusuroku" or "naisen"; a
 // hand-edited name that would reach elsewhere names none.
@@ -228,7 +232,9 @@ bool ListData::Refresh(bool keepSort, const BuildHooks& hooks) {
 
 // ----------------------------------------------------------------------- rows
 
-bool ListData::IsAbsentRow(int row) const { return responseList_ && RecordOfRow(row).filePath.empty(); }
+bool ListData::IsAbsentRow(int row) const {
+    return responseList_ && RecordOfRow(row).filePath.empty();
+}
 
 std::u16string ListData::Cell(int row, int column) const {
     const int index = rows_[row];

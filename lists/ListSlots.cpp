@@ -4,7 +4,9 @@
 
 namespace plova {
 
-int ListSlotTable::OpenCount() const { return std::clamp(num, 0, listslots::kSlots); }
+int ListSlotTable::OpenCount() const {
+    return std::clamp(num, 0, listslots::kSlots);
+}
 
 const std::u16string& ListSlotTable::Definition(int listNumber) const {
     static const std::u16string kNone;

@@ -8,7 +8,9 @@
 namespace plova {
 namespace {
 
-bool writable(const std::filesystem::path& dir) { return ::access(dir.c_str(), W_OK) == 0; }
+bool writable(const std::filesystem::path& dir) {
+    return ::access(dir.c_str(), W_OK) == 0;
+}
 
 std::filesystem::path userFolder(const char* xdgVar, const char* fallbackBelowHome) {
     if (const char* v = std::getenv(xdgVar); v && *v) return std::filesystem::path(v) / "plova";

@@ -54,7 +54,9 @@ bool AtomicFile::write(const void* data, std::size_t size) {
     return !failed_;
 }
 
-bool AtomicFile::write(std::string_view bytes) { return write(bytes.data(), bytes.size()); }
+bool AtomicFile::write(std::string_view bytes) {
+    return write(bytes.data(), bytes.size());
+}
 
 bool AtomicFile::commit() {
     if (!ok() || committed_) return false;

@@ -13,10 +13,16 @@ constexpr std::array<std::u16string_view, 12> kMonths = {u"jan", u"feb", u"mar",
                                                          u"jul", u"aug", u"sep", u"oct", u"nov", u"dec"};
 constexpr std::array<std::u16string_view, 7> kDays = {u"sun", u"mon", u"tue", u"wed", u"thu", u"fri", u"sat"};
 
-char16_t lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
+char16_t lower(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+}
 
-bool isAlpha(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
-bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool isAlpha(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+bool isDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
 int monthOf(std::u16string_view word) {
     if (word.size() < 3) return 0;
@@ -65,8 +71,8 @@ std::vector<Token> tokenize(std::u16string_view t) {
             while (j < t.size() && isAlpha(t[j])) ++j;
             out.push_back({Token::Word, std::u16string(t.substr(i, j - i))});
             i = j;
-        } else if ((c == u'+' || c == u'-') && i + 1 < t.size() && isDigit(t[i + 1]) &&
-                   !out.empty() && (out.back().kind == Token::Time)) {
+        } else if ((c == u'+' || c == u'-') && i + 1 < t.size() && isDigit(t[i + 1]) && !out.empty() &&
+                   (out.back().kind == Token::Time)) {
             std::size_t j = i + 1;
             while (j < t.size() && isDigit(t[j])) ++j;
             out.push_back({Token::Zone, std::u16string(t.substr(i, j - i))});
@@ -84,9 +90,17 @@ std::vector<Token> tokenize(std::u16string_view t) {
                 int part = 0, n = 0, digits = 0;
                 int fields[2] = {0, 0};
                 while (k < t.size() && part < 2) {
-                    if (isDigit(t[k]) && digits < 4) { n = n * 10 + (t[k] - u'0'); ++digits; ++k; }
-                    else if (t[k] == u':' && digits > 0 && part == 0) { fields[part++] = n; n = 0; digits = 0; ++k; }
-                    else break;
+                    if (isDigit(t[k]) && digits < 4) {
+                        n = n * 10 + (t[k] - u'0');
+                        ++digits;
+                        ++k;
+                    } else if (t[k] == u':' && digits > 0 && part == 0) {
+                        fields[part++] = n;
+                        n = 0;
+                        digits = 0;
+                        ++k;
+                    } else
+                        break;
                 }
                 if (digits == 0) return {};
                 fields[part] = n;
@@ -124,8 +138,7 @@ std::optional<InternetTime> parseInternetTime(std::u16string_view text) {
             haveTime = true;
             r.hour = tk.h, r.minute = tk.mi, r.second = tk.s;
             break;
-        case Token::Zone:
-            break;
+        case Token::Zone: break;
         case Token::Number:
             // The first one- or two-digit number is the day; the year is the
             // four-digit one (or a two-digit one after the day).

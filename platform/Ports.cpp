@@ -51,12 +51,9 @@ Defaults& defaults() {
 Answer firstButton(Buttons buttons) {
     switch (buttons) {
     case Buttons::YesNo:
-    case Buttons::YesNoCancel:
-        return Answer::Yes;
-    case Buttons::RetryCancel:
-        return Answer::Retry;
-    default:
-        return Answer::Ok;
+    case Buttons::YesNoCancel: return Answer::Yes;
+    case Buttons::RetryCancel: return Answer::Retry;
+    default: return Answer::Ok;
     }
 }
 
@@ -77,7 +74,9 @@ ScopedPorts::ScopedPorts(const Ports& replacement) : saved_(ports()) {
     if (replacement.shell) p.shell = replacement.shell;
 }
 
-ScopedPorts::~ScopedPorts() { ports() = saved_; }
+ScopedPorts::~ScopedPorts() {
+    ports() = saved_;
+}
 
 LocalTime SystemClock::now() {
     using namespace std::chrono;

@@ -26,16 +26,15 @@ class Prompt {
 public:
     virtual ~Prompt() = default;
     // A modal message box with exactly this text, caption, icon and buttons.
-    virtual Answer show(const std::u16string& text, const std::u16string& caption, Icon icon,
-                        Buttons buttons) = 0;
+    virtual Answer show(const std::u16string& text, const std::u16string& caption, Icon icon, Buttons buttons) = 0;
 };
 
 // -------------------------------------------------------------- Progress ----
 
 // Message numbers understood by the progress windows and list views.
 namespace msg {
-constexpr int kBarPosition = 1124;   // bar position (also toggles a tick in box selection dialogs)
-constexpr int kNextItem = 1125;      // next item, counter label "%d／%d"
+constexpr int kBarPosition = 1124;  // bar position (also toggles a tick in box selection dialogs)
+constexpr int kNextItem = 1125;     // next item, counter label "%d／%d"
 constexpr int kStatusDownload = 1126;
 constexpr int kStatusConvert = 1127;
 constexpr int kBarRange = 1128;
@@ -155,8 +154,12 @@ inline Answer prompt(const std::u16string& text, const std::u16string& caption, 
                      Buttons buttons = Buttons::Ok) {
     return ports().prompt->show(text, caption, icon, buttons);
 }
-inline void pumpOne() { ports().pump->dispatchOne(); }
-inline bool cancelRequested() { return ports().cancel->isSet(); }
+inline void pumpOne() {
+    ports().pump->dispatchOne();
+}
+inline bool cancelRequested() {
+    return ports().cancel->isSet();
+}
 
 // The system adapters, for programs that want them explicitly.
 class SystemClock final : public Clock {

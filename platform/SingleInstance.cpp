@@ -11,8 +11,7 @@
 namespace plova {
 
 std::filesystem::path runtimeFolder() {
-    if (const char* xdg = std::getenv("XDG_RUNTIME_DIR"); xdg && *xdg && std::filesystem::is_directory(xdg))
-        return xdg;
+    if (const char* xdg = std::getenv("XDG_RUNTIME_DIR"); xdg && *xdg && std::filesystem::is_directory(xdg)) return xdg;
     std::filesystem::path dir = std::filesystem::temp_directory_path() / ("plova-" + std::to_string(getuid()));
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);

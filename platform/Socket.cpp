@@ -74,8 +74,12 @@ Wait waitFor(int fd, short events, int millis, int stopFd) {
     }
 }
 
-Wait waitReadable(const Socket& s, int millis) { return waitFor(s.fd(), POLLIN, std::max(millis, 0)); }
-Wait waitWritable(const Socket& s, int millis) { return waitFor(s.fd(), POLLOUT, std::max(millis, 0)); }
+Wait waitReadable(const Socket& s, int millis) {
+    return waitFor(s.fd(), POLLIN, std::max(millis, 0));
+}
+Wait waitWritable(const Socket& s, int millis) {
+    return waitFor(s.fd(), POLLOUT, std::max(millis, 0));
+}
 
 Socket openStream(Mode mode) {
     const int nonBlocking = mode == Mode::NonBlocking ? SOCK_NONBLOCK : 0;
@@ -159,9 +163,13 @@ long sendSome(const Socket& s, const void* data, std::size_t size) {
     }
 }
 
-long receive(const Socket& s, void* buffer, std::size_t size) { return receiveWith(s, buffer, size, 0); }
+long receive(const Socket& s, void* buffer, std::size_t size) {
+    return receiveWith(s, buffer, size, 0);
+}
 
-long peek(const Socket& s, void* buffer, std::size_t size) { return receiveWith(s, buffer, size, MSG_PEEK); }
+long peek(const Socket& s, void* buffer, std::size_t size) {
+    return receiveWith(s, buffer, size, MSG_PEEK);
+}
 
 bool sendAll(const Socket& s, std::string_view bytes, int millis, int stopFd) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(millis);

@@ -36,8 +36,12 @@ iconv_t encoder() {
     return c.get();
 }
 
-bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-bool isTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+bool isLeadByte(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+bool isTrailByte(unsigned char b) {
+    return b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
 
 // Single bytes the platform maps although iconv's table lacks them.
 bool mapSpecialByte(unsigned char b, char16_t& out) {
@@ -76,8 +80,7 @@ std::u16string fromCp932(std::string_view bytes) {
         if (mapSpecialByte(b, special)) {
             out += special;
             pos += 1;
-        } else if (isLeadByte(b) && pos + 1 < bytes.size() &&
-                   isTrailByte(static_cast<unsigned char>(bytes[pos + 1]))) {
+        } else if (isLeadByte(b) && pos + 1 < bytes.size() && isTrailByte(static_cast<unsigned char>(bytes[pos + 1]))) {
             out += kUndecodable;  // an unassigned double-byte code
             pos += 2;
         } else {
@@ -120,7 +123,9 @@ std::string toCp932(std::u16string_view text) {
     return out;
 }
 
-std::size_t cp932Length(std::u16string_view text) { return toCp932(text).size(); }
+std::size_t cp932Length(std::u16string_view text) {
+    return toCp932(text).size();
+}
 
 std::string toUtf8(std::u16string_view s) {
     std::string out;
@@ -159,17 +164,36 @@ std::u16string fromUtf8(std::string_view s) {
         const auto b = static_cast<unsigned char>(s[i]);
         int extra;
         char32_t c;
-        if (b < 0x80) { c = b; extra = 0; }
-        else if ((b & 0xE0) == 0xC0) { c = b & 0x1F; extra = 1; }
-        else if ((b & 0xF0) == 0xE0) { c = b & 0x0F; extra = 2; }
-        else if ((b & 0xF8) == 0xF0) { c = b & 0x07; extra = 3; }
-        else { out += u'\uFFFD'; ++i; continue; }
+        if (b < 0x80) {
+            c = b;
+            extra = 0;
+        } else if ((b & 0xE0) == 0xC0) {
+            c = b & 0x1F;
+            extra = 1;
+        } else if ((b & 0xF0) == 0xE0) {
+            c = b & 0x0F;
+            extra = 2;
+        } else if ((b & 0xF8) == 0xF0) {
+            c = b & 0x07;
+            extra = 3;
+        } else {
+            out += u'\uFFFD';
+            ++i;
+            continue;
+        }
         bool ok = true;
         for (int k = 1; k <= extra; ++k) {
-            if (i + k >= s.size() || (static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) { ok = false; break; }
+            if (i + k >= s.size() || (static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) {
+                ok = false;
+                break;
+            }
             c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
         }
-        if (!ok) { out += u'\uFFFD'; ++i; continue; }
+        if (!ok) {
+            out += u'\uFFFD';
+            ++i;
+            continue;
+        }
         i += extra + 1;
         if (c >= 0x10000) {
             c -= 0x10000;

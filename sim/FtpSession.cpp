@@ -7,12 +7,12 @@
 #include "store/RecordingBlock.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <fnmatch.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include <algorithm>
 #include <chrono>
@@ -62,7 +62,7 @@ constexpr int kDataConnectMillis = 10000;  // the main unit connects back within
 constexpr int kIdleMillis = 900000;        // a silent control connection is closed after 15 minutes
 constexpr int kDataIoMillis = 60000;       // a data peer that takes or gives nothing for a minute is dropped
 constexpr int kReplySendMillis = 30000;
-constexpr int kAbortGraceMillis = 250;     // how long an upload's end waits for a cancelling ABOR
+constexpr int kAbortGraceMillis = 250;  // how long an upload's end waits for a cancelling ABOR
 constexpr std::size_t kMaxCommandLine = 4096;
 constexpr std::size_t kDataBlock = 8192;
 constexpr std::uint64_t kMaxStoredBytes = 16u << 20;  // far above 300 s of speech
@@ -120,7 +120,9 @@ std::string withoutTelnetPrefix(const std::string& line) {
     return line.substr(start);
 }
 
-bool hasWildcard(const std::string& s) { return s.find_first_of("*?[") != std::string::npos; }
+bool hasWildcard(const std::string& s) {
+    return s.find_first_of("*?[") != std::string::npos;
+}
 
 std::string replyLine(int code, char separator, const std::string& text) {
     return std::to_string(code) + separator + text + "\r\n";
@@ -150,7 +152,8 @@ bool FtpSession::replyRaw(const std::string& bytes) {
 
 bool FtpSession::reply(int code, const std::string& text) {
     if (faults_.multilineReplies && (code == kLoggedIn || code == kFileActionDone)) {
-        return replyRaw(replyLine(code, '-', "Kw-TX main unit") + replyLine(code, '-', "Messages are kept until deleted.") +
+        return replyRaw(replyLine(code, '-', "Kw-TX main unit") +
+                        replyLine(code, '-', "Messages are kept until deleted.") +
                         " This line starts with a space.\r\n" + replyLine(code, ' ', text));
     }
     return replyRaw(replyLine(code, ' ', text));
@@ -176,9 +179,7 @@ std::optional<std::string> FtpSession::readCommand() {
         }
         switch (net::waitFor(control_.fd(), POLLIN, kIdleMillis, ctx_.stopFd)) {
         case net::Wait::Ready: break;
-        case net::Wait::TimedOut:
-            reply(kServiceClosing, "Idle time-out; closing the connection.");
-            return std::nullopt;
+        case net::Wait::TimedOut: reply(kServiceClosing, "Idle time-out; closing the connection."); return std::nullopt;
         default: return std::nullopt;
         }
         char buffer[4096];
@@ -247,8 +248,11 @@ void FtpSession::dispatch(const std::string& verb, const std::string& argument) 
         if (t == "A" || t == "A N" || t == "I" || t == "L 8") return void(reply(kOk, "Type set to " + t + "."));
         return void(reply(kBadParameter, "Type not supported."));
     }
-    if (verb == "MODE") return void(upper(argument) == "S" ? reply(kOk, "Mode set to S.") : reply(kBadParameter, "Only stream mode."));
-    if (verb == "STRU") return void(upper(argument) == "F" ? reply(kOk, "Structure set to F.") : reply(kBadParameter, "Only file structure."));
+    if (verb == "MODE")
+        return void(upper(argument) == "S" ? reply(kOk, "Mode set to S.") : reply(kBadParameter, "Only stream mode."));
+    if (verb == "STRU")
+        return void(upper(argument) == "F" ? reply(kOk, "Structure set to F.")
+                                           : reply(kBadParameter, "Only file structure."));
     if (verb == "PORT") return onPort(argument);
     if (verb == "EPRT" || verb == "EPSV" || verb == "PASV" || verb == "LPRT" || verb == "LPSV") {
         // The main unit connects back to the client: PORT is its only mode.
@@ -296,8 +300,7 @@ void FtpSession::onUser(const std::string& argument) {
 void FtpSession::onPass(const std::string& argument) {
     if (!userGiven_) return void(reply(kBadSequence, "Login with USER first."));
     userGiven_ = false;
-    const bool accepted =
-        !faults_.refuseLogin && user_ == ctx_.options->user && argument == ctx_.options->password;
+    const bool accepted = !faults_.refuseLogin && user_ == ctx_.options->user && argument == ctx_.options->password;
     loggedIn_ = accepted;
     if (faults_.garbageReply) {
         replyRaw("Welcome aboard, have a nice day\r\n");
@@ -415,7 +418,7 @@ std::optional<FtpSession::TransferEnd> FtpSession::awaitData(net::Socket& data, 
 }
 
 FtpSession::TransferEnd FtpSession::sendData(net::Socket& data, const std::function<long(char*, std::size_t)>& read,
-                                              const Faults& faults) {
+                                             const Faults& faults) {
     std::vector<char> block(kDataBlock);
     std::uint64_t sent = 0;
     bool firstBlock = true;
@@ -443,7 +446,9 @@ FtpSession::TransferEnd FtpSession::sendData(net::Socket& data, const std::funct
             // A main unit that falls silent in the middle of a file.
             const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(faults.stallMillis);
             for (;;) {
-                auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now()).count();
+                auto left =
+                    std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now())
+                        .count();
                 if (left <= 0) break;
                 auto ready = waitTransfer(-1, 0, control_.fd(), watchingControl(), ctx_.stopFd, static_cast<int>(left));
                 if (ready == Ready::Stopped) return TransferEnd::Stopped;
@@ -454,7 +459,8 @@ FtpSession::TransferEnd FtpSession::sendData(net::Socket& data, const std::funct
     }
 }
 
-FtpSession::TransferEnd FtpSession::receiveData(net::Socket& data, AtomicFile& out, std::uint64_t limit, bool& tooLarge) {
+FtpSession::TransferEnd FtpSession::receiveData(net::Socket& data, AtomicFile& out, std::uint64_t limit,
+                                                bool& tooLarge) {
     std::vector<char> block(kDataBlock);
     std::uint64_t received = 0;
     for (;;) {
@@ -600,8 +606,8 @@ void FtpSession::onRetr(const std::string& argument) {
     if (restart > 0) in.seekg(static_cast<std::streamoff>(std::min(restart, size)));
     net::Socket data = openData();
     if (!data.isOpen()) return;
-    if (!reply(kOpening, "Opening BINARY mode data connection for " + baseName(target) + " (" +
-                             std::to_string(size) + " bytes).")) {
+    if (!reply(kOpening, "Opening BINARY mode data connection for " + baseName(target) + " (" + std::to_string(size) +
+                             " bytes).")) {
         return;
     }
     auto read = [&](char* buffer, std::size_t n) -> long {

@@ -5,12 +5,13 @@
 namespace plova::sim {
 
 namespace {
-constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 constexpr std::time_t kHalfYear = 183 * 24 * 3600;
 }  // namespace
 
-std::string nameLine(const std::string& name) { return name + "\r\n"; }
+std::string nameLine(const std::string& name) {
+    return name + "\r\n";
+}
 
 std::string longLine(const MainUnitDisk::Entry& entry, std::time_t now) {
     std::tm tm{};
@@ -20,7 +21,8 @@ std::string longLine(const MainUnitDisk::Entry& entry, std::time_t now) {
     if (age > kHalfYear || age < -kHalfYear) {
         std::snprintf(date, sizeof date, "%s %2d  %4d", kMonths[tm.tm_mon % 12], tm.tm_mday, tm.tm_year + 1900);
     } else {
-        std::snprintf(date, sizeof date, "%s %2d %02d:%02d", kMonths[tm.tm_mon % 12], tm.tm_mday, tm.tm_hour, tm.tm_min);
+        std::snprintf(date, sizeof date, "%s %2d %02d:%02d", kMonths[tm.tm_mon % 12], tm.tm_mday, tm.tm_hour,
+                      tm.tm_min);
     }
     // 10 + 2 + 5 + 5 + 2 = 24 characters in front of the size.
     char head[96];

@@ -12,8 +12,12 @@ namespace plova::sim {
 
 namespace {
 
-std::string diskName(const std::string& wireName) { return toUtf8(fromCp932(wireName)); }
-std::string wireName(const std::string& diskName) { return toCp932(fromUtf8(diskName)); }
+std::string diskName(const std::string& wireName) {
+    return toUtf8(fromCp932(wireName));
+}
+std::string wireName(const std::string& diskName) {
+    return toCp932(fromUtf8(diskName));
+}
 
 bool isInside(const fs::path& base, const fs::path& p) {
     auto b = base.begin();
@@ -50,8 +54,10 @@ std::string MainUnitDisk::normalize(const std::string& cwd, const std::string& p
             component.clear();
         };
         for (char c : text) {
-            if (c == '/') flush();
-            else component += c;
+            if (c == '/')
+                flush();
+            else
+                component += c;
         }
         flush();
     };

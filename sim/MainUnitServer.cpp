@@ -4,13 +4,13 @@
 #include "sim/FtpSession.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include <atomic>
 #include <list>
@@ -29,7 +29,7 @@ constexpr char kTooManySessions[] = "421 Too many sessions; try again later.\r\n
 constexpr int kTurnAwayMillis = 1000;
 // Out of descriptors or the like: the pause before the next accept.
 constexpr int kAcceptBackOffMillis = 100;
-}
+}  // namespace
 
 struct MainUnitServer::Impl {
     Options options;
@@ -75,7 +75,8 @@ void MainUnitServer::Impl::acceptLoop() {
         if (net::waitFor(listener.fd(), POLLIN, -1, stopFd) != net::Wait::Ready) return;
         sockaddr_in from{};
         socklen_t len = sizeof from;
-        net::Socket control(::accept4(listener.fd(), reinterpret_cast<sockaddr*>(&from), &len, SOCK_NONBLOCK | SOCK_CLOEXEC));
+        net::Socket control(
+            ::accept4(listener.fd(), reinterpret_cast<sockaddr*>(&from), &len, SOCK_NONBLOCK | SOCK_CLOEXEC));
         if (!control.isOpen()) {
             if (errno == EINTR || errno == EAGAIN || errno == ECONNABORTED) continue;
             // Out of descriptors or the like: back off rather than spin.
@@ -122,7 +123,9 @@ MainUnitServer::MainUnitServer(Options options) : impl_(std::make_unique<Impl>()
     impl_->faults = impl_->options.faults;
 }
 
-MainUnitServer::~MainUnitServer() { stop(); }
+MainUnitServer::~MainUnitServer() {
+    stop();
+}
 
 bool MainUnitServer::start() {
     if (impl_->acceptThread.joinable()) return true;
@@ -160,7 +163,9 @@ void MainUnitServer::stop() {
     impl_->stopFd = -1;
 }
 
-std::uint16_t MainUnitServer::port() const { return impl_->boundPort; }
+std::uint16_t MainUnitServer::port() const {
+    return impl_->boundPort;
+}
 
 void MainUnitServer::setFaults(const Faults& faults) {
     std::lock_guard lock(impl_->faultsMutex);
@@ -172,7 +177,11 @@ Faults MainUnitServer::faults() const {
     return impl_->faults;
 }
 
-int MainUnitServer::sessionsAccepted() const { return impl_->accepted.load(); }
-int MainUnitServer::sessionsOpen() const { return impl_->open.load(); }
+int MainUnitServer::sessionsAccepted() const {
+    return impl_->accepted.load();
+}
+int MainUnitServer::sessionsOpen() const {
+    return impl_->open.load();
+}
 
 }  // namespace plova::sim

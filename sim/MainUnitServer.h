@@ -6,8 +6,8 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <memory>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -22,17 +22,17 @@ struct Faults {
     // Stops sending data for this many milliseconds after the first block of
     // a data transfer (0: never), then goes on.
     int stallMillis = 0;
-    bool overlongReply = false;     // the reply to USER is a line of 600 characters
-    bool multilineReplies = false;  // 230 and 250 replies come as "code-" continuation blocks
-    bool garbageReply = false;      // the reply to PASS is a line without a code
-    bool hostileListing = false;    // name listings also name "../evil.vmdat", "a/b.vmdat" and the like
+    bool overlongReply = false;          // the reply to USER is a line of 600 characters
+    bool multilineReplies = false;       // 230 and 250 replies come as "code-" continuation blocks
+    bool garbageReply = false;           // the reply to PASS is a line without a code
+    bool hostileListing = false;         // name listings also name "../evil.vmdat", "a/b.vmdat" and the like
     std::uint64_t hugeListingBytes = 0;  // name listings padded to at least this many bytes
     bool errorAfterTransfer = false;     // a RETR transfer ends with 451 instead of 226
-    std::set<std::string> inUse;    // file names (not paths) answered 450 by DELE and STOR
+    std::set<std::string> inUse;         // file names (not paths) answered 450 by DELE and STOR
     // File names (not paths) whose RETR is refused with this code (550: the
     // file has gone since it was listed; anything else: the main unit fails).
     std::map<std::string, int> refuseRetr;
-    bool noRoom = false;            // STOR answered 450
+    bool noRoom = false;  // STOR answered 450
     // The greeting's code; another code than 220 (421: service not available)
     // closes the connection right after the greeting.
     int greetingCode = 220;

@@ -28,7 +28,7 @@ const char* const kWeekdays[] = {"SUN", "MON", "TUE", "WED", "THU", "FRI", "SAT"
 
 const char16_t* const kPartyNames[] = {
     u"山田太郎", u"佐藤花子", u"鈴木一郎", u"高橋商事", u"田中工務店", u"株式会社みどり物産",
-    u"伊藤美咲", u"中村運輸", u"小林", u"ｶﾄｳ ｹﾝｼﾞ", u"", u"吉田歯科医院",
+    u"伊藤美咲", u"中村運輸", u"小林",     u"ｶﾄｳ ｹﾝｼﾞ", u"",           u"吉田歯科医院",
 };
 const char16_t* const kPartyNumbers[] = {
     u"0312345678", u"0668901234", u"09087654321", u"0452223333", u"非通知", u"公衆電話", u"0120111222", u"",
@@ -41,7 +41,9 @@ class Random {
 public:
     explicit Random(std::uint32_t seed) : rng_(seed) {}
     // From the raw generator: the standard distributions differ between libraries.
-    double uniform(double low, double high) { return low + (high - low) * (static_cast<double>(rng_()) / 4294967296.0); }
+    double uniform(double low, double high) {
+        return low + (high - low) * (static_cast<double>(rng_()) / 4294967296.0);
+    }
     int below(int n) { return static_cast<int>(rng_() % static_cast<std::uint32_t>(n)); }
     std::uint32_t next() { return rng_(); }
 
@@ -121,7 +123,9 @@ bool writeFile(const fs::path& file, const std::string& bytes, const LocalTime& 
 
 }  // namespace
 
-std::string partyNameWithMainUnitSpace() { return toCp932(u"渡辺") + "\x80\xF0" + toCp932(u"健一"); }
+std::string partyNameWithMainUnitSpace() {
+    return toCp932(u"渡辺") + "\x80\xF0" + toCp932(u"健一");
+}
 
 SeedResult seedMainUnit(const fs::path& root, const SeedOptions& options) {
     SeedResult result;

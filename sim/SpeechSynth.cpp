@@ -9,16 +9,16 @@ namespace plova::sim {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr int kFrame = 80;           // 10 ms
-constexpr double kPeak = 14000.0;    // about -7 dBFS: loud, with headroom for the codec
+constexpr int kFrame = 80;             // 10 ms
+constexpr double kPeak = 14000.0;      // about -7 dBFS: loud, with headroom for the codec
 constexpr double kBreathLevel = 0.01;  // pauses are quiet breath, not digital silence
 
 struct Vowel {
     double f1, f2, f3;
 };
 // Japanese a, i, u, e, o (adult male; other voices scale them).
-constexpr std::array<Vowel, 5> kVowels = {{{800, 1200, 2500}, {300, 2300, 3000}, {350, 1300, 2300},
-                                          {500, 1900, 2600}, {500, 850, 2500}}};
+constexpr std::array<Vowel, 5> kVowels = {
+    {{800, 1200, 2500}, {300, 2300, 3000}, {350, 1300, 2300}, {500, 1900, 2600}, {500, 850, 2500}}};
 
 // A two-pole resonator: one formant.
 class Resonator {
@@ -88,7 +88,8 @@ std::vector<std::int16_t> SpeechSynth::speak(double seconds) {
             const double accent = uniform(0.9, 1.15);
             const double declination = 1.0 - 0.25 * s / syllables;
             // Some syllables start with a fricative or a burst: a short stretch of shaped noise.
-            const std::size_t consonant = uniform(0, 1) < 0.6 ? static_cast<std::size_t>(uniform(0.02, 0.07) * kSampleRate) : 0;
+            const std::size_t consonant =
+                uniform(0, 1) < 0.6 ? static_cast<std::size_t>(uniform(0.02, 0.07) * kSampleRate) : 0;
             const double loudness = uniform(0.6, 1.0);
             for (std::size_t i = 0; i < count && n < total; ++i, ++n) {
                 const double t = static_cast<double>(i) / static_cast<double>(count);
@@ -106,8 +107,10 @@ std::vector<std::int16_t> SpeechSynth::speak(double seconds) {
                 previousFlow = flow;
                 // Raised-cosine attack and release around each syllable.
                 double envelope = 1.0;
-                if (t < 0.15) envelope = 0.5 * (1 - std::cos(kPi * t / 0.15));
-                else if (t > 0.75) envelope = 0.5 * (1 + std::cos(kPi * (t - 0.75) / 0.25));
+                if (t < 0.15)
+                    envelope = 0.5 * (1 - std::cos(kPi * t / 0.15));
+                else if (t > 0.75)
+                    envelope = 0.5 * (1 + std::cos(kPi * (t - 0.75) / 0.25));
                 double sample;
                 if (i < consonant) {
                     const double white = uniform(-1, 1);

@@ -12,9 +12,9 @@
 #include "sim/MainUnitServer.h"
 #include "sim/SeedMainUnit.h"
 
+#include <pthread.h>
 #include <climits>
 #include <csignal>
-#include <pthread.h>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -39,26 +39,39 @@ bool applyFault(const std::string& text, plova::sim::Faults& f) {
     // A whole decimal number from 0 to max.
     const auto number = [&value](long max) { return plova::parseWholeNumber(value, 0, max); };
     std::optional<long> n;
-    if (name == "model") f.greetingModel = value;
-    else if (name == "greeting-code" && (n = number(999))) f.greetingCode = static_cast<int>(*n);
-    else if (name == "refuse-login") f.refuseLogin = true;
-    else if (name == "drop-after" && (n = number(LONG_MAX))) f.dropAfterBytes = static_cast<std::uint64_t>(*n);
-    else if (name == "stall" && (n = number(3600000))) f.stallMillis = static_cast<int>(*n);
-    else if (name == "overlong-reply") f.overlongReply = true;
-    else if (name == "multiline") f.multilineReplies = true;
-    else if (name == "garbage-reply") f.garbageReply = true;
-    else if (name == "hostile-listing") f.hostileListing = true;
-    else if (name == "huge-listing" && (n = number(1L << 32))) f.hugeListingBytes = static_cast<std::uint64_t>(*n);
-    else if (name == "error-after-transfer") f.errorAfterTransfer = true;
-    else if (name == "in-use" && !value.empty()) f.inUse.insert(value);
-    else if (name == "no-room") f.noRoom = true;
+    if (name == "model")
+        f.greetingModel = value;
+    else if (name == "greeting-code" && (n = number(999)))
+        f.greetingCode = static_cast<int>(*n);
+    else if (name == "refuse-login")
+        f.refuseLogin = true;
+    else if (name == "drop-after" && (n = number(LONG_MAX)))
+        f.dropAfterBytes = static_cast<std::uint64_t>(*n);
+    else if (name == "stall" && (n = number(3600000)))
+        f.stallMillis = static_cast<int>(*n);
+    else if (name == "overlong-reply")
+        f.overlongReply = true;
+    else if (name == "multiline")
+        f.multilineReplies = true;
+    else if (name == "garbage-reply")
+        f.garbageReply = true;
+    else if (name == "hostile-listing")
+        f.hostileListing = true;
+    else if (name == "huge-listing" && (n = number(1L << 32)))
+        f.hugeListingBytes = static_cast<std::uint64_t>(*n);
+    else if (name == "error-after-transfer")
+        f.errorAfterTransfer = true;
+    else if (name == "in-use" && !value.empty())
+        f.inUse.insert(value);
+    else if (name == "no-room")
+        f.noRoom = true;
     else if (name == "refuse-retr" && value.rfind(':') != std::string::npos) {
         const auto colon = value.rfind(':');
         const auto code = plova::parseWholeNumber(value.substr(colon + 1), 100, 599);
         if (!code || colon == 0) return false;
         f.refuseRetr[value.substr(0, colon)] = static_cast<int>(*code);
-    }
-    else return false;
+    } else
+        return false;
     return true;
 }
 
@@ -78,16 +91,22 @@ int main(int argc, char** argv) {
             }
             return argv[++i];
         };
-        if (arg == "--root") options.root = value(), haveRoot = true;
+        if (arg == "--root")
+            options.root = value(), haveRoot = true;
         else if (arg == "--port") {
             const auto port = plova::parseWholeNumber(value(), 0, 65535);
             if (!port) return usage(), 2;
             options.port = static_cast<std::uint16_t>(*port);
-        } else if (arg == "--bind") options.bindAddress = value();
-        else if (arg == "--user") options.user = value();
-        else if (arg == "--password") options.password = value();
-        else if (arg == "--log") options.log = true;
-        else if (arg == "--seed") seedDir = value();
+        } else if (arg == "--bind")
+            options.bindAddress = value();
+        else if (arg == "--user")
+            options.user = value();
+        else if (arg == "--password")
+            options.password = value();
+        else if (arg == "--log")
+            options.log = true;
+        else if (arg == "--seed")
+            seedDir = value();
         else if (arg == "--seed-number") {
             const auto number = plova::parseWholeNumber(value(), 0, 0xFFFFFFFFL);
             if (!number) return usage(), 2;

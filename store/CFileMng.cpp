@@ -6,9 +6,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <optional>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <unordered_set>
 
 #include "platform/AtomicFile.h"
@@ -65,8 +65,12 @@ std::u16string wideName(std::string_view native) {
     return std::u16string(native.begin(), native.end());
 }
 
-std::u16string nameOf(const fs::path& p) { return wideName(p.filename().native()); }
-fs::path pathOf(std::u16string_view text) { return fs::path(toUtf8(text)); }
+std::u16string nameOf(const fs::path& p) {
+    return wideName(p.filename().native());
+}
+fs::path pathOf(std::u16string_view text) {
+    return fs::path(toUtf8(text));
+}
 
 bool contains(std::u16string_view text, std::u16string_view part) {
     return text.find(part) != std::u16string_view::npos;
@@ -172,7 +176,9 @@ int leadingNumber(std::u16string_view text) {
     return static_cast<int>(v);
 }
 
-std::string_view bytesOf(const BlockBytes& b) { return {reinterpret_cast<const char*>(b.data()), b.size()}; }
+std::string_view bytesOf(const BlockBytes& b) {
+    return {reinterpret_cast<const char*>(b.data()), b.size()};
+}
 
 bool blockHasMagic(const std::uint8_t* p) {
     return std::memcmp(p, block::kMagic.data(), block::kMagicSize) == 0;
@@ -227,7 +233,9 @@ std::string cp932Within(std::u16string_view text, std::size_t width) {
 
 // ------------------------------------------------------------ file names
 
-bool CFileMng::IsResponseMessagePath(const fs::path& file) { return inResponseFolder(file.parent_path()); }
+bool CFileMng::IsResponseMessagePath(const fs::path& file) {
+    return inResponseFolder(file.parent_path());
+}
 
 int CFileMng::ResponseNumberFromName(std::u16string_view name) {
     const std::size_t at = store::kResponseNumberAt;
@@ -290,9 +298,13 @@ std::u16string CFileMng::BoxNumberFromName(std::u16string_view name) {
     return out;
 }
 
-fs::path CFileMng::InfIniPath(const fs::path& folder) { return folder / pathOf(store::kInfIni); }
+fs::path CFileMng::InfIniPath(const fs::path& folder) {
+    return folder / pathOf(store::kInfIni);
+}
 
-fs::path CFileMng::MessageFolder(const fs::path& file) { return file.parent_path(); }
+fs::path CFileMng::MessageFolder(const fs::path& file) {
+    return file.parent_path();
+}
 
 // ------------------------------------------------------------ record parts
 
@@ -373,7 +385,9 @@ std::vector<fs::path> CFileMng::EnumerateMessages(const fs::path& folder) {
     return out;
 }
 
-int CFileMng::CountMessages(const fs::path& folder) { return static_cast<int>(EnumerateMessages(folder).size()); }
+int CFileMng::CountMessages(const fs::path& folder) {
+    return static_cast<int>(EnumerateMessages(folder).size());
+}
 
 std::vector<fs::path> CFileMng::ListSubFolders(const fs::path& folder) {
     std::vector<fs::path> out;
@@ -383,7 +397,8 @@ std::vector<fs::path> CFileMng::ListSubFolders(const fs::path& folder) {
 }
 
 std::u16string CFileMng::ReadBoxName(const fs::path& folder) {
-    return cutText(readProfileString(InfIniPath(folder), store::kInfSection, store::kNameKey), store::kBoxNameReadChars);
+    return cutText(readProfileString(InfIniPath(folder), store::kInfSection, store::kNameKey),
+                   store::kBoxNameReadChars);
 }
 
 bool CFileMng::WriteBoxName(const fs::path& folder, std::u16string_view name) {
@@ -397,7 +412,9 @@ int CFileMng::ReadMake(const fs::path& folder) {
     return readProfileInt(InfIniPath(folder), store::kInfSection, store::kMakeKey, store::kMakeComplete);
 }
 
-bool CFileMng::IsUnfinished(const fs::path& folder) { return ReadMake(folder) == store::kMakeUnfinished; }
+bool CFileMng::IsUnfinished(const fs::path& folder) {
+    return ReadMake(folder) == store::kMakeUnfinished;
+}
 
 bool CFileMng::WriteMake(const fs::path& folder, std::u16string_view value) {
     return writeProfileString(InfIniPath(folder), store::kInfSection, store::kMakeKey, value);
@@ -458,8 +475,7 @@ bool CFileMng::ReadStatusRecord(const fs::path& file, FILESTS_INFO& record) {
 
 int CFileMng::PrependStatusRecord(const fs::path& file, const FILESTS_INFO& record) {
     const StatusRecordBytes head = record.toBytes();
-    return rewriteWithHead(file, std::string_view(reinterpret_cast<const char*>(head.data()), head.size()), 0) ? 0
-                                                                                                              : -1;
+    return rewriteWithHead(file, std::string_view(reinterpret_cast<const char*>(head.data()), head.size()), 0) ? 0 : -1;
 }
 
 int CFileMng::WriteStatusRecord(FILESTS_INFO& record, const fs::path& file) {
@@ -535,8 +551,8 @@ bool CFileMng::BuildStatusRecord(const fs::path& file, const fs::path& finalName
         }
     }
     if (!carried) {
-        record.date = FormatBlockDate(std::string_view(reinterpret_cast<const char*>(raw.data()) + block::kDateOffset,
-                                                       block::kDateSize));
+        record.date = FormatBlockDate(
+            std::string_view(reinterpret_cast<const char*>(raw.data()) + block::kDateOffset, block::kDateSize));
         record.isProtected = b.isProtected ? 1 : 0;
         record.recordingTime = FormatRecordingTime(b.recordingTenths);
         record.partyName = fromCp932(MendPartyName(b.partyName));

@@ -21,7 +21,7 @@
 namespace plova {
 
 namespace store {
-constexpr std::size_t kBlockOffset = filests::kSize;                    // 990
+constexpr std::size_t kBlockOffset = filests::kSize;                      // 990
 constexpr std::size_t kMinMessageFileSize = kBlockOffset + block::kSize;  // 1246
 static_assert(kMinMessageFileSize == 1246);
 
@@ -31,7 +31,7 @@ constexpr std::size_t kDatePrefixLength = 12;      // "YYYYMMDDhhmm"
 constexpr std::size_t kBoxFieldSeparatorAt = 16;   // "_" before the box number
 constexpr std::size_t kBoxNumberAt = 17;
 constexpr std::size_t kBoxNumberMaxChars = 4;
-constexpr std::size_t kResponseNumberAt = 18;  // three digits, 18..20
+constexpr std::size_t kResponseNumberAt = 18;    // three digits, 18..20
 constexpr std::size_t kResponseIdentityAt = 17;  // "BBBB_NNNN", 17..25
 constexpr std::size_t kResponseIdentityLength = 9;
 constexpr int kMinResponseNumber = 1;
@@ -51,7 +51,7 @@ constexpr std::u16string_view kMakeKey = u"MAKE";
 
 // Values of MAKE.
 constexpr int kMakeComplete = 0;
-constexpr int kMakeByCommand = 1;  // made by the make-folder command; every download skips it
+constexpr int kMakeByCommand = 1;   // made by the make-folder command; every download skips it
 constexpr int kMakeUnfinished = 2;  // made by a folder download that has not finished
 
 // HasMessages.

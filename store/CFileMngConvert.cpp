@@ -175,8 +175,8 @@ int CFileMng::ConvertToWav(const fs::path& voiceFile, int levelSetting) {
         temps.wav->handle.close();
     }
 
-    const bool started = StartDecoder(temps.speech->path, temps.wav->path, LevelFromSetting(levelSetting)) ==
-                         decoder::kStarted;
+    const bool started =
+        StartDecoder(temps.speech->path, temps.wav->path, LevelFromSetting(levelSetting)) == decoder::kStarted;
     const std::uint8_t last = started ? PollDecoder(window) : decoder::kIdle;
     const bool complete = !cancelRequested() && started && last == decoder::kFinished;
     if (complete && !SomethingElseAt(wavPath) && std::rename(temps.wav->path.c_str(), wavPath.c_str()) == 0) {

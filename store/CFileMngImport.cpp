@@ -51,7 +51,9 @@ std::uint8_t PollEncoder(WindowHandle window) {
 
 }  // namespace
 
-bool CFileMng::IsAudioLengthAccepted(std::int64_t millis) { return millis / kLengthUnitMillis <= kMaxLengthUnits; }
+bool CFileMng::IsAudioLengthAccepted(std::int64_t millis) {
+    return millis / kLengthUnitMillis <= kMaxLengthUnits;
+}
 
 int CFileMng::CheckAudioLength(const fs::path& file) {
     std::error_code ec;

@@ -7,8 +7,7 @@ namespace plova {
 namespace {
 
 constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 // Bytes of a zero-padded text field up to its first zero byte.
 std::string textUpToZero(const std::uint8_t* p, std::size_t width) {
@@ -58,7 +57,9 @@ RecordingBlock parseBlock(std::string_view bytes) {
     return r;
 }
 
-BlockBytes buildBlock(const RecordingBlock& fields) { return buildBlock(fields, BlockBytes{}); }
+BlockBytes buildBlock(const RecordingBlock& fields) {
+    return buildBlock(fields, BlockBytes{});
+}
 
 BlockBytes buildBlock(const RecordingBlock& fields, const BlockBytes& over) {
     BlockBytes b = over;

@@ -49,15 +49,15 @@ constexpr std::string_view kDateZone = "+0900";
 using BlockBytes = std::array<std::uint8_t, block::kSize>;
 
 struct RecordingBlock {
-    bool hasMagic = false;      // parse result only; buildBlock always writes the magic
-    std::string dateText;       // the 32-byte date field without its trailing zeros (inner zeros kept)
-    std::string partyName;      // CP932, up to the first zero byte
-    std::string partyNumber;    // CP932, up to the first zero byte
-    bool played = false;        // flag bit 0: played on the main unit
-    bool isProtected = false;   // flag bit 1: protected on the main unit
+    bool hasMagic = false;     // parse result only; buildBlock always writes the magic
+    std::string dateText;      // the 32-byte date field without its trailing zeros (inner zeros kept)
+    std::string partyName;     // CP932, up to the first zero byte
+    std::string partyNumber;   // CP932, up to the first zero byte
+    bool played = false;       // flag bit 0: played on the main unit
+    bool isProtected = false;  // flag bit 1: protected on the main unit
     std::uint32_t recordingTenths = 0;
     std::uint16_t boxNumber = 0;
-    std::string boxDigits;      // up to the first zero byte, at most 4
+    std::string boxDigits;  // up to the first zero byte, at most 4
 };
 
 // Reads the fields of a block; fewer than 256 bytes are taken as zero-padded.

@@ -149,8 +149,8 @@ int WrapResponseMessage(const fs::path& voiceFile, int number, const LocalTime& 
     const StatusRecordBytes recordBytes = record.toBytes();
 
     AtomicFile out(voiceFile);
-    const bool ok = out.write(recordBytes.data(), recordBytes.size()) && out.write(blockBytes.data(), blockBytes.size()) &&
-                    out.write(speech) && out.commit();
+    const bool ok = out.write(recordBytes.data(), recordBytes.size()) &&
+                    out.write(blockBytes.data(), blockBytes.size()) && out.write(speech) && out.commit();
     return ok ? 1 : 0;
 }
 
@@ -189,7 +189,8 @@ int AddResponseMessage(const AddMessageRequest& request, AddMessageWindow& windo
     const fs::path stagedCopy = target / (u".import-" + fromUtf8(std::to_string(::getpid())) + u"-" + name);
     const fs::path stagedVoice = VoiceDataPathOf(stagedCopy);
 
-    const bool copied = keepsSource ? CopySource(request.source, stagedCopy) : ConvertSource(request.source, stagedCopy);
+    const bool copied =
+        keepsSource ? CopySource(request.source, stagedCopy) : ConvertSource(request.source, stagedCopy);
     if (!copied) return Fail(window, response::kImportFailed, true);
 
     window.converting();

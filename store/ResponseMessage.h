@@ -42,11 +42,11 @@ constexpr std::uint64_t kSpaceUnit = 4096;
 // Results of AddResponseMessage.
 constexpr int kAdded = 1;
 constexpr int kNotOpened = 0;       // the chosen file cannot be opened: nothing is said
-constexpr int kNoSpace = -1;         // "ＰＣのメモリ不足です。"
-constexpr int kRefusedFormat = -2;   // the format check failed, before any copy
-constexpr int kImportFailed = -3;    // copy, decoding, length or encoding failed
+constexpr int kNoSpace = -1;        // "ＰＣのメモリ不足です。"
+constexpr int kRefusedFormat = -2;  // the format check failed, before any copy
+constexpr int kImportFailed = -3;   // copy, decoding, length or encoding failed
 constexpr int kCancelled = -4;
-constexpr int kWrapFailed = -5;      // the coded speech could not be made a message file
+constexpr int kWrapFailed = -5;  // the coded speech could not be made a message file
 }  // namespace response
 
 // "YYYYMMDDhhmm_WWW_ANNN_0000" + extension, upper case, from the local time:

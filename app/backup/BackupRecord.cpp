@@ -24,23 +24,35 @@ std::u16string formatted(const char* format, int a, int b) {
     return fromUtf8(buf);
 }
 
-fs::path pathOf(std::u16string_view name) { return fs::path(toUtf8(name)); }
+fs::path pathOf(std::u16string_view name) {
+    return fs::path(toUtf8(name));
+}
 
-std::u16string monthOfFolder(std::u16string_view folder) { return std::u16string(folder.substr(kFolderPrefix.size())); }
+std::u16string monthOfFolder(std::u16string_view folder) {
+    return std::u16string(folder.substr(kFolderPrefix.size()));
+}
 
 }  // namespace
 
-std::u16string MonthFolderName(int year, int month) { return formatted("BU_%04d%02d", year, month); }
+std::u16string MonthFolderName(int year, int month) {
+    return formatted("BU_%04d%02d", year, month);
+}
 
-std::u16string MonthFolderName(std::u16string_view yyyymm) { return std::u16string(kFolderPrefix) + std::u16string(yyyymm); }
+std::u16string MonthFolderName(std::u16string_view yyyymm) {
+    return std::u16string(kFolderPrefix) + std::u16string(yyyymm);
+}
 
-std::u16string MonthStamp(int year, int month) { return formatted("%04d%02d", year, month); }
+std::u16string MonthStamp(int year, int month) {
+    return formatted("%04d%02d", year, month);
+}
 
 void ComputeFolderNames(BackupMonths& m, const LocalTime& now) {
     const int y = now.year, mo = now.month;
     m.current = MonthFolderName(y, mo);
     m.previous = mo == 1 ? MonthFolderName(y - 1, 12) : MonthFolderName(y, mo - 1);
-    m.twoBack = mo == 1 ? MonthFolderName(y - 1, 11) : mo == 2 ? MonthFolderName(y - 1, 12) : MonthFolderName(y, mo - 2);
+    m.twoBack = mo == 1   ? MonthFolderName(y - 1, 11)
+                : mo == 2 ? MonthFolderName(y - 1, 12)
+                          : MonthFolderName(y, mo - 2);
 }
 
 void ComputeBaseMonth(BackupMonths& m, const fs::path& root, std::u16string_view zenkaibi, const LocalTime& now) {

@@ -37,9 +37,9 @@ std::u16string MonthStamp(int year, int month);
 
 // The three month folders a run may fill and the months it fetches.
 struct BackupMonths {
-    std::u16string twoBack;   // folder of two months back
-    std::u16string previous;  // folder of the previous month
-    std::u16string current;   // folder of the current month
+    std::u16string twoBack;       // folder of two months back
+    std::u16string previous;      // folder of the previous month
+    std::u16string current;       // folder of the current month
     std::u16string baseMonth;     // "YYYYMM": the oldest month fetched
     std::u16string currentMonth;  // "YYYYMM": the newest month fetched
 };

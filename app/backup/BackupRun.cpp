@@ -27,11 +27,17 @@ constexpr std::u16string_view kExtensionRemote = u"/naisen/";
 constexpr std::u16string_view kResponseRemote = u"/outou/";
 constexpr std::size_t kMonthChars = 6;
 
-fs::path pathOf(std::u16string_view name) { return fs::path(toUtf8(name)); }
+fs::path pathOf(std::u16string_view name) {
+    return fs::path(toUtf8(name));
+}
 
-std::uint64_t roundedUp(std::uint64_t bytes) { return (bytes / kSpaceUnit + 1) * kSpaceUnit; }
+std::uint64_t roundedUp(std::uint64_t bytes) {
+    return (bytes / kSpaceUnit + 1) * kSpaceUnit;
+}
 
-bool enoughSpace(const fs::path& root, std::uint64_t needed) { return ports().disk->freeBytes(root) >= needed; }
+bool enoughSpace(const fs::path& root, std::uint64_t needed) {
+    return ports().disk->freeBytes(root) >= needed;
+}
 
 void removeQuietly(const fs::path& file) {
     std::error_code ec;
@@ -362,8 +368,7 @@ int Run::Go() {
             if (cancelRequested()) return Outcome::Cancelled;
             const std::u16string remote = std::u16string(remoteBase) + box;
             const Outcome o = WithRetries(
-                [&] { return Transfer([&](CFtpMng& ftp) { return BackupBox(ftp, context_, kind, remote); }); },
-                true);
+                [&] { return Transfer([&](CFtpMng& ftp) { return BackupBox(ftp, context_, kind, remote); }); }, true);
             if (o != Outcome::Done) return o;
         }
         return Outcome::Done;
@@ -371,9 +376,8 @@ int Run::Go() {
     Outcome o = transferAll(answering_, store::kAnsweringFolder, kAnsweringRemote);
     if (o == Outcome::Done) o = transferAll(extension_, store::kExtensionFolder, kExtensionRemote);
     if (o == Outcome::Done && !cancelRequested())
-        o = WithRetries(
-            [&] { return Transfer([&](CFtpMng& ftp) { return BackupResponseMessages(ftp, context_); }); },
-            true);
+        o = WithRetries([&] { return Transfer([&](CFtpMng& ftp) { return BackupResponseMessages(ftp, context_); }); },
+                        true);
     return Finish(o != Outcome::Done);
 }
 

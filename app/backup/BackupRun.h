@@ -61,13 +61,13 @@ public:
 
 // What the run takes from the settings.
 struct RunSettings {
-    std::filesystem::path root;                 // "FOLDER"
-    std::u16string address, user, password;     // the stored "IP", "USER", "PASS"
-    int retryCount = 3;                         // "RETRYCNT"
-    int retryWait = 60000;                      // "RETRYWAIT", ms
-    bool convert = false;                       // "DOWNCONV" 1
-    int level = 0;                              // "LEVELRVORWAV"
-    bool loggedIn = false;  // a session is open before the run; false after it, always
+    std::filesystem::path root;              // "FOLDER"
+    std::u16string address, user, password;  // the stored "IP", "USER", "PASS"
+    int retryCount = 3;                      // "RETRYCNT"
+    int retryWait = 60000;                   // "RETRYWAIT", ms
+    bool convert = false;                    // "DOWNCONV" 1
+    int level = 0;                           // "LEVELRVORWAV"
+    bool loggedIn = false;                   // a session is open before the run; false after it, always
 };
 
 struct RunOptions {

@@ -77,8 +77,7 @@ std::u16string NextDueStamp(const Schedule& r, const LocalTime& now) {
     // needed, and a wrong one must not move the backup.
     const LocalTime today = AddDays(now, 0);
     switch (r.frequency) {
-    case kDaily:
-        return TimeStamp(At(nowHM >= setHM ? AddDays(today, 1) : today, r.hour, r.minute));
+    case kDaily: return TimeStamp(At(nowHM >= setHM ? AddDays(today, 1) : today, r.hour, r.minute));
     case kWeekly: {
         int offset = 0;
         if (!(today.dayOfWeek == r.weekday && nowHM < setHM)) {
@@ -103,8 +102,7 @@ std::u16string NextDueStamp(const Schedule& r, const LocalTime& now) {
         }
         return TimeStamp(At(AddDays(due, 0), r.hour, r.minute));
     }
-    default:
-        return {};
+    default: return {};
     }
 }
 

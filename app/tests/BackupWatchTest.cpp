@@ -10,7 +10,9 @@ namespace {
 
 using backup::kDaily;
 
-LocalTime at(int y, int mo, int d, int h, int mi) { return backup::AddDays(LocalTime{y, mo, d, 0, h, mi, 0, 0}, 0); }
+LocalTime at(int y, int mo, int d, int h, int mi) {
+    return backup::AddDays(LocalTime{y, mo, d, 0, h, mi, 0, 0}, 0);
+}
 
 SettingsRecord schedule(int hindo, int hh, int mm) {
     SettingsRecord r;

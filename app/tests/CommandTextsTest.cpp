@@ -51,9 +51,9 @@ TEST(ButtonRulesTest, EachButtonFollowsItsOwnConditions) {
 
     // The active list's flags, one by one.
     const std::pair<bool ListEnableFlags::*, std::vector<int>> byFlag[] = {
-        {&ListEnableFlags::convert, {1013}},          {&ListEnableFlags::undownloaded, {1004, 1012}},
-        {&ListEnableFlags::play, {1014}},             {&ListEnableFlags::erase, {1015}},
-        {&ListEnableFlags::moveCopy, {1016}},         {&ListEnableFlags::upload, {1017}},
+        {&ListEnableFlags::convert, {1013}},  {&ListEnableFlags::undownloaded, {1004, 1012}},
+        {&ListEnableFlags::play, {1014}},     {&ListEnableFlags::erase, {1015}},
+        {&ListEnableFlags::moveCopy, {1016}}, {&ListEnableFlags::upload, {1017}},
         {&ListEnableFlags::add, {1018}}};
     for (const auto& [flag, ids] : byFlag) {
         d = c;
@@ -115,7 +115,8 @@ TEST(WindowMenuTest, ArrangementAndListItems) {
     c.listCount = 2;
     EXPECT_TRUE(WindowMenuStates(c).at(32800).enabled);
 
-    const std::array<std::u16string, 4> disp = {u"留守録BOX：0?1,002", u"留守録BOX：" + std::u16string(40, u'9'), u"", u""};
+    const std::array<std::u16string, 4> disp = {u"留守録BOX：0?1,002", u"留守録BOX：" + std::u16string(40, u'9'), u"",
+                                                u""};
     EXPECT_TRUE(WindowMenuListItems(disp, 2, 0).empty());
     const auto items = WindowMenuListItems(disp, 2, 2);
     ASSERT_EQ(items.size(), 2u);

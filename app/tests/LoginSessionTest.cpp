@@ -17,7 +17,9 @@ namespace {
 namespace fs = std::filesystem;
 using testkit::utf8;
 
-LoginInput valid() { return LoginInput{u"192.168.1.10", u"qermo", u"pass", true}; }
+LoginInput valid() {
+    return LoginInput{u"192.168.1.10", u"qermo", u"pass", true};
+}
 
 TEST(LoginCheckTest, ChecksRunInOrderWithTheirMessages) {
     EXPECT_FALSE(CheckLoginInput(valid()).has_value());
@@ -196,10 +198,9 @@ TEST_F(SessionControlTest, FailedChecksAndLoginsKeepTheDialogOpenWithTheirMessag
         EXPECT_EQ(control.PressLogin(valid()), LoginPress::StayOpen);
         EXPECT_FALSE(control.loggedIn());
     }
-    EXPECT_EQ(messages(), (std::vector<std::u16string>{std::u16string(login::kNoUser),
-                                                       std::u16string(login::kConnectFailed),
-                                                       std::u16string(login::kLoginRefused),
-                                                       std::u16string(login::kUnsupportedUnit)}));
+    EXPECT_EQ(messages(), (std::vector<std::u16string>{
+                              std::u16string(login::kNoUser), std::u16string(login::kConnectFailed),
+                              std::u16string(login::kLoginRefused), std::u16string(login::kUnsupportedUnit)}));
     for (const auto& s : ports.prompt.shown) {
         EXPECT_EQ(s.caption, u"エラー");
         EXPECT_EQ(s.icon, Icon::Exclamation);

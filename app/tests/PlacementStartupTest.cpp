@@ -19,7 +19,7 @@ constexpr int W = 1920, H = 1080;
 
 TEST(MainWindowPlacementTest, RectanglesOffTheScreenAreShiftedKeepingTheirSize) {
     EXPECT_EQ(ShiftOntoScreen({-500, 100, -100, 400}, W, H), (Rect{1, 100, 401, 400}));      // left of it
-    EXPECT_EQ(ShiftOntoScreen({100, -300, 500, -50}, W, H), (Rect{100, 1, 500, 251}));      // above it
+    EXPECT_EQ(ShiftOntoScreen({100, -300, 500, -50}, W, H), (Rect{100, 1, 500, 251}));       // above it
     EXPECT_EQ(ShiftOntoScreen({2000, 100, 2600, 400}, W, H), (Rect{1321, 100, 1921, 400}));  // right of it
     EXPECT_EQ(ShiftOntoScreen({100, 1000, 500, 1300}, W, H), (Rect{100, 781, 500, 1081}));   // below it
     EXPECT_EQ(ShiftOntoScreen({10, 20, 900, 700}, W, H), (Rect{10, 20, 900, 700}));          // on it
@@ -48,7 +48,8 @@ TEST(MainWindowPlacementTest, HostileValuesNeitherOverflowNorLeaveTheScreen) {
 
 TEST(ListPlacementSaveTest, SectionsFollowTheStackingOrder) {
     const Rect main{10, 10, 900, 700};
-    const PlacementSave s = PlanPlacementSave(main, {{2, {1, 2, 3, 4}, 1}, {1, {5, 6, 7, 8}, 2}, {3, {9, 9, 99, 99}, 1}});
+    const PlacementSave s =
+        PlanPlacementSave(main, {{2, {1, 2, 3, 4}, 1}, {1, {5, 6, 7, 8}, 2}, {3, {9, 9, 99, 99}, 1}});
     EXPECT_EQ(s.mainWindow, main);
     EXPECT_EQ(s.lists[0].number, 2);
     EXPECT_EQ(s.lists[0].zOrder, 1);
@@ -102,8 +103,8 @@ TEST_F(StartupTest, ZOrderOneEndsActiveOnTop) {
     r.disp = {u"留守録BOX：001", u"留守録BOX：002", u"内線BOX：201", u""};
     r.folderNames = {u"本社", u"本社", u"本社", u""};
     // Window 2 on top, then 3, then 1.
-    const PlacementSave save =
-        PlanPlacementSave({0, 0, 900, 700}, {{2, {10, 10, 300, 200}, 1}, {3, {20, 20, 310, 210}, 1}, {1, {30, 30, 320, 220}, 1}});
+    const PlacementSave save = PlanPlacementSave(
+        {0, 0, 900, 700}, {{2, {10, 10, 300, 200}, 1}, {3, {20, 20, 310, 210}, 1}, {1, {30, 30, 320, 220}, 1}});
     ASSERT_TRUE(doc.WriteAllSettings(file, &save));
 
     CPLOVADoc next;

@@ -21,9 +21,7 @@ protected:
     TempFolder dir{"settings"};
     fs::path file = dir / "PLOVA.ini";
 
-    void writeRaw(const std::string& bytes) {
-        std::ofstream(file, std::ios::binary) << bytes;
-    }
+    void writeRaw(const std::string& bytes) { std::ofstream(file, std::ios::binary) << bytes; }
     IniDocument reload() const { return IniDocument::load(file); }
     SettingsRecord read() const {
         CPLOVADoc doc;
@@ -55,8 +53,8 @@ TEST_F(SettingsFileTest, ValuesAreClampedAsTheTableSays) {
     EXPECT_EQ(r.retryCount, 1);
     EXPECT_EQ(r.retryWait, 10000);
     EXPECT_EQ(r.hi, 1);
-    for (int v : {r.hindo, r.youbi, r.jikokuHH, r.jikokuMM, r.zenkaika, r.check, r.init, r.change, r.num,
-                  r.downConv, r.convDel})
+    for (int v : {r.hindo, r.youbi, r.jikokuHH, r.jikokuMM, r.zenkaika, r.check, r.init, r.change, r.num, r.downConv,
+                  r.convDel})
         EXPECT_EQ(v, 0);
     // The level values are stored as they are.
     EXPECT_EQ(r.levelRvWavOr, -7);
@@ -75,9 +73,9 @@ TEST_F(SettingsFileTest, BoundaryValuesPassUnchanged) {
 
 TEST_F(SettingsFileTest, OverlongValuesAreCutToTheirFields) {
     const std::string path300(300, 'p');
-    writeRaw("[LOGIN]\r\nIP=192.168.100.200.1\r\nUSER=" + std::string(40, 'u') + "\r\nPASS=" +
-             std::string(17, 'x') + "\r\n[FOLDER]\r\nFOLDER=" + path300 + "\r\n[DISP]\r\nDISP2=" +
-             std::string(5000, 'd') + "\r\nCOLUM1=ABCDEFGH\r\n[BACKUP]\r\nZENKAIBI=2024010112005\r\n");
+    writeRaw("[LOGIN]\r\nIP=192.168.100.200.1\r\nUSER=" + std::string(40, 'u') + "\r\nPASS=" + std::string(17, 'x') +
+             "\r\n[FOLDER]\r\nFOLDER=" + path300 + "\r\n[DISP]\r\nDISP2=" + std::string(5000, 'd') +
+             "\r\nCOLUM1=ABCDEFGH\r\n[BACKUP]\r\nZENKAIBI=2024010112005\r\n");
     const SettingsRecord r = read();
     EXPECT_EQ(r.ip, u"192.168.100.200");
     EXPECT_EQ(r.user.size(), 16u);

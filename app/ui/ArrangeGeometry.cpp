@@ -7,10 +7,14 @@
 namespace plova::ui {
 namespace {
 
-int bandsFor(int count) { return (count + 1) / 2; }
+int bandsFor(int count) {
+    return (count + 1) / 2;
+}
 
 // a * b / c without overflow for any client size.
-int mulDiv(int a, int b, int c) { return c == 0 ? 0 : static_cast<int>(std::int64_t{a} * b / c); }
+int mulDiv(int a, int b, int c) {
+    return c == 0 ? 0 : static_cast<int>(std::int64_t{a} * b / c);
+}
 
 }  // namespace
 

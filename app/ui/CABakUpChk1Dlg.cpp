@@ -43,9 +43,13 @@ CABakUpChk1Dlg::CABakUpChk1Dlg(BackupFlags& flags, SettingsRecord& record, QWidg
     timeout_.start();
 }
 
-void CABakUpChk1Dlg::OnTimeout() { End(BackupTimeAnswer::TimedOut); }
+void CABakUpChk1Dlg::OnTimeout() {
+    End(BackupTimeAnswer::TimedOut);
+}
 
-void CABakUpChk1Dlg::reject() { End(BackupTimeAnswer::No); }
+void CABakUpChk1Dlg::reject() {
+    End(BackupTimeAnswer::No);
+}
 
 void CABakUpChk1Dlg::End(BackupTimeAnswer answer) {
     if (ended_) return;

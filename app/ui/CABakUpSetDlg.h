@@ -2,8 +2,8 @@
 // day of month and time of the automatic backup.
 #pragma once
 
-#include "app/SettingsRecord.h"
 #include "app/BackupWatch.h"
+#include "app/SettingsRecord.h"
 #include "app/ui/CBackupTimedDlg.h"
 
 class QButtonGroup;

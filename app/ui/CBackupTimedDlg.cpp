@@ -13,7 +13,9 @@ void CBackupTimedDlg::StartDialogBackupTimer() {
     if (watch_ && watch_->BackupWatchArmed()) timer_.start();
 }
 
-void CBackupTimedDlg::StopDialogBackupTimer() { timer_.stop(); }
+void CBackupTimedDlg::StopDialogBackupTimer() {
+    timer_.stop();
+}
 
 void CBackupTimedDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);

@@ -1,10 +1,10 @@
 #include "app/ui/CBreakAfterDisplay.h"
 
 #include <QScrollBar>
-#include <QTextBlock>
-#include <cmath>
 #include <QStyle>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <cmath>
 
 namespace plova::ui {
 namespace {

@@ -19,9 +19,16 @@ namespace {
 const std::vector<int> kDownloadRow = {cmd::kFolderDownload, cmd::kDownloadAll, cmd::kDownloadSelected,
                                        cmd::kDownloadVoiceData};
 const std::vector<int> kRightButtons = {cmd::kVersion, cmd::kWindowMenu, cmd::kSettingsMenu};  // from the right
-const std::vector<int> kListRow = {cmd::kSelectDisplay, cmd::kShowAll, cmd::kShowUndownloaded, 0,
-                                   cmd::kConvert,       cmd::kPlay,    cmd::kErase,
-                                   cmd::kMoveCopy,      0,             cmd::kUpload,
+const std::vector<int> kListRow = {cmd::kSelectDisplay,
+                                   cmd::kShowAll,
+                                   cmd::kShowUndownloaded,
+                                   0,
+                                   cmd::kConvert,
+                                   cmd::kPlay,
+                                   cmd::kErase,
+                                   cmd::kMoveCopy,
+                                   0,
+                                   cmd::kUpload,
                                    cmd::kAdd};
 
 }  // namespace
@@ -69,9 +76,13 @@ QPushButton* CCommandBar::button(int id) const {
     return it != buttons_.end() ? it->second : nullptr;
 }
 
-int CCommandBar::buttonHeight() const { return std::max(24, fontMetrics().height() + 10); }
+int CCommandBar::buttonHeight() const {
+    return std::max(24, fontMetrics().height() + 10);
+}
 
-int CCommandBar::displayHeight() const { return buttonHeight(); }
+int CCommandBar::displayHeight() const {
+    return buttonHeight();
+}
 
 int CCommandBar::buttonWidth(int id) const {
     auto hint = [this](int button) {
@@ -81,8 +92,7 @@ int CCommandBar::buttonWidth(int id) const {
         option.text = b->text();
         const QSize text(b->fontMetrics().horizontalAdvance(b->text()), b->fontMetrics().height());
         return std::max(bar::kMinButtonWidth,
-                        style()->sizeFromContents(QStyle::CT_PushButton, &option, text, b).width() +
-                            bar::kCaptionRoom);
+                        style()->sizeFromContents(QStyle::CT_PushButton, &option, text, b).width() + bar::kCaptionRoom);
     };
     // The four downloads share the width of the widest caption; the list
     // row is too full for that at the minimum width, so each of its buttons
@@ -97,8 +107,7 @@ int CCommandBar::buttonWidth(int id) const {
 }
 
 int CCommandBar::minimumLayoutWidth() const {
-    const int download = static_cast<int>(kDownloadRow.size()) * (buttonWidth(kDownloadRow[0]) + bar::kGap) -
-                         bar::kGap;
+    const int download = static_cast<int>(kDownloadRow.size()) * (buttonWidth(kDownloadRow[0]) + bar::kGap) - bar::kGap;
     const int top = bar::kEdge + download + bar::kGroupGap + 3 * bar::kRightButtonStep + 2;
     int list = bar::kEdge * 2;
     bool first = true;
@@ -118,7 +127,9 @@ QSize CCommandBar::sizeHint() const {
     return {minimumLayoutWidth(), height};
 }
 
-QSize CCommandBar::minimumSizeHint() const { return sizeHint(); }
+QSize CCommandBar::minimumSizeHint() const {
+    return sizeHint();
+}
 
 void CCommandBar::layOut() {
     const int w = width();

@@ -13,14 +13,14 @@ namespace plova::ui {
 class CBreakAfterDisplay;
 
 namespace bar {
-constexpr int kEdge = 5;           // distance to the client area's left and right edges
+constexpr int kEdge = 5;  // distance to the client area's left and right edges
 constexpr int kRightButtonWidth = 100;
 constexpr int kRightButtonStep = 103;  // 1007 at W-105, 1006 at W-208, 1005 at W-311
-constexpr int kGap = 3;            // between neighbouring buttons
-constexpr int kGroupGap = 12;      // between groups of buttons
+constexpr int kGap = 3;                // between neighbouring buttons
+constexpr int kGroupGap = 12;          // between groups of buttons
 constexpr int kRowGap = 4;
 constexpr int kMinButtonWidth = 80;
-constexpr int kCaptionRoom = 4;    // beyond what the style asks, so captions do not touch the edges
+constexpr int kCaptionRoom = 4;  // beyond what the style asks, so captions do not touch the edges
 }  // namespace bar
 
 class CCommandBar final : public QWidget {

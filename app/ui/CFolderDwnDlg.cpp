@@ -31,8 +31,12 @@ constexpr char16_t kDeleteQuestion[] = u"削除します。よろしいですか
 constexpr char16_t kDeleteCaption[] = u"削除の確認";
 constexpr char16_t kDeleteFailed[] = u"一部のファイルが削除できませんでした。";
 
-QString qpath(const fs::path& p) { return QString::fromStdString(p.string()); }
-fs::path fpath(const QString& s) { return fs::path(s.toStdString()); }
+QString qpath(const fs::path& p) {
+    return QString::fromStdString(p.string());
+}
+fs::path fpath(const QString& s) {
+    return fs::path(s.toStdString());
+}
 
 // Deletes a folder with everything in it, a file at a time behind the
 // progress window; false when something could not be deleted.
@@ -50,8 +54,10 @@ bool DeleteFolderTree(const fs::path& folder) {
     int done = 0;
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
         std::error_code e;
-        if (fs::is_directory(fs::symlink_status(*it, e))) fs::remove(*it, e);
-        else fs::remove(*it, e);
+        if (fs::is_directory(fs::symlink_status(*it, e)))
+            fs::remove(*it, e);
+        else
+            fs::remove(*it, e);
         if (e) ok = false;
         progress.OnMessage(msg::kBarPosition, ++done);
         QCoreApplication::processEvents();
@@ -103,9 +109,7 @@ CFolderDwnDlg::CFolderDwnDlg(CMainFrame& frame) : CBackupTimedDlg(&frame, &frame
             if (files.IsBoxFolder(sub)) AddFolder(sub);
     if (list_->topLevelItemCount() > 0) list_->setCurrentItem(list_->topLevelItem(0));
 
-    browse_ = [this](const QString& start) {
-        return QFileDialog::getExistingDirectory(this, qs(kBrowseTitle), start);
-    };
+    browse_ = [this](const QString& start) { return QFileDialog::getExistingDirectory(this, qs(kBrowseTitle), start); };
     askName_ = [this](const QString& current) {
         CFolderNmChg dialog(current, &frame_, this);
         return frame_.RunDialog(dialog) == QDialog::Accepted ? dialog.name() : QString();

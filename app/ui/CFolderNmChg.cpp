@@ -31,6 +31,8 @@ CFolderNmChg::CFolderNmChg(const QString& current, DialogBackupWatch* watch, QWi
     LayOutDialog(*this, body, buttons);
 }
 
-QString CFolderNmChg::name() const { return name_->text().trimmed(); }
+QString CFolderNmChg::name() const {
+    return name_->text().trimmed();
+}
 
 }  // namespace plova::ui

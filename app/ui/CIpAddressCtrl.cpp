@@ -133,8 +133,7 @@ bool CIpAddressCtrl::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return QFrame::eventFilter(watched, event);
 }

@@ -11,8 +11,7 @@
 #include "app/ui/DialogLayout.h"
 
 namespace plova::ui {
-CLoginDlg::CLoginDlg(SessionControl& session, const SettingsRecord& record, DialogBackupWatch* watch,
-                     QWidget* parent)
+CLoginDlg::CLoginDlg(SessionControl& session, const SettingsRecord& record, DialogBackupWatch* watch, QWidget* parent)
     : CBackupTimedDlg(watch, parent), session_(session) {
     setWindowTitle(qs(login::kCaption));
 

@@ -19,15 +19,15 @@
 #include "app/FtpMainUnitSession.h"
 #include "app/StartupPlan.h"
 #include "app/WindowPlacement.h"
+#include "app/ui/ArrangeGeometry.h"
 #include "app/ui/CABakUpChk1Dlg.h"
 #include "app/ui/CABakUpChk2Dlg.h"
 #include "app/ui/CABakUpSetDlg.h"
-#include "app/ui/CPrgAbackUpDlg.h"
-#include "app/ui/ArrangeGeometry.h"
 #include "app/ui/CBreakAfterDisplay.h"
 #include "app/ui/CCommandBar.h"
 #include "app/ui/CEndChkDlg.h"
 #include "app/ui/CLoginDlg.h"
+#include "app/ui/CPrgAbackUpDlg.h"
 #include "app/ui/CRecomDlg.h"
 #include "app/ui/CVersionDlg.h"
 #include "app/ui/DialogLayout.h"
@@ -41,8 +41,12 @@
 namespace plova::ui {
 namespace {
 
-Rect toRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
-QRect toQRect(const Rect& r) { return {r.left, r.top, r.width(), r.height()}; }
+Rect toRect(const QRect& r) {
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+QRect toQRect(const Rect& r) {
+    return {r.left, r.top, r.width(), r.height()};
+}
 
 // The rectangle a top-level window or an MDI child has when shown normally.
 // An MDI child keeps its normal rectangle to itself while maximised or
@@ -87,8 +91,7 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
 
     UpdateMinimumSize();
     const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry() : QRect();
-    const Rect placed =
-        RestoreMainWindowPlacement(ReadMainWindowRect(startupIni_), screen.width(), screen.height());
+    const Rect placed = RestoreMainWindowPlacement(ReadMainWindowRect(startupIni_), screen.width(), screen.height());
     setGeometry(toQRect(placed));
 
     restoreCondition_ = ApplyStartupFolder(doc_.settings);
@@ -114,7 +117,8 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
     SetCommandHandler(cmd::kShowUndownloaded, trait::kModalDialog, [this] {
         if (CListDispView* view = lists_->ActiveView()) view->ShowNotDownloaded();
     });
-    SetCommandHandler(cmd::kDownloadVoiceData, trait::kModalDialog | trait::kMainUnit, [this] { DownloadVoiceOfRows(); });
+    SetCommandHandler(cmd::kDownloadVoiceData, trait::kModalDialog | trait::kMainUnit,
+                      [this] { DownloadVoiceOfRows(); });
 
     if (options.builtInBackup) {
         backup_ = MakeBackupHooks(*this, flags_);
@@ -139,7 +143,9 @@ CMainFrame::~CMainFrame() {
     delete windowMenu_.data();
 }
 
-CFtpMng* CMainFrame::Ftp() { return session_->session().Ftp(); }
+CFtpMng* CMainFrame::Ftp() {
+    return session_->session().Ftp();
+}
 
 // ------------------------------------------------------------------ start-up
 
@@ -177,7 +183,9 @@ void CMainFrame::StartupBackup() {
 
 // ---------------------------------------------------------------- accessors
 
-int CMainFrame::OpenListCount() const { return std::clamp(doc_.settings.num, 0, settings::kListSlots); }
+int CMainFrame::OpenListCount() const {
+    return std::clamp(doc_.settings.num, 0, settings::kListSlots);
+}
 
 void CMainFrame::SetOpenListCount(int count) {
     doc_.settings.num = std::clamp(count, 0, settings::kListSlots);
@@ -188,19 +196,25 @@ void CMainFrame::SetFolderDisplayText(const std::u16string& text) {
     bar_->folderDisplay()->setDisplayText(QString::fromStdU16String(text));
 }
 
-std::u16string CMainFrame::FolderDisplayText() const { return bar_->folderDisplay()->displayText().toStdU16String(); }
+std::u16string CMainFrame::FolderDisplayText() const {
+    return bar_->folderDisplay()->displayText().toStdU16String();
+}
 
 void CMainFrame::SetBoxDisplayText(const std::u16string& text) {
     bar_->boxDisplay()->setDisplayText(QString::fromStdU16String(text));
 }
 
-std::u16string CMainFrame::BoxDisplayText() const { return bar_->boxDisplay()->displayText().toStdU16String(); }
+std::u16string CMainFrame::BoxDisplayText() const {
+    return bar_->boxDisplay()->displayText().toStdU16String();
+}
 
 void CMainFrame::SetCommandHandler(int id, unsigned traits, std::function<void()> run) {
     handlers_[id] = Handler{traits, std::move(run)};
 }
 
-void CMainFrame::SetListWindowOpener(std::function<QMdiSubWindow*(int)> opener) { openListWindow_ = std::move(opener); }
+void CMainFrame::SetListWindowOpener(std::function<QMdiSubWindow*(int)> opener) {
+    openListWindow_ = std::move(opener);
+}
 
 void CMainFrame::SetBackupPrompts(std::function<void()> backupTime, std::function<bool()> overdueAtStartup) {
     backupTimePrompt_ = std::move(backupTime);
@@ -213,7 +227,9 @@ QMdiSubWindow* CMainFrame::ActiveListWindow() const {
     return ListWindowStatusOf(w) ? w : nullptr;
 }
 
-ListWindowStatus* CMainFrame::ActiveListStatus() const { return ListWindowStatusOf(mdi_->currentSubWindow()); }
+ListWindowStatus* CMainFrame::ActiveListStatus() const {
+    return ListWindowStatusOf(mdi_->currentSubWindow());
+}
 
 std::vector<QMdiSubWindow*> CMainFrame::ListWindowsFromActive() const {
     // Stacking order lists the topmost window last; the walk starts at the
@@ -244,7 +260,9 @@ void CMainFrame::RefreshStatusBar(bool recount) {
     if (statusPane_->text() != shown) statusPane_->setText(shown);
 }
 
-QString CMainFrame::StatusText() const { return statusPane_->text(); }
+QString CMainFrame::StatusText() const {
+    return statusPane_->text();
+}
 
 CommandContext CMainFrame::Context(bool forMenu) const {
     const SettingsRecord& r = doc_.settings;
@@ -295,39 +313,25 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow* window) {
 
 // ----------------------------------------------------------------- commands
 
-int CMainFrame::RunDialog(QDialog& dialog) { return runDialog_(dialog); }
+int CMainFrame::RunDialog(QDialog& dialog) {
+    return runDialog_(dialog);
+}
 
 void CMainFrame::OnCommand(int id) {
     StopBackupTimer();
     switch (id) {
-    case cmd::kSettingsMenu:
-        ToggleSettingsMenu();
-        break;
-    case cmd::kWindowMenu:
-        ToggleWindowMenu();
-        break;
-    case cmd::kVersion:
-        RunVersion();
-        break;
-    case cmd::kLogin:
-        RunLogin();
-        break;
-    case cmd::kLogout:
-        session_->Logout();
-        break;
-    case cmd::kBackupSettings:
-        RunBackupSettings();
-        break;
+    case cmd::kSettingsMenu: ToggleSettingsMenu(); break;
+    case cmd::kWindowMenu: ToggleWindowMenu(); break;
+    case cmd::kVersion: RunVersion(); break;
+    case cmd::kLogin: RunLogin(); break;
+    case cmd::kLogout: session_->Logout(); break;
+    case cmd::kBackupSettings: RunBackupSettings(); break;
     case cmd::kToggleDownConv:
-    case cmd::kToggleConvDel:
-        ToggleConversionSetting(doc_.settings, id);
-        break;
+    case cmd::kToggleConvDel: ToggleConversionSetting(doc_.settings, id); break;
     case cmd::kArrangeSideBySide:
     case cmd::kArrangeAboveEachOther:
     case cmd::kArrangeLeftRight:
-    case cmd::kArrangeCascade:
-        Arrange(id);
-        break;
+    case cmd::kArrangeCascade: Arrange(id); break;
     default:
         // The start-up folder dialog, like login and logout, runs without the menu.
         if (id == cmd::kStartupFolder) CloseSettingsMenu();
@@ -354,7 +358,9 @@ void CMainFrame::RunHandler(const Handler& handler) {
     if (handler.traits & trait::kModalDialog) RunPendingBackupIfSet();
 }
 
-void CMainFrame::RunPendingBackupIfSet() { watch_->RunPendingIfSet(); }
+void CMainFrame::RunPendingBackupIfSet() {
+    watch_->RunPendingIfSet();
+}
 
 void CMainFrame::RunVersion() {
     flags_.pending = false;
@@ -411,7 +417,8 @@ void CMainFrame::AddMenuCommand(QMenu* menu, int id, const QString& caption, con
         action->setChecked(true);
     }
     // Queued: the command runs once the menu has gone.
-    connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); }, Qt::QueuedConnection);
+    connect(
+        action, &QAction::triggered, this, [this, id] { OnCommand(id); }, Qt::QueuedConnection);
 }
 
 void CMainFrame::ShowPopup(QMenu* menu, int buttonId) {
@@ -451,9 +458,8 @@ void CMainFrame::ToggleWindowMenu() {
         AddMenuCommand(menu, item.id, qs(item.caption), StateOf(states, item.id));
 
     ListWindowStatus* active = ActiveListStatus();
-    const auto lists =
-        WindowMenuListItems(doc_.settings.disp, static_cast<int>(ListWindowsFromActive().size()),
-                            active ? active->ListNumber() : 0);
+    const auto lists = WindowMenuListItems(doc_.settings.disp, static_cast<int>(ListWindowsFromActive().size()),
+                                           active ? active->ListNumber() : 0);
     if (!lists.empty()) menu->addSeparator();
     for (const WindowMenuListItem& item : lists)
         AddMenuCommand(menu, item.id, QString::fromStdU16String(item.caption), ItemState{true, item.checked});
@@ -461,9 +467,13 @@ void CMainFrame::ToggleWindowMenu() {
     ShowPopup(menu, cmd::kWindowMenu);
 }
 
-QMenu* CMainFrame::SettingsMenu() const { return settingsMenu_.data(); }
+QMenu* CMainFrame::SettingsMenu() const {
+    return settingsMenu_.data();
+}
 
-QMenu* CMainFrame::WindowMenu() const { return windowMenu_.data(); }
+QMenu* CMainFrame::WindowMenu() const {
+    return windowMenu_.data();
+}
 
 void CMainFrame::CloseSettingsMenu() {
     if (settingsMenu_) settingsMenu_->close();
@@ -578,11 +588,17 @@ void CMainFrame::StartIdleTimer(int milliseconds) {
     idleTimer_.start(idleIntervalOverride_ > 0 ? idleIntervalOverride_ : milliseconds);
 }
 
-void CMainFrame::StopIdleTimer() { idleTimer_.stop(); }
+void CMainFrame::StopIdleTimer() {
+    idleTimer_.stop();
+}
 
-void CMainFrame::StopBackupTimer() { backupTimer_.stop(); }
+void CMainFrame::StopBackupTimer() {
+    backupTimer_.stop();
+}
 
-void CMainFrame::StartBackupTimer() { backupTimer_.start(cmd::kBackupTimerMs); }
+void CMainFrame::StartBackupTimer() {
+    backupTimer_.start(cmd::kBackupTimerMs);
+}
 
 void CMainFrame::RestartBackupTimerIfArmed() {
     if (flags_.watch && !exitDone_) StartBackupTimer();
@@ -594,7 +610,9 @@ void CMainFrame::OnBackupTimer() {
     RestartBackupTimerIfArmed();
 }
 
-bool CMainFrame::OnDialogBackupTick() { return watch_->DueBreak(); }
+bool CMainFrame::OnDialogBackupTick() {
+    return watch_->DueBreak();
+}
 
 // ------------------------------------------------------- backup run host
 
@@ -602,9 +620,13 @@ int CMainFrame::Login(const std::u16string& address, const std::u16string& user,
     return session_->session().Login(address, user, password);
 }
 
-void CMainFrame::Logout() { session_->session().Logout(); }
+void CMainFrame::Logout() {
+    session_->session().Logout();
+}
 
-void CMainFrame::EnableMainWindow(bool enabled) { SetListBusy(!enabled); }
+void CMainFrame::EnableMainWindow(bool enabled) {
+    SetListBusy(!enabled);
+}
 
 void CMainFrame::OpenProgress() {
     delete progress_.data();
@@ -612,11 +634,17 @@ void CMainFrame::OpenProgress() {
     progress_->show();
 }
 
-void CMainFrame::CloseProgress() { delete progress_.data(); }
+void CMainFrame::CloseProgress() {
+    delete progress_.data();
+}
 
-void CMainFrame::ResetIdleCount() { session_->resetIdleCount(); }
+void CMainFrame::ResetIdleCount() {
+    session_->resetIdleCount();
+}
 
-CPrgAbackUpDlg* CMainFrame::BackupProgress() const { return progress_.data(); }
+CPrgAbackUpDlg* CMainFrame::BackupProgress() const {
+    return progress_.data();
+}
 
 // ---------------------------------------------------------- session host
 
@@ -626,7 +654,9 @@ ConnectionLostChoice CMainFrame::ShowConnectionLost() {
     return dialog.choice();
 }
 
-void CMainFrame::BeginExit() { close(); }
+void CMainFrame::BeginExit() {
+    close();
+}
 
 void CMainFrame::Redraw() {
     OnIdle();

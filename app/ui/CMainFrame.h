@@ -6,8 +6,8 @@
 // and displays.
 #pragma once
 
-#include <QMainWindow>
 #include <QElapsedTimer>
+#include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
 #include <filesystem>
@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "app/BackupHooks.h"
+#include "app/BackupWatch.h"
 #include "app/CPLOVADoc.h"
 #include "app/CommandTable.h"
 #include "app/ExitSequence.h"
 #include "app/SessionControl.h"
-#include "app/BackupWatch.h"
 #include "app/backup/BackupRun.h"
 #include "app/ui/CBackupTimedDlg.h"
 #include "lists/ui/ListHost.h"
@@ -51,8 +51,8 @@ constexpr char16_t kCaption[] = u"Kwシリーズ 音声ファイル管理";
 // What a command does besides its own work, for the frame every command runs in.
 namespace trait {
 constexpr unsigned kPlain = 0;
-constexpr unsigned kModalDialog = 1;   // a backup that fell due meanwhile runs after it
-constexpr unsigned kMainUnit = 2;      // the idle timer rests while it runs
+constexpr unsigned kModalDialog = 1;  // a backup that fell due meanwhile runs after it
+constexpr unsigned kMainUnit = 2;     // the idle timer rests while it runs
 }  // namespace trait
 
 class CMainFrame final : public QMainWindow,

@@ -2,8 +2,8 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
-#include <QIcon>
 #include <QFont>
+#include <QIcon>
 
 #include "platform/AppPaths.h"
 #include "platform/Ports.h"
@@ -63,8 +63,8 @@ bool CPLOVAApp::InitInstance() {
     // Idle processing: whenever the event loop runs dry, the status bar and
     // the enabling follow what happened.
     if (auto* dispatcher = QAbstractEventDispatcher::instance())
-        idleConnection_ = QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, frame_.get(),
-                                           [this] { OnIdle(); });
+        idleConnection_ =
+            QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, frame_.get(), [this] { OnIdle(); });
     return true;
 }
 

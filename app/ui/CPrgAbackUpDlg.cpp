@@ -65,6 +65,8 @@ void CPrgAbackUpDlg::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-void CPrgAbackUpDlg::closeEvent(QCloseEvent* event) { event->ignore(); }
+void CPrgAbackUpDlg::closeEvent(QCloseEvent* event) {
+    event->ignore();
+}
 
 }  // namespace plova::ui

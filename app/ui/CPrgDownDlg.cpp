@@ -84,16 +84,13 @@ void CPrgDownDlg::OnMessage(int message, long long wparam) {
         status_->setText(QStringLiteral("ＷＡＶファイルに変換中です。"));
         bar_->setValue(0);
         break;
-    case msg::kBarRange:
-        bar_->setRange(0, wparam > 0 ? static_cast<int>(wparam) : kDefaultRange);
-        break;
+    case msg::kBarRange: bar_->setRange(0, wparam > 0 ? static_cast<int>(wparam) : kDefaultRange); break;
     case msg::kCounterStep:
         bar_->setValue(std::min(counter_value_, bar_->maximum()));
         ShowCounter();
         if (counter_value_ < total_) ++counter_value_;
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -109,6 +106,8 @@ void CPrgDownDlg::closeEvent(QCloseEvent* event) {
     event->ignore();
 }
 
-void CPrgDownDlg::reject() { ports().cancel->set(); }
+void CPrgDownDlg::reject() {
+    ports().cancel->set();
+}
 
 }  // namespace plova::ui

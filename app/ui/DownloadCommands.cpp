@@ -8,9 +8,9 @@
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CPrgDownDlg.h"
 #include "app/ui/CSelDownDlg.h"
+#include "link/CFtpMng.h"
 #include "lists/ui/CListDispView.h"
 #include "lists/ui/CListWindows.h"
-#include "link/CFtpMng.h"
 #include "platform/Text.h"
 
 namespace plova::ui {
@@ -22,7 +22,9 @@ fs::path OpenBoxFolder(CMainFrame& frame) {
     return fs::path(toUtf8(s.folder)) / toUtf8(s.folderName);
 }
 
-WindowDownloadView::~WindowDownloadView() { closeProgress(); }
+WindowDownloadView::~WindowDownloadView() {
+    closeProgress();
+}
 
 void WindowDownloadView::openProgress() {
     // A window of its own: the main window is disabled meanwhile, and its
@@ -46,7 +48,9 @@ void WindowDownloadView::closeProgress() {
     frame_.setEnabled(true);
 }
 
-void WindowDownloadView::logout() { frame_.Session().Logout(); }
+void WindowDownloadView::logout() {
+    frame_.Session().Logout();
+}
 
 DownloadOptions DownloadOptionsOf(CMainFrame& frame) {
     return DownloadOptions{frame.Settings().downConv == 1, frame.Settings().levelRvOrWav};

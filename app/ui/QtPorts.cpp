@@ -13,16 +13,11 @@ namespace {
 
 QMessageBox::Icon iconOf(Icon icon) {
     switch (icon) {
-    case Icon::Information:
-        return QMessageBox::Information;
-    case Icon::Exclamation:
-        return QMessageBox::Warning;
-    case Icon::Question:
-        return QMessageBox::Question;
-    case Icon::Stop:
-        return QMessageBox::Critical;
-    case Icon::None:
-        break;
+    case Icon::Information: return QMessageBox::Information;
+    case Icon::Exclamation: return QMessageBox::Warning;
+    case Icon::Question: return QMessageBox::Question;
+    case Icon::Stop: return QMessageBox::Critical;
+    case Icon::None: break;
     }
     return QMessageBox::NoIcon;
 }
@@ -30,12 +25,9 @@ QMessageBox::Icon iconOf(Icon icon) {
 // What a box closed without a button press (Esc, the close box) answers.
 Answer dismissedAnswer(Buttons buttons) {
     switch (buttons) {
-    case Buttons::Ok:
-        return Answer::Ok;
-    case Buttons::YesNo:
-        return Answer::No;
-    default:
-        return Answer::Cancel;
+    case Buttons::Ok: return Answer::Ok;
+    case Buttons::YesNo: return Answer::No;
+    default: return Answer::Cancel;
     }
 }
 
@@ -124,7 +116,9 @@ void QtProgress::post(WindowHandle handle, int message, std::intptr_t wparam, st
     if (QWidget* w = window(handle)) QCoreApplication::postEvent(w, new WindowMessageEvent(message, wparam, lparam));
 }
 
-void QtPump::dispatchOne() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void QtPump::dispatchOne() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 bool QtShell::open(const std::filesystem::path& file) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file.string())));

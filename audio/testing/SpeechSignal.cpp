@@ -38,7 +38,8 @@ std::vector<std::int16_t> SynthesizeSpeech(std::size_t frames, double peak) {
     std::uint32_t noise = 12345;
     for (std::size_t i = 0; i < n; ++i) {
         const double t = i / kRate;
-        const double pitch = 150 + 45 * std::sin(2 * std::numbers::pi * 0.7 * t) + 15 * std::sin(2 * std::numbers::pi * 3.1 * t);
+        const double pitch =
+            150 + 45 * std::sin(2 * std::numbers::pi * 0.7 * t) + 15 * std::sin(2 * std::numbers::pi * 3.1 * t);
         phase += pitch / kRate;
         double source = 0;
         if (phase >= 1) {
@@ -53,9 +54,8 @@ std::vector<std::int16_t> SynthesizeSpeech(std::size_t frames, double peak) {
         const double envelope = syllable < 0.25 ? std::sin(std::numbers::pi * syllable / 0.25) : 0.0;
         x[i] = v * envelope;
     }
-    const double top = std::max(1e-9, *std::max_element(x.begin(), x.end(), [](double a, double b) {
-        return std::abs(a) < std::abs(b);
-    }));
+    const double top = std::max(
+        1e-9, *std::max_element(x.begin(), x.end(), [](double a, double b) { return std::abs(a) < std::abs(b); }));
     const double scale = peak / std::abs(top);
     std::vector<std::int16_t> out(n);
     for (std::size_t i = 0; i < n; ++i)

@@ -29,8 +29,7 @@ int ConvertAndWait(const fs::path& input, const fs::path& output) {
     MediaConversion conversion;
     if (conversion.start(input, output, 1, 8000, 16) != media::kStarted) return media::kStartFailed;
     int result;
-    while ((result = conversion.poll()) == media::kRunning) {
-    }
+    while ((result = conversion.poll()) == media::kRunning) {}
     return result;
 }
 
@@ -100,7 +99,8 @@ TEST_F(AudioImport, WhatIsNotAudioDoesNotStart) {
     const fs::path video = dir / "picture.mp4";
     const std::string command = std::string(PLOVA_FFMPEG) +
                                 " -nostdin -hide_banner -loglevel error -y -f lavfi -i testsrc=duration=1:size=64x64 "
-                                "-c:v mpeg4 '" + video.string() + "'";
+                                "-c:v mpeg4 '" +
+                                video.string() + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
     for (const fs::path& input : {text, video, dir / "missing.wav"}) {
         SCOPED_TRACE(input.filename().string());

@@ -8,8 +8,8 @@
 #include "audio/Level.h"
 #include "audio/VoiceDecoder.h"
 #include "audio/WavFormat.h"
-#include "audio/testing/FileSizeLimit.h"
 #include "audio/testing/FileBytes.h"
+#include "audio/testing/FileSizeLimit.h"
 #include "audio/testing/SpeechSignal.h"
 #include "platform/testing/TempFolder.h"
 

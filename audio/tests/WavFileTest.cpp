@@ -9,8 +9,8 @@
 #include "audio/WavFormat.h"
 #include "audio/WavReader.h"
 #include "audio/WavWriter.h"
-#include "audio/testing/FileSizeLimit.h"
 #include "audio/testing/FileBytes.h"
+#include "audio/testing/FileSizeLimit.h"
 #include "platform/testing/TempFolder.h"
 
 using namespace plova;
@@ -25,15 +25,21 @@ std::vector<std::int16_t> Ramp(std::size_t n) {
     return v;
 }
 
-std::vector<std::uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
+std::vector<std::uint8_t> Bytes(std::string_view s) {
+    return {s.begin(), s.end()};
+}
 
-void Append(std::vector<std::uint8_t>& v, std::string_view s) { v.insert(v.end(), s.begin(), s.end()); }
+void Append(std::vector<std::uint8_t>& v, std::string_view s) {
+    v.insert(v.end(), s.begin(), s.end());
+}
 
 void AppendLe32(std::vector<std::uint8_t>& v, std::uint32_t x) {
     for (int i = 0; i < 4; ++i) v.push_back(static_cast<std::uint8_t>(x >> (8 * i)));
 }
 
-std::uint32_t Le32At(const std::vector<std::uint8_t>& v, std::size_t at) { return GetLe32(v.data() + at); }
+std::uint32_t Le32At(const std::vector<std::uint8_t>& v, std::size_t at) {
+    return GetLe32(v.data() + at);
+}
 
 class WavFile : public ::testing::Test {
 protected:
@@ -46,8 +52,7 @@ TEST_F(WavFile, OneSecondHasTheSizesOfTheFixedFormat) {
     WavWriter w;
     ASSERT_EQ(w.begin(path), 0);
     // Appended in frame-sized pieces, as the decoder does.
-    for (std::size_t i = 0; i < samples.size(); i += 80)
-        ASSERT_EQ(w.append(std::span(samples).subspan(i, 80)), 0);
+    for (std::size_t i = 0; i < samples.size(); i += 80) ASSERT_EQ(w.append(std::span(samples).subspan(i, 80)), 0);
     ASSERT_EQ(w.finish(), 0);
     EXPECT_FALSE(w.isOpen());
 

@@ -114,9 +114,15 @@ TEST_F(BackupCommandTest, RefusesWhatItCannotDo) {
     } cases[] = {
         {"bad arguments", [] {}, {"--folder", "x"}, kUsage, "expects [--settings FILE]"},
         {"no settings file", [] {}, {"--settings", (dir / "none.ini").string()}, kFailed, "no settings file"},
-        {"login not stored", [&] { writeProfileInt(settings, u"LOGIN", u"CHECK", 0); }, {}, kFailed,
+        {"login not stored",
+         [&] { writeProfileInt(settings, u"LOGIN", u"CHECK", 0); },
+         {},
+         kFailed,
          "LOGIN CHECK is 0"},
-        {"no root folder", [&] { writeProfileString(settings, u"FOLDER", u"NEXTFOLDER", u""); }, {}, kFailed,
+        {"no root folder",
+         [&] { writeProfileString(settings, u"FOLDER", u"NEXTFOLDER", u""); },
+         {},
+         kFailed,
          "no root folder"},
     };
     for (const Case& c : cases) {

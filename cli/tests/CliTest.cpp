@@ -39,7 +39,9 @@ std::vector<json> lines(const std::string& text) {
     return out;
 }
 
-int lineCount(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
+int lineCount(const std::string& text) {
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
 
 class CliTest : public ::testing::Test {
 protected:
@@ -133,7 +135,7 @@ TEST_F(CliTest, AdoptBuildsTheRecordsADownloadWould) {
 
     // The ".vmdat" named first still takes over the ".vminf" record.
     const Outcome res = run({"adopt", (box / (stem + ".vmdat")).string(), (box / (stem + ".vminf")).string(),
-                         (outou / "202612071405_abc_0005_0005.vmdat").string()});
+                             (outou / "202612071405_abc_0005_0005.vmdat").string()});
     ASSERT_EQ(res.code, 0) << res.err;
     CFileMng fm;
     FILESTS_INFO r;

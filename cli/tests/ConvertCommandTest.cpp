@@ -35,7 +35,9 @@ protected:
         return p;
     }
 
-    static std::size_t lines(const std::string& s) { return static_cast<std::size_t>(std::count(s.begin(), s.end(), '\n')); }
+    static std::size_t lines(const std::string& s) {
+        return static_cast<std::size_t>(std::count(s.begin(), s.end(), '\n'));
+    }
 
     TestPorts ports;
     TempFolder dir{"cli-convert"};

@@ -36,7 +36,8 @@ protected:
 
 TEST_F(DownloadCommandTest, BuildsTheFolderFetchesEverythingAndSucceedsAgainOnASecondRun) {
     ASSERT_EQ(run({"--password", "admin"}), cli::kOk) << err.str() << out.str();
-    EXPECT_EQ(out.str(), "フォルダのダウンロードが正常に完了しました。\nファイルのダウンロードが正常に完了しました。\n");
+    EXPECT_EQ(out.str(),
+              "フォルダのダウンロードが正常に完了しました。\nファイルのダウンロードが正常に完了しました。\n");
     EXPECT_NE(err.str().find("/rusuroku/0002"), std::string::npos) << err.str();
     EXPECT_TRUE(fs::exists(localBox("naisen", "2001") / messageName("2001", 3, ".vmdat")));
     EXPECT_TRUE(fs::exists(boxFolder / "outou" / responseName("202612010900", 5)));
@@ -70,8 +71,8 @@ TEST_F(DownloadCommandTest, UsageMistakesAndFailuresAreNonZero) {
         int code;
     };
     const Row rows[] = {
-        {{}, cli::kUsage},                                             // no password
-        {{"--password", "a", "--password-file", "f"}, cli::kUsage},    // both
+        {{}, cli::kUsage},                                           // no password
+        {{"--password", "a", "--password-file", "f"}, cli::kUsage},  // both
         {{"--password", "admin", "--kind", "some"}, cli::kUsage},
         {{"--password", "admin", "--box", "outou/0001"}, cli::kUsage},
         {{"--password", "admin", "--box", "rusuroku/../x"}, cli::kUsage},

@@ -33,8 +33,8 @@ protected:
         return cli::runCli(args, out, err);
     }
     cli::Args link() const {
-        return {"--host", "127.0.0.1", "--port", std::to_string(server->port()), "--user", "admin", "--password",
-                "admin"};
+        return {"--host", "127.0.0.1", "--port",     std::to_string(server->port()),
+                "--user", "admin",     "--password", "admin"};
     }
     static cli::Args with(cli::Args files, const cli::Args& options) {
         files.insert(files.end(), options.begin(), options.end());

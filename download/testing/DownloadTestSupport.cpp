@@ -22,8 +22,7 @@ std::string responseName(const std::string& datePrefix, int number) {
     return name;
 }
 
-void putMessage(const fs::path& boxDir, const std::string& box, int number, std::size_t speechBytes,
-                bool withInfo) {
+void putMessage(const fs::path& boxDir, const std::string& box, int number, std::size_t speechBytes, bool withInfo) {
     fs::create_directories(boxDir);
     RecordingBlock b = testkit::sampleBlock();
     b.boxDigits = box;
@@ -37,7 +36,9 @@ void putResponse(const fs::path& outouDir, const std::string& datePrefix, int nu
     testkit::writeDelivered(outouDir / responseName(datePrefix, number), testkit::responseBlock(number), speechBytes);
 }
 
-std::string readAll(const fs::path& file) { return testkit::readBytes(file); }
+std::string readAll(const fs::path& file) {
+    return testkit::readBytes(file);
+}
 
 std::vector<std::string> filesUnder(const fs::path& folder) {
     std::vector<std::string> out;
@@ -48,7 +49,9 @@ std::vector<std::string> filesUnder(const fs::path& folder) {
     return out;
 }
 
-bool RecordingView::loggedOut() const { return std::find(calls.begin(), calls.end(), "logout") != calls.end(); }
+bool RecordingView::loggedOut() const {
+    return std::find(calls.begin(), calls.end(), "logout") != calls.end();
+}
 
 DownloadFixture::DownloadFixture() {
     disk = temp.path() / "disk";
@@ -112,8 +115,8 @@ fs::path DownloadFixture::makeLocalBox(const std::string& kind, const std::strin
         const std::string want = readAll(remote);
         // A message file is the status record and then exactly the main unit's bytes.
         if (got.size() != store::kBlockOffset + want.size() || got.compare(store::kBlockOffset, want.size(), want) != 0)
-            return ::testing::AssertionFailure() << rel << " holds " << got.size() << " bytes, the main unit "
-                                                 << want.size();
+            return ::testing::AssertionFailure()
+                   << rel << " holds " << got.size() << " bytes, the main unit " << want.size();
     }
     return ::testing::AssertionSuccess();
 }

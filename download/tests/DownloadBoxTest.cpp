@@ -211,8 +211,7 @@ TEST_F(DownloadBoxTest, DownloadVoiceKeepsAVoiceFileAlreadyHereInEveryOutcome) {
     ASSERT_EQ(d.RemoteFileSize(u"/rusuroku/0001", local, name, size, &listedSize), dl::kSizeFound);
     EXPECT_EQ(listedSize, static_cast<std::int64_t>(block::kSize + kSpeech + 500));
     EXPECT_EQ(size, (listedSize / 4096 + 1) * 4096);
-    EXPECT_EQ(d.RemoteFileSize(u"/rusuroku/0001", local, u"209912312359_ABC_0001_99999.vmdat", size),
-              dl::kNotListed);
+    EXPECT_EQ(d.RemoteFileSize(u"/rusuroku/0001", local, u"209912312359_ABC_0001_99999.vmdat", size), dl::kNotListed);
 
     // A wrong listed figure is a failed transfer, and nothing stays.
     EXPECT_EQ(d.DownloadVoice(local, remote, name, listedSize + 1), ftp::kTransferFailed);

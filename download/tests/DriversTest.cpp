@@ -105,9 +105,7 @@ protected:
         BatchRequest request{kind, BoxTargets(boxFolder), responses, boxFolder / "outou"};
         return RunBatch(downloader(options), request, view);
     }
-    std::u16string lastShown() const {
-        return ports.prompt.shown.empty() ? u"" : ports.prompt.shown.back().text;
-    }
+    std::u16string lastShown() const { return ports.prompt.shown.empty() ? u"" : ports.prompt.shown.back().text; }
 };
 
 TEST_F(DriversTest, BatchOfKindZeroFetchesEveryBoxAndTheResponsesButNoMakeOneBox) {

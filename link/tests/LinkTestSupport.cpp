@@ -45,7 +45,9 @@ std::string patternBytes(std::size_t size, unsigned seed) {
     return bytes;
 }
 
-std::u16string u16(const std::string& utf8) { return fromUtf8(utf8); }
+std::u16string u16(const std::string& utf8) {
+    return fromUtf8(utf8);
+}
 
 std::string boxMessageName(int number, const char* extension) {
     char name[64];

@@ -8,8 +8,8 @@ namespace {
 TEST(RemoteListing, MessageNamesKeepOnlyTheFixedForm) {
     const std::u16string listing =
         u"202401151030_ABC_0001_00001.vmdat\r\n"
-        u"202401151030_ABC_0001_0001.vmdat\r\n"     // the response form in a box
-        u"2024O1151030_ABC_0001_00002.vmdat\r\n"    // letter in the date
+        u"202401151030_ABC_0001_0001.vmdat\r\n"   // the response form in a box
+        u"2024O1151030_ABC_0001_00002.vmdat\r\n"  // letter in the date
         u"202401151030_ABC_0001_00003.wav\r\n"
         u"202401151030-ABC_0001_00004.vminf\r\n";
     EXPECT_EQ(MessageNames(listing, NameForm::BoxMessage),
@@ -27,7 +27,8 @@ TEST(RemoteListing, HostileNamesNeverBecomePaths) {
         u"..\\..\\202401151030_ABC_0001_00001.vmdat\r\n"
         u"C:202401151030_ABC_0001_00001.vmdat\r\n"
         u"/202401151030_ABC_0001_00001.vmdat\r\n"
-        u"2024011510\x01" u"0_ABC_0001_00001.vmdat\r\n"
+        u"2024011510\x01"
+        u"0_ABC_0001_00001.vmdat\r\n"
         u"202401151030_A/C_0001_00001.vmdat\r\n"
         u"202401151030_A:C_0001_00001.vmdat\r\n";
     EXPECT_TRUE(MessageNames(listing, NameForm::BoxMessage).empty());
@@ -57,9 +58,9 @@ TEST(RemoteListing, LongLineGivesSizeFromColumns24To32AndNameFromTheEnd) {
     EXPECT_EQ(entries[0].size, 12345);
     EXPECT_EQ(entries[1].size, 256);
 
-    const auto response = MessageEntries(
-        u"-rw-r--r--  1 kwtx kwtx   123456 Jan 15 10:30 202401151030_ABC_A001_0001.vmdat\r\n",
-        NameForm::ResponseMessage);
+    const auto response =
+        MessageEntries(u"-rw-r--r--  1 kwtx kwtx   123456 Jan 15 10:30 202401151030_ABC_A001_0001.vmdat\r\n",
+                       NameForm::ResponseMessage);
     ASSERT_EQ(response.size(), 1u);
     EXPECT_EQ(response[0].size, 123456);
 }

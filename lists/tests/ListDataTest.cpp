@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <utility>
 #include <filesystem>
+#include <utility>
 
 #include "lists/ListData.h"
-#include "platform/Text.h"
 #include "lists/testing/BoxFolderBuilder.h"
+#include "platform/Text.h"
 
 namespace plova {
 namespace {
@@ -16,8 +16,8 @@ namespace {
 namespace fs = std::filesystem;
 using testkit::TempFolder;
 
-const std::vector<std::u16string> kColumns = {u"ﾌﾗｸﾞ", u"取込", u"再生/未再生", u"保護/非保護", u"BOX番号",
-                                              u"相手番号", u"相手名称", u"日時", u"録音時間", u"ファイル名"};
+const std::vector<std::u16string> kColumns = {u"ﾌﾗｸﾞ",     u"取込",     u"再生/未再生", u"保護/非保護", u"BOX番号",
+                                              u"相手番号", u"相手名称", u"日時",        u"録音時間",    u"ファイル名"};
 constexpr int kFlagCol = 0, kBoxCol = 4, kPartyNameCol = 6, kDateCol = 7, kFileCol = 9;
 
 class Folder {
@@ -94,8 +94,8 @@ TEST(ListData, DefaultOrderListsBoxesAsTextAndTheNewestFirst) {
     }
     ListData d = f.list(u"留守録BOX：2,10,002,1,010");
     d.FullDisplay(false);
-    EXPECT_EQ(column(d, kBoxCol), (std::vector<std::u16string>{u"002", u"002", u"010", u"010", u"1", u"1", u"10",
-                                                                u"10", u"2", u"2"}));
+    EXPECT_EQ(column(d, kBoxCol),
+              (std::vector<std::u16string>{u"002", u"002", u"010", u"010", u"1", u"1", u"10", u"10", u"2", u"2"}));
     for (int row = 0; row < d.RowCount(); row += 2) EXPECT_GT(d.Cell(row, kDateCol), d.Cell(row + 1, kDateCol));
     // The file-name column starts with the box folder's name.
     EXPECT_TRUE(d.Cell(0, kFileCol).starts_with(u"f/rusuroku/002/")) << toUtf8(d.Cell(0, kFileCol));
@@ -278,8 +278,7 @@ TEST(ListData, AnAbandonedBuildStopsBetweenBoxes) {
     ListData d = f.list(u"留守録BOX：0001,0002");
     int range = -1, asked = 0;
     std::vector<int> advanced;
-    BuildHooks hooks{[&](int n) { range = n; }, [&](int i) { advanced.push_back(i); },
-                     [&] { return ++asked == 2; }};
+    BuildHooks hooks{[&](int n) { range = n; }, [&](int i) { advanced.push_back(i); }, [&] { return ++asked == 2; }};
     EXPECT_FALSE(d.FullDisplay(false, hooks));
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(range, -1);

@@ -93,11 +93,8 @@ TEST(ListSlots, ClosingAListMovesTheLaterOnesDown) {
         std::array<std::u16string, 4> after;
     };
     const Case cases[] = {
-        {3, 2, {u"A", u"C", u"", u""}},
-        {3, 1, {u"B", u"C", u"", u""}},
-        {3, 3, {u"A", u"B", u"", u""}},
-        {4, 1, {u"B", u"C", u"D", u""}},
-        {1, 1, {u"", u"", u"", u""}},
+        {3, 2, {u"A", u"C", u"", u""}},  {3, 1, {u"B", u"C", u"", u""}}, {3, 3, {u"A", u"B", u"", u""}},
+        {4, 1, {u"B", u"C", u"D", u""}}, {1, 1, {u"", u"", u"", u""}},
     };
     for (const Case& c : cases) {
         Slots s;

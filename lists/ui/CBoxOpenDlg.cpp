@@ -22,9 +22,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-QString q(std::u16string_view s) { return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size())); }
+QString q(std::u16string_view s) {
+    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
+}
 
-QString idName(int id) { return QStringLiteral("id%1").arg(id); }
+QString idName(int id) {
+    return QStringLiteral("id%1").arg(id);
+}
 
 // The folder display's text as a path: "：" back to ":", leading blanks gone.
 std::u16string pathFromDisplay(std::u16string text) {
@@ -40,17 +44,23 @@ bool contains(const std::vector<std::u16string>& names, const std::u16string& na
 void fillList(CCheckListCtrl* list, const fs::path& folder, const std::vector<std::u16string>& shown) {
     for (const fs::path& box : CFileMng().ListSubFolders(folder)) {
         const std::u16string name = fromUtf8(box.filename().string());
-        list->AddBox(QString::fromStdU16String(name), contains(shown, name) ? QStringLiteral("2") : QStringLiteral("0"));
+        list->AddBox(QString::fromStdU16String(name),
+                     contains(shown, name) ? QStringLiteral("2") : QStringLiteral("0"));
     }
 }
 
 }  // namespace
 
 CBoxOpenDlg::CBoxOpenDlg(ListSlotTable table, const std::u16string& folderDisplay, QWidget* parent)
-    : QDialog(parent), slots_(table), folderPath_(pathFromDisplay(folderDisplay)),
-      folderField_(new QLineEdit(this)), boxRadio_(new QRadioButton(q(u"BOX選択"), this)),
-      responseRadio_(new QRadioButton(q(u"システム応答メッセージ"), this)), answering_(new CCheckListCtrl(this)),
-      extension_(new CCheckListCtrl(this)), open_(new QPushButton(q(u"開く"), this)) {
+    : QDialog(parent),
+      slots_(table),
+      folderPath_(pathFromDisplay(folderDisplay)),
+      folderField_(new QLineEdit(this)),
+      boxRadio_(new QRadioButton(q(u"BOX選択"), this)),
+      responseRadio_(new QRadioButton(q(u"システム応答メッセージ"), this)),
+      answering_(new CCheckListCtrl(this)),
+      extension_(new CCheckListCtrl(this)),
+      open_(new QPushButton(q(u"開く"), this)) {
     setObjectName(QStringLiteral("CBoxOpenDlg"));
     setWindowTitle(QString::fromUtf16(boxopen::kCaption));
     folderName_ = fromUtf8(fs::path(toUtf8(folderPath_)).filename().string());
@@ -110,7 +120,9 @@ CBoxOpenDlg::CBoxOpenDlg(ListSlotTable table, const std::u16string& folderDispla
     layout->addLayout(bottom);
 }
 
-QPushButton* CBoxOpenDlg::Button(int id) const { return findChild<QPushButton*>(idName(id)); }
+QPushButton* CBoxOpenDlg::Button(int id) const {
+    return findChild<QPushButton*>(idName(id));
+}
 
 void CBoxOpenDlg::EnableBoxChoice(bool on) {
     answering_->setEnabled(on);
@@ -144,9 +156,7 @@ void CBoxOpenDlg::accept() {
             if (list->IsTicked(row)) names->push_back(list->BoxName(row).toStdU16String());
     const bool response = responseRadio_->isChecked();
     switch (StoreNewList(slots_, response, chosen, folderName_)) {
-    case StoreResult::Stored:
-        QDialog::accept();
-        return;
+    case StoreResult::Stored: QDialog::accept(); return;
     case StoreResult::LimitReached:
         prompt(std::u16string(listslots::kLimitReached), boxopen::kErrorCaption, Icon::Exclamation);
         break;

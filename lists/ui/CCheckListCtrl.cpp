@@ -80,7 +80,9 @@ QString CCheckListCtrl::BoxName(int row) const {
     return i ? i->text() : QString();
 }
 
-bool CCheckListCtrl::IsTicked(int row) const { return Value(row) == QString::fromUtf16(kTicked); }
+bool CCheckListCtrl::IsTicked(int row) const {
+    return Value(row) == QString::fromUtf16(kTicked);
+}
 
 void CCheckListCtrl::Toggle(int row) {
     if (row < 0 || row >= rowCount() || Value(row) == QString::fromUtf16(kShown)) return;
@@ -89,14 +91,16 @@ void CCheckListCtrl::Toggle(int row) {
 
 void CCheckListCtrl::SetAll(bool ticked) {
     for (int row = 0; row < rowCount(); ++row)
-        if (Value(row) != QString::fromUtf16(kShown)) item(row, 0)->setText(QString::fromUtf16(ticked ? kTicked : kEmpty));
+        if (Value(row) != QString::fromUtf16(kShown))
+            item(row, 0)->setText(QString::fromUtf16(ticked ? kTicked : kEmpty));
 }
 
 void CCheckListCtrl::FitColumnWidths() {
     const QFontMetrics cells(font());
     const QFontMetrics head(horizontalHeader()->font());
     for (int c = 0; c < columnCount(); ++c) {
-        const int widest = WidestText(rowCount(), [&](int row) { return item(row, c)->text().toStdU16String(); }, cells);
+        const int widest = WidestText(
+            rowCount(), [&](int row) { return item(row, c)->text().toStdU16String(); }, cells);
         setColumnWidth(c, FittedColumnWidth(widest, horizontalHeaderItem(c)->text(), head));
     }
 }

@@ -21,6 +21,8 @@ void CChildFrame::closeEvent(QCloseEvent* event) {
     if (event->isAccepted()) emit closing(this);
 }
 
-CChildFrame* ChildFrameOf(QMdiSubWindow* window) { return qobject_cast<CChildFrame*>(window); }
+CChildFrame* ChildFrameOf(QMdiSubWindow* window) {
+    return qobject_cast<CChildFrame*>(window);
+}
 
 }  // namespace plova::ui

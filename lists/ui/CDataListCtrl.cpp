@@ -18,7 +18,9 @@ namespace {
 using namespace listlook;
 
 // " 1 " is ticked, " 0 " is not: any number but 0 counts.
-bool tickedCell(const QString& text) { return text.trimmed().toInt() != 0; }
+bool tickedCell(const QString& text) {
+    return text.trimmed().toInt() != 0;
+}
 
 }  // namespace
 
@@ -41,7 +43,8 @@ int WidestText(int count, const std::function<std::u16string(int)>& text, const 
         std::sort(widest.begin(), widest.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     }
     int result = 0;
-    for (const auto& [estimate, t] : widest) result = std::max(result, font.horizontalAdvance(QString::fromStdU16String(t)));
+    for (const auto& [estimate, t] : widest)
+        result = std::max(result, font.horizontalAdvance(QString::fromStdU16String(t)));
     return result;
 }
 
@@ -150,14 +153,14 @@ std::vector<int> CDataListCtrl::SelectedRows() const {
 void CDataListCtrl::FitColumnWidths(const CellText& cell) {
     QAbstractItemModel* m = model();
     if (!m) return;
-    const CellText text = cell ? cell : [m](int row, int column) {
-        return m->index(row, column).data().toString().toStdU16String();
-    };
+    const CellText text =
+        cell ? cell : [m](int row, int column) { return m->index(row, column).data().toString().toStdU16String(); };
     const QFontMetrics cells(font());
     const QFontMetrics head(header_->font());
     SetRedraw(false);
     for (int c = 0; c < m->columnCount(); ++c) {
-        const int widest = WidestText(m->rowCount(), [&](int row) { return text(row, c); }, cells);
+        const int widest = WidestText(
+            m->rowCount(), [&](int row) { return text(row, c); }, cells);
         const int width = FittedColumnWidth(widest, m->headerData(c, Qt::Horizontal).toString(), head);
         header_->resizeSection(c, c == 0 ? width + kFirstColumnExtra : width);
     }

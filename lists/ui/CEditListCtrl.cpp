@@ -11,7 +11,9 @@
 namespace plova::ui {
 namespace {
 
-QString q(const char16_t* s) { return QString::fromUtf16(s); }
+QString q(const char16_t* s) {
+    return QString::fromUtf16(s);
+}
 
 // Grey number and folder cells, tick pictures, the name cell of the focused
 // selected row in the system highlight, texts cut with "...".
@@ -31,8 +33,8 @@ public:
         const bool selected = option.state & QStyle::State_Selected;
         const bool focusedName = index.column() == list_->NameColumn() && selected && list_->hasFocus() &&
                                  list_->currentIndex().row() == index.row();
-        const bool grey = header.contains(q(editlist::kNumberHeader)) ||
-                          (header.contains(q(editlist::kFolderHeader)) && !chosen);
+        const bool grey =
+            header.contains(q(editlist::kNumberHeader)) || (header.contains(q(editlist::kFolderHeader)) && !chosen);
         QColor background = Qt::white, ink = Qt::black;
         if (focusedName) {
             background = option.palette.color(QPalette::Highlight);
@@ -79,7 +81,9 @@ void CEditListCtrl::AddRow(const QStringList& cells) {
     model_.appendRow(row);
 }
 
-QString CEditListCtrl::Text(int row, int column) const { return model_.index(row, column).data().toString(); }
+QString CEditListCtrl::Text(int row, int column) const {
+    return model_.index(row, column).data().toString();
+}
 
 int CEditListCtrl::NameColumn() const {
     for (int c = 0; c < model_.columnCount(); ++c)

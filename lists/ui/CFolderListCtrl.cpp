@@ -32,7 +32,8 @@ void CFolderListCtrl::SortByFirstColumn() {
         return QString::compare(a.value(0), b.value(0), Qt::CaseInsensitive) < 0;
     });
     for (int r = 0; r < rowCount(); ++r)
-        for (int c = 0; c < columnCount(); ++c) setItem(r, c, new QTableWidgetItem(rows[static_cast<std::size_t>(r)].value(c)));
+        for (int c = 0; c < columnCount(); ++c)
+            setItem(r, c, new QTableWidgetItem(rows[static_cast<std::size_t>(r)].value(c)));
 }
 
 void CFolderListCtrl::FitColumnWidths() {

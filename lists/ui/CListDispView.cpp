@@ -22,12 +22,17 @@ namespace {
 constexpr char16_t kNoMatch[] = u"該当するメッセージがありません。";
 constexpr char16_t kErrorCaption[] = u"エラー";
 
-std::filesystem::path pathOf(std::u16string_view text) { return std::filesystem::path(toUtf8(text)); }
+std::filesystem::path pathOf(std::u16string_view text) {
+    return std::filesystem::path(toUtf8(text));
+}
 
 }  // namespace
 
 CListDispView::CListDispView(ListHost& host, int listNumber, QWidget* parent)
-    : QWidget(parent), host_(host), listNumber_(listNumber), model_(new CListModel(data_, this)),
+    : QWidget(parent),
+      host_(host),
+      listNumber_(listNumber),
+      model_(new CListModel(data_, this)),
       list_(new CDataListCtrl(this)) {
     setObjectName(QStringLiteral("CListDispView"));
     list_->setObjectName(QStringLiteral("CDataListCtrl"));
@@ -63,7 +68,9 @@ std::int64_t CListDispView::CountFolderTotal() const {
     return total;
 }
 
-CommandFlags CListDispView::Flags() const { return data_.Flags(SelectedRows()); }
+CommandFlags CListDispView::Flags() const {
+    return data_.Flags(SelectedRows());
+}
 
 void CListDispView::PublishFlags() {
     // Only the active list speaks for the command bar.

@@ -26,8 +26,8 @@ QVariant CListModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole:
         if (column.kind != CellKind::Download) return {};
         {
-            const std::u16string tip = DownloadTooltip(
-                DownloadStateOfDigit(DownloadDigitOf(data_.Cell(index.row(), index.column()))));
+            const std::u16string tip =
+                DownloadTooltip(DownloadStateOfDigit(DownloadDigitOf(data_.Cell(index.row(), index.column()))));
             return tip.empty() ? QVariant() : QVariant(QString::fromStdU16String(tip));
         }
     default: return {};

@@ -28,8 +28,12 @@ void CPrgOpenDlg::SetRange(int total) {
     bar_->setValue(0);
 }
 
-void CPrgOpenDlg::SetPos(int position) { bar_->setValue(std::clamp(position, 0, bar_->maximum())); }
+void CPrgOpenDlg::SetPos(int position) {
+    bar_->setValue(std::clamp(position, 0, bar_->maximum()));
+}
 
-int CPrgOpenDlg::Pos() const { return bar_->value(); }
+int CPrgOpenDlg::Pos() const {
+    return bar_->value();
+}
 
 }  // namespace plova::ui

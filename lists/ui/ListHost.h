@@ -22,7 +22,7 @@ public:
 
     // ------------------------------------------------------------ settings
     virtual ListSlotTable Slots() = 0;
-    virtual std::u16string RootFolder() const = 0;              // "FOLDER"
+    virtual std::u16string RootFolder() const = 0;               // "FOLDER"
     virtual std::vector<std::u16string> BoxColumns() const = 0;  // "COLUM1".."COLUM13"
 
     // ---------------------------------------------------------- the frame

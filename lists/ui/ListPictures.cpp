@@ -50,11 +50,13 @@ QPixmap drawDownload(int state, bool selected) {
         g.setBrush(selected ? QColor(0x31, 0x6A, 0xC5).lighter(150) : QColor(0xFF, 0xFB, 0xE6));
         QPolygonF sheet({{x + 4.5, 1.5}, {x + 13.5, 1.5}, {x + 17.5, 5.5}, {x + 17.5, 14.5}, {x + 4.5, 14.5}});
         g.drawPolygon(sheet);
-        for (int line = 0; line < 3; ++line) g.drawLine(QPointF(x + 7, 6.5 + 3 * line), QPointF(x + 15, 6.5 + 3 * line));
+        for (int line = 0; line < 3; ++line)
+            g.drawLine(QPointF(x + 7, 6.5 + 3 * line), QPointF(x + 15, 6.5 + 3 * line));
     } else {
         g.setPen(Qt::NoPen);
         g.setBrush(ink);
-        QPolygonF speaker({{x + 1.0, 6.0}, {x + 4.0, 6.0}, {x + 9.0, 2.0}, {x + 9.0, 14.0}, {x + 4.0, 10.0}, {x + 1.0, 10.0}});
+        QPolygonF speaker(
+            {{x + 1.0, 6.0}, {x + 4.0, 6.0}, {x + 9.0, 2.0}, {x + 9.0, 14.0}, {x + 4.0, 10.0}, {x + 1.0, 10.0}});
         g.drawPolygon(speaker);
         g.setPen(QPen(ink, 1.2));
         g.setBrush(Qt::NoBrush);

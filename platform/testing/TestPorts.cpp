@@ -6,8 +6,7 @@
 
 namespace plova::testkit {
 
-Answer RecordingPrompt::show(const std::u16string& text, const std::u16string& caption, Icon icon,
-                             Buttons buttons) {
+Answer RecordingPrompt::show(const std::u16string& text, const std::u16string& caption, Icon icon, Buttons buttons) {
     shown.push_back({text, caption, icon, buttons});
     if (!answers_.empty()) {
         const Answer a = answers_.front();
@@ -71,6 +70,8 @@ void SteppedClock::advanceMinutes(int minutes) {
     now_.second = tm.tm_sec;
 }
 
-std::string utf8(const std::u16string& s) { return toUtf8(s); }
+std::string utf8(const std::u16string& s) {
+    return toUtf8(s);
+}
 
 }  // namespace plova::testkit

@@ -1,7 +1,7 @@
 // The socket layer on loopback: what the client's bounded waits and the
 // simulator's stoppable ones rely on.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -25,7 +25,9 @@ net::Socket listenOnLoopback() {
     return s;
 }
 
-bool nonBlocking(const net::Socket& s) { return (::fcntl(s.fd(), F_GETFL, 0) & O_NONBLOCK) != 0; }
+bool nonBlocking(const net::Socket& s) {
+    return (::fcntl(s.fd(), F_GETFL, 0) & O_NONBLOCK) != 0;
+}
 
 class StopDescriptor {
 public:
@@ -73,7 +75,8 @@ TEST(Socket, ConnectingKeepsTheModeTheSocketHad) {
     EXPECT_TRUE(nonBlocking(nonBlockingSocket));
 
     net::Socket unresolved = net::openStream();
-    EXPECT_FALSE(net::connectWithin(unresolved, net::ipv4Address(0, net::localAddress(listener)->sin_port), kLongMillis))
+    EXPECT_FALSE(
+        net::connectWithin(unresolved, net::ipv4Address(0, net::localAddress(listener)->sin_port), kLongMillis))
         << "an address that was never resolved does not connect";
 
     // The bytes go through unchanged, and a peek leaves them for the next read.

@@ -18,7 +18,9 @@ TEST(Text, UnmappableAndInvalidAreReplacedNotLost) {
     EXPECT_EQ(toCp932(u"a\u00e9b"), "a?b");
     EXPECT_EQ(toCp932(u"x\U0001F600y"), "x?y");  // one character, one "?"
     // Invalid bytes in the middle do not swallow the text around them.
-    EXPECT_EQ(fromCp932("a\x85\x40" "b"), u"a\u30FBb");
+    EXPECT_EQ(fromCp932("a\x85\x40"
+                        "b"),
+              u"a\u30FBb");
     EXPECT_EQ(fromCp932("a\x82"), u"a\u30FB");  // a lead byte at the end
     EXPECT_EQ(fromCp932("\x80"), u"\u0080");
     EXPECT_EQ(toCp932(u"\u0080"), "\x80");
@@ -31,7 +33,9 @@ TEST(Text, UnmappableAndInvalidAreReplacedNotLost) {
 TEST(Text, Utf8BothWays) {
     const std::u16string s = u"PLOVA 音声 \U0001F600";
     EXPECT_EQ(fromUtf8(toUtf8(s)), s);
-    EXPECT_EQ(fromUtf8("a\xff" "b"), u"a\uFFFDb");
+    EXPECT_EQ(fromUtf8("a\xff"
+                       "b"),
+              u"a\uFFFDb");
     EXPECT_EQ(fromUtf8("\xe3\x81"), u"\uFFFD\uFFFD");
     EXPECT_TRUE(equalsIgnoreCase(u"NaIsEn", u"naisen"));
     EXPECT_FALSE(equalsIgnoreCase(u"naisen", u"naise"));

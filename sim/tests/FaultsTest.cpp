@@ -1,8 +1,8 @@
 // Every fault switch, seen from the wire.
 #include "sim/tests/ServerFixture.h"
 
-#include <chrono>
 #include <sys/socket.h>
+#include <chrono>
 
 namespace plova::sim::testing {
 namespace {
@@ -91,7 +91,8 @@ TEST_F(SimFaults, DropsBothConnectionsPartWayThroughATransfer) {
     net::Socket data = c->acceptData();
     EXPECT_EQ(FtpTestClient::readAll(data).size(), 10000u);
     EXPECT_TRUE(c->closedByServer()) << "no transfer-end reply, the control connection is gone";
-    for (int i = 0; i < 100 && server->sessionsOpen() > 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (int i = 0; i < 100 && server->sessionsOpen() > 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(server->sessionsOpen(), 0);
 }
 
@@ -139,8 +140,8 @@ TEST_F(SimFaults, HostileNamesInListingsAreNamesOnly) {
     auto c = loggedIn();
     ASSERT_EQ(c->command("CWD /rusuroku/0001").code, 250);
     const std::string all = c->transfer("NLST").data;
-    for (const char* name : {"../evil.vmdat\r\n", "a/b.vmdat\r\n", "..\\..\\evil.vmdat\r\n",
-                             "20240101/000_MON_0001_00001.vmdat\r\n"}) {
+    for (const char* name :
+         {"../evil.vmdat\r\n", "a/b.vmdat\r\n", "..\\..\\evil.vmdat\r\n", "20240101/000_MON_0001_00001.vmdat\r\n"}) {
         EXPECT_NE(all.find(name), std::string::npos) << name;
     }
     const std::string info = c->transfer("NLST *.vminf").data;

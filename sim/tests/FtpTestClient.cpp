@@ -1,10 +1,10 @@
 #include "sim/tests/FtpTestClient.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include <chrono>
 
@@ -15,7 +15,8 @@ constexpr std::uint32_t kLoopback = 0x7F000001;
 constexpr int kWaitMillis = 5000;
 
 int millisLeft(std::chrono::steady_clock::time_point deadline) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+    auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
     return left > 0 ? static_cast<int>(left) : 0;
 }
 }  // namespace

@@ -12,9 +12,9 @@
 namespace plova::sim::testing {
 
 struct Reply {
-    int code = -1;        // -1: no reply (time-out or closed)
-    std::string text;     // the last line, without code and CRLF
-    std::string raw;      // every line with its CRLF
+    int code = -1;     // -1: no reply (time-out or closed)
+    std::string text;  // the last line, without code and CRLF
+    std::string raw;   // every line with its CRLF
 };
 
 class FtpTestClient {
@@ -41,9 +41,9 @@ public:
     static std::string readAll(net::Socket& data, int timeoutMillis = 5000);
 
     struct Transfer {
-        Reply port;    // reply to PORT
-        Reply first;   // reply to the command (150, or the refusal)
-        Reply end;     // 226 or whatever ended it; code -1 when there was none
+        Reply port;   // reply to PORT
+        Reply first;  // reply to the command (150, or the refusal)
+        Reply end;    // 226 or whatever ended it; code -1 when there was none
         std::string data;
         bool connected = false;  // the server opened the data connection
     };

@@ -68,7 +68,8 @@ TEST_F(SimServer, ChangesDirectoriesWithoutLeavingTheRoot) {
     EXPECT_EQ(c->command("PWD").text, "\"/rusuroku/0001\" is the current directory.");
     EXPECT_EQ(c->command("CWD /rusuroku/0009").code, 550);
     EXPECT_EQ(c->command("CWD /rusuroku/0001/" + std::string(kPlain) + ".vmdat").code, 550) << "a file is no directory";
-    EXPECT_EQ(c->command("PWD").text, "\"/rusuroku/0001\" is the current directory.") << "a refused CWD keeps the directory";
+    EXPECT_EQ(c->command("PWD").text, "\"/rusuroku/0001\" is the current directory.")
+        << "a refused CWD keeps the directory";
 
     // The client climbs with "CWD ../" up to five times, from any depth.
     EXPECT_EQ(c->command("CWD ../").code, 250);
@@ -243,8 +244,8 @@ TEST_F(SimServer, StoresSystemResponseMessagesByTheirRules) {
     setFaults({});
 
     for (const char* bad : {"STOR /rusuroku/0001/202612030900_THU_0001_00009.vmdat", "STOR /outou/../evil.vmdat",
-                            "STOR /outou/202612030900_THU_0000_0001.vmdat", "STOR /outou/202612030900_THU_0301_0001.vmdat",
-                            "STOR /outou/short.vmdat"}) {
+                            "STOR /outou/202612030900_THU_0000_0001.vmdat",
+                            "STOR /outou/202612030900_THU_0301_0001.vmdat", "STOR /outou/short.vmdat"}) {
         EXPECT_EQ(c->transfer(bad, body).first.code, 553) << bad;
     }
     ASSERT_EQ(c->command("CWD /outou").code, 250);
@@ -359,7 +360,8 @@ TEST_F(SimServer, ServesSessionsSideBySideAndClosesEverySocket) {
     for (auto& t : threads) t.join();
     EXPECT_EQ(results, std::vector<int>(kSessions, 5));
     EXPECT_EQ(server->sessionsAccepted(), kSessions);
-    for (int i = 0; i < 100 && server->sessionsOpen() > 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (int i = 0; i < 100 && server->sessionsOpen() > 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(server->sessionsOpen(), 0);
 
     // The main unit has a limited number of session slots.
@@ -373,7 +375,8 @@ TEST_F(SimServer, ServesSessionsSideBySideAndClosesEverySocket) {
         EXPECT_EQ(oneTooMany.readReply().code, 421);
         EXPECT_TRUE(oneTooMany.closedByServer());
     }
-    for (int i = 0; i < 100 && server->sessionsOpen() > 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (int i = 0; i < 100 && server->sessionsOpen() > 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(server->sessionsOpen(), 0);
 
     // A client that just goes away, and one still connected when the server stops.
@@ -383,7 +386,8 @@ TEST_F(SimServer, ServesSessionsSideBySideAndClosesEverySocket) {
     }
     FtpTestClient lingering(server->port());
     ASSERT_TRUE(lingering.login());
-    for (int i = 0; i < 100 && server->sessionsOpen() > 1; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (int i = 0; i < 100 && server->sessionsOpen() > 1; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(server->sessionsOpen(), 1);
     const auto stopping = std::chrono::steady_clock::now();
     server->stop();

@@ -51,13 +51,12 @@ inline std::string payload(std::size_t size) {
 
 class ServerFixture : public ::testing::Test {
 public:
-    static constexpr const char* kPlain = "202611051030_THU_0001_00001";      // in /rusuroku/0001
-    static constexpr const char* kProtected = "202611061100_FRI_0001_00002";  // in /rusuroku/0001
-    static constexpr const char* kInfoOnly = "202611071200_SAT_2001_00001";   // ".vminf" only, /naisen/2001
+    static constexpr const char* kPlain = "202611051030_THU_0001_00001";          // in /rusuroku/0001
+    static constexpr const char* kProtected = "202611061100_FRI_0001_00002";      // in /rusuroku/0001
+    static constexpr const char* kInfoOnly = "202611071200_SAT_2001_00001";       // ".vminf" only, /naisen/2001
     static constexpr const char* kResponse = "202611010900_SUN_0005_0001.vmdat";  // in /outou
 
 protected:
-
     void SetUp() override {
         ASSERT_FALSE(base.empty());
         root = base / "disk";

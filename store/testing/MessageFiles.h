@@ -27,7 +27,9 @@ inline void writeBytes(const std::filesystem::path& p, const std::string& bytes)
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-inline std::string bytesOf(const BlockBytes& b) { return std::string(reinterpret_cast<const char*>(b.data()), b.size()); }
+inline std::string bytesOf(const BlockBytes& b) {
+    return std::string(reinterpret_cast<const char*>(b.data()), b.size());
+}
 inline std::string bytesOf(const StatusRecordBytes& b) {
     return std::string(reinterpret_cast<const char*>(b.data()), b.size());
 }

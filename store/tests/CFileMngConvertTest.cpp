@@ -34,7 +34,9 @@ const std::string& CodedSpeech() {
     return frames;
 }
 
-std::string Head() { return bytesOf(sampleRecord().toBytes()) + bytesOf(buildBlock(sampleBlock())); }
+std::string Head() {
+    return bytesOf(sampleRecord().toBytes()) + bytesOf(buildBlock(sampleBlock()));
+}
 
 Samples Decoded(const std::string& speech) {
     return DecodeFramesDirectly(std::span(reinterpret_cast<const std::uint8_t*>(speech.data()), speech.size()));

@@ -11,7 +11,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace testkit;
 
-constexpr const char* kBoxName = "202612071405_abc_0012_00001.vmdat";  // 33
+constexpr const char* kBoxName = "202612071405_abc_0012_00001.vmdat";      // 33
 constexpr const char* kResponseName = "202612071405_abc_0005_0005.vmdat";  // 32
 
 TEST(MessageNames, BoxNumberAndResponseNumberFromTheName) {
@@ -141,13 +141,10 @@ TEST_F(BoxFolderTest, LocalResponseMessageComparedByItsDatePrefix) {
     writeBytes(outou / "202612071405_xyz_0005_0005.vmdat", "same date");
     EXPECT_EQ(fm.FindLocalResponseMessage(outou, remote, local), store::kLocalIsCurrent);
     EXPECT_EQ(local, outou / "202612071405_xyz_0005_0005.vmdat");
-    EXPECT_EQ(fm.FindLocalResponseMessage(outou, u"202612071406_abc_0005_0005.vmdat", local),
-              store::kRemoteIsNewer);
-    EXPECT_EQ(fm.FindLocalResponseMessage(outou, u"202501010000_abc_0005_0005.vmdat", local),
-              store::kLocalIsCurrent);
+    EXPECT_EQ(fm.FindLocalResponseMessage(outou, u"202612071406_abc_0005_0005.vmdat", local), store::kRemoteIsNewer);
+    EXPECT_EQ(fm.FindLocalResponseMessage(outou, u"202501010000_abc_0005_0005.vmdat", local), store::kLocalIsCurrent);
     // Another message number is another message.
-    EXPECT_EQ(fm.FindLocalResponseMessage(outou, u"202612071405_abc_0006_0006.vmdat", local),
-              store::kNoLocalMessage);
+    EXPECT_EQ(fm.FindLocalResponseMessage(outou, u"202612071405_abc_0006_0006.vmdat", local), store::kNoLocalMessage);
 
     fs::remove(outou / "202612071405_xyz_0005_0005.vmdat");
     writeBytes(outou / "x202612071405_xyz_0005_0005.vmdat", "wrong length");

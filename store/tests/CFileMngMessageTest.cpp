@@ -164,7 +164,10 @@ TEST_F(MessageTest, APipeUnderAMessageNameNeverHangs) {
 TEST_F(MessageTest, DownloadedVminfGetsItsRecordFromTheBlock) {
     RecordingBlock b = sampleBlock();
     b.dateText = "Mon, 7 Dec 2026 14:05:33 +0900";
-    b.partyName = std::string("A\x80\xF0" "B\x80\xF0", 6);
+    b.partyName = std::string(
+        "A\x80\xF0"
+        "B\x80\xF0",
+        6);
     b.played = true;
     b.isProtected = true;
     b.recordingTenths = 36000;
@@ -341,7 +344,13 @@ TEST_F(MessageTest, WriteNameAndDateStampsTheBlockFromTheClock) {
     const std::string after = readBytes(f);
     ASSERT_EQ(after.size(), before.size());
     EXPECT_EQ(after.substr(0, 1022), before.substr(0, 1022));
-    EXPECT_EQ(after.substr(1022, 32), std::string("Sun,\0" "3\0\0" "Jan\0" "2027\0" "08:07\0" "+0900\0\0\0\0", 32));
+    EXPECT_EQ(after.substr(1022, 32), std::string("Sun,\0"
+                                                  "3\0\0"
+                                                  "Jan\0"
+                                                  "2027\0"
+                                                  "08:07\0"
+                                                  "+0900\0\0\0\0",
+                                                  32));
     EXPECT_EQ(after.substr(1054, 32), toCp932(u"あいうえおかきくけこさしすせそた"));
     EXPECT_EQ(after.substr(1086), before.substr(1086));
 

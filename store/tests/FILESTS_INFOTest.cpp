@@ -5,7 +5,9 @@
 namespace plova {
 namespace {
 
-std::string asString(const StatusRecordBytes& b) { return std::string(reinterpret_cast<const char*>(b.data()), b.size()); }
+std::string asString(const StatusRecordBytes& b) {
+    return std::string(reinterpret_cast<const char*>(b.data()), b.size());
+}
 
 // UTF-16LE of an ASCII text.
 std::string le(const std::string& ascii) {
@@ -46,8 +48,8 @@ TEST(StatusRecord, EachFieldSitsAtItsOffsetLittleEndian) {
 
 TEST(StatusRecord, LongTextsAreCutSoTheTerminatorAlwaysFits) {
     FILESTS_INFO r;
-    r.boxName = u"ABCDEFGHIJKLMNOP";              // 16 > 10
-    r.filePath = std::u16string(300, u'x');       // longer than the 259 characters of room
+    r.boxName = u"ABCDEFGHIJKLMNOP";         // 16 > 10
+    r.filePath = std::u16string(300, u'x');  // longer than the 259 characters of room
     r.recordingTime = u"123456:00:00";
     const std::string b = asString(r.toBytes());
     EXPECT_EQ(b.substr(14, 20), le("ABCDEFGHIJ"));

@@ -6,7 +6,9 @@
 namespace plova {
 namespace {
 
-std::string asString(const BlockBytes& b) { return std::string(reinterpret_cast<const char*>(b.data()), b.size()); }
+std::string asString(const BlockBytes& b) {
+    return std::string(reinterpret_cast<const char*>(b.data()), b.size());
+}
 
 TEST(RecordingBlock, FieldsLandAtTheirOffsetsBigEndian) {
     RecordingBlock f;
@@ -87,11 +89,20 @@ TEST(RecordingBlock, DateWriterPutsEachPartAtItsPlace) {
     t.year = 2026, t.month = 12, t.day = 7, t.dayOfWeek = 1, t.hour = 9, t.minute = 5;
     const std::string d = makeBlockDate(t);
     ASSERT_EQ(d.size(), 32u);
-    EXPECT_EQ(d, std::string("Mon,\0" "7\0\0" "Dec\0" "2026\0" "09:05\0" "+0900\0\0\0\0", 32));
+    EXPECT_EQ(d, std::string("Mon,\0"
+                             "7\0\0"
+                             "Dec\0"
+                             "2026\0"
+                             "09:05\0"
+                             "+0900\0\0\0\0",
+                             32));
 
     t.day = 25, t.month = 1, t.dayOfWeek = 0;
     const std::string d2 = makeBlockDate(t);
-    EXPECT_EQ(d2.substr(0, 12), std::string("Sun,\0" "25\0" "Jan\0", 12));
+    EXPECT_EQ(d2.substr(0, 12), std::string("Sun,\0"
+                                            "25\0"
+                                            "Jan\0",
+                                            12));
 
     // What we write, the block reader parses back.
     auto parsed = parseBlockDate(d);

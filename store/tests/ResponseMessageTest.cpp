@@ -142,7 +142,8 @@ TEST_F(ResponseMessage, TheWindowsFormatChecks) {
     const Case cases[] = {
         {speech8k, response::kAdded, {"202612071505_MON_A005_0000.WAV", "202612071505_MON_A005_0000.vmdat"}},
         {converted("stereo44k.wav", "-ar 44100 -ac 2"), response::kRefusedFormat, {}},
-        {converted("stereo44k.wma", "-ar 44100 -ac 2 -c:a wmav2"), response::kAdded,
+        {converted("stereo44k.wma", "-ar 44100 -ac 2 -c:a wmav2"),
+         response::kAdded,
          {"202612071505_MON_A005_0000.WMA", "202612071505_MON_A005_0000.vmdat"}},
         {converted("speech.mp3", "-c:a libmp3lame"), response::kRefusedFormat, {}},
     };
@@ -188,7 +189,7 @@ TEST_F(ResponseMessage, AnOlderNumberGoesOnlyOnceTheNewMessageIsComplete) {
     EXPECT_EQ(add(tooLong, oldVoice), response::kImportFailed);
     EXPECT_EQ(lastText(), u"このフォーマットには対応していません。");
     EXPECT_EQ(Names(outou), (std::vector<std::string>{oldCopy.filename().string(), oldVoice.filename().string(),
-                                                       oldWav.filename().string()}));
+                                                      oldWav.filename().string()}));
     EXPECT_EQ(readBytes(oldVoice), oldBytes);
     EXPECT_FALSE(fs::exists(intermediate));
 

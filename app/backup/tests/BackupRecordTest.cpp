@@ -13,7 +13,9 @@ namespace {
 namespace fs = std::filesystem;
 using testkit::utf8;
 
-LocalTime month(int y, int m, int d = 15) { return LocalTime{y, m, d, 0, 10, 0, 0, 0}; }
+LocalTime month(int y, int m, int d = 15) {
+    return LocalTime{y, m, d, 0, 10, 0, 0, 0};
+}
 
 TEST(BackupRecordTest, FolderNamesOfTheThreeMonths) {
     struct Case {
@@ -45,12 +47,17 @@ TEST(BackupRecordTest, BaseMonthGoesBackOnlyWhileTheOlderMonthIsNotComplete) {
         const char16_t* base;
     } cases[] = {
         {"first run, nothing there", month(2026, 4), u"", {}, u"202602"},
-        {"April complete after a run in April", month(2026, 4), u"202604010900", {{u"BU_202604", u"完了"}},
-         u"202604"},
-        {"April complete but the last run was in March", month(2026, 4), u"202603310900",
-         {{u"BU_202604", u"完了"}}, u"202602"},
-        {"April open, March complete", month(2026, 4), u"202604010900",
-         {{u"BU_202604", u"未完"}, {u"BU_202603", u"完了"}}, u"202603"},
+        {"April complete after a run in April", month(2026, 4), u"202604010900", {{u"BU_202604", u"完了"}}, u"202604"},
+        {"April complete but the last run was in March",
+         month(2026, 4),
+         u"202603310900",
+         {{u"BU_202604", u"完了"}},
+         u"202602"},
+        {"April open, March complete",
+         month(2026, 4),
+         u"202604010900",
+         {{u"BU_202604", u"未完"}, {u"BU_202603", u"完了"}},
+         u"202603"},
         {"March folder without a record", month(2026, 4), u"202604010900", {{u"BU_202603", u""}}, u"202602"},
         {"March open", month(2026, 4), u"202603200900", {{u"BU_202603", u"未完"}}, u"202602"},
         {"January, December complete", month(2027, 1), u"202612310900", {{u"BU_202612", u"完了"}}, u"202612"},

@@ -241,7 +241,8 @@ TEST_F(BackupRunSimTest, AMainUnitWithoutMessagesEndsAtOnceLoggedOut) {
     EXPECT_EQ(flag("BU_202604"), u"完了");
     EXPECT_EQ(host->loginsAt.size(), 1u);
     // The session goes on the server's side too.
-    for (int i = 0; i < 200 && server->sessionsOpen() > 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (int i = 0; i < 200 && server->sessionsOpen() > 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(server->sessionsOpen(), 0);
 }
 

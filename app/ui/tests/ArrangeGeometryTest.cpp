@@ -47,8 +47,8 @@ TEST(ArrangeGeometryTest, FourOrMoreGoInPairsOfBandsOrColumns) {
     EXPECT_EQ(ArrangeAboveEachOtherRects(kClient, 3), TileRects(kClient, 3, true));
 
     const auto columns = ArrangeLeftRightRects(kClient, 4);
-    EXPECT_EQ(columns, (std::vector<Rect>{{0, 0, 250, 700}, {250, 0, 500, 700}, {500, 0, 750, 700},
-                                          {750, 0, 1000, 700}}));
+    EXPECT_EQ(columns,
+              (std::vector<Rect>{{0, 0, 250, 700}, {250, 0, 500, 700}, {500, 0, 750, 700}, {750, 0, 1000, 700}}));
     EXPECT_EQ(ArrangeLeftRightRects(kClient, 2), TileRects(kClient, 2, false));
 }
 

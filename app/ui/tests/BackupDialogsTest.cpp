@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QButtonGroup>
-#include <QCoreApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QProgressBar>
 #include <QPushButton>
@@ -14,10 +14,10 @@
 #include "app/ui/CABakUpChk1Dlg.h"
 #include "app/ui/CABakUpChk2Dlg.h"
 #include "app/ui/CABakUpSetDlg.h"
-#include "app/ui/CPrgAbackUpDlg.h"
 #include "app/ui/CCommandBar.h"
 #include "app/ui/CEndChkDlg.h"
 #include "app/ui/CMainFrame.h"
+#include "app/ui/CPrgAbackUpDlg.h"
 #include "app/ui/QtPorts.h"
 #include "platform/IniFile.h"
 #include "platform/testing/TempFolder.h"

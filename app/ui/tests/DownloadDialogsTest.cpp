@@ -43,11 +43,11 @@ TEST(CPrgDownDlgTest, TheProgressProtocolMovesBarAndCounter) {
     CPrgDownDlg window(CPrgDownDlg::Kind::Files);
     window.SetTotals(3, 100);
     const Step steps[] = {
-        {msg::kBarRange, 40, 0, 40, "0／3"},        {msg::kBarPosition, 12, 12, 40, "0／3"},
-        {msg::kBarPosition, -1, 40, 40, "0／3"},    {msg::kBarPosition, 99, 40, 40, "0／3"},
-        {msg::kNextItem, 0, 0, 40, "1／3"},         {msg::kBarRange, 0, 0, 100, "1／3"},
-        {msg::kStatusConvert, 0, 0, 100, "1／3"},   {msg::kNextItem, 0, 0, 100, "2／3"},
-        {msg::kNextItem, 0, 0, 100, "3／3"},        {msg::kNextItem, 0, 0, 100, "3／3"},
+        {msg::kBarRange, 40, 0, 40, "0／3"},      {msg::kBarPosition, 12, 12, 40, "0／3"},
+        {msg::kBarPosition, -1, 40, 40, "0／3"},  {msg::kBarPosition, 99, 40, 40, "0／3"},
+        {msg::kNextItem, 0, 0, 40, "1／3"},       {msg::kBarRange, 0, 0, 100, "1／3"},
+        {msg::kStatusConvert, 0, 0, 100, "1／3"}, {msg::kNextItem, 0, 0, 100, "2／3"},
+        {msg::kNextItem, 0, 0, 100, "3／3"},      {msg::kNextItem, 0, 0, 100, "3／3"},
     };
     for (const Step& s : steps) {
         window.OnMessage(s.message, s.wparam);
@@ -120,7 +120,8 @@ protected:
         return out;
     }
     void makeBoxFolders() {
-        for (const char* rel : {"rusuroku/0001", "rusuroku/0002", "naisen/2001", "outou"}) fs::create_directories(box(rel));
+        for (const char* rel : {"rusuroku/0001", "rusuroku/0002", "naisen/2001", "outou"})
+            fs::create_directories(box(rel));
     }
 
     testkit::TestPorts ports;
@@ -146,7 +147,8 @@ TEST_F(DownloadDialogsTest, BatchDownloadFromButton1002) {
     EXPECT_EQ(dialogs, QStringList{QStringLiteral("ダウンロード種別")});
     EXPECT_EQ(shownTexts(), (std::vector<std::string>{"demoにダウンロードします。\nよろしいですか？",
                                                       "ファイルのダウンロードが正常に完了しました。"}));
-    EXPECT_EQ(CFileMng().CountMessages(box("rusuroku/0001")), CFileMng().CountMessages(dir / "unit" / "rusuroku" / "0001"));
+    EXPECT_EQ(CFileMng().CountMessages(box("rusuroku/0001")),
+              CFileMng().CountMessages(dir / "unit" / "rusuroku" / "0001"));
     EXPECT_GT(CFileMng().CountMessages(box("outou")), 0);
     EXPECT_TRUE(frame->isEnabled());
     EXPECT_TRUE(frame->Session().loggedIn());

@@ -54,8 +54,8 @@ protected:
         box.addResponse(12);
         writeProfileString(ini, u"FOLDER", u"FOLDER", (dir / "root").u16string());
         writeProfileString(ini, u"DISP", u"FOLDERNAME", u"office");
-        const std::u16string columns[] = {u"ﾌﾗｸﾞ", u"取込", u"再生/未再生", u"保護/非保護", u"BOX番号",
-                                          u"相手番号", u"相手名称", u"日時", u"録音時間", u"ファイル名"};
+        const std::u16string columns[] = {u"ﾌﾗｸﾞ",     u"取込",     u"再生/未再生", u"保護/非保護", u"BOX番号",
+                                          u"相手番号", u"相手名称", u"日時",        u"録音時間",    u"ファイル名"};
         for (int i = 0; i < 10; ++i)
             writeProfileString(ini, u"DISP", u"COLUM" + fromUtf8(std::to_string(i + 1)), columns[i]);
     }
@@ -124,17 +124,18 @@ TEST_F(ListWindowsTest, OpensUpToFourListsAndRefusesAFifth) {
         << frame->StatusText().toStdString();
 
     // Box 0001 is shown already: "2", untouched by "全選択".
-    ASSERT_EQ(open({}, {}, false, [](CBoxOpenDlg& d) {
-                  CCheckListCtrl* list = d.AnsweringList();
-                  ASSERT_EQ(list->rowCount(), 3);
-                  EXPECT_EQ(list->Value(0), QStringLiteral("2"));
-                  d.Button(boxopen::kAnsweringAll)->click();
-                  EXPECT_EQ(list->Value(0), QStringLiteral("2"));
-                  EXPECT_EQ(list->Value(1), QStringLiteral("1"));
-                  list->Toggle(0);
-                  EXPECT_EQ(list->Value(0), QStringLiteral("2"));
-                  EXPECT_TRUE(d.ResponseRadio()->isEnabled());
-              }),
+    ASSERT_EQ(open({}, {}, false,
+                   [](CBoxOpenDlg& d) {
+                       CCheckListCtrl* list = d.AnsweringList();
+                       ASSERT_EQ(list->rowCount(), 3);
+                       EXPECT_EQ(list->Value(0), QStringLiteral("2"));
+                       d.Button(boxopen::kAnsweringAll)->click();
+                       EXPECT_EQ(list->Value(0), QStringLiteral("2"));
+                       EXPECT_EQ(list->Value(1), QStringLiteral("1"));
+                       list->Toggle(0);
+                       EXPECT_EQ(list->Value(0), QStringLiteral("2"));
+                       EXPECT_TRUE(d.ResponseRadio()->isEnabled());
+                   }),
               QDialog::Accepted);
     EXPECT_EQ(frame->Settings().disp[1], u"留守録BOX：0002,0003");
 
@@ -151,12 +152,13 @@ TEST_F(ListWindowsTest, OpensUpToFourListsAndRefusesAFifth) {
     EXPECT_EQ(frame->OpenListCount(), 4);
 
     const SlotTexts before = frame->Settings().disp;
-    EXPECT_EQ(open({}, {}, false, [](CBoxOpenDlg& d) {
-                  // Everything is shown: every box "2", the response list open.
-                  EXPECT_FALSE(d.ResponseRadio()->isEnabled());
-                  EXPECT_EQ(d.ExtensionList()->Value(0), QStringLiteral("2"));
-                  d.AnsweringList()->item(0, 0)->setText(QStringLiteral("1"));
-              }),
+    EXPECT_EQ(open({}, {}, false,
+                   [](CBoxOpenDlg& d) {
+                       // Everything is shown: every box "2", the response list open.
+                       EXPECT_FALSE(d.ResponseRadio()->isEnabled());
+                       EXPECT_EQ(d.ExtensionList()->Value(0), QStringLiteral("2"));
+                       d.AnsweringList()->item(0, 0)->setText(QStringLiteral("1"));
+                   }),
               QDialog::Rejected);
     EXPECT_EQ(lastMessage(), u"開ける一覧表が上限に達しています。");
     EXPECT_EQ(frame->Settings().disp, before);
@@ -268,7 +270,8 @@ TEST_F(ListWindowsTest, FlagClickHeaderSortKeysAndDisplays) {
     frame->OnCommand(cmd::kShowUndownloaded);
     EXPECT_EQ(view->Data().RowCount(), 1);
     EXPECT_EQ(view->Data().DisplayMode(), display::kNotDownloaded);
-    EXPECT_TRUE(frame->StatusText().contains(QStringLiteral("ﾎﾞｯｸｽﾄｰﾀﾙ 5  一覧表ﾄｰﾀﾙ 1"))) << frame->StatusText().toStdString();
+    EXPECT_TRUE(frame->StatusText().contains(QStringLiteral("ﾎﾞｯｸｽﾄｰﾀﾙ 5  一覧表ﾄｰﾀﾙ 1")))
+        << frame->StatusText().toStdString();
     EXPECT_EQ(list->SortHeader()->PictureColumn(), -1);
     frame->OnCommand(cmd::kShowAll);
     EXPECT_EQ(view->Data().RowCount(), 5);

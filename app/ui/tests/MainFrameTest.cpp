@@ -155,7 +155,8 @@ TEST_F(MainFrameTest, OpensWithoutSettingsAtTheTopLeftWithTheWholeCommandBar) {
         frame->resize(width, 400);
         const int w = frame->CommandBar()->width();
         EXPECT_EQ(w, width);
-        EXPECT_EQ(button(cmd::kVersion)->geometry(), QRect(w - 105, button(cmd::kVersion)->y(), 100, button(cmd::kVersion)->height()));
+        EXPECT_EQ(button(cmd::kVersion)->geometry(),
+                  QRect(w - 105, button(cmd::kVersion)->y(), 100, button(cmd::kVersion)->height()));
         EXPECT_EQ(button(cmd::kWindowMenu)->x(), w - 208);
         EXPECT_EQ(button(cmd::kSettingsMenu)->x(), w - 311);
         EXPECT_EQ(frame->CommandBar()->folderDisplay()->geometry().right() + 1, w - 5);
@@ -203,8 +204,7 @@ TEST_F(MainFrameTest, SettingsMenuShowsItsRulesAndASecondPressClosesIt) {
     // (moved left only as far as the screen's edge asks)
     const QPoint below = b->mapToGlobal(QPoint(0, b->height()));
     EXPECT_EQ(menu->pos().y(), below.y());
-    EXPECT_TRUE(menu->pos().x() == below.x() ||
-                menu->geometry().right() == menu->screen()->geometry().right());
+    EXPECT_TRUE(menu->pos().x() == below.x() || menu->geometry().right() == menu->screen()->geometry().right());
 
     auto it = items(menu);
     ASSERT_EQ(it.size(), 14u);
@@ -216,8 +216,8 @@ TEST_F(MainFrameTest, SettingsMenuShowsItsRulesAndASecondPressClosesIt) {
     EXPECT_FALSE(it.at(cmd::kLogout)->isEnabled());
     EXPECT_TRUE(it.at(cmd::kToggleDownConv)->isChecked());
     EXPECT_FALSE(it.at(cmd::kToggleConvDel)->isChecked());
-    for (int id : {cmd::kDisplayItems, cmd::kEditRecording, cmd::kExportList, cmd::kBackupSettings,
-                   cmd::kEditBoxNames, cmd::kRenameBoxFolder})
+    for (int id : {cmd::kDisplayItems, cmd::kEditRecording, cmd::kExportList, cmd::kBackupSettings, cmd::kEditBoxNames,
+                   cmd::kRenameBoxFolder})
         EXPECT_FALSE(it.at(id)->isEnabled()) << id;
 
     frame->OnCommand(cmd::kSettingsMenu);
@@ -378,7 +378,8 @@ TEST_F(MainFrameTest, ListWindowsDriveTheStatusBarTheWindowMenuAndTheArrangement
     writeProfileString(ini, u"DISP", u"DISP1", u"留守録BOX：001,002");
     writeProfileString(ini, u"DISP", u"DISP2", u"内線BOX：201");
     writeProfileString(ini, u"DISP", u"DISP3", u"留守録BOX：003,  内線BOX：20?2");
-    for (int n = 1; n <= 3; ++n) writeProfileString(ini, u"DISP", u"FOLDERNAME" + fromUtf8(std::to_string(n)), u"office");
+    for (int n = 1; n <= 3; ++n)
+        writeProfileString(ini, u"DISP", u"FOLDERNAME" + fromUtf8(std::to_string(n)), u"office");
     make();
     frame->resize(1000, 700);
 

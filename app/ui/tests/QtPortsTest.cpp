@@ -103,7 +103,8 @@ TEST(QtPortsTest, PromptShowsExactlyWhatItIsAskedAndReturnsThePressedButton) {
     EXPECT_EQ(prompt.show(u"この主装置には対応しておりません。\r\n対応しているアプリケーションをご使用ください。",
                           u"エラー", Icon::Stop, Buttons::Ok),
               Answer::Ok);
-    EXPECT_EQ(seen->text, QStringLiteral("この主装置には対応しておりません。\n対応しているアプリケーションをご使用ください。"));
+    EXPECT_EQ(seen->text,
+              QStringLiteral("この主装置には対応しておりません。\n対応しているアプリケーションをご使用ください。"));
     EXPECT_EQ(seen->icon, QMessageBox::Critical);
     EXPECT_EQ(seen->buttons, QStringList{QStringLiteral("OK")});
 

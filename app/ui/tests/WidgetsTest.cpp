@@ -103,8 +103,8 @@ TEST(BreakAfterDisplayTest, WrapsOnlyAfterTheChosenCharacter) {
     }
 
     // Explicit breaks stay, and a name wider than a line is cut so nothing hides.
-    const QStringList boxes = CBreakAfterDisplay::WrapLines(
-        QStringLiteral(" 留守録BOX：001,002\r\n 内線BOX：201"), QLatin1Char(','), metrics, 2000);
+    const QStringList boxes = CBreakAfterDisplay::WrapLines(QStringLiteral(" 留守録BOX：001,002\r\n 内線BOX：201"),
+                                                            QLatin1Char(','), metrics, 2000);
     EXPECT_EQ(boxes, (QStringList{QStringLiteral(" 留守録BOX：001,002"), QStringLiteral(" 内線BOX：201")}));
     const QString longName(40, QLatin1Char('W'));
     const QStringList cut = CBreakAfterDisplay::WrapLines(longName, QLatin1Char(','), metrics,

@@ -47,12 +47,21 @@ TEST(CCheckListCtrl, ShownRowsNeverChangeAndADisabledListIsGrey) {
     const Step steps[] = {
         {[&] { list.SetAll(true); }, {"1", "2", "1"}},
         {[&] { list.SetAll(false); }, {"0", "2", "0"}},
-        {[&] { QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(list.model()->index(1, 0)).center()); },
+        {[&] {
+             QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                               list.visualRect(list.model()->index(1, 0)).center());
+         },
          {"0", "2", "0"}},
-        {[&] { QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(list.model()->index(0, 0)).center()); },
+        {[&] {
+             QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                               list.visualRect(list.model()->index(0, 0)).center());
+         },
          {"1", "2", "0"}},
         // A click on the box name is no tick.
-        {[&] { QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(list.model()->index(2, 1)).center()); },
+        {[&] {
+             QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                               list.visualRect(list.model()->index(2, 1)).center());
+         },
          {"1", "2", "0"}},
     };
     for (const Step& s : steps) {
