@@ -322,6 +322,11 @@ TEST_F(BackupRunSimTest, TooLittleDiskSpaceStopsBeforeWritingAndIsAlwaysReported
 }
 
 TEST_F(BackupRunSimTest, ARunKilledHalfWayLeavesItsMonthsOpenAndTheNextRunFetchesThem) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    // The child is forked while the simulator's threads allocate; under the
+    // sanitizers it can inherit their allocator's lock and never run.
+    GTEST_SKIP() << "a fork beside running threads deadlocks the sanitizers' allocator";
+#endif
     seed();
     sim::Faults slow;
     slow.stallMillis = 100;
