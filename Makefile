@@ -19,6 +19,10 @@ build: bootstrap
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 
+# The sanitizer builds compile everything again: ccache shortens that when it
+# is installed; without it they build as they are.
+LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
 # The whole suite once more under AddressSanitizer and UndefinedBehaviorSanitizer,
 # in a build folder of its own; the first report fails the run. Known leaks of
 # the windowing libraries are listed in scripts/lsan.supp.
@@ -26,7 +30,7 @@ SANITIZE_BUILD ?= build-sanitize
 SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
 sanitize: bootstrap
 	@cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
+	  $(LAUNCHER) \
 	  -DCMAKE_C_FLAGS="$(SANITIZE_FLAGS)" -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" \
 	  -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE_FLAGS)" -DCMAKE_SHARED_LINKER_FLAGS="$(SANITIZE_FLAGS)" >/dev/null
 	@cmake --build $(SANITIZE_BUILD) -j$(JOBS)
@@ -43,7 +47,7 @@ TSAN_FLAGS := -fsanitize=thread -fno-omit-frame-pointer
 TSAN_TESTS := audio/audio_tests store/store_convert_tests sim/sim_tests link/link_sim_tests
 tsan: bootstrap
 	@cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
+	  $(LAUNCHER) \
 	  -DCMAKE_C_FLAGS="$(TSAN_FLAGS)" -DCMAKE_CXX_FLAGS="$(TSAN_FLAGS)" \
 	  -DCMAKE_EXE_LINKER_FLAGS="$(TSAN_FLAGS)" >/dev/null
 	@cmake --build $(TSAN_BUILD) -j$(JOBS) --target $(notdir $(TSAN_TESTS))
