@@ -84,11 +84,7 @@ CABakUpSetDlg::CABakUpSetDlg(SettingsRecord& record, DialogBackupWatch* watch, Q
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CABakUpSetDlg::OnOK);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    LayOutDialog(*this, body, buttons);
+    LayOutDialog(*this, body, ButtonRow({ok, cancel}));
     ShowEnabling();
 }
 

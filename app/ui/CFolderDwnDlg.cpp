@@ -94,10 +94,7 @@ CFolderDwnDlg::CFolderDwnDlg(CMainFrame& frame) : CBackupTimedDlg(&frame, &frame
     auto* body = new QHBoxLayout;
     body->addWidget(list_, 1);
     body->addLayout(side);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cancel);
-    LayOutDialog(*this, body, buttons);
+    LayOutDialog(*this, body, ButtonRow({cancel}));
 
     // The candidates: the box folders under the root folder, the open one first.
     CFileMng files;

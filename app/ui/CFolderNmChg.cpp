@@ -24,11 +24,7 @@ CFolderNmChg::CFolderNmChg(const QString& current, DialogBackupWatch* watch, QWi
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    LayOutDialog(*this, body, buttons);
+    LayOutDialog(*this, body, ButtonRow({ok, cancel}));
 }
 
 QString CFolderNmChg::name() const {

@@ -101,12 +101,7 @@ CSelDownDlg::CSelDownDlg(CMainFrame& frame) : CBackupTimedDlg(&frame, &frame), f
     connect(full_, &QPushButton::clicked, this, [this] { OnKind(dl::kKindFull); });
     connect(info_, &QPushButton::clicked, this, [this] { OnKind(dl::kKindInfo); });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(full_);
-    buttons->addWidget(info_);
-    buttons->addWidget(cancel);
-    LayOutDialog(*this, grid, buttons);
+    LayOutDialog(*this, grid, ButtonRow({full_, info_, cancel}));
 }
 
 std::vector<fs::path> CSelDownDlg::CheckedBoxes() const {

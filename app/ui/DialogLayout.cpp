@@ -3,9 +3,17 @@
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace plova::ui {
+
+QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons) {
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QPushButton* b : buttons) row->addWidget(b);
+    return row;
+}
 
 void LayOutDialog(QDialog& dialog, QLayout* body, QLayout* buttons) {
     dialog.setWindowFlag(Qt::WindowContextHelpButtonHint, false);

@@ -4,10 +4,13 @@
 
 #include <QString>
 #include <QStyle>
+#include <initializer_list>
 #include <string_view>
 
 class QDialog;
+class QHBoxLayout;
 class QLayout;
+class QPushButton;
 
 namespace plova::ui {
 
@@ -18,6 +21,9 @@ inline QString qs(std::u16string_view s) {
 // `body` above `buttons`; the dialog takes the size its contents need and
 // has no context-help button.
 void LayOutDialog(QDialog& dialog, QLayout* body, QLayout* buttons);
+
+// A row of buttons at the right edge, in the order given.
+QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons);
 
 // The same with the standard icon at the left of `body`.
 void LayOutMessageDialog(QDialog& dialog, QStyle::StandardPixmap icon, QLayout* body, QLayout* buttons);
