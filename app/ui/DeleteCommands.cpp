@@ -28,6 +28,8 @@ void WindowDeletionView::openProgress(int range) {
     frame_.setEnabled(false);
     progress_->show();
     QCoreApplication::processEvents();
+    // Painted now: the first answer of the main unit may keep the loop waiting.
+    progress_->repaint();
 }
 
 void WindowDeletionView::advance() {
