@@ -274,5 +274,41 @@ TEST_F(ResponseCommandsTest, OverwritingReplacesTheOlderMessageOfTheNumber) {
     EXPECT_EQ(view()->Data().RecordOfRow(6).path().filename(), "202612080930_TUE_A007_0000.vmdat");
 }
 
+TEST_F(ResponseCommandsTest, ARefusalKeepsTheSessionAndABrokenLinkLogsOut) {
+    add(4, speech);
+    ASSERT_EQ(shownTexts().back(), "音声ファイルの読み込みが完了しました。");
+    struct Case {
+        const char* what;
+        std::function<void()> fault;
+        std::string shown;
+        bool loggedIn;
+    };
+    const Case cases[] = {
+        {"no room on the main unit",
+         [this] {
+             sim::Faults f = server->faults();
+             f.noRoom = true;
+             server->setFaults(f);
+         },
+         "メッセージを使用中か主装置の容量不足\nもしくはアップロードするメッセージが古いため、\nアップロードできません"
+         "でし"
+         "た。",
+         true},
+        {"the main unit gone", [this] { server->stop(); }, "通信エラーが発生しました。", false},
+    };
+    ASSERT_EQ(frame->Session().PressLogin({u"127.0.0.1", u"qermo", u"pass", false}), LoginPress::LoggedIn);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.fault();
+        view()->SelectRows({4});
+        ports.prompt.queue(Answer::Yes);
+        frame->OnCommand(cmd::kUpload);
+        EXPECT_EQ(shownTexts().back(), c.shown);
+        EXPECT_EQ(cell(4, kUploadColumn), QString());
+        EXPECT_EQ(frame->Session().loggedIn(), c.loggedIn);
+        EXPECT_TRUE(frame->isEnabled());
+    }
+}
+
 }  // namespace
 }  // namespace plova::ui
