@@ -33,23 +33,25 @@ void CloseProgress(QPointer<Dialog>& dialog, CMainFrame& frame) {
 }
 
 // Shows a progress window of its own (the main window is disabled meanwhile,
-// and its children with it) and lets it paint.
-template <typename Dialog>
-Dialog* OpenProgress(QPointer<Dialog>& dialog, CMainFrame& frame) {
+// and its children with it), set up by `setUp` before it first paints.
+template <typename Dialog, typename SetUp>
+void OpenProgress(QPointer<Dialog>& dialog, CMainFrame& frame, SetUp setUp) {
     CloseProgress(dialog, frame);
     dialog = new Dialog;
     dialog->setAttribute(Qt::WA_DeleteOnClose, false);
+    setUp(*dialog);
     frame.setEnabled(false);
     dialog->show();
     QCoreApplication::processEvents();
-    return dialog.data();
 }
 
 class FrameAddMessageWindow final : public AddMessageWindow {
 public:
     explicit FrameAddMessageWindow(CMainFrame& frame) : frame_(frame) {}
     ~FrameAddMessageWindow() override { close(); }
-    void open(std::uintmax_t fileSize) override { OpenProgress(dialog_, frame_)->Reading(fileSize); }
+    void open(std::uintmax_t fileSize) override {
+        OpenProgress(dialog_, frame_, [&](CPrgAddMsgDlg& d) { d.Reading(fileSize); });
+    }
     void converting() override {
         if (dialog_) dialog_->Converting();
     }
@@ -65,7 +67,8 @@ public:
     FrameUploadWindow(CMainFrame& frame, CListDispView& view) : frame_(frame), view_(&view) {}
     ~FrameUploadWindow() override { closeProgress(); }
     WindowHandle openProgress(int total) override {
-        OpenProgress(dialog_, frame_)->SetRange(static_cast<std::uint64_t>(std::max(total, 0)));
+        OpenProgress(dialog_, frame_,
+                     [&](CPrgULMsgDlg& d) { d.SetRange(static_cast<std::uint64_t>(std::max(total, 0))); });
         return ports().progress->find(uploadwindow::kCaption);
     }
     void closeProgress() override { CloseProgress(dialog_, frame_); }

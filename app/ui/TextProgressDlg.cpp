@@ -42,7 +42,8 @@ void TextProgressDlg::SetText(const QString& text) {
 void TextProgressDlg::SetRange(std::uint64_t total) {
     total_ = total;
     scale_ = total / kMaxBarUnits + 1;
-    bar_->setRange(0, static_cast<int>(total / scale_));
+    // Never 0..0: that range is the busy indicator, not an empty bar.
+    bar_->setRange(0, std::max(static_cast<int>(total / scale_), 1));
     bar_->setValue(0);
 }
 

@@ -57,6 +57,7 @@ TEST(TextProgressDlgTest, TheBarOnlyMovesForwardWithinItsRange) {
         CPrgULMsgDlg dialog;
         dialog.SetRange(c.range);
         EXPECT_EQ(dialog.Position(), 0u);
+        EXPECT_GT(dialog.bar()->maximum(), 0) << "an empty bar, not the busy indicator";
         for (const Step& s : c.steps) {
             dialog.SetPosition(s.position);
             // Within one bar unit of the position asked for.
