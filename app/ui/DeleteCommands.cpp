@@ -5,6 +5,7 @@
 #include "app/CommandTable.h"
 #include "app/ui/CDelKindSetDlg.h"
 #include "app/ui/CMainFrame.h"
+#include "lists/ResponseRows.h"
 #include "lists/ui/CListDispView.h"
 #include "lists/ui/CListWindows.h"
 #include "platform/Text.h"
@@ -59,9 +60,7 @@ DeletionResult DeleteSelection(CMainFrame& frame, CListDispView& view, int kind)
     request.kind = kind;
     request.responseList = data.IsResponseList();
     request.boxFolder = fs::path(toUtf8(data.Source().root)) / toUtf8(data.Source().folderName);
-    const auto& records = data.Records();
-    for (int index : view.SelectedRecords())
-        if (index >= 0 && static_cast<std::size_t>(index) < records.size()) request.rows.push_back(records[index]);
+    request.rows = SelectedRecordsOf(data, view.SelectedRows());
 
     QPointer<CListDispView> alive(&view);
     WindowDeletionView windows(frame, &view);
