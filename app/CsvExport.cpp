@@ -4,6 +4,7 @@
 
 #include "lists/ListData.h"
 #include "platform/AtomicFile.h"
+#include "platform/File.h"
 #include "platform/Ports.h"
 #include "platform/Text.h"
 
@@ -114,6 +115,21 @@ ExportResult WriteCsv(const fs::path& file, const CsvTable& table, CsvEncoding e
 bool ExportAllowed(const fs::path& folder, std::u16string_view fileName, int rows) {
     std::error_code ec;
     return fs::is_directory(folder, ec) && contains(fileName, csv::kExtension) && rows > 0;
+}
+
+bool CsvFileUsable(const fs::path& file, CsvUse use) {
+    std::error_code ec;
+    if (use == CsvUse::Import) return openRegularFile(file, Access::Read).isOpen();
+    const fs::file_status st = fs::status(file, ec);
+    return fs::is_directory(file.parent_path(), ec) && (!fs::exists(st) || fs::is_regular_file(st));
+}
+
+std::u16string FolderText(std::u16string_view folder) {
+    std::u16string text(folder);
+    const char16_t separator = static_cast<char16_t>(fs::path::preferred_separator);
+    // The root folder keeps its only separator.
+    while (text.size() > 1 && (text.back() == separator || text.back() == u'\\')) text.pop_back();
+    return text;
 }
 
 bool ConfirmOverwrite(const fs::path& file) {

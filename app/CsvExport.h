@@ -37,6 +37,15 @@ constexpr std::u16string_view kExportError = u"エクスポートエラー";
 constexpr std::u16string_view kErrorCaption = u"エラー";
 constexpr std::u16string_view kExportDone = u"一覧表のエクスポートが正常に完了しました。";
 constexpr std::u16string_view kExportDoneCaption = u"エクスポート完了";
+
+// Both dialogs' file choosers.
+constexpr std::u16string_view kFileFilter = u" csvﾌｧｲﾙ(*.csv)";
+constexpr std::u16string_view kDefaultSuffix = u"csv";
+constexpr std::u16string_view kExportChooserTitle = u"エクスポートするファイルを指定してください。";
+constexpr std::u16string_view kImportChooserTitle = u"インポートするファイルを指定してください。";
+constexpr std::u16string_view kOpenError =
+    u"ファイルが読み込めません。\n\n他のアプリケーションで使用していないか、確認して下さい。";
+constexpr std::u16string_view kOpenErrorCaption = u"オープンエラー";
 }  // namespace csv
 
 enum class CsvEncoding {
@@ -89,6 +98,14 @@ ExportResult WriteCsv(const std::filesystem::path& file, const CsvTable& table, 
 // The checks of the export dialog's OK before anything is written: the
 // folder exists, the file name contains ".csv" and the list has a row.
 bool ExportAllowed(const std::filesystem::path& folder, std::u16string_view fileName, int rows);
+
+// A file the chooser gave can be used: one to import opens for reading; one
+// to export to lies in a folder and is a regular file when it exists.
+enum class CsvUse { Export, Import };
+bool CsvFileUsable(const std::filesystem::path& file, CsvUse use);
+
+// The folder edit's text: the folder without a trailing separator.
+std::u16string FolderText(std::u16string_view folder);
 
 // The question before an existing file is replaced: true for "yes".
 bool ConfirmOverwrite(const std::filesystem::path& file);
