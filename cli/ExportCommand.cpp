@@ -284,7 +284,9 @@ int writeArchive(const Options& o, ListData& list, std::ostream& out, std::ostre
         !zip.addBytes(kIndexJson, index.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n") ||
         !zip.close())
         return fail(err, kName, cannot);
+    // The scratch name was private to us; the archive gets the permissions of any new file.
     std::error_code ec;
+    fs::permissions(temp->path, static_cast<fs::perms>(usualFileMode()), ec);
     fs::rename(temp->path, target, ec);
     if (ec) return fail(err, kName, cannot);
     removeTemp.path.clear();

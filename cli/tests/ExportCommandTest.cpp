@@ -9,6 +9,7 @@
 
 #include "cli/Command.h"
 #include "lists/testing/BoxFolderBuilder.h"
+#include "platform/File.h"
 #include "platform/Text.h"
 #include "store/testing/MessageFiles.h"
 
@@ -125,6 +126,7 @@ TEST_F(ExportCommand, ArchiveHoldsTheWavFilesConvertGivesAndAnIndexOfEveryMessag
     ASSERT_EQ(r.code, kOk) << r.err;
     EXPECT_TRUE(wavFilesUnder(bf.folder()).empty());
     EXPECT_EQ(std::distance(fs::directory_iterator(out.path()), fs::directory_iterator()), 1);  // the archive only
+    EXPECT_EQ(fs::status(zip).permissions(), static_cast<fs::perms>(usualFileMode()));
 
     const auto entries = unzip(zip);
     ASSERT_EQ(entries.size(), 5u);
