@@ -43,7 +43,7 @@ bool IsPlainFile(const fs::path& path) {
 }
 
 fs::path BackupPathOf(const fs::path& box) {
-    return box / std::u16string(import::kBackupName);
+    return box / std::u16string(boximport::kBackupName);
 }
 
 // "inf.ini" as it is now, into "inf.tmp"; without an "inf.ini", an "inf.tmp"
@@ -84,7 +84,7 @@ void RemoveBackups(const fs::path& naisenFolder) {
 
 std::optional<ImportEntry> ParseImportLine(std::string_view lineBytes) {
     lineBytes = lineBytes.substr(0, lineBytes.find('\0'));
-    const std::u16string text = fromCp932(lineBytes.substr(0, import::kParsedBytes));
+    const std::u16string text = fromCp932(lineBytes.substr(0, boximport::kParsedBytes));
     const std::size_t first = text.find(u',');
     if (first == text.npos) return std::nullopt;
     const std::size_t second = text.find(u',', first + 1);
@@ -111,10 +111,10 @@ bool ImportLineReader::fill() {
 std::optional<std::string> ImportLineReader::next() {
     for (;;) {
         const std::size_t available = buffer_.size() - at_;
-        const std::size_t window = std::min(available, import::kLineBytes);
+        const std::size_t window = std::min(available, boximport::kLineBytes);
         const std::size_t newline = buffer_.find('\n', at_);
         const bool lineEnds = newline != std::string::npos && newline - at_ < window;
-        if (lineEnds || window == import::kLineBytes || (end_ && available > 0)) {
+        if (lineEnds || window == boximport::kLineBytes || (end_ && available > 0)) {
             const std::size_t length = lineEnds ? newline - at_ + 1 : window;
             std::string line = buffer_.substr(at_, length);
             at_ += length;
@@ -133,7 +133,8 @@ ImportResult ImportBoxNames(const fs::path& csvFile, const fs::path& naisenFolde
     FileHandle handle = openRegularFile(csvFile, Access::Read);
     if (!handle) return ImportResult::CannotOpen;
     const std::uint64_t length = handle.size().value_or(0);
-    if (hooks.range) hooks.range(static_cast<int>(std::min<std::uint64_t>(length / import::kBytesPerStep, INT32_MAX)));
+    if (hooks.range)
+        hooks.range(static_cast<int>(std::min<std::uint64_t>(length / boximport::kBytesPerStep, INT32_MAX)));
     std::uint64_t offset = 0;
     ImportLineReader reader([&](char* out, std::size_t max) -> std::size_t {
         const auto got = handle.readAt(offset, out, max);
@@ -142,7 +143,7 @@ ImportResult ImportBoxNames(const fs::path& csvFile, const fs::path& naisenFolde
         return *got;
     });
 
-    for (int i = 0; i < import::kHeadingLines; ++i)
+    for (int i = 0; i < boximport::kHeadingLines; ++i)
         if (!reader.next()) break;
 
     std::set<fs::path> touched;

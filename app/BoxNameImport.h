@@ -23,7 +23,7 @@
 
 namespace plova {
 
-namespace import {
+namespace boximport {
 constexpr std::size_t kLineBytes = 256;      // one read
 constexpr std::size_t kParsedBytes = 32;     // what of it is decoded and parsed
 constexpr int kHeadingLines = 2;             // skipped
@@ -34,7 +34,7 @@ constexpr std::u16string_view kImportError = u"インポートエラー";
 constexpr std::u16string_view kErrorCaption = u"エラー";
 constexpr std::u16string_view kImportDone = u"内線電話帳のインポートが正常に完了しました。";
 constexpr std::u16string_view kImportDoneCaption = u"インポート完了";
-}  // namespace import
+}  // namespace boximport
 
 // The box number and name of one line.
 struct ImportEntry {

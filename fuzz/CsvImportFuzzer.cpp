@@ -44,9 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t at = 0;
     for (std::size_t line = 0; at < content.size(); ++line) {
         const std::size_t end = std::min(content.find('\n', at), content.size() - 1);
-        const std::size_t length = std::min(end - at + 1, import::kLineBytes);
+        const std::size_t length = std::min(end - at + 1, boximport::kLineBytes);
         if (const auto entry = ParseImportLine(content.substr(at, length))) {
-            FUZZ_CHECK(entry->box.size() + entry->name.size() <= import::kParsedBytes);
+            FUZZ_CHECK(entry->box.size() + entry->name.size() <= boximport::kParsedBytes);
             given.insert(entry->name);
         }
         at += length;

@@ -40,7 +40,7 @@ void CImportSetDlg::OnOK() {
         return;
     }
     if (result == ImportResult::CannotOpen)
-        prompt(std::u16string(import::kImportError), std::u16string(import::kErrorCaption), Icon::Exclamation);
+        prompt(std::u16string(boximport::kImportError), std::u16string(boximport::kErrorCaption), Icon::Exclamation);
     SetWorking(false);
 }
 

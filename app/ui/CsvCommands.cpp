@@ -27,7 +27,7 @@ void ImportExtensionBoxNames(CMainFrame& frame) {
     if (folder.empty() || !CFileMng().IsBoxFolder(folder)) return;
     CImportSetDlg dialog(frame, folder / "naisen");
     if (frame.RunDialog(dialog) != QDialog::Accepted) return;
-    prompt(std::u16string(import::kImportDone), std::u16string(import::kImportDoneCaption), Icon::Information);
+    prompt(std::u16string(boximport::kImportDone), std::u16string(boximport::kImportDoneCaption), Icon::Information);
     // The new names show in every list of boxes.
     if (frame.Lists())
         for (CListDispView* view : frame.Lists()->Views())
