@@ -28,7 +28,10 @@ void ImportExtensionBoxNames(CMainFrame& frame) {
     CImportSetDlg dialog(frame, folder / "naisen");
     if (frame.RunDialog(dialog) != QDialog::Accepted) return;
     prompt(std::u16string(boximport::kImportDone), std::u16string(boximport::kImportDoneCaption), Icon::Information);
-    // The new names show in every list of boxes.
+    ReloadBoxLists(frame);
+}
+
+void ReloadBoxLists(CMainFrame& frame) {
     if (frame.Lists())
         for (CListDispView* view : frame.Lists()->Views())
             if (!view->IsSystemResponseList()) view->Refresh(true);
