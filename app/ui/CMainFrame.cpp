@@ -31,6 +31,7 @@
 #include "app/ui/CRecomDlg.h"
 #include "app/ui/CVersionDlg.h"
 #include "app/ui/CsvCommands.h"
+#include "app/ui/DeleteCommands.h"
 #include "app/ui/DialogLayout.h"
 #include "app/ui/DownloadCommands.h"
 #include "app/ui/ResponseCommands.h"
@@ -108,6 +109,7 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
     SessionFactory factory = options.sessionFactory ? std::move(options.sessionFactory) : FtpSessionFactory();
     session_ = std::make_unique<SessionControl>(doc_, *this, std::move(factory));
     InstallDownloadCommands(*this);
+    InstallDeleteCommands(*this);
     InstallCsvCommands(*this);
     InstallResponseCommands(*this);
 
