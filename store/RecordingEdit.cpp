@@ -48,6 +48,15 @@ bool renameTo(const fs::path& from, const fs::path& to) {
 
 }  // namespace
 
+std::u16string DownloadKindText(std::uint8_t state) {
+    switch (state) {
+    case kInfoOnly: return u"録音情報のみ";
+    case kPlayedOnMainUnit: return u"録音情報+音声ﾃﾞｰﾀ(主装置側で再生済)";
+    case kUnplayedOnMainUnit: return u"録音情報+音声ﾃﾞｰﾀ(主装置側で未再生)";
+    default: return u"録音情報+音声ﾃﾞｰﾀ(主装置側で消去済)";
+    }
+}
+
 bool IsAcceptableEditText(std::u16string_view text, std::size_t maxBytes) {
     if (text.empty()) return true;
     return text.find(u',') == std::u16string_view::npos && cp932Length(text) <= maxBytes;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -35,6 +36,9 @@ enum class Result {
     RenameFailed,  // "入力値エラーです。" shown; the record is written, some names are old
 };
 }  // namespace infoedit
+
+// The edit dialog's "取込" text of a download state.
+std::u16string DownloadKindText(std::uint8_t state);
 
 // A text the user typed is accepted when it holds no "," and takes at most
 // `maxBytes` bytes in the code page. An empty text is always accepted.
