@@ -58,6 +58,7 @@ CInfoEditDlg::CInfoEditDlg(std::filesystem::path file, const std::u16string& fil
     downloadPicture->setPixmap(DownloadPicture(std::min<int>(r.downloadState, kDeletedOnMainUnit), false));
     grid->addWidget(downloadPicture, grid->rowCount() - 1, 2);
     FinishInfoEditDialog(*this, grid);
+    Field(kPartyNumber)->setFocus();
 }
 
 QLineEdit* CInfoEditDlg::Field(int id) const {

@@ -28,6 +28,7 @@ CInfoEditDlgS::CInfoEditDlgS(std::filesystem::path file, const std::u16string& f
     AddInfoField(*this, grid, qs(u"アップロード"), kUpload, r.played != 0 ? u"済み" : u"");
     AddRadioPair(*this, grid, qs(u"フラグ"), kFlagOn, qs(u"あり"), kFlagOff, qs(u"なし"), r.flag == 1);
     FinishInfoEditDialog(*this, grid);
+    Field(kName)->setFocus();
 }
 
 QLineEdit* CInfoEditDlgS::Field(int id) const {
