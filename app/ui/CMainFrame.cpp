@@ -34,6 +34,7 @@
 #include "app/ui/DownloadCommands.h"
 #include "app/ui/InfoEditCommands.h"
 #include "app/ui/MoveCopyCommands.h"
+#include "app/ui/ResponseCommands.h"
 #include "download/DownloadDrivers.h"
 #include "lists/ui/CChildFrame.h"
 #include "lists/ui/CListDispView.h"
@@ -110,6 +111,7 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
     InstallDownloadCommands(*this);
     InstallMoveCopyCommands(*this);
     InstallInfoEditCommands(*this);
+    InstallResponseCommands(*this);
 
     lists_ = new CListWindows(*this, this);
     openListWindow_ = [this](int listNumber) -> QMdiSubWindow* { return lists_->OpenWindow(listNumber); };
