@@ -30,6 +30,7 @@
 #include "app/ui/CPrgAbackUpDlg.h"
 #include "app/ui/CRecomDlg.h"
 #include "app/ui/CVersionDlg.h"
+#include "app/ui/CsvCommands.h"
 #include "app/ui/DialogLayout.h"
 #include "app/ui/DownloadCommands.h"
 #include "app/ui/InfoEditCommands.h"
@@ -111,6 +112,7 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
     InstallDownloadCommands(*this);
     InstallMoveCopyCommands(*this);
     InstallInfoEditCommands(*this);
+    InstallCsvCommands(*this);
     InstallResponseCommands(*this);
 
     lists_ = new CListWindows(*this, this);
