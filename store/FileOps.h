@@ -1,7 +1,12 @@
 // Small file operations the message store's procedures share.
 #pragma once
 
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
 #include <cctype>
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -23,6 +28,13 @@ inline void RemoveFile(const std::filesystem::path& file) {
     if (!std::filesystem::is_directory(std::filesystem::symlink_status(file, ec))) std::filesystem::remove(file, ec);
 }
 
+// The file's extension in lower case: audio copies come as ".WAV" or ".wav".
+inline std::string LowerCaseExtension(const std::filesystem::path& file) {
+    std::string extension = file.extension().native();
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension;
+}
+
 // Removes a message and its WAV file beside it. The WAV file is found
 // whatever the case of its extension: an imported message's own audio copy
 // is named ".WAV", and file names here are case-sensitive.
@@ -32,10 +44,18 @@ inline void RemoveMessageAndWav(const std::filesystem::path& voiceFile) {
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(voiceFile.parent_path(), ec)) {
         const std::filesystem::path& p = entry.path();
-        std::string extension = p.extension().native();
-        for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (extension == ".wav" && p.stem().native() == stem) RemoveFile(p);
+        if (LowerCaseExtension(p) == ".wav" && p.stem().native() == stem) RemoveFile(p);
     }
+}
+
+// Gives `from` the name `to` unless something already bears that name.
+inline bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // A file system without the flag: a second name, then the first one goes.
+    if (::link(from.c_str(), to.c_str()) != 0) return false;
+    RemoveFile(from);
+    return true;
 }
 
 }  // namespace plova::store

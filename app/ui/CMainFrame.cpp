@@ -34,6 +34,8 @@
 #include "app/ui/DeleteCommands.h"
 #include "app/ui/DialogLayout.h"
 #include "app/ui/DownloadCommands.h"
+#include "app/ui/InfoEditCommands.h"
+#include "app/ui/MoveCopyCommands.h"
 #include "app/ui/ResponseCommands.h"
 #include "download/DownloadDrivers.h"
 #include "lists/ui/CChildFrame.h"
@@ -110,6 +112,8 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
     session_ = std::make_unique<SessionControl>(doc_, *this, std::move(factory));
     InstallDownloadCommands(*this);
     InstallDeleteCommands(*this);
+    InstallMoveCopyCommands(*this);
+    InstallInfoEditCommands(*this);
     InstallCsvCommands(*this);
     InstallResponseCommands(*this);
 

@@ -109,7 +109,10 @@ void CCheckListCtrl::mousePressEvent(QMouseEvent* event) {
     QTableWidget::mousePressEvent(event);
     if (event->button() != Qt::LeftButton || !isEnabled()) return;
     const QModelIndex i = indexAt(event->position().toPoint());
-    if (i.isValid() && i.column() == 0) Toggle(i.row());
+    if (i.isValid() && i.column() == 0) {
+        Toggle(i.row());
+        emit tickClicked(i.row());
+    }
 }
 
 }  // namespace plova::ui

@@ -33,6 +33,10 @@ public:
     void SetAll(bool ticked);
     void FitColumnWidths();
 
+signals:
+    // A click on a row's tick cell, after the row turned over.
+    void tickClicked(int row);
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
 };

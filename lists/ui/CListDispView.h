@@ -56,6 +56,12 @@ public:
     std::vector<int> SelectedRecords() const;
     void SelectRows(const std::vector<int>& rows);
 
+    // The cancel request of a running move or copy (message 1129, posted by
+    // its progress window's Cancel button).
+    Q_INVOKABLE void RequestMoveCopyCancel() { moveCopyCancel_ = true; }
+    bool MoveCopyCancelRequested() const { return moveCopyCancel_; }
+    void ClearMoveCopyCancel() { moveCopyCancel_ = false; }
+
     ListData& Data() { return data_; }
     const ListData& Data() const { return data_; }
     CDataListCtrl* List() const { return list_; }
@@ -84,6 +90,7 @@ private:
     CDataListCtrl* list_;
     bool firstBuild_ = true;
     int selectedItem_ = -1;  // the single selected row, for a reselect
+    bool moveCopyCancel_ = false;
 };
 
 }  // namespace plova::ui

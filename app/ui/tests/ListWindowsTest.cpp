@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -13,7 +15,11 @@
 #include "app/FtpMainUnitSession.h"
 #include "app/ui/CCommandBar.h"
 #include "app/ui/CEndChkDlg.h"
+#include "app/ui/CInfoEditDlg.h"
+#include "app/ui/CInfoEditDlgS.h"
 #include "app/ui/CMainFrame.h"
+#include "app/ui/CMsgCopyDlg.h"
+#include "app/ui/CPrgMsgCopyDlg.h"
 #include "lists/testing/BoxFolderBuilder.h"
 #include "lists/ui/CBoxOpenDlg.h"
 #include "lists/ui/CCheckListCtrl.h"
@@ -26,6 +32,8 @@
 #include "platform/testing/TestPorts.h"
 #include "sim/MainUnitServer.h"
 #include "sim/SeedMainUnit.h"
+#include "store/CFileMng.h"
+#include "store/RecordingEdit.h"
 
 namespace plova::ui {
 namespace {
@@ -420,6 +428,166 @@ TEST(ListWindowsVoice, Button1004FetchesTheVoiceOfTheSelectedRowsAndReloadsTheLi
     EXPECT_EQ(view->Data().RowCount(), rows);
     EXPECT_EQ(withVoice, 1);
     frame.Session().Logout();
+}
+
+// Moving, copying and editing messages from the main window: the box choice
+// with at most one box ticked, the run behind button 1016 and the list it
+// leaves, the progress window's Cancel reaching the list, and the
+// recording-information dialogs opened by a double click and by menu 32791.
+class MessageCommandsTest : public ListWindowsTest {
+protected:
+    CListDispView* openList(bool response = false) {
+        make();
+        if (response)
+            open({}, {}, true);
+        else
+            open({"0001"});
+        return active();
+    }
+    // A downloaded message has its recording information beside its voice data.
+    static void addInfoFile(const fs::path& voice) {
+        fs::path info = voice;
+        fs::copy_file(voice, info.replace_extension(".vminf"));
+        fs::resize_file(info, store::kMinMessageFileSize);
+    }
+    static void clickTick(CCheckListCtrl* list, int row) {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(row, 0)).center());
+    }
+};
+
+TEST_F(MessageCommandsTest, TheBoxChoiceTicksOneBoxAtMostAndNeedsOne) {
+    CListDispView* view = openList();
+    ASSERT_NE(view, nullptr);
+    view->SelectRows({0});
+    bool looked = false;
+    answer = [&](QDialog& d) -> int {
+        auto* dialog = dynamic_cast<CMsgCopyDlg*>(&d);
+        if (!dialog) return QDialog::Rejected;
+        looked = true;
+        dialog->show();
+        CCheckListCtrl* answering = dialog->AnsweringList();
+        CCheckListCtrl* extension = dialog->ExtensionList();
+        EXPECT_EQ(answering->rowCount(), 3);
+        EXPECT_EQ(extension->rowCount(), 1);
+        // No box: the dialog says so and stays.
+        dialog->CopyButton()->click();
+        EXPECT_EQ(lastMessage(), transfer::kNoBoxChosen);
+        EXPECT_FALSE(dialog->result() == QDialog::Accepted);
+        clickTick(answering, 1);
+        clickTick(extension, 0);
+        EXPECT_FALSE(answering->IsTicked(1));
+        EXPECT_TRUE(extension->IsTicked(0));
+        clickTick(extension, 0);  // a second click clears it again
+        EXPECT_FALSE(extension->IsTicked(0));
+        clickTick(answering, 1);
+        ports.prompt.queue(Answer::No);
+        dialog->MoveButton()->click();  // "いいえ": nothing happens
+        EXPECT_EQ(ports.prompt.shown.back().caption, transfer::kMoveQuestionCaption);
+        return QDialog::Rejected;
+    };
+    frame->OnCommand(cmd::kMoveCopy);
+    EXPECT_TRUE(looked);
+    const fs::path selected = view->Data().RecordOfRow(0).path();
+    EXPECT_TRUE(fs::exists(selected));
+    EXPECT_FALSE(fs::exists(box.folder() / "rusuroku" / "0002" / selected.filename()));
+}
+
+TEST_F(MessageCommandsTest, AMoveTakesTheSelectedMessageIntoTheChosenBoxAndTheListLetsItGo) {
+    CListDispView* view = openList();
+    ASSERT_EQ(view->Data().RowCount(), 3);
+    view->SelectRows({0});
+    const fs::path moved = view->Data().RecordOfRow(0).path();
+    addInfoFile(moved);
+    answer = [&](QDialog& d) -> int {
+        auto* dialog = dynamic_cast<CMsgCopyDlg*>(&d);
+        if (!dialog) return QDialog::Rejected;
+        dialog->show();
+        clickTick(dialog->AnsweringList(), 1);  // 0002
+        dialog->MoveButton()->click();
+        return dialog->result();
+    };
+    frame->OnCommand(cmd::kMoveCopy);
+
+    EXPECT_EQ(lastMessage(), transfer::kMoveDone);
+    EXPECT_FALSE(fs::exists(moved));
+    EXPECT_TRUE(fs::exists(box.folder() / "rusuroku" / "0002" / moved.filename()));
+    EXPECT_EQ(view->Data().RowCount(), 2);
+    EXPECT_TRUE(frame->isEnabled());
+}
+
+TEST_F(MessageCommandsTest, TheProgressWindowsCancelReachesTheListBetweenSteps) {
+    CListDispView* view = openList();
+    CPrgMsgCopyDlg progress(transfer::Mode::Copy, 6, view);
+    EXPECT_EQ(progress.windowTitle(), QStringLiteral("コピー中"));
+    progress.OnMessage(msg::kBarPosition, 99);
+    EXPECT_EQ(progress.Bar()->value(), 6);
+    progress.CancelButton()->click();
+    EXPECT_FALSE(view->MoveCopyCancelRequested()) << "posted, not sent";
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(view->MoveCopyCancelRequested());
+}
+
+TEST_F(MessageCommandsTest, ADoubleClickEditsTheTitleThatTheListThenShows) {
+    CListDispView* view = openList();
+    const QModelIndex cell = view->List()->model()->index(0, 2);  // not the flag cell
+    const fs::path file = view->Data().RecordOfRow(0).path();
+    answer = [&](QDialog& d) -> int {
+        auto* dialog = dynamic_cast<CInfoEditDlg*>(&d);
+        if (!dialog) return QDialog::Rejected;
+        EXPECT_TRUE(dialog->Field(infoedit::kBoxNumber)->isReadOnly());
+        EXPECT_EQ(dialog->Field(infoedit::kTitle)->maxLength(), 40);
+        EXPECT_EQ(dialog->Field(infoedit::kFileName)->text(),
+                  QString::fromStdString("office/rusuroku/0001/" + file.filename().string()));
+        dialog->Field(infoedit::kTitle)->setText(QStringLiteral("折り返し,要"));
+        dialog->accept();  // a comma is refused and the dialog stays
+        EXPECT_EQ(lastMessage(), plova::infoedit::kInvalid);
+        dialog->Field(infoedit::kTitle)->setText(QStringLiteral("折り返し要"));
+        dialog->Radio(infoedit::kProtected)->setChecked(true);
+        dialog->accept();
+        return dialog->result();
+    };
+    bool opened = false;
+    const auto edit = answer;
+    answer = [&](QDialog& d) {
+        opened = true;
+        return edit(d);
+    };
+    view->SelectRows({0});
+    emit view->List()->doubleClicked(cell);
+    ASSERT_TRUE(opened);
+
+    FILESTS_INFO onDisk;
+    ASSERT_TRUE(CFileMng().ReadStatusRecord(file, onDisk));
+    EXPECT_EQ(onDisk.title, u"折り返し要");
+    EXPECT_EQ(onDisk.isProtected, 1);
+    int row = 0;
+    while (row < view->Data().RowCount() && view->Data().RecordOfRow(row).path() != file) ++row;
+    ASSERT_LT(row, view->Data().RowCount());
+    EXPECT_EQ(view->Data().RecordOfRow(row).title, u"折り返し要");
+}
+
+TEST_F(MessageCommandsTest, EditingAResponseMessageRenamesItInTheList) {
+    CListDispView* view = openList(true);
+    int row = 0;
+    while (row < view->Data().RowCount() && view->Data().RecordOfRow(row).filePath.empty()) ++row;
+    ASSERT_LT(row, view->Data().RowCount());
+    view->SelectRows({row});
+    ports.clock.set(LocalTime{2026, 12, 8, 2, 10, 30, 0, 0});
+    answer = [&](QDialog& d) -> int {
+        auto* dialog = dynamic_cast<CInfoEditDlgS*>(&d);
+        if (!dialog) return QDialog::Rejected;
+        EXPECT_EQ(dialog->Field(infoedits::kNumber)->text(), QStringLiteral("005"));
+        dialog->Field(infoedits::kName)->setText(QStringLiteral("休日案内"));
+        dialog->accept();
+        return dialog->result();
+    };
+    frame->OnCommand(cmd::kEditRecording);
+
+    const fs::path renamed = box.folder() / "outou" / "202612081030_TUE_A005_0000.vmdat";
+    EXPECT_TRUE(fs::exists(renamed));
+    EXPECT_EQ(view->Data().RecordOfRow(row).path(), renamed);
+    EXPECT_EQ(view->Data().RecordOfRow(row).partyName, u"休日案内");
 }
 
 }  // namespace

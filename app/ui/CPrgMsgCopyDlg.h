@@ -1,0 +1,48 @@
+// The progress window of a move ("移動中") or copy ("コピー中"): a text, the
+// bar that message 1124 sets, and Cancel, which posts the cancel request
+// (message 1129) to the list window that runs the command.
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+
+#include "store/MessageTransfer.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace plova::ui {
+
+class CListDispView;
+
+namespace prgcopy {
+constexpr int kText = 1153;
+constexpr int kBar = 1149;
+}  // namespace prgcopy
+
+class CPrgMsgCopyDlg final : public QDialog {
+    Q_OBJECT
+public:
+    CPrgMsgCopyDlg(transfer::Mode mode, int range, CListDispView* list, QWidget* parent = nullptr);
+
+    // One message of the progress protocol (1124: the bar position).
+    void OnMessage(int message, long long wparam);
+
+    QLabel* Text() const { return text_; }
+    QProgressBar* Bar() const { return bar_; }
+    QPushButton* CancelButton() const { return cancel_; }
+
+protected:
+    void customEvent(QEvent* event) override;
+    void reject() override;
+
+private:
+    void PostCancel();
+    QPointer<CListDispView> list_;
+    QLabel* text_;
+    QProgressBar* bar_;
+    QPushButton* cancel_;
+};
+
+}  // namespace plova::ui

@@ -1,0 +1,304 @@
+#include "store/MessageTransfer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <map>
+#include <system_error>
+
+#include "platform/File.h"
+#include "platform/Text.h"
+#include "store/CFileMng.h"
+#include "store/FileOps.h"
+
+namespace plova {
+namespace fs = std::filesystem;
+
+namespace {
+
+using transfer::Mode;
+
+constexpr std::array<std::string_view, transfer::kStepsPerMessage> kExtensions = {".vminf", ".vmdat", ".wav"};
+constexpr std::size_t kCopyChunk = 1 << 20;
+
+bool present(const fs::path& p) {
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(p, ec));
+}
+
+// The WAV files of a folder by stem, whatever the case of their extension:
+// an imported message's audio copy is named ".WAV". Read once per folder.
+class WavIndex {
+public:
+    fs::path find(const fs::path& base) {
+        fs::path exact = base;
+        exact.replace_extension(".wav");
+        if (present(exact)) return exact;
+        const auto& stems = folder(base.parent_path());
+        const auto it = stems.find(base.stem().native());
+        return it != stems.end() ? base.parent_path() / it->second : fs::path();
+    }
+
+private:
+    const std::map<std::string, std::string>& folder(const fs::path& dir) {
+        auto [it, added] = folders_.try_emplace(dir.native());
+        if (added) {
+            std::error_code ec;
+            for (const auto& e : fs::directory_iterator(dir, ec)) {
+                const fs::path& p = e.path();
+                if (store::LowerCaseExtension(p) == ".wav") it->second.emplace(p.stem().native(), p.filename());
+            }
+        }
+        return it->second;
+    }
+    std::map<std::string, std::map<std::string, std::string>> folders_;
+};
+
+bool syncFolder(const fs::path& dir) {
+    const FileHandle d(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return d && ::fsync(d.fd()) == 0;
+}
+
+enum class Step { Ok, NoSpace, Failed };
+
+Step failureOf(int error) {
+    return error == ENOSPC || error == EDQUOT ? Step::NoSpace : Step::Failed;
+}
+
+// Copies every byte of `in` into `out`; kernel-side where the system can.
+Step copyBytes(const FileHandle& in, FileHandle& out) {
+    loff_t at = 0;
+    for (;;) {
+        const ssize_t n = ::copy_file_range(in.fd(), &at, out.fd(), nullptr, kCopyChunk, 0);
+        if (n == 0) return Step::Ok;
+        if (n > 0) continue;
+        if (errno == EINTR) continue;
+        if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return failureOf(errno);
+        break;  // not between these files: plain reads and writes
+    }
+    std::string chunk(kCopyChunk, '\0');
+    for (;;) {
+        const auto got = in.readAt(static_cast<std::uint64_t>(at), chunk.data(), chunk.size());
+        if (!got) return Step::Failed;
+        if (*got == 0) return Step::Ok;
+        if (!out.writeAll(chunk.data(), *got)) return failureOf(errno);
+        at += static_cast<loff_t>(*got);
+    }
+}
+
+// One file of the current message, whole in the target folder under a
+// hidden name, waiting to take its own.
+struct Staged {
+    fs::path source;
+    fs::path target;
+    fs::path temp;
+    bool replace = false;
+};
+
+class MessageRun {
+public:
+    MessageRun(Mode mode, const fs::path& targetFolder) : mode_(mode), targetFolder_(targetFolder) {}
+    ~MessageRun() { discard(); }
+
+    // The file made whole beside its target. A move on one file system gives
+    // the source a second name; anything else copies, and a move syncs the
+    // copy before its source may go.
+    Step stage(const FileHandle& in, const fs::path& source, bool replace) {
+        std::optional<TempFile> temp = createTempFile(targetFolder_);
+        if (!temp) return failureOf(errno);
+        Staged s{source, targetFolder_ / source.filename(), temp->path, replace};
+        staged_.push_back(s);
+        if (mode_ == Mode::Move) {
+            const fs::path linked = s.temp.native() + ".link";
+            if (::link(source.c_str(), linked.c_str()) == 0) {
+                if (::rename(linked.c_str(), s.temp.c_str()) == 0) return Step::Ok;
+                store::RemoveFile(linked);
+            }
+        }
+        Step step = copyBytes(in, temp->handle);
+        if (step == Step::Ok && !temp->handle.setPermissions(usualFileMode())) step = Step::Failed;
+        if (step == Step::Ok && mode_ == Mode::Move && ::fsync(temp->handle.fd()) != 0) step = failureOf(errno);
+        return step;
+    }
+
+    // Every staged file takes its name; then the sources of a move go.
+    bool commit() {
+        std::vector<fs::path> placed;
+        for (const Staged& s : staged_) {
+            // A file that appeared meanwhile under the name is never replaced unasked.
+            const bool ok =
+                s.replace ? ::rename(s.temp.c_str(), s.target.c_str()) == 0 : store::RenameNoReplace(s.temp, s.target);
+            if (!ok) {
+                for (const fs::path& p : placed) store::RemoveFile(p);
+                return false;
+            }
+            placed.push_back(s.target);
+        }
+        if (mode_ == Mode::Move && !staged_.empty()) {
+            if (!syncFolder(targetFolder_)) {
+                // The new names may not be on disk yet: the sources stay.
+                staged_.clear();
+                return true;
+            }
+            for (const Staged& s : staged_) store::RemoveFile(s.source);
+        }
+        staged_.clear();
+        return true;
+    }
+
+    // The message as it was: nothing of it in the target.
+    void discard() {
+        for (const Staged& s : staged_) store::RemoveFile(s.temp);
+        staged_.clear();
+    }
+
+private:
+    Mode mode_;
+    fs::path targetFolder_;
+    std::vector<Staged> staged_;
+};
+
+bool sameFolder(const fs::path& a, const fs::path& b) {
+    std::error_code ec;
+    return fs::equivalent(a, b, ec);
+}
+
+bool hasRoomFor(const fs::path& folder, std::uint64_t size) {
+    return ports().disk->freeBytes(folder) >= (size / transfer::kSpaceUnit + 1) * transfer::kSpaceUnit;
+}
+
+// The files of one message; false when it lacks its voice data or its
+// recording information.
+bool sourcesOf(const fs::path& file, WavIndex& wavs, std::array<fs::path, transfer::kStepsPerMessage>& out) {
+    if (file.native().find(".vmdat") == std::string::npos) return false;
+    fs::path base = file;
+    base.replace_extension();
+    out[0] = fs::path(base.native() + ".vminf");
+    out[1] = fs::path(base.native() + ".vmdat");
+    if (!present(out[1]) || !present(out[0])) return false;
+    out[2] = wavs.find(out[1]);
+    return true;
+}
+
+enum class MessageEnd {
+    Handled,
+    Failed,           // a file could not be read or written: the message stays where it was
+    NoSpace,          // rolled back; the run ends
+    OverwriteCancel,  // what was done stays; the run ends
+    Stopped,          // cancel or backup: rolled back; the run ends without a message
+};
+
+class Transfer {
+public:
+    Transfer(Mode mode, const fs::path& target, TransferWindow& window)
+        : mode_(mode), target_(target), window_(window) {}
+
+    MessageEnd message(const fs::path& file) {
+        std::array<fs::path, transfer::kStepsPerMessage> sources;
+        if (!sourcesOf(file, wavs_, sources)) {
+            window_.setBar(++bar_);
+            return MessageEnd::Failed;
+        }
+        const bool alreadyThere = sameFolder(sources[1].parent_path(), target_);
+        MessageRun run(mode_, target_);
+        bool replaceThis = false;
+        for (const fs::path& source : sources) {
+            window_.setBar(++bar_);
+            if (source.empty() || !present(source) || alreadyThere) continue;
+            const FileHandle in = openRegularFile(source, Access::Read, Links::Refuse);
+            const std::optional<std::uint64_t> size = in ? in.size() : std::nullopt;
+            if (!size) return MessageEnd::Failed;
+            if (!hasRoomFor(target_, *size)) return MessageEnd::NoSpace;
+            const bool replace = replaceAll_ || replaceThis;
+            if (!replace && present(target_ / source.filename())) {
+                switch (window_.askOverwrite(fromUtf8(source.filename().string()))) {
+                case OverwriteChoice::All: replaceAll_ = true; [[fallthrough]];
+                case OverwriteChoice::Yes: replaceThis = true; break;
+                case OverwriteChoice::No: return run.commit() ? MessageEnd::Handled : MessageEnd::Failed;
+                case OverwriteChoice::Cancel: run.commit(); return MessageEnd::OverwriteCancel;
+                }
+            }
+            switch (run.stage(in, source, replaceAll_ || replaceThis)) {
+            case Step::Ok: break;
+            case Step::NoSpace: return MessageEnd::NoSpace;
+            case Step::Failed: return MessageEnd::Failed;
+            }
+            if (window_.backupBreak() || window_.cancelRequested()) return MessageEnd::Stopped;
+        }
+        return run.commit() ? MessageEnd::Handled : MessageEnd::Failed;
+    }
+
+    int bar() const { return bar_; }
+
+private:
+    Mode mode_;
+    fs::path target_;
+    TransferWindow& window_;
+    WavIndex wavs_;
+    int bar_ = 0;
+    bool replaceAll_ = false;
+};
+
+}  // namespace
+
+std::u16string transfer::OverwriteText(std::u16string_view fileName) {
+    return u"このﾌｫﾙﾀﾞには既に " + std::u16string(fileName) + u" ﾌｧｲﾙが存在します。";
+}
+
+std::optional<ClosingText> TransferClosing(Mode mode, const TransferOutcome& o) {
+    using namespace transfer;
+    if (o.stopped) return std::nullopt;
+    const bool copy = mode == Mode::Copy;
+    const ClosingText success{copy ? kCopyDone : kMoveDone, copy ? kCopyDoneCaption : kMoveDoneCaption,
+                              Icon::Information};
+    if (o.selected <= 1 || o.handled == 0) {
+        // Out of space outranks a missing file when there was one message;
+        // with several and none handled, a missing file is named first.
+        const bool spaceFirst = o.selected <= 1;
+        if (spaceFirst && o.noSpace) return ClosingText{kNoSpace, kErrorCaption, Icon::Exclamation};
+        if (o.missing) return ClosingText{kMissing, kErrorCaption, Icon::Exclamation};
+        if (o.noSpace) return ClosingText{kNoSpace, kErrorCaption, Icon::Exclamation};
+        return success;
+    }
+    const std::u16string_view caption = copy ? kCopyDoneCaption : kMoveDoneCaption;
+    if (o.missing) return ClosingText{copy ? kCopyPartMissing : kMovePartMissing, caption, Icon::Information};
+    if (o.noSpace) return ClosingText{copy ? kCopyPartNoSpace : kMovePartNoSpace, caption, Icon::Information};
+    return success;
+}
+
+TransferOutcome MoveCopyMessages(Mode mode, const std::vector<fs::path>& files, const fs::path& targetFolder,
+                                 TransferWindow& window) {
+    TransferOutcome outcome;
+    outcome.selected = static_cast<int>(files.size());
+    const int range = transfer::kStepsPerMessage * outcome.selected;
+    window.open(mode, range);
+    pumpOne();
+
+    Transfer run(mode, targetFolder, window);
+    bool ended = false;
+    for (const fs::path& file : files) {
+        pumpOne();
+        switch (run.message(file)) {
+        case MessageEnd::Handled: ++outcome.handled; continue;
+        case MessageEnd::Failed: outcome.missing = true; continue;
+        case MessageEnd::NoSpace: outcome.noSpace = true; break;
+        case MessageEnd::OverwriteCancel: outcome.overwriteCancelled = true; break;
+        case MessageEnd::Stopped:
+            outcome.stopped = true;
+            window.close();
+            return outcome;
+        }
+        ended = true;
+        break;
+    }
+    if (!ended || outcome.overwriteCancelled) window.setBar(range);
+    window.close();
+    if (const auto closing = TransferClosing(mode, outcome))
+        prompt(std::u16string(closing->text), std::u16string(closing->caption), closing->icon);
+    return outcome;
+}
+
+}  // namespace plova

@@ -1,0 +1,371 @@
+// Moving and copying messages between boxes: the files that travel, the
+// overwrite rules, the roll-back of the message in hand, the closing
+// messages, and a run killed at any moment leaving every message whole on
+// one side.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <map>
+
+#include "platform/testing/TestPorts.h"
+#include "store/CFileMng.h"
+#include "store/MessageTransfer.h"
+#include "store/testing/MessageFiles.h"
+#include "store/testing/RecordingTransferWindow.h"
+
+namespace plova {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace testkit;
+using transfer::Mode;
+
+using Files = std::map<std::string, std::string>;
+
+// Every file of a folder with its bytes, hidden ones included.
+Files snapshot(const fs::path& dir) {
+    Files out;
+    for (const auto& e : fs::directory_iterator(dir)) out[e.path().filename().string()] = readBytes(e.path());
+    return out;
+}
+
+class TransferTest : public ::testing::Test {
+protected:
+    TestPorts ports;
+    TempFolder root{"transfer"};
+    fs::path source = folder("f/rusuroku/0001");
+    fs::path target = folder("f/naisen/2001");
+    RecordingTransferWindow window;
+
+    fs::path folder(const std::string& rel) {
+        fs::create_directories(root / rel);
+        return root / rel;
+    }
+    // A downloaded message: ".vminf", ".vmdat" with `speechBytes` of speech
+    // and, when asked, a WAV file (its extension as given). Returns the voice data.
+    fs::path message(const fs::path& box, int n, std::size_t speechBytes = 3000, const std::string& wav = ".wav") {
+        const std::string stem = "2026120714" + std::to_string(10 + n) + "_abc_0001_" + std::to_string(10000 + n);
+        FILESTS_INFO r = sampleRecord();
+        r.title = u"件名" + std::u16string(1, static_cast<char16_t>(u'0' + n % 10));
+        writeMessage(box / (stem + ".vminf"), r, sampleBlock());
+        writeMessage(box / (stem + ".vmdat"), r, sampleBlock(), speechBytes + static_cast<std::size_t>(n));
+        if (!wav.empty()) writeBytes(box / (stem + wav), "RIFF" + speech(500 + static_cast<std::size_t>(n)));
+        return box / (stem + ".vmdat");
+    }
+    TransferOutcome run(Mode mode, const std::vector<fs::path>& files) {
+        return MoveCopyMessages(mode, files, target, window);
+    }
+    std::u16string lastMessage() const { return ports.prompt.shown.empty() ? u"" : ports.prompt.shown.back().text; }
+};
+
+TEST_F(TransferTest, ACopyTakesEveryFileOfAMessageAndTheBarStepsThreeTimesEach) {
+    const fs::path withWav = message(source, 1);
+    const fs::path noWav = message(source, 2, 3000, "");
+    const fs::path upperWav = message(source, 3, 3000, ".WAV");
+    const Files before = snapshot(source);
+
+    const TransferOutcome o = run(Mode::Copy, {withWav, noWav, upperWav});
+
+    EXPECT_EQ(o.handled, 3);
+    EXPECT_TRUE(snapshot(source) == before);
+    EXPECT_TRUE(snapshot(target) == before);  // the same eight files, nothing hidden left behind
+    EXPECT_EQ(window.range, 9);
+    EXPECT_EQ(window.bar, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 9}));
+    EXPECT_TRUE(window.closed);
+    EXPECT_EQ(lastMessage(), transfer::kCopyDone);
+    EXPECT_EQ(ports.prompt.shown.back().caption, transfer::kCopyDoneCaption);
+}
+
+TEST_F(TransferTest, AMoveLeavesTheFilesInTheTargetOnly) {
+    const std::vector<fs::path> files = {message(source, 1), message(source, 2, 60000, "")};
+    const Files before = snapshot(source);
+
+    const TransferOutcome o = run(Mode::Move, files);
+
+    EXPECT_EQ(o.handled, 2);
+    EXPECT_TRUE(snapshot(source).empty());
+    EXPECT_TRUE(snapshot(target) == before);
+    EXPECT_EQ(lastMessage(), transfer::kMoveDone);
+}
+
+TEST_F(TransferTest, MovingOrCopyingIntoTheMessagesOwnBoxLosesNothing) {
+    for (Mode mode : {Mode::Copy, Mode::Move}) {
+        const fs::path m = message(source, 1);
+        const Files before = snapshot(source);
+        window = {};
+        const TransferOutcome o = MoveCopyMessages(mode, {m}, source, window);
+        EXPECT_EQ(o.handled, 1);
+        EXPECT_TRUE(snapshot(source) == before);
+        EXPECT_TRUE(window.asked.empty());
+    }
+}
+
+// Each row: the answers given, the questions expected, and which target files
+// end up with the new content.
+TEST_F(TransferTest, ExistingFilesAreReplacedOnlyAsTheOverwriteDialogSays) {
+    struct Row {
+        const char* name;
+        std::vector<OverwriteChoice> answers;
+        std::size_t questions;
+        int handled;
+        bool firstReplaced, secondReplaced;
+        bool overwriteCancelled;
+    };
+    const std::vector<Row> rows = {
+        // "Yes" on a message's first file replaces its later files without asking.
+        {"yes", {OverwriteChoice::Yes, OverwriteChoice::Yes}, 2, 2, true, true, false},
+        {"all", {OverwriteChoice::All}, 1, 2, true, true, false},
+        {"no", {OverwriteChoice::No, OverwriteChoice::No}, 2, 2, false, false, false},
+        {"no then yes", {OverwriteChoice::No, OverwriteChoice::Yes}, 2, 2, false, true, false},
+        {"cancel", {OverwriteChoice::Cancel}, 1, 0, false, false, true},
+    };
+    for (const Row& row : rows) {
+        for (Mode mode : {Mode::Copy, Mode::Move}) {
+            SCOPED_TRACE(std::string(row.name) + (mode == Mode::Move ? " move" : " copy"));
+            fs::remove_all(source), fs::remove_all(target);
+            fs::create_directories(source), fs::create_directories(target);
+            const std::vector<fs::path> files = {message(source, 1), message(source, 2)};
+            const Files fresh = snapshot(source);
+            // Older copies of both messages already in the target.
+            for (const auto& [name, bytes] : fresh) writeBytes(target / name, "old " + name);
+            window = {};
+            window.answers = {row.answers.begin(), row.answers.end()};
+
+            const TransferOutcome o = run(mode, files);
+
+            EXPECT_EQ(window.asked.size(), row.questions);
+            if (!window.asked.empty()) {
+                EXPECT_EQ(window.asked.front(), files[0].stem().u16string() + u".vminf");
+            }
+            EXPECT_EQ(o.handled, row.handled);
+            EXPECT_EQ(o.overwriteCancelled, row.overwriteCancelled);
+            const Files now = snapshot(target);
+            ASSERT_EQ(now.size(), fresh.size()) << "a hidden file was left behind";
+            for (const auto& [name, bytes] : fresh) {
+                const bool replaced = name.find("10001") != std::string::npos ? row.firstReplaced : row.secondReplaced;
+                EXPECT_TRUE(now.at(name) == (replaced ? bytes : "old " + name)) << name;
+                // A move takes exactly the files it replaced out of the source.
+                if (mode == Mode::Move) {
+                    EXPECT_EQ(fs::exists(source / name), !replaced) << name;
+                }
+            }
+            EXPECT_EQ(lastMessage(), mode == Mode::Copy ? transfer::kCopyDone : transfer::kMoveDone);
+        }
+    }
+}
+
+// Cancel after the recording information of the second message is in the
+// target: the first message stays moved, the second goes back whole.
+TEST_F(TransferTest, CancelRollsBackTheMessageInHandAndSaysNothing) {
+    for (Mode mode : {Mode::Copy, Mode::Move}) {
+        SCOPED_TRACE(mode == Mode::Move ? "move" : "copy");
+        fs::remove_all(source), fs::remove_all(target);
+        fs::create_directories(source), fs::create_directories(target);
+        const fs::path first = message(source, 1), second = message(source, 2), third = message(source, 3);
+        const Files before = snapshot(source);
+        window = {};
+        window.cancelAtBar = 4;  // the second message's ".vminf"
+        ports.prompt.shown.clear();
+
+        const TransferOutcome o = run(mode, {first, second, third});
+
+        EXPECT_TRUE(o.stopped);
+        EXPECT_TRUE(ports.prompt.shown.empty());
+        EXPECT_TRUE(window.closed);
+        const Files now = snapshot(target);
+        EXPECT_EQ(now.size(), 3u) << "only the first message, nothing hidden";
+        for (const auto& [name, bytes] : before) {
+            const bool isFirst = name.find("10001") != std::string::npos;
+            if (isFirst) {
+                EXPECT_TRUE(now.at(name) == bytes) << name;
+            }
+            EXPECT_EQ(fs::exists(source / name), mode == Mode::Copy || !isFirst) << name;
+        }
+    }
+}
+
+TEST_F(TransferTest, ABackupThatFellDueEndsTheRunLikeACancel) {
+    const fs::path m = message(source, 1);
+    const Files before = snapshot(source);
+    window.backupDue = true;
+    const TransferOutcome o = run(Mode::Move, {m});
+    EXPECT_TRUE(o.stopped);
+    EXPECT_TRUE(ports.prompt.shown.empty());
+    EXPECT_TRUE(snapshot(source) == before);
+    EXPECT_TRUE(snapshot(target).empty());
+}
+
+// The recording information fits, the voice data does not: the message
+// goes back whole (and an older copy it was replacing stays as it was), the
+// messages before it stay in the target.
+TEST_F(TransferTest, RunningOutOfSpaceRollsBackTheMessageAndEndsTheRun) {
+    const fs::path small = message(source, 1, 1000, "");
+    const fs::path big = message(source, 2, 50000);
+    const fs::path after = message(source, 3, 1000, "");
+    const Files before = snapshot(source);
+    const std::string bigInfo = big.stem().string() + ".vminf";
+    writeBytes(target / bigInfo, "older copy");
+    window.answers = {OverwriteChoice::Yes};
+    ports.disk.set(8192);
+
+    const TransferOutcome o = run(Mode::Move, {small, big, after});
+
+    EXPECT_TRUE(o.noSpace);
+    EXPECT_EQ(o.handled, 1);
+    EXPECT_EQ(lastMessage(), transfer::kMovePartNoSpace);
+    EXPECT_EQ(ports.prompt.shown.back().caption, transfer::kMoveDoneCaption);
+    const Files now = snapshot(target);
+    EXPECT_EQ(now.size(), 3u);
+    EXPECT_EQ(now.at(bigInfo), "older copy");
+    for (const auto& [name, bytes] : before) {
+        const bool isSmall = name.find("10001") != std::string::npos;
+        if (isSmall) {
+            EXPECT_TRUE(now.at(name) == bytes) << name;
+        }
+        EXPECT_EQ(fs::exists(source / name), !isSmall) << name;
+    }
+    EXPECT_NE(std::find(window.bar.begin(), window.bar.end(), 5), window.bar.end());
+    EXPECT_NE(window.bar.back(), 9) << "an out-of-space end does not fill the bar";
+}
+
+// A message whose file cannot be read stays whole where it is and is not
+// reported as done.
+TEST_F(TransferTest, AnUnreadableFileKeepsItsMessageInTheSource) {
+    const fs::path good = message(source, 1);
+    const fs::path bad = message(source, 2, 3000, "");
+    fs::path wav = bad;
+    wav.replace_extension(".wav");
+    fs::create_symlink(good, wav);  // a link under a message's name is not followed
+    const Files before = snapshot(source);
+
+    const TransferOutcome o = run(Mode::Move, {good, bad});
+
+    EXPECT_EQ(o.handled, 1);
+    EXPECT_TRUE(o.missing);
+    EXPECT_EQ(lastMessage(), transfer::kMovePartMissing);
+    for (const auto& [name, bytes] : before)
+        if (name.find("10002") != std::string::npos && !name.ends_with(".wav")) {
+            EXPECT_TRUE(readBytes(source / name) == bytes) << name;
+        }
+    EXPECT_EQ(snapshot(target).size(), 3u);
+}
+
+TEST_F(TransferTest, AMessageWithoutVoiceDataIsNotMoved) {
+    const fs::path m = message(source, 1);
+    fs::path info = m;
+    info.replace_extension(".vminf");
+    const TransferOutcome o = run(Mode::Copy, {info});
+    EXPECT_TRUE(o.missing);
+    EXPECT_EQ(lastMessage(), transfer::kMissing);
+    EXPECT_EQ(ports.prompt.shown.back().caption, transfer::kErrorCaption);
+    EXPECT_TRUE(snapshot(target).empty());
+}
+
+TEST(TransferClosing, TheMessageFollowsTheCountsAndFlags) {
+    using namespace transfer;
+    struct Row {
+        Mode mode;
+        int selected, handled;
+        bool missing, noSpace, stopped;
+        std::u16string_view text;  // empty: nothing is shown
+        Icon icon;
+    };
+    const std::vector<Row> rows = {
+        {Mode::Copy, 1, 0, true, true, false, kNoSpace, Icon::Exclamation},
+        {Mode::Copy, 1, 0, true, false, false, kMissing, Icon::Exclamation},
+        {Mode::Move, 1, 1, false, false, false, kMoveDone, Icon::Information},
+        {Mode::Copy, 3, 0, true, true, false, kMissing, Icon::Exclamation},
+        {Mode::Move, 3, 0, false, true, false, kNoSpace, Icon::Exclamation},
+        {Mode::Move, 3, 0, false, false, false, kMoveDone, Icon::Information},
+        {Mode::Copy, 3, 2, true, false, false, kCopyPartMissing, Icon::Information},
+        {Mode::Copy, 3, 2, false, true, false, kCopyPartNoSpace, Icon::Information},
+        {Mode::Move, 3, 1, true, false, false, kMovePartMissing, Icon::Information},
+        {Mode::Move, 3, 1, false, true, false, kMovePartNoSpace, Icon::Information},
+        {Mode::Copy, 3, 3, false, false, false, kCopyDone, Icon::Information},
+        {Mode::Move, 3, 1, false, false, true, u"", Icon::None},
+    };
+    for (const Row& r : rows) {
+        TransferOutcome o;
+        o.selected = r.selected, o.handled = r.handled, o.missing = r.missing, o.noSpace = r.noSpace,
+        o.stopped = r.stopped;
+        const auto closing = TransferClosing(r.mode, o);
+        SCOPED_TRACE(utf8(std::u16string(r.text)));
+        ASSERT_EQ(closing.has_value(), !r.text.empty());
+        if (!closing) continue;
+        EXPECT_EQ(closing->text, r.text);
+        EXPECT_EQ(closing->icon, r.icon);
+        const bool error = r.icon == Icon::Exclamation;
+        EXPECT_EQ(closing->caption,
+                  error ? kErrorCaption : (r.mode == Mode::Copy ? kCopyDoneCaption : kMoveDoneCaption));
+    }
+}
+
+// A move killed at many moments: every message is whole in the source box
+// or in the target box, every file there is byte for byte the original, and
+// no message is in neither.
+TEST(TransferCrashSafety, AMoveKilledAnywhereLeavesEveryMessageWholeOnOneSide) {
+    TempFolder root{"transfer-kill"};
+    const fs::path source = root / "rusuroku" / "0001", target = root / "naisen" / "2001";
+    constexpr int kMessages = 40;
+    int interrupted = 0;  // kills that left messages on both sides
+    for (int signalAfter : {1, 2, 5, 10, 20, 30, 39}) {
+        SCOPED_TRACE("killed after " + std::to_string(signalAfter) + " steps");
+        fs::remove_all(root / "rusuroku"), fs::remove_all(root / "naisen");
+        fs::create_directories(source), fs::create_directories(target);
+        std::vector<fs::path> files;
+        for (int n = 0; n < kMessages; ++n) {
+            const std::string stem = "20261207" + std::to_string(1000 + n) + "_abc_0001_" + std::to_string(10000 + n);
+            writeMessage(source / (stem + ".vminf"), sampleRecord(), sampleBlock());
+            writeMessage(source / (stem + ".vmdat"), sampleRecord(), sampleBlock(), 20000 + 997 * n);
+            if (n % 2) writeBytes(source / (stem + ".wav"), speech(30000 + n));
+            files.push_back(source / (stem + ".vmdat"));
+        }
+        const Files original = snapshot(source);
+
+        int steps[2];
+        ASSERT_EQ(::pipe(steps), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // The child tells each step of the run down the pipe and carries on.
+            ::close(steps[0]);
+            TestPorts ports;
+            ports.pump.every([&] { (void)!::write(steps[1], "s", 1); });
+            RecordingTransferWindow window;
+            MoveCopyMessages(Mode::Move, files, target, window);
+            ::_exit(0);
+        }
+        ::close(steps[1]);
+        char c;
+        for (int i = 0; i < signalAfter && ::read(steps[0], &c, 1) == 1; ++i) {}
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ::close(steps[0]);
+
+        const Files left = snapshot(source), moved = snapshot(target);
+        interrupted += !left.empty() && !moved.empty();
+        for (const auto& [name, bytes] : left)
+            EXPECT_TRUE(bytes == original.at(name)) << "torn in the source: " << name;
+        for (const auto& [name, bytes] : moved)
+            if (!name.starts_with(".")) {
+                EXPECT_TRUE(bytes == original.at(name)) << "torn in the target: " << name;
+            }
+        for (const fs::path& f : files) {
+            const std::string stem = f.stem().string();
+            const auto wholeIn = [&](const Files& side) {
+                for (const auto& [name, bytes] : original)
+                    if (name.starts_with(stem) && !side.count(name)) return false;
+                return true;
+            };
+            EXPECT_TRUE(wholeIn(left) || wholeIn(moved)) << stem << " is whole on neither side";
+        }
+    }
+    // The kills fell in the middle of runs, or the test proved nothing.
+    EXPECT_GT(interrupted, 3);
+}
+
+}  // namespace
+}  // namespace plova
