@@ -104,6 +104,16 @@ public:
     bool FileExists(const std::filesystem::path& path);
     // Creates the folder when nothing of that name exists; true when it was created.
     bool CreateFolder(const std::filesystem::path& path);
+    // ------------------------------------------------------- audio copies
+
+    // 1 when the folder itself (not its sub-folders) holds a regular file
+    // whose extension is ".wav" or ".wma" in any case; else 0.
+    int HasAudioFiles(const std::filesystem::path& folder);
+    // Deletes those files, in that folder only: nothing else (no ".vmdat",
+    // no "x.wav.vmdat", no sub-folder, no link) is touched, and a folder that
+    // is itself a link is left alone, so nothing outside it can go. Files
+    // that cannot be deleted are skipped. Always 1.
+    int DeleteAudioFiles(const std::filesystem::path& folder);
     // The status record of the first ".vminf" of the folder, or of the first ".vmdat"
     // when there is none. False when there is neither, or it cannot be read.
     bool ReadFirstRecord(const std::filesystem::path& folder, FILESTS_INFO& record);
