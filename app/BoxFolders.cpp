@@ -85,7 +85,8 @@ int WriteBoxNames(const BoxLists& lists, const std::function<void(int)>& step) {
 }
 
 BoxCheck MakeBoxFolder(const fs::path& boxFolder, bool answering, std::u16string_view name) {
-    if (!IsValidBoxFolderName(name)) return BoxCheck::BadInput;
+    // Without an open box folder a relative path would land in the working folder.
+    if (boxFolder.empty() || !IsValidBoxFolderName(name)) return BoxCheck::BadInput;
     const fs::path box =
         boxFolder / pathOf(answering ? store::kAnsweringFolder : store::kExtensionFolder) / pathOf(name);
     std::error_code ec;

@@ -20,6 +20,7 @@
 #include "app/StartupPlan.h"
 #include "app/WindowPlacement.h"
 #include "app/ui/ArrangeGeometry.h"
+#include "app/ui/BoxCommands.h"
 #include "app/ui/CABakUpChk1Dlg.h"
 #include "app/ui/CABakUpChk2Dlg.h"
 #include "app/ui/CABakUpSetDlg.h"
@@ -106,6 +107,7 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
     SessionFactory factory = options.sessionFactory ? std::move(options.sessionFactory) : FtpSessionFactory();
     session_ = std::make_unique<SessionControl>(doc_, *this, std::move(factory));
     InstallDownloadCommands(*this);
+    InstallBoxCommands(*this);
 
     lists_ = new CListWindows(*this, this);
     openListWindow_ = [this](int listNumber) -> QMdiSubWindow* { return lists_->OpenWindow(listNumber); };
