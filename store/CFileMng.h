@@ -104,6 +104,14 @@ public:
     bool FileExists(const std::filesystem::path& path);
     // Creates the folder when nothing of that name exists; true when it was created.
     bool CreateFolder(const std::filesystem::path& path);
+    // The status record of the first ".vminf" of the folder, or of the first ".vmdat"
+    // when there is none. False when there is neither, or it cannot be read.
+    bool ReadFirstRecord(const std::filesystem::path& folder, FILESTS_INFO& record);
+
+    // The folder's messages in name order: files whose name contains ".vmdat" or
+    // ".vminf", without a ".vminf" whose ".vmdat" exists.
+    std::vector<std::filesystem::path> EnumerateMessages(const std::filesystem::path& folder);
+
     // ------------------------------------------------------- audio copies
 
     // 1 when the folder itself (not its sub-folders) holds a regular file
@@ -114,13 +122,6 @@ public:
     // is itself a link is left alone, so nothing outside it can go. Files
     // that cannot be deleted are skipped. Always 1.
     int DeleteAudioFiles(const std::filesystem::path& folder);
-    // The status record of the first ".vminf" of the folder, or of the first ".vmdat"
-    // when there is none. False when there is neither, or it cannot be read.
-    bool ReadFirstRecord(const std::filesystem::path& folder, FILESTS_INFO& record);
-
-    // The folder's messages in name order: files whose name contains ".vmdat" or
-    // ".vminf", without a ".vminf" whose ".vmdat" exists.
-    std::vector<std::filesystem::path> EnumerateMessages(const std::filesystem::path& folder);
 
     // ------------------------------------------------------- message files
 
