@@ -13,9 +13,8 @@
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CMakeBoxFldDlg.h"
 #include "app/ui/CWavFileDelDlg.h"
+#include "app/ui/CsvCommands.h"
 #include "app/ui/DownloadCommands.h"
-#include "lists/ui/CListDispView.h"
-#include "lists/ui/CListWindows.h"
 #include "platform/Ports.h"
 
 namespace plova::ui {
@@ -27,13 +26,6 @@ void inform(std::u16string_view text, std::u16string_view caption) {
 
 void warn(std::u16string_view text) {
     prompt(std::u16string(text), std::u16string(boxes::kErrorCaption), Icon::Exclamation);
-}
-
-// The lists of boxes show the new names; the system response list has none.
-void ReloadBoxLists(CMainFrame& frame) {
-    if (!frame.Lists()) return;
-    for (CListDispView* view : frame.Lists()->Views())
-        if (!view->IsSystemResponseList()) view->Refresh(true);
 }
 
 void EditBoxNames(CMainFrame& frame) {

@@ -31,8 +31,10 @@
 #include "app/ui/CPrgAbackUpDlg.h"
 #include "app/ui/CRecomDlg.h"
 #include "app/ui/CVersionDlg.h"
+#include "app/ui/CsvCommands.h"
 #include "app/ui/DialogLayout.h"
 #include "app/ui/DownloadCommands.h"
+#include "app/ui/ResponseCommands.h"
 #include "download/DownloadDrivers.h"
 #include "lists/ui/CChildFrame.h"
 #include "lists/ui/CListDispView.h"
@@ -108,6 +110,8 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
     session_ = std::make_unique<SessionControl>(doc_, *this, std::move(factory));
     InstallDownloadCommands(*this);
     InstallBoxCommands(*this);
+    InstallCsvCommands(*this);
+    InstallResponseCommands(*this);
 
     lists_ = new CListWindows(*this, this);
     openListWindow_ = [this](int listNumber) -> QMdiSubWindow* { return lists_->OpenWindow(listNumber); };
