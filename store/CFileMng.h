@@ -112,6 +112,17 @@ public:
     // ".vminf", without a ".vminf" whose ".vmdat" exists.
     std::vector<std::filesystem::path> EnumerateMessages(const std::filesystem::path& folder);
 
+    // ------------------------------------------------------- audio copies
+
+    // 1 when the folder itself (not its sub-folders) holds a regular file
+    // whose extension is ".wav" or ".wma" in any case; else 0.
+    int HasAudioFiles(const std::filesystem::path& folder);
+    // Deletes those files, in that folder only: nothing else (no ".vmdat",
+    // no "x.wav.vmdat", no sub-folder, no link) is touched, and a folder that
+    // is itself a link is left alone, so nothing outside it can go. Files
+    // that cannot be deleted are skipped. Always 1.
+    int DeleteAudioFiles(const std::filesystem::path& folder);
+
     // ------------------------------------------------------- message files
 
     // False, with `record` unchanged, when the file cannot be opened or is shorter than a record.

@@ -20,6 +20,7 @@
 #include "app/StartupPlan.h"
 #include "app/WindowPlacement.h"
 #include "app/ui/ArrangeGeometry.h"
+#include "app/ui/BoxCommands.h"
 #include "app/ui/CABakUpChk1Dlg.h"
 #include "app/ui/CABakUpChk2Dlg.h"
 #include "app/ui/CABakUpSetDlg.h"
@@ -114,6 +115,7 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
     InstallDeleteCommands(*this);
     InstallMoveCopyCommands(*this);
     InstallInfoEditCommands(*this);
+    InstallBoxCommands(*this);
     InstallCsvCommands(*this);
     InstallResponseCommands(*this);
 

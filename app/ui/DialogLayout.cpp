@@ -20,8 +20,11 @@ void LayOutDialog(QDialog& dialog, QLayout* body, QLayout* buttons) {
     auto* layout = new QVBoxLayout(&dialog);
     layout->setContentsMargins(16, 16, 16, 12);
     layout->addLayout(body);
-    layout->addSpacing(12);
-    layout->addLayout(buttons);
+    // A progress window has no buttons.
+    if (buttons) {
+        layout->addSpacing(12);
+        layout->addLayout(buttons);
+    }
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

@@ -18,7 +18,7 @@ inline QString qs(std::u16string_view s) {
     return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-// `body` above `buttons`; the dialog takes the size its contents need and
+// `body` above `buttons` (none when null); the dialog takes the size its contents need and
 // has no context-help button.
 void LayOutDialog(QDialog& dialog, QLayout* body, QLayout* buttons);
 

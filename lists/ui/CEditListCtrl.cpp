@@ -88,6 +88,10 @@ QString CEditListCtrl::Text(int row, int column) const {
 int CEditListCtrl::NameColumn() const {
     for (int c = 0; c < model_.columnCount(); ++c)
         if (model_.headerData(c, Qt::Horizontal).toString().contains(q(editlist::kNameHeader))) return c;
+    // Without a name column the folder-name column is the one edited (the
+    // box-folder rename lists).
+    for (int c = 1; c < model_.columnCount(); ++c)
+        if (model_.headerData(c, Qt::Horizontal).toString().contains(q(editlist::kFolderHeader))) return c;
     return model_.columnCount() > 2 ? 2 : -1;
 }
 

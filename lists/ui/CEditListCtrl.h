@@ -29,7 +29,7 @@ public:
     QString Text(int row, int column) const;
     void SetMaxLength(int length) { maxLength_ = length; }
     int MaxLength() const { return maxLength_; }
-    // The name column, or -1.
+    // The name column (else a "BOXフォルダ名" column after the first), or -1.
     int NameColumn() const;
     // Starts the in-place edit of `row`'s name; false when the row is not chosen.
     bool BeginEdit(int row);

@@ -1,0 +1,141 @@
+#include "app/BoxFolders.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+
+#include <set>
+#include <system_error>
+
+#include "link/RemoteListing.h"
+#include "platform/Text.h"
+#include "store/CFileMng.h"
+
+namespace plova {
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path pathOf(std::u16string_view text) {
+    return fs::path(toUtf8(text));
+}
+
+std::vector<BoxRow> readRows(const fs::path& kindFolder, BoxText text) {
+    CFileMng files;
+    std::vector<BoxRow> rows;
+    for (const fs::path& box : files.ListSubFolders(kindFolder)) {
+        BoxRow row;
+        row.folder = box;
+        row.folderName = fromUtf8(box.filename().string());
+        row.text = text == BoxText::Name ? files.ReadBoxName(box) : row.folderName;
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+bool hasControlCharacter(std::u16string_view text) {
+    for (const char16_t c : text)
+        if (c < 0x20 || c == 0x7F) return true;
+    return false;
+}
+
+template <typename F>
+bool allRows(const BoxLists& lists, F&& f) {
+    for (const auto* list : {&lists.answering, &lists.extension})
+        for (const BoxRow& row : *list)
+            if (!f(row)) return false;
+    return true;
+}
+
+}  // namespace
+
+BoxLists ReadBoxLists(const fs::path& boxFolder, BoxText text) {
+    BoxLists lists;
+    lists.answering = readRows(boxFolder / pathOf(store::kAnsweringFolder), text);
+    lists.extension = readRows(boxFolder / pathOf(store::kExtensionFolder), text);
+    return lists;
+}
+
+bool IsValidBoxName(std::u16string_view name) {
+    if (name.find(u',') != std::u16string_view::npos || hasControlCharacter(name)) return false;
+    if (fromCp932(toCp932(name)) != name) return false;
+    return cp932Length(name) <= boxes::kNameMaxBytes;
+}
+
+bool IsValidBoxFolderName(std::u16string_view name) {
+    const std::size_t bytes = cp932Length(name);
+    if (bytes < 1 || bytes > boxes::kFolderNameMaxBytes) return false;
+    if (name.find_first_of(u"\\/:*?\"<>|") != std::u16string_view::npos) return false;
+    return listing::IsSafeName(name);
+}
+
+BoxCheck CheckBoxNames(const BoxLists& lists) {
+    return allRows(lists, [](const BoxRow& row) { return IsValidBoxName(row.text); }) ? BoxCheck::Ok
+                                                                                      : BoxCheck::BadInput;
+}
+
+int WriteBoxNames(const BoxLists& lists, const std::function<void(int)>& step) {
+    CFileMng files;
+    int done = 0, failed = 0;
+    allRows(lists, [&](const BoxRow& row) {
+        if (!files.WriteBoxName(row.folder, row.text)) ++failed;
+        if (step) step(++done);
+        return true;
+    });
+    return failed;
+}
+
+BoxCheck MakeBoxFolder(const fs::path& boxFolder, bool answering, std::u16string_view name) {
+    // Without an open box folder a relative path would land in the working folder.
+    if (boxFolder.empty() || !IsValidBoxFolderName(name)) return BoxCheck::BadInput;
+    const fs::path box =
+        boxFolder / pathOf(answering ? store::kAnsweringFolder : store::kExtensionFolder) / pathOf(name);
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(box, ec))) return BoxCheck::Duplicate;
+    fs::create_directories(box.parent_path(), ec);
+    // The last step alone: a folder that appeared meanwhile is not taken over.
+    if (ec || !fs::create_directory(box, ec) || ec) return BoxCheck::BadInput;
+    // A new folder has no "inf.ini", so no NAME either: MAKE alone marks it
+    // as the user's, and every download leaves it alone.
+    CFileMng().WriteMake(box, u"1");
+    static_assert(store::kMakeByCommand == 1);
+    return BoxCheck::Ok;
+}
+
+bool IsRenamed(const BoxRow& row) {
+    return row.changed && row.text != row.folderName;
+}
+
+BoxCheck CheckBoxFolderRenames(const BoxLists& lists) {
+    std::set<fs::path> taken;
+    BoxCheck result = BoxCheck::Ok;
+    allRows(lists, [&](const BoxRow& row) {
+        if (!IsRenamed(row)) return true;
+        if (!IsValidBoxFolderName(row.text)) {
+            result = BoxCheck::BadInput;
+            return false;
+        }
+        const fs::path target = row.folder.parent_path() / pathOf(row.text);
+        std::error_code ec;
+        if (fs::exists(fs::symlink_status(target, ec)) || !taken.insert(target).second) {
+            result = BoxCheck::Duplicate;
+            return false;
+        }
+        return true;
+    });
+    return result;
+}
+
+std::vector<fs::path> RenameBoxFolders(const BoxLists& lists) {
+    std::vector<fs::path> kept;
+    allRows(lists, [&](const BoxRow& row) {
+        if (!IsRenamed(row)) return true;
+        const fs::path target = row.folder.parent_path() / pathOf(row.text);
+        // Never over something that appeared since the check.
+        if (::renameat2(AT_FDCWD, row.folder.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0)
+            kept.push_back(row.folder);
+        return true;
+    });
+    return kept;
+}
+
+}  // namespace plova

@@ -1,0 +1,91 @@
+#include "app/FolderSettings.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+
+#include <system_error>
+
+#include "link/RemoteListing.h"
+#include "platform/Text.h"
+#include "store/CFileMng.h"
+
+namespace plova {
+namespace fs = std::filesystem;
+
+namespace {
+constexpr char16_t kSeparator = static_cast<char16_t>(fs::path::preferred_separator);
+}
+
+std::u16string FolderRow::PathCell() const {
+    return (empty ? u"*" : u" ") + fromUtf8(folder.string());
+}
+
+std::vector<FolderRow> ListBoxFolders(std::u16string_view root) {
+    std::vector<FolderRow> rows;
+    if (root.empty()) return rows;
+    CFileMng files;
+    for (const fs::path& sub : files.ListSubFolders(fs::path(toUtf8(root)))) {
+        if (!files.IsBoxFolder(sub)) continue;
+        rows.push_back({sub, fromUtf8(sub.filename().string()), files.HasMessages(sub) != store::kHasMessages});
+    }
+    return rows;
+}
+
+bool CanSpecifyStartupFolder(const SettingsRecord& r) {
+    return !r.folder.empty() && !CFileMng().ListSubFolders(fs::path(toUtf8(r.folder))).empty();
+}
+
+std::u16string SpecifiedFolderText(const SettingsRecord& r) {
+    return r.nextFolder + r.nextFolderName;
+}
+
+bool ApplyStartupFolderChoice(SettingsRecord& r, bool specified, std::u16string_view text) {
+    if (!specified) {
+        r.change = 0;
+        r.init = 0;
+        r.nextFolder.clear();
+        r.nextFolderName.clear();
+        return true;
+    }
+    const std::size_t at = text.rfind(kSeparator);
+    if (at == std::u16string_view::npos || at + 1 == text.size()) return false;
+    const std::u16string root(text.substr(0, at + 1));
+    const std::u16string name(text.substr(at + 1));
+    // A first specification always counts as a change; so does another
+    // folder, whether it differs in its name or only in its root.
+    r.change = (r.init == 0 || name != r.nextFolderName || root != r.nextFolder) ? 1 : 0;
+    r.init = 1;
+    r.nextFolder = root;
+    r.nextFolderName = name;
+    return true;
+}
+
+FolderRename RenameFolder(const fs::path& folder, std::u16string_view newName) {
+    if (newName.empty() || !listing::IsSafeName(newName)) return FolderRename::BadInput;
+    const fs::path target = folder.parent_path() / fs::path(toUtf8(newName));
+    std::error_code ec;
+    if (fs::is_directory(target, ec)) return FolderRename::Duplicate;
+    // Never over a file or folder of that name.
+    if (::renameat2(AT_FDCWD, folder.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0)
+        return FolderRename::BadInput;
+    return FolderRename::Ok;
+}
+
+void FollowFolderRename(SettingsRecord& r, std::u16string_view root, std::u16string_view oldName,
+                        std::u16string_view newName) {
+    const std::u16string rootWithSeparator = WithTrailingSeparator(root);
+    if (WithTrailingSeparator(r.folder) == rootWithSeparator) {
+        if (r.folderName == oldName) r.folderName = newName;
+        for (auto& slot : r.folderNames)
+            if (slot == oldName) slot = newName;
+    }
+    if (r.nextFolder == rootWithSeparator && r.nextFolderName == oldName) r.nextFolderName = newName;
+}
+
+void ChooseOpenFolder(SettingsRecord& r, std::u16string_view name, int openListCount) {
+    r.folderName = name;
+    if (openListCount >= 0 && openListCount < settings::kListSlots)
+        r.folderNames[static_cast<std::size_t>(openListCount)] = name;
+}
+
+}  // namespace plova

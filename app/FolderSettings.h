@@ -1,0 +1,73 @@
+// Which box folder the program opens: the start-up folder setting (INIT,
+// NEXTFOLDER, NEXTFOLDERNAME, CHANGE), the change of the open box folder
+// during a run, and new names for box folders under the root folder.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/SettingsRecord.h"
+
+namespace plova {
+
+namespace folders {
+constexpr std::u16string_view kStartupCaption = u"起動時のフォルダ指定";
+constexpr std::u16string_view kChangeCaption = u"フォルダ変更";
+constexpr std::u16string_view kRenameCaption = u"フォルダ名称変更";
+constexpr std::u16string_view kNameHeader = u"フォルダ名";
+constexpr std::u16string_view kPathHeader = u"パス名";
+constexpr int kNameWidth = 100;
+constexpr int kPathWidth = 400;
+constexpr int kRenameMaxChars = 256;
+constexpr std::u16string_view kErrorCaption = u"エラー";
+constexpr std::u16string_view kBadInput = u"入力値エラーです。";
+constexpr std::u16string_view kDuplicate = u"フォルダ名が重複しています。";
+}  // namespace folders
+
+// One box folder under the root folder, as the folder lists show it.
+struct FolderRow {
+    std::filesystem::path folder;
+    std::u16string name;
+    // Its boxes hold no message yet: the path cell starts with "*".
+    bool empty = false;
+    // The "パス名" cell: "*" or a blank, then the full path.
+    std::u16string PathCell() const;
+};
+
+// The sub-folders of `root` that pass the box-folder test, in the store's
+// order; none when `root` is empty.
+std::vector<FolderRow> ListBoxFolders(std::u16string_view root);
+
+// "起動時に指定のフォルダを開く" can be chosen: the root folder is set and
+// holds at least one sub-folder.
+bool CanSpecifyStartupFolder(const SettingsRecord& record);
+
+// The text edit 1037 starts with: NEXTFOLDER followed by NEXTFOLDERNAME.
+std::u16string SpecifiedFolderText(const SettingsRecord& record);
+
+// "OK" of the start-up folder dialog. With `specified` false the last
+// folder is reopened at start-up; else `text` (a full box-folder path) is
+// split at its last separator into NEXTFOLDER (with the separator) and
+// NEXTFOLDERNAME. CHANGE becomes 1 when the specification is new or names
+// another folder. False, with the record untouched, when `text` names no
+// folder (empty, no separator, nothing after the last one).
+bool ApplyStartupFolderChoice(SettingsRecord& record, bool specified, std::u16string_view text);
+
+enum class FolderRename { Ok, BadInput, Duplicate };
+
+// Renames `folder` to `newName` beside it: an empty or unsafe name, or a
+// refused rename, is BadInput; a name already there is Duplicate.
+FolderRename RenameFolder(const std::filesystem::path& folder, std::u16string_view newName);
+
+// A box folder under `root` was renamed: the names the record keeps for it
+// (the open folder, the list slots, the start-up folder) follow.
+void FollowFolderRename(SettingsRecord& record, std::u16string_view root, std::u16string_view oldName,
+                        std::u16string_view newName);
+
+// "フォルダ変更" with box folder `name` chosen: it becomes the open box folder
+// and the box folder of the next list window (list-window count + 1).
+void ChooseOpenFolder(SettingsRecord& record, std::u16string_view name, int openListCount);
+
+}  // namespace plova

@@ -1,0 +1,161 @@
+// The start-up folder setting, the folder lists and box-folder renames.
+#include <gtest/gtest.h>
+
+#include "app/CPLOVADoc.h"
+#include "app/FolderSettings.h"
+#include "app/StartupPlan.h"
+#include "platform/Text.h"
+#include "platform/testing/TempFolder.h"
+#include "store/testing/MessageFiles.h"
+
+namespace plova {
+namespace {
+
+namespace fs = std::filesystem;
+using testkit::TempFolder;
+
+TEST(StartupFolderChoiceTest, ChangeIsSetForAFirstOrADifferentSpecificationOnly) {
+    struct Step {
+        bool specified;
+        std::u16string text;
+        int change, init;
+        std::u16string nextFolder, nextName;
+    };
+    // One record through a sequence of "OK"s, as a user would press them.
+    const Step steps[] = {
+        {true, u"/data/box1", 1, 1, u"/data/", u"box1"},    // first time: a change even with the stored name
+        {true, u"/data/box1", 0, 1, u"/data/", u"box1"},    // again with the same folder
+        {true, u"/data/box2", 1, 1, u"/data/", u"box2"},    // another name
+        {true, u"/other/box2", 1, 1, u"/other/", u"box2"},  // same name under another root
+        {false, u"/other/box2", 0, 0, u"", u""},            // back to the last folder
+        {true, u"/a/b/c/box 3", 1, 1, u"/a/b/c/", u"box 3"},
+    };
+    SettingsRecord r;
+    r.nextFolderName = u"box1";
+    for (const Step& s : steps) {
+        ASSERT_TRUE(ApplyStartupFolderChoice(r, s.specified, s.text)) << toUtf8(s.text);
+        EXPECT_EQ(r.change, s.change) << toUtf8(s.text);
+        EXPECT_EQ(r.init, s.init) << toUtf8(s.text);
+        EXPECT_EQ(r.nextFolder, s.nextFolder);
+        EXPECT_EQ(r.nextFolderName, s.nextName);
+    }
+}
+
+TEST(StartupFolderChoiceTest, TextsNamingNoFolderAreRefusedLeavingTheRecord) {
+    SettingsRecord r;
+    r.init = 1;
+    r.nextFolder = u"/data/";
+    r.nextFolderName = u"box1";
+    for (const char16_t* bad : {u"", u"box1", u"/data/"}) {
+        EXPECT_FALSE(ApplyStartupFolderChoice(r, true, bad)) << toUtf8(bad);
+        EXPECT_EQ(SpecifiedFolderText(r), u"/data/box1");
+        EXPECT_EQ(r.init, 1);
+        EXPECT_EQ(r.change, 0);
+    }
+}
+
+class FolderSettingsTest : public ::testing::Test {
+protected:
+    TempFolder dir{"folders"};
+    fs::path root = dir / "root";
+    std::u16string rootText() const { return WithTrailingSeparator(fromUtf8(root.string())); }
+    void makeBoxFolder(const std::string& name) {
+        fs::create_directories(root / name / "rusuroku/101");
+        fs::create_directories(root / name / "naisen");
+    }
+};
+
+TEST_F(FolderSettingsTest, ListsBoxFoldersOnlyMarkingThoseWithoutMessages) {
+    EXPECT_TRUE(ListBoxFolders(u"").empty());
+    makeBoxFolder("full");
+    makeBoxFolder("empty");
+    fs::create_directories(root / "plain/rusuroku");
+    testkit::writeBytes(root / "full/rusuroku/101/202612071405_abc_0101_00001.vminf", "x");
+    const std::vector<FolderRow> rows = ListBoxFolders(rootText());
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].name, u"empty");
+    EXPECT_EQ(rows[0].PathCell(), u"*" + fromUtf8((root / "empty").string()));
+    EXPECT_EQ(rows[1].PathCell(), u" " + fromUtf8((root / "full").string()));
+
+    SettingsRecord r;
+    EXPECT_FALSE(CanSpecifyStartupFolder(r));
+    r.folder = rootText();
+    EXPECT_TRUE(CanSpecifyStartupFolder(r));
+    r.folder = WithTrailingSeparator(fromUtf8((root / "plain/rusuroku").string()));
+    EXPECT_FALSE(CanSpecifyStartupFolder(r));
+}
+
+TEST_F(FolderSettingsTest, RenameRefusesTakenEmptyAndUnsafeNames) {
+    makeBoxFolder("a");
+    makeBoxFolder("b");
+    testkit::writeBytes(root / "file", "x");
+    struct Case {
+        std::u16string name;
+        FolderRename result;
+    };
+    const Case cases[] = {
+        {u"b", FolderRename::Duplicate}, {u"", FolderRename::BadInput},    {u"../escape", FolderRename::BadInput},
+        {u"..", FolderRename::BadInput}, {u"x/y", FolderRename::BadInput}, {u"file", FolderRename::BadInput},
+        {u"支店", FolderRename::Ok},
+    };
+    for (const Case& c : cases) EXPECT_EQ(RenameFolder(root / "a", c.name), c.result) << toUtf8(c.name);
+    EXPECT_TRUE(fs::is_directory(root / "支店/rusuroku/101"));
+    EXPECT_EQ(testkit::readBytes(root / "file"), "x");
+    EXPECT_FALSE(fs::exists(dir / "escape"));
+}
+
+TEST_F(FolderSettingsTest, TheRecordFollowsARenamedFolderUnderItsRootOnly) {
+    SettingsRecord r;
+    r.folder = rootText();
+    r.folderName = u"a";
+    r.folderNames = {u"a", u"b", u"a", u""};
+    r.nextFolder = rootText();
+    r.nextFolderName = u"a";
+    FollowFolderRename(r, u"/elsewhere/", u"a", u"z");
+    EXPECT_EQ(r.folderName, u"a");
+    FollowFolderRename(r, fromUtf8(root.string()), u"a", u"z");
+    EXPECT_EQ(r.folderName, u"z");
+    EXPECT_EQ(r.folderNames, (std::array<std::u16string, 4>{u"z", u"b", u"z", u""}));
+    EXPECT_EQ(r.nextFolderName, u"z");
+}
+
+TEST(ChooseOpenFolderTest, TheNextListSlotTakesTheFolderWhileThereIsOne) {
+    SettingsRecord r;
+    r.folderNames = {u"a", u"a", u"", u""};
+    ChooseOpenFolder(r, u"b", 2);
+    EXPECT_EQ(r.folderName, u"b");
+    EXPECT_EQ(r.folderNames, (std::array<std::u16string, 4>{u"a", u"a", u"b", u""}));
+    ChooseOpenFolder(r, u"c", 4);  // every slot in use: none is overwritten
+    EXPECT_EQ(r.folderName, u"c");
+    EXPECT_EQ(r.folderNames[3], u"");
+}
+
+// The user specifies a folder under another root during a run: the next
+// start opens it without list windows.
+TEST_F(FolderSettingsTest, TheSpecifiedFolderIsOpenedAtTheNextStart) {
+    makeBoxFolder("本社");
+    fs::create_directories(dir / "other/支店/rusuroku");
+    fs::create_directories(dir / "other/支店/naisen");
+    const fs::path file = dir / "PLOVA.ini";
+    CPLOVADoc doc;
+    doc.settings.folder = rootText();
+    doc.settings.folderName = u"本社";
+    doc.settings.num = 1;
+    doc.settings.disp[0] = u"留守録BOX：101";
+    doc.settings.folderNames[0] = u"本社";
+    ASSERT_TRUE(ApplyStartupFolderChoice(doc.settings, true, fromUtf8((dir / "other/支店").string())));
+    ASSERT_TRUE(doc.WriteAllSettings(file));
+
+    CPLOVADoc next;
+    next.ReadAllSettings(file);
+    const bool restore = ApplyStartupFolder(next.settings);
+    const StartupDecision d = DecideStartup(next.settings, IniDocument::load(file), restore);
+    EXPECT_FALSE(d.folderForgotten);
+    EXPECT_TRUE(d.restore.windows.empty());
+    EXPECT_EQ(OpenBoxFolderPath(next.settings), dir / "other/支店");
+    EXPECT_EQ(next.settings.change, 0);
+    EXPECT_EQ(next.settings.init, 1);
+}
+
+}  // namespace
+}  // namespace plova

@@ -1,0 +1,93 @@
+#include "app/ui/BoxCommands.h"
+
+#include <QMdiArea>
+#include <memory>
+
+#include "app/BoxFolders.h"
+#include "app/FolderSettings.h"
+#include "app/FrameTexts.h"
+#include "app/ui/CBoxFldNameChgDlg.h"
+#include "app/ui/CBoxNameChgDlg.h"
+#include "app/ui/CFolderChgDlg.h"
+#include "app/ui/CFolderSetDlg.h"
+#include "app/ui/CMainFrame.h"
+#include "app/ui/CMakeBoxFldDlg.h"
+#include "app/ui/CWavFileDelDlg.h"
+#include "app/ui/CsvCommands.h"
+#include "app/ui/DownloadCommands.h"
+#include "platform/Ports.h"
+
+namespace plova::ui {
+namespace {
+
+void inform(std::u16string_view text, std::u16string_view caption) {
+    prompt(std::u16string(text), std::u16string(caption), Icon::Information);
+}
+
+void warn(std::u16string_view text) {
+    prompt(std::u16string(text), std::u16string(boxes::kErrorCaption), Icon::Exclamation);
+}
+
+void EditBoxNames(CMainFrame& frame) {
+    if (OpenBoxFolder(frame).empty()) return;
+    CBoxNameChgDlg dialog(frame);
+    if (!dialog.Opened() || frame.RunDialog(dialog) != QDialog::Accepted) return;
+    if (dialog.Failures() > 0)
+        warn(boxes::kBadInput);
+    else
+        inform(boxes::kNamesDone, boxes::kNamesDoneCaption);
+    ReloadBoxLists(frame);
+}
+
+void RenameBoxFolders(CMainFrame& frame) {
+    if (OpenBoxFolder(frame).empty()) return;
+    CBoxFldNameChgDlg dialog(frame);
+    if (!dialog.Opened() || frame.RunDialog(dialog) != QDialog::Accepted) return;
+    if (!dialog.NotRenamed().empty())
+        warn(boxes::kRenameFailed);
+    else
+        inform(boxes::kRenamedDone, boxes::kRenamedDoneCaption);
+}
+
+// The open box folder becomes `name`: the lists of another folder close.
+void ChangeOpenFolder(CMainFrame& frame, const std::u16string& name) {
+    SettingsRecord& s = frame.Settings();
+    if (name != s.folderName && frame.MdiArea()) frame.MdiArea()->closeAllSubWindows();
+    ChooseOpenFolder(s, name, frame.OpenListCount());
+    frame.SetFolderDisplayText(InitialFolderDisplayText(s));
+    if (frame.OpenListCount() == 0) frame.SetBoxDisplayText({});
+    frame.RefreshStatusBar(true);
+}
+
+}  // namespace
+
+void InstallBoxCommands(CMainFrame& frame) {
+    const unsigned modal = trait::kModalDialog;
+    frame.SetCommandHandler(cmd::kEditBoxNames, modal, [&frame] { EditBoxNames(frame); });
+    frame.SetCommandHandler(cmd::kRenameBoxFolder, modal, [&frame] { RenameBoxFolders(frame); });
+    // The kind chosen last is offered again until the program ends.
+    auto answering = std::make_shared<bool>(true);
+    frame.SetCommandHandler(cmd::kCreateBoxFolder, modal, [&frame, answering] {
+        if (OpenBoxFolder(frame).empty()) return;
+        CMakeBoxFldDlg dialog(frame, *answering);
+        const int result = frame.RunDialog(dialog);
+        *answering = dialog.AnsweringChosen();
+        if (result == QDialog::Accepted) inform(boxes::kMadeDone, boxes::kMadeDoneCaption);
+    });
+    frame.SetCommandHandler(cmd::kDeleteWavFiles, modal, [&frame] {
+        frame.CloseSettingsMenu();
+        CWavFileDelDlg dialog(frame);
+        if (dialog.Opened()) frame.RunDialog(dialog);
+    });
+    frame.SetCommandHandler(cmd::kStartupFolder, modal, [&frame] {
+        CFolderSetDlg dialog(frame.Settings(), &frame, &frame);
+        frame.RunDialog(dialog);
+    });
+    frame.SetCommandHandler(cmd::kFolderChange, modal, [&frame] {
+        CFolderChgDlg dialog(frame);
+        if (frame.RunDialog(dialog) == QDialog::Accepted && !dialog.Chosen().isEmpty())
+            ChangeOpenFolder(frame, dialog.Chosen().toStdU16String());
+    });
+}
+
+}  // namespace plova::ui

@@ -1,0 +1,73 @@
+#include "app/ui/CFolderChgDlg.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/FolderSettings.h"
+#include "app/FrameTexts.h"
+#include "app/ui/CFolderNmChg1.h"
+#include "app/ui/CFolderSetSubDlg.h"
+#include "app/ui/CMainFrame.h"
+#include "app/ui/DialogLayout.h"
+#include "lists/ui/CFolderListCtrl.h"
+#include "lists/ui/ListWindowStatus.h"
+#include "platform/Text.h"
+
+namespace plova::ui {
+namespace {
+constexpr int kListHeight = 220;
+}
+
+CFolderChgDlg::CFolderChgDlg(CMainFrame& frame) : CBackupTimedDlg(&frame, &frame), frame_(frame) {
+    setWindowTitle(qs(folders::kChangeCaption));
+    list_ = new CFolderListCtrl(this);
+    FillBoxFolderList(*list_, frame_.Settings().folder);
+    list_->setMinimumSize(folders::kNameWidth + folders::kPathWidth + 24, kListHeight);
+
+    auto* change = new QPushButton(QStringLiteral("フォルダ変更"), this);
+    auto* rename = new QPushButton(QStringLiteral("フォルダ名称変更"), this);
+    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    connect(change, &QPushButton::clicked, this, &CFolderChgDlg::OnChange);
+    connect(rename, &QPushButton::clicked, this, &CFolderChgDlg::OnRename);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* body = new QVBoxLayout;
+    body->addWidget(list_);
+    LayOutDialog(*this, body, ButtonRow({change, rename, cancel}));
+
+    renamer_ = [this](const QString& name, const std::filesystem::path& folder) -> QString {
+        CFolderNmChg1 dialog(name, folder, &frame_, this);
+        return frame_.RunDialog(dialog) == QDialog::Accepted ? dialog.NewName() : QString();
+    };
+}
+
+int CFolderChgDlg::SelectedRow() const {
+    const auto rows = list_->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void CFolderChgDlg::OnChange() {
+    const int row = SelectedRow();
+    // Nothing chosen: the open folder stays as it is, and so does the dialog.
+    if (row < 0) return;
+    chosen_ = BoxFolderNameOfRow(*list_, row);
+    accept();
+}
+
+void CFolderChgDlg::OnRename() {
+    const int row = SelectedRow();
+    if (row < 0) return;
+    const QString old = BoxFolderNameOfRow(*list_, row);
+    const QString renamed = renamer_(old, BoxFolderOfRow(*list_, row));
+    if (renamed.isEmpty()) return;
+    SettingsRecord& s = frame_.Settings();
+    const std::u16string openBefore = s.folderName;
+    FollowFolderRename(s, s.folder, old.toStdU16String(), renamed.toStdU16String());
+    if (s.folderName != openBefore) {
+        const ListWindowStatus* active = frame_.ActiveListStatus();
+        frame_.SetFolderDisplayText(active ? FolderDisplayText(s, active->ListNumber()) : InitialFolderDisplayText(s));
+    }
+    FillBoxFolderList(*list_, s.folder);
+}
+
+}  // namespace plova::ui

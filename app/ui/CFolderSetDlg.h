@@ -1,0 +1,44 @@
+// "起動時のフォルダ指定": whether the program opens the last box folder at
+// start-up or a specified one.
+#pragma once
+
+#include <functional>
+
+#include "app/ui/CBackupTimedDlg.h"
+
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace plova {
+struct SettingsRecord;
+}
+
+namespace plova::ui {
+
+class CFolderSetDlg final : public CBackupTimedDlg {
+    Q_OBJECT
+public:
+    CFolderSetDlg(SettingsRecord& settings, DialogBackupWatch* watch, QWidget* parent);
+    QRadioButton* lastRadio() const { return last_; }
+    QRadioButton* specifiedRadio() const { return specified_; }
+    QPushButton* chooseButton() const { return choose_; }
+    QLineEdit* folderEdit() const { return folder_; }
+
+    void OnChoose();
+    void OnOK();
+    // How "設定" asks for a box folder; tests answer in place of a person.
+    void SetFolderChooser(std::function<QString()> choose) { chooser_ = std::move(choose); }
+
+private:
+    void UpdateEnabling();
+    SettingsRecord& settings_;
+    DialogBackupWatch* watch_;
+    QRadioButton* last_ = nullptr;
+    QRadioButton* specified_ = nullptr;
+    QPushButton* choose_ = nullptr;
+    QLineEdit* folder_ = nullptr;
+    std::function<QString()> chooser_;
+};
+
+}  // namespace plova::ui
