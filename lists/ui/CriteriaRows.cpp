@@ -15,6 +15,8 @@
 namespace plova::ui {
 namespace {
 
+constexpr int kFolderFieldWidth = 360;
+
 QString q(const char16_t* s) {
     return QString::fromUtf16(s);
 }
@@ -94,6 +96,8 @@ QHBoxLayout* FolderNameRow(QWidget* parent, int id, const std::u16string& text) 
     auto* field = new QLineEdit(QString::fromStdU16String(text), parent);
     field->setObjectName(ControlName(id));
     field->setReadOnly(true);
+    // Wide enough for a usual path at a glance; the field scrolls for the rest.
+    field->setMinimumWidth(kFolderFieldWidth);
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel(q(u"フォルダ名"), parent));
     row->addWidget(field, 1);
