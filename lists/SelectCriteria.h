@@ -38,7 +38,7 @@ constexpr std::u16string_view kDateRangeError = u"日付範囲指定に異常が
 constexpr std::u16string_view kNothingTicked = u"選択されていません。";
 }  // namespace findset
 
-// One criteria record. Box lists and the system response message list each
+// One criteria record; as constructed, every criterion is off. Box lists and the system response message list each
 // have one for the run; a list view keeps a copy of the record it applied.
 // For the response list `played` is the uploaded criterion and `partyName`
 // the message name.
@@ -47,13 +47,10 @@ struct SelectCriteria {
     std::uint8_t played = findset::kUnused;                // 1 played (uploaded), 0 not
     std::uint8_t downloadCode = findset::kDownloadUnused;  // 0..7, see DownloadCodeMatches
     std::uint8_t isProtected = findset::kUnused;           // 1 protected, 0 not
-    std::u16string dateFrom, dateTo;                       // "YYYY/MM/DD"
+    std::u16string dateFrom{}, dateTo{};                   // "YYYY/MM/DD"
     bool dateUsed = false, titleUsed = false, boxNumberUsed = false, boxNameUsed = false;
     bool partyNumberUsed = false, partyNameUsed = false, memoUsed = false;
-    std::u16string title, boxNumber, boxName, partyNumber, partyName, memo;
-
-    // Every criterion off.
-    void Clear() { *this = SelectCriteria{}; }
+    std::u16string title{}, boxNumber{}, boxName{}, partyNumber{}, partyName{}, memo{};
     bool operator==(const SelectCriteria&) const = default;
 };
 
@@ -76,7 +73,7 @@ bool MatchesResponseRecord(const SelectCriteria& criteria, const FILESTS_INFO& r
 // A text criterion as the dialog holds it.
 struct TextInput {
     bool ticked = false;
-    std::u16string text;
+    std::u16string text{};
 };
 
 // A two-way choice ("再生済"/"未再生", "保護"/"非保護", "あり"/"なし"):
@@ -89,16 +86,16 @@ struct ChoiceInput {
 // What the box-list criteria dialog holds when OK is pressed.
 struct BoxCriteriaInput {
     bool dateTicked = false;
-    std::u16string dateFrom, dateTo;  // "YYYY/MM/DD"
-    TextInput title, boxNumber, boxName, partyNumber, partyName, memo;
-    ChoiceInput played, isProtected, flag;
+    std::u16string dateFrom{}, dateTo{};  // "YYYY/MM/DD"
+    TextInput title{}, boxNumber{}, boxName{}, partyNumber{}, partyName{}, memo{};
+    ChoiceInput played{}, isProtected{}, flag{};
     bool downloadTicked = false;
     bool downloadPlayed = false, downloadUnplayed = false, downloadDeleted = false, downloadInfoOnly = false;
 };
 
 struct ResponseCriteriaInput {
-    TextInput name;
-    ChoiceInput uploaded, flag;
+    TextInput name{};
+    ChoiceInput uploaded{}, flag{};
 };
 
 enum class CriteriaCheck { Ok, InputError, DateRange, NothingTicked };

@@ -79,11 +79,12 @@ TEST(SelectCriteria, DownloadCodesSelectTheStatesOfTheirTable) {
     for (const Boxes& b : boxes) EXPECT_EQ(DownloadCodeOf(b.played, b.unplayed, b.deleted), b.code);
 }
 
-FILESTS_INFO record() {
+// A record with every text filled, changed in one field.
+FILESTS_INFO record(std::u16string FILESTS_INFO::*field = nullptr, std::u16string value = {},
+                    std::uint8_t state = kUnplayedOnMainUnit) {
     FILESTS_INFO r;
     r.flag = 1;
-    r.played = 0;
-    r.downloadState = kUnplayedOnMainUnit;
+    r.downloadState = state;
     r.boxNumber = u"123";
     r.boxName = u"営業";
     r.partyNumber = u"0312345678";
@@ -91,94 +92,48 @@ FILESTS_INFO record() {
     r.date = u"2013/05/01 23:59";
     r.title = u"見積";
     r.memo = u"折り返し";
+    if (field) r.*field = value;
     return r;
 }
 
 TEST(SelectCriteria, BoxRecordsMatchEveryCriterionInUse) {
+    using R = FILESTS_INFO;
     struct Row {
         const char* what;
-        void (*set)(SelectCriteria&, FILESTS_INFO&);
+        SelectCriteria criteria;
+        FILESTS_INFO record;
         bool match;
     };
     const Row rows[] = {
-        {"nothing in use", [](SelectCriteria&, FILESTS_INFO&) {}, true},
-        {"flag wanted, set", [](SelectCriteria& c, FILESTS_INFO&) { c.flag = 1; }, true},
-        {"no flag wanted, set", [](SelectCriteria& c, FILESTS_INFO&) { c.flag = 0; }, false},
-        {"played wanted", [](SelectCriteria& c, FILESTS_INFO&) { c.played = 1; }, false},
-        {"not protected wanted", [](SelectCriteria& c, FILESTS_INFO&) { c.isProtected = 0; }, true},
-        {"code 3, state 2", [](SelectCriteria& c, FILESTS_INFO&) { c.downloadCode = 3; }, true},
-        {"code 3, state 1",
-         [](SelectCriteria& c, FILESTS_INFO& r) {
-             c.downloadCode = 3;
-             r.downloadState = kPlayedOnMainUnit;
-         },
-         false},
+        {"nothing in use", {}, record(), true},
+        {"flag wanted, set", {.flag = 1}, record(), true},
+        {"no flag wanted, set", {.flag = 0}, record(), false},
+        {"played wanted", {.played = 1}, record(), false},
+        {"not protected wanted", {.isProtected = 0}, record(), true},
+        {"code 3, state 2", {.downloadCode = 3}, record(), true},
+        {"code 3, state 1", {.downloadCode = 3}, record(nullptr, {}, kPlayedOnMainUnit), false},
         {"one day, late that day",
-         [](SelectCriteria& c, FILESTS_INFO&) {
-             c.dateUsed = true;
-             c.dateFrom = c.dateTo = u"2013/05/01";
-         },
+         {.dateFrom = u"2013/05/01", .dateTo = u"2013/05/01", .dateUsed = true},
+         record(),
          true},
         {"one day, the next day",
-         [](SelectCriteria& c, FILESTS_INFO& r) {
-             c.dateUsed = true;
-             c.dateFrom = c.dateTo = u"2013/05/01";
-             r.date = u"2013/05/02 00:00";
-         },
+         {.dateFrom = u"2013/05/01", .dateTo = u"2013/05/01", .dateUsed = true},
+         record(&R::date, u"2013/05/02 00:00"),
          false},
-        {"box number 12 selects 123",
-         [](SelectCriteria& c, FILESTS_INFO&) {
-             c.boxNumberUsed = true;
-             c.boxNumber = u"12";
-         },
-         true},
-        {"box number 12 misses 012",
-         [](SelectCriteria& c, FILESTS_INFO& r) {
-             c.boxNumberUsed = true;
-             c.boxNumber = u"12";
-             r.boxNumber = u"012";
-         },
-         false},
-        {"empty box number wants an empty field", [](SelectCriteria& c, FILESTS_INFO&) { c.boxNumberUsed = true; },
-         false},
-        {"empty box number, empty field",
-         [](SelectCriteria& c, FILESTS_INFO& r) {
-             c.boxNumberUsed = true;
-             r.boxNumber.clear();
-         },
-         true},
+        {"box number 12 selects 123", {.boxNumberUsed = true, .boxNumber = u"12"}, record(), true},
+        {"box number 12 misses 012", {.boxNumberUsed = true, .boxNumber = u"12"}, record(&R::boxNumber, u"012"), false},
+        {"empty box number wants an empty field", {.boxNumberUsed = true}, record(), false},
+        {"empty box number, empty field", {.boxNumberUsed = true}, record(&R::boxNumber, u""), true},
         {"party number is a prefix, not a pattern",
-         [](SelectCriteria& c, FILESTS_INFO&) {
-             c.partyNumberUsed = true;
-             c.partyNumber = u"%5678";
-         },
+         {.partyNumberUsed = true, .partyNumber = u"%5678"},
+         record(),
          false},
-        {"party name pattern",
-         [](SelectCriteria& c, FILESTS_INFO&) {
-             c.partyNameUsed = true;
-             c.partyName = u"%太";
-         },
-         true},
-        {"title pattern",
-         [](SelectCriteria& c, FILESTS_INFO&) {
-             c.titleUsed = true;
-             c.title = u"見_";
-         },
-         true},
-        {"box name pattern",
-         [](SelectCriteria& c, FILESTS_INFO&) {
-             c.boxNameUsed = true;
-             c.boxName = u"経%";
-         },
-         false},
-        {"empty memo wanted", [](SelectCriteria& c, FILESTS_INFO&) { c.memoUsed = true; }, false},
+        {"party name pattern", {.partyNameUsed = true, .partyName = u"%太"}, record(), true},
+        {"title pattern", {.titleUsed = true, .title = u"見_"}, record(), true},
+        {"box name pattern", {.boxNameUsed = true, .boxName = u"経%"}, record(), false},
+        {"empty memo wanted", {.memoUsed = true}, record(), false},
     };
-    for (const Row& r : rows) {
-        SelectCriteria c;
-        FILESTS_INFO rec = record();
-        r.set(c, rec);
-        EXPECT_EQ(MatchesBoxRecord(c, rec), r.match) << r.what;
-    }
+    for (const Row& r : rows) EXPECT_EQ(MatchesBoxRecord(r.criteria, r.record), r.match) << r.what;
 }
 
 TEST(SelectCriteria, ResponseRowsAbsentOnesIncluded) {
@@ -201,102 +156,44 @@ TEST(SelectCriteria, ResponseRowsAbsentOnesIncluded) {
 }
 
 TEST(SelectCriteria, BoxDialogChecksTextsDatesAndThatSomethingIsTicked) {
+    using C = CriteriaCheck;
+    const std::u16string twenty(20, u'録'), wrongWay = u"2013/05/02", day = u"2013/05/01";
     struct Row {
         const char* what;
-        void (*set)(BoxCriteriaInput&);
+        BoxCriteriaInput input;
         CriteriaCheck result;
     };
     const Row rows[] = {
-        {"nothing ticked", [](BoxCriteriaInput&) {}, CriteriaCheck::NothingTicked},
-        {"title of 20 double-byte characters",
-         [](BoxCriteriaInput& in) {
-             in.title = {true, std::u16string(20, u'録')};
-         },
-         CriteriaCheck::Ok},
-        {"title of 21 double-byte characters",
-         [](BoxCriteriaInput& in) {
-             in.title = {true, std::u16string(21, u'録')};
-         },
-         CriteriaCheck::InputError},
-        {"an unticked text is not checked",
-         [](BoxCriteriaInput& in) {
-             in.memo = {false, std::u16string(50, u'x')};
-             in.flag.ticked = true;
-         },
-         CriteriaCheck::Ok},
-        {"memo of 41 bytes",
-         [](BoxCriteriaInput& in) {
-             in.memo = {true, std::u16string(41, u'x')};
-         },
-         CriteriaCheck::InputError},
-        {"box number of 5 bytes",
-         [](BoxCriteriaInput& in) {
-             in.boxNumber = {true, u"12345"};
-         },
-         CriteriaCheck::InputError},
-        {"box number with a double-byte character",
-         [](BoxCriteriaInput& in) {
-             in.boxNumber = {true, u"1２"};
-         },
-         CriteriaCheck::InputError},
-        {"box number in half-width kana",
-         [](BoxCriteriaInput& in) {
-             in.boxNumber = {true, u"ｱｲ"};
-         },
-         CriteriaCheck::Ok},
-        {"box name of 6 double-byte characters",
-         [](BoxCriteriaInput& in) {
-             in.boxName = {true, u"営業部第一課"};
-         },
-         CriteriaCheck::InputError},
-        {"party name of 16 double-byte characters",
-         [](BoxCriteriaInput& in) {
-             in.partyName = {true, std::u16string(16, u'山')};
-         },
-         CriteriaCheck::Ok},
-        {"party number of 33 bytes",
-         [](BoxCriteriaInput& in) {
-             in.partyNumber = {true, std::u16string(33, u'0')};
-         },
-         CriteriaCheck::InputError},
-        {"dates the wrong way round",
-         [](BoxCriteriaInput& in) {
-             in.dateTicked = true;
-             in.dateFrom = u"2013/05/02";
-             in.dateTo = u"2013/05/01";
-         },
-         CriteriaCheck::DateRange},
+        {"nothing ticked", {}, C::NothingTicked},
+        {"title of 20 double-byte characters", {.title = {true, twenty}}, C::Ok},
+        {"title of 21 double-byte characters", {.title = {true, twenty + u"録"}}, C::InputError},
+        {"an unticked text is not checked", {.memo = {false, std::u16string(50, u'x')}, .flag = {true}}, C::Ok},
+        {"memo of 41 bytes", {.memo = {true, std::u16string(41, u'x')}}, C::InputError},
+        {"box number of 5 bytes", {.boxNumber = {true, u"12345"}}, C::InputError},
+        {"box number with a double-byte character", {.boxNumber = {true, u"1２"}}, C::InputError},
+        {"box number in half-width kana", {.boxNumber = {true, u"ｱｲ"}}, C::Ok},
+        {"box name of 6 double-byte characters", {.boxName = {true, u"営業部第一課"}}, C::InputError},
+        {"party name of 16 double-byte characters", {.partyName = {true, std::u16string(16, u'山')}}, C::Ok},
+        {"party number of 33 bytes", {.partyNumber = {true, std::u16string(33, u'0')}}, C::InputError},
+        {"dates the wrong way round", {.dateTicked = true, .dateFrom = wrongWay, .dateTo = day}, C::DateRange},
         {"a text error comes before the dates",
-         [](BoxCriteriaInput& in) {
-             in.dateTicked = true;
-             in.dateFrom = u"2013/05/02";
-             in.dateTo = u"2013/05/01";
-             in.boxNumber = {true, u"12345"};
-         },
-         CriteriaCheck::InputError},
-        {"one day",
-         [](BoxCriteriaInput& in) {
-             in.dateTicked = true;
-             in.dateFrom = in.dateTo = u"2013/05/01";
-         },
-         CriteriaCheck::Ok},
-        {"download boxes alone", [](BoxCriteriaInput& in) { in.downloadTicked = true; }, CriteriaCheck::Ok},
+         {.dateTicked = true, .dateFrom = wrongWay, .dateTo = day, .boxNumber = {true, u"12345"}},
+         C::InputError},
+        {"one day", {.dateTicked = true, .dateFrom = day, .dateTo = day}, C::Ok},
+        {"download boxes alone", {.downloadTicked = true}, C::Ok},
     };
     for (const Row& r : rows) {
-        BoxCriteriaInput in;
-        r.set(in);
-        SelectCriteria record;
-        record.flag = 1;  // the criteria of an earlier OK
+        SelectCriteria record{.flag = 1};  // the criteria of an earlier OK
         const SelectCriteria before = record;
-        EXPECT_EQ(ApplyBoxCriteria(in, record), r.result) << r.what;
+        EXPECT_EQ(ApplyBoxCriteria(r.input, record), r.result) << r.what;
         // A refused OK leaves the stored criteria as they were.
-        if (r.result != CriteriaCheck::Ok) {
+        if (r.result != C::Ok) {
             EXPECT_EQ(record, before) << r.what;
         }
     }
-    EXPECT_EQ(CriteriaCheckMessage(CriteriaCheck::InputError), u"入力値エラーです。");
-    EXPECT_EQ(CriteriaCheckMessage(CriteriaCheck::DateRange), u"日付範囲指定に異常があります。");
-    EXPECT_EQ(CriteriaCheckMessage(CriteriaCheck::NothingTicked), u"選択されていません。");
+    EXPECT_EQ(CriteriaCheckMessage(C::InputError), u"入力値エラーです。");
+    EXPECT_EQ(CriteriaCheckMessage(C::DateRange), u"日付範囲指定に異常があります。");
+    EXPECT_EQ(CriteriaCheckMessage(C::NothingTicked), u"選択されていません。");
 }
 
 TEST(SelectCriteria, BoxDialogStoresWhatIsTickedAndClearsTheRest) {
