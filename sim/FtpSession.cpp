@@ -703,6 +703,11 @@ void FtpSession::onDele(const std::string& argument) {
     const Faults faults = faults_;
     const std::string target = MainUnitDisk::normalize(cwd_, argument);
     std::lock_guard lock(*ctx_.diskMutex);
+    if (auto failing = faults.failDele.find(baseName(target)); failing != faults.failDele.end()) {
+        if (failing->second != 0) return void(reply(failing->second, argument + ": failed."));
+        open_ = false;
+        return;
+    }
     auto local = disk_.localPath(target);
     std::error_code ec;
     if (argument.empty() || !local || !fs::is_regular_file(*local, ec)) {

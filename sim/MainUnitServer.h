@@ -33,6 +33,10 @@ struct Faults {
     // file has gone since it was listed; anything else: the main unit fails).
     std::map<std::string, int> refuseRetr;
     bool noRoom = false;  // STOR answered 450
+    // File names (not paths) whose DELE fails: answered with this code, or
+    // with 0 the control connection closes without a reply (the main unit
+    // went away in the middle of a run of deletions).
+    std::map<std::string, int> failDele;
     // The greeting's code; another code than 220 (421: service not available)
     // closes the connection right after the greeting.
     int greetingCode = 220;

@@ -29,7 +29,7 @@ void usage() {
                  "       mainunit-sim --seed DIR [--seed-number N] [--root DIR ...]\n"
                  "faults: model=TEXT greeting-code=N refuse-login drop-after=BYTES stall=MS overlong-reply\n"
                  "        multiline garbage-reply hostile-listing huge-listing=BYTES error-after-transfer\n"
-                 "        in-use=NAME no-room refuse-retr=NAME:CODE\n");
+                 "        in-use=NAME no-room refuse-retr=NAME:CODE fail-dele=NAME:CODE (CODE 0: hang up)\n");
 }
 
 bool applyFault(const std::string& text, plova::sim::Faults& f) {
@@ -70,6 +70,12 @@ bool applyFault(const std::string& text, plova::sim::Faults& f) {
         const auto code = plova::parseWholeNumber(value.substr(colon + 1), 100, 599);
         if (!code || colon == 0) return false;
         f.refuseRetr[value.substr(0, colon)] = static_cast<int>(*code);
+    } else if (name == "fail-dele" && value.rfind(':') != std::string::npos) {
+        const auto colon = value.rfind(':');
+        const std::string codeText = value.substr(colon + 1);
+        const auto code = codeText == "0" ? std::optional<long>(0) : plova::parseWholeNumber(codeText, 100, 599);
+        if (!code || colon == 0) return false;
+        f.failDele[value.substr(0, colon)] = static_cast<int>(*code);
     } else
         return false;
     return true;

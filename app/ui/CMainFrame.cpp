@@ -30,6 +30,8 @@
 #include "app/ui/CPrgAbackUpDlg.h"
 #include "app/ui/CRecomDlg.h"
 #include "app/ui/CVersionDlg.h"
+#include "app/ui/CsvCommands.h"
+#include "app/ui/DeleteCommands.h"
 #include "app/ui/DialogLayout.h"
 #include "app/ui/DownloadCommands.h"
 #include "app/ui/ListDisplayCommands.h"
@@ -109,6 +111,8 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
     session_ = std::make_unique<SessionControl>(doc_, *this, std::move(factory));
     InstallDownloadCommands(*this);
     InstallListDisplayCommands(*this);
+    InstallDeleteCommands(*this);
+    InstallCsvCommands(*this);
     InstallResponseCommands(*this);
 
     lists_ = new CListWindows(*this, this);

@@ -17,6 +17,7 @@
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CPrgDownDlg.h"
 #include "app/ui/CSelDownDlg.h"
+#include "app/ui/tests/SimFrameFixture.h"
 #include "lists/ui/CBoxOpenDlg.h"
 #include "lists/ui/CCheckListCtrl.h"
 #include "lists/ui/CListDispView.h"
@@ -71,8 +72,9 @@ TEST(CPrgDownDlgTest, TheProgressProtocolMovesBarAndCounter) {
     EXPECT_TRUE(ports.cancel.isSet());
 }
 
-class DownloadDialogsTest : public ::testing::Test {
+class DownloadDialogsTest : public SimFrameFixture {
 protected:
+    DownloadDialogsTest() : SimFrameFixture("ui-download") {}
     void SetUp() override {
         sim::SeedOptions seed;
         seed.answeringBoxes = {"0001", "0002"};
@@ -82,55 +84,12 @@ protected:
         seed.responseNumbers = {1, 2};
         seed.maxSeconds = 4;
         seed.now = LocalTime{2026, 12, 7, 1, 10, 0, 0, 0};
-        ASSERT_TRUE(sim::seedMainUnit(dir / "unit", seed).ok);
-        sim::Options o;
-        o.root = dir / "unit";
-        o.user = "qermo";
-        o.password = "pass";
-        server = std::make_unique<sim::MainUnitServer>(o);
-        ASSERT_TRUE(server->start());
-    }
-    void TearDown() override {
-        frame.reset();
-        server.reset();
-    }
-
-    // The program with `folderName` under the root open, logged in unless told otherwise.
-    void make(bool login = true, const std::string& folderName = "demo") {
-        std::ofstream(ini) << "[FOLDER]\r\nFOLDER=" << (dir / "pc").string() << "/\r\nINIT=0\r\n"
-                           << "[DISP]\r\nFOLDERNAME=" << folderName << "\r\nNUM=0\r\n";
-        // The list windows show the columns the settings name.
-        writeProfileString(ini, u"DISP", u"COLUM1", u"ファイル名");
-        CMainFrame::Options o;
-        o.settingsFile = ini;
-        o.sessionFactory = FtpSessionFactory(server->port());
-        frame = std::make_unique<CMainFrame>(o);
-        frame->SetDialogRunner([this](QDialog& d) {
-            dialogs << d.windowTitle();
-            return answer ? answer(d) : int(QDialog::Rejected);
-        });
-        if (login) {
-            ASSERT_EQ(frame->Session().PressLogin({u"127.0.0.1", u"qermo", u"pass", false}), LoginPress::LoggedIn);
-        }
-    }
-    fs::path box(const char* rel) const { return dir / "pc" / "demo" / rel; }
-    std::vector<std::string> shownTexts() const {
-        std::vector<std::string> out;
-        for (const auto& s : ports.prompt.shown) out.push_back(testkit::utf8(s.text));
-        return out;
+        startUnit(seed);
     }
     void makeBoxFolders() {
         for (const char* rel : {"rusuroku/0001", "rusuroku/0002", "naisen/2001", "outou"})
             fs::create_directories(box(rel));
     }
-
-    testkit::TestPorts ports;
-    testkit::TempFolder dir{"ui-download"};
-    fs::path ini = dir / "PLOVA.ini";
-    std::unique_ptr<sim::MainUnitServer> server;
-    std::unique_ptr<CMainFrame> frame;
-    QStringList dialogs;
-    std::function<int(QDialog&)> answer;
 };
 
 TEST_F(DownloadDialogsTest, BatchDownloadFromButton1002) {
@@ -230,19 +189,7 @@ TEST_F(DownloadDialogsTest, VoiceDataOfTheSelectedRowsFromButton1004) {
     ports.prompt.queue(Answer::Yes);
     selective.infoButton()->click();
     ASSERT_EQ(shownTexts().back(), "ファイルのダウンロードが正常に完了しました。");
-    frame->ApplyStartup();
-    answer = [](QDialog& d) -> int {
-        auto* open = dynamic_cast<CBoxOpenDlg*>(&d);
-        if (!open) return QDialog::Rejected;
-        CCheckListCtrl* list = open->AnsweringList();
-        for (int row = 0; row < list->rowCount(); ++row)
-            if (list->BoxName(row) == QStringLiteral("0001")) list->Toggle(row);
-        open->OpenButton()->click();
-        return open->result();
-    };
-    frame->OnCommand(cmd::kOpenBoxes);
-    answer = nullptr;
-    CListDispView* view = frame->Lists()->ActiveView();
+    CListDispView* view = openAnsweringBox(QStringLiteral("0001"));
     ASSERT_NE(view, nullptr);
     ASSERT_GT(view->Data().RowCount(), 0);
     std::vector<int> rows;

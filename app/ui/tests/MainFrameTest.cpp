@@ -522,7 +522,7 @@ TEST_F(MainFrameTest, EveryCommandRunsInsideTheTimerFrameAndAPendingBackupFollow
     EXPECT_EQ(frame->BackupTimer().interval(), 5000);
     EXPECT_EQ(frame->Settings().zenkaika, 1);
 
-    // A command of a part not yet built does nothing, inside the same frame.
+    // A command with no list window to act on does nothing, inside the same frame.
     frame->OnCommand(cmd::kErase);
     EXPECT_EQ(runs, 1);
     EXPECT_TRUE(frame->BackupTimer().isActive());

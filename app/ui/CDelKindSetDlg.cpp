@@ -1,0 +1,61 @@
+#include "app/ui/CDelKindSetDlg.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/ui/CMainFrame.h"
+#include "app/ui/DialogLayout.h"
+#include "lists/MessageDeletion.h"
+
+namespace plova::ui {
+namespace {
+constexpr int kLoginCheckMillis = 1000;
+}
+
+CDelKindSetDlg::CDelKindSetDlg(CMainFrame& frame) : CBackupTimedDlg(&frame, &frame), frame_(frame) {
+    setWindowTitle(qs(del::kDialogCaption));
+    mainUnit_ = new QPushButton(QStringLiteral("主装置のみ"), this);
+    both_ = new QPushButton(QStringLiteral("主装置とＰＣ"), this);
+    pc_ = new QPushButton(QStringLiteral("ＰＣのみ"), this);
+    cancel_ = new QPushButton(QStringLiteral("キャンセル"), this);
+    for (QPushButton* b : {mainUnit_, both_, pc_}) b->setAutoDefault(false);
+    cancel_->setDefault(true);
+    connect(mainUnit_, &QPushButton::clicked, this, [this] { OnKind(del::kKindMainUnit); });
+    connect(both_, &QPushButton::clicked, this, [this] { OnKind(del::kKindBoth); });
+    connect(pc_, &QPushButton::clicked, this, [this] { OnKind(del::kKindPc); });
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* body = new QVBoxLayout;
+    body->addWidget(new QLabel(qs(del::kDialogText), this));
+    body->addWidget(new QLabel(qs(del::kDialogKindText), this));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(mainUnit_);
+    buttons->addWidget(both_);
+    buttons->addWidget(pc_);
+    buttons->addWidget(cancel_);
+    LayOutDialog(*this, body, buttons);
+
+    loginCheck_.setObjectName(QStringLiteral("loginCheck"));
+    connect(&loginCheck_, &QTimer::timeout, this, &CDelKindSetDlg::OnLoginCheck);
+    loginCheck_.start(kLoginCheckMillis);
+    OnLoginCheck();
+}
+
+void CDelKindSetDlg::OnLoginCheck() {
+    const bool loggedIn = frame_.Session().loggedIn();
+    mainUnit_->setEnabled(loggedIn);
+    both_->setEnabled(loggedIn);
+}
+
+void CDelKindSetDlg::OnKind(int kind) {
+    if (prompt(std::u16string(del::kConfirmText), std::u16string(del::kConfirmCaption), Icon::Question,
+               Buttons::YesNo) != Answer::Yes)
+        return;
+    loginCheck_.stop();
+    kind_ = kind;
+    accept();
+}
+
+}  // namespace plova::ui

@@ -1,0 +1,103 @@
+// The main window over a simulated main unit: a seeded unit on loopback, a
+// settings file that opens a box folder under "pc", the test ports, and a
+// dialog runner that the test answers in place of a person.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QPushButton>
+#include <QStringList>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/CommandTable.h"
+#include "app/FtpMainUnitSession.h"
+#include "app/ui/CMainFrame.h"
+#include "lists/ui/CBoxOpenDlg.h"
+#include "lists/ui/CCheckListCtrl.h"
+#include "lists/ui/CListDispView.h"
+#include "lists/ui/CListWindows.h"
+#include "platform/IniFile.h"
+#include "platform/testing/TempFolder.h"
+#include "platform/testing/TestPorts.h"
+#include "sim/MainUnitServer.h"
+#include "sim/SeedMainUnit.h"
+
+namespace plova::ui {
+
+class SimFrameFixture : public ::testing::Test {
+protected:
+    explicit SimFrameFixture(const char* tempName) : dir(tempName) {}
+
+    // Seeds the main unit's disk and starts the simulator on it.
+    void startUnit(const sim::SeedOptions& seed) {
+        ASSERT_TRUE(sim::seedMainUnit(dir / "unit", seed).ok);
+        sim::Options o;
+        o.root = dir / "unit";
+        o.user = "qermo";
+        o.password = "pass";
+        server = std::make_unique<sim::MainUnitServer>(o);
+        ASSERT_TRUE(server->start());
+    }
+    void TearDown() override {
+        frame.reset();
+        server.reset();
+    }
+
+    // The program with `folderName` under the root open, logged in unless told otherwise.
+    void make(bool login = true, const std::string& folderName = "demo") {
+        std::ofstream(ini) << "[FOLDER]\r\nFOLDER=" << (dir / "pc").string() << "/\r\nINIT=0\r\n"
+                           << "[DISP]\r\nFOLDERNAME=" << folderName << "\r\nNUM=0\r\n";
+        // The list windows show the columns the settings name.
+        writeProfileString(ini, u"DISP", u"COLUM1", u"ファイル名");
+        CMainFrame::Options o;
+        o.settingsFile = ini;
+        o.sessionFactory = FtpSessionFactory(server->port());
+        frame = std::make_unique<CMainFrame>(o);
+        frame->SetDialogRunner([this](QDialog& d) {
+            dialogs << d.windowTitle();
+            return answer ? answer(d) : int(QDialog::Rejected);
+        });
+        if (login) logIn();
+    }
+    void logIn() {
+        ASSERT_EQ(frame->Session().PressLogin({u"127.0.0.1", u"qermo", u"pass", false}), LoginPress::LoggedIn);
+    }
+    // "ボックス" with answering-machine box `boxName` ticked; the new list window's view.
+    CListDispView* openAnsweringBox(const QString& boxName) {
+        frame->ApplyStartup();
+        answer = [boxName](QDialog& d) -> int {
+            auto* open = dynamic_cast<CBoxOpenDlg*>(&d);
+            if (!open) return QDialog::Rejected;
+            CCheckListCtrl* list = open->AnsweringList();
+            for (int row = 0; row < list->rowCount(); ++row)
+                if (list->BoxName(row) == boxName) list->Toggle(row);
+            open->OpenButton()->click();
+            return open->result();
+        };
+        frame->OnCommand(cmd::kOpenBoxes);
+        answer = nullptr;
+        return frame->Lists()->ActiveView();
+    }
+    std::filesystem::path box(const char* rel) const { return dir / "pc" / "demo" / rel; }
+    std::vector<std::string> shownTexts() const {
+        std::vector<std::string> out;
+        for (const auto& s : ports.prompt.shown) out.push_back(testkit::utf8(s.text));
+        return out;
+    }
+
+    testkit::TestPorts ports;
+    testkit::TempFolder dir;
+    std::filesystem::path ini = dir / "PLOVA.ini";
+    std::unique_ptr<sim::MainUnitServer> server;
+    std::unique_ptr<CMainFrame> frame;
+    QStringList dialogs;
+    std::function<int(QDialog&)> answer;
+};
+
+}  // namespace plova::ui

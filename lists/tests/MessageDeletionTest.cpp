@@ -1,0 +1,507 @@
+// Deleting messages on the main unit, on the PC and on both, against the
+// simulator: what goes where, what stays, and the one summary chosen.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "download/testing/DownloadTestSupport.h"
+#include "lists/MessageDeletion.h"
+#include "platform/Text.h"
+#include "store/CFileMng.h"
+#include "store/RecordingBlock.h"
+
+namespace plova {
+namespace {
+namespace fs = std::filesystem;
+using dltest::messageName;
+
+std::string u8(std::u16string_view s) {
+    return toUtf8(s);
+}
+
+class ScriptedDeletionView final : public DeletionView {
+public:
+    void openProgress(int range) override { calls.push_back("open " + std::to_string(range)); }
+    void advance() override { ++steps; }
+    void closeProgress() override { calls.push_back("close"); }
+    bool backupDue() override { return ++backupChecks == backupAt; }
+    void logout() override {
+        calls.push_back("logout");
+        if (ftp) ftp->Logout();
+    }
+    std::vector<std::string> calls;
+    int steps = 0;
+    int backupChecks = 0;
+    int backupAt = 0;  // the check that reports a backup due (0: none)
+    CFtpMng* ftp = nullptr;
+};
+
+// Texts of the summary.
+const char* const kSuccess = "音声メッセージの消去が正常に完了しました。";
+const char* const kNoneOrProtected = "音声メッセージがありません。\nまたは｢保護｣に設定されています。";
+const char* const kNotDownloaded = "音声ファイルがダウンロードされて\nいません。";
+const char* const kPartialProtected =
+    "一部の音声メッセージが消去できませんでした。\n(音声メッセージなし または｢保護｣)。";
+const char* const kPartialInUse = "一部の音声メッセージが消去できませんでした。\n(音声メッセージ使用中)。";
+const char* const kPartialNotDownloaded =
+    "一部の音声メッセージが消去できませんでした。\n(音声ファイル未ダウンロード)。";
+const char* const kInUseMany = "音声メッセージは使用中のため\n消去できません。";
+
+// ------------------------------------------------------------- summary
+
+TEST(DeletionSummaryTest, TheMessageFollowsFlagsCountAndListKind) {
+    struct Case {
+        const char* name;
+        DeletionFlags flags;  // inUse, notDownloaded, noneOrProtected, deleted
+        int selected;
+        bool responses;
+        std::vector<std::pair<std::string, std::string>> want;  // text, caption
+    };
+    const fs::path answering = "/pc/VMU/rusuroku/0007/x.vmdat";
+    const fs::path extension = "/pc/VMU/naisen/2001/x.vmdat";
+    const Case cases[] = {
+        {"many, clean", {false, false, false, 2}, 2, false, {{kSuccess, "消去完了"}}},
+        {"many, nothing deleted, every flag in order",
+         {true, true, true, 0},
+         3,
+         false,
+         {{kInUseMany, "エラー"}, {kNotDownloaded, "エラー"}, {kNoneOrProtected, "エラー"}}},
+        {"many, some deleted, every flag in order",
+         {true, true, true, 1},
+         4,
+         false,
+         {{kPartialInUse, "消去完了"}, {kPartialNotDownloaded, "消去完了"}, {kPartialProtected, "消去完了"}}},
+        {"many, one protected among deleted", {false, false, true, 2}, 3, false, {{kPartialProtected, "消去完了"}}},
+        {"one, in use wins",
+         {true, true, true, 0},
+         1,
+         false,
+         {{"留守録BOX0007の音声メッセージは\n使用中のため消去できません。", "エラー"}}},
+        {"one, not downloaded before protected", {false, true, true, 0}, 1, false, {{kNotDownloaded, "エラー"}}},
+        {"one, protected", {false, false, true, 0}, 1, false, {{kNoneOrProtected, "エラー"}}},
+        {"one, clean", {false, false, false, 3}, 1, false, {{kSuccess, "消去完了"}}},
+        {"responses, one in use",
+         {true, false, false, 0},
+         1,
+         true,
+         {{"音声メッセージは\n使用中のため消去できません。", "エラー"}}},
+        {"responses, many in use, none deleted",
+         {true, false, true, 0},
+         2,
+         true,
+         {{kInUseMany, "エラー"}, {kNoneOrProtected, "エラー"}}},
+        {"responses know no not-downloaded", {false, true, false, 1}, 2, true, {{kSuccess, "消去完了"}}},
+    };
+    for (const Case& c : cases) {
+        const auto shown = ChooseDeletionSummary(c.flags, c.selected, c.responses, answering);
+        ASSERT_EQ(shown.size(), c.want.size()) << c.name;
+        for (std::size_t i = 0; i < shown.size(); ++i) {
+            EXPECT_EQ(u8(shown[i].text), c.want[i].first) << c.name;
+            EXPECT_EQ(u8(shown[i].caption), c.want[i].second) << c.name;
+            EXPECT_EQ(shown[i].icon, c.want[i].second == "エラー" ? Icon::Exclamation : Icon::Information) << c.name;
+        }
+    }
+    const auto inExtension = ChooseDeletionSummary({true, false, false, 0}, 1, false, extension);
+    ASSERT_EQ(inExtension.size(), 1u);
+    EXPECT_EQ(u8(inExtension[0].text), "内線BOX2001の音声メッセージは\n使用中のため消去できません。");
+}
+
+TEST(DeletionSummaryTest, TheBoxFieldOfANameIsReadAsTheMainUnitNamesBoxes) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"202612071405_ABC_0001_00001.vminf", "0001"},
+        {"202612071405_ABC_R012_00001.vminf", "012"},
+        {"202612071405_ABC_12___00001.vminf", "12"},
+        {"202612071405_ABC_1_2__00001.vminf", "1 2"},
+        {"short.vminf", ""},
+        {"", ""},
+    };
+    for (const auto& [name, box] : cases) EXPECT_EQ(u8(BoxOfMessageName(fromUtf8(name))), box) << name;
+}
+
+TEST(DeletionPlaceTest, OnlyFilesInTheBoxFolderReachedWithoutALinkHaveAPlace) {
+    testkit::TempFolder temp("delplace");
+    const fs::path vmu = temp.path() / "VMU";
+    const fs::path outside = temp.path() / "outside";
+    for (const char* d : {"rusuroku/0001", "naisen/2001", "outou", "other"}) fs::create_directories(vmu / d);
+    fs::create_directories(outside / "0009");
+    fs::create_directory_symlink(outside / "0009", vmu / "rusuroku" / "0009");
+    std::ofstream(outside / "real.vmdat") << "x";
+    fs::create_symlink(outside / "real.vmdat", vmu / "rusuroku" / "0001" / "link.vmdat");
+    fs::create_directories(temp.path() / "VMU2" / "rusuroku" / "0001");
+
+    struct Case {
+        fs::path file;
+        bool responses;
+        bool placed;
+        bool extension;
+        const char* box;
+    };
+    const Case cases[] = {
+        {vmu / "rusuroku/0001/a.vmdat", false, true, false, "0001"},
+        {vmu / "naisen/2001/a.vminf", false, true, true, "2001"},
+        {vmu / "outou/a.vmdat", true, true, false, ""},
+        {vmu / "outou/a.vmdat", false, false, false, ""},         // not a box
+        {vmu / "rusuroku/0001/a.vmdat", true, false, false, ""},  // not outou
+        {vmu / "rusuroku/0001/../../outou/a.vmdat", true, false, false, ""},
+        {vmu / "rusuroku/0001/../0001/a.vmdat", false, false, false, ""},
+        {vmu / "other/0001/a.vmdat", false, false, false, ""},  // not a box kind
+        {vmu / "rusuroku/0001/sub/a.vmdat", false, false, false, ""},
+        {vmu / "rusuroku/0009/a.vmdat", false, false, false, ""},     // the box is a link
+        {vmu / "rusuroku/0001/link.vmdat", false, false, false, ""},  // the file is a link
+        {vmu / "rusuroku/0001/a.txt", false, false, false, ""},
+        {vmu / "rusuroku/0001/a\n.vmdat", false, false, false, ""},
+        {temp.path() / "VMU2/rusuroku/0001/a.vmdat", false, false, false, ""},  // another box folder
+        {outside / "real.vmdat", false, false, false, ""},
+        {fs::path(), false, false, false, ""},
+    };
+    for (const Case& c : cases) {
+        const auto place = PlaceInBoxFolder(vmu, c.file, c.responses);
+        ASSERT_EQ(place.has_value(), c.placed) << c.file;
+        if (!place) continue;
+        EXPECT_EQ(place->extension, c.extension) << c.file;
+        EXPECT_EQ(u8(place->box), c.box) << c.file;
+    }
+    // The box folder given with a trailing separator is the same folder.
+    EXPECT_TRUE(PlaceInBoxFolder(vmu / "", vmu / "rusuroku/0001/a.vmdat", false));
+}
+
+// ------------------------------------------------- against the simulator
+
+class MessageDeletionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fx.login();
+        view.ftp = fx.ftp.get();
+    }
+
+    // Messages 1..count of box `box` on the main unit, downloaded (voice data
+    // too unless `infoOnly`) into the local box folder.
+    void prepareBox(const std::string& kind, const std::string& box, int count, bool infoOnly = false) {
+        for (int n = 1; n <= count; ++n) dltest::putMessage(fx.remoteBox(kind, box), box, n, 800);
+        fx.makeLocalBox(kind, box);
+        std::u16string remote = fromUtf8("/" + kind + "/" + box);
+        int handled = 0, listed = 0;
+        CDownloadMng& d = fx.downloader();
+        const int r = infoOnly ? d.DownloadBoxInfo(remote, fx.localBox(kind, box), handled)
+                               : d.DownloadBox(remote, fx.localBox(kind, box), handled, listed);
+        ASSERT_EQ(r, 0);
+    }
+    std::vector<FILESTS_INFO> records(const fs::path& folder) {
+        std::vector<FILESTS_INFO> out;
+        EXPECT_TRUE(CFileMng().LoadFolderRecords(folder, out));
+        return out;
+    }
+    DeletionResult run(int kind, std::vector<FILESTS_INFO> rows, bool responses = false) {
+        DeletionRequest request;
+        request.kind = kind;
+        request.responseList = responses;
+        request.boxFolder = fx.boxFolder;
+        request.rows = std::move(rows);
+        return DeleteMessages(request, fx.ftp.get(), view);
+    }
+    std::vector<std::string> shown() const {
+        std::vector<std::string> out;
+        for (const auto& s : fx.ports.prompt.shown) out.push_back(u8(s.text));
+        return out;
+    }
+    bool remoteHas(const std::string& kind, const std::string& box, int n, const char* ext = ".vminf") const {
+        return fs::exists(fx.remoteBox(kind, box) / messageName(box, n, ext));
+    }
+    fs::path local(const std::string& kind, const std::string& box, int n, const char* ext = ".vmdat") const {
+        return fx.localBox(kind, box) / messageName(box, n, ext);
+    }
+    void protectOnMainUnit(const std::string& kind, const std::string& box, int n) {
+        const fs::path f = fx.remoteBox(kind, box) / messageName(box, n, ".vminf");
+        std::fstream io(f, std::ios::in | std::ios::out | std::ios::binary);
+        io.seekp(block::kFlagsOffset);
+        io.put(static_cast<char>(block::kFlagProtected));
+    }
+    std::uint8_t stateOnDisk(const fs::path& file) {
+        FILESTS_INFO r;
+        EXPECT_TRUE(CFileMng().ReadStatusRecord(file, r)) << file;
+        return r.downloadState;
+    }
+
+    dltest::DownloadFixture fx;
+    ScriptedDeletionView view;
+};
+
+TEST_F(MessageDeletionTest, EachKindWithOneAndSeveralRowsDeletesWhereItSays) {
+    struct Case {
+        int kind;
+        int rows;
+        bool remoteGone;
+        bool localGone;
+        int deleted;
+        int range;
+    };
+    const Case cases[] = {
+        {del::kKindMainUnit, 1, true, false, 1, 3}, {del::kKindMainUnit, 2, true, false, 2, 6},
+        {del::kKindBoth, 1, true, true, 3, 6},      {del::kKindBoth, 2, true, true, 6, 12},
+        {del::kKindPc, 1, false, true, 2, 3},       {del::kKindPc, 2, false, true, 4, 6},
+    };
+    int boxNumber = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE("kind " + std::to_string(c.kind) + ", rows " + std::to_string(c.rows));
+        char box[8];
+        std::snprintf(box, sizeof box, "%04d", boxNumber++);
+        // One message more than is selected: it must stay.
+        prepareBox("rusuroku", box, c.rows + 1);
+        // A WAV file beside the first message, as a conversion leaves it.
+        std::ofstream(local("rusuroku", box, 1, ".wav")) << "RIFF";
+        std::vector<FILESTS_INFO> rows = records(fx.localBox("rusuroku", box));
+        ASSERT_EQ(rows.size(), static_cast<std::size_t>(c.rows + 1));
+        rows.pop_back();
+        fx.ports.prompt.shown.clear();
+        view = ScriptedDeletionView{};
+        view.ftp = fx.ftp.get();
+
+        const DeletionResult r = run(c.kind, rows);
+        EXPECT_EQ(r.end, DeletionEnd::Finished);
+        EXPECT_EQ(r.flags.deleted, c.deleted + (c.kind == del::kKindMainUnit ? 0 : 1));  // the WAV file
+        EXPECT_EQ(shown(), std::vector<std::string>{kSuccess});
+        EXPECT_EQ(view.calls, (std::vector<std::string>{"open " + std::to_string(c.range), "close"}));
+        EXPECT_EQ(view.steps, r.flags.deleted);
+        for (int n = 1; n <= c.rows; ++n) {
+            EXPECT_NE(remoteHas("rusuroku", box, n), c.remoteGone) << n;
+            EXPECT_NE(remoteHas("rusuroku", box, n, ".vmdat"), c.remoteGone) << n;
+            EXPECT_NE(fs::exists(local("rusuroku", box, n)), c.localGone) << n;
+            if (c.kind == del::kKindMainUnit) {
+                EXPECT_EQ(stateOnDisk(local("rusuroku", box, n)), kDeletedOnMainUnit);
+            }
+        }
+        EXPECT_EQ(fs::exists(local("rusuroku", box, 1, ".wav")), c.kind == del::kKindMainUnit);
+        EXPECT_TRUE(remoteHas("rusuroku", box, c.rows + 1));
+        EXPECT_TRUE(fs::exists(local("rusuroku", box, c.rows + 1)));
+        EXPECT_EQ(stateOnDisk(local("rusuroku", box, c.rows + 1)), kUnplayedOnMainUnit);
+    }
+    EXPECT_TRUE(fx.ftp->HasSession());
+}
+
+TEST_F(MessageDeletionTest, InUseAndProtectedOnTheMainUnitKeepTheirRowsAndSaySo) {
+    prepareBox("naisen", "2001", 3);
+    const std::vector<FILESTS_INFO> rows = records(fx.localBox("naisen", "2001"));
+    fx.setFaults([](sim::Faults& f) { f.inUse = {messageName("2001", 1, ".vminf")}; });
+    protectOnMainUnit("naisen", "2001", 2);
+
+    // One row in use, alone.
+    EXPECT_EQ(run(del::kKindMainUnit, {rows[0]}).end, DeletionEnd::Finished);
+    EXPECT_EQ(shown(), std::vector<std::string>{"内線BOX2001の音声メッセージは\n使用中のため消去できません。"});
+    EXPECT_EQ(fx.ports.prompt.shown.back().caption, u"エラー");
+    // One protected row, alone.
+    fx.ports.prompt.shown.clear();
+    run(del::kKindMainUnit, {rows[1]});
+    EXPECT_EQ(shown(), std::vector<std::string>{kNoneOrProtected});
+    // Both, nothing deleted: both error messages in order.
+    fx.ports.prompt.shown.clear();
+    run(del::kKindMainUnit, {rows[0], rows[1]});
+    EXPECT_EQ(shown(), (std::vector<std::string>{kInUseMany, kNoneOrProtected}));
+    // All three: the third goes, the other two are reported as partial.
+    fx.ports.prompt.shown.clear();
+    const DeletionResult r = run(del::kKindMainUnit, rows);
+    EXPECT_EQ(r.flags.deleted, 1);
+    EXPECT_EQ(shown(), (std::vector<std::string>{kPartialInUse, kPartialProtected}));
+    EXPECT_EQ(fx.ports.prompt.shown.back().caption, u"消去完了");
+    EXPECT_TRUE(remoteHas("naisen", "2001", 1));
+    EXPECT_TRUE(remoteHas("naisen", "2001", 2));
+    EXPECT_FALSE(remoteHas("naisen", "2001", 3));
+    EXPECT_EQ(stateOnDisk(local("naisen", "2001", 1)), kUnplayedOnMainUnit);
+    EXPECT_EQ(stateOnDisk(local("naisen", "2001", 3)), kDeletedOnMainUnit);
+}
+
+TEST_F(MessageDeletionTest, ALocallyProtectedRowIsLeftEverywhere) {
+    prepareBox("rusuroku", "0001", 3);
+    std::vector<FILESTS_INFO> rows = records(fx.localBox("rusuroku", "0001"));
+    rows[1].isProtected = 1;
+    const DeletionResult r = run(del::kKindBoth, rows);
+    EXPECT_EQ(shown(), std::vector<std::string>{kPartialProtected});
+    EXPECT_TRUE(fs::exists(local("rusuroku", "0001", 2)));
+    EXPECT_TRUE(remoteHas("rusuroku", "0001", 2));
+    EXPECT_FALSE(fs::exists(local("rusuroku", "0001", 1)));
+    EXPECT_FALSE(remoteHas("rusuroku", "0001", 3));
+    EXPECT_EQ(r.flags.deleted, 2 * 2 + 2);
+}
+
+TEST_F(MessageDeletionTest, AnInformationOnlyRowGoesOnThePcButIsNotDownloadedForTheMainUnit) {
+    prepareBox("rusuroku", "0001", 1, true);
+    const std::vector<FILESTS_INFO> rows = records(fx.localBox("rusuroku", "0001"));
+    ASSERT_EQ(rows.size(), 1u);
+    ASSERT_EQ(rows[0].path().extension(), ".vminf");
+
+    for (int kind : {del::kKindMainUnit, del::kKindBoth}) {
+        fx.ports.prompt.shown.clear();
+        const DeletionResult r = run(kind, rows);
+        EXPECT_TRUE(r.flags.notDownloaded) << kind;
+        EXPECT_EQ(shown(), std::vector<std::string>{kNotDownloaded}) << kind;
+        EXPECT_TRUE(fs::exists(rows[0].path())) << kind;
+        EXPECT_TRUE(remoteHas("rusuroku", "0001", 1)) << kind;
+    }
+    fx.ports.prompt.shown.clear();
+    const DeletionResult r = run(del::kKindPc, rows);
+    EXPECT_FALSE(r.flags.notDownloaded);
+    EXPECT_EQ(r.flags.deleted, 1);
+    EXPECT_EQ(shown(), std::vector<std::string>{kSuccess});
+    EXPECT_FALSE(fs::exists(rows[0].path()));
+    EXPECT_TRUE(remoteHas("rusuroku", "0001", 1));
+}
+
+TEST_F(MessageDeletionTest, AMessageCopiedIntoAnotherBoxIsNotAskedOfTheMainUnit) {
+    prepareBox("rusuroku", "0001", 1);
+    dltest::putMessage(fx.remoteBox("rusuroku", "0002"), "0002", 5, 800);
+    fx.makeLocalBox("rusuroku", "0002");
+    // Box 0001's message, copied into box 0002.
+    const fs::path copied = fx.localBox("rusuroku", "0002") / messageName("0001", 1, ".vmdat");
+    fs::copy_file(local("rusuroku", "0001", 1), copied);
+    const std::vector<FILESTS_INFO> rows = records(fx.localBox("rusuroku", "0002"));
+    ASSERT_EQ(rows.size(), 1u);
+
+    const DeletionResult r = run(del::kKindMainUnit, rows);
+    EXPECT_TRUE(r.flags.noneOrProtected);
+    EXPECT_EQ(view.steps, 0) << "the main unit was not asked";
+    EXPECT_EQ(shown(), std::vector<std::string>{kNoneOrProtected});
+    EXPECT_TRUE(remoteHas("rusuroku", "0001", 1));
+    EXPECT_TRUE(remoteHas("rusuroku", "0002", 5));
+    EXPECT_EQ(stateOnDisk(copied), kUnplayedOnMainUnit);
+}
+
+TEST_F(MessageDeletionTest, ARecordLeadingOutsideTheBoxFolderTouchesNothing) {
+    prepareBox("rusuroku", "0001", 1);
+    const FILESTS_INFO inside = records(fx.localBox("rusuroku", "0001")).front();
+    // Files a user cares about, outside the box folder, named as messages.
+    const fs::path elsewhere = fx.temp.path() / "elsewhere" / "0001";
+    fs::create_directories(elsewhere);
+    fs::copy_file(inside.path(), elsewhere / inside.path().filename());
+    std::ofstream(elsewhere / (inside.path().stem().string() + ".wav")) << "keep";
+    // The same box reached through a link from the box folder.
+    fs::create_directory_symlink(elsewhere, fx.boxFolder / "rusuroku" / "0003");
+
+    std::vector<FILESTS_INFO> rows;
+    for (const fs::path& p :
+         {elsewhere / inside.path().filename(),
+          fx.localBox("rusuroku", "0001") / ".." / ".." / ".." / "elsewhere" / "0001" / inside.path().filename(),
+          fx.boxFolder / "rusuroku" / "0003" / inside.path().filename()}) {
+        FILESTS_INFO r = inside;
+        r.filePath = fromUtf8(p.string());
+        rows.push_back(r);
+    }
+    for (int kind : {del::kKindPc, del::kKindBoth, del::kKindMainUnit}) {
+        fx.ports.prompt.shown.clear();
+        const DeletionResult r = run(kind, rows);
+        EXPECT_TRUE(r.flags.noneOrProtected) << kind;
+        EXPECT_EQ(r.flags.deleted, 0) << kind;
+        EXPECT_EQ(shown(), std::vector<std::string>{kNoneOrProtected}) << kind;
+    }
+    EXPECT_EQ(dltest::filesUnder(fx.temp.path() / "elsewhere"),
+              (std::vector<std::string>{"0001/" + inside.path().filename().string(),
+                                        "0001/" + inside.path().stem().string() + ".wav"}));
+    EXPECT_EQ(stateOnDisk(elsewhere / inside.path().filename()), kUnplayedOnMainUnit);
+    EXPECT_TRUE(remoteHas("rusuroku", "0001", 1));
+    EXPECT_TRUE(fs::exists(inside.path()));
+}
+
+TEST_F(MessageDeletionTest, ACommunicationFailureStopsTheRunAndLogsOut) {
+    struct Case {
+        const char* name;
+        int kind;
+        int failure;  // the answer to the second DELE; 0 hangs up
+    };
+    const Case cases[] = {
+        {"main unit, hang-up", del::kKindMainUnit, 0},
+        {"main unit, odd answer", del::kKindMainUnit, 421},
+        {"both, odd answer", del::kKindBoth, 500},
+    };
+    int boxNumber = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        char box[8];
+        std::snprintf(box, sizeof box, "%04d", boxNumber++);
+        prepareBox("rusuroku", box, 3);
+        const std::vector<FILESTS_INFO> rows = records(fx.localBox("rusuroku", box));
+        fx.setFaults([&](sim::Faults& f) { f.failDele = {{messageName(box, 2, ".vminf"), c.failure}}; });
+        fx.ports.prompt.shown.clear();
+        view = ScriptedDeletionView{};
+        view.ftp = fx.ftp.get();
+
+        const DeletionResult r = run(c.kind, rows);
+        EXPECT_EQ(r.end, DeletionEnd::CommError);
+        EXPECT_EQ(shown(), std::vector<std::string>{"通信エラーが発生しました。"});
+        EXPECT_EQ(fx.ports.prompt.shown[0].caption, u"エラー");
+        EXPECT_EQ(view.calls.back(), "logout");
+        EXPECT_EQ(view.calls[view.calls.size() - 2], "close");
+        EXPECT_FALSE(fx.ftp->HasSession());
+        // The first deletion was answered and stands; nothing was asked after the failure.
+        EXPECT_FALSE(remoteHas("rusuroku", box, 1));
+        EXPECT_TRUE(remoteHas("rusuroku", box, 2));
+        EXPECT_TRUE(remoteHas("rusuroku", box, 3));
+        if (c.kind == del::kKindMainUnit) {
+            EXPECT_EQ(stateOnDisk(local("rusuroku", box, 1)), kDeletedOnMainUnit);
+            EXPECT_EQ(stateOnDisk(local("rusuroku", box, 3)), kUnplayedOnMainUnit);
+        } else {
+            // The PC phase came first and ran over every row.
+            for (int n = 1; n <= 3; ++n) EXPECT_FALSE(fs::exists(local("rusuroku", box, n))) << n;
+        }
+        fx.setFaults([](sim::Faults& f) { f.failDele.clear(); });
+        fx.login();
+        view.ftp = fx.ftp.get();
+    }
+}
+
+TEST_F(MessageDeletionTest, NothingSelectedIsRefusedBeforeAnyWindow) {
+    const DeletionResult r = run(del::kKindBoth, {});
+    EXPECT_EQ(r.end, DeletionEnd::NothingSelected);
+    EXPECT_EQ(shown(), std::vector<std::string>{"選択されていません。"});
+    EXPECT_EQ(fx.ports.prompt.shown[0].caption, u"エラー");
+    EXPECT_TRUE(view.calls.empty());
+}
+
+TEST_F(MessageDeletionTest, ABackupThatFallsDueEndsAPcOnlyRunWithoutASummary) {
+    prepareBox("rusuroku", "0001", 3);
+    const std::vector<FILESTS_INFO> rows = records(fx.localBox("rusuroku", "0001"));
+    view.backupAt = 1;
+    const DeletionResult r = run(del::kKindPc, rows);
+    EXPECT_EQ(r.end, DeletionEnd::BackupRequested);
+    EXPECT_TRUE(shown().empty());
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"open 9", "close"}));
+    EXPECT_FALSE(fs::exists(rows[0].path()));
+    EXPECT_TRUE(fs::exists(rows[1].path()));
+    EXPECT_TRUE(fs::exists(rows[2].path()));
+}
+
+TEST_F(MessageDeletionTest, ResponseMessagesGoWithTheirAudioCopiesWhateverTheirCase) {
+    dltest::putResponse(fx.disk / "outou", "202612071405", 1, 800);
+    dltest::putResponse(fx.disk / "outou", "202612071405", 2, 800);
+    dltest::putResponse(fx.disk / "outou", "202612071405", 3, 800);
+    fx.makeLocalBox("rusuroku", "0001");
+    int handled = 0, listed = 0;
+    ASSERT_EQ(fx.downloader().DownloadResponseMessages(fx.boxFolder / "outou", handled, listed), 0);
+    std::vector<FILESTS_INFO> rows = records(fx.boxFolder / "outou");
+    ASSERT_EQ(rows.size(), 3u);
+    const fs::path first = rows[0].path();
+    for (const char* ext : {".WAV", ".WMA", ".wav"}) std::ofstream(fs::path(first).replace_extension(ext)) << "audio";
+    // An absent number (no message behind it) among the rows is passed over.
+    rows.insert(rows.begin(), FILESTS_INFO{});
+
+    // Kind 1 on the first: four local files and the main unit's copy.
+    DeletionResult r = run(del::kKindBoth, {rows[0], rows[1]}, true);
+    EXPECT_EQ(shown(), std::vector<std::string>{kSuccess});
+    EXPECT_EQ(r.flags.deleted, 5);
+    EXPECT_FALSE(fs::exists(fx.disk / "outou" / first.filename()));
+    EXPECT_TRUE(dltest::filesUnder(fx.boxFolder / "outou").size() == 2u);
+
+    // Kind 0 on the second: the main unit's goes, the local file says so.
+    fx.ports.prompt.shown.clear();
+    r = run(del::kKindMainUnit, {rows[2]}, true);
+    EXPECT_EQ(shown(), std::vector<std::string>{kSuccess});
+    EXPECT_FALSE(fs::exists(fx.disk / "outou" / rows[2].path().filename()));
+    EXPECT_EQ(stateOnDisk(rows[2].path()), kDeletedOnMainUnit);
+
+    // Kind 0 on the third while it is in use.
+    fx.ports.prompt.shown.clear();
+    fx.setFaults([&](sim::Faults& f) { f.inUse = {rows[3].path().filename().string()}; });
+    r = run(del::kKindMainUnit, {rows[3]}, true);
+    EXPECT_EQ(shown(), std::vector<std::string>{"音声メッセージは\n使用中のため消去できません。"});
+    EXPECT_TRUE(fs::exists(fx.disk / "outou" / rows[3].path().filename()));
+}
+
+}  // namespace
+}  // namespace plova
