@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "lists/SelectCriteria.h"
 #include "platform/IniFile.h"
 
 namespace plova {
@@ -106,6 +107,9 @@ struct SettingsRecord {
     // Not in the file.
     ConnectionRecord connection;
     int loggedIn = 0;  // 1 while a session with the main unit is open
+    // The select display's criteria of the last OK, for the run only.
+    SelectCriteria boxCriteria;
+    SelectCriteria responseCriteria;
 };
 
 // Fills `record` from `ini` in the order of the file's table, with the

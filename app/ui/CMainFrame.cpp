@@ -37,6 +37,7 @@
 #include "app/ui/DownloadCommands.h"
 #include "app/ui/InfoEditCommands.h"
 #include "app/ui/MoveCopyCommands.h"
+#include "app/ui/ListDisplayCommands.h"
 #include "app/ui/ResponseCommands.h"
 #include "download/DownloadDrivers.h"
 #include "lists/ui/CChildFrame.h"
@@ -112,6 +113,7 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
     SessionFactory factory = options.sessionFactory ? std::move(options.sessionFactory) : FtpSessionFactory();
     session_ = std::make_unique<SessionControl>(doc_, *this, std::move(factory));
     InstallDownloadCommands(*this);
+    InstallListDisplayCommands(*this);
     InstallDeleteCommands(*this);
     InstallMoveCopyCommands(*this);
     InstallInfoEditCommands(*this);

@@ -20,6 +20,7 @@
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CMsgCopyDlg.h"
 #include "app/ui/CPrgMsgCopyDlg.h"
+#include "app/ui/tests/ListFrameFixture.h"
 #include "lists/testing/BoxFolderBuilder.h"
 #include "lists/ui/CBoxOpenDlg.h"
 #include "lists/ui/CCheckListCtrl.h"
@@ -41,15 +42,8 @@ namespace {
 namespace fs = std::filesystem;
 using Names = std::vector<QString>;
 
-class ListWindowsTest : public ::testing::Test {
+class ListWindowsTest : public testkit_ui::ListFrameFixture {
 protected:
-    testkit::TestPorts ports;
-    testkit::TempFolder dir{"ui-lists"};
-    fs::path ini = dir / "PLOVA.ini";
-    testkit::BoxFolderBuilder box{dir / "root", "office"};
-    std::unique_ptr<CMainFrame> frame;
-    std::function<int(QDialog&)> answer;
-
     void SetUp() override {
         box.add("rusuroku", "0001", "202612010900");
         box.add("rusuroku", "0001", "202612030900", "vmdat", kPlayedOnMainUnit);
@@ -60,53 +54,9 @@ protected:
         box.add("naisen", "2001", "202612070900");
         box.addResponse(5);
         box.addResponse(12);
-        writeProfileString(ini, u"FOLDER", u"FOLDER", (dir / "root").u16string());
-        writeProfileString(ini, u"DISP", u"FOLDERNAME", u"office");
-        const std::u16string columns[] = {u"ﾌﾗｸﾞ",     u"取込",     u"再生/未再生", u"保護/非保護", u"BOX番号",
-                                          u"相手番号", u"相手名称", u"日時",        u"録音時間",    u"ファイル名"};
-        for (int i = 0; i < 10; ++i)
-            writeProfileString(ini, u"DISP", u"COLUM" + fromUtf8(std::to_string(i + 1)), columns[i]);
+        writeFolderSettings({u"ﾌﾗｸﾞ", u"取込", u"再生/未再生", u"保護/非保護", u"BOX番号", u"相手番号", u"相手名称",
+                             u"日時", u"録音時間", u"ファイル名"});
     }
-
-    void TearDown() override { frame.reset(); }
-
-    void make() {
-        CMainFrame::Options o;
-        o.settingsFile = ini;
-        frame = std::make_unique<CMainFrame>(o);
-        frame->SetDialogRunner([this](QDialog& d) { return answer ? answer(d) : int(QDialog::Rejected); });
-        frame->resize(1000, 700);
-        frame->show();
-        frame->ApplyStartup();
-    }
-
-    static void tick(CCheckListCtrl* list, const Names& names) {
-        for (int row = 0; row < list->rowCount(); ++row)
-            if (std::find(names.begin(), names.end(), list->BoxName(row)) != names.end()) list->Toggle(row);
-    }
-
-    // "ボックス" with these boxes ticked (or the response list); the dialog's result.
-    int open(const Names& answering, const Names& extension = {}, bool response = false,
-             const std::function<void(CBoxOpenDlg&)>& look = {}) {
-        int result = -1;
-        answer = [&](QDialog& d) -> int {
-            auto* dialog = dynamic_cast<CBoxOpenDlg*>(&d);
-            if (!dialog) return QDialog::Rejected;
-            if (look) look(*dialog);
-            tick(dialog->AnsweringList(), answering);
-            tick(dialog->ExtensionList(), extension);
-            if (response) dialog->ResponseRadio()->setChecked(true);
-            dialog->OpenButton()->click();
-            return result = dialog->result();
-        };
-        frame->OnCommand(cmd::kOpenBoxes);
-        answer = nullptr;
-        return result;
-    }
-
-    std::vector<CListDispView*> views() const { return frame->Lists()->Views(); }
-    CListDispView* active() const { return frame->Lists()->ActiveView(); }
-    std::u16string lastMessage() const { return ports.prompt.shown.empty() ? u"" : ports.prompt.shown.back().text; }
 
     void exitSavingSettings() {
         answer = [](QDialog& d) -> int {

@@ -1,0 +1,95 @@
+// The real main window over a box folder of the tests' own making, for the
+// tests of the list windows and the commands on them: the settings file,
+// a dialog runner the test answers, and the open dialog driven as a user would.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <QRadioButton>
+#include <algorithm>
+#include <functional>
+#include <memory>
+
+#include "app/CommandTable.h"
+#include "app/ui/CMainFrame.h"
+#include "lists/testing/BoxFolderBuilder.h"
+#include "lists/ui/CBoxOpenDlg.h"
+#include "lists/ui/CCheckListCtrl.h"
+#include "lists/ui/CListDispView.h"
+#include "lists/ui/CListWindows.h"
+#include "platform/IniFile.h"
+#include "platform/testing/TempFolder.h"
+#include "platform/testing/TestPorts.h"
+
+namespace plova::ui::testkit_ui {
+
+class ListFrameFixture : public ::testing::Test {
+protected:
+    using BoxNames = std::vector<QString>;
+
+    plova::testkit::TestPorts ports;
+    plova::testkit::TempFolder dir{"ui-lists"};
+    std::filesystem::path ini = dir / "PLOVA.ini";
+    plova::testkit::BoxFolderBuilder box{dir / "root", "office"};
+    std::unique_ptr<CMainFrame> frame;
+    std::function<int(QDialog&)> answer;
+
+    void TearDown() override { frame.reset(); }
+
+    // The box folder "office" under "root" as the open folder, with these columns.
+    void writeFolderSettings(const std::vector<std::u16string>& columns) {
+        writeProfileString(ini, u"FOLDER", u"FOLDER", (dir / "root").u16string());
+        writeProfileString(ini, u"DISP", u"FOLDERNAME", u"office");
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            writeProfileString(ini, u"DISP", u"COLUM" + fromUtf8(std::to_string(i + 1)), columns[i]);
+    }
+
+    void make() {
+        CMainFrame::Options o;
+        o.settingsFile = ini;
+        frame = std::make_unique<CMainFrame>(o);
+        frame->SetDialogRunner([this](QDialog& d) { return answer ? answer(d) : int(QDialog::Rejected); });
+        frame->resize(1000, 700);
+        frame->show();
+        frame->ApplyStartup();
+    }
+
+    static void tick(CCheckListCtrl* list, const BoxNames& names) {
+        for (int row = 0; row < list->rowCount(); ++row)
+            if (std::find(names.begin(), names.end(), list->BoxName(row)) != names.end()) list->Toggle(row);
+    }
+
+    // Command `id` with `drive` acting on its dialog of type D; the dialog's result.
+    template <typename D>
+    int run(int id, const std::function<void(D&)>& drive) {
+        int result = -1;
+        answer = [&](QDialog& d) -> int {
+            auto* dialog = dynamic_cast<D*>(&d);
+            if (!dialog) return QDialog::Rejected;
+            drive(*dialog);
+            return result = dialog->result();
+        };
+        frame->OnCommand(id);
+        answer = nullptr;
+        return result;
+    }
+
+    // "ボックス" with these boxes ticked (or the response list); the dialog's result.
+    int open(const BoxNames& answering, const BoxNames& extension = {}, bool response = false,
+             const std::function<void(CBoxOpenDlg&)>& look = {}) {
+        return run<CBoxOpenDlg>(cmd::kOpenBoxes, [&](CBoxOpenDlg& dialog) {
+            if (look) look(dialog);
+            tick(dialog.AnsweringList(), answering);
+            tick(dialog.ExtensionList(), extension);
+            if (response) dialog.ResponseRadio()->setChecked(true);
+            dialog.OpenButton()->click();
+        });
+    }
+
+    std::vector<CListDispView*> views() const { return frame->Lists()->Views(); }
+    CListDispView* active() const { return frame->Lists()->ActiveView(); }
+    std::u16string lastMessage() const { return ports.prompt.shown.empty() ? u"" : ports.prompt.shown.back().text; }
+};
+
+}  // namespace plova::ui::testkit_ui
