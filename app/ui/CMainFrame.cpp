@@ -32,6 +32,7 @@
 #include "app/ui/CVersionDlg.h"
 #include "app/ui/DialogLayout.h"
 #include "app/ui/DownloadCommands.h"
+#include "app/ui/ResponseCommands.h"
 #include "download/DownloadDrivers.h"
 #include "lists/ui/CChildFrame.h"
 #include "lists/ui/CListDispView.h"
@@ -106,6 +107,7 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
     SessionFactory factory = options.sessionFactory ? std::move(options.sessionFactory) : FtpSessionFactory();
     session_ = std::make_unique<SessionControl>(doc_, *this, std::move(factory));
     InstallDownloadCommands(*this);
+    InstallResponseCommands(*this);
 
     lists_ = new CListWindows(*this, this);
     openListWindow_ = [this](int listNumber) -> QMdiSubWindow* { return lists_->OpenWindow(listNumber); };
