@@ -30,6 +30,7 @@
 #include "app/ui/CPrgAbackUpDlg.h"
 #include "app/ui/CRecomDlg.h"
 #include "app/ui/CVersionDlg.h"
+#include "app/ui/CsvCommands.h"
 #include "app/ui/DialogLayout.h"
 #include "app/ui/DownloadCommands.h"
 #include "app/ui/ResponseCommands.h"
@@ -107,6 +108,7 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
     SessionFactory factory = options.sessionFactory ? std::move(options.sessionFactory) : FtpSessionFactory();
     session_ = std::make_unique<SessionControl>(doc_, *this, std::move(factory));
     InstallDownloadCommands(*this);
+    InstallCsvCommands(*this);
     InstallResponseCommands(*this);
 
     lists_ = new CListWindows(*this, this);
