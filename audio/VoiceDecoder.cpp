@@ -1,10 +1,8 @@
 #include "audio/VoiceDecoder.h"
 
 #include <array>
-#include <atomic>
 #include <chrono>
 #include <memory>
-#include <system_error>
 #include <thread>
 
 #include "audio/G729Codec.h"
@@ -26,22 +24,12 @@ constexpr std::size_t kFullBlockUnits = decoder::kBlockBytes / kUnitBytes;
 
 // The one decoder of the process. The worker is stopped and waited for when
 // the program ends, so no thread outlives the state it uses.
-struct DecoderState {
-    std::atomic<std::uint8_t> status{kIdle};
-    std::atomic<std::uint8_t> startRequest{0};
-    std::atomic<std::uint8_t> stopRequest{0};
+struct DecoderState : WorkerControl {
     // Written by DecodeStart before the worker exists; read only by the worker.
     std::int8_t level = 0;
     std::filesystem::path input;
     std::filesystem::path output;
     std::unique_ptr<G729Decoder> codec;
-    std::thread worker;
-
-    void stopWorker() {
-        stopRequest.store(kRequest, std::memory_order_release);
-        stopRequest.notify_all();
-        if (worker.joinable()) worker.join();
-    }
 
     ~DecoderState() { stopWorker(); }
 };
@@ -64,17 +52,10 @@ public:
 
     void run() {
         for (;;) {
-            const std::uint8_t status = s_.status.load(std::memory_order_acquire);
-            if (status == kWaitingForStart && s_.startRequest.load(std::memory_order_acquire) == kRequest) {
-                s_.startRequest.store(0, std::memory_order_release);
-                takeStart();
-            }
+            if (s_.takeStart()) takeStart();
             if (s_.status.load(std::memory_order_relaxed) == kDecoding) decodeBlock();
-            if (s_.stopRequest.load(std::memory_order_acquire) == kRequest) {
-                s_.stopRequest.store(0, std::memory_order_release);
-                break;
-            }
-            idle();
+            if (s_.takeStop()) break;
+            s_.idle(s_.status.load(std::memory_order_relaxed) == kDecoding);
         }
         input_.reset();
         writer_.abandon();
@@ -83,17 +64,6 @@ public:
 
 private:
     void setStatus(std::uint8_t v) { s_.status.store(v, std::memory_order_release); }
-
-    // Finished or failed, the worker has nothing to do but wait to be stopped.
-    void idle() {
-        const std::uint8_t status = s_.status.load(std::memory_order_relaxed);
-        if (status == kDecoding) return;
-        if (status == kWaitingForStart) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            return;
-        }
-        s_.stopRequest.wait(0, std::memory_order_acquire);
-    }
 
     void takeStart() {
         if (!s_.codec)
@@ -158,10 +128,7 @@ void RunWorker() {
         DecodeRun(s).run();
     } catch (...) {
         // The codec could not be set up; nothing was decoded. Wait to be stopped.
-        s.status.store(kWriteFailed, std::memory_order_release);
-        s.stopRequest.wait(0, std::memory_order_acquire);
-        s.stopRequest.store(0, std::memory_order_release);
-        s.status.store(kIdle, std::memory_order_release);
+        s.failUntilStopped(kWriteFailed);
     }
 }
 
@@ -169,15 +136,9 @@ void RunWorker() {
 
 int DecodeStart(const std::filesystem::path& input, const std::filesystem::path& output, std::int8_t level) {
     DecoderState& s = State();
-    // Claiming the decoder and marking the worker as running is one step, so two
-    // callers can never both start, and a poll right after the start never sees
-    // "idle" for a decoding that is about to begin.
-    std::uint8_t expected = kIdle;
-    if (!s.status.compare_exchange_strong(expected, kWaitingForStart, std::memory_order_acq_rel)) return kBusy;
-    if (s.worker.joinable()) s.worker.join();
-
+    if (!s.claim()) return kBusy;
     const auto release = [&](int result) {
-        s.status.store(kIdle, std::memory_order_release);
+        s.release();
         return result;
     };
     // Neither name may block the caller or be written through: the input is
@@ -187,31 +148,15 @@ int DecodeStart(const std::filesystem::path& input, const std::filesystem::path&
     s.input = input;
     s.output = output;
     s.level = level;
-    s.stopRequest.store(0, std::memory_order_relaxed);
-    s.startRequest.store(kRequest, std::memory_order_release);
-    try {
-        s.worker = std::thread(RunWorker);
-    } catch (const std::system_error&) {
-        s.startRequest.store(0, std::memory_order_relaxed);
-        return release(kNoThread);
-    }
-    return kStarted;
+    return s.launch(RunWorker) ? kStarted : kNoThread;
 }
 
 std::uint8_t DecodePoll() {
-    DecoderState& s = State();
-    std::uint8_t status = s.status.load(std::memory_order_acquire);
-    if (status >= kFailedFirst && status <= kFailedLast) status = kFailed;
-    if (status == kFinished || status == kFailed) s.stopWorker();
-    return status;
+    return State().poll();
 }
 
 std::uint8_t DecodeAbort() {
-    DecoderState& s = State();
-    const std::uint8_t status = s.status.load(std::memory_order_acquire);
-    if (status == kIdle || status == kWaitingForStart) return status;
-    s.stopWorker();
-    return kAborted;
+    return State().abort();
 }
 
 std::uint8_t DecodeStatus() {

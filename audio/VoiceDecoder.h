@@ -10,24 +10,26 @@
 #include <cstdint>
 #include <filesystem>
 
+#include "audio/WorkerControl.h"
+
 namespace plova {
 
 namespace decoder {
 // Status values.
-constexpr std::uint8_t kIdle = 16;             // no worker
-constexpr std::uint8_t kWaitingForStart = 32;  // worker running, start request not yet taken
+constexpr std::uint8_t kIdle = worker::kIdle;                        // no worker
+constexpr std::uint8_t kWaitingForStart = worker::kWaitingForStart;  // worker running, start request not yet taken
 constexpr std::uint8_t kDecoding = 48;
-constexpr std::uint8_t kFinished = 64;         // the WAV file is complete
-constexpr std::uint8_t kFailed = 80;           // how DecodePoll reports any of 0x50..0x5F
-constexpr std::uint8_t kCannotReadInput = 91;  // the input cannot be opened (or read)
-constexpr std::uint8_t kBadLength = 92;        // a final partial block holds no whole frame
-constexpr std::uint8_t kWriteFailed = 95;      // writing the WAV file failed
-constexpr std::uint8_t kAborted = 96;          // DecodeAbort stopped a worker
-constexpr std::uint8_t kFailedFirst = 0x50;
-constexpr std::uint8_t kFailedLast = 0x5F;
+constexpr std::uint8_t kFinished = worker::kFinished;  // the WAV file is complete
+constexpr std::uint8_t kFailed = worker::kFailed;      // how DecodePoll reports any of 0x50..0x5F
+constexpr std::uint8_t kCannotReadInput = 91;          // the input cannot be opened (or read)
+constexpr std::uint8_t kBadLength = 92;                // a final partial block holds no whole frame
+constexpr std::uint8_t kWriteFailed = 95;              // writing the WAV file failed
+constexpr std::uint8_t kAborted = worker::kAborted;    // DecodeAbort stopped a worker
+constexpr std::uint8_t kFailedFirst = worker::kFailedFirst;
+constexpr std::uint8_t kFailedLast = worker::kFailedLast;
 
 // The value of a start or stop request that is pending.
-constexpr std::uint8_t kRequest = 16;
+constexpr std::uint8_t kRequest = worker::kRequest;
 
 // DecodeStart results.
 constexpr int kStarted = 0;

@@ -1,10 +1,8 @@
 #include "audio/VoiceEncoder.h"
 
 #include <array>
-#include <atomic>
 #include <chrono>
 #include <memory>
-#include <system_error>
 #include <thread>
 
 #include "audio/G729Codec.h"
@@ -14,7 +12,6 @@
 #include "audio/WavReader.h"
 #include "platform/AppPaths.h"
 #include "platform/File.h"
-
 namespace plova {
 
 namespace {
@@ -28,10 +25,7 @@ constexpr double kMicrosPerSecond = 1e6;
 
 // The one encoder of the process. The worker is stopped and waited for when
 // the program ends, so no thread outlives the state it uses.
-struct EncoderState {
-    std::atomic<std::uint8_t> status{kIdle};
-    std::atomic<std::uint8_t> startRequest{0};
-    std::atomic<std::uint8_t> stopRequest{0};
+struct EncoderState : WorkerControl {
     // Written by EncodeStart before the worker exists; read only by the worker.
     std::int8_t level = 0;
     double maxSeconds = 0;
@@ -39,13 +33,6 @@ struct EncoderState {
     std::filesystem::path output;
     std::filesystem::path intermediate;
     std::unique_ptr<G729Encoder> codec;
-    std::thread worker;
-
-    void stopWorker() {
-        stopRequest.store(kRequest, std::memory_order_release);
-        stopRequest.notify_all();
-        if (worker.joinable()) worker.join();
-    }
 
     ~EncoderState() { stopWorker(); }
 };
@@ -62,19 +49,14 @@ public:
 
     void run() {
         for (;;) {
-            const std::uint8_t status = s_.status.load(std::memory_order_acquire);
-            if (status == kWaitingForStart && s_.startRequest.load(std::memory_order_acquire) == kRequest) {
-                s_.startRequest.store(0, std::memory_order_release);
-                takeStart();
-            }
+            if (s_.takeStart()) takeStart();
             if (s_.status.load(std::memory_order_relaxed) == kConverting) pollConversion();
             if (s_.status.load(std::memory_order_relaxed) == kEncoding) encodeBlock();
-            if (s_.stopRequest.load(std::memory_order_acquire) == kRequest) {
-                s_.stopRequest.store(0, std::memory_order_release);
-                // A stop that overtakes the start is not taken until the start is.
-                if (s_.status.load(std::memory_order_acquire) != kWaitingForStart) break;
-            }
-            idle();
+            // A stop that overtakes the start is not taken until the start is.
+            if (s_.takeStop() && s_.status.load(std::memory_order_acquire) != kWaitingForStart) break;
+            // The conversion poll already waits up to a millisecond; encoding goes flat out.
+            const std::uint8_t status = s_.status.load(std::memory_order_relaxed);
+            s_.idle(status == kEncoding || status == kConverting);
         }
         conversion_.end();
         reader_.close();
@@ -86,18 +68,6 @@ public:
 
 private:
     void setStatus(std::uint8_t v) { s_.status.store(v, std::memory_order_release); }
-
-    void idle() {
-        const std::uint8_t status = s_.status.load(std::memory_order_relaxed);
-        // The conversion poll already waits up to a millisecond; encoding goes flat out.
-        if (status == kEncoding || status == kConverting) return;
-        if (status == kWaitingForStart) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            return;
-        }
-        // Finished or failed: nothing to do but wait to be stopped.
-        s_.stopRequest.wait(0, std::memory_order_acquire);
-    }
 
     void takeStart() {
         if (!s_.codec)
@@ -180,14 +150,9 @@ std::filesystem::path DefaultIntermediatePath() {
 int EncodeStart(const std::filesystem::path& input, const std::filesystem::path& output, std::int8_t level,
                 double maxSeconds, const std::filesystem::path& intermediate) {
     EncoderState& s = State();
-    // Claiming the encoder and marking the worker as running is one step, so
-    // two callers can never both start.
-    std::uint8_t expected = kIdle;
-    if (!s.status.compare_exchange_strong(expected, kWaitingForStart, std::memory_order_acq_rel)) return kBusy;
-    if (s.worker.joinable()) s.worker.join();
-
+    if (!s.claim()) return kBusy;
     const auto release = [&](int result) {
-        s.status.store(kIdle, std::memory_order_release);
+        s.release();
         return result;
     };
     // Only regular files: opening a pipe under the chosen name would never return.
@@ -201,32 +166,16 @@ int EncodeStart(const std::filesystem::path& input, const std::filesystem::path&
     s.intermediate = intermediate.empty() ? DefaultIntermediatePath() : intermediate;
     s.level = level;
     s.maxSeconds = maxSeconds;
-    s.stopRequest.store(0, std::memory_order_relaxed);
-    s.startRequest.store(kRequest, std::memory_order_release);
-    try {
-        s.worker = std::thread(RunWorker);
-    } catch (const std::system_error&) {
-        s.startRequest.store(0, std::memory_order_relaxed);
-        return release(kNoThread);
-    }
-    return kStarted;
+    return s.launch(RunWorker) ? kStarted : kNoThread;
 }
 
 std::uint8_t EncodePoll() {
-    EncoderState& s = State();
-    std::uint8_t status = s.status.load(std::memory_order_acquire);
-    if (status >= kFailedFirst && status <= kFailedLast) status = kFailed;
-    if (status >= kRunningFirst && status <= kRunningLast) status = kEncoding;
-    if (status == kFinished || status == kFailed) s.stopWorker();
-    return status;
+    const std::uint8_t status = State().poll();
+    return status >= kRunningFirst && status <= kRunningLast ? kEncoding : status;
 }
 
 std::uint8_t EncodeAbort() {
-    EncoderState& s = State();
-    const std::uint8_t status = s.status.load(std::memory_order_acquire);
-    if (status == kIdle || status == kWaitingForStart) return status;
-    s.stopWorker();
-    return kAborted;
+    return State().abort();
 }
 
 std::uint8_t EncodeStatus() {

@@ -12,29 +12,31 @@
 #include <cstdint>
 #include <filesystem>
 
+#include "audio/WorkerControl.h"
+
 namespace plova {
 
 namespace encoder {
 // Status values.
-constexpr std::uint8_t kIdle = 16;              // no worker
-constexpr std::uint8_t kWaitingForStart = 32;   // worker running, start request not yet taken
-constexpr std::uint8_t kConverting = 49;        // media conversion into the intermediate file
-constexpr std::uint8_t kEncoding = 48;          // encoding blocks
-constexpr std::uint8_t kFinished = 64;          // all coded speech written
-constexpr std::uint8_t kFailed = 80;            // how EncodePoll reports any of 0x50..0x5F
-constexpr std::uint8_t kConversionFailed = 82;  // the media conversion cannot start, or failed
-constexpr std::uint8_t kWrongFormat = 83;       // intermediate file not 8 kHz 16-bit mono PCM
-constexpr std::uint8_t kReadFailed = 84;        // reading the intermediate file failed
+constexpr std::uint8_t kIdle = worker::kIdle;                        // no worker
+constexpr std::uint8_t kWaitingForStart = worker::kWaitingForStart;  // worker running, start request not yet taken
+constexpr std::uint8_t kConverting = 49;                             // media conversion into the intermediate file
+constexpr std::uint8_t kEncoding = 48;                               // encoding blocks
+constexpr std::uint8_t kFinished = worker::kFinished;                // all coded speech written
+constexpr std::uint8_t kFailed = worker::kFailed;                    // how EncodePoll reports any of 0x50..0x5F
+constexpr std::uint8_t kConversionFailed = 82;                       // the media conversion cannot start, or failed
+constexpr std::uint8_t kWrongFormat = 83;                            // intermediate file not 8 kHz 16-bit mono PCM
+constexpr std::uint8_t kReadFailed = 84;                             // reading the intermediate file failed
 constexpr std::uint8_t kCannotOpenIntermediate = 85;
 constexpr std::uint8_t kCannotOpenOutput = 86;
 constexpr std::uint8_t kWriteFailed = 90;
-constexpr std::uint8_t kAborted = 96;  // EncodeAbort stopped a worker
-constexpr std::uint8_t kFailedFirst = 0x50;
-constexpr std::uint8_t kFailedLast = 0x5F;
+constexpr std::uint8_t kAborted = worker::kAborted;  // EncodeAbort stopped a worker
+constexpr std::uint8_t kFailedFirst = worker::kFailedFirst;
+constexpr std::uint8_t kFailedLast = worker::kFailedLast;
 constexpr std::uint8_t kRunningFirst = 0x30;  // EncodePoll reports 0x30..0x3F as 48
 constexpr std::uint8_t kRunningLast = 0x3F;
 
-constexpr std::uint8_t kRequest = 16;  // a pending start or stop request
+constexpr std::uint8_t kRequest = worker::kRequest;  // a pending start or stop request
 
 // EncodeStart results.
 constexpr int kStarted = 0;

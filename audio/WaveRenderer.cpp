@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include "platform/File.h"
 
 namespace plova {
 
@@ -31,16 +31,7 @@ bool WaveRenderer::create(const std::filesystem::path& path) {
 }
 
 bool WaveRenderer::writeAt(std::uint64_t offset, const void* bytes, std::size_t length) {
-    const auto* p = static_cast<const std::uint8_t*>(bytes);
-    while (length > 0) {
-        const ssize_t n = ::pwrite(fd_, p, length, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        offset += static_cast<std::uint64_t>(n);
-        length -= static_cast<std::size_t>(n);
-    }
-    return true;
+    return writeAllAt(fd_, offset, bytes, length);
 }
 
 bool WaveRenderer::beginStream(std::uint16_t channels, std::uint32_t samplesPerSecond, std::uint16_t bitsPerSample) {

@@ -26,10 +26,7 @@ constexpr const char* kSynopsis =
     "[--box rusuroku/NAME]… [--box naisen/NAME]… [--no-responses] [--convert]";
 
 struct Options {
-    std::string host;
-    std::optional<std::uint16_t> port;
-    std::string user;
-    std::string password;
+    LinkOptions link;
     fs::path folder;
     int kind = dl::kKindFull;
     std::vector<std::string> boxes;
@@ -91,13 +88,12 @@ private:
 
 // Parses the arguments; a message for the user when they are wrong.
 std::optional<std::string> parse(const Args& args, Options& o) {
-    static const std::set<std::string> valued = {"--host",          "--port",   "--user", "--password",
-                                                 "--password-file", "--folder", "--kind", "--box"};
-    std::optional<std::string> password;
-    std::optional<std::string> passwordFile;
+    Args rest = args;
+    if (auto problem = TakeLinkOptions(rest, o.link)) return problem;
+    static const std::set<std::string> valued = {"--folder", "--kind", "--box"};
     bool haveFolder = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        const std::string& a = rest[i];
         if (a == "--no-responses") {
             o.responses = false;
             continue;
@@ -106,43 +102,20 @@ std::optional<std::string> parse(const Args& args, Options& o) {
             o.convert = true;
             continue;
         }
-        if (!valued.count(a) || i + 1 >= args.size()) return "unknown option or missing value: " + a;
-        const std::string& v = args[++i];
-        if (a == "--host")
-            o.host = v;
-        else if (a == "--user")
-            o.user = v;
-        else if (a == "--password")
-            password = v;
-        else if (a == "--password-file")
-            passwordFile = v;
-        else if (a == "--box")
+        if (!valued.count(a) || i + 1 >= rest.size()) return "unknown option or missing value: " + a;
+        const std::string& v = rest[++i];
+        if (a == "--box") {
             o.boxes.push_back(v);
-        else if (a == "--folder") {
+        } else if (a == "--folder") {
             o.folder = v;
             haveFolder = !v.empty();
-        } else if (a == "--port") {
-            o.port = CFtpMng::ParsePort(v);
-            if (!o.port) return std::string("--port takes a number from 1 to 65535");
-        } else if (a == "--kind") {
-            if (v == "full")
-                o.kind = dl::kKindFull;
-            else if (v == "info")
-                o.kind = dl::kKindInfo;
-            else
-                return std::string("--kind is full or info");
+        } else if (v == "full" || v == "info") {
+            o.kind = v == "full" ? dl::kKindFull : dl::kKindInfo;
+        } else {
+            return std::string("--kind is full or info");
         }
     }
-    if (o.host.empty() || o.user.empty() || !haveFolder) return std::string("--host, --user and --folder are required");
-    if (password.has_value() == passwordFile.has_value())
-        return std::string("give the password with exactly one of --password and --password-file");
-    if (passwordFile) {
-        const std::optional<std::string> read = ReadPasswordFile(*passwordFile);
-        if (!read) return "cannot read the password from " + *passwordFile;
-        o.password = *read;
-    } else {
-        o.password = *password;
-    }
+    if (!haveFolder) return std::string("--folder is required");
     return std::nullopt;
 }
 
@@ -187,7 +160,7 @@ int runDownload(const Args& args, std::ostream& out, std::ostream& err) {
     ScopedPorts scope(Ports{&prompt, &progress, nullptr, &cancel, nullptr, &disk, nullptr});
 
     CFtpMng ftp;
-    const int login = ftp.Login(fromUtf8(o.host), fromUtf8(o.user), fromUtf8(o.password), o.port);
+    const int login = ftp.Login(fromUtf8(o.link.host), fromUtf8(o.link.user), fromUtf8(o.link.password), o.link.port);
     if (login != ftp::kLoginOk) return fail(err, kName, loginWords(login));
     TerminalView view(err, progress, ftp);
 

@@ -1,14 +1,15 @@
 #include "download/CDownloadMng.h"
 
+#include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <fstream>
+#include <cstring>
 #include <system_error>
 #include <thread>
 #include <vector>
 
 #include "link/FtpReply.h"
 #include "link/RemoteListing.h"
+#include "platform/File.h"
 #include "platform/Ports.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
@@ -28,9 +29,6 @@ constexpr std::int64_t kConversionUnit = 256;
 
 fs::path pathOf(std::u16string_view s) {
     return fs::path(toUtf8(s));
-}
-std::u16string nameOf(const fs::path& p) {
-    return fromUtf8(p.filename().string());
 }
 
 bool hasWord(std::u16string_view line, std::u16string_view word) {
@@ -60,27 +58,51 @@ std::int64_t fileLength(const fs::path& p) {
     return ec ? -1 : static_cast<std::int64_t>(n);
 }
 
-// The file under its receiving name is this run's own: it is rewritten in
-// place with the record in front, without the temporary copy and the sync
-// that rewriting a message file under its final name takes. Only the rename
-// that follows makes it a message.
-bool PutRecordInFront(const fs::path& file, const FILESTS_INFO& record) {
-    std::error_code ec;
-    const auto length = fs::file_size(file, ec);
-    if (ec) return false;
-    std::string content(static_cast<std::size_t>(length), '\0');
-    {
-        std::ifstream in(file, std::ios::binary);
-        if (!in || !in.read(content.data(), static_cast<std::streamsize>(content.size()))) return false;
+// A message file received under its receiving name: the space of its status
+// record is kept free at the front while the data arrive behind it, and the
+// recording block they start with is kept aside, so the record can be built
+// and written in place once the data are complete, without reading the file
+// again. Only the rename that follows makes it a message.
+class ReceivingFile final : public FTP_SESSION::RetrieveSink {
+public:
+    explicit ReceivingFile(fs::path path) : path_(std::move(path)) {}
+    bool open() override {
+        opened_ = true;
+        file_ = openForRewrite(path_);
+        const StatusRecordBytes room{};
+        return file_ && file_.writeAll(room.data(), room.size());
     }
-    const StatusRecordBytes head = record.toBytes();
-    std::FILE* out = std::fopen(file.c_str(), "wb");
-    if (out == nullptr) return false;
-    bool ok = std::fwrite(head.data(), 1, head.size(), out) == head.size() &&
-              std::fwrite(content.data(), 1, content.size(), out) == content.size();
-    ok = std::fclose(out) == 0 && ok;
-    return ok;
-}
+    bool write(const char* bytes, std::size_t size) override {
+        const auto kept = static_cast<std::size_t>(length_);
+        if (kept < block_.size()) {
+            const std::size_t take = std::min(size, block_.size() - kept);
+            std::memcpy(block_.data() + length_, bytes, take);
+        }
+        length_ += static_cast<std::int64_t>(size);
+        return file_.writeAll(bytes, size);
+    }
+    bool close() override { return true; }  // the record is still to come
+
+    std::int64_t length() const { return length_; }
+    bool hasBlock() const { return length_ >= static_cast<std::int64_t>(block_.size()); }
+    const BlockBytes& block() const { return block_; }
+    bool finish(const FILESTS_INFO& record) {
+        const StatusRecordBytes head = record.toBytes();
+        return file_.writeAllAt(0, head.data(), head.size()) && file_.closeChecked();
+    }
+    // Nothing of a transfer that did not end well stays behind.
+    void discard() {
+        file_.close();
+        if (opened_) removeFile(path_);
+    }
+
+private:
+    fs::path path_;
+    FileHandle file_;
+    BlockBytes block_{};
+    std::int64_t length_ = 0;
+    bool opened_ = false;
+};
 
 fs::path withExtension(fs::path p, std::u16string_view extension) {
     p.replace_extension(pathOf(extension));
@@ -145,45 +167,46 @@ int CDownloadMng::Convert(const fs::path& voiceFile) {
 
 int CDownloadMng::Receive(std::u16string_view remoteName, const fs::path& finalPath, std::int64_t listedSize,
                           bool resetProgress, bool noProgress, Record record, bool keepExisting) {
-    const fs::path receiving = ReceivingName(finalPath);
     // The procedure holds a transfer scope and has drained the control
     // connection once: each file goes straight to the session, without the
     // wrapper's drain, which waits a little for stray replies every time.
     FTP_SESSION* session = ftp_.Session();
     if (session == nullptr) return ftp::kTransferFailed;
-    session->localDirectory = finalPath.parent_path();
-    const int r = session->Retrieve(remoteName, nameOf(receiving), resetProgress, noProgress);
+    ReceivingFile receiving(ReceivingName(finalPath));
+    const int r = session->RetrieveTo(remoteName, receiving, resetProgress, noProgress);
     if (r != 0) {
-        removeFile(receiving);
+        receiving.discard();
         return r;
     }
     // A connection that ends early looks like the end of the file; the
     // listing's figure tells the two apart.
-    if (listedSize >= 0 && fileLength(receiving) != listedSize) {
-        removeFile(receiving);
+    if (listedSize >= 0 && receiving.length() != listedSize) {
+        receiving.discard();
         return ftp::kTransferFailed;
     }
     CFileMng files;
     FILESTS_INFO status;
-    const bool built = record == Record::Box ? files.BuildStatusRecord(receiving, finalPath, status)
-                                             : files.BuildResponseRecord(receiving, status);
+    const bool built =
+        receiving.hasBlock() && (record == Record::Box ? files.BuildStatusRecord(receiving.block(), finalPath, status)
+                                                       : files.BuildResponseRecord(receiving.block(), status));
     // Not a message file: it cannot be used, and the run goes on without it.
     if (!built) {
-        removeFile(receiving);
+        receiving.discard();
         return dl::kSomeMissing;
     }
-    if (!PutRecordInFront(receiving, status)) {
-        removeFile(receiving);
+    if (!receiving.finish(status)) {
+        receiving.discard();
         return ftp::kTransferFailed;
     }
+    const fs::path receivedPath = ReceivingName(finalPath);
     if (keepExisting && isThere(finalPath)) {
-        removeFile(receiving);
+        removeFile(receivedPath);
         return 0;
     }
     std::error_code ec;
-    fs::rename(receiving, finalPath, ec);
+    fs::rename(receivedPath, finalPath, ec);
     if (ec) {
-        removeFile(receiving);
+        removeFile(receivedPath);
         return ftp::kTransferFailed;
     }
     return 0;

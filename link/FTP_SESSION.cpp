@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <vector>
 
 #include "link/FtpReply.h"
 #include "link/RemoteListing.h"
@@ -279,40 +280,65 @@ int FTP_SESSION::OpenDataActive(std::u16string_view transferCommand) {
     return ftp::kNoReply;
 }
 
-long FTP_SESSION::ReceiveBlock(char* block) {
-    const Deadline deadline = after(ftp::kBlockDeadlineFactor * timeouts.dataMillis);
-    std::size_t got = 0;
-    while (got < ftp::kBlockBytes) {
-        const int left = millisLeft(deadline);
-        if (left == 0) return -1;  // bytes keep coming, but too slowly to ever end
-        const net::Wait w = net::waitReadable(data, std::min(timeouts.dataMillis, left));
-        if (w == net::Wait::TimedOut) {
-            if (left < timeouts.dataMillis) return -1;
-            break;  // a silence ends the data
-        }
-        if (w == net::Wait::Failed) return -1;
-        const long n = net::receive(data, block + got, ftp::kBlockBytes - got);
-        if (n < 0) return -1;
-        if (n == 0) break;
-        got += static_cast<std::size_t>(n);
+FTP_SESSION::DataPace FTP_SESSION::StartPace() const {
+    return {after(ftp::kBlockDeadlineFactor * timeouts.dataMillis), 0};
+}
+
+long FTP_SESSION::ReceiveData(char* buffer, std::size_t size, DataPace& pace) {
+    const int left = millisLeft(pace.blockDeadline);
+    if (left == 0) return -1;  // bytes keep coming, but too slowly to ever end a block
+    const net::Wait w = net::waitReadable(data, std::min(timeouts.dataMillis, left));
+    if (w == net::Wait::TimedOut) return left < timeouts.dataMillis ? -1 : 0;  // a silence ends the data
+    if (w == net::Wait::Failed) return -1;
+    const long n = net::receive(data, buffer, size);
+    if (n <= 0) return n;
+    pace.partialBlock += static_cast<std::size_t>(n);
+    if (pace.partialBlock >= ftp::kBlockBytes) {
+        pace.partialBlock %= ftp::kBlockBytes;
+        pace.blockDeadline = StartPace().blockDeadline;
     }
-    return static_cast<long>(got);
+    return n;
+}
+
+std::size_t FTP_SESSION::TakeBlocks(std::size_t n, std::size_t& blockFill, bool watchCancel, bool& cancelled,
+                                    int& blocksStarted) {
+    std::size_t taken = 0;
+    while (taken < n) {
+        if (blockFill == 0) {
+            pumpOne();
+            if (watchCancel && cancelRequested()) {
+                cancelled = true;
+                break;
+            }
+            ++blocksStarted;
+        }
+        const std::size_t take = std::min(n - taken, ftp::kBlockBytes - blockFill);
+        taken += take;
+        blockFill = (blockFill + take) % ftp::kBlockBytes;
+    }
+    return taken;
 }
 
 FTP_SESSION::ListingEnd FTP_SESSION::ReceiveListing(std::string& bytes, bool watchCancel) {
     bytes.clear();
-    char block[ftp::kBlockBytes];
+    std::vector<char> block(ftp::kReceiveBytes);
+    DataPace pace = StartPace();
+    std::size_t blockFill = 0;
+    bool cancelled = false;
     for (;;) {
-        if (watchCancel && cancelRequested()) {
+        if (watchCancel && cancelRequested()) cancelled = true;
+        if (cancelled) {
             Abort(false);
             return kListingCancelled;
         }
-        const long n = ReceiveBlock(block);
+        const long n = ReceiveData(block.data(), block.size(), pace);
         if (n < 0) return kListingFailed;
         if (n == 0) return kListingComplete;
-        if (bytes.size() + static_cast<std::size_t>(n) > listingCapBytes) return kListingTooLong;
-        bytes.append(block, static_cast<std::size_t>(n));
-        pumpOne();
+        int blocksStarted = 0;
+        const std::size_t taken =
+            TakeBlocks(static_cast<std::size_t>(n), blockFill, watchCancel, cancelled, blocksStarted);
+        if (bytes.size() + taken > listingCapBytes) return kListingTooLong;
+        bytes.append(block.data(), taken);
     }
 }
 
@@ -405,40 +431,75 @@ int FTP_SESSION::ListBoxLong(std::u16string_view directory, int kind, std::u16st
     return r;
 }
 
+namespace {
+
+// Retrieve's sink: the file under the local directory, created when the
+// transfer starts.
+class FileSink final : public FTP_SESSION::RetrieveSink {
+public:
+    explicit FileSink(std::filesystem::path path) : path_(std::move(path)) {}
+    bool open() override {
+        file_ = openForRewrite(path_);
+        return file_.isOpen();
+    }
+    // A full disk must not leave a short file that counts as retrieved.
+    bool write(const char* bytes, std::size_t size) override { return file_.writeAll(bytes, size); }
+    bool close() override { return file_.closeChecked(); }
+
+private:
+    std::filesystem::path path_;
+    FileHandle file_;
+};
+
+}  // namespace
+
 int FTP_SESSION::Retrieve(std::u16string_view remoteName, std::u16string_view localName, bool resetProgress,
                           bool noProgress) {
     // The local name becomes a path: it must be one plain name inside the local directory.
     if (!listing::IsSafeName(localName)) return ftp::kTransferFailed;
+    FileSink sink(localDirectory / toUtf8(localName));
+    return RetrieveTo(remoteName, sink, resetProgress, noProgress);
+}
+
+int FTP_SESSION::RetrieveTo(std::u16string_view remoteName, RetrieveSink& sink, bool resetProgress, bool noProgress) {
     const int opened = OpenDataActive(withCrLf(u"RETR ", remoteName));
     if (opened != 0) return opened;
 
-    FilePtr file = streamOf(openForRewrite(localDirectory / toUtf8(localName)), "wb");
-    bool failed = !file;
+    bool failed = !sink.open();
     bytesReceived = 0;
     if (resetProgress) progressCount = 0;
     const WindowHandle window = ports().progress->find(std::u16string(ftp::kDownloadWindowCaption));
 
-    char block[ftp::kBlockBytes];
-    while (!failed) {
-        pumpOne();
+    // Whatever has arrived is read at once, then handed on block by block of
+    // ftp::kBlockBytes, the last one counted even when it is short: each
+    // block dispatches one window message, is where a cancel takes effect and
+    // moves the bar one step.
+    std::vector<char> buffer(ftp::kReceiveBytes);
+    DataPace pace = StartPace();
+    std::size_t blockFill = 0;  // bytes of the block under way
+    bool cancelled = false;
+    while (!failed && !cancelled) {
         if (cancelRequested()) {
-            Abort(false);
+            cancelled = true;
             break;
         }
-        const long n = ReceiveBlock(block);
+        const long n = ReceiveData(buffer.data(), buffer.size(), pace);
         if (n < 0) failed = true;
         if (n < 1) break;
-        if (std::fwrite(block, 1, static_cast<std::size_t>(n), file.get()) != static_cast<std::size_t>(n)) {
-            failed = true;  // a full disk must not leave a short file that counts as retrieved
+        int blocksStarted = 0;
+        const std::size_t taken = TakeBlocks(static_cast<std::size_t>(n), blockFill, true, cancelled, blocksStarted);
+        if (taken > 0 && !sink.write(buffer.data(), taken)) {
+            failed = true;
             break;
         }
-        bytesReceived += static_cast<std::int32_t>(n);
-        if (!noProgress) {
+        bytesReceived += static_cast<std::int32_t>(taken);
+        for (int i = 0; i < blocksStarted && !noProgress; ++i) {
             ++progressCount;
             ports().progress->send(window, msg::kBarPosition, progressCount, 0);
         }
     }
-    if (file && std::fclose(file.release()) != 0) failed = true;
+    if (cancelled) Abort(false);
+    if (!sink.close()) failed = true;
     CloseData();
 
     // Abort has already exchanged its replies with the main unit; waiting for

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,9 @@ constexpr int kDrainLineMax = 511;
 constexpr int kListEndLineMax = 1024;       // end reply of the folder listing
 constexpr int kBoxListEndLineMax = 102400;  // end reply of a box listing
 constexpr std::size_t kBlockBytes = 1024;   // data arrive and leave in blocks of this size
+// Received data are read as much at a time as has arrived, up to this; the
+// progress still counts blocks of kBlockBytes.
+constexpr std::size_t kReceiveBytes = 64 * 1024;
 // A listing is read whole up to this size, far beyond what any main unit
 // holds; a longer one is a failure, never silently a shorter list.
 constexpr std::size_t kListingCapBytes = 64u << 20;
@@ -139,6 +143,19 @@ public:
     // failed), -2 cancelled, or the refused code (550: no such file). The file
     // is left in place on failure; the caller decides what to delete.
     int Retrieve(std::u16string_view remoteName, std::u16string_view localName, bool resetProgress, bool noProgress);
+    // Where RetrieveTo puts a file: opened once the main unit has started the
+    // transfer (not at all when it refuses), then given every piece of data in
+    // order. A false answer fails the transfer.
+    class RetrieveSink {
+    public:
+        virtual ~RetrieveSink() = default;
+        virtual bool open() = 0;
+        virtual bool write(const char* bytes, std::size_t size) = 0;
+        // The data have ended (or broken off); called whenever open() was.
+        virtual bool close() = 0;
+    };
+    // As Retrieve, into `sink`; results as Retrieve's.
+    int RetrieveTo(std::u16string_view remoteName, RetrieveSink& sink, bool resetProgress, bool noProgress);
     // Stores `data` as "/outou/<remoteName>". 0, -1 send failure, or the refused code.
     int Store(const void* data, std::size_t length, std::u16string_view remoteName);
     // Deletes one file by absolute path. 0 or the refused code.
@@ -167,10 +184,23 @@ private:
     // cut off by the main unit closing the connection or the reply outlasted
     // its deadline.
     int ReadReply(std::u16string& first, int maxLength, int waitMillis);
-    // One block of at most 1024 bytes: its length, 0 at the end (or after a
-    // silence of one data wait), -1 on a socket error or when the block takes
-    // longer than ftp::kBlockDeadlineFactor data waits.
-    long ReceiveBlock(char* block);
+    // The pace a transfer is held to: every block of ftp::kBlockBytes must
+    // arrive within ftp::kBlockDeadlineFactor data waits.
+    struct DataPace {
+        Deadline blockDeadline;
+        std::size_t partialBlock = 0;
+    };
+    DataPace StartPace() const;
+    // Whatever has arrived on the data connection, at most `size` bytes: its
+    // length, 0 at the end (or after a silence of one data wait), -1 on a
+    // socket error or when the current block outlasts its deadline.
+    long ReceiveData(char* buffer, std::size_t size, DataPace& pace);
+    // Walks `n` received bytes block by block: each block that starts first
+    // dispatches a window message and, with `watchCancel`, looks at the
+    // cancel flag. The bytes taken before a cancel (all of them without one);
+    // `blockFill` carries the block under way from one call to the next.
+    std::size_t TakeBlocks(std::size_t n, std::size_t& blockFill, bool watchCancel, bool& cancelled,
+                           int& blocksStarted);
     // Every block of a listing into `bytes`, up to listingCapBytes.
     ListingEnd ReceiveListing(std::string& bytes, bool watchCancel);
     // Runs `nlst` over a new data connection into `listing`. 1, or -1 on a

@@ -90,6 +90,27 @@ bool FileHandle::writeAll(const void* data, std::size_t size) {
     return true;
 }
 
+bool FileHandle::writeAllAt(std::uint64_t offset, const void* data, std::size_t size) {
+    return plova::writeAllAt(fd_, offset, data, size);
+}
+
+bool writeAllAt(int fd, std::uint64_t offset, const void* data, std::size_t size) {
+    const auto* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd, p, size, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        p += n;
+        offset += static_cast<std::uint64_t>(n);
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool FileHandle::closeChecked() {
+    return fd_ >= 0 && ::close(release()) == 0;
+}
+
 bool FileHandle::setPermissions(unsigned mode) {
     return fd_ >= 0 && ::fchmod(fd_, static_cast<mode_t>(mode)) == 0;
 }

@@ -39,11 +39,19 @@ public:
     std::optional<std::size_t> readAt(std::uint64_t offset, void* out, std::size_t size) const;
     // Every byte, or false.
     bool writeAll(const void* data, std::size_t size);
+    // Every byte at `offset`, leaving the file position where it was, or false.
+    bool writeAllAt(std::uint64_t offset, const void* data, std::size_t size);
+    // Closes the descriptor; false when the system reports an error on closing
+    // (a write that could not be completed) or nothing was open.
+    bool closeChecked();
     bool setPermissions(unsigned mode);
 
 private:
     int fd_ = -1;
 };
+
+// Every byte at `offset` of an open descriptor, or false.
+bool writeAllAt(int fd, std::uint64_t offset, const void* data, std::size_t size);
 
 // The permissions a new file gets from the process's file mode mask.
 unsigned usualFileMode();

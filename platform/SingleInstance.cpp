@@ -1,6 +1,5 @@
 #include "platform/SingleInstance.h"
 
-#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +8,10 @@
 #include <system_error>
 
 namespace plova {
+
+namespace {
+constexpr unsigned kLockFileMode = 0600;
+}
 
 std::filesystem::path runtimeFolder() {
     if (const char* xdg = std::getenv("XDG_RUNTIME_DIR"); xdg && *xdg && std::filesystem::is_directory(xdg)) return xdg;
@@ -22,19 +25,14 @@ std::filesystem::path runtimeFolder() {
 SingleInstanceLock::SingleInstanceLock(const std::string& name, std::filesystem::path folder) {
     if (folder.empty()) folder = runtimeFolder();
     path_ = folder / (name + ".lock");
-    fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd_ < 0) return;
-    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
+    lock_ = openRegularFile(path_, Access::ReadWriteCreate);
+    if (!lock_) return;
+    lock_.setPermissions(kLockFileMode);  // the lock file is this user's alone
+    if (::flock(lock_.fd(), LOCK_EX | LOCK_NB) != 0) lock_.close();
 }
 
 SingleInstanceLock::~SingleInstanceLock() {
-    if (fd_ >= 0) {
-        ::flock(fd_, LOCK_UN);
-        ::close(fd_);
-    }
+    if (lock_) ::flock(lock_.fd(), LOCK_UN);
 }
 
 }  // namespace plova

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/File.h"
+
 namespace plova {
 
 class SingleInstanceLock {
@@ -18,12 +20,12 @@ public:
     SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;
 
     // False when another process holds the lock.
-    bool acquired() const { return fd_ >= 0; }
+    bool acquired() const { return lock_.isOpen(); }
     const std::filesystem::path& path() const { return path_; }
 
 private:
     std::filesystem::path path_;
-    int fd_ = -1;
+    FileHandle lock_;
 };
 
 // $XDG_RUNTIME_DIR, else a folder of this user's under the temporary folder.

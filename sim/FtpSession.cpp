@@ -1,6 +1,7 @@
 #include "sim/FtpSession.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/File.h"
 #include "platform/Text.h"
 #include "sim/Listing.h"
 #include "store/CFileMng.h"
@@ -16,7 +17,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -591,10 +591,9 @@ void FtpSession::onRetr(const std::string& argument) {
     const std::uint64_t restart = std::exchange(restart_, 0);
     std::string target = MainUnitDisk::normalize(cwd_, argument);
     auto local = disk_.localPath(target);
-    std::error_code ec;
-    std::ifstream in;
-    if (!argument.empty() && local && fs::is_regular_file(*local, ec)) in.open(*local, std::ios::binary);
-    if (!in.is_open()) {
+    FileHandle in;
+    if (!argument.empty() && local) in = openRegularFile(*local, Access::Read);
+    if (!in) {
         dataAddress_.reset();
         return void(reply(kUnavailable, argument + ": No such file."));
     }
@@ -602,8 +601,8 @@ void FtpSession::onRetr(const std::string& argument) {
         dataAddress_.reset();
         return void(reply(refused->second, argument + ": refused."));
     }
-    const std::uint64_t size = fs::file_size(*local, ec);
-    if (restart > 0) in.seekg(static_cast<std::streamoff>(std::min(restart, size)));
+    const std::uint64_t size = in.size().value_or(0);
+    std::uint64_t position = std::min(restart, size);
     net::Socket data = openData();
     if (!data.isOpen()) return;
     if (!reply(kOpening, "Opening BINARY mode data connection for " + baseName(target) + " (" + std::to_string(size) +
@@ -611,9 +610,10 @@ void FtpSession::onRetr(const std::string& argument) {
         return;
     }
     auto read = [&](char* buffer, std::size_t n) -> long {
-        in.read(buffer, static_cast<std::streamsize>(n));
-        if (in.bad()) return -1;
-        return static_cast<long>(in.gcount());
+        const auto got = in.readAt(position, buffer, n);
+        if (!got) return -1;
+        position += *got;
+        return static_cast<long>(*got);
     };
     if (faults.errorAfterTransfer) {
         endTransfer(sendData(data, read, faults), data, kLocalError, "Transfer failed on the main unit.");
@@ -717,13 +717,11 @@ void FtpSession::onDele(const std::string& argument) {
     if (faults.inUse.count(baseName(target)) || (!companion.empty() && faults.inUse.count(baseName(companion)))) {
         return void(reply(kBusy, "The message is in use."));
     }
-    char head[block::kFlagsOffset + 1] = {};
-    std::ifstream in(*local, std::ios::binary);
-    in.read(head, sizeof head);
-    if (in.gcount() == sizeof head && (static_cast<unsigned char>(head[block::kFlagsOffset]) & block::kFlagProtected)) {
+    std::string head;
+    if (readRange(*local, 0, block::kFlagsOffset + 1, head) && head.size() == block::kFlagsOffset + 1 &&
+        (static_cast<unsigned char>(head[block::kFlagsOffset]) & block::kFlagProtected)) {
         return void(reply(kUnavailable, "The message is protected."));
     }
-    in.close();
     // A message is one unit: deleting either of its files removes both.
     if (!fs::remove(*local, ec)) return void(reply(kUnavailable, argument + ": Cannot delete."));
     if (!companion.empty()) {

@@ -2,6 +2,8 @@
 
 #include "platform/Text.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <chrono>
 #include <system_error>
@@ -110,8 +112,21 @@ std::vector<MainUnitDisk::Entry> MainUnitDisk::list(const std::string& wireDirec
     for (fs::directory_iterator it(*dir, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
         if (name.empty() || name[0] == '.') continue;
-        auto e = stat(normalize(wireDirectory, wireName(name)));
-        if (e) out.push_back(*e);
+        // The folder is inside the tree, and so is a plain entry of it: only a
+        // link needs its whole path resolved and checked again.
+        std::error_code entryError;
+        if (it->is_symlink(entryError) || entryError) {
+            if (auto e = stat(normalize(wireDirectory, wireName(name)))) out.push_back(*e);
+            continue;
+        }
+        struct stat st {};
+        if (::stat(it->path().c_str(), &st) != 0 || !(S_ISDIR(st.st_mode) || S_ISREG(st.st_mode))) continue;
+        Entry e;
+        e.name = wireName(name);
+        e.directory = S_ISDIR(st.st_mode);
+        if (!e.directory) e.size = static_cast<std::uint64_t>(st.st_size);
+        e.modified = st.st_mtime;
+        out.push_back(std::move(e));
     }
     std::sort(out.begin(), out.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
     return out;

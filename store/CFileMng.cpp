@@ -534,7 +534,10 @@ int CFileMng::MakeStatusRecord(const fs::path& file) {
 
 bool CFileMng::BuildStatusRecord(const fs::path& file, const fs::path& finalName, FILESTS_INFO& record) {
     BlockBytes raw;
-    if (!readDeliveredBlock(file, raw)) return false;
+    return readDeliveredBlock(file, raw) && BuildStatusRecord(raw, finalName, record);
+}
+
+bool CFileMng::BuildStatusRecord(const BlockBytes& raw, const fs::path& finalName, FILESTS_INFO& record) {
     const RecordingBlock b = parseBlock(bytesOf(raw));
     const bool isVmdat = hasExtension(finalName, store::kVmdat);
 
@@ -571,7 +574,10 @@ int CFileMng::MakeResponseRecord(const fs::path& file) {
 
 bool CFileMng::BuildResponseRecord(const fs::path& file, FILESTS_INFO& record) {
     BlockBytes raw;
-    if (!readDeliveredBlock(file, raw)) return false;
+    return readDeliveredBlock(file, raw) && BuildResponseRecord(raw, record);
+}
+
+bool CFileMng::BuildResponseRecord(const BlockBytes& raw, FILESTS_INFO& record) {
     const RecordingBlock b = parseBlock(bytesOf(raw));
     record = FILESTS_INFO{};
     record.recordingTime = FormatRecordingTime(b.recordingTenths);

@@ -157,6 +157,9 @@ public:
     bool BuildStatusRecord(const std::filesystem::path& file, const std::filesystem::path& finalName,
                            FILESTS_INFO& record);
     bool BuildResponseRecord(const std::filesystem::path& file, FILESTS_INFO& record);
+    // The same from the recording block a file starts with as delivered.
+    bool BuildStatusRecord(const BlockBytes& delivered, const std::filesystem::path& finalName, FILESTS_INFO& record);
+    bool BuildResponseRecord(const BlockBytes& delivered, FILESTS_INFO& record);
 
     // Writes the record's party name and the current date into the file's block.
     // 1 on success, 0 on failure.

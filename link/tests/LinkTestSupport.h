@@ -1,5 +1,5 @@
-// Helpers shared by the link tests: open-descriptor counts, a standard FTP
-// server process, and file contents.
+// Helpers shared by the link tests: open-descriptor counts, the standard FTP
+// server process (from the link testing kit), and file contents.
 #pragma once
 
 #include <sys/types.h>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "link/IdleTimerControl.h"
+#include "link/testing/StandardFtpServer.h"
 #include "platform/testing/WaitFor.h"
 
 namespace plova::linktest {
@@ -40,25 +41,6 @@ std::u16string u16(const std::string& utf8);
 // A message file name of the 33-character form: "202401151030_ABC_0001_00001.vmdat".
 std::string boxMessageName(int number, const char* extension = ".vmdat");
 
-// A standard FTP server (pyftpdlib, run by Debian's Python) on 127.0.0.1,
-// serving `root` to user "admin" with password "admin" and logging every
-// command it receives.
-class StandardFtpServer {
-public:
-    StandardFtpServer(const std::filesystem::path& root, const std::string& banner);
-    ~StandardFtpServer();  // ends the server process
-    StandardFtpServer(const StandardFtpServer&) = delete;
-    StandardFtpServer& operator=(const StandardFtpServer&) = delete;
-
-    bool running() const { return port_ != 0; }
-    std::uint16_t port() const { return port_; }
-    // The commands received so far (verb and argument, as sent).
-    std::vector<std::string> commands() const;
-
-private:
-    pid_t pid_ = -1;
-    std::uint16_t port_ = 0;
-    std::filesystem::path log_;
-};
+using testkit::StandardFtpServer;
 
 }  // namespace plova::linktest

@@ -204,6 +204,12 @@ TEST_F(SimServer, PathsNeverLeaveTheRoot) {
     auto listing = c->transfer("NLST ../../..");
     EXPECT_EQ(listing.data, "naisen\r\noutou\r\nrusuroku\r\n") << "climbing past the root lists the root";
     EXPECT_EQ(readFile(base / "secret.txt"), "outside the main unit");
+    // Nor does a listing show them; a link that stays inside is listed.
+    fs::create_directory_symlink(root / "naisen", root / "rusuroku/0001/inside");
+    const std::string box = c->transfer("NLST -l").data;
+    EXPECT_EQ(box.find("link.vmdat"), std::string::npos) << box;
+    EXPECT_EQ(box.find(" up\r\n"), std::string::npos) << box;
+    EXPECT_NE(box.find(" inside\r\n"), std::string::npos) << box;
 }
 
 TEST_F(SimServer, StoresSystemResponseMessagesByTheirRules) {
