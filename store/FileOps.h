@@ -1,10 +1,12 @@
 // Small file operations the message store's procedures share.
 #pragma once
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace plova::store {
 
@@ -23,19 +25,28 @@ inline void RemoveFile(const std::filesystem::path& file) {
     if (!std::filesystem::is_directory(std::filesystem::symlink_status(file, ec))) std::filesystem::remove(file, ec);
 }
 
-// Removes a message and its WAV file beside it. The WAV file is found
-// whatever the case of its extension: an imported message's own audio copy
-// is named ".WAV", and file names here are case-sensitive.
-inline void RemoveMessageAndWav(const std::filesystem::path& voiceFile) {
-    RemoveFile(voiceFile);
-    const std::string stem = voiceFile.stem().native();
+// The WAV files beside a message, whatever the case of their extension: an
+// imported message's own audio copy is named ".WAV", and file names here are
+// case-sensitive. The message's own extension (".vmdat", ".vminf") does not matter.
+inline std::vector<std::filesystem::path> WavFilesOf(const std::filesystem::path& messageFile) {
+    std::vector<std::filesystem::path> found;
+    const std::string stem = messageFile.stem().native();
     std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(voiceFile.parent_path(), ec)) {
+    const std::filesystem::path folder = messageFile.has_parent_path() ? messageFile.parent_path() : ".";
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
         const std::filesystem::path& p = entry.path();
         std::string extension = p.extension().native();
         for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (extension == ".wav" && p.stem().native() == stem) RemoveFile(p);
+        if (extension == ".wav" && p.stem().native() == stem) found.push_back(p);
     }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// Removes a message and its WAV file beside it.
+inline void RemoveMessageAndWav(const std::filesystem::path& voiceFile) {
+    RemoveFile(voiceFile);
+    for (const auto& wav : WavFilesOf(voiceFile)) RemoveFile(wav);
 }
 
 }  // namespace plova::store
