@@ -30,6 +30,7 @@
 #include "app/ui/CPrgAbackUpDlg.h"
 #include "app/ui/CRecomDlg.h"
 #include "app/ui/CVersionDlg.h"
+#include "app/ui/ConvertCommands.h"
 #include "app/ui/DialogLayout.h"
 #include "app/ui/DownloadCommands.h"
 #include "download/DownloadDrivers.h"
@@ -106,6 +107,7 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
     SessionFactory factory = options.sessionFactory ? std::move(options.sessionFactory) : FtpSessionFactory();
     session_ = std::make_unique<SessionControl>(doc_, *this, std::move(factory));
     InstallDownloadCommands(*this);
+    InstallConvertCommands(*this);
 
     lists_ = new CListWindows(*this, this);
     openListWindow_ = [this](int listNumber) -> QMdiSubWindow* { return lists_->OpenWindow(listNumber); };
@@ -693,10 +695,7 @@ PlacementSave CMainFrame::CollectPlacement() {
 }
 
 void CMainFrame::DeleteQueuedWavFiles() {
-    for (const auto& file : wavToDelete_) {
-        std::error_code ec;
-        std::filesystem::remove(file, ec);  // one that is gone or in use stays behind
-    }
+    DeleteWavFilesAtExit(wavToDelete_);
     wavToDelete_.clear();
 }
 

@@ -1,11 +1,9 @@
 #include "app/ui/CPrgDownDlg.h"
 
 #include <QCloseEvent>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "app/ui/DialogLayout.h"
 #include "app/ui/QtPorts.h"
@@ -40,17 +38,7 @@ CPrgDownDlg::CPrgDownDlg(Kind kind, QWidget* parent) : QDialog(parent) {
     }
     counter_->setVisible(kind == Kind::Files);
 
-    auto* body = new QVBoxLayout;
-    auto* texts = new QHBoxLayout;
-    texts->addWidget(status_, 1);
-    texts->addWidget(counter_);
-    body->addLayout(texts);
-    body->addWidget(bar_);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cancel_);
-    buttons->addStretch(1);
-    LayOutDialog(*this, body, buttons);
+    LayOutProgressDialog(*this, status_, counter_, bar_, cancel_);
 }
 
 void CPrgDownDlg::SetTotals(int total, int range) {

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -23,6 +24,20 @@ void LayOutDialog(QDialog& dialog, QLayout* body, QLayout* buttons) {
     layout->addSpacing(12);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void LayOutProgressDialog(QDialog& dialog, QLabel* status, QLabel* counter, QProgressBar* bar, QPushButton* cancel) {
+    auto* body = new QVBoxLayout;
+    auto* texts = new QHBoxLayout;
+    texts->addWidget(status, 1);
+    texts->addWidget(counter);
+    body->addLayout(texts);
+    body->addWidget(bar);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cancel);
+    buttons->addStretch(1);
+    LayOutDialog(dialog, body, buttons);
 }
 
 void LayOutMessageDialog(QDialog& dialog, QStyle::StandardPixmap icon, QLayout* body, QLayout* buttons) {

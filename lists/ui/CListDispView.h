@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "lists/ConvertAndPlay.h"
 #include "lists/ListData.h"
 #include "lists/ui/ListWindowStatus.h"
 
@@ -55,6 +56,15 @@ public:
     // Indices into Data().Records() of the selected rows.
     std::vector<int> SelectedRecords() const;
     void SelectRows(const std::vector<int>& rows);
+
+    // ------------------------------------------------ convert and play
+    // "変換": the voice data of the selected rows, in list order, into WAV files.
+    void ConvertSelected(ConversionHost& host, int levelSetting);
+    // "再生": the current (first selected) row's WAV file, converted first if
+    // need be, handed to the desktop's player; the response list is told to
+    // the command here. 1 when handed over or the row has no file; 0
+    // otherwise, and with no row selected.
+    int PlayCurrent(ConversionHost& host, PlaySettings settings);
 
     ListData& Data() { return data_; }
     const ListData& Data() const { return data_; }
