@@ -5,6 +5,7 @@
 #include <cctype>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -25,10 +26,12 @@ inline void RemoveFile(const std::filesystem::path& file) {
     if (!std::filesystem::is_directory(std::filesystem::symlink_status(file, ec))) std::filesystem::remove(file, ec);
 }
 
-// The WAV files beside a message, whatever the case of their extension: an
-// imported message's own audio copy is named ".WAV", and file names here are
-// case-sensitive. The message's own extension (".vmdat", ".vminf") does not matter.
-inline std::vector<std::filesystem::path> WavFilesOf(const std::filesystem::path& messageFile) {
+// The files beside a message with its name and the extension `lowerExtension`
+// (".wav", ".wma") in any case: an imported message's own audio copy is named
+// ".WAV", and file names here are case-sensitive. The message's own extension
+// (".vmdat", ".vminf") does not matter.
+inline std::vector<std::filesystem::path> CompanionFiles(const std::filesystem::path& messageFile,
+                                                         std::string_view lowerExtension) {
     std::vector<std::filesystem::path> found;
     const std::string stem = messageFile.stem().native();
     std::error_code ec;
@@ -37,10 +40,14 @@ inline std::vector<std::filesystem::path> WavFilesOf(const std::filesystem::path
         const std::filesystem::path& p = entry.path();
         std::string extension = p.extension().native();
         for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (extension == ".wav" && p.stem().native() == stem) found.push_back(p);
+        if (extension == lowerExtension && p.stem().native() == stem) found.push_back(p);
     }
     std::sort(found.begin(), found.end());
     return found;
+}
+
+inline std::vector<std::filesystem::path> WavFilesOf(const std::filesystem::path& messageFile) {
+    return CompanionFiles(messageFile, ".wav");
 }
 
 // Removes a message and its WAV file beside it.
