@@ -164,9 +164,12 @@ ConvertSummary ConvertSelected(const std::vector<FILESTS_INFO>& rows, int levelS
     host.OpenConvertDialog(total);
     CFileMng files;
     for (const FILESTS_INFO& r : rows) {
+        if (cancelRequested()) break;
         const fs::path p = r.path();
         if (r.downloadState == kInfoOnly || IsInfoOnlyPath(p) || !IsPlainFile(p)) {
-            // Nothing to convert: the pre-scan has noted why.
+            // Nothing to convert: the pre-scan has noted why, unless the file
+            // went while the window was busy.
+            if (!p.empty() && !IsPlainFile(p)) marks.erased = true;
             post(msg::kBarPosition, kBarFull);
             post(msg::kNextItem, 0);
             pumpOne();

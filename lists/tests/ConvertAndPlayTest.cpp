@@ -104,142 +104,78 @@ public:
     fs::path boxFolder() const { return box.folder() / "rusuroku" / "0001"; }
 };
 
-// ------------------------------------------------------------------ Convert
-
-struct ConvertCase {
-    const char* name;
-    // Makes the rows; the files that are to have a WAV file afterwards go into `made`.
-    std::function<std::vector<FILESTS_INFO>(ConvertAndPlayTest&, std::vector<fs::path>& made,
-                                            std::vector<fs::path>& notMade)>
-        rows;
-    std::uint64_t freeBytes;
-    std::vector<Shown> expected;
-    int converted;
-};
+// A row of a test list, by letter: 'v' a message with its voice data, 'V' one
+// with 200 times as much, 'i' only its recording information left, '0'
+// downloaded without voice data, 'g' its file gone, 'b' voice data that does
+// not decode, 'w' a WAV file there already, 'W' an upper-case ".WAV" copy there.
+FILESTS_INFO makeRow(ConvertAndPlayTest& t, char kind, int n) {
+    const std::string stamp = "20261201090" + std::to_string(n);
+    if (kind == 'i') return rowOf(t.box.add("rusuroku", "0001", stamp, "vminf", kPlayedOnMainUnit));
+    if (kind == '0') return rowOf(t.box.add("rusuroku", "0001", stamp, "vminf", kInfoOnly));
+    if (kind == 'R') {
+        fs::create_directories(t.box.folder() / "outou");
+        const FILESTS_INFO r = testkit::writeResponseMessage(t.box.folder() / "outou", 5);
+        fs::path copy = r.path();
+        testkit::writeBytes(copy.replace_extension(".WAV"), "audio copy");
+        return r;
+    }
+    const fs::path p = addMessage(t.box, stamp, kind == 'V' ? 20000 : 100);
+    const FILESTS_INFO row = rowOf(p);
+    fs::path copy = p;
+    if (kind == 'g') fs::remove(p);
+    if (kind == 'b') testkit::writeBytes(p, testkit::bytesOf(row.toBytes()) + std::string(1500, 'x'));
+    if (kind == 'w') testkit::writeBytes(wavOf(p), "earlier");
+    if (kind == 'W') testkit::writeBytes(copy.replace_extension(".WAV"), "audio copy");
+    return row;
+}
 
 TEST_F(ConvertAndPlayTest, ConvertMakesTheWavFilesItCanAndReportsTheRest) {
     const std::u16string err(kErrorCaption), done(kDoneCaption);
     const std::uint64_t plenty = std::uint64_t{1} << 40;
-    const std::vector<ConvertCase> cases = {
-        {"one of three holds only recording information",
-         [](ConvertAndPlayTest& t, auto& made, auto& notMade) {
-             const fs::path a = t.box.add("rusuroku", "0001", "202612010900");
-             const fs::path info = t.box.add("rusuroku", "0001", "202612020900", "vminf", kPlayedOnMainUnit);
-             const fs::path c = t.box.add("rusuroku", "0001", "202612030900");
-             made = {a, c};
-             notMade = {info};
-             return std::vector{rowOf(a), rowOf(info), rowOf(c)};
-         },
-         plenty,
-         {{std::u16string(kSomeNoSource), done}},
-         2},
-        {"a single message downloaded without its voice data",
-         [](ConvertAndPlayTest& t, auto&, auto& notMade) {
-             const fs::path info = t.box.add("rusuroku", "0001", "202612020900", "vminf", kInfoOnly);
-             notMade = {info};
-             return std::vector{rowOf(info)};
-         },
-         plenty,
-         {{std::u16string(kNotDownloaded), err}},
-         0},
-        {"a single message whose voice file has gone",
-         [](ConvertAndPlayTest& t, auto&, auto& notMade) {
-             const fs::path a = t.box.add("rusuroku", "0001", "202612010900");
-             FILESTS_INFO row = rowOf(a);
-             fs::remove(a);
-             notMade = {a};
-             return std::vector{row};
-         },
-         plenty,
-         {{std::u16string(kErased), err}},
-         0},
-        {"three messages with no space even for the first",
-         [](ConvertAndPlayTest& t, auto&, auto& notMade) {
-             notMade = {t.box.add("rusuroku", "0001", "202612010900"), t.box.add("rusuroku", "0001", "202612020900"),
-                        t.box.add("rusuroku", "0001", "202612030900")};
-             return std::vector{rowOf(notMade[0]), rowOf(notMade[1]), rowOf(notMade[2])};
-         },
-         4095,
-         {{std::u16string(kNoSpace), err}},
-         0},
-        {"a single message on a drive with less than 16 times its size free",
-         [](ConvertAndPlayTest& t, auto&, auto& notMade) {
-             // 1346 bytes need (1346 / 256 + 1) * 4096 = 24576 bytes free.
-             notMade = {t.box.add("rusuroku", "0001", "202612010900")};
-             return std::vector{rowOf(notMade[0])};
-         },
-         24575,
-         {{std::u16string(kNoSpace), err}},
-         0},
-        {"the second of three does not fit: the loop ends there",
-         [](ConvertAndPlayTest& t, auto& made, auto& notMade) {
-             const fs::path a = addMessage(t.box, "202612010900", 100);
-             const fs::path big = addMessage(t.box, "202612020900", 20000);
-             const fs::path c = addMessage(t.box, "202612030900", 100);
-             made = {a};
-             notMade = {big, c};
-             return std::vector{rowOf(a), rowOf(big), rowOf(c)};
-         },
-         100000,
-         {{std::u16string(kSomeNoSpace), done}},
-         1},
-        {"a voice file that does not decode, beside one that does",
-         [](ConvertAndPlayTest& t, auto& made, auto& notMade) {
-             const fs::path a = t.box.add("rusuroku", "0001", "202612010900");
-             const fs::path bad = t.box.add("rusuroku", "0001", "202612020900");
-             testkit::writeBytes(bad, testkit::bytesOf(rowOf(bad).toBytes()) + std::string(1500, 'x'));
-             made = {a};
-             notMade = {bad};
-             return std::vector{rowOf(a), rowOf(bad)};
-         },
-         plenty,
-         {{std::u16string(kSomeFailed), done}},
-         1},
-        {"a single voice file that does not decode",
-         [](ConvertAndPlayTest& t, auto&, auto& notMade) {
-             const fs::path bad = t.box.add("rusuroku", "0001", "202612020900");
-             testkit::writeBytes(bad, testkit::bytesOf(rowOf(bad).toBytes()) + std::string(1500, 'x'));
-             notMade = {bad};
-             return std::vector{rowOf(bad)};
-         },
-         plenty,
-         {{std::u16string(kFailed), err}},
-         0},
+    struct Case {
+        const char* rows;
+        std::uint64_t freeBytes;
+        std::u16string_view message;
+        std::u16string caption;
+        const char* wavAfter;  // per row: 'y' a ".wav" file, '.' none; 'w' rows keep theirs
+    } const cases[] = {
+        {"viv", plenty, kSomeNoSource, done, "y.y"},
+        {"0", plenty, kNotDownloaded, err, "."},
+        {"g", plenty, kErased, err, "."},
+        // 1346 bytes need (1346 / 256 + 1) * 4096 = 24576 bytes free.
+        {"v", 24575, kNoSpace, err, "."},
+        // The second does not fit: the loop ends there.
+        {"vVv", 100000, kSomeNoSpace, done, "y.."},
+        {"vb", plenty, kSomeFailed, done, "y."},
+        {"b", plenty, kFailed, err, "."},
+        // Made before, whatever the case of the name: not made again.
+        {"wW", plenty, kAllDone, done, "y."},
     };
-    for (const ConvertCase& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rows);
         fs::remove_all(box.folder() / "rusuroku");
         ports.prompt.shown.clear();
+        ports.progress.sent.clear();
         ports.disk.set(c.freeBytes);
-        std::vector<fs::path> made, notMade;
-        const std::vector<FILESTS_INFO> rows = c.rows(*this, made, notMade);
-        const ConvertSummary summary = ConvertSelected(rows, 0, host);
-        EXPECT_EQ(summary.converted, c.converted);
-        EXPECT_EQ(shownOf(ports.prompt), c.expected);
-        for (const fs::path& p : made) EXPECT_TRUE(fs::is_regular_file(wavOf(p))) << p;
-        for (const fs::path& p : notMade) EXPECT_FALSE(fs::exists(wavOf(p))) << p;
+        std::vector<FILESTS_INFO> rows;
+        for (const char* k = c.rows; *k; ++k) rows.push_back(makeRow(*this, *k, static_cast<int>(k - c.rows)));
+        ConvertSelected(rows, 0, host);
+        EXPECT_EQ(shownOf(ports.prompt), (std::vector<Shown>{{std::u16string(c.message), c.caption}}));
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const fs::path wav = wavOf(rows[i].path());
+            EXPECT_EQ(fs::is_regular_file(wav), c.wavAfter[i] == 'y') << i;
+            if (c.rows[i] == 'w') {
+                EXPECT_EQ(testkit::readBytes(wav), "earlier");
+            }
+        }
+        // Each message moves the counter on, converted or not.
+        if (c.message == kAllDone) {
+            EXPECT_EQ(ports.progress.of(msg::kNextItem).size(), rows.size());
+        }
         EXPECT_TRUE(strayFiles(boxFolder()).empty());
         EXPECT_TRUE(host.mainWindowEnabled());
         EXPECT_FALSE(host.open);
     }
-}
-
-TEST_F(ConvertAndPlayTest, AnExistingWavFileIsNotMadeAgainWhateverTheCaseOfItsName) {
-    const fs::path a = box.add("rusuroku", "0001", "202612010900");
-    const fs::path b = box.add("rusuroku", "0001", "202612020900");
-    testkit::writeBytes(wavOf(a), "earlier");
-    fs::path upper = b;
-    upper.replace_extension(".WAV");
-    testkit::writeBytes(upper, "audio copy");
-
-    const ConvertSummary summary = ConvertSelected({rowOf(a), rowOf(b)}, 0, host);
-    EXPECT_EQ(summary.converted, 0);
-    EXPECT_EQ(testkit::readBytes(wavOf(a)), "earlier");
-    EXPECT_FALSE(fs::exists(wavOf(b)));
-    EXPECT_EQ(shownOf(ports.prompt), (std::vector<Shown>{{std::u16string(kAllDone), std::u16string(kDoneCaption)}}));
-    // Each message moves the counter on, converted or not.
-    EXPECT_EQ(ports.progress.of(msg::kNextItem).size(), 2u);
-    EXPECT_EQ(host.opened, std::vector<int>{2});
 }
 
 TEST_F(ConvertAndPlayTest, CancelInTheMiddleKeepsWhatWasDoneLeavesNoPartAndSaysNothing) {
@@ -280,190 +216,54 @@ TEST_F(ConvertAndPlayTest, ABackupAcceptedBetweenMessagesEndsTheCommandAtOnce) {
     EXPECT_TRUE(host.mainWindowEnabled());
 }
 
-// --------------------------------------------------------------------- Play
-
 TEST_F(ConvertAndPlayTest, PlayOpensTheWavFileAndMarksTheMessageOnlyWhenThePlayerStarted) {
+    const std::uint64_t plenty = std::uint64_t{1} << 40;
+    const PlaySettings plain, convDel{false, 0, true}, responses{true, 0, false};
     struct Case {
-        const char* name;
-        std::function<FILESTS_INFO(ConvertAndPlayTest&, fs::path& wav)> row;
+        char row;  // as makeRow; 'R' a system response message with its ".WAV" copy
         PlaySettings settings;
         bool playerStarts;
+        std::uint64_t freeBytes;
         int result;
-        std::u16string message;  // shown under "エラー"; empty for none
+        std::u16string_view error;  // empty for none
         bool opened;
-        int playedMark;  // in the file afterwards; -1: not checked
+        int playedMark;  // in the file afterwards; -1 when there is none
         bool queued;
         bool converts;
-    };
-    const std::vector<Case> cases = {
-        {"voice data without a WAV file: converted, then played",
-         [](ConvertAndPlayTest& t, fs::path& wav) {
-             const fs::path p = t.box.add("rusuroku", "0001", "202612010900");
-             wav = wavOf(p);
-             return rowOf(p);
-         },
-         {},
-         true,
-         1,
-         u"",
-         true,
-         1,
-         false,
-         true},
-        {"a WAV file already there: played without converting, queued with CONVDEL",
-         [](ConvertAndPlayTest& t, fs::path& wav) {
-             const fs::path p = t.box.add("rusuroku", "0001", "202612010900");
-             wav = wavOf(p);
-             testkit::writeBytes(wav, "made before");
-             return rowOf(p);
-         },
-         {false, 0, true},
-         true,
-         1,
-         u"",
-         true,
-         1,
-         true,
-         false},
-        {"the response list plays the upper-case audio copy and changes no record",
-         [](ConvertAndPlayTest& t, fs::path& wav) {
-             fs::create_directories(t.box.folder() / "outou");
-             const FILESTS_INFO r = testkit::writeResponseMessage(t.box.folder() / "outou", 5);
-             wav = r.path();
-             wav.replace_extension(".WAV");
-             testkit::writeBytes(wav, "audio copy");
-             return r;
-         },
-         {true, 0, false},
-         true,
-         1,
-         u"",
-         true,
-         0,
-         false,
-         false},
-        {"no program for WAV files: said so, no mark, nothing queued",
-         [](ConvertAndPlayTest& t, fs::path& wav) {
-             const fs::path p = t.box.add("rusuroku", "0001", "202612010900");
-             wav = wavOf(p);
-             return rowOf(p);
-         },
-         {false, 0, true},
-         false,
-         0,
-         std::u16string(kNoPlayer),
-         true,
-         0,
-         false,
-         true},
-        {"recording information only",
-         [](ConvertAndPlayTest& t, fs::path&) {
-             return rowOf(t.box.add("rusuroku", "0001", "202612010900", "vminf", kInfoOnly));
-         },
-         {},
-         true,
-         0,
-         std::u16string(kNotDownloadedOneLine),
-         false,
-         -1,
-         false,
-         false},
-        {"the voice file has gone",
-         [](ConvertAndPlayTest& t, fs::path&) {
-             const fs::path p = t.box.add("rusuroku", "0001", "202612010900");
-             FILESTS_INFO r = rowOf(p);
-             fs::remove(p);
-             return r;
-         },
-         {},
-         true,
-         0,
-         std::u16string(kErased),
-         false,
-         -1,
-         false,
-         false},
-        {"a row of the response list without a message",
-         [](ConvertAndPlayTest&, fs::path&) { return FILESTS_INFO{}; },
-         {true, 0, true},
-         true,
-         1,
-         u"",
-         false,
-         -1,
-         false,
-         false},
-        {"a voice file that does not decode",
-         [](ConvertAndPlayTest& t, fs::path&) {
-             const fs::path bad = t.box.add("rusuroku", "0001", "202612020900");
-             testkit::writeBytes(bad, testkit::bytesOf(rowOf(bad).toBytes()) + std::string(1500, 'x'));
-             return rowOf(bad);
-         },
-         {},
-         true,
-         0,
-         std::u16string(kFailed),
-         false,
-         0,
-         false,
-         true},
+    } const cases[] = {
+        {'v', plain, true, plenty, 1, u"", true, 1, false, true},
+        {'w', convDel, true, plenty, 1, u"", true, 1, true, false},
+        {'R', responses, true, plenty, 1, u"", true, 0, false, false},
+        // No program for WAV files: said so, no mark, nothing queued.
+        {'v', convDel, false, plenty, 0, kNoPlayer, true, 0, false, true},
+        {'0', plain, true, plenty, 0, kNotDownloadedOneLine, false, 0, false, false},
+        {'g', plain, true, plenty, 0, kErased, false, -1, false, false},
+        {'v', plain, true, 24575, 0, kNoSpace, false, 0, false, false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(std::string(1, c.row) + (c.playerStarts ? "" : " without a player"));
         fs::remove_all(box.folder() / "rusuroku");
         fs::remove_all(box.folder() / "outou");
         ports.prompt.shown.clear();
         ports.shell.opened.clear();
         ports.shell.starts = c.playerStarts;
+        ports.disk.set(c.freeBytes);
         host.queued.clear();
         host.opened.clear();
-        fs::path wav;
-        const FILESTS_INFO row = c.row(*this, wav);
+        const FILESTS_INFO row = makeRow(*this, c.row, 0);
+        fs::path wav = wavOf(row.path());
+        if (c.row == 'R') wav.replace_extension(".WAV");
+
         EXPECT_EQ(PlayCurrent(row, c.settings, host), c.result);
-        if (c.message.empty()) {
-            EXPECT_TRUE(ports.prompt.shown.empty());
-        } else {
-            EXPECT_EQ(shownOf(ports.prompt), (std::vector<Shown>{{c.message, std::u16string(kErrorCaption)}}));
-        }
+        const std::vector<Shown> error{{std::u16string(c.error), std::u16string(kErrorCaption)}};
+        EXPECT_EQ(shownOf(ports.prompt), c.error.empty() ? std::vector<Shown>{} : error);
         EXPECT_EQ(ports.shell.opened, c.opened ? std::vector<fs::path>{wav} : std::vector<fs::path>{});
-        if (c.opened) {
-            EXPECT_TRUE(fs::is_regular_file(wav));
-        }
-        if (c.playedMark >= 0) {
-            EXPECT_EQ(testkit::playedMarkOf(row.path()), c.playedMark);
-        }
+        EXPECT_EQ(testkit::playedMarkOf(row.path()), c.playedMark);
         EXPECT_EQ(host.queued, c.queued ? std::vector<fs::path>{wav} : std::vector<fs::path>{});
         EXPECT_EQ(host.opened, c.converts ? std::vector<int>{1} : std::vector<int>{});
         EXPECT_TRUE(host.mainWindowEnabled());
         EXPECT_FALSE(host.open);
     }
-}
-
-TEST_F(ConvertAndPlayTest, PlayWithTooLittleSpaceNeitherConvertsNorPlays) {
-    const fs::path p = box.add("rusuroku", "0001", "202612010900");
-    ports.disk.set(SpaceToConvert(fs::file_size(p)) - 1);
-    EXPECT_EQ(PlayCurrent(rowOf(p), {}, host), 0);
-    EXPECT_EQ(shownOf(ports.prompt), (std::vector<Shown>{{std::u16string(kNoSpace), std::u16string(kErrorCaption)}}));
-    EXPECT_FALSE(fs::exists(wavOf(p)));
-    EXPECT_TRUE(ports.shell.opened.empty());
-    ports.prompt.shown.clear();
-    ports.disk.set(SpaceToConvert(fs::file_size(p)));
-    EXPECT_EQ(PlayCurrent(rowOf(p), {}, host), 1);
-}
-
-// ------------------------------------------------------------ At exit
-
-TEST_F(ConvertAndPlayTest, ListedFilesAreDeletedAsOftenAsListedAndAFolderInTheirPlaceStays) {
-    const fs::path a = dir / "a.wav", b = dir / "b.wav", folder = dir / "c.wav";
-    testkit::writeBytes(a, "a");
-    testkit::writeBytes(b, "b");
-    fs::create_directories(folder);
-    std::vector<int> steps;
-    DeleteListedWavFiles({a, b, a, folder, dir / "gone.wav"}, [&](int done) { steps.push_back(done); });
-    EXPECT_FALSE(fs::exists(a));
-    EXPECT_FALSE(fs::exists(b));
-    EXPECT_TRUE(fs::is_directory(folder));
-    EXPECT_EQ(steps, (std::vector<int>{1, 2, 3, 4, 5}));
 }
 
 }  // namespace
