@@ -33,6 +33,7 @@
 #include "app/ui/ConvertCommands.h"
 #include "app/ui/DialogLayout.h"
 #include "app/ui/DownloadCommands.h"
+#include "app/ui/ResponseCommands.h"
 #include "download/DownloadDrivers.h"
 #include "lists/ui/CChildFrame.h"
 #include "lists/ui/CListDispView.h"
@@ -108,6 +109,7 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
     session_ = std::make_unique<SessionControl>(doc_, *this, std::move(factory));
     InstallDownloadCommands(*this);
     InstallConvertCommands(*this);
+    InstallResponseCommands(*this);
 
     lists_ = new CListWindows(*this, this);
     openListWindow_ = [this](int listNumber) -> QMdiSubWindow* { return lists_->OpenWindow(listNumber); };

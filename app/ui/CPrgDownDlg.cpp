@@ -1,6 +1,5 @@
 #include "app/ui/CPrgDownDlg.h"
 
-#include <QCloseEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -15,9 +14,8 @@ constexpr int kDefaultRange = 100;
 constexpr int kBarWidth = 300;
 }  // namespace
 
-CPrgDownDlg::CPrgDownDlg(Kind kind, QWidget* parent) : QDialog(parent) {
+CPrgDownDlg::CPrgDownDlg(Kind kind, QWidget* parent) : CancelProgressDlg(parent) {
     setWindowTitle(kind == Kind::Deleting ? QStringLiteral("削除中") : QStringLiteral("ダウンロード中"));
-    setModal(false);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("status"));
     counter_ = new QLabel(this);
@@ -28,8 +26,7 @@ CPrgDownDlg::CPrgDownDlg(Kind kind, QWidget* parent) : QDialog(parent) {
     bar_->setValue(0);
     bar_->setTextVisible(false);
     bar_->setMinimumWidth(kBarWidth);
-    cancel_ = new QPushButton(QStringLiteral("キャンセル"), this);
-    connect(cancel_, &QPushButton::clicked, this, [] { ports().cancel->set(); });
+    cancel_ = MakeCancelButton();
 
     switch (kind) {
     case Kind::Files: status_->setText(QStringLiteral("ファイルをダウンロード中です。")); break;
@@ -38,7 +35,7 @@ CPrgDownDlg::CPrgDownDlg(Kind kind, QWidget* parent) : QDialog(parent) {
     }
     counter_->setVisible(kind == Kind::Files);
 
-    LayOutProgressDialog(*this, status_, counter_, bar_, cancel_);
+    LayOutProgressDialog(*this, status_, counter_, bar_, CentredRow(cancel_));
 }
 
 void CPrgDownDlg::SetTotals(int total, int range) {
@@ -86,16 +83,6 @@ void CPrgDownDlg::customEvent(QEvent* event) {
     if (event->type() != WindowMessageEvent::eventType()) return QDialog::customEvent(event);
     const auto* m = static_cast<WindowMessageEvent*>(event);
     OnMessage(m->message(), m->wparam());
-}
-
-// Closing the window or pressing Escape is the Cancel button.
-void CPrgDownDlg::closeEvent(QCloseEvent* event) {
-    ports().cancel->set();
-    event->ignore();
-}
-
-void CPrgDownDlg::reject() {
-    ports().cancel->set();
 }
 
 }  // namespace plova::ui

@@ -5,8 +5,9 @@
 // being deleted. Cancel sets the process-wide cancel flag.
 #pragma once
 
-#include <QDialog>
 #include <QString>
+
+#include "app/ui/CancelProgressDlg.h"
 
 class QLabel;
 class QProgressBar;
@@ -14,7 +15,7 @@ class QPushButton;
 
 namespace plova::ui {
 
-class CPrgDownDlg final : public QDialog {
+class CPrgDownDlg final : public CancelProgressDlg {
     Q_OBJECT
 public:
     enum class Kind { Files, Folders, Deleting };
@@ -34,8 +35,6 @@ public:
 
 protected:
     void customEvent(QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
 
 private:
     void ShowCounter();

@@ -1,6 +1,5 @@
 #include "app/ui/CWavConvDlg.h"
 
-#include <QCloseEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -21,10 +20,9 @@ QString counterText(int current, int total) {
 }
 }  // namespace
 
-CWavConvDlg::CWavConvDlg(int total, QWidget* parent) : QDialog(parent), total_(total) {
+CWavConvDlg::CWavConvDlg(int total, QWidget* parent) : CancelProgressDlg(parent), total_(total) {
     setObjectName(QStringLiteral("CWavConvDlg"));
     setWindowTitle(qs(convert::kDialogCaption));
-    setModal(false);
     auto* text = new QLabel(qs(convert::kDialogText), this);
     counter_ = new QLabel(counterText(1, total_), this);
     counter_->setObjectName(QStringLiteral("counter"));
@@ -35,10 +33,9 @@ CWavConvDlg::CWavConvDlg(int total, QWidget* parent) : QDialog(parent), total_(t
     bar_->setValue(0);
     bar_->setTextVisible(false);
     bar_->setMinimumWidth(kBarWidth);
-    cancel_ = new QPushButton(QStringLiteral("キャンセル"), this);
-    connect(cancel_, &QPushButton::clicked, this, &CWavConvDlg::Cancel);
+    cancel_ = MakeCancelButton();
 
-    LayOutProgressDialog(*this, text, counter_, bar_, cancel_);
+    LayOutProgressDialog(*this, text, counter_, bar_, CentredRow(cancel_));
 }
 
 void CWavConvDlg::OnMessage(int message, long long wparam) {
@@ -60,23 +57,6 @@ void CWavConvDlg::customEvent(QEvent* event) {
     if (event->type() != WindowMessageEvent::eventType()) return QDialog::customEvent(event);
     const auto* m = static_cast<WindowMessageEvent*>(event);
     OnMessage(m->message(), m->wparam());
-}
-
-void CWavConvDlg::Cancel() {
-    // The running conversion stops at its next poll and the command closes
-    // this window; until then no second press is needed.
-    ports().cancel->set();
-    cancel_->setEnabled(false);
-}
-
-// Closing the window or pressing Escape is the Cancel button.
-void CWavConvDlg::closeEvent(QCloseEvent* event) {
-    Cancel();
-    event->ignore();
-}
-
-void CWavConvDlg::reject() {
-    Cancel();
 }
 
 }  // namespace plova::ui

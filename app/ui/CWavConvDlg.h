@@ -3,7 +3,7 @@
 // through the Progress port. Cancel sets the process-wide cancel flag.
 #pragma once
 
-#include <QDialog>
+#include "app/ui/CancelProgressDlg.h"
 
 class QLabel;
 class QProgressBar;
@@ -11,7 +11,7 @@ class QPushButton;
 
 namespace plova::ui {
 
-class CWavConvDlg final : public QDialog {
+class CWavConvDlg final : public CancelProgressDlg {
     Q_OBJECT
 public:
     // For `total` messages: the counter shows the first, the bar is at 0.
@@ -26,11 +26,8 @@ public:
 
 protected:
     void customEvent(QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
 
 private:
-    void Cancel();
     QLabel* counter_ = nullptr;
     QProgressBar* bar_ = nullptr;
     QPushButton* cancel_ = nullptr;

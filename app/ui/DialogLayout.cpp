@@ -26,17 +26,13 @@ void LayOutDialog(QDialog& dialog, QLayout* body, QLayout* buttons) {
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void LayOutProgressDialog(QDialog& dialog, QLabel* status, QLabel* counter, QProgressBar* bar, QPushButton* cancel) {
+void LayOutProgressDialog(QDialog& dialog, QLabel* status, QLabel* counter, QProgressBar* bar, QLayout* buttons) {
     auto* body = new QVBoxLayout;
     auto* texts = new QHBoxLayout;
     texts->addWidget(status, 1);
     texts->addWidget(counter);
     body->addLayout(texts);
     body->addWidget(bar);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cancel);
-    buttons->addStretch(1);
     LayOutDialog(dialog, body, buttons);
 }
 

@@ -28,8 +28,8 @@ void LayOutDialog(QDialog& dialog, QLayout* body, QLayout* buttons);
 QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons);
 
 // A progress window: the status text with the counter at its right, the
-// bar below, and the Cancel button centred under them.
-void LayOutProgressDialog(QDialog& dialog, QLabel* status, QLabel* counter, QProgressBar* bar, QPushButton* cancel);
+// bar below, and the buttons under them.
+void LayOutProgressDialog(QDialog& dialog, QLabel* status, QLabel* counter, QProgressBar* bar, QLayout* buttons);
 
 // The same with the standard icon at the left of `body`.
 void LayOutMessageDialog(QDialog& dialog, QStyle::StandardPixmap icon, QLayout* body, QLayout* buttons);

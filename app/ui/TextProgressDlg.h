@@ -1,0 +1,45 @@
+// A modeless progress window with one line of text, a bar and a Cancel
+// button, found by its caption and driven with message 1124 (the position).
+// The bar only moves forward, to at most its range: a position below the one
+// shown (the heartbeat of a worker that cannot count its steps) leaves it.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+#include "app/ui/CancelProgressDlg.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace plova::ui {
+
+class TextProgressDlg : public CancelProgressDlg {
+    Q_OBJECT
+public:
+    TextProgressDlg(const QString& caption, const QString& text, QWidget* parent = nullptr);
+
+    void SetText(const QString& text);
+    // The bar over 0..`total` at 0.
+    void SetRange(std::uint64_t total);
+    void SetPosition(std::uint64_t position);
+    std::uint64_t Position() const;
+    std::uint64_t Range() const { return total_; }
+
+    QLabel* textLabel() const { return text_; }
+    QProgressBar* bar() const { return bar_; }
+    QPushButton* cancelButton() const { return cancel_; }
+
+protected:
+    void customEvent(QEvent* event) override;
+
+private:
+    QLabel* text_ = nullptr;
+    QProgressBar* bar_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+    std::uint64_t total_ = 0;
+    std::uint64_t scale_ = 1;  // a QProgressBar counts in int: large ranges are shown in units of this
+};
+
+}  // namespace plova::ui
