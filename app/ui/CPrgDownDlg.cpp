@@ -1,5 +1,6 @@
 #include "app/ui/CPrgDownDlg.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>

@@ -1,5 +1,6 @@
 #include "app/ui/CWavConvDlg.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
