@@ -31,6 +31,7 @@
 #include "app/ui/CRecomDlg.h"
 #include "app/ui/CVersionDlg.h"
 #include "app/ui/ConvertCommands.h"
+#include "app/ui/CsvCommands.h"
 #include "app/ui/DialogLayout.h"
 #include "app/ui/DownloadCommands.h"
 #include "app/ui/ResponseCommands.h"
@@ -109,6 +110,7 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
     session_ = std::make_unique<SessionControl>(doc_, *this, std::move(factory));
     InstallDownloadCommands(*this);
     InstallConvertCommands(*this);
+    InstallCsvCommands(*this);
     InstallResponseCommands(*this);
 
     lists_ = new CListWindows(*this, this);

@@ -1,0 +1,23 @@
+// Menu items 32795 (the list export) and 32796 (the extension-box-name
+// import): the dialogs, their result messages and the lists reloaded after
+// an import.
+#pragma once
+
+namespace plova::ui {
+
+class CMainFrame;
+
+// The active list window to a CSV file; nothing without an active list.
+void ExportActiveList(CMainFrame& frame);
+
+// Extension box names from a CSV file into the open box folder.
+void ImportExtensionBoxNames(CMainFrame& frame);
+
+// Reloads every open list window that does not show system response
+// messages, so that new box names appear.
+void ReloadBoxLists(CMainFrame& frame);
+
+// Registers both with the main window.
+void InstallCsvCommands(CMainFrame& frame);
+
+}  // namespace plova::ui

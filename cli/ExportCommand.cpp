@@ -1,0 +1,333 @@
+// plova-cli export FOLDER --csv OUT.csv [--settings FILE] [--utf8]
+// plova-cli export FOLDER --archive OUT.zip [--since YYYY-MM-DD] [--until YYYY-MM-DD]
+//
+// FOLDER is one box (a folder under "rusuroku" or "naisen"), a whole box
+// folder, or its "outou" folder. The CSV is the one a list window of those
+// messages exports. The archive holds each message's speech as a WAV file,
+// made in a scratch folder beside OUT.zip (the box folder gets no WAV file),
+// with an index.csv and an index.json, for someone without this program.
+#include <stdlib.h>
+#include <zip.h>
+
+#include <deque>
+#include <memory>
+#include <optional>
+#include <system_error>
+
+#include "app/CsvExport.h"
+#include "cli/Command.h"
+#include "cli/RecordJson.h"
+#include "lists/ListData.h"
+#include "lists/ListDefinition.h"
+#include "platform/File.h"
+#include "platform/IniFile.h"
+#include "platform/Text.h"
+#include "store/CFileMng.h"
+
+namespace plova::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kName = "export";
+constexpr const char* kUsageText =
+    "expects FOLDER --csv OUT.csv [--settings FILE] [--utf8] or FOLDER --archive OUT.zip [--since YYYY-MM-DD] "
+    "[--until YYYY-MM-DD]";
+constexpr std::u16string_view kAnswering = u"rusuroku";
+constexpr std::u16string_view kExtension = u"naisen";
+constexpr std::u16string_view kResponse = u"outou";
+constexpr std::u16string_view kWavTitle = u"WAV";
+constexpr int kColumnSlots = 13;
+constexpr const char* kIndexCsv = "index.csv";
+constexpr const char* kIndexJson = "index.json";
+
+struct Options {
+    fs::path folder;
+    std::optional<fs::path> csv, archive, settings;
+    bool utf8 = false;
+    std::optional<std::string> since, until;  // "YYYYMMDD"
+};
+
+// "YYYY-MM-DD" as "YYYYMMDD", which compares as text the way the dates do.
+std::optional<std::string> dateKey(const std::string& text) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
+    const auto month = parseWholeNumber(text.substr(5, 2), 1, 12);
+    const auto day = parseWholeNumber(text.substr(8, 2), 1, 31);
+    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (text[i] < '0' || text[i] > '9') return std::nullopt;
+    if (!month || !day) return std::nullopt;
+    return text.substr(0, 4) + text.substr(5, 2) + text.substr(8, 2);
+}
+
+// The recording date of a record ("YYYY/MM/DD hh:mm") as "YYYYMMDD".
+std::optional<std::string> recordDateKey(const FILESTS_INFO& record) {
+    const std::string date = toUtf8(record.date);
+    if (date.size() < 10 || date[4] != '/' || date[7] != '/') return std::nullopt;
+    return dateKey(date.substr(0, 4) + "-" + date.substr(5, 2) + "-" + date.substr(8, 2));
+}
+
+std::optional<Options> parse(const Args& args, std::string& why) {
+    Options o;
+    bool haveFolder = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--utf8") {
+            o.utf8 = true;
+        } else if (a == "--csv" || a == "--archive" || a == "--settings" || a == "--since" || a == "--until") {
+            if (i + 1 >= args.size()) return std::nullopt;
+            const std::string& value = args[++i];
+            if (a == "--csv") o.csv = value;
+            if (a == "--archive") o.archive = value;
+            if (a == "--settings") o.settings = value;
+            if (a == "--since" || a == "--until") {
+                auto key = dateKey(value);
+                if (!key) {
+                    why = a + " takes a date as YYYY-MM-DD";
+                    return std::nullopt;
+                }
+                (a == "--since" ? o.since : o.until) = std::move(key);
+            }
+        } else if (a.starts_with("--") || haveFolder) {
+            return std::nullopt;
+        } else {
+            o.folder = a;
+            haveFolder = true;
+        }
+    }
+    // One form or the other, each with its own options.
+    if (!haveFolder || o.csv.has_value() == o.archive.has_value()) return std::nullopt;
+    if (o.csv && (o.since || o.until)) return std::nullopt;
+    if (o.archive && (o.settings || o.utf8)) return std::nullopt;
+    return o;
+}
+
+// The list a window would show for FOLDER.
+std::optional<ListSource> sourceOf(fs::path folder) {
+    std::error_code ec;
+    folder = fs::absolute(folder, ec).lexically_normal();
+    if (!folder.has_filename()) folder = folder.parent_path();
+    if (!fs::is_directory(folder, ec)) return std::nullopt;
+    const fs::path parent = folder.parent_path();
+    CFileMng files;
+    auto source = [](const fs::path& boxFolder, std::u16string definition) {
+        return ListSource{fromUtf8(boxFolder.parent_path().string()), fromUtf8(boxFolder.filename().string()),
+                          std::move(definition)};
+    };
+    const std::u16string name = fromUtf8(folder.filename().string());
+    if (name == kResponse && files.IsBoxFolder(parent)) return source(parent, std::u16string(listdef::kResponseList));
+    if (files.IsBoxFolder(folder)) {
+        BoxSelection boxes;
+        for (const fs::path& box : files.ListSubFolders(folder / std::u16string(kAnswering)))
+            boxes.answering.push_back(fromUtf8(box.filename().string()));
+        for (const fs::path& box : files.ListSubFolders(folder / std::u16string(kExtension)))
+            boxes.extension.push_back(fromUtf8(box.filename().string()));
+        return source(folder, BuildDefinition(boxes));
+    }
+    const std::u16string kind = fromUtf8(parent.filename().string());
+    if (kind == kAnswering || kind == kExtension) {
+        BoxSelection boxes;
+        (kind == kAnswering ? boxes.answering : boxes.extension).push_back(name);
+        return source(parent.parent_path(), BuildDefinition(boxes));
+    }
+    return std::nullopt;
+}
+
+std::vector<ColumnSpec> defaultColumns() {
+    std::vector<std::u16string> names(listcol::kDefaultColumns.begin(), listcol::kDefaultColumns.end());
+    return BoxListColumns(names);
+}
+
+// The display items of a settings file, or the default ones when it names none.
+std::optional<std::vector<ColumnSpec>> columnsOf(const fs::path& settings, std::string& why) {
+    ReadResult read;
+    const IniDocument ini = IniDocument::load(settings, &read);
+    if (read != ReadResult::Ok) {
+        why = "--settings " + settings.string() + ": cannot read the file";
+        return std::nullopt;
+    }
+    std::vector<std::u16string> names;
+    for (int i = 1; i <= kColumnSlots; ++i)
+        names.push_back(ini.getString(u"DISP", u"COLUM" + fromUtf8(std::to_string(i))));
+    std::vector<ColumnSpec> columns = BoxListColumns(names);
+    return columns.empty() ? defaultColumns() : columns;
+}
+
+int writeCsv(const Options& o, ListData& list, std::ostream& out, std::ostream& err) {
+    const ExportResult r = WriteCsv(*o.csv, CsvTableOf(list), o.utf8 ? CsvEncoding::Utf8Bom : CsvEncoding::Cp932);
+    if (r != ExportResult::Completed) return fail(err, kName, o.csv->string() + ": cannot be written");
+    out << printable(o.csv->string()) << '\n';
+    return kOk;
+}
+
+// ------------------------------------------------------------------ archive
+
+// A scratch folder of our own beside the archive, removed with everything in it.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const fs::path& besides) {
+        std::string pattern = (besides / ".plova-tmp-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    }
+    ~ScratchFolder() {
+        std::error_code ec;
+        if (!path_.empty()) fs::remove_all(path_, ec);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+struct ZipCloser {
+    void operator()(zip_t* z) const {
+        if (z) zip_discard(z);
+    }
+};
+
+class ArchiveWriter {
+public:
+    bool open(const fs::path& file) {
+        int error = 0;
+        zip_.reset(zip_open(file.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error));
+        return zip_ != nullptr;
+    }
+    // The file is read when the archive is closed; it must stay until then.
+    bool addFile(const std::string& entry, const fs::path& file) {
+        zip_source_t* source = zip_source_file(zip_.get(), file.c_str(), 0, -1);
+        return add(entry, source);
+    }
+    bool addBytes(const std::string& entry, std::string bytes) {
+        const std::string& kept = buffers_.emplace_back(std::move(bytes));
+        return add(entry, zip_source_buffer(zip_.get(), kept.data(), kept.size(), 0));
+    }
+    bool close() { return zip_close(zip_.get()) == 0 && (static_cast<void>(zip_.release()), true); }
+
+private:
+    bool add(const std::string& entry, zip_source_t* source) {
+        if (source == nullptr) return false;
+        if (zip_file_add(zip_.get(), entry.c_str(), source, ZIP_FL_ENC_UTF_8) < 0) {
+            zip_source_free(source);
+            return false;
+        }
+        return true;
+    }
+    std::unique_ptr<zip_t, ZipCloser> zip_;
+    std::deque<std::string> buffers_;
+};
+
+bool inRange(const Options& o, const FILESTS_INFO& record) {
+    if (!o.since && !o.until) return true;
+    const auto key = recordDateKey(record);
+    return key && (!o.since || *key >= *o.since) && (!o.until || *key <= *o.until);
+}
+
+int writeArchive(const Options& o, ListData& list, std::ostream& out, std::ostream& err) {
+    const fs::path target = *o.archive;
+    const fs::path outFolder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const fs::path root(toUtf8(list.Source().root));
+    const std::string cannot = target.string() + ": cannot be written";
+
+    std::vector<int> rows;
+    for (int row = 0; row < list.RowCount(); ++row)
+        if (!list.IsAbsentRow(row) && inRange(o, list.RecordOfRow(row))) rows.push_back(row);
+    if (rows.empty()) return fail(err, kName, o.folder.string() + ": no message to export; nothing written");
+
+    ScratchFolder scratch(outFolder);
+    std::optional<TempFile> temp = createTempFile(outFolder);
+    if (scratch.path().empty() || !temp) return fail(err, kName, cannot);
+    temp->handle.close();
+    struct RemoveTemp {
+        fs::path path;
+        ~RemoveTemp() {
+            std::error_code ec;
+            if (!path.empty()) fs::remove(path, ec);
+        }
+    } removeTemp{temp->path};
+
+    ArchiveWriter zip;
+    if (!zip.open(temp->path)) return fail(err, kName, cannot);
+
+    CsvTable table = CsvTableOf(list);
+    table.titles.emplace_back(kWavTitle);
+    std::string indexCsv = "\xEF\xBB\xBF" + CsvBytes(CsvLine(table.titles), CsvEncoding::Utf8Bom);
+    nlohmann::json index = nlohmann::json::array();
+    CFileMng files;
+    int made = 0;
+    for (int row : rows) {
+        const FILESTS_INFO& record = list.RecordOfRow(row);
+        const fs::path message(toUtf8(record.filePath));
+        const fs::path relative = message.lexically_relative(root);
+        std::string wavEntry;
+        if (equalsIgnoreCase(message.extension().u16string(), store::kVmdat)) {
+            // The conversion runs on a copy, so its WAV file is made in the scratch folder.
+            const fs::path copy = scratch.path() / (std::to_string(++made) + ".vmdat");
+            std::error_code ec;
+            if (!fs::copy_file(message, copy, ec) || files.ConvertToWav(copy, 0) != 1)
+                return fail(err, kName, message.string() + ": the speech cannot be decoded; nothing written");
+            fs::remove(copy, ec);
+            wavEntry = fs::path(relative).replace_extension(".wav").generic_string();
+            if (!zip.addFile(wavEntry, fs::path(copy).replace_extension(".wav"))) return fail(err, kName, cannot);
+        }
+        std::vector<std::u16string> cells;
+        for (std::size_t c = 0; c + 1 < table.titles.size(); ++c)
+            cells.push_back(CsvCellText(table.titles[c], list.Cell(row, static_cast<int>(c)), table.boxList));
+        cells.push_back(fromUtf8(wavEntry));
+        indexCsv += CsvBytes(CsvLine(cells), CsvEncoding::Utf8Bom);
+        nlohmann::json entry = recordJson(record);
+        entry["path"] = relative.generic_string();
+        entry["wav"] = wavEntry.empty() ? nlohmann::json() : nlohmann::json(wavEntry);
+        index.push_back(std::move(entry));
+    }
+    if (!zip.addBytes(kIndexCsv, std::move(indexCsv)) ||
+        !zip.addBytes(kIndexJson, index.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n") ||
+        !zip.close())
+        return fail(err, kName, cannot);
+    // The scratch name was private to us; the archive gets the permissions of any new file.
+    std::error_code ec;
+    fs::permissions(temp->path, static_cast<fs::perms>(usualFileMode()), ec);
+    fs::rename(temp->path, target, ec);
+    if (ec) return fail(err, kName, cannot);
+    removeTemp.path.clear();
+    out << printable(target.string()) << '\n';
+    return kOk;
+}
+
+int runExport(const Args& args, std::ostream& out, std::ostream& err) {
+    std::string why;
+    const std::optional<Options> o = parse(args, why);
+    if (!o) return fail(err, kName, why.empty() ? kUsageText : why, kUsage);
+    std::vector<ColumnSpec> columns = defaultColumns();
+    if (o->settings) {
+        auto configured = columnsOf(*o->settings, why);
+        if (!configured) return fail(err, kName, why, kUsage);
+        columns = std::move(*configured);
+    }
+    const std::optional<ListSource> source = sourceOf(o->folder);
+    if (!source) return fail(err, kName, o->folder.string() + ": not a box, a box folder or an outou folder");
+    ListData list;
+    list.SetSource(*source, std::move(columns));
+    list.FullDisplay(false);
+    if (o->csv) {
+        if (list.RowCount() == 0)
+            return fail(err, kName, o->folder.string() + ": no message to export; nothing written");
+        return writeCsv(*o, list, out, err);
+    }
+    return writeArchive(*o, list, out, err);
+}
+
+}  // namespace
+
+extern const Command exportCommand;
+const Command exportCommand{
+    "export",
+    "FOLDER --csv OUT.csv [--settings FILE] [--utf8] | FOLDER --archive OUT.zip [--since YYYY-MM-DD] "
+    "[--until YYYY-MM-DD]",
+    "export the messages of a box, a box folder or an outou folder: --csv writes the list as a list window "
+    "exports it (display items COLUM1..13 of section DISP in --settings FILE, else the default ones; CP932, or "
+    "UTF-8 with a byte-order mark with --utf8); --archive writes a ZIP archive of every message's speech as a "
+    "WAV file with index.csv and index.json, limited to the messages recorded from --since to --until",
+    runExport};
+
+}  // namespace plova::cli

@@ -1,0 +1,226 @@
+// plova-cli export: the list CSV and the archive of WAV files with its index.
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <cstdio>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "cli/Command.h"
+#include "lists/testing/BoxFolderBuilder.h"
+#include "platform/File.h"
+#include "platform/Text.h"
+#include "store/testing/MessageFiles.h"
+
+namespace plova::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace testkit;
+using nlohmann::json;
+
+struct Outcome {
+    int code;
+    std::string out, err;
+};
+
+Outcome run(Args args) {
+    args.insert(args.begin(), "export");
+    std::ostringstream out, err;
+    const int code = runCli(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+std::string shellOutput(const std::string& command) {
+    std::string text;
+    if (FILE* p = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;) text.append(buffer, n);
+        ::pclose(p);
+    }
+    return text;
+}
+
+// Every entry of a ZIP archive by name.
+std::map<std::string, std::string> unzip(const fs::path& archive) {
+    std::map<std::string, std::string> entries;
+    int error = 0;
+    zip_t* z = zip_open(archive.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    if (z == nullptr) return entries;
+    for (zip_int64_t i = 0; i < zip_get_num_entries(z, 0); ++i) {
+        zip_stat_t st;
+        zip_stat_index(z, i, 0, &st);
+        std::string bytes(st.size, '\0');
+        zip_file_t* f = zip_fopen_index(z, i, 0);
+        zip_fread(f, bytes.data(), st.size);
+        zip_fclose(f);
+        entries[st.name] = bytes;
+    }
+    zip_close(z);
+    return entries;
+}
+
+std::vector<fs::path> wavFilesUnder(const fs::path& folder) {
+    std::vector<fs::path> found;
+    for (const auto& e : fs::recursive_directory_iterator(folder))
+        if (e.path().extension() == ".wav") found.push_back(e.path());
+    return found;
+}
+
+class ExportCommand : public ::testing::Test {
+protected:
+    TempFolder root{"cli-export"};
+    BoxFolderBuilder bf{root.path(), "bf"};
+    TempFolder out{"cli-export-out"};
+};
+
+TEST_F(ExportCommand, CsvCellsWithCommaQuoteAndLineBreakReadBackAsOneCell) {
+    const std::u16string awkward = u"山田,\"様\"\n様";
+    bf.add("rusuroku", "001", "202612011000");
+    bf.add("rusuroku", "001", "202612021000", "vminf", kInfoOnly);
+    bf.add("naisen", "201", "202612031000", "vmdat", kUnplayedOnMainUnit, awkward);
+
+    const fs::path csv = out / "list.csv";
+    const Outcome r = run({bf.folder().string(), "--csv", csv.string(), "--utf8"});
+    ASSERT_EQ(r.code, kOk) << r.err;
+    const std::string script =
+        "import csv,json,sys; print(json.dumps(list(csv.reader(open(sys.argv[1], encoding='utf-8-sig', "
+        "newline='')))))";
+    const json rows = json::parse(shellOutput("python3 -c \"" + script + "\" '" + csv.string() + "'"));
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0][0], toUtf8(u"ﾌﾗｸﾞ"));
+    for (const json& row : rows) EXPECT_EQ(row.size(), 10u) << row.dump();
+    // Boxes in ascending order, the newest message of a box first.
+    EXPECT_EQ(rows[1][1], toUtf8(u"情報のみ"));
+    EXPECT_EQ(rows[2][1], toUtf8(u"情報+音声(未再生)"));
+    EXPECT_EQ(rows[3][6], toUtf8(awkward));
+    EXPECT_EQ(rows[3][9].get<std::string>().rfind("bf/naisen/201/20261203", 0), 0u) << rows[3][9];
+}
+
+TEST_F(ExportCommand, CsvOfOneBoxInCp932WithTheSettingsColumns) {
+    bf.add("rusuroku", "001", "202612011000");
+    bf.add("naisen", "201", "202612031000", "vmdat", kUnplayedOnMainUnit, u"営業部");
+    const fs::path settings = out / "PLOVA.ini";
+    writeBytes(settings, toCp932(u"[DISP]\r\nCOLUM1=相手名称\r\nCOLUM2=BOX番号\r\n"));
+    const fs::path csv = out / "box.csv";
+
+    ASSERT_EQ(
+        run({(bf.folder() / "naisen" / "201").string(), "--csv", csv.string(), "--settings", settings.string()}).code,
+        kOk);
+    EXPECT_EQ(fromCp932(readBytes(csv)), u"相手名称,BOX番号\n営業部,201\n");
+
+    // No display items in the file: the default ones.
+    writeBytes(settings, "[DISP]\r\n");
+    ASSERT_EQ(run({bf.folder().string(), "--csv", csv.string(), "--settings", settings.string()}).code, kOk);
+    EXPECT_EQ(fromCp932(readBytes(csv)).substr(0, 5), u"ﾌﾗｸﾞ,");
+}
+
+TEST_F(ExportCommand, ArchiveHoldsTheWavFilesConvertGivesAndAnIndexOfEveryMessage) {
+    std::vector<fs::path> voice = {bf.add("rusuroku", "001", "202612011000"), bf.add("rusuroku", "001", "202612021000"),
+                                   bf.add("naisen", "201", "202612031000")};
+    const fs::path info = bf.add("naisen", "201", "202612041000", "vminf", kInfoOnly);
+    const fs::path zip = out / "messages.zip";
+
+    const Outcome r = run({bf.folder().string(), "--archive", zip.string()});
+    ASSERT_EQ(r.code, kOk) << r.err;
+    EXPECT_TRUE(wavFilesUnder(bf.folder()).empty());
+    EXPECT_EQ(std::distance(fs::directory_iterator(out.path()), fs::directory_iterator()), 1);  // the archive only
+    EXPECT_EQ(fs::status(zip).permissions(), static_cast<fs::perms>(usualFileMode()));
+
+    const auto entries = unzip(zip);
+    ASSERT_EQ(entries.size(), 5u);
+    // What "convert" makes of each message, beside a copy of it.
+    TempFolder copies("cli-export-copies");
+    for (const fs::path& message : voice) {
+        const fs::path copy = copies / message.filename().string();
+        fs::copy_file(message, copy);
+        std::ostringstream quiet;
+        ASSERT_EQ(runCli({"convert", copy.string()}, quiet, quiet), kOk) << quiet.str();
+        const std::string entry =
+            fs::path(message).lexically_relative(root.path()).replace_extension(".wav").generic_string();
+        ASSERT_EQ(entries.count(entry), 1u) << entry;
+        EXPECT_EQ(entries.at(entry), readBytes(fs::path(copy).replace_extension(".wav"))) << entry;
+    }
+
+    const json index = json::parse(entries.at("index.json"));
+    ASSERT_EQ(index.size(), 4u);
+    int withoutWav = 0;
+    for (const json& m : index) {
+        if (m["wav"].is_null()) {
+            ++withoutWav;
+            EXPECT_EQ(m["path"], fs::path(info).lexically_relative(root.path()).generic_string());
+        } else {
+            EXPECT_EQ(entries.count(m["wav"].get<std::string>()), 1u);
+        }
+    }
+    EXPECT_EQ(withoutWav, 1);
+    const std::string csv = entries.at("index.csv");
+    EXPECT_EQ(csv.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 5);
+    EXPECT_NE(csv.find(",WAV\n"), std::string::npos);
+}
+
+TEST_F(ExportCommand, ArchiveKeepsTheMessagesRecordedInTheDateRange) {
+    bf.add("rusuroku", "001", "202611301000");
+    bf.add("rusuroku", "001", "202612011000");
+    bf.add("naisen", "201", "202612022359");
+    bf.add("naisen", "201", "202612031000");
+    const fs::path zip = out / "range.zip";
+    ASSERT_EQ(
+        run({bf.folder().string(), "--archive", zip.string(), "--since", "2026-12-01", "--until", "2026-12-02"}).code,
+        kOk);
+    const json index = json::parse(unzip(zip).at("index.json"));
+    ASSERT_EQ(index.size(), 2u);
+    for (const json& m : index) EXPECT_TRUE(m["date"] == "2026/12/01 10:00" || m["date"] == "2026/12/02 23:59");
+
+    const Outcome none = run({bf.folder().string(), "--archive", zip.string(), "--since", "2027-01-01"});
+    EXPECT_EQ(none.code, kFailed);
+    EXPECT_EQ(unzip(zip).size(), 4u);  // the earlier archive stays
+}
+
+TEST_F(ExportCommand, AFailedExportLeavesAnEarlierFileWholeAndNothingElse) {
+    bf.add("rusuroku", "001", "202612011000");
+    // Speech that ends in a partial frame cannot be decoded.
+    FILESTS_INFO record = sampleRecord();
+    writeMessage(bf.folder() / "naisen" / "201" / "202612031000_abc_201_00009.vmdat", record, sampleBlock(), 5);
+    const fs::path zip = out / "messages.zip";
+    writeBytes(zip, "earlier archive");
+    const Outcome r = run({bf.folder().string(), "--archive", zip.string()});
+    EXPECT_EQ(r.code, kFailed);
+    EXPECT_EQ(readBytes(zip), "earlier archive");
+    EXPECT_EQ(std::distance(fs::directory_iterator(out.path()), fs::directory_iterator()), 1);
+    EXPECT_TRUE(wavFilesUnder(bf.folder()).empty());
+}
+
+TEST_F(ExportCommand, RefusesWrongArgumentsAndFoldersThatHoldNoList) {
+    bf.add("rusuroku", "001", "202612011000");
+    bf.add("naisen", "201", "202612011000");
+    const std::string f = bf.folder().string();
+    const std::string csv = (out / "a.csv").string(), zip = (out / "a.zip").string();
+    struct Case {
+        Args args;
+        int code;
+    };
+    const std::vector<Case> cases = {
+        {{f}, kUsage},
+        {{f, "--csv", csv, "--archive", zip}, kUsage},
+        {{f, "--archive", zip, "--utf8"}, kUsage},
+        {{f, "--csv", csv, "--since", "2026-12-01"}, kUsage},
+        {{f, "--archive", zip, "--since", "2026-13-01"}, kUsage},
+        {{f, "--archive", zip, "--until", "20261201"}, kUsage},
+        {{f, "--csv", csv, "--settings", (out / "missing.ini").string()}, kUsage},
+        {{root.path().string(), "--csv", csv}, kFailed},
+        {{(bf.folder() / "outou").string(), "--csv", csv}, kFailed},  // no such folder
+        {{f, "--csv", (out / "missing" / "a.csv").string()}, kFailed},
+    };
+    for (const Case& c : cases) {
+        const Outcome r = run(c.args);
+        EXPECT_EQ(r.code, c.code) << ::testing::PrintToString(c.args) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+    EXPECT_TRUE(fs::is_empty(out.path()));
+}
+
+}  // namespace
+}  // namespace plova::cli
