@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <cstdio>
+#include <fstream>
+#include <string_view>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -13,6 +16,7 @@
 #include "platform/Ports.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
+#include "store/FileOps.h"
 
 namespace plova {
 namespace fs = std::filesystem;
@@ -21,8 +25,8 @@ namespace {
 
 constexpr std::u16string_view kReceivingVoice = u".dl_dat";
 constexpr std::u16string_view kReceivingInfo = u".dl_inf";
-constexpr std::u16string_view kWav = u".wav";
-constexpr std::u16string_view kWma = u".wma";
+constexpr std::string_view kWavExtension = ".wav";
+constexpr std::string_view kWmaExtension = ".wma";
 constexpr std::int64_t kBlockKiB = 1024;
 constexpr std::int64_t kVoiceSpaceFactor = 16;
 constexpr std::int64_t kConversionUnit = 256;
@@ -440,8 +444,9 @@ int CDownloadMng::DownloadResponseMessages(const fs::path& outouFolder, int& han
             // The newer message is in place before the older one goes.
             if (found == store::kRemoteIsNewer && !older.empty() && older != local) {
                 removeFile(older);
-                removeFile(withExtension(older, kWav));
-                removeFile(withExtension(older, kWma));
+                // Its audio copy may be named ".WAV" or ".WMA".
+                for (const std::string_view extension : {kWavExtension, kWmaExtension})
+                    for (const fs::path& copy : store::CompanionFiles(older, extension)) removeFile(copy);
             }
             if (options_.convert) {
                 window.send(msg::kStatusConvert);

@@ -5,11 +5,14 @@
 #include <stdio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace plova::store {
 
@@ -35,17 +38,32 @@ inline std::string LowerCaseExtension(const std::filesystem::path& file) {
     return extension;
 }
 
-// Removes a message and its WAV file beside it. The WAV file is found
-// whatever the case of its extension: an imported message's own audio copy
-// is named ".WAV", and file names here are case-sensitive.
+// The files beside a message with its name and the extension `lowerExtension`
+// (".wav", ".wma") in any case: an imported message's own audio copy is named
+// ".WAV", and file names here are case-sensitive. The message's own extension
+// (".vmdat", ".vminf") does not matter.
+inline std::vector<std::filesystem::path> CompanionFiles(const std::filesystem::path& messageFile,
+                                                         std::string_view lowerExtension) {
+    std::vector<std::filesystem::path> found;
+    const std::string stem = messageFile.stem().native();
+    std::error_code ec;
+    const std::filesystem::path folder = messageFile.has_parent_path() ? messageFile.parent_path() : ".";
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+        const std::filesystem::path& p = entry.path();
+        if (LowerCaseExtension(p) == lowerExtension && p.stem().native() == stem) found.push_back(p);
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+inline std::vector<std::filesystem::path> WavFilesOf(const std::filesystem::path& messageFile) {
+    return CompanionFiles(messageFile, ".wav");
+}
+
+// Removes a message and its WAV file beside it.
 inline void RemoveMessageAndWav(const std::filesystem::path& voiceFile) {
     RemoveFile(voiceFile);
-    const std::string stem = voiceFile.stem().native();
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(voiceFile.parent_path(), ec)) {
-        const std::filesystem::path& p = entry.path();
-        if (LowerCaseExtension(p) == ".wav" && p.stem().native() == stem) RemoveFile(p);
-    }
+    for (const auto& wav : WavFilesOf(voiceFile)) RemoveFile(wav);
 }
 
 // Gives `from` the name `to` unless something already bears that name.

@@ -31,6 +31,7 @@
 #include "app/ui/CPrgAbackUpDlg.h"
 #include "app/ui/CRecomDlg.h"
 #include "app/ui/CVersionDlg.h"
+#include "app/ui/ConvertCommands.h"
 #include "app/ui/CsvCommands.h"
 #include "app/ui/DeleteCommands.h"
 #include "app/ui/DialogLayout.h"
@@ -118,6 +119,7 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
     InstallMoveCopyCommands(*this);
     InstallInfoEditCommands(*this);
     InstallBoxCommands(*this);
+    InstallConvertCommands(*this);
     InstallCsvCommands(*this);
     InstallResponseCommands(*this);
 
@@ -707,10 +709,7 @@ PlacementSave CMainFrame::CollectPlacement() {
 }
 
 void CMainFrame::DeleteQueuedWavFiles() {
-    for (const auto& file : wavToDelete_) {
-        std::error_code ec;
-        std::filesystem::remove(file, ec);  // one that is gone or in use stays behind
-    }
+    DeleteWavFilesAtExit(wavToDelete_);
     wavToDelete_.clear();
 }
 

@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "app/ui/DialogLayout.h"
 #include "app/ui/QtPorts.h"
@@ -37,13 +36,7 @@ CPrgDownDlg::CPrgDownDlg(Kind kind, QWidget* parent) : CancelProgressDlg(parent)
     }
     counter_->setVisible(kind == Kind::Files);
 
-    auto* body = new QVBoxLayout;
-    auto* texts = new QHBoxLayout;
-    texts->addWidget(status_, 1);
-    texts->addWidget(counter_);
-    body->addLayout(texts);
-    body->addWidget(bar_);
-    LayOutDialog(*this, body, CentredRow(cancel_));
+    LayOutProgressDialog(*this, status_, counter_, bar_, CentredRow(cancel_));
 }
 
 void CPrgDownDlg::SetTotals(int total, int range) {

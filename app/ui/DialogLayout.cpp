@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -26,6 +27,16 @@ void LayOutDialog(QDialog& dialog, QLayout* body, QLayout* buttons) {
         layout->addLayout(buttons);
     }
     layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void LayOutProgressDialog(QDialog& dialog, QLabel* status, QLabel* counter, QProgressBar* bar, QLayout* buttons) {
+    auto* body = new QVBoxLayout;
+    auto* texts = new QHBoxLayout;
+    texts->addWidget(status, 1);
+    texts->addWidget(counter);
+    body->addLayout(texts);
+    body->addWidget(bar);
+    LayOutDialog(dialog, body, buttons);
 }
 
 void LayOutMessageDialog(QDialog& dialog, QStyle::StandardPixmap icon, QLayout* body, QLayout* buttons) {

@@ -9,7 +9,9 @@
 
 class QDialog;
 class QHBoxLayout;
+class QLabel;
 class QLayout;
+class QProgressBar;
 class QPushButton;
 
 namespace plova::ui {
@@ -24,6 +26,10 @@ void LayOutDialog(QDialog& dialog, QLayout* body, QLayout* buttons);
 
 // A row of buttons at the right edge, in the order given.
 QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons);
+
+// A progress window: the status text with the counter at its right, the
+// bar below, and the buttons under them.
+void LayOutProgressDialog(QDialog& dialog, QLabel* status, QLabel* counter, QProgressBar* bar, QLayout* buttons);
 
 // The same with the standard icon at the left of `body`.
 void LayOutMessageDialog(QDialog& dialog, QStyle::StandardPixmap icon, QLayout* body, QLayout* buttons);

@@ -3,13 +3,31 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QUrl>
+#include <optional>
 
 #include "app/ui/DialogLayout.h"
 
 namespace plova::ui {
 namespace {
+
+// How long the desktop's registry of programs may take to answer.
+constexpr int kRegistryAnswerMs = 5000;
+
+// The trimmed first line "xdg-mime query ARGS" prints; nothing when it
+// cannot be asked or fails.
+std::optional<QString> queryOf(const QString& registry, const QStringList& args) {
+    QProcess process;
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(registry, QStringList{QStringLiteral("query")} + args);
+    if (!process.waitForFinished(kRegistryAnswerMs) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
+        return std::nullopt;
+    return QString::fromLocal8Bit(process.readAllStandardOutput()).section(QLatin1Char('\n'), 0, 0).trimmed();
+}
 
 QMessageBox::Icon iconOf(Icon icon) {
     switch (icon) {
@@ -121,7 +139,23 @@ void QtPump::dispatchOne() {
 }
 
 bool QtShell::open(const std::filesystem::path& file) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file.string())));
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(file, ec);
+    const QString path = QString::fromStdString((ec ? file : absolute).string());
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty()) return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    // The opener only tells, by its exit status, that it found no program
+    // after trying a row of them, and a program it finds it may run in the
+    // foreground until the user closes it: ask the desktop's registry first.
+    const QString registry = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (!registry.isEmpty()) {
+        const std::optional<QString> type = queryOf(registry, {QStringLiteral("filetype"), path});
+        if (type && !type->isEmpty()) {
+            const std::optional<QString> program = queryOf(registry, {QStringLiteral("default"), *type});
+            if (program && program->isEmpty()) return false;
+        }
+    }
+    return QProcess::startDetached(opener, {path});
 }
 
 QtPorts::QtPorts() : scope_(Ports{&prompt, &progress, &pump, nullptr, nullptr, nullptr, &shell}) {}

@@ -172,14 +172,16 @@ TEST_F(DownloadBoxTest, ResponseMessagesNewerOrOlderLocally) {
     putResponse(disk / "outou", "202612010900", 1, kSpeech);
     putResponse(disk / "outou", "202612010900", 2, kSpeech);
     putResponse(disk / "outou", "202612010900", 3, kSpeech);
-    // 1: an older local copy with its WAV and WMA; 2: a newer local copy; 3: none.
+    // 1: an older local copy with its WAV and WMA files, in either case (an
+    // imported message's own audio copy is ".WAV" or ".WMA"); 2: a newer
+    // local copy; 3: none.
     const fs::path older = outou / responseName("202611010900", 1);
     const fs::path newer = outou / responseName("202612240900", 2);
     for (const fs::path& p : {older, newer}) testkit::writeMessage(p, {}, testkit::responseBlock(1), 100);
-    fs::path wav = older;
-    testkit::writeBytes(wav.replace_extension(".wav"), "RIFF");
-    fs::path wma = older;
-    testkit::writeBytes(wma.replace_extension(".wma"), "WMA");
+    for (const char* extension : {".wav", ".WAV", ".wma", ".WMA"}) {
+        fs::path copy = older;
+        testkit::writeBytes(copy.replace_extension(extension), "audio");
+    }
 
     int voiceListed = 0;
     CDownloadMng& d = downloader();

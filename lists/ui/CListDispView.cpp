@@ -199,6 +199,21 @@ std::vector<int> CListDispView::SelectedRecords() const {
     return records;
 }
 
+void CListDispView::ConvertSelected(ConversionHost& host, int levelSetting) {
+    std::vector<FILESTS_INFO> rows;
+    for (int index : SelectedRecords()) rows.push_back(data_.Records()[static_cast<std::size_t>(index)]);
+    plova::ConvertSelected(rows, levelSetting, host);
+}
+
+int CListDispView::PlayCurrent(ConversionHost& host, PlaySettings settings) {
+    const std::vector<int> selected = SelectedRecords();
+    if (selected.empty()) return 0;
+    settings.responseList = data_.IsResponseList();
+    // A copy: the list may be built again while the conversion window pumps.
+    const FILESTS_INFO record = data_.Records()[static_cast<std::size_t>(selected.front())];
+    return plova::PlayCurrent(record, settings, host);
+}
+
 void CListDispView::SelectRows(const std::vector<int>& rows) {
     QItemSelection selection;
     for (int row : rows)

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "lists/ConvertAndPlay.h"
 #include "lists/ListData.h"
 #include "lists/ui/ListWindowStatus.h"
 
@@ -61,6 +62,15 @@ public:
     Q_INVOKABLE void RequestMoveCopyCancel() { moveCopyCancel_ = true; }
     bool MoveCopyCancelRequested() const { return moveCopyCancel_; }
     void ClearMoveCopyCancel() { moveCopyCancel_ = false; }
+
+    // ------------------------------------------------ convert and play
+    // "変換": the voice data of the selected rows, in list order, into WAV files.
+    void ConvertSelected(ConversionHost& host, int levelSetting);
+    // "再生": the current (first selected) row's WAV file, converted first if
+    // need be, handed to the desktop's player; the response list is told to
+    // the command here. 1 when handed over or the row has no file; 0
+    // otherwise, and with no row selected.
+    int PlayCurrent(ConversionHost& host, PlaySettings settings);
 
     ListData& Data() { return data_; }
     const ListData& Data() const { return data_; }

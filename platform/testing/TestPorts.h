@@ -95,9 +95,10 @@ class RecordingShell final : public Shell {
 public:
     bool open(const std::filesystem::path& file) override {
         opened.push_back(file);
-        return true;
+        return starts;
     }
     std::vector<std::filesystem::path> opened;
+    bool starts = true;  // false: as a desktop with no program for the file
 };
 
 // Every test adapter at once, installed for the fixture's lifetime.

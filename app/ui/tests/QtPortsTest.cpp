@@ -1,14 +1,19 @@
 // The desktop adapters of the ports: message boxes as asked, progress
-// windows found by caption and driven with message numbers.
+// windows found by caption and driven with message numbers, the player
+// started through the desktop's opener.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
+#include <filesystem>
 
 #include "app/ui/QtPorts.h"
+#include "platform/testing/TempFolder.h"
+#include "store/testing/MessageFiles.h"
 
 namespace plova::ui {
 namespace {
@@ -124,6 +129,50 @@ TEST(QtPortsTest, InstallingThemReplacesTheQuietAdaptersForTheirLifetime) {
         EXPECT_EQ(ports().shell, &installed.shell);
     }
     EXPECT_EQ(ports().prompt, before);
+}
+
+// The desktop's registry says whether any program takes WAV files; the
+// opener is started only when it may find one.
+TEST(QtPortsTest, TheShellStartsTheDesktopsOpenerUnlessNoProgramTakesTheFile) {
+    testkit::TempFolder dir{"ui-shell"};
+    const std::filesystem::path wav = dir / "m.wav";
+    testkit::writeBytes(wav, "RIFF");
+    const std::filesystem::path asked = dir / "asked";
+    const QByteArray savedPath = qgetenv("PATH");
+    struct Case {
+        const char* name;
+        const char* registry;  // the body of xdg-mime; null: there is none
+        bool started;
+    } const cases[] = {
+        {"a program is registered for WAV files", "[ \"$2\" = filetype ] && echo audio/x-wav || echo player.desktop",
+         true},
+        {"no program takes WAV files", "[ \"$2\" = filetype ] && echo audio/x-wav || echo", false},
+        {"the registry cannot tell", "exit 1", true},
+        {"no registry at all", nullptr, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::filesystem::path bin = dir / c.name;
+        std::filesystem::create_directories(bin);
+        const auto script = [&](const char* name, const std::string& body) {
+            testkit::writeBytes(bin / name, "#!/bin/sh\n" + body + "\n");
+            std::filesystem::permissions(bin / name, std::filesystem::perms::owner_all);
+        };
+        script("xdg-open", "printf '%s' \"$1\" > '" + asked.string() + "'");
+        if (c.registry) script("xdg-mime", c.registry);
+        qputenv("PATH", QByteArray::fromStdString(bin.string()));
+        std::filesystem::remove(asked);
+        EXPECT_EQ(QtShell().open(wav), c.started);
+        // The opener runs on its own; give it time to write down what it was asked.
+        for (int i = 0; i < 100 && c.started && !std::filesystem::exists(asked); ++i) QTest::qWait(50);
+        if (c.started) {
+            EXPECT_EQ(testkit::readBytes(asked), wav.string());
+        } else {
+            QTest::qWait(200);
+            EXPECT_FALSE(std::filesystem::exists(asked));
+        }
+    }
+    qputenv("PATH", savedPath);
 }
 
 }  // namespace

@@ -1,0 +1,38 @@
+// The conversion window "変換中", modeless: a counter of the messages and a
+// bar over the running conversion, driven by messages 1124, 1125 and 1128
+// through the Progress port. Cancel sets the process-wide cancel flag.
+#pragma once
+
+#include "app/ui/CancelProgressDlg.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace plova::ui {
+
+class CWavConvDlg final : public CancelProgressDlg {
+    Q_OBJECT
+public:
+    // For `total` messages: the counter shows the first, the bar is at 0.
+    explicit CWavConvDlg(int total, QWidget* parent = nullptr);
+
+    QLabel* counterLabel() const { return counter_; }
+    QProgressBar* bar() const { return bar_; }
+    QPushButton* cancelButton() const { return cancel_; }
+
+    // One message of the progress protocol.
+    void OnMessage(int message, long long wparam);
+
+protected:
+    void customEvent(QEvent* event) override;
+
+private:
+    QLabel* counter_ = nullptr;
+    QProgressBar* bar_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+    int total_ = 0;
+    int taken_ = 0;  // messages begun
+};
+
+}  // namespace plova::ui

@@ -1,0 +1,286 @@
+#include "lists/ConvertAndPlay.h"
+
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include "platform/File.h"
+#include "platform/Ports.h"
+#include "platform/Text.h"
+#include "store/CFileMng.h"
+#include "store/FileOps.h"
+
+namespace plova {
+namespace fs = std::filesystem;
+
+namespace {
+
+using namespace convert;
+
+void showError(std::u16string_view text) {
+    prompt(std::u16string(text), std::u16string(kErrorCaption), Icon::Exclamation);
+}
+
+void showDone(std::u16string_view text) {
+    prompt(std::u16string(text), std::u16string(kDoneCaption), Icon::Information);
+}
+
+// Only the recording information is on the disk.
+bool IsInfoOnlyPath(const fs::path& p) {
+    return equalsIgnoreCase(p.extension().u16string(), store::kVminf);
+}
+
+bool IsPlainFile(const fs::path& p) {
+    std::error_code ec;
+    return !p.empty() && fs::is_regular_file(p, ec);
+}
+
+// The size of the voice-data file, or nothing when it cannot be opened.
+std::optional<std::uint64_t> OpenedSize(const fs::path& p) {
+    if (p.empty()) return std::nullopt;
+    const FileHandle file = openRegularFile(p, Access::Read);
+    if (!file) return std::nullopt;
+    return file.size();
+}
+
+bool EnoughSpaceFor(const fs::path& p, std::uint64_t fileBytes) {
+    return ports().disk->freeBytes(p) >= SpaceToConvert(fileBytes);
+}
+
+void post(int message, std::intptr_t wparam) {
+    Progress& progress = *ports().progress;
+    progress.post(progress.find(std::u16string(kDialogCaption)), message, wparam, 0);
+}
+
+// What the rows turned out to be.
+struct Marks {
+    bool notDownloaded = false;
+    bool erased = false;
+    bool outOfSpace = false;
+    bool failed = false;
+    bool any() const { return notDownloaded || erased || outOfSpace || failed; }
+};
+
+Marks PreScan(const std::vector<FILESTS_INFO>& rows) {
+    Marks marks;
+    for (const FILESTS_INFO& r : rows) {
+        const fs::path p = r.path();
+        const bool exists = IsPlainFile(p);
+        if (exists && r.downloadState == kInfoOnly)
+            marks.notDownloaded = true;
+        else if (exists && !IsInfoOnlyPath(p))
+            continue;
+        else if (!p.empty())
+            // A row of the response list without a message has no path at
+            // all; any other missing or information-only file has lost its
+            // voice data.
+            marks.erased = true;
+    }
+    return marks;
+}
+
+void ShowResults(const Marks& marks, int converted) {
+    if (converted == 0) {
+        if (marks.notDownloaded) showError(kNotDownloaded);
+        if (marks.erased) showError(kErased);
+        if (marks.outOfSpace) showError(kNoSpace);
+        if (marks.failed) showError(kFailed);
+    } else {
+        if (marks.notDownloaded || marks.erased) showDone(kSomeNoSource);
+        if (marks.outOfSpace) showDone(kSomeNoSpace);
+        if (marks.failed) showDone(kSomeFailed);
+    }
+    if (!marks.any()) showDone(kAllDone);
+}
+
+// A single message is checked before the window opens; false when it is not
+// to be converted (its error has been shown, if it has one).
+bool SingleMessageConvertible(const FILESTS_INFO& row, const Marks& marks, ConvertEnd& end) {
+    end = ConvertEnd::Refused;
+    if (marks.notDownloaded) {
+        showError(kNotDownloaded);
+        return false;
+    }
+    if (marks.erased) {
+        showError(kErased);
+        return false;
+    }
+    const fs::path p = row.path();
+    if (p.empty()) {
+        end = ConvertEnd::Nothing;
+        return false;
+    }
+    const std::optional<std::uint64_t> size = OpenedSize(p);
+    if (!size) {
+        // There, but not readable: saying nothing would look like success.
+        showError(kFailed);
+        return false;
+    }
+    if (!EnoughSpaceFor(p, *size)) {
+        showError(kNoSpace);
+        return false;
+    }
+    return true;
+}
+
+// Keeps the main window disabled for the life of a command.
+class DisabledMainWindow {
+public:
+    explicit DisabledMainWindow(ConversionHost& host) : host_(host) { host_.EnableMainWindow(false); }
+    ~DisabledMainWindow() { host_.EnableMainWindow(true); }
+    DisabledMainWindow(const DisabledMainWindow&) = delete;
+    DisabledMainWindow& operator=(const DisabledMainWindow&) = delete;
+
+private:
+    ConversionHost& host_;
+};
+
+}  // namespace
+
+std::uint64_t SpaceToConvert(std::uint64_t fileBytes) {
+    return (fileBytes / kSpeechBytesPerCluster + 1) * kClusterBytes;
+}
+
+fs::path WavFileOf(const fs::path& messageFile) {
+    for (const fs::path& wav : store::WavFilesOf(messageFile))
+        if (IsPlainFile(wav)) return wav;
+    fs::path wav = messageFile;
+    return wav.replace_extension(".wav");
+}
+
+bool WavFileExists(const fs::path& messageFile) {
+    return IsPlainFile(WavFileOf(messageFile));
+}
+
+ConvertSummary ConvertSelected(const std::vector<FILESTS_INFO>& rows, int levelSetting, ConversionHost& host) {
+    ConvertSummary summary;
+    if (rows.empty()) return summary;
+    DisabledMainWindow disabled(host);
+    ports().cancel->clear();
+    const int total = static_cast<int>(rows.size());
+    Marks marks = PreScan(rows);
+    if (total == 1 && !SingleMessageConvertible(rows.front(), marks, summary.end)) return summary;
+
+    host.OpenConvertDialog(total);
+    CFileMng files;
+    for (const FILESTS_INFO& r : rows) {
+        if (cancelRequested()) break;
+        const fs::path p = r.path();
+        if (r.downloadState == kInfoOnly || IsInfoOnlyPath(p) || !IsPlainFile(p)) {
+            // Nothing to convert: the pre-scan has noted why, unless the file
+            // went while the window was busy.
+            if (!p.empty() && !IsPlainFile(p)) marks.erased = true;
+            post(msg::kBarPosition, kBarFull);
+            post(msg::kNextItem, 0);
+            pumpOne();
+            continue;
+        }
+        if (WavFileExists(p)) {
+            // Converted before; the counter still moves on to the next message.
+            post(msg::kNextItem, 0);
+            post(msg::kBarPosition, kBarFull);
+        } else {
+            post(msg::kNextItem, 0);
+            post(msg::kBarPosition, 0);
+            pumpOne();
+            const std::optional<std::uint64_t> size = OpenedSize(p);
+            if (!size) {
+                marks.failed = true;
+                continue;
+            }
+            if (!EnoughSpaceFor(p, *size)) {
+                marks.outOfSpace = true;
+                break;
+            }
+            if (files.ConvertToWav(p, levelSetting) != 1) {
+                if (cancelRequested()) break;
+                marks.failed = true;
+                continue;
+            }
+            ++summary.converted;
+            post(msg::kBarPosition, kBarFull);
+        }
+        if (host.BackupBreaksIn()) {
+            host.CloseConvertDialog();
+            summary.end = ConvertEnd::ForBackup;
+            return summary;
+        }
+        pumpOne();
+    }
+    host.CloseConvertDialog();
+    if (cancelRequested()) {
+        summary.end = ConvertEnd::Cancelled;
+    } else {
+        // A failed conversion is marked, so no mark also means the last one worked.
+        ShowResults(marks, summary.converted);
+        summary.end = ConvertEnd::Completed;
+    }
+    host.ActivateMainWindow();
+    return summary;
+}
+
+int PlayCurrent(const FILESTS_INFO& record, const PlaySettings& settings, ConversionHost& host) {
+    const fs::path p = record.path();
+    ports().cancel->clear();
+    if (IsInfoOnlyPath(p)) {
+        showError(kNotDownloadedOneLine);
+        return 0;
+    }
+    if (p.empty()) return 1;
+
+    if (!WavFileExists(p)) {
+        if (!IsPlainFile(p)) {
+            showError(kErased);
+            return 0;
+        }
+        const std::optional<std::uint64_t> size = OpenedSize(p);
+        if (!size) return 0;
+        if (!EnoughSpaceFor(p, *size)) {
+            showError(kNoSpace);
+            return 0;
+        }
+        int converted = 0;
+        {
+            DisabledMainWindow disabled(host);
+            host.OpenConvertDialog(1);
+            post(msg::kNextItem, 0);
+            for (int i = 0; i < kPlayOpeningPumps; ++i) pumpOne();
+            converted = CFileMng().ConvertToWav(p, settings.levelSetting);
+            host.CloseConvertDialog();
+        }
+        if (converted != 1) {
+            // A cancel was the user's own doing; a failure is said.
+            if (!cancelRequested()) showError(kFailed);
+            return 0;
+        }
+    }
+
+    const fs::path wav = WavFileOf(p);
+    host.ActivateMainWindow();
+    if (!ports().shell->open(wav)) {
+        showError(kNoPlayer);
+        return 0;
+    }
+    if (!settings.responseList) {
+        // Only the played mark changes on disk: the rest of the file's record
+        // stays as it is there, whatever the list shows.
+        CFileMng files;
+        FILESTS_INFO onDisk;
+        if (files.ReadStatusRecord(p, onDisk)) {
+            onDisk.played = 1;
+            files.WriteStatusRecord(onDisk, p);
+        }
+    }
+    if (settings.deleteAfter) host.QueueWavForDeletion(wav);
+    return 1;
+}
+
+void DeleteListedWavFiles(const std::vector<fs::path>& files, const std::function<void(int done)>& advance) {
+    int done = 0;
+    for (const fs::path& file : files) {
+        store::RemoveFile(file);
+        if (advance) advance(++done);
+    }
+}
+
+}  // namespace plova

@@ -1,0 +1,270 @@
+// The Convert and Play commands on real message files, with the decoder and
+// the message store, and the test ports for messages, free space and the player.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "lists/ConvertAndPlay.h"
+#include "lists/testing/BoxFolderBuilder.h"
+#include "platform/Text.h"
+#include "platform/testing/TempFolder.h"
+#include "platform/testing/TestPorts.h"
+#include "store/CFileMng.h"
+
+namespace plova {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace convert;
+
+// The windows as the commands see them, with the conversion window made
+// findable by its caption while it is open.
+class RecordingHost final : public ConversionHost {
+public:
+    explicit RecordingHost(testkit::RecordingProgress& progress) : progress_(progress) {}
+    void EnableMainWindow(bool enabled) override { enabled_ = enabled; }
+    void ActivateMainWindow() override { ++activations; }
+    void OpenConvertDialog(int total) override {
+        opened.push_back(total);
+        progress_.open(std::u16string(kDialogCaption));
+        open = true;
+    }
+    void CloseConvertDialog() override {
+        progress_.close(std::u16string(kDialogCaption));
+        open = false;
+    }
+    bool BackupBreaksIn() override { return ++breakChecks == breakAt; }
+    void QueueWavForDeletion(const fs::path& wav) override { queued.push_back(wav); }
+
+    bool mainWindowEnabled() const { return enabled_; }
+    std::vector<int> opened;
+    std::vector<fs::path> queued;
+    bool open = false;
+    int activations = 0;
+    int breakChecks = 0;
+    int breakAt = 0;  // the check at which a backup is accepted; 0: never
+
+private:
+    testkit::RecordingProgress& progress_;
+    bool enabled_ = true;
+};
+
+fs::path wavOf(fs::path p) {
+    return p.replace_extension(".wav");
+}
+
+FILESTS_INFO rowOf(const fs::path& file) {
+    FILESTS_INFO r;
+    EXPECT_TRUE(CFileMng().ReadStatusRecord(file, r)) << file;
+    r.filePath = file.u16string();
+    return r;
+}
+
+// A message file of `speechBytes` of voice data.
+fs::path addMessage(testkit::BoxFolderBuilder& box, const std::string& stamp, std::size_t speechBytes) {
+    const fs::path p = box.add("rusuroku", "0001", stamp);
+    FILESTS_INFO r;
+    CFileMng().ReadStatusRecord(p, r);
+    testkit::writeMessage(p, r, testkit::sampleBlock(), speechBytes);
+    return p;
+}
+
+// Everything in the folder that is neither a message nor a WAV file: left-overs.
+std::vector<std::string> strayFiles(const fs::path& folder) {
+    std::vector<std::string> stray;
+    for (const auto& e : fs::directory_iterator(folder)) {
+        const std::string ext = e.path().extension().string();
+        if (ext != ".vmdat" && ext != ".vminf" && ext != ".wav" && ext != ".WAV" && e.path().filename() != "inf.ini")
+            stray.push_back(e.path().filename().string());
+    }
+    return stray;
+}
+
+struct Shown {
+    std::u16string text;
+    std::u16string caption;
+    bool operator==(const Shown&) const = default;
+};
+
+std::vector<Shown> shownOf(const testkit::RecordingPrompt& p) {
+    std::vector<Shown> out;
+    for (const auto& s : p.shown) out.push_back({s.text, s.caption});
+    return out;
+}
+
+class ConvertAndPlayTest : public ::testing::Test {
+public:
+    testkit::TestPorts ports;
+    testkit::TempFolder dir{"convert-play"};
+    testkit::BoxFolderBuilder box{dir.path(), "office"};
+    RecordingHost host{ports.progress};
+    fs::path boxFolder() const { return box.folder() / "rusuroku" / "0001"; }
+};
+
+// A row of a test list, by letter: 'v' a message with its voice data, 'V' one
+// with 200 times as much, 'i' only its recording information left, '0'
+// downloaded without voice data, 'g' its file gone, 'b' voice data that does
+// not decode, 'w' a WAV file there already, 'W' an upper-case ".WAV" copy there.
+FILESTS_INFO makeRow(ConvertAndPlayTest& t, char kind, int n) {
+    const std::string stamp = "20261201090" + std::to_string(n);
+    if (kind == 'i') return rowOf(t.box.add("rusuroku", "0001", stamp, "vminf", kPlayedOnMainUnit));
+    if (kind == '0') return rowOf(t.box.add("rusuroku", "0001", stamp, "vminf", kInfoOnly));
+    if (kind == 'R') {
+        fs::create_directories(t.box.folder() / "outou");
+        const FILESTS_INFO r = testkit::writeResponseMessage(t.box.folder() / "outou", 5);
+        fs::path copy = r.path();
+        testkit::writeBytes(copy.replace_extension(".WAV"), "audio copy");
+        return r;
+    }
+    const fs::path p = addMessage(t.box, stamp, kind == 'V' ? 20000 : 100);
+    const FILESTS_INFO row = rowOf(p);
+    fs::path copy = p;
+    if (kind == 'g') fs::remove(p);
+    if (kind == 'b') testkit::writeBytes(p, testkit::bytesOf(row.toBytes()) + std::string(1500, 'x'));
+    if (kind == 'w') testkit::writeBytes(wavOf(p), "earlier");
+    if (kind == 'W') testkit::writeBytes(copy.replace_extension(".WAV"), "audio copy");
+    return row;
+}
+
+TEST_F(ConvertAndPlayTest, ConvertMakesTheWavFilesItCanAndReportsTheRest) {
+    const std::u16string err(kErrorCaption), done(kDoneCaption);
+    const std::uint64_t plenty = std::uint64_t{1} << 40;
+    struct Case {
+        const char* rows;
+        std::uint64_t freeBytes;
+        std::u16string_view message;
+        std::u16string caption;
+        const char* wavAfter;  // per row: 'y' a ".wav" file, '.' none; 'w' rows keep theirs
+    } const cases[] = {
+        {"viv", plenty, kSomeNoSource, done, "y.y"},
+        {"0", plenty, kNotDownloaded, err, "."},
+        {"g", plenty, kErased, err, "."},
+        // 1346 bytes need (1346 / 256 + 1) * 4096 = 24576 bytes free.
+        {"v", 24575, kNoSpace, err, "."},
+        // The second does not fit: the loop ends there.
+        {"vVv", 100000, kSomeNoSpace, done, "y.."},
+        {"vb", plenty, kSomeFailed, done, "y."},
+        {"b", plenty, kFailed, err, "."},
+        // Made before, whatever the case of the name: not made again.
+        {"wW", plenty, kAllDone, done, "y."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rows);
+        fs::remove_all(box.folder() / "rusuroku");
+        ports.prompt.shown.clear();
+        ports.progress.sent.clear();
+        ports.disk.set(c.freeBytes);
+        std::vector<FILESTS_INFO> rows;
+        for (const char* k = c.rows; *k; ++k) rows.push_back(makeRow(*this, *k, static_cast<int>(k - c.rows)));
+        ConvertSelected(rows, 0, host);
+        EXPECT_EQ(shownOf(ports.prompt), (std::vector<Shown>{{std::u16string(c.message), c.caption}}));
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const fs::path wav = wavOf(rows[i].path());
+            EXPECT_EQ(fs::is_regular_file(wav), c.wavAfter[i] == 'y') << i;
+            if (c.rows[i] == 'w') {
+                EXPECT_EQ(testkit::readBytes(wav), "earlier");
+            }
+        }
+        // Each message moves the counter on, converted or not.
+        if (c.message == kAllDone) {
+            EXPECT_EQ(ports.progress.of(msg::kNextItem).size(), rows.size());
+        }
+        EXPECT_TRUE(strayFiles(boxFolder()).empty());
+        EXPECT_TRUE(host.mainWindowEnabled());
+        EXPECT_FALSE(host.open);
+    }
+}
+
+TEST_F(ConvertAndPlayTest, CancelInTheMiddleKeepsWhatWasDoneLeavesNoPartAndSaysNothing) {
+    const fs::path a = addMessage(box, "202612010900", 4000);
+    const fs::path b = addMessage(box, "202612020900", 40000);
+    const fs::path c = addMessage(box, "202612030900", 4000);
+    // Cancel is pressed while the second message is being converted.
+    bool pressed = false;
+    ports.pump.every([&] {
+        if (!pressed && fs::exists(wavOf(a)) && !strayFiles(boxFolder()).empty()) {
+            ports.cancel.set();
+            pressed = true;
+        }
+    });
+    const ConvertSummary summary = ConvertSelected({rowOf(a), rowOf(b), rowOf(c)}, 0, host);
+    EXPECT_TRUE(pressed);
+    EXPECT_EQ(summary.end, ConvertEnd::Cancelled);
+    EXPECT_EQ(summary.converted, 1);
+    EXPECT_TRUE(fs::is_regular_file(wavOf(a)));
+    EXPECT_FALSE(fs::exists(wavOf(b)));
+    EXPECT_FALSE(fs::exists(wavOf(c)));
+    EXPECT_EQ(strayFiles(boxFolder()), std::vector<std::string>{});
+    EXPECT_TRUE(ports.prompt.shown.empty());
+    EXPECT_FALSE(host.open);
+    EXPECT_TRUE(host.mainWindowEnabled());
+}
+
+TEST_F(ConvertAndPlayTest, ABackupAcceptedBetweenMessagesEndsTheCommandAtOnce) {
+    const fs::path a = box.add("rusuroku", "0001", "202612010900");
+    const fs::path b = box.add("rusuroku", "0001", "202612020900");
+    host.breakAt = 1;
+    const ConvertSummary summary = ConvertSelected({rowOf(a), rowOf(b)}, 0, host);
+    EXPECT_EQ(summary.end, ConvertEnd::ForBackup);
+    EXPECT_TRUE(fs::exists(wavOf(a)));
+    EXPECT_FALSE(fs::exists(wavOf(b)));
+    EXPECT_TRUE(ports.prompt.shown.empty());
+    EXPECT_FALSE(host.open);
+    EXPECT_TRUE(host.mainWindowEnabled());
+}
+
+TEST_F(ConvertAndPlayTest, PlayOpensTheWavFileAndMarksTheMessageOnlyWhenThePlayerStarted) {
+    const std::uint64_t plenty = std::uint64_t{1} << 40;
+    const PlaySettings plain, convDel{false, 0, true}, responses{true, 0, false};
+    struct Case {
+        char row;  // as makeRow; 'R' a system response message with its ".WAV" copy
+        PlaySettings settings;
+        bool playerStarts;
+        std::uint64_t freeBytes;
+        int result;
+        std::u16string_view error;  // empty for none
+        bool opened;
+        int playedMark;  // in the file afterwards; -1 when there is none
+        bool queued;
+        bool converts;
+    } const cases[] = {
+        {'v', plain, true, plenty, 1, u"", true, 1, false, true},
+        {'w', convDel, true, plenty, 1, u"", true, 1, true, false},
+        {'R', responses, true, plenty, 1, u"", true, 0, false, false},
+        // No program for WAV files: said so, no mark, nothing queued.
+        {'v', convDel, false, plenty, 0, kNoPlayer, true, 0, false, true},
+        {'0', plain, true, plenty, 0, kNotDownloadedOneLine, false, 0, false, false},
+        {'g', plain, true, plenty, 0, kErased, false, -1, false, false},
+        {'v', plain, true, 24575, 0, kNoSpace, false, 0, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(1, c.row) + (c.playerStarts ? "" : " without a player"));
+        fs::remove_all(box.folder() / "rusuroku");
+        fs::remove_all(box.folder() / "outou");
+        ports.prompt.shown.clear();
+        ports.shell.opened.clear();
+        ports.shell.starts = c.playerStarts;
+        ports.disk.set(c.freeBytes);
+        host.queued.clear();
+        host.opened.clear();
+        const FILESTS_INFO row = makeRow(*this, c.row, 0);
+        fs::path wav = wavOf(row.path());
+        if (c.row == 'R') wav.replace_extension(".WAV");
+
+        EXPECT_EQ(PlayCurrent(row, c.settings, host), c.result);
+        const std::vector<Shown> error{{std::u16string(c.error), std::u16string(kErrorCaption)}};
+        EXPECT_EQ(shownOf(ports.prompt), c.error.empty() ? std::vector<Shown>{} : error);
+        EXPECT_EQ(ports.shell.opened, c.opened ? std::vector<fs::path>{wav} : std::vector<fs::path>{});
+        EXPECT_EQ(testkit::playedMarkOf(row.path()), c.playedMark);
+        EXPECT_EQ(host.queued, c.queued ? std::vector<fs::path>{wav} : std::vector<fs::path>{});
+        EXPECT_EQ(host.opened, c.converts ? std::vector<int>{1} : std::vector<int>{});
+        EXPECT_TRUE(host.mainWindowEnabled());
+        EXPECT_FALSE(host.open);
+    }
+}
+
+}  // namespace
+}  // namespace plova
