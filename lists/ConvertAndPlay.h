@@ -38,9 +38,6 @@ constexpr std::u16string_view kAllDone = u"ＷＡＶファイルへの変換が�
 constexpr std::u16string_view kNoPlayer =
     u"WAVファイルを再生できませんでした。\nWAVファイルを再生するアプリケーションを確認してください。";
 
-constexpr std::u16string_view kDeletingCaption = u"消去中";
-constexpr std::u16string_view kDeletingText = u"ＷＡＶファイルを消去中です。";
-
 // The bar position of a finished (or skipped) message.
 constexpr int kBarFull = 100;
 // Free space a conversion needs: a WAV file is 16 times its voice data; in

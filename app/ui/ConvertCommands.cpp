@@ -5,7 +5,7 @@
 
 #include "app/CommandTable.h"
 #include "app/ui/CMainFrame.h"
-#include "app/ui/CPrgWavDelDlg.h"
+#include "app/ui/CPrgNoteDlg.h"
 #include "lists/ui/CListDispView.h"
 #include "lists/ui/CListWindows.h"
 #include "platform/Ports.h"
@@ -81,7 +81,7 @@ void PlaySelection(CMainFrame& frame) {
 
 void DeleteWavFilesAtExit(const std::vector<std::filesystem::path>& files) {
     if (files.empty()) return;
-    CPrgWavDelDlg progress;
+    CPrgWavDelDlg progress(nullptr);
     progress.SetRange(static_cast<int>(files.size()));
     progress.show();
     QCoreApplication::processEvents();
