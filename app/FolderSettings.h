@@ -50,7 +50,7 @@ std::u16string SpecifiedFolderText(const SettingsRecord& record);
 // "OK" of the start-up folder dialog. With `specified` false the last
 // folder is reopened at start-up; else `text` (a full box-folder path) is
 // split at its last separator into NEXTFOLDER (with the separator) and
-// NEXTFOLDERNAME. CHANGE becomes 1 when the specification is new or names
+// NEXTFOLDERNAME. CHANGE becomes 1 when the choice is new or names
 // another folder. False, with the record untouched, when `text` names no
 // folder (empty, no separator, nothing after the last one).
 bool ApplyStartupFolderChoice(SettingsRecord& record, bool specified, std::u16string_view text);

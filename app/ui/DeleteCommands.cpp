@@ -55,6 +55,8 @@ void WindowDeletionView::logout() {
 }
 
 DeletionResult DeleteSelection(CMainFrame& frame, CListDispView& view, int kind) {
+    // Like every long command, a deletion starts with no cancel pending.
+    view.ClearMoveCopyCancel();
     const ListData& data = view.Data();
     DeletionRequest request;
     request.kind = kind;

@@ -89,8 +89,11 @@ protected:
                                     .responseNumbers = {1},
                                     .maxSeconds = 4};
         ASSERT_TRUE(sim::seedMainUnit(dir / "unit", seed).ok);
-        server = std::make_unique<sim::MainUnitServer>(
-            sim::Options{.root = dir / "unit", .user = "qermo", .password = "pass"});
+        sim::Options unit;
+        unit.root = dir / "unit";
+        unit.user = "qermo";
+        unit.password = "pass";
+        server = std::make_unique<sim::MainUnitServer>(unit);
         ASSERT_TRUE(server->start());
 
         fs::create_directories(outou);
