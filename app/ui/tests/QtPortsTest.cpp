@@ -158,7 +158,9 @@ TEST(QtPortsTest, TheShellStartsTheDesktopsOpenerUnlessNoProgramTakesTheFile) {
             testkit::writeBytes(bin / name, "#!/bin/sh\n" + body + "\n");
             std::filesystem::permissions(bin / name, std::filesystem::perms::owner_all);
         };
-        script("xdg-open", "printf '%s' \"$1\" > '" + asked.string() + "'");
+        // Written aside and renamed, so the file appears only with its content.
+        script("xdg-open", "printf '%s' \"$1\" > '" + asked.string() + ".part' && /bin/mv '" + asked.string() +
+                               ".part' '" + asked.string() + "'");
         if (c.registry) script("xdg-mime", c.registry);
         qputenv("PATH", QByteArray::fromStdString(bin.string()));
         std::filesystem::remove(asked);
