@@ -62,10 +62,10 @@ bool session(CFtpMng& ftp, std::uint16_t port, const fs::path& localBox, int exp
     ftp.ListFolders(root, answering, extension);
     CDownloadMng downloader(ftp, DownloadOptions{true, 0});
     int handled = 0, listed = 0;
-    const int result = downloader.DownloadBox(u"/rusuroku/0001", localBox, handled, listed);
+    const DownloadResult result = downloader.DownloadBox(u"/rusuroku/0001", localBox, handled, listed);
     ftp.Logout();
-    if (result != dl::kOk) {
-        std::fprintf(stderr, "download gave %d\n", result);
+    if (result != DownloadResult::Ok) {
+        std::fprintf(stderr, "download gave %d\n", ResultCode(result));
         return false;
     }
     int wavs = 0;

@@ -149,6 +149,31 @@ const char* loginWords(int result) {
     }
 }
 
+// Why a run fell short, as the procedures reported it.
+std::string shortfall(const BatchResult& run) {
+    const BatchOutcome& o = run.outcome;
+    if (o.cancelled) return "cancelled";
+    switch (o.result) {
+    case DownloadResult::CommError: return "communication error with the main unit; the session is closed";
+    case DownloadResult::NoSpace: return "not enough free disk space";
+    case DownloadResult::Cancelled: return "cancelled";
+    case DownloadResult::ExistingConversionFailed:
+    case DownloadResult::FreshConversionFailed: return "a WAV conversion failed";
+    case DownloadResult::Ok:
+    case DownloadResult::SomeMissing:
+    case DownloadResult::NoDirectory: break;
+    }
+    if (o.conversionFailed) return "a WAV conversion failed";
+    if (o.missing) return "some messages had gone from the main unit";
+    if (!o.missingDirectories.empty()) {
+        std::string names;
+        for (const std::u16string& d : o.missingDirectories) names += (names.empty() ? "" : ", ") + toUtf8(d);
+        return "the box directory is missing on the main unit: " + printable(names);
+    }
+    if (run.closing == Closing::NoMessages) return "no messages on the main unit";
+    return "the download did not complete";
+}
+
 int runDownload(const Args& args, std::ostream& out, std::ostream& err) {
     Options o;
     if (auto problem = parse(args, o)) return fail(err, kName, *problem, kUsage);
@@ -174,7 +199,9 @@ int runDownload(const Args& args, std::ostream& out, std::ostream& err) {
         ShowClosing(folders);
         if (folders != Closing::FolderSuccess) {
             ftp.Logout();
-            return kFailed;
+            return fail(
+                err, kName,
+                folders == Closing::None ? "cancelled" : "communication error while listing the main unit's folders");
         }
         builtFolders = true;
     }
@@ -194,7 +221,8 @@ int runDownload(const Args& args, std::ostream& out, std::ostream& err) {
     const BatchResult result = RunBatch(downloader, request, view);
     ftp.Logout();
     if (result.closing == Closing::Success) return kOk;
-    return builtFolders && result.closing == Closing::NoMessages ? kOk : kFailed;
+    if (builtFolders && result.closing == Closing::NoMessages) return kOk;
+    return fail(err, kName, shortfall(result));
 }
 
 }  // namespace
