@@ -54,7 +54,7 @@ Usage usageNow() {
 
 // One working session. False, with the reason on stderr, when a step fails.
 bool session(CFtpMng& ftp, std::uint16_t port, const fs::path& localBox, int expectedMessages) {
-    if (ftp.Login(u"127.0.0.1", u"admin", u"admin", port) != ftp::kLoginOk) {
+    if (ftp.Login(u"127.0.0.1", u"admin", u"admin", port) != ftp::LoginResult::Ok) {
         std::fprintf(stderr, "login failed\n");
         return false;
     }

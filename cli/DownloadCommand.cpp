@@ -140,15 +140,6 @@ std::optional<std::string> chosenBoxes(const Options& o, std::vector<BoxTarget>&
     return std::nullopt;
 }
 
-const char* loginWords(int result) {
-    switch (result) {
-    case ftp::kLoginConnectFailed: return "cannot connect to the main unit";
-    case ftp::kLoginRefused: return "the main unit refused the user name or password";
-    case ftp::kLoginUnsupportedModel: return "the main unit is not a supported model";
-    default: return "login failed";
-    }
-}
-
 // Why a run fell short, as the procedures reported it.
 std::string shortfall(const BatchResult& run) {
     const BatchOutcome& o = run.outcome;
@@ -185,8 +176,9 @@ int runDownload(const Args& args, std::ostream& out, std::ostream& err) {
     ScopedPorts scope(Ports{&prompt, &progress, nullptr, &cancel, nullptr, &disk, nullptr});
 
     CFtpMng ftp;
-    const int login = ftp.Login(fromUtf8(o.link.host), fromUtf8(o.link.user), fromUtf8(o.link.password), o.link.port);
-    if (login != ftp::kLoginOk) return fail(err, kName, loginWords(login));
+    const ftp::LoginResult login =
+        ftp.Login(fromUtf8(o.link.host), fromUtf8(o.link.user), fromUtf8(o.link.password), o.link.port);
+    if (login != ftp::LoginResult::Ok) return fail(err, kName, LoginFailure(login));
     TerminalView view(err, progress, ftp);
 
     // A folder that is not yet a box folder is built from the main unit's listing first.

@@ -202,11 +202,11 @@ DownloadResult CDownloadMng::Receive(std::u16string_view remoteName, const fs::p
     FTP_SESSION* session = ftp_.Session();
     if (session == nullptr) return DownloadResult::CommError;
     ReceivingFile receiving(ReceivingName(finalPath));
-    const int r = session->RetrieveTo(remoteName, receiving, resetProgress, noProgress);
-    if (r != 0) {
+    const ftp::TransferResult r = session->RetrieveTo(remoteName, receiving, resetProgress, noProgress);
+    if (r != ftp::TransferResult::Done) {
         receiving.discard();
-        if (r == ftp::kCancelled) return DownloadResult::Cancelled;
-        return r == ftp::kFileUnavailable ? DownloadResult::SomeMissing : DownloadResult::CommError;
+        if (r == ftp::TransferResult::Cancelled) return DownloadResult::Cancelled;
+        return r == ftp::TransferResult::Unavailable ? DownloadResult::SomeMissing : DownloadResult::CommError;
     }
     // A connection that ends early looks like the end of the file; the
     // listing's figure tells the two apart.
@@ -245,9 +245,9 @@ DownloadResult CDownloadMng::Receive(std::u16string_view remoteName, const fs::p
 DownloadResult CDownloadMng::ListLong(std::u16string_view remoteDirectory, int kind, const fs::path& localFolder,
                                       std::u16string& listing) {
     long lengthBytes = 0;
-    const int r = ftp_.ListBoxLong(remoteDirectory, kind, listing, lengthBytes, localFolder);
-    if (r == ftp::kNoSuchDirectory) return DownloadResult::NoDirectory;
-    return r == ftp::kListed ? DownloadResult::Ok : DownloadResult::CommError;
+    const ftp::ListResult r = ftp_.ListBoxLong(remoteDirectory, kind, listing, lengthBytes, localFolder);
+    if (r == ftp::ListResult::NoSuchDirectory) return DownloadResult::NoDirectory;
+    return r == ftp::ListResult::Listed ? DownloadResult::Ok : DownloadResult::CommError;
 }
 
 // ------------------------------------------------------------- CountFiles
@@ -257,9 +257,9 @@ DownloadResult CDownloadMng::CountFiles(std::u16string_view remoteDirectory, con
     count = 0;
     if (!ftp_.HasSession()) return DownloadResult::CommError;
     std::u16string listing;
-    const int r = ftp_.ListBox(remoteDirectory, kind, listing, localFolder);
-    if (r == ftp::kNoSuchDirectory) return DownloadResult::NoDirectory;
-    if (r != ftp::kListed) return DownloadResult::CommError;
+    const ftp::ListResult r = ftp_.ListBox(remoteDirectory, kind, listing, localFolder);
+    if (r == ftp::ListResult::NoSuchDirectory) return DownloadResult::NoDirectory;
+    if (r != ftp::ListResult::Listed) return DownloadResult::CommError;
     // Only names that can be fetched count: a line that is no message name
     // would otherwise keep the handled count below the total for ever.
     count = static_cast<int>(listing::MessageNames(listing, formOf(remoteDirectory)).size());
@@ -395,9 +395,9 @@ DownloadResult CDownloadMng::DownloadBoxInfo(std::u16string_view remoteDirectory
     if (!ftp_.HasSession()) return DownloadResult::CommError;
     CFtpMng::TransferScope scope(ftp_, localFolder);
     std::u16string listing;
-    const int r = ftp_.ListBox(remoteDirectory, ftp::kListInfo, listing, localFolder);
-    if (r == ftp::kNoSuchDirectory) return DownloadResult::NoDirectory;
-    if (r != ftp::kListed) return DownloadResult::CommError;
+    const ftp::ListResult r = ftp_.ListBox(remoteDirectory, ftp::kListInfo, listing, localFolder);
+    if (r == ftp::ListResult::NoSuchDirectory) return DownloadResult::NoDirectory;
+    if (r != ftp::ListResult::Listed) return DownloadResult::CommError;
     SweepReceivingFiles(localFolder);
 
     Window window;

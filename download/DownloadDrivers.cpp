@@ -340,9 +340,9 @@ Closing DownloadFolders(CFtpMng& ftp, const fs::path& boxFolder, const std::func
     std::u16string root;
     std::u16string answering;
     std::u16string extension;
-    const int listed = ftp.ListFolders(root, answering, extension);
+    const ftp::ListResult listed = ftp.ListFolders(root, answering, extension);
     bar(dl::kFolderBarListed);
-    bool ok = listed == ftp::kListed;
+    bool ok = listed == ftp::ListResult::Listed;
     if (ok) {
         bar(dl::kFolderBarListOk);
         const struct {

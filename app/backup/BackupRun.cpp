@@ -63,11 +63,11 @@ int fetch(CFtpMng& ftp, const fs::path& folder, std::u16string_view name, bool r
     std::error_code ec;
     fs::create_directories(folder, ec);
     const fs::path file = folder / pathOf(name);
-    const int r = ftp.Retrieve(name, name, folder);
-    if (r != 0) removeQuietly(file);
-    if (r == ftp::kFileUnavailable) return kDoneButMissing;
-    if (r == ftp::kCancelled) return kCancelledOrConvert;
-    if (r != 0) return kCommFailure;
+    const ftp::TransferResult r = ftp.Retrieve(name, name, folder);
+    if (r != ftp::TransferResult::Done) removeQuietly(file);
+    if (r == ftp::TransferResult::Unavailable) return kDoneButMissing;
+    if (r == ftp::TransferResult::Cancelled) return kCancelledOrConvert;
+    if (r != ftp::TransferResult::Done) return kCommFailure;
     CFileMng fm;
     const int made = responseMessage ? fm.MakeResponseRecord(file) : fm.MakeStatusRecord(file);
     if (made != 0) {
@@ -115,9 +115,9 @@ int backupFile(CFtpMng& ftp, const TransferContext& c, const fs::path& folder, c
 
 int listRemote(CFtpMng& ftp, std::u16string_view remotePath, const fs::path& root, std::u16string& listing) {
     long length = 0;
-    const int listed = ftp.ListBoxLong(remotePath, ftp::kListAll, listing, length, root);
-    if (listed == ftp::kNoSuchDirectory) return kNoDirectory;
-    if (listed != ftp::kListed) return kCommFailure;
+    const ftp::ListResult listed = ftp.ListBoxLong(remotePath, ftp::kListAll, listing, length, root);
+    if (listed == ftp::ListResult::NoSuchDirectory) return kNoDirectory;
+    if (listed != ftp::ListResult::Listed) return kCommFailure;
     return cancelRequested() ? kCancelledOrConvert : kDone;
 }
 
@@ -133,9 +133,9 @@ std::u16string lastComponent(std::u16string_view remotePath) {
 
 int CountFiles(CFtpMng& ftp, std::u16string_view remotePath) {
     std::u16string listing;
-    const int listed = ftp.ListBox(remotePath, ftp::kListAll, listing);
-    if (listed == ftp::kNoSuchDirectory) return kNoDirectory;
-    if (listed != ftp::kListed) return kCommFailure;
+    const ftp::ListResult listed = ftp.ListBox(remotePath, ftp::kListAll, listing);
+    if (listed == ftp::ListResult::NoSuchDirectory) return kNoDirectory;
+    if (listed != ftp::ListResult::Listed) return kCommFailure;
     return static_cast<int>(listing::CleanLines(listing).size());
 }
 
@@ -339,7 +339,7 @@ int Run::Go() {
         [&] {
             CFtpMng* ftp = Ftp();
             std::u16string root, answering, extension;
-            if (!ftp || ftp->ListFolders(root, answering, extension) != ftp::kListed) return Attempt::Again;
+            if (!ftp || ftp->ListFolders(root, answering, extension) != ftp::ListResult::Listed) return Attempt::Again;
             answering_ = listing::BoxNames(answering);
             extension_ = listing::BoxNames(extension);
             return Attempt::Done;

@@ -257,7 +257,7 @@ TEST_F(DownloadBoxTest, AKilledDownloadLeavesNoTornMessage) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             CFtpMng client;
-            if (client.Login(u"127.0.0.1", u"admin", u"admin", server->port()) != ftp::kLoginOk) ::_exit(2);
+            if (client.Login(u"127.0.0.1", u"admin", u"admin", server->port()) != ftp::LoginResult::Ok) ::_exit(2);
             CDownloadMng d(client);
             int h = 0;
             int l = 0;

@@ -27,7 +27,7 @@ protected:
         fs::create_directories(disk / "outou");
         server = std::make_unique<testkit::StandardFtpServer>(disk, "Kw-TX test");
         ASSERT_TRUE(server->running());
-        ASSERT_EQ(ftp.Login(u"127.0.0.1", u"admin", u"admin", server->port()), ftp::kLoginOk);
+        ASSERT_EQ(ftp.Login(u"127.0.0.1", u"admin", u"admin", server->port()), ftp::LoginResult::Ok);
     }
     void TearDown() override { ftp.Logout(); }
 

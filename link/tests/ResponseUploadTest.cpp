@@ -40,7 +40,7 @@ protected:
         options.root = disk;
         server = std::make_unique<sim::MainUnitServer>(options);
         ASSERT_TRUE(server->start());
-        ASSERT_EQ(ftp.Login(u"127.0.0.1", u"admin", u"admin", server->port()), ftp::kLoginOk);
+        ASSERT_EQ(ftp.Login(u"127.0.0.1", u"admin", u"admin", server->port()), ftp::LoginResult::Ok);
     }
 
     // Message `number` in the local outou, with neither upload mark: each attempt must set one.

@@ -34,7 +34,7 @@ struct Host final : BackupRunHost {
     Host(std::uint16_t port, const long& slept) : port_(port), slept_(slept) {}
     int Login(const std::u16string& h, const std::u16string& u, const std::u16string& p) override {
         loginsAt.push_back(slept_);
-        return ftp.Login(h, u, p, port_);
+        return ftp::ResultCode(ftp.Login(h, u, p, port_));
     }
     void Logout() override { ftp.Logout(); }
     CFtpMng* Ftp() override { return ftp.HasSession() ? &ftp : nullptr; }
