@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
 
 #include "audio/testing/AudioFiles.h"
 #include "audio/testing/SpeechSignal.h"
 #include "cli/Command.h"
+#include "cli/testing/CliRun.h"
 #include "platform/AppPaths.h"
 #include "platform/testing/TestPorts.h"
 #include "store/CFileMng.h"
@@ -18,12 +18,6 @@ using namespace plova::testkit;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Outcome {
-    int code;
-    std::string out;
-    std::string err;
-};
 
 std::vector<std::string> Names(const fs::path& folder) {
     std::vector<std::string> names;
@@ -46,12 +40,10 @@ protected:
         WriteWav8k(speech8k, original);
     }
 
-    Outcome import(const fs::path& audio, const std::string& number, cli::Args more = {}) {
+    CliOutcome import(const fs::path& audio, const std::string& number, cli::Args more = {}) {
         cli::Args args{"import", audio.string(), "--number", number, "--folder", box.path().string()};
         args.insert(args.end(), more.begin(), more.end());
-        std::ostringstream out, err;
-        const int code = cli::runCli(args, out, err);
-        return {code, out.str(), err.str()};
+        return runCliCaptured(args);
     }
 
     fs::path converted(const std::string& name, const std::string& options) {
@@ -84,7 +76,7 @@ TEST_F(ImportCommand, AnyAudioImportsAndDecodesBackToTheSourcesSpeech) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         fs::remove_all(outou);
-        const Outcome r = import(converted(c.name, c.options), "5", {"--level", "0"});
+        const CliOutcome r = import(converted(c.name, c.options), "5", {"--level", "0"});
         ASSERT_EQ(r.code, cli::kOk) << r.err;
         const fs::path voice = r.out.substr(0, r.out.size() - 1);
         ASSERT_EQ(r.out.back(), '\n');
@@ -128,7 +120,7 @@ TEST_F(ImportCommand, AFailedImportLeavesTheOlderMessageAndNoTemporaryFile) {
         {src.path() / "missing.wav", "cannot read"},
     };
     for (const Case& c : cases) {
-        const Outcome r = import(c.audio, "9");
+        const CliOutcome r = import(c.audio, "9");
         EXPECT_EQ(r.code, cli::kFailed);
         EXPECT_NE(r.err.find(c.why), std::string::npos) << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "one line";
@@ -142,7 +134,7 @@ TEST_F(ImportCommand, AFailedImportLeavesTheOlderMessageAndNoTemporaryFile) {
     ASSERT_EQ(import(speech8k, "10").code, cli::kOk);
     EXPECT_TRUE(fs::exists(outou / oldVoice));
     ports.clock.advanceMinutes(1);
-    const Outcome r = import(speech8k, "9");
+    const CliOutcome r = import(speech8k, "9");
     ASSERT_EQ(r.code, cli::kOk);
     EXPECT_FALSE(fs::exists(outou / oldVoice));
     EXPECT_FALSE(fs::exists(outou / before[0])) << "its WAV file goes with it, whatever the case of its extension";
@@ -156,10 +148,8 @@ TEST_F(ImportCommand, Usage) {
              {"import", speech8k.string(), "--folder", box.path().string()},
              {"import", speech8k.string(), "--number", "5", "--folder", box.path().string(), "--level", "200"},
              {"import", speech8k.string(), "--number", "5", "--folder", box.path().string(), "--fast"},
-         }) {
-        std::ostringstream out, err;
-        EXPECT_EQ(cli::runCli(args, out, err), cli::kUsage) << args[3];
-    }
+         })
+        EXPECT_EQ(runCliCaptured(args).code, cli::kUsage) << args[3];
     fs::remove_all(box.path() / "naisen");
     EXPECT_EQ(import(speech8k, "5").code, cli::kUsage);
     EXPECT_FALSE(fs::exists(outou)) << "a folder that is not a box folder gains nothing";
