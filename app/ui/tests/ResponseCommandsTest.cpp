@@ -8,7 +8,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <fstream>
 
 #include "app/CommandTable.h"
 #include "app/FtpMainUnitSession.h"
@@ -16,6 +15,7 @@
 #include "app/ui/CPrgAddMsgDlg.h"
 #include "app/ui/CPrgULMsgDlg.h"
 #include "app/ui/QtPorts.h"
+#include "app/ui/tests/SimFrameFixture.h"
 #include "audio/testing/AudioFiles.h"
 #include "audio/testing/SpeechSignal.h"
 #include "lists/ui/CBoxOpenDlg.h"
@@ -77,8 +77,9 @@ TEST(TextProgressDlgTest, TheBarOnlyMovesForwardWithinItsRange) {
     EXPECT_TRUE(ports.cancel.isSet());
 }
 
-class ResponseCommandsTest : public ::testing::Test {
+class ResponseCommandsTest : public SimFrameFixture {
 protected:
+    ResponseCommandsTest() : SimFrameFixture("ui-response") {}
     void SetUp() override {
         ports.clock.set(kMonday1505);
         const sim::SeedOptions seed{.now = kMonday1505,
@@ -88,36 +89,17 @@ protected:
                                     .messagesPerBox = 1,
                                     .responseNumbers = {1},
                                     .maxSeconds = 4};
-        ASSERT_TRUE(sim::seedMainUnit(dir / "unit", seed).ok);
-        sim::Options unit;
-        unit.root = dir / "unit";
-        unit.user = "qermo";
-        unit.password = "pass";
-        server = std::make_unique<sim::MainUnitServer>(unit);
-        ASSERT_TRUE(server->start());
+        ASSERT_NO_FATAL_FAILURE(startUnit(seed));
 
         fs::create_directories(outou);
-        fs::create_directories(dir / "pc" / "demo" / "rusuroku" / "0001");
+        fs::create_directories(box("rusuroku") / "0001");
         fs::create_directories(sources);
         testkit::WriteWav8k(speech, testkit::SynthesizeSpeech(200));  // 2 s
-        std::ofstream(ini) << "[FOLDER]\r\nFOLDER=" << (dir / "pc").string() << "/\r\nINIT=0\r\n"
-                           << "[DISP]\r\nFOLDERNAME=demo\r\nNUM=0\r\n";
-        CMainFrame::Options options;
-        options.settingsFile = ini;
-        options.sessionFactory = FtpSessionFactory(server->port());
-        frame = std::make_unique<CMainFrame>(options);
-        frame->SetDialogRunner([this](QDialog& d) {
-            dialogs << d.windowTitle();
-            return answer ? answer(d) : int(QDialog::Rejected);
-        });
+        make(false);
         frame->resize(1000, 700);
         frame->show();
         frame->ApplyStartup();
         openResponseList();
-    }
-    void TearDown() override {
-        frame.reset();
-        server.reset();
     }
 
     void openResponseList() {
@@ -159,11 +141,6 @@ protected:
         answer = nullptr;
     }
 
-    std::vector<std::string> shownTexts() const {
-        std::vector<std::string> out;
-        for (const auto& s : ports.prompt.shown) out.push_back(testkit::utf8(s.text));
-        return out;
-    }
     std::vector<std::string> outouNames() const {
         std::vector<std::string> names;
         for (const auto& e : fs::directory_iterator(outou)) names.push_back(e.path().filename().string());
@@ -171,21 +148,14 @@ protected:
         return names;
     }
 
-    testkit::TestPorts ports;
-    testkit::TempFolder dir{"ui-response"};
-    fs::path ini = dir / "PLOVA.ini";
-    fs::path outou = dir / "pc" / "demo" / "outou";
+    fs::path outou = box("outou");
     fs::path sources = dir / "audio";
     fs::path speech = sources / "speech.wav";
-    std::unique_ptr<sim::MainUnitServer> server;
-    std::unique_ptr<CMainFrame> frame;
-    QStringList dialogs;
     QString startFolder;
-    std::function<int(QDialog&)> answer;
 };
 
 TEST_F(ResponseCommandsTest, AMessageFromAWavFileIsListedUploadedAndMarked) {
-    ASSERT_EQ(frame->Session().PressLogin({u"127.0.0.1", u"qermo", u"pass", false}), LoginPress::LoggedIn);
+    ASSERT_NO_FATAL_FAILURE(logIn());
     add(4, speech);
     EXPECT_EQ(dialogs, QStringList{QStringLiteral("ファイルを開く")});
     ASSERT_EQ(shownTexts(), std::vector<std::string>{"音声ファイルの読み込みが完了しました。"});
@@ -294,13 +264,14 @@ TEST_F(ResponseCommandsTest, ARefusalKeepsTheSessionAndABrokenLinkLogsOut) {
              f.noRoom = true;
              server->setFaults(f);
          },
-         "メッセージを使用中か主装置の容量不足\nもしくはアップロードするメッセージが古いため、\nアップロードできません"
+         "メッセージを使用中か主装置の容量不足\nもしくはアップロードするメッセー"
+         "ジが古いため、\nアップロードできません"
          "でし"
          "た。",
          true},
         {"the main unit gone", [this] { server->stop(); }, "通信エラーが発生しました。", false},
     };
-    ASSERT_EQ(frame->Session().PressLogin({u"127.0.0.1", u"qermo", u"pass", false}), LoginPress::LoggedIn);
+    ASSERT_NO_FATAL_FAILURE(logIn());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         c.fault();
