@@ -9,6 +9,7 @@
 #include "cli/Command.h"
 #include "cli/testing/CliRun.h"
 #include "platform/AppPaths.h"
+#include "platform/testing/FolderNames.h"
 #include "platform/testing/TestPorts.h"
 #include "store/CFileMng.h"
 #include "store/testing/MessageFiles.h"
@@ -18,13 +19,6 @@ using namespace plova::testkit;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 bool ScratchHoldsImportFiles() {
     for (const auto& e : fs::directory_iterator(scratchFolder()))
@@ -89,7 +83,7 @@ TEST_F(ImportCommand, AnyAudioImportsAndDecodesBackToTheSourcesSpeech) {
             const auto format = ReadWavFormat(copy);
             EXPECT_TRUE(format && (c.name.ends_with(".wav") || format->isCodecFormat()));
         }
-        EXPECT_EQ(Names(outou).size(), 2u);
+        EXPECT_EQ(sortedNames(outou).size(), 2u);
 
         // Decoded with the program's own decoder, the message is the source's speech.
         ASSERT_EQ(files.ConvertToWav(voice, 0), 1);
@@ -102,7 +96,7 @@ TEST_F(ImportCommand, AnyAudioImportsAndDecodesBackToTheSourcesSpeech) {
 
 TEST_F(ImportCommand, AFailedImportLeavesTheOlderMessageAndNoTemporaryFile) {
     ASSERT_EQ(import(speech8k, "9").code, cli::kOk);
-    const std::vector<std::string> before = Names(outou);
+    const std::vector<std::string> before = sortedNames(outou);
     const std::string oldVoice = before[1];
     const std::string oldBytes = readBytes(outou / oldVoice);
 
@@ -124,7 +118,7 @@ TEST_F(ImportCommand, AFailedImportLeavesTheOlderMessageAndNoTemporaryFile) {
         EXPECT_EQ(r.code, cli::kFailed);
         EXPECT_NE(r.err.find(c.why), std::string::npos) << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "one line";
-        EXPECT_EQ(Names(outou), before);
+        EXPECT_EQ(sortedNames(outou), before);
         EXPECT_EQ(readBytes(outou / oldVoice), oldBytes);
     }
     EXPECT_FALSE(ScratchHoldsImportFiles());
@@ -138,7 +132,7 @@ TEST_F(ImportCommand, AFailedImportLeavesTheOlderMessageAndNoTemporaryFile) {
     ASSERT_EQ(r.code, cli::kOk);
     EXPECT_FALSE(fs::exists(outou / oldVoice));
     EXPECT_FALSE(fs::exists(outou / before[0])) << "its WAV file goes with it, whatever the case of its extension";
-    EXPECT_EQ(Names(outou).size(), 4u);
+    EXPECT_EQ(sortedNames(outou).size(), 4u);
 }
 
 TEST_F(ImportCommand, Usage) {

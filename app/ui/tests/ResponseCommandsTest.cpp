@@ -25,6 +25,7 @@
 #include "platform/File.h"
 #include "platform/IniFile.h"
 #include "platform/Text.h"
+#include "platform/testing/FolderNames.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "sim/MainUnitServer.h"
@@ -141,12 +142,6 @@ protected:
         answer = nullptr;
     }
 
-    std::vector<std::string> outouNames() const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(outou)) names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
 
     fs::path outou = box("outou");
     fs::path sources = dir / "audio";
@@ -160,7 +155,7 @@ TEST_F(ResponseCommandsTest, AMessageFromAWavFileIsListedUploadedAndMarked) {
     EXPECT_EQ(dialogs, QStringList{QStringLiteral("ファイルを開く")});
     ASSERT_EQ(shownTexts(), std::vector<std::string>{"音声ファイルの読み込みが完了しました。"});
     const std::string name = "202612071505_MON_A005_0000";
-    EXPECT_EQ(outouNames(), (std::vector<std::string>{name + ".WAV", name + ".vmdat"}));
+    EXPECT_EQ(testkit::sortedNames(outou), (std::vector<std::string>{name + ".WAV", name + ".vmdat"}));
     EXPECT_TRUE(frame->isEnabled());
     // The list shows the new message at once, not yet uploaded, and the
     // dialog starts in the folder of this file next time.
@@ -185,7 +180,7 @@ TEST_F(ResponseCommandsTest, AMessageFromAWavFileIsListedUploadedAndMarked) {
 TEST_F(ResponseCommandsTest, WhatStopsTheAddButtonBeforeAnyFileIsMade) {
     add(6, speech);
     ASSERT_EQ(shownTexts().back(), "音声ファイルの読み込みが完了しました。");
-    const std::vector<std::string> before = outouNames();
+    const std::vector<std::string> before = testkit::sortedNames(outou);
     ports.prompt.shown.clear();
 
     struct Case {
@@ -229,7 +224,7 @@ TEST_F(ResponseCommandsTest, WhatStopsTheAddButtonBeforeAnyFileIsMade) {
         answer = nullptr;
         EXPECT_EQ(shownTexts(), c.shown);
         EXPECT_EQ(dialogs, c.dialogs);
-        EXPECT_EQ(outouNames(), before);
+        EXPECT_EQ(testkit::sortedNames(outou), before);
         EXPECT_TRUE(frame->isEnabled());
     }
     EXPECT_EQ(startFolder, QString::fromStdString(sources.string()));
@@ -237,13 +232,13 @@ TEST_F(ResponseCommandsTest, WhatStopsTheAddButtonBeforeAnyFileIsMade) {
 
 TEST_F(ResponseCommandsTest, OverwritingReplacesTheOlderMessageOfTheNumber) {
     add(6, speech);
-    const std::vector<std::string> first = outouNames();
+    const std::vector<std::string> first = testkit::sortedNames(outou);
     ASSERT_EQ(first.size(), 2u);
     ports.clock.set(LocalTime{2026, 12, 8, 2, 9, 30, 0, 0});
     ports.prompt.queue(Answer::Yes);
     add(6, speech);
     EXPECT_EQ(shownTexts().back(), "音声ファイルの読み込みが完了しました。");
-    EXPECT_EQ(outouNames(),
+    EXPECT_EQ(testkit::sortedNames(outou),
               (std::vector<std::string>{"202612080930_TUE_A007_0000.WAV", "202612080930_TUE_A007_0000.vmdat"}));
     EXPECT_EQ(view()->Data().RecordOfRow(6).path().filename(), "202612080930_TUE_A007_0000.vmdat");
 }
