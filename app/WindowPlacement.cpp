@@ -41,23 +41,22 @@ struct Wide {
     Rect narrow() const { return Rect{clampToInt(left), clampToInt(top), clampToInt(right), clampToInt(bottom)}; }
 };
 
+// One axis of shift(): a span reaching past `limit` moves back inside it,
+// one starting below zero moves to start at 1.
+void shiftAxis(std::int64_t& low, std::int64_t& high, std::int64_t limit) {
+    if (high > limit) {
+        const std::int64_t by = high - limit - 1;
+        low -= by, high -= by;
+    }
+    if (low < 0) {
+        high = high - low + 1;
+        low = 1;
+    }
+}
+
 void shift(Wide& r, std::int64_t screenWidth, std::int64_t screenHeight) {
-    if (r.right > screenWidth) {
-        const std::int64_t by = r.right - screenWidth - 1;
-        r.left -= by, r.right -= by;
-    }
-    if (r.left < 0) {
-        r.right = r.right - r.left + 1;
-        r.left = 1;
-    }
-    if (r.bottom > screenHeight) {
-        const std::int64_t by = r.bottom - screenHeight - 1;
-        r.top -= by, r.bottom -= by;
-    }
-    if (r.top < 0) {
-        r.bottom = r.bottom - r.top + 1;
-        r.top = 1;
-    }
+    shiftAxis(r.left, r.right, screenWidth);
+    shiftAxis(r.top, r.bottom, screenHeight);
 }
 
 }  // namespace

@@ -5,11 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/ui/CBackupTimedDlg.h"
-#include "store/FILESTS_INFO.h"
-
-class QLineEdit;
-class QRadioButton;
+#include "app/ui/InfoEditLayout.h"
 
 namespace plova::ui {
 
@@ -32,20 +28,14 @@ constexpr int kFlagOn = 1036;
 constexpr int kFlagOff = 1037;
 }  // namespace infoedit
 
-class CInfoEditDlg final : public CBackupTimedDlg {
+class CInfoEditDlg final : public InfoEditDialog {
     Q_OBJECT
 public:
     // `fileName` is the path as the list's "ファイル名" column shows it.
     CInfoEditDlg(std::filesystem::path file, const std::u16string& fileName, DialogBackupWatch* watch, QWidget* parent);
 
-    QLineEdit* Field(int id) const;
-    QRadioButton* Radio(int id) const;
-
     // OK: checks, asks and writes; the dialog closes only once written.
     void accept() override;
-
-private:
-    std::filesystem::path file_;
 };
 
 }  // namespace plova::ui

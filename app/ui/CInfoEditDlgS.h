@@ -5,10 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/ui/CBackupTimedDlg.h"
-
-class QLineEdit;
-class QRadioButton;
+#include "app/ui/InfoEditLayout.h"
 
 namespace plova::ui {
 
@@ -22,21 +19,16 @@ constexpr int kUpload = 1172;
 constexpr int kRecordingTime = 1173;
 }  // namespace infoedits
 
-class CInfoEditDlgS final : public CBackupTimedDlg {
+class CInfoEditDlgS final : public InfoEditDialog {
     Q_OBJECT
 public:
     CInfoEditDlgS(std::filesystem::path file, const std::u16string& fileName, DialogBackupWatch* watch,
                   QWidget* parent);
 
-    QLineEdit* Field(int id) const;
-    QRadioButton* Radio(int id) const;
     // The voice-data file after a rename.
     const std::filesystem::path& File() const { return file_; }
 
     void accept() override;
-
-private:
-    std::filesystem::path file_;
 };
 
 }  // namespace plova::ui

@@ -1,27 +1,53 @@
-// The pieces both recording-information dialogs are built of: labelled text
-// fields in a grid, and pairs of radio buttons.
+// What both recording-information dialogs are built of: the record they show,
+// read when they open, labelled text fields and pairs of radio buttons in a
+// grid, the OK and キャンセル row, and OK closing the dialog only once the
+// edit is written.
 #pragma once
 
 #include <QString>
+#include <filesystem>
+#include <functional>
 #include <string>
 
-class QDialog;
+#include "app/ui/CBackupTimedDlg.h"
+#include "store/FILESTS_INFO.h"
+
 class QGridLayout;
 class QLineEdit;
 class QRadioButton;
 
 namespace plova::ui {
 
-// A field with its label in the next row of `grid`, named "id<id>", holding
-// `text`; read-only unless `maxLength` (characters) is given.
-QLineEdit* AddInfoField(QDialog& dialog, QGridLayout* grid, const QString& label, int id, const std::u16string& text,
-                        int maxLength = 0);
+class InfoEditDialog : public CBackupTimedDlg {
+    Q_OBJECT
+public:
+    QLineEdit* Field(int id) const;
+    QRadioButton* Radio(int id) const;
 
-// Two radio buttons in the next row of `grid`, the first checked when `first`.
-void AddRadioPair(QDialog& dialog, QGridLayout* grid, const QString& label, int firstId, const QString& firstText,
-                  int secondId, const QString& secondText, bool first);
+protected:
+    // Named `objectName` and captioned "録音情報編集", showing the record of
+    // `file`; a record that cannot be read shows empty fields.
+    InfoEditDialog(const QString& objectName, std::filesystem::path file, DialogBackupWatch* watch, QWidget* parent);
 
-// The OK and キャンセル row of both dialogs, laid out under `grid`.
-void FinishInfoEditDialog(QDialog& dialog, QGridLayout* grid);
+    // The object name of control `id`: "id<id>".
+    static QString IdName(int id);
+
+    // A field with its label in the next row, holding `text`; read-only
+    // unless `maxLength` (characters) is given.
+    QLineEdit* AddField(const QString& label, int id, const std::u16string& text, int maxLength = 0);
+    // Two radio buttons in the next row, the first checked when `first`.
+    void AddRadioPair(const QString& label, int firstId, const QString& firstText, int secondId,
+                      const QString& secondText, bool first);
+    // The OK and キャンセル row under the rows, and the focus in field `focusId`.
+    void FinishRows(int focusId);
+
+    // OK: the dialog's backup timer stands still while `save` writes; the
+    // dialog closes when it returns true and otherwise stays, timer running.
+    void AcceptWhenSaved(const std::function<bool()>& save);
+
+    std::filesystem::path file_;
+    FILESTS_INFO record_;
+    QGridLayout* grid_;
+};
 
 }  // namespace plova::ui

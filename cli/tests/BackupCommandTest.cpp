@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <sstream>
 
 #include "cli/Command.h"
+#include "cli/testing/CliRun.h"
 #include "platform/IniFile.h"
 #include "platform/SingleInstance.h"
 #include "platform/testing/TempFolder.h"
@@ -16,11 +16,6 @@ namespace plova::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Outcome {
-    int code;
-    std::string out, err;
-};
 
 class BackupCommandTest : public ::testing::Test {
 protected:
@@ -65,12 +60,9 @@ protected:
         setenv("PLOVA_FTP_PORT", std::to_string(server->port()).c_str(), 1);
     }
 
-    Outcome run(Args args = {}) {
+    testkit::CliOutcome run(Args args = {}) {
         if (args.empty()) args = {"--settings", settings.string()};
-        args.insert(args.begin(), "backup");
-        std::ostringstream out, err;
-        const int code = runCli(args, out, err);
-        return {code, out.str(), err.str()};
+        return testkit::runCommandCaptured("backup", args);
     }
     std::u16string key(const char16_t* section, const char16_t* name) {
         return readProfileString(settings, section, name, u"(none)");
@@ -79,7 +71,7 @@ protected:
 
 TEST_F(BackupCommandTest, BacksUpIntoTheNextRootFolderAndRecordsTheResultOnly) {
     serve();
-    const Outcome r = run();
+    const testkit::CliOutcome r = run();
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_NE(r.err.find("plova-cli: backup: complete"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("messages on the main unit"), std::string::npos) << r.err;
@@ -128,7 +120,7 @@ TEST_F(BackupCommandTest, RefusesWhatItCannotDo) {
     for (const Case& c : cases) {
         SetUp();
         c.arrange();
-        const Outcome r = run(c.args);
+        const testkit::CliOutcome r = run(c.args);
         EXPECT_EQ(r.code, c.code) << c.what;
         EXPECT_NE(r.err.find(c.says), std::string::npos) << c.what << ": " << r.err;
         EXPECT_TRUE(fs::is_empty(root)) << c.what;
@@ -138,7 +130,7 @@ TEST_F(BackupCommandTest, RefusesWhatItCannotDo) {
 TEST_F(BackupCommandTest, NeverRunsBesideTheWindow) {
     SingleInstanceLock window("PLOVA-Kw");
     ASSERT_TRUE(window.acquired());
-    const Outcome r = run();
+    const testkit::CliOutcome r = run();
     EXPECT_EQ(r.code, 75);
     EXPECT_NE(r.err.find("the program is running"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find('\n'), r.err.size() - 1);
@@ -154,7 +146,7 @@ TEST_F(BackupCommandTest, AFailedRunExitsNonZeroAndRecordsTheFailure) {
         ASSERT_TRUE(gone.start());
         setenv("PLOVA_FTP_PORT", std::to_string(gone.port()).c_str(), 1);
     }
-    const Outcome r = run();
+    const testkit::CliOutcome r = run();
     EXPECT_EQ(r.code, kFailed);
     EXPECT_NE(r.err.find("通信エラーが発生しました。"), std::string::npos) << r.err;
     EXPECT_EQ(key(u"BACKUP", u"ZENKAIKA"), u"2");

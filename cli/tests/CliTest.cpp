@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "cli/Command.h"
+#include "cli/testing/CliRun.h"
 #include "store/testing/MessageFiles.h"
 
 namespace plova::cli {
@@ -20,17 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace testkit;
 using nlohmann::json;
-
-struct Outcome {
-    int code;
-    std::string out, err;
-};
-
-Outcome run(const Args& args) {
-    std::ostringstream out, err;
-    const int code = runCli(args, out, err);
-    return {code, out.str(), err.str()};
-}
 
 std::vector<json> lines(const std::string& text) {
     std::vector<json> out;
@@ -62,7 +52,7 @@ TEST_F(CliTest, RecordsPrintsOneObjectPerValidMessageInOrder) {
     writeMessage(box / "202612071405_abc_0012_00001.vminf", sampleRecord(), sampleBlock());
     writeBytes(box / "202612071600_abc_0012_00003.vmdat", "not a message");
 
-    const Outcome res = run({"records", box.string()});
+    const CliOutcome res = runCliCaptured({"records", box.string()});
     ASSERT_EQ(res.code, 0) << res.err;
     EXPECT_EQ(res.err, "");
     const auto objs = lines(res.out);
@@ -80,12 +70,12 @@ TEST_F(CliTest, RecordsPrintsOneObjectPerValidMessageInOrder) {
 }
 
 TEST_F(CliTest, RecordsOfAMissingFolderFailsWithOneLine) {
-    const Outcome res = run({"records", (root / "nowhere").string()});
+    const CliOutcome res = runCliCaptured({"records", (root / "nowhere").string()});
     EXPECT_NE(res.code, 0);
     EXPECT_EQ(res.out, "");
     EXPECT_EQ(lineCount(res.err), 1);
     EXPECT_NE(res.err.find("nowhere"), std::string::npos);
-    EXPECT_EQ(run({"records"}).code, kUsage);
+    EXPECT_EQ(runCliCaptured({"records"}).code, kUsage);
 }
 
 TEST_F(CliTest, InspectShowsRecordAndBlockOfEachKindOfFile) {
@@ -93,7 +83,7 @@ TEST_F(CliTest, InspectShowsRecordAndBlockOfEachKindOfFile) {
     RecordingBlock b = sampleBlock();
     b.played = true;
     writeMessage(local, sampleRecord(), b, 50);
-    json o = json::parse(run({"inspect", local.string()}).out);
+    json o = json::parse(runCliCaptured({"inspect", local.string()}).out);
     EXPECT_EQ(o["valid"], true);
     EXPECT_EQ(o["record"]["recording_time"], "00:02:03");
     EXPECT_EQ(o["block"]["magic_ok"], true);
@@ -108,19 +98,19 @@ TEST_F(CliTest, InspectShowsRecordAndBlockOfEachKindOfFile) {
     // As the main unit delivers it: a block and no record yet.
     const fs::path delivered = box / "202612071405_abc_0012_00002.vmdat";
     writeDelivered(delivered, sampleBlock(), 2000);
-    o = json::parse(run({"inspect", delivered.string()}).out);
+    o = json::parse(runCliCaptured({"inspect", delivered.string()}).out);
     EXPECT_EQ(o["valid"], false);
     EXPECT_TRUE(o["record"].is_null());
     EXPECT_EQ(o["block"]["magic_ok"], true);
 
     const fs::path junk = box / "junk.vmdat";
     writeBytes(junk, std::string(1000, '\xff'));
-    o = json::parse(run({"inspect", junk.string()}).out);
+    o = json::parse(runCliCaptured({"inspect", junk.string()}).out);
     EXPECT_EQ(o["valid"], false);
     EXPECT_TRUE(o["record"].is_object());  // garbage texts still come out as valid UTF-8
     EXPECT_TRUE(o["block"].is_null());
 
-    const Outcome missing = run({"inspect", (box / "missing.vmdat").string()});
+    const CliOutcome missing = runCliCaptured({"inspect", (box / "missing.vmdat").string()});
     EXPECT_NE(missing.code, 0);
     EXPECT_EQ(lineCount(missing.err), 1);
 }
@@ -134,8 +124,9 @@ TEST_F(CliTest, AdoptBuildsTheRecordsADownloadWould) {
     writeDelivered(outou / "202612071405_abc_0005_0005.vmdat", responseBlock(5), 800);
 
     // The ".vmdat" named first still takes over the ".vminf" record.
-    const Outcome res = run({"adopt", (box / (stem + ".vmdat")).string(), (box / (stem + ".vminf")).string(),
-                             (outou / "202612071405_abc_0005_0005.vmdat").string()});
+    const CliOutcome res =
+        runCliCaptured({"adopt", (box / (stem + ".vmdat")).string(), (box / (stem + ".vminf")).string(),
+                        (outou / "202612071405_abc_0005_0005.vmdat").string()});
     ASSERT_EQ(res.code, 0) << res.err;
     CFileMng fm;
     FILESTS_INFO r;
@@ -165,7 +156,7 @@ TEST_F(CliTest, AdoptRefusesWhatIsNotADeliveredFileAndLeavesItAlone) {
     writeDelivered(good, sampleBlock(), 100);
     const std::string a = readBytes(adopted), t = readBytes(tiny), n = readBytes(noMagic);
 
-    const Outcome res = run({"adopt", adopted.string(), tiny.string(), noMagic.string(), good.string()});
+    const CliOutcome res = runCliCaptured({"adopt", adopted.string(), tiny.string(), noMagic.string(), good.string()});
     EXPECT_NE(res.code, 0);
     EXPECT_EQ(lineCount(res.err), 3);
     EXPECT_NE(res.err.find("already has a status record"), std::string::npos);
@@ -188,9 +179,8 @@ TEST_F(CliTest, InspectOfAnUnreadableFileFails) {
     if (child == 0) {
         // The owner's rights are not enough where the tests run as root.
         if (::geteuid() == 0 && ::setuid(65534) != 0) _exit(99);
-        std::ostringstream out, err;
-        const int code = runCli({"inspect", local.string()}, out, err);
-        _exit(code != 0 && out.str().empty() && lineCount(err.str()) == 1 ? 0 : 1);
+        const CliOutcome res = runCliCaptured({"inspect", local.string()});
+        _exit(res.code != 0 && res.out.empty() && lineCount(res.err) == 1 ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
@@ -209,9 +199,9 @@ TEST_F(CliTest, RecordsIsNeitherHeldNorFloodedByTheBoxNameFile) {
     };
     for (const auto& make : makers) {
         make();
-        auto listed = std::async(std::launch::async, [&] { return run({"records", box.string()}); });
+        auto listed = std::async(std::launch::async, [&] { return runCliCaptured({"records", box.string()}); });
         ASSERT_EQ(listed.wait_for(std::chrono::seconds(20)), std::future_status::ready) << "records hangs";
-        const Outcome res = listed.get();
+        const CliOutcome res = listed.get();
         EXPECT_EQ(res.code, 0) << res.err;
         ASSERT_EQ(lines(res.out).size(), 1u);
         EXPECT_EQ(lines(res.out)[0]["box_name"], "");
@@ -242,8 +232,7 @@ TEST_F(CliTest, AdoptRewritesALargeFileInLittleMemory) {
             const rlimit r{limit, limit};
             if (::setrlimit(RLIMIT_AS, &r) != 0) _exit(97);
         }
-        std::ostringstream out, err;
-        _exit(runCli({"adopt", big.string()}, out, err));
+        _exit(runCliCaptured({"adopt", big.string()}).code);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
@@ -260,23 +249,23 @@ TEST_F(CliTest, OutputAndMessagesStayOneLinePerFile) {
     EXPECT_EQ(printable("a\nb\rc\td\x7f\x01\xe5\x96\xb6"), "a\\x0ab\\x0dc\\x09d\\x7f\\x01\xe5\x96\xb6");
     const fs::path odd = box / "two\nlines.vmdat";
     writeDelivered(odd, sampleBlock(), 10);
-    Outcome res = run({"adopt", odd.string()});
+    CliOutcome res = runCliCaptured({"adopt", odd.string()});
     EXPECT_EQ(res.code, 0) << res.err;
     EXPECT_EQ(lineCount(res.out), 1) << res.out;
-    res = run({"adopt", odd.string()});
+    res = runCliCaptured({"adopt", odd.string()});
     EXPECT_NE(res.code, 0);
     EXPECT_EQ(lineCount(res.err), 1) << res.err;
 }
 
 TEST(CliHelp, HelpListsEveryCommandAndUnknownCommandsFail) {
-    const Outcome help = run({"--help"});
+    const CliOutcome help = runCliCaptured({"--help"});
     EXPECT_EQ(help.code, 0);
     for (const Command* c : commands()) EXPECT_NE(help.out.find(c->name), std::string::npos);
-    EXPECT_EQ(run({"adopt", "--help"}).code, 0);
-    const Outcome bad = run({"frobnicate"});
+    EXPECT_EQ(runCliCaptured({"adopt", "--help"}).code, 0);
+    const CliOutcome bad = runCliCaptured({"frobnicate"});
     EXPECT_EQ(bad.code, kUsage);
     EXPECT_EQ(lineCount(bad.err), 1);
-    EXPECT_NE(run({}).code, 0);
+    EXPECT_NE(runCliCaptured({}).code, 0);
 }
 
 // The binary itself: exit status and stderr as a script sees them.

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
 
 #include "cli/Command.h"
+#include "cli/testing/CliRun.h"
 #include "platform/IniFile.h"
 #include "platform/testing/TestPorts.h"
 #include "store/testing/MessageFiles.h"
@@ -14,20 +14,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int code;
-    std::string out;
-    std::string err;
-};
-
 class ConvertCommand : public ::testing::Test {
 protected:
-    Outcome convert(std::vector<std::string> args) {
-        args.insert(args.begin(), "convert");
-        std::ostringstream out, err;
-        const int code = cli::runCli(args, out, err);
-        return {code, out.str(), err.str()};
-    }
+    CliOutcome convert(const cli::Args& args) { return runCommandCaptured("convert", args); }
 
     fs::path message(const std::string& name, std::size_t speechBytes) {
         const fs::path p = dir / name;
@@ -47,7 +36,7 @@ TEST_F(ConvertCommand, ConvertsEachFileAndReportsEveryOneOnOneLine) {
     const fs::path a = message("202612071405_001_0012_00001.vmdat", 1000);
     const fs::path b = message("202612071406_001_0012_00002.vmdat", 2000);
     const fs::path empty = message("202612071407_001_0012_00003.vmdat", 0);
-    const Outcome r = convert({a.string(), (dir / "missing.vmdat").string(), b.string(), empty.string()});
+    const CliOutcome r = convert({a.string(), (dir / "missing.vmdat").string(), b.string(), empty.string()});
     EXPECT_EQ(r.code, cli::kFailed);
     EXPECT_EQ(r.out, fs::path(a).replace_extension(".wav").string() + "\n" +
                          fs::path(b).replace_extension(".wav").string() + "\n");
@@ -77,7 +66,7 @@ TEST_F(ConvertCommand, TheLevelComesFromTheOptionElseTheSettings) {
     EXPECT_EQ(converted({"--settings", settings.string()}), quieter);
     EXPECT_EQ(converted({"--settings", settings.string(), "--level", "0"}), plain);
     // A settings file that is not there is said, not taken for "level 0".
-    const Outcome missing = convert({m.string(), "--settings", (dir / "none.ini").string()});
+    const CliOutcome missing = convert({m.string(), "--settings", (dir / "none.ini").string()});
     EXPECT_EQ(missing.code, cli::kUsage);
     EXPECT_EQ(lines(missing.err), 1u);
     EXPECT_NE(missing.err.find("none.ini: no such file"), std::string::npos) << missing.err;
@@ -86,7 +75,7 @@ TEST_F(ConvertCommand, TheLevelComesFromTheOptionElseTheSettings) {
 
 TEST_F(ConvertCommand, ANameWithALineFeedStaysOnOneLine) {
     const fs::path m = message("two\nlines.vmdat", 1000);
-    const Outcome r = convert({m.string()});
+    const CliOutcome r = convert({m.string()});
     ASSERT_EQ(r.code, cli::kOk) << r.err;
     EXPECT_EQ(lines(r.out), 1u) << r.out;
     EXPECT_NE(r.out.find("two\\x0alines.wav"), std::string::npos) << r.out;
@@ -103,7 +92,7 @@ TEST_F(ConvertCommand, RefusesWhatItCannotConvert) {
     EXPECT_FALSE(fs::exists(fs::path(m).replace_extension(".wav")));
 
     const fs::path info = message("202612071405_001_0012_00001.vminf", 1000);
-    Outcome r = convert({info.string()});
+    CliOutcome r = convert({info.string()});
     EXPECT_EQ(r.code, cli::kFailed);
     EXPECT_NE(r.err.find("not a voice-data file"), std::string::npos) << r.err;
 

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "cli/Command.h"
+#include "cli/testing/CliRun.h"
 #include "download/testing/DownloadTestSupport.h"
 #include "store/CFileMng.h"
 
@@ -27,26 +27,24 @@ protected:
         cli::Args args{"download", "--host", "127.0.0.1", "--user", "admin", "--folder", boxFolder.string()};
         if (withPort) args.insert(args.end(), {"--port", port});
         args.insert(args.end(), options.begin(), options.end());
-        out.str("");
-        err.str("");
-        return cli::runCli(args, out, err);
+        ran = testkit::runCliCaptured(args);
+        return ran.code;
     }
     std::string port;
-    std::ostringstream out, err;
+    testkit::CliOutcome ran;  // what the last run printed
 };
 
 TEST_F(DownloadCommandTest, BuildsTheFolderFetchesEverythingAndSucceedsAgainOnASecondRun) {
-    ASSERT_EQ(run({"--password", "admin"}), cli::kOk) << err.str() << out.str();
-    EXPECT_EQ(out.str(),
-              "フォルダのダウンロードが正常に完了しました。\nファイルのダウンロードが正常に完了しました。\n");
-    EXPECT_NE(err.str().find("/rusuroku/0002"), std::string::npos) << err.str();
+    ASSERT_EQ(run({"--password", "admin"}), cli::kOk) << ran.err << ran.out;
+    EXPECT_EQ(ran.out, "フォルダのダウンロードが正常に完了しました。\nファイルのダウンロードが正常に完了しました。\n");
+    EXPECT_NE(ran.err.find("/rusuroku/0002"), std::string::npos) << ran.err;
     EXPECT_TRUE(fs::exists(localBox("naisen", "2001") / messageName("2001", 3, ".vmdat")));
     EXPECT_TRUE(fs::exists(boxFolder / "outou" / responseName("202612010900", 5)));
     EXPECT_EQ(CFileMng().ReadMake(localBox("rusuroku", "0001")), store::kMakeComplete);
     EXPECT_TRUE(noTornMessages());
 
-    ASSERT_EQ(run({"--password", "admin"}), cli::kOk) << err.str();
-    EXPECT_EQ(out.str(), "ファイルのダウンロードが正常に完了しました。\n");
+    ASSERT_EQ(run({"--password", "admin"}), cli::kOk) << ran.err;
+    EXPECT_EQ(ran.out, "ファイルのダウンロードが正常に完了しました。\n");
 }
 
 TEST_F(DownloadCommandTest, ChosenBoxesKindsPasswordFileAndPortFromTheEnvironment) {
@@ -55,7 +53,7 @@ TEST_F(DownloadCommandTest, ChosenBoxesKindsPasswordFileAndPortFromTheEnvironmen
     ::setenv(ftp::kPortVariable, port.c_str(), 1);
     const int code = run({"--password-file", secret.string(), "--kind", "info", "--box", "naisen/2001"}, false);
     ::unsetenv(ftp::kPortVariable);
-    ASSERT_EQ(code, cli::kOk) << err.str();
+    ASSERT_EQ(code, cli::kOk) << ran.err;
     EXPECT_EQ(filesUnder(localBox("naisen", "2001")),
               (std::vector<std::string>{messageName("2001", 3, ".vminf"), "inf.ini"}));
     EXPECT_EQ(filesUnder(localBox("rusuroku", "0001")), std::vector<std::string>{"inf.ini"});
@@ -82,21 +80,21 @@ TEST_F(DownloadCommandTest, UsageMistakesAndFailuresAreNonZero) {
     };
     for (const Row& r : rows) {
         EXPECT_EQ(run(r.args), r.code) << (r.args.empty() ? "" : r.args.back());
-        EXPECT_FALSE(err.str().empty());
+        EXPECT_FALSE(ran.err.empty());
     }
 
     // A main unit that fails mid-run: the communication error on stdout, status 1.
     ASSERT_EQ(run({"--password", "admin", "--kind", "info"}), cli::kOk);
     setFaults([](sim::Faults& f) { f.refuseRetr[messageName("0002", 2, ".vmdat")] = 451; });
     EXPECT_EQ(run({"--password", "admin"}), cli::kFailed);
-    EXPECT_EQ(out.str(), "通信エラーが発生しました。\n");
+    EXPECT_EQ(ran.out, "通信エラーが発生しました。\n");
     EXPECT_TRUE(noTornMessages());
 }
 
 // A run that falls short says why on stderr, from what the procedures
 // reported, and still exits 1.
 TEST_F(DownloadCommandTest, AFailureNamesItsReason) {
-    ASSERT_EQ(run({"--password", "admin", "--kind", "info"}), cli::kOk) << err.str();
+    ASSERT_EQ(run({"--password", "admin", "--kind", "info"}), cli::kOk) << ran.err;
     makeLocalBox("rusuroku", "0404");
     const std::string voice = messageName("0002", 2, ".vmdat");
     const struct {
@@ -120,7 +118,7 @@ TEST_F(DownloadCommandTest, AFailureNamesItsReason) {
         cli::Args args{"--password", "admin"};
         args.insert(args.end(), r.args.begin(), r.args.end());
         EXPECT_EQ(run(args), cli::kFailed) << r.reason;
-        EXPECT_NE(err.str().find("plova-cli: download: " + r.reason), std::string::npos) << err.str();
+        EXPECT_NE(ran.err.find("plova-cli: download: " + r.reason), std::string::npos) << ran.err;
     }
 }
 

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <map>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "cli/Command.h"
+#include "cli/testing/CliRun.h"
 #include "lists/testing/BoxFolderBuilder.h"
 #include "platform/File.h"
 #include "platform/Text.h"
@@ -20,16 +20,8 @@ namespace fs = std::filesystem;
 using namespace testkit;
 using nlohmann::json;
 
-struct Outcome {
-    int code;
-    std::string out, err;
-};
-
-Outcome run(Args args) {
-    args.insert(args.begin(), "export");
-    std::ostringstream out, err;
-    const int code = runCli(args, out, err);
-    return {code, out.str(), err.str()};
+CliOutcome run(const Args& args) {
+    return runCommandCaptured("export", args);
 }
 
 std::string shellOutput(const std::string& command) {
@@ -82,7 +74,7 @@ TEST_F(ExportCommand, CsvCellsWithCommaQuoteAndLineBreakReadBackAsOneCell) {
     bf.add("naisen", "201", "202612031000", "vmdat", kUnplayedOnMainUnit, awkward);
 
     const fs::path csv = out / "list.csv";
-    const Outcome r = run({bf.folder().string(), "--csv", csv.string(), "--utf8"});
+    const CliOutcome r = run({bf.folder().string(), "--csv", csv.string(), "--utf8"});
     ASSERT_EQ(r.code, kOk) << r.err;
     const std::string script =
         "import csv,json,sys; print(json.dumps(list(csv.reader(open(sys.argv[1], encoding='utf-8-sig', "
@@ -122,7 +114,7 @@ TEST_F(ExportCommand, ArchiveHoldsTheWavFilesConvertGivesAndAnIndexOfEveryMessag
     const fs::path info = bf.add("naisen", "201", "202612041000", "vminf", kInfoOnly);
     const fs::path zip = out / "messages.zip";
 
-    const Outcome r = run({bf.folder().string(), "--archive", zip.string()});
+    const CliOutcome r = run({bf.folder().string(), "--archive", zip.string()});
     ASSERT_EQ(r.code, kOk) << r.err;
     EXPECT_TRUE(wavFilesUnder(bf.folder()).empty());
     EXPECT_EQ(std::distance(fs::directory_iterator(out.path()), fs::directory_iterator()), 1);  // the archive only
@@ -135,8 +127,8 @@ TEST_F(ExportCommand, ArchiveHoldsTheWavFilesConvertGivesAndAnIndexOfEveryMessag
     for (const fs::path& message : voice) {
         const fs::path copy = copies / message.filename().string();
         fs::copy_file(message, copy);
-        std::ostringstream quiet;
-        ASSERT_EQ(runCli({"convert", copy.string()}, quiet, quiet), kOk) << quiet.str();
+        const CliOutcome converted = runCliCaptured({"convert", copy.string()});
+        ASSERT_EQ(converted.code, kOk) << converted.err;
         const std::string entry =
             fs::path(message).lexically_relative(root.path()).replace_extension(".wav").generic_string();
         ASSERT_EQ(entries.count(entry), 1u) << entry;
@@ -174,7 +166,7 @@ TEST_F(ExportCommand, ArchiveKeepsTheMessagesRecordedInTheDateRange) {
     ASSERT_EQ(index.size(), 2u);
     for (const json& m : index) EXPECT_TRUE(m["date"] == "2026/12/01 10:00" || m["date"] == "2026/12/02 23:59");
 
-    const Outcome none = run({bf.folder().string(), "--archive", zip.string(), "--since", "2027-01-01"});
+    const CliOutcome none = run({bf.folder().string(), "--archive", zip.string(), "--since", "2027-01-01"});
     EXPECT_EQ(none.code, kFailed);
     EXPECT_EQ(unzip(zip).size(), 4u);  // the earlier archive stays
 }
@@ -186,7 +178,7 @@ TEST_F(ExportCommand, AFailedExportLeavesAnEarlierFileWholeAndNothingElse) {
     writeMessage(bf.folder() / "naisen" / "201" / "202612031000_abc_201_00009.vmdat", record, sampleBlock(), 5);
     const fs::path zip = out / "messages.zip";
     writeBytes(zip, "earlier archive");
-    const Outcome r = run({bf.folder().string(), "--archive", zip.string()});
+    const CliOutcome r = run({bf.folder().string(), "--archive", zip.string()});
     EXPECT_EQ(r.code, kFailed);
     EXPECT_EQ(readBytes(zip), "earlier archive");
     EXPECT_EQ(std::distance(fs::directory_iterator(out.path()), fs::directory_iterator()), 1);
@@ -215,7 +207,7 @@ TEST_F(ExportCommand, RefusesWrongArgumentsAndFoldersThatHoldNoList) {
         {{f, "--csv", (out / "missing" / "a.csv").string()}, kFailed},
     };
     for (const Case& c : cases) {
-        const Outcome r = run(c.args);
+        const CliOutcome r = run(c.args);
         EXPECT_EQ(r.code, c.code) << ::testing::PrintToString(c.args) << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     }

@@ -3,12 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
 
 #include "audio/testing/AudioFiles.h"
 #include "audio/testing/SpeechSignal.h"
 #include "cli/Command.h"
+#include "cli/testing/CliRun.h"
 #include "platform/AppPaths.h"
+#include "platform/testing/FolderNames.h"
 #include "platform/testing/TestPorts.h"
 #include "store/CFileMng.h"
 #include "store/testing/MessageFiles.h"
@@ -18,19 +19,6 @@ using namespace plova::testkit;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Outcome {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 bool ScratchHoldsImportFiles() {
     for (const auto& e : fs::directory_iterator(scratchFolder()))
@@ -46,12 +34,10 @@ protected:
         WriteWav8k(speech8k, original);
     }
 
-    Outcome import(const fs::path& audio, const std::string& number, cli::Args more = {}) {
+    CliOutcome import(const fs::path& audio, const std::string& number, cli::Args more = {}) {
         cli::Args args{"import", audio.string(), "--number", number, "--folder", box.path().string()};
         args.insert(args.end(), more.begin(), more.end());
-        std::ostringstream out, err;
-        const int code = cli::runCli(args, out, err);
-        return {code, out.str(), err.str()};
+        return runCliCaptured(args);
     }
 
     fs::path converted(const std::string& name, const std::string& options) {
@@ -84,7 +70,7 @@ TEST_F(ImportCommand, AnyAudioImportsAndDecodesBackToTheSourcesSpeech) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         fs::remove_all(outou);
-        const Outcome r = import(converted(c.name, c.options), "5", {"--level", "0"});
+        const CliOutcome r = import(converted(c.name, c.options), "5", {"--level", "0"});
         ASSERT_EQ(r.code, cli::kOk) << r.err;
         const fs::path voice = r.out.substr(0, r.out.size() - 1);
         ASSERT_EQ(r.out.back(), '\n');
@@ -97,7 +83,7 @@ TEST_F(ImportCommand, AnyAudioImportsAndDecodesBackToTheSourcesSpeech) {
             const auto format = ReadWavFormat(copy);
             EXPECT_TRUE(format && (c.name.ends_with(".wav") || format->isCodecFormat()));
         }
-        EXPECT_EQ(Names(outou).size(), 2u);
+        EXPECT_EQ(sortedNames(outou).size(), 2u);
 
         // Decoded with the program's own decoder, the message is the source's speech.
         ASSERT_EQ(files.ConvertToWav(voice, 0), 1);
@@ -110,7 +96,7 @@ TEST_F(ImportCommand, AnyAudioImportsAndDecodesBackToTheSourcesSpeech) {
 
 TEST_F(ImportCommand, AFailedImportLeavesTheOlderMessageAndNoTemporaryFile) {
     ASSERT_EQ(import(speech8k, "9").code, cli::kOk);
-    const std::vector<std::string> before = Names(outou);
+    const std::vector<std::string> before = sortedNames(outou);
     const std::string oldVoice = before[1];
     const std::string oldBytes = readBytes(outou / oldVoice);
 
@@ -128,11 +114,11 @@ TEST_F(ImportCommand, AFailedImportLeavesTheOlderMessageAndNoTemporaryFile) {
         {src.path() / "missing.wav", "cannot read"},
     };
     for (const Case& c : cases) {
-        const Outcome r = import(c.audio, "9");
+        const CliOutcome r = import(c.audio, "9");
         EXPECT_EQ(r.code, cli::kFailed);
         EXPECT_NE(r.err.find(c.why), std::string::npos) << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "one line";
-        EXPECT_EQ(Names(outou), before);
+        EXPECT_EQ(sortedNames(outou), before);
         EXPECT_EQ(readBytes(outou / oldVoice), oldBytes);
     }
     EXPECT_FALSE(ScratchHoldsImportFiles());
@@ -142,11 +128,11 @@ TEST_F(ImportCommand, AFailedImportLeavesTheOlderMessageAndNoTemporaryFile) {
     ASSERT_EQ(import(speech8k, "10").code, cli::kOk);
     EXPECT_TRUE(fs::exists(outou / oldVoice));
     ports.clock.advanceMinutes(1);
-    const Outcome r = import(speech8k, "9");
+    const CliOutcome r = import(speech8k, "9");
     ASSERT_EQ(r.code, cli::kOk);
     EXPECT_FALSE(fs::exists(outou / oldVoice));
     EXPECT_FALSE(fs::exists(outou / before[0])) << "its WAV file goes with it, whatever the case of its extension";
-    EXPECT_EQ(Names(outou).size(), 4u);
+    EXPECT_EQ(sortedNames(outou).size(), 4u);
 }
 
 TEST_F(ImportCommand, Usage) {
@@ -156,10 +142,8 @@ TEST_F(ImportCommand, Usage) {
              {"import", speech8k.string(), "--folder", box.path().string()},
              {"import", speech8k.string(), "--number", "5", "--folder", box.path().string(), "--level", "200"},
              {"import", speech8k.string(), "--number", "5", "--folder", box.path().string(), "--fast"},
-         }) {
-        std::ostringstream out, err;
-        EXPECT_EQ(cli::runCli(args, out, err), cli::kUsage) << args[3];
-    }
+         })
+        EXPECT_EQ(runCliCaptured(args).code, cli::kUsage) << args[3];
     fs::remove_all(box.path() / "naisen");
     EXPECT_EQ(import(speech8k, "5").code, cli::kUsage);
     EXPECT_FALSE(fs::exists(outou)) << "a folder that is not a box folder gains nothing";

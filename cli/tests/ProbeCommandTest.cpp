@@ -3,9 +3,9 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdlib>
-#include <sstream>
 
 #include "cli/Command.h"
+#include "cli/testing/CliRun.h"
 #include "link/CFtpMng.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/WaitFor.h"
@@ -33,21 +33,20 @@ protected:
     int probe(const cli::Args& options) {
         cli::Args args{"probe"};
         args.insert(args.end(), options.begin(), options.end());
-        out.str("");
-        err.str("");
-        return cli::runCli(args, out, err);
+        ran = testkit::runCliCaptured(args);
+        return ran.code;
     }
 
     testkit::TempFolder temp{"link-probe"};
     std::unique_ptr<sim::MainUnitServer> server;
     std::string port;
-    std::ostringstream out, err;
+    testkit::CliOutcome ran;  // what the last run printed
 };
 
 TEST_F(ProbeCommandTest, PrintsTheLoginResultAndTheThreeListings) {
     ASSERT_EQ(probe({"--host", "127.0.0.1", "--port", port, "--user", "admin", "--password", "admin"}), cli::kOk)
-        << err.str();
-    const auto json = nlohmann::json::parse(out.str());
+        << ran.err;
+    const auto json = nlohmann::json::parse(ran.out);
     EXPECT_EQ(json["login"], "logged in");
     EXPECT_EQ(json["rusuroku"], (nlohmann::json{"0001", "0002"}));
     EXPECT_EQ(json["naisen"], (nlohmann::json{"0101"}));
@@ -57,23 +56,23 @@ TEST_F(ProbeCommandTest, PrintsTheLoginResultAndTheThreeListings) {
 
 TEST_F(ProbeCommandTest, RefusalsAndUsage) {
     EXPECT_EQ(probe({"--host", "127.0.0.1", "--port", port, "--user", "admin", "--password", "x"}), cli::kFailed);
-    EXPECT_EQ(nlohmann::json::parse(out.str())["login"], "login refused");
-    EXPECT_EQ(err.str(), "plova-cli: probe: login refused (127.0.0.1)\n");
+    EXPECT_EQ(nlohmann::json::parse(ran.out)["login"], "login refused");
+    EXPECT_EQ(ran.err, "plova-cli: probe: login refused (127.0.0.1)\n");
     server->stop();
     EXPECT_EQ(probe({"--host", "127.0.0.1", "--port", port, "--user", "admin", "--password", "admin"}), cli::kFailed);
-    EXPECT_EQ(err.str(), "plova-cli: probe: connection failed (127.0.0.1)\n");
+    EXPECT_EQ(ran.err, "plova-cli: probe: connection failed (127.0.0.1)\n");
 
     EXPECT_EQ(probe({"--host", "127.0.0.1", "--user", "admin"}), cli::kUsage);
     EXPECT_EQ(probe({"--host", "127.0.0.1", "--port", "70000", "--user", "a", "--password", "b"}), cli::kUsage);
     EXPECT_EQ(probe({"--host", "127.0.0.1", "--user", "a", "--password", "b", "--verbose"}), cli::kUsage);
-    EXPECT_FALSE(err.str().empty());
+    EXPECT_FALSE(ran.err.empty());
 }
 
 TEST_F(ProbeCommandTest, TakesThePortFromTheEnvironmentWhenNoneIsGiven) {
     ::setenv(ftp::kPortVariable, port.c_str(), 1);
     const int result = probe({"--host", "127.0.0.1", "--user", "admin", "--password", "admin"});
     ::unsetenv(ftp::kPortVariable);
-    EXPECT_EQ(result, cli::kOk) << out.str() << err.str();
+    EXPECT_EQ(result, cli::kOk) << ran.out << ran.err;
 }
 
 }  // namespace

@@ -2,9 +2,9 @@
 // upload marks, the exit status, and what it refuses before connecting.
 #include <gtest/gtest.h>
 
-#include <sstream>
 
 #include "cli/Command.h"
+#include "cli/testing/CliRun.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "sim/MainUnitServer.h"
@@ -28,9 +28,8 @@ protected:
 
     int upload(cli::Args args) {
         args.insert(args.begin(), "upload");
-        out.str("");
-        err.str("");
-        return cli::runCli(args, out, err);
+        ran = testkit::runCliCaptured(args);
+        return ran.code;
     }
     cli::Args link() const {
         return {"--host", "127.0.0.1", "--port",     std::to_string(server->port()),
@@ -54,13 +53,13 @@ protected:
     fs::path disk = temp.path() / "disk";
     fs::path outou = temp.path() / "box" / "outou";
     std::unique_ptr<sim::MainUnitServer> server;
-    std::ostringstream out, err;
+    testkit::CliOutcome ran;  // what the last run printed
 };
 
 TEST_F(UploadCommand, OneLinePerFileAndExitZeroOnlyWhenAllAreAccepted) {
     const fs::path a = message(10), b = message(11);
-    ASSERT_EQ(upload(with({a.string(), b.string()}, link())), cli::kOk) << err.str();
-    EXPECT_EQ(out.str(), a.string() + ": accepted\n" + b.string() + ": accepted\n");
+    ASSERT_EQ(upload(with({a.string(), b.string()}, link())), cli::kOk) << ran.err;
+    EXPECT_EQ(ran.out, a.string() + ": accepted\n" + b.string() + ": accepted\n");
     EXPECT_EQ(playedMarkOf(a), 1);
     EXPECT_EQ(playedMarkOf(b), 1);
     EXPECT_EQ(readBytes(disk / "outou" / a.filename()), readBytes(a).substr(990));
@@ -68,7 +67,7 @@ TEST_F(UploadCommand, OneLinePerFileAndExitZeroOnlyWhenAllAreAccepted) {
     setFaults([](sim::Faults& f) { f.noRoom = true; });
     const fs::path c = message(12);
     EXPECT_EQ(upload(with({c.string()}, link())), cli::kFailed);
-    EXPECT_EQ(out.str(), c.string() + ": refused (in use, no room, or older than the main unit's copy)\n");
+    EXPECT_EQ(ran.out, c.string() + ": refused (in use, no room, or older than the main unit's copy)\n");
     EXPECT_EQ(playedMarkOf(c), 0);
 
     // The password from the first line of a file.
@@ -78,7 +77,7 @@ TEST_F(UploadCommand, OneLinePerFileAndExitZeroOnlyWhenAllAreAccepted) {
     EXPECT_EQ(upload({c.string(), "--host", "127.0.0.1", "--port", std::to_string(server->port()), "--user", "admin",
                       "--password-file", secret.string()}),
               cli::kOk)
-        << err.str();
+        << ran.err;
 }
 
 TEST_F(UploadCommand, RefusesBeforeConnecting) {
@@ -86,7 +85,7 @@ TEST_F(UploadCommand, RefusesBeforeConnecting) {
     writeBytes(notMessage, std::string(3000, 'x'));
     const std::string good = message(14).string();
     EXPECT_EQ(upload(with({good, notMessage.string()}, link())), cli::kFailed);
-    EXPECT_NE(err.str().find("not a system response message"), std::string::npos) << err.str();
+    EXPECT_NE(ran.err.find("not a system response message"), std::string::npos) << ran.err;
     EXPECT_EQ(upload(with({good}, {"--host", "127.0.0.1", "--user", "admin"})), cli::kUsage);
     EXPECT_EQ(upload(with({good}, {"--host", "h", "--user", "u", "--password", "p", "--password-file", "f"})),
               cli::kUsage);
@@ -111,8 +110,8 @@ TEST_F(UploadCommand, ACommunicationFailureStopsTheRunAndNamesTheFilesNotTried) 
     });
     EXPECT_EQ(upload(with({big.string(), after.string()}, link())), cli::kFailed);
     ASSERT_TRUE(stopped);
-    EXPECT_NE(err.str().find("communication error"), std::string::npos) << err.str();
-    EXPECT_NE(err.str().find("not tried: " + after.string()), std::string::npos) << err.str();
+    EXPECT_NE(ran.err.find("communication error"), std::string::npos) << ran.err;
+    EXPECT_NE(ran.err.find("not tried: " + after.string()), std::string::npos) << ran.err;
     EXPECT_EQ(playedMarkOf(big), 0);
     EXPECT_EQ(playedMarkOf(after), 7);
 }

@@ -8,6 +8,7 @@
 #include "audio/VoiceEncoder.h"
 #include "audio/testing/AudioFiles.h"
 #include "audio/testing/SpeechSignal.h"
+#include "platform/testing/FolderNames.h"
 #include "platform/testing/TestPorts.h"
 #include "store/CFileMng.h"
 #include "store/ResponseMessage.h"
@@ -28,13 +29,6 @@ public:
     void close() override { calls.push_back("close"); }
     std::vector<std::string> calls;
 };
-
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 class ResponseMessage : public ::testing::Test {
 protected:
@@ -153,7 +147,7 @@ TEST_F(ResponseMessage, TheWindowsFormatChecks) {
         fs::create_directories(outou);
         ports.prompt.shown.clear();
         EXPECT_EQ(add(c.source), c.result);
-        EXPECT_EQ(Names(outou), c.files);
+        EXPECT_EQ(sortedNames(outou), c.files);
         ASSERT_EQ(ports.prompt.shown.size(), 1u);
         if (c.result == response::kAdded) {
             EXPECT_EQ(ports.prompt.shown[0].caption, u"取り込み完了");
@@ -188,14 +182,14 @@ TEST_F(ResponseMessage, AnOlderNumberGoesOnlyOnceTheNewMessageIsComplete) {
     ASSERT_EQ(files.CheckWavFormat(tooLong), 1);
     EXPECT_EQ(add(tooLong, oldVoice), response::kImportFailed);
     EXPECT_EQ(lastText(), u"このフォーマットには対応していません。");
-    EXPECT_EQ(Names(outou), (std::vector<std::string>{oldCopy.filename().string(), oldVoice.filename().string(),
-                                                      oldWav.filename().string()}));
+    EXPECT_EQ(sortedNames(outou), (std::vector<std::string>{oldCopy.filename().string(), oldVoice.filename().string(),
+                                                            oldWav.filename().string()}));
     EXPECT_EQ(readBytes(oldVoice), oldBytes);
     EXPECT_FALSE(fs::exists(intermediate));
 
     // Then a good one replaces it, with the doubled separator of an old path collapsed.
     ASSERT_EQ(add(speech8k, box.path().string() + "//outou//" + oldVoice.filename().string()), response::kAdded);
-    EXPECT_EQ(Names(outou),
+    EXPECT_EQ(sortedNames(outou),
               (std::vector<std::string>{"202612071505_MON_A007_0000.WAV", "202612071505_MON_A007_0000.vmdat"}));
     EXPECT_EQ(created, outou / "202612071505_MON_A007_0000.vmdat");
 
@@ -206,7 +200,7 @@ TEST_F(ResponseMessage, AnOlderNumberGoesOnlyOnceTheNewMessageIsComplete) {
     EXPECT_EQ(add(tooLong, created), response::kImportFailed);
     EXPECT_EQ(readBytes(created), current);
     EXPECT_EQ(readBytes(outou / "202612071505_MON_A007_0000.WAV"), currentCopy);
-    EXPECT_EQ(Names(outou),
+    EXPECT_EQ(sortedNames(outou),
               (std::vector<std::string>{"202612071505_MON_A007_0000.WAV", "202612071505_MON_A007_0000.vmdat"}));
 }
 
@@ -216,7 +210,7 @@ TEST_F(ResponseMessage, CancelDuringEncodingLeavesNothingAndSaysNothing) {
     ports.pump.at(110, [&] { ports.cancel.set(); });
     EXPECT_EQ(add(longer), response::kCancelled);
     EXPECT_TRUE(ports.prompt.shown.empty());
-    EXPECT_TRUE(Names(outou).empty());
+    EXPECT_TRUE(sortedNames(outou).empty());
     EXPECT_EQ(window.calls.back(), "close");
     EXPECT_EQ(EncodeStatus(), encoder::kIdle);
     EXPECT_FALSE(fs::exists(intermediate));
@@ -230,7 +224,7 @@ TEST_F(ResponseMessage, RefusalsBeforeAnyCopy) {
     ports.prompt.shown.clear();
     EXPECT_EQ(add(src.path() / "missing.wav"), response::kNotOpened);
     EXPECT_TRUE(ports.prompt.shown.empty()) << "a file that cannot be opened is passed over in silence";
-    EXPECT_TRUE(Names(outou).empty());
+    EXPECT_TRUE(sortedNames(outou).empty());
     EXPECT_TRUE(window.calls.empty());
 }
 

@@ -12,6 +12,7 @@
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CWavConvDlg.h"
 #include "app/ui/QtPorts.h"
+#include "app/ui/tests/ListFrameFixture.h"
 #include "audio/WavFormat.h"
 #include "audio/testing/SpeechSignal.h"
 #include "lists/ui/CBoxOpenDlg.h"
@@ -34,14 +35,10 @@ fs::path wavOf(fs::path p) {
     return p.replace_extension(".wav");
 }
 
-class ConvertCommandsTest : public ::testing::Test {
+class ConvertCommandsTest : public testkit_ui::ListFrameFixture {
 protected:
-    testkit::TestPorts ports;
-    testkit::TempFolder dir{"ui-convert"};
-    fs::path local = dir / "root" / "office" / "rusuroku" / "0001";
+    fs::path local = box.folder() / "rusuroku" / "0001";
     std::vector<fs::path> messages;  // the local voice files, in name order
-    std::unique_ptr<CMainFrame> frame;
-    bool exiting = false;
 
     void SetUp() override {
         sim::SeedOptions seed;
@@ -54,9 +51,10 @@ protected:
         seed.maxSeconds = 6;
         seed.now = LocalTime{2026, 12, 7, 1, 10, 0, 0, 0};
         ASSERT_TRUE(sim::seedMainUnit(dir / "unit", seed).ok);
-        // The voice data as a download leaves it: fetched, then given its status record.
+        // The voice data as a download leaves it: fetched, then given its status
+        // record.
         fs::create_directories(local);
-        fs::create_directories(dir / "root" / "office" / "naisen");
+        fs::create_directories(box.folder() / "naisen");
         for (const auto& entry : fs::directory_iterator(dir / "unit" / "rusuroku" / "0001"))
             if (entry.path().extension() == ".vmdat") {
                 const fs::path file = local / entry.path().filename();
@@ -67,14 +65,8 @@ protected:
         std::sort(messages.begin(), messages.end());
         ASSERT_GE(messages.size(), 2u);
 
-        const fs::path ini = dir / "PLOVA.ini";
-        writeProfileString(ini, u"FOLDER", u"FOLDER", (dir / "root").u16string());
-        writeProfileString(ini, u"DISP", u"FOLDERNAME", u"office");
-        writeProfileString(ini, u"DISP", u"COLUM1", u"ファイル名");
-        CMainFrame::Options options;
-        options.settingsFile = ini;
-        frame = std::make_unique<CMainFrame>(options);
-        frame->SetDialogRunner([this](QDialog& d) {
+        writeFolderSettings({u"ファイル名"});
+        answer = [](QDialog& d) {
             if (auto* end = dynamic_cast<CEndChkDlg*>(&d)) {
                 end->yesButton()->click();
                 return d.result();
@@ -84,30 +76,25 @@ protected:
             dialog->Button(boxopen::kAnsweringAll)->click();
             dialog->OpenButton()->click();
             return dialog->result();
-        });
-        frame->show();
-        frame->ApplyStartup();
+        };
+        make();
         frame->OnCommand(cmd::kOpenBoxes);
-        ASSERT_NE(view(), nullptr);
-        ASSERT_EQ(view()->Data().RowCount(), static_cast<int>(messages.size()));
+        ASSERT_NE(active(), nullptr);
+        ASSERT_EQ(active()->Data().RowCount(), static_cast<int>(messages.size()));
     }
-
-    void TearDown() override { frame.reset(); }
-
-    CListDispView* view() const { return frame->Lists()->ActiveView(); }
 
     // Selects the row of a message file; false when the list has no such row.
     bool select(const fs::path& file) {
-        for (int row = 0; row < view()->Data().RowCount(); ++row)
-            if (view()->Data().RecordOfRow(row).path() == file) {
-                view()->SelectRows({row});
+        for (int row = 0; row < active()->Data().RowCount(); ++row)
+            if (active()->Data().RecordOfRow(row).path() == file) {
+                active()->SelectRows({row});
                 return true;
             }
         return false;
     }
 
     int playedInList(const fs::path& file) const {
-        for (const FILESTS_INFO& r : view()->Data().Records())
+        for (const FILESTS_INFO& r : active()->Data().Records())
             if (r.path() == file) return r.played;
         return -1;
     }
@@ -140,7 +127,7 @@ TEST_F(ConvertCommandsTest, PlayHandsTheDemoMessagesSpeechToThePlayerAndMarksItP
 }
 
 TEST_F(ConvertCommandsTest, ConvertAsksFirstAndMakesTheWavFilesOfTheSelectedRows) {
-    view()->SelectRows({0, 1});
+    active()->SelectRows({0, 1});
     ports.prompt.queue(Answer::No);
     frame->OnCommand(cmd::kConvert);
     ASSERT_EQ(ports.prompt.shown.size(), 1u);

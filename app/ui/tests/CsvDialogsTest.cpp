@@ -11,6 +11,7 @@
 #include "app/ui/CExportSetDlg.h"
 #include "app/ui/CImportSetDlg.h"
 #include "app/ui/CMainFrame.h"
+#include "app/ui/tests/ListFrameFixture.h"
 #include "lists/testing/BoxFolderBuilder.h"
 #include "lists/ui/CBoxOpenDlg.h"
 #include "lists/ui/CCheckListCtrl.h"
@@ -27,71 +28,26 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class CsvDialogsTest : public ::testing::Test {
+class CsvDialogsTest : public testkit_ui::ListFrameFixture {
 protected:
-    testkit::TestPorts ports;
-    testkit::TempFolder dir{"ui-csv"};
-    fs::path ini = dir / "PLOVA.ini";
-    testkit::BoxFolderBuilder box{dir / "root", "office"};
-    std::unique_ptr<CMainFrame> frame;
-    std::function<int(QDialog&)> answer;
-
     void SetUp() override {
         box.add("rusuroku", "0001", "202612010900");
         box.add("rusuroku", "0001", "202612020900", "vminf", kInfoOnly);
         box.add("rusuroku", "0001", "202612030900");
         box.add("naisen", "2001", "202612070900");
         CFileMng().WriteBoxName(box.folder() / "naisen" / "2001", u"総務");
-        writeProfileString(ini, u"FOLDER", u"FOLDER", (dir / "root").u16string());
-        writeProfileString(ini, u"DISP", u"FOLDERNAME", u"office");
-        writeProfileString(ini, u"DISP", u"COLUM1", u"ﾌﾗｸﾞ");
-        writeProfileString(ini, u"DISP", u"COLUM2", u"取込");
-        writeProfileString(ini, u"DISP", u"COLUM3", u"日時");
+        writeFolderSettings({u"ﾌﾗｸﾞ", u"取込", u"日時"});
         writeProfileString(ini, u"EXPORT", u"PATH", (dir / "out").u16string() + u"/");
         writeProfileString(ini, u"EXPORT", u"Name", u"list.csv");
         fs::create_directories(dir / "out");
-
-        CMainFrame::Options o;
-        o.settingsFile = ini;
-        frame = std::make_unique<CMainFrame>(o);
-        frame->SetDialogRunner([this](QDialog& d) { return answer ? answer(d) : int(QDialog::Rejected); });
-        frame->show();
-        frame->ApplyStartup();
+        make();
     }
-
-    void TearDown() override { frame.reset(); }
 
     void openBox0001() {
-        answer = [](QDialog& d) -> int {
-            auto* dialog = dynamic_cast<CBoxOpenDlg*>(&d);
-            if (!dialog) return QDialog::Rejected;
-            CCheckListCtrl* list = dialog->AnsweringList();
-            for (int row = 0; row < list->rowCount(); ++row)
-                if (list->BoxName(row) == QStringLiteral("0001")) list->Toggle(row);
-            dialog->OpenButton()->click();
-            return dialog->result();
-        };
-        frame->OnCommand(cmd::kOpenBoxes);
-        answer = nullptr;
-        ASSERT_EQ(frame->Lists()->ActiveView()->Data().RowCount(), 3);
+        open({QStringLiteral("0001")});
+        ASSERT_EQ(active()->Data().RowCount(), 3);
     }
 
-    // Runs menu item `id`, handing its dialog to `act`; the dialog's result.
-    template <class Dialog>
-    int run(int id, const std::function<void(Dialog&)>& act) {
-        int result = -1;
-        answer = [&](QDialog& d) -> int {
-            auto* dialog = dynamic_cast<Dialog*>(&d);
-            if (!dialog) return QDialog::Rejected;
-            act(*dialog);
-            return result = dialog->result();
-        };
-        frame->OnCommand(id);
-        answer = nullptr;
-        return result;
-    }
-
-    std::u16string lastMessage() const { return ports.prompt.shown.empty() ? u"" : ports.prompt.shown.back().text; }
     std::u16string nameOf2001() const {
         return readProfileString(box.folder() / "naisen" / "2001" / "inf.ini", u"INF", u"NAME");
     }

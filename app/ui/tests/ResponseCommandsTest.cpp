@@ -8,7 +8,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <fstream>
 
 #include "app/CommandTable.h"
 #include "app/FtpMainUnitSession.h"
@@ -16,6 +15,7 @@
 #include "app/ui/CPrgAddMsgDlg.h"
 #include "app/ui/CPrgULMsgDlg.h"
 #include "app/ui/QtPorts.h"
+#include "app/ui/tests/SimFrameFixture.h"
 #include "audio/testing/AudioFiles.h"
 #include "audio/testing/SpeechSignal.h"
 #include "lists/ui/CBoxOpenDlg.h"
@@ -25,6 +25,7 @@
 #include "platform/File.h"
 #include "platform/IniFile.h"
 #include "platform/Text.h"
+#include "platform/testing/FolderNames.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "sim/MainUnitServer.h"
@@ -77,8 +78,9 @@ TEST(TextProgressDlgTest, TheBarOnlyMovesForwardWithinItsRange) {
     EXPECT_TRUE(ports.cancel.isSet());
 }
 
-class ResponseCommandsTest : public ::testing::Test {
+class ResponseCommandsTest : public SimFrameFixture {
 protected:
+    ResponseCommandsTest() : SimFrameFixture("ui-response") {}
     void SetUp() override {
         ports.clock.set(kMonday1505);
         const sim::SeedOptions seed{.now = kMonday1505,
@@ -88,36 +90,17 @@ protected:
                                     .messagesPerBox = 1,
                                     .responseNumbers = {1},
                                     .maxSeconds = 4};
-        ASSERT_TRUE(sim::seedMainUnit(dir / "unit", seed).ok);
-        sim::Options unit;
-        unit.root = dir / "unit";
-        unit.user = "qermo";
-        unit.password = "pass";
-        server = std::make_unique<sim::MainUnitServer>(unit);
-        ASSERT_TRUE(server->start());
+        ASSERT_NO_FATAL_FAILURE(startUnit(seed));
 
         fs::create_directories(outou);
-        fs::create_directories(dir / "pc" / "demo" / "rusuroku" / "0001");
+        fs::create_directories(box("rusuroku") / "0001");
         fs::create_directories(sources);
         testkit::WriteWav8k(speech, testkit::SynthesizeSpeech(200));  // 2 s
-        std::ofstream(ini) << "[FOLDER]\r\nFOLDER=" << (dir / "pc").string() << "/\r\nINIT=0\r\n"
-                           << "[DISP]\r\nFOLDERNAME=demo\r\nNUM=0\r\n";
-        CMainFrame::Options options;
-        options.settingsFile = ini;
-        options.sessionFactory = FtpSessionFactory(server->port());
-        frame = std::make_unique<CMainFrame>(options);
-        frame->SetDialogRunner([this](QDialog& d) {
-            dialogs << d.windowTitle();
-            return answer ? answer(d) : int(QDialog::Rejected);
-        });
+        make(false);
         frame->resize(1000, 700);
         frame->show();
         frame->ApplyStartup();
         openResponseList();
-    }
-    void TearDown() override {
-        frame.reset();
-        server.reset();
     }
 
     void openResponseList() {
@@ -159,38 +142,20 @@ protected:
         answer = nullptr;
     }
 
-    std::vector<std::string> shownTexts() const {
-        std::vector<std::string> out;
-        for (const auto& s : ports.prompt.shown) out.push_back(testkit::utf8(s.text));
-        return out;
-    }
-    std::vector<std::string> outouNames() const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(outou)) names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
 
-    testkit::TestPorts ports;
-    testkit::TempFolder dir{"ui-response"};
-    fs::path ini = dir / "PLOVA.ini";
-    fs::path outou = dir / "pc" / "demo" / "outou";
+    fs::path outou = box("outou");
     fs::path sources = dir / "audio";
     fs::path speech = sources / "speech.wav";
-    std::unique_ptr<sim::MainUnitServer> server;
-    std::unique_ptr<CMainFrame> frame;
-    QStringList dialogs;
     QString startFolder;
-    std::function<int(QDialog&)> answer;
 };
 
 TEST_F(ResponseCommandsTest, AMessageFromAWavFileIsListedUploadedAndMarked) {
-    ASSERT_EQ(frame->Session().PressLogin({u"127.0.0.1", u"qermo", u"pass", false}), LoginPress::LoggedIn);
+    ASSERT_NO_FATAL_FAILURE(logIn());
     add(4, speech);
     EXPECT_EQ(dialogs, QStringList{QStringLiteral("ファイルを開く")});
     ASSERT_EQ(shownTexts(), std::vector<std::string>{"音声ファイルの読み込みが完了しました。"});
     const std::string name = "202612071505_MON_A005_0000";
-    EXPECT_EQ(outouNames(), (std::vector<std::string>{name + ".WAV", name + ".vmdat"}));
+    EXPECT_EQ(testkit::sortedNames(outou), (std::vector<std::string>{name + ".WAV", name + ".vmdat"}));
     EXPECT_TRUE(frame->isEnabled());
     // The list shows the new message at once, not yet uploaded, and the
     // dialog starts in the folder of this file next time.
@@ -215,7 +180,7 @@ TEST_F(ResponseCommandsTest, AMessageFromAWavFileIsListedUploadedAndMarked) {
 TEST_F(ResponseCommandsTest, WhatStopsTheAddButtonBeforeAnyFileIsMade) {
     add(6, speech);
     ASSERT_EQ(shownTexts().back(), "音声ファイルの読み込みが完了しました。");
-    const std::vector<std::string> before = outouNames();
+    const std::vector<std::string> before = testkit::sortedNames(outou);
     ports.prompt.shown.clear();
 
     struct Case {
@@ -259,7 +224,7 @@ TEST_F(ResponseCommandsTest, WhatStopsTheAddButtonBeforeAnyFileIsMade) {
         answer = nullptr;
         EXPECT_EQ(shownTexts(), c.shown);
         EXPECT_EQ(dialogs, c.dialogs);
-        EXPECT_EQ(outouNames(), before);
+        EXPECT_EQ(testkit::sortedNames(outou), before);
         EXPECT_TRUE(frame->isEnabled());
     }
     EXPECT_EQ(startFolder, QString::fromStdString(sources.string()));
@@ -267,13 +232,13 @@ TEST_F(ResponseCommandsTest, WhatStopsTheAddButtonBeforeAnyFileIsMade) {
 
 TEST_F(ResponseCommandsTest, OverwritingReplacesTheOlderMessageOfTheNumber) {
     add(6, speech);
-    const std::vector<std::string> first = outouNames();
+    const std::vector<std::string> first = testkit::sortedNames(outou);
     ASSERT_EQ(first.size(), 2u);
     ports.clock.set(LocalTime{2026, 12, 8, 2, 9, 30, 0, 0});
     ports.prompt.queue(Answer::Yes);
     add(6, speech);
     EXPECT_EQ(shownTexts().back(), "音声ファイルの読み込みが完了しました。");
-    EXPECT_EQ(outouNames(),
+    EXPECT_EQ(testkit::sortedNames(outou),
               (std::vector<std::string>{"202612080930_TUE_A007_0000.WAV", "202612080930_TUE_A007_0000.vmdat"}));
     EXPECT_EQ(view()->Data().RecordOfRow(6).path().filename(), "202612080930_TUE_A007_0000.vmdat");
 }
@@ -294,13 +259,14 @@ TEST_F(ResponseCommandsTest, ARefusalKeepsTheSessionAndABrokenLinkLogsOut) {
              f.noRoom = true;
              server->setFaults(f);
          },
-         "メッセージを使用中か主装置の容量不足\nもしくはアップロードするメッセージが古いため、\nアップロードできません"
+         "メッセージを使用中か主装置の容量不足\nもしくはアップロードするメッセー"
+         "ジが古いため、\nアップロードできません"
          "でし"
          "た。",
          true},
         {"the main unit gone", [this] { server->stop(); }, "通信エラーが発生しました。", false},
     };
-    ASSERT_EQ(frame->Session().PressLogin({u"127.0.0.1", u"qermo", u"pass", false}), LoginPress::LoggedIn);
+    ASSERT_NO_FATAL_FAILURE(logIn());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         c.fault();

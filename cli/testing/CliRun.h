@@ -1,0 +1,30 @@
+// plova-cli run in the test's own process, through the entry point main()
+// uses, with what it printed on each stream kept for the test to read.
+#pragma once
+
+#include <sstream>
+#include <string>
+
+#include "cli/Command.h"
+
+namespace plova::testkit {
+
+struct CliOutcome {
+    int code;
+    std::string out, err;
+};
+
+// `args` as main() passes them: no program name, the command first.
+inline CliOutcome runCliCaptured(const cli::Args& args) {
+    std::ostringstream out, err;
+    const int code = cli::runCli(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+// `command` with `args` after it.
+inline CliOutcome runCommandCaptured(const std::string& command, cli::Args args) {
+    args.insert(args.begin(), command);
+    return runCliCaptured(args);
+}
+
+}  // namespace plova::testkit
