@@ -227,7 +227,7 @@ const Command downloadCommand{
     "--no-responses) or recording information only (--kind info), of every box or of the boxes named by --box; "
     "--convert makes a WAV file of each voice file; --password-file reads the password from the file's first "
     "line; the port is --port, else PLOVA_FTP_PORT, else 21. Progress on stderr, the closing message on stdout; "
-    "exit status 0 only when everything was downloaded",
+    "exit status 0 only when everything was downloaded, else the reason on stderr",
     runDownload};
 
 }  // namespace plova::cli
