@@ -25,14 +25,17 @@ namespace plova {
 
 // How a download procedure ended.
 enum class DownloadResult {
-    Ok,                        // every listed file handled
-    SomeMissing,               // finished, but some listed file had gone from the main unit
-    CommError,                 // the link failed, or there is no session
-    NoDirectory,               // the box directory does not exist on the main unit
-    Cancelled,                 // the user cancelled
-    NoSpace,                   // not enough free disk space
-    ExistingConversionFailed,  // a voice file already here could not be made a WAV file
-    FreshConversionFailed,     // a voice file just fetched could not be made a WAV file (and is gone again)
+    Ok,           // every listed file handled
+    SomeMissing,  // finished, but some listed file had gone from the main unit
+    CommError,    // the link failed, or there is no session
+    NoDirectory,  // the box directory does not exist on the main unit
+    Cancelled,    // the user cancelled
+    NoSpace,      // not enough free disk space
+    // A voice file the batch found already here could not be made a WAV file.
+    ExistingConversionFailed,
+    // The voice file a run was fetching could not be made a WAV file; one
+    // fetched just now is removed again, one that was already here stays.
+    FreshConversionFailed,
 };
 // The result code of the procedure: 0, 550, -1, -2, -3 or -4 (a failed
 // conversion shares -2 or -3 with the missing directory or the cancel).
