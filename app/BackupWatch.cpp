@@ -80,7 +80,7 @@ BackupHooks MakeBackupHooks(backup::BackupRunHost& host, const BackupFlags& flag
         if (!settings.loggedIn) record.connection = ConnectionRecord{record.ip, record.user, record.password};
         backup::RunOptions o = options;
         o.confirmed = flags.confirmed;
-        const bool ok = backup::RunBackup(host, settings, months, o) == backup::kRunOk;
+        const bool ok = backup::RunBackup(host, settings, months, o) == backup::RunResult::Ok;
         record.loggedIn = 0;
         return ok;
     };

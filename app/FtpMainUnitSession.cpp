@@ -6,7 +6,7 @@ FtpMainUnitSession::FtpMainUnitSession(IdleTimerControl* idleTimer, std::optiona
     : ftp_(idleTimer), port_(port) {}
 
 int FtpMainUnitSession::Login(const std::u16string& host, const std::u16string& user, const std::u16string& password) {
-    return ftp_.Login(host, user, password, port_);
+    return ftp::ResultCode(ftp_.Login(host, user, password, port_));
 }
 
 void FtpMainUnitSession::Logout() {

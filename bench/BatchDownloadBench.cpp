@@ -125,7 +125,7 @@ int main() {
     };
     auto runOurs = [&] {
         CFtpMng ftp;
-        if (ftp.Login(u"127.0.0.1", u"admin", u"admin", server.port()) != ftp::kLoginOk) return false;
+        if (ftp.Login(u"127.0.0.1", u"admin", u"admin", server.port()) != ftp::LoginResult::Ok) return false;
         CDownloadMng downloader(ftp);
         QuietView view;
         BatchRequest request{dl::kKindFull, BoxTargets(oursFolder), true, oursFolder / "outou"};

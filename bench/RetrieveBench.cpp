@@ -90,14 +90,14 @@ int main() {
     auto runOurs = [&](bool wrapperPerFile) {
         Fresh(oursFolder);
         CFtpMng mng;
-        if (mng.Login(u"127.0.0.1", u"admin", u"admin", server.port()) != ftp::kLoginOk) return false;
+        if (mng.Login(u"127.0.0.1", u"admin", u"admin", server.port()) != ftp::LoginResult::Ok) return false;
         bool ok = true;
         if (wrapperPerFile) {
             std::u16string listing;
-            ok = mng.ListBox(u"/rusuroku/0001", ftp::kListVoice, listing, oursFolder) == ftp::kListed;
+            ok = mng.ListBox(u"/rusuroku/0001", ftp::kListVoice, listing, oursFolder) == ftp::ListResult::Listed;
             for (int i = 1; ok && i <= kFiles; ++i) {
                 const std::u16string name = fromUtf8(MessageName(i));
-                ok = mng.Retrieve(name, name, oursFolder) == 0;
+                ok = mng.Retrieve(name, name, oursFolder) == ftp::TransferResult::Done;
             }
         } else {
             CFtpMng::TransferScope scope(mng, oursFolder);
@@ -105,7 +105,7 @@ int main() {
             ok = session.Command(u"CWD /rusuroku/0001\r\n") == 0;
             for (int i = 1; ok && i <= kFiles; ++i) {
                 const std::u16string name = fromUtf8(MessageName(i));
-                ok = session.Retrieve(name, name, true, false) == 0;
+                ok = session.Retrieve(name, name, true, false) == ftp::TransferResult::Done;
             }
         }
         mng.Logout();

@@ -54,7 +54,7 @@ Usage usageNow() {
 
 // One working session. False, with the reason on stderr, when a step fails.
 bool session(CFtpMng& ftp, std::uint16_t port, const fs::path& localBox, int expectedMessages) {
-    if (ftp.Login(u"127.0.0.1", u"admin", u"admin", port) != ftp::kLoginOk) {
+    if (ftp.Login(u"127.0.0.1", u"admin", u"admin", port) != ftp::LoginResult::Ok) {
         std::fprintf(stderr, "login failed\n");
         return false;
     }
@@ -62,10 +62,10 @@ bool session(CFtpMng& ftp, std::uint16_t port, const fs::path& localBox, int exp
     ftp.ListFolders(root, answering, extension);
     CDownloadMng downloader(ftp, DownloadOptions{true, 0});
     int handled = 0, listed = 0;
-    const int result = downloader.DownloadBox(u"/rusuroku/0001", localBox, handled, listed);
+    const DownloadResult result = downloader.DownloadBox(u"/rusuroku/0001", localBox, handled, listed);
     ftp.Logout();
-    if (result != dl::kOk) {
-        std::fprintf(stderr, "download gave %d\n", result);
+    if (result != DownloadResult::Ok) {
+        std::fprintf(stderr, "download gave %d\n", ResultCode(result));
         return false;
     }
     int wavs = 0;

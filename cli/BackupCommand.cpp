@@ -107,6 +107,20 @@ struct StopSignals {
     void (*previousTerm)(int);
 };
 
+// Why a run did not complete.
+std::string shortfall(backup::RunResult result) {
+    switch (result) {
+    case backup::RunResult::Ok: break;
+    case backup::RunResult::Cancelled: return "cancelled";
+    case backup::RunResult::LoginFailed: return "cannot log in to the main unit with the stored values";
+    case backup::RunResult::CommError: return "communication error with the main unit";
+    case backup::RunResult::NoSpace: return "not enough free disk space under the root folder";
+    case backup::RunResult::ConversionFailed: return "a WAV conversion failed";
+    case backup::RunResult::NoRootFolder: return "no root folder";
+    }
+    return "the backup failed";
+}
+
 int runBackup(const Args& args, std::ostream&, std::ostream& err) {
     if (!(args.empty() || (args.size() == 2 && args[0] == "--settings")))
         return fail(err, kName, "expects [--settings FILE]", kUsage);
@@ -141,7 +155,8 @@ int runBackup(const Args& args, std::ostream&, std::ostream& err) {
     backup::RunSettings run = RunSettingsOf(record);
     backup::RunOptions options;
     options.confirmed = true;  // someone reads stderr: every failure is said
-    const bool ok = backup::RunBackup(host, run, months, options) == backup::kRunOk;
+    const backup::RunResult result = backup::RunBackup(host, run, months, options);
+    const bool ok = result == backup::RunResult::Ok;
 
     // The result as the window's scheduled run records it, and nothing else
     // of the file touched.
@@ -155,7 +170,7 @@ int runBackup(const Args& args, std::ostream&, std::ostream& err) {
         ini.set(settings::kBackup, u"YOTEIBI", record.yoteibi);
     }
     if (!ini.save(file)) return fail(err, kName, "the result could not be written to " + file.string());
-    if (!ok) return fail(err, kName, cancel.isSet() ? "cancelled; the months stay incomplete" : "the backup failed");
+    if (!ok) return fail(err, kName, shortfall(result) + "; the months stay incomplete");
     err << "plova-cli: backup: complete\n";
     return kOk;
 }

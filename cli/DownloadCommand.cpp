@@ -140,13 +140,29 @@ std::optional<std::string> chosenBoxes(const Options& o, std::vector<BoxTarget>&
     return std::nullopt;
 }
 
-const char* loginWords(int result) {
-    switch (result) {
-    case ftp::kLoginConnectFailed: return "cannot connect to the main unit";
-    case ftp::kLoginRefused: return "the main unit refused the user name or password";
-    case ftp::kLoginUnsupportedModel: return "the main unit is not a supported model";
-    default: return "login failed";
+// Why a run fell short, as the procedures reported it.
+std::string shortfall(const BatchResult& run) {
+    const BatchOutcome& o = run.outcome;
+    if (o.cancelled) return "cancelled";
+    switch (o.result) {
+    case DownloadResult::CommError: return "communication error with the main unit; the session is closed";
+    case DownloadResult::NoSpace: return "not enough free disk space";
+    case DownloadResult::Cancelled: return "cancelled";
+    case DownloadResult::ExistingConversionFailed:
+    case DownloadResult::FreshConversionFailed: return "a WAV conversion failed";
+    case DownloadResult::Ok:
+    case DownloadResult::SomeMissing:
+    case DownloadResult::NoDirectory: break;
     }
+    if (o.conversionFailed) return "a WAV conversion failed";
+    if (o.missing) return "some messages had gone from the main unit";
+    if (!o.missingDirectories.empty()) {
+        std::string names;
+        for (const std::u16string& d : o.missingDirectories) names += (names.empty() ? "" : ", ") + toUtf8(d);
+        return "the box directory is missing on the main unit: " + printable(names);
+    }
+    if (run.closing == Closing::NoMessages) return "no messages on the main unit";
+    return "the download did not complete";
 }
 
 int runDownload(const Args& args, std::ostream& out, std::ostream& err) {
@@ -160,8 +176,9 @@ int runDownload(const Args& args, std::ostream& out, std::ostream& err) {
     ScopedPorts scope(Ports{&prompt, &progress, nullptr, &cancel, nullptr, &disk, nullptr});
 
     CFtpMng ftp;
-    const int login = ftp.Login(fromUtf8(o.link.host), fromUtf8(o.link.user), fromUtf8(o.link.password), o.link.port);
-    if (login != ftp::kLoginOk) return fail(err, kName, loginWords(login));
+    const ftp::LoginResult login =
+        ftp.Login(fromUtf8(o.link.host), fromUtf8(o.link.user), fromUtf8(o.link.password), o.link.port);
+    if (login != ftp::LoginResult::Ok) return fail(err, kName, LoginFailure(login));
     TerminalView view(err, progress, ftp);
 
     // A folder that is not yet a box folder is built from the main unit's listing first.
@@ -174,7 +191,9 @@ int runDownload(const Args& args, std::ostream& out, std::ostream& err) {
         ShowClosing(folders);
         if (folders != Closing::FolderSuccess) {
             ftp.Logout();
-            return kFailed;
+            return fail(
+                err, kName,
+                folders == Closing::None ? "cancelled" : "communication error while listing the main unit's folders");
         }
         builtFolders = true;
     }
@@ -194,7 +213,8 @@ int runDownload(const Args& args, std::ostream& out, std::ostream& err) {
     const BatchResult result = RunBatch(downloader, request, view);
     ftp.Logout();
     if (result.closing == Closing::Success) return kOk;
-    return builtFolders && result.closing == Closing::NoMessages ? kOk : kFailed;
+    if (builtFolders && result.closing == Closing::NoMessages) return kOk;
+    return fail(err, kName, shortfall(result));
 }
 
 }  // namespace
@@ -207,7 +227,7 @@ const Command downloadCommand{
     "--no-responses) or recording information only (--kind info), of every box or of the boxes named by --box; "
     "--convert makes a WAV file of each voice file; --password-file reads the password from the file's first "
     "line; the port is --port, else PLOVA_FTP_PORT, else 21. Progress on stderr, the closing message on stdout; "
-    "exit status 0 only when everything was downloaded",
+    "exit status 0 only when everything was downloaded, else the reason on stderr",
     runDownload};
 
 }  // namespace plova::cli

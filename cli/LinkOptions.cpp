@@ -57,4 +57,14 @@ std::optional<std::string> TakeLinkOptions(Args& args, LinkOptions& options) {
     return std::nullopt;
 }
 
+const char* LoginFailure(ftp::LoginResult result) {
+    switch (result) {
+    case ftp::LoginResult::Ok: return "logged in";
+    case ftp::LoginResult::ConnectFailed: return "cannot connect to the main unit";
+    case ftp::LoginResult::Refused: return "the main unit refused the user name or password";
+    case ftp::LoginResult::UnsupportedModel: return "the main unit is not a supported model";
+    }
+    return "login failed";
+}
+
 }  // namespace plova::cli

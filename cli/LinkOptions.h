@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/Command.h"
+#include "link/CFtpMng.h"
 
 namespace plova::cli {
 
@@ -27,5 +28,8 @@ std::optional<std::string> ReadPasswordFile(const std::string& file);
 // Takes the link options out of `args`, leaving everything else in order.
 // Nothing on success; otherwise why the options cannot be used.
 std::optional<std::string> TakeLinkOptions(Args& args, LinkOptions& options);
+
+// Why a login failed, in the words a command's error line uses.
+const char* LoginFailure(ftp::LoginResult result);
 
 }  // namespace plova::cli

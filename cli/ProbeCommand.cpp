@@ -16,14 +16,14 @@ namespace {
 
 constexpr const char* kName = "probe";
 
-const char* loginWords(int result) {
+const char* loginWords(ftp::LoginResult result) {
     switch (result) {
-    case ftp::kLoginOk: return "logged in";
-    case ftp::kLoginConnectFailed: return "connection failed";
-    case ftp::kLoginRefused: return "login refused";
-    case ftp::kLoginUnsupportedModel: return "unsupported model";
-    default: return "unknown";
+    case ftp::LoginResult::Ok: return "logged in";
+    case ftp::LoginResult::ConnectFailed: return "connection failed";
+    case ftp::LoginResult::Refused: return "login refused";
+    case ftp::LoginResult::UnsupportedModel: return "unsupported model";
     }
+    return "unknown";
 }
 
 // The lines of a listing as the main unit sent them, without the empty ones.
@@ -56,22 +56,23 @@ int runProbe(const Args& args, std::ostream& out, std::ostream& err) {
     }
 
     CFtpMng mng;
-    const int login = mng.Login(fromUtf8(*host), fromUtf8(*user), fromUtf8(*password), port);
-    nlohmann::json result{{"login", loginWords(login)}, {"result", login}};
-    if (login != ftp::kLoginOk) {
+    const ftp::LoginResult login = mng.Login(fromUtf8(*host), fromUtf8(*user), fromUtf8(*password), port);
+    nlohmann::json result{{"login", loginWords(login)}, {"result", ftp::ResultCode(login)}};
+    if (login != ftp::LoginResult::Ok) {
         out << jsonLine(result) << '\n';
         return fail(err, kName, std::string(loginWords(login)) + " (" + *host + ")");
     }
     std::u16string root, answering, extension;
-    const int listed = mng.ListFolders(root, answering, extension);
-    result["folders"] = listed;
+    const ftp::ListResult listed = mng.ListFolders(root, answering, extension);
+    result["folders"] = ftp::ResultCode(listed);
     result["root"] = lines(root);
     result["rusuroku"] = lines(answering);
     result["naisen"] = lines(extension);
     mng.Logout();
     out << jsonLine(result) << '\n';
-    if (listed != ftp::kListed)
-        return fail(err, kName, "the folder listings could not be read whole (result " + std::to_string(listed) + ")");
+    if (listed == ftp::ListResult::NotStarted) return fail(err, kName, "the main unit refused to list its folders");
+    if (listed != ftp::ListResult::Listed)
+        return fail(err, kName, "communication error: the folder listings could not be read whole");
     return kOk;
 }
 

@@ -34,8 +34,10 @@ int runUpload(const Args& arguments, std::ostream& out, std::ostream& err) {
     if (!valid) return kFailed;
 
     CFtpMng ftp;
-    if (ftp.Login(fromUtf8(link.host), fromUtf8(link.user), fromUtf8(link.password), link.port) != ftp::kLoginOk)
-        return fail(err, kName, "cannot log in to the main unit at " + link.host);
+    const ftp::LoginResult login =
+        ftp.Login(fromUtf8(link.host), fromUtf8(link.user), fromUtf8(link.password), link.port);
+    if (login != ftp::LoginResult::Ok)
+        return fail(err, kName, "cannot log in to the main unit at " + link.host + ": " + LoginFailure(login));
 
     int code = kOk;
     for (std::size_t i = 0; i < files.size(); ++i) {

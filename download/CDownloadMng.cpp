@@ -129,6 +129,30 @@ listing::NameForm formOf(std::u16string_view remoteDirectory) {
 
 }  // namespace
 
+int ResultCode(DownloadResult result) {
+    switch (result) {
+    case DownloadResult::Ok: return 0;
+    case DownloadResult::SomeMissing: return 550;
+    case DownloadResult::CommError: return -1;
+    case DownloadResult::NoDirectory:
+    case DownloadResult::ExistingConversionFailed: return -2;
+    case DownloadResult::Cancelled:
+    case DownloadResult::FreshConversionFailed: return -3;
+    case DownloadResult::NoSpace: return -4;
+    }
+    return -1;
+}
+
+int ResultCode(SizeResult result) {
+    switch (result) {
+    case SizeResult::Found: return 1;
+    case SizeResult::NotListed: return 0;
+    case SizeResult::NoDirectory: return -2;
+    case SizeResult::CommError: return -1;
+    }
+    return -1;
+}
+
 namespace dl {
 std::int64_t SpaceForFile(std::int64_t size) {
     return (size / kClusterBytes + 1) * kClusterBytes;
@@ -160,33 +184,35 @@ bool CDownloadMng::enoughSpace(const fs::path& folder, std::int64_t bytes) {
     return ports().disk->freeBytes(folder) >= static_cast<std::uint64_t>(bytes);
 }
 
-int CDownloadMng::Convert(const fs::path& voiceFile) {
+CDownloadMng::Conversion CDownloadMng::Convert(const fs::path& voiceFile) {
     const std::int64_t length = fileLength(voiceFile);
-    if (!enoughSpace(voiceFile.parent_path(), dl::SpaceForConversion(length < 0 ? 0 : length))) return dl::kNoSpace;
+    if (!enoughSpace(voiceFile.parent_path(), dl::SpaceForConversion(length < 0 ? 0 : length)))
+        return Conversion::NoSpace;
     CFileMng files;
-    if (files.ConvertToWav(voiceFile, options_.levelSetting) == 1) return 1;
+    if (files.ConvertToWav(voiceFile, options_.levelSetting) == 1) return Conversion::Done;
     conversionFailed_ = true;
-    return 0;
+    return Conversion::Failed;
 }
 
-int CDownloadMng::Receive(std::u16string_view remoteName, const fs::path& finalPath, std::int64_t listedSize,
-                          bool resetProgress, bool noProgress, Record record, bool keepExisting) {
+DownloadResult CDownloadMng::Receive(std::u16string_view remoteName, const fs::path& finalPath, std::int64_t listedSize,
+                                     bool resetProgress, bool noProgress, Record record, bool keepExisting) {
     // The procedure holds a transfer scope and has drained the control
     // connection once: each file goes straight to the session, without the
     // wrapper's drain, which waits a little for stray replies every time.
     FTP_SESSION* session = ftp_.Session();
-    if (session == nullptr) return ftp::kTransferFailed;
+    if (session == nullptr) return DownloadResult::CommError;
     ReceivingFile receiving(ReceivingName(finalPath));
-    const int r = session->RetrieveTo(remoteName, receiving, resetProgress, noProgress);
-    if (r != 0) {
+    const ftp::TransferResult r = session->RetrieveTo(remoteName, receiving, resetProgress, noProgress);
+    if (r != ftp::TransferResult::Done) {
         receiving.discard();
-        return r;
+        if (r == ftp::TransferResult::Cancelled) return DownloadResult::Cancelled;
+        return r == ftp::TransferResult::Unavailable ? DownloadResult::SomeMissing : DownloadResult::CommError;
     }
     // A connection that ends early looks like the end of the file; the
     // listing's figure tells the two apart.
     if (listedSize >= 0 && receiving.length() != listedSize) {
         receiving.discard();
-        return ftp::kTransferFailed;
+        return DownloadResult::CommError;
     }
     CFileMng files;
     FILESTS_INFO status;
@@ -196,58 +222,63 @@ int CDownloadMng::Receive(std::u16string_view remoteName, const fs::path& finalP
     // Not a message file: it cannot be used, and the run goes on without it.
     if (!built) {
         receiving.discard();
-        return dl::kSomeMissing;
+        return DownloadResult::SomeMissing;
     }
     if (!receiving.finish(status)) {
         receiving.discard();
-        return ftp::kTransferFailed;
+        return DownloadResult::CommError;
     }
     const fs::path receivedPath = ReceivingName(finalPath);
     if (keepExisting && isThere(finalPath)) {
         removeFile(receivedPath);
-        return 0;
+        return DownloadResult::Ok;
     }
     std::error_code ec;
     fs::rename(receivedPath, finalPath, ec);
     if (ec) {
         removeFile(receivedPath);
-        return ftp::kTransferFailed;
+        return DownloadResult::CommError;
     }
-    return 0;
+    return DownloadResult::Ok;
 }
 
-int CDownloadMng::ListLong(std::u16string_view remoteDirectory, int kind, const fs::path& localFolder,
-                           std::u16string& listing) {
+DownloadResult CDownloadMng::ListLong(std::u16string_view remoteDirectory, int kind, const fs::path& localFolder,
+                                      std::u16string& listing) {
     long lengthBytes = 0;
-    const int r = ftp_.ListBoxLong(remoteDirectory, kind, listing, lengthBytes, localFolder);
-    if (r == ftp::kNoSuchDirectory) return dl::kNoDirectory;
-    return r == ftp::kListed ? ftp::kListed : dl::kCommError;
+    const ftp::ListResult r = ftp_.ListBoxLong(remoteDirectory, kind, listing, lengthBytes, localFolder);
+    if (r == ftp::ListResult::NoSuchDirectory) return DownloadResult::NoDirectory;
+    return r == ftp::ListResult::Listed ? DownloadResult::Ok : DownloadResult::CommError;
 }
 
 // ------------------------------------------------------------- CountFiles
 
-int CDownloadMng::CountFiles(std::u16string_view remoteDirectory, const fs::path& localFolder, int kind) {
-    if (!ftp_.HasSession()) return dl::kCommError;
+DownloadResult CDownloadMng::CountFiles(std::u16string_view remoteDirectory, const fs::path& localFolder, int kind,
+                                        int& count) {
+    count = 0;
+    if (!ftp_.HasSession()) return DownloadResult::CommError;
     std::u16string listing;
-    const int r = ftp_.ListBox(remoteDirectory, kind, listing, localFolder);
-    if (r == ftp::kNoSuchDirectory) return dl::kNoDirectory;
-    if (r != ftp::kListed) return dl::kCommError;
+    const ftp::ListResult r = ftp_.ListBox(remoteDirectory, kind, listing, localFolder);
+    if (r == ftp::ListResult::NoSuchDirectory) return DownloadResult::NoDirectory;
+    if (r != ftp::ListResult::Listed) return DownloadResult::CommError;
     // Only names that can be fetched count: a line that is no message name
     // would otherwise keep the handled count below the total for ever.
-    return static_cast<int>(listing::MessageNames(listing, formOf(remoteDirectory)).size());
+    count = static_cast<int>(listing::MessageNames(listing, formOf(remoteDirectory)).size());
+    return DownloadResult::Ok;
 }
 
 // ------------------------------------------------------------ DownloadBox
 
-int CDownloadMng::DownloadBox(std::u16string_view remoteDirectory, const fs::path& localFolder, int& handled,
-                              int& listed) {
+DownloadResult CDownloadMng::DownloadBox(std::u16string_view remoteDirectory, const fs::path& localFolder, int& handled,
+                                         int& listed) {
     handled = 0;
     listed = 0;
-    if (!ftp_.HasSession()) return dl::kCommError;
+    if (!ftp_.HasSession()) return DownloadResult::CommError;
     CFtpMng::TransferScope scope(ftp_, localFolder);
     std::u16string listing;
-    if (const int r = ListLong(remoteDirectory, ftp::kListAll, localFolder, listing); r != ftp::kListed) return r;
-    if (cancelRequested()) return dl::kCancelled;
+    if (const DownloadResult r = ListLong(remoteDirectory, ftp::kListAll, localFolder, listing);
+        r != DownloadResult::Ok)
+        return r;
+    if (cancelRequested()) return DownloadResult::Cancelled;
     SweepReceivingFiles(localFolder);
 
     const std::vector<std::u16string> lines = listing::CleanLines(listing);
@@ -270,7 +301,7 @@ int CDownloadMng::DownloadBox(std::u16string_view remoteDirectory, const fs::pat
         if (cancelRequested()) {
             // Both files of the message complete: it stays.
             if (fetched.size() == 1 && !isThere(companionOf(fetched.front()))) dropFetched();
-            return dl::kCancelled;
+            return DownloadResult::Cancelled;
         }
         if (!hasWord(line, u"vmdat") && !hasWord(line, u"vminf")) continue;
         const auto entry = listing::EntryFromLongLine(line, listing::NameForm::BoxMessage);
@@ -283,7 +314,7 @@ int CDownloadMng::DownloadBox(std::u16string_view remoteDirectory, const fs::pat
         }
         const fs::path local = localFolder / pathOf(entry->name);
 
-        if (!enoughSpace(localFolder, dl::SpaceForFile(entry->size))) return dl::kNoSpace;
+        if (!enoughSpace(localFolder, dl::SpaceForFile(entry->size))) return DownloadResult::NoSpace;
         const bool here = present(local);
         if (isVoice) {
             window.send(msg::kBarRange, static_cast<std::intptr_t>(entry->size / kBlockKiB));
@@ -299,20 +330,20 @@ int CDownloadMng::DownloadBox(std::u16string_view remoteDirectory, const fs::pat
                 if (options_.convert) {
                     window.send(msg::kStatusConvert);
                     if (pendingVoice == withExtension(local, store::kVmdat)) {
-                        const int c = Convert(pendingVoice);
-                        if (c == dl::kNoSpace) return dl::kNoSpace;
-                        if (c != 1) return dl::kNoDirectory;
+                        const Conversion c = Convert(pendingVoice);
+                        if (c == Conversion::NoSpace) return DownloadResult::NoSpace;
+                        if (c != Conversion::Done) return DownloadResult::ExistingConversionFailed;
                     }
                 }
                 pendingVoice.clear();
             }
         } else {
-            const int got = Receive(entry->name, local, entry->size, true, false, Record::Box);
-            if (got == ftp::kCancelled) {
+            const DownloadResult got = Receive(entry->name, local, entry->size, true, false, Record::Box);
+            if (got == DownloadResult::Cancelled) {
                 dropFetched();
-                return dl::kCancelled;
+                return DownloadResult::Cancelled;
             }
-            if (got == ftp::kFileUnavailable || got == dl::kSomeMissing) {
+            if (got == DownloadResult::SomeMissing) {
                 missing = true;
                 window.send(msg::kBarPosition, dl::kBarFull);
                 if (!isVoice) {
@@ -321,9 +352,9 @@ int CDownloadMng::DownloadBox(std::u16string_view remoteDirectory, const fs::pat
                 }
                 continue;
             }
-            if (got != 0) {
+            if (got != DownloadResult::Ok) {
                 dropFetched();
-                return dl::kCommError;
+                return DownloadResult::CommError;
             }
             fetched.push_back(local);
             window.send(msg::kBarPosition, dl::kBarFull);
@@ -333,13 +364,13 @@ int CDownloadMng::DownloadBox(std::u16string_view remoteDirectory, const fs::pat
                 if (options_.convert) {
                     window.send(msg::kStatusConvert);
                     if (pendingVoice == withExtension(local, store::kVmdat)) {
-                        const int c = Convert(pendingVoice);
-                        if (c == dl::kNoSpace) return dl::kNoSpace;
-                        if (c != 1) {
+                        const Conversion c = Convert(pendingVoice);
+                        if (c == Conversion::NoSpace) return DownloadResult::NoSpace;
+                        if (c != Conversion::Done) {
                             // Only a voice file this run fetched goes; one the user had stays.
                             for (const auto& p : fetched)
                                 if (p == pendingVoice) removeFile(p);
-                            return dl::kCancelled;
+                            return DownloadResult::FreshConversionFailed;
                         }
                     }
                 }
@@ -352,73 +383,76 @@ int CDownloadMng::DownloadBox(std::u16string_view remoteDirectory, const fs::pat
         }
         ++handled;
     }
-    if (cancelRequested()) return dl::kCancelled;
-    return missing ? dl::kSomeMissing : dl::kOk;
+    if (cancelRequested()) return DownloadResult::Cancelled;
+    return missing ? DownloadResult::SomeMissing : DownloadResult::Ok;
 }
 
 // -------------------------------------------------------- DownloadBoxInfo
 
-int CDownloadMng::DownloadBoxInfo(std::u16string_view remoteDirectory, const fs::path& localFolder, int& handled) {
+DownloadResult CDownloadMng::DownloadBoxInfo(std::u16string_view remoteDirectory, const fs::path& localFolder,
+                                             int& handled) {
     handled = 0;
-    if (!ftp_.HasSession()) return dl::kCommError;
+    if (!ftp_.HasSession()) return DownloadResult::CommError;
     CFtpMng::TransferScope scope(ftp_, localFolder);
     std::u16string listing;
-    const int r = ftp_.ListBox(remoteDirectory, ftp::kListInfo, listing, localFolder);
-    if (r == ftp::kNoSuchDirectory) return dl::kNoDirectory;
-    if (r != ftp::kListed) return dl::kCommError;
+    const ftp::ListResult r = ftp_.ListBox(remoteDirectory, ftp::kListInfo, listing, localFolder);
+    if (r == ftp::ListResult::NoSuchDirectory) return DownloadResult::NoDirectory;
+    if (r != ftp::ListResult::Listed) return DownloadResult::CommError;
     SweepReceivingFiles(localFolder);
 
     Window window;
     bool missing = false;
     for (const std::u16string& name : listing::MessageNames(listing, listing::NameForm::BoxMessage)) {
-        if (cancelRequested()) return dl::kCancelled;
+        if (cancelRequested()) return DownloadResult::Cancelled;
         if (!name.ends_with(store::kVminf)) continue;
-        if (!enoughSpace(localFolder, dl::kClusterBytes)) return dl::kNoSpace;
+        if (!enoughSpace(localFolder, dl::kClusterBytes)) return DownloadResult::NoSpace;
         const fs::path local = localFolder / pathOf(name);
         // A file already here counts as handled: a second run over a box that
         // is complete must read as complete.
         if (!present(local)) {
-            const int got = Receive(name, local, -1, true, true, Record::Box);
-            if (got == ftp::kCancelled) return dl::kCancelled;
-            if (got == ftp::kFileUnavailable || got == dl::kSomeMissing) {
+            const DownloadResult got = Receive(name, local, -1, true, true, Record::Box);
+            if (got == DownloadResult::Cancelled) return DownloadResult::Cancelled;
+            if (got == DownloadResult::SomeMissing) {
                 missing = true;
                 window.send(msg::kCounterStep, dl::kCounterStepWparam);
                 continue;
             }
-            if (got != 0) return dl::kCommError;
+            if (got != DownloadResult::Ok) return DownloadResult::CommError;
         }
         window.send(msg::kCounterStep, dl::kCounterStepWparam);
         ++handled;
     }
-    if (cancelRequested()) return dl::kCancelled;
-    return missing ? dl::kSomeMissing : dl::kOk;
+    if (cancelRequested()) return DownloadResult::Cancelled;
+    return missing ? DownloadResult::SomeMissing : DownloadResult::Ok;
 }
 
 // ----------------------------------------------- DownloadResponseMessages
 
-int CDownloadMng::DownloadResponseMessages(const fs::path& outouFolder, int& handled, int& voiceListed) {
+DownloadResult CDownloadMng::DownloadResponseMessages(const fs::path& outouFolder, int& handled, int& voiceListed) {
     handled = 0;
     voiceListed = 0;
-    if (!ftp_.HasSession()) return dl::kCommError;
+    if (!ftp_.HasSession()) return DownloadResult::CommError;
     CFtpMng::TransferScope scope(ftp_, outouFolder);
     std::u16string listing;
-    if (const int r = ListLong(dl::kRemoteResponses, ftp::kListAll, outouFolder, listing); r != ftp::kListed) return r;
+    if (const DownloadResult r = ListLong(dl::kRemoteResponses, ftp::kListAll, outouFolder, listing);
+        r != DownloadResult::Ok)
+        return r;
 
     std::vector<std::u16string> voiceLines;
     for (auto& line : listing::CleanLines(listing))
         if (hasWord(line, u"vmdat")) voiceLines.push_back(std::move(line));
     voiceListed = static_cast<int>(voiceLines.size());
-    if (voiceLines.empty()) return dl::kSomeMissing;
+    if (voiceLines.empty()) return DownloadResult::SomeMissing;
     SweepReceivingFiles(outouFolder);
 
     Window window;
     CFileMng files;
     bool missing = false;
     for (const std::u16string& line : voiceLines) {
-        if (cancelRequested()) return dl::kCancelled;
+        if (cancelRequested()) return DownloadResult::Cancelled;
         const auto entry = listing::EntryFromLongLine(line, listing::NameForm::ResponseMessage);
         if (!entry || !entry->name.ends_with(store::kVmdat)) continue;
-        if (!enoughSpace(outouFolder, dl::SpaceForFile(entry->size))) return dl::kNoSpace;
+        if (!enoughSpace(outouFolder, dl::SpaceForFile(entry->size))) return DownloadResult::NoSpace;
         window.send(msg::kBarRange, static_cast<std::intptr_t>(entry->size / kBlockKiB));
 
         fs::path older;
@@ -426,21 +460,21 @@ int CDownloadMng::DownloadResponseMessages(const fs::path& outouFolder, int& han
         if (found == store::kLocalIsCurrent) {
             if (options_.convert) {
                 window.send(msg::kStatusConvert);
-                const int c = Convert(older);
-                if (c == dl::kNoSpace) return dl::kNoSpace;
-                if (c != 1) return dl::kNoDirectory;
+                const Conversion c = Convert(older);
+                if (c == Conversion::NoSpace) return DownloadResult::NoSpace;
+                if (c != Conversion::Done) return DownloadResult::ExistingConversionFailed;
             }
         } else {
             const fs::path local = outouFolder / pathOf(entry->name);
-            const int got = Receive(entry->name, local, entry->size, true, false, Record::Response);
-            if (got == ftp::kCancelled) return dl::kCancelled;
-            if (got == ftp::kFileUnavailable || got == dl::kSomeMissing) {
+            const DownloadResult got = Receive(entry->name, local, entry->size, true, false, Record::Response);
+            if (got == DownloadResult::Cancelled) return DownloadResult::Cancelled;
+            if (got == DownloadResult::SomeMissing) {
                 missing = true;
                 window.send(msg::kStatusDownload);
                 window.send(msg::kNextItem);
                 continue;
             }
-            if (got != 0) return dl::kCommError;
+            if (got != DownloadResult::Ok) return DownloadResult::CommError;
             // The newer message is in place before the older one goes.
             if (found == store::kRemoteIsNewer && !older.empty() && older != local) {
                 removeFile(older);
@@ -450,11 +484,11 @@ int CDownloadMng::DownloadResponseMessages(const fs::path& outouFolder, int& han
             }
             if (options_.convert) {
                 window.send(msg::kStatusConvert);
-                const int c = Convert(local);
-                if (c == dl::kNoSpace) return dl::kNoSpace;
-                if (c != 1) {
+                const Conversion c = Convert(local);
+                if (c == Conversion::NoSpace) return DownloadResult::NoSpace;
+                if (c != Conversion::Done) {
                     removeFile(local);
-                    return dl::kCancelled;
+                    return DownloadResult::FreshConversionFailed;
                 }
             }
         }
@@ -462,46 +496,49 @@ int CDownloadMng::DownloadResponseMessages(const fs::path& outouFolder, int& han
         window.send(msg::kNextItem);
         ++handled;
     }
-    if (cancelRequested()) return dl::kCancelled;
-    return missing ? dl::kSomeMissing : dl::kOk;
+    if (cancelRequested()) return DownloadResult::Cancelled;
+    return missing ? DownloadResult::SomeMissing : DownloadResult::Ok;
 }
 
 // --------------------------------------------------------- RemoteFileSize
 
-int CDownloadMng::RemoteFileSize(std::u16string_view remoteDirectory, const fs::path& localFolder,
-                                 std::u16string_view fileName, std::int64_t& size, std::int64_t* listedSize) {
+SizeResult CDownloadMng::RemoteFileSize(std::u16string_view remoteDirectory, const fs::path& localFolder,
+                                        std::u16string_view fileName, std::int64_t& size, std::int64_t* listedSize) {
     size = 0;
     if (listedSize) *listedSize = -1;
-    if (!ftp_.HasSession()) return dl::kCommError;
+    if (!ftp_.HasSession()) return SizeResult::CommError;
     std::u16string listing;
-    if (const int r = ListLong(remoteDirectory, ftp::kListVoice, localFolder, listing); r != ftp::kListed) return r;
+    switch (ListLong(remoteDirectory, ftp::kListVoice, localFolder, listing)) {
+    case DownloadResult::Ok: break;
+    case DownloadResult::NoDirectory: return SizeResult::NoDirectory;
+    default: return SizeResult::CommError;
+    }
     const auto form = fileName.size() == listing::kResponseMessageNameLength ? listing::NameForm::ResponseMessage
                                                                              : listing::NameForm::BoxMessage;
     for (const auto& entry : listing::MessageEntries(listing, form)) {
         if (entry.name != fileName) continue;
         size = dl::SpaceForFile(entry.size);
         if (listedSize) *listedSize = entry.size;
-        return dl::kSizeFound;
+        return SizeResult::Found;
     }
-    return dl::kNotListed;
+    return SizeResult::NotListed;
 }
 
 // ---------------------------------------------------------- DownloadVoice
 
-int CDownloadMng::DownloadVoice(const fs::path& localFolder, std::u16string_view remotePath,
-                                std::u16string_view localName, std::int64_t listedSize) {
-    if (!ftp_.HasSession()) return dl::kCommError;
+DownloadResult CDownloadMng::DownloadVoice(const fs::path& localFolder, std::u16string_view remotePath,
+                                           std::u16string_view localName, std::int64_t listedSize) {
+    if (!ftp_.HasSession()) return DownloadResult::CommError;
     CFtpMng::TransferScope scope(ftp_, localFolder);
     const fs::path local = localFolder / pathOf(localName);
-    if (!listing::IsSafeName(localName)) return dl::kCommError;
+    if (!listing::IsSafeName(localName)) return DownloadResult::CommError;
     // A voice file already here is never moved or replaced: the new one is
     // received beside it and dropped.
     const bool hadVoice = isThere(local);
     Window window;
-    const int got = Receive(remotePath, local, listedSize, true, false, Record::Box, true);
-    if (got == 0) window.send(msg::kBarPosition, dl::kBarFull);
-    if (got == ftp::kCancelled) return dl::kCancelled;
-    if (got != 0) return got;
+    const DownloadResult got = Receive(remotePath, local, listedSize, true, false, Record::Box, true);
+    if (got == DownloadResult::Ok) window.send(msg::kBarPosition, dl::kBarFull);
+    if (got != DownloadResult::Ok) return got;
 
     for (int i = 0; i < dl::kVoicePumpSteps; ++i) {
         pumpOne();
@@ -510,15 +547,16 @@ int CDownloadMng::DownloadVoice(const fs::path& localFolder, std::u16string_view
     if (options_.convert) {
         window.send(msg::kStatusConvert);
         const std::int64_t length = fileLength(local);
-        if (!enoughSpace(localFolder, dl::SpaceForVoiceConversion(length < 0 ? 0 : length))) return dl::kNoSpace;
+        if (!enoughSpace(localFolder, dl::SpaceForVoiceConversion(length < 0 ? 0 : length)))
+            return DownloadResult::NoSpace;
         CFileMng files;
         if (files.ConvertToWav(local, options_.levelSetting) != 1) {
             conversionFailed_ = true;
             if (!hadVoice) removeFile(local);
-            return dl::kCancelled;
+            return DownloadResult::FreshConversionFailed;
         }
     }
-    return dl::kOk;
+    return DownloadResult::Ok;
 }
 
 }  // namespace plova

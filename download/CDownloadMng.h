@@ -9,11 +9,9 @@
 // listing gave a file's size, a received length that differs from it is a
 // failed transfer.
 //
-// Results (dl::k…): 0 all listed files handled, 550 some listed file had
-// gone from the main unit, -1 communication error or no session, -2 the box
-// directory is missing (or converting a voice file already present failed),
-// -3 cancelled (or converting a fresh file failed), -4 not enough free disk
-// space. Each procedure holds the idle timer stopped while it runs.
+// Each procedure tells how it ended with a DownloadResult, one enumerator per
+// reason; ResultCode gives the number the main unit's tools have always
+// used for it. Each procedure holds the idle timer stopped while it runs.
 #pragma once
 
 #include <cstdint>
@@ -25,18 +23,30 @@
 
 namespace plova {
 
+// How a download procedure ended.
+enum class DownloadResult {
+    Ok,           // every listed file handled
+    SomeMissing,  // finished, but some listed file had gone from the main unit
+    CommError,    // the link failed, or there is no session
+    NoDirectory,  // the box directory does not exist on the main unit
+    Cancelled,    // the user cancelled
+    NoSpace,      // not enough free disk space
+    // A voice file the batch found already here could not be made a WAV file.
+    ExistingConversionFailed,
+    // The voice file a run was fetching could not be made a WAV file; one
+    // fetched just now is removed again, one that was already here stays.
+    FreshConversionFailed,
+};
+// The result code of the procedure: 0, 550, -1, -2, -3 or -4 (a failed
+// conversion shares -2 or -3 with the missing directory or the cancel).
+int ResultCode(DownloadResult result);
+
+// How RemoteFileSize ended.
+enum class SizeResult { Found, NotListed, NoDirectory, CommError };
+// 1, 0, -2 or -1.
+int ResultCode(SizeResult result);
+
 namespace dl {
-constexpr int kOk = 0;
-constexpr int kSomeMissing = 550;
-constexpr int kCommError = -1;
-constexpr int kNoDirectory = -2;
-constexpr int kCancelled = -3;
-constexpr int kNoSpace = -4;
-
-// Results of RemoteFileSize beyond kNoDirectory and kCommError.
-constexpr int kSizeFound = 1;
-constexpr int kNotListed = 0;
-
 // Kinds of CountFiles, as the listing kinds.
 constexpr int kCountAll = ftp::kListAll;
 constexpr int kCountInfo = ftp::kListInfo;
@@ -72,23 +82,24 @@ class CDownloadMng {
 public:
     explicit CDownloadMng(CFtpMng& ftp, DownloadOptions options = {}) : ftp_(ftp), options_(options) {}
 
-    // Names the listing of the box holds (message names only); -2 when the
-    // directory is missing, -1 on other failures.
-    int CountFiles(std::u16string_view remoteDirectory, const std::filesystem::path& localFolder, int kind);
-    int DownloadBox(std::u16string_view remoteDirectory, const std::filesystem::path& localFolder, int& handled,
-                    int& listed);
-    int DownloadBoxInfo(std::u16string_view remoteDirectory, const std::filesystem::path& localFolder, int& handled);
-    int DownloadResponseMessages(const std::filesystem::path& outouFolder, int& handled, int& voiceListed);
+    // Names the listing of the box holds (message names only) in `count`:
+    // Ok, NoDirectory or CommError (`count` 0 then).
+    DownloadResult CountFiles(std::u16string_view remoteDirectory, const std::filesystem::path& localFolder, int kind,
+                              int& count);
+    DownloadResult DownloadBox(std::u16string_view remoteDirectory, const std::filesystem::path& localFolder,
+                               int& handled, int& listed);
+    DownloadResult DownloadBoxInfo(std::u16string_view remoteDirectory, const std::filesystem::path& localFolder,
+                                   int& handled);
+    DownloadResult DownloadResponseMessages(const std::filesystem::path& outouFolder, int& handled, int& voiceListed);
     // The size of one voice file as (listed / 4096 + 1) × 4096, and the
-    // listed figure itself in `listedSize` when given. 1 found, 0 not listed,
-    // -2 no such directory, -1 other failures.
-    int RemoteFileSize(std::u16string_view remoteDirectory, const std::filesystem::path& localFolder,
-                       std::u16string_view fileName, std::int64_t& size, std::int64_t* listedSize = nullptr);
+    // listed figure itself in `listedSize` when given.
+    SizeResult RemoteFileSize(std::u16string_view remoteDirectory, const std::filesystem::path& localFolder,
+                              std::u16string_view fileName, std::int64_t& size, std::int64_t* listedSize = nullptr);
     // Voice data of one message whose recording information is local. A voice
     // file already here stays, whatever the outcome. `listedSize` (the
     // listing's own figure, -1 when unknown) must match what arrives.
-    int DownloadVoice(const std::filesystem::path& localFolder, std::u16string_view remotePath,
-                      std::u16string_view localName, std::int64_t listedSize = -1);
+    DownloadResult DownloadVoice(const std::filesystem::path& localFolder, std::u16string_view remotePath,
+                                 std::u16string_view localName, std::int64_t listedSize = -1);
 
     // A WAV conversion has failed since this object was made (or the flag was
     // cleared), whether or not a result code said so.
@@ -108,16 +119,18 @@ public:
 private:
     enum class Record { Box, Response };
     // Retrieve `remoteName` into `finalPath` by way of its receiving name.
-    // 0, 550, ftp::kCancelled, or another failure (-1, a refused code); a
-    // length that differs from `listedSize` (when >= 0) is -1, a file that
-    // holds no recording block is 550. Nothing is left at the receiving name.
-    int Receive(std::u16string_view remoteName, const std::filesystem::path& finalPath, std::int64_t listedSize,
-                bool resetProgress, bool noProgress, Record record, bool keepExisting = false);
-    // A long listing: ftp::kListed, dl::kNoDirectory or dl::kCommError.
-    int ListLong(std::u16string_view remoteDirectory, int kind, const std::filesystem::path& localFolder,
-                 std::u16string& listing);
-    // Space check and conversion of one voice file; 1 converted, kNoSpace, or 0 failed.
-    int Convert(const std::filesystem::path& voiceFile);
+    // Ok, SomeMissing (the main unit no longer has it, or it holds no
+    // recording block), Cancelled or CommError (also for a length that
+    // differs from `listedSize` when >= 0). Nothing is left at the receiving name.
+    DownloadResult Receive(std::u16string_view remoteName, const std::filesystem::path& finalPath,
+                           std::int64_t listedSize, bool resetProgress, bool noProgress, Record record,
+                           bool keepExisting = false);
+    // A long listing: Ok, NoDirectory or CommError.
+    DownloadResult ListLong(std::u16string_view remoteDirectory, int kind, const std::filesystem::path& localFolder,
+                            std::u16string& listing);
+    enum class Conversion { Done, NoSpace, Failed };
+    // Space check and conversion of one voice file.
+    Conversion Convert(const std::filesystem::path& voiceFile);
     bool enoughSpace(const std::filesystem::path& folder, std::int64_t bytes);
 
     CFtpMng& ftp_;

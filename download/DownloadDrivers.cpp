@@ -25,8 +25,16 @@ std::u16string nameOf(const fs::path& p) {
     return fromUtf8(p.filename().string());
 }
 
-bool isRemoteResultOk(int r) {
-    return r == dl::kOk || r == dl::kNoDirectory;
+// Results that do not stop a batch: a box the main unit does not have, and a
+// voice file already here that could not be converted (conversionFailed()
+// tells of that at the end).
+bool isRemoteResultOk(DownloadResult r) {
+    return r == DownloadResult::Ok || r == DownloadResult::NoDirectory || r == DownloadResult::ExistingConversionFailed;
+}
+
+// A fresh file whose conversion failed ends a run as a cancel does.
+bool stoppedLikeCancel(DownloadResult r) {
+    return r == DownloadResult::Cancelled || r == DownloadResult::FreshConversionFailed;
 }
 
 }  // namespace
@@ -72,25 +80,25 @@ Closing ChooseBatchClosing(const BatchOutcome& o) {
     if (o.cancelled) return Closing::None;
     Closing c = Closing::None;
     if (o.total > 1) {
-        if (o.result == dl::kOk && !o.missing)
+        if (o.result == DownloadResult::Ok && !o.missing)
             c = Closing::Success;
-        else if (o.result == dl::kCancelled)
+        else if (stoppedLikeCancel(o.result))
             c = Closing::ConvertFailed;
-        else if (o.result != dl::kOk && o.result != dl::kNoSpace)
+        else if (o.result != DownloadResult::Ok && o.result != DownloadResult::NoSpace)
             c = Closing::CommError;
         else if (o.handled > 0 && o.handled < o.total)
             c = o.missing ? Closing::PartialMissing : Closing::PartialNoSpace;
         else
             c = o.missing ? Closing::AlreadyDeleted : Closing::NoSpace;
     } else {
-        if (o.result == dl::kOk && !o.missing)
+        if (o.result == DownloadResult::Ok && !o.missing)
             c = Closing::Success;
         else if (o.missing)
             c = Closing::AlreadyDeleted;
-        else if (o.result == dl::kNoSpace)
+        else if (o.result == DownloadResult::NoSpace)
             c = Closing::NoSpace;
         // Not a cancel: a conversion that failed. It says so, and the session stays.
-        else if (o.result == dl::kCancelled)
+        else if (stoppedLikeCancel(o.result))
             c = Closing::ConvertFailed;
         else
             c = Closing::CommError;
@@ -117,7 +125,7 @@ std::vector<Closing> ChooseVoiceClosing(const VoiceOutcome& o) {
         return shown;
     }
     if (!shown.empty()) return shown;
-    if (o.lastResult != dl::kOk) return {Closing::CommError};
+    if (o.lastResult != DownloadResult::Ok) return {Closing::CommError};
     return {o.conversionFailed ? Closing::ConvertFailed : Closing::Success};
 }
 
@@ -163,9 +171,12 @@ BatchResult RunBatch(CDownloadMng& downloader, const BatchRequest& request, Down
     // Count phase.
     const int countKind = request.kind == dl::kKindFull ? dl::kCountAll : dl::kCountInfo;
     auto count = [&](std::u16string_view remote, const fs::path& local) {
-        const int n = downloader.CountFiles(remote, local, countKind);
-        if (n >= 0) o.total += n;
-        return n >= 0 || n == dl::kNoDirectory;
+        int n = 0;
+        const DownloadResult r = downloader.CountFiles(remote, local, countKind, n);
+        o.total += n;
+        if (r == DownloadResult::NoDirectory) o.missingDirectories.emplace_back(remote);
+        if (r == DownloadResult::CommError) o.result = r;
+        return r != DownloadResult::CommError;
     };
     for (const BoxTarget& box : request.boxes) {
         if (ports().cancel->isSet()) break;
@@ -185,28 +196,28 @@ BatchResult RunBatch(CDownloadMng& downloader, const BatchRequest& request, Down
 
     // Download phase.
     for (const BoxTarget& box : request.boxes) {
-        if (o.result != dl::kOk || ports().cancel->isSet()) break;
+        if (o.result != DownloadResult::Ok || ports().cancel->isSet()) break;
         view.boxStarted(box.remoteDirectory);
         int handled = 0;
         int listed = 0;
-        const int r = request.kind == dl::kKindFull
-                          ? downloader.DownloadBox(box.remoteDirectory, box.localFolder, handled, listed)
-                          : downloader.DownloadBoxInfo(box.remoteDirectory, box.localFolder, handled);
+        const DownloadResult r = request.kind == dl::kKindFull
+                                     ? downloader.DownloadBox(box.remoteDirectory, box.localFolder, handled, listed)
+                                     : downloader.DownloadBoxInfo(box.remoteDirectory, box.localFolder, handled);
         o.handled += handled;
-        if (r == dl::kSomeMissing)
+        if (r == DownloadResult::SomeMissing)
             o.missing = true;
         else if (!isRemoteResultOk(r))
             o.result = r;
     }
-    if (withResponses && o.result == dl::kOk && !ports().cancel->isSet()) {
+    if (withResponses && o.result == DownloadResult::Ok && !ports().cancel->isSet()) {
         view.boxStarted(dl::kRemoteResponses);
         std::error_code ec;
         fs::create_directories(request.outouFolder, ec);
         int handled = 0;
         int voiceListed = 0;
-        const int r = downloader.DownloadResponseMessages(request.outouFolder, handled, voiceListed);
+        const DownloadResult r = downloader.DownloadResponseMessages(request.outouFolder, handled, voiceListed);
         o.handled += handled;
-        if (r == dl::kSomeMissing)
+        if (r == DownloadResult::SomeMissing)
             o.missing = o.missing || voiceListed > 0;
         else if (!isRemoteResultOk(r))
             o.result = r;
@@ -247,13 +258,13 @@ VoiceResult DownloadSelectedVoice(CDownloadMng& downloader, const std::vector<fs
 
         std::int64_t size = 0;
         std::int64_t listed = -1;
-        const int found = downloader.RemoteFileSize(box.remoteDirectory, folder, voiceName, size, &listed);
-        if (found < 0 && found != dl::kNoDirectory) {
+        const SizeResult found = downloader.RemoteFileSize(box.remoteDirectory, folder, voiceName, size, &listed);
+        if (found == SizeResult::CommError) {
             broken = true;
-            o.lastResult = dl::kCommError;
+            o.lastResult = DownloadResult::CommError;
             break;
         }
-        if (found != dl::kSizeFound) {
+        if (found != SizeResult::Found) {
             o.missing = true;
             ++o.failed;
         } else if (ports().disk->freeBytes(folder) < static_cast<std::uint64_t>(size)) {
@@ -261,23 +272,23 @@ VoiceResult DownloadSelectedVoice(CDownloadMng& downloader, const std::vector<fs
             ++o.failed;
         } else {
             ports().progress->send(window, msg::kBarRange, static_cast<std::intptr_t>(listed / 1024), 0);
-            const int r = downloader.DownloadVoice(folder, remotePath, voiceName, listed);
+            const DownloadResult r = downloader.DownloadVoice(folder, remotePath, voiceName, listed);
             o.lastResult = r;
-            if (r == dl::kCancelled) {
+            if (stoppedLikeCancel(r)) {
                 stopped = true;
                 break;
             }
-            if (r != dl::kOk && r != dl::kSomeMissing && r != dl::kNoSpace) {
+            if (r != DownloadResult::Ok && r != DownloadResult::SomeMissing && r != DownloadResult::NoSpace) {
                 // The session is gone: further rows cannot be fetched, and
                 // the closing must say so rather than blame the main unit's files.
                 broken = true;
                 break;
             }
-            if (r != dl::kOk) {
+            if (r != DownloadResult::Ok) {
                 ++o.failed;
-                o.missing = o.missing || r == dl::kSomeMissing;
-                o.noSpace = o.noSpace || r == dl::kNoSpace;
-                o.lastResult = dl::kOk;
+                o.missing = o.missing || r == DownloadResult::SomeMissing;
+                o.noSpace = o.noSpace || r == DownloadResult::NoSpace;
+                o.lastResult = DownloadResult::Ok;
             }
         }
         ports().progress->send(window, msg::kStatusDownload, 0, 0);
@@ -329,9 +340,9 @@ Closing DownloadFolders(CFtpMng& ftp, const fs::path& boxFolder, const std::func
     std::u16string root;
     std::u16string answering;
     std::u16string extension;
-    const int listed = ftp.ListFolders(root, answering, extension);
+    const ftp::ListResult listed = ftp.ListFolders(root, answering, extension);
     bar(dl::kFolderBarListed);
-    bool ok = listed == ftp::kListed;
+    bool ok = listed == ftp::ListResult::Listed;
     if (ok) {
         bar(dl::kFolderBarListOk);
         const struct {

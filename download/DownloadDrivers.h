@@ -64,8 +64,11 @@ bool ConfirmDownload(std::u16string_view boxFolderName);
 struct BatchOutcome {
     int total = 0;    // files the count phase expected
     int handled = 0;  // files handled
-    int result = 0;   // the last procedure's result (550 and -2 already taken as success)
+    // The procedure that stopped the run, or a count that failed (Ok when
+    // none did; SomeMissing, NoDirectory and ExistingConversionFailed never stop it).
+    DownloadResult result = DownloadResult::Ok;
     bool missing = false;
+    std::vector<std::u16string> missingDirectories;  // remote box directories the main unit does not have
     bool cancelled = false;
     bool conversionFailed = false;
 };
@@ -77,7 +80,7 @@ struct VoiceOutcome {
     int rows = 0;
     int handled = 0;
     int failed = 0;
-    int lastResult = 0;
+    DownloadResult lastResult = DownloadResult::Ok;
     bool missing = false;
     bool noSpace = false;
     bool cancelled = false;

@@ -20,6 +20,16 @@ std::optional<std::uint16_t> portFromEnvironment() {
 
 }  // namespace
 
+int ftp::ResultCode(LoginResult result) {
+    switch (result) {
+    case LoginResult::Ok: return 0;
+    case LoginResult::ConnectFailed: return 1;
+    case LoginResult::Refused: return 2;
+    case LoginResult::UnsupportedModel: return 3;
+    }
+    return 1;
+}
+
 CFtpMng::CFtpMng(IdleTimerControl* idleTimer, Timeouts timeouts) : idleTimer_(idleTimer), timeouts_(timeouts) {}
 
 CFtpMng::~CFtpMng() = default;
@@ -40,8 +50,8 @@ std::uint16_t CFtpMng::ServicePort() {
     return net::servicePort("ftp", "tcp").value_or(ftp::kDefaultPort);
 }
 
-int CFtpMng::Login(std::u16string_view host, std::u16string_view user, std::u16string_view password,
-                   std::optional<std::uint16_t> port) {
+ftp::LoginResult CFtpMng::Login(std::u16string_view host, std::u16string_view user, std::u16string_view password,
+                                std::optional<std::uint16_t> port) {
     session_.reset();
     auto session = std::make_unique<FTP_SESSION>(timeouts_);
 
@@ -51,22 +61,22 @@ int CFtpMng::Login(std::u16string_view host, std::u16string_view user, std::u16s
     session->server.sin_port = htons(ResolvePort(port));
     session->control = net::openStream();
     if (!net::connectWithin(session->control, session->server, timeouts_.connectMillis))
-        return ftp::kLoginConnectFailed;
+        return ftp::LoginResult::ConnectFailed;
 
     // A failed login keeps nothing open: the main unit serves few sessions.
     const int greeting = session->Command(u"");
-    if (greeting == ftp::kGreeting) return ftp::kLoginUnsupportedModel;
-    if (greeting != 0) return ftp::kLoginConnectFailed;
+    if (greeting == ftp::kGreeting) return ftp::LoginResult::UnsupportedModel;
+    if (greeting != 0) return ftp::LoginResult::ConnectFailed;
 
     session->localDirectory = executableFolder();
-    if (session->Command(u"USER " + std::u16string(user) + u"\r\n") != 0) return ftp::kLoginRefused;
-    if (session->Command(u"PASS " + std::u16string(password) + u"\r\n") != 0) return ftp::kLoginRefused;
+    if (session->Command(u"USER " + std::u16string(user) + u"\r\n") != 0) return ftp::LoginResult::Refused;
+    if (session->Command(u"PASS " + std::u16string(password) + u"\r\n") != 0) return ftp::LoginResult::Refused;
     // Message files are binary. A server that keeps to the standard starts in
     // ASCII type and would turn every LF of a voice file into CR LF; the main
     // unit sends binary either way. Its answer does not matter.
     session->Command(u"TYPE I\r\n");
     session_ = std::move(session);
-    return ftp::kLoginOk;
+    return ftp::LoginResult::Ok;
 }
 
 void CFtpMng::Logout() {
@@ -105,29 +115,29 @@ CFtpMng::TransferScope::~TransferScope() {
 
 // ----------------------------------------------------------------- wrappers
 
-int CFtpMng::ListFolders(std::u16string& root, std::u16string& answering, std::u16string& extension) {
-    if (!session_) return ftp::kNoSession;
+ftp::ListResult CFtpMng::ListFolders(std::u16string& root, std::u16string& answering, std::u16string& extension) {
+    if (!session_) return ftp::ListResult::Failed;
     TransferScope scope(*this);
     return scope.session()->ListFolders(root, answering, extension);
 }
 
-int CFtpMng::ListBox(std::u16string_view directory, int kind, std::u16string& listing,
-                     const std::filesystem::path& localFolder) {
-    if (!session_) return ftp::kNoSession;
+ftp::ListResult CFtpMng::ListBox(std::u16string_view directory, int kind, std::u16string& listing,
+                                 const std::filesystem::path& localFolder) {
+    if (!session_) return ftp::ListResult::Failed;
     TransferScope scope(*this, localFolder);
     return scope.session()->ListBox(directory, kind, listing);
 }
 
-int CFtpMng::ListBoxLong(std::u16string_view directory, int kind, std::u16string& listing, long& lengthBytes,
-                         const std::filesystem::path& localFolder) {
-    if (!session_) return ftp::kNoSession;
+ftp::ListResult CFtpMng::ListBoxLong(std::u16string_view directory, int kind, std::u16string& listing,
+                                     long& lengthBytes, const std::filesystem::path& localFolder) {
+    if (!session_) return ftp::ListResult::Failed;
     TransferScope scope(*this, localFolder);
     return scope.session()->ListBoxLong(directory, kind, listing, lengthBytes);
 }
 
-int CFtpMng::Retrieve(std::u16string_view remoteName, std::u16string_view localName,
-                      const std::filesystem::path& localFolder, bool resetProgress, bool noProgress) {
-    if (!session_) return ftp::kNoSession;
+ftp::TransferResult CFtpMng::Retrieve(std::u16string_view remoteName, std::u16string_view localName,
+                                      const std::filesystem::path& localFolder, bool resetProgress, bool noProgress) {
+    if (!session_) return ftp::TransferResult::Failed;
     TransferScope scope(*this, localFolder);
     return scope.session()->Retrieve(remoteName, localName, resetProgress, noProgress);
 }

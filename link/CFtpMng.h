@@ -2,7 +2,8 @@
 // with the main unit's address, user name and password, and the wrappers the
 // download, upload and delete procedures call.
 //
-// Every wrapper refuses with -1 when there is no session; otherwise it stops
+// Every wrapper fails (ListResult::Failed, TransferResult::Failed, or
+// ftp::kNoSession for Store and Delete) when there is no session; otherwise it stops
 // the idle timer, drains stray replies, points the session's local directory
 // at the given folder (or the program's own folder), runs the operation and
 // restarts the idle timer. Procedures that run several operations in a row
@@ -23,12 +24,17 @@
 namespace plova {
 
 namespace ftp {
-// Results of Login.
-constexpr int kLoginOk = 0;
-constexpr int kLoginConnectFailed = 1;
-constexpr int kLoginRefused = 2;
-constexpr int kLoginUnsupportedModel = 3;
+// How Login ended.
+enum class LoginResult {
+    Ok,
+    ConnectFailed,     // no connection, or the main unit turned it away
+    Refused,           // user name or password refused
+    UnsupportedModel,  // the greeting does not name the model
+};
+// Login's number: 0, 1, 2 or 3.
+int ResultCode(LoginResult result);
 
+// What Store and Delete answer without a session.
 constexpr int kNoSession = -1;
 
 // The port is taken from here when Login is given none: the demo and the
@@ -49,11 +55,9 @@ public:
 
     // Connects and logs in. Port: `port` when given, else PLOVA_FTP_PORT when
     // set to a port number, else the services database's "ftp"/"tcp", else 21.
-    // ftp::kLoginOk, kLoginConnectFailed, kLoginRefused or kLoginUnsupportedModel
-    // (the greeting does not name the model). A failed login closes the
-    // connection again.
-    int Login(std::u16string_view host, std::u16string_view user, std::u16string_view password,
-              std::optional<std::uint16_t> port = std::nullopt);
+    // A failed login closes the connection again.
+    ftp::LoginResult Login(std::u16string_view host, std::u16string_view user, std::u16string_view password,
+                           std::optional<std::uint16_t> port = std::nullopt);
     // QUIT, close, stop the idle timer and reset its count.
     void Logout();
     // 1 when the main unit answered the probe, 0 otherwise (also without a session).
@@ -85,13 +89,14 @@ public:
     };
 
     // ------------------------------------------------------------ wrappers
-    int ListFolders(std::u16string& root, std::u16string& answering, std::u16string& extension);
-    int ListBox(std::u16string_view directory, int kind, std::u16string& listing,
-                const std::filesystem::path& localFolder = {});
-    int ListBoxLong(std::u16string_view directory, int kind, std::u16string& listing, long& lengthBytes,
-                    const std::filesystem::path& localFolder = {});
-    int Retrieve(std::u16string_view remoteName, std::u16string_view localName,
-                 const std::filesystem::path& localFolder, bool resetProgress = true, bool noProgress = false);
+    ftp::ListResult ListFolders(std::u16string& root, std::u16string& answering, std::u16string& extension);
+    ftp::ListResult ListBox(std::u16string_view directory, int kind, std::u16string& listing,
+                            const std::filesystem::path& localFolder = {});
+    ftp::ListResult ListBoxLong(std::u16string_view directory, int kind, std::u16string& listing, long& lengthBytes,
+                                const std::filesystem::path& localFolder = {});
+    ftp::TransferResult Retrieve(std::u16string_view remoteName, std::u16string_view localName,
+                                 const std::filesystem::path& localFolder, bool resetProgress = true,
+                                 bool noProgress = false);
     int Store(const void* data, std::size_t length, std::u16string_view remoteName);
     int Delete(std::u16string_view path, const std::filesystem::path& localFolder = {});
 

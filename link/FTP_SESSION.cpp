@@ -42,7 +42,23 @@ bool isFailureCode(int code) {
     return code >= kServerError && code < kServerErrorEnd;
 }
 
+// A command or data connection the main unit did not take: refused with a
+// reply (code > 0), or no answer at all (-1).
+ftp::ListResult refusal(int code) {
+    return code < 0 ? ftp::ListResult::Failed : ftp::ListResult::NotStarted;
+}
+
 }  // namespace
+
+int ftp::ResultCode(ListResult result) {
+    switch (result) {
+    case ListResult::Listed: return 1;
+    case ListResult::NoSuchDirectory: return -2;
+    case ListResult::NotStarted: return 0;
+    case ListResult::Failed: return -1;
+    }
+    return -1;
+}
 
 FTP_SESSION::FTP_SESSION(Timeouts t) : timeouts(t) {}
 
@@ -342,23 +358,23 @@ FTP_SESSION::ListingEnd FTP_SESSION::ReceiveListing(std::string& bytes, bool wat
     }
 }
 
-int FTP_SESSION::ListInto(std::u16string_view nlst, std::u16string& listing, int endLineMax, bool watchCancel,
-                          int& opened) {
+ftp::ListResult FTP_SESSION::ListInto(std::u16string_view nlst, std::u16string& listing, int endLineMax,
+                                      bool watchCancel, int& opened) {
     listing.clear();
     opened = OpenDataActive(nlst);
-    if (opened != 0) return 0;
+    if (opened != 0) return ftp::ListResult::NotStarted;
 
     std::string bytes;
     const ListingEnd received = ReceiveListing(bytes, watchCancel);
     if (received == kListingFailed) {
         CloseData();
-        return -1;
+        return ftp::ListResult::Failed;
     }
     if (received != kListingTooLong) listing = fromCp932(bytes);
     if (received == kListingCancelled) {
         // Abort has taken the main unit's answers; what arrived is kept.
         CloseData();
-        return ftp::kListed;
+        return ftp::ListResult::Listed;
     }
     // A listing beyond the cap: stop the main unit sending the rest. It
     // answers on the control connection all the same, and that answer is
@@ -366,15 +382,15 @@ int FTP_SESSION::ListInto(std::u16string_view nlst, std::u16string& listing, int
     CloseData();
 
     std::u16string end;
-    if (ReadReply(end, endLineMax, timeouts.replyMillis) < 1) return -1;
-    if (received == kListingTooLong) return -1;
+    if (ReadReply(end, endLineMax, timeouts.replyMillis) < 1) return ftp::ListResult::Failed;
+    if (received == kListingTooLong) return ftp::ListResult::Failed;
     // The main unit says the listing broke off: a part of a listing must not
     // pass for the whole box.
-    if (received == kListingComplete && isFailureCode(ftp::ReplyCode(end))) return -1;
-    return ftp::kListed;
+    if (received == kListingComplete && isFailureCode(ftp::ReplyCode(end))) return ftp::ListResult::Failed;
+    return ftp::ListResult::Listed;
 }
 
-int FTP_SESSION::ListFolders(std::u16string& root, std::u16string& answering, std::u16string& extension) {
+ftp::ListResult FTP_SESSION::ListFolders(std::u16string& root, std::u16string& answering, std::u16string& extension) {
     root.clear();
     answering.clear();
     extension.clear();
@@ -387,46 +403,46 @@ int FTP_SESSION::ListFolders(std::u16string& root, std::u16string& answering, st
     const Step steps[] = {{u"", &root}, {u"CWD /rusuroku\r\n", &answering}, {u"CWD /naisen\r\n", &extension}};
     for (const Step& step : steps) {
         if (!step.cwd.empty()) {
-            const int r = Command(step.cwd);
-            if (r != 0) return r;
+            if (const int r = Command(step.cwd); r != 0) return refusal(r);
         }
         int opened = 0;
-        const int r = ListInto(u"NLST\r\n", *step.out, ftp::kListEndLineMax, false, opened);
-        if (opened != 0) return opened;
-        if (r != ftp::kListed) return r;
+        const ftp::ListResult r = ListInto(u"NLST\r\n", *step.out, ftp::kListEndLineMax, false, opened);
+        if (opened != 0) return refusal(opened);
+        if (r != ftp::ListResult::Listed) return r;
     }
-    return ftp::kListed;
+    return ftp::ListResult::Listed;
 }
 
-int FTP_SESSION::ListBox(std::u16string_view directory, int kind, std::u16string& listing) {
+ftp::ListResult FTP_SESSION::ListBox(std::u16string_view directory, int kind, std::u16string& listing) {
     listing.clear();
     const int cwd = Command(withCrLf(u"CWD ", directory));
-    if (cwd == ftp::kFileUnavailable) return ftp::kNoSuchDirectory;
-    if (cwd != 0) return ftp::kListNotStarted;
+    if (cwd == ftp::kFileUnavailable) return ftp::ListResult::NoSuchDirectory;
+    if (cwd != 0) return ftp::ListResult::NotStarted;
 
     const std::u16string_view nlst = kind == ftp::kListInfo    ? u"NLST *.vminf\r\n"
                                      : kind == ftp::kListVoice ? u"NLST *.vmdat\r\n"
                                                                : u"NLST\r\n";
     int opened = 0;
-    const int r = ListInto(nlst, listing, ftp::kBoxListEndLineMax, false, opened);
+    const ftp::ListResult r = ListInto(nlst, listing, ftp::kBoxListEndLineMax, false, opened);
     // No file matches the pattern: the main unit answers 550, an empty listing.
-    if (opened == ftp::kFileUnavailable) return ftp::kListed;
-    if (opened != 0) return ftp::kListNotStarted;
+    if (opened == ftp::kFileUnavailable) return ftp::ListResult::Listed;
+    if (opened != 0) return ftp::ListResult::NotStarted;
     return r;
 }
 
-int FTP_SESSION::ListBoxLong(std::u16string_view directory, int kind, std::u16string& listing, long& lengthBytes) {
+ftp::ListResult FTP_SESSION::ListBoxLong(std::u16string_view directory, int kind, std::u16string& listing,
+                                         long& lengthBytes) {
     listing.clear();
     lengthBytes = 0;
     const int cwd = Command(withCrLf(u"CWD ", directory));
-    if (cwd == ftp::kFileUnavailable) return ftp::kNoSuchDirectory;
-    if (cwd != 0) return cwd;
+    if (cwd == ftp::kFileUnavailable) return ftp::ListResult::NoSuchDirectory;
+    if (cwd != 0) return refusal(cwd);
 
     const std::u16string_view nlst = kind == ftp::kListVoice ? u"NLST -l *.vmdat\r\n" : u"NLST -l\r\n";
     int opened = 0;
-    const int r = ListInto(nlst, listing, ftp::kBoxListEndLineMax, true, opened);
-    if (opened == ftp::kFileUnavailable) return ftp::kListed;
-    if (opened != 0) return opened;
+    const ftp::ListResult r = ListInto(nlst, listing, ftp::kBoxListEndLineMax, true, opened);
+    if (opened == ftp::kFileUnavailable) return ftp::ListResult::Listed;
+    if (opened != 0) return refusal(opened);
     lengthBytes = static_cast<long>(listing.size() * sizeof(char16_t));
     return r;
 }
@@ -453,17 +469,20 @@ private:
 
 }  // namespace
 
-int FTP_SESSION::Retrieve(std::u16string_view remoteName, std::u16string_view localName, bool resetProgress,
-                          bool noProgress) {
+ftp::TransferResult FTP_SESSION::Retrieve(std::u16string_view remoteName, std::u16string_view localName,
+                                          bool resetProgress, bool noProgress) {
     // The local name becomes a path: it must be one plain name inside the local directory.
-    if (!listing::IsSafeName(localName)) return ftp::kTransferFailed;
+    if (!listing::IsSafeName(localName)) return ftp::TransferResult::Failed;
     FileSink sink(localDirectory / toUtf8(localName));
     return RetrieveTo(remoteName, sink, resetProgress, noProgress);
 }
 
-int FTP_SESSION::RetrieveTo(std::u16string_view remoteName, RetrieveSink& sink, bool resetProgress, bool noProgress) {
+ftp::TransferResult FTP_SESSION::RetrieveTo(std::u16string_view remoteName, RetrieveSink& sink, bool resetProgress,
+                                            bool noProgress) {
     const int opened = OpenDataActive(withCrLf(u"RETR ", remoteName));
-    if (opened != 0) return opened;
+    if (opened < 0) return ftp::TransferResult::Failed;
+    if (opened == ftp::kFileUnavailable) return ftp::TransferResult::Unavailable;
+    if (opened != 0) return ftp::TransferResult::Refused;
 
     bool failed = !sink.open();
     bytesReceived = 0;
@@ -504,15 +523,15 @@ int FTP_SESSION::RetrieveTo(std::u16string_view remoteName, RetrieveSink& sink, 
 
     // Abort has already exchanged its replies with the main unit; waiting for
     // another would only hold the user up.
-    if (cancelRequested()) return ftp::kCancelled;
+    if (cancelRequested()) return ftp::TransferResult::Cancelled;
 
     // The main unit's word on the transfer. A 4xx or 5xx means the file is not
     // complete, whatever arrived.
-    if (net::waitReadable(control, timeouts.retrieveEndMillis) != net::Wait::Ready) return ftp::kTransferFailed;
+    if (net::waitReadable(control, timeouts.retrieveEndMillis) != net::Wait::Ready) return ftp::TransferResult::Failed;
     std::u16string end;
-    if (ReadReply(end, ftp::kReplyLineMax, timeouts.replyMillis) < 1) return ftp::kTransferFailed;
-    if (isFailureCode(ftp::ReplyCode(end))) return ftp::kTransferFailed;
-    return failed ? ftp::kTransferFailed : 0;
+    if (ReadReply(end, ftp::kReplyLineMax, timeouts.replyMillis) < 1) return ftp::TransferResult::Failed;
+    if (isFailureCode(ftp::ReplyCode(end))) return ftp::TransferResult::Failed;
+    return failed ? ftp::TransferResult::Failed : ftp::TransferResult::Done;
 }
 
 int FTP_SESSION::Store(const void* bytes, std::size_t length, std::u16string_view remoteName) {
@@ -527,12 +546,12 @@ int FTP_SESSION::Store(const void* bytes, std::size_t length, std::u16string_vie
         // A main unit that stops taking data must not hold the program forever.
         if (net::waitWritable(data, timeouts.dataMillis) != net::Wait::Ready) {
             CloseData();
-            return ftp::kTransferFailed;
+            return ftp::kSendFailed;
         }
         const long n = net::sendSome(data, next, std::min(left, ftp::kBlockBytes));
         if (n <= 0) {
             CloseData();
-            return ftp::kTransferFailed;
+            return ftp::kSendFailed;
         }
         next += n;
         left -= static_cast<std::size_t>(n);

@@ -49,14 +49,28 @@ constexpr int kListAll = 0;
 constexpr int kListInfo = 1;   // "*.vminf"
 constexpr int kListVoice = 2;  // "*.vmdat"
 
-// Results of ListBox and ListBoxLong beyond a reply code.
-constexpr int kListed = 1;
-constexpr int kListNotStarted = 0;
-constexpr int kNoSuchDirectory = -2;
+// What Store answers when the data could not be sent; otherwise 0 or the
+// refusing reply's code.
+constexpr int kSendFailed = -1;
 
-// Results of Retrieve beyond a reply code.
-constexpr int kTransferFailed = -1;
-constexpr int kCancelled = -2;
+// How a listing ended.
+enum class ListResult {
+    Listed,           // read whole (also when empty, or cut short by a cancel)
+    NoSuchDirectory,  // the box directory does not exist on the main unit
+    NotStarted,       // the main unit refused to enter the directory or to start the listing
+    Failed,           // no answer, the data broke off, or the listing went beyond its cap
+};
+// The number of the listing procedures: 1, -2, 0 or -1.
+int ResultCode(ListResult result);
+
+// How a retrieval ended.
+enum class TransferResult {
+    Done,
+    Failed,       // no data connection, the data or the end reply failed, or the main unit said so
+    Cancelled,    // the user cancelled
+    Unavailable,  // refused with 550: the file is not on the main unit (any more)
+    Refused,      // refused with another code
+};
 
 // Caption of the window that takes the per-block progress of a retrieval.
 constexpr std::u16string_view kDownloadWindowCaption = u"ダウンロード中";
@@ -127,22 +141,23 @@ public:
     int OpenDataActive(std::u16string_view transferCommand);
     void CloseData();
 
-    // Root, "/rusuroku" and "/naisen" name listings, each read whole. 1, a
-    // refused code, or -1 (also for a listing beyond listingCapBytes).
-    int ListFolders(std::u16string& root, std::u16string& answering, std::u16string& extension);
+    // Root, "/rusuroku" and "/naisen" name listings, each read whole: Listed,
+    // NotStarted (a refused command) or Failed.
+    ftp::ListResult ListFolders(std::u16string& root, std::u16string& answering, std::u16string& extension);
     // Name listing of a box directory (kind ftp::kListInfo, kListVoice or all).
-    // 1 (also when empty), -2 no such directory, 0 not started, -1 receive
-    // failure or a listing beyond listingCapBytes.
-    int ListBox(std::u16string_view directory, int kind, std::u16string& listing);
-    // Long listing (kind ftp::kListVoice or all). 1, -2, a refused code, or -1.
+    // Listed also when empty; NotStarted for any refusal or failure before the data.
+    ftp::ListResult ListBox(std::u16string_view directory, int kind, std::u16string& listing);
+    // Long listing (kind ftp::kListVoice or all). NotStarted for a refusal,
+    // Failed when the main unit did not answer.
     // `lengthBytes` is the listing's length in bytes of UTF-16. A cancel during
-    // the listing aborts the transfer and keeps what arrived, with result 1.
-    int ListBoxLong(std::u16string_view directory, int kind, std::u16string& listing, long& lengthBytes);
+    // the listing aborts the transfer and keeps what arrived, as Listed.
+    ftp::ListResult ListBoxLong(std::u16string_view directory, int kind, std::u16string& listing, long& lengthBytes);
     // Retrieves a file of the current directory into localDirectory/localName.
-    // 0, -1 transfer failure (also when the main unit reports the transfer
-    // failed), -2 cancelled, or the refused code (550: no such file). The file
-    // is left in place on failure; the caller decides what to delete.
-    int Retrieve(std::u16string_view remoteName, std::u16string_view localName, bool resetProgress, bool noProgress);
+    // Failed also when the main unit reports the transfer failed, and for a
+    // local name that is not one plain name. The file is left in place on
+    // failure; the caller decides what to delete.
+    ftp::TransferResult Retrieve(std::u16string_view remoteName, std::u16string_view localName, bool resetProgress,
+                                 bool noProgress);
     // Where RetrieveTo puts a file: opened once the main unit has started the
     // transfer (not at all when it refuses), then given every piece of data in
     // order. A false answer fails the transfer.
@@ -154,9 +169,10 @@ public:
         // The data have ended (or broken off); called whenever open() was.
         virtual bool close() = 0;
     };
-    // As Retrieve, into `sink`; results as Retrieve's.
-    int RetrieveTo(std::u16string_view remoteName, RetrieveSink& sink, bool resetProgress, bool noProgress);
-    // Stores `data` as "/outou/<remoteName>". 0, -1 send failure, or the refused code.
+    // As Retrieve, into `sink`.
+    ftp::TransferResult RetrieveTo(std::u16string_view remoteName, RetrieveSink& sink, bool resetProgress,
+                                   bool noProgress);
+    // Stores `data` as "/outou/<remoteName>". 0, ftp::kSendFailed, or the refused code.
     int Store(const void* data, std::size_t length, std::u16string_view remoteName);
     // Deletes one file by absolute path. 0 or the refused code.
     int Delete(std::u16string_view path);
@@ -203,10 +219,12 @@ private:
                            int& blocksStarted);
     // Every block of a listing into `bytes`, up to listingCapBytes.
     ListingEnd ReceiveListing(std::string& bytes, bool watchCancel);
-    // Runs `nlst` over a new data connection into `listing`. 1, or -1 on a
-    // receive failure, a listing beyond the cap or a missing end reply; 0 with
-    // `opened` set to OpenDataActive's result when the transfer did not start.
-    int ListInto(std::u16string_view nlst, std::u16string& listing, int endLineMax, bool watchCancel, int& opened);
+    // Runs `nlst` over a new data connection into `listing`. Listed, or Failed
+    // on a receive failure, a listing beyond the cap or a missing end reply;
+    // NotStarted with `opened` set to OpenDataActive's result when the
+    // transfer did not start.
+    ftp::ListResult ListInto(std::u16string_view nlst, std::u16string& listing, int endLineMax, bool watchCancel,
+                             int& opened);
     bool OpenListener(std::uint16_t& port, sockaddr_in& address);
     std::u16string PortCommand(const sockaddr_in& address, std::uint16_t port) const;
 };

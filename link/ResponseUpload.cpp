@@ -99,10 +99,10 @@ std::optional<ClosingMessage> UploadClosingMessage(const UploadTally& t) {
     return t.accepted == 0 ? refused : partly;
 }
 
-int UploadSelected(CFtpMng& ftp, std::vector<FILESTS_INFO>& selected, UploadWindow& window) {
+UploadRun UploadSelected(CFtpMng& ftp, std::vector<FILESTS_INFO>& selected, UploadWindow& window) {
     if (selected.empty()) {
         ShowError(upload::kNotSelected);
-        return upload::kNothingSelected;
+        return UploadRun::NothingSelected;
     }
     ports().cancel->clear();
     const WindowHandle progress = window.openProgress(static_cast<int>(selected.size()));
@@ -114,7 +114,7 @@ int UploadSelected(CFtpMng& ftp, std::vector<FILESTS_INFO>& selected, UploadWind
         ftp.Logout();
         window.loggedOut();
         window.finish(false);
-        return upload::kCommunicationFailed;
+        return UploadRun::CommunicationFailed;
     }
     ports().progress->post(progress, msg::kBarPosition, tally.selected, 0);
     window.closeProgress();
@@ -123,7 +123,7 @@ int UploadSelected(CFtpMng& ftp, std::vector<FILESTS_INFO>& selected, UploadWind
         if (const auto message = UploadClosingMessage(tally)) prompt(message->text, message->caption, message->icon);
     }
     window.finish(true);
-    return cancelled ? upload::kCancelled : upload::kDone;
+    return cancelled ? UploadRun::Cancelled : UploadRun::Done;
 }
 
 }  // namespace plova

@@ -29,13 +29,15 @@ constexpr std::u16string_view kRefusedText =
     u"メッセージを使用中か主装置の容量不足\nもしくはアップロードするメッセージが古いため、\nアップロードできませんでし"
     u"た。";
 constexpr std::u16string_view kPartlyRefusedText = u"一部のファイルをアップロード\nできませんでした。";
-
-// Results of UploadSelected.
-constexpr int kDone = 0;
-constexpr int kNothingSelected = 1;
-constexpr int kCommunicationFailed = -1;
-constexpr int kCancelled = -3;
 }  // namespace upload
+
+// How UploadSelected ended.
+enum class UploadRun {
+    Done,                 // every selected row tried; the closing message shown
+    NothingSelected,      // "選択されていません。" shown
+    CommunicationFailed,  // the session is closed
+    Cancelled,
+};
 
 enum class UploadOutcome {
     Accepted,            // stored; upload mark 1
@@ -86,8 +88,7 @@ public:
 };
 
 // The upload command over the selected rows, in list order. Each record's
-// upload mark is set in `selected` and in its file. upload::kDone,
-// kNothingSelected, kCommunicationFailed (logged out) or kCancelled.
-int UploadSelected(CFtpMng& ftp, std::vector<FILESTS_INFO>& selected, UploadWindow& window);
+// upload mark is set in `selected` and in its file.
+UploadRun UploadSelected(CFtpMng& ftp, std::vector<FILESTS_INFO>& selected, UploadWindow& window);
 
 }  // namespace plova

@@ -56,69 +56,70 @@ void stepProgress() {
     ports().progress->send(window, kProgressStep, 0, 0);
 }
 
-// Fetches one file into `folder` and gives it its status record. kDone,
-// kDoneButMissing (the main unit no longer has it), kCommFailure or
-// kCancelledOrConvert; nothing of the file stays behind on failure.
-int fetch(CFtpMng& ftp, const fs::path& folder, std::u16string_view name, bool responseMessage) {
+// Fetches one file into `folder` and gives it its status record. Ok,
+// SomeMissing (the main unit no longer has it), CommError or Cancelled;
+// nothing of the file stays behind on failure.
+DownloadResult fetch(CFtpMng& ftp, const fs::path& folder, std::u16string_view name, bool responseMessage) {
     std::error_code ec;
     fs::create_directories(folder, ec);
     const fs::path file = folder / pathOf(name);
-    const int r = ftp.Retrieve(name, name, folder);
-    if (r != 0) removeQuietly(file);
-    if (r == ftp::kFileUnavailable) return kDoneButMissing;
-    if (r == ftp::kCancelled) return kCancelledOrConvert;
-    if (r != 0) return kCommFailure;
+    const ftp::TransferResult r = ftp.Retrieve(name, name, folder);
+    if (r != ftp::TransferResult::Done) removeQuietly(file);
+    if (r == ftp::TransferResult::Unavailable) return DownloadResult::SomeMissing;
+    if (r == ftp::TransferResult::Cancelled) return DownloadResult::Cancelled;
+    if (r != ftp::TransferResult::Done) return DownloadResult::CommError;
     CFileMng fm;
     const int made = responseMessage ? fm.MakeResponseRecord(file) : fm.MakeStatusRecord(file);
     if (made != 0) {
         // Not a message file: without its record it would pass for backed up.
         removeQuietly(file);
-        return kCommFailure;
+        return DownloadResult::CommError;
     }
-    return kDone;
+    return DownloadResult::Ok;
 }
 
 // The WAV file of a backed-up voice file, when "DOWNCONV" asks for it and it
-// is not there yet. kDone, kNoRoom, or the failure code given.
-int convertIfAsked(const TransferContext& c, const fs::path& voiceFile, bool fetchedNow) {
-    if (!c.convert) return kDone;
+// is not there yet. Ok, NoSpace, or the failed conversion of a fresh or an
+// existing file.
+DownloadResult convertIfAsked(const TransferContext& c, const fs::path& voiceFile, bool fetchedNow) {
+    if (!c.convert) return DownloadResult::Ok;
     fs::path wav = voiceFile;
     wav.replace_extension(".wav");
     std::error_code ec;
-    if (fs::exists(wav, ec)) return kDone;
+    if (fs::exists(wav, ec)) return DownloadResult::Ok;
     const std::uint64_t length = fs::file_size(voiceFile, ec);
-    if (ec) return kCommFailure;
-    if (!enoughSpace(c.root, (length / kWavPerVoiceUnit + 1) * kSpaceUnit)) return kNoRoom;
-    if (CFileMng().ConvertToWav(voiceFile, c.level) == 1) return kDone;
+    if (ec) return DownloadResult::CommError;
+    if (!enoughSpace(c.root, (length / kWavPerVoiceUnit + 1) * kSpaceUnit)) return DownloadResult::NoSpace;
+    if (CFileMng().ConvertToWav(voiceFile, c.level) == 1) return DownloadResult::Ok;
     // A fresh file that cannot be converted goes again, as a download's does.
     if (fetchedNow) {
         removeQuietly(voiceFile);
-        return kCancelledOrConvert;
+        return DownloadResult::FreshConversionFailed;
     }
-    return kNoDirectory;
+    return DownloadResult::ExistingConversionFailed;
 }
 
 // One listed file into `folder`: fetched unless it is backed up already, then
-// converted when asked. kDone, kDoneButMissing, or the failure.
-int backupFile(CFtpMng& ftp, const TransferContext& c, const fs::path& folder, const listing::Entry& e,
-               bool responseMessage) {
+// converted when asked. Ok, SomeMissing, or the failure.
+DownloadResult backupFile(CFtpMng& ftp, const TransferContext& c, const fs::path& folder, const listing::Entry& e,
+                          bool responseMessage) {
     const fs::path file = folder / pathOf(e.name);
-    if (!enoughSpace(c.root, roundedUp(static_cast<std::uint64_t>(e.size)))) return kNoRoom;
+    if (!enoughSpace(c.root, roundedUp(static_cast<std::uint64_t>(e.size)))) return DownloadResult::NoSpace;
     bool fetchedNow = false;
     if (!alreadyBackedUp(file)) {
-        if (const int r = fetch(ftp, folder, e.name, responseMessage); r != kDone) return r;
+        if (const DownloadResult r = fetch(ftp, folder, e.name, responseMessage); r != DownloadResult::Ok) return r;
         fetchedNow = true;
     }
-    if (!e.name.ends_with(store::kVmdat)) return kDone;
+    if (!e.name.ends_with(store::kVmdat)) return DownloadResult::Ok;
     return convertIfAsked(c, file, fetchedNow);
 }
 
-int listRemote(CFtpMng& ftp, std::u16string_view remotePath, const fs::path& root, std::u16string& listing) {
+DownloadResult listRemote(CFtpMng& ftp, std::u16string_view remotePath, const fs::path& root, std::u16string& listing) {
     long length = 0;
-    const int listed = ftp.ListBoxLong(remotePath, ftp::kListAll, listing, length, root);
-    if (listed == ftp::kNoSuchDirectory) return kNoDirectory;
-    if (listed != ftp::kListed) return kCommFailure;
-    return cancelRequested() ? kCancelledOrConvert : kDone;
+    const ftp::ListResult listed = ftp.ListBoxLong(remotePath, ftp::kListAll, listing, length, root);
+    if (listed == ftp::ListResult::NoSuchDirectory) return DownloadResult::NoDirectory;
+    if (listed != ftp::ListResult::Listed) return DownloadResult::CommError;
+    return cancelRequested() ? DownloadResult::Cancelled : DownloadResult::Ok;
 }
 
 std::u16string lastComponent(std::u16string_view remotePath) {
@@ -131,31 +132,34 @@ std::u16string lastComponent(std::u16string_view remotePath) {
 
 // ------------------------------------------------------- transfer procedures
 
-int CountFiles(CFtpMng& ftp, std::u16string_view remotePath) {
+DownloadResult CountFiles(CFtpMng& ftp, std::u16string_view remotePath, int& count) {
+    count = 0;
     std::u16string listing;
-    const int listed = ftp.ListBox(remotePath, ftp::kListAll, listing);
-    if (listed == ftp::kNoSuchDirectory) return kNoDirectory;
-    if (listed != ftp::kListed) return kCommFailure;
-    return static_cast<int>(listing::CleanLines(listing).size());
+    const ftp::ListResult listed = ftp.ListBox(remotePath, ftp::kListAll, listing);
+    if (listed == ftp::ListResult::NoSuchDirectory) return DownloadResult::NoDirectory;
+    if (listed != ftp::ListResult::Listed) return DownloadResult::CommError;
+    count = static_cast<int>(listing::CleanLines(listing).size());
+    return DownloadResult::Ok;
 }
 
-int BackupBox(CFtpMng& ftp, const TransferContext& c, std::u16string_view kind, std::u16string_view remotePath) {
+DownloadResult BackupBox(CFtpMng& ftp, const TransferContext& c, std::u16string_view kind,
+                         std::u16string_view remotePath) {
     std::u16string listing;
-    if (const int r = listRemote(ftp, remotePath, c.root, listing); r != kDone) return r;
+    if (const DownloadResult r = listRemote(ftp, remotePath, c.root, listing); r != DownloadResult::Ok) return r;
     const std::u16string box = lastComponent(remotePath);
-    if (!listing::IsSafeName(box)) return kNoDirectory;
+    if (!listing::IsSafeName(box)) return DownloadResult::NoDirectory;
 
     bool missing = false;
     for (const listing::Entry& e : listing::MessageEntries(listing, listing::NameForm::BoxMessage)) {
-        if (cancelRequested()) return kCancelledOrConvert;
+        if (cancelRequested()) return DownloadResult::Cancelled;
         const std::u16string month = e.name.substr(0, kMonthChars);
         if (month < c.months.baseMonth || month > c.months.currentMonth) continue;
         const std::u16string monthFolder = MonthFolderName(month);
         const fs::path folder = c.root / pathOf(monthFolder) / pathOf(kind) / pathOf(box);
         const bool isInfo = e.name.ends_with(store::kVminf);
 
-        if (const int r = backupFile(ftp, c, folder, e, false); r != kDone) {
-            if (r != kDoneButMissing) return r;
+        if (const DownloadResult r = backupFile(ftp, c, folder, e, false); r != DownloadResult::Ok) {
+            if (r != DownloadResult::SomeMissing) return r;
             missing = true;
             continue;
         }
@@ -163,27 +167,27 @@ int BackupBox(CFtpMng& ftp, const TransferContext& c, std::u16string_view kind, 
         WriteRecord(c.root, monthFolder, TimeStamp(ports().clock->now()), kStatusIncomplete, kKindBoxes);
         if (isInfo) stepProgress();
     }
-    return missing ? kDoneButMissing : kDone;
+    return missing ? DownloadResult::SomeMissing : DownloadResult::Ok;
 }
 
-int BackupResponseMessages(CFtpMng& ftp, const TransferContext& c) {
+DownloadResult BackupResponseMessages(CFtpMng& ftp, const TransferContext& c) {
     std::u16string listing;
-    if (const int r = listRemote(ftp, kResponseRemote, c.root, listing); r != kDone) return r;
+    if (const DownloadResult r = listRemote(ftp, kResponseRemote, c.root, listing); r != DownloadResult::Ok) return r;
     const fs::path folder = c.root / pathOf(c.months.current) / pathOf(store::kResponseFolder);
 
     bool missing = false;
     for (const listing::Entry& e : listing::MessageEntries(listing, listing::NameForm::ResponseMessage)) {
-        if (cancelRequested()) return kCancelledOrConvert;
+        if (cancelRequested()) return DownloadResult::Cancelled;
         if (!e.name.ends_with(store::kVmdat)) continue;
-        if (const int r = backupFile(ftp, c, folder, e, true); r != kDone) {
-            if (r != kDoneButMissing) return r;
+        if (const DownloadResult r = backupFile(ftp, c, folder, e, true); r != DownloadResult::Ok) {
+            if (r != DownloadResult::SomeMissing) return r;
             missing = true;
             continue;
         }
         WriteRecord(c.root, c.months.current, TimeStamp(ports().clock->now()), kStatusIncomplete, kKindResponses);
         stepProgress();
     }
-    return missing ? kDoneButMissing : kDone;
+    return missing ? DownloadResult::SomeMissing : DownloadResult::Ok;
 }
 
 // ------------------------------------------------------------------- the run
@@ -202,7 +206,7 @@ public:
             options_.sleep = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
     }
 
-    int Go();
+    RunResult Go();
 
 private:
     enum class Attempt { Done, Again, Stop };
@@ -213,10 +217,10 @@ private:
     void Logout();
     bool Wait();
     Outcome WithRetries(const std::function<Attempt()>& attempt, bool freshLogin);
-    int EndWithCommError();
-    int Finish(bool failed);
-    int CountAll(long& total);
-    Attempt Transfer(const std::function<int(CFtpMng&)>& procedure);
+    RunResult EndWithCommError(RunResult why);
+    RunResult Finish(bool failed);
+    DownloadResult CountAll(long& total);
+    Attempt Transfer(const std::function<DownloadResult(CFtpMng&)>& procedure);
 
     BackupRunHost& host_;
     RunSettings& settings_;
@@ -224,7 +228,7 @@ private:
     RunOptions options_;
     TransferContext context_;
     std::vector<std::u16string> answering_, extension_;
-    int lastResult_ = kDone;
+    DownloadResult lastResult_ = DownloadResult::Ok;
 };
 
 bool Run::Login() {
@@ -259,22 +263,23 @@ Run::Outcome Run::WithRetries(const std::function<Attempt()>& attempt, bool fres
     return cancelRequested() ? Outcome::Cancelled : Outcome::Failed;
 }
 
-int Run::EndWithCommError() {
+RunResult Run::EndWithCommError(RunResult why) {
     host_.CloseProgress();
     if (options_.confirmed) prompt(std::u16string(kCommError), std::u16string(kErrorCaption), Icon::Exclamation);
     Logout();
     MarkMonths(context_.root, months_, kStatusIncomplete, ports().clock->now());
     host_.ResetIdleCount();
     host_.EnableMainWindow(true);
-    return kRunFailed;
+    return why;
 }
 
-int Run::Finish(bool failed) {
+RunResult Run::Finish(bool failed) {
     host_.CloseProgress();
-    if (cancelRequested()) {
+    const bool cancelled = cancelRequested();
+    if (cancelled) {
         failed = true;
     } else if (failed) {
-        if (lastResult_ == kNoRoom)
+        if (lastResult_ == DownloadResult::NoSpace)
             prompt(std::u16string(kNoSpace), std::u16string(kErrorCaption), Icon::Exclamation);
         else if (options_.confirmed)
             prompt(std::u16string(kCommError), std::u16string(kErrorCaption), Icon::Exclamation);
@@ -283,10 +288,17 @@ int Run::Finish(bool failed) {
     Logout();
     host_.ResetIdleCount();
     host_.EnableMainWindow(true);
-    return failed ? kRunFailed : kRunOk;
+    if (!failed) return RunResult::Ok;
+    if (cancelled) return RunResult::Cancelled;
+    switch (lastResult_) {
+    case DownloadResult::NoSpace: return RunResult::NoSpace;
+    case DownloadResult::ExistingConversionFailed:
+    case DownloadResult::FreshConversionFailed: return RunResult::ConversionFailed;
+    default: return RunResult::CommError;
+    }
 }
 
-int Run::CountAll(long& total) {
+DownloadResult Run::CountAll(long& total) {
     std::vector<std::u16string> folders;
     for (const auto& b : answering_) folders.push_back(std::u16string(kAnsweringRemote) + b);
     for (const auto& b : extension_) folders.push_back(std::u16string(kExtensionRemote) + b);
@@ -297,29 +309,39 @@ int Run::CountAll(long& total) {
         const Outcome o = WithRetries(
             [&] {
                 CFtpMng* ftp = Ftp();
-                count = ftp ? CountFiles(*ftp, folder) : kCommFailure;
-                if (count == kNoDirectory) count = 0;  // gone since the box listing: nothing to count
-                return count >= 0 ? Attempt::Done : Attempt::Again;
+                // A directory gone since the box listing has nothing to count.
+                const DownloadResult r = ftp ? CountFiles(*ftp, folder, count) : DownloadResult::CommError;
+                return r != DownloadResult::CommError ? Attempt::Done : Attempt::Again;
             },
             true);
-        if (o != Outcome::Done) return o == Outcome::Cancelled ? kCancelledOrConvert : kCommFailure;
+        if (o != Outcome::Done) return o == Outcome::Cancelled ? DownloadResult::Cancelled : DownloadResult::CommError;
         total += count;
         pumpOne();
     }
-    return kDone;
+    return DownloadResult::Ok;
 }
 
-Run::Attempt Run::Transfer(const std::function<int(CFtpMng&)>& procedure) {
+Run::Attempt Run::Transfer(const std::function<DownloadResult(CFtpMng&)>& procedure) {
     CFtpMng* ftp = Ftp();
-    lastResult_ = ftp ? procedure(*ftp) : kCommFailure;
+    lastResult_ = ftp ? procedure(*ftp) : DownloadResult::CommError;
+    switch (lastResult_) {
     // A message that vanished from the main unit while the run fetched it
     // has nothing left to back up.
-    if (lastResult_ == kDone || lastResult_ == kDoneButMissing) return Attempt::Done;
-    if (lastResult_ == kNoRoom || lastResult_ == kCancelledOrConvert) return Attempt::Stop;
+    case DownloadResult::Ok:
+    case DownloadResult::SomeMissing: return Attempt::Done;
+    case DownloadResult::NoSpace:
+    case DownloadResult::Cancelled:
+    case DownloadResult::FreshConversionFailed: return Attempt::Stop;
+    // A box gone since the listing, a failed link, and a voice file already
+    // here that would not convert are tried again.
+    case DownloadResult::NoDirectory:
+    case DownloadResult::CommError:
+    case DownloadResult::ExistingConversionFailed: return Attempt::Again;
+    }
     return Attempt::Again;
 }
 
-int Run::Go() {
+RunResult Run::Go() {
     ports().cancel->clear();
     host_.EnableMainWindow(false);
     host_.OpenProgress();
@@ -332,25 +354,25 @@ int Run::Go() {
     if (!settings_.loggedIn) {
         const Outcome o = WithRetries([&] { return Login() ? Attempt::Done : Attempt::Again; }, false);
         if (o == Outcome::Cancelled) return Finish(true);
-        if (o == Outcome::Failed) return EndWithCommError();
+        if (o == Outcome::Failed) return EndWithCommError(RunResult::LoginFailed);
     }
 
     const Outcome listed = WithRetries(
         [&] {
             CFtpMng* ftp = Ftp();
             std::u16string root, answering, extension;
-            if (!ftp || ftp->ListFolders(root, answering, extension) != ftp::kListed) return Attempt::Again;
+            if (!ftp || ftp->ListFolders(root, answering, extension) != ftp::ListResult::Listed) return Attempt::Again;
             answering_ = listing::BoxNames(answering);
             extension_ = listing::BoxNames(extension);
             return Attempt::Done;
         },
         true);
     if (listed == Outcome::Cancelled) return Finish(true);
-    if (listed == Outcome::Failed) return EndWithCommError();
+    if (listed == Outcome::Failed) return EndWithCommError(RunResult::CommError);
 
     long total = 0;
-    if (const int counted = CountAll(total); counted != kDone)
-        return counted == kCancelledOrConvert ? Finish(true) : EndWithCommError();
+    if (const DownloadResult counted = CountAll(total); counted != DownloadResult::Ok)
+        return counted == DownloadResult::Cancelled ? Finish(true) : EndWithCommError(RunResult::CommError);
 
     if (total < 1) {
         // Nothing on the main unit: the months are as complete as they can be.
@@ -383,9 +405,9 @@ int Run::Go() {
 
 }  // namespace
 
-int RunBackup(BackupRunHost& host, RunSettings& settings, const BackupMonths& months, const RunOptions& options) {
+RunResult RunBackup(BackupRunHost& host, RunSettings& settings, const BackupMonths& months, const RunOptions& options) {
     // Without a root folder the month folders would land wherever the program was started.
-    if (settings.root.empty()) return kRunFailed;
+    if (settings.root.empty()) return RunResult::NoRootFolder;
     return Run(host, settings, months, options).Go();
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/backup/BackupRecord.h"
+#include "download/CDownloadMng.h"
 
 namespace plova {
 class CFtpMng;
@@ -30,17 +31,16 @@ constexpr std::u16string_view kCommError = u"通信エラーが発生しまし�
 constexpr std::u16string_view kNoSpace = u"ＰＣのメモリ不足です。";
 constexpr std::u16string_view kErrorCaption = u"エラー";
 
-// Results of a run.
-constexpr int kRunOk = 0;
-constexpr int kRunFailed = 1;
-
-// Results of the transfer procedures.
-constexpr int kDone = 0;
-constexpr int kDoneButMissing = 550;
-constexpr int kCommFailure = -1;
-constexpr int kNoDirectory = -2;
-constexpr int kCancelledOrConvert = -3;
-constexpr int kNoRoom = -4;
+// How a run ended.
+enum class RunResult {
+    Ok,
+    Cancelled,
+    LoginFailed,       // no login within the retries
+    CommError,         // the main unit failed within the retries
+    NoSpace,           // not enough free disk space
+    ConversionFailed,  // a voice file could not be made a WAV file
+    NoRootFolder,      // no root folder to back up into
+};
 
 class BackupRunHost {
 public:
@@ -87,14 +87,16 @@ struct TransferContext {
 
 // Box messages of one remote box directory ("/rusuroku/0001") into the box
 // folder `kind`/<box> of their month folders; one progress step per message.
-int BackupBox(CFtpMng& ftp, const TransferContext& context, std::u16string_view kind, std::u16string_view remotePath);
+// The results are the download procedures': Ok, SomeMissing, CommError,
+// NoDirectory, Cancelled, NoSpace or a failed conversion.
+DownloadResult BackupBox(CFtpMng& ftp, const TransferContext& context, std::u16string_view kind,
+                         std::u16string_view remotePath);
 // The system response messages into "outou" of the current month's folder.
-int BackupResponseMessages(CFtpMng& ftp, const TransferContext& context);
-// Entries of a remote directory; -2 when missing, -1 on other failures.
-int CountFiles(CFtpMng& ftp, std::u16string_view remotePath);
+DownloadResult BackupResponseMessages(CFtpMng& ftp, const TransferContext& context);
+// Entries of a remote directory in `count`: Ok, NoDirectory or CommError.
+DownloadResult CountFiles(CFtpMng& ftp, std::u16string_view remotePath, int& count);
 
-// The run. kRunOk or kRunFailed (also after a cancel). `months` were computed
-// just before.
-int RunBackup(BackupRunHost& host, RunSettings& settings, const BackupMonths& months, const RunOptions& options);
+// The run; `months` were computed just before.
+RunResult RunBackup(BackupRunHost& host, RunSettings& settings, const BackupMonths& months, const RunOptions& options);
 
 }  // namespace plova::backup

@@ -149,6 +149,8 @@ TEST_F(BackupCommandTest, AFailedRunExitsNonZeroAndRecordsTheFailure) {
     const testkit::CliOutcome r = run();
     EXPECT_EQ(r.code, kFailed);
     EXPECT_NE(r.err.find("通信エラーが発生しました。"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("plova-cli: backup: cannot log in to the main unit with the stored values"), std::string::npos)
+        << r.err;
     EXPECT_EQ(key(u"BACKUP", u"ZENKAIKA"), u"2");
     EXPECT_EQ(key(u"BACKUP", u"YOTEIBI").size(), 12u);
     for (auto& e : fs::directory_iterator(root))

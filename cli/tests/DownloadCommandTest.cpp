@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 
 #include "cli/Command.h"
 #include "cli/testing/CliRun.h"
@@ -88,6 +89,37 @@ TEST_F(DownloadCommandTest, UsageMistakesAndFailuresAreNonZero) {
     EXPECT_EQ(run({"--password", "admin"}), cli::kFailed);
     EXPECT_EQ(ran.out, "通信エラーが発生しました。\n");
     EXPECT_TRUE(noTornMessages());
+}
+
+// A run that falls short says why on stderr, from what the procedures
+// reported, and still exits 1.
+TEST_F(DownloadCommandTest, AFailureNamesItsReason) {
+    ASSERT_EQ(run({"--password", "admin", "--kind", "info"}), cli::kOk) << ran.err;
+    makeLocalBox("rusuroku", "0404");
+    const std::string voice = messageName("0002", 2, ".vmdat");
+    const struct {
+        std::function<void(sim::Faults&)> faults;
+        cli::Args args;
+        std::string reason;
+    } rows[] = {
+        {[](sim::Faults&) {},
+         {"--box", "rusuroku/0404"},
+         "the box directory is missing on the main unit: /rusuroku/0404"},
+        {[&](sim::Faults& f) { f.refuseRetr[voice] = 550; },
+         {"--box", "rusuroku/0002"},
+         "some messages had gone from the main unit"},
+        {[](sim::Faults& f) { f.dropAfterBytes = 3000; }, {}, "communication error with the main unit"},
+    };
+    for (const auto& r : rows) {
+        setFaults([&](sim::Faults& f) {
+            f = sim::Faults{};
+            r.faults(f);
+        });
+        cli::Args args{"--password", "admin"};
+        args.insert(args.end(), r.args.begin(), r.args.end());
+        EXPECT_EQ(run(args), cli::kFailed) << r.reason;
+        EXPECT_NE(ran.err.find("plova-cli: download: " + r.reason), std::string::npos) << ran.err;
+    }
 }
 
 }  // namespace

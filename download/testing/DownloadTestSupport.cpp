@@ -76,7 +76,7 @@ DownloadFixture::~DownloadFixture() {
 CFtpMng& DownloadFixture::login(Timeouts timeouts) {
     dl.reset();
     ftp = std::make_unique<CFtpMng>(nullptr, timeouts);
-    EXPECT_EQ(ftp->Login(u"127.0.0.1", u"admin", u"admin", server->port()), ftp::kLoginOk);
+    EXPECT_EQ(ftp->Login(u"127.0.0.1", u"admin", u"admin", server->port()), ftp::LoginResult::Ok);
     view.ftp = ftp.get();
     return *ftp;
 }

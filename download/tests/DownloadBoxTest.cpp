@@ -27,7 +27,7 @@ protected:
         for (int n = 1; n <= 3; ++n) putMessage(remoteBox("rusuroku", "0001"), "0001", n, kSpeech + 500 * n);
         local = makeLocalBox("rusuroku", "0001");
     }
-    int box(CDownloadMng& d) { return d.DownloadBox(u"/rusuroku/0001", local, handled, listed); }
+    DownloadResult box(CDownloadMng& d) { return d.DownloadBox(u"/rusuroku/0001", local, handled, listed); }
     fs::path file(int n, const char* ext) const { return local / messageName("0001", n, ext); }
 
     fs::path local;
@@ -37,9 +37,12 @@ protected:
 
 TEST_F(DownloadBoxTest, AFullBoxArrivesWithStatusRecordsAndASecondRunFetchesNothing) {
     CDownloadMng& d = downloader();
-    ASSERT_EQ(d.CountFiles(u"/rusuroku/0001", local, dl::kCountAll), 6);
-    ASSERT_EQ(d.CountFiles(u"/rusuroku/0001", local, dl::kCountInfo), 3);
-    ASSERT_EQ(box(d), dl::kOk);
+    int count = 0;
+    ASSERT_EQ(d.CountFiles(u"/rusuroku/0001", local, dl::kCountAll, count), DownloadResult::Ok);
+    EXPECT_EQ(count, 6);
+    ASSERT_EQ(d.CountFiles(u"/rusuroku/0001", local, dl::kCountInfo, count), DownloadResult::Ok);
+    EXPECT_EQ(count, 3);
+    ASSERT_EQ(box(d), DownloadResult::Ok);
     EXPECT_EQ(handled, 6);
     EXPECT_EQ(listed, 6);
     EXPECT_TRUE(noTornMessages());
@@ -58,21 +61,21 @@ TEST_F(DownloadBoxTest, AFullBoxArrivesWithStatusRecordsAndASecondRunFetchesNoth
     // Everything is here: nothing is fetched again, and the run is complete.
     const auto before = fs::last_write_time(file(1, ".vmdat"));
     ports.progress.sent.clear();
-    ASSERT_EQ(box(d), dl::kOk);
+    ASSERT_EQ(box(d), DownloadResult::Ok);
     EXPECT_EQ(handled, 6);
     EXPECT_EQ(fs::last_write_time(file(1, ".vmdat")), before);
     EXPECT_EQ(ports.progress.of(msg::kBarPosition).front().wparam, dl::kBarExistingVoice);
 
     // A message file cut short by a crash is no message: it is fetched again.
     fs::resize_file(file(3, ".vmdat"), 500);
-    ASSERT_EQ(box(d), dl::kOk);
+    ASSERT_EQ(box(d), DownloadResult::Ok);
     EXPECT_TRUE(noTornMessages());
 }
 
 TEST_F(DownloadBoxTest, ConversionFollowsEachInfoFileAndSkipsAVoiceFileWithoutOne) {
     putMessage(remoteBox("rusuroku", "0001"), "0001", 4, kSpeech, /*withInfo=*/false);
     CDownloadMng& d = downloader({.convert = true, .levelSetting = 0});
-    ASSERT_EQ(box(d), dl::kOk);
+    ASSERT_EQ(box(d), DownloadResult::Ok);
     for (int n = 1; n <= 3; ++n) EXPECT_TRUE(fs::exists(file(n, ".wav"))) << n;
     EXPECT_TRUE(fs::exists(file(4, ".vmdat")));
     EXPECT_FALSE(fs::exists(file(4, ".wav")));
@@ -80,18 +83,20 @@ TEST_F(DownloadBoxTest, ConversionFollowsEachInfoFileAndSkipsAVoiceFileWithoutOn
 
     // All local: the pending voice files are converted again, nothing fetched.
     for (int n = 1; n <= 3; ++n) fs::remove(file(n, ".wav"));
-    ASSERT_EQ(box(d), dl::kOk);
+    ASSERT_EQ(box(d), DownloadResult::Ok);
     for (int n = 1; n <= 3; ++n) EXPECT_TRUE(fs::exists(file(n, ".wav"))) << n;
 }
 
 TEST_F(DownloadBoxTest, AMissingBoxAndAFileGoneSinceTheListing) {
     CDownloadMng& d = downloader();
-    EXPECT_EQ(d.CountFiles(u"/rusuroku/0404", local, dl::kCountAll), dl::kNoDirectory);
-    EXPECT_EQ(d.DownloadBox(u"/rusuroku/0404", local, handled, listed), dl::kNoDirectory);
-    EXPECT_EQ(d.DownloadBoxInfo(u"/rusuroku/0404", local, handled), dl::kNoDirectory);
+    int count = -1;
+    EXPECT_EQ(d.CountFiles(u"/rusuroku/0404", local, dl::kCountAll, count), DownloadResult::NoDirectory);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(d.DownloadBox(u"/rusuroku/0404", local, handled, listed), DownloadResult::NoDirectory);
+    EXPECT_EQ(d.DownloadBoxInfo(u"/rusuroku/0404", local, handled), DownloadResult::NoDirectory);
 
     setFaults([&](sim::Faults& f) { f.refuseRetr[messageName("0001", 2, ".vmdat")] = 550; });
-    ASSERT_EQ(box(d), dl::kSomeMissing);
+    ASSERT_EQ(box(d), DownloadResult::SomeMissing);
     EXPECT_EQ(handled, 5);
     EXPECT_FALSE(fs::exists(file(2, ".vmdat")));
     EXPECT_TRUE(fs::exists(file(3, ".vmdat")));
@@ -101,16 +106,16 @@ TEST_F(DownloadBoxTest, AMissingBoxAndAFileGoneSinceTheListing) {
 TEST_F(DownloadBoxTest, TooLittleSpaceStopsBeforeAnythingIsWritten) {
     CDownloadMng& d = downloader();
     ports.disk.set(4095);
-    EXPECT_EQ(d.DownloadBoxInfo(u"/rusuroku/0001", local, handled), dl::kNoSpace);
-    EXPECT_EQ(box(d), dl::kNoSpace);
+    EXPECT_EQ(d.DownloadBoxInfo(u"/rusuroku/0001", local, handled), DownloadResult::NoSpace);
+    EXPECT_EQ(box(d), DownloadResult::NoSpace);
     EXPECT_TRUE(filesUnder(local).size() == 1) << "only inf.ini";
     // Room for the information files but not for voice data.
     ports.disk.set(4096);
-    EXPECT_EQ(d.DownloadBoxInfo(u"/rusuroku/0001", local, handled), dl::kOk);
+    EXPECT_EQ(d.DownloadBoxInfo(u"/rusuroku/0001", local, handled), DownloadResult::Ok);
     EXPECT_EQ(handled, 3);
 }
 
-// Cancel pressed at chosen moments: the run ends with -3, and no message
+// Cancel pressed at chosen moments: the run ends cancelled, and no message
 // name holds fewer bytes than the main unit's file.
 TEST_F(DownloadBoxTest, CancelAtAnyStepLeavesNoPartialFile) {
     putMessage(remoteBox("rusuroku", "0001"), "0001", 5, 200'000);
@@ -122,7 +127,7 @@ TEST_F(DownloadBoxTest, CancelAtAnyStepLeavesNoPartialFile) {
         ports.pump = {};
         CDownloadMng& d = downloader();
         ports.pump.at(ports.pump.steps + step, [&] { ports.cancel.set(); });
-        EXPECT_EQ(box(d), dl::kCancelled);
+        EXPECT_EQ(box(d), DownloadResult::Cancelled);
         EXPECT_GE(ports.pump.steps, step);
         EXPECT_TRUE(noTornMessages());
         // A message is there with both files or not at all.
@@ -155,12 +160,12 @@ TEST_F(DownloadBoxTest, AFailingMainUnitEndsTheRunWithFinishedMessagesIntact) {
         login(quick);
         CDownloadMng& d = downloader();
         // The first messages arrive whole; the fault comes with the big one.
-        ASSERT_EQ(d.DownloadBox(u"/rusuroku/0001", local, handled, listed), dl::kOk);
+        ASSERT_EQ(d.DownloadBox(u"/rusuroku/0001", local, handled, listed), DownloadResult::Ok);
         fs::remove(local / big);
         fs::remove(file(5, ".vminf"));
         fs::remove(file(1, ".vminf"));
         setFaults(c.fault);
-        EXPECT_EQ(box(d), dl::kCommError);
+        EXPECT_EQ(box(d), DownloadResult::CommError);
         EXPECT_TRUE(noTornMessages());
         EXPECT_FALSE(fs::exists(local / big));
         EXPECT_TRUE(fs::exists(file(2, ".vmdat")));
@@ -185,7 +190,7 @@ TEST_F(DownloadBoxTest, ResponseMessagesNewerOrOlderLocally) {
 
     int voiceListed = 0;
     CDownloadMng& d = downloader();
-    ASSERT_EQ(d.DownloadResponseMessages(outou, handled, voiceListed), dl::kOk);
+    ASSERT_EQ(d.DownloadResponseMessages(outou, handled, voiceListed), DownloadResult::Ok);
     EXPECT_EQ(voiceListed, 3);
     EXPECT_EQ(handled, 3);
     EXPECT_EQ(filesUnder(outou),
@@ -199,26 +204,27 @@ TEST_F(DownloadBoxTest, ResponseMessagesNewerOrOlderLocally) {
     // Kind 1 never touches "/outou/", and an empty "/outou/" is 550 with none listed.
     fs::remove_all(disk / "outou");
     fs::create_directories(disk / "outou");
-    EXPECT_EQ(d.DownloadResponseMessages(outou, handled, voiceListed), dl::kSomeMissing);
+    EXPECT_EQ(d.DownloadResponseMessages(outou, handled, voiceListed), DownloadResult::SomeMissing);
     EXPECT_EQ(voiceListed, 0);
 }
 
 TEST_F(DownloadBoxTest, DownloadVoiceKeepsAVoiceFileAlreadyHereInEveryOutcome) {
     CDownloadMng& d = downloader();
-    ASSERT_EQ(d.DownloadBoxInfo(u"/rusuroku/0001", local, handled), dl::kOk);
+    ASSERT_EQ(d.DownloadBoxInfo(u"/rusuroku/0001", local, handled), DownloadResult::Ok);
     const std::u16string name = fromUtf8(messageName("0001", 1, ".vmdat"));
     const std::u16string remote = u"/rusuroku/0001/" + name;
     std::int64_t size = 0;
     std::int64_t listedSize = 0;
-    ASSERT_EQ(d.RemoteFileSize(u"/rusuroku/0001", local, name, size, &listedSize), dl::kSizeFound);
+    ASSERT_EQ(d.RemoteFileSize(u"/rusuroku/0001", local, name, size, &listedSize), SizeResult::Found);
     EXPECT_EQ(listedSize, static_cast<std::int64_t>(block::kSize + kSpeech + 500));
     EXPECT_EQ(size, (listedSize / 4096 + 1) * 4096);
-    EXPECT_EQ(d.RemoteFileSize(u"/rusuroku/0001", local, u"209912312359_ABC_0001_99999.vmdat", size), dl::kNotListed);
+    EXPECT_EQ(d.RemoteFileSize(u"/rusuroku/0001", local, u"209912312359_ABC_0001_99999.vmdat", size),
+              SizeResult::NotListed);
 
     // A wrong listed figure is a failed transfer, and nothing stays.
-    EXPECT_EQ(d.DownloadVoice(local, remote, name, listedSize + 1), ftp::kTransferFailed);
+    EXPECT_EQ(d.DownloadVoice(local, remote, name, listedSize + 1), DownloadResult::CommError);
     EXPECT_FALSE(fs::exists(file(1, ".vmdat")));
-    ASSERT_EQ(d.DownloadVoice(local, remote, name, listedSize), dl::kOk);
+    ASSERT_EQ(d.DownloadVoice(local, remote, name, listedSize), DownloadResult::Ok);
     FILESTS_INFO record;
     ASSERT_TRUE(CFileMng().ReadStatusRecord(file(1, ".vmdat"), record));
     EXPECT_EQ(record.downloadState, kUnplayedOnMainUnit);
@@ -227,14 +233,14 @@ TEST_F(DownloadBoxTest, DownloadVoiceKeepsAVoiceFileAlreadyHereInEveryOutcome) {
     // The user's file stays whether the fetch succeeds, is cancelled or refused.
     const std::string mine = "my own voice file";
     testkit::writeBytes(file(1, ".vmdat"), mine);
-    EXPECT_EQ(d.DownloadVoice(local, remote, name, listedSize), dl::kOk);
+    EXPECT_EQ(d.DownloadVoice(local, remote, name, listedSize), DownloadResult::Ok);
     EXPECT_EQ(readAll(file(1, ".vmdat")), mine);
     ports.pump.at(ports.pump.steps + 2, [&] { ports.cancel.set(); });
-    EXPECT_EQ(d.DownloadVoice(local, remote, name, listedSize), dl::kCancelled);
+    EXPECT_EQ(d.DownloadVoice(local, remote, name, listedSize), DownloadResult::Cancelled);
     EXPECT_EQ(readAll(file(1, ".vmdat")), mine);
     ports.cancel.clear();
     setFaults([&](sim::Faults& f) { f.refuseRetr[toUtf8(name)] = 550; });
-    EXPECT_EQ(d.DownloadVoice(local, remote, name, listedSize), dl::kSomeMissing);
+    EXPECT_EQ(d.DownloadVoice(local, remote, name, listedSize), DownloadResult::SomeMissing);
     EXPECT_EQ(readAll(file(1, ".vmdat")), mine);
     EXPECT_EQ(filesUnder(local).size(), 5u) << "inf.ini, three .vminf, one .vmdat";
 }
@@ -251,7 +257,7 @@ TEST_F(DownloadBoxTest, AKilledDownloadLeavesNoTornMessage) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             CFtpMng client;
-            if (client.Login(u"127.0.0.1", u"admin", u"admin", server->port()) != ftp::kLoginOk) ::_exit(2);
+            if (client.Login(u"127.0.0.1", u"admin", u"admin", server->port()) != ftp::LoginResult::Ok) ::_exit(2);
             CDownloadMng d(client);
             int h = 0;
             int l = 0;
@@ -272,7 +278,7 @@ TEST_F(DownloadBoxTest, AKilledDownloadLeavesNoTornMessage) {
         }
     }
     CDownloadMng& d = downloader();
-    ASSERT_EQ(box(d), dl::kOk);
+    ASSERT_EQ(box(d), DownloadResult::Ok);
     EXPECT_TRUE(noTornMessages());
 }
 

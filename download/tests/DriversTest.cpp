@@ -20,22 +20,23 @@ TEST(ClosingChoice, BatchOutcomesPickTheirMessage) {
     const Row rows[] = {
         {{.total = 10, .handled = 10}, Closing::Success},
         {{.total = 10, .handled = 10, .conversionFailed = true}, Closing::ConvertFailed},
-        {{.total = 10, .handled = 4, .result = dl::kCommError}, Closing::CommError},
+        {{.total = 10, .handled = 4, .result = DownloadResult::CommError}, Closing::CommError},
         {{.total = 10, .handled = 8, .missing = true}, Closing::PartialMissing},
-        {{.total = 10, .handled = 4, .result = dl::kNoSpace}, Closing::PartialNoSpace},
+        {{.total = 10, .handled = 4, .result = DownloadResult::NoSpace}, Closing::PartialNoSpace},
         {{.total = 10, .handled = 0, .missing = true}, Closing::AlreadyDeleted},
-        {{.total = 10, .handled = 0, .result = dl::kNoSpace}, Closing::NoSpace},
-        {{.total = 10, .handled = 6, .result = dl::kCancelled}, Closing::ConvertFailed},
-        {{.total = 10, .handled = 6, .result = dl::kCancelled, .cancelled = true}, Closing::None},
+        {{.total = 10, .handled = 0, .result = DownloadResult::NoSpace}, Closing::NoSpace},
+        {{.total = 10, .handled = 6, .result = DownloadResult::FreshConversionFailed}, Closing::ConvertFailed},
+        {{.total = 10, .handled = 6, .result = DownloadResult::Cancelled, .cancelled = true}, Closing::None},
         {{.total = 1, .handled = 1}, Closing::Success},
         {{.total = 1, .handled = 0, .missing = true}, Closing::AlreadyDeleted},
-        {{.total = 1, .handled = 0, .result = dl::kNoSpace}, Closing::NoSpace},
-        {{.total = 1, .handled = 0, .result = dl::kCancelled}, Closing::ConvertFailed},
-        {{.total = 1, .handled = 0, .result = 421}, Closing::CommError},
+        {{.total = 1, .handled = 0, .result = DownloadResult::NoSpace}, Closing::NoSpace},
+        {{.total = 1, .handled = 0, .result = DownloadResult::FreshConversionFailed}, Closing::ConvertFailed},
+        {{.total = 1, .handled = 0, .result = DownloadResult::CommError}, Closing::CommError},
     };
     for (const Row& r : rows) {
         EXPECT_EQ(ChooseBatchClosing(r.outcome), r.expected)
-            << "total " << r.outcome.total << " handled " << r.outcome.handled << " result " << r.outcome.result;
+            << "total " << r.outcome.total << " handled " << r.outcome.handled << " result "
+            << ResultCode(r.outcome.result);
     }
 }
 
@@ -56,7 +57,7 @@ TEST(ClosingChoice, VoiceOutcomesPickTheirMessages) {
          {Closing::PartialMissing, Closing::PartialNoSpace}},
         {{.rows = 3, .handled = 3, .failed = 3, .noSpace = true}, {Closing::NoSpace}},
         {{.rows = 3, .handled = 3, .failed = 1, .noSpace = true}, {Closing::PartialNoSpace}},
-        {{.rows = 3, .handled = 2, .lastResult = dl::kCommError}, {Closing::CommError}},
+        {{.rows = 3, .handled = 2, .lastResult = DownloadResult::CommError}, {Closing::CommError}},
         {{.rows = 3, .handled = 2, .cancelled = true}, {}},
     };
     for (const Row& r : rows) EXPECT_EQ(ChooseVoiceClosing(r.outcome), r.expected) << r.outcome.failed;
@@ -190,7 +191,7 @@ TEST_F(DriversTest, CancelDuringABatchShowsNothing) {
 TEST_F(DriversTest, SelectedVoiceFetchesTheRowsAndReportsWhatIsGone) {
     int handled = 0;
     const fs::path box = localBox("rusuroku", "0001");
-    ASSERT_EQ(downloader().DownloadBoxInfo(u"/rusuroku/0001", box, handled), dl::kOk);
+    ASSERT_EQ(downloader().DownloadBoxInfo(u"/rusuroku/0001", box, handled), DownloadResult::Ok);
     const std::vector<fs::path> rows = {box / messageName("0001", 1, ".vminf"), box / messageName("0001", 2, ".vminf")};
     VoiceResult r = DownloadSelectedVoice(*dl, rows, view);
     EXPECT_EQ(r.shown, std::vector<Closing>{Closing::Success});

@@ -27,7 +27,7 @@ protected:
         fs::create_directories(disk / "outou");
         server = std::make_unique<testkit::StandardFtpServer>(disk, "Kw-TX test");
         ASSERT_TRUE(server->running());
-        ASSERT_EQ(ftp.Login(u"127.0.0.1", u"admin", u"admin", server->port()), ftp::kLoginOk);
+        ASSERT_EQ(ftp.Login(u"127.0.0.1", u"admin", u"admin", server->port()), ftp::LoginResult::Ok);
     }
     void TearDown() override { ftp.Logout(); }
 
@@ -45,9 +45,12 @@ TEST_F(StandardServerTest, TheFolderDownloadBuildsTheBoxTreeAndABoxIsCounted) {
         EXPECT_TRUE(fs::is_directory(boxFolder / sub)) << sub;
 
     CDownloadMng downloader(ftp);
-    EXPECT_EQ(downloader.CountFiles(u"/rusuroku/0001", boxFolder / "rusuroku" / "0001", dl::kCountAll), 4);
-    EXPECT_EQ(downloader.CountFiles(u"/rusuroku/0404", boxFolder / "rusuroku" / "0001", dl::kCountAll),
-              dl::kNoDirectory);
+    int count = 0;
+    EXPECT_EQ(downloader.CountFiles(u"/rusuroku/0001", boxFolder / "rusuroku" / "0001", dl::kCountAll, count),
+              DownloadResult::Ok);
+    EXPECT_EQ(count, 4);
+    EXPECT_EQ(downloader.CountFiles(u"/rusuroku/0404", boxFolder / "rusuroku" / "0001", dl::kCountAll, count),
+              DownloadResult::NoDirectory);
 }
 
 TEST_F(StandardServerTest, VoiceDataArriveWithTheirRecordOrNotAtAll) {
@@ -58,13 +61,13 @@ TEST_F(StandardServerTest, VoiceDataArriveWithTheirRecordOrNotAtAll) {
     CDownloadMng downloader(ftp);
     struct Case {
         std::int64_t listedSize;
-        int result;
+        DownloadResult result;
         bool kept;
     };
     // A length other than the listed one is a broken transfer: nothing stays.
-    for (const Case c :
-         {Case{remoteSize + 1, ftp::kTransferFailed, false}, Case{remoteSize - 1, ftp::kTransferFailed, false},
-          Case{remoteSize, dl::kOk, true}, Case{-1, dl::kOk, true}}) {
+    for (const Case c : {Case{remoteSize + 1, DownloadResult::CommError, false},
+                         Case{remoteSize - 1, DownloadResult::CommError, false},
+                         Case{remoteSize, DownloadResult::Ok, true}, Case{-1, DownloadResult::Ok, true}}) {
         fs::remove(local / name);
         EXPECT_EQ(downloader.DownloadVoice(local, fromUtf8("/rusuroku/0001/" + name), fromUtf8(name), c.listedSize),
                   c.result)

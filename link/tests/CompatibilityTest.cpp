@@ -53,10 +53,10 @@ TEST_F(CompatibilityTest, LogsInListsRetrievesStoresDeletesAndQuits) {
     const WindowHandle window = ports.progress.open(u"ダウンロード中");
     {
         CFtpMng mng(&timer);
-        ASSERT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin", server.port()), ftp::kLoginOk);
+        ASSERT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin", server.port()), ftp::LoginResult::Ok);
 
         std::u16string root, answering, extension;
-        ASSERT_EQ(mng.ListFolders(root, answering, extension), 1);
+        ASSERT_EQ(mng.ListFolders(root, answering, extension), ftp::ListResult::Listed);
         EXPECT_NE(root.find(u"rusuroku"), std::u16string::npos);
         auto boxes = listing::BoxNames(answering);
         std::sort(boxes.begin(), boxes.end());
@@ -64,7 +64,7 @@ TEST_F(CompatibilityTest, LogsInListsRetrievesStoresDeletesAndQuits) {
         EXPECT_EQ(listing::BoxNames(extension), std::vector<std::u16string>{u"0101"});
 
         std::u16string names;
-        ASSERT_EQ(mng.ListBox(u"/rusuroku/0001", ftp::kListAll, names, local), 1);
+        ASSERT_EQ(mng.ListBox(u"/rusuroku/0001", ftp::kListAll, names, local), ftp::ListResult::Listed);
         auto messages = listing::MessageNames(names, listing::NameForm::BoxMessage);
         std::sort(messages.begin(), messages.end());
         ASSERT_EQ(messages.size(), 4u);
@@ -72,7 +72,7 @@ TEST_F(CompatibilityTest, LogsInListsRetrievesStoresDeletesAndQuits) {
 
         // The session stays in the box directory: RETR takes the bare name.
         const std::string wanted = boxMessageName(2, ".vmdat");
-        ASSERT_EQ(mng.Retrieve(u16(wanted), u16(wanted), local), 0);
+        ASSERT_EQ(mng.Retrieve(u16(wanted), u16(wanted), local), ftp::TransferResult::Done);
         EXPECT_TRUE(readFile(local / wanted) == readFile(disk / "rusuroku" / "0001" / wanted));
         const auto bars = ports.progress.of(msg::kBarPosition);
         ASSERT_EQ(bars.size(), 5u);  // 5002 bytes in blocks of 1024
@@ -90,7 +90,7 @@ TEST_F(CompatibilityTest, LogsInListsRetrievesStoresDeletesAndQuits) {
         EXPECT_EQ(mng.Delete(u"/outou/202401151030_ABC_0001_0005.vmdat"), 550);
 
         const std::string absent = boxMessageName(9, ".vmdat");
-        EXPECT_EQ(mng.Retrieve(u16(absent), u16(absent), local), 550);
+        EXPECT_EQ(mng.Retrieve(u16(absent), u16(absent), local), ftp::TransferResult::Unavailable);
         EXPECT_FALSE(fs::exists(local / absent));
 
         EXPECT_EQ(mng.KeepAlive(), 1);
@@ -137,19 +137,19 @@ TEST_F(CompatibilityTest, CancelDuringRetrievalSendsAbortAndReturnsCancelled) {
     quick.replyMillis = 1500;
     {
         CFtpMng mng(&timer, quick);
-        ASSERT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin", server.port()), ftp::kLoginOk);
+        ASSERT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin", server.port()), ftp::LoginResult::Ok);
         std::u16string names;
-        ASSERT_EQ(mng.ListBox(u"/rusuroku/0001", ftp::kListAll, names), 1);
+        ASSERT_EQ(mng.ListBox(u"/rusuroku/0001", ftp::kListAll, names), ftp::ListResult::Listed);
         ports.pump.every([&] {
             if (ports.progress.of(msg::kBarPosition).size() >= 3) ports.cancel.set();
         });
-        EXPECT_EQ(mng.Retrieve(u16(big), u16(big), local), ftp::kCancelled);
+        EXPECT_EQ(mng.Retrieve(u16(big), u16(big), local), ftp::TransferResult::Cancelled);
         EXPECT_LT(fs::file_size(local / big), 4u << 20);
         ports.pump.every(nullptr);
         ports.cancel.clear();
 
         // The replies of the aborted transfer are gone: the session goes on.
-        ASSERT_EQ(mng.ListBox(u"/rusuroku/0001", ftp::kListAll, names), 1);
+        ASSERT_EQ(mng.ListBox(u"/rusuroku/0001", ftp::kListAll, names), ftp::ListResult::Listed);
         EXPECT_EQ(listing::MessageNames(names, listing::NameForm::BoxMessage).size(), 5u);
         mng.Logout();
     }
@@ -162,13 +162,13 @@ TEST_F(CompatibilityTest, AnotherModelAndAWrongPasswordAreRefusedWithoutLeavingA
         StandardFtpServer other(disk, "Zz-QQ test");
         ASSERT_TRUE(other.running());
         CFtpMng mng;
-        EXPECT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin", other.port()), ftp::kLoginUnsupportedModel);
+        EXPECT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin", other.port()), ftp::LoginResult::UnsupportedModel);
         EXPECT_FALSE(mng.HasSession());
         EXPECT_TRUE(other.commands().empty());
     }
     StandardFtpServer server(disk, "Kw-TX test");
     CFtpMng mng;
-    EXPECT_EQ(mng.Login(u"127.0.0.1", u"admin", u"wrong", server.port()), ftp::kLoginRefused);
+    EXPECT_EQ(mng.Login(u"127.0.0.1", u"admin", u"wrong", server.port()), ftp::LoginResult::Refused);
     EXPECT_FALSE(mng.HasSession());
     EXPECT_EQ(openDescriptors(), descriptorsBefore);
 }
@@ -177,9 +177,9 @@ TEST_F(CompatibilityTest, ANameCarryingASecondCommandIsNeverSent) {
     writeFile(disk / "outou" / "keep.vmdat", "keep");
     StandardFtpServer server(disk, "Kw-TX test");
     CFtpMng mng;
-    ASSERT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin", server.port()), ftp::kLoginOk);
+    ASSERT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin", server.port()), ftp::LoginResult::Ok);
     EXPECT_EQ(mng.Delete(u"/outou/x\r\nDELE /outou/keep.vmdat"), -1);
-    EXPECT_EQ(mng.Retrieve(u"x\nDELE /outou/keep.vmdat", u"x", local), -1);
+    EXPECT_EQ(mng.Retrieve(u"x\nDELE /outou/keep.vmdat", u"x", local), ftp::TransferResult::Failed);
     EXPECT_EQ(mng.Store("a", 1, u"x\rDELE /outou/keep.vmdat"), -1);
     EXPECT_TRUE(fs::exists(disk / "outou" / "keep.vmdat"));
     for (const auto& command : server.commands()) EXPECT_EQ(command.find("keep"), std::string::npos) << command;
@@ -192,7 +192,7 @@ TEST_F(CompatibilityTest, PortComesFromTheEnvironmentWhenNoneIsGiven) {
     StandardFtpServer server(disk, "Kw-TX test");
     ::setenv(ftp::kPortVariable, std::to_string(server.port()).c_str(), 1);
     CFtpMng mng;
-    EXPECT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin"), ftp::kLoginOk);
+    EXPECT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin"), ftp::LoginResult::Ok);
     ::setenv(ftp::kPortVariable, "not-a-port", 1);
     EXPECT_EQ(CFtpMng::ResolvePort(std::nullopt), CFtpMng::ServicePort());
     EXPECT_EQ(CFtpMng::ResolvePort(std::uint16_t{4021}), 4021);

@@ -119,7 +119,7 @@ Timeouts quick() {
 
 class HostileServerTest : public ::testing::Test {
 protected:
-    int login(CFtpMng& client, const ScriptedMainUnit& unit) {
+    ftp::LoginResult login(CFtpMng& client, const ScriptedMainUnit& unit) {
         return client.Login(u"127.0.0.1", u"admin", u"admin", unit.port());
     }
     testkit::TestPorts ports;
@@ -134,7 +134,7 @@ TEST_F(HostileServerTest, GreetingsThatNeverEndOrBreakOff) {
     struct Case {
         const char* what;
         std::function<void(Peer&)> script;
-        int result;
+        ftp::LoginResult result;
     };
     const Case cases[] = {
         {"a greeting line of 100 KB",
@@ -146,15 +146,16 @@ TEST_F(HostileServerTest, GreetingsThatNeverEndOrBreakOff) {
              p.say("230 logged in\r\n");
              p.until("QUIT");
          },
-         ftp::kLoginOk},
+         ftp::LoginResult::Ok},
         {"continuation lines without end",
          [](Peer& p) {
              p.say("220-Kw-TX ready\r\n");
              p.keepSending(p.control, "220-still talking\r\n", 1ms);
          },
-         ftp::kLoginConnectFailed},
-        {"one byte now and then", [](Peer& p) { p.keepSending(p.control, "x", 100ms); }, ftp::kLoginConnectFailed},
-        {"a greeting broken off by a close", [](Peer& p) { p.say("220 Kw"); }, ftp::kLoginConnectFailed},
+         ftp::LoginResult::ConnectFailed},
+        {"one byte now and then", [](Peer& p) { p.keepSending(p.control, "x", 100ms); },
+         ftp::LoginResult::ConnectFailed},
+        {"a greeting broken off by a close", [](Peer& p) { p.say("220 Kw"); }, ftp::LoginResult::ConnectFailed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -191,9 +192,9 @@ TEST_F(HostileServerTest, ListingsAreWholeOrAFailure) {
             serveListing(p, "226 " + std::string(100 * 1024, 'y') + "\r\n");
         });
         CFtpMng client(nullptr, quick());
-        ASSERT_EQ(login(client, unit), ftp::kLoginOk);
+        ASSERT_EQ(login(client, unit), ftp::LoginResult::Ok);
         std::u16string listing;
-        ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, listing), ftp::kListed);
+        ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, listing), ftp::ListResult::Listed);
         EXPECT_EQ(std::count(listing.begin(), listing.end(), u'\n'), kLines);
         EXPECT_TRUE(listing.ends_with(u"_x.vmdat\r\n"));
         std::u16string reply;
@@ -207,10 +208,11 @@ TEST_F(HostileServerTest, ListingsAreWholeOrAFailure) {
             serveListing(p, "226 done\r\n");
         });
         CFtpMng client(nullptr, quick());
-        ASSERT_EQ(login(client, unit), ftp::kLoginOk);
+        ASSERT_EQ(login(client, unit), ftp::LoginResult::Ok);
         client.Session()->listingCapBytes = 100'000;
         std::u16string listing;
-        EXPECT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, listing), -1) << "a cut listing passes as whole";
+        EXPECT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, listing), ftp::ListResult::Failed)
+            << "a cut listing passes as whole";
         std::u16string reply;
         EXPECT_EQ(client.Session()->Command(u"CWD /\r\n", &reply), 0);
         EXPECT_EQ(reply, u"250 in step");
@@ -227,10 +229,10 @@ TEST_F(HostileServerTest, DataThatTrickleFailTheListing) {
         if (p.openData()) p.keepSending(p.data, "a", 100ms);
     });
     CFtpMng client(nullptr, quick());
-    ASSERT_EQ(login(client, unit), ftp::kLoginOk);
+    ASSERT_EQ(login(client, unit), ftp::LoginResult::Ok);
     const auto before = elapsed();
     std::u16string listing;
-    EXPECT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, listing), -1);
+    EXPECT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, listing), ftp::ListResult::Failed);
     EXPECT_LT(elapsed() - before, 5s);
 }
 
@@ -248,7 +250,7 @@ TEST_F(HostileServerTest, ACancelEndsWhileTheMainUnitAnswersAbortForever) {
         data.join();
     });
     CFtpMng client(nullptr, quick());
-    ASSERT_EQ(login(client, unit), ftp::kLoginOk);
+    ASSERT_EQ(login(client, unit), ftp::LoginResult::Ok);
     ports.pump.at(ports.pump.steps + 20, [&] { ports.cancel.set(); });
     const auto before = elapsed();
     std::u16string listing;
@@ -267,12 +269,12 @@ TEST_F(HostileServerTest, DrainEndsWhileTheMainUnitKeepsTalking) {
         p.keepSending(p.control, "200-more\r\n", 0ms);
     });
     CFtpMng client(nullptr, quick());
-    ASSERT_EQ(login(client, unit), ftp::kLoginOk);
+    ASSERT_EQ(login(client, unit), ftp::LoginResult::Ok);
     const auto before = elapsed();
     client.Drain();
     EXPECT_LT(elapsed() - before, 3s);
     std::u16string listing;
-    EXPECT_NE(client.ListBox(u"/rusuroku/0001", ftp::kListAll, listing), ftp::kListed);
+    EXPECT_NE(client.ListBox(u"/rusuroku/0001", ftp::kListAll, listing), ftp::ListResult::Listed);
     EXPECT_LT(elapsed() - before, 10s);
 }
 

@@ -40,7 +40,7 @@ protected:
         options.root = disk;
         server = std::make_unique<sim::MainUnitServer>(options);
         ASSERT_TRUE(server->start());
-        ASSERT_EQ(ftp.Login(u"127.0.0.1", u"admin", u"admin", server->port()), ftp::kLoginOk);
+        ASSERT_EQ(ftp.Login(u"127.0.0.1", u"admin", u"admin", server->port()), ftp::LoginResult::Ok);
     }
 
     // Message `number` in the local outou, with neither upload mark: each attempt must set one.
@@ -87,7 +87,7 @@ protected:
 TEST_F(ResponseUpload, AcceptedAndRefusedFilesGetTheirMarksAndThePartialMessage) {
     std::vector<FILESTS_INFO> rows{message(1), message(2)};
     setFaults([&](sim::Faults& f) { f.inUse = {rows[1].path().filename().string()}; });
-    EXPECT_EQ(UploadSelected(ftp, rows, window), upload::kDone);
+    EXPECT_EQ(UploadSelected(ftp, rows, window), UploadRun::Done);
 
     // What is sent is the main unit's part: block and speech, no record.
     EXPECT_EQ(stored(rows[0]), readFile(rows[0].path()).substr(990));
@@ -140,7 +140,7 @@ TEST_F(ResponseUpload, MissingFilesAndEmptyRowsSendNothing) {
     FILESTS_INFO gone = message(3);
     fs::remove(gone.path());
     std::vector<FILESTS_INFO> one{gone};
-    EXPECT_EQ(UploadSelected(ftp, one, window), upload::kDone);
+    EXPECT_EQ(UploadSelected(ftp, one, window), UploadRun::Done);
     ASSERT_EQ(ports.prompt.shown.size(), 1u);
     EXPECT_EQ(ports.prompt.shown[0].text, upload::kRefusedText);
 
@@ -150,7 +150,7 @@ TEST_F(ResponseUpload, MissingFilesAndEmptyRowsSendNothing) {
     FILESTS_INFO empty;
     std::vector<FILESTS_INFO> rows{empty, garbage, message(5)};
     ports.prompt.shown.clear();
-    EXPECT_EQ(UploadSelected(ftp, rows, window), upload::kDone);
+    EXPECT_EQ(UploadSelected(ftp, rows, window), UploadRun::Done);
     EXPECT_FALSE(fs::exists(disk / "outou" / garbage.path().filename()));
     EXPECT_TRUE(fs::exists(disk / "outou" / rows[2].path().filename()));
     ASSERT_EQ(ports.prompt.shown.size(), 1u);
@@ -158,14 +158,14 @@ TEST_F(ResponseUpload, MissingFilesAndEmptyRowsSendNothing) {
 
     std::vector<FILESTS_INFO> none;
     ports.prompt.shown.clear();
-    EXPECT_EQ(UploadSelected(ftp, none, window), upload::kNothingSelected);
+    EXPECT_EQ(UploadSelected(ftp, none, window), UploadRun::NothingSelected);
     EXPECT_EQ(ports.prompt.shown.at(0).text, u"選択されていません。");
 }
 
 TEST_F(ResponseUpload, ADropInTheMiddleOfAnUploadIsACommunicationError) {
     std::vector<FILESTS_INFO> rows{message(6, 2'000'000), message(7)};
     dropDuringTheNextUpload();
-    EXPECT_EQ(UploadSelected(ftp, rows, window), upload::kCommunicationFailed);
+    EXPECT_EQ(UploadSelected(ftp, rows, window), UploadRun::CommunicationFailed);
     ASSERT_TRUE(stopped);
     EXPECT_EQ(markOnDisk(rows[0]), 0);
     EXPECT_EQ(markOnDisk(rows[1]), 7) << "the file after the failure is not tried";
@@ -179,7 +179,7 @@ TEST_F(ResponseUpload, ADropInTheMiddleOfAnUploadIsACommunicationError) {
 TEST_F(ResponseUpload, CancelEndsTheRunWithoutAClosingMessage) {
     std::vector<FILESTS_INFO> rows{message(8, 2'000'000), message(9)};
     ports.pump.at(ports.pump.steps + 100, [&] { ports.cancel.set(); });
-    EXPECT_EQ(UploadSelected(ftp, rows, window), upload::kCancelled);
+    EXPECT_EQ(UploadSelected(ftp, rows, window), UploadRun::Cancelled);
     EXPECT_TRUE(ports.prompt.shown.empty());
     EXPECT_EQ(markOnDisk(rows[0]), 0);
     EXPECT_FALSE(fs::exists(disk / "outou" / rows[0].path().filename()));

@@ -50,7 +50,7 @@ protected:
 
     CFtpMng& loggedIn(Timeouts timeouts = {}) {
         mng = std::make_unique<CFtpMng>(&timer, timeouts);
-        EXPECT_EQ(mng->Login(u"127.0.0.1", u"admin", u"admin", server->port()), ftp::kLoginOk);
+        EXPECT_EQ(mng->Login(u"127.0.0.1", u"admin", u"admin", server->port()), ftp::LoginResult::Ok);
         return *mng;
     }
 
@@ -89,23 +89,24 @@ TEST_F(SimSessionTest, LoginResultsForEveryKindOfRefusal) {
         const char* what;
         std::function<void(sim::Faults&)> fault;
         const char16_t* password;
-        int expected;
+        ftp::LoginResult expected;
     };
     const Case cases[] = {
-        {"plain", [](sim::Faults&) {}, u"admin", ftp::kLoginOk},
-        {"other model", [](sim::Faults& f) { f.greetingModel = "Kx-TX"; }, u"admin", ftp::kLoginUnsupportedModel},
-        {"greeting 421", [](sim::Faults& f) { f.greetingCode = 421; }, u"admin", ftp::kLoginConnectFailed},
-        {"refused", [](sim::Faults& f) { f.refuseLogin = true; }, u"admin", ftp::kLoginRefused},
-        {"wrong password", [](sim::Faults&) {}, u"nimda", ftp::kLoginRefused},
+        {"plain", [](sim::Faults&) {}, u"admin", ftp::LoginResult::Ok},
+        {"other model", [](sim::Faults& f) { f.greetingModel = "Kx-TX"; }, u"admin",
+         ftp::LoginResult::UnsupportedModel},
+        {"greeting 421", [](sim::Faults& f) { f.greetingCode = 421; }, u"admin", ftp::LoginResult::ConnectFailed},
+        {"refused", [](sim::Faults& f) { f.refuseLogin = true; }, u"admin", ftp::LoginResult::Refused},
+        {"wrong password", [](sim::Faults&) {}, u"nimda", ftp::LoginResult::Refused},
         // A reply without a code must never pass for "logged in".
-        {"garbage", [](sim::Faults& f) { f.garbageReply = true; }, u"admin", ftp::kLoginRefused},
+        {"garbage", [](sim::Faults& f) { f.garbageReply = true; }, u"admin", ftp::LoginResult::Refused},
     };
     for (const Case& c : cases) {
         server->setFaults(sim::Faults{});
         setFaults(c.fault);
         CFtpMng client(&timer);
         EXPECT_EQ(client.Login(u"127.0.0.1", u"admin", c.password, server->port()), c.expected) << c.what;
-        EXPECT_EQ(client.HasSession(), c.expected == ftp::kLoginOk) << c.what;
+        EXPECT_EQ(client.HasSession(), c.expected == ftp::LoginResult::Ok) << c.what;
     }
     expectNothingLeftOpen();
 }
@@ -115,8 +116,8 @@ TEST_F(SimSessionTest, NoServerOrNoSuchHostIsAConnectionFailure) {
     server->stop();
     const int descriptors = openDescriptors();
     CFtpMng client;
-    EXPECT_EQ(client.Login(u"127.0.0.1", u"admin", u"admin", port), ftp::kLoginConnectFailed);
-    EXPECT_EQ(client.Login(u"no-such-host.invalid", u"admin", u"admin", port), ftp::kLoginConnectFailed);
+    EXPECT_EQ(client.Login(u"127.0.0.1", u"admin", u"admin", port), ftp::LoginResult::ConnectFailed);
+    EXPECT_EQ(client.Login(u"no-such-host.invalid", u"admin", u"admin", port), ftp::LoginResult::ConnectFailed);
     EXPECT_EQ(openDescriptors(), descriptors);
 }
 
@@ -129,13 +130,13 @@ TEST_F(SimSessionTest, OverlongAndMultiLineRepliesKeepCommandsAndRepliesInStep) 
     // Every CWD answers with a block; after it the next command must still
     // read its own reply, file after file.
     std::u16string listing;
-    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListVoice, listing, local), 1);
+    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListVoice, listing, local), ftp::ListResult::Listed);
     for (int i = 1; i <= 3; ++i) {
         const std::string name = boxMessageName(i, ".vmdat");
-        ASSERT_EQ(client.Session()->Retrieve(u16(name), u16(name), true, false), 0) << name;
+        ASSERT_EQ(client.Session()->Retrieve(u16(name), u16(name), true, false), ftp::TransferResult::Done) << name;
     }
     EXPECT_EQ(client.Delete(u"/rusuroku/0001/" + u16(boxMessageName(1, ".vminf"))), 0);
-    EXPECT_EQ(client.ListBox(u"/rusuroku/0404", ftp::kListAll, listing), ftp::kNoSuchDirectory);
+    EXPECT_EQ(client.ListBox(u"/rusuroku/0404", ftp::kListAll, listing), ftp::ListResult::NoSuchDirectory);
     expectNothingLeftOpen();
 }
 
@@ -158,30 +159,30 @@ TEST_F(SimSessionTest, AReplyLineIsCutAt510AndTheRestIsDrained) {
 TEST_F(SimSessionTest, FolderAndBoxListings) {
     CFtpMng& client = loggedIn();
     std::u16string root, answering, extension;
-    ASSERT_EQ(client.ListFolders(root, answering, extension), 1);
+    ASSERT_EQ(client.ListFolders(root, answering, extension), ftp::ListResult::Listed);
     EXPECT_EQ(listing::BoxNames(answering), (std::vector<std::u16string>{u"0001", u"0002"}));
     EXPECT_EQ(listing::BoxNames(extension), std::vector<std::u16string>{u"0101"});
     EXPECT_NE(root.find(u"outou"), std::u16string::npos);
 
     std::u16string names;
-    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListInfo, names), 1);
+    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListInfo, names), ftp::ListResult::Listed);
     EXPECT_EQ(listing::MessageNames(names, listing::NameForm::BoxMessage).size(), 3u);
     // No file matches: the main unit answers 550, which is an empty box.
-    ASSERT_EQ(client.ListBox(u"/rusuroku/0002", ftp::kListInfo, names), 1);
+    ASSERT_EQ(client.ListBox(u"/rusuroku/0002", ftp::kListInfo, names), ftp::ListResult::Listed);
     EXPECT_TRUE(names.empty());
-    EXPECT_EQ(client.ListBox(u"/rusuroku/0002", ftp::kListAll, names), 1);
-    EXPECT_EQ(client.ListBox(u"/rusuroku/0404", ftp::kListInfo, names), ftp::kNoSuchDirectory);
+    EXPECT_EQ(client.ListBox(u"/rusuroku/0002", ftp::kListAll, names), ftp::ListResult::Listed);
+    EXPECT_EQ(client.ListBox(u"/rusuroku/0404", ftp::kListInfo, names), ftp::ListResult::NoSuchDirectory);
 
     long length = 0;
-    ASSERT_EQ(client.ListBoxLong(u"/rusuroku/0001", ftp::kListAll, names, length), 1);
+    ASSERT_EQ(client.ListBoxLong(u"/rusuroku/0001", ftp::kListAll, names, length), ftp::ListResult::Listed);
     EXPECT_EQ(length, static_cast<long>(names.size() * 2));
     const auto entries = listing::MessageEntries(names, listing::NameForm::BoxMessage);
     ASSERT_EQ(entries.size(), 7u);
     for (const auto& e : entries)
         EXPECT_EQ(static_cast<std::uintmax_t>(e.size), fs::file_size(box1 / toUtf8(e.name))) << toUtf8(e.name);
-    ASSERT_EQ(client.ListBoxLong(u"/rusuroku/0001", ftp::kListVoice, names, length), 1);
+    ASSERT_EQ(client.ListBoxLong(u"/rusuroku/0001", ftp::kListVoice, names, length), ftp::ListResult::Listed);
     EXPECT_EQ(listing::MessageEntries(names, listing::NameForm::BoxMessage).size(), 4u);
-    EXPECT_EQ(client.ListBoxLong(u"/rusuroku/0404", ftp::kListAll, names, length), ftp::kNoSuchDirectory);
+    EXPECT_EQ(client.ListBoxLong(u"/rusuroku/0404", ftp::kListAll, names, length), ftp::ListResult::NoSuchDirectory);
     expectNothingLeftOpen();
 }
 
@@ -189,28 +190,28 @@ TEST_F(SimSessionTest, HostileNamesInAListingAreSkipped) {
     setFaults([](sim::Faults& f) { f.hostileListing = true; });
     CFtpMng& client = loggedIn();
     std::u16string names;
-    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), 1);
+    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), ftp::ListResult::Listed);
     EXPECT_NE(names.find(u"evil"), std::u16string::npos);  // the server did list them
     for (const auto& name : listing::MessageNames(names, listing::NameForm::BoxMessage)) {
         EXPECT_TRUE(listing::IsSafeName(name));
         EXPECT_TRUE(fs::exists(box1 / toUtf8(name))) << toUtf8(name);
     }
     long length = 0;
-    ASSERT_EQ(client.ListBoxLong(u"/rusuroku/0001", ftp::kListAll, names, length), 1);
+    ASSERT_EQ(client.ListBoxLong(u"/rusuroku/0001", ftp::kListAll, names, length), ftp::ListResult::Listed);
     for (const auto& e : listing::MessageEntries(names, listing::NameForm::BoxMessage))
         EXPECT_TRUE(fs::exists(box1 / toUtf8(e.name))) << toUtf8(e.name);
     std::u16string root, answering, extension;
-    ASSERT_EQ(client.ListFolders(root, answering, extension), 1);
+    ASSERT_EQ(client.ListFolders(root, answering, extension), ftp::ListResult::Listed);
     for (const auto& box : listing::BoxNames(answering)) EXPECT_TRUE(fs::is_directory(disk / "rusuroku" / toUtf8(box)));
     // A name holding a separator is never used as a local path.
-    EXPECT_EQ(client.Retrieve(u"../evil.vmdat", u"../evil.vmdat", local), -1);
+    EXPECT_EQ(client.Retrieve(u"../evil.vmdat", u"../evil.vmdat", local), ftp::TransferResult::Failed);
     EXPECT_FALSE(fs::exists(temp.path() / "evil.vmdat"));
     // Nor is one that is no text: it is refused before any transfer starts,
     // and the session goes on in step.
     const std::u16string good = u16(boxMessageName(1, ".vmdat"));
     ASSERT_EQ(client.Session()->Command(u"CWD /rusuroku/0001\r\n"), 0);
-    EXPECT_EQ(client.Retrieve(good, good.substr(0, 20) + char16_t(0xD800), local), -1);
-    EXPECT_EQ(client.Retrieve(good, good, local), 0);
+    EXPECT_EQ(client.Retrieve(good, good.substr(0, 20) + char16_t(0xD800), local), ftp::TransferResult::Failed);
+    EXPECT_EQ(client.Retrieve(good, good, local), ftp::TransferResult::Done);
     expectNothingLeftOpen();
 }
 
@@ -218,15 +219,15 @@ TEST_F(SimSessionTest, AListingLongerThanTheBufferIsReadWholeAndOneBeyondTheCapF
     setFaults([](sim::Faults& f) { f.hugeListingBytes = 12'000'000; });
     CFtpMng& client = loggedIn();
     std::u16string names;
-    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), 1);
+    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), ftp::ListResult::Listed);
     EXPECT_GE(names.size(), 12'000'000u);
     EXPECT_TRUE(names.ends_with(u"\r\n")) << "the listing is cut mid-line";
     EXPECT_EQ(listing::MessageNames(names, listing::NameForm::BoxMessage).size(), 7u);
     // Beyond the cap the listing is a failure, never a shorter list, and the session goes on.
     client.Session()->listingCapBytes = 5'000'000;
-    EXPECT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), -1);
+    EXPECT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), ftp::ListResult::Failed);
     setFaults([](sim::Faults& f) { f.hugeListingBytes = 0; });
-    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListInfo, names), 1);
+    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListInfo, names), ftp::ListResult::Listed);
     EXPECT_EQ(listing::MessageNames(names, listing::NameForm::BoxMessage).size(), 3u);
     expectNothingLeftOpen();
 }
@@ -237,11 +238,11 @@ TEST_F(SimSessionTest, CancelDuringALongListingKeepsWhatArrivedAndTheSession) {
     ports.pump.at(ports.pump.steps + 400, [&] { ports.cancel.set(); });
     std::u16string names;
     long length = 0;
-    ASSERT_EQ(client.ListBoxLong(u"/rusuroku/0001", ftp::kListAll, names, length), 1);
+    ASSERT_EQ(client.ListBoxLong(u"/rusuroku/0001", ftp::kListAll, names, length), ftp::ListResult::Listed);
     EXPECT_LT(names.size(), 8'000'000u);
     ports.cancel.clear();
     setFaults([](sim::Faults& f) { f.hugeListingBytes = 0; });
-    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListInfo, names), 1);
+    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListInfo, names), ftp::ListResult::Listed);
     EXPECT_EQ(listing::MessageNames(names, listing::NameForm::BoxMessage).size(), 3u);
     expectNothingLeftOpen();
 }
@@ -252,9 +253,9 @@ TEST_F(SimSessionTest, RetrieveWritesTheFileAndReportsEveryBlock) {
     const WindowHandle window = ports.progress.open(u"ダウンロード中");
     CFtpMng& client = loggedIn();
     std::u16string names;
-    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), 1);
+    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), ftp::ListResult::Listed);
     const std::string name = boxMessageName(2, ".vmdat");  // 6200 bytes
-    ASSERT_EQ(client.Retrieve(u16(name), u16(name), local), 0);
+    ASSERT_EQ(client.Retrieve(u16(name), u16(name), local), ftp::TransferResult::Done);
     EXPECT_TRUE(readFile(local / name) == readFile(box1 / name));
     EXPECT_EQ(client.Session()->bytesReceived, 6200);
     const auto bars = ports.progress.of(msg::kBarPosition);
@@ -263,14 +264,14 @@ TEST_F(SimSessionTest, RetrieveWritesTheFileAndReportsEveryBlock) {
     EXPECT_EQ(bars.back().wparam, 7);
 
     // Without reset the count goes on; with the no-progress flag nothing is sent.
-    ASSERT_EQ(client.Session()->Retrieve(u16(name), u16(name), false, false), 0);
+    ASSERT_EQ(client.Session()->Retrieve(u16(name), u16(name), false, false), ftp::TransferResult::Done);
     EXPECT_EQ(ports.progress.of(msg::kBarPosition).back().wparam, 14);
-    ASSERT_EQ(client.Session()->Retrieve(u16(name), u16(name), true, true), 0);
+    ASSERT_EQ(client.Session()->Retrieve(u16(name), u16(name), true, true), ftp::TransferResult::Done);
     EXPECT_EQ(ports.progress.of(msg::kBarPosition).size(), 14u);
 
     // A file the main unit no longer has: 550, and no local file.
     const std::string gone = boxMessageName(9, ".vmdat");
-    EXPECT_EQ(client.Retrieve(u16(gone), u16(gone), local), ftp::kFileUnavailable);
+    EXPECT_EQ(client.Retrieve(u16(gone), u16(gone), local), ftp::TransferResult::Unavailable);
     EXPECT_FALSE(fs::exists(local / gone));
     expectNothingLeftOpen();
 }
@@ -279,10 +280,10 @@ TEST_F(SimSessionTest, CancelDuringRetrievalSendsAbortAndReturnsCancelled) {
     ports.progress.open(u"ダウンロード中");
     CFtpMng& client = loggedIn();
     std::u16string names;
-    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names, local), 1);
+    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names, local), ftp::ListResult::Listed);
     const std::string big = boxMessageName(4, ".vmdat");
     ports.pump.at(ports.pump.steps + 300, [&] { ports.cancel.set(); });
-    EXPECT_EQ(client.Session()->Retrieve(u16(big), u16(big), true, false), ftp::kCancelled);
+    EXPECT_EQ(client.Session()->Retrieve(u16(big), u16(big), true, false), ftp::TransferResult::Cancelled);
     EXPECT_GT(ports.progress.of(msg::kBarPosition).size(), 10u);
     EXPECT_LT(fs::file_size(local / big), kBigFile);
     ports.cancel.clear();
@@ -296,9 +297,9 @@ TEST_F(SimSessionTest, ADroppedConnectionIsATransferFailure) {
     setFaults([](sim::Faults& f) { f.dropAfterBytes = 100'000; });
     CFtpMng& client = loggedIn();
     std::u16string names;
-    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), 1);
+    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), ftp::ListResult::Listed);
     const std::string big = boxMessageName(4, ".vmdat");
-    EXPECT_EQ(client.Retrieve(u16(big), u16(big), local), ftp::kTransferFailed);
+    EXPECT_EQ(client.Retrieve(u16(big), u16(big), local), ftp::TransferResult::Failed);
     EXPECT_EQ(client.KeepAlive(), 0);
     expectNothingLeftOpen();
 }
@@ -307,12 +308,12 @@ TEST_F(SimSessionTest, TheMainUnitsFailureAfterATransferIsAFailure) {
     setFaults([](sim::Faults& f) { f.errorAfterTransfer = true; });
     CFtpMng& client = loggedIn();
     std::u16string names;
-    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), 1);
+    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), ftp::ListResult::Listed);
     const std::string name = boxMessageName(1, ".vmdat");
     // All bytes arrived, but the main unit says 451: the file does not count.
-    EXPECT_EQ(client.Retrieve(u16(name), u16(name), local), ftp::kTransferFailed);
+    EXPECT_EQ(client.Retrieve(u16(name), u16(name), local), ftp::TransferResult::Failed);
     setFaults([](sim::Faults& f) { f.errorAfterTransfer = false; });
-    EXPECT_EQ(client.Retrieve(u16(name), u16(name), local), 0);
+    EXPECT_EQ(client.Retrieve(u16(name), u16(name), local), ftp::TransferResult::Done);
     expectNothingLeftOpen();
 }
 
@@ -322,15 +323,15 @@ TEST_F(SimSessionTest, ASilenceLongerThanTheDataWaitEndsTheFileAndTheEndReplyDec
     setFaults([](sim::Faults& f) { f.stallMillis = 1500; });
     CFtpMng& client = loggedIn(quick);
     std::u16string names;
-    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListInfo, names), 1);
+    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListInfo, names), ftp::ListResult::Listed);
     const std::string big = boxMessageName(4, ".vmdat");
     // The short file must not pass for the whole one.
-    EXPECT_EQ(client.Retrieve(u16(big), u16(big), local), ftp::kTransferFailed);
+    EXPECT_EQ(client.Retrieve(u16(big), u16(big), local), ftp::TransferResult::Failed);
     EXPECT_LT(fs::file_size(local / big), kBigFile);
 
     // A pause shorter than the wait is no failure.
     setFaults([](sim::Faults& f) { f.stallMillis = 100; });
-    EXPECT_EQ(client.Retrieve(u16(big), u16(big), local), 0);
+    EXPECT_EQ(client.Retrieve(u16(big), u16(big), local), ftp::TransferResult::Done);
     EXPECT_EQ(fs::file_size(local / big), kBigFile);
     expectNothingLeftOpen();
 }
@@ -369,7 +370,7 @@ TEST_F(SimSessionTest, CancelDuringAStoreAbortsIt) {
     // stored, and the session is still usable.
     EXPECT_FALSE(fs::exists(disk / "outou" / message));
     std::u16string names;
-    EXPECT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListInfo, names), 1);
+    EXPECT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListInfo, names), ftp::ListResult::Listed);
     expectNothingLeftOpen();
 }
 
@@ -390,10 +391,10 @@ TEST_F(SimSessionTest, WrappersStopAndRestartTheIdleTimerAndRefuseWithoutASessio
     CFtpMng idle(&timer);
     std::u16string a, b, c;
     long length = 0;
-    EXPECT_EQ(idle.ListFolders(a, b, c), -1);
-    EXPECT_EQ(idle.ListBox(u"/rusuroku/0001", 0, a), -1);
-    EXPECT_EQ(idle.ListBoxLong(u"/rusuroku/0001", 0, a, length), -1);
-    EXPECT_EQ(idle.Retrieve(u"x", u"x", local), -1);
+    EXPECT_EQ(idle.ListFolders(a, b, c), ftp::ListResult::Failed);
+    EXPECT_EQ(idle.ListBox(u"/rusuroku/0001", 0, a), ftp::ListResult::Failed);
+    EXPECT_EQ(idle.ListBoxLong(u"/rusuroku/0001", 0, a, length), ftp::ListResult::Failed);
+    EXPECT_EQ(idle.Retrieve(u"x", u"x", local), ftp::TransferResult::Failed);
     EXPECT_EQ(idle.Store("x", 1, u"x"), -1);
     EXPECT_EQ(idle.Delete(u"/outou/x"), -1);
     EXPECT_EQ(idle.KeepAlive(), 0);
@@ -404,7 +405,7 @@ TEST_F(SimSessionTest, WrappersStopAndRestartTheIdleTimerAndRefuseWithoutASessio
         // A procedure of several steps: the timer stays off until its end.
         CFtpMng::TransferScope scope(client, local);
         EXPECT_EQ(scope.session()->localDirectory, local);
-        ASSERT_EQ(client.ListBox(u"/rusuroku/0001", 0, a, local), 1);
+        ASSERT_EQ(client.ListBox(u"/rusuroku/0001", 0, a, local), ftp::ListResult::Listed);
         EXPECT_EQ(timer.calls, std::vector<std::string>{"stop"});
     }
     EXPECT_EQ(timer.calls, (std::vector<std::string>{"stop", "restart"}));

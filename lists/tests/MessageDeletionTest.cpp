@@ -182,9 +182,9 @@ protected:
         std::u16string remote = fromUtf8("/" + kind + "/" + box);
         int handled = 0, listed = 0;
         CDownloadMng& d = fx.downloader();
-        const int r = infoOnly ? d.DownloadBoxInfo(remote, fx.localBox(kind, box), handled)
-                               : d.DownloadBox(remote, fx.localBox(kind, box), handled, listed);
-        ASSERT_EQ(r, 0);
+        const DownloadResult r = infoOnly ? d.DownloadBoxInfo(remote, fx.localBox(kind, box), handled)
+                                          : d.DownloadBox(remote, fx.localBox(kind, box), handled, listed);
+        ASSERT_EQ(r, DownloadResult::Ok);
     }
     std::vector<FILESTS_INFO> records(const fs::path& folder) {
         std::vector<FILESTS_INFO> out;
@@ -473,7 +473,7 @@ TEST_F(MessageDeletionTest, ResponseMessagesGoWithTheirAudioCopiesWhateverTheirC
     dltest::putResponse(fx.disk / "outou", "202612071405", 3, 800);
     fx.makeLocalBox("rusuroku", "0001");
     int handled = 0, listed = 0;
-    ASSERT_EQ(fx.downloader().DownloadResponseMessages(fx.boxFolder / "outou", handled, listed), 0);
+    ASSERT_EQ(fx.downloader().DownloadResponseMessages(fx.boxFolder / "outou", handled, listed), DownloadResult::Ok);
     std::vector<FILESTS_INFO> rows = records(fx.boxFolder / "outou");
     ASSERT_EQ(rows.size(), 3u);
     const fs::path first = rows[0].path();

@@ -34,7 +34,7 @@ struct Host final : BackupRunHost {
     Host(std::uint16_t port, const long& slept) : port_(port), slept_(slept) {}
     int Login(const std::u16string& h, const std::u16string& u, const std::u16string& p) override {
         loginsAt.push_back(slept_);
-        return ftp.Login(h, u, p, port_);
+        return ftp::ResultCode(ftp.Login(h, u, p, port_));
     }
     void Logout() override { ftp.Logout(); }
     CFtpMng* Ftp() override { return ftp.HasSession() ? &ftp : nullptr; }
@@ -96,14 +96,14 @@ protected:
         ASSERT_TRUE(server->start());
     }
 
-    int run(bool confirmed = false) {
+    RunResult run(bool confirmed = false) {
         host = std::make_unique<Host>(server ? server->port() : deadPort(), slept);
         host->io = &io;
         RunOptions o;
         o.confirmed = confirmed;
         o.sleep = [this](int ms) { slept += ms; };
         const BackupMonths months = MonthsOfRun(local.path(), zenkaibi, kNow);
-        const int r = RunBackup(*host, record, months, o);
+        const RunResult r = RunBackup(*host, record, months, o);
         zenkaibi = TimeStamp(kNow);
         return r;
     }
@@ -138,7 +138,7 @@ protected:
 TEST_F(BackupRunSimTest, FetchesTheMonthsDueIntoTheirFoldersAndRecordsThemComplete) {
     seed();
     serve();
-    ASSERT_EQ(run(true), kRunOk);
+    ASSERT_EQ(run(true), RunResult::Ok);
 
     int older = 0, fetched = 0;
     for (const sim::SeededMessage& m : seeded.boxMessages) {
@@ -184,7 +184,7 @@ TEST_F(BackupRunSimTest, FetchesTheMonthsDueIntoTheirFoldersAndRecordsThemComple
 TEST_F(BackupRunSimTest, AMessageAlreadyInItsMonthFolderIsNotFetchedAgain) {
     seed();
     serve();
-    ASSERT_EQ(run(), kRunOk);
+    ASSERT_EQ(run(), RunResult::Ok);
 
     // One backed-up file carries a mark; another one goes missing locally.
     std::vector<fs::path> kept;
@@ -202,7 +202,7 @@ TEST_F(BackupRunSimTest, AMessageAlreadyInItsMonthFolderIsNotFetchedAgain) {
     MarkMonths(local.path(), MonthsOfRun(local.path(), u"", kNow), kStatusIncomplete, kNow);
     zenkaibi.clear();
 
-    ASSERT_EQ(run(), kRunOk);
+    ASSERT_EQ(run(), RunResult::Ok);
     EXPECT_EQ(fs::file_size(kept[0]), markedSize);
     EXPECT_TRUE(fs::exists(kept[1]));
     EXPECT_EQ(fs::file_size(kept.back()), rawSize + 990);
@@ -213,7 +213,7 @@ TEST_F(BackupRunSimTest, WithConversionEveryVoiceFileGetsItsWavEvenWhenAlreadyBa
     seed();
     serve();
     record.convert = true;
-    ASSERT_EQ(run(), kRunOk);
+    ASSERT_EQ(run(), RunResult::Ok);
     std::vector<fs::path> voices;
     for (auto& f : fs::recursive_directory_iterator(local.path()))
         if (f.path().extension() == ".vmdat") voices.push_back(f.path());
@@ -225,7 +225,7 @@ TEST_F(BackupRunSimTest, WithConversionEveryVoiceFileGetsItsWavEvenWhenAlreadyBa
     MarkMonths(local.path(), MonthsOfRun(local.path(), u"", kNow), kStatusIncomplete, kNow);
     zenkaibi.clear();
     const auto written = fs::last_write_time(voices[0]);
-    ASSERT_EQ(run(), kRunOk);
+    ASSERT_EQ(run(), RunResult::Ok);
     EXPECT_TRUE(fs::exists(fs::path(voices[0]).replace_extension(".wav")));
     EXPECT_EQ(fs::last_write_time(voices[0]), written);
 }
@@ -233,7 +233,7 @@ TEST_F(BackupRunSimTest, WithConversionEveryVoiceFileGetsItsWavEvenWhenAlreadyBa
 TEST_F(BackupRunSimTest, AMainUnitWithoutMessagesEndsAtOnceLoggedOut) {
     emptyUnit();
     serve();
-    ASSERT_EQ(run(true), kRunOk);
+    ASSERT_EQ(run(true), RunResult::Ok);
     EXPECT_FALSE(record.loggedIn);
     EXPECT_FALSE(host->ftp.HasSession());
     EXPECT_TRUE(io.progress.of(kProgressRange).empty());
@@ -254,7 +254,7 @@ TEST_F(BackupRunSimTest, ADeadMainUnitIsTriedAgainAfterTheWaitThenReported) {
     for (const Case& c : cases) {
         io.prompt.shown.clear();
         slept = 0;
-        ASSERT_EQ(run(c.confirmed), kRunFailed);
+        ASSERT_EQ(run(c.confirmed), RunResult::LoginFailed);
         // RETRYCNT 1: two attempts; RETRYWAIT 10000: 666 steps of 10 ms between them.
         ASSERT_EQ(host->loginsAt.size(), 2u);
         EXPECT_EQ(host->loginsAt[1] - host->loginsAt[0], 6660);
@@ -275,7 +275,7 @@ TEST_F(BackupRunSimTest, ADeadMainUnitIsTriedAgainAfterTheWaitThenReported) {
 TEST_F(BackupRunSimTest, CancelDuringTheWaitOrTheTransferEndsTheRunIncomplete) {
     // During the wait after a failed login.
     io.pump.at(1001 + 100, [this] { io.cancel.set(); });
-    ASSERT_EQ(run(true), kRunFailed);
+    ASSERT_EQ(run(true), RunResult::Cancelled);
     EXPECT_EQ(host->loginsAt.size(), 1u);
     EXPECT_TRUE(io.prompt.shown.empty());
     EXPECT_EQ(flag("BU_202604"), u"未完");
@@ -293,7 +293,7 @@ TEST_F(BackupRunSimTest, CancelDuringTheWaitOrTheTransferEndsTheRunIncomplete) {
                 return;
             }
     });
-    ASSERT_EQ(run(true), kRunFailed);
+    ASSERT_EQ(run(true), RunResult::Cancelled);
     EXPECT_TRUE(io.prompt.shown.empty());
     EXPECT_FALSE(record.loggedIn);
     EXPECT_FALSE(host->ftp.HasSession());
@@ -308,7 +308,7 @@ TEST_F(BackupRunSimTest, TooLittleDiskSpaceStopsBeforeWritingAndIsAlwaysReported
     seed();
     serve();
     io.disk.set(4095);
-    ASSERT_EQ(run(false), kRunFailed);
+    ASSERT_EQ(run(false), RunResult::NoSpace);
     ASSERT_EQ(io.prompt.shown.size(), 1u);
     EXPECT_EQ(io.prompt.shown[0].text, u"ＰＣのメモリ不足です。");
     EXPECT_EQ(io.prompt.shown[0].icon, Icon::Exclamation);
@@ -361,7 +361,7 @@ TEST_F(BackupRunSimTest, ARunKilledHalfWayLeavesItsMonthsOpenAndTheNextRunFetche
 
     server->setFaults({});
     zenkaibi = TimeStamp(kNow);
-    ASSERT_EQ(run(), kRunOk);
+    ASSERT_EQ(run(), RunResult::Ok);
     for (const auto& m : seeded.boxMessages)
         for (const fs::path& remote : {m.voiceFile, m.infoFile})
             if (auto target = backedUpPath(remote)) {

@@ -36,7 +36,7 @@ protected:
         EXPECT_NE(ftp, nullptr);
         int handled = 0, listed = 0;
         CDownloadMng downloader(*ftp, {});
-        EXPECT_EQ(downloader.DownloadBox(u"/rusuroku/0001", box("rusuroku/0001"), handled, listed), 0);
+        EXPECT_EQ(downloader.DownloadBox(u"/rusuroku/0001", box("rusuroku/0001"), handled, listed), DownloadResult::Ok);
         view = openAnsweringBox(QStringLiteral("0001"));
         if (view == nullptr) return {};
         rowsBefore = view->Data().RowCount();
