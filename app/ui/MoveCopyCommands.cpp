@@ -7,6 +7,7 @@
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CMsgCopyDlg.h"
 #include "app/ui/COwrMsgDlg.h"
+#include "app/ui/CsvCommands.h"
 #include "app/ui/DownloadCommands.h"
 #include "lists/ui/CListDispView.h"
 #include "lists/ui/CListWindows.h"
@@ -68,8 +69,9 @@ TransferOutcome MoveCopySelection(CMainFrame& frame, CListDispView& list, transf
         WindowTransferView window(frame, view.data());
         outcome = MoveCopyMessages(mode, files, boxFolder / box, window);
     }
-    // A copy may land in a box this list shows too.
-    if (view) view->Refresh(true);
+    // Every open box list, not only this one: the messages left boxes that
+    // other lists may show, and landed in a box that this or another list shows.
+    ReloadBoxLists(frame);
     frame.RefreshStatusBar(true);
     return outcome;
 }

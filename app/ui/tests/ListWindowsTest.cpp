@@ -444,7 +444,14 @@ TEST_F(MessageCommandsTest, TheBoxChoiceTicksOneBoxAtMostAndNeedsOne) {
 }
 
 TEST_F(MessageCommandsTest, AMoveTakesTheSelectedMessageIntoTheChosenBoxAndTheListLetsItGo) {
-    CListDispView* view = openList();
+    // A list of the target box is open behind the one moved from.
+    make();
+    open({"0002"});
+    CListDispView* target = active();
+    const int targetRows = target->Data().RowCount();
+    open({"0001"});
+    CListDispView* view = active();
+    ASSERT_NE(view, target);
     ASSERT_EQ(view->Data().RowCount(), 3);
     view->SelectRows({0});
     const fs::path moved = view->Data().RecordOfRow(0).path();
@@ -463,6 +470,7 @@ TEST_F(MessageCommandsTest, AMoveTakesTheSelectedMessageIntoTheChosenBoxAndTheLi
     EXPECT_FALSE(fs::exists(moved));
     EXPECT_TRUE(fs::exists(box.folder() / "rusuroku" / "0002" / moved.filename()));
     EXPECT_EQ(view->Data().RowCount(), 2);
+    EXPECT_EQ(target->Data().RowCount(), targetRows + 1) << "the target box's list shows the message too";
     EXPECT_TRUE(frame->isEnabled());
 }
 
