@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "link/RemoteListing.h"
+#include "platform/File.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
 
@@ -136,6 +137,20 @@ std::vector<fs::path> RenameBoxFolders(const BoxLists& lists) {
         return true;
     });
     return kept;
+}
+
+int SweepStaleTempFiles(const fs::path& boxFolder) {
+    int removed = removeStaleTempFiles(boxFolder / pathOf(store::kResponseFolder), kStaleTempAge);
+    for (std::u16string_view kind : {store::kAnsweringFolder, store::kExtensionFolder}) {
+        std::error_code ec;
+        for (fs::directory_iterator it(boxFolder / pathOf(kind), ec), end; !ec && it != end; it.increment(ec)) {
+            std::error_code e;
+            // A link in place of a box is not followed: nothing outside the box folder is touched.
+            if (fs::symlink_status(it->path(), e).type() == fs::file_type::directory)
+                removed += removeStaleTempFiles(it->path(), kStaleTempAge);
+        }
+    }
+    return removed;
 }
 
 }  // namespace plova

@@ -3,6 +3,7 @@
 // dialogs of the settings menu only show these rules and their messages.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -90,5 +91,13 @@ BoxCheck CheckBoxFolderRenames(const BoxLists& lists);
 
 // Renames every renamed row's folder; the folders that kept their old name.
 std::vector<std::filesystem::path> RenameBoxFolders(const BoxLists& lists);
+
+// Writes into a box go by way of hidden temporary files that a killed process
+// can leave behind; those older than this are taken away at start-up.
+constexpr std::chrono::hours kStaleTempAge{1};
+
+// Removes such files from every box and from "outou" of `boxFolder`; the
+// number removed.
+int SweepStaleTempFiles(const std::filesystem::path& boxFolder);
 
 }  // namespace plova

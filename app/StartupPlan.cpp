@@ -4,6 +4,8 @@
 #include <array>
 #include <system_error>
 
+#include "app/BoxFolders.h"
+
 namespace plova {
 
 bool ApplyStartupFolder(SettingsRecord& r) {
@@ -68,6 +70,7 @@ StartupDecision DecideStartup(SettingsRecord& r, const IniDocument& ini, bool re
         d.folderForgotten = true;
         return d;
     }
+    SweepStaleTempFiles(OpenBoxFolderPath(r));
     d.restore = PlanListRestore(r, ini, restoreCondition);
     r.change = 0;
     d.recountStatus = true;

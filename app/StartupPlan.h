@@ -55,7 +55,8 @@ struct StartupDecision {
 };
 
 // Checks the open box folder on disk: a missing one is forgotten; an existing
-// one gets its restore plan and CHANGE becomes 0.
+// one loses what killed writes left in its boxes (SweepStaleTempFiles), gets
+// its restore plan, and CHANGE becomes 0.
 StartupDecision DecideStartup(SettingsRecord& record, const IniDocument& ini, bool restoreCondition);
 
 }  // namespace plova

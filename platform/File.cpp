@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <random>
+#include <vector>
 
 namespace plova {
 
@@ -210,6 +211,27 @@ std::optional<TempFile> createTempFile(const std::filesystem::path& folder) {
         if (errno != EEXIST) return std::nullopt;
     }
     return std::nullopt;
+}
+
+int removeStaleTempFiles(const std::filesystem::path& folder, std::chrono::seconds age) {
+    namespace fs = std::filesystem;
+    const fs::file_time_type cutoff = fs::file_time_type::clock::now() - age;
+    std::vector<fs::path> stale;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (!it->path().filename().string().starts_with(kTempPrefix)) continue;
+        std::error_code e;
+        // symlink_status: a link under such a name is not ours and stays.
+        if (fs::symlink_status(it->path(), e).type() != fs::file_type::regular) continue;
+        const fs::file_time_type written = fs::last_write_time(it->path(), e);
+        if (!e && written < cutoff) stale.push_back(it->path());
+    }
+    int removed = 0;
+    for (const fs::path& p : stale) {
+        std::error_code e;
+        if (fs::remove(p, e)) ++removed;
+    }
+    return removed;
 }
 
 }  // namespace plova

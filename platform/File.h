@@ -6,6 +6,7 @@
 // are created exclusively under a fresh name, never by opening an existing one.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -116,5 +117,12 @@ struct TempFile {
     std::filesystem::path path;
 };
 std::optional<TempFile> createTempFile(const std::filesystem::path& folder);
+
+// Removes from `folder` (not below it) the regular files under such hidden
+// names that were last written more than `age` ago: what a process killed
+// while writing left behind. A temporary file is never the only copy of
+// anything, so nothing is lost. Links, folders and every other name stay.
+// The number of files removed.
+int removeStaleTempFiles(const std::filesystem::path& folder, std::chrono::seconds age);
 
 }  // namespace plova

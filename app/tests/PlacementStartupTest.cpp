@@ -2,18 +2,21 @@
 // list windows of the last run.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <climits>
 
 #include "app/CPLOVADoc.h"
 #include "app/StartupPlan.h"
 #include "app/WindowPlacement.h"
 #include "platform/testing/TempFolder.h"
+#include "store/testing/MessageFiles.h"
 
 namespace plova {
 namespace {
 
 namespace fs = std::filesystem;
 using testkit::TempFolder;
+using testkit::writeBytes;
 
 constexpr int W = 1920, H = 1080;
 
@@ -195,6 +198,33 @@ TEST_F(StartupTest, AMissingFolderIsForgotten) {
     EXPECT_EQ(next.settings.num, 0);
     for (const auto& disp : next.settings.disp) EXPECT_TRUE(disp.empty());
     EXPECT_EQ(next.settings.change, 1);  // kept
+}
+
+// What a killed write left in the boxes and "outou" of the open folder goes
+// at start-up; a fresh one (a writer still at work) and anything outside stay.
+TEST_F(StartupTest, StartUpTakesAwayTheStaleTemporaryFilesOfTheOpenFolder) {
+    const fs::path folder = root / "本社";
+    const fs::path elsewhere = dir / "elsewhere";
+    const std::vector<fs::path> stale = {folder / "rusuroku" / "001" / ".plova-tmp-a",
+                                         folder / "naisen" / "201" / ".plova-tmp-b", folder / "outou" / ".plova-tmp-c"};
+    const std::vector<fs::path> kept = {folder / "rusuroku" / "001" / ".plova-tmp-fresh", folder / ".plova-tmp-notabox",
+                                        elsewhere / ".plova-tmp-d"};
+    for (const auto* files : {&stale, &kept})
+        for (const fs::path& p : *files) {
+            fs::create_directories(p.parent_path());
+            writeBytes(p, "x");
+        }
+    fs::create_directory_symlink(elsewhere, folder / "naisen" / "202");  // a link is not a box
+    for (const fs::path& p : stale) fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::hours(2));
+    fs::last_write_time(kept[1], fs::file_time_type::clock::now() - std::chrono::hours(2));
+    fs::last_write_time(kept[2], fs::file_time_type::clock::now() - std::chrono::hours(2));
+
+    SettingsRecord r;
+    r.folder = rootText();
+    r.folderName = u"本社";
+    EXPECT_FALSE(DecideStartup(r, IniDocument{}, true).folderForgotten);
+    for (const fs::path& p : stale) EXPECT_FALSE(fs::exists(p)) << p;
+    for (const fs::path& p : kept) EXPECT_TRUE(fs::exists(p)) << p;
 }
 
 TEST_F(StartupTest, AnEmptyRootIsNoFolder) {

@@ -134,6 +134,37 @@ TEST_F(FileLayer, TempFilesAreNewHiddenAndPrivate) {
     EXPECT_FALSE(createTempFile(dir / "missing"));
 }
 
+// Only old regular files under the temporary names go; what a live writer
+// holds, links and everything else stay.
+TEST_F(FileLayer, StaleTempFilesAreRemovedAndNothingElse) {
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(2);
+    const fs::path outside = dir / "outside";
+    fs::create_directories(outside);
+    put(outside / "keep", "x");
+    const fs::path box = dir / "box";
+    fs::create_directories(box);
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path&)> make;
+        bool age;
+        bool removed;
+    } const cases[] = {
+        {".plova-tmp-old", [](const fs::path& p) { put(p, "x"); }, true, true},
+        {".plova-tmp-fresh", [](const fs::path& p) { put(p, "x"); }, false, false},
+        {"0001.vmdat", [](const fs::path& p) { put(p, "x"); }, true, false},
+        {".plova-tmp-folder", [](const fs::path& p) { fs::create_directory(p); }, true, false},
+        {".plova-tmp-link", [&](const fs::path& p) { fs::create_symlink(outside / "keep", p); }, true, false},
+    };
+    for (const Case& c : cases) {
+        c.make(box / c.name);
+        if (c.age) fs::last_write_time(box / c.name, old);
+    }
+    EXPECT_EQ(removeStaleTempFiles(box, std::chrono::hours(1)), 1);
+    for (const Case& c : cases) EXPECT_EQ(fs::exists(fs::symlink_status(box / c.name)), !c.removed) << c.name;
+    EXPECT_EQ(contentOf(outside / "keep"), "x");
+    EXPECT_EQ(removeStaleTempFiles(dir / "missing", std::chrono::hours(1)), 0);
+}
+
 // A settings file is read only when it is a regular file of sane size, and
 // one that cannot be read is never replaced by a write.
 TEST_F(FileLayer, ProfilesThatCannotBeReadAreNeitherWaitedOnNorReplaced) {
