@@ -1,9 +1,7 @@
 #include "audio/VoiceDecoder.h"
 
 #include <array>
-#include <chrono>
 #include <memory>
-#include <thread>
 
 #include "audio/G729Codec.h"
 #include "audio/Level.h"

@@ -25,11 +25,6 @@ constexpr std::uint8_t kCannotReadInput = 91;          // the input cannot be op
 constexpr std::uint8_t kBadLength = 92;                // a final partial block holds no whole frame
 constexpr std::uint8_t kWriteFailed = 95;              // writing the WAV file failed
 constexpr std::uint8_t kAborted = worker::kAborted;    // DecodeAbort stopped a worker
-constexpr std::uint8_t kFailedFirst = worker::kFailedFirst;
-constexpr std::uint8_t kFailedLast = worker::kFailedLast;
-
-// The value of a start or stop request that is pending.
-constexpr std::uint8_t kRequest = worker::kRequest;
 
 // DecodeStart results.
 constexpr int kStarted = 0;

@@ -31,12 +31,8 @@ constexpr std::uint8_t kCannotOpenIntermediate = 85;
 constexpr std::uint8_t kCannotOpenOutput = 86;
 constexpr std::uint8_t kWriteFailed = 90;
 constexpr std::uint8_t kAborted = worker::kAborted;  // EncodeAbort stopped a worker
-constexpr std::uint8_t kFailedFirst = worker::kFailedFirst;
-constexpr std::uint8_t kFailedLast = worker::kFailedLast;
-constexpr std::uint8_t kRunningFirst = 0x30;  // EncodePoll reports 0x30..0x3F as 48
+constexpr std::uint8_t kRunningFirst = 0x30;         // EncodePoll reports 0x30..0x3F as 48
 constexpr std::uint8_t kRunningLast = 0x3F;
-
-constexpr std::uint8_t kRequest = worker::kRequest;  // a pending start or stop request
 
 // EncodeStart results.
 constexpr int kStarted = 0;
