@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <string_view>
 #include <system_error>
 #include <thread>
@@ -90,6 +88,7 @@ public:
     std::int64_t length() const { return length_; }
     bool hasBlock() const { return length_ >= static_cast<std::int64_t>(block_.size()); }
     const BlockBytes& block() const { return block_; }
+    const fs::path& path() const { return path_; }
     bool finish(const FILESTS_INFO& record) {
         const StatusRecordBytes head = record.toBytes();
         return file_.writeAllAt(0, head.data(), head.size()) && file_.closeChecked();
@@ -228,15 +227,14 @@ DownloadResult CDownloadMng::Receive(std::u16string_view remoteName, const fs::p
         receiving.discard();
         return DownloadResult::CommError;
     }
-    const fs::path receivedPath = ReceivingName(finalPath);
     if (keepExisting && isThere(finalPath)) {
-        removeFile(receivedPath);
+        receiving.discard();
         return DownloadResult::Ok;
     }
     std::error_code ec;
-    fs::rename(receivedPath, finalPath, ec);
+    fs::rename(receiving.path(), finalPath, ec);
     if (ec) {
-        removeFile(receivedPath);
+        receiving.discard();
         return DownloadResult::CommError;
     }
     return DownloadResult::Ok;
