@@ -1,8 +1,5 @@
 #include "app/BoxFolders.h"
 
-#include <fcntl.h>
-#include <stdio.h>
-
 #include <set>
 #include <system_error>
 
@@ -10,6 +7,7 @@
 #include "platform/File.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
+#include "store/FileOps.h"
 
 namespace plova {
 namespace fs = std::filesystem;
@@ -132,8 +130,7 @@ std::vector<fs::path> RenameBoxFolders(const BoxLists& lists) {
         if (!IsRenamed(row)) return true;
         const fs::path target = row.folder.parent_path() / pathOf(row.text);
         // Never over something that appeared since the check.
-        if (::renameat2(AT_FDCWD, row.folder.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0)
-            kept.push_back(row.folder);
+        if (!store::RenameNoReplace(row.folder, target)) kept.push_back(row.folder);
         return true;
     });
     return kept;

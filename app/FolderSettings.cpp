@@ -1,13 +1,11 @@
 #include "app/FolderSettings.h"
 
-#include <fcntl.h>
-#include <stdio.h>
-
 #include <system_error>
 
 #include "link/RemoteListing.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
+#include "store/FileOps.h"
 
 namespace plova {
 namespace fs = std::filesystem;
@@ -66,8 +64,7 @@ FolderRename RenameFolder(const fs::path& folder, std::u16string_view newName) {
     std::error_code ec;
     if (fs::is_directory(target, ec)) return FolderRename::Duplicate;
     // Never over a file or folder of that name.
-    if (::renameat2(AT_FDCWD, folder.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0)
-        return FolderRename::BadInput;
+    if (!store::RenameNoReplace(folder, target)) return FolderRename::BadInput;
     return FolderRename::Ok;
 }
 
