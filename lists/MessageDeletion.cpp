@@ -1,12 +1,12 @@
 #include "lists/MessageDeletion.h"
 
 #include <algorithm>
-#include <cctype>
 #include <system_error>
 
 #include "link/CFtpMng.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
+#include "store/FileOps.h"
 
 namespace plova {
 namespace fs = std::filesystem;
@@ -31,11 +31,6 @@ constexpr Companion kResponseCompanions[] = {
 
 fs::path pathOf(std::u16string_view s) {
     return fs::path(toUtf8(s));
-}
-
-std::string lowered(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
 }
 
 bool isVoiceData(const fs::path& file) {
@@ -71,15 +66,7 @@ fs::path withExtension(const fs::path& file, const char* extension) {
 // own audio copy is named ".WAV" or ".WMA").
 std::vector<fs::path> filesOf(const fs::path& file, const Companion& companion) {
     if (companion.match == Ext::Exact) return {withExtension(file, companion.extension)};
-    std::vector<fs::path> found;
-    const std::string stem = file.stem().native();
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(file.parent_path(), ec)) {
-        const fs::path& p = entry.path();
-        if (p.stem().native() == stem && lowered(p.extension().native()) == companion.extension) found.push_back(p);
-    }
-    std::sort(found.begin(), found.end());
-    return found;
+    return store::CompanionFiles(file, companion.extension);
 }
 
 class Run {
