@@ -31,12 +31,6 @@ std::vector<BoxRow> readRows(const fs::path& kindFolder, BoxText text) {
     return rows;
 }
 
-bool hasControlCharacter(std::u16string_view text) {
-    for (const char16_t c : text)
-        if (c < 0x20 || c == 0x7F) return true;
-    return false;
-}
-
 template <typename F>
 bool allRows(const BoxLists& lists, F&& f) {
     for (const auto* list : {&lists.answering, &lists.extension})

@@ -21,15 +21,7 @@ constexpr std::size_t kReadChunk = 4096;
 // A box number names one folder right under "naisen" and nothing else.
 bool PlainFolderName(std::u16string_view name) {
     if (name.empty() || name == u"." || name == u"..") return false;
-    for (char16_t c : name)
-        if (c == u'/' || c == u'\\' || c < 0x20 || c == 0x7F) return false;
-    return true;
-}
-
-bool HasControlCharacter(std::u16string_view text) {
-    for (char16_t c : text)
-        if (c < 0x20 || c == 0x7F) return true;
-    return false;
+    return name.find_first_of(u"/\\") == std::u16string_view::npos && !hasControlCharacter(name);
 }
 
 bool IsPlainFolder(const fs::path& path) {
@@ -155,7 +147,7 @@ ImportResult ImportBoxNames(const fs::path& csvFile, const fs::path& naisenFolde
             break;
         }
         if (const std::optional<ImportEntry> entry = ParseImportLine(*line);
-            entry && PlainFolderName(entry->box) && !HasControlCharacter(entry->name)) {
+            entry && PlainFolderName(entry->box) && !hasControlCharacter(entry->name)) {
             const fs::path box = naisenFolder / fs::path(toUtf8(entry->box));
             // A box number with no folder of its own changes nothing.
             if (IsPlainFolder(box) && (touched.count(box) != 0 || BackUpInfIni(box))) {

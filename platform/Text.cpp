@@ -217,6 +217,12 @@ bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b) {
     return true;
 }
 
+bool hasControlCharacter(std::u16string_view text) {
+    for (const char16_t c : text)
+        if (c < 0x20 || c == 0x7F) return true;
+    return false;
+}
+
 std::optional<long> parseWholeNumber(const std::string& text, long min, long max) {
     if (text.empty()) return std::nullopt;
     char* end = nullptr;

@@ -26,6 +26,10 @@ std::u16string fromUtf8(std::string_view bytes);
 // ASCII-only case folding, as the profile functions compare names.
 bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b);
 
+// Any C0 control character or DEL: text that names or labels something on
+// disk never holds one.
+bool hasControlCharacter(std::u16string_view text);
+
 // A decimal whole number from min to max, the whole of `text` (after any
 // leading blanks and sign strtol takes); nothing when it is empty, has
 // anything after the digits or lies outside the range.
