@@ -65,17 +65,15 @@ bool applyFault(const std::string& text, plova::sim::Faults& f) {
         f.inUse.insert(value);
     else if (name == "no-room")
         f.noRoom = true;
-    else if (name == "refuse-retr" && value.rfind(':') != std::string::npos) {
+    else if (name == "refuse-retr" || name == "fail-dele") {
+        // NAME:CODE, a reply code; a failed DELE may also hang up (code 0).
         const auto colon = value.rfind(':');
-        const auto code = plova::parseWholeNumber(value.substr(colon + 1), 100, 599);
-        if (!code || colon == 0) return false;
-        f.refuseRetr[value.substr(0, colon)] = static_cast<int>(*code);
-    } else if (name == "fail-dele" && value.rfind(':') != std::string::npos) {
-        const auto colon = value.rfind(':');
+        if (colon == std::string::npos || colon == 0) return false;
         const std::string codeText = value.substr(colon + 1);
-        const auto code = codeText == "0" ? std::optional<long>(0) : plova::parseWholeNumber(codeText, 100, 599);
-        if (!code || colon == 0) return false;
-        f.failDele[value.substr(0, colon)] = static_cast<int>(*code);
+        const bool hangUp = name == "fail-dele" && codeText == "0";
+        const auto code = hangUp ? std::optional<long>(0) : plova::parseWholeNumber(codeText, 100, 599);
+        if (!code) return false;
+        (name == "refuse-retr" ? f.refuseRetr : f.failDele)[value.substr(0, colon)] = static_cast<int>(*code);
     } else
         return false;
     return true;
