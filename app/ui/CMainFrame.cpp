@@ -547,6 +547,7 @@ void CMainFrame::DownloadVoiceOfRows() {
     const VoiceResult result = RunSelectedVoiceDownload(*this, rows);
     // The rows that now have their voice data show it; the user's sort stays.
     if (result.reload && view) view->Refresh(true);
+    RefreshStatusBar(true);
 }
 
 ListSlotTable CMainFrame::Slots() {

@@ -65,6 +65,9 @@ BatchResult RunDownload(CMainFrame& frame, BatchRequest request) {
     }
     CDownloadMng downloader(*ftp, DownloadOptionsOf(frame));
     BatchResult result = RunBatch(downloader, request, view);
+    // Whatever arrived, also before a failure, shows in every open list.
+    if (frame.Lists())
+        for (CListDispView* list : frame.Lists()->Views()) list->Refresh(true);
     frame.RefreshStatusBar(true);
     return result;
 }
@@ -75,19 +78,6 @@ VoiceResult RunSelectedVoiceDownload(CMainFrame& frame, const std::vector<fs::pa
     if (ftp == nullptr) return {{Closing::CommError}, {}, false};
     CDownloadMng downloader(*ftp, DownloadOptionsOf(frame));
     return DownloadSelectedVoice(downloader, rows, view);
-}
-
-void DownloadVoiceOfSelection(CMainFrame& frame) {
-    CListDispView* view = frame.Lists() ? frame.Lists()->ActiveView() : nullptr;
-    if (view == nullptr || !frame.Session().loggedIn()) return;
-    std::vector<fs::path> rows;
-    const auto& records = view->Data().Records();
-    for (int index : view->SelectedRecords())
-        if (index >= 0 && static_cast<std::size_t>(index) < records.size()) rows.push_back(records[index].path());
-    if (!rows.empty() && !ConfirmDownload(frame.Settings().folderName)) return;
-    const VoiceResult result = RunSelectedVoiceDownload(frame, rows);
-    if (result.reload) view->Refresh(true, false, true);
-    frame.RefreshStatusBar(true);
 }
 
 void InstallDownloadCommands(CMainFrame& frame) {
@@ -101,7 +91,6 @@ void InstallDownloadCommands(CMainFrame& frame) {
         CDownKindSetDlg dialog(frame);
         frame.RunDialog(dialog);
     });
-    frame.SetCommandHandler(cmd::kDownloadVoiceData, traits, [&frame] { DownloadVoiceOfSelection(frame); });
     frame.SetCommandHandler(cmd::kDownloadSelected, traits, [&frame] {
         if (OpenBoxFolder(frame).empty()) return;
         CSelDownDlg dialog(frame);

@@ -37,19 +37,16 @@ private:
 // The download options of the settings ("DOWNCONV", "LEVELRVORWAV").
 DownloadOptions DownloadOptionsOf(CMainFrame& frame);
 
-// The batch driver of kind `kind` over `request`, behind the progress window.
+// The batch driver of kind `kind` over `request`, behind the progress window;
+// every open list is built again afterwards.
 BatchResult RunDownload(CMainFrame& frame, BatchRequest request);
 
 // The voice data of the chosen rows (button 1004), for the list windows.
 VoiceResult RunSelectedVoiceDownload(CMainFrame& frame, const std::vector<std::filesystem::path>& rows);
 
-// Button 1004: the voice data of the rows selected in the active list
-// window, after the confirmation; the list is reloaded afterwards.
-void DownloadVoiceOfSelection(CMainFrame& frame);
-
 // Registers the handlers of buttons 1001 (folder download), 1002 (batch
-// download), 1003 (selective download) and 1004 (voice data of the selected
-// rows) with the main window.
+// download) and 1003 (selective download) with the main window; the main
+// window handles 1004 (voice data of the selected rows) with its lists.
 void InstallDownloadCommands(CMainFrame& frame);
 
 }  // namespace plova::ui

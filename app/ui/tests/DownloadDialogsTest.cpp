@@ -95,6 +95,11 @@ protected:
 TEST_F(DownloadDialogsTest, BatchDownloadFromButton1002) {
     makeBoxFolders();
     make();
+    // A list open on the still empty box shows what the download brings.
+    CListDispView* view = openAnsweringBox(QStringLiteral("0001"));
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(view->Data().RowCount(), 0);
+    dialogs.clear();
     ports.prompt.queue(Answer::Yes);
     answer = [](QDialog& d) {
         auto* kind = dynamic_cast<CDownKindSetDlg*>(&d);
@@ -109,6 +114,7 @@ TEST_F(DownloadDialogsTest, BatchDownloadFromButton1002) {
     EXPECT_EQ(CFileMng().CountMessages(box("rusuroku/0001")),
               CFileMng().CountMessages(dir / "unit" / "rusuroku" / "0001"));
     EXPECT_GT(CFileMng().CountMessages(box("outou")), 0);
+    EXPECT_EQ(view->Data().RowCount(), CFileMng().CountMessages(box("rusuroku/0001")));
     EXPECT_TRUE(frame->isEnabled());
     EXPECT_TRUE(frame->Session().loggedIn());
 }
