@@ -128,7 +128,7 @@ int runImport(const Args& args, std::ostream& out, std::ostream& err) {
     if (result != response::kAdded)
         return fail(err, kName, *audio + ": " + failureWords(result) + "; nothing imported");
     for (const fs::path& old : older)
-        if (old != created) store::RemoveMessageAndWav(old);
+        if (old != created) store::RemoveMessageAndAudioCopies(old);
     out << created.string() << '\n';
     return kOk;
 }

@@ -23,8 +23,6 @@ namespace {
 
 constexpr std::u16string_view kReceivingVoice = u".dl_dat";
 constexpr std::u16string_view kReceivingInfo = u".dl_inf";
-constexpr std::string_view kWavExtension = ".wav";
-constexpr std::string_view kWmaExtension = ".wma";
 constexpr std::int64_t kBlockKiB = 1024;
 constexpr std::int64_t kVoiceSpaceFactor = 16;
 constexpr std::int64_t kConversionUnit = 256;
@@ -473,22 +471,26 @@ DownloadResult CDownloadMng::DownloadResponseMessages(const fs::path& outouFolde
                 continue;
             }
             if (got != DownloadResult::Ok) return DownloadResult::CommError;
-            // The newer message is in place before the older one goes.
-            if (found == store::kRemoteIsNewer && !older.empty() && older != local) {
-                removeFile(older);
-                // Its audio copy may be named ".WAV" or ".WMA".
-                for (const std::string_view extension : {kWavExtension, kWmaExtension})
-                    for (const fs::path& copy : store::CompanionFiles(older, extension)) removeFile(copy);
-            }
+            // The older message goes only once the newer one is in place to stay:
+            // a newer one whose conversion fails goes itself, and the older one
+            // is then still the number's message.
+            const auto replaceOlder = [&] {
+                if (found == store::kRemoteIsNewer && !older.empty() && older != local)
+                    store::RemoveMessageAndAudioCopies(older);
+            };
             if (options_.convert) {
                 window.send(msg::kStatusConvert);
                 const Conversion c = Convert(local);
-                if (c == Conversion::NoSpace) return DownloadResult::NoSpace;
+                if (c == Conversion::NoSpace) {
+                    replaceOlder();
+                    return DownloadResult::NoSpace;
+                }
                 if (c != Conversion::Done) {
                     removeFile(local);
                     return DownloadResult::FreshConversionFailed;
                 }
             }
+            replaceOlder();
         }
         window.send(msg::kStatusDownload);
         window.send(msg::kNextItem);

@@ -60,10 +60,18 @@ inline std::vector<std::filesystem::path> WavFilesOf(const std::filesystem::path
     return CompanionFiles(messageFile, ".wav");
 }
 
-// Removes a message and its WAV file beside it.
-inline void RemoveMessageAndWav(const std::filesystem::path& voiceFile) {
+// The audio copies of a message that bears `voiceFile`'s name: its WAV and WMA
+// files in any case, except `keep`.
+inline void RemoveAudioCopies(const std::filesystem::path& voiceFile, const std::filesystem::path& keep = {}) {
+    for (const std::string_view extension : {".wav", ".wma"})
+        for (const auto& copy : CompanionFiles(voiceFile, extension))
+            if (copy != keep) RemoveFile(copy);
+}
+
+// Removes a message with its WAV and WMA files beside it.
+inline void RemoveMessageAndAudioCopies(const std::filesystem::path& voiceFile) {
     RemoveFile(voiceFile);
-    for (const auto& wav : WavFilesOf(voiceFile)) RemoveFile(wav);
+    RemoveAudioCopies(voiceFile);
 }
 
 // Gives `from` the name `to` unless something already bears that name.

@@ -220,12 +220,16 @@ int AddResponseMessage(const AddMessageRequest& request, AddMessageWindow& windo
         return Fail(window, response::kWrapFailed, false);
     }
     fs::rename(stagedCopy, finalCopy, ec);
-    if (ec) store::RemoveFile(stagedCopy);
+    const bool copyPlaced = !ec;
+    if (!copyPlaced) store::RemoveFile(stagedCopy);
 
     if (!request.oldPath.empty()) {
         const fs::path old = store::CollapseDoubledSeparators(request.oldPath);
-        if (old != finalVoice) store::RemoveMessageAndWav(old);
+        if (old != finalVoice) store::RemoveMessageAndAudioCopies(old);
     }
+    // A message of the same number made in the same minute had this very name:
+    // an audio copy of its other kind would pass for the new message's.
+    store::RemoveAudioCopies(finalVoice, copyPlaced ? finalCopy : fs::path());
     window.close();
     prompt(std::u16string(response::kDoneText), std::u16string(response::kDoneCaption), Icon::Information);
     if (created) *created = finalVoice;

@@ -208,6 +208,22 @@ TEST_F(DownloadBoxTest, ResponseMessagesNewerOrOlderLocally) {
     EXPECT_EQ(voiceListed, 0);
 }
 
+TEST_F(DownloadBoxTest, ANewerResponseMessageThatFailsToConvertLeavesTheOlderOne) {
+    const fs::path outou = boxFolder / "outou";
+    putResponse(disk / "outou", "202612010900", 1, kSpeech);
+    const fs::path older = outou / responseName("202611010900", 1);
+    testkit::writeMessage(older, {}, testkit::responseBlock(1), 100);
+    const fs::path fresh = outou / responseName("202612010900", 1);
+    fs::path wav = fresh;
+    fs::create_directories(wav.replace_extension(".wav"));  // the WAV file cannot be written
+
+    int voiceListed = 0;
+    CDownloadMng& d = downloader({.convert = true, .levelSetting = 0});
+    EXPECT_EQ(d.DownloadResponseMessages(outou, handled, voiceListed), DownloadResult::FreshConversionFailed);
+    EXPECT_TRUE(fs::exists(older)) << "number 1 keeps a message";
+    EXPECT_FALSE(fs::exists(fresh));
+}
+
 TEST_F(DownloadBoxTest, DownloadVoiceKeepsAVoiceFileAlreadyHereInEveryOutcome) {
     CDownloadMng& d = downloader();
     ASSERT_EQ(d.DownloadBoxInfo(u"/rusuroku/0001", local, handled), DownloadResult::Ok);

@@ -173,6 +173,7 @@ TEST_F(ResponseMessage, AnOlderNumberGoesOnlyOnceTheNewMessageIsComplete) {
     writeBytes(oldWav, "old wav");
     const fs::path oldCopy = outou / "202601010000_THU_A007_0000.WAV";  // its audio copy
     writeBytes(oldCopy, "old copy");
+    writeBytes(outou / "202601010000_THU_A007_0000.wma", "an older copy of the other kind");
     const std::string oldBytes = readBytes(oldVoice);
 
     // 610 s of 8 kHz mono passes the size check of the window but not the
@@ -182,8 +183,9 @@ TEST_F(ResponseMessage, AnOlderNumberGoesOnlyOnceTheNewMessageIsComplete) {
     ASSERT_EQ(files.CheckWavFormat(tooLong), 1);
     EXPECT_EQ(add(tooLong, oldVoice), response::kImportFailed);
     EXPECT_EQ(lastText(), u"このフォーマットには対応していません。");
-    EXPECT_EQ(sortedNames(outou), (std::vector<std::string>{oldCopy.filename().string(), oldVoice.filename().string(),
-                                                            oldWav.filename().string()}));
+    EXPECT_EQ(sortedNames(outou),
+              (std::vector<std::string>{oldCopy.filename().string(), oldVoice.filename().string(),
+                                        oldWav.filename().string(), "202601010000_THU_A007_0000.wma"}));
     EXPECT_EQ(readBytes(oldVoice), oldBytes);
     EXPECT_FALSE(fs::exists(intermediate));
 
@@ -202,6 +204,12 @@ TEST_F(ResponseMessage, AnOlderNumberGoesOnlyOnceTheNewMessageIsComplete) {
     EXPECT_EQ(readBytes(outou / "202612071505_MON_A007_0000.WAV"), currentCopy);
     EXPECT_EQ(sortedNames(outou),
               (std::vector<std::string>{"202612071505_MON_A007_0000.WAV", "202612071505_MON_A007_0000.vmdat"}));
+
+    // ... and a WMA file in that minute takes them over: the ".WAV" copy of the
+    // message it replaces would otherwise be played as the new message.
+    ASSERT_EQ(add(converted("again.wma", "-c:a wmav2"), created), response::kAdded);
+    EXPECT_EQ(sortedNames(outou),
+              (std::vector<std::string>{"202612071505_MON_A007_0000.WMA", "202612071505_MON_A007_0000.vmdat"}));
 }
 
 TEST_F(ResponseMessage, CancelDuringEncodingLeavesNothingAndSaysNothing) {
