@@ -266,5 +266,20 @@ TEST_F(ConvertAndPlayTest, PlayOpensTheWavFileAndMarksTheMessageOnlyWhenThePlaye
     }
 }
 
+// ------------------------------------------------------------ At exit
+
+TEST_F(ConvertAndPlayTest, ListedFilesAreDeletedAsOftenAsListedAndAFolderInTheirPlaceStays) {
+    const fs::path a = dir.path() / "a.wav", b = dir.path() / "b.wav", folder = dir.path() / "c.wav";
+    testkit::writeBytes(a, "a");
+    testkit::writeBytes(b, "b");
+    fs::create_directories(folder);
+    std::vector<int> steps;
+    DeleteListedWavFiles({a, b, a, folder, dir.path() / "gone.wav"}, [&](int done) { steps.push_back(done); });
+    EXPECT_FALSE(fs::exists(a));
+    EXPECT_FALSE(fs::exists(b));
+    EXPECT_TRUE(fs::is_directory(folder));
+    EXPECT_EQ(steps, (std::vector<int>{1, 2, 3, 4, 5}));
+}
+
 }  // namespace
 }  // namespace plova

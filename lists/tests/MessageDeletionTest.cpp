@@ -446,6 +446,16 @@ TEST_F(MessageDeletionTest, ACommunicationFailureStopsTheRunAndLogsOut) {
     }
 }
 
+TEST_F(MessageDeletionTest, WithoutAConnectionTheMainUnitPhaseIsACommunicationFailure) {
+    prepareBox("rusuroku", "0001", 1);
+    const std::vector<FILESTS_INFO> rows = records(fx.localBox("rusuroku", "0001"));
+    DeletionRequest request{del::kKindMainUnit, false, fx.boxFolder, rows};
+    const DeletionResult r = DeleteMessages(request, nullptr, view);
+    EXPECT_EQ(r.end, DeletionEnd::CommError);
+    EXPECT_EQ(shown(), std::vector<std::string>{"通信エラーが発生しました。"});
+    EXPECT_TRUE(fs::exists(rows[0].path()));
+}
+
 TEST_F(MessageDeletionTest, NothingSelectedIsRefusedBeforeAnyWindow) {
     const DeletionResult r = run(del::kKindBoth, {});
     EXPECT_EQ(r.end, DeletionEnd::NothingSelected);

@@ -208,5 +208,16 @@ TEST_F(ConvertCommandsTest, FilesPlayedWhileConvDelWasOnGoAtExitEvenAfterItIsTur
     for (const fs::path& m : messages) EXPECT_TRUE(fs::exists(m));
 }
 
+TEST_F(ConvertCommandsTest, APlayerThatCannotStartIsReportedAndTheMessageStaysUnplayed) {
+    ports.shell.starts = false;
+    ASSERT_TRUE(select(messages[0]));
+    frame->OnCommand(cmd::kPlay);
+    ASSERT_EQ(ports.prompt.shown.size(), 1u);
+    EXPECT_EQ(ports.prompt.shown[0].text, convert::kNoPlayer);
+    EXPECT_EQ(ports.prompt.shown[0].caption, convert::kErrorCaption);
+    EXPECT_EQ(testkit::playedMarkOf(messages[0]), 0);
+    EXPECT_EQ(playedInList(messages[0]), 0);
+}
+
 }  // namespace
 }  // namespace plova::ui

@@ -3,9 +3,11 @@
 // the disks on both sides.
 #include <gtest/gtest.h>
 
+#include <QProgressBar>
 #include <QPushButton>
 
 #include "app/ui/CDelKindSetDlg.h"
+#include "app/ui/CPrgMsgDelDlg.h"
 #include "app/ui/tests/SimFrameFixture.h"
 #include "download/CDownloadMng.h"
 #include "lists/MessageDeletion.h"
@@ -13,6 +15,20 @@
 namespace plova::ui {
 namespace {
 namespace fs = std::filesystem;
+
+TEST(CPrgMsgDelDlgTest, TheBarStepsAndEndsFullWithoutCancel) {
+    CPrgMsgDelDlg window;
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("消去中"));
+    window.SetRange(6);
+    for (int i = 0; i < 8; ++i) window.Advance();
+    EXPECT_EQ(window.bar()->value(), 6) << "extra files stop at the end of the bar";
+    window.SetRange(3);
+    window.Advance();
+    EXPECT_EQ(window.bar()->value(), 1);
+    window.Finish();
+    EXPECT_EQ(window.bar()->value(), 3);
+    EXPECT_TRUE(window.findChildren<QPushButton*>().isEmpty());
+}
 
 class DeleteDialogsTest : public SimFrameFixture {
 protected:
@@ -151,6 +167,26 @@ TEST_F(DeleteDialogsTest, AFailureOnTheMainUnitLogsOutAndTheListStillShowsTheDis
         EXPECT_TRUE(fs::exists(remote(file))) << file;
     }
     EXPECT_EQ(view->Data().RowCount(), before - 2);
+}
+
+TEST_F(DeleteDialogsTest, MainUnitOnlyMarksTheRowsDeletedThere) {
+    make();
+    const std::vector<fs::path> files = selectInBox0001(1);
+    ASSERT_EQ(files.size(), 1u);
+    const fs::path file = files[0];
+    const int before = rowsBefore;
+
+    chooseKind(del::kKindMainUnit);
+    frame->OnCommand(cmd::kErase);
+    EXPECT_EQ(shownTexts().back(), "音声メッセージの消去が正常に完了しました。");
+    EXPECT_FALSE(fs::exists(remote(file)));
+    ASSERT_EQ(view->Data().RowCount(), before);
+    int marked = 0;
+    for (int r = 0; r < before; ++r) {
+        const FILESTS_INFO& record = view->Data().RecordOfRow(r);
+        if (record.path() == file) marked += record.downloadState == kDeletedOnMainUnit;
+    }
+    EXPECT_EQ(marked, 1);
 }
 
 }  // namespace
