@@ -9,6 +9,7 @@
 #include <stdlib.h>
 #include <zip.h>
 
+#include <chrono>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -56,6 +57,10 @@ std::optional<std::string> dateKey(const std::string& text) {
     for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
         if (text[i] < '0' || text[i] > '9') return std::nullopt;
     if (!month || !day) return std::nullopt;
+    const int year = std::stoi(text.substr(0, 4));
+    const std::chrono::year_month_day date{std::chrono::year{year}, std::chrono::month{static_cast<unsigned>(*month)},
+                                           std::chrono::day{static_cast<unsigned>(*day)}};
+    if (!date.ok()) return std::nullopt;  // 2026-02-31 is no day to start or end with
     return text.substr(0, 4) + text.substr(5, 2) + text.substr(8, 2);
 }
 

@@ -70,9 +70,9 @@ void InstallBoxCommands(CMainFrame& frame) {
     frame.SetCommandHandler(cmd::kCreateBoxFolder, modal, [&frame, answering] {
         if (OpenBoxFolder(frame).empty()) return;
         CMakeBoxFldDlg dialog(frame, *answering);
-        const int result = frame.RunDialog(dialog);
+        if (frame.RunDialog(dialog) != QDialog::Accepted) return;
         *answering = dialog.AnsweringChosen();
-        if (result == QDialog::Accepted) inform(boxes::kMadeDone, boxes::kMadeDoneCaption);
+        inform(boxes::kMadeDone, boxes::kMadeDoneCaption);
     });
     frame.SetCommandHandler(cmd::kDeleteWavFiles, modal, [&frame] {
         frame.CloseSettingsMenu();

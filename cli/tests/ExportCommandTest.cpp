@@ -200,6 +200,7 @@ TEST_F(ExportCommand, RefusesWrongArgumentsAndFoldersThatHoldNoList) {
         {{f, "--archive", zip, "--utf8"}, kUsage},
         {{f, "--csv", csv, "--since", "2026-12-01"}, kUsage},
         {{f, "--archive", zip, "--since", "2026-13-01"}, kUsage},
+        {{f, "--archive", zip, "--since", "2026-02-29"}, kUsage},
         {{f, "--archive", zip, "--until", "20261201"}, kUsage},
         {{f, "--csv", csv, "--settings", (out / "missing.ini").string()}, kUsage},
         {{root.path().string(), "--csv", csv}, kFailed},
