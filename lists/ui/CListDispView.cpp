@@ -167,9 +167,11 @@ void CListDispView::ShowNotDownloaded() {
 
 void CListDispView::Refresh(bool keepSort, bool rebuildColumns, bool reselect) {
     const int item = selectedItem_;
+    // Widths measured on an empty list fit the headings only.
+    const bool wasEmpty = data_.RowCount() == 0;
     LoadSource(!rebuildColumns);
     Rebuild([&] { data_.Refresh(keepSort, Hooks(nullptr)); }, false);
-    if (rebuildColumns) FitColumnWidths();
+    if (rebuildColumns || (wasEmpty && data_.RowCount() > 0)) FitColumnWidths();
     if (reselect && item >= 0 && item < data_.RowCount()) {
         SelectRows({item});
         list_->setFocus();
