@@ -119,8 +119,13 @@ std::optional<std::string> parse(const Args& args, Options& o) {
     return std::nullopt;
 }
 
-// The box sub-folders named by --box, or a message naming the first unknown one.
-std::optional<std::string> chosenBoxes(const Options& o, std::vector<BoxTarget>& targets, std::ostream& err) {
+// The boxes the main unit lists, as "rusuroku/NAME" and "naisen/NAME".
+using ListedBoxes = std::set<std::string>;
+
+// The box sub-folders named by --box, or a message naming the first unknown
+// one: a box the main unit does not list, or one the box folder does not have.
+std::optional<std::string> chosenBoxes(const Options& o, const ListedBoxes& listed, std::vector<BoxTarget>& targets,
+                                       std::ostream& err) {
     CFileMng files;
     for (const std::string& spec : o.boxes) {
         const auto slash = spec.find('/');
@@ -128,6 +133,7 @@ std::optional<std::string> chosenBoxes(const Options& o, std::vector<BoxTarget>&
         const std::string name = slash == std::string::npos ? "" : spec.substr(slash + 1);
         if ((kind != "rusuroku" && kind != "naisen") || !listing::IsSafeName(fromUtf8(name)))
             return "--box takes rusuroku/NAME or naisen/NAME: " + spec;
+        if (!listed.count(kind + "/" + name)) return "the main unit has no such box: " + printable(spec);
         const fs::path folder = o.folder / kind / name;
         std::error_code ec;
         if (!fs::is_directory(folder, ec)) return "no such box in " + o.folder.string() + ": " + spec;
@@ -204,9 +210,19 @@ int runDownload(const Args& args, std::ostream& out, std::ostream& err) {
     if (o.boxes.empty()) {
         request.boxes = BoxTargets(o.folder);
         request.responses = o.responses;
-    } else if (auto problem = chosenBoxes(o, request.boxes, err)) {
-        ftp.Logout();
-        return fail(err, kName, *problem, kUsage);
+    } else {
+        std::u16string root, answering, extension;
+        if (ftp.ListFolders(root, answering, extension) != ftp::ListResult::Listed) {
+            ftp.Logout();
+            return fail(err, kName, "communication error while listing the main unit's folders");
+        }
+        ListedBoxes listed;
+        for (const std::u16string& name : listing::BoxNames(answering)) listed.insert("rusuroku/" + toUtf8(name));
+        for (const std::u16string& name : listing::BoxNames(extension)) listed.insert("naisen/" + toUtf8(name));
+        if (auto problem = chosenBoxes(o, listed, request.boxes, err)) {
+            ftp.Logout();
+            return fail(err, kName, *problem, kUsage);
+        }
     }
 
     CDownloadMng downloader(ftp, DownloadOptions{o.convert, 0});

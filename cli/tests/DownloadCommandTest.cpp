@@ -59,8 +59,12 @@ TEST_F(DownloadCommandTest, ChosenBoxesKindsPasswordFileAndPortFromTheEnvironmen
     EXPECT_EQ(filesUnder(localBox("rusuroku", "0001")), std::vector<std::string>{"inf.ini"});
     EXPECT_TRUE(filesUnder(boxFolder / "outou").size() == 1) << "only inf.ini: kind info never fetches responses";
 
-    // An unknown box is an error before anything is fetched.
+    // An unknown box is an error before anything is fetched, also one that
+    // the box folder has but the main unit does not list.
     EXPECT_EQ(run({"--password", "admin", "--box", "naisen/9999"}), cli::kUsage);
+    makeLocalBox("rusuroku", "0404");
+    EXPECT_EQ(run({"--password", "admin", "--box", "rusuroku/0001", "--box", "rusuroku/0404"}), cli::kUsage);
+    EXPECT_NE(ran.err.find("the main unit has no such box: rusuroku/0404"), std::string::npos) << ran.err;
     EXPECT_EQ(filesUnder(localBox("rusuroku", "0001")), std::vector<std::string>{"inf.ini"});
 }
 
@@ -95,16 +99,12 @@ TEST_F(DownloadCommandTest, UsageMistakesAndFailuresAreNonZero) {
 // reported, and still exits 1.
 TEST_F(DownloadCommandTest, AFailureNamesItsReason) {
     ASSERT_EQ(run({"--password", "admin", "--kind", "info"}), cli::kOk) << ran.err;
-    makeLocalBox("rusuroku", "0404");
     const std::string voice = messageName("0002", 2, ".vmdat");
     const struct {
         std::function<void(sim::Faults&)> faults;
         cli::Args args;
         std::string reason;
     } rows[] = {
-        {[](sim::Faults&) {},
-         {"--box", "rusuroku/0404"},
-         "the box directory is missing on the main unit: /rusuroku/0404"},
         {[&](sim::Faults& f) { f.refuseRetr[voice] = 550; },
          {"--box", "rusuroku/0002"},
          "some messages had gone from the main unit"},
