@@ -25,7 +25,6 @@ constexpr std::u16string_view kReceivingVoice = u".dl_dat";
 constexpr std::u16string_view kReceivingInfo = u".dl_inf";
 constexpr std::int64_t kBlockKiB = 1024;
 constexpr std::int64_t kVoiceSpaceFactor = 16;
-constexpr std::int64_t kConversionUnit = 256;
 
 fs::path pathOf(std::u16string_view s) {
     return fs::path(toUtf8(s));
@@ -154,9 +153,6 @@ namespace dl {
 std::int64_t SpaceForFile(std::int64_t size) {
     return (size / kClusterBytes + 1) * kClusterBytes;
 }
-std::int64_t SpaceForConversion(std::int64_t voiceBytes) {
-    return (voiceBytes / kConversionUnit + 1) * kClusterBytes;
-}
 std::int64_t SpaceForVoiceConversion(std::int64_t voiceBytes) {
     return (voiceBytes * kVoiceSpaceFactor / kClusterBytes + 1) * kClusterBytes;
 }
@@ -183,7 +179,8 @@ bool CDownloadMng::enoughSpace(const fs::path& folder, std::int64_t bytes) {
 
 CDownloadMng::Conversion CDownloadMng::Convert(const fs::path& voiceFile) {
     const std::int64_t length = fileLength(voiceFile);
-    if (!enoughSpace(voiceFile.parent_path(), dl::SpaceForConversion(length < 0 ? 0 : length)))
+    if (!enoughSpace(voiceFile.parent_path(),
+                     static_cast<std::int64_t>(store::SpaceToConvertToWav(length < 0 ? 0 : length))))
         return Conversion::NoSpace;
     CFileMng files;
     if (files.ConvertToWav(voiceFile, options_.levelSetting) == 1) return Conversion::Done;

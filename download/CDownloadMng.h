@@ -63,10 +63,9 @@ constexpr std::u16string_view kRemoteAnswering = u"/rusuroku/";
 constexpr std::u16string_view kRemoteExtension = u"/naisen/";
 constexpr std::u16string_view kRemoteResponses = u"/outou/";
 
-// Free bytes needed before writing a file of `size` bytes, and before
-// converting `voiceBytes` of voice data to WAV (16 times as much, rounded up).
+// Free bytes needed before writing a file of `size` bytes (what a conversion
+// needs is store::SpaceToConvertToWav).
 std::int64_t SpaceForFile(std::int64_t size);
-std::int64_t SpaceForConversion(std::int64_t voiceBytes);
 // (size / 4096 + 1) × 4096 for the voice data of one chosen message, and
 // what its conversion needs.
 std::int64_t SpaceForVoiceConversion(std::int64_t voiceBytes);

@@ -44,7 +44,7 @@ std::optional<std::uint64_t> OpenedSize(const fs::path& p) {
 }
 
 bool EnoughSpaceFor(const fs::path& p, std::uint64_t fileBytes) {
-    return ports().disk->freeBytes(p) >= SpaceToConvert(fileBytes);
+    return ports().disk->freeBytes(p) >= store::SpaceToConvertToWav(fileBytes);
 }
 
 void post(int message, std::intptr_t wparam) {
@@ -136,10 +136,6 @@ private:
 };
 
 }  // namespace
-
-std::uint64_t SpaceToConvert(std::uint64_t fileBytes) {
-    return (fileBytes / kSpeechBytesPerCluster + 1) * kClusterBytes;
-}
 
 fs::path WavFileOf(const fs::path& messageFile) {
     for (const fs::path& wav : store::WavFilesOf(messageFile))

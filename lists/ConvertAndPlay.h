@@ -40,10 +40,6 @@ constexpr std::u16string_view kNoPlayer =
 
 // The bar position of a finished (or skipped) message.
 constexpr int kBarFull = 100;
-// Free space a conversion needs: a WAV file is 16 times its voice data; in
-// whole 4096-byte clusters, with one to spare.
-constexpr std::uint64_t kSpeechBytesPerCluster = 256;
-constexpr std::uint64_t kClusterBytes = 4096;
 // Play lets the freshly opened conversion window draw this many times.
 constexpr int kPlayOpeningPumps = 20;
 }  // namespace convert
@@ -66,8 +62,6 @@ public:
     virtual void QueueWavForDeletion(const std::filesystem::path& wav) = 0;
 };
 
-// Free bytes a conversion of a voice-data file of `fileBytes` needs.
-std::uint64_t SpaceToConvert(std::uint64_t fileBytes);
 
 // The WAV file of a message: an existing one beside it, whatever the case of
 // its extension (a system response message's audio copy is ".WAV"), else the

@@ -64,6 +64,14 @@ constexpr int kLocalIsCurrent = 0;  // the local file is as new as the remote on
 constexpr int kNoLocalMessage = 1;
 constexpr int kRemoteIsNewer = 2;  // or the local name is not of the 32-character form
 
+// Free bytes that converting `voiceBytes` of voice data to WAV needs: the WAV
+// file is 16 times as large, counted in whole 4096-byte clusters with one to spare.
+constexpr std::uint64_t SpaceToConvertToWav(std::uint64_t voiceBytes) {
+    constexpr std::uint64_t kSpeechBytesPerCluster = 256;
+    constexpr std::uint64_t kClusterBytes = 4096;
+    return (voiceBytes / kSpeechBytesPerCluster + 1) * kClusterBytes;
+}
+
 // The level settings of an import ("LEVELRVWAVOR" and "LEVELRVWMAOR" of
 // section "CODEC", as the settings hold them; the low 8 bits are decibels).
 struct ImportLevels {
