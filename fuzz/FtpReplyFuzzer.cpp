@@ -56,9 +56,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     ::close(fds[1]);  // the server closes: every wait ends at once
 
-    // Short waits: everything has arrived, so no read may ever need them.
+    // Everything has arrived and the server has closed, so no read ever waits
+    // its time out. The waits are still long: a reply's deadline is a few of
+    // them counted by the clock, and a fuzzer starved of the processor by
+    // other work must not see its reads time out with the bytes waiting.
     Timeouts t;
-    t.replyMillis = t.longReplyMillis = t.drainMillis = t.dataMillis = t.retrieveEndMillis = 50;
+    t.replyMillis = t.longReplyMillis = t.drainMillis = t.dataMillis = t.retrieveEndMillis = 2000;
+    t.drainTotalMillis = 6000;
     FTP_SESSION session(t);
     session.control = net::Socket(fds[0]);
 
