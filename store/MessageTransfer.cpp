@@ -21,7 +21,6 @@ namespace {
 
 using transfer::Mode;
 
-constexpr std::array<std::string_view, transfer::kStepsPerMessage> kExtensions = {".vminf", ".vmdat", ".wav"};
 constexpr std::size_t kCopyChunk = 1 << 20;
 
 bool present(const fs::path& p) {
