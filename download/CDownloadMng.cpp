@@ -468,26 +468,21 @@ DownloadResult CDownloadMng::DownloadResponseMessages(const fs::path& outouFolde
                 continue;
             }
             if (got != DownloadResult::Ok) return DownloadResult::CommError;
-            // The older message goes only once the newer one is in place to stay:
-            // a newer one whose conversion fails goes itself, and the older one
-            // is then still the number's message.
-            const auto replaceOlder = [&] {
-                if (found == store::kRemoteIsNewer && !older.empty() && older != local)
-                    store::RemoveMessageAndAudioCopies(older);
-            };
+            Conversion c = Conversion::Done;
             if (options_.convert) {
                 window.send(msg::kStatusConvert);
-                const Conversion c = Convert(local);
-                if (c == Conversion::NoSpace) {
-                    replaceOlder();
-                    return DownloadResult::NoSpace;
-                }
-                if (c != Conversion::Done) {
-                    removeFile(local);
-                    return DownloadResult::FreshConversionFailed;
-                }
+                c = Convert(local);
             }
-            replaceOlder();
+            if (c == Conversion::Failed) {
+                removeFile(local);
+                return DownloadResult::FreshConversionFailed;
+            }
+            // The older message goes only once the newer one is in place to stay:
+            // a newer one whose conversion failed went itself, and the older one
+            // is then still the number's message.
+            if (found == store::kRemoteIsNewer && !older.empty() && older != local)
+                store::RemoveMessageAndAudioCopies(older);
+            if (c == Conversion::NoSpace) return DownloadResult::NoSpace;
         }
         window.send(msg::kStatusDownload);
         window.send(msg::kNextItem);
