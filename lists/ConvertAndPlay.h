@@ -62,7 +62,6 @@ public:
     virtual void QueueWavForDeletion(const std::filesystem::path& wav) = 0;
 };
 
-
 // The WAV file of a message: an existing one beside it, whatever the case of
 // its extension (a system response message's audio copy is ".WAV"), else the
 // name a conversion gives it.
