@@ -2,6 +2,8 @@
 // whose speech, decoded back by the program's own decoder, is the source's.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "audio/testing/AudioFiles.h"
@@ -20,9 +22,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The command runs in this process and names its intermediate file after the
+// process; other tests of this folder run beside it with their own.
 bool ScratchHoldsImportFiles() {
+    const std::string own = "wave_tmp-" + std::to_string(::getpid());
     for (const auto& e : fs::directory_iterator(scratchFolder()))
-        if (e.path().filename().string().starts_with("wave_tmp-")) return true;
+        if (e.path().filename().string().starts_with(own)) return true;
     return false;
 }
 
