@@ -68,7 +68,7 @@ struct BatchOutcome {
     // none did; SomeMissing, NoDirectory and ExistingConversionFailed never stop it).
     DownloadResult result = DownloadResult::Ok;
     bool missing = false;
-    std::vector<std::u16string> missingDirectories;  // remote box directories the main unit does not have
+    std::vector<std::u16string> missingDirectories{};  // remote box directories the main unit does not have
     bool cancelled = false;
     bool conversionFailed = false;
 };

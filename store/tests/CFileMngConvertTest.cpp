@@ -241,9 +241,13 @@ TEST_F(ConvertToWav, WhatStandsBesideTheMessageIsNeverWrittenThroughOrReplaced) 
         EXPECT_EQ(readBytes(outside), "keep me") << "a file outside is written through a link";
         if (c.at == tmp || c.result == 0) {
             EXPECT_EQ(fs::symlink_status(c.at).type(), kind) << "what stands there is replaced";
-            if (kind == fs::file_type::regular) EXPECT_EQ(readBytes(c.at), standing);
+            if (kind == fs::file_type::regular) {
+                EXPECT_EQ(readBytes(c.at), standing);
+            }
         }
-        if (c.result == 1) EXPECT_EQ(fs::file_size(wav), 44u + 32000u);
+        if (c.result == 1) {
+            EXPECT_EQ(fs::file_size(wav), 44u + 32000u);
+        }
         ExpectNoTemporaryFiles();
         EXPECT_EQ(DecodeStatus(), decoder::kIdle);
         std::error_code ec;
