@@ -111,7 +111,9 @@ TEST_F(FileLayer, OpenForRewriteRefusesWhatItWouldWriteThrough) {
         c.make(target);
         const FileHandle f = withinSeconds([&] { return openForRewrite(target); });
         EXPECT_EQ(f.isOpen(), c.opens);
-        if (f.isOpen()) EXPECT_EQ(f.size(), 0u);
+        if (f.isOpen()) {
+            EXPECT_EQ(f.size(), 0u);
+        }
         EXPECT_EQ(contentOf(regular), "0123456789");
         EXPECT_FALSE(fs::exists(dir / "nowhere"));
         fs::remove(target);
