@@ -15,7 +15,6 @@ namespace {
 
 constexpr std::size_t kReadChunk = 64 * 1024;
 constexpr int kTempAttempts = 100;
-constexpr std::string_view kTempPrefix = ".plova-tmp-";
 constexpr std::string_view kTempLetters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
 constexpr std::size_t kTempSuffixLength = 10;
 
@@ -205,7 +204,7 @@ bool readRange(const std::filesystem::path& path, std::uint64_t offset, std::siz
 
 std::optional<TempFile> createTempFile(const std::filesystem::path& folder) {
     for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
-        std::filesystem::path path = folder / (std::string(kTempPrefix) + tempSuffix());
+        std::filesystem::path path = folder / (std::string(kTempFilePrefix) + tempSuffix());
         FileHandle f(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (f) return TempFile{std::move(f), std::move(path)};
         if (errno != EEXIST) return std::nullopt;
@@ -219,7 +218,7 @@ int removeStaleTempFiles(const std::filesystem::path& folder, std::chrono::secon
     std::vector<fs::path> stale;
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (!it->path().filename().string().starts_with(kTempPrefix)) continue;
+        if (!it->path().filename().string().starts_with(kTempFilePrefix)) continue;
         std::error_code e;
         // symlink_status: a link under such a name is not ours and stays.
         if (fs::symlink_status(it->path(), e).type() != fs::file_type::regular) continue;

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace plova {
 
@@ -109,9 +110,13 @@ ReadResult readWholeFile(const std::filesystem::path& path, std::string& out, st
 bool readRange(const std::filesystem::path& path, std::uint64_t offset, std::size_t size, std::string& out,
                Links links = Links::Follow);
 
+// The start of every temporary file's name: hidden, and borne by no message
+// or settings file. Stale files under it are swept at start-up.
+constexpr std::string_view kTempFilePrefix = ".plova-tmp-";
+
 // A new, empty file under a hidden name of its own in `folder`, created
 // exclusively: an existing file, link or pipe of that name is never opened.
-// The name starts with ".plova-tmp-", which no message or settings file bears.
+// The name starts with kTempFilePrefix.
 struct TempFile {
     FileHandle handle;
     std::filesystem::path path;

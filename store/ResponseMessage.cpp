@@ -185,8 +185,10 @@ int AddResponseMessage(const AddMessageRequest& request, AddMessageWindow& windo
     const fs::path finalCopy = target / name;
     const fs::path finalVoice = VoiceDataPathOf(finalCopy);
     // Passing names: an older message of the same number and minute keeps its
-    // files until the new ones are complete.
-    const fs::path stagedCopy = target / (u".import-" + fromUtf8(std::to_string(::getpid())) + u"-" + name);
+    // files until the new ones are complete. Temporary names, so what a killed
+    // import leaves is swept at the next start.
+    const fs::path stagedCopy = target / (fromUtf8(std::string(kTempFilePrefix)) + u"import-" +
+                                          fromUtf8(std::to_string(::getpid())) + u"-" + name);
     const fs::path stagedVoice = VoiceDataPathOf(stagedCopy);
 
     const bool copied =

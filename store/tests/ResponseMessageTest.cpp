@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "audio/VoiceEncoder.h"
 #include "audio/testing/AudioFiles.h"
 #include "audio/testing/SpeechSignal.h"
+#include "platform/File.h"
 #include "platform/testing/FolderNames.h"
 #include "platform/testing/TestPorts.h"
 #include "store/CFileMng.h"
@@ -25,9 +27,13 @@ constexpr LocalTime kMonday1505{2026, 12, 7, 1, 15, 5, 0, 0};
 class RecordingWindow final : public AddMessageWindow {
 public:
     void open(std::uintmax_t size) override { calls.push_back("open " + std::to_string(size)); }
-    void converting() override { calls.push_back("converting"); }
+    void converting() override {
+        calls.push_back("converting");
+        if (onConverting) onConverting();
+    }
     void close() override { calls.push_back("close"); }
     std::vector<std::string> calls;
+    std::function<void()> onConverting;
 };
 
 class ResponseMessage : public ::testing::Test {
@@ -190,10 +196,23 @@ TEST_F(ResponseMessage, AnOlderNumberGoesOnlyOnceTheNewMessageIsComplete) {
     EXPECT_FALSE(fs::exists(intermediate));
 
     // Then a good one replaces it, with the doubled separator of an old path collapsed.
+    // While it is made, its files bear temporary names: a kill there leaves
+    // nothing the start-up sweep would not remove.
+    const std::vector<std::string> olderFiles = sortedNames(outou);
+    int staged = 0;
+    window.onConverting = [&] {
+        for (const std::string& name : sortedNames(outou)) {
+            if (std::find(olderFiles.begin(), olderFiles.end(), name) != olderFiles.end()) continue;
+            EXPECT_TRUE(name.starts_with(kTempFilePrefix)) << name;
+            ++staged;
+        }
+    };
     ASSERT_EQ(add(speech8k, box.path().string() + "//outou//" + oldVoice.filename().string()), response::kAdded);
     EXPECT_EQ(sortedNames(outou),
               (std::vector<std::string>{"202612071505_MON_A007_0000.WAV", "202612071505_MON_A007_0000.vmdat"}));
     EXPECT_EQ(created, outou / "202612071505_MON_A007_0000.vmdat");
+    EXPECT_GT(staged, 0);
+    window.onConverting = nullptr;
 
     // The same number again in the same minute: the new files would take the
     // old ones' names, and a failure must not have touched them first.
