@@ -118,16 +118,19 @@ BoxCheck CheckBoxFolderRenames(const BoxLists& lists) {
     return result;
 }
 
-std::vector<fs::path> RenameBoxFolders(const BoxLists& lists) {
-    std::vector<fs::path> kept;
-    allRows(lists, [&](const BoxRow& row) {
-        if (!IsRenamed(row)) return true;
-        const fs::path target = row.folder.parent_path() / pathOf(row.text);
-        // Never over something that appeared since the check.
-        if (!store::RenameNoReplace(row.folder, target)) kept.push_back(row.folder);
-        return true;
-    });
-    return kept;
+BoxFolderRenames RenameBoxFolders(const BoxLists& lists) {
+    BoxFolderRenames result;
+    for (const bool answering : {true, false})
+        for (const BoxRow& row : answering ? lists.answering : lists.extension) {
+            if (!IsRenamed(row)) continue;
+            const fs::path target = row.folder.parent_path() / pathOf(row.text);
+            // Never over something that appeared since the check.
+            if (store::RenameNoReplace(row.folder, target))
+                result.renamed.push_back({answering, row.folderName, row.text});
+            else
+                result.kept.push_back(row.folder);
+        }
+    return result;
 }
 
 int SweepStaleTempFiles(const fs::path& boxFolder) {

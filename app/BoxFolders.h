@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "lists/ListSlots.h"
+
 namespace plova {
 
 namespace boxes {
@@ -89,8 +91,12 @@ bool IsRenamed(const BoxRow& row);
 // name valid, its folder not there yet and not taken by an earlier row.
 BoxCheck CheckBoxFolderRenames(const BoxLists& lists);
 
-// Renames every renamed row's folder; the folders that kept their old name.
-std::vector<std::filesystem::path> RenameBoxFolders(const BoxLists& lists);
+struct BoxFolderRenames {
+    std::vector<std::filesystem::path> kept;  // folders that kept their old name
+    std::vector<BoxRename> renamed;           // and those that took the new one
+};
+// Renames every renamed row's folder.
+BoxFolderRenames RenameBoxFolders(const BoxLists& lists);
 
 // Writes into a box go by way of hidden temporary files that a killed process
 // can leave behind; those older than this are taken away at start-up.

@@ -42,6 +42,33 @@ StoreResult StoreNewList(ListSlotTable& slots, bool responseList, const BoxSelec
     return StoreResult::Stored;
 }
 
+std::vector<int> FollowBoxRenames(ListSlotTable& slots, const std::u16string& folderName,
+                                  const std::vector<BoxRename>& renames) {
+    // All renames at once: a box takes at most one new name.
+    const auto follow = [&](std::vector<std::u16string>& names, bool answering) {
+        bool changed = false;
+        for (std::u16string& name : names) {
+            const auto r = std::find_if(renames.begin(), renames.end(),
+                                        [&](const BoxRename& b) { return b.answering == answering && b.from == name; });
+            if (r == renames.end()) continue;
+            name = r->to;
+            changed = true;
+        }
+        return changed;
+    };
+    std::vector<int> changed;
+    for (int i = 0; i < slots.OpenCount(); ++i) {
+        if (slots.folderNames[i] != folderName || ListKindOf(slots.disp[i]) == listdef::kResponseListKind) continue;
+        BoxSelection boxes = ReadDefinition(slots.disp[i]);
+        const bool answering = follow(boxes.answering, true);
+        const bool extension = follow(boxes.extension, false);
+        if (!answering && !extension) continue;
+        slots.disp[i] = BuildDefinition(boxes);
+        changed.push_back(i + 1);
+    }
+    return changed;
+}
+
 void ReleaseSlot(ListSlotTable& slots, int closedNumber) {
     slots.num = std::max(0, slots.OpenCount() - 1);
     if (slots.num == 0) {

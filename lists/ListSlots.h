@@ -45,6 +45,19 @@ enum class StoreResult { Stored, LimitReached, NothingSelected };
 StoreResult StoreNewList(ListSlotTable& slots, bool responseList, const BoxSelection& boxes,
                          const std::u16string& folderName);
 
+// A box folder that took a new name.
+struct BoxRename {
+    bool answering = true;  // under "rusuroku", else under "naisen"
+    std::u16string from;
+    std::u16string to;
+};
+
+// The open box lists of box folder `folderName` follow renamed boxes: every
+// renamed box of their definitions takes its new name in its place. The
+// numbers of the lists whose definition changed, in order.
+std::vector<int> FollowBoxRenames(ListSlotTable& slots, const std::u16string& folderName,
+                                  const std::vector<BoxRename>& renames);
+
 // List `closedNumber` has closed: the count drops (not below 0); with lists
 // left its slot is cleared and the later slots move down one, else all four
 // slots are cleared. The windows of the later lists each take the number one

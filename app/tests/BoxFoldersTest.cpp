@@ -143,7 +143,12 @@ TEST_F(BoxFoldersTest, RenamesAreCheckedAsAWholeBeforeAnyFolderMoves) {
         }
         EXPECT_EQ(CheckBoxFolderRenames(lists), c.result) << c.what;
         if (c.result != BoxCheck::Ok) continue;
-        EXPECT_TRUE(RenameBoxFolders(lists).empty());
+        const BoxFolderRenames done = RenameBoxFolders(lists);
+        EXPECT_TRUE(done.kept.empty());
+        ASSERT_EQ(done.renamed.size(), 2u);
+        EXPECT_EQ(done.renamed[1].from, lists.answering[1].folderName);
+        EXPECT_EQ(done.renamed[1].to, u"301");
+        EXPECT_TRUE(done.renamed[1].answering);
         EXPECT_TRUE(fs::is_directory(box / "rusuroku/300"));
         EXPECT_TRUE(fs::is_directory(box / "rusuroku/301"));
         EXPECT_FALSE(fs::exists(box / "rusuroku/101"));
@@ -156,7 +161,8 @@ TEST_F(BoxFoldersTest, AnEditThatKeepsTheNameRenamesNothing) {
     BoxLists lists = ReadBoxLists(box, BoxText::FolderName);
     lists.answering[0].changed = true;  // edited, but the text is the folder's own name
     EXPECT_EQ(CheckBoxFolderRenames(lists), BoxCheck::Ok);
-    EXPECT_TRUE(RenameBoxFolders(lists).empty());
+    const BoxFolderRenames done = RenameBoxFolders(lists);
+    EXPECT_TRUE(done.kept.empty() && done.renamed.empty());
     EXPECT_TRUE(fs::is_directory(box / "rusuroku/101"));
 }
 
@@ -167,7 +173,9 @@ TEST_F(BoxFoldersTest, ARenameRefusedByTheFileSystemIsReportedNotOverwritten) {
     ASSERT_EQ(CheckBoxFolderRenames(lists), BoxCheck::Ok);
     // Something takes the name between the check and the rename.
     fs::create_directories(box / "rusuroku/300/keep");
-    EXPECT_EQ(RenameBoxFolders(lists), std::vector<fs::path>{box / "rusuroku/101"});
+    const BoxFolderRenames done = RenameBoxFolders(lists);
+    EXPECT_EQ(done.kept, std::vector<fs::path>{box / "rusuroku/101"});
+    EXPECT_TRUE(done.renamed.empty());
     EXPECT_TRUE(fs::is_directory(box / "rusuroku/300/keep"));
     EXPECT_TRUE(fs::is_directory(box / "rusuroku/101"));
 }

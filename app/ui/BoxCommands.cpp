@@ -15,10 +15,16 @@
 #include "app/ui/CWavFileDelDlg.h"
 #include "app/ui/CsvCommands.h"
 #include "app/ui/DownloadCommands.h"
+#include "lists/ListSlots.h"
+#include "lists/ui/CListDispView.h"
+#include "lists/ui/CListWindows.h"
 #include "platform/Ports.h"
+#include "platform/Text.h"
 
 namespace plova::ui {
 namespace {
+
+namespace fs = std::filesystem;
 
 void inform(std::u16string_view text, std::u16string_view caption) {
     prompt(std::u16string(text), std::u16string(caption), Icon::Information);
@@ -40,10 +46,21 @@ void EditBoxNames(CMainFrame& frame) {
 }
 
 void RenameBoxFolders(CMainFrame& frame) {
-    if (OpenBoxFolder(frame).empty()) return;
+    const fs::path boxFolder = OpenBoxFolder(frame);
+    if (boxFolder.empty()) return;
     CBoxFldNameChgDlg dialog(frame);
     if (!dialog.Opened() || frame.RunDialog(dialog) != QDialog::Accepted) return;
-    if (!dialog.NotRenamed().empty())
+    // The open lists of the renamed boxes go with them.
+    ListSlotTable table = frame.Slots();
+    const std::vector<int> changed =
+        FollowBoxRenames(table, fromUtf8(boxFolder.filename().string()), dialog.Done().renamed);
+    if (frame.Lists() && !changed.empty()) {
+        frame.Lists()->DefinitionsChanged(changed);
+        if (const CListDispView* active = frame.Lists()->ActiveView())
+            frame.SetBoxDisplayText(BoxDisplayText(frame.Settings(), active->ListNumber()));
+        frame.RefreshStatusBar(false);
+    }
+    if (!dialog.Done().kept.empty())
         warn(boxes::kRenameFailed);
     else
         inform(boxes::kRenamedDone, boxes::kRenamedDoneCaption);

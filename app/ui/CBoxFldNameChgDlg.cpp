@@ -24,7 +24,7 @@ void CBoxFldNameChgDlg::OnOK() {
         reject();
         return;
     }
-    notRenamed_ = RenameBoxFolders(rows);
+    done_ = RenameBoxFolders(rows);
     accept();
 }
 

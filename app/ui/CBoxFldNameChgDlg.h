@@ -2,9 +2,7 @@
 // folder, edited in place; the edited boxes' folders are renamed.
 #pragma once
 
-#include <filesystem>
-#include <vector>
-
+#include "app/BoxFolders.h"
 #include "app/ui/CBoxListsDlg.h"
 
 namespace plova::ui {
@@ -14,11 +12,11 @@ class CBoxFldNameChgDlg final : public CBoxListsDlg {
 public:
     explicit CBoxFldNameChgDlg(CMainFrame& frame);
     void OnOK() override;
-    // The box folders that kept their old name.
-    const std::vector<std::filesystem::path>& NotRenamed() const { return notRenamed_; }
+    // What the renames did, once the dialog ended with OK.
+    const BoxFolderRenames& Done() const { return done_; }
 
 private:
-    std::vector<std::filesystem::path> notRenamed_;
+    BoxFolderRenames done_;
 };
 
 }  // namespace plova::ui

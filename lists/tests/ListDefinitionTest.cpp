@@ -126,5 +126,25 @@ TEST(ListSlots, ShownBoxesAreThoseOfOpenListsOfTheSameFolder) {
     EXPECT_EQ(s.table.KindOf(0), 1);  // slot 1
 }
 
+TEST(ListSlots, OpenListsOfTheFolderFollowRenamedBoxes) {
+    Slots s;
+    s.open(u"留守録BOX：001,002,  内線BOX：001", u"f");
+    s.open(u"ｼｽﾃﾑ応答ﾒｯｾｰｼﾞ", u"f");
+    s.open(u"留守録BOX：001", u"g");  // another box folder's box of the same name
+    s.open(u"内線BOX：201", u"f");
+    s.num = 3;  // slot 4 is not open
+    const std::vector<BoxRename> renames{
+        {true, u"001", u"002"},  // all at once: 002 does not go on to 営業,1
+        {true, u"002", u"営業,1"},
+        {false, u"201", u"299"},
+    };
+    EXPECT_EQ(FollowBoxRenames(s.table, u"f", renames), std::vector<int>{1});
+    EXPECT_EQ(s.disp[0], u"留守録BOX：002,営業?1,  内線BOX：001") << "the extension box 001 is another box";
+    EXPECT_EQ(s.disp[1], u"ｼｽﾃﾑ応答ﾒｯｾｰｼﾞ");
+    EXPECT_EQ(s.disp[2], u"留守録BOX：001");
+    EXPECT_EQ(s.disp[3], u"内線BOX：201");
+    EXPECT_TRUE(FollowBoxRenames(s.table, u"f", {{true, u"009", u"010"}}).empty());
+}
+
 }  // namespace
 }  // namespace plova

@@ -57,6 +57,18 @@ CChildFrame* CListWindows::OpenWindow(int listNumber) {
     return frame;
 }
 
+void CListWindows::DefinitionsChanged(const std::vector<int>& listNumbers) {
+    const ListSlotTable table = host_.Slots();
+    for (QMdiSubWindow* w : host_.ListArea()->subWindowList()) {
+        CChildFrame* frame = ChildFrameOf(w);
+        if (!frame) continue;
+        const int number = frame->View()->ListNumber();
+        if (std::find(listNumbers.begin(), listNumbers.end(), number) == listNumbers.end()) continue;
+        frame->setWindowTitle(QString::fromStdU16String(table.Definition(number)));
+        frame->View()->Refresh(true);
+    }
+}
+
 CListDispView* CListWindows::ActiveView() const {
     CChildFrame* frame = ChildFrameOf(host_.ListArea()->currentSubWindow());
     return frame ? frame->View() : nullptr;

@@ -23,6 +23,10 @@ public:
     // the open-list count has reached; built and made active.
     CChildFrame* OpenWindow(int listNumber);
 
+    // The definitions of these lists changed in their slots (their boxes took
+    // new folder names): each window takes its new title and shows its boxes again.
+    void DefinitionsChanged(const std::vector<int>& listNumbers);
+
     CListDispView* ActiveView() const;
     // The open list windows' views, in list-number order.
     std::vector<CListDispView*> Views() const;

@@ -17,6 +17,7 @@
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CMakeBoxFldDlg.h"
 #include "app/ui/CWavFileDelDlg.h"
+#include "app/ui/tests/TypeIntoList.h"
 #include "lists/ui/CCheckListCtrl.h"
 #include "lists/ui/CEditListCtrl.h"
 #include "lists/ui/CFolderListCtrl.h"
@@ -30,22 +31,7 @@ namespace plova::ui {
 namespace {
 namespace fs = std::filesystem;
 
-// Types `text` into row `row` of `list` the way a person does: a click on
-// the name cell, the text, Enter.
-void typeInto(CEditListCtrl& list, int row, const QString& text) {
-    // The editor only opens in a list on the screen.
-    list.window()->show();
-    ASSERT_TRUE(list.BeginEdit(row));
-    QLineEdit* edit = nullptr;
-    for (QLineEdit* e : list.viewport()->findChildren<QLineEdit*>())
-        if (e->isVisible()) edit = e;
-    ASSERT_NE(edit, nullptr);
-    edit->setText(text);
-    QTest::keyClick(edit, Qt::Key_Return);
-    QCoreApplication::processEvents();
-    // The closed editor goes, so the next edit finds its own.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using testkit_ui::typeInto;
 
 class BoxDialogsTest : public ::testing::Test {
 protected:

@@ -13,6 +13,7 @@
 #include <QTest>
 
 #include "app/FtpMainUnitSession.h"
+#include "app/ui/CBoxFldNameChgDlg.h"
 #include "app/ui/CCommandBar.h"
 #include "app/ui/CEndChkDlg.h"
 #include "app/ui/CInfoEditDlg.h"
@@ -21,6 +22,7 @@
 #include "app/ui/CMsgCopyDlg.h"
 #include "app/ui/CPrgMsgCopyDlg.h"
 #include "app/ui/tests/ListFrameFixture.h"
+#include "app/ui/tests/TypeIntoList.h"
 #include "lists/testing/BoxFolderBuilder.h"
 #include "lists/ui/CBoxOpenDlg.h"
 #include "lists/ui/CCheckListCtrl.h"
@@ -160,6 +162,34 @@ TEST_F(ListWindowsTest, ClosingListTwoOfThreeRenumbersTheThird) {
     EXPECT_EQ(frame->BoxDisplayText(), u"");
     EXPECT_EQ(frame->Settings().disp, SlotTexts{});
     EXPECT_FALSE(frame->ListFlags().undownloaded);
+}
+
+TEST_F(ListWindowsTest, OpenListsFollowTheirRenamedBoxFolders) {
+    make();
+    open({"0001", "0002"});
+    open({"0003"});
+    open({}, {"2001"});
+    const std::vector<int> rowsBefore{views()[0]->Data().RowCount(), views()[2]->Data().RowCount()};
+    ASSERT_EQ(run<CBoxFldNameChgDlg>(cmd::kRenameBoxFolder,
+                                     [&](CBoxFldNameChgDlg& dialog) {
+                                         testkit_ui::typeInto(*dialog.answeringList(), 0, QStringLiteral("営業,1"));
+                                         testkit_ui::typeInto(*dialog.extensionList(), 0, QStringLiteral("2009"));
+                                         ports.prompt.queue(Answer::Yes);
+                                         dialog.OnOK();
+                                     }),
+              QDialog::Accepted);
+    ASSERT_TRUE(fs::is_directory(box.folder() / "rusuroku" / "営業,1"));
+
+    EXPECT_EQ(frame->Settings().disp[0], u"留守録BOX：営業?1,0002");
+    EXPECT_EQ(frame->Settings().disp[1], u"留守録BOX：0003");
+    EXPECT_EQ(frame->Settings().disp[2], u"内線BOX：2009");
+    for (QMdiSubWindow* w : frame->MdiArea()->subWindowList()) {
+        const int number = ChildFrameOf(w)->View()->ListNumber();
+        EXPECT_EQ(w->windowTitle().toStdU16String(), frame->Settings().disp[number - 1]);
+    }
+    EXPECT_EQ((std::vector<int>{views()[0]->Data().RowCount(), views()[2]->Data().RowCount()}), rowsBefore)
+        << "the messages are shown from the box's new folder";
+    EXPECT_EQ(frame->BoxDisplayText(), u" 内線BOX：2009") << "the active list's boxes";
 }
 
 // Dark pixels in the last 16 pixels of a header section, as shown.
