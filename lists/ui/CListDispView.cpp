@@ -153,25 +153,29 @@ void CListDispView::FitColumnWidths() {
     list_->FitColumnWidths([this](int row, int column) { return data_.Cell(row, column); });
 }
 
+void CListDispView::Redisplay(const std::function<void()>& work, bool fitColumns) {
+    // Widths measured on an empty list fit the headings only.
+    const bool wasEmpty = data_.RowCount() == 0;
+    Rebuild(work, false);
+    if (fitColumns || (wasEmpty && data_.RowCount() > 0)) FitColumnWidths();
+}
+
 void CListDispView::ShowAll() {
     LoadSource(true);
-    Rebuild([&] { data_.FullDisplay(false, Hooks(nullptr)); }, false);
+    Redisplay([&] { data_.FullDisplay(false, Hooks(nullptr)); });
     host_.RefreshStatusBar(false);
 }
 
 void CListDispView::ShowNotDownloaded() {
     LoadSource(true);
-    Rebuild([&] { data_.NotDownloadedDisplay(true); }, false);
+    Redisplay([&] { data_.NotDownloadedDisplay(true); });
     host_.RefreshStatusBar(false);
 }
 
 void CListDispView::Refresh(bool keepSort, bool rebuildColumns, bool reselect) {
     const int item = selectedItem_;
-    // Widths measured on an empty list fit the headings only.
-    const bool wasEmpty = data_.RowCount() == 0;
     LoadSource(!rebuildColumns);
-    Rebuild([&] { data_.Refresh(keepSort, Hooks(nullptr)); }, false);
-    if (rebuildColumns || (wasEmpty && data_.RowCount() > 0)) FitColumnWidths();
+    Redisplay([&] { data_.Refresh(keepSort, Hooks(nullptr)); }, rebuildColumns);
     if (reselect && item >= 0 && item < data_.RowCount()) {
         SelectRows({item});
         list_->setFocus();
@@ -181,7 +185,7 @@ void CListDispView::Refresh(bool keepSort, bool rebuildColumns, bool reselect) {
 
 bool CListDispView::SelectDisplay(const std::function<bool(const FILESTS_INFO&)>& matches) {
     bool matched = false;
-    Rebuild([&] { matched = data_.SelectDisplay(matches, true); }, false);
+    Redisplay([&] { matched = data_.SelectDisplay(matches, true); });
     if (!matched) prompt(kNoMatch, kErrorCaption, Icon::Exclamation);
     host_.RefreshStatusBar(false);
     return matched;

@@ -192,6 +192,21 @@ TEST_F(ListWindowsTest, OpenListsFollowTheirRenamedBoxFolders) {
     EXPECT_EQ(frame->BoxDisplayText(), u" 内線BOX：2009") << "the active list's boxes";
 }
 
+TEST_F(ListWindowsTest, AListThatGainsItsFirstRowsSizesItsColumnsToThem) {
+    make();
+    fs::create_directories(box.folder() / "rusuroku" / "0004");
+    ASSERT_EQ(open({"0004"}), QDialog::Accepted);
+    ASSERT_EQ(active()->Data().RowCount(), 0);
+    box.add("rusuroku", "0004", "202612080900", "vmdat", kUnplayedOnMainUnit, u"長い相手名称の見本です");
+    frame->OnCommand(cmd::kShowAll);
+    ASSERT_EQ(active()->Data().RowCount(), 1);
+    const QFontMetrics font(active()->List()->font());
+    for (int column : {6, 7}) {  // 相手名称, 日時
+        const QString cell = QString::fromStdU16String(active()->Data().Cell(0, column));
+        EXPECT_GE(active()->List()->columnWidth(column), font.horizontalAdvance(cell)) << column;
+    }
+}
+
 // Dark pixels in the last 16 pixels of a header section, as shown.
 int darkPixelsAtRightOf(QHeaderView* header, int column) {
     const QImage shot = header->grab().toImage();
