@@ -78,6 +78,22 @@ void ChangeOpenFolder(CMainFrame& frame, const std::u16string& name) {
 
 }  // namespace
 
+void FollowBoxFolderRename(CMainFrame& frame, std::u16string_view root, std::u16string_view oldName,
+                           std::u16string_view newName) {
+    SettingsRecord& s = frame.Settings();
+    const std::u16string openBefore = s.folderName;
+    const auto slotsBefore = s.folderNames;
+    FollowFolderRename(s, root, oldName, newName);
+    if (s.folderName != openBefore) {
+        const ListWindowStatus* active = frame.ActiveListStatus();
+        frame.SetFolderDisplayText(active ? FolderDisplayText(s, active->ListNumber()) : InitialFolderDisplayText(s));
+    }
+    if (s.folderNames != slotsBefore && frame.Lists()) {
+        for (CListDispView* list : frame.Lists()->Views()) list->Refresh(true);
+        frame.RefreshStatusBar(false);
+    }
+}
+
 void InstallBoxCommands(CMainFrame& frame) {
     const unsigned modal = trait::kModalDialog;
     frame.SetCommandHandler(cmd::kEditBoxNames, modal, [&frame] { EditBoxNames(frame); });

@@ -6,6 +6,7 @@
 
 #include "app/FolderSettings.h"
 #include "app/FrameTexts.h"
+#include "app/ui/BoxCommands.h"
 #include "app/ui/CFolderNmChg1.h"
 #include "app/ui/CFolderSetSubDlg.h"
 #include "app/ui/CMainFrame.h"
@@ -60,14 +61,8 @@ void CFolderChgDlg::OnRename() {
     const QString old = BoxFolderNameOfRow(*list_, row);
     const QString renamed = renamer_(old, BoxFolderOfRow(*list_, row));
     if (renamed.isEmpty()) return;
-    SettingsRecord& s = frame_.Settings();
-    const std::u16string openBefore = s.folderName;
-    FollowFolderRename(s, s.folder, old.toStdU16String(), renamed.toStdU16String());
-    if (s.folderName != openBefore) {
-        const ListWindowStatus* active = frame_.ActiveListStatus();
-        frame_.SetFolderDisplayText(active ? FolderDisplayText(s, active->ListNumber()) : InitialFolderDisplayText(s));
-    }
-    FillBoxFolderList(*list_, s.folder);
+    FollowBoxFolderRename(frame_, frame_.Settings().folder, old.toStdU16String(), renamed.toStdU16String());
+    FillBoxFolderList(*list_, frame_.Settings().folder);
 }
 
 }  // namespace plova::ui

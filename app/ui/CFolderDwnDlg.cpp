@@ -9,7 +9,9 @@
 #include <QVBoxLayout>
 #include <system_error>
 
+#include "app/FolderSettings.h"
 #include "app/FrameTexts.h"
+#include "app/ui/BoxCommands.h"
 #include "app/ui/CFolderNmChg.h"
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CPrgDownDlg.h"
@@ -194,26 +196,18 @@ void CFolderDwnDlg::OnRename() {
     const fs::path folder = fpath(item->data(0, kPathRole).toString());
     const QString name = askName_(item->text(0));
     if (name.isEmpty() || name == item->text(0)) return;
+    // One plain name beside the old one, never over anything already there.
+    if (RenameFolder(folder, name.toStdU16String()) != FolderRename::Ok) {
+        prompt(u"フォルダ名を変更できませんでした。", std::u16string(dl::kErrorCaption), Icon::Exclamation);
+        return;
+    }
     const fs::path target = folder.parent_path() / fpath(name);
-    std::error_code ec;
-    // One plain name beside the old one, not taken yet.
-    if (!listing::IsSafeName(name.toStdU16String()) || fs::exists(target, ec)) {
-        prompt(u"フォルダ名を変更できませんでした。", std::u16string(dl::kErrorCaption), Icon::Exclamation);
-        return;
-    }
-    fs::rename(folder, target, ec);
-    if (ec) {
-        prompt(u"フォルダ名を変更できませんでした。", std::u16string(dl::kErrorCaption), Icon::Exclamation);
-        return;
-    }
     item->setText(0, name);
     item->setText(1, qpath(target));
     item->setData(0, kPathRole, qpath(target));
     // The open box folder keeps being the open one under its new name.
-    if (folder == OpenBoxFolder(frame_)) {
-        frame_.Settings().folderName = name.toStdU16String();
-        frame_.SetFolderDisplayText(InitialFolderDisplayText(frame_.Settings()));
-    }
+    FollowBoxFolderRename(frame_, folder.parent_path().u16string(), folder.filename().u16string(),
+                          name.toStdU16String());
 }
 
 }  // namespace plova::ui

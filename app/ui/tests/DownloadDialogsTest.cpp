@@ -174,11 +174,23 @@ TEST_F(DownloadDialogsTest, FolderDownloadBuildsTheFolderAndOpensIt) {
     EXPECT_TRUE(fs::is_directory(target / "naisen" / "2001"));
     EXPECT_EQ(frame->Settings().folderName, u"VMU2");
 
-    // Renamed, and still the open folder.
+    // Renamed, and still the open folder; its open list reads the new one.
+    CListDispView* list = openAnsweringBox(QStringLiteral("0002"), true);
+    ASSERT_NE(list, nullptr);
+    fs::create_directories(dir / "pc" / "taken");
+    for (const char* refused : {"taken", "a/b"}) {
+        dialog.SetNameAsker([refused](const QString&) { return QString::fromUtf8(refused); });
+        dialog.OnRename();
+        EXPECT_EQ(shownTexts().back(), "フォルダ名を変更できませんでした。") << refused;
+        EXPECT_TRUE(fs::is_directory(target)) << refused;
+    }
     dialog.SetNameAsker([](const QString&) { return QStringLiteral("VMU3"); });
     dialog.OnRename();
     EXPECT_TRUE(fs::is_directory(dir / "pc" / "VMU3" / "outou"));
     EXPECT_EQ(frame->Settings().folderName, u"VMU3");
+    EXPECT_EQ(frame->Settings().folderNames[0], u"VMU3");
+    EXPECT_EQ(list->Data().Source().folderName, u"VMU3");
+    EXPECT_TRUE(frame->FolderDisplayText().ends_with(u"VMU3"));
     // Deleted with its content after a "yes".
     ports.prompt.queue(Answer::Yes);
     dialog.OnDelete();

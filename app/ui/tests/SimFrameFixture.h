@@ -69,8 +69,9 @@ protected:
         ASSERT_EQ(frame->Session().PressLogin({u"127.0.0.1", u"qermo", u"pass", false}), LoginPress::LoggedIn);
     }
     // "ボックス" with answering-machine box `boxName` ticked; the new list window's view.
-    CListDispView* openAnsweringBox(const QString& boxName) {
-        frame->ApplyStartup();
+    // The start-up steps run first unless `started`.
+    CListDispView* openAnsweringBox(const QString& boxName, bool started = false) {
+        if (!started) frame->ApplyStartup();
         answer = [boxName](QDialog& d) -> int {
             auto* open = dynamic_cast<CBoxOpenDlg*>(&d);
             if (!open) return QDialog::Rejected;
