@@ -5,14 +5,12 @@
 #include <QVBoxLayout>
 
 #include "app/FolderSettings.h"
-#include "app/FrameTexts.h"
 #include "app/ui/BoxCommands.h"
 #include "app/ui/CFolderNmChg1.h"
 #include "app/ui/CFolderSetSubDlg.h"
 #include "app/ui/CMainFrame.h"
 #include "app/ui/DialogLayout.h"
 #include "lists/ui/CFolderListCtrl.h"
-#include "lists/ui/ListWindowStatus.h"
 #include "platform/Text.h"
 
 namespace plova::ui {

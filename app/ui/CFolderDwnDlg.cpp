@@ -18,7 +18,6 @@
 #include "app/ui/DialogLayout.h"
 #include "app/ui/DownloadCommands.h"
 #include "link/CFtpMng.h"
-#include "link/RemoteListing.h"
 #include "platform/AppPaths.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
