@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all bootstrap build run test sanitize tsan fuzz package clean
+.PHONY: all bootstrap build run test sanitize tsan fuzz package windows-deps clean
 
 all: build
 
@@ -73,6 +73,12 @@ package: build
 
 run: build
 	@scripts/demo $(BUILD)
+
+# The groundwork of the Windows cross-build: the MinGW-w64 compiler, Wine, and
+# the third-party libraries built for Windows (cached in ~/.cache/plova/mingw).
+windows-deps:
+	@scripts/bootstrap --windows
+	@JOBS=$(JOBS) scripts/mingw-deps
 
 clean:
 	rm -rf $(BUILD) $(FUZZ_BUILD)
