@@ -239,7 +239,10 @@ bool ListData::IsAbsentRow(int row) const {
 std::u16string ListData::Cell(int row, int column) const {
     const int index = rows_[row];
     const FILESTS_INFO& r = records_[index];
-    return CellText(r, columns_[column].kind, source_.root, !(responseList_ && r.filePath.empty()), index + 1);
+    // A response row shows its own message number: the select display keeps
+    // some records only, so the row's place says nothing about it.
+    return CellText(r, columns_[column].kind, source_.root, !(responseList_ && r.filePath.empty()),
+                    responseList_ ? ResponseNumberOf(r) : 0);
 }
 
 // ----------------------------------------------------------------------- sort
