@@ -217,17 +217,19 @@ bool ListData::SelectDisplay(const std::function<bool(const FILESTS_INFO&)>& mat
     return true;
 }
 
-bool ListData::Refresh(bool keepSort, const BuildHooks& hooks) {
+RefreshEnd ListData::Refresh(bool keepSort, const BuildHooks& hooks) {
     keepSort_ = keepSort;
     if (!keepSort_) ResetSort();
     const int mode = mode_;
     mode_ = display::kAll;
     const bool complete = FullDisplay(true, hooks);
+    bool matched = true;
     if (mode == display::kNotDownloaded && !responseList_)
         NotDownloadedDisplay(false);
     else if (mode == display::kSelect && criteria_)
-        SelectDisplay(criteria_, false);
-    return complete;
+        matched = SelectDisplay(criteria_, false);
+    if (!complete) return RefreshEnd::Abandoned;
+    return matched ? RefreshEnd::Done : RefreshEnd::NoMatch;
 }
 
 // ----------------------------------------------------------------------- rows
