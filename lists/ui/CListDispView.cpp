@@ -176,7 +176,9 @@ void CListDispView::Refresh(bool keepSort, bool rebuildColumns, bool reselect) {
     const int item = selectedItem_;
     LoadSource(!rebuildColumns);
     RefreshEnd end = RefreshEnd::Done;
-    Redisplay([&] { end = data_.Refresh(keepSort, Hooks(nullptr)); }, rebuildColumns);
+    // The response list always has its 300 rows: its widths follow what a
+    // command changed (a longer name, a new file) at every refresh.
+    Redisplay([&] { end = data_.Refresh(keepSort, Hooks(nullptr)); }, rebuildColumns || data_.IsResponseList());
     if (reselect && item >= 0 && item < data_.RowCount()) {
         SelectRows({item});
         list_->setFocus();

@@ -207,6 +207,26 @@ TEST_F(ListWindowsTest, AListThatGainsItsFirstRowsSizesItsColumnsToThem) {
     }
 }
 
+TEST_F(ListWindowsTest, TheResponseListRefitsItsColumnsAtEveryRefresh) {
+    make();
+    open({}, {}, true);
+    CListDispView* view = active();
+    ASSERT_TRUE(view->IsSystemResponseList());
+    constexpr int kNameColumn = 4;
+    // Message 005 is renamed to a much longer name, as an edit or an Add does.
+    const fs::path five = view->Data().RecordOfRow(4).path();
+    FILESTS_INFO record;
+    ASSERT_TRUE(CFileMng().ReadStatusRecord(five, record));
+    record.partyName = u"とても長いシステム応答メッセージの名称";
+    ASSERT_EQ(CFileMng().WriteStatusRecord(record, five), 1);
+    const QFontMetrics font(view->List()->font());
+    const int wanted = font.horizontalAdvance(QString::fromStdU16String(record.partyName));
+    ASSERT_LT(view->List()->columnWidth(kNameColumn), wanted);
+    view->Refresh(true);
+    EXPECT_EQ(view->Data().Cell(4, kNameColumn), record.partyName);
+    EXPECT_GE(view->List()->columnWidth(kNameColumn), wanted);
+}
+
 // Dark pixels in the last 16 pixels of a header section, as shown.
 int darkPixelsAtRightOf(QHeaderView* header, int column) {
     const QImage shot = header->grab().toImage();
