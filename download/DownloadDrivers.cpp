@@ -108,8 +108,9 @@ Closing ChooseBatchClosing(const BatchOutcome& o) {
     return c;
 }
 
-std::vector<Closing> ChooseVoiceClosing(const VoiceOutcome& o) {
-    if (o.cancelled) return {};
+namespace {
+
+std::vector<Closing> voiceFilesClosing(const VoiceOutcome& o) {
     const bool fewOrAllFailed = o.handled <= 1 || o.failed == o.rows;
     std::vector<Closing> shown;
     if (o.missing) {
@@ -120,13 +121,21 @@ std::vector<Closing> ChooseVoiceClosing(const VoiceOutcome& o) {
         }
         shown.push_back(Closing::PartialMissing);
     }
-    if (o.noSpace) {
-        shown.push_back(fewOrAllFailed ? Closing::NoSpace : Closing::PartialNoSpace);
-        return shown;
-    }
-    if (!shown.empty()) return shown;
-    if (o.lastResult != DownloadResult::Ok) return {Closing::CommError};
-    return {o.conversionFailed ? Closing::ConvertFailed : Closing::Success};
+    if (o.noSpace) shown.push_back(fewOrAllFailed ? Closing::NoSpace : Closing::PartialNoSpace);
+    return shown;
+}
+
+}  // namespace
+
+std::vector<Closing> ChooseVoiceClosing(const VoiceOutcome& o) {
+    if (o.cancelled) return {};
+    std::vector<Closing> shown = voiceFilesClosing(o);
+    if (shown.empty() && o.lastResult != DownloadResult::Ok) return {Closing::CommError};
+    // A row whose conversion failed is told of as well as rows that are gone
+    // or did not fit: the user would otherwise take its voice data for fetched.
+    if (o.conversionFailed) shown.push_back(Closing::ConvertFailed);
+    if (shown.empty()) shown.push_back(Closing::Success);
+    return shown;
 }
 
 // ------------------------------------------------------------------ boxes
@@ -274,17 +283,21 @@ VoiceResult DownloadSelectedVoice(CDownloadMng& downloader, const std::vector<fs
             ports().progress->send(window, msg::kBarRange, static_cast<std::intptr_t>(listed / 1024), 0);
             const DownloadResult r = downloader.DownloadVoice(folder, remotePath, voiceName, listed);
             o.lastResult = r;
-            if (stoppedLikeCancel(r)) {
+            if (r == DownloadResult::Cancelled) {
                 stopped = true;
                 break;
             }
-            if (r != DownloadResult::Ok && r != DownloadResult::SomeMissing && r != DownloadResult::NoSpace) {
+            if (r == DownloadResult::FreshConversionFailed) {
+                // This row has no voice data now, the others may still get
+                // theirs; the closing says that a conversion failed.
+                ++o.failed;
+                o.lastResult = DownloadResult::Ok;
+            } else if (r != DownloadResult::Ok && r != DownloadResult::SomeMissing && r != DownloadResult::NoSpace) {
                 // The session is gone: further rows cannot be fetched, and
                 // the closing must say so rather than blame the main unit's files.
                 broken = true;
                 break;
-            }
-            if (r != DownloadResult::Ok) {
+            } else if (r != DownloadResult::Ok) {
                 ++o.failed;
                 o.missing = o.missing || r == DownloadResult::SomeMissing;
                 o.noSpace = o.noSpace || r == DownloadResult::NoSpace;
@@ -297,15 +310,10 @@ VoiceResult DownloadSelectedVoice(CDownloadMng& downloader, const std::vector<fs
     view.closeProgress();
     o.cancelled = ports().cancel->isSet();
     o.conversionFailed = downloader.conversionFailed();
-    if (broken) {
+    if (broken)
         out.shown = {Closing::CommError};
-    } else if (stopped && !o.conversionFailed) {
-        out.shown = {};
-    } else if (stopped) {
-        out.shown = {Closing::ConvertFailed};
-    } else {
+    else if (!stopped)
         out.shown = ChooseVoiceClosing(o);
-    }
     if (o.cancelled) out.shown.clear();
     for (Closing c : out.shown) ShowClosing(c);
     if (!out.shown.empty() && out.shown.front() == Closing::CommError) {
