@@ -16,7 +16,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kProgressRange = 100;
-constexpr int kFilesPerMessage = 2;
 
 fs::path pathOf(std::u16string_view s) {
     return fs::path(toUtf8(s));
@@ -181,8 +180,10 @@ BatchResult RunBatch(CDownloadMng& downloader, const BatchRequest& request, Down
     const int countKind = request.kind == dl::kKindFull ? dl::kCountAll : dl::kCountInfo;
     auto count = [&](std::u16string_view remote, const fs::path& local) {
         int n = 0;
-        const DownloadResult r = downloader.CountFiles(remote, local, countKind, n);
+        int messages = 0;
+        const DownloadResult r = downloader.CountFiles(remote, local, countKind, n, &messages);
         o.total += n;
+        o.messages += messages;
         if (r == DownloadResult::NoDirectory) o.missingDirectories.emplace_back(remote);
         if (r == DownloadResult::CommError) o.result = r;
         return r != DownloadResult::CommError;
@@ -198,10 +199,12 @@ BatchResult RunBatch(CDownloadMng& downloader, const BatchRequest& request, Down
         return finish(Closing::None);
     }
     if (o.total < 1) return finish(Closing::NoMessages);
+    // Kind 1 counts its files, one per message; kind 0 counts messages as
+    // they finish, whether of two files or, for a response message, of one.
     if (request.kind == dl::kKindInfo)
         view.setTotals(o.total, o.total);
     else
-        view.setTotals(o.total / kFilesPerMessage, kProgressRange);
+        view.setTotals(o.messages, kProgressRange);
 
     // Download phase.
     for (const BoxTarget& box : request.boxes) {
