@@ -49,6 +49,8 @@ bool ApplyStartupFolderChoice(SettingsRecord& r, bool specified, std::u16string_
     if (at == std::u16string_view::npos || at + 1 == text.size()) return false;
     const std::u16string root(text.substr(0, at + 1));
     const std::u16string name(text.substr(at + 1));
+    // The text may be typed: it must name one folder by its full path.
+    if (!listing::IsSafeName(name) || !fs::path(toUtf8(root)).is_absolute()) return false;
     // A first choice always counts as a change; so does another
     // folder, whether it differs in its name or only in its root.
     r.change = (r.init == 0 || name != r.nextFolderName || root != r.nextFolder) ? 1 : 0;

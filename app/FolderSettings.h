@@ -52,7 +52,8 @@ std::u16string SpecifiedFolderText(const SettingsRecord& record);
 // split at its last separator into NEXTFOLDER (with the separator) and
 // NEXTFOLDERNAME. CHANGE becomes 1 when the choice is new or names
 // another folder. False, with the record untouched, when `text` names no
-// folder (empty, no separator, nothing after the last one).
+// folder by its full path (empty, no separator, nothing after the last one,
+// a relative path, or a last part that is no plain folder name).
 bool ApplyStartupFolderChoice(SettingsRecord& record, bool specified, std::u16string_view text);
 
 enum class FolderRename { Ok, BadInput, Duplicate };

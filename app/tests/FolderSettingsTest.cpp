@@ -46,7 +46,7 @@ TEST(StartupFolderChoiceTest, TextsNamingNoFolderAreRefusedLeavingTheRecord) {
     r.init = 1;
     r.nextFolder = u"/data/";
     r.nextFolderName = u"box1";
-    for (const char16_t* bad : {u"", u"box1", u"/data/"}) {
+    for (const char16_t* bad : {u"", u"box1", u"/data/", u"data/box1", u"/data/..", u"/data/.", u"/data/a\tb"}) {
         EXPECT_FALSE(ApplyStartupFolderChoice(r, true, bad)) << toUtf8(bad);
         EXPECT_EQ(SpecifiedFolderText(r), u"/data/box1");
         EXPECT_EQ(r.init, 1);
