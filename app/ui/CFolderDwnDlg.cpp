@@ -97,10 +97,14 @@ CFolderDwnDlg::CFolderDwnDlg(CMainFrame& frame) : CBackupTimedDlg(&frame, &frame
     body->addLayout(side);
     LayOutDialog(*this, body, ButtonRow({cancel}));
 
-    // The candidates: the box folders under the root folder, the open one first.
+    // The candidates: the box folders under the root folder, the open one
+    // first. Only folders that are there: before any box folder is open the
+    // name taken from the folder field is the root's own, and that folder
+    // inside the root does not exist.
     CFileMng files;
     const fs::path open = OpenBoxFolder(frame_);
-    if (!open.empty()) AddFolder(open);
+    std::error_code ec;
+    if (!open.empty() && fs::is_directory(open, ec)) AddFolder(open);
     const std::u16string root = frame_.Settings().folder;
     if (!root.empty())
         for (const fs::path& sub : files.ListSubFolders(fs::path(toUtf8(root))))
@@ -136,7 +140,11 @@ fs::path CFolderDwnDlg::SelectedFolder() const {
 
 void CFolderDwnDlg::OnAdd() {
     const fs::path open = OpenBoxFolder(frame_);
-    const fs::path start = !open.empty() ? open : executableFolder() / "save" / "VMU";
+    std::error_code ec;
+    const std::u16string root = frame_.Settings().folder;
+    const fs::path start = !open.empty() && fs::is_directory(open, ec) ? open
+                           : !root.empty()                             ? fs::path(toUtf8(root))
+                                                                       : executableFolder() / "save" / "VMU";
     const QString chosen = browse_(qpath(start));
     if (!chosen.isEmpty()) AddFolder(fpath(chosen));
 }

@@ -198,6 +198,23 @@ TEST_F(DownloadDialogsTest, FolderDownloadBuildsTheFolderAndOpensIt) {
     EXPECT_EQ(dialog.folderList()->topLevelItemCount(), 0);
 }
 
+TEST_F(DownloadDialogsTest, TheFolderDownloadListsOnlyFoldersThatExist) {
+    fs::create_directories(dir / "pc");
+    make(true, "");
+    // The settings menu takes the open folder's name from the folder field,
+    // which names the root alone before any box folder is open.
+    frame->OnCommand(cmd::kSettingsMenu);
+    frame->CloseSettingsMenu();
+    ASSERT_EQ(frame->Settings().folderName, u"pc");
+    CFolderDwnDlg dialog(*frame);
+    EXPECT_EQ(dialog.folderList()->topLevelItemCount(), 0);
+    EXPECT_TRUE(dialog.SelectedFolder().empty());
+    // "ダウンロード" with nothing listed builds nothing.
+    dialog.downloadButton()->click();
+    EXPECT_TRUE(ports.prompt.shown.empty());
+    EXPECT_FALSE(fs::exists(dir / "pc" / "pc"));
+}
+
 TEST_F(DownloadDialogsTest, VoiceDataOfTheSelectedRowsFromButton1004) {
     makeBoxFolders();
     make();
