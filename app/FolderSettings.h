@@ -71,4 +71,13 @@ void FollowFolderRename(SettingsRecord& record, std::u16string_view root, std::u
 // and the box folder of the next list window (list-window count + 1).
 void ChooseOpenFolder(SettingsRecord& record, std::u16string_view name, int openListCount);
 
+// The open lists (list numbers 1..openListCount) that show box folder `name`
+// under `root`, and those that show any other. The open box folder is the
+// one the lists show: a command that opens another folder closes the lists
+// of every other, and never those of the folder it opens.
+std::vector<int> ListsOfFolder(const SettingsRecord& record, int openListCount, std::u16string_view root,
+                               std::u16string_view name);
+std::vector<int> ListsOfOtherFolders(const SettingsRecord& record, int openListCount, std::u16string_view root,
+                                     std::u16string_view name);
+
 }  // namespace plova
