@@ -68,6 +68,8 @@ fuzz: bootstrap
 package: build
 	@cd $(BUILD) && cpack -G DEB >/dev/null
 	@scripts/check-install $(BUILD)
+	@dpkg-deb --contents $(BUILD)/plova_*.deb | grep -q ' ./usr/share/doc/plova/copyright$$' || \
+	  { echo "package: the .deb has no usr/share/doc/plova/copyright" >&2; exit 1; }
 	@dpkg-deb --info $(BUILD)/plova_*.deb | sed -n 's/^ \(Package\|Version\|Depends\|Recommends\):/\1:/p'
 	@ls $(BUILD)/plova_*.deb
 

@@ -75,14 +75,24 @@ void RemoveBackups(const fs::path& naisenFolder) {
 }  // namespace
 
 std::optional<ImportEntry> ParseImportLine(std::string_view lineBytes) {
-    lineBytes = lineBytes.substr(0, lineBytes.find('\0'));
-    const std::u16string text = fromCp932(lineBytes.substr(0, boximport::kParsedBytes));
+    const std::size_t zero = lineBytes.find('\0');
+    lineBytes = lineBytes.substr(0, zero);
+    std::string_view whole = lineBytes;
+    if (whole.ends_with('\n')) whole.remove_suffix(1);
+    if (whole.ends_with('\r')) whole.remove_suffix(1);
+    // The line's end ends the name only where a "," would: within the bytes
+    // that count. A name cut short by them is not the name the file gives.
+    const bool endSeen = zero == std::string_view::npos && whole.size() < boximport::kParsedBytes;
+    const std::u16string text = fromCp932(whole.substr(0, boximport::kParsedBytes));
     const std::size_t first = text.find(u',');
     if (first == text.npos) return std::nullopt;
     const std::size_t second = text.find(u',', first + 1);
     if (second == text.npos) return std::nullopt;
-    const std::size_t third = text.find(u',', second + 1);
-    if (third == text.npos) return std::nullopt;
+    std::size_t third = text.find(u',', second + 1);
+    if (third == text.npos) {
+        if (!endSeen) return std::nullopt;
+        third = text.size();
+    }
     return ImportEntry{text.substr(first + 1, second - first - 1), text.substr(second + 1, third - second - 1)};
 }
 
@@ -139,6 +149,7 @@ ImportResult ImportBoxNames(const fs::path& csvFile, const fs::path& naisenFolde
         if (!reader.next()) break;
 
     std::set<fs::path> touched;
+    bool named = false;
     bool cancelled = false;
     while (const std::optional<std::string> line = reader.next()) {
         pumpOne();
@@ -154,7 +165,9 @@ ImportResult ImportBoxNames(const fs::path& csvFile, const fs::path& naisenFolde
                 // Only the first copy of a run counts: it holds the name from
                 // before the import, which a cancel is to bring back.
                 touched.insert(box);
-                writeProfileString(CFileMng::InfIniPath(box), store::kInfSection, store::kNameKey, entry->name);
+                named =
+                    writeProfileString(CFileMng::InfIniPath(box), store::kInfSection, store::kNameKey, entry->name) ||
+                    named;
             }
         }
         if (hooks.step) hooks.step();
@@ -165,7 +178,7 @@ ImportResult ImportBoxNames(const fs::path& csvFile, const fs::path& naisenFolde
         return ImportResult::Cancelled;
     }
     RemoveBackups(naisenFolder);
-    return ImportResult::Completed;
+    return named ? ImportResult::Completed : ImportResult::NothingNamed;
 }
 
 }  // namespace plova

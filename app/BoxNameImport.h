@@ -3,7 +3,9 @@
 // box folder. The first two lines are headings. Every later line is read up
 // to and including its "\n", at most 256 bytes at a time, and only its first
 // 32 bytes count: the second field is the box number (a folder under
-// "naisen"), the third the name, each only when a "," ends it.
+// "naisen") and the third the name. The box number ends at a ","; the name
+// at a "," or at the end of its line, when that end lies within the 32 bytes
+// (a spreadsheet writes no "," after the last field).
 //
 // Before a box's name changes its "inf.ini" is copied to "inf.tmp" beside
 // it; a cancelled import puts every box's "inf.ini" back from that copy, a
@@ -34,6 +36,9 @@ constexpr std::u16string_view kImportError = u"インポートエラー";
 constexpr std::u16string_view kErrorCaption = u"エラー";
 constexpr std::u16string_view kImportDone = u"内線電話帳のインポートが正常に完了しました。";
 constexpr std::u16string_view kImportDoneCaption = u"インポート完了";
+// A file that named no box: it is not what the user meant to import.
+constexpr std::u16string_view kNothingNamed =
+    u"内線ボックス名称をインポートできませんでした。\n(ファイルに内線ボックスの番号と名称がありません)。";
 }  // namespace boximport
 
 // The box number and name of one line.
@@ -43,8 +48,9 @@ struct ImportEntry {
 };
 
 // The entry of one line's bytes (as read, "\n" included); nothing for a line
-// with fewer than three fields each ended by ",". Bytes after a zero byte
-// are not part of the line.
+// without a box number ended by "," and a name ended by "," or by the line's
+// end. Bytes after a zero byte are not part of the line, and a line cut
+// there has no end.
 std::optional<ImportEntry> ParseImportLine(std::string_view lineBytes);
 
 // Reads a file the way the import does: lines of at most kLineBytes bytes.
@@ -63,7 +69,12 @@ private:
     bool end_ = false;
 };
 
-enum class ImportResult { Completed, Cancelled, CannotOpen };
+enum class ImportResult {
+    Completed,     // at least one box was named
+    NothingNamed,  // read to the end, and no line named a box of the folder
+    Cancelled,
+    CannotOpen,
+};
 
 struct ImportHooks {
     std::function<void(int range)> range;  // once the file is open

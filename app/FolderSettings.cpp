@@ -1,5 +1,6 @@
 #include "app/FolderSettings.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include "link/RemoteListing.h"
@@ -49,6 +50,8 @@ bool ApplyStartupFolderChoice(SettingsRecord& r, bool specified, std::u16string_
     if (at == std::u16string_view::npos || at + 1 == text.size()) return false;
     const std::u16string root(text.substr(0, at + 1));
     const std::u16string name(text.substr(at + 1));
+    // The text may be typed: it must name one folder by its full path.
+    if (!listing::IsSafeName(name) || !fs::path(toUtf8(root)).is_absolute()) return false;
     // A first choice always counts as a change; so does another
     // folder, whether it differs in its name or only in its root.
     r.change = (r.init == 0 || name != r.nextFolderName || root != r.nextFolder) ? 1 : 0;
@@ -77,6 +80,32 @@ void FollowFolderRename(SettingsRecord& r, std::u16string_view root, std::u16str
             if (slot == oldName) slot = newName;
     }
     if (r.nextFolder == rootWithSeparator && r.nextFolderName == oldName) r.nextFolderName = newName;
+}
+
+namespace {
+
+std::vector<int> listsWhere(const SettingsRecord& r, int openListCount, std::u16string_view root,
+                            std::u16string_view name, bool sameFolder) {
+    // The slots keep folder names only: every list is under the root folder.
+    const bool sameRoot = WithTrailingSeparator(r.folder) == WithTrailingSeparator(root);
+    std::vector<int> lists;
+    for (int n = 1; n <= std::min(openListCount, settings::kListSlots); ++n) {
+        const bool shows = sameRoot && r.folderNames[static_cast<std::size_t>(n - 1)] == name;
+        if (shows == sameFolder) lists.push_back(n);
+    }
+    return lists;
+}
+
+}  // namespace
+
+std::vector<int> ListsOfFolder(const SettingsRecord& r, int openListCount, std::u16string_view root,
+                               std::u16string_view name) {
+    return listsWhere(r, openListCount, root, name, true);
+}
+
+std::vector<int> ListsOfOtherFolders(const SettingsRecord& r, int openListCount, std::u16string_view root,
+                                     std::u16string_view name) {
+    return listsWhere(r, openListCount, root, name, false);
 }
 
 void ChooseOpenFolder(SettingsRecord& r, std::u16string_view name, int openListCount) {

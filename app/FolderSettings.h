@@ -52,7 +52,8 @@ std::u16string SpecifiedFolderText(const SettingsRecord& record);
 // split at its last separator into NEXTFOLDER (with the separator) and
 // NEXTFOLDERNAME. CHANGE becomes 1 when the choice is new or names
 // another folder. False, with the record untouched, when `text` names no
-// folder (empty, no separator, nothing after the last one).
+// folder by its full path (empty, no separator, nothing after the last one,
+// a relative path, or a last part that is no plain folder name).
 bool ApplyStartupFolderChoice(SettingsRecord& record, bool specified, std::u16string_view text);
 
 enum class FolderRename { Ok, BadInput, Duplicate };
@@ -69,5 +70,14 @@ void FollowFolderRename(SettingsRecord& record, std::u16string_view root, std::u
 // "フォルダ変更" with box folder `name` chosen: it becomes the open box folder
 // and the box folder of the next list window (list-window count + 1).
 void ChooseOpenFolder(SettingsRecord& record, std::u16string_view name, int openListCount);
+
+// The open lists (list numbers 1..openListCount) that show box folder `name`
+// under `root`, and those that show any other. The open box folder is the
+// one the lists show: a command that opens another folder closes the lists
+// of every other, and never those of the folder it opens.
+std::vector<int> ListsOfFolder(const SettingsRecord& record, int openListCount, std::u16string_view root,
+                               std::u16string_view name);
+std::vector<int> ListsOfOtherFolders(const SettingsRecord& record, int openListCount, std::u16string_view root,
+                                     std::u16string_view name);
 
 }  // namespace plova

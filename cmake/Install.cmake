@@ -8,6 +8,9 @@ install(TARGETS plova plova-cli mainunit-sim RUNTIME DESTINATION ${CMAKE_INSTALL
 install(FILES res/icons/plova.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/plova)
 
 install(FILES res/desktop/plova.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The licence of the programs and of the libraries they are linked with, where
+# a Debian system looks for it (usr/share/doc/plova/copyright).
+install(FILES res/doc/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES res/desktop/jp.plova.Plova.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES res/icons/plova.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 foreach(size 16 32 48 64 128 256)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <set>
 #include <string_view>
 #include <system_error>
 #include <thread>
@@ -150,6 +151,12 @@ int ResultCode(SizeResult result) {
 }
 
 namespace dl {
+int MessageCount(const std::vector<std::u16string>& names) {
+    std::set<std::u16string_view> stems;
+    for (const std::u16string& name : names) stems.insert(std::u16string_view(name).substr(0, name.rfind(u'.')));
+    return static_cast<int>(stems.size());
+}
+
 std::int64_t SpaceForFile(std::int64_t size) {
     return (size / kClusterBytes + 1) * kClusterBytes;
 }
@@ -246,8 +253,9 @@ DownloadResult CDownloadMng::ListLong(std::u16string_view remoteDirectory, int k
 // ------------------------------------------------------------- CountFiles
 
 DownloadResult CDownloadMng::CountFiles(std::u16string_view remoteDirectory, const fs::path& localFolder, int kind,
-                                        int& count) {
+                                        int& count, int* messages) {
     count = 0;
+    if (messages) *messages = 0;
     if (!ftp_.HasSession()) return DownloadResult::CommError;
     std::u16string listing;
     const ftp::ListResult r = ftp_.ListBox(remoteDirectory, kind, listing, localFolder);
@@ -255,7 +263,9 @@ DownloadResult CDownloadMng::CountFiles(std::u16string_view remoteDirectory, con
     if (r != ftp::ListResult::Listed) return DownloadResult::CommError;
     // Only names that can be fetched count: a line that is no message name
     // would otherwise keep the handled count below the total for ever.
-    count = static_cast<int>(listing::MessageNames(listing, formOf(remoteDirectory)).size());
+    const std::vector<std::u16string> names = listing::MessageNames(listing, formOf(remoteDirectory));
+    count = static_cast<int>(names.size());
+    if (messages) *messages = dl::MessageCount(names);
     return DownloadResult::Ok;
 }
 

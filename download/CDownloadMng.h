@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "link/CFtpMng.h"
 
@@ -63,6 +64,11 @@ constexpr std::u16string_view kRemoteAnswering = u"/rusuroku/";
 constexpr std::u16string_view kRemoteExtension = u"/naisen/";
 constexpr std::u16string_view kRemoteResponses = u"/outou/";
 
+// The messages among message file names: a box message has a ".vminf" and a
+// ".vmdat" of one stem, a system response message its ".vmdat" alone, and
+// either counts once however many of its files are named.
+int MessageCount(const std::vector<std::u16string>& names);
+
 // Free bytes needed before writing a file of `size` bytes (what a conversion
 // needs is store::SpaceToConvertToWav).
 std::int64_t SpaceForFile(std::int64_t size);
@@ -81,10 +87,11 @@ class CDownloadMng {
 public:
     explicit CDownloadMng(CFtpMng& ftp, DownloadOptions options = {}) : ftp_(ftp), options_(options) {}
 
-    // Names the listing of the box holds (message names only) in `count`:
-    // Ok, NoDirectory or CommError (`count` 0 then).
+    // Names the listing of the box holds (message names only) in `count`,
+    // and the messages they make up in `messages` when given: Ok,
+    // NoDirectory or CommError (both 0 then).
     DownloadResult CountFiles(std::u16string_view remoteDirectory, const std::filesystem::path& localFolder, int kind,
-                              int& count);
+                              int& count, int* messages = nullptr);
     DownloadResult DownloadBox(std::u16string_view remoteDirectory, const std::filesystem::path& localFolder,
                                int& handled, int& listed);
     DownloadResult DownloadBoxInfo(std::u16string_view remoteDirectory, const std::filesystem::path& localFolder,

@@ -16,7 +16,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kProgressRange = 100;
-constexpr int kFilesPerMessage = 2;
 
 fs::path pathOf(std::u16string_view s) {
     return fs::path(toUtf8(s));
@@ -108,8 +107,9 @@ Closing ChooseBatchClosing(const BatchOutcome& o) {
     return c;
 }
 
-std::vector<Closing> ChooseVoiceClosing(const VoiceOutcome& o) {
-    if (o.cancelled) return {};
+namespace {
+
+std::vector<Closing> voiceFilesClosing(const VoiceOutcome& o) {
     const bool fewOrAllFailed = o.handled <= 1 || o.failed == o.rows;
     std::vector<Closing> shown;
     if (o.missing) {
@@ -120,13 +120,21 @@ std::vector<Closing> ChooseVoiceClosing(const VoiceOutcome& o) {
         }
         shown.push_back(Closing::PartialMissing);
     }
-    if (o.noSpace) {
-        shown.push_back(fewOrAllFailed ? Closing::NoSpace : Closing::PartialNoSpace);
-        return shown;
-    }
-    if (!shown.empty()) return shown;
-    if (o.lastResult != DownloadResult::Ok) return {Closing::CommError};
-    return {o.conversionFailed ? Closing::ConvertFailed : Closing::Success};
+    if (o.noSpace) shown.push_back(fewOrAllFailed ? Closing::NoSpace : Closing::PartialNoSpace);
+    return shown;
+}
+
+}  // namespace
+
+std::vector<Closing> ChooseVoiceClosing(const VoiceOutcome& o) {
+    if (o.cancelled) return {};
+    std::vector<Closing> shown = voiceFilesClosing(o);
+    if (shown.empty() && o.lastResult != DownloadResult::Ok) return {Closing::CommError};
+    // A row whose conversion failed is told of as well as rows that are gone
+    // or did not fit: the user would otherwise take its voice data for fetched.
+    if (o.conversionFailed) shown.push_back(Closing::ConvertFailed);
+    if (shown.empty()) shown.push_back(Closing::Success);
+    return shown;
 }
 
 // ------------------------------------------------------------------ boxes
@@ -172,8 +180,10 @@ BatchResult RunBatch(CDownloadMng& downloader, const BatchRequest& request, Down
     const int countKind = request.kind == dl::kKindFull ? dl::kCountAll : dl::kCountInfo;
     auto count = [&](std::u16string_view remote, const fs::path& local) {
         int n = 0;
-        const DownloadResult r = downloader.CountFiles(remote, local, countKind, n);
+        int messages = 0;
+        const DownloadResult r = downloader.CountFiles(remote, local, countKind, n, &messages);
         o.total += n;
+        o.messages += messages;
         if (r == DownloadResult::NoDirectory) o.missingDirectories.emplace_back(remote);
         if (r == DownloadResult::CommError) o.result = r;
         return r != DownloadResult::CommError;
@@ -189,10 +199,12 @@ BatchResult RunBatch(CDownloadMng& downloader, const BatchRequest& request, Down
         return finish(Closing::None);
     }
     if (o.total < 1) return finish(Closing::NoMessages);
+    // Kind 1 counts its files, one per message; kind 0 counts messages as
+    // they finish, whether of two files or, for a response message, of one.
     if (request.kind == dl::kKindInfo)
         view.setTotals(o.total, o.total);
     else
-        view.setTotals(o.total / kFilesPerMessage, kProgressRange);
+        view.setTotals(o.messages, kProgressRange);
 
     // Download phase.
     for (const BoxTarget& box : request.boxes) {
@@ -274,17 +286,21 @@ VoiceResult DownloadSelectedVoice(CDownloadMng& downloader, const std::vector<fs
             ports().progress->send(window, msg::kBarRange, static_cast<std::intptr_t>(listed / 1024), 0);
             const DownloadResult r = downloader.DownloadVoice(folder, remotePath, voiceName, listed);
             o.lastResult = r;
-            if (stoppedLikeCancel(r)) {
+            if (r == DownloadResult::Cancelled) {
                 stopped = true;
                 break;
             }
-            if (r != DownloadResult::Ok && r != DownloadResult::SomeMissing && r != DownloadResult::NoSpace) {
+            if (r == DownloadResult::FreshConversionFailed) {
+                // This row has no voice data now, the others may still get
+                // theirs; the closing says that a conversion failed.
+                ++o.failed;
+                o.lastResult = DownloadResult::Ok;
+            } else if (r != DownloadResult::Ok && r != DownloadResult::SomeMissing && r != DownloadResult::NoSpace) {
                 // The session is gone: further rows cannot be fetched, and
                 // the closing must say so rather than blame the main unit's files.
                 broken = true;
                 break;
-            }
-            if (r != DownloadResult::Ok) {
+            } else if (r != DownloadResult::Ok) {
                 ++o.failed;
                 o.missing = o.missing || r == DownloadResult::SomeMissing;
                 o.noSpace = o.noSpace || r == DownloadResult::NoSpace;
@@ -297,15 +313,10 @@ VoiceResult DownloadSelectedVoice(CDownloadMng& downloader, const std::vector<fs
     view.closeProgress();
     o.cancelled = ports().cancel->isSet();
     o.conversionFailed = downloader.conversionFailed();
-    if (broken) {
+    if (broken)
         out.shown = {Closing::CommError};
-    } else if (stopped && !o.conversionFailed) {
-        out.shown = {};
-    } else if (stopped) {
-        out.shown = {Closing::ConvertFailed};
-    } else {
+    else if (!stopped)
         out.shown = ChooseVoiceClosing(o);
-    }
     if (o.cancelled) out.shown.clear();
     for (Closing c : out.shown) ShowClosing(c);
     if (!out.shown.empty() && out.shown.front() == Closing::CommError) {

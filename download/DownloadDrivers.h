@@ -71,6 +71,9 @@ struct BatchOutcome {
     std::vector<std::u16string> missingDirectories{};  // remote box directories the main unit does not have
     bool cancelled = false;
     bool conversionFailed = false;
+    // The messages behind `total`: what the progress counter counts, a box
+    // message being two files and a system response message one.
+    int messages = 0;
 };
 Closing ChooseBatchClosing(const BatchOutcome& outcome);
 

@@ -112,6 +112,18 @@ std::u16string CellText(const FILESTS_INFO& r, CellKind kind, std::u16string_vie
     return {};
 }
 
+int ResponseNumberOf(const FILESTS_INFO& record) {
+    constexpr std::size_t kDigits = 3;
+    if (record.boxNumber.size() < kDigits) return 0;
+    int number = 0;
+    for (std::size_t i = 0; i < kDigits; ++i) {
+        const char16_t c = record.boxNumber[i];
+        if (c < u'0' || c > u'9') return 0;
+        number = number * 10 + (c - u'0');
+    }
+    return number >= 1 && number <= listcol::kResponseMessages ? number : 0;
+}
+
 int DownloadDigitOf(std::u16string_view cell) {
     std::size_t i = 0;
     while (i < cell.size() && cell[i] == u' ') ++i;

@@ -75,6 +75,11 @@ std::vector<ColumnSpec> ResponseListColumns();
 std::u16string CellText(const FILESTS_INFO& record, CellKind kind, std::u16string_view root, bool present = true,
                         int number = 0);
 
+// The number (1..300) a record of the response list stands for: the three
+// digits its box number starts with, so a row keeps its number whatever
+// display or order the list shows. 0 when there are none.
+int ResponseNumberOf(const FILESTS_INFO& record);
+
 // The download-state digit read back from a "取込" cell ("   1   " → 1), as
 // the picture and the tooltip read it; -1 when there is none.
 int DownloadDigitOf(std::u16string_view cell);

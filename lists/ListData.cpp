@@ -217,17 +217,19 @@ bool ListData::SelectDisplay(const std::function<bool(const FILESTS_INFO&)>& mat
     return true;
 }
 
-bool ListData::Refresh(bool keepSort, const BuildHooks& hooks) {
+RefreshEnd ListData::Refresh(bool keepSort, const BuildHooks& hooks) {
     keepSort_ = keepSort;
     if (!keepSort_) ResetSort();
     const int mode = mode_;
     mode_ = display::kAll;
     const bool complete = FullDisplay(true, hooks);
+    bool matched = true;
     if (mode == display::kNotDownloaded && !responseList_)
         NotDownloadedDisplay(false);
     else if (mode == display::kSelect && criteria_)
-        SelectDisplay(criteria_, false);
-    return complete;
+        matched = SelectDisplay(criteria_, false);
+    if (!complete) return RefreshEnd::Abandoned;
+    return matched ? RefreshEnd::Done : RefreshEnd::NoMatch;
 }
 
 // ----------------------------------------------------------------------- rows
@@ -239,7 +241,10 @@ bool ListData::IsAbsentRow(int row) const {
 std::u16string ListData::Cell(int row, int column) const {
     const int index = rows_[row];
     const FILESTS_INFO& r = records_[index];
-    return CellText(r, columns_[column].kind, source_.root, !(responseList_ && r.filePath.empty()), index + 1);
+    // A response row shows its own message number: the select display keeps
+    // some records only, so the row's place says nothing about it.
+    return CellText(r, columns_[column].kind, source_.root, !(responseList_ && r.filePath.empty()),
+                    responseList_ ? ResponseNumberOf(r) : 0);
 }
 
 // ----------------------------------------------------------------------- sort

@@ -39,6 +39,15 @@ struct BuildHooks {
 
 enum class SortDirection { Ascending, Descending };
 
+// How a refresh ended.
+enum class RefreshEnd {
+    Done,
+    Abandoned,  // the build stopped between boxes (a backup fell due)
+    // The select display shown before no longer matched anything: every
+    // message is shown, display mode 0, and the user is to be told.
+    NoMatch,
+};
+
 class ListData {
 public:
     // Sets the list's source and columns: a response list when the definition
@@ -57,7 +66,7 @@ public:
     void NotDownloadedDisplay(bool fromButton);
     // After a command changed messages: the same display mode again; with
     // `keepSort` the user's column sort stays.
-    bool Refresh(bool keepSort, const BuildHooks& hooks = {});
+    RefreshEnd Refresh(bool keepSort, const BuildHooks& hooks = {});
     // Keeps the rows whose record `matches` (the select display); false, with
     // every row shown and mode 0, when none does.
     bool SelectDisplay(const std::function<bool(const FILESTS_INFO&)>& matches, bool fromButton);

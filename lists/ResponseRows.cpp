@@ -9,22 +9,6 @@ namespace plova {
 
 namespace {
 
-constexpr std::size_t kNumberDigits = 3;
-
-// The number a row of the response list stands for: the three digits its
-// record starts its box number with, so a row keeps its number whatever
-// display or order the list shows.
-int NumberOf(const FILESTS_INFO& record) {
-    if (record.boxNumber.size() < kNumberDigits) return 0;
-    int number = 0;
-    for (std::size_t i = 0; i < kNumberDigits; ++i) {
-        const char16_t c = record.boxNumber[i];
-        if (c < u'0' || c > u'9') return 0;
-        number = number * 10 + (c - u'0');
-    }
-    return number >= 1 && number <= listcol::kResponseMessages ? number : 0;
-}
-
 std::vector<int> RowsInListOrder(const ListData& data, std::vector<int> rows) {
     std::erase_if(rows, [&](int row) { return row < 0 || row >= data.RowCount(); });
     std::sort(rows.begin(), rows.end());
@@ -40,7 +24,7 @@ std::optional<ResponseAddTarget> ResponseAddTargetOf(const ListData& data, const
     if (rows.empty()) return std::nullopt;
     const FILESTS_INFO& record = data.RecordOfRow(rows.front());
     ResponseAddTarget target;
-    target.number = NumberOf(record);
+    target.number = ResponseNumberOf(record);
     if (target.number == 0) return std::nullopt;
     target.boxFolder = std::filesystem::path(toUtf8(data.Source().root + data.Source().folderName));
     if (!record.filePath.empty()) target.existing = record.path();

@@ -247,25 +247,31 @@ std::u16string transfer::OverwriteText(std::u16string_view fileName) {
     return u"このﾌｫﾙﾀﾞには既に " + std::u16string(fileName) + u" ﾌｧｲﾙが存在します。";
 }
 
-std::optional<ClosingText> TransferClosing(Mode mode, const TransferOutcome& o) {
+std::vector<ClosingText> TransferClosing(Mode mode, const TransferOutcome& o) {
     using namespace transfer;
-    if (o.stopped) return std::nullopt;
+    if (o.stopped) return {};
     const bool copy = mode == Mode::Copy;
     const ClosingText success{copy ? kCopyDone : kMoveDone, copy ? kCopyDoneCaption : kMoveDoneCaption,
                               Icon::Information};
-    if (o.selected <= 1 || o.handled == 0) {
-        // Out of space outranks a missing file when there was one message;
-        // with several and none handled, a missing file is named first.
-        const bool spaceFirst = o.selected <= 1;
-        if (spaceFirst && o.noSpace) return ClosingText{kNoSpace, kErrorCaption, Icon::Exclamation};
-        if (o.missing) return ClosingText{kMissing, kErrorCaption, Icon::Exclamation};
-        if (o.noSpace) return ClosingText{kNoSpace, kErrorCaption, Icon::Exclamation};
-        return success;
+    if (o.selected <= 1) {
+        // One message: out of space outranks a missing file.
+        if (o.noSpace) return {{kNoSpace, kErrorCaption, Icon::Exclamation}};
+        if (o.missing) return {{kMissing, kErrorCaption, Icon::Exclamation}};
+        return {success};
     }
-    const std::u16string_view caption = copy ? kCopyDoneCaption : kMoveDoneCaption;
-    if (o.missing) return ClosingText{copy ? kCopyPartMissing : kMovePartMissing, caption, Icon::Information};
-    if (o.noSpace) return ClosingText{copy ? kCopyPartNoSpace : kMovePartNoSpace, caption, Icon::Information};
-    return success;
+    // Several: each reason is told, the missing files first, so that a run
+    // that stopped for lack of space never reads as one that only skipped.
+    std::vector<ClosingText> shown;
+    if (o.handled == 0) {
+        if (o.missing) shown.push_back({kMissing, kErrorCaption, Icon::Exclamation});
+        if (o.noSpace) shown.push_back({kNoSpace, kErrorCaption, Icon::Exclamation});
+    } else {
+        const std::u16string_view caption = copy ? kCopyDoneCaption : kMoveDoneCaption;
+        if (o.missing) shown.push_back({copy ? kCopyPartMissing : kMovePartMissing, caption, Icon::Information});
+        if (o.noSpace) shown.push_back({copy ? kCopyPartNoSpace : kMovePartNoSpace, caption, Icon::Information});
+    }
+    if (shown.empty()) shown.push_back(success);
+    return shown;
 }
 
 TransferOutcome MoveCopyMessages(Mode mode, const std::vector<fs::path>& files, const fs::path& targetFolder,
@@ -295,8 +301,8 @@ TransferOutcome MoveCopyMessages(Mode mode, const std::vector<fs::path>& files, 
     }
     if (!ended || outcome.overwriteCancelled) window.setBar(range);
     window.close();
-    if (const auto closing = TransferClosing(mode, outcome))
-        prompt(std::u16string(closing->text), std::u16string(closing->caption), closing->icon);
+    for (const ClosingText& closing : TransferClosing(mode, outcome))
+        prompt(std::u16string(closing.text), std::u16string(closing.caption), closing.icon);
     return outcome;
 }
 

@@ -96,8 +96,10 @@ struct ClosingText {
     std::u16string_view caption;
     Icon icon;
 };
-// The closing message of a run; nothing after a cancel or a backup break.
-std::optional<ClosingText> TransferClosing(transfer::Mode mode, const TransferOutcome& outcome);
+// The closing messages of a run, in the order shown: one, or, when several
+// messages were chosen, both the missing-file and the out-of-space message
+// when both apply; none after a cancel or a backup break.
+std::vector<ClosingText> TransferClosing(transfer::Mode mode, const TransferOutcome& outcome);
 
 // Moves or copies the messages whose status records name `files` into
 // `targetFolder` (a box folder's "rusuroku/NNNN" or "naisen/NNNN"), asks

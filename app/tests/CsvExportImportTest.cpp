@@ -151,14 +151,25 @@ TEST(ImportLineTest, ReadsBoxAndNameFromTheFirst32Bytes) {
     const std::vector<Case> cases = {
         {"1,201,Sales,\n", u"201", u"Sales"},
         {"1,201,Sales,extra,more\n", u"201", u"Sales"},
-        {"1,201,Sales\n", std::nullopt, std::nullopt},  // the name needs its comma
+        // The last field of a line needs no comma: the line's end ends it.
+        {"1,201,Sales\n", u"201", u"Sales"},
+        {"1,201,Sales\r\n", u"201", u"Sales"},
+        {"1,201,Sales", u"201", u"Sales"},  // the end of the file
+        {"1,201,\r\n", u"201", u""},
         {"1,201\n", std::nullopt, std::nullopt},
+        {"1,201,\n", u"201", u""},
         {",202,,\n", u"202", u""},
         {"1,203,\x89\x63\x8B\xC6,\n", u"203", u"営業"},  // CP932
-        // Only the first 32 bytes count: the comma after the name lies beyond them.
+        {"1,203,\x89\x63\x8B\xC6\r\n", u"203", u"営業"},
+        // Only the first 32 bytes count: the comma or the line's end after the
+        // name lies beyond them.
         {"1,204," + std::string(26, 'n') + ",\n", std::nullopt, std::nullopt},
+        {"1,204," + std::string(26, 'n') + "\r\n", std::nullopt, std::nullopt},
+        {"1,204," + std::string(40, 'n') + "\n", std::nullopt, std::nullopt},
         {"1,205," + std::string(25, 'n') + ",\n", u"205", std::u16string(25, u'n')},
+        {"1,205," + std::string(25, 'n') + "\r\n", u"205", std::u16string(25, u'n')},
         {std::string("1,206,ab\0cd,\n", 13), std::nullopt, std::nullopt},
+        {std::string("1,206,ab\0\n", 10), std::nullopt, std::nullopt},
     };
     for (const Case& c : cases) {
         const auto entry = ParseImportLine(c.line);
@@ -213,12 +224,28 @@ TEST_F(ImportTest, NamesTheBoxesOfCompleteLinesAndRemovesTheBackups) {
     EXPECT_EQ(r, ImportResult::Completed);
     EXPECT_EQ(nameOf("201"), u"Sales");
     EXPECT_EQ(readAll(ini("201")).find("NAME=Sales\r\n") != std::string::npos, true);  // no quotes added
-    EXPECT_EQ(nameOf("202"), u"経理");                                                 // no comma after the name
+    EXPECT_EQ(nameOf("202"), u"Support");                                              // no comma after the name
     EXPECT_EQ(nameOf("203"), u"New");
     EXPECT_FALSE(fs::exists(naisen() / "999"));
     EXPECT_EQ(range, static_cast<int>(fs::file_size(f) / 25));
     EXPECT_EQ(steps, 4);
     for (const char* box : {"201", "202", "203"}) EXPECT_FALSE(fs::exists(naisen() / box / "inf.tmp")) << box;
+}
+
+TEST_F(ImportTest, AFileThatNamesNoBoxIsNotACompletedImport) {
+    const std::string before201 = readAll(ini("201"));
+    for (const std::string& lines : {std::string(), std::string("1,999,Nobody,\n2,998,None\n"),
+                                     std::string("no commas here\n"), std::string("1,../201,Out,\n")}) {
+        EXPECT_EQ(ImportBoxNames(file(lines), naisen()), ImportResult::NothingNamed) << lines;
+        EXPECT_EQ(readAll(ini("201")), before201) << lines;
+        EXPECT_FALSE(fs::exists(naisen() / "201" / "inf.tmp")) << lines;
+    }
+    // The spreadsheet's own form: headings, then no comma after the name.
+    const fs::path f = dir / "book.csv";
+    writeAll(f, toCp932(u"内線一覧\r\nNo,内線番号,名前\r\n1,201,総務部\r\n2,202,経理\r\n"));
+    EXPECT_EQ(ImportBoxNames(f, naisen()), ImportResult::Completed);
+    EXPECT_EQ(nameOf("201"), u"総務部");
+    EXPECT_EQ(nameOf("202"), u"経理");
 }
 
 TEST_F(ImportTest, CancelPutsBackTheNamesBoxesHadBefore) {
@@ -239,7 +266,7 @@ TEST_F(ImportTest, LinesFromTheFileNeverWriteOutsideTheBoxes) {
     const std::string before201 = readAll(ini("201"));
     const fs::path f =
         file("1,..,Up,\n1,.,Here,\n1,../../x,Out,\n1,/tmp,Abs,\n1,linked,Link,\n1,201,Tab\there,\n1,,Empty,\n");
-    EXPECT_EQ(ImportBoxNames(f, naisen()), ImportResult::Completed);
+    EXPECT_EQ(ImportBoxNames(f, naisen()), ImportResult::NothingNamed);
     EXPECT_EQ(readAll(ini("201")), before201);
     EXPECT_TRUE(fs::is_empty(dir / "elsewhere"));
     EXPECT_FALSE(fs::exists(naisen() / "inf.ini"));

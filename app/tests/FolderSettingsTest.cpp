@@ -46,7 +46,7 @@ TEST(StartupFolderChoiceTest, TextsNamingNoFolderAreRefusedLeavingTheRecord) {
     r.init = 1;
     r.nextFolder = u"/data/";
     r.nextFolderName = u"box1";
-    for (const char16_t* bad : {u"", u"box1", u"/data/"}) {
+    for (const char16_t* bad : {u"", u"box1", u"/data/", u"data/box1", u"/data/..", u"/data/.", u"/data/a\tb"}) {
         EXPECT_FALSE(ApplyStartupFolderChoice(r, true, bad)) << toUtf8(bad);
         EXPECT_EQ(SpecifiedFolderText(r), u"/data/box1");
         EXPECT_EQ(r.init, 1);
@@ -128,6 +128,29 @@ TEST(ChooseOpenFolderTest, TheNextListSlotTakesTheFolderWhileThereIsOne) {
     ChooseOpenFolder(r, u"c", 4);  // every slot in use: none is overwritten
     EXPECT_EQ(r.folderName, u"c");
     EXPECT_EQ(r.folderNames[3], u"");
+}
+
+TEST(ListsOfFolderTest, TheListsOfAFolderAreThoseUnderItsRootWithItsName) {
+    SettingsRecord r;
+    r.folder = u"/data/";
+    r.folderNames = {u"a", u"b", u"a", u"a"};
+    using L = std::vector<int>;
+    struct Case {
+        std::u16string_view root, name;
+        int open;
+        L same, others;
+    };
+    const Case cases[] = {
+        {u"/data/", u"a", 3, L{1, 3}, L{2}},
+        {u"/data", u"a", 4, L{1, 3, 4}, L{2}},  // the same root without its separator
+        {u"/data/", u"c", 3, L{}, L{1, 2, 3}},
+        {u"/other/", u"a", 3, L{}, L{1, 2, 3}},  // another root: every list shows another folder
+        {u"/data/", u"a", 0, L{}, L{}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ListsOfFolder(r, c.open, c.root, c.name), c.same) << toUtf8(c.root) << toUtf8(c.name) << c.open;
+        EXPECT_EQ(ListsOfOtherFolders(r, c.open, c.root, c.name), c.others) << toUtf8(c.root) << toUtf8(c.name);
+    }
 }
 
 // The user specifies a folder under another root during a run: the next

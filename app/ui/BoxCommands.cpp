@@ -1,6 +1,5 @@
 #include "app/ui/BoxCommands.h"
 
-#include <QMdiArea>
 #include <memory>
 
 #include "app/BoxFolders.h"
@@ -69,7 +68,7 @@ void RenameBoxFolders(CMainFrame& frame) {
 // The open box folder becomes `name`: the lists of another folder close.
 void ChangeOpenFolder(CMainFrame& frame, const std::u16string& name) {
     SettingsRecord& s = frame.Settings();
-    if (name != s.folderName && frame.MdiArea()) frame.MdiArea()->closeAllSubWindows();
+    CloseListsOfOtherFolders(frame, s.folder, name);
     ChooseOpenFolder(s, name, frame.OpenListCount());
     frame.SetFolderDisplayText(InitialFolderDisplayText(s));
     if (frame.OpenListCount() == 0) frame.SetBoxDisplayText({});
@@ -77,6 +76,10 @@ void ChangeOpenFolder(CMainFrame& frame, const std::u16string& name) {
 }
 
 }  // namespace
+
+void CloseListsOfOtherFolders(CMainFrame& frame, std::u16string_view root, std::u16string_view name) {
+    if (frame.Lists()) frame.Lists()->Close(ListsOfOtherFolders(frame.Settings(), frame.OpenListCount(), root, name));
+}
 
 void FollowBoxFolderRename(CMainFrame& frame, std::u16string_view root, std::u16string_view oldName,
                            std::u16string_view newName) {

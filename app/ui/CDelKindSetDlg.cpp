@@ -50,9 +50,14 @@ void CDelKindSetDlg::OnLoginCheck() {
 }
 
 void CDelKindSetDlg::OnKind(int kind) {
+    // While the dialog handles its button a due backup does not close it:
+    // the question would otherwise be answered for a dialog already gone.
+    StopDialogBackupTimer();
     if (prompt(std::u16string(del::kConfirmText), std::u16string(del::kConfirmCaption), Icon::Question,
-               Buttons::YesNo) != Answer::Yes)
+               Buttons::YesNo) != Answer::Yes) {
+        StartDialogBackupTimer();
         return;
+    }
     loginCheck_.stop();
     kind_ = kind;
     accept();

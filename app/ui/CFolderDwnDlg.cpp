@@ -18,6 +18,7 @@
 #include "app/ui/DialogLayout.h"
 #include "app/ui/DownloadCommands.h"
 #include "link/CFtpMng.h"
+#include "lists/ui/CListWindows.h"
 #include "platform/AppPaths.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
@@ -97,10 +98,14 @@ CFolderDwnDlg::CFolderDwnDlg(CMainFrame& frame) : CBackupTimedDlg(&frame, &frame
     body->addLayout(side);
     LayOutDialog(*this, body, ButtonRow({cancel}));
 
-    // The candidates: the box folders under the root folder, the open one first.
+    // The candidates: the box folders under the root folder, the open one
+    // first. Only folders that are there: before any box folder is open the
+    // name taken from the folder field is the root's own, and that folder
+    // inside the root does not exist.
     CFileMng files;
     const fs::path open = OpenBoxFolder(frame_);
-    if (!open.empty()) AddFolder(open);
+    std::error_code ec;
+    if (!open.empty() && fs::is_directory(open, ec)) AddFolder(open);
     const std::u16string root = frame_.Settings().folder;
     if (!root.empty())
         for (const fs::path& sub : files.ListSubFolders(fs::path(toUtf8(root))))
@@ -136,7 +141,11 @@ fs::path CFolderDwnDlg::SelectedFolder() const {
 
 void CFolderDwnDlg::OnAdd() {
     const fs::path open = OpenBoxFolder(frame_);
-    const fs::path start = !open.empty() ? open : executableFolder() / "save" / "VMU";
+    std::error_code ec;
+    const std::u16string root = frame_.Settings().folder;
+    const fs::path start = !open.empty() && fs::is_directory(open, ec) ? open
+                           : !root.empty()                             ? fs::path(toUtf8(root))
+                                                                       : executableFolder() / "save" / "VMU";
     const QString chosen = browse_(qpath(start));
     if (!chosen.isEmpty()) AddFolder(fpath(chosen));
 }
@@ -168,10 +177,11 @@ void CFolderDwnDlg::OnDownload() {
     ShowClosing(closing);
     if (closing == Closing::CommError) frame_.Session().Logout();
     if (closing != Closing::FolderSuccess) return;
-    // The new box folder is the open one from now on.
+    // The new box folder is the open one from now on, and the lists show it:
+    // those of other folders close.
     SettingsRecord& s = frame_.Settings();
-    std::u16string root = fromUtf8(folder.parent_path().string());
-    if (!root.empty() && root.back() != u'/') root += u'/';
+    const std::u16string root = WithTrailingSeparator(fromUtf8(folder.parent_path().string()));
+    CloseListsOfOtherFolders(frame_, root, name);
     s.folder = root;
     s.folderName = name;
     frame_.SetFolderDisplayText(InitialFolderDisplayText(s));
@@ -184,6 +194,11 @@ void CFolderDwnDlg::OnDelete() {
     if (folder.empty()) return;
     if (prompt(kDeleteQuestion, kDeleteCaption, Icon::Question, Buttons::YesNo) != Answer::Yes) return;
     std::error_code ec;
+    // The lists of the folder show files that are about to go.
+    if (frame_.Lists())
+        frame_.Lists()->Close(ListsOfFolder(frame_.Settings(), frame_.OpenListCount(),
+                                            fromUtf8(folder.parent_path().string()),
+                                            fromUtf8(folder.filename().string())));
     const bool ok = !fs::exists(folder, ec) || DeleteFolderTree(folder);
     if (!ok) prompt(kDeleteFailed, std::u16string(dl::kErrorCaption), Icon::Exclamation);
     if (!fs::exists(folder, ec)) delete list_->currentItem();

@@ -21,8 +21,7 @@ CFolderSetDlg::CFolderSetDlg(SettingsRecord& settings, DialogBackupWatch* watch,
     specified_ = new QRadioButton(QStringLiteral("起動時に指定のフォルダを開く"), this);
     choose_ = new QPushButton(QStringLiteral("設定"), this);
     folder_ = new QLineEdit(this);
-    // Filled by "設定" only, so it always names a listed box folder.
-    folder_->setReadOnly(true);
+    // Typed or filled by "設定": a folder under another root can be given too.
     folder_->setMinimumWidth(360);
     if (settings_.init != 0) {
         specified_->setChecked(true);

@@ -41,6 +41,9 @@ void CImportSetDlg::OnOK() {
     }
     if (result == ImportResult::CannotOpen)
         prompt(std::u16string(boximport::kImportError), std::u16string(boximport::kErrorCaption), Icon::Exclamation);
+    // Nothing was named: the user is told so and may choose another file.
+    if (result == ImportResult::NothingNamed)
+        prompt(std::u16string(boximport::kNothingNamed), std::u16string(boximport::kErrorCaption), Icon::Exclamation);
     SetWorking(false);
 }
 

@@ -314,7 +314,11 @@ void CMainFrame::UpdateMinimumSize() {
 
 void CMainFrame::OnSubWindowActivated(QMdiSubWindow* window) {
     if (ListWindowStatus* s = ListWindowStatusOf(window)) {
-        // The command-bar fields and the enabling follow the active list.
+        // The command-bar fields and the enabling follow the active list, and
+        // the open box folder is the one it shows.
+        const int slot = s->ListNumber();
+        if (slot >= 1 && slot <= settings::kListSlots && !doc_.settings.folderNames[slot - 1].empty())
+            doc_.settings.folderName = doc_.settings.folderNames[slot - 1];
         SetFolderDisplayText(plova::FolderDisplayText(doc_.settings, s->ListNumber()));
         SetBoxDisplayText(plova::BoxDisplayText(doc_.settings, s->ListNumber()));
         PublishListFlags(s->Flags());

@@ -58,6 +58,11 @@ TEST(ClosingChoice, VoiceOutcomesPickTheirMessages) {
         {{.rows = 3, .handled = 3, .failed = 3, .noSpace = true}, {Closing::NoSpace}},
         {{.rows = 3, .handled = 3, .failed = 1, .noSpace = true}, {Closing::PartialNoSpace}},
         {{.rows = 3, .handled = 2, .lastResult = DownloadResult::CommError}, {Closing::CommError}},
+        // A failed conversion is told after whatever else went wrong.
+        {{.rows = 3, .handled = 3, .failed = 2, .missing = true, .conversionFailed = true},
+         {Closing::PartialMissing, Closing::ConvertFailed}},
+        {{.rows = 2, .handled = 2, .failed = 2, .missing = true, .conversionFailed = true},
+         {Closing::AlreadyDeleted, Closing::ConvertFailed}},
         {{.rows = 3, .handled = 2, .cancelled = true}, {}},
     };
     for (const Row& r : rows) EXPECT_EQ(ChooseVoiceClosing(r.outcome), r.expected) << r.outcome.failed;
@@ -115,7 +120,9 @@ TEST_F(DriversTest, BatchOfKindZeroFetchesEveryBoxAndTheResponsesButNoMakeOneBox
     EXPECT_EQ(r.outcome.total, 7);  // 3 messages of two files and one response message
     EXPECT_EQ(r.outcome.handled, 7);
     EXPECT_EQ(testkit::utf8(lastShown()), "ファイルのダウンロードが正常に完了しました。");
-    EXPECT_EQ(view.calls, (std::vector<std::string>{"open", "totals 3 100", "close"}));
+    // The counter counts messages, and reaches its total.
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"open", "totals 4 100", "close"}));
+    EXPECT_EQ(ports.progress.of(msg::kNextItem).size(), 4u);
     EXPECT_TRUE(fs::exists(boxFolder / "outou" / responseName("202612010900", 7)));
     EXPECT_EQ(filesUnder(localBox("naisen", "2002")), std::vector<std::string>{"inf.ini"});
     EXPECT_TRUE(noTornMessages());
@@ -185,6 +192,29 @@ TEST_F(DriversTest, CancelDuringABatchShowsNothing) {
     EXPECT_GE(ports.pump.steps, start + 60);
     EXPECT_EQ(r.closing, Closing::None);
     EXPECT_TRUE(ports.prompt.shown.empty());
+    EXPECT_TRUE(noTornMessages());
+}
+
+TEST_F(DriversTest, AFailedConversionOfOneChosenRowLeavesTheOthersToBeFetched) {
+    putMessage(remoteBox("rusuroku", "0001"), "0001", 5, 6500);
+    int handled = 0;
+    const fs::path box = localBox("rusuroku", "0001");
+    ASSERT_EQ(downloader().DownloadBoxInfo(u"/rusuroku/0001", box, handled), DownloadResult::Ok);
+    std::vector<fs::path> rows;
+    for (int n : {1, 2, 5}) rows.push_back(box / messageName("0001", n, ".vminf"));
+    // The first row's WAV file cannot be written: a folder holds its name.
+    fs::create_directories(box / messageName("0001", 1, ".wav"));
+    const VoiceResult r = DownloadSelectedVoice(downloader({.convert = true}), rows, view);
+    EXPECT_FALSE(fs::exists(box / messageName("0001", 1, ".vmdat"))) << "a fresh file that failed goes again";
+    for (int n : {2, 5}) {
+        EXPECT_TRUE(fs::exists(box / messageName("0001", n, ".vmdat"))) << n;
+        EXPECT_TRUE(fs::exists(box / messageName("0001", n, ".wav"))) << n;
+    }
+    EXPECT_EQ(r.outcome.failed, 1);
+    EXPECT_EQ(r.shown, std::vector<Closing>{Closing::ConvertFailed});
+    EXPECT_EQ(testkit::utf8(lastShown()), "ＷＡＶファイル変換に失敗しました。");
+    EXPECT_TRUE(r.reload);
+    EXPECT_FALSE(view.loggedOut());
     EXPECT_TRUE(noTornMessages());
 }
 

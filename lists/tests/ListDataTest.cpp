@@ -79,11 +79,23 @@ TEST(ListData, FullAndNotDownloadedDisplaysCountTheirRows) {
     EXPECT_EQ(c.played + c.unplayed, 0);
 
     // A refresh keeps the display; the full display ends it.
-    d.Refresh(true);
+    EXPECT_EQ(d.Refresh(true), RefreshEnd::Done);
     EXPECT_EQ(d.RowCount(), 1);
     d.FullDisplay(false);
     EXPECT_EQ(d.RowCount(), 5);
     EXPECT_EQ(d.DisplayMode(), display::kAll);
+
+    // A select display that a later refresh finds nothing for ends in every
+    // message shown, and the refresh tells of it.
+    const fs::path info = d.RecordOfRow(0).path();
+    ASSERT_TRUE(d.SelectDisplay([&](const FILESTS_INFO& r) { return r.path() == info; }, true));
+    EXPECT_EQ(d.Refresh(true), RefreshEnd::Done);
+    EXPECT_EQ(d.RowCount(), 1);
+    fs::remove(info);
+    EXPECT_EQ(d.Refresh(true), RefreshEnd::NoMatch);
+    EXPECT_EQ(d.DisplayMode(), display::kAll);
+    EXPECT_EQ(d.RowCount(), 4);
+    EXPECT_EQ(d.Refresh(true), RefreshEnd::Done);
 }
 
 TEST(ListData, DefaultOrderListsBoxesAsTextAndTheNewestFirst) {

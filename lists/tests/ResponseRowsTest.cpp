@@ -60,14 +60,25 @@ TEST_F(ResponseRows, TheAddTargetIsTheFirstSelectedRowsNumberAndFile) {
 
 TEST_F(ResponseRows, ARowKeepsItsNumberInTheSelectDisplay) {
     box.addResponse(5);
-    const fs::path last = box.addResponse(300);
+    const fs::path seven = box.addResponse(7);
+    box.addResponse(300);
     ListData response = list(u"ｼｽﾃﾑ応答ﾒｯｾｰｼﾞ");
-    ASSERT_TRUE(response.SelectDisplay([](const FILESTS_INFO& r) { return r.boxNumber == u"300"; }, true));
-    ASSERT_EQ(response.RowCount(), 1);
-    const auto target = ResponseAddTargetOf(response, {0});
+    // The kept rows show, export and add to their own numbers, not their places.
+    ASSERT_TRUE(response.SelectDisplay([](const FILESTS_INFO& r) { return !r.filePath.empty(); }, true));
+    ASSERT_EQ(response.RowCount(), 3);
+    EXPECT_EQ(response.Cell(0, 0), u"005");
+    EXPECT_EQ(response.Cell(1, 0), u"007");
+    EXPECT_EQ(response.Cell(2, 0), u"300");
+    const auto target = ResponseAddTargetOf(response, {1});
     ASSERT_TRUE(target);
-    EXPECT_EQ(target->number, 300);
-    EXPECT_EQ(target->existing, last);
+    EXPECT_EQ(target->number, 7);
+    EXPECT_EQ(target->existing, seven);
+
+    // An absent number kept by the select display shows its number too.
+    ASSERT_TRUE(response.SelectDisplay([](const FILESTS_INFO& r) { return r.boxNumber == u"006"; }, true));
+    ASSERT_EQ(response.RowCount(), 1);
+    EXPECT_EQ(response.Cell(0, 0), u"006");
+    EXPECT_EQ(ResponseAddTargetOf(response, {0})->number, 6);
 }
 
 TEST_F(ResponseRows, TheUploadTakesTheSelectedRecordsInListOrder) {

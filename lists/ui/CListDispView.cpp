@@ -175,12 +175,18 @@ void CListDispView::ShowNotDownloaded() {
 void CListDispView::Refresh(bool keepSort, bool rebuildColumns, bool reselect) {
     const int item = selectedItem_;
     LoadSource(!rebuildColumns);
-    Redisplay([&] { data_.Refresh(keepSort, Hooks(nullptr)); }, rebuildColumns);
+    RefreshEnd end = RefreshEnd::Done;
+    // The response list always has its 300 rows: its widths follow what a
+    // command changed (a longer name, a new file) at every refresh.
+    Redisplay([&] { end = data_.Refresh(keepSort, Hooks(nullptr)); }, rebuildColumns || data_.IsResponseList());
     if (reselect && item >= 0 && item < data_.RowCount()) {
         SelectRows({item});
         list_->setFocus();
     }
     host_.RefreshStatusBar(false);
+    // The select display no longer matches anything: the list shows every
+    // message again, and says why rather than switching silently.
+    if (end == RefreshEnd::NoMatch) prompt(kNoMatch, kErrorCaption, Icon::Exclamation);
 }
 
 bool CListDispView::SelectDisplay(const std::function<bool(const FILESTS_INFO&)>& matches) {

@@ -69,6 +69,16 @@ void CListWindows::DefinitionsChanged(const std::vector<int>& listNumbers) {
     }
 }
 
+void CListWindows::Close(const std::vector<int>& listNumbers) {
+    // The windows first: each close renumbers the lists after it.
+    std::vector<CChildFrame*> closing;
+    for (QMdiSubWindow* w : host_.ListArea()->subWindowList())
+        if (CChildFrame* frame = ChildFrameOf(w); frame && std::find(listNumbers.begin(), listNumbers.end(),
+                                                                     frame->View()->ListNumber()) != listNumbers.end())
+            closing.push_back(frame);
+    for (CChildFrame* frame : closing) frame->close();
+}
+
 CListDispView* CListWindows::ActiveView() const {
     CChildFrame* frame = ChildFrameOf(host_.ListArea()->currentSubWindow());
     return frame ? frame->View() : nullptr;

@@ -27,6 +27,9 @@ public:
     // new folder names): each window takes its new title and shows its boxes again.
     void DefinitionsChanged(const std::vector<int>& listNumbers);
 
+    // Closes the windows of these lists; the others move down into the freed slots.
+    void Close(const std::vector<int>& listNumbers);
+
     CListDispView* ActiveView() const;
     // The open list windows' views, in list-number order.
     std::vector<CListDispView*> Views() const;

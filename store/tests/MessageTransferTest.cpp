@@ -263,42 +263,47 @@ TEST_F(TransferTest, AMessageWithoutVoiceDataIsNotMoved) {
     EXPECT_TRUE(snapshot(target).empty());
 }
 
-TEST(TransferClosing, TheMessageFollowsTheCountsAndFlags) {
+TEST(TransferClosing, TheMessagesFollowTheCountsAndFlags) {
     using namespace transfer;
+    using Texts = std::vector<std::u16string_view>;  // empty: nothing is shown
     struct Row {
         Mode mode;
         int selected, handled;
         bool missing, noSpace, stopped;
-        std::u16string_view text;  // empty: nothing is shown
+        Texts texts;
         Icon icon;
     };
     const std::vector<Row> rows = {
-        {Mode::Copy, 1, 0, true, true, false, kNoSpace, Icon::Exclamation},
-        {Mode::Copy, 1, 0, true, false, false, kMissing, Icon::Exclamation},
-        {Mode::Move, 1, 1, false, false, false, kMoveDone, Icon::Information},
-        {Mode::Copy, 3, 0, true, true, false, kMissing, Icon::Exclamation},
-        {Mode::Move, 3, 0, false, true, false, kNoSpace, Icon::Exclamation},
-        {Mode::Move, 3, 0, false, false, false, kMoveDone, Icon::Information},
-        {Mode::Copy, 3, 2, true, false, false, kCopyPartMissing, Icon::Information},
-        {Mode::Copy, 3, 2, false, true, false, kCopyPartNoSpace, Icon::Information},
-        {Mode::Move, 3, 1, true, false, false, kMovePartMissing, Icon::Information},
-        {Mode::Move, 3, 1, false, true, false, kMovePartNoSpace, Icon::Information},
-        {Mode::Copy, 3, 3, false, false, false, kCopyDone, Icon::Information},
-        {Mode::Move, 3, 1, false, false, true, u"", Icon::None},
+        {Mode::Copy, 1, 0, true, true, false, {kNoSpace}, Icon::Exclamation},
+        {Mode::Copy, 1, 0, true, false, false, {kMissing}, Icon::Exclamation},
+        {Mode::Move, 1, 1, false, false, false, {kMoveDone}, Icon::Information},
+        // Several messages: both reasons are told, the missing files first.
+        {Mode::Copy, 3, 0, true, true, false, {kMissing, kNoSpace}, Icon::Exclamation},
+        {Mode::Move, 3, 0, false, true, false, {kNoSpace}, Icon::Exclamation},
+        {Mode::Move, 3, 0, false, false, false, {kMoveDone}, Icon::Information},
+        {Mode::Copy, 3, 2, true, false, false, {kCopyPartMissing}, Icon::Information},
+        {Mode::Copy, 3, 2, false, true, false, {kCopyPartNoSpace}, Icon::Information},
+        {Mode::Copy, 3, 1, true, true, false, {kCopyPartMissing, kCopyPartNoSpace}, Icon::Information},
+        {Mode::Move, 3, 1, true, false, false, {kMovePartMissing}, Icon::Information},
+        {Mode::Move, 3, 1, false, true, false, {kMovePartNoSpace}, Icon::Information},
+        {Mode::Move, 3, 1, true, true, false, {kMovePartMissing, kMovePartNoSpace}, Icon::Information},
+        {Mode::Copy, 3, 3, false, false, false, {kCopyDone}, Icon::Information},
+        {Mode::Move, 3, 1, false, false, true, {}, Icon::None},
     };
     for (const Row& r : rows) {
         TransferOutcome o;
         o.selected = r.selected, o.handled = r.handled, o.missing = r.missing, o.noSpace = r.noSpace,
         o.stopped = r.stopped;
-        const auto closing = TransferClosing(r.mode, o);
-        SCOPED_TRACE(utf8(std::u16string(r.text)));
-        ASSERT_EQ(closing.has_value(), !r.text.empty());
-        if (!closing) continue;
-        EXPECT_EQ(closing->text, r.text);
-        EXPECT_EQ(closing->icon, r.icon);
-        const bool error = r.icon == Icon::Exclamation;
-        EXPECT_EQ(closing->caption,
-                  error ? kErrorCaption : (r.mode == Mode::Copy ? kCopyDoneCaption : kMoveDoneCaption));
+        const std::vector<ClosingText> closing = TransferClosing(r.mode, o);
+        SCOPED_TRACE(r.texts.empty() ? std::string() : utf8(std::u16string(r.texts.front())));
+        Texts texts;
+        for (const ClosingText& c : closing) {
+            texts.push_back(c.text);
+            EXPECT_EQ(c.icon, r.icon);
+            const bool error = r.icon == Icon::Exclamation;
+            EXPECT_EQ(c.caption, error ? kErrorCaption : (r.mode == Mode::Copy ? kCopyDoneCaption : kMoveDoneCaption));
+        }
+        EXPECT_EQ(texts, r.texts);
     }
 }
 

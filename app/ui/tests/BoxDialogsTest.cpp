@@ -229,6 +229,32 @@ TEST_F(BoxDialogsTest, TheStartupFolderIsOpenedAtTheNextStart) {
     EXPECT_EQ(next.Settings().change, 0);
 }
 
+// A folder under another root is typed, as the chooser lists only this root's.
+TEST_F(BoxDialogsTest, TheStartupFolderCanBeTypedUnderAnotherRoot) {
+    make();
+    const fs::path elsewhere = dir / "archive" / "2025";
+    answer = [&](QDialog& d) {
+        auto& dialog = dynamic_cast<CFolderSetDlg&>(d);
+        dialog.specifiedRadio()->click();
+        QLineEdit* edit = dialog.folderEdit();
+        ASSERT_TRUE(edit->isEnabled());
+        edit->setFocus();
+        QTest::keyClicks(edit, QStringLiteral("archive"));  // no full path: refused
+        dialog.OnOK();
+        EXPECT_EQ(d.result(), QDialog::Rejected);
+        edit->clear();
+        QTest::keyClicks(edit, QString::fromStdString(elsewhere.string()));
+        EXPECT_EQ(edit->text().toStdString(), elsewhere.string());
+        dialog.OnOK();
+    };
+    frame->OnCommand(cmd::kStartupFolder);
+    EXPECT_EQ(shown(), std::vector<std::string>{"入力値エラーです。"});
+    EXPECT_EQ(frame->Settings().init, 1);
+    EXPECT_EQ(frame->Settings().change, 1);
+    EXPECT_EQ(frame->Settings().nextFolder, fromUtf8((dir / "archive").string()) + u"/");
+    EXPECT_EQ(frame->Settings().nextFolderName, u"2025");
+}
+
 TEST_F(BoxDialogsTest, FolderChangeOpensTheChosenFolderAndRenamesInPlace) {
     make();
     answer = [](QDialog& d) {

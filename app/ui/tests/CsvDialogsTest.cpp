@@ -166,5 +166,27 @@ TEST_F(CsvDialogsTest, ImportNamesTheExtensionBoxesAndCancelPutsThemBack) {
     EXPECT_EQ(nameOf2001(), u"営業");
 }
 
+TEST_F(CsvDialogsTest, AnImportThatNamesNoBoxSaysSoAndStaysOpen) {
+    const fs::path book = dir / "other.csv";
+    testkit::writeBytes(book, toCp932(u"内線一覧\r\nNo,内線番号,名前\r\n1,9999,総務部\r\n"));
+    const std::u16string storedName = frame->Settings().importName;
+    const int result = run<CImportSetDlg>(cmd::kImportBoxNames, [&](CImportSetDlg& d) {
+        d.folderEdit()->setText(QString::fromStdString(dir.path().string()));
+        d.fileEdit()->setText(QStringLiteral("other.csv"));
+        d.okButton()->click();
+        EXPECT_EQ(
+            lastMessage(),
+            u"内線ボックス名称をインポートできませんでした。\n(ファイルに内線ボックスの番号と名称がありません)。");
+        EXPECT_EQ(ports.prompt.shown.back().caption, u"エラー");
+        EXPECT_EQ(d.windowTitle(), QStringLiteral("インポート設定"));
+        EXPECT_TRUE(d.okButton()->isEnabled());
+        d.cancelButton()->click();
+    });
+    EXPECT_EQ(result, QDialog::Rejected);
+    EXPECT_EQ(nameOf2001(), u"総務");
+    EXPECT_EQ(frame->Settings().importName, storedName);
+    for (const auto& shown : ports.prompt.shown) EXPECT_NE(shown.text, u"内線電話帳のインポートが正常に完了しました。");
+}
+
 }  // namespace
 }  // namespace plova::ui

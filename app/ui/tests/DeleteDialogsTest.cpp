@@ -121,6 +121,47 @@ TEST_F(DeleteDialogsTest, TheMainUnitKindsWaitForTheLoginAndEachKindAsksFirst) {
     EXPECT_EQ(dialog.Kind(), del::kKindBoth);
 }
 
+// A prompt that notes whether the dialog's backup timer ran while it asked.
+class TimerWatchingPrompt final : public Prompt {
+public:
+    explicit TimerWatchingPrompt(const CDelKindSetDlg& dialog) : dialog_(dialog) {}
+    Answer show(const std::u16string&, const std::u16string&, Icon, Buttons) override {
+        timerRanDuringQuestion = timerRanDuringQuestion || dialog_.dialogBackupTimerActive();
+        ++questions;
+        return answer;
+    }
+    Answer answer = Answer::No;
+    bool timerRanDuringQuestion = false;
+    int questions = 0;
+
+private:
+    const CDelKindSetDlg& dialog_;
+};
+
+TEST_F(DeleteDialogsTest, TheBackupTimerRestsWhileAKindIsConfirmed) {
+    make();
+    frame->Backup().watch = true;
+    CDelKindSetDlg dialog(*frame);
+    dialog.show();
+    ASSERT_TRUE(dialog.dialogBackupTimerActive());
+    TimerWatchingPrompt watching(dialog);
+    Ports replaced = plova::ports();
+    replaced.prompt = &watching;
+    ScopedPorts scope(replaced);
+
+    dialog.pcButton()->click();  // "No": the dialog stays, and so does its timer
+    EXPECT_EQ(watching.questions, 1);
+    EXPECT_FALSE(watching.timerRanDuringQuestion);
+    EXPECT_EQ(dialog.Kind(), -1);
+    EXPECT_TRUE(dialog.dialogBackupTimerActive());
+
+    watching.answer = Answer::Yes;
+    dialog.pcButton()->click();
+    EXPECT_FALSE(watching.timerRanDuringQuestion);
+    EXPECT_EQ(dialog.Kind(), del::kKindPc);
+    EXPECT_FALSE(dialog.dialogBackupTimerActive());
+}
+
 TEST_F(DeleteDialogsTest, Button1015DeletesOnBothSidesAndTheListFollowsTheDisk) {
     make();
     const std::vector<fs::path> files = selectInBox0001(2);

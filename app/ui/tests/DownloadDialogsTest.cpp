@@ -2,6 +2,7 @@
 // simulator: what a person clicks, what arrives, what is shown.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
@@ -196,6 +197,61 @@ TEST_F(DownloadDialogsTest, FolderDownloadBuildsTheFolderAndOpensIt) {
     dialog.OnDelete();
     EXPECT_FALSE(fs::exists(dir / "pc" / "VMU3"));
     EXPECT_EQ(dialog.folderList()->topLevelItemCount(), 0);
+}
+
+TEST_F(DownloadDialogsTest, AFolderDownloadOpensTheNewFolderAndClosesTheListsOfTheOldOne) {
+    makeBoxFolders();
+    make();
+    ASSERT_NE(openAnsweringBox(QStringLiteral("0001")), nullptr);
+    ASSERT_NE(openAnsweringBox(QStringLiteral("0002"), true), nullptr);
+    ASSERT_EQ(frame->OpenListCount(), 2);
+    CFolderDwnDlg dialog(*frame);
+    const fs::path target = dir / "pc" / "VMU2";
+    dialog.SetFolderBrowser([&](const QString&) { return QString::fromStdString(target.string()); });
+    dialog.OnAdd();
+    ports.prompt.queue(Answer::Yes);
+    dialog.downloadButton()->click();
+    ASSERT_EQ(shownTexts().back(), "フォルダのダウンロードが正常に完了しました。");
+    QCoreApplication::processEvents();
+    // The folder field, the lists and the next download all name the new folder.
+    EXPECT_EQ(frame->Settings().folderName, u"VMU2");
+    EXPECT_TRUE(frame->FolderDisplayText().ends_with(u"VMU2"));
+    EXPECT_EQ(frame->OpenListCount(), 0);
+    EXPECT_TRUE(frame->Lists()->Views().empty());
+    EXPECT_EQ(frame->BoxDisplayText(), u"");
+
+    // A list of the new folder stays when that folder is downloaded again.
+    ASSERT_NE(openAnsweringBox(QStringLiteral("0001"), true), nullptr);
+    CFolderDwnDlg again(*frame);
+    ASSERT_EQ(again.SelectedFolder(), target);
+    ports.prompt.queue(Answer::Yes);
+    again.downloadButton()->click();
+    ASSERT_EQ(shownTexts().back(), "フォルダのダウンロードが正常に完了しました。");
+    EXPECT_EQ(frame->OpenListCount(), 1);
+
+    // Deleting it closes its list: the rows would name files that are gone.
+    ports.prompt.queue(Answer::Yes);
+    again.OnDelete();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_EQ(frame->OpenListCount(), 0);
+}
+
+TEST_F(DownloadDialogsTest, TheFolderDownloadListsOnlyFoldersThatExist) {
+    fs::create_directories(dir / "pc");
+    make(true, "");
+    // The settings menu takes the open folder's name from the folder field,
+    // which names the root alone before any box folder is open.
+    frame->OnCommand(cmd::kSettingsMenu);
+    frame->CloseSettingsMenu();
+    ASSERT_EQ(frame->Settings().folderName, u"pc");
+    CFolderDwnDlg dialog(*frame);
+    EXPECT_EQ(dialog.folderList()->topLevelItemCount(), 0);
+    EXPECT_TRUE(dialog.SelectedFolder().empty());
+    // "ダウンロード" with nothing listed builds nothing.
+    dialog.downloadButton()->click();
+    EXPECT_TRUE(ports.prompt.shown.empty());
+    EXPECT_FALSE(fs::exists(dir / "pc" / "pc"));
 }
 
 TEST_F(DownloadDialogsTest, VoiceDataOfTheSelectedRowsFromButton1004) {

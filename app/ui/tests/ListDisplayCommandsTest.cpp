@@ -214,6 +214,31 @@ TEST_F(ListDisplayCommandsTest, SelectDisplayNarrowsABoxListAndTheDialogRemember
     EXPECT_EQ(active()->Data().RowCount(), 4);
 }
 
+TEST_F(ListDisplayCommandsTest, ARefreshWhoseSelectDisplayMatchesNothingSaysSo) {
+    make();
+    open({"0001", "0012"});
+    int result = run<CFindSetDlg>(cmd::kSelectDisplay, [](CFindSetDlg& d) {
+        control<QCheckBox>(d, findsetdlg::kPartyName)->setChecked(true);
+        control<QLineEdit>(d, findsetdlg::kPartyNameEdit)->setText(QString::fromUtf16(u"%田"));
+        d.accept();
+    });
+    ASSERT_EQ(result, QDialog::Accepted);
+    ASSERT_EQ(active()->Data().RowCount(), 2);  // 山田 and 田中
+    const std::size_t shownBefore = ports.prompt.shown.size();
+    // A command took both matching messages away (a deletion on this PC).
+    for (int row = 0; row < 2; ++row) std::filesystem::remove(active()->Data().RecordOfRow(row).path());
+    active()->Refresh(true);
+    ASSERT_EQ(ports.prompt.shown.size(), shownBefore + 1);
+    EXPECT_EQ(lastMessage(), u"該当するメッセージがありません。");
+    EXPECT_EQ(ports.prompt.shown.back().caption, u"エラー");
+    EXPECT_EQ(ports.prompt.shown.back().icon, Icon::Exclamation);
+    EXPECT_EQ(active()->Data().DisplayMode(), display::kAll);
+    EXPECT_EQ(active()->Data().RowCount(), 1);  // 佐藤, the whole list now
+    // A later refresh shows every message without a word.
+    active()->Refresh(true);
+    EXPECT_EQ(ports.prompt.shown.size(), shownBefore + 1);
+}
+
 TEST_F(ListDisplayCommandsTest, SelectDisplayOfTheResponseListTestsAllItsRows) {
     make();
     open({}, {}, true);

@@ -16,6 +16,7 @@
 #include "app/ui/CBoxFldNameChgDlg.h"
 #include "app/ui/CCommandBar.h"
 #include "app/ui/CEndChkDlg.h"
+#include "app/ui/CFolderChgDlg.h"
 #include "app/ui/CInfoEditDlg.h"
 #include "app/ui/CInfoEditDlgS.h"
 #include "app/ui/CMainFrame.h"
@@ -28,6 +29,7 @@
 #include "lists/ui/CCheckListCtrl.h"
 #include "lists/ui/CChildFrame.h"
 #include "lists/ui/CDataListCtrl.h"
+#include "lists/ui/CFolderListCtrl.h"
 #include "lists/ui/CListDispView.h"
 #include "lists/ui/CListWindows.h"
 #include "platform/IniFile.h"
@@ -192,6 +194,47 @@ TEST_F(ListWindowsTest, OpenListsFollowTheirRenamedBoxFolders) {
     EXPECT_EQ(frame->BoxDisplayText(), u" 内線BOX：2009") << "the active list's boxes";
 }
 
+TEST_F(ListWindowsTest, AFolderChangeClosesTheListsOfOtherFoldersOnly) {
+    testkit::BoxFolderBuilder branch{dir / "root", "branch"};
+    branch.add("rusuroku", "0001", "202612010900");
+    branch.add("naisen", "2001", "202612010900");
+    fs::create_directories(branch.folder() / "outou");
+    make();
+    open({"0001"});
+    open({"0002"});
+    ASSERT_EQ(views().size(), 2u);
+    auto change = [&](const QString& name) {
+        return run<CFolderChgDlg>(cmd::kFolderChange, [&](CFolderChgDlg& d) {
+            for (int row = 0; row < d.folderList()->rowCount(); ++row)
+                if (d.folderList()->item(row, 0)->text() == name) d.folderList()->selectRow(row);
+            d.OnChange();
+        });
+    };
+    // Whatever name the settings held meanwhile, opening the lists' own
+    // folder keeps them.
+    frame->Settings().folderName = u"branch";
+    ASSERT_EQ(change(QStringLiteral("office")), QDialog::Accepted);
+    EXPECT_EQ(views().size(), 2u);
+    EXPECT_EQ(frame->Settings().folderName, u"office");
+    EXPECT_EQ(frame->OpenListCount(), 2);
+
+    ASSERT_EQ(change(QStringLiteral("branch")), QDialog::Accepted);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(views().empty());
+    EXPECT_EQ(frame->OpenListCount(), 0);
+    EXPECT_EQ(frame->Settings().folderName, u"branch");
+    EXPECT_TRUE(frame->FolderDisplayText().ends_with(u"branch"));
+    EXPECT_EQ(frame->BoxDisplayText(), u"");
+
+    // The folder of the list made active is the open folder.
+    open({"0001"});
+    open({}, {}, true);
+    frame->Settings().folderName = u"office";
+    frame->MdiArea()->setActiveSubWindow(frame->MdiArea()->subWindowList().front());
+    EXPECT_EQ(active()->ListNumber(), 1);
+    EXPECT_EQ(frame->Settings().folderName, u"branch");
+}
+
 TEST_F(ListWindowsTest, AListThatGainsItsFirstRowsSizesItsColumnsToThem) {
     make();
     fs::create_directories(box.folder() / "rusuroku" / "0004");
@@ -205,6 +248,26 @@ TEST_F(ListWindowsTest, AListThatGainsItsFirstRowsSizesItsColumnsToThem) {
         const QString cell = QString::fromStdU16String(active()->Data().Cell(0, column));
         EXPECT_GE(active()->List()->columnWidth(column), font.horizontalAdvance(cell)) << column;
     }
+}
+
+TEST_F(ListWindowsTest, TheResponseListRefitsItsColumnsAtEveryRefresh) {
+    make();
+    open({}, {}, true);
+    CListDispView* view = active();
+    ASSERT_TRUE(view->IsSystemResponseList());
+    constexpr int kNameColumn = 4;
+    // Message 005 is renamed to a much longer name, as an edit or an Add does.
+    const fs::path five = view->Data().RecordOfRow(4).path();
+    FILESTS_INFO record;
+    ASSERT_TRUE(CFileMng().ReadStatusRecord(five, record));
+    record.partyName = u"とても長いシステム応答メッセージの名称";
+    ASSERT_EQ(CFileMng().WriteStatusRecord(record, five), 1);
+    const QFontMetrics font(view->List()->font());
+    const int wanted = font.horizontalAdvance(QString::fromStdU16String(record.partyName));
+    ASSERT_LT(view->List()->columnWidth(kNameColumn), wanted);
+    view->Refresh(true);
+    EXPECT_EQ(view->Data().Cell(4, kNameColumn), record.partyName);
+    EXPECT_GE(view->List()->columnWidth(kNameColumn), wanted);
 }
 
 // Dark pixels in the last 16 pixels of a header section, as shown.
