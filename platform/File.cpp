@@ -221,7 +221,12 @@ std::optional<TempFile> createTempFile(const std::filesystem::path& folder, std:
     return std::nullopt;
 }
 
-int removeStaleTempFiles(const std::filesystem::path& folder, std::chrono::seconds age) {
+namespace {
+
+// The entries of `folder` under temporary names, of `type` as they are (a
+// link under such a name is not ours and stays), last written before `age` ago.
+std::vector<std::filesystem::path> staleTempEntries(const std::filesystem::path& folder, std::chrono::seconds age,
+                                                    std::filesystem::file_type type) {
     namespace fs = std::filesystem;
     const fs::file_time_type cutoff = fs::file_time_type::clock::now() - age;
     std::vector<fs::path> stale;
@@ -229,36 +234,30 @@ int removeStaleTempFiles(const std::filesystem::path& folder, std::chrono::secon
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         if (!it->path().filename().string().starts_with(kTempFilePrefix)) continue;
         std::error_code e;
-        // symlink_status: a link under such a name is not ours and stays.
-        if (fs::symlink_status(it->path(), e).type() != fs::file_type::regular) continue;
+        if (fs::symlink_status(it->path(), e).type() != type) continue;
         const fs::file_time_type written = fs::last_write_time(it->path(), e);
         if (!e && written < cutoff) stale.push_back(it->path());
     }
+    return stale;
+}
+
+}  // namespace
+
+int removeStaleTempFiles(const std::filesystem::path& folder, std::chrono::seconds age) {
     int removed = 0;
-    for (const fs::path& p : stale) {
+    for (const auto& p : staleTempEntries(folder, age, std::filesystem::file_type::regular)) {
         std::error_code e;
-        if (fs::remove(p, e)) ++removed;
+        if (std::filesystem::remove(p, e)) ++removed;
     }
     return removed;
 }
 
 int removeStaleTempFolders(const std::filesystem::path& folder, std::chrono::seconds age) {
-    namespace fs = std::filesystem;
-    const fs::file_time_type cutoff = fs::file_time_type::clock::now() - age;
-    std::vector<fs::path> stale;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (!it->path().filename().string().starts_with(kTempFilePrefix)) continue;
-        std::error_code e;
-        if (fs::symlink_status(it->path(), e).type() != fs::file_type::directory) continue;
-        const fs::file_time_type written = fs::last_write_time(it->path(), e);
-        if (!e && written < cutoff) stale.push_back(it->path());
-    }
     int removed = 0;
-    for (const fs::path& p : stale) {
+    for (const auto& p : staleTempEntries(folder, age, std::filesystem::file_type::directory)) {
         std::error_code e;
         // remove_all takes a link inside as a link: nothing outside is touched.
-        if (fs::remove_all(p, e) > 0 && !e) ++removed;
+        if (std::filesystem::remove_all(p, e) > 0 && !e) ++removed;
     }
     return removed;
 }
