@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "link/RemoteListing.h"
+#include "platform/AppPaths.h"
 #include "platform/File.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
@@ -131,6 +132,11 @@ BoxFolderRenames RenameBoxFolders(const BoxLists& lists) {
                 result.kept.push_back(row.folder);
         }
     return result;
+}
+
+int SweepStaleScratchFiles() {
+    const fs::path scratch = scratchFolder();
+    return scratch.empty() ? 0 : removeStaleTempFiles(scratch, kStaleTempAge);
 }
 
 int SweepStaleTempFiles(const fs::path& boxFolder) {

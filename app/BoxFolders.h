@@ -106,4 +106,7 @@ constexpr std::chrono::hours kStaleTempAge{1};
 // number removed.
 int SweepStaleTempFiles(const std::filesystem::path& boxFolder);
 
+// The same for the per-user scratch folder of the imports' intermediate files.
+int SweepStaleScratchFiles();
+
 }  // namespace plova

@@ -58,7 +58,8 @@ long CellNumber(std::u16string_view cell) {
 std::u16string CsvCellText(std::u16string_view title, std::u16string_view cell, bool boxList) {
     if (contains(title, csv::kFlagTitle)) return CellNumber(cell) != 0 ? std::u16string(csv::kFlagWord) : u"";
     if (boxList && contains(title, csv::kDownloadTitle)) return DownloadWord(CellNumber(cell));
-    return std::u16string(cell);
+    // A file name under a folder whose name is not UTF-8 reads as the CP932 it is.
+    return readablePathText(cell);
 }
 
 std::u16string CsvQuoted(std::u16string_view cell) {
@@ -72,6 +73,11 @@ std::u16string CsvQuoted(std::u16string_view cell) {
     return quoted;
 }
 
+std::u16string CsvAsText(std::u16string_view cell) {
+    if (cell.empty() || csv::kFormulaStarts.find(cell.front()) == csv::kFormulaStarts.npos) return std::u16string(cell);
+    return std::u16string(csv::kTextMark) + std::u16string(cell);
+}
+
 std::u16string CsvLine(const std::vector<std::u16string>& cells) {
     std::u16string line;
     for (std::size_t i = 0; i < cells.size(); ++i) {
@@ -82,7 +88,7 @@ std::u16string CsvLine(const std::vector<std::u16string>& cells) {
         if (i == 0)
             while (!cell.empty() && isBlank(cell.front())) cell.remove_prefix(1);
         if (i > 0) line += u',';
-        line += CsvQuoted(cell);
+        line += CsvQuoted(CsvAsText(cell));
     }
     return line;
 }

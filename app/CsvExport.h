@@ -4,10 +4,10 @@
 // The flag and download-state columns are written as words; every other
 // cell as the list shows it. A cell holding a comma, a double quote or a
 // line break is enclosed in double quotes with its quotes doubled, so that
-// it stays one cell for whoever reads the file; every other cell is written
-// unchanged. The file is written under a temporary name beside it and takes
-// its name only when complete: a cancelled or failed export leaves an
-// earlier file of that name as it was.
+// it stays one cell for whoever reads the file, and a cell that starts as a
+// formula would gets a "'" in front, so that a spreadsheet shows it as text
+// and runs nothing; every other cell is written unchanged. The file is written under a temporary name beside it and
+// takes its name only when complete: a cancelled or failed export leaves an earlier file of that name as it was.
 #pragma once
 
 #include <filesystem>
@@ -29,6 +29,9 @@ constexpr std::u16string_view kPlayedWord = u"情報+音声(再生済)";
 constexpr std::u16string_view kInfoOnlyWord = u"情報のみ";
 constexpr std::u16string_view kErasedWord = u"主装置ﾃﾞｰﾀ消去済";
 constexpr std::u16string_view kExtension = u".csv";
+// What a spreadsheet reads as the start of a formula, and what keeps it text.
+constexpr std::u16string_view kFormulaStarts = u"=+-@";
+constexpr std::u16string_view kTextMark = u"'";
 
 // The export dialog's messages.
 constexpr std::u16string_view kOverwriteFormat = u"ファイル\"%s\"は\n既に存在します。上書きしますか？";
@@ -76,8 +79,13 @@ std::u16string CsvCellText(std::u16string_view title, std::u16string_view cell, 
 // comma, a double quote or a line break; else unchanged.
 std::u16string CsvQuoted(std::u16string_view cell);
 
-// One line without its "\n": the cells quoted and joined by ",", blanks at
-// the front of the line left out.
+// A cell that a spreadsheet would take for a formula (a caller's name from
+// the main unit that starts with "=", say) with "'" in front, so that it
+// opens as the text it is; every other cell unchanged.
+std::u16string CsvAsText(std::u16string_view cell);
+
+// One line without its "\n": the cells made text and quoted and joined by
+// ",", blanks at the front of the line left out.
 std::u16string CsvLine(const std::vector<std::u16string>& cells);
 
 // The bytes of a line in the file's encoding, "\n" appended.

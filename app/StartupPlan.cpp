@@ -61,6 +61,8 @@ RestorePlan PlanListRestore(const SettingsRecord& r, const IniDocument& ini, boo
 
 StartupDecision DecideStartup(SettingsRecord& r, const IniDocument& ini, bool restoreCondition) {
     StartupDecision d;
+    // What imports killed part way left in the scratch folder goes, whatever folder opens.
+    SweepStaleScratchFiles();
     std::error_code ec;
     // Without a root folder there is no box folder (an empty root must not
     // resolve against the current or the file system's root folder).

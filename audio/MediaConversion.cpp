@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -25,6 +26,8 @@ namespace {
 constexpr auto kPollWait = std::chrono::milliseconds(1);
 constexpr std::uint16_t kSupportedBits = 16;
 constexpr std::int64_t kMicrosPerSecond = 1'000'000;
+constexpr const char* kFileProtocol = "file:";
+constexpr const char* kLocalFilesOnly = "file";
 
 // FFmpeg writes its complaints about damaged files to stderr; ours are the
 // results we return.
@@ -54,10 +57,18 @@ using ResamplerPtr = std::unique_ptr<SwrContext, ResamplerCloser>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketCloser>;
 using FramePtr = std::unique_ptr<AVFrame, FrameCloser>;
 
+// The user's file is a local file, whatever its name says: a name such as
+// "concat:a.mp3|b.mp3" or "http://…" is opened as a file of that name, and
+// nothing it holds (a playlist, say) may reach any other protocol.
 FormatPtr OpenInput(const std::filesystem::path& file) {
     QuietLibraries();
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", kLocalFilesOnly, 0);
+    const std::string url = std::string(kFileProtocol) + file.string();
     AVFormatContext* raw = nullptr;
-    if (avformat_open_input(&raw, file.c_str(), nullptr, nullptr) < 0) return nullptr;
+    const int opened = avformat_open_input(&raw, url.c_str(), nullptr, &options);
+    av_dict_free(&options);  // what it did not take
+    if (opened < 0) return nullptr;
     FormatPtr format(raw);
     if (avformat_find_stream_info(format.get(), nullptr) < 0) return nullptr;
     return format;

@@ -30,7 +30,7 @@ public:
     MediaConversion& operator=(const MediaConversion&) = delete;
 
     // Opens `input`, finds its audio and a decoder for it, creates `output`
-    // (replacing a file of that name) and starts converting to `channels`,
+    // (which must not exist yet) and starts converting to `channels`,
     // `samplesPerSecond` and 16 bits. media::kStarted, or kStartFailed with
     // everything released: the input cannot be opened or holds no audio FFmpeg
     // can decode, the output cannot be created, or the thread cannot start.

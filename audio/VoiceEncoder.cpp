@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <string_view>
 
 #include "audio/G729Codec.h"
 #include "audio/Level.h"
@@ -20,6 +21,7 @@ constexpr std::size_t kBlockFrames = kBlockSamples / kFrameSamples;
 constexpr std::size_t kBlockBytes = kBlockFrames * kFrameBytes;
 static_assert(kBlockBytes == 200);
 constexpr double kMicrosPerSecond = 1e6;
+constexpr std::string_view kIntermediateSuffix = ".wav";
 
 // The one encoder of the process. The worker is stopped and waited for when
 // the program ends, so no thread outlives the state it uses.
@@ -141,8 +143,9 @@ void RunWorker() {
 
 }  // namespace
 
-std::filesystem::path DefaultIntermediatePath() {
-    return scratchFolder() / kIntermediateName;
+std::filesystem::path NewIntermediatePath() {
+    const std::filesystem::path folder = scratchFolder();
+    return folder.empty() ? folder : newTempPath(folder, kIntermediateSuffix);
 }
 
 int EncodeStart(const std::filesystem::path& input, const std::filesystem::path& output, std::int8_t level,
@@ -161,7 +164,8 @@ int EncodeStart(const std::filesystem::path& input, const std::filesystem::path&
 
     s.input = input;
     s.output = output;
-    s.intermediate = intermediate.empty() ? DefaultIntermediatePath() : intermediate;
+    s.intermediate = intermediate.empty() ? NewIntermediatePath() : intermediate;
+    if (s.intermediate.empty()) return release(kCannotOpenFiles);
     s.level = level;
     s.maxSeconds = maxSeconds;
     return s.launch(RunWorker) ? kStarted : kNoThread;

@@ -47,9 +47,6 @@ constexpr std::size_t kBlockSamples = 1600;
 // Each block's frames are written in whole 4-byte units: an odd number of
 // frames ends with 2 zero bytes.
 constexpr std::size_t kWriteUnit = 4;
-
-// The intermediate file's name where no other is set.
-constexpr const char* kIntermediateName = "wave_tmp.wav";
 }  // namespace encoder
 
 // Starts encoding `input` into `output` with a gain of `level` decibels. The
@@ -57,7 +54,8 @@ constexpr const char* kIntermediateName = "wave_tmp.wav";
 // input's playing time, measured by the duration probe, must not exceed
 // `maxSeconds` (equal passes). encoder::kStarted, kBusy, kCannotOpenFiles,
 // kNoDuration, kTooLong or kNoThread. `intermediate` names the intermediate
-// WAV file; empty means "wave_tmp.wav" in the program's scratch folder.
+// WAV file, which must not exist yet; empty means a new name of its own in
+// the per-user scratch folder (NewIntermediatePath).
 int EncodeStart(const std::filesystem::path& input, const std::filesystem::path& output, std::int8_t level,
                 double maxSeconds, const std::filesystem::path& intermediate = {});
 
@@ -72,7 +70,10 @@ std::uint8_t EncodeAbort();
 // The status byte as it stands.
 std::uint8_t EncodeStatus();
 
-// "wave_tmp.wav" in the program's scratch folder.
-std::filesystem::path DefaultIntermediatePath();
+// A fresh, unguessable name for an intermediate WAV file in the per-user
+// scratch folder, nothing under it yet; empty when there is no such folder.
+// The conversion creates the file exclusively, so nothing someone left
+// there in advance (a pipe, a link) is ever opened.
+std::filesystem::path NewIntermediatePath();
 
 }  // namespace plova

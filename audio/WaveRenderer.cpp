@@ -24,9 +24,10 @@ bool WaveRenderer::create(const std::filesystem::path& path) {
     close();
     count_ = 0;
     end_ = 0;
-    // The intermediate file sits in a shared scratch folder: never write
-    // through a link someone left under its name.
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, kNewFileMode);
+    // Made here, never opened: a file, pipe or link that someone left under
+    // the name (a hard link to a file of the user's among them) fails the
+    // conversion instead of being written through or waited on.
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, kNewFileMode);
     return fd_ >= 0;
 }
 

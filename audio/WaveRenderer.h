@@ -19,8 +19,9 @@ public:
     WaveRenderer(const WaveRenderer&) = delete;
     WaveRenderer& operator=(const WaveRenderer&) = delete;
 
-    // Creates `path`, replacing a regular file of that name (a link there is
-    // refused rather than followed). False when it cannot be created.
+    // Creates `path`, which must not exist yet: whatever is there already (a
+    // file, a link, a pipe) is refused, never opened. False when it cannot be
+    // created.
     bool create(const std::filesystem::path& path);
     // Writes the header: format tag 1 with the connection's channels, rate and
     // bits, RIFF size count + 36 and data size count (36 and 0 when fresh).

@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 
+#include "app/BoxFolders.h"
 #include "cli/Command.h"
 #include "cli/LinkOptions.h"
 #include "download/CDownloadMng.h"
@@ -74,8 +75,8 @@ public:
             err_ << "plova-cli: download: " << std::min(progress_.done, total_) << '/' << total_ << " done\n";
     }
     void boxStarted(std::u16string_view remote) override {
-        err_ << "plova-cli: download: " << toUtf8(remote) << " (" << std::min(progress_.done, total_) << '/' << total_
-             << ")\n";
+        err_ << "plova-cli: download: " << printable(toUtf8(remote)) << " (" << std::min(progress_.done, total_) << '/'
+             << total_ << ")\n";
     }
     void logout() override { ftp_.Logout(); }
 
@@ -136,9 +137,9 @@ std::optional<std::string> chosenBoxes(const Options& o, const ListedBoxes& list
         if (!listed.count(kind + "/" + name)) return "the main unit has no such box: " + printable(spec);
         const fs::path folder = o.folder / kind / name;
         std::error_code ec;
-        if (!fs::is_directory(folder, ec)) return "no such box in " + o.folder.string() + ": " + spec;
+        if (!fs::is_directory(folder, ec)) return "no such box in " + printable(o.folder.string()) + ": " + spec;
         if (files.ReadMake(folder) == store::kMakeByCommand) {
-            err << "plova-cli: download: " << spec << " was made on this PC and is skipped\n";
+            err << "plova-cli: download: " << printable(spec) << " was made on this PC and is skipped\n";
             continue;
         }
         targets.push_back(TargetOf(folder));
@@ -192,7 +193,7 @@ int runDownload(const Args& args, std::ostream& out, std::ostream& err) {
     bool builtFolders = false;
     std::error_code ec;
     if (!fs::is_directory(o.folder, ec) || files.HasMessages(o.folder) == store::kNoBoxFolders) {
-        err << "plova-cli: download: building the box folders in " << o.folder.string() << '\n';
+        err << "plova-cli: download: building the box folders in " << printable(o.folder.string()) << '\n';
         const Closing folders = DownloadFolders(ftp, o.folder, [](int) {});
         ShowClosing(folders);
         if (folders != Closing::FolderSuccess) {
@@ -203,6 +204,9 @@ int runDownload(const Args& args, std::ostream& out, std::ostream& err) {
         }
         builtFolders = true;
     }
+
+    // What killed runs left in the boxes (a conversion's temporary files) goes first.
+    SweepStaleTempFiles(o.folder);
 
     BatchRequest request;
     request.kind = o.kind;

@@ -10,14 +10,18 @@
 #include <zip.h>
 
 #include <chrono>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <optional>
 #include <system_error>
+#include <vector>
 
+#include "app/BoxFolders.h"
 #include "app/CsvExport.h"
 #include "cli/Command.h"
 #include "cli/RecordJson.h"
+#include "lists/ListColumns.h"
 #include "lists/ListData.h"
 #include "lists/ListDefinition.h"
 #include "platform/File.h"
@@ -41,6 +45,7 @@ constexpr std::u16string_view kWavTitle = u"WAV";
 constexpr int kColumnSlots = 13;
 constexpr const char* kIndexCsv = "index.csv";
 constexpr const char* kIndexJson = "index.json";
+constexpr std::size_t kCopyChunk = 64 * 1024;
 
 struct Options {
     fs::path folder;
@@ -64,9 +69,15 @@ std::optional<std::string> dateKey(const std::string& text) {
     return text.substr(0, 4) + text.substr(5, 2) + text.substr(8, 2);
 }
 
-// The recording date of a record ("YYYY/MM/DD hh:mm") as "YYYYMMDD".
+// The recording date of a record ("YYYY/MM/DD hh:mm") as "YYYYMMDD"; for a
+// system response message, whose record holds no date, the day its name
+// starts with.
 std::optional<std::string> recordDateKey(const FILESTS_INFO& record) {
-    const std::string date = toUtf8(record.date);
+    std::string date = toUtf8(record.date);
+    if (date.empty()) {
+        const std::string name = fs::path(pathBytes(record.filePath)).filename().string();
+        if (name.size() >= 8) date = name.substr(0, 4) + "/" + name.substr(4, 2) + "/" + name.substr(6, 2);
+    }
     if (date.size() < 10 || date[4] != '/' || date[7] != '/') return std::nullopt;
     return dateKey(date.substr(0, 4) + "-" + date.substr(5, 2) + "-" + date.substr(8, 2));
 }
@@ -106,33 +117,46 @@ std::optional<Options> parse(const Args& args, std::string& why) {
     return o;
 }
 
-// The list a window would show for FOLDER.
-std::optional<ListSource> sourceOf(fs::path folder) {
+// What FOLDER holds as a window would list it: one list (a box, the boxes of
+// a box folder, or an outou folder's system response messages), and for a
+// whole box folder its system response messages as a second list, which the
+// archive takes too.
+struct Sources {
+    ListSource list;
+    std::optional<ListSource> responses;
+};
+
+std::optional<Sources> sourceOf(fs::path folder) {
     std::error_code ec;
     folder = fs::absolute(folder, ec).lexically_normal();
     if (!folder.has_filename()) folder = folder.parent_path();
     if (!fs::is_directory(folder, ec)) return std::nullopt;
     const fs::path parent = folder.parent_path();
     CFileMng files;
-    auto source = [](const fs::path& boxFolder, std::u16string definition) {
-        return ListSource{fromUtf8(boxFolder.parent_path().string()), fromUtf8(boxFolder.filename().string()),
-                          std::move(definition)};
+    // Names as the disk has them, whatever their encoding (a box folder on a
+    // Windows share has CP932 names), so that the list finds them again.
+    const auto text = [](const fs::path& p) { return pathText(p.native()); };
+    const auto source = [&](const fs::path& boxFolder, std::u16string_view definition) {
+        return ListSource{text(boxFolder.parent_path()), text(boxFolder.filename()), std::u16string(definition)};
     };
-    const std::u16string name = fromUtf8(folder.filename().string());
-    if (name == kResponse && files.IsBoxFolder(parent)) return source(parent, std::u16string(listdef::kResponseList));
+    const std::u16string name = text(folder.filename());
+    if (name == kResponse && files.IsBoxFolder(parent)) return Sources{source(parent, listdef::kResponseList), {}};
     if (files.IsBoxFolder(folder)) {
         BoxSelection boxes;
         for (const fs::path& box : files.ListSubFolders(folder / std::u16string(kAnswering)))
-            boxes.answering.push_back(fromUtf8(box.filename().string()));
+            boxes.answering.push_back(text(box.filename()));
         for (const fs::path& box : files.ListSubFolders(folder / std::u16string(kExtension)))
-            boxes.extension.push_back(fromUtf8(box.filename().string()));
-        return source(folder, BuildDefinition(boxes));
+            boxes.extension.push_back(text(box.filename()));
+        Sources sources{source(folder, BuildDefinition(boxes)), {}};
+        if (fs::is_directory(folder / std::u16string(kResponse), ec))
+            sources.responses = source(folder, listdef::kResponseList);
+        return sources;
     }
-    const std::u16string kind = fromUtf8(parent.filename().string());
+    const std::u16string kind = text(parent.filename());
     if (kind == kAnswering || kind == kExtension) {
         BoxSelection boxes;
         (kind == kAnswering ? boxes.answering : boxes.extension).push_back(name);
-        return source(parent.parent_path(), BuildDefinition(boxes));
+        return Sources{source(parent.parent_path(), BuildDefinition(boxes)), {}};
     }
     return std::nullopt;
 }
@@ -228,17 +252,58 @@ bool inRange(const Options& o, const FILESTS_INFO& record) {
     return key && (!o.since || *key >= *o.since) && (!o.until || *key <= *o.until);
 }
 
-int writeArchive(const Options& o, ListData& list, std::ostream& out, std::ostream& err) {
+// A name inside the archive: the path below the root, with runs of bytes
+// that are not UTF-8 read as CP932, as the archive's names are UTF-8.
+std::string entryName(const fs::path& relative) {
+    return toUtf8(readablePathText(pathText(relative.generic_string())));
+}
+
+enum class Copied { Done, Unreadable, TooLarge, NotWritten };
+
+// The message copied to `copy` for its conversion: read through the file
+// layer (a pipe under a message name cannot hang the export) and measured
+// first, so a file too large for any message is refused before a byte of
+// it is copied.
+Copied copyForConversion(const fs::path& message, const fs::path& copy) {
+    const FileHandle in = openRegularFile(message, Access::Read);
+    const std::optional<std::uint64_t> size = in ? in.size() : std::nullopt;
+    if (!size) return Copied::Unreadable;
+    if (*size > store::kMinMessageFileSize + store::kMaxConvertibleSpeechBytes) return Copied::TooLarge;
+    FileHandle to = openForRewrite(copy);
+    if (!to) return Copied::NotWritten;
+    std::vector<char> chunk(kCopyChunk);
+    for (std::uint64_t at = 0; at < *size;) {
+        const std::optional<std::size_t> got = in.readAt(at, chunk.data(), chunk.size());
+        if (!got) return Copied::Unreadable;
+        if (*got == 0) break;
+        if (!to.writeAll(chunk.data(), *got)) return Copied::NotWritten;
+        at += *got;
+    }
+    return to.closeChecked() ? Copied::Done : Copied::NotWritten;
+}
+
+// One message of the archive: the list it comes from and its row there.
+struct ArchiveRow {
+    const ListData* list;
+    int row;
+};
+
+int writeArchive(const Options& o, const std::vector<const ListData*>& lists, std::ostream& out, std::ostream& err) {
     const fs::path target = *o.archive;
     const fs::path outFolder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    const fs::path root(toUtf8(list.Source().root));
+    const ListData& first = *lists.front();
+    const fs::path root(pathBytes(first.Source().root));
     const std::string cannot = target.string() + ": cannot be written";
 
-    std::vector<int> rows;
-    for (int row = 0; row < list.RowCount(); ++row)
-        if (!list.IsAbsentRow(row) && inRange(o, list.RecordOfRow(row))) rows.push_back(row);
+    std::vector<ArchiveRow> rows;
+    for (const ListData* list : lists)
+        for (int row = 0; row < list->RowCount(); ++row)
+            if (!list->IsAbsentRow(row) && inRange(o, list->RecordOfRow(row))) rows.push_back({list, row});
     if (rows.empty()) return fail(err, kName, o.folder.string() + ": no message to export; nothing written");
 
+    // What killed exports left beside their archives goes first.
+    removeStaleTempFiles(outFolder, kStaleTempAge);
+    removeStaleTempFolders(outFolder, kStaleTempAge);
     ScratchFolder scratch(outFolder);
     std::optional<TempFile> temp = createTempFile(outFolder);
     if (scratch.path().empty() || !temp) return fail(err, kName, cannot);
@@ -254,34 +319,47 @@ int writeArchive(const Options& o, ListData& list, std::ostream& out, std::ostre
     ArchiveWriter zip;
     if (!zip.open(temp->path)) return fail(err, kName, cannot);
 
-    CsvTable table = CsvTableOf(list);
+    // One table for every message: the first list's columns; a system
+    // response message beside the boxes fills them from its record.
+    CsvTable table = CsvTableOf(first);
+    const std::vector<ColumnSpec>& columns = first.Columns();
     table.titles.emplace_back(kWavTitle);
     std::string indexCsv = "\xEF\xBB\xBF" + CsvBytes(CsvLine(table.titles), CsvEncoding::Utf8Bom);
     nlohmann::json index = nlohmann::json::array();
     CFileMng files;
     int made = 0;
-    for (int row : rows) {
-        const FILESTS_INFO& record = list.RecordOfRow(row);
-        const fs::path message(toUtf8(record.filePath));
+    for (const ArchiveRow& at : rows) {
+        const FILESTS_INFO& record = at.list->RecordOfRow(at.row);
+        const fs::path message(pathBytes(record.filePath));
         const fs::path relative = message.lexically_relative(root);
         std::string wavEntry;
         if (equalsIgnoreCase(message.extension().u16string(), store::kVmdat)) {
             // The conversion runs on a copy, so its WAV file is made in the scratch folder.
             const fs::path copy = scratch.path() / (std::to_string(++made) + ".vmdat");
-            std::error_code ec;
-            if (!fs::copy_file(message, copy, ec) || files.ConvertToWav(copy, 0) != 1)
+            switch (copyForConversion(message, copy)) {
+            case Copied::Done: break;
+            case Copied::Unreadable: return fail(err, kName, message.string() + ": cannot be read; nothing written");
+            case Copied::TooLarge:
+                return fail(err, kName, message.string() + ": too large for a message file; nothing written");
+            case Copied::NotWritten: return fail(err, kName, cannot);
+            }
+            if (files.ConvertToWav(copy, 0) != 1)
                 return fail(err, kName, message.string() + ": the speech cannot be decoded; nothing written");
+            std::error_code ec;
             fs::remove(copy, ec);
-            wavEntry = fs::path(relative).replace_extension(".wav").generic_string();
+            wavEntry = entryName(fs::path(relative).replace_extension(".wav"));
             if (!zip.addFile(wavEntry, fs::path(copy).replace_extension(".wav"))) return fail(err, kName, cannot);
         }
         std::vector<std::u16string> cells;
-        for (std::size_t c = 0; c + 1 < table.titles.size(); ++c)
-            cells.push_back(CsvCellText(table.titles[c], list.Cell(row, static_cast<int>(c)), table.boxList));
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            const std::u16string cell = at.list == &first ? first.Cell(at.row, static_cast<int>(c))
+                                                          : CellText(record, columns[c].kind, first.Source().root);
+            cells.push_back(CsvCellText(table.titles[c], cell, table.boxList));
+        }
         cells.push_back(fromUtf8(wavEntry));
         indexCsv += CsvBytes(CsvLine(cells), CsvEncoding::Utf8Bom);
         nlohmann::json entry = recordJson(record);
-        entry["path"] = relative.generic_string();
+        entry["path"] = entryName(relative);
         entry["wav"] = wavEntry.empty() ? nlohmann::json() : nlohmann::json(wavEntry);
         index.push_back(std::move(entry));
     }
@@ -309,17 +387,24 @@ int runExport(const Args& args, std::ostream& out, std::ostream& err) {
         if (!configured) return fail(err, kName, why, kUsage);
         columns = std::move(*configured);
     }
-    const std::optional<ListSource> source = sourceOf(o->folder);
-    if (!source) return fail(err, kName, o->folder.string() + ": not a box, a box folder or an outou folder");
+    const std::optional<Sources> sources = sourceOf(o->folder);
+    if (!sources) return fail(err, kName, o->folder.string() + ": not a box, a box folder or an outou folder");
     ListData list;
-    list.SetSource(*source, std::move(columns));
+    list.SetSource(sources->list, columns);
     list.FullDisplay(false);
     if (o->csv) {
         if (list.RowCount() == 0)
             return fail(err, kName, o->folder.string() + ": no message to export; nothing written");
         return writeCsv(*o, list, out, err);
     }
-    return writeArchive(*o, list, out, err);
+    std::vector<const ListData*> lists{&list};
+    ListData responses;
+    if (sources->responses) {
+        responses.SetSource(*sources->responses, columns);
+        responses.FullDisplay(false);
+        lists.push_back(&responses);
+    }
+    return writeArchive(*o, lists, out, err);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "app/BoxFolders.h"
 #include "audio/MediaConversion.h"
 #include "cli/Command.h"
 #include "platform/AppPaths.h"
@@ -117,8 +118,10 @@ int runImport(const Args& args, std::ostream& out, std::ostream& err) {
     request.source = *audio;
     request.levels = levels;
     request.anyAudio = true;
-    // A name of its own, so a window importing at the same time keeps "wave_tmp.wav".
-    request.intermediate = scratchFolder() / ("wave_tmp-" + std::to_string(::getpid()) + ".wav");
+    // What earlier runs that were killed left behind goes first: the staged
+    // files in "outou" and the intermediate files in the scratch folder.
+    SweepStaleTempFiles(request.boxFolder);
+    SweepStaleScratchFiles();
     const fs::path outou = request.boxFolder / fs::path(std::u16string(store::kResponseFolder));
     const std::vector<fs::path> older = olderMessages(outou, request.number);
 
@@ -129,7 +132,7 @@ int runImport(const Args& args, std::ostream& out, std::ostream& err) {
         return fail(err, kName, *audio + ": " + failureWords(result) + "; nothing imported");
     for (const fs::path& old : older)
         if (old != created) store::RemoveMessageAndAudioCopies(old);
-    out << created.string() << '\n';
+    out << printable(created.string()) << '\n';
     return kOk;
 }
 

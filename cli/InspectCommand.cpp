@@ -1,4 +1,6 @@
-// plova-cli inspect FILE: what a message file holds, valid or not.
+// plova-cli inspect FILE: what a message file holds, valid or not. A file
+// that holds no recording block where a message has one is no message file:
+// nothing of it is printed as if it were.
 #include "cli/Command.h"
 #include "cli/RecordJson.h"
 #include "platform/File.h"
@@ -7,27 +9,35 @@
 namespace plova::cli {
 namespace {
 
+constexpr const char* kName = "inspect";
+
+bool hasMagicAt(std::string_view head, std::size_t offset) {
+    return head.size() >= offset + block::kSize && head.compare(offset, block::kMagic.size(), block::kMagic) == 0;
+}
+
 int runInspect(const Args& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1) return fail(err, "inspect", "expects exactly one FILE", kUsage);
+    if (args.size() != 1) return fail(err, kName, "expects exactly one FILE", kUsage);
     const std::filesystem::path file(args[0]);
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) return fail(err, "inspect", "no such file " + args[0]);
+    if (!std::filesystem::is_regular_file(file, ec)) return fail(err, kName, "no such file " + args[0]);
     std::string head;
-    if (!readRange(file, 0, store::kMinMessageFileSize, head)) return fail(err, "inspect", "cannot read " + args[0]);
+    if (!readRange(file, 0, store::kMinMessageFileSize, head)) return fail(err, kName, "cannot read " + args[0]);
 
-    const std::string_view magic = block::kMagic;
-    const bool deliveredForm = head.size() >= block::kSize && head.compare(0, magic.size(), magic) == 0;
-
-    CFileMng fm;
-    nlohmann::json result{{"valid", fm.IsValidMessageFile(file)}, {"record", nullptr}, {"block", nullptr}};
-    if (deliveredForm) {
-        // As the main unit stores it: the block comes first and there is no record yet.
-        result["block"] = blockJson(parseBlock(std::string_view(head).substr(0, block::kSize)));
-    } else {
-        if (head.size() >= filests::kSize) result["record"] = recordJson(FILESTS_INFO::fromBytes(head));
-        if (head.size() >= store::kMinMessageFileSize)
-            result["block"] = blockJson(parseBlock(std::string_view(head).substr(store::kBlockOffset)));
+    // As the main unit stores it the block comes first, with no record yet;
+    // as this program keeps it, the record and then the block.
+    const bool delivered = hasMagicAt(head, 0);
+    const bool local = !delivered && hasMagicAt(head, store::kBlockOffset);
+    if (!delivered && !local) {
+        const std::string why = head.size() < block::kSize
+                                    ? "shorter than a recording block"
+                                    : "no recording block at its start or behind a status record";
+        return fail(err, kName, args[0] + ": not a message file (" + why + ")");
     }
+
+    nlohmann::json result{{"valid", CFileMng().IsValidMessageFile(file)}};
+    const std::string_view bytes(head);
+    if (local) result["record"] = recordJson(FILESTS_INFO::fromBytes(head));
+    result["block"] = blockJson(parseBlock(bytes.substr(local ? store::kBlockOffset : 0, block::kSize)));
     out << jsonLine(result) << '\n';
     return kOk;
 }
@@ -36,6 +46,8 @@ int runInspect(const Args& args, std::ostream& out, std::ostream& err) {
 
 extern const Command inspectCommand;
 const Command inspectCommand{"inspect", "FILE",
-                             "print a message file's validity, status record and recording block as JSON", runInspect};
+                             "print a message file's validity, status record (when it has one) and recording block as "
+                             "JSON; a file that is not a message file is refused with its reason",
+                             runInspect};
 
 }  // namespace plova::cli

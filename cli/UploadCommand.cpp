@@ -45,14 +45,14 @@ int runUpload(const Args& arguments, std::ostream& out, std::ostream& err) {
         CFileMng().ReadStatusRecord(files[i], record);
         record.filePath = fs::absolute(files[i]).u16string();
         switch (UploadResponseMessage(ftp, record)) {
-        case UploadOutcome::Accepted: out << files[i] << ": accepted\n"; continue;
+        case UploadOutcome::Accepted: out << printable(files[i]) << ": accepted\n"; continue;
         case UploadOutcome::Refused:
-            out << files[i] << ": refused (in use, no room, or older than the main unit's copy)\n";
+            out << printable(files[i]) << ": refused (in use, no room, or older than the main unit's copy)\n";
             code = kFailed;
             continue;
         case UploadOutcome::Missing:
         case UploadOutcome::Skipped:
-            out << files[i] << ": refused (the file is gone)\n";
+            out << printable(files[i]) << ": refused (the file is gone)\n";
             code = kFailed;
             continue;
         case UploadOutcome::CommunicationError:

@@ -203,7 +203,8 @@ DownloadResult CDownloadMng::Receive(std::u16string_view remoteName, const fs::p
     FTP_SESSION* session = ftp_.Session();
     if (session == nullptr) return DownloadResult::CommError;
     ReceivingFile receiving(ReceivingName(finalPath));
-    const ftp::TransferResult r = session->RetrieveTo(remoteName, receiving, resetProgress, noProgress);
+    // The transfer stops as soon as it passes the listed size.
+    const ftp::TransferResult r = session->RetrieveTo(remoteName, receiving, resetProgress, noProgress, listedSize);
     if (r != ftp::TransferResult::Done) {
         receiving.discard();
         if (r == ftp::TransferResult::Cancelled) return DownloadResult::Cancelled;

@@ -136,10 +136,11 @@ ftp::ListResult CFtpMng::ListBoxLong(std::u16string_view directory, int kind, st
 }
 
 ftp::TransferResult CFtpMng::Retrieve(std::u16string_view remoteName, std::u16string_view localName,
-                                      const std::filesystem::path& localFolder, bool resetProgress, bool noProgress) {
+                                      const std::filesystem::path& localFolder, bool resetProgress, bool noProgress,
+                                      std::int64_t expectedBytes) {
     if (!session_) return ftp::TransferResult::Failed;
     TransferScope scope(*this, localFolder);
-    return scope.session()->Retrieve(remoteName, localName, resetProgress, noProgress);
+    return scope.session()->Retrieve(remoteName, localName, resetProgress, noProgress, expectedBytes);
 }
 
 int CFtpMng::Store(const void* data, std::size_t length, std::u16string_view remoteName) {

@@ -94,9 +94,10 @@ public:
                             const std::filesystem::path& localFolder = {});
     ftp::ListResult ListBoxLong(std::u16string_view directory, int kind, std::u16string& listing, long& lengthBytes,
                                 const std::filesystem::path& localFolder = {});
+    // `expectedBytes`: the size the listing gave, -1 when unknown (FTP_SESSION::Retrieve).
     ftp::TransferResult Retrieve(std::u16string_view remoteName, std::u16string_view localName,
                                  const std::filesystem::path& localFolder, bool resetProgress = true,
-                                 bool noProgress = false);
+                                 bool noProgress = false, std::int64_t expectedBytes = -1);
     int Store(const void* data, std::size_t length, std::u16string_view remoteName);
     int Delete(std::u16string_view path, const std::filesystem::path& localFolder = {});
 

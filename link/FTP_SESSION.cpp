@@ -20,6 +20,7 @@ using SteadyClock = std::chrono::steady_clock;
 constexpr int kAbortRepliesMax = 4;  // the broken transfer's answers, then 225
 constexpr int kServerError = 400;    // 4xx and 5xx: the main unit reports a failure
 constexpr int kServerErrorEnd = 600;
+constexpr std::int64_t kMillisPerSecond = 1000;
 
 std::u16string withCrLf(std::u16string_view head, std::u16string_view argument = {}) {
     std::u16string s(head);
@@ -296,13 +297,19 @@ int FTP_SESSION::OpenDataActive(std::u16string_view transferCommand) {
     return ftp::kNoReply;
 }
 
-FTP_SESSION::DataPace FTP_SESSION::StartPace() const {
-    return {after(ftp::kBlockDeadlineFactor * timeouts.dataMillis), 0};
+FTP_SESSION::DataPace FTP_SESSION::StartPace(std::int64_t expectedBytes) const {
+    const auto now = SteadyClock::now();
+    auto allowed = std::chrono::milliseconds(timeouts.transferMillis);
+    if (expectedBytes > 0 && timeouts.slowestBytesPerSecond > 0)
+        allowed += std::chrono::milliseconds(expectedBytes * kMillisPerSecond / timeouts.slowestBytesPerSecond);
+    return {now + std::chrono::milliseconds(ftp::kBlockDeadlineFactor * timeouts.dataMillis), now + allowed, 0};
 }
 
 long FTP_SESSION::ReceiveData(char* buffer, std::size_t size, DataPace& pace) {
-    const int left = millisLeft(pace.blockDeadline);
-    if (left == 0) return -1;  // bytes keep coming, but too slowly to ever end a block
+    // Bytes that keep coming, but too slowly to ever end a block or the
+    // transfer, fail it.
+    const int left = std::min(millisLeft(pace.blockDeadline), millisLeft(pace.transferDeadline));
+    if (left == 0) return -1;
     const net::Wait w = net::waitReadable(data, std::min(timeouts.dataMillis, left));
     if (w == net::Wait::TimedOut) return left < timeouts.dataMillis ? -1 : 0;  // a silence ends the data
     if (w == net::Wait::Failed) return -1;
@@ -311,7 +318,7 @@ long FTP_SESSION::ReceiveData(char* buffer, std::size_t size, DataPace& pace) {
     pace.partialBlock += static_cast<std::size_t>(n);
     if (pace.partialBlock >= ftp::kBlockBytes) {
         pace.partialBlock %= ftp::kBlockBytes;
-        pace.blockDeadline = StartPace().blockDeadline;
+        pace.blockDeadline = after(ftp::kBlockDeadlineFactor * timeouts.dataMillis);
     }
     return n;
 }
@@ -338,7 +345,7 @@ std::size_t FTP_SESSION::TakeBlocks(std::size_t n, std::size_t& blockFill, bool 
 FTP_SESSION::ListingEnd FTP_SESSION::ReceiveListing(std::string& bytes, bool watchCancel) {
     bytes.clear();
     std::vector<char> block(ftp::kReceiveBytes);
-    DataPace pace = StartPace();
+    DataPace pace = StartPace(-1);
     std::size_t blockFill = 0;
     bool cancelled = false;
     for (;;) {
@@ -366,27 +373,29 @@ ftp::ListResult FTP_SESSION::ListInto(std::u16string_view nlst, std::u16string& 
 
     std::string bytes;
     const ListingEnd received = ReceiveListing(bytes, watchCancel);
-    if (received == kListingFailed) {
-        CloseData();
-        return ftp::ListResult::Failed;
-    }
-    if (received != kListingTooLong) listing = fromCp932(bytes);
+    CloseData();
     if (received == kListingCancelled) {
         // Abort has taken the main unit's answers; what arrived is kept.
-        CloseData();
+        listing = fromCp932(bytes);
         return ftp::ListResult::Listed;
     }
-    // A listing beyond the cap: stop the main unit sending the rest. It
-    // answers on the control connection all the same, and that answer is
-    // taken so the session stays in step; the listing itself is a failure.
-    CloseData();
-
+    if (received != kListingComplete) {
+        // Broken off, too slow or beyond the cap: closing the data connection
+        // stops the main unit sending the rest. It answers on the control
+        // connection all the same, and that answer is taken when it comes, so
+        // the session stays in step; the listing itself is a failure.
+        if (net::waitReadable(control, timeouts.retrieveEndMillis) == net::Wait::Ready) {
+            std::u16string end;
+            ReadReply(end, endLineMax, timeouts.replyMillis);
+        }
+        return ftp::ListResult::Failed;
+    }
     std::u16string end;
     if (ReadReply(end, endLineMax, timeouts.replyMillis) < 1) return ftp::ListResult::Failed;
-    if (received == kListingTooLong) return ftp::ListResult::Failed;
     // The main unit says the listing broke off: a part of a listing must not
     // pass for the whole box.
-    if (received == kListingComplete && isFailureCode(ftp::ReplyCode(end))) return ftp::ListResult::Failed;
+    if (isFailureCode(ftp::ReplyCode(end))) return ftp::ListResult::Failed;
+    listing = fromCp932(bytes);
     return ftp::ListResult::Listed;
 }
 
@@ -409,6 +418,13 @@ ftp::ListResult FTP_SESSION::ListFolders(std::u16string& root, std::u16string& a
         const ftp::ListResult r = ListInto(u"NLST\r\n", *step.out, ftp::kListEndLineMax, false, opened);
         if (opened != 0) return refusal(opened);
         if (r != ftp::ListResult::Listed) return r;
+    }
+    // Every name becomes a folder on the disk: a listing no main unit could
+    // give is refused before anyone makes one from it.
+    if (listing::NamesTooManyBoxes(answering) || listing::NamesTooManyBoxes(extension)) {
+        answering.clear();
+        extension.clear();
+        return ftp::ListResult::Failed;
     }
     return ftp::ListResult::Listed;
 }
@@ -470,15 +486,15 @@ private:
 }  // namespace
 
 ftp::TransferResult FTP_SESSION::Retrieve(std::u16string_view remoteName, std::u16string_view localName,
-                                          bool resetProgress, bool noProgress) {
+                                          bool resetProgress, bool noProgress, std::int64_t expectedBytes) {
     // The local name becomes a path: it must be one plain name inside the local directory.
     if (!listing::IsSafeName(localName)) return ftp::TransferResult::Failed;
     FileSink sink(localDirectory / toUtf8(localName));
-    return RetrieveTo(remoteName, sink, resetProgress, noProgress);
+    return RetrieveTo(remoteName, sink, resetProgress, noProgress, expectedBytes);
 }
 
 ftp::TransferResult FTP_SESSION::RetrieveTo(std::u16string_view remoteName, RetrieveSink& sink, bool resetProgress,
-                                            bool noProgress) {
+                                            bool noProgress, std::int64_t expectedBytes) {
     const int opened = OpenDataActive(withCrLf(u"RETR ", remoteName));
     if (opened < 0) return ftp::TransferResult::Failed;
     if (opened == ftp::kFileUnavailable) return ftp::TransferResult::Unavailable;
@@ -494,7 +510,12 @@ ftp::TransferResult FTP_SESSION::RetrieveTo(std::u16string_view remoteName, Retr
     // block dispatches one window message, is where a cancel takes effect and
     // moves the bar one step.
     std::vector<char> buffer(ftp::kReceiveBytes);
-    DataPace pace = StartPace();
+    // More than the file can hold is never written: a main unit that goes on
+    // sending past the listed size (or past any message, when none was
+    // listed) fails the file there, before it fills the disk.
+    const std::uint64_t limit = expectedBytes >= 0 ? static_cast<std::uint64_t>(expectedBytes) : unknownSizeCapBytes;
+    std::uint64_t total = 0;
+    DataPace pace = StartPace(expectedBytes);
     std::size_t blockFill = 0;  // bytes of the block under way
     bool cancelled = false;
     while (!failed && !cancelled) {
@@ -507,6 +528,11 @@ ftp::TransferResult FTP_SESSION::RetrieveTo(std::u16string_view remoteName, Retr
         if (n < 1) break;
         int blocksStarted = 0;
         const std::size_t taken = TakeBlocks(static_cast<std::size_t>(n), blockFill, true, cancelled, blocksStarted);
+        total += taken;
+        if (total > limit) {
+            failed = true;
+            break;
+        }
         if (taken > 0 && !sink.write(buffer.data(), taken)) {
             failed = true;
             break;

@@ -41,6 +41,10 @@ constexpr int kDrainMaxLines = 1000;
 // How long one block of data may take in all, in multiples of the data wait:
 // a main unit that trickles a byte now and then fails the transfer.
 constexpr int kBlockDeadlineFactor = 3;
+// A file whose size the listing did not give (recording information, the
+// backup's files) may be at most this long: far above any message, so a main
+// unit that never stops sending cannot fill the disk.
+constexpr std::uint64_t kUnknownSizeCapBytes = 64u << 20;
 constexpr int kRootClimbSteps = 5;  // "CWD ../" reaches the root within five steps
 constexpr int kListenBacklog = 1;
 
@@ -85,6 +89,11 @@ struct Timeouts {
     int drainTotalMillis = 2000;   // one Drain in all
     int dataMillis = 10000;        // the main unit's data connection, and each wait inside a block
     int retrieveEndMillis = 5000;  // the reply after a retrieved file
+    // Each transfer and each listing as a whole, besides the waits above: this
+    // long, plus for a file of known size the time its bytes take at
+    // slowestBytesPerSecond. Data that keep coming, however slowly, end there.
+    int transferMillis = 120000;
+    int slowestBytesPerSecond = 4096;
     // Not a wait of the FTP dialogue: how long a connection attempt may take
     // before the main unit counts as unreachable (about what the stack of the
     // original platform allows).
@@ -108,6 +117,7 @@ public:
     std::int32_t bytesReceived = 0;        // bytes written for the current file
     Timeouts timeouts;
     std::size_t listingCapBytes = ftp::kListingCapBytes;
+    std::uint64_t unknownSizeCapBytes = ftp::kUnknownSizeCapBytes;
 
     // ------------------------------------------------------ control side
 
@@ -142,7 +152,8 @@ public:
     void CloseData();
 
     // Root, "/rusuroku" and "/naisen" name listings, each read whole: Listed,
-    // NotStarted (a refused command) or Failed.
+    // NotStarted (a refused command) or Failed (also for a box-kind listing
+    // that names more boxes than a main unit holds).
     ftp::ListResult ListFolders(std::u16string& root, std::u16string& answering, std::u16string& extension);
     // Name listing of a box directory (kind ftp::kListInfo, kListVoice or all).
     // Listed also when empty; NotStarted for any refusal or failure before the data.
@@ -155,9 +166,12 @@ public:
     // Retrieves a file of the current directory into localDirectory/localName.
     // Failed also when the main unit reports the transfer failed, and for a
     // local name that is not one plain name. The file is left in place on
-    // failure; the caller decides what to delete.
+    // failure; the caller decides what to delete. `expectedBytes` is the
+    // size the listing gave (-1 when unknown): more data than that, or than
+    // unknownSizeCapBytes when unknown, fail the transfer at once, and the
+    // transfer's deadline (see Timeouts::transferMillis) allows for it.
     ftp::TransferResult Retrieve(std::u16string_view remoteName, std::u16string_view localName, bool resetProgress,
-                                 bool noProgress);
+                                 bool noProgress, std::int64_t expectedBytes = -1);
     // Where RetrieveTo puts a file: opened once the main unit has started the
     // transfer (not at all when it refuses), then given every piece of data in
     // order. A false answer fails the transfer.
@@ -169,9 +183,9 @@ public:
         // The data have ended (or broken off); called whenever open() was.
         virtual bool close() = 0;
     };
-    // As Retrieve, into `sink`.
+    // As Retrieve, into `sink`; the sink never gets more than the size allows.
     ftp::TransferResult RetrieveTo(std::u16string_view remoteName, RetrieveSink& sink, bool resetProgress,
-                                   bool noProgress);
+                                   bool noProgress, std::int64_t expectedBytes = -1);
     // Stores `data` as "/outou/<remoteName>". 0, ftp::kSendFailed, or the refused code.
     int Store(const void* data, std::size_t length, std::u16string_view remoteName);
     // Deletes one file by absolute path. 0 or the refused code.
@@ -201,15 +215,19 @@ private:
     // its deadline.
     int ReadReply(std::u16string& first, int maxLength, int waitMillis);
     // The pace a transfer is held to: every block of ftp::kBlockBytes must
-    // arrive within ftp::kBlockDeadlineFactor data waits.
+    // arrive within ftp::kBlockDeadlineFactor data waits, and the whole
+    // transfer by its own deadline.
     struct DataPace {
         Deadline blockDeadline;
+        Deadline transferDeadline;
         std::size_t partialBlock = 0;
     };
-    DataPace StartPace() const;
+    // For a transfer of `expectedBytes` (-1: unknown, a listing).
+    DataPace StartPace(std::int64_t expectedBytes) const;
     // Whatever has arrived on the data connection, at most `size` bytes: its
     // length, 0 at the end (or after a silence of one data wait), -1 on a
-    // socket error or when the current block outlasts its deadline.
+    // socket error or when the current block or the whole transfer outlasts
+    // its deadline.
     long ReceiveData(char* buffer, std::size_t size, DataPace& pace);
     // Walks `n` received bytes block by block: each block that starts first
     // dispatches a window message and, with `watchCancel`, looks at the

@@ -126,4 +126,8 @@ std::vector<std::u16string> BoxNames(std::u16string_view listing) {
     return names;
 }
 
+bool NamesTooManyBoxes(std::u16string_view listing) {
+    return BoxNames(listing).size() > kMaxBoxesPerKind;
+}
+
 }  // namespace plova::listing

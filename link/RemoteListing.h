@@ -59,4 +59,11 @@ std::vector<Entry> MessageEntries(std::u16string_view listing, NameForm form);
 // lines that are safe names.
 std::vector<std::u16string> BoxNames(std::u16string_view listing);
 
+// A box number has at most four digits: no main unit holds more boxes of one
+// kind than this.
+constexpr std::size_t kMaxBoxesPerKind = 10000;
+// A "/rusuroku" or "/naisen" listing that names more boxes than that: not a
+// main unit's, and no folder is to be made from it.
+bool NamesTooManyBoxes(std::u16string_view listing);
+
 }  // namespace plova::listing

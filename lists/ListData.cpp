@@ -25,7 +25,7 @@ bool contains(const std::u16string& text, std::u16string_view part) {
 }
 
 fs::path pathOf(std::u16string_view text) {
-    return fs::path(toUtf8(text));
+    return fs::path(pathBytes(text));
 }
 
 // A box of a definition names one folder below "rusuroku" or "naisen"; a

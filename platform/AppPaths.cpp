@@ -1,5 +1,6 @@
 #include "platform/AppPaths.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -7,6 +8,8 @@
 
 namespace plova {
 namespace {
+
+constexpr mode_t kPrivateFolderMode = 0700;
 
 bool writable(const std::filesystem::path& dir) {
     return ::access(dir.c_str(), W_OK) == 0;
@@ -59,11 +62,21 @@ std::filesystem::path settingsPath(const std::vector<std::string>& args, const s
 }
 
 std::filesystem::path scratchFolder() {
-    const auto exeDir = executableFolder();
-    if (keepsFilesBeside(exeDir)) return exeDir;
-    auto dir = userFolder("XDG_CACHE_HOME", ".cache");
+    // Always the user's own folder, never beside the executable or in a
+    // folder others share: what is written here is opened again by name.
+    std::filesystem::path dir;
+    if (const char* v = std::getenv("XDG_CACHE_HOME"); v && *v)
+        dir = std::filesystem::path(v) / "plova";
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        dir = std::filesystem::path(home) / ".cache" / "plova";
+    else
+        dir = std::filesystem::temp_directory_path() / ("plova-" + std::to_string(::geteuid()));
     std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
+    std::filesystem::create_directories(dir.parent_path(), ec);
+    ::mkdir(dir.c_str(), kPrivateFolderMode);
+    // Only a folder of our own (not a link, not someone else's) will do.
+    struct stat st {};
+    if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) return {};
     return dir / "";
 }
 

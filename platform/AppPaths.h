@@ -27,8 +27,9 @@ bool keepsFilesBeside(const std::filesystem::path& exeFolder);
 // per-user configuration folder.
 std::filesystem::path settingsPath(const std::vector<std::string>& args, const std::string& fileName = "PLOVA.ini");
 
-// Where transient files go ("wave_tmp.wav"): beside the executable when it
-// keeps its files there, else the per-user cache folder.
+// Where transient files go (the import's intermediate WAV files): the
+// per-user cache folder, made readable by its owner only when it is made;
+// empty when that is not a folder of the user's own.
 std::filesystem::path scratchFolder();
 
 // The value following `option` in `args`, if any.

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <random>
 #include <vector>
@@ -29,10 +28,11 @@ int openFlags(Access access, Links links) {
     return flags;
 }
 
+// Letters from the system's random source: a name that others can neither
+// guess nor work out from the names they have seen, so nobody can put a pipe
+// or a link in its place before it is made.
 std::string tempSuffix() {
-    static std::atomic<std::uint64_t> counter{0};
-    thread_local std::mt19937_64 random{std::random_device{}() ^ (counter.fetch_add(1) << 32) ^
-                                        static_cast<std::uint64_t>(::getpid())};
+    thread_local std::random_device random;
     std::string s;
     for (std::size_t i = 0; i < kTempSuffixLength; ++i) s += kTempLetters[random() % kTempLetters.size()];
     return s;
@@ -202,9 +202,18 @@ bool readRange(const std::filesystem::path& path, std::uint64_t offset, std::siz
     return got.has_value();
 }
 
-std::optional<TempFile> createTempFile(const std::filesystem::path& folder) {
+std::filesystem::path newTempPath(const std::filesystem::path& folder, std::string_view suffix) {
     for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
-        std::filesystem::path path = folder / (std::string(kTempFilePrefix) + tempSuffix());
+        std::filesystem::path path = folder / (std::string(kTempFilePrefix) + tempSuffix() + std::string(suffix));
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 && errno == ENOENT) return path;
+    }
+    return {};
+}
+
+std::optional<TempFile> createTempFile(const std::filesystem::path& folder, std::string_view suffix) {
+    for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
+        std::filesystem::path path = folder / (std::string(kTempFilePrefix) + tempSuffix() + std::string(suffix));
         FileHandle f(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (f) return TempFile{std::move(f), std::move(path)};
         if (errno != EEXIST) return std::nullopt;
@@ -212,7 +221,12 @@ std::optional<TempFile> createTempFile(const std::filesystem::path& folder) {
     return std::nullopt;
 }
 
-int removeStaleTempFiles(const std::filesystem::path& folder, std::chrono::seconds age) {
+namespace {
+
+// The entries of `folder` under temporary names, of `type` as they are (a
+// link under such a name is not ours and stays), last written before `age` ago.
+std::vector<std::filesystem::path> staleTempEntries(const std::filesystem::path& folder, std::chrono::seconds age,
+                                                    std::filesystem::file_type type) {
     namespace fs = std::filesystem;
     const fs::file_time_type cutoff = fs::file_time_type::clock::now() - age;
     std::vector<fs::path> stale;
@@ -220,15 +234,30 @@ int removeStaleTempFiles(const std::filesystem::path& folder, std::chrono::secon
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         if (!it->path().filename().string().starts_with(kTempFilePrefix)) continue;
         std::error_code e;
-        // symlink_status: a link under such a name is not ours and stays.
-        if (fs::symlink_status(it->path(), e).type() != fs::file_type::regular) continue;
+        if (fs::symlink_status(it->path(), e).type() != type) continue;
         const fs::file_time_type written = fs::last_write_time(it->path(), e);
         if (!e && written < cutoff) stale.push_back(it->path());
     }
+    return stale;
+}
+
+}  // namespace
+
+int removeStaleTempFiles(const std::filesystem::path& folder, std::chrono::seconds age) {
     int removed = 0;
-    for (const fs::path& p : stale) {
+    for (const auto& p : staleTempEntries(folder, age, std::filesystem::file_type::regular)) {
         std::error_code e;
-        if (fs::remove(p, e)) ++removed;
+        if (std::filesystem::remove(p, e)) ++removed;
+    }
+    return removed;
+}
+
+int removeStaleTempFolders(const std::filesystem::path& folder, std::chrono::seconds age) {
+    int removed = 0;
+    for (const auto& p : staleTempEntries(folder, age, std::filesystem::file_type::directory)) {
+        std::error_code e;
+        // remove_all takes a link inside as a link: nothing outside is touched.
+        if (std::filesystem::remove_all(p, e) > 0 && !e) ++removed;
     }
     return removed;
 }

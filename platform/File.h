@@ -116,12 +116,17 @@ constexpr std::string_view kTempFilePrefix = ".plova-tmp-";
 
 // A new, empty file under a hidden name of its own in `folder`, created
 // exclusively: an existing file, link or pipe of that name is never opened.
-// The name starts with kTempFilePrefix.
+// The name is kTempFilePrefix, random letters nobody can guess, then `suffix`.
 struct TempFile {
     FileHandle handle;
     std::filesystem::path path;
 };
-std::optional<TempFile> createTempFile(const std::filesystem::path& folder);
+std::optional<TempFile> createTempFile(const std::filesystem::path& folder, std::string_view suffix = {});
+
+// Such a name in `folder` with nothing under it now, for a file that another
+// layer creates itself, exclusively (it fails rather than open what may have
+// appeared meanwhile). Empty when no free name is found.
+std::filesystem::path newTempPath(const std::filesystem::path& folder, std::string_view suffix = {});
 
 // Removes from `folder` (not below it) the regular files under such hidden
 // names that were last written more than `age` ago: what a process killed
@@ -129,5 +134,10 @@ std::optional<TempFile> createTempFile(const std::filesystem::path& folder);
 // anything, so nothing is lost. Links, folders and every other name stay.
 // The number of files removed.
 int removeStaleTempFiles(const std::filesystem::path& folder, std::chrono::seconds age);
+
+// The same for folders under such names (scratch folders of killed runs),
+// removed with everything in them; a link under such a name stays. The
+// number of folders removed.
+int removeStaleTempFolders(const std::filesystem::path& folder, std::chrono::seconds age);
 
 }  // namespace plova

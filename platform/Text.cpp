@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <utility>
 
 namespace plova {
 namespace {
@@ -203,6 +204,92 @@ std::u16string fromUtf8(std::string_view s) {
             out += static_cast<char16_t>(c);
         }
     }
+    return out;
+}
+
+namespace {
+
+constexpr char16_t kByteEscape = 0xDC00;  // U+DC80..U+DCFF stand for the bytes 0x80..0xFF
+constexpr unsigned char kFirstEscapedByte = 0x80;
+
+bool isByteEscape(char16_t c) {
+    return c >= kByteEscape + kFirstEscapedByte && c <= kByteEscape + 0xFF;
+}
+
+// The length of the well-formed UTF-8 sequence at `at` (no overlong forms,
+// no surrogates, nothing beyond U+10FFFF), or 0.
+std::size_t wellFormedUtf8(std::string_view s, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char b = byte(at);
+    if (b < 0x80) return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+    if (b >= 0xC2 && b <= 0xDF) {
+        length = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        length = 3;
+        if (b == 0xE0) low = 0xA0;
+        if (b == 0xED) high = 0x9F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        length = 4;
+        if (b == 0xF0) low = 0x90;
+        if (b == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (at + length > s.size()) return 0;
+    if (byte(at + 1) < low || byte(at + 1) > high) return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if ((byte(at + i) & 0xC0) != 0x80) return 0;
+    return length;
+}
+
+}  // namespace
+
+std::u16string pathText(std::string_view bytes) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t n = wellFormedUtf8(bytes, i);
+        if (n == 0) {
+            out += static_cast<char16_t>(kByteEscape + static_cast<unsigned char>(bytes[i]));
+            ++i;
+        } else {
+            out += fromUtf8(bytes.substr(i, n));
+            i += n;
+        }
+    }
+    return out;
+}
+
+std::string pathBytes(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t plain = 0;  // start of the text not yet converted
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        // A low half that follows a high half is part of a pair, not a byte.
+        const bool paired = i > 0 && text[i - 1] >= 0xD800 && text[i - 1] < 0xDC00;
+        if (!isByteEscape(text[i]) || paired) continue;
+        out += toUtf8(text.substr(plain, i - plain));
+        out += static_cast<char>(text[i] - kByteEscape);
+        plain = i + 1;
+    }
+    out += toUtf8(text.substr(plain));
+    return out;
+}
+
+std::u16string readablePathText(std::u16string_view text) {
+    std::u16string out;
+    std::string run;  // bytes of escapes in a row
+    for (char16_t c : text) {
+        if (isByteEscape(c)) {
+            run += static_cast<char>(c - kByteEscape);
+            continue;
+        }
+        if (!run.empty()) out += fromCp932(std::exchange(run, {}));
+        out += c;
+    }
+    if (!run.empty()) out += fromCp932(run);
     return out;
 }
 

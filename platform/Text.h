@@ -23,6 +23,18 @@ std::string toUtf8(std::u16string_view text);
 // Malformed UTF-8 becomes U+FFFD.
 std::u16string fromUtf8(std::string_view bytes);
 
+// The text of a file system name and back, losing nothing: a name need not be
+// UTF-8 (a folder on a Windows share has CP932 bytes). Each byte that is no
+// part of well-formed UTF-8 becomes U+DC80..U+DCFF (a half surrogate no
+// well-formed text holds) and turns back into that byte, so the text always
+// finds the same file again. For UTF-8 names these are fromUtf8 and toUtf8.
+std::u16string pathText(std::string_view bytes);
+std::string pathBytes(std::u16string_view text);
+
+// Such a text for people: each run of bytes that were not UTF-8 read as
+// CP932, the code page of the names that have them.
+std::u16string readablePathText(std::u16string_view text);
+
 // ASCII-only case folding, as the profile functions compare names.
 bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b);
 

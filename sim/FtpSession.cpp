@@ -67,6 +67,8 @@ constexpr std::size_t kMaxCommandLine = 4096;
 constexpr std::size_t kDataBlock = 8192;
 constexpr std::uint64_t kMaxStoredBytes = 16u << 20;  // far above 300 s of speech
 constexpr std::size_t kOverlongReplyChars = 600;
+constexpr std::uint32_t kTricklePiecesPerSecond = 10;
+constexpr char kEndlessFill = 0x5A;
 
 // System response messages: "YYYYMMDDhhmm_WWW_BBBB_NNNN.vmdat", identified by "BBBB_NNNN".
 using store::kDatePrefixLength;
@@ -122,6 +124,14 @@ std::string withoutTelnetPrefix(const std::string& line) {
 
 bool hasWildcard(const std::string& s) {
     return s.find_first_of("*?[") != std::string::npos;
+}
+
+// One more line of a listing padded beyond its names: a file that is no message.
+std::string paddingLine(std::uint64_t number, bool longForm, std::time_t now) {
+    char name[40];
+    std::snprintf(name, sizeof name, "padding_%012llu.txt", static_cast<unsigned long long>(number));
+    const MainUnitDisk::Entry entry{name, false, 0, now};
+    return longForm ? longLine(entry, now) : nameLine(entry.name);
 }
 
 std::string replyLine(int code, char separator, const std::string& text) {
@@ -417,14 +427,32 @@ std::optional<FtpSession::TransferEnd> FtpSession::awaitData(net::Socket& data, 
     }
 }
 
+std::optional<FtpSession::TransferEnd> FtpSession::pauseTransfer(long long millis) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(millis);
+    TransferEnd why{};
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now()).count();
+        if (left <= 0) return std::nullopt;
+        const auto ready = waitTransfer(-1, 0, control_.fd(), watchingControl(), ctx_.stopFd, static_cast<int>(left));
+        if (ready == Ready::Stopped) return TransferEnd::Stopped;
+        if (ready == Ready::Control && controlInterrupts(why)) return why;
+    }
+}
+
 FtpSession::TransferEnd FtpSession::sendData(net::Socket& data, const std::function<long(char*, std::size_t)>& read,
                                              const Faults& faults) {
     std::vector<char> block(kDataBlock);
     std::uint64_t sent = 0;
     bool firstBlock = true;
-    TransferEnd why{};
+    const auto started = std::chrono::steady_clock::now();
+    // A slow line: a tenth of a second's worth at a time, each piece sent when its time has come.
+    const std::size_t piece =
+        faults.trickleBytesPerSecond > 0
+            ? std::clamp<std::size_t>(faults.trickleBytesPerSecond / kTricklePiecesPerSecond, 1, kDataBlock)
+            : kDataBlock;
     for (;;) {
-        std::size_t want = kDataBlock;
+        std::size_t want = piece;
         if (faults.dropAfterBytes > 0) {
             if (sent >= faults.dropAfterBytes) return TransferEnd::Dropped;
             want = static_cast<std::size_t>(std::min<std::uint64_t>(want, faults.dropAfterBytes - sent));
@@ -442,18 +470,15 @@ FtpSession::TransferEnd FtpSession::sendData(net::Socket& data, const std::funct
             offset += static_cast<std::size_t>(n);
         }
         sent += static_cast<std::uint64_t>(got);
+        // A main unit that falls silent in the middle of a file.
         if (firstBlock && faults.stallMillis > 0) {
-            // A main unit that falls silent in the middle of a file.
-            const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(faults.stallMillis);
-            for (;;) {
-                auto left =
-                    std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now())
-                        .count();
-                if (left <= 0) break;
-                auto ready = waitTransfer(-1, 0, control_.fd(), watchingControl(), ctx_.stopFd, static_cast<int>(left));
-                if (ready == Ready::Stopped) return TransferEnd::Stopped;
-                if (ready == Ready::Control && controlInterrupts(why)) return why;
-            }
+            if (auto end = pauseTransfer(faults.stallMillis)) return *end;
+        }
+        if (faults.trickleBytesPerSecond > 0) {
+            const auto due = started + std::chrono::milliseconds(sent * 1000 / faults.trickleBytesPerSecond);
+            const auto wait =
+                std::chrono::duration_cast<std::chrono::milliseconds>(due - std::chrono::steady_clock::now()).count();
+            if (auto end = pauseTransfer(wait)) return *end;
         }
         firstBlock = false;
     }
@@ -500,7 +525,7 @@ void FtpSession::endTransfer(TransferEnd end, net::Socket& data, int successCode
 
 // ----------------------------------------------------------------- listings ----
 
-std::string FtpSession::listing(const std::string& argument, bool longForm, const Faults& faults, int& refusal) {
+std::string FtpSession::listing(const std::string& argument, bool& longForm, const Faults& faults, int& refusal) {
     refusal = 0;
     std::string rest = argument;
     // Options first ("-l", "-la"); "l" asks for the long form.
@@ -555,11 +580,7 @@ std::string FtpSession::listing(const std::string& argument, bool longForm, cons
             add(MainUnitDisk::Entry{name, false, 4096, now});
         }
     }
-    for (std::uint64_t i = 1; out.size() < faults.hugeListingBytes; ++i) {
-        char name[40];
-        std::snprintf(name, sizeof name, "padding_%012llu.txt", static_cast<unsigned long long>(i));
-        add(MainUnitDisk::Entry{name, false, 0, now});
-    }
+    for (std::uint64_t i = 1; out.size() < faults.hugeListingBytes; ++i) out += paddingLine(i, longForm, now);
     return out;
 }
 
@@ -575,7 +596,13 @@ void FtpSession::onList(const std::string& argument, bool longForm) {
     if (!data.isOpen()) return;
     if (!reply(kOpening, "Opening ASCII mode data connection for file list.")) return;
     std::size_t position = 0;
+    std::uint64_t more = 0;
+    const std::time_t now = std::time(nullptr);
     auto read = [&](char* buffer, std::size_t size) -> long {
+        if (position == text.size() && faults.endlessListing) {
+            text = paddingLine(++more, longForm, now);
+            position = 0;
+        }
         std::size_t n = std::min(size, text.size() - position);
         std::memcpy(buffer, text.data() + position, n);
         position += n;
@@ -613,6 +640,11 @@ void FtpSession::onRetr(const std::string& argument) {
         const auto got = in.readAt(position, buffer, n);
         if (!got) return -1;
         position += *got;
+        if (*got == 0 && faults.endlessRetr) {
+            // Past the end the file seems to go on: more bytes, for as long as anyone takes them.
+            std::memset(buffer, kEndlessFill, n);
+            return static_cast<long>(n);
+        }
         return static_cast<long>(*got);
     };
     if (faults.errorAfterTransfer) {

@@ -57,6 +57,9 @@ private:
     // Watches the control connection during a transfer: true when it asks to
     // abort (ABOR) or has gone; other commands wait for their turn.
     bool controlInterrupts(TransferEnd& why);
+    // Sends nothing for `millis` while still hearing ABOR and the server
+    // stopping: why the transfer ends, or nothing when the pause ran out.
+    std::optional<TransferEnd> pauseTransfer(long long millis);
     bool watchingControl() const;
     // Waits until the data socket is ready for `events`; otherwise why the transfer ends.
     std::optional<TransferEnd> awaitData(net::Socket& data, short events);
@@ -64,7 +67,8 @@ private:
     bool abortFollows();
     void endTransfer(TransferEnd end, net::Socket& data, int successCode, const std::string& successText);
 
-    std::string listing(const std::string& argument, bool longForm, const Faults& faults, int& refusal);
+    // The listing's text; `longForm` comes back set when an option asked for it.
+    std::string listing(const std::string& argument, bool& longForm, const Faults& faults, int& refusal);
 
     net::Socket control_;
     std::uint32_t peer_;

@@ -22,6 +22,11 @@ struct Faults {
     // Stops sending data for this many milliseconds after the first block of
     // a data transfer (0: never), then goes on.
     int stallMillis = 0;
+    // Sends the data of every RETR and NLST transfer at most this many bytes
+    // a second, in small pieces (0: as fast as it goes).
+    std::uint32_t trickleBytesPerSecond = 0;
+    bool endlessRetr = false;            // a RETR goes on sending bytes after the end of the file, without end
+    bool endlessListing = false;         // a listing goes on adding lines after the last name, without end
     bool overlongReply = false;          // the reply to USER is a line of 600 characters
     bool multilineReplies = false;       // 230 and 250 replies come as "code-" continuation blocks
     bool garbageReply = false;           // the reply to PASS is a line without a code

@@ -27,8 +27,9 @@ void usage() {
                  "usage: mainunit-sim --root DIR [--port P] [--bind ADDR] [--user U --password W] [--log]\n"
                  "                    [--fault NAME[=VALUE]]...\n"
                  "       mainunit-sim --seed DIR [--seed-number N] [--root DIR ...]\n"
-                 "faults: model=TEXT greeting-code=N refuse-login drop-after=BYTES stall=MS overlong-reply\n"
-                 "        multiline garbage-reply hostile-listing huge-listing=BYTES error-after-transfer\n"
+                 "faults: model=TEXT greeting-code=N refuse-login drop-after=BYTES stall=MS trickle=BYTES_PER_S\n"
+                 "        endless-retr endless-listing overlong-reply multiline garbage-reply hostile-listing\n"
+                 "        huge-listing=BYTES error-after-transfer\n"
                  "        in-use=NAME no-room refuse-retr=NAME:CODE fail-dele=NAME:CODE (CODE 0: hang up)\n");
 }
 
@@ -49,6 +50,12 @@ bool applyFault(const std::string& text, plova::sim::Faults& f) {
         f.dropAfterBytes = static_cast<std::uint64_t>(*n);
     else if (name == "stall" && (n = number(3600000)))
         f.stallMillis = static_cast<int>(*n);
+    else if (name == "trickle" && (n = number(0xFFFFFFFFL)) && *n > 0)
+        f.trickleBytesPerSecond = static_cast<std::uint32_t>(*n);
+    else if (name == "endless-retr")
+        f.endlessRetr = true;
+    else if (name == "endless-listing")
+        f.endlessListing = true;
     else if (name == "overlong-reply")
         f.overlongReply = true;
     else if (name == "multiline")

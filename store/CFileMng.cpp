@@ -519,7 +519,9 @@ bool CFileMng::LoadFolderRecords(const fs::path& folder, std::vector<FILESTS_INF
         MessageHead head;
         if (!readMessageHead(file.c_str(), head) || !validContent(e->name, inOutou, head.record, head.block)) continue;
         FILESTS_INFO& r = records.emplace_back(std::move(head.record));
-        r.filePath = fromUtf8(file);
+        // A folder name that is not UTF-8 (CP932 from a Windows share) must
+        // still lead back to this file.
+        r.filePath = pathText(file);
         r.boxNumber = BoxNumberFromName(e->name);
         r.boxName = boxName;
     }

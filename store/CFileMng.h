@@ -24,6 +24,9 @@ namespace store {
 constexpr std::size_t kBlockOffset = filests::kSize;                      // 990
 constexpr std::size_t kMinMessageFileSize = kBlockOffset + block::kSize;  // 1246
 static_assert(kMinMessageFileSize == 1246);
+// The most speech ConvertToWav takes: every 10 bytes become 160 bytes of
+// samples, which the WAV file's 32-bit sizes must still describe.
+constexpr std::uint64_t kMaxConvertibleSpeechBytes = (0xFFFFFFFFull - 36) / 16;
 
 constexpr std::size_t kBoxMessageNameLength = 33;  // "YYYYMMDDhhmm_WWW_BBBB_NNNNN.vmdat"
 constexpr std::size_t kResponseNameLength = 32;    // "YYYYMMDDhhmm_WWW_BBBB_NNNN.vmdat"

@@ -37,9 +37,8 @@ constexpr auto kRetryPause = 5ms;
 constexpr auto kPollPause = 2ms;
 constexpr std::uint64_t kBytesPerSecondOfSpeech = 1000;
 
-// Every 10 bytes of speech become 160 bytes of WAV samples; beyond this the
-// WAV file's 32-bit sizes could not describe the result.
-constexpr std::uint64_t kMaxSpeechBytes = wav::kMaxDataBytes / 16;
+constexpr std::uint64_t kMaxSpeechBytes = store::kMaxConvertibleSpeechBytes;
+static_assert(kMaxSpeechBytes == wav::kMaxDataBytes / 16);
 
 constexpr std::uintmax_t kMaxImportWavBytes = 9'830'400;  // 614.4 s of 8 kHz 16-bit mono
 constexpr std::size_t kHeaderProbeBytes = 128;

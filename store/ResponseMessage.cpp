@@ -1,13 +1,13 @@
 #include "store/ResponseMessage.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "audio/MediaConversion.h"
 #include "audio/WavFormat.h"
@@ -34,6 +34,7 @@ constexpr int kOpeningPumps = 102;  // the progress dialog gets this many messag
 constexpr auto kConversionPause = 1ms;
 // Far beyond 601 s of coded speech (1000 bytes a second): anything longer is not ours.
 constexpr std::uintmax_t kMaxSpeechBytes = 16u << 20;
+constexpr std::size_t kCopyChunk = 64 * 1024;
 
 std::u16string Upper(std::u16string text) {
     for (char16_t& c : text)
@@ -78,11 +79,34 @@ bool ConvertSource(const fs::path& source, const fs::path& copy) {
     return ok;
 }
 
-bool CopySource(const fs::path& source, const fs::path& copy) {
-    std::error_code ec;
-    if (fs::copy_file(source, copy, fs::copy_options::overwrite_existing, ec)) return true;
-    store::RemoveFile(copy);
-    return false;
+// The source's bytes into `copy`, a file this import has just made, which
+// this closes. The copy becomes the message's audio file: it gets the
+// permissions of any new file. False (nothing left at `copy`) when it fails.
+bool CopySource(const fs::path& source, TempFile& copy) {
+    const FileHandle in = openRegularFile(source, Access::Read);
+    std::vector<char> chunk(kCopyChunk);
+    bool ok = in.isOpen() && copy.handle.setPermissions(usualFileMode());
+    for (std::uint64_t at = 0; ok;) {
+        const std::optional<std::size_t> got = in.readAt(at, chunk.data(), chunk.size());
+        if (!got) ok = false;
+        if (!ok || *got == 0) break;
+        ok = copy.handle.writeAll(chunk.data(), *got);
+        at += *got;
+    }
+    ok = copy.handle.closeChecked() && ok;
+    if (!ok) store::RemoveFile(copy.path);
+    return ok;
+}
+
+// A passing name for the audio copy in `folder`: a temporary name of its
+// own, nobody can guess, ending in the copy's name (so the voice-data file
+// made beside it has a passing name too). Made here when `create` is set;
+// else left for the conversion, which makes it exclusively. Empty when none.
+fs::path StagedCopy(const fs::path& folder, std::u16string_view name, std::optional<TempFile>& made, bool create) {
+    const std::string tail = "-" + toUtf8(name);
+    if (!create) return newTempPath(folder, tail);
+    made = createTempFile(folder, tail);
+    return made ? made->path : fs::path();
 }
 
 // Free room for a file of `size` bytes in whole 4 KiB units, one more than it fills.
@@ -185,14 +209,15 @@ int AddResponseMessage(const AddMessageRequest& request, AddMessageWindow& windo
     const fs::path finalCopy = target / name;
     const fs::path finalVoice = VoiceDataPathOf(finalCopy);
     // Passing names: an older message of the same number and minute keeps its
-    // files until the new ones are complete. Temporary names, so what a killed
-    // import leaves is swept at the next start.
-    const fs::path stagedCopy = target / (fromUtf8(std::string(kTempFilePrefix)) + u"import-" +
-                                          fromUtf8(std::to_string(::getpid())) + u"-" + name);
+    // files until the new ones are complete. Temporary names nobody can guess,
+    // made exclusively, so nothing planted in the folder is written through,
+    // and what a killed import leaves is swept at the next start.
+    std::optional<TempFile> made;
+    const fs::path stagedCopy = StagedCopy(target, name, made, keepsSource);
     const fs::path stagedVoice = VoiceDataPathOf(stagedCopy);
 
-    const bool copied =
-        keepsSource ? CopySource(request.source, stagedCopy) : ConvertSource(request.source, stagedCopy);
+    const bool copied = !stagedCopy.empty() &&
+                        (keepsSource ? CopySource(request.source, *made) : ConvertSource(request.source, stagedCopy));
     if (!copied) return Fail(window, response::kImportFailed, true);
 
     window.converting();

@@ -78,6 +78,21 @@ TEST(CsvExportTest, OnlyCellsThatWouldSplitTheLineAreQuoted) {
     for (const Case& c : cases) EXPECT_EQ(CsvLine(c.cells), c.line) << testkit::utf8(c.line);
 }
 
+// A caller's name from the main unit is shown by a spreadsheet, never run.
+TEST(CsvExportTest, CellsASpreadsheetWouldRunAsAFormulaAreWrittenAsText) {
+    struct Case {
+        std::vector<std::u16string> cells;
+        std::u16string line;
+    };
+    const std::vector<Case> cases = {
+        {{u"=HYPERLINK(\"x\")", u"+81312345678", u"-1+1", u"@SUM(A1)"},
+         u"\"'=HYPERLINK(\"\"x\"\")\",'+81312345678,'-1+1,'@SUM(A1)"},
+        {{u"  =1", u"a=b", u" =1", u"'=1", u"＝1"}, u"'=1,a=b, =1,'=1,＝1"},  // only the cell's first character counts
+        {{u"=1,2"}, u"\"'=1,2\""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(CsvLine(c.cells), c.line) << testkit::utf8(c.line);
+}
+
 TEST(CsvExportTest, ChecksBeforeWriting) {
     TempFolder dir("csv-allowed");
     EXPECT_TRUE(ExportAllowed(dir.path(), u"a.csv", 1));

@@ -8,6 +8,7 @@
 #include "app/CPLOVADoc.h"
 #include "app/StartupPlan.h"
 #include "app/WindowPlacement.h"
+#include "platform/testing/OwnScratchFolder.h"
 #include "platform/testing/TempFolder.h"
 #include "store/testing/MessageFiles.h"
 
@@ -205,8 +206,10 @@ TEST_F(StartupTest, AMissingFolderIsForgotten) {
 TEST_F(StartupTest, StartUpTakesAwayTheStaleTemporaryFilesOfTheOpenFolder) {
     const fs::path folder = root / "本社";
     const fs::path elsewhere = dir / "elsewhere";
+    const OwnScratchFolder scratch;  // and of the imports' scratch folder
     const std::vector<fs::path> stale = {folder / "rusuroku" / "001" / ".plova-tmp-a",
-                                         folder / "naisen" / "201" / ".plova-tmp-b", folder / "outou" / ".plova-tmp-c"};
+                                         folder / "naisen" / "201" / ".plova-tmp-b", folder / "outou" / ".plova-tmp-c",
+                                         scratch.path() / ".plova-tmp-e.wav"};
     const std::vector<fs::path> kept = {folder / "rusuroku" / "001" / ".plova-tmp-fresh", folder / ".plova-tmp-notabox",
                                         elsewhere / ".plova-tmp-d"};
     for (const auto* files : {&stale, &kept})

@@ -3,7 +3,10 @@
 // frame arithmetic, the duration limit and the one-at-a-time rule.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "audio/G729Codec.h"
@@ -78,6 +81,7 @@ TEST_F(AudioImport, EveryFormFFmpegDecodesBecomes8kHzMonoWithSizesPatched) {
         SCOPED_TRACE(c.name);
         const fs::path input = dir / c.name;
         ASSERT_TRUE(FfmpegConvert(PLOVA_FFMPEG, source, c.options, input));
+        fs::remove(intermediate);
         ASSERT_EQ(ConvertAndWait(input, intermediate), media::kCompleted);
         const auto format = ReadWavFormat(intermediate);
         ASSERT_TRUE(format && format->isCodecFormat());
@@ -125,13 +129,39 @@ TEST_F(AudioImport, TheRendererWritesTheHeaderFirstAndPatchesTheSizesAtTheEnd) {
     const auto patched = MakeWavHeader(2000);
     EXPECT_TRUE(std::equal(patched.begin(), patched.end(), bytes.begin()));
 
-    // A link under the intermediate name is not followed.
+    // Whatever is already under the name is refused at once, never opened:
+    // a file (a hard link to the user's among them), a link, a pipe.
     const fs::path elsewhere = dir / "elsewhere";
     WriteBytes(elsewhere, Bytes{1, 2, 3});
-    fs::remove(intermediate);
-    fs::create_symlink(elsewhere, intermediate);
-    EXPECT_FALSE(renderer.create(intermediate));
-    EXPECT_EQ(ReadBytes(elsewhere), (Bytes{1, 2, 3}));
+    const std::function<void(const fs::path&)> plant[] = {
+        [&](const fs::path& p) { fs::create_symlink(elsewhere, p); },
+        [&](const fs::path& p) { fs::create_hard_link(elsewhere, p); },
+        [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
+    };
+    for (const auto& put : plant) {
+        fs::remove(intermediate);
+        put(intermediate);
+        EXPECT_FALSE(renderer.create(intermediate));
+        EXPECT_EQ(ReadBytes(elsewhere), (Bytes{1, 2, 3}));
+    }
+}
+
+// A file name is a file name: one that reads as an FFmpeg URL is the file of
+// that name, never the files it would name.
+TEST_F(AudioImport, AFileNameIsNeverTakenForAnotherProtocol) {
+    const fs::path folder = dir / "names";
+    fs::create_directories(folder);
+    WriteWav8k(folder / "a.wav", SynthesizeSpeech(100));               // 1 s
+    WriteWav8k(folder / "concat:a.wav|a.wav", SynthesizeSpeech(300));  // 3 s
+    const fs::path before = fs::current_path();
+    fs::current_path(folder);
+    const auto micros = ProbeAudioMicroseconds("concat:a.wav|a.wav");
+    const int converted = ConvertAndWait("concat:a.wav|a.wav", intermediate);
+    fs::current_path(before);
+    ASSERT_TRUE(micros.has_value());
+    EXPECT_NEAR(static_cast<double>(*micros), 3e6, 1e5);
+    ASSERT_EQ(converted, media::kCompleted);
+    EXPECT_NEAR(static_cast<double>(ReadWavSamples(intermediate).size()), 3 * 8000, 800);
 }
 
 // Samples in, bytes out: whole blocks give 200 bytes each; the last block is

@@ -69,6 +69,41 @@ TEST_F(CliTest, RecordsPrintsOneObjectPerValidMessageInOrder) {
     EXPECT_EQ(o["box_number"], "0012");
 }
 
+// A box folder, one of its kind folders and one box are all taken; a folder
+// that is none of them is an error, not an empty success.
+TEST_F(CliTest, RecordsTakesABoxFolderAKindFolderOrABox) {
+    const fs::path extension = folder("f/naisen/2001");
+    folder("f/naisen/2002");  // an empty box
+    writeMessage(box / "202612071405_abc_0012_00001.vmdat", sampleRecord(), sampleBlock(), 10);
+    writeMessage(extension / "202612071405_abc_2001_00001.vmdat", sampleRecord(), sampleBlock(), 10);
+    writeResponseMessage(outou, 5);
+    const fs::path f = root / "f";
+    struct Case {
+        fs::path folder;
+        std::vector<fs::path> messages;  // in the order printed
+    };
+    const Case cases[] = {
+        {f, {box, extension, outou}},
+        {f / "naisen", {extension}},
+        {f / "rusuroku" / "0012", {box}},
+        {f / "naisen" / "2002", {}},
+        {outou, {outou}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder.string());
+        const CliOutcome r = runCliCaptured({"records", c.folder.string()});
+        ASSERT_EQ(r.code, kOk) << r.err;
+        const auto objs = lines(r.out);
+        ASSERT_EQ(objs.size(), c.messages.size());
+        for (std::size_t i = 0; i < objs.size(); ++i)
+            EXPECT_EQ(fs::path(objs[i]["path"].get<std::string>()).parent_path(), c.messages[i]);
+    }
+    const CliOutcome none = runCliCaptured({"records", root.path().string()});
+    EXPECT_EQ(none.code, kFailed);
+    EXPECT_EQ(none.out, "");
+    EXPECT_EQ(lineCount(none.err), 1);
+}
+
 TEST_F(CliTest, RecordsOfAMissingFolderFailsWithOneLine) {
     const CliOutcome res = runCliCaptured({"records", (root / "nowhere").string()});
     EXPECT_NE(res.code, 0);
@@ -100,15 +135,25 @@ TEST_F(CliTest, InspectShowsRecordAndBlockOfEachKindOfFile) {
     writeDelivered(delivered, sampleBlock(), 2000);
     o = json::parse(runCliCaptured({"inspect", delivered.string()}).out);
     EXPECT_EQ(o["valid"], false);
-    EXPECT_TRUE(o["record"].is_null());
+    EXPECT_FALSE(o.contains("record")) << "it has none";
     EXPECT_EQ(o["block"]["magic_ok"], true);
 
-    const fs::path junk = box / "junk.vmdat";
-    writeBytes(junk, std::string(1000, '\xff'));
-    o = json::parse(runCliCaptured({"inspect", junk.string()}).out);
-    EXPECT_EQ(o["valid"], false);
-    EXPECT_TRUE(o["record"].is_object());  // garbage texts still come out as valid UTF-8
-    EXPECT_TRUE(o["block"].is_null());
+    // Anything else is no message file: its reason, status 1, and nothing
+    // printed as if its bytes were fields.
+    struct Junk {
+        std::string bytes;
+        const char* reason;
+    };
+    for (const Junk& j : {Junk{std::string(1000, '\xff'), "no recording block"},
+                          Junk{std::string(5000, 'x'), "no recording block"}, Junk{"RIFF", "shorter than"}}) {
+        const fs::path junk = box / "junk.vmdat";
+        writeBytes(junk, j.bytes);
+        const CliOutcome r = runCliCaptured({"inspect", junk.string()});
+        EXPECT_EQ(r.code, kFailed);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("not a message file (" + std::string(j.reason)), std::string::npos) << r.err;
+        EXPECT_EQ(lineCount(r.err), 1);
+    }
 
     const CliOutcome missing = runCliCaptured({"inspect", (box / "missing.vmdat").string()});
     EXPECT_NE(missing.code, 0);

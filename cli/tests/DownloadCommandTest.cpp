@@ -2,6 +2,7 @@
 // program's main() uses.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -10,6 +11,7 @@
 #include "cli/testing/CliRun.h"
 #include "download/testing/DownloadTestSupport.h"
 #include "store/CFileMng.h"
+#include "store/testing/MessageFiles.h"
 
 namespace plova::dltest {
 namespace {
@@ -109,6 +111,8 @@ TEST_F(DownloadCommandTest, AFailureNamesItsReason) {
          {"--box", "rusuroku/0002"},
          "some messages had gone from the main unit"},
         {[](sim::Faults& f) { f.dropAfterBytes = 3000; }, {}, "communication error with the main unit"},
+        // A voice file that goes on past its listed size: it fails at once.
+        {[](sim::Faults& f) { f.endlessRetr = true; }, {}, "communication error with the main unit"},
     };
     for (const auto& r : rows) {
         setFaults([&](sim::Faults& f) {
@@ -120,6 +124,28 @@ TEST_F(DownloadCommandTest, AFailureNamesItsReason) {
         EXPECT_EQ(run(args), cli::kFailed) << r.reason;
         EXPECT_NE(ran.err.find("plova-cli: download: " + r.reason), std::string::npos) << ran.err;
     }
+}
+
+// A box folder whose name holds a line feed is named on one line; what a
+// killed conversion left in a box goes once it is an hour old.
+TEST_F(DownloadCommandTest, NamesStayOneLineAndWhatKilledRunsLeftIsSwept) {
+    const fs::path folder = temp.path() / "two\nlines";
+    cli::Args args{"download",   "--host", "127.0.0.1", "--port",        port,     "--user", "admin",
+                   "--password", "admin",  "--folder",  folder.string(), "--kind", "info"};
+    ran = testkit::runCliCaptured(args);
+    ASSERT_EQ(ran.code, cli::kOk) << ran.err;
+    EXPECT_NE(ran.err.find("building the box folders in " + temp.path().string() + "/two\\x0alines\n"),
+              std::string::npos)
+        << ran.err;
+    const fs::path stale = folder / "rusuroku" / "0001" / ".plova-tmp-killed";
+    const fs::path fresh = folder / "outou" / ".plova-tmp-running";
+    testkit::writeBytes(stale, "half a WAV file");
+    testkit::writeBytes(fresh, "being written");
+    fs::last_write_time(stale, fs::file_time_type::clock::now() - std::chrono::hours(2));
+    ran = testkit::runCliCaptured(args);
+    ASSERT_EQ(ran.code, cli::kOk) << ran.err;
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(fresh));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -11,6 +13,7 @@
 #include "lists/testing/BoxFolderBuilder.h"
 #include "platform/File.h"
 #include "platform/Text.h"
+#include "platform/testing/FolderNames.h"
 #include "store/testing/MessageFiles.h"
 
 namespace plova::cli {
@@ -109,8 +112,9 @@ TEST_F(ExportCommand, CsvOfOneBoxInCp932WithTheSettingsColumns) {
 }
 
 TEST_F(ExportCommand, ArchiveHoldsTheWavFilesConvertGivesAndAnIndexOfEveryMessage) {
+    // A whole box folder's archive holds its system response messages too.
     std::vector<fs::path> voice = {bf.add("rusuroku", "001", "202612011000"), bf.add("rusuroku", "001", "202612021000"),
-                                   bf.add("naisen", "201", "202612031000")};
+                                   bf.add("naisen", "201", "202612031000"), bf.addResponse(5)};
     const fs::path info = bf.add("naisen", "201", "202612041000", "vminf", kInfoOnly);
     const fs::path zip = out / "messages.zip";
 
@@ -121,7 +125,7 @@ TEST_F(ExportCommand, ArchiveHoldsTheWavFilesConvertGivesAndAnIndexOfEveryMessag
     EXPECT_EQ(fs::status(zip).permissions(), static_cast<fs::perms>(usualFileMode()));
 
     const auto entries = unzip(zip);
-    ASSERT_EQ(entries.size(), 5u);
+    ASSERT_EQ(entries.size(), 6u);
     // What "convert" makes of each message, beside a copy of it.
     TempFolder copies("cli-export-copies");
     for (const fs::path& message : voice) {
@@ -136,7 +140,7 @@ TEST_F(ExportCommand, ArchiveHoldsTheWavFilesConvertGivesAndAnIndexOfEveryMessag
     }
 
     const json index = json::parse(entries.at("index.json"));
-    ASSERT_EQ(index.size(), 4u);
+    ASSERT_EQ(index.size(), 5u);
     int withoutWav = 0;
     for (const json& m : index) {
         if (m["wav"].is_null()) {
@@ -149,8 +153,59 @@ TEST_F(ExportCommand, ArchiveHoldsTheWavFilesConvertGivesAndAnIndexOfEveryMessag
     EXPECT_EQ(withoutWav, 1);
     const std::string csv = entries.at("index.csv");
     EXPECT_EQ(csv.substr(0, 3), "\xEF\xBB\xBF");
-    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 5);
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 6);
     EXPECT_NE(csv.find(",WAV\n"), std::string::npos);
+    EXPECT_NE(csv.find(",bf/outou/202612071405_abc_A005_0000.wav\n"), std::string::npos) << csv;
+}
+
+// A box folder from a Windows share has a name in CP932, not UTF-8: its
+// messages are found all the same, and named as the CP932 they are.
+TEST_F(ExportCommand, ABoxFolderWhoseNameIsNotUtf8IsExportedWhole) {
+    const std::string cp932 = toCp932(u"総務");
+    BoxFolderBuilder share{root.path(), cp932};
+    share.add("rusuroku", "001", "202612011000");
+    share.add("naisen", "201", "202612031000");
+    const fs::path csv = out / "list.csv";
+    const CliOutcome listed = run({share.folder().string(), "--csv", csv.string()});
+    ASSERT_EQ(listed.code, kOk) << listed.err;
+    const std::string bytes = readBytes(csv);
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 3);
+    EXPECT_NE(bytes.find(cp932 + "/naisen/201/20261203"), std::string::npos) << "the file name as the disk has it";
+
+    const fs::path zip = out / "share.zip";
+    const CliOutcome archived = run({share.folder().string(), "--archive", zip.string()});
+    ASSERT_EQ(archived.code, kOk) << archived.err;
+    const auto entries = unzip(zip);
+    EXPECT_EQ(entries.size(), 4u);
+    const std::string name = toUtf8(u"総務") + "/rusuroku/001/";
+    EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [&](const auto& e) { return e.first.starts_with(name); }))
+        << "entry names are UTF-8";
+}
+
+// A file far too large for a message, under a message's name, is refused
+// before anything of it is copied; what killed exports left beside the
+// archive goes, what a running one is writing stays.
+TEST_F(ExportCommand, ArchiveMeasuresBeforeCopyingAndSweepsWhatKilledRunsLeft) {
+    const fs::path old = out / ".plova-tmp-killed1";
+    const fs::path oldScratch = out / ".plova-tmp-killed2";
+    const fs::path fresh = out / ".plova-tmp-running";
+    writeBytes(old, "part of an archive");
+    fs::create_directories(oldScratch);
+    writeBytes(oldScratch / "1.wav", "a WAV file");
+    writeBytes(fresh, "part of another archive");
+    const auto twoHoursAgo = fs::file_time_type::clock::now() - std::chrono::hours(2);
+    fs::last_write_time(old, twoHoursAgo);
+    fs::last_write_time(oldScratch, twoHoursAgo);
+
+    bf.add("rusuroku", "001", "202612011000");
+    const fs::path huge = bf.add("rusuroku", "001", "202612021000");
+    fs::resize_file(huge, std::uintmax_t{3} << 30);  // sparse: 3 GB that take no room
+    const fs::path zip = out / "messages.zip";
+    const CliOutcome r = run({huge.parent_path().string(), "--archive", zip.string()});
+    EXPECT_EQ(r.code, kFailed);
+    EXPECT_NE(r.err.find("too large"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(zip));
+    EXPECT_EQ(sortedNames(out.path()), std::vector<std::string>{fresh.filename().string()});
 }
 
 TEST_F(ExportCommand, ArchiveKeepsTheMessagesRecordedInTheDateRange) {

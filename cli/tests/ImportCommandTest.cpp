@@ -5,13 +5,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 
 #include "audio/testing/AudioFiles.h"
 #include "audio/testing/SpeechSignal.h"
 #include "cli/Command.h"
 #include "cli/testing/CliRun.h"
-#include "platform/AppPaths.h"
 #include "platform/testing/FolderNames.h"
+#include "platform/testing/OwnScratchFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "store/CFileMng.h"
 #include "store/testing/MessageFiles.h"
@@ -22,15 +23,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The command runs in this process and names its intermediate file after the
-// process; other tests of this folder run beside it with their own.
-bool ScratchHoldsImportFiles() {
-    const std::string own = "wave_tmp-" + std::to_string(::getpid());
-    for (const auto& e : fs::directory_iterator(scratchFolder()))
-        if (e.path().filename().string().starts_with(own)) return true;
-    return false;
-}
-
 class ImportCommand : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -38,6 +30,7 @@ protected:
         fs::create_directories(box.path() / "naisen");
         WriteWav8k(speech8k, original);
     }
+    bool ScratchHoldsImportFiles() const { return !fs::is_empty(scratch.path()); }
 
     CliOutcome import(const fs::path& audio, const std::string& number, cli::Args more = {}) {
         cli::Args args{"import", audio.string(), "--number", number, "--folder", box.path().string()};
@@ -52,6 +45,7 @@ protected:
     }
 
     TestPorts ports;
+    OwnScratchFolder scratch;  // the intermediate files go to a scratch folder of this test's own
     TempFolder box{"cli-import-box"};
     TempFolder src{"cli-import-src"};
     fs::path outou = box.path() / "outou";
@@ -152,6 +146,35 @@ TEST_F(ImportCommand, Usage) {
     fs::remove_all(box.path() / "naisen");
     EXPECT_EQ(import(speech8k, "5").code, cli::kUsage);
     EXPECT_FALSE(fs::exists(outou)) << "a folder that is not a box folder gains nothing";
+}
+
+// A folder name with a line feed in it is printed as \x0a: one file, one
+// line. What killed imports left (staged files in "outou", intermediate
+// files in the scratch folder) goes when they are an hour old; what a
+// running import writes now stays.
+TEST_F(ImportCommand, OneLinePerFileAndWhatKilledImportsLeftIsSwept) {
+    const fs::path folder = box.path() / "two\nlines";
+    fs::create_directories(folder / "rusuroku" / "0001");
+    fs::create_directories(folder / "naisen");
+    fs::create_directories(folder / "outou");
+    const auto hoursAgo = fs::file_time_type::clock::now() - std::chrono::hours(2);
+    const std::vector<fs::path> stale = {folder / "outou" / ".plova-tmp-a-202612071505_MON_A005_0000.WAV",
+                                         folder / "rusuroku" / "0001" / ".plova-tmp-b",
+                                         scratch.path() / ".plova-tmp-c.wav"};
+    for (const fs::path& p : stale) {
+        writeBytes(p, "left by a killed run");
+        fs::last_write_time(p, hoursAgo);
+    }
+    const fs::path running = folder / "outou" / ".plova-tmp-d-202612071505_MON_A006_0000.WAV";
+    writeBytes(running, "being written");
+
+    cli::Args args{"import", speech8k.string(), "--number", "5", "--folder", folder.string()};
+    const CliOutcome r = runCliCaptured(args);
+    ASSERT_EQ(r.code, cli::kOk) << r.err;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+    EXPECT_NE(r.out.find("two\\x0alines"), std::string::npos) << r.out;
+    for (const fs::path& p : stale) EXPECT_FALSE(fs::exists(p)) << p;
+    EXPECT_TRUE(fs::exists(running));
 }
 
 }  // namespace

@@ -80,6 +80,15 @@ TEST_F(UploadCommand, OneLinePerFileAndExitZeroOnlyWhenAllAreAccepted) {
         << ran.err;
 }
 
+// A line feed in a folder's name is printed as \x0a: one file, one line.
+TEST_F(UploadCommand, AFileIsOneLineWhateverItsPathHolds) {
+    const fs::path folder = temp.path() / "two\nlines" / "outou";
+    fs::create_directories(folder);
+    const fs::path a = writeResponseMessage(folder, 17, 3000, 7).path();
+    ASSERT_EQ(upload(with({a.string()}, link())), cli::kOk) << ran.err;
+    EXPECT_EQ(ran.out, (temp.path() / "two\\x0alines" / "outou" / a.filename()).string() + ": accepted\n");
+}
+
 TEST_F(UploadCommand, RefusesBeforeConnecting) {
     const fs::path notMessage = outou / "202612071505_MON_A013_0000.vmdat";
     writeBytes(notMessage, std::string(3000, 'x'));

@@ -148,10 +148,14 @@ TEST_F(DownloadBoxTest, AFailingMainUnitEndsTheRunWithFinishedMessagesIntact) {
         {"stall past the wait", [](sim::Faults& f) { f.stallMillis = 900; }},
         {"refused with 451", [&](sim::Faults& f) { f.refuseRetr[big] = 451; }},
         {"451 after the data", [](sim::Faults& f) { f.errorAfterTransfer = true; }},
+        {"sent on without end past its listed size", [](sim::Faults& f) { f.endlessRetr = true; }},
+        {"a trickle that would take 10 s", [](sim::Faults& f) { f.trickleBytesPerSecond = 10'000; }},
     };
     Timeouts quick;
     quick.dataMillis = 300;
     quick.retrieveEndMillis = 300;
+    quick.transferMillis = 1000;
+    quick.slowestBytesPerSecond = 1'000'000;
     for (const FaultCase& c : cases) {
         SCOPED_TRACE(c.name);
         fs::remove_all(local);
@@ -170,6 +174,20 @@ TEST_F(DownloadBoxTest, AFailingMainUnitEndsTheRunWithFinishedMessagesIntact) {
         EXPECT_FALSE(fs::exists(local / big));
         EXPECT_TRUE(fs::exists(file(2, ".vmdat")));
     }
+}
+
+// Recording information comes without a listed size: a main unit that never
+// stops sending one fails it at the cap, far above any message, and nothing of
+// it stays.
+TEST_F(DownloadBoxTest, InformationWithoutAListedSizeEndsAtTheCap) {
+    CDownloadMng& d = downloader();
+    ftp->Session()->unknownSizeCapBytes = 64 * 1024;
+    ASSERT_EQ(d.DownloadBoxInfo(u"/rusuroku/0001", local, handled), DownloadResult::Ok) << "256 bytes each pass";
+    fs::remove(file(2, ".vminf"));
+    setFaults([](sim::Faults& f) { f.endlessRetr = true; });
+    EXPECT_EQ(d.DownloadBoxInfo(u"/rusuroku/0001", local, handled), DownloadResult::CommError);
+    EXPECT_FALSE(fs::exists(file(2, ".vminf")));
+    EXPECT_TRUE(noTornMessages());
 }
 
 TEST_F(DownloadBoxTest, ResponseMessagesNewerOrOlderLocally) {

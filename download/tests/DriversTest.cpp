@@ -286,5 +286,12 @@ TEST_F(FolderDownloadTest, AFailedListingUndoesEverythingIntoAFreshFolder) {
     EXPECT_FALSE(fs::exists(boxFolder));
 }
 
+// A listing of more boxes than a main unit can hold makes no folder at all.
+TEST_F(FolderDownloadTest, AListingOfTooManyBoxesMakesNoFolder) {
+    setFaults([](sim::Faults& f) { f.hugeListingBytes = 400'000; });  // some 15,000 names of each kind
+    EXPECT_EQ(run(), Closing::CommError);
+    EXPECT_FALSE(fs::exists(boxFolder));
+}
+
 }  // namespace
 }  // namespace plova::dltest

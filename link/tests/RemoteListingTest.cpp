@@ -46,6 +46,14 @@ TEST(RemoteListing, HostileNamesNeverBecomePaths) {
     EXPECT_FALSE(IsSafeName(std::u16string(1, char16_t(0xDCDE)) + u"box"));
 }
 
+TEST(RemoteListing, NoMoreBoxesOfAKindThanAMainUnitHolds) {
+    std::u16string listing;
+    for (std::size_t i = 0; i < kMaxBoxesPerKind; ++i) listing += u"box" + std::u16string(1, u'a' + i % 26) + u"\r\n";
+    listing += u"../up\r\n\r\n";  // not names of boxes: they do not count
+    EXPECT_FALSE(NamesTooManyBoxes(listing));
+    EXPECT_TRUE(NamesTooManyBoxes(listing + u"0001\r\n"));
+}
+
 TEST(RemoteListing, LongLineGivesSizeFromColumns24To32AndNameFromTheEnd) {
     // The line as the main unit sends it; the client reads it after removing dots.
     const std::u16string listing =

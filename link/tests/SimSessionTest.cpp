@@ -336,6 +336,70 @@ TEST_F(SimSessionTest, ASilenceLongerThanTheDataWaitEndsTheFileAndTheEndReplyDec
     expectNothingLeftOpen();
 }
 
+// A main unit that goes on sending past a file's end fills no disk: the
+// transfer stops once it passes the listed size, or the cap when no size was
+// listed, the file fails, and the session stays in step.
+TEST_F(SimSessionTest, DataPastTheListedSizeOrTheCapFailTheFileAtOnce) {
+    setFaults([](sim::Faults& f) { f.endlessRetr = true; });
+    CFtpMng& client = loggedIn();
+    FTP_SESSION& s = *client.Session();
+    s.unknownSizeCapBytes = 1u << 20;
+    std::u16string names;
+    ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names, local), ftp::ListResult::Listed);
+    const std::string name = boxMessageName(2, ".vmdat");  // 6200 bytes
+    struct Case {
+        const char* what;
+        std::int64_t expected;
+        std::uintmax_t most;
+    };
+    for (const Case& c : {Case{"listed size", 6200, 6200}, Case{"no size listed", -1, 1u << 20}}) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(s.Retrieve(u16(name), u16(name), true, false, c.expected), ftp::TransferResult::Failed);
+        EXPECT_LE(fs::file_size(local / name), c.most);
+        EXPECT_EQ(s.Command(u"CWD /rusuroku/0001\r\n"), 0) << "commands and replies in step";
+    }
+    // The same file sent as it is passes at exactly its listed size.
+    setFaults([](sim::Faults& f) { f.endlessRetr = false; });
+    EXPECT_EQ(s.Retrieve(u16(name), u16(name), true, false, 6200), ftp::TransferResult::Done);
+    EXPECT_EQ(readFile(local / name), readFile(box1 / name));
+    expectNothingLeftOpen();
+}
+
+// Data that keep coming, too slowly to ever finish, end at the transfer's
+// deadline: a file whose size is known gets the time its bytes take at the
+// slowest pace allowed, a listing or a file of unknown size the base time.
+TEST_F(SimSessionTest, ATrickleEndsAtTheTransfersDeadline) {
+    Timeouts slow;
+    slow.transferMillis = 300;
+    slow.slowestBytesPerSecond = 2000;  // 6200 bytes: 3.1 s more
+    setFaults([](sim::Faults& f) { f.trickleBytesPerSecond = 8000; });
+    CFtpMng& client = loggedIn(slow);
+    FTP_SESSION& s = *client.Session();
+    std::u16string names;
+    EXPECT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names, local), ftp::ListResult::Listed)
+        << "a short listing is over well before its deadline";
+    const std::string name = boxMessageName(2, ".vmdat");  // 6200 bytes: about 0.8 s at this pace
+    EXPECT_EQ(s.Retrieve(u16(name), u16(name), true, false, 6200), ftp::TransferResult::Done);
+    EXPECT_EQ(readFile(local / name), readFile(box1 / name));
+    EXPECT_EQ(s.Retrieve(u16(name), u16(name), true, false), ftp::TransferResult::Failed);
+
+    // A listing that never ends, slowly or at full speed.
+    setFaults([](sim::Faults& f) {
+        f.trickleBytesPerSecond = 8000;
+        f.endlessListing = true;
+    });
+    EXPECT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names, local), ftp::ListResult::Failed);
+    long length = 0;
+    EXPECT_EQ(client.ListBoxLong(u"/rusuroku/0001", ftp::kListAll, names, length, local), ftp::ListResult::Failed);
+    setFaults([](sim::Faults& f) { f.trickleBytesPerSecond = 0; });
+    s.listingCapBytes = 1u << 20;
+    EXPECT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names, local), ftp::ListResult::Failed);
+    server->setFaults(sim::Faults{});
+    EXPECT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListInfo, names, local), ftp::ListResult::Listed);
+    EXPECT_EQ(listing::MessageNames(names, listing::NameForm::BoxMessage).size(), 3u);
+    expectNothingLeftOpen();
+}
+
 TEST_F(SimSessionTest, StoreAndDeleteWithTheMainUnitsRefusals) {
     CFtpMng& client = loggedIn();
     const std::string message = "202401151030_ABC_0001_0012.vmdat";

@@ -134,6 +134,15 @@ TEST_F(FileLayer, TempFilesAreNewHiddenAndPrivate) {
         EXPECT_TRUE(names.insert(t->path).second) << "a name given twice";
     }
     EXPECT_FALSE(createTempFile(dir / "missing"));
+
+    // With a suffix, and as a free name for another layer to make.
+    const std::optional<TempFile> wav = createTempFile(dir.path(), "-A005.WAV");
+    ASSERT_TRUE(wav);
+    EXPECT_TRUE(wav->path.filename().string().ends_with("-A005.WAV"));
+    const fs::path free = newTempPath(dir.path(), ".wav");
+    EXPECT_TRUE(free.filename().string().starts_with(".plova-tmp-"));
+    EXPECT_TRUE(free.filename().string().ends_with(".wav"));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(free)));
 }
 
 // Only old regular files under the temporary names go; what a live writer
@@ -165,6 +174,17 @@ TEST_F(FileLayer, StaleTempFilesAreRemovedAndNothingElse) {
     for (const Case& c : cases) EXPECT_EQ(fs::exists(fs::symlink_status(box / c.name)), !c.removed) << c.name;
     EXPECT_EQ(contentOf(outside / "keep"), "x");
     EXPECT_EQ(removeStaleTempFiles(dir / "missing", std::chrono::hours(1)), 0);
+
+    // Old folders under such names go with what they hold; a link inside is
+    // taken away, not followed.
+    fs::create_directory_symlink(outside, box / ".plova-tmp-folder" / "link");
+    fs::last_write_time(box / ".plova-tmp-folder", old);
+    fs::create_directory(box / ".plova-tmp-live");
+    EXPECT_EQ(removeStaleTempFolders(box, std::chrono::hours(1)), 1);
+    EXPECT_FALSE(fs::exists(box / ".plova-tmp-folder"));
+    EXPECT_TRUE(fs::exists(box / ".plova-tmp-live"));
+    EXPECT_TRUE(fs::exists(fs::symlink_status(box / ".plova-tmp-link"))) << "a link is no folder of ours";
+    EXPECT_EQ(contentOf(outside / "keep"), "x");
 }
 
 // A settings file is read only when it is a regular file of sane size, and

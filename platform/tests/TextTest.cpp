@@ -41,6 +41,25 @@ TEST(Text, Utf8BothWays) {
     EXPECT_FALSE(equalsIgnoreCase(u"naisen", u"naise"));
 }
 
+// Any name on the disk comes back byte for byte from its text; a UTF-8 name's
+// text is its plain text, and bytes that are not UTF-8 read as CP932 for people.
+TEST(Text, PathTextLosesNoByte) {
+    const std::string cp932 = toCp932(u"総務");
+    const std::string names[] = {
+        "box/0001",
+        toUtf8(u"本社/音声 \U0001F600"),
+        cp932 + "/rusuroku",
+        "\xff\xfe\x80",
+        "\xc0\x80 \xed\xb2\x80 \xf4\x90\x80\x80 \xe3\x81",  // overlong, a half surrogate, beyond U+10FFFF, cut short
+        toUtf8(u"\U00010080") + "\x80",                     // a pair whose low half looks like a byte, then a byte
+    };
+    for (const std::string& name : names) EXPECT_EQ(pathBytes(pathText(name)), name) << name;
+    EXPECT_EQ(pathText("box/0001"), u"box/0001");
+    EXPECT_EQ(pathText(toUtf8(u"本社")), u"本社");
+    EXPECT_EQ(readablePathText(pathText(cp932 + "/rusuroku")), u"総務/rusuroku");
+    EXPECT_EQ(readablePathText(u"本社/0001"), u"本社/0001");
+}
+
 TEST(Text, WholeNumbersWithinARange) {
     EXPECT_EQ(parseWholeNumber("-128", -128, 127), -128);
     EXPECT_EQ(parseWholeNumber("127", -128, 127), 127);

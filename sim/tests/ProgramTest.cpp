@@ -125,15 +125,17 @@ TEST_F(SimProgram, RefusesBadArguments) {
     // Numbers are whole decimal numbers in range: a minus sign does not wrap round to a huge value.
     // (With an absent root an accepted number ends in 1, so nothing is left serving.)
     const std::string absentRoot = std::string(MAINUNIT_SIM) + " --root " + (base / "absent").string() + " ";
-    for (const char* bad : {"--port 65536", "--port -1", "--port 21x", "--seed-number 4294967296",
-                            "--fault greeting-code=1000", "--fault drop-after=-1", "--fault stall=",
-                            "--fault fail-dele=a.vminf:99", "--fault fail-dele=:421", "--fault fail-dele=a.vminf"}) {
+    for (const char* bad :
+         {"--port 65536", "--port -1", "--port 21x", "--seed-number 4294967296", "--fault greeting-code=1000",
+          "--fault drop-after=-1", "--fault stall=", "--fault fail-dele=a.vminf:99", "--fault fail-dele=:421",
+          "--fault fail-dele=a.vminf", "--fault trickle=0", "--fault trickle=4294967296", "--fault endless"}) {
         SCOPED_TRACE(bad);
         EXPECT_EQ(run(absentRoot + bad + " 2>/dev/null").second, 2);
     }
     for (const char* good :
          {"--port 65535", "--seed-number 4294967295", "--fault drop-after=9223372036854775807",
-          "--fault huge-listing=4294967296", "--fault fail-dele=a.vminf:0", "--fault fail-dele=a.vminf:421"}) {
+          "--fault huge-listing=4294967296", "--fault fail-dele=a.vminf:0", "--fault fail-dele=a.vminf:421",
+          "--fault trickle=2048 --fault endless-retr --fault endless-listing"}) {
         SCOPED_TRACE(good);
         EXPECT_EQ(run(absentRoot + good + " 2>/dev/null").second, 1);
     }

@@ -2,6 +2,8 @@
 // into a voice-data file, the Add button's checks and messages, and what a
 // failure, a cancel or an overwrite leaves in the folder.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <functional>
@@ -11,6 +13,7 @@
 #include "audio/testing/SpeechSignal.h"
 #include "platform/File.h"
 #include "platform/testing/FolderNames.h"
+#include "platform/testing/OwnScratchFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "store/CFileMng.h"
 #include "store/ResponseMessage.h"
@@ -287,3 +290,37 @@ TEST_F(ResponseMessage, TheLengthCheckPassesBelow600Point1Seconds) {
 }
 
 }  // namespace
+
+// Whatever someone left in the folders an import writes to, under names it
+// once used (a link to a file of the user's, a hard link, a pipe), is never
+// written through, truncated or waited on: every name the import makes is its
+// own, unguessable and made exclusively.
+TEST_F(ResponseMessage, NothingPlantedInTheFoldersItWritesIsWrittenThrough) {
+    const OwnScratchFolder own;
+    const fs::path scratch = own.path();
+    ASSERT_FALSE(scratch.empty());
+    const fs::path precious = src.path() / "precious.txt";
+    writeBytes(precious, "the user's own words");
+    const std::string pid = std::to_string(::getpid());
+    const std::string name = "202612071505_MON_A005_0000.WAV";
+    fs::create_symlink(precious, outou / (std::string(kTempFilePrefix) + "import-" + pid + "-" + name));
+    fs::create_hard_link(precious, scratch / ("wave_tmp-" + pid + ".wav"));
+    ASSERT_EQ(::mkfifo((scratch / "wave_tmp.wav").c_str(), 0600), 0);
+
+    for (const bool fromWindow : {true, false}) {
+        SCOPED_TRACE(fromWindow ? "window" : "any audio");
+        AddMessageRequest request;
+        request.boxFolder = box.path();
+        request.number = number;
+        request.source = fromWindow ? speech8k : converted("speech.flac", "");
+        request.anyAudio = !fromWindow;
+        ASSERT_EQ(AddResponseMessage(request, window, &created), response::kAdded);
+        const fs::path copy = fs::path(created).replace_extension(".WAV");
+        EXPECT_EQ(fs::symlink_status(copy).type(), fs::file_type::regular);
+        EXPECT_TRUE(files.IsValidMessageFile(created));
+        EXPECT_EQ(readBytes(precious), "the user's own words");
+        ports.clock.advanceMinutes(1);
+    }
+    // Only what was planted is left beside the program's own scratch files.
+    EXPECT_EQ(sortedNames(scratch), (std::vector<std::string>{"wave_tmp-" + pid + ".wav", "wave_tmp.wav"}));
+}
