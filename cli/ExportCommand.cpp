@@ -22,6 +22,7 @@
 #include "lists/ListDefinition.h"
 #include "platform/File.h"
 #include "platform/IniFile.h"
+#include "platform/Ports.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
 
@@ -233,6 +234,8 @@ int writeArchive(const Options& o, ListData& list, std::ostream& out, std::ostre
     const fs::path outFolder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     const fs::path root(toUtf8(list.Source().root));
     const std::string cannot = target.string() + ": cannot be written";
+    const std::string noSpace = "not enough disk space in " + outFolder.string() + "; nothing written";
+    std::uint64_t archived = 0;  // bytes of the WAV files the archive takes in
 
     std::vector<int> rows;
     for (int row = 0; row < list.RowCount(); ++row)
@@ -269,8 +272,17 @@ int writeArchive(const Options& o, ListData& list, std::ostream& out, std::ostre
             // The conversion runs on a copy, so its WAV file is made in the scratch folder.
             const fs::path copy = scratch.path() / (std::to_string(++made) + ".vmdat");
             std::error_code ec;
+            const std::uint64_t length = fs::file_size(message, ec);
+            // A full disk is said as such, before and after the copy and its WAV file.
+            const auto roomFor = [&] {
+                return ports().disk->freeBytes(scratch.path()) >= length + store::SpaceToConvertToWav(length);
+            };
+            if (!ec && !roomFor()) return fail(err, kName, noSpace);
             if (!fs::copy_file(message, copy, ec) || files.ConvertToWav(copy, 0) != 1)
-                return fail(err, kName, message.string() + ": the speech cannot be decoded; nothing written");
+                return fail(
+                    err, kName,
+                    !roomFor() ? noSpace : message.string() + ": the speech cannot be decoded; nothing written");
+            archived += fs::file_size(fs::path(copy).replace_extension(".wav"), ec);
             fs::remove(copy, ec);
             wavEntry = fs::path(relative).replace_extension(".wav").generic_string();
             if (!zip.addFile(wavEntry, fs::path(copy).replace_extension(".wav"))) return fail(err, kName, cannot);
@@ -288,7 +300,7 @@ int writeArchive(const Options& o, ListData& list, std::ostream& out, std::ostre
     if (!zip.addBytes(kIndexCsv, std::move(indexCsv)) ||
         !zip.addBytes(kIndexJson, index.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n") ||
         !zip.close())
-        return fail(err, kName, cannot);
+        return fail(err, kName, ports().disk->freeBytes(outFolder) < archived ? noSpace : cannot);
     // The scratch name was private to us; the archive gets the permissions of any new file.
     std::error_code ec;
     fs::permissions(temp->path, static_cast<fs::perms>(usualFileMode()), ec);
