@@ -1,8 +1,10 @@
 // plova-cli backup [--settings FILE]: one backup run now, as the window's
-// schedule runs it, for cron or a timer while nobody has the window open.
-// It takes the program's one-instance lock, so it never runs beside an open
-// window; it logs in with the stored values and records the result in the
-// settings file.
+// schedule runs it, for cron or a timer while nobody has the window open on
+// that settings file. It holds the settings file's lock, which the window
+// holds while it runs, and the run holds the root folder's, so it never runs
+// beside a window on the same settings or another backup into the same root;
+// it logs in with the stored values and records the result in the settings
+// file.
 #include <csignal>
 #include <set>
 
@@ -10,15 +12,13 @@
 #include "app/FtpMainUnitSession.h"
 #include "cli/Command.h"
 #include "platform/AppPaths.h"
-#include "platform/SingleInstance.h"
+#include "platform/FileLock.h"
 #include "platform/Text.h"
 
 namespace plova::cli {
 namespace {
 
 constexpr const char* kName = "backup";
-constexpr int kLocked = 75;  // EX_TEMPFAIL: another instance has the lock; try again later
-constexpr char kMutexName[] = "PLOVA-Kw";
 
 // Messages the run would show in a box go to stderr, one line each.
 class StderrPrompt final : public Prompt {
@@ -108,7 +108,8 @@ struct StopSignals {
 };
 
 // Why a run did not complete.
-std::string shortfall(backup::RunResult result) {
+std::string shortfall(backup::RunResult result, const backup::LocalProblem& problem) {
+    const std::string where = printable(problem.path.string()) + " (" + problem.reason + ")";
     switch (result) {
     case backup::RunResult::Ok: break;
     case backup::RunResult::Cancelled: return "cancelled";
@@ -116,31 +117,63 @@ std::string shortfall(backup::RunResult result) {
     case backup::RunResult::CommError: return "communication error with the main unit";
     case backup::RunResult::NoSpace: return "not enough free disk space under the root folder";
     case backup::RunResult::ConversionFailed: return "a WAV conversion failed";
-    case backup::RunResult::NoRootFolder: return "no root folder";
+    case backup::RunResult::NoRootFolder:
+        return problem.path.empty() ? "no root folder" : "the root folder does not exist: " + where;
+    case backup::RunResult::WriteFailed: return "cannot write " + where;
+    case backup::RunResult::Busy: return "another backup is running into the root folder";
     }
     return "the backup failed";
+}
+
+// The result as the window's scheduled run records it, and nothing else of
+// the file touched. A file that cannot be read now is not saved over: that
+// would keep three keys of it.
+bool recordResult(const std::filesystem::path& file, SettingsRecord& record, bool ok) {
+    const LocalTime now = ports().clock->now();
+    RecordBackupResult(record, ok, now);
+    std::optional<IniDocument> ini = loadForUpdate(file);
+    if (!ini) return false;
+    ini->set(settings::kBackup, u"ZENKAIBI", record.zenkaibi);
+    ini->setInt(settings::kBackup, u"ZENKAIKA", record.zenkaika);
+    if (record.hindo != backup::kNever) {
+        ComputeNextDue(record, now);
+        ini->set(settings::kBackup, u"YOTEIBI", record.yoteibi);
+    }
+    // The password is kept in plain text: the file stays its owner's alone, as the window keeps it.
+    return ini->save(file, NewFileMode::OwnerOnly);
 }
 
 int runBackup(const Args& args, std::ostream&, std::ostream& err) {
     if (!(args.empty() || (args.size() == 2 && args[0] == "--settings")))
         return fail(err, kName, "expects [--settings FILE]", kUsage);
-    SingleInstanceLock lock(kMutexName);
-    if (!lock.acquired())
-        return fail(err, kName, "the program is running (its window backs up on its own schedule); nothing was done",
-                    kLocked);
 
+    // The settings file first (a link is used at its target): a wrong path is
+    // a mistake to say at once, whatever else runs.
     const std::filesystem::path file = settingsPath(args);
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) return fail(err, kName, "no settings file at " + file.string());
+    if (!std::filesystem::is_regular_file(file, ec))
+        return fail(err, kName, "no settings file at " + printable(file.string()));
+    const FileLock settingsLock = lockBeside(file);
+    if (settingsLock.state() == FileLock::State::Busy)
+        return fail(err, kName,
+                    "the program is running on " + printable(file.string()) +
+                        " (its window backs up on its own schedule), or another backup of it is; nothing was done",
+                    kBusy);
+    if (!settingsLock.held())
+        return fail(err, kName,
+                    "cannot lock " + printable(settingsLock.file().string()) + ": " + settingsLock.reason());
+
+    const std::optional<IniDocument> ini = loadForUpdate(file);
+    if (!ini) return fail(err, kName, "cannot read the settings file " + printable(file.string()));
     SettingsRecord record;
-    ReadAllSettings(IniDocument::load(file), record);
+    ReadAllSettings(*ini, record);
     if (record.check != 1 || record.ip.empty())
         return fail(err, kName,
-                    "no stored login values in " + file.string() +
+                    "no stored login values in " + printable(file.string()) +
                         " (LOGIN CHECK is 0: tick the login dialog's remember box and leave the program once)");
     // The root folder the window would use at its next start.
     if (record.change == 1) record.folder = record.nextFolder;
-    if (record.folder.empty()) return fail(err, kName, "no root folder in " + file.string());
+    if (record.folder.empty()) return fail(err, kName, "no root folder in " + printable(file.string()));
 
     StderrPrompt prompt(err);
     StderrProgress progress(err);
@@ -155,22 +188,17 @@ int runBackup(const Args& args, std::ostream&, std::ostream& err) {
     backup::RunSettings run = RunSettingsOf(record);
     backup::RunOptions options;
     options.confirmed = true;  // someone reads stderr: every failure is said
-    const backup::RunResult result = backup::RunBackup(host, run, months, options);
+    backup::LocalProblem problem;
+    const backup::RunResult result = backup::RunBackup(host, run, months, options, &problem);
+    // Another backup into the root folder has the months in hand: this run did
+    // nothing and records nothing.
+    if (result == backup::RunResult::Busy)
+        return fail(err, kName, shortfall(result, problem) + "; nothing was done", kBusy);
     const bool ok = result == backup::RunResult::Ok;
 
-    // The result as the window's scheduled run records it, and nothing else
-    // of the file touched.
-    const LocalTime now = ports().clock->now();
-    RecordBackupResult(record, ok, now);
-    IniDocument ini = IniDocument::load(file);
-    ini.set(settings::kBackup, u"ZENKAIBI", record.zenkaibi);
-    ini.setInt(settings::kBackup, u"ZENKAIKA", record.zenkaika);
-    if (record.hindo != backup::kNever) {
-        ComputeNextDue(record, now);
-        ini.set(settings::kBackup, u"YOTEIBI", record.yoteibi);
-    }
-    if (!ini.save(file)) return fail(err, kName, "the result could not be written to " + file.string());
-    if (!ok) return fail(err, kName, shortfall(result) + "; the months stay incomplete");
+    if (!recordResult(file, record, ok))
+        return fail(err, kName, "the result could not be written to " + printable(file.string()));
+    if (!ok) return fail(err, kName, shortfall(result, problem) + "; the months stay incomplete");
     err << "plova-cli: backup: complete\n";
     return kOk;
 }
@@ -181,7 +209,8 @@ extern const Command backupCommand;
 const Command backupCommand{
     "backup", "[--settings FILE]",
     "run one automatic backup now with the stored login, into BU_YYYYMM month folders under the root folder; "
-    "records ZENKAIBI/ZENKAIKA/YOTEIBI (exit 75 while the program's window is open)",
+    "records ZENKAIBI/ZENKAIKA/YOTEIBI (exit 75 while the program's window is open on the same settings file or "
+    "another backup runs into the same root folder; a settings file given as a link is used at its target)",
     runBackup};
 
 }  // namespace plova::cli

@@ -25,6 +25,9 @@ struct Command {
 constexpr int kOk = 0;
 constexpr int kFailed = 1;  // the command ran and something could not be done
 constexpr int kUsage = 2;   // wrong arguments
+// Another run is working on the same folder or settings file; nothing was
+// done, and a later try may succeed (EX_TEMPFAIL).
+constexpr int kBusy = 75;
 
 // The text with every control character (a line feed in a file name, say)
 // written as \xNN, so that one result stays one line.

@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 
+#include "app/BoxFolderLock.h"
 #include "app/BoxFolders.h"
 #include "cli/Command.h"
 #include "cli/LinkOptions.h"
@@ -176,6 +177,19 @@ int runDownload(const Args& args, std::ostream& out, std::ostream& err) {
     Options o;
     if (auto problem = parse(args, o)) return fail(err, kName, *problem, kUsage);
 
+    // One run at a time in a box folder (the window's commands, another
+    // download): the second says so and does nothing. A folder that is to be
+    // built is made first, so that its lock can live in it.
+    const BoxFolderLock lock(o.folder, true);
+    if (lock.busy())
+        return fail(err, kName, "another run is working on " + printable(o.folder.string()) + "; nothing was done",
+                    kBusy);
+    if (!lock.lock().held()) {
+        std::error_code ec;
+        if (!fs::is_directory(o.folder, ec)) return fail(err, kName, "not a folder: " + printable(o.folder.string()));
+        return fail(err, kName, "cannot lock " + printable(lock.lock().file().string()) + ": " + lock.lock().reason());
+    }
+
     StdoutPrompt prompt(out);
     CountingProgress progress;
     CancelFlag cancel;
@@ -247,7 +261,8 @@ const Command downloadCommand{
     "--no-responses) or recording information only (--kind info), of every box or of the boxes named by --box; "
     "--convert makes a WAV file of each voice file; --password-file reads the password from the file's first "
     "line; the port is --port, else PLOVA_FTP_PORT, else 21. Progress on stderr, the closing message on stdout; "
-    "exit status 0 only when everything was downloaded, else the reason on stderr",
+    "exit status 0 only when everything was downloaded, else the reason on stderr; 75 when another run (the "
+    "window, another download) is working on BOXFOLDER",
     runDownload};
 
 }  // namespace plova::cli

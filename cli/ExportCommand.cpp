@@ -26,6 +26,7 @@
 #include "lists/ListDefinition.h"
 #include "platform/File.h"
 #include "platform/IniFile.h"
+#include "platform/Ports.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
 
@@ -294,6 +295,8 @@ int writeArchive(const Options& o, const std::vector<const ListData*>& lists, st
     const ListData& first = *lists.front();
     const fs::path root(pathBytes(first.Source().root));
     const std::string cannot = target.string() + ": cannot be written";
+    const std::string noSpace = "not enough disk space in " + outFolder.string() + "; nothing written";
+    std::uint64_t archived = 0;  // bytes of the WAV files the archive takes in
 
     std::vector<ArchiveRow> rows;
     for (const ListData* list : lists)
@@ -336,16 +339,25 @@ int writeArchive(const Options& o, const std::vector<const ListData*>& lists, st
         if (equalsIgnoreCase(message.extension().u16string(), store::kVmdat)) {
             // The conversion runs on a copy, so its WAV file is made in the scratch folder.
             const fs::path copy = scratch.path() / (std::to_string(++made) + ".vmdat");
+            std::error_code ec;
+            const std::uint64_t length = fs::file_size(message, ec);
+            // A full disk is said as such, before and after the copy and its WAV file.
+            const auto roomFor = [&] {
+                return ports().disk->freeBytes(scratch.path()) >= length + store::SpaceToConvertToWav(length);
+            };
+            if (!ec && !roomFor()) return fail(err, kName, noSpace);
             switch (copyForConversion(message, copy)) {
             case Copied::Done: break;
             case Copied::Unreadable: return fail(err, kName, message.string() + ": cannot be read; nothing written");
             case Copied::TooLarge:
                 return fail(err, kName, message.string() + ": too large for a message file; nothing written");
-            case Copied::NotWritten: return fail(err, kName, cannot);
+            case Copied::NotWritten: return fail(err, kName, !roomFor() ? noSpace : cannot);
             }
             if (files.ConvertToWav(copy, 0) != 1)
-                return fail(err, kName, message.string() + ": the speech cannot be decoded; nothing written");
-            std::error_code ec;
+                return fail(
+                    err, kName,
+                    !roomFor() ? noSpace : message.string() + ": the speech cannot be decoded; nothing written");
+            archived += fs::file_size(fs::path(copy).replace_extension(".wav"), ec);
             fs::remove(copy, ec);
             wavEntry = entryName(fs::path(relative).replace_extension(".wav"));
             if (!zip.addFile(wavEntry, fs::path(copy).replace_extension(".wav"))) return fail(err, kName, cannot);
@@ -366,7 +378,7 @@ int writeArchive(const Options& o, const std::vector<const ListData*>& lists, st
     if (!zip.addBytes(kIndexCsv, std::move(indexCsv)) ||
         !zip.addBytes(kIndexJson, index.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n") ||
         !zip.close())
-        return fail(err, kName, cannot);
+        return fail(err, kName, ports().disk->freeBytes(outFolder) < archived ? noSpace : cannot);
     // The scratch name was private to us; the archive gets the permissions of any new file.
     std::error_code ec;
     fs::permissions(temp->path, static_cast<fs::perms>(usualFileMode()), ec);

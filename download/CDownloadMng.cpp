@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstring>
+#include <optional>
 #include <set>
 #include <string_view>
 #include <system_error>
@@ -24,6 +26,8 @@ namespace {
 
 constexpr std::u16string_view kReceivingVoice = u".dl_dat";
 constexpr std::u16string_view kReceivingInfo = u".dl_inf";
+// A receiving file nobody has written to for this long belongs to no run.
+constexpr std::chrono::hours kReceivingFileAge{1};
 constexpr std::int64_t kBlockKiB = 1024;
 constexpr std::int64_t kVoiceSpaceFactor = 16;
 
@@ -40,11 +44,18 @@ void removeFile(const fs::path& p) {
     fs::remove(p, ec);
 }
 
-// A complete message file is here: one without its record and block (torn
-// by a crash, or not a message at all) is fetched again.
-bool present(const fs::path& p) {
+// A whole message file is here: a regular file with a valid status record
+// and, where the listing gave its size, that many bytes behind the record.
+// Anything else (torn by a crash or by a second run, a zeroed record, a file
+// of another length, not a message at all) is fetched again.
+bool present(const fs::path& p, std::int64_t listedSize = -1) {
     std::error_code ec;
-    return fs::is_regular_file(p, ec) && CFileMng().HasStatusRecord(p);
+    if (fs::symlink_status(p, ec).type() != fs::file_type::regular) return false;
+    if (listedSize >= 0) {
+        const std::uintmax_t length = fs::file_size(p, ec);
+        if (ec || length != static_cast<std::uintmax_t>(listedSize) + store::kBlockOffset) return false;
+    }
+    return CFileMng().IsValidMessageFile(p);
 }
 
 bool isThere(const fs::path& p) {
@@ -166,16 +177,32 @@ std::int64_t SpaceForVoiceConversion(std::int64_t voiceBytes) {
 }  // namespace dl
 
 fs::path CDownloadMng::ReceivingName(const fs::path& finalPath) {
-    return withExtension(finalPath, finalPath.extension() == pathOf(store::kVminf) ? kReceivingInfo : kReceivingVoice);
+    // The process of the run in the name: two runs never receive into one
+    // file, and the sweep tells the files of a run that is gone.
+    const std::u16string extension =
+        u"." + fromUtf8(std::to_string(currentProcessId())) +
+        std::u16string(finalPath.extension() == pathOf(store::kVminf) ? kReceivingInfo : kReceivingVoice);
+    return withExtension(finalPath, extension);
 }
 
 void CDownloadMng::SweepReceivingFiles(const fs::path& folder) {
+    const fs::file_time_type cutoff = fs::file_time_type::clock::now() - kReceivingFileAge;
     std::error_code ec;
     std::vector<fs::path> stale;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const fs::path ext = it->path().extension();
-        if ((ext == pathOf(kReceivingVoice) || ext == pathOf(kReceivingInfo)) && it->is_regular_file(ec))
-            stale.push_back(it->path());
+        if (ext != pathOf(kReceivingVoice) && ext != pathOf(kReceivingInfo)) continue;
+        std::error_code e;
+        if (fs::symlink_status(it->path(), e).type() != fs::file_type::regular) continue;
+        // "<stem>.<process>.dl_dat": a file of a run still going stays, unless
+        // nothing has been written to it for long (the number may be another
+        // process's by now).
+        const std::string runPart = it->path().stem().extension().string();
+        const std::optional<long> run =
+            runPart.size() > 1 ? parseWholeNumber(runPart.substr(1), 1, LONG_MAX) : std::nullopt;
+        const bool going = run && *run != currentProcessId() && processRunning(*run);
+        const fs::file_time_type written = fs::last_write_time(it->path(), e);
+        if (!going || (!e && written < cutoff)) stale.push_back(it->path());
     }
     for (const auto& p : stale) removeFile(p);
 }
@@ -319,7 +346,7 @@ DownloadResult CDownloadMng::DownloadBox(std::u16string_view remoteDirectory, co
         const fs::path local = localFolder / pathOf(entry->name);
 
         if (!enoughSpace(localFolder, dl::SpaceForFile(entry->size))) return DownloadResult::NoSpace;
-        const bool here = present(local);
+        const bool here = present(local, entry->size);
         if (isVoice) {
             window.send(msg::kBarRange, static_cast<std::intptr_t>(entry->size / kBlockKiB));
             ftp_.Session()->progressCount = 0;

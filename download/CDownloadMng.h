@@ -115,11 +115,13 @@ public:
     CFtpMng& ftp() { return ftp_; }
     const DownloadOptions& options() const { return options_; }
 
-    // The name a message file is received under before it is complete:
-    // ".vmdat" becomes ".dl_dat", ".vminf" ".dl_inf". Neither the conversion's
-    // ".tmp" nor anything that reads messages takes it for a message.
+    // The name a message file is received under before it is complete, of
+    // this run's own: ".vmdat" becomes ".<process>.dl_dat", ".vminf"
+    // ".<process>.dl_inf". Neither the conversion's ".tmp" nor anything that
+    // reads messages takes it for a message.
     static std::filesystem::path ReceivingName(const std::filesystem::path& finalPath);
-    // Removes what a killed earlier run left under receiving names in the folder.
+    // Removes what killed earlier runs left under receiving names in the
+    // folder; the receiving files of a run still going stay.
     static void SweepReceivingFiles(const std::filesystem::path& folder);
 
 private:

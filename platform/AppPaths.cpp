@@ -22,6 +22,15 @@ std::filesystem::path userFolder(const char* xdgVar, const char* fallbackBelowHo
     return std::filesystem::temp_directory_path() / "plova";
 }
 
+// A settings file kept as a link (into a folder of dotfiles, say) is read and
+// written at its target, so the link stays a link.
+std::filesystem::path followLink(const std::filesystem::path& file) {
+    std::error_code ec;
+    if (!std::filesystem::is_symlink(file, ec)) return file;
+    std::filesystem::path target = std::filesystem::canonical(file, ec);
+    return ec ? file : target;
+}
+
 }  // namespace
 
 std::filesystem::path executableFolder() {
@@ -52,13 +61,13 @@ std::optional<std::string> optionValue(const std::vector<std::string>& args, con
 }
 
 std::filesystem::path settingsPath(const std::vector<std::string>& args, const std::string& fileName) {
-    if (auto v = optionValue(args, "--settings")) return std::filesystem::absolute(*v);
+    if (auto v = optionValue(args, "--settings")) return followLink(std::filesystem::absolute(*v));
     const auto exeDir = executableFolder();
-    if (keepsFilesBeside(exeDir)) return exeDir / fileName;
+    if (keepsFilesBeside(exeDir)) return followLink(exeDir / fileName);
     auto dir = userFolder("XDG_CONFIG_HOME", ".config");
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
-    return dir / fileName;
+    return followLink(dir / fileName);
 }
 
 std::filesystem::path scratchFolder() {

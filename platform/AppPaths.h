@@ -24,7 +24,8 @@ bool keepsFilesBeside(const std::filesystem::path& exeFolder);
 
 // The settings file: the `--settings FILE` argument when given; else
 // `fileName` beside the executable when it keeps its files there; else the
-// per-user configuration folder.
+// per-user configuration folder. A settings file that is a link gives the
+// link's target, where it is read and written.
 std::filesystem::path settingsPath(const std::vector<std::string>& args, const std::string& fileName = "PLOVA.ini");
 
 // Where transient files go (the import's intermediate WAV files): the

@@ -23,13 +23,15 @@ AtomicFile::AtomicFile(std::filesystem::path target, NewFileMode mode) : target_
     }
     temp_ = temp->path;
     const int fd = temp->handle.release();
-    // The file is created 0600. A replaced file keeps its own permissions; a new
-    // one gets the usual ones unless only its owner may read it.
+    // The file is created 0600. A replaced regular file keeps its own
+    // permissions; a new one gets the usual ones unless only its owner may
+    // read it. Whatever else stands under the name (a link, a device, a pipe)
+    // is replaced and lends nothing: a link to /dev/zero would give 0666.
     struct stat st {};
     mode_t perms = static_cast<mode_t>(usualFileMode());
     if (mode == NewFileMode::OwnerOnly) {
         perms = 0600;
-    } else if (::stat(target_.c_str(), &st) == 0) {
+    } else if (::lstat(target_.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
         perms = st.st_mode & 07777;
     }
     fchmod(fd, perms);

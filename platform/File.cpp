@@ -1,6 +1,7 @@
 #include "platform/File.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -219,6 +220,16 @@ std::optional<TempFile> createTempFile(const std::filesystem::path& folder, std:
         if (errno != EEXIST) return std::nullopt;
     }
     return std::nullopt;
+}
+
+long currentProcessId() {
+    return static_cast<long>(::getpid());
+}
+
+bool processRunning(long pid) {
+    if (pid <= 0) return false;
+    // EPERM: it runs, under another user.
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
 namespace {

@@ -128,6 +128,12 @@ std::optional<TempFile> createTempFile(const std::filesystem::path& folder, std:
 // appeared meanwhile). Empty when no free name is found.
 std::filesystem::path newTempPath(const std::filesystem::path& folder, std::string_view suffix = {});
 
+// The number of this process, and whether a process of that number runs on
+// this machine now: files named after the run that writes them can be told
+// from those of a run that is gone.
+long currentProcessId();
+bool processRunning(long pid);
+
 // Removes from `folder` (not below it) the regular files under such hidden
 // names that were last written more than `age` ago: what a process killed
 // while writing left behind. A temporary file is never the only copy of

@@ -167,18 +167,12 @@ int readProfileInt(const std::filesystem::path& file, std::u16string_view sectio
     return IniDocument::load(file).getInt(section, key, fallback);
 }
 
-namespace {
-
-// The document to update, or nothing when a file is there that cannot be
-// read: replacing it would lose whatever it holds.
 std::optional<IniDocument> loadForUpdate(const std::filesystem::path& file) {
     ReadResult read;
     IniDocument doc = IniDocument::load(file, &read);
     if (read != ReadResult::Ok && read != ReadResult::Missing) return std::nullopt;
     return doc;
 }
-
-}  // namespace
 
 bool writeProfileString(const std::filesystem::path& file, std::u16string_view section, std::u16string_view key,
                         std::u16string_view value) {

@@ -54,6 +54,11 @@ private:
     std::vector<std::string> lines_;  // CP932, without line ends
 };
 
+// The document to update, or nothing when a file is there that cannot be
+// read (too large, a pipe, no permission): saving over it would lose whatever
+// it holds. A missing file gives an empty document.
+std::optional<IniDocument> loadForUpdate(const std::filesystem::path& file);
+
 // Single-call forms. Each write loads, updates and atomically replaces the
 // file; a file that exists but cannot be loaded is left alone and the write fails.
 std::u16string readProfileString(const std::filesystem::path& file, std::u16string_view section,

@@ -1,6 +1,5 @@
 #include "platform/SingleInstance.h"
 
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,10 +7,6 @@
 #include <system_error>
 
 namespace plova {
-
-namespace {
-constexpr unsigned kLockFileMode = 0600;
-}
 
 std::filesystem::path runtimeFolder() {
     if (const char* xdg = std::getenv("XDG_RUNTIME_DIR"); xdg && *xdg && std::filesystem::is_directory(xdg)) return xdg;
@@ -22,17 +17,14 @@ std::filesystem::path runtimeFolder() {
     return dir;
 }
 
-SingleInstanceLock::SingleInstanceLock(const std::string& name, std::filesystem::path folder) {
+namespace {
+std::filesystem::path lockPath(const std::string& name, std::filesystem::path folder) {
     if (folder.empty()) folder = runtimeFolder();
-    path_ = folder / (name + ".lock");
-    lock_ = openRegularFile(path_, Access::ReadWriteCreate);
-    if (!lock_) return;
-    lock_.setPermissions(kLockFileMode);  // the lock file is this user's alone
-    if (::flock(lock_.fd(), LOCK_EX | LOCK_NB) != 0) lock_.close();
+    return folder / (name + ".lock");
 }
+}  // namespace
 
-SingleInstanceLock::~SingleInstanceLock() {
-    if (lock_) ::flock(lock_.fd(), LOCK_UN);
-}
+SingleInstanceLock::SingleInstanceLock(const std::string& name, std::filesystem::path folder)
+    : path_(lockPath(name, std::move(folder))), lock_(path_) {}
 
 }  // namespace plova

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/File.h"
+#include "platform/FileLock.h"
 
 namespace plova {
 
@@ -15,17 +15,16 @@ public:
     // `name` is the lock's name ("PLOVA-Kw"); `folder` defaults to the
     // per-user runtime folder.
     explicit SingleInstanceLock(const std::string& name, std::filesystem::path folder = {});
-    ~SingleInstanceLock();
     SingleInstanceLock(const SingleInstanceLock&) = delete;
     SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;
 
     // False when another process holds the lock.
-    bool acquired() const { return lock_.isOpen(); }
+    bool acquired() const { return lock_.held(); }
     const std::filesystem::path& path() const { return path_; }
 
 private:
     std::filesystem::path path_;
-    FileHandle lock_;
+    FileLock lock_;
 };
 
 // $XDG_RUNTIME_DIR, else a folder of this user's under the temporary folder.

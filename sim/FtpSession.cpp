@@ -636,15 +636,25 @@ void FtpSession::onRetr(const std::string& argument) {
                              " bytes).")) {
         return;
     }
+    // What is sent: the file, or a main unit's wrong idea of its length.
+    const std::int64_t change = std::max(faults.retrLengthChange, -static_cast<std::int64_t>(size));
+    const std::uint64_t sendTotal = static_cast<std::uint64_t>(static_cast<std::int64_t>(size) + change);
     auto read = [&](char* buffer, std::size_t n) -> long {
-        const auto got = in.readAt(position, buffer, n);
-        if (!got) return -1;
-        position += *got;
-        if (*got == 0 && faults.endlessRetr) {
+        if (faults.endlessRetr && position >= size) {
             // Past the end the file seems to go on: more bytes, for as long as anyone takes them.
             std::memset(buffer, kEndlessFill, n);
             return static_cast<long>(n);
         }
+        n = static_cast<std::size_t>(std::min<std::uint64_t>(n, sendTotal - std::min(position, sendTotal)));
+        if (n == 0) return 0;
+        if (position >= size) {
+            std::memset(buffer, 0, n);
+            position += n;
+            return static_cast<long>(n);
+        }
+        const auto got = in.readAt(position, buffer, std::min<std::uint64_t>(n, size - position));
+        if (!got) return -1;
+        position += *got;
         return static_cast<long>(*got);
     };
     if (faults.errorAfterTransfer) {

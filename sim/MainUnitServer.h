@@ -33,7 +33,10 @@ struct Faults {
     bool hostileListing = false;         // name listings also name "../evil.vmdat", "a/b.vmdat" and the like
     std::uint64_t hugeListingBytes = 0;  // name listings padded to at least this many bytes
     bool errorAfterTransfer = false;     // a RETR transfer ends with 451 instead of 226
-    std::set<std::string> inUse;         // file names (not paths) answered 450 by DELE and STOR
+    // RETR sends this many bytes more (zeros after the file) or, when
+    // negative, fewer than the file holds, and still ends with 226.
+    std::int64_t retrLengthChange = 0;
+    std::set<std::string> inUse;  // file names (not paths) answered 450 by DELE and STOR
     // File names (not paths) whose RETR is refused with this code (550: the
     // file has gone since it was listed; anything else: the main unit fails).
     std::map<std::string, int> refuseRetr;

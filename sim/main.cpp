@@ -23,14 +23,16 @@
 namespace {
 
 void usage() {
-    std::fprintf(stderr,
-                 "usage: mainunit-sim --root DIR [--port P] [--bind ADDR] [--user U --password W] [--log]\n"
-                 "                    [--fault NAME[=VALUE]]...\n"
-                 "       mainunit-sim --seed DIR [--seed-number N] [--root DIR ...]\n"
-                 "faults: model=TEXT greeting-code=N refuse-login drop-after=BYTES stall=MS trickle=BYTES_PER_S\n"
-                 "        endless-retr endless-listing overlong-reply multiline garbage-reply hostile-listing\n"
-                 "        huge-listing=BYTES error-after-transfer\n"
-                 "        in-use=NAME no-room refuse-retr=NAME:CODE fail-dele=NAME:CODE (CODE 0: hang up)\n");
+    std::fprintf(
+        stderr,
+        "usage: mainunit-sim --root DIR [--port P] [--bind ADDR] [--user U --password W] [--log]\n"
+        "                    [--fault NAME[=VALUE]]...\n"
+        "       mainunit-sim --seed DIR [--seed-number N] [--root DIR ...]\n"
+        "faults: model=TEXT greeting-code=N refuse-login drop-after=BYTES stall=MS trickle=BYTES_PER_S\n"
+        "        endless-retr endless-listing overlong-reply multiline garbage-reply hostile-listing\n"
+        "        huge-listing=BYTES error-after-transfer\n"
+        "        short-retr=BYTES long-retr=BYTES (RETR ends with 226 after that many bytes too few or too many)\n"
+        "        in-use=NAME no-room refuse-retr=NAME:CODE fail-dele=NAME:CODE (CODE 0: hang up)\n");
 }
 
 bool applyFault(const std::string& text, plova::sim::Faults& f) {
@@ -68,6 +70,8 @@ bool applyFault(const std::string& text, plova::sim::Faults& f) {
         f.hugeListingBytes = static_cast<std::uint64_t>(*n);
     else if (name == "error-after-transfer")
         f.errorAfterTransfer = true;
+    else if ((name == "short-retr" || name == "long-retr") && (n = number(LONG_MAX)))
+        f.retrLengthChange = name == "short-retr" ? -*n : *n;
     else if (name == "in-use" && !value.empty())
         f.inUse.insert(value);
     else if (name == "no-room")

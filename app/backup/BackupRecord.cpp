@@ -1,11 +1,12 @@
 #include "app/backup/BackupRecord.h"
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <system_error>
 
 #include "app/backup/BackupSchedule.h"
+#include "platform/AtomicFile.h"
+#include "platform/File.h"
 #include "platform/IniFile.h"
 #include "platform/Text.h"
 
@@ -17,6 +18,8 @@ namespace fs = std::filesystem;
 constexpr std::u16string_view kFolderPrefix = u"BU_";
 constexpr std::size_t kMonthChars = 6;  // "YYYYMM"
 constexpr const char* kHiddenList = ".hidden";
+// A folder's list of hidden names is a few lines; anything larger is not one.
+constexpr std::uint64_t kMaxHiddenListBytes = 1024 * 1024;
 
 std::u16string formatted(const char* format, int a, int b) {
     char buf[32];
@@ -91,8 +94,10 @@ std::u16string DoneTimeText(std::u16string_view s) {
 bool WriteRecord(const fs::path& root, std::u16string_view folderName, std::u16string_view stamp, int status,
                  int kind) {
     const fs::path folder = root / pathOf(folderName);
+    // Only the month folder is made: a root folder that is not there (a
+    // backup disk not mounted) must not be made again on the disk beneath.
     std::error_code ec;
-    fs::create_directories(folder, ec);
+    fs::create_directory(folder, ec);
     const fs::path file = folder / pathOf(kRecordFile);
     IniDocument ini = IniDocument::load(file);
     ini.set(kRecordSection, kDoneKey, DoneTimeText(stamp));
@@ -103,12 +108,16 @@ bool WriteRecord(const fs::path& root, std::u16string_view folderName, std::u16s
     return saved;
 }
 
-void MarkMonths(const fs::path& root, const BackupMonths& months, int status, const LocalTime& now) {
+bool MarkMonths(const fs::path& root, const BackupMonths& months, int status, const LocalTime& now, fs::path* failed) {
     const std::u16string stamp = TimeStamp(now);
+    bool all = true;
     for (const std::u16string& folder : FoldersOfRun(months)) {
-        WriteRecord(root, folder, stamp, status, kKindBoxes);
-        WriteRecord(root, folder, stamp, status, kKindResponses);
+        const bool written = WriteRecord(root, folder, stamp, status, kKindBoxes) &&
+                             WriteRecord(root, folder, stamp, status, kKindResponses);
+        if (!written && all && failed) *failed = root / pathOf(folder) / pathOf(kRecordFile);
+        all = all && written;
     }
+    return all;
 }
 
 std::u16string ReadBoxFlag(const fs::path& root, std::u16string_view folderName) {
@@ -126,13 +135,18 @@ bool MonthComplete(const fs::path& root, std::u16string_view folderName) {
 void HideFile(const fs::path& file) {
     const fs::path list = file.parent_path() / kHiddenList;
     const std::string name = file.filename().string();
-    {
-        std::ifstream in(list);
-        for (std::string line; std::getline(in, line);)
-            if (line == name) return;
+    std::string text;
+    const ReadResult read = readWholeFile(list, text, kMaxHiddenListBytes, Links::Refuse);
+    if (read != ReadResult::Ok && read != ReadResult::Missing) return;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        if (std::string_view(text).substr(start, end - start) == name) return;
+        start = end + 1;
     }
-    std::ofstream out(list, std::ios::app);
-    out << name << '\n';
+    if (!text.empty() && text.back() != '\n') text += '\n';
+    writeFileAtomically(list, text + name + '\n');
 }
 
 }  // namespace plova::backup

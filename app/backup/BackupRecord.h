@@ -61,12 +61,15 @@ std::vector<std::u16string> FoldersOfRun(const BackupMonths& months);
 std::u16string DoneTimeText(std::u16string_view stamp);
 
 // Writes "KANRYOUBI" and one flag into the record of a month folder, making
-// the folder when it is missing, and hides the record. False when it cannot
-// be written.
+// the folder (only the folder: the root folder must exist) when it is
+// missing, and hides the record. False when it cannot be written.
 bool WriteRecord(const std::filesystem::path& root, std::u16string_view folderName, std::u16string_view stamp,
                  int status, int kind);
-// Both flags of every month folder of the run, with the time `now`.
-void MarkMonths(const std::filesystem::path& root, const BackupMonths& months, int status, const LocalTime& now);
+// Both flags of every month folder of the run, with the time `now`. False,
+// with the record that could not be written in `failed` when given, unless
+// every record was written.
+bool MarkMonths(const std::filesystem::path& root, const BackupMonths& months, int status, const LocalTime& now,
+                std::filesystem::path* failed = nullptr);
 
 // "YFLAG" of a month folder ("未完" when missing).
 std::u16string ReadBoxFlag(const std::filesystem::path& root, std::u16string_view folderName);
@@ -76,7 +79,9 @@ bool MonthComplete(const std::filesystem::path& root, std::u16string_view folder
 // Hides a file from the file managers of the desktop. Its name stays as it
 // is, so that people and programs who look for it find it: the platform has
 // no hidden attribute besides a leading dot, so the name goes into the
-// folder's ".hidden" list, which the file managers honour.
+// folder's ".hidden" list, which the file managers honour. The list is read
+// and replaced through the file layer: a pipe, a device or a link under its
+// name is left alone and the record simply stays visible.
 void HideFile(const std::filesystem::path& file);
 
 }  // namespace plova::backup

@@ -1,6 +1,8 @@
 #include "app/backup/BackupRun.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <system_error>
 #include <thread>
 
@@ -8,6 +10,8 @@
 #include "link/CFtpMng.h"
 #include "link/FtpReply.h"
 #include "link/RemoteListing.h"
+#include "platform/File.h"
+#include "platform/FileLock.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
 
@@ -44,11 +48,16 @@ void removeQuietly(const fs::path& file) {
     fs::remove(file, ec);
 }
 
-// A file counts as backed up once it carries its status record: a file that
-// an interrupted run left half written has none and is fetched again.
-bool alreadyBackedUp(const fs::path& file) {
+// A file counts as backed up only when it is whole: a regular file holding
+// the listed length behind a valid status record. What an interrupted run,
+// a second run or a main unit that sent too little or too much left under
+// the name is fetched again.
+bool alreadyBackedUp(const fs::path& file, std::int64_t listedSize) {
     std::error_code ec;
-    return fs::is_regular_file(file, ec) && CFileMng().HasStatusRecord(file);
+    if (fs::symlink_status(file, ec).type() != fs::file_type::regular) return false;
+    const std::uintmax_t length = fs::file_size(file, ec);
+    return !ec && length == static_cast<std::uintmax_t>(listedSize) + store::kBlockOffset &&
+           CFileMng().IsValidMessageFile(file);
 }
 
 void stepProgress() {
@@ -56,70 +65,197 @@ void stepProgress() {
     ports().progress->send(window, kProgressStep, 0, 0);
 }
 
-// Fetches one file into `folder` and gives it its status record. Ok,
-// SomeMissing (the main unit no longer has it), CommError or Cancelled;
-// nothing of the file stays behind on failure.
-DownloadResult fetch(CFtpMng& ftp, const fs::path& folder, std::u16string_view name, bool responseMessage) {
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    const fs::path file = folder / pathOf(name);
-    const ftp::TransferResult r = ftp.Retrieve(name, name, folder);
-    if (r != ftp::TransferResult::Done) removeQuietly(file);
-    if (r == ftp::TransferResult::Unavailable) return DownloadResult::SomeMissing;
-    if (r == ftp::TransferResult::Cancelled) return DownloadResult::Cancelled;
-    if (r != ftp::TransferResult::Done) return DownloadResult::CommError;
-    CFileMng fm;
-    const int made = responseMessage ? fm.MakeResponseRecord(file) : fm.MakeStatusRecord(file);
-    if (made != 0) {
-        // Not a message file: without its record it would pass for backed up.
-        removeQuietly(file);
-        return DownloadResult::CommError;
+std::string reasonOf(int error) {
+    return error == 0 ? std::string("not a regular file") : std::string(std::strerror(error));
+}
+
+// A local failure: its path and reason for the caller, and the result that
+// stops the run, since no retry mends it. A full disk is told apart.
+BackupResult localFailure(const TransferContext& c, const fs::path& path, int error) {
+    if (error == ENOSPC || error == EDQUOT) return BackupResult::NoSpace;
+    if (c.problem) *c.problem = LocalProblem{path, reasonOf(error)};
+    return BackupResult::WriteFailed;
+}
+
+// A file being backed up, received under its receiving name: room for its
+// status record at the front and the data behind it, never more than the
+// listing gave (a main unit that sends without end fills no disk), and the
+// recording block it starts with kept aside for the record. The system's
+// error is kept when the local side fails, so that a full disk or a path
+// that cannot be written is not taken for the main unit's fault.
+class ReceivingCopy final : public FTP_SESSION::RetrieveSink {
+public:
+    ReceivingCopy(fs::path path, std::int64_t listedSize) : path_(std::move(path)), listed_(listedSize) {}
+    ~ReceivingCopy() override { discard(); }
+    ReceivingCopy(const ReceivingCopy&) = delete;
+    ReceivingCopy& operator=(const ReceivingCopy&) = delete;
+
+    bool open() override {
+        errno = 0;
+        file_ = openForRewrite(path_);
+        if (!file_) return failLocally();
+        opened_ = true;
+        const StatusRecordBytes room{};
+        return file_.writeAll(room.data(), room.size()) || failLocally();
     }
-    return DownloadResult::Ok;
+    bool write(const char* bytes, std::size_t size) override {
+        if (length_ + static_cast<std::int64_t>(size) > listed_) {
+            tooLong_ = true;
+            return false;
+        }
+        if (length_ < static_cast<std::int64_t>(block_.size())) {
+            const std::size_t take = std::min(size, block_.size() - static_cast<std::size_t>(length_));
+            std::memcpy(block_.data() + length_, bytes, take);
+        }
+        length_ += static_cast<std::int64_t>(size);
+        errno = 0;
+        return file_.writeAll(bytes, size) || failLocally();
+    }
+    bool close() override { return true; }  // the record is still to come
+
+    const fs::path& path() const { return path_; }
+    // The data arrived at exactly the listed length.
+    bool whole() const { return !tooLong_ && length_ == listed_; }
+    bool hasBlock() const { return length_ >= static_cast<std::int64_t>(block_.size()); }
+    const BlockBytes& block() const { return block_; }
+    // A local open or write failed, and the system's error for it.
+    bool failedLocally() const { return localFailure_; }
+    int localError() const { return localError_; }
+
+    bool finish(const FILESTS_INFO& record) {
+        const StatusRecordBytes head = record.toBytes();
+        errno = 0;
+        return (file_.writeAllAt(0, head.data(), head.size()) && file_.closeChecked()) || failLocally();
+    }
+    // Nothing of a file that is not kept stays behind.
+    void discard() {
+        file_.close();
+        if (opened_) removeQuietly(path_);
+        opened_ = false;
+    }
+    void kept() { opened_ = false; }
+
+private:
+    // errno stays 0 where the file layer refused the name without a system
+    // error: something other than a regular file of ours stands there.
+    bool failLocally() {
+        localFailure_ = true;
+        localError_ = errno;
+        return false;
+    }
+
+    fs::path path_;
+    std::int64_t listed_;
+    FileHandle file_;
+    BlockBytes block_{};
+    std::int64_t length_ = 0;
+    bool tooLong_ = false;
+    bool localFailure_ = false;
+    int localError_ = 0;
+    bool opened_ = false;  // made by open(): removed again unless kept
+};
+
+// The folder of a box or of the system response messages inside a month
+// folder. The month folder itself was made when the run began: one that has
+// gone since (a disk unplugged) is not made again.
+BackupResult makeFolder(const TransferContext& c, const fs::path& monthFolder, const fs::path& folder) {
+    std::error_code ec;
+    if (!fs::is_directory(monthFolder, ec)) return localFailure(c, monthFolder, ENOTDIR);
+    fs::create_directories(folder, ec);
+    if (ec || !fs::is_directory(folder)) return localFailure(c, folder, ec ? ec.value() : ENOTDIR);
+    return BackupResult::Ok;
+}
+
+// Fetches one listed file into `folder` and gives it its status record. Ok,
+// SomeSkipped (the main unit no longer has it, or it holds no recording
+// block), CommError (also for a length other than listed), Cancelled, or a
+// local failure; nothing of the file stays behind on failure, and an older
+// file under its name stays until the new one is complete.
+BackupResult fetch(CFtpMng& ftp, const TransferContext& c, const fs::path& folder, const listing::Entry& e,
+                   bool responseMessage) {
+    const fs::path file = folder / pathOf(e.name);
+    ReceivingCopy copy(CDownloadMng::ReceivingName(file), e.size);
+    ftp::TransferResult r = ftp::TransferResult::Failed;
+    {
+        CFtpMng::TransferScope scope(ftp, folder);
+        if (FTP_SESSION* session = scope.session()) r = session->RetrieveTo(e.name, copy, true, false, e.size);
+    }
+    if (copy.failedLocally()) return localFailure(c, copy.path(), copy.localError());
+    if (r == ftp::TransferResult::Unavailable) return BackupResult::SomeSkipped;
+    if (r == ftp::TransferResult::Cancelled) return BackupResult::Cancelled;
+    // A connection that ends early looks like the end of the file, and the
+    // main unit may say 226 all the same: only the listed length tells.
+    if (r != ftp::TransferResult::Done || !copy.whole()) return BackupResult::CommError;
+
+    CFileMng fm;
+    FILESTS_INFO status;
+    const bool built = copy.hasBlock() && (responseMessage ? fm.BuildResponseRecord(copy.block(), status)
+                                                           : fm.BuildStatusRecord(copy.block(), file, status));
+    // Not a message file (too short for its recording block, say): it cannot
+    // be backed up, and the run goes on without it, as a download does.
+    if (!built) return BackupResult::SomeSkipped;
+    if (!copy.finish(status)) return localFailure(c, copy.path(), copy.localError());
+    std::error_code ec;
+    fs::rename(copy.path(), file, ec);
+    if (ec) return localFailure(c, file, ec.value());
+    copy.kept();
+    return BackupResult::Ok;
 }
 
 // The WAV file of a backed-up voice file, when "DOWNCONV" asks for it and it
 // is not there yet. Ok, NoSpace, or the failed conversion of a fresh or an
 // existing file.
-DownloadResult convertIfAsked(const TransferContext& c, const fs::path& voiceFile, bool fetchedNow) {
-    if (!c.convert) return DownloadResult::Ok;
+BackupResult convertIfAsked(const TransferContext& c, const fs::path& voiceFile, bool fetchedNow) {
+    if (!c.convert) return BackupResult::Ok;
     fs::path wav = voiceFile;
     wav.replace_extension(".wav");
     std::error_code ec;
-    if (fs::exists(wav, ec)) return DownloadResult::Ok;
+    if (fs::exists(wav, ec)) return BackupResult::Ok;
     const std::uint64_t length = fs::file_size(voiceFile, ec);
-    if (ec) return DownloadResult::CommError;
-    if (!enoughSpace(c.root, (length / kWavPerVoiceUnit + 1) * kSpaceUnit)) return DownloadResult::NoSpace;
-    if (CFileMng().ConvertToWav(voiceFile, c.level) == 1) return DownloadResult::Ok;
+    if (ec) return BackupResult::CommError;
+    if (!enoughSpace(c.root, (length / kWavPerVoiceUnit + 1) * kSpaceUnit)) return BackupResult::NoSpace;
+    if (CFileMng().ConvertToWav(voiceFile, c.level) == 1) return BackupResult::Ok;
     // A fresh file that cannot be converted goes again, as a download's does.
     if (fetchedNow) {
         removeQuietly(voiceFile);
-        return DownloadResult::FreshConversionFailed;
+        return BackupResult::FreshConversionFailed;
     }
-    return DownloadResult::ExistingConversionFailed;
+    return BackupResult::ExistingConversionFailed;
 }
 
-// One listed file into `folder`: fetched unless it is backed up already, then
-// converted when asked. Ok, SomeMissing, or the failure.
-DownloadResult backupFile(CFtpMng& ftp, const TransferContext& c, const fs::path& folder, const listing::Entry& e,
-                          bool responseMessage) {
+// One listed file into `folder` of `monthFolder`: fetched unless it is backed
+// up already, then converted when asked. Ok, SomeSkipped, or the failure.
+BackupResult backupFile(CFtpMng& ftp, const TransferContext& c, const fs::path& monthFolder, const fs::path& folder,
+                        const listing::Entry& e, bool responseMessage) {
     const fs::path file = folder / pathOf(e.name);
-    if (!enoughSpace(c.root, roundedUp(static_cast<std::uint64_t>(e.size)))) return DownloadResult::NoSpace;
+    // The file is kept with its status record in front of it.
+    const auto size = static_cast<std::uint64_t>(e.size) + store::kBlockOffset;
+    if (!enoughSpace(c.root, roundedUp(size))) return BackupResult::NoSpace;
     bool fetchedNow = false;
-    if (!alreadyBackedUp(file)) {
-        if (const DownloadResult r = fetch(ftp, folder, e.name, responseMessage); r != DownloadResult::Ok) return r;
+    if (!alreadyBackedUp(file, e.size)) {
+        if (const BackupResult r = makeFolder(c, monthFolder, folder); r != BackupResult::Ok) return r;
+        if (const BackupResult r = fetch(ftp, c, folder, e, responseMessage); r != BackupResult::Ok) return r;
         fetchedNow = true;
     }
-    if (!e.name.ends_with(store::kVmdat)) return DownloadResult::Ok;
+    if (!e.name.ends_with(store::kVmdat)) return BackupResult::Ok;
     return convertIfAsked(c, file, fetchedNow);
 }
 
-DownloadResult listRemote(CFtpMng& ftp, std::u16string_view remotePath, const fs::path& root, std::u16string& listing) {
+BackupResult listRemote(CFtpMng& ftp, std::u16string_view remotePath, const fs::path& root, std::u16string& listing) {
     long length = 0;
     const ftp::ListResult listed = ftp.ListBoxLong(remotePath, ftp::kListAll, listing, length, root);
-    if (listed == ftp::ListResult::NoSuchDirectory) return DownloadResult::NoDirectory;
-    if (listed != ftp::ListResult::Listed) return DownloadResult::CommError;
-    return cancelRequested() ? DownloadResult::Cancelled : DownloadResult::Ok;
+    if (listed == ftp::ListResult::NoSuchDirectory) return BackupResult::NoDirectory;
+    if (listed != ftp::ListResult::Listed) return BackupResult::CommError;
+    return cancelRequested() ? BackupResult::Cancelled : BackupResult::Ok;
+}
+
+// What a killed earlier run left under receiving names in the folders this
+// procedure fills; the receiving files of a run still going stay.
+void sweepReceivingFiles(const std::vector<fs::path>& folders) {
+    for (const fs::path& f : folders) {
+        std::error_code ec;
+        if (fs::is_directory(f, ec)) CDownloadMng::SweepReceivingFiles(f);
+    }
 }
 
 std::u16string lastComponent(std::u16string_view remotePath) {
@@ -132,76 +268,103 @@ std::u16string lastComponent(std::u16string_view remotePath) {
 
 // ------------------------------------------------------- transfer procedures
 
-DownloadResult CountFiles(CFtpMng& ftp, std::u16string_view remotePath, int& count) {
-    count = 0;
+BackupResult CountFiles(CFtpMng& ftp, std::u16string_view remotePath, DirectoryCount& count) {
+    count = {};
     std::u16string listing;
     const ftp::ListResult listed = ftp.ListBox(remotePath, ftp::kListAll, listing);
-    if (listed == ftp::ListResult::NoSuchDirectory) return DownloadResult::NoDirectory;
-    if (listed != ftp::ListResult::Listed) return DownloadResult::CommError;
-    count = static_cast<int>(listing::CleanLines(listing).size());
-    return DownloadResult::Ok;
+    if (listed == ftp::ListResult::NoSuchDirectory) return BackupResult::NoDirectory;
+    if (listed != ftp::ListResult::Listed) return BackupResult::CommError;
+    count.entries = static_cast<int>(listing::CleanLines(listing).size());
+    // The progress window steps once per message: after a box message's
+    // recording information, after a system response message's one file.
+    const bool responses = remotePath == kResponseRemote;
+    const auto form = responses ? listing::NameForm::ResponseMessage : listing::NameForm::BoxMessage;
+    const std::u16string_view counted = responses ? store::kVmdat : store::kVminf;
+    for (const std::u16string& name : listing::MessageNames(listing, form)) count.messages += name.ends_with(counted);
+    return BackupResult::Ok;
 }
 
-DownloadResult BackupBox(CFtpMng& ftp, const TransferContext& c, std::u16string_view kind,
-                         std::u16string_view remotePath) {
+BackupResult BackupBox(CFtpMng& ftp, const TransferContext& c, std::u16string_view kind,
+                       std::u16string_view remotePath) {
     std::u16string listing;
-    if (const DownloadResult r = listRemote(ftp, remotePath, c.root, listing); r != DownloadResult::Ok) return r;
+    if (const BackupResult r = listRemote(ftp, remotePath, c.root, listing); r != BackupResult::Ok) return r;
     const std::u16string box = lastComponent(remotePath);
-    if (!listing::IsSafeName(box)) return DownloadResult::NoDirectory;
+    if (!listing::IsSafeName(box)) return BackupResult::NoDirectory;
+    std::vector<fs::path> boxFolders;
+    for (const std::u16string& month : FoldersOfRun(c.months))
+        boxFolders.push_back(c.root / pathOf(month) / pathOf(kind) / pathOf(box));
+    sweepReceivingFiles(boxFolders);
 
-    bool missing = false;
+    bool skipped = false;
     for (const listing::Entry& e : listing::MessageEntries(listing, listing::NameForm::BoxMessage)) {
-        if (cancelRequested()) return DownloadResult::Cancelled;
+        if (cancelRequested()) return BackupResult::Cancelled;
         const std::u16string month = e.name.substr(0, kMonthChars);
         if (month < c.months.baseMonth || month > c.months.currentMonth) continue;
         const std::u16string monthFolder = MonthFolderName(month);
-        const fs::path folder = c.root / pathOf(monthFolder) / pathOf(kind) / pathOf(box);
+        const fs::path monthPath = c.root / pathOf(monthFolder);
+        const fs::path folder = monthPath / pathOf(kind) / pathOf(box);
         const bool isInfo = e.name.ends_with(store::kVminf);
 
-        if (const DownloadResult r = backupFile(ftp, c, folder, e, false); r != DownloadResult::Ok) {
-            if (r != DownloadResult::SomeMissing) return r;
-            missing = true;
+        if (const BackupResult r = backupFile(ftp, c, monthPath, folder, e, false); r != BackupResult::Ok) {
+            if (r != BackupResult::SomeSkipped) return r;
+            skipped = true;
             continue;
         }
         // The month stays open until the whole run has ended well.
         WriteRecord(c.root, monthFolder, TimeStamp(ports().clock->now()), kStatusIncomplete, kKindBoxes);
         if (isInfo) stepProgress();
     }
-    return missing ? DownloadResult::SomeMissing : DownloadResult::Ok;
+    return skipped ? BackupResult::SomeSkipped : BackupResult::Ok;
 }
 
-DownloadResult BackupResponseMessages(CFtpMng& ftp, const TransferContext& c) {
+BackupResult BackupResponseMessages(CFtpMng& ftp, const TransferContext& c) {
     std::u16string listing;
-    if (const DownloadResult r = listRemote(ftp, kResponseRemote, c.root, listing); r != DownloadResult::Ok) return r;
-    const fs::path folder = c.root / pathOf(c.months.current) / pathOf(store::kResponseFolder);
+    if (const BackupResult r = listRemote(ftp, kResponseRemote, c.root, listing); r != BackupResult::Ok) return r;
+    const fs::path monthPath = c.root / pathOf(c.months.current);
+    const fs::path folder = monthPath / pathOf(store::kResponseFolder);
+    sweepReceivingFiles({folder});
 
-    bool missing = false;
+    bool skipped = false;
     for (const listing::Entry& e : listing::MessageEntries(listing, listing::NameForm::ResponseMessage)) {
-        if (cancelRequested()) return DownloadResult::Cancelled;
+        if (cancelRequested()) return BackupResult::Cancelled;
         if (!e.name.ends_with(store::kVmdat)) continue;
-        if (const DownloadResult r = backupFile(ftp, c, folder, e, true); r != DownloadResult::Ok) {
-            if (r != DownloadResult::SomeMissing) return r;
-            missing = true;
+        if (const BackupResult r = backupFile(ftp, c, monthPath, folder, e, true); r != BackupResult::Ok) {
+            if (r != BackupResult::SomeSkipped) return r;
+            skipped = true;
             continue;
         }
         WriteRecord(c.root, c.months.current, TimeStamp(ports().clock->now()), kStatusIncomplete, kKindResponses);
         stepProgress();
     }
-    return missing ? DownloadResult::SomeMissing : DownloadResult::Ok;
+    return skipped ? BackupResult::SomeSkipped : BackupResult::Ok;
 }
 
 // ------------------------------------------------------------------- the run
 
 namespace {
 
+std::u16string withPath(std::u16string_view text, const fs::path& path) {
+    return std::u16string(text) + u"\n" + fromUtf8(path.string());
+}
+
+// Why a month's record could not be written, for the message.
+LocalProblem recordProblem(const fs::path& record) {
+    std::error_code ec;
+    if (!fs::is_directory(record.parent_path(), ec)) return {record.parent_path(), "not a folder"};
+    if (fs::is_directory(record, ec)) return {record, "a folder stands at its name"};
+    return {record, "cannot be written"};
+}
+
 class Run {
 public:
-    Run(BackupRunHost& host, RunSettings& settings, const BackupMonths& months, const RunOptions& options)
-        : host_(host), settings_(settings), months_(months), options_(options) {
+    Run(BackupRunHost& host, RunSettings& settings, const BackupMonths& months, const RunOptions& options,
+        LocalProblem& problem)
+        : host_(host), settings_(settings), months_(months), options_(options), problem_(problem) {
         context_.root = settings.root;
         context_.months = months;
         context_.convert = settings.convert;
         context_.level = settings.level;
+        context_.problem = &problem_;
         if (!options_.sleep)
             options_.sleep = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
     }
@@ -218,17 +381,19 @@ private:
     bool Wait();
     Outcome WithRetries(const std::function<Attempt()>& attempt, bool freshLogin);
     RunResult EndWithCommError(RunResult why);
+    bool MarkAll(int status);
     RunResult Finish(bool failed);
-    DownloadResult CountAll(long& total);
-    Attempt Transfer(const std::function<DownloadResult(CFtpMng&)>& procedure);
+    BackupResult CountAll(DirectoryCount& total);
+    Attempt Transfer(const std::function<BackupResult(CFtpMng&)>& procedure);
 
     BackupRunHost& host_;
     RunSettings& settings_;
     const BackupMonths& months_;
     RunOptions options_;
+    LocalProblem& problem_;
     TransferContext context_;
     std::vector<std::u16string> answering_, extension_;
-    DownloadResult lastResult_ = DownloadResult::Ok;
+    BackupResult lastResult_ = BackupResult::Ok;
 };
 
 bool Run::Login() {
@@ -273,70 +438,90 @@ RunResult Run::EndWithCommError(RunResult why) {
     return why;
 }
 
+// Both flags of every month of the run; a record that cannot be written
+// (a folder at its name, a file where the month folder should be) makes the
+// run fail with its path rather than pass for complete.
+bool Run::MarkAll(int status) {
+    fs::path failed;
+    if (MarkMonths(context_.root, months_, status, ports().clock->now(), &failed)) return true;
+    problem_ = recordProblem(failed);
+    lastResult_ = BackupResult::WriteFailed;
+    return false;
+}
+
 RunResult Run::Finish(bool failed) {
     host_.CloseProgress();
     const bool cancelled = cancelRequested();
-    if (cancelled) {
-        failed = true;
-    } else if (failed) {
-        if (lastResult_ == DownloadResult::NoSpace)
+    if (cancelled) failed = true;
+    if (!failed && !MarkAll(kStatusComplete)) failed = true;
+    if (failed && !cancelled) {
+        // What the user must mend is always said; the main unit's failure
+        // only to a person who agreed to the run.
+        if (lastResult_ == BackupResult::NoSpace)
             prompt(std::u16string(kNoSpace), std::u16string(kErrorCaption), Icon::Exclamation);
+        else if (lastResult_ == BackupResult::WriteFailed)
+            prompt(withPath(kCannotWrite, problem_.path), std::u16string(kErrorCaption), Icon::Exclamation);
         else if (options_.confirmed)
             prompt(std::u16string(kCommError), std::u16string(kErrorCaption), Icon::Exclamation);
     }
-    MarkMonths(context_.root, months_, failed ? kStatusIncomplete : kStatusComplete, ports().clock->now());
+    if (failed) MarkMonths(context_.root, months_, kStatusIncomplete, ports().clock->now());
     Logout();
     host_.ResetIdleCount();
     host_.EnableMainWindow(true);
     if (!failed) return RunResult::Ok;
     if (cancelled) return RunResult::Cancelled;
     switch (lastResult_) {
-    case DownloadResult::NoSpace: return RunResult::NoSpace;
-    case DownloadResult::ExistingConversionFailed:
-    case DownloadResult::FreshConversionFailed: return RunResult::ConversionFailed;
+    case BackupResult::NoSpace: return RunResult::NoSpace;
+    case BackupResult::WriteFailed: return RunResult::WriteFailed;
+    case BackupResult::ExistingConversionFailed:
+    case BackupResult::FreshConversionFailed: return RunResult::ConversionFailed;
     default: return RunResult::CommError;
     }
 }
 
-DownloadResult Run::CountAll(long& total) {
+BackupResult Run::CountAll(DirectoryCount& total) {
     std::vector<std::u16string> folders;
     for (const auto& b : answering_) folders.push_back(std::u16string(kAnsweringRemote) + b);
     for (const auto& b : extension_) folders.push_back(std::u16string(kExtensionRemote) + b);
     folders.push_back(std::u16string(kResponseRemote));
-    total = 0;
+    total = {};
     for (const std::u16string& folder : folders) {
-        int count = 0;
+        DirectoryCount count;
         const Outcome o = WithRetries(
             [&] {
                 CFtpMng* ftp = Ftp();
                 // A directory gone since the box listing has nothing to count.
-                const DownloadResult r = ftp ? CountFiles(*ftp, folder, count) : DownloadResult::CommError;
-                return r != DownloadResult::CommError ? Attempt::Done : Attempt::Again;
+                const BackupResult r = ftp ? CountFiles(*ftp, folder, count) : BackupResult::CommError;
+                return r != BackupResult::CommError ? Attempt::Done : Attempt::Again;
             },
             true);
-        if (o != Outcome::Done) return o == Outcome::Cancelled ? DownloadResult::Cancelled : DownloadResult::CommError;
-        total += count;
+        if (o != Outcome::Done) return o == Outcome::Cancelled ? BackupResult::Cancelled : BackupResult::CommError;
+        total.entries += count.entries;
+        total.messages += count.messages;
         pumpOne();
     }
-    return DownloadResult::Ok;
+    return BackupResult::Ok;
 }
 
-Run::Attempt Run::Transfer(const std::function<DownloadResult(CFtpMng&)>& procedure) {
+Run::Attempt Run::Transfer(const std::function<BackupResult(CFtpMng&)>& procedure) {
     CFtpMng* ftp = Ftp();
-    lastResult_ = ftp ? procedure(*ftp) : DownloadResult::CommError;
+    lastResult_ = ftp ? procedure(*ftp) : BackupResult::CommError;
     switch (lastResult_) {
-    // A message that vanished from the main unit while the run fetched it
-    // has nothing left to back up.
-    case DownloadResult::Ok:
-    case DownloadResult::SomeMissing: return Attempt::Done;
-    case DownloadResult::NoSpace:
-    case DownloadResult::Cancelled:
-    case DownloadResult::FreshConversionFailed: return Attempt::Stop;
-    // A box gone since the listing, a failed link, and a voice file already
-    // here that would not convert are tried again.
-    case DownloadResult::NoDirectory:
-    case DownloadResult::CommError:
-    case DownloadResult::ExistingConversionFailed: return Attempt::Again;
+    // A message that vanished from the main unit while the run fetched it,
+    // or that is no message at all, has nothing left to back up.
+    case BackupResult::Ok:
+    case BackupResult::SomeSkipped: return Attempt::Done;
+    // No retry mends a full disk, a path that cannot be written or a cancel.
+    case BackupResult::NoSpace:
+    case BackupResult::WriteFailed:
+    case BackupResult::Cancelled:
+    case BackupResult::FreshConversionFailed: return Attempt::Stop;
+    // A box gone since the listing, a failed link or a file of the wrong
+    // length, and a voice file already here that would not convert are
+    // tried again.
+    case BackupResult::NoDirectory:
+    case BackupResult::CommError:
+    case BackupResult::ExistingConversionFailed: return Attempt::Again;
     }
     return Attempt::Again;
 }
@@ -348,8 +533,9 @@ RunResult Run::Go() {
     for (int i = 0; i < kOpeningPumps; ++i) pumpOne();
 
     // Every month of the run is open from now on: a run that dies half way
-    // leaves them so, and the next run fetches them again.
-    MarkMonths(context_.root, months_, kStatusIncomplete, ports().clock->now());
+    // leaves them so, and the next run fetches them again. A run that cannot
+    // keep its records stops here, before it fetches anything.
+    if (!MarkAll(kStatusIncomplete)) return Finish(true);
 
     if (!settings_.loggedIn) {
         const Outcome o = WithRetries([&] { return Login() ? Attempt::Done : Attempt::Again; }, false);
@@ -370,18 +556,19 @@ RunResult Run::Go() {
     if (listed == Outcome::Cancelled) return Finish(true);
     if (listed == Outcome::Failed) return EndWithCommError(RunResult::CommError);
 
-    long total = 0;
-    if (const DownloadResult counted = CountAll(total); counted != DownloadResult::Ok)
-        return counted == DownloadResult::Cancelled ? Finish(true) : EndWithCommError(RunResult::CommError);
+    DirectoryCount total;
+    if (const BackupResult counted = CountAll(total); counted != BackupResult::Ok)
+        return counted == BackupResult::Cancelled ? Finish(true) : EndWithCommError(RunResult::CommError);
 
-    if (total < 1) {
+    if (total.entries < 1) {
         // Nothing on the main unit: the months are as complete as they can be.
         return Finish(false);
     }
 
+    // The bar counts messages; a system response message is one file.
     const WindowHandle window = ports().progress->find(std::u16string(kProgressCaption));
-    ports().progress->send(window, kProgressRange, total / 2, 0);
-    if (total / 2 != 0) ports().progress->send(window, kProgressStep, 0, 0);
+    ports().progress->send(window, kProgressRange, total.messages, 0);
+    if (total.messages != 0) ports().progress->send(window, kProgressStep, 0, 0);
     for (int i = 0; i < kRangePumps; ++i) pumpOne();
 
     auto transferAll = [&](const std::vector<std::u16string>& boxes, std::u16string_view kind,
@@ -403,12 +590,50 @@ RunResult Run::Go() {
     return Finish(o != Outcome::Done);
 }
 
+// A run that ends before it starts ends logged out all the same.
+RunResult EndBeforeStart(BackupRunHost& host, RunSettings& settings, RunResult why) {
+    if (settings.loggedIn) {
+        host.Logout();
+        settings.loggedIn = false;
+        host.ResetIdleCount();
+    }
+    return why;
+}
+
+void ShowProblem(std::u16string_view text, const fs::path& path) {
+    prompt(withPath(text, path), std::u16string(kErrorCaption), Icon::Exclamation);
+}
+
 }  // namespace
 
-RunResult RunBackup(BackupRunHost& host, RunSettings& settings, const BackupMonths& months, const RunOptions& options) {
+RunResult RunBackup(BackupRunHost& host, RunSettings& settings, const BackupMonths& months, const RunOptions& options,
+                    LocalProblem* problem) {
+    LocalProblem unused;
+    LocalProblem& p = problem ? *problem : unused;
     // Without a root folder the month folders would land wherever the program was started.
-    if (settings.root.empty()) return RunResult::NoRootFolder;
-    return Run(host, settings, months, options).Go();
+    if (settings.root.empty()) return EndBeforeStart(host, settings, RunResult::NoRootFolder);
+    // Nor are they made where the root folder should be: a backup disk that
+    // is not mounted is said so, not replaced by the disk beneath it.
+    std::error_code ec;
+    if (!fs::is_directory(settings.root, ec)) {
+        p = {settings.root, "no such folder"};
+        ShowProblem(kNoRootFolder, settings.root);
+        return EndBeforeStart(host, settings, RunResult::NoRootFolder);
+    }
+    // One run at a time into a root folder, whichever program or settings
+    // file started it: two at once would tear each other's files.
+    const FileLock lock = lockFolder(settings.root, kBackupRootLockName);
+    if (lock.state() == FileLock::State::Busy) {
+        p = {settings.root, "another backup is running into it"};
+        if (options.confirmed) ShowProblem(kBackupBusy, settings.root);
+        return EndBeforeStart(host, settings, RunResult::Busy);
+    }
+    if (!lock.held()) {
+        p = {lock.file(), lock.reason()};
+        ShowProblem(kCannotWrite, lock.file());
+        return EndBeforeStart(host, settings, RunResult::WriteFailed);
+    }
+    return Run(host, settings, months, options, p).Go();
 }
 
 }  // namespace plova::backup

@@ -30,6 +30,11 @@ constexpr int kProgressRange = msg::kBarRange;
 constexpr std::u16string_view kCommError = u"通信エラーが発生しました。";
 constexpr std::u16string_view kNoSpace = u"ＰＣのメモリ不足です。";
 constexpr std::u16string_view kErrorCaption = u"エラー";
+// Local problems, each followed by the path concerned on a line of its own.
+constexpr std::u16string_view kNoRootFolder =
+    u"バックアップ先のルートフォルダがありません。ディスクが接続されているか確認してください。";
+constexpr std::u16string_view kCannotWrite = u"バックアップ先に書き込めません。";
+constexpr std::u16string_view kBackupBusy = u"別のバックアップがこのフォルダで実行中です。";
 
 // How a run ended.
 enum class RunResult {
@@ -39,7 +44,30 @@ enum class RunResult {
     CommError,         // the main unit failed within the retries
     NoSpace,           // not enough free disk space
     ConversionFailed,  // a voice file could not be made a WAV file
-    NoRootFolder,      // no root folder to back up into
+    NoRootFolder,      // no root folder to back up into, or it does not exist
+    WriteFailed,       // a local file or folder could not be written
+    Busy,              // another run is backing up into the same root folder
+};
+
+// The local path behind a result that names one, and why it failed.
+struct LocalProblem {
+    std::filesystem::path path;
+    std::string reason;
+};
+
+// How a backup transfer procedure ended: the results of the download
+// procedures, and a local file or folder that cannot be written, which no
+// retry mends.
+enum class BackupResult {
+    Ok,           // every listed file of the months handled
+    SomeSkipped,  // done, but a listed file had gone from the main unit or held no message
+    CommError,    // the link failed, or a file arrived at another length than listed
+    NoDirectory,  // the remote directory does not exist
+    Cancelled,
+    NoSpace,
+    ExistingConversionFailed,  // a voice file already backed up would not convert
+    FreshConversionFailed,     // a voice file fetched just now would not convert
+    WriteFailed,               // TransferContext::problem says which path
 };
 
 class BackupRunHost {
@@ -81,22 +109,41 @@ struct RunOptions {
 struct TransferContext {
     std::filesystem::path root;  // the root folder
     BackupMonths months;
-    bool convert = false;  // "DOWNCONV" 1
-    int level = 0;         // "LEVELRVORWAV"
+    bool convert = false;             // "DOWNCONV" 1
+    int level = 0;                    // "LEVELRVORWAV"
+    LocalProblem* problem = nullptr;  // filled in with BackupResult::WriteFailed
 };
 
 // Box messages of one remote box directory ("/rusuroku/0001") into the box
 // folder `kind`/<box> of their month folders; one progress step per message.
-// The results are the download procedures': Ok, SomeMissing, CommError,
-// NoDirectory, Cancelled, NoSpace or a failed conversion.
-DownloadResult BackupBox(CFtpMng& ftp, const TransferContext& context, std::u16string_view kind,
-                         std::u16string_view remotePath);
+//
+// A file counts as backed up only when it is whole: its listed length behind
+// a valid status record. Anything else under its name is fetched again. A
+// file arrives under a receiving name of this run, no longer than listed; it
+// is kept only at its listed length, gets its record there and is then
+// renamed into place, so a message name never holds a torn file. A file too
+// short to hold a recording block is skipped, as one gone from the main unit.
+BackupResult BackupBox(CFtpMng& ftp, const TransferContext& context, std::u16string_view kind,
+                       std::u16string_view remotePath);
 // The system response messages into "outou" of the current month's folder.
-DownloadResult BackupResponseMessages(CFtpMng& ftp, const TransferContext& context);
-// Entries of a remote directory in `count`: Ok, NoDirectory or CommError.
-DownloadResult CountFiles(CFtpMng& ftp, std::u16string_view remotePath, int& count);
+BackupResult BackupResponseMessages(CFtpMng& ftp, const TransferContext& context);
 
-// The run; `months` were computed just before.
-RunResult RunBackup(BackupRunHost& host, RunSettings& settings, const BackupMonths& months, const RunOptions& options);
+// What a remote directory holds: every entry, and the messages among them (a
+// box message is its recording-information file, a system response message
+// its one voice file).
+struct DirectoryCount {
+    int entries = 0;
+    int messages = 0;
+};
+// Ok, NoDirectory or CommError.
+BackupResult CountFiles(CFtpMng& ftp, std::u16string_view remotePath, DirectoryCount& count);
+
+// The run; `months` were computed just before. The root folder must exist
+// (only the month folders are made in it), and no other run may be backing
+// up into it: the run holds the root folder's lock throughout. `problem`,
+// when given, receives the local path behind NoRootFolder, WriteFailed and
+// Busy.
+RunResult RunBackup(BackupRunHost& host, RunSettings& settings, const BackupMonths& months, const RunOptions& options,
+                    LocalProblem* problem = nullptr);
 
 }  // namespace plova::backup

@@ -206,7 +206,7 @@ TEST_F(StartupTest, AMissingFolderIsForgotten) {
 TEST_F(StartupTest, StartUpTakesAwayTheStaleTemporaryFilesOfTheOpenFolder) {
     const fs::path folder = root / "本社";
     const fs::path elsewhere = dir / "elsewhere";
-    const OwnScratchFolder scratch;  // and of the imports' scratch folder
+    const testkit::OwnScratchFolder scratch;  // and of the imports' scratch folder
     const std::vector<fs::path> stale = {folder / "rusuroku" / "001" / ".plova-tmp-a",
                                          folder / "naisen" / "201" / ".plova-tmp-b", folder / "outou" / ".plova-tmp-c",
                                          scratch.path() / ".plova-tmp-e.wav"};

@@ -99,18 +99,19 @@ void FollowBoxFolderRename(CMainFrame& frame, std::u16string_view root, std::u16
 
 void InstallBoxCommands(CMainFrame& frame) {
     const unsigned modal = trait::kModalDialog;
-    frame.SetCommandHandler(cmd::kEditBoxNames, modal, [&frame] { EditBoxNames(frame); });
-    frame.SetCommandHandler(cmd::kRenameBoxFolder, modal, [&frame] { RenameBoxFolders(frame); });
+    const unsigned inFolder = trait::kModalDialog | trait::kBoxFolder;
+    frame.SetCommandHandler(cmd::kEditBoxNames, inFolder, [&frame] { EditBoxNames(frame); });
+    frame.SetCommandHandler(cmd::kRenameBoxFolder, inFolder, [&frame] { RenameBoxFolders(frame); });
     // The kind chosen last is offered again until the program ends.
     auto answering = std::make_shared<bool>(true);
-    frame.SetCommandHandler(cmd::kCreateBoxFolder, modal, [&frame, answering] {
+    frame.SetCommandHandler(cmd::kCreateBoxFolder, inFolder, [&frame, answering] {
         if (OpenBoxFolder(frame).empty()) return;
         CMakeBoxFldDlg dialog(frame, *answering);
         if (frame.RunDialog(dialog) != QDialog::Accepted) return;
         *answering = dialog.AnsweringChosen();
         inform(boxes::kMadeDone, boxes::kMadeDoneCaption);
     });
-    frame.SetCommandHandler(cmd::kDeleteWavFiles, modal, [&frame] {
+    frame.SetCommandHandler(cmd::kDeleteWavFiles, inFolder, [&frame] {
         frame.CloseSettingsMenu();
         CWavFileDelDlg dialog(frame);
         if (dialog.Opened()) frame.RunDialog(dialog);

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <system_error>
 
+#include "app/BoxFolderLock.h"
 #include "app/FolderSettings.h"
 #include "app/FrameTexts.h"
 #include "app/ui/BoxCommands.h"
@@ -158,6 +159,13 @@ void CFolderDwnDlg::OnDownload() {
     CFtpMng* ftp = frame_.Ftp();
     if (ftp == nullptr || !frame_.Session().loggedIn()) {
         ShowClosing(Closing::CommError);
+        return;
+    }
+    // One run at a time in a box folder: another one at work there (a
+    // download from cron, say) is said, and nothing is done.
+    const BoxFolderLock lock(folder, true);
+    if (lock.busy()) {
+        prompt(std::u16string(kFolderBusy), std::u16string(kFolderBusyCaption), Icon::Exclamation);
         return;
     }
     ports().cancel->clear();

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "app/BoxFolderLock.h"
 #include "app/FrameTexts.h"
 #include "app/FtpMainUnitSession.h"
 #include "app/StartupPlan.h"
@@ -45,6 +46,7 @@
 #include "lists/ui/CListDispView.h"
 #include "lists/ui/CListWindows.h"
 #include "lists/ui/ListWindowStatus.h"
+#include "platform/Text.h"
 
 namespace plova::ui {
 namespace {
@@ -133,7 +135,7 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
     SetCommandHandler(cmd::kShowUndownloaded, trait::kModalDialog, [this] {
         if (CListDispView* view = lists_->ActiveView()) view->ShowNotDownloaded();
     });
-    SetCommandHandler(cmd::kDownloadVoiceData, trait::kModalDialog | trait::kMainUnit,
+    SetCommandHandler(cmd::kDownloadVoiceData, trait::kModalDialog | trait::kMainUnit | trait::kBoxFolder,
                       [this] { DownloadVoiceOfRows(); });
 
     if (options.builtInBackup) {
@@ -369,11 +371,25 @@ void CMainFrame::OnCommand(int id) {
     OnIdle();
 }
 
+std::filesystem::path CMainFrame::OpenBoxFolderOfCommands() const {
+    const std::u16string name = FolderNameFromDisplay(FolderDisplayText());
+    if (doc_.settings.folder.empty() || name.empty()) return {};
+    return std::filesystem::path(toUtf8(WithTrailingSeparator(doc_.settings.folder) + name));
+}
+
 void CMainFrame::RunHandler(const Handler& handler) {
     if (!handler.run) return;
+    // Another run (a download from cron, say) working in the open box folder:
+    // said, and nothing done.
+    std::unique_ptr<BoxFolderLock> folderLock;
+    if (handler.traits & trait::kBoxFolder) {
+        folderLock = LockFolderForCommand(OpenBoxFolderOfCommands());
+        if (!folderLock) return;
+    }
     if (handler.traits & trait::kModalDialog) flags_.pending = false;
     if (handler.traits & trait::kMainUnit) session_->stopIdleTimer();
     handler.run();
+    folderLock.reset();
     if (handler.traits & trait::kMainUnit) session_->restartIdleTimer();
     if (handler.traits & trait::kModalDialog) RunPendingBackupIfSet();
 }

@@ -53,6 +53,9 @@ namespace trait {
 constexpr unsigned kPlain = 0;
 constexpr unsigned kModalDialog = 1;  // a backup that fell due meanwhile runs after it
 constexpr unsigned kMainUnit = 2;     // the idle timer rests while it runs
+// It writes into the open box folder: it holds the folder's lock while it
+// runs, and does not run while another run works there.
+constexpr unsigned kBoxFolder = 4;
 }  // namespace trait
 
 class CMainFrame final : public QMainWindow,
@@ -226,6 +229,8 @@ private:
     void ShowBackupTimePrompt();
     bool ShowStartupPrompt();
     void RunHandler(const Handler& handler);
+    // The box folder the commands work on: the one the folder display names.
+    std::filesystem::path OpenBoxFolderOfCommands() const;
     void RunPendingBackupIfSet();
     void Arrange(int id);
     void ActivateList(int listNumber);

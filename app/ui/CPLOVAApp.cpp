@@ -6,6 +6,7 @@
 #include <QIcon>
 
 #include "platform/AppPaths.h"
+#include "platform/FileLock.h"
 #include "platform/Ports.h"
 #include "platform/SingleInstance.h"
 
@@ -38,6 +39,7 @@ CPLOVAApp::CPLOVAApp(int& argc, char** argv) {
 CPLOVAApp::~CPLOVAApp() {
     if (idleConnection_) QObject::disconnect(idleConnection_);
     frame_.reset();
+    settingsLock_.reset();
     lock_.reset();
 }
 
@@ -52,6 +54,15 @@ bool CPLOVAApp::InitInstance() {
     }
 
     settingsFile_ = frameOptions_.settingsFile.empty() ? settingsPath(args_) : frameOptions_.settingsFile;
+    // A folder where no lock file can be made holds a settings file nobody
+    // else writes either: the window goes on without the lock there.
+    settingsLock_ = std::make_unique<FileLock>(lockBeside(settingsFile_));
+    if (settingsLock_->state() == FileLock::State::Busy) {
+        settingsLock_.reset();
+        lock_.reset();
+        prompt(appinfo::kSettingsBusy, appinfo::kErrorCaption, Icon::Stop);
+        return false;
+    }
     CMainFrame::Options options = frameOptions_;
     options.settingsFile = settingsFile_;
     frame_ = std::make_unique<CMainFrame>(std::move(options));
@@ -80,6 +91,7 @@ int CPLOVAApp::Run() {
 
 void CPLOVAApp::ExitInstance() {
     if (idleConnection_) QObject::disconnect(idleConnection_);
+    settingsLock_.reset();
     lock_.reset();
 }
 

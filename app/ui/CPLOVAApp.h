@@ -13,8 +13,9 @@
 class QApplication;
 
 namespace plova {
+class FileLock;
 class SingleInstanceLock;
-}
+}  // namespace plova
 
 namespace plova::ui {
 
@@ -22,6 +23,8 @@ namespace appinfo {
 constexpr char kMutexName[] = "PLOVA-Kw";
 constexpr char16_t kAlreadyRunning[] = u"Kwシリーズ音声ファイル管理は既に起動しています。";
 constexpr char16_t kErrorCaption[] = u"エラー";
+// The settings file is in the hands of a backup run without a window.
+constexpr char16_t kSettingsBusy[] = u"この設定ファイルでバックアップを実行中です。終了してから起動してください。";
 }  // namespace appinfo
 
 // The program's font: the family the screens were designed for, then its
@@ -37,11 +40,14 @@ public:
     CPLOVAApp& operator=(const CPLOVAApp&) = delete;
 
     // Start-up. False when the program must end at once (another instance
-    // runs; the main window could not be made).
+    // runs; a backup without a window runs on the settings file; the main
+    // window could not be made). The settings file's lock is held until the
+    // exit, so that a backup from cron or a timer leaves the file and the
+    // window's schedule alone meanwhile.
     bool InitInstance();
     // The event loop, then ExitInstance; the program's exit code.
     int Run();
-    // Releases the one-instance lock.
+    // Releases the one-instance lock and the settings file's.
     void ExitInstance();
 
     CMainFrame* MainFrame() const { return frame_.get(); }
@@ -59,6 +65,7 @@ private:
     std::filesystem::path lockFolder_;
     std::filesystem::path settingsFile_;
     std::unique_ptr<SingleInstanceLock> lock_;
+    std::unique_ptr<FileLock> settingsLock_;
     CMainFrame::Options frameOptions_;
     std::unique_ptr<CMainFrame> frame_;
     QMetaObject::Connection idleConnection_;

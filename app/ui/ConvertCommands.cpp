@@ -98,7 +98,8 @@ void DeleteWavFilesAtExit(const std::vector<std::filesystem::path>& files) {
 
 void InstallConvertCommands(CMainFrame& frame) {
     // A backup that fell due between two conversions runs after the command.
-    frame.SetCommandHandler(cmd::kConvert, trait::kModalDialog, [&frame] { ConvertSelection(frame); });
+    frame.SetCommandHandler(cmd::kConvert, trait::kModalDialog | trait::kBoxFolder,
+                            [&frame] { ConvertSelection(frame); });
     frame.SetCommandHandler(cmd::kPlay, trait::kPlain, [&frame] { PlaySelection(frame); });
 }
 

@@ -40,7 +40,8 @@ void ReloadBoxLists(CMainFrame& frame) {
 
 void InstallCsvCommands(CMainFrame& frame) {
     frame.SetCommandHandler(cmd::kExportList, trait::kModalDialog, [&frame] { ExportActiveList(frame); });
-    frame.SetCommandHandler(cmd::kImportBoxNames, trait::kModalDialog, [&frame] { ImportExtensionBoxNames(frame); });
+    frame.SetCommandHandler(cmd::kImportBoxNames, trait::kModalDialog | trait::kBoxFolder,
+                            [&frame] { ImportExtensionBoxNames(frame); });
 }
 
 }  // namespace plova::ui

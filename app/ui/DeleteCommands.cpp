@@ -74,7 +74,7 @@ DeletionResult DeleteSelection(CMainFrame& frame, CListDispView& view, int kind)
 }
 
 void InstallDeleteCommands(CMainFrame& frame) {
-    frame.SetCommandHandler(cmd::kErase, trait::kModalDialog | trait::kMainUnit, [&frame] {
+    frame.SetCommandHandler(cmd::kErase, trait::kModalDialog | trait::kMainUnit | trait::kBoxFolder, [&frame] {
         QPointer<CListDispView> view = frame.Lists() ? frame.Lists()->ActiveView() : nullptr;
         if (!view) return;
         CDelKindSetDlg dialog(frame);

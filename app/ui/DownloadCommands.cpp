@@ -82,16 +82,17 @@ VoiceResult RunSelectedVoiceDownload(CMainFrame& frame, const std::vector<fs::pa
 
 void InstallDownloadCommands(CMainFrame& frame) {
     const unsigned traits = trait::kModalDialog | trait::kMainUnit;
+    // The folder download holds the lock of the folder it fills once that is chosen.
     frame.SetCommandHandler(cmd::kFolderDownload, traits, [&frame] {
         CFolderDwnDlg dialog(frame);
         frame.RunDialog(dialog);
     });
-    frame.SetCommandHandler(cmd::kDownloadAll, traits, [&frame] {
+    frame.SetCommandHandler(cmd::kDownloadAll, traits | trait::kBoxFolder, [&frame] {
         if (OpenBoxFolder(frame).empty()) return;
         CDownKindSetDlg dialog(frame);
         frame.RunDialog(dialog);
     });
-    frame.SetCommandHandler(cmd::kDownloadSelected, traits, [&frame] {
+    frame.SetCommandHandler(cmd::kDownloadSelected, traits | trait::kBoxFolder, [&frame] {
         if (OpenBoxFolder(frame).empty()) return;
         CSelDownDlg dialog(frame);
         if (!dialog.HasBoxes()) return;

@@ -13,7 +13,7 @@
 namespace plova::ui {
 
 void InstallInfoEditCommands(CMainFrame& frame) {
-    frame.SetCommandHandler(cmd::kEditRecording, trait::kModalDialog, [&frame] {
+    frame.SetCommandHandler(cmd::kEditRecording, trait::kModalDialog | trait::kBoxFolder, [&frame] {
         frame.CloseSettingsMenu();
         QPointer<CListDispView> view = frame.Lists() ? frame.Lists()->ActiveView() : nullptr;
         if (!view) return;

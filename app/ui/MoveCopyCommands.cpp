@@ -77,7 +77,7 @@ TransferOutcome MoveCopySelection(CMainFrame& frame, CListDispView& list, transf
 }
 
 void InstallMoveCopyCommands(CMainFrame& frame) {
-    frame.SetCommandHandler(cmd::kMoveCopy, trait::kModalDialog, [&frame] {
+    frame.SetCommandHandler(cmd::kMoveCopy, trait::kModalDialog | trait::kBoxFolder, [&frame] {
         CListDispView* view = frame.Lists() ? frame.Lists()->ActiveView() : nullptr;
         if (view == nullptr) return;
         // The box folder as the folder display names it now.

@@ -166,8 +166,8 @@ void UploadSelectedMessages(CMainFrame& frame) {
 }
 
 void InstallResponseCommands(CMainFrame& frame) {
-    frame.SetCommandHandler(cmd::kAdd, trait::kModalDialog, [&frame] { AddSystemMessage(frame); });
-    frame.SetCommandHandler(cmd::kUpload, trait::kModalDialog | trait::kMainUnit,
+    frame.SetCommandHandler(cmd::kAdd, trait::kModalDialog | trait::kBoxFolder, [&frame] { AddSystemMessage(frame); });
+    frame.SetCommandHandler(cmd::kUpload, trait::kModalDialog | trait::kMainUnit | trait::kBoxFolder,
                             [&frame] { UploadSelectedMessages(frame); });
 }
 

@@ -3,14 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 
 #include "cli/Command.h"
 #include "cli/testing/CliRun.h"
+#include "platform/File.h"
+#include "platform/FileLock.h"
 #include "platform/IniFile.h"
 #include "platform/SingleInstance.h"
 #include "platform/testing/TempFolder.h"
+#include "platform/testing/TestPorts.h"
 #include "sim/MainUnitServer.h"
 #include "sim/SeedMainUnit.h"
+#include "store/CFileMng.h"
 
 namespace plova::cli {
 namespace {
@@ -49,12 +54,13 @@ protected:
         unsetenv("PLOVA_FTP_PORT");
     }
 
-    void serve() {
+    void serve(sim::Faults faults = {}) {
         ASSERT_TRUE(sim::seedMainUnit(unit).ok);
         sim::Options o;
         o.root = unit;
         o.user = "qermo";
         o.password = "kw1234";
+        o.faults = faults;
         server = std::make_unique<sim::MainUnitServer>(o);
         ASSERT_TRUE(server->start());
         setenv("PLOVA_FTP_PORT", std::to_string(server->port()).c_str(), 1);
@@ -78,6 +84,8 @@ TEST_F(BackupCommandTest, BacksUpIntoTheNextRootFolderAndRecordsTheResultOnly) {
 
     int months = 0;
     for (auto& e : fs::directory_iterator(root)) {
+        // Beside the month folders only the hidden lock of the backups into the root.
+        if (e.path().filename() == ".plova-backup.lock") continue;
         ASSERT_EQ(e.path().filename().string().rfind("BU_", 0), 0u) << e.path();
         EXPECT_EQ(readProfileString(e.path() / "backup_info.ini", u"BACKUPINF", u"YFLAG"), u"完了");
         ++months;
@@ -127,14 +135,107 @@ TEST_F(BackupCommandTest, RefusesWhatItCannotDo) {
     }
 }
 
-TEST_F(BackupCommandTest, NeverRunsBesideTheWindow) {
-    SingleInstanceLock window("PLOVA-Kw");
-    ASSERT_TRUE(window.acquired());
+// The window holds the lock beside its settings file; the window's
+// one-instance lock is its own business.
+TEST_F(BackupCommandTest, RefusesOnlyWhileAWindowRunsOnTheSameSettingsFile) {
+    serve();
+    {
+        const FileLock window = lockBeside(settings);
+        ASSERT_TRUE(window.held());
+        const testkit::CliOutcome r = run();
+        EXPECT_EQ(r.code, kBusy);
+        EXPECT_NE(r.err.find("the program is running on " + settings.string()), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1);
+        EXPECT_EQ(key(u"BACKUP", u"ZENKAIKA"), u"(none)");
+        EXPECT_TRUE(fs::is_empty(root));
+
+        // A settings file that is not there is said first, with its path,
+        // whatever runs meanwhile.
+        const fs::path none = dir / "none.ini";
+        const FileLock held = lockBeside(none);
+        SingleInstanceLock session("PLOVA-Kw");
+        const testkit::CliOutcome missing = run({"--settings", none.string()});
+        EXPECT_EQ(missing.code, kFailed);
+        EXPECT_NE(missing.err.find("no settings file at " + none.string()), std::string::npos) << missing.err;
+    }
+    // A window on another settings file, and the one-instance lock of a
+    // window in this session, leave this one free to run.
+    const fs::path other = dir / "other.ini";
+    fs::copy_file(settings, other);
+    const FileLock window = lockBeside(other);
+    SingleInstanceLock session("PLOVA-Kw");
     const testkit::CliOutcome r = run();
-    EXPECT_EQ(r.code, 75);
-    EXPECT_NE(r.err.find("the program is running"), std::string::npos) << r.err;
-    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1);
-    EXPECT_EQ(key(u"BACKUP", u"ZENKAIKA"), u"(none)");
+    EXPECT_EQ(r.code, kOk) << r.err;
+    EXPECT_EQ(key(u"BACKUP", u"ZENKAIKA"), u"1");
+}
+
+// The settings file is the window's: the run writes its three keys into it
+// as it finds it at the end, and never saves over a file it cannot read.
+TEST_F(BackupCommandTest, TheSettingsFileKeepsEverythingItHeldItsModeAndItsLink) {
+    serve();
+    // Kept as a link into another folder, readable by others for now.
+    const fs::path real = dir / "dotfiles" / "PLOVA.ini";
+    fs::create_directories(real.parent_path());
+    fs::rename(settings, real);
+    fs::create_symlink(real, settings);
+    fs::permissions(real, fs::perms(0644));
+    ASSERT_EQ(run().code, kOk);
+    EXPECT_TRUE(fs::is_symlink(settings));
+    EXPECT_EQ(readProfileString(real, u"BACKUP", u"ZENKAIKA"), u"1");
+    EXPECT_EQ(readProfileString(real, u"LOGIN", u"PASS"), u"kw1234");
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all, fs::perms(0600));
+
+    // The file cannot be read by the time the run ends (it grew past what a
+    // settings file can be): it is left exactly as it is.
+    testkit::ScriptedPump pump;
+    ScopedPorts scope(Ports{nullptr, nullptr, &pump, nullptr, nullptr, nullptr, nullptr});
+    std::uintmax_t grown = 0;
+    pump.every([&] {
+        if (grown != 0) return;
+        std::ofstream(real, std::ios::app) << std::string(kMaxProfileBytes, ';');
+        grown = fs::file_size(real);
+    });
+    writeProfileInt(real, u"BACKUP", u"ZENKAIKA", 7);
+    const testkit::CliOutcome r = run();
+    EXPECT_EQ(r.code, kFailed);
+    EXPECT_NE(r.err.find("the result could not be written"), std::string::npos) << r.err;
+    ASSERT_NE(grown, 0u);
+    EXPECT_EQ(fs::file_size(real), grown);
+    std::string head;
+    ASSERT_TRUE(readRange(real, 0, 64, head));
+    EXPECT_EQ(head.rfind("[LOGIN]", 0), 0u) << head;
+}
+
+// Two backups into one root folder at once, from two settings files: the
+// second is refused and the first leaves every file whole.
+TEST_F(BackupCommandTest, TwoBackupsAtOnceTheSecondRefusedEveryFileWhole) {
+    sim::Faults slow;
+    slow.stallMillis = 150;
+    serve(slow);
+    const fs::path other = dir / "other.ini";
+    fs::copy_file(settings, other);
+    testkit::CliProcess first(PLOVA_CLI_PATH, {"backup", "--settings", settings.string()}, dir / "first.err");
+    ASSERT_TRUE(first.waitFor("messages on the main unit")) << first.err();
+    const testkit::CliOutcome second = run({"--settings", other.string()});
+    EXPECT_EQ(second.code, kBusy) << second.err;
+    EXPECT_NE(second.err.find("another backup is running into the root folder"), std::string::npos) << second.err;
+    EXPECT_EQ(readProfileString(other, u"BACKUP", u"ZENKAIKA", u"(none)"), u"(none)");
+
+    ASSERT_EQ(first.wait(), kOk) << first.err();
+    int files = 0;
+    for (const auto& e : fs::recursive_directory_iterator(root)) {
+        const std::string ext = e.path().extension().string();
+        EXPECT_TRUE(ext != ".dl_dat" && ext != ".dl_inf") << e.path();
+        if (ext != ".vmdat" && ext != ".vminf") continue;
+        ++files;
+        const fs::path box = e.path().parent_path();
+        const fs::path remote = box.filename() == "outou"
+                                    ? unit / "outou" / e.path().filename()
+                                    : unit / box.parent_path().filename() / box.filename() / e.path().filename();
+        EXPECT_EQ(fs::file_size(e.path()), fs::file_size(remote) + 990) << e.path();
+        EXPECT_TRUE(CFileMng().IsValidMessageFile(e.path())) << e.path();
+    }
+    EXPECT_GT(files, 0);
 }
 
 TEST_F(BackupCommandTest, AFailedRunExitsNonZeroAndRecordsTheFailure) {
@@ -154,7 +255,9 @@ TEST_F(BackupCommandTest, AFailedRunExitsNonZeroAndRecordsTheFailure) {
     EXPECT_EQ(key(u"BACKUP", u"ZENKAIKA"), u"2");
     EXPECT_EQ(key(u"BACKUP", u"YOTEIBI").size(), 12u);
     for (auto& e : fs::directory_iterator(root))
-        EXPECT_EQ(readProfileString(e.path() / "backup_info.ini", u"BACKUPINF", u"YFLAG"), u"未完");
+        if (e.is_directory()) {
+            EXPECT_EQ(readProfileString(e.path() / "backup_info.ini", u"BACKUPINF", u"YFLAG"), u"未完");
+        }
 }
 
 }  // namespace

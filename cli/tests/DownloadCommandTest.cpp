@@ -148,5 +148,31 @@ TEST_F(DownloadCommandTest, NamesStayOneLineAndWhatKilledRunsLeftIsSwept) {
     EXPECT_TRUE(fs::exists(fresh));
 }
 
+// Two downloads into one box folder at once: the second says another run is
+// working there and does nothing; the first leaves every message whole.
+TEST_F(DownloadCommandTest, TwoRunsAtOnceTheSecondRefusedEveryFileWhole) {
+    for (int n = 4; n <= 9; ++n) putMessage(remoteBox("rusuroku", "0001"), "0001", n, 20'000);
+    setFaults([](sim::Faults& f) { f.stallMillis = 150; });
+    testkit::CliProcess first(PLOVA_CLI_PATH,
+                              {"download", "--host", "127.0.0.1", "--port", port, "--user", "admin", "--password",
+                               "admin", "--folder", boxFolder.string()},
+                              temp.path() / "first.err");
+    ASSERT_TRUE(first.waitFor("items on the main unit")) << first.err();
+    EXPECT_EQ(run({"--password", "admin"}), cli::kBusy) << ran.err;
+    EXPECT_NE(ran.err.find("another run is working on " + boxFolder.string()), std::string::npos) << ran.err;
+    EXPECT_TRUE(ran.out.empty()) << ran.out;
+
+    ASSERT_EQ(first.wait(), cli::kOk) << first.err();
+    EXPECT_TRUE(noTornMessages());
+    for (int n = 1; n <= 9; ++n) {
+        const fs::path voice = localBox("rusuroku", "0001") / messageName("0001", n, ".vmdat");
+        if (n == 2 || n == 3) continue;  // in other boxes
+        EXPECT_TRUE(CFileMng().IsValidMessageFile(voice)) << voice;
+    }
+    // Afterwards the folder is free again.
+    setFaults([](sim::Faults& f) { f.stallMillis = 0; });
+    EXPECT_EQ(run({"--password", "admin"}), cli::kOk) << ran.err;
+}
+
 }  // namespace
 }  // namespace plova::dltest

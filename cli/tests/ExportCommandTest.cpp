@@ -14,6 +14,7 @@
 #include "platform/File.h"
 #include "platform/Text.h"
 #include "platform/testing/FolderNames.h"
+#include "platform/testing/TestPorts.h"
 #include "store/testing/MessageFiles.h"
 
 namespace plova::cli {
@@ -238,6 +239,23 @@ TEST_F(ExportCommand, AFailedExportLeavesAnEarlierFileWholeAndNothingElse) {
     EXPECT_EQ(readBytes(zip), "earlier archive");
     EXPECT_EQ(std::distance(fs::directory_iterator(out.path()), fs::directory_iterator()), 1);
     EXPECT_TRUE(wavFilesUnder(bf.folder()).empty());
+}
+
+// A disk too full for the WAV files is said as such, not taken for speech
+// that cannot be decoded, and leaves an earlier archive whole.
+TEST_F(ExportCommand, AFullDiskIsSaidAsSuch) {
+    bf.add("rusuroku", "001", "202612011000");
+    bf.add("naisen", "201", "202612011000");
+    const fs::path zip = out / "messages.zip";
+    writeBytes(zip, "earlier archive");
+    FixedDiskSpace full{4095};
+    ScopedPorts scope(Ports{nullptr, nullptr, nullptr, nullptr, nullptr, &full, nullptr});
+    const CliOutcome r = run({bf.folder().string(), "--archive", zip.string()});
+    EXPECT_EQ(r.code, kFailed);
+    EXPECT_NE(r.err.find("not enough disk space"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("cannot be decoded"), std::string::npos) << r.err;
+    EXPECT_EQ(readBytes(zip), "earlier archive");
+    EXPECT_EQ(std::distance(fs::directory_iterator(out.path()), fs::directory_iterator()), 1);
 }
 
 TEST_F(ExportCommand, RefusesWrongArgumentsAndFoldersThatHoldNoList) {

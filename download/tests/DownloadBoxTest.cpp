@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
+#include <functional>
 #include <random>
 #include <thread>
 
@@ -281,6 +283,71 @@ TEST_F(DownloadBoxTest, DownloadVoiceKeepsAVoiceFileAlreadyHereInEveryOutcome) {
 
 // Killed at random moments, a download never leaves a torn file under a
 // message name: the run goes on in a child process that gets SIGKILL.
+// A file under a message's name is taken as downloaded only when it is
+// whole: the listed length behind a valid status record. Anything a crash, a
+// second run or a planted link left there is fetched again.
+TEST_F(DownloadBoxTest, OnlyAWholeMessageFileCountsAsPresent) {
+    CDownloadMng& d = downloader();
+    ASSERT_EQ(box(d), DownloadResult::Ok);
+    const fs::path elsewhere = temp.path() / "elsewhere.vmdat";
+    fs::copy_file(file(1, ".vmdat"), elsewhere);
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path&)> tear;
+    } cases[] = {
+        {"longer than listed", [](const fs::path& p) { std::ofstream(p, std::ios::app) << "MORE"; }},
+        {"cut after its block", [](const fs::path& p) { fs::resize_file(p, store::kMinMessageFileSize + 10); }},
+        {"its record zeroed",
+         [](const fs::path& p) {
+             std::fstream f(p, std::ios::in | std::ios::out | std::ios::binary);
+             f << std::string(store::kBlockOffset, '\0');
+         }},
+        {"a link to a whole copy",
+         [&](const fs::path& p) {
+             fs::remove(p);
+             fs::create_symlink(elsewhere, p);
+         }},
+    };
+    for (const Case& c : cases) {
+        c.tear(file(2, ".vmdat"));
+        ASSERT_EQ(box(d), DownloadResult::Ok) << c.what;
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(file(2, ".vmdat")))) << c.what;
+        EXPECT_TRUE(CFileMng().IsValidMessageFile(file(2, ".vmdat"))) << c.what;
+        EXPECT_TRUE(noTornMessages()) << c.what;
+    }
+}
+
+// Receiving files carry the process of their run: the sweep at the start of
+// a procedure takes only those whose run is gone, or that nobody has written
+// to for an hour.
+TEST_F(DownloadBoxTest, TheSweepLeavesTheReceivingFilesOfARunStillGoing) {
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const fs::path mine = CDownloadMng::ReceivingName(file(1, ".vmdat"));
+    EXPECT_EQ(mine.filename().string(), messageName("0001", 1, "") + "." + std::to_string(::getpid()) + ".dl_dat");
+    const auto receiving = [&](const std::string& run) {
+        return local / (messageName("0001", 7, "") + run + ".dl_inf");
+    };
+    struct Case {
+        fs::path file;
+        bool stays;
+    } cases[] = {
+        {receiving(".1"), true},  // a process that runs (the first one always does)
+        {receiving("." + std::to_string(gone)), false},
+        {mine, false},           // this process: what it left is no run's any more
+        {receiving(""), false},  // named before runs were named
+    };
+    for (const Case& c : cases) std::ofstream(c.file) << "part";
+    const fs::path idle = local / (messageName("0001", 8, "") + ".1.dl_dat");
+    std::ofstream(idle) << "part";
+    fs::last_write_time(idle, fs::file_time_type::clock::now() - std::chrono::hours(2));
+
+    CDownloadMng::SweepReceivingFiles(local);
+    for (const Case& c : cases) EXPECT_EQ(fs::exists(c.file), c.stays) << c.file;
+    EXPECT_FALSE(fs::exists(idle));
+}
+
 TEST_F(DownloadBoxTest, AKilledDownloadLeavesNoTornMessage) {
     for (int n = 4; n <= 12; ++n) putMessage(remoteBox("rusuroku", "0001"), "0001", n, 60'000);
     std::mt19937 random(20261208);

@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <chrono>
 #include <fstream>
+#include <functional>
+#include <future>
 
 #include "app/backup/BackupRecord.h"
+#include "platform/File.h"
 #include "platform/IniFile.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
@@ -118,6 +123,63 @@ TEST(BackupRecordTest, MarkingCoversTheMonthsOfTheRunOnly) {
     EXPECT_EQ(readProfileString(root.path() / "BU_202604" / "backup_info.ini", u"BACKUPINF", u"SFLAG"), u"未完");
     EXPECT_EQ(readProfileString(root.path() / "BU_202604" / "backup_info.ini", u"BACKUPINF", u"KANRYOUBI"),
               u"2026/04/30 10:00");
+}
+
+
+// What someone planted under the names the record writes is neither hung on,
+// written through nor lent its permissions; a record that cannot be written
+// says so.
+TEST(BackupRecordTest, PlantedNamesAreNeitherFollowedNorWaitedOn) {
+    testkit::TempFolder root("bu-planted");
+    const fs::path month = root.path() / "BU_202604";
+    const fs::path record = month / "backup_info.ini";
+    const fs::path hidden = month / ".hidden";
+    const fs::path users = root.path() / "users-notes.txt";
+    struct Case {
+        const char* what;
+        std::function<void()> plant;
+        bool written;
+    } cases[] = {
+        {"a pipe at .hidden", [&] { ASSERT_EQ(mkfifo(hidden.c_str(), 0600), 0); }, true},
+        {"a link at .hidden to a user's file", [&] { fs::create_symlink(users, hidden); }, true},
+        {"a link at .hidden to /dev/zero", [&] { fs::create_symlink("/dev/zero", hidden); }, true},
+        {"a link at the record to /dev/zero", [&] { fs::create_symlink("/dev/zero", record); }, true},
+        {"a folder at the record", [&] { fs::create_directories(record); }, false},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(month);
+        fs::create_directories(month);
+        { std::ofstream(users, std::ios::trunc) << "notes\n"; }
+        c.plant();
+        auto writing = std::async(std::launch::async, [&] {
+            return WriteRecord(root.path(), u"BU_202604", u"202604301000", kStatusComplete, kKindBoxes);
+        });
+        ASSERT_EQ(writing.wait_for(std::chrono::seconds(20)), std::future_status::ready) << c.what << ": it hangs";
+        EXPECT_EQ(writing.get(), c.written) << c.what;
+        EXPECT_EQ(MonthComplete(root.path(), u"BU_202604"), c.written) << c.what;
+        std::string notes;
+        ASSERT_EQ(readWholeFile(users, notes, 1024), ReadResult::Ok);
+        EXPECT_EQ(notes, "notes\n") << c.what;
+        if (!c.written) continue;
+        // The record is a file of its own, with the permissions of any new file.
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(record))) << c.what;
+        EXPECT_EQ(fs::status(record).permissions() & fs::perms::all, fs::perms(usualFileMode())) << c.what;
+    }
+}
+
+TEST(BackupRecordTest, OnlyTheMonthFolderIsMadeNeverTheRoot) {
+    testkit::TempFolder base("bu-unmounted");
+    const fs::path root = base.path() / "backup-disk";
+    EXPECT_FALSE(WriteRecord(root, u"BU_202604", u"202604301000", kStatusComplete, kKindBoxes));
+    EXPECT_FALSE(fs::exists(root));
+    // A file where the month folder should be is no folder to write in.
+    fs::create_directories(root);
+    { std::ofstream(root / "BU_202604") << "x"; }
+    fs::path failed;
+    const BackupMonths m = MonthsOfRun(root, u"", month(2026, 4));
+    EXPECT_FALSE(MarkMonths(root, m, kStatusComplete, month(2026, 4, 30), &failed));
+    EXPECT_EQ(failed, root / "BU_202604" / "backup_info.ini");
+    EXPECT_TRUE(fs::is_regular_file(root / "BU_202604"));
 }
 
 }  // namespace

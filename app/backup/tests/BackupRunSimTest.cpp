@@ -3,16 +3,22 @@
 // killed half way.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
+#include <functional>
 #include <thread>
 
 #include "app/backup/BackupRun.h"
 #include "app/backup/BackupSchedule.h"
+#include "download/CDownloadMng.h"
 #include "link/CFtpMng.h"
+#include "platform/File.h"
+#include "platform/FileLock.h"
 #include "platform/IniFile.h"
+#include "platform/Text.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "sim/MainUnitServer.h"
@@ -175,38 +181,200 @@ TEST_F(BackupRunSimTest, FetchesTheMonthsDueIntoTheirFoldersAndRecordsThemComple
     EXPECT_TRUE(host->windowEnabled);
     EXPECT_FALSE(host->progressOpen);
     EXPECT_EQ(host->idleResets, 1);
+    // The bar counts the messages on the main unit; a response message is one file.
     const auto ranges = io.progress.of(kProgressRange);
     ASSERT_EQ(ranges.size(), 1u);
-    EXPECT_GT(ranges[0].wparam, 0);
+    EXPECT_EQ(ranges[0].wparam, static_cast<std::intptr_t>(seeded.boxMessages.size() + seeded.responseMessages.size()));
     EXPECT_TRUE(io.prompt.shown.empty());
 }
 
-TEST_F(BackupRunSimTest, AMessageAlreadyInItsMonthFolderIsNotFetchedAgain) {
+TEST_F(BackupRunSimTest, OnlyAWholeMessageInItsMonthFolderIsLeftAsItIs) {
     seed();
     serve();
     ASSERT_EQ(run(), RunResult::Ok);
 
-    // One backed-up file carries a mark; another one goes missing locally.
-    std::vector<fs::path> kept;
+    std::vector<std::pair<fs::path, fs::path>> files;  // backed up, on the main unit
     for (const auto& m : seeded.boxMessages)
-        if (auto p = backedUpPath(m.voiceFile)) kept.push_back(*p);
-    ASSERT_GE(kept.size(), 2u);
-    { std::ofstream(kept[0], std::ios::app) << "MARK"; }
-    const auto markedSize = fs::file_size(kept[0]);
-    fs::remove(kept[1]);
-    // A voice file left half written by an interrupted run: no status record yet.
-    const auto rawSize = fs::file_size(kept.back()) - 990;
-    fs::resize_file(kept.back(), 100);
-    { std::ofstream(kept.back(), std::ios::binary | std::ios::trunc) << "Kw-TX Voice-data"; }
+        if (auto p = backedUpPath(m.voiceFile)) files.emplace_back(*p, m.voiceFile);
+    ASSERT_GE(files.size(), 6u);
+    // A whole file stays as it is, down to a mark in its record's memo area.
+    const fs::path whole = files[0].first;
+    {
+        std::fstream f(whole, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(900);
+        f << "MARK";
+    }
+    // Everything else under a message's name is fetched again.
+    { std::ofstream(files[1].first, std::ios::app) << "MARK"; }             // longer than listed
+    fs::resize_file(files[2].first, fs::file_size(files[2].first) - 1000);  // shorter, a run killed half way
+    fs::remove(files[3].first);
+    {
+        // A record zeroed by a second run, the block still behind it.
+        std::fstream f(files[4].first, std::ios::in | std::ios::out | std::ios::binary);
+        f << std::string(990, '\0');
+    }
+    // Only the block: a run killed before the record was written.
+    { std::ofstream(files[5].first, std::ios::binary | std::ios::trunc) << "Kw-TX Voice-data"; }
     // The months must be fetched again to look at them at all.
     MarkMonths(local.path(), MonthsOfRun(local.path(), u"", kNow), kStatusIncomplete, kNow);
     zenkaibi.clear();
 
     ASSERT_EQ(run(), RunResult::Ok);
-    EXPECT_EQ(fs::file_size(kept[0]), markedSize);
-    EXPECT_TRUE(fs::exists(kept[1]));
-    EXPECT_EQ(fs::file_size(kept.back()), rawSize + 990);
+    std::string marked;
+    ASSERT_TRUE(readRange(whole, 900, 4, marked));
+    EXPECT_EQ(marked, "MARK");
+    for (std::size_t i = 1; i < 6; ++i) {
+        EXPECT_EQ(fs::file_size(files[i].first), fs::file_size(files[i].second) + 990) << files[i].first;
+        EXPECT_TRUE(CFileMng().IsValidMessageFile(files[i].first)) << files[i].first;
+    }
     EXPECT_EQ(flag("BU_202602"), u"完了");
+}
+
+TEST_F(BackupRunSimTest, AFileOfAnotherLengthThanListedIsNeverKeptNorTheMonthComplete) {
+    seed();
+    // The main unit says 226 after too little or too much.
+    for (const std::int64_t change : {-1000, 1000}) {
+        sim::Faults wrong;
+        wrong.retrLengthChange = change;
+        serve(wrong);
+        zenkaibi.clear();
+        EXPECT_EQ(run(), RunResult::CommError) << change;
+        for (auto& f : fs::recursive_directory_iterator(local.path())) {
+            const std::string ext = f.path().extension().string();
+            EXPECT_TRUE(ext != ".vmdat" && ext != ".vminf" && ext != ".dl_dat" && ext != ".dl_inf") << f.path();
+        }
+        for (const char* month : {"BU_202602", "BU_202603", "BU_202604"}) EXPECT_EQ(flag(month), u"未完") << month;
+        // Tried again after the wait, as any failure of the main unit.
+        EXPECT_EQ(host->loginsAt.size(), 2u);
+    }
+    // A sound main unit later: everything arrives whole.
+    server->setFaults({});
+    ASSERT_EQ(run(), RunResult::Ok);
+    for (const auto& m : seeded.boxMessages)
+        for (const fs::path& remote : {m.voiceFile, m.infoFile})
+            if (auto target = backedUpPath(remote)) {
+                EXPECT_EQ(fs::file_size(*target), fs::file_size(remote) + 990);
+            }
+    EXPECT_EQ(flag("BU_202602"), u"完了");
+}
+
+TEST_F(BackupRunSimTest, AFileTooShortForAMessageIsSkippedAndTheRunGoesOn) {
+    seed();
+    // A message of this month in box 0001 whose files stop after 100 bytes.
+    const std::string stem = "202604150930_003_0001_00099";
+    for (const char* ext : {".vmdat", ".vminf"})
+        std::ofstream(unit / "rusuroku" / "0001" / (stem + ext), std::ios::binary) << std::string(100, 'K');
+    serve();
+    ASSERT_EQ(run(true), RunResult::Ok);
+    EXPECT_TRUE(io.prompt.shown.empty());
+    EXPECT_EQ(host->loginsAt.size(), 1u);
+    // Every other file is backed up; of the short one nothing stays.
+    int backedUp = 0;
+    for (const auto& m : seeded.boxMessages)
+        for (const fs::path& remote : {m.voiceFile, m.infoFile})
+            if (auto target = backedUpPath(remote)) {
+                EXPECT_TRUE(CFileMng().IsValidMessageFile(*target)) << *target;
+                ++backedUp;
+            }
+    EXPECT_GT(backedUp, 0);
+    for (auto& f : fs::recursive_directory_iterator(local.path())) {
+        EXPECT_EQ(f.path().filename().string().find(stem), std::string::npos) << f.path();
+    }
+    for (const sim::SeededMessage& m : seeded.responseMessages)
+        EXPECT_TRUE(fs::exists(local / "BU_202604" / "outou" / m.voiceFile.filename().string()));
+    EXPECT_EQ(flag("BU_202604"), u"完了");
+}
+
+TEST_F(BackupRunSimTest, ALocalProblemIsSaidWithItsPathAndNotTriedAgain) {
+    seed();
+    const auto firstBackedUp = [this] {
+        for (const auto& m : seeded.boxMessages)
+            if (auto p = backedUpPath(m.voiceFile)) return *p;
+        return fs::path();
+    };
+    struct Case {
+        const char* what;
+        std::function<fs::path()> plant;  // the path the run must name
+        std::size_t logins;
+    } cases[] = {
+        {"a file where a month folder should be",
+         [&] {
+             std::ofstream(local / "BU_202603") << "x";
+             return local / "BU_202603";
+         },
+         0},
+        {"a folder at a month's record",
+         [&] {
+             fs::create_directories(local / "BU_202604" / "backup_info.ini");
+             return local / "BU_202604" / "backup_info.ini";
+         },
+         0},
+        {"a folder at a message's name",
+         [&] {
+             fs::create_directories(firstBackedUp());
+             return firstBackedUp();
+         },
+         1},
+        {"a pipe at a message's receiving name",
+         [&] {
+             const fs::path receiving = CDownloadMng::ReceivingName(firstBackedUp());
+             fs::create_directories(receiving.parent_path());
+             EXPECT_EQ(mkfifo(receiving.c_str(), 0600), 0);
+             return receiving;
+         },
+         1},
+    };
+    serve();
+    for (const Case& c : cases) {
+        std::vector<fs::path> left;
+        for (auto& e : fs::directory_iterator(local.path())) left.push_back(e.path());
+        for (const fs::path& p : left) fs::remove_all(p);
+        io.prompt.shown.clear();
+        const fs::path named = c.plant();
+        LocalProblem problem;
+        host = std::make_unique<Host>(server->port(), slept);
+        host->io = &io;
+        RunOptions o;
+        o.sleep = [this](int ms) { slept += ms; };
+        // Not confirmed: what the user must mend is said all the same.
+        EXPECT_EQ(RunBackup(*host, record, MonthsOfRun(local.path(), u"", kNow), o, &problem), RunResult::WriteFailed)
+            << c.what;
+        EXPECT_EQ(problem.path, named) << c.what;
+        EXPECT_EQ(host->loginsAt.size(), c.logins) << c.what;
+        ASSERT_EQ(io.prompt.shown.size(), 1u) << c.what;
+        EXPECT_EQ(io.prompt.shown[0].text, u"バックアップ先に書き込めません。\n" + fromUtf8(named.string())) << c.what;
+        EXPECT_FALSE(record.loggedIn) << c.what;
+        EXPECT_TRUE(host->windowEnabled) << c.what;
+        EXPECT_NE(flag("BU_202602"), u"完了") << c.what;
+    }
+}
+
+TEST_F(BackupRunSimTest, AMissingRootFolderIsNeverMadeAndABusyOneNeverShared) {
+    seed();
+    serve();
+    // A backup disk that is not mounted.
+    record.root = local / "disk";
+    LocalProblem problem;
+    host = std::make_unique<Host>(server->port(), slept);
+    host->io = &io;
+    EXPECT_EQ(RunBackup(*host, record, MonthsOfRun(record.root, u"", kNow), {}, &problem), RunResult::NoRootFolder);
+    EXPECT_FALSE(fs::exists(record.root));
+    EXPECT_EQ(problem.path, record.root);
+    EXPECT_TRUE(host->loginsAt.empty());
+    ASSERT_EQ(io.prompt.shown.size(), 1u);
+    EXPECT_EQ(io.prompt.shown[0].text.find(u"バックアップ先のルートフォルダがありません。"), 0u);
+
+    // Another run backing up into the root folder: this one does nothing.
+    record.root = local.path();
+    io.prompt.shown.clear();
+    const FileLock other = lockFolder(local.path(), kBackupRootLockName);
+    ASSERT_TRUE(other.held());
+    EXPECT_EQ(run(true), RunResult::Busy);
+    EXPECT_TRUE(host->loginsAt.empty());
+    ASSERT_EQ(io.prompt.shown.size(), 1u);
+    EXPECT_EQ(io.prompt.shown[0].text.find(u"別のバックアップがこのフォルダで実行中です。"), 0u);
+    for (auto& e : fs::directory_iterator(local.path()))
+        EXPECT_EQ(e.path().filename().string(), ".plova-backup.lock") << e.path();
 }
 
 TEST_F(BackupRunSimTest, WithConversionEveryVoiceFileGetsItsWavEvenWhenAlreadyBackedUp) {

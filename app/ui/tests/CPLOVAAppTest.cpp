@@ -5,6 +5,7 @@
 #include <QApplication>
 
 #include "app/ui/CPLOVAApp.h"
+#include "platform/FileLock.h"
 #include "platform/IniFile.h"
 #include "platform/SingleInstance.h"
 #include "platform/testing/TempFolder.h"
@@ -81,6 +82,34 @@ TEST_F(CPLOVAAppTest, StartsWithDefaultsForgetsAMissingFolderAndReleasesTheLockA
     app->ExitInstance();
     SingleInstanceLock after(appinfo::kMutexName, dir.path());
     EXPECT_TRUE(after.acquired());
+}
+
+
+// The window holds the lock beside its settings file for as long as it runs,
+// so that plova-cli backup from cron leaves that file alone; a backup of
+// that file already running keeps the window from starting over it.
+TEST_F(CPLOVAAppTest, TheSettingsFileIsTheWindowsWhileItRuns) {
+    {
+        const FileLock backup = lockBeside(ini);
+        ASSERT_TRUE(backup.held());
+        auto app = makeApp();
+        EXPECT_FALSE(app->InitInstance());
+        ASSERT_EQ(ports.prompt.shown.size(), 1u);
+        EXPECT_EQ(ports.prompt.shown[0].text, appinfo::kSettingsBusy);
+        EXPECT_FALSE(fs::exists(ini));
+    }
+    // Nothing of the refused start stays locked.
+    SingleInstanceLock free(appinfo::kMutexName, dir.path());
+    EXPECT_TRUE(free.acquired());
+}
+
+TEST_F(CPLOVAAppTest, ARunningWindowHoldsItsSettingsFileAndNoOther) {
+    auto app = makeApp();
+    ASSERT_TRUE(app->InitInstance());
+    EXPECT_EQ(lockBeside(ini).state(), FileLock::State::Busy);
+    EXPECT_TRUE(lockBeside(dir / "other.ini").held());
+    app->ExitInstance();
+    EXPECT_TRUE(lockBeside(ini).held());
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "app/BoxFolderLock.h"
 #include "app/ui/CEndChkDlg.h"
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CWavConvDlg.h"
@@ -18,6 +19,7 @@
 #include "lists/ui/CBoxOpenDlg.h"
 #include "lists/ui/CListDispView.h"
 #include "lists/ui/CListWindows.h"
+#include "platform/FileLock.h"
 #include "platform/IniFile.h"
 #include "platform/Text.h"
 #include "platform/testing/TempFolder.h"
@@ -143,6 +145,29 @@ TEST_F(ConvertCommandsTest, ConvertAsksFirstAndMakesTheWavFilesOfTheSelectedRows
     EXPECT_TRUE(fs::is_regular_file(wavOf(messages[1])));
     EXPECT_TRUE(ports.shell.opened.empty());
     EXPECT_TRUE(frame->isEnabled());
+}
+
+// Another run at work in the open box folder (a download from cron, say):
+// a command that writes there says so and does nothing; one that only
+// reads goes on.
+TEST_F(ConvertCommandsTest, ACommandThatWritesWaitsForAnotherRunInTheFolder) {
+    active()->SelectRows({0, 1});
+    {
+        const FileLock other = lockFolder(box.folder(), kBoxFolderLockName);
+        ASSERT_TRUE(other.held());
+        frame->OnCommand(cmd::kConvert);
+        ASSERT_EQ(ports.prompt.shown.size(), 1u);
+        EXPECT_EQ(ports.prompt.shown[0].text, kFolderBusy);
+        EXPECT_EQ(ports.prompt.shown[0].caption, kFolderBusyCaption);
+        for (const fs::path& m : messages) EXPECT_FALSE(fs::exists(wavOf(m)));
+        EXPECT_TRUE(frame->isEnabled());
+    }
+    // Once it has gone, the command runs, and leaves the folder free again.
+    ports.prompt.queue(Answer::No);
+    frame->OnCommand(cmd::kConvert);
+    ASSERT_EQ(ports.prompt.shown.size(), 2u);
+    EXPECT_EQ(ports.prompt.shown[1].text, convert::kQuestion);
+    EXPECT_TRUE(lockFolder(box.folder(), kBoxFolderLockName).held());
 }
 
 TEST_F(ConvertCommandsTest, TheConversionWindowsCancelStopsPlayWithNothingLeftBehind) {
