@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "app/BoxFolderLock.h"
 #include "app/BoxFolders.h"
 #include "audio/MediaConversion.h"
 #include "cli/Command.h"
@@ -112,6 +113,12 @@ int runImport(const Args& args, std::ostream& out, std::ostream& err) {
     if (const std::string why = refusal(*audio); !why.empty())
         return fail(err, kName, *audio + ": " + why + "; nothing imported");
 
+    // One run at a time in a box folder: a download or a window's command
+    // working there now is never raced.
+    const BoxFolderLock lock(*folder, false);
+    if (lock.busy())
+        return fail(err, kName, "another run is working on " + printable(*folder) + "; nothing imported", kBusy);
+
     AddMessageRequest request;
     request.boxFolder = fs::absolute(*folder);
     request.number = static_cast<int>(*n);
@@ -139,11 +146,12 @@ int runImport(const Args& args, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 extern const Command importCommand;
-const Command importCommand{"import", "AUDIO --number N --folder BOXFOLDER [--level DB]",
-                            "make system response message N (1-300) in BOXFOLDER/outou from any audio FFmpeg decodes "
-                            "(at most 601 s), replacing an older message N once the new one is complete; prints the "
-                            "new file (level in dB: --level, else LEVELRVWAVOR for WAV and LEVELRVWMAOR for other "
-                            "audio from the program's settings file, else 0)",
-                            runImport};
+const Command importCommand{
+    "import", "AUDIO --number N --folder BOXFOLDER [--level DB]",
+    "make system response message N (1-300) in BOXFOLDER/outou from any audio FFmpeg decodes "
+    "(at most 601 s), replacing an older message N once the new one is complete; prints the "
+    "new file (level in dB: --level, else LEVELRVWAVOR for WAV and LEVELRVWMAOR for other "
+    "audio from the program's settings file, else 0); exit 75 while another run works on BOXFOLDER",
+    runImport};
 
 }  // namespace plova::cli

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "app/BoxFolderLock.h"
 #include "audio/testing/AudioFiles.h"
 #include "audio/testing/SpeechSignal.h"
 #include "cli/Command.h"
@@ -143,6 +144,15 @@ TEST_F(ImportCommand, Usage) {
              {"import", speech8k.string(), "--number", "5", "--folder", box.path().string(), "--fast"},
          })
         EXPECT_EQ(runCliCaptured(args).code, cli::kUsage) << args[3];
+    {
+        // Another run holding the box folder: refused, and nothing is made.
+        const BoxFolderLock other(box.path(), false);
+        ASSERT_TRUE(other.lock().held());
+        const CliOutcome r = import(speech8k, "5");
+        EXPECT_EQ(r.code, cli::kBusy);
+        EXPECT_NE(r.err.find("another run is working on"), std::string::npos) << r.err;
+        EXPECT_FALSE(fs::exists(outou));
+    }
     fs::remove_all(box.path() / "naisen");
     EXPECT_EQ(import(speech8k, "5").code, cli::kUsage);
     EXPECT_FALSE(fs::exists(outou)) << "a folder that is not a box folder gains nothing";
