@@ -1,15 +1,15 @@
 // The automatic backup as the application shell calls it: the flags the main
 // window keeps, and the entry points of the schedule and the run. The
-// program's own are app/backup's MakeBackupHooks(); NoBackupYet() gives entry
-// points that never find a backup due, fail a requested run and leave
-// YOTEIBI alone, for windows that are not to back up (most tests).
+// program's own come from MakeBackupHooks() (BackupWatch.h); NoBackupYet()
+// gives entry points that never find a backup due, fail a requested run and
+// leave YOTEIBI alone, for windows that are not to back up (most tests).
 #pragma once
 
 #include <functional>
 #include <string>
 
 #include "app/SettingsRecord.h"
-#include "app/backup/BackupSchedule.h"
+#include "backup/BackupSchedule.h"
 #include "platform/Ports.h"
 
 namespace plova {

@@ -1,5 +1,5 @@
 // The automatic backup as the main window holds it: its settings record and
-// backup flags meet the schedule and the run of app/backup here. The prompts
+// backup flags meet the schedule and the run of backup/ here. The prompts
 // change the flags through these functions, and timer 2, the dialogs' timer
 // 10 and the checks between the steps of long operations all go through
 // BackupWatch, so the rule "due, then the prompt, then the run or a pending
@@ -11,8 +11,8 @@
 
 #include "app/BackupHooks.h"
 #include "app/SettingsRecord.h"
-#include "app/backup/BackupRun.h"
-#include "app/backup/BackupSchedule.h"
+#include "backup/BackupRun.h"
+#include "backup/BackupSchedule.h"
 
 namespace plova {
 

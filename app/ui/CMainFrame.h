@@ -22,8 +22,8 @@
 #include "app/CommandTable.h"
 #include "app/ExitSequence.h"
 #include "app/SessionControl.h"
-#include "app/backup/BackupRun.h"
 #include "app/ui/CBackupTimedDlg.h"
+#include "backup/BackupRun.h"
 #include "lists/ui/ListHost.h"
 #include "platform/IniFile.h"
 

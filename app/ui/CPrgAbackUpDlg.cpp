@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/backup/BackupRun.h"
 #include "app/ui/DialogLayout.h"
 #include "app/ui/QtPorts.h"
+#include "backup/BackupRun.h"
 
 namespace plova::ui {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/backup/BackupSchedule.h"
+#include "backup/BackupSchedule.h"
 #include "platform/Text.h"
 #include "platform/testing/TestPorts.h"
 

@@ -1,4 +1,4 @@
-#include "app/backup/BackupRun.h"
+#include "backup/BackupRun.h"
 
 #include <cerrno>
 #include <chrono>
@@ -6,7 +6,7 @@
 #include <system_error>
 #include <thread>
 
-#include "app/backup/BackupSchedule.h"
+#include "backup/BackupSchedule.h"
 #include "link/CFtpMng.h"
 #include "link/FtpReply.h"
 #include "link/RemoteListing.h"

@@ -1,4 +1,4 @@
-#include "app/backup/BackupSchedule.h"
+#include "backup/BackupSchedule.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -11,8 +11,8 @@
 #include <functional>
 #include <thread>
 
-#include "app/backup/BackupRun.h"
-#include "app/backup/BackupSchedule.h"
+#include "backup/BackupRun.h"
+#include "backup/BackupSchedule.h"
 #include "download/CDownloadMng.h"
 #include "link/CFtpMng.h"
 #include "platform/File.h"

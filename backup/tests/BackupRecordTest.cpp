@@ -6,7 +6,7 @@
 #include <functional>
 #include <future>
 
-#include "app/backup/BackupRecord.h"
+#include "backup/BackupRecord.h"
 #include "platform/File.h"
 #include "platform/IniFile.h"
 #include "platform/testing/TempFolder.h"

@@ -12,7 +12,7 @@
 #include <functional>
 #include <string>
 
-#include "app/backup/BackupRecord.h"
+#include "backup/BackupRecord.h"
 #include "download/CDownloadMng.h"
 
 namespace plova {

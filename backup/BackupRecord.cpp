@@ -1,10 +1,10 @@
-#include "app/backup/BackupRecord.h"
+#include "backup/BackupRecord.h"
 
 #include <cstdio>
 #include <string>
 #include <system_error>
 
-#include "app/backup/BackupSchedule.h"
+#include "backup/BackupSchedule.h"
 #include "platform/AtomicFile.h"
 #include "platform/File.h"
 #include "platform/IniFile.h"
