@@ -1,6 +1,7 @@
 // The main window's commands: command-bar buttons, settings-menu and
-// window-menu items with their ids and captions, and the rules that enable
-// and check them. The widgets only display what these functions return.
+// window-menu items with their captions (their ids are in
+// platform/CommandIds.h), and the rules that enable and check them. The
+// widgets only display what these functions return.
 #pragma once
 
 #include <array>
@@ -11,67 +12,15 @@
 
 #include "app/SettingsRecord.h"
 #include "link/IdleTimerControl.h"
+#include "platform/CommandIds.h"
 
 namespace plova {
 
 namespace cmd {
-// Command-bar buttons (dialog template 103).
-constexpr int kFolderDownload = 1001;     // "ﾌｫﾙﾀﾞのﾀﾞｳﾝﾛｰﾄﾞ"
-constexpr int kDownloadAll = 1002;        // "一括ﾀﾞｳﾝﾛｰﾄﾞ"
-constexpr int kDownloadSelected = 1003;   // "選択ﾀﾞｳﾝﾛｰﾄﾞ"
-constexpr int kDownloadVoiceData = 1004;  // "音声ﾃﾞｰﾀﾀﾞｳﾝﾛｰﾄﾞ"
-constexpr int kSettingsMenu = 1005;       // "設定"
-constexpr int kWindowMenu = 1006;         // "ウィンドウ"
-constexpr int kVersion = 1007;            // "バージョン"
-constexpr int kFolderChange = 1008;       // "フォルダ名"
-constexpr int kOpenBoxes = 1009;          // "ボックス"
-constexpr int kSelectDisplay = 1010;      // "選択表示"
-constexpr int kShowAll = 1011;            // "全表示"
-constexpr int kShowUndownloaded = 1012;   // "未ﾀﾞｳﾝﾛｰﾄﾞ表示"
-constexpr int kConvert = 1013;            // "変換"
-constexpr int kPlay = 1014;               // "再生"
-constexpr int kErase = 1015;              // "消去"
-constexpr int kMoveCopy = 1016;           // "移動・コピー"
-constexpr int kUpload = 1017;             // "アップロード"
-constexpr int kAdd = 1018;                // "追加"
-constexpr int kFirstButton = kFolderDownload;
-constexpr int kLastButton = kAdd;
-
-// Command-bar displays.
-constexpr int kBoxDisplay = 1023;
-constexpr int kFolderDisplay = 1024;
-
-// Settings menu (menu resource 151).
-constexpr int kLogin = 32784;
-constexpr int kLogout = 32785;
-constexpr int kStartupFolder = 32786;
-constexpr int kToggleDownConv = 32787;
-constexpr int kDeleteWavFiles = 32788;
-constexpr int kToggleConvDel = 32789;
-constexpr int kDisplayItems = 32790;
-constexpr int kEditRecording = 32791;
-constexpr int kEditBoxNames = 32792;
-constexpr int kCreateBoxFolder = 32793;
-constexpr int kRenameBoxFolder = 32794;
-constexpr int kExportList = 32795;
-constexpr int kImportBoxNames = 32796;
-constexpr int kBackupSettings = 32803;
-
-// Window menu (menu resource 152).
-constexpr int kArrangeSideBySide = 32800;
-constexpr int kArrangeCascade = 57650;
-constexpr int kArrangeAboveEachOther = 57651;
-constexpr int kArrangeLeftRight = 57652;
-constexpr int kActivateListBase = 10000;  // 10001..10004 activate list window 1..4
-
-// Timers of the main window and of modal dialogs.
+// Timer 1 of the main window; the other timers are in platform/CommandIds.h.
 constexpr int kIdleTimer = 1;
 constexpr int kIdleTimerMs = kIdleTimerPeriodMillis;  // 12000
 constexpr int kIdleLogoutTicks = 100;
-constexpr int kBackupTimer = 2;
-constexpr int kBackupTimerMs = 5000;
-constexpr int kDialogBackupTimer = 10;
-constexpr int kDialogBackupTimerMs = 10000;
 }  // namespace cmd
 
 // A command's id and caption. A menu entry with id 0 is a separator.

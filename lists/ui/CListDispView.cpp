@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <unordered_set>
 
-#include "lists/ListCommands.h"
 #include "lists/ui/CDataListCtrl.h"
 #include "lists/ui/CListModel.h"
 #include "lists/ui/CPrgOpenDlg.h"
 #include "lists/ui/ListHost.h"
+#include "platform/CommandIds.h"
 #include "platform/Ports.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
@@ -49,7 +49,7 @@ CListDispView::CListDispView(ListHost& host, int listNumber, QWidget* parent)
         PublishFlags();
     });
     connect(list_, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
-        if (index.isValid()) host_.RunListCommand(listcmd::kEditRecording);
+        if (index.isValid()) host_.RunListCommand(cmd::kEditRecording);
     });
 }
 
