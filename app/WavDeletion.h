@@ -19,8 +19,7 @@ constexpr std::u16string_view kQuestionCaption = u"ＷＡＶファイル消去�
 constexpr std::u16string_view kNoBoxChosen = u"BOXが選択されていません。";
 constexpr std::u16string_view kDone = u"ＷＡＶファイルの消去が正常に完了しました。";
 constexpr std::u16string_view kDoneCaption = u"消去完了";
-constexpr std::u16string_view kProgressCaption = u"消去中";
-constexpr std::u16string_view kProgressText = u"ＷＡＶファイルを消去中です。";
+// The bar of the window "消去中" goes to this.
 constexpr int kProgressRange = 2;
 }  // namespace wavdel
 

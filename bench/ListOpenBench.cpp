@@ -18,7 +18,6 @@
 #include <string>
 #include <vector>
 
-#include "app/ui/QtPorts.h"
 #include "bench/BenchTiming.h"
 #include "lists/testing/BoxFolderBuilder.h"
 #include "lists/ui/CChildFrame.h"
@@ -26,6 +25,7 @@
 #include "lists/ui/CListDispView.h"
 #include "lists/ui/CListWindows.h"
 #include "lists/ui/ListHost.h"
+#include "platform/ui/QtPorts.h"
 #include "store/CFileMng.h"
 
 using namespace plova;

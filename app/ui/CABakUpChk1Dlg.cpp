@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/ui/DialogLayout.h"
-#include "app/ui/QtPorts.h"
+#include "platform/ui/DialogLayout.h"
+#include "platform/ui/QtPorts.h"
 
 namespace plova::ui {
 

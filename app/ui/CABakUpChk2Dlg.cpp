@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "app/ui/CABakUpChk1Dlg.h"
-#include "app/ui/DialogLayout.h"
+#include "platform/ui/DialogLayout.h"
 
 namespace plova::ui {
 

@@ -11,8 +11,8 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
-#include "app/ui/DialogLayout.h"
-#include "app/ui/QtPorts.h"
+#include "platform/ui/DialogLayout.h"
+#include "platform/ui/QtPorts.h"
 
 namespace plova::ui {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "app/BackupWatch.h"
 #include "app/SettingsRecord.h"
-#include "app/ui/CBackupTimedDlg.h"
+#include "platform/ui/CBackupTimedDlg.h"
 
 class QButtonGroup;
 class QComboBox;

@@ -8,11 +8,11 @@
 #include <QVBoxLayout>
 
 #include "app/ui/CMainFrame.h"
-#include "app/ui/DialogLayout.h"
 #include "app/ui/DownloadCommands.h"
 #include "lists/ui/CEditListCtrl.h"
 #include "platform/Ports.h"
 #include "platform/Text.h"
+#include "platform/ui/DialogLayout.h"
 
 namespace plova::ui {
 namespace {

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "app/BoxFolders.h"
-#include "app/ui/CBackupTimedDlg.h"
+#include "platform/ui/CBackupTimedDlg.h"
 
 class QLineEdit;
 

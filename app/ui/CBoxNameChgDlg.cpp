@@ -1,7 +1,7 @@
 #include "app/ui/CBoxNameChgDlg.h"
 
-#include "app/ui/CPrgNoteDlg.h"
 #include "platform/Ports.h"
+#include "platform/ui/CPrgNoteDlg.h"
 
 namespace plova::ui {
 

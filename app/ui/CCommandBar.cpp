@@ -10,7 +10,7 @@
 
 #include "app/CommandTable.h"
 #include "app/ui/CBreakAfterDisplay.h"
-#include "app/ui/DialogLayout.h"
+#include "platform/ui/DialogLayout.h"
 
 namespace plova::ui {
 namespace {

@@ -10,9 +10,9 @@
 #include <QVBoxLayout>
 
 #include "app/ui/CMainFrame.h"
-#include "app/ui/DialogLayout.h"
 #include "platform/Ports.h"
 #include "platform/Text.h"
+#include "platform/ui/DialogLayout.h"
 
 namespace plova::ui {
 namespace fs = std::filesystem;

@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "app/CsvExport.h"
-#include "app/ui/CBackupTimedDlg.h"
+#include "platform/ui/CBackupTimedDlg.h"
 
 class QLabel;
 class QLineEdit;

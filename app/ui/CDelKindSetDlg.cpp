@@ -6,8 +6,8 @@
 #include <QVBoxLayout>
 
 #include "app/ui/CMainFrame.h"
-#include "app/ui/DialogLayout.h"
 #include "lists/MessageDeletion.h"
+#include "platform/ui/DialogLayout.h"
 
 namespace plova::ui {
 namespace {

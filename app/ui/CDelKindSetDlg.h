@@ -7,7 +7,7 @@
 
 #include <QTimer>
 
-#include "app/ui/CBackupTimedDlg.h"
+#include "platform/ui/CBackupTimedDlg.h"
 
 class QPushButton;
 

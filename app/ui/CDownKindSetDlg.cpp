@@ -6,9 +6,9 @@
 #include <QVBoxLayout>
 
 #include "app/ui/CMainFrame.h"
-#include "app/ui/DialogLayout.h"
 #include "app/ui/DownloadCommands.h"
 #include "platform/Text.h"
+#include "platform/ui/DialogLayout.h"
 
 namespace plova::ui {
 namespace {

@@ -9,9 +9,9 @@
 #include "app/ui/CFolderNmChg1.h"
 #include "app/ui/CFolderSetSubDlg.h"
 #include "app/ui/CMainFrame.h"
-#include "app/ui/DialogLayout.h"
 #include "lists/ui/CFolderListCtrl.h"
 #include "platform/Text.h"
+#include "platform/ui/DialogLayout.h"
 
 namespace plova::ui {
 namespace {

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "app/ui/CBackupTimedDlg.h"
+#include "platform/ui/CBackupTimedDlg.h"
 
 namespace plova::ui {
 

@@ -16,12 +16,12 @@
 #include "app/ui/CFolderNmChg.h"
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CPrgDownDlg.h"
-#include "app/ui/DialogLayout.h"
 #include "app/ui/DownloadCommands.h"
 #include "link/CFtpMng.h"
 #include "lists/ui/CListWindows.h"
 #include "platform/AppPaths.h"
 #include "platform/Text.h"
+#include "platform/ui/DialogLayout.h"
 #include "store/CFileMng.h"
 
 namespace plova::ui {

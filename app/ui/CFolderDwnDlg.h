@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "app/ui/CBackupTimedDlg.h"
+#include "platform/ui/CBackupTimedDlg.h"
 
 class QPushButton;
 class QTreeWidget;

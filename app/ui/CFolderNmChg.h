@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "app/ui/CBackupTimedDlg.h"
+#include "platform/ui/CBackupTimedDlg.h"
 
 class QLineEdit;
 

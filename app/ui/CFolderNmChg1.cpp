@@ -5,8 +5,8 @@
 #include <QVBoxLayout>
 
 #include "app/FolderSettings.h"
-#include "app/ui/DialogLayout.h"
 #include "platform/Ports.h"
+#include "platform/ui/DialogLayout.h"
 
 namespace plova::ui {
 

@@ -5,7 +5,7 @@
 #include <QString>
 #include <filesystem>
 
-#include "app/ui/CBackupTimedDlg.h"
+#include "platform/ui/CBackupTimedDlg.h"
 
 class QLineEdit;
 

@@ -9,8 +9,8 @@
 
 #include "app/FolderSettings.h"
 #include "app/ui/CFolderSetSubDlg.h"
-#include "app/ui/DialogLayout.h"
 #include "platform/Ports.h"
+#include "platform/ui/DialogLayout.h"
 
 namespace plova::ui {
 

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "app/ui/CBackupTimedDlg.h"
+#include "platform/ui/CBackupTimedDlg.h"
 
 class QLineEdit;
 class QPushButton;

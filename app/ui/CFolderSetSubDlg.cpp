@@ -4,8 +4,8 @@
 #include <QVBoxLayout>
 
 #include "app/FolderSettings.h"
-#include "app/ui/DialogLayout.h"
 #include "lists/ui/CFolderListCtrl.h"
+#include "platform/ui/DialogLayout.h"
 
 namespace plova::ui {
 namespace {

@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-#include "app/ui/DialogLayout.h"
 #include "lists/ui/ListPictures.h"
+#include "platform/ui/DialogLayout.h"
 #include "store/RecordingEdit.h"
 
 namespace plova::ui {

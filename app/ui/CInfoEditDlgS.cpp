@@ -3,7 +3,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-#include "app/ui/DialogLayout.h"
+#include "platform/ui/DialogLayout.h"
 #include "store/RecordingEdit.h"
 
 namespace plova::ui {

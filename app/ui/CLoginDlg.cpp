@@ -8,7 +8,7 @@
 #include <QPushButton>
 
 #include "app/ui/CIpAddressCtrl.h"
-#include "app/ui/DialogLayout.h"
+#include "platform/ui/DialogLayout.h"
 
 namespace plova::ui {
 CLoginDlg::CLoginDlg(SessionControl& session, const SettingsRecord& record, DialogBackupWatch* watch, QWidget* parent)

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/SessionControl.h"
-#include "app/ui/CBackupTimedDlg.h"
+#include "platform/ui/CBackupTimedDlg.h"
 
 class QCheckBox;
 class QLineEdit;

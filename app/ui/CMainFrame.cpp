@@ -35,7 +35,6 @@
 #include "app/ui/ConvertCommands.h"
 #include "app/ui/CsvCommands.h"
 #include "app/ui/DeleteCommands.h"
-#include "app/ui/DialogLayout.h"
 #include "app/ui/DownloadCommands.h"
 #include "app/ui/InfoEditCommands.h"
 #include "app/ui/ListDisplayCommands.h"
@@ -47,6 +46,7 @@
 #include "lists/ui/CListWindows.h"
 #include "lists/ui/ListWindowStatus.h"
 #include "platform/Text.h"
+#include "platform/ui/DialogLayout.h"
 
 namespace plova::ui {
 namespace {

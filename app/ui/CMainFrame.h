@@ -22,10 +22,10 @@
 #include "app/CommandTable.h"
 #include "app/ExitSequence.h"
 #include "app/SessionControl.h"
-#include "app/ui/CBackupTimedDlg.h"
 #include "backup/BackupRun.h"
 #include "lists/ui/ListHost.h"
 #include "platform/IniFile.h"
+#include "platform/ui/CommandHost.h"
 
 class QDialog;
 class QLabel;
@@ -48,20 +48,10 @@ namespace frame {
 constexpr char16_t kCaption[] = u"Kwシリーズ 音声ファイル管理";
 }
 
-// What a command does besides its own work, for the frame every command runs in.
-namespace trait {
-constexpr unsigned kPlain = 0;
-constexpr unsigned kModalDialog = 1;  // a backup that fell due meanwhile runs after it
-constexpr unsigned kMainUnit = 2;     // the idle timer rests while it runs
-// It writes into the open box folder: it holds the folder's lock while it
-// runs, and does not run while another run works there.
-constexpr unsigned kBoxFolder = 4;
-}  // namespace trait
-
 class CMainFrame final : public QMainWindow,
                          public SessionHost,
                          public ExitHost,
-                         public DialogBackupWatch,
+                         public CommandHost,
                          public ListHost,
                          public backup::BackupRunHost {
     Q_OBJECT
@@ -124,8 +114,6 @@ public:
     void RefreshStatusBar(bool recount) override;
     QString StatusText() const;
 
-    // The entry point of a command whose work lives elsewhere.
-    void SetCommandHandler(int id, unsigned traits, std::function<void()> run);
     // Opens list window `listNumber` for the start-up restore; the open-list
     // count has been raised to that number when it is called.
     void SetListWindowOpener(std::function<QMdiSubWindow*(int listNumber)> opener);
@@ -153,12 +141,16 @@ public:
     // How modal dialogs are run; tests answer them in place of a person.
     using DialogRunner = std::function<int(QDialog&)>;
     void SetDialogRunner(DialogRunner runner) { runDialog_ = std::move(runner); }
-    // Runs a modal dialog the way this window runs its own.
-    int RunDialog(QDialog& dialog);
     // Timer 1's period when positive, in place of its 12000 ms.
     void SetIdleTimerIntervalForTesting(int milliseconds) { idleIntervalOverride_ = milliseconds; }
     QTimer& IdleTimer() { return idleTimer_; }
     QTimer& BackupTimer() { return backupTimer_; }
+
+    // ------------------------------------------------------- CommandHost
+    void SetCommandHandler(int id, unsigned traits, std::function<void()> run) override;
+    // Runs a modal dialog the way this window runs its own.
+    int RunDialog(QDialog& dialog) override;
+    QWidget* MainWindow() override { return this; }
 
     // -------------------------------------------------------- SessionHost
     void StartIdleTimer(int milliseconds) override;

@@ -10,9 +10,9 @@
 
 #include "app/BoxFolders.h"
 #include "app/ui/CMainFrame.h"
-#include "app/ui/DialogLayout.h"
 #include "app/ui/DownloadCommands.h"
 #include "platform/Ports.h"
+#include "platform/ui/DialogLayout.h"
 
 namespace plova::ui {
 

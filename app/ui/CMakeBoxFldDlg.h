@@ -2,7 +2,7 @@
 // the open box folder, made on the PC only.
 #pragma once
 
-#include "app/ui/CBackupTimedDlg.h"
+#include "platform/ui/CBackupTimedDlg.h"
 
 class QLineEdit;
 class QRadioButton;

@@ -7,9 +7,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/ui/DialogLayout.h"
 #include "lists/ui/CCheckListCtrl.h"
 #include "platform/Text.h"
+#include "platform/ui/DialogLayout.h"
 #include "store/CFileMng.h"
 
 namespace plova::ui {

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "app/ui/CBackupTimedDlg.h"
+#include "platform/ui/CBackupTimedDlg.h"
 #include "store/MessageTransfer.h"
 
 class QLineEdit;

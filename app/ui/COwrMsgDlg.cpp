@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/ui/DialogLayout.h"
+#include "platform/ui/DialogLayout.h"
 
 namespace plova::ui {
 

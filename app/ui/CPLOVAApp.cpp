@@ -2,27 +2,15 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
-#include <QFont>
 #include <QIcon>
 
 #include "platform/AppPaths.h"
 #include "platform/FileLock.h"
 #include "platform/Ports.h"
 #include "platform/SingleInstance.h"
+#include "platform/ui/DialogLayout.h"
 
 namespace plova::ui {
-namespace {
-
-constexpr int kFontPointSize = 9;
-
-}  // namespace
-
-void ApplyApplicationFont() {
-    QFont font = QApplication::font();
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic")});
-    font.setPointSize(kFontPointSize);
-    QApplication::setFont(font);
-}
 
 CPLOVAApp::CPLOVAApp(int& argc, char** argv) {
     for (int i = 0; i < argc; ++i) args_.emplace_back(argv[i]);

@@ -27,10 +27,6 @@ constexpr char16_t kErrorCaption[] = u"エラー";
 constexpr char16_t kSettingsBusy[] = u"この設定ファイルでバックアップを実行中です。終了してから起動してください。";
 }  // namespace appinfo
 
-// The program's font: the family the screens were designed for, then its
-// usual stand-in on this platform.
-void ApplyApplicationFont();
-
 class CPLOVAApp {
 public:
     // Makes the QApplication unless one exists already (tests make their own).

@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/ui/DialogLayout.h"
-#include "app/ui/QtPorts.h"
 #include "backup/BackupRun.h"
+#include "platform/ui/DialogLayout.h"
+#include "platform/ui/QtPorts.h"
 
 namespace plova::ui {
 namespace {

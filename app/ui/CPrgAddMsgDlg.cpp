@@ -1,6 +1,6 @@
 #include "app/ui/CPrgAddMsgDlg.h"
 
-#include "app/ui/DialogLayout.h"
+#include "platform/ui/DialogLayout.h"
 #include "store/ResponseMessage.h"
 
 namespace plova::ui {

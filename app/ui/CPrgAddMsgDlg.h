@@ -4,7 +4,7 @@
 // file's bytes.
 #pragma once
 
-#include "app/ui/TextProgressDlg.h"
+#include "platform/ui/TextProgressDlg.h"
 
 namespace plova::ui {
 

@@ -5,9 +5,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "app/ui/DialogLayout.h"
-#include "app/ui/QtPorts.h"
 #include "platform/Ports.h"
+#include "platform/ui/DialogLayout.h"
+#include "platform/ui/QtPorts.h"
 
 namespace plova::ui {
 namespace {

@@ -8,9 +8,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/ui/DialogLayout.h"
-#include "app/ui/QtPorts.h"
 #include "lists/ui/CListDispView.h"
+#include "platform/ui/DialogLayout.h"
+#include "platform/ui/QtPorts.h"
 
 namespace plova::ui {
 namespace {

@@ -2,7 +2,7 @@
 // selected rows as the upload handles them.
 #pragma once
 
-#include "app/ui/TextProgressDlg.h"
+#include "platform/ui/TextProgressDlg.h"
 
 namespace plova::ui {
 

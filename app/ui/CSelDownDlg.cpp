@@ -11,9 +11,9 @@
 #include <QVBoxLayout>
 
 #include "app/ui/CMainFrame.h"
-#include "app/ui/DialogLayout.h"
 #include "app/ui/DownloadCommands.h"
 #include "platform/Text.h"
+#include "platform/ui/DialogLayout.h"
 #include "store/CFileMng.h"
 
 namespace plova::ui {

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/ui/CBackupTimedDlg.h"
+#include "platform/ui/CBackupTimedDlg.h"
 
 class QListWidget;
 class QLineEdit;

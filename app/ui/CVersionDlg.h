@@ -1,7 +1,7 @@
 // The version dialog ("バージョン").
 #pragma once
 
-#include "app/ui/CBackupTimedDlg.h"
+#include "platform/ui/CBackupTimedDlg.h"
 
 namespace plova::ui {
 

@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <algorithm>
 
-#include "app/ui/DialogLayout.h"
-#include "app/ui/QtPorts.h"
 #include "lists/ConvertAndPlay.h"
 #include "platform/Ports.h"
+#include "platform/ui/DialogLayout.h"
+#include "platform/ui/QtPorts.h"
 
 namespace plova::ui {
 namespace {

@@ -3,7 +3,7 @@
 // through the Progress port. Cancel sets the process-wide cancel flag.
 #pragma once
 
-#include "app/ui/CancelProgressDlg.h"
+#include "platform/ui/CancelProgressDlg.h"
 
 class QLabel;
 class QProgressBar;

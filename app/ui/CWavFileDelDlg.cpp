@@ -10,11 +10,11 @@
 #include <QVBoxLayout>
 
 #include "app/ui/CMainFrame.h"
-#include "app/ui/CPrgNoteDlg.h"
-#include "app/ui/DialogLayout.h"
 #include "app/ui/DownloadCommands.h"
 #include "lists/ui/CCheckListCtrl.h"
 #include "platform/Ports.h"
+#include "platform/ui/CPrgNoteDlg.h"
+#include "platform/ui/DialogLayout.h"
 
 namespace plova::ui {
 namespace {
@@ -106,6 +106,7 @@ void CWavFileDelDlg::OnDelete() {
     WavDeletionResult result;
     {
         CPrgWavDelDlg progress(this);
+        progress.SetRange(wavdel::kProgressRange);
         progress.show();
         result = DeleteWavFiles(boxFolder_, request, [&progress](int position) { progress.SetPos(position); });
     }

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "app/WavDeletion.h"
-#include "app/ui/CBackupTimedDlg.h"
+#include "platform/ui/CBackupTimedDlg.h"
 
 class QLineEdit;
 class QPushButton;

@@ -5,10 +5,10 @@
 
 #include "app/CommandTable.h"
 #include "app/ui/CMainFrame.h"
-#include "app/ui/CPrgNoteDlg.h"
 #include "lists/ui/CListDispView.h"
 #include "lists/ui/CListWindows.h"
 #include "platform/Ports.h"
+#include "platform/ui/CPrgNoteDlg.h"
 
 namespace plova::ui {
 namespace {

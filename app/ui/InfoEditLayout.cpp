@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/ui/DialogLayout.h"
+#include "platform/ui/DialogLayout.h"
 #include "store/CFileMng.h"
 #include "store/RecordingEdit.h"
 

@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "app/ui/CBackupTimedDlg.h"
+#include "platform/ui/CBackupTimedDlg.h"
 #include "store/FILESTS_INFO.h"
 
 class QGridLayout;

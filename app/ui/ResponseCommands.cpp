@@ -8,13 +8,13 @@
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CPrgAddMsgDlg.h"
 #include "app/ui/CPrgULMsgDlg.h"
-#include "app/ui/DialogLayout.h"
 #include "link/CFtpMng.h"
 #include "link/ResponseUpload.h"
 #include "lists/ResponseRows.h"
 #include "lists/ui/CListDispView.h"
 #include "lists/ui/CListWindows.h"
 #include "platform/Text.h"
+#include "platform/ui/DialogLayout.h"
 #include "store/ResponseMessage.h"
 
 namespace plova::ui {

@@ -1,6 +1,6 @@
 // plova: the voice-file manager's desktop program.
 #include "app/ui/CPLOVAApp.h"
-#include "app/ui/QtPorts.h"
+#include "platform/ui/QtPorts.h"
 
 int main(int argc, char** argv) {
     plova::ui::CPLOVAApp app(argc, argv);

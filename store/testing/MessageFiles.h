@@ -6,26 +6,15 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
+#include "platform/testing/FileBytes.h"
 #include "platform/testing/TempFolder.h"
 #include "store/CFileMng.h"
 #include "store/FILESTS_INFO.h"
 #include "store/RecordingBlock.h"
 
 namespace plova::testkit {
-
-inline std::string readBytes(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void writeBytes(const std::filesystem::path& p, const std::string& bytes) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 inline std::string bytesOf(const BlockBytes& b) {
     return std::string(reinterpret_cast<const char*>(b.data()), b.size());

@@ -18,10 +18,10 @@
 #include "app/ui/CEndChkDlg.h"
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CPrgAbackUpDlg.h"
-#include "app/ui/QtPorts.h"
 #include "platform/IniFile.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
+#include "platform/ui/QtPorts.h"
 #include "sim/MainUnitServer.h"
 #include "sim/SeedMainUnit.h"
 

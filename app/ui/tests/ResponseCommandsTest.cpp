@@ -14,7 +14,6 @@
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CPrgAddMsgDlg.h"
 #include "app/ui/CPrgULMsgDlg.h"
-#include "app/ui/QtPorts.h"
 #include "app/ui/tests/SimFrameFixture.h"
 #include "audio/testing/AudioFiles.h"
 #include "audio/testing/SpeechSignal.h"
@@ -28,6 +27,7 @@
 #include "platform/testing/FolderNames.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
+#include "platform/ui/QtPorts.h"
 #include "sim/MainUnitServer.h"
 #include "sim/SeedMainUnit.h"
 

@@ -1,4 +1,4 @@
-#include "app/ui/CancelProgressDlg.h"
+#include "platform/ui/CancelProgressDlg.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

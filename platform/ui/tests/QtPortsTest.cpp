@@ -11,9 +11,9 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "app/ui/QtPorts.h"
+#include "platform/testing/FileBytes.h"
 #include "platform/testing/TempFolder.h"
-#include "store/testing/MessageFiles.h"
+#include "platform/ui/QtPorts.h"
 
 namespace plova::ui {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/ui/CPrgNoteDlg.h"
+#include "platform/ui/CPrgNoteDlg.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -8,8 +8,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/WavDeletion.h"
-#include "app/ui/DialogLayout.h"
+#include "platform/ui/DialogLayout.h"
 
 namespace plova::ui {
 namespace {
@@ -17,6 +16,8 @@ constexpr int kPumpedEvents = 10;
 constexpr int kBarWidth = 260;
 constexpr char16_t kBoxNamesCaption[] = u"登録中";
 constexpr char16_t kBoxNamesText[] = u"BOX名称を登録中です。";
+constexpr char16_t kWavFilesCaption[] = u"消去中";
+constexpr char16_t kWavFilesText[] = u"ＷＡＶファイルを消去中です。";
 }  // namespace
 
 CPrgNoteDlg::CPrgNoteDlg(std::u16string_view caption, std::u16string_view text, QWidget* parent) : QDialog(parent) {
@@ -63,8 +64,6 @@ void CPrgNoteDlg::closeEvent(QCloseEvent* event) {
 
 CPrgBoxNameChgDlg::CPrgBoxNameChgDlg(QWidget* parent) : CPrgNoteDlg(kBoxNamesCaption, kBoxNamesText, parent) {}
 
-CPrgWavDelDlg::CPrgWavDelDlg(QWidget* parent) : CPrgNoteDlg(wavdel::kProgressCaption, wavdel::kProgressText, parent) {
-    SetRange(wavdel::kProgressRange);
-}
+CPrgWavDelDlg::CPrgWavDelDlg(QWidget* parent) : CPrgNoteDlg(kWavFilesCaption, kWavFilesText, parent) {}
 
 }  // namespace plova::ui

@@ -1,4 +1,4 @@
-#include "app/ui/QtPorts.h"
+#include "platform/ui/QtPorts.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -9,7 +9,7 @@
 #include <QUrl>
 #include <optional>
 
-#include "app/ui/DialogLayout.h"
+#include "platform/ui/DialogLayout.h"
 
 namespace plova::ui {
 namespace {

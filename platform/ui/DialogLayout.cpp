@@ -1,6 +1,8 @@
-#include "app/ui/DialogLayout.h"
+#include "platform/ui/DialogLayout.h"
 
+#include <QApplication>
 #include <QDialog>
+#include <QFont>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -8,6 +10,16 @@
 #include <QVBoxLayout>
 
 namespace plova::ui {
+namespace {
+constexpr int kFontPointSize = 9;
+}  // namespace
+
+void ApplyApplicationFont() {
+    QFont font = QApplication::font();
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic")});
+    font.setPointSize(kFontPointSize);
+    QApplication::setFont(font);
+}
 
 QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons) {
     auto* row = new QHBoxLayout;

@@ -1,4 +1,4 @@
-#include "app/ui/TextProgressDlg.h"
+#include "platform/ui/TextProgressDlg.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <limits>
 
-#include "app/ui/DialogLayout.h"
-#include "app/ui/QtPorts.h"
 #include "platform/Ports.h"
+#include "platform/ui/DialogLayout.h"
+#include "platform/ui/QtPorts.h"
 
 namespace plova::ui {
 namespace {

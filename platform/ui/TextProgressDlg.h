@@ -7,7 +7,7 @@
 #include <QString>
 #include <cstdint>
 
-#include "app/ui/CancelProgressDlg.h"
+#include "platform/ui/CancelProgressDlg.h"
 
 class QLabel;
 class QProgressBar;

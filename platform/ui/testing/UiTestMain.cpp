@@ -1,9 +1,11 @@
-// The widget tests run in one QApplication, without a display unless one is asked for.
+// The window tests run in one QApplication with the program's font, without
+// a display unless one is asked for. Each window test program compiles this
+// file as its main().
 #include <gtest/gtest.h>
 
 #include <QApplication>
 
-#include "app/ui/CPLOVAApp.h"
+#include "platform/ui/DialogLayout.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -1,5 +1,6 @@
-// Small pieces every dialog of the shell shares: texts from the logic's
-// UTF-16 literals, and the message-box layout (icon, texts, buttons).
+// Small pieces every window shares: the program's font, texts from the
+// logic's UTF-16 literals, and the dialog layouts (body, button row,
+// progress window, message box).
 #pragma once
 
 #include <QString>
@@ -15,6 +16,10 @@ class QProgressBar;
 class QPushButton;
 
 namespace plova::ui {
+
+// The program's font: the family the screens were designed for, then its
+// usual stand-in on this platform.
+void ApplyApplicationFont();
 
 inline QString qs(std::u16string_view s) {
     return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));

@@ -34,7 +34,7 @@ public:
     explicit CPrgBoxNameChgDlg(QWidget* parent);
 };
 
-// "消去中": WAV files being deleted.
+// "消去中": WAV files being deleted; its user sets the bar's range.
 class CPrgWavDelDlg final : public CPrgNoteDlg {
     Q_OBJECT
 public:

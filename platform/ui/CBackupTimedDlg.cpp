@@ -1,6 +1,6 @@
-#include "app/ui/CBackupTimedDlg.h"
+#include "platform/ui/CBackupTimedDlg.h"
 
-#include "app/CommandTable.h"
+#include "platform/CommandIds.h"
 
 namespace plova::ui {
 
