@@ -1,12 +1,10 @@
 #include "app/FolderSettings.h"
 
 #include <algorithm>
-#include <system_error>
 
 #include "link/RemoteListing.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
-#include "store/FileOps.h"
 
 namespace plova {
 namespace fs = std::filesystem;
@@ -59,16 +57,6 @@ bool ApplyStartupFolderChoice(SettingsRecord& r, bool specified, std::u16string_
     r.nextFolder = root;
     r.nextFolderName = name;
     return true;
-}
-
-FolderRename RenameFolder(const fs::path& folder, std::u16string_view newName) {
-    if (newName.empty() || !listing::IsSafeName(newName)) return FolderRename::BadInput;
-    const fs::path target = folder.parent_path() / fs::path(toUtf8(newName));
-    std::error_code ec;
-    if (fs::is_directory(target, ec)) return FolderRename::Duplicate;
-    // Never over a file or folder of that name.
-    if (!store::RenameNoReplace(folder, target)) return FolderRename::BadInput;
-    return FolderRename::Ok;
 }
 
 void FollowFolderRename(SettingsRecord& r, std::u16string_view root, std::u16string_view oldName,

@@ -1,6 +1,6 @@
 // Which box folder the program opens: the start-up folder setting (INIT,
 // NEXTFOLDER, NEXTFOLDERNAME, CHANGE), the change of the open box folder
-// during a run, and new names for box folders under the root folder.
+// during a run and the names the record keeps for renamed box folders.
 #pragma once
 
 #include <filesystem>
@@ -9,21 +9,17 @@
 #include <vector>
 
 #include "app/SettingsRecord.h"
+#include "download/FolderRename.h"
 
 namespace plova {
 
 namespace folders {
 constexpr std::u16string_view kStartupCaption = u"起動時のフォルダ指定";
 constexpr std::u16string_view kChangeCaption = u"フォルダ変更";
-constexpr std::u16string_view kRenameCaption = u"フォルダ名称変更";
 constexpr std::u16string_view kNameHeader = u"フォルダ名";
 constexpr std::u16string_view kPathHeader = u"パス名";
 constexpr int kNameWidth = 100;
 constexpr int kPathWidth = 400;
-constexpr int kRenameMaxChars = 256;
-constexpr std::u16string_view kErrorCaption = u"エラー";
-constexpr std::u16string_view kBadInput = u"入力値エラーです。";
-constexpr std::u16string_view kDuplicate = u"フォルダ名が重複しています。";
 }  // namespace folders
 
 // One box folder under the root folder, as the folder lists show it.
@@ -55,12 +51,6 @@ std::u16string SpecifiedFolderText(const SettingsRecord& record);
 // folder by its full path (empty, no separator, nothing after the last one,
 // a relative path, or a last part that is no plain folder name).
 bool ApplyStartupFolderChoice(SettingsRecord& record, bool specified, std::u16string_view text);
-
-enum class FolderRename { Ok, BadInput, Duplicate };
-
-// Renames `folder` to `newName` beside it: an empty or unsafe name, or a
-// refused rename, is BadInput; a name already there is Duplicate.
-FolderRename RenameFolder(const std::filesystem::path& folder, std::u16string_view newName);
 
 // A box folder under `root` was renamed: the names the record keeps for it
 // (the open folder, the list slots, the start-up folder) follow.

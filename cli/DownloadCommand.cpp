@@ -6,7 +6,6 @@
 #include <optional>
 #include <set>
 
-#include "app/BoxFolderLock.h"
 #include "app/BoxFolders.h"
 #include "cli/Command.h"
 #include "cli/LinkOptions.h"
@@ -16,6 +15,7 @@
 #include "link/RemoteListing.h"
 #include "platform/AppPaths.h"
 #include "platform/Text.h"
+#include "store/BoxFolderLock.h"
 #include "store/CFileMng.h"
 
 namespace plova::cli {

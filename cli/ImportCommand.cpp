@@ -5,13 +5,13 @@
 
 #include <optional>
 
-#include "app/BoxFolderLock.h"
 #include "app/BoxFolders.h"
 #include "audio/MediaConversion.h"
 #include "cli/Command.h"
 #include "platform/AppPaths.h"
 #include "platform/IniFile.h"
 #include "platform/Text.h"
+#include "store/BoxFolderLock.h"
 #include "store/FileOps.h"
 #include "store/ResponseMessage.h"
 

@@ -1,4 +1,4 @@
-// The start-up folder setting, the folder lists and box-folder renames.
+// The start-up folder setting, the folder lists and the record after box-folder renames.
 #include <gtest/gtest.h>
 
 #include "app/CPLOVADoc.h"
@@ -83,25 +83,6 @@ TEST_F(FolderSettingsTest, ListsBoxFoldersOnlyMarkingThoseWithoutMessages) {
     EXPECT_TRUE(CanSpecifyStartupFolder(r));
     r.folder = WithTrailingSeparator(fromUtf8((root / "plain/rusuroku").string()));
     EXPECT_FALSE(CanSpecifyStartupFolder(r));
-}
-
-TEST_F(FolderSettingsTest, RenameRefusesTakenEmptyAndUnsafeNames) {
-    makeBoxFolder("a");
-    makeBoxFolder("b");
-    testkit::writeBytes(root / "file", "x");
-    struct Case {
-        std::u16string name;
-        FolderRename result;
-    };
-    const Case cases[] = {
-        {u"b", FolderRename::Duplicate}, {u"", FolderRename::BadInput},    {u"../escape", FolderRename::BadInput},
-        {u"..", FolderRename::BadInput}, {u"x/y", FolderRename::BadInput}, {u"file", FolderRename::BadInput},
-        {u"支店", FolderRename::Ok},
-    };
-    for (const Case& c : cases) EXPECT_EQ(RenameFolder(root / "a", c.name), c.result) << toUtf8(c.name);
-    EXPECT_TRUE(fs::is_directory(root / "支店/rusuroku/101"));
-    EXPECT_EQ(testkit::readBytes(root / "file"), "x");
-    EXPECT_FALSE(fs::exists(dir / "escape"));
 }
 
 TEST_F(FolderSettingsTest, TheRecordFollowsARenamedFolderUnderItsRootOnly) {

@@ -13,7 +13,7 @@
 #include "app/ui/CMakeBoxFldDlg.h"
 #include "app/ui/CWavFileDelDlg.h"
 #include "app/ui/CsvCommands.h"
-#include "app/ui/DownloadCommands.h"
+#include "download/ui/DownloadCommands.h"
 #include "lists/ListSlots.h"
 #include "lists/ui/CListDispView.h"
 #include "lists/ui/CListWindows.h"
@@ -68,7 +68,7 @@ void RenameBoxFolders(CMainFrame& frame) {
 // The open box folder becomes `name`: the lists of another folder close.
 void ChangeOpenFolder(CMainFrame& frame, const std::u16string& name) {
     SettingsRecord& s = frame.Settings();
-    CloseListsOfOtherFolders(frame, s.folder, name);
+    frame.CloseListsOfOtherFolders(s.folder, name);
     ChooseOpenFolder(s, name, frame.OpenListCount());
     frame.SetFolderDisplayText(InitialFolderDisplayText(s));
     if (frame.OpenListCount() == 0) frame.SetBoxDisplayText({});
@@ -76,26 +76,6 @@ void ChangeOpenFolder(CMainFrame& frame, const std::u16string& name) {
 }
 
 }  // namespace
-
-void CloseListsOfOtherFolders(CMainFrame& frame, std::u16string_view root, std::u16string_view name) {
-    if (frame.Lists()) frame.Lists()->Close(ListsOfOtherFolders(frame.Settings(), frame.OpenListCount(), root, name));
-}
-
-void FollowBoxFolderRename(CMainFrame& frame, std::u16string_view root, std::u16string_view oldName,
-                           std::u16string_view newName) {
-    SettingsRecord& s = frame.Settings();
-    const std::u16string openBefore = s.folderName;
-    const auto slotsBefore = s.folderNames;
-    FollowFolderRename(s, root, oldName, newName);
-    if (s.folderName != openBefore) {
-        const ListWindowStatus* active = frame.ActiveListStatus();
-        frame.SetFolderDisplayText(active ? FolderDisplayText(s, active->ListNumber()) : InitialFolderDisplayText(s));
-    }
-    if (s.folderNames != slotsBefore && frame.Lists()) {
-        for (CListDispView* list : frame.Lists()->Views()) list->Refresh(true);
-        frame.RefreshStatusBar(false);
-    }
-}
 
 void InstallBoxCommands(CMainFrame& frame) {
     const unsigned modal = trait::kModalDialog;

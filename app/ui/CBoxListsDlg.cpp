@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/ui/CMainFrame.h"
-#include "app/ui/DownloadCommands.h"
+#include "download/ui/DownloadCommands.h"
 #include "lists/ui/CEditListCtrl.h"
 #include "platform/Ports.h"
 #include "platform/Text.h"

@@ -59,7 +59,7 @@ void CFolderChgDlg::OnRename() {
     const QString old = BoxFolderNameOfRow(*list_, row);
     const QString renamed = renamer_(old, BoxFolderOfRow(*list_, row));
     if (renamed.isEmpty()) return;
-    FollowBoxFolderRename(frame_, frame_.Settings().folder, old.toStdU16String(), renamed.toStdU16String());
+    frame_.FollowBoxFolderRename(frame_.Settings().folder, old.toStdU16String(), renamed.toStdU16String());
     FillBoxFolderList(*list_, frame_.Settings().folder);
 }
 

@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <system_error>
 
-#include "app/BoxFolderLock.h"
 #include "app/FrameTexts.h"
 #include "app/FtpMainUnitSession.h"
 #include "app/StartupPlan.h"
@@ -35,18 +34,19 @@
 #include "app/ui/ConvertCommands.h"
 #include "app/ui/CsvCommands.h"
 #include "app/ui/DeleteCommands.h"
-#include "app/ui/DownloadCommands.h"
 #include "app/ui/InfoEditCommands.h"
 #include "app/ui/ListDisplayCommands.h"
 #include "app/ui/MoveCopyCommands.h"
 #include "app/ui/ResponseCommands.h"
 #include "download/DownloadDrivers.h"
+#include "download/ui/DownloadCommands.h"
 #include "lists/ui/CChildFrame.h"
 #include "lists/ui/CListDispView.h"
 #include "lists/ui/CListWindows.h"
 #include "lists/ui/ListWindowStatus.h"
 #include "platform/Text.h"
 #include "platform/ui/DialogLayout.h"
+#include "store/BoxFolderLock.h"
 
 namespace plova::ui {
 namespace {

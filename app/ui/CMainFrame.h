@@ -23,9 +23,9 @@
 #include "app/ExitSequence.h"
 #include "app/SessionControl.h"
 #include "backup/BackupRun.h"
+#include "download/ui/DownloadHost.h"
 #include "lists/ui/ListHost.h"
 #include "platform/IniFile.h"
-#include "platform/ui/CommandHost.h"
 
 class QDialog;
 class QLabel;
@@ -51,7 +51,7 @@ constexpr char16_t kCaption[] = u"Kwシリーズ 音声ファイル管理";
 class CMainFrame final : public QMainWindow,
                          public SessionHost,
                          public ExitHost,
-                         public CommandHost,
+                         public DownloadHost,
                          public ListHost,
                          public backup::BackupRunHost {
     Q_OBJECT
@@ -84,8 +84,6 @@ public:
     CPLOVADoc& SettingsDoc() { return doc_; }
     SettingsRecord& Settings() { return doc_.settings; }
     SessionControl& Session() { return *session_; }
-    // The FTP client of the session (also the backup run's).
-    CFtpMng* Ftp() override;
     QMdiArea* MdiArea() const { return mdi_; }
     CCommandBar* CommandBar() const { return bar_; }
     const std::filesystem::path& SettingsFile() const { return settingsFile_; }
@@ -172,6 +170,22 @@ public:
     // -------------------------------------------------- DialogBackupWatch
     bool BackupWatchArmed() const override { return flags_.watch; }
     bool OnDialogBackupTick() override;
+
+    // ------------------------------------------------------- DownloadHost
+    // The FTP client of the session (also the backup run's).
+    CFtpMng* Ftp() override;
+    bool LoggedIn() const override { return doc_.settings.loggedIn == 1; }
+    void EndSession() override;
+    std::u16string OpenFolderName() const override { return doc_.settings.folderName; }
+    DownloadOptions DownloadSettings() const override;
+    void RefreshLists() override;
+    void OpenNewBoxFolder(const std::filesystem::path& boxFolder) override;
+    void CloseListsOfFolder(const std::filesystem::path& boxFolder) override;
+    void FollowBoxFolderRename(std::u16string_view root, std::u16string_view oldName,
+                               std::u16string_view newName) override;
+    // Box folder `name` under `root` is to be the open one: the list windows
+    // of every other folder close (those of this folder stay).
+    void CloseListsOfOtherFolders(std::u16string_view root, std::u16string_view name);
 
     // ----------------------------------------------------------- ListHost
     ListSlotTable Slots() override;

@@ -10,7 +10,7 @@
 
 #include "app/BoxFolders.h"
 #include "app/ui/CMainFrame.h"
-#include "app/ui/DownloadCommands.h"
+#include "download/ui/DownloadCommands.h"
 #include "platform/Ports.h"
 #include "platform/ui/DialogLayout.h"
 

@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/ui/CMainFrame.h"
-#include "app/ui/DownloadCommands.h"
+#include "download/ui/DownloadCommands.h"
 #include "lists/ui/CCheckListCtrl.h"
 #include "platform/Ports.h"
 #include "platform/ui/CPrgNoteDlg.h"

@@ -5,7 +5,7 @@
 #include "app/ui/CExportSetDlg.h"
 #include "app/ui/CImportSetDlg.h"
 #include "app/ui/CMainFrame.h"
-#include "app/ui/DownloadCommands.h"
+#include "download/ui/DownloadCommands.h"
 #include "lists/ui/CListDispView.h"
 #include "lists/ui/CListWindows.h"
 #include "platform/Ports.h"

@@ -8,7 +8,7 @@
 #include "app/ui/CMsgCopyDlg.h"
 #include "app/ui/COwrMsgDlg.h"
 #include "app/ui/CsvCommands.h"
-#include "app/ui/DownloadCommands.h"
+#include "download/ui/DownloadCommands.h"
 #include "lists/ui/CListDispView.h"
 #include "lists/ui/CListWindows.h"
 

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <chrono>
 
-#include "app/BoxFolderLock.h"
 #include "audio/testing/AudioFiles.h"
 #include "audio/testing/SpeechSignal.h"
 #include "cli/Command.h"
@@ -15,6 +14,7 @@
 #include "platform/testing/FolderNames.h"
 #include "platform/testing/OwnScratchFolder.h"
 #include "platform/testing/TestPorts.h"
+#include "store/BoxFolderLock.h"
 #include "store/CFileMng.h"
 #include "store/testing/MessageFiles.h"
 

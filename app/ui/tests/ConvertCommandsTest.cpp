@@ -8,11 +8,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "app/BoxFolderLock.h"
 #include "app/ui/CEndChkDlg.h"
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CWavConvDlg.h"
-#include "app/ui/tests/ListFrameFixture.h"
+#include "app/ui/testing/ListFrameFixture.h"
 #include "audio/WavFormat.h"
 #include "audio/testing/SpeechSignal.h"
 #include "lists/ui/CBoxOpenDlg.h"
@@ -25,6 +24,7 @@
 #include "platform/testing/TestPorts.h"
 #include "platform/ui/QtPorts.h"
 #include "sim/SeedMainUnit.h"
+#include "store/BoxFolderLock.h"
 #include "store/CFileMng.h"
 #include "store/testing/MessageFiles.h"
 

@@ -11,7 +11,7 @@
 #include "app/ui/CExportSetDlg.h"
 #include "app/ui/CImportSetDlg.h"
 #include "app/ui/CMainFrame.h"
-#include "app/ui/tests/ListFrameFixture.h"
+#include "app/ui/testing/ListFrameFixture.h"
 #include "lists/testing/BoxFolderBuilder.h"
 #include "lists/ui/CBoxOpenDlg.h"
 #include "lists/ui/CCheckListCtrl.h"

@@ -8,7 +8,7 @@
 
 #include "app/ui/CDelKindSetDlg.h"
 #include "app/ui/CPrgMsgDelDlg.h"
-#include "app/ui/tests/SimFrameFixture.h"
+#include "app/ui/testing/SimFrameFixture.h"
 #include "download/CDownloadMng.h"
 #include "lists/MessageDeletion.h"
 

@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/ui/tests/ListFrameFixture.h"
+#include "app/ui/testing/ListFrameFixture.h"
 #include "lists/ui/CFindSetDlg.h"
 #include "lists/ui/CFindSetDlgS.h"
 #include "lists/ui/CListDispSelectDlg.h"

@@ -14,7 +14,7 @@
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CPrgAddMsgDlg.h"
 #include "app/ui/CPrgULMsgDlg.h"
-#include "app/ui/tests/SimFrameFixture.h"
+#include "app/ui/testing/SimFrameFixture.h"
 #include "audio/testing/AudioFiles.h"
 #include "audio/testing/SpeechSignal.h"
 #include "lists/ui/CBoxOpenDlg.h"

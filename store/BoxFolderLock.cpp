@@ -1,4 +1,4 @@
-#include "app/BoxFolderLock.h"
+#include "store/BoxFolderLock.h"
 
 #include <system_error>
 

@@ -15,13 +15,13 @@ class QRadioButton;
 
 namespace plova::ui {
 
-class CMainFrame;
+class DownloadHost;
 
 class CSelDownDlg final : public CBackupTimedDlg {
     Q_OBJECT
 public:
     // Says "フォルダにボックス情報がありません。" when the box folder holds no box.
-    explicit CSelDownDlg(CMainFrame& frame);
+    explicit CSelDownDlg(DownloadHost& host);
 
     bool HasBoxes() const { return hasBoxes_; }
     QListWidget* answeringList() const { return answering_; }
@@ -38,7 +38,7 @@ public:
 
 private:
     QListWidget* NewBoxList(const std::filesystem::path& kindFolder);
-    CMainFrame& frame_;
+    DownloadHost& host_;
     std::filesystem::path boxFolder_;
     bool hasBoxes_ = false;
     QLineEdit* folder_ = nullptr;

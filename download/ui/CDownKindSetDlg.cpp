@@ -1,12 +1,11 @@
-#include "app/ui/CDownKindSetDlg.h"
+#include "download/ui/CDownKindSetDlg.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/ui/CMainFrame.h"
-#include "app/ui/DownloadCommands.h"
+#include "download/ui/DownloadCommands.h"
 #include "platform/Text.h"
 #include "platform/ui/DialogLayout.h"
 
@@ -15,7 +14,7 @@ namespace {
 constexpr int kLoginCheckMillis = 1000;
 }
 
-CDownKindSetDlg::CDownKindSetDlg(CMainFrame& frame) : CBackupTimedDlg(&frame, &frame), frame_(frame) {
+CDownKindSetDlg::CDownKindSetDlg(DownloadHost& host) : CBackupTimedDlg(&host, host.MainWindow()), host_(host) {
     setWindowTitle(QStringLiteral("ダウンロード種別"));
     full_ = new QPushButton(QStringLiteral("録音情報と音声ファイル"), this);
     info_ = new QPushButton(QStringLiteral("録音情報のみ"), this);
@@ -41,14 +40,14 @@ CDownKindSetDlg::CDownKindSetDlg(CMainFrame& frame) : CBackupTimedDlg(&frame, &f
 }
 
 void CDownKindSetDlg::OnLoginCheck() {
-    const bool loggedIn = frame_.Session().loggedIn();
+    const bool loggedIn = host_.LoggedIn();
     full_->setEnabled(loggedIn);
     info_->setEnabled(loggedIn);
 }
 
 void CDownKindSetDlg::OnKind(int kind) {
-    const std::filesystem::path boxFolder = OpenBoxFolder(frame_);
-    if (boxFolder.empty() || !ConfirmDownload(frame_.Settings().folderName)) return;
+    const std::filesystem::path boxFolder = OpenBoxFolder(host_);
+    if (boxFolder.empty() || !ConfirmDownload(host_.OpenFolderName())) return;
     StopDialogBackupTimer();
     loginCheck_.stop();
     hide();
@@ -57,7 +56,7 @@ void CDownKindSetDlg::OnKind(int kind) {
     request.boxes = BoxTargets(boxFolder);
     request.responses = true;
     request.outouFolder = boxFolder / "outou";
-    RunDownload(frame_, std::move(request));
+    RunDownload(host_, std::move(request));
     accept();
 }
 

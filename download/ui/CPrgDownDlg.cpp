@@ -1,4 +1,4 @@
-#include "app/ui/CPrgDownDlg.h"
+#include "download/ui/CPrgDownDlg.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

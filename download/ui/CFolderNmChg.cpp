@@ -1,4 +1,4 @@
-#include "app/ui/CFolderNmChg.h"
+#include "download/ui/CFolderNmChg.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

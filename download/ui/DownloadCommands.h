@@ -7,21 +7,20 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/ui/CPrgDownDlg.h"
 #include "download/DownloadDrivers.h"
+#include "download/ui/CPrgDownDlg.h"
+#include "download/ui/DownloadHost.h"
 
 namespace plova::ui {
 
-class CMainFrame;
-
 // The open box folder: the root folder plus the box-folder name; empty when
 // either is not set.
-std::filesystem::path OpenBoxFolder(CMainFrame& frame);
+std::filesystem::path OpenBoxFolder(const DownloadHost& host);
 
 // The drivers' view of the windows.
 class WindowDownloadView final : public DownloadView {
 public:
-    explicit WindowDownloadView(CMainFrame& frame) : frame_(frame) {}
+    explicit WindowDownloadView(DownloadHost& host) : host_(host) {}
     ~WindowDownloadView() override;
     void openProgress() override;
     void setTotals(int total, int range) override;
@@ -30,23 +29,20 @@ public:
     CPrgDownDlg* progress() const { return progress_.data(); }
 
 private:
-    CMainFrame& frame_;
+    DownloadHost& host_;
     QPointer<CPrgDownDlg> progress_;
 };
 
-// The download options of the settings ("DOWNCONV", "LEVELRVORWAV").
-DownloadOptions DownloadOptionsOf(CMainFrame& frame);
-
 // The batch driver of kind `kind` over `request`, behind the progress window;
 // every open list is built again afterwards.
-BatchResult RunDownload(CMainFrame& frame, BatchRequest request);
+BatchResult RunDownload(DownloadHost& host, BatchRequest request);
 
 // The voice data of the chosen rows (button 1004), for the list windows.
-VoiceResult RunSelectedVoiceDownload(CMainFrame& frame, const std::vector<std::filesystem::path>& rows);
+VoiceResult RunSelectedVoiceDownload(DownloadHost& host, const std::vector<std::filesystem::path>& rows);
 
 // Registers the handlers of buttons 1001 (folder download), 1002 (batch
 // download) and 1003 (selective download) with the main window; the main
 // window handles 1004 (voice data of the selected rows) with its lists.
-void InstallDownloadCommands(CMainFrame& frame);
+void InstallDownloadCommands(DownloadHost& host);
 
 }  // namespace plova::ui

@@ -12,12 +12,12 @@ class QPushButton;
 
 namespace plova::ui {
 
-class CMainFrame;
+class DownloadHost;
 
 class CDownKindSetDlg final : public CBackupTimedDlg {
     Q_OBJECT
 public:
-    explicit CDownKindSetDlg(CMainFrame& frame);
+    explicit CDownKindSetDlg(DownloadHost& host);
 
     QPushButton* fullButton() const { return full_; }
     QPushButton* infoButton() const { return info_; }
@@ -29,7 +29,7 @@ public:
     void OnKind(int kind);
 
 private:
-    CMainFrame& frame_;
+    DownloadHost& host_;
     QPushButton* full_ = nullptr;
     QPushButton* info_ = nullptr;
     QPushButton* cancel_ = nullptr;

@@ -1,4 +1,4 @@
-#include "app/ui/CSelDownDlg.h"
+#include "download/ui/CSelDownDlg.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -10,8 +10,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/ui/CMainFrame.h"
-#include "app/ui/DownloadCommands.h"
+#include "download/ui/DownloadCommands.h"
 #include "platform/Text.h"
 #include "platform/ui/DialogLayout.h"
 #include "store/CFileMng.h"
@@ -46,9 +45,9 @@ QListWidget* CSelDownDlg::NewBoxList(const fs::path& kindFolder) {
     return list;
 }
 
-CSelDownDlg::CSelDownDlg(CMainFrame& frame) : CBackupTimedDlg(&frame, &frame), frame_(frame) {
+CSelDownDlg::CSelDownDlg(DownloadHost& host) : CBackupTimedDlg(&host, host.MainWindow()), host_(host) {
     setWindowTitle(QStringLiteral("ボックス/システム応答メッセージ選択"));
-    boxFolder_ = OpenBoxFolder(frame);
+    boxFolder_ = OpenBoxFolder(host);
     folder_ = new QLineEdit(QString::fromStdString(boxFolder_.string()), this);
     folder_->setReadOnly(true);
     answering_ = NewBoxList(boxFolder_ / "rusuroku");
@@ -120,7 +119,7 @@ void CSelDownDlg::OnKind(int kind) {
         prompt(std::u16string(dl::kNotSelected), std::u16string(dl::kErrorCaption), Icon::Exclamation);
         return;
     }
-    if (!ConfirmDownload(frame_.Settings().folderName)) return;
+    if (!ConfirmDownload(host_.OpenFolderName())) return;
     StopDialogBackupTimer();
     hide();
     BatchRequest request;
@@ -129,7 +128,7 @@ void CSelDownDlg::OnKind(int kind) {
     request.responses = responses;
     if (!responses)
         for (const fs::path& box : boxes) request.boxes.push_back(TargetOf(box));
-    RunDownload(frame_, std::move(request));
+    RunDownload(host_, std::move(request));
     accept();
 }
 

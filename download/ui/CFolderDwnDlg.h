@@ -14,12 +14,12 @@ class QTreeWidget;
 
 namespace plova::ui {
 
-class CMainFrame;
+class DownloadHost;
 
 class CFolderDwnDlg final : public CBackupTimedDlg {
     Q_OBJECT
 public:
-    explicit CFolderDwnDlg(CMainFrame& frame);
+    explicit CFolderDwnDlg(DownloadHost& host);
 
     QTreeWidget* folderList() const { return list_; }
     QPushButton* downloadButton() const { return download_; }
@@ -38,7 +38,7 @@ public:
     void SetNameAsker(std::function<QString(const QString& current)> ask) { askName_ = std::move(ask); }
 
 private:
-    CMainFrame& frame_;
+    DownloadHost& host_;
     QTreeWidget* list_ = nullptr;
     QPushButton* download_ = nullptr;
     std::function<QString(const QString&)> browse_;

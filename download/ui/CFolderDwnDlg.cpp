@@ -1,4 +1,4 @@
-#include "app/ui/CFolderDwnDlg.h"
+#include "download/ui/CFolderDwnDlg.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -9,19 +9,15 @@
 #include <QVBoxLayout>
 #include <system_error>
 
-#include "app/BoxFolderLock.h"
-#include "app/FolderSettings.h"
-#include "app/FrameTexts.h"
-#include "app/ui/BoxCommands.h"
-#include "app/ui/CFolderNmChg.h"
-#include "app/ui/CMainFrame.h"
-#include "app/ui/CPrgDownDlg.h"
-#include "app/ui/DownloadCommands.h"
+#include "download/FolderRename.h"
+#include "download/ui/CFolderNmChg.h"
+#include "download/ui/CPrgDownDlg.h"
+#include "download/ui/DownloadCommands.h"
 #include "link/CFtpMng.h"
-#include "lists/ui/CListWindows.h"
 #include "platform/AppPaths.h"
 #include "platform/Text.h"
 #include "platform/ui/DialogLayout.h"
+#include "store/BoxFolderLock.h"
 #include "store/CFileMng.h"
 
 namespace plova::ui {
@@ -71,7 +67,7 @@ bool DeleteFolderTree(const fs::path& folder) {
 
 }  // namespace
 
-CFolderDwnDlg::CFolderDwnDlg(CMainFrame& frame) : CBackupTimedDlg(&frame, &frame), frame_(frame) {
+CFolderDwnDlg::CFolderDwnDlg(DownloadHost& host) : CBackupTimedDlg(&host, host.MainWindow()), host_(host) {
     setWindowTitle(QStringLiteral("フォルダのダウンロード"));
     list_ = new QTreeWidget(this);
     list_->setColumnCount(2);
@@ -104,10 +100,10 @@ CFolderDwnDlg::CFolderDwnDlg(CMainFrame& frame) : CBackupTimedDlg(&frame, &frame
     // name taken from the folder field is the root's own, and that folder
     // inside the root does not exist.
     CFileMng files;
-    const fs::path open = OpenBoxFolder(frame_);
+    const fs::path open = OpenBoxFolder(host_);
     std::error_code ec;
     if (!open.empty() && fs::is_directory(open, ec)) AddFolder(open);
-    const std::u16string root = frame_.Settings().folder;
+    const std::u16string root = host_.RootFolder();
     if (!root.empty())
         for (const fs::path& sub : files.ListSubFolders(fs::path(toUtf8(root))))
             if (files.IsBoxFolder(sub)) AddFolder(sub);
@@ -115,8 +111,8 @@ CFolderDwnDlg::CFolderDwnDlg(CMainFrame& frame) : CBackupTimedDlg(&frame, &frame
 
     browse_ = [this](const QString& start) { return QFileDialog::getExistingDirectory(this, qs(kBrowseTitle), start); };
     askName_ = [this](const QString& current) {
-        CFolderNmChg dialog(current, &frame_, this);
-        return frame_.RunDialog(dialog) == QDialog::Accepted ? dialog.name() : QString();
+        CFolderNmChg dialog(current, &host_, this);
+        return host_.RunDialog(dialog) == QDialog::Accepted ? dialog.name() : QString();
     };
 }
 
@@ -141,9 +137,9 @@ fs::path CFolderDwnDlg::SelectedFolder() const {
 }
 
 void CFolderDwnDlg::OnAdd() {
-    const fs::path open = OpenBoxFolder(frame_);
+    const fs::path open = OpenBoxFolder(host_);
     std::error_code ec;
-    const std::u16string root = frame_.Settings().folder;
+    const std::u16string root = host_.RootFolder();
     const fs::path start = !open.empty() && fs::is_directory(open, ec) ? open
                            : !root.empty()                             ? fs::path(toUtf8(root))
                                                                        : executableFolder() / "save" / "VMU";
@@ -156,8 +152,8 @@ void CFolderDwnDlg::OnDownload() {
     if (folder.empty()) return;
     const std::u16string name = fromUtf8(folder.filename().string());
     if (!ConfirmDownload(name)) return;
-    CFtpMng* ftp = frame_.Ftp();
-    if (ftp == nullptr || !frame_.Session().loggedIn()) {
+    CFtpMng* ftp = host_.Ftp();
+    if (ftp == nullptr || !host_.LoggedIn()) {
         ShowClosing(Closing::CommError);
         return;
     }
@@ -173,27 +169,21 @@ void CFolderDwnDlg::OnDownload() {
     Closing closing = Closing::None;
     {
         CPrgDownDlg progress(CPrgDownDlg::Kind::Folders);
-        frame_.setEnabled(false);
+        host_.MainWindow()->setEnabled(false);
         progress.show();
         QCoreApplication::processEvents();
         closing = DownloadFolders(*ftp, folder, [&progress](int position) {
             progress.OnMessage(msg::kBarPosition, position);
             QCoreApplication::processEvents();
         });
-        frame_.setEnabled(true);
+        host_.MainWindow()->setEnabled(true);
     }
     ShowClosing(closing);
-    if (closing == Closing::CommError) frame_.Session().Logout();
+    if (closing == Closing::CommError) host_.EndSession();
     if (closing != Closing::FolderSuccess) return;
     // The new box folder is the open one from now on, and the lists show it:
     // those of other folders close.
-    SettingsRecord& s = frame_.Settings();
-    const std::u16string root = WithTrailingSeparator(fromUtf8(folder.parent_path().string()));
-    CloseListsOfOtherFolders(frame_, root, name);
-    s.folder = root;
-    s.folderName = name;
-    frame_.SetFolderDisplayText(InitialFolderDisplayText(s));
-    frame_.RefreshStatusBar(true);
+    host_.OpenNewBoxFolder(folder);
     accept();
 }
 
@@ -203,10 +193,7 @@ void CFolderDwnDlg::OnDelete() {
     if (prompt(kDeleteQuestion, kDeleteCaption, Icon::Question, Buttons::YesNo) != Answer::Yes) return;
     std::error_code ec;
     // The lists of the folder show files that are about to go.
-    if (frame_.Lists())
-        frame_.Lists()->Close(ListsOfFolder(frame_.Settings(), frame_.OpenListCount(),
-                                            fromUtf8(folder.parent_path().string()),
-                                            fromUtf8(folder.filename().string())));
+    host_.CloseListsOfFolder(folder);
     const bool ok = !fs::exists(folder, ec) || DeleteFolderTree(folder);
     if (!ok) prompt(kDeleteFailed, std::u16string(dl::kErrorCaption), Icon::Exclamation);
     if (!fs::exists(folder, ec)) delete list_->currentItem();
@@ -228,8 +215,7 @@ void CFolderDwnDlg::OnRename() {
     item->setText(1, qpath(target));
     item->setData(0, kPathRole, qpath(target));
     // The open box folder keeps being the open one under its new name.
-    FollowBoxFolderRename(frame_, folder.parent_path().u16string(), folder.filename().u16string(),
-                          name.toStdU16String());
+    host_.FollowBoxFolderRename(folder.parent_path().u16string(), folder.filename().u16string(), name.toStdU16String());
 }
 
 }  // namespace plova::ui

@@ -1,0 +1,40 @@
+// A new name for a box folder beside its old one.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "download/FolderRename.h"
+#include "platform/Text.h"
+#include "platform/testing/FileBytes.h"
+#include "platform/testing/TempFolder.h"
+
+namespace plova {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(FolderRenameTest, RefusesTakenEmptyAndUnsafeNames) {
+    testkit::TempFolder dir{"folder-rename"};
+    const fs::path root = dir / "root";
+    for (const char* name : {"a", "b"}) {
+        fs::create_directories(root / name / "rusuroku/101");
+        fs::create_directories(root / name / "naisen");
+    }
+    testkit::writeBytes(root / "file", "x");
+    struct Case {
+        std::u16string name;
+        FolderRename result;
+    };
+    const Case cases[] = {
+        {u"b", FolderRename::Duplicate}, {u"", FolderRename::BadInput},    {u"../escape", FolderRename::BadInput},
+        {u"..", FolderRename::BadInput}, {u"x/y", FolderRename::BadInput}, {u"file", FolderRename::BadInput},
+        {u"支店", FolderRename::Ok},
+    };
+    for (const Case& c : cases) EXPECT_EQ(RenameFolder(root / "a", c.name), c.result) << toUtf8(c.name);
+    EXPECT_TRUE(fs::is_directory(root / "支店/rusuroku/101"));
+    EXPECT_EQ(testkit::readBytes(root / "file"), "x");
+    EXPECT_FALSE(fs::exists(dir / "escape"));
+}
+
+}  // namespace
+}  // namespace plova
