@@ -55,6 +55,22 @@ void OnBackupTimePromptEnded(BackupFlags& flags, SettingsRecord& record, BackupT
     }
 }
 
+std::optional<backup::Schedule> RecordBackupSettings::OpenScheduleForm() const {
+    return plova::OpenScheduleForm(record_);
+}
+
+void RecordBackupSettings::ApplyScheduleForm(const backup::Schedule& form, const LocalTime& now) {
+    plova::ApplyScheduleForm(record_, form, now);
+}
+
+void RecordBackupSettings::BackupTimePromptOpened() {
+    OnBackupTimePromptOpened(flags_);
+}
+
+void RecordBackupSettings::BackupTimePromptEnded(BackupTimeAnswer answer, const LocalTime& now) {
+    OnBackupTimePromptEnded(flags_, record_, answer, now);
+}
+
 backup::RunSettings RunSettingsOf(const SettingsRecord& r) {
     backup::RunSettings s;
     s.root = std::filesystem::path(r.folder);

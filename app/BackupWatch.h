@@ -13,6 +13,7 @@
 #include "app/SettingsRecord.h"
 #include "backup/BackupRun.h"
 #include "backup/BackupSchedule.h"
+#include "backup/BackupSettingsHost.h"
 
 namespace plova {
 
@@ -30,13 +31,26 @@ bool IsBackupDue(const SettingsRecord& record, const LocalTime& now);
 std::optional<backup::Schedule> OpenScheduleForm(const SettingsRecord& record);
 void ApplyScheduleForm(SettingsRecord& record, const backup::Schedule& form, const LocalTime& now);
 
-// The backup-time prompt: how it ended.
-enum class BackupTimeAnswer { Yes, No, TimedOut };
-// When it opens: a person is there to agree, so the run will show its messages.
+// The backup-time prompt. When it opens: a person is there to agree, so the run will show its messages.
 void OnBackupTimePromptOpened(BackupFlags& flags);
 // "はい(&Y)" runs now; "いいえ(&N)" skips this occurrence and keeps watching;
 // the time-out runs now, quietly.
 void OnBackupTimePromptEnded(BackupFlags& flags, SettingsRecord& record, BackupTimeAnswer answer, const LocalTime& now);
+
+// The backup's dialogs on the main window's settings record and flags, by
+// the functions above.
+class RecordBackupSettings final : public backup::SettingsHost {
+public:
+    RecordBackupSettings(BackupFlags& flags, SettingsRecord& record) : flags_(flags), record_(record) {}
+    std::optional<backup::Schedule> OpenScheduleForm() const override;
+    void ApplyScheduleForm(const backup::Schedule& form, const LocalTime& now) override;
+    void BackupTimePromptOpened() override;
+    void BackupTimePromptEnded(BackupTimeAnswer answer, const LocalTime& now) override;
+
+private:
+    BackupFlags& flags_;
+    SettingsRecord& record_;
+};
 
 // The run's settings: the stored login, the root folder, the retries and the
 // conversion.

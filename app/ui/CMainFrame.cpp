@@ -21,14 +21,10 @@
 #include "app/WindowPlacement.h"
 #include "app/ui/ArrangeGeometry.h"
 #include "app/ui/BoxCommands.h"
-#include "app/ui/CABakUpChk1Dlg.h"
-#include "app/ui/CABakUpChk2Dlg.h"
-#include "app/ui/CABakUpSetDlg.h"
 #include "app/ui/CBreakAfterDisplay.h"
 #include "app/ui/CCommandBar.h"
 #include "app/ui/CEndChkDlg.h"
 #include "app/ui/CLoginDlg.h"
-#include "app/ui/CPrgAbackUpDlg.h"
 #include "app/ui/CRecomDlg.h"
 #include "app/ui/CVersionDlg.h"
 #include "app/ui/ConvertCommands.h"
@@ -38,6 +34,10 @@
 #include "app/ui/ListDisplayCommands.h"
 #include "app/ui/MoveCopyCommands.h"
 #include "app/ui/ResponseCommands.h"
+#include "backup/ui/CABakUpChk1Dlg.h"
+#include "backup/ui/CABakUpChk2Dlg.h"
+#include "backup/ui/CABakUpSetDlg.h"
+#include "backup/ui/CPrgAbackUpDlg.h"
 #include "download/DownloadDrivers.h"
 #include "download/ui/DownloadCommands.h"
 #include "lists/ui/CChildFrame.h"
@@ -409,13 +409,13 @@ void CMainFrame::RunBackupSettings() {
     // Only with a root folder: the month folders go under it.
     if (doc_.settings.folder.empty()) return;
     flags_.pending = false;
-    CABakUpSetDlg dialog(doc_.settings, this, this);
+    CABakUpSetDlg dialog(backupSettings_, this, this);
     if (dialog.Opened()) RunDialog(dialog);
     RunPendingBackupIfSet();
 }
 
 void CMainFrame::ShowBackupTimePrompt() {
-    CABakUpChk1Dlg dialog(flags_, doc_.settings, this);
+    CABakUpChk1Dlg dialog(backupSettings_, this);
     RunDialog(dialog);
 }
 

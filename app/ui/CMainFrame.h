@@ -248,6 +248,7 @@ private:
     IniDocument startupIni_;  // the file as read at creation, for the window sections
     BackupHooks backup_;
     BackupFlags flags_;
+    RecordBackupSettings backupSettings_{flags_, doc_.settings};
     std::unique_ptr<BackupWatch> watch_;
     QPointer<CPrgAbackUpDlg> progress_;
     std::unique_ptr<SessionControl> session_;

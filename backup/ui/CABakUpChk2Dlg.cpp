@@ -1,10 +1,10 @@
-#include "app/ui/CABakUpChk2Dlg.h"
+#include "backup/ui/CABakUpChk2Dlg.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/ui/CABakUpChk1Dlg.h"
+#include "backup/ui/CABakUpChk1Dlg.h"
 #include "platform/ui/DialogLayout.h"
 
 namespace plova::ui {

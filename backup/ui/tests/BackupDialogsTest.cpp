@@ -10,14 +10,15 @@
 #include <QPushButton>
 #include <QTimeEdit>
 
+#include "app/BackupWatch.h"
 #include "app/FtpMainUnitSession.h"
-#include "app/ui/CABakUpChk1Dlg.h"
-#include "app/ui/CABakUpChk2Dlg.h"
-#include "app/ui/CABakUpSetDlg.h"
 #include "app/ui/CCommandBar.h"
 #include "app/ui/CEndChkDlg.h"
 #include "app/ui/CMainFrame.h"
-#include "app/ui/CPrgAbackUpDlg.h"
+#include "backup/ui/CABakUpChk1Dlg.h"
+#include "backup/ui/CABakUpChk2Dlg.h"
+#include "backup/ui/CABakUpSetDlg.h"
+#include "backup/ui/CPrgAbackUpDlg.h"
 #include "platform/IniFile.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
@@ -39,7 +40,9 @@ TEST(BackupDialogsTest, SettingsDialogShowsTheScheduleEnablesByFrequencyAndOkSch
     r.hi = 15;
     r.jikokuHH = 7;
     r.jikokuMM = 45;
-    CABakUpSetDlg d(r, nullptr);
+    BackupFlags flags;
+    RecordBackupSettings settings(flags, r);
+    CABakUpSetDlg d(settings, nullptr);
     ASSERT_TRUE(d.Opened());
     EXPECT_EQ(d.windowTitle(), QStringLiteral("自動バックアップの設定"));
     EXPECT_EQ(d.frequencyButtons()->checkedId(), 2);
@@ -66,7 +69,7 @@ TEST(BackupDialogsTest, SettingsDialogShowsTheScheduleEnablesByFrequencyAndOkSch
     EXPECT_EQ(r.yoteibi, u"202612312305");
 
     // "しない": nothing to pick, no next-due time.
-    CABakUpSetDlg none(r, nullptr);
+    CABakUpSetDlg none(settings, nullptr);
     none.frequencyButtons()->button(0)->click();
     EXPECT_FALSE(none.timePicker()->isEnabled());
     none.OnOK();
@@ -75,7 +78,7 @@ TEST(BackupDialogsTest, SettingsDialogShowsTheScheduleEnablesByFrequencyAndOkSch
 
     // A time the picker cannot show: the dialog does not open.
     r.jikokuHH = 24;
-    EXPECT_FALSE(CABakUpSetDlg(r, nullptr).Opened());
+    EXPECT_FALSE(CABakUpSetDlg(settings, nullptr).Opened());
 }
 
 TEST(BackupDialogsTest, BackupTimePromptAnswersAndTimesOutAfterTenMinutes) {
@@ -93,7 +96,8 @@ TEST(BackupDialogsTest, BackupTimePromptAnswersAndTimesOutAfterTenMinutes) {
         BackupFlags flags;
         SettingsRecord r;
         r.hindo = 1;
-        CABakUpChk1Dlg d(flags, r);
+        RecordBackupSettings settings(flags, r);
+        CABakUpChk1Dlg d(settings);
         EXPECT_TRUE(flags.confirmed) << c.what;
         EXPECT_TRUE(d.TimeoutTimer().isActive());
         EXPECT_EQ(d.TimeoutTimer().interval(), 600000);

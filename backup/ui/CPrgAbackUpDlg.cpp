@@ -1,4 +1,4 @@
-#include "app/ui/CPrgAbackUpDlg.h"
+#include "backup/ui/CPrgAbackUpDlg.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

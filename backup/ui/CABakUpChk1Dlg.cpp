@@ -1,4 +1,4 @@
-#include "app/ui/CABakUpChk1Dlg.h"
+#include "backup/ui/CABakUpChk1Dlg.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,8 +27,7 @@ QHBoxLayout* YesNoButtons(QWidget* owner, QPushButton*& yes, QPushButton*& no) {
     return buttons;
 }
 
-CABakUpChk1Dlg::CABakUpChk1Dlg(BackupFlags& flags, SettingsRecord& record, QWidget* parent)
-    : QDialog(parent), flags_(flags), record_(record) {
+CABakUpChk1Dlg::CABakUpChk1Dlg(backup::SettingsHost& settings, QWidget* parent) : QDialog(parent), settings_(settings) {
     setWindowTitle(qs(bakupchk::kCaption));
     auto* text = PromptLines(this, {bakupchk::kDue, bakupchk::kRunNow, bakupchk::kInterrupts, bakupchk::kAutoStart});
     auto* buttons = YesNoButtons(this, yes_, no_);
@@ -36,7 +35,7 @@ CABakUpChk1Dlg::CABakUpChk1Dlg(BackupFlags& flags, SettingsRecord& record, QWidg
     connect(no_, &QPushButton::clicked, this, [this] { End(BackupTimeAnswer::No); });
     LayOutMessageDialog(*this, QStyle::SP_MessageBoxQuestion, text, buttons);
 
-    OnBackupTimePromptOpened(flags_);
+    settings_.BackupTimePromptOpened();
     timeout_.setSingleShot(true);
     timeout_.setInterval(backup::kPromptTimeoutMs);
     connect(&timeout_, &QTimer::timeout, this, &CABakUpChk1Dlg::OnTimeout);
@@ -55,7 +54,7 @@ void CABakUpChk1Dlg::End(BackupTimeAnswer answer) {
     if (ended_) return;
     ended_ = true;
     timeout_.stop();
-    OnBackupTimePromptEnded(flags_, record_, answer, ports().clock->now());
+    settings_.BackupTimePromptEnded(answer, ports().clock->now());
     if (answer == BackupTimeAnswer::No)
         QDialog::reject();
     else

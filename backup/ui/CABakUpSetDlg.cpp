@@ -1,4 +1,4 @@
-#include "app/ui/CABakUpSetDlg.h"
+#include "backup/ui/CABakUpSetDlg.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -22,10 +22,10 @@ constexpr int kDays = 31;
 
 }  // namespace
 
-CABakUpSetDlg::CABakUpSetDlg(SettingsRecord& record, DialogBackupWatch* watch, QWidget* parent)
-    : CBackupTimedDlg(watch, parent), record_(record) {
+CABakUpSetDlg::CABakUpSetDlg(backup::SettingsHost& settings, DialogBackupWatch* watch, QWidget* parent)
+    : CBackupTimedDlg(watch, parent), settings_(settings) {
     setWindowTitle(qs(bakupset::kCaption));
-    const auto form = OpenScheduleForm(record);
+    const auto form = settings_.OpenScheduleForm();
     opened_ = form.has_value();
     if (form) form_ = *form;
 
@@ -96,7 +96,7 @@ void CABakUpSetDlg::ShowEnabling() {
 
 void CABakUpSetDlg::OnOK() {
     StopDialogBackupTimer();
-    ApplyScheduleForm(record_, form_, ports().clock->now());
+    settings_.ApplyScheduleForm(form_, ports().clock->now());
     accept();
 }
 

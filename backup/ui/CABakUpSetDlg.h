@@ -2,8 +2,7 @@
 // day of month and time of the automatic backup.
 #pragma once
 
-#include "app/BackupWatch.h"
-#include "app/SettingsRecord.h"
+#include "backup/BackupSettingsHost.h"
 #include "platform/ui/CBackupTimedDlg.h"
 
 class QButtonGroup;
@@ -27,7 +26,7 @@ constexpr char16_t kTime[] = u"時刻";
 class CABakUpSetDlg final : public CBackupTimedDlg {
     Q_OBJECT
 public:
-    CABakUpSetDlg(SettingsRecord& record, DialogBackupWatch* watch, QWidget* parent = nullptr);
+    CABakUpSetDlg(backup::SettingsHost& settings, DialogBackupWatch* watch, QWidget* parent = nullptr);
 
     // False when the stored time cannot be shown (hour above 23, minute above
     // 59): the dialog is not to be run.
@@ -45,7 +44,7 @@ public:
 private:
     void ShowEnabling();
 
-    SettingsRecord& record_;
+    backup::SettingsHost& settings_;
     backup::Schedule form_;
     bool opened_ = false;
     QButtonGroup* frequency_ = nullptr;

@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <QTimer>
 
-#include "app/BackupWatch.h"
+#include "backup/BackupSettingsHost.h"
 
 class QHBoxLayout;
 class QPushButton;
@@ -32,7 +32,7 @@ class CABakUpChk1Dlg final : public QDialog {
     Q_OBJECT
 public:
     // Opening it counts as a person agreeing to the run's messages.
-    CABakUpChk1Dlg(BackupFlags& flags, SettingsRecord& record, QWidget* parent = nullptr);
+    explicit CABakUpChk1Dlg(backup::SettingsHost& settings, QWidget* parent = nullptr);
 
     QPushButton* yesButton() const { return yes_; }
     QPushButton* noButton() const { return no_; }
@@ -43,8 +43,7 @@ public:
 private:
     void End(BackupTimeAnswer answer);
 
-    BackupFlags& flags_;
-    SettingsRecord& record_;
+    backup::SettingsHost& settings_;
     QPushButton* yes_ = nullptr;
     QPushButton* no_ = nullptr;
     QTimer timeout_;
