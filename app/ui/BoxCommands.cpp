@@ -41,7 +41,7 @@ void EditBoxNames(CMainFrame& frame) {
         warn(boxes::kBadInput);
     else
         inform(boxes::kNamesDone, boxes::kNamesDoneCaption);
-    ReloadBoxLists(frame);
+    frame.ReloadBoxLists();
 }
 
 void RenameBoxFolders(CMainFrame& frame) {

@@ -27,13 +27,7 @@
 #include "app/ui/CLoginDlg.h"
 #include "app/ui/CRecomDlg.h"
 #include "app/ui/CVersionDlg.h"
-#include "app/ui/ConvertCommands.h"
 #include "app/ui/CsvCommands.h"
-#include "app/ui/DeleteCommands.h"
-#include "app/ui/InfoEditCommands.h"
-#include "app/ui/ListDisplayCommands.h"
-#include "app/ui/MoveCopyCommands.h"
-#include "app/ui/ResponseCommands.h"
 #include "backup/ui/CABakUpChk1Dlg.h"
 #include "backup/ui/CABakUpChk2Dlg.h"
 #include "backup/ui/CABakUpSetDlg.h"
@@ -44,6 +38,12 @@
 #include "lists/ui/CListDispView.h"
 #include "lists/ui/CListWindows.h"
 #include "lists/ui/ListWindowStatus.h"
+#include "lists/ui/commands/ConvertCommands.h"
+#include "lists/ui/commands/DeleteCommands.h"
+#include "lists/ui/commands/InfoEditCommands.h"
+#include "lists/ui/commands/ListDisplayCommands.h"
+#include "lists/ui/commands/MoveCopyCommands.h"
+#include "lists/ui/commands/ResponseCommands.h"
 #include "platform/Text.h"
 #include "platform/ui/DialogLayout.h"
 #include "store/BoxFolderLock.h"
@@ -468,7 +468,7 @@ void CMainFrame::ToggleSettingsMenu() {
         return;
     }
     // The open box folder as the folder display names it.
-    doc_.settings.folderName = FolderNameFromDisplay(FolderDisplayText());
+    TakeOpenFolderFromDisplay();
     const ItemStates states = SettingsMenuStates(Context(true));
     QMenu* menu = NewPopup(qs(kSettingsMenuTitle));
     menu->setObjectName(QStringLiteral("settingsMenu"));

@@ -23,8 +23,7 @@
 #include "app/ExitSequence.h"
 #include "app/SessionControl.h"
 #include "backup/BackupRun.h"
-#include "download/ui/DownloadHost.h"
-#include "lists/ui/ListHost.h"
+#include "lists/ui/commands/ListCommandHost.h"
 #include "platform/IniFile.h"
 
 class QDialog;
@@ -51,8 +50,7 @@ constexpr char16_t kCaption[] = u"Kwシリーズ 音声ファイル管理";
 class CMainFrame final : public QMainWindow,
                          public SessionHost,
                          public ExitHost,
-                         public DownloadHost,
-                         public ListHost,
+                         public ListCommandHost,
                          public backup::BackupRunHost {
     Q_OBJECT
 public:
@@ -86,7 +84,6 @@ public:
     SessionControl& Session() { return *session_; }
     QMdiArea* MdiArea() const { return mdi_; }
     CCommandBar* CommandBar() const { return bar_; }
-    const std::filesystem::path& SettingsFile() const { return settingsFile_; }
     BackupFlags& Backup() { return flags_; }
     // The due-backup check that long operations make between their steps
     // (DueBreak), and the pending run after them.
@@ -98,7 +95,6 @@ public:
     void SetOpenListCount(int count);
     bool MaximisedChildren() const override { return maximisedChildren_; }
     void SetMaximisedChildren(bool on) override { maximisedChildren_ = on; }
-    CListWindows* Lists() const { return lists_; }
     void PublishListEnableFlags(const ListEnableFlags& flags) { listFlags_ = flags; }
     const ListEnableFlags& ListFlags() const { return listFlags_; }
 
@@ -118,7 +114,6 @@ public:
     // The backup-time prompt (sets the backup flags) and the start-up overdue
     // prompt (true for "run now").
     void SetBackupPrompts(std::function<void()> backupTime, std::function<bool()> overdueAtStartup);
-    void QueueWavForDeletion(const std::filesystem::path& file) { wavToDelete_.push_back(file); }
 
     // The active list window and its status; null without one.
     QMdiSubWindow* ActiveListWindow() const;
@@ -186,6 +181,21 @@ public:
     // Box folder `name` under `root` is to be the open one: the list windows
     // of every other folder close (those of this folder stay).
     void CloseListsOfOtherFolders(std::u16string_view root, std::u16string_view name);
+
+    // ---------------------------------------------------- ListCommandHost
+    CListWindows* Lists() const override { return lists_; }
+    void ReloadBoxLists() override;
+    void TakeOpenFolderFromDisplay() override;
+    PlaySettings PlaybackSettings() const override;
+    void QueueWavForDeletion(const std::filesystem::path& wav) override { wavToDelete_.push_back(wav); }
+    std::u16string AudioFolder() const override { return doc_.settings.sysAddFolder; }
+    void RememberAudioFolder(const std::filesystem::path& chosenFile) override;
+    store::ImportLevels ImportLevels() const override;
+    ColumnNames& ShownColumns() override { return doc_.settings.columns; }
+    ColumnNames& RemovedColumns() override { return doc_.settings.deletedColumns; }
+    const std::filesystem::path& SettingsFile() const override { return settingsFile_; }
+    SelectCriteria& SelectDisplayCriteria(bool responseList) override;
+    std::u16string OpenFolderText() const override;
 
     // ----------------------------------------------------------- ListHost
     ListSlotTable Slots() override;

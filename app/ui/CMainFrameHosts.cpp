@@ -1,12 +1,13 @@
-// The main window as the host of the features' windows (DownloadHost): the
-// session and the settings they read, and the open box folder with the list
-// windows and displays that follow it when a command makes, renames or
-// deletes a box folder.
+// The main window as the host of the features' windows (DownloadHost,
+// ListCommandHost): the session and the settings they read and keep, and
+// the open box folder with the list windows and displays that follow it when
+// a command makes, renames or deletes a box folder.
 #include <filesystem>
 
 #include "app/FolderSettings.h"
 #include "app/FrameTexts.h"
 #include "app/ui/CMainFrame.h"
+#include "lists/ResponseRows.h"
 #include "lists/ui/CListDispView.h"
 #include "lists/ui/CListWindows.h"
 #include "lists/ui/ListWindowStatus.h"
@@ -27,12 +28,47 @@ DownloadOptions CMainFrame::DownloadSettings() const {
     return DownloadOptions{doc_.settings.downConv == 1, doc_.settings.levelRvOrWav};
 }
 
+PlaySettings CMainFrame::PlaybackSettings() const {
+    PlaySettings settings;
+    settings.levelSetting = doc_.settings.levelRvOrWav;
+    settings.deleteAfter = doc_.settings.convDel == 1;
+    return settings;
+}
+
+void CMainFrame::RememberAudioFolder(const fs::path& chosenFile) {
+    if (const std::u16string folder = FolderToRemember(chosenFile, settings::kPathMax); !folder.empty())
+        doc_.settings.sysAddFolder = folder;
+}
+
+store::ImportLevels CMainFrame::ImportLevels() const {
+    return {doc_.settings.levelRvWavOr, doc_.settings.levelRvWmaOr};
+}
+
+SelectCriteria& CMainFrame::SelectDisplayCriteria(bool responseList) {
+    return responseList ? doc_.settings.responseCriteria : doc_.settings.boxCriteria;
+}
+
+std::u16string CMainFrame::OpenFolderText() const {
+    return WithTrailingSeparator(doc_.settings.folder) + doc_.settings.folderName;
+}
+
 // ---------------------------------------------------------- open box folder
 
 void CMainFrame::RefreshLists() {
     if (lists_)
         for (CListDispView* list : lists_->Views()) list->Refresh(true);
     RefreshStatusBar(true);
+}
+
+void CMainFrame::ReloadBoxLists() {
+    if (lists_)
+        for (CListDispView* view : lists_->Views())
+            if (!view->IsSystemResponseList()) view->Refresh(true);
+    RefreshStatusBar(false);
+}
+
+void CMainFrame::TakeOpenFolderFromDisplay() {
+    doc_.settings.folderName = FolderNameFromDisplay(FolderDisplayText());
 }
 
 void CMainFrame::CloseListsOfOtherFolders(std::u16string_view root, std::u16string_view name) {

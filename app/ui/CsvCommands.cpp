@@ -28,14 +28,7 @@ void ImportExtensionBoxNames(CMainFrame& frame) {
     CImportSetDlg dialog(frame, folder / "naisen");
     if (frame.RunDialog(dialog) != QDialog::Accepted) return;
     prompt(std::u16string(boximport::kImportDone), std::u16string(boximport::kImportDoneCaption), Icon::Information);
-    ReloadBoxLists(frame);
-}
-
-void ReloadBoxLists(CMainFrame& frame) {
-    if (frame.Lists())
-        for (CListDispView* view : frame.Lists()->Views())
-            if (!view->IsSystemResponseList()) view->Refresh(true);
-    frame.RefreshStatusBar(false);
+    frame.ReloadBoxLists();
 }
 
 void InstallCsvCommands(CMainFrame& frame) {

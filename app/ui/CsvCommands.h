@@ -13,10 +13,6 @@ void ExportActiveList(CMainFrame& frame);
 // Extension box names from a CSV file into the open box folder.
 void ImportExtensionBoxNames(CMainFrame& frame);
 
-// Reloads every open list window that does not show system response
-// messages, so that new box names appear.
-void ReloadBoxLists(CMainFrame& frame);
-
 // Registers both with the main window.
 void InstallCsvCommands(CMainFrame& frame);
 

@@ -37,6 +37,23 @@ protected:
 
     void TearDown() override { frame.reset(); }
 
+    // Boxes 0001 to 0003 with messages of every kind (played on the main
+    // unit, information only), extension box 2001, response messages 5 and
+    // 12, and the columns the lists show.
+    void addSampleBoxFolder() {
+        box.add("rusuroku", "0001", "202612010900");
+        box.add("rusuroku", "0001", "202612030900", "vmdat", kPlayedOnMainUnit);
+        box.add("rusuroku", "0001", "202612020900");
+        box.add("rusuroku", "0002", "202612040900");
+        box.add("rusuroku", "0002", "202612050900", "vminf", kInfoOnly);
+        box.add("rusuroku", "0003", "202612060900");
+        box.add("naisen", "2001", "202612070900");
+        box.addResponse(5);
+        box.addResponse(12);
+        writeFolderSettings({u"ﾌﾗｸﾞ", u"取込", u"再生/未再生", u"保護/非保護", u"BOX番号", u"相手番号", u"相手名称",
+                             u"日時", u"録音時間", u"ファイル名"});
+    }
+
     // The box folder "office" under "root" as the open folder, with these columns.
     void writeFolderSettings(const std::vector<std::u16string>& columns) {
         writeProfileString(ini, u"FOLDER", u"FOLDER", (dir / "root").u16string());

@@ -1,6 +1,6 @@
 // The shell's own widgets: the IP address input, the displays that wrap at
-// one character, the exit, connection-lost and overwrite dialogs, the login
-// dialog's fields.
+// one character, the exit and connection-lost dialogs, the login dialog's
+// fields.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -15,7 +15,6 @@
 #include "app/ui/CEndChkDlg.h"
 #include "app/ui/CIpAddressCtrl.h"
 #include "app/ui/CLoginDlg.h"
-#include "app/ui/COwrMsgDlg.h"
 #include "app/ui/CRecomDlg.h"
 #include "platform/testing/TestPorts.h"
 
@@ -265,25 +264,6 @@ TEST(LoginDlgTest, RunsTheDialogBackupTimerAndGivesWayToADueBackup) {
     CLoginDlg quiet(session, doc.settings, &watch);
     quiet.show();
     EXPECT_FALSE(quiet.dialogBackupTimerActive());
-}
-
-TEST(OwrMsgDlgTest, EachButtonGivesItsChoiceAndEscapeCancels) {
-    const std::vector<std::pair<int, OverwriteChoice>> rows = {{overwrite::kYes, OverwriteChoice::Yes},
-                                                               {overwrite::kAll, OverwriteChoice::All},
-                                                               {overwrite::kNo, OverwriteChoice::No},
-                                                               {overwrite::kCancel, OverwriteChoice::Cancel}};
-    for (const auto& [id, choice] : rows) {
-        COwrMsgDlg dialog(u"202612071405_abc_0001_00001.vminf", nullptr);
-        EXPECT_EQ(dialog.Text()->text(),
-                  QStringLiteral("このﾌｫﾙﾀﾞには既に 202612071405_abc_0001_00001.vminf ﾌｧｲﾙが存在します。"));
-        dialog.Button(id)->click();
-        EXPECT_EQ(dialog.Choice(), choice) << id;
-    }
-    COwrMsgDlg dialog(u"x.wav", nullptr);
-    dialog.show();
-    QTest::keyClick(&dialog, Qt::Key_Escape);
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.Choice(), OverwriteChoice::Cancel);
 }
 
 }  // namespace

@@ -1,8 +1,0 @@
-#include "app/ui/CPrgULMsgDlg.h"
-
-namespace plova::ui {
-
-CPrgULMsgDlg::CPrgULMsgDlg(QWidget* parent)
-    : TextProgressDlg(QString::fromUtf16(uploadwindow::kCaption), QString::fromUtf16(uploadwindow::kText), parent) {}
-
-}  // namespace plova::ui

@@ -1,0 +1,66 @@
+#include "lists/ui/commands/CDelKindSetDlg.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "lists/MessageDeletion.h"
+#include "lists/ui/commands/ListCommandHost.h"
+#include "platform/ui/DialogLayout.h"
+
+namespace plova::ui {
+namespace {
+constexpr int kLoginCheckMillis = 1000;
+}
+
+CDelKindSetDlg::CDelKindSetDlg(ListCommandHost& host) : CBackupTimedDlg(&host, host.MainWindow()), host_(host) {
+    setWindowTitle(qs(del::kDialogCaption));
+    mainUnit_ = new QPushButton(QStringLiteral("主装置のみ"), this);
+    both_ = new QPushButton(QStringLiteral("主装置とＰＣ"), this);
+    pc_ = new QPushButton(QStringLiteral("ＰＣのみ"), this);
+    cancel_ = new QPushButton(QStringLiteral("キャンセル"), this);
+    for (QPushButton* b : {mainUnit_, both_, pc_}) b->setAutoDefault(false);
+    cancel_->setDefault(true);
+    connect(mainUnit_, &QPushButton::clicked, this, [this] { OnKind(del::kKindMainUnit); });
+    connect(both_, &QPushButton::clicked, this, [this] { OnKind(del::kKindBoth); });
+    connect(pc_, &QPushButton::clicked, this, [this] { OnKind(del::kKindPc); });
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* body = new QVBoxLayout;
+    body->addWidget(new QLabel(qs(del::kDialogText), this));
+    body->addWidget(new QLabel(qs(del::kDialogKindText), this));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(mainUnit_);
+    buttons->addWidget(both_);
+    buttons->addWidget(pc_);
+    buttons->addWidget(cancel_);
+    LayOutDialog(*this, body, buttons);
+
+    loginCheck_.setObjectName(QStringLiteral("loginCheck"));
+    connect(&loginCheck_, &QTimer::timeout, this, &CDelKindSetDlg::OnLoginCheck);
+    loginCheck_.start(kLoginCheckMillis);
+    OnLoginCheck();
+}
+
+void CDelKindSetDlg::OnLoginCheck() {
+    const bool loggedIn = host_.LoggedIn();
+    mainUnit_->setEnabled(loggedIn);
+    both_->setEnabled(loggedIn);
+}
+
+void CDelKindSetDlg::OnKind(int kind) {
+    // While the dialog handles its button a due backup does not close it:
+    // the question would otherwise be answered for a dialog already gone.
+    StopDialogBackupTimer();
+    if (prompt(std::u16string(del::kConfirmText), std::u16string(del::kConfirmCaption), Icon::Question,
+               Buttons::YesNo) != Answer::Yes) {
+        StartDialogBackupTimer();
+        return;
+    }
+    loginCheck_.stop();
+    kind_ = kind;
+    accept();
+}
+
+}  // namespace plova::ui

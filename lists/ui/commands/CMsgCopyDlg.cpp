@@ -1,0 +1,115 @@
+#include "lists/ui/commands/CMsgCopyDlg.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "lists/ui/CCheckListCtrl.h"
+#include "platform/Text.h"
+#include "platform/ui/DialogLayout.h"
+#include "store/CFileMng.h"
+
+namespace plova::ui {
+namespace fs = std::filesystem;
+
+namespace {
+
+QString idName(int id) {
+    return QStringLiteral("id%1").arg(id);
+}
+
+void fillList(CCheckListCtrl* list, const fs::path& folder) {
+    for (const fs::path& box : CFileMng().ListSubFolders(folder))
+        list->AddBox(QString::fromStdString(box.filename().string()), QStringLiteral("0"));
+}
+
+}  // namespace
+
+CMsgCopyDlg::CMsgCopyDlg(fs::path boxFolder, DialogBackupWatch* watch, QWidget* parent)
+    : CBackupTimedDlg(watch, parent),
+      boxFolder_(std::move(boxFolder)),
+      folderField_(new QLineEdit(this)),
+      answering_(new CCheckListCtrl(this)),
+      extension_(new CCheckListCtrl(this)),
+      move_(new QPushButton(qs(u"移動"), this)),
+      copy_(new QPushButton(qs(u"コピー"), this)) {
+    setObjectName(QStringLiteral("CMsgCopyDlg"));
+    setWindowTitle(qs(msgcopy::kCaption));
+    folderField_->setObjectName(idName(msgcopy::kFolderField));
+    folderField_->setReadOnly(true);
+    folderField_->setText(QString::fromStdString(boxFolder_.string()));
+    answering_->setObjectName(idName(msgcopy::kAnsweringList));
+    extension_->setObjectName(idName(msgcopy::kExtensionList));
+    move_->setObjectName(idName(msgcopy::kMoveButton));
+    copy_->setObjectName(idName(msgcopy::kCopyButton));
+    connect(answering_, &CCheckListCtrl::tickClicked, this, [this](int row) { OnTick(answering_, row); });
+    connect(extension_, &CCheckListCtrl::tickClicked, this, [this](int row) { OnTick(extension_, row); });
+    connect(move_, &QPushButton::clicked, this, [this] { OnChoose(transfer::Mode::Move); });
+    connect(copy_, &QPushButton::clicked, this, [this] { OnChoose(transfer::Mode::Copy); });
+    auto* cancel = new QPushButton(qs(u"キャンセル"), this);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* body = new QVBoxLayout;
+    auto* folderRow = new QHBoxLayout;
+    folderRow->addWidget(folderField_, 1);
+    body->addLayout(folderRow);
+    auto* grid = new QGridLayout;
+    grid->addWidget(new QLabel(qs(u"留守録BOX"), this), 0, 0);
+    grid->addWidget(new QLabel(qs(u"内線BOX"), this), 0, 1);
+    grid->addWidget(answering_, 1, 0);
+    grid->addWidget(extension_, 1, 1);
+    body->addLayout(grid);
+    LayOutDialog(*this, body, ButtonRow({move_, copy_, cancel}));
+}
+
+bool CMsgCopyDlg::Fill() {
+    fillList(answering_, boxFolder_ / toUtf8(store::kAnsweringFolder));
+    fillList(extension_, boxFolder_ / toUtf8(store::kExtensionFolder));
+    if (answering_->rowCount() == 0 && extension_->rowCount() == 0) {
+        prompt(std::u16string(transfer::kNoBoxInformation), std::u16string(transfer::kErrorCaption), Icon::Exclamation);
+        return false;
+    }
+    answering_->FitColumnWidths();
+    extension_->FitColumnWidths();
+    return true;
+}
+
+void CMsgCopyDlg::OnTick(CCheckListCtrl* list, int row) {
+    // One box at most: the clicked row keeps its new state, every other is cleared.
+    const bool ticked = list->IsTicked(row);
+    answering_->SetAll(false);
+    extension_->SetAll(false);
+    if (ticked) list->Toggle(row);
+    answering_->viewport()->update();
+    extension_->viewport()->update();
+}
+
+void CMsgCopyDlg::OnChoose(transfer::Mode mode) {
+    using namespace transfer;
+    const bool move = mode == Mode::Move;
+    StopDialogBackupTimer();
+    const Answer answer =
+        prompt(std::u16string(move ? kMoveQuestion : kCopyQuestion),
+               std::u16string(move ? kMoveQuestionCaption : kCopyQuestionCaption), Icon::Question, Buttons::YesNo);
+    if (answer != Answer::Yes) {
+        StartDialogBackupTimer();
+        return;
+    }
+    // The answering-machine list first.
+    for (auto [list, kind] :
+         {std::pair{answering_, store::kAnsweringFolder}, std::pair{extension_, store::kExtensionFolder}})
+        for (int row = 0; row < list->rowCount(); ++row)
+            if (list->IsTicked(row)) {
+                mode_ = mode;
+                chosen_ = fs::path(toUtf8(kind)) / list->BoxName(row).toStdString();
+                accept();
+                return;
+            }
+    prompt(std::u16string(kNoBoxChosen), std::u16string(kErrorCaption), Icon::Exclamation);
+    StartDialogBackupTimer();
+}
+
+}  // namespace plova::ui

@@ -1,0 +1,103 @@
+#include "lists/ui/commands/ConvertCommands.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include "lists/ui/CListDispView.h"
+#include "lists/ui/CListWindows.h"
+#include "lists/ui/commands/ListCommandHost.h"
+#include "platform/CommandIds.h"
+#include "platform/Ports.h"
+#include "platform/ui/CPrgNoteDlg.h"
+
+namespace plova::ui {
+namespace {
+// After the last file the window stays a moment, so it is seen at all.
+constexpr int kClosingPumps = 10;
+constexpr int kClosingPumpMs = 10;
+
+CListDispView* ActiveView(ListCommandHost& host) {
+    return host.Lists() ? host.Lists()->ActiveView() : nullptr;
+}
+}  // namespace
+
+WindowConversionHost::~WindowConversionHost() {
+    CloseConvertDialog();
+}
+
+void WindowConversionHost::EnableMainWindow(bool enabled) {
+    host_.MainWindow()->setEnabled(enabled);
+}
+
+void WindowConversionHost::ActivateMainWindow() {
+    host_.MainWindow()->raise();
+    host_.MainWindow()->activateWindow();
+}
+
+void WindowConversionHost::OpenConvertDialog(int total) {
+    CloseConvertDialog();
+    // A window of its own, so that it stays live while the main window is disabled.
+    dialog_ = new CWavConvDlg(total);
+    dialog_->show();
+    QCoreApplication::processEvents();
+}
+
+void WindowConversionHost::CloseConvertDialog() {
+    if (dialog_) {
+        dialog_->hide();
+        delete dialog_.data();
+    }
+}
+
+bool WindowConversionHost::BackupBreaksIn() {
+    return host_.BackupAbandonsListWork();
+}
+
+void WindowConversionHost::QueueWavForDeletion(const std::filesystem::path& wav) {
+    host_.QueueWavForDeletion(wav);
+}
+
+void ConvertSelection(ListCommandHost& host) {
+    CListDispView* view = ActiveView(host);
+    // With nothing selected there is nothing to convert, nor to ask about.
+    if (view == nullptr || view->SelectedRecords().empty()) return;
+    if (prompt(std::u16string(convert::kQuestion), std::u16string(convert::kQuestionCaption), Icon::Question,
+               Buttons::YesNo) != Answer::Yes)
+        return;
+    WindowConversionHost windows(host);
+    view->ConvertSelected(windows, host.PlaybackSettings().levelSetting);
+}
+
+void PlaySelection(ListCommandHost& host) {
+    CListDispView* view = ActiveView(host);
+    if (view == nullptr) return;
+    WindowConversionHost windows(host);
+    const PlaySettings settings = host.PlaybackSettings();
+    // The played mark shows in the list.
+    if (view->PlayCurrent(windows, settings) == 1) view->Refresh(true, false, true);
+}
+
+void DeleteWavFilesAtExit(const std::vector<std::filesystem::path>& files) {
+    if (files.empty()) return;
+    CPrgWavDelDlg progress(nullptr);
+    progress.SetRange(static_cast<int>(files.size()));
+    progress.show();
+    QCoreApplication::processEvents();
+    DeleteListedWavFiles(files, [&progress](int done) {
+        progress.SetPos(done);
+        QCoreApplication::processEvents();
+    });
+    for (int i = 0; i < kClosingPumps; ++i) {
+        QCoreApplication::processEvents();
+        QThread::msleep(kClosingPumpMs);
+    }
+    progress.hide();
+}
+
+void InstallConvertCommands(ListCommandHost& host) {
+    // A backup that fell due between two conversions runs after the command.
+    host.SetCommandHandler(cmd::kConvert, trait::kModalDialog | trait::kBoxFolder, [&host] { ConvertSelection(host); });
+    host.SetCommandHandler(cmd::kPlay, trait::kPlain, [&host] { PlaySelection(host); });
+}
+
+}  // namespace plova::ui
