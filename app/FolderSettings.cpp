@@ -13,21 +13,6 @@ namespace {
 constexpr char16_t kSeparator = static_cast<char16_t>(fs::path::preferred_separator);
 }
 
-std::u16string FolderRow::PathCell() const {
-    return (empty ? u"*" : u" ") + fromUtf8(folder.string());
-}
-
-std::vector<FolderRow> ListBoxFolders(std::u16string_view root) {
-    std::vector<FolderRow> rows;
-    if (root.empty()) return rows;
-    CFileMng files;
-    for (const fs::path& sub : files.ListSubFolders(fs::path(toUtf8(root)))) {
-        if (!files.IsBoxFolder(sub)) continue;
-        rows.push_back({sub, fromUtf8(sub.filename().string()), files.HasMessages(sub) != store::kHasMessages});
-    }
-    return rows;
-}
-
 bool CanSpecifyStartupFolder(const SettingsRecord& r) {
     return !r.folder.empty() && !CFileMng().ListSubFolders(fs::path(toUtf8(r.folder))).empty();
 }

@@ -4,7 +4,7 @@
 #include <array>
 #include <system_error>
 
-#include "app/BoxFolders.h"
+#include "folders/BoxFolders.h"
 
 namespace plova {
 

@@ -6,11 +6,11 @@
 #include <optional>
 #include <set>
 
-#include "app/BoxFolders.h"
 #include "cli/Command.h"
 #include "cli/LinkOptions.h"
 #include "download/CDownloadMng.h"
 #include "download/DownloadDrivers.h"
+#include "folders/BoxFolders.h"
 #include "link/CFtpMng.h"
 #include "link/RemoteListing.h"
 #include "platform/AppPaths.h"

@@ -17,10 +17,10 @@
 #include <system_error>
 #include <vector>
 
-#include "app/BoxFolders.h"
-#include "app/CsvExport.h"
 #include "cli/Command.h"
 #include "cli/RecordJson.h"
+#include "folders/BoxFolders.h"
+#include "folders/CsvExport.h"
 #include "lists/ListColumns.h"
 #include "lists/ListData.h"
 #include "lists/ListDefinition.h"

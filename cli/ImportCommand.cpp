@@ -5,9 +5,9 @@
 
 #include <optional>
 
-#include "app/BoxFolders.h"
 #include "audio/MediaConversion.h"
 #include "cli/Command.h"
+#include "folders/BoxFolders.h"
 #include "platform/AppPaths.h"
 #include "platform/IniFile.h"
 #include "platform/Text.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <set>
 
-#include "app/BoxNameImport.h"
+#include "folders/BoxNameImport.h"
 #include "fuzz/FuzzSupport.h"
 #include "platform/IniFile.h"
 #include "platform/Ports.h"

@@ -23,7 +23,7 @@
 #include "app/ExitSequence.h"
 #include "app/SessionControl.h"
 #include "backup/BackupRun.h"
-#include "lists/ui/commands/ListCommandHost.h"
+#include "folders/ui/FolderHost.h"
 #include "platform/IniFile.h"
 
 class QDialog;
@@ -50,7 +50,7 @@ constexpr char16_t kCaption[] = u"Kwシリーズ 音声ファイル管理";
 class CMainFrame final : public QMainWindow,
                          public SessionHost,
                          public ExitHost,
-                         public ListCommandHost,
+                         public FolderHost,
                          public backup::BackupRunHost {
     Q_OBJECT
 public:
@@ -196,6 +196,16 @@ public:
     const std::filesystem::path& SettingsFile() const override { return settingsFile_; }
     SelectCriteria& SelectDisplayCriteria(bool responseList) override;
     std::u16string OpenFolderText() const override;
+
+    // --------------------------------------------------------- FolderHost
+    void ChangeOpenFolder(const std::u16string& name) override;
+    void BoxFoldersRenamed(std::u16string_view boxFolderName, const std::vector<BoxRename>& renamed) override;
+    bool StartupFolderSpecified() const override { return doc_.settings.init != 0; }
+    std::u16string SpecifiedStartupFolder() const override;
+    bool CanSpecifyStartupFolder() const override;
+    bool ApplyStartupFolderChoice(bool specified, std::u16string_view text) override;
+    CsvPlace RememberedCsvPlace(CsvUse use) const override;
+    void RememberCsvPlace(CsvUse use, const CsvPlace& place) override;
 
     // ----------------------------------------------------------- ListHost
     ListSlotTable Slots() override;

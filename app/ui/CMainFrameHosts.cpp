@@ -1,7 +1,8 @@
 // The main window as the host of the features' windows (DownloadHost,
-// ListCommandHost): the session and the settings they read and keep, and
-// the open box folder with the list windows and displays that follow it when
-// a command makes, renames or deletes a box folder.
+// ListCommandHost, FolderHost): the session and the settings they read and
+// keep, and the open box folder with the list windows and displays that
+// follow it when a command changes it or makes, renames or deletes a box
+// folder.
 #include <filesystem>
 
 #include "app/FolderSettings.h"
@@ -52,6 +53,29 @@ std::u16string CMainFrame::OpenFolderText() const {
     return WithTrailingSeparator(doc_.settings.folder) + doc_.settings.folderName;
 }
 
+std::u16string CMainFrame::SpecifiedStartupFolder() const {
+    return SpecifiedFolderText(doc_.settings);
+}
+
+bool CMainFrame::CanSpecifyStartupFolder() const {
+    return plova::CanSpecifyStartupFolder(doc_.settings);
+}
+
+bool CMainFrame::ApplyStartupFolderChoice(bool specified, std::u16string_view text) {
+    return plova::ApplyStartupFolderChoice(doc_.settings, specified, text);
+}
+
+CsvPlace CMainFrame::RememberedCsvPlace(CsvUse use) const {
+    const SettingsRecord& s = doc_.settings;
+    return use == CsvUse::Export ? CsvPlace{s.exportPath, s.exportName} : CsvPlace{s.importPath, s.importName};
+}
+
+void CMainFrame::RememberCsvPlace(CsvUse use, const CsvPlace& place) {
+    SettingsRecord& s = doc_.settings;
+    (use == CsvUse::Export ? s.exportPath : s.importPath) = place.folder;
+    (use == CsvUse::Export ? s.exportName : s.importName) = place.file;
+}
+
 // ---------------------------------------------------------- open box folder
 
 void CMainFrame::RefreshLists() {
@@ -73,6 +97,26 @@ void CMainFrame::TakeOpenFolderFromDisplay() {
 
 void CMainFrame::CloseListsOfOtherFolders(std::u16string_view root, std::u16string_view name) {
     if (lists_) lists_->Close(ListsOfOtherFolders(doc_.settings, OpenListCount(), root, name));
+}
+
+void CMainFrame::ChangeOpenFolder(const std::u16string& name) {
+    SettingsRecord& s = doc_.settings;
+    CloseListsOfOtherFolders(s.folder, name);
+    ChooseOpenFolder(s, name, OpenListCount());
+    SetFolderDisplayText(InitialFolderDisplayText(s));
+    if (OpenListCount() == 0) SetBoxDisplayText({});
+    RefreshStatusBar(true);
+}
+
+void CMainFrame::BoxFoldersRenamed(std::u16string_view boxFolderName, const std::vector<BoxRename>& renamed) {
+    ListSlotTable table = Slots();
+    const std::vector<int> changed = FollowBoxRenames(table, std::u16string(boxFolderName), renamed);
+    if (lists_ && !changed.empty()) {
+        lists_->DefinitionsChanged(changed);
+        if (const CListDispView* active = lists_->ActiveView())
+            SetBoxDisplayText(plova::BoxDisplayText(doc_.settings, active->ListNumber()));
+        RefreshStatusBar(false);
+    }
 }
 
 void CMainFrame::OpenNewBoxFolder(const fs::path& boxFolder) {

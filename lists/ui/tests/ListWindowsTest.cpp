@@ -14,12 +14,12 @@
 #include <QTest>
 
 #include "app/FtpMainUnitSession.h"
-#include "app/ui/CBoxFldNameChgDlg.h"
 #include "app/ui/CCommandBar.h"
 #include "app/ui/CEndChkDlg.h"
-#include "app/ui/CFolderChgDlg.h"
 #include "app/ui/CMainFrame.h"
 #include "app/ui/testing/ListFrameFixture.h"
+#include "folders/ui/CBoxFldNameChgDlg.h"
+#include "folders/ui/CFolderChgDlg.h"
 #include "lists/testing/BoxFolderBuilder.h"
 #include "lists/ui/CBoxOpenDlg.h"
 #include "lists/ui/CCheckListCtrl.h"

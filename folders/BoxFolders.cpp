@@ -1,0 +1,156 @@
+#include "folders/BoxFolders.h"
+
+#include <set>
+#include <system_error>
+
+#include "link/RemoteListing.h"
+#include "platform/AppPaths.h"
+#include "platform/File.h"
+#include "platform/Text.h"
+#include "store/CFileMng.h"
+#include "store/FileOps.h"
+
+namespace plova {
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path pathOf(std::u16string_view text) {
+    return fs::path(toUtf8(text));
+}
+
+std::vector<BoxRow> readRows(const fs::path& kindFolder, BoxText text) {
+    CFileMng files;
+    std::vector<BoxRow> rows;
+    for (const fs::path& box : files.ListSubFolders(kindFolder)) {
+        BoxRow row;
+        row.folder = box;
+        row.folderName = fromUtf8(box.filename().string());
+        row.text = text == BoxText::Name ? files.ReadBoxName(box) : row.folderName;
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+template <typename F>
+bool allRows(const BoxLists& lists, F&& f) {
+    for (const auto* list : {&lists.answering, &lists.extension})
+        for (const BoxRow& row : *list)
+            if (!f(row)) return false;
+    return true;
+}
+
+}  // namespace
+
+BoxLists ReadBoxLists(const fs::path& boxFolder, BoxText text) {
+    BoxLists lists;
+    lists.answering = readRows(boxFolder / pathOf(store::kAnsweringFolder), text);
+    lists.extension = readRows(boxFolder / pathOf(store::kExtensionFolder), text);
+    return lists;
+}
+
+bool IsValidBoxName(std::u16string_view name) {
+    if (name.find(u',') != std::u16string_view::npos || hasControlCharacter(name)) return false;
+    if (fromCp932(toCp932(name)) != name) return false;
+    return cp932Length(name) <= boxes::kNameMaxBytes;
+}
+
+bool IsValidBoxFolderName(std::u16string_view name) {
+    const std::size_t bytes = cp932Length(name);
+    if (bytes < 1 || bytes > boxes::kFolderNameMaxBytes) return false;
+    if (name.find_first_of(u"\\/:*?\"<>|") != std::u16string_view::npos) return false;
+    return listing::IsSafeName(name);
+}
+
+BoxCheck CheckBoxNames(const BoxLists& lists) {
+    return allRows(lists, [](const BoxRow& row) { return IsValidBoxName(row.text); }) ? BoxCheck::Ok
+                                                                                      : BoxCheck::BadInput;
+}
+
+int WriteBoxNames(const BoxLists& lists, const std::function<void(int)>& step) {
+    CFileMng files;
+    int done = 0, failed = 0;
+    allRows(lists, [&](const BoxRow& row) {
+        if (!files.WriteBoxName(row.folder, row.text)) ++failed;
+        if (step) step(++done);
+        return true;
+    });
+    return failed;
+}
+
+BoxCheck MakeBoxFolder(const fs::path& boxFolder, bool answering, std::u16string_view name) {
+    // Without an open box folder a relative path would land in the working folder.
+    if (boxFolder.empty() || !IsValidBoxFolderName(name)) return BoxCheck::BadInput;
+    const fs::path box =
+        boxFolder / pathOf(answering ? store::kAnsweringFolder : store::kExtensionFolder) / pathOf(name);
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(box, ec))) return BoxCheck::Duplicate;
+    fs::create_directories(box.parent_path(), ec);
+    // The last step alone: a folder that appeared meanwhile is not taken over.
+    if (ec || !fs::create_directory(box, ec) || ec) return BoxCheck::BadInput;
+    // A new folder has no "inf.ini", so no NAME either: MAKE alone marks it
+    // as the user's, and every download leaves it alone.
+    CFileMng().WriteMake(box, u"1");
+    static_assert(store::kMakeByCommand == 1);
+    return BoxCheck::Ok;
+}
+
+bool IsRenamed(const BoxRow& row) {
+    return row.changed && row.text != row.folderName;
+}
+
+BoxCheck CheckBoxFolderRenames(const BoxLists& lists) {
+    std::set<fs::path> taken;
+    BoxCheck result = BoxCheck::Ok;
+    allRows(lists, [&](const BoxRow& row) {
+        if (!IsRenamed(row)) return true;
+        if (!IsValidBoxFolderName(row.text)) {
+            result = BoxCheck::BadInput;
+            return false;
+        }
+        const fs::path target = row.folder.parent_path() / pathOf(row.text);
+        std::error_code ec;
+        if (fs::exists(fs::symlink_status(target, ec)) || !taken.insert(target).second) {
+            result = BoxCheck::Duplicate;
+            return false;
+        }
+        return true;
+    });
+    return result;
+}
+
+BoxFolderRenames RenameBoxFolders(const BoxLists& lists) {
+    BoxFolderRenames result;
+    for (const bool answering : {true, false})
+        for (const BoxRow& row : answering ? lists.answering : lists.extension) {
+            if (!IsRenamed(row)) continue;
+            const fs::path target = row.folder.parent_path() / pathOf(row.text);
+            // Never over something that appeared since the check.
+            if (store::RenameNoReplace(row.folder, target))
+                result.renamed.push_back({answering, row.folderName, row.text});
+            else
+                result.kept.push_back(row.folder);
+        }
+    return result;
+}
+
+int SweepStaleScratchFiles() {
+    const fs::path scratch = scratchFolder();
+    return scratch.empty() ? 0 : removeStaleTempFiles(scratch, kStaleTempAge);
+}
+
+int SweepStaleTempFiles(const fs::path& boxFolder) {
+    int removed = removeStaleTempFiles(boxFolder / pathOf(store::kResponseFolder), kStaleTempAge);
+    for (std::u16string_view kind : {store::kAnsweringFolder, store::kExtensionFolder}) {
+        std::error_code ec;
+        for (fs::directory_iterator it(boxFolder / pathOf(kind), ec), end; !ec && it != end; it.increment(ec)) {
+            std::error_code e;
+            // A link in place of a box is not followed: nothing outside the box folder is touched.
+            if (fs::symlink_status(it->path(), e).type() == fs::file_type::directory)
+                removed += removeStaleTempFiles(it->path(), kStaleTempAge);
+        }
+    }
+    return removed;
+}
+
+}  // namespace plova

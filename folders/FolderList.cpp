@@ -1,0 +1,24 @@
+#include "folders/FolderList.h"
+
+#include "platform/Text.h"
+#include "store/CFileMng.h"
+
+namespace plova {
+namespace fs = std::filesystem;
+
+std::u16string FolderRow::PathCell() const {
+    return (empty ? u"*" : u" ") + fromUtf8(folder.string());
+}
+
+std::vector<FolderRow> ListBoxFolders(std::u16string_view root) {
+    std::vector<FolderRow> rows;
+    if (root.empty()) return rows;
+    CFileMng files;
+    for (const fs::path& sub : files.ListSubFolders(fs::path(toUtf8(root)))) {
+        if (!files.IsBoxFolder(sub)) continue;
+        rows.push_back({sub, fromUtf8(sub.filename().string()), files.HasMessages(sub) != store::kHasMessages});
+    }
+    return rows;
+}
+
+}  // namespace plova

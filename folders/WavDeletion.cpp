@@ -1,0 +1,75 @@
+#include "folders/WavDeletion.h"
+
+#include <optional>
+#include <system_error>
+
+#include "link/RemoteListing.h"
+#include "platform/Text.h"
+#include "store/CFileMng.h"
+
+namespace plova {
+namespace fs = std::filesystem;
+
+namespace {
+
+// `name` below `parent`, when it is a real folder there (not a link).
+std::optional<fs::path> ownFolder(const fs::path& parent, std::u16string_view name) {
+    if (!listing::IsSafeName(name)) return std::nullopt;
+    fs::path folder = parent / fs::path(toUtf8(name));
+    std::error_code ec;
+    if (!fs::is_directory(fs::symlink_status(folder, ec))) return std::nullopt;
+    return folder;
+}
+
+std::vector<std::u16string> boxesWithAudio(const fs::path& boxFolder, std::u16string_view kind) {
+    std::vector<std::u16string> out;
+    const auto kindFolder = ownFolder(boxFolder, kind);
+    if (!kindFolder) return out;
+    CFileMng files;
+    for (const fs::path& box : files.ListSubFolders(*kindFolder)) {
+        const std::u16string number = fromUtf8(box.filename().string());
+        if (ownFolder(*kindFolder, number) && files.HasAudioFiles(box)) out.push_back(number);
+    }
+    return out;
+}
+
+void deleteIn(const fs::path& boxFolder, std::u16string_view kind, const std::vector<std::u16string>& boxes) {
+    const auto kindFolder = ownFolder(boxFolder, kind);
+    if (!kindFolder) return;
+    CFileMng files;
+    for (const std::u16string& number : boxes)
+        if (const auto box = ownFolder(*kindFolder, number)) files.DeleteAudioFiles(*box);
+}
+
+}  // namespace
+
+AudioBoxes FindAudioBoxes(const fs::path& boxFolder) {
+    AudioBoxes found;
+    found.answering = boxesWithAudio(boxFolder, store::kAnsweringFolder);
+    found.extension = boxesWithAudio(boxFolder, store::kExtensionFolder);
+    const auto responses = ownFolder(boxFolder, store::kResponseFolder);
+    found.responses = responses && CFileMng().HasAudioFiles(*responses);
+    return found;
+}
+
+WavDeletionResult DeleteWavFiles(const fs::path& boxFolder, const WavDeletion& request,
+                                 const std::function<void(int)>& step) {
+    const auto report = [&step](int position) {
+        if (step) step(position);
+    };
+    if (request.responses) {
+        report(wavdel::kProgressRange);
+        if (const auto responses = ownFolder(boxFolder, store::kResponseFolder))
+            CFileMng().DeleteAudioFiles(*responses);
+        report(wavdel::kProgressRange);
+        return WavDeletionResult::Done;
+    }
+    if (request.answering.empty() && request.extension.empty()) return WavDeletionResult::NoBoxChosen;
+    deleteIn(boxFolder, store::kAnsweringFolder, request.answering);
+    report(1);
+    deleteIn(boxFolder, store::kExtensionFolder, request.extension);
+    report(wavdel::kProgressRange);
+    return WavDeletionResult::Done;
+}
+
+}  // namespace plova

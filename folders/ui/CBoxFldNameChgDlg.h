@@ -1,0 +1,22 @@
+// "ボックスフォルダ名称変更": new folder names for the boxes of the open box
+// folder, edited in place; the edited boxes' folders are renamed.
+#pragma once
+
+#include "folders/BoxFolders.h"
+#include "folders/ui/CBoxListsDlg.h"
+
+namespace plova::ui {
+
+class CBoxFldNameChgDlg final : public CBoxListsDlg {
+    Q_OBJECT
+public:
+    explicit CBoxFldNameChgDlg(FolderHost& host);
+    void OnOK() override;
+    // What the renames did, once the dialog ended with OK.
+    const BoxFolderRenames& Done() const { return done_; }
+
+private:
+    BoxFolderRenames done_;
+};
+
+}  // namespace plova::ui

@@ -1,0 +1,52 @@
+// What the box-name and box-folder-name dialogs share: the open box folder
+// shown read-only, its answering-machine and extension boxes in two lists
+// whose second column is edited in place, and "OK" / "キャンセル".
+#pragma once
+
+#include <QString>
+#include <filesystem>
+
+#include "folders/BoxFolders.h"
+#include "platform/ui/CBackupTimedDlg.h"
+
+class QLineEdit;
+
+namespace plova::ui {
+
+class CEditListCtrl;
+class FolderHost;
+
+class CBoxListsDlg : public CBackupTimedDlg {
+    Q_OBJECT
+public:
+    // False when the box folder holds no box: the user has been told, and
+    // the dialog is not to be shown.
+    bool Opened() const { return opened_; }
+    CEditListCtrl* answeringList() const { return lists_[0]; }
+    CEditListCtrl* extensionList() const { return lists_[1]; }
+    QLineEdit* folderEdit() const { return folder_; }
+    // The rows with the texts as the lists now hold them.
+    BoxLists Rows() const;
+    // "OK".
+    virtual void OnOK() = 0;
+
+protected:
+    struct Look {
+        std::u16string_view caption;
+        std::u16string_view answeringTitle;
+        std::u16string_view extensionTitle;
+        std::u16string_view editHeader;
+        int maxChars = 0;
+        BoxText text = BoxText::Name;
+    };
+    CBoxListsDlg(FolderHost& host, const Look& look);
+    FolderHost& host_;
+
+private:
+    bool opened_ = false;
+    BoxLists rows_;
+    QLineEdit* folder_ = nullptr;
+    CEditListCtrl* lists_[2] = {nullptr, nullptr};
+};
+
+}  // namespace plova::ui

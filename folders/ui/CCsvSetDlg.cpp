@@ -1,0 +1,128 @@
+#include "folders/ui/CCsvSetDlg.h"
+
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "folders/ui/FolderHost.h"
+#include "platform/Ports.h"
+#include "platform/Text.h"
+#include "platform/ui/DialogLayout.h"
+
+namespace plova::ui {
+namespace fs = std::filesystem;
+
+CCsvSetDlg::CCsvSetDlg(FolderHost& host, const Texts& texts, const CsvPlace& start)
+    : CBackupTimedDlg(&host, host.MainWindow()), host_(host), texts_(texts) {
+    setWindowTitle(qs(texts_.caption));
+    text_ = new QLabel(qs(texts_.text), this);
+    browse_ = new QPushButton(QStringLiteral("設定"), this);
+    folder_ = new QLineEdit(qs(FolderText(start.folder)), this);
+    file_ = new QLineEdit(qs(start.file), this);
+    folder_->setMinimumWidth(320);
+    bar_ = new QProgressBar(this);
+    bar_->setTextVisible(false);
+    bar_->hide();
+    ok_ = new QPushButton(QStringLiteral("OK"), this);
+    cancel_ = new QPushButton(QStringLiteral("キャンセル"), this);
+    ok_->setDefault(true);
+
+    auto* group = new QGroupBox(qs(texts_.group), this);
+    auto* grid = new QGridLayout(group);
+    grid->addWidget(browse_, 0, 0);
+    grid->addWidget(new QLabel(QStringLiteral("フォルダ"), group), 0, 1);
+    grid->addWidget(folder_, 0, 2);
+    grid->addWidget(new QLabel(QStringLiteral("ファイル"), group), 1, 1);
+    grid->addWidget(file_, 1, 2);
+    auto* body = new QVBoxLayout;
+    body->addWidget(text_);
+    body->addWidget(group);
+    body->addWidget(bar_);
+    LayOutDialog(*this, body, ButtonRow({ok_, cancel_}));
+
+    connect(browse_, &QPushButton::clicked, this, &CCsvSetDlg::OnBrowse);
+    connect(ok_, &QPushButton::clicked, this, [this] { OnOK(); });
+    connect(cancel_, &QPushButton::clicked, this, &CCsvSetDlg::reject);
+    connect(folder_, &QLineEdit::textChanged, this, &CCsvSetDlg::UpdateOk);
+    connect(file_, &QLineEdit::textChanged, this, &CCsvSetDlg::UpdateOk);
+    UpdateOk();
+
+    choose_ = [this](const QString& start) {
+        QFileDialog chooser(this, qs(texts_.chooserTitle), start, qs(csv::kFileFilter));
+        chooser.setDefaultSuffix(qs(csv::kDefaultSuffix));
+        if (texts_.use == CsvUse::Export) {
+            chooser.setAcceptMode(QFileDialog::AcceptSave);
+        } else {
+            chooser.setAcceptMode(QFileDialog::AcceptOpen);
+            chooser.setFileMode(QFileDialog::ExistingFile);
+        }
+        return chooser.exec() == QDialog::Accepted ? chooser.selectedFiles().value(0) : QString();
+    };
+}
+
+std::u16string CCsvSetDlg::FolderTextNow() const {
+    return folder_->text().toStdU16String();
+}
+
+std::u16string CCsvSetDlg::FileTextNow() const {
+    return file_->text().toStdU16String();
+}
+
+fs::path CCsvSetDlg::ChosenPath() const {
+    return fs::path(toUtf8(FolderTextNow())) / fs::path(toUtf8(FileTextNow()));
+}
+
+void CCsvSetDlg::UpdateOk() {
+    ok_->setEnabled(!working_ && !folder_->text().isEmpty() && !file_->text().isEmpty());
+}
+
+void CCsvSetDlg::OnBrowse() {
+    for (;;) {
+        const QString chosen = choose_(QString::fromStdString(ChosenPath().string()));
+        if (chosen.isEmpty()) return;
+        const fs::path path(chosen.toStdString());
+        if (!CsvFileUsable(path, texts_.use)) {
+            // The chooser opens again for another choice.
+            prompt(std::u16string(csv::kOpenError), std::u16string(csv::kOpenErrorCaption), Icon::Exclamation);
+            continue;
+        }
+        folder_->setText(qs(FolderText(fromUtf8(path.parent_path().string()))));
+        file_->setText(QString::fromStdString(path.filename().string()));
+        return;
+    }
+}
+
+void CCsvSetDlg::SetWorking(bool working, int range) {
+    working_ = working;
+    setWindowTitle(qs(working ? texts_.workingCaption : texts_.caption));
+    text_->setText(qs(working ? texts_.workingText : texts_.text));
+    browse_->setEnabled(!working);
+    folder_->setReadOnly(working);
+    file_->setReadOnly(working);
+    if (working) {
+        // A backup falling due does not break into the work; it is asked for again afterwards.
+        StopDialogBackupTimer();
+        bar_->setRange(0, std::max(range, 1));
+        bar_->setValue(0);
+        bar_->show();
+    } else {
+        bar_->hide();
+        StartDialogBackupTimer();
+    }
+    UpdateOk();
+}
+
+void CCsvSetDlg::reject() {
+    if (working_) {
+        ports().cancel->set();
+        return;
+    }
+    CBackupTimedDlg::reject();
+}
+
+}  // namespace plova::ui

@@ -1,0 +1,84 @@
+// What the export and import dialogs share: a text, a group with "設定", a
+// folder edit and a file edit, a progress bar hidden until the work starts,
+// "OK" (enabled when both edits hold text) and "キャンセル" (which, while the
+// work runs, only asks it to stop). Each dialog has a first state and a
+// working state with texts of its own.
+#pragma once
+
+#include <QString>
+#include <filesystem>
+#include <functional>
+#include <string_view>
+
+#include "folders/CsvExport.h"
+#include "platform/ui/CBackupTimedDlg.h"
+
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace plova::ui {
+
+class FolderHost;
+struct CsvPlace;
+
+class CCsvSetDlg : public CBackupTimedDlg {
+    Q_OBJECT
+public:
+    struct Texts {
+        std::u16string_view caption, text;                // first state
+        std::u16string_view workingCaption, workingText;  // while the work runs
+        std::u16string_view group;
+        std::u16string_view chooserTitle;
+        CsvUse use;
+    };
+
+    QLineEdit* folderEdit() const { return folder_; }
+    QLineEdit* fileEdit() const { return file_; }
+    QPushButton* browseButton() const { return browse_; }
+    QPushButton* okButton() const { return ok_; }
+    QPushButton* cancelButton() const { return cancel_; }
+    QProgressBar* progressBar() const { return bar_; }
+    QLabel* textLabel() const { return text_; }
+    bool Working() const { return working_; }
+
+    // "設定": the file chooser; the chosen path goes into the two edits.
+    void OnBrowse();
+    // "OK".
+    virtual void OnOK() = 0;
+    // Closes the dialog, or while the work runs only asks it to stop.
+    void reject() override;
+
+    // How "設定" asks for a file; tests answer in place of a person.
+    void SetFileChooser(std::function<QString(const QString& start)> choose) { choose_ = std::move(choose); }
+
+protected:
+    // The edits start with the stored folder and file name.
+    CCsvSetDlg(FolderHost& host, const Texts& texts, const CsvPlace& start);
+
+    // Folder + separator + file, as the edits hold them.
+    std::filesystem::path ChosenPath() const;
+    std::u16string FolderTextNow() const;
+    std::u16string FileTextNow() const;
+    // Working state: its caption and text, "OK" off, the bar shown over `range`.
+    void SetWorking(bool working, int range = 0);
+
+    FolderHost& host_;
+
+private:
+    void UpdateOk();
+
+    Texts texts_;
+    QLabel* text_ = nullptr;
+    QPushButton* browse_ = nullptr;
+    QLineEdit* folder_ = nullptr;
+    QLineEdit* file_ = nullptr;
+    QProgressBar* bar_ = nullptr;
+    QPushButton* ok_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+    bool working_ = false;
+    std::function<QString(const QString&)> choose_;
+};
+
+}  // namespace plova::ui

@@ -1,0 +1,50 @@
+#include "folders/ui/CExportSetDlg.h"
+
+#include <QProgressBar>
+#include <system_error>
+
+#include "folders/ui/FolderHost.h"
+#include "platform/Ports.h"
+
+namespace plova::ui {
+namespace fs = std::filesystem;
+namespace {
+
+const CCsvSetDlg::Texts kExportTexts{
+    csv::kExportCaption, u"一覧表をCSVファイルとしてエクスポートします。",
+    u"エクスポート中",   u"一覧表をエクスポート中です。",
+    u"エクスポート先",   csv::kExportChooserTitle,
+    CsvUse::Export,
+};
+
+}  // namespace
+
+CExportSetDlg::CExportSetDlg(FolderHost& host, CsvTable table)
+    : CCsvSetDlg(host, kExportTexts, host.RememberedCsvPlace(CsvUse::Export)), table_(std::move(table)) {}
+
+void CExportSetDlg::OnOK() {
+    if (Working()) return;
+    const fs::path path = ChosenPath();
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(path, ec)) && !ConfirmOverwrite(path)) return;
+    if (!ExportAllowed(path.parent_path(), FileTextNow(), table_.rows)) {
+        prompt(std::u16string(csv::kExportError), std::u16string(csv::kErrorCaption), Icon::Exclamation);
+        return;
+    }
+    ports().cancel->clear();
+    SetWorking(true, table_.rows);
+    const ExportResult result =
+        WriteCsv(path, table_, CsvEncoding::Cp932, [this](int rows) { progressBar()->setValue(rows); });
+    if (result == ExportResult::Completed) {
+        progressBar()->setValue(table_.rows);
+        host_.RememberCsvPlace(CsvUse::Export, {FolderTextNow(), FileTextNow()});
+        SetWorking(false);
+        accept();
+        return;
+    }
+    if (result == ExportResult::Failed)
+        prompt(std::u16string(csv::kExportError), std::u16string(csv::kErrorCaption), Icon::Exclamation);
+    SetWorking(false);
+}
+
+}  // namespace plova::ui

@@ -1,0 +1,21 @@
+// The export dialog ("エクスポート設定"): the folder and file the active list
+// goes to. The writing is app/CsvExport's.
+#pragma once
+
+#include "folders/CsvExport.h"
+#include "folders/ui/CCsvSetDlg.h"
+
+namespace plova::ui {
+
+class CExportSetDlg final : public CCsvSetDlg {
+    Q_OBJECT
+public:
+    // `table` is the active list's rows; the dialog does not outlive the list.
+    CExportSetDlg(FolderHost& host, CsvTable table);
+    void OnOK() override;
+
+private:
+    CsvTable table_;
+};
+
+}  // namespace plova::ui

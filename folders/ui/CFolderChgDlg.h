@@ -1,0 +1,40 @@
+// "フォルダ変更": the box folders under the root folder, to open another one
+// or to give one a new name.
+#pragma once
+
+#include <QString>
+#include <filesystem>
+#include <functional>
+
+#include "platform/ui/CBackupTimedDlg.h"
+
+namespace plova::ui {
+
+class CFolderListCtrl;
+class FolderHost;
+
+class CFolderChgDlg final : public CBackupTimedDlg {
+    Q_OBJECT
+public:
+    explicit CFolderChgDlg(FolderHost& host);
+    CFolderListCtrl* folderList() const { return list_; }
+    // The box folder to open, set by "フォルダ変更".
+    const QString& Chosen() const { return chosen_; }
+
+    void OnChange();
+    void OnRename();
+    // How "フォルダ名称変更" asks for the new name and renames; returns the
+    // new name, empty when nothing was renamed. Tests answer in place of a person.
+    void SetRenamer(std::function<QString(const QString& name, const std::filesystem::path& folder)> rename) {
+        renamer_ = std::move(rename);
+    }
+
+private:
+    int SelectedRow() const;
+    FolderHost& host_;
+    CFolderListCtrl* list_ = nullptr;
+    QString chosen_;
+    std::function<QString(const QString&, const std::filesystem::path&)> renamer_;
+};
+
+}  // namespace plova::ui

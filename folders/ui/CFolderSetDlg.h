@@ -1,0 +1,41 @@
+// "起動時のフォルダ指定": whether the program opens the last box folder at
+// start-up or a specified one.
+#pragma once
+
+#include <functional>
+
+#include "platform/ui/CBackupTimedDlg.h"
+
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace plova::ui {
+
+class FolderHost;
+
+class CFolderSetDlg final : public CBackupTimedDlg {
+    Q_OBJECT
+public:
+    explicit CFolderSetDlg(FolderHost& host);
+    QRadioButton* lastRadio() const { return last_; }
+    QRadioButton* specifiedRadio() const { return specified_; }
+    QPushButton* chooseButton() const { return choose_; }
+    QLineEdit* folderEdit() const { return folder_; }
+
+    void OnChoose();
+    void OnOK();
+    // How "設定" asks for a box folder; tests answer in place of a person.
+    void SetFolderChooser(std::function<QString()> choose) { chooser_ = std::move(choose); }
+
+private:
+    void UpdateEnabling();
+    FolderHost& host_;
+    QRadioButton* last_ = nullptr;
+    QRadioButton* specified_ = nullptr;
+    QPushButton* choose_ = nullptr;
+    QLineEdit* folder_ = nullptr;
+    std::function<QString()> chooser_;
+};
+
+}  // namespace plova::ui

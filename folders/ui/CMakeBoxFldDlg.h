@@ -1,0 +1,33 @@
+// "ボックスフォルダ作成": a new answering-machine or extension box folder in
+// the open box folder, made on the PC only.
+#pragma once
+
+#include "platform/ui/CBackupTimedDlg.h"
+
+class QLineEdit;
+class QRadioButton;
+
+namespace plova::ui {
+
+class FolderHost;
+
+class CMakeBoxFldDlg final : public CBackupTimedDlg {
+    Q_OBJECT
+public:
+    // `answering` is the kind chosen last; it is preselected.
+    CMakeBoxFldDlg(FolderHost& host, bool answering);
+    QRadioButton* answeringRadio() const { return answering_; }
+    QRadioButton* extensionRadio() const { return extension_; }
+    QLineEdit* nameEdit() const { return name_; }
+    // The kind chosen at the last "OK" (kept even when it was refused).
+    bool AnsweringChosen() const;
+    void OnOK();
+
+private:
+    FolderHost& host_;
+    QRadioButton* answering_ = nullptr;
+    QRadioButton* extension_ = nullptr;
+    QLineEdit* name_ = nullptr;
+};
+
+}  // namespace plova::ui
