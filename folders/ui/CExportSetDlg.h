@@ -1,5 +1,5 @@
 // The export dialog ("エクスポート設定"): the folder and file the active list
-// goes to. The writing is app/CsvExport's.
+// goes to. The writing is folders/CsvExport's.
 #pragma once
 
 #include "folders/CsvExport.h"

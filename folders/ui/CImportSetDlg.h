@@ -1,6 +1,6 @@
 // The import dialog ("インポート設定"): the extension directory file whose
 // names the extension boxes take. The reading, the backups and the restore
-// on cancel are app/BoxNameImport's.
+// on cancel are folders/BoxNameImport's.
 #pragma once
 
 #include <filesystem>
