@@ -1,7 +1,9 @@
+// windows.h first: the headers below build on it.
+#include <windows.h>
+
 #include <shellapi.h>
 #include <shlobj.h>
 #include <stdlib.h>
-#include <windows.h>
 
 #include <system_error>
 

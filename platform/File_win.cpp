@@ -1,9 +1,12 @@
 // The file layer over the Win32 calls. Paths go to Windows in their wide,
 // long form (win::longPath): a narrow path would be read in the ANSI code page.
+
+// windows.h first: the headers below build on it.
+#include <windows.h>
+
 #include <aclapi.h>
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <chrono>

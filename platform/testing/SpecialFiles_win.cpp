@@ -1,5 +1,7 @@
-#include <aclapi.h>
+// windows.h first: the headers below build on it.
 #include <windows.h>
+
+#include <aclapi.h>
 
 #include <vector>
 
