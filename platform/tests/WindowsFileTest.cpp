@@ -1,12 +1,16 @@
 // What only Windows has: files held open by other programs, names that
 // differ only in case, drive letters, backslashes, UNC and "\\?\" paths,
-// paths longer than 260 characters, device names.
+// paths longer than 260 characters, device names, junctions.
 #include <windows.h>
+
+#include <winioctl.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <thread>
+#include <vector>
 
 #include "platform/AppPaths.h"
 #include "platform/AtomicFile.h"
@@ -16,6 +20,7 @@
 #include "platform/Text.h"
 #include "platform/Win32.h"
 #include "platform/testing/HelperProcess.h"
+#include "platform/testing/SpecialFiles.h"
 #include "platform/testing/TempFolder.h"
 
 namespace plova {
@@ -43,6 +48,43 @@ public:
 private:
     testkit::HelperProcess process_;
 };
+
+// A junction (a mount point) at `junction` leading to the folder `target`,
+// as mklink /J makes one; false where the system makes none (Wine).
+bool makeJunction(const fs::path& target, const fs::path& junction) {
+    if (!CreateDirectoryW(junction.c_str(), nullptr)) return false;
+    // The substitute name in the form the file system reads ("\??\C:\..."),
+    // then the name to show; both end in a null character.
+    const std::wstring substitute = L"\\??\\" + fs::absolute(target).native();
+    const std::wstring shown = fs::absolute(target).native();
+    const std::size_t substituteBytes = substitute.size() * sizeof(wchar_t);
+    const std::size_t shownBytes = shown.size() * sizeof(wchar_t);
+    // The mount point's reparse data: tag, length, reserved, then the names'
+    // offsets and lengths and the names themselves.
+    std::vector<unsigned char> data(8 + 8 + substituteBytes + 2 + shownBytes + 2, 0);
+    auto put16 = [&](std::size_t at, std::size_t value) {
+        data[at] = static_cast<unsigned char>(value);
+        data[at + 1] = static_cast<unsigned char>(value >> 8);
+    };
+    const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+    std::memcpy(data.data(), &tag, sizeof tag);
+    put16(4, data.size() - 8);
+    put16(8, 0);
+    put16(10, substituteBytes);
+    put16(12, substituteBytes + 2);
+    put16(14, shownBytes);
+    std::memcpy(data.data() + 16, substitute.data(), substituteBytes);
+    std::memcpy(data.data() + 16 + substituteBytes + 2, shown.data(), shownBytes);
+    const HANDLE folder = CreateFileW(junction.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    DWORD returned = 0;
+    const bool made = folder != INVALID_HANDLE_VALUE &&
+                      DeviceIoControl(folder, FSCTL_SET_REPARSE_POINT, data.data(), static_cast<DWORD>(data.size()),
+                                      nullptr, 0, &returned, nullptr);
+    if (folder != INVALID_HANDLE_VALUE) CloseHandle(folder);
+    if (!made) RemoveDirectoryW(junction.c_str());
+    return made && entryType(junction) == fs::file_type::symlink;
+}
 
 class WindowsFiles : public ::testing::Test {
 protected:
@@ -169,6 +211,28 @@ TEST_F(WindowsFiles, PathsLongerThan260CharactersWork) {
     EXPECT_TRUE(replaceFile(temp->path, file));
     EXPECT_GT(SystemDiskSpace().freeBytes(file), 0u);
     EXPECT_TRUE(removeFolderTree(dir.path() / *deep.lexically_relative(dir.path()).begin()));
+}
+
+// A junction is a link: never written through, removed as a link, and what
+// it leads to stays when a folder holding it is removed.
+TEST_F(WindowsFiles, AJunctionIsALinkThatIsNeverWrittenThroughOrEmptied) {
+    const fs::path outside = dir / "outside", box = dir / "box";
+    fs::create_directories(outside);
+    fs::create_directories(box / ".plova-tmp-folder");
+    ASSERT_TRUE(writeFileAtomically(outside / "keep", "x"));
+    if (!makeJunction(outside, box / "j")) GTEST_SKIP() << "this system makes no junctions (Wine)";
+    ASSERT_TRUE(makeJunction(outside, box / ".plova-tmp-folder" / "j"));
+    EXPECT_EQ(contentOf(box / "j" / "keep"), "x") << "the junction leads there";
+    EXPECT_FALSE(writeFileAtomically(box / "j", "x"));
+    EXPECT_FALSE(openForRewrite(box / "j"));
+    EXPECT_FALSE(removeFolderTree(box / "j")) << "a junction is no folder of ours";
+    EXPECT_EQ(contentOf(outside / "keep"), "x");
+    ASSERT_TRUE(testkit::makeOlder(box / ".plova-tmp-folder", std::chrono::hours(2)));
+    EXPECT_EQ(removeStaleTempFolders(box, std::chrono::hours(1)), 1);
+    EXPECT_TRUE(removeFileOrLink(box / "j"));
+    EXPECT_EQ(entryType(box / "j"), fs::file_type::not_found);
+    EXPECT_TRUE(removeFolderTree(box));
+    EXPECT_EQ(contentOf(outside / "keep"), "x") << "what the junctions led to stays";
 }
 
 // A device's name or a name Windows cannot hold is never opened, created or
