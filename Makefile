@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all bootstrap build run test sanitize tsan fuzz package windows-deps clean
+.PHONY: all bootstrap build run test sanitize tsan fuzz package windows-deps test-windows clean
 
 all: build
 
@@ -81,6 +81,12 @@ run: build
 windows-deps:
 	@scripts/bootstrap --windows
 	@JOBS=$(JOBS) scripts/mingw-deps
+
+# The window-less suite built with MinGW-w64 and run under Wine, in a build
+# folder of its own; Wine's server ends with the run. The result is CTest's.
+WINDOWS_BUILD ?= build-windows
+test-windows:
+	@JOBS=$(JOBS) scripts/test-windows $(WINDOWS_BUILD)
 
 clean:
 	rm -rf $(BUILD) $(FUZZ_BUILD)

@@ -18,20 +18,42 @@ std::filesystem::path executableFolder();
 // portable and keeps them beside the executable.
 bool isInstalledLayout(const std::filesystem::path& exeFolder);
 
+// Whether this process can make files in `folder`.
+bool canWriteIn(const std::filesystem::path& folder);
+
 // Whether the program's own files go beside the executable in `exeFolder`:
 // a portable program whose folder is writable.
 bool keepsFilesBeside(const std::filesystem::path& exeFolder);
 
+// The per-user folder of the settings file, made when missing:
+// $XDG_CONFIG_HOME/plova (~/.config/plova) on Linux, %APPDATA%\PLOVA on Windows.
+std::filesystem::path userSettingsFolder();
+
 // The settings file: the `--settings FILE` argument when given; else
 // `fileName` beside the executable when it keeps its files there; else the
-// per-user configuration folder. A settings file that is a link gives the
-// link's target, where it is read and written.
+// per-user settings folder. A settings file that is a link gives the link's
+// target, where it is read and written.
 std::filesystem::path settingsPath(const std::vector<std::string>& args, const std::string& fileName = "PLOVA.ini");
 
 // Where transient files go (the import's intermediate WAV files): the
-// per-user cache folder, made readable by its owner only when it is made;
+// per-user cache folder ($XDG_CACHE_HOME/plova, ~/.cache/plova; on Windows
+// %LOCALAPPDATA%\PLOVA), made readable by its owner only when it is made;
 // empty when that is not a folder of the user's own.
 std::filesystem::path scratchFolder();
+
+// The environment variable that names the folder scratchFolder() lies in, for
+// tests that move it.
+extern const char* const kScratchBaseVariable;
+
+// An environment variable as a path (read in its wide form on Windows, so any
+// name survives); nothing when it is unset or empty.
+std::optional<std::filesystem::path> environmentPath(const char* name);
+// Sets an environment variable of this process to a path; nothing removes it.
+void setEnvironmentPath(const char* name, const std::optional<std::filesystem::path>& value);
+
+// The program's arguments in UTF-8. On Windows they are read from the wide
+// command line: `argv` there is in the ANSI code page and loses Japanese names.
+std::vector<std::string> commandLineArguments(int argc, char** argv);
 
 // The value following `option` in `args`, if any.
 std::optional<std::string> optionValue(const std::vector<std::string>& args, const std::string& option);

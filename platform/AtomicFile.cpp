@@ -1,17 +1,14 @@
 #include "platform/AtomicFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
-#include <string>
-#include <system_error>
-
-#include "platform/File.h"
+#include <optional>
 
 namespace plova {
+namespace {
+
+// Small writes (a settings file line by line) are gathered into one call.
+constexpr std::size_t kPendingLimit = 64 * 1024;
+
+}  // namespace
 
 AtomicFile::AtomicFile(std::filesystem::path target, NewFileMode mode) : target_(std::move(target)) {
     // A hidden name of our own, so that a temporary file a crash leaves behind
@@ -22,38 +19,28 @@ AtomicFile::AtomicFile(std::filesystem::path target, NewFileMode mode) : target_
         return;
     }
     temp_ = temp->path;
-    const int fd = temp->handle.release();
-    // The file is created 0600. A replaced regular file keeps its own
-    // permissions; a new one gets the usual ones unless only its owner may
-    // read it. Whatever else stands under the name (a link, a device, a pipe)
-    // is replaced and lends nothing: a link to /dev/zero would give 0666.
-    struct stat st {};
-    mode_t perms = static_cast<mode_t>(usualFileMode());
-    if (mode == NewFileMode::OwnerOnly) {
-        perms = 0600;
-    } else if (::lstat(target_.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-        perms = st.st_mode & 07777;
-    }
-    fchmod(fd, perms);
-    file_ = fdopen(fd, "wb");
-    if (!file_) {
-        ::close(fd);
-        failed_ = true;
-    }
+    file_ = std::move(temp->handle);
+    // A file system without permissions (a share, FAT) takes the file as it
+    // is; only a file meant for its owner alone (a password in it) is not
+    // written where that cannot be made so.
+    if (!setModeFor(file_, target_, mode) && mode == NewFileMode::OwnerOnly) failed_ = true;
 }
 
 AtomicFile::~AtomicFile() {
-    if (file_) std::fclose(file_);
-    if (!committed_ && !temp_.empty()) {
-        std::error_code ec;
-        std::filesystem::remove(temp_, ec);
-    }
+    file_.close();
+    if (!committed_ && !temp_.empty()) removeFileOrLink(temp_);
+}
+
+bool AtomicFile::flush() {
+    if (!pending_.empty() && !file_.writeAll(pending_.data(), pending_.size())) failed_ = true;
+    pending_.clear();
+    return !failed_;
 }
 
 bool AtomicFile::write(const void* data, std::size_t size) {
     if (!ok()) return false;
-    if (size != 0 && std::fwrite(data, 1, size, file_) != size) failed_ = true;
-    return !failed_;
+    pending_.append(static_cast<const char*>(data), size);
+    return pending_.size() < kPendingLimit || flush();
 }
 
 bool AtomicFile::write(std::string_view bytes) {
@@ -62,11 +49,8 @@ bool AtomicFile::write(std::string_view bytes) {
 
 bool AtomicFile::commit() {
     if (!ok() || committed_) return false;
-    if (std::fflush(file_) != 0 || fsync(fileno(file_)) != 0) failed_ = true;
-    if (std::fclose(file_) != 0) failed_ = true;
-    file_ = nullptr;
-    if (failed_) return false;
-    if (std::rename(temp_.c_str(), target_.c_str()) != 0) {
+    if (!flush() || !file_.sync() || !file_.closeChecked()) failed_ = true;
+    if (failed_ || !replaceFile(temp_, target_)) {
         failed_ = true;
         return false;
     }

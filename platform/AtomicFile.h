@@ -4,16 +4,13 @@
 // and the temporary file is removed.
 #pragma once
 
-#include <cstdio>
 #include <filesystem>
+#include <string>
 #include <string_view>
 
-namespace plova {
+#include "platform/File.h"
 
-enum class NewFileMode {
-    Default,    // a new file gets the usual permissions; a replaced file keeps its own
-    OwnerOnly,  // readable and writable by the owner only, new or replaced
-};
+namespace plova {
 
 class AtomicFile {
 public:
@@ -22,16 +19,19 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    bool ok() const { return file_ != nullptr && !failed_; }
+    bool ok() const { return file_.isOpen() && !failed_; }
     bool write(std::string_view bytes);
     bool write(const void* data, std::size_t size);
-    // Flushes, syncs and renames over the target. False leaves the target untouched.
+    // Writes, syncs and renames over the target. False leaves the target untouched.
     bool commit();
 
 private:
+    bool flush();
+
     std::filesystem::path target_;
     std::filesystem::path temp_;
-    std::FILE* file_ = nullptr;
+    FileHandle file_;
+    std::string pending_;  // written bytes not yet handed to the system
     bool failed_ = false;
     bool committed_ = false;
 };

@@ -1,11 +1,7 @@
+// What the file layer does alike on every system; the system calls are in
+// File_posix.cpp and File_win.cpp.
 #include "platform/File.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <random>
 #include <vector>
 
@@ -18,17 +14,6 @@ constexpr int kTempAttempts = 100;
 constexpr std::string_view kTempLetters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
 constexpr std::size_t kTempSuffixLength = 10;
 
-int openFlags(Access access, Links links) {
-    int flags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
-    switch (access) {
-    case Access::Read: flags |= O_RDONLY; break;
-    case Access::ReadWrite: flags |= O_RDWR; break;
-    case Access::ReadWriteCreate: flags |= O_RDWR | O_CREAT; break;
-    }
-    if (links == Links::Refuse) flags |= O_NOFOLLOW;
-    return flags;
-}
-
 // Letters from the system's random source: a name that others can neither
 // guess nor work out from the names they have seen, so nobody can put a pipe
 // or a link in its place before it is made.
@@ -39,122 +24,39 @@ std::string tempSuffix() {
     return s;
 }
 
+std::filesystem::path newTempName(const std::filesystem::path& folder, std::string_view suffix) {
+    return folder / (std::string(kTempFilePrefix) + tempSuffix() + std::string(suffix));
+}
+
+// Compared in the name's own characters: a name that is not valid in any
+// encoding (bytes that are no UTF-8, a lone surrogate on Windows) is still
+// looked at, never converted.
+bool hasTempPrefix(const std::filesystem::path& name) {
+    const auto& native = name.native();
+    if (native.size() < kTempFilePrefix.size()) return false;
+    for (std::size_t i = 0; i < kTempFilePrefix.size(); ++i)
+        if (native[i] != static_cast<std::filesystem::path::value_type>(kTempFilePrefix[i])) return false;
+    return true;
+}
+
 }  // namespace
 
 FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
     if (this != &other) {
         close();
-        fd_ = other.release();
+        file_ = other.release();
     }
     return *this;
 }
 
-int FileHandle::release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-}
-
-void FileHandle::close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-}
-
-std::optional<std::uint64_t> FileHandle::size() const {
-    struct stat st {};
-    if (fd_ < 0 || ::fstat(fd_, &st) != 0 || st.st_size < 0) return std::nullopt;
-    return static_cast<std::uint64_t>(st.st_size);
-}
-
-std::optional<std::size_t> FileHandle::readAt(std::uint64_t offset, void* out, std::size_t size) const {
-    std::size_t got = 0;
-    auto* p = static_cast<char*>(out);
-    while (got < size) {
-        const ssize_t n = ::pread(fd_, p + got, size - got, static_cast<off_t>(offset + got));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return std::nullopt;
-        if (n == 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    return got;
-}
-
-bool FileHandle::writeAll(const void* data, std::size_t size) {
-    const auto* p = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = ::write(fd_, p, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
+NativeFile FileHandle::release() {
+    const NativeFile file = file_;
+    file_ = kNoFile;
+    return file;
 }
 
 bool FileHandle::writeAllAt(std::uint64_t offset, const void* data, std::size_t size) {
-    return plova::writeAllAt(fd_, offset, data, size);
-}
-
-bool writeAllAt(int fd, std::uint64_t offset, const void* data, std::size_t size) {
-    const auto* p = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = ::pwrite(fd, p, size, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        offset += static_cast<std::uint64_t>(n);
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-bool FileHandle::closeChecked() {
-    return fd_ >= 0 && ::close(release()) == 0;
-}
-
-bool FileHandle::setPermissions(unsigned mode) {
-    return fd_ >= 0 && ::fchmod(fd_, static_cast<mode_t>(mode)) == 0;
-}
-
-unsigned usualFileMode() {
-    // The mask can only be read by setting it; it is put back at once.
-    static const unsigned mode = [] {
-        const mode_t mask = ::umask(022);
-        ::umask(mask);
-        return 0666u & ~static_cast<unsigned>(mask);
-    }();
-    return mode;
-}
-
-FileHandle openRegularFile(const std::filesystem::path& path, Access access, Links links) {
-    return openRegularFile(path.c_str(), access, links);
-}
-
-FileHandle openRegularFile(const char* path, Access access, Links links) {
-    // O_NONBLOCK keeps the open of a pipe with no writer from waiting forever;
-    // the descriptor goes back to blocking once it is known to be a file.
-    FileHandle f(::open(path, openFlags(access, links), 0666));
-    if (!f) return f;
-    struct stat st {};
-    const int flags = ::fcntl(f.fd(), F_GETFL);
-    if (::fstat(f.fd(), &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
-        ::fcntl(f.fd(), F_SETFL, flags & ~O_NONBLOCK) != 0)
-        f.close();
-    return f;
-}
-
-FileHandle openForRewrite(const std::filesystem::path& path) {
-    FileHandle f = openRegularFile(path, Access::ReadWriteCreate, Links::Refuse);
-    struct stat st {};
-    if (f && (::fstat(f.fd(), &st) != 0 || st.st_nlink > 1 || ::ftruncate(f.fd(), 0) != 0)) f.close();
-    return f;
-}
-
-FilePtr streamOf(FileHandle&& handle, const char* mode) {
-    if (!handle) return nullptr;
-    FilePtr stream(::fdopen(handle.fd(), mode));
-    if (stream) handle.release();
-    return stream;
+    return plova::writeAllAt(file_, offset, data, size);
 }
 
 FilePtr openFileStream(const std::filesystem::path& path, Access access, Links links) {
@@ -164,21 +66,18 @@ FilePtr openFileStream(const std::filesystem::path& path, Access access, Links l
 
 ReadResult readWholeFile(const std::filesystem::path& path, std::string& out, std::uint64_t maxBytes, Links links) {
     out.clear();
-    FileHandle f(::open(path.c_str(), openFlags(Access::Read, links)));
-    if (!f) {
-        if (errno == ENOENT || errno == ENOTDIR) return ReadResult::Missing;
-        return errno == ELOOP ? ReadResult::NotRegular : ReadResult::Failed;
-    }
-    struct stat st {};
-    if (::fstat(f.fd(), &st) != 0) return ReadResult::Failed;
-    if (!S_ISREG(st.st_mode)) return ReadResult::NotRegular;
-    if (static_cast<std::uint64_t>(st.st_size) > maxBytes) return ReadResult::TooLarge;
-    out.reserve(static_cast<std::size_t>(st.st_size));
-    // Read to the real end: a file that grew since fstat is read to its new
-    // end, but never beyond the limit.
-    char chunk[kReadChunk];
+    ReadResult why = ReadResult::Ok;
+    const FileHandle f = openRegularFile(path, Access::Read, links, &why);
+    if (!f) return why;
+    const std::optional<std::uint64_t> size = f.size();
+    if (!size) return ReadResult::Failed;
+    if (*size > maxBytes) return ReadResult::TooLarge;
+    out.reserve(static_cast<std::size_t>(*size));
+    // Read to the real end: a file that grew since its size was taken is read
+    // to its new end, but never beyond the limit.
+    std::vector<char> chunk(kReadChunk);
     for (;;) {
-        const auto n = f.readAt(out.size(), chunk, sizeof chunk);
+        const auto n = f.readAt(out.size(), chunk.data(), chunk.size());
         if (!n) {
             out.clear();
             return ReadResult::Failed;
@@ -188,7 +87,7 @@ ReadResult readWholeFile(const std::filesystem::path& path, std::string& out, st
             out.clear();
             return ReadResult::TooLarge;
         }
-        out.append(chunk, *n);
+        out.append(chunk.data(), *n);
     }
 }
 
@@ -205,31 +104,20 @@ bool readRange(const std::filesystem::path& path, std::uint64_t offset, std::siz
 
 std::filesystem::path newTempPath(const std::filesystem::path& folder, std::string_view suffix) {
     for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
-        std::filesystem::path path = folder / (std::string(kTempFilePrefix) + tempSuffix() + std::string(suffix));
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0 && errno == ENOENT) return path;
+        std::filesystem::path path = newTempName(folder, suffix);
+        if (entryType(path) == std::filesystem::file_type::not_found) return path;
     }
     return {};
 }
 
 std::optional<TempFile> createTempFile(const std::filesystem::path& folder, std::string_view suffix) {
     for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
-        std::filesystem::path path = folder / (std::string(kTempFilePrefix) + tempSuffix() + std::string(suffix));
-        FileHandle f(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        std::filesystem::path path = newTempName(folder, suffix);
+        FileHandle f = createNewFile(path);
         if (f) return TempFile{std::move(f), std::move(path)};
-        if (errno != EEXIST) return std::nullopt;
+        if (lastFileError() != FileError::Exists) return std::nullopt;
     }
     return std::nullopt;
-}
-
-long currentProcessId() {
-    return static_cast<long>(::getpid());
-}
-
-bool processRunning(long pid) {
-    if (pid <= 0) return false;
-    // EPERM: it runs, under another user.
-    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
 namespace {
@@ -243,9 +131,9 @@ std::vector<std::filesystem::path> staleTempEntries(const std::filesystem::path&
     std::vector<fs::path> stale;
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (!it->path().filename().string().starts_with(kTempFilePrefix)) continue;
+        if (!hasTempPrefix(it->path().filename())) continue;
+        if (entryType(it->path()) != type) continue;
         std::error_code e;
-        if (fs::symlink_status(it->path(), e).type() != type) continue;
         const fs::file_time_type written = fs::last_write_time(it->path(), e);
         if (!e && written < cutoff) stale.push_back(it->path());
     }
@@ -256,20 +144,15 @@ std::vector<std::filesystem::path> staleTempEntries(const std::filesystem::path&
 
 int removeStaleTempFiles(const std::filesystem::path& folder, std::chrono::seconds age) {
     int removed = 0;
-    for (const auto& p : staleTempEntries(folder, age, std::filesystem::file_type::regular)) {
-        std::error_code e;
-        if (std::filesystem::remove(p, e)) ++removed;
-    }
+    for (const auto& p : staleTempEntries(folder, age, std::filesystem::file_type::regular))
+        if (removeFileOrLink(p)) ++removed;
     return removed;
 }
 
 int removeStaleTempFolders(const std::filesystem::path& folder, std::chrono::seconds age) {
     int removed = 0;
-    for (const auto& p : staleTempEntries(folder, age, std::filesystem::file_type::directory)) {
-        std::error_code e;
-        // remove_all takes a link inside as a link: nothing outside is touched.
-        if (std::filesystem::remove_all(p, e) > 0 && !e) ++removed;
-    }
+    for (const auto& p : staleTempEntries(folder, age, std::filesystem::file_type::directory))
+        if (removeFolderTree(p)) ++removed;
     return removed;
 }
 

@@ -17,46 +17,80 @@
 
 namespace plova {
 
-// An open file descriptor, closed when the handle goes.
+// The system's own handle of an open file: a descriptor on Linux, a HANDLE on
+// Windows (kept as a number there, so that no system header comes with this one).
+#if defined(_WIN32)
+using NativeFile = std::intptr_t;
+#else
+using NativeFile = int;
+#endif
+inline constexpr NativeFile kNoFile = -1;
+
+// An open file, closed when the handle goes.
 class FileHandle {
 public:
     FileHandle() = default;
-    explicit FileHandle(int fd) : fd_(fd) {}
+    explicit FileHandle(NativeFile file) : file_(file) {}
     ~FileHandle() { close(); }
-    FileHandle(FileHandle&& other) noexcept : fd_(other.release()) {}
+    FileHandle(FileHandle&& other) noexcept : file_(other.release()) {}
     FileHandle& operator=(FileHandle&& other) noexcept;
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
 
-    bool isOpen() const { return fd_ >= 0; }
+    bool isOpen() const { return file_ != kNoFile; }
     explicit operator bool() const { return isOpen(); }
-    int fd() const { return fd_; }
-    int release();
+    NativeFile native() const { return file_; }
+#if !defined(_WIN32)
+    // The descriptor itself, for code that still makes system calls of its own.
+    int fd() const {
+        return file_;
+    }
+#endif
+    NativeFile release();
     void close();
 
     // The size of the file now; nothing when it cannot be told.
     std::optional<std::uint64_t> size() const;
     // Up to `size` bytes from `offset`, fewer only at the end of the file;
-    // nothing on a read error.
+    // nothing on a read error. The file position stays where it was.
     std::optional<std::size_t> readAt(std::uint64_t offset, void* out, std::size_t size) const;
-    // Every byte, or false.
+    // Every byte at the file position, or false.
     bool writeAll(const void* data, std::size_t size);
     // Every byte at `offset`, leaving the file position where it was, or false.
     bool writeAllAt(std::uint64_t offset, const void* data, std::size_t size);
-    // Closes the descriptor; false when the system reports an error on closing
+    // Everything written so far, on the disk itself.
+    bool sync();
+    // Cuts the file (or lengthens it with zeros) to `size` bytes.
+    bool resize(std::uint64_t size);
+    // Closes the file; false when the system reports an error on closing
     // (a write that could not be completed) or nothing was open.
     bool closeChecked();
+    // POSIX permission bits; Windows files take their access rules from their
+    // folder, and there this does nothing but say whether a file is open.
     bool setPermissions(unsigned mode);
 
 private:
-    int fd_ = -1;
+    NativeFile file_ = kNoFile;
 };
 
-// Every byte at `offset` of an open descriptor, or false.
-bool writeAllAt(int fd, std::uint64_t offset, const void* data, std::size_t size);
+// Every byte at `offset` of an open file, or false.
+bool writeAllAt(NativeFile file, std::uint64_t offset, const void* data, std::size_t size);
 
-// The permissions a new file gets from the process's file mode mask.
+// The permissions a new file gets from the process's file mode mask (0666 on
+// Windows, where a file is writable unless marked read-only).
 unsigned usualFileMode();
+
+enum class NewFileMode {
+    Default,    // a new file gets the usual permissions; a replaced file keeps its own
+    OwnerOnly,  // readable and writable by the owner only, new or replaced
+};
+
+// Gives `file`, new and about to take the name `target`, the access it is to
+// have there: with OwnerOnly its owner's alone (on Windows an access list
+// naming the owner only); else that of a regular file at `target` now (its
+// permissions; on Windows its hidden and system marks), else the usual for a
+// new file. Anything else under the name (a link, a device) lends nothing.
+bool setModeFor(FileHandle& file, const std::filesystem::path& target, NewFileMode mode);
 
 enum class Access {
     Read,
@@ -66,13 +100,24 @@ enum class Access {
 
 enum class Links {
     Follow,
-    Refuse,  // a symbolic link as the last component is not opened
+    Refuse,  // a symbolic link (on Windows also a junction) as the last component is not opened
+};
+
+enum class ReadResult {
+    Ok,
+    Missing,     // nothing of that name
+    NotRegular,  // a folder, pipe, device, a refused link, a name Windows cannot hold
+    TooLarge,    // more than the caller's limit
+    Failed,      // no permission, a read error
 };
 
 // Opens a regular file without ever blocking: a pipe, socket or device under
-// the name gives a closed handle, as does a link when links are refused.
-FileHandle openRegularFile(const char* path, Access access, Links links = Links::Follow);
-FileHandle openRegularFile(const std::filesystem::path& path, Access access, Links links = Links::Follow);
+// the name gives a closed handle, as does a link when links are refused. On
+// Windows a file another program holds open without sharing it is tried again
+// for about two seconds before the open fails. `why`, when given, says why
+// nothing was opened (Ok when something was).
+FileHandle openRegularFile(const std::filesystem::path& path, Access access, Links links = Links::Follow,
+                           ReadResult* why = nullptr);
 
 // Opens a file to be written from scratch: creates it when missing, else
 // empties it. Refuses a link, a pipe or device, and a file with a second name
@@ -87,18 +132,10 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-// The stream of an open handle ("rb", "r+b", "wb"…), which then owns it.
+// The stream of an open handle ("rb", "r+b", "wb", "ab"…), which then owns it.
 FilePtr streamOf(FileHandle&& handle, const char* mode);
 // openRegularFile, as a stream.
 FilePtr openFileStream(const std::filesystem::path& path, Access access, Links links = Links::Follow);
-
-enum class ReadResult {
-    Ok,
-    Missing,     // nothing of that name
-    NotRegular,  // a folder, pipe, device, or a refused link
-    TooLarge,    // more than the caller's limit
-    Failed,      // no permission, a read error
-};
 
 // The whole file into `out` when it is at most `maxBytes` long (also when it
 // grows while being read: the limit holds for what is read).
@@ -110,9 +147,62 @@ ReadResult readWholeFile(const std::filesystem::path& path, std::string& out, st
 bool readRange(const std::filesystem::path& path, std::uint64_t offset, std::size_t size, std::string& out,
                Links links = Links::Follow);
 
+// Names changing hands. Each is one step of the file system: a reader finds
+// the old state or the new one, never a mixture. On Windows a file held open
+// by another program (a player, an indexer, a virus scanner) is tried again
+// for about two seconds; then the operation fails and nothing has changed.
+
+// `from` takes the name `to`, replacing the file or link that bears it (never
+// what a link points to); on Windows written through to the disk.
+bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
+// `from` takes the name `to` unless something bears that name already.
+bool renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
+// A second name `link` for the file `existing`; false where the file system
+// has no such thing (FAT, many shares), so the caller copies instead.
+bool createHardLink(const std::filesystem::path& existing, const std::filesystem::path& link);
+// Removes a file or a link, never a folder. True when nothing bears the name afterwards.
+bool removeFileOrLink(const std::filesystem::path& file);
+
+// Removes a folder with everything in it. A link or junction inside goes as
+// a link: what it leads to stays. False when `folder` is no folder (a link
+// to one included) or something in it could not be removed.
+bool removeFolderTree(const std::filesystem::path& folder);
+
+// `path` made absolute as the system reads it. On Windows a share
+// ("\\server\share\…") stays a share: std::filesystem::absolute of MinGW's
+// GCC 12 takes it for a folder on the current drive.
+std::filesystem::path absolutePath(const std::filesystem::path& path);
+
+// What bears the name, a link seen as a link (on Windows std::filesystem sees
+// through links and junctions); not_found when nothing does.
+std::filesystem::file_type entryType(const std::filesystem::path& path);
+
+// Why the last of these calls (or an open) failed on this thread, as far as
+// the program acts on it.
+enum class FileError {
+    None,
+    Missing,  // no such file or folder
+    Exists,   // the name is taken
+    NoSpace,  // the disk or the user's quota is full
+    InUse,    // another program holds the file
+    Denied,   // no permission, a read-only file
+    Other,
+};
+FileError lastFileError();
+
+// The system's words for one of its error numbers (errno on Linux, a
+// GetLastError code on Windows), in UTF-8.
+std::string systemErrorText(int error);
+
 // The start of every temporary file's name: hidden, and borne by no message
 // or settings file. Stale files under it are swept at start-up.
 constexpr std::string_view kTempFilePrefix = ".plova-tmp-";
+
+// A new, empty file at `path`, created exclusively: an existing file, link or
+// pipe of that name is never opened (the failure is FileError::Exists). Only
+// its owner may read it (on Windows it takes its folder's access rules) until
+// setModeFor says otherwise.
+FileHandle createNewFile(const std::filesystem::path& path);
 
 // A new, empty file under a hidden name of its own in `folder`, created
 // exclusively: an existing file, link or pipe of that name is never opened.

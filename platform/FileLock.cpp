@@ -1,88 +1,22 @@
+// What the locks do alike on every system; taking one is in FileLock_posix.cpp
+// and FileLock_win.cpp.
 #include "platform/FileLock.h"
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 
 namespace plova {
 namespace {
 
-constexpr unsigned kLockFileMode = 0644;
-// A lock file removed and made again between our open and our lock is opened
-// once more; a few times are plenty.
-constexpr int kAttempts = 8;
 constexpr std::string_view kLockSuffix = ".lock";
-
-bool sameFile(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-// The lock file, opened for locking only: read-only where the folder lets us
-// read but not create.
-int openLockFile(const std::filesystem::path& file) {
-    const int common = O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW;
-    int fd = ::open(file.c_str(), O_RDWR | O_CREAT | common, kLockFileMode);
-    if (fd < 0 && (errno == EACCES || errno == EROFS)) fd = ::open(file.c_str(), O_RDONLY | common);
-    return fd;
-}
 
 }  // namespace
 
-FileLock::FileLock(std::filesystem::path lockFile) : file_(std::move(lockFile)) {
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        FileHandle f(openLockFile(file_));
-        if (!f) {
-            // O_NOFOLLOW answers a link with ELOOP.
-            error_ = errno;
-            return;
-        }
-        struct stat opened {};
-        if (::fstat(f.fd(), &opened) != 0) {
-            error_ = errno;
-            return;
-        }
-        if (!S_ISREG(opened.st_mode)) {
-            // A pipe, device or socket planted under the name.
-            error_ = EINVAL;
-            return;
-        }
-        if (::flock(f.fd(), LOCK_EX | LOCK_NB) != 0) {
-            error_ = errno;
-            state_ = errno == EWOULDBLOCK ? State::Busy : State::Failed;
-            return;
-        }
-        // The lock is ours only if the name still leads to the file we
-        // locked: a run that removed it meanwhile leaves us a lock nobody
-        // else will ever look at.
-        struct stat named {};
-        if (::lstat(file_.c_str(), &named) == 0 && sameFile(opened, named)) {
-            handle_ = std::move(f);
-            state_ = State::Held;
-            error_ = 0;
-            return;
-        }
-    }
-    error_ = EAGAIN;
-}
-
 std::string FileLock::reason() const {
     if (state_ == State::Busy) return "held by another run";
-    if (error_ == 0) return "no lock file";
-    if (error_ == EINVAL) return "not a regular file";
-    return std::strerror(error_);
-}
-
-void FileLock::releaseAndRemove() {
-    if (!held()) return;
-    // Removed while still locked: whoever opened the old file meanwhile finds
-    // it gone from its name once it gets the lock, and opens the name again.
-    ::unlink(file_.c_str());
-    handle_.close();
-    state_ = State::Failed;
+    switch (error_) {
+    case 0: return "no lock file";
+    case kNotRegular: return "not a regular file";
+    case kRemovedMeanwhile: return "removed by another run each time it was taken";
+    default: return systemErrorText(error_);
+    }
 }
 
 FileLock lockFolder(const std::filesystem::path& folder, std::string_view name) {
@@ -90,7 +24,11 @@ FileLock lockFolder(const std::filesystem::path& folder, std::string_view name) 
 }
 
 FileLock lockBeside(const std::filesystem::path& file) {
-    const std::string name = "." + file.filename().string() + std::string(kLockSuffix);
+    // Put together in the name's own characters, which need not convert.
+    using Char = std::filesystem::path::value_type;
+    std::filesystem::path::string_type name(1, Char('.'));
+    name += file.filename().native();
+    for (const char c : kLockSuffix) name += static_cast<Char>(c);
     return FileLock(file.parent_path() / name);
 }
 

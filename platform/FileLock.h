@@ -1,8 +1,9 @@
 // Locks that keep two runs of the program (the window, the command-line tool
 // from cron or a timer, a second window) from working on the same data at
-// once: an exclusive lock on a lock file, held by this process until the
-// object goes. The system drops it when the process ends, however it ends, so
-// a killed run never leaves anything locked.
+// once: an exclusive lock on a lock file (flock on Linux, LockFileEx on
+// Windows), held by this process until the object goes. The system drops it
+// when the process ends, however it ends, so a killed run never leaves
+// anything locked.
 //
 // A lock that guards data lives with the data: a box folder's and the backup
 // root's lock files lie inside those folders, the settings file's beside it.
@@ -42,8 +43,11 @@ public:
 
     State state() const { return state_; }
     bool held() const { return state_ == State::Held; }
-    // The system's error number when the lock file could not be used.
+    // The system's error number (errno; a GetLastError code on Windows) when
+    // the lock file could not be used, or one of the reasons below.
     int error() const { return error_; }
+    static constexpr int kNotRegular = -1;        // a folder, pipe, device or link under the name
+    static constexpr int kRemovedMeanwhile = -2;  // another run kept removing the file as it was taken
     // The same in words, for a message.
     std::string reason() const;
     const std::filesystem::path& file() const { return file_; }

@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <ctime>
-#include <system_error>
 
 namespace plova {
 namespace {
@@ -82,8 +81,7 @@ LocalTime SystemClock::now() {
     using namespace std::chrono;
     const auto t = system_clock::now();
     const std::time_t secs = system_clock::to_time_t(t);
-    std::tm tm{};
-    localtime_r(&secs, &tm);
+    const std::tm tm = localCalendarTime(secs);
     LocalTime lt;
     lt.year = tm.tm_year + 1900;
     lt.month = tm.tm_mon + 1;
@@ -97,20 +95,7 @@ LocalTime SystemClock::now() {
 }
 
 std::uint64_t SystemDiskSpace::freeBytes(const std::filesystem::path& target) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::path p = target.empty() ? fs::current_path(ec) : fs::absolute(target, ec);
-    // The target itself may not exist yet: ask the nearest parent that does.
-    while (!p.empty()) {
-        if (fs::exists(p, ec)) {
-            const auto info = fs::space(p, ec);
-            return ec ? 0 : info.available;
-        }
-        const fs::path parent = p.parent_path();
-        if (parent == p) break;
-        p = parent;
-    }
-    return 0;
+    return freeBytesAt(target);
 }
 
 }  // namespace plova

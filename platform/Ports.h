@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <string>
 
@@ -171,5 +172,14 @@ class SystemDiskSpace final : public DiskSpace {
 public:
     std::uint64_t freeBytes(const std::filesystem::path& target) override;
 };
+
+// What the system adapters ask of the system. The free bytes available to
+// the user on the file system that holds `target`, or would hold it: the
+// nearest folder at or above it that exists is asked, and on Windows that
+// folder itself, so a share (\\server\share\…) that has no drive letter has its
+// own figure. 0 when it cannot be told.
+std::uint64_t freeBytesAt(const std::filesystem::path& target);
+// The local calendar time of `t`.
+std::tm localCalendarTime(std::time_t t);
 
 }  // namespace plova

@@ -1,33 +1,37 @@
-// The one-instance rule: an exclusive lock on a lock file named after the
-// application in the per-user runtime folder. The lock goes with the process,
-// so a crashed instance never blocks the next start.
+// The one-instance rule. On Linux an exclusive lock on a lock file named
+// after the application in the per-user runtime folder; on Windows a named
+// mutex in the user's session. Either goes with the process, so a crashed
+// instance never blocks the next start.
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
-
-#include "platform/FileLock.h"
 
 namespace plova {
 
 class SingleInstanceLock {
 public:
-    // `name` is the lock's name ("PLOVA-Kw"); `folder` defaults to the
-    // per-user runtime folder.
+    // `name` is the lock's name ("PLOVA-Kw"). A `folder` (tests give one)
+    // makes a lock of that folder's own: the lock file lies there on Linux,
+    // the mutex's name carries it on Windows. Without one the lock is the
+    // session's.
     explicit SingleInstanceLock(const std::string& name, std::filesystem::path folder = {});
+    ~SingleInstanceLock();
     SingleInstanceLock(const SingleInstanceLock&) = delete;
     SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;
 
     // False when another process holds the lock.
-    bool acquired() const { return lock_.held(); }
-    const std::filesystem::path& path() const { return path_; }
+    bool acquired() const;
 
 private:
-    std::filesystem::path path_;
-    FileLock lock_;
+    struct Held;
+    std::unique_ptr<Held> held_;
 };
 
-// $XDG_RUNTIME_DIR, else a folder of this user's under the temporary folder.
+// A folder of this user's for what lasts as long as the session: on Linux
+// $XDG_RUNTIME_DIR, else a folder of the user's own under the temporary
+// folder; on Windows %LOCALAPPDATA%\PLOVA.
 std::filesystem::path runtimeFolder();
 
 }  // namespace plova

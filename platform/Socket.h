@@ -1,10 +1,16 @@
-// The few BSD-socket calls the FTP client and the main-unit simulator need,
-// behind one thin layer: an owned descriptor that shuts down and closes
-// itself, bounded waits, connecting, listening and the address look-ups.
-// Nothing here knows FTP.
+// The few socket calls the FTP client and the main-unit simulator need,
+// behind one thin layer: an owned socket that shuts down and closes itself,
+// bounded waits, connecting, listening and the address look-ups. BSD sockets
+// on Linux, Winsock 2 on Windows (started once, by the first call that needs
+// it). Nothing here knows FTP.
 #pragma once
 
+// sockaddr_in, the address callers hand on.
+#if defined(_WIN32)
+#include <winsock2.h>
+#else
 #include <netinet/in.h>
+#endif
 
 #include <cstddef>
 #include <cstdint>
@@ -14,50 +20,97 @@
 
 namespace plova::net {
 
+// The system's own socket: a descriptor on Linux, a SOCKET on Windows.
+#if defined(_WIN32)
+using NativeSocket = std::uintptr_t;
+inline constexpr NativeSocket kNoSocket = ~NativeSocket{0};
+#else
+using NativeSocket = int;
+inline constexpr NativeSocket kNoSocket = -1;
+#endif
+
+enum class Mode { Blocking, NonBlocking };
+
 class Socket {
 public:
     Socket() = default;
-    explicit Socket(int fd) : fd_(fd) {}
+    // `mode` is the mode the socket is in: Windows cannot be asked it, and the
+    // calls that change it for a while put it back.
+    explicit Socket(NativeSocket socket, Mode mode = Mode::Blocking) : socket_(socket), mode_(mode) {}
     ~Socket() { close(); }
-    Socket(Socket&& other) noexcept : fd_(other.release()) {}
+    Socket(Socket&& other) noexcept : socket_(other.release()), mode_(other.mode_) {}
     Socket& operator=(Socket&& other) noexcept;
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
 
-    int fd() const { return fd_; }
-    bool isOpen() const { return fd_ >= 0; }
+    NativeSocket native() const { return socket_; }
+#if !defined(_WIN32)
+    // The descriptor itself, for code that still makes system calls of its own.
+    int fd() const {
+        return socket_;
+    }
+#endif
+    bool isOpen() const {
+        return socket_ != kNoSocket;
+    }
+    Mode mode() const {
+        return mode_;
+    }
     // Shuts both directions down, then closes; nothing happens on a closed socket.
     void close();
-    int release();
+    NativeSocket release();
 
 private:
-    int fd_ = -1;
+    NativeSocket socket_ = kNoSocket;
+    Mode mode_ = Mode::Blocking;
 };
 
-// Stopped: the stop descriptor became readable before the socket was ready.
+// Stopped: the stop signal was raised before the socket was ready.
 enum class Wait { Ready, TimedOut, Stopped, Failed };
 
-// Waits until `fd` is ready for `events` (POLLIN / POLLOUT) or `millis` pass
-// (negative: no limit). With a stop descriptor (>= 0) the wait also ends as
-// soon as that one becomes readable: a server stops every session's wait at
-// once that way. A hang-up or error counts as ready, so the next read or
-// write reports it; a closed `fd` fails at once.
-Wait waitFor(int fd, short events, int millis, int stopFd = -1);
+// What a wait watches besides its socket, to be told to stop: an event
+// descriptor on Linux, a loopback datagram socket on Windows (where only
+// sockets can be waited on together). Once raised it stays raised.
+class StopSignal {
+public:
+    StopSignal();
+    ~StopSignal();
+    StopSignal(const StopSignal&) = delete;
+    StopSignal& operator=(const StopSignal&) = delete;
+
+    bool valid() const { return socket_ != kNoSocket; }
+    void raise();
+    // What waitFor and the calls below take as their stop.
+    NativeSocket native() const { return socket_; }
+
+private:
+    NativeSocket socket_ = kNoSocket;
+};
+
+// What a wait waits for: data (or the end of the stream) to read, room to
+// write. These are POLLIN and POLLOUT on Linux, which callers may pass there.
+inline constexpr short kReadable = 0x0001;
+inline constexpr short kWritable = 0x0004;
+
+// Waits until `socket` is ready for `events` (kReadable, kWritable) or `millis`
+// pass (negative: no limit). With a stop (not kNoSocket) the wait also ends
+// as soon as that one becomes readable: a server stops every session's wait
+// at once that way. A hang-up or error counts as ready, so the next read or
+// write reports it; a closed socket fails at once.
+Wait waitFor(NativeSocket socket, short events, int millis, NativeSocket stop = kNoSocket);
 
 // Waits until the socket has data (or an end of stream) to read, or can take
 // more bytes, for at most `millis` milliseconds (a negative wait counts as 0).
 Wait waitReadable(const Socket& s, int millis);
 Wait waitWritable(const Socket& s, int millis);
 
-enum class Mode { Blocking, NonBlocking };
-
 // A new IPv4 stream socket; closed when the system refuses one.
 Socket openStream(Mode mode = Mode::Blocking);
 
 // Connects within `millis` (a negative wait counts as 0), or until the stop
-// descriptor becomes readable; the socket keeps the mode it had. An address
-// of 0 (nothing resolved) never connects.
-bool connectWithin(Socket& s, const sockaddr_in& address, int millis, int stopFd = -1);
+// signal is raised; the socket keeps the mode it had. An address of 0
+// (nothing resolved) never connects.
+bool connectWithin(Socket& s, const sockaddr_in& address, int millis, NativeSocket stop = kNoSocket);
 
 // An IPv4 address and port, both given in host byte order.
 sockaddr_in ipv4Address(std::uint32_t address, std::uint16_t port);
@@ -85,9 +138,9 @@ long receive(const Socket& s, void* buffer, std::size_t size);
 long peek(const Socket& s, void* buffer, std::size_t size);
 
 // Sends every byte, blocking socket or not; false on a socket error, when the
-// peer does not take them all within `millis`, or when the stop descriptor
-// becomes readable first.
-bool sendAll(const Socket& s, std::string_view bytes, int millis, int stopFd = -1);
+// peer does not take them all within `millis`, or when the stop signal is
+// raised first. A peer that hung up gives an error, never a signal.
+bool sendAll(const Socket& s, std::string_view bytes, int millis, NativeSocket stop = kNoSocket);
 
 // The port of a service in the services database, in host byte order.
 std::optional<std::uint16_t> servicePort(const char* name, const char* protocol);

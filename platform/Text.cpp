@@ -1,87 +1,62 @@
 #include "platform/Text.h"
 
-#include <iconv.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <utility>
+
+#include "platform/Cp932System.h"
 
 namespace plova {
 namespace {
 
 constexpr char16_t kUndecodable = u'\u30FB';
+constexpr char kUnencodable = '?';
 
-// iconv descriptors are not thread-safe; each conversion direction keeps one
-// descriptor per thread.
-class Converter {
-public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-    ~Converter() {
-        if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
-    }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-    iconv_t get() const { return cd_; }
-
-private:
-    iconv_t cd_;
+// Single bytes Windows maps although iconv's table lacks them (and Wine's
+// table some of them): the program maps them itself, alike everywhere.
+struct SingleByte {
+    unsigned char byte;
+    char16_t unit;
+};
+constexpr SingleByte kSingleByteExtras[] = {
+    {0x80, u'\u0080'}, {0xA0, u'\uF8F0'}, {0xFD, u'\uF8F1'}, {0xFE, u'\uF8F2'}, {0xFF, u'\uF8F3'},
 };
 
-iconv_t decoder() {
-    thread_local Converter c("UTF-16LE", "CP932");
-    return c.get();
-}
-
-iconv_t encoder() {
-    thread_local Converter c("CP932", "UTF-16LE");
-    return c.get();
-}
-
-bool isLeadByte(unsigned char b) {
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-bool isTrailByte(unsigned char b) {
-    return b >= 0x40 && b <= 0xFC && b != 0x7F;
-}
-
-// Single bytes the platform maps although iconv's table lacks them.
-bool mapSpecialByte(unsigned char b, char16_t& out) {
-    switch (b) {
-    case 0x80: out = u'\u0080'; return true;
-    case 0xA0: out = u'\uF8F0'; return true;
-    case 0xFD: out = u'\uF8F1'; return true;
-    case 0xFE: out = u'\uF8F2'; return true;
-    case 0xFF: out = u'\uF8F3'; return true;
-    default: return false;
-    }
-}
+// Characters that text from Linux and Mac programs holds where Windows text
+// holds another, and that iconv writes as the CP932 code of the one Windows
+// means (〜 is the ～ of 0x8160, — the ― of 0x815C, ¥ the yen sign of 0x5C).
+// Windows' own table has no exact code for them; the program writes them as
+// iconv does, on every system, rather than lose them as "?". With the single
+// bytes above these are all that the two tables do differently.
+struct Compatible {
+    char16_t unit;
+    std::string_view bytes;
+};
+constexpr Compatible kCompatible[] = {
+    {u'\u00A5', "\x5C"},     {u'\u203E', "\x7E"},     {u'\u2014', "\x81\x5C"},
+    {u'\u301C', "\x81\x60"}, {u'\u2016', "\x81\x61"}, {u'\u2212', "\x81\x7C"},
+    {u'\u00A2', "\x81\x91"}, {u'\u00A3', "\x81\x92"}, {u'\u00AC', "\x81\xCA"},
+};
 
 }  // namespace
 
 std::u16string fromCp932(std::string_view bytes) {
     std::u16string out;
     out.reserve(bytes.size());
-    iconv_t cd = decoder();
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
     std::size_t pos = 0;
     while (pos < bytes.size()) {
-        // Convert as long a run as iconv accepts, then deal with one bad spot.
-        char16_t buf[512];
-        char* in = const_cast<char*>(bytes.data() + pos);
-        std::size_t inLeft = bytes.size() - pos;
-        char* outp = reinterpret_cast<char*>(buf);
-        std::size_t outLeft = sizeof buf;
-        const std::size_t r = iconv(cd, &in, &inLeft, &outp, &outLeft);
-        out.append(buf, (sizeof buf - outLeft) / 2);
-        pos = bytes.size() - inLeft;
-        if (r != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        // As long a run as the table takes, then one spot it does not.
+        pos += cp932::decodeRun(bytes.substr(pos), out);
+        if (pos >= bytes.size()) break;
         const auto b = static_cast<unsigned char>(bytes[pos]);
-        char16_t special;
-        if (mapSpecialByte(b, special)) {
-            out += special;
+        const SingleByte* extra = nullptr;
+        for (const auto& e : kSingleByteExtras)
+            if (e.byte == b) extra = &e;
+        if (extra) {
+            out += extra->unit;
             pos += 1;
-        } else if (isLeadByte(b) && pos + 1 < bytes.size() && isTrailByte(static_cast<unsigned char>(bytes[pos + 1]))) {
+        } else if (cp932::isLeadByte(b) && pos + 1 < bytes.size() &&
+                   cp932::isTrailByte(static_cast<unsigned char>(bytes[pos + 1]))) {
             out += kUndecodable;  // an unassigned double-byte code
             pos += 2;
         } else {
@@ -95,31 +70,21 @@ std::u16string fromCp932(std::string_view bytes) {
 std::string toCp932(std::u16string_view text) {
     std::string out;
     out.reserve(text.size() * 2);
-    iconv_t cd = encoder();
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
     std::size_t pos = 0;
     while (pos < text.size()) {
-        char buf[1024];
-        char* in = reinterpret_cast<char*>(const_cast<char16_t*>(text.data() + pos));
-        std::size_t inLeft = (text.size() - pos) * 2;
-        char* outp = buf;
-        std::size_t outLeft = sizeof buf;
-        const std::size_t r = iconv(cd, &in, &inLeft, &outp, &outLeft);
-        out.append(buf, sizeof buf - outLeft);
-        pos = text.size() - inLeft / 2;
-        if (r != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        pos += cp932::encodeRun(text.substr(pos), out);
+        if (pos >= text.size()) break;
         const char16_t c = text[pos];
-        switch (c) {
-        case u'\u0080': out += '\x80'; break;
-        case u'\uF8F0': out += '\xA0'; break;
-        case u'\uF8F1': out += '\xFD'; break;
-        case u'\uF8F2': out += '\xFE'; break;
-        case u'\uF8F3': out += '\xFF'; break;
-        default: out += '?'; break;
-        }
+        std::string_view mapped(&kUnencodable, 1);
+        for (const auto& e : kSingleByteExtras)
+            if (e.unit == c) mapped = std::string_view(reinterpret_cast<const char*>(&e.byte), 1);
+        for (const auto& e : kCompatible)
+            if (e.unit == c) mapped = e.bytes;
+        out += mapped;
         // A surrogate pair is one character: one "?".
-        pos += (c >= 0xD800 && c < 0xDC00 && pos + 1 < text.size()) ? 2 : 1;
+        const bool pair =
+            c >= 0xD800 && c < 0xDC00 && pos + 1 < text.size() && text[pos + 1] >= 0xDC00 && text[pos + 1] < 0xE000;
+        pos += pair ? 2 : 1;
     }
     return out;
 }
@@ -276,6 +241,19 @@ std::string pathBytes(std::u16string_view text) {
     }
     out += toUtf8(text.substr(plain));
     return out;
+}
+
+std::filesystem::path pathFromUtf8(std::string_view text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+std::string utf8Of(const std::filesystem::path& path) {
+    const auto& native = path.native();
+    if constexpr (sizeof(std::filesystem::path::value_type) == 1) {
+        return std::string(native.begin(), native.end());
+    } else {
+        return toUtf8(std::u16string(native.begin(), native.end()));
+    }
 }
 
 std::u16string readablePathText(std::u16string_view text) {

@@ -3,6 +3,7 @@
 // terminal, JSON and Qt's file names).
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,13 @@ std::u16string fromUtf8(std::string_view bytes);
 // finds the same file again. For UTF-8 names these are fromUtf8 and toUtf8.
 std::u16string pathText(std::string_view bytes);
 std::string pathBytes(std::u16string_view text);
+
+// A path from UTF-8 text (an argument, a line of a file) and its UTF-8 text.
+// On Linux the bytes are the name as they are. On Windows the text is decoded:
+// a std::string there would be read byte by byte, losing every Japanese name.
+// utf8Of never throws: a Windows name with a lone surrogate gets U+FFFD.
+std::filesystem::path pathFromUtf8(std::string_view text);
+std::string utf8Of(const std::filesystem::path& path);
 
 // Such a text for people: each run of bytes that were not UTF-8 read as
 // CP932, the code page of the names that have them.

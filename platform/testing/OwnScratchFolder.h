@@ -4,9 +4,8 @@
 // there, without tests beside it doing the same.
 #pragma once
 
-#include <cstdlib>
+#include <filesystem>
 #include <optional>
-#include <string>
 
 #include "platform/AppPaths.h"
 #include "platform/testing/TempFolder.h"
@@ -15,16 +14,10 @@ namespace plova::testkit {
 
 class OwnScratchFolder {
 public:
-    OwnScratchFolder() {
-        if (const char* v = std::getenv(kVariable)) before_ = v;
-        ::setenv(kVariable, cache_.path().c_str(), 1);
+    OwnScratchFolder() : before_(environmentPath(kScratchBaseVariable)) {
+        setEnvironmentPath(kScratchBaseVariable, cache_.path());
     }
-    ~OwnScratchFolder() {
-        if (before_)
-            ::setenv(kVariable, before_->c_str(), 1);
-        else
-            ::unsetenv(kVariable);
-    }
+    ~OwnScratchFolder() { setEnvironmentPath(kScratchBaseVariable, before_); }
     OwnScratchFolder(const OwnScratchFolder&) = delete;
     OwnScratchFolder& operator=(const OwnScratchFolder&) = delete;
 
@@ -32,9 +25,8 @@ public:
     std::filesystem::path path() const { return scratchFolder(); }
 
 private:
-    static constexpr const char* kVariable = "XDG_CACHE_HOME";
     TempFolder cache_{"scratch"};
-    std::optional<std::string> before_;
+    std::optional<std::filesystem::path> before_;
 };
 
 }  // namespace plova::testkit

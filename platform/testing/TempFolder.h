@@ -2,12 +2,12 @@
 // benchmark, removed with everything in it when the object goes.
 #pragma once
 
-#include <unistd.h>
-
 #include <atomic>
 #include <filesystem>
 #include <string>
 #include <system_error>
+
+#include "platform/File.h"
 
 namespace plova::testkit {
 
@@ -18,14 +18,11 @@ public:
     explicit TempFolder(const std::string& tag) {
         static std::atomic<int> serial{0};
         path_ = std::filesystem::temp_directory_path() /
-                ("plova-" + tag + "-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
+                ("plova-" + tag + "-" + std::to_string(currentProcessId()) + "-" + std::to_string(serial++));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
+    ~TempFolder() { removeFolderTree(path_); }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 

@@ -1,6 +1,6 @@
 #include "platform/testing/TestPorts.h"
 
-#include <ctime>
+#include <chrono>
 
 #include "platform/Text.h"
 
@@ -52,22 +52,22 @@ void ScriptedPump::dispatchOne() {
 }
 
 void SteppedClock::advanceMinutes(int minutes) {
-    std::tm tm{};
-    tm.tm_year = now_.year - 1900;
-    tm.tm_mon = now_.month - 1;
-    tm.tm_mday = now_.day;
-    tm.tm_hour = now_.hour;
-    tm.tm_min = now_.minute + minutes;
-    tm.tm_sec = now_.second;
-    tm.tm_isdst = -1;
-    timegm(&tm);  // normalises the fields; no time zone involved
-    now_.year = tm.tm_year + 1900;
-    now_.month = tm.tm_mon + 1;
-    now_.day = tm.tm_mday;
-    now_.dayOfWeek = tm.tm_wday;
-    now_.hour = tm.tm_hour;
-    now_.minute = tm.tm_min;
-    now_.second = tm.tm_sec;
+    // Calendar arithmetic on the civil date and time alone: no time zone involved.
+    using namespace std::chrono;
+    const sys_days day{year_month_day{year{now_.year}, month{static_cast<unsigned>(now_.month)},
+                                      std::chrono::day{static_cast<unsigned>(now_.day)}}};
+    const sys_seconds then =
+        day + hours{now_.hour} + std::chrono::minutes{now_.minute + minutes} + seconds{now_.second};
+    const sys_days thenDay = floor<days>(then);
+    const year_month_day date{thenDay};
+    const hh_mm_ss time{then - thenDay};
+    now_.year = static_cast<int>(date.year());
+    now_.month = static_cast<int>(static_cast<unsigned>(date.month()));
+    now_.day = static_cast<int>(static_cast<unsigned>(date.day()));
+    now_.dayOfWeek = static_cast<int>(weekday{thenDay}.c_encoding());
+    now_.hour = static_cast<int>(time.hours().count());
+    now_.minute = static_cast<int>(time.minutes().count());
+    now_.second = static_cast<int>(time.seconds().count());
 }
 
 std::string utf8(const std::u16string& s) {

@@ -1,12 +1,10 @@
 // The socket layer on loopback: what the client's bounded waits and the
 // simulator's stoppable ones rely on.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
+#include <future>
 #include <string>
 
 #include "platform/Socket.h"
@@ -16,7 +14,7 @@ using namespace plova;
 namespace {
 
 constexpr std::uint32_t kLoopback = 0x7F000001;
-constexpr int kLongMillis = 600000;  // a wait that only the stop descriptor can end in a test's time
+constexpr int kLongMillis = 600000;  // a wait that only the stop signal can end in a test's time
 
 // A listener on a free loopback port.
 net::Socket listenOnLoopback() {
@@ -25,34 +23,22 @@ net::Socket listenOnLoopback() {
     return s;
 }
 
-bool nonBlocking(const net::Socket& s) {
-    return (::fcntl(s.fd(), F_GETFL, 0) & O_NONBLOCK) != 0;
-}
-
-class StopDescriptor {
-public:
-    StopDescriptor() : fd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
-    ~StopDescriptor() { ::close(fd_); }
-    void signal() {
-        const std::uint64_t one = 1;
-        ASSERT_EQ(::write(fd_, &one, sizeof one), static_cast<ssize_t>(sizeof one));
-    }
-    int fd() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 }  // namespace
 
-TEST(Socket, WaitsEndByReadinessTimeOutOrTheStopDescriptor) {
+TEST(Socket, WaitsEndByReadinessTimeOutOrTheStopSignal) {
     net::Socket listener = listenOnLoopback();
     EXPECT_EQ(net::waitReadable(listener, 0), net::Wait::TimedOut) << "no one has connected yet";
     EXPECT_EQ(net::waitReadable(net::Socket(), 1000), net::Wait::Failed) << "a closed socket fails at once";
 
-    StopDescriptor stop;
-    stop.signal();
-    EXPECT_EQ(net::waitFor(listener.fd(), POLLIN, -1, stop.fd()), net::Wait::Stopped) << "an unlimited wait is stopped";
+    net::StopSignal stop;
+    ASSERT_TRUE(stop.valid());
+    EXPECT_EQ(net::waitFor(listener.native(), net::kReadable, 0, stop.native()), net::Wait::TimedOut)
+        << "not raised yet";
+    stop.raise();
+    EXPECT_EQ(net::waitFor(listener.native(), net::kReadable, -1, stop.native()), net::Wait::Stopped)
+        << "an unlimited wait is stopped";
+    EXPECT_EQ(net::waitFor(listener.native(), net::kReadable, -1, stop.native()), net::Wait::Stopped)
+        << "and stays stopped";
 
     net::Socket client = net::openStream();
     ASSERT_TRUE(net::connectWithin(client, *net::localAddress(listener), kLongMillis));
@@ -60,19 +46,31 @@ TEST(Socket, WaitsEndByReadinessTimeOutOrTheStopDescriptor) {
     net::Socket peer = net::acceptWithin(listener, kLongMillis);
     ASSERT_TRUE(peer.isOpen());
     EXPECT_EQ(net::peerAddress(peer)->sin_port, net::localAddress(client)->sin_port) << "the client is the peer";
+    EXPECT_EQ(net::dotted(*net::peerAddress(peer)), "127.0.0.1");
+    EXPECT_EQ(net::resolveIPv4("127.0.0.1")->sin_addr.s_addr, net::ipv4Address(kLoopback, 0).sin_addr.s_addr);
+    EXPECT_FALSE(net::resolveIPv4(""));
 }
 
+// Whether a socket waits for data: a non-blocking one answers at once that
+// there is none, a blocking one waits until there is.
 TEST(Socket, ConnectingKeepsTheModeTheSocketHad) {
     net::Socket listener = listenOnLoopback();
     const sockaddr_in at = *net::localAddress(listener);
 
+    net::Socket nonBlocking = net::openStream(net::Mode::NonBlocking);
+    ASSERT_TRUE(net::connectWithin(nonBlocking, at, kLongMillis));
+    net::Socket nonBlockingPeer = net::acceptWithin(listener, kLongMillis);
+    char byte = 0;
+    EXPECT_EQ(net::receive(nonBlocking, &byte, 1), -1) << "nothing to read, and no wait for it";
+
     net::Socket blocking = net::openStream();
     ASSERT_TRUE(net::connectWithin(blocking, at, kLongMillis));
-    EXPECT_FALSE(nonBlocking(blocking));
-
-    net::Socket nonBlockingSocket = net::openStream(net::Mode::NonBlocking);
-    ASSERT_TRUE(net::connectWithin(nonBlockingSocket, at, kLongMillis));
-    EXPECT_TRUE(nonBlocking(nonBlockingSocket));
+    net::Socket peer = net::acceptWithin(listener, kLongMillis);
+    auto reading = std::async(std::launch::async, [&] { return net::receive(blocking, &byte, 1); });
+    EXPECT_EQ(reading.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout) << "it waits for data";
+    ASSERT_TRUE(net::sendAll(peer, "x", kLongMillis));
+    EXPECT_EQ(reading.get(), 1);
+    EXPECT_EQ(byte, 'x');
 
     net::Socket unresolved = net::openStream();
     EXPECT_FALSE(
@@ -80,13 +78,17 @@ TEST(Socket, ConnectingKeepsTheModeTheSocketHad) {
         << "an address that was never resolved does not connect";
 
     // The bytes go through unchanged, and a peek leaves them for the next read.
-    net::Socket peer = net::acceptWithin(listener, kLongMillis);
     ASSERT_TRUE(net::sendAll(blocking, "one\r\n", kLongMillis));
     char buffer[16] = {};
     ASSERT_EQ(net::waitReadable(peer, kLongMillis), net::Wait::Ready);
     EXPECT_EQ(net::peek(peer, buffer, 3), 3);
     EXPECT_EQ(net::receive(peer, buffer, sizeof buffer), 5);
     EXPECT_EQ(std::string(buffer, 5), "one\r\n");
+    // sendAll leaves a blocking socket blocking.
+    auto again = std::async(std::launch::async, [&] { return net::receive(blocking, &byte, 1); });
+    EXPECT_EQ(again.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
+    ASSERT_TRUE(net::sendAll(peer, "y", kLongMillis));
+    EXPECT_EQ(again.get(), 1);
 }
 
 TEST(Socket, SendingEverythingGivesUpOnAPeerThatDoesNotRead) {
@@ -98,10 +100,19 @@ TEST(Socket, SendingEverythingGivesUpOnAPeerThatDoesNotRead) {
 
     const std::string lots(64 * 1024 * 1024, 'x');  // more than both socket buffers hold
     EXPECT_FALSE(net::sendAll(client, lots, 200)) << "the deadline ends it";
-    StopDescriptor stop;
-    stop.signal();
-    EXPECT_FALSE(net::sendAll(client, lots, kLongMillis, stop.fd())) << "the stop descriptor ends it";
+    net::StopSignal stop;
+    stop.raise();
+    EXPECT_FALSE(net::sendAll(client, lots, kLongMillis, stop.native())) << "the stop signal ends it";
 
     peer.close();
     EXPECT_FALSE(net::sendAll(client, "after the peer hung up", kLongMillis)) << "an error, not a signal";
+}
+
+TEST(Socket, ConnectingToNothingFailsWithinItsTime) {
+    net::Socket listener = listenOnLoopback();
+    const sockaddr_in at = *net::localAddress(listener);
+    listener.close();  // the port is free again, and nobody answers on it
+    net::Socket client = net::openStream();
+    EXPECT_FALSE(net::connectWithin(client, at, kLongMillis));
+    EXPECT_EQ(net::acceptWithin(net::Socket(), 10).isOpen(), false);
 }

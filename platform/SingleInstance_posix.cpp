@@ -1,12 +1,17 @@
-#include "platform/SingleInstance.h"
-
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <system_error>
 
+#include "platform/FileLock.h"
+#include "platform/SingleInstance.h"
+
 namespace plova {
+
+struct SingleInstanceLock::Held {
+    FileLock lock;
+};
 
 std::filesystem::path runtimeFolder() {
     if (const char* xdg = std::getenv("XDG_RUNTIME_DIR"); xdg && *xdg && std::filesystem::is_directory(xdg)) return xdg;
@@ -17,14 +22,15 @@ std::filesystem::path runtimeFolder() {
     return dir;
 }
 
-namespace {
-std::filesystem::path lockPath(const std::string& name, std::filesystem::path folder) {
+SingleInstanceLock::SingleInstanceLock(const std::string& name, std::filesystem::path folder) {
     if (folder.empty()) folder = runtimeFolder();
-    return folder / (name + ".lock");
+    held_ = std::make_unique<Held>(Held{FileLock(folder / (name + ".lock"))});
 }
-}  // namespace
 
-SingleInstanceLock::SingleInstanceLock(const std::string& name, std::filesystem::path folder)
-    : path_(lockPath(name, std::move(folder))), lock_(path_) {}
+SingleInstanceLock::~SingleInstanceLock() = default;
+
+bool SingleInstanceLock::acquired() const {
+    return held_->lock.held();
+}
 
 }  // namespace plova

@@ -1,0 +1,81 @@
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <system_error>
+
+#include "platform/AppPaths.h"
+
+namespace plova {
+namespace {
+
+constexpr mode_t kPrivateFolderMode = 0700;
+
+std::filesystem::path userFolder(const char* xdgVar, const char* fallbackBelowHome) {
+    if (const char* v = std::getenv(xdgVar); v && *v) return std::filesystem::path(v) / "plova";
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return std::filesystem::path(home) / fallbackBelowHome / "plova";
+    return std::filesystem::temp_directory_path() / "plova";
+}
+
+}  // namespace
+
+const char* const kScratchBaseVariable = "XDG_CACHE_HOME";
+
+std::filesystem::path executableFolder() {
+    std::error_code ec;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) exe = std::filesystem::current_path(ec) / "plova";
+    std::filesystem::path dir = exe.parent_path();
+    return dir / "";  // keeps the trailing separator, as callers join names straight on
+}
+
+bool canWriteIn(const std::filesystem::path& folder) {
+    return ::access(folder.c_str(), W_OK) == 0;
+}
+
+std::filesystem::path userSettingsFolder() {
+    auto dir = userFolder("XDG_CONFIG_HOME", ".config");
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    return dir;
+}
+
+std::filesystem::path scratchFolder() {
+    // Always the user's own folder, never beside the executable or in a
+    // folder others share: what is written here is opened again by name.
+    std::filesystem::path dir;
+    if (const char* v = std::getenv(kScratchBaseVariable); v && *v)
+        dir = std::filesystem::path(v) / "plova";
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        dir = std::filesystem::path(home) / ".cache" / "plova";
+    else
+        dir = std::filesystem::temp_directory_path() / ("plova-" + std::to_string(::geteuid()));
+    std::error_code ec;
+    std::filesystem::create_directories(dir.parent_path(), ec);
+    ::mkdir(dir.c_str(), kPrivateFolderMode);
+    // Only a folder of our own (not a link, not someone else's) will do.
+    struct stat st {};
+    if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) return {};
+    return dir / "";
+}
+
+std::optional<std::filesystem::path> environmentPath(const char* name) {
+    const char* v = std::getenv(name);
+    if (v == nullptr || *v == '\0') return std::nullopt;
+    return std::filesystem::path(v);
+}
+
+void setEnvironmentPath(const char* name, const std::optional<std::filesystem::path>& value) {
+    if (value)
+        ::setenv(name, value->c_str(), 1);
+    else
+        ::unsetenv(name);
+}
+
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv, argv + argc);
+}
+
+}  // namespace plova

@@ -1,0 +1,204 @@
+// Sockets over the BSD calls.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+
+#include "platform/Socket.h"
+
+namespace plova::net {
+
+static_assert(kReadable == POLLIN && kWritable == POLLOUT);
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int millisLeft(Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+// recv with `flags`, retried when interrupted: bytes read, 0 at the end of the stream, -1 on an error.
+long receiveWith(const Socket& s, void* buffer, std::size_t size, int flags) {
+    for (;;) {
+        const ssize_t n = ::recv(s.native(), buffer, size, flags);
+        if (n >= 0) return static_cast<long>(n);
+        if (errno != EINTR) return -1;
+    }
+}
+
+}  // namespace
+
+void Socket::close() {
+    if (socket_ < 0) return;
+    ::shutdown(socket_, SHUT_RDWR);
+    ::close(socket_);
+    socket_ = kNoSocket;
+}
+
+StopSignal::StopSignal() : socket_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+StopSignal::~StopSignal() {
+    if (socket_ >= 0) ::close(socket_);
+}
+
+void StopSignal::raise() {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto n = ::write(socket_, &one, sizeof one);
+}
+
+// poll rather than select: a process with many open files may hand out
+// descriptors above FD_SETSIZE, which select cannot watch.
+Wait waitFor(NativeSocket fd, short events, int millis, NativeSocket stopFd) {
+    if (fd < 0) return Wait::Failed;
+    const bool unlimited = millis < 0;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(unlimited ? 0 : millis);
+    pollfd fds[2] = {{fd, events, 0}, {stopFd, POLLIN, 0}};
+    const nfds_t count = stopFd >= 0 ? 2 : 1;
+    for (;;) {
+        // After an interruption only the rest of the wait is left.
+        const int r = ::poll(fds, count, unlimited ? -1 : millisLeft(deadline));
+        if (r > 0) {
+            if (count == 2 && (fds[1].revents & POLLIN)) return Wait::Stopped;
+            if (fds[0].revents & POLLNVAL) return Wait::Failed;
+            return Wait::Ready;
+        }
+        if (r == 0) return Wait::TimedOut;
+        if (errno != EINTR) return Wait::Failed;
+    }
+}
+
+Wait waitReadable(const Socket& s, int millis) {
+    return waitFor(s.fd(), POLLIN, std::max(millis, 0));
+}
+Wait waitWritable(const Socket& s, int millis) {
+    return waitFor(s.fd(), POLLOUT, std::max(millis, 0));
+}
+
+Socket openStream(Mode mode) {
+    const int nonBlocking = mode == Mode::NonBlocking ? SOCK_NONBLOCK : 0;
+    return Socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | nonBlocking, IPPROTO_TCP), mode);
+}
+
+bool connectWithin(Socket& s, const sockaddr_in& address, int millis, NativeSocket stopFd) {
+    if (!s.isOpen() || address.sin_addr.s_addr == 0) return false;
+    // Non-blocking for the connection only, so the wait for it is bounded.
+    const int flags = ::fcntl(s.fd(), F_GETFL, 0);
+    if (flags < 0 || ::fcntl(s.fd(), F_SETFL, flags | O_NONBLOCK) != 0) return false;
+    if (::connect(s.fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        if (errno != EINPROGRESS && errno != EINTR) return false;
+        if (waitFor(s.fd(), POLLOUT, std::max(millis, 0), stopFd) != Wait::Ready) return false;
+        int error = 0;
+        socklen_t len = sizeof error;
+        if (::getsockopt(s.fd(), SOL_SOCKET, SO_ERROR, &error, &len) != 0 || error != 0) return false;
+    }
+    return ::fcntl(s.fd(), F_SETFL, flags) == 0;
+}
+
+std::optional<sockaddr_in> resolveIPv4(const std::string& host) {
+    if (host.empty()) return std::nullopt;
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) return std::nullopt;
+    sockaddr_in out{};
+    out = *reinterpret_cast<const sockaddr_in*>(found->ai_addr);
+    ::freeaddrinfo(found);
+    out.sin_port = 0;
+    return out;
+}
+
+std::optional<sockaddr_in> localAddress(const Socket& s) {
+    sockaddr_in out{};
+    socklen_t len = sizeof out;
+    if (::getsockname(s.fd(), reinterpret_cast<sockaddr*>(&out), &len) != 0 || out.sin_family != AF_INET)
+        return std::nullopt;
+    return out;
+}
+
+std::optional<sockaddr_in> peerAddress(const Socket& s) {
+    sockaddr_in out{};
+    socklen_t len = sizeof out;
+    if (::getpeername(s.fd(), reinterpret_cast<sockaddr*>(&out), &len) != 0 || out.sin_family != AF_INET)
+        return std::nullopt;
+    return out;
+}
+
+bool bindAndListen(Socket& s, const sockaddr_in& address, int backlog) {
+    if (!s.isOpen()) return false;
+    if (::bind(s.fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) return false;
+    return ::listen(s.fd(), backlog) == 0;
+}
+
+Socket acceptWithin(const Socket& listener, int millis) {
+    if (waitReadable(listener, millis) != Wait::Ready) return Socket();
+    for (;;) {
+        const int fd = ::accept4(listener.fd(), nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd >= 0) return Socket(fd, Mode::Blocking);
+        if (errno != EINTR) return Socket();
+    }
+}
+
+long sendSome(const Socket& s, const void* data, std::size_t size) {
+    for (;;) {
+        // MSG_NOSIGNAL: a peer that hung up must give an error, not end the program.
+        const ssize_t n = ::send(s.fd(), data, size, MSG_NOSIGNAL);
+        if (n >= 0) return static_cast<long>(n);
+        if (errno != EINTR) return -1;
+    }
+}
+
+long receive(const Socket& s, void* buffer, std::size_t size) {
+    return receiveWith(s, buffer, size, 0);
+}
+
+long peek(const Socket& s, void* buffer, std::size_t size) {
+    return receiveWith(s, buffer, size, MSG_PEEK);
+}
+
+bool sendAll(const Socket& s, std::string_view bytes, int millis, NativeSocket stopFd) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(millis);
+    const char* data = bytes.data();
+    std::size_t size = bytes.size();
+    while (size > 0) {
+        // MSG_DONTWAIT: a blocking socket must not hold the sender past the deadline either.
+        const ssize_t n = ::send(s.fd(), data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            data += n;
+            size -= static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            const int left = millisLeft(deadline);
+            if (left <= 0) return false;
+            if (waitFor(s.fd(), POLLOUT, left, stopFd) != Wait::Ready) return false;
+            continue;
+        }
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::uint16_t> servicePort(const char* name, const char* protocol) {
+    const servent* entry = ::getservbyname(name, protocol);
+    if (entry == nullptr) return std::nullopt;
+    return ntohs(static_cast<std::uint16_t>(entry->s_port));
+}
+
+std::string dotted(const sockaddr_in& address) {
+    char text[INET_ADDRSTRLEN] = {};
+    if (::inet_ntop(AF_INET, &address.sin_addr, text, sizeof text) == nullptr) return {};
+    return text;
+}
+
+}  // namespace plova::net

@@ -1,0 +1,251 @@
+// Sockets over Winsock 2.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+
+#include "platform/Socket.h"
+
+namespace plova::net {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Winsock is started once, by the first call that needs it, and stays up for
+// the life of the process.
+void startWinsock() {
+    static const bool started = [] {
+        WSADATA data;
+        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    (void)started;
+}
+
+int millisLeft(Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+int chunk(std::size_t size) {
+    return static_cast<int>(std::min<std::size_t>(size, INT_MAX));
+}
+
+// A socket handed to a program this one starts is not handed on: it would
+// keep connections open behind our back.
+void keepToThisProcess(SOCKET s) {
+    SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
+}
+
+bool setMode(NativeSocket s, Mode mode) {
+    u_long nonBlocking = mode == Mode::NonBlocking ? 1 : 0;
+    return ioctlsocket(s, FIONBIO, &nonBlocking) == 0;
+}
+
+long receiveWith(const Socket& s, void* buffer, std::size_t size, int flags) {
+    for (;;) {
+        const int n = ::recv(s.native(), static_cast<char*>(buffer), chunk(size), flags);
+        if (n >= 0) return n;
+        if (WSAGetLastError() != WSAEINTR) return -1;
+    }
+}
+
+}  // namespace
+
+void Socket::close() {
+    if (socket_ == kNoSocket) return;
+    ::shutdown(socket_, SD_BOTH);
+    ::closesocket(socket_);
+    socket_ = kNoSocket;
+}
+
+StopSignal::StopSignal() {
+    startWinsock();
+    // A datagram socket on loopback that sends itself one datagram when
+    // raised: readable from then on, as nobody reads it.
+    SOCKET s = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    if (s == INVALID_SOCKET) return;
+    sockaddr_in at = ipv4Address(INADDR_LOOPBACK, 0);
+    if (::bind(s, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0 || !setMode(s, Mode::NonBlocking)) {
+        ::closesocket(s);
+        return;
+    }
+    keepToThisProcess(s);
+    socket_ = s;
+}
+
+StopSignal::~StopSignal() {
+    if (socket_ != kNoSocket) ::closesocket(socket_);
+}
+
+void StopSignal::raise() {
+    sockaddr_in self{};
+    int length = sizeof self;
+    if (socket_ == kNoSocket || ::getsockname(socket_, reinterpret_cast<sockaddr*>(&self), &length) != 0) return;
+    const char one = 1;
+    ::sendto(socket_, &one, 1, 0, reinterpret_cast<const sockaddr*>(&self), length);
+}
+
+Wait waitFor(NativeSocket socket, short events, int millis, NativeSocket stop) {
+    if (socket == kNoSocket) return Wait::Failed;
+    const bool unlimited = millis < 0;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(unlimited ? 0 : millis);
+    for (;;) {
+        fd_set readable, writable, failed;
+        FD_ZERO(&readable);
+        FD_ZERO(&writable);
+        FD_ZERO(&failed);
+        // Winsock's own POLLIN and POLLOUT are taken too.
+        if (events & (kReadable | POLLIN)) FD_SET(socket, &readable);
+        if (events & (kWritable | POLLOUT)) {
+            FD_SET(socket, &writable);
+            FD_SET(socket, &failed);  // where Windows reports a connection that failed
+        }
+        if (stop != kNoSocket) FD_SET(stop, &readable);
+        const int left = unlimited ? 0 : millisLeft(deadline);
+        timeval limit{left / 1000, (left % 1000) * 1000};
+        const int r = ::select(0, &readable, &writable, &failed, unlimited ? nullptr : &limit);
+        if (r > 0) return stop != kNoSocket && FD_ISSET(stop, &readable) ? Wait::Stopped : Wait::Ready;
+        if (r == 0) return Wait::TimedOut;
+        if (WSAGetLastError() != WSAEINTR) return Wait::Failed;  // a closed socket: WSAENOTSOCK
+    }
+}
+
+Wait waitReadable(const Socket& s, int millis) {
+    return waitFor(s.native(), kReadable, std::max(millis, 0));
+}
+Wait waitWritable(const Socket& s, int millis) {
+    return waitFor(s.native(), kWritable, std::max(millis, 0));
+}
+
+Socket openStream(Mode mode) {
+    startWinsock();
+    const SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s == INVALID_SOCKET) return Socket();
+    keepToThisProcess(s);
+    Socket out(s, mode);
+    if (mode == Mode::NonBlocking && !setMode(s, mode)) out.close();
+    return out;
+}
+
+bool connectWithin(Socket& s, const sockaddr_in& address, int millis, NativeSocket stop) {
+    if (!s.isOpen() || address.sin_addr.s_addr == 0) return false;
+    // Non-blocking for the connection only, so the wait for it is bounded.
+    if (!setMode(s.native(), Mode::NonBlocking)) return false;
+    bool connected = ::connect(s.native(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    if (!connected && WSAGetLastError() == WSAEWOULDBLOCK &&
+        waitFor(s.native(), kWritable, std::max(millis, 0), stop) == Wait::Ready) {
+        int error = 0;
+        int length = sizeof error;
+        connected =
+            ::getsockopt(s.native(), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) == 0 && error == 0;
+    }
+    return setMode(s.native(), s.mode()) && connected;
+}
+
+std::optional<sockaddr_in> resolveIPv4(const std::string& host) {
+    if (host.empty()) return std::nullopt;
+    startWinsock();
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) return std::nullopt;
+    sockaddr_in out = *reinterpret_cast<const sockaddr_in*>(found->ai_addr);
+    ::freeaddrinfo(found);
+    out.sin_port = 0;
+    return out;
+}
+
+std::optional<sockaddr_in> localAddress(const Socket& s) {
+    sockaddr_in out{};
+    int length = sizeof out;
+    if (::getsockname(s.native(), reinterpret_cast<sockaddr*>(&out), &length) != 0 || out.sin_family != AF_INET)
+        return std::nullopt;
+    return out;
+}
+
+std::optional<sockaddr_in> peerAddress(const Socket& s) {
+    sockaddr_in out{};
+    int length = sizeof out;
+    if (::getpeername(s.native(), reinterpret_cast<sockaddr*>(&out), &length) != 0 || out.sin_family != AF_INET)
+        return std::nullopt;
+    return out;
+}
+
+bool bindAndListen(Socket& s, const sockaddr_in& address, int backlog) {
+    if (!s.isOpen()) return false;
+    if (::bind(s.native(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) return false;
+    return ::listen(s.native(), backlog) == 0;
+}
+
+Socket acceptWithin(const Socket& listener, int millis) {
+    if (waitReadable(listener, millis) != Wait::Ready) return Socket();
+    for (;;) {
+        const SOCKET s = ::accept(listener.native(), nullptr, nullptr);
+        if (s != INVALID_SOCKET) {
+            keepToThisProcess(s);
+            // An accepted socket takes the listening socket's mode.
+            return Socket(s, listener.mode());
+        }
+        if (WSAGetLastError() != WSAEINTR) return Socket();
+    }
+}
+
+long sendSome(const Socket& s, const void* data, std::size_t size) {
+    for (;;) {
+        const int n = ::send(s.native(), static_cast<const char*>(data), chunk(size), 0);
+        if (n >= 0) return n;
+        if (WSAGetLastError() != WSAEINTR) return -1;
+    }
+}
+
+long receive(const Socket& s, void* buffer, std::size_t size) {
+    return receiveWith(s, buffer, size, 0);
+}
+
+long peek(const Socket& s, void* buffer, std::size_t size) {
+    return receiveWith(s, buffer, size, MSG_PEEK);
+}
+
+bool sendAll(const Socket& s, std::string_view bytes, int millis, NativeSocket stop) {
+    // Winsock has no per-call "do not wait": the socket is non-blocking for
+    // the while, so a blocking socket cannot hold the sender past the deadline.
+    if (!s.isOpen() || !setMode(s.native(), Mode::NonBlocking)) return false;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(millis);
+    const char* data = bytes.data();
+    std::size_t size = bytes.size();
+    bool sent = true;
+    while (size > 0) {
+        const int n = ::send(s.native(), data, chunk(size), 0);
+        if (n > 0) {
+            data += n;
+            size -= static_cast<std::size_t>(n);
+            continue;
+        }
+        const int error = n < 0 ? WSAGetLastError() : 0;
+        if (error == WSAEINTR) continue;
+        const int left = millisLeft(deadline);
+        if (error != WSAEWOULDBLOCK || left <= 0 || waitFor(s.native(), kWritable, left, stop) != Wait::Ready) {
+            sent = false;
+            break;
+        }
+    }
+    return setMode(s.native(), s.mode()) && sent;
+}
+
+std::optional<std::uint16_t> servicePort(const char* name, const char* protocol) {
+    startWinsock();
+    const servent* entry = ::getservbyname(name, protocol);
+    if (entry == nullptr) return std::nullopt;
+    return ntohs(static_cast<std::uint16_t>(entry->s_port));
+}
+
+std::string dotted(const sockaddr_in& address) {
+    char text[INET_ADDRSTRLEN] = {};
+    if (::inet_ntop(AF_INET, &address.sin_addr, text, sizeof text) == nullptr) return {};
+    return text;
+}
+
+}  // namespace plova::net

@@ -1,0 +1,43 @@
+// Another program a test runs beside itself, with pipes to its standard input
+// and output: what it says comes line by line, and closing its input is its
+// cue to let go of what it holds and end. The platform tests use it to hold
+// a file, a lock or the one-instance lock in a process of its own.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace plova::testkit {
+
+class HelperProcess {
+public:
+    // Starts `program` with `args` (UTF-8); started() says whether it did.
+    HelperProcess(const std::filesystem::path& program, const std::vector<std::string>& args);
+    // Ends the program if it still runs, as kill() does.
+    ~HelperProcess();
+    HelperProcess(const HelperProcess&) = delete;
+    HelperProcess& operator=(const HelperProcess&) = delete;
+
+    bool started() const;
+    // The next line it writes, without its end; nothing once its output ends.
+    std::optional<std::string> readLine();
+    // Closes its standard input.
+    void closeInput();
+    // Waits for it to end: its exit status.
+    int wait();
+    // Ends it at once, as a crash or a kill from outside would, and waits.
+    void kill();
+
+private:
+    struct Running;
+    std::unique_ptr<Running> running_;
+};
+
+// The platform tests' helper program (platform/tests/TestHelper.cpp), built
+// beside the test program.
+std::filesystem::path platformTestHelper();
+
+}  // namespace plova::testkit

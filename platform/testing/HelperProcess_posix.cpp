@@ -1,0 +1,93 @@
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "platform/AppPaths.h"
+#include "platform/testing/HelperProcess.h"
+
+namespace plova::testkit {
+
+struct HelperProcess::Running {
+    pid_t pid = -1;
+    int input = -1;
+    std::FILE* output = nullptr;
+    int status = -1;
+    bool ended = false;
+};
+
+HelperProcess::HelperProcess(const std::filesystem::path& program, const std::vector<std::string>& args)
+    : running_(std::make_unique<Running>()) {
+    int in[2], out[2];
+    if (::pipe2(in, O_CLOEXEC) != 0) return;
+    if (::pipe2(out, O_CLOEXEC) != 0) {
+        ::close(in[0]);
+        ::close(in[1]);
+        return;
+    }
+    std::vector<std::string> words{program.string()};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(in[0], STDIN_FILENO);
+        ::dup2(out[1], STDOUT_FILENO);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(in[0]);
+    ::close(out[1]);
+    running_->pid = pid;
+    running_->input = in[1];
+    running_->output = ::fdopen(out[0], "r");
+}
+
+HelperProcess::~HelperProcess() {
+    kill();
+    closeInput();
+    if (running_->output) std::fclose(running_->output);
+}
+
+bool HelperProcess::started() const {
+    return running_->pid > 0;
+}
+
+std::optional<std::string> HelperProcess::readLine() {
+    if (!running_->output) return std::nullopt;
+    std::string line;
+    for (int c; (c = std::fgetc(running_->output)) != EOF;) {
+        if (c == '\n') return line;
+        line += static_cast<char>(c);
+    }
+    return line.empty() ? std::nullopt : std::optional<std::string>(line);
+}
+
+void HelperProcess::closeInput() {
+    if (running_->input >= 0) ::close(running_->input);
+    running_->input = -1;
+}
+
+int HelperProcess::wait() {
+    if (!running_->ended && running_->pid > 0) {
+        int status = 0;
+        ::waitpid(running_->pid, &status, 0);
+        running_->status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        running_->ended = true;
+    }
+    return running_->status;
+}
+
+void HelperProcess::kill() {
+    if (!running_->ended && running_->pid > 0) ::kill(running_->pid, SIGKILL);
+    wait();
+}
+
+std::filesystem::path platformTestHelper() {
+    return executableFolder() / "platform_test_helper";
+}
+
+}  // namespace plova::testkit

@@ -1,0 +1,46 @@
+// What tests plant under a name to see that the program neither follows nor
+// waits on it, on systems that have such things, and the access rules a file
+// ends up with.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <string_view>
+
+namespace plova::testkit {
+
+// A named pipe; false where the system has none in folders (Windows).
+bool makeFifo(const std::filesystem::path& path);
+
+// A symbolic link; false where the system cannot make one here: Wine makes
+// none, Windows only with the privilege or in developer mode.
+bool makeSymlink(const std::filesystem::path& target, const std::filesystem::path& link);
+
+// Why a test that needs those is skipped where makeFifo or makeSymlink fail.
+constexpr std::string_view kNoFifos = "this system has no named pipes in folders";
+constexpr std::string_view kNoSymlinks =
+    "this system cannot make symbolic links here (Wine makes none, Windows only with the privilege)";
+
+// Whether files have POSIX permission bits (Windows files take their access
+// rules from their folder).
+constexpr bool kFilesHaveModes =
+#if defined(_WIN32)
+    false;
+#else
+    true;
+#endif
+
+// Whether only the file's owner may read and write it: mode 0600, or on
+// Windows an access list of its own that names the owner alone.
+bool ownerOnly(const std::filesystem::path& file);
+
+// Whether files in `folder` keep the access rules given them: Wine takes an
+// access list and forgets it.
+bool keepsAccessRules(const std::filesystem::path& folder);
+constexpr std::string_view kNoAccessRules = "this system keeps no access lists on files (Wine)";
+
+// Makes the last write of a file or folder `age` ago (std::filesystem cannot
+// for a folder on Windows).
+bool makeOlder(const std::filesystem::path& path, std::chrono::seconds age);
+
+}  // namespace plova::testkit

@@ -1,0 +1,34 @@
+#include <sys/stat.h>
+
+#include <system_error>
+
+#include "platform/testing/SpecialFiles.h"
+
+namespace plova::testkit {
+
+bool makeFifo(const std::filesystem::path& path) {
+    return ::mkfifo(path.c_str(), 0600) == 0;
+}
+
+bool makeSymlink(const std::filesystem::path& target, const std::filesystem::path& link) {
+    std::error_code ec;
+    std::filesystem::create_symlink(target, link, ec);
+    return !ec;
+}
+
+bool ownerOnly(const std::filesystem::path& file) {
+    struct stat st {};
+    return ::stat(file.c_str(), &st) == 0 && (st.st_mode & 0777) == 0600;
+}
+
+bool keepsAccessRules(const std::filesystem::path&) {
+    return true;
+}
+
+bool makeOlder(const std::filesystem::path& path, std::chrono::seconds age) {
+    std::error_code ec;
+    std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - age, ec);
+    return !ec;
+}
+
+}  // namespace plova::testkit
