@@ -5,7 +5,15 @@ JOBS ?= $(shell nproc)
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all bootstrap build run test sanitize tsan fuzz package windows-deps test-windows clean
+.PHONY: all bootstrap build run test sanitize tsan fuzz tidy package windows-deps test-windows clean
+
+# Every build folder compiles through ccache (scripts/bootstrap installs it).
+# Paths are taken relative to the clone and the working folder is left out of
+# the hash, so the build folders of one clone, and clones on one machine, share
+# their hits.
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_NOHASHDIR := true
+LAUNCHER := -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 
 all: build
 
@@ -13,15 +21,11 @@ bootstrap:
 	@scripts/bootstrap
 
 build: bootstrap
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER) >/dev/null
 	@cmake --build $(BUILD) -j$(JOBS)
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
-
-# The sanitizer builds compile everything again: ccache shortens that when it
-# is installed; without it they build as they are.
-LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 # The whole suite once more under AddressSanitizer and UndefinedBehaviorSanitizer,
 # in a build folder of its own; the first report fails the run. Known leaks of
@@ -59,10 +63,15 @@ tsan: bootstrap
 # The fuzz targets, built with clang under the sanitizers in their own folder,
 # each run for FUZZ_SECONDS; fails on any finding.
 fuzz: bootstrap
-	@cmake -S . -B $(FUZZ_BUILD) -DPLOVA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	@cmake -S . -B $(FUZZ_BUILD) -DPLOVA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER) \
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 	@cmake --build $(FUZZ_BUILD) --target plova_fuzzers -j$(JOBS)
 	@fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# clang-tidy with the checks of .clang-tidy over every source of the build
+# (the generated headers must exist, hence the build first); a finding fails.
+tidy: build
+	@scripts/tidy $(BUILD)
 
 # A Debian package of the program, checked before it is handed out.
 package: build

@@ -36,7 +36,7 @@ constexpr std::size_t kMaxSpeech = 60 * 1024;
 constexpr int kRounds = 3;
 
 std::string BoxName(int box) {
-    char name[8];
+    char name[16];
     std::snprintf(name, sizeof name, "%04d", box);
     return name;
 }

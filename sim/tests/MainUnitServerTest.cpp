@@ -93,10 +93,10 @@ TEST_F(SimServer, ChangesDirectoriesWithoutLeavingTheRoot) {
 
 TEST_F(SimServer, NameListingsAndTheirRefusals) {
     auto c = loggedIn();
-    auto root = c->transfer("NLST");
-    EXPECT_EQ(root.first.code, 150);
-    EXPECT_EQ(root.end.code, 226);
-    EXPECT_EQ(root.data, "naisen\r\noutou\r\nrusuroku\r\n");
+    auto top = c->transfer("NLST");
+    EXPECT_EQ(top.first.code, 150);
+    EXPECT_EQ(top.end.code, 226);
+    EXPECT_EQ(top.data, "naisen\r\noutou\r\nrusuroku\r\n");
 
     ASSERT_EQ(c->command("CWD /rusuroku/0001").code, 250);
     const std::string p(kPlain), q(kProtected);
