@@ -214,7 +214,7 @@ BackupResult convertIfAsked(const TransferContext& c, const fs::path& voiceFile,
     const std::uint64_t length = fs::file_size(voiceFile, ec);
     if (ec) return BackupResult::CommError;
     if (!enoughSpace(c.root, (length / kWavPerVoiceUnit + 1) * kSpaceUnit)) return BackupResult::NoSpace;
-    if (CFileMng().ConvertToWav(voiceFile, c.level) == 1) return BackupResult::Ok;
+    if (CFileMng().ConvertToWav(voiceFile, c.level)) return BackupResult::Ok;
     // A fresh file that cannot be converted goes again, as a download's does.
     if (fetchedNow) {
         removeQuietly(voiceFile);
@@ -397,7 +397,7 @@ private:
 };
 
 bool Run::Login() {
-    settings_.loggedIn = host_.Login(settings_.address, settings_.user, settings_.password) == 0;
+    settings_.loggedIn = host_.Login(settings_.address, settings_.user, settings_.password) == ftp::LoginResult::Ok;
     return settings_.loggedIn;
 }
 

@@ -217,7 +217,7 @@ CDownloadMng::Conversion CDownloadMng::Convert(const fs::path& voiceFile) {
                      static_cast<std::int64_t>(store::SpaceToConvertToWav(length < 0 ? 0 : length))))
         return Conversion::NoSpace;
     CFileMng files;
-    if (files.ConvertToWav(voiceFile, options_.levelSetting) == 1) return Conversion::Done;
+    if (files.ConvertToWav(voiceFile, options_.levelSetting)) return Conversion::Done;
     conversionFailed_ = true;
     return Conversion::Failed;
 }
@@ -487,8 +487,8 @@ DownloadResult CDownloadMng::DownloadResponseMessages(const fs::path& outouFolde
         window.send(msg::kBarRange, static_cast<std::intptr_t>(entry->size / kBlockKiB));
 
         fs::path older;
-        const int found = files.FindLocalResponseMessage(outouFolder, entry->name, older);
-        if (found == store::kLocalIsCurrent) {
+        const store::LocalResponse found = files.FindLocalResponseMessage(outouFolder, entry->name, older);
+        if (found == store::LocalResponse::Current) {
             if (options_.convert) {
                 window.send(msg::kStatusConvert);
                 const Conversion c = Convert(older);
@@ -518,7 +518,7 @@ DownloadResult CDownloadMng::DownloadResponseMessages(const fs::path& outouFolde
             // The older message goes only once the newer one is in place to stay:
             // a newer one whose conversion failed went itself, and the older one
             // is then still the number's message.
-            if (found == store::kRemoteIsNewer && !older.empty() && older != local)
+            if (found == store::LocalResponse::RemoteNewer && !older.empty() && older != local)
                 store::RemoveMessageAndAudioCopies(older);
             if (c == Conversion::NoSpace) return DownloadResult::NoSpace;
         }
@@ -580,7 +580,7 @@ DownloadResult CDownloadMng::DownloadVoice(const fs::path& localFolder, std::u16
         if (!enoughSpace(localFolder, dl::SpaceForVoiceConversion(length < 0 ? 0 : length)))
             return DownloadResult::NoSpace;
         CFileMng files;
-        if (files.ConvertToWav(local, options_.levelSetting) != 1) {
+        if (!files.ConvertToWav(local, options_.levelSetting)) {
             conversionFailed_ = true;
             if (!hadVoice) removeFile(local);
             return DownloadResult::FreshConversionFailed;
