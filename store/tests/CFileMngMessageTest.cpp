@@ -8,6 +8,7 @@
 #include "platform/Text.h"
 #include "platform/testing/TestPorts.h"
 #include "store/CFileMng.h"
+#include "store/FileOps.h"
 #include "store/testing/MessageFiles.h"
 
 namespace plova {
@@ -44,6 +45,35 @@ TEST_F(MessageTest, ExactlyTheRecordAndTheBlockIsEnough) {
     fs::resize_file(f, 1245);
     EXPECT_FALSE(fm.IsValidMessageFile(f));
     EXPECT_FALSE(fm.IsValidMessageFile(box / "202612071405_abc_0012_00009.vminf"));  // missing
+}
+
+// What a download or a backup takes for a message it need not fetch again.
+TEST_F(MessageTest, AMessageIsCompleteOnlyWhenWholeAndOfTheListedLength) {
+    const fs::path whole = box / "202612071405_abc_0012_00001.vmdat";
+    writeMessage(whole, sampleRecord(), sampleBlock(), 1000);  // 256 + 1000 bytes behind the record
+    const fs::path link = box / "202612071405_abc_0012_00002.vmdat";
+    fs::create_symlink(whole, link);
+    const fs::path folder = box / "202612071405_abc_0012_00003.vmdat";
+    fs::create_directories(folder);
+    const fs::path missing = box / "202612071405_abc_0012_00004.vmdat";
+    const struct {
+        fs::path file;
+        std::int64_t listed;
+        bool complete;
+    } cases[] = {
+        {whole, 1256, true}, {whole, -1, true}, {whole, 1255, false}, {whole, 1257, false},
+        {link, 1256, false}, {link, -1, false}, {folder, -1, false},  {missing, -1, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(store::IsCompleteMessage(c.file, c.listed), c.complete) << c.file << " " << c.listed;
+
+    fs::resize_file(whole, 1245);  // torn inside the block
+    EXPECT_FALSE(store::IsCompleteMessage(whole));
+    // A dangling link is something under the name all the same.
+    fs::remove(whole);
+    EXPECT_TRUE(store::SomethingAt(link));
+    EXPECT_TRUE(store::SomethingAt(folder));
+    EXPECT_FALSE(store::SomethingAt(missing));
 }
 
 TEST_F(MessageTest, RecordAndBlockMustLookLikeAMessage) {
