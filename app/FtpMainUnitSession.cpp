@@ -5,8 +5,9 @@ namespace plova {
 FtpMainUnitSession::FtpMainUnitSession(IdleTimerControl* idleTimer, std::optional<std::uint16_t> port)
     : ftp_(idleTimer), port_(port) {}
 
-int FtpMainUnitSession::Login(const std::u16string& host, const std::u16string& user, const std::u16string& password) {
-    return ftp::ResultCode(ftp_.Login(host, user, password, port_));
+ftp::LoginResult FtpMainUnitSession::Login(const std::u16string& host, const std::u16string& user,
+                                           const std::u16string& password) {
+    return ftp_.Login(host, user, password, port_);
 }
 
 void FtpMainUnitSession::Logout() {
@@ -18,7 +19,7 @@ void FtpMainUnitSession::Drain() {
 }
 
 bool FtpMainUnitSession::KeepAlive() {
-    return ftp_.KeepAlive() == 1;
+    return ftp_.KeepAlive();
 }
 
 bool FtpMainUnitSession::HasConnection() const {

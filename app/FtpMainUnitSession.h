@@ -15,7 +15,8 @@ public:
     // services database, 21).
     explicit FtpMainUnitSession(IdleTimerControl* idleTimer, std::optional<std::uint16_t> port = std::nullopt);
 
-    int Login(const std::u16string& host, const std::u16string& user, const std::u16string& password) override;
+    ftp::LoginResult Login(const std::u16string& host, const std::u16string& user,
+                           const std::u16string& password) override;
     void Logout() override;
     void Drain() override;
     bool KeepAlive() override;

@@ -86,13 +86,14 @@ std::optional<std::u16string_view> CheckLoginInput(const LoginInput& in) {
     return std::nullopt;
 }
 
-std::u16string_view LoginFailureMessage(int result) {
+std::u16string_view LoginFailureMessage(ftp::LoginResult result) {
     switch (result) {
-    case login::kLoggedIn: return {};
-    case login::kRefused: return login::kLoginRefused;
-    case login::kUnsupportedModel: return login::kUnsupportedUnit;
-    default: return login::kConnectFailed;
+    case ftp::LoginResult::Ok: return {};
+    case ftp::LoginResult::Refused: return login::kLoginRefused;
+    case ftp::LoginResult::UnsupportedModel: return login::kUnsupportedUnit;
+    case ftp::LoginResult::ConnectFailed: break;
     }
+    return login::kConnectFailed;
 }
 
 }  // namespace plova

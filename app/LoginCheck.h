@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "app/SettingsRecord.h"
+#include "link/CFtpMng.h"
 
 namespace plova {
 
@@ -26,12 +27,6 @@ constexpr std::u16string_view kUnsupportedUnit =
 
 // The user names the main unit knows (compared exactly).
 constexpr std::u16string_view kKnownUsers[] = {u"qermo", u"vantel"};
-
-// Results of a login attempt.
-constexpr int kLoggedIn = 0;
-constexpr int kConnectionFailed = 1;
-constexpr int kRefused = 2;
-constexpr int kUnsupportedModel = 3;
 }  // namespace login
 
 // The four fields of the IP address control; an empty optional is a blank field.
@@ -67,8 +62,7 @@ bool HasLeadByteLowBits(char16_t c);
 // The message of the first failing check, or nothing when all pass.
 std::optional<std::u16string_view> CheckLoginInput(const LoginInput& input);
 
-// The message for a failed login result (1, 2, 3; any other failure counts
-// as a failed connection); empty for success.
-std::u16string_view LoginFailureMessage(int result);
+// The message for a failed login; empty for success.
+std::u16string_view LoginFailureMessage(ftp::LoginResult result);
 
 }  // namespace plova

@@ -7,18 +7,16 @@
 #include <memory>
 #include <string>
 
+#include "link/CFtpMng.h"
 #include "link/IdleTimerControl.h"
 
 namespace plova {
 
-class CFtpMng;
-
 class MainUnitSession {
 public:
     virtual ~MainUnitSession() = default;
-    // 0 logged in; 1 connection failed; 2 login refused; 3 unsupported model
-    // (the login:: constants).
-    virtual int Login(const std::u16string& host, const std::u16string& user, const std::u16string& password) = 0;
+    virtual ftp::LoginResult Login(const std::u16string& host, const std::u16string& user,
+                                   const std::u16string& password) = 0;
     // Sends QUIT when connected and closes the session.
     virtual void Logout() = 0;
     // Reads and discards pending reply lines.

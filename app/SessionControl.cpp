@@ -29,8 +29,8 @@ LoginPress SessionControl::PressLogin(const LoginInput& input) {
 
 bool SessionControl::LoginWithConnectionRecord() {
     const ConnectionRecord& c = doc_.settings.connection;
-    const int result = session_->Login(c.address, c.user, c.password);
-    if (result != login::kLoggedIn) {
+    const ftp::LoginResult result = session_->Login(c.address, c.user, c.password);
+    if (result != ftp::LoginResult::Ok) {
         showError(LoginFailureMessage(result));
         return false;
     }

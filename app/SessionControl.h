@@ -35,7 +35,7 @@ public:
 };
 
 // What pressing "ログイン" in the login dialog led to.
-enum class LoginPress {
+enum class [[nodiscard]] LoginPress{
     StayOpen,  // a check or the login failed; the message has been shown
     LoggedIn,  // close the dialog with OK
 };

@@ -14,6 +14,7 @@
 #include "platform/FileLock.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
+#include "store/FileOps.h"
 
 namespace plova::backup {
 namespace {
@@ -41,23 +42,6 @@ std::uint64_t roundedUp(std::uint64_t bytes) {
 
 bool enoughSpace(const fs::path& root, std::uint64_t needed) {
     return ports().disk->freeBytes(root) >= needed;
-}
-
-void removeQuietly(const fs::path& file) {
-    std::error_code ec;
-    fs::remove(file, ec);
-}
-
-// A file counts as backed up only when it is whole: a regular file holding
-// the listed length behind a valid status record. What an interrupted run,
-// a second run or a main unit that sent too little or too much left under
-// the name is fetched again.
-bool alreadyBackedUp(const fs::path& file, std::int64_t listedSize) {
-    std::error_code ec;
-    if (fs::symlink_status(file, ec).type() != fs::file_type::regular) return false;
-    const std::uintmax_t length = fs::file_size(file, ec);
-    return !ec && length == static_cast<std::uintmax_t>(listedSize) + store::kBlockOffset &&
-           CFileMng().IsValidMessageFile(file);
 }
 
 void stepProgress() {
@@ -130,7 +114,7 @@ public:
     // Nothing of a file that is not kept stays behind.
     void discard() {
         file_.close();
-        if (opened_) removeQuietly(path_);
+        if (opened_) store::RemoveFile(path_);
         opened_ = false;
     }
     void kept() { opened_ = false; }
@@ -214,10 +198,10 @@ BackupResult convertIfAsked(const TransferContext& c, const fs::path& voiceFile,
     const std::uint64_t length = fs::file_size(voiceFile, ec);
     if (ec) return BackupResult::CommError;
     if (!enoughSpace(c.root, (length / kWavPerVoiceUnit + 1) * kSpaceUnit)) return BackupResult::NoSpace;
-    if (CFileMng().ConvertToWav(voiceFile, c.level) == 1) return BackupResult::Ok;
+    if (CFileMng().ConvertToWav(voiceFile, c.level)) return BackupResult::Ok;
     // A fresh file that cannot be converted goes again, as a download's does.
     if (fetchedNow) {
-        removeQuietly(voiceFile);
+        store::RemoveFile(voiceFile);
         return BackupResult::FreshConversionFailed;
     }
     return BackupResult::ExistingConversionFailed;
@@ -232,7 +216,7 @@ BackupResult backupFile(CFtpMng& ftp, const TransferContext& c, const fs::path& 
     const auto size = static_cast<std::uint64_t>(e.size) + store::kBlockOffset;
     if (!enoughSpace(c.root, roundedUp(size))) return BackupResult::NoSpace;
     bool fetchedNow = false;
-    if (!alreadyBackedUp(file, e.size)) {
+    if (!store::IsCompleteMessage(file, e.size)) {
         if (const BackupResult r = makeFolder(c, monthFolder, folder); r != BackupResult::Ok) return r;
         if (const BackupResult r = fetch(ftp, c, folder, e, responseMessage); r != BackupResult::Ok) return r;
         fetchedNow = true;
@@ -397,7 +381,7 @@ private:
 };
 
 bool Run::Login() {
-    settings_.loggedIn = host_.Login(settings_.address, settings_.user, settings_.password) == 0;
+    settings_.loggedIn = host_.Login(settings_.address, settings_.user, settings_.password) == ftp::LoginResult::Ok;
     return settings_.loggedIn;
 }
 

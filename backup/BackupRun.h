@@ -37,7 +37,7 @@ constexpr std::u16string_view kCannotWrite = u"バックアップ先に書き込
 constexpr std::u16string_view kBackupBusy = u"別のバックアップがこのフォルダで実行中です。";
 
 // How a run ended.
-enum class RunResult {
+enum class [[nodiscard]] RunResult{
     Ok,
     Cancelled,
     LoginFailed,       // no login within the retries
@@ -58,7 +58,7 @@ struct LocalProblem {
 // How a backup transfer procedure ended: the results of the download
 // procedures, and a local file or folder that cannot be written, which no
 // retry mends.
-enum class BackupResult {
+enum class [[nodiscard]] BackupResult{
     Ok,           // every listed file of the months handled
     SomeSkipped,  // done, but a listed file had gone from the main unit or held no message
     CommError,    // the link failed, or a file arrived at another length than listed
@@ -73,9 +73,10 @@ enum class BackupResult {
 class BackupRunHost {
 public:
     virtual ~BackupRunHost() = default;
-    // The session with the main unit: log in (0 when logged in), log out
-    // (QUIT and close when connected), and its FTP client (null without one).
-    virtual int Login(const std::u16string& address, const std::u16string& user, const std::u16string& password) = 0;
+    // The session with the main unit: log in, log out (QUIT and close when
+    // connected), and its FTP client (null without one).
+    virtual ftp::LoginResult Login(const std::u16string& address, const std::u16string& user,
+                                   const std::u16string& password) = 0;
     virtual void Logout() = 0;
     virtual CFtpMng* Ftp() = 0;
     // The main window disabled (false) and enabled again (true).

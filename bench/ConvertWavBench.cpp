@@ -58,7 +58,7 @@ int main() {
     std::vector<std::int16_t> pcm(kFrames * kFrameSamples);
     bool ok = true;
     for (int round = 0; round < kRounds; ++round) {
-        convert.push_back(Seconds([&] { ok = CFileMng().ConvertToWav(message, 0) == 1 && ok; }));
+        convert.push_back(Seconds([&] { ok = CFileMng().ConvertToWav(message, 0) && ok; }));
         viaFfmpeg.push_back(Seconds([&] { ok = std::system(ffmpeg.c_str()) == 0 && ok; }));
         codec.push_back(Seconds([&] {
             G729Decoder decoder;

@@ -71,7 +71,7 @@ int main() {
     for (int round = 0; round < kRounds; ++round) {
         NoWindow window;
         imports.push_back(
-            Seconds([&] { ok = AddResponseMessage(request, window, &created) == response::kAdded && ok; }));
+            Seconds([&] { ok = AddResponseMessage(request, window, &created) == AddResult::Added && ok; }));
         resample.push_back(
             Seconds([&] { ok = testkit::FfmpegConvert(ffmpeg, source, "-ar 8000 -ac 1 -f s16le", raw) && ok; }));
         const std::vector<std::uint8_t> bytes = testkit::ReadBytes(raw);

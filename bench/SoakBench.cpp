@@ -59,7 +59,10 @@ bool session(CFtpMng& ftp, std::uint16_t port, const fs::path& localBox, int exp
         return false;
     }
     std::u16string root, answering, extension;
-    ftp.ListFolders(root, answering, extension);
+    if (ftp.ListFolders(root, answering, extension) != ftp::ListResult::Listed) {
+        std::fprintf(stderr, "listing the folders failed\n");
+        return false;
+    }
     CDownloadMng downloader(ftp, DownloadOptions{true, 0});
     int handled = 0, listed = 0;
     const DownloadResult result = downloader.DownloadBox(u"/rusuroku/0001", localBox, handled, listed);

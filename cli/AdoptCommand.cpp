@@ -40,9 +40,9 @@ int runAdopt(const Args& args, std::ostream& out, std::ostream& err) {
             code = fail(err, "adopt", file.string() + ": " + why + "; left unchanged");
             continue;
         }
-        const int result =
+        const store::RecordWrite result =
             CFileMng::IsResponseMessagePath(file) ? fm.MakeResponseRecord(file) : fm.MakeStatusRecord(file);
-        if (result != 0) {
+        if (result != store::RecordWrite::Written) {
             code = fail(err, "adopt", file.string() + ": cannot rewrite the file; left unchanged");
             continue;
         }

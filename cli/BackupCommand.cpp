@@ -66,7 +66,8 @@ private:
 class CliHost final : public backup::BackupRunHost {
 public:
     CliHost(StderrProgress& progress, std::ostream& err) : session_(nullptr), progress_(progress), err_(err) {}
-    int Login(const std::u16string& address, const std::u16string& user, const std::u16string& password) override {
+    ftp::LoginResult Login(const std::u16string& address, const std::u16string& user,
+                           const std::u16string& password) override {
         return session_.Login(address, user, password);
     }
     void Logout() override { session_.Logout(); }

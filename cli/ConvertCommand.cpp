@@ -81,7 +81,7 @@ int runConvert(const Args& args, std::ostream& out, std::ostream& err) {
             code = fail(err, kName, file.string() + ": " + why + "; not converted");
             continue;
         }
-        if (fm.ConvertToWav(file, *level) != 1) {
+        if (!fm.ConvertToWav(file, *level)) {
             code = fail(err, kName, file.string() + ": the speech cannot be decoded or written; no WAV file made");
             continue;
         }

@@ -206,7 +206,7 @@ int runDownload(const Args& args, std::ostream& out, std::ostream& err) {
     CFileMng files;
     bool builtFolders = false;
     std::error_code ec;
-    if (!fs::is_directory(o.folder, ec) || files.HasMessages(o.folder) == store::kNoBoxFolders) {
+    if (!fs::is_directory(o.folder, ec) || files.HasMessages(o.folder) == store::BoxContents::NoBoxFolders) {
         err << "plova-cli: download: building the box folders in " << printable(o.folder.string()) << '\n';
         const Closing folders = DownloadFolders(ftp, o.folder, [](int) {});
         ShowClosing(folders);

@@ -353,7 +353,7 @@ int writeArchive(const Options& o, const std::vector<const ListData*>& lists, st
                 return fail(err, kName, message.string() + ": too large for a message file; nothing written");
             case Copied::NotWritten: return fail(err, kName, !roomFor() ? noSpace : cannot);
             }
-            if (files.ConvertToWav(copy, 0) != 1)
+            if (!files.ConvertToWav(copy, 0))
                 return fail(
                     err, kName,
                     !roomFor() ? noSpace : message.string() + ": the speech cannot be decoded; nothing written");

@@ -65,11 +65,11 @@ store::ImportLevels settingsLevels() {
     return levels;
 }
 
-std::string failureWords(int result) {
+std::string failureWords(AddResult result) {
     switch (result) {
-    case response::kNotOpened: return "cannot read the file";
-    case response::kNoSpace: return "not enough free disk space";
-    case response::kWrapFailed: return "the message file cannot be written";
+    case AddResult::NotOpened: return "cannot read the file";
+    case AddResult::NoSpace: return "not enough free disk space";
+    case AddResult::WrapFailed: return "the message file cannot be written";
     default: return "the audio cannot be decoded or encoded";
     }
 }
@@ -134,8 +134,8 @@ int runImport(const Args& args, std::ostream& out, std::ostream& err) {
 
     NoWindow window;
     fs::path created;
-    const int result = AddResponseMessage(request, window, &created);
-    if (result != response::kAdded)
+    const AddResult result = AddResponseMessage(request, window, &created);
+    if (result != AddResult::Added)
         return fail(err, kName, *audio + ": " + failureWords(result) + "; nothing imported");
     for (const fs::path& old : older)
         if (old != created) store::RemoveMessageAndAudioCopies(old);

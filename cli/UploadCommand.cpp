@@ -46,6 +46,10 @@ int runUpload(const Args& arguments, std::ostream& out, std::ostream& err) {
         record.filePath = fs::absolute(files[i]).u16string();
         switch (UploadResponseMessage(ftp, record)) {
         case UploadOutcome::Accepted: out << printable(files[i]) << ": accepted\n"; continue;
+        case UploadOutcome::Unmarked:
+            out << printable(files[i]) << ": accepted, but its upload mark cannot be written into the file\n";
+            code = kFailed;
+            continue;
         case UploadOutcome::Refused:
             out << printable(files[i]) << ": refused (in use, no room, or older than the main unit's copy)\n";
             code = kFailed;

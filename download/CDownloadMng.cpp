@@ -39,30 +39,6 @@ bool hasWord(std::u16string_view line, std::u16string_view word) {
     return line.find(word) != std::u16string_view::npos;
 }
 
-void removeFile(const fs::path& p) {
-    std::error_code ec;
-    fs::remove(p, ec);
-}
-
-// A whole message file is here: a regular file with a valid status record
-// and, where the listing gave its size, that many bytes behind the record.
-// Anything else (torn by a crash or by a second run, a zeroed record, a file
-// of another length, not a message at all) is fetched again.
-bool present(const fs::path& p, std::int64_t listedSize = -1) {
-    std::error_code ec;
-    if (fs::symlink_status(p, ec).type() != fs::file_type::regular) return false;
-    if (listedSize >= 0) {
-        const std::uintmax_t length = fs::file_size(p, ec);
-        if (ec || length != static_cast<std::uintmax_t>(listedSize) + store::kBlockOffset) return false;
-    }
-    return CFileMng().IsValidMessageFile(p);
-}
-
-bool isThere(const fs::path& p) {
-    std::error_code ec;
-    return fs::exists(fs::symlink_status(p, ec)) && !ec;
-}
-
 std::int64_t fileLength(const fs::path& p) {
     std::error_code ec;
     const auto n = fs::file_size(p, ec);
@@ -105,7 +81,7 @@ public:
     // Nothing of a transfer that did not end well stays behind.
     void discard() {
         file_.close();
-        if (opened_) removeFile(path_);
+        if (opened_) store::RemoveFile(path_);
     }
 
 private:
@@ -204,7 +180,7 @@ void CDownloadMng::SweepReceivingFiles(const fs::path& folder) {
         const fs::file_time_type written = fs::last_write_time(it->path(), e);
         if (!going || (!e && written < cutoff)) stale.push_back(it->path());
     }
-    for (const auto& p : stale) removeFile(p);
+    for (const auto& p : stale) store::RemoveFile(p);
 }
 
 bool CDownloadMng::enoughSpace(const fs::path& folder, std::int64_t bytes) {
@@ -217,7 +193,7 @@ CDownloadMng::Conversion CDownloadMng::Convert(const fs::path& voiceFile) {
                      static_cast<std::int64_t>(store::SpaceToConvertToWav(length < 0 ? 0 : length))))
         return Conversion::NoSpace;
     CFileMng files;
-    if (files.ConvertToWav(voiceFile, options_.levelSetting) == 1) return Conversion::Done;
+    if (files.ConvertToWav(voiceFile, options_.levelSetting)) return Conversion::Done;
     conversionFailed_ = true;
     return Conversion::Failed;
 }
@@ -257,7 +233,7 @@ DownloadResult CDownloadMng::Receive(std::u16string_view remoteName, const fs::p
         receiving.discard();
         return DownloadResult::CommError;
     }
-    if (keepExisting && isThere(finalPath)) {
+    if (keepExisting && store::SomethingAt(finalPath)) {
         receiving.discard();
         return DownloadResult::Ok;
     }
@@ -324,14 +300,14 @@ DownloadResult CDownloadMng::DownloadBox(std::u16string_view remoteDirectory, co
     std::vector<fs::path> fetched;
     fs::path pendingVoice;  // the voice file waiting for its ".vminf" to be converted
     auto dropFetched = [&] {
-        for (const auto& p : fetched) removeFile(p);
+        for (const auto& p : fetched) store::RemoveFile(p);
         fetched.clear();
     };
 
     for (const std::u16string& line : lines) {
         if (cancelRequested()) {
             // Both files of the message complete: it stays.
-            if (fetched.size() == 1 && !isThere(companionOf(fetched.front()))) dropFetched();
+            if (fetched.size() == 1 && !store::SomethingAt(companionOf(fetched.front()))) dropFetched();
             return DownloadResult::Cancelled;
         }
         if (!hasWord(line, u"vmdat") && !hasWord(line, u"vminf")) continue;
@@ -346,7 +322,7 @@ DownloadResult CDownloadMng::DownloadBox(std::u16string_view remoteDirectory, co
         const fs::path local = localFolder / pathOf(entry->name);
 
         if (!enoughSpace(localFolder, dl::SpaceForFile(entry->size))) return DownloadResult::NoSpace;
-        const bool here = present(local, entry->size);
+        const bool here = store::IsCompleteMessage(local, entry->size);
         if (isVoice) {
             window.send(msg::kBarRange, static_cast<std::intptr_t>(entry->size / kBlockKiB));
             ftp_.Session()->progressCount = 0;
@@ -400,7 +376,7 @@ DownloadResult CDownloadMng::DownloadBox(std::u16string_view remoteDirectory, co
                         if (c != Conversion::Done) {
                             // Only a voice file this run fetched goes; one the user had stays.
                             for (const auto& p : fetched)
-                                if (p == pendingVoice) removeFile(p);
+                                if (p == pendingVoice) store::RemoveFile(p);
                             return DownloadResult::FreshConversionFailed;
                         }
                     }
@@ -440,7 +416,7 @@ DownloadResult CDownloadMng::DownloadBoxInfo(std::u16string_view remoteDirectory
         const fs::path local = localFolder / pathOf(name);
         // A file already here counts as handled: a second run over a box that
         // is complete must read as complete.
-        if (!present(local)) {
+        if (!store::IsCompleteMessage(local)) {
             const DownloadResult got = Receive(name, local, -1, true, true, Record::Box);
             if (got == DownloadResult::Cancelled) return DownloadResult::Cancelled;
             if (got == DownloadResult::SomeMissing) {
@@ -487,8 +463,8 @@ DownloadResult CDownloadMng::DownloadResponseMessages(const fs::path& outouFolde
         window.send(msg::kBarRange, static_cast<std::intptr_t>(entry->size / kBlockKiB));
 
         fs::path older;
-        const int found = files.FindLocalResponseMessage(outouFolder, entry->name, older);
-        if (found == store::kLocalIsCurrent) {
+        const store::LocalResponse found = files.FindLocalResponseMessage(outouFolder, entry->name, older);
+        if (found == store::LocalResponse::Current) {
             if (options_.convert) {
                 window.send(msg::kStatusConvert);
                 const Conversion c = Convert(older);
@@ -512,13 +488,13 @@ DownloadResult CDownloadMng::DownloadResponseMessages(const fs::path& outouFolde
                 c = Convert(local);
             }
             if (c == Conversion::Failed) {
-                removeFile(local);
+                store::RemoveFile(local);
                 return DownloadResult::FreshConversionFailed;
             }
             // The older message goes only once the newer one is in place to stay:
             // a newer one whose conversion failed went itself, and the older one
             // is then still the number's message.
-            if (found == store::kRemoteIsNewer && !older.empty() && older != local)
+            if (found == store::LocalResponse::RemoteNewer && !older.empty() && older != local)
                 store::RemoveMessageAndAudioCopies(older);
             if (c == Conversion::NoSpace) return DownloadResult::NoSpace;
         }
@@ -564,7 +540,7 @@ DownloadResult CDownloadMng::DownloadVoice(const fs::path& localFolder, std::u16
     if (!listing::IsSafeName(localName)) return DownloadResult::CommError;
     // A voice file already here is never moved or replaced: the new one is
     // received beside it and dropped.
-    const bool hadVoice = isThere(local);
+    const bool hadVoice = store::SomethingAt(local);
     Window window;
     const DownloadResult got = Receive(remotePath, local, listedSize, true, false, Record::Box, true);
     if (got == DownloadResult::Ok) window.send(msg::kBarPosition, dl::kBarFull);
@@ -580,9 +556,9 @@ DownloadResult CDownloadMng::DownloadVoice(const fs::path& localFolder, std::u16
         if (!enoughSpace(localFolder, dl::SpaceForVoiceConversion(length < 0 ? 0 : length)))
             return DownloadResult::NoSpace;
         CFileMng files;
-        if (files.ConvertToWav(local, options_.levelSetting) != 1) {
+        if (!files.ConvertToWav(local, options_.levelSetting)) {
             conversionFailed_ = true;
-            if (!hadVoice) removeFile(local);
+            if (!hadVoice) store::RemoveFile(local);
             return DownloadResult::FreshConversionFailed;
         }
     }

@@ -25,7 +25,7 @@
 namespace plova {
 
 // How a download procedure ended.
-enum class DownloadResult {
+enum class [[nodiscard]] DownloadResult{
     Ok,           // every listed file handled
     SomeMissing,  // finished, but some listed file had gone from the main unit
     CommError,    // the link failed, or there is no session
@@ -43,7 +43,7 @@ enum class DownloadResult {
 int ResultCode(DownloadResult result);
 
 // How RemoteFileSize ended.
-enum class SizeResult { Found, NotListed, NoDirectory, CommError };
+enum class [[nodiscard]] SizeResult{Found, NotListed, NoDirectory, CommError};
 // 1, 0, -2 or -1.
 int ResultCode(SizeResult result);
 

@@ -125,7 +125,7 @@ struct BatchRequest {
     std::filesystem::path outouFolder;
 };
 
-struct BatchResult {
+struct [[nodiscard]] BatchResult {
     Closing closing = Closing::None;
     BatchOutcome outcome;
 };
@@ -138,7 +138,7 @@ BatchResult RunBatch(CDownloadMng& downloader, const BatchRequest& request, Down
 // The voice data of chosen messages, given by the file paths of their status
 // records. Shows its closing messages; `reload` tells whether the list is to
 // be reloaded (not after a communication error).
-struct VoiceResult {
+struct [[nodiscard]] VoiceResult {
     std::vector<Closing> shown;
     VoiceOutcome outcome;
     bool reload = true;

@@ -16,7 +16,7 @@ constexpr std::u16string_view kBadInput = u"入力値エラーです。";
 constexpr std::u16string_view kDuplicate = u"フォルダ名が重複しています。";
 }  // namespace folders
 
-enum class FolderRename { Ok, BadInput, Duplicate };
+enum class [[nodiscard]] FolderRename{Ok, BadInput, Duplicate};
 
 // Renames `folder` to `newName` beside it: an empty or unsafe name, or a
 // refused rename, is BadInput; a name already there is Duplicate.

@@ -16,7 +16,8 @@ std::vector<FolderRow> ListBoxFolders(std::u16string_view root) {
     CFileMng files;
     for (const fs::path& sub : files.ListSubFolders(fs::path(toUtf8(root)))) {
         if (!files.IsBoxFolder(sub)) continue;
-        rows.push_back({sub, fromUtf8(sub.filename().string()), files.HasMessages(sub) != store::kHasMessages});
+        rows.push_back(
+            {sub, fromUtf8(sub.filename().string()), files.HasMessages(sub) != store::BoxContents::HasMessages});
     }
     return rows;
 }

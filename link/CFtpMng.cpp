@@ -90,8 +90,8 @@ void CFtpMng::Logout() {
     }
 }
 
-int CFtpMng::KeepAlive() {
-    if (!session_) return 0;
+bool CFtpMng::KeepAlive() {
+    if (!session_) return false;
     session_->Drain();
     return session_->KeepAlive();
 }
@@ -143,14 +143,14 @@ ftp::TransferResult CFtpMng::Retrieve(std::u16string_view remoteName, std::u16st
     return scope.session()->Retrieve(remoteName, localName, resetProgress, noProgress, expectedBytes);
 }
 
-int CFtpMng::Store(const void* data, std::size_t length, std::u16string_view remoteName) {
-    if (!session_) return ftp::kNoSession;
+ftp::StoreResult CFtpMng::Store(const void* data, std::size_t length, std::u16string_view remoteName) {
+    if (!session_) return {ftp::StoreOutcome::Failed, 0};
     TransferScope scope(*this);
     return scope.session()->Store(data, length, remoteName);
 }
 
-int CFtpMng::Delete(std::u16string_view path, const std::filesystem::path& localFolder) {
-    if (!session_) return ftp::kNoSession;
+ftp::DeleteResult CFtpMng::Delete(std::u16string_view path, const std::filesystem::path& localFolder) {
+    if (!session_) return {ftp::DeleteOutcome::Failed, 0};
     TransferScope scope(*this, localFolder);
     return scope.session()->Delete(path);
 }

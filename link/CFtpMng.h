@@ -2,8 +2,8 @@
 // with the main unit's address, user name and password, and the wrappers the
 // download, upload and delete procedures call.
 //
-// Every wrapper fails (ListResult::Failed, TransferResult::Failed, or
-// ftp::kNoSession for Store and Delete) when there is no session; otherwise it stops
+// Every wrapper fails (ListResult::Failed, TransferResult::Failed,
+// StoreOutcome::Failed, DeleteOutcome::Failed) when there is no session; otherwise it stops
 // the idle timer, drains stray replies, points the session's local directory
 // at the given folder (or the program's own folder), runs the operation and
 // restarts the idle timer. Procedures that run several operations in a row
@@ -25,7 +25,7 @@ namespace plova {
 
 namespace ftp {
 // How Login ended.
-enum class LoginResult {
+enum class [[nodiscard]] LoginResult{
     Ok,
     ConnectFailed,     // no connection, or the main unit turned it away
     Refused,           // user name or password refused
@@ -33,9 +33,6 @@ enum class LoginResult {
 };
 // Login's number: 0, 1, 2 or 3.
 int ResultCode(LoginResult result);
-
-// What Store and Delete answer without a session.
-constexpr int kNoSession = -1;
 
 // The port is taken from here when Login is given none: the demo and the
 // command-line tool talk to a simulator that cannot sit on port 21.
@@ -60,8 +57,8 @@ public:
                            std::optional<std::uint16_t> port = std::nullopt);
     // QUIT, close, stop the idle timer and reset its count.
     void Logout();
-    // 1 when the main unit answered the probe, 0 otherwise (also without a session).
-    int KeepAlive();
+    // True when the main unit answered the probe; false otherwise (also without a session).
+    bool KeepAlive();
     void Drain();
 
     bool HasSession() const { return session_ != nullptr; }
@@ -98,8 +95,8 @@ public:
     ftp::TransferResult Retrieve(std::u16string_view remoteName, std::u16string_view localName,
                                  const std::filesystem::path& localFolder, bool resetProgress = true,
                                  bool noProgress = false, std::int64_t expectedBytes = -1);
-    int Store(const void* data, std::size_t length, std::u16string_view remoteName);
-    int Delete(std::u16string_view path, const std::filesystem::path& localFolder = {});
+    ftp::StoreResult Store(const void* data, std::size_t length, std::u16string_view remoteName);
+    ftp::DeleteResult Delete(std::u16string_view path, const std::filesystem::path& localFolder = {});
 
 private:
     std::unique_ptr<FTP_SESSION> session_;

@@ -61,6 +61,21 @@ int ftp::ResultCode(ListResult result) {
     return -1;
 }
 
+ftp::StoreResult ftp::StoreResultOf(int classified) {
+    if (classified == 0) return {StoreOutcome::Stored, 0};
+    if (classified == kActionNotTaken) return {StoreOutcome::NotTaken, classified};
+    if (classified > 0) return {StoreOutcome::Refused, classified};
+    return {StoreOutcome::Failed, 0};
+}
+
+ftp::DeleteResult ftp::DeleteResultOf(int classified) {
+    if (classified == 0) return {DeleteOutcome::Deleted, 0};
+    if (classified == kActionNotTaken) return {DeleteOutcome::InUse, classified};
+    if (classified == kFileUnavailable) return {DeleteOutcome::Unavailable, classified};
+    if (classified > 0) return {DeleteOutcome::Refused, classified};
+    return {DeleteOutcome::Failed, 0};
+}
+
 FTP_SESSION::FTP_SESSION(Timeouts t) : timeouts(t) {}
 
 FTP_SESSION::~FTP_SESSION() {
@@ -560,10 +575,10 @@ ftp::TransferResult FTP_SESSION::RetrieveTo(std::u16string_view remoteName, Retr
     return failed ? ftp::TransferResult::Failed : ftp::TransferResult::Done;
 }
 
-int FTP_SESSION::Store(const void* bytes, std::size_t length, std::u16string_view remoteName) {
+ftp::StoreResult FTP_SESSION::Store(const void* bytes, std::size_t length, std::u16string_view remoteName) {
     ClimbToRoot();
     const int opened = OpenDataActive(withCrLf(u"STOR /outou/", remoteName));
-    if (opened != 0) return opened;
+    if (opened != 0) return ftp::StoreResultOf(opened);
 
     const char* next = static_cast<const char*>(bytes);
     std::size_t left = length;
@@ -572,12 +587,12 @@ int FTP_SESSION::Store(const void* bytes, std::size_t length, std::u16string_vie
         // A main unit that stops taking data must not hold the program forever.
         if (net::waitWritable(data, timeouts.dataMillis) != net::Wait::Ready) {
             CloseData();
-            return ftp::kSendFailed;
+            return {ftp::StoreOutcome::Failed, 0};
         }
         const long n = net::sendSome(data, next, std::min(left, ftp::kBlockBytes));
         if (n <= 0) {
             CloseData();
-            return ftp::kSendFailed;
+            return {ftp::StoreOutcome::Failed, 0};
         }
         next += n;
         left -= static_cast<std::size_t>(n);
@@ -592,19 +607,19 @@ int FTP_SESSION::Store(const void* bytes, std::size_t length, std::u16string_vie
         }
     }
     if (!cancelled) CloseData();
-    return ReadTransferEnd();
+    return ftp::StoreResultOf(ReadTransferEnd());
 }
 
-int FTP_SESSION::Delete(std::u16string_view path) {
+ftp::DeleteResult FTP_SESSION::Delete(std::u16string_view path) {
     ClimbToRoot();
-    return Command(withCrLf(u"DELE ", path));
+    return ftp::DeleteResultOf(Command(withCrLf(u"DELE ", path)));
 }
 
-int FTP_SESSION::Abort(bool quiet) {
-    return Abort(quiet, false);
+void FTP_SESSION::Abort(bool quiet) {
+    Abort(quiet, false);
 }
 
-int FTP_SESSION::Abort(bool quiet, bool announceFirst) {
+void FTP_SESSION::Abort(bool quiet, bool announceFirst) {
     // Closing first stops a main unit that is sending; announcing first tells
     // one that is receiving that the end of the data is no end of the file.
     if (!announceFirst) CloseData();
@@ -621,21 +636,21 @@ int FTP_SESSION::Abort(bool quiet, bool announceFirst) {
             length = ReadReply(line, ftp::kReplyLineMax, timeouts.replyMillis);
         }
     }
+    // Whatever the second ABOR gets, the transfer is over.
     Command(u"ABOR\r\n");
-    return 0;
 }
 
-int FTP_SESSION::KeepAlive() {
+bool FTP_SESSION::KeepAlive() {
     std::uint16_t port = 0;
     sockaddr_in address{};
     if (!OpenListener(port, address) || SendCommand(PortCommand(address, port)) < 0) {
         listen.close();
-        return 0;
+        return false;
     }
     std::u16string line;
     const int length = ReadReply(line, ftp::kReplyLineMax, timeouts.replyMillis);
     CloseData();
-    return length >= 1 ? 1 : 0;
+    return length >= 1;
 }
 
 }  // namespace plova

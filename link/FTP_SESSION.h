@@ -53,12 +53,8 @@ constexpr int kListAll = 0;
 constexpr int kListInfo = 1;   // "*.vminf"
 constexpr int kListVoice = 2;  // "*.vmdat"
 
-// What Store answers when the data could not be sent; otherwise 0 or the
-// refusing reply's code.
-constexpr int kSendFailed = -1;
-
 // How a listing ended.
-enum class ListResult {
+enum class [[nodiscard]] ListResult{
     Listed,           // read whole (also when empty, or cut short by a cancel)
     NoSuchDirectory,  // the box directory does not exist on the main unit
     NotStarted,       // the main unit refused to enter the directory or to start the listing
@@ -68,13 +64,45 @@ enum class ListResult {
 int ResultCode(ListResult result);
 
 // How a retrieval ended.
-enum class TransferResult {
+enum class [[nodiscard]] TransferResult{
     Done,
     Failed,       // no data connection, the data or the end reply failed, or the main unit said so
     Cancelled,    // the user cancelled
     Unavailable,  // refused with 550: the file is not on the main unit (any more)
     Refused,      // refused with another code
 };
+
+// How a store ended.
+enum class StoreOutcome {
+    Stored,
+    NotTaken,  // 450: the file is in use, the main unit has no room, or it holds a newer copy
+    Refused,   // refused with another code
+    Failed,    // no answer, the data could not be sent, or no session
+};
+struct [[nodiscard]] StoreResult {
+    StoreOutcome outcome = StoreOutcome::Failed;
+    int replyCode = 0;  // the refusing reply's code (NotTaken, Refused); else 0
+    bool operator==(const StoreResult&) const = default;
+};
+// The result of a store from the classified reply that ended it (see
+// ClassifyTransferEnd): 0 stored, a positive code refused, anything else failed.
+StoreResult StoreResultOf(int classified);
+
+// How a delete ended.
+enum class DeleteOutcome {
+    Deleted,
+    InUse,        // 450: the message is in use on the main unit
+    Unavailable,  // 550: no such file, or it is protected
+    Refused,      // refused with another code
+    Failed,       // no answer, or no session
+};
+struct [[nodiscard]] DeleteResult {
+    DeleteOutcome outcome = DeleteOutcome::Failed;
+    int replyCode = 0;  // the refusing reply's code (InUse, Unavailable, Refused); else 0
+    bool operator==(const DeleteResult&) const = default;
+};
+// The result of a delete from its classified reply (see ClassifyReply).
+DeleteResult DeleteResultOf(int classified);
 
 // Caption of the window that takes the per-block progress of a retrieval.
 constexpr std::u16string_view kDownloadWindowCaption = u"ダウンロード中";
@@ -186,14 +214,14 @@ public:
     // As Retrieve, into `sink`; the sink never gets more than the size allows.
     ftp::TransferResult RetrieveTo(std::u16string_view remoteName, RetrieveSink& sink, bool resetProgress,
                                    bool noProgress, std::int64_t expectedBytes = -1);
-    // Stores `data` as "/outou/<remoteName>". 0, ftp::kSendFailed, or the refused code.
-    int Store(const void* data, std::size_t length, std::u16string_view remoteName);
-    // Deletes one file by absolute path. 0 or the refused code.
-    int Delete(std::u16string_view path);
-    // Ends a running transfer with ABOR. Always 0.
-    int Abort(bool quiet);
-    // Announces a fresh data port: any reply means the main unit is there. 1 or 0.
-    int KeepAlive();
+    // Stores `data` as "/outou/<remoteName>".
+    ftp::StoreResult Store(const void* data, std::size_t length, std::u16string_view remoteName);
+    // Deletes one file by absolute path.
+    ftp::DeleteResult Delete(std::u16string_view path);
+    // Ends a running transfer with ABOR.
+    void Abort(bool quiet);
+    // Announces a fresh data port: true when any reply came, that is the main unit is there.
+    bool KeepAlive();
 
     // Shuts down and closes every open socket.
     void Close();
@@ -203,7 +231,7 @@ private:
     enum class LineEnd { CrLf, Cut, Closed, Late };
     enum ListingEnd { kListingComplete, kListingTooLong, kListingCancelled, kListingFailed };
 
-    int Abort(bool quiet, bool announceFirst);
+    void Abort(bool quiet, bool announceFirst);
     // As ReadReplyLine, each byte awaited for `waitMillis` and the whole line
     // by `deadline` (-1 with LineEnd::Late after it).
     int ReadLine(std::u16string& line, int maxLength, int waitMillis, LineEnd* how, Deadline deadline);

@@ -12,6 +12,7 @@ constexpr int kNoReply = -1;  // nothing within the wait, a socket error, or no 
 constexpr int kGreeting = 220;
 constexpr int kTransferComplete = 226;
 constexpr int kAbortComplete = 225;
+constexpr int kActionNotTaken = 450;  // the file is in use, or there is no room for it
 constexpr int kFileUnavailable = 550;
 
 // The code of a reply line: the characters before the first space or "-",

@@ -53,6 +53,7 @@ bool SendAll(CFtpMng& ftp, std::vector<FILESTS_INFO>& selected, WindowHandle pro
         case UploadOutcome::Skipped: continue;
         case UploadOutcome::Missing: ++tally.refused; continue;
         case UploadOutcome::Accepted: ++tally.accepted; break;
+        case UploadOutcome::Unmarked: ++tally.unmarked; break;
         case UploadOutcome::Refused: ++tally.refused; break;
         case UploadOutcome::Cancelled: return true;
         case UploadOutcome::CommunicationError: return false;
@@ -64,7 +65,7 @@ bool SendAll(CFtpMng& ftp, std::vector<FILESTS_INFO>& selected, WindowHandle pro
 
 }  // namespace
 
-UploadOutcome UploadResponseMessage(CFtpMng& ftp, FILESTS_INFO& record, int* storeResult) {
+UploadOutcome UploadResponseMessage(CFtpMng& ftp, FILESTS_INFO& record) {
     if (record.filePath.empty()) return UploadOutcome::Skipped;
     const fs::path file = record.path();
     // Only a message file is sent: anything else under its name would reach
@@ -73,13 +74,16 @@ UploadOutcome UploadResponseMessage(CFtpMng& ftp, FILESTS_INFO& record, int* sto
     std::string bytes;
     if (!ReadMainUnitPart(file, bytes)) return UploadOutcome::Missing;
 
-    const int result = ftp.Store(bytes.data(), bytes.size(), file.filename().u16string());
-    if (storeResult) *storeResult = result;
-    record.played = result == 0 ? 1 : 0;
-    CFileMng().WriteStatusRecord(record, file);
-    if (cancelRequested() && result != 0) return UploadOutcome::Cancelled;
-    if (result == 0) return UploadOutcome::Accepted;
-    if (result == upload::kRefusedByMainUnit) return UploadOutcome::Refused;
+    const ftp::StoreOutcome result = ftp.Store(bytes.data(), bytes.size(), file.filename().u16string()).outcome;
+    const bool stored = result == ftp::StoreOutcome::Stored;
+    record.played = stored ? 1 : 0;
+    const store::RecordWrite marked = CFileMng().WriteStatusRecord(record, file);
+    // A mark left unwritten after a failed attempt says nothing false; after
+    // a stored one the list would still show the message as not uploaded, so
+    // the run must not end in the all-done message.
+    if (stored) return marked == store::RecordWrite::Written ? UploadOutcome::Accepted : UploadOutcome::Unmarked;
+    if (cancelRequested()) return UploadOutcome::Cancelled;
+    if (result == ftp::StoreOutcome::NotTaken) return UploadOutcome::Refused;
     return UploadOutcome::CommunicationError;
 }
 
@@ -90,13 +94,16 @@ std::optional<ClosingMessage> UploadClosingMessage(const UploadTally& t) {
                                  Icon::Exclamation};
     const ClosingMessage partly{std::u16string(upload::kPartlyRefusedText), std::u16string(upload::kErrorCaption),
                                 Icon::Exclamation};
+    const ClosingMessage unmarked{std::u16string(upload::kUnmarkedText), std::u16string(upload::kErrorCaption),
+                                  Icon::Exclamation};
     if (t.selected == 1) {
         if (t.accepted == 1) return done;
+        if (t.unmarked == 1) return unmarked;
         if (t.refused == 1) return refused;
         return std::nullopt;  // its record named no file
     }
-    if (t.refused == 0) return done;
-    return t.accepted == 0 ? refused : partly;
+    if (t.refused == 0) return t.unmarked == 0 ? done : unmarked;
+    return t.accepted + t.unmarked == 0 ? refused : partly;
 }
 
 UploadRun UploadSelected(CFtpMng& ftp, std::vector<FILESTS_INFO>& selected, UploadWindow& window) {

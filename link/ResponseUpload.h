@@ -16,8 +16,6 @@
 namespace plova {
 
 namespace upload {
-constexpr int kRefusedByMainUnit = 450;  // in use, no room, or older than the stored copy
-
 constexpr std::u16string_view kConfirmCaption = u"アップロードの確認";
 constexpr std::u16string_view kConfirmText = u"アップロードを開始します。\nよろしいですか？";
 constexpr std::u16string_view kErrorCaption = u"エラー";
@@ -29,18 +27,22 @@ constexpr std::u16string_view kRefusedText =
     u"メッセージを使用中か主装置の容量不足\nもしくはアップロードするメッセージが古いため、\nアップロードできませんでし"
     u"た。";
 constexpr std::u16string_view kPartlyRefusedText = u"一部のファイルをアップロード\nできませんでした。";
+// The main unit took the file, but this PC could not note that in it.
+constexpr std::u16string_view kUnmarkedText =
+    u"アップロードしましたが、アップロード済みの印を\nファイルに書き込めませんでした。";
 }  // namespace upload
 
 // How UploadSelected ended.
-enum class UploadRun {
+enum class [[nodiscard]] UploadRun{
     Done,                 // every selected row tried; the closing message shown
     NothingSelected,      // "選択されていません。" shown
     CommunicationFailed,  // the session is closed
     Cancelled,
 };
 
-enum class UploadOutcome {
+enum class [[nodiscard]] UploadOutcome{
     Accepted,            // stored; upload mark 1
+    Unmarked,            // stored, but the upload mark could not be written into the file
     Refused,             // 450; upload mark 0
     Missing,             // no such file, or not a message file: nothing sent
     Skipped,             // the record names no file
@@ -55,13 +57,13 @@ bool IsUploadableMessage(const std::filesystem::path& file);
 // Sends `record`'s file from byte 990 to its end (recording block and coded
 // speech) as "/outou/<its name>", then sets its upload mark (the played mark:
 // 1 when stored, else 0) and writes the record back into the file.
-// `storeResult` receives Store's result when the transfer was tried.
-UploadOutcome UploadResponseMessage(CFtpMng& ftp, FILESTS_INFO& record, int* storeResult = nullptr);
+UploadOutcome UploadResponseMessage(CFtpMng& ftp, FILESTS_INFO& record);
 
 struct UploadTally {
     int selected = 0;
     int accepted = 0;
-    int refused = 0;  // refused by the main unit, or the file was missing
+    int refused = 0;   // refused by the main unit, or the file was missing
+    int unmarked = 0;  // stored, but without the upload mark in the file
 };
 
 struct ClosingMessage {

@@ -188,7 +188,7 @@ ConvertSummary ConvertSelected(const std::vector<FILESTS_INFO>& rows, int levelS
                 marks.outOfSpace = true;
                 break;
             }
-            if (files.ConvertToWav(p, levelSetting) != 1) {
+            if (!files.ConvertToWav(p, levelSetting)) {
                 if (cancelRequested()) break;
                 marks.failed = true;
                 continue;
@@ -215,27 +215,27 @@ ConvertSummary ConvertSelected(const std::vector<FILESTS_INFO>& rows, int levelS
     return summary;
 }
 
-int PlayCurrent(const FILESTS_INFO& record, const PlaySettings& settings, ConversionHost& host) {
+PlayResult PlayCurrent(const FILESTS_INFO& record, const PlaySettings& settings, ConversionHost& host) {
     const fs::path p = record.path();
     ports().cancel->clear();
     if (IsInfoOnlyPath(p)) {
         showError(kNotDownloadedOneLine);
-        return 0;
+        return PlayResult::NotPlayed;
     }
-    if (p.empty()) return 1;
+    if (p.empty()) return PlayResult::NoFile;
 
     if (!WavFileExists(p)) {
         if (!IsPlainFile(p)) {
             showError(kErased);
-            return 0;
+            return PlayResult::NotPlayed;
         }
         const std::optional<std::uint64_t> size = OpenedSize(p);
-        if (!size) return 0;
+        if (!size) return PlayResult::NotPlayed;
         if (!EnoughSpaceFor(p, *size)) {
             showError(kNoSpace);
-            return 0;
+            return PlayResult::NotPlayed;
         }
-        int converted = 0;
+        bool converted = false;
         {
             DisabledMainWindow disabled(host);
             host.OpenConvertDialog(1);
@@ -244,10 +244,10 @@ int PlayCurrent(const FILESTS_INFO& record, const PlaySettings& settings, Conver
             converted = CFileMng().ConvertToWav(p, settings.levelSetting);
             host.CloseConvertDialog();
         }
-        if (converted != 1) {
+        if (!converted) {
             // A cancel was the user's own doing; a failure is said.
             if (!cancelRequested()) showError(kFailed);
-            return 0;
+            return PlayResult::NotPlayed;
         }
     }
 
@@ -255,20 +255,20 @@ int PlayCurrent(const FILESTS_INFO& record, const PlaySettings& settings, Conver
     host.ActivateMainWindow();
     if (!ports().shell->open(wav)) {
         showError(kNoPlayer);
-        return 0;
-    }
-    if (!settings.responseList) {
-        // Only the played mark changes on disk: the rest of the file's record
-        // stays as it is there, whatever the list shows.
-        CFileMng files;
-        FILESTS_INFO onDisk;
-        if (files.ReadStatusRecord(p, onDisk)) {
-            onDisk.played = 1;
-            files.WriteStatusRecord(onDisk, p);
-        }
+        return PlayResult::NotPlayed;
     }
     if (settings.deleteAfter) host.QueueWavForDeletion(wav);
-    return 1;
+    if (settings.responseList) return PlayResult::Played;
+    // Only the played mark changes on disk: the rest of the file's record
+    // stays as it is there, whatever the list shows. The message is playing
+    // whether or not the mark can be written; the list, read again from the
+    // file, then goes on showing it unplayed, which is the truth on disk.
+    CFileMng files;
+    FILESTS_INFO onDisk;
+    if (!files.ReadStatusRecord(p, onDisk)) return PlayResult::Unmarked;
+    onDisk.played = 1;
+    return files.WriteStatusRecord(onDisk, p) == store::RecordWrite::Written ? PlayResult::Played
+                                                                             : PlayResult::Unmarked;
 }
 
 void DeleteListedWavFiles(const std::vector<fs::path>& files, const std::function<void(int done)>& advance) {

@@ -96,11 +96,18 @@ struct PlaySettings {
     bool deleteAfter = false;  // "CONVDEL" is 1
 };
 
+// How PlayCurrent ended.
+enum class [[nodiscard]] PlayResult{
+    Played,    // the WAV file went to the player; the played mark is in the file (or not kept in this list)
+    Unmarked,  // the WAV file went to the player, but the played mark could not be written
+    NoFile,    // the row names no file: nothing to do
+    NotPlayed,
+};
+
 // Converts the message of `record` if its WAV file is not there yet and opens
-// the WAV file with the desktop's player. 1 when the WAV file was handed to
-// the player (the played mark is then written into the message file, except
-// in the system response list) or the row has no file at all; 0 otherwise.
-int PlayCurrent(const FILESTS_INFO& record, const PlaySettings& settings, ConversionHost& host);
+// the WAV file with the desktop's player; once the player has it, the played
+// mark is written into the message file, except in the system response list.
+PlayResult PlayCurrent(const FILESTS_INFO& record, const PlaySettings& settings, ConversionHost& host);
 
 // Deletes the listed files in order, each as often as it is listed; a file
 // that is gone, in use or is a folder now stays. `advance` is told the number

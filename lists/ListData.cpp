@@ -348,7 +348,7 @@ bool ListData::ToggleFlag(int row) {
     FILESTS_INFO onDisk;
     if (!files.ReadStatusRecord(shown.path(), onDisk)) return false;
     onDisk.flag = next;
-    if (files.WriteStatusRecord(onDisk, shown.path()) != 1) return false;
+    if (files.WriteStatusRecord(onDisk, shown.path()) != store::RecordWrite::Written) return false;
     shown.flag = next;
     return true;
 }

@@ -84,7 +84,8 @@ private:
     void removeFiles(const fs::path& file, const Companion* begin, const Companion* end);
     // Asks the main unit; false on a communication failure.
     bool askMainUnit(const std::u16string& remotePath, const fs::path& file);
-    void markDeletedOnMainUnit(const fs::path& file);
+    // False when the file is there but its record could not be marked.
+    bool markDeletedOnMainUnit(const fs::path& file);
     void step();
 
     const DeletionRequest& request_;
@@ -143,26 +144,31 @@ bool Run::pcPhase() {
     return true;
 }
 
-void Run::markDeletedOnMainUnit(const fs::path& file) {
+bool Run::markDeletedOnMainUnit(const fs::path& file) {
+    if (!isPlainFile(file)) return true;
     // The record as the file holds it now, not the row's copy, which a build
     // may have changed (a response row is shown as played).
     CFileMng files;
     FILESTS_INFO record;
-    if (!isPlainFile(file) || !files.ReadStatusRecord(file, record)) return;
+    if (!files.ReadStatusRecord(file, record)) return false;
     record.downloadState = kDeletedOnMainUnit;
-    files.WriteStatusRecord(record, file);
+    return files.WriteStatusRecord(record, file) == store::RecordWrite::Written;
 }
 
 bool Run::askMainUnit(const std::u16string& remotePath, const fs::path& file) {
-    const int answer = ftp_ != nullptr ? ftp_->Delete(remotePath, request_.boxFolder) : ftp::kNoSession;
+    const ftp::DeleteOutcome answer =
+        ftp_ != nullptr ? ftp_->Delete(remotePath, request_.boxFolder).outcome : ftp::DeleteOutcome::Failed;
     switch (answer) {
-    case del::kInUse: flags_.inUse = true; break;
-    case del::kNoneOrProtected: flags_.noneOrProtected = true; break;
-    case del::kDeleted:
+    case ftp::DeleteOutcome::InUse: flags_.inUse = true; break;
+    case ftp::DeleteOutcome::Unavailable: flags_.noneOrProtected = true; break;
+    case ftp::DeleteOutcome::Deleted:
         ++flags_.deleted;
-        if (request_.kind == del::kKindMainUnit) markDeletedOnMainUnit(file);
+        // The deletion stands; the list would go on showing the message as on
+        // the main unit, so the summary must say the mark is missing.
+        if (request_.kind == del::kKindMainUnit && !markDeletedOnMainUnit(file)) flags_.unmarked = true;
         break;
-    default: return false;
+    case ftp::DeleteOutcome::Refused:
+    case ftp::DeleteOutcome::Failed: return false;
     }
     step();
     return true;
@@ -252,11 +258,17 @@ DeletionResult Run::go() {
 
 // ------------------------------------------------------------- summary
 
-std::vector<SummaryMessage> ChooseDeletionSummary(const DeletionFlags& flags, int selected, bool responseList,
-                                                  const fs::path& singleRow) {
+namespace {
+
+SummaryMessage successMessage() {
+    return {u"音声メッセージの消去が正常に完了しました。", std::u16string(del::kDoneCaption), Icon::Information};
+}
+
+std::vector<SummaryMessage> summaryOfDeletions(const DeletionFlags& flags, int selected, bool responseList,
+                                               const fs::path& singleRow) {
     const std::u16string done(del::kDoneCaption);
     const std::u16string error(del::kErrorCaption);
-    const SummaryMessage success{u"音声メッセージの消去が正常に完了しました。", done, Icon::Information};
+    const SummaryMessage success = successMessage();
     const std::u16string noneOrProtected = u"音声メッセージがありません。\nまたは｢保護｣に設定されています。";
     const std::u16string notDownloaded = u"音声ファイルがダウンロードされて\nいません。";
     const bool notDownloadedFlag = flags.notDownloaded && !responseList;
@@ -292,6 +304,18 @@ std::vector<SummaryMessage> ChooseDeletionSummary(const DeletionFlags& flags, in
     if (notDownloadedFlag) shown.push_back({partial + u"(音声ファイル未ダウンロード)。", done, Icon::Information});
     if (flags.noneOrProtected)
         shown.push_back({partial + u"(音声メッセージなし または｢保護｣)。", done, Icon::Information});
+    return shown;
+}
+
+}  // namespace
+
+std::vector<SummaryMessage> ChooseDeletionSummary(const DeletionFlags& flags, int selected, bool responseList,
+                                                  const fs::path& singleRow) {
+    std::vector<SummaryMessage> shown = summaryOfDeletions(flags, selected, responseList, singleRow);
+    if (!flags.unmarked) return shown;
+    // Never "done" over a record that still says otherwise.
+    std::erase(shown, successMessage());
+    shown.push_back({std::u16string(del::kUnmarked), std::u16string(del::kErrorCaption), Icon::Exclamation});
     return shown;
 }
 

@@ -33,11 +33,6 @@ constexpr int kKindPc = 2;        // "ＰＣのみ"
 constexpr int kStepsPerRowBoth = 6;
 constexpr int kStepsPerRow = 3;
 
-// Answers of the main unit's delete that are not a communication failure.
-constexpr int kDeleted = 0;
-constexpr int kInUse = 450;
-constexpr int kNoneOrProtected = 550;
-
 constexpr std::u16string_view kDialogCaption = u"音声メッセージ消去";
 constexpr std::u16string_view kDialogText = u"選択した音声メッセージを消去します。";
 constexpr std::u16string_view kDialogKindText = u"消去種別を選択してください。";
@@ -49,6 +44,9 @@ constexpr std::u16string_view kDoneCaption = u"消去完了";
 constexpr std::u16string_view kErrorCaption = u"エラー";
 constexpr std::u16string_view kNotSelected = u"選択されていません。";
 constexpr std::u16string_view kCommError = u"通信エラーが発生しました。";
+// The main unit deleted a message whose local files stay, but their record could not say so.
+constexpr std::u16string_view kUnmarked =
+    u"主装置の音声メッセージは消去しましたが、\nＰＣのファイルに消去済みの印を書き込めませんでした。";
 }  // namespace del
 
 // What a run collected.
@@ -57,6 +55,7 @@ struct DeletionFlags {
     bool notDownloaded = false;    // a box-list row without the voice data it needed
     bool noneOrProtected = false;  // protected, 550, another box's message, or a file out of place
     int deleted = 0;               // local files deleted plus main-unit deletions
+    bool unmarked = false;         // deleted on the main unit, but the local record could not be marked
 };
 
 struct SummaryMessage {

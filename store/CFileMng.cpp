@@ -54,6 +54,10 @@ bool rewriteWithHead(const fs::path& file, std::string_view head, std::uint64_t 
     return out.commit();
 }
 
+store::RecordWrite writeResult(bool written) {
+    return written ? store::RecordWrite::Written : store::RecordWrite::Failed;
+}
+
 bool isAscii(std::string_view s) {
     return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
@@ -348,15 +352,15 @@ bool CFileMng::IsBoxFolder(const fs::path& folder) {
     return answering && extension;
 }
 
-int CFileMng::HasMessages(const fs::path& boxFolder) {
+store::BoxContents CFileMng::HasMessages(const fs::path& boxFolder) {
     bool anyBox = false;
     for (const auto kind : {store::kAnsweringFolder, store::kExtensionFolder}) {
         for (const fs::path& box : ListSubFolders(boxFolder / pathOf(kind))) {
             anyBox = true;
-            if (CountMessages(box) > 0) return store::kHasMessages;
+            if (CountMessages(box) > 0) return store::BoxContents::HasMessages;
         }
     }
-    return anyBox ? store::kAllBoxesEmpty : store::kNoBoxFolders;
+    return anyBox ? store::BoxContents::AllBoxesEmpty : store::BoxContents::NoBoxFolders;
 }
 
 namespace {
@@ -420,22 +424,22 @@ bool CFileMng::WriteMake(const fs::path& folder, std::u16string_view value) {
     return writeProfileString(InfIniPath(folder), store::kInfSection, store::kMakeKey, value);
 }
 
-int CFileMng::FindLocalResponseMessage(const fs::path& outouFolder, std::u16string_view remoteName,
-                                       fs::path& localPath) {
+store::LocalResponse CFileMng::FindLocalResponseMessage(const fs::path& outouFolder, std::u16string_view remoteName,
+                                                        fs::path& localPath) {
     const std::size_t idAt = store::kResponseIdentityAt, idLen = store::kResponseIdentityLength;
-    if (remoteName.size() < idAt + idLen) return store::kNoLocalMessage;
+    if (remoteName.size() < idAt + idLen) return store::LocalResponse::None;
     std::u16string pattern = u"*";
     pattern += remoteName.substr(idAt, idLen);
     pattern += store::kVmdat;
     for (const Entry& e : listFolder(outouFolder)) {
         if (!e.isFile || !wildcardMatch(pattern, e.name)) continue;
         localPath = outouFolder / e.native;
-        if (e.name.size() != store::kResponseNameLength) return store::kRemoteIsNewer;
+        if (e.name.size() != store::kResponseNameLength) return store::LocalResponse::RemoteNewer;
         const auto localDate = std::u16string_view(e.name).substr(0, store::kDatePrefixLength);
         const auto remoteDate = remoteName.substr(0, store::kDatePrefixLength);
-        return localDate >= remoteDate ? store::kLocalIsCurrent : store::kRemoteIsNewer;
+        return localDate >= remoteDate ? store::LocalResponse::Current : store::LocalResponse::RemoteNewer;
     }
-    return store::kNoLocalMessage;
+    return store::LocalResponse::None;
 }
 
 bool CFileMng::FileExists(const fs::path& path) {
@@ -473,18 +477,19 @@ bool CFileMng::ReadStatusRecord(const fs::path& file, FILESTS_INFO& record) {
     return true;
 }
 
-int CFileMng::PrependStatusRecord(const fs::path& file, const FILESTS_INFO& record) {
+store::RecordWrite CFileMng::PrependStatusRecord(const fs::path& file, const FILESTS_INFO& record) {
     const StatusRecordBytes head = record.toBytes();
-    return rewriteWithHead(file, std::string_view(reinterpret_cast<const char*>(head.data()), head.size()), 0) ? 0 : -1;
+    return writeResult(
+        rewriteWithHead(file, std::string_view(reinterpret_cast<const char*>(head.data()), head.size()), 0));
 }
 
-int CFileMng::WriteStatusRecord(FILESTS_INFO& record, const fs::path& file) {
+store::RecordWrite CFileMng::WriteStatusRecord(FILESTS_INFO& record, const fs::path& file) {
     record.boxName = cutText(ReadBoxName(MessageFolder(file)), filests::kBoxNameChars - 1);
     std::string content;
-    if (!readStoredHead(file, content)) return 0;
+    if (!readStoredHead(file, content)) return store::RecordWrite::Failed;
     const StatusRecordBytes head = record.toBytes();
     std::memcpy(content.data(), head.data(), head.size());
-    return rewriteWithHead(file, content, content.size()) ? 1 : 0;
+    return writeResult(rewriteWithHead(file, content, content.size()));
 }
 
 bool CFileMng::IsValidMessage(const fs::path& file, const FILESTS_INFO& record, const BlockBytes& blockBytes) {
@@ -528,9 +533,9 @@ bool CFileMng::LoadFolderRecords(const fs::path& folder, std::vector<FILESTS_INF
     return true;
 }
 
-int CFileMng::MakeStatusRecord(const fs::path& file) {
+store::RecordWrite CFileMng::MakeStatusRecord(const fs::path& file) {
     FILESTS_INFO record;
-    if (!BuildStatusRecord(file, file, record)) return -1;
+    if (!BuildStatusRecord(file, file, record)) return store::RecordWrite::Failed;
     return PrependStatusRecord(file, record);
 }
 
@@ -568,9 +573,9 @@ bool CFileMng::BuildStatusRecord(const BlockBytes& raw, const fs::path& finalNam
     return true;
 }
 
-int CFileMng::MakeResponseRecord(const fs::path& file) {
+store::RecordWrite CFileMng::MakeResponseRecord(const fs::path& file) {
     FILESTS_INFO record;
-    if (!BuildResponseRecord(file, record)) return -1;
+    if (!BuildResponseRecord(file, record)) return store::RecordWrite::Failed;
     return PrependStatusRecord(file, record);
 }
 
@@ -588,9 +593,9 @@ bool CFileMng::BuildResponseRecord(const BlockBytes& raw, FILESTS_INFO& record) 
     return true;
 }
 
-int CFileMng::WriteNameAndDate(const FILESTS_INFO& record, const fs::path& file) {
+store::RecordWrite CFileMng::WriteNameAndDate(const FILESTS_INFO& record, const fs::path& file) {
     std::string content;
-    if (!readStoredHead(file, content)) return 0;
+    if (!readStoredHead(file, content)) return store::RecordWrite::Failed;
     auto* blockStart = reinterpret_cast<std::uint8_t*>(content.data()) + store::kBlockOffset;
 
     std::string name = cp932Within(record.partyName, block::kPartyNameSize);
@@ -598,7 +603,7 @@ int CFileMng::WriteNameAndDate(const FILESTS_INFO& record, const fs::path& file)
     std::memcpy(blockStart + block::kPartyNameOffset, name.data(), name.size());
     const std::string date = makeBlockDate(ports().clock->now());
     std::memcpy(blockStart + block::kDateOffset, date.data(), date.size());
-    return rewriteWithHead(file, content, content.size()) ? 1 : 0;
+    return writeResult(rewriteWithHead(file, content, content.size()));
 }
 
 bool CFileMng::HasStatusRecord(const fs::path& file) {

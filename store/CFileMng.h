@@ -3,7 +3,7 @@
 // block at the head of every message file.
 //
 // CFileMng holds no state; create one wherever it is needed. Nothing here
-// throws: results are plain integers or booleans. Every rewrite of a message
+// throws: a rewrite tells how it went with a RecordWrite. Every rewrite of a message
 // file goes through a temporary file in the same folder, so a failure leaves
 // the file exactly as it was.
 #pragma once
@@ -57,15 +57,19 @@ constexpr int kMakeComplete = 0;
 constexpr int kMakeByCommand = 1;   // made by the make-folder command; every download skips it
 constexpr int kMakeUnfinished = 2;  // made by a folder download that has not finished
 
-// HasMessages.
-constexpr int kNoBoxFolders = 0;
-constexpr int kHasMessages = 1;
-constexpr int kAllBoxesEmpty = 2;
+// What HasMessages found among the box sub-folders of "rusuroku" and "naisen".
+enum class [[nodiscard]] BoxContents{
+    NoBoxFolders,
+    HasMessages,
+    AllBoxesEmpty,
+};
 
-// FindLocalResponseMessage.
-constexpr int kLocalIsCurrent = 0;  // the local file is as new as the remote one, or newer
-constexpr int kNoLocalMessage = 1;
-constexpr int kRemoteIsNewer = 2;  // or the local name is not of the 32-character form
+// How the local copy of a remote system response message stands.
+enum class [[nodiscard]] LocalResponse{
+    Current,      // the local file is as new as the remote one, or newer
+    None,         // there is no local copy
+    RemoteNewer,  // or the local name is not of the 32-character form
+};
 
 // Free bytes that converting `voiceBytes` of voice data to WAV needs: the WAV
 // file is 16 times as large, counted in whole 4096-byte clusters with one to spare.
@@ -74,6 +78,12 @@ constexpr std::uint64_t SpaceToConvertToWav(std::uint64_t voiceBytes) {
     constexpr std::uint64_t kClusterBytes = 4096;
     return (voiceBytes / kSpeechBytesPerCluster + 1) * kClusterBytes;
 }
+
+// How a rewrite of a message file went. On Failed the file is exactly as it was.
+enum class [[nodiscard]] RecordWrite{
+    Written,
+    Failed,  // it could not be read or rewritten, or holds no recording block behind a record
+};
 
 // The level settings of an import ("LEVELRVWAVOR" and "LEVELRVWMAOR" of
 // section "CODEC", as the settings hold them; the low 8 bits are decibels).
@@ -92,9 +102,7 @@ public:
 
     // Both a sub-folder whose name contains "rusuroku" and one whose name contains "naisen".
     bool IsBoxFolder(const std::filesystem::path& folder);
-    // store::kHasMessages, kAllBoxesEmpty or kNoBoxFolders for the box sub-folders of
-    // "rusuroku" and "naisen".
-    int HasMessages(const std::filesystem::path& boxFolder);
+    store::BoxContents HasMessages(const std::filesystem::path& boxFolder);
     int CountMessages(const std::filesystem::path& folder);
     // Full paths of all sub-folders, in name order.
     std::vector<std::filesystem::path> ListSubFolders(const std::filesystem::path& folder);
@@ -106,10 +114,10 @@ public:
     bool WriteMake(const std::filesystem::path& folder, std::u16string_view value);
 
     // Looks in the outou folder for the local copy of a remote system response
-    // message. store::kNoLocalMessage, or kLocalIsCurrent / kRemoteIsNewer with
-    // `localPath` set to the local file.
-    int FindLocalResponseMessage(const std::filesystem::path& outouFolder, std::u16string_view remoteName,
-                                 std::filesystem::path& localPath);
+    // message. None, or Current / RemoteNewer with `localPath` set to the
+    // local file.
+    store::LocalResponse FindLocalResponseMessage(const std::filesystem::path& outouFolder,
+                                                  std::u16string_view remoteName, std::filesystem::path& localPath);
 
     // A file or folder of that name exists; "*" and "?" in the last component match as wildcards.
     bool FileExists(const std::filesystem::path& path);
@@ -125,25 +133,25 @@ public:
 
     // ------------------------------------------------------- audio copies
 
-    // 1 when the folder itself (not its sub-folders) holds a regular file
-    // whose extension is ".wav" or ".wma" in any case; else 0.
-    int HasAudioFiles(const std::filesystem::path& folder);
+    // The folder itself (not its sub-folders) holds a regular file whose
+    // extension is ".wav" or ".wma" in any case.
+    bool HasAudioFiles(const std::filesystem::path& folder);
     // Deletes those files, in that folder only: nothing else (no ".vmdat",
     // no "x.wav.vmdat", no sub-folder, no link) is touched, and a folder that
     // is itself a link is left alone, so nothing outside it can go. Files
-    // that cannot be deleted are skipped. Always 1.
-    int DeleteAudioFiles(const std::filesystem::path& folder);
+    // that cannot be deleted are skipped.
+    void DeleteAudioFiles(const std::filesystem::path& folder);
 
     // ------------------------------------------------------- message files
 
     // False, with `record` unchanged, when the file cannot be opened or is shorter than a record.
     bool ReadStatusRecord(const std::filesystem::path& file, FILESTS_INFO& record);
-    // 0, or -1 when the file cannot be rewritten (it is then left as it was).
-    int PrependStatusRecord(const std::filesystem::path& file, const FILESTS_INFO& record);
+    // Failed when the file cannot be rewritten (it is then left as it was).
+    store::RecordWrite PrependStatusRecord(const std::filesystem::path& file, const FILESTS_INFO& record);
     // Refreshes record.boxName from the folder's NAME, then replaces the file's
-    // first 990 bytes. 1 on success; 0, with the file untouched, when it cannot
-    // be rewritten or holds no recording block behind a record.
-    int WriteStatusRecord(FILESTS_INFO& record, const std::filesystem::path& file);
+    // first 990 bytes. Failed, with the file untouched, when it cannot be
+    // rewritten or holds no recording block behind a record.
+    store::RecordWrite WriteStatusRecord(FILESTS_INFO& record, const std::filesystem::path& file);
 
     // The file starts with a status record: a recording block follows at offset 990.
     bool HasStatusRecord(const std::filesystem::path& file);
@@ -158,9 +166,9 @@ public:
     bool LoadFolderRecords(const std::filesystem::path& folder, std::vector<FILESTS_INFO>& records);
 
     // Builds the status record of a file just downloaded from the main unit and
-    // prepends it. 0, or -1 (the file untouched) when it cannot be read or rewritten.
-    int MakeStatusRecord(const std::filesystem::path& file);
-    int MakeResponseRecord(const std::filesystem::path& file);
+    // prepends it. Failed (the file untouched) when it cannot be read or rewritten.
+    store::RecordWrite MakeStatusRecord(const std::filesystem::path& file);
+    store::RecordWrite MakeResponseRecord(const std::filesystem::path& file);
     // The records those two prepend, without writing them. A file still under
     // a temporary name gets the record of `finalName`: the extension and the
     // ".vminf" it carries the texts from are those of the final name. False
@@ -173,8 +181,7 @@ public:
     bool BuildResponseRecord(const BlockBytes& delivered, FILESTS_INFO& record);
 
     // Writes the record's party name and the current date into the file's block.
-    // 1 on success, 0 on failure.
-    int WriteNameAndDate(const FILESTS_INFO& record, const std::filesystem::path& file);
+    store::RecordWrite WriteNameAndDate(const FILESTS_INFO& record, const std::filesystem::path& file);
 
     // --------------------------------------------------- file-name helpers
 
@@ -213,26 +220,27 @@ public:
     // conversion and is left as it is. Drives the progress window "変換中" (else "ダウンロード中") and stops when the
     // cancel flag is set. `levelSetting` is the "LEVELRVORWAV" value of section
     // "CODEC" as the settings hold it; its low 8 bits are the gain in decibels.
-    // 1 when a complete WAV file now exists; 0 otherwise (also after a cancel),
-    // with no temporary file and no ".wav" file left behind. The voice-data
-    // file is only read.
-    int ConvertToWav(const std::filesystem::path& voiceFile, int levelSetting);
-    // 1 when the file opens, is at most 9,830,400 bytes long and its header
-    // states PCM, 1 channel, 8000 Hz and 16 bits at the usual fixed offsets; else 0.
-    int CheckWavFormat(const std::filesystem::path& wavFile);
+    // True when a complete WAV file now exists; false otherwise (also after a
+    // cancel: the caller tells the two apart by the cancel flag), with no
+    // temporary file and no ".wav" file left behind. The voice-data file is
+    // only read.
+    [[nodiscard]] bool ConvertToWav(const std::filesystem::path& voiceFile, int levelSetting);
+    // The file opens, is at most 9,830,400 bytes long and its header states
+    // PCM, 1 channel, 8000 Hz and 16 bits at the usual fixed offsets.
+    bool CheckWavFormat(const std::filesystem::path& wavFile);
     // Encodes an audio copy made in the system-response folder into the coded
     // speech beside it (its last three characters replaced by "vmdat"),
     // driving the progress window "取り込み中" and stopping when the cancel
     // flag is set. `extension` picks the level: ".wav" the WAV setting, ".wma"
-    // the other, compared without regard to case; any other gives 0 at once.
-    // The playing time may be at most 601 s. 1 on success; 0 otherwise, with
-    // both the coded speech and the audio copy deleted. `intermediate` names
+    // the other, compared without regard to case; any other fails at once.
+    // The playing time may be at most 601 s. False on failure or a cancel,
+    // with both the coded speech and the audio copy deleted. `intermediate` names
     // the intermediate WAV file (empty: "wave_tmp.wav" in the scratch folder).
-    int ImportAudio(const std::filesystem::path& audioFile, std::u16string_view extension,
-                    const store::ImportLevels& levels, const std::filesystem::path& intermediate = {});
-    // 1 when the file's playing time is below 600.1 s, 0 when longer or when
-    // it cannot be measured.
-    int CheckAudioLength(const std::filesystem::path& file);
+    [[nodiscard]] bool ImportAudio(const std::filesystem::path& audioFile, std::u16string_view extension,
+                                   const store::ImportLevels& levels, const std::filesystem::path& intermediate = {});
+    // The file's playing time is below 600.1 s; false when longer or when it
+    // cannot be measured.
+    bool CheckAudioLength(const std::filesystem::path& file);
     // The rule of CheckAudioLength on a length in milliseconds: ⌊ms ÷ 100⌋ ≤ 6000.
     static bool IsAudioLengthAccepted(std::int64_t millis);
     // ---- voice conversion: end ----

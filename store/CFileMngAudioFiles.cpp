@@ -63,15 +63,14 @@ private:
 
 }  // namespace
 
-int CFileMng::HasAudioFiles(const fs::path& folder) {
+bool CFileMng::HasAudioFiles(const fs::path& folder) {
     AudioFolder dir(folder);
-    return dir.audioFiles().empty() ? 0 : 1;
+    return !dir.audioFiles().empty();
 }
 
-int CFileMng::DeleteAudioFiles(const fs::path& folder) {
+void CFileMng::DeleteAudioFiles(const fs::path& folder) {
     AudioFolder dir(folder);
     for (const std::string& name : dir.audioFiles()) dir.remove(name);
-    return 1;
 }
 
 }  // namespace plova

@@ -136,13 +136,13 @@ std::uint8_t PollDecoder(WindowHandle window) {
 
 }  // namespace
 
-int CFileMng::ConvertToWav(const fs::path& voiceFile, int levelSetting) {
+bool CFileMng::ConvertToWav(const fs::path& voiceFile, int levelSetting) {
     const fs::path voicePath = CollapseDoubledSeparators(voiceFile);
     // Only a ".vmdat" has a ".wav" of its own; any other name would have the
     // decoder replace the voice-data file itself.
-    if (!equalsIgnoreCase(voicePath.extension().u16string(), store::kVmdat)) return 0;
+    if (!equalsIgnoreCase(voicePath.extension().u16string(), store::kVmdat)) return false;
     const fs::path wavPath = WithExtension(voicePath, kWavExtension);
-    if (SomethingElseAt(wavPath)) return 0;
+    if (SomethingElseAt(wavPath)) return false;
     const fs::path folder = voicePath.has_parent_path() ? voicePath.parent_path() : fs::path(".");
 
     // The bare speech and the WAV file being written live under fresh hidden
@@ -154,12 +154,12 @@ int CFileMng::ConvertToWav(const fs::path& voiceFile, int levelSetting) {
     WindowHandle window = 0;
     {
         FilePtr voice = openFileStream(voicePath, Access::Read);
-        if (!voice || std::fseek(voice.get(), 0, SEEK_END) != 0) return 0;
+        if (!voice || std::fseek(voice.get(), 0, SEEK_END) != 0) return false;
         const long long length = ftello(voice.get());
-        if (length < 0 || static_cast<std::uint64_t>(length) < store::kMinMessageFileSize) return 0;
+        if (length < 0 || static_cast<std::uint64_t>(length) < store::kMinMessageFileSize) return false;
         speechBytes = static_cast<std::uint64_t>(length) - store::kMinMessageFileSize;
-        if (speechBytes > kMaxSpeechBytes || !HasBlockMagic(voice.get())) return 0;
-        if (fseeko(voice.get(), static_cast<off_t>(store::kMinMessageFileSize), SEEK_SET) != 0) return 0;
+        if (speechBytes > kMaxSpeechBytes || !HasBlockMagic(voice.get())) return false;
+        if (fseeko(voice.get(), static_cast<off_t>(store::kMinMessageFileSize), SEEK_SET) != 0) return false;
 
         Progress& progress = *ports().progress;
         window = progress.find(std::u16string(kConvertingCaption));
@@ -167,10 +167,10 @@ int CFileMng::ConvertToWav(const fs::path& voiceFile, int levelSetting) {
         progress.post(window, msg::kBarRange, static_cast<std::intptr_t>(speechBytes / kBytesPerSecondOfSpeech), 0);
 
         temps.speech = createTempFile(folder);
-        if (!temps.speech || !CopySpeech(voice.get(), std::move(temps.speech->handle))) return 0;
+        if (!temps.speech || !CopySpeech(voice.get(), std::move(temps.speech->handle))) return false;
         temps.wav = createTempFile(folder);
         // The finished WAV file gets the permissions of any new file.
-        if (!temps.wav || !temps.wav->handle.setPermissions(usualFileMode())) return 0;
+        if (!temps.wav || !temps.wav->handle.setPermissions(usualFileMode())) return false;
         temps.wav->handle.close();
     }
 
@@ -180,31 +180,31 @@ int CFileMng::ConvertToWav(const fs::path& voiceFile, int levelSetting) {
     const bool complete = !cancelRequested() && started && last == decoder::kFinished;
     if (complete && !SomethingElseAt(wavPath) && std::rename(temps.wav->path.c_str(), wavPath.c_str()) == 0) {
         temps.wav.reset();
-        return 1;
+        return true;
     }
     // A failed conversion leaves no WAV file, not even an earlier one that
     // would now pass for its result; anything but a plain file stays.
     std::error_code ec;
     if (fs::is_regular_file(fs::symlink_status(wavPath, ec))) fs::remove(wavPath, ec);
-    return 0;
+    return false;
 }
 
-int CFileMng::CheckWavFormat(const fs::path& wavFile) {
+bool CFileMng::CheckWavFormat(const fs::path& wavFile) {
     std::error_code ec;
     const std::uintmax_t size = fs::file_size(wavFile, ec);
-    if (ec || size > kMaxImportWavBytes) return 0;
+    if (ec || size > kMaxImportWavBytes) return false;
     FilePtr f = openFileStream(wavFile, Access::Read);
-    if (!f) return 0;
+    if (!f) return false;
     std::array<std::uint8_t, kHeaderProbeBytes> head{};
     const std::size_t got = std::fread(head.data(), 1, head.size(), f.get());
-    if (got < wav::kBitsPerSampleAt + 2) return 0;
+    if (got < wav::kBitsPerSampleAt + 2) return false;
     // The fields at their canonical offsets, whatever chunks the file really has.
     WavFormat stated;
     stated.formatTag = GetLe16(&head[wav::kFormatTagAt]);
     stated.channels = GetLe16(&head[wav::kChannelsAt]);
     stated.samplesPerSecond = GetLe32(&head[wav::kSampleRateAt]);
     stated.bitsPerSample = GetLe16(&head[wav::kBitsPerSampleAt]);
-    return stated.isCodecFormat() ? 1 : 0;
+    return stated.isCodecFormat();
 }
 
 }  // namespace plova

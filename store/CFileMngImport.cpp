@@ -55,26 +55,26 @@ bool CFileMng::IsAudioLengthAccepted(std::int64_t millis) {
     return millis / kLengthUnitMillis <= kMaxLengthUnits;
 }
 
-int CFileMng::CheckAudioLength(const fs::path& file) {
+bool CFileMng::CheckAudioLength(const fs::path& file) {
     std::error_code ec;
-    if (!fs::is_regular_file(file, ec)) return 0;
+    if (!fs::is_regular_file(file, ec)) return false;
     const auto micros = ProbeAudioMicroseconds(file);
-    if (!micros) return 0;
-    return IsAudioLengthAccepted(*micros / kMicrosPerMilli) ? 1 : 0;
+    if (!micros) return false;
+    return IsAudioLengthAccepted(*micros / kMicrosPerMilli);
 }
 
-int CFileMng::ImportAudio(const fs::path& audioFile, std::u16string_view extension, const store::ImportLevels& levels,
-                          const fs::path& intermediate) {
+bool CFileMng::ImportAudio(const fs::path& audioFile, std::u16string_view extension, const store::ImportLevels& levels,
+                           const fs::path& intermediate) {
     int setting = 0;
     if (equalsIgnoreCase(extension, kWav))
         setting = levels.wavSetting;
     else if (equalsIgnoreCase(extension, kWma))
         setting = levels.wmaSetting;
     else
-        return 0;
+        return false;
     // The coded speech takes the copy's name with "vmdat" for its last three
     // characters: a name of three characters or less has no such companion.
-    if (audioFile.filename().native().size() <= kExtensionChars) return 0;
+    if (audioFile.filename().native().size() <= kExtensionChars) return false;
     const fs::path output = VoiceDataPathOf(audioFile);
     const WindowHandle window = ports().progress->find(std::u16string(response::kImportingCaption));
 
@@ -84,9 +84,9 @@ int CFileMng::ImportAudio(const fs::path& audioFile, std::u16string_view extensi
     if (cancelRequested() || !started || last != encoder::kFinished) {
         store::RemoveFile(output);
         store::RemoveFile(audioFile);
-        return 0;
+        return false;
     }
-    return 1;
+    return true;
 }
 
 }  // namespace plova

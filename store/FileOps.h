@@ -8,11 +8,14 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <vector>
+
+#include "store/CFileMng.h"
 
 namespace plova::store {
 
@@ -25,10 +28,32 @@ inline std::filesystem::path CollapseDoubledSeparators(const std::filesystem::pa
     return std::filesystem::path(s);
 }
 
-// Removes a file of ours; a folder that happens to bear its name stays.
+// Removes a file of ours, quietly: one that cannot go stays, and so does a
+// folder that happens to bear its name.
 inline void RemoveFile(const std::filesystem::path& file) {
     std::error_code ec;
     if (!std::filesystem::is_directory(std::filesystem::symlink_status(file, ec))) std::filesystem::remove(file, ec);
+}
+
+// Something bears the name: a file, a folder, or a link, dangling or not.
+inline bool SomethingAt(const std::filesystem::path& path) {
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ec)) && !ec;
+}
+
+// A whole message file is here: a regular file with a valid status record
+// and, where the listing gave its size (`listedSize` ≥ 0), that many bytes
+// behind the record. Anything else (torn by a crash or by a second run, a
+// zeroed record, a file of another length, not a message at all) is to be
+// fetched again.
+inline bool IsCompleteMessage(const std::filesystem::path& file, std::int64_t listedSize = -1) {
+    std::error_code ec;
+    if (std::filesystem::symlink_status(file, ec).type() != std::filesystem::file_type::regular) return false;
+    if (listedSize >= 0) {
+        const std::uintmax_t length = std::filesystem::file_size(file, ec);
+        if (ec || length != static_cast<std::uintmax_t>(listedSize) + kBlockOffset) return false;
+    }
+    return CFileMng().IsValidMessageFile(file);
 }
 
 // The file's extension in lower case: audio copies come as ".WAV" or ".wav".

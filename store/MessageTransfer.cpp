@@ -23,11 +23,6 @@ using transfer::Mode;
 
 constexpr std::size_t kCopyChunk = 1 << 20;
 
-bool present(const fs::path& p) {
-    std::error_code ec;
-    return fs::exists(fs::symlink_status(p, ec));
-}
-
 // The WAV files of a folder by stem, whatever the case of their extension:
 // an imported message's audio copy is named ".WAV". Read once per folder.
 class WavIndex {
@@ -35,7 +30,7 @@ public:
     fs::path find(const fs::path& base) {
         fs::path exact = base;
         exact.replace_extension(".wav");
-        if (present(exact)) return exact;
+        if (store::SomethingAt(exact)) return exact;
         const auto& stems = folder(base.parent_path());
         const auto it = stems.find(base.stem().native());
         return it != stems.end() ? base.parent_path() / it->second : fs::path();
@@ -177,7 +172,7 @@ bool sourcesOf(const fs::path& file, WavIndex& wavs, std::array<fs::path, transf
     base.replace_extension();
     out[0] = fs::path(base.native() + ".vminf");
     out[1] = fs::path(base.native() + ".vmdat");
-    if (!present(out[1]) || !present(out[0])) return false;
+    if (!store::SomethingAt(out[1]) || !store::SomethingAt(out[0])) return false;
     out[2] = wavs.find(out[1]);
     return true;
 }
@@ -206,13 +201,13 @@ public:
         bool replaceThis = false;
         for (const fs::path& source : sources) {
             window_.setBar(++bar_);
-            if (source.empty() || !present(source) || alreadyThere) continue;
+            if (source.empty() || !store::SomethingAt(source) || alreadyThere) continue;
             const FileHandle in = openRegularFile(source, Access::Read, Links::Refuse);
             const std::optional<std::uint64_t> size = in ? in.size() : std::nullopt;
             if (!size) return MessageEnd::Failed;
             if (!hasRoomFor(target_, *size)) return MessageEnd::NoSpace;
             const bool replace = replaceAll_ || replaceThis;
-            if (!replace && present(target_ / source.filename())) {
+            if (!replace && store::SomethingAt(target_ / source.filename())) {
                 switch (window_.askOverwrite(fromUtf8(source.filename().string()))) {
                 case OverwriteChoice::All: replaceAll_ = true; [[fallthrough]];
                 case OverwriteChoice::Yes: replaceThis = true; break;

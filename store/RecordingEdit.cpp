@@ -92,7 +92,7 @@ Result SaveBoxMessageEdit(const fs::path& file, const BoxMessageEdit& edit) {
     record.memo = ThroughCodePage(edit.memo);
     record.isProtected = edit.isProtected ? 1 : 0;
     record.flag = edit.flag ? 1 : 0;
-    if (files.WriteStatusRecord(record, file) != 1) {
+    if (files.WriteStatusRecord(record, file) != store::RecordWrite::Written) {
         tellInvalid();
         return Result::WriteFailed;
     }
@@ -116,7 +116,8 @@ Result SaveResponseMessageEdit(const fs::path& file, const ResponseMessageEdit& 
     }
     record.partyName = ThroughCodePage(edit.name);
     record.flag = edit.flag ? 1 : 0;
-    if (files.WriteStatusRecord(record, file) != 1 || files.WriteNameAndDate(record, file) != 1) {
+    if (files.WriteStatusRecord(record, file) != store::RecordWrite::Written ||
+        files.WriteNameAndDate(record, file) != store::RecordWrite::Written) {
         tellInvalid();
         return Result::WriteFailed;
     }

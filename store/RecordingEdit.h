@@ -28,7 +28,7 @@ constexpr std::size_t kPartyNameLimit = 32;
 constexpr std::size_t kMemoLimit = 80;
 constexpr std::size_t kResponseNameLimit = 20;
 
-enum class Result {
+enum class [[nodiscard]] Result{
     Saved,         // written (and renamed): the dialog closes with OK
     Invalid,       // "入力値エラーです。" shown; the dialog stays
     Declined,      // "いいえ" to the confirmation; the dialog stays

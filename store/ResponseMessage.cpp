@@ -116,16 +116,16 @@ bool HasRoomFor(const fs::path& folder, std::uintmax_t size) {
 
 bool PassesWindowFormatCheck(const fs::path& source, std::u16string_view extension) {
     CFileMng fm;
-    if (equalsIgnoreCase(extension, kWav)) return fm.CheckWavFormat(source) == 1;
-    if (equalsIgnoreCase(extension, kWma)) return fm.CheckAudioLength(source) == 1;
+    if (equalsIgnoreCase(extension, kWav)) return fm.CheckWavFormat(source);
+    if (equalsIgnoreCase(extension, kWma)) return fm.CheckAudioLength(source);
     return false;
 }
 
-int Fail(AddMessageWindow& window, int result, bool tell) {
+AddResult Fail(AddMessageWindow& window, AddResult result, bool tell) {
     window.close();
     if (tell && !cancelRequested())
         prompt(std::u16string(response::kUnsupported), std::u16string(response::kErrorCaption), Icon::Exclamation);
-    return cancelRequested() ? response::kCancelled : result;
+    return cancelRequested() ? AddResult::Cancelled : result;
 }
 
 }  // namespace
@@ -152,9 +152,9 @@ bool ConfirmOverwrite(int number) {
                   Buttons::YesNo) == Answer::Yes;
 }
 
-int WrapResponseMessage(const fs::path& voiceFile, int number, const LocalTime& time) {
+store::RecordWrite WrapResponseMessage(const fs::path& voiceFile, int number, const LocalTime& time) {
     std::string speech;
-    if (!ReadSpeech(voiceFile, speech)) return 0;
+    if (!ReadSpeech(voiceFile, speech)) return store::RecordWrite::Failed;
     // Whole tenths only: a partial 100 ms at the end, the encoder's 2-byte fill
     // among it, is dropped.
     const std::uint64_t tenths = speech.size() / response::kBytesPerTenth;
@@ -175,10 +175,10 @@ int WrapResponseMessage(const fs::path& voiceFile, int number, const LocalTime& 
     AtomicFile out(voiceFile);
     const bool ok = out.write(recordBytes.data(), recordBytes.size()) &&
                     out.write(blockBytes.data(), blockBytes.size()) && out.write(speech) && out.commit();
-    return ok ? 1 : 0;
+    return ok ? store::RecordWrite::Written : store::RecordWrite::Failed;
 }
 
-int AddResponseMessage(const AddMessageRequest& request, AddMessageWindow& window, fs::path* created) {
+AddResult AddResponseMessage(const AddMessageRequest& request, AddMessageWindow& window, fs::path* created) {
     ports().cancel->clear();
     const fs::path target = request.boxFolder / fs::path(std::u16string(store::kResponseFolder));
     std::error_code ec;
@@ -187,17 +187,17 @@ int AddResponseMessage(const AddMessageRequest& request, AddMessageWindow& windo
     // The chosen file: a regular file that opens (a pipe would hang the window).
     const FileHandle opened = openRegularFile(request.source, Access::Read);
     const std::optional<std::uint64_t> measured = opened ? opened.size() : std::nullopt;
-    if (!measured) return response::kNotOpened;
+    if (!measured) return AddResult::NotOpened;
     const std::uintmax_t size = *measured;
     if (!HasRoomFor(target, size)) {
         prompt(std::u16string(response::kNoRoom), std::u16string(response::kErrorCaption), Icon::Exclamation);
-        return response::kNoSpace;
+        return AddResult::NoSpace;
     }
     const std::u16string sourceExtension = request.source.extension().u16string();
     const bool keepsSource = IsWavOrWma(sourceExtension);
     if (!request.anyAudio && !(keepsSource && PassesWindowFormatCheck(request.source, sourceExtension))) {
         prompt(std::u16string(response::kUnsupported), std::u16string(response::kErrorCaption), Icon::Exclamation);
-        return response::kRefusedFormat;
+        return AddResult::RefusedFormat;
     }
 
     window.open(size);
@@ -218,33 +218,33 @@ int AddResponseMessage(const AddMessageRequest& request, AddMessageWindow& windo
 
     const bool copied = !stagedCopy.empty() &&
                         (keepsSource ? CopySource(request.source, *made) : ConvertSource(request.source, stagedCopy));
-    if (!copied) return Fail(window, response::kImportFailed, true);
+    if (!copied) return Fail(window, AddResult::ImportFailed, true);
 
     window.converting();
     // A converted source is no longer a WAV file of the user's: it takes the level of every other import.
     store::ImportLevels levels = request.levels;
     if (!keepsSource || !equalsIgnoreCase(sourceExtension, kWav)) levels.wavSetting = levels.wmaSetting;
     CFileMng fm;
-    if (fm.ImportAudio(stagedCopy, keepsSource ? sourceExtension : std::u16string(kWav), levels,
-                       request.intermediate) != 1) {
+    if (!fm.ImportAudio(stagedCopy, keepsSource ? sourceExtension : std::u16string(kWav), levels,
+                        request.intermediate)) {
         store::RemoveFile(stagedVoice);
-        return Fail(window, response::kImportFailed, true);
+        return Fail(window, AddResult::ImportFailed, true);
     }
 
     const auto discardStaged = [&] {
         store::RemoveFile(stagedVoice);
         store::RemoveFile(stagedCopy);
     };
-    if (WrapResponseMessage(stagedVoice, request.number, now) != 1) {
+    if (WrapResponseMessage(stagedVoice, request.number, now) != store::RecordWrite::Written) {
         discardStaged();
-        return Fail(window, response::kWrapFailed, false);
+        return Fail(window, AddResult::WrapFailed, false);
     }
     // The message first: once it is in place the new message exists, and a copy
     // that cannot follow only costs its WAV file, which Convert makes again.
     fs::rename(stagedVoice, finalVoice, ec);
     if (ec) {
         discardStaged();
-        return Fail(window, response::kWrapFailed, false);
+        return Fail(window, AddResult::WrapFailed, false);
     }
     fs::rename(stagedCopy, finalCopy, ec);
     const bool copyPlaced = !ec;
@@ -260,7 +260,7 @@ int AddResponseMessage(const AddMessageRequest& request, AddMessageWindow& windo
     window.close();
     prompt(std::u16string(response::kDoneText), std::u16string(response::kDoneCaption), Icon::Information);
     if (created) *created = finalVoice;
-    return response::kAdded;
+    return AddResult::Added;
 }
 
 }  // namespace plova

@@ -38,16 +38,18 @@ constexpr double kMaxImportSeconds = 601;
 // Coded speech is kept in whole tenths of a second: 100 bytes each.
 constexpr std::uint64_t kBytesPerTenth = 100;
 constexpr std::uint64_t kSpaceUnit = 4096;
-
-// Results of AddResponseMessage.
-constexpr int kAdded = 1;
-constexpr int kNotOpened = 0;       // the chosen file cannot be opened: nothing is said
-constexpr int kNoSpace = -1;        // "ＰＣのメモリ不足です。"
-constexpr int kRefusedFormat = -2;  // the format check failed, before any copy
-constexpr int kImportFailed = -3;   // copy, decoding, length or encoding failed
-constexpr int kCancelled = -4;
-constexpr int kWrapFailed = -5;  // the coded speech could not be made a message file
 }  // namespace response
+
+// How AddResponseMessage ended.
+enum class [[nodiscard]] AddResult{
+    Added,
+    NotOpened,      // the chosen file cannot be opened: nothing is said
+    NoSpace,        // "ＰＣのメモリ不足です。"
+    RefusedFormat,  // the format check failed, before any copy
+    ImportFailed,   // copy, decoding, length or encoding failed
+    Cancelled,
+    WrapFailed,  // the coded speech could not be made a message file
+};
 
 // "YYYYMMDDhhmm_WWW_ANNN_0000" + extension, upper case, from the local time:
 // 202612071505_MON_A005_0000.WAV for number 5 at 15:05 on Monday 7 Dec 2026.
@@ -64,8 +66,8 @@ bool ConfirmOverwrite(int number);
 
 // Turns the bare coded speech in `voiceFile` into a voice-data file of
 // message `number` recorded at `time`: status record, recording block and
-// the speech cut to whole tenths of a second. 1, or 0 with the file as it was.
-int WrapResponseMessage(const std::filesystem::path& voiceFile, int number, const LocalTime& time);
+// the speech cut to whole tenths of a second. Failed leaves the file as it was.
+store::RecordWrite WrapResponseMessage(const std::filesystem::path& voiceFile, int number, const LocalTime& time);
 
 // The window around an import: the list window shows CPrgAddMsgDlg and keeps
 // the main window disabled between open and close.
@@ -100,9 +102,8 @@ struct AddMessageRequest {
 // take their own names only when complete, so a failure or a cancel leaves
 // the folder as it was, an older message of this number included; the older
 // message's voice-data and WAV files go once the new one is in place.
-// response::kAdded with `created` set to the new voice-data file, or another
-// response:: result.
-int AddResponseMessage(const AddMessageRequest& request, AddMessageWindow& window,
-                       std::filesystem::path* created = nullptr);
+// Added with `created` set to the new voice-data file, or why not.
+AddResult AddResponseMessage(const AddMessageRequest& request, AddMessageWindow& window,
+                             std::filesystem::path* created = nullptr);
 
 }  // namespace plova

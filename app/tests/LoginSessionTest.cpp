@@ -85,17 +85,16 @@ TEST(LoginCheckTest, RememberBoxDecidesWhatIsStored) {
 }
 
 TEST(LoginCheckTest, LoginResultMessages) {
-    EXPECT_EQ(LoginFailureMessage(0), u"");
-    EXPECT_EQ(LoginFailureMessage(1), u"接続に失敗しました。");
-    EXPECT_EQ(LoginFailureMessage(2), u"ログインに失敗しました。");
-    EXPECT_EQ(LoginFailureMessage(3),
+    EXPECT_EQ(LoginFailureMessage(ftp::LoginResult::Ok), u"");
+    EXPECT_EQ(LoginFailureMessage(ftp::LoginResult::ConnectFailed), u"接続に失敗しました。");
+    EXPECT_EQ(LoginFailureMessage(ftp::LoginResult::Refused), u"ログインに失敗しました。");
+    EXPECT_EQ(LoginFailureMessage(ftp::LoginResult::UnsupportedModel),
               u"この主装置には対応しておりません。\r\n対応しているアプリケーションをご使用ください。");
-    EXPECT_EQ(LoginFailureMessage(-1), u"接続に失敗しました。");  // never taken for success
 }
 
 // A session whose answers the test scripts.
 struct ScriptedUnit {
-    int loginResult = 0;
+    ftp::LoginResult loginResult = ftp::LoginResult::Ok;
     bool alive = true;
     int logins = 0, logouts = 0, drains = 0, probes = 0, sessionsMade = 0;
     std::u16string lastHost, lastUser, lastPassword;
@@ -104,10 +103,11 @@ struct ScriptedUnit {
 class ScriptedSession final : public MainUnitSession {
 public:
     explicit ScriptedSession(ScriptedUnit& unit) : unit_(unit) { ++unit_.sessionsMade; }
-    int Login(const std::u16string& host, const std::u16string& user, const std::u16string& password) override {
+    ftp::LoginResult Login(const std::u16string& host, const std::u16string& user,
+                           const std::u16string& password) override {
         ++unit_.logins;
         unit_.lastHost = host, unit_.lastUser = user, unit_.lastPassword = password;
-        connected_ = unit_.loginResult == 0;
+        connected_ = unit_.loginResult == ftp::LoginResult::Ok;
         return unit_.loginResult;
     }
     void Logout() override {
@@ -193,7 +193,8 @@ TEST_F(SessionControlTest, FailedChecksAndLoginsKeepTheDialogOpenWithTheirMessag
     // The values were stored all the same.
     EXPECT_EQ(doc.settings.connection.address, u"192.168.1.10");
 
-    for (int result : {1, 2, 3}) {
+    for (ftp::LoginResult result :
+         {ftp::LoginResult::ConnectFailed, ftp::LoginResult::Refused, ftp::LoginResult::UnsupportedModel}) {
         unit.loginResult = result;
         EXPECT_EQ(control.PressLogin(valid()), LoginPress::StayOpen);
         EXPECT_FALSE(control.loggedIn());
@@ -313,7 +314,7 @@ TEST_F(SessionControlTest, ReconnectUsesTheConnectionRecordAndAFreshSession) {
 TEST_F(SessionControlTest, FailedReconnectStaysLoggedOutWithTheMessage) {
     loginOk();
     unit.alive = false;
-    unit.loginResult = 1;
+    unit.loginResult = ftp::LoginResult::ConnectFailed;
     host.choices = {ConnectionLostChoice::Reconnect};
     tick(10);
     EXPECT_EQ(host.lostDialogs, 1);
@@ -343,7 +344,9 @@ TEST_F(SessionControlTest, NestedTicksAreIgnored) {
     struct PumpingSession final : MainUnitSession {
         ScriptedUnit& unit;
         explicit PumpingSession(ScriptedUnit& u) : unit(u) {}
-        int Login(const std::u16string&, const std::u16string&, const std::u16string&) override { return 0; }
+        ftp::LoginResult Login(const std::u16string&, const std::u16string&, const std::u16string&) override {
+            return ftp::LoginResult::Ok;
+        }
         void Logout() override {}
         void Drain() override { pumpOne(); }
         bool KeepAlive() override {

@@ -653,7 +653,8 @@ bool CMainFrame::OnDialogBackupTick() {
 
 // ------------------------------------------------------- backup run host
 
-int CMainFrame::Login(const std::u16string& address, const std::u16string& user, const std::u16string& password) {
+ftp::LoginResult CMainFrame::Login(const std::u16string& address, const std::u16string& user,
+                                   const std::u16string& password) {
     return session_->session().Login(address, user, password);
 }
 

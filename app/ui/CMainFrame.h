@@ -223,7 +223,8 @@ public:
     void DownloadVoiceOfRows();
 
     // ----------------------------------------------------- BackupRunHost
-    int Login(const std::u16string& address, const std::u16string& user, const std::u16string& password) override;
+    ftp::LoginResult Login(const std::u16string& address, const std::u16string& user,
+                           const std::u16string& password) override;
     void Logout() override;
     void EnableMainWindow(bool enabled) override;
     void OpenProgress() override;

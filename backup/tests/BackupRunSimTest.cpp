@@ -38,9 +38,9 @@ const LocalTime kNow{2026, 4, 20, 1, 10, 0, 0, 0};
 // milliseconds slept by the run's waits).
 struct Host final : BackupRunHost {
     Host(std::uint16_t port, const long& slept) : port_(port), slept_(slept) {}
-    int Login(const std::u16string& h, const std::u16string& u, const std::u16string& p) override {
+    ftp::LoginResult Login(const std::u16string& h, const std::u16string& u, const std::u16string& p) override {
         loginsAt.push_back(slept_);
-        return ftp::ResultCode(ftp.Login(h, u, p, port_));
+        return ftp.Login(h, u, p, port_);
     }
     void Logout() override { ftp.Logout(); }
     CFtpMng* Ftp() override { return ftp.HasSession() ? &ftp : nullptr; }
@@ -503,7 +503,7 @@ TEST_F(BackupRunSimTest, ARunKilledHalfWayLeavesItsMonthsOpenAndTheNextRunFetche
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        run();
+        (void)run();  // killed before it ends
         _exit(0);
     }
     // Killed once the first voice file is in.

@@ -86,7 +86,7 @@ TEST_F(ImportCommand, AnyAudioImportsAndDecodesBackToTheSourcesSpeech) {
         EXPECT_EQ(sortedNames(outou).size(), 2u);
 
         // Decoded with the program's own decoder, the message is the source's speech.
-        ASSERT_EQ(files.ConvertToWav(voice, 0), 1);
+        ASSERT_TRUE(files.ConvertToWav(voice, 0));
         const auto back = ReadWavSamples(fs::path(voice).replace_extension(".wav"));
         EXPECT_NEAR(static_cast<double>(back.size()), static_cast<double>(original.size()), 8000 * 0.15);
         EXPECT_GE(AlignedCorrelation(original, back, 2000), 0.75);

@@ -56,7 +56,8 @@ void CDownKindSetDlg::OnKind(int kind) {
     request.boxes = BoxTargets(boxFolder);
     request.responses = true;
     request.outouFolder = boxFolder / "outou";
-    RunDownload(host_, std::move(request));
+    // The run shows its own closing message; the dialog only closes.
+    (void)RunDownload(host_, std::move(request));
     accept();
 }
 

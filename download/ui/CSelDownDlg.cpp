@@ -128,7 +128,8 @@ void CSelDownDlg::OnKind(int kind) {
     request.responses = responses;
     if (!responses)
         for (const fs::path& box : boxes) request.boxes.push_back(TargetOf(box));
-    RunDownload(host_, std::move(request));
+    // The run shows its own closing message; the dialog only closes.
+    (void)RunDownload(host_, std::move(request));
     accept();
 }
 

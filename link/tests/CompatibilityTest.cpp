@@ -82,18 +82,19 @@ TEST_F(CompatibilityTest, LogsInListsRetrievesStoresDeletesAndQuits) {
         }
 
         const std::string upload = patternBytes(3000, 99);
-        ASSERT_EQ(mng.Store(upload.data(), upload.size(), u"202401151030_ABC_0001_0005.vmdat"), 0);
+        ASSERT_EQ(mng.Store(upload.data(), upload.size(), u"202401151030_ABC_0001_0005.vmdat").outcome,
+                  ftp::StoreOutcome::Stored);
         EXPECT_TRUE(readFile(disk / "outou" / "202401151030_ABC_0001_0005.vmdat") == upload);
 
-        EXPECT_EQ(mng.Delete(u"/outou/202401151030_ABC_0001_0005.vmdat"), 0);
+        EXPECT_EQ(mng.Delete(u"/outou/202401151030_ABC_0001_0005.vmdat").outcome, ftp::DeleteOutcome::Deleted);
         EXPECT_FALSE(fs::exists(disk / "outou" / "202401151030_ABC_0001_0005.vmdat"));
-        EXPECT_EQ(mng.Delete(u"/outou/202401151030_ABC_0001_0005.vmdat"), 550);
+        EXPECT_EQ(mng.Delete(u"/outou/202401151030_ABC_0001_0005.vmdat").outcome, ftp::DeleteOutcome::Unavailable);
 
         const std::string absent = boxMessageName(9, ".vmdat");
         EXPECT_EQ(mng.Retrieve(u16(absent), u16(absent), local), ftp::TransferResult::Unavailable);
         EXPECT_FALSE(fs::exists(local / absent));
 
-        EXPECT_EQ(mng.KeepAlive(), 1);
+        EXPECT_TRUE(mng.KeepAlive());
         mng.Logout();
         EXPECT_FALSE(mng.HasSession());
     }
@@ -178,13 +179,13 @@ TEST_F(CompatibilityTest, ANameCarryingASecondCommandIsNeverSent) {
     StandardFtpServer server(disk, "Kw-TX test");
     CFtpMng mng;
     ASSERT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin", server.port()), ftp::LoginResult::Ok);
-    EXPECT_EQ(mng.Delete(u"/outou/x\r\nDELE /outou/keep.vmdat"), -1);
+    EXPECT_EQ(mng.Delete(u"/outou/x\r\nDELE /outou/keep.vmdat").outcome, ftp::DeleteOutcome::Failed);
     EXPECT_EQ(mng.Retrieve(u"x\nDELE /outou/keep.vmdat", u"x", local), ftp::TransferResult::Failed);
-    EXPECT_EQ(mng.Store("a", 1, u"x\rDELE /outou/keep.vmdat"), -1);
+    EXPECT_EQ(mng.Store("a", 1, u"x\rDELE /outou/keep.vmdat").outcome, ftp::StoreOutcome::Failed);
     EXPECT_TRUE(fs::exists(disk / "outou" / "keep.vmdat"));
     for (const auto& command : server.commands()) EXPECT_EQ(command.find("keep"), std::string::npos) << command;
     // The session is still in step after the refusals.
-    EXPECT_EQ(mng.Delete(u"/outou/keep.vmdat"), 0);
+    EXPECT_EQ(mng.Delete(u"/outou/keep.vmdat").outcome, ftp::DeleteOutcome::Deleted);
     mng.Logout();
 }
 

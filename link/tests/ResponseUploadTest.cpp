@@ -3,6 +3,7 @@
 // closing message.
 #include <gtest/gtest.h>
 
+#include "audio/testing/FileSizeLimit.h"
 #include "link/ResponseUpload.h"
 #include "link/tests/LinkTestSupport.h"
 #include "platform/testing/TempFolder.h"
@@ -126,6 +127,11 @@ TEST_F(ResponseUpload, TheClosingMessage) {
         {{1, 0, 1}, refused},
         {{1, 0, 0}, u""},
         {{3, 0, 0}, u"アップロードが完了しました。"},
+        // Stored without the mark: never "done", since the list goes on showing it as not uploaded.
+        {{1, 0, 0, 1}, std::u16string(upload::kUnmarkedText)},
+        {{2, 1, 0, 1}, std::u16string(upload::kUnmarkedText)},
+        {{3, 1, 1, 1}, u"一部のファイルをアップロード\nできませんでした。"},
+        {{2, 0, 1, 1}, u"一部のファイルをアップロード\nできませんでした。"},
     };
     for (const Case& c : cases) {
         const auto shown = UploadClosingMessage(c.tally);
@@ -134,6 +140,25 @@ TEST_F(ResponseUpload, TheClosingMessage) {
             EXPECT_EQ(shown->caption, c.text == upload::kDoneText ? u"アップロード完了" : u"エラー");
         }
     }
+}
+
+// The main unit has the message, but the file here cannot take its mark: the
+// file stays as it was and the closing message does not say all went well.
+TEST_F(ResponseUpload, AStoredMessageWhoseMarkCannotBeWrittenIsNotReportedDone) {
+    std::vector<FILESTS_INFO> rows{message(8)};  // 4246 bytes here, 3256 on the main unit
+    const std::string before = readFile(rows[0].path());
+    UploadRun run;
+    {
+        FileSizeLimit full(4000);
+        run = UploadSelected(ftp, rows, window);
+    }
+    EXPECT_EQ(run, UploadRun::Done);
+    EXPECT_EQ(stored(rows[0]), before.substr(990));
+    EXPECT_EQ(readFile(rows[0].path()), before);
+    ASSERT_EQ(ports.prompt.shown.size(), 1u);
+    EXPECT_EQ(ports.prompt.shown[0].text, upload::kUnmarkedText);
+    EXPECT_EQ(ports.prompt.shown[0].caption, u"エラー");
+    EXPECT_TRUE(ftp.HasSession());
 }
 
 TEST_F(ResponseUpload, MissingFilesAndEmptyRowsSendNothing) {

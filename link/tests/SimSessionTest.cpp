@@ -135,7 +135,8 @@ TEST_F(SimSessionTest, OverlongAndMultiLineRepliesKeepCommandsAndRepliesInStep) 
         const std::string name = boxMessageName(i, ".vmdat");
         ASSERT_EQ(client.Session()->Retrieve(u16(name), u16(name), true, false), ftp::TransferResult::Done) << name;
     }
-    EXPECT_EQ(client.Delete(u"/rusuroku/0001/" + u16(boxMessageName(1, ".vminf"))), 0);
+    EXPECT_EQ(client.Delete(u"/rusuroku/0001/" + u16(boxMessageName(1, ".vminf"))).outcome,
+              ftp::DeleteOutcome::Deleted);
     EXPECT_EQ(client.ListBox(u"/rusuroku/0404", ftp::kListAll, listing), ftp::ListResult::NoSuchDirectory);
     expectNothingLeftOpen();
 }
@@ -289,7 +290,7 @@ TEST_F(SimSessionTest, CancelDuringRetrievalSendsAbortAndReturnsCancelled) {
     ports.cancel.clear();
     // The main unit's 426 and 225 were taken by the abort: the next command reads its own reply.
     EXPECT_EQ(client.Session()->Command(u"CWD /rusuroku/0001\r\n"), 0);
-    EXPECT_EQ(client.KeepAlive(), 1);
+    EXPECT_TRUE(client.KeepAlive());
     expectNothingLeftOpen();
 }
 
@@ -300,7 +301,7 @@ TEST_F(SimSessionTest, ADroppedConnectionIsATransferFailure) {
     ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), ftp::ListResult::Listed);
     const std::string big = boxMessageName(4, ".vmdat");
     EXPECT_EQ(client.Retrieve(u16(big), u16(big), local), ftp::TransferResult::Failed);
-    EXPECT_EQ(client.KeepAlive(), 0);
+    EXPECT_FALSE(client.KeepAlive());
     expectNothingLeftOpen();
 }
 
@@ -404,22 +405,26 @@ TEST_F(SimSessionTest, StoreAndDeleteWithTheMainUnitsRefusals) {
     CFtpMng& client = loggedIn();
     const std::string message = "202401151030_ABC_0001_0012.vmdat";
     const std::string bytes = patternBytes(20'000, 12);
-    ASSERT_EQ(client.Store(bytes.data(), bytes.size(), u16(message)), 0);
+    ASSERT_EQ(client.Store(bytes.data(), bytes.size(), u16(message)).outcome, ftp::StoreOutcome::Stored);
     EXPECT_TRUE(readFile(disk / "outou" / message) == bytes);
 
     setFaults([&](sim::Faults& f) { f.inUse = {message}; });
-    EXPECT_EQ(client.Store(bytes.data(), bytes.size(), u16(message)), 450);
-    EXPECT_EQ(client.Delete(u16("/outou/" + message)), 450);
+    EXPECT_EQ(client.Store(bytes.data(), bytes.size(), u16(message)),
+              (ftp::StoreResult{ftp::StoreOutcome::NotTaken, ftp::kActionNotTaken}));
+    EXPECT_EQ(client.Delete(u16("/outou/" + message)),
+              (ftp::DeleteResult{ftp::DeleteOutcome::InUse, ftp::kActionNotTaken}));
     setFaults([](sim::Faults& f) {
         f.inUse.clear();
         f.noRoom = true;
     });
-    EXPECT_EQ(client.Store(bytes.data(), bytes.size(), u"202401151030_ABC_0001_0013.vmdat"), 450);
+    EXPECT_EQ(client.Store(bytes.data(), bytes.size(), u"202401151030_ABC_0001_0013.vmdat").outcome,
+              ftp::StoreOutcome::NotTaken);
     setFaults([](sim::Faults& f) { f.noRoom = false; });
 
-    EXPECT_EQ(client.Delete(u16("/outou/" + message)), 0);
+    EXPECT_EQ(client.Delete(u16("/outou/" + message)).outcome, ftp::DeleteOutcome::Deleted);
     EXPECT_FALSE(fs::exists(disk / "outou" / message));
-    EXPECT_EQ(client.Delete(u16("/outou/" + message)), ftp::kFileUnavailable);
+    EXPECT_EQ(client.Delete(u16("/outou/" + message)),
+              (ftp::DeleteResult{ftp::DeleteOutcome::Unavailable, ftp::kFileUnavailable}));
     expectNothingLeftOpen();
 }
 
@@ -428,7 +433,7 @@ TEST_F(SimSessionTest, CancelDuringAStoreAbortsIt) {
     const std::string message = "202401151030_ABC_0001_0014.vmdat";
     const std::string bytes = patternBytes(2u << 20, 14);
     ports.pump.at(ports.pump.steps + 200, [&] { ports.cancel.set(); });
-    client.Store(bytes.data(), bytes.size(), u16(message));
+    (void)client.Store(bytes.data(), bytes.size(), u16(message));  // what matters is what the main unit kept
     ports.cancel.clear();
     // The main unit heard ABOR before the data ended: nothing cut off is
     // stored, and the session is still usable.
@@ -442,9 +447,9 @@ TEST_F(SimSessionTest, CancelDuringAStoreAbortsIt) {
 
 TEST_F(SimSessionTest, KeepAliveAnswersWhileTheMainUnitIsThere) {
     CFtpMng& client = loggedIn();
-    EXPECT_EQ(client.KeepAlive(), 1);
+    EXPECT_TRUE(client.KeepAlive());
     server->stop();
-    EXPECT_EQ(client.KeepAlive(), 0);
+    EXPECT_FALSE(client.KeepAlive());
     // Only the control connection is left, and logout closes it.
     const int withControl = openDescriptors();
     client.Logout();
@@ -459,9 +464,9 @@ TEST_F(SimSessionTest, WrappersStopAndRestartTheIdleTimerAndRefuseWithoutASessio
     EXPECT_EQ(idle.ListBox(u"/rusuroku/0001", 0, a), ftp::ListResult::Failed);
     EXPECT_EQ(idle.ListBoxLong(u"/rusuroku/0001", 0, a, length), ftp::ListResult::Failed);
     EXPECT_EQ(idle.Retrieve(u"x", u"x", local), ftp::TransferResult::Failed);
-    EXPECT_EQ(idle.Store("x", 1, u"x"), -1);
-    EXPECT_EQ(idle.Delete(u"/outou/x"), -1);
-    EXPECT_EQ(idle.KeepAlive(), 0);
+    EXPECT_EQ(idle.Store("x", 1, u"x").outcome, ftp::StoreOutcome::Failed);
+    EXPECT_EQ(idle.Delete(u"/outou/x").outcome, ftp::DeleteOutcome::Failed);
+    EXPECT_FALSE(idle.KeepAlive());
     EXPECT_TRUE(timer.calls.empty());
 
     CFtpMng& client = loggedIn();

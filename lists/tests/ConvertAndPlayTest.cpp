@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/testing/FileSizeLimit.h"
 #include "lists/ConvertAndPlay.h"
 #include "lists/testing/BoxFolderBuilder.h"
 #include "platform/Text.h"
@@ -224,21 +225,21 @@ TEST_F(ConvertAndPlayTest, PlayOpensTheWavFileAndMarksTheMessageOnlyWhenThePlaye
         PlaySettings settings;
         bool playerStarts;
         std::uint64_t freeBytes;
-        int result;
+        PlayResult result;
         std::u16string_view error;  // empty for none
         bool opened;
         int playedMark;  // in the file afterwards; -1 when there is none
         bool queued;
         bool converts;
     } const cases[] = {
-        {'v', plain, true, plenty, 1, u"", true, 1, false, true},
-        {'w', convDel, true, plenty, 1, u"", true, 1, true, false},
-        {'R', responses, true, plenty, 1, u"", true, 0, false, false},
+        {'v', plain, true, plenty, PlayResult::Played, u"", true, 1, false, true},
+        {'w', convDel, true, plenty, PlayResult::Played, u"", true, 1, true, false},
+        {'R', responses, true, plenty, PlayResult::Played, u"", true, 0, false, false},
         // No program for WAV files: said so, no mark, nothing queued.
-        {'v', convDel, false, plenty, 0, kNoPlayer, true, 0, false, true},
-        {'0', plain, true, plenty, 0, kNotDownloadedOneLine, false, 0, false, false},
-        {'g', plain, true, plenty, 0, kErased, false, -1, false, false},
-        {'v', plain, true, 24575, 0, kNoSpace, false, 0, false, false},
+        {'v', convDel, false, plenty, PlayResult::NotPlayed, kNoPlayer, true, 0, false, true},
+        {'0', plain, true, plenty, PlayResult::NotPlayed, kNotDownloadedOneLine, false, 0, false, false},
+        {'g', plain, true, plenty, PlayResult::NotPlayed, kErased, false, -1, false, false},
+        {'v', plain, true, 24575, PlayResult::NotPlayed, kNoSpace, false, 0, false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(1, c.row) + (c.playerStarts ? "" : " without a player"));
@@ -264,6 +265,23 @@ TEST_F(ConvertAndPlayTest, PlayOpensTheWavFileAndMarksTheMessageOnlyWhenThePlaye
         EXPECT_TRUE(host.mainWindowEnabled());
         EXPECT_FALSE(host.open);
     }
+}
+
+// The message plays even when its file cannot take the played mark: the file
+// stays as it was, and the list, read from it again, shows it unplayed.
+TEST_F(ConvertAndPlayTest, PlayWithoutRoomForThePlayedMarkStillPlaysAndLeavesTheFile) {
+    ports.disk.set(std::uint64_t{1} << 40);
+    const FILESTS_INFO row = makeRow(*this, 'w', 0);  // 1346 bytes, its WAV file beside it
+    const std::string before = testkit::readBytes(row.path());
+    PlayResult result = PlayResult::NotPlayed;
+    {
+        testkit::FileSizeLimit full(1000);
+        result = PlayCurrent(row, PlaySettings{}, host);
+    }
+    EXPECT_EQ(result, PlayResult::Unmarked);
+    EXPECT_EQ(ports.shell.opened, std::vector<fs::path>{wavOf(row.path())});
+    EXPECT_EQ(testkit::readBytes(row.path()), before);
+    EXPECT_TRUE(ports.prompt.shown.empty());
 }
 
 // ------------------------------------------------------------ At exit

@@ -4,9 +4,11 @@
 
 #include <fstream>
 
+#include "audio/testing/FileSizeLimit.h"
 #include "download/testing/DownloadTestSupport.h"
 #include "lists/MessageDeletion.h"
 #include "platform/Text.h"
+#include "platform/testing/FileBytes.h"
 #include "store/CFileMng.h"
 #include "store/RecordingBlock.h"
 
@@ -43,6 +45,8 @@ const char* const kNotDownloaded = "音声ファイルがダウンロードさ�
 const char* const kPartialProtected =
     "一部の音声メッセージが消去できませんでした。\n(音声メッセージなし または｢保護｣)。";
 const char* const kPartialInUse = "一部の音声メッセージが消去できませんでした。\n(音声メッセージ使用中)。";
+const char* const kUnmarked =
+    "主装置の音声メッセージは消去しましたが、\nＰＣのファイルに消去済みの印を書き込めませんでした。";
 const char* const kPartialNotDownloaded =
     "一部の音声メッセージが消去できませんでした。\n(音声ファイル未ダウンロード)。";
 const char* const kInUseMany = "音声メッセージは使用中のため\n消去できません。";
@@ -91,6 +95,13 @@ TEST(DeletionSummaryTest, TheMessageFollowsFlagsCountAndListKind) {
          true,
          {{kInUseMany, "エラー"}, {kNoneOrProtected, "エラー"}}},
         {"responses know no not-downloaded", {false, true, false, 1}, 2, true, {{kSuccess, "消去完了"}}},
+        // A deletion whose local mark is missing is never reported as done.
+        {"one, unmarked", {false, false, false, 1, true}, 1, false, {{kUnmarked, "エラー"}}},
+        {"many, unmarked among protected",
+         {false, false, true, 1, true},
+         2,
+         false,
+         {{kPartialProtected, "消去完了"}, {kUnmarked, "エラー"}}},
     };
     for (const Case& c : cases) {
         const auto shown = ChooseDeletionSummary(c.flags, c.selected, c.responses, answering);
@@ -307,6 +318,32 @@ TEST_F(MessageDeletionTest, InUseAndProtectedOnTheMainUnitKeepTheirRowsAndSaySo)
     EXPECT_FALSE(remoteHas("naisen", "2001", 3));
     EXPECT_EQ(stateOnDisk(local("naisen", "2001", 1)), kUnplayedOnMainUnit);
     EXPECT_EQ(stateOnDisk(local("naisen", "2001", 3)), kDeletedOnMainUnit);
+}
+
+// The main unit's message is gone whatever happens here; a record that cannot
+// take the mark stays as it was, and the summary says so instead of "done".
+TEST_F(MessageDeletionTest, AMarkThatCannotBeWrittenIsReportedNotHidden) {
+    prepareBox("rusuroku", "0005", 2);
+    const std::vector<FILESTS_INFO> rows = records(fx.localBox("rusuroku", "0005"));
+    const std::string before = testkit::readBytes(local("rusuroku", "0005", 1));
+    DeletionResult r;
+    {
+        testkit::FileSizeLimit full(1000);  // no message file can be written again
+        r = run(del::kKindMainUnit, {rows[0]});
+    }
+    EXPECT_EQ(r.end, DeletionEnd::Finished);
+    EXPECT_EQ(r.flags.deleted, 1);
+    EXPECT_TRUE(r.flags.unmarked);
+    EXPECT_FALSE(remoteHas("rusuroku", "0005", 1));
+    EXPECT_EQ(testkit::readBytes(local("rusuroku", "0005", 1)), before);
+    EXPECT_EQ(shown(), std::vector<std::string>{kUnmarked});
+
+    // With room again the next deletion marks its row as before.
+    fx.ports.prompt.shown.clear();
+    r = run(del::kKindMainUnit, {rows[1]});
+    EXPECT_FALSE(r.flags.unmarked);
+    EXPECT_EQ(stateOnDisk(local("rusuroku", "0005", 2)), kDeletedOnMainUnit);
+    EXPECT_EQ(shown(), std::vector<std::string>{kSuccess});
 }
 
 TEST_F(MessageDeletionTest, ALocallyProtectedRowIsLeftEverywhere) {

@@ -217,9 +217,9 @@ void CListDispView::ConvertSelected(ConversionHost& host, int levelSetting) {
     plova::ConvertSelected(rows, levelSetting, host);
 }
 
-int CListDispView::PlayCurrent(ConversionHost& host, PlaySettings settings) {
+PlayResult CListDispView::PlayCurrent(ConversionHost& host, PlaySettings settings) {
     const std::vector<int> selected = SelectedRecords();
-    if (selected.empty()) return 0;
+    if (selected.empty()) return PlayResult::NotPlayed;
     settings.responseList = data_.IsResponseList();
     // A copy: the list may be built again while the conversion window pumps.
     const FILESTS_INFO record = data_.Records()[static_cast<std::size_t>(selected.front())];

@@ -68,9 +68,8 @@ public:
     void ConvertSelected(ConversionHost& host, int levelSetting);
     // "再生": the current (first selected) row's WAV file, converted first if
     // need be, handed to the desktop's player; the response list is told to
-    // the command here. 1 when handed over or the row has no file; 0
-    // otherwise, and with no row selected.
-    int PlayCurrent(ConversionHost& host, PlaySettings settings);
+    // the command here. NotPlayed also with no row selected.
+    PlayResult PlayCurrent(ConversionHost& host, PlaySettings settings);
 
     ListData& Data() { return data_; }
     const ListData& Data() const { return data_; }

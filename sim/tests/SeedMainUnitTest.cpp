@@ -131,8 +131,8 @@ TEST_F(SimSeed, EveryFileIsAValidMessageOnceDownloaded) {
         const fs::path info = local / rel.parent_path() / m.infoFile.filename();
         const fs::path voice = local / rel;
         // In the order a box download fetches them: information, then voice.
-        ASSERT_EQ(store.MakeStatusRecord(info), 0);
-        ASSERT_EQ(store.MakeStatusRecord(voice), 0);
+        ASSERT_EQ(store.MakeStatusRecord(info), store::RecordWrite::Written);
+        ASSERT_EQ(store.MakeStatusRecord(voice), store::RecordWrite::Written);
         EXPECT_TRUE(store.IsValidMessageFile(info)) << info;
         EXPECT_TRUE(store.IsValidMessageFile(voice)) << voice;
         FILESTS_INFO rec;
@@ -146,7 +146,7 @@ TEST_F(SimSeed, EveryFileIsAValidMessageOnceDownloaded) {
     EXPECT_TRUE(sawIdeographicSpace) << "0x80 0xF0 shows as a full-width space";
     for (const auto& m : r.responseMessages) {
         const fs::path voice = local / fs::relative(m.voiceFile, root);
-        ASSERT_EQ(store.MakeResponseRecord(voice), 0);
+        ASSERT_EQ(store.MakeResponseRecord(voice), store::RecordWrite::Written);
         EXPECT_TRUE(store.IsValidMessageFile(voice)) << voice;
         ++valid;
     }

@@ -67,14 +67,14 @@ TEST_F(BoxFolderTest, BoxFolderNeedsBothKindsAsFolders) {
 TEST_F(BoxFolderTest, HasMessagesTellsNoBoxesFromEmptyBoxes) {
     make("f/rusuroku");
     make("f/naisen");
-    EXPECT_EQ(fm.HasMessages(root / "f"), store::kNoBoxFolders);
+    EXPECT_EQ(fm.HasMessages(root / "f"), store::BoxContents::NoBoxFolders);
     make("f/rusuroku/0001");
     const fs::path ext = make("f/naisen/0200");
-    EXPECT_EQ(fm.HasMessages(root / "f"), store::kAllBoxesEmpty);
+    EXPECT_EQ(fm.HasMessages(root / "f"), store::BoxContents::AllBoxesEmpty);
     writeBytes(ext / "readme.txt", "x");
-    EXPECT_EQ(fm.HasMessages(root / "f"), store::kAllBoxesEmpty);
+    EXPECT_EQ(fm.HasMessages(root / "f"), store::BoxContents::AllBoxesEmpty);
     writeBytes(ext / kBoxName, "even an invalid message counts");
-    EXPECT_EQ(fm.HasMessages(root / "f"), store::kHasMessages);
+    EXPECT_EQ(fm.HasMessages(root / "f"), store::BoxContents::HasMessages);
 }
 
 TEST_F(BoxFolderTest, VminfIsListedUntilItsVmdatArrives) {
@@ -136,19 +136,22 @@ TEST_F(BoxFolderTest, LocalResponseMessageComparedByItsDatePrefix) {
     const fs::path outou = make("f/outou");
     fs::path local;
     const std::u16string remote = u"202612071405_abc_0005_0005.vmdat";
-    EXPECT_EQ(fm.FindLocalResponseMessage(outou, remote, local), store::kNoLocalMessage);
+    EXPECT_EQ(fm.FindLocalResponseMessage(outou, remote, local), store::LocalResponse::None);
 
     writeBytes(outou / "202612071405_xyz_0005_0005.vmdat", "same date");
-    EXPECT_EQ(fm.FindLocalResponseMessage(outou, remote, local), store::kLocalIsCurrent);
+    EXPECT_EQ(fm.FindLocalResponseMessage(outou, remote, local), store::LocalResponse::Current);
     EXPECT_EQ(local, outou / "202612071405_xyz_0005_0005.vmdat");
-    EXPECT_EQ(fm.FindLocalResponseMessage(outou, u"202612071406_abc_0005_0005.vmdat", local), store::kRemoteIsNewer);
-    EXPECT_EQ(fm.FindLocalResponseMessage(outou, u"202501010000_abc_0005_0005.vmdat", local), store::kLocalIsCurrent);
+    EXPECT_EQ(fm.FindLocalResponseMessage(outou, u"202612071406_abc_0005_0005.vmdat", local),
+              store::LocalResponse::RemoteNewer);
+    EXPECT_EQ(fm.FindLocalResponseMessage(outou, u"202501010000_abc_0005_0005.vmdat", local),
+              store::LocalResponse::Current);
     // Another message number is another message.
-    EXPECT_EQ(fm.FindLocalResponseMessage(outou, u"202612071405_abc_0006_0006.vmdat", local), store::kNoLocalMessage);
+    EXPECT_EQ(fm.FindLocalResponseMessage(outou, u"202612071405_abc_0006_0006.vmdat", local),
+              store::LocalResponse::None);
 
     fs::remove(outou / "202612071405_xyz_0005_0005.vmdat");
     writeBytes(outou / "x202612071405_xyz_0005_0005.vmdat", "wrong length");
-    EXPECT_EQ(fm.FindLocalResponseMessage(outou, remote, local), store::kRemoteIsNewer);
+    EXPECT_EQ(fm.FindLocalResponseMessage(outou, remote, local), store::LocalResponse::RemoteNewer);
     EXPECT_EQ(local.filename(), "x202612071405_xyz_0005_0005.vmdat");
 }
 

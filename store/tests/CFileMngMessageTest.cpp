@@ -8,6 +8,7 @@
 #include "platform/Text.h"
 #include "platform/testing/TestPorts.h"
 #include "store/CFileMng.h"
+#include "store/FileOps.h"
 #include "store/testing/MessageFiles.h"
 
 namespace plova {
@@ -44,6 +45,35 @@ TEST_F(MessageTest, ExactlyTheRecordAndTheBlockIsEnough) {
     fs::resize_file(f, 1245);
     EXPECT_FALSE(fm.IsValidMessageFile(f));
     EXPECT_FALSE(fm.IsValidMessageFile(box / "202612071405_abc_0012_00009.vminf"));  // missing
+}
+
+// What a download or a backup takes for a message it need not fetch again.
+TEST_F(MessageTest, AMessageIsCompleteOnlyWhenWholeAndOfTheListedLength) {
+    const fs::path whole = box / "202612071405_abc_0012_00001.vmdat";
+    writeMessage(whole, sampleRecord(), sampleBlock(), 1000);  // 256 + 1000 bytes behind the record
+    const fs::path link = box / "202612071405_abc_0012_00002.vmdat";
+    fs::create_symlink(whole, link);
+    const fs::path folder = box / "202612071405_abc_0012_00003.vmdat";
+    fs::create_directories(folder);
+    const fs::path missing = box / "202612071405_abc_0012_00004.vmdat";
+    const struct {
+        fs::path file;
+        std::int64_t listed;
+        bool complete;
+    } cases[] = {
+        {whole, 1256, true}, {whole, -1, true}, {whole, 1255, false}, {whole, 1257, false},
+        {link, 1256, false}, {link, -1, false}, {folder, -1, false},  {missing, -1, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(store::IsCompleteMessage(c.file, c.listed), c.complete) << c.file << " " << c.listed;
+
+    fs::resize_file(whole, 1245);  // torn inside the block
+    EXPECT_FALSE(store::IsCompleteMessage(whole));
+    // A dangling link is something under the name all the same.
+    fs::remove(whole);
+    EXPECT_TRUE(store::SomethingAt(link));
+    EXPECT_TRUE(store::SomethingAt(folder));
+    EXPECT_FALSE(store::SomethingAt(missing));
 }
 
 TEST_F(MessageTest, RecordAndBlockMustLookLikeAMessage) {
@@ -155,9 +185,9 @@ TEST_F(MessageTest, APipeUnderAMessageNameNeverHangs) {
     FILESTS_INFO r = sampleRecord();
     EXPECT_FALSE(fm.IsValidMessageFile(pipe));
     EXPECT_FALSE(fm.ReadStatusRecord(pipe, r));
-    EXPECT_EQ(fm.MakeStatusRecord(pipe), -1);
-    EXPECT_EQ(fm.WriteStatusRecord(r, pipe), 0);
-    EXPECT_EQ(fm.WriteNameAndDate(r, pipe), 0);
+    EXPECT_EQ(fm.MakeStatusRecord(pipe), store::RecordWrite::Failed);
+    EXPECT_EQ(fm.WriteStatusRecord(r, pipe), store::RecordWrite::Failed);
+    EXPECT_EQ(fm.WriteNameAndDate(r, pipe), store::RecordWrite::Failed);
     EXPECT_TRUE(fs::is_fifo(pipe));
 }
 
@@ -175,7 +205,7 @@ TEST_F(MessageTest, DownloadedVminfGetsItsRecordFromTheBlock) {
     writeDelivered(f, b);
     const std::string delivered = readBytes(f);
 
-    ASSERT_EQ(fm.MakeStatusRecord(f), 0);
+    ASSERT_EQ(fm.MakeStatusRecord(f), store::RecordWrite::Written);
     const std::string now = readBytes(f);
     ASSERT_EQ(now.size(), 1246u);
     EXPECT_EQ(now.substr(990), delivered);
@@ -210,7 +240,7 @@ TEST_F(MessageTest, DateThatDoesNotParseLeavesTheDateEmpty) {
     b.recordingTenths = 35999;
     const fs::path f = box / "202612071405_abc_0012_00001.vmdat";
     writeDelivered(f, b, 400);
-    ASSERT_EQ(fm.MakeStatusRecord(f), 0);
+    ASSERT_EQ(fm.MakeStatusRecord(f), store::RecordWrite::Written);
     FILESTS_INFO r;
     ASSERT_TRUE(fm.ReadStatusRecord(f, r));
     EXPECT_EQ(r.date, u"");
@@ -223,12 +253,12 @@ TEST_F(MessageTest, VmdatAfterVminfKeepsTheVminfRecordAndOnlyChangesTheState) {
     const std::string stem = "202612071405_abc_0012_00001";
     RecordingBlock b = sampleBlock();
     writeDelivered(box / (stem + ".vminf"), b);
-    ASSERT_EQ(fm.MakeStatusRecord(box / (stem + ".vminf")), 0);
+    ASSERT_EQ(fm.MakeStatusRecord(box / (stem + ".vminf")), store::RecordWrite::Written);
     FILESTS_INFO edited;
     ASSERT_TRUE(fm.ReadStatusRecord(box / (stem + ".vminf"), edited));
     edited.title = u"請求の件";
     edited.memo = u"折り返し";
-    ASSERT_EQ(fm.WriteStatusRecord(edited, box / (stem + ".vminf")), 1);
+    ASSERT_EQ(fm.WriteStatusRecord(edited, box / (stem + ".vminf")), store::RecordWrite::Written);
 
     // The main unit has since changed its block: the local record wins.
     RecordingBlock later = b;
@@ -236,7 +266,7 @@ TEST_F(MessageTest, VmdatAfterVminfKeepsTheVminfRecordAndOnlyChangesTheState) {
     later.partyName = "other";
     later.recordingTenths = 99;
     writeDelivered(box / (stem + ".vmdat"), later, 1000);
-    ASSERT_EQ(fm.MakeStatusRecord(box / (stem + ".vmdat")), 0);
+    ASSERT_EQ(fm.MakeStatusRecord(box / (stem + ".vmdat")), store::RecordWrite::Written);
     FILESTS_INFO r;
     ASSERT_TRUE(fm.ReadStatusRecord(box / (stem + ".vmdat"), r));
     EXPECT_EQ(r.title, u"請求の件");
@@ -250,7 +280,7 @@ TEST_F(MessageTest, VmdatAfterVminfKeepsTheVminfRecordAndOnlyChangesTheState) {
     const std::string stem2 = "202612071406_abc_0012_00002";
     writeBytes(box / (stem2 + ".vminf"), "garbage");
     writeDelivered(box / (stem2 + ".vmdat"), later, 1000);
-    ASSERT_EQ(fm.MakeStatusRecord(box / (stem2 + ".vmdat")), 0);
+    ASSERT_EQ(fm.MakeStatusRecord(box / (stem2 + ".vmdat")), store::RecordWrite::Written);
     ASSERT_TRUE(fm.ReadStatusRecord(box / (stem2 + ".vmdat"), r));
     EXPECT_EQ(r.partyName, u"other");
     EXPECT_EQ(r.title, u"");
@@ -264,7 +294,7 @@ TEST_F(MessageTest, ResponseRecordTakesOnlyTimeNameAndNumber) {
     b.recordingTenths = 36000;
     const fs::path f = outou / "202612071405_abc_0005_0005.vmdat";
     writeDelivered(f, b, 800);
-    ASSERT_EQ(fm.MakeResponseRecord(f), 0);
+    ASSERT_EQ(fm.MakeResponseRecord(f), store::RecordWrite::Written);
     FILESTS_INFO r;
     ASSERT_TRUE(fm.ReadStatusRecord(f, r));
     EXPECT_EQ(r.recordingTime, u"01:00:00");
@@ -280,10 +310,10 @@ TEST_F(MessageTest, ResponseRecordTakesOnlyTimeNameAndNumber) {
 TEST_F(MessageTest, BuildingARecordRefusesAFileShorterThanABlock) {
     const fs::path f = box / "202612071405_abc_0012_00001.vminf";
     writeBytes(f, std::string(255, 'x'));
-    EXPECT_EQ(fm.MakeStatusRecord(f), -1);
-    EXPECT_EQ(fm.MakeResponseRecord(f), -1);
+    EXPECT_EQ(fm.MakeStatusRecord(f), store::RecordWrite::Failed);
+    EXPECT_EQ(fm.MakeResponseRecord(f), store::RecordWrite::Failed);
     EXPECT_EQ(readBytes(f), std::string(255, 'x'));
-    EXPECT_EQ(fm.MakeStatusRecord(box / "missing.vminf"), -1);
+    EXPECT_EQ(fm.MakeStatusRecord(box / "missing.vminf"), store::RecordWrite::Failed);
     EXPECT_FALSE(fs::exists(box / "missing.vminf"));
 }
 
@@ -296,7 +326,7 @@ TEST_F(MessageTest, WriteStatusRecordRefreshesTheBoxNameAndKeepsTheRest) {
     r.boxName = u"old";
     r.flag = 1;
     r.title = u"T";
-    ASSERT_EQ(fm.WriteStatusRecord(r, f), 1);
+    ASSERT_EQ(fm.WriteStatusRecord(r, f), store::RecordWrite::Written);
     EXPECT_EQ(r.boxName, u"経理部の直通ボックス");
     const std::string after = readBytes(f);
     ASSERT_EQ(after.size(), before.size());
@@ -311,7 +341,7 @@ TEST_F(MessageTest, WriteStatusRecordRefreshesTheBoxNameAndKeepsTheRest) {
 
     const fs::path shortFile = box / "202612071405_abc_0012_00002.vmdat";
     writeBytes(shortFile, std::string(1000, 'z'));
-    EXPECT_EQ(fm.WriteStatusRecord(r, shortFile), 0);
+    EXPECT_EQ(fm.WriteStatusRecord(r, shortFile), store::RecordWrite::Failed);
     EXPECT_EQ(readBytes(shortFile), std::string(1000, 'z'));
 
     // A file just retrieved has its block first and no record yet: writing a
@@ -319,7 +349,7 @@ TEST_F(MessageTest, WriteStatusRecordRefreshesTheBoxNameAndKeepsTheRest) {
     const fs::path raw = box / "202612071405_abc_0012_00003.vmdat";
     writeDelivered(raw, sampleBlock(), 3000);
     const std::string rawBytes = readBytes(raw);
-    EXPECT_EQ(fm.WriteStatusRecord(r, raw), 0);
+    EXPECT_EQ(fm.WriteStatusRecord(r, raw), store::RecordWrite::Failed);
     EXPECT_EQ(readBytes(raw), rawBytes);
 }
 
@@ -340,7 +370,7 @@ TEST_F(MessageTest, WriteNameAndDateStampsTheBlockFromTheClock) {
     FILESTS_INFO r = sampleRecord();
     // 16 characters of two bytes each fill the 32 bytes; the 17th does not fit.
     r.partyName = u"あいうえおかきくけこさしすせそたち";
-    ASSERT_EQ(fm.WriteNameAndDate(r, f), 1);
+    ASSERT_EQ(fm.WriteNameAndDate(r, f), store::RecordWrite::Written);
     const std::string after = readBytes(f);
     ASSERT_EQ(after.size(), before.size());
     EXPECT_EQ(after.substr(0, 1022), before.substr(0, 1022));
@@ -356,14 +386,14 @@ TEST_F(MessageTest, WriteNameAndDateStampsTheBlockFromTheClock) {
 
     // A short name is padded with zeros over the old one.
     r.partyName = u"ab";
-    ASSERT_EQ(fm.WriteNameAndDate(r, f), 1);
+    ASSERT_EQ(fm.WriteNameAndDate(r, f), store::RecordWrite::Written);
     EXPECT_EQ(readBytes(f).substr(1054, 32), "ab" + std::string(30, '\0'));
 
     // No block, no stamp.
     const fs::path raw = box / "202612071405_abc_0012_00002.vmdat";
     writeDelivered(raw, sampleBlock(), 2000);
     const std::string rawBytes = readBytes(raw);
-    EXPECT_EQ(fm.WriteNameAndDate(r, raw), 0);
+    EXPECT_EQ(fm.WriteNameAndDate(r, raw), store::RecordWrite::Failed);
     EXPECT_EQ(readBytes(raw), rawBytes);
 }
 
@@ -379,12 +409,12 @@ TEST_F(MessageTest, FailedRewriteLeavesTheOriginal) {
     struct rlimit tight = saved;
     tight.rlim_cur = 8192;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
-    const int prepended = fm.MakeStatusRecord(f);
+    const store::RecordWrite prepended = fm.MakeStatusRecord(f);
     FILESTS_INFO r = sampleRecord();
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
-    EXPECT_EQ(prepended, -1);
+    EXPECT_EQ(prepended, store::RecordWrite::Failed);
     EXPECT_EQ(readBytes(f), before);
     EXPECT_EQ(std::distance(fs::directory_iterator(box), fs::directory_iterator()), 1);
 }

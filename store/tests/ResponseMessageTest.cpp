@@ -47,7 +47,7 @@ protected:
         WriteWav8k(speech8k, SynthesizeSpeech(300));  // 3 s
     }
 
-    int add(const fs::path& source, const fs::path& oldPath = {}) {
+    AddResult add(const fs::path& source, const fs::path& oldPath = {}) {
         AddMessageRequest request;
         request.boxFolder = box.path();
         request.number = number;
@@ -111,7 +111,7 @@ TEST_F(ResponseMessage, WrappingKeepsWholeTenthsAndWritesRecordAndBlock) {
     const fs::path file = outou / "202612071505_MON_A007_0000.vmdat";
     const std::string coded = speech(12'345);
     writeBytes(file, coded);
-    ASSERT_EQ(WrapResponseMessage(file, 7, kMonday1505), 1);
+    ASSERT_EQ(WrapResponseMessage(file, 7, kMonday1505), store::RecordWrite::Written);
 
     const std::string bytes = readBytes(file);
     ASSERT_EQ(bytes.size(), 990u + 256u + 12'300u);
@@ -139,16 +139,16 @@ TEST_F(ResponseMessage, WrappingKeepsWholeTenthsAndWritesRecordAndBlock) {
 TEST_F(ResponseMessage, TheWindowsFormatChecks) {
     struct Case {
         fs::path source;
-        int result;
+        AddResult result;
         std::vector<std::string> files;
     };
     const Case cases[] = {
-        {speech8k, response::kAdded, {"202612071505_MON_A005_0000.WAV", "202612071505_MON_A005_0000.vmdat"}},
-        {converted("stereo44k.wav", "-ar 44100 -ac 2"), response::kRefusedFormat, {}},
+        {speech8k, AddResult::Added, {"202612071505_MON_A005_0000.WAV", "202612071505_MON_A005_0000.vmdat"}},
+        {converted("stereo44k.wav", "-ar 44100 -ac 2"), AddResult::RefusedFormat, {}},
         {converted("stereo44k.wma", "-ar 44100 -ac 2 -c:a wmav2"),
-         response::kAdded,
+         AddResult::Added,
          {"202612071505_MON_A005_0000.WMA", "202612071505_MON_A005_0000.vmdat"}},
-        {converted("speech.mp3", "-c:a libmp3lame"), response::kRefusedFormat, {}},
+        {converted("speech.mp3", "-c:a libmp3lame"), AddResult::RefusedFormat, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.source.filename().string());
@@ -158,7 +158,7 @@ TEST_F(ResponseMessage, TheWindowsFormatChecks) {
         EXPECT_EQ(add(c.source), c.result);
         EXPECT_EQ(sortedNames(outou), c.files);
         ASSERT_EQ(ports.prompt.shown.size(), 1u);
-        if (c.result == response::kAdded) {
+        if (c.result == AddResult::Added) {
             EXPECT_EQ(ports.prompt.shown[0].caption, u"取り込み完了");
             EXPECT_EQ(ports.prompt.shown[0].text, u"音声ファイルの読み込みが完了しました。");
             EXPECT_EQ(ports.prompt.shown[0].icon, Icon::Information);
@@ -189,8 +189,8 @@ TEST_F(ResponseMessage, AnOlderNumberGoesOnlyOnceTheNewMessageIsComplete) {
     // encoder's 601 s: the copy is made, then removed again.
     const fs::path tooLong = src.path() / "long.wav";
     WriteWav8k(tooLong, std::vector<std::int16_t>(610 * 8000, 100));
-    ASSERT_EQ(files.CheckWavFormat(tooLong), 1);
-    EXPECT_EQ(add(tooLong, oldVoice), response::kImportFailed);
+    ASSERT_TRUE(files.CheckWavFormat(tooLong));
+    EXPECT_EQ(add(tooLong, oldVoice), AddResult::ImportFailed);
     EXPECT_EQ(lastText(), u"このフォーマットには対応していません。");
     EXPECT_EQ(sortedNames(outou),
               (std::vector<std::string>{oldCopy.filename().string(), oldVoice.filename().string(),
@@ -210,7 +210,7 @@ TEST_F(ResponseMessage, AnOlderNumberGoesOnlyOnceTheNewMessageIsComplete) {
             ++staged;
         }
     };
-    ASSERT_EQ(add(speech8k, box.path().string() + "//outou//" + oldVoice.filename().string()), response::kAdded);
+    ASSERT_EQ(add(speech8k, box.path().string() + "//outou//" + oldVoice.filename().string()), AddResult::Added);
     EXPECT_EQ(sortedNames(outou),
               (std::vector<std::string>{"202612071505_MON_A007_0000.WAV", "202612071505_MON_A007_0000.vmdat"}));
     EXPECT_EQ(created, outou / "202612071505_MON_A007_0000.vmdat");
@@ -221,7 +221,7 @@ TEST_F(ResponseMessage, AnOlderNumberGoesOnlyOnceTheNewMessageIsComplete) {
     // old ones' names, and a failure must not have touched them first.
     const std::string current = readBytes(created);
     const std::string currentCopy = readBytes(outou / "202612071505_MON_A007_0000.WAV");
-    EXPECT_EQ(add(tooLong, created), response::kImportFailed);
+    EXPECT_EQ(add(tooLong, created), AddResult::ImportFailed);
     EXPECT_EQ(readBytes(created), current);
     EXPECT_EQ(readBytes(outou / "202612071505_MON_A007_0000.WAV"), currentCopy);
     EXPECT_EQ(sortedNames(outou),
@@ -229,7 +229,7 @@ TEST_F(ResponseMessage, AnOlderNumberGoesOnlyOnceTheNewMessageIsComplete) {
 
     // ... and a WMA file in that minute takes them over: the ".WAV" copy of the
     // message it replaces would otherwise be played as the new message.
-    ASSERT_EQ(add(converted("again.wma", "-c:a wmav2"), created), response::kAdded);
+    ASSERT_EQ(add(converted("again.wma", "-c:a wmav2"), created), AddResult::Added);
     EXPECT_EQ(sortedNames(outou),
               (std::vector<std::string>{"202612071505_MON_A007_0000.WMA", "202612071505_MON_A007_0000.vmdat"}));
 }
@@ -238,7 +238,7 @@ TEST_F(ResponseMessage, CancelDuringEncodingLeavesNothingAndSaysNothing) {
     const fs::path longer = src.path() / "minute.wav";
     WriteWav8k(longer, SynthesizeSpeech(6000));  // 60 s
     ports.pump.at(110, [&] { ports.cancel.set(); });
-    EXPECT_EQ(add(longer), response::kCancelled);
+    EXPECT_EQ(add(longer), AddResult::Cancelled);
     EXPECT_TRUE(ports.prompt.shown.empty());
     EXPECT_TRUE(sortedNames(outou).empty());
     EXPECT_EQ(window.calls.back(), "close");
@@ -248,11 +248,11 @@ TEST_F(ResponseMessage, CancelDuringEncodingLeavesNothingAndSaysNothing) {
 
 TEST_F(ResponseMessage, RefusalsBeforeAnyCopy) {
     ports.disk.set(4095);
-    EXPECT_EQ(add(speech8k), response::kNoSpace);
+    EXPECT_EQ(add(speech8k), AddResult::NoSpace);
     EXPECT_EQ(lastText(), u"ＰＣのメモリ不足です。");
     ports.disk.set(std::uint64_t{1} << 40);
     ports.prompt.shown.clear();
-    EXPECT_EQ(add(src.path() / "missing.wav"), response::kNotOpened);
+    EXPECT_EQ(add(src.path() / "missing.wav"), AddResult::NotOpened);
     EXPECT_TRUE(ports.prompt.shown.empty()) << "a file that cannot be opened is passed over in silence";
     EXPECT_TRUE(sortedNames(outou).empty());
     EXPECT_TRUE(window.calls.empty());
@@ -262,7 +262,7 @@ TEST_F(ResponseMessage, TheExtensionPicksTheLevel) {
     const auto encoded = [&](std::u16string_view extension, store::ImportLevels levels) {
         const fs::path copy = outou / "copy.WAV";
         fs::copy_file(speech8k, copy, fs::copy_options::overwrite_existing);
-        EXPECT_EQ(files.ImportAudio(copy, extension, levels, intermediate), 1);
+        EXPECT_TRUE(files.ImportAudio(copy, extension, levels, intermediate));
         return readBytes(VoiceDataPathOf(copy));
     };
     const std::string plain = encoded(u".wav", {0, 0});
@@ -273,7 +273,7 @@ TEST_F(ResponseMessage, TheExtensionPicksTheLevel) {
 
     const fs::path copy = outou / "copy.mp3";
     fs::copy_file(speech8k, copy);
-    EXPECT_EQ(files.ImportAudio(copy, u".mp3", {}, intermediate), 0);
+    EXPECT_FALSE(files.ImportAudio(copy, u".mp3", {}, intermediate));
 }
 
 TEST_F(ResponseMessage, TheLengthCheckPassesBelow600Point1Seconds) {
@@ -283,10 +283,10 @@ TEST_F(ResponseMessage, TheLengthCheckPassesBelow600Point1Seconds) {
     };
     for (const Case& c : {Case{600'099, true}, Case{600'100, false}, Case{0, true}, Case{601'000, false}})
         EXPECT_EQ(CFileMng::IsAudioLengthAccepted(c.millis), c.accepted) << c.millis;
-    EXPECT_EQ(files.CheckAudioLength(converted("speech.wma", "-c:a wmav2")), 1);
+    EXPECT_TRUE(files.CheckAudioLength(converted("speech.wma", "-c:a wmav2")));
     const fs::path text = src.path() / "text.wma";
     writeBytes(text, std::string(3000, 'x'));
-    EXPECT_EQ(files.CheckAudioLength(text), 0);
+    EXPECT_FALSE(files.CheckAudioLength(text));
 }
 
 }  // namespace
@@ -314,7 +314,7 @@ TEST_F(ResponseMessage, NothingPlantedInTheFoldersItWritesIsWrittenThrough) {
         request.number = number;
         request.source = fromWindow ? speech8k : converted("speech.flac", "");
         request.anyAudio = !fromWindow;
-        ASSERT_EQ(AddResponseMessage(request, window, &created), response::kAdded);
+        ASSERT_EQ(AddResponseMessage(request, window, &created), AddResult::Added);
         const fs::path copy = fs::path(created).replace_extension(".WAV");
         EXPECT_EQ(fs::symlink_status(copy).type(), fs::file_type::regular);
         EXPECT_TRUE(files.IsValidMessageFile(created));

@@ -23,7 +23,9 @@ namespace {
 
 class NoSession final : public MainUnitSession {
 public:
-    int Login(const std::u16string&, const std::u16string&, const std::u16string&) override { return 1; }
+    ftp::LoginResult Login(const std::u16string&, const std::u16string&, const std::u16string&) override {
+        return ftp::LoginResult::ConnectFailed;
+    }
     void Logout() override {}
     void Drain() override {}
     bool KeepAlive() override { return false; }

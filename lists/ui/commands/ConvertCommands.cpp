@@ -73,8 +73,8 @@ void PlaySelection(ListCommandHost& host) {
     if (view == nullptr) return;
     WindowConversionHost windows(host);
     const PlaySettings settings = host.PlaybackSettings();
-    // The played mark shows in the list.
-    if (view->PlayCurrent(windows, settings) == 1) view->Refresh(true, false, true);
+    // The played mark shows in the list, as the file holds it.
+    if (view->PlayCurrent(windows, settings) != PlayResult::NotPlayed) view->Refresh(true, false, true);
 }
 
 void DeleteWavFilesAtExit(const std::vector<std::filesystem::path>& files) {

@@ -148,7 +148,8 @@ void AddSystemMessage(ListCommandHost& host) {
     request.levels = host.ImportLevels();
     {
         FrameAddMessageWindow window(host);
-        AddResponseMessage(request, window);
+        // It tells the user how it went; the list shows the folder as it is now either way.
+        (void)AddResponseMessage(request, window);
     }
     if (shown) shown->Refresh(true, false, true);
     host.RefreshStatusBar(true);
@@ -160,7 +161,8 @@ void UploadSelectedMessages(ListCommandHost& host) {
     if (view == nullptr || ftp == nullptr || !host.LoggedIn()) return;
     std::vector<FILESTS_INFO> records = SelectedRecordsOf(view->Data(), view->SelectedRows());
     FrameUploadWindow window(host, *view);
-    UploadSelected(*ftp, records, window);
+    // The upload tells the user how it went and reloads the list through the window.
+    (void)UploadSelected(*ftp, records, window);
     host.RefreshStatusBar(true);
 }
 

@@ -246,7 +246,7 @@ TEST_F(ListWindowsTest, TheResponseListRefitsItsColumnsAtEveryRefresh) {
     FILESTS_INFO record;
     ASSERT_TRUE(CFileMng().ReadStatusRecord(five, record));
     record.partyName = u"とても長いシステム応答メッセージの名称";
-    ASSERT_EQ(CFileMng().WriteStatusRecord(record, five), 1);
+    ASSERT_EQ(CFileMng().WriteStatusRecord(record, five), store::RecordWrite::Written);
     const QFontMetrics font(view->List()->font());
     const int wanted = font.horizontalAdvance(QString::fromStdU16String(record.partyName));
     ASSERT_LT(view->List()->columnWidth(kNameColumn), wanted);
@@ -422,7 +422,7 @@ TEST(ListWindowsVoice, Button1004FetchesTheVoiceOfTheSelectedRowsAndReloadsTheLi
     for (const auto& entry : fs::directory_iterator(dir / "unit" / "rusuroku" / "0001"))
         if (entry.path().extension() == ".vminf") {
             fs::copy_file(entry.path(), local / entry.path().filename());
-            ASSERT_EQ(CFileMng().MakeStatusRecord(local / entry.path().filename()), 0);
+            ASSERT_EQ(CFileMng().MakeStatusRecord(local / entry.path().filename()), store::RecordWrite::Written);
         }
     const fs::path ini = dir / "PLOVA.ini";
     writeProfileString(ini, u"FOLDER", u"FOLDER", (dir / "root").u16string());
