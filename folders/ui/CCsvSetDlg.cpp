@@ -52,8 +52,8 @@ CCsvSetDlg::CCsvSetDlg(FolderHost& host, const Texts& texts, const CsvPlace& sta
     connect(file_, &QLineEdit::textChanged, this, &CCsvSetDlg::UpdateOk);
     UpdateOk();
 
-    choose_ = [this](const QString& start) {
-        QFileDialog chooser(this, qs(texts_.chooserTitle), start, qs(csv::kFileFilter));
+    choose_ = [this](const QString& from) {
+        QFileDialog chooser(this, qs(texts_.chooserTitle), from, qs(csv::kFileFilter));
         chooser.setDefaultSuffix(qs(csv::kDefaultSuffix));
         if (texts_.use == CsvUse::Export) {
             chooser.setAcceptMode(QFileDialog::AcceptSave);
