@@ -275,6 +275,34 @@ DownloadResult CDownloadMng::CountFiles(std::u16string_view remoteDirectory, con
 
 // ------------------------------------------------------------ DownloadBox
 
+// One run of DownloadBox: the message being handled and the files this run
+// has fetched of it. A cancel or a failure takes those away again, so that no
+// message is left with half of its pair; files that were here before stay.
+struct CDownloadMng::BoxRun {
+    BoxRun(const fs::path& f, int& h) : folder(f), handled(h) {}
+    const fs::path& folder;
+    int& handled;
+    Window window;
+    bool missing = false;
+    std::u16string stem;
+    std::vector<fs::path> fetched;
+    fs::path pendingVoice;  // the voice file waiting for its ".vminf" to be converted
+
+    void enterMessage(std::u16string_view entryStem) {
+        if (entryStem == stem) return;
+        stem = entryStem;
+        fetched.clear();
+    }
+    void dropFetched() {
+        for (const auto& p : fetched) store::RemoveFile(p);
+        fetched.clear();
+    }
+    // On a cancel between two files: both files of the message complete, it stays.
+    void dropHalfMessage() {
+        if (fetched.size() == 1 && !store::SomethingAt(companionOf(fetched.front()))) dropFetched();
+    }
+};
+
 DownloadResult CDownloadMng::DownloadBox(std::u16string_view remoteDirectory, const fs::path& localFolder, int& handled,
                                          int& listed) {
     handled = 0;
@@ -290,108 +318,92 @@ DownloadResult CDownloadMng::DownloadBox(std::u16string_view remoteDirectory, co
 
     const std::vector<std::u16string> lines = listing::CleanLines(listing);
     listed = static_cast<int>(lines.size());
-    Window window;
-    bool missing = false;
-
-    // The message being handled and the files this run has fetched of it: a
-    // cancel or a failure takes those away again, so that no message is left
-    // with half of its pair. Files that were here before stay.
-    std::u16string stem;
-    std::vector<fs::path> fetched;
-    fs::path pendingVoice;  // the voice file waiting for its ".vminf" to be converted
-    auto dropFetched = [&] {
-        for (const auto& p : fetched) store::RemoveFile(p);
-        fetched.clear();
-    };
-
+    BoxRun run(localFolder, handled);
     for (const std::u16string& line : lines) {
         if (cancelRequested()) {
-            // Both files of the message complete: it stays.
-            if (fetched.size() == 1 && !store::SomethingAt(companionOf(fetched.front()))) dropFetched();
+            run.dropHalfMessage();
             return DownloadResult::Cancelled;
         }
         if (!hasWord(line, u"vmdat") && !hasWord(line, u"vminf")) continue;
         const auto entry = listing::EntryFromLongLine(line, listing::NameForm::BoxMessage);
         if (!entry) continue;  // a name that must not become a local path
-        const bool isVoice = entry->name.ends_with(store::kVmdat);
-        const std::u16string entryStem = entry->name.substr(0, entry->name.size() - store::kVmdat.size());
-        if (entryStem != stem) {
-            stem = entryStem;
-            fetched.clear();
-        }
-        const fs::path local = localFolder / pathOf(entry->name);
-
-        if (!enoughSpace(localFolder, dl::SpaceForFile(entry->size))) return DownloadResult::NoSpace;
-        const bool here = store::IsCompleteMessage(local, entry->size);
-        if (isVoice) {
-            window.send(msg::kBarRange, static_cast<std::intptr_t>(entry->size / kBlockKiB));
-            ftp_.Session()->progressCount = 0;
-        }
-
-        if (here) {
-            if (isVoice) {
-                window.send(msg::kBarPosition, dl::kBarExistingVoice);
-                pendingVoice = local;
-            } else {
-                window.send(msg::kBarPosition, dl::kBarFull);
-                if (options_.convert) {
-                    window.send(msg::kStatusConvert);
-                    if (pendingVoice == withExtension(local, store::kVmdat)) {
-                        const Conversion c = Convert(pendingVoice);
-                        if (c == Conversion::NoSpace) return DownloadResult::NoSpace;
-                        if (c != Conversion::Done) return DownloadResult::ExistingConversionFailed;
-                    }
-                }
-                pendingVoice.clear();
-            }
-        } else {
-            const DownloadResult got = Receive(entry->name, local, entry->size, true, false, Record::Box);
-            if (got == DownloadResult::Cancelled) {
-                dropFetched();
-                return DownloadResult::Cancelled;
-            }
-            if (got == DownloadResult::SomeMissing) {
-                missing = true;
-                window.send(msg::kBarPosition, dl::kBarFull);
-                if (!isVoice) {
-                    window.send(msg::kStatusDownload);
-                    window.send(msg::kNextItem);
-                }
-                continue;
-            }
-            if (got != DownloadResult::Ok) {
-                dropFetched();
-                return DownloadResult::CommError;
-            }
-            fetched.push_back(local);
-            window.send(msg::kBarPosition, dl::kBarFull);
-            if (isVoice) {
-                if (options_.convert) pendingVoice = local;
-            } else {
-                if (options_.convert) {
-                    window.send(msg::kStatusConvert);
-                    if (pendingVoice == withExtension(local, store::kVmdat)) {
-                        const Conversion c = Convert(pendingVoice);
-                        if (c == Conversion::NoSpace) return DownloadResult::NoSpace;
-                        if (c != Conversion::Done) {
-                            // Only a voice file this run fetched goes; one the user had stays.
-                            for (const auto& p : fetched)
-                                if (p == pendingVoice) store::RemoveFile(p);
-                            return DownloadResult::FreshConversionFailed;
-                        }
-                    }
-                }
-                pendingVoice.clear();
-            }
-        }
-        if (!isVoice) {
-            window.send(msg::kStatusDownload);
-            window.send(msg::kNextItem);
-        }
-        ++handled;
+        if (const DownloadResult r = DownloadBoxFile(run, *entry); r != DownloadResult::Ok) return r;
     }
     if (cancelRequested()) return DownloadResult::Cancelled;
-    return missing ? DownloadResult::SomeMissing : DownloadResult::Ok;
+    return run.missing ? DownloadResult::SomeMissing : DownloadResult::Ok;
+}
+
+// One file of the listing, kept when it is here whole, fetched otherwise.
+// Ok to go on with the next one (a file the main unit no longer has is noted
+// as missing and not counted); any other result ends the run.
+DownloadResult CDownloadMng::DownloadBoxFile(BoxRun& run, const listing::Entry& entry) {
+    const bool isVoice = entry.name.ends_with(store::kVmdat);
+    run.enterMessage(std::u16string_view(entry.name).substr(0, entry.name.size() - store::kVmdat.size()));
+    const fs::path local = run.folder / pathOf(entry.name);
+
+    if (!enoughSpace(run.folder, dl::SpaceForFile(entry.size))) return DownloadResult::NoSpace;
+    const bool here = store::IsCompleteMessage(local, entry.size);
+    if (isVoice) {
+        run.window.send(msg::kBarRange, static_cast<std::intptr_t>(entry.size / kBlockKiB));
+        ftp_.Session()->progressCount = 0;
+    }
+
+    bool counted = true;
+    if (here) {
+        run.window.send(msg::kBarPosition, isVoice ? dl::kBarExistingVoice : dl::kBarFull);
+        if (isVoice) {
+            run.pendingVoice = local;
+        } else if (const DownloadResult r = ConvertPendingVoice(run, local, false); r != DownloadResult::Ok) {
+            return r;
+        }
+    } else {
+        const DownloadResult got = Receive(entry.name, local, entry.size, true, false, Record::Box);
+        if (got == DownloadResult::Cancelled) {
+            run.dropFetched();
+            return DownloadResult::Cancelled;
+        }
+        if (got != DownloadResult::Ok && got != DownloadResult::SomeMissing) {
+            run.dropFetched();
+            return DownloadResult::CommError;
+        }
+        run.window.send(msg::kBarPosition, dl::kBarFull);
+        if (got == DownloadResult::SomeMissing) {
+            run.missing = true;
+            counted = false;
+        } else {
+            run.fetched.push_back(local);
+            if (isVoice) {
+                if (options_.convert) run.pendingVoice = local;
+            } else if (const DownloadResult r = ConvertPendingVoice(run, local, true); r != DownloadResult::Ok) {
+                return r;
+            }
+        }
+    }
+    if (!isVoice) {
+        run.window.send(msg::kStatusDownload);
+        run.window.send(msg::kNextItem);
+    }
+    if (counted) ++run.handled;
+    return DownloadResult::Ok;
+}
+
+DownloadResult CDownloadMng::ConvertPendingVoice(BoxRun& run, const fs::path& infoFile, bool infoFetched) {
+    if (options_.convert) {
+        run.window.send(msg::kStatusConvert);
+        if (run.pendingVoice == withExtension(infoFile, store::kVmdat)) {
+            const Conversion c = Convert(run.pendingVoice);
+            if (c == Conversion::NoSpace) return DownloadResult::NoSpace;
+            if (c != Conversion::Done) {
+                if (!infoFetched) return DownloadResult::ExistingConversionFailed;
+                // Only a voice file this run fetched goes; one the user had stays.
+                for (const auto& p : run.fetched)
+                    if (p == run.pendingVoice) store::RemoveFile(p);
+                return DownloadResult::FreshConversionFailed;
+            }
+        }
+    }
+    run.pendingVoice.clear();
+    return DownloadResult::Ok;
 }
 
 // -------------------------------------------------------- DownloadBoxInfo

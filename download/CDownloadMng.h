@@ -24,6 +24,10 @@
 
 namespace plova {
 
+namespace listing {
+struct Entry;
+}  // namespace listing
+
 // How a download procedure ended.
 enum class [[nodiscard]] DownloadResult{
     Ok,           // every listed file handled
@@ -136,6 +140,12 @@ private:
     // A long listing: Ok, NoDirectory or CommError.
     DownloadResult ListLong(std::u16string_view remoteDirectory, int kind, const std::filesystem::path& localFolder,
                             std::u16string& listing);
+    // The steps of DownloadBox, over the state of one run.
+    struct BoxRun;
+    DownloadResult DownloadBoxFile(BoxRun& run, const listing::Entry& entry);
+    // After a ".vminf": the voice file waiting for it made a WAV file, when
+    // conversion is on. `infoFetched`: the ".vminf" came in this run.
+    DownloadResult ConvertPendingVoice(BoxRun& run, const std::filesystem::path& infoFile, bool infoFetched);
     enum class Conversion { Done, NoSpace, Failed };
     // Space check and conversion of one voice file.
     Conversion Convert(const std::filesystem::path& voiceFile);

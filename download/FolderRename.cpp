@@ -10,13 +10,24 @@ namespace plova {
 namespace fs = std::filesystem;
 
 FolderRename RenameFolder(const fs::path& folder, std::u16string_view newName) {
-    if (newName.empty() || !listing::IsSafeName(newName)) return FolderRename::BadInput;
+    if (newName.empty() || newName.size() > static_cast<std::size_t>(folders::kRenameMaxChars) ||
+        !listing::IsSafeName(newName))
+        return FolderRename::BadInput;
     const fs::path target = folder.parent_path() / fs::path(toUtf8(newName));
     std::error_code ec;
     if (fs::is_directory(target, ec)) return FolderRename::Duplicate;
     // Never over a file or folder of that name.
     if (!store::RenameNoReplace(folder, target)) return FolderRename::BadInput;
     return FolderRename::Ok;
+}
+
+std::u16string_view RenameRefusal(FolderRename result) {
+    switch (result) {
+    case FolderRename::Ok: return {};
+    case FolderRename::Duplicate: return folders::kDuplicate;
+    case FolderRename::BadInput: return folders::kBadInput;
+    }
+    return folders::kBadInput;
 }
 
 }  // namespace plova

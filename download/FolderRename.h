@@ -18,8 +18,14 @@ constexpr std::u16string_view kDuplicate = u"フォルダ名が重複してい�
 
 enum class [[nodiscard]] FolderRename{Ok, BadInput, Duplicate};
 
-// Renames `folder` to `newName` beside it: an empty or unsafe name, or a
-// refused rename, is BadInput; a name already there is Duplicate.
+// Renames `folder` to `newName` beside it: an empty, unsafe or too long name
+// (over kRenameMaxChars UTF-16 units, as the edit counts them), or a refused
+// rename, is BadInput; a name already there as a folder is Duplicate, the
+// folder's own name included.
 FolderRename RenameFolder(const std::filesystem::path& folder, std::u16string_view newName);
+
+// What the rename dialog shows for a result: nothing for Ok, so the dialog
+// closes; otherwise the message, and the dialog stays open with the input.
+std::u16string_view RenameRefusal(FolderRename result);
 
 }  // namespace plova

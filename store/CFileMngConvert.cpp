@@ -13,6 +13,7 @@
 #include "audio/Level.h"
 #include "audio/VoiceDecoder.h"
 #include "audio/WavFormat.h"
+#include "audio/WorkerPoll.h"
 #include "platform/File.h"
 #include "platform/Ports.h"
 #include "platform/Text.h"
@@ -34,6 +35,7 @@ constexpr std::u16string_view kWavExtension = u".wav";
 
 constexpr int kStartAttempts = 3;
 constexpr auto kRetryPause = 5ms;
+constexpr std::intptr_t kBarStep = 1;
 constexpr auto kPollPause = 2ms;
 constexpr std::uint64_t kBytesPerSecondOfSpeech = 1000;
 
@@ -112,26 +114,9 @@ int StartDecoder(const fs::path& tmp, const fs::path& wavPath, std::int8_t level
     return result;
 }
 
-// Polls the worker until it ends, keeping the progress window and its Cancel
-// button live. The last status seen: 64 when the WAV file is complete.
+// Polls the decoder until it ends; 64 when the WAV file is complete.
 std::uint8_t PollDecoder(WindowHandle window) {
-    Progress& progress = *ports().progress;
-    std::intptr_t polls = 0;
-    for (;;) {
-        progress.post(window, msg::kBarPosition, ++polls, 0);
-        pumpOne();
-        // The worker decodes on its own; this pause only sets how often the bar moves.
-        std::this_thread::sleep_for(kPollPause);
-        if (!cancelRequested()) {
-            const std::uint8_t status = DecodePoll();
-            // Idle means the worker is gone (it is marked running before DecodeStart
-            // returns), so waiting on would never end.
-            if (status != decoder::kWaitingForStart && status != decoder::kDecoding) return status;
-        } else {
-            const std::uint8_t status = DecodeAbort();
-            if (status != decoder::kWaitingForStart) return status;
-        }
-    }
+    return PollWorker(window, {DecodePoll, DecodeAbort, decoder::kDecoding, kBarStep, kPollPause});
 }
 
 }  // namespace

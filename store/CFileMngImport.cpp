@@ -2,11 +2,11 @@
 // file and the encoding of an audio copy, driven from the window's thread.
 #include <chrono>
 #include <system_error>
-#include <thread>
 
 #include "audio/Level.h"
 #include "audio/MediaConversion.h"
 #include "audio/VoiceEncoder.h"
+#include "audio/WorkerPoll.h"
 #include "platform/Ports.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
@@ -29,24 +29,9 @@ constexpr std::int64_t kMicrosPerMilli = 1000;
 constexpr std::int64_t kLengthUnitMillis = 100;
 constexpr std::int64_t kMaxLengthUnits = 6000;  // 600.0 s in tenths
 
-// Polls the encoder until it ends, keeping the progress window and its Cancel
-// button live. The last status seen: 64 when all coded speech is written.
+// Polls the encoder until it ends; 64 when all coded speech is written.
 std::uint8_t PollEncoder(WindowHandle window) {
-    Progress& progress = *ports().progress;
-    std::intptr_t counter = 0;
-    for (;;) {
-        counter += kBarStep;
-        progress.post(window, msg::kBarPosition, counter, 0);
-        pumpOne();
-        std::this_thread::sleep_for(kPollPause);
-        if (!cancelRequested()) {
-            const std::uint8_t status = EncodePoll();
-            if (status != encoder::kWaitingForStart && status != encoder::kEncoding) return status;
-        } else {
-            const std::uint8_t status = EncodeAbort();
-            if (status != encoder::kWaitingForStart) return status;
-        }
-    }
+    return PollWorker(window, {EncodePoll, EncodeAbort, encoder::kEncoding, kBarStep, kPollPause});
 }
 
 }  // namespace

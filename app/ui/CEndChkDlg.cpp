@@ -1,6 +1,5 @@
 #include "app/ui/CEndChkDlg.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -24,13 +23,7 @@ CEndChkDlg::CEndChkDlg(const EndCheckButtons& rules, QWidget* parent) : QDialog(
     connect(yes_, &QPushButton::clicked, this, [this] { choose(EndCheckChoice::Exit); });
     connect(no_, &QPushButton::clicked, this, [this] { choose(EndCheckChoice::Cancel); });
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(backup_);
-    buttons->addWidget(yes_);
-    buttons->addWidget(no_);
-
-    LayOutMessageDialog(*this, QStyle::SP_MessageBoxQuestion, text, buttons);
+    LayOutMessageDialog(*this, QStyle::SP_MessageBoxQuestion, text, ButtonRow({backup_, yes_, no_}));
 }
 
 void CEndChkDlg::choose(EndCheckChoice choice) {

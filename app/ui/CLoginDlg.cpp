@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -46,12 +45,7 @@ CLoginDlg::CLoginDlg(SessionControl& session, const SettingsRecord& record, Dial
     login_->setDefault(true);
     connect(login_, &QPushButton::clicked, this, &CLoginDlg::OnLogin);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(login_);
-    buttons->addWidget(cancel_);
-
-    LayOutDialog(*this, form, buttons);
+    LayOutDialog(*this, form, ButtonRow({login_, cancel_}));
 
     // What was remembered.
     const LoginInput shown = LoginDialogValues(record);

@@ -1,6 +1,5 @@
 #include "app/ui/CRecomDlg.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -27,13 +26,7 @@ CRecomDlg::CRecomDlg(QWidget* parent) : QDialog(parent) {
         choice_ = ConnectionLostChoice::Exit;
         accept();
     });
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(reconnect_);
-    buttons->addWidget(exit_);
-    buttons->addStretch(1);
-
-    LayOutMessageDialog(*this, QStyle::SP_MessageBoxWarning, texts, buttons);
+    LayOutMessageDialog(*this, QStyle::SP_MessageBoxWarning, texts, ButtonRow({reconnect_, exit_}, RowAlign::Centre));
 }
 
 }  // namespace plova::ui

@@ -1,6 +1,5 @@
 #include "app/ui/CVersionDlg.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -23,11 +22,7 @@ CVersionDlg::CVersionDlg(DialogBackupWatch* watch, QWidget* parent) : CBackupTim
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-
-    LayOutMessageDialog(*this, QStyle::SP_MessageBoxInformation, lines, buttons);
+    LayOutMessageDialog(*this, QStyle::SP_MessageBoxInformation, lines, ButtonRow({ok}));
 }
 
 }  // namespace plova::ui

@@ -20,11 +20,7 @@ QHBoxLayout* YesNoButtons(QWidget* owner, QPushButton*& yes, QPushButton*& no) {
     yes = new QPushButton(qs(buttontext::kYes), owner);
     no = new QPushButton(qs(buttontext::kNo), owner);
     yes->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(yes);
-    buttons->addWidget(no);
-    return buttons;
+    return ButtonRow({yes, no});
 }
 
 CABakUpChk1Dlg::CABakUpChk1Dlg(backup::SettingsHost& settings, QWidget* parent) : QDialog(parent), settings_(settings) {

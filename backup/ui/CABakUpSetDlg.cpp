@@ -79,12 +79,7 @@ CABakUpSetDlg::CABakUpSetDlg(backup::SettingsHost& settings, DialogBackupWatch* 
     body->addWidget(group);
     body->addLayout(fields);
 
-    auto* ok = new QPushButton(qs(buttontext::kOk), this);
-    auto* cancel = new QPushButton(qs(buttontext::kCancel), this);
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &CABakUpSetDlg::OnOK);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    LayOutDialog(*this, body, ButtonRow({ok, cancel}));
+    LayOutDialog(*this, body, OkCancelRow(*this, [this] { OnOK(); }));
     ShowEnabling();
 }
 

@@ -4,7 +4,7 @@
 // next check. Escape does nothing.
 #pragma once
 
-#include <QDialog>
+#include "platform/ui/ProgressDlg.h"
 
 class QProgressBar;
 class QPushButton;
@@ -15,15 +15,17 @@ namespace prgbackup {
 constexpr char16_t kText[] = u"バックアップを実行しています。";
 }  // namespace prgbackup
 
-class CPrgAbackUpDlg final : public QDialog {
+class CPrgAbackUpDlg final : public ProgressDlg {
     Q_OBJECT
 public:
     explicit CPrgAbackUpDlg(QWidget* parent = nullptr);
     QProgressBar* bar() const { return bar_; }
     QPushButton* cancelButton() const { return cancel_; }
 
+    // One more message backed up, or the bar's range.
+    void OnMessage(int message, long long wparam) override;
+
 protected:
-    void customEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 

@@ -13,7 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(FolderRenameTest, RefusesTakenEmptyAndUnsafeNames) {
+TEST(FolderRenameTest, RefusesTakenEmptyUnsafeAndOverlongNames) {
     testkit::TempFolder dir{"folder-rename"};
     const fs::path root = dir / "root";
     for (const char* name : {"a", "b"}) {
@@ -25,15 +25,25 @@ TEST(FolderRenameTest, RefusesTakenEmptyAndUnsafeNames) {
         std::u16string name;
         FolderRename result;
     };
+    const std::u16string longest(folders::kRenameMaxChars, u'n');
     const Case cases[] = {
-        {u"b", FolderRename::Duplicate}, {u"", FolderRename::BadInput},    {u"../escape", FolderRename::BadInput},
-        {u"..", FolderRename::BadInput}, {u"x/y", FolderRename::BadInput}, {u"file", FolderRename::BadInput},
+        {u"b", FolderRename::Duplicate},   {u"a", FolderRename::Duplicate},  // its own name: that folder is there
+        {u"", FolderRename::BadInput},     {u"../escape", FolderRename::BadInput},
+        {u"..", FolderRename::BadInput},   {u"x/y", FolderRename::BadInput},
+        {u"file", FolderRename::BadInput}, {longest + u'n', FolderRename::BadInput},
         {u"支店", FolderRename::Ok},
     };
     for (const Case& c : cases) EXPECT_EQ(RenameFolder(root / "a", c.name), c.result) << toUtf8(c.name);
     EXPECT_TRUE(fs::is_directory(root / "支店/rusuroku/101"));
     EXPECT_EQ(testkit::readBytes(root / "file"), "x");
     EXPECT_FALSE(fs::exists(dir / "escape"));
+}
+
+// Every refusal names its reason; only a rename that took place closes the dialog.
+TEST(FolderRenameTest, ShowsOneMessagePerRefusal) {
+    EXPECT_EQ(RenameRefusal(FolderRename::Ok), u"");
+    EXPECT_EQ(RenameRefusal(FolderRename::BadInput), u"入力値エラーです。");
+    EXPECT_EQ(RenameRefusal(FolderRename::Duplicate), u"フォルダ名が重複しています。");
 }
 
 }  // namespace

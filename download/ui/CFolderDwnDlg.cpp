@@ -9,7 +9,6 @@
 #include <QVBoxLayout>
 #include <system_error>
 
-#include "download/FolderRename.h"
 #include "download/ui/CFolderNmChg.h"
 #include "download/ui/CPrgDownDlg.h"
 #include "download/ui/DownloadCommands.h"
@@ -110,9 +109,9 @@ CFolderDwnDlg::CFolderDwnDlg(DownloadHost& host) : CBackupTimedDlg(&host, host.M
     if (list_->topLevelItemCount() > 0) list_->setCurrentItem(list_->topLevelItem(0));
 
     browse_ = [this](const QString& start) { return QFileDialog::getExistingDirectory(this, qs(kBrowseTitle), start); };
-    askName_ = [this](const QString& current) {
-        CFolderNmChg dialog(current, &host_, this);
-        return host_.RunDialog(dialog) == QDialog::Accepted ? dialog.name() : QString();
+    renamer_ = [this](const QString& name, const fs::path& folder) {
+        CFolderNmChg dialog(name, folder, &host_, this);
+        return host_.RunDialog(dialog) == QDialog::Accepted ? dialog.NewName() : QString();
     };
 }
 
@@ -203,13 +202,9 @@ void CFolderDwnDlg::OnRename() {
     QTreeWidgetItem* item = list_->currentItem();
     if (item == nullptr) return;
     const fs::path folder = fpath(item->data(0, kPathRole).toString());
-    const QString name = askName_(item->text(0));
-    if (name.isEmpty() || name == item->text(0)) return;
-    // One plain name beside the old one, never over anything already there.
-    if (RenameFolder(folder, name.toStdU16String()) != FolderRename::Ok) {
-        prompt(u"フォルダ名を変更できませんでした。", std::u16string(dl::kErrorCaption), Icon::Exclamation);
-        return;
-    }
+    // The rename dialog refuses a name and stays open; it closes with the folder renamed or untouched.
+    const QString name = renamer_(item->text(0), folder);
+    if (name.isEmpty()) return;
     const fs::path target = folder.parent_path() / fpath(name);
     item->setText(0, name);
     item->setText(1, qpath(target));

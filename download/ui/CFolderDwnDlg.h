@@ -33,16 +33,20 @@ public:
     void OnDelete();
     void OnRename();
 
-    // How "フォルダ追加" asks for a folder and "名称変更" for a name; tests answer in place of a person.
+    // How "フォルダ追加" asks for a folder, and how "名称変更" asks for a new
+    // name and renames (the new name, empty when nothing was renamed); tests
+    // answer in place of a person.
     void SetFolderBrowser(std::function<QString(const QString& start)> browse) { browse_ = std::move(browse); }
-    void SetNameAsker(std::function<QString(const QString& current)> ask) { askName_ = std::move(ask); }
+    void SetRenamer(std::function<QString(const QString& name, const std::filesystem::path& folder)> rename) {
+        renamer_ = std::move(rename);
+    }
 
 private:
     DownloadHost& host_;
     QTreeWidget* list_ = nullptr;
     QPushButton* download_ = nullptr;
     std::function<QString(const QString&)> browse_;
-    std::function<QString(const QString&)> askName_;
+    std::function<QString(const QString&, const std::filesystem::path&)> renamer_;
 };
 
 }  // namespace plova::ui

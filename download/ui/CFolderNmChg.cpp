@@ -1,34 +1,40 @@
 #include "download/ui/CFolderNmChg.h"
 
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "download/FolderRename.h"
+#include "platform/Ports.h"
 #include "platform/ui/DialogLayout.h"
 
 namespace plova::ui {
+namespace {
+constexpr int kEditWidth = 260;
+}  // namespace
 
-CFolderNmChg::CFolderNmChg(const QString& current, DialogBackupWatch* watch, QWidget* parent)
-    : CBackupTimedDlg(watch, parent) {
-    setWindowTitle(QStringLiteral("フォルダ名称変更"));
-    name_ = new QLineEdit(current, this);
-    name_->setMinimumWidth(260);
+CFolderNmChg::CFolderNmChg(const QString& name, const std::filesystem::path& folder, DialogBackupWatch* watch,
+                           QWidget* parent)
+    : CBackupTimedDlg(watch, parent), folder_(folder) {
+    setWindowTitle(qs(folders::kRenameCaption));
+    name_ = new QLineEdit(name, this);
+    name_->setMaxLength(folders::kRenameMaxChars);
+    name_->setMinimumWidth(kEditWidth);
     name_->selectAll();
     auto* body = new QVBoxLayout;
-    body->addWidget(new QLabel(QStringLiteral("新しいフォルダ名："), this));
     body->addWidget(name_);
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    LayOutDialog(*this, body, ButtonRow({ok, cancel}));
+    LayOutDialog(*this, body, OkCancelRow(*this, [this] { OnOK(); }));
 }
 
-QString CFolderNmChg::name() const {
-    return name_->text().trimmed();
+void CFolderNmChg::OnOK() {
+    const QString name = name_->text();
+    const std::u16string_view refusal = RenameRefusal(RenameFolder(folder_, name.toStdU16String()));
+    if (!refusal.empty()) {
+        prompt(std::u16string(refusal), std::u16string(folders::kErrorCaption), Icon::Exclamation);
+        return;
+    }
+    newName_ = name;
+    accept();
 }
 
 }  // namespace plova::ui

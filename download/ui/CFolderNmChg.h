@@ -1,7 +1,11 @@
-// The small rename dialog of the folder download ("フォルダ名称変更").
+// "フォルダ名称変更": a new name for one box folder, given beside its old one.
+// "OK" renames the folder; a refused name is shown and the dialog stays open
+// with what was typed. The folder download dialog opens it under this name,
+// the folder change dialog as CFolderNmChg1: one rule for both.
 #pragma once
 
 #include <QString>
+#include <filesystem>
 
 #include "platform/ui/CBackupTimedDlg.h"
 
@@ -9,15 +13,19 @@ class QLineEdit;
 
 namespace plova::ui {
 
-class CFolderNmChg final : public CBackupTimedDlg {
+class CFolderNmChg : public CBackupTimedDlg {
     Q_OBJECT
 public:
-    CFolderNmChg(const QString& current, DialogBackupWatch* watch, QWidget* parent);
+    CFolderNmChg(const QString& name, const std::filesystem::path& folder, DialogBackupWatch* watch, QWidget* parent);
     QLineEdit* nameEdit() const { return name_; }
-    QString name() const;
+    // The folder's new name once "OK" has renamed it.
+    const QString& NewName() const { return newName_; }
+    void OnOK();
 
 private:
+    std::filesystem::path folder_;
     QLineEdit* name_ = nullptr;
+    QString newName_;
 };
 
 }  // namespace plova::ui

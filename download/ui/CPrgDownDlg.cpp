@@ -7,7 +7,6 @@
 
 #include "platform/Ports.h"
 #include "platform/ui/DialogLayout.h"
-#include "platform/ui/QtPorts.h"
 
 namespace plova::ui {
 namespace {
@@ -22,11 +21,7 @@ CPrgDownDlg::CPrgDownDlg(Kind kind, QWidget* parent) : CancelProgressDlg(parent)
     counter_ = new QLabel(this);
     counter_->setObjectName(QStringLiteral("counter"));
     counter_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    bar_ = new QProgressBar(this);
-    bar_->setRange(0, kDefaultRange);
-    bar_->setValue(0);
-    bar_->setTextVisible(false);
-    bar_->setMinimumWidth(kBarWidth);
+    bar_ = MakeBar(kDefaultRange, kBarWidth);
     cancel_ = MakeCancelButton();
 
     switch (kind) {
@@ -36,7 +31,7 @@ CPrgDownDlg::CPrgDownDlg(Kind kind, QWidget* parent) : CancelProgressDlg(parent)
     }
     counter_->setVisible(kind == Kind::Files);
 
-    LayOutProgressDialog(*this, status_, counter_, bar_, CentredRow(cancel_));
+    LayOutProgressDialog(*this, status_, counter_, bar_, ButtonRow({cancel_}, RowAlign::Centre));
 }
 
 void CPrgDownDlg::SetTotals(int total, int range) {
@@ -78,12 +73,6 @@ void CPrgDownDlg::OnMessage(int message, long long wparam) {
         break;
     default: break;
     }
-}
-
-void CPrgDownDlg::customEvent(QEvent* event) {
-    if (event->type() != WindowMessageEvent::eventType()) return QDialog::customEvent(event);
-    const auto* m = static_cast<WindowMessageEvent*>(event);
-    OnMessage(m->message(), m->wparam());
 }
 
 }  // namespace plova::ui

@@ -30,11 +30,8 @@ public:
     QPushButton* cancelButton() const { return cancel_; }
     int counter() const { return counter_value_; }
 
-    // One message of the progress protocol.
-    void OnMessage(int message, long long wparam);
-
-protected:
-    void customEvent(QEvent* event) override;
+    // 1124 to 1130 of the download procedures.
+    void OnMessage(int message, long long wparam) override;
 
 private:
     void ShowCounter();

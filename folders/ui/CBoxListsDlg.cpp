@@ -65,12 +65,11 @@ CBoxListsDlg::CBoxListsDlg(FolderHost& host, const Look& look)
     }
     body->addLayout(listsRow);
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    ok->setAutoDefault(false);
-    connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    LayOutDialog(*this, body, ButtonRow({ok, cancel}));
+    const OkCancel buttons = MakeOkCancel(*this, [this] { OnOK(); });
+    // Enter in a name cell ends the edit, not the dialog.
+    buttons.ok->setDefault(false);
+    buttons.ok->setAutoDefault(false);
+    LayOutDialog(*this, body, ButtonRow({buttons.ok, buttons.cancel}));
 }
 
 BoxLists CBoxListsDlg::Rows() const {

@@ -28,9 +28,9 @@ CCsvSetDlg::CCsvSetDlg(FolderHost& host, const Texts& texts, const CsvPlace& sta
     bar_ = new QProgressBar(this);
     bar_->setTextVisible(false);
     bar_->hide();
-    ok_ = new QPushButton(QStringLiteral("OK"), this);
-    cancel_ = new QPushButton(QStringLiteral("キャンセル"), this);
-    ok_->setDefault(true);
+    const OkCancel buttons = MakeOkCancel(*this, [this] { OnOK(); });
+    ok_ = buttons.ok;
+    cancel_ = buttons.cancel;
 
     auto* group = new QGroupBox(qs(texts_.group), this);
     auto* grid = new QGridLayout(group);
@@ -46,8 +46,6 @@ CCsvSetDlg::CCsvSetDlg(FolderHost& host, const Texts& texts, const CsvPlace& sta
     LayOutDialog(*this, body, ButtonRow({ok_, cancel_}));
 
     connect(browse_, &QPushButton::clicked, this, &CCsvSetDlg::OnBrowse);
-    connect(ok_, &QPushButton::clicked, this, [this] { OnOK(); });
-    connect(cancel_, &QPushButton::clicked, this, &CCsvSetDlg::reject);
     connect(folder_, &QLineEdit::textChanged, this, &CCsvSetDlg::UpdateOk);
     connect(file_, &QLineEdit::textChanged, this, &CCsvSetDlg::UpdateOk);
     UpdateOk();

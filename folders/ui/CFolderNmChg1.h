@@ -1,29 +1,14 @@
-// "フォルダ名称変更" of the folder change dialog: a new name for one box
-// folder under the root folder, renamed on "OK".
+// "フォルダ名称変更" of the folder change dialog: the same dialog and rule as
+// the folder download's, under the name the folder change dialog opens.
 #pragma once
 
-#include <QString>
-#include <filesystem>
-
-#include "platform/ui/CBackupTimedDlg.h"
-
-class QLineEdit;
+#include "download/ui/CFolderNmChg.h"
 
 namespace plova::ui {
 
-class CFolderNmChg1 final : public CBackupTimedDlg {
-    Q_OBJECT
+class CFolderNmChg1 final : public CFolderNmChg {
 public:
-    CFolderNmChg1(const QString& name, const std::filesystem::path& folder, DialogBackupWatch* watch, QWidget* parent);
-    QLineEdit* nameEdit() const { return name_; }
-    // The folder's new name once "OK" has renamed it.
-    const QString& NewName() const { return newName_; }
-    void OnOK();
-
-private:
-    std::filesystem::path folder_;
-    QLineEdit* name_ = nullptr;
-    QString newName_;
+    using CFolderNmChg::CFolderNmChg;
 };
 
 }  // namespace plova::ui

@@ -48,12 +48,7 @@ CFolderSetDlg::CFolderSetDlg(FolderHost& host) : CBackupTimedDlg(&host, host.Mai
     row->addWidget(folder_, 1);
     row->addWidget(choose_);
     body->addLayout(row);
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &CFolderSetDlg::OnOK);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    LayOutDialog(*this, body, ButtonRow({ok, cancel}));
+    LayOutDialog(*this, body, OkCancelRow(*this, [this] { OnOK(); }));
 
     chooser_ = [this]() -> QString {
         CFolderSetSubDlg dialog(host_.RootFolder(), &host_, this);

@@ -49,13 +49,8 @@ CFolderSetSubDlg::CFolderSetSubDlg(std::u16string_view root, DialogBackupWatch* 
     list_->setMinimumSize(folders::kNameWidth + folders::kPathWidth + 24, kListHeight);
     auto* body = new QVBoxLayout;
     body->addWidget(list_);
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &CFolderSetSubDlg::OnOK);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(list_, &QTableWidget::cellDoubleClicked, this, [this] { OnOK(); });
-    LayOutDialog(*this, body, ButtonRow({ok, cancel}));
+    LayOutDialog(*this, body, OkCancelRow(*this, [this] { OnOK(); }));
 }
 
 void CFolderSetSubDlg::OnOK() {

@@ -36,12 +36,7 @@ CMakeBoxFldDlg::CMakeBoxFldDlg(FolderHost& host, bool answering)
     body->addWidget(kind);
     body->addLayout(nameRow);
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &CMakeBoxFldDlg::OnOK);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    LayOutDialog(*this, body, ButtonRow({ok, cancel}));
+    LayOutDialog(*this, body, OkCancelRow(*this, [this] { OnOK(); }));
 }
 
 bool CMakeBoxFldDlg::AnsweringChosen() const {

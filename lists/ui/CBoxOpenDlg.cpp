@@ -15,6 +15,7 @@
 #include "lists/ui/CCheckListCtrl.h"
 #include "platform/Ports.h"
 #include "platform/Text.h"
+#include "platform/ui/DialogLayout.h"
 #include "store/CFileMng.h"
 
 namespace plova::ui {
@@ -109,15 +110,11 @@ CBoxOpenDlg::CBoxOpenDlg(ListSlotTable table, const std::u16string& folderDispla
     choiceLayout->addWidget(responseRadio_);
     layout->addWidget(choice);
 
-    auto* bottom = new QHBoxLayout;
     auto* cancel = new QPushButton(q(u"キャンセル"), this);
     open_->setDefault(true);
     connect(open_, &QPushButton::clicked, this, &CBoxOpenDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CBoxOpenDlg::reject);
-    bottom->addStretch(1);
-    bottom->addWidget(open_);
-    bottom->addWidget(cancel);
-    layout->addLayout(bottom);
+    layout->addLayout(ButtonRow({open_, cancel}));
 }
 
 QPushButton* CBoxOpenDlg::Button(int id) const {

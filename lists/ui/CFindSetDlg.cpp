@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "platform/Ports.h"
+#include "platform/ui/DialogLayout.h"
 
 namespace plova::ui {
 namespace {
@@ -113,7 +114,7 @@ CFindSetDlg::CFindSetDlg(SelectCriteria& record, const std::u16string& folderNam
     grid->setColumnStretch(1, 1);
     layout->addWidget(group);
 
-    layout->addLayout(OkCancelRow(this));
+    layout->addLayout(OkCancelRow(*this));
 
     Restore();
 }

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "lists/ui/CFindSetDlg.h"
+#include "platform/ui/DialogLayout.h"
 
 namespace plova::ui {
 
@@ -29,7 +30,7 @@ CFindSetDlgS::CFindSetDlgS(SelectCriteria& record, const std::u16string& folderN
     grid->setColumnStretch(1, 1);
     layout->addWidget(group);
 
-    layout->addLayout(OkCancelRow(this));
+    layout->addLayout(OkCancelRow(*this));
 
     name_.Restore(record_.partyNameUsed, record_.partyName);
     // Off, the criteria offer "未" and "あり".

@@ -11,6 +11,7 @@
 
 #include "lists/ui/PictureButton.h"
 #include "platform/Ports.h"
+#include "platform/ui/DialogLayout.h"
 
 namespace plova::ui {
 namespace {
@@ -117,11 +118,9 @@ CListDispSelectDlg::CListDispSelectDlg(ColumnNames& columns, ColumnNames& remove
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(reset);
-    bottom->addStretch(1);
-    bottom->addWidget(ok_);
-    bottom->addWidget(cancel);
+    // "リセット" at the left edge, away from the two that close the dialog.
+    QHBoxLayout* bottom = ButtonRow({ok_, cancel});
+    bottom->insertWidget(0, reset);
     layout->addLayout(bottom);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 

@@ -104,19 +104,6 @@ QHBoxLayout* FolderNameRow(QWidget* parent, int id, const std::u16string& text) 
     return row;
 }
 
-QHBoxLayout* OkCancelRow(QDialog* dialog) {
-    auto* ok = new QPushButton(QStringLiteral("OK"), dialog);
-    auto* cancel = new QPushButton(q(u"キャンセル"), dialog);
-    ok->setDefault(true);
-    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
-    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
-    auto* row = new QHBoxLayout;
-    row->addStretch(1);
-    row->addWidget(ok);
-    row->addWidget(cancel);
-    return row;
-}
-
 bool PassedCheck(CriteriaCheck check) {
     if (check == CriteriaCheck::Ok) return true;
     prompt(std::u16string(CriteriaCheckMessage(check)), std::u16string(findset::kErrorCaption), Icon::Exclamation);

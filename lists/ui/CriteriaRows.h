@@ -49,9 +49,6 @@ struct ChoiceRow {
 // "フォルダ名" and its read-only field.
 QHBoxLayout* FolderNameRow(QWidget* parent, int id, const std::u16string& text);
 
-// OK and "キャンセル" at the right, wired to the dialog's accept and reject.
-QHBoxLayout* OkCancelRow(QDialog* dialog);
-
 // True when `check` passed; otherwise its message is shown and the dialog stays open.
 bool PassedCheck(CriteriaCheck check);
 

@@ -21,11 +21,29 @@ void ApplyApplicationFont() {
     QApplication::setFont(font);
 }
 
-QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons) {
+QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons, RowAlign align) {
     auto* row = new QHBoxLayout;
     row->addStretch(1);
     for (QPushButton* b : buttons) row->addWidget(b);
+    if (align == RowAlign::Centre) row->addStretch(1);
     return row;
+}
+
+OkCancel MakeOkCancel(QDialog& dialog, std::function<void()> onOk) {
+    auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
+    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), &dialog);
+    ok->setDefault(true);
+    if (onOk)
+        QObject::connect(ok, &QPushButton::clicked, &dialog, std::move(onOk));
+    else
+        QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    return {ok, cancel};
+}
+
+QHBoxLayout* OkCancelRow(QDialog& dialog, std::function<void()> onOk) {
+    const OkCancel buttons = MakeOkCancel(dialog, std::move(onOk));
+    return ButtonRow({buttons.ok, buttons.cancel});
 }
 
 void LayOutDialog(QDialog& dialog, QLayout* body, QLayout* buttons) {

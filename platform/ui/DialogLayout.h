@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStyle>
+#include <functional>
 #include <initializer_list>
 #include <string_view>
 
@@ -29,8 +30,19 @@ inline QString qs(std::u16string_view s) {
 // has no context-help button.
 void LayOutDialog(QDialog& dialog, QLayout* body, QLayout* buttons);
 
-// A row of buttons at the right edge, in the order given.
-QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons);
+// A row of buttons at the right edge, or centred, in the order given.
+enum class RowAlign { Right, Centre };
+QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons, RowAlign align = RowAlign::Right);
+
+// "OK" and "キャンセル" of `dialog`: OK is the default button and runs
+// `onOk` (the dialog's accept() when empty), Cancel rejects the dialog.
+struct OkCancel {
+    QPushButton* ok;
+    QPushButton* cancel;
+};
+OkCancel MakeOkCancel(QDialog& dialog, std::function<void()> onOk = {});
+// The same two in a row at the right edge.
+QHBoxLayout* OkCancelRow(QDialog& dialog, std::function<void()> onOk = {});
 
 // A progress window: the status text with the counter at its right, the
 // bar below, and the buttons under them.

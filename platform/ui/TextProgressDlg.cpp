@@ -9,7 +9,6 @@
 
 #include "platform/Ports.h"
 #include "platform/ui/DialogLayout.h"
-#include "platform/ui/QtPorts.h"
 
 namespace plova::ui {
 namespace {
@@ -22,16 +21,14 @@ TextProgressDlg::TextProgressDlg(const QString& caption, const QString& text, QW
     setWindowTitle(caption);
     text_ = new QLabel(text, this);
     text_->setObjectName(QStringLiteral("text"));
-    bar_ = new QProgressBar(this);
-    bar_->setTextVisible(false);
-    bar_->setMinimumWidth(kBarWidth);
+    bar_ = MakeBar(1, kBarWidth);
     cancel_ = MakeCancelButton();
     SetRange(0);
 
     auto* body = new QVBoxLayout;
     body->addWidget(text_);
     body->addWidget(bar_);
-    LayOutDialog(*this, body, CentredRow(cancel_));
+    LayOutDialog(*this, body, ButtonRow({cancel_}, RowAlign::Centre));
     bar_->setFocus();
 }
 
@@ -56,10 +53,8 @@ std::uint64_t TextProgressDlg::Position() const {
     return static_cast<std::uint64_t>(std::max(bar_->value(), 0)) * scale_;
 }
 
-void TextProgressDlg::customEvent(QEvent* event) {
-    if (event->type() != WindowMessageEvent::eventType()) return QDialog::customEvent(event);
-    const auto* m = static_cast<WindowMessageEvent*>(event);
-    if (m->message() == msg::kBarPosition && m->wparam() >= 0) SetPosition(static_cast<std::uint64_t>(m->wparam()));
+void TextProgressDlg::OnMessage(int message, long long wparam) {
+    if (message == msg::kBarPosition && wparam >= 0) SetPosition(static_cast<std::uint64_t>(wparam));
 }
 
 }  // namespace plova::ui

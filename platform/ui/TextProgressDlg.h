@@ -31,8 +31,8 @@ public:
     QProgressBar* bar() const { return bar_; }
     QPushButton* cancelButton() const { return cancel_; }
 
-protected:
-    void customEvent(QEvent* event) override;
+    // 1124: the bar's position; a negative one is none.
+    void OnMessage(int message, long long wparam) override;
 
 private:
     QLabel* text_ = nullptr;

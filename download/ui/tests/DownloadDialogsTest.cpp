@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -17,6 +18,7 @@
 #include "app/ui/testing/SimFrameFixture.h"
 #include "download/ui/CDownKindSetDlg.h"
 #include "download/ui/CFolderDwnDlg.h"
+#include "download/ui/CFolderNmChg.h"
 #include "download/ui/CPrgDownDlg.h"
 #include "download/ui/CSelDownDlg.h"
 #include "lists/ui/CBoxOpenDlg.h"
@@ -179,13 +181,25 @@ TEST_F(DownloadDialogsTest, FolderDownloadBuildsTheFolderAndOpensIt) {
     CListDispView* list = openAnsweringBox(QStringLiteral("0002"), true);
     ASSERT_NE(list, nullptr);
     fs::create_directories(dir / "pc" / "taken");
-    for (const char* refused : {"taken", "a/b"}) {
-        dialog.SetNameAsker([refused](const QString&) { return QString::fromUtf8(refused); });
-        dialog.OnRename();
-        EXPECT_EQ(shownTexts().back(), "フォルダ名を変更できませんでした。") << refused;
-        EXPECT_TRUE(fs::is_directory(target)) << refused;
-    }
-    dialog.SetNameAsker([](const QString&) { return QStringLiteral("VMU3"); });
+    // A taken name is refused in the rename dialog, which stays open; cancelled, nothing changes.
+    dialog.SetRenamer([](const QString& name, const fs::path& folder) {
+        CFolderNmChg rename(name, folder, nullptr, nullptr);
+        EXPECT_EQ(rename.nameEdit()->text(), QStringLiteral("VMU2"));
+        rename.nameEdit()->setText(QStringLiteral("taken"));
+        rename.OnOK();
+        EXPECT_NE(rename.result(), QDialog::Accepted);
+        return rename.NewName();
+    });
+    dialog.OnRename();
+    EXPECT_EQ(shownTexts().back(), "フォルダ名が重複しています。");
+    EXPECT_TRUE(fs::is_directory(target));
+    EXPECT_EQ(dialog.folderList()->currentItem()->text(0), QStringLiteral("VMU2"));
+    dialog.SetRenamer([](const QString& name, const fs::path& folder) {
+        CFolderNmChg rename(name, folder, nullptr, nullptr);
+        rename.nameEdit()->setText(QStringLiteral("VMU3"));
+        rename.OnOK();
+        return rename.NewName();
+    });
     dialog.OnRename();
     EXPECT_TRUE(fs::is_directory(dir / "pc" / "VMU3" / "outou"));
     EXPECT_EQ(frame->Settings().folderName, u"VMU3");

@@ -1,7 +1,6 @@
 #include "lists/ui/commands/CPrgMsgCopyDlg.h"
 
 #include <QCoreApplication>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -9,8 +8,8 @@
 #include <algorithm>
 
 #include "lists/ui/CListDispView.h"
+#include "platform/Ports.h"
 #include "platform/ui/DialogLayout.h"
-#include "platform/ui/QtPorts.h"
 
 namespace plova::ui {
 namespace {
@@ -18,32 +17,23 @@ constexpr int kBarWidth = 300;
 }  // namespace
 
 CPrgMsgCopyDlg::CPrgMsgCopyDlg(transfer::Mode mode, int range, CListDispView* list, QWidget* parent)
-    : QDialog(parent),
+    : ProgressDlg(parent),
       list_(list),
       text_(new QLabel(this)),
-      bar_(new QProgressBar(this)),
+      bar_(MakeBar(std::max(range, 1), kBarWidth)),
       cancel_(new QPushButton(qs(u"キャンセル"), this)) {
     setObjectName(QStringLiteral("CPrgMsgCopyDlg"));
-    setModal(false);
     const bool copy = mode == transfer::Mode::Copy;
     setWindowTitle(qs(copy ? transfer::kCopyProgressCaption : transfer::kMoveProgressCaption));
     text_->setObjectName(QStringLiteral("id%1").arg(prgcopy::kText));
     text_->setText(qs(copy ? transfer::kCopyProgressText : transfer::kMoveProgressText));
     bar_->setObjectName(QStringLiteral("id%1").arg(prgcopy::kBar));
-    bar_->setRange(0, std::max(range, 1));
-    bar_->setValue(0);
-    bar_->setTextVisible(false);
-    bar_->setMinimumWidth(kBarWidth);
     connect(cancel_, &QPushButton::clicked, this, &CPrgMsgCopyDlg::PostCancel);
 
     auto* body = new QVBoxLayout;
     body->addWidget(text_);
     body->addWidget(bar_);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cancel_);
-    buttons->addStretch(1);
-    LayOutDialog(*this, body, buttons);
+    LayOutDialog(*this, body, ButtonRow({cancel_}, RowAlign::Centre));
 }
 
 void CPrgMsgCopyDlg::OnMessage(int message, long long wparam) {
@@ -51,15 +41,6 @@ void CPrgMsgCopyDlg::OnMessage(int message, long long wparam) {
     bar_->setValue(static_cast<int>(std::clamp<long long>(wparam, 0, bar_->maximum())));
     // The Cancel button and the window's painting are served between steps.
     QCoreApplication::processEvents();
-}
-
-void CPrgMsgCopyDlg::customEvent(QEvent* event) {
-    if (event->type() == WindowMessageEvent::eventType()) {
-        const auto* m = static_cast<WindowMessageEvent*>(event);
-        OnMessage(m->message(), m->wparam());
-        return;
-    }
-    QDialog::customEvent(event);
 }
 
 void CPrgMsgCopyDlg::PostCancel() {

@@ -3,9 +3,9 @@
 // (message 1129) to the list window that runs the command.
 #pragma once
 
-#include <QDialog>
 #include <QPointer>
 
+#include "platform/ui/ProgressDlg.h"
 #include "store/MessageTransfer.h"
 
 class QLabel;
@@ -21,20 +21,19 @@ constexpr int kText = 1153;
 constexpr int kBar = 1149;
 }  // namespace prgcopy
 
-class CPrgMsgCopyDlg final : public QDialog {
+class CPrgMsgCopyDlg final : public ProgressDlg {
     Q_OBJECT
 public:
     CPrgMsgCopyDlg(transfer::Mode mode, int range, CListDispView* list, QWidget* parent = nullptr);
 
     // One message of the progress protocol (1124: the bar position).
-    void OnMessage(int message, long long wparam);
+    void OnMessage(int message, long long wparam) override;
 
     QLabel* Text() const { return text_; }
     QProgressBar* Bar() const { return bar_; }
     QPushButton* CancelButton() const { return cancel_; }
 
 protected:
-    void customEvent(QEvent* event) override;
     void reject() override;
 
 private:

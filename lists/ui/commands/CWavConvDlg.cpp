@@ -9,7 +9,6 @@
 #include "lists/ConvertAndPlay.h"
 #include "platform/Ports.h"
 #include "platform/ui/DialogLayout.h"
-#include "platform/ui/QtPorts.h"
 
 namespace plova::ui {
 namespace {
@@ -28,15 +27,11 @@ CWavConvDlg::CWavConvDlg(int total, QWidget* parent) : CancelProgressDlg(parent)
     counter_ = new QLabel(counterText(1, total_), this);
     counter_->setObjectName(QStringLiteral("counter"));
     counter_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    bar_ = new QProgressBar(this);
+    bar_ = MakeBar(kDefaultRange, kBarWidth);
     bar_->setObjectName(QStringLiteral("bar"));
-    bar_->setRange(0, kDefaultRange);
-    bar_->setValue(0);
-    bar_->setTextVisible(false);
-    bar_->setMinimumWidth(kBarWidth);
     cancel_ = MakeCancelButton();
 
-    LayOutProgressDialog(*this, text, counter_, bar_, CentredRow(cancel_));
+    LayOutProgressDialog(*this, text, counter_, bar_, ButtonRow({cancel_}, RowAlign::Centre));
 }
 
 void CWavConvDlg::OnMessage(int message, long long wparam) {
@@ -52,12 +47,6 @@ void CWavConvDlg::OnMessage(int message, long long wparam) {
         break;
     default: break;
     }
-}
-
-void CWavConvDlg::customEvent(QEvent* event) {
-    if (event->type() != WindowMessageEvent::eventType()) return QDialog::customEvent(event);
-    const auto* m = static_cast<WindowMessageEvent*>(event);
-    OnMessage(m->message(), m->wparam());
 }
 
 }  // namespace plova::ui

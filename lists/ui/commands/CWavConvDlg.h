@@ -21,11 +21,8 @@ public:
     QProgressBar* bar() const { return bar_; }
     QPushButton* cancelButton() const { return cancel_; }
 
-    // One message of the progress protocol.
-    void OnMessage(int message, long long wparam);
-
-protected:
-    void customEvent(QEvent* event) override;
+    // 1124 the bar, 1125 the next message, 1128 the bar's range.
+    void OnMessage(int message, long long wparam) override;
 
 private:
     QLabel* counter_ = nullptr;

@@ -70,12 +70,7 @@ void InfoEditDialog::AddRadioPair(const QString& label, int firstId, const QStri
 }
 
 void InfoEditDialog::FinishRows(int focusId) {
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    auto* cancel = new QPushButton(qs(u"キャンセル"), this);
-    ok->setDefault(true);
-    QObject::connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    QObject::connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    LayOutDialog(*this, grid_, ButtonRow({ok, cancel}));
+    LayOutDialog(*this, grid_, OkCancelRow(*this));
     Field(focusId)->setFocus();
 }
 

@@ -1,0 +1,65 @@
+// What every window takes from the kit: a progress window gets the messages
+// sent to it unpacked, and the OK/Cancel row closes its dialog as each button says.
+#include <gtest/gtest.h>
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QTest>
+#include <utility>
+#include <vector>
+
+#include "platform/testing/TestPorts.h"
+#include "platform/ui/DialogLayout.h"
+#include "platform/ui/ProgressDlg.h"
+#include "platform/ui/QtPorts.h"
+
+namespace plova::ui {
+namespace {
+
+class Recorder final : public ProgressDlg {
+public:
+    std::vector<std::pair<int, long long>> got;
+    QPushButton* cancel = MakeCancelButton();
+    void OnMessage(int message, long long wparam) override { got.emplace_back(message, wparam); }
+};
+
+TEST(WindowKitTest, AProgressWindowGetsItsMessagesAndCancelSetsTheFlag) {
+    testkit::TestPorts ports;
+    QtProgress progress;  // the desktop's own delivery, over the test's cancel flag
+    Recorder window;
+    window.setWindowTitle(QStringLiteral("変換中"));
+    EXPECT_FALSE(window.isModal());
+    window.show();
+    const WindowHandle h = progress.find(u"変換中");
+    ASSERT_NE(h, 0u);
+    progress.send(h, msg::kBarRange, 12, 0);
+    progress.send(h, msg::kBarPosition, -1, 0);
+    EXPECT_EQ(window.got, (std::vector<std::pair<int, long long>>{{msg::kBarRange, 12}, {msg::kBarPosition, -1}}));
+
+    EXPECT_FALSE(ports.cancel.isSet());
+    QTest::mouseClick(window.cancel, Qt::LeftButton);
+    EXPECT_TRUE(ports.cancel.isSet());
+}
+
+TEST(WindowKitTest, OkRunsItsActionOrAcceptsAndCancelRejects) {
+    for (const bool withAction : {false, true}) {
+        for (const bool pressOk : {true, false}) {
+            QDialog dialog;
+            int ran = 0;
+            const OkCancel buttons = withAction ? MakeOkCancel(dialog, [&] { ++ran; }) : MakeOkCancel(dialog);
+            EXPECT_TRUE(buttons.ok->isDefault());
+            EXPECT_EQ(buttons.ok->text(), QStringLiteral("OK"));
+            EXPECT_EQ(buttons.cancel->text(), QStringLiteral("キャンセル"));
+            dialog.show();
+            QTest::mouseClick(pressOk ? buttons.ok : buttons.cancel, Qt::LeftButton);
+            const bool accepted = pressOk && !withAction;
+            EXPECT_EQ(dialog.result(), accepted ? QDialog::Accepted : QDialog::Rejected) << withAction << pressOk;
+            // An action of its own decides whether the dialog closes.
+            EXPECT_EQ(dialog.isVisible(), pressOk && withAction) << withAction << pressOk;
+            EXPECT_EQ(ran, pressOk && withAction ? 1 : 0);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace plova::ui
