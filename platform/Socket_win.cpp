@@ -87,31 +87,6 @@ void StopSignal::raise() {
     ::sendto(socket_, &one, 1, 0, reinterpret_cast<const sockaddr*>(&self), length);
 }
 
-Wait waitFor(NativeSocket socket, short events, int millis, NativeSocket stop) {
-    if (socket == kNoSocket) return Wait::Failed;
-    const bool unlimited = millis < 0;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(unlimited ? 0 : millis);
-    for (;;) {
-        fd_set readable, writable, failed;
-        FD_ZERO(&readable);
-        FD_ZERO(&writable);
-        FD_ZERO(&failed);
-        // Winsock's own POLLIN and POLLOUT are taken too.
-        if (events & (kReadable | POLLIN)) FD_SET(socket, &readable);
-        if (events & (kWritable | POLLOUT)) {
-            FD_SET(socket, &writable);
-            FD_SET(socket, &failed);  // where Windows reports a connection that failed
-        }
-        if (stop != kNoSocket) FD_SET(stop, &readable);
-        const int left = unlimited ? 0 : millisLeft(deadline);
-        timeval limit{left / 1000, (left % 1000) * 1000};
-        const int r = ::select(0, &readable, &writable, &failed, unlimited ? nullptr : &limit);
-        if (r > 0) return stop != kNoSocket && FD_ISSET(stop, &readable) ? Wait::Stopped : Wait::Ready;
-        if (r == 0) return Wait::TimedOut;
-        if (WSAGetLastError() != WSAEINTR) return Wait::Failed;  // a closed socket: WSAENOTSOCK
-    }
-}
-
 Wait waitForAny(std::span<Watch> watches, int millis) {
     const bool unlimited = millis < 0;
     const auto deadline = Clock::now() + std::chrono::milliseconds(unlimited ? 0 : millis);
@@ -125,6 +100,8 @@ Wait waitForAny(std::span<Watch> watches, int millis) {
             w.ready = false;
             if (w.socket == kNoSocket) continue;
             any = true;
+            // Winsock's own POLLIN and POLLOUT are taken too; the failed set is
+            // where Windows reports a connection that could not be made.
             if (w.events & (kReadable | POLLIN)) FD_SET(w.socket, &readable);
             if (w.events & (kWritable | POLLOUT)) FD_SET(w.socket, &writable);
             FD_SET(w.socket, &failed);
@@ -148,6 +125,13 @@ Wait waitForAny(std::span<Watch> watches, int millis) {
         if (r == 0) return Wait::TimedOut;
         if (WSAGetLastError() != WSAEINTR) return Wait::Failed;
     }
+}
+
+Wait waitFor(NativeSocket socket, short events, int millis, NativeSocket stop) {
+    if (socket == kNoSocket) return Wait::Failed;
+    Watch watches[] = {{socket, events}, {stop, kReadable}};
+    const Wait wait = waitForAny(watches, millis);  // a closed socket fails there: WSAENOTSOCK
+    return wait == Wait::Ready && watches[1].ready ? Wait::Stopped : wait;
 }
 
 Wait waitReadable(const Socket& s, int millis) {
