@@ -133,7 +133,7 @@ void RunWorker() {
     } catch (...) {
         // The codec could not be set up; nothing was encoded. Wait to be stopped.
         s.status.store(kConversionFailed, std::memory_order_release);
-        s.stopRequest.wait(0, std::memory_order_acquire);
+        s.waitForStop();
         s.stopRequest.store(0, std::memory_order_release);
         std::error_code ec;
         std::filesystem::remove(s.intermediate, ec);

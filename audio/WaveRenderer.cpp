@@ -1,23 +1,18 @@
 #include "audio/WaveRenderer.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include "platform/File.h"
-
 namespace plova {
 
 namespace {
-constexpr mode_t kNewFileMode = 0644;
-}
+// Readable by others where the file mode mask lets them, as a media file is.
+constexpr unsigned kNewFileMode = 0644;
+}  // namespace
 
 WaveRenderer::~WaveRenderer() {
     close();
 }
 
 void WaveRenderer::close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    file_.close();
 }
 
 bool WaveRenderer::create(const std::filesystem::path& path) {
@@ -27,16 +22,18 @@ bool WaveRenderer::create(const std::filesystem::path& path) {
     // Made here, never opened: a file, pipe or link that someone left under
     // the name (a hard link to a file of the user's among them) fails the
     // conversion instead of being written through or waited on.
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, kNewFileMode);
-    return fd_ >= 0;
+    file_ = createNewFile(path);
+    if (!file_) return false;
+    file_.setPermissions(kNewFileMode & usualFileMode());
+    return true;
 }
 
 bool WaveRenderer::writeAt(std::uint64_t offset, const void* bytes, std::size_t length) {
-    return writeAllAt(fd_, offset, bytes, length);
+    return file_.writeAllAt(offset, bytes, length);
 }
 
 bool WaveRenderer::beginStream(std::uint16_t channels, std::uint32_t samplesPerSecond, std::uint16_t bitsPerSample) {
-    if (fd_ < 0) return false;
+    if (!file_) return false;
     WavFormat format;
     format.channels = channels;
     format.samplesPerSecond = samplesPerSecond;
@@ -51,7 +48,7 @@ bool WaveRenderer::beginStream(std::uint16_t channels, std::uint32_t samplesPerS
 }
 
 bool WaveRenderer::receive(const void* bytes, std::size_t length) {
-    if (fd_ < 0) return false;
+    if (!file_) return false;
     // The data size is a 32-bit field: a stream that would overflow it fails.
     if (std::uint64_t{count_} + length > wav::kMaxDataBytes || !writeAt(end_, bytes, length)) {
         close();
@@ -63,14 +60,13 @@ bool WaveRenderer::receive(const void* bytes, std::size_t length) {
 }
 
 bool WaveRenderer::endStream() {
-    if (fd_ < 0) return false;
+    if (!file_) return false;
     std::uint8_t riff[4];
     std::uint8_t data[4];
     PutLe32(riff, count_ + wav::kRiffSizeOverData);
     PutLe32(data, count_);
     const bool ok = writeAt(wav::kRiffSizeAt, riff, 4) && writeAt(wav::kDataSizeAt, data, 4);
-    const bool closed = ::close(fd_) == 0;
-    fd_ = -1;
+    const bool closed = file_.closeChecked();
     return ok && closed;
 }
 

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "audio/WavFormat.h"
+#include "platform/File.h"
 
 namespace plova {
 
@@ -33,13 +34,13 @@ public:
     bool endStream();
 
     std::uint32_t bytesWritten() const { return count_; }
-    bool isOpen() const { return fd_ >= 0; }
+    bool isOpen() const { return file_.isOpen(); }
 
 private:
     bool writeAt(std::uint64_t offset, const void* bytes, std::size_t length);
     void close();
 
-    int fd_ = -1;
+    FileHandle file_;
     std::uint32_t count_ = 0;
     std::uint64_t end_ = 0;
 };

@@ -6,7 +6,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -29,12 +31,26 @@ struct WorkerControl {
     std::atomic<std::uint8_t> startRequest{0};
     std::atomic<std::uint8_t> stopRequest{0};
     std::thread thread;
+    // How an idle worker sleeps until the stop request. A mutex and condition
+    // rather than the atomic's own wait: MinGW's GCC 12 has no futex beneath
+    // that one, and its stand-in can miss the notification for good.
+    std::mutex stopMutex;
+    std::condition_variable stopRaised;
 
     // Asks the worker to stop and waits for it.
     void stopWorker() {
-        stopRequest.store(worker::kRequest, std::memory_order_release);
-        stopRequest.notify_all();
+        {
+            const std::lock_guard lock(stopMutex);
+            stopRequest.store(worker::kRequest, std::memory_order_release);
+        }
+        stopRaised.notify_all();
         if (thread.joinable()) thread.join();
+    }
+
+    // Sleeps until a stop request is pending (worker side).
+    void waitForStop() {
+        std::unique_lock lock(stopMutex);
+        stopRaised.wait(lock, [this] { return stopRequest.load(std::memory_order_acquire) != 0; });
     }
 
     // Claiming the worker and marking it as running is one step, so two
@@ -101,14 +117,14 @@ struct WorkerControl {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
             return;
         }
-        stopRequest.wait(0, std::memory_order_acquire);
+        waitForStop();
     }
 
     // A run that could not even be set up: reports `failure`, waits to be
     // stopped and is idle again.
     void failUntilStopped(std::uint8_t failure) {
         status.store(failure, std::memory_order_release);
-        stopRequest.wait(0, std::memory_order_acquire);
+        waitForStop();
         stopRequest.store(0, std::memory_order_release);
         status.store(worker::kIdle, std::memory_order_release);
     }

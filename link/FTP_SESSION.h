@@ -7,8 +7,6 @@
 // the cancel flag, which every loop here tests.
 #pragma once
 
-#include <netinet/in.h>
-
 #include <chrono>
 #include <cstddef>
 #include <cstdint>

@@ -27,4 +27,12 @@ sockaddr_in ipv4Address(std::uint32_t address, std::uint16_t port) {
     return out;
 }
 
+std::uint32_t hostAddress(const sockaddr_in& address) {
+    return ntohl(address.sin_addr.s_addr);
+}
+
+std::uint16_t hostPort(const sockaddr_in& address) {
+    return ntohs(address.sin_port);
+}
+
 }  // namespace plova::net

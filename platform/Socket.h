@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -99,6 +100,20 @@ inline constexpr short kWritable = 0x0004;
 // write reports it; a closed socket fails at once.
 Wait waitFor(NativeSocket socket, short events, int millis, NativeSocket stop = kNoSocket);
 
+// One socket of a wait on several: ready comes back set when it is ready for
+// its events (or hung up, or failed). A watch of kNoSocket is left out.
+struct Watch {
+    NativeSocket socket = kNoSocket;
+    short events = kReadable;
+    bool ready = false;
+};
+
+// Waits until at least one of `watches` is ready or `millis` pass (negative:
+// no limit): Ready, with each ready watch marked, TimedOut or Failed. A
+// server's session watches its data connection, its control connection and
+// its stop signal at once this way.
+Wait waitForAny(std::span<Watch> watches, int millis);
+
 // Waits until the socket has data (or an end of stream) to read, or can take
 // more bytes, for at most `millis` milliseconds (a negative wait counts as 0).
 Wait waitReadable(const Socket& s, int millis);
@@ -129,6 +144,21 @@ bool bindAndListen(Socket& s, const sockaddr_in& address, int backlog);
 
 // Accepts one connection within `millis`; a closed socket on time-out or failure.
 Socket acceptWithin(const Socket& listener, int millis);
+// Accepts a connection that is waiting now; the new socket is in `mode`. A
+// closed socket when none is waiting or the system refuses one (out of
+// descriptors: the caller backs off before trying again). Never waits on a
+// listener in Mode::NonBlocking; a blocking one may wait after all when the
+// waiting client gives up in the very moment it is taken.
+Socket acceptNow(const Socket& listener, Mode mode);
+
+// Small writes go out at once rather than wait to be joined to the next
+// (TCP_NODELAY): a server's replies come in pairs that the client waits for.
+bool sendAtOnce(Socket& s);
+// A listening port that a server just closed can be bound again at once,
+// while connections of its last run linger (SO_REUSEADDR on Linux; Windows
+// allows that already, and its SO_REUSEADDR would let another program take
+// the port too, so there nothing is set).
+bool allowQuickRebind(Socket& s);
 
 // One send call (retried only when interrupted); bytes sent, or -1.
 long sendSome(const Socket& s, const void* data, std::size_t size);
@@ -136,6 +166,15 @@ long sendSome(const Socket& s, const void* data, std::size_t size);
 long receive(const Socket& s, void* buffer, std::size_t size);
 // The same without taking the bytes out of the socket.
 long peek(const Socket& s, void* buffer, std::size_t size);
+
+// What receiveNow and sendNow return when the socket has nothing to read, or
+// no room to write, at the moment.
+inline constexpr long kWouldBlock = -2;
+// One recv or send that never waits, whatever the socket's mode: bytes
+// moved, 0 at the end of the stream (receiving), kWouldBlock, or -1 on an
+// error. A peer that hung up gives an error, never a signal.
+long receiveNow(const Socket& s, void* buffer, std::size_t size);
+long sendNow(const Socket& s, const void* data, std::size_t size);
 
 // Sends every byte, blocking socket or not; false on a socket error, when the
 // peer does not take them all within `millis`, or when the stop signal is
@@ -147,5 +186,9 @@ std::optional<std::uint16_t> servicePort(const char* name, const char* protocol)
 
 // "a.b.c.d" of an address.
 std::string dotted(const sockaddr_in& address);
+
+// The address and port of a sockaddr_in in host byte order.
+std::uint32_t hostAddress(const sockaddr_in& address);
+std::uint16_t hostPort(const sockaddr_in& address);
 
 }  // namespace plova::net

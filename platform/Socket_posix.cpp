@@ -2,6 +2,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
@@ -69,6 +70,28 @@ Wait waitFor(NativeSocket fd, short events, int millis, NativeSocket stopFd) {
         if (r > 0) {
             if (count == 2 && (fds[1].revents & POLLIN)) return Wait::Stopped;
             if (fds[0].revents & POLLNVAL) return Wait::Failed;
+            return Wait::Ready;
+        }
+        if (r == 0) return Wait::TimedOut;
+        if (errno != EINTR) return Wait::Failed;
+    }
+}
+
+Wait waitForAny(std::span<Watch> watches, int millis) {
+    constexpr std::size_t kMost = 8;
+    if (watches.size() > kMost) return Wait::Failed;
+    pollfd fds[kMost] = {};
+    for (std::size_t i = 0; i < watches.size(); ++i) {
+        // poll leaves a negative descriptor out.
+        fds[i] = {watches[i].socket, watches[i].events, 0};
+        watches[i].ready = false;
+    }
+    const bool unlimited = millis < 0;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(unlimited ? 0 : millis);
+    for (;;) {
+        const int r = ::poll(fds, watches.size(), unlimited ? -1 : millisLeft(deadline));
+        if (r > 0) {
+            for (std::size_t i = 0; i < watches.size(); ++i) watches[i].ready = fds[i].revents != 0;
             return Wait::Ready;
         }
         if (r == 0) return Wait::TimedOut;
@@ -148,6 +171,26 @@ Socket acceptWithin(const Socket& listener, int millis) {
     }
 }
 
+Socket acceptNow(const Socket& listener, Mode mode) {
+    if (waitReadable(listener, 0) != Wait::Ready) return Socket();
+    const int nonBlocking = mode == Mode::NonBlocking ? SOCK_NONBLOCK : 0;
+    for (;;) {
+        const int fd = ::accept4(listener.fd(), nullptr, nullptr, SOCK_CLOEXEC | nonBlocking);
+        if (fd >= 0) return Socket(fd, mode);
+        if (errno != EINTR) return Socket();
+    }
+}
+
+bool sendAtOnce(Socket& s) {
+    int yes = 1;
+    return ::setsockopt(s.fd(), IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes) == 0;
+}
+
+bool allowQuickRebind(Socket& s) {
+    int yes = 1;
+    return ::setsockopt(s.fd(), SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes) == 0;
+}
+
 long sendSome(const Socket& s, const void* data, std::size_t size) {
     for (;;) {
         // MSG_NOSIGNAL: a peer that hung up must give an error, not end the program.
@@ -163,6 +206,20 @@ long receive(const Socket& s, void* buffer, std::size_t size) {
 
 long peek(const Socket& s, void* buffer, std::size_t size) {
     return receiveWith(s, buffer, size, MSG_PEEK);
+}
+
+long receiveNow(const Socket& s, void* buffer, std::size_t size) {
+    const long n = receiveWith(s, buffer, size, MSG_DONTWAIT);
+    return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) ? kWouldBlock : n;
+}
+
+long sendNow(const Socket& s, const void* data, std::size_t size) {
+    for (;;) {
+        const ssize_t n = ::send(s.fd(), data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n >= 0) return static_cast<long>(n);
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return kWouldBlock;
+        if (errno != EINTR) return -1;
+    }
 }
 
 bool sendAll(const Socket& s, std::string_view bytes, int millis, NativeSocket stopFd) {

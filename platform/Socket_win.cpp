@@ -87,8 +87,7 @@ void StopSignal::raise() {
     ::sendto(socket_, &one, 1, 0, reinterpret_cast<const sockaddr*>(&self), length);
 }
 
-Wait waitFor(NativeSocket socket, short events, int millis, NativeSocket stop) {
-    if (socket == kNoSocket) return Wait::Failed;
+Wait waitForAny(std::span<Watch> watches, int millis) {
     const bool unlimited = millis < 0;
     const auto deadline = Clock::now() + std::chrono::milliseconds(unlimited ? 0 : millis);
     for (;;) {
@@ -96,20 +95,43 @@ Wait waitFor(NativeSocket socket, short events, int millis, NativeSocket stop) {
         FD_ZERO(&readable);
         FD_ZERO(&writable);
         FD_ZERO(&failed);
-        // Winsock's own POLLIN and POLLOUT are taken too.
-        if (events & (kReadable | POLLIN)) FD_SET(socket, &readable);
-        if (events & (kWritable | POLLOUT)) {
-            FD_SET(socket, &writable);
-            FD_SET(socket, &failed);  // where Windows reports a connection that failed
+        bool any = false;
+        for (Watch& w : watches) {
+            w.ready = false;
+            if (w.socket == kNoSocket) continue;
+            any = true;
+            // Winsock's own POLLIN and POLLOUT are taken too; the failed set is
+            // where Windows reports a connection that could not be made.
+            if (w.events & (kReadable | POLLIN)) FD_SET(w.socket, &readable);
+            if (w.events & (kWritable | POLLOUT)) FD_SET(w.socket, &writable);
+            FD_SET(w.socket, &failed);
         }
-        if (stop != kNoSocket) FD_SET(stop, &readable);
         const int left = unlimited ? 0 : millisLeft(deadline);
+        if (!any) {
+            // select refuses to wait on nothing: a plain pause instead.
+            if (unlimited) return Wait::Failed;
+            Sleep(static_cast<DWORD>(left));
+            return Wait::TimedOut;
+        }
         timeval limit{left / 1000, (left % 1000) * 1000};
         const int r = ::select(0, &readable, &writable, &failed, unlimited ? nullptr : &limit);
-        if (r > 0) return stop != kNoSocket && FD_ISSET(stop, &readable) ? Wait::Stopped : Wait::Ready;
+        if (r > 0) {
+            for (Watch& w : watches) {
+                w.ready = w.socket != kNoSocket && (FD_ISSET(w.socket, &readable) || FD_ISSET(w.socket, &writable) ||
+                                                    FD_ISSET(w.socket, &failed));
+            }
+            return Wait::Ready;
+        }
         if (r == 0) return Wait::TimedOut;
-        if (WSAGetLastError() != WSAEINTR) return Wait::Failed;  // a closed socket: WSAENOTSOCK
+        if (WSAGetLastError() != WSAEINTR) return Wait::Failed;
     }
+}
+
+Wait waitFor(NativeSocket socket, short events, int millis, NativeSocket stop) {
+    if (socket == kNoSocket) return Wait::Failed;
+    Watch watches[] = {{socket, events}, {stop, kReadable}};
+    const Wait wait = waitForAny(watches, millis);  // a closed socket fails there: WSAENOTSOCK
+    return wait == Wait::Ready && watches[1].ready ? Wait::Stopped : wait;
 }
 
 Wait waitReadable(const Socket& s, int millis) {
@@ -193,6 +215,30 @@ Socket acceptWithin(const Socket& listener, int millis) {
     }
 }
 
+Socket acceptNow(const Socket& listener, Mode mode) {
+    if (waitReadable(listener, 0) != Wait::Ready) return Socket();
+    for (;;) {
+        const SOCKET s = ::accept(listener.native(), nullptr, nullptr);
+        if (s != INVALID_SOCKET) {
+            keepToThisProcess(s);
+            // An accepted socket takes the listening socket's mode: set it as asked.
+            Socket out(s, mode);
+            if (!setMode(s, mode)) out.close();
+            return out;
+        }
+        if (WSAGetLastError() != WSAEINTR) return Socket();
+    }
+}
+
+bool sendAtOnce(Socket& s) {
+    BOOL yes = TRUE;
+    return ::setsockopt(s.native(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&yes), sizeof yes) == 0;
+}
+
+bool allowQuickRebind(Socket& s) {
+    return s.isOpen();
+}
+
 long sendSome(const Socket& s, const void* data, std::size_t size) {
     for (;;) {
         const int n = ::send(s.native(), static_cast<const char*>(data), chunk(size), 0);
@@ -207,6 +253,35 @@ long receive(const Socket& s, void* buffer, std::size_t size) {
 
 long peek(const Socket& s, void* buffer, std::size_t size) {
     return receiveWith(s, buffer, size, MSG_PEEK);
+}
+
+namespace {
+
+// One call on the socket made non-blocking for its while (Windows has no
+// per-call "do not wait"): its result, or kWouldBlock.
+template <class Call>
+long withoutWaiting(const Socket& s, Call call) {
+    const bool blocking = s.mode() == Mode::Blocking;
+    if (blocking && !setMode(s.native(), Mode::NonBlocking)) return -1;
+    int n;
+    int error = 0;
+    do {
+        n = call();
+        error = n < 0 ? WSAGetLastError() : 0;
+    } while (error == WSAEINTR);
+    if (blocking && !setMode(s.native(), Mode::Blocking)) return -1;
+    if (n >= 0) return n;
+    return error == WSAEWOULDBLOCK ? kWouldBlock : -1;
+}
+
+}  // namespace
+
+long receiveNow(const Socket& s, void* buffer, std::size_t size) {
+    return withoutWaiting(s, [&] { return ::recv(s.native(), static_cast<char*>(buffer), chunk(size), 0); });
+}
+
+long sendNow(const Socket& s, const void* data, std::size_t size) {
+    return withoutWaiting(s, [&] { return ::send(s.native(), static_cast<const char*>(data), chunk(size), 0); });
 }
 
 bool sendAll(const Socket& s, std::string_view bytes, int millis, NativeSocket stop) {

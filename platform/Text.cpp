@@ -288,11 +288,11 @@ bool hasControlCharacter(std::u16string_view text) {
     return false;
 }
 
-std::optional<long> parseWholeNumber(const std::string& text, long min, long max) {
+std::optional<long long> parseWholeNumber(const std::string& text, long long min, long long max) {
     if (text.empty()) return std::nullopt;
     char* end = nullptr;
     errno = 0;
-    const long value = std::strtol(text.c_str(), &end, 10);
+    const long long value = std::strtoll(text.c_str(), &end, 10);
     if (*end != '\0' || errno != 0 || value < min || value > max) return std::nullopt;
     return value;
 }

@@ -51,8 +51,9 @@ bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b);
 bool hasControlCharacter(std::u16string_view text);
 
 // A decimal whole number from min to max, the whole of `text` (after any
-// leading blanks and sign strtol takes); nothing when it is empty, has
-// anything after the digits or lies outside the range.
-std::optional<long> parseWholeNumber(const std::string& text, long min, long max);
+// leading blanks and sign strtoll takes); nothing when it is empty, has
+// anything after the digits or lies outside the range. 64 bits on every
+// system (a long has 32 on Windows).
+std::optional<long long> parseWholeNumber(const std::string& text, long long min, long long max);
 
 }  // namespace plova

@@ -1,17 +1,13 @@
 #include "sim/FtpSession.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/CalendarTime.h"
 #include "platform/File.h"
 #include "platform/Text.h"
 #include "sim/Listing.h"
 #include "store/CFileMng.h"
 #include "store/RecordingBlock.h"
 
-#include <arpa/inet.h>
-#include <fnmatch.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -153,7 +149,7 @@ void FtpSession::log(const char* direction, const std::string& line) const {
 
 bool FtpSession::replyRaw(const std::string& bytes) {
     log("<", bytes);
-    if (!net::sendAll(control_, bytes, kReplySendMillis, ctx_.stopFd)) {
+    if (!net::sendAll(control_, bytes, kReplySendMillis, ctx_.stop)) {
         open_ = false;
         return false;
     }
@@ -187,18 +183,15 @@ std::optional<std::string> FtpSession::readCommand() {
             discarding_ = true;
             input_.clear();
         }
-        switch (net::waitFor(control_.fd(), POLLIN, kIdleMillis, ctx_.stopFd)) {
+        switch (net::waitFor(control_.native(), net::kReadable, kIdleMillis, ctx_.stop)) {
         case net::Wait::Ready: break;
         case net::Wait::TimedOut: reply(kServiceClosing, "Idle time-out; closing the connection."); return std::nullopt;
         default: return std::nullopt;
         }
         char buffer[4096];
-        ssize_t n = ::recv(control_.fd(), buffer, sizeof buffer, MSG_DONTWAIT);
-        if (n == 0) return std::nullopt;
-        if (n < 0) {
-            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) continue;
-            return std::nullopt;
-        }
+        const long n = net::receiveNow(control_, buffer, sizeof buffer);
+        if (n == net::kWouldBlock) continue;
+        if (n <= 0) return std::nullopt;
         input_.append(buffer, static_cast<std::size_t>(n));
     }
 }
@@ -355,7 +348,7 @@ net::Socket FtpSession::openData() {
         return {};
     }
     net::Socket data = net::openStream(net::Mode::NonBlocking);
-    if (!net::connectWithin(data, net::ipv4Address(address->first, address->second), kDataConnectMillis, ctx_.stopFd)) {
+    if (!net::connectWithin(data, net::ipv4Address(address->first, address->second), kDataConnectMillis, ctx_.stop)) {
         reply(kNoDataConnection, "Cannot open the data connection.");
         return {};
     }
@@ -364,8 +357,8 @@ net::Socket FtpSession::openData() {
 
 bool FtpSession::controlInterrupts(TransferEnd& why) {
     char buffer[1024];
-    ssize_t n = ::recv(control_.fd(), buffer, sizeof buffer, MSG_DONTWAIT);
-    if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+    const long n = net::receiveNow(control_, buffer, sizeof buffer);
+    if (n == 0 || (n < 0 && n != net::kWouldBlock)) {
         why = TransferEnd::ControlClosed;
         return true;
     }
@@ -382,7 +375,7 @@ bool FtpSession::controlInterrupts(TransferEnd& why) {
 bool FtpSession::abortFollows() {
     TransferEnd why{};
     if (input_.find('\n') == std::string::npos &&
-        net::waitFor(control_.fd(), POLLIN, kAbortGraceMillis, ctx_.stopFd) != net::Wait::Ready) {
+        net::waitFor(control_.native(), net::kReadable, kAbortGraceMillis, ctx_.stop) != net::Wait::Ready) {
         return false;
     }
     return controlInterrupts(why) && why == TransferEnd::Aborted;
@@ -392,18 +385,19 @@ namespace {
 enum class Ready { Data, Control, Timeout, Stopped };
 
 // Waits for the data socket (for `events`), the control connection (only when
-// `watchControl`), or the stop descriptor.
-Ready waitTransfer(int data, short events, int control, bool watchControl, int stopFd, int timeoutMillis) {
-    pollfd fds[3] = {{data, events, 0}, {watchControl ? control : -1, POLLIN, 0}, {stopFd, POLLIN, 0}};
-    for (;;) {
-        int n = ::poll(fds, 3, timeoutMillis);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return Ready::Stopped;
-        if (n == 0) return Ready::Timeout;
-        if (fds[2].revents) return Ready::Stopped;
-        if (fds[1].revents) return Ready::Control;
-        return Ready::Data;
+// `watchControl`), or the stop signal.
+Ready waitTransfer(net::NativeSocket data, short events, net::NativeSocket control, bool watchControl,
+                   net::NativeSocket stop, int timeoutMillis) {
+    net::Watch watches[] = {
+        {data, events}, {watchControl ? control : net::kNoSocket, net::kReadable}, {stop, net::kReadable}};
+    switch (net::waitForAny(watches, timeoutMillis)) {
+    case net::Wait::Ready: break;
+    case net::Wait::TimedOut: return Ready::Timeout;
+    default: return Ready::Stopped;
     }
+    if (watches[2].ready) return Ready::Stopped;
+    if (watches[1].ready) return Ready::Control;
+    return Ready::Data;
 }
 }  // namespace
 
@@ -414,7 +408,7 @@ bool FtpSession::watchingControl() const {
 
 std::optional<FtpSession::TransferEnd> FtpSession::awaitData(net::Socket& data, short events) {
     for (;;) {
-        switch (waitTransfer(data.fd(), events, control_.fd(), watchingControl(), ctx_.stopFd, kDataIoMillis)) {
+        switch (waitTransfer(data.native(), events, control_.native(), watchingControl(), ctx_.stop, kDataIoMillis)) {
         case Ready::Timeout: return TransferEnd::TimedOut;
         case Ready::Stopped: return TransferEnd::Stopped;
         case Ready::Data: return std::nullopt;
@@ -434,7 +428,8 @@ std::optional<FtpSession::TransferEnd> FtpSession::pauseTransfer(long long milli
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now()).count();
         if (left <= 0) return std::nullopt;
-        const auto ready = waitTransfer(-1, 0, control_.fd(), watchingControl(), ctx_.stopFd, static_cast<int>(left));
+        const auto ready =
+            waitTransfer(net::kNoSocket, 0, control_.native(), watchingControl(), ctx_.stop, static_cast<int>(left));
         if (ready == Ready::Stopped) return TransferEnd::Stopped;
         if (ready == Ready::Control && controlInterrupts(why)) return why;
     }
@@ -462,10 +457,9 @@ FtpSession::TransferEnd FtpSession::sendData(net::Socket& data, const std::funct
         if (got == 0) return TransferEnd::Complete;
         std::size_t offset = 0;
         while (offset < static_cast<std::size_t>(got)) {
-            if (auto end = awaitData(data, POLLOUT)) return *end;
-            ssize_t n = ::send(data.fd(), block.data() + offset, static_cast<std::size_t>(got) - offset,
-                               MSG_NOSIGNAL | MSG_DONTWAIT);
-            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) continue;
+            if (auto end = awaitData(data, net::kWritable)) return *end;
+            const long n = net::sendNow(data, block.data() + offset, static_cast<std::size_t>(got) - offset);
+            if (n == net::kWouldBlock) continue;
             if (n <= 0) return TransferEnd::PeerClosed;
             offset += static_cast<std::size_t>(n);
         }
@@ -489,9 +483,9 @@ FtpSession::TransferEnd FtpSession::receiveData(net::Socket& data, AtomicFile& o
     std::vector<char> block(kDataBlock);
     std::uint64_t received = 0;
     for (;;) {
-        if (auto end = awaitData(data, POLLIN)) return *end;
-        ssize_t n = ::recv(data.fd(), block.data(), block.size(), MSG_DONTWAIT);
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) continue;
+        if (auto end = awaitData(data, net::kReadable)) return *end;
+        const long n = net::receiveNow(data, block.data(), block.size());
+        if (n == net::kWouldBlock) continue;
         if (n < 0) return TransferEnd::PeerClosed;
         if (n == 0) return TransferEnd::Complete;
         received += static_cast<std::uint64_t>(n);
@@ -562,7 +556,7 @@ std::string FtpSession::listing(const std::string& argument, bool& longForm, con
             return {};
         }
         for (auto& e : disk_.list(directory)) {
-            if (pattern.empty() || ::fnmatch(pattern.c_str(), e.name.c_str(), 0) == 0) entries.push_back(std::move(e));
+            if (pattern.empty() || matchesWildcard(pattern, e.name)) entries.push_back(std::move(e));
         }
     }
     // The main unit answers a pattern that matches nothing with 550, before any data connection.
@@ -576,7 +570,7 @@ std::string FtpSession::listing(const std::string& argument, bool& longForm, con
     for (const auto& e : entries) add(e);
     if (faults.hostileListing) {
         for (const char* name : kHostileNames) {
-            if (!pattern.empty() && ::fnmatch(pattern.c_str(), name, 0) != 0) continue;
+            if (!pattern.empty() && !matchesWildcard(pattern, name)) continue;
             add(MainUnitDisk::Entry{name, false, 4096, now});
         }
     }
@@ -781,8 +775,7 @@ void FtpSession::onSize(const std::string& argument) {
 void FtpSession::onMdtm(const std::string& argument) {
     auto e = disk_.stat(MainUnitDisk::normalize(cwd_, argument));
     if (argument.empty() || !e || e->directory) return void(reply(kUnavailable, argument + ": No such file."));
-    std::tm tm{};
-    gmtime_r(&e->modified, &tm);
+    const std::tm tm = universalCalendarTime(e->modified);
     char text[32];
     std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
                   tm.tm_hour, tm.tm_min, tm.tm_sec);

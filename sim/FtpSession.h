@@ -19,9 +19,9 @@ namespace plova::sim {
 // What every session of one server shares.
 struct SessionContext {
     const Options* options = nullptr;
-    std::function<Faults()> faults;   // the switches in force now
-    int stopFd = -1;                  // readable once the server stops
-    std::mutex* diskMutex = nullptr;  // serialises changes to the disk (STOR, DELE)
+    std::function<Faults()> faults;           // the switches in force now
+    net::NativeSocket stop = net::kNoSocket;  // readable once the server stops
+    std::mutex* diskMutex = nullptr;          // serialises changes to the disk (STOR, DELE)
 };
 
 class FtpSession {

@@ -2,8 +2,6 @@
 
 #include "platform/Text.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <chrono>
 #include <system_error>
@@ -119,13 +117,16 @@ std::vector<MainUnitDisk::Entry> MainUnitDisk::list(const std::string& wireDirec
             if (auto e = stat(normalize(wireDirectory, wireName(name)))) out.push_back(*e);
             continue;
         }
-        struct stat st {};
-        if (::stat(it->path().c_str(), &st) != 0 || !(S_ISDIR(st.st_mode) || S_ISREG(st.st_mode))) continue;
+        const fs::file_status status = it->status(entryError);
+        if (entryError || !(fs::is_directory(status) || fs::is_regular_file(status))) continue;
         Entry e;
         e.name = wireName(name);
-        e.directory = S_ISDIR(st.st_mode);
-        if (!e.directory) e.size = static_cast<std::uint64_t>(st.st_size);
-        e.modified = st.st_mtime;
+        e.directory = fs::is_directory(status);
+        if (!e.directory) e.size = it->file_size(entryError);
+        if (entryError) continue;  // gone in the meantime
+        const auto modified = it->last_write_time(entryError);
+        if (entryError) continue;
+        e.modified = toTimeT(modified);
         out.push_back(std::move(e));
     }
     std::sort(out.begin(), out.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });

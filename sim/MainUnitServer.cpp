@@ -3,15 +3,6 @@
 #include "platform/Socket.h"
 #include "sim/FtpSession.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#include <cerrno>
-
 #include <atomic>
 #include <list>
 #include <mutex>
@@ -38,7 +29,7 @@ struct MainUnitServer::Impl {
     std::mutex diskMutex;
 
     net::Socket listener;
-    int stopFd = -1;
+    std::unique_ptr<net::StopSignal> stop;
     std::uint16_t boundPort = 0;
     std::thread acceptThread;
 
@@ -71,25 +62,23 @@ void MainUnitServer::Impl::reapFinished(bool all) {
 }
 
 void MainUnitServer::Impl::acceptLoop() {
+    const net::NativeSocket stopSocket = stop->native();
     for (;;) {
-        if (net::waitFor(listener.fd(), POLLIN, -1, stopFd) != net::Wait::Ready) return;
-        sockaddr_in from{};
-        socklen_t len = sizeof from;
-        net::Socket control(
-            ::accept4(listener.fd(), reinterpret_cast<sockaddr*>(&from), &len, SOCK_NONBLOCK | SOCK_CLOEXEC));
-        if (!control.isOpen()) {
-            if (errno == EINTR || errno == EAGAIN || errno == ECONNABORTED) continue;
-            // Out of descriptors or the like: back off rather than spin.
-            if (net::waitFor(stopFd, POLLIN, kAcceptBackOffMillis) == net::Wait::Ready) return;
+        if (net::waitFor(listener.native(), net::kReadable, -1, stopSocket) != net::Wait::Ready) return;
+        net::Socket control = net::acceptNow(listener, net::Mode::NonBlocking);
+        const auto from = control.isOpen() ? net::peerAddress(control) : std::nullopt;
+        if (!from) {
+            // Out of descriptors, a client that gave up before it was
+            // accepted or the like: back off rather than spin.
+            if (net::waitFor(stopSocket, net::kReadable, kAcceptBackOffMillis) == net::Wait::Ready) return;
             continue;
         }
         // Replies are small and come in pairs (150, then 226): without this
         // the second one waits for the client's delayed acknowledgement.
-        int yes = 1;
-        ::setsockopt(control.fd(), IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+        net::sendAtOnce(control);
         reapFinished(false);
         if (open.load() >= kMaxSessions) {
-            net::sendAll(control, kTooManySessions, kTurnAwayMillis, stopFd);
+            net::sendAll(control, kTooManySessions, kTurnAwayMillis, stopSocket);
             continue;
         }
         const int id = ++accepted;
@@ -100,10 +89,10 @@ void MainUnitServer::Impl::acceptLoop() {
             std::lock_guard lock(faultsMutex);
             return faults;
         };
-        context.stopFd = stopFd;
+        context.stop = stopSocket;
         context.diskMutex = &diskMutex;
         auto done = std::make_shared<std::atomic<bool>>(false);
-        auto session = std::make_shared<FtpSession>(std::move(control), ntohl(from.sin_addr.s_addr), id, context);
+        auto session = std::make_shared<FtpSession>(std::move(control), net::hostAddress(*from), id, context);
         std::lock_guard lock(sessionsMutex);
         try {
             sessions.push_back({std::thread([this, session, done] {
@@ -129,23 +118,21 @@ MainUnitServer::~MainUnitServer() {
 
 bool MainUnitServer::start() {
     if (impl_->acceptThread.joinable()) return true;
-    in_addr address{};
-    if (::inet_pton(AF_INET, impl_->options.bindAddress.c_str(), &address) != 1) return false;
-    net::Socket listener = net::openStream();
+    const auto address = net::resolveIPv4(impl_->options.bindAddress);
+    if (!address) return false;
+    // Non-blocking, so that taking a connection never waits: the accept
+    // thread waits in one place only, where the stop signal reaches it.
+    net::Socket listener = net::openStream(net::Mode::NonBlocking);
     if (!listener.isOpen()) return false;
-    int yes = 1;
-    ::setsockopt(listener.fd(), SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in at{};
-    at.sin_family = AF_INET;
-    at.sin_port = htons(impl_->options.port);
-    at.sin_addr = address;
+    net::allowQuickRebind(listener);
+    const sockaddr_in at = net::ipv4Address(net::hostAddress(*address), impl_->options.port);
     if (!net::bindAndListen(listener, at, kListenBacklog)) return false;
     const auto bound = net::localAddress(listener);
     if (!bound) return false;
-    int stopFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (stopFd < 0) return false;
-    impl_->stopFd = stopFd;
-    impl_->boundPort = ntohs(bound->sin_port);
+    auto stop = std::make_unique<net::StopSignal>();
+    if (!stop->valid()) return false;
+    impl_->stop = std::move(stop);
+    impl_->boundPort = net::hostPort(*bound);
     impl_->listener = std::move(listener);
     impl_->acceptThread = std::thread([impl = impl_.get()] { impl->acceptLoop(); });
     return true;
@@ -153,14 +140,12 @@ bool MainUnitServer::start() {
 
 void MainUnitServer::stop() {
     if (!impl_->acceptThread.joinable()) return;
-    // Never read: the descriptor stays readable, so every wait of every session sees it.
-    std::uint64_t one = 1;
-    [[maybe_unused]] auto n = ::write(impl_->stopFd, &one, sizeof one);
+    // Raised once and never cleared, so every wait of every session sees it.
+    impl_->stop->raise();
     impl_->acceptThread.join();
     impl_->reapFinished(true);
     impl_->listener.close();
-    ::close(impl_->stopFd);
-    impl_->stopFd = -1;
+    impl_->stop.reset();
 }
 
 std::uint16_t MainUnitServer::port() const {

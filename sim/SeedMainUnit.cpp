@@ -2,6 +2,7 @@
 
 #include "audio/G729Codec.h"
 #include "platform/AtomicFile.h"
+#include "platform/CalendarTime.h"
 #include "platform/Text.h"
 #include "sim/SpeechSynth.h"
 #include "store/RecordingBlock.h"
@@ -70,8 +71,7 @@ std::time_t asSeconds(const LocalTime& t) {
 }
 
 LocalTime fromSeconds(std::time_t s) {
-    std::tm tm{};
-    ::gmtime_r(&s, &tm);
+    const std::tm tm = universalCalendarTime(s);
     return LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_wday, tm.tm_hour, tm.tm_min, 0, 0};
 }
 

@@ -7,18 +7,19 @@
 //   mainunit-sim --seed DIR --root DIR ...             write it, then serve
 //
 // The first line on standard output is "port N" once the server listens, so
-// scripts can read the port. SIGINT or SIGTERM stops the server.
+// scripts can read the port. SIGINT or SIGTERM (Ctrl+C on Windows) stops the server.
+#include "platform/AppPaths.h"
+#include "platform/StopRequest.h"
 #include "platform/Text.h"
 #include "sim/MainUnitServer.h"
 #include "sim/SeedMainUnit.h"
 
-#include <pthread.h>
 #include <climits>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -40,19 +41,19 @@ bool applyFault(const std::string& text, plova::sim::Faults& f) {
     const std::string name = text.substr(0, eq);
     const std::string value = eq == std::string::npos ? "" : text.substr(eq + 1);
     // A whole decimal number from 0 to max.
-    const auto number = [&value](long max) { return plova::parseWholeNumber(value, 0, max); };
-    std::optional<long> n;
+    const auto number = [&value](long long max) { return plova::parseWholeNumber(value, 0, max); };
+    std::optional<long long> n;
     if (name == "model")
         f.greetingModel = value;
     else if (name == "greeting-code" && (n = number(999)))
         f.greetingCode = static_cast<int>(*n);
     else if (name == "refuse-login")
         f.refuseLogin = true;
-    else if (name == "drop-after" && (n = number(LONG_MAX)))
+    else if (name == "drop-after" && (n = number(LLONG_MAX)))
         f.dropAfterBytes = static_cast<std::uint64_t>(*n);
     else if (name == "stall" && (n = number(3600000)))
         f.stallMillis = static_cast<int>(*n);
-    else if (name == "trickle" && (n = number(0xFFFFFFFFL)) && *n > 0)
+    else if (name == "trickle" && (n = number(0xFFFFFFFFLL)) && *n > 0)
         f.trickleBytesPerSecond = static_cast<std::uint32_t>(*n);
     else if (name == "endless-retr")
         f.endlessRetr = true;
@@ -66,11 +67,11 @@ bool applyFault(const std::string& text, plova::sim::Faults& f) {
         f.garbageReply = true;
     else if (name == "hostile-listing")
         f.hostileListing = true;
-    else if (name == "huge-listing" && (n = number(1L << 32)))
+    else if (name == "huge-listing" && (n = number(1LL << 32)))
         f.hugeListingBytes = static_cast<std::uint64_t>(*n);
     else if (name == "error-after-transfer")
         f.errorAfterTransfer = true;
-    else if ((name == "short-retr" || name == "long-retr") && (n = number(LONG_MAX)))
+    else if ((name == "short-retr" || name == "long-retr") && (n = number(LLONG_MAX)))
         f.retrLengthChange = name == "short-retr" ? -*n : *n;
     else if (name == "in-use" && !value.empty())
         f.inUse.insert(value);
@@ -82,7 +83,7 @@ bool applyFault(const std::string& text, plova::sim::Faults& f) {
         if (colon == std::string::npos || colon == 0) return false;
         const std::string codeText = value.substr(colon + 1);
         const bool hangUp = name == "fail-dele" && codeText == "0";
-        const auto code = hangUp ? std::optional<long>(0) : plova::parseWholeNumber(codeText, 100, 599);
+        const auto code = hangUp ? std::optional<long long>(0) : plova::parseWholeNumber(codeText, 100, 599);
         if (!code) return false;
         (name == "refuse-retr" ? f.refuseRetr : f.failDele)[value.substr(0, colon)] = static_cast<int>(*code);
     } else
@@ -93,21 +94,25 @@ bool applyFault(const std::string& text, plova::sim::Faults& f) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // UTF-8 on every system (on Windows read from the wide command line), so
+    // that a folder with a Japanese name can be served.
+    const std::vector<std::string> args = plova::commandLineArguments(argc, argv);
+    argc = static_cast<int>(args.size());
     plova::sim::Options options;
     std::string seedDir;
     std::uint32_t seedNumber = plova::sim::SeedOptions{}.seed;
     bool haveRoot = false;
     for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
+        const std::string arg = args[i];
         auto value = [&]() -> const char* {
             if (i + 1 >= argc) {
                 std::fprintf(stderr, "mainunit-sim: %s needs a value\n", arg.c_str());
                 std::exit(2);
             }
-            return argv[++i];
+            return args[++i].c_str();
         };
         if (arg == "--root")
-            options.root = value(), haveRoot = true;
+            options.root = plova::pathFromUtf8(value()), haveRoot = true;
         else if (arg == "--port") {
             const auto port = plova::parseWholeNumber(value(), 0, 65535);
             if (!port) return usage(), 2;
@@ -123,12 +128,12 @@ int main(int argc, char** argv) {
         else if (arg == "--seed")
             seedDir = value();
         else if (arg == "--seed-number") {
-            const auto number = plova::parseWholeNumber(value(), 0, 0xFFFFFFFFL);
+            const auto number = plova::parseWholeNumber(value(), 0, 0xFFFFFFFFLL);
             if (!number) return usage(), 2;
             seedNumber = static_cast<std::uint32_t>(*number);
         } else if (arg == "--fault") {
             if (!applyFault(value(), options.faults)) {
-                std::fprintf(stderr, "mainunit-sim: unknown fault %s\n", argv[i]);
+                std::fprintf(stderr, "mainunit-sim: unknown fault %s\n", args[i].c_str());
                 return usage(), 2;
             }
         } else if (arg == "--help" || arg == "-h") {
@@ -145,7 +150,7 @@ int main(int argc, char** argv) {
     if (!seedDir.empty()) {
         plova::sim::SeedOptions seed;
         seed.seed = seedNumber;
-        auto result = plova::sim::seedMainUnit(seedDir, seed);
+        auto result = plova::sim::seedMainUnit(plova::pathFromUtf8(seedDir), seed);
         if (!result.ok) {
             std::fprintf(stderr, "mainunit-sim: %s\n", result.error.c_str());
             return 1;
@@ -155,18 +160,12 @@ int main(int argc, char** argv) {
         if (!haveRoot) return 0;
     }
 
-    // Wait for the stop signals on this thread; every other thread has them blocked.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    sigaddset(&signals, SIGHUP);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
+    // Before the server's threads start.
+    plova::prepareForStopRequest();
 
     std::error_code ec;
     if (!std::filesystem::is_directory(options.root, ec)) {
-        std::fprintf(stderr, "mainunit-sim: %s is not a directory\n", options.root.c_str());
+        std::fprintf(stderr, "mainunit-sim: %s is not a directory\n", plova::utf8Of(options.root).c_str());
         return 1;
     }
     plova::sim::MainUnitServer server(options);
@@ -176,8 +175,7 @@ int main(int argc, char** argv) {
     }
     std::printf("port %u\n", server.port());
     std::fflush(stdout);
-    int received = 0;
-    sigwait(&signals, &received);
+    plova::waitForStopRequest();
     server.stop();
     return 0;
 }

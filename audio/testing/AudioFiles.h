@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "audio/WavFormat.h"
@@ -24,6 +25,14 @@ inline void WriteWav8k(const std::filesystem::path& file, std::span<const std::i
         PutLe16(&bytes[header.size() + 2 * i], static_cast<std::uint16_t>(samples[i]));
     WriteBytes(file, bytes);
 }
+
+// Whether the tests have the ffmpeg program to make their material with. The
+// Windows build has FFmpeg's libraries only, and the build passes no program.
+inline bool HaveFfmpegProgram(std::string_view ffmpeg) {
+    return !ffmpeg.empty();
+}
+constexpr std::string_view kNoFfmpegProgram =
+    "no ffmpeg program to make the test's audio files with (the Windows build has FFmpeg's libraries only)";
 
 // Runs `ffmpeg` quietly on `from` with `options` before the output `to`; true when it succeeds.
 inline bool FfmpegConvert(const std::string& ffmpeg, const std::filesystem::path& from, const std::string& options,

@@ -9,6 +9,7 @@
 
 #include "audio/VoiceDecoder.h"
 #include "audio/WavFormat.h"
+#include "audio/testing/AudioFiles.h"
 #include "audio/testing/FileBytes.h"
 #include "audio/testing/SpeechSignal.h"
 #include "platform/testing/TempFolder.h"
@@ -89,6 +90,7 @@ TEST_F(CodecQuality, RoundTripComesBackCloseToTheOriginal) {
 }
 
 TEST_F(CodecQuality, AnIndependentDecoderHearsTheSameSpeech) {
+    if (!HaveFfmpegProgram(PLOVA_FFMPEG)) GTEST_SKIP() << kNoFfmpegProgram;
     const fs::path coded = dir / "frames.g729", raw = dir / "ffmpeg.raw";
     WriteBytes(coded, frames);
     const std::string command = std::string(PLOVA_FFMPEG) + " -nostdin -hide_banner -loglevel error -y -f g729 -i '" +

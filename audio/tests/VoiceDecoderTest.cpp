@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <chrono>
 #include <thread>
@@ -9,8 +8,9 @@
 #include "audio/VoiceDecoder.h"
 #include "audio/WavFormat.h"
 #include "audio/testing/FileBytes.h"
-#include "audio/testing/FileSizeLimit.h"
 #include "audio/testing/SpeechSignal.h"
+#include "platform/testing/FileSizeLimit.h"
+#include "platform/testing/SpecialFiles.h"
 #include "platform/testing/TempFolder.h"
 
 using namespace plova;
@@ -242,19 +242,23 @@ TEST_F(VoiceDecoder, StartFailsCleanlyOnFilesItCannotUse) {
     EXPECT_EQ(DecodeStart(in, dir / "no-folder" / "x.wav", 0), decoder::kCannotOpenFiles);
     EXPECT_EQ(DecodeStatus(), decoder::kIdle);
     // An output name that is a link is not written through, not even to empty it.
+    // (Where links or pipes cannot be made, those cases are left out.)
     const auto linked = dir / "linked.wav";
-    std::filesystem::create_symlink(in, linked);
-    EXPECT_EQ(DecodeStart(in, linked, 0), decoder::kCannotOpenFiles);
-    EXPECT_EQ(ReadBytes(in).size(), 1000u);
+    if (makeSymlink(in, linked)) {
+        EXPECT_EQ(DecodeStart(in, linked, 0), decoder::kCannotOpenFiles);
+        EXPECT_EQ(ReadBytes(in).size(), 1000u);
+    }
     // An input that is a pipe is refused without waiting for a writer.
     const auto pipe = dir / "pipe.tmp";
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    EXPECT_EQ(DecodeStart(pipe, out, 0), decoder::kCannotOpenFiles);
-    EXPECT_EQ(DecodeStatus(), decoder::kIdle);
+    if (makeFifo(pipe)) {
+        EXPECT_EQ(DecodeStart(pipe, out, 0), decoder::kCannotOpenFiles);
+        EXPECT_EQ(DecodeStatus(), decoder::kIdle);
+    }
     EXPECT_EQ(Decode(SpeechBytes(1000)).raw, decoder::kFinished);
 }
 
 TEST_F(VoiceDecoder, AFailedWriteEndsWithStatus95) {
+    if (!FileSizeLimit::kAvailable) GTEST_SKIP() << kNoFileSizeLimit;
     WriteBytes(in, SpeechBytes(2000));
     FileSizeLimit limit(20000);  // the WAV file needs 32044 bytes
     ASSERT_EQ(DecodeStart(in, out, 0), decoder::kStarted);

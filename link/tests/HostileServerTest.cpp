@@ -4,7 +4,6 @@
 // right result, and with commands and replies still in step where the main
 // unit lets them be.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 
 #include <atomic>
 #include <chrono>
@@ -87,7 +86,7 @@ public:
     explicit ScriptedMainUnit(std::function<void(Peer&)> script) {
         listener_ = net::openStream();
         EXPECT_TRUE(net::bindAndListen(listener_, net::ipv4Address(INADDR_LOOPBACK, 0), 1));
-        port_ = ntohs(net::localAddress(listener_)->sin_port);
+        port_ = net::hostPort(*net::localAddress(listener_));
         thread_ = std::thread([this, script = std::move(script)] {
             Peer peer;
             peer.stop = &stop_;

@@ -2,8 +2,6 @@
 // server process (from the link testing kit), and file contents.
 #pragma once
 
-#include <sys/types.h>
-
 #include <chrono>
 #include <cstdint>
 #include <filesystem>

@@ -1,7 +1,6 @@
 // Reading reply lines off a real stream socket: where a line ends and that
 // the next reply is never taken with it.
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 
 #include <string>
 
@@ -13,18 +12,21 @@
 namespace plova {
 namespace {
 
-// A session whose control connection is one end of a socket pair; the test
-// plays the main unit on the other end.
+// A session whose control connection is one end of a loopback connection;
+// the test plays the main unit on the other end.
 class ReplyLineTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        int fds[2];
-        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds), 0);
+        net::Socket listener = net::openStream();
+        ASSERT_TRUE(net::bindAndListen(listener, net::ipv4Address(0x7F000001, 0), 1));
+        net::Socket client = net::openStream();
+        ASSERT_TRUE(net::connectWithin(client, *net::localAddress(listener), 5000));
+        mainUnit = net::acceptWithin(listener, 5000);
+        ASSERT_TRUE(mainUnit.isOpen());
         Timeouts quick;
         quick.replyMillis = 300;
         session = std::make_unique<FTP_SESSION>(quick);
-        session->control = net::Socket(fds[0]);
-        mainUnit = net::Socket(fds[1]);
+        session->control = std::move(client);
     }
 
     void says(const std::string& bytes) { ASSERT_TRUE(net::sendAll(mainUnit, bytes, 1000)); }

@@ -116,3 +116,64 @@ TEST(Socket, ConnectingToNothingFailsWithinItsTime) {
     EXPECT_FALSE(net::connectWithin(client, at, kLongMillis));
     EXPECT_EQ(net::acceptWithin(net::Socket(), 10).isOpen(), false);
 }
+
+// What a server's session is made of: a connection accepted without waiting,
+// in the mode asked for; reads and writes that never wait, whatever the
+// socket's mode; one wait over data, control and stop.
+TEST(Socket, CallsThatNeverWaitAndOneWaitOverSeveralSockets) {
+    net::Socket listener = listenOnLoopback();
+    ASSERT_TRUE(net::allowQuickRebind(listener));
+    EXPECT_FALSE(net::acceptNow(listener, net::Mode::NonBlocking).isOpen()) << "nobody is waiting to be accepted";
+    const sockaddr_in at = *net::localAddress(listener);
+    EXPECT_EQ(net::hostAddress(at), kLoopback);
+    EXPECT_NE(net::hostPort(at), 0);
+    EXPECT_EQ(net::hostPort(net::ipv4Address(kLoopback, 2121)), 2121);
+
+    for (const net::Mode mode : {net::Mode::Blocking, net::Mode::NonBlocking}) {
+        SCOPED_TRACE(mode == net::Mode::Blocking ? "blocking" : "non-blocking");
+        net::Socket client = net::openStream();
+        ASSERT_TRUE(net::connectWithin(client, at, kLongMillis));
+        ASSERT_EQ(net::waitReadable(listener, kLongMillis), net::Wait::Ready);
+        net::Socket served = net::acceptNow(listener, mode);
+        ASSERT_TRUE(served.isOpen());
+        EXPECT_EQ(served.mode(), mode);
+        EXPECT_TRUE(net::sendAtOnce(served));
+
+        char buffer[16];
+        EXPECT_EQ(net::receiveNow(served, buffer, sizeof buffer), net::kWouldBlock) << "nothing sent yet";
+        EXPECT_EQ(net::receiveNow(client, buffer, sizeof buffer), net::kWouldBlock);
+
+        net::StopSignal stop;
+        net::Watch watches[] = {{served.native(), net::kReadable}, {net::kNoSocket}, {stop.native(), net::kReadable}};
+        EXPECT_EQ(net::waitForAny(watches, 0), net::Wait::TimedOut);
+        ASSERT_EQ(net::sendNow(client, "abc", 3), 3);
+        ASSERT_EQ(net::waitForAny(watches, kLongMillis), net::Wait::Ready);
+        EXPECT_TRUE(watches[0].ready);
+        EXPECT_FALSE(watches[1].ready);
+        EXPECT_FALSE(watches[2].ready);
+        ASSERT_EQ(net::receiveNow(served, buffer, sizeof buffer), 3);
+        EXPECT_EQ(std::string(buffer, 3), "abc");
+
+        stop.raise();
+        watches[0].events = net::kWritable;
+        ASSERT_EQ(net::waitForAny(watches, kLongMillis), net::Wait::Ready);
+        EXPECT_TRUE(watches[2].ready) << "the stop signal is heard beside a socket that is ready too";
+
+        // Writing without waiting fills the line, then says so instead of waiting.
+        const std::string block(64 * 1024, 'x');
+        long n = 0;
+        for (int i = 0; i < 10000 && (n = net::sendNow(served, block.data(), block.size())) > 0; ++i) {}
+        EXPECT_EQ(n, net::kWouldBlock) << "a peer that does not read";
+
+        // The end of the stream, then a peer that has gone: an error, never a signal.
+        client.close();
+        ASSERT_EQ(net::waitReadable(served, kLongMillis), net::Wait::Ready);
+        long got = 0;
+        while ((got = net::receiveNow(served, buffer, sizeof buffer)) > 0) {}
+        EXPECT_TRUE(got == 0 || got == -1) << got;
+        for (int i = 0; i < 100 && (n = net::sendNow(served, block.data(), block.size())) != -1; ++i) {
+            net::waitWritable(served, 100);
+        }
+        EXPECT_EQ(n, -1);
+    }
+}

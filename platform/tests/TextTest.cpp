@@ -72,8 +72,12 @@ TEST(Text, WholeNumbersWithinARange) {
         SCOPED_TRACE(bad);
         EXPECT_EQ(parseWholeNumber(bad, -128, 127), std::nullopt);
     }
-    // Beyond what a long holds is refused, not taken for the largest long.
-    EXPECT_EQ(parseWholeNumber("99999999999999999999999", LONG_MIN, LONG_MAX), std::nullopt);
+    // Beyond 64 bits is refused, not taken for the largest number.
+    EXPECT_EQ(parseWholeNumber("99999999999999999999999", LLONG_MIN, LLONG_MAX), std::nullopt);
+    // 64 bits everywhere, also where a long has 32 (Windows).
+    EXPECT_EQ(parseWholeNumber("4294967296", 0, LLONG_MAX), 4294967296LL);
+    EXPECT_EQ(parseWholeNumber("9223372036854775807", 0, LLONG_MAX), LLONG_MAX);
+    EXPECT_EQ(parseWholeNumber("4294967296", 0, 0xFFFFFFFFLL), std::nullopt);
 }
 
 // The one table both systems' CP932 conversions are held to. Linux converts

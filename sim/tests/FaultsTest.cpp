@@ -1,7 +1,6 @@
 // Every fault switch, seen from the wire.
 #include "sim/tests/ServerFixture.h"
 
-#include <sys/socket.h>
 #include <chrono>
 
 namespace plova::sim::testing {
@@ -111,7 +110,7 @@ TEST_F(SimFaults, StallsAfterTheFirstBlockThenGoesOn) {
     Clock::time_point lastByte{};
     Clock::duration longestGap{};
     while (net::waitReadable(data, 5000) == net::Wait::Ready) {
-        ssize_t n = ::recv(data.fd(), chunk, sizeof chunk, 0);
+        const long n = net::receive(data, chunk, sizeof chunk);
         if (n <= 0) break;
         const auto now = Clock::now();
         if (!received.empty()) longestGap = std::max(longestGap, now - lastByte);

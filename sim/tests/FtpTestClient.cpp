@@ -1,11 +1,5 @@
 #include "sim/tests/FtpTestClient.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#include <cerrno>
-
 #include <chrono>
 
 namespace plova::sim::testing {
@@ -37,7 +31,7 @@ std::optional<std::string> FtpTestClient::readLine(int timeoutMillis) {
         }
         if (net::waitReadable(control_, millisLeft(deadline)) != net::Wait::Ready) return std::nullopt;
         char chunk[4096];
-        ssize_t n = ::recv(control_.fd(), chunk, sizeof chunk, 0);
+        const long n = net::receive(control_, chunk, sizeof chunk);
         if (n <= 0) return std::nullopt;
         buffer_.append(chunk, static_cast<std::size_t>(n));
     }
@@ -91,7 +85,7 @@ Reply FtpTestClient::announcePort() {
     if (!net::bindAndListen(listener_, net::ipv4Address(kLoopback, 0), 1)) return {};
     const auto at = net::localAddress(listener_);
     if (!at) return {};
-    const unsigned port = ntohs(at->sin_port);
+    const unsigned port = net::hostPort(*at);
     return command("PORT 127,0,0,1," + std::to_string(port / 256) + "," + std::to_string(port % 256));
 }
 
@@ -105,7 +99,7 @@ std::string FtpTestClient::readAll(net::Socket& data, int timeoutMillis) {
     std::string out;
     char chunk[65536];
     while (net::waitReadable(data, timeoutMillis) == net::Wait::Ready) {
-        ssize_t n = ::recv(data.fd(), chunk, sizeof chunk, 0);
+        const long n = net::receive(data, chunk, sizeof chunk);
         if (n <= 0) break;
         out.append(chunk, static_cast<std::size_t>(n));
     }
@@ -138,8 +132,8 @@ bool FtpTestClient::closedByServer(int timeoutMillis) {
     while (control_.isOpen()) {
         if (net::waitReadable(control_, millisLeft(deadline)) != net::Wait::Ready) return false;
         char chunk[4096];
-        ssize_t n = ::recv(control_.fd(), chunk, sizeof chunk, 0);
-        if (n == 0 || (n < 0 && errno != EINTR)) return true;
+        const long n = net::receive(control_, chunk, sizeof chunk);
+        if (n <= 0) return true;
         buffer_.append(chunk, static_cast<std::size_t>(n));
     }
     return true;

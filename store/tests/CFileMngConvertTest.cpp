@@ -12,8 +12,8 @@
 #include "audio/VoiceDecoder.h"
 #include "audio/WavFormat.h"
 #include "audio/WavWriter.h"
-#include "audio/testing/FileSizeLimit.h"
 #include "audio/testing/SpeechSignal.h"
+#include "platform/testing/FileSizeLimit.h"
 #include "platform/testing/TestPorts.h"
 #include "store/CFileMng.h"
 #include "store/testing/MessageFiles.h"
@@ -318,6 +318,7 @@ TEST_F(ConvertToWav, CancelDuringDecodingLeavesNoWavAndNoTmp) {
 }
 
 TEST_F(ConvertToWav, AFullDiskFailsTheConversionAndLeavesNothing) {
+    if (!FileSizeLimit::kAvailable) GTEST_SKIP() << kNoFileSizeLimit;
     const std::string content = MakeVoiceFile(2000);
     {
         FileSizeLimit limit(20000);  // room for the .tmp, not for the 32044-byte WAV file

@@ -1,0 +1,30 @@
+// A moment as calendar fields, local or universal, safe on any thread: the
+// C library's reentrant forms differ by system (localtime_r here,
+// localtime_s with its arguments the other way round on Windows).
+#pragma once
+
+#include <ctime>
+
+namespace plova {
+
+inline std::tm localCalendarTime(std::time_t t) {
+    std::tm tm{};
+#if defined(_WIN32)
+    localtime_s(&tm, &t);
+#else
+    localtime_r(&t, &tm);
+#endif
+    return tm;
+}
+
+inline std::tm universalCalendarTime(std::time_t t) {
+    std::tm tm{};
+#if defined(_WIN32)
+    gmtime_s(&tm, &t);
+#else
+    gmtime_r(&t, &tm);
+#endif
+    return tm;
+}
+
+}  // namespace plova
