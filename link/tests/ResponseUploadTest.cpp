@@ -3,9 +3,9 @@
 // closing message.
 #include <gtest/gtest.h>
 
-#include "audio/testing/FileSizeLimit.h"
 #include "link/ResponseUpload.h"
 #include "link/tests/LinkTestSupport.h"
+#include "platform/testing/FileSizeLimit.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "sim/MainUnitServer.h"

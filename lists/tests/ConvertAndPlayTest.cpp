@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "audio/testing/FileSizeLimit.h"
 #include "lists/ConvertAndPlay.h"
 #include "lists/testing/BoxFolderBuilder.h"
 #include "platform/Text.h"
+#include "platform/testing/FileSizeLimit.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "store/CFileMng.h"

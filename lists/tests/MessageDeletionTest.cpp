@@ -4,11 +4,11 @@
 
 #include <fstream>
 
-#include "audio/testing/FileSizeLimit.h"
 #include "download/testing/DownloadTestSupport.h"
 #include "lists/MessageDeletion.h"
 #include "platform/Text.h"
 #include "platform/testing/FileBytes.h"
+#include "platform/testing/FileSizeLimit.h"
 #include "store/CFileMng.h"
 #include "store/RecordingBlock.h"
 
