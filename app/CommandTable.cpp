@@ -68,15 +68,14 @@ const std::vector<CommandCaption> kWindowMenuItems = {
 
 bool OpenFolderIsBoxFolder(const SettingsRecord& record) {
     if (record.folder.empty() || record.folderName.empty()) return false;
-    return CFileMng().IsBoxFolder(OpenBoxFolderPath(record));
+    return CFileMng::IsBoxFolder(OpenBoxFolderPath(record));
 }
 
 bool OpenFolderHasBoxes(const SettingsRecord& record) {
     if (record.folder.empty() || record.folderName.empty()) return false;
     const std::filesystem::path open = OpenBoxFolderPath(record);
-    CFileMng files;
     for (const auto kind : {store::kAnsweringFolder, store::kExtensionFolder})
-        if (!files.ListSubFolders(open / std::filesystem::path(kind)).empty()) return true;
+        if (!CFileMng::ListSubFolders(open / std::filesystem::path(kind)).empty()) return true;
     return false;
 }
 

@@ -14,7 +14,7 @@ constexpr char16_t kSeparator = static_cast<char16_t>(fs::path::preferred_separa
 }
 
 bool CanSpecifyStartupFolder(const SettingsRecord& r) {
-    return !r.folder.empty() && !CFileMng().ListSubFolders(fs::path(toUtf8(r.folder))).empty();
+    return !r.folder.empty() && !CFileMng::ListSubFolders(fs::path(toUtf8(r.folder))).empty();
 }
 
 std::u16string SpecifiedFolderText(const SettingsRecord& r) {

@@ -14,6 +14,7 @@
 #include "platform/FileLock.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
+#include "store/Conversion.h"
 #include "store/FileOps.h"
 
 namespace plova::backup {
@@ -170,11 +171,9 @@ BackupResult fetch(CFtpMng& ftp, const TransferContext& c, const fs::path& folde
     // A connection that ends early looks like the end of the file, and the
     // main unit may say 226 all the same: only the listed length tells.
     if (r != ftp::TransferResult::Done || !copy.whole()) return BackupResult::CommError;
-
-    CFileMng fm;
     FILESTS_INFO status;
-    const bool built = copy.hasBlock() && (responseMessage ? fm.BuildResponseRecord(copy.block(), status)
-                                                           : fm.BuildStatusRecord(copy.block(), file, status));
+    const bool built = copy.hasBlock() && (responseMessage ? CFileMng::BuildResponseRecord(copy.block(), status)
+                                                           : CFileMng::BuildStatusRecord(copy.block(), file, status));
     // Not a message file (too short for its recording block, say): it cannot
     // be backed up, and the run goes on without it, as a download does.
     if (!built) return BackupResult::SomeSkipped;
@@ -198,7 +197,7 @@ BackupResult convertIfAsked(const TransferContext& c, const fs::path& voiceFile,
     const std::uint64_t length = fs::file_size(voiceFile, ec);
     if (ec) return BackupResult::CommError;
     if (!enoughSpace(c.root, (length / kWavPerVoiceUnit + 1) * kSpaceUnit)) return BackupResult::NoSpace;
-    if (CFileMng().ConvertToWav(voiceFile, c.level)) return BackupResult::Ok;
+    if (store::ConvertToWav(voiceFile, c.level)) return BackupResult::Ok;
     // A fresh file that cannot be converted goes again, as a download's does.
     if (fetchedNow) {
         store::RemoveFile(voiceFile);

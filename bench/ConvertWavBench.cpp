@@ -1,6 +1,6 @@
 // Converting a ten-minute message (60,000 frames) to a WAV file, three ways on
 // the same frames in one run:
-//   convert  CFileMng::ConvertToWav on the message file (copy to ".tmp",
+//   convert  store::ConvertToWav on the message file (copy to ".tmp",
 //            decoder worker, WAV writer, poll loop), as the program does it;
 //   ffmpeg   `ffmpeg -f g729 -i X -ar 8000 -ac 1 Y.wav`, what a user would run;
 //   codec    a bare loop that only decodes the frames in memory: the floor.
@@ -18,6 +18,7 @@
 #include "bench/BenchTiming.h"
 #include "platform/testing/TempFolder.h"
 #include "store/CFileMng.h"
+#include "store/Conversion.h"
 #include "store/FILESTS_INFO.h"
 #include "store/RecordingBlock.h"
 
@@ -58,7 +59,7 @@ int main() {
     std::vector<std::int16_t> pcm(kFrames * kFrameSamples);
     bool ok = true;
     for (int round = 0; round < kRounds; ++round) {
-        convert.push_back(Seconds([&] { ok = CFileMng().ConvertToWav(message, 0) && ok; }));
+        convert.push_back(Seconds([&] { ok = store::ConvertToWav(message, 0) && ok; }));
         viaFfmpeg.push_back(Seconds([&] { ok = std::system(ffmpeg.c_str()) == 0 && ok; }));
         codec.push_back(Seconds([&] {
             G729Decoder decoder;

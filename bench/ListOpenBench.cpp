@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
     for (int round = 0; round < kRounds; ++round) {
         floor.push_back(Seconds([&] {
             std::vector<FILESTS_INFO> records;
-            CFileMng().LoadFolderRecords(box, records);
+            CFileMng::LoadFolderRecords(box, records);
         }));
         QCoreApplication::processEvents();
         const double residentBefore = residentMegabytes();

@@ -34,7 +34,7 @@ int main() {
     testkit::TempFolder root("bench-load");
     const fs::path box = root / "f/rusuroku/0012";
     fs::create_directories(box);
-    CFileMng().WriteBoxName(box, u"営業部");
+    CFileMng::WriteBoxName(box, u"営業部");
 
     std::printf("writing %d messages...\n", kMessages);
     std::vector<fs::path> files;
@@ -53,7 +53,7 @@ int main() {
     for (int round = 0; round < kRounds; ++round) {
         load.push_back(Seconds([&] {
             std::vector<FILESTS_INFO> records;
-            CFileMng().LoadFolderRecords(box, records);
+            CFileMng::LoadFolderRecords(box, records);
             loaded = records.size();
         }));
         floor.push_back(Seconds([&] {

@@ -12,7 +12,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // Why a file cannot be adopted, or empty when it can.
-std::string refusal(CFileMng& fm, const fs::path& file) {
+std::string refusal(const fs::path& file) {
     std::error_code ec;
     if (!fs::is_regular_file(file, ec)) return "no such file";
     const auto size = fs::file_size(file, ec);
@@ -21,7 +21,7 @@ std::string refusal(CFileMng& fm, const fs::path& file) {
     std::string head;
     if (!readRange(file, 0, block::kMagicSize, head)) return "cannot read the file";
     if (size >= block::kSize && head == block::kMagic) return {};
-    if (fm.HasStatusRecord(file)) return "already has a status record";
+    if (CFileMng::HasStatusRecord(file)) return "already has a status record";
     if (size < block::kSize) return "shorter than a recording-information block (256 bytes)";
     return "does not start with a recording-information block";
 }
@@ -33,15 +33,14 @@ int runAdopt(const Args& args, std::ostream& out, std::ostream& err) {
     std::vector<fs::path> files(args.begin(), args.end());
     std::stable_partition(files.begin(), files.end(), [](const fs::path& p) { return p.extension() == ".vminf"; });
 
-    CFileMng fm;
     int code = kOk;
     for (const fs::path& file : files) {
-        if (const std::string why = refusal(fm, file); !why.empty()) {
+        if (const std::string why = refusal(file); !why.empty()) {
             code = fail(err, "adopt", file.string() + ": " + why + "; left unchanged");
             continue;
         }
-        const store::RecordWrite result =
-            CFileMng::IsResponseMessagePath(file) ? fm.MakeResponseRecord(file) : fm.MakeStatusRecord(file);
+        const store::RecordWrite result = CFileMng::IsResponseMessagePath(file) ? CFileMng::MakeResponseRecord(file)
+                                                                                : CFileMng::MakeStatusRecord(file);
         if (result != store::RecordWrite::Written) {
             code = fail(err, "adopt", file.string() + ": cannot rewrite the file; left unchanged");
             continue;

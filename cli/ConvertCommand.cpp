@@ -8,6 +8,7 @@
 #include "platform/Ports.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
+#include "store/Conversion.h"
 
 namespace plova::cli {
 namespace {
@@ -73,15 +74,13 @@ int runConvert(const Args& args, std::ostream& out, std::ostream& err) {
         if (!level) level = ini.getInt(u"CODEC", u"LEVELRVORWAV", 0);
     }
     if (!level) level = 0;
-
-    CFileMng fm;
     int code = kOk;
     for (const fs::path& file : files) {
         if (const std::string why = refusal(file); !why.empty()) {
             code = fail(err, kName, file.string() + ": " + why + "; not converted");
             continue;
         }
-        if (!fm.ConvertToWav(file, *level)) {
+        if (!store::ConvertToWav(file, *level)) {
             code = fail(err, kName, file.string() + ": the speech cannot be decoded or written; no WAV file made");
             continue;
         }

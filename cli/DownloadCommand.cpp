@@ -128,7 +128,6 @@ using ListedBoxes = std::set<std::string>;
 // one: a box the main unit does not list, or one the box folder does not have.
 std::optional<std::string> chosenBoxes(const Options& o, const ListedBoxes& listed, std::vector<BoxTarget>& targets,
                                        std::ostream& err) {
-    CFileMng files;
     for (const std::string& spec : o.boxes) {
         const auto slash = spec.find('/');
         const std::string kind = spec.substr(0, slash);
@@ -139,7 +138,7 @@ std::optional<std::string> chosenBoxes(const Options& o, const ListedBoxes& list
         const fs::path folder = o.folder / kind / name;
         std::error_code ec;
         if (!fs::is_directory(folder, ec)) return "no such box in " + printable(o.folder.string()) + ": " + spec;
-        if (files.ReadMake(folder) == store::kMakeByCommand) {
+        if (CFileMng::ReadMake(folder) == store::kMakeByCommand) {
             err << "plova-cli: download: " << printable(spec) << " was made on this PC and is skipped\n";
             continue;
         }
@@ -203,10 +202,9 @@ int runDownload(const Args& args, std::ostream& out, std::ostream& err) {
     TerminalView view(err, progress, ftp);
 
     // A folder that is not yet a box folder is built from the main unit's listing first.
-    CFileMng files;
     bool builtFolders = false;
     std::error_code ec;
-    if (!fs::is_directory(o.folder, ec) || files.HasMessages(o.folder) == store::BoxContents::NoBoxFolders) {
+    if (!fs::is_directory(o.folder, ec) || CFileMng::HasMessages(o.folder) == store::BoxContents::NoBoxFolders) {
         err << "plova-cli: download: building the box folders in " << printable(o.folder.string()) << '\n';
         const Closing folders = DownloadFolders(ftp, o.folder, [](int) {});
         ShowClosing(folders);

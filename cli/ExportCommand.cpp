@@ -29,6 +29,7 @@
 #include "platform/Ports.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
+#include "store/Conversion.h"
 
 namespace plova::cli {
 namespace {
@@ -133,7 +134,6 @@ std::optional<Sources> sourceOf(fs::path folder) {
     if (!folder.has_filename()) folder = folder.parent_path();
     if (!fs::is_directory(folder, ec)) return std::nullopt;
     const fs::path parent = folder.parent_path();
-    CFileMng files;
     // Names as the disk has them, whatever their encoding (a box folder on a
     // Windows share has CP932 names), so that the list finds them again.
     const auto text = [](const fs::path& p) { return pathText(p.native()); };
@@ -141,12 +141,12 @@ std::optional<Sources> sourceOf(fs::path folder) {
         return ListSource{text(boxFolder.parent_path()), text(boxFolder.filename()), std::u16string(definition)};
     };
     const std::u16string name = text(folder.filename());
-    if (name == kResponse && files.IsBoxFolder(parent)) return Sources{source(parent, listdef::kResponseList), {}};
-    if (files.IsBoxFolder(folder)) {
+    if (name == kResponse && CFileMng::IsBoxFolder(parent)) return Sources{source(parent, listdef::kResponseList), {}};
+    if (CFileMng::IsBoxFolder(folder)) {
         BoxSelection boxes;
-        for (const fs::path& box : files.ListSubFolders(folder / std::u16string(kAnswering)))
+        for (const fs::path& box : CFileMng::ListSubFolders(folder / std::u16string(kAnswering)))
             boxes.answering.push_back(text(box.filename()));
-        for (const fs::path& box : files.ListSubFolders(folder / std::u16string(kExtension)))
+        for (const fs::path& box : CFileMng::ListSubFolders(folder / std::u16string(kExtension)))
             boxes.extension.push_back(text(box.filename()));
         Sources sources{source(folder, BuildDefinition(boxes)), {}};
         if (fs::is_directory(folder / std::u16string(kResponse), ec))
@@ -329,7 +329,6 @@ int writeArchive(const Options& o, const std::vector<const ListData*>& lists, st
     table.titles.emplace_back(kWavTitle);
     std::string indexCsv = "\xEF\xBB\xBF" + CsvBytes(CsvLine(table.titles), CsvEncoding::Utf8Bom);
     nlohmann::json index = nlohmann::json::array();
-    CFileMng files;
     int made = 0;
     for (const ArchiveRow& at : rows) {
         const FILESTS_INFO& record = at.list->RecordOfRow(at.row);
@@ -353,7 +352,7 @@ int writeArchive(const Options& o, const std::vector<const ListData*>& lists, st
                 return fail(err, kName, message.string() + ": too large for a message file; nothing written");
             case Copied::NotWritten: return fail(err, kName, !roomFor() ? noSpace : cannot);
             }
-            if (!files.ConvertToWav(copy, 0))
+            if (!store::ConvertToWav(copy, 0))
                 return fail(
                     err, kName,
                     !roomFor() ? noSpace : message.string() + ": the speech cannot be decoded; nothing written");

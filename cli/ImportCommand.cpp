@@ -11,6 +11,7 @@
 #include "platform/AppPaths.h"
 #include "platform/IniFile.h"
 #include "platform/Text.h"
+#include "store/AudioImport.h"
 #include "store/BoxFolderLock.h"
 #include "store/FileOps.h"
 #include "store/ResponseMessage.h"
@@ -108,7 +109,7 @@ int runImport(const Args& args, std::ostream& out, std::ostream& err) {
     }
     std::error_code ec;
     // A mistyped path that happens to exist must not gain an "outou" folder.
-    if (!fs::is_directory(*folder, ec) || !CFileMng().IsBoxFolder(*folder))
+    if (!fs::is_directory(*folder, ec) || !CFileMng::IsBoxFolder(*folder))
         return fail(err, kName, *folder + ": not a box folder (it has no rusuroku and naisen)", kUsage);
     if (const std::string why = refusal(*audio); !why.empty())
         return fail(err, kName, *audio + ": " + why + "; nothing imported");

@@ -34,7 +34,7 @@ int runInspect(const Args& args, std::ostream& out, std::ostream& err) {
         return fail(err, kName, args[0] + ": not a message file (" + why + ")");
     }
 
-    nlohmann::json result{{"valid", CFileMng().IsValidMessageFile(file)}};
+    nlohmann::json result{{"valid", CFileMng::IsValidMessageFile(file)}};
     const std::string_view bytes(head);
     if (local) result["record"] = recordJson(FILESTS_INFO::fromBytes(head));
     result["block"] = blockJson(parseBlock(bytes.substr(local ? store::kBlockOffset : 0, block::kSize)));

@@ -29,7 +29,6 @@ bool isKindFolder(const fs::path& folder) {
 // folder of a kind folder, an "outou", or any folder that holds messages).
 // Empty when it is none of these.
 std::vector<fs::path> boxesOf(const fs::path& folder) {
-    CFileMng files;
     std::error_code ec;
     // Names are judged on the whole path ("." is a box when its parent is
     // "rusuroku"); the records keep the path as it was given.
@@ -37,9 +36,9 @@ std::vector<fs::path> boxesOf(const fs::path& folder) {
     if (!whole.has_filename()) whole = whole.parent_path();
     std::vector<fs::path> boxes;
     const auto addKind = [&](const fs::path& kind) {
-        for (const fs::path& box : files.ListSubFolders(kind)) boxes.push_back(box);
+        for (const fs::path& box : CFileMng::ListSubFolders(kind)) boxes.push_back(box);
     };
-    if (files.IsBoxFolder(folder)) {
+    if (CFileMng::IsBoxFolder(folder)) {
         addKind(folder / std::u16string(store::kAnsweringFolder));
         addKind(folder / std::u16string(store::kExtensionFolder));
         const fs::path outou = folder / std::u16string(store::kResponseFolder);
@@ -50,7 +49,8 @@ std::vector<fs::path> boxesOf(const fs::path& folder) {
         addKind(folder);
         return boxes;
     }
-    if (isKindFolder(whole.parent_path()) || named(whole, store::kResponseFolder) || files.CountMessages(folder) > 0)
+    if (isKindFolder(whole.parent_path()) || named(whole, store::kResponseFolder) ||
+        CFileMng::CountMessages(folder) > 0)
         boxes.push_back(folder);
     return boxes;
 }
@@ -62,10 +62,9 @@ int runRecords(const Args& args, std::ostream& out, std::ostream& err) {
     if (!fs::is_directory(folder, ec)) return fail(err, kName, "cannot read folder " + args[0]);
     const std::vector<fs::path> boxes = boxesOf(folder);
     if (boxes.empty()) return fail(err, kName, args[0] + ": not a box folder, a rusuroku or naisen folder, or a box");
-    CFileMng files;
     for (const fs::path& box : boxes) {
         std::vector<FILESTS_INFO> records;
-        if (!files.LoadFolderRecords(box, records)) return fail(err, kName, "cannot read folder " + box.string());
+        if (!CFileMng::LoadFolderRecords(box, records)) return fail(err, kName, "cannot read folder " + box.string());
         for (const FILESTS_INFO& r : records) out << jsonLine(recordJson(r)) << '\n';
     }
     return kOk;

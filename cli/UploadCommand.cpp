@@ -42,7 +42,7 @@ int runUpload(const Args& arguments, std::ostream& out, std::ostream& err) {
     int code = kOk;
     for (std::size_t i = 0; i < files.size(); ++i) {
         FILESTS_INFO record;
-        CFileMng().ReadStatusRecord(files[i], record);
+        CFileMng::ReadStatusRecord(files[i], record);
         record.filePath = fs::absolute(files[i]).u16string();
         switch (UploadResponseMessage(ftp, record)) {
         case UploadOutcome::Accepted: out << printable(files[i]) << ": accepted\n"; continue;

@@ -17,6 +17,7 @@
 #include "platform/Ports.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
+#include "store/Conversion.h"
 #include "store/FileOps.h"
 
 namespace plova {
@@ -192,8 +193,7 @@ CDownloadMng::Conversion CDownloadMng::Convert(const fs::path& voiceFile) {
     if (!enoughSpace(voiceFile.parent_path(),
                      static_cast<std::int64_t>(store::SpaceToConvertToWav(length < 0 ? 0 : length))))
         return Conversion::NoSpace;
-    CFileMng files;
-    if (files.ConvertToWav(voiceFile, options_.levelSetting)) return Conversion::Done;
+    if (store::ConvertToWav(voiceFile, options_.levelSetting)) return Conversion::Done;
     conversionFailed_ = true;
     return Conversion::Failed;
 }
@@ -219,11 +219,10 @@ DownloadResult CDownloadMng::Receive(std::u16string_view remoteName, const fs::p
         receiving.discard();
         return DownloadResult::CommError;
     }
-    CFileMng files;
     FILESTS_INFO status;
-    const bool built =
-        receiving.hasBlock() && (record == Record::Box ? files.BuildStatusRecord(receiving.block(), finalPath, status)
-                                                       : files.BuildResponseRecord(receiving.block(), status));
+    const bool built = receiving.hasBlock() &&
+                       (record == Record::Box ? CFileMng::BuildStatusRecord(receiving.block(), finalPath, status)
+                                              : CFileMng::BuildResponseRecord(receiving.block(), status));
     // Not a message file: it cannot be used, and the run goes on without it.
     if (!built) {
         receiving.discard();
@@ -465,7 +464,6 @@ DownloadResult CDownloadMng::DownloadResponseMessages(const fs::path& outouFolde
     SweepReceivingFiles(outouFolder);
 
     Window window;
-    CFileMng files;
     bool missing = false;
     for (const std::u16string& line : voiceLines) {
         if (cancelRequested()) return DownloadResult::Cancelled;
@@ -475,7 +473,7 @@ DownloadResult CDownloadMng::DownloadResponseMessages(const fs::path& outouFolde
         window.send(msg::kBarRange, static_cast<std::intptr_t>(entry->size / kBlockKiB));
 
         fs::path older;
-        const store::LocalResponse found = files.FindLocalResponseMessage(outouFolder, entry->name, older);
+        const store::LocalResponse found = CFileMng::FindLocalResponseMessage(outouFolder, entry->name, older);
         if (found == store::LocalResponse::Current) {
             if (options_.convert) {
                 window.send(msg::kStatusConvert);
@@ -567,8 +565,7 @@ DownloadResult CDownloadMng::DownloadVoice(const fs::path& localFolder, std::u16
         const std::int64_t length = fileLength(local);
         if (!enoughSpace(localFolder, dl::SpaceForVoiceConversion(length < 0 ? 0 : length)))
             return DownloadResult::NoSpace;
-        CFileMng files;
-        if (!files.ConvertToWav(local, options_.levelSetting)) {
+        if (!store::ConvertToWav(local, options_.levelSetting)) {
             conversionFailed_ = true;
             if (!hadVoice) store::RemoveFile(local);
             return DownloadResult::FreshConversionFailed;

@@ -147,11 +147,10 @@ BoxTarget TargetOf(const fs::path& boxSubFolder) {
 }
 
 std::vector<BoxTarget> BoxTargets(const fs::path& boxFolder) {
-    CFileMng files;
     std::vector<BoxTarget> targets;
     for (const auto kind : {store::kAnsweringFolder, store::kExtensionFolder}) {
-        for (const fs::path& box : files.ListSubFolders(boxFolder / pathOf(kind))) {
-            if (files.ReadMake(box) == store::kMakeByCommand) continue;
+        for (const fs::path& box : CFileMng::ListSubFolders(boxFolder / pathOf(kind))) {
+            if (CFileMng::ReadMake(box) == store::kMakeByCommand) continue;
             targets.push_back(TargetOf(box));
         }
     }
@@ -333,14 +332,13 @@ Closing DownloadFolders(CFtpMng& ftp, const fs::path& boxFolder, const std::func
         pumpOne();
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    CFileMng files;
     // Every folder this run makes, in the order made; only these are ever
     // marked unfinished or removed again.
     std::vector<fs::path> created;
     auto make = [&](const fs::path& folder, bool mark) {
-        if (!files.CreateFolder(folder)) return;
+        if (!CFileMng::CreateFolder(folder)) return;
         created.push_back(folder);
-        if (mark) files.WriteMake(folder, u"2");
+        if (mark) CFileMng::WriteMake(folder, u"2");
     };
     std::error_code ec;
     if (!fs::exists(boxFolder, ec)) {
@@ -382,14 +380,14 @@ Closing DownloadFolders(CFtpMng& ftp, const fs::path& boxFolder, const std::func
     if (ok && !cancelled) {
         std::vector<fs::path> marked = {boxFolder / pathOf(store::kResponseFolder)};
         for (const auto kind : {store::kAnsweringFolder, store::kExtensionFolder})
-            for (const fs::path& box : files.ListSubFolders(boxFolder / pathOf(kind))) marked.push_back(box);
+            for (const fs::path& box : CFileMng::ListSubFolders(boxFolder / pathOf(kind))) marked.push_back(box);
         for (const auto& folder : marked)
-            if (files.ReadMake(folder) == store::kMakeUnfinished) files.WriteMake(folder, u"0");
+            if (CFileMng::ReadMake(folder) == store::kMakeUnfinished) CFileMng::WriteMake(folder, u"0");
         return Closing::FolderSuccess;
     }
     // Undo in reverse order, so a kind folder is empty by the time it is looked at.
     for (auto it = created.rbegin(); it != created.rend(); ++it) {
-        if (files.ReadMake(*it) == store::kMakeUnfinished)
+        if (CFileMng::ReadMake(*it) == store::kMakeUnfinished)
             fs::remove_all(*it, ec);
         else if (fs::is_empty(*it, ec))
             fs::remove(*it, ec);

@@ -20,13 +20,12 @@ fs::path pathOf(std::u16string_view text) {
 }
 
 std::vector<BoxRow> readRows(const fs::path& kindFolder, BoxText text) {
-    CFileMng files;
     std::vector<BoxRow> rows;
-    for (const fs::path& box : files.ListSubFolders(kindFolder)) {
+    for (const fs::path& box : CFileMng::ListSubFolders(kindFolder)) {
         BoxRow row;
         row.folder = box;
         row.folderName = fromUtf8(box.filename().string());
-        row.text = text == BoxText::Name ? files.ReadBoxName(box) : row.folderName;
+        row.text = text == BoxText::Name ? CFileMng::ReadBoxName(box) : row.folderName;
         rows.push_back(std::move(row));
     }
     return rows;
@@ -68,10 +67,9 @@ BoxCheck CheckBoxNames(const BoxLists& lists) {
 }
 
 int WriteBoxNames(const BoxLists& lists, const std::function<void(int)>& step) {
-    CFileMng files;
     int done = 0, failed = 0;
     allRows(lists, [&](const BoxRow& row) {
-        if (!files.WriteBoxName(row.folder, row.text)) ++failed;
+        if (!CFileMng::WriteBoxName(row.folder, row.text)) ++failed;
         if (step) step(++done);
         return true;
     });
@@ -90,7 +88,7 @@ BoxCheck MakeBoxFolder(const fs::path& boxFolder, bool answering, std::u16string
     if (ec || !fs::create_directory(box, ec) || ec) return BoxCheck::BadInput;
     // A new folder has no "inf.ini", so no NAME either: MAKE alone marks it
     // as the user's, and every download leaves it alone.
-    CFileMng().WriteMake(box, u"1");
+    CFileMng::WriteMake(box, u"1");
     static_assert(store::kMakeByCommand == 1);
     return BoxCheck::Ok;
 }

@@ -67,8 +67,7 @@ void RestoreBoxes(const std::set<fs::path>& boxes) {
 }
 
 void RemoveBackups(const fs::path& naisenFolder) {
-    CFileMng files;
-    for (const fs::path& box : files.ListSubFolders(naisenFolder))
+    for (const fs::path& box : CFileMng::ListSubFolders(naisenFolder))
         if (IsPlainFolder(box)) store::RemoveFile(BackupPathOf(box));
 }
 

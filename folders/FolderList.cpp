@@ -13,11 +13,10 @@ std::u16string FolderRow::PathCell() const {
 std::vector<FolderRow> ListBoxFolders(std::u16string_view root) {
     std::vector<FolderRow> rows;
     if (root.empty()) return rows;
-    CFileMng files;
-    for (const fs::path& sub : files.ListSubFolders(fs::path(toUtf8(root)))) {
-        if (!files.IsBoxFolder(sub)) continue;
+    for (const fs::path& sub : CFileMng::ListSubFolders(fs::path(toUtf8(root)))) {
+        if (!CFileMng::IsBoxFolder(sub)) continue;
         rows.push_back(
-            {sub, fromUtf8(sub.filename().string()), files.HasMessages(sub) != store::BoxContents::HasMessages});
+            {sub, fromUtf8(sub.filename().string()), CFileMng::HasMessages(sub) != store::BoxContents::HasMessages});
     }
     return rows;
 }

@@ -25,10 +25,9 @@ std::vector<std::u16string> boxesWithAudio(const fs::path& boxFolder, std::u16st
     std::vector<std::u16string> out;
     const auto kindFolder = ownFolder(boxFolder, kind);
     if (!kindFolder) return out;
-    CFileMng files;
-    for (const fs::path& box : files.ListSubFolders(*kindFolder)) {
+    for (const fs::path& box : CFileMng::ListSubFolders(*kindFolder)) {
         const std::u16string number = fromUtf8(box.filename().string());
-        if (ownFolder(*kindFolder, number) && files.HasAudioFiles(box)) out.push_back(number);
+        if (ownFolder(*kindFolder, number) && CFileMng::HasAudioFiles(box)) out.push_back(number);
     }
     return out;
 }
@@ -36,9 +35,8 @@ std::vector<std::u16string> boxesWithAudio(const fs::path& boxFolder, std::u16st
 void deleteIn(const fs::path& boxFolder, std::u16string_view kind, const std::vector<std::u16string>& boxes) {
     const auto kindFolder = ownFolder(boxFolder, kind);
     if (!kindFolder) return;
-    CFileMng files;
     for (const std::u16string& number : boxes)
-        if (const auto box = ownFolder(*kindFolder, number)) files.DeleteAudioFiles(*box);
+        if (const auto box = ownFolder(*kindFolder, number)) CFileMng::DeleteAudioFiles(*box);
 }
 
 }  // namespace
@@ -48,7 +46,7 @@ AudioBoxes FindAudioBoxes(const fs::path& boxFolder) {
     found.answering = boxesWithAudio(boxFolder, store::kAnsweringFolder);
     found.extension = boxesWithAudio(boxFolder, store::kExtensionFolder);
     const auto responses = ownFolder(boxFolder, store::kResponseFolder);
-    found.responses = responses && CFileMng().HasAudioFiles(*responses);
+    found.responses = responses && CFileMng::HasAudioFiles(*responses);
     return found;
 }
 
@@ -59,8 +57,7 @@ WavDeletionResult DeleteWavFiles(const fs::path& boxFolder, const WavDeletion& r
     };
     if (request.responses) {
         report(wavdel::kProgressRange);
-        if (const auto responses = ownFolder(boxFolder, store::kResponseFolder))
-            CFileMng().DeleteAudioFiles(*responses);
+        if (const auto responses = ownFolder(boxFolder, store::kResponseFolder)) CFileMng::DeleteAudioFiles(*responses);
         report(wavdel::kProgressRange);
         return WavDeletionResult::Done;
     }

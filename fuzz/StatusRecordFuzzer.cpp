@@ -60,16 +60,15 @@ void checkBlockRoundTrip(std::string_view bytes) {
 void checkAsFile(const fs::path& file, std::string_view bytes) {
     fs::create_directories(file.parent_path());
     fuzz::writeFile(file, bytes);
-    CFileMng store;
     FILESTS_INFO record;
-    const bool hasRecord = store.ReadStatusRecord(file, record);
+    const bool hasRecord = CFileMng::ReadStatusRecord(file, record);
     FUZZ_CHECK(hasRecord == (bytes.size() >= filests::kSize));
-    const bool valid = store.IsValidMessageFile(file);
+    const bool valid = CFileMng::IsValidMessageFile(file);
     FUZZ_CHECK(!valid || bytes.size() >= store::kMinMessageFileSize);
     std::vector<FILESTS_INFO> records;
-    FUZZ_CHECK(store.LoadFolderRecords(file.parent_path(), records));
+    FUZZ_CHECK(CFileMng::LoadFolderRecords(file.parent_path(), records));
     FUZZ_CHECK(records.size() == (valid ? 1u : 0u));
-    store.HasStatusRecord(file);
+    CFileMng::HasStatusRecord(file);
     fs::remove(file);
 }
 

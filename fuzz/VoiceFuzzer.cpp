@@ -9,6 +9,7 @@
 #include "audio/WavFormat.h"
 #include "fuzz/FuzzSupport.h"
 #include "store/CFileMng.h"
+#include "store/Conversion.h"
 
 using namespace plova;
 namespace fs = std::filesystem;
@@ -33,11 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const fs::path message = folder / "202612071405_MON_0001_00001.vmdat";
     const std::string_view bytes = fuzz::asText(data, size);
     fuzz::writeFile(message, bytes);
-
-    CFileMng store;
     // The low byte of the setting is the gain; take it from the input too.
     const int level = size > 0 ? static_cast<std::int8_t>(data[size - 1]) : 0;
-    const bool converted = store.ConvertToWav(message, level);
+    const bool converted = store::ConvertToWav(message, level);
     FUZZ_CHECK(readFile(message) == bytes);
 
     const fs::path wav = fs::path(message).replace_extension(".wav");
@@ -51,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     FUZZ_CHECK(files == 2 && fs::exists(wav));
-    FUZZ_CHECK(store.CheckWavFormat(wav));
+    FUZZ_CHECK(store::CheckWavFormat(wav));
     const std::string out = readFile(wav);
     FUZZ_CHECK(out.size() >= wav::kHeaderBytes);
     const auto* head = reinterpret_cast<const std::uint8_t*>(out.data());

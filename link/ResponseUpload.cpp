@@ -36,7 +36,7 @@ bool IsUploadableMessage(const fs::path& file) {
     BlockBytes block{};
     std::copy(head.begin() + store::kBlockOffset, head.end(), block.begin());
     const fs::path asStored = fs::path(std::u16string(store::kResponseFolder)) / file.filename();
-    return CFileMng().IsValidMessage(asStored, record, block);
+    return CFileMng::IsValidMessage(asStored, record, block);
 }
 
 namespace {
@@ -77,7 +77,7 @@ UploadOutcome UploadResponseMessage(CFtpMng& ftp, FILESTS_INFO& record) {
     const ftp::StoreOutcome result = ftp.Store(bytes.data(), bytes.size(), file.filename().u16string()).outcome;
     const bool stored = result == ftp::StoreOutcome::Stored;
     record.played = stored ? 1 : 0;
-    const store::RecordWrite marked = CFileMng().WriteStatusRecord(record, file);
+    const store::RecordWrite marked = CFileMng::WriteStatusRecord(record, file);
     // A mark left unwritten after a failed attempt says nothing false; after
     // a stored one the list would still show the message as not uploaded, so
     // the run must not end in the all-done message.

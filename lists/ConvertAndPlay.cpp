@@ -8,6 +8,7 @@
 #include "platform/Ports.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
+#include "store/Conversion.h"
 #include "store/FileOps.h"
 
 namespace plova {
@@ -158,7 +159,6 @@ ConvertSummary ConvertSelected(const std::vector<FILESTS_INFO>& rows, int levelS
     if (total == 1 && !SingleMessageConvertible(rows.front(), marks, summary.end)) return summary;
 
     host.OpenConvertDialog(total);
-    CFileMng files;
     for (const FILESTS_INFO& r : rows) {
         if (cancelRequested()) break;
         const fs::path p = r.path();
@@ -188,7 +188,7 @@ ConvertSummary ConvertSelected(const std::vector<FILESTS_INFO>& rows, int levelS
                 marks.outOfSpace = true;
                 break;
             }
-            if (!files.ConvertToWav(p, levelSetting)) {
+            if (!store::ConvertToWav(p, levelSetting)) {
                 if (cancelRequested()) break;
                 marks.failed = true;
                 continue;
@@ -241,7 +241,7 @@ PlayResult PlayCurrent(const FILESTS_INFO& record, const PlaySettings& settings,
             host.OpenConvertDialog(1);
             post(msg::kNextItem, 0);
             for (int i = 0; i < kPlayOpeningPumps; ++i) pumpOne();
-            converted = CFileMng().ConvertToWav(p, settings.levelSetting);
+            converted = store::ConvertToWav(p, settings.levelSetting);
             host.CloseConvertDialog();
         }
         if (!converted) {
@@ -263,12 +263,11 @@ PlayResult PlayCurrent(const FILESTS_INFO& record, const PlaySettings& settings,
     // stays as it is there, whatever the list shows. The message is playing
     // whether or not the mark can be written; the list, read again from the
     // file, then goes on showing it unplayed, which is the truth on disk.
-    CFileMng files;
     FILESTS_INFO onDisk;
-    if (!files.ReadStatusRecord(p, onDisk)) return PlayResult::Unmarked;
+    if (!CFileMng::ReadStatusRecord(p, onDisk)) return PlayResult::Unmarked;
     onDisk.played = 1;
-    return files.WriteStatusRecord(onDisk, p) == store::RecordWrite::Written ? PlayResult::Played
-                                                                             : PlayResult::Unmarked;
+    return CFileMng::WriteStatusRecord(onDisk, p) == store::RecordWrite::Written ? PlayResult::Played
+                                                                                 : PlayResult::Unmarked;
 }
 
 void DeleteListedWavFiles(const std::vector<fs::path>& files, const std::function<void(int done)>& advance) {

@@ -108,12 +108,11 @@ bool ListData::BuildBoxRows(const BuildHooks& hooks) {
     ResetCounts();
     // The boxes are read first and the rows made from what was read: one
     // pass over each folder, and the progress range is the messages there are.
-    CFileMng files;
     std::vector<std::vector<FILESTS_INFO>> loaded(boxFolders.size());
     std::size_t total = 0;
     for (std::size_t b = 0; b < boxFolders.size(); ++b) {
         if (hooks.abandon && hooks.abandon()) return false;
-        files.LoadFolderRecords(boxFolders[b], loaded[b]);
+        CFileMng::LoadFolderRecords(boxFolders[b], loaded[b]);
         total += loaded[b].size();
         ports().pump->dispatchOne();
     }
@@ -138,10 +137,9 @@ bool ListData::BuildBoxRows(const BuildHooks& hooks) {
 
 void ListData::BuildResponseRows(const BuildHooks& hooks) {
     const fs::path outou = pathOf(source_.root + source_.folderName) / pathOf(store::kResponseFolder);
-    CFileMng files;
-    if (hooks.range) hooks.range(files.CountMessages(outou));
+    if (hooks.range) hooks.range(CFileMng::CountMessages(outou));
     std::vector<FILESTS_INFO> work;
-    files.LoadFolderRecords(outou, work);
+    CFileMng::LoadFolderRecords(outou, work);
     // The first message, in load order, for each number.
     std::unordered_map<std::u16string, std::size_t> first;
     for (std::size_t i = 0; i < work.size(); ++i)
@@ -344,11 +342,10 @@ bool ListData::ToggleFlag(int row) {
     const std::uint8_t next = shown.flag != 0 ? 0 : 1;
     // Only the flag changes on disk: what the list shows besides (the response
     // list counts every message as played) stays out of the file.
-    CFileMng files;
     FILESTS_INFO onDisk;
-    if (!files.ReadStatusRecord(shown.path(), onDisk)) return false;
+    if (!CFileMng::ReadStatusRecord(shown.path(), onDisk)) return false;
     onDisk.flag = next;
-    if (files.WriteStatusRecord(onDisk, shown.path()) != store::RecordWrite::Written) return false;
+    if (CFileMng::WriteStatusRecord(onDisk, shown.path()) != store::RecordWrite::Written) return false;
     shown.flag = next;
     return true;
 }

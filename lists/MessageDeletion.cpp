@@ -148,11 +148,10 @@ bool Run::markDeletedOnMainUnit(const fs::path& file) {
     if (!isPlainFile(file)) return true;
     // The record as the file holds it now, not the row's copy, which a build
     // may have changed (a response row is shown as played).
-    CFileMng files;
     FILESTS_INFO record;
-    if (!files.ReadStatusRecord(file, record)) return false;
+    if (!CFileMng::ReadStatusRecord(file, record)) return false;
     record.downloadState = kDeletedOnMainUnit;
-    return files.WriteStatusRecord(record, file) == store::RecordWrite::Written;
+    return CFileMng::WriteStatusRecord(record, file) == store::RecordWrite::Written;
 }
 
 bool Run::askMainUnit(const std::u16string& remotePath, const fs::path& file) {

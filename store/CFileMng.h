@@ -2,10 +2,12 @@
 // messages, the per-folder "inf.ini", and the status record and recording
 // block at the head of every message file.
 //
-// CFileMng holds no state; create one wherever it is needed. Nothing here
-// throws: a rewrite tells how it went with a RecordWrite. Every rewrite of a message
-// file goes through a temporary file in the same folder, so a failure leaves
-// the file exactly as it was.
+// CFileMng holds no state: every member is called on the class itself
+// (CFileMng::ReadStatusRecord(...)). Converting a message to WAV and importing
+// audio, which drive worker threads and the progress window, live in
+// store/Conversion.h and store/AudioImport.h. Nothing here throws: a rewrite tells how it went with a RecordWrite.
+// Every rewrite of a message file goes through a temporary file in the same folder, so a failure leaves the file
+// exactly as it was.
 #pragma once
 
 #include <cstddef>
@@ -24,9 +26,6 @@ namespace store {
 constexpr std::size_t kBlockOffset = filests::kSize;                      // 990
 constexpr std::size_t kMinMessageFileSize = kBlockOffset + block::kSize;  // 1246
 static_assert(kMinMessageFileSize == 1246);
-// The most speech ConvertToWav takes: every 10 bytes become 160 bytes of
-// samples, which the WAV file's 32-bit sizes must still describe.
-constexpr std::uint64_t kMaxConvertibleSpeechBytes = (0xFFFFFFFFull - 36) / 16;
 
 constexpr std::size_t kBoxMessageNameLength = 33;  // "YYYYMMDDhhmm_WWW_BBBB_NNNNN.vmdat"
 constexpr std::size_t kResponseNameLength = 32;    // "YYYYMMDDhhmm_WWW_BBBB_NNNN.vmdat"
@@ -71,117 +70,105 @@ enum class [[nodiscard]] LocalResponse{
     RemoteNewer,  // or the local name is not of the 32-character form
 };
 
-// Free bytes that converting `voiceBytes` of voice data to WAV needs: the WAV
-// file is 16 times as large, counted in whole 4096-byte clusters with one to spare.
-constexpr std::uint64_t SpaceToConvertToWav(std::uint64_t voiceBytes) {
-    constexpr std::uint64_t kSpeechBytesPerCluster = 256;
-    constexpr std::uint64_t kClusterBytes = 4096;
-    return (voiceBytes / kSpeechBytesPerCluster + 1) * kClusterBytes;
-}
-
 // How a rewrite of a message file went. On Failed the file is exactly as it was.
 enum class [[nodiscard]] RecordWrite{
     Written,
     Failed,  // it could not be read or rewritten, or holds no recording block behind a record
 };
 
-// The level settings of an import ("LEVELRVWAVOR" and "LEVELRVWMAOR" of
-// section "CODEC", as the settings hold them; the low 8 bits are decibels).
-struct ImportLevels {
-    int wavSetting = 0;
-    int wmaSetting = 0;
-};
 }  // namespace store
 
 class CFileMng {
 public:
-    CFileMng() = default;
-    virtual ~CFileMng() = default;
+    CFileMng() = delete;
 
     // ---------------------------------------------------- folders and names
 
     // Both a sub-folder whose name contains "rusuroku" and one whose name contains "naisen".
-    bool IsBoxFolder(const std::filesystem::path& folder);
-    store::BoxContents HasMessages(const std::filesystem::path& boxFolder);
-    int CountMessages(const std::filesystem::path& folder);
+    static bool IsBoxFolder(const std::filesystem::path& folder);
+    static store::BoxContents HasMessages(const std::filesystem::path& boxFolder);
+    static int CountMessages(const std::filesystem::path& folder);
     // Full paths of all sub-folders, in name order.
-    std::vector<std::filesystem::path> ListSubFolders(const std::filesystem::path& folder);
+    static std::vector<std::filesystem::path> ListSubFolders(const std::filesystem::path& folder);
 
-    std::u16string ReadBoxName(const std::filesystem::path& folder);
-    bool WriteBoxName(const std::filesystem::path& folder, std::u16string_view name);
-    int ReadMake(const std::filesystem::path& folder);
-    bool IsUnfinished(const std::filesystem::path& folder);
-    bool WriteMake(const std::filesystem::path& folder, std::u16string_view value);
+    static std::u16string ReadBoxName(const std::filesystem::path& folder);
+    static bool WriteBoxName(const std::filesystem::path& folder, std::u16string_view name);
+    static int ReadMake(const std::filesystem::path& folder);
+    static bool IsUnfinished(const std::filesystem::path& folder);
+    static bool WriteMake(const std::filesystem::path& folder, std::u16string_view value);
 
     // Looks in the outou folder for the local copy of a remote system response
     // message. None, or Current / RemoteNewer with `localPath` set to the
     // local file.
-    store::LocalResponse FindLocalResponseMessage(const std::filesystem::path& outouFolder,
-                                                  std::u16string_view remoteName, std::filesystem::path& localPath);
+    static store::LocalResponse FindLocalResponseMessage(const std::filesystem::path& outouFolder,
+                                                         std::u16string_view remoteName,
+                                                         std::filesystem::path& localPath);
 
     // A file or folder of that name exists; "*" and "?" in the last component match as wildcards.
-    bool FileExists(const std::filesystem::path& path);
+    static bool FileExists(const std::filesystem::path& path);
     // Creates the folder when nothing of that name exists; true when it was created.
-    bool CreateFolder(const std::filesystem::path& path);
+    static bool CreateFolder(const std::filesystem::path& path);
     // The status record of the first ".vminf" of the folder, or of the first ".vmdat"
     // when there is none. False when there is neither, or it cannot be read.
-    bool ReadFirstRecord(const std::filesystem::path& folder, FILESTS_INFO& record);
+    static bool ReadFirstRecord(const std::filesystem::path& folder, FILESTS_INFO& record);
 
     // The folder's messages in name order: files whose name contains ".vmdat" or
     // ".vminf", without a ".vminf" whose ".vmdat" exists.
-    std::vector<std::filesystem::path> EnumerateMessages(const std::filesystem::path& folder);
+    static std::vector<std::filesystem::path> EnumerateMessages(const std::filesystem::path& folder);
 
     // ------------------------------------------------------- audio copies
 
     // The folder itself (not its sub-folders) holds a regular file whose
     // extension is ".wav" or ".wma" in any case.
-    bool HasAudioFiles(const std::filesystem::path& folder);
+    static bool HasAudioFiles(const std::filesystem::path& folder);
     // Deletes those files, in that folder only: nothing else (no ".vmdat",
     // no "x.wav.vmdat", no sub-folder, no link) is touched, and a folder that
     // is itself a link is left alone, so nothing outside it can go. Files
     // that cannot be deleted are skipped.
-    void DeleteAudioFiles(const std::filesystem::path& folder);
+    static void DeleteAudioFiles(const std::filesystem::path& folder);
 
     // ------------------------------------------------------- message files
 
     // False, with `record` unchanged, when the file cannot be opened or is shorter than a record.
-    bool ReadStatusRecord(const std::filesystem::path& file, FILESTS_INFO& record);
+    static bool ReadStatusRecord(const std::filesystem::path& file, FILESTS_INFO& record);
     // Failed when the file cannot be rewritten (it is then left as it was).
-    store::RecordWrite PrependStatusRecord(const std::filesystem::path& file, const FILESTS_INFO& record);
+    static store::RecordWrite PrependStatusRecord(const std::filesystem::path& file, const FILESTS_INFO& record);
     // Refreshes record.boxName from the folder's NAME, then replaces the file's
     // first 990 bytes. Failed, with the file untouched, when it cannot be
     // rewritten or holds no recording block behind a record.
-    store::RecordWrite WriteStatusRecord(FILESTS_INFO& record, const std::filesystem::path& file);
+    static store::RecordWrite WriteStatusRecord(FILESTS_INFO& record, const std::filesystem::path& file);
 
     // The file starts with a status record: a recording block follows at offset 990.
-    bool HasStatusRecord(const std::filesystem::path& file);
+    static bool HasStatusRecord(const std::filesystem::path& file);
 
-    bool IsValidMessageFile(const std::filesystem::path& file);
-    bool IsValidMessage(const std::filesystem::path& file, const FILESTS_INFO& record, const BlockBytes& blockBytes);
+    static bool IsValidMessageFile(const std::filesystem::path& file);
+    static bool IsValidMessage(const std::filesystem::path& file, const FILESTS_INFO& record,
+                               const BlockBytes& blockBytes);
 
     // The records of every valid message of the folder, in name order, with
     // file path (the whole path in memory), box number and box name filled in.
     // A message that cannot be read or is not valid is left out. False, with
     // `records` empty, when the folder itself cannot be read.
-    bool LoadFolderRecords(const std::filesystem::path& folder, std::vector<FILESTS_INFO>& records);
+    static bool LoadFolderRecords(const std::filesystem::path& folder, std::vector<FILESTS_INFO>& records);
 
     // Builds the status record of a file just downloaded from the main unit and
     // prepends it. Failed (the file untouched) when it cannot be read or rewritten.
-    store::RecordWrite MakeStatusRecord(const std::filesystem::path& file);
-    store::RecordWrite MakeResponseRecord(const std::filesystem::path& file);
+    static store::RecordWrite MakeStatusRecord(const std::filesystem::path& file);
+    static store::RecordWrite MakeResponseRecord(const std::filesystem::path& file);
     // The records those two prepend, without writing them. A file still under
     // a temporary name gets the record of `finalName`: the extension and the
     // ".vminf" it carries the texts from are those of the final name. False
     // when the file holds no recording block.
-    bool BuildStatusRecord(const std::filesystem::path& file, const std::filesystem::path& finalName,
-                           FILESTS_INFO& record);
-    bool BuildResponseRecord(const std::filesystem::path& file, FILESTS_INFO& record);
+    static bool BuildStatusRecord(const std::filesystem::path& file, const std::filesystem::path& finalName,
+                                  FILESTS_INFO& record);
+    static bool BuildResponseRecord(const std::filesystem::path& file, FILESTS_INFO& record);
     // The same from the recording block a file starts with as delivered.
-    bool BuildStatusRecord(const BlockBytes& delivered, const std::filesystem::path& finalName, FILESTS_INFO& record);
-    bool BuildResponseRecord(const BlockBytes& delivered, FILESTS_INFO& record);
+    static bool BuildStatusRecord(const BlockBytes& delivered, const std::filesystem::path& finalName,
+                                  FILESTS_INFO& record);
+    static bool BuildResponseRecord(const BlockBytes& delivered, FILESTS_INFO& record);
 
     // Writes the record's party name and the current date into the file's block.
-    store::RecordWrite WriteNameAndDate(const FILESTS_INFO& record, const std::filesystem::path& file);
+    static store::RecordWrite WriteNameAndDate(const FILESTS_INFO& record, const std::filesystem::path& file);
 
     // --------------------------------------------------- file-name helpers
 
@@ -208,42 +195,6 @@ public:
     // The party name bytes with each 0x80 0xF0 (how the main unit writes a
     // full-width space) turned into 0x81 0x40.
     static std::string MendPartyName(std::string bytes);
-
-    // ==================================================================
-    // Voice conversion (ConvertToWav, CheckWavFormat) is declared here by
-    // the voice-conversion code and implemented in store/CFileMngConvert.cpp.
-    // ---- voice conversion: begin ----
-    // Decodes a voice-data file into the WAV file beside it (".vmdat" becomes
-    // ".wav"), with the bare speech and the growing WAV file under hidden
-    // temporary names beside it meanwhile; the WAV file takes its name only
-    // when complete. A link, pipe or folder at the ".wav" name fails the
-    // conversion and is left as it is. Drives the progress window "変換中" (else "ダウンロード中") and stops when the
-    // cancel flag is set. `levelSetting` is the "LEVELRVORWAV" value of section
-    // "CODEC" as the settings hold it; its low 8 bits are the gain in decibels.
-    // True when a complete WAV file now exists; false otherwise (also after a
-    // cancel: the caller tells the two apart by the cancel flag), with no
-    // temporary file and no ".wav" file left behind. The voice-data file is
-    // only read.
-    [[nodiscard]] bool ConvertToWav(const std::filesystem::path& voiceFile, int levelSetting);
-    // The file opens, is at most 9,830,400 bytes long and its header states
-    // PCM, 1 channel, 8000 Hz and 16 bits at the usual fixed offsets.
-    bool CheckWavFormat(const std::filesystem::path& wavFile);
-    // Encodes an audio copy made in the system-response folder into the coded
-    // speech beside it (its last three characters replaced by "vmdat"),
-    // driving the progress window "取り込み中" and stopping when the cancel
-    // flag is set. `extension` picks the level: ".wav" the WAV setting, ".wma"
-    // the other, compared without regard to case; any other fails at once.
-    // The playing time may be at most 601 s. False on failure or a cancel,
-    // with both the coded speech and the audio copy deleted. `intermediate` names
-    // the intermediate WAV file (empty: "wave_tmp.wav" in the scratch folder).
-    [[nodiscard]] bool ImportAudio(const std::filesystem::path& audioFile, std::u16string_view extension,
-                                   const store::ImportLevels& levels, const std::filesystem::path& intermediate = {});
-    // The file's playing time is below 600.1 s; false when longer or when it
-    // cannot be measured.
-    bool CheckAudioLength(const std::filesystem::path& file);
-    // The rule of CheckAudioLength on a length in milliseconds: ⌊ms ÷ 100⌋ ≤ 6000.
-    static bool IsAudioLengthAccepted(std::int64_t millis);
-    // ---- voice conversion: end ----
 };
 
 }  // namespace plova

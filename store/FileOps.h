@@ -53,7 +53,7 @@ inline bool IsCompleteMessage(const std::filesystem::path& file, std::int64_t li
         const std::uintmax_t length = std::filesystem::file_size(file, ec);
         if (ec || length != static_cast<std::uintmax_t>(listedSize) + kBlockOffset) return false;
     }
-    return CFileMng().IsValidMessageFile(file);
+    return CFileMng::IsValidMessageFile(file);
 }
 
 // The file's extension in lower case: audio copies come as ".WAV" or ".wav".

@@ -80,9 +80,8 @@ Result SaveBoxMessageEdit(const fs::path& file, const BoxMessageEdit& edit) {
         return Result::Invalid;
     }
     if (!confirmed()) return Result::Declined;
-    CFileMng files;
     FILESTS_INFO record;
-    if (!files.ReadStatusRecord(file, record)) {
+    if (!CFileMng::ReadStatusRecord(file, record)) {
         tellInvalid();
         return Result::WriteFailed;
     }
@@ -92,7 +91,7 @@ Result SaveBoxMessageEdit(const fs::path& file, const BoxMessageEdit& edit) {
     record.memo = ThroughCodePage(edit.memo);
     record.isProtected = edit.isProtected ? 1 : 0;
     record.flag = edit.flag ? 1 : 0;
-    if (files.WriteStatusRecord(record, file) != store::RecordWrite::Written) {
+    if (CFileMng::WriteStatusRecord(record, file) != store::RecordWrite::Written) {
         tellInvalid();
         return Result::WriteFailed;
     }
@@ -107,17 +106,16 @@ Result SaveResponseMessageEdit(const fs::path& file, const ResponseMessageEdit& 
         return Result::Invalid;
     }
     if (!confirmed()) return Result::Declined;
-    CFileMng files;
     FILESTS_INFO record;
     const std::u16string newName = EditedResponseName(fromUtf8(file.filename().string()), ports().clock->now());
-    if (newName.empty() || !files.ReadStatusRecord(file, record)) {
+    if (newName.empty() || !CFileMng::ReadStatusRecord(file, record)) {
         tellInvalid();
         return Result::WriteFailed;
     }
     record.partyName = ThroughCodePage(edit.name);
     record.flag = edit.flag ? 1 : 0;
-    if (files.WriteStatusRecord(record, file) != store::RecordWrite::Written ||
-        files.WriteNameAndDate(record, file) != store::RecordWrite::Written) {
+    if (CFileMng::WriteStatusRecord(record, file) != store::RecordWrite::Written ||
+        CFileMng::WriteNameAndDate(record, file) != store::RecordWrite::Written) {
         tellInvalid();
         return Result::WriteFailed;
     }

@@ -14,6 +14,8 @@
 #include "platform/AtomicFile.h"
 #include "platform/File.h"
 #include "platform/Text.h"
+#include "store/AudioImport.h"
+#include "store/Conversion.h"
 #include "store/FileOps.h"
 #include "store/RecordingBlock.h"
 
@@ -115,9 +117,8 @@ bool HasRoomFor(const fs::path& folder, std::uintmax_t size) {
 }
 
 bool PassesWindowFormatCheck(const fs::path& source, std::u16string_view extension) {
-    CFileMng fm;
-    if (equalsIgnoreCase(extension, kWav)) return fm.CheckWavFormat(source);
-    if (equalsIgnoreCase(extension, kWma)) return fm.CheckAudioLength(source);
+    if (equalsIgnoreCase(extension, kWav)) return store::CheckWavFormat(source);
+    if (equalsIgnoreCase(extension, kWma)) return store::CheckAudioLength(source);
     return false;
 }
 
@@ -224,9 +225,8 @@ AddResult AddResponseMessage(const AddMessageRequest& request, AddMessageWindow&
     // A converted source is no longer a WAV file of the user's: it takes the level of every other import.
     store::ImportLevels levels = request.levels;
     if (!keepsSource || !equalsIgnoreCase(sourceExtension, kWav)) levels.wavSetting = levels.wmaSetting;
-    CFileMng fm;
-    if (!fm.ImportAudio(stagedCopy, keepsSource ? sourceExtension : std::u16string(kWav), levels,
-                        request.intermediate)) {
+    if (!store::ImportAudio(stagedCopy, keepsSource ? sourceExtension : std::u16string(kWav), levels,
+                            request.intermediate)) {
         store::RemoveFile(stagedVoice);
         return Fail(window, AddResult::ImportFailed, true);
     }

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "platform/Ports.h"
+#include "store/AudioImport.h"
 #include "store/CFileMng.h"
 
 namespace plova {

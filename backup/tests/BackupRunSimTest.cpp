@@ -159,7 +159,7 @@ TEST_F(BackupRunSimTest, FetchesTheMonthsDueIntoTheirFoldersAndRecordsThemComple
             }
             ++fetched;
             ASSERT_TRUE(fs::exists(*target)) << *target;
-            EXPECT_TRUE(CFileMng().HasStatusRecord(*target)) << *target;
+            EXPECT_TRUE(CFileMng::HasStatusRecord(*target)) << *target;
             EXPECT_EQ(fs::file_size(*target), fs::file_size(remote) + 990) << *target;
         }
     }
@@ -225,7 +225,7 @@ TEST_F(BackupRunSimTest, OnlyAWholeMessageInItsMonthFolderIsLeftAsItIs) {
     EXPECT_EQ(marked, "MARK");
     for (std::size_t i = 1; i < 6; ++i) {
         EXPECT_EQ(fs::file_size(files[i].first), fs::file_size(files[i].second) + 990) << files[i].first;
-        EXPECT_TRUE(CFileMng().IsValidMessageFile(files[i].first)) << files[i].first;
+        EXPECT_TRUE(CFileMng::IsValidMessageFile(files[i].first)) << files[i].first;
     }
     EXPECT_EQ(flag("BU_202602"), u"完了");
 }
@@ -273,7 +273,7 @@ TEST_F(BackupRunSimTest, AFileTooShortForAMessageIsSkippedAndTheRunGoesOn) {
     for (const auto& m : seeded.boxMessages)
         for (const fs::path& remote : {m.voiceFile, m.infoFile})
             if (auto target = backedUpPath(remote)) {
-                EXPECT_TRUE(CFileMng().IsValidMessageFile(*target)) << *target;
+                EXPECT_TRUE(CFileMng::IsValidMessageFile(*target)) << *target;
                 ++backedUp;
             }
     EXPECT_GT(backedUp, 0);
@@ -456,7 +456,7 @@ TEST_F(BackupRunSimTest, CancelDuringTheWaitOrTheTransferEndsTheRunIncomplete) {
     pump.every([this, n = 0]() mutable {
         if (++n % 50 != 0 || io.cancel.isSet()) return;
         for (auto& f : fs::recursive_directory_iterator(local.path()))
-            if (f.path().extension() == ".vmdat" && CFileMng().HasStatusRecord(f.path())) {
+            if (f.path().extension() == ".vmdat" && CFileMng::HasStatusRecord(f.path())) {
                 io.cancel.set();
                 return;
             }
@@ -512,7 +512,7 @@ TEST_F(BackupRunSimTest, ARunKilledHalfWayLeavesItsMonthsOpenAndTheNextRunFetche
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         std::error_code ec;
         for (auto& f : fs::recursive_directory_iterator(local.path(), ec))
-            if (f.path().extension() == ".vmdat" && CFileMng().HasStatusRecord(f.path())) started = true;
+            if (f.path().extension() == ".vmdat" && CFileMng::HasStatusRecord(f.path())) started = true;
     }
     kill(child, SIGKILL);
     int status = 0;
@@ -533,7 +533,7 @@ TEST_F(BackupRunSimTest, ARunKilledHalfWayLeavesItsMonthsOpenAndTheNextRunFetche
     for (const auto& m : seeded.boxMessages)
         for (const fs::path& remote : {m.voiceFile, m.infoFile})
             if (auto target = backedUpPath(remote)) {
-                EXPECT_TRUE(CFileMng().HasStatusRecord(*target)) << *target;
+                EXPECT_TRUE(CFileMng::HasStatusRecord(*target)) << *target;
             }
     EXPECT_EQ(flag("BU_202602"), u"完了");
 }

@@ -233,7 +233,7 @@ TEST_F(BackupCommandTest, TwoBackupsAtOnceTheSecondRefusedEveryFileWhole) {
                                     ? unit / "outou" / e.path().filename()
                                     : unit / box.parent_path().filename() / box.filename() / e.path().filename();
         EXPECT_EQ(fs::file_size(e.path()), fs::file_size(remote) + 990) << e.path();
-        EXPECT_TRUE(CFileMng().IsValidMessageFile(e.path())) << e.path();
+        EXPECT_TRUE(CFileMng::IsValidMessageFile(e.path())) << e.path();
     }
     EXPECT_GT(files, 0);
 }

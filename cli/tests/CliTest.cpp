@@ -45,7 +45,7 @@ protected:
 };
 
 TEST_F(CliTest, RecordsPrintsOneObjectPerValidMessageInOrder) {
-    CFileMng().WriteBoxName(box, u"営業");
+    CFileMng::WriteBoxName(box, u"営業");
     FILESTS_INFO r = sampleRecord();
     r.title = u"件名";
     writeMessage(box / "202612071500_abc_0012_00002.vmdat", r, sampleBlock(), 100);
@@ -173,20 +173,19 @@ TEST_F(CliTest, AdoptBuildsTheRecordsADownloadWould) {
         runCliCaptured({"adopt", (box / (stem + ".vmdat")).string(), (box / (stem + ".vminf")).string(),
                         (outou / "202612071405_abc_0005_0005.vmdat").string()});
     ASSERT_EQ(res.code, 0) << res.err;
-    CFileMng fm;
     FILESTS_INFO r;
-    ASSERT_TRUE(fm.ReadStatusRecord(box / (stem + ".vminf"), r));
+    ASSERT_TRUE(CFileMng::ReadStatusRecord(box / (stem + ".vminf"), r));
     EXPECT_EQ(r.downloadState, kInfoOnly);
-    ASSERT_TRUE(fm.ReadStatusRecord(box / (stem + ".vmdat"), r));
+    ASSERT_TRUE(CFileMng::ReadStatusRecord(box / (stem + ".vmdat"), r));
     EXPECT_EQ(r.downloadState, kPlayedOnMainUnit);
     EXPECT_EQ(r.date, u"2026/12/07 14:05");
-    ASSERT_TRUE(fm.ReadStatusRecord(outou / "202612071405_abc_0005_0005.vmdat", r));
+    ASSERT_TRUE(CFileMng::ReadStatusRecord(outou / "202612071405_abc_0005_0005.vmdat", r));
     EXPECT_EQ(r.date, u"");  // response messages carry no date in their record
     EXPECT_EQ(r.boxNumber, u"005");
-    EXPECT_TRUE(fm.IsValidMessageFile(outou / "202612071405_abc_0005_0005.vmdat"));
+    EXPECT_TRUE(CFileMng::IsValidMessageFile(outou / "202612071405_abc_0005_0005.vmdat"));
 
     std::vector<FILESTS_INFO> records;
-    ASSERT_TRUE(fm.LoadFolderRecords(box, records));
+    ASSERT_TRUE(CFileMng::LoadFolderRecords(box, records));
     EXPECT_EQ(records.size(), 1u);
 }
 
@@ -211,7 +210,7 @@ TEST_F(CliTest, AdoptRefusesWhatIsNotADeliveredFileAndLeavesItAlone) {
     EXPECT_EQ(readBytes(tiny), t);
     EXPECT_EQ(readBytes(noMagic), n);
     // The one good file among them is adopted.
-    EXPECT_TRUE(CFileMng().IsValidMessageFile(good));
+    EXPECT_TRUE(CFileMng::IsValidMessageFile(good));
 }
 
 // A file the user cannot read is a failure, not an invalid message.
@@ -284,7 +283,7 @@ TEST_F(CliTest, AdoptRewritesALargeFileInLittleMemory) {
     ASSERT_TRUE(WIFEXITED(status)) << "adopt was killed by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(fs::file_size(big), kSize + filests::kSize);
-    EXPECT_TRUE(CFileMng().HasStatusRecord(big));
+    EXPECT_TRUE(CFileMng::HasStatusRecord(big));
 #endif
 }
 

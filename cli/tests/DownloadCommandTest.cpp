@@ -42,7 +42,7 @@ TEST_F(DownloadCommandTest, BuildsTheFolderFetchesEverythingAndSucceedsAgainOnAS
     EXPECT_NE(ran.err.find("/rusuroku/0002"), std::string::npos) << ran.err;
     EXPECT_TRUE(fs::exists(localBox("naisen", "2001") / messageName("2001", 3, ".vmdat")));
     EXPECT_TRUE(fs::exists(boxFolder / "outou" / responseName("202612010900", 5)));
-    EXPECT_EQ(CFileMng().ReadMake(localBox("rusuroku", "0001")), store::kMakeComplete);
+    EXPECT_EQ(CFileMng::ReadMake(localBox("rusuroku", "0001")), store::kMakeComplete);
     EXPECT_TRUE(noTornMessages());
 
     ASSERT_EQ(run({"--password", "admin"}), cli::kOk) << ran.err;
@@ -167,7 +167,7 @@ TEST_F(DownloadCommandTest, TwoRunsAtOnceTheSecondRefusedEveryFileWhole) {
     for (int n = 1; n <= 9; ++n) {
         const fs::path voice = localBox("rusuroku", "0001") / messageName("0001", n, ".vmdat");
         if (n == 2 || n == 3) continue;  // in other boxes
-        EXPECT_TRUE(CFileMng().IsValidMessageFile(voice)) << voice;
+        EXPECT_TRUE(CFileMng::IsValidMessageFile(voice)) << voice;
     }
     // Afterwards the folder is free again.
     setFaults([](sim::Faults& f) { f.stallMillis = 0; });

@@ -16,6 +16,7 @@
 #include "platform/testing/TestPorts.h"
 #include "store/BoxFolderLock.h"
 #include "store/CFileMng.h"
+#include "store/Conversion.h"
 #include "store/testing/MessageFiles.h"
 
 using namespace plova;
@@ -66,7 +67,6 @@ TEST_F(ImportCommand, AnyAudioImportsAndDecodesBackToTheSourcesSpeech) {
         {"speech.mp3", "-ar 44100 -ac 2 -c:a libmp3lame -b:a 128k", ".WAV"},
         {"speech.ogg", "-ar 48000 -c:a libvorbis", ".WAV"},
     };
-    CFileMng files;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         fs::remove_all(outou);
@@ -75,7 +75,7 @@ TEST_F(ImportCommand, AnyAudioImportsAndDecodesBackToTheSourcesSpeech) {
         const fs::path voice = r.out.substr(0, r.out.size() - 1);
         ASSERT_EQ(r.out.back(), '\n');
         EXPECT_EQ(voice.parent_path(), outou);
-        EXPECT_TRUE(files.IsValidMessageFile(voice));
+        EXPECT_TRUE(CFileMng::IsValidMessageFile(voice));
         EXPECT_EQ(CFileMng::ResponseNumberFromName(voice.filename().u16string()), 5);
         const fs::path copy = fs::path(voice).replace_extension(c.copyExtension);
         ASSERT_TRUE(fs::exists(copy));
@@ -86,7 +86,7 @@ TEST_F(ImportCommand, AnyAudioImportsAndDecodesBackToTheSourcesSpeech) {
         EXPECT_EQ(sortedNames(outou).size(), 2u);
 
         // Decoded with the program's own decoder, the message is the source's speech.
-        ASSERT_TRUE(files.ConvertToWav(voice, 0));
+        ASSERT_TRUE(store::ConvertToWav(voice, 0));
         const auto back = ReadWavSamples(fs::path(voice).replace_extension(".wav"));
         EXPECT_NEAR(static_cast<double>(back.size()), static_cast<double>(original.size()), 8000 * 0.15);
         EXPECT_GE(AlignedCorrelation(original, back, 2000), 0.75);

@@ -98,7 +98,7 @@ fs::path DownloadFixture::makeLocalBox(const std::string& kind, const std::strin
     fs::create_directories(folder);
     fs::create_directories(boxFolder / "outou");
     fs::create_directories(boxFolder / (kind == "rusuroku" ? "naisen" : "rusuroku"));
-    CFileMng().WriteMake(folder, fromUtf8(std::to_string(make)));
+    CFileMng::WriteMake(folder, fromUtf8(std::to_string(make)));
     return folder;
 }
 

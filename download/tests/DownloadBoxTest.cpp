@@ -48,12 +48,10 @@ TEST_F(DownloadBoxTest, AFullBoxArrivesWithStatusRecordsAndASecondRunFetchesNoth
     EXPECT_EQ(handled, 6);
     EXPECT_EQ(listed, 6);
     EXPECT_TRUE(noTornMessages());
-
-    CFileMng files;
     FILESTS_INFO voice;
     FILESTS_INFO info;
-    ASSERT_TRUE(files.ReadStatusRecord(file(2, ".vmdat"), voice));
-    ASSERT_TRUE(files.ReadStatusRecord(file(2, ".vminf"), info));
+    ASSERT_TRUE(CFileMng::ReadStatusRecord(file(2, ".vmdat"), voice));
+    ASSERT_TRUE(CFileMng::ReadStatusRecord(file(2, ".vminf"), info));
     EXPECT_EQ(voice.downloadState, kUnplayedOnMainUnit);
     EXPECT_EQ(info.downloadState, kInfoOnly);
     EXPECT_EQ(voice.recordingTime, u"00:00:02");
@@ -217,7 +215,7 @@ TEST_F(DownloadBoxTest, ResponseMessagesNewerOrOlderLocally) {
               (std::vector<std::string>{responseName("202612010900", 1), responseName("202612010900", 3),
                                         responseName("202612240900", 2)}));
     FILESTS_INFO record;
-    ASSERT_TRUE(CFileMng().ReadStatusRecord(outou / responseName("202612010900", 3), record));
+    ASSERT_TRUE(CFileMng::ReadStatusRecord(outou / responseName("202612010900", 3), record));
     EXPECT_EQ(record.boxNumber, u"003");
     EXPECT_TRUE(noTornMessages());
 
@@ -262,7 +260,7 @@ TEST_F(DownloadBoxTest, DownloadVoiceKeepsAVoiceFileAlreadyHereInEveryOutcome) {
     EXPECT_FALSE(fs::exists(file(1, ".vmdat")));
     ASSERT_EQ(d.DownloadVoice(local, remote, name, listedSize), DownloadResult::Ok);
     FILESTS_INFO record;
-    ASSERT_TRUE(CFileMng().ReadStatusRecord(file(1, ".vmdat"), record));
+    ASSERT_TRUE(CFileMng::ReadStatusRecord(file(1, ".vmdat"), record));
     EXPECT_EQ(record.downloadState, kUnplayedOnMainUnit);
     EXPECT_TRUE(noTornMessages());
 
@@ -312,7 +310,7 @@ TEST_F(DownloadBoxTest, OnlyAWholeMessageFileCountsAsPresent) {
         c.tear(file(2, ".vmdat"));
         ASSERT_EQ(box(d), DownloadResult::Ok) << c.what;
         EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(file(2, ".vmdat")))) << c.what;
-        EXPECT_TRUE(CFileMng().IsValidMessageFile(file(2, ".vmdat"))) << c.what;
+        EXPECT_TRUE(CFileMng::IsValidMessageFile(file(2, ".vmdat"))) << c.what;
         EXPECT_TRUE(noTornMessages()) << c.what;
     }
 }

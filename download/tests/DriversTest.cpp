@@ -258,10 +258,9 @@ protected:
 TEST_F(FolderDownloadTest, BuildsTheTreeAndMarksItComplete) {
     EXPECT_EQ(run(), Closing::FolderSuccess);
     EXPECT_EQ(bars, (std::vector<int>{20, 40, 60, 100}));
-    CFileMng files;
     for (const char* rel : {"rusuroku/0001", "rusuroku/0002", "naisen/2001", "naisen/2002", "outou"}) {
         EXPECT_TRUE(fs::is_directory(boxFolder / rel)) << rel;
-        EXPECT_EQ(files.ReadMake(boxFolder / rel), store::kMakeComplete) << rel;
+        EXPECT_EQ(CFileMng::ReadMake(boxFolder / rel), store::kMakeComplete) << rel;
     }
 }
 
@@ -273,8 +272,8 @@ TEST_F(FolderDownloadTest, ACancelledRunRemovesOnlyWhatItMade) {
     cancelAtBar = dl::kFolderBarDone;
     EXPECT_EQ(run(), Closing::None);
     EXPECT_EQ(readAll(mine / messageName("0001", 1, ".vmdat")), "mine");
-    EXPECT_EQ(CFileMng().ReadMake(mine), store::kMakeComplete) << "a folder that was there is never marked";
-    EXPECT_EQ(CFileMng().ReadMake(boxFolder / "naisen" / "2001"), store::kMakeByCommand);
+    EXPECT_EQ(CFileMng::ReadMake(mine), store::kMakeComplete) << "a folder that was there is never marked";
+    EXPECT_EQ(CFileMng::ReadMake(boxFolder / "naisen" / "2001"), store::kMakeByCommand);
     EXPECT_FALSE(fs::exists(boxFolder / "rusuroku" / "0002"));
     EXPECT_FALSE(fs::exists(boxFolder / "naisen" / "2002"));
     EXPECT_TRUE(fs::exists(boxFolder / "outou")) << "it was there before";

@@ -77,7 +77,7 @@ TEST_F(StandardServerTest, VoiceDataArriveWithTheirRecordOrNotAtAll) {
         if (!c.kept) continue;
         // Binary transfer, the status record in front, the speech behind it intact.
         EXPECT_EQ(static_cast<std::int64_t>(fs::file_size(local / name)), remoteSize + 990);
-        EXPECT_TRUE(CFileMng().HasStatusRecord(local / name));
+        EXPECT_TRUE(CFileMng::HasStatusRecord(local / name));
         EXPECT_EQ(readAll(local / name).substr(990), readAll(disk / "rusuroku" / "0001" / name));
     }
 }

@@ -98,14 +98,13 @@ CFolderDwnDlg::CFolderDwnDlg(DownloadHost& host) : CBackupTimedDlg(&host, host.M
     // first. Only folders that are there: before any box folder is open the
     // name taken from the folder field is the root's own, and that folder
     // inside the root does not exist.
-    CFileMng files;
     const fs::path open = OpenBoxFolder(host_);
     std::error_code ec;
     if (!open.empty() && fs::is_directory(open, ec)) AddFolder(open);
     const std::u16string root = host_.RootFolder();
     if (!root.empty())
-        for (const fs::path& sub : files.ListSubFolders(fs::path(toUtf8(root))))
-            if (files.IsBoxFolder(sub)) AddFolder(sub);
+        for (const fs::path& sub : CFileMng::ListSubFolders(fs::path(toUtf8(root))))
+            if (CFileMng::IsBoxFolder(sub)) AddFolder(sub);
     if (list_->topLevelItemCount() > 0) list_->setCurrentItem(list_->topLevelItem(0));
 
     browse_ = [this](const QString& start) { return QFileDialog::getExistingDirectory(this, qs(kBrowseTitle), start); };

@@ -30,12 +30,11 @@ void checkAll(QListWidget* list, bool on) {
 QListWidget* CSelDownDlg::NewBoxList(const fs::path& kindFolder) {
     auto* list = new QListWidget(this);
     list->setMinimumSize(kListWidth, kListHeight);
-    CFileMng files;
-    for (const fs::path& box : files.ListSubFolders(kindFolder)) {
-        if (files.ReadMake(box) == store::kMakeByCommand) continue;
+    for (const fs::path& box : CFileMng::ListSubFolders(kindFolder)) {
+        if (CFileMng::ReadMake(box) == store::kMakeByCommand) continue;
         hasBoxes_ = true;
         QString text = QString::fromStdString(box.filename().string());
-        const std::u16string name = files.ReadBoxName(box);
+        const std::u16string name = CFileMng::ReadBoxName(box);
         if (!name.empty()) text += QStringLiteral("  ") + qs(name);
         auto* item = new QListWidgetItem(text, list);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);

@@ -70,10 +70,9 @@ class BoxFoldersTest : public ::testing::Test {
 protected:
     TempFolder dir{"boxes"};
     fs::path box = dir / "本社";
-    CFileMng files;
     void SetUp() override {
         for (const char* f : {"rusuroku/101", "rusuroku/102", "naisen/201", "outou"}) fs::create_directories(box / f);
-        files.WriteBoxName(box / "rusuroku/101", u"受付");
+        CFileMng::WriteBoxName(box / "rusuroku/101", u"受付");
     }
     std::string infText(const fs::path& folder) { return testkit::readBytes(folder / "inf.ini"); }
 };
@@ -105,8 +104,8 @@ TEST_F(BoxFoldersTest, NamesAreReadAndWrittenQuotedAnsweringMachineBoxesFirst) {
 
 TEST_F(BoxFoldersTest, ANewBoxIsMarkedAsTheUsersAndNeverReplacesAnExistingOne) {
     EXPECT_EQ(MakeBoxFolder(box, true, u"103"), BoxCheck::Ok);
-    EXPECT_EQ(files.ReadMake(box / "rusuroku/103"), store::kMakeByCommand);
-    EXPECT_EQ(files.ReadBoxName(box / "rusuroku/103"), u"");
+    EXPECT_EQ(CFileMng::ReadMake(box / "rusuroku/103"), store::kMakeByCommand);
+    EXPECT_EQ(CFileMng::ReadBoxName(box / "rusuroku/103"), u"");
     EXPECT_EQ(MakeBoxFolder(box, false, u"202"), BoxCheck::Ok);
     EXPECT_TRUE(fs::is_directory(box / "naisen/202"));
 
@@ -153,7 +152,7 @@ TEST_F(BoxFoldersTest, RenamesAreCheckedAsAWholeBeforeAnyFolderMoves) {
         EXPECT_TRUE(fs::is_directory(box / "rusuroku/301"));
         EXPECT_FALSE(fs::exists(box / "rusuroku/101"));
         // The box keeps its name file under its new folder name.
-        EXPECT_EQ(files.ReadBoxName(box / "rusuroku/300"), u"受付");
+        EXPECT_EQ(CFileMng::ReadBoxName(box / "rusuroku/300"), u"受付");
     }
 }
 

@@ -118,7 +118,7 @@ TEST_F(WavDeletionTest, NothingOutsideTheBoxFolderIsReached) {
     EXPECT_TRUE(fs::exists(other / "naisen/201/keep.wav"));
     EXPECT_TRUE(fs::is_symlink(box / "rusuroku/101/link.wav"));
     // A link named like an audio copy is no audio copy of the folder.
-    EXPECT_EQ(CFileMng().HasAudioFiles(box / "rusuroku/101"), 0);
+    EXPECT_EQ(CFileMng::HasAudioFiles(box / "rusuroku/101"), 0);
 }
 
 }  // namespace

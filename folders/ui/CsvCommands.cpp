@@ -26,7 +26,7 @@ void ExportActiveList(FolderHost& host) {
 
 void ImportExtensionBoxNames(FolderHost& host) {
     const fs::path folder = OpenBoxFolder(host);
-    if (folder.empty() || !CFileMng().IsBoxFolder(folder)) return;
+    if (folder.empty() || !CFileMng::IsBoxFolder(folder)) return;
     CImportSetDlg dialog(host, folder / "naisen");
     if (host.RunDialog(dialog) != QDialog::Accepted) return;
     prompt(std::u16string(boximport::kImportDone), std::u16string(boximport::kImportDoneCaption), Icon::Information);

@@ -59,7 +59,7 @@ fs::path wavOf(fs::path p) {
 
 FILESTS_INFO rowOf(const fs::path& file) {
     FILESTS_INFO r;
-    EXPECT_TRUE(CFileMng().ReadStatusRecord(file, r)) << file;
+    EXPECT_TRUE(CFileMng::ReadStatusRecord(file, r)) << file;
     r.filePath = file.u16string();
     return r;
 }
@@ -68,7 +68,7 @@ FILESTS_INFO rowOf(const fs::path& file) {
 fs::path addMessage(testkit::BoxFolderBuilder& box, const std::string& stamp, std::size_t speechBytes) {
     const fs::path p = box.add("rusuroku", "0001", stamp);
     FILESTS_INFO r;
-    CFileMng().ReadStatusRecord(p, r);
+    CFileMng::ReadStatusRecord(p, r);
     testkit::writeMessage(p, r, testkit::sampleBlock(), speechBytes);
     return p;
 }

@@ -222,12 +222,11 @@ TEST(ListData, FlagCellIsWrittenToTheFileAtOnce) {
     const fs::path response = f.addResponse(7);
     ListData d = f.list(u"留守録BOX：0001");
     d.FullDisplay(false);
-    CFileMng files;
     FILESTS_INFO onDisk;
     for (std::uint8_t expected : {1, 0, 1}) {
         ASSERT_TRUE(d.ToggleFlag(0));
         EXPECT_EQ(d.Cell(0, kFlagCol), expected ? u" 1 " : u" 0 ");
-        ASSERT_TRUE(files.ReadStatusRecord(file, onDisk));
+        ASSERT_TRUE(CFileMng::ReadStatusRecord(file, onDisk));
         EXPECT_EQ(onDisk.flag, expected);
     }
     // A file that has gone: the cell and the record stay as they were.
@@ -239,7 +238,7 @@ TEST(ListData, FlagCellIsWrittenToTheFileAtOnce) {
     ListData r = f.list(u"ｼｽﾃﾑ応答ﾒｯｾｰｼﾞ");
     r.FullDisplay(false);
     ASSERT_TRUE(r.ToggleFlag(6));
-    ASSERT_TRUE(files.ReadStatusRecord(response, onDisk));
+    ASSERT_TRUE(CFileMng::ReadStatusRecord(response, onDisk));
     EXPECT_EQ(onDisk.flag, 1);
     EXPECT_EQ(onDisk.downloadState, kDeletedOnMainUnit);
     EXPECT_FALSE(r.ToggleFlag(0)) << "an empty row has no file";

@@ -199,7 +199,7 @@ protected:
     }
     std::vector<FILESTS_INFO> records(const fs::path& folder) {
         std::vector<FILESTS_INFO> out;
-        EXPECT_TRUE(CFileMng().LoadFolderRecords(folder, out));
+        EXPECT_TRUE(CFileMng::LoadFolderRecords(folder, out));
         return out;
     }
     DeletionResult run(int kind, std::vector<FILESTS_INFO> rows, bool responses = false) {
@@ -229,7 +229,7 @@ protected:
     }
     std::uint8_t stateOnDisk(const fs::path& file) {
         FILESTS_INFO r;
-        EXPECT_TRUE(CFileMng().ReadStatusRecord(file, r)) << file;
+        EXPECT_TRUE(CFileMng::ReadStatusRecord(file, r)) << file;
         return r.downloadState;
     }
 

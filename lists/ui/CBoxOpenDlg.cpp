@@ -43,7 +43,7 @@ bool contains(const std::vector<std::u16string>& names, const std::u16string& na
 }
 
 void fillList(CCheckListCtrl* list, const fs::path& folder, const std::vector<std::u16string>& shown) {
-    for (const fs::path& box : CFileMng().ListSubFolders(folder)) {
+    for (const fs::path& box : CFileMng::ListSubFolders(folder)) {
         const std::u16string name = fromUtf8(box.filename().string());
         list->AddBox(QString::fromStdU16String(name),
                      contains(shown, name) ? QStringLiteral("2") : QStringLiteral("0"));

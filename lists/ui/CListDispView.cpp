@@ -61,10 +61,9 @@ std::int64_t CListDispView::CountFolderTotal() const {
     const ListSlotTable table = host_.Slots();
     if (listNumber_ < 1 || listNumber_ > listslots::kSlots) return 0;
     const std::filesystem::path folder = pathOf(host_.RootFolder()) / pathOf(table.folderNames[listNumber_ - 1]);
-    CFileMng files;
     std::int64_t total = 0;
     for (std::u16string_view kind : {store::kAnsweringFolder, store::kExtensionFolder})
-        for (const auto& box : files.ListSubFolders(folder / pathOf(kind))) total += files.CountMessages(box);
+        for (const auto& box : CFileMng::ListSubFolders(folder / pathOf(kind))) total += CFileMng::CountMessages(box);
     return total;
 }
 

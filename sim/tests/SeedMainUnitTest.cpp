@@ -122,8 +122,6 @@ TEST_F(SimSeed, EveryFileIsAValidMessageOnceDownloaded) {
     const fs::path local = base / "pc" / "demo";
     fs::create_directories(local);
     fs::copy(root, local, fs::copy_options::recursive);
-
-    CFileMng store;
     int valid = 0;
     bool sawIdeographicSpace = false;
     for (const auto& m : r.boxMessages) {
@@ -131,12 +129,12 @@ TEST_F(SimSeed, EveryFileIsAValidMessageOnceDownloaded) {
         const fs::path info = local / rel.parent_path() / m.infoFile.filename();
         const fs::path voice = local / rel;
         // In the order a box download fetches them: information, then voice.
-        ASSERT_EQ(store.MakeStatusRecord(info), store::RecordWrite::Written);
-        ASSERT_EQ(store.MakeStatusRecord(voice), store::RecordWrite::Written);
-        EXPECT_TRUE(store.IsValidMessageFile(info)) << info;
-        EXPECT_TRUE(store.IsValidMessageFile(voice)) << voice;
+        ASSERT_EQ(CFileMng::MakeStatusRecord(info), store::RecordWrite::Written);
+        ASSERT_EQ(CFileMng::MakeStatusRecord(voice), store::RecordWrite::Written);
+        EXPECT_TRUE(CFileMng::IsValidMessageFile(info)) << info;
+        EXPECT_TRUE(CFileMng::IsValidMessageFile(voice)) << voice;
         FILESTS_INFO rec;
-        ASSERT_TRUE(store.ReadStatusRecord(voice, rec));
+        ASSERT_TRUE(CFileMng::ReadStatusRecord(voice, rec));
         EXPECT_EQ(rec.downloadState, m.played ? kPlayedOnMainUnit : kUnplayedOnMainUnit);
         EXPECT_EQ(rec.isProtected, m.isProtected ? 1 : 0);
         EXPECT_EQ(rec.recordingTime, CFileMng::FormatRecordingTime(m.recordingTenths));
@@ -146,21 +144,21 @@ TEST_F(SimSeed, EveryFileIsAValidMessageOnceDownloaded) {
     EXPECT_TRUE(sawIdeographicSpace) << "0x80 0xF0 shows as a full-width space";
     for (const auto& m : r.responseMessages) {
         const fs::path voice = local / fs::relative(m.voiceFile, root);
-        ASSERT_EQ(store.MakeResponseRecord(voice), store::RecordWrite::Written);
-        EXPECT_TRUE(store.IsValidMessageFile(voice)) << voice;
+        ASSERT_EQ(CFileMng::MakeResponseRecord(voice), store::RecordWrite::Written);
+        EXPECT_TRUE(CFileMng::IsValidMessageFile(voice)) << voice;
         ++valid;
     }
     std::vector<FILESTS_INFO> records;
-    ASSERT_TRUE(store.LoadFolderRecords(local / "outou", records));
+    ASSERT_TRUE(CFileMng::LoadFolderRecords(local / "outou", records));
     EXPECT_EQ(records.size(), r.responseMessages.size());
     for (const auto& rec : records) {
         // The list takes the number from the file name; it must read as the block's three digits.
         const RecordingBlock b = parseBlock(readFile(fs::path(rec.filePath)).substr(filests::kSize, block::kSize));
         EXPECT_EQ(toUtf8(rec.boxNumber), b.boxDigits) << toUtf8(rec.filePath);
     }
-    ASSERT_TRUE(store.LoadFolderRecords(local / "rusuroku/0001", records));
+    ASSERT_TRUE(CFileMng::LoadFolderRecords(local / "rusuroku/0001", records));
     EXPECT_GT(records.size(), 0u);
-    EXPECT_TRUE(store.IsBoxFolder(local));
+    EXPECT_TRUE(CFileMng::IsBoxFolder(local));
     EXPECT_GT(valid, 0);
 }
 

@@ -94,7 +94,7 @@ inline FILESTS_INFO writeResponseMessage(const std::filesystem::path& outou, int
 // The played (upload) mark in the file's status record; -1 when it cannot be read.
 inline int playedMarkOf(const std::filesystem::path& file) {
     FILESTS_INFO record;
-    return CFileMng().ReadStatusRecord(file, record) ? record.played : -1;
+    return CFileMng::ReadStatusRecord(file, record) ? record.played : -1;
 }
 
 }  // namespace plova::testkit

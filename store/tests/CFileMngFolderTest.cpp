@@ -46,7 +46,6 @@ TEST(MessageNames, LengthDependsOnTheOutouFolderAndTheNumberOnItsRange) {
 class BoxFolderTest : public ::testing::Test {
 protected:
     TempFolder root{"store"};
-    CFileMng fm;
     fs::path make(const std::string& rel) {
         fs::create_directories(root / rel);
         return root / rel;
@@ -55,26 +54,26 @@ protected:
 
 TEST_F(BoxFolderTest, BoxFolderNeedsBothKindsAsFolders) {
     make("a/rusuroku");
-    EXPECT_FALSE(fm.IsBoxFolder(root / "a"));
+    EXPECT_FALSE(CFileMng::IsBoxFolder(root / "a"));
     writeBytes(root / "a/naisen", "a file is not a folder");
-    EXPECT_FALSE(fm.IsBoxFolder(root / "a"));
+    EXPECT_FALSE(CFileMng::IsBoxFolder(root / "a"));
     make("b/old_rusuroku");
     make("b/naisen_x");
-    EXPECT_TRUE(fm.IsBoxFolder(root / "b"));
-    EXPECT_FALSE(fm.IsBoxFolder(root / "missing"));
+    EXPECT_TRUE(CFileMng::IsBoxFolder(root / "b"));
+    EXPECT_FALSE(CFileMng::IsBoxFolder(root / "missing"));
 }
 
 TEST_F(BoxFolderTest, HasMessagesTellsNoBoxesFromEmptyBoxes) {
     make("f/rusuroku");
     make("f/naisen");
-    EXPECT_EQ(fm.HasMessages(root / "f"), store::BoxContents::NoBoxFolders);
+    EXPECT_EQ(CFileMng::HasMessages(root / "f"), store::BoxContents::NoBoxFolders);
     make("f/rusuroku/0001");
     const fs::path ext = make("f/naisen/0200");
-    EXPECT_EQ(fm.HasMessages(root / "f"), store::BoxContents::AllBoxesEmpty);
+    EXPECT_EQ(CFileMng::HasMessages(root / "f"), store::BoxContents::AllBoxesEmpty);
     writeBytes(ext / "readme.txt", "x");
-    EXPECT_EQ(fm.HasMessages(root / "f"), store::BoxContents::AllBoxesEmpty);
+    EXPECT_EQ(CFileMng::HasMessages(root / "f"), store::BoxContents::AllBoxesEmpty);
     writeBytes(ext / kBoxName, "even an invalid message counts");
-    EXPECT_EQ(fm.HasMessages(root / "f"), store::BoxContents::HasMessages);
+    EXPECT_EQ(CFileMng::HasMessages(root / "f"), store::BoxContents::HasMessages);
 }
 
 TEST_F(BoxFolderTest, VminfIsListedUntilItsVmdatArrives) {
@@ -85,20 +84,20 @@ TEST_F(BoxFolderTest, VminfIsListedUntilItsVmdatArrives) {
     writeBytes(box / "inf.ini", "[INF]\r\n");
     writeBytes(box / "202612071405_abc_0012_00001.wav", "w");
     make("f/rusuroku/0012/sub.vmdat");  // a folder is never a message
-    EXPECT_EQ(fm.CountMessages(box), 2);
+    EXPECT_EQ(CFileMng::CountMessages(box), 2);
     writeBytes(box / (stem + ".vmdat"), "d");
-    const auto list = fm.EnumerateMessages(box);
+    const auto list = CFileMng::EnumerateMessages(box);
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[0].filename(), stem + ".vmdat");
     EXPECT_EQ(list[1].filename(), "202612071500_abc_0012_00002.vminf");
-    EXPECT_EQ(fm.CountMessages(root / "nowhere"), 0);
+    EXPECT_EQ(CFileMng::CountMessages(root / "nowhere"), 0);
 }
 
 TEST_F(BoxFolderTest, SubFoldersInNameOrderWithFullPaths) {
     make("f/naisen/0300");
     make("f/naisen/0200");
     writeBytes(root / "f/naisen/0100", "file");
-    const auto subs = fm.ListSubFolders(root / "f/naisen");
+    const auto subs = CFileMng::ListSubFolders(root / "f/naisen");
     ASSERT_EQ(subs.size(), 2u);
     EXPECT_EQ(subs[0], root / "f/naisen/0200");
     EXPECT_EQ(subs[1], root / "f/naisen/0300");
@@ -106,68 +105,68 @@ TEST_F(BoxFolderTest, SubFoldersInNameOrderWithFullPaths) {
 
 TEST_F(BoxFolderTest, BoxNameAndMakeInInfIni) {
     const fs::path box = make("f/naisen/0200");
-    EXPECT_EQ(fm.ReadBoxName(box), u"");
-    EXPECT_EQ(fm.ReadMake(box), 0);
-    EXPECT_FALSE(fm.IsUnfinished(box));
+    EXPECT_EQ(CFileMng::ReadBoxName(box), u"");
+    EXPECT_EQ(CFileMng::ReadMake(box), 0);
+    EXPECT_FALSE(CFileMng::IsUnfinished(box));
 
-    ASSERT_TRUE(fm.WriteBoxName(box, u"営業部"));
+    ASSERT_TRUE(CFileMng::WriteBoxName(box, u"営業部"));
     EXPECT_NE(readBytes(box / "inf.ini").find("NAME=\"\x89\x63\x8B\xC6\x95\x94\""), std::string::npos);
-    EXPECT_EQ(fm.ReadBoxName(box), u"営業部");
-    ASSERT_TRUE(fm.WriteBoxName(box, u"ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
-    EXPECT_EQ(fm.ReadBoxName(box), u"ABCDEFGHIJKLMNOPQRS");
+    EXPECT_EQ(CFileMng::ReadBoxName(box), u"営業部");
+    ASSERT_TRUE(CFileMng::WriteBoxName(box, u"ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
+    EXPECT_EQ(CFileMng::ReadBoxName(box), u"ABCDEFGHIJKLMNOPQRS");
 
-    ASSERT_TRUE(fm.WriteMake(box, u"2"));
-    EXPECT_EQ(fm.ReadMake(box), 2);
-    EXPECT_TRUE(fm.IsUnfinished(box));
-    EXPECT_EQ(fm.ReadBoxName(box), u"ABCDEFGHIJKLMNOPQRS");  // the other key is kept
+    ASSERT_TRUE(CFileMng::WriteMake(box, u"2"));
+    EXPECT_EQ(CFileMng::ReadMake(box), 2);
+    EXPECT_TRUE(CFileMng::IsUnfinished(box));
+    EXPECT_EQ(CFileMng::ReadBoxName(box), u"ABCDEFGHIJKLMNOPQRS");  // the other key is kept
 }
 
 TEST_F(BoxFolderTest, GarbledOrHugeInfIniReadsAsDefaults) {
     const fs::path box = make("g");
     writeBytes(box / "inf.ini", std::string(3 << 20, '\xff') + "\r\n[INF\r\nMAKE=abc\r\n");
-    EXPECT_EQ(fm.ReadMake(box), 0);
-    EXPECT_EQ(fm.ReadBoxName(box), u"");
+    EXPECT_EQ(CFileMng::ReadMake(box), 0);
+    EXPECT_EQ(CFileMng::ReadBoxName(box), u"");
     writeBytes(box / "inf.ini", "[INF]\r\nNAME=\"" + std::string(4 << 20, 'n') + "\"\r\nMAKE=1\r\n");
-    EXPECT_EQ(fm.ReadBoxName(box).size(), store::kBoxNameReadChars);
-    EXPECT_EQ(fm.ReadMake(box), 1);
+    EXPECT_EQ(CFileMng::ReadBoxName(box).size(), store::kBoxNameReadChars);
+    EXPECT_EQ(CFileMng::ReadMake(box), 1);
 }
 
 TEST_F(BoxFolderTest, LocalResponseMessageComparedByItsDatePrefix) {
     const fs::path outou = make("f/outou");
     fs::path local;
     const std::u16string remote = u"202612071405_abc_0005_0005.vmdat";
-    EXPECT_EQ(fm.FindLocalResponseMessage(outou, remote, local), store::LocalResponse::None);
+    EXPECT_EQ(CFileMng::FindLocalResponseMessage(outou, remote, local), store::LocalResponse::None);
 
     writeBytes(outou / "202612071405_xyz_0005_0005.vmdat", "same date");
-    EXPECT_EQ(fm.FindLocalResponseMessage(outou, remote, local), store::LocalResponse::Current);
+    EXPECT_EQ(CFileMng::FindLocalResponseMessage(outou, remote, local), store::LocalResponse::Current);
     EXPECT_EQ(local, outou / "202612071405_xyz_0005_0005.vmdat");
-    EXPECT_EQ(fm.FindLocalResponseMessage(outou, u"202612071406_abc_0005_0005.vmdat", local),
+    EXPECT_EQ(CFileMng::FindLocalResponseMessage(outou, u"202612071406_abc_0005_0005.vmdat", local),
               store::LocalResponse::RemoteNewer);
-    EXPECT_EQ(fm.FindLocalResponseMessage(outou, u"202501010000_abc_0005_0005.vmdat", local),
+    EXPECT_EQ(CFileMng::FindLocalResponseMessage(outou, u"202501010000_abc_0005_0005.vmdat", local),
               store::LocalResponse::Current);
     // Another message number is another message.
-    EXPECT_EQ(fm.FindLocalResponseMessage(outou, u"202612071405_abc_0006_0006.vmdat", local),
+    EXPECT_EQ(CFileMng::FindLocalResponseMessage(outou, u"202612071405_abc_0006_0006.vmdat", local),
               store::LocalResponse::None);
 
     fs::remove(outou / "202612071405_xyz_0005_0005.vmdat");
     writeBytes(outou / "x202612071405_xyz_0005_0005.vmdat", "wrong length");
-    EXPECT_EQ(fm.FindLocalResponseMessage(outou, remote, local), store::LocalResponse::RemoteNewer);
+    EXPECT_EQ(CFileMng::FindLocalResponseMessage(outou, remote, local), store::LocalResponse::RemoteNewer);
     EXPECT_EQ(local.filename(), "x202612071405_xyz_0005_0005.vmdat");
 }
 
 TEST_F(BoxFolderTest, FileExistsWithWildcardsAndCreateFolderOnlyWhenFree) {
     writeBytes(root / "202612071405_abc_0005_0005.vmdat", "x");
-    EXPECT_TRUE(fm.FileExists(root / "202612071405_abc_0005_0005.vmdat"));
-    EXPECT_TRUE(fm.FileExists(root / "*0005_0005.vmdat"));
-    EXPECT_TRUE(fm.FileExists(root / "2026????1405*"));
-    EXPECT_FALSE(fm.FileExists(root / "*0006_0006.vmdat"));
-    EXPECT_FALSE(fm.FileExists(root / "*.vminf"));
+    EXPECT_TRUE(CFileMng::FileExists(root / "202612071405_abc_0005_0005.vmdat"));
+    EXPECT_TRUE(CFileMng::FileExists(root / "*0005_0005.vmdat"));
+    EXPECT_TRUE(CFileMng::FileExists(root / "2026????1405*"));
+    EXPECT_FALSE(CFileMng::FileExists(root / "*0006_0006.vmdat"));
+    EXPECT_FALSE(CFileMng::FileExists(root / "*.vminf"));
 
-    EXPECT_TRUE(fm.CreateFolder(root / "new"));
+    EXPECT_TRUE(CFileMng::CreateFolder(root / "new"));
     EXPECT_TRUE(fs::is_directory(root / "new"));
-    EXPECT_FALSE(fm.CreateFolder(root / "new"));
-    EXPECT_FALSE(fm.CreateFolder(root / "202612071405_abc_0005_0005.vmdat"));
-    EXPECT_FALSE(fm.CreateFolder(root / "no/such/parent"));
+    EXPECT_FALSE(CFileMng::CreateFolder(root / "new"));
+    EXPECT_FALSE(CFileMng::CreateFolder(root / "202612071405_abc_0005_0005.vmdat"));
+    EXPECT_FALSE(CFileMng::CreateFolder(root / "no/such/parent"));
 }
 
 TEST_F(BoxFolderTest, FirstRecordPrefersTheVminf) {
@@ -177,12 +176,12 @@ TEST_F(BoxFolderTest, FirstRecordPrefersTheVminf) {
     b.title = u"from vminf";
     writeMessage(box / "202601010000_abc_0012_00001.vmdat", a, sampleBlock());
     FILESTS_INFO out;
-    ASSERT_TRUE(fm.ReadFirstRecord(box, out));
+    ASSERT_TRUE(CFileMng::ReadFirstRecord(box, out));
     EXPECT_EQ(out.title, u"from vmdat");
     writeMessage(box / "202612310000_abc_0012_00009.vminf", b, sampleBlock());
-    ASSERT_TRUE(fm.ReadFirstRecord(box, out));
+    ASSERT_TRUE(CFileMng::ReadFirstRecord(box, out));
     EXPECT_EQ(out.title, u"from vminf");
-    EXPECT_FALSE(fm.ReadFirstRecord(root / "nowhere", out));
+    EXPECT_FALSE(CFileMng::ReadFirstRecord(root / "nowhere", out));
 }
 
 }  // namespace

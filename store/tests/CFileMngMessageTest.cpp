@@ -20,7 +20,6 @@ using namespace testkit;
 class MessageTest : public ::testing::Test {
 protected:
     TempFolder root{"msg"};
-    CFileMng fm;
     fs::path box = folder("f/rusuroku/0012");
     fs::path outou = folder("f/outou");
 
@@ -41,10 +40,10 @@ TEST_F(MessageTest, ExactlyTheRecordAndTheBlockIsEnough) {
     const fs::path f = box / "202612071405_abc_0012_00001.vminf";
     writeMessage(f, sampleRecord(), sampleBlock());
     ASSERT_EQ(fs::file_size(f), 1246u);
-    EXPECT_TRUE(fm.IsValidMessageFile(f));
+    EXPECT_TRUE(CFileMng::IsValidMessageFile(f));
     fs::resize_file(f, 1245);
-    EXPECT_FALSE(fm.IsValidMessageFile(f));
-    EXPECT_FALSE(fm.IsValidMessageFile(box / "202612071405_abc_0012_00009.vminf"));  // missing
+    EXPECT_FALSE(CFileMng::IsValidMessageFile(f));
+    EXPECT_FALSE(CFileMng::IsValidMessageFile(box / "202612071405_abc_0012_00009.vminf"));  // missing
 }
 
 // What a download or a backup takes for a message it need not fetch again.
@@ -81,14 +80,14 @@ TEST_F(MessageTest, RecordAndBlockMustLookLikeAMessage) {
     FILESTS_INFO r = sampleRecord();
     r.recordingTime.clear();
     writeMessage(f, r, sampleBlock(), 100);
-    EXPECT_FALSE(fm.IsValidMessageFile(f));
+    EXPECT_FALSE(CFileMng::IsValidMessageFile(f));
 
     // The magic written as 16-bit characters is not the magic.
     std::string bytes = bytesOf(sampleRecord().toBytes()) + bytesOf(buildBlock(sampleBlock()));
     const std::string magic = "Kw-TX Voice-data";
     for (std::size_t i = 0; i < 8; ++i) bytes[990 + 2 * i] = magic[i], bytes[990 + 2 * i + 1] = '\0';
     writeBytes(f, bytes);
-    EXPECT_FALSE(fm.IsValidMessageFile(f));
+    EXPECT_FALSE(CFileMng::IsValidMessageFile(f));
 }
 
 TEST_F(MessageTest, ResponseMessageNumbersMustAgreeEverywhere) {
@@ -96,31 +95,31 @@ TEST_F(MessageTest, ResponseMessageNumbersMustAgreeEverywhere) {
     FILESTS_INFO r = sampleRecord();
     r.boxNumber = u"005";
     writeMessage(f, r, responseBlock(5), 80);
-    EXPECT_TRUE(fm.IsValidMessageFile(f));
+    EXPECT_TRUE(CFileMng::IsValidMessageFile(f));
 
     FILESTS_INFO wrongRecord = r;
     wrongRecord.boxNumber = u"006";
     writeMessage(f, wrongRecord, responseBlock(5), 80);
-    EXPECT_FALSE(fm.IsValidMessageFile(f));
+    EXPECT_FALSE(CFileMng::IsValidMessageFile(f));
 
     RecordingBlock wrongBinary = responseBlock(5);
     wrongBinary.boxNumber = 6;
     writeMessage(f, r, wrongBinary, 80);
-    EXPECT_FALSE(fm.IsValidMessageFile(f));
+    EXPECT_FALSE(CFileMng::IsValidMessageFile(f));
 
     RecordingBlock wrongDigits = responseBlock(5);
     wrongDigits.boxDigits = "006";
     writeMessage(f, r, wrongDigits, 80);
-    EXPECT_FALSE(fm.IsValidMessageFile(f));
+    EXPECT_FALSE(CFileMng::IsValidMessageFile(f));
 
     RecordingBlock notDigits = responseBlock(5);
     notDigits.boxDigits = "0/?";  // '/' - '0' = -1, '?' - '0' = 15: 0*100 - 10 + 15 = 5
     writeMessage(f, r, notDigits, 80);
-    EXPECT_FALSE(fm.IsValidMessageFile(f));
+    EXPECT_FALSE(CFileMng::IsValidMessageFile(f));
 }
 
 TEST_F(MessageTest, LoadFillsPathBoxNumberAndBoxNameInNameOrder) {
-    ASSERT_TRUE(fm.WriteBoxName(box, u"ABCDEFGHIJKLMNO"));
+    ASSERT_TRUE(CFileMng::WriteBoxName(box, u"ABCDEFGHIJKLMNO"));
     FILESTS_INFO r = sampleRecord();
     r.boxNumber = u"9999";
     r.boxName = u"stale";
@@ -129,7 +128,7 @@ TEST_F(MessageTest, LoadFillsPathBoxNumberAndBoxNameInNameOrder) {
     writeMessage(box / "202612071405_abc_A123_00001.vminf", r, sampleBlock());
 
     std::vector<FILESTS_INFO> records;
-    ASSERT_TRUE(fm.LoadFolderRecords(box, records));
+    ASSERT_TRUE(CFileMng::LoadFolderRecords(box, records));
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0].path(), box / "202612071405_abc_A123_00001.vminf");
     EXPECT_EQ(records[0].boxNumber, u"123");
@@ -138,7 +137,7 @@ TEST_F(MessageTest, LoadFillsPathBoxNumberAndBoxNameInNameOrder) {
     EXPECT_EQ(records[1].boxName, u"ABCDEFGHIJ");
     EXPECT_EQ(records[1].partyName, u"テスト");
 
-    EXPECT_FALSE(fm.LoadFolderRecords(root / "nowhere", records));
+    EXPECT_FALSE(CFileMng::LoadFolderRecords(root / "nowhere", records));
     EXPECT_TRUE(records.empty());
 }
 
@@ -167,13 +166,13 @@ TEST_F(MessageTest, BadFilesAreLeftOutAndLeftAlone) {
     const auto before = snapshot(box);
     const auto beforeOutou = snapshot(outou);
     std::vector<FILESTS_INFO> records;
-    ASSERT_TRUE(fm.LoadFolderRecords(box, records));
+    ASSERT_TRUE(CFileMng::LoadFolderRecords(box, records));
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0].path().filename(), "202612070001_abc_0012_00001.vmdat");
     // Garbage that passes every test is listed, its texts within their widths.
     EXPECT_EQ(records[1].path().filename(), "202612070006_abc_0012_00006.vmdat");
     EXPECT_EQ(records[1].memo.size(), 81u);
-    ASSERT_TRUE(fm.LoadFolderRecords(outou, records));
+    ASSERT_TRUE(CFileMng::LoadFolderRecords(outou, records));
     EXPECT_TRUE(records.empty());
     EXPECT_EQ(snapshot(box), before);
     EXPECT_EQ(snapshot(outou), beforeOutou);
@@ -183,11 +182,11 @@ TEST_F(MessageTest, APipeUnderAMessageNameNeverHangs) {
     const fs::path pipe = box / "202612070008_abc_0012_00008.vmdat";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     FILESTS_INFO r = sampleRecord();
-    EXPECT_FALSE(fm.IsValidMessageFile(pipe));
-    EXPECT_FALSE(fm.ReadStatusRecord(pipe, r));
-    EXPECT_EQ(fm.MakeStatusRecord(pipe), store::RecordWrite::Failed);
-    EXPECT_EQ(fm.WriteStatusRecord(r, pipe), store::RecordWrite::Failed);
-    EXPECT_EQ(fm.WriteNameAndDate(r, pipe), store::RecordWrite::Failed);
+    EXPECT_FALSE(CFileMng::IsValidMessageFile(pipe));
+    EXPECT_FALSE(CFileMng::ReadStatusRecord(pipe, r));
+    EXPECT_EQ(CFileMng::MakeStatusRecord(pipe), store::RecordWrite::Failed);
+    EXPECT_EQ(CFileMng::WriteStatusRecord(r, pipe), store::RecordWrite::Failed);
+    EXPECT_EQ(CFileMng::WriteNameAndDate(r, pipe), store::RecordWrite::Failed);
     EXPECT_TRUE(fs::is_fifo(pipe));
 }
 
@@ -205,12 +204,12 @@ TEST_F(MessageTest, DownloadedVminfGetsItsRecordFromTheBlock) {
     writeDelivered(f, b);
     const std::string delivered = readBytes(f);
 
-    ASSERT_EQ(fm.MakeStatusRecord(f), store::RecordWrite::Written);
+    ASSERT_EQ(CFileMng::MakeStatusRecord(f), store::RecordWrite::Written);
     const std::string now = readBytes(f);
     ASSERT_EQ(now.size(), 1246u);
     EXPECT_EQ(now.substr(990), delivered);
     FILESTS_INFO r;
-    ASSERT_TRUE(fm.ReadStatusRecord(f, r));
+    ASSERT_TRUE(CFileMng::ReadStatusRecord(f, r));
     EXPECT_EQ(r.date, u"2026/12/07 14:05");
     EXPECT_EQ(r.downloadState, kInfoOnly);
     EXPECT_EQ(r.isProtected, 1);
@@ -218,7 +217,7 @@ TEST_F(MessageTest, DownloadedVminfGetsItsRecordFromTheBlock) {
     EXPECT_EQ(r.partyName, u"A\u3000B\u3000");
     EXPECT_EQ(r.partyNumber, u"0312345678");
     EXPECT_EQ(r.boxNumber, u"0012");
-    EXPECT_TRUE(fm.IsValidMessageFile(f));
+    EXPECT_TRUE(CFileMng::IsValidMessageFile(f));
 }
 
 TEST_F(MessageTest, RecordingTimeRoundsDownToWholeSeconds) {
@@ -240,25 +239,25 @@ TEST_F(MessageTest, DateThatDoesNotParseLeavesTheDateEmpty) {
     b.recordingTenths = 35999;
     const fs::path f = box / "202612071405_abc_0012_00001.vmdat";
     writeDelivered(f, b, 400);
-    ASSERT_EQ(fm.MakeStatusRecord(f), store::RecordWrite::Written);
+    ASSERT_EQ(CFileMng::MakeStatusRecord(f), store::RecordWrite::Written);
     FILESTS_INFO r;
-    ASSERT_TRUE(fm.ReadStatusRecord(f, r));
+    ASSERT_TRUE(CFileMng::ReadStatusRecord(f, r));
     EXPECT_EQ(r.date, u"");
     EXPECT_EQ(r.recordingTime, u"00:59:59");
     EXPECT_EQ(r.downloadState, kUnplayedOnMainUnit);
-    EXPECT_TRUE(fm.IsValidMessageFile(f));
+    EXPECT_TRUE(CFileMng::IsValidMessageFile(f));
 }
 
 TEST_F(MessageTest, VmdatAfterVminfKeepsTheVminfRecordAndOnlyChangesTheState) {
     const std::string stem = "202612071405_abc_0012_00001";
     RecordingBlock b = sampleBlock();
     writeDelivered(box / (stem + ".vminf"), b);
-    ASSERT_EQ(fm.MakeStatusRecord(box / (stem + ".vminf")), store::RecordWrite::Written);
+    ASSERT_EQ(CFileMng::MakeStatusRecord(box / (stem + ".vminf")), store::RecordWrite::Written);
     FILESTS_INFO edited;
-    ASSERT_TRUE(fm.ReadStatusRecord(box / (stem + ".vminf"), edited));
+    ASSERT_TRUE(CFileMng::ReadStatusRecord(box / (stem + ".vminf"), edited));
     edited.title = u"請求の件";
     edited.memo = u"折り返し";
-    ASSERT_EQ(fm.WriteStatusRecord(edited, box / (stem + ".vminf")), store::RecordWrite::Written);
+    ASSERT_EQ(CFileMng::WriteStatusRecord(edited, box / (stem + ".vminf")), store::RecordWrite::Written);
 
     // The main unit has since changed its block: the local record wins.
     RecordingBlock later = b;
@@ -266,9 +265,9 @@ TEST_F(MessageTest, VmdatAfterVminfKeepsTheVminfRecordAndOnlyChangesTheState) {
     later.partyName = "other";
     later.recordingTenths = 99;
     writeDelivered(box / (stem + ".vmdat"), later, 1000);
-    ASSERT_EQ(fm.MakeStatusRecord(box / (stem + ".vmdat")), store::RecordWrite::Written);
+    ASSERT_EQ(CFileMng::MakeStatusRecord(box / (stem + ".vmdat")), store::RecordWrite::Written);
     FILESTS_INFO r;
-    ASSERT_TRUE(fm.ReadStatusRecord(box / (stem + ".vmdat"), r));
+    ASSERT_TRUE(CFileMng::ReadStatusRecord(box / (stem + ".vmdat"), r));
     EXPECT_EQ(r.title, u"請求の件");
     EXPECT_EQ(r.memo, u"折り返し");
     EXPECT_EQ(r.partyName, u"テスト");
@@ -280,8 +279,8 @@ TEST_F(MessageTest, VmdatAfterVminfKeepsTheVminfRecordAndOnlyChangesTheState) {
     const std::string stem2 = "202612071406_abc_0012_00002";
     writeBytes(box / (stem2 + ".vminf"), "garbage");
     writeDelivered(box / (stem2 + ".vmdat"), later, 1000);
-    ASSERT_EQ(fm.MakeStatusRecord(box / (stem2 + ".vmdat")), store::RecordWrite::Written);
-    ASSERT_TRUE(fm.ReadStatusRecord(box / (stem2 + ".vmdat"), r));
+    ASSERT_EQ(CFileMng::MakeStatusRecord(box / (stem2 + ".vmdat")), store::RecordWrite::Written);
+    ASSERT_TRUE(CFileMng::ReadStatusRecord(box / (stem2 + ".vmdat"), r));
     EXPECT_EQ(r.partyName, u"other");
     EXPECT_EQ(r.title, u"");
 }
@@ -294,9 +293,9 @@ TEST_F(MessageTest, ResponseRecordTakesOnlyTimeNameAndNumber) {
     b.recordingTenths = 36000;
     const fs::path f = outou / "202612071405_abc_0005_0005.vmdat";
     writeDelivered(f, b, 800);
-    ASSERT_EQ(fm.MakeResponseRecord(f), store::RecordWrite::Written);
+    ASSERT_EQ(CFileMng::MakeResponseRecord(f), store::RecordWrite::Written);
     FILESTS_INFO r;
-    ASSERT_TRUE(fm.ReadStatusRecord(f, r));
+    ASSERT_TRUE(CFileMng::ReadStatusRecord(f, r));
     EXPECT_EQ(r.recordingTime, u"01:00:00");
     EXPECT_EQ(r.boxNumber, u"005");
     EXPECT_EQ(r.partyName.substr(0, 1), u"A");
@@ -304,16 +303,16 @@ TEST_F(MessageTest, ResponseRecordTakesOnlyTimeNameAndNumber) {
     EXPECT_EQ(r.date, u"");
     EXPECT_EQ(r.downloadState, 0);
     EXPECT_EQ(r.isProtected, 0);
-    EXPECT_TRUE(fm.IsValidMessageFile(f));
+    EXPECT_TRUE(CFileMng::IsValidMessageFile(f));
 }
 
 TEST_F(MessageTest, BuildingARecordRefusesAFileShorterThanABlock) {
     const fs::path f = box / "202612071405_abc_0012_00001.vminf";
     writeBytes(f, std::string(255, 'x'));
-    EXPECT_EQ(fm.MakeStatusRecord(f), store::RecordWrite::Failed);
-    EXPECT_EQ(fm.MakeResponseRecord(f), store::RecordWrite::Failed);
+    EXPECT_EQ(CFileMng::MakeStatusRecord(f), store::RecordWrite::Failed);
+    EXPECT_EQ(CFileMng::MakeResponseRecord(f), store::RecordWrite::Failed);
     EXPECT_EQ(readBytes(f), std::string(255, 'x'));
-    EXPECT_EQ(fm.MakeStatusRecord(box / "missing.vminf"), store::RecordWrite::Failed);
+    EXPECT_EQ(CFileMng::MakeStatusRecord(box / "missing.vminf"), store::RecordWrite::Failed);
     EXPECT_FALSE(fs::exists(box / "missing.vminf"));
 }
 
@@ -321,18 +320,18 @@ TEST_F(MessageTest, WriteStatusRecordRefreshesTheBoxNameAndKeepsTheRest) {
     const fs::path f = box / "202612071405_abc_0012_00001.vmdat";
     writeMessage(f, sampleRecord(), sampleBlock(), 3000);
     const std::string before = readBytes(f);
-    ASSERT_TRUE(fm.WriteBoxName(box, u"経理部の直通ボックスです"));
+    ASSERT_TRUE(CFileMng::WriteBoxName(box, u"経理部の直通ボックスです"));
     FILESTS_INFO r = sampleRecord();
     r.boxName = u"old";
     r.flag = 1;
     r.title = u"T";
-    ASSERT_EQ(fm.WriteStatusRecord(r, f), store::RecordWrite::Written);
+    ASSERT_EQ(CFileMng::WriteStatusRecord(r, f), store::RecordWrite::Written);
     EXPECT_EQ(r.boxName, u"経理部の直通ボックス");
     const std::string after = readBytes(f);
     ASSERT_EQ(after.size(), before.size());
     EXPECT_EQ(after.substr(990), before.substr(990));
     FILESTS_INFO back;
-    ASSERT_TRUE(fm.ReadStatusRecord(f, back));
+    ASSERT_TRUE(CFileMng::ReadStatusRecord(f, back));
     EXPECT_EQ(back.boxName, u"経理部の直通ボックス");
     EXPECT_EQ(back.title, u"T");
     EXPECT_EQ(back.flag, 1);
@@ -341,7 +340,7 @@ TEST_F(MessageTest, WriteStatusRecordRefreshesTheBoxNameAndKeepsTheRest) {
 
     const fs::path shortFile = box / "202612071405_abc_0012_00002.vmdat";
     writeBytes(shortFile, std::string(1000, 'z'));
-    EXPECT_EQ(fm.WriteStatusRecord(r, shortFile), store::RecordWrite::Failed);
+    EXPECT_EQ(CFileMng::WriteStatusRecord(r, shortFile), store::RecordWrite::Failed);
     EXPECT_EQ(readBytes(shortFile), std::string(1000, 'z'));
 
     // A file just retrieved has its block first and no record yet: writing a
@@ -349,15 +348,15 @@ TEST_F(MessageTest, WriteStatusRecordRefreshesTheBoxNameAndKeepsTheRest) {
     const fs::path raw = box / "202612071405_abc_0012_00003.vmdat";
     writeDelivered(raw, sampleBlock(), 3000);
     const std::string rawBytes = readBytes(raw);
-    EXPECT_EQ(fm.WriteStatusRecord(r, raw), store::RecordWrite::Failed);
+    EXPECT_EQ(CFileMng::WriteStatusRecord(r, raw), store::RecordWrite::Failed);
     EXPECT_EQ(readBytes(raw), rawBytes);
 }
 
 TEST_F(MessageTest, ReadStatusRecordLeavesTheRecordAloneWhenItCannot) {
     FILESTS_INFO r = sampleRecord();
     writeBytes(box / "short.vmdat", std::string(989, 'q'));
-    EXPECT_FALSE(fm.ReadStatusRecord(box / "short.vmdat", r));
-    EXPECT_FALSE(fm.ReadStatusRecord(box / "missing.vmdat", r));
+    EXPECT_FALSE(CFileMng::ReadStatusRecord(box / "short.vmdat", r));
+    EXPECT_FALSE(CFileMng::ReadStatusRecord(box / "missing.vmdat", r));
     EXPECT_EQ(r, sampleRecord());
 }
 
@@ -370,7 +369,7 @@ TEST_F(MessageTest, WriteNameAndDateStampsTheBlockFromTheClock) {
     FILESTS_INFO r = sampleRecord();
     // 16 characters of two bytes each fill the 32 bytes; the 17th does not fit.
     r.partyName = u"あいうえおかきくけこさしすせそたち";
-    ASSERT_EQ(fm.WriteNameAndDate(r, f), store::RecordWrite::Written);
+    ASSERT_EQ(CFileMng::WriteNameAndDate(r, f), store::RecordWrite::Written);
     const std::string after = readBytes(f);
     ASSERT_EQ(after.size(), before.size());
     EXPECT_EQ(after.substr(0, 1022), before.substr(0, 1022));
@@ -386,14 +385,14 @@ TEST_F(MessageTest, WriteNameAndDateStampsTheBlockFromTheClock) {
 
     // A short name is padded with zeros over the old one.
     r.partyName = u"ab";
-    ASSERT_EQ(fm.WriteNameAndDate(r, f), store::RecordWrite::Written);
+    ASSERT_EQ(CFileMng::WriteNameAndDate(r, f), store::RecordWrite::Written);
     EXPECT_EQ(readBytes(f).substr(1054, 32), "ab" + std::string(30, '\0'));
 
     // No block, no stamp.
     const fs::path raw = box / "202612071405_abc_0012_00002.vmdat";
     writeDelivered(raw, sampleBlock(), 2000);
     const std::string rawBytes = readBytes(raw);
-    EXPECT_EQ(fm.WriteNameAndDate(r, raw), store::RecordWrite::Failed);
+    EXPECT_EQ(CFileMng::WriteNameAndDate(r, raw), store::RecordWrite::Failed);
     EXPECT_EQ(readBytes(raw), rawBytes);
 }
 
@@ -409,7 +408,7 @@ TEST_F(MessageTest, FailedRewriteLeavesTheOriginal) {
     struct rlimit tight = saved;
     tight.rlim_cur = 8192;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
-    const store::RecordWrite prepended = fm.MakeStatusRecord(f);
+    const store::RecordWrite prepended = CFileMng::MakeStatusRecord(f);
     FILESTS_INFO r = sampleRecord();
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);

@@ -84,8 +84,7 @@ TEST(CrashSafety, StatusRecordsSurviveAKillAtAnyMoment) {
     const fs::path box = root / "rusuroku";
     fs::create_directories(box / "0012");
     const fs::path folder = box / "0012";
-    CFileMng files;
-    ASSERT_TRUE(files.WriteBoxName(folder, u"営業"));
+    ASSERT_TRUE(CFileMng::WriteBoxName(folder, u"営業"));
 
     // Two versions of every record; each file must always hold one of them whole.
     FILESTS_INFO first = sampleRecord(), second = sampleRecord();
@@ -98,9 +97,9 @@ TEST(CrashSafety, StatusRecordsSurviveAKillAtAnyMoment) {
     std::vector<std::pair<std::string, std::string>> versions;
     for (std::size_t i = 0; i < messages.size(); ++i) {
         writeMessage(messages[i], sampleRecord(), sampleBlock(), 4000 + 1000 * i);
-        ASSERT_EQ(files.WriteStatusRecord(second, messages[i]), store::RecordWrite::Written);
+        ASSERT_EQ(CFileMng::WriteStatusRecord(second, messages[i]), store::RecordWrite::Written);
         const std::string b = readBytes(messages[i]);
-        ASSERT_EQ(files.WriteStatusRecord(first, messages[i]), store::RecordWrite::Written);
+        ASSERT_EQ(CFileMng::WriteStatusRecord(first, messages[i]), store::RecordWrite::Written);
         versions.emplace_back(readBytes(messages[i]), b);
     }
 
@@ -109,9 +108,9 @@ TEST(CrashSafety, StatusRecordsSurviveAKillAtAnyMoment) {
             for (const fs::path& m : messages) {
                 FILESTS_INFO r = second;
                 // A kill, not a failure, is what this loop is about.
-                (void)files.WriteStatusRecord(r, m);
+                (void)CFileMng::WriteStatusRecord(r, m);
                 r = first;
-                (void)files.WriteStatusRecord(r, m);
+                (void)CFileMng::WriteStatusRecord(r, m);
             }
         },
         [&](int kill) {
@@ -121,9 +120,9 @@ TEST(CrashSafety, StatusRecordsSurviveAKillAtAnyMoment) {
                     << messages[i] << " is not whole after kill " << kill << " (" << now.size() << " bytes)";
             }
             std::vector<FILESTS_INFO> records;
-            ASSERT_TRUE(files.LoadFolderRecords(folder, records));
+            ASSERT_TRUE(CFileMng::LoadFolderRecords(folder, records));
             EXPECT_EQ(records.size(), messages.size()) << "after kill " << kill;
-            EXPECT_EQ(files.EnumerateMessages(folder).size(), messages.size()) << "after kill " << kill;
+            EXPECT_EQ(CFileMng::EnumerateMessages(folder).size(), messages.size()) << "after kill " << kill;
         },
         folder);
     // Some kills fell in the middle of a rewrite, or the test proved nothing.

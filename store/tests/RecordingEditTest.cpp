@@ -56,15 +56,13 @@ class EditTest : public ::testing::Test {
 protected:
     TestPorts ports;
     TempFolder root{"edit"};
-    CFileMng files;
-
     fs::path folder(const std::string& rel) {
         fs::create_directories(root / rel);
         return root / rel;
     }
     FILESTS_INFO read(const fs::path& f) {
         FILESTS_INFO r;
-        EXPECT_TRUE(files.ReadStatusRecord(f, r));
+        EXPECT_TRUE(CFileMng::ReadStatusRecord(f, r));
         return r;
     }
 };
@@ -141,7 +139,7 @@ TEST_F(EditTest, AResponseMessageIsStampedAndRenamedWithItsAudioCopies) {
     const RecordingBlock block = parseBlock(readBytes(renamed).substr(990, 256));
     EXPECT_EQ(block.partyName, toCp932(u"営業時間外"));
     EXPECT_EQ(block.dateText.substr(0, 3), "Tue");
-    EXPECT_TRUE(files.IsValidMessageFile(renamed));
+    EXPECT_TRUE(CFileMng::IsValidMessageFile(renamed));
 }
 
 TEST_F(EditTest, AResponseRenameNeverReplacesAnotherFile) {
@@ -165,7 +163,7 @@ TEST_F(EditTest, EditingTwiceInOneMinuteKeepsTheName) {
     fs::path renamed;
     EXPECT_EQ(SaveResponseMessageEdit(voice, {u"", false}, &renamed), Result::Saved);
     EXPECT_EQ(renamed, voice);
-    EXPECT_TRUE(files.IsValidMessageFile(voice));
+    EXPECT_TRUE(CFileMng::IsValidMessageFile(voice));
 }
 
 TEST(EditedName, TakesTheEditTimeAndKeepsTheNumber) {

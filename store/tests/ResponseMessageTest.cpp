@@ -15,7 +15,9 @@
 #include "platform/testing/FolderNames.h"
 #include "platform/testing/OwnScratchFolder.h"
 #include "platform/testing/TestPorts.h"
+#include "store/AudioImport.h"
 #include "store/CFileMng.h"
+#include "store/Conversion.h"
 #include "store/ResponseMessage.h"
 #include "store/testing/MessageFiles.h"
 
@@ -74,7 +76,6 @@ protected:
     int number = 5;
     RecordingWindow window;
     fs::path created;
-    CFileMng files;
 };
 
 TEST_F(ResponseMessage, NamesComeFromTheTimeWeekdayNumberAndExtension) {
@@ -129,7 +130,7 @@ TEST_F(ResponseMessage, WrappingKeepsWholeTenthsAndWritesRecordAndBlock) {
 
     // The store takes it for message 7.
     std::vector<FILESTS_INFO> records;
-    ASSERT_TRUE(files.LoadFolderRecords(outou, records));
+    ASSERT_TRUE(CFileMng::LoadFolderRecords(outou, records));
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].path(), file);
 }
@@ -163,7 +164,7 @@ TEST_F(ResponseMessage, TheWindowsFormatChecks) {
             EXPECT_EQ(ports.prompt.shown[0].text, u"音声ファイルの読み込みが完了しました。");
             EXPECT_EQ(ports.prompt.shown[0].icon, Icon::Information);
             EXPECT_EQ(readBytes(outou / c.files[0]), readBytes(c.source)) << "the copy is the source as it was";
-            EXPECT_TRUE(files.IsValidMessageFile(outou / c.files[1]));
+            EXPECT_TRUE(CFileMng::IsValidMessageFile(outou / c.files[1]));
         } else {
             EXPECT_EQ(ports.prompt.shown[0].text, u"このフォーマットには対応していません。");
             EXPECT_EQ(ports.prompt.shown[0].caption, u"エラー");
@@ -189,7 +190,7 @@ TEST_F(ResponseMessage, AnOlderNumberGoesOnlyOnceTheNewMessageIsComplete) {
     // encoder's 601 s: the copy is made, then removed again.
     const fs::path tooLong = src.path() / "long.wav";
     WriteWav8k(tooLong, std::vector<std::int16_t>(610 * 8000, 100));
-    ASSERT_TRUE(files.CheckWavFormat(tooLong));
+    ASSERT_TRUE(store::CheckWavFormat(tooLong));
     EXPECT_EQ(add(tooLong, oldVoice), AddResult::ImportFailed);
     EXPECT_EQ(lastText(), u"このフォーマットには対応していません。");
     EXPECT_EQ(sortedNames(outou),
@@ -262,7 +263,7 @@ TEST_F(ResponseMessage, TheExtensionPicksTheLevel) {
     const auto encoded = [&](std::u16string_view extension, store::ImportLevels levels) {
         const fs::path copy = outou / "copy.WAV";
         fs::copy_file(speech8k, copy, fs::copy_options::overwrite_existing);
-        EXPECT_TRUE(files.ImportAudio(copy, extension, levels, intermediate));
+        EXPECT_TRUE(store::ImportAudio(copy, extension, levels, intermediate));
         return readBytes(VoiceDataPathOf(copy));
     };
     const std::string plain = encoded(u".wav", {0, 0});
@@ -273,7 +274,7 @@ TEST_F(ResponseMessage, TheExtensionPicksTheLevel) {
 
     const fs::path copy = outou / "copy.mp3";
     fs::copy_file(speech8k, copy);
-    EXPECT_FALSE(files.ImportAudio(copy, u".mp3", {}, intermediate));
+    EXPECT_FALSE(store::ImportAudio(copy, u".mp3", {}, intermediate));
 }
 
 TEST_F(ResponseMessage, TheLengthCheckPassesBelow600Point1Seconds) {
@@ -282,11 +283,11 @@ TEST_F(ResponseMessage, TheLengthCheckPassesBelow600Point1Seconds) {
         bool accepted;
     };
     for (const Case& c : {Case{600'099, true}, Case{600'100, false}, Case{0, true}, Case{601'000, false}})
-        EXPECT_EQ(CFileMng::IsAudioLengthAccepted(c.millis), c.accepted) << c.millis;
-    EXPECT_TRUE(files.CheckAudioLength(converted("speech.wma", "-c:a wmav2")));
+        EXPECT_EQ(store::IsAudioLengthAccepted(c.millis), c.accepted) << c.millis;
+    EXPECT_TRUE(store::CheckAudioLength(converted("speech.wma", "-c:a wmav2")));
     const fs::path text = src.path() / "text.wma";
     writeBytes(text, std::string(3000, 'x'));
-    EXPECT_FALSE(files.CheckAudioLength(text));
+    EXPECT_FALSE(store::CheckAudioLength(text));
 }
 
 }  // namespace
@@ -317,7 +318,7 @@ TEST_F(ResponseMessage, NothingPlantedInTheFoldersItWritesIsWrittenThrough) {
         ASSERT_EQ(AddResponseMessage(request, window, &created), AddResult::Added);
         const fs::path copy = fs::path(created).replace_extension(".WAV");
         EXPECT_EQ(fs::symlink_status(copy).type(), fs::file_type::regular);
-        EXPECT_TRUE(files.IsValidMessageFile(created));
+        EXPECT_TRUE(CFileMng::IsValidMessageFile(created));
         EXPECT_EQ(readBytes(precious), "the user's own words");
         ports.clock.advanceMinutes(1);
     }

@@ -114,10 +114,10 @@ TEST_F(DownloadDialogsTest, BatchDownloadFromButton1002) {
     EXPECT_EQ(dialogs, QStringList{QStringLiteral("ダウンロード種別")});
     EXPECT_EQ(shownTexts(), (std::vector<std::string>{"demoにダウンロードします。\nよろしいですか？",
                                                       "ファイルのダウンロードが正常に完了しました。"}));
-    EXPECT_EQ(CFileMng().CountMessages(box("rusuroku/0001")),
-              CFileMng().CountMessages(dir / "unit" / "rusuroku" / "0001"));
-    EXPECT_GT(CFileMng().CountMessages(box("outou")), 0);
-    EXPECT_EQ(view->Data().RowCount(), CFileMng().CountMessages(box("rusuroku/0001")));
+    EXPECT_EQ(CFileMng::CountMessages(box("rusuroku/0001")),
+              CFileMng::CountMessages(dir / "unit" / "rusuroku" / "0001"));
+    EXPECT_GT(CFileMng::CountMessages(box("outou")), 0);
+    EXPECT_EQ(view->Data().RowCount(), CFileMng::CountMessages(box("rusuroku/0001")));
     EXPECT_TRUE(frame->isEnabled());
     EXPECT_TRUE(frame->Session().loggedIn());
 }
@@ -133,7 +133,7 @@ TEST_F(DownloadDialogsTest, KindButtonsWaitForTheLoginAndNoMeansNothingIsFetched
     EXPECT_TRUE(dialog.fullButton()->isEnabled());
     ports.prompt.queue(Answer::No);
     dialog.infoButton()->click();
-    EXPECT_EQ(CFileMng().CountMessages(box("rusuroku/0001")), 0);
+    EXPECT_EQ(CFileMng::CountMessages(box("rusuroku/0001")), 0);
 }
 
 TEST_F(DownloadDialogsTest, SelectiveDownloadFetchesOnlyTheTickedBoxes) {
@@ -149,9 +149,9 @@ TEST_F(DownloadDialogsTest, SelectiveDownloadFetchesOnlyTheTickedBoxes) {
     ports.prompt.queue(Answer::Yes);
     dialog.infoButton()->click();
     EXPECT_EQ(shownTexts().back(), "ファイルのダウンロードが正常に完了しました。");
-    EXPECT_GT(CFileMng().CountMessages(box("naisen/2001")), 0);
-    EXPECT_EQ(CFileMng().CountMessages(box("rusuroku/0001")), 0);
-    EXPECT_EQ(CFileMng().CountMessages(box("outou")), 0);
+    EXPECT_GT(CFileMng::CountMessages(box("naisen/2001")), 0);
+    EXPECT_EQ(CFileMng::CountMessages(box("rusuroku/0001")), 0);
+    EXPECT_EQ(CFileMng::CountMessages(box("outou")), 0);
 }
 
 TEST_F(DownloadDialogsTest, AFolderWithoutBoxesSaysSo) {
@@ -172,8 +172,7 @@ TEST_F(DownloadDialogsTest, FolderDownloadBuildsTheFolderAndOpensIt) {
     dialog.downloadButton()->click();
     EXPECT_EQ(shownTexts(), (std::vector<std::string>{"VMU2にダウンロードします。\nよろしいですか？",
                                                       "フォルダのダウンロードが正常に完了しました。"}));
-    CFileMng files;
-    EXPECT_EQ(files.ReadMake(target / "rusuroku" / "0002"), store::kMakeComplete);
+    EXPECT_EQ(CFileMng::ReadMake(target / "rusuroku" / "0002"), store::kMakeComplete);
     EXPECT_TRUE(fs::is_directory(target / "naisen" / "2001"));
     EXPECT_EQ(frame->Settings().folderName, u"VMU2");
 

@@ -89,9 +89,8 @@ TEST_F(BoxDialogsTest, BoxNamesAreCheckedConfirmedWrittenAndReported) {
     EXPECT_EQ(dialogs, QStringList{QStringLiteral("BOX名称編集")});
     EXPECT_EQ(shown(), (std::vector<std::string>{"入力値エラーです。", "登録します。よろしいですか？",
                                                  "ＢＯＸ名称の登録が完了しました。"}));
-    CFileMng files;
-    EXPECT_EQ(files.ReadBoxName(box("rusuroku/101")), u"営業部第一");
-    EXPECT_EQ(files.ReadBoxName(box("naisen/201")), u"総務");
+    EXPECT_EQ(CFileMng::ReadBoxName(box("rusuroku/101")), u"営業部第一");
+    EXPECT_EQ(CFileMng::ReadBoxName(box("naisen/201")), u"総務");
     // Every row is written: the untouched one as an empty pair of quotes.
     EXPECT_NE(testkit::readBytes(box("rusuroku/102/inf.ini")).find("NAME=\"\""), std::string::npos);
 }
@@ -143,7 +142,7 @@ TEST_F(BoxDialogsTest, ANewBoxRemembersItsKindForTheNextOne) {
     EXPECT_TRUE(preselectedAnswering);
     EXPECT_EQ(shown(),
               (std::vector<std::string>{"フォルダ名が重複しています。", "ボックスフォルダが作成完了しました。"}));
-    EXPECT_EQ(CFileMng().ReadMake(box("naisen/202")), store::kMakeByCommand);
+    EXPECT_EQ(CFileMng::ReadMake(box("naisen/202")), store::kMakeByCommand);
     answer = [&](QDialog& d) { preselectedAnswering = dynamic_cast<CMakeBoxFldDlg&>(d).answeringRadio()->isChecked(); };
     frame->OnCommand(cmd::kCreateBoxFolder);
     EXPECT_FALSE(preselectedAnswering);

@@ -35,7 +35,7 @@ protected:
         box.add("rusuroku", "0001", "202612020900", "vminf", kInfoOnly);
         box.add("rusuroku", "0001", "202612030900");
         box.add("naisen", "2001", "202612070900");
-        CFileMng().WriteBoxName(box.folder() / "naisen" / "2001", u"総務");
+        CFileMng::WriteBoxName(box.folder() / "naisen" / "2001", u"総務");
         writeFolderSettings({u"ﾌﾗｸﾞ", u"取込", u"日時"});
         writeProfileString(ini, u"EXPORT", u"PATH", (dir / "out").u16string() + u"/");
         writeProfileString(ini, u"EXPORT", u"Name", u"list.csv");

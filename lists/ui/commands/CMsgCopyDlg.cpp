@@ -22,7 +22,7 @@ QString idName(int id) {
 }
 
 void fillList(CCheckListCtrl* list, const fs::path& folder) {
-    for (const fs::path& box : CFileMng().ListSubFolders(folder))
+    for (const fs::path& box : CFileMng::ListSubFolders(folder))
         list->AddBox(QString::fromStdString(box.filename().string()), QStringLiteral("0"));
 }
 

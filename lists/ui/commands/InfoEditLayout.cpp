@@ -22,7 +22,7 @@ InfoEditDialog::InfoEditDialog(const QString& objectName, std::filesystem::path 
     : CBackupTimedDlg(watch, parent), file_(std::move(file)), grid_(new QGridLayout) {
     setObjectName(objectName);
     setWindowTitle(qs(plova::infoedit::kCaption));
-    CFileMng().ReadStatusRecord(file_, record_);
+    CFileMng::ReadStatusRecord(file_, record_);
 }
 
 QString InfoEditDialog::IdName(int id) {

@@ -14,6 +14,7 @@
 #include "lists/DisplayItems.h"
 #include "lists/SelectCriteria.h"
 #include "lists/ui/ListHost.h"
+#include "store/AudioImport.h"
 #include "store/CFileMng.h"
 
 namespace plova::ui {

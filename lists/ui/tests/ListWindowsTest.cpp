@@ -244,9 +244,9 @@ TEST_F(ListWindowsTest, TheResponseListRefitsItsColumnsAtEveryRefresh) {
     // Message 005 is renamed to a much longer name, as an edit or an Add does.
     const fs::path five = view->Data().RecordOfRow(4).path();
     FILESTS_INFO record;
-    ASSERT_TRUE(CFileMng().ReadStatusRecord(five, record));
+    ASSERT_TRUE(CFileMng::ReadStatusRecord(five, record));
     record.partyName = u"とても長いシステム応答メッセージの名称";
-    ASSERT_EQ(CFileMng().WriteStatusRecord(record, five), store::RecordWrite::Written);
+    ASSERT_EQ(CFileMng::WriteStatusRecord(record, five), store::RecordWrite::Written);
     const QFontMetrics font(view->List()->font());
     const int wanted = font.horizontalAdvance(QString::fromStdU16String(record.partyName));
     ASSERT_LT(view->List()->columnWidth(kNameColumn), wanted);
@@ -282,7 +282,7 @@ TEST_F(ListWindowsTest, FlagClickHeaderSortKeysAndDisplays) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
     EXPECT_EQ(view->Data().Cell(0, 0), u" 1 ");
     FILESTS_INFO onDisk;
-    ASSERT_TRUE(CFileMng().ReadStatusRecord(view->Data().RecordOfRow(0).path(), onDisk));
+    ASSERT_TRUE(CFileMng::ReadStatusRecord(view->Data().RecordOfRow(0).path(), onDisk));
     EXPECT_EQ(onDisk.flag, 1);
     EXPECT_EQ(view->SelectedRows(), std::vector<int>{0});
     EXPECT_TRUE(frame->ListFlags().play);
@@ -422,7 +422,7 @@ TEST(ListWindowsVoice, Button1004FetchesTheVoiceOfTheSelectedRowsAndReloadsTheLi
     for (const auto& entry : fs::directory_iterator(dir / "unit" / "rusuroku" / "0001"))
         if (entry.path().extension() == ".vminf") {
             fs::copy_file(entry.path(), local / entry.path().filename());
-            ASSERT_EQ(CFileMng().MakeStatusRecord(local / entry.path().filename()), store::RecordWrite::Written);
+            ASSERT_EQ(CFileMng::MakeStatusRecord(local / entry.path().filename()), store::RecordWrite::Written);
         }
     const fs::path ini = dir / "PLOVA.ini";
     writeProfileString(ini, u"FOLDER", u"FOLDER", (dir / "root").u16string());

@@ -61,7 +61,7 @@ protected:
             if (entry.path().extension() == ".vmdat") {
                 const fs::path file = local / entry.path().filename();
                 fs::copy_file(entry.path(), file);
-                ASSERT_EQ(CFileMng().MakeStatusRecord(file), store::RecordWrite::Written);
+                ASSERT_EQ(CFileMng::MakeStatusRecord(file), store::RecordWrite::Written);
                 messages.push_back(file);
             }
         std::sort(messages.begin(), messages.end());

@@ -186,7 +186,7 @@ TEST_F(MessageCommandsTest, ADoubleClickEditsTheTitleThatTheListThenShows) {
     ASSERT_TRUE(opened);
 
     FILESTS_INFO onDisk;
-    ASSERT_TRUE(CFileMng().ReadStatusRecord(file, onDisk));
+    ASSERT_TRUE(CFileMng::ReadStatusRecord(file, onDisk));
     EXPECT_EQ(onDisk.title, u"折り返し要");
     EXPECT_EQ(onDisk.isProtected, 1);
     int row = 0;

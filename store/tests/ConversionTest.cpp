@@ -16,6 +16,7 @@
 #include "platform/testing/FileSizeLimit.h"
 #include "platform/testing/TestPorts.h"
 #include "store/CFileMng.h"
+#include "store/Conversion.h"
 #include "store/testing/MessageFiles.h"
 
 using namespace plova;
@@ -68,13 +69,12 @@ protected:
     fs::path voice = dir / "202612071405_001_0012_00001.vmdat";
     fs::path wav = dir / "202612071405_001_0012_00001.wav";
     fs::path tmp = dir / "202612071405_001_0012_00001.tmp";
-    CFileMng files;
 };
 
 TEST_F(ConvertToWav, OneSecondOfSpeechBecomesA16044ByteWavBesideIt) {
     const WindowHandle window = ports.progress.open(u"変換中");
     const std::string content = MakeVoiceFile(1000);
-    ASSERT_TRUE(files.ConvertToWav(voice, 0));
+    ASSERT_TRUE(store::ConvertToWav(voice, 0));
 
     const std::string wavBytes = readBytes(wav);
     ASSERT_EQ(wavBytes.size(), 16044u);
@@ -97,7 +97,7 @@ TEST_F(ConvertToWav, OneSecondOfSpeechBecomesA16044ByteWavBesideIt) {
 TEST_F(ConvertToWav, TheDownloadWindowServesWhenNoConversionWindowIsOpen) {
     const WindowHandle download = ports.progress.open(u"ダウンロード中");
     MakeVoiceFile(12345);
-    ASSERT_TRUE(files.ConvertToWav(voice, 0));
+    ASSERT_TRUE(store::ConvertToWav(voice, 0));
     const auto range = ports.progress.of(msg::kBarRange);
     ASSERT_EQ(range.size(), 1u);
     EXPECT_EQ(range[0].window, download);
@@ -106,7 +106,7 @@ TEST_F(ConvertToWav, TheDownloadWindowServesWhenNoConversionWindowIsOpen) {
     // With both open, the conversion window is the one.
     const WindowHandle convert = ports.progress.open(u"変換中");
     ports.progress.sent.clear();
-    ASSERT_TRUE(files.ConvertToWav(voice, 0));
+    ASSERT_TRUE(store::ConvertToWav(voice, 0));
     EXPECT_EQ(ports.progress.of(msg::kBarRange).at(0).window, convert);
 }
 
@@ -114,21 +114,21 @@ TEST_F(ConvertToWav, TheLevelIsTheLowByteOfTheSetting) {
     MakeVoiceFile(4000);
     Samples expected = Decoded(CodedSpeech().substr(0, 4000));
     ApplyLevel(expected, LevelGain(-6));
-    ASSERT_TRUE(files.ConvertToWav(voice, 250));  // 250 is -6 dB
+    ASSERT_TRUE(store::ConvertToWav(voice, 250));  // 250 is -6 dB
     EXPECT_EQ(ReadWavSamples(wav), expected);
-    ASSERT_TRUE(files.ConvertToWav(voice, 256));  // 256 is 0 dB
+    ASSERT_TRUE(store::ConvertToWav(voice, 256));  // 256 is 0 dB
     EXPECT_EQ(ReadWavSamples(wav), Decoded(CodedSpeech().substr(0, 4000)));
 }
 
 TEST_F(ConvertToWav, FilesWithoutSpeechConvertToNothing) {
     ports.progress.open(u"変換中");
     writeBytes(voice, Head().substr(0, 1245));
-    EXPECT_FALSE(files.ConvertToWav(voice, 0));
+    EXPECT_FALSE(store::ConvertToWav(voice, 0));
     EXPECT_TRUE(ports.progress.sent.empty()) << "too short: given up before the progress window is told anything";
     ExpectNothingLeftBehind();
 
     writeBytes(voice, Head());  // exactly 1246 bytes: the decoder finishes a file it never began
-    EXPECT_FALSE(files.ConvertToWav(voice, 0));
+    EXPECT_FALSE(store::ConvertToWav(voice, 0));
     ExpectNothingLeftBehind();
     EXPECT_EQ(readBytes(voice), Head());
 }
@@ -137,13 +137,13 @@ TEST_F(ConvertToWav, BadSpeechLengthsFailWithNoWavLeft) {
     for (std::size_t speech : {406, 804}) {
         SCOPED_TRACE(speech);
         const std::string content = MakeVoiceFile(speech);  // a final block of 6 or 4 bytes
-        EXPECT_FALSE(files.ConvertToWav(voice, 0));
+        EXPECT_FALSE(store::ConvertToWav(voice, 0));
         ExpectNothingLeftBehind();
         EXPECT_EQ(readBytes(voice), content);
     }
     // Cut inside a frame, but still whole frames in the last block: the stray bytes go.
     MakeVoiceFile(1003);
-    EXPECT_TRUE(files.ConvertToWav(voice, 0));
+    EXPECT_TRUE(store::ConvertToWav(voice, 0));
     EXPECT_EQ(readBytes(wav).size(), 16044u);
 }
 
@@ -153,25 +153,25 @@ TEST_F(ConvertToWav, UntrustedFilesFailCleanly) {
     std::uint32_t x = 99;
     for (auto& c : noise) c = static_cast<char>((x = x * 1103515245u + 12345u) >> 24);
     writeBytes(voice, noise);
-    EXPECT_FALSE(files.ConvertToWav(voice, 0));
+    EXPECT_FALSE(store::ConvertToWav(voice, 0));
     ExpectNothingLeftBehind();
     EXPECT_EQ(readBytes(voice), noise);
 
     // Far larger than any WAV file could describe (a sparse file: no disk used).
     MakeVoiceFile(1000);
     fs::resize_file(voice, std::uintmax_t{5} << 30);
-    EXPECT_FALSE(files.ConvertToWav(voice, 0));
+    EXPECT_FALSE(store::ConvertToWav(voice, 0));
     ExpectNothingLeftBehind();
     EXPECT_EQ(fs::file_size(voice), std::uintmax_t{5} << 30);
 
-    EXPECT_FALSE(files.ConvertToWav(dir / "missing.vmdat", 0));
+    EXPECT_FALSE(store::ConvertToWav(dir / "missing.vmdat", 0));
     fs::create_directory(dir / "folder.vmdat");
-    EXPECT_FALSE(files.ConvertToWav(dir / "folder.vmdat", 0));
+    EXPECT_FALSE(store::ConvertToWav(dir / "folder.vmdat", 0));
 
     // A pipe under a message's name is refused at once instead of waiting for a writer.
     const fs::path pipe = dir / "202612071405_001_0012_00009.vmdat";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    EXPECT_FALSE(files.ConvertToWav(pipe, 0));
+    EXPECT_FALSE(store::ConvertToWav(pipe, 0));
     EXPECT_FALSE(fs::exists(dir / "202612071405_001_0012_00009.wav"));
 }
 
@@ -180,13 +180,13 @@ TEST_F(ConvertToWav, OnlyVoiceDataNamesAreConverted) {
     const fs::path info = dir / "202612071405_001_0012_00001.vminf";
     const std::string content = Head() + CodedSpeech().substr(0, 1000);
     writeBytes(info, content);
-    EXPECT_FALSE(files.ConvertToWav(info, 0));
+    EXPECT_FALSE(store::ConvertToWav(info, 0));
     EXPECT_EQ(readBytes(info), content);
     EXPECT_FALSE(fs::exists(wav));
 
     // Doubled separators count as one.
     MakeVoiceFile(1000);
-    EXPECT_TRUE(files.ConvertToWav(fs::path(dir.path().string() + "//" + voice.filename().string()), 0));
+    EXPECT_TRUE(store::ConvertToWav(fs::path(dir.path().string() + "//" + voice.filename().string()), 0));
     EXPECT_TRUE(fs::exists(wav));
 }
 
@@ -194,7 +194,7 @@ TEST_F(ConvertToWav, AStaleWavIsReplaced) {
     writeBytes(wav, std::string(50000, 'x'));
     writeBytes(tmp, std::string(7, 'y'));
     MakeVoiceFile(2000);
-    ASSERT_TRUE(files.ConvertToWav(voice, 0));
+    ASSERT_TRUE(store::ConvertToWav(voice, 0));
     EXPECT_EQ(fs::file_size(wav), 44u + 32000u);
     EXPECT_EQ(readBytes(tmp), std::string(7, 'y')) << "a file of the user's under the .tmp name is no scratch file";
     ExpectNoTemporaryFiles();
@@ -233,7 +233,7 @@ TEST_F(ConvertToWav, WhatStandsBesideTheMessageIsNeverWrittenThroughOrReplaced) 
         const std::string standing = fs::is_regular_file(fs::symlink_status(c.at)) ? readBytes(c.at) : "";
         const fs::file_type kind = fs::symlink_status(c.at).type();
 
-        auto run = std::async(std::launch::async, [&] { return files.ConvertToWav(voice, 0); });
+        auto run = std::async(std::launch::async, [&] { return store::ConvertToWav(voice, 0); });
         ASSERT_EQ(run.wait_for(std::chrono::seconds(60)), std::future_status::ready) << "the conversion hangs";
         EXPECT_EQ(run.get(), c.result);
 
@@ -260,13 +260,13 @@ TEST_F(ConvertToWav, WhatStandsBesideTheMessageIsNeverWrittenThroughOrReplaced) 
 // each get the whole WAV file.
 TEST_F(ConvertToWav, TwoConversionsOfOneMessageAtOnceBothSucceed) {
     MakeVoiceFile(CodedSpeech().size());
-    ASSERT_TRUE(files.ConvertToWav(voice, 0));
+    ASSERT_TRUE(store::ConvertToWav(voice, 0));
     const std::string expected = readBytes(wav);
     for (int round = 0; round < 3; ++round) {
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
-        if (child == 0) _exit(files.ConvertToWav(voice, 0) ? 0 : 1);
-        const bool here = files.ConvertToWav(voice, 0);
+        if (child == 0) _exit(store::ConvertToWav(voice, 0) ? 0 : 1);
+        const bool here = store::ConvertToWav(voice, 0);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         EXPECT_TRUE(here);
@@ -289,7 +289,7 @@ TEST_F(ConvertToWav, ABusyDecoderIsStoppedAndTheStartRetried) {
     ASSERT_NE(DecodeStatus(), decoder::kWaitingForStart);
 
     MakeVoiceFile(3000);
-    ASSERT_TRUE(files.ConvertToWav(voice, 0));
+    ASSERT_TRUE(store::ConvertToWav(voice, 0));
     EXPECT_EQ(ReadWavSamples(wav), Decoded(CodedSpeech().substr(0, 3000)));
     EXPECT_EQ(DecodeStatus(), decoder::kIdle);
     EXPECT_EQ(DecodePoll(), decoder::kIdle) << "the earlier decoding was stopped, not left running";
@@ -302,19 +302,19 @@ TEST_F(ConvertToWav, CancelDuringDecodingLeavesNoWavAndNoTmp) {
         statusAtCancel = DecodeStatus();
         ports.cancel.set();
     });
-    EXPECT_FALSE(files.ConvertToWav(voice, 0));
+    EXPECT_FALSE(store::ConvertToWav(voice, 0));
     EXPECT_TRUE(statusAtCancel == decoder::kWaitingForStart || statusAtCancel == decoder::kDecoding)
         << int{statusAtCancel};
     ExpectNothingLeftBehind();
     EXPECT_EQ(readBytes(voice), content);
 
     // A cancel already standing before the call stops it the same way.
-    EXPECT_FALSE(files.ConvertToWav(voice, 0));
+    EXPECT_FALSE(store::ConvertToWav(voice, 0));
     ExpectNothingLeftBehind();
 
     // Once the caller clears the flag, the decoder works as before.
     ports.cancel.clear();
-    EXPECT_TRUE(files.ConvertToWav(voice, 0));
+    EXPECT_TRUE(store::ConvertToWav(voice, 0));
 }
 
 TEST_F(ConvertToWav, AFullDiskFailsTheConversionAndLeavesNothing) {
@@ -322,13 +322,13 @@ TEST_F(ConvertToWav, AFullDiskFailsTheConversionAndLeavesNothing) {
     const std::string content = MakeVoiceFile(2000);
     {
         FileSizeLimit limit(20000);  // room for the .tmp, not for the 32044-byte WAV file
-        EXPECT_FALSE(files.ConvertToWav(voice, 0));
+        EXPECT_FALSE(store::ConvertToWav(voice, 0));
     }
     ExpectNothingLeftBehind();
     EXPECT_EQ(readBytes(voice), content);
     {
         FileSizeLimit limit(1000);  // not even the .tmp fits
-        EXPECT_FALSE(files.ConvertToWav(voice, 0));
+        EXPECT_FALSE(store::ConvertToWav(voice, 0));
     }
     ExpectNothingLeftBehind();
 }
@@ -345,27 +345,26 @@ protected:
 
     TempFolder dir{"checkwav"};
     fs::path file = dir / "in.wav";
-    CFileMng files;
 };
 
 TEST_F(CheckWavFormat, AcceptsOnlyPcmMono8kHz16Bit) {
     WavWriter w;
     ASSERT_EQ(w.begin(file), 0);
     ASSERT_EQ(w.finish(Samples(800, 100)), 0);
-    EXPECT_TRUE(files.CheckWavFormat(file));
+    EXPECT_TRUE(store::CheckWavFormat(file));
 
     const auto with = [](auto change) {
         WavFormat f;
         change(f);
         return f;
     };
-    EXPECT_FALSE(files.CheckWavFormat(Write(with([](WavFormat& f) { f.channels = 2; }))));
-    EXPECT_FALSE(files.CheckWavFormat(Write(with([](WavFormat& f) { f.samplesPerSecond = 16000; }))));
-    EXPECT_FALSE(files.CheckWavFormat(Write(with([](WavFormat& f) { f.bitsPerSample = 8; }))));
-    EXPECT_FALSE(files.CheckWavFormat(Write(with([](WavFormat& f) { f.formatTag = 3; }))));
-    EXPECT_FALSE(files.CheckWavFormat(dir / "missing.wav"));
+    EXPECT_FALSE(store::CheckWavFormat(Write(with([](WavFormat& f) { f.channels = 2; }))));
+    EXPECT_FALSE(store::CheckWavFormat(Write(with([](WavFormat& f) { f.samplesPerSecond = 16000; }))));
+    EXPECT_FALSE(store::CheckWavFormat(Write(with([](WavFormat& f) { f.bitsPerSample = 8; }))));
+    EXPECT_FALSE(store::CheckWavFormat(Write(with([](WavFormat& f) { f.formatTag = 3; }))));
+    EXPECT_FALSE(store::CheckWavFormat(dir / "missing.wav"));
     writeBytes(file, "RIFF");
-    EXPECT_FALSE(files.CheckWavFormat(file));
+    EXPECT_FALSE(store::CheckWavFormat(file));
 }
 
 TEST_F(CheckWavFormat, LooksOnlyAtTheFixedOffsets) {
@@ -377,14 +376,14 @@ TEST_F(CheckWavFormat, LooksOnlyAtTheFixedOffsets) {
     writeBytes(file, bytes);
     ASSERT_TRUE(ReadWavFormat(file).has_value());
     EXPECT_TRUE(ReadWavFormat(file)->isCodecFormat());
-    EXPECT_FALSE(files.CheckWavFormat(file));
+    EXPECT_FALSE(store::CheckWavFormat(file));
 }
 
 TEST_F(CheckWavFormat, AtMost9830400Bytes) {
     Write(WavFormat{}, 9'830'400 - 44);
-    EXPECT_TRUE(files.CheckWavFormat(file));
+    EXPECT_TRUE(store::CheckWavFormat(file));
     Write(WavFormat{}, 9'830'400 - 43);
-    EXPECT_FALSE(files.CheckWavFormat(file));
+    EXPECT_FALSE(store::CheckWavFormat(file));
 }
 
 }  // namespace

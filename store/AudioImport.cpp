@@ -9,6 +9,7 @@
 #include "audio/WorkerPoll.h"
 #include "platform/Ports.h"
 #include "platform/Text.h"
+#include "store/AudioImport.h"
 #include "store/CFileMng.h"
 #include "store/FileOps.h"
 #include "store/ResponseMessage.h"
@@ -36,11 +37,11 @@ std::uint8_t PollEncoder(WindowHandle window) {
 
 }  // namespace
 
-bool CFileMng::IsAudioLengthAccepted(std::int64_t millis) {
+bool store::IsAudioLengthAccepted(std::int64_t millis) {
     return millis / kLengthUnitMillis <= kMaxLengthUnits;
 }
 
-bool CFileMng::CheckAudioLength(const fs::path& file) {
+bool store::CheckAudioLength(const fs::path& file) {
     std::error_code ec;
     if (!fs::is_regular_file(file, ec)) return false;
     const auto micros = ProbeAudioMicroseconds(file);
@@ -48,8 +49,8 @@ bool CFileMng::CheckAudioLength(const fs::path& file) {
     return IsAudioLengthAccepted(*micros / kMicrosPerMilli);
 }
 
-bool CFileMng::ImportAudio(const fs::path& audioFile, std::u16string_view extension, const store::ImportLevels& levels,
-                           const fs::path& intermediate) {
+bool store::ImportAudio(const fs::path& audioFile, std::u16string_view extension, const store::ImportLevels& levels,
+                        const fs::path& intermediate) {
     int setting = 0;
     if (equalsIgnoreCase(extension, kWav))
         setting = levels.wavSetting;

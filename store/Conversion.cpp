@@ -18,6 +18,7 @@
 #include "platform/Ports.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
+#include "store/Conversion.h"
 #include "store/FileOps.h"
 #include "store/RecordingBlock.h"
 
@@ -121,7 +122,7 @@ std::uint8_t PollDecoder(WindowHandle window) {
 
 }  // namespace
 
-bool CFileMng::ConvertToWav(const fs::path& voiceFile, int levelSetting) {
+bool store::ConvertToWav(const fs::path& voiceFile, int levelSetting) {
     const fs::path voicePath = CollapseDoubledSeparators(voiceFile);
     // Only a ".vmdat" has a ".wav" of its own; any other name would have the
     // decoder replace the voice-data file itself.
@@ -174,7 +175,7 @@ bool CFileMng::ConvertToWav(const fs::path& voiceFile, int levelSetting) {
     return false;
 }
 
-bool CFileMng::CheckWavFormat(const fs::path& wavFile) {
+bool store::CheckWavFormat(const fs::path& wavFile) {
     std::error_code ec;
     const std::uintmax_t size = fs::file_size(wavFile, ec);
     if (ec || size > kMaxImportWavBytes) return false;
