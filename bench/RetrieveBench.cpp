@@ -102,7 +102,7 @@ int main() {
         } else {
             CFtpMng::TransferScope scope(mng, oursFolder);
             FTP_SESSION& session = *scope.session();
-            ok = session.Command(u"CWD /rusuroku/0001\r\n") == 0;
+            ok = session.Command(u"CWD /rusuroku/0001\r\n").accepted();
             for (int i = 1; ok && i <= kFiles; ++i) {
                 const std::u16string name = fromUtf8(MessageName(i));
                 ok = session.Retrieve(name, name, true, false) == ftp::TransferResult::Done;

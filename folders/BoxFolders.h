@@ -69,7 +69,7 @@ bool IsValidBoxName(std::u16string_view name);
 // plain name of one folder ("." and ".." and control characters refused).
 bool IsValidBoxFolderName(std::u16string_view name);
 
-enum class BoxCheck { Ok, BadInput, Duplicate };
+enum class [[nodiscard]] BoxCheck{Ok, BadInput, Duplicate};
 
 // Every row of both lists, answering-machine boxes first.
 BoxCheck CheckBoxNames(const BoxLists& lists);
@@ -77,7 +77,7 @@ BoxCheck CheckBoxNames(const BoxLists& lists);
 // Writes every row's name to its box's "inf.ini", calling `step` with the
 // number of rows done after each. The number of names that could not be
 // written.
-int WriteBoxNames(const BoxLists& lists, const std::function<void(int done)>& step);
+[[nodiscard]] int WriteBoxNames(const BoxLists& lists, const std::function<void(int done)>& step);
 
 // A new box `name` under "rusuroku" (answering) or "naisen" of `boxFolder`,
 // with MAKE 1 and no NAME in its "inf.ini". Nothing is made unless Ok.

@@ -69,7 +69,7 @@ private:
     bool end_ = false;
 };
 
-enum class ImportResult {
+enum class [[nodiscard]] ImportResult{
     Completed,     // at least one box was named
     NothingNamed,  // read to the end, and no line named a box of the folder
     Cancelled,

@@ -91,7 +91,7 @@ std::u16string CsvLine(const std::vector<std::u16string>& cells);
 // The bytes of a line in the file's encoding, "\n" appended.
 std::string CsvBytes(std::u16string_view line, CsvEncoding encoding);
 
-enum class ExportResult { Completed, Cancelled, Failed };
+enum class [[nodiscard]] ExportResult{Completed, Cancelled, Failed};
 
 // Called after each row with the number of rows written; the export stops
 // after the current row once the cancel flag is set.

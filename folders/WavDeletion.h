@@ -43,7 +43,7 @@ struct WavDeletion {
     std::vector<std::u16string> extension;
 };
 
-enum class WavDeletionResult { Done, NoBoxChosen };
+enum class [[nodiscard]] WavDeletionResult{Done, NoBoxChosen};
 
 // Deletes the audio copies the request names, answering-machine boxes
 // first, calling `step` with the bar position (1 after the answering-machine

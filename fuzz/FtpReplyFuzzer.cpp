@@ -81,21 +81,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const int how = (mode >> (2 * (step % 4))) & 3;
         switch (how) {
         case 0: {
-            const int result = session.Command(u"", &line);
+            const ftp::Reply result = session.Command(u"", &line);
             checkLine(line, ftp::kReplyLineMax);
-            FUZZ_CHECK(result == ftp::kNoReply || result >= 0);
+            // Only a line with a code answers, and a refusal always carries its code.
+            FUZZ_CHECK(result.outcome != ftp::ReplyOutcome::Accepted || ftp::ReplyCode(line));
+            FUZZ_CHECK(result.outcome != ftp::ReplyOutcome::Refused || result.code == ftp::ReplyCode(line));
             break;
         }
         case 1: {
-            const int result = session.ReadTransferEnd();
-            FUZZ_CHECK(result == ftp::kNoReply || result >= 0);
+            const ftp::Reply result = session.ReadTransferEnd();
+            FUZZ_CHECK(result.outcome != ftp::ReplyOutcome::Refused || result.code >= 0);
             break;
         }
         case 2: {
             const int maxLength = 2 + (mode % 64);
-            const int n = session.ReadReplyLine(line, maxLength, false);
+            const bool read = session.ReadReplyLine(line, maxLength, false);
             checkLine(line, maxLength);
-            FUZZ_CHECK(n == static_cast<int>(line.size()) || n == -1);
+            FUZZ_CHECK(read || line.size() < static_cast<std::size_t>(maxLength));
             break;
         }
         case 3: session.Drain(); break;

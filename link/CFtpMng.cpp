@@ -64,24 +64,24 @@ ftp::LoginResult CFtpMng::Login(std::u16string_view host, std::u16string_view us
         return ftp::LoginResult::ConnectFailed;
 
     // A failed login keeps nothing open: the main unit serves few sessions.
-    const int greeting = session->Command(u"");
-    if (greeting == ftp::kGreeting) return ftp::LoginResult::UnsupportedModel;
-    if (greeting != 0) return ftp::LoginResult::ConnectFailed;
+    const ftp::Reply greeting = session->Command(u"");
+    if (greeting.refusedWith(ftp::kGreeting)) return ftp::LoginResult::UnsupportedModel;
+    if (!greeting.accepted()) return ftp::LoginResult::ConnectFailed;
 
     session->localDirectory = executableFolder();
-    if (session->Command(u"USER " + std::u16string(user) + u"\r\n") != 0) return ftp::LoginResult::Refused;
-    if (session->Command(u"PASS " + std::u16string(password) + u"\r\n") != 0) return ftp::LoginResult::Refused;
+    if (!session->Command(u"USER " + std::u16string(user) + u"\r\n").accepted()) return ftp::LoginResult::Refused;
+    if (!session->Command(u"PASS " + std::u16string(password) + u"\r\n").accepted()) return ftp::LoginResult::Refused;
     // Message files are binary. A server that keeps to the standard starts in
     // ASCII type and would turn every LF of a voice file into CR LF; the main
     // unit sends binary either way. Its answer does not matter.
-    session->Command(u"TYPE I\r\n");
+    static_cast<void>(session->Command(u"TYPE I\r\n"));
     session_ = std::move(session);
     return ftp::LoginResult::Ok;
 }
 
 void CFtpMng::Logout() {
     if (session_) {
-        session_->Command(u"QUIT\r\n");  // whatever the answer, the session ends
+        static_cast<void>(session_->Command(u"QUIT\r\n"));  // whatever the answer, the session ends
         session_.reset();
     }
     if (idleTimer_) {

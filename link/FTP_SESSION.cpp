@@ -39,14 +39,16 @@ int millisLeft(SteadyClock::time_point deadline) {
     return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 0x7FFFFFFF));
 }
 
-bool isFailureCode(int code) {
-    return code >= kServerError && code < kServerErrorEnd;
+// A line whose code says the main unit failed (4xx or 5xx).
+bool saysFailure(std::u16string_view line) {
+    const std::optional<int> code = ftp::ReplyCode(line);
+    return code && *code >= kServerError && *code < kServerErrorEnd;
 }
 
 // A command or data connection the main unit did not take: refused with a
-// reply (code > 0), or no answer at all (-1).
-ftp::ListResult refusal(int code) {
-    return code < 0 ? ftp::ListResult::Failed : ftp::ListResult::NotStarted;
+// reply, or no answer at all.
+ftp::ListResult refusal(ftp::Reply reply) {
+    return reply.outcome == ftp::ReplyOutcome::Refused ? ftp::ListResult::NotStarted : ftp::ListResult::Failed;
 }
 
 }  // namespace
@@ -61,18 +63,25 @@ int ftp::ResultCode(ListResult result) {
     return -1;
 }
 
-ftp::StoreResult ftp::StoreResultOf(int classified) {
-    if (classified == 0) return {StoreOutcome::Stored, 0};
-    if (classified == kActionNotTaken) return {StoreOutcome::NotTaken, classified};
-    if (classified > 0) return {StoreOutcome::Refused, classified};
+ftp::StoreResult ftp::StoreResultOf(Reply end) {
+    switch (end.outcome) {
+    case ReplyOutcome::Accepted: return {StoreOutcome::Stored, 0};
+    case ReplyOutcome::Refused:
+        return {end.code == kActionNotTaken ? StoreOutcome::NotTaken : StoreOutcome::Refused, end.code};
+    case ReplyOutcome::NoReply: break;
+    }
     return {StoreOutcome::Failed, 0};
 }
 
-ftp::DeleteResult ftp::DeleteResultOf(int classified) {
-    if (classified == 0) return {DeleteOutcome::Deleted, 0};
-    if (classified == kActionNotTaken) return {DeleteOutcome::InUse, classified};
-    if (classified == kFileUnavailable) return {DeleteOutcome::Unavailable, classified};
-    if (classified > 0) return {DeleteOutcome::Refused, classified};
+ftp::DeleteResult ftp::DeleteResultOf(Reply reply) {
+    switch (reply.outcome) {
+    case ReplyOutcome::Accepted: return {DeleteOutcome::Deleted, 0};
+    case ReplyOutcome::Refused:
+        if (reply.code == kActionNotTaken) return {DeleteOutcome::InUse, reply.code};
+        if (reply.code == kFileUnavailable) return {DeleteOutcome::Unavailable, reply.code};
+        return {DeleteOutcome::Refused, reply.code};
+    case ReplyOutcome::NoReply: break;
+    }
     return {DeleteOutcome::Failed, 0};
 }
 
@@ -94,48 +103,48 @@ void FTP_SESSION::CloseData() {
 
 // ------------------------------------------------------------ control side
 
-int FTP_SESSION::SendCommand(std::u16string_view command) {
+bool FTP_SESSION::SendCommand(std::u16string_view command) {
     // Only the final CR LF may end the command: a CR or LF inside an argument
     // (a name from a listing, a user name) would let it carry a second command.
-    if (!command.ends_with(kCrLf)) return -1;
+    if (!command.ends_with(kCrLf)) return false;
     const std::u16string_view body = command.substr(0, command.size() - kCrLf.size());
-    if (body.find_first_of(u"\r\n") != std::u16string_view::npos) return -1;
-    if (!control.isOpen()) return -1;
+    if (body.find_first_of(u"\r\n") != std::u16string_view::npos) return false;
+    if (!control.isOpen()) return false;
 
     const std::string bytes = toCp932(command);
     std::size_t sent = 0;
     while (sent < bytes.size()) {
-        if (net::waitWritable(control, timeouts.replyMillis) != net::Wait::Ready) return -1;
+        if (net::waitWritable(control, timeouts.replyMillis) != net::Wait::Ready) return false;
         const long n = net::sendSome(control, bytes.data() + sent, bytes.size() - sent);
-        if (n <= 0) return -1;
+        if (n <= 0) return false;
         sent += static_cast<std::size_t>(n);
     }
-    return static_cast<int>(sent);
+    return true;
 }
 
-int FTP_SESSION::ReadLine(std::u16string& line, int maxLength, int waitMillis, LineEnd* how, Deadline deadline) {
+FTP_SESSION::LineEnd FTP_SESSION::ReadLine(std::u16string& line, int maxLength, int waitMillis, Deadline deadline) {
     line.clear();
-    if (how) *how = LineEnd::Closed;
-    if (!control.isOpen() || maxLength < 2) return -1;
+    if (!control.isOpen() || maxLength < 2) return LineEnd::Failed;
     const std::size_t limit = static_cast<std::size_t>(maxLength) - 1;
 
     // Bytes are looked at before they are taken, and only the bytes of this
     // line are taken: the next reply stays in the socket for its own reader.
     // Each byte has its wait, and the line as a whole its deadline: a main
     // unit that sends a byte now and then cannot hold the program.
+    bool late = false;
     const auto awaitByte = [&] {
         const int left = millisLeft(deadline);
         const net::Wait w = left == 0 ? net::Wait::TimedOut : net::waitReadable(control, std::min(waitMillis, left));
         if (w == net::Wait::Ready) return true;
-        if (how && w == net::Wait::TimedOut && left < waitMillis) *how = LineEnd::Late;
+        late = w == net::Wait::TimedOut && left < waitMillis;
         return false;
     };
     char peeked[kPeekBytes];
     while (line.size() < limit) {
-        if (!awaitByte()) return -1;
+        if (!awaitByte()) return late ? LineEnd::Late : LineEnd::Failed;
         const long n = net::peek(control, peeked, std::min(limit - line.size(), sizeof peeked));
-        if (n < 0) return -1;
-        if (n == 0) return static_cast<int>(line.size());  // the main unit closed the connection
+        if (n < 0) return LineEnd::Failed;
+        if (n == 0) return LineEnd::Closed;  // the main unit closed the connection
 
         std::size_t take = 0;
         bool ended = false;
@@ -149,13 +158,10 @@ int FTP_SESSION::ReadLine(std::u16string& line, int maxLength, int waitMillis, L
             line.push_back(c);
             if (line.size() >= limit) break;
         }
-        if (net::receive(control, peeked, take) != static_cast<long>(take)) return -1;
+        if (net::receive(control, peeked, take) != static_cast<long>(take)) return LineEnd::Failed;
         // One window message per byte, as a byte-wise reader would dispatch.
         for (std::size_t i = 0; i < take; ++i) pumpOne();
-        if (ended) {
-            if (how) *how = LineEnd::CrLf;
-            return static_cast<int>(line.size());
-        }
+        if (ended) return LineEnd::CrLf;
     }
     // A CR that filled the line may be the first half of its CR LF. Its LF
     // ends this line; left behind, it would start the next read and pull the
@@ -165,27 +171,24 @@ int FTP_SESSION::ReadLine(std::u16string& line, int maxLength, int waitMillis, L
         if (net::peek(control, &next, 1) == 1 && next == '\n' && net::receive(control, &next, 1) == 1) {
             pumpOne();
             line.pop_back();
-            if (how) *how = LineEnd::CrLf;
-            return static_cast<int>(line.size());
+            return LineEnd::CrLf;
         }
     }
-    if (how) *how = LineEnd::Cut;
-    return static_cast<int>(line.size());
+    return LineEnd::Cut;
 }
 
-int FTP_SESSION::ReadReplyLine(std::u16string& line, int maxLength, bool longWait) {
+bool FTP_SESSION::ReadReplyLine(std::u16string& line, int maxLength, bool longWait) {
     const int wait = longWait ? timeouts.longReplyMillis : timeouts.replyMillis;
-    return ReadLine(line, maxLength, wait, nullptr, after(ftp::kReplyDeadlineFactor * wait));
+    return IsLine(ReadLine(line, maxLength, wait, after(ftp::kReplyDeadlineFactor * wait)));
 }
 
-int FTP_SESSION::ReadReply(std::u16string& first, int maxLength, int waitMillis) {
+bool FTP_SESSION::ReadReply(std::u16string& first, int maxLength, int waitMillis) {
     const Deadline deadline = after(ftp::kReplyDeadlineFactor * waitMillis);
-    LineEnd how;
-    const int length = ReadLine(first, maxLength, waitMillis, &how, deadline);
-    if (length < 0) return length;
+    const LineEnd how = ReadLine(first, maxLength, waitMillis, deadline);
     // A line the main unit broke off by closing is no reply (a greeting cut
-    // short would otherwise pass for another model's).
-    if (how == LineEnd::Closed) return -1;
+    // short would otherwise pass for another model's); an empty line has no
+    // code and answers nothing.
+    if (how == LineEnd::Closed || !IsLine(how) || first.empty()) return false;
 
     // The rest of the reply belongs to it: leaving it in the socket would make
     // the next command read it as its own answer. However long it is, it is
@@ -194,46 +197,45 @@ int FTP_SESSION::ReadReply(std::u16string& first, int maxLength, int waitMillis)
     bool late = false;
     auto skipRestOfLine = [&](LineEnd end) {
         while (end == LineEnd::Cut) {
-            if (ReadLine(tail, ftp::kReplyLineMax, timeouts.replyMillis, &end, deadline) < 0) {
+            end = ReadLine(tail, ftp::kReplyLineMax, timeouts.replyMillis, deadline);
+            if (!IsLine(end)) {
                 late = end == LineEnd::Late;
                 return false;
             }
         }
         return end != LineEnd::Closed;
     };
-    if (!skipRestOfLine(how)) return late ? -1 : length;
+    if (!skipRestOfLine(how)) return !late;
 
     // "ddd-" opens a block that ends with a line "ddd " of the same code.
-    const int code = ftp::ReplyCode(first);
     const std::size_t codeChars = first.find_first_of(u" -");
-    if (code < 0 || codeChars == std::u16string::npos || first[codeChars] != u'-') return length;
+    if (!ftp::ReplyCode(first) || codeChars == std::u16string::npos || first[codeChars] != u'-') return true;
     const std::u16string closing = first.substr(0, codeChars) + u" ";
     const std::u16string bare = first.substr(0, codeChars);
     for (;;) {
-        if (ReadLine(tail, ftp::kReplyLineMax, timeouts.replyMillis, &how, deadline) < 0) {
-            if (how == LineEnd::Late) return -1;
-            break;
-        }
+        const LineEnd end = ReadLine(tail, ftp::kReplyLineMax, timeouts.replyMillis, deadline);
+        if (end == LineEnd::Late) return false;
+        if (!IsLine(end)) break;
         const bool last = tail.starts_with(closing) || tail == bare;
-        if (!skipRestOfLine(how)) return late ? -1 : length;
+        if (!skipRestOfLine(end)) return !late;
         if (last) break;
     }
-    return length;
+    return true;
 }
 
-int FTP_SESSION::Command(std::u16string_view command, std::u16string* rawLine) {
-    if (!command.empty() && SendCommand(command) < 0) return ftp::kNoReply;
+ftp::Reply FTP_SESSION::Command(std::u16string_view command, std::u16string* rawLine) {
+    if (!command.empty() && !SendCommand(command)) return ftp::kNoReply;
     std::u16string line;
-    const int length = ReadReply(line, ftp::kReplyLineMax, timeouts.replyMillis);
+    const bool replied = ReadReply(line, ftp::kReplyLineMax, timeouts.replyMillis);
     if (rawLine) *rawLine = line;
-    if (length < 0) return ftp::kNoReply;
+    if (!replied) return ftp::kNoReply;
     return ftp::ClassifyReply(line);
 }
 
-int FTP_SESSION::ReadTransferEnd() {
+ftp::Reply FTP_SESSION::ReadTransferEnd() {
     std::u16string line;
     const int wait = cancelRequested() ? timeouts.replyMillis : timeouts.longReplyMillis;
-    if (ReadReply(line, ftp::kReplyLineMax, wait) < 0) return ftp::kNoReply;
+    if (!ReadReply(line, ftp::kReplyLineMax, wait)) return ftp::kNoReply;
     return ftp::ClassifyTransferEnd(line);
 }
 
@@ -244,13 +246,13 @@ void FTP_SESSION::Drain() {
     std::u16string line;
     for (int lines = 0; lines < ftp::kDrainMaxLines; ++lines) {
         pumpOne();
-        if (ReadLine(line, ftp::kDrainLineMax, timeouts.drainMillis, nullptr, deadline) < 1) break;
+        if (!IsLine(ReadLine(line, ftp::kDrainLineMax, timeouts.drainMillis, deadline)) || line.empty()) break;
     }
 }
 
 void FTP_SESSION::ClimbToRoot() {
     for (int i = 0; i < ftp::kRootClimbSteps; ++i)
-        if (Command(u"CWD ../\r\n") != 0) break;
+        if (!Command(u"CWD ../\r\n").accepted()) break;
 }
 
 // --------------------------------------------------------------- data side
@@ -278,7 +280,7 @@ std::u16string FTP_SESSION::PortCommand(const sockaddr_in& address, std::uint16_
     return fromUtf8(text);
 }
 
-int FTP_SESSION::OpenDataActive(std::u16string_view transferCommand) {
+ftp::Reply FTP_SESSION::OpenDataActive(std::u16string_view transferCommand) {
     CloseData();
     std::uint16_t port = 0;
     sockaddr_in address{};
@@ -286,9 +288,9 @@ int FTP_SESSION::OpenDataActive(std::u16string_view transferCommand) {
         listen.close();
         return ftp::kNoReply;
     }
-    int result = Command(PortCommand(address, port));
-    if (result == 0) result = Command(transferCommand);
-    if (result != 0) {
+    ftp::Reply result = Command(PortCommand(address, port));
+    if (result.accepted()) result = Command(transferCommand);
+    if (!result.accepted()) {
         listen.close();
         return result;
     }
@@ -305,7 +307,7 @@ int FTP_SESSION::OpenDataActive(std::u16string_view transferCommand) {
         if (mainUnit && from && from->sin_addr.s_addr == mainUnit->sin_addr.s_addr) {
             data = std::move(peer);
             listen.close();
-            return 0;
+            return ftp::kAccepted;
         }
     }
     listen.close();
@@ -381,10 +383,10 @@ FTP_SESSION::ListingEnd FTP_SESSION::ReceiveListing(std::string& bytes, bool wat
 }
 
 ftp::ListResult FTP_SESSION::ListInto(std::u16string_view nlst, std::u16string& listing, int endLineMax,
-                                      bool watchCancel, int& opened) {
+                                      bool watchCancel, ftp::Reply& opened) {
     listing.clear();
     opened = OpenDataActive(nlst);
-    if (opened != 0) return ftp::ListResult::NotStarted;
+    if (!opened.accepted()) return ftp::ListResult::NotStarted;
 
     std::string bytes;
     const ListingEnd received = ReceiveListing(bytes, watchCancel);
@@ -401,15 +403,15 @@ ftp::ListResult FTP_SESSION::ListInto(std::u16string_view nlst, std::u16string& 
         // the session stays in step; the listing itself is a failure.
         if (net::waitReadable(control, timeouts.retrieveEndMillis) == net::Wait::Ready) {
             std::u16string end;
-            ReadReply(end, endLineMax, timeouts.replyMillis);
+            static_cast<void>(ReadReply(end, endLineMax, timeouts.replyMillis));  // the listing has failed anyway
         }
         return ftp::ListResult::Failed;
     }
     std::u16string end;
-    if (ReadReply(end, endLineMax, timeouts.replyMillis) < 1) return ftp::ListResult::Failed;
+    if (!ReadReply(end, endLineMax, timeouts.replyMillis)) return ftp::ListResult::Failed;
     // The main unit says the listing broke off: a part of a listing must not
     // pass for the whole box.
-    if (isFailureCode(ftp::ReplyCode(end))) return ftp::ListResult::Failed;
+    if (saysFailure(end)) return ftp::ListResult::Failed;
     listing = fromCp932(bytes);
     return ftp::ListResult::Listed;
 }
@@ -427,11 +429,11 @@ ftp::ListResult FTP_SESSION::ListFolders(std::u16string& root, std::u16string& a
     const Step steps[] = {{u"", &root}, {u"CWD /rusuroku\r\n", &answering}, {u"CWD /naisen\r\n", &extension}};
     for (const Step& step : steps) {
         if (!step.cwd.empty()) {
-            if (const int r = Command(step.cwd); r != 0) return refusal(r);
+            if (const ftp::Reply r = Command(step.cwd); !r.accepted()) return refusal(r);
         }
-        int opened = 0;
+        ftp::Reply opened;
         const ftp::ListResult r = ListInto(u"NLST\r\n", *step.out, ftp::kListEndLineMax, false, opened);
-        if (opened != 0) return refusal(opened);
+        if (!opened.accepted()) return refusal(opened);
         if (r != ftp::ListResult::Listed) return r;
     }
     // Every name becomes a folder on the disk: a listing no main unit could
@@ -446,18 +448,18 @@ ftp::ListResult FTP_SESSION::ListFolders(std::u16string& root, std::u16string& a
 
 ftp::ListResult FTP_SESSION::ListBox(std::u16string_view directory, int kind, std::u16string& listing) {
     listing.clear();
-    const int cwd = Command(withCrLf(u"CWD ", directory));
-    if (cwd == ftp::kFileUnavailable) return ftp::ListResult::NoSuchDirectory;
-    if (cwd != 0) return ftp::ListResult::NotStarted;
+    const ftp::Reply cwd = Command(withCrLf(u"CWD ", directory));
+    if (cwd.refusedWith(ftp::kFileUnavailable)) return ftp::ListResult::NoSuchDirectory;
+    if (!cwd.accepted()) return ftp::ListResult::NotStarted;
 
     const std::u16string_view nlst = kind == ftp::kListInfo    ? u"NLST *.vminf\r\n"
                                      : kind == ftp::kListVoice ? u"NLST *.vmdat\r\n"
                                                                : u"NLST\r\n";
-    int opened = 0;
+    ftp::Reply opened;
     const ftp::ListResult r = ListInto(nlst, listing, ftp::kBoxListEndLineMax, false, opened);
     // No file matches the pattern: the main unit answers 550, an empty listing.
-    if (opened == ftp::kFileUnavailable) return ftp::ListResult::Listed;
-    if (opened != 0) return ftp::ListResult::NotStarted;
+    if (opened.refusedWith(ftp::kFileUnavailable)) return ftp::ListResult::Listed;
+    if (!opened.accepted()) return ftp::ListResult::NotStarted;
     return r;
 }
 
@@ -465,15 +467,15 @@ ftp::ListResult FTP_SESSION::ListBoxLong(std::u16string_view directory, int kind
                                          long& lengthBytes) {
     listing.clear();
     lengthBytes = 0;
-    const int cwd = Command(withCrLf(u"CWD ", directory));
-    if (cwd == ftp::kFileUnavailable) return ftp::ListResult::NoSuchDirectory;
-    if (cwd != 0) return refusal(cwd);
+    const ftp::Reply cwd = Command(withCrLf(u"CWD ", directory));
+    if (cwd.refusedWith(ftp::kFileUnavailable)) return ftp::ListResult::NoSuchDirectory;
+    if (!cwd.accepted()) return refusal(cwd);
 
     const std::u16string_view nlst = kind == ftp::kListVoice ? u"NLST -l *.vmdat\r\n" : u"NLST -l\r\n";
-    int opened = 0;
+    ftp::Reply opened;
     const ftp::ListResult r = ListInto(nlst, listing, ftp::kBoxListEndLineMax, true, opened);
-    if (opened == ftp::kFileUnavailable) return ftp::ListResult::Listed;
-    if (opened != 0) return refusal(opened);
+    if (opened.refusedWith(ftp::kFileUnavailable)) return ftp::ListResult::Listed;
+    if (!opened.accepted()) return refusal(opened);
     lengthBytes = static_cast<long>(listing.size() * sizeof(char16_t));
     return r;
 }
@@ -510,10 +512,10 @@ ftp::TransferResult FTP_SESSION::Retrieve(std::u16string_view remoteName, std::u
 
 ftp::TransferResult FTP_SESSION::RetrieveTo(std::u16string_view remoteName, RetrieveSink& sink, bool resetProgress,
                                             bool noProgress, std::int64_t expectedBytes) {
-    const int opened = OpenDataActive(withCrLf(u"RETR ", remoteName));
-    if (opened < 0) return ftp::TransferResult::Failed;
-    if (opened == ftp::kFileUnavailable) return ftp::TransferResult::Unavailable;
-    if (opened != 0) return ftp::TransferResult::Refused;
+    const ftp::Reply opened = OpenDataActive(withCrLf(u"RETR ", remoteName));
+    if (opened.outcome == ftp::ReplyOutcome::NoReply) return ftp::TransferResult::Failed;
+    if (opened.refusedWith(ftp::kFileUnavailable)) return ftp::TransferResult::Unavailable;
+    if (!opened.accepted()) return ftp::TransferResult::Refused;
 
     bool failed = !sink.open();
     bytesReceived = 0;
@@ -570,15 +572,15 @@ ftp::TransferResult FTP_SESSION::RetrieveTo(std::u16string_view remoteName, Retr
     // complete, whatever arrived.
     if (net::waitReadable(control, timeouts.retrieveEndMillis) != net::Wait::Ready) return ftp::TransferResult::Failed;
     std::u16string end;
-    if (ReadReply(end, ftp::kReplyLineMax, timeouts.replyMillis) < 1) return ftp::TransferResult::Failed;
-    if (isFailureCode(ftp::ReplyCode(end))) return ftp::TransferResult::Failed;
+    if (!ReadReply(end, ftp::kReplyLineMax, timeouts.replyMillis)) return ftp::TransferResult::Failed;
+    if (saysFailure(end)) return ftp::TransferResult::Failed;
     return failed ? ftp::TransferResult::Failed : ftp::TransferResult::Done;
 }
 
 ftp::StoreResult FTP_SESSION::Store(const void* bytes, std::size_t length, std::u16string_view remoteName) {
     ClimbToRoot();
-    const int opened = OpenDataActive(withCrLf(u"STOR /outou/", remoteName));
-    if (opened != 0) return ftp::StoreResultOf(opened);
+    const ftp::Reply opened = OpenDataActive(withCrLf(u"STOR /outou/", remoteName));
+    if (!opened.accepted()) return ftp::StoreResultOf(opened);
 
     const char* next = static_cast<const char*>(bytes);
     std::size_t left = length;
@@ -623,34 +625,34 @@ void FTP_SESSION::Abort(bool quiet, bool announceFirst) {
     // Closing first stops a main unit that is sending; announcing first tells
     // one that is receiving that the end of the data is no end of the file.
     if (!announceFirst) CloseData();
-    const int sent = SendCommand(u"ABOR\r\n");
+    const bool sent = SendCommand(u"ABOR\r\n");
     if (announceFirst) CloseData();
     std::u16string line;
-    int length = sent < 0 ? -1 : ReadReply(line, ftp::kReplyLineMax, timeouts.replyMillis);
+    bool replied = sent && ReadReply(line, ftp::kReplyLineMax, timeouts.replyMillis);
     if (!quiet) {
         // The main unit may first answer the broken transfer (426, 226); its
         // 225 follows. A few replies at most: one that answers on and on
         // without a 225 must not hold the program.
-        for (int replies = 1; length >= 1 && ftp::ReplyCode(line) != ftp::kAbortComplete; ++replies) {
+        for (int replies = 1; replied && ftp::ReplyCode(line) != ftp::kAbortComplete; ++replies) {
             if (replies >= kAbortRepliesMax) break;
-            length = ReadReply(line, ftp::kReplyLineMax, timeouts.replyMillis);
+            replied = ReadReply(line, ftp::kReplyLineMax, timeouts.replyMillis);
         }
     }
     // Whatever the second ABOR gets, the transfer is over.
-    Command(u"ABOR\r\n");
+    static_cast<void>(Command(u"ABOR\r\n"));
 }
 
 bool FTP_SESSION::KeepAlive() {
     std::uint16_t port = 0;
     sockaddr_in address{};
-    if (!OpenListener(port, address) || SendCommand(PortCommand(address, port)) < 0) {
+    if (!OpenListener(port, address) || !SendCommand(PortCommand(address, port))) {
         listen.close();
         return false;
     }
     std::u16string line;
-    const int length = ReadReply(line, ftp::kReplyLineMax, timeouts.replyMillis);
+    const bool replied = ReadReply(line, ftp::kReplyLineMax, timeouts.replyMillis);
     CloseData();
-    return length >= 1;
+    return replied;
 }
 
 }  // namespace plova

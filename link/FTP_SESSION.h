@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "link/FtpReply.h"
 #include "platform/Socket.h"
 
 namespace plova {
@@ -83,8 +84,8 @@ struct [[nodiscard]] StoreResult {
     bool operator==(const StoreResult&) const = default;
 };
 // The result of a store from the classified reply that ended it (see
-// ClassifyTransferEnd): 0 stored, a positive code refused, anything else failed.
-StoreResult StoreResultOf(int classified);
+// ClassifyTransferEnd).
+StoreResult StoreResultOf(Reply end);
 
 // How a delete ended.
 enum class DeleteOutcome {
@@ -100,7 +101,7 @@ struct [[nodiscard]] DeleteResult {
     bool operator==(const DeleteResult&) const = default;
 };
 // The result of a delete from its classified reply (see ClassifyReply).
-DeleteResult DeleteResultOf(int classified);
+DeleteResult DeleteResultOf(Reply reply);
 
 // Caption of the window that takes the per-block progress of a retrieval.
 constexpr std::u16string_view kDownloadWindowCaption = u"ダウンロード中";
@@ -147,23 +148,23 @@ public:
 
     // ------------------------------------------------------ control side
 
-    // Sends one command, converted to CP932, in one call. Bytes sent, or -1.
+    // Sends one command, converted to CP932, whole; false when it could not.
     // A command must end in "\r\n" and hold no other CR or LF: otherwise
-    // nothing is sent and the result is -1, so a name cannot carry a second command.
-    int SendCommand(std::u16string_view command);
+    // nothing is sent and the result is false, so a name cannot carry a second command.
+    [[nodiscard]] bool SendCommand(std::u16string_view command);
     // Sends `command` (none when empty), reads one reply line and classifies it
     // (see ftp::ClassifyReply). The raw line goes to `rawLine` when given.
-    int Command(std::u16string_view command, std::u16string* rawLine = nullptr);
+    ftp::Reply Command(std::u16string_view command, std::u16string* rawLine = nullptr);
     // One reply line without its CR LF, each byte one character. It ends at CR
     // LF, when the main unit closes the connection, or one character short of
-    // `maxLength`; the rest then stays for the next read. Its length, or -1 when
-    // no byte came within the wait (180 s with `longWait`, else 10 s), the
-    // line took more than three such waits in all, or the socket failed.
+    // `maxLength`; the rest then stays for the next read. False when no byte
+    // came within the wait (180 s with `longWait`, else 10 s), the line took
+    // more than three such waits in all, or the socket failed.
     // Bytes of the following reply are never taken.
-    int ReadReplyLine(std::u16string& line, int maxLength, bool longWait);
+    [[nodiscard]] bool ReadReplyLine(std::u16string& line, int maxLength, bool longWait);
     // The reply that ends a transfer, classified by ftp::ClassifyTransferEnd;
     // the long wait unless the user has cancelled.
-    int ReadTransferEnd();
+    ftp::Reply ReadTransferEnd();
     // Reads and discards reply lines that are already waiting, at most
     // ftp::kDrainMaxLines of them and for at most timeouts.drainTotalMillis.
     void Drain();
@@ -173,8 +174,10 @@ public:
     // --------------------------------------------------------- data side
 
     // Announces a listening port with PORT, sends `transferCommand` and accepts
-    // the main unit's connection. 0, the refused reply's code, or -1.
-    int OpenDataActive(std::u16string_view transferCommand);
+    // the main unit's connection. Accepted when the data connection is open;
+    // no reply also when no listening port could be opened or the main unit
+    // did not connect in time.
+    ftp::Reply OpenDataActive(std::u16string_view transferCommand);
     void CloseData();
 
     // Root, "/rusuroku" and "/naisen" name listings, each read whole: Listed,
@@ -226,20 +229,25 @@ public:
 
 private:
     using Deadline = std::chrono::steady_clock::time_point;
-    enum class LineEnd { CrLf, Cut, Closed, Late };
+    // How a line read ended: at its CR LF, cut at its length, or with the
+    // connection closed after it (a line, perhaps empty); or no line, because
+    // the line outlasted its deadline (Late) or a byte did not come or the
+    // socket failed (Failed).
+    enum class LineEnd { CrLf, Cut, Closed, Late, Failed };
+    static bool IsLine(LineEnd end) { return end == LineEnd::CrLf || end == LineEnd::Cut || end == LineEnd::Closed; }
     enum ListingEnd { kListingComplete, kListingTooLong, kListingCancelled, kListingFailed };
 
     void Abort(bool quiet, bool announceFirst);
     // As ReadReplyLine, each byte awaited for `waitMillis` and the whole line
-    // by `deadline` (-1 with LineEnd::Late after it).
-    int ReadLine(std::u16string& line, int maxLength, int waitMillis, LineEnd* how, Deadline deadline);
+    // by `deadline`.
+    [[nodiscard]] LineEnd ReadLine(std::u16string& line, int maxLength, int waitMillis, Deadline deadline);
     // A whole reply: its first line (as ReadLine, the first byte awaited for
     // `waitMillis`), then the rest of that line when it was cut, however long,
     // and the further lines of a "ddd-" block, which are dropped; all of it
-    // within three such waits. The first line's length, or -1 when it came
-    // cut off by the main unit closing the connection or the reply outlasted
-    // its deadline.
-    int ReadReply(std::u16string& first, int maxLength, int waitMillis);
+    // within three such waits. False when no first line came, it was empty,
+    // it came cut off by the main unit closing the connection, or the reply
+    // outlasted its deadline.
+    [[nodiscard]] bool ReadReply(std::u16string& first, int maxLength, int waitMillis);
     // The pace a transfer is held to: every block of ftp::kBlockBytes must
     // arrive within ftp::kBlockDeadlineFactor data waits, and the whole
     // transfer by its own deadline.
@@ -268,7 +276,7 @@ private:
     // NotStarted with `opened` set to OpenDataActive's result when the
     // transfer did not start.
     ftp::ListResult ListInto(std::u16string_view nlst, std::u16string& listing, int endLineMax, bool watchCancel,
-                             int& opened);
+                             ftp::Reply& opened);
     bool OpenListener(std::uint16_t& port, sockaddr_in& address);
     std::u16string PortCommand(const sockaddr_in& address, std::uint16_t port) const;
 };

@@ -70,7 +70,7 @@ std::filesystem::path WavFileOf(const std::filesystem::path& messageFile);
 bool WavFileExists(const std::filesystem::path& messageFile);
 
 // How the convert command ended.
-enum class ConvertEnd {
+enum class [[nodiscard]] ConvertEnd{
     Nothing,    // no row, or the single row's file is absent: nothing shown
     Refused,    // a single message that cannot be converted: its error shown
     Completed,  // the loop ran to its end, or stopped for want of space

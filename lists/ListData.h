@@ -40,7 +40,7 @@ struct BuildHooks {
 enum class SortDirection { Ascending, Descending };
 
 // How a refresh ended.
-enum class RefreshEnd {
+enum class [[nodiscard]] RefreshEnd{
     Done,
     Abandoned,  // the build stopped between boxes (a backup fell due)
     // The select display shown before no longer matched anything: every

@@ -37,7 +37,7 @@ struct ListSlotTable {
     BoxSelection ShownBoxes(const std::u16string& folderName) const;
 };
 
-enum class StoreResult { Stored, LimitReached, NothingSelected };
+enum class [[nodiscard]] StoreResult{Stored, LimitReached, NothingSelected};
 
 // "開く": the new list goes into slot (open count + 1) with its definition
 // (the response list's fixed text when `responseList`) and folder name; the

@@ -110,14 +110,14 @@ struct DeletionRequest {
     std::vector<FILESTS_INFO> rows;   // the selected rows' records, in list order
 };
 
-enum class DeletionEnd {
+enum class [[nodiscard]] DeletionEnd{
     Finished,         // both phases ran; the summary was shown
     NothingSelected,  // "選択されていません。"
     CommError,        // stopped: "通信エラーが発生しました。", logged out
     BackupRequested,  // stopped for a backup that is to run now
 };
 
-struct DeletionResult {
+struct [[nodiscard]] DeletionResult {
     DeletionEnd end = DeletionEnd::Finished;
     DeletionFlags flags;
     std::vector<SummaryMessage> shown;

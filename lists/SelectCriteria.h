@@ -98,7 +98,7 @@ struct ResponseCriteriaInput {
     ChoiceInput uploaded{}, flag{};
 };
 
-enum class CriteriaCheck { Ok, InputError, DateRange, NothingTicked };
+enum class [[nodiscard]] CriteriaCheck{Ok, InputError, DateRange, NothingTicked};
 
 // The message a failed check shows (caption findset::kErrorCaption).
 std::u16string_view CriteriaCheckMessage(CriteriaCheck check);

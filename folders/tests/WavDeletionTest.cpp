@@ -71,12 +71,12 @@ TEST_F(WavDeletionTest, EachModeReachesOnlyItsOwnFolders) {
     WavDeletion responses;
     responses.responses = true;
     responses.answering = {u"101"};  // marks are not looked at in this mode
-    DeleteWavFiles(box, responses, {});
+    EXPECT_EQ(DeleteWavFiles(box, responses, {}), WavDeletionResult::Done);
     EXPECT_EQ(filesUnder(box), (std::set<std::string>{"rusuroku/101/a.wav", "rusuroku/102/a.wav", "naisen/201/a.wma"}));
 
     WavDeletion boxes;
     boxes.extension = {u"201"};
-    DeleteWavFiles(box, boxes, {});
+    EXPECT_EQ(DeleteWavFiles(box, boxes, {}), WavDeletionResult::Done);
     EXPECT_EQ(filesUnder(box), (std::set<std::string>{"rusuroku/101/a.wav", "rusuroku/102/a.wav"}));
 }
 
@@ -112,7 +112,7 @@ TEST_F(WavDeletionTest, NothingOutsideTheBoxFolderIsReached) {
     WavDeletion request;
     request.answering = {u"linked", u"..", u"../..", u"101/../../../outside"};
     request.extension = {u"201"};
-    DeleteWavFiles(box, request, {});
+    EXPECT_EQ(DeleteWavFiles(box, request, {}), WavDeletionResult::Done);
     EXPECT_TRUE(fs::exists(outside / "keep.wav"));
     EXPECT_TRUE(fs::exists(outside / "rusuroku/101/keep.wav"));
     EXPECT_TRUE(fs::exists(other / "naisen/201/keep.wav"));

@@ -6,21 +6,31 @@ namespace plova::ftp {
 namespace {
 
 TEST(FtpReply, GreetingMustNameTheModelAfterCodeAndOneSeparator) {
-    EXPECT_EQ(ClassifyReply(u"220 Kw-TX FTP server ready"), 0);
-    EXPECT_EQ(ClassifyReply(u"220-Kw-TX welcome"), 0);
-    EXPECT_EQ(ClassifyReply(u"220 Other FTP server"), 220);
-    EXPECT_EQ(ClassifyReply(u"220  Kw-TX"), 220);  // two spaces: the model is not where it must be
-    EXPECT_EQ(ClassifyReply(u"220"), 220);
-    EXPECT_EQ(ClassifyReply(u"421 Too many users"), 421);
+    EXPECT_EQ(ClassifyReply(u"220 Kw-TX FTP server ready"), kAccepted);
+    EXPECT_EQ(ClassifyReply(u"220-Kw-TX welcome"), kAccepted);
+    EXPECT_EQ(ClassifyReply(u"220 Other FTP server"), refusedWith(220));
+    EXPECT_EQ(ClassifyReply(u"220  Kw-TX"), refusedWith(220));  // two spaces: the model is not where it must be
+    EXPECT_EQ(ClassifyReply(u"220"), refusedWith(220));
+    EXPECT_EQ(ClassifyReply(u"421 Too many users"), refusedWith(421));
 }
 
 TEST(FtpReply, ALineWithoutACodeIsNoReply) {
     // Read as a number the usual way, these would become 0 and pass for "accepted".
-    EXPECT_EQ(ClassifyReply(u"garbage without a code"), kNoReply);
-    EXPECT_EQ(ClassifyReply(u""), kNoReply);
-    EXPECT_EQ(ClassifyReply(u" 230 leading space"), kNoReply);
-    EXPECT_EQ(ClassifyReply(u"23O typo"), kNoReply);
-    EXPECT_EQ(ClassifyReply(u"9999999999 huge"), kNoReply);
+    for (const std::u16string_view line :
+         {u"garbage without a code", u"", u" 230 leading space", u"23O typo", u"9999999999 huge"}) {
+        EXPECT_EQ(ClassifyReply(line), kNoReply);
+        EXPECT_EQ(ClassifyTransferEnd(line), kNoReply);
+        EXPECT_FALSE(ReplyCode(line).has_value());
+    }
+}
+
+TEST(FtpReply, ATransferEndAlsoAcceptsItsOwnCodes) {
+    EXPECT_EQ(ClassifyTransferEnd(u"226 Transfer complete"), kAccepted);
+    EXPECT_EQ(ClassifyTransferEnd(u"220 Other FTP server"), kAccepted);
+    EXPECT_EQ(ClassifyReply(u"226 Transfer complete"), refusedWith(226));
+    EXPECT_EQ(ClassifyTransferEnd(u"450 busy"), refusedWith(450));
+    EXPECT_TRUE(refusedWith(450).refusedWith(450));
+    EXPECT_FALSE(kAccepted.refusedWith(0));
 }
 
 }  // namespace

@@ -197,7 +197,7 @@ TEST_F(HostileServerTest, ListingsAreWholeOrAFailure) {
         EXPECT_EQ(std::count(listing.begin(), listing.end(), u'\n'), kLines);
         EXPECT_TRUE(listing.ends_with(u"_x.vmdat\r\n"));
         std::u16string reply;
-        EXPECT_EQ(client.Session()->Command(u"CWD /\r\n", &reply), 0);
+        EXPECT_TRUE(client.Session()->Command(u"CWD /\r\n", &reply).accepted());
         EXPECT_EQ(reply, u"250 in step");
         client.Logout();
     }
@@ -213,7 +213,7 @@ TEST_F(HostileServerTest, ListingsAreWholeOrAFailure) {
         EXPECT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, listing), ftp::ListResult::Failed)
             << "a cut listing passes as whole";
         std::u16string reply;
-        EXPECT_EQ(client.Session()->Command(u"CWD /\r\n", &reply), 0);
+        EXPECT_TRUE(client.Session()->Command(u"CWD /\r\n", &reply).accepted());
         EXPECT_EQ(reply, u"250 in step");
         client.Logout();
     }

@@ -32,25 +32,25 @@ TEST(LinkResultCodes, EachLoginAndListingResultHasItsCode) {
     for (const auto& r : listings) EXPECT_EQ(ftp::ResultCode(r.result), r.code) << r.code;
 }
 
-// A store and a delete keep the refusing code beside the outcome; no code
-// means no answer, which must never pass for success.
+// A store and a delete keep the refusing code beside the outcome; no answer
+// must never pass for success.
 TEST(LinkResultCodes, StoreAndDeleteRepliesBecomeOutcomes) {
     using ftp::DeleteOutcome;
     using ftp::StoreOutcome;
     const struct {
-        int classified;
+        ftp::Reply reply;
         ftp::StoreResult store;
         ftp::DeleteResult erase;
     } rows[] = {
-        {0, {StoreOutcome::Stored, 0}, {DeleteOutcome::Deleted, 0}},
-        {450, {StoreOutcome::NotTaken, 450}, {DeleteOutcome::InUse, 450}},
-        {550, {StoreOutcome::Refused, 550}, {DeleteOutcome::Unavailable, 550}},
-        {553, {StoreOutcome::Refused, 553}, {DeleteOutcome::Refused, 553}},
+        {ftp::kAccepted, {StoreOutcome::Stored, 0}, {DeleteOutcome::Deleted, 0}},
+        {ftp::refusedWith(450), {StoreOutcome::NotTaken, 450}, {DeleteOutcome::InUse, 450}},
+        {ftp::refusedWith(550), {StoreOutcome::Refused, 550}, {DeleteOutcome::Unavailable, 550}},
+        {ftp::refusedWith(553), {StoreOutcome::Refused, 553}, {DeleteOutcome::Refused, 553}},
         {ftp::kNoReply, {StoreOutcome::Failed, 0}, {DeleteOutcome::Failed, 0}},
     };
     for (const auto& r : rows) {
-        EXPECT_EQ(ftp::StoreResultOf(r.classified), r.store) << r.classified;
-        EXPECT_EQ(ftp::DeleteResultOf(r.classified), r.erase) << r.classified;
+        EXPECT_EQ(ftp::StoreResultOf(r.reply), r.store) << r.reply.code;
+        EXPECT_EQ(ftp::DeleteResultOf(r.reply), r.erase) << r.reply.code;
     }
 }
 

@@ -145,13 +145,14 @@ TEST_F(SimSessionTest, AReplyLineIsCutAt510AndTheRestIsDrained) {
     CFtpMng& client = loggedIn();
     setFaults([](sim::Faults& f) { f.overlongReply = true; });
     FTP_SESSION& s = *client.Session();
-    ASSERT_GT(s.SendCommand(u"USER admin\r\n"), 0);
+    ASSERT_TRUE(s.SendCommand(u"USER admin\r\n"));
     std::u16string line;
-    ASSERT_EQ(s.ReadReplyLine(line, ftp::kReplyLineMax, false), 510);
+    ASSERT_TRUE(s.ReadReplyLine(line, ftp::kReplyLineMax, false));
+    ASSERT_EQ(line.size(), 510u);
     EXPECT_EQ(line.substr(0, 4), u"331 ");
     s.Drain();
     setFaults([](sim::Faults& f) { f.overlongReply = false; });
-    EXPECT_EQ(s.Command(u"PASS admin\r\n"), 0);
+    EXPECT_TRUE(s.Command(u"PASS admin\r\n").accepted());
     expectNothingLeftOpen();
 }
 
@@ -210,7 +211,7 @@ TEST_F(SimSessionTest, HostileNamesInAListingAreSkipped) {
     // Nor is one that is no text: it is refused before any transfer starts,
     // and the session goes on in step.
     const std::u16string good = u16(boxMessageName(1, ".vmdat"));
-    ASSERT_EQ(client.Session()->Command(u"CWD /rusuroku/0001\r\n"), 0);
+    ASSERT_TRUE(client.Session()->Command(u"CWD /rusuroku/0001\r\n").accepted());
     EXPECT_EQ(client.Retrieve(good, good.substr(0, 20) + char16_t(0xD800), local), ftp::TransferResult::Failed);
     EXPECT_EQ(client.Retrieve(good, good, local), ftp::TransferResult::Done);
     expectNothingLeftOpen();
@@ -289,7 +290,7 @@ TEST_F(SimSessionTest, CancelDuringRetrievalSendsAbortAndReturnsCancelled) {
     EXPECT_LT(fs::file_size(local / big), kBigFile);
     ports.cancel.clear();
     // The main unit's 426 and 225 were taken by the abort: the next command reads its own reply.
-    EXPECT_EQ(client.Session()->Command(u"CWD /rusuroku/0001\r\n"), 0);
+    EXPECT_TRUE(client.Session()->Command(u"CWD /rusuroku/0001\r\n").accepted());
     EXPECT_TRUE(client.KeepAlive());
     expectNothingLeftOpen();
 }
@@ -357,7 +358,7 @@ TEST_F(SimSessionTest, DataPastTheListedSizeOrTheCapFailTheFileAtOnce) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(s.Retrieve(u16(name), u16(name), true, false, c.expected), ftp::TransferResult::Failed);
         EXPECT_LE(fs::file_size(local / name), c.most);
-        EXPECT_EQ(s.Command(u"CWD /rusuroku/0001\r\n"), 0) << "commands and replies in step";
+        EXPECT_TRUE(s.Command(u"CWD /rusuroku/0001\r\n").accepted()) << "commands and replies in step";
     }
     // The same file sent as it is passes at exactly its listed size.
     setFaults([](sim::Faults& f) { f.endlessRetr = false; });

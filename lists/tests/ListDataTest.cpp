@@ -143,10 +143,10 @@ TEST(ListData, HeaderClicksFollowTheSortRules) {
         EXPECT_EQ(column(d, kPartyNameCol), s.partyNames) << s.column;
     }
     // A refresh that keeps the sort shows the same order; one that does not resets it.
-    d.Refresh(true);
+    EXPECT_EQ(d.Refresh(true), RefreshEnd::Done);
     EXPECT_EQ(column(d, kPartyNameCol), (V{u"a", u"b", u"C"}));
     EXPECT_TRUE(d.Sorted());
-    d.Refresh(false);
+    EXPECT_EQ(d.Refresh(false), RefreshEnd::Done);
     EXPECT_FALSE(d.Sorted());
     EXPECT_EQ(d.SortColumn(), -1);
     EXPECT_EQ(column(d, kPartyNameCol), (V{u"C", u"b", u"a"}));

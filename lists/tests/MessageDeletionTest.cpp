@@ -301,11 +301,11 @@ TEST_F(MessageDeletionTest, InUseAndProtectedOnTheMainUnitKeepTheirRowsAndSaySo)
     EXPECT_EQ(fx.ports.prompt.shown.back().caption, u"エラー");
     // One protected row, alone.
     fx.ports.prompt.shown.clear();
-    run(del::kKindMainUnit, {rows[1]});
+    EXPECT_EQ(run(del::kKindMainUnit, {rows[1]}).end, DeletionEnd::Finished);
     EXPECT_EQ(shown(), std::vector<std::string>{kNoneOrProtected});
     // Both, nothing deleted: both error messages in order.
     fx.ports.prompt.shown.clear();
-    run(del::kKindMainUnit, {rows[0], rows[1]});
+    EXPECT_EQ(run(del::kKindMainUnit, {rows[0], rows[1]}).end, DeletionEnd::Finished);
     EXPECT_EQ(shown(), (std::vector<std::string>{kInUseMany, kNoneOrProtected}));
     // All three: the third goes, the other two are reported as partial.
     fx.ports.prompt.shown.clear();

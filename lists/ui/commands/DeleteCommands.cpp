@@ -79,7 +79,8 @@ void InstallDeleteCommands(ListCommandHost& host) {
         if (!view) return;
         CDelKindSetDlg dialog(host);
         if (host.RunDialog(dialog) != QDialog::Accepted || dialog.Kind() < 0 || !view) return;
-        DeleteSelection(host, *view, dialog.Kind());
+        // The run has shown its own messages and refreshed the list.
+        static_cast<void>(DeleteSelection(host, *view, dialog.Kind()));
     });
 }
 
