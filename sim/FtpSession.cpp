@@ -26,7 +26,6 @@ namespace {
 // Reply codes.
 constexpr int kOpening = 150;
 constexpr int kOk = 200;
-constexpr int kFeatures = 211;
 constexpr int kFileStatus = 213;
 constexpr int kSystemType = 215;
 constexpr int kReady = 220;
