@@ -261,6 +261,10 @@ std::string entryName(const fs::path& relative) {
 
 enum class Copied { Done, Unreadable, TooLarge, NotWritten };
 
+bool tooLargeForMessage(std::uint64_t size) {
+    return size > store::kMinMessageFileSize + store::kMaxConvertibleSpeechBytes;
+}
+
 // The message copied to `copy` for its conversion: read through the file
 // layer (a pipe under a message name cannot hang the export) and measured
 // first, so a file too large for any message is refused before a byte of
@@ -269,7 +273,7 @@ Copied copyForConversion(const fs::path& message, const fs::path& copy) {
     const FileHandle in = openRegularFile(message, Access::Read);
     const std::optional<std::uint64_t> size = in ? in.size() : std::nullopt;
     if (!size) return Copied::Unreadable;
-    if (*size > store::kMinMessageFileSize + store::kMaxConvertibleSpeechBytes) return Copied::TooLarge;
+    if (tooLargeForMessage(*size)) return Copied::TooLarge;
     FileHandle to = openForRewrite(copy);
     if (!to) return Copied::NotWritten;
     std::vector<char> chunk(kCopyChunk);
@@ -340,11 +344,12 @@ int writeArchive(const Options& o, const std::vector<const ListData*>& lists, st
             const fs::path copy = scratch.path() / (std::to_string(++made) + ".vmdat");
             std::error_code ec;
             const std::uint64_t length = fs::file_size(message, ec);
-            // A full disk is said as such, before and after the copy and its WAV file.
+            // A full disk is said as such, before and after the copy and its WAV file;
+            // a file too large for any message is said as that, whatever room there is.
             const auto roomFor = [&] {
                 return ports().disk->freeBytes(scratch.path()) >= length + store::SpaceToConvertToWav(length);
             };
-            if (!ec && !roomFor()) return fail(err, kName, noSpace);
+            if (!ec && !tooLargeForMessage(length) && !roomFor()) return fail(err, kName, noSpace);
             switch (copyForConversion(message, copy)) {
             case Copied::Done: break;
             case Copied::Unreadable: return fail(err, kName, message.string() + ": cannot be read; nothing written");

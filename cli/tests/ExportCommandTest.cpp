@@ -202,6 +202,9 @@ TEST_F(ExportCommand, ArchiveMeasuresBeforeCopyingAndSweepsWhatKilledRunsLeft) {
     const fs::path huge = bf.add("rusuroku", "001", "202612021000");
     fs::resize_file(huge, std::uintmax_t{3} << 30);  // sparse: 3 GB that take no room
     const fs::path zip = out / "messages.zip";
+    // Less room than the file would need: its size is what is said, not the disk.
+    FixedDiskSpace roomy{std::uint64_t{1} << 30};
+    ScopedPorts scope(Ports{nullptr, nullptr, nullptr, nullptr, nullptr, &roomy, nullptr});
     const CliOutcome r = run({huge.parent_path().string(), "--archive", zip.string()});
     EXPECT_EQ(r.code, kFailed);
     EXPECT_NE(r.err.find("too large"), std::string::npos) << r.err;
