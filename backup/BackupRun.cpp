@@ -159,7 +159,7 @@ BackupResult makeFolder(const TransferContext& c, const fs::path& monthFolder, c
 BackupResult fetch(CFtpMng& ftp, const TransferContext& c, const fs::path& folder, const listing::Entry& e,
                    bool responseMessage) {
     const fs::path file = folder / pathOf(e.name);
-    ReceivingCopy copy(CDownloadMng::ReceivingName(file), e.size);
+    ReceivingCopy copy(DownloadMng::ReceivingName(file), e.size);
     ftp::TransferResult r = ftp::TransferResult::Failed;
     {
         CFtpMng::TransferScope scope(ftp, folder);
@@ -237,7 +237,7 @@ BackupResult listRemote(CFtpMng& ftp, std::u16string_view remotePath, const fs::
 void sweepReceivingFiles(const std::vector<fs::path>& folders) {
     for (const fs::path& f : folders) {
         std::error_code ec;
-        if (fs::is_directory(f, ec)) CDownloadMng::SweepReceivingFiles(f);
+        if (fs::is_directory(f, ec)) DownloadMng::SweepReceivingFiles(f);
     }
 }
 

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "backup/BackupRecord.h"
-#include "download/CDownloadMng.h"
+#include "download/DownloadMng.h"
 
 namespace plova {
 class CFtpMng;

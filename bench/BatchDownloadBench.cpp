@@ -126,7 +126,7 @@ int main() {
     auto runOurs = [&] {
         CFtpMng ftp;
         if (ftp.Login(u"127.0.0.1", u"admin", u"admin", server.port()) != ftp::LoginResult::Ok) return false;
-        CDownloadMng downloader(ftp);
+        DownloadMng downloader(ftp);
         QuietView view;
         BatchRequest request{dl::kKindFull, BoxTargets(oursFolder), true, oursFolder / "outou"};
         const BatchResult r = RunBatch(downloader, request, view);

@@ -23,8 +23,8 @@
 #include "lists/ui/CChildFrame.h"
 #include "lists/ui/CDataListCtrl.h"
 #include "lists/ui/CListDispView.h"
-#include "lists/ui/CListWindows.h"
 #include "lists/ui/ListHost.h"
+#include "lists/ui/ListWindows.h"
 #include "platform/ui/QtPorts.h"
 #include "store/CFileMng.h"
 
@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
     const fs::path box = folder.folder() / "rusuroku" / "0012";
 
     BenchHost host(fromUtf8(root.path().string()));
-    CListWindows windows(host);
+    ListWindows windows(host);
     std::vector<double> open, floor, sort;
     double listMemory = 0, residentOpen = 0;
     int rows = 0;

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "bench/BenchTiming.h"
-#include "download/CDownloadMng.h"
+#include "download/DownloadMng.h"
 #include "link/CFtpMng.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
@@ -63,7 +63,7 @@ bool session(CFtpMng& ftp, std::uint16_t port, const fs::path& localBox, int exp
         std::fprintf(stderr, "listing the folders failed\n");
         return false;
     }
-    CDownloadMng downloader(ftp, DownloadOptions{true, 0});
+    DownloadMng downloader(ftp, DownloadOptions{true, 0});
     int handled = 0, listed = 0;
     const DownloadResult result = downloader.DownloadBox(u"/rusuroku/0001", localBox, handled, listed);
     ftp.Logout();

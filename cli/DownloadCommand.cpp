@@ -8,8 +8,8 @@
 
 #include "cli/Command.h"
 #include "cli/LinkOptions.h"
-#include "download/CDownloadMng.h"
 #include "download/DownloadDrivers.h"
+#include "download/DownloadMng.h"
 #include "folders/BoxFolders.h"
 #include "link/CFtpMng.h"
 #include "link/RemoteListing.h"
@@ -241,7 +241,7 @@ int runDownload(const Args& args, std::ostream& out, std::ostream& err) {
         }
     }
 
-    CDownloadMng downloader(ftp, DownloadOptions{o.convert, 0});
+    DownloadMng downloader(ftp, DownloadOptions{o.convert, 0});
     const BatchResult result = RunBatch(downloader, request, view);
     ftp.Logout();
     if (result.closing == Closing::Success) return kOk;

@@ -159,7 +159,7 @@ std::vector<BoxTarget> BoxTargets(const fs::path& boxFolder) {
 
 // ------------------------------------------------------------ batch driver
 
-BatchResult RunBatch(CDownloadMng& downloader, const BatchRequest& request, DownloadView& view) {
+BatchResult RunBatch(DownloadMng& downloader, const BatchRequest& request, DownloadView& view) {
     ports().cancel->clear();
     downloader.clearConversionFailed();
     view.openProgress();
@@ -240,7 +240,7 @@ BatchResult RunBatch(CDownloadMng& downloader, const BatchRequest& request, Down
 
 // ------------------------------------------------------ voice of chosen rows
 
-VoiceResult DownloadSelectedVoice(CDownloadMng& downloader, const std::vector<fs::path>& rows, DownloadView& view) {
+VoiceResult DownloadSelectedVoice(DownloadMng& downloader, const std::vector<fs::path>& rows, DownloadView& view) {
     VoiceResult out;
     if (rows.empty()) {
         prompt(std::u16string(dl::kNotSelected), std::u16string(dl::kErrorCaption), Icon::Exclamation);

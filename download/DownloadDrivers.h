@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "download/CDownloadMng.h"
+#include "download/DownloadMng.h"
 #include "platform/Ports.h"
 
 namespace plova {
@@ -133,7 +133,7 @@ struct [[nodiscard]] BatchResult {
 // The batch driver, also the selective one over chosen boxes: clears the
 // cancel flag, counts, fetches, closes the window and shows the closing
 // message (logging out after a communication error).
-BatchResult RunBatch(CDownloadMng& downloader, const BatchRequest& request, DownloadView& view);
+BatchResult RunBatch(DownloadMng& downloader, const BatchRequest& request, DownloadView& view);
 
 // The voice data of chosen messages, given by the file paths of their status
 // records. Shows its closing messages; `reload` tells whether the list is to
@@ -143,7 +143,7 @@ struct [[nodiscard]] VoiceResult {
     VoiceOutcome outcome;
     bool reload = true;
 };
-VoiceResult DownloadSelectedVoice(CDownloadMng& downloader, const std::vector<std::filesystem::path>& rows,
+VoiceResult DownloadSelectedVoice(DownloadMng& downloader, const std::vector<std::filesystem::path>& rows,
                                   DownloadView& view);
 
 // The folder download: builds "rusuroku/<box>", "naisen/<box>" and "outou"

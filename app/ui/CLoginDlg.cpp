@@ -6,15 +6,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/ui/CIpAddressCtrl.h"
+#include "app/ui/IpAddressCtrl.h"
 #include "platform/ui/DialogLayout.h"
 
 namespace plova::ui {
 CLoginDlg::CLoginDlg(SessionControl& session, const SettingsRecord& record, DialogBackupWatch* watch, QWidget* parent)
-    : CBackupTimedDlg(watch, parent), session_(session) {
+    : BackupTimedDlg(watch, parent), session_(session) {
     setWindowTitle(qs(login::kCaption));
 
-    address_ = new CIpAddressCtrl(this);
+    address_ = new IpAddressCtrl(this);
     address_->setObjectName(QStringLiteral("control1039"));
     user_ = new QLineEdit(this);
     user_->setObjectName(QStringLiteral("control1040"));

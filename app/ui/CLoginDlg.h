@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/SessionControl.h"
-#include "platform/ui/CBackupTimedDlg.h"
+#include "platform/ui/BackupTimedDlg.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -12,15 +12,15 @@ class QPushButton;
 
 namespace plova::ui {
 
-class CIpAddressCtrl;
+class IpAddressCtrl;
 
-class CLoginDlg final : public CBackupTimedDlg {
+class CLoginDlg final : public BackupTimedDlg {
     Q_OBJECT
 public:
     CLoginDlg(SessionControl& session, const SettingsRecord& record, DialogBackupWatch* watch,
               QWidget* parent = nullptr);
 
-    CIpAddressCtrl* addressControl() const { return address_; }
+    IpAddressCtrl* addressControl() const { return address_; }
     QLineEdit* userEdit() const { return user_; }
     QLineEdit* passwordEdit() const { return password_; }
     QCheckBox* rememberBox() const { return remember_; }
@@ -35,7 +35,7 @@ public:
 
 private:
     SessionControl& session_;
-    CIpAddressCtrl* address_ = nullptr;
+    IpAddressCtrl* address_ = nullptr;
     QLineEdit* user_ = nullptr;
     QLineEdit* password_ = nullptr;
     QCheckBox* remember_ = nullptr;

@@ -20,12 +20,12 @@
 #include "app/StartupPlan.h"
 #include "app/WindowPlacement.h"
 #include "app/ui/ArrangeGeometry.h"
-#include "app/ui/CBreakAfterDisplay.h"
-#include "app/ui/CCommandBar.h"
+#include "app/ui/BreakAfterDisplay.h"
 #include "app/ui/CEndChkDlg.h"
 #include "app/ui/CLoginDlg.h"
 #include "app/ui/CRecomDlg.h"
-#include "app/ui/CVersionDlg.h"
+#include "app/ui/CommandBar.h"
+#include "app/ui/VersionDlg.h"
 #include "backup/ui/CABakUpChk1Dlg.h"
 #include "backup/ui/CABakUpChk2Dlg.h"
 #include "backup/ui/CABakUpSetDlg.h"
@@ -36,8 +36,8 @@
 #include "folders/ui/CsvCommands.h"
 #include "lists/ui/CChildFrame.h"
 #include "lists/ui/CListDispView.h"
-#include "lists/ui/CListWindows.h"
 #include "lists/ui/ListWindowStatus.h"
+#include "lists/ui/ListWindows.h"
 #include "lists/ui/commands/ConvertCommands.h"
 #include "lists/ui/commands/DeleteCommands.h"
 #include "lists/ui/commands/InfoEditCommands.h"
@@ -91,9 +91,9 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
     startupIni_ = IniDocument::load(settingsFile_);
     ReadAllSettings(startupIni_, doc_.settings);
 
-    bar_ = new CCommandBar(this);
+    bar_ = new CommandBar(this);
     setMenuWidget(bar_);
-    connect(bar_, &CCommandBar::commandTriggered, this, &CMainFrame::OnCommand);
+    connect(bar_, &CommandBar::commandTriggered, this, &CMainFrame::OnCommand);
     statusPane_ = new QLabel(this);
     statusPane_->setObjectName(QStringLiteral("statusPane"));
     statusPane_->setContentsMargins(4, 0, 4, 0);
@@ -125,7 +125,7 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
     InstallCsvCommands(*this);
     InstallResponseCommands(*this);
 
-    lists_ = new CListWindows(*this, this);
+    lists_ = new ListWindows(*this, this);
     openListWindow_ = [this](int listNumber) -> QMdiSubWindow* { return lists_->OpenWindow(listNumber); };
     // A build may stop for a backup that fell due: the run follows the command.
     SetCommandHandler(cmd::kOpenBoxes, trait::kModalDialog, [this] { lists_->OpenBoxes(); });
@@ -400,7 +400,7 @@ void CMainFrame::RunPendingBackupIfSet() {
 
 void CMainFrame::RunVersion() {
     flags_.pending = false;
-    CVersionDlg dialog(this, this);
+    VersionDlg dialog(this, this);
     RunDialog(dialog);
     RunPendingBackupIfSet();
 }

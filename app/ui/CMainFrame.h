@@ -38,8 +38,8 @@ class CFtpMng;
 
 namespace plova::ui {
 
-class CCommandBar;
-class CListWindows;
+class CommandBar;
+class ListWindows;
 class CPrgAbackUpDlg;
 class ListWindowStatus;
 
@@ -83,7 +83,7 @@ public:
     SettingsRecord& Settings() { return doc_.settings; }
     SessionControl& Session() { return *session_; }
     QMdiArea* MdiArea() const { return mdi_; }
-    CCommandBar* CommandBar() const { return bar_; }
+    CommandBar* Bar() const { return bar_; }
     BackupFlags& Backup() { return flags_; }
     // The due-backup check that long operations make between their steps
     // (DueBreak), and the pending run after them.
@@ -183,7 +183,7 @@ public:
     void CloseListsOfOtherFolders(std::u16string_view root, std::u16string_view name);
 
     // ---------------------------------------------------- ListCommandHost
-    CListWindows* Lists() const override { return lists_; }
+    ListWindows* Lists() const override { return lists_; }
     void ReloadBoxLists() override;
     void TakeOpenFolderFromDisplay() override;
     PlaySettings PlaybackSettings() const override;
@@ -275,7 +275,7 @@ private:
     std::unique_ptr<SessionControl> session_;
     bool restoreCondition_ = true;
 
-    CCommandBar* bar_ = nullptr;
+    CommandBar* bar_ = nullptr;
     QMdiArea* mdi_ = nullptr;
     QLabel* statusPane_ = nullptr;
     QPointer<QMenu> settingsMenu_;
@@ -284,7 +284,7 @@ private:
     QTimer backupTimer_;  // timer 2
     int idleIntervalOverride_ = 0;
 
-    CListWindows* lists_ = nullptr;
+    ListWindows* lists_ = nullptr;
     bool maximisedChildren_ = false;
     QElapsedTimer listBackupCheck_;  // how long since a list build last asked for the backup
     ListEnableFlags listFlags_;

@@ -10,8 +10,8 @@
 #include "app/ui/CMainFrame.h"
 #include "lists/ResponseRows.h"
 #include "lists/ui/CListDispView.h"
-#include "lists/ui/CListWindows.h"
 #include "lists/ui/ListWindowStatus.h"
+#include "lists/ui/ListWindows.h"
 #include "platform/Text.h"
 
 namespace plova::ui {

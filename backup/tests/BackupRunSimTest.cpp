@@ -13,7 +13,7 @@
 
 #include "backup/BackupRun.h"
 #include "backup/BackupSchedule.h"
-#include "download/CDownloadMng.h"
+#include "download/DownloadMng.h"
 #include "link/CFtpMng.h"
 #include "platform/File.h"
 #include "platform/FileLock.h"
@@ -317,7 +317,7 @@ TEST_F(BackupRunSimTest, ALocalProblemIsSaidWithItsPathAndNotTriedAgain) {
          1},
         {"a pipe at a message's receiving name",
          [&] {
-             const fs::path receiving = CDownloadMng::ReceivingName(firstBackedUp());
+             const fs::path receiving = DownloadMng::ReceivingName(firstBackedUp());
              fs::create_directories(receiving.parent_path());
              EXPECT_EQ(mkfifo(receiving.c_str(), 0600), 0);
              return receiving;

@@ -23,7 +23,7 @@ constexpr int kDays = 31;
 }  // namespace
 
 CABakUpSetDlg::CABakUpSetDlg(backup::SettingsHost& settings, DialogBackupWatch* watch, QWidget* parent)
-    : CBackupTimedDlg(watch, parent), settings_(settings) {
+    : BackupTimedDlg(watch, parent), settings_(settings) {
     setWindowTitle(qs(bakupset::kCaption));
     const auto form = settings_.OpenScheduleForm();
     opened_ = form.has_value();

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "backup/BackupSettingsHost.h"
-#include "platform/ui/CBackupTimedDlg.h"
+#include "platform/ui/BackupTimedDlg.h"
 
 class QButtonGroup;
 class QComboBox;
@@ -23,7 +23,7 @@ constexpr char16_t kDay[] = u"日";
 constexpr char16_t kTime[] = u"時刻";
 }  // namespace bakupset
 
-class CABakUpSetDlg final : public CBackupTimedDlg {
+class CABakUpSetDlg final : public BackupTimedDlg {
     Q_OBJECT
 public:
     CABakUpSetDlg(backup::SettingsHost& settings, DialogBackupWatch* watch, QWidget* parent = nullptr);

@@ -81,9 +81,9 @@ CFtpMng& DownloadFixture::login(Timeouts timeouts) {
     return *ftp;
 }
 
-CDownloadMng& DownloadFixture::downloader(DownloadOptions options) {
+DownloadMng& DownloadFixture::downloader(DownloadOptions options) {
     if (!ftp) login();
-    dl = std::make_unique<CDownloadMng>(*ftp, options);
+    dl = std::make_unique<DownloadMng>(*ftp, options);
     return *dl;
 }
 

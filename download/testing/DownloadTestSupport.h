@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "download/CDownloadMng.h"
 #include "download/DownloadDrivers.h"
+#include "download/DownloadMng.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "sim/MainUnitServer.h"
@@ -59,7 +59,7 @@ public:
 
     // Logs in (again) with these waits.
     CFtpMng& login(Timeouts timeouts = {});
-    CDownloadMng& downloader(DownloadOptions options = {});
+    DownloadMng& downloader(DownloadOptions options = {});
     void setFaults(const std::function<void(sim::Faults&)>& change);
 
     // The main unit's box directory and the matching local box sub-folder.
@@ -78,7 +78,7 @@ public:
     testkit::TestPorts ports;
     std::unique_ptr<sim::MainUnitServer> server;
     std::unique_ptr<CFtpMng> ftp;
-    std::unique_ptr<CDownloadMng> dl;
+    std::unique_ptr<DownloadMng> dl;
     RecordingView view;
 };
 

@@ -29,7 +29,7 @@ protected:
         for (int n = 1; n <= 3; ++n) putMessage(remoteBox("rusuroku", "0001"), "0001", n, kSpeech + 500 * n);
         local = makeLocalBox("rusuroku", "0001");
     }
-    DownloadResult box(CDownloadMng& d) { return d.DownloadBox(u"/rusuroku/0001", local, handled, listed); }
+    DownloadResult box(DownloadMng& d) { return d.DownloadBox(u"/rusuroku/0001", local, handled, listed); }
     fs::path file(int n, const char* ext) const { return local / messageName("0001", n, ext); }
 
     fs::path local;
@@ -38,7 +38,7 @@ protected:
 };
 
 TEST_F(DownloadBoxTest, AFullBoxArrivesWithStatusRecordsAndASecondRunFetchesNothing) {
-    CDownloadMng& d = downloader();
+    DownloadMng& d = downloader();
     int count = 0;
     ASSERT_EQ(d.CountFiles(u"/rusuroku/0001", local, dl::kCountAll, count), DownloadResult::Ok);
     EXPECT_EQ(count, 6);
@@ -74,7 +74,7 @@ TEST_F(DownloadBoxTest, AFullBoxArrivesWithStatusRecordsAndASecondRunFetchesNoth
 
 TEST_F(DownloadBoxTest, ConversionFollowsEachInfoFileAndSkipsAVoiceFileWithoutOne) {
     putMessage(remoteBox("rusuroku", "0001"), "0001", 4, kSpeech, /*withInfo=*/false);
-    CDownloadMng& d = downloader({.convert = true, .levelSetting = 0});
+    DownloadMng& d = downloader({.convert = true, .levelSetting = 0});
     ASSERT_EQ(box(d), DownloadResult::Ok);
     for (int n = 1; n <= 3; ++n) EXPECT_TRUE(fs::exists(file(n, ".wav"))) << n;
     EXPECT_TRUE(fs::exists(file(4, ".vmdat")));
@@ -88,7 +88,7 @@ TEST_F(DownloadBoxTest, ConversionFollowsEachInfoFileAndSkipsAVoiceFileWithoutOn
 }
 
 TEST_F(DownloadBoxTest, AMissingBoxAndAFileGoneSinceTheListing) {
-    CDownloadMng& d = downloader();
+    DownloadMng& d = downloader();
     int count = -1;
     EXPECT_EQ(d.CountFiles(u"/rusuroku/0404", local, dl::kCountAll, count), DownloadResult::NoDirectory);
     EXPECT_EQ(count, 0);
@@ -104,7 +104,7 @@ TEST_F(DownloadBoxTest, AMissingBoxAndAFileGoneSinceTheListing) {
 }
 
 TEST_F(DownloadBoxTest, TooLittleSpaceStopsBeforeAnythingIsWritten) {
-    CDownloadMng& d = downloader();
+    DownloadMng& d = downloader();
     ports.disk.set(4095);
     EXPECT_EQ(d.DownloadBoxInfo(u"/rusuroku/0001", local, handled), DownloadResult::NoSpace);
     EXPECT_EQ(box(d), DownloadResult::NoSpace);
@@ -125,7 +125,7 @@ TEST_F(DownloadBoxTest, CancelAtAnyStepLeavesNoPartialFile) {
         makeLocalBox("rusuroku", "0001");
         ports.cancel.clear();
         ports.pump = {};
-        CDownloadMng& d = downloader();
+        DownloadMng& d = downloader();
         ports.pump.at(ports.pump.steps + step, [&] { ports.cancel.set(); });
         EXPECT_EQ(box(d), DownloadResult::Cancelled);
         EXPECT_GE(ports.pump.steps, step);
@@ -162,7 +162,7 @@ TEST_F(DownloadBoxTest, AFailingMainUnitEndsTheRunWithFinishedMessagesIntact) {
         makeLocalBox("rusuroku", "0001");
         server->setFaults({});
         login(quick);
-        CDownloadMng& d = downloader();
+        DownloadMng& d = downloader();
         // The first messages arrive whole; the fault comes with the big one.
         ASSERT_EQ(d.DownloadBox(u"/rusuroku/0001", local, handled, listed), DownloadResult::Ok);
         fs::remove(local / big);
@@ -180,7 +180,7 @@ TEST_F(DownloadBoxTest, AFailingMainUnitEndsTheRunWithFinishedMessagesIntact) {
 // stops sending one fails it at the cap, far above any message, and nothing of
 // it stays.
 TEST_F(DownloadBoxTest, InformationWithoutAListedSizeEndsAtTheCap) {
-    CDownloadMng& d = downloader();
+    DownloadMng& d = downloader();
     ftp->Session()->unknownSizeCapBytes = 64 * 1024;
     ASSERT_EQ(d.DownloadBoxInfo(u"/rusuroku/0001", local, handled), DownloadResult::Ok) << "256 bytes each pass";
     fs::remove(file(2, ".vminf"));
@@ -207,7 +207,7 @@ TEST_F(DownloadBoxTest, ResponseMessagesNewerOrOlderLocally) {
     }
 
     int voiceListed = 0;
-    CDownloadMng& d = downloader();
+    DownloadMng& d = downloader();
     ASSERT_EQ(d.DownloadResponseMessages(outou, handled, voiceListed), DownloadResult::Ok);
     EXPECT_EQ(voiceListed, 3);
     EXPECT_EQ(handled, 3);
@@ -236,14 +236,14 @@ TEST_F(DownloadBoxTest, ANewerResponseMessageThatFailsToConvertLeavesTheOlderOne
     fs::create_directories(wav.replace_extension(".wav"));  // the WAV file cannot be written
 
     int voiceListed = 0;
-    CDownloadMng& d = downloader({.convert = true, .levelSetting = 0});
+    DownloadMng& d = downloader({.convert = true, .levelSetting = 0});
     EXPECT_EQ(d.DownloadResponseMessages(outou, handled, voiceListed), DownloadResult::FreshConversionFailed);
     EXPECT_TRUE(fs::exists(older)) << "number 1 keeps a message";
     EXPECT_FALSE(fs::exists(fresh));
 }
 
 TEST_F(DownloadBoxTest, DownloadVoiceKeepsAVoiceFileAlreadyHereInEveryOutcome) {
-    CDownloadMng& d = downloader();
+    DownloadMng& d = downloader();
     ASSERT_EQ(d.DownloadBoxInfo(u"/rusuroku/0001", local, handled), DownloadResult::Ok);
     const std::u16string name = fromUtf8(messageName("0001", 1, ".vmdat"));
     const std::u16string remote = u"/rusuroku/0001/" + name;
@@ -285,7 +285,7 @@ TEST_F(DownloadBoxTest, DownloadVoiceKeepsAVoiceFileAlreadyHereInEveryOutcome) {
 // whole: the listed length behind a valid status record. Anything a crash, a
 // second run or a planted link left there is fetched again.
 TEST_F(DownloadBoxTest, OnlyAWholeMessageFileCountsAsPresent) {
-    CDownloadMng& d = downloader();
+    DownloadMng& d = downloader();
     ASSERT_EQ(box(d), DownloadResult::Ok);
     const fs::path elsewhere = temp.path() / "elsewhere.vmdat";
     fs::copy_file(file(1, ".vmdat"), elsewhere);
@@ -322,7 +322,7 @@ TEST_F(DownloadBoxTest, TheSweepLeavesTheReceivingFilesOfARunStillGoing) {
     const pid_t gone = ::fork();
     if (gone == 0) ::_exit(0);
     ::waitpid(gone, nullptr, 0);
-    const fs::path mine = CDownloadMng::ReceivingName(file(1, ".vmdat"));
+    const fs::path mine = DownloadMng::ReceivingName(file(1, ".vmdat"));
     EXPECT_EQ(mine.filename().string(), messageName("0001", 1, "") + "." + std::to_string(::getpid()) + ".dl_dat");
     const auto receiving = [&](const std::string& run) {
         return local / (messageName("0001", 7, "") + run + ".dl_inf");
@@ -341,7 +341,7 @@ TEST_F(DownloadBoxTest, TheSweepLeavesTheReceivingFilesOfARunStillGoing) {
     std::ofstream(idle) << "part";
     fs::last_write_time(idle, fs::file_time_type::clock::now() - std::chrono::hours(2));
 
-    CDownloadMng::SweepReceivingFiles(local);
+    DownloadMng::SweepReceivingFiles(local);
     for (const Case& c : cases) EXPECT_EQ(fs::exists(c.file), c.stays) << c.file;
     EXPECT_FALSE(fs::exists(idle));
 }
@@ -357,7 +357,7 @@ TEST_F(DownloadBoxTest, AKilledDownloadLeavesNoTornMessage) {
         if (child == 0) {
             CFtpMng client;
             if (client.Login(u"127.0.0.1", u"admin", u"admin", server->port()) != ftp::LoginResult::Ok) ::_exit(2);
-            CDownloadMng d(client);
+            DownloadMng d(client);
             int h = 0;
             int l = 0;
             (void)d.DownloadBox(u"/rusuroku/0001", local, h, l);  // killed before it ends
@@ -376,7 +376,7 @@ TEST_F(DownloadBoxTest, AKilledDownloadLeavesNoTornMessage) {
                 << rel;
         }
     }
-    CDownloadMng& d = downloader();
+    DownloadMng& d = downloader();
     ASSERT_EQ(box(d), DownloadResult::Ok);
     EXPECT_TRUE(noTornMessages());
 }

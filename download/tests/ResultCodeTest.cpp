@@ -2,7 +2,7 @@
 // its own enumerator, and each maps to the code the main unit's tools use.
 #include <gtest/gtest.h>
 
-#include "download/CDownloadMng.h"
+#include "download/DownloadMng.h"
 
 namespace plova {
 namespace {

@@ -5,8 +5,8 @@
 // message by its path, with its status record and its size check.
 #include <gtest/gtest.h>
 
-#include "download/CDownloadMng.h"
 #include "download/DownloadDrivers.h"
+#include "download/DownloadMng.h"
 #include "download/testing/DownloadTestSupport.h"
 #include "link/testing/StandardFtpServer.h"
 #include "platform/Text.h"
@@ -44,7 +44,7 @@ TEST_F(StandardServerTest, TheFolderDownloadBuildsTheBoxTreeAndABoxIsCounted) {
     for (const char* sub : {"rusuroku/0001", "naisen/2001", "outou"})
         EXPECT_TRUE(fs::is_directory(boxFolder / sub)) << sub;
 
-    CDownloadMng downloader(ftp);
+    DownloadMng downloader(ftp);
     int count = 0;
     EXPECT_EQ(downloader.CountFiles(u"/rusuroku/0001", boxFolder / "rusuroku" / "0001", dl::kCountAll, count),
               DownloadResult::Ok);
@@ -58,7 +58,7 @@ TEST_F(StandardServerTest, VoiceDataArriveWithTheirRecordOrNotAtAll) {
     fs::create_directories(local);
     const std::string name = messageName("0001", 2, ".vmdat");
     const auto remoteSize = static_cast<std::int64_t>(fs::file_size(disk / "rusuroku" / "0001" / name));
-    CDownloadMng downloader(ftp);
+    DownloadMng downloader(ftp);
     struct Case {
         std::int64_t listedSize;
         DownloadResult result;

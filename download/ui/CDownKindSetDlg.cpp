@@ -14,7 +14,7 @@ namespace {
 constexpr int kLoginCheckMillis = 1000;
 }
 
-CDownKindSetDlg::CDownKindSetDlg(DownloadHost& host) : CBackupTimedDlg(&host, host.MainWindow()), host_(host) {
+CDownKindSetDlg::CDownKindSetDlg(DownloadHost& host) : BackupTimedDlg(&host, host.MainWindow()), host_(host) {
     setWindowTitle(QStringLiteral("ダウンロード種別"));
     full_ = new QPushButton(QStringLiteral("録音情報と音声ファイル"), this);
     info_ = new QPushButton(QStringLiteral("録音情報のみ"), this);

@@ -6,7 +6,7 @@
 
 #include <QTimer>
 
-#include "platform/ui/CBackupTimedDlg.h"
+#include "platform/ui/BackupTimedDlg.h"
 
 class QPushButton;
 
@@ -14,7 +14,7 @@ namespace plova::ui {
 
 class DownloadHost;
 
-class CDownKindSetDlg final : public CBackupTimedDlg {
+class CDownKindSetDlg final : public BackupTimedDlg {
     Q_OBJECT
 public:
     explicit CDownKindSetDlg(DownloadHost& host);

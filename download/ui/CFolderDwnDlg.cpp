@@ -10,8 +10,8 @@
 #include <system_error>
 
 #include "download/ui/CFolderNmChg.h"
-#include "download/ui/CPrgDownDlg.h"
 #include "download/ui/DownloadCommands.h"
+#include "download/ui/PrgDownDlg.h"
 #include "link/CFtpMng.h"
 #include "platform/AppPaths.h"
 #include "platform/Text.h"
@@ -39,7 +39,7 @@ fs::path fpath(const QString& s) {
 // Deletes a folder with everything in it, a file at a time behind the
 // progress window; false when something could not be deleted.
 bool DeleteFolderTree(const fs::path& folder) {
-    CPrgDownDlg progress(CPrgDownDlg::Kind::Deleting);
+    PrgDownDlg progress(PrgDownDlg::Kind::Deleting);
     progress.show();
     std::error_code ec;
     std::vector<fs::path> entries;
@@ -66,7 +66,7 @@ bool DeleteFolderTree(const fs::path& folder) {
 
 }  // namespace
 
-CFolderDwnDlg::CFolderDwnDlg(DownloadHost& host) : CBackupTimedDlg(&host, host.MainWindow()), host_(host) {
+CFolderDwnDlg::CFolderDwnDlg(DownloadHost& host) : BackupTimedDlg(&host, host.MainWindow()), host_(host) {
     setWindowTitle(QStringLiteral("フォルダのダウンロード"));
     list_ = new QTreeWidget(this);
     list_->setColumnCount(2);
@@ -166,7 +166,7 @@ void CFolderDwnDlg::OnDownload() {
     StopDialogBackupTimer();
     Closing closing = Closing::None;
     {
-        CPrgDownDlg progress(CPrgDownDlg::Kind::Folders);
+        PrgDownDlg progress(PrgDownDlg::Kind::Folders);
         host_.MainWindow()->setEnabled(false);
         progress.show();
         QCoreApplication::processEvents();

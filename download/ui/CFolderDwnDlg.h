@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "platform/ui/CBackupTimedDlg.h"
+#include "platform/ui/BackupTimedDlg.h"
 
 class QPushButton;
 class QTreeWidget;
@@ -16,7 +16,7 @@ namespace plova::ui {
 
 class DownloadHost;
 
-class CFolderDwnDlg final : public CBackupTimedDlg {
+class CFolderDwnDlg final : public BackupTimedDlg {
     Q_OBJECT
 public:
     explicit CFolderDwnDlg(DownloadHost& host);

@@ -15,7 +15,7 @@ constexpr int kEditWidth = 260;
 
 CFolderNmChg::CFolderNmChg(const QString& name, const std::filesystem::path& folder, DialogBackupWatch* watch,
                            QWidget* parent)
-    : CBackupTimedDlg(watch, parent), folder_(folder) {
+    : BackupTimedDlg(watch, parent), folder_(folder) {
     setWindowTitle(qs(folders::kRenameCaption));
     name_ = new QLineEdit(name, this);
     name_->setMaxLength(folders::kRenameMaxChars);

@@ -7,13 +7,13 @@
 #include <QString>
 #include <filesystem>
 
-#include "platform/ui/CBackupTimedDlg.h"
+#include "platform/ui/BackupTimedDlg.h"
 
 class QLineEdit;
 
 namespace plova::ui {
 
-class CFolderNmChg : public CBackupTimedDlg {
+class CFolderNmChg : public BackupTimedDlg {
     Q_OBJECT
 public:
     CFolderNmChg(const QString& name, const std::filesystem::path& folder, DialogBackupWatch* watch, QWidget* parent);

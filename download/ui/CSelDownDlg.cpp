@@ -44,7 +44,7 @@ QListWidget* CSelDownDlg::NewBoxList(const fs::path& kindFolder) {
     return list;
 }
 
-CSelDownDlg::CSelDownDlg(DownloadHost& host) : CBackupTimedDlg(&host, host.MainWindow()), host_(host) {
+CSelDownDlg::CSelDownDlg(DownloadHost& host) : BackupTimedDlg(&host, host.MainWindow()), host_(host) {
     setWindowTitle(QStringLiteral("ボックス/システム応答メッセージ選択"));
     boxFolder_ = OpenBoxFolder(host);
     folder_ = new QLineEdit(QString::fromStdString(boxFolder_.string()), this);

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "platform/ui/CBackupTimedDlg.h"
+#include "platform/ui/BackupTimedDlg.h"
 
 class QListWidget;
 class QLineEdit;
@@ -17,7 +17,7 @@ namespace plova::ui {
 
 class DownloadHost;
 
-class CSelDownDlg final : public CBackupTimedDlg {
+class CSelDownDlg final : public BackupTimedDlg {
     Q_OBJECT
 public:
     // Says "フォルダにボックス情報がありません。" when the box folder holds no box.

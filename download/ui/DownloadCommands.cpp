@@ -4,8 +4,8 @@
 
 #include "download/ui/CDownKindSetDlg.h"
 #include "download/ui/CFolderDwnDlg.h"
-#include "download/ui/CPrgDownDlg.h"
 #include "download/ui/CSelDownDlg.h"
+#include "download/ui/PrgDownDlg.h"
 #include "link/CFtpMng.h"
 #include "platform/CommandIds.h"
 #include "platform/Text.h"
@@ -27,7 +27,7 @@ WindowDownloadView::~WindowDownloadView() {
 void WindowDownloadView::openProgress() {
     // A window of its own: the main window is disabled meanwhile, and its
     // children with it.
-    progress_ = new CPrgDownDlg(CPrgDownDlg::Kind::Files);
+    progress_ = new PrgDownDlg(PrgDownDlg::Kind::Files);
     progress_->setAttribute(Qt::WA_DeleteOnClose, false);
     host_.MainWindow()->setEnabled(false);
     progress_->show();
@@ -57,7 +57,7 @@ BatchResult RunDownload(DownloadHost& host, BatchRequest request) {
         ShowClosing(Closing::CommError);
         return {Closing::CommError, {}};
     }
-    CDownloadMng downloader(*ftp, host.DownloadSettings());
+    DownloadMng downloader(*ftp, host.DownloadSettings());
     BatchResult result = RunBatch(downloader, request, view);
     // Whatever arrived, also before a failure, shows in every open list.
     host.RefreshLists();
@@ -68,7 +68,7 @@ VoiceResult RunSelectedVoiceDownload(DownloadHost& host, const std::vector<fs::p
     CFtpMng* ftp = host.Ftp();
     WindowDownloadView view(host);
     if (ftp == nullptr) return {{Closing::CommError}, {}, false};
-    CDownloadMng downloader(*ftp, host.DownloadSettings());
+    DownloadMng downloader(*ftp, host.DownloadSettings());
     return DownloadSelectedVoice(downloader, rows, view);
 }
 

@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "download/DownloadDrivers.h"
-#include "download/ui/CPrgDownDlg.h"
 #include "download/ui/DownloadHost.h"
+#include "download/ui/PrgDownDlg.h"
 
 namespace plova::ui {
 
@@ -26,11 +26,11 @@ public:
     void setTotals(int total, int range) override;
     void closeProgress() override;
     void logout() override;
-    CPrgDownDlg* progress() const { return progress_.data(); }
+    PrgDownDlg* progress() const { return progress_.data(); }
 
 private:
     DownloadHost& host_;
-    QPointer<CPrgDownDlg> progress_;
+    QPointer<PrgDownDlg> progress_;
 };
 
 // The batch driver of kind `kind` over `request`, behind the progress window;

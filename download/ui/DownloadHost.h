@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "download/CDownloadMng.h"
+#include "download/DownloadMng.h"
 #include "platform/ui/CommandHost.h"
 
 namespace plova {

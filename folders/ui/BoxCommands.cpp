@@ -14,7 +14,7 @@
 #include "folders/ui/FolderHost.h"
 #include "lists/ListSlots.h"
 #include "lists/ui/CListDispView.h"
-#include "lists/ui/CListWindows.h"
+#include "lists/ui/ListWindows.h"
 #include "platform/CommandIds.h"
 #include "platform/Ports.h"
 #include "platform/Text.h"

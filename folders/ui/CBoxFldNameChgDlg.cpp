@@ -5,8 +5,8 @@
 namespace plova::ui {
 
 CBoxFldNameChgDlg::CBoxFldNameChgDlg(FolderHost& host)
-    : CBoxListsDlg(host, {u"ボックスフォルダ名称変更", u"留守録BOX", u"内線BOX", u"   BOXフォルダ名   ",
-                          boxes::kFolderNameEditChars, BoxText::FolderName}) {}
+    : BoxListsDlg(host, {u"ボックスフォルダ名称変更", u"留守録BOX", u"内線BOX", u"   BOXフォルダ名   ",
+                         boxes::kFolderNameEditChars, BoxText::FolderName}) {}
 
 void CBoxFldNameChgDlg::OnOK() {
     const BoxLists rows = Rows();

@@ -3,11 +3,11 @@
 #pragma once
 
 #include "folders/BoxFolders.h"
-#include "folders/ui/CBoxListsDlg.h"
+#include "folders/ui/BoxListsDlg.h"
 
 namespace plova::ui {
 
-class CBoxFldNameChgDlg final : public CBoxListsDlg {
+class CBoxFldNameChgDlg final : public BoxListsDlg {
     Q_OBJECT
 public:
     explicit CBoxFldNameChgDlg(FolderHost& host);

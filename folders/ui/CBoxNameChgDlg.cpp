@@ -1,13 +1,13 @@
 #include "folders/ui/CBoxNameChgDlg.h"
 
 #include "platform/Ports.h"
-#include "platform/ui/CPrgNoteDlg.h"
+#include "platform/ui/PrgNoteDlg.h"
 
 namespace plova::ui {
 
 CBoxNameChgDlg::CBoxNameChgDlg(FolderHost& host)
-    : CBoxListsDlg(host,
-                   {u"BOX名称編集", u"留守録BOX", u"内線BOX", u"  BOX名称  ", boxes::kNameEditChars, BoxText::Name}) {}
+    : BoxListsDlg(host,
+                  {u"BOX名称編集", u"留守録BOX", u"内線BOX", u"  BOX名称  ", boxes::kNameEditChars, BoxText::Name}) {}
 
 void CBoxNameChgDlg::OnOK() {
     const BoxLists rows = Rows();

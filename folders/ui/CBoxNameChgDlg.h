@@ -2,11 +2,11 @@
 // place and written to each box's "inf.ini".
 #pragma once
 
-#include "folders/ui/CBoxListsDlg.h"
+#include "folders/ui/BoxListsDlg.h"
 
 namespace plova::ui {
 
-class CBoxNameChgDlg final : public CBoxListsDlg {
+class CBoxNameChgDlg final : public BoxListsDlg {
     Q_OBJECT
 public:
     explicit CBoxNameChgDlg(FolderHost& host);

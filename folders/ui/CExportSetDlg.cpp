@@ -10,7 +10,7 @@ namespace plova::ui {
 namespace fs = std::filesystem;
 namespace {
 
-const CCsvSetDlg::Texts kExportTexts{
+const CsvSetDlg::Texts kExportTexts{
     csv::kExportCaption, u"一覧表をCSVファイルとしてエクスポートします。",
     u"エクスポート中",   u"一覧表をエクスポート中です。",
     u"エクスポート先",   csv::kExportChooserTitle,
@@ -20,7 +20,7 @@ const CCsvSetDlg::Texts kExportTexts{
 }  // namespace
 
 CExportSetDlg::CExportSetDlg(FolderHost& host, CsvTable table)
-    : CCsvSetDlg(host, kExportTexts, host.RememberedCsvPlace(CsvUse::Export)), table_(std::move(table)) {}
+    : CsvSetDlg(host, kExportTexts, host.RememberedCsvPlace(CsvUse::Export)), table_(std::move(table)) {}
 
 void CExportSetDlg::OnOK() {
     if (Working()) return;

@@ -3,11 +3,11 @@
 #pragma once
 
 #include "folders/CsvExport.h"
-#include "folders/ui/CCsvSetDlg.h"
+#include "folders/ui/CsvSetDlg.h"
 
 namespace plova::ui {
 
-class CExportSetDlg final : public CCsvSetDlg {
+class CExportSetDlg final : public CsvSetDlg {
     Q_OBJECT
 public:
     // `table` is the active list's rows; the dialog does not outlive the list.

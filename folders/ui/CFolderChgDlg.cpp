@@ -18,7 +18,7 @@ namespace {
 constexpr int kListHeight = 220;
 }
 
-CFolderChgDlg::CFolderChgDlg(FolderHost& host) : CBackupTimedDlg(&host, host.MainWindow()), host_(host) {
+CFolderChgDlg::CFolderChgDlg(FolderHost& host) : BackupTimedDlg(&host, host.MainWindow()), host_(host) {
     setWindowTitle(qs(folders::kChangeCaption));
     list_ = new CFolderListCtrl(this);
     FillBoxFolderList(*list_, host_.RootFolder());

@@ -6,14 +6,14 @@
 #include <filesystem>
 #include <functional>
 
-#include "platform/ui/CBackupTimedDlg.h"
+#include "platform/ui/BackupTimedDlg.h"
 
 namespace plova::ui {
 
 class CFolderListCtrl;
 class FolderHost;
 
-class CFolderChgDlg final : public CBackupTimedDlg {
+class CFolderChgDlg final : public BackupTimedDlg {
     Q_OBJECT
 public:
     explicit CFolderChgDlg(FolderHost& host);

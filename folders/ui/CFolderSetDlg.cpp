@@ -16,7 +16,7 @@
 
 namespace plova::ui {
 
-CFolderSetDlg::CFolderSetDlg(FolderHost& host) : CBackupTimedDlg(&host, host.MainWindow()), host_(host) {
+CFolderSetDlg::CFolderSetDlg(FolderHost& host) : BackupTimedDlg(&host, host.MainWindow()), host_(host) {
     setWindowTitle(qs(folders::kStartupCaption));
     last_ = new QRadioButton(QStringLiteral("起動時に前回のフォルダを開く"), this);
     specified_ = new QRadioButton(QStringLiteral("起動時に指定のフォルダを開く"), this);

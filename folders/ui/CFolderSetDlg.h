@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "platform/ui/CBackupTimedDlg.h"
+#include "platform/ui/BackupTimedDlg.h"
 
 class QLineEdit;
 class QPushButton;
@@ -14,7 +14,7 @@ namespace plova::ui {
 
 class FolderHost;
 
-class CFolderSetDlg final : public CBackupTimedDlg {
+class CFolderSetDlg final : public BackupTimedDlg {
     Q_OBJECT
 public:
     explicit CFolderSetDlg(FolderHost& host);

@@ -42,7 +42,7 @@ QString BoxFolderNameOfRow(const CFolderListCtrl& list, int row) {
 }
 
 CFolderSetSubDlg::CFolderSetSubDlg(std::u16string_view root, DialogBackupWatch* watch, QWidget* parent)
-    : CBackupTimedDlg(watch, parent) {
+    : BackupTimedDlg(watch, parent) {
     setWindowTitle(qs(folders::kStartupCaption));
     list_ = new CFolderListCtrl(this);
     FillBoxFolderList(*list_, root);

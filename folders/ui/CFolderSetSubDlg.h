@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string_view>
 
-#include "platform/ui/CBackupTimedDlg.h"
+#include "platform/ui/BackupTimedDlg.h"
 
 namespace plova::ui {
 
@@ -19,7 +19,7 @@ void FillBoxFolderList(CFolderListCtrl& list, std::u16string_view root);
 std::filesystem::path BoxFolderOfRow(const CFolderListCtrl& list, int row);
 QString BoxFolderNameOfRow(const CFolderListCtrl& list, int row);
 
-class CFolderSetSubDlg final : public CBackupTimedDlg {
+class CFolderSetSubDlg final : public BackupTimedDlg {
     Q_OBJECT
 public:
     CFolderSetSubDlg(std::u16string_view root, DialogBackupWatch* watch, QWidget* parent);

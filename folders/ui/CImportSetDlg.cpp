@@ -10,7 +10,7 @@ namespace plova::ui {
 namespace fs = std::filesystem;
 namespace {
 
-const CCsvSetDlg::Texts kImportTexts{
+const CsvSetDlg::Texts kImportTexts{
     u"インポート設定", u"内線ボックス名称をインポートします。",
     u"インポート中",   u"内線ボックス名称をインポート中です。",
     u"インポート元",   csv::kImportChooserTitle,
@@ -20,7 +20,7 @@ const CCsvSetDlg::Texts kImportTexts{
 }  // namespace
 
 CImportSetDlg::CImportSetDlg(FolderHost& host, fs::path naisenFolder)
-    : CCsvSetDlg(host, kImportTexts, host.RememberedCsvPlace(CsvUse::Import)), naisen_(std::move(naisenFolder)) {}
+    : CsvSetDlg(host, kImportTexts, host.RememberedCsvPlace(CsvUse::Import)), naisen_(std::move(naisenFolder)) {}
 
 void CImportSetDlg::OnOK() {
     if (Working()) return;

@@ -5,11 +5,11 @@
 
 #include <filesystem>
 
-#include "folders/ui/CCsvSetDlg.h"
+#include "folders/ui/CsvSetDlg.h"
 
 namespace plova::ui {
 
-class CImportSetDlg final : public CCsvSetDlg {
+class CImportSetDlg final : public CsvSetDlg {
     Q_OBJECT
 public:
     // `naisenFolder` is the open box folder's "naisen".

@@ -17,7 +17,7 @@
 namespace plova::ui {
 
 CMakeBoxFldDlg::CMakeBoxFldDlg(FolderHost& host, bool answering)
-    : CBackupTimedDlg(&host, host.MainWindow()), host_(host) {
+    : BackupTimedDlg(&host, host.MainWindow()), host_(host) {
     setWindowTitle(QStringLiteral("ボックスフォルダ作成"));
     auto* kind = new QGroupBox(QStringLiteral("ボックス種別"), this);
     answering_ = new QRadioButton(QStringLiteral("留守録BOX"), kind);

@@ -2,7 +2,7 @@
 // the open box folder, made on the PC only.
 #pragma once
 
-#include "platform/ui/CBackupTimedDlg.h"
+#include "platform/ui/BackupTimedDlg.h"
 
 class QLineEdit;
 class QRadioButton;
@@ -11,7 +11,7 @@ namespace plova::ui {
 
 class FolderHost;
 
-class CMakeBoxFldDlg final : public CBackupTimedDlg {
+class CMakeBoxFldDlg final : public BackupTimedDlg {
     Q_OBJECT
 public:
     // `answering` is the kind chosen last; it is preselected.

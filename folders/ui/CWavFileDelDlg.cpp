@@ -13,8 +13,8 @@
 #include "folders/ui/FolderHost.h"
 #include "lists/ui/CCheckListCtrl.h"
 #include "platform/Ports.h"
-#include "platform/ui/CPrgNoteDlg.h"
 #include "platform/ui/DialogLayout.h"
+#include "platform/ui/PrgNoteDlg.h"
 
 namespace plova::ui {
 namespace {
@@ -29,7 +29,7 @@ std::vector<std::u16string> marked(const CCheckListCtrl& list) {
 }
 }  // namespace
 
-CWavFileDelDlg::CWavFileDelDlg(FolderHost& host) : CBackupTimedDlg(&host, host.MainWindow()) {
+CWavFileDelDlg::CWavFileDelDlg(FolderHost& host) : BackupTimedDlg(&host, host.MainWindow()) {
     setWindowTitle(qs(wavdel::kCaption));
     boxFolder_ = OpenBoxFolder(host);
     const AudioBoxes found = boxFolder_.empty() ? AudioBoxes{} : FindAudioBoxes(boxFolder_);

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "folders/WavDeletion.h"
-#include "platform/ui/CBackupTimedDlg.h"
+#include "platform/ui/BackupTimedDlg.h"
 
 class QLineEdit;
 class QPushButton;
@@ -16,7 +16,7 @@ namespace plova::ui {
 class CCheckListCtrl;
 class FolderHost;
 
-class CWavFileDelDlg final : public CBackupTimedDlg {
+class CWavFileDelDlg final : public BackupTimedDlg {
     Q_OBJECT
 public:
     explicit CWavFileDelDlg(FolderHost& host);

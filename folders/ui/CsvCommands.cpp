@@ -7,7 +7,7 @@
 #include "folders/ui/CImportSetDlg.h"
 #include "folders/ui/FolderHost.h"
 #include "lists/ui/CListDispView.h"
-#include "lists/ui/CListWindows.h"
+#include "lists/ui/ListWindows.h"
 #include "platform/CommandIds.h"
 #include "platform/Ports.h"
 #include "platform/ui/CommandHost.h"

@@ -192,7 +192,7 @@ protected:
         fx.makeLocalBox(kind, box);
         std::u16string remote = fromUtf8("/" + kind + "/" + box);
         int handled = 0, listed = 0;
-        CDownloadMng& d = fx.downloader();
+        DownloadMng& d = fx.downloader();
         const DownloadResult r = infoOnly ? d.DownloadBoxInfo(remote, fx.localBox(kind, box), handled)
                                           : d.DownloadBox(remote, fx.localBox(kind, box), handled, listed);
         ASSERT_EQ(r, DownloadResult::Ok);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "lists/ListColumns.h"
-#include "lists/ui/CListModel.h"
+#include "lists/ui/ListModel.h"
 #include "lists/ui/ListPictures.h"
 
 namespace plova::ui {
@@ -55,7 +55,7 @@ int FittedColumnWidth(int widestCell, const QString& title, const QFontMetrics& 
 
 // ------------------------------------------------------------------- cells
 
-void CListCellDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+void ListCellDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const {
     const bool selected = option.state & QStyle::State_Selected;
     const QRect r = option.rect;
     p->save();
@@ -85,20 +85,20 @@ void CListCellDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, c
 
 // ------------------------------------------------------------------ header
 
-CSortHeader::CSortHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
+SortHeader::SortHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
     setSectionsClickable(true);
     setSectionsMovable(false);
     setSortIndicatorShown(false);
     setHighlightSections(false);
 }
 
-void CSortHeader::SetSortPicture(int column, bool ascending) {
+void SortHeader::SetSortPicture(int column, bool ascending) {
     column_ = column;
     ascending_ = ascending;
     viewport()->update();
 }
 
-void CSortHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
+void SortHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
     QHeaderView::paintSection(painter, rect, logicalIndex);
     if (logicalIndex != column_ || rect.width() < pictures::kSortSize) return;
     painter->save();
@@ -111,9 +111,9 @@ void CSortHeader::paintSection(QPainter* painter, const QRect& rect, int logical
 
 // -------------------------------------------------------------------- list
 
-CDataListCtrl::CDataListCtrl(QWidget* parent) : QTableView(parent), header_(new CSortHeader(this)) {
+CDataListCtrl::CDataListCtrl(QWidget* parent) : QTableView(parent), header_(new SortHeader(this)) {
     setHorizontalHeader(header_);
-    setItemDelegate(new CListCellDelegate(this));
+    setItemDelegate(new ListCellDelegate(this));
     setFont(ListFont());
     header_->setFont(ListFont());
     setSelectionBehavior(QAbstractItemView::SelectRows);

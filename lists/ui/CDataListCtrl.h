@@ -1,4 +1,4 @@
-// The message list of a list window: a table over CListModel whose cells are
+// The message list of a list window: a table over ListModel whose cells are
 // painted by the list itself (tick and download-state pictures, the selection
 // colours, texts cut with an ellipsis), whose header shows the sort direction
 // of the sorted column, and whose header clicks and flag-cell clicks go to
@@ -36,17 +36,17 @@ int FittedColumnWidth(int widestCell, const QString& title, const QFontMetrics& 
 int WidestText(int count, const std::function<std::u16string(int)>& text, const QFontMetrics& font);
 
 // Paints one message-list cell.
-class CListCellDelegate final : public QStyledItemDelegate {
+class ListCellDelegate final : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 };
 
 // The header with our sort pictures.
-class CSortHeader final : public QHeaderView {
+class SortHeader final : public QHeaderView {
     Q_OBJECT
 public:
-    explicit CSortHeader(QWidget* parent);
+    explicit SortHeader(QWidget* parent);
     // The direction picture on `column` only; -1 shows none.
     void SetSortPicture(int column, bool ascending);
     int PictureColumn() const { return column_; }
@@ -65,7 +65,7 @@ class CDataListCtrl : public QTableView {
 public:
     explicit CDataListCtrl(QWidget* parent = nullptr);
 
-    CSortHeader* SortHeader() const { return header_; }
+    SortHeader* Header() const { return header_; }
     // Every column as wide as its widest cell or its header, whichever is
     // wider. `cell` gives a cell's text (by default the model's).
     using CellText = std::function<std::u16string(int row, int column)>;
@@ -86,7 +86,7 @@ protected:
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
 private:
-    CSortHeader* header_;
+    SortHeader* header_;
     int redrawOff_ = 0;
 };
 

@@ -17,7 +17,7 @@ CFolderListCtrl::CFolderListCtrl(QWidget* parent) : QTableWidget(parent) {
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
-    setItemDelegate(new CListCellDelegate(this));
+    setItemDelegate(new ListCellDelegate(this));
 }
 
 void CFolderListCtrl::SortByFirstColumn() {

@@ -8,9 +8,9 @@
 #include <unordered_set>
 
 #include "lists/ui/CDataListCtrl.h"
-#include "lists/ui/CListModel.h"
 #include "lists/ui/CPrgOpenDlg.h"
 #include "lists/ui/ListHost.h"
+#include "lists/ui/ListModel.h"
 #include "platform/CommandIds.h"
 #include "platform/Ports.h"
 #include "platform/Text.h"
@@ -32,7 +32,7 @@ CListDispView::CListDispView(ListHost& host, int listNumber, QWidget* parent)
     : QWidget(parent),
       host_(host),
       listNumber_(listNumber),
-      model_(new CListModel(data_, this)),
+      model_(new ListModel(data_, this)),
       list_(new CDataListCtrl(this)) {
     setObjectName(QStringLiteral("CListDispView"));
     list_->setObjectName(QStringLiteral("CDataListCtrl"));
@@ -248,8 +248,8 @@ void CListDispView::OnFlagCell(int row, int column) {
 }
 
 void CListDispView::ShowSortPicture() {
-    list_->SortHeader()->SetSortPicture(data_.Sorted() ? data_.SortColumn() : -1,
-                                        data_.LastDirection() == SortDirection::Ascending);
+    list_->Header()->SetSortPicture(data_.Sorted() ? data_.SortColumn() : -1,
+                                    data_.LastDirection() == SortDirection::Ascending);
 }
 
 void CListDispView::focusInEvent(QFocusEvent* event) {

@@ -19,7 +19,7 @@
 namespace plova::ui {
 
 class CDataListCtrl;
-class CListModel;
+class ListModel;
 class ListHost;
 
 class CListDispView final : public QWidget, public ListWindowStatus {
@@ -98,7 +98,7 @@ private:
     ListHost& host_;
     int listNumber_;
     ListData data_;
-    CListModel* model_;
+    ListModel* model_;
     CDataListCtrl* list_;
     bool firstBuild_ = true;
     int selectedItem_ = -1;  // the single selected row, for a reselect

@@ -1,14 +1,14 @@
 // What the commands and dialogs of every feature need of the main window:
 // their entry points, registered by command number (platform/CommandIds.h);
 // modal dialogs run the way the main window runs its own; the window itself;
-// and the dialog backup watch that CBackupTimedDlg asks. The host of each
+// and the dialog backup watch that BackupTimedDlg asks. The host of each
 // feature's windows adds what only that feature needs; the main window
 // implements them all.
 #pragma once
 
 #include <functional>
 
-#include "platform/ui/CBackupTimedDlg.h"
+#include "platform/ui/BackupTimedDlg.h"
 
 class QDialog;
 class QWidget;

@@ -21,7 +21,7 @@
 #include "lists/ui/CBoxOpenDlg.h"
 #include "lists/ui/CCheckListCtrl.h"
 #include "lists/ui/CListDispView.h"
-#include "lists/ui/CListWindows.h"
+#include "lists/ui/ListWindows.h"
 #include "platform/IniFile.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"

@@ -15,13 +15,13 @@
 #include <QTest>
 
 #include "app/FtpMainUnitSession.h"
-#include "app/ui/CBreakAfterDisplay.h"
-#include "app/ui/CCommandBar.h"
+#include "app/ui/BreakAfterDisplay.h"
 #include "app/ui/CEndChkDlg.h"
-#include "app/ui/CIpAddressCtrl.h"
 #include "app/ui/CLoginDlg.h"
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CRecomDlg.h"
+#include "app/ui/CommandBar.h"
+#include "app/ui/IpAddressCtrl.h"
 #include "lists/ui/ListWindowStatus.h"
 #include "platform/IniFile.h"
 #include "platform/Text.h"
@@ -90,7 +90,7 @@ protected:
         frame->show();
     }
 
-    QPushButton* button(int id) { return frame->CommandBar()->button(id); }
+    QPushButton* button(int id) { return frame->Bar()->button(id); }
 
     // The items of an open popup menu by id.
     static std::map<int, QAction*> items(QMenu* menu) {
@@ -145,7 +145,7 @@ TEST_F(MainFrameTest, OpensWithoutSettingsAtTheTopLeftWithTheWholeCommandBar) {
     EXPECT_EQ(frame->geometry(), QRect(1, 1, 845, 250));
 
     // Eighteen buttons in the bar's order of ids, with their captions.
-    ASSERT_EQ(frame->CommandBar()->buttons().size(), 18u);
+    ASSERT_EQ(frame->Bar()->buttons().size(), 18u);
     for (const CommandCaption& c : kButtonCaptions)
         EXPECT_EQ(button(c.id)->text().toStdU16String(), std::u16string(c.caption));
 
@@ -153,21 +153,21 @@ TEST_F(MainFrameTest, OpensWithoutSettingsAtTheTopLeftWithTheWholeCommandBar) {
     // displays reach it, no two controls overlap and no caption is cut.
     for (int width : {845, 1200}) {
         frame->resize(width, 400);
-        const int w = frame->CommandBar()->width();
+        const int w = frame->Bar()->width();
         EXPECT_EQ(w, width);
         EXPECT_EQ(button(cmd::kVersion)->geometry(),
                   QRect(w - 105, button(cmd::kVersion)->y(), 100, button(cmd::kVersion)->height()));
         EXPECT_EQ(button(cmd::kWindowMenu)->x(), w - 208);
         EXPECT_EQ(button(cmd::kSettingsMenu)->x(), w - 311);
-        EXPECT_EQ(frame->CommandBar()->folderDisplay()->geometry().right() + 1, w - 5);
-        EXPECT_EQ(frame->CommandBar()->boxDisplay()->geometry().right() + 1, w - 5);
-        std::vector<QWidget*> controls{frame->CommandBar()->folderDisplay(), frame->CommandBar()->boxDisplay()};
-        for (const auto& [id, b] : frame->CommandBar()->buttons()) {
+        EXPECT_EQ(frame->Bar()->folderDisplay()->geometry().right() + 1, w - 5);
+        EXPECT_EQ(frame->Bar()->boxDisplay()->geometry().right() + 1, w - 5);
+        std::vector<QWidget*> controls{frame->Bar()->folderDisplay(), frame->Bar()->boxDisplay()};
+        for (const auto& [id, b] : frame->Bar()->buttons()) {
             controls.push_back(b);
             EXPECT_GE(b->width(), b->sizeHint().width()) << id;
         }
         for (std::size_t i = 0; i < controls.size(); ++i) {
-            EXPECT_TRUE(frame->CommandBar()->rect().contains(controls[i]->geometry()));
+            EXPECT_TRUE(frame->Bar()->rect().contains(controls[i]->geometry()));
             for (std::size_t j = i + 1; j < controls.size(); ++j)
                 EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()))
                     << controls[i]->objectName().toStdString() << " / " << controls[j]->objectName().toStdString();

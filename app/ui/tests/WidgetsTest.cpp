@@ -11,11 +11,11 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "app/ui/CBreakAfterDisplay.h"
+#include "app/ui/BreakAfterDisplay.h"
 #include "app/ui/CEndChkDlg.h"
-#include "app/ui/CIpAddressCtrl.h"
 #include "app/ui/CLoginDlg.h"
 #include "app/ui/CRecomDlg.h"
+#include "app/ui/IpAddressCtrl.h"
 #include "platform/testing/TestPorts.h"
 
 namespace plova::ui {
@@ -50,7 +50,7 @@ void type(const char* text) {
 }
 
 TEST(IpAddressCtrlTest, TypingMovesThroughTheFieldsLikeThePlatformControl) {
-    CIpAddressCtrl ip;
+    IpAddressCtrl ip;
     ip.show();
     QApplication::setActiveWindow(&ip);
     EXPECT_TRUE(ip.isBlank());
@@ -82,7 +82,7 @@ TEST(IpAddressCtrlTest, TypingMovesThroughTheFieldsLikeThePlatformControl) {
 
 TEST(IpAddressCtrlTest, TabLeavesTheWholeControl) {
     QWidget form;
-    auto* ip = new CIpAddressCtrl(&form);
+    auto* ip = new IpAddressCtrl(&form);
     auto* next = new QLineEdit(&form);
     form.show();
     QApplication::setActiveWindow(&form);
@@ -97,7 +97,7 @@ TEST(BreakAfterDisplayTest, WrapsOnlyAfterTheChosenCharacter) {
     const QFontMetrics metrics(QApplication::font());
     const QString path = QStringLiteral(" /home/operator/voice-files/main-office/2026");
     const int narrow = metrics.horizontalAdvance(QStringLiteral(" /home/operator/voice-files/"));
-    const QStringList lines = CBreakAfterDisplay::WrapLines(path, QLatin1Char('/'), metrics, narrow);
+    const QStringList lines = BreakAfterDisplay::WrapLines(path, QLatin1Char('/'), metrics, narrow);
     ASSERT_GT(lines.size(), 1);
     EXPECT_EQ(lines.join(QString()), path);
     for (int i = 0; i + 1 < lines.size(); ++i) {
@@ -106,18 +106,18 @@ TEST(BreakAfterDisplayTest, WrapsOnlyAfterTheChosenCharacter) {
     }
 
     // Explicit breaks stay, and a name wider than a line is cut so nothing hides.
-    const QStringList boxes = CBreakAfterDisplay::WrapLines(QStringLiteral(" 留守録BOX：001,002\r\n 内線BOX：201"),
-                                                            QLatin1Char(','), metrics, 2000);
+    const QStringList boxes = BreakAfterDisplay::WrapLines(QStringLiteral(" 留守録BOX：001,002\r\n 内線BOX：201"),
+                                                           QLatin1Char(','), metrics, 2000);
     EXPECT_EQ(boxes, (QStringList{QStringLiteral(" 留守録BOX：001,002"), QStringLiteral(" 内線BOX：201")}));
     const QString longName(40, QLatin1Char('W'));
-    const QStringList cut = CBreakAfterDisplay::WrapLines(longName, QLatin1Char(','), metrics,
-                                                          metrics.horizontalAdvance(QStringLiteral("WWWWW")));
+    const QStringList cut = BreakAfterDisplay::WrapLines(longName, QLatin1Char(','), metrics,
+                                                         metrics.horizontalAdvance(QStringLiteral("WWWWW")));
     EXPECT_GT(cut.size(), 1);
     EXPECT_EQ(cut.join(QString()), longName);
 }
 
 TEST(BreakAfterDisplayTest, ShowsAScrollBarExactlyWhenMoreThanOneLine) {
-    CBreakAfterDisplay display(QLatin1Char(','));
+    BreakAfterDisplay display(QLatin1Char(','));
     display.resize(200, 24);
     display.show();
     display.setDisplayText(QStringLiteral(" 留守録BOX：001"));

@@ -12,9 +12,9 @@
 
 #include "app/BackupWatch.h"
 #include "app/FtpMainUnitSession.h"
-#include "app/ui/CCommandBar.h"
 #include "app/ui/CEndChkDlg.h"
 #include "app/ui/CMainFrame.h"
+#include "app/ui/CommandBar.h"
 #include "backup/ui/CABakUpChk1Dlg.h"
 #include "backup/ui/CABakUpChk2Dlg.h"
 #include "backup/ui/CABakUpSetDlg.h"
@@ -213,7 +213,7 @@ TEST_F(FrameBackupTest, DueBackupAskedOnTheTimerRunsAndSaysSo) {
     EXPECT_EQ(dialogs, QStringList{QStringLiteral("バックアップの確認")});
     EXPECT_TRUE(progressSeen);
     EXPECT_EQ(frame->BackupProgress(), nullptr);
-    EXPECT_TRUE(frame->CommandBar()->isEnabled());
+    EXPECT_TRUE(frame->Bar()->isEnabled());
     expectCompleteMonths();
     ASSERT_EQ(io.prompt.shown.size(), 1u);
     EXPECT_EQ(io.prompt.shown[0].text, u"バックアップが完了しました。");

@@ -19,12 +19,12 @@
 #include "download/ui/CDownKindSetDlg.h"
 #include "download/ui/CFolderDwnDlg.h"
 #include "download/ui/CFolderNmChg.h"
-#include "download/ui/CPrgDownDlg.h"
 #include "download/ui/CSelDownDlg.h"
+#include "download/ui/PrgDownDlg.h"
 #include "lists/ui/CBoxOpenDlg.h"
 #include "lists/ui/CCheckListCtrl.h"
 #include "lists/ui/CListDispView.h"
-#include "lists/ui/CListWindows.h"
+#include "lists/ui/ListWindows.h"
 #include "platform/IniFile.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
@@ -36,7 +36,7 @@ namespace plova::ui {
 namespace {
 namespace fs = std::filesystem;
 
-TEST(CPrgDownDlgTest, TheProgressProtocolMovesBarAndCounter) {
+TEST(PrgDownDlgTest, TheProgressProtocolMovesBarAndCounter) {
     struct Step {
         int message;
         long long wparam;
@@ -44,7 +44,7 @@ TEST(CPrgDownDlgTest, TheProgressProtocolMovesBarAndCounter) {
         int range;
         const char* counter;
     };
-    CPrgDownDlg window(CPrgDownDlg::Kind::Files);
+    PrgDownDlg window(PrgDownDlg::Kind::Files);
     window.SetTotals(3, 100);
     const Step steps[] = {
         {msg::kBarRange, 40, 0, 40, "0／3"},      {msg::kBarPosition, 12, 12, 40, "0／3"},

@@ -14,7 +14,7 @@ namespace {
 constexpr int kLoginCheckMillis = 1000;
 }
 
-CDelKindSetDlg::CDelKindSetDlg(ListCommandHost& host) : CBackupTimedDlg(&host, host.MainWindow()), host_(host) {
+CDelKindSetDlg::CDelKindSetDlg(ListCommandHost& host) : BackupTimedDlg(&host, host.MainWindow()), host_(host) {
     setWindowTitle(qs(del::kDialogCaption));
     mainUnit_ = new QPushButton(QStringLiteral("主装置のみ"), this);
     both_ = new QPushButton(QStringLiteral("主装置とＰＣ"), this);

@@ -7,7 +7,7 @@
 
 #include <QTimer>
 
-#include "platform/ui/CBackupTimedDlg.h"
+#include "platform/ui/BackupTimedDlg.h"
 
 class QPushButton;
 
@@ -15,7 +15,7 @@ namespace plova::ui {
 
 class ListCommandHost;
 
-class CDelKindSetDlg final : public CBackupTimedDlg {
+class CDelKindSetDlg final : public BackupTimedDlg {
     Q_OBJECT
 public:
     explicit CDelKindSetDlg(ListCommandHost& host);

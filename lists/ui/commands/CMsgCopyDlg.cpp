@@ -29,7 +29,7 @@ void fillList(CCheckListCtrl* list, const fs::path& folder) {
 }  // namespace
 
 CMsgCopyDlg::CMsgCopyDlg(fs::path boxFolder, DialogBackupWatch* watch, QWidget* parent)
-    : CBackupTimedDlg(watch, parent),
+    : BackupTimedDlg(watch, parent),
       boxFolder_(std::move(boxFolder)),
       folderField_(new QLineEdit(this)),
       answering_(new CCheckListCtrl(this)),

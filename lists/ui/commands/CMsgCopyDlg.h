@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "platform/ui/CBackupTimedDlg.h"
+#include "platform/ui/BackupTimedDlg.h"
 #include "store/MessageTransfer.h"
 
 class QLineEdit;
@@ -25,7 +25,7 @@ constexpr int kExtensionList = 1116;
 constexpr int kCopyButton = 1016;
 }  // namespace msgcopy
 
-class CMsgCopyDlg final : public CBackupTimedDlg {
+class CMsgCopyDlg final : public BackupTimedDlg {
     Q_OBJECT
 public:
     CMsgCopyDlg(std::filesystem::path boxFolder, DialogBackupWatch* watch, QWidget* parent);

@@ -4,11 +4,11 @@
 #include <QThread>
 
 #include "lists/ui/CListDispView.h"
-#include "lists/ui/CListWindows.h"
+#include "lists/ui/ListWindows.h"
 #include "lists/ui/commands/ListCommandHost.h"
 #include "platform/CommandIds.h"
 #include "platform/Ports.h"
-#include "platform/ui/CPrgNoteDlg.h"
+#include "platform/ui/PrgNoteDlg.h"
 
 namespace plova::ui {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "lists/ListColumns.h"
 #include "lists/ui/CListDispView.h"
-#include "lists/ui/CListWindows.h"
+#include "lists/ui/ListWindows.h"
 #include "lists/ui/commands/CInfoEditDlg.h"
 #include "lists/ui/commands/CInfoEditDlgS.h"
 #include "lists/ui/commands/ListCommandHost.h"

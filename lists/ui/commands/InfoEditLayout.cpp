@@ -19,7 +19,7 @@ constexpr int kFieldWidth = 360;
 
 InfoEditDialog::InfoEditDialog(const QString& objectName, std::filesystem::path file, DialogBackupWatch* watch,
                                QWidget* parent)
-    : CBackupTimedDlg(watch, parent), file_(std::move(file)), grid_(new QGridLayout) {
+    : BackupTimedDlg(watch, parent), file_(std::move(file)), grid_(new QGridLayout) {
     setObjectName(objectName);
     setWindowTitle(qs(plova::infoedit::kCaption));
     CFileMng::ReadStatusRecord(file_, record_);
@@ -77,7 +77,7 @@ void InfoEditDialog::FinishRows(int focusId) {
 void InfoEditDialog::AcceptWhenSaved(const std::function<bool()>& save) {
     StopDialogBackupTimer();
     if (save()) {
-        CBackupTimedDlg::accept();
+        BackupTimedDlg::accept();
         return;
     }
     StartDialogBackupTimer();

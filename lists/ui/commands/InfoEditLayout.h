@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/ui/CBackupTimedDlg.h"
+#include "platform/ui/BackupTimedDlg.h"
 #include "store/FILESTS_INFO.h"
 
 class QGridLayout;
@@ -18,7 +18,7 @@ class QRadioButton;
 
 namespace plova::ui {
 
-class InfoEditDialog : public CBackupTimedDlg {
+class InfoEditDialog : public BackupTimedDlg {
     Q_OBJECT
 public:
     QLineEdit* Field(int id) const;

@@ -19,7 +19,7 @@
 
 namespace plova::ui {
 
-class CListWindows;
+class ListWindows;
 
 class ListCommandHost : public DownloadHost, public ListHost {
 public:
@@ -29,7 +29,7 @@ public:
 
     // ------------------------------------------------------ list windows
     // The list windows; null before they exist.
-    virtual CListWindows* Lists() const = 0;
+    virtual ListWindows* Lists() const = 0;
     // Every open list of boxes (not the response list) read again, for new
     // box names or messages that moved; then the status bar.
     virtual void ReloadBoxLists() = 0;

@@ -4,7 +4,7 @@
 #include "lists/ui/CFindSetDlgS.h"
 #include "lists/ui/CListDispSelectDlg.h"
 #include "lists/ui/CListDispView.h"
-#include "lists/ui/CListWindows.h"
+#include "lists/ui/ListWindows.h"
 #include "lists/ui/commands/ListCommandHost.h"
 #include "platform/CommandIds.h"
 

@@ -4,7 +4,7 @@
 
 #include "download/ui/DownloadCommands.h"
 #include "lists/ui/CListDispView.h"
-#include "lists/ui/CListWindows.h"
+#include "lists/ui/ListWindows.h"
 #include "lists/ui/commands/CMsgCopyDlg.h"
 #include "lists/ui/commands/COwrMsgDlg.h"
 #include "lists/ui/commands/ListCommandHost.h"

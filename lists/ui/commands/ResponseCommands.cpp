@@ -8,7 +8,7 @@
 #include "link/ResponseUpload.h"
 #include "lists/ResponseRows.h"
 #include "lists/ui/CListDispView.h"
-#include "lists/ui/CListWindows.h"
+#include "lists/ui/ListWindows.h"
 #include "lists/ui/commands/CPrgAddMsgDlg.h"
 #include "lists/ui/commands/CPrgULMsgDlg.h"
 #include "lists/ui/commands/ListCommandHost.h"

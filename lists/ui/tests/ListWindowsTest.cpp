@@ -14,9 +14,9 @@
 #include <QTest>
 
 #include "app/FtpMainUnitSession.h"
-#include "app/ui/CCommandBar.h"
 #include "app/ui/CEndChkDlg.h"
 #include "app/ui/CMainFrame.h"
+#include "app/ui/CommandBar.h"
 #include "app/ui/testing/ListFrameFixture.h"
 #include "folders/ui/CBoxFldNameChgDlg.h"
 #include "folders/ui/CFolderChgDlg.h"
@@ -27,7 +27,7 @@
 #include "lists/ui/CDataListCtrl.h"
 #include "lists/ui/CFolderListCtrl.h"
 #include "lists/ui/CListDispView.h"
-#include "lists/ui/CListWindows.h"
+#include "lists/ui/ListWindows.h"
 #include "lists/ui/testing/TypeIntoList.h"
 #include "platform/IniFile.h"
 #include "platform/testing/TempFolder.h"
@@ -275,7 +275,7 @@ TEST_F(ListWindowsTest, FlagClickHeaderSortKeysAndDisplays) {
     // The default order: box 0001 newest first, then box 0002.
     EXPECT_EQ(view->Data().Cell(0, 7), u"2026/12/03 09:00");
     EXPECT_EQ(view->Data().Cell(3, 4), u"0002");
-    EXPECT_EQ(list->SortHeader()->PictureColumn(), -1);
+    EXPECT_EQ(list->Header()->PictureColumn(), -1);
 
     // A click on a flag cell writes the flag into that row's file.
     const QRect cell = list->visualRect(list->model()->index(0, 0));
@@ -294,13 +294,13 @@ TEST_F(ListWindowsTest, FlagClickHeaderSortKeysAndDisplays) {
     const QPoint dateHeader(header->sectionViewportPosition(7) + header->sectionSize(7) / 2, header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, dateHeader);
     EXPECT_EQ(view->Data().Cell(0, 7), u"2026/12/01 09:00");
-    EXPECT_EQ(list->SortHeader()->PictureColumn(), 7);
-    EXPECT_TRUE(list->SortHeader()->PictureAscending());
+    EXPECT_EQ(list->Header()->PictureColumn(), 7);
+    EXPECT_TRUE(list->Header()->PictureAscending());
     // The picture is on the screen, at the right end of that header.
     EXPECT_GT(darkPixelsAtRightOf(header, 7), unsortedDate + 10);
     EXPECT_EQ(view->SelectedRecords(), std::vector<int>{recordOfSelected});
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, dateHeader);
-    EXPECT_FALSE(list->SortHeader()->PictureAscending());
+    EXPECT_FALSE(list->Header()->PictureAscending());
     EXPECT_EQ(view->Data().Cell(0, 7), u"2026/12/05 09:00");
 
     // Keys as a table has them: Ctrl+A selects every row, End goes to the last.
@@ -317,13 +317,13 @@ TEST_F(ListWindowsTest, FlagClickHeaderSortKeysAndDisplays) {
 
     // "未ﾀﾞｳﾝﾛｰﾄﾞ表示" and back with "全表示"; the box total stays.
     frame->OnIdle();
-    ASSERT_TRUE(frame->CommandBar()->button(cmd::kShowUndownloaded)->isEnabled());
+    ASSERT_TRUE(frame->Bar()->button(cmd::kShowUndownloaded)->isEnabled());
     frame->OnCommand(cmd::kShowUndownloaded);
     EXPECT_EQ(view->Data().RowCount(), 1);
     EXPECT_EQ(view->Data().DisplayMode(), display::kNotDownloaded);
     EXPECT_TRUE(frame->StatusText().contains(QStringLiteral("ﾎﾞｯｸｽﾄｰﾀﾙ 5  一覧表ﾄｰﾀﾙ 1")))
         << frame->StatusText().toStdString();
-    EXPECT_EQ(list->SortHeader()->PictureColumn(), -1);
+    EXPECT_EQ(list->Header()->PictureColumn(), -1);
     frame->OnCommand(cmd::kShowAll);
     EXPECT_EQ(view->Data().RowCount(), 5);
 }
@@ -341,7 +341,7 @@ TEST_F(ListWindowsTest, ResponseListHasThreeHundredRowsAndNoHeaderSort) {
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(0) + 5, header->height() / 2));
     EXPECT_EQ(view->Data().Cell(0, 0), u"001");
-    EXPECT_EQ(view->List()->SortHeader()->PictureColumn(), -1);
+    EXPECT_EQ(view->List()->Header()->PictureColumn(), -1);
     EXPECT_TRUE(frame->StatusText().contains(QStringLiteral("ｼｽﾃﾑ応答ﾒｯｾｰｼﾞﾄｰﾀﾙ 300  一覧表ﾄｰﾀﾙ 2")))
         << frame->StatusText().toStdString();
 }
@@ -450,10 +450,10 @@ TEST(ListWindowsVoice, Button1004FetchesTheVoiceOfTheSelectedRowsAndReloadsTheLi
 
     // Not logged in: the button stays off and the command does nothing.
     frame.OnIdle();
-    EXPECT_FALSE(frame.CommandBar()->button(cmd::kDownloadVoiceData)->isEnabled());
+    EXPECT_FALSE(frame.Bar()->button(cmd::kDownloadVoiceData)->isEnabled());
     ASSERT_EQ(frame.Session().PressLogin({u"127.0.0.1", u"qermo", u"pass", false}), LoginPress::LoggedIn);
     frame.OnIdle();
-    EXPECT_TRUE(frame.CommandBar()->button(cmd::kDownloadVoiceData)->isEnabled());
+    EXPECT_TRUE(frame.Bar()->button(cmd::kDownloadVoiceData)->isEnabled());
 
     view->SelectRows({0});
     const std::u16string chosen = view->Data().RecordOfRow(0).filePath;

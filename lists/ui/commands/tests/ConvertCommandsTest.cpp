@@ -15,7 +15,7 @@
 #include "audio/testing/SpeechSignal.h"
 #include "lists/ui/CBoxOpenDlg.h"
 #include "lists/ui/CListDispView.h"
-#include "lists/ui/CListWindows.h"
+#include "lists/ui/ListWindows.h"
 #include "lists/ui/commands/CWavConvDlg.h"
 #include "platform/FileLock.h"
 #include "platform/IniFile.h"

@@ -7,7 +7,7 @@
 #include <QPushButton>
 
 #include "app/ui/testing/SimFrameFixture.h"
-#include "download/CDownloadMng.h"
+#include "download/DownloadMng.h"
 #include "lists/MessageDeletion.h"
 #include "lists/ui/commands/CDelKindSetDlg.h"
 #include "lists/ui/commands/CPrgMsgDelDlg.h"
@@ -51,7 +51,7 @@ protected:
         CFtpMng* ftp = frame->Ftp();
         EXPECT_NE(ftp, nullptr);
         int handled = 0, listed = 0;
-        CDownloadMng downloader(*ftp, {});
+        DownloadMng downloader(*ftp, {});
         EXPECT_EQ(downloader.DownloadBox(u"/rusuroku/0001", box("rusuroku/0001"), handled, listed), DownloadResult::Ok);
         view = openAnsweringBox(QStringLiteral("0001"));
         if (view == nullptr) return {};

@@ -15,7 +15,7 @@
 #include "lists/ui/CCheckListCtrl.h"
 #include "lists/ui/CDataListCtrl.h"
 #include "lists/ui/CListDispView.h"
-#include "lists/ui/CListWindows.h"
+#include "lists/ui/ListWindows.h"
 #include "lists/ui/commands/CInfoEditDlg.h"
 #include "lists/ui/commands/CInfoEditDlgS.h"
 #include "lists/ui/commands/CMsgCopyDlg.h"

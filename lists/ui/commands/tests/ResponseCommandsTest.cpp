@@ -18,7 +18,7 @@
 #include "lists/ui/CBoxOpenDlg.h"
 #include "lists/ui/CDataListCtrl.h"
 #include "lists/ui/CListDispView.h"
-#include "lists/ui/CListWindows.h"
+#include "lists/ui/ListWindows.h"
 #include "lists/ui/commands/CPrgAddMsgDlg.h"
 #include "lists/ui/commands/CPrgULMsgDlg.h"
 #include "platform/File.h"

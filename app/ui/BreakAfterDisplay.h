@@ -10,10 +10,10 @@
 
 namespace plova::ui {
 
-class CBreakAfterDisplay final : public QPlainTextEdit {
+class BreakAfterDisplay final : public QPlainTextEdit {
     Q_OBJECT
 public:
-    CBreakAfterDisplay(QChar breakAfter, QWidget* parent = nullptr);
+    BreakAfterDisplay(QChar breakAfter, QWidget* parent = nullptr);
 
     // The text as set, without the breaks the wrapping adds.
     void setDisplayText(const QString& text);

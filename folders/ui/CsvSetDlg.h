@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "folders/CsvExport.h"
-#include "platform/ui/CBackupTimedDlg.h"
+#include "platform/ui/BackupTimedDlg.h"
 
 class QLabel;
 class QLineEdit;
@@ -23,7 +23,7 @@ namespace plova::ui {
 class FolderHost;
 struct CsvPlace;
 
-class CCsvSetDlg : public CBackupTimedDlg {
+class CsvSetDlg : public BackupTimedDlg {
     Q_OBJECT
 public:
     struct Texts {
@@ -55,7 +55,7 @@ public:
 
 protected:
     // The edits start with the stored folder and file name.
-    CCsvSetDlg(FolderHost& host, const Texts& texts, const CsvPlace& start);
+    CsvSetDlg(FolderHost& host, const Texts& texts, const CsvPlace& start);
 
     // Folder + separator + file, as the edits hold them.
     std::filesystem::path ChosenPath() const;

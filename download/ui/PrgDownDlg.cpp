@@ -1,4 +1,4 @@
-#include "download/ui/CPrgDownDlg.h"
+#include "download/ui/PrgDownDlg.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,7 +14,7 @@ constexpr int kDefaultRange = 100;
 constexpr int kBarWidth = 300;
 }  // namespace
 
-CPrgDownDlg::CPrgDownDlg(Kind kind, QWidget* parent) : CancelProgressDlg(parent) {
+PrgDownDlg::PrgDownDlg(Kind kind, QWidget* parent) : CancelProgressDlg(parent) {
     setWindowTitle(kind == Kind::Deleting ? QStringLiteral("削除中") : QStringLiteral("ダウンロード中"));
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("status"));
@@ -34,7 +34,7 @@ CPrgDownDlg::CPrgDownDlg(Kind kind, QWidget* parent) : CancelProgressDlg(parent)
     LayOutProgressDialog(*this, status_, counter_, bar_, ButtonRow({cancel_}, RowAlign::Centre));
 }
 
-void CPrgDownDlg::SetTotals(int total, int range) {
+void PrgDownDlg::SetTotals(int total, int range) {
     total_ = total;
     counter_value_ = 0;
     bar_->setRange(0, range > 0 ? range : kDefaultRange);
@@ -42,11 +42,11 @@ void CPrgDownDlg::SetTotals(int total, int range) {
     ShowCounter();
 }
 
-void CPrgDownDlg::ShowCounter() {
+void PrgDownDlg::ShowCounter() {
     counter_->setText(QString::asprintf("%d／%d", counter_value_, total_));
 }
 
-void CPrgDownDlg::OnMessage(int message, long long wparam) {
+void PrgDownDlg::OnMessage(int message, long long wparam) {
     switch (message) {
     case msg::kBarPosition:
         bar_->setValue(wparam >= 0 && wparam <= bar_->maximum() ? static_cast<int>(wparam) : bar_->maximum());

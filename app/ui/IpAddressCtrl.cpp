@@ -1,4 +1,4 @@
-#include "app/ui/CIpAddressCtrl.h"
+#include "app/ui/IpAddressCtrl.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -14,7 +14,7 @@ constexpr int kFieldDigits = 3;
 
 }  // namespace
 
-CIpAddressCtrl::CIpAddressCtrl(QWidget* parent) : QFrame(parent) {
+IpAddressCtrl::IpAddressCtrl(QWidget* parent) : QFrame(parent) {
     // Looks like one edit box: the frame and background of an edit, the
     // fields themselves without frames.
     setFrameShape(QFrame::StyledPanel);
@@ -51,13 +51,13 @@ CIpAddressCtrl::CIpAddressCtrl(QWidget* parent) : QFrame(parent) {
     setFocusProxy(fields_[0]);
 }
 
-QSize CIpAddressCtrl::sizeHint() const {
+QSize IpAddressCtrl::sizeHint() const {
     const QSize edit = fields_[0]->sizeHint();
     const int digits = fontMetrics().horizontalAdvance(QStringLiteral("000.000.000.000"));
     return {digits + 4 * fontMetrics().horizontalAdvance(QStringLiteral("0")) + 8, edit.height() + 4};
 }
 
-IpFields CIpAddressCtrl::fields() const {
+IpFields IpAddressCtrl::fields() const {
     IpFields out;
     for (std::size_t i = 0; i < 4; ++i) {
         bool ok = false;
@@ -67,22 +67,22 @@ IpFields CIpAddressCtrl::fields() const {
     return out;
 }
 
-void CIpAddressCtrl::setFields(const IpFields& values) {
+void IpAddressCtrl::setFields(const IpFields& values) {
     for (std::size_t i = 0; i < 4; ++i)
         fields_[i]->setText(values[i] ? QString::number(std::clamp(*values[i], 0, kFieldMax)) : QString());
 }
 
-bool CIpAddressCtrl::isBlank() const {
+bool IpAddressCtrl::isBlank() const {
     for (QLineEdit* f : fields_)
         if (!f->text().isEmpty()) return false;
     return true;
 }
 
-void CIpAddressCtrl::clear() {
+void IpAddressCtrl::clear() {
     for (QLineEdit* f : fields_) f->clear();
 }
 
-void CIpAddressCtrl::onEdited(int index) {
+void IpAddressCtrl::onEdited(int index) {
     QLineEdit* edit = fields_[static_cast<std::size_t>(index)];
     bool ok = false;
     if (edit->text().toInt(&ok) > kFieldMax && ok) edit->setText(QString::number(kFieldMax));
@@ -90,7 +90,7 @@ void CIpAddressCtrl::onEdited(int index) {
         focusField(index + 1, false);
 }
 
-void CIpAddressCtrl::focusField(int index, bool atEnd) {
+void IpAddressCtrl::focusField(int index, bool atEnd) {
     QLineEdit* edit = fields_[static_cast<std::size_t>(index)];
     edit->setFocus(Qt::OtherFocusReason);
     if (atEnd) {
@@ -101,7 +101,7 @@ void CIpAddressCtrl::focusField(int index, bool atEnd) {
     }
 }
 
-bool CIpAddressCtrl::eventFilter(QObject* watched, QEvent* event) {
+bool IpAddressCtrl::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) return QFrame::eventFilter(watched, event);
     int index = -1;
     for (int i = 0; i < 4; ++i)

@@ -1,4 +1,4 @@
-#include "folders/ui/CCsvSetDlg.h"
+#include "folders/ui/CsvSetDlg.h"
 
 #include <QFileDialog>
 #include <QGridLayout>
@@ -17,8 +17,8 @@
 namespace plova::ui {
 namespace fs = std::filesystem;
 
-CCsvSetDlg::CCsvSetDlg(FolderHost& host, const Texts& texts, const CsvPlace& start)
-    : CBackupTimedDlg(&host, host.MainWindow()), host_(host), texts_(texts) {
+CsvSetDlg::CsvSetDlg(FolderHost& host, const Texts& texts, const CsvPlace& start)
+    : BackupTimedDlg(&host, host.MainWindow()), host_(host), texts_(texts) {
     setWindowTitle(qs(texts_.caption));
     text_ = new QLabel(qs(texts_.text), this);
     browse_ = new QPushButton(QStringLiteral("設定"), this);
@@ -45,9 +45,9 @@ CCsvSetDlg::CCsvSetDlg(FolderHost& host, const Texts& texts, const CsvPlace& sta
     body->addWidget(bar_);
     LayOutDialog(*this, body, ButtonRow({ok_, cancel_}));
 
-    connect(browse_, &QPushButton::clicked, this, &CCsvSetDlg::OnBrowse);
-    connect(folder_, &QLineEdit::textChanged, this, &CCsvSetDlg::UpdateOk);
-    connect(file_, &QLineEdit::textChanged, this, &CCsvSetDlg::UpdateOk);
+    connect(browse_, &QPushButton::clicked, this, &CsvSetDlg::OnBrowse);
+    connect(folder_, &QLineEdit::textChanged, this, &CsvSetDlg::UpdateOk);
+    connect(file_, &QLineEdit::textChanged, this, &CsvSetDlg::UpdateOk);
     UpdateOk();
 
     choose_ = [this](const QString& from) {
@@ -63,23 +63,23 @@ CCsvSetDlg::CCsvSetDlg(FolderHost& host, const Texts& texts, const CsvPlace& sta
     };
 }
 
-std::u16string CCsvSetDlg::FolderTextNow() const {
+std::u16string CsvSetDlg::FolderTextNow() const {
     return folder_->text().toStdU16String();
 }
 
-std::u16string CCsvSetDlg::FileTextNow() const {
+std::u16string CsvSetDlg::FileTextNow() const {
     return file_->text().toStdU16String();
 }
 
-fs::path CCsvSetDlg::ChosenPath() const {
+fs::path CsvSetDlg::ChosenPath() const {
     return fs::path(toUtf8(FolderTextNow())) / fs::path(toUtf8(FileTextNow()));
 }
 
-void CCsvSetDlg::UpdateOk() {
+void CsvSetDlg::UpdateOk() {
     ok_->setEnabled(!working_ && !folder_->text().isEmpty() && !file_->text().isEmpty());
 }
 
-void CCsvSetDlg::OnBrowse() {
+void CsvSetDlg::OnBrowse() {
     for (;;) {
         const QString chosen = choose_(QString::fromStdString(ChosenPath().string()));
         if (chosen.isEmpty()) return;
@@ -95,7 +95,7 @@ void CCsvSetDlg::OnBrowse() {
     }
 }
 
-void CCsvSetDlg::SetWorking(bool working, int range) {
+void CsvSetDlg::SetWorking(bool working, int range) {
     working_ = working;
     setWindowTitle(qs(working ? texts_.workingCaption : texts_.caption));
     text_->setText(qs(working ? texts_.workingText : texts_.text));
@@ -115,12 +115,12 @@ void CCsvSetDlg::SetWorking(bool working, int range) {
     UpdateOk();
 }
 
-void CCsvSetDlg::reject() {
+void CsvSetDlg::reject() {
     if (working_) {
         ports().cancel->set();
         return;
     }
-    CBackupTimedDlg::reject();
+    BackupTimedDlg::reject();
 }
 
 }  // namespace plova::ui

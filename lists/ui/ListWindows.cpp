@@ -1,4 +1,4 @@
-#include "lists/ui/CListWindows.h"
+#include "lists/ui/ListWindows.h"
 
 #include <QMdiArea>
 #include <algorithm>
@@ -16,9 +16,9 @@ constexpr int kNewWindowHeight = 500;
 
 }  // namespace
 
-CListWindows::CListWindows(ListHost& host, QObject* parent) : QObject(parent), host_(host) {}
+ListWindows::ListWindows(ListHost& host, QObject* parent) : QObject(parent), host_(host) {}
 
-void CListWindows::OpenBoxes() {
+void ListWindows::OpenBoxes() {
     const std::u16string display = host_.FolderDisplayText();
     if (display.size() <= 1) return;
     CBoxOpenDlg dialog(host_.Slots(), display, host_.DialogParent());
@@ -37,10 +37,10 @@ void CListWindows::OpenBoxes() {
     host_.RefreshStatusBar(true);
 }
 
-CChildFrame* CListWindows::OpenWindow(int listNumber) {
+CChildFrame* ListWindows::OpenWindow(int listNumber) {
     const ListSlotTable table = host_.Slots();
     auto* frame = new CChildFrame(host_, listNumber, QString::fromStdU16String(table.Definition(listNumber)));
-    connect(frame, &CChildFrame::closing, this, &CListWindows::OnClosing);
+    connect(frame, &CChildFrame::closing, this, &ListWindows::OnClosing);
     QMdiArea* area = host_.ListArea();
     area->addSubWindow(frame);
     if (table.OpenCount() > 1) {
@@ -57,7 +57,7 @@ CChildFrame* CListWindows::OpenWindow(int listNumber) {
     return frame;
 }
 
-void CListWindows::DefinitionsChanged(const std::vector<int>& listNumbers) {
+void ListWindows::DefinitionsChanged(const std::vector<int>& listNumbers) {
     const ListSlotTable table = host_.Slots();
     for (QMdiSubWindow* w : host_.ListArea()->subWindowList()) {
         CChildFrame* frame = ChildFrameOf(w);
@@ -69,7 +69,7 @@ void CListWindows::DefinitionsChanged(const std::vector<int>& listNumbers) {
     }
 }
 
-void CListWindows::Close(const std::vector<int>& listNumbers) {
+void ListWindows::Close(const std::vector<int>& listNumbers) {
     // The windows first: each close renumbers the lists after it.
     std::vector<CChildFrame*> closing;
     for (QMdiSubWindow* w : host_.ListArea()->subWindowList())
@@ -79,12 +79,12 @@ void CListWindows::Close(const std::vector<int>& listNumbers) {
     for (CChildFrame* frame : closing) frame->close();
 }
 
-CListDispView* CListWindows::ActiveView() const {
+CListDispView* ListWindows::ActiveView() const {
     CChildFrame* frame = ChildFrameOf(host_.ListArea()->currentSubWindow());
     return frame ? frame->View() : nullptr;
 }
 
-std::vector<CListDispView*> CListWindows::Views() const {
+std::vector<CListDispView*> ListWindows::Views() const {
     std::vector<CListDispView*> views;
     for (QMdiSubWindow* w : host_.ListArea()->subWindowList())
         if (CChildFrame* frame = ChildFrameOf(w)) views.push_back(frame->View());
@@ -93,7 +93,7 @@ std::vector<CListDispView*> CListWindows::Views() const {
     return views;
 }
 
-void CListWindows::OnClosing(CChildFrame* frame) {
+void ListWindows::OnClosing(CChildFrame* frame) {
     const int closed = frame->View()->ListNumber();
     ListSlotTable table = host_.Slots();
     ReleaseSlot(table, closed);

@@ -1,4 +1,4 @@
-#include "download/CDownloadMng.h"
+#include "download/DownloadMng.h"
 
 #include <algorithm>
 #include <chrono>
@@ -153,7 +153,7 @@ std::int64_t SpaceForVoiceConversion(std::int64_t voiceBytes) {
 }
 }  // namespace dl
 
-fs::path CDownloadMng::ReceivingName(const fs::path& finalPath) {
+fs::path DownloadMng::ReceivingName(const fs::path& finalPath) {
     // The process of the run in the name: two runs never receive into one
     // file, and the sweep tells the files of a run that is gone.
     const std::u16string extension =
@@ -162,7 +162,7 @@ fs::path CDownloadMng::ReceivingName(const fs::path& finalPath) {
     return withExtension(finalPath, extension);
 }
 
-void CDownloadMng::SweepReceivingFiles(const fs::path& folder) {
+void DownloadMng::SweepReceivingFiles(const fs::path& folder) {
     const fs::file_time_type cutoff = fs::file_time_type::clock::now() - kReceivingFileAge;
     std::error_code ec;
     std::vector<fs::path> stale;
@@ -184,11 +184,11 @@ void CDownloadMng::SweepReceivingFiles(const fs::path& folder) {
     for (const auto& p : stale) store::RemoveFile(p);
 }
 
-bool CDownloadMng::enoughSpace(const fs::path& folder, std::int64_t bytes) {
+bool DownloadMng::enoughSpace(const fs::path& folder, std::int64_t bytes) {
     return ports().disk->freeBytes(folder) >= static_cast<std::uint64_t>(bytes);
 }
 
-CDownloadMng::Conversion CDownloadMng::Convert(const fs::path& voiceFile) {
+DownloadMng::Conversion DownloadMng::Convert(const fs::path& voiceFile) {
     const std::int64_t length = fileLength(voiceFile);
     if (!enoughSpace(voiceFile.parent_path(),
                      static_cast<std::int64_t>(store::SpaceToConvertToWav(length < 0 ? 0 : length))))
@@ -198,8 +198,8 @@ CDownloadMng::Conversion CDownloadMng::Convert(const fs::path& voiceFile) {
     return Conversion::Failed;
 }
 
-DownloadResult CDownloadMng::Receive(std::u16string_view remoteName, const fs::path& finalPath, std::int64_t listedSize,
-                                     bool resetProgress, bool noProgress, Record record, bool keepExisting) {
+DownloadResult DownloadMng::Receive(std::u16string_view remoteName, const fs::path& finalPath, std::int64_t listedSize,
+                                    bool resetProgress, bool noProgress, Record record, bool keepExisting) {
     // The procedure holds a transfer scope and has drained the control
     // connection once: each file goes straight to the session, without the
     // wrapper's drain, which waits a little for stray replies every time.
@@ -245,8 +245,8 @@ DownloadResult CDownloadMng::Receive(std::u16string_view remoteName, const fs::p
     return DownloadResult::Ok;
 }
 
-DownloadResult CDownloadMng::ListLong(std::u16string_view remoteDirectory, int kind, const fs::path& localFolder,
-                                      std::u16string& listing) {
+DownloadResult DownloadMng::ListLong(std::u16string_view remoteDirectory, int kind, const fs::path& localFolder,
+                                     std::u16string& listing) {
     long lengthBytes = 0;
     const ftp::ListResult r = ftp_.ListBoxLong(remoteDirectory, kind, listing, lengthBytes, localFolder);
     if (r == ftp::ListResult::NoSuchDirectory) return DownloadResult::NoDirectory;
@@ -255,8 +255,8 @@ DownloadResult CDownloadMng::ListLong(std::u16string_view remoteDirectory, int k
 
 // ------------------------------------------------------------- CountFiles
 
-DownloadResult CDownloadMng::CountFiles(std::u16string_view remoteDirectory, const fs::path& localFolder, int kind,
-                                        int& count, int* messages) {
+DownloadResult DownloadMng::CountFiles(std::u16string_view remoteDirectory, const fs::path& localFolder, int kind,
+                                       int& count, int* messages) {
     count = 0;
     if (messages) *messages = 0;
     if (!ftp_.HasSession()) return DownloadResult::CommError;
@@ -277,7 +277,7 @@ DownloadResult CDownloadMng::CountFiles(std::u16string_view remoteDirectory, con
 // One run of DownloadBox: the message being handled and the files this run
 // has fetched of it. A cancel or a failure takes those away again, so that no
 // message is left with half of its pair; files that were here before stay.
-struct CDownloadMng::BoxRun {
+struct DownloadMng::BoxRun {
     BoxRun(const fs::path& f, int& h) : folder(f), handled(h) {}
     const fs::path& folder;
     int& handled;
@@ -302,8 +302,8 @@ struct CDownloadMng::BoxRun {
     }
 };
 
-DownloadResult CDownloadMng::DownloadBox(std::u16string_view remoteDirectory, const fs::path& localFolder, int& handled,
-                                         int& listed) {
+DownloadResult DownloadMng::DownloadBox(std::u16string_view remoteDirectory, const fs::path& localFolder, int& handled,
+                                        int& listed) {
     handled = 0;
     listed = 0;
     if (!ftp_.HasSession()) return DownloadResult::CommError;
@@ -335,7 +335,7 @@ DownloadResult CDownloadMng::DownloadBox(std::u16string_view remoteDirectory, co
 // One file of the listing, kept when it is here whole, fetched otherwise.
 // Ok to go on with the next one (a file the main unit no longer has is noted
 // as missing and not counted); any other result ends the run.
-DownloadResult CDownloadMng::DownloadBoxFile(BoxRun& run, const listing::Entry& entry) {
+DownloadResult DownloadMng::DownloadBoxFile(BoxRun& run, const listing::Entry& entry) {
     const bool isVoice = entry.name.ends_with(store::kVmdat);
     run.enterMessage(std::u16string_view(entry.name).substr(0, entry.name.size() - store::kVmdat.size()));
     const fs::path local = run.folder / pathOf(entry.name);
@@ -386,7 +386,7 @@ DownloadResult CDownloadMng::DownloadBoxFile(BoxRun& run, const listing::Entry& 
     return DownloadResult::Ok;
 }
 
-DownloadResult CDownloadMng::ConvertPendingVoice(BoxRun& run, const fs::path& infoFile, bool infoFetched) {
+DownloadResult DownloadMng::ConvertPendingVoice(BoxRun& run, const fs::path& infoFile, bool infoFetched) {
     if (options_.convert) {
         run.window.send(msg::kStatusConvert);
         if (run.pendingVoice == withExtension(infoFile, store::kVmdat)) {
@@ -407,8 +407,8 @@ DownloadResult CDownloadMng::ConvertPendingVoice(BoxRun& run, const fs::path& in
 
 // -------------------------------------------------------- DownloadBoxInfo
 
-DownloadResult CDownloadMng::DownloadBoxInfo(std::u16string_view remoteDirectory, const fs::path& localFolder,
-                                             int& handled) {
+DownloadResult DownloadMng::DownloadBoxInfo(std::u16string_view remoteDirectory, const fs::path& localFolder,
+                                            int& handled) {
     handled = 0;
     if (!ftp_.HasSession()) return DownloadResult::CommError;
     CFtpMng::TransferScope scope(ftp_, localFolder);
@@ -446,7 +446,7 @@ DownloadResult CDownloadMng::DownloadBoxInfo(std::u16string_view remoteDirectory
 
 // ----------------------------------------------- DownloadResponseMessages
 
-DownloadResult CDownloadMng::DownloadResponseMessages(const fs::path& outouFolder, int& handled, int& voiceListed) {
+DownloadResult DownloadMng::DownloadResponseMessages(const fs::path& outouFolder, int& handled, int& voiceListed) {
     handled = 0;
     voiceListed = 0;
     if (!ftp_.HasSession()) return DownloadResult::CommError;
@@ -518,8 +518,8 @@ DownloadResult CDownloadMng::DownloadResponseMessages(const fs::path& outouFolde
 
 // --------------------------------------------------------- RemoteFileSize
 
-SizeResult CDownloadMng::RemoteFileSize(std::u16string_view remoteDirectory, const fs::path& localFolder,
-                                        std::u16string_view fileName, std::int64_t& size, std::int64_t* listedSize) {
+SizeResult DownloadMng::RemoteFileSize(std::u16string_view remoteDirectory, const fs::path& localFolder,
+                                       std::u16string_view fileName, std::int64_t& size, std::int64_t* listedSize) {
     size = 0;
     if (listedSize) *listedSize = -1;
     if (!ftp_.HasSession()) return SizeResult::CommError;
@@ -542,8 +542,8 @@ SizeResult CDownloadMng::RemoteFileSize(std::u16string_view remoteDirectory, con
 
 // ---------------------------------------------------------- DownloadVoice
 
-DownloadResult CDownloadMng::DownloadVoice(const fs::path& localFolder, std::u16string_view remotePath,
-                                           std::u16string_view localName, std::int64_t listedSize) {
+DownloadResult DownloadMng::DownloadVoice(const fs::path& localFolder, std::u16string_view remotePath,
+                                          std::u16string_view localName, std::int64_t listedSize) {
     if (!ftp_.HasSession()) return DownloadResult::CommError;
     CFtpMng::TransferScope scope(ftp_, localFolder);
     const fs::path local = localFolder / pathOf(localName);

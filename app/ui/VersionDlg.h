@@ -1,7 +1,7 @@
 // The version dialog ("バージョン").
 #pragma once
 
-#include "platform/ui/CBackupTimedDlg.h"
+#include "platform/ui/BackupTimedDlg.h"
 
 namespace plova::ui {
 
@@ -13,10 +13,10 @@ constexpr char16_t kYear[] = u"Copyright (C) 2026";
 }  // namespace version
 
 // It can be left open, so a backup that falls due meanwhile closes it.
-class CVersionDlg final : public CBackupTimedDlg {
+class VersionDlg final : public BackupTimedDlg {
     Q_OBJECT
 public:
-    explicit CVersionDlg(DialogBackupWatch* watch = nullptr, QWidget* parent = nullptr);
+    explicit VersionDlg(DialogBackupWatch* watch = nullptr, QWidget* parent = nullptr);
 };
 
 }  // namespace plova::ui

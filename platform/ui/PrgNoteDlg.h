@@ -10,10 +10,10 @@ class QProgressBar;
 
 namespace plova::ui {
 
-class CPrgNoteDlg : public QDialog {
+class PrgNoteDlg : public QDialog {
     Q_OBJECT
 public:
-    CPrgNoteDlg(std::u16string_view caption, std::u16string_view text, QWidget* parent);
+    PrgNoteDlg(std::u16string_view caption, std::u16string_view text, QWidget* parent);
     void SetRange(int maximum);
     // The bar never passes its maximum; pending events are handled after it.
     void SetPos(int position);
@@ -28,14 +28,14 @@ private:
 };
 
 // "登録中": box names being written.
-class CPrgBoxNameChgDlg final : public CPrgNoteDlg {
+class CPrgBoxNameChgDlg final : public PrgNoteDlg {
     Q_OBJECT
 public:
     explicit CPrgBoxNameChgDlg(QWidget* parent);
 };
 
 // "消去中": WAV files being deleted; its user sets the bar's range.
-class CPrgWavDelDlg final : public CPrgNoteDlg {
+class CPrgWavDelDlg final : public PrgNoteDlg {
     Q_OBJECT
 public:
     explicit CPrgWavDelDlg(QWidget* parent);

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "folders/BoxFolders.h"
-#include "platform/ui/CBackupTimedDlg.h"
+#include "platform/ui/BackupTimedDlg.h"
 
 class QLineEdit;
 
@@ -16,7 +16,7 @@ namespace plova::ui {
 class CEditListCtrl;
 class FolderHost;
 
-class CBoxListsDlg : public CBackupTimedDlg {
+class BoxListsDlg : public BackupTimedDlg {
     Q_OBJECT
 public:
     // False when the box folder holds no box: the user has been told, and
@@ -39,7 +39,7 @@ protected:
         int maxChars = 0;
         BoxText text = BoxText::Name;
     };
-    CBoxListsDlg(FolderHost& host, const Look& look);
+    BoxListsDlg(FolderHost& host, const Look& look);
     FolderHost& host_;
 
 private:

@@ -1,4 +1,4 @@
-#include "app/ui/CCommandBar.h"
+#include "app/ui/CommandBar.h"
 
 #include <QEvent>
 #include <QPushButton>
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/CommandTable.h"
-#include "app/ui/CBreakAfterDisplay.h"
+#include "app/ui/BreakAfterDisplay.h"
 #include "platform/ui/DialogLayout.h"
 
 namespace plova::ui {
@@ -33,7 +33,7 @@ const std::vector<int> kListRow = {cmd::kSelectDisplay,
 
 }  // namespace
 
-CCommandBar::CCommandBar(QWidget* parent) : QWidget(parent) {
+CommandBar::CommandBar(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("commandBar"));
     for (const CommandCaption& c : kButtonCaptions) {
         auto* b = new QPushButton(qs(c.caption), this);
@@ -47,9 +47,9 @@ CCommandBar::CCommandBar(QWidget* parent) : QWidget(parent) {
     buttons_[cmd::kDownloadAll]->setEnabled(false);
 
     const QChar separator = QChar(static_cast<char16_t>(std::filesystem::path::preferred_separator));
-    folderDisplay_ = new CBreakAfterDisplay(separator, this);
+    folderDisplay_ = new BreakAfterDisplay(separator, this);
     folderDisplay_->setObjectName(QStringLiteral("display%1").arg(cmd::kFolderDisplay));
-    boxDisplay_ = new CBreakAfterDisplay(QLatin1Char(','), this);
+    boxDisplay_ = new BreakAfterDisplay(QLatin1Char(','), this);
     boxDisplay_->setObjectName(QStringLiteral("display%1").arg(cmd::kBoxDisplay));
 
     // The tab order follows the rows.
@@ -71,20 +71,20 @@ CCommandBar::CCommandBar(QWidget* parent) : QWidget(parent) {
     layOut();
 }
 
-QPushButton* CCommandBar::button(int id) const {
+QPushButton* CommandBar::button(int id) const {
     const auto it = buttons_.find(id);
     return it != buttons_.end() ? it->second : nullptr;
 }
 
-int CCommandBar::buttonHeight() const {
+int CommandBar::buttonHeight() const {
     return std::max(24, fontMetrics().height() + 10);
 }
 
-int CCommandBar::displayHeight() const {
+int CommandBar::displayHeight() const {
     return buttonHeight();
 }
 
-int CCommandBar::buttonWidth(int id) const {
+int CommandBar::buttonWidth(int id) const {
     auto hint = [this](int button) {
         QPushButton* b = buttons_.at(button);
         QStyleOptionButton option;
@@ -106,7 +106,7 @@ int CCommandBar::buttonWidth(int id) const {
     return bar::kRightButtonWidth;
 }
 
-int CCommandBar::minimumLayoutWidth() const {
+int CommandBar::minimumLayoutWidth() const {
     const int download = static_cast<int>(kDownloadRow.size()) * (buttonWidth(kDownloadRow[0]) + bar::kGap) - bar::kGap;
     const int top = bar::kEdge + download + bar::kGroupGap + 3 * bar::kRightButtonStep + 2;
     int list = bar::kEdge * 2;
@@ -122,16 +122,16 @@ int CCommandBar::minimumLayoutWidth() const {
     return std::max(top, list);
 }
 
-QSize CCommandBar::sizeHint() const {
+QSize CommandBar::sizeHint() const {
     const int height = 2 * bar::kEdge + 2 * buttonHeight() + 2 * displayHeight() + 3 * bar::kRowGap;
     return {minimumLayoutWidth(), height};
 }
 
-QSize CCommandBar::minimumSizeHint() const {
+QSize CommandBar::minimumSizeHint() const {
     return sizeHint();
 }
 
-void CCommandBar::layOut() {
+void CommandBar::layOut() {
     const int w = width();
     const int bh = buttonHeight();
     const int dh = displayHeight();
@@ -174,12 +174,12 @@ void CCommandBar::layOut() {
     }
 }
 
-void CCommandBar::resizeEvent(QResizeEvent* event) {
+void CommandBar::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     layOut();
 }
 
-void CCommandBar::changeEvent(QEvent* event) {
+void CommandBar::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
         updateGeometry();

@@ -1,4 +1,4 @@
-#include "app/ui/CVersionDlg.h"
+#include "app/ui/VersionDlg.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -8,7 +8,7 @@
 
 namespace plova::ui {
 
-CVersionDlg::CVersionDlg(DialogBackupWatch* watch, QWidget* parent) : CBackupTimedDlg(watch, parent) {
+VersionDlg::VersionDlg(DialogBackupWatch* watch, QWidget* parent) : BackupTimedDlg(watch, parent) {
     setWindowTitle(QString::fromUtf16(version::kCaption));
     auto* title = new QLabel(QString::fromUtf16(version::kTitle), this);
     QFont bold = title->font();

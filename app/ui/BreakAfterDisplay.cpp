@@ -1,4 +1,4 @@
-#include "app/ui/CBreakAfterDisplay.h"
+#include "app/ui/BreakAfterDisplay.h"
 
 #include <QScrollBar>
 #include <QStyle>
@@ -29,7 +29,7 @@ QStringList pieces(const QString& line, QChar breakAfter) {
 
 }  // namespace
 
-CBreakAfterDisplay::CBreakAfterDisplay(QChar breakAfter, QWidget* parent)
+BreakAfterDisplay::BreakAfterDisplay(QChar breakAfter, QWidget* parent)
     : QPlainTextEdit(parent), breakAfter_(breakAfter) {
     setReadOnly(true);
     setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -42,8 +42,8 @@ CBreakAfterDisplay::CBreakAfterDisplay(QChar breakAfter, QWidget* parent)
     document()->setDocumentMargin(0);
 }
 
-QStringList CBreakAfterDisplay::WrapLines(const QString& text, QChar breakAfter, const QFontMetrics& metrics,
-                                          int width) {
+QStringList BreakAfterDisplay::WrapLines(const QString& text, QChar breakAfter, const QFontMetrics& metrics,
+                                         int width) {
     QStringList lines;
     QString normalised = text;
     normalised.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -69,20 +69,20 @@ QStringList CBreakAfterDisplay::WrapLines(const QString& text, QChar breakAfter,
     return lines;
 }
 
-void CBreakAfterDisplay::setDisplayText(const QString& text) {
+void BreakAfterDisplay::setDisplayText(const QString& text) {
     if (text == text_ && !lines_.isEmpty()) return;
     text_ = text;
     rewrap();
 }
 
-int CBreakAfterDisplay::textWidth(bool withScrollBar) const {
+int BreakAfterDisplay::textWidth(bool withScrollBar) const {
     const int margins = kTextIndent + 2;
     int width = contentsRect().width() - margins;
     if (withScrollBar) width -= style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     return std::max(1, width);
 }
 
-void CBreakAfterDisplay::rewrap() {
+void BreakAfterDisplay::rewrap() {
     if (rewrapping_) return;
     rewrapping_ = true;
     QStringList lines = WrapLines(text_, breakAfter_, fontMetrics(), textWidth(false));
@@ -98,7 +98,7 @@ void CBreakAfterDisplay::rewrap() {
     rewrapping_ = false;
 }
 
-void CBreakAfterDisplay::fitViewToOneLine() {
+void BreakAfterDisplay::fitViewToOneLine() {
     const int line = std::max(1, static_cast<int>(std::ceil(blockBoundingRect(document()->firstBlock()).height())));
     const int room = contentsRect().height();
     const int top = std::max(0, (room - line) / 2);
@@ -106,12 +106,12 @@ void CBreakAfterDisplay::fitViewToOneLine() {
     if (viewportMargins() != QMargins(kTextIndent, top, 0, bottom)) setViewportMargins(kTextIndent, top, 0, bottom);
 }
 
-void CBreakAfterDisplay::resizeEvent(QResizeEvent* event) {
+void BreakAfterDisplay::resizeEvent(QResizeEvent* event) {
     QPlainTextEdit::resizeEvent(event);
     rewrap();
 }
 
-void CBreakAfterDisplay::changeEvent(QEvent* event) {
+void BreakAfterDisplay::changeEvent(QEvent* event) {
     QPlainTextEdit::changeEvent(event);
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
         lines_.clear();

@@ -15,11 +15,11 @@ class QPushButton;
 
 namespace plova::ui {
 
-class CPrgDownDlg final : public CancelProgressDlg {
+class PrgDownDlg final : public CancelProgressDlg {
     Q_OBJECT
 public:
     enum class Kind { Files, Folders, Deleting };
-    explicit CPrgDownDlg(Kind kind, QWidget* parent = nullptr);
+    explicit PrgDownDlg(Kind kind, QWidget* parent = nullptr);
 
     // The message total and the bar range a command starts with.
     void SetTotals(int total, int range);

@@ -12,10 +12,10 @@ class CChildFrame;
 class CListDispView;
 class ListHost;
 
-class CListWindows final : public QObject {
+class ListWindows final : public QObject {
     Q_OBJECT
 public:
-    explicit CListWindows(ListHost& host, QObject* parent = nullptr);
+    explicit ListWindows(ListHost& host, QObject* parent = nullptr);
 
     // "ボックス": the open dialog, then a window for the new list.
     void OpenBoxes();

@@ -1,33 +1,33 @@
-#include "platform/ui/CBackupTimedDlg.h"
+#include "platform/ui/BackupTimedDlg.h"
 
 #include "platform/CommandIds.h"
 
 namespace plova::ui {
 
-CBackupTimedDlg::CBackupTimedDlg(DialogBackupWatch* watch, QWidget* parent) : QDialog(parent), watch_(watch) {
+BackupTimedDlg::BackupTimedDlg(DialogBackupWatch* watch, QWidget* parent) : QDialog(parent), watch_(watch) {
     timer_.setInterval(cmd::kDialogBackupTimerMs);
-    connect(&timer_, &QTimer::timeout, this, &CBackupTimedDlg::OnDialogBackupTimer);
+    connect(&timer_, &QTimer::timeout, this, &BackupTimedDlg::OnDialogBackupTimer);
 }
 
-void CBackupTimedDlg::StartDialogBackupTimer() {
+void BackupTimedDlg::StartDialogBackupTimer() {
     if (watch_ && watch_->BackupWatchArmed()) timer_.start();
 }
 
-void CBackupTimedDlg::StopDialogBackupTimer() {
+void BackupTimedDlg::StopDialogBackupTimer() {
     timer_.stop();
 }
 
-void CBackupTimedDlg::showEvent(QShowEvent* event) {
+void BackupTimedDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     StartDialogBackupTimer();
 }
 
-void CBackupTimedDlg::done(int result) {
+void BackupTimedDlg::done(int result) {
     StopDialogBackupTimer();
     QDialog::done(result);
 }
 
-void CBackupTimedDlg::OnDialogBackupTimer() {
+void BackupTimedDlg::OnDialogBackupTimer() {
     StopDialogBackupTimer();
     if (watch_ && watch_->OnDialogBackupTick()) {
         // The dialog's operation is abandoned; the backup runs after it.

@@ -18,10 +18,10 @@ public:
     virtual bool OnDialogBackupTick() = 0;
 };
 
-class CBackupTimedDlg : public QDialog {
+class BackupTimedDlg : public QDialog {
     Q_OBJECT
 public:
-    CBackupTimedDlg(DialogBackupWatch* watch, QWidget* parent);
+    BackupTimedDlg(DialogBackupWatch* watch, QWidget* parent);
 
     bool dialogBackupTimerActive() const { return timer_.isActive(); }
     // One tick of timer 10.

@@ -1,4 +1,4 @@
-#include "platform/ui/CPrgNoteDlg.h"
+#include "platform/ui/PrgNoteDlg.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -20,7 +20,7 @@ constexpr char16_t kWavFilesCaption[] = u"消去中";
 constexpr char16_t kWavFilesText[] = u"ＷＡＶファイルを消去中です。";
 }  // namespace
 
-CPrgNoteDlg::CPrgNoteDlg(std::u16string_view caption, std::u16string_view text, QWidget* parent) : QDialog(parent) {
+PrgNoteDlg::PrgNoteDlg(std::u16string_view caption, std::u16string_view text, QWidget* parent) : QDialog(parent) {
     setWindowTitle(qs(caption));
     setModal(false);
     bar_ = new QProgressBar(this);
@@ -34,22 +34,22 @@ CPrgNoteDlg::CPrgNoteDlg(std::u16string_view caption, std::u16string_view text, 
     LayOutDialog(*this, body, nullptr);
 }
 
-void CPrgNoteDlg::SetRange(int maximum) {
+void PrgNoteDlg::SetRange(int maximum) {
     bar_->setRange(0, std::max(0, maximum));
     bar_->setValue(0);
 }
 
-void CPrgNoteDlg::SetPos(int position) {
+void PrgNoteDlg::SetPos(int position) {
     bar_->setValue(std::min(position, bar_->maximum()));
     bar_->repaint();
     for (int i = 0; i < kPumpedEvents; ++i) QCoreApplication::processEvents();
 }
 
-int CPrgNoteDlg::Pos() const {
+int PrgNoteDlg::Pos() const {
     return bar_->value();
 }
 
-void CPrgNoteDlg::keyPressEvent(QKeyEvent* event) {
+void PrgNoteDlg::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         event->accept();
         return;
@@ -57,13 +57,13 @@ void CPrgNoteDlg::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-void CPrgNoteDlg::closeEvent(QCloseEvent* event) {
+void PrgNoteDlg::closeEvent(QCloseEvent* event) {
     // Only the work that opened the window closes it.
     event->ignore();
 }
 
-CPrgBoxNameChgDlg::CPrgBoxNameChgDlg(QWidget* parent) : CPrgNoteDlg(kBoxNamesCaption, kBoxNamesText, parent) {}
+CPrgBoxNameChgDlg::CPrgBoxNameChgDlg(QWidget* parent) : PrgNoteDlg(kBoxNamesCaption, kBoxNamesText, parent) {}
 
-CPrgWavDelDlg::CPrgWavDelDlg(QWidget* parent) : CPrgNoteDlg(kWavFilesCaption, kWavFilesText, parent) {}
+CPrgWavDelDlg::CPrgWavDelDlg(QWidget* parent) : PrgNoteDlg(kWavFilesCaption, kWavFilesText, parent) {}
 
 }  // namespace plova::ui

@@ -10,7 +10,7 @@ class QPushButton;
 
 namespace plova::ui {
 
-class CBreakAfterDisplay;
+class BreakAfterDisplay;
 
 namespace bar {
 constexpr int kEdge = 5;  // distance to the client area's left and right edges
@@ -23,15 +23,15 @@ constexpr int kMinButtonWidth = 80;
 constexpr int kCaptionRoom = 4;  // beyond what the style asks, so captions do not touch the edges
 }  // namespace bar
 
-class CCommandBar final : public QWidget {
+class CommandBar final : public QWidget {
     Q_OBJECT
 public:
-    explicit CCommandBar(QWidget* parent = nullptr);
+    explicit CommandBar(QWidget* parent = nullptr);
 
     QPushButton* button(int id) const;
     const std::map<int, QPushButton*>& buttons() const { return buttons_; }
-    CBreakAfterDisplay* folderDisplay() const { return folderDisplay_; }
-    CBreakAfterDisplay* boxDisplay() const { return boxDisplay_; }
+    BreakAfterDisplay* folderDisplay() const { return folderDisplay_; }
+    BreakAfterDisplay* boxDisplay() const { return boxDisplay_; }
 
     // The narrowest width at which nothing overlaps or is cut.
     int minimumLayoutWidth() const;
@@ -53,8 +53,8 @@ private:
     int buttonWidth(int id) const;
 
     std::map<int, QPushButton*> buttons_;
-    CBreakAfterDisplay* folderDisplay_ = nullptr;
-    CBreakAfterDisplay* boxDisplay_ = nullptr;
+    BreakAfterDisplay* folderDisplay_ = nullptr;
+    BreakAfterDisplay* boxDisplay_ = nullptr;
 };
 
 }  // namespace plova::ui

@@ -13,10 +13,10 @@ namespace listrole {
 constexpr int kCellKind = Qt::UserRole + 1;  // CellKind of the column, as int
 }
 
-class CListModel final : public QAbstractTableModel {
+class ListModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
-    CListModel(ListData& data, QObject* parent);
+    ListModel(ListData& data, QObject* parent);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

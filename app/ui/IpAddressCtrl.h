@@ -13,10 +13,10 @@ class QLineEdit;
 
 namespace plova::ui {
 
-class CIpAddressCtrl final : public QFrame {
+class IpAddressCtrl final : public QFrame {
     Q_OBJECT
 public:
-    explicit CIpAddressCtrl(QWidget* parent = nullptr);
+    explicit IpAddressCtrl(QWidget* parent = nullptr);
 
     IpFields fields() const;
     void setFields(const IpFields& fields);

@@ -87,9 +87,9 @@ struct DownloadOptions {
     int levelSetting = 0;  // "LEVELRVORWAV"
 };
 
-class CDownloadMng {
+class DownloadMng {
 public:
-    explicit CDownloadMng(CFtpMng& ftp, DownloadOptions options = {}) : ftp_(ftp), options_(options) {}
+    explicit DownloadMng(CFtpMng& ftp, DownloadOptions options = {}) : ftp_(ftp), options_(options) {}
 
     // Names the listing of the box holds (message names only) in `count`,
     // and the messages they make up in `messages` when given: Ok,

@@ -1,4 +1,4 @@
-#include "lists/ui/CListModel.h"
+#include "lists/ui/ListModel.h"
 
 namespace plova::ui {
 
@@ -6,17 +6,17 @@ Qt::Alignment AlignmentOf(ColumnAlign align) {
     return (align == ColumnAlign::Left ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter;
 }
 
-CListModel::CListModel(ListData& data, QObject* parent) : QAbstractTableModel(parent), data_(data) {}
+ListModel::ListModel(ListData& data, QObject* parent) : QAbstractTableModel(parent), data_(data) {}
 
-int CListModel::rowCount(const QModelIndex& parent) const {
+int ListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() || frozen_ ? 0 : data_.RowCount();
 }
 
-int CListModel::columnCount(const QModelIndex& parent) const {
+int ListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(data_.Columns().size());
 }
 
-QVariant CListModel::data(const QModelIndex& index, int role) const {
+QVariant ListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || frozen_ || index.row() >= data_.RowCount() || index.column() >= columnCount()) return {};
     const ColumnSpec& column = data_.Columns()[static_cast<std::size_t>(index.column())];
     switch (role) {
@@ -34,7 +34,7 @@ QVariant CListModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-QVariant CListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
     const ColumnSpec& column = data_.Columns()[static_cast<std::size_t>(section)];
     if (role == Qt::DisplayRole) return QString::fromStdU16String(column.name);
@@ -42,19 +42,19 @@ QVariant CListModel::headerData(int section, Qt::Orientation orientation, int ro
     return {};
 }
 
-void CListModel::BeginRebuild() {
+void ListModel::BeginRebuild() {
     beginResetModel();
     frozen_ = true;
     endResetModel();
 }
 
-void CListModel::EndRebuild() {
+void ListModel::EndRebuild() {
     beginResetModel();
     frozen_ = false;
     endResetModel();
 }
 
-void CListModel::CellChanged(int row, int column) {
+void ListModel::CellChanged(int row, int column) {
     const QModelIndex i = index(row, column);
     emit dataChanged(i, i);
 }

@@ -1,4 +1,4 @@
-#include "folders/ui/CBoxListsDlg.h"
+#include "folders/ui/BoxListsDlg.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -21,8 +21,7 @@ constexpr int kListHeight = 240;
 constexpr char16_t kFolderLabel[] = u"対象フォルダ";
 }  // namespace
 
-CBoxListsDlg::CBoxListsDlg(FolderHost& host, const Look& look)
-    : CBackupTimedDlg(&host, host.MainWindow()), host_(host) {
+BoxListsDlg::BoxListsDlg(FolderHost& host, const Look& look) : BackupTimedDlg(&host, host.MainWindow()), host_(host) {
     setWindowTitle(qs(look.caption));
     const std::filesystem::path boxFolder = OpenBoxFolder(host);
     rows_ = ReadBoxLists(boxFolder, look.text);
@@ -72,7 +71,7 @@ CBoxListsDlg::CBoxListsDlg(FolderHost& host, const Look& look)
     LayOutDialog(*this, body, ButtonRow({buttons.ok, buttons.cancel}));
 }
 
-BoxLists CBoxListsDlg::Rows() const {
+BoxLists BoxListsDlg::Rows() const {
     BoxLists out = rows_;
     std::vector<BoxRow>* targets[2] = {&out.answering, &out.extension};
     for (int k = 0; k < 2; ++k) {
