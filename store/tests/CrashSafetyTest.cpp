@@ -37,13 +37,25 @@ int KillRepeatedly(const std::function<void()>& rewrite, const std::function<voi
     std::mt19937 random(20261208);
     std::uniform_int_distribution<int> delay(0, kMaxDelayMicros);
     for (int kill = 0; kill < kKills; ++kill) {
+        // The child says when it starts rewriting, so the random moment falls
+        // in the rewrites however long the fork takes (a loaded machine, a
+        // sanitizer's large address space).
+        int started[2];
+        if (::pipe(started) != 0) ADD_FAILURE() << "pipe failed";
         const pid_t child = ::fork();
         if (child < 0) ADD_FAILURE() << "fork failed";
         if (child <= 0) {
-            if (child == 0)
+            if (child == 0) {
+                const char go = 1;
+                (void)!::write(started[1], &go, 1);
                 for (;;) rewrite();
+            }
             return 0;
         }
+        ::close(started[1]);
+        char go = 0;
+        (void)!::read(started[0], &go, 1);
+        ::close(started[0]);
         std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
         ::kill(child, SIGKILL);
         int status = 0;
