@@ -28,7 +28,7 @@ struct EndCheckButtons {
 EndCheckButtons EndCheckButtonStates(const SettingsRecord& record);
 
 // The dialog's three ways out.
-enum class EndCheckChoice { Cancel, Exit, BackupAndExit };
+enum class [[nodiscard]] EndCheckChoice{Cancel, Exit, BackupAndExit};
 
 
 class ExitHost {

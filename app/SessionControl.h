@@ -14,7 +14,7 @@
 namespace plova {
 
 // The connection-lost dialog's two buttons: "再接続" and "終了".
-enum class ConnectionLostChoice { Reconnect, Exit };
+enum class [[nodiscard]] ConnectionLostChoice{Reconnect, Exit};
 
 class SessionHost {
 public:

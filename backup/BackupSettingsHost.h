@@ -12,7 +12,7 @@
 namespace plova {
 
 // How the backup-time prompt ended.
-enum class BackupTimeAnswer { Yes, No, TimedOut };
+enum class [[nodiscard]] BackupTimeAnswer{Yes, No, TimedOut};
 
 namespace backup {
 

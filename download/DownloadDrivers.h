@@ -35,7 +35,7 @@ constexpr int kFolderBarDone = 100;
 constexpr int kFolderPumpSteps = 5;
 }  // namespace dl
 
-enum class Closing {
+enum class [[nodiscard]] Closing{
     None,            // cancelled: nothing is shown
     Success,         // "ファイルのダウンロードが正常に完了しました。"
     PartialMissing,  // some voice files gone from the main unit
@@ -61,7 +61,7 @@ void ShowClosing(Closing closing);
 bool ConfirmDownload(std::u16string_view boxFolderName);
 
 // What a batch run ended with, for the choice of its closing message.
-struct BatchOutcome {
+struct [[nodiscard]] BatchOutcome {
     int total = 0;    // files the count phase expected
     int handled = 0;  // files handled
     // The procedure that stopped the run, or a count that failed (Ok when
@@ -79,7 +79,7 @@ Closing ChooseBatchClosing(const BatchOutcome& outcome);
 
 // What the voice-data run over chosen rows ended with. Its closing may be
 // two messages in a row.
-struct VoiceOutcome {
+struct [[nodiscard]] VoiceOutcome {
     int rows = 0;
     int handled = 0;
     int failed = 0;

@@ -72,7 +72,7 @@ enum class [[nodiscard]] TransferResult{
 };
 
 // How a store ended.
-enum class StoreOutcome {
+enum class [[nodiscard]] StoreOutcome{
     Stored,
     NotTaken,  // 450: the file is in use, the main unit has no room, or it holds a newer copy
     Refused,   // refused with another code
@@ -88,7 +88,7 @@ struct [[nodiscard]] StoreResult {
 StoreResult StoreResultOf(Reply end);
 
 // How a delete ended.
-enum class DeleteOutcome {
+enum class [[nodiscard]] DeleteOutcome{
     Deleted,
     InUse,        // 450: the message is in use on the main unit
     Unavailable,  // 550: no such file, or it is protected

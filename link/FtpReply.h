@@ -16,7 +16,7 @@ constexpr int kActionNotTaken = 450;  // the file is in use, or there is no room
 constexpr int kFileUnavailable = 550;
 
 // How the main unit answered a command.
-enum class ReplyOutcome {
+enum class [[nodiscard]] ReplyOutcome{
     Accepted,  // a code that means "go on"
     Refused,   // any other code
     NoReply,   // nothing within the wait, a socket error, or a line without a code

@@ -103,7 +103,7 @@ enum class Links {
     Refuse,  // a symbolic link (on Windows also a junction) as the last component is not opened
 };
 
-enum class ReadResult {
+enum class [[nodiscard]] ReadResult{
     Ok,
     Missing,     // nothing of that name
     NotRegular,  // a folder, pipe, device, a refused link, a name Windows cannot hold

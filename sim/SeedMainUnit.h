@@ -35,7 +35,7 @@ struct SeededMessage {
     std::uint32_t recordingTenths = 0;
 };
 
-struct SeedResult {
+struct [[nodiscard]] SeedResult {
     bool ok = false;
     std::string error;
     std::vector<SeededMessage> boxMessages;

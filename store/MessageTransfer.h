@@ -57,7 +57,7 @@ constexpr std::u16string_view kNoBoxInformation = u"フォルダにボックス�
 std::u16string OverwriteText(std::u16string_view fileName);
 }  // namespace transfer
 
-enum class OverwriteChoice {
+enum class [[nodiscard]] OverwriteChoice{
     Yes,     // replace this file and the later files of this message
     All,     // replace every existing file from here on
     No,      // leave this file and the rest of this message
@@ -82,7 +82,7 @@ public:
     virtual void close() = 0;
 };
 
-struct TransferOutcome {
+struct [[nodiscard]] TransferOutcome {
     int selected = 0;
     int handled = 0;
     bool missing = false;  // a message had no voice data or recording information, or could not be read

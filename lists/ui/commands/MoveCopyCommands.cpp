@@ -84,7 +84,8 @@ void InstallMoveCopyCommands(ListCommandHost& host) {
         if (boxFolder.empty()) return;
         CMsgCopyDlg dialog(boxFolder, &host, host.MainWindow());
         if (!dialog.Fill() || host.RunDialog(dialog) != QDialog::Accepted) return;
-        MoveCopySelection(host, *view, dialog.ChosenMode(), boxFolder, dialog.ChosenBox());
+        // The transfer's own messages have told the user how it went.
+        (void)MoveCopySelection(host, *view, dialog.ChosenMode(), boxFolder, dialog.ChosenBox());
     });
 }
 
