@@ -32,10 +32,10 @@ void RunPendingBackup(BackupFlags& flags, SettingsRecord& record, const BackupHo
     flags.running = false;
     flags.accepted = false;
     if (!ok) flags.watch = true;
-    const LocalTime now = ports().clock->now();
+    const LocalTime now = CurrentPorts().clock->Now();
     RecordBackupResult(record, ok, now);
     if (ok && flags.confirmed)
-        prompt(std::u16string(kCompletedText), std::u16string(kCompletedCaption), Icon::Information);
+        ShowPrompt(std::u16string(kCompletedText), std::u16string(kCompletedCaption), Icon::Information);
     if (backup.computeNextDue) backup.computeNextDue(record, now);
 }
 
@@ -43,7 +43,7 @@ bool StartupBackupSteps(BackupFlags& flags, SettingsRecord& record, const Backup
                         const std::function<bool()>& askRunNow) {
     flags.running = false;
     flags.watch = true;
-    if (backup.isDue && backup.isDue(record, ports().clock->now())) {
+    if (backup.isDue && backup.isDue(record, CurrentPorts().clock->Now())) {
         if (askRunNow && askRunNow()) {
             flags.accepted = true;
             flags.confirmed = true;

@@ -91,7 +91,7 @@ BackupHooks MakeBackupHooks(backup::BackupRunHost& host, const BackupFlags& flag
     h.computeNextDue = ComputeNextDue;
     h.run = [&host, &flags, options](SettingsRecord& record) {
         const backup::BackupMonths months =
-            backup::MonthsOfRun(std::filesystem::path(record.folder), record.zenkaibi, ports().clock->now());
+            backup::MonthsOfRun(std::filesystem::path(record.folder), record.zenkaibi, CurrentPorts().clock->Now());
         backup::RunSettings settings = RunSettingsOf(record);
         if (!settings.loggedIn) record.connection = ConnectionRecord{record.ip, record.user, record.password};
         backup::RunOptions o = options;
@@ -109,18 +109,18 @@ BackupWatch::BackupWatch(BackupFlags& flags, SettingsRecord& record, const Backu
                          std::function<void()> showBackupTimePrompt)
     : flags_(flags), record_(record), hooks_(hooks), prompt_(std::move(showBackupTimePrompt)) {}
 
-bool BackupWatch::DueNow() const {
-    return hooks_.isDue && hooks_.isDue(record_, ports().clock->now());
+bool BackupWatch::dueNow() const {
+    return hooks_.isDue && hooks_.isDue(record_, CurrentPorts().clock->Now());
 }
 
 void BackupWatch::OnBackupTimer() {
-    if (flags_.running || !DueNow()) return;
+    if (flags_.running || !dueNow()) return;
     if (prompt_) prompt_();
     RunPendingBackup(flags_, record_, hooks_);
 }
 
 bool BackupWatch::DueBreak() {
-    if (!flags_.watch || flags_.running || !DueNow()) return false;
+    if (!flags_.watch || flags_.running || !dueNow()) return false;
     if (prompt_) prompt_();
     if (!flags_.accepted) return false;
     flags_.pending = true;

@@ -85,7 +85,7 @@ public:
     void RunPendingIfSet();
 
 private:
-    bool DueNow() const;
+    bool dueNow() const;
     BackupFlags& flags_;
     SettingsRecord& record_;
     const BackupHooks& hooks_;

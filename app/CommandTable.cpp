@@ -80,8 +80,8 @@ bool OpenFolderHasBoxes(const SettingsRecord& record) {
 }
 
 bool ConfirmUpload() {
-    return prompt(std::u16string(kUploadQuestion), std::u16string(kUploadQuestionCaption), Icon::Question,
-                  Buttons::YesNo) == Answer::Yes;
+    return ShowPrompt(std::u16string(kUploadQuestion), std::u16string(kUploadQuestionCaption), Icon::Question,
+                      Buttons::YesNo) == Answer::Yes;
 }
 
 ItemStates ButtonStates(const CommandContext& c) {

@@ -35,7 +35,7 @@ bool RunExitSequence(ExitHost& host, CPLOVADoc& doc, BackupFlags& flags, const B
         flags.running = true;
         const bool ok = backup.run && backup.run(r);
         flags.running = false;
-        const LocalTime now = ports().clock->now();
+        const LocalTime now = CurrentPorts().clock->Now();
         if (!ok) {
             flags.accepted = false;
             flags.watch = true;
@@ -48,7 +48,7 @@ bool RunExitSequence(ExitHost& host, CPLOVADoc& doc, BackupFlags& flags, const B
     r.num = std::clamp(openListCount, 0, settings::kListSlots);
     const PlacementSave placement = host.CollectPlacement();
     if (!doc.WriteAllSettings(settingsFile, &placement))
-        prompt(std::u16string(kSaveFailed), std::u16string(kErrorCaption), Icon::Exclamation);
+        ShowPrompt(std::u16string(kSaveFailed), std::u16string(kErrorCaption), Icon::Exclamation);
     host.DeleteQueuedWavFiles();
     return true;
 }

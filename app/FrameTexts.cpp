@@ -52,7 +52,7 @@ std::u16string boxText(const std::u16string& disp, bool breakBeforeExtensions) {
 
 std::u16string StatusCount(std::int64_t count) {
     if (count > kCountShownUpTo) return std::u16string(kCountOverflow);
-    return fromUtf8(std::to_string(count));
+    return FromUtf8(std::to_string(count));
 }
 
 std::u16string StatusBarText(const StatusCounts* a) {

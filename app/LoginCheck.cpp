@@ -43,7 +43,7 @@ std::u16string ComposeIpAddress(const IpFields& fields) {
     std::u16string out;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (i) out += u'.';
-        out += fromUtf8(std::to_string(std::clamp(fields[i].value_or(0), 0, kFieldMax)));
+        out += FromUtf8(std::to_string(std::clamp(fields[i].value_or(0), 0, kFieldMax)));
     }
     return out;
 }

@@ -7,7 +7,7 @@ namespace plova {
 namespace {
 
 void showError(std::u16string_view text) {
-    prompt(std::u16string(text), std::u16string(login::kErrorCaption), Icon::Exclamation);
+    ShowPrompt(std::u16string(text), std::u16string(login::kErrorCaption), Icon::Exclamation);
 }
 
 }  // namespace
@@ -24,10 +24,10 @@ LoginPress SessionControl::PressLogin(const LoginInput& input) {
         showError(*message);
         return LoginPress::StayOpen;
     }
-    return LoginWithConnectionRecord() ? LoginPress::LoggedIn : LoginPress::StayOpen;
+    return loginWithConnectionRecord() ? LoginPress::LoggedIn : LoginPress::StayOpen;
 }
 
-bool SessionControl::LoginWithConnectionRecord() {
+bool SessionControl::loginWithConnectionRecord() {
     const ConnectionRecord& c = doc_.settings.connection;
     const ftp::LoginResult result = session_->Login(c.address, c.user, c.password);
     if (result != ftp::LoginResult::Ok) {
@@ -39,7 +39,7 @@ bool SessionControl::LoginWithConnectionRecord() {
 }
 
 void SessionControl::AfterLoginDialog(bool ok) {
-    if (ok) restartIdleTimer();
+    if (ok) RestartIdleTimer();
     host_.Redraw();
 }
 
@@ -47,7 +47,7 @@ void SessionControl::Logout() {
     host_.StopBackupTimer();
     host_.CloseSettingsMenu();
     stopAndReset();
-    if (loggedIn()) {
+    if (LoggedIn()) {
         session_->Logout();
         doc_.settings.loggedIn = 0;
     }
@@ -55,24 +55,24 @@ void SessionControl::Logout() {
     host_.RestartBackupTimerIfArmed();
 }
 
-void SessionControl::stopIdleTimer() {
+void SessionControl::StopIdleTimer() {
     host_.StopIdleTimer();
     timerRunning_ = false;
 }
 
-void SessionControl::restartIdleTimer() {
+void SessionControl::RestartIdleTimer() {
     ticks_ = 0;
     host_.StartIdleTimer(cmd::kIdleTimerMs);
     timerRunning_ = true;
 }
 
-void SessionControl::resetIdleCount() {
+void SessionControl::ResetIdleCount() {
     ticks_ = 0;
 }
 
 void SessionControl::stopAndReset() {
-    stopIdleTimer();
-    resetIdleCount();
+    StopIdleTimer();
+    ResetIdleCount();
 }
 
 void SessionControl::OnIdleTick() {
@@ -88,30 +88,30 @@ void SessionControl::OnIdleTick() {
     // Only a session the program still counts as logged in is probed: one
     // found dead stays open (a cancelled exit keeps the program running)
     // until a login replaces it, and must not bring the dialog up again.
-    if (!host_.BackupRunning() && loggedIn() && session_->HasConnection()) {
+    if (!host_.BackupRunning() && LoggedIn() && session_->HasConnection()) {
         session_->Drain();
         if (!session_->KeepAlive()) {
-            ConnectionLost();
+            connectionLost();
             return;
         }
     }
-    if (loggedIn() && ++ticks_ >= cmd::kIdleLogoutTicks) Logout();
+    if (LoggedIn() && ++ticks_ >= cmd::kIdleLogoutTicks) Logout();
 }
 
-void SessionControl::ConnectionLost() {
+void SessionControl::connectionLost() {
     doc_.settings.loggedIn = 0;
     host_.Redraw();
     stopAndReset();
     if (host_.ShowConnectionLost() == ConnectionLostChoice::Reconnect)
-        Reconnect();
+        reconnect();
     else
         host_.BeginExit();
 }
 
-void SessionControl::Reconnect() {
+void SessionControl::reconnect() {
     session_->Logout();
     session_ = factory_(*this);
-    if (LoginWithConnectionRecord()) restartIdleTimer();
+    if (loginWithConnectionRecord()) RestartIdleTimer();
     host_.Redraw();
 }
 

@@ -50,9 +50,9 @@ public:
     SessionControl(const SessionControl&) = delete;
     SessionControl& operator=(const SessionControl&) = delete;
 
-    MainUnitSession& session() { return *session_; }
-    bool loggedIn() const { return doc_.settings.loggedIn == 1; }
-    int idleTicks() const { return ticks_; }
+    MainUnitSession& Session() { return *session_; }
+    bool LoggedIn() const { return doc_.settings.loggedIn == 1; }
+    int IdleTicks() const { return ticks_; }
 
     // "ログイン" in the login dialog: stores the input, checks it, logs in
     // with the connection record and shows the failure messages (caption
@@ -68,21 +68,21 @@ public:
 
     // Timer 1 as the transfer procedures drive it: stopped while they run,
     // started again with the count at 0 when they end.
-    void stopIdleTimer() override;
-    void restartIdleTimer() override;
-    void resetIdleCount() override;
+    void StopIdleTimer() override;
+    void RestartIdleTimer() override;
+    void ResetIdleCount() override;
 
     // One tick of timer 1. Start and stop the timer only through
-    // restartIdleTimer()/stopIdleTimer(): a tick that arrives while this
+    // RestartIdleTimer()/StopIdleTimer(): a tick that arrives while this
     // object holds the timer stopped (a stale queued one) is ignored.
     void OnIdleTick();
 
 private:
     void stopAndReset();
     // Logs in with the connection record; a failure shows its message.
-    bool LoginWithConnectionRecord();
-    void ConnectionLost();
-    void Reconnect();
+    bool loginWithConnectionRecord();
+    void connectionLost();
+    void reconnect();
 
     CPLOVADoc& doc_;
     SessionHost& host_;

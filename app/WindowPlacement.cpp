@@ -18,15 +18,15 @@ int clampToInt(std::int64_t v) {
 }
 
 Rect readRect(const IniDocument& ini, std::u16string_view section) {
-    return Rect{ini.getInt(section, u"Left", kAbsent), ini.getInt(section, u"Top", kAbsent),
-                ini.getInt(section, u"Right", kAbsent), ini.getInt(section, u"Bottom", kAbsent)};
+    return Rect{ini.GetInt(section, u"Left", kAbsent), ini.GetInt(section, u"Top", kAbsent),
+                ini.GetInt(section, u"Right", kAbsent), ini.GetInt(section, u"Bottom", kAbsent)};
 }
 
 void writeRect(IniDocument& ini, std::u16string_view section, const Rect& r) {
-    ini.setInt(section, u"Left", r.left);
-    ini.setInt(section, u"Top", r.top);
-    ini.setInt(section, u"Right", r.right);
-    ini.setInt(section, u"Bottom", r.bottom);
+    ini.SetInt(section, u"Left", r.left);
+    ini.SetInt(section, u"Top", r.top);
+    ini.SetInt(section, u"Right", r.right);
+    ini.SetInt(section, u"Bottom", r.bottom);
 }
 
 }  // namespace
@@ -38,7 +38,7 @@ namespace {
 struct Wide {
     std::int64_t left, top, right, bottom;
     explicit Wide(const Rect& r) : left(r.left), top(r.top), right(r.right), bottom(r.bottom) {}
-    Rect narrow() const { return Rect{clampToInt(left), clampToInt(top), clampToInt(right), clampToInt(bottom)}; }
+    Rect Narrow() const { return Rect{clampToInt(left), clampToInt(top), clampToInt(right), clampToInt(bottom)}; }
 };
 
 // One axis of shift(): a span reaching past `limit` moves back inside it,
@@ -64,7 +64,7 @@ void shift(Wide& r, std::int64_t screenWidth, std::int64_t screenHeight) {
 Rect ShiftOntoScreen(Rect stored, int screenWidth, int screenHeight) {
     Wide r(stored);
     shift(r, screenWidth, screenHeight);
-    return r.narrow();
+    return r.Narrow();
 }
 
 Rect RestoreMainWindowPlacement(Rect stored, int screenWidth, int screenHeight) {
@@ -75,7 +75,7 @@ Rect RestoreMainWindowPlacement(Rect stored, int screenWidth, int screenHeight) 
     r.right = std::max(r.right, r.left + kMinTrackWidth);
     r.bottom = std::max(r.bottom, r.top + kMinTrackHeight);
     shift(r, screenWidth, screenHeight);
-    return r.narrow();
+    return r.Narrow();
 }
 
 Rect ReadMainWindowRect(const IniDocument& ini) {
@@ -86,8 +86,8 @@ StoredListWindow ReadListWindowSection(const IniDocument& ini, int number) {
     const std::u16string section = NumberedKey(kMainSection, number);
     StoredListWindow w;
     w.rect = readRect(ini, section);
-    w.showCmd = ini.getInt(section, u"showCmd", kAbsent);
-    w.zOrder = ini.getInt(section, u"ZOrder", kAbsent);
+    w.showCmd = ini.GetInt(section, u"showCmd", kAbsent);
+    w.zOrder = ini.GetInt(section, u"ZOrder", kAbsent);
     return w;
 }
 
@@ -121,8 +121,8 @@ void WritePlacement(IniDocument& ini, const PlacementSave& save) {
     for (const ListWindowSection& s : save.lists) {
         const std::u16string section = NumberedKey(kMainSection, s.number);
         writeRect(ini, section, s.rect);
-        ini.setInt(section, u"showCmd", s.showCmd);
-        ini.setInt(section, u"ZOrder", s.zOrder);
+        ini.SetInt(section, u"showCmd", s.showCmd);
+        ini.SetInt(section, u"ZOrder", s.zOrder);
     }
 }
 

@@ -14,7 +14,7 @@ struct G729Encoder::Impl {
 };
 
 G729Encoder::G729Encoder() : impl_(new Impl) {
-    reset();
+    Reset();
 }
 
 G729Encoder::~G729Encoder() {
@@ -22,13 +22,13 @@ G729Encoder::~G729Encoder() {
     delete impl_;
 }
 
-void G729Encoder::reset() {
+void G729Encoder::Reset() {
     if (impl_->ctx) closeBcg729EncoderChannel(impl_->ctx);
     impl_->ctx = initBcg729EncoderChannel(0);  // no voice activity detection: every frame is speech
     if (!impl_->ctx) throw std::bad_alloc();
 }
 
-void G729Encoder::encode(std::span<const std::int16_t, kFrameSamples> pcm, std::span<std::uint8_t, kFrameBytes> frame) {
+void G729Encoder::Encode(std::span<const std::int16_t, kFrameSamples> pcm, std::span<std::uint8_t, kFrameBytes> frame) {
     std::uint8_t length = 0;
     bcg729Encoder(impl_->ctx, pcm.data(), frame.data(), &length);
 }
@@ -38,7 +38,7 @@ struct G729Decoder::Impl {
 };
 
 G729Decoder::G729Decoder() : impl_(new Impl) {
-    reset();
+    Reset();
 }
 
 G729Decoder::~G729Decoder() {
@@ -46,13 +46,13 @@ G729Decoder::~G729Decoder() {
     delete impl_;
 }
 
-void G729Decoder::reset() {
+void G729Decoder::Reset() {
     if (impl_->ctx) closeBcg729DecoderChannel(impl_->ctx);
     impl_->ctx = initBcg729DecoderChannel();
     if (!impl_->ctx) throw std::bad_alloc();
 }
 
-void G729Decoder::decode(std::span<const std::uint8_t, kFrameBytes> frame, bool erased,
+void G729Decoder::Decode(std::span<const std::uint8_t, kFrameBytes> frame, bool erased,
                          std::span<std::int16_t, kFrameSamples> pcm) {
     bcg729Decoder(impl_->ctx, frame.data(), static_cast<std::uint8_t>(kFrameBytes), erased ? 1 : 0, 0, 0, pcm.data());
 }

@@ -20,8 +20,8 @@ public:
     G729Encoder& operator=(const G729Encoder&) = delete;
 
     // Back to the initial state, as before the first frame of a new stream.
-    void reset();
-    void encode(std::span<const std::int16_t, kFrameSamples> pcm, std::span<std::uint8_t, kFrameBytes> frame);
+    void Reset();
+    void Encode(std::span<const std::int16_t, kFrameSamples> pcm, std::span<std::uint8_t, kFrameBytes> frame);
 
 private:
     struct Impl;
@@ -35,9 +35,9 @@ public:
     G729Decoder(const G729Decoder&) = delete;
     G729Decoder& operator=(const G729Decoder&) = delete;
 
-    void reset();
+    void Reset();
     // `erased` marks a lost frame: the decoder conceals it from its history.
-    void decode(std::span<const std::uint8_t, kFrameBytes> frame, bool erased,
+    void Decode(std::span<const std::uint8_t, kFrameBytes> frame, bool erased,
                 std::span<std::int16_t, kFrameSamples> pcm);
 
 private:

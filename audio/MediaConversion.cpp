@@ -31,7 +31,7 @@ constexpr const char* kLocalFilesOnly = "file";
 
 // FFmpeg writes its complaints about damaged files to stderr; ours are the
 // results we return.
-void QuietLibraries() {
+void quietLibraries() {
     static std::once_flag once;
     std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
 }
@@ -60,8 +60,8 @@ using FramePtr = std::unique_ptr<AVFrame, FrameCloser>;
 // The user's file is a local file, whatever its name says: a name such as
 // "concat:a.mp3|b.mp3" or "http://…" is opened as a file of that name, and
 // nothing it holds (a playlist, say) may reach any other protocol.
-FormatPtr OpenInput(const std::filesystem::path& file) {
-    QuietLibraries();
+FormatPtr openInput(const std::filesystem::path& file) {
+    quietLibraries();
     AVDictionary* options = nullptr;
     av_dict_set(&options, "protocol_whitelist", kLocalFilesOnly, 0);
     const std::string url = std::string(kFileProtocol) + file.string();
@@ -75,7 +75,7 @@ FormatPtr OpenInput(const std::filesystem::path& file) {
 }
 
 // The best audio stream with a decoder FFmpeg has; -1 when there is none.
-int BestAudioStream(AVFormatContext* format, const AVCodec** decoder) {
+int bestAudioStream(AVFormatContext* format, const AVCodec** decoder) {
     const int index = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, decoder, 0);
     return index >= 0 && *decoder != nullptr ? index : -1;
 }
@@ -83,10 +83,10 @@ int BestAudioStream(AVFormatContext* format, const AVCodec** decoder) {
 }  // namespace
 
 std::optional<std::int64_t> ProbeAudioMicroseconds(const std::filesystem::path& file) {
-    FormatPtr format = OpenInput(file);
+    FormatPtr format = openInput(file);
     if (!format) return std::nullopt;
     const AVCodec* decoder = nullptr;
-    const int index = BestAudioStream(format.get(), &decoder);
+    const int index = bestAudioStream(format.get(), &decoder);
     if (index < 0) return std::nullopt;
     const AVStream* stream = format->streams[index];
     if (stream->duration != AV_NOPTS_VALUE && stream->duration >= 0)
@@ -124,13 +124,13 @@ struct MediaConversion::Impl {
         av_channel_layout_uninit(&inLayout);
     }
 
-    void finish(int value) {
+    void Finish(int value) {
         std::lock_guard lock(mutex);
         result = value;
         done.notify_all();
     }
 
-    bool setUpResampler(const AVFrame* frame) {
+    bool SetUpResampler(const AVFrame* frame) {
         AVChannelLayout layout{};
         if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame->ch_layout.nb_channels == 0) {
             const int channels =
@@ -145,7 +145,7 @@ struct MediaConversion::Impl {
             av_channel_layout_uninit(&layout);
             return true;
         }
-        if (resampler && !drainResampler()) {
+        if (resampler && !DrainResampler()) {
             av_channel_layout_uninit(&layout);
             return false;
         }
@@ -167,7 +167,7 @@ struct MediaConversion::Impl {
     }
 
     // Resamples `count` input samples (none: flush) and hands the result to the renderer.
-    bool render(const std::uint8_t** input, int count) {
+    bool Render(const std::uint8_t** input, int count) {
         const int room = swr_get_out_samples(resampler.get(), count);
         if (room < 0) return false;
         const std::size_t channels = static_cast<std::size_t>(outLayout.nb_channels);
@@ -178,24 +178,24 @@ struct MediaConversion::Impl {
         if (made < 0) return false;
         samples += static_cast<std::uint64_t>(made);
         if (maxSamples != 0 && samples > maxSamples) return false;
-        return renderer.receive(out.data(), static_cast<std::size_t>(made) * channels * sizeof(std::int16_t));
+        return renderer.Receive(out.data(), static_cast<std::size_t>(made) * channels * sizeof(std::int16_t));
     }
 
-    bool drainResampler() { return render(nullptr, 0); }
+    bool DrainResampler() { return Render(nullptr, 0); }
 
-    bool takeFrames(AVFrame* frame) {
+    bool TakeFrames(AVFrame* frame) {
         for (;;) {
             const int got = avcodec_receive_frame(decoder.get(), frame);
             if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) return true;
             if (got < 0) return true;  // a damaged frame is skipped, as players do
-            const bool ok = setUpResampler(frame) &&
-                            render(const_cast<const std::uint8_t**>(frame->extended_data), frame->nb_samples);
+            const bool ok = SetUpResampler(frame) &&
+                            Render(const_cast<const std::uint8_t**>(frame->extended_data), frame->nb_samples);
             av_frame_unref(frame);
             if (!ok) return false;
         }
     }
 
-    int run() {
+    int Run() {
         PacketPtr packet(av_packet_alloc());
         FramePtr frame(av_frame_alloc());
         if (!packet || !frame) return media::kFailed;
@@ -207,40 +207,40 @@ struct MediaConversion::Impl {
                 // A damaged packet is skipped; the rest of the stream still counts.
                 avcodec_send_packet(decoder.get(), packet.get());
                 av_packet_unref(packet.get());
-                if (!takeFrames(frame.get())) return media::kFailed;
+                if (!TakeFrames(frame.get())) return media::kFailed;
             } else {
                 av_packet_unref(packet.get());
             }
         }
         avcodec_send_packet(decoder.get(), nullptr);
-        if (!takeFrames(frame.get())) return media::kFailed;
-        if (resampler && !drainResampler()) return media::kFailed;
+        if (!TakeFrames(frame.get())) return media::kFailed;
+        if (resampler && !DrainResampler()) return media::kFailed;
         // A stream that gives no sound at all is not a conversion.
         if (samples == 0) return media::kFailed;
-        return renderer.endStream() ? media::kCompleted : media::kFailed;
+        return renderer.EndStream() ? media::kCompleted : media::kFailed;
     }
 };
 
 MediaConversion::MediaConversion() = default;
 
 MediaConversion::~MediaConversion() {
-    end();
+    End();
 }
 
-bool MediaConversion::exists() const {
+bool MediaConversion::Exists() const {
     return impl_ != nullptr;
 }
 
-int MediaConversion::start(const std::filesystem::path& input, const std::filesystem::path& output,
+int MediaConversion::Start(const std::filesystem::path& input, const std::filesystem::path& output,
                            std::uint16_t channels, std::uint32_t samplesPerSecond, std::uint16_t bitsPerSample,
                            double maxSeconds) {
-    end();
+    End();
     if (bitsPerSample != kSupportedBits || channels == 0 || samplesPerSecond == 0) return media::kStartFailed;
     auto impl = std::make_unique<Impl>();
-    impl->format = OpenInput(input);
+    impl->format = openInput(input);
     if (!impl->format) return media::kStartFailed;
     const AVCodec* codec = nullptr;
-    impl->streamIndex = BestAudioStream(impl->format.get(), &codec);
+    impl->streamIndex = bestAudioStream(impl->format.get(), &codec);
     if (impl->streamIndex < 0) return media::kStartFailed;
     // Only the audio is read; every other stream's packets are dropped at the demuxer.
     for (unsigned i = 0; i < impl->format->nb_streams; ++i)
@@ -254,11 +254,11 @@ int MediaConversion::start(const std::filesystem::path& input, const std::filesy
     av_channel_layout_default(&impl->outLayout, channels);
     impl->outRate = samplesPerSecond;
     if (maxSeconds > 0) impl->maxSamples = static_cast<std::uint64_t>((maxSeconds + 1) * samplesPerSecond);
-    if (!impl->renderer.create(output) || !impl->renderer.beginStream(channels, samplesPerSecond, bitsPerSample))
+    if (!impl->renderer.Create(output) || !impl->renderer.BeginStream(channels, samplesPerSecond, bitsPerSample))
         return media::kStartFailed;
     Impl* running = impl.get();
     try {
-        impl->thread = std::thread([running] { running->finish(running->run()); });
+        impl->thread = std::thread([running] { running->Finish(running->Run()); });
     } catch (const std::system_error&) {
         return media::kStartFailed;
     }
@@ -266,7 +266,7 @@ int MediaConversion::start(const std::filesystem::path& input, const std::filesy
     return media::kStarted;
 }
 
-int MediaConversion::poll() {
+int MediaConversion::Poll() {
     if (!impl_) return media::kFailed;
     int result;
     {
@@ -274,11 +274,11 @@ int MediaConversion::poll() {
         impl_->done.wait_for(lock, kPollWait, [&] { return impl_->result != media::kRunning; });
         result = impl_->result;
     }
-    if (result != media::kRunning) end();
+    if (result != media::kRunning) End();
     return result;
 }
 
-void MediaConversion::end() {
+void MediaConversion::End() {
     if (!impl_) return;
     impl_->stop.store(true, std::memory_order_release);
     if (impl_->thread.joinable()) impl_->thread.join();

@@ -36,17 +36,17 @@ public:
     // can decode, the output cannot be created, or the thread cannot start.
     // A `maxSeconds` above 0 makes a stream that decodes to more than a second
     // beyond it fail, whatever length its headers claimed.
-    int start(const std::filesystem::path& input, const std::filesystem::path& output, std::uint16_t channels,
+    int Start(const std::filesystem::path& input, const std::filesystem::path& output, std::uint16_t channels,
               std::uint32_t samplesPerSecond, std::uint16_t bitsPerSample, double maxSeconds = 0);
     // Waits at most 1 ms. kRunning; kCompleted once the output file is finished
     // (sizes patched, file closed); kFailed when decoding or writing failed.
     // A finished conversion is released.
-    int poll();
+    int Poll();
     // Stops a running conversion and releases everything (the output file is
     // closed as it stands). Harmless when nothing runs.
-    void end();
+    void End();
 
-    bool exists() const;
+    bool Exists() const;
 
 private:
     struct Impl;

@@ -29,15 +29,15 @@ struct DecoderState : WorkerControl {
     std::filesystem::path output;
     std::unique_ptr<G729Decoder> codec;
 
-    ~DecoderState() { stopWorker(); }
+    ~DecoderState() { StopWorker(); }
 };
 
-DecoderState& State() {
+DecoderState& state() {
     static DecoderState state;
     return state;
 }
 
-bool HasZeroWord(const std::uint8_t* frame) {
+bool hasZeroWord(const std::uint8_t* frame) {
     for (std::size_t w = 0; w < kWordsPerFrame; ++w)
         if (frame[kWordBytes * w] == 0 && frame[kWordBytes * w + 1] == 0) return true;
     return false;
@@ -48,15 +48,15 @@ class DecodeRun {
 public:
     explicit DecodeRun(DecoderState& s) : s_(s) {}
 
-    void run() {
+    void Run() {
         for (;;) {
-            if (s_.takeStart()) takeStart();
+            if (s_.TakeStart()) takeStart();
             if (s_.status.load(std::memory_order_relaxed) == kDecoding) decodeBlock();
-            if (s_.takeStop()) break;
-            s_.idle(s_.status.load(std::memory_order_relaxed) == kDecoding);
+            if (s_.TakeStop()) break;
+            s_.Idle(s_.status.load(std::memory_order_relaxed) == kDecoding);
         }
         input_.reset();
-        writer_.abandon();
+        writer_.Abandon();
         s_.status.store(kIdle, std::memory_order_release);
     }
 
@@ -67,9 +67,9 @@ private:
         if (!s_.codec)
             s_.codec = std::make_unique<G729Decoder>();
         else
-            s_.codec->reset();
+            s_.codec->Reset();
         gain_ = LevelGain(s_.level);
-        input_ = openFileStream(s_.input, Access::Read);
+        input_ = OpenFileStream(s_.input, Access::Read);
         setStatus(input_ ? kDecoding : kCannotReadInput);
     }
 
@@ -98,11 +98,11 @@ private:
             const std::uint8_t* frame = block.data() + f * kFrameBytes;
             // The file holds each 16-bit word most significant byte first, which is
             // the codec's own bit order: the frame goes in as it stands.
-            s_.codec->decode(std::span<const std::uint8_t, kFrameBytes>(frame, kFrameBytes), HasZeroWord(frame), pcm);
+            s_.codec->Decode(std::span<const std::uint8_t, kFrameBytes>(frame, kFrameBytes), hasZeroWord(frame), pcm);
             ApplyLevel(pcm, gain_);
             // The first frame begins the file; a failed write closes it and ends the run.
-            const std::uint8_t mode = writer_.isOpen() ? WavWriter::kAppend : WavWriter::kBeginAppend;
-            if (writer_.write(mode, s_.output, pcm) != 0) {
+            const std::uint8_t mode = writer_.IsOpen() ? WavWriter::kAppend : WavWriter::kBeginAppend;
+            if (writer_.Write(mode, s_.output, pcm) != 0) {
                 setStatus(kWriteFailed);
                 return;
             }
@@ -112,7 +112,7 @@ private:
 
     // Patches the sizes. A file whose sizes cannot be patched is not complete,
     // and with no frame ever written there is no file to finish: both fail.
-    void finishFile() { setStatus(writer_.write(WavWriter::kFinish, s_.output, {}) == 0 ? kFinished : kWriteFailed); }
+    void finishFile() { setStatus(writer_.Write(WavWriter::kFinish, s_.output, {}) == 0 ? kFinished : kWriteFailed); }
 
     DecoderState& s_;
     FilePtr input_;
@@ -120,45 +120,45 @@ private:
     double gain_ = 1.0;
 };
 
-void RunWorker() {
-    DecoderState& s = State();
+void runWorker() {
+    DecoderState& s = state();
     try {
-        DecodeRun(s).run();
+        DecodeRun(s).Run();
     } catch (...) {
         // The codec could not be set up; nothing was decoded. Wait to be stopped.
-        s.failUntilStopped(kWriteFailed);
+        s.FailUntilStopped(kWriteFailed);
     }
 }
 
 }  // namespace
 
 int DecodeStart(const std::filesystem::path& input, const std::filesystem::path& output, std::int8_t level) {
-    DecoderState& s = State();
-    if (!s.claim()) return kBusy;
+    DecoderState& s = state();
+    if (!s.Claim()) return kBusy;
     const auto release = [&](int result) {
-        s.release();
+        s.Release();
         return result;
     };
     // Neither name may block the caller or be written through: the input is
     // a regular file, the output a regular file or none, never a link.
-    if (!openRegularFile(input, Access::Read) || !openForRewrite(output)) return release(kCannotOpenFiles);
+    if (!OpenRegularFile(input, Access::Read) || !OpenForRewrite(output)) return release(kCannotOpenFiles);
 
     s.input = input;
     s.output = output;
     s.level = level;
-    return s.launch(RunWorker) ? kStarted : kNoThread;
+    return s.Launch(runWorker) ? kStarted : kNoThread;
 }
 
 std::uint8_t DecodePoll() {
-    return State().poll();
+    return state().Poll();
 }
 
 std::uint8_t DecodeAbort() {
-    return State().abort();
+    return state().Abort();
 }
 
 std::uint8_t DecodeStatus() {
-    return State().status.load(std::memory_order_acquire);
+    return state().status.load(std::memory_order_acquire);
 }
 
 }  // namespace plova

@@ -34,10 +34,10 @@ struct EncoderState : WorkerControl {
     std::filesystem::path intermediate;
     std::unique_ptr<G729Encoder> codec;
 
-    ~EncoderState() { stopWorker(); }
+    ~EncoderState() { StopWorker(); }
 };
 
-EncoderState& State() {
+EncoderState& state() {
     static EncoderState state;
     return state;
 }
@@ -47,19 +47,19 @@ class EncodeRun {
 public:
     explicit EncodeRun(EncoderState& s) : s_(s) {}
 
-    void run() {
+    void Run() {
         for (;;) {
-            if (s_.takeStart()) takeStart();
+            if (s_.TakeStart()) takeStart();
             if (s_.status.load(std::memory_order_relaxed) == kConverting) pollConversion();
             if (s_.status.load(std::memory_order_relaxed) == kEncoding) encodeBlock();
             // A stop that overtakes the start is not taken until the start is.
-            if (s_.takeStop() && s_.status.load(std::memory_order_acquire) != kWaitingForStart) break;
+            if (s_.TakeStop() && s_.status.load(std::memory_order_acquire) != kWaitingForStart) break;
             // The conversion poll already waits up to a millisecond; encoding goes flat out.
             const std::uint8_t status = s_.status.load(std::memory_order_relaxed);
-            s_.idle(status == kEncoding || status == kConverting);
+            s_.Idle(status == kEncoding || status == kConverting);
         }
-        conversion_.end();
-        reader_.close();
+        conversion_.End();
+        reader_.Close();
         output_.reset();
         std::error_code ec;
         if (!s_.intermediate.empty()) std::filesystem::remove(s_.intermediate, ec);
@@ -73,28 +73,28 @@ private:
         if (!s_.codec)
             s_.codec = std::make_unique<G729Encoder>();
         else
-            s_.codec->reset();
+            s_.codec->Reset();
         gain_ = LevelGain(s_.level);
-        const int started = conversion_.start(s_.input, s_.intermediate, wav::kChannels, wav::kSampleRate,
+        const int started = conversion_.Start(s_.input, s_.intermediate, wav::kChannels, wav::kSampleRate,
                                               wav::kBitsPerSample, s_.maxSeconds);
         setStatus(started == media::kStarted ? kConverting : kConversionFailed);
     }
 
     void pollConversion() {
-        const int result = conversion_.poll();
+        const int result = conversion_.Poll();
         if (result == media::kRunning) return;
         if (result != media::kCompleted) return setStatus(kConversionFailed);
         const auto format = ReadWavFormat(s_.intermediate);
-        if (!format || !format->isCodecFormat()) return setStatus(kWrongFormat);
-        if (!reader_.open(s_.intermediate)) return setStatus(kCannotOpenIntermediate);
-        output_ = streamOf(openRegularFile(s_.output, Access::ReadWrite, Links::Refuse), "ab");
+        if (!format || !format->IsCodecFormat()) return setStatus(kWrongFormat);
+        if (!reader_.Open(s_.intermediate)) return setStatus(kCannotOpenIntermediate);
+        output_ = StreamOf(OpenRegularFile(s_.output, Access::ReadWrite, Links::Refuse), "ab");
         if (!output_) return setStatus(kCannotOpenOutput);
         setStatus(kEncoding);
     }
 
     void encodeBlock() {
         pcm_.fill(0);
-        const long n = reader_.read(pcm_);
+        const long n = reader_.Read(pcm_);
         if (n < 0) return setStatus(kReadFailed);
         if (n == 0) return finish();
         const std::size_t samples = static_cast<std::size_t>(n);
@@ -104,7 +104,7 @@ private:
         for (std::size_t f = 0; f < frames; ++f) {
             // bcg729 packs each frame most significant bit first, which is the
             // file's order of the five 16-bit words: nothing to swap.
-            s_.codec->encode(
+            s_.codec->Encode(
                 std::span<const std::int16_t, kFrameSamples>(pcm_.data() + f * kFrameSamples, kFrameSamples),
                 std::span<std::uint8_t, kFrameBytes>(coded_.data() + f * kFrameBytes, kFrameBytes));
         }
@@ -126,14 +126,14 @@ private:
     std::array<std::uint8_t, kBlockBytes> coded_{};
 };
 
-void RunWorker() {
-    EncoderState& s = State();
+void runWorker() {
+    EncoderState& s = state();
     try {
-        EncodeRun(s).run();
+        EncodeRun(s).Run();
     } catch (...) {
         // The codec could not be set up; nothing was encoded. Wait to be stopped.
         s.status.store(kConversionFailed, std::memory_order_release);
-        s.waitForStop();
+        s.WaitForStop();
         s.stopRequest.store(0, std::memory_order_release);
         std::error_code ec;
         std::filesystem::remove(s.intermediate, ec);
@@ -144,20 +144,20 @@ void RunWorker() {
 }  // namespace
 
 std::filesystem::path NewIntermediatePath() {
-    const std::filesystem::path folder = scratchFolder();
-    return folder.empty() ? folder : newTempPath(folder, kIntermediateSuffix);
+    const std::filesystem::path folder = ScratchFolder();
+    return folder.empty() ? folder : NewTempPath(folder, kIntermediateSuffix);
 }
 
 int EncodeStart(const std::filesystem::path& input, const std::filesystem::path& output, std::int8_t level,
                 double maxSeconds, const std::filesystem::path& intermediate) {
-    EncoderState& s = State();
-    if (!s.claim()) return kBusy;
+    EncoderState& s = state();
+    if (!s.Claim()) return kBusy;
     const auto release = [&](int result) {
-        s.release();
+        s.Release();
         return result;
     };
     // Only regular files: opening a pipe under the chosen name would never return.
-    if (!openRegularFile(input, Access::Read) || !openForRewrite(output)) return release(kCannotOpenFiles);
+    if (!OpenRegularFile(input, Access::Read) || !OpenForRewrite(output)) return release(kCannotOpenFiles);
     const auto micros = ProbeAudioMicroseconds(input);
     if (!micros) return release(kNoDuration);
     if (static_cast<double>(*micros) / kMicrosPerSecond > maxSeconds) return release(kTooLong);
@@ -168,20 +168,20 @@ int EncodeStart(const std::filesystem::path& input, const std::filesystem::path&
     if (s.intermediate.empty()) return release(kCannotOpenFiles);
     s.level = level;
     s.maxSeconds = maxSeconds;
-    return s.launch(RunWorker) ? kStarted : kNoThread;
+    return s.Launch(runWorker) ? kStarted : kNoThread;
 }
 
 std::uint8_t EncodePoll() {
-    const std::uint8_t status = State().poll();
+    const std::uint8_t status = state().Poll();
     return status >= kRunningFirst && status <= kRunningLast ? kEncoding : status;
 }
 
 std::uint8_t EncodeAbort() {
-    return State().abort();
+    return state().Abort();
 }
 
 std::uint8_t EncodeStatus() {
-    return State().status.load(std::memory_order_acquire);
+    return state().status.load(std::memory_order_acquire);
 }
 
 }  // namespace plova

@@ -58,7 +58,7 @@ bool FindChunk(std::FILE* file, const wav::ChunkId& id) {
 }
 
 std::optional<WavFormat> ReadWavFormat(const std::filesystem::path& path) {
-    FilePtr f = openFileStream(path, Access::Read);
+    FilePtr f = OpenFileStream(path, Access::Read);
     if (!f || !FindChunk(f.get(), wav::kFmt)) return std::nullopt;
     std::uint8_t b[20];
     if (std::fread(b, 1, sizeof b, f.get()) != sizeof b) return std::nullopt;

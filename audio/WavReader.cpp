@@ -4,19 +4,19 @@
 
 namespace plova {
 
-bool WavReader::open(const std::filesystem::path& path) {
-    FilePtr f = openFileStream(path, Access::Read);
+bool WavReader::Open(const std::filesystem::path& path) {
+    FilePtr f = OpenFileStream(path, Access::Read);
     if (!f || !FindChunk(f.get(), wav::kData) || std::fseek(f.get(), 4, SEEK_CUR) != 0) return false;
     file_ = std::move(f);
     return true;
 }
 
-long WavReader::read(std::span<std::int16_t> buffer) {
+long WavReader::Read(std::span<std::int16_t> buffer) {
     if (!file_) return -1;
     auto* bytes = reinterpret_cast<std::uint8_t*>(buffer.data());
     const std::size_t got = std::fread(bytes, 1, buffer.size() * 2, file_.get());
     if (got < buffer.size() * 2 && std::ferror(file_.get())) {
-        close();
+        Close();
         return -1;
     }
     const std::size_t samples = got / 2;

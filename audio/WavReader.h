@@ -18,12 +18,12 @@ public:
     WavReader& operator=(const WavReader&) = delete;
 
     // False when the file cannot be opened or has no "data" identifier.
-    bool open(const std::filesystem::path& path);
+    bool Open(const std::filesystem::path& path);
     // Reads up to buffer.size() samples; the number read, 0 at the end, or -1
     // on a read error (the file is then closed).
-    long read(std::span<std::int16_t> buffer);
-    void close() { file_.reset(); }
-    bool isOpen() const { return file_ != nullptr; }
+    long Read(std::span<std::int16_t> buffer);
+    void Close() { file_.reset(); }
+    bool IsOpen() const { return file_ != nullptr; }
 
 private:
     FilePtr file_;

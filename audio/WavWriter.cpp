@@ -12,15 +12,15 @@ constexpr int kFailed = -1;
 constexpr std::size_t kStreamBuffer = 64 * 1024;
 }  // namespace
 
-int WavWriter::begin(const std::filesystem::path& path) {
-    abandon();
+int WavWriter::Begin(const std::filesystem::path& path) {
+    Abandon();
     path_ = path;
     count_ = 0;
     // The one descriptor serves from the header to the patched sizes, so the
     // name is looked up once: a link, pipe or device put there is refused
     // rather than written through, and a file with a second name (whose other
     // name would lose its content too) is left alone.
-    FilePtr f = streamOf(openForRewrite(path), "w+b");
+    FilePtr f = StreamOf(OpenForRewrite(path), "w+b");
     if (!f) return kFailed;
     // A stream takes a buffer of its own only before its first read or write.
     buffer_ = std::make_unique<char[]>(kStreamBuffer);
@@ -38,12 +38,12 @@ int WavWriter::begin(const std::filesystem::path& path) {
     return kOk;
 }
 
-int WavWriter::append(std::span<const std::int16_t> samples) {
+int WavWriter::Append(std::span<const std::int16_t> samples) {
     if (!file_) return kFailed;
     if (samples.empty()) return kOk;
     // A RIFF file cannot describe more than 4 GiB: refuse rather than wrap the sizes.
     if ((std::uint64_t{count_} + samples.size()) * 2 > wav::kMaxDataBytes) {
-        abandon();
+        Abandon();
         return kFailed;
     }
     std::size_t written;
@@ -55,19 +55,19 @@ int WavWriter::append(std::span<const std::int16_t> samples) {
         written = std::fwrite(le.data(), 2, samples.size(), file_.get());
     }
     if (written != samples.size()) {
-        abandon();
+        Abandon();
         return kFailed;
     }
     count_ += static_cast<std::uint32_t>(samples.size());
     return kOk;
 }
 
-int WavWriter::finish(std::span<const std::int16_t> samples) {
-    if (!file_ || append(samples) != kOk) return kFailed;
+int WavWriter::Finish(std::span<const std::int16_t> samples) {
+    if (!file_ || Append(samples) != kOk) return kFailed;
     std::FILE* f = file_.get();
     // Buffered samples reach the disk here: a full disk shows up as a failed flush.
     if (std::fflush(f) != 0) {
-        abandon();
+        Abandon();
         return kFailed;
     }
     std::uint8_t size[4];
@@ -82,16 +82,16 @@ int WavWriter::finish(std::span<const std::int16_t> samples) {
     return ok && closed ? kOk : kFailed;
 }
 
-int WavWriter::write(std::uint8_t mode, const std::filesystem::path& path, std::span<const std::int16_t> samples) {
+int WavWriter::Write(std::uint8_t mode, const std::filesystem::path& path, std::span<const std::int16_t> samples) {
     switch (mode) {
-    case kBeginAppend: return begin(path) == kOk ? append(samples) : kFailed;
-    case kAppend: return append(samples);
-    case kFinish: return finish(samples);
+    case kBeginAppend: return Begin(path) == kOk ? Append(samples) : kFailed;
+    case kAppend: return Append(samples);
+    case kFinish: return Finish(samples);
     default: return kFailed;
     }
 }
 
-void WavWriter::abandon() {
+void WavWriter::Abandon() {
     file_.reset();
     buffer_.reset();
 }

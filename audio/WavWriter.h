@@ -29,20 +29,20 @@ public:
     // a link, a pipe or a file with a second name is refused), writes the
     // header with RIFF size 36 and data size 0 and stands just behind the
     // "data" size.
-    int begin(const std::filesystem::path& path);
+    int Begin(const std::filesystem::path& path);
     // Writes the samples little-endian at the end. A failure closes the file
     // (and the later finish fails too; the header keeps 36 and 0).
-    int append(std::span<const std::int16_t> samples);
+    int Append(std::span<const std::int16_t> samples);
     // Appends, then writes RIFF size = 2·count + 36 and data size = 2·count
     // and closes. Fails when no file is open.
-    int finish(std::span<const std::int16_t> samples = {});
-    int write(std::uint8_t mode, const std::filesystem::path& path, std::span<const std::int16_t> samples);
+    int Finish(std::span<const std::int16_t> samples = {});
+    int Write(std::uint8_t mode, const std::filesystem::path& path, std::span<const std::int16_t> samples);
 
     // Closes the file as it stands, without patching the sizes.
-    void abandon();
+    void Abandon();
 
-    bool isOpen() const { return file_ != nullptr; }
-    std::uint32_t sampleCount() const { return count_; }
+    bool IsOpen() const { return file_ != nullptr; }
+    std::uint32_t SampleCount() const { return count_; }
 
 private:
     std::filesystem::path path_;

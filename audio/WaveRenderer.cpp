@@ -12,27 +12,27 @@ WaveRenderer::~WaveRenderer() {
 }
 
 void WaveRenderer::close() {
-    file_.close();
+    file_.Close();
 }
 
-bool WaveRenderer::create(const std::filesystem::path& path) {
+bool WaveRenderer::Create(const std::filesystem::path& path) {
     close();
     count_ = 0;
     end_ = 0;
     // Made here, never opened: a file, pipe or link that someone left under
     // the name (a hard link to a file of the user's among them) fails the
     // conversion instead of being written through or waited on.
-    file_ = createNewFile(path);
+    file_ = CreateNewFile(path);
     if (!file_) return false;
-    file_.setPermissions(kNewFileMode & usualFileMode());
+    file_.SetPermissions(kNewFileMode & UsualFileMode());
     return true;
 }
 
 bool WaveRenderer::writeAt(std::uint64_t offset, const void* bytes, std::size_t length) {
-    return file_.writeAllAt(offset, bytes, length);
+    return file_.WriteAllAt(offset, bytes, length);
 }
 
-bool WaveRenderer::beginStream(std::uint16_t channels, std::uint32_t samplesPerSecond, std::uint16_t bitsPerSample) {
+bool WaveRenderer::BeginStream(std::uint16_t channels, std::uint32_t samplesPerSecond, std::uint16_t bitsPerSample) {
     if (!file_) return false;
     WavFormat format;
     format.channels = channels;
@@ -47,7 +47,7 @@ bool WaveRenderer::beginStream(std::uint16_t channels, std::uint32_t samplesPerS
     return true;
 }
 
-bool WaveRenderer::receive(const void* bytes, std::size_t length) {
+bool WaveRenderer::Receive(const void* bytes, std::size_t length) {
     if (!file_) return false;
     // The data size is a 32-bit field: a stream that would overflow it fails.
     if (std::uint64_t{count_} + length > wav::kMaxDataBytes || !writeAt(end_, bytes, length)) {
@@ -59,14 +59,14 @@ bool WaveRenderer::receive(const void* bytes, std::size_t length) {
     return true;
 }
 
-bool WaveRenderer::endStream() {
+bool WaveRenderer::EndStream() {
     if (!file_) return false;
     std::uint8_t riff[4];
     std::uint8_t data[4];
     PutLe32(riff, count_ + wav::kRiffSizeOverData);
     PutLe32(data, count_);
     const bool ok = writeAt(wav::kRiffSizeAt, riff, 4) && writeAt(wav::kDataSizeAt, data, 4);
-    const bool closed = file_.closeChecked();
+    const bool closed = file_.CloseChecked();
     return ok && closed;
 }
 

@@ -23,18 +23,18 @@ public:
     // Creates `path`, which must not exist yet: whatever is there already (a
     // file, a link, a pipe) is refused, never opened. False when it cannot be
     // created.
-    bool create(const std::filesystem::path& path);
+    bool Create(const std::filesystem::path& path);
     // Writes the header: format tag 1 with the connection's channels, rate and
     // bits, RIFF size count + 36 and data size count (36 and 0 when fresh).
-    bool beginStream(std::uint16_t channels, std::uint32_t samplesPerSecond, std::uint16_t bitsPerSample);
+    bool BeginStream(std::uint16_t channels, std::uint32_t samplesPerSecond, std::uint16_t bitsPerSample);
     // Appends the bytes as they are and counts them. A failed write closes the file.
-    bool receive(const void* bytes, std::size_t length);
+    bool Receive(const void* bytes, std::size_t length);
     // Writes RIFF size (count + 36) at offset 4 and data size (count) at
     // offset 40, then closes. False when either write or the close fails.
-    bool endStream();
+    bool EndStream();
 
-    std::uint32_t bytesWritten() const { return count_; }
-    bool isOpen() const { return file_.isOpen(); }
+    std::uint32_t BytesWritten() const { return count_; }
+    bool IsOpen() const { return file_.IsOpen(); }
 
 private:
     bool writeAt(std::uint64_t offset, const void* bytes, std::size_t length);

@@ -38,7 +38,7 @@ struct WorkerControl {
     std::condition_variable stopRaised;
 
     // Asks the worker to stop and waits for it.
-    void stopWorker() {
+    void StopWorker() {
         {
             const std::lock_guard lock(stopMutex);
             stopRequest.store(worker::kRequest, std::memory_order_release);
@@ -48,7 +48,7 @@ struct WorkerControl {
     }
 
     // Sleeps until a stop request is pending (worker side).
-    void waitForStop() {
+    void WaitForStop() {
         std::unique_lock lock(stopMutex);
         stopRaised.wait(lock, [this] { return stopRequest.load(std::memory_order_acquire) != 0; });
     }
@@ -56,7 +56,7 @@ struct WorkerControl {
     // Claiming the worker and marking it as running is one step, so two
     // callers can never both start, and a poll right after the start never
     // sees "idle" for a run that is about to begin. False when it is busy.
-    bool claim() {
+    bool Claim() {
         std::uint8_t expected = worker::kIdle;
         if (!status.compare_exchange_strong(expected, worker::kWaitingForStart, std::memory_order_acq_rel))
             return false;
@@ -65,18 +65,18 @@ struct WorkerControl {
     }
 
     // Gives a claimed worker back without running it.
-    void release() { status.store(worker::kIdle, std::memory_order_release); }
+    void Release() { status.store(worker::kIdle, std::memory_order_release); }
 
     // Starts the thread with a start request pending. False, with the worker
     // given back, when the system makes no thread.
-    bool launch(void (*run)()) {
+    bool Launch(void (*run)()) {
         stopRequest.store(0, std::memory_order_relaxed);
         startRequest.store(worker::kRequest, std::memory_order_release);
         try {
             thread = std::thread(run);
         } catch (const std::system_error&) {
             startRequest.store(0, std::memory_order_relaxed);
-            release();
+            Release();
             return false;
         }
         return true;
@@ -84,17 +84,17 @@ struct WorkerControl {
 
     // The status as a poll reports it (any failure as kFailed); a finished or
     // failed worker is stopped.
-    std::uint8_t poll() {
+    std::uint8_t Poll() {
         std::uint8_t s = status.load(std::memory_order_acquire);
         if (s >= worker::kFailedFirst && s <= worker::kFailedLast) s = worker::kFailed;
-        if (s == worker::kFinished || s == worker::kFailed) stopWorker();
+        if (s == worker::kFinished || s == worker::kFailed) StopWorker();
         return s;
     }
 
     // ------------------------------------------------------- worker side
 
     // Takes a pending start request: true when there was one.
-    bool takeStart() {
+    bool TakeStart() {
         if (status.load(std::memory_order_acquire) != worker::kWaitingForStart ||
             startRequest.load(std::memory_order_acquire) != worker::kRequest)
             return false;
@@ -103,7 +103,7 @@ struct WorkerControl {
     }
 
     // Takes a pending stop request: true when there was one.
-    bool takeStop() {
+    bool TakeStop() {
         if (stopRequest.load(std::memory_order_acquire) != worker::kRequest) return false;
         stopRequest.store(0, std::memory_order_release);
         return true;
@@ -111,29 +111,29 @@ struct WorkerControl {
 
     // Between two steps: at once while `busy`, a millisecond while the start
     // is awaited; finished or failed, nothing to do but wait to be stopped.
-    void idle(bool busy) {
+    void Idle(bool busy) {
         if (busy) return;
         if (status.load(std::memory_order_relaxed) == worker::kWaitingForStart) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
             return;
         }
-        waitForStop();
+        WaitForStop();
     }
 
     // A run that could not even be set up: reports `failure`, waits to be
     // stopped and is idle again.
-    void failUntilStopped(std::uint8_t failure) {
+    void FailUntilStopped(std::uint8_t failure) {
         status.store(failure, std::memory_order_release);
-        waitForStop();
+        WaitForStop();
         stopRequest.store(0, std::memory_order_release);
         status.store(worker::kIdle, std::memory_order_release);
     }
 
     // Stops a worker that has taken its start; the status when there is none.
-    std::uint8_t abort() {
+    std::uint8_t Abort() {
         const std::uint8_t s = status.load(std::memory_order_acquire);
         if (s == worker::kIdle || s == worker::kWaitingForStart) return s;
-        stopWorker();
+        StopWorker();
         return worker::kAborted;
     }
 };

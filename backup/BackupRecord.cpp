@@ -24,11 +24,11 @@ constexpr std::uint64_t kMaxHiddenListBytes = 1024 * 1024;
 std::u16string formatted(const char* format, int a, int b) {
     char buf[32];
     std::snprintf(buf, sizeof buf, format, a, b);
-    return fromUtf8(buf);
+    return FromUtf8(buf);
 }
 
 fs::path pathOf(std::u16string_view name) {
-    return fs::path(toUtf8(name));
+    return fs::path(ToUtf8(name));
 }
 
 std::u16string monthOfFolder(std::u16string_view folder) {
@@ -99,11 +99,11 @@ bool WriteRecord(const fs::path& root, std::u16string_view folderName, std::u16s
     std::error_code ec;
     fs::create_directory(folder, ec);
     const fs::path file = folder / pathOf(kRecordFile);
-    IniDocument ini = IniDocument::load(file);
-    ini.set(kRecordSection, kDoneKey, DoneTimeText(stamp));
-    ini.set(kRecordSection, kind == kKindBoxes ? kBoxFlagKey : kResponseFlagKey,
+    IniDocument ini = IniDocument::Load(file);
+    ini.Set(kRecordSection, kDoneKey, DoneTimeText(stamp));
+    ini.Set(kRecordSection, kind == kKindBoxes ? kBoxFlagKey : kResponseFlagKey,
             status == kStatusComplete ? kComplete : kIncomplete);
-    const bool saved = ini.save(file);
+    const bool saved = ini.Save(file);
     HideFile(file);
     return saved;
 }
@@ -122,7 +122,7 @@ bool MarkMonths(const fs::path& root, const BackupMonths& months, int status, co
 
 std::u16string ReadBoxFlag(const fs::path& root, std::u16string_view folderName) {
     const fs::path file = root / pathOf(folderName) / pathOf(kRecordFile);
-    std::u16string flag = readProfileString(file, kRecordSection, kBoxFlagKey, kIncomplete);
+    std::u16string flag = ReadProfileString(file, kRecordSection, kBoxFlagKey, kIncomplete);
     if (flag.size() > kFlagReadChars) flag.resize(kFlagReadChars);
     return flag;
 }
@@ -136,7 +136,7 @@ void HideFile(const fs::path& file) {
     const fs::path list = file.parent_path() / kHiddenList;
     const std::string name = file.filename().string();
     std::string text;
-    const ReadResult read = readWholeFile(list, text, kMaxHiddenListBytes, Links::Refuse);
+    const ReadResult read = ReadWholeFile(list, text, kMaxHiddenListBytes, Links::Refuse);
     if (read != ReadResult::Ok && read != ReadResult::Missing) return;
     std::size_t start = 0;
     while (start < text.size()) {
@@ -146,7 +146,7 @@ void HideFile(const fs::path& file) {
         start = end + 1;
     }
     if (!text.empty() && text.back() != '\n') text += '\n';
-    writeFileAtomically(list, text + name + '\n');
+    WriteFileAtomically(list, text + name + '\n');
 }
 
 }  // namespace plova::backup

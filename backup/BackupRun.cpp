@@ -34,7 +34,7 @@ constexpr std::u16string_view kResponseRemote = u"/outou/";
 constexpr std::size_t kMonthChars = 6;
 
 fs::path pathOf(std::u16string_view name) {
-    return fs::path(toUtf8(name));
+    return fs::path(ToUtf8(name));
 }
 
 std::uint64_t roundedUp(std::uint64_t bytes) {
@@ -42,12 +42,12 @@ std::uint64_t roundedUp(std::uint64_t bytes) {
 }
 
 bool enoughSpace(const fs::path& root, std::uint64_t needed) {
-    return ports().disk->freeBytes(root) >= needed;
+    return CurrentPorts().disk->FreeBytes(root) >= needed;
 }
 
 void stepProgress() {
-    const WindowHandle window = ports().progress->find(std::u16string(kProgressCaption));
-    ports().progress->send(window, kProgressStep, 0, 0);
+    const WindowHandle window = CurrentPorts().progress->Find(std::u16string(kProgressCaption));
+    CurrentPorts().progress->Send(window, kProgressStep, 0, 0);
 }
 
 std::string reasonOf(int error) {
@@ -71,19 +71,19 @@ BackupResult localFailure(const TransferContext& c, const fs::path& path, int er
 class ReceivingCopy final : public FTP_SESSION::RetrieveSink {
 public:
     ReceivingCopy(fs::path path, std::int64_t listedSize) : path_(std::move(path)), listed_(listedSize) {}
-    ~ReceivingCopy() override { discard(); }
+    ~ReceivingCopy() override { Discard(); }
     ReceivingCopy(const ReceivingCopy&) = delete;
     ReceivingCopy& operator=(const ReceivingCopy&) = delete;
 
-    bool open() override {
+    bool Open() override {
         errno = 0;
-        file_ = openForRewrite(path_);
+        file_ = OpenForRewrite(path_);
         if (!file_) return failLocally();
         opened_ = true;
         const StatusRecordBytes room{};
-        return file_.writeAll(room.data(), room.size()) || failLocally();
+        return file_.WriteAll(room.data(), room.size()) || failLocally();
     }
-    bool write(const char* bytes, std::size_t size) override {
+    bool Write(const char* bytes, std::size_t size) override {
         if (length_ + static_cast<std::int64_t>(size) > listed_) {
             tooLong_ = true;
             return false;
@@ -94,31 +94,31 @@ public:
         }
         length_ += static_cast<std::int64_t>(size);
         errno = 0;
-        return file_.writeAll(bytes, size) || failLocally();
+        return file_.WriteAll(bytes, size) || failLocally();
     }
-    bool close() override { return true; }  // the record is still to come
+    bool Close() override { return true; }  // the record is still to come
 
-    const fs::path& path() const { return path_; }
+    const fs::path& Path() const { return path_; }
     // The data arrived at exactly the listed length.
-    bool whole() const { return !tooLong_ && length_ == listed_; }
-    bool hasBlock() const { return length_ >= static_cast<std::int64_t>(block_.size()); }
-    const BlockBytes& block() const { return block_; }
+    bool Whole() const { return !tooLong_ && length_ == listed_; }
+    bool HasBlock() const { return length_ >= static_cast<std::int64_t>(block_.size()); }
+    const BlockBytes& Block() const { return block_; }
     // A local open or write failed, and the system's error for it.
-    bool failedLocally() const { return localFailure_; }
-    int localError() const { return localError_; }
+    bool FailedLocally() const { return localFailure_; }
+    int LocalError() const { return localError_; }
 
-    bool finish(const FILESTS_INFO& record) {
-        const StatusRecordBytes head = record.toBytes();
+    bool Finish(const FILESTS_INFO& record) {
+        const StatusRecordBytes head = record.ToBytes();
         errno = 0;
-        return (file_.writeAllAt(0, head.data(), head.size()) && file_.closeChecked()) || failLocally();
+        return (file_.WriteAllAt(0, head.data(), head.size()) && file_.CloseChecked()) || failLocally();
     }
     // Nothing of a file that is not kept stays behind.
-    void discard() {
-        file_.close();
+    void Discard() {
+        file_.Close();
         if (opened_) store::RemoveFile(path_);
         opened_ = false;
     }
-    void kept() { opened_ = false; }
+    void Kept() { opened_ = false; }
 
 private:
     // errno stays 0 where the file layer refused the name without a system
@@ -163,25 +163,25 @@ BackupResult fetch(CFtpMng& ftp, const TransferContext& c, const fs::path& folde
     ftp::TransferResult r = ftp::TransferResult::Failed;
     {
         CFtpMng::TransferScope scope(ftp, folder);
-        if (FTP_SESSION* session = scope.session()) r = session->RetrieveTo(e.name, copy, true, false, e.size);
+        if (FTP_SESSION* session = scope.Session()) r = session->RetrieveTo(e.name, copy, true, false, e.size);
     }
-    if (copy.failedLocally()) return localFailure(c, copy.path(), copy.localError());
+    if (copy.FailedLocally()) return localFailure(c, copy.Path(), copy.LocalError());
     if (r == ftp::TransferResult::Unavailable) return BackupResult::SomeSkipped;
     if (r == ftp::TransferResult::Cancelled) return BackupResult::Cancelled;
     // A connection that ends early looks like the end of the file, and the
     // main unit may say 226 all the same: only the listed length tells.
-    if (r != ftp::TransferResult::Done || !copy.whole()) return BackupResult::CommError;
+    if (r != ftp::TransferResult::Done || !copy.Whole()) return BackupResult::CommError;
     FILESTS_INFO status;
-    const bool built = copy.hasBlock() && (responseMessage ? CFileMng::BuildResponseRecord(copy.block(), status)
-                                                           : CFileMng::BuildStatusRecord(copy.block(), file, status));
+    const bool built = copy.HasBlock() && (responseMessage ? CFileMng::BuildResponseRecord(copy.Block(), status)
+                                                           : CFileMng::BuildStatusRecord(copy.Block(), file, status));
     // Not a message file (too short for its recording block, say): it cannot
     // be backed up, and the run goes on without it, as a download does.
     if (!built) return BackupResult::SomeSkipped;
-    if (!copy.finish(status)) return localFailure(c, copy.path(), copy.localError());
+    if (!copy.Finish(status)) return localFailure(c, copy.Path(), copy.LocalError());
     std::error_code ec;
-    fs::rename(copy.path(), file, ec);
+    fs::rename(copy.Path(), file, ec);
     if (ec) return localFailure(c, file, ec.value());
-    copy.kept();
+    copy.Kept();
     return BackupResult::Ok;
 }
 
@@ -229,7 +229,7 @@ BackupResult listRemote(CFtpMng& ftp, std::u16string_view remotePath, const fs::
     const ftp::ListResult listed = ftp.ListBoxLong(remotePath, ftp::kListAll, listing, length, root);
     if (listed == ftp::ListResult::NoSuchDirectory) return BackupResult::NoDirectory;
     if (listed != ftp::ListResult::Listed) return BackupResult::CommError;
-    return cancelRequested() ? BackupResult::Cancelled : BackupResult::Ok;
+    return CancelRequested() ? BackupResult::Cancelled : BackupResult::Ok;
 }
 
 // What a killed earlier run left under receiving names in the folders this
@@ -280,7 +280,7 @@ BackupResult BackupBox(CFtpMng& ftp, const TransferContext& c, std::u16string_vi
 
     bool skipped = false;
     for (const listing::Entry& e : listing::MessageEntries(listing, listing::NameForm::BoxMessage)) {
-        if (cancelRequested()) return BackupResult::Cancelled;
+        if (CancelRequested()) return BackupResult::Cancelled;
         const std::u16string month = e.name.substr(0, kMonthChars);
         if (month < c.months.baseMonth || month > c.months.currentMonth) continue;
         const std::u16string monthFolder = MonthFolderName(month);
@@ -294,7 +294,7 @@ BackupResult BackupBox(CFtpMng& ftp, const TransferContext& c, std::u16string_vi
             continue;
         }
         // The month stays open until the whole run has ended well.
-        WriteRecord(c.root, monthFolder, TimeStamp(ports().clock->now()), kStatusIncomplete, kKindBoxes);
+        WriteRecord(c.root, monthFolder, TimeStamp(CurrentPorts().clock->Now()), kStatusIncomplete, kKindBoxes);
         if (isInfo) stepProgress();
     }
     return skipped ? BackupResult::SomeSkipped : BackupResult::Ok;
@@ -309,14 +309,15 @@ BackupResult BackupResponseMessages(CFtpMng& ftp, const TransferContext& c) {
 
     bool skipped = false;
     for (const listing::Entry& e : listing::MessageEntries(listing, listing::NameForm::ResponseMessage)) {
-        if (cancelRequested()) return BackupResult::Cancelled;
+        if (CancelRequested()) return BackupResult::Cancelled;
         if (!e.name.ends_with(store::kVmdat)) continue;
         if (const BackupResult r = backupFile(ftp, c, monthPath, folder, e, true); r != BackupResult::Ok) {
             if (r != BackupResult::SomeSkipped) return r;
             skipped = true;
             continue;
         }
-        WriteRecord(c.root, c.months.current, TimeStamp(ports().clock->now()), kStatusIncomplete, kKindResponses);
+        WriteRecord(c.root, c.months.current, TimeStamp(CurrentPorts().clock->Now()), kStatusIncomplete,
+                    kKindResponses);
         stepProgress();
     }
     return skipped ? BackupResult::SomeSkipped : BackupResult::Ok;
@@ -327,7 +328,7 @@ BackupResult BackupResponseMessages(CFtpMng& ftp, const TransferContext& c) {
 namespace {
 
 std::u16string withPath(std::u16string_view text, const fs::path& path) {
-    return std::u16string(text) + u"\n" + fromUtf8(path.string());
+    return std::u16string(text) + u"\n" + FromUtf8(path.string());
 }
 
 // Why a month's record could not be written, for the message.
@@ -358,16 +359,16 @@ private:
     enum class Attempt { Done, Again, Stop };
     enum class Outcome { Done, Failed, Cancelled };
 
-    CFtpMng* Ftp() { return host_.Ftp(); }
+    CFtpMng* ftpManager() { return host_.Ftp(); }
     bool Login();
     void Logout();
-    bool Wait();
-    Outcome WithRetries(const std::function<Attempt()>& attempt, bool freshLogin);
-    RunResult EndWithCommError(RunResult why);
-    bool MarkAll(int status);
-    RunResult Finish(bool failed);
-    BackupResult CountAll(DirectoryCount& total);
-    Attempt Transfer(const std::function<BackupResult(CFtpMng&)>& procedure);
+    bool wait();
+    Outcome withRetries(const std::function<Attempt()>& attempt, bool freshLogin);
+    RunResult endWithCommError(RunResult why);
+    bool markAll(int status);
+    RunResult finish(bool failed);
+    BackupResult countAll(DirectoryCount& total);
+    Attempt transfer(const std::function<BackupResult(CFtpMng&)>& procedure);
 
     BackupRunHost& host_;
     RunSettings& settings_;
@@ -389,18 +390,18 @@ void Run::Logout() {
     settings_.loggedIn = false;
 }
 
-bool Run::Wait() {
-    for (int left = settings_.retryWait - kWaitStepCountMs; left > 0 && !cancelRequested(); left -= kWaitStepCountMs) {
-        pumpOne();
+bool Run::wait() {
+    for (int left = settings_.retryWait - kWaitStepCountMs; left > 0 && !CancelRequested(); left -= kWaitStepCountMs) {
+        PumpOne();
         options_.sleep(kWaitStepSleepMs);
     }
-    return !cancelRequested();
+    return !CancelRequested();
 }
 
-Run::Outcome Run::WithRetries(const std::function<Attempt()>& attempt, bool freshLogin) {
+Run::Outcome Run::withRetries(const std::function<Attempt()>& attempt, bool freshLogin) {
     Attempt a = attempt();
     for (int retry = 0; a == Attempt::Again && retry < settings_.retryCount; ++retry) {
-        if (!Wait()) return Outcome::Cancelled;
+        if (!wait()) return Outcome::Cancelled;
         if (freshLogin) {
             Logout();
             Login();  // a failed login makes the attempt fail in its turn
@@ -408,14 +409,14 @@ Run::Outcome Run::WithRetries(const std::function<Attempt()>& attempt, bool fres
         a = attempt();
     }
     if (a == Attempt::Done) return Outcome::Done;
-    return cancelRequested() ? Outcome::Cancelled : Outcome::Failed;
+    return CancelRequested() ? Outcome::Cancelled : Outcome::Failed;
 }
 
-RunResult Run::EndWithCommError(RunResult why) {
+RunResult Run::endWithCommError(RunResult why) {
     host_.CloseProgress();
-    if (options_.confirmed) prompt(std::u16string(kCommError), std::u16string(kErrorCaption), Icon::Exclamation);
+    if (options_.confirmed) ShowPrompt(std::u16string(kCommError), std::u16string(kErrorCaption), Icon::Exclamation);
     Logout();
-    MarkMonths(context_.root, months_, kStatusIncomplete, ports().clock->now());
+    MarkMonths(context_.root, months_, kStatusIncomplete, CurrentPorts().clock->Now());
     host_.ResetIdleCount();
     host_.EnableMainWindow(true);
     return why;
@@ -424,30 +425,30 @@ RunResult Run::EndWithCommError(RunResult why) {
 // Both flags of every month of the run; a record that cannot be written
 // (a folder at its name, a file where the month folder should be) makes the
 // run fail with its path rather than pass for complete.
-bool Run::MarkAll(int status) {
+bool Run::markAll(int status) {
     fs::path failed;
-    if (MarkMonths(context_.root, months_, status, ports().clock->now(), &failed)) return true;
+    if (MarkMonths(context_.root, months_, status, CurrentPorts().clock->Now(), &failed)) return true;
     problem_ = recordProblem(failed);
     lastResult_ = BackupResult::WriteFailed;
     return false;
 }
 
-RunResult Run::Finish(bool failed) {
+RunResult Run::finish(bool failed) {
     host_.CloseProgress();
-    const bool cancelled = cancelRequested();
+    const bool cancelled = CancelRequested();
     if (cancelled) failed = true;
-    if (!failed && !MarkAll(kStatusComplete)) failed = true;
+    if (!failed && !markAll(kStatusComplete)) failed = true;
     if (failed && !cancelled) {
         // What the user must mend is always said; the main unit's failure
         // only to a person who agreed to the run.
         if (lastResult_ == BackupResult::NoSpace)
-            prompt(std::u16string(kNoSpace), std::u16string(kErrorCaption), Icon::Exclamation);
+            ShowPrompt(std::u16string(kNoSpace), std::u16string(kErrorCaption), Icon::Exclamation);
         else if (lastResult_ == BackupResult::WriteFailed)
-            prompt(withPath(kCannotWrite, problem_.path), std::u16string(kErrorCaption), Icon::Exclamation);
+            ShowPrompt(withPath(kCannotWrite, problem_.path), std::u16string(kErrorCaption), Icon::Exclamation);
         else if (options_.confirmed)
-            prompt(std::u16string(kCommError), std::u16string(kErrorCaption), Icon::Exclamation);
+            ShowPrompt(std::u16string(kCommError), std::u16string(kErrorCaption), Icon::Exclamation);
     }
-    if (failed) MarkMonths(context_.root, months_, kStatusIncomplete, ports().clock->now());
+    if (failed) MarkMonths(context_.root, months_, kStatusIncomplete, CurrentPorts().clock->Now());
     Logout();
     host_.ResetIdleCount();
     host_.EnableMainWindow(true);
@@ -462,7 +463,7 @@ RunResult Run::Finish(bool failed) {
     }
 }
 
-BackupResult Run::CountAll(DirectoryCount& total) {
+BackupResult Run::countAll(DirectoryCount& total) {
     std::vector<std::u16string> folders;
     for (const auto& b : answering_) folders.push_back(std::u16string(kAnsweringRemote) + b);
     for (const auto& b : extension_) folders.push_back(std::u16string(kExtensionRemote) + b);
@@ -470,9 +471,9 @@ BackupResult Run::CountAll(DirectoryCount& total) {
     total = {};
     for (const std::u16string& folder : folders) {
         DirectoryCount count;
-        const Outcome o = WithRetries(
+        const Outcome o = withRetries(
             [&] {
-                CFtpMng* ftp = Ftp();
+                CFtpMng* ftp = ftpManager();
                 // A directory gone since the box listing has nothing to count.
                 const BackupResult r = ftp ? CountFiles(*ftp, folder, count) : BackupResult::CommError;
                 return r != BackupResult::CommError ? Attempt::Done : Attempt::Again;
@@ -481,13 +482,13 @@ BackupResult Run::CountAll(DirectoryCount& total) {
         if (o != Outcome::Done) return o == Outcome::Cancelled ? BackupResult::Cancelled : BackupResult::CommError;
         total.entries += count.entries;
         total.messages += count.messages;
-        pumpOne();
+        PumpOne();
     }
     return BackupResult::Ok;
 }
 
-Run::Attempt Run::Transfer(const std::function<BackupResult(CFtpMng&)>& procedure) {
-    CFtpMng* ftp = Ftp();
+Run::Attempt Run::transfer(const std::function<BackupResult(CFtpMng&)>& procedure) {
+    CFtpMng* ftp = ftpManager();
     lastResult_ = ftp ? procedure(*ftp) : BackupResult::CommError;
     switch (lastResult_) {
     // A message that vanished from the main unit while the run fetched it,
@@ -510,25 +511,25 @@ Run::Attempt Run::Transfer(const std::function<BackupResult(CFtpMng&)>& procedur
 }
 
 RunResult Run::Go() {
-    ports().cancel->clear();
+    CurrentPorts().cancel->Clear();
     host_.EnableMainWindow(false);
     host_.OpenProgress();
-    for (int i = 0; i < kOpeningPumps; ++i) pumpOne();
+    for (int i = 0; i < kOpeningPumps; ++i) PumpOne();
 
     // Every month of the run is open from now on: a run that dies half way
     // leaves them so, and the next run fetches them again. A run that cannot
     // keep its records stops here, before it fetches anything.
-    if (!MarkAll(kStatusIncomplete)) return Finish(true);
+    if (!markAll(kStatusIncomplete)) return finish(true);
 
     if (!settings_.loggedIn) {
-        const Outcome o = WithRetries([&] { return Login() ? Attempt::Done : Attempt::Again; }, false);
-        if (o == Outcome::Cancelled) return Finish(true);
-        if (o == Outcome::Failed) return EndWithCommError(RunResult::LoginFailed);
+        const Outcome o = withRetries([&] { return Login() ? Attempt::Done : Attempt::Again; }, false);
+        if (o == Outcome::Cancelled) return finish(true);
+        if (o == Outcome::Failed) return endWithCommError(RunResult::LoginFailed);
     }
 
-    const Outcome listed = WithRetries(
+    const Outcome listed = withRetries(
         [&] {
-            CFtpMng* ftp = Ftp();
+            CFtpMng* ftp = ftpManager();
             std::u16string root, answering, extension;
             if (!ftp || ftp->ListFolders(root, answering, extension) != ftp::ListResult::Listed) return Attempt::Again;
             answering_ = listing::BoxNames(answering);
@@ -536,45 +537,45 @@ RunResult Run::Go() {
             return Attempt::Done;
         },
         true);
-    if (listed == Outcome::Cancelled) return Finish(true);
-    if (listed == Outcome::Failed) return EndWithCommError(RunResult::CommError);
+    if (listed == Outcome::Cancelled) return finish(true);
+    if (listed == Outcome::Failed) return endWithCommError(RunResult::CommError);
 
     DirectoryCount total;
-    if (const BackupResult counted = CountAll(total); counted != BackupResult::Ok)
-        return counted == BackupResult::Cancelled ? Finish(true) : EndWithCommError(RunResult::CommError);
+    if (const BackupResult counted = countAll(total); counted != BackupResult::Ok)
+        return counted == BackupResult::Cancelled ? finish(true) : endWithCommError(RunResult::CommError);
 
     if (total.entries < 1) {
         // Nothing on the main unit: the months are as complete as they can be.
-        return Finish(false);
+        return finish(false);
     }
 
     // The bar counts messages; a system response message is one file.
-    const WindowHandle window = ports().progress->find(std::u16string(kProgressCaption));
-    ports().progress->send(window, kProgressRange, total.messages, 0);
-    if (total.messages != 0) ports().progress->send(window, kProgressStep, 0, 0);
-    for (int i = 0; i < kRangePumps; ++i) pumpOne();
+    const WindowHandle window = CurrentPorts().progress->Find(std::u16string(kProgressCaption));
+    CurrentPorts().progress->Send(window, kProgressRange, total.messages, 0);
+    if (total.messages != 0) CurrentPorts().progress->Send(window, kProgressStep, 0, 0);
+    for (int i = 0; i < kRangePumps; ++i) PumpOne();
 
     auto transferAll = [&](const std::vector<std::u16string>& boxes, std::u16string_view kind,
                            std::u16string_view remoteBase) {
         for (const std::u16string& box : boxes) {
-            if (cancelRequested()) return Outcome::Cancelled;
+            if (CancelRequested()) return Outcome::Cancelled;
             const std::u16string remote = std::u16string(remoteBase) + box;
-            const Outcome o = WithRetries(
-                [&] { return Transfer([&](CFtpMng& ftp) { return BackupBox(ftp, context_, kind, remote); }); }, true);
+            const Outcome o = withRetries(
+                [&] { return transfer([&](CFtpMng& ftp) { return BackupBox(ftp, context_, kind, remote); }); }, true);
             if (o != Outcome::Done) return o;
         }
         return Outcome::Done;
     };
     Outcome o = transferAll(answering_, store::kAnsweringFolder, kAnsweringRemote);
     if (o == Outcome::Done) o = transferAll(extension_, store::kExtensionFolder, kExtensionRemote);
-    if (o == Outcome::Done && !cancelRequested())
-        o = WithRetries([&] { return Transfer([&](CFtpMng& ftp) { return BackupResponseMessages(ftp, context_); }); },
+    if (o == Outcome::Done && !CancelRequested())
+        o = withRetries([&] { return transfer([&](CFtpMng& ftp) { return BackupResponseMessages(ftp, context_); }); },
                         true);
-    return Finish(o != Outcome::Done);
+    return finish(o != Outcome::Done);
 }
 
 // A run that ends before it starts ends logged out all the same.
-RunResult EndBeforeStart(BackupRunHost& host, RunSettings& settings, RunResult why) {
+RunResult endBeforeStart(BackupRunHost& host, RunSettings& settings, RunResult why) {
     if (settings.loggedIn) {
         host.Logout();
         settings.loggedIn = false;
@@ -583,8 +584,8 @@ RunResult EndBeforeStart(BackupRunHost& host, RunSettings& settings, RunResult w
     return why;
 }
 
-void ShowProblem(std::u16string_view text, const fs::path& path) {
-    prompt(withPath(text, path), std::u16string(kErrorCaption), Icon::Exclamation);
+void showProblem(std::u16string_view text, const fs::path& path) {
+    ShowPrompt(withPath(text, path), std::u16string(kErrorCaption), Icon::Exclamation);
 }
 
 }  // namespace
@@ -594,27 +595,27 @@ RunResult RunBackup(BackupRunHost& host, RunSettings& settings, const BackupMont
     LocalProblem unused;
     LocalProblem& p = problem ? *problem : unused;
     // Without a root folder the month folders would land wherever the program was started.
-    if (settings.root.empty()) return EndBeforeStart(host, settings, RunResult::NoRootFolder);
+    if (settings.root.empty()) return endBeforeStart(host, settings, RunResult::NoRootFolder);
     // Nor are they made where the root folder should be: a backup disk that
     // is not mounted is said so, not replaced by the disk beneath it.
     std::error_code ec;
     if (!fs::is_directory(settings.root, ec)) {
         p = {settings.root, "no such folder"};
-        ShowProblem(kNoRootFolder, settings.root);
-        return EndBeforeStart(host, settings, RunResult::NoRootFolder);
+        showProblem(kNoRootFolder, settings.root);
+        return endBeforeStart(host, settings, RunResult::NoRootFolder);
     }
     // One run at a time into a root folder, whichever program or settings
     // file started it: two at once would tear each other's files.
-    const FileLock lock = lockFolder(settings.root, kBackupRootLockName);
-    if (lock.state() == FileLock::State::Busy) {
+    const FileLock lock = LockFolder(settings.root, kBackupRootLockName);
+    if (lock.LockState() == FileLock::State::Busy) {
         p = {settings.root, "another backup is running into it"};
-        if (options.confirmed) ShowProblem(kBackupBusy, settings.root);
-        return EndBeforeStart(host, settings, RunResult::Busy);
+        if (options.confirmed) showProblem(kBackupBusy, settings.root);
+        return endBeforeStart(host, settings, RunResult::Busy);
     }
-    if (!lock.held()) {
-        p = {lock.file(), lock.reason()};
-        ShowProblem(kCannotWrite, lock.file());
-        return EndBeforeStart(host, settings, RunResult::WriteFailed);
+    if (!lock.Held()) {
+        p = {lock.File(), lock.Reason()};
+        showProblem(kCannotWrite, lock.File());
+        return endBeforeStart(host, settings, RunResult::WriteFailed);
     }
     return Run(host, settings, months, options, p).Go();
 }

@@ -12,7 +12,7 @@ namespace {
 constexpr int kDaysPerWeek = 7;
 
 // Days since 1970-01-01 of a Gregorian date, and back.
-long DaysFromCivil(int y, int m, int d) {
+long daysFromCivil(int y, int m, int d) {
     y -= m <= 2;
     const long era = (y >= 0 ? y : y - 399) / 400;
     const long yoe = y - era * 400;
@@ -21,7 +21,7 @@ long DaysFromCivil(int y, int m, int d) {
     return era * 146097 + doe - 719468;
 }
 
-LocalTime CivilFromDays(long z) {
+LocalTime civilFromDays(long z) {
     z += 719468;
     const long era = (z >= 0 ? z : z - 146096) / 146097;
     const long doe = z - era * 146097;
@@ -37,7 +37,7 @@ LocalTime CivilFromDays(long z) {
     return t;
 }
 
-LocalTime At(LocalTime day, int hour, int minute) {
+LocalTime at(LocalTime day, int hour, int minute) {
     day.hour = hour;
     day.minute = minute;
     day.second = 0;
@@ -55,7 +55,7 @@ int DaysInMonth(int year, int month) {
 }
 
 LocalTime AddDays(const LocalTime& date, int days) {
-    LocalTime t = CivilFromDays(DaysFromCivil(date.year, date.month, date.day) + days);
+    LocalTime t = civilFromDays(daysFromCivil(date.year, date.month, date.day) + days);
     t.hour = date.hour;
     t.minute = date.minute;
     t.second = date.second;
@@ -67,7 +67,7 @@ std::u16string TimeStamp(const LocalTime& t) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%04d%02d%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute);
     // Twelve digits, as the settings keep them, whatever the clock says.
-    return fromUtf8(std::string(buf).substr(0, 12));
+    return FromUtf8(std::string(buf).substr(0, 12));
 }
 
 std::u16string NextDueStamp(const Schedule& r, const LocalTime& now) {
@@ -77,14 +77,14 @@ std::u16string NextDueStamp(const Schedule& r, const LocalTime& now) {
     // needed, and a wrong one must not move the backup.
     const LocalTime today = AddDays(now, 0);
     switch (r.frequency) {
-    case kDaily: return TimeStamp(At(nowHM >= setHM ? AddDays(today, 1) : today, r.hour, r.minute));
+    case kDaily: return TimeStamp(at(nowHM >= setHM ? AddDays(today, 1) : today, r.hour, r.minute));
     case kWeekly: {
         int offset = 0;
         if (!(today.dayOfWeek == r.weekday && nowHM < setHM)) {
             offset = r.weekday - today.dayOfWeek;
             if (offset <= 0) offset += kDaysPerWeek;
         }
-        return TimeStamp(At(AddDays(today, offset), r.hour, r.minute));
+        return TimeStamp(at(AddDays(today, offset), r.hour, r.minute));
     }
     case kMonthly: {
         // A day outside 1..31 in a hand-edited file would name no date at all.
@@ -100,7 +100,7 @@ std::u16string NextDueStamp(const Schedule& r, const LocalTime& now) {
             due.year = today.month == 12 ? today.year + 1 : today.year;
             due.day = std::min(hi, DaysInMonth(due.year, due.month));
         }
-        return TimeStamp(At(AddDays(due, 0), r.hour, r.minute));
+        return TimeStamp(at(AddDays(due, 0), r.hour, r.minute));
     }
     default: return {};
     }

@@ -35,36 +35,36 @@ constexpr std::size_t kMinSpeech = 6 * 1024;
 constexpr std::size_t kMaxSpeech = 60 * 1024;
 constexpr int kRounds = 3;
 
-std::string BoxName(int box) {
+std::string boxName(int box) {
     char name[16];
     std::snprintf(name, sizeof name, "%04d", box);
     return name;
 }
 
-std::string MessageName(int box, int n, const char* extension) {
+std::string messageName(int box, int n, const char* extension) {
     char name[64];
-    std::snprintf(name, sizeof name, "20261201%02d%02d_ABC_%s_%05d%s", n / 60 % 24, n % 60, BoxName(box).c_str(), n,
+    std::snprintf(name, sizeof name, "20261201%02d%02d_ABC_%s_%05d%s", n / 60 % 24, n % 60, boxName(box).c_str(), n,
                   extension);
     return name;
 }
 
-void Write(const fs::path& file, const std::string& bytes) {
+void write(const fs::path& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 class QuietView final : public DownloadView {
 public:
-    void openProgress() override {}
-    void setTotals(int, int) override {}
-    void closeProgress() override {}
-    void logout() override {}
+    void OpenProgress() override {}
+    void SetTotals(int, int) override {}
+    void CloseProgress() override {}
+    void Logout() override {}
 };
 
 class SilentPrompt final : public Prompt {
 public:
-    Answer show(const std::u16string& text, const std::u16string&, Icon, Buttons b) override {
+    Answer Show(const std::u16string& text, const std::u16string&, Icon, Buttons b) override {
         last = text;
-        return firstButton(b);
+        return FirstButton(b);
     }
     std::u16string last;
 };
@@ -77,20 +77,20 @@ int main() {
     std::mt19937 random(11);
     std::uint64_t bytesTotal = 0;
     for (int box = 1; box <= kBoxes; ++box) {
-        const fs::path dir = disk / "rusuroku" / BoxName(box);
+        const fs::path dir = disk / "rusuroku" / boxName(box);
         fs::create_directories(dir);
         for (int n = 1; n <= kMessagesPerBox; ++n) {
             RecordingBlock b;
             b.dateText = "Tue, 1 Dec 2026 10:00:00 +0900";
             b.partyNumber = "0312345678";
             b.recordingTenths = 100;
-            b.boxDigits = BoxName(box);
-            const BlockBytes block = buildBlock(b);
+            b.boxDigits = boxName(box);
+            const BlockBytes block = BuildBlock(b);
             const std::string head(reinterpret_cast<const char*>(block.data()), block.size());
             std::string speech(std::uniform_int_distribution<std::size_t>(kMinSpeech, kMaxSpeech)(random), '\0');
             for (auto& c : speech) c = static_cast<char>(random());
-            Write(dir / MessageName(box, n, ".vmdat"), head + speech);
-            Write(dir / MessageName(box, n, ".vminf"), head);
+            write(dir / messageName(box, n, ".vmdat"), head + speech);
+            write(dir / messageName(box, n, ".vminf"), head);
             bytesTotal += 2 * head.size() + speech.size();
         }
     }
@@ -100,7 +100,7 @@ int main() {
     sim::Options options;
     options.root = disk;
     sim::MainUnitServer server(options);
-    if (!server.start()) {
+    if (!server.Start()) {
         std::fprintf(stderr, "cannot start the simulator\n");
         return 1;
     }
@@ -119,13 +119,13 @@ int main() {
     // Each side starts from an empty folder, made before its clock starts.
     auto prepareOurs = [&] {
         fresh(oursFolder);
-        for (int box = 1; box <= kBoxes; ++box) fs::create_directories(oursFolder / "rusuroku" / BoxName(box));
+        for (int box = 1; box <= kBoxes; ++box) fs::create_directories(oursFolder / "rusuroku" / boxName(box));
         fs::create_directories(oursFolder / "naisen");
         fs::create_directories(oursFolder / "outou");
     };
     auto runOurs = [&] {
         CFtpMng ftp;
-        if (ftp.Login(u"127.0.0.1", u"admin", u"admin", server.port()) != ftp::LoginResult::Ok) return false;
+        if (ftp.Login(u"127.0.0.1", u"admin", u"admin", server.Port()) != ftp::LoginResult::Ok) return false;
         DownloadMng downloader(ftp);
         QuietView view;
         BatchRequest request{dl::kKindFull, BoxTargets(oursFolder), true, oursFolder / "outou"};
@@ -134,7 +134,7 @@ int main() {
         return r.closing == Closing::Success && r.outcome.handled == 2 * kBoxes * kMessagesPerBox;
     };
     auto runLftp = [&] {
-        const std::string command = std::string(PLOVA_LFTP) + " -u admin,admin -p " + std::to_string(server.port()) +
+        const std::string command = std::string(PLOVA_LFTP) + " -u admin,admin -p " + std::to_string(server.Port()) +
                                     " -e \"set ftp:passive-mode off; set cmd:fail-exit yes; mirror / '" +
                                     lftpFolder.string() + "'; quit\" 127.0.0.1 > /dev/null";
         return std::system(command.c_str()) == 0;
@@ -143,7 +143,7 @@ int main() {
         for (int box = 1; box <= kBoxes; ++box) {
             for (int n = 1; n <= kMessagesPerBox; ++n) {
                 for (const char* ext : {".vmdat", ".vminf"}) {
-                    const fs::path rel = fs::path("rusuroku") / BoxName(box) / MessageName(box, n, ext);
+                    const fs::path rel = fs::path("rusuroku") / boxName(box) / messageName(box, n, ext);
                     if (fs::file_size(oursFolder / rel) != fs::file_size(disk / rel) + 990) return false;
                     if (fs::file_size(lftpFolder / rel) != fs::file_size(disk / rel)) return false;
                 }
@@ -169,6 +169,6 @@ int main() {
     std::printf("ours (batch download, kind 0)   %.3f s  %.1f files/s\n", o, 2 * kBoxes * kMessagesPerBox / o);
     std::printf("lftp mirror (one invocation)    %.3f s  %.1f files/s\n", l, 2 * kBoxes * kMessagesPerBox / l);
     std::printf("ratio ours/lftp                 %.2f  (target <= 0.8)\n", o / l);
-    server.stop();
+    server.Stop();
     return ok ? 0 : 1;
 }

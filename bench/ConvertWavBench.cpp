@@ -44,8 +44,8 @@ int main() {
     const fs::path raw = dir / "frames.g729";
     const fs::path ffmpegWav = dir / "ffmpeg.wav";
     {
-        const auto record = FILESTS_INFO{}.toBytes();
-        const auto block = buildBlock(RecordingBlock{});
+        const auto record = FILESTS_INFO{}.ToBytes();
+        const auto block = BuildBlock(RecordingBlock{});
         std::vector<std::uint8_t> file(record.begin(), record.end());
         file.insert(file.end(), block.begin(), block.end());
         file.insert(file.end(), frames.begin(), frames.end());
@@ -64,7 +64,7 @@ int main() {
         codec.push_back(Seconds([&] {
             G729Decoder decoder;
             for (std::size_t f = 0; f < kFrames; ++f)
-                decoder.decode(std::span<const std::uint8_t, kFrameBytes>(&frames[f * kFrameBytes], kFrameBytes), false,
+                decoder.Decode(std::span<const std::uint8_t, kFrameBytes>(&frames[f * kFrameBytes], kFrameBytes), false,
                                std::span<std::int16_t, kFrameSamples>(&pcm[f * kFrameSamples], kFrameSamples));
         }));
     }

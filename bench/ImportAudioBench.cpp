@@ -35,9 +35,9 @@ constexpr int kRounds = 5;
 
 class NoWindow final : public AddMessageWindow {
 public:
-    void open(std::uintmax_t) override {}
-    void converting() override {}
-    void close() override {}
+    void Open(std::uintmax_t) override {}
+    void Converting() override {}
+    void Close() override {}
 };
 
 }  // namespace
@@ -80,7 +80,7 @@ int main() {
         encode.push_back(Seconds([&] {
             G729Encoder encoder;
             for (std::size_t f = 0; f < pcm.size() / kFrameSamples; ++f)
-                encoder.encode(std::span<const std::int16_t, kFrameSamples>(&pcm[f * kFrameSamples], kFrameSamples),
+                encoder.Encode(std::span<const std::int16_t, kFrameSamples>(&pcm[f * kFrameSamples], kFrameSamples),
                                std::span<std::uint8_t, kFrameBytes>(&coded[f * kFrameBytes], kFrameBytes));
         }));
     }

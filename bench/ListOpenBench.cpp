@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
     QtPorts qtPorts;
 
     testkit::TempFolder root("bench-list");
-    testkit::BoxFolderBuilder folder(root.path(), "f");
+    testkit::BoxFolderBuilder folder(root.Path(), "f");
     std::printf("writing %d messages...\n", kMessages);
     for (int i = 0; i < kMessages; ++i) {
         char stamp[16];
@@ -108,12 +108,12 @@ int main(int argc, char** argv) {
         const bool infoOnly = i % 4 == 0;
         char party[16];
         std::snprintf(party, sizeof party, "p%05d", (i * 7919) % kMessages);
-        folder.add("rusuroku", "0012", stamp, infoOnly ? "vminf" : "vmdat", infoOnly ? kInfoOnly : kUnplayedOnMainUnit,
-                   fromUtf8(party));
+        folder.Add("rusuroku", "0012", stamp, infoOnly ? "vminf" : "vmdat", infoOnly ? kInfoOnly : kUnplayedOnMainUnit,
+                   FromUtf8(party));
     }
-    const fs::path box = folder.folder() / "rusuroku" / "0012";
+    const fs::path box = folder.Folder() / "rusuroku" / "0012";
 
-    BenchHost host(fromUtf8(root.path().string()));
+    BenchHost host(FromUtf8(root.Path().string()));
     ListWindows windows(host);
     std::vector<double> open, floor, sort;
     double listMemory = 0, residentOpen = 0;
@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
         rows = frame->View()->Data().RowCount();
         CDataListCtrl* list = frame->View()->List();
         list->selectRow(rows / 2);
-        sort.push_back(Seconds([&] { emit list->headerClicked(kSortColumn); }));
+        sort.push_back(Seconds([&] { emit list->HeaderClicked(kSortColumn); }));
         delete frame;
         QCoreApplication::processEvents();
     }

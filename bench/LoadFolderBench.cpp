@@ -45,7 +45,7 @@ int main() {
         std::snprintf(name, sizeof name, "202612%02d%02d%02d_abc_0012_%05d.%s", 1 + i / 1440 % 28, i / 60 % 24, i % 60,
                       i, infoOnly ? "vminf" : "vmdat");
         files.push_back(box / name);
-        testkit::writeMessage(files.back(), testkit::sampleRecord(), testkit::sampleBlock(), infoOnly ? 0 : 1000);
+        testkit::WriteMessage(files.back(), testkit::SampleRecord(), testkit::SampleBlock(), infoOnly ? 0 : 1000);
     }
 
     std::vector<double> load, floor;

@@ -49,8 +49,8 @@ int main() {
         char stem[64];
         std::snprintf(stem, sizeof stem, "202612%02d%02d%02d_abc_0001_%05d", 1 + i / 1440 % 28, i / 60 % 24, i % 60, i);
         const std::size_t speech = kMinSpeech + (kMaxSpeech - kMinSpeech) * static_cast<std::size_t>(i) / kMessages;
-        testkit::writeMessage(source / (std::string(stem) + ".vminf"), testkit::sampleRecord(), testkit::sampleBlock());
-        testkit::writeMessage(source / (std::string(stem) + ".vmdat"), testkit::sampleRecord(), testkit::sampleBlock(),
+        testkit::WriteMessage(source / (std::string(stem) + ".vminf"), testkit::SampleRecord(), testkit::SampleBlock());
+        testkit::WriteMessage(source / (std::string(stem) + ".vmdat"), testkit::SampleRecord(), testkit::SampleBlock(),
                               speech);
         files.push_back(source / (std::string(stem) + ".vmdat"));
         bytes += fs::file_size(files.back()) + store::kMinMessageFileSize;

@@ -33,19 +33,19 @@ constexpr int kFiles = 2000;
 constexpr std::size_t kFileBytes = 6 * 1024;
 constexpr int kRounds = 5;
 
-std::string MessageName(int i) {
+std::string messageName(int i) {
     char name[64];
     std::snprintf(name, sizeof name, "202401151030_ABC_0001_%05d.vmdat", i);
     return name;
 }
 
-bool SameFiles(const fs::path& box, const fs::path& local) {
+bool sameFiles(const fs::path& box, const fs::path& local) {
     for (int i = 1; i <= kFiles; ++i)
-        if (testkit::ReadBytes(box / MessageName(i)) != testkit::ReadBytes(local / MessageName(i))) return false;
+        if (testkit::ReadBytes(box / messageName(i)) != testkit::ReadBytes(local / messageName(i))) return false;
     return true;
 }
 
-void Fresh(const fs::path& folder) {
+void fresh(const fs::path& folder) {
     fs::remove_all(folder);
     fs::create_directories(folder);
 }
@@ -63,17 +63,17 @@ int main() {
     for (int i = 1; i <= kFiles; ++i) {
         std::string bytes(kFileBytes, '\0');
         for (auto& b : bytes) b = static_cast<char>(random());
-        std::ofstream(box / MessageName(i), std::ios::binary).write(bytes.data(), bytes.size());
+        std::ofstream(box / messageName(i), std::ios::binary).write(bytes.data(), bytes.size());
     }
 
     sim::Options options;
     options.root = work / "disk";
     sim::MainUnitServer server(options);
-    if (!server.start()) {
+    if (!server.Start()) {
         std::fprintf(stderr, "cannot start the simulator\n");
         return 1;
     }
-    const std::string base = "ftp://127.0.0.1:" + std::to_string(server.port()) + "/rusuroku/0001/";
+    const std::string base = "ftp://127.0.0.1:" + std::to_string(server.Port()) + "/rusuroku/0001/";
 
     const fs::path oursFolder = work / "ours";
     const fs::path curlFolder = work / "curl";
@@ -82,29 +82,29 @@ int main() {
         std::ofstream out(config);
         out << "user = \"admin:admin\"\n";
         for (int i = 1; i <= kFiles; ++i) {
-            out << "url = \"" << base << MessageName(i) << "\"\n";
-            out << "output = \"" << (curlFolder / MessageName(i)).string() << "\"\n";
+            out << "url = \"" << base << messageName(i) << "\"\n";
+            out << "output = \"" << (curlFolder / messageName(i)).string() << "\"\n";
         }
     }
 
     auto runOurs = [&](bool wrapperPerFile) {
-        Fresh(oursFolder);
+        fresh(oursFolder);
         CFtpMng mng;
-        if (mng.Login(u"127.0.0.1", u"admin", u"admin", server.port()) != ftp::LoginResult::Ok) return false;
+        if (mng.Login(u"127.0.0.1", u"admin", u"admin", server.Port()) != ftp::LoginResult::Ok) return false;
         bool ok = true;
         if (wrapperPerFile) {
             std::u16string listing;
             ok = mng.ListBox(u"/rusuroku/0001", ftp::kListVoice, listing, oursFolder) == ftp::ListResult::Listed;
             for (int i = 1; ok && i <= kFiles; ++i) {
-                const std::u16string name = fromUtf8(MessageName(i));
+                const std::u16string name = FromUtf8(messageName(i));
                 ok = mng.Retrieve(name, name, oursFolder) == ftp::TransferResult::Done;
             }
         } else {
             CFtpMng::TransferScope scope(mng, oursFolder);
-            FTP_SESSION& session = *scope.session();
-            ok = session.Command(u"CWD /rusuroku/0001\r\n").accepted();
+            FTP_SESSION& session = *scope.Session();
+            ok = session.Command(u"CWD /rusuroku/0001\r\n").Accepted();
             for (int i = 1; ok && i <= kFiles; ++i) {
-                const std::u16string name = fromUtf8(MessageName(i));
+                const std::u16string name = FromUtf8(messageName(i));
                 ok = session.Retrieve(name, name, true, false) == ftp::TransferResult::Done;
             }
         }
@@ -112,7 +112,7 @@ int main() {
         return ok;
     };
     auto runCurl = [&] {
-        Fresh(curlFolder);
+        fresh(curlFolder);
         const std::string command = std::string(PLOVA_CURL) + " -s -S -P 127.0.0.1 -K '" + config.string() + "'";
         return std::system(command.c_str()) == 0;
     };
@@ -125,7 +125,7 @@ int main() {
         curl.push_back(Seconds([&] { ok = runCurl() && ok; }));
         wrapper.push_back(Seconds([&] { ok = runOurs(true) && ok; }));
     }
-    ok = ok && SameFiles(box, oursFolder) && SameFiles(box, curlFolder);
+    ok = ok && sameFiles(box, oursFolder) && sameFiles(box, curlFolder);
     if (!ok) std::fprintf(stderr, "a transfer failed or a file differs\n");
 
     const double o = Median(ours), c = Median(curl), w = Median(wrapper);
@@ -135,6 +135,6 @@ int main() {
     std::printf("ratio ours/curl            %.2f  (target <= 1.0)\n", o / c);
     std::printf("ratio wrapper/curl         %.2f\n", w / c);
 
-    server.stop();
+    server.Stop();
     return ok ? 0 : 1;
 }

@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
     testkit::TempFolder temp("soak");
     testkit::TestPorts ports;
     const fs::path disk = temp / "mainunit";
-    const auto seeded = sim::seedMainUnit(disk);
+    const auto seeded = sim::SeedMainUnit(disk);
     if (!seeded.ok) {
         std::fprintf(stderr, "seeding failed: %s\n", seeded.error.c_str());
         return 1;
@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
     sim::Options options;
     options.root = disk;
     sim::MainUnitServer server(options);
-    if (!server.start()) {
+    if (!server.Start()) {
         std::fprintf(stderr, "the simulator did not start\n");
         return 1;
     }
@@ -117,11 +117,11 @@ int main(int argc, char** argv) {
     CFtpMng ftp;
 
     // The first session warms every cache and pool; growth is measured after it.
-    if (!session(ftp, server.port(), localBox, expected)) return 1;
+    if (!session(ftp, server.Port(), localBox, expected)) return 1;
     const Usage before = usageNow();
     const double seconds = bench::Seconds([&] {
         for (int i = 1; i < cycles; ++i) {
-            if (!session(ftp, server.port(), localBox, expected)) std::exit(1);
+            if (!session(ftp, server.Port(), localBox, expected)) std::exit(1);
             // The recording test ports keep what they were sent; a real window does not.
             ports.progress.sent.clear();
             ports.prompt.shown.clear();

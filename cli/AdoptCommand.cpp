@@ -19,7 +19,7 @@ std::string refusal(const fs::path& file) {
     if (ec) return "cannot read the file";
     // A local copy starts with its record, so only a delivered file starts with the magic.
     std::string head;
-    if (!readRange(file, 0, block::kMagicSize, head)) return "cannot read the file";
+    if (!ReadRange(file, 0, block::kMagicSize, head)) return "cannot read the file";
     if (size >= block::kSize && head == block::kMagic) return {};
     if (CFileMng::HasStatusRecord(file)) return "already has a status record";
     if (size < block::kSize) return "shorter than a recording-information block (256 bytes)";
@@ -27,7 +27,7 @@ std::string refusal(const fs::path& file) {
 }
 
 int runAdopt(const Args& args, std::ostream& out, std::ostream& err) {
-    if (args.empty()) return fail(err, "adopt", "expects at least one FILE", kUsage);
+    if (args.empty()) return Fail(err, "adopt", "expects at least one FILE", kUsage);
     // A ".vminf" before its ".vmdat", as a download fetches them, so the
     // ".vmdat" takes over the ".vminf" record.
     std::vector<fs::path> files(args.begin(), args.end());
@@ -36,16 +36,16 @@ int runAdopt(const Args& args, std::ostream& out, std::ostream& err) {
     int code = kOk;
     for (const fs::path& file : files) {
         if (const std::string why = refusal(file); !why.empty()) {
-            code = fail(err, "adopt", file.string() + ": " + why + "; left unchanged");
+            code = Fail(err, "adopt", file.string() + ": " + why + "; left unchanged");
             continue;
         }
         const store::RecordWrite result = CFileMng::IsResponseMessagePath(file) ? CFileMng::MakeResponseRecord(file)
                                                                                 : CFileMng::MakeStatusRecord(file);
         if (result != store::RecordWrite::Written) {
-            code = fail(err, "adopt", file.string() + ": cannot rewrite the file; left unchanged");
+            code = Fail(err, "adopt", file.string() + ": cannot rewrite the file; left unchanged");
             continue;
         }
-        out << printable(file.string()) << '\n';
+        out << Printable(file.string()) << '\n';
     }
     return code;
 }

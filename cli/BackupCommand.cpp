@@ -24,9 +24,9 @@ constexpr const char* kName = "backup";
 class StderrPrompt final : public Prompt {
 public:
     explicit StderrPrompt(std::ostream& err) : err_(err) {}
-    Answer show(const std::u16string& text, const std::u16string& caption, Icon, Buttons buttons) override {
-        fail(err_, kName, toUtf8(caption) + ": " + toUtf8(text));
-        return firstButton(buttons);
+    Answer Show(const std::u16string& text, const std::u16string& caption, Icon, Buttons buttons) override {
+        Fail(err_, kName, ToUtf8(caption) + ": " + ToUtf8(text));
+        return FirstButton(buttons);
     }
 
 private:
@@ -39,10 +39,10 @@ class StderrProgress final : public Progress {
 public:
     explicit StderrProgress(std::ostream& err) : err_(err) {}
     bool open = false;
-    WindowHandle find(const std::u16string& caption) override {
+    WindowHandle Find(const std::u16string& caption) override {
         return open && caption == backup::kProgressCaption ? 1 : 0;
     }
-    void send(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t) override {
+    void Send(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t) override {
         if (window == 0) return;
         if (message == backup::kProgressRange) {
             total_ = wparam;
@@ -54,8 +54,8 @@ public:
             if (done_ * 10 / total_ != before) err_ << "plova-cli: backup: " << done_ * 100 / total_ << "%\n";
         }
     }
-    void post(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) override {
-        send(window, message, wparam, lparam);
+    void Post(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) override {
+        Send(window, message, wparam, lparam);
     }
 
 private:
@@ -89,15 +89,15 @@ private:
 // Ctrl-C and a stopped timer unit cancel the run as its Cancel button does:
 // the months stay open and the session ends properly.
 CancelFlag* signalledFlag = nullptr;
-extern "C" void onStopSignal(int) {
-    if (signalledFlag) signalledFlag->set();
+extern "C" void OnStopSignal(int) {
+    if (signalledFlag) signalledFlag->Set();
 }
 
 struct StopSignals {
     explicit StopSignals(CancelFlag& flag) {
         signalledFlag = &flag;
-        previousInt = std::signal(SIGINT, onStopSignal);
-        previousTerm = std::signal(SIGTERM, onStopSignal);
+        previousInt = std::signal(SIGINT, OnStopSignal);
+        previousTerm = std::signal(SIGTERM, OnStopSignal);
     }
     ~StopSignals() {
         std::signal(SIGINT, previousInt);
@@ -110,7 +110,7 @@ struct StopSignals {
 
 // Why a run did not complete.
 std::string shortfall(backup::RunResult result, const backup::LocalProblem& problem) {
-    const std::string where = printable(problem.path.string()) + " (" + problem.reason + ")";
+    const std::string where = Printable(problem.path.string()) + " (" + problem.reason + ")";
     switch (result) {
     case backup::RunResult::Ok: break;
     case backup::RunResult::Cancelled: return "cancelled";
@@ -130,51 +130,51 @@ std::string shortfall(backup::RunResult result, const backup::LocalProblem& prob
 // the file touched. A file that cannot be read now is not saved over: that
 // would keep three keys of it.
 bool recordResult(const std::filesystem::path& file, SettingsRecord& record, bool ok) {
-    const LocalTime now = ports().clock->now();
+    const LocalTime now = CurrentPorts().clock->Now();
     RecordBackupResult(record, ok, now);
-    std::optional<IniDocument> ini = loadForUpdate(file);
+    std::optional<IniDocument> ini = LoadForUpdate(file);
     if (!ini) return false;
-    ini->set(settings::kBackup, u"ZENKAIBI", record.zenkaibi);
-    ini->setInt(settings::kBackup, u"ZENKAIKA", record.zenkaika);
+    ini->Set(settings::kBackup, u"ZENKAIBI", record.zenkaibi);
+    ini->SetInt(settings::kBackup, u"ZENKAIKA", record.zenkaika);
     if (record.hindo != backup::kNever) {
         ComputeNextDue(record, now);
-        ini->set(settings::kBackup, u"YOTEIBI", record.yoteibi);
+        ini->Set(settings::kBackup, u"YOTEIBI", record.yoteibi);
     }
     // The password is kept in plain text: the file stays its owner's alone, as the window keeps it.
-    return ini->save(file, NewFileMode::OwnerOnly);
+    return ini->Save(file, NewFileMode::OwnerOnly);
 }
 
 int runBackup(const Args& args, std::ostream&, std::ostream& err) {
     if (!(args.empty() || (args.size() == 2 && args[0] == "--settings")))
-        return fail(err, kName, "expects [--settings FILE]", kUsage);
+        return Fail(err, kName, "expects [--settings FILE]", kUsage);
 
     // The settings file first (a link is used at its target): a wrong path is
     // a mistake to say at once, whatever else runs.
-    const std::filesystem::path file = settingsPath(args);
+    const std::filesystem::path file = SettingsPath(args);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec))
-        return fail(err, kName, "no settings file at " + printable(file.string()));
-    const FileLock settingsLock = lockBeside(file);
-    if (settingsLock.state() == FileLock::State::Busy)
-        return fail(err, kName,
-                    "the program is running on " + printable(file.string()) +
+        return Fail(err, kName, "no settings file at " + Printable(file.string()));
+    const FileLock settingsLock = LockBeside(file);
+    if (settingsLock.LockState() == FileLock::State::Busy)
+        return Fail(err, kName,
+                    "the program is running on " + Printable(file.string()) +
                         " (its window backs up on its own schedule), or another backup of it is; nothing was done",
                     kBusy);
-    if (!settingsLock.held())
-        return fail(err, kName,
-                    "cannot lock " + printable(settingsLock.file().string()) + ": " + settingsLock.reason());
+    if (!settingsLock.Held())
+        return Fail(err, kName,
+                    "cannot lock " + Printable(settingsLock.File().string()) + ": " + settingsLock.Reason());
 
-    const std::optional<IniDocument> ini = loadForUpdate(file);
-    if (!ini) return fail(err, kName, "cannot read the settings file " + printable(file.string()));
+    const std::optional<IniDocument> ini = LoadForUpdate(file);
+    if (!ini) return Fail(err, kName, "cannot read the settings file " + Printable(file.string()));
     SettingsRecord record;
     ReadAllSettings(*ini, record);
     if (record.check != 1 || record.ip.empty())
-        return fail(err, kName,
-                    "no stored login values in " + printable(file.string()) +
+        return Fail(err, kName,
+                    "no stored login values in " + Printable(file.string()) +
                         " (LOGIN CHECK is 0: tick the login dialog's remember box and leave the program once)");
     // The root folder the window would use at its next start.
     if (record.change == 1) record.folder = record.nextFolder;
-    if (record.folder.empty()) return fail(err, kName, "no root folder in " + printable(file.string()));
+    if (record.folder.empty()) return Fail(err, kName, "no root folder in " + Printable(file.string()));
 
     StderrPrompt prompt(err);
     StderrProgress progress(err);
@@ -183,7 +183,7 @@ int runBackup(const Args& args, std::ostream&, std::ostream& err) {
     StopSignals signals(cancel);
     CliHost host(progress, err);
 
-    const LocalTime started = ports().clock->now();
+    const LocalTime started = CurrentPorts().clock->Now();
     const backup::BackupMonths months =
         backup::MonthsOfRun(std::filesystem::path(record.folder), record.zenkaibi, started);
     backup::RunSettings run = RunSettingsOf(record);
@@ -194,12 +194,12 @@ int runBackup(const Args& args, std::ostream&, std::ostream& err) {
     // Another backup into the root folder has the months in hand: this run did
     // nothing and records nothing.
     if (result == backup::RunResult::Busy)
-        return fail(err, kName, shortfall(result, problem) + "; nothing was done", kBusy);
+        return Fail(err, kName, shortfall(result, problem) + "; nothing was done", kBusy);
     const bool ok = result == backup::RunResult::Ok;
 
     if (!recordResult(file, record, ok))
-        return fail(err, kName, "the result could not be written to " + printable(file.string()));
-    if (!ok) return fail(err, kName, shortfall(result, problem) + "; the months stay incomplete");
+        return Fail(err, kName, "the result could not be written to " + Printable(file.string()));
+    if (!ok) return Fail(err, kName, shortfall(result, problem) + "; the months stay incomplete");
     err << "plova-cli: backup: complete\n";
     return kOk;
 }

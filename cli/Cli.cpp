@@ -10,7 +10,7 @@ namespace plova::cli {
 #include "cli/CommandList.h"
 #undef PLOVA_COMMAND
 
-const std::vector<const Command*>& commands() {
+const std::vector<const Command*>& Commands() {
     static const std::vector<const Command*> table = {
 #define PLOVA_COMMAND(name) &name##Command,
 #include "cli/CommandList.h"
@@ -19,7 +19,7 @@ const std::vector<const Command*>& commands() {
     return table;
 }
 
-std::string printable(std::string_view text) {
+std::string Printable(std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
     std::string out;
     for (const char c : text) {
@@ -35,19 +35,19 @@ std::string printable(std::string_view text) {
     return out;
 }
 
-int fail(std::ostream& err, const char* command, const std::string& message, int code) {
+int Fail(std::ostream& err, const char* command, const std::string& message, int code) {
     err << "plova-cli: ";
     if (command && *command) err << command << ": ";
     // One line, whatever the message carries.
-    err << printable(message);
+    err << Printable(message);
     err << '\n';
     return code;
 }
 
-std::optional<int> parseLevel(const std::string& text) {
+std::optional<int> ParseLevel(const std::string& text) {
     constexpr long kMinLevel = -128;
     constexpr long kMaxLevel = 127;
-    const auto value = parseWholeNumber(text, kMinLevel, kMaxLevel);
+    const auto value = ParseWholeNumber(text, kMinLevel, kMaxLevel);
     if (!value) return std::nullopt;
     return static_cast<int>(*value);
 }
@@ -62,14 +62,14 @@ void printUsage(std::ostream& out) {
     out << "Usage: plova-cli COMMAND [ARGS…]\n"
            "Works on the local copy of the main unit's messages without a window.\n\n"
            "Commands:\n";
-    for (const Command* c : commands())
+    for (const Command* c : Commands())
         out << "  " << c->name << ' ' << c->synopsis << "\n      " << c->summary << '\n';
     out << "\n\"plova-cli COMMAND --help\" describes one command.\n";
 }
 
 }  // namespace
 
-int runCli(const Args& args, std::ostream& out, std::ostream& err) {
+int RunCli(const Args& args, std::ostream& out, std::ostream& err) {
     if (args.empty()) {
         printUsage(err);
         return kUsage;
@@ -78,7 +78,7 @@ int runCli(const Args& args, std::ostream& out, std::ostream& err) {
         printUsage(out);
         return kOk;
     }
-    for (const Command* c : commands()) {
+    for (const Command* c : Commands()) {
         if (args[0] != c->name) continue;
         const Args rest(args.begin() + 1, args.end());
         if (!rest.empty() && isHelp(rest[0])) {
@@ -90,12 +90,12 @@ int runCli(const Args& args, std::ostream& out, std::ostream& err) {
         try {
             return c->run(rest, out, err);
         } catch (const std::exception& e) {
-            return fail(err, c->name, std::string("stopped: ") + e.what());
+            return Fail(err, c->name, std::string("stopped: ") + e.what());
         } catch (...) {
-            return fail(err, c->name, "stopped by an unexpected error");
+            return Fail(err, c->name, "stopped by an unexpected error");
         }
     }
-    return fail(err, nullptr, "unknown command \"" + args[0] + "\" (see plova-cli --help)", kUsage);
+    return Fail(err, nullptr, "unknown command \"" + args[0] + "\" (see plova-cli --help)", kUsage);
 }
 
 }  // namespace plova::cli

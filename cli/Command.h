@@ -31,19 +31,19 @@ constexpr int kBusy = 75;
 
 // The text with every control character (a line feed in a file name, say)
 // written as \xNN, so that one result stays one line.
-std::string printable(std::string_view text);
+std::string Printable(std::string_view text);
 
 // Writes "plova-cli: <command>: <message>" as one line and returns `code`.
-int fail(std::ostream& err, const char* command, const std::string& message, int code = kFailed);
+int Fail(std::ostream& err, const char* command, const std::string& message, int code = kFailed);
 
 // A level in whole decibels, -128 to 127, as --level takes it.
-std::optional<int> parseLevel(const std::string& text);
+std::optional<int> ParseLevel(const std::string& text);
 constexpr const char* kLevelRangeText = "--level takes a whole number of decibels from -128 to 127";
 
 // The table of every command, in the order --help lists them.
-const std::vector<const Command*>& commands();
+const std::vector<const Command*>& Commands();
 
 // Runs plova-cli with argv[1..] (no program name): "--help", "COMMAND --help" or "COMMAND ARGS…".
-int runCli(const Args& args, std::ostream& out, std::ostream& err);
+int RunCli(const Args& args, std::ostream& out, std::ostream& err);
 
 }  // namespace plova::cli

@@ -34,11 +34,12 @@ std::string settingsProblem(ReadResult read) {
 std::string refusal(const fs::path& file) {
     std::error_code ec;
     if (!fs::is_regular_file(file, ec)) return "no such file";
-    if (!equalsIgnoreCase(file.extension().u16string(), store::kVmdat)) return "not a voice-data file (.vmdat)";
+    if (!EqualsIgnoreCase(file.extension().u16string(), store::kVmdat)) return "not a voice-data file (.vmdat)";
     const std::uintmax_t size = fs::file_size(file, ec);
     if (ec) return "cannot read the file";
     if (size <= store::kMinMessageFileSize) return "holds no speech";
-    if (ports().disk->freeBytes(file) < (size / kSpaceDivisor + 1) * kSpaceUnit) return "not enough free disk space";
+    if (CurrentPorts().disk->FreeBytes(file) < (size / kSpaceDivisor + 1) * kSpaceUnit)
+        return "not enough free disk space";
     return {};
 }
 
@@ -49,42 +50,42 @@ int runConvert(const Args& args, std::ostream& out, std::ostream& err) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--level" || a == "--settings") {
-            if (i + 1 >= args.size()) return fail(err, kName, kUsageText, kUsage);
+            if (i + 1 >= args.size()) return Fail(err, kName, kUsageText, kUsage);
             const std::string& value = args[++i];
             if (a == "--settings") {
                 settings = value;
-            } else if (!(level = parseLevel(value))) {
-                return fail(err, kName, kLevelRangeText, kUsage);
+            } else if (!(level = ParseLevel(value))) {
+                return Fail(err, kName, kLevelRangeText, kUsage);
             }
         } else if (a.starts_with("--")) {
-            return fail(err, kName, kUsageText, kUsage);
+            return Fail(err, kName, kUsageText, kUsage);
         } else {
             files.emplace_back(a);
         }
     }
-    if (files.empty()) return fail(err, kName, kUsageText, kUsage);
+    if (files.empty()) return Fail(err, kName, kUsageText, kUsage);
     // As the program does: the level setting of the conversion to WAV, 0 when
     // unset. A settings file named but not there is a mistake worth saying:
     // it would quietly convert at the wrong level.
     if (settings) {
         ReadResult read;
-        const IniDocument ini = IniDocument::load(*settings, &read);
+        const IniDocument ini = IniDocument::Load(*settings, &read);
         if (read != ReadResult::Ok)
-            return fail(err, kName, "--settings " + *settings + ": " + settingsProblem(read), kUsage);
-        if (!level) level = ini.getInt(u"CODEC", u"LEVELRVORWAV", 0);
+            return Fail(err, kName, "--settings " + *settings + ": " + settingsProblem(read), kUsage);
+        if (!level) level = ini.GetInt(u"CODEC", u"LEVELRVORWAV", 0);
     }
     if (!level) level = 0;
     int code = kOk;
     for (const fs::path& file : files) {
         if (const std::string why = refusal(file); !why.empty()) {
-            code = fail(err, kName, file.string() + ": " + why + "; not converted");
+            code = Fail(err, kName, file.string() + ": " + why + "; not converted");
             continue;
         }
         if (!store::ConvertToWav(file, *level)) {
-            code = fail(err, kName, file.string() + ": the speech cannot be decoded or written; no WAV file made");
+            code = Fail(err, kName, file.string() + ": the speech cannot be decoded or written; no WAV file made");
             continue;
         }
-        out << printable(fs::path(file).replace_extension(".wav").string()) << '\n';
+        out << Printable(fs::path(file).replace_extension(".wav").string()) << '\n';
     }
     return code;
 }

@@ -40,9 +40,9 @@ struct Options {
 class StdoutPrompt final : public Prompt {
 public:
     explicit StdoutPrompt(std::ostream& out) : out_(out) {}
-    Answer show(const std::u16string& text, const std::u16string&, Icon, Buttons buttons) override {
-        out_ << toUtf8(text) << '\n';
-        return firstButton(buttons);
+    Answer Show(const std::u16string& text, const std::u16string&, Icon, Buttons buttons) override {
+        out_ << ToUtf8(text) << '\n';
+        return FirstButton(buttons);
     }
 
 private:
@@ -52,12 +52,12 @@ private:
 // Counts the messages the procedures report as done; no window exists.
 class CountingProgress final : public Progress {
 public:
-    WindowHandle find(const std::u16string& caption) override { return caption == dl::kProgressCaption ? 1 : 0; }
-    void send(WindowHandle window, int message, std::intptr_t, std::intptr_t) override {
+    WindowHandle Find(const std::u16string& caption) override { return caption == dl::kProgressCaption ? 1 : 0; }
+    void Send(WindowHandle window, int message, std::intptr_t, std::intptr_t) override {
         if (window != 0 && (message == msg::kNextItem || message == msg::kCounterStep)) ++done;
     }
-    void post(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) override {
-        send(window, message, wparam, lparam);
+    void Post(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) override {
+        Send(window, message, wparam, lparam);
     }
     int done = 0;
 };
@@ -66,20 +66,20 @@ class TerminalView final : public DownloadView {
 public:
     TerminalView(std::ostream& err, CountingProgress& progress, CFtpMng& ftp)
         : err_(err), progress_(progress), ftp_(ftp) {}
-    void openProgress() override {}
-    void setTotals(int total, int) override {
+    void OpenProgress() override {}
+    void SetTotals(int total, int) override {
         total_ = total;
         err_ << "plova-cli: download: " << total << (total == 1 ? " item" : " items") << " on the main unit\n";
     }
-    void closeProgress() override {
+    void CloseProgress() override {
         if (total_ > 0)
             err_ << "plova-cli: download: " << std::min(progress_.done, total_) << '/' << total_ << " done\n";
     }
-    void boxStarted(std::u16string_view remote) override {
-        err_ << "plova-cli: download: " << printable(toUtf8(remote)) << " (" << std::min(progress_.done, total_) << '/'
+    void BoxStarted(std::u16string_view remote) override {
+        err_ << "plova-cli: download: " << Printable(ToUtf8(remote)) << " (" << std::min(progress_.done, total_) << '/'
              << total_ << ")\n";
     }
-    void logout() override { ftp_.Logout(); }
+    void Logout() override { ftp_.Logout(); }
 
 private:
     std::ostream& err_;
@@ -132,14 +132,14 @@ std::optional<std::string> chosenBoxes(const Options& o, const ListedBoxes& list
         const auto slash = spec.find('/');
         const std::string kind = spec.substr(0, slash);
         const std::string name = slash == std::string::npos ? "" : spec.substr(slash + 1);
-        if ((kind != "rusuroku" && kind != "naisen") || !listing::IsSafeName(fromUtf8(name)))
+        if ((kind != "rusuroku" && kind != "naisen") || !listing::IsSafeName(FromUtf8(name)))
             return "--box takes rusuroku/NAME or naisen/NAME: " + spec;
-        if (!listed.count(kind + "/" + name)) return "the main unit has no such box: " + printable(spec);
+        if (!listed.count(kind + "/" + name)) return "the main unit has no such box: " + Printable(spec);
         const fs::path folder = o.folder / kind / name;
         std::error_code ec;
-        if (!fs::is_directory(folder, ec)) return "no such box in " + printable(o.folder.string()) + ": " + spec;
+        if (!fs::is_directory(folder, ec)) return "no such box in " + Printable(o.folder.string()) + ": " + spec;
         if (CFileMng::ReadMake(folder) == store::kMakeByCommand) {
-            err << "plova-cli: download: " << printable(spec) << " was made on this PC and is skipped\n";
+            err << "plova-cli: download: " << Printable(spec) << " was made on this PC and is skipped\n";
             continue;
         }
         targets.push_back(TargetOf(folder));
@@ -165,8 +165,8 @@ std::string shortfall(const BatchResult& run) {
     if (o.missing) return "some messages had gone from the main unit";
     if (!o.missingDirectories.empty()) {
         std::string names;
-        for (const std::u16string& d : o.missingDirectories) names += (names.empty() ? "" : ", ") + toUtf8(d);
-        return "the box directory is missing on the main unit: " + printable(names);
+        for (const std::u16string& d : o.missingDirectories) names += (names.empty() ? "" : ", ") + ToUtf8(d);
+        return "the box directory is missing on the main unit: " + Printable(names);
     }
     if (run.closing == Closing::NoMessages) return "no messages on the main unit";
     return "the download did not complete";
@@ -174,19 +174,19 @@ std::string shortfall(const BatchResult& run) {
 
 int runDownload(const Args& args, std::ostream& out, std::ostream& err) {
     Options o;
-    if (auto problem = parse(args, o)) return fail(err, kName, *problem, kUsage);
+    if (auto problem = parse(args, o)) return Fail(err, kName, *problem, kUsage);
 
     // One run at a time in a box folder (the window's commands, another
     // download): the second says so and does nothing. A folder that is to be
     // built is made first, so that its lock can live in it.
     const BoxFolderLock lock(o.folder, true);
-    if (lock.busy())
-        return fail(err, kName, "another run is working on " + printable(o.folder.string()) + "; nothing was done",
+    if (lock.Busy())
+        return Fail(err, kName, "another run is working on " + Printable(o.folder.string()) + "; nothing was done",
                     kBusy);
-    if (!lock.lock().held()) {
+    if (!lock.Lock().Held()) {
         std::error_code ec;
-        if (!fs::is_directory(o.folder, ec)) return fail(err, kName, "not a folder: " + printable(o.folder.string()));
-        return fail(err, kName, "cannot lock " + printable(lock.lock().file().string()) + ": " + lock.lock().reason());
+        if (!fs::is_directory(o.folder, ec)) return Fail(err, kName, "not a folder: " + Printable(o.folder.string()));
+        return Fail(err, kName, "cannot lock " + Printable(lock.Lock().File().string()) + ": " + lock.Lock().Reason());
     }
 
     StdoutPrompt prompt(out);
@@ -197,20 +197,20 @@ int runDownload(const Args& args, std::ostream& out, std::ostream& err) {
 
     CFtpMng ftp;
     const ftp::LoginResult login =
-        ftp.Login(fromUtf8(o.link.host), fromUtf8(o.link.user), fromUtf8(o.link.password), o.link.port);
-    if (login != ftp::LoginResult::Ok) return fail(err, kName, LoginFailure(login));
+        ftp.Login(FromUtf8(o.link.host), FromUtf8(o.link.user), FromUtf8(o.link.password), o.link.port);
+    if (login != ftp::LoginResult::Ok) return Fail(err, kName, LoginFailure(login));
     TerminalView view(err, progress, ftp);
 
     // A folder that is not yet a box folder is built from the main unit's listing first.
     bool builtFolders = false;
     std::error_code ec;
     if (!fs::is_directory(o.folder, ec) || CFileMng::HasMessages(o.folder) == store::BoxContents::NoBoxFolders) {
-        err << "plova-cli: download: building the box folders in " << printable(o.folder.string()) << '\n';
+        err << "plova-cli: download: building the box folders in " << Printable(o.folder.string()) << '\n';
         const Closing folders = DownloadFolders(ftp, o.folder, [](int) {});
         ShowClosing(folders);
         if (folders != Closing::FolderSuccess) {
             ftp.Logout();
-            return fail(
+            return Fail(
                 err, kName,
                 folders == Closing::None ? "cancelled" : "communication error while listing the main unit's folders");
         }
@@ -230,14 +230,14 @@ int runDownload(const Args& args, std::ostream& out, std::ostream& err) {
         std::u16string root, answering, extension;
         if (ftp.ListFolders(root, answering, extension) != ftp::ListResult::Listed) {
             ftp.Logout();
-            return fail(err, kName, "communication error while listing the main unit's folders");
+            return Fail(err, kName, "communication error while listing the main unit's folders");
         }
         ListedBoxes listed;
-        for (const std::u16string& name : listing::BoxNames(answering)) listed.insert("rusuroku/" + toUtf8(name));
-        for (const std::u16string& name : listing::BoxNames(extension)) listed.insert("naisen/" + toUtf8(name));
+        for (const std::u16string& name : listing::BoxNames(answering)) listed.insert("rusuroku/" + ToUtf8(name));
+        for (const std::u16string& name : listing::BoxNames(extension)) listed.insert("naisen/" + ToUtf8(name));
         if (auto problem = chosenBoxes(o, listed, request.boxes, err)) {
             ftp.Logout();
-            return fail(err, kName, *problem, kUsage);
+            return Fail(err, kName, *problem, kUsage);
         }
     }
 
@@ -246,7 +246,7 @@ int runDownload(const Args& args, std::ostream& out, std::ostream& err) {
     ftp.Logout();
     if (result.closing == Closing::Success) return kOk;
     if (builtFolders && result.closing == Closing::NoMessages) return kOk;
-    return fail(err, kName, shortfall(result));
+    return Fail(err, kName, shortfall(result));
 }
 
 }  // namespace

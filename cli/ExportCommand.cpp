@@ -59,8 +59,8 @@ struct Options {
 // "YYYY-MM-DD" as "YYYYMMDD", which compares as text the way the dates do.
 std::optional<std::string> dateKey(const std::string& text) {
     if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
-    const auto month = parseWholeNumber(text.substr(5, 2), 1, 12);
-    const auto day = parseWholeNumber(text.substr(8, 2), 1, 31);
+    const auto month = ParseWholeNumber(text.substr(5, 2), 1, 12);
+    const auto day = ParseWholeNumber(text.substr(8, 2), 1, 31);
     for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
         if (text[i] < '0' || text[i] > '9') return std::nullopt;
     if (!month || !day) return std::nullopt;
@@ -75,9 +75,9 @@ std::optional<std::string> dateKey(const std::string& text) {
 // system response message, whose record holds no date, the day its name
 // starts with.
 std::optional<std::string> recordDateKey(const FILESTS_INFO& record) {
-    std::string date = toUtf8(record.date);
+    std::string date = ToUtf8(record.date);
     if (date.empty()) {
-        const std::string name = fs::path(pathBytes(record.filePath)).filename().string();
+        const std::string name = fs::path(PathBytes(record.filePath)).filename().string();
         if (name.size() >= 8) date = name.substr(0, 4) + "/" + name.substr(4, 2) + "/" + name.substr(6, 2);
     }
     if (date.size() < 10 || date[4] != '/' || date[7] != '/') return std::nullopt;
@@ -136,7 +136,7 @@ std::optional<Sources> sourceOf(fs::path folder) {
     const fs::path parent = folder.parent_path();
     // Names as the disk has them, whatever their encoding (a box folder on a
     // Windows share has CP932 names), so that the list finds them again.
-    const auto text = [](const fs::path& p) { return pathText(p.native()); };
+    const auto text = [](const fs::path& p) { return PathText(p.native()); };
     const auto source = [&](const fs::path& boxFolder, std::u16string_view definition) {
         return ListSource{text(boxFolder.parent_path()), text(boxFolder.filename()), std::u16string(definition)};
     };
@@ -170,22 +170,22 @@ std::vector<ColumnSpec> defaultColumns() {
 // The display items of a settings file, or the default ones when it names none.
 std::optional<std::vector<ColumnSpec>> columnsOf(const fs::path& settings, std::string& why) {
     ReadResult read;
-    const IniDocument ini = IniDocument::load(settings, &read);
+    const IniDocument ini = IniDocument::Load(settings, &read);
     if (read != ReadResult::Ok) {
         why = "--settings " + settings.string() + ": cannot read the file";
         return std::nullopt;
     }
     std::vector<std::u16string> names;
     for (int i = 1; i <= kColumnSlots; ++i)
-        names.push_back(ini.getString(u"DISP", u"COLUM" + fromUtf8(std::to_string(i))));
+        names.push_back(ini.GetString(u"DISP", u"COLUM" + FromUtf8(std::to_string(i))));
     std::vector<ColumnSpec> columns = BoxListColumns(names);
     return columns.empty() ? defaultColumns() : columns;
 }
 
 int writeCsv(const Options& o, ListData& list, std::ostream& out, std::ostream& err) {
     const ExportResult r = WriteCsv(*o.csv, CsvTableOf(list), o.utf8 ? CsvEncoding::Utf8Bom : CsvEncoding::Cp932);
-    if (r != ExportResult::Completed) return fail(err, kName, o.csv->string() + ": cannot be written");
-    out << printable(o.csv->string()) << '\n';
+    if (r != ExportResult::Completed) return Fail(err, kName, o.csv->string() + ": cannot be written");
+    out << Printable(o.csv->string()) << '\n';
     return kOk;
 }
 
@@ -204,7 +204,7 @@ public:
     }
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const fs::path& path() const { return path_; }
+    const fs::path& Path() const { return path_; }
 
 private:
     fs::path path_;
@@ -218,21 +218,21 @@ struct ZipCloser {
 
 class ArchiveWriter {
 public:
-    bool open(const fs::path& file) {
+    bool Open(const fs::path& file) {
         int error = 0;
         zip_.reset(zip_open(file.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error));
         return zip_ != nullptr;
     }
     // The file is read when the archive is closed; it must stay until then.
-    bool addFile(const std::string& entry, const fs::path& file) {
+    bool AddFile(const std::string& entry, const fs::path& file) {
         zip_source_t* source = zip_source_file(zip_.get(), file.c_str(), 0, -1);
         return add(entry, source);
     }
-    bool addBytes(const std::string& entry, std::string bytes) {
+    bool AddBytes(const std::string& entry, std::string bytes) {
         const std::string& kept = buffers_.emplace_back(std::move(bytes));
         return add(entry, zip_source_buffer(zip_.get(), kept.data(), kept.size(), 0));
     }
-    bool close() { return zip_close(zip_.get()) == 0 && (static_cast<void>(zip_.release()), true); }
+    bool Close() { return zip_close(zip_.get()) == 0 && (static_cast<void>(zip_.release()), true); }
 
 private:
     bool add(const std::string& entry, zip_source_t* source) {
@@ -256,7 +256,7 @@ bool inRange(const Options& o, const FILESTS_INFO& record) {
 // A name inside the archive: the path below the root, with runs of bytes
 // that are not UTF-8 read as CP932, as the archive's names are UTF-8.
 std::string entryName(const fs::path& relative) {
-    return toUtf8(readablePathText(pathText(relative.generic_string())));
+    return ToUtf8(ReadablePathText(PathText(relative.generic_string())));
 }
 
 enum class Copied { Done, Unreadable, TooLarge, NotWritten };
@@ -270,21 +270,21 @@ bool tooLargeForMessage(std::uint64_t size) {
 // first, so a file too large for any message is refused before a byte of
 // it is copied.
 Copied copyForConversion(const fs::path& message, const fs::path& copy) {
-    const FileHandle in = openRegularFile(message, Access::Read);
-    const std::optional<std::uint64_t> size = in ? in.size() : std::nullopt;
+    const FileHandle in = OpenRegularFile(message, Access::Read);
+    const std::optional<std::uint64_t> size = in ? in.Size() : std::nullopt;
     if (!size) return Copied::Unreadable;
     if (tooLargeForMessage(*size)) return Copied::TooLarge;
-    FileHandle to = openForRewrite(copy);
+    FileHandle to = OpenForRewrite(copy);
     if (!to) return Copied::NotWritten;
     std::vector<char> chunk(kCopyChunk);
     for (std::uint64_t at = 0; at < *size;) {
-        const std::optional<std::size_t> got = in.readAt(at, chunk.data(), chunk.size());
+        const std::optional<std::size_t> got = in.ReadAt(at, chunk.data(), chunk.size());
         if (!got) return Copied::Unreadable;
         if (*got == 0) break;
-        if (!to.writeAll(chunk.data(), *got)) return Copied::NotWritten;
+        if (!to.WriteAll(chunk.data(), *got)) return Copied::NotWritten;
         at += *got;
     }
-    return to.closeChecked() ? Copied::Done : Copied::NotWritten;
+    return to.CloseChecked() ? Copied::Done : Copied::NotWritten;
 }
 
 // One message of the archive: the list it comes from and its row there.
@@ -297,7 +297,7 @@ int writeArchive(const Options& o, const std::vector<const ListData*>& lists, st
     const fs::path target = *o.archive;
     const fs::path outFolder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     const ListData& first = *lists.front();
-    const fs::path root(pathBytes(first.Source().root));
+    const fs::path root(PathBytes(first.Source().root));
     const std::string cannot = target.string() + ": cannot be written";
     const std::string noSpace = "not enough disk space in " + outFolder.string() + "; nothing written";
     std::uint64_t archived = 0;  // bytes of the WAV files the archive takes in
@@ -306,15 +306,15 @@ int writeArchive(const Options& o, const std::vector<const ListData*>& lists, st
     for (const ListData* list : lists)
         for (int row = 0; row < list->RowCount(); ++row)
             if (!list->IsAbsentRow(row) && inRange(o, list->RecordOfRow(row))) rows.push_back({list, row});
-    if (rows.empty()) return fail(err, kName, o.folder.string() + ": no message to export; nothing written");
+    if (rows.empty()) return Fail(err, kName, o.folder.string() + ": no message to export; nothing written");
 
     // What killed exports left beside their archives goes first.
-    removeStaleTempFiles(outFolder, kStaleTempAge);
-    removeStaleTempFolders(outFolder, kStaleTempAge);
+    RemoveStaleTempFiles(outFolder, kStaleTempAge);
+    RemoveStaleTempFolders(outFolder, kStaleTempAge);
     ScratchFolder scratch(outFolder);
-    std::optional<TempFile> temp = createTempFile(outFolder);
-    if (scratch.path().empty() || !temp) return fail(err, kName, cannot);
-    temp->handle.close();
+    std::optional<TempFile> temp = CreateTempFile(outFolder);
+    if (scratch.Path().empty() || !temp) return Fail(err, kName, cannot);
+    temp->handle.Close();
     struct RemoveTemp {
         fs::path path;
         ~RemoveTemp() {
@@ -324,7 +324,7 @@ int writeArchive(const Options& o, const std::vector<const ListData*>& lists, st
     } removeTemp{temp->path};
 
     ArchiveWriter zip;
-    if (!zip.open(temp->path)) return fail(err, kName, cannot);
+    if (!zip.Open(temp->path)) return Fail(err, kName, cannot);
 
     // One table for every message: the first list's columns; a system
     // response message beside the boxes fills them from its record.
@@ -336,35 +336,35 @@ int writeArchive(const Options& o, const std::vector<const ListData*>& lists, st
     int made = 0;
     for (const ArchiveRow& at : rows) {
         const FILESTS_INFO& record = at.list->RecordOfRow(at.row);
-        const fs::path message(pathBytes(record.filePath));
+        const fs::path message(PathBytes(record.filePath));
         const fs::path relative = message.lexically_relative(root);
         std::string wavEntry;
-        if (equalsIgnoreCase(message.extension().u16string(), store::kVmdat)) {
+        if (EqualsIgnoreCase(message.extension().u16string(), store::kVmdat)) {
             // The conversion runs on a copy, so its WAV file is made in the scratch folder.
-            const fs::path copy = scratch.path() / (std::to_string(++made) + ".vmdat");
+            const fs::path copy = scratch.Path() / (std::to_string(++made) + ".vmdat");
             std::error_code ec;
             const std::uint64_t length = fs::file_size(message, ec);
             // A full disk is said as such, before and after the copy and its WAV file;
             // a file too large for any message is said as that, whatever room there is.
             const auto roomFor = [&] {
-                return ports().disk->freeBytes(scratch.path()) >= length + store::SpaceToConvertToWav(length);
+                return CurrentPorts().disk->FreeBytes(scratch.Path()) >= length + store::SpaceToConvertToWav(length);
             };
-            if (!ec && !tooLargeForMessage(length) && !roomFor()) return fail(err, kName, noSpace);
+            if (!ec && !tooLargeForMessage(length) && !roomFor()) return Fail(err, kName, noSpace);
             switch (copyForConversion(message, copy)) {
             case Copied::Done: break;
-            case Copied::Unreadable: return fail(err, kName, message.string() + ": cannot be read; nothing written");
+            case Copied::Unreadable: return Fail(err, kName, message.string() + ": cannot be read; nothing written");
             case Copied::TooLarge:
-                return fail(err, kName, message.string() + ": too large for a message file; nothing written");
-            case Copied::NotWritten: return fail(err, kName, !roomFor() ? noSpace : cannot);
+                return Fail(err, kName, message.string() + ": too large for a message file; nothing written");
+            case Copied::NotWritten: return Fail(err, kName, !roomFor() ? noSpace : cannot);
             }
             if (!store::ConvertToWav(copy, 0))
-                return fail(
+                return Fail(
                     err, kName,
                     !roomFor() ? noSpace : message.string() + ": the speech cannot be decoded; nothing written");
             archived += fs::file_size(fs::path(copy).replace_extension(".wav"), ec);
             fs::remove(copy, ec);
             wavEntry = entryName(fs::path(relative).replace_extension(".wav"));
-            if (!zip.addFile(wavEntry, fs::path(copy).replace_extension(".wav"))) return fail(err, kName, cannot);
+            if (!zip.AddFile(wavEntry, fs::path(copy).replace_extension(".wav"))) return Fail(err, kName, cannot);
         }
         std::vector<std::u16string> cells;
         for (std::size_t c = 0; c < columns.size(); ++c) {
@@ -372,45 +372,45 @@ int writeArchive(const Options& o, const std::vector<const ListData*>& lists, st
                                                           : CellText(record, columns[c].kind, first.Source().root);
             cells.push_back(CsvCellText(table.titles[c], cell, table.boxList));
         }
-        cells.push_back(fromUtf8(wavEntry));
+        cells.push_back(FromUtf8(wavEntry));
         indexCsv += CsvBytes(CsvLine(cells), CsvEncoding::Utf8Bom);
-        nlohmann::json entry = recordJson(record);
+        nlohmann::json entry = RecordJson(record);
         entry["path"] = entryName(relative);
         entry["wav"] = wavEntry.empty() ? nlohmann::json() : nlohmann::json(wavEntry);
         index.push_back(std::move(entry));
     }
-    if (!zip.addBytes(kIndexCsv, std::move(indexCsv)) ||
-        !zip.addBytes(kIndexJson, index.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n") ||
-        !zip.close())
-        return fail(err, kName, ports().disk->freeBytes(outFolder) < archived ? noSpace : cannot);
+    if (!zip.AddBytes(kIndexCsv, std::move(indexCsv)) ||
+        !zip.AddBytes(kIndexJson, index.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n") ||
+        !zip.Close())
+        return Fail(err, kName, CurrentPorts().disk->FreeBytes(outFolder) < archived ? noSpace : cannot);
     // The scratch name was private to us; the archive gets the permissions of any new file.
     std::error_code ec;
-    fs::permissions(temp->path, static_cast<fs::perms>(usualFileMode()), ec);
+    fs::permissions(temp->path, static_cast<fs::perms>(UsualFileMode()), ec);
     fs::rename(temp->path, target, ec);
-    if (ec) return fail(err, kName, cannot);
+    if (ec) return Fail(err, kName, cannot);
     removeTemp.path.clear();
-    out << printable(target.string()) << '\n';
+    out << Printable(target.string()) << '\n';
     return kOk;
 }
 
 int runExport(const Args& args, std::ostream& out, std::ostream& err) {
     std::string why;
     const std::optional<Options> o = parse(args, why);
-    if (!o) return fail(err, kName, why.empty() ? kUsageText : why, kUsage);
+    if (!o) return Fail(err, kName, why.empty() ? kUsageText : why, kUsage);
     std::vector<ColumnSpec> columns = defaultColumns();
     if (o->settings) {
         auto configured = columnsOf(*o->settings, why);
-        if (!configured) return fail(err, kName, why, kUsage);
+        if (!configured) return Fail(err, kName, why, kUsage);
         columns = std::move(*configured);
     }
     const std::optional<Sources> sources = sourceOf(o->folder);
-    if (!sources) return fail(err, kName, o->folder.string() + ": not a box, a box folder or an outou folder");
+    if (!sources) return Fail(err, kName, o->folder.string() + ": not a box, a box folder or an outou folder");
     ListData list;
     list.SetSource(sources->list, columns);
     list.FullDisplay(false);
     if (o->csv) {
         if (list.RowCount() == 0)
-            return fail(err, kName, o->folder.string() + ": no message to export; nothing written");
+            return Fail(err, kName, o->folder.string() + ": no message to export; nothing written");
         return writeCsv(*o, list, out, err);
     }
     std::vector<const ListData*> lists{&list};

@@ -28,9 +28,9 @@ constexpr double kMicrosPerSecond = 1e6;
 // The window has nothing to show here.
 class NoWindow final : public AddMessageWindow {
 public:
-    void open(std::uintmax_t) override {}
-    void converting() override {}
-    void close() override {}
+    void Open(std::uintmax_t) override {}
+    void Converting() override {}
+    void Close() override {}
 };
 
 // Why the audio cannot be imported before trying, or empty.
@@ -50,7 +50,7 @@ std::vector<fs::path> olderMessages(const fs::path& outou, int number) {
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(outou, ec)) {
         const fs::path& p = entry.path();
-        if (equalsIgnoreCase(p.extension().u16string(), store::kVmdat) && CFileMng::IsValidMessageName(p) &&
+        if (EqualsIgnoreCase(p.extension().u16string(), store::kVmdat) && CFileMng::IsValidMessageName(p) &&
             CFileMng::ResponseNumberFromName(p.filename().u16string()) == number)
             found.push_back(p);
     }
@@ -59,10 +59,10 @@ std::vector<fs::path> olderMessages(const fs::path& outou, int number) {
 
 // The program's own level settings, when it has a settings file.
 store::ImportLevels settingsLevels() {
-    const fs::path settings = settingsPath({});
+    const fs::path settings = SettingsPath({});
     store::ImportLevels levels;
-    levels.wavSetting = readProfileInt(settings, u"CODEC", u"LEVELRVWAVOR", 0);
-    levels.wmaSetting = readProfileInt(settings, u"CODEC", u"LEVELRVWMAOR", 0);
+    levels.wavSetting = ReadProfileInt(settings, u"CODEC", u"LEVELRVWAVOR", 0);
+    levels.wmaSetting = ReadProfileInt(settings, u"CODEC", u"LEVELRVWMAOR", 0);
     return levels;
 }
 
@@ -88,21 +88,21 @@ int runImport(const Args& args, std::ostream& out, std::ostream& err) {
             slot = &level;
         else if (!a.starts_with("--") && !audio)
             slot = &audio;
-        if (!slot) return fail(err, kName, kUsageText, kUsage);
+        if (!slot) return Fail(err, kName, kUsageText, kUsage);
         if (slot == &audio) {
             audio = a;
             continue;
         }
-        if (i + 1 >= args.size() || *slot) return fail(err, kName, kUsageText, kUsage);
+        if (i + 1 >= args.size() || *slot) return Fail(err, kName, kUsageText, kUsage);
         *slot = args[++i];
     }
-    if (!audio || !number || !folder) return fail(err, kName, kUsageText, kUsage);
-    const auto n = parseWholeNumber(*number, store::kMinResponseNumber, store::kMaxResponseNumber);
-    if (!n) return fail(err, kName, "--number takes a message number from 1 to 300", kUsage);
+    if (!audio || !number || !folder) return Fail(err, kName, kUsageText, kUsage);
+    const auto n = ParseWholeNumber(*number, store::kMinResponseNumber, store::kMaxResponseNumber);
+    if (!n) return Fail(err, kName, "--number takes a message number from 1 to 300", kUsage);
     store::ImportLevels levels;
     if (level) {
-        const auto db = parseLevel(*level);
-        if (!db) return fail(err, kName, kLevelRangeText, kUsage);
+        const auto db = ParseLevel(*level);
+        if (!db) return Fail(err, kName, kLevelRangeText, kUsage);
         levels = {*db, *db};
     } else {
         levels = settingsLevels();
@@ -110,15 +110,15 @@ int runImport(const Args& args, std::ostream& out, std::ostream& err) {
     std::error_code ec;
     // A mistyped path that happens to exist must not gain an "outou" folder.
     if (!fs::is_directory(*folder, ec) || !CFileMng::IsBoxFolder(*folder))
-        return fail(err, kName, *folder + ": not a box folder (it has no rusuroku and naisen)", kUsage);
+        return Fail(err, kName, *folder + ": not a box folder (it has no rusuroku and naisen)", kUsage);
     if (const std::string why = refusal(*audio); !why.empty())
-        return fail(err, kName, *audio + ": " + why + "; nothing imported");
+        return Fail(err, kName, *audio + ": " + why + "; nothing imported");
 
     // One run at a time in a box folder: a download or a window's command
     // working there now is never raced.
     const BoxFolderLock lock(*folder, false);
-    if (lock.busy())
-        return fail(err, kName, "another run is working on " + printable(*folder) + "; nothing imported", kBusy);
+    if (lock.Busy())
+        return Fail(err, kName, "another run is working on " + Printable(*folder) + "; nothing imported", kBusy);
 
     AddMessageRequest request;
     request.boxFolder = fs::absolute(*folder);
@@ -137,10 +137,10 @@ int runImport(const Args& args, std::ostream& out, std::ostream& err) {
     fs::path created;
     const AddResult result = AddResponseMessage(request, window, &created);
     if (result != AddResult::Added)
-        return fail(err, kName, *audio + ": " + failureWords(result) + "; nothing imported");
+        return Fail(err, kName, *audio + ": " + failureWords(result) + "; nothing imported");
     for (const fs::path& old : older)
         if (old != created) store::RemoveMessageAndAudioCopies(old);
-    out << printable(created.string()) << '\n';
+    out << Printable(created.string()) << '\n';
     return kOk;
 }
 

@@ -16,12 +16,12 @@ bool hasMagicAt(std::string_view head, std::size_t offset) {
 }
 
 int runInspect(const Args& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1) return fail(err, kName, "expects exactly one FILE", kUsage);
+    if (args.size() != 1) return Fail(err, kName, "expects exactly one FILE", kUsage);
     const std::filesystem::path file(args[0]);
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) return fail(err, kName, "no such file " + args[0]);
+    if (!std::filesystem::is_regular_file(file, ec)) return Fail(err, kName, "no such file " + args[0]);
     std::string head;
-    if (!readRange(file, 0, store::kMinMessageFileSize, head)) return fail(err, kName, "cannot read " + args[0]);
+    if (!ReadRange(file, 0, store::kMinMessageFileSize, head)) return Fail(err, kName, "cannot read " + args[0]);
 
     // As the main unit stores it the block comes first, with no record yet;
     // as this program keeps it, the record and then the block.
@@ -31,14 +31,14 @@ int runInspect(const Args& args, std::ostream& out, std::ostream& err) {
         const std::string why = head.size() < block::kSize
                                     ? "shorter than a recording block"
                                     : "no recording block at its start or behind a status record";
-        return fail(err, kName, args[0] + ": not a message file (" + why + ")");
+        return Fail(err, kName, args[0] + ": not a message file (" + why + ")");
     }
 
     nlohmann::json result{{"valid", CFileMng::IsValidMessageFile(file)}};
     const std::string_view bytes(head);
-    if (local) result["record"] = recordJson(FILESTS_INFO::fromBytes(head));
-    result["block"] = blockJson(parseBlock(bytes.substr(local ? store::kBlockOffset : 0, block::kSize)));
-    out << jsonLine(result) << '\n';
+    if (local) result["record"] = RecordJson(FILESTS_INFO::FromBytes(head));
+    result["block"] = BlockJson(ParseBlock(bytes.substr(local ? store::kBlockOffset : 0, block::kSize)));
+    out << JsonLine(result) << '\n';
     return kOk;
 }
 

@@ -9,7 +9,7 @@ std::optional<std::string> ReadPasswordFile(const std::string& file) {
     // A pipe or device under the name is refused rather than waited on.
     constexpr std::uint64_t kMaxPasswordFileBytes = 4096;
     std::string bytes;
-    if (readWholeFile(file, bytes, kMaxPasswordFileBytes) != ReadResult::Ok || bytes.empty()) return std::nullopt;
+    if (ReadWholeFile(file, bytes, kMaxPasswordFileBytes) != ReadResult::Ok || bytes.empty()) return std::nullopt;
     std::string line = bytes.substr(0, bytes.find('\n'));
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return line;

@@ -33,7 +33,7 @@ nlohmann::json lines(const std::u16string& listing) {
     while (start < listing.size()) {
         std::size_t end = listing.find(u"\r\n", start);
         if (end == std::u16string::npos) end = listing.size();
-        if (end > start) out.push_back(toUtf8(std::u16string_view(listing).substr(start, end - start)));
+        if (end > start) out.push_back(ToUtf8(std::u16string_view(listing).substr(start, end - start)));
         start = end + 2;
     }
     return out;
@@ -43,24 +43,24 @@ int runProbe(const Args& args, std::ostream& out, std::ostream& err) {
     static const std::set<std::string> known = {"--host", "--port", "--user", "--password"};
     for (std::size_t i = 0; i < args.size(); i += 2) {
         if (!known.count(args[i]) || i + 1 >= args.size())
-            return fail(err, kName, "expects --host H [--port P] --user U --password W", kUsage);
+            return Fail(err, kName, "expects --host H [--port P] --user U --password W", kUsage);
     }
-    const auto host = optionValue(args, "--host");
-    const auto user = optionValue(args, "--user");
-    const auto password = optionValue(args, "--password");
-    if (!host || !user || !password) return fail(err, kName, "--host, --user and --password are required", kUsage);
+    const auto host = OptionValue(args, "--host");
+    const auto user = OptionValue(args, "--user");
+    const auto password = OptionValue(args, "--password");
+    if (!host || !user || !password) return Fail(err, kName, "--host, --user and --password are required", kUsage);
     std::optional<std::uint16_t> port;
-    if (const auto text = optionValue(args, "--port")) {
+    if (const auto text = OptionValue(args, "--port")) {
         port = CFtpMng::ParsePort(*text);
-        if (!port) return fail(err, kName, "--port takes a number from 1 to 65535", kUsage);
+        if (!port) return Fail(err, kName, "--port takes a number from 1 to 65535", kUsage);
     }
 
     CFtpMng mng;
-    const ftp::LoginResult login = mng.Login(fromUtf8(*host), fromUtf8(*user), fromUtf8(*password), port);
+    const ftp::LoginResult login = mng.Login(FromUtf8(*host), FromUtf8(*user), FromUtf8(*password), port);
     nlohmann::json result{{"login", loginWords(login)}, {"result", ftp::ResultCode(login)}};
     if (login != ftp::LoginResult::Ok) {
-        out << jsonLine(result) << '\n';
-        return fail(err, kName, std::string(loginWords(login)) + " (" + *host + ")");
+        out << JsonLine(result) << '\n';
+        return Fail(err, kName, std::string(loginWords(login)) + " (" + *host + ")");
     }
     std::u16string root, answering, extension;
     const ftp::ListResult listed = mng.ListFolders(root, answering, extension);
@@ -69,10 +69,10 @@ int runProbe(const Args& args, std::ostream& out, std::ostream& err) {
     result["rusuroku"] = lines(answering);
     result["naisen"] = lines(extension);
     mng.Logout();
-    out << jsonLine(result) << '\n';
-    if (listed == ftp::ListResult::NotStarted) return fail(err, kName, "the main unit refused to list its folders");
+    out << JsonLine(result) << '\n';
+    if (listed == ftp::ListResult::NotStarted) return Fail(err, kName, "the main unit refused to list its folders");
     if (listed != ftp::ListResult::Listed)
-        return fail(err, kName, "communication error: the folder listings could not be read whole");
+        return Fail(err, kName, "communication error: the folder listings could not be read whole");
     return kOk;
 }
 

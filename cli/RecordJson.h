@@ -9,10 +9,10 @@
 
 namespace plova::cli {
 
-nlohmann::json recordJson(const FILESTS_INFO& record);
-nlohmann::json blockJson(const RecordingBlock& block);
+nlohmann::json RecordJson(const FILESTS_INFO& record);
+nlohmann::json BlockJson(const RecordingBlock& block);
 
 // One line of JSON; text that is not UTF-8 never throws.
-std::string jsonLine(const nlohmann::json& value);
+std::string JsonLine(const nlohmann::json& value);
 
 }  // namespace plova::cli

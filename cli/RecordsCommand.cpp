@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 constexpr const char* kName = "records";
 
 bool named(const fs::path& folder, std::u16string_view name) {
-    return pathText(folder.filename().native()) == name;
+    return PathText(folder.filename().native()) == name;
 }
 
 bool isKindFolder(const fs::path& folder) {
@@ -56,16 +56,16 @@ std::vector<fs::path> boxesOf(const fs::path& folder) {
 }
 
 int runRecords(const Args& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1) return fail(err, kName, "expects exactly one FOLDER", kUsage);
+    if (args.size() != 1) return Fail(err, kName, "expects exactly one FOLDER", kUsage);
     const fs::path folder(args[0]);
     std::error_code ec;
-    if (!fs::is_directory(folder, ec)) return fail(err, kName, "cannot read folder " + args[0]);
+    if (!fs::is_directory(folder, ec)) return Fail(err, kName, "cannot read folder " + args[0]);
     const std::vector<fs::path> boxes = boxesOf(folder);
-    if (boxes.empty()) return fail(err, kName, args[0] + ": not a box folder, a rusuroku or naisen folder, or a box");
+    if (boxes.empty()) return Fail(err, kName, args[0] + ": not a box folder, a rusuroku or naisen folder, or a box");
     for (const fs::path& box : boxes) {
         std::vector<FILESTS_INFO> records;
-        if (!CFileMng::LoadFolderRecords(box, records)) return fail(err, kName, "cannot read folder " + box.string());
-        for (const FILESTS_INFO& r : records) out << jsonLine(recordJson(r)) << '\n';
+        if (!CFileMng::LoadFolderRecords(box, records)) return Fail(err, kName, "cannot read folder " + box.string());
+        for (const FILESTS_INFO& r : records) out << JsonLine(RecordJson(r)) << '\n';
     }
     return kOk;
 }

@@ -19,25 +19,25 @@ int runUpload(const Args& arguments, std::ostream& out, std::ostream& err) {
     Args files = arguments;
     LinkOptions link;
     if (const auto why = TakeLinkOptions(files, link))
-        return fail(err, kName, *why + " (expects FILE… " + kLinkSynopsis + ")", kUsage);
-    if (files.empty()) return fail(err, kName, std::string("expects FILE… ") + kLinkSynopsis, kUsage);
+        return Fail(err, kName, *why + " (expects FILE… " + kLinkSynopsis + ")", kUsage);
+    if (files.empty()) return Fail(err, kName, std::string("expects FILE… ") + kLinkSynopsis, kUsage);
     for (const std::string& f : files)
-        if (f.starts_with("--")) return fail(err, kName, "unknown option " + f, kUsage);
+        if (f.starts_with("--")) return Fail(err, kName, "unknown option " + f, kUsage);
 
     // Nothing is sent unless every file is a message the main unit can take.
     bool valid = true;
     for (const std::string& f : files) {
         if (IsUploadableMessage(f)) continue;
-        fail(err, kName, f + ": not a system response message file (YYYYMMDDhhmm_WWW_ANNN_0000.vmdat)");
+        Fail(err, kName, f + ": not a system response message file (YYYYMMDDhhmm_WWW_ANNN_0000.vmdat)");
         valid = false;
     }
     if (!valid) return kFailed;
 
     CFtpMng ftp;
     const ftp::LoginResult login =
-        ftp.Login(fromUtf8(link.host), fromUtf8(link.user), fromUtf8(link.password), link.port);
+        ftp.Login(FromUtf8(link.host), FromUtf8(link.user), FromUtf8(link.password), link.port);
     if (login != ftp::LoginResult::Ok)
-        return fail(err, kName, "cannot log in to the main unit at " + link.host + ": " + LoginFailure(login));
+        return Fail(err, kName, "cannot log in to the main unit at " + link.host + ": " + LoginFailure(login));
 
     int code = kOk;
     for (std::size_t i = 0; i < files.size(); ++i) {
@@ -45,18 +45,18 @@ int runUpload(const Args& arguments, std::ostream& out, std::ostream& err) {
         CFileMng::ReadStatusRecord(files[i], record);
         record.filePath = fs::absolute(files[i]).u16string();
         switch (UploadResponseMessage(ftp, record)) {
-        case UploadOutcome::Accepted: out << printable(files[i]) << ": accepted\n"; continue;
+        case UploadOutcome::Accepted: out << Printable(files[i]) << ": accepted\n"; continue;
         case UploadOutcome::Unmarked:
-            out << printable(files[i]) << ": accepted, but its upload mark cannot be written into the file\n";
+            out << Printable(files[i]) << ": accepted, but its upload mark cannot be written into the file\n";
             code = kFailed;
             continue;
         case UploadOutcome::Refused:
-            out << printable(files[i]) << ": refused (in use, no room, or older than the main unit's copy)\n";
+            out << Printable(files[i]) << ": refused (in use, no room, or older than the main unit's copy)\n";
             code = kFailed;
             continue;
         case UploadOutcome::Missing:
         case UploadOutcome::Skipped:
-            out << printable(files[i]) << ": refused (the file is gone)\n";
+            out << Printable(files[i]) << ": refused (the file is gone)\n";
             code = kFailed;
             continue;
         case UploadOutcome::CommunicationError:
@@ -65,7 +65,7 @@ int runUpload(const Args& arguments, std::ostream& out, std::ostream& err) {
         std::string untried;
         for (std::size_t j = i + 1; j < files.size(); ++j) untried += " " + files[j];
         ftp.Logout();
-        return fail(err, kName,
+        return Fail(err, kName,
                     files[i] + ": communication error; the session is closed" +
                         (untried.empty() ? std::string() : "; not tried:" + untried));
     }

@@ -5,7 +5,7 @@
 
 int main(int argc, char** argv) {
     const plova::cli::Args args(argv + 1, argv + argc);
-    const int code = plova::cli::runCli(args, std::cout, std::cerr);
+    const int code = plova::cli::RunCli(args, std::cout, std::cerr);
     std::cout.flush();
     return code;
 }

@@ -18,14 +18,14 @@ namespace {
 constexpr int kProgressRange = 100;
 
 fs::path pathOf(std::u16string_view s) {
-    return fs::path(toUtf8(s));
+    return fs::path(ToUtf8(s));
 }
 std::u16string nameOf(const fs::path& p) {
-    return fromUtf8(p.filename().string());
+    return FromUtf8(p.filename().string());
 }
 
 // Results that do not stop a batch: a box the main unit does not have, and a
-// voice file already here that could not be converted (conversionFailed()
+// voice file already here that could not be converted (ConversionFailed()
 // tells of that at the end).
 bool isRemoteResultOk(DownloadResult r) {
     return r == DownloadResult::Ok || r == DownloadResult::NoDirectory || r == DownloadResult::ExistingConversionFailed;
@@ -66,13 +66,13 @@ ClosingMessage MessageOf(Closing closing) {
 void ShowClosing(Closing closing) {
     if (closing == Closing::None) return;
     const ClosingMessage m = MessageOf(closing);
-    prompt(std::u16string(m.text), std::u16string(m.caption), m.icon);
+    ShowPrompt(std::u16string(m.text), std::u16string(m.caption), m.icon);
 }
 
 bool ConfirmDownload(std::u16string_view boxFolderName) {
     std::u16string text(boxFolderName);
     text += u"にダウンロードします。\nよろしいですか？";
-    return prompt(text, std::u16string(dl::kConfirmCaption), Icon::Question, Buttons::YesNo) == Answer::Yes;
+    return ShowPrompt(text, std::u16string(dl::kConfirmCaption), Icon::Question, Buttons::YesNo) == Answer::Yes;
 }
 
 Closing ChooseBatchClosing(const BatchOutcome& o) {
@@ -160,18 +160,18 @@ std::vector<BoxTarget> BoxTargets(const fs::path& boxFolder) {
 // ------------------------------------------------------------ batch driver
 
 BatchResult RunBatch(DownloadMng& downloader, const BatchRequest& request, DownloadView& view) {
-    ports().cancel->clear();
-    downloader.clearConversionFailed();
-    view.openProgress();
+    CurrentPorts().cancel->Clear();
+    downloader.ClearConversionFailed();
+    view.OpenProgress();
     BatchResult out;
     BatchOutcome& o = out.outcome;
     const bool withResponses = request.responses && request.kind == dl::kKindFull;
 
     auto finish = [&](Closing closing) {
-        view.closeProgress();
+        view.CloseProgress();
         out.closing = closing;
         ShowClosing(closing);
-        if (closing == Closing::CommError) view.logout();
+        if (closing == Closing::CommError) view.Logout();
         return out;
     };
 
@@ -188,12 +188,12 @@ BatchResult RunBatch(DownloadMng& downloader, const BatchRequest& request, Downl
         return r != DownloadResult::CommError;
     };
     for (const BoxTarget& box : request.boxes) {
-        if (ports().cancel->isSet()) break;
+        if (CurrentPorts().cancel->IsSet()) break;
         if (!count(box.remoteDirectory, box.localFolder)) return finish(Closing::CommError);
     }
-    if (withResponses && !ports().cancel->isSet() && !count(dl::kRemoteResponses, request.outouFolder))
+    if (withResponses && !CurrentPorts().cancel->IsSet() && !count(dl::kRemoteResponses, request.outouFolder))
         return finish(Closing::CommError);
-    if (ports().cancel->isSet()) {
+    if (CurrentPorts().cancel->IsSet()) {
         o.cancelled = true;
         return finish(Closing::None);
     }
@@ -201,14 +201,14 @@ BatchResult RunBatch(DownloadMng& downloader, const BatchRequest& request, Downl
     // Kind 1 counts its files, one per message; kind 0 counts messages as
     // they finish, whether of two files or, for a response message, of one.
     if (request.kind == dl::kKindInfo)
-        view.setTotals(o.total, o.total);
+        view.SetTotals(o.total, o.total);
     else
-        view.setTotals(o.messages, kProgressRange);
+        view.SetTotals(o.messages, kProgressRange);
 
     // Download phase.
     for (const BoxTarget& box : request.boxes) {
-        if (o.result != DownloadResult::Ok || ports().cancel->isSet()) break;
-        view.boxStarted(box.remoteDirectory);
+        if (o.result != DownloadResult::Ok || CurrentPorts().cancel->IsSet()) break;
+        view.BoxStarted(box.remoteDirectory);
         int handled = 0;
         int listed = 0;
         const DownloadResult r = request.kind == dl::kKindFull
@@ -220,8 +220,8 @@ BatchResult RunBatch(DownloadMng& downloader, const BatchRequest& request, Downl
         else if (!isRemoteResultOk(r))
             o.result = r;
     }
-    if (withResponses && o.result == DownloadResult::Ok && !ports().cancel->isSet()) {
-        view.boxStarted(dl::kRemoteResponses);
+    if (withResponses && o.result == DownloadResult::Ok && !CurrentPorts().cancel->IsSet()) {
+        view.BoxStarted(dl::kRemoteResponses);
         std::error_code ec;
         fs::create_directories(request.outouFolder, ec);
         int handled = 0;
@@ -233,8 +233,8 @@ BatchResult RunBatch(DownloadMng& downloader, const BatchRequest& request, Downl
         else if (!isRemoteResultOk(r))
             o.result = r;
     }
-    o.cancelled = ports().cancel->isSet();
-    o.conversionFailed = downloader.conversionFailed();
+    o.cancelled = CurrentPorts().cancel->IsSet();
+    o.conversionFailed = downloader.ConversionFailed();
     return finish(ChooseBatchClosing(o));
 }
 
@@ -243,22 +243,22 @@ BatchResult RunBatch(DownloadMng& downloader, const BatchRequest& request, Downl
 VoiceResult DownloadSelectedVoice(DownloadMng& downloader, const std::vector<fs::path>& rows, DownloadView& view) {
     VoiceResult out;
     if (rows.empty()) {
-        prompt(std::u16string(dl::kNotSelected), std::u16string(dl::kErrorCaption), Icon::Exclamation);
+        ShowPrompt(std::u16string(dl::kNotSelected), std::u16string(dl::kErrorCaption), Icon::Exclamation);
         out.reload = false;
         return out;
     }
-    ports().cancel->clear();
-    downloader.clearConversionFailed();
-    view.openProgress();
-    view.setTotals(static_cast<int>(rows.size()), kProgressRange);
+    CurrentPorts().cancel->Clear();
+    downloader.ClearConversionFailed();
+    view.OpenProgress();
+    view.SetTotals(static_cast<int>(rows.size()), kProgressRange);
     VoiceOutcome& o = out.outcome;
     o.rows = static_cast<int>(rows.size());
-    const WindowHandle window = ports().progress->find(std::u16string(dl::kProgressCaption));
+    const WindowHandle window = CurrentPorts().progress->Find(std::u16string(dl::kProgressCaption));
     bool broken = false;
     bool stopped = false;
 
     for (const fs::path& row : rows) {
-        if (ports().cancel->isSet()) break;
+        if (CurrentPorts().cancel->IsSet()) break;
         const fs::path folder = row.parent_path();
         const BoxTarget box = TargetOf(folder);
         fs::path voice = row.filename();
@@ -278,11 +278,11 @@ VoiceResult DownloadSelectedVoice(DownloadMng& downloader, const std::vector<fs:
         if (found != SizeResult::Found) {
             o.missing = true;
             ++o.failed;
-        } else if (ports().disk->freeBytes(folder) < static_cast<std::uint64_t>(size)) {
+        } else if (CurrentPorts().disk->FreeBytes(folder) < static_cast<std::uint64_t>(size)) {
             o.noSpace = true;
             ++o.failed;
         } else {
-            ports().progress->send(window, msg::kBarRange, static_cast<std::intptr_t>(listed / 1024), 0);
+            CurrentPorts().progress->Send(window, msg::kBarRange, static_cast<std::intptr_t>(listed / 1024), 0);
             const DownloadResult r = downloader.DownloadVoice(folder, remotePath, voiceName, listed);
             o.lastResult = r;
             if (r == DownloadResult::Cancelled) {
@@ -306,12 +306,12 @@ VoiceResult DownloadSelectedVoice(DownloadMng& downloader, const std::vector<fs:
                 o.lastResult = DownloadResult::Ok;
             }
         }
-        ports().progress->send(window, msg::kStatusDownload, 0, 0);
-        ports().progress->send(window, msg::kNextItem, 0, 0);
+        CurrentPorts().progress->Send(window, msg::kStatusDownload, 0, 0);
+        CurrentPorts().progress->Send(window, msg::kNextItem, 0, 0);
     }
-    view.closeProgress();
-    o.cancelled = ports().cancel->isSet();
-    o.conversionFailed = downloader.conversionFailed();
+    view.CloseProgress();
+    o.cancelled = CurrentPorts().cancel->IsSet();
+    o.conversionFailed = downloader.ConversionFailed();
     if (broken)
         out.shown = {Closing::CommError};
     else if (!stopped)
@@ -319,7 +319,7 @@ VoiceResult DownloadSelectedVoice(DownloadMng& downloader, const std::vector<fs:
     if (o.cancelled) out.shown.clear();
     for (Closing c : out.shown) ShowClosing(c);
     if (!out.shown.empty() && out.shown.front() == Closing::CommError) {
-        view.logout();
+        view.Logout();
         out.reload = false;
     }
     return out;
@@ -329,7 +329,7 @@ VoiceResult DownloadSelectedVoice(DownloadMng& downloader, const std::vector<fs:
 
 Closing DownloadFolders(CFtpMng& ftp, const fs::path& boxFolder, const std::function<void(int)>& bar) {
     for (int i = 0; i < dl::kFolderPumpSteps; ++i) {
-        pumpOne();
+        PumpOne();
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     // Every folder this run makes, in the order made; only these are ever
@@ -364,8 +364,8 @@ Closing DownloadFolders(CFtpMng& ftp, const fs::path& boxFolder, const std::func
             const fs::path kindFolder = boxFolder / pathOf(kind.folder);
             make(kindFolder, false);
             for (const std::u16string& name : listing::BoxNames(kind.listing)) {
-                pumpOne();
-                if (ports().cancel->isSet()) break;
+                PumpOne();
+                if (CurrentPorts().cancel->IsSet()) break;
                 make(kindFolder / pathOf(name), true);
             }
             if (kind.barAfter != dl::kFolderBarDone) bar(kind.barAfter);
@@ -376,7 +376,7 @@ Closing DownloadFolders(CFtpMng& ftp, const fs::path& boxFolder, const std::func
              fs::is_directory(boxFolder / pathOf(store::kExtensionFolder), ec) &&
              fs::is_directory(boxFolder / pathOf(store::kResponseFolder), ec);
     }
-    const bool cancelled = ports().cancel->isSet();
+    const bool cancelled = CurrentPorts().cancel->IsSet();
     if (ok && !cancelled) {
         std::vector<fs::path> marked = {boxFolder / pathOf(store::kResponseFolder)};
         for (const auto kind : {store::kAnsweringFolder, store::kExtensionFolder})

@@ -109,13 +109,13 @@ public:
     virtual ~DownloadView() = default;
     // Shows the file-download progress window ("ダウンロード中"), sets its
     // message total and bar range once the count is known, closes it.
-    virtual void openProgress() = 0;
-    virtual void setTotals(int total, int range) = 0;
-    virtual void closeProgress() = 0;
+    virtual void OpenProgress() = 0;
+    virtual void SetTotals(int total, int range) = 0;
+    virtual void CloseProgress() = 0;
     // A box is about to be fetched (for a line on a terminal; windows ignore it).
-    virtual void boxStarted(std::u16string_view remoteDirectory) {}
+    virtual void BoxStarted(std::u16string_view remoteDirectory) {}
     // Logs out after a session-breaking failure and clears the logged-in flag.
-    virtual void logout() = 0;
+    virtual void Logout() = 0;
 };
 
 struct BatchRequest {

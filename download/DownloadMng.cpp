@@ -33,7 +33,7 @@ constexpr std::int64_t kBlockKiB = 1024;
 constexpr std::int64_t kVoiceSpaceFactor = 16;
 
 fs::path pathOf(std::u16string_view s) {
-    return fs::path(toUtf8(s));
+    return fs::path(ToUtf8(s));
 }
 
 bool hasWord(std::u16string_view line, std::u16string_view word) {
@@ -54,34 +54,34 @@ std::int64_t fileLength(const fs::path& p) {
 class ReceivingFile final : public FTP_SESSION::RetrieveSink {
 public:
     explicit ReceivingFile(fs::path path) : path_(std::move(path)) {}
-    bool open() override {
+    bool Open() override {
         opened_ = true;
-        file_ = openForRewrite(path_);
+        file_ = OpenForRewrite(path_);
         const StatusRecordBytes room{};
-        return file_ && file_.writeAll(room.data(), room.size());
+        return file_ && file_.WriteAll(room.data(), room.size());
     }
-    bool write(const char* bytes, std::size_t size) override {
+    bool Write(const char* bytes, std::size_t size) override {
         const auto kept = static_cast<std::size_t>(length_);
         if (kept < block_.size()) {
             const std::size_t take = std::min(size, block_.size() - kept);
             std::memcpy(block_.data() + length_, bytes, take);
         }
         length_ += static_cast<std::int64_t>(size);
-        return file_.writeAll(bytes, size);
+        return file_.WriteAll(bytes, size);
     }
-    bool close() override { return true; }  // the record is still to come
+    bool Close() override { return true; }  // the record is still to come
 
-    std::int64_t length() const { return length_; }
-    bool hasBlock() const { return length_ >= static_cast<std::int64_t>(block_.size()); }
-    const BlockBytes& block() const { return block_; }
-    const fs::path& path() const { return path_; }
-    bool finish(const FILESTS_INFO& record) {
-        const StatusRecordBytes head = record.toBytes();
-        return file_.writeAllAt(0, head.data(), head.size()) && file_.closeChecked();
+    std::int64_t Length() const { return length_; }
+    bool HasBlock() const { return length_ >= static_cast<std::int64_t>(block_.size()); }
+    const BlockBytes& Block() const { return block_; }
+    const fs::path& Path() const { return path_; }
+    bool Finish(const FILESTS_INFO& record) {
+        const StatusRecordBytes head = record.ToBytes();
+        return file_.WriteAllAt(0, head.data(), head.size()) && file_.CloseChecked();
     }
     // Nothing of a transfer that did not end well stays behind.
-    void discard() {
-        file_.close();
+    void Discard() {
+        file_.Close();
         if (opened_) store::RemoveFile(path_);
     }
 
@@ -104,8 +104,8 @@ fs::path companionOf(const fs::path& file) {
 
 // The progress window the procedures drive, looked up once per procedure.
 struct Window {
-    WindowHandle handle = ports().progress->find(std::u16string(ftp::kDownloadWindowCaption));
-    void send(int message, std::intptr_t wparam = 0) { ports().progress->send(handle, message, wparam, 0); }
+    WindowHandle handle = CurrentPorts().progress->Find(std::u16string(ftp::kDownloadWindowCaption));
+    void Send(int message, std::intptr_t wparam = 0) { CurrentPorts().progress->Send(handle, message, wparam, 0); }
 };
 
 listing::NameForm formOf(std::u16string_view remoteDirectory) {
@@ -157,7 +157,7 @@ fs::path DownloadMng::ReceivingName(const fs::path& finalPath) {
     // The process of the run in the name: two runs never receive into one
     // file, and the sweep tells the files of a run that is gone.
     const std::u16string extension =
-        u"." + fromUtf8(std::to_string(currentProcessId())) +
+        u"." + FromUtf8(std::to_string(CurrentProcessId())) +
         std::u16string(finalPath.extension() == pathOf(store::kVminf) ? kReceivingInfo : kReceivingVoice);
     return withExtension(finalPath, extension);
 }
@@ -176,8 +176,8 @@ void DownloadMng::SweepReceivingFiles(const fs::path& folder) {
         // process's by now).
         const std::string runPart = it->path().stem().extension().string();
         const std::optional<long> run =
-            runPart.size() > 1 ? parseWholeNumber(runPart.substr(1), 1, LONG_MAX) : std::nullopt;
-        const bool going = run && *run != currentProcessId() && processRunning(*run);
+            runPart.size() > 1 ? ParseWholeNumber(runPart.substr(1), 1, LONG_MAX) : std::nullopt;
+        const bool going = run && *run != CurrentProcessId() && ProcessRunning(*run);
         const fs::file_time_type written = fs::last_write_time(it->path(), e);
         if (!going || (!e && written < cutoff)) stale.push_back(it->path());
     }
@@ -185,10 +185,10 @@ void DownloadMng::SweepReceivingFiles(const fs::path& folder) {
 }
 
 bool DownloadMng::enoughSpace(const fs::path& folder, std::int64_t bytes) {
-    return ports().disk->freeBytes(folder) >= static_cast<std::uint64_t>(bytes);
+    return CurrentPorts().disk->FreeBytes(folder) >= static_cast<std::uint64_t>(bytes);
 }
 
-DownloadMng::Conversion DownloadMng::Convert(const fs::path& voiceFile) {
+DownloadMng::Conversion DownloadMng::convert(const fs::path& voiceFile) {
     const std::int64_t length = fileLength(voiceFile);
     if (!enoughSpace(voiceFile.parent_path(),
                      static_cast<std::int64_t>(store::SpaceToConvertToWav(length < 0 ? 0 : length))))
@@ -198,7 +198,7 @@ DownloadMng::Conversion DownloadMng::Convert(const fs::path& voiceFile) {
     return Conversion::Failed;
 }
 
-DownloadResult DownloadMng::Receive(std::u16string_view remoteName, const fs::path& finalPath, std::int64_t listedSize,
+DownloadResult DownloadMng::receive(std::u16string_view remoteName, const fs::path& finalPath, std::int64_t listedSize,
                                     bool resetProgress, bool noProgress, Record record, bool keepExisting) {
     // The procedure holds a transfer scope and has drained the control
     // connection once: each file goes straight to the session, without the
@@ -209,43 +209,43 @@ DownloadResult DownloadMng::Receive(std::u16string_view remoteName, const fs::pa
     // The transfer stops as soon as it passes the listed size.
     const ftp::TransferResult r = session->RetrieveTo(remoteName, receiving, resetProgress, noProgress, listedSize);
     if (r != ftp::TransferResult::Done) {
-        receiving.discard();
+        receiving.Discard();
         if (r == ftp::TransferResult::Cancelled) return DownloadResult::Cancelled;
         return r == ftp::TransferResult::Unavailable ? DownloadResult::SomeMissing : DownloadResult::CommError;
     }
     // A connection that ends early looks like the end of the file; the
     // listing's figure tells the two apart.
-    if (listedSize >= 0 && receiving.length() != listedSize) {
-        receiving.discard();
+    if (listedSize >= 0 && receiving.Length() != listedSize) {
+        receiving.Discard();
         return DownloadResult::CommError;
     }
     FILESTS_INFO status;
-    const bool built = receiving.hasBlock() &&
-                       (record == Record::Box ? CFileMng::BuildStatusRecord(receiving.block(), finalPath, status)
-                                              : CFileMng::BuildResponseRecord(receiving.block(), status));
+    const bool built = receiving.HasBlock() &&
+                       (record == Record::Box ? CFileMng::BuildStatusRecord(receiving.Block(), finalPath, status)
+                                              : CFileMng::BuildResponseRecord(receiving.Block(), status));
     // Not a message file: it cannot be used, and the run goes on without it.
     if (!built) {
-        receiving.discard();
+        receiving.Discard();
         return DownloadResult::SomeMissing;
     }
-    if (!receiving.finish(status)) {
-        receiving.discard();
+    if (!receiving.Finish(status)) {
+        receiving.Discard();
         return DownloadResult::CommError;
     }
     if (keepExisting && store::SomethingAt(finalPath)) {
-        receiving.discard();
+        receiving.Discard();
         return DownloadResult::Ok;
     }
     std::error_code ec;
-    fs::rename(receiving.path(), finalPath, ec);
+    fs::rename(receiving.Path(), finalPath, ec);
     if (ec) {
-        receiving.discard();
+        receiving.Discard();
         return DownloadResult::CommError;
     }
     return DownloadResult::Ok;
 }
 
-DownloadResult DownloadMng::ListLong(std::u16string_view remoteDirectory, int kind, const fs::path& localFolder,
+DownloadResult DownloadMng::listLong(std::u16string_view remoteDirectory, int kind, const fs::path& localFolder,
                                      std::u16string& listing) {
     long lengthBytes = 0;
     const ftp::ListResult r = ftp_.ListBoxLong(remoteDirectory, kind, listing, lengthBytes, localFolder);
@@ -287,18 +287,18 @@ struct DownloadMng::BoxRun {
     std::vector<fs::path> fetched;
     fs::path pendingVoice;  // the voice file waiting for its ".vminf" to be converted
 
-    void enterMessage(std::u16string_view entryStem) {
+    void EnterMessage(std::u16string_view entryStem) {
         if (entryStem == stem) return;
         stem = entryStem;
         fetched.clear();
     }
-    void dropFetched() {
+    void DropFetched() {
         for (const auto& p : fetched) store::RemoveFile(p);
         fetched.clear();
     }
     // On a cancel between two files: both files of the message complete, it stays.
-    void dropHalfMessage() {
-        if (fetched.size() == 1 && !store::SomethingAt(companionOf(fetched.front()))) dropFetched();
+    void DropHalfMessage() {
+        if (fetched.size() == 1 && !store::SomethingAt(companionOf(fetched.front()))) DropFetched();
     }
 };
 
@@ -309,63 +309,63 @@ DownloadResult DownloadMng::DownloadBox(std::u16string_view remoteDirectory, con
     if (!ftp_.HasSession()) return DownloadResult::CommError;
     CFtpMng::TransferScope scope(ftp_, localFolder);
     std::u16string listing;
-    if (const DownloadResult r = ListLong(remoteDirectory, ftp::kListAll, localFolder, listing);
+    if (const DownloadResult r = listLong(remoteDirectory, ftp::kListAll, localFolder, listing);
         r != DownloadResult::Ok)
         return r;
-    if (cancelRequested()) return DownloadResult::Cancelled;
+    if (CancelRequested()) return DownloadResult::Cancelled;
     SweepReceivingFiles(localFolder);
 
     const std::vector<std::u16string> lines = listing::CleanLines(listing);
     listed = static_cast<int>(lines.size());
     BoxRun run(localFolder, handled);
     for (const std::u16string& line : lines) {
-        if (cancelRequested()) {
-            run.dropHalfMessage();
+        if (CancelRequested()) {
+            run.DropHalfMessage();
             return DownloadResult::Cancelled;
         }
         if (!hasWord(line, u"vmdat") && !hasWord(line, u"vminf")) continue;
         const auto entry = listing::EntryFromLongLine(line, listing::NameForm::BoxMessage);
         if (!entry) continue;  // a name that must not become a local path
-        if (const DownloadResult r = DownloadBoxFile(run, *entry); r != DownloadResult::Ok) return r;
+        if (const DownloadResult r = downloadBoxFile(run, *entry); r != DownloadResult::Ok) return r;
     }
-    if (cancelRequested()) return DownloadResult::Cancelled;
+    if (CancelRequested()) return DownloadResult::Cancelled;
     return run.missing ? DownloadResult::SomeMissing : DownloadResult::Ok;
 }
 
 // One file of the listing, kept when it is here whole, fetched otherwise.
 // Ok to go on with the next one (a file the main unit no longer has is noted
 // as missing and not counted); any other result ends the run.
-DownloadResult DownloadMng::DownloadBoxFile(BoxRun& run, const listing::Entry& entry) {
+DownloadResult DownloadMng::downloadBoxFile(BoxRun& run, const listing::Entry& entry) {
     const bool isVoice = entry.name.ends_with(store::kVmdat);
-    run.enterMessage(std::u16string_view(entry.name).substr(0, entry.name.size() - store::kVmdat.size()));
+    run.EnterMessage(std::u16string_view(entry.name).substr(0, entry.name.size() - store::kVmdat.size()));
     const fs::path local = run.folder / pathOf(entry.name);
 
     if (!enoughSpace(run.folder, dl::SpaceForFile(entry.size))) return DownloadResult::NoSpace;
     const bool here = store::IsCompleteMessage(local, entry.size);
     if (isVoice) {
-        run.window.send(msg::kBarRange, static_cast<std::intptr_t>(entry.size / kBlockKiB));
+        run.window.Send(msg::kBarRange, static_cast<std::intptr_t>(entry.size / kBlockKiB));
         ftp_.Session()->progressCount = 0;
     }
 
     bool counted = true;
     if (here) {
-        run.window.send(msg::kBarPosition, isVoice ? dl::kBarExistingVoice : dl::kBarFull);
+        run.window.Send(msg::kBarPosition, isVoice ? dl::kBarExistingVoice : dl::kBarFull);
         if (isVoice) {
             run.pendingVoice = local;
-        } else if (const DownloadResult r = ConvertPendingVoice(run, local, false); r != DownloadResult::Ok) {
+        } else if (const DownloadResult r = convertPendingVoice(run, local, false); r != DownloadResult::Ok) {
             return r;
         }
     } else {
-        const DownloadResult got = Receive(entry.name, local, entry.size, true, false, Record::Box);
+        const DownloadResult got = receive(entry.name, local, entry.size, true, false, Record::Box);
         if (got == DownloadResult::Cancelled) {
-            run.dropFetched();
+            run.DropFetched();
             return DownloadResult::Cancelled;
         }
         if (got != DownloadResult::Ok && got != DownloadResult::SomeMissing) {
-            run.dropFetched();
+            run.DropFetched();
             return DownloadResult::CommError;
         }
-        run.window.send(msg::kBarPosition, dl::kBarFull);
+        run.window.Send(msg::kBarPosition, dl::kBarFull);
         if (got == DownloadResult::SomeMissing) {
             run.missing = true;
             counted = false;
@@ -373,24 +373,24 @@ DownloadResult DownloadMng::DownloadBoxFile(BoxRun& run, const listing::Entry& e
             run.fetched.push_back(local);
             if (isVoice) {
                 if (options_.convert) run.pendingVoice = local;
-            } else if (const DownloadResult r = ConvertPendingVoice(run, local, true); r != DownloadResult::Ok) {
+            } else if (const DownloadResult r = convertPendingVoice(run, local, true); r != DownloadResult::Ok) {
                 return r;
             }
         }
     }
     if (!isVoice) {
-        run.window.send(msg::kStatusDownload);
-        run.window.send(msg::kNextItem);
+        run.window.Send(msg::kStatusDownload);
+        run.window.Send(msg::kNextItem);
     }
     if (counted) ++run.handled;
     return DownloadResult::Ok;
 }
 
-DownloadResult DownloadMng::ConvertPendingVoice(BoxRun& run, const fs::path& infoFile, bool infoFetched) {
+DownloadResult DownloadMng::convertPendingVoice(BoxRun& run, const fs::path& infoFile, bool infoFetched) {
     if (options_.convert) {
-        run.window.send(msg::kStatusConvert);
+        run.window.Send(msg::kStatusConvert);
         if (run.pendingVoice == withExtension(infoFile, store::kVmdat)) {
-            const Conversion c = Convert(run.pendingVoice);
+            const Conversion c = convert(run.pendingVoice);
             if (c == Conversion::NoSpace) return DownloadResult::NoSpace;
             if (c != Conversion::Done) {
                 if (!infoFetched) return DownloadResult::ExistingConversionFailed;
@@ -421,26 +421,26 @@ DownloadResult DownloadMng::DownloadBoxInfo(std::u16string_view remoteDirectory,
     Window window;
     bool missing = false;
     for (const std::u16string& name : listing::MessageNames(listing, listing::NameForm::BoxMessage)) {
-        if (cancelRequested()) return DownloadResult::Cancelled;
+        if (CancelRequested()) return DownloadResult::Cancelled;
         if (!name.ends_with(store::kVminf)) continue;
         if (!enoughSpace(localFolder, dl::kClusterBytes)) return DownloadResult::NoSpace;
         const fs::path local = localFolder / pathOf(name);
         // A file already here counts as handled: a second run over a box that
         // is complete must read as complete.
         if (!store::IsCompleteMessage(local)) {
-            const DownloadResult got = Receive(name, local, -1, true, true, Record::Box);
+            const DownloadResult got = receive(name, local, -1, true, true, Record::Box);
             if (got == DownloadResult::Cancelled) return DownloadResult::Cancelled;
             if (got == DownloadResult::SomeMissing) {
                 missing = true;
-                window.send(msg::kCounterStep, dl::kCounterStepWparam);
+                window.Send(msg::kCounterStep, dl::kCounterStepWparam);
                 continue;
             }
             if (got != DownloadResult::Ok) return DownloadResult::CommError;
         }
-        window.send(msg::kCounterStep, dl::kCounterStepWparam);
+        window.Send(msg::kCounterStep, dl::kCounterStepWparam);
         ++handled;
     }
-    if (cancelRequested()) return DownloadResult::Cancelled;
+    if (CancelRequested()) return DownloadResult::Cancelled;
     return missing ? DownloadResult::SomeMissing : DownloadResult::Ok;
 }
 
@@ -452,7 +452,7 @@ DownloadResult DownloadMng::DownloadResponseMessages(const fs::path& outouFolder
     if (!ftp_.HasSession()) return DownloadResult::CommError;
     CFtpMng::TransferScope scope(ftp_, outouFolder);
     std::u16string listing;
-    if (const DownloadResult r = ListLong(dl::kRemoteResponses, ftp::kListAll, outouFolder, listing);
+    if (const DownloadResult r = listLong(dl::kRemoteResponses, ftp::kListAll, outouFolder, listing);
         r != DownloadResult::Ok)
         return r;
 
@@ -466,36 +466,36 @@ DownloadResult DownloadMng::DownloadResponseMessages(const fs::path& outouFolder
     Window window;
     bool missing = false;
     for (const std::u16string& line : voiceLines) {
-        if (cancelRequested()) return DownloadResult::Cancelled;
+        if (CancelRequested()) return DownloadResult::Cancelled;
         const auto entry = listing::EntryFromLongLine(line, listing::NameForm::ResponseMessage);
         if (!entry || !entry->name.ends_with(store::kVmdat)) continue;
         if (!enoughSpace(outouFolder, dl::SpaceForFile(entry->size))) return DownloadResult::NoSpace;
-        window.send(msg::kBarRange, static_cast<std::intptr_t>(entry->size / kBlockKiB));
+        window.Send(msg::kBarRange, static_cast<std::intptr_t>(entry->size / kBlockKiB));
 
         fs::path older;
         const store::LocalResponse found = CFileMng::FindLocalResponseMessage(outouFolder, entry->name, older);
         if (found == store::LocalResponse::Current) {
             if (options_.convert) {
-                window.send(msg::kStatusConvert);
-                const Conversion c = Convert(older);
+                window.Send(msg::kStatusConvert);
+                const Conversion c = convert(older);
                 if (c == Conversion::NoSpace) return DownloadResult::NoSpace;
                 if (c != Conversion::Done) return DownloadResult::ExistingConversionFailed;
             }
         } else {
             const fs::path local = outouFolder / pathOf(entry->name);
-            const DownloadResult got = Receive(entry->name, local, entry->size, true, false, Record::Response);
+            const DownloadResult got = receive(entry->name, local, entry->size, true, false, Record::Response);
             if (got == DownloadResult::Cancelled) return DownloadResult::Cancelled;
             if (got == DownloadResult::SomeMissing) {
                 missing = true;
-                window.send(msg::kStatusDownload);
-                window.send(msg::kNextItem);
+                window.Send(msg::kStatusDownload);
+                window.Send(msg::kNextItem);
                 continue;
             }
             if (got != DownloadResult::Ok) return DownloadResult::CommError;
             Conversion c = Conversion::Done;
             if (options_.convert) {
-                window.send(msg::kStatusConvert);
-                c = Convert(local);
+                window.Send(msg::kStatusConvert);
+                c = convert(local);
             }
             if (c == Conversion::Failed) {
                 store::RemoveFile(local);
@@ -508,11 +508,11 @@ DownloadResult DownloadMng::DownloadResponseMessages(const fs::path& outouFolder
                 store::RemoveMessageAndAudioCopies(older);
             if (c == Conversion::NoSpace) return DownloadResult::NoSpace;
         }
-        window.send(msg::kStatusDownload);
-        window.send(msg::kNextItem);
+        window.Send(msg::kStatusDownload);
+        window.Send(msg::kNextItem);
         ++handled;
     }
-    if (cancelRequested()) return DownloadResult::Cancelled;
+    if (CancelRequested()) return DownloadResult::Cancelled;
     return missing ? DownloadResult::SomeMissing : DownloadResult::Ok;
 }
 
@@ -524,7 +524,7 @@ SizeResult DownloadMng::RemoteFileSize(std::u16string_view remoteDirectory, cons
     if (listedSize) *listedSize = -1;
     if (!ftp_.HasSession()) return SizeResult::CommError;
     std::u16string listing;
-    switch (ListLong(remoteDirectory, ftp::kListVoice, localFolder, listing)) {
+    switch (listLong(remoteDirectory, ftp::kListVoice, localFolder, listing)) {
     case DownloadResult::Ok: break;
     case DownloadResult::NoDirectory: return SizeResult::NoDirectory;
     default: return SizeResult::CommError;
@@ -552,16 +552,16 @@ DownloadResult DownloadMng::DownloadVoice(const fs::path& localFolder, std::u16s
     // received beside it and dropped.
     const bool hadVoice = store::SomethingAt(local);
     Window window;
-    const DownloadResult got = Receive(remotePath, local, listedSize, true, false, Record::Box, true);
-    if (got == DownloadResult::Ok) window.send(msg::kBarPosition, dl::kBarFull);
+    const DownloadResult got = receive(remotePath, local, listedSize, true, false, Record::Box, true);
+    if (got == DownloadResult::Ok) window.Send(msg::kBarPosition, dl::kBarFull);
     if (got != DownloadResult::Ok) return got;
 
     for (int i = 0; i < dl::kVoicePumpSteps; ++i) {
-        pumpOne();
+        PumpOne();
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     if (options_.convert) {
-        window.send(msg::kStatusConvert);
+        window.Send(msg::kStatusConvert);
         const std::int64_t length = fileLength(local);
         if (!enoughSpace(localFolder, dl::SpaceForVoiceConversion(length < 0 ? 0 : length)))
             return DownloadResult::NoSpace;

@@ -113,11 +113,11 @@ public:
 
     // A WAV conversion has failed since this object was made (or the flag was
     // cleared), whether or not a result code said so.
-    bool conversionFailed() const { return conversionFailed_; }
-    void clearConversionFailed() { conversionFailed_ = false; }
+    bool ConversionFailed() const { return conversionFailed_; }
+    void ClearConversionFailed() { conversionFailed_ = false; }
 
-    CFtpMng& ftp() { return ftp_; }
-    const DownloadOptions& options() const { return options_; }
+    CFtpMng& Ftp() { return ftp_; }
+    const DownloadOptions& Options() const { return options_; }
 
     // The name a message file is received under before it is complete, of
     // this run's own: ".vmdat" becomes ".<process>.dl_dat", ".vminf"
@@ -134,21 +134,21 @@ private:
     // Ok, SomeMissing (the main unit no longer has it, or it holds no
     // recording block), Cancelled or CommError (also for a length that
     // differs from `listedSize` when >= 0). Nothing is left at the receiving name.
-    DownloadResult Receive(std::u16string_view remoteName, const std::filesystem::path& finalPath,
+    DownloadResult receive(std::u16string_view remoteName, const std::filesystem::path& finalPath,
                            std::int64_t listedSize, bool resetProgress, bool noProgress, Record record,
                            bool keepExisting = false);
     // A long listing: Ok, NoDirectory or CommError.
-    DownloadResult ListLong(std::u16string_view remoteDirectory, int kind, const std::filesystem::path& localFolder,
+    DownloadResult listLong(std::u16string_view remoteDirectory, int kind, const std::filesystem::path& localFolder,
                             std::u16string& listing);
     // The steps of DownloadBox, over the state of one run.
     struct BoxRun;
-    DownloadResult DownloadBoxFile(BoxRun& run, const listing::Entry& entry);
+    DownloadResult downloadBoxFile(BoxRun& run, const listing::Entry& entry);
     // After a ".vminf": the voice file waiting for it made a WAV file, when
     // conversion is on. `infoFetched`: the ".vminf" came in this run.
-    DownloadResult ConvertPendingVoice(BoxRun& run, const std::filesystem::path& infoFile, bool infoFetched);
+    DownloadResult convertPendingVoice(BoxRun& run, const std::filesystem::path& infoFile, bool infoFetched);
     enum class Conversion { Done, NoSpace, Failed };
     // Space check and conversion of one voice file.
-    Conversion Convert(const std::filesystem::path& voiceFile);
+    Conversion convert(const std::filesystem::path& voiceFile);
     bool enoughSpace(const std::filesystem::path& folder, std::int64_t bytes);
 
     CFtpMng& ftp_;

@@ -13,7 +13,7 @@ FolderRename RenameFolder(const fs::path& folder, std::u16string_view newName) {
     if (newName.empty() || newName.size() > static_cast<std::size_t>(folders::kRenameMaxChars) ||
         !listing::IsSafeName(newName))
         return FolderRename::BadInput;
-    const fs::path target = folder.parent_path() / fs::path(toUtf8(newName));
+    const fs::path target = folder.parent_path() / fs::path(ToUtf8(newName));
     std::error_code ec;
     if (fs::is_directory(target, ec)) return FolderRename::Duplicate;
     // Never over a file or folder of that name.

@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path pathOf(std::u16string_view text) {
-    return fs::path(toUtf8(text));
+    return fs::path(ToUtf8(text));
 }
 
 std::vector<BoxRow> readRows(const fs::path& kindFolder, BoxText text) {
@@ -24,7 +24,7 @@ std::vector<BoxRow> readRows(const fs::path& kindFolder, BoxText text) {
     for (const fs::path& box : CFileMng::ListSubFolders(kindFolder)) {
         BoxRow row;
         row.folder = box;
-        row.folderName = fromUtf8(box.filename().string());
+        row.folderName = FromUtf8(box.filename().string());
         row.text = text == BoxText::Name ? CFileMng::ReadBoxName(box) : row.folderName;
         rows.push_back(std::move(row));
     }
@@ -49,13 +49,13 @@ BoxLists ReadBoxLists(const fs::path& boxFolder, BoxText text) {
 }
 
 bool IsValidBoxName(std::u16string_view name) {
-    if (name.find(u',') != std::u16string_view::npos || hasControlCharacter(name)) return false;
-    if (fromCp932(toCp932(name)) != name) return false;
-    return cp932Length(name) <= boxes::kNameMaxBytes;
+    if (name.find(u',') != std::u16string_view::npos || HasControlCharacter(name)) return false;
+    if (FromCp932(ToCp932(name)) != name) return false;
+    return Cp932Length(name) <= boxes::kNameMaxBytes;
 }
 
 bool IsValidBoxFolderName(std::u16string_view name) {
-    const std::size_t bytes = cp932Length(name);
+    const std::size_t bytes = Cp932Length(name);
     if (bytes < 1 || bytes > boxes::kFolderNameMaxBytes) return false;
     if (name.find_first_of(u"\\/:*?\"<>|") != std::u16string_view::npos) return false;
     return listing::IsSafeName(name);
@@ -133,19 +133,19 @@ BoxFolderRenames RenameBoxFolders(const BoxLists& lists) {
 }
 
 int SweepStaleScratchFiles() {
-    const fs::path scratch = scratchFolder();
-    return scratch.empty() ? 0 : removeStaleTempFiles(scratch, kStaleTempAge);
+    const fs::path scratch = ScratchFolder();
+    return scratch.empty() ? 0 : RemoveStaleTempFiles(scratch, kStaleTempAge);
 }
 
 int SweepStaleTempFiles(const fs::path& boxFolder) {
-    int removed = removeStaleTempFiles(boxFolder / pathOf(store::kResponseFolder), kStaleTempAge);
+    int removed = RemoveStaleTempFiles(boxFolder / pathOf(store::kResponseFolder), kStaleTempAge);
     for (std::u16string_view kind : {store::kAnsweringFolder, store::kExtensionFolder}) {
         std::error_code ec;
         for (fs::directory_iterator it(boxFolder / pathOf(kind), ec), end; !ec && it != end; it.increment(ec)) {
             std::error_code e;
             // A link in place of a box is not followed: nothing outside the box folder is touched.
             if (fs::symlink_status(it->path(), e).type() == fs::file_type::directory)
-                removed += removeStaleTempFiles(it->path(), kStaleTempAge);
+                removed += RemoveStaleTempFiles(it->path(), kStaleTempAge);
         }
     }
     return removed;

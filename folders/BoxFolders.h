@@ -49,8 +49,8 @@ struct BoxRow {
 struct BoxLists {
     std::vector<BoxRow> answering;  // under "rusuroku"
     std::vector<BoxRow> extension;  // under "naisen"
-    bool empty() const { return answering.empty() && extension.empty(); }
-    std::size_t size() const { return answering.size() + extension.size(); }
+    bool Empty() const { return answering.empty() && extension.empty(); }
+    std::size_t Size() const { return answering.size() + extension.size(); }
 };
 
 // What the text of a row starts with.

@@ -19,56 +19,56 @@ namespace fs = std::filesystem;
 constexpr std::size_t kReadChunk = 4096;
 
 // A box number names one folder right under "naisen" and nothing else.
-bool PlainFolderName(std::u16string_view name) {
+bool plainFolderName(std::u16string_view name) {
     if (name.empty() || name == u"." || name == u"..") return false;
-    return name.find_first_of(u"/\\") == std::u16string_view::npos && !hasControlCharacter(name);
+    return name.find_first_of(u"/\\") == std::u16string_view::npos && !HasControlCharacter(name);
 }
 
-bool IsPlainFolder(const fs::path& path) {
+bool isPlainFolder(const fs::path& path) {
     std::error_code ec;
     return fs::is_directory(fs::symlink_status(path, ec));
 }
 
-bool IsPlainFile(const fs::path& path) {
+bool isPlainFile(const fs::path& path) {
     std::error_code ec;
     return fs::is_regular_file(fs::symlink_status(path, ec));
 }
 
-fs::path BackupPathOf(const fs::path& box) {
+fs::path backupPathOf(const fs::path& box) {
     return box / std::u16string(boximport::kBackupName);
 }
 
 // "inf.ini" as it is now, into "inf.tmp"; without an "inf.ini", an "inf.tmp"
 // with an empty name. False when the box's name could not be put back later.
-bool BackUpInfIni(const fs::path& box) {
+bool backUpInfIni(const fs::path& box) {
     const fs::path ini = CFileMng::InfIniPath(box);
     std::error_code ec;
     const fs::file_status st = fs::symlink_status(ini, ec);
     if (!fs::exists(st)) {
         IniDocument empty;
-        empty.set(store::kInfSection, store::kNameKey, u"");
-        return empty.save(BackupPathOf(box));
+        empty.Set(store::kInfSection, store::kNameKey, u"");
+        return empty.Save(backupPathOf(box));
     }
     std::string bytes;
-    if (!fs::is_regular_file(st) || readWholeFile(ini, bytes, kMaxProfileBytes, Links::Refuse) != ReadResult::Ok)
+    if (!fs::is_regular_file(st) || ReadWholeFile(ini, bytes, kMaxProfileBytes, Links::Refuse) != ReadResult::Ok)
         return false;
-    return writeFileAtomically(BackupPathOf(box), bytes);
+    return WriteFileAtomically(backupPathOf(box), bytes);
 }
 
 // The boxes this run changed are put back as they were.
-void RestoreBoxes(const std::set<fs::path>& boxes) {
+void restoreBoxes(const std::set<fs::path>& boxes) {
     for (const fs::path& box : boxes) {
-        const fs::path backup = BackupPathOf(box);
-        if (!IsPlainFile(backup)) continue;
+        const fs::path backup = backupPathOf(box);
+        if (!isPlainFile(backup)) continue;
         // One rename replaces "inf.ini" whole: there is no moment without one.
         std::error_code ec;
         fs::rename(backup, CFileMng::InfIniPath(box), ec);
     }
 }
 
-void RemoveBackups(const fs::path& naisenFolder) {
+void removeBackups(const fs::path& naisenFolder) {
     for (const fs::path& box : CFileMng::ListSubFolders(naisenFolder))
-        if (IsPlainFolder(box)) store::RemoveFile(BackupPathOf(box));
+        if (isPlainFolder(box)) store::RemoveFile(backupPathOf(box));
 }
 
 }  // namespace
@@ -82,7 +82,7 @@ std::optional<ImportEntry> ParseImportLine(std::string_view lineBytes) {
     // The line's end ends the name only where a "," would: within the bytes
     // that count. A name cut short by them is not the name the file gives.
     const bool endSeen = zero == std::string_view::npos && whole.size() < boximport::kParsedBytes;
-    const std::u16string text = fromCp932(whole.substr(0, boximport::kParsedBytes));
+    const std::u16string text = FromCp932(whole.substr(0, boximport::kParsedBytes));
     const std::size_t first = text.find(u',');
     if (first == text.npos) return std::nullopt;
     const std::size_t second = text.find(u',', first + 1);
@@ -109,7 +109,7 @@ bool ImportLineReader::fill() {
     return got > 0;
 }
 
-std::optional<std::string> ImportLineReader::next() {
+std::optional<std::string> ImportLineReader::Next() {
     for (;;) {
         const std::size_t available = buffer_.size() - at_;
         const std::size_t window = std::min(available, boximport::kLineBytes);
@@ -131,52 +131,51 @@ std::optional<std::string> ImportLineReader::next() {
 }
 
 ImportResult ImportBoxNames(const fs::path& csvFile, const fs::path& naisenFolder, const ImportHooks& hooks) {
-    FileHandle handle = openRegularFile(csvFile, Access::Read);
+    FileHandle handle = OpenRegularFile(csvFile, Access::Read);
     if (!handle) return ImportResult::CannotOpen;
-    const std::uint64_t length = handle.size().value_or(0);
+    const std::uint64_t length = handle.Size().value_or(0);
     if (hooks.range)
         hooks.range(static_cast<int>(std::min<std::uint64_t>(length / boximport::kBytesPerStep, INT32_MAX)));
     std::uint64_t offset = 0;
     ImportLineReader reader([&](char* out, std::size_t max) -> std::size_t {
-        const auto got = handle.readAt(offset, out, max);
+        const auto got = handle.ReadAt(offset, out, max);
         if (!got) return 0;
         offset += *got;
         return *got;
     });
 
     for (int i = 0; i < boximport::kHeadingLines; ++i)
-        if (!reader.next()) break;
+        if (!reader.Next()) break;
 
     std::set<fs::path> touched;
     bool named = false;
     bool cancelled = false;
-    while (const std::optional<std::string> line = reader.next()) {
-        pumpOne();
-        if (cancelRequested()) {
+    while (const std::optional<std::string> line = reader.Next()) {
+        PumpOne();
+        if (CancelRequested()) {
             cancelled = true;
             break;
         }
         if (const std::optional<ImportEntry> entry = ParseImportLine(*line);
-            entry && PlainFolderName(entry->box) && !hasControlCharacter(entry->name)) {
-            const fs::path box = naisenFolder / fs::path(toUtf8(entry->box));
+            entry && plainFolderName(entry->box) && !HasControlCharacter(entry->name)) {
+            const fs::path box = naisenFolder / fs::path(ToUtf8(entry->box));
             // A box number with no folder of its own changes nothing.
-            if (IsPlainFolder(box) && (touched.count(box) != 0 || BackUpInfIni(box))) {
+            if (isPlainFolder(box) && (touched.count(box) != 0 || backUpInfIni(box))) {
                 // Only the first copy of a run counts: it holds the name from
                 // before the import, which a cancel is to bring back.
                 touched.insert(box);
-                named =
-                    writeProfileString(CFileMng::InfIniPath(box), store::kInfSection, store::kNameKey, entry->name) ||
-                    named;
+                named = WriteProfileText(CFileMng::InfIniPath(box), store::kInfSection, store::kNameKey, entry->name) ||
+                        named;
             }
         }
         if (hooks.step) hooks.step();
     }
 
     if (cancelled) {
-        RestoreBoxes(touched);
+        restoreBoxes(touched);
         return ImportResult::Cancelled;
     }
-    RemoveBackups(naisenFolder);
+    removeBackups(naisenFolder);
     return named ? ImportResult::Completed : ImportResult::NothingNamed;
 }
 

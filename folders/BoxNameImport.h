@@ -59,7 +59,7 @@ public:
     explicit ImportLineReader(std::function<std::size_t(char* out, std::size_t max)> read) : read_(std::move(read)) {}
     // The next line, "\n" included; nothing at the end of the file (or when
     // the line holds nothing before a zero byte, which ends the reading too).
-    std::optional<std::string> next();
+    std::optional<std::string> Next();
 
 private:
     bool fill();

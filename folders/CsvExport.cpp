@@ -23,7 +23,7 @@ bool isBlank(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f';
 }
 
-std::u16string DownloadWord(long digit) {
+std::u16string downloadWord(long digit) {
     switch (digit) {
     case 0: return std::u16string(csv::kUnplayedWord);
     case 1: return std::u16string(csv::kPlayedWord);
@@ -57,9 +57,9 @@ long CellNumber(std::u16string_view cell) {
 
 std::u16string CsvCellText(std::u16string_view title, std::u16string_view cell, bool boxList) {
     if (contains(title, csv::kFlagTitle)) return CellNumber(cell) != 0 ? std::u16string(csv::kFlagWord) : u"";
-    if (boxList && contains(title, csv::kDownloadTitle)) return DownloadWord(CellNumber(cell));
+    if (boxList && contains(title, csv::kDownloadTitle)) return downloadWord(CellNumber(cell));
     // A file name under a folder whose name is not UTF-8 reads as the CP932 it is.
-    return readablePathText(cell);
+    return ReadablePathText(cell);
 }
 
 std::u16string CsvQuoted(std::u16string_view cell) {
@@ -94,28 +94,28 @@ std::u16string CsvLine(const std::vector<std::u16string>& cells) {
 }
 
 std::string CsvBytes(std::u16string_view line, CsvEncoding encoding) {
-    std::string bytes = encoding == CsvEncoding::Cp932 ? toCp932(line) : toUtf8(line);
+    std::string bytes = encoding == CsvEncoding::Cp932 ? ToCp932(line) : ToUtf8(line);
     bytes += '\n';
     return bytes;
 }
 
 ExportResult WriteCsv(const fs::path& file, const CsvTable& table, CsvEncoding encoding, const ExportStep& step) {
     AtomicFile out(file);
-    if (!out.ok()) return ExportResult::Failed;
-    if (encoding == CsvEncoding::Utf8Bom) out.write(kUtf8Bom);
-    out.write(CsvBytes(CsvLine(table.titles), encoding));
+    if (!out.Ok()) return ExportResult::Failed;
+    if (encoding == CsvEncoding::Utf8Bom) out.Write(kUtf8Bom);
+    out.Write(CsvBytes(CsvLine(table.titles), encoding));
     const int columns = static_cast<int>(table.titles.size());
     for (int row = 0; row < table.rows; ++row) {
         std::vector<std::u16string> cells;
         cells.reserve(table.titles.size());
         for (int column = 0; column < columns; ++column)
             cells.push_back(CsvCellText(table.titles[column], table.cell(row, column), table.boxList));
-        if (!out.write(CsvBytes(CsvLine(cells), encoding))) return ExportResult::Failed;
-        pumpOne();
+        if (!out.Write(CsvBytes(CsvLine(cells), encoding))) return ExportResult::Failed;
+        PumpOne();
         if (step) step(row + 1);
-        if (cancelRequested()) return ExportResult::Cancelled;  // the temporary file goes with `out`
+        if (CancelRequested()) return ExportResult::Cancelled;  // the temporary file goes with `out`
     }
-    return out.commit() ? ExportResult::Completed : ExportResult::Failed;
+    return out.Commit() ? ExportResult::Completed : ExportResult::Failed;
 }
 
 bool ExportAllowed(const fs::path& folder, std::u16string_view fileName, int rows) {
@@ -125,7 +125,7 @@ bool ExportAllowed(const fs::path& folder, std::u16string_view fileName, int row
 
 bool CsvFileUsable(const fs::path& file, CsvUse use) {
     std::error_code ec;
-    if (use == CsvUse::Import) return openRegularFile(file, Access::Read).isOpen();
+    if (use == CsvUse::Import) return OpenRegularFile(file, Access::Read).IsOpen();
     const fs::file_status st = fs::status(file, ec);
     return fs::is_directory(file.parent_path(), ec) && (!fs::exists(st) || fs::is_regular_file(st));
 }
@@ -141,8 +141,8 @@ std::u16string FolderText(std::u16string_view folder) {
 bool ConfirmOverwrite(const fs::path& file) {
     std::u16string text(csv::kOverwriteFormat);
     const std::size_t at = text.find(u"%s");
-    text.replace(at, 2, fromUtf8(file.string()));
-    return prompt(text, std::u16string(csv::kExportCaption), Icon::Exclamation, Buttons::YesNo) == Answer::Yes;
+    text.replace(at, 2, FromUtf8(file.string()));
+    return ShowPrompt(text, std::u16string(csv::kExportCaption), Icon::Exclamation, Buttons::YesNo) == Answer::Yes;
 }
 
 }  // namespace plova

@@ -7,16 +7,16 @@ namespace plova {
 namespace fs = std::filesystem;
 
 std::u16string FolderRow::PathCell() const {
-    return (empty ? u"*" : u" ") + fromUtf8(folder.string());
+    return (empty ? u"*" : u" ") + FromUtf8(folder.string());
 }
 
 std::vector<FolderRow> ListBoxFolders(std::u16string_view root) {
     std::vector<FolderRow> rows;
     if (root.empty()) return rows;
-    for (const fs::path& sub : CFileMng::ListSubFolders(fs::path(toUtf8(root)))) {
+    for (const fs::path& sub : CFileMng::ListSubFolders(fs::path(ToUtf8(root)))) {
         if (!CFileMng::IsBoxFolder(sub)) continue;
         rows.push_back(
-            {sub, fromUtf8(sub.filename().string()), CFileMng::HasMessages(sub) != store::BoxContents::HasMessages});
+            {sub, FromUtf8(sub.filename().string()), CFileMng::HasMessages(sub) != store::BoxContents::HasMessages});
     }
     return rows;
 }

@@ -30,7 +30,7 @@ void checkDate(const InternetTime& t) {
     char text[64];
     std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT", kWeekdays[t.dayOfWeek], t.day,
                   kMonths[t.month - 1], t.year, t.hour, t.minute, t.second);
-    const auto again = parseInternetTime(fromUtf8(text));
+    const auto again = ParseInternetTime(FromUtf8(text));
     FUZZ_CHECK(again.has_value());
     FUZZ_CHECK(again->year == t.year && again->month == t.month && again->day == t.day && again->hour == t.hour &&
                again->minute == t.minute && again->second == t.second && again->dayOfWeek == t.dayOfWeek);
@@ -39,13 +39,13 @@ void checkDate(const InternetTime& t) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view in = fuzz::asText(data, size);
-    if (const auto t = parseBlockDate(in)) checkDate(*t);
-    if (const auto t = parseInternetTime(fromCp932(in))) checkDate(*t);
+    const std::string_view in = fuzz::AsText(data, size);
+    if (const auto t = ParseBlockDate(in)) checkDate(*t);
+    if (const auto t = ParseInternetTime(FromCp932(in))) checkDate(*t);
     // Text that is not CP932 at all, taken as UTF-16 code units.
     std::u16string units(size / 2, u'\0');
     for (std::size_t i = 0; i < units.size(); ++i)
         units[i] = static_cast<char16_t>(data[2 * i] | (data[2 * i + 1] << 8));
-    if (const auto t = parseInternetTime(units)) checkDate(*t);
+    if (const auto t = ParseInternetTime(units)) checkDate(*t);
     return 0;
 }

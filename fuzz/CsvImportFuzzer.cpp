@@ -26,17 +26,17 @@ std::set<fs::path> everythingUnder(const fs::path& folder) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view content = fuzz::asText(data, size);
-    const fs::path work = fuzz::scratchFolder() / "import";
+    const std::string_view content = fuzz::AsText(data, size);
+    const fs::path work = fuzz::ScratchFolder() / "import";
     fs::remove_all(work);
     const fs::path naisen = work / "bf" / "naisen";
     for (const char* box : {"201", "202"}) {
         fs::create_directories(naisen / box);
-        writeProfileString(naisen / box / "inf.ini", u"INF", u"NAME", u"\"before\"");
+        WriteProfileText(naisen / box / "inf.ini", u"INF", u"NAME", u"\"before\"");
     }
     fs::create_directories(work / "bf" / "rusuroku");
     const fs::path book = work / "book.csv";
-    fuzz::writeFile(book, content);
+    fuzz::WriteFile(book, content);
     const std::set<fs::path> before = everythingUnder(work);
 
     // Every name a line of the file could give.
@@ -56,13 +56,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(result == ImportResult::Completed || result == ImportResult::NothingNamed);
     FUZZ_CHECK(everythingUnder(work) == before);
     for (const char* box : {"201", "202"}) {
-        const std::u16string name = readProfileString(naisen / box / "inf.ini", u"INF", u"NAME");
+        const std::u16string name = ReadProfileString(naisen / box / "inf.ini", u"INF", u"NAME");
         // As the profile layer reads a value back: trimmed, unquoted.
         bool known = false;
         for (const std::u16string& g : given) {
             IniDocument doc;
-            doc.set(u"INF", u"NAME", g);
-            known = known || doc.getString(u"INF", u"NAME") == name;
+            doc.Set(u"INF", u"NAME", g);
+            known = known || doc.GetString(u"INF", u"NAME") == name;
         }
         FUZZ_CHECK(known);
     }

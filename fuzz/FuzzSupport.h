@@ -25,18 +25,18 @@
 
 namespace plova::fuzz {
 
-inline std::string_view asText(const std::uint8_t* data, std::size_t size) {
+inline std::string_view AsText(const std::uint8_t* data, std::size_t size) {
     return {reinterpret_cast<const char*>(data), size};
 }
 
 // One folder per process, removed when the process ends normally.
-inline const std::filesystem::path& scratchFolder() {
+inline const std::filesystem::path& ScratchFolder() {
     static testkit::TempFolder folder("fuzz");
-    return folder.path();
+    return folder.Path();
 }
 
 // Replaces `file` with exactly `bytes`.
-inline void writeFile(const std::filesystem::path& file, std::string_view bytes) {
+inline void WriteFile(const std::filesystem::path& file, std::string_view bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
@@ -46,7 +46,7 @@ inline void writeFile(const std::filesystem::path& file, std::string_view bytes)
 // Cuts the input at its first zero bytes: the pieces in order, the last one
 // holding the rest (zeros included). Missing pieces are empty.
 template <std::size_t N>
-std::array<std::string_view, N> splitAtZeros(std::string_view in) {
+std::array<std::string_view, N> SplitAtZeros(std::string_view in) {
     std::array<std::string_view, N> parts{};
     for (std::size_t i = 0; i + 1 < N; ++i) {
         const std::size_t zero = in.find('\0');

@@ -24,33 +24,33 @@ bool plain(std::string_view s) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const auto [content, section, key, value] = fuzz::splitAtZeros<4>(fuzz::asText(data, size));
-    const std::filesystem::path file = fuzz::scratchFolder() / "settings.ini";
-    fuzz::writeFile(file, content);
+    const auto [content, section, key, value] = fuzz::SplitAtZeros<4>(fuzz::AsText(data, size));
+    const std::filesystem::path file = fuzz::ScratchFolder() / "settings.ini";
+    fuzz::WriteFile(file, content);
 
-    IniDocument doc = IniDocument::load(file);
-    const std::u16string s = fromCp932(section), k = fromCp932(key), v = fromCp932(value);
-    const auto before = doc.get(s, k);
-    FUZZ_CHECK(doc.getInt(s, k, 7) == (before ? doc.getInt(s, k, 8) : 7));
+    IniDocument doc = IniDocument::Load(file);
+    const std::u16string s = FromCp932(section), k = FromCp932(key), v = FromCp932(value);
+    const auto before = doc.Get(s, k);
+    FUZZ_CHECK(doc.GetInt(s, k, 7) == (before ? doc.GetInt(s, k, 8) : 7));
     // Keys the program itself reads, whatever else the file holds.
-    doc.getInt(u"CODEC", u"LEVELRVORWAV", 0);
-    doc.getString(u"INF", u"NAME");
+    doc.GetInt(u"CODEC", u"LEVELRVORWAV", 0);
+    doc.GetString(u"INF", u"NAME");
 
     // Saving goes through the atomic replacement, tested on its own; here
     // the bytes it would write are written plainly, which is much faster.
-    const std::string saved = doc.bytes();
-    fuzz::writeFile(file, saved);
-    FUZZ_CHECK(IniDocument::load(file).bytes() == saved);
+    const std::string saved = doc.Bytes();
+    fuzz::WriteFile(file, saved);
+    FUZZ_CHECK(IniDocument::Load(file).Bytes() == saved);
 
     if (plain(section) && plain(key) && plain(value)) {
-        const auto other = doc.get(u"CODEC", u"LEVELRVORWAV");
-        doc.set(s, k, v);
-        FUZZ_CHECK(doc.get(s, k) == v);
-        if (!equalsIgnoreCase(s, u"CODEC") || !equalsIgnoreCase(k, u"LEVELRVORWAV"))
-            FUZZ_CHECK(doc.get(u"CODEC", u"LEVELRVORWAV") == other);
-        fuzz::writeFile(file, doc.bytes());
-        FUZZ_CHECK(IniDocument::load(file).get(s, k) == v);
-        doc.remove(s, k);
+        const auto other = doc.Get(u"CODEC", u"LEVELRVORWAV");
+        doc.Set(s, k, v);
+        FUZZ_CHECK(doc.Get(s, k) == v);
+        if (!EqualsIgnoreCase(s, u"CODEC") || !EqualsIgnoreCase(k, u"LEVELRVORWAV"))
+            FUZZ_CHECK(doc.Get(u"CODEC", u"LEVELRVORWAV") == other);
+        fuzz::WriteFile(file, doc.Bytes());
+        FUZZ_CHECK(IniDocument::Load(file).Get(s, k) == v);
+        doc.Remove(s, k);
     }
     return 0;
 }

@@ -29,9 +29,9 @@ void checkNames(const BoxSelection& boxes) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view in = fuzz::asText(data, size);
-    checkNames(ReadDefinition(fromCp932(in)));
-    const std::u16string text = fromUtf8(in);
+    const std::string_view in = fuzz::AsText(data, size);
+    checkNames(ReadDefinition(FromCp932(in)));
+    const std::u16string text = FromUtf8(in);
     checkNames(ReadDefinition(text));
     ListKindOf(text);
 

@@ -10,7 +10,7 @@
 using namespace plova;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::u16string listing = fromCp932(fuzz::asText(data, size));
+    const std::u16string listing = FromCp932(fuzz::AsText(data, size));
 
     for (const std::u16string& line : listing::CleanLines(listing)) {
         FUZZ_CHECK(!line.empty());

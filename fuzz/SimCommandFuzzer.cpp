@@ -39,7 +39,7 @@ void restoreTree(const fs::path& root) {
         fs::create_directories(file.parent_path());
         std::string bytes(300, '\0');
         bytes.replace(0, 16, "Kw-TX Voice-data");
-        fuzz::writeFile(file, bytes);
+        fuzz::WriteFile(file, bytes);
     }
     const fs::path link = root / "unit" / "rusuroku" / "0002";
     if (!fs::is_symlink(link)) fs::create_directory_symlink("../../outside", link);
@@ -64,7 +64,7 @@ void checkReplies(std::string_view replies) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1 || size > kMaxInput) return 0;
-    const fs::path root = fuzz::scratchFolder() / "sim";
+    const fs::path root = fuzz::ScratchFolder() / "sim";
     restoreTree(root);
 
     static sim::Options options = [&] {
@@ -102,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     context.options = &options;
     context.faults = [&faults] { return faults; };
     context.diskMutex = &diskMutex;
-    sim::FtpSession(net::Socket(fds[0]), kUnreachablePeer, 1, context).run();
+    sim::FtpSession(net::Socket(fds[0]), kUnreachablePeer, 1, context).Run();
     client.join();
 
     if (!faults.garbageReply) checkReplies(replies);

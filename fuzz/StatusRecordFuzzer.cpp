@@ -23,22 +23,22 @@ bool outsideBlockFields(std::size_t i) {
 }
 
 void checkRecordRoundTrip(std::string_view bytes) {
-    const FILESTS_INFO read = FILESTS_INFO::fromBytes(bytes);
-    const StatusRecordBytes written = read.toBytes();
+    const FILESTS_INFO read = FILESTS_INFO::FromBytes(bytes);
+    const StatusRecordBytes written = read.ToBytes();
     const FILESTS_INFO again =
-        FILESTS_INFO::fromBytes(std::string_view(reinterpret_cast<const char*>(written.data()), written.size()));
-    FUZZ_CHECK(again == read.fitted());
-    FUZZ_CHECK(again.toBytes() == written);
-    downloadStateText(read.downloadState);
-    downloadStateLongText(read.downloadState);
+        FILESTS_INFO::FromBytes(std::string_view(reinterpret_cast<const char*>(written.data()), written.size()));
+    FUZZ_CHECK(again == read.Fitted());
+    FUZZ_CHECK(again.ToBytes() == written);
+    DownloadStateText(read.downloadState);
+    DownloadStateLongText(read.downloadState);
 }
 
 void checkBlockRoundTrip(std::string_view bytes) {
     BlockBytes over{};
     std::copy_n(bytes.begin(), std::min(bytes.size(), over.size()), over.begin());
-    const RecordingBlock read = parseBlock(bytes);
-    const BlockBytes written = buildBlock(read, over);
-    RecordingBlock again = parseBlock(std::string_view(reinterpret_cast<const char*>(written.data()), written.size()));
+    const RecordingBlock read = ParseBlock(bytes);
+    const BlockBytes written = BuildBlock(read, over);
+    RecordingBlock again = ParseBlock(std::string_view(reinterpret_cast<const char*>(written.data()), written.size()));
     FUZZ_CHECK(again.hasMagic);
     again.hasMagic = read.hasMagic;
     FUZZ_CHECK(again.dateText == read.dateText && again.partyName == read.partyName &&
@@ -59,7 +59,7 @@ void checkBlockRoundTrip(std::string_view bytes) {
 // The whole input as a message file: read the way a folder is loaded.
 void checkAsFile(const fs::path& file, std::string_view bytes) {
     fs::create_directories(file.parent_path());
-    fuzz::writeFile(file, bytes);
+    fuzz::WriteFile(file, bytes);
     FILESTS_INFO record;
     const bool hasRecord = CFileMng::ReadStatusRecord(file, record);
     FUZZ_CHECK(hasRecord == (bytes.size() >= filests::kSize));
@@ -75,13 +75,13 @@ void checkAsFile(const fs::path& file, std::string_view bytes) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view in = fuzz::asText(data, size);
+    const std::string_view in = fuzz::AsText(data, size);
     checkRecordRoundTrip(in);
     checkBlockRoundTrip(in.substr(std::min(in.size(), store::kBlockOffset)));
     // The block alone, as a ".vminf" of the main unit starts.
     checkBlockRoundTrip(in);
 
-    const fs::path& root = fuzz::scratchFolder();
+    const fs::path& root = fuzz::ScratchFolder();
     checkAsFile(root / "rusuroku" / "0001" / "202612071405_001_0001_00001.vmdat", in);
     checkAsFile(root / "outou" / "202612071405_001_A010_0001.vmdat", in);
     return 0;

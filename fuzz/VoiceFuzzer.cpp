@@ -28,12 +28,12 @@ std::string readFile(const fs::path& file) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > kMaxInput) return 0;
-    const fs::path folder = fuzz::scratchFolder() / "voice";
+    const fs::path folder = fuzz::ScratchFolder() / "voice";
     fs::remove_all(folder);
     fs::create_directories(folder);
     const fs::path message = folder / "202612071405_MON_0001_00001.vmdat";
-    const std::string_view bytes = fuzz::asText(data, size);
-    fuzz::writeFile(message, bytes);
+    const std::string_view bytes = fuzz::AsText(data, size);
+    fuzz::WriteFile(message, bytes);
     // The low byte of the setting is the gain; take it from the input too.
     const int level = size > 0 ? static_cast<std::int8_t>(data[size - 1]) : 0;
     const bool converted = store::ConvertToWav(message, level);

@@ -32,23 +32,23 @@ void checkChunkSearch(std::string_view bytes, const wav::ChunkId& id) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view in = fuzz::asText(data, size);
+    const std::string_view in = fuzz::AsText(data, size);
     checkChunkSearch(in, wav::kFmt);
     checkChunkSearch(in, wav::kData);
 
-    const std::filesystem::path file = fuzz::scratchFolder() / "input.wav";
-    fuzz::writeFile(file, in);
+    const std::filesystem::path file = fuzz::ScratchFolder() / "input.wav";
+    fuzz::WriteFile(file, in);
 
     const auto format = ReadWavFormat(file);
     FUZZ_CHECK(!format || in.find("fmt ") != std::string_view::npos);
 
     WavReader reader;
-    if (reader.open(file)) {
+    if (reader.Open(file)) {
         FUZZ_CHECK(in.find("data") != std::string_view::npos);
         std::vector<std::int16_t> buffer(37);  // odd block size, to cross every boundary
         std::size_t samples = 0;
         for (;;) {
-            const long n = reader.read(buffer);
+            const long n = reader.Read(buffer);
             FUZZ_CHECK(n >= -1 && n <= static_cast<long>(buffer.size()));
             if (n <= 0) break;
             samples += static_cast<std::size_t>(n);

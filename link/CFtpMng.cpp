@@ -41,13 +41,13 @@ std::uint16_t CFtpMng::ResolvePort(std::optional<std::uint16_t> port) {
 }
 
 std::optional<std::uint16_t> CFtpMng::ParsePort(const std::string& text) {
-    const auto value = parseWholeNumber(text, kMinPort, kMaxPort);
+    const auto value = ParseWholeNumber(text, kMinPort, kMaxPort);
     if (!value) return std::nullopt;
     return static_cast<std::uint16_t>(*value);
 }
 
 std::uint16_t CFtpMng::ServicePort() {
-    return net::servicePort("ftp", "tcp").value_or(ftp::kDefaultPort);
+    return net::ServicePort("ftp", "tcp").value_or(ftp::kDefaultPort);
 }
 
 ftp::LoginResult CFtpMng::Login(std::u16string_view host, std::u16string_view user, std::u16string_view password,
@@ -56,21 +56,21 @@ ftp::LoginResult CFtpMng::Login(std::u16string_view host, std::u16string_view us
     auto session = std::make_unique<FTP_SESSION>(timeouts_);
 
     // An unknown host leaves the address empty, and the connection fails.
-    if (auto address = net::resolveIPv4(toCp932(host))) session->server = *address;
+    if (auto address = net::ResolveIPv4(ToCp932(host))) session->server = *address;
     session->server.sin_family = AF_INET;
     session->server.sin_port = htons(ResolvePort(port));
-    session->control = net::openStream();
-    if (!net::connectWithin(session->control, session->server, timeouts_.connectMillis))
+    session->control = net::OpenStream();
+    if (!net::ConnectWithin(session->control, session->server, timeouts_.connectMillis))
         return ftp::LoginResult::ConnectFailed;
 
     // A failed login keeps nothing open: the main unit serves few sessions.
     const ftp::Reply greeting = session->Command(u"");
-    if (greeting.refusedWith(ftp::kGreeting)) return ftp::LoginResult::UnsupportedModel;
-    if (!greeting.accepted()) return ftp::LoginResult::ConnectFailed;
+    if (greeting.RefusedWith(ftp::kGreeting)) return ftp::LoginResult::UnsupportedModel;
+    if (!greeting.Accepted()) return ftp::LoginResult::ConnectFailed;
 
-    session->localDirectory = executableFolder();
-    if (!session->Command(u"USER " + std::u16string(user) + u"\r\n").accepted()) return ftp::LoginResult::Refused;
-    if (!session->Command(u"PASS " + std::u16string(password) + u"\r\n").accepted()) return ftp::LoginResult::Refused;
+    session->localDirectory = ExecutableFolder();
+    if (!session->Command(u"USER " + std::u16string(user) + u"\r\n").Accepted()) return ftp::LoginResult::Refused;
+    if (!session->Command(u"PASS " + std::u16string(password) + u"\r\n").Accepted()) return ftp::LoginResult::Refused;
     // Message files are binary. A server that keeps to the standard starts in
     // ASCII type and would turn every LF of a voice file into CR LF; the main
     // unit sends binary either way. Its answer does not matter.
@@ -85,8 +85,8 @@ void CFtpMng::Logout() {
         session_.reset();
     }
     if (idleTimer_) {
-        idleTimer_->stopIdleTimer();
-        idleTimer_->resetIdleCount();
+        idleTimer_->StopIdleTimer();
+        idleTimer_->ResetIdleCount();
     }
 }
 
@@ -103,14 +103,14 @@ void CFtpMng::Drain() {
 // ------------------------------------------------------------ TransferScope
 
 CFtpMng::TransferScope::TransferScope(CFtpMng& mng, const std::filesystem::path& localFolder) : mng_(mng) {
-    if (mng_.scopeDepth_++ == 0 && mng_.idleTimer_) mng_.idleTimer_->stopIdleTimer();
+    if (mng_.scopeDepth_++ == 0 && mng_.idleTimer_) mng_.idleTimer_->StopIdleTimer();
     if (!mng_.session_) return;
     mng_.session_->Drain();
-    mng_.session_->localDirectory = localFolder.empty() ? executableFolder() : localFolder;
+    mng_.session_->localDirectory = localFolder.empty() ? ExecutableFolder() : localFolder;
 }
 
 CFtpMng::TransferScope::~TransferScope() {
-    if (--mng_.scopeDepth_ == 0 && mng_.idleTimer_) mng_.idleTimer_->restartIdleTimer();
+    if (--mng_.scopeDepth_ == 0 && mng_.idleTimer_) mng_.idleTimer_->RestartIdleTimer();
 }
 
 // ----------------------------------------------------------------- wrappers
@@ -118,21 +118,21 @@ CFtpMng::TransferScope::~TransferScope() {
 ftp::ListResult CFtpMng::ListFolders(std::u16string& root, std::u16string& answering, std::u16string& extension) {
     if (!session_) return ftp::ListResult::Failed;
     TransferScope scope(*this);
-    return scope.session()->ListFolders(root, answering, extension);
+    return scope.Session()->ListFolders(root, answering, extension);
 }
 
 ftp::ListResult CFtpMng::ListBox(std::u16string_view directory, int kind, std::u16string& listing,
                                  const std::filesystem::path& localFolder) {
     if (!session_) return ftp::ListResult::Failed;
     TransferScope scope(*this, localFolder);
-    return scope.session()->ListBox(directory, kind, listing);
+    return scope.Session()->ListBox(directory, kind, listing);
 }
 
 ftp::ListResult CFtpMng::ListBoxLong(std::u16string_view directory, int kind, std::u16string& listing,
                                      long& lengthBytes, const std::filesystem::path& localFolder) {
     if (!session_) return ftp::ListResult::Failed;
     TransferScope scope(*this, localFolder);
-    return scope.session()->ListBoxLong(directory, kind, listing, lengthBytes);
+    return scope.Session()->ListBoxLong(directory, kind, listing, lengthBytes);
 }
 
 ftp::TransferResult CFtpMng::Retrieve(std::u16string_view remoteName, std::u16string_view localName,
@@ -140,19 +140,19 @@ ftp::TransferResult CFtpMng::Retrieve(std::u16string_view remoteName, std::u16st
                                       std::int64_t expectedBytes) {
     if (!session_) return ftp::TransferResult::Failed;
     TransferScope scope(*this, localFolder);
-    return scope.session()->Retrieve(remoteName, localName, resetProgress, noProgress, expectedBytes);
+    return scope.Session()->Retrieve(remoteName, localName, resetProgress, noProgress, expectedBytes);
 }
 
 ftp::StoreResult CFtpMng::Store(const void* data, std::size_t length, std::u16string_view remoteName) {
     if (!session_) return {ftp::StoreOutcome::Failed, 0};
     TransferScope scope(*this);
-    return scope.session()->Store(data, length, remoteName);
+    return scope.Session()->Store(data, length, remoteName);
 }
 
 ftp::DeleteResult CFtpMng::Delete(std::u16string_view path, const std::filesystem::path& localFolder) {
     if (!session_) return {ftp::DeleteOutcome::Failed, 0};
     TransferScope scope(*this, localFolder);
-    return scope.session()->Delete(path);
+    return scope.Session()->Delete(path);
 }
 
 }  // namespace plova

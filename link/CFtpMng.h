@@ -79,7 +79,7 @@ public:
         ~TransferScope();
         TransferScope(const TransferScope&) = delete;
         TransferScope& operator=(const TransferScope&) = delete;
-        FTP_SESSION* session() { return mng_.session_.get(); }
+        FTP_SESSION* Session() { return mng_.session_.get(); }
 
     private:
         CFtpMng& mng_;

@@ -93,12 +93,12 @@ FTP_SESSION::~FTP_SESSION() {
 
 void FTP_SESSION::Close() {
     CloseData();
-    control.close();
+    control.Close();
 }
 
 void FTP_SESSION::CloseData() {
-    listen.close();
-    data.close();
+    listen.Close();
+    data.Close();
 }
 
 // ------------------------------------------------------------ control side
@@ -109,22 +109,22 @@ bool FTP_SESSION::SendCommand(std::u16string_view command) {
     if (!command.ends_with(kCrLf)) return false;
     const std::u16string_view body = command.substr(0, command.size() - kCrLf.size());
     if (body.find_first_of(u"\r\n") != std::u16string_view::npos) return false;
-    if (!control.isOpen()) return false;
+    if (!control.IsOpen()) return false;
 
-    const std::string bytes = toCp932(command);
+    const std::string bytes = ToCp932(command);
     std::size_t sent = 0;
     while (sent < bytes.size()) {
-        if (net::waitWritable(control, timeouts.replyMillis) != net::Wait::Ready) return false;
-        const long n = net::sendSome(control, bytes.data() + sent, bytes.size() - sent);
+        if (net::WaitWritable(control, timeouts.replyMillis) != net::Wait::Ready) return false;
+        const long n = net::SendSome(control, bytes.data() + sent, bytes.size() - sent);
         if (n <= 0) return false;
         sent += static_cast<std::size_t>(n);
     }
     return true;
 }
 
-FTP_SESSION::LineEnd FTP_SESSION::ReadLine(std::u16string& line, int maxLength, int waitMillis, Deadline deadline) {
+FTP_SESSION::LineEnd FTP_SESSION::readLine(std::u16string& line, int maxLength, int waitMillis, Deadline deadline) {
     line.clear();
-    if (!control.isOpen() || maxLength < 2) return LineEnd::Failed;
+    if (!control.IsOpen() || maxLength < 2) return LineEnd::Failed;
     const std::size_t limit = static_cast<std::size_t>(maxLength) - 1;
 
     // Bytes are looked at before they are taken, and only the bytes of this
@@ -134,7 +134,7 @@ FTP_SESSION::LineEnd FTP_SESSION::ReadLine(std::u16string& line, int maxLength, 
     bool late = false;
     const auto awaitByte = [&] {
         const int left = millisLeft(deadline);
-        const net::Wait w = left == 0 ? net::Wait::TimedOut : net::waitReadable(control, std::min(waitMillis, left));
+        const net::Wait w = left == 0 ? net::Wait::TimedOut : net::WaitReadable(control, std::min(waitMillis, left));
         if (w == net::Wait::Ready) return true;
         late = w == net::Wait::TimedOut && left < waitMillis;
         return false;
@@ -142,7 +142,7 @@ FTP_SESSION::LineEnd FTP_SESSION::ReadLine(std::u16string& line, int maxLength, 
     char peeked[kPeekBytes];
     while (line.size() < limit) {
         if (!awaitByte()) return late ? LineEnd::Late : LineEnd::Failed;
-        const long n = net::peek(control, peeked, std::min(limit - line.size(), sizeof peeked));
+        const long n = net::Peek(control, peeked, std::min(limit - line.size(), sizeof peeked));
         if (n < 0) return LineEnd::Failed;
         if (n == 0) return LineEnd::Closed;  // the main unit closed the connection
 
@@ -158,9 +158,9 @@ FTP_SESSION::LineEnd FTP_SESSION::ReadLine(std::u16string& line, int maxLength, 
             line.push_back(c);
             if (line.size() >= limit) break;
         }
-        if (net::receive(control, peeked, take) != static_cast<long>(take)) return LineEnd::Failed;
+        if (net::Receive(control, peeked, take) != static_cast<long>(take)) return LineEnd::Failed;
         // One window message per byte, as a byte-wise reader would dispatch.
-        for (std::size_t i = 0; i < take; ++i) pumpOne();
+        for (std::size_t i = 0; i < take; ++i) PumpOne();
         if (ended) return LineEnd::CrLf;
     }
     // A CR that filled the line may be the first half of its CR LF. Its LF
@@ -168,8 +168,8 @@ FTP_SESSION::LineEnd FTP_SESSION::ReadLine(std::u16string& line, int maxLength, 
     // following reply into the rest of this one.
     if (line.back() == u'\r' && awaitByte()) {
         char next = 0;
-        if (net::peek(control, &next, 1) == 1 && next == '\n' && net::receive(control, &next, 1) == 1) {
-            pumpOne();
+        if (net::Peek(control, &next, 1) == 1 && next == '\n' && net::Receive(control, &next, 1) == 1) {
+            PumpOne();
             line.pop_back();
             return LineEnd::CrLf;
         }
@@ -179,16 +179,16 @@ FTP_SESSION::LineEnd FTP_SESSION::ReadLine(std::u16string& line, int maxLength, 
 
 bool FTP_SESSION::ReadReplyLine(std::u16string& line, int maxLength, bool longWait) {
     const int wait = longWait ? timeouts.longReplyMillis : timeouts.replyMillis;
-    return IsLine(ReadLine(line, maxLength, wait, after(ftp::kReplyDeadlineFactor * wait)));
+    return isLine(readLine(line, maxLength, wait, after(ftp::kReplyDeadlineFactor * wait)));
 }
 
-bool FTP_SESSION::ReadReply(std::u16string& first, int maxLength, int waitMillis) {
+bool FTP_SESSION::readReply(std::u16string& first, int maxLength, int waitMillis) {
     const Deadline deadline = after(ftp::kReplyDeadlineFactor * waitMillis);
-    const LineEnd how = ReadLine(first, maxLength, waitMillis, deadline);
+    const LineEnd how = readLine(first, maxLength, waitMillis, deadline);
     // A line the main unit broke off by closing is no reply (a greeting cut
     // short would otherwise pass for another model's); an empty line has no
     // code and answers nothing.
-    if (how == LineEnd::Closed || !IsLine(how) || first.empty()) return false;
+    if (how == LineEnd::Closed || !isLine(how) || first.empty()) return false;
 
     // The rest of the reply belongs to it: leaving it in the socket would make
     // the next command read it as its own answer. However long it is, it is
@@ -197,8 +197,8 @@ bool FTP_SESSION::ReadReply(std::u16string& first, int maxLength, int waitMillis
     bool late = false;
     auto skipRestOfLine = [&](LineEnd end) {
         while (end == LineEnd::Cut) {
-            end = ReadLine(tail, ftp::kReplyLineMax, timeouts.replyMillis, deadline);
-            if (!IsLine(end)) {
+            end = readLine(tail, ftp::kReplyLineMax, timeouts.replyMillis, deadline);
+            if (!isLine(end)) {
                 late = end == LineEnd::Late;
                 return false;
             }
@@ -213,9 +213,9 @@ bool FTP_SESSION::ReadReply(std::u16string& first, int maxLength, int waitMillis
     const std::u16string closing = first.substr(0, codeChars) + u" ";
     const std::u16string bare = first.substr(0, codeChars);
     for (;;) {
-        const LineEnd end = ReadLine(tail, ftp::kReplyLineMax, timeouts.replyMillis, deadline);
+        const LineEnd end = readLine(tail, ftp::kReplyLineMax, timeouts.replyMillis, deadline);
         if (end == LineEnd::Late) return false;
-        if (!IsLine(end)) break;
+        if (!isLine(end)) break;
         const bool last = tail.starts_with(closing) || tail == bare;
         if (!skipRestOfLine(end)) return !late;
         if (last) break;
@@ -226,7 +226,7 @@ bool FTP_SESSION::ReadReply(std::u16string& first, int maxLength, int waitMillis
 ftp::Reply FTP_SESSION::Command(std::u16string_view command, std::u16string* rawLine) {
     if (!command.empty() && !SendCommand(command)) return ftp::kNoReply;
     std::u16string line;
-    const bool replied = ReadReply(line, ftp::kReplyLineMax, timeouts.replyMillis);
+    const bool replied = readReply(line, ftp::kReplyLineMax, timeouts.replyMillis);
     if (rawLine) *rawLine = line;
     if (!replied) return ftp::kNoReply;
     return ftp::ClassifyReply(line);
@@ -234,8 +234,8 @@ ftp::Reply FTP_SESSION::Command(std::u16string_view command, std::u16string* raw
 
 ftp::Reply FTP_SESSION::ReadTransferEnd() {
     std::u16string line;
-    const int wait = cancelRequested() ? timeouts.replyMillis : timeouts.longReplyMillis;
-    if (!ReadReply(line, ftp::kReplyLineMax, wait)) return ftp::kNoReply;
+    const int wait = CancelRequested() ? timeouts.replyMillis : timeouts.longReplyMillis;
+    if (!readReply(line, ftp::kReplyLineMax, wait)) return ftp::kNoReply;
     return ftp::ClassifyTransferEnd(line);
 }
 
@@ -245,76 +245,76 @@ void FTP_SESSION::Drain() {
     const Deadline deadline = after(timeouts.drainTotalMillis);
     std::u16string line;
     for (int lines = 0; lines < ftp::kDrainMaxLines; ++lines) {
-        pumpOne();
-        if (!IsLine(ReadLine(line, ftp::kDrainLineMax, timeouts.drainMillis, deadline)) || line.empty()) break;
+        PumpOne();
+        if (!isLine(readLine(line, ftp::kDrainLineMax, timeouts.drainMillis, deadline)) || line.empty()) break;
     }
 }
 
 void FTP_SESSION::ClimbToRoot() {
     for (int i = 0; i < ftp::kRootClimbSteps; ++i)
-        if (!Command(u"CWD ../\r\n").accepted()) break;
+        if (!Command(u"CWD ../\r\n").Accepted()) break;
 }
 
 // --------------------------------------------------------------- data side
 
-bool FTP_SESSION::OpenListener(std::uint16_t& port, sockaddr_in& address) {
+bool FTP_SESSION::openListener(std::uint16_t& port, sockaddr_in& address) {
     // The data connection comes to the address the main unit already reaches us on.
-    auto local = net::localAddress(control);
+    auto local = net::LocalAddress(control);
     if (!local) return false;
     local->sin_port = 0;
-    listen = net::openStream();
-    if (!net::bindAndListen(listen, *local, ftp::kListenBacklog)) return false;
-    auto bound = net::localAddress(listen);
+    listen = net::OpenStream();
+    if (!net::BindAndListen(listen, *local, ftp::kListenBacklog)) return false;
+    auto bound = net::LocalAddress(listen);
     if (!bound) return false;
     address = *bound;
     port = ntohs(bound->sin_port);
     return true;
 }
 
-std::u16string FTP_SESSION::PortCommand(const sockaddr_in& address, std::uint16_t port) const {
-    std::string host = net::dotted(address);
+std::u16string FTP_SESSION::portCommand(const sockaddr_in& address, std::uint16_t port) const {
+    std::string host = net::Dotted(address);
     std::replace(host.begin(), host.end(), '.', ',');
     char text[64];
     std::snprintf(text, sizeof text, "PORT %s,%ld,%ld\r\n", host.c_str(), static_cast<long>(port / 256),
                   static_cast<long>(port % 256));
-    return fromUtf8(text);
+    return FromUtf8(text);
 }
 
 ftp::Reply FTP_SESSION::OpenDataActive(std::u16string_view transferCommand) {
     CloseData();
     std::uint16_t port = 0;
     sockaddr_in address{};
-    if (!OpenListener(port, address)) {
-        listen.close();
+    if (!openListener(port, address)) {
+        listen.Close();
         return ftp::kNoReply;
     }
-    ftp::Reply result = Command(PortCommand(address, port));
-    if (result.accepted()) result = Command(transferCommand);
-    if (!result.accepted()) {
-        listen.close();
+    ftp::Reply result = Command(portCommand(address, port));
+    if (result.Accepted()) result = Command(transferCommand);
+    if (!result.Accepted()) {
+        listen.Close();
         return result;
     }
     // Only the main unit may connect: a connection from another host is
     // refused and the wait goes on, so no one else can slip data in.
-    const auto mainUnit = net::peerAddress(control);
+    const auto mainUnit = net::PeerAddress(control);
     const Deadline deadline = after(timeouts.dataMillis);
     for (;;) {
         const int left = millisLeft(deadline);
         if (left == 0) break;
-        net::Socket peer = net::acceptWithin(listen, left);
-        if (!peer.isOpen()) break;
-        const auto from = net::peerAddress(peer);
+        net::Socket peer = net::AcceptWithin(listen, left);
+        if (!peer.IsOpen()) break;
+        const auto from = net::PeerAddress(peer);
         if (mainUnit && from && from->sin_addr.s_addr == mainUnit->sin_addr.s_addr) {
             data = std::move(peer);
-            listen.close();
+            listen.Close();
             return ftp::kAccepted;
         }
     }
-    listen.close();
+    listen.Close();
     return ftp::kNoReply;
 }
 
-FTP_SESSION::DataPace FTP_SESSION::StartPace(std::int64_t expectedBytes) const {
+FTP_SESSION::DataPace FTP_SESSION::startPace(std::int64_t expectedBytes) const {
     const auto now = SteadyClock::now();
     auto allowed = std::chrono::milliseconds(timeouts.transferMillis);
     if (expectedBytes > 0 && timeouts.slowestBytesPerSecond > 0)
@@ -322,15 +322,15 @@ FTP_SESSION::DataPace FTP_SESSION::StartPace(std::int64_t expectedBytes) const {
     return {now + std::chrono::milliseconds(ftp::kBlockDeadlineFactor * timeouts.dataMillis), now + allowed, 0};
 }
 
-long FTP_SESSION::ReceiveData(char* buffer, std::size_t size, DataPace& pace) {
+long FTP_SESSION::receiveData(char* buffer, std::size_t size, DataPace& pace) {
     // Bytes that keep coming, but too slowly to ever end a block or the
     // transfer, fail it.
     const int left = std::min(millisLeft(pace.blockDeadline), millisLeft(pace.transferDeadline));
     if (left == 0) return -1;
-    const net::Wait w = net::waitReadable(data, std::min(timeouts.dataMillis, left));
+    const net::Wait w = net::WaitReadable(data, std::min(timeouts.dataMillis, left));
     if (w == net::Wait::TimedOut) return left < timeouts.dataMillis ? -1 : 0;  // a silence ends the data
     if (w == net::Wait::Failed) return -1;
-    const long n = net::receive(data, buffer, size);
+    const long n = net::Receive(data, buffer, size);
     if (n <= 0) return n;
     pace.partialBlock += static_cast<std::size_t>(n);
     if (pace.partialBlock >= ftp::kBlockBytes) {
@@ -340,13 +340,13 @@ long FTP_SESSION::ReceiveData(char* buffer, std::size_t size, DataPace& pace) {
     return n;
 }
 
-std::size_t FTP_SESSION::TakeBlocks(std::size_t n, std::size_t& blockFill, bool watchCancel, bool& cancelled,
+std::size_t FTP_SESSION::takeBlocks(std::size_t n, std::size_t& blockFill, bool watchCancel, bool& cancelled,
                                     int& blocksStarted) {
     std::size_t taken = 0;
     while (taken < n) {
         if (blockFill == 0) {
-            pumpOne();
-            if (watchCancel && cancelRequested()) {
+            PumpOne();
+            if (watchCancel && CancelRequested()) {
                 cancelled = true;
                 break;
             }
@@ -359,41 +359,41 @@ std::size_t FTP_SESSION::TakeBlocks(std::size_t n, std::size_t& blockFill, bool 
     return taken;
 }
 
-FTP_SESSION::ListingEnd FTP_SESSION::ReceiveListing(std::string& bytes, bool watchCancel) {
+FTP_SESSION::ListingEnd FTP_SESSION::receiveListing(std::string& bytes, bool watchCancel) {
     bytes.clear();
     std::vector<char> block(ftp::kReceiveBytes);
-    DataPace pace = StartPace(-1);
+    DataPace pace = startPace(-1);
     std::size_t blockFill = 0;
     bool cancelled = false;
     for (;;) {
-        if (watchCancel && cancelRequested()) cancelled = true;
+        if (watchCancel && CancelRequested()) cancelled = true;
         if (cancelled) {
             Abort(false);
             return kListingCancelled;
         }
-        const long n = ReceiveData(block.data(), block.size(), pace);
+        const long n = receiveData(block.data(), block.size(), pace);
         if (n < 0) return kListingFailed;
         if (n == 0) return kListingComplete;
         int blocksStarted = 0;
         const std::size_t taken =
-            TakeBlocks(static_cast<std::size_t>(n), blockFill, watchCancel, cancelled, blocksStarted);
+            takeBlocks(static_cast<std::size_t>(n), blockFill, watchCancel, cancelled, blocksStarted);
         if (bytes.size() + taken > listingCapBytes) return kListingTooLong;
         bytes.append(block.data(), taken);
     }
 }
 
-ftp::ListResult FTP_SESSION::ListInto(std::u16string_view nlst, std::u16string& listing, int endLineMax,
+ftp::ListResult FTP_SESSION::listInto(std::u16string_view nlst, std::u16string& listing, int endLineMax,
                                       bool watchCancel, ftp::Reply& opened) {
     listing.clear();
     opened = OpenDataActive(nlst);
-    if (!opened.accepted()) return ftp::ListResult::NotStarted;
+    if (!opened.Accepted()) return ftp::ListResult::NotStarted;
 
     std::string bytes;
-    const ListingEnd received = ReceiveListing(bytes, watchCancel);
+    const ListingEnd received = receiveListing(bytes, watchCancel);
     CloseData();
     if (received == kListingCancelled) {
         // Abort has taken the main unit's answers; what arrived is kept.
-        listing = fromCp932(bytes);
+        listing = FromCp932(bytes);
         return ftp::ListResult::Listed;
     }
     if (received != kListingComplete) {
@@ -401,18 +401,18 @@ ftp::ListResult FTP_SESSION::ListInto(std::u16string_view nlst, std::u16string& 
         // stops the main unit sending the rest. It answers on the control
         // connection all the same, and that answer is taken when it comes, so
         // the session stays in step; the listing itself is a failure.
-        if (net::waitReadable(control, timeouts.retrieveEndMillis) == net::Wait::Ready) {
+        if (net::WaitReadable(control, timeouts.retrieveEndMillis) == net::Wait::Ready) {
             std::u16string end;
-            static_cast<void>(ReadReply(end, endLineMax, timeouts.replyMillis));  // the listing has failed anyway
+            static_cast<void>(readReply(end, endLineMax, timeouts.replyMillis));  // the listing has failed anyway
         }
         return ftp::ListResult::Failed;
     }
     std::u16string end;
-    if (!ReadReply(end, endLineMax, timeouts.replyMillis)) return ftp::ListResult::Failed;
+    if (!readReply(end, endLineMax, timeouts.replyMillis)) return ftp::ListResult::Failed;
     // The main unit says the listing broke off: a part of a listing must not
     // pass for the whole box.
     if (saysFailure(end)) return ftp::ListResult::Failed;
-    listing = fromCp932(bytes);
+    listing = FromCp932(bytes);
     return ftp::ListResult::Listed;
 }
 
@@ -429,11 +429,11 @@ ftp::ListResult FTP_SESSION::ListFolders(std::u16string& root, std::u16string& a
     const Step steps[] = {{u"", &root}, {u"CWD /rusuroku\r\n", &answering}, {u"CWD /naisen\r\n", &extension}};
     for (const Step& step : steps) {
         if (!step.cwd.empty()) {
-            if (const ftp::Reply r = Command(step.cwd); !r.accepted()) return refusal(r);
+            if (const ftp::Reply r = Command(step.cwd); !r.Accepted()) return refusal(r);
         }
         ftp::Reply opened;
-        const ftp::ListResult r = ListInto(u"NLST\r\n", *step.out, ftp::kListEndLineMax, false, opened);
-        if (!opened.accepted()) return refusal(opened);
+        const ftp::ListResult r = listInto(u"NLST\r\n", *step.out, ftp::kListEndLineMax, false, opened);
+        if (!opened.Accepted()) return refusal(opened);
         if (r != ftp::ListResult::Listed) return r;
     }
     // Every name becomes a folder on the disk: a listing no main unit could
@@ -449,17 +449,17 @@ ftp::ListResult FTP_SESSION::ListFolders(std::u16string& root, std::u16string& a
 ftp::ListResult FTP_SESSION::ListBox(std::u16string_view directory, int kind, std::u16string& listing) {
     listing.clear();
     const ftp::Reply cwd = Command(withCrLf(u"CWD ", directory));
-    if (cwd.refusedWith(ftp::kFileUnavailable)) return ftp::ListResult::NoSuchDirectory;
-    if (!cwd.accepted()) return ftp::ListResult::NotStarted;
+    if (cwd.RefusedWith(ftp::kFileUnavailable)) return ftp::ListResult::NoSuchDirectory;
+    if (!cwd.Accepted()) return ftp::ListResult::NotStarted;
 
     const std::u16string_view nlst = kind == ftp::kListInfo    ? u"NLST *.vminf\r\n"
                                      : kind == ftp::kListVoice ? u"NLST *.vmdat\r\n"
                                                                : u"NLST\r\n";
     ftp::Reply opened;
-    const ftp::ListResult r = ListInto(nlst, listing, ftp::kBoxListEndLineMax, false, opened);
+    const ftp::ListResult r = listInto(nlst, listing, ftp::kBoxListEndLineMax, false, opened);
     // No file matches the pattern: the main unit answers 550, an empty listing.
-    if (opened.refusedWith(ftp::kFileUnavailable)) return ftp::ListResult::Listed;
-    if (!opened.accepted()) return ftp::ListResult::NotStarted;
+    if (opened.RefusedWith(ftp::kFileUnavailable)) return ftp::ListResult::Listed;
+    if (!opened.Accepted()) return ftp::ListResult::NotStarted;
     return r;
 }
 
@@ -468,14 +468,14 @@ ftp::ListResult FTP_SESSION::ListBoxLong(std::u16string_view directory, int kind
     listing.clear();
     lengthBytes = 0;
     const ftp::Reply cwd = Command(withCrLf(u"CWD ", directory));
-    if (cwd.refusedWith(ftp::kFileUnavailable)) return ftp::ListResult::NoSuchDirectory;
-    if (!cwd.accepted()) return refusal(cwd);
+    if (cwd.RefusedWith(ftp::kFileUnavailable)) return ftp::ListResult::NoSuchDirectory;
+    if (!cwd.Accepted()) return refusal(cwd);
 
     const std::u16string_view nlst = kind == ftp::kListVoice ? u"NLST -l *.vmdat\r\n" : u"NLST -l\r\n";
     ftp::Reply opened;
-    const ftp::ListResult r = ListInto(nlst, listing, ftp::kBoxListEndLineMax, true, opened);
-    if (opened.refusedWith(ftp::kFileUnavailable)) return ftp::ListResult::Listed;
-    if (!opened.accepted()) return refusal(opened);
+    const ftp::ListResult r = listInto(nlst, listing, ftp::kBoxListEndLineMax, true, opened);
+    if (opened.RefusedWith(ftp::kFileUnavailable)) return ftp::ListResult::Listed;
+    if (!opened.Accepted()) return refusal(opened);
     lengthBytes = static_cast<long>(listing.size() * sizeof(char16_t));
     return r;
 }
@@ -487,13 +487,13 @@ namespace {
 class FileSink final : public FTP_SESSION::RetrieveSink {
 public:
     explicit FileSink(std::filesystem::path path) : path_(std::move(path)) {}
-    bool open() override {
-        file_ = openForRewrite(path_);
-        return file_.isOpen();
+    bool Open() override {
+        file_ = OpenForRewrite(path_);
+        return file_.IsOpen();
     }
     // A full disk must not leave a short file that counts as retrieved.
-    bool write(const char* bytes, std::size_t size) override { return file_.writeAll(bytes, size); }
-    bool close() override { return file_.closeChecked(); }
+    bool Write(const char* bytes, std::size_t size) override { return file_.WriteAll(bytes, size); }
+    bool Close() override { return file_.CloseChecked(); }
 
 private:
     std::filesystem::path path_;
@@ -506,7 +506,7 @@ ftp::TransferResult FTP_SESSION::Retrieve(std::u16string_view remoteName, std::u
                                           bool resetProgress, bool noProgress, std::int64_t expectedBytes) {
     // The local name becomes a path: it must be one plain name inside the local directory.
     if (!listing::IsSafeName(localName)) return ftp::TransferResult::Failed;
-    FileSink sink(localDirectory / toUtf8(localName));
+    FileSink sink(localDirectory / ToUtf8(localName));
     return RetrieveTo(remoteName, sink, resetProgress, noProgress, expectedBytes);
 }
 
@@ -514,13 +514,13 @@ ftp::TransferResult FTP_SESSION::RetrieveTo(std::u16string_view remoteName, Retr
                                             bool noProgress, std::int64_t expectedBytes) {
     const ftp::Reply opened = OpenDataActive(withCrLf(u"RETR ", remoteName));
     if (opened.outcome == ftp::ReplyOutcome::NoReply) return ftp::TransferResult::Failed;
-    if (opened.refusedWith(ftp::kFileUnavailable)) return ftp::TransferResult::Unavailable;
-    if (!opened.accepted()) return ftp::TransferResult::Refused;
+    if (opened.RefusedWith(ftp::kFileUnavailable)) return ftp::TransferResult::Unavailable;
+    if (!opened.Accepted()) return ftp::TransferResult::Refused;
 
-    bool failed = !sink.open();
+    bool failed = !sink.Open();
     bytesReceived = 0;
     if (resetProgress) progressCount = 0;
-    const WindowHandle window = ports().progress->find(std::u16string(ftp::kDownloadWindowCaption));
+    const WindowHandle window = CurrentPorts().progress->Find(std::u16string(ftp::kDownloadWindowCaption));
 
     // Whatever has arrived is read at once, then handed on block by block of
     // ftp::kBlockBytes, the last one counted even when it is short: each
@@ -532,47 +532,47 @@ ftp::TransferResult FTP_SESSION::RetrieveTo(std::u16string_view remoteName, Retr
     // listed) fails the file there, before it fills the disk.
     const std::uint64_t limit = expectedBytes >= 0 ? static_cast<std::uint64_t>(expectedBytes) : unknownSizeCapBytes;
     std::uint64_t total = 0;
-    DataPace pace = StartPace(expectedBytes);
+    DataPace pace = startPace(expectedBytes);
     std::size_t blockFill = 0;  // bytes of the block under way
     bool cancelled = false;
     while (!failed && !cancelled) {
-        if (cancelRequested()) {
+        if (CancelRequested()) {
             cancelled = true;
             break;
         }
-        const long n = ReceiveData(buffer.data(), buffer.size(), pace);
+        const long n = receiveData(buffer.data(), buffer.size(), pace);
         if (n < 0) failed = true;
         if (n < 1) break;
         int blocksStarted = 0;
-        const std::size_t taken = TakeBlocks(static_cast<std::size_t>(n), blockFill, true, cancelled, blocksStarted);
+        const std::size_t taken = takeBlocks(static_cast<std::size_t>(n), blockFill, true, cancelled, blocksStarted);
         total += taken;
         if (total > limit) {
             failed = true;
             break;
         }
-        if (taken > 0 && !sink.write(buffer.data(), taken)) {
+        if (taken > 0 && !sink.Write(buffer.data(), taken)) {
             failed = true;
             break;
         }
         bytesReceived += static_cast<std::int32_t>(taken);
         for (int i = 0; i < blocksStarted && !noProgress; ++i) {
             ++progressCount;
-            ports().progress->send(window, msg::kBarPosition, progressCount, 0);
+            CurrentPorts().progress->Send(window, msg::kBarPosition, progressCount, 0);
         }
     }
     if (cancelled) Abort(false);
-    if (!sink.close()) failed = true;
+    if (!sink.Close()) failed = true;
     CloseData();
 
     // Abort has already exchanged its replies with the main unit; waiting for
     // another would only hold the user up.
-    if (cancelRequested()) return ftp::TransferResult::Cancelled;
+    if (CancelRequested()) return ftp::TransferResult::Cancelled;
 
     // The main unit's word on the transfer. A 4xx or 5xx means the file is not
     // complete, whatever arrived.
-    if (net::waitReadable(control, timeouts.retrieveEndMillis) != net::Wait::Ready) return ftp::TransferResult::Failed;
+    if (net::WaitReadable(control, timeouts.retrieveEndMillis) != net::Wait::Ready) return ftp::TransferResult::Failed;
     std::u16string end;
-    if (!ReadReply(end, ftp::kReplyLineMax, timeouts.replyMillis)) return ftp::TransferResult::Failed;
+    if (!readReply(end, ftp::kReplyLineMax, timeouts.replyMillis)) return ftp::TransferResult::Failed;
     if (saysFailure(end)) return ftp::TransferResult::Failed;
     return failed ? ftp::TransferResult::Failed : ftp::TransferResult::Done;
 }
@@ -580,26 +580,26 @@ ftp::TransferResult FTP_SESSION::RetrieveTo(std::u16string_view remoteName, Retr
 ftp::StoreResult FTP_SESSION::Store(const void* bytes, std::size_t length, std::u16string_view remoteName) {
     ClimbToRoot();
     const ftp::Reply opened = OpenDataActive(withCrLf(u"STOR /outou/", remoteName));
-    if (!opened.accepted()) return ftp::StoreResultOf(opened);
+    if (!opened.Accepted()) return ftp::StoreResultOf(opened);
 
     const char* next = static_cast<const char*>(bytes);
     std::size_t left = length;
     bool cancelled = false;
     while (left > 0) {
         // A main unit that stops taking data must not hold the program forever.
-        if (net::waitWritable(data, timeouts.dataMillis) != net::Wait::Ready) {
+        if (net::WaitWritable(data, timeouts.dataMillis) != net::Wait::Ready) {
             CloseData();
             return {ftp::StoreOutcome::Failed, 0};
         }
-        const long n = net::sendSome(data, next, std::min(left, ftp::kBlockBytes));
+        const long n = net::SendSome(data, next, std::min(left, ftp::kBlockBytes));
         if (n <= 0) {
             CloseData();
             return {ftp::StoreOutcome::Failed, 0};
         }
         next += n;
         left -= static_cast<std::size_t>(n);
-        pumpOne();
-        if (cancelRequested()) {
+        PumpOne();
+        if (CancelRequested()) {
             // ABOR before the data connection closes: otherwise the main unit
             // takes the end of the data for the end of the file and keeps a
             // cut-off message.
@@ -628,14 +628,14 @@ void FTP_SESSION::Abort(bool quiet, bool announceFirst) {
     const bool sent = SendCommand(u"ABOR\r\n");
     if (announceFirst) CloseData();
     std::u16string line;
-    bool replied = sent && ReadReply(line, ftp::kReplyLineMax, timeouts.replyMillis);
+    bool replied = sent && readReply(line, ftp::kReplyLineMax, timeouts.replyMillis);
     if (!quiet) {
         // The main unit may first answer the broken transfer (426, 226); its
         // 225 follows. A few replies at most: one that answers on and on
         // without a 225 must not hold the program.
         for (int replies = 1; replied && ftp::ReplyCode(line) != ftp::kAbortComplete; ++replies) {
             if (replies >= kAbortRepliesMax) break;
-            replied = ReadReply(line, ftp::kReplyLineMax, timeouts.replyMillis);
+            replied = readReply(line, ftp::kReplyLineMax, timeouts.replyMillis);
         }
     }
     // Whatever the second ABOR gets, the transfer is over.
@@ -645,12 +645,12 @@ void FTP_SESSION::Abort(bool quiet, bool announceFirst) {
 bool FTP_SESSION::KeepAlive() {
     std::uint16_t port = 0;
     sockaddr_in address{};
-    if (!OpenListener(port, address) || !SendCommand(PortCommand(address, port))) {
-        listen.close();
+    if (!openListener(port, address) || !SendCommand(portCommand(address, port))) {
+        listen.Close();
         return false;
     }
     std::u16string line;
-    const bool replied = ReadReply(line, ftp::kReplyLineMax, timeouts.replyMillis);
+    const bool replied = readReply(line, ftp::kReplyLineMax, timeouts.replyMillis);
     CloseData();
     return replied;
 }

@@ -207,10 +207,10 @@ public:
     class RetrieveSink {
     public:
         virtual ~RetrieveSink() = default;
-        virtual bool open() = 0;
-        virtual bool write(const char* bytes, std::size_t size) = 0;
+        virtual bool Open() = 0;
+        virtual bool Write(const char* bytes, std::size_t size) = 0;
         // The data have ended (or broken off); called whenever open() was.
-        virtual bool close() = 0;
+        virtual bool Close() = 0;
     };
     // As Retrieve, into `sink`; the sink never gets more than the size allows.
     ftp::TransferResult RetrieveTo(std::u16string_view remoteName, RetrieveSink& sink, bool resetProgress,
@@ -234,20 +234,20 @@ private:
     // the line outlasted its deadline (Late) or a byte did not come or the
     // socket failed (Failed).
     enum class LineEnd { CrLf, Cut, Closed, Late, Failed };
-    static bool IsLine(LineEnd end) { return end == LineEnd::CrLf || end == LineEnd::Cut || end == LineEnd::Closed; }
+    static bool isLine(LineEnd end) { return end == LineEnd::CrLf || end == LineEnd::Cut || end == LineEnd::Closed; }
     enum ListingEnd { kListingComplete, kListingTooLong, kListingCancelled, kListingFailed };
 
     void Abort(bool quiet, bool announceFirst);
     // As ReadReplyLine, each byte awaited for `waitMillis` and the whole line
     // by `deadline`.
-    [[nodiscard]] LineEnd ReadLine(std::u16string& line, int maxLength, int waitMillis, Deadline deadline);
+    [[nodiscard]] LineEnd readLine(std::u16string& line, int maxLength, int waitMillis, Deadline deadline);
     // A whole reply: its first line (as ReadLine, the first byte awaited for
     // `waitMillis`), then the rest of that line when it was cut, however long,
     // and the further lines of a "ddd-" block, which are dropped; all of it
     // within three such waits. False when no first line came, it was empty,
     // it came cut off by the main unit closing the connection, or the reply
     // outlasted its deadline.
-    [[nodiscard]] bool ReadReply(std::u16string& first, int maxLength, int waitMillis);
+    [[nodiscard]] bool readReply(std::u16string& first, int maxLength, int waitMillis);
     // The pace a transfer is held to: every block of ftp::kBlockBytes must
     // arrive within ftp::kBlockDeadlineFactor data waits, and the whole
     // transfer by its own deadline.
@@ -257,28 +257,28 @@ private:
         std::size_t partialBlock = 0;
     };
     // For a transfer of `expectedBytes` (-1: unknown, a listing).
-    DataPace StartPace(std::int64_t expectedBytes) const;
+    DataPace startPace(std::int64_t expectedBytes) const;
     // Whatever has arrived on the data connection, at most `size` bytes: its
     // length, 0 at the end (or after a silence of one data wait), -1 on a
     // socket error or when the current block or the whole transfer outlasts
     // its deadline.
-    long ReceiveData(char* buffer, std::size_t size, DataPace& pace);
+    long receiveData(char* buffer, std::size_t size, DataPace& pace);
     // Walks `n` received bytes block by block: each block that starts first
     // dispatches a window message and, with `watchCancel`, looks at the
     // cancel flag. The bytes taken before a cancel (all of them without one);
     // `blockFill` carries the block under way from one call to the next.
-    std::size_t TakeBlocks(std::size_t n, std::size_t& blockFill, bool watchCancel, bool& cancelled,
+    std::size_t takeBlocks(std::size_t n, std::size_t& blockFill, bool watchCancel, bool& cancelled,
                            int& blocksStarted);
     // Every block of a listing into `bytes`, up to listingCapBytes.
-    ListingEnd ReceiveListing(std::string& bytes, bool watchCancel);
+    ListingEnd receiveListing(std::string& bytes, bool watchCancel);
     // Runs `nlst` over a new data connection into `listing`. Listed, or Failed
     // on a receive failure, a listing beyond the cap or a missing end reply;
     // NotStarted with `opened` set to OpenDataActive's result when the
     // transfer did not start.
-    ftp::ListResult ListInto(std::u16string_view nlst, std::u16string& listing, int endLineMax, bool watchCancel,
+    ftp::ListResult listInto(std::u16string_view nlst, std::u16string& listing, int endLineMax, bool watchCancel,
                              ftp::Reply& opened);
-    bool OpenListener(std::uint16_t& port, sockaddr_in& address);
-    std::u16string PortCommand(const sockaddr_in& address, std::uint16_t port) const;
+    bool openListener(std::uint16_t& port, sockaddr_in& address);
+    std::u16string portCommand(const sockaddr_in& address, std::uint16_t port) const;
 };
 
 }  // namespace plova

@@ -36,7 +36,7 @@ Reply ClassifyReply(std::u16string_view line) {
     if (isAccepted(*code)) return kAccepted;
     if (*code == kGreeting && line.size() >= kGreetingTextAt && line.substr(kGreetingTextAt).starts_with(kModelName))
         return kAccepted;
-    return refusedWith(*code);
+    return RefusedWith(*code);
 }
 
 Reply ClassifyTransferEnd(std::u16string_view line) {

@@ -24,13 +24,13 @@ enum class [[nodiscard]] ReplyOutcome{
 struct [[nodiscard]] Reply {
     ReplyOutcome outcome = ReplyOutcome::NoReply;
     int code = 0;  // the refusing reply's code (Refused); else 0
-    bool accepted() const { return outcome == ReplyOutcome::Accepted; }
-    bool refusedWith(int refusal) const { return outcome == ReplyOutcome::Refused && code == refusal; }
+    bool Accepted() const { return outcome == ReplyOutcome::Accepted; }
+    bool RefusedWith(int refusal) const { return outcome == ReplyOutcome::Refused && code == refusal; }
     bool operator==(const Reply&) const = default;
 };
 constexpr Reply kAccepted{ReplyOutcome::Accepted, 0};
 constexpr Reply kNoReply{ReplyOutcome::NoReply, 0};
-constexpr Reply refusedWith(int code) {
+constexpr Reply RefusedWith(int code) {
     return {ReplyOutcome::Refused, code};
 }
 

@@ -12,10 +12,10 @@ constexpr int kIdleTimerPeriodMillis = 12000;
 class IdleTimerControl {
 public:
     virtual ~IdleTimerControl() = default;
-    virtual void stopIdleTimer() = 0;
+    virtual void StopIdleTimer() = 0;
     // Idle count to 0, then the timer started again with kIdleTimerPeriodMillis.
-    virtual void restartIdleTimer() = 0;
-    virtual void resetIdleCount() = 0;
+    virtual void RestartIdleTimer() = 0;
+    virtual void ResetIdleCount() = 0;
 };
 
 }  // namespace plova

@@ -15,24 +15,24 @@ namespace fs = std::filesystem;
 constexpr std::uint64_t kMaxMessageBytes = 16u << 20;
 
 // The main unit's part of a message file: everything behind our status record.
-bool ReadMainUnitPart(const fs::path& file, std::string& bytes) {
-    if (readWholeFile(file, bytes, kMaxMessageBytes) != ReadResult::Ok || bytes.size() < store::kBlockOffset)
+bool readMainUnitPart(const fs::path& file, std::string& bytes) {
+    if (ReadWholeFile(file, bytes, kMaxMessageBytes) != ReadResult::Ok || bytes.size() < store::kBlockOffset)
         return false;
     bytes.erase(0, store::kBlockOffset);
     return true;
 }
 
-void ShowError(std::u16string_view text) {
-    prompt(std::u16string(text), std::u16string(upload::kErrorCaption), Icon::Exclamation);
+void showError(std::u16string_view text) {
+    ShowPrompt(std::u16string(text), std::u16string(upload::kErrorCaption), Icon::Exclamation);
 }
 
 }  // namespace
 
 bool IsUploadableMessage(const fs::path& file) {
     std::string head;
-    if (!readRange(file, 0, store::kMinMessageFileSize, head) || head.size() != store::kMinMessageFileSize)
+    if (!ReadRange(file, 0, store::kMinMessageFileSize, head) || head.size() != store::kMinMessageFileSize)
         return false;
-    const FILESTS_INFO record = FILESTS_INFO::fromBytes(std::string_view(head).substr(0, filests::kSize));
+    const FILESTS_INFO record = FILESTS_INFO::FromBytes(std::string_view(head).substr(0, filests::kSize));
     BlockBytes block{};
     std::copy(head.begin() + store::kBlockOffset, head.end(), block.begin());
     const fs::path asStored = fs::path(std::u16string(store::kResponseFolder)) / file.filename();
@@ -44,11 +44,11 @@ namespace {
 // Every row in list order until the end, a cancel or a communication error
 // (false). The idle timer stays stopped from the first file to the last, and
 // runs again before any logout.
-bool SendAll(CFtpMng& ftp, std::vector<FILESTS_INFO>& selected, WindowHandle progress, UploadTally& tally) {
+bool sendAll(CFtpMng& ftp, std::vector<FILESTS_INFO>& selected, WindowHandle progress, UploadTally& tally) {
     CFtpMng::TransferScope scope(ftp);
     int handled = 0;
     for (FILESTS_INFO& record : selected) {
-        if (cancelRequested()) return true;
+        if (CancelRequested()) return true;
         switch (UploadResponseMessage(ftp, record)) {
         case UploadOutcome::Skipped: continue;
         case UploadOutcome::Missing: ++tally.refused; continue;
@@ -58,7 +58,7 @@ bool SendAll(CFtpMng& ftp, std::vector<FILESTS_INFO>& selected, WindowHandle pro
         case UploadOutcome::Cancelled: return true;
         case UploadOutcome::CommunicationError: return false;
         }
-        ports().progress->post(progress, msg::kBarPosition, ++handled, 0);
+        CurrentPorts().progress->Post(progress, msg::kBarPosition, ++handled, 0);
     }
     return true;
 }
@@ -67,12 +67,12 @@ bool SendAll(CFtpMng& ftp, std::vector<FILESTS_INFO>& selected, WindowHandle pro
 
 UploadOutcome UploadResponseMessage(CFtpMng& ftp, FILESTS_INFO& record) {
     if (record.filePath.empty()) return UploadOutcome::Skipped;
-    const fs::path file = record.path();
+    const fs::path file = record.Path();
     // Only a message file is sent: anything else under its name would reach
     // the main unit as a message of garbage.
     if (!IsUploadableMessage(file)) return UploadOutcome::Missing;
     std::string bytes;
-    if (!ReadMainUnitPart(file, bytes)) return UploadOutcome::Missing;
+    if (!readMainUnitPart(file, bytes)) return UploadOutcome::Missing;
 
     const ftp::StoreOutcome result = ftp.Store(bytes.data(), bytes.size(), file.filename().u16string()).outcome;
     const bool stored = result == ftp::StoreOutcome::Stored;
@@ -82,7 +82,7 @@ UploadOutcome UploadResponseMessage(CFtpMng& ftp, FILESTS_INFO& record) {
     // a stored one the list would still show the message as not uploaded, so
     // the run must not end in the all-done message.
     if (stored) return marked == store::RecordWrite::Written ? UploadOutcome::Accepted : UploadOutcome::Unmarked;
-    if (cancelRequested()) return UploadOutcome::Cancelled;
+    if (CancelRequested()) return UploadOutcome::Cancelled;
     if (result == ftp::StoreOutcome::NotTaken) return UploadOutcome::Refused;
     return UploadOutcome::CommunicationError;
 }
@@ -108,28 +108,29 @@ std::optional<ClosingMessage> UploadClosingMessage(const UploadTally& t) {
 
 UploadRun UploadSelected(CFtpMng& ftp, std::vector<FILESTS_INFO>& selected, UploadWindow& window) {
     if (selected.empty()) {
-        ShowError(upload::kNotSelected);
+        showError(upload::kNotSelected);
         return UploadRun::NothingSelected;
     }
-    ports().cancel->clear();
-    const WindowHandle progress = window.openProgress(static_cast<int>(selected.size()));
+    CurrentPorts().cancel->Clear();
+    const WindowHandle progress = window.OpenProgress(static_cast<int>(selected.size()));
     UploadTally tally;
     tally.selected = static_cast<int>(selected.size());
-    if (!SendAll(ftp, selected, progress, tally)) {
-        window.closeProgress();
-        ShowError(upload::kCommunicationError);
+    if (!sendAll(ftp, selected, progress, tally)) {
+        window.CloseProgress();
+        showError(upload::kCommunicationError);
         ftp.Logout();
-        window.loggedOut();
-        window.finish(false);
+        window.LoggedOut();
+        window.Finish(false);
         return UploadRun::CommunicationFailed;
     }
-    ports().progress->post(progress, msg::kBarPosition, tally.selected, 0);
-    window.closeProgress();
-    const bool cancelled = cancelRequested();
+    CurrentPorts().progress->Post(progress, msg::kBarPosition, tally.selected, 0);
+    window.CloseProgress();
+    const bool cancelled = CancelRequested();
     if (!cancelled) {
-        if (const auto message = UploadClosingMessage(tally)) prompt(message->text, message->caption, message->icon);
+        if (const auto message = UploadClosingMessage(tally))
+            ShowPrompt(message->text, message->caption, message->icon);
     }
-    window.finish(true);
+    window.Finish(true);
     return cancelled ? UploadRun::Cancelled : UploadRun::Done;
 }
 

@@ -81,12 +81,12 @@ class UploadWindow {
 public:
     virtual ~UploadWindow() = default;
     // Disable the main window and show the upload progress window over 0..total.
-    virtual WindowHandle openProgress(int total) = 0;
-    virtual void closeProgress() = 0;
+    virtual WindowHandle OpenProgress(int total) = 0;
+    virtual void CloseProgress() = 0;
     // The session is gone: clear the logged-in flag.
-    virtual void loggedOut() = 0;
+    virtual void LoggedOut() = 0;
     // Reload the list (after a run that reached its end) and enable the main window.
-    virtual void finish(bool reload) = 0;
+    virtual void Finish(bool reload) = 0;
 };
 
 // The upload command over the selected rows, in list order. Each record's

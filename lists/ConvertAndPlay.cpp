@@ -19,38 +19,38 @@ namespace {
 using namespace convert;
 
 void showError(std::u16string_view text) {
-    prompt(std::u16string(text), std::u16string(kErrorCaption), Icon::Exclamation);
+    ShowPrompt(std::u16string(text), std::u16string(kErrorCaption), Icon::Exclamation);
 }
 
 void showDone(std::u16string_view text) {
-    prompt(std::u16string(text), std::u16string(kDoneCaption), Icon::Information);
+    ShowPrompt(std::u16string(text), std::u16string(kDoneCaption), Icon::Information);
 }
 
 // Only the recording information is on the disk.
-bool IsInfoOnlyPath(const fs::path& p) {
-    return equalsIgnoreCase(p.extension().u16string(), store::kVminf);
+bool isInfoOnlyPath(const fs::path& p) {
+    return EqualsIgnoreCase(p.extension().u16string(), store::kVminf);
 }
 
-bool IsPlainFile(const fs::path& p) {
+bool isPlainFile(const fs::path& p) {
     std::error_code ec;
     return !p.empty() && fs::is_regular_file(p, ec);
 }
 
 // The size of the voice-data file, or nothing when it cannot be opened.
-std::optional<std::uint64_t> OpenedSize(const fs::path& p) {
+std::optional<std::uint64_t> openedSize(const fs::path& p) {
     if (p.empty()) return std::nullopt;
-    const FileHandle file = openRegularFile(p, Access::Read);
+    const FileHandle file = OpenRegularFile(p, Access::Read);
     if (!file) return std::nullopt;
-    return file.size();
+    return file.Size();
 }
 
-bool EnoughSpaceFor(const fs::path& p, std::uint64_t fileBytes) {
-    return ports().disk->freeBytes(p) >= store::SpaceToConvertToWav(fileBytes);
+bool enoughSpaceFor(const fs::path& p, std::uint64_t fileBytes) {
+    return CurrentPorts().disk->FreeBytes(p) >= store::SpaceToConvertToWav(fileBytes);
 }
 
 void post(int message, std::intptr_t wparam) {
-    Progress& progress = *ports().progress;
-    progress.post(progress.find(std::u16string(kDialogCaption)), message, wparam, 0);
+    Progress& progress = *CurrentPorts().progress;
+    progress.Post(progress.Find(std::u16string(kDialogCaption)), message, wparam, 0);
 }
 
 // What the rows turned out to be.
@@ -59,17 +59,17 @@ struct Marks {
     bool erased = false;
     bool outOfSpace = false;
     bool failed = false;
-    bool any() const { return notDownloaded || erased || outOfSpace || failed; }
+    bool Any() const { return notDownloaded || erased || outOfSpace || failed; }
 };
 
-Marks PreScan(const std::vector<FILESTS_INFO>& rows) {
+Marks preScan(const std::vector<FILESTS_INFO>& rows) {
     Marks marks;
     for (const FILESTS_INFO& r : rows) {
-        const fs::path p = r.path();
-        const bool exists = IsPlainFile(p);
+        const fs::path p = r.Path();
+        const bool exists = isPlainFile(p);
         if (exists && r.downloadState == kInfoOnly)
             marks.notDownloaded = true;
-        else if (exists && !IsInfoOnlyPath(p))
+        else if (exists && !isInfoOnlyPath(p))
             continue;
         else if (!p.empty())
             // A row of the response list without a message has no path at
@@ -80,7 +80,7 @@ Marks PreScan(const std::vector<FILESTS_INFO>& rows) {
     return marks;
 }
 
-void ShowResults(const Marks& marks, int converted) {
+void showResults(const Marks& marks, int converted) {
     if (converted == 0) {
         if (marks.notDownloaded) showError(kNotDownloaded);
         if (marks.erased) showError(kErased);
@@ -91,12 +91,12 @@ void ShowResults(const Marks& marks, int converted) {
         if (marks.outOfSpace) showDone(kSomeNoSpace);
         if (marks.failed) showDone(kSomeFailed);
     }
-    if (!marks.any()) showDone(kAllDone);
+    if (!marks.Any()) showDone(kAllDone);
 }
 
 // A single message is checked before the window opens; false when it is not
 // to be converted (its error has been shown, if it has one).
-bool SingleMessageConvertible(const FILESTS_INFO& row, const Marks& marks, ConvertEnd& end) {
+bool singleMessageConvertible(const FILESTS_INFO& row, const Marks& marks, ConvertEnd& end) {
     end = ConvertEnd::Refused;
     if (marks.notDownloaded) {
         showError(kNotDownloaded);
@@ -106,18 +106,18 @@ bool SingleMessageConvertible(const FILESTS_INFO& row, const Marks& marks, Conve
         showError(kErased);
         return false;
     }
-    const fs::path p = row.path();
+    const fs::path p = row.Path();
     if (p.empty()) {
         end = ConvertEnd::Nothing;
         return false;
     }
-    const std::optional<std::uint64_t> size = OpenedSize(p);
+    const std::optional<std::uint64_t> size = openedSize(p);
     if (!size) {
         // There, but not readable: saying nothing would look like success.
         showError(kFailed);
         return false;
     }
-    if (!EnoughSpaceFor(p, *size)) {
+    if (!enoughSpaceFor(p, *size)) {
         showError(kNoSpace);
         return false;
     }
@@ -140,35 +140,35 @@ private:
 
 fs::path WavFileOf(const fs::path& messageFile) {
     for (const fs::path& wav : store::WavFilesOf(messageFile))
-        if (IsPlainFile(wav)) return wav;
+        if (isPlainFile(wav)) return wav;
     fs::path wav = messageFile;
     return wav.replace_extension(".wav");
 }
 
 bool WavFileExists(const fs::path& messageFile) {
-    return IsPlainFile(WavFileOf(messageFile));
+    return isPlainFile(WavFileOf(messageFile));
 }
 
 ConvertSummary ConvertSelected(const std::vector<FILESTS_INFO>& rows, int levelSetting, ConversionHost& host) {
     ConvertSummary summary;
     if (rows.empty()) return summary;
     DisabledMainWindow disabled(host);
-    ports().cancel->clear();
+    CurrentPorts().cancel->Clear();
     const int total = static_cast<int>(rows.size());
-    Marks marks = PreScan(rows);
-    if (total == 1 && !SingleMessageConvertible(rows.front(), marks, summary.end)) return summary;
+    Marks marks = preScan(rows);
+    if (total == 1 && !singleMessageConvertible(rows.front(), marks, summary.end)) return summary;
 
     host.OpenConvertDialog(total);
     for (const FILESTS_INFO& r : rows) {
-        if (cancelRequested()) break;
-        const fs::path p = r.path();
-        if (r.downloadState == kInfoOnly || IsInfoOnlyPath(p) || !IsPlainFile(p)) {
+        if (CancelRequested()) break;
+        const fs::path p = r.Path();
+        if (r.downloadState == kInfoOnly || isInfoOnlyPath(p) || !isPlainFile(p)) {
             // Nothing to convert: the pre-scan has noted why, unless the file
             // went while the window was busy.
-            if (!p.empty() && !IsPlainFile(p)) marks.erased = true;
+            if (!p.empty() && !isPlainFile(p)) marks.erased = true;
             post(msg::kBarPosition, kBarFull);
             post(msg::kNextItem, 0);
-            pumpOne();
+            PumpOne();
             continue;
         }
         if (WavFileExists(p)) {
@@ -178,18 +178,18 @@ ConvertSummary ConvertSelected(const std::vector<FILESTS_INFO>& rows, int levelS
         } else {
             post(msg::kNextItem, 0);
             post(msg::kBarPosition, 0);
-            pumpOne();
-            const std::optional<std::uint64_t> size = OpenedSize(p);
+            PumpOne();
+            const std::optional<std::uint64_t> size = openedSize(p);
             if (!size) {
                 marks.failed = true;
                 continue;
             }
-            if (!EnoughSpaceFor(p, *size)) {
+            if (!enoughSpaceFor(p, *size)) {
                 marks.outOfSpace = true;
                 break;
             }
             if (!store::ConvertToWav(p, levelSetting)) {
-                if (cancelRequested()) break;
+                if (CancelRequested()) break;
                 marks.failed = true;
                 continue;
             }
@@ -201,14 +201,14 @@ ConvertSummary ConvertSelected(const std::vector<FILESTS_INFO>& rows, int levelS
             summary.end = ConvertEnd::ForBackup;
             return summary;
         }
-        pumpOne();
+        PumpOne();
     }
     host.CloseConvertDialog();
-    if (cancelRequested()) {
+    if (CancelRequested()) {
         summary.end = ConvertEnd::Cancelled;
     } else {
         // A failed conversion is marked, so no mark also means the last one worked.
-        ShowResults(marks, summary.converted);
+        showResults(marks, summary.converted);
         summary.end = ConvertEnd::Completed;
     }
     host.ActivateMainWindow();
@@ -216,22 +216,22 @@ ConvertSummary ConvertSelected(const std::vector<FILESTS_INFO>& rows, int levelS
 }
 
 PlayResult PlayCurrent(const FILESTS_INFO& record, const PlaySettings& settings, ConversionHost& host) {
-    const fs::path p = record.path();
-    ports().cancel->clear();
-    if (IsInfoOnlyPath(p)) {
+    const fs::path p = record.Path();
+    CurrentPorts().cancel->Clear();
+    if (isInfoOnlyPath(p)) {
         showError(kNotDownloadedOneLine);
         return PlayResult::NotPlayed;
     }
     if (p.empty()) return PlayResult::NoFile;
 
     if (!WavFileExists(p)) {
-        if (!IsPlainFile(p)) {
+        if (!isPlainFile(p)) {
             showError(kErased);
             return PlayResult::NotPlayed;
         }
-        const std::optional<std::uint64_t> size = OpenedSize(p);
+        const std::optional<std::uint64_t> size = openedSize(p);
         if (!size) return PlayResult::NotPlayed;
-        if (!EnoughSpaceFor(p, *size)) {
+        if (!enoughSpaceFor(p, *size)) {
             showError(kNoSpace);
             return PlayResult::NotPlayed;
         }
@@ -240,20 +240,20 @@ PlayResult PlayCurrent(const FILESTS_INFO& record, const PlaySettings& settings,
             DisabledMainWindow disabled(host);
             host.OpenConvertDialog(1);
             post(msg::kNextItem, 0);
-            for (int i = 0; i < kPlayOpeningPumps; ++i) pumpOne();
+            for (int i = 0; i < kPlayOpeningPumps; ++i) PumpOne();
             converted = store::ConvertToWav(p, settings.levelSetting);
             host.CloseConvertDialog();
         }
         if (!converted) {
             // A cancel was the user's own doing; a failure is said.
-            if (!cancelRequested()) showError(kFailed);
+            if (!CancelRequested()) showError(kFailed);
             return PlayResult::NotPlayed;
         }
     }
 
     const fs::path wav = WavFileOf(p);
     host.ActivateMainWindow();
-    if (!ports().shell->open(wav)) {
+    if (!CurrentPorts().shell->Open(wav)) {
         showError(kNoPlayer);
         return PlayResult::NotPlayed;
     }

@@ -29,14 +29,14 @@ int moveAcross(std::vector<std::u16string>& from, std::vector<std::u16string>& t
 
 // "COLUM" and 3 → "COLUM3".
 std::u16string keyOf(std::u16string_view base, int n) {
-    return std::u16string(base) + fromUtf8(std::to_string(n));
+    return std::u16string(base) + FromUtf8(std::to_string(n));
 }
 
 void store(const std::vector<std::u16string>& names, ColumnNames& slots, IniDocument& ini, std::u16string_view key) {
     slots = {};
     for (std::size_t i = 0; i < names.size() && i < slots.size(); ++i) {
         slots[i] = names[i];
-        ini.set(dispitems::kSection, keyOf(key, static_cast<int>(i) + 1), names[i]);
+        ini.Set(dispitems::kSection, keyOf(key, static_cast<int>(i) + 1), names[i]);
     }
 }
 
@@ -73,17 +73,17 @@ void DisplayItems::Reset() {
 bool SaveDisplayItems(const DisplayItems& items, ColumnNames& columns, ColumnNames& removed,
                       const std::filesystem::path& settingsFile) {
     ReadResult read;
-    IniDocument ini = IniDocument::load(settingsFile, &read);
+    IniDocument ini = IniDocument::Load(settingsFile, &read);
     for (int n = 1; n <= dispitems::kSlots; ++n) {
-        ini.set(dispitems::kSection, keyOf(dispitems::kColumnKey, n), u"");
-        ini.set(dispitems::kSection, keyOf(dispitems::kRemovedKey, n), u"");
+        ini.Set(dispitems::kSection, keyOf(dispitems::kColumnKey, n), u"");
+        ini.Set(dispitems::kSection, keyOf(dispitems::kRemovedKey, n), u"");
     }
     store(items.Current(), columns, ini, dispitems::kColumnKey);
     store(items.Removed(), removed, ini, dispitems::kRemovedKey);
     // A settings file that is there but cannot be read is not replaced by one
     // that would lose its other keys. It holds the password: nobody else reads it.
     if (read != ReadResult::Ok && read != ReadResult::Missing) return false;
-    return ini.save(settingsFile, NewFileMode::OwnerOnly);
+    return ini.Save(settingsFile, NewFileMode::OwnerOnly);
 }
 
 }  // namespace plova

@@ -104,7 +104,7 @@ std::u16string CellText(const FILESTS_INFO& r, CellKind kind, std::u16string_vie
     case CellKind::ResponseNumber: {
         char digits[16];
         std::snprintf(digits, sizeof digits, "%03d", number);
-        return fromUtf8(digits);
+        return FromUtf8(digits);
     }
     case CellKind::Upload: return present && r.played == 1 ? u"済み" : u"";
     case CellKind::ResponseName: return present ? r.partyName : std::u16string();
@@ -144,7 +144,7 @@ int DownloadStateOfDigit(int digit) {
 
 std::u16string DownloadTooltip(int state) {
     if (state < 0 || state > kDeletedOnMainUnit) return {};
-    return cutText(downloadStateLongText(static_cast<std::uint8_t>(state)), kTooltipMax);
+    return CutText(DownloadStateLongText(static_cast<std::uint8_t>(state)), kTooltipMax);
 }
 
 }  // namespace plova

@@ -25,7 +25,7 @@ bool contains(const std::u16string& text, std::u16string_view part) {
 }
 
 fs::path pathOf(std::u16string_view text) {
-    return fs::path(pathBytes(text));
+    return fs::path(PathBytes(text));
 }
 
 // A box of a definition names one folder below "rusuroku" or "naisen"; a
@@ -72,27 +72,27 @@ bool ListData::FullDisplay(bool fromRefresh, const BuildHooks& hooks) {
     }
     bool complete = true;
     if (responseList_)
-        BuildResponseRows(hooks);
+        buildResponseRows(hooks);
     else
-        complete = BuildBoxRows(hooks);
+        complete = buildBoxRows(hooks);
     boxTotal_ = shown_;
-    Order();
+    order();
     return complete;
 }
 
-void ListData::ResetCounts() {
+void ListData::resetCounts() {
     shown_ = played_ = unplayed_ = 0;
     notDownloaded_ = false;
 }
 
-void ListData::CountRow(const FILESTS_INFO& r) {
+void ListData::countRow(const FILESTS_INFO& r) {
     ++shown_;
     if (r.downloadState == kPlayedOnMainUnit) ++played_;
     if (r.downloadState == kUnplayedOnMainUnit) ++unplayed_;
     if (!responseList_ && contains(r.filePath, kVminfMark)) notDownloaded_ = true;
 }
 
-bool ListData::BuildBoxRows(const BuildHooks& hooks) {
+bool ListData::buildBoxRows(const BuildHooks& hooks) {
     const BoxSelection boxes = ReadDefinition(source_.definition);
     const std::u16string folder = source_.root + source_.folderName;
     std::vector<fs::path> boxFolders;
@@ -105,7 +105,7 @@ bool ListData::BuildBoxRows(const BuildHooks& hooks) {
 
     records_.clear();
     rows_.clear();
-    ResetCounts();
+    resetCounts();
     // The boxes are read first and the rows made from what was read: one
     // pass over each folder, and the progress range is the messages there are.
     std::vector<std::vector<FILESTS_INFO>> loaded(boxFolders.size());
@@ -114,7 +114,7 @@ bool ListData::BuildBoxRows(const BuildHooks& hooks) {
         if (hooks.abandon && hooks.abandon()) return false;
         CFileMng::LoadFolderRecords(boxFolders[b], loaded[b]);
         total += loaded[b].size();
-        ports().pump->dispatchOne();
+        CurrentPorts().pump->DispatchOne();
     }
     records_.reserve(total);
     rows_.reserve(total);
@@ -124,10 +124,10 @@ bool ListData::BuildBoxRows(const BuildHooks& hooks) {
             if (r.filePath.empty()) break;
             const int index = static_cast<int>(records_.size());
             // The window stays live while the rows go in.
-            if (index % kRowsPerPump == 0) ports().pump->dispatchOne();
+            if (index % kRowsPerPump == 0) CurrentPorts().pump->DispatchOne();
             records_.push_back(std::move(r));
             rows_.push_back(index);
-            CountRow(records_.back());
+            countRow(records_.back());
             if (hooks.advance) hooks.advance(index);
         }
         std::vector<FILESTS_INFO>().swap(box);
@@ -135,7 +135,7 @@ bool ListData::BuildBoxRows(const BuildHooks& hooks) {
     return true;
 }
 
-void ListData::BuildResponseRows(const BuildHooks& hooks) {
+void ListData::buildResponseRows(const BuildHooks& hooks) {
     const fs::path outou = pathOf(source_.root + source_.folderName) / pathOf(store::kResponseFolder);
     if (hooks.range) hooks.range(CFileMng::CountMessages(outou));
     std::vector<FILESTS_INFO> work;
@@ -148,18 +148,18 @@ void ListData::BuildResponseRows(const BuildHooks& hooks) {
 
     records_.assign(listcol::kResponseMessages, FILESTS_INFO{});
     rows_.clear();
-    ResetCounts();
+    resetCounts();
     for (int k = 1; k <= listcol::kResponseMessages; ++k) {
-        ports().pump->dispatchOne();
+        CurrentPorts().pump->DispatchOne();
         char digits[16];
         std::snprintf(digits, sizeof digits, "%03d", k);
-        const std::u16string key = fromUtf8(digits);
+        const std::u16string key = FromUtf8(digits);
         FILESTS_INFO& slot = records_[static_cast<std::size_t>(k - 1)];
         if (const auto it = first.find(key); it != first.end()) {
             slot = work[it->second];
             // Every message of the list counts as played.
             slot.downloadState = kPlayedOnMainUnit;
-            CountRow(slot);
+            countRow(slot);
             if (hooks.advance) hooks.advance(k - 1);
         } else {
             slot.boxNumber = key;
@@ -169,17 +169,17 @@ void ListData::BuildResponseRows(const BuildHooks& hooks) {
     }
 }
 
-void ListData::KeepRecords(const std::function<bool(const FILESTS_INFO&)>& keep) {
+void ListData::keepRecords(const std::function<bool(const FILESTS_INFO&)>& keep) {
     // The record array becomes the kept records alone, in array order.
     std::vector<FILESTS_INFO> kept;
     for (FILESTS_INFO& r : records_)
         if (keep(r)) kept.push_back(std::move(r));
     records_ = std::move(kept);
     rows_.clear();
-    ResetCounts();
+    resetCounts();
     for (std::size_t i = 0; i < records_.size(); ++i) {
         rows_.push_back(static_cast<int>(i));
-        CountRow(records_[i]);
+        countRow(records_[i]);
     }
 }
 
@@ -191,8 +191,8 @@ void ListData::NotDownloadedDisplay(bool fromButton) {
     }
     mode_ = display::kNotDownloaded;
     if (fromButton) keepSort_ = false;
-    KeepRecords([](const FILESTS_INFO& r) { return contains(r.filePath, kVminfMark); });
-    Order();
+    keepRecords([](const FILESTS_INFO& r) { return contains(r.filePath, kVminfMark); });
+    order();
 }
 
 bool ListData::SelectDisplay(const std::function<bool(const FILESTS_INFO&)>& matches, bool fromButton) {
@@ -206,7 +206,7 @@ bool ListData::SelectDisplay(const std::function<bool(const FILESTS_INFO&)>& mat
     }
     mode_ = display::kSelect;
     criteria_ = matches;
-    KeepRecords(matches);
+    keepRecords(matches);
     // After a move the matches stay in record order; otherwise the default order.
     if (fromButton || keepSort_) {
         ResetSort();
@@ -247,13 +247,13 @@ std::u16string ListData::Cell(int row, int column) const {
 
 // ----------------------------------------------------------------------- sort
 
-int ListData::ColumnOfKind(CellKind kind) const {
+int ListData::columnOfKind(CellKind kind) const {
     for (std::size_t i = 0; i < columns_.size(); ++i)
         if (columns_[i].kind == kind) return static_cast<int>(i);
     return -1;
 }
 
-void ListData::SortBy(int column, SortDirection direction) {
+void ListData::sortBy(int column, SortDirection direction) {
     if (column < 0 || column >= static_cast<int>(columns_.size())) return;
     // Cells compare as shown: one key per record, made once.
     std::vector<std::u16string> keys(records_.size());
@@ -266,8 +266,8 @@ void ListData::SortBy(int column, SortDirection direction) {
 
 void ListData::ApplyDefaultOrder() {
     if (responseList_) return;
-    SortBy(ColumnOfKind(CellKind::Date), SortDirection::Descending);
-    SortBy(ColumnOfKind(CellKind::BoxNumber), SortDirection::Ascending);
+    sortBy(columnOfKind(CellKind::Date), SortDirection::Descending);
+    sortBy(columnOfKind(CellKind::BoxNumber), SortDirection::Ascending);
 }
 
 void ListData::ResetSort() {
@@ -275,11 +275,11 @@ void ListData::ResetSort() {
     sorted_ = false;
 }
 
-void ListData::Order() {
+void ListData::order() {
     if (responseList_) return;
     if (keepSort_ && sorted_) {
         ApplyDefaultOrder();
-        SortBy(sortColumn_, lastDirection_);
+        sortBy(sortColumn_, lastDirection_);
         return;
     }
     ResetSort();
@@ -295,7 +295,7 @@ bool ListData::HeaderClick(int column) {
     else if (sortColumn_ < 0 && columns_[column].kind == CellKind::BoxNumber)
         // The default order already lists the boxes ascending.
         direction = SortDirection::Descending;
-    SortBy(column, direction);
+    sortBy(column, direction);
     sortColumn_ = column;
     lastDirection_ = direction;
     sorted_ = true;
@@ -343,9 +343,9 @@ bool ListData::ToggleFlag(int row) {
     // Only the flag changes on disk: what the list shows besides (the response
     // list counts every message as played) stays out of the file.
     FILESTS_INFO onDisk;
-    if (!CFileMng::ReadStatusRecord(shown.path(), onDisk)) return false;
+    if (!CFileMng::ReadStatusRecord(shown.Path(), onDisk)) return false;
     onDisk.flag = next;
-    if (CFileMng::WriteStatusRecord(onDisk, shown.path()) != store::RecordWrite::Written) return false;
+    if (CFileMng::WriteStatusRecord(onDisk, shown.Path()) != store::RecordWrite::Written) return false;
     shown.flag = next;
     return true;
 }

@@ -102,14 +102,14 @@ public:
     bool ToggleFlag(int row);
 
 private:
-    bool BuildBoxRows(const BuildHooks& hooks);
-    void BuildResponseRows(const BuildHooks& hooks);
-    void CountRow(const FILESTS_INFO& r);
-    void KeepRecords(const std::function<bool(const FILESTS_INFO&)>& keep);
-    void ResetCounts();
-    void Order();
-    void SortBy(int column, SortDirection direction);
-    int ColumnOfKind(CellKind kind) const;
+    bool buildBoxRows(const BuildHooks& hooks);
+    void buildResponseRows(const BuildHooks& hooks);
+    void countRow(const FILESTS_INFO& r);
+    void keepRecords(const std::function<bool(const FILESTS_INFO&)>& keep);
+    void resetCounts();
+    void order();
+    void sortBy(int column, SortDirection direction);
+    int columnOfKind(CellKind kind) const;
 
     ListSource source_;
     bool responseList_ = false;

@@ -36,7 +36,7 @@ StoreResult StoreNewList(ListSlotTable& slots, bool responseList, const BoxSelec
     const int count = slots.OpenCount();
     if (count >= listslots::kSlots) return StoreResult::LimitReached;
     slots.disp[count].clear();
-    if (!responseList && boxes.empty()) return StoreResult::NothingSelected;
+    if (!responseList && boxes.Empty()) return StoreResult::NothingSelected;
     slots.disp[count] = responseList ? std::u16string(listdef::kResponseList) : BuildDefinition(boxes);
     slots.folderNames[count] = folderName;
     return StoreResult::Stored;

@@ -30,7 +30,7 @@ constexpr Companion kResponseCompanions[] = {
     {".wav", Ext::AnyCase}, {".vmdat", Ext::Exact}, {".wma", Ext::AnyCase}, {".vminf", Ext::Exact}};
 
 fs::path pathOf(std::u16string_view s) {
-    return fs::path(toUtf8(s));
+    return fs::path(ToUtf8(s));
 }
 
 bool isVoiceData(const fs::path& file) {
@@ -73,7 +73,7 @@ class Run {
 public:
     Run(const DeletionRequest& request, CFtpMng* ftp, DeletionView& view) : request_(request), ftp_(ftp), view_(view) {}
 
-    DeletionResult go();
+    DeletionResult Go();
 
 private:
     // Each returns false when the run is to stop.
@@ -96,8 +96,8 @@ private:
 };
 
 void Run::step() {
-    view_.advance();
-    pumpOne();
+    view_.Advance();
+    PumpOne();
 }
 
 void Run::removeFiles(const fs::path& file, const Companion* begin, const Companion* end) {
@@ -114,7 +114,7 @@ void Run::removeFiles(const fs::path& file, const Companion* begin, const Compan
 }
 
 bool Run::pcRow(const FILESTS_INFO& row) {
-    const fs::path file = row.path();
+    const fs::path file = row.Path();
     if (request_.responseList && file.empty()) return true;  // a number without a message
     if (row.isProtected == 1) {
         flags_.noneOrProtected = true;
@@ -134,7 +134,7 @@ bool Run::pcRow(const FILESTS_INFO& row) {
         flags_.notDownloaded = true;
         return true;
     }
-    return !(request_.kind == del::kKindPc && view_.backupDue());
+    return !(request_.kind == del::kKindPc && view_.BackupDue());
 }
 
 bool Run::pcPhase() {
@@ -174,7 +174,7 @@ bool Run::askMainUnit(const std::u16string& remotePath, const fs::path& file) {
 }
 
 bool Run::mainUnitRow(const FILESTS_INFO& row) {
-    const fs::path file = row.path();
+    const fs::path file = row.Path();
     if (request_.responseList && file.empty()) return true;
     if (row.isProtected == 1) {
         flags_.noneOrProtected = true;
@@ -188,7 +188,7 @@ bool Run::mainUnitRow(const FILESTS_INFO& row) {
     if (request_.responseList) {
         if (!isVoiceData(file)) return true;
         std::u16string remote(kRemoteResponses);
-        remote += fromUtf8(file.filename().string());
+        remote += FromUtf8(file.filename().string());
         return askMainUnit(remote, file);
     }
     if (!isVoiceData(file)) {
@@ -204,7 +204,7 @@ bool Run::mainUnitRow(const FILESTS_INFO& row) {
             return true;
         }
     }
-    const std::u16string infoName = fromUtf8(info.filename().string());
+    const std::u16string infoName = FromUtf8(info.filename().string());
     if (BoxOfMessageName(infoName) != place->box) {
         // A message copied here from another box: the main unit keeps it under that box.
         flags_.noneOrProtected = true;
@@ -224,32 +224,32 @@ bool Run::mainUnitPhase() {
     return true;
 }
 
-DeletionResult Run::go() {
+DeletionResult Run::Go() {
     const int selected = static_cast<int>(request_.rows.size());
     if (selected == 0) {
-        prompt(std::u16string(del::kNotSelected), std::u16string(del::kErrorCaption), Icon::Exclamation);
+        ShowPrompt(std::u16string(del::kNotSelected), std::u16string(del::kErrorCaption), Icon::Exclamation);
         result_.end = DeletionEnd::NothingSelected;
         return result_;
     }
     const int perRow = request_.kind == del::kKindBoth ? del::kStepsPerRowBoth : del::kStepsPerRow;
-    view_.openProgress(selected * perRow);
+    view_.OpenProgress(selected * perRow);
 
     if (request_.kind != del::kKindMainUnit && !pcPhase()) {
-        view_.closeProgress();
+        view_.CloseProgress();
         result_.end = DeletionEnd::BackupRequested;
         return result_;
     }
     if (request_.kind != del::kKindPc && !mainUnitPhase()) {
-        view_.closeProgress();
-        prompt(std::u16string(del::kCommError), std::u16string(del::kErrorCaption), Icon::Exclamation);
-        view_.logout();
+        view_.CloseProgress();
+        ShowPrompt(std::u16string(del::kCommError), std::u16string(del::kErrorCaption), Icon::Exclamation);
+        view_.Logout();
         result_.end = DeletionEnd::CommError;
         return result_;
     }
-    view_.closeProgress();
+    view_.CloseProgress();
     result_.shown = ChooseDeletionSummary(flags_, selected, request_.responseList,
-                                          selected == 1 ? request_.rows.front().path() : fs::path());
-    for (const SummaryMessage& m : result_.shown) prompt(m.text, m.caption, m.icon);
+                                          selected == 1 ? request_.rows.front().Path() : fs::path());
+    for (const SummaryMessage& m : result_.shown) ShowPrompt(m.text, m.caption, m.icon);
     return result_;
 }
 
@@ -280,7 +280,7 @@ std::vector<SummaryMessage> summaryOfDeletions(const DeletionFlags& flags, int s
             } else {
                 const bool extension = singleRow.parent_path().parent_path().filename() == pathOf(u"naisen");
                 text = extension ? u"内線BOX" : u"留守録BOX";
-                text += fromUtf8(singleRow.parent_path().filename().string());
+                text += FromUtf8(singleRow.parent_path().filename().string());
                 text += u"の音声メッセージは\n使用中のため消去できません。";
             }
             return {{text, error, Icon::Exclamation}};
@@ -351,7 +351,7 @@ std::optional<MessagePlace> PlaceInBoxFolder(const fs::path& boxFolder, const fs
     if (!responseList) {
         folder /= parts[1];
         if (!isRealFolder(folder)) return std::nullopt;
-        place.box = fromUtf8(parts[1].string());
+        place.box = FromUtf8(parts[1].string());
     }
     std::error_code ec;
     const fs::file_type type = fs::symlink_status(folder / name, ec).type();
@@ -371,7 +371,7 @@ std::u16string BoxOfMessageName(std::u16string_view vminfName) {
 // ------------------------------------------------------------ procedure
 
 DeletionResult DeleteMessages(const DeletionRequest& request, CFtpMng* ftp, DeletionView& view) {
-    return Run(request, ftp, view).go();
+    return Run(request, ftp, view).Go();
 }
 
 }  // namespace plova

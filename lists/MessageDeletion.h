@@ -92,15 +92,15 @@ public:
     virtual ~DeletionView() = default;
     // The progress window "消去中" with `range` steps; the main window is
     // disabled meanwhile.
-    virtual void openProgress(int range) = 0;
-    virtual void advance() = 0;
+    virtual void OpenProgress(int range) = 0;
+    virtual void Advance() = 0;
     // The bar to its end, the window closed, the main window enabled again.
-    virtual void closeProgress() = 0;
+    virtual void CloseProgress() = 0;
     // Between the rows of a PC-only run while the backup watch is armed: true
     // when a backup fell due and is to run now (it is then marked requested).
-    virtual bool backupDue() = 0;
+    virtual bool BackupDue() = 0;
     // Ends the connection with the main unit and clears the logged-in flag.
-    virtual void logout() = 0;
+    virtual void Logout() = 0;
 };
 
 struct DeletionRequest {

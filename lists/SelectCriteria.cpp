@@ -77,11 +77,11 @@ bool matchByte(std::uint8_t criterion, std::uint8_t value) {
 }
 
 bool fitsBytes(const TextInput& t, std::size_t limit) {
-    return !t.ticked || cp932Length(t.text) <= limit;
+    return !t.ticked || Cp932Length(t.text) <= limit;
 }
 
 bool hasLeadByte(std::u16string_view text) {
-    for (unsigned char b : toCp932(text))
+    for (unsigned char b : ToCp932(text))
         if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) return true;
     return false;
 }
@@ -90,7 +90,7 @@ bool hasLeadByte(std::u16string_view text) {
 void storeText(const TextInput& t, bool& used, std::u16string& text) {
     if (!t.ticked) return;
     used = true;
-    text = fromCp932(toCp932(t.text));
+    text = FromCp932(ToCp932(t.text));
 }
 
 std::uint8_t choiceByte(const ChoiceInput& c) {

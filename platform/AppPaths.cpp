@@ -21,17 +21,17 @@ std::filesystem::path followLink(const std::filesystem::path& file) {
 
 }  // namespace
 
-bool isInstalledLayout(const std::filesystem::path& exeFolder) {
+bool IsInstalledLayout(const std::filesystem::path& exeFolder) {
     std::error_code ec;
     const auto folder = exeFolder.has_filename() ? exeFolder : exeFolder.parent_path();
     return std::filesystem::is_directory(folder.parent_path() / "share" / "plova", ec);
 }
 
-bool keepsFilesBeside(const std::filesystem::path& exeFolder) {
-    return !isInstalledLayout(exeFolder) && canWriteIn(exeFolder);
+bool KeepsFilesBeside(const std::filesystem::path& exeFolder) {
+    return !IsInstalledLayout(exeFolder) && CanWriteIn(exeFolder);
 }
 
-std::optional<std::string> optionValue(const std::vector<std::string>& args, const std::string& option) {
+std::optional<std::string> OptionValue(const std::vector<std::string>& args, const std::string& option) {
     for (std::size_t i = 0; i + 1 < args.size(); ++i)
         if (args[i] == option) return args[i + 1];
     const std::string prefix = option + "=";
@@ -40,11 +40,11 @@ std::optional<std::string> optionValue(const std::vector<std::string>& args, con
     return std::nullopt;
 }
 
-std::filesystem::path settingsPath(const std::vector<std::string>& args, const std::string& fileName) {
-    if (auto v = optionValue(args, "--settings")) return followLink(absolutePath(pathFromUtf8(*v)));
-    const auto exeDir = executableFolder();
-    if (keepsFilesBeside(exeDir)) return followLink(exeDir / fileName);
-    return followLink(userSettingsFolder() / fileName);
+std::filesystem::path SettingsPath(const std::vector<std::string>& args, const std::string& fileName) {
+    if (auto v = OptionValue(args, "--settings")) return followLink(AbsolutePath(PathFromUtf8(*v)));
+    const auto exeDir = ExecutableFolder();
+    if (KeepsFilesBeside(exeDir)) return followLink(exeDir / fileName);
+    return followLink(UserSettingsFolder() / fileName);
 }
 
 }  // namespace plova

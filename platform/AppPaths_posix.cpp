@@ -23,7 +23,7 @@ std::filesystem::path userFolder(const char* xdgVar, const char* fallbackBelowHo
 
 const char* const kScratchBaseVariable = "XDG_CACHE_HOME";
 
-std::filesystem::path executableFolder() {
+std::filesystem::path ExecutableFolder() {
     std::error_code ec;
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec) exe = std::filesystem::current_path(ec) / "plova";
@@ -31,18 +31,18 @@ std::filesystem::path executableFolder() {
     return dir / "";  // keeps the trailing separator, as callers join names straight on
 }
 
-bool canWriteIn(const std::filesystem::path& folder) {
+bool CanWriteIn(const std::filesystem::path& folder) {
     return ::access(folder.c_str(), W_OK) == 0;
 }
 
-std::filesystem::path userSettingsFolder() {
+std::filesystem::path UserSettingsFolder() {
     auto dir = userFolder("XDG_CONFIG_HOME", ".config");
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     return dir;
 }
 
-std::filesystem::path scratchFolder() {
+std::filesystem::path ScratchFolder() {
     // Always the user's own folder, never beside the executable or in a
     // folder others share: what is written here is opened again by name.
     std::filesystem::path dir;
@@ -61,20 +61,20 @@ std::filesystem::path scratchFolder() {
     return dir / "";
 }
 
-std::optional<std::filesystem::path> environmentPath(const char* name) {
+std::optional<std::filesystem::path> EnvironmentPath(const char* name) {
     const char* v = std::getenv(name);
     if (v == nullptr || *v == '\0') return std::nullopt;
     return std::filesystem::path(v);
 }
 
-void setEnvironmentPath(const char* name, const std::optional<std::filesystem::path>& value) {
+void SetEnvironmentPath(const char* name, const std::optional<std::filesystem::path>& value) {
     if (value)
         ::setenv(name, value->c_str(), 1);
     else
         ::unsetenv(name);
 }
 
-std::vector<std::string> commandLineArguments(int argc, char** argv) {
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
     return std::vector<std::string>(argv, argv + argc);
 }
 

@@ -21,7 +21,7 @@ constexpr char kRoamingVariable[] = "APPDATA";
 
 // The folder an environment variable names, else the one Windows knows.
 std::filesystem::path profileFolder(const char* variable, REFKNOWNFOLDERID known) {
-    if (auto named = environmentPath(variable)) return *named;
+    if (auto named = EnvironmentPath(variable)) return *named;
     wchar_t* folder = nullptr;
     std::filesystem::path found;
     if (SHGetKnownFolderPath(known, KF_FLAG_CREATE, nullptr, &folder) == S_OK) found = folder;
@@ -33,7 +33,7 @@ std::filesystem::path profileFolder(const char* variable, REFKNOWNFOLDERID known
 
 const char* const kScratchBaseVariable = "LOCALAPPDATA";
 
-std::filesystem::path executableFolder() {
+std::filesystem::path ExecutableFolder() {
     std::wstring exe(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length = GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size()));
@@ -47,50 +47,50 @@ std::filesystem::path executableFolder() {
     return std::filesystem::path(exe).parent_path() / "";
 }
 
-bool canWriteIn(const std::filesystem::path& folder) {
+bool CanWriteIn(const std::filesystem::path& folder) {
     // Windows' access rules are too many to read off: the folder is asked by
     // making a file there.
-    std::optional<TempFile> probe = createTempFile(folder);
+    std::optional<TempFile> probe = CreateTempFile(folder);
     if (!probe) return false;
-    probe->handle.close();
-    removeFileOrLink(probe->path);
+    probe->handle.Close();
+    RemoveFileOrLink(probe->path);
     return true;
 }
 
-std::filesystem::path userSettingsFolder() {
+std::filesystem::path UserSettingsFolder() {
     const auto dir = profileFolder(kRoamingVariable, FOLDERID_RoamingAppData) / kAppFolder;
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     return dir;
 }
 
-std::filesystem::path scratchFolder() {
+std::filesystem::path ScratchFolder() {
     // The profile's folders are the user's own by their access rules; a link
     // or junction under the program's name is not taken.
     const auto dir = profileFolder(kScratchBaseVariable, FOLDERID_LocalAppData) / kAppFolder;
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
-    if (entryType(dir) != std::filesystem::file_type::directory) return {};
+    if (EntryType(dir) != std::filesystem::file_type::directory) return {};
     return dir / "";
 }
 
-std::optional<std::filesystem::path> environmentPath(const char* name) {
-    const wchar_t* v = _wgetenv(win::wide(name).c_str());
+std::optional<std::filesystem::path> EnvironmentPath(const char* name) {
+    const wchar_t* v = _wgetenv(win::Wide(name).c_str());
     if (v == nullptr || *v == L'\0') return std::nullopt;
     return std::filesystem::path(v);
 }
 
-void setEnvironmentPath(const char* name, const std::optional<std::filesystem::path>& value) {
+void SetEnvironmentPath(const char* name, const std::optional<std::filesystem::path>& value) {
     // An empty value removes the variable.
-    _wputenv_s(win::wide(name).c_str(), value ? value->c_str() : L"");
+    _wputenv_s(win::Wide(name).c_str(), value ? value->c_str() : L"");
 }
 
-std::vector<std::string> commandLineArguments(int argc, char** argv) {
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
     int count = 0;
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
     if (wide == nullptr) return std::vector<std::string>(argv, argv + argc);
     std::vector<std::string> args;
-    for (int i = 0; i < count; ++i) args.push_back(win::utf8(wide[i]));
+    for (int i = 0; i < count; ++i) args.push_back(win::Utf8(wide[i]));
     LocalFree(wide);
     return args;
 }

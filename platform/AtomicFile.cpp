@@ -13,7 +13,7 @@ constexpr std::size_t kPendingLimit = 64 * 1024;
 AtomicFile::AtomicFile(std::filesystem::path target, NewFileMode mode) : target_(std::move(target)) {
     // A hidden name of our own, so that a temporary file a crash leaves behind
     // never looks like a message or a settings file to anyone listing the folder.
-    std::optional<TempFile> temp = createTempFile(target_.parent_path().empty() ? "." : target_.parent_path());
+    std::optional<TempFile> temp = CreateTempFile(target_.parent_path().empty() ? "." : target_.parent_path());
     if (!temp) {
         failed_ = true;
         return;
@@ -23,34 +23,34 @@ AtomicFile::AtomicFile(std::filesystem::path target, NewFileMode mode) : target_
     // A file system without permissions (a share, FAT) takes the file as it
     // is; only a file meant for its owner alone (a password in it) is not
     // written where that cannot be made so.
-    if (!setModeFor(file_, target_, mode) && mode == NewFileMode::OwnerOnly) failed_ = true;
+    if (!SetModeFor(file_, target_, mode) && mode == NewFileMode::OwnerOnly) failed_ = true;
 }
 
 AtomicFile::~AtomicFile() {
-    file_.close();
-    if (!committed_ && !temp_.empty()) removeFileOrLink(temp_);
+    file_.Close();
+    if (!committed_ && !temp_.empty()) RemoveFileOrLink(temp_);
 }
 
 bool AtomicFile::flush() {
-    if (!pending_.empty() && !file_.writeAll(pending_.data(), pending_.size())) failed_ = true;
+    if (!pending_.empty() && !file_.WriteAll(pending_.data(), pending_.size())) failed_ = true;
     pending_.clear();
     return !failed_;
 }
 
-bool AtomicFile::write(const void* data, std::size_t size) {
-    if (!ok()) return false;
+bool AtomicFile::Write(const void* data, std::size_t size) {
+    if (!Ok()) return false;
     pending_.append(static_cast<const char*>(data), size);
     return pending_.size() < kPendingLimit || flush();
 }
 
-bool AtomicFile::write(std::string_view bytes) {
-    return write(bytes.data(), bytes.size());
+bool AtomicFile::Write(std::string_view bytes) {
+    return Write(bytes.data(), bytes.size());
 }
 
-bool AtomicFile::commit() {
-    if (!ok() || committed_) return false;
-    if (!flush() || !file_.sync() || !file_.closeChecked()) failed_ = true;
-    if (failed_ || !replaceFile(temp_, target_)) {
+bool AtomicFile::Commit() {
+    if (!Ok() || committed_) return false;
+    if (!flush() || !file_.Sync() || !file_.CloseChecked()) failed_ = true;
+    if (failed_ || !RenameReplacing(temp_, target_)) {
         failed_ = true;
         return false;
     }
@@ -58,9 +58,9 @@ bool AtomicFile::commit() {
     return true;
 }
 
-bool writeFileAtomically(const std::filesystem::path& target, std::string_view bytes, NewFileMode mode) {
+bool WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes, NewFileMode mode) {
     AtomicFile f(target, mode);
-    return f.write(bytes) && f.commit();
+    return f.Write(bytes) && f.Commit();
 }
 
 }  // namespace plova

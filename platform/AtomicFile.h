@@ -19,11 +19,11 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    bool ok() const { return file_.isOpen() && !failed_; }
-    bool write(std::string_view bytes);
-    bool write(const void* data, std::size_t size);
+    bool Ok() const { return file_.IsOpen() && !failed_; }
+    bool Write(std::string_view bytes);
+    bool Write(const void* data, std::size_t size);
     // Writes, syncs and renames over the target. False leaves the target untouched.
-    bool commit();
+    bool Commit();
 
 private:
     bool flush();
@@ -37,7 +37,7 @@ private:
 };
 
 // The whole content in one call.
-bool writeFileAtomically(const std::filesystem::path& target, std::string_view bytes,
+bool WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes,
                          NewFileMode mode = NewFileMode::Default);
 
 }  // namespace plova

@@ -7,7 +7,7 @@
 
 namespace plova {
 
-inline std::tm localCalendarTime(std::time_t t) {
+inline std::tm LocalCalendarTime(std::time_t t) {
     std::tm tm{};
 #if defined(_WIN32)
     localtime_s(&tm, &t);
@@ -17,7 +17,7 @@ inline std::tm localCalendarTime(std::time_t t) {
     return tm;
 }
 
-inline std::tm universalCalendarTime(std::time_t t) {
+inline std::tm UniversalCalendarTime(std::time_t t) {
     std::tm tm{};
 #if defined(_WIN32)
     gmtime_s(&tm, &t);

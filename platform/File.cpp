@@ -43,33 +43,33 @@ bool hasTempPrefix(const std::filesystem::path& name) {
 
 FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
     if (this != &other) {
-        close();
-        file_ = other.release();
+        Close();
+        file_ = other.Release();
     }
     return *this;
 }
 
-NativeFile FileHandle::release() {
+NativeFile FileHandle::Release() {
     const NativeFile file = file_;
     file_ = kNoFile;
     return file;
 }
 
-bool FileHandle::writeAllAt(std::uint64_t offset, const void* data, std::size_t size) {
-    return plova::writeAllAt(file_, offset, data, size);
+bool FileHandle::WriteAllAt(std::uint64_t offset, const void* data, std::size_t size) {
+    return plova::WriteAllAt(file_, offset, data, size);
 }
 
-FilePtr openFileStream(const std::filesystem::path& path, Access access, Links links) {
+FilePtr OpenFileStream(const std::filesystem::path& path, Access access, Links links) {
     const char* mode = access == Access::Read ? "rb" : "r+b";
-    return streamOf(openRegularFile(path, access, links), mode);
+    return StreamOf(OpenRegularFile(path, access, links), mode);
 }
 
-ReadResult readWholeFile(const std::filesystem::path& path, std::string& out, std::uint64_t maxBytes, Links links) {
+ReadResult ReadWholeFile(const std::filesystem::path& path, std::string& out, std::uint64_t maxBytes, Links links) {
     out.clear();
     ReadResult why = ReadResult::Ok;
-    const FileHandle f = openRegularFile(path, Access::Read, links, &why);
+    const FileHandle f = OpenRegularFile(path, Access::Read, links, &why);
     if (!f) return why;
-    const std::optional<std::uint64_t> size = f.size();
+    const std::optional<std::uint64_t> size = f.Size();
     if (!size) return ReadResult::Failed;
     if (*size > maxBytes) return ReadResult::TooLarge;
     out.reserve(static_cast<std::size_t>(*size));
@@ -77,7 +77,7 @@ ReadResult readWholeFile(const std::filesystem::path& path, std::string& out, st
     // to its new end, but never beyond the limit.
     std::vector<char> chunk(kReadChunk);
     for (;;) {
-        const auto n = f.readAt(out.size(), chunk.data(), chunk.size());
+        const auto n = f.ReadAt(out.size(), chunk.data(), chunk.size());
         if (!n) {
             out.clear();
             return ReadResult::Failed;
@@ -91,31 +91,31 @@ ReadResult readWholeFile(const std::filesystem::path& path, std::string& out, st
     }
 }
 
-bool readRange(const std::filesystem::path& path, std::uint64_t offset, std::size_t size, std::string& out,
+bool ReadRange(const std::filesystem::path& path, std::uint64_t offset, std::size_t size, std::string& out,
                Links links) {
     out.clear();
-    const FileHandle f = openRegularFile(path, Access::Read, links);
+    const FileHandle f = OpenRegularFile(path, Access::Read, links);
     if (!f) return false;
     out.resize(size);
-    const auto got = f.readAt(offset, out.data(), size);
+    const auto got = f.ReadAt(offset, out.data(), size);
     out.resize(got ? *got : 0);
     return got.has_value();
 }
 
-std::filesystem::path newTempPath(const std::filesystem::path& folder, std::string_view suffix) {
+std::filesystem::path NewTempPath(const std::filesystem::path& folder, std::string_view suffix) {
     for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
         std::filesystem::path path = newTempName(folder, suffix);
-        if (entryType(path) == std::filesystem::file_type::not_found) return path;
+        if (EntryType(path) == std::filesystem::file_type::not_found) return path;
     }
     return {};
 }
 
-std::optional<TempFile> createTempFile(const std::filesystem::path& folder, std::string_view suffix) {
+std::optional<TempFile> CreateTempFile(const std::filesystem::path& folder, std::string_view suffix) {
     for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
         std::filesystem::path path = newTempName(folder, suffix);
-        FileHandle f = createNewFile(path);
+        FileHandle f = CreateNewFile(path);
         if (f) return TempFile{std::move(f), std::move(path)};
-        if (lastFileError() != FileError::Exists) return std::nullopt;
+        if (LastFileError() != FileError::Exists) return std::nullopt;
     }
     return std::nullopt;
 }
@@ -132,7 +132,7 @@ std::vector<std::filesystem::path> staleTempEntries(const std::filesystem::path&
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         if (!hasTempPrefix(it->path().filename())) continue;
-        if (entryType(it->path()) != type) continue;
+        if (EntryType(it->path()) != type) continue;
         std::error_code e;
         const fs::file_time_type written = fs::last_write_time(it->path(), e);
         if (!e && written < cutoff) stale.push_back(it->path());
@@ -142,17 +142,17 @@ std::vector<std::filesystem::path> staleTempEntries(const std::filesystem::path&
 
 }  // namespace
 
-int removeStaleTempFiles(const std::filesystem::path& folder, std::chrono::seconds age) {
+int RemoveStaleTempFiles(const std::filesystem::path& folder, std::chrono::seconds age) {
     int removed = 0;
     for (const auto& p : staleTempEntries(folder, age, std::filesystem::file_type::regular))
-        if (removeFileOrLink(p)) ++removed;
+        if (RemoveFileOrLink(p)) ++removed;
     return removed;
 }
 
-int removeStaleTempFolders(const std::filesystem::path& folder, std::chrono::seconds age) {
+int RemoveStaleTempFolders(const std::filesystem::path& folder, std::chrono::seconds age) {
     int removed = 0;
     for (const auto& p : staleTempEntries(folder, age, std::filesystem::file_type::directory))
-        if (removeFolderTree(p)) ++removed;
+        if (RemoveFolderTree(p)) ++removed;
     return removed;
 }
 

@@ -31,54 +31,54 @@ class FileHandle {
 public:
     FileHandle() = default;
     explicit FileHandle(NativeFile file) : file_(file) {}
-    ~FileHandle() { close(); }
-    FileHandle(FileHandle&& other) noexcept : file_(other.release()) {}
+    ~FileHandle() { Close(); }
+    FileHandle(FileHandle&& other) noexcept : file_(other.Release()) {}
     FileHandle& operator=(FileHandle&& other) noexcept;
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
 
-    bool isOpen() const { return file_ != kNoFile; }
-    explicit operator bool() const { return isOpen(); }
-    NativeFile native() const { return file_; }
+    bool IsOpen() const { return file_ != kNoFile; }
+    explicit operator bool() const { return IsOpen(); }
+    NativeFile Native() const { return file_; }
 #if !defined(_WIN32)
     // The descriptor itself, for code that still makes system calls of its own.
-    int fd() const {
+    int Fd() const {
         return file_;
     }
 #endif
-    NativeFile release();
-    void close();
+    NativeFile Release();
+    void Close();
 
     // The size of the file now; nothing when it cannot be told.
-    std::optional<std::uint64_t> size() const;
+    std::optional<std::uint64_t> Size() const;
     // Up to `size` bytes from `offset`, fewer only at the end of the file;
     // nothing on a read error. The file position stays where it was.
-    std::optional<std::size_t> readAt(std::uint64_t offset, void* out, std::size_t size) const;
+    std::optional<std::size_t> ReadAt(std::uint64_t offset, void* out, std::size_t size) const;
     // Every byte at the file position, or false.
-    bool writeAll(const void* data, std::size_t size);
+    bool WriteAll(const void* data, std::size_t size);
     // Every byte at `offset`, leaving the file position where it was, or false.
-    bool writeAllAt(std::uint64_t offset, const void* data, std::size_t size);
+    bool WriteAllAt(std::uint64_t offset, const void* data, std::size_t size);
     // Everything written so far, on the disk itself.
-    bool sync();
+    bool Sync();
     // Cuts the file (or lengthens it with zeros) to `size` bytes.
-    bool resize(std::uint64_t size);
+    bool Resize(std::uint64_t size);
     // Closes the file; false when the system reports an error on closing
     // (a write that could not be completed) or nothing was open.
-    bool closeChecked();
+    bool CloseChecked();
     // POSIX permission bits; Windows files take their access rules from their
     // folder, and there this does nothing but say whether a file is open.
-    bool setPermissions(unsigned mode);
+    bool SetPermissions(unsigned mode);
 
 private:
     NativeFile file_ = kNoFile;
 };
 
 // Every byte at `offset` of an open file, or false.
-bool writeAllAt(NativeFile file, std::uint64_t offset, const void* data, std::size_t size);
+bool WriteAllAt(NativeFile file, std::uint64_t offset, const void* data, std::size_t size);
 
 // The permissions a new file gets from the process's file mode mask (0666 on
 // Windows, where a file is writable unless marked read-only).
-unsigned usualFileMode();
+unsigned UsualFileMode();
 
 enum class NewFileMode {
     Default,    // a new file gets the usual permissions; a replaced file keeps its own
@@ -90,7 +90,7 @@ enum class NewFileMode {
 // naming the owner only); else that of a regular file at `target` now (its
 // permissions; on Windows its hidden and system marks), else the usual for a
 // new file. Anything else under the name (a link, a device) lends nothing.
-bool setModeFor(FileHandle& file, const std::filesystem::path& target, NewFileMode mode);
+bool SetModeFor(FileHandle& file, const std::filesystem::path& target, NewFileMode mode);
 
 enum class Access {
     Read,
@@ -116,13 +116,13 @@ enum class [[nodiscard]] ReadResult{
 // Windows a file another program holds open without sharing it is tried again
 // for about two seconds before the open fails. `why`, when given, says why
 // nothing was opened (Ok when something was).
-FileHandle openRegularFile(const std::filesystem::path& path, Access access, Links links = Links::Follow,
+FileHandle OpenRegularFile(const std::filesystem::path& path, Access access, Links links = Links::Follow,
                            ReadResult* why = nullptr);
 
 // Opens a file to be written from scratch: creates it when missing, else
 // empties it. Refuses a link, a pipe or device, and a file with a second name
 // (whose other name would lose its content too).
-FileHandle openForRewrite(const std::filesystem::path& path);
+FileHandle OpenForRewrite(const std::filesystem::path& path);
 
 // A standard stream over a file, for the readers and writers that want one.
 struct FileCloser {
@@ -133,18 +133,18 @@ struct FileCloser {
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // The stream of an open handle ("rb", "r+b", "wb", "ab"…), which then owns it.
-FilePtr streamOf(FileHandle&& handle, const char* mode);
+FilePtr StreamOf(FileHandle&& handle, const char* mode);
 // openRegularFile, as a stream.
-FilePtr openFileStream(const std::filesystem::path& path, Access access, Links links = Links::Follow);
+FilePtr OpenFileStream(const std::filesystem::path& path, Access access, Links links = Links::Follow);
 
 // The whole file into `out` when it is at most `maxBytes` long (also when it
 // grows while being read: the limit holds for what is read).
-ReadResult readWholeFile(const std::filesystem::path& path, std::string& out, std::uint64_t maxBytes,
+ReadResult ReadWholeFile(const std::filesystem::path& path, std::string& out, std::uint64_t maxBytes,
                          Links links = Links::Follow);
 
 // Up to `size` bytes from `offset` into `out` (fewer only at the end of the
 // file). False when the file cannot be opened or read.
-bool readRange(const std::filesystem::path& path, std::uint64_t offset, std::size_t size, std::string& out,
+bool ReadRange(const std::filesystem::path& path, std::uint64_t offset, std::size_t size, std::string& out,
                Links links = Links::Follow);
 
 // Names changing hands. Each is one step of the file system: a reader finds
@@ -154,28 +154,28 @@ bool readRange(const std::filesystem::path& path, std::uint64_t offset, std::siz
 
 // `from` takes the name `to`, replacing the file or link that bears it (never
 // what a link points to); on Windows written through to the disk.
-bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
+bool RenameReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
 // `from` takes the name `to` unless something bears that name already.
-bool renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
+bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
 // A second name `link` for the file `existing`; false where the file system
 // has no such thing (FAT, many shares), so the caller copies instead.
-bool createHardLink(const std::filesystem::path& existing, const std::filesystem::path& link);
+bool MakeHardLink(const std::filesystem::path& existing, const std::filesystem::path& link);
 // Removes a file or a link, never a folder. True when nothing bears the name afterwards.
-bool removeFileOrLink(const std::filesystem::path& file);
+bool RemoveFileOrLink(const std::filesystem::path& file);
 
 // Removes a folder with everything in it. A link or junction inside goes as
 // a link: what it leads to stays. False when `folder` is no folder (a link
 // to one included) or something in it could not be removed.
-bool removeFolderTree(const std::filesystem::path& folder);
+bool RemoveFolderTree(const std::filesystem::path& folder);
 
 // `path` made absolute as the system reads it. On Windows a share
 // ("\\server\share\…") stays a share: std::filesystem::absolute of MinGW's
 // GCC 12 takes it for a folder on the current drive.
-std::filesystem::path absolutePath(const std::filesystem::path& path);
+std::filesystem::path AbsolutePath(const std::filesystem::path& path);
 
 // What bears the name, a link seen as a link (on Windows std::filesystem sees
 // through links and junctions); not_found when nothing does.
-std::filesystem::file_type entryType(const std::filesystem::path& path);
+std::filesystem::file_type EntryType(const std::filesystem::path& path);
 
 // Why the last of these calls (or an open) failed on this thread, as far as
 // the program acts on it.
@@ -188,11 +188,11 @@ enum class FileError {
     Denied,   // no permission, a read-only file
     Other,
 };
-FileError lastFileError();
+FileError LastFileError();
 
 // The system's words for one of its error numbers (errno on Linux, a
 // GetLastError code on Windows), in UTF-8.
-std::string systemErrorText(int error);
+std::string SystemErrorText(int error);
 
 // The start of every temporary file's name: hidden, and borne by no message
 // or settings file. Stale files under it are swept at start-up.
@@ -202,7 +202,7 @@ constexpr std::string_view kTempFilePrefix = ".plova-tmp-";
 // pipe of that name is never opened (the failure is FileError::Exists). Only
 // its owner may read it (on Windows it takes its folder's access rules) until
 // setModeFor says otherwise.
-FileHandle createNewFile(const std::filesystem::path& path);
+FileHandle CreateNewFile(const std::filesystem::path& path);
 
 // A new, empty file under a hidden name of its own in `folder`, created
 // exclusively: an existing file, link or pipe of that name is never opened.
@@ -211,29 +211,29 @@ struct TempFile {
     FileHandle handle;
     std::filesystem::path path;
 };
-std::optional<TempFile> createTempFile(const std::filesystem::path& folder, std::string_view suffix = {});
+std::optional<TempFile> CreateTempFile(const std::filesystem::path& folder, std::string_view suffix = {});
 
 // Such a name in `folder` with nothing under it now, for a file that another
 // layer creates itself, exclusively (it fails rather than open what may have
 // appeared meanwhile). Empty when no free name is found.
-std::filesystem::path newTempPath(const std::filesystem::path& folder, std::string_view suffix = {});
+std::filesystem::path NewTempPath(const std::filesystem::path& folder, std::string_view suffix = {});
 
 // The number of this process, and whether a process of that number runs on
 // this machine now: files named after the run that writes them can be told
 // from those of a run that is gone.
-long currentProcessId();
-bool processRunning(long pid);
+long CurrentProcessId();
+bool ProcessRunning(long pid);
 
 // Removes from `folder` (not below it) the regular files under such hidden
 // names that were last written more than `age` ago: what a process killed
 // while writing left behind. A temporary file is never the only copy of
 // anything, so nothing is lost. Links, folders and every other name stay.
 // The number of files removed.
-int removeStaleTempFiles(const std::filesystem::path& folder, std::chrono::seconds age);
+int RemoveStaleTempFiles(const std::filesystem::path& folder, std::chrono::seconds age);
 
 // The same for folders under such names (scratch folders of killed runs),
 // removed with everything in them; a link under such a name stays. The
 // number of folders removed.
-int removeStaleTempFolders(const std::filesystem::path& folder, std::chrono::seconds age);
+int RemoveStaleTempFolders(const std::filesystem::path& folder, std::chrono::seconds age);
 
 }  // namespace plova

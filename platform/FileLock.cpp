@@ -9,21 +9,21 @@ constexpr std::string_view kLockSuffix = ".lock";
 
 }  // namespace
 
-std::string FileLock::reason() const {
+std::string FileLock::Reason() const {
     if (state_ == State::Busy) return "held by another run";
     switch (error_) {
     case 0: return "no lock file";
     case kNotRegular: return "not a regular file";
     case kRemovedMeanwhile: return "removed by another run each time it was taken";
-    default: return systemErrorText(error_);
+    default: return SystemErrorText(error_);
     }
 }
 
-FileLock lockFolder(const std::filesystem::path& folder, std::string_view name) {
+FileLock LockFolder(const std::filesystem::path& folder, std::string_view name) {
     return FileLock(folder / name);
 }
 
-FileLock lockBeside(const std::filesystem::path& file) {
+FileLock LockBeside(const std::filesystem::path& file) {
     // Put together in the name's own characters, which need not convert.
     using Char = std::filesystem::path::value_type;
     std::filesystem::path::string_type name(1, Char('.'));

@@ -41,20 +41,20 @@ public:
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
-    State state() const { return state_; }
-    bool held() const { return state_ == State::Held; }
+    State LockState() const { return state_; }
+    bool Held() const { return state_ == State::Held; }
     // The system's error number (errno; a GetLastError code on Windows) when
     // the lock file could not be used, or one of the reasons below.
-    int error() const { return error_; }
+    int Error() const { return error_; }
     static constexpr int kNotRegular = -1;        // a folder, pipe, device or link under the name
     static constexpr int kRemovedMeanwhile = -2;  // another run kept removing the file as it was taken
     // The same in words, for a message.
-    std::string reason() const;
-    const std::filesystem::path& file() const { return file_; }
+    std::string Reason() const;
+    const std::filesystem::path& File() const { return file_; }
 
     // Removes the lock file and then lets the lock go, for a folder that is
     // to be removed again. Nothing when the lock is not held.
-    void releaseAndRemove();
+    void ReleaseAndRemove();
 
 private:
     std::filesystem::path file_;
@@ -68,10 +68,10 @@ constexpr std::string_view kBoxFolderLockName = ".plova-folder.lock";
 constexpr std::string_view kBackupRootLockName = ".plova-backup.lock";
 
 // The lock of the work in `folder`, under the lock file `name` inside it.
-FileLock lockFolder(const std::filesystem::path& folder, std::string_view name);
+FileLock LockFolder(const std::filesystem::path& folder, std::string_view name);
 
 // The lock beside a file ("dir/.NAME.lock" for "dir/NAME"), for a file that
 // is replaced as a whole and so cannot carry a lock of its own.
-FileLock lockBeside(const std::filesystem::path& file);
+FileLock LockBeside(const std::filesystem::path& file);
 
 }  // namespace plova

@@ -40,7 +40,7 @@ FileLock::FileLock(std::filesystem::path lockFile) : file_(std::move(lockFile)) 
             return;
         }
         struct stat opened {};
-        if (::fstat(f.fd(), &opened) != 0) {
+        if (::fstat(f.Fd(), &opened) != 0) {
             error_ = errno;
             return;
         }
@@ -49,7 +49,7 @@ FileLock::FileLock(std::filesystem::path lockFile) : file_(std::move(lockFile)) 
             error_ = kNotRegular;
             return;
         }
-        if (::flock(f.fd(), LOCK_EX | LOCK_NB) != 0) {
+        if (::flock(f.Fd(), LOCK_EX | LOCK_NB) != 0) {
             error_ = errno;
             state_ = errno == EWOULDBLOCK ? State::Busy : State::Failed;
             return;
@@ -68,12 +68,12 @@ FileLock::FileLock(std::filesystem::path lockFile) : file_(std::move(lockFile)) 
     error_ = kRemovedMeanwhile;
 }
 
-void FileLock::releaseAndRemove() {
-    if (!held()) return;
+void FileLock::ReleaseAndRemove() {
+    if (!Held()) return;
     // Removed while still locked: whoever opened the old file meanwhile finds
     // it gone from its name once it gets the lock, and opens the name again.
     ::unlink(file_.c_str());
-    handle_.close();
+    handle_.Close();
     state_ = State::Failed;
 }
 

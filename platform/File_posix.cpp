@@ -33,18 +33,18 @@ ReadResult openFailure(int error) {
 
 }  // namespace
 
-void FileHandle::close() {
+void FileHandle::Close() {
     if (file_ >= 0) ::close(file_);
     file_ = kNoFile;
 }
 
-std::optional<std::uint64_t> FileHandle::size() const {
+std::optional<std::uint64_t> FileHandle::Size() const {
     struct stat st {};
     if (file_ < 0 || ::fstat(file_, &st) != 0 || st.st_size < 0) return std::nullopt;
     return static_cast<std::uint64_t>(st.st_size);
 }
 
-std::optional<std::size_t> FileHandle::readAt(std::uint64_t offset, void* out, std::size_t size) const {
+std::optional<std::size_t> FileHandle::ReadAt(std::uint64_t offset, void* out, std::size_t size) const {
     std::size_t got = 0;
     auto* p = static_cast<char*>(out);
     while (got < size) {
@@ -57,7 +57,7 @@ std::optional<std::size_t> FileHandle::readAt(std::uint64_t offset, void* out, s
     return got;
 }
 
-bool FileHandle::writeAll(const void* data, std::size_t size) {
+bool FileHandle::WriteAll(const void* data, std::size_t size) {
     const auto* p = static_cast<const char*>(data);
     while (size > 0) {
         const ssize_t n = ::write(file_, p, size);
@@ -69,7 +69,7 @@ bool FileHandle::writeAll(const void* data, std::size_t size) {
     return true;
 }
 
-bool writeAllAt(NativeFile file, std::uint64_t offset, const void* data, std::size_t size) {
+bool WriteAllAt(NativeFile file, std::uint64_t offset, const void* data, std::size_t size) {
     const auto* p = static_cast<const char*>(data);
     while (size > 0) {
         const ssize_t n = ::pwrite(file, p, size, static_cast<off_t>(offset));
@@ -82,23 +82,23 @@ bool writeAllAt(NativeFile file, std::uint64_t offset, const void* data, std::si
     return true;
 }
 
-bool FileHandle::sync() {
+bool FileHandle::Sync() {
     return file_ >= 0 && ::fsync(file_) == 0;
 }
 
-bool FileHandle::resize(std::uint64_t size) {
+bool FileHandle::Resize(std::uint64_t size) {
     return file_ >= 0 && ::ftruncate(file_, static_cast<off_t>(size)) == 0;
 }
 
-bool FileHandle::closeChecked() {
-    return file_ >= 0 && ::close(release()) == 0;
+bool FileHandle::CloseChecked() {
+    return file_ >= 0 && ::close(Release()) == 0;
 }
 
-bool FileHandle::setPermissions(unsigned mode) {
+bool FileHandle::SetPermissions(unsigned mode) {
     return file_ >= 0 && ::fchmod(file_, static_cast<mode_t>(mode)) == 0;
 }
 
-unsigned usualFileMode() {
+unsigned UsualFileMode() {
     // The mask can only be read by setting it; it is put back at once.
     static const unsigned mode = [] {
         const mode_t mask = ::umask(022);
@@ -108,20 +108,20 @@ unsigned usualFileMode() {
     return mode;
 }
 
-bool setModeFor(FileHandle& file, const std::filesystem::path& target, NewFileMode mode) {
+bool SetModeFor(FileHandle& file, const std::filesystem::path& target, NewFileMode mode) {
     // Whatever else stands under the name (a link, a device, a pipe) is
     // replaced and lends nothing: a link to /dev/zero would give 0666.
     struct stat st {};
-    mode_t perms = static_cast<mode_t>(usualFileMode());
+    mode_t perms = static_cast<mode_t>(UsualFileMode());
     if (mode == NewFileMode::OwnerOnly) {
         perms = 0600;
     } else if (::lstat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
         perms = st.st_mode & 07777;
     }
-    return file.setPermissions(perms);
+    return file.SetPermissions(perms);
 }
 
-FileHandle openRegularFile(const std::filesystem::path& path, Access access, Links links, ReadResult* why) {
+FileHandle OpenRegularFile(const std::filesystem::path& path, Access access, Links links, ReadResult* why) {
     // O_NONBLOCK keeps the open of a pipe with no writer from waiting forever;
     // the descriptor goes back to blocking once it is known to be a file.
     FileHandle f(::open(path.c_str(), openFlags(access, links), 0666));
@@ -129,78 +129,78 @@ FileHandle openRegularFile(const std::filesystem::path& path, Access access, Lin
     struct stat st {};
     if (!f) {
         result = openFailure(errno);
-    } else if (::fstat(f.fd(), &st) != 0) {
+    } else if (::fstat(f.Fd(), &st) != 0) {
         result = ReadResult::Failed;
     } else if (!S_ISREG(st.st_mode)) {
         result = ReadResult::NotRegular;
-    } else if (const int flags = ::fcntl(f.fd(), F_GETFL);
-               flags < 0 || ::fcntl(f.fd(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    } else if (const int flags = ::fcntl(f.Fd(), F_GETFL);
+               flags < 0 || ::fcntl(f.Fd(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
         result = ReadResult::Failed;
     }
-    if (result != ReadResult::Ok) f.close();
+    if (result != ReadResult::Ok) f.Close();
     if (why) *why = result;
     return f;
 }
 
-FileHandle openForRewrite(const std::filesystem::path& path) {
-    FileHandle f = openRegularFile(path, Access::ReadWriteCreate, Links::Refuse);
+FileHandle OpenForRewrite(const std::filesystem::path& path) {
+    FileHandle f = OpenRegularFile(path, Access::ReadWriteCreate, Links::Refuse);
     struct stat st {};
-    if (f && (::fstat(f.fd(), &st) != 0 || st.st_nlink > 1 || !f.resize(0))) f.close();
+    if (f && (::fstat(f.Fd(), &st) != 0 || st.st_nlink > 1 || !f.Resize(0))) f.Close();
     return f;
 }
 
-FilePtr streamOf(FileHandle&& handle, const char* mode) {
+FilePtr StreamOf(FileHandle&& handle, const char* mode) {
     if (!handle) return nullptr;
-    FilePtr stream(::fdopen(handle.fd(), mode));
-    if (stream) handle.release();
+    FilePtr stream(::fdopen(handle.Fd(), mode));
+    if (stream) handle.Release();
     return stream;
 }
 
-FileHandle createNewFile(const std::filesystem::path& path) {
+FileHandle CreateNewFile(const std::filesystem::path& path) {
     return FileHandle(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
 }
 
-bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+bool RenameReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
-bool renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
+bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
     if (errno != EINVAL && errno != ENOSYS) return false;
     // A file system without the flag: a second name, then the first one goes.
     if (::link(from.c_str(), to.c_str()) != 0) return false;
-    removeFileOrLink(from);
+    RemoveFileOrLink(from);
     return true;
 }
 
-bool createHardLink(const std::filesystem::path& existing, const std::filesystem::path& link) {
+bool MakeHardLink(const std::filesystem::path& existing, const std::filesystem::path& link) {
     return ::link(existing.c_str(), link.c_str()) == 0;
 }
 
-bool removeFileOrLink(const std::filesystem::path& file) {
+bool RemoveFileOrLink(const std::filesystem::path& file) {
     return ::unlink(file.c_str()) == 0 || errno == ENOENT;
 }
 
-bool removeFolderTree(const std::filesystem::path& folder) {
-    if (entryType(folder) != std::filesystem::file_type::directory) return false;
+bool RemoveFolderTree(const std::filesystem::path& folder) {
+    if (EntryType(folder) != std::filesystem::file_type::directory) return false;
     // remove_all takes a link inside as a link here: nothing outside is touched.
     std::error_code ec;
     std::filesystem::remove_all(folder, ec);
     return !ec;
 }
 
-std::filesystem::path absolutePath(const std::filesystem::path& path) {
+std::filesystem::path AbsolutePath(const std::filesystem::path& path) {
     std::error_code ec;
     const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
     return ec ? path : absolute;
 }
 
-std::filesystem::file_type entryType(const std::filesystem::path& path) {
+std::filesystem::file_type EntryType(const std::filesystem::path& path) {
     std::error_code ec;
     return std::filesystem::symlink_status(path, ec).type();
 }
 
-FileError lastFileError() {
+FileError LastFileError() {
     switch (errno) {
     case 0: return FileError::None;
     case ENOENT:
@@ -217,15 +217,15 @@ FileError lastFileError() {
     }
 }
 
-std::string systemErrorText(int error) {
+std::string SystemErrorText(int error) {
     return std::strerror(error);
 }
 
-long currentProcessId() {
+long CurrentProcessId() {
     return static_cast<long>(::getpid());
 }
 
-bool processRunning(long pid) {
+bool ProcessRunning(long pid) {
     if (pid <= 0) return false;
     // EPERM: it runs, under another user.
     return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;

@@ -71,7 +71,7 @@ std::wstring fullPath(const std::wstring& given) {
 
 }  // namespace
 
-std::wstring longPath(const std::filesystem::path& path) {
+std::wstring LongPath(const std::filesystem::path& path) {
     const std::wstring& given = path.native();
     if (given.starts_with(LR"(\\?\)") || given.starts_with(LR"(\\.\)")) return given;
     const std::wstring full = fullPath(given);
@@ -81,12 +81,12 @@ std::wstring longPath(const std::filesystem::path& path) {
     return full;
 }
 
-bool holdsFileName(const std::filesystem::path& path) {
+bool HoldsFileName(const std::filesystem::path& path) {
     const std::wstring name = path.filename().native();
-    return isPortableName(std::u16string_view(reinterpret_cast<const char16_t*>(name.data()), name.size()));
+    return IsPortableName(std::u16string_view(reinterpret_cast<const char16_t*>(name.data()), name.size()));
 }
 
-bool retryWhileBusy(const std::wstring& path, const std::function<bool()>& attempt) {
+bool RetryWhileBusy(const std::wstring& path, const std::function<bool()>& attempt) {
     for (int tried = 1;; ++tried) {
         if (attempt()) return true;
         if (tried == kBusyAttempts || !mayBeBusy(GetLastError(), path)) return false;
@@ -95,24 +95,24 @@ bool retryWhileBusy(const std::wstring& path, const std::function<bool()>& attem
     }
 }
 
-HANDLE openShared(const std::wstring& path, DWORD access, DWORD disposition, DWORD flags) {
+HANDLE OpenShared(const std::wstring& path, DWORD access, DWORD disposition, DWORD flags) {
     HANDLE handle = INVALID_HANDLE_VALUE;
-    retryWhileBusy(path, [&] {
+    RetryWhileBusy(path, [&] {
         handle = CreateFileW(path.c_str(), access, kShareAll, nullptr, disposition, flags, nullptr);
         return handle != INVALID_HANDLE_VALUE;
     });
     return handle;
 }
 
-bool sameFile(HANDLE a, HANDLE b) {
+bool SameFile(HANDLE a, HANDLE b) {
     BY_HANDLE_FILE_INFORMATION x{}, y{};
     return GetFileInformationByHandle(a, &x) && GetFileInformationByHandle(b, &y) &&
            x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh &&
            x.nFileIndexLow == y.nFileIndexLow;
 }
 
-ReadResult checkRegular(FileHandle& handle, const std::wstring& path, DWORD access, Links links) {
-    HANDLE h = handleOf(handle.native());
+ReadResult CheckRegular(FileHandle& handle, const std::wstring& path, DWORD access, Links links) {
+    HANDLE h = HandleOf(handle.Native());
     // A device ("NUL", "COM1"), a pipe or a console is no file of ours.
     if (GetFileType(h) != FILE_TYPE_DISK) return ReadResult::NotRegular;
     FILE_ATTRIBUTE_TAG_INFO info{};
@@ -120,13 +120,13 @@ ReadResult checkRegular(FileHandle& handle, const std::wstring& path, DWORD acce
     if (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) return ReadResult::NotRegular;
     if (links == Links::Follow || !(info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return ReadResult::Ok;
     if (IsReparseTagNameSurrogate(info.ReparseTag)) return ReadResult::NotRegular;  // a link or a junction
-    FileHandle through(nativeOf(openShared(path, access, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL)));
-    if (!through || !sameFile(h, handleOf(through.native()))) return ReadResult::NotRegular;
+    FileHandle through(NativeOf(OpenShared(path, access, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL)));
+    if (!through || !SameFile(h, HandleOf(through.Native()))) return ReadResult::NotRegular;
     handle = std::move(through);
     return ReadResult::Ok;
 }
 
-std::string utf8(std::wstring_view text) {
+std::string Utf8(std::wstring_view text) {
     if (text.empty()) return {};
     const int size = static_cast<int>(text.size());
     const int needed = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
@@ -135,7 +135,7 @@ std::string utf8(std::wstring_view text) {
     return out;
 }
 
-std::wstring wide(std::string_view utf8Text) {
+std::wstring Wide(std::string_view utf8Text) {
     if (utf8Text.empty()) return {};
     const int size = static_cast<int>(utf8Text.size());
     const int needed = MultiByteToWideChar(CP_UTF8, 0, utf8Text.data(), size, nullptr, 0);
@@ -250,20 +250,20 @@ bool takeAccessListOf(const std::wstring& replaced, HANDLE file) {
 
 }  // namespace
 
-void FileHandle::close() {
-    if (isOpen()) CloseHandle(win::handleOf(file_));
+void FileHandle::Close() {
+    if (IsOpen()) CloseHandle(win::HandleOf(file_));
     file_ = kNoFile;
 }
 
-std::optional<std::uint64_t> FileHandle::size() const {
+std::optional<std::uint64_t> FileHandle::Size() const {
     LARGE_INTEGER size{};
-    if (!isOpen() || !GetFileSizeEx(win::handleOf(file_), &size) || size.QuadPart < 0) return std::nullopt;
+    if (!IsOpen() || !GetFileSizeEx(win::HandleOf(file_), &size) || size.QuadPart < 0) return std::nullopt;
     return static_cast<std::uint64_t>(size.QuadPart);
 }
 
-std::optional<std::size_t> FileHandle::readAt(std::uint64_t offset, void* out, std::size_t size) const {
-    if (!isOpen()) return std::nullopt;
-    const HANDLE h = win::handleOf(file_);
+std::optional<std::size_t> FileHandle::ReadAt(std::uint64_t offset, void* out, std::size_t size) const {
+    if (!IsOpen()) return std::nullopt;
+    const HANDLE h = win::HandleOf(file_);
     const KeepPosition keep(h);
     std::size_t got = 0;
     auto* p = static_cast<char*>(out);
@@ -280,21 +280,21 @@ std::optional<std::size_t> FileHandle::readAt(std::uint64_t offset, void* out, s
     return got;
 }
 
-bool FileHandle::writeAll(const void* data, std::size_t size) {
-    if (!isOpen()) return false;
+bool FileHandle::WriteAll(const void* data, std::size_t size) {
+    if (!IsOpen()) return false;
     const auto* p = static_cast<const char*>(data);
     while (size > 0) {
         DWORD n = 0;
-        if (!WriteFile(win::handleOf(file_), p, transferSize(size), &n, nullptr) || n == 0) return false;
+        if (!WriteFile(win::HandleOf(file_), p, transferSize(size), &n, nullptr) || n == 0) return false;
         p += n;
         size -= n;
     }
     return true;
 }
 
-bool writeAllAt(NativeFile file, std::uint64_t offset, const void* data, std::size_t size) {
+bool WriteAllAt(NativeFile file, std::uint64_t offset, const void* data, std::size_t size) {
     if (file == kNoFile) return false;
-    const HANDLE h = win::handleOf(file);
+    const HANDLE h = win::HandleOf(file);
     const KeepPosition keep(h);
     const auto* p = static_cast<const char*>(data);
     while (size > 0) {
@@ -308,35 +308,35 @@ bool writeAllAt(NativeFile file, std::uint64_t offset, const void* data, std::si
     return true;
 }
 
-bool FileHandle::sync() {
-    return isOpen() && FlushFileBuffers(win::handleOf(file_));
+bool FileHandle::Sync() {
+    return IsOpen() && FlushFileBuffers(win::HandleOf(file_));
 }
 
-bool FileHandle::resize(std::uint64_t size) {
-    if (!isOpen()) return false;
-    const HANDLE h = win::handleOf(file_);
+bool FileHandle::Resize(std::uint64_t size) {
+    if (!IsOpen()) return false;
+    const HANDLE h = win::HandleOf(file_);
     const KeepPosition keep(h);
     LARGE_INTEGER end{};
     end.QuadPart = static_cast<LONGLONG>(size);
     return SetFilePointerEx(h, end, nullptr, FILE_BEGIN) && SetEndOfFile(h);
 }
 
-bool FileHandle::closeChecked() {
-    return isOpen() && CloseHandle(win::handleOf(release()));
+bool FileHandle::CloseChecked() {
+    return IsOpen() && CloseHandle(win::HandleOf(Release()));
 }
 
-bool FileHandle::setPermissions(unsigned) {
-    return isOpen();
+bool FileHandle::SetPermissions(unsigned) {
+    return IsOpen();
 }
 
-unsigned usualFileMode() {
+unsigned UsualFileMode() {
     return 0666;
 }
 
-bool setModeFor(FileHandle& file, const std::filesystem::path& target, NewFileMode mode) {
+bool SetModeFor(FileHandle& file, const std::filesystem::path& target, NewFileMode mode) {
     if (!file) return false;
-    const HANDLE h = win::handleOf(file.native());
-    const std::wstring name = win::longPath(target);
+    const HANDLE h = win::HandleOf(file.Native());
+    const std::wstring name = win::LongPath(target);
     WIN32_FILE_ATTRIBUTE_DATA data{};
     const bool regular = GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data) &&
                          !(data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
@@ -351,91 +351,91 @@ bool setModeFor(FileHandle& file, const std::filesystem::path& target, NewFileMo
     return set;
 }
 
-FileHandle openRegularFile(const std::filesystem::path& path, Access access, Links links, ReadResult* why) {
+FileHandle OpenRegularFile(const std::filesystem::path& path, Access access, Links links, ReadResult* why) {
     ReadResult result = ReadResult::Ok;
     FileHandle f;
-    const std::wstring name = win::longPath(path);
+    const std::wstring name = win::LongPath(path);
     const DWORD rights = access == Access::Read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
     const DWORD disposition = access == Access::ReadWriteCreate ? OPEN_ALWAYS : OPEN_EXISTING;
-    if (!win::holdsFileName(path)) {
+    if (!win::HoldsFileName(path)) {
         SetLastError(ERROR_INVALID_NAME);
         result = ReadResult::NotRegular;
     } else {
         f = FileHandle(
-            win::nativeOf(win::openShared(name, rights, disposition, FILE_ATTRIBUTE_NORMAL | reparseFlag(links))));
-        result = f ? win::checkRegular(f, name, rights, links) : openFailure(GetLastError(), name);
+            win::NativeOf(win::OpenShared(name, rights, disposition, FILE_ATTRIBUTE_NORMAL | reparseFlag(links))));
+        result = f ? win::CheckRegular(f, name, rights, links) : openFailure(GetLastError(), name);
     }
-    if (result != ReadResult::Ok) f.close();
+    if (result != ReadResult::Ok) f.Close();
     if (why) *why = result;
     return f;
 }
 
-FileHandle openForRewrite(const std::filesystem::path& path) {
-    FileHandle f = openRegularFile(path, Access::ReadWriteCreate, Links::Refuse);
+FileHandle OpenForRewrite(const std::filesystem::path& path) {
+    FileHandle f = OpenRegularFile(path, Access::ReadWriteCreate, Links::Refuse);
     BY_HANDLE_FILE_INFORMATION info{};
-    if (f && (!GetFileInformationByHandle(win::handleOf(f.native()), &info) || info.nNumberOfLinks > 1 || !f.resize(0)))
-        f.close();
+    if (f && (!GetFileInformationByHandle(win::HandleOf(f.Native()), &info) || info.nNumberOfLinks > 1 || !f.Resize(0)))
+        f.Close();
     return f;
 }
 
-FilePtr streamOf(FileHandle&& handle, const char* mode) {
+FilePtr StreamOf(FileHandle&& handle, const char* mode) {
     if (!handle) return nullptr;
     int flags = _O_BINARY;
     if (std::strchr(mode, 'a')) flags |= _O_APPEND;
     if (mode[0] == 'r' && !std::strchr(mode, '+')) flags |= _O_RDONLY;
-    const int fd = _open_osfhandle(handle.native(), flags);
+    const int fd = _open_osfhandle(handle.Native(), flags);
     if (fd < 0) return nullptr;
-    handle.release();  // the descriptor owns it now, and the stream the descriptor
+    handle.Release();  // the descriptor owns it now, and the stream the descriptor
     FilePtr stream(_fdopen(fd, mode));
     if (!stream) _close(fd);
     return stream;
 }
 
-FileHandle createNewFile(const std::filesystem::path& path) {
-    if (!win::holdsFileName(path)) {
+FileHandle CreateNewFile(const std::filesystem::path& path) {
+    if (!win::HoldsFileName(path)) {
         SetLastError(ERROR_INVALID_NAME);
         return {};
     }
     // WRITE_DAC: setModeFor may give the new file an access list of its own.
     const HANDLE h =
-        CreateFileW(win::longPath(path).c_str(), GENERIC_READ | GENERIC_WRITE | WRITE_DAC | READ_CONTROL,
+        CreateFileW(win::LongPath(path).c_str(), GENERIC_READ | GENERIC_WRITE | WRITE_DAC | READ_CONTROL,
                     win::kShareAll, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    return FileHandle(win::nativeOf(h));
+    return FileHandle(win::NativeOf(h));
 }
 
-bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
-    if (!win::holdsFileName(to)) {
+bool RenameReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (!win::HoldsFileName(to)) {
         SetLastError(ERROR_INVALID_NAME);
         return false;
     }
-    const std::wstring source = win::longPath(from), target = win::longPath(to);
+    const std::wstring source = win::LongPath(from), target = win::LongPath(to);
     // MoveFileExW rather than ReplaceFileW: ReplaceFileW can fail half way
     // with the target renamed away, and it fails on a target held open.
-    return win::retryWhileBusy(target, [&] {
+    return win::RetryWhileBusy(target, [&] {
         return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     });
 }
 
-bool renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
-    if (!win::holdsFileName(to)) {
+bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (!win::HoldsFileName(to)) {
         SetLastError(ERROR_INVALID_NAME);
         return false;
     }
-    const std::wstring source = win::longPath(from), target = win::longPath(to);
-    return win::retryWhileBusy(
+    const std::wstring source = win::LongPath(from), target = win::LongPath(to);
+    return win::RetryWhileBusy(
         source, [&] { return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0; });
 }
 
-bool createHardLink(const std::filesystem::path& existing, const std::filesystem::path& link) {
-    if (!win::holdsFileName(link)) {
+bool MakeHardLink(const std::filesystem::path& existing, const std::filesystem::path& link) {
+    if (!win::HoldsFileName(link)) {
         SetLastError(ERROR_INVALID_NAME);
         return false;
     }
-    return CreateHardLinkW(win::longPath(link).c_str(), win::longPath(existing).c_str(), nullptr) != 0;
+    return CreateHardLinkW(win::LongPath(link).c_str(), win::LongPath(existing).c_str(), nullptr) != 0;
 }
 
-bool removeFileOrLink(const std::filesystem::path& file) {
-    const std::wstring name = win::longPath(file);
+bool RemoveFileOrLink(const std::filesystem::path& file) {
+    const std::wstring name = win::LongPath(file);
     const DWORD attributes = GetFileAttributesW(name.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return isMissing(GetLastError());
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -450,7 +450,7 @@ bool removeFileOrLink(const std::filesystem::path& file) {
     // A read-only mark does not keep a file of the program's from going, as
     // on Linux, where only the folder's permissions count.
     if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(name.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    return win::retryWhileBusy(name, [&] { return DeleteFileW(name.c_str()) != 0; });
+    return win::RetryWhileBusy(name, [&] { return DeleteFileW(name.c_str()) != 0; });
 }
 
 namespace {
@@ -471,7 +471,7 @@ bool removeTree(const std::wstring& name) {
             if ((a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT)) {
                 removed = removeTree(inner) && removed;
             } else {
-                removed = removeFileOrLink(inner) && removed;
+                removed = RemoveFileOrLink(inner) && removed;
             }
         } while (FindNextFileW(search, &found));
         FindClose(search);
@@ -481,28 +481,28 @@ bool removeTree(const std::wstring& name) {
 
 }  // namespace
 
-bool removeFolderTree(const std::filesystem::path& folder) {
-    if (entryType(folder) != std::filesystem::file_type::directory) return false;
-    return removeTree(win::longPath(folder));
+bool RemoveFolderTree(const std::filesystem::path& folder) {
+    if (EntryType(folder) != std::filesystem::file_type::directory) return false;
+    return removeTree(win::LongPath(folder));
 }
 
-std::filesystem::path absolutePath(const std::filesystem::path& path) {
+std::filesystem::path AbsolutePath(const std::filesystem::path& path) {
     return path.empty() ? path : std::filesystem::path(win::fullPath(path.native()));
 }
 
-std::filesystem::file_type entryType(const std::filesystem::path& path) {
+std::filesystem::file_type EntryType(const std::filesystem::path& path) {
     using std::filesystem::file_type;
-    const std::wstring name = win::longPath(path);
+    const std::wstring name = win::LongPath(path);
     const DWORD a = GetFileAttributesW(name.c_str());
     if (a == INVALID_FILE_ATTRIBUTES) return isMissing(GetLastError()) ? file_type::not_found : file_type::unknown;
     if (a & FILE_ATTRIBUTE_REPARSE_POINT) {
         // The entry itself, not what it leads to, for its reparse tag.
         const FileHandle entry(
-            win::nativeOf(CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES, win::kShareAll, nullptr, OPEN_EXISTING,
+            win::NativeOf(CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES, win::kShareAll, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr)));
         FILE_ATTRIBUTE_TAG_INFO info{};
         if (!entry ||
-            !GetFileInformationByHandleEx(win::handleOf(entry.native()), FileAttributeTagInfo, &info, sizeof info))
+            !GetFileInformationByHandleEx(win::HandleOf(entry.Native()), FileAttributeTagInfo, &info, sizeof info))
             return file_type::unknown;
         if (IsReparseTagNameSurrogate(info.ReparseTag)) return file_type::symlink;
     }
@@ -511,7 +511,7 @@ std::filesystem::file_type entryType(const std::filesystem::path& path) {
     return file_type::regular;
 }
 
-FileError lastFileError() {
+FileError LastFileError() {
     const DWORD error = GetLastError();
     if (isMissing(error)) return FileError::Missing;
     switch (error) {
@@ -530,7 +530,7 @@ FileError lastFileError() {
     }
 }
 
-std::string systemErrorText(int error) {
+std::string SystemErrorText(int error) {
     wchar_t* text = nullptr;
     const DWORD length =
         FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -539,14 +539,14 @@ std::string systemErrorText(int error) {
     LocalFree(text);
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
         message.pop_back();
-    return message.empty() ? "system error " + std::to_string(error) : win::utf8(message);
+    return message.empty() ? "system error " + std::to_string(error) : win::Utf8(message);
 }
 
-long currentProcessId() {
+long CurrentProcessId() {
     return static_cast<long>(GetCurrentProcessId());
 }
 
-bool processRunning(long pid) {
+bool ProcessRunning(long pid) {
     if (pid <= 0) return false;
     const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
     // Denied: it runs, under another user. Any other refusal: no such process.

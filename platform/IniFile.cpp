@@ -44,10 +44,10 @@ bool isComment(std::string_view line) {
 
 }  // namespace
 
-IniDocument IniDocument::load(const std::filesystem::path& file, ReadResult* result) {
+IniDocument IniDocument::Load(const std::filesystem::path& file, ReadResult* result) {
     IniDocument doc;
     std::string text;
-    const ReadResult read = readWholeFile(file, text, kMaxProfileBytes);
+    const ReadResult read = ReadWholeFile(file, text, kMaxProfileBytes);
     if (result) *result = read;
     if (read != ReadResult::Ok) return doc;
     std::size_t start = 0;
@@ -85,24 +85,24 @@ IniDocument::Located IniDocument::locate(const std::string& section, const std::
     return at;
 }
 
-std::optional<std::u16string> IniDocument::get(std::u16string_view section, std::u16string_view key) const {
-    const Located at = locate(toCp932(section), toCp932(key));
+std::optional<std::u16string> IniDocument::Get(std::u16string_view section, std::u16string_view key) const {
+    const Located at = locate(ToCp932(section), ToCp932(key));
     if (at.keyLine == npos) return std::nullopt;
     const std::string_view line = lines_[at.keyLine];
     std::string_view value = trim(line.substr(line.find('=') + 1));
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         value = value.substr(1, value.size() - 2);
-    return fromCp932(value);
+    return FromCp932(value);
 }
 
-std::u16string IniDocument::getString(std::u16string_view section, std::u16string_view key,
+std::u16string IniDocument::GetString(std::u16string_view section, std::u16string_view key,
                                       std::u16string_view fallback) const {
-    auto v = get(section, key);
+    auto v = Get(section, key);
     return v ? *v : std::u16string(fallback);
 }
 
-int IniDocument::getInt(std::u16string_view section, std::u16string_view key, int fallback) const {
-    const auto v = get(section, key);
+int IniDocument::GetInt(std::u16string_view section, std::u16string_view key, int fallback) const {
+    const auto v = Get(section, key);
     if (!v) return fallback;
     std::size_t i = 0;
     bool negative = false;
@@ -118,9 +118,9 @@ int IniDocument::getInt(std::u16string_view section, std::u16string_view key, in
     return static_cast<int>(n);
 }
 
-void IniDocument::set(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
-    const std::string s = toCp932(section), k = toCp932(key);
-    std::string line = k + "=" + toCp932(value);
+void IniDocument::Set(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
+    const std::string s = ToCp932(section), k = ToCp932(key);
+    std::string line = k + "=" + ToCp932(value);
     // A value cannot span lines.
     for (char& c : line)
         if (c == '\r' || c == '\n') c = ' ';
@@ -135,16 +135,16 @@ void IniDocument::set(std::u16string_view section, std::u16string_view key, std:
     }
 }
 
-void IniDocument::setInt(std::u16string_view section, std::u16string_view key, int value) {
-    set(section, key, fromUtf8(std::to_string(value)));
+void IniDocument::SetInt(std::u16string_view section, std::u16string_view key, int value) {
+    Set(section, key, FromUtf8(std::to_string(value)));
 }
 
-void IniDocument::remove(std::u16string_view section, std::u16string_view key) {
-    const Located at = locate(toCp932(section), toCp932(key));
+void IniDocument::Remove(std::u16string_view section, std::u16string_view key) {
+    const Located at = locate(ToCp932(section), ToCp932(key));
     if (at.keyLine != npos) lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(at.keyLine));
 }
 
-std::string IniDocument::bytes() const {
+std::string IniDocument::Bytes() const {
     std::string out;
     for (const auto& l : lines_) {
         out += l;
@@ -153,45 +153,45 @@ std::string IniDocument::bytes() const {
     return out;
 }
 
-bool IniDocument::save(const std::filesystem::path& file, NewFileMode mode) const {
-    return writeFileAtomically(file, bytes(), mode);
+bool IniDocument::Save(const std::filesystem::path& file, NewFileMode mode) const {
+    return WriteFileAtomically(file, Bytes(), mode);
 }
 
-std::u16string readProfileString(const std::filesystem::path& file, std::u16string_view section,
+std::u16string ReadProfileString(const std::filesystem::path& file, std::u16string_view section,
                                  std::u16string_view key, std::u16string_view fallback) {
-    return IniDocument::load(file).getString(section, key, fallback);
+    return IniDocument::Load(file).GetString(section, key, fallback);
 }
 
-int readProfileInt(const std::filesystem::path& file, std::u16string_view section, std::u16string_view key,
+int ReadProfileInt(const std::filesystem::path& file, std::u16string_view section, std::u16string_view key,
                    int fallback) {
-    return IniDocument::load(file).getInt(section, key, fallback);
+    return IniDocument::Load(file).GetInt(section, key, fallback);
 }
 
-std::optional<IniDocument> loadForUpdate(const std::filesystem::path& file) {
+std::optional<IniDocument> LoadForUpdate(const std::filesystem::path& file) {
     ReadResult read;
-    IniDocument doc = IniDocument::load(file, &read);
+    IniDocument doc = IniDocument::Load(file, &read);
     if (read != ReadResult::Ok && read != ReadResult::Missing) return std::nullopt;
     return doc;
 }
 
-bool writeProfileString(const std::filesystem::path& file, std::u16string_view section, std::u16string_view key,
-                        std::u16string_view value) {
-    std::optional<IniDocument> doc = loadForUpdate(file);
+bool WriteProfileText(const std::filesystem::path& file, std::u16string_view section, std::u16string_view key,
+                      std::u16string_view value) {
+    std::optional<IniDocument> doc = LoadForUpdate(file);
     if (!doc) return false;
-    doc->set(section, key, value);
-    return doc->save(file);
+    doc->Set(section, key, value);
+    return doc->Save(file);
 }
 
-bool writeProfileInt(const std::filesystem::path& file, std::u16string_view section, std::u16string_view key,
+bool WriteProfileInt(const std::filesystem::path& file, std::u16string_view section, std::u16string_view key,
                      int value) {
-    return writeProfileString(file, section, key, fromUtf8(std::to_string(value)));
+    return WriteProfileText(file, section, key, FromUtf8(std::to_string(value)));
 }
 
-bool deleteProfileKey(const std::filesystem::path& file, std::u16string_view section, std::u16string_view key) {
-    std::optional<IniDocument> doc = loadForUpdate(file);
+bool DeleteProfileKey(const std::filesystem::path& file, std::u16string_view section, std::u16string_view key) {
+    std::optional<IniDocument> doc = LoadForUpdate(file);
     if (!doc) return false;
-    doc->remove(section, key);
-    return doc->save(file);
+    doc->Remove(section, key);
+    return doc->Save(file);
 }
 
 }  // namespace plova

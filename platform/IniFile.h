@@ -27,21 +27,21 @@ public:
     // A missing or unreadable file gives an empty document; so does anything
     // but a regular file (a pipe is not waited on) and a file larger than
     // kMaxProfileBytes. `result`, when given, says which.
-    static IniDocument load(const std::filesystem::path& file, ReadResult* result = nullptr);
+    static IniDocument Load(const std::filesystem::path& file, ReadResult* result = nullptr);
 
-    std::optional<std::u16string> get(std::u16string_view section, std::u16string_view key) const;
-    std::u16string getString(std::u16string_view section, std::u16string_view key,
+    std::optional<std::u16string> Get(std::u16string_view section, std::u16string_view key) const;
+    std::u16string GetString(std::u16string_view section, std::u16string_view key,
                              std::u16string_view fallback = u"") const;
     // The leading decimal number of the value ("12abc" is 12, "abc" is 0);
     // `fallback` when the key is missing.
-    int getInt(std::u16string_view section, std::u16string_view key, int fallback) const;
+    int GetInt(std::u16string_view section, std::u16string_view key, int fallback) const;
 
-    void set(std::u16string_view section, std::u16string_view key, std::u16string_view value);
-    void setInt(std::u16string_view section, std::u16string_view key, int value);
-    void remove(std::u16string_view section, std::u16string_view key);
+    void Set(std::u16string_view section, std::u16string_view key, std::u16string_view value);
+    void SetInt(std::u16string_view section, std::u16string_view key, int value);
+    void Remove(std::u16string_view section, std::u16string_view key);
 
-    bool save(const std::filesystem::path& file, NewFileMode mode = NewFileMode::Default) const;
-    std::string bytes() const;
+    bool Save(const std::filesystem::path& file, NewFileMode mode = NewFileMode::Default) const;
+    std::string Bytes() const;
 
 private:
     struct Located {
@@ -57,18 +57,18 @@ private:
 // The document to update, or nothing when a file is there that cannot be
 // read (too large, a pipe, no permission): saving over it would lose whatever
 // it holds. A missing file gives an empty document.
-std::optional<IniDocument> loadForUpdate(const std::filesystem::path& file);
+std::optional<IniDocument> LoadForUpdate(const std::filesystem::path& file);
 
 // Single-call forms. Each write loads, updates and atomically replaces the
 // file; a file that exists but cannot be loaded is left alone and the write fails.
-std::u16string readProfileString(const std::filesystem::path& file, std::u16string_view section,
+std::u16string ReadProfileString(const std::filesystem::path& file, std::u16string_view section,
                                  std::u16string_view key, std::u16string_view fallback = u"");
-int readProfileInt(const std::filesystem::path& file, std::u16string_view section, std::u16string_view key,
+int ReadProfileInt(const std::filesystem::path& file, std::u16string_view section, std::u16string_view key,
                    int fallback);
-bool writeProfileString(const std::filesystem::path& file, std::u16string_view section, std::u16string_view key,
-                        std::u16string_view value);
-bool writeProfileInt(const std::filesystem::path& file, std::u16string_view section, std::u16string_view key,
+bool WriteProfileText(const std::filesystem::path& file, std::u16string_view section, std::u16string_view key,
+                      std::u16string_view value);
+bool WriteProfileInt(const std::filesystem::path& file, std::u16string_view section, std::u16string_view key,
                      int value);
-bool deleteProfileKey(const std::filesystem::path& file, std::u16string_view section, std::u16string_view key);
+bool DeleteProfileKey(const std::filesystem::path& file, std::u16string_view section, std::u16string_view key);
 
 }  // namespace plova

@@ -123,7 +123,7 @@ std::vector<Token> tokenize(std::u16string_view t) {
 
 }  // namespace
 
-std::optional<InternetTime> parseInternetTime(std::u16string_view text) {
+std::optional<InternetTime> ParseInternetTime(std::u16string_view text) {
     const auto tokens = tokenize(text);
     InternetTime r;
     bool haveTime = false, haveDay = false, haveYear = false;
@@ -164,12 +164,12 @@ std::optional<InternetTime> parseInternetTime(std::u16string_view text) {
     return r;
 }
 
-std::optional<InternetTime> parseBlockDate(std::string_view field32) {
+std::optional<InternetTime> ParseBlockDate(std::string_view field32) {
     std::string bytes(field32.substr(0, 32));
     for (char& c : bytes)
         if (c == '\0') c = ' ';
     bytes.resize(std::min<std::size_t>(bytes.size(), 27));
-    return parseInternetTime(fromCp932(bytes));
+    return ParseInternetTime(FromCp932(bytes));
 }
 
 }  // namespace plova

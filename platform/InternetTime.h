@@ -20,10 +20,10 @@ struct InternetTime {
     int dayOfWeek = 0;  // 0 = Sunday; computed from the date
 };
 
-std::optional<InternetTime> parseInternetTime(std::u16string_view text);
+std::optional<InternetTime> ParseInternetTime(std::u16string_view text);
 
 // How the recording-information block's 32-byte date field is read: zero
 // bytes become spaces, then the first 27 bytes are parsed.
-std::optional<InternetTime> parseBlockDate(std::string_view field32);
+std::optional<InternetTime> ParseBlockDate(std::string_view field32);
 
 }  // namespace plova

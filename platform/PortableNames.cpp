@@ -20,7 +20,7 @@ bool isDeviceDigit(char16_t c) {
 bool equalsFolded(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (portableNameFold(a[i]) != portableNameFold(b[i])) return false;
+        if (PortableNameFold(a[i]) != PortableNameFold(b[i])) return false;
     return true;
 }
 
@@ -76,7 +76,7 @@ constexpr Fold kSingleFolds[] = {
 
 }  // namespace
 
-char16_t portableNameFold(char16_t c) {
+char16_t PortableNameFold(char16_t c) {
     if (c == 0x00F7 || c == 0x03C2) return c;  // ÷ is no letter; final sigma has no capital of its own
     for (const auto& f : kSingleFolds)
         if (c == f.small) return f.capital;
@@ -87,7 +87,7 @@ char16_t portableNameFold(char16_t c) {
     return c;
 }
 
-bool isPortableName(std::u16string_view name) {
+bool IsPortableName(std::u16string_view name) {
     if (name.empty() || name.size() > kMaxNameUnits || name == u"." || name == u"..") return false;
     for (const char16_t c : name)
         if (c < 0x20 || kForbidden.find(c) != std::u16string_view::npos) return false;
@@ -95,7 +95,7 @@ bool isPortableName(std::u16string_view name) {
     return !namesDevice(name);
 }
 
-bool isSamePortableName(std::u16string_view a, std::u16string_view b) {
+bool IsSamePortableName(std::u16string_view a, std::u16string_view b) {
     return equalsFolded(a, b);
 }
 

@@ -12,16 +12,16 @@ namespace plova {
 // control character, no trailing dot or space, and not a device's name (CON,
 // PRN, AUX, NUL, COM1–COM9, LPT1–LPT9, CONIN$, CONOUT$, in any case, with or
 // without an extension: "nul.txt" and "Com1.wav" name the device too).
-bool isPortableName(std::u16string_view name);
+bool IsPortableName(std::u16string_view name);
 
 // Whether Windows takes the two names for one: compared unit by unit after
 // the simple upper-case mapping of the letters Windows folds (Latin,
 // Greek, Cyrillic, Armenian, full-width Latin, Roman numerals, circled
 // letters), as its file systems do. "A1" and "a1", "x.WAV" and "x.wav",
 // "ＡＢ" and "ａｂ" are one name; "ｶ" and "カ" are not.
-bool isSamePortableName(std::u16string_view a, std::u16string_view b);
+bool IsSamePortableName(std::u16string_view a, std::u16string_view b);
 
 // The unit Windows folds `c` to when it compares names.
-char16_t portableNameFold(char16_t c);
+char16_t PortableNameFold(char16_t c);
 
 }  // namespace plova

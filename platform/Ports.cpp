@@ -8,26 +8,26 @@ namespace {
 
 class QuietPrompt final : public Prompt {
 public:
-    Answer show(const std::u16string&, const std::u16string&, Icon, Buttons buttons) override {
-        return firstButton(buttons);
+    Answer Show(const std::u16string&, const std::u16string&, Icon, Buttons buttons) override {
+        return FirstButton(buttons);
     }
 };
 
 class NoProgress final : public Progress {
 public:
-    WindowHandle find(const std::u16string&) override { return 0; }
-    void send(WindowHandle, int, std::intptr_t, std::intptr_t) override {}
-    void post(WindowHandle, int, std::intptr_t, std::intptr_t) override {}
+    WindowHandle Find(const std::u16string&) override { return 0; }
+    void Send(WindowHandle, int, std::intptr_t, std::intptr_t) override {}
+    void Post(WindowHandle, int, std::intptr_t, std::intptr_t) override {}
 };
 
 class NoPump final : public Pump {
 public:
-    void dispatchOne() override {}
+    void DispatchOne() override {}
 };
 
 class NoShell final : public Shell {
 public:
-    bool open(const std::filesystem::path&) override { return false; }
+    bool Open(const std::filesystem::path&) override { return false; }
 };
 
 struct Defaults {
@@ -47,7 +47,7 @@ Defaults& defaults() {
 
 }  // namespace
 
-Answer firstButton(Buttons buttons) {
+Answer FirstButton(Buttons buttons) {
     switch (buttons) {
     case Buttons::YesNo:
     case Buttons::YesNoCancel: return Answer::Yes;
@@ -56,14 +56,14 @@ Answer firstButton(Buttons buttons) {
     }
 }
 
-Ports& ports() {
+Ports& CurrentPorts() {
     static Ports current{&defaults().prompt, &defaults().progress, &defaults().pump, &defaults().cancel,
                          &defaults().clock,  &defaults().disk,     &defaults().shell};
     return current;
 }
 
-ScopedPorts::ScopedPorts(const Ports& replacement) : saved_(ports()) {
-    Ports& p = ports();
+ScopedPorts::ScopedPorts(const Ports& replacement) : saved_(CurrentPorts()) {
+    Ports& p = CurrentPorts();
     if (replacement.prompt) p.prompt = replacement.prompt;
     if (replacement.progress) p.progress = replacement.progress;
     if (replacement.pump) p.pump = replacement.pump;
@@ -74,14 +74,14 @@ ScopedPorts::ScopedPorts(const Ports& replacement) : saved_(ports()) {
 }
 
 ScopedPorts::~ScopedPorts() {
-    ports() = saved_;
+    CurrentPorts() = saved_;
 }
 
-LocalTime SystemClock::now() {
+LocalTime SystemClock::Now() {
     using namespace std::chrono;
     const auto t = system_clock::now();
     const std::time_t secs = system_clock::to_time_t(t);
-    const std::tm tm = localCalendarTime(secs);
+    const std::tm tm = LocalCalendarTime(secs);
     LocalTime lt;
     lt.year = tm.tm_year + 1900;
     lt.month = tm.tm_mon + 1;
@@ -94,8 +94,8 @@ LocalTime SystemClock::now() {
     return lt;
 }
 
-std::uint64_t SystemDiskSpace::freeBytes(const std::filesystem::path& target) {
-    return freeBytesAt(target);
+std::uint64_t SystemDiskSpace::FreeBytes(const std::filesystem::path& target) {
+    return FreeBytesAt(target);
 }
 
 }  // namespace plova

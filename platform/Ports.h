@@ -21,13 +21,13 @@ enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
 enum class Answer { Ok, Cancel, Yes, No, Retry };
 
 // The answer of a box whose default (first) button is pressed.
-Answer firstButton(Buttons buttons);
+Answer FirstButton(Buttons buttons);
 
 class Prompt {
 public:
     virtual ~Prompt() = default;
     // A modal message box with exactly this text, caption, icon and buttons.
-    virtual Answer show(const std::u16string& text, const std::u16string& caption, Icon icon, Buttons buttons) = 0;
+    virtual Answer Show(const std::u16string& text, const std::u16string& caption, Icon icon, Buttons buttons) = 0;
 };
 
 // -------------------------------------------------------------- Progress ----
@@ -52,10 +52,10 @@ class Progress {
 public:
     virtual ~Progress() = default;
     // The top-level window with exactly this caption, or 0.
-    virtual WindowHandle find(const std::u16string& caption) = 0;
+    virtual WindowHandle Find(const std::u16string& caption) = 0;
     // Deliver now (send) or queue for the next pump (post). A zero handle is ignored.
-    virtual void send(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) = 0;
-    virtual void post(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) = 0;
+    virtual void Send(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) = 0;
+    virtual void Post(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) = 0;
 };
 
 // ------------------------------------------------------------------ Pump ----
@@ -64,7 +64,7 @@ class Pump {
 public:
     virtual ~Pump() = default;
     // Dispatch at most one pending window message.
-    virtual void dispatchOne() = 0;
+    virtual void DispatchOne() = 0;
 };
 
 // ----------------------------------------------------------- Cancel flag ----
@@ -73,9 +73,9 @@ public:
 // Cancel button of any progress window, tested by every long loop.
 class CancelFlag {
 public:
-    bool isSet() const { return flag_.load(std::memory_order_acquire); }
-    void set() { flag_.store(true, std::memory_order_release); }
-    void clear() { flag_.store(false, std::memory_order_release); }
+    bool IsSet() const { return flag_.load(std::memory_order_acquire); }
+    void Set() { flag_.store(true, std::memory_order_release); }
+    void Clear() { flag_.store(false, std::memory_order_release); }
 
 private:
     std::atomic<bool> flag_{false};
@@ -97,7 +97,7 @@ struct LocalTime {
 class Clock {
 public:
     virtual ~Clock() = default;
-    virtual LocalTime now() = 0;
+    virtual LocalTime Now() = 0;
 };
 
 // ------------------------------------------------------------ Disk space ----
@@ -107,7 +107,7 @@ public:
     virtual ~DiskSpace() = default;
     // Free bytes available to the user on the file system that holds `target`
     // (which need not exist yet: the nearest existing parent is asked).
-    virtual std::uint64_t freeBytes(const std::filesystem::path& target) = 0;
+    virtual std::uint64_t FreeBytes(const std::filesystem::path& target) = 0;
 };
 
 // ----------------------------------------------------------------- Shell ----
@@ -116,7 +116,7 @@ class Shell {
 public:
     virtual ~Shell() = default;
     // Open the file with the desktop's default program. True when started.
-    virtual bool open(const std::filesystem::path& file) = 0;
+    virtual bool Open(const std::filesystem::path& file) = 0;
 };
 
 // ------------------------------------------------------------- The set ----
@@ -135,7 +135,7 @@ struct Ports {
 // adapters: prompts answer with their first button, no progress window exists,
 // the pump does nothing, the clock and disk space are the system's and the
 // shell refuses.
-Ports& ports();
+Ports& CurrentPorts();
 
 // Installs a set of ports for its lifetime and restores the previous set.
 // Null members keep the adapter currently in force.
@@ -151,26 +151,26 @@ private:
 };
 
 // Short forms for the calls logic makes all the time.
-inline Answer prompt(const std::u16string& text, const std::u16string& caption, Icon icon,
-                     Buttons buttons = Buttons::Ok) {
-    return ports().prompt->show(text, caption, icon, buttons);
+inline Answer ShowPrompt(const std::u16string& text, const std::u16string& caption, Icon icon,
+                         Buttons buttons = Buttons::Ok) {
+    return CurrentPorts().prompt->Show(text, caption, icon, buttons);
 }
-inline void pumpOne() {
-    ports().pump->dispatchOne();
+inline void PumpOne() {
+    CurrentPorts().pump->DispatchOne();
 }
-inline bool cancelRequested() {
-    return ports().cancel->isSet();
+inline bool CancelRequested() {
+    return CurrentPorts().cancel->IsSet();
 }
 
 // The system adapters, for programs that want them explicitly.
 class SystemClock final : public Clock {
 public:
-    LocalTime now() override;
+    LocalTime Now() override;
 };
 
 class SystemDiskSpace final : public DiskSpace {
 public:
-    std::uint64_t freeBytes(const std::filesystem::path& target) override;
+    std::uint64_t FreeBytes(const std::filesystem::path& target) override;
 };
 
 // What the system adapters ask of the system. The free bytes available to
@@ -178,8 +178,8 @@ public:
 // nearest folder at or above it that exists is asked, and on Windows that
 // folder itself, so a share (\\server\share\…) that has no drive letter has its
 // own figure. 0 when it cannot be told.
-std::uint64_t freeBytesAt(const std::filesystem::path& target);
+std::uint64_t FreeBytesAt(const std::filesystem::path& target);
 // The local calendar time of `t`.
-std::tm localCalendarTime(std::time_t t);
+std::tm LocalCalendarTime(std::time_t t);
 
 }  // namespace plova

@@ -6,7 +6,7 @@
 
 namespace plova {
 
-std::uint64_t freeBytesAt(const std::filesystem::path& target) {
+std::uint64_t FreeBytesAt(const std::filesystem::path& target) {
     namespace fs = std::filesystem;
     std::error_code ec;
     fs::path p = target.empty() ? fs::current_path(ec) : fs::absolute(target, ec);
@@ -23,7 +23,7 @@ std::uint64_t freeBytesAt(const std::filesystem::path& target) {
     return 0;
 }
 
-std::tm localCalendarTime(std::time_t t) {
+std::tm LocalCalendarTime(std::time_t t) {
     std::tm tm{};
     localtime_r(&t, &tm);
     return tm;

@@ -24,10 +24,10 @@ std::size_t rootLength(const std::wstring& path) {
 
 }  // namespace
 
-std::uint64_t freeBytesAt(const std::filesystem::path& target) {
+std::uint64_t FreeBytesAt(const std::filesystem::path& target) {
     // The folder itself, not the drive its first three characters would name:
     // a share has none. A folder name for it ends in a separator.
-    std::wstring folder = win::longPath(target.empty() ? std::filesystem::path(L".") : target);
+    std::wstring folder = win::LongPath(target.empty() ? std::filesystem::path(L".") : target);
     const std::size_t root = rootLength(folder);
     for (;;) {
         const DWORD attributes = GetFileAttributesW(folder.c_str());
@@ -42,7 +42,7 @@ std::uint64_t freeBytesAt(const std::filesystem::path& target) {
     return GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr) ? available.QuadPart : 0;
 }
 
-std::tm localCalendarTime(std::time_t t) {
+std::tm LocalCalendarTime(std::time_t t) {
     std::tm tm{};
     localtime_s(&tm, &t);
     return tm;

@@ -22,7 +22,7 @@ public:
     SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;
 
     // False when another process holds the lock.
-    bool acquired() const;
+    bool Acquired() const;
 
 private:
     struct Held;
@@ -32,6 +32,6 @@ private:
 // A folder of this user's for what lasts as long as the session: on Linux
 // $XDG_RUNTIME_DIR, else a folder of the user's own under the temporary
 // folder; on Windows %LOCALAPPDATA%\PLOVA.
-std::filesystem::path runtimeFolder();
+std::filesystem::path RuntimeFolder();
 
 }  // namespace plova

@@ -13,7 +13,7 @@ struct SingleInstanceLock::Held {
     FileLock lock;
 };
 
-std::filesystem::path runtimeFolder() {
+std::filesystem::path RuntimeFolder() {
     if (const char* xdg = std::getenv("XDG_RUNTIME_DIR"); xdg && *xdg && std::filesystem::is_directory(xdg)) return xdg;
     std::filesystem::path dir = std::filesystem::temp_directory_path() / ("plova-" + std::to_string(getuid()));
     std::error_code ec;
@@ -23,14 +23,14 @@ std::filesystem::path runtimeFolder() {
 }
 
 SingleInstanceLock::SingleInstanceLock(const std::string& name, std::filesystem::path folder) {
-    if (folder.empty()) folder = runtimeFolder();
+    if (folder.empty()) folder = RuntimeFolder();
     held_ = std::make_unique<Held>(Held{FileLock(folder / (name + ".lock"))});
 }
 
 SingleInstanceLock::~SingleInstanceLock() = default;
 
-bool SingleInstanceLock::acquired() const {
-    return held_->lock.held();
+bool SingleInstanceLock::Acquired() const {
+    return held_->lock.Held();
 }
 
 }  // namespace plova

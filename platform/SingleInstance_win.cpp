@@ -18,7 +18,7 @@ constexpr std::wstring_view kNamespace = L"Local\\";
 // short: the FNV-1a hash of its long form.
 std::wstring folderMark(const std::filesystem::path& folder) {
     std::uint64_t hash = 0xcbf29ce484222325ull;
-    for (const wchar_t c : win::longPath(folder)) {
+    for (const wchar_t c : win::LongPath(folder)) {
         hash ^= static_cast<std::uint16_t>(c);
         hash *= 0x100000001b3ull;
     }
@@ -36,13 +36,13 @@ struct SingleInstanceLock::Held {
     }
 };
 
-std::filesystem::path runtimeFolder() {
-    return scratchFolder();
+std::filesystem::path RuntimeFolder() {
+    return ScratchFolder();
 }
 
 SingleInstanceLock::SingleInstanceLock(const std::string& name, std::filesystem::path folder)
     : held_(std::make_unique<Held>()) {
-    std::wstring mutexName = std::wstring(kNamespace) + win::wide(name);
+    std::wstring mutexName = std::wstring(kNamespace) + win::Wide(name);
     if (!folder.empty()) mutexName += folderMark(folder);
     held_->mutex = CreateMutexW(nullptr, FALSE, mutexName.c_str());
     // The first holder made it; everyone after opens the same one.
@@ -54,7 +54,7 @@ SingleInstanceLock::SingleInstanceLock(const std::string& name, std::filesystem:
 
 SingleInstanceLock::~SingleInstanceLock() = default;
 
-bool SingleInstanceLock::acquired() const {
+bool SingleInstanceLock::Acquired() const {
     return held_->mutex != nullptr;
 }
 

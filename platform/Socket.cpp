@@ -6,20 +6,20 @@ namespace plova::net {
 
 Socket& Socket::operator=(Socket&& other) noexcept {
     if (this != &other) {
-        close();
+        Close();
         mode_ = other.mode_;
-        socket_ = other.release();
+        socket_ = other.Release();
     }
     return *this;
 }
 
-NativeSocket Socket::release() {
+NativeSocket Socket::Release() {
     const NativeSocket socket = socket_;
     socket_ = kNoSocket;
     return socket;
 }
 
-sockaddr_in ipv4Address(std::uint32_t address, std::uint16_t port) {
+sockaddr_in Ipv4Address(std::uint32_t address, std::uint16_t port) {
     sockaddr_in out{};
     out.sin_family = AF_INET;
     out.sin_port = htons(port);
@@ -27,11 +27,11 @@ sockaddr_in ipv4Address(std::uint32_t address, std::uint16_t port) {
     return out;
 }
 
-std::uint32_t hostAddress(const sockaddr_in& address) {
+std::uint32_t HostAddress(const sockaddr_in& address) {
     return ntohl(address.sin_addr.s_addr);
 }
 
-std::uint16_t hostPort(const sockaddr_in& address) {
+std::uint16_t HostPort(const sockaddr_in& address) {
     return ntohs(address.sin_port);
 }
 

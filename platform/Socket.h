@@ -38,28 +38,28 @@ public:
     // `mode` is the mode the socket is in: Windows cannot be asked it, and the
     // calls that change it for a while put it back.
     explicit Socket(NativeSocket socket, Mode mode = Mode::Blocking) : socket_(socket), mode_(mode) {}
-    ~Socket() { close(); }
-    Socket(Socket&& other) noexcept : socket_(other.release()), mode_(other.mode_) {}
+    ~Socket() { Close(); }
+    Socket(Socket&& other) noexcept : socket_(other.Release()), mode_(other.mode_) {}
     Socket& operator=(Socket&& other) noexcept;
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
 
-    NativeSocket native() const { return socket_; }
+    NativeSocket Native() const { return socket_; }
 #if !defined(_WIN32)
     // The descriptor itself, for code that still makes system calls of its own.
-    int fd() const {
+    int Fd() const {
         return socket_;
     }
 #endif
-    bool isOpen() const {
+    bool IsOpen() const {
         return socket_ != kNoSocket;
     }
-    Mode mode() const {
+    Mode IoMode() const {
         return mode_;
     }
     // Shuts both directions down, then closes; nothing happens on a closed socket.
-    void close();
-    NativeSocket release();
+    void Close();
+    NativeSocket Release();
 
 private:
     NativeSocket socket_ = kNoSocket;
@@ -79,10 +79,10 @@ public:
     StopSignal(const StopSignal&) = delete;
     StopSignal& operator=(const StopSignal&) = delete;
 
-    bool valid() const { return socket_ != kNoSocket; }
-    void raise();
+    bool Valid() const { return socket_ != kNoSocket; }
+    void Raise();
     // What waitFor and the calls below take as their stop.
-    NativeSocket native() const { return socket_; }
+    NativeSocket Native() const { return socket_; }
 
 private:
     NativeSocket socket_ = kNoSocket;
@@ -98,7 +98,7 @@ inline constexpr short kWritable = 0x0004;
 // as soon as that one becomes readable: a server stops every session's wait
 // at once that way. A hang-up or error counts as ready, so the next read or
 // write reports it; a closed socket fails at once.
-Wait waitFor(NativeSocket socket, short events, int millis, NativeSocket stop = kNoSocket);
+Wait WaitFor(NativeSocket socket, short events, int millis, NativeSocket stop = kNoSocket);
 
 // One socket of a wait on several: ready comes back set when it is ready for
 // its events (or hung up, or failed). A watch of kNoSocket is left out.
@@ -112,60 +112,60 @@ struct Watch {
 // no limit): Ready, with each ready watch marked, TimedOut or Failed. A
 // server's session watches its data connection, its control connection and
 // its stop signal at once this way.
-Wait waitForAny(std::span<Watch> watches, int millis);
+Wait WaitForAny(std::span<Watch> watches, int millis);
 
 // Waits until the socket has data (or an end of stream) to read, or can take
 // more bytes, for at most `millis` milliseconds (a negative wait counts as 0).
-Wait waitReadable(const Socket& s, int millis);
-Wait waitWritable(const Socket& s, int millis);
+Wait WaitReadable(const Socket& s, int millis);
+Wait WaitWritable(const Socket& s, int millis);
 
 // A new IPv4 stream socket; closed when the system refuses one.
-Socket openStream(Mode mode = Mode::Blocking);
+Socket OpenStream(Mode mode = Mode::Blocking);
 
 // Connects within `millis` (a negative wait counts as 0), or until the stop
 // signal is raised; the socket keeps the mode it had. An address of 0
 // (nothing resolved) never connects.
-bool connectWithin(Socket& s, const sockaddr_in& address, int millis, NativeSocket stop = kNoSocket);
+bool ConnectWithin(Socket& s, const sockaddr_in& address, int millis, NativeSocket stop = kNoSocket);
 
 // An IPv4 address and port, both given in host byte order.
-sockaddr_in ipv4Address(std::uint32_t address, std::uint16_t port);
+sockaddr_in Ipv4Address(std::uint32_t address, std::uint16_t port);
 
 // The first IPv4 address of a host name or dotted address, with port 0.
-std::optional<sockaddr_in> resolveIPv4(const std::string& host);
+std::optional<sockaddr_in> ResolveIPv4(const std::string& host);
 
 // The local address a connected or bound socket uses.
-std::optional<sockaddr_in> localAddress(const Socket& s);
+std::optional<sockaddr_in> LocalAddress(const Socket& s);
 
 // The address of the other end of a connected socket.
-std::optional<sockaddr_in> peerAddress(const Socket& s);
+std::optional<sockaddr_in> PeerAddress(const Socket& s);
 
 // Binds to `address` (port 0: any free port) and listens.
-bool bindAndListen(Socket& s, const sockaddr_in& address, int backlog);
+bool BindAndListen(Socket& s, const sockaddr_in& address, int backlog);
 
 // Accepts one connection within `millis`; a closed socket on time-out or failure.
-Socket acceptWithin(const Socket& listener, int millis);
+Socket AcceptWithin(const Socket& listener, int millis);
 // Accepts a connection that is waiting now; the new socket is in `mode`. A
 // closed socket when none is waiting or the system refuses one (out of
 // descriptors: the caller backs off before trying again). Never waits on a
 // listener in Mode::NonBlocking; a blocking one may wait after all when the
 // waiting client gives up in the very moment it is taken.
-Socket acceptNow(const Socket& listener, Mode mode);
+Socket AcceptNow(const Socket& listener, Mode mode);
 
 // Small writes go out at once rather than wait to be joined to the next
 // (TCP_NODELAY): a server's replies come in pairs that the client waits for.
-bool sendAtOnce(Socket& s);
+bool SendAtOnce(Socket& s);
 // A listening port that a server just closed can be bound again at once,
 // while connections of its last run linger (SO_REUSEADDR on Linux; Windows
 // allows that already, and its SO_REUSEADDR would let another program take
 // the port too, so there nothing is set).
-bool allowQuickRebind(Socket& s);
+bool AllowQuickRebind(Socket& s);
 
 // One send call (retried only when interrupted); bytes sent, or -1.
-long sendSome(const Socket& s, const void* data, std::size_t size);
+long SendSome(const Socket& s, const void* data, std::size_t size);
 // recv, retried when interrupted: bytes read, 0 at the end of the stream, -1 on an error.
-long receive(const Socket& s, void* buffer, std::size_t size);
+long Receive(const Socket& s, void* buffer, std::size_t size);
 // The same without taking the bytes out of the socket.
-long peek(const Socket& s, void* buffer, std::size_t size);
+long Peek(const Socket& s, void* buffer, std::size_t size);
 
 // What receiveNow and sendNow return when the socket has nothing to read, or
 // no room to write, at the moment.
@@ -173,22 +173,22 @@ inline constexpr long kWouldBlock = -2;
 // One recv or send that never waits, whatever the socket's mode: bytes
 // moved, 0 at the end of the stream (receiving), kWouldBlock, or -1 on an
 // error. A peer that hung up gives an error, never a signal.
-long receiveNow(const Socket& s, void* buffer, std::size_t size);
-long sendNow(const Socket& s, const void* data, std::size_t size);
+long ReceiveNow(const Socket& s, void* buffer, std::size_t size);
+long SendNow(const Socket& s, const void* data, std::size_t size);
 
 // Sends every byte, blocking socket or not; false on a socket error, when the
 // peer does not take them all within `millis`, or when the stop signal is
 // raised first. A peer that hung up gives an error, never a signal.
-bool sendAll(const Socket& s, std::string_view bytes, int millis, NativeSocket stop = kNoSocket);
+bool SendAll(const Socket& s, std::string_view bytes, int millis, NativeSocket stop = kNoSocket);
 
 // The port of a service in the services database, in host byte order.
-std::optional<std::uint16_t> servicePort(const char* name, const char* protocol);
+std::optional<std::uint16_t> ServicePort(const char* name, const char* protocol);
 
 // "a.b.c.d" of an address.
-std::string dotted(const sockaddr_in& address);
+std::string Dotted(const sockaddr_in& address);
 
 // The address and port of a sockaddr_in in host byte order.
-std::uint32_t hostAddress(const sockaddr_in& address);
-std::uint16_t hostPort(const sockaddr_in& address);
+std::uint32_t HostAddress(const sockaddr_in& address);
+std::uint16_t HostPort(const sockaddr_in& address);
 
 }  // namespace plova::net

@@ -30,7 +30,7 @@ int millisLeft(Clock::time_point deadline) {
 // recv with `flags`, retried when interrupted: bytes read, 0 at the end of the stream, -1 on an error.
 long receiveWith(const Socket& s, void* buffer, std::size_t size, int flags) {
     for (;;) {
-        const ssize_t n = ::recv(s.native(), buffer, size, flags);
+        const ssize_t n = ::recv(s.Native(), buffer, size, flags);
         if (n >= 0) return static_cast<long>(n);
         if (errno != EINTR) return -1;
     }
@@ -38,7 +38,7 @@ long receiveWith(const Socket& s, void* buffer, std::size_t size, int flags) {
 
 }  // namespace
 
-void Socket::close() {
+void Socket::Close() {
     if (socket_ < 0) return;
     ::shutdown(socket_, SHUT_RDWR);
     ::close(socket_);
@@ -51,14 +51,14 @@ StopSignal::~StopSignal() {
     if (socket_ >= 0) ::close(socket_);
 }
 
-void StopSignal::raise() {
+void StopSignal::Raise() {
     const std::uint64_t one = 1;
     [[maybe_unused]] const auto n = ::write(socket_, &one, sizeof one);
 }
 
 // poll rather than select: a process with many open files may hand out
 // descriptors above FD_SETSIZE, which select cannot watch.
-Wait waitFor(NativeSocket fd, short events, int millis, NativeSocket stopFd) {
+Wait WaitFor(NativeSocket fd, short events, int millis, NativeSocket stopFd) {
     if (fd < 0) return Wait::Failed;
     const bool unlimited = millis < 0;
     const auto deadline = Clock::now() + std::chrono::milliseconds(unlimited ? 0 : millis);
@@ -77,7 +77,7 @@ Wait waitFor(NativeSocket fd, short events, int millis, NativeSocket stopFd) {
     }
 }
 
-Wait waitForAny(std::span<Watch> watches, int millis) {
+Wait WaitForAny(std::span<Watch> watches, int millis) {
     constexpr std::size_t kMost = 8;
     if (watches.size() > kMost) return Wait::Failed;
     pollfd fds[kMost] = {};
@@ -99,34 +99,34 @@ Wait waitForAny(std::span<Watch> watches, int millis) {
     }
 }
 
-Wait waitReadable(const Socket& s, int millis) {
-    return waitFor(s.fd(), POLLIN, std::max(millis, 0));
+Wait WaitReadable(const Socket& s, int millis) {
+    return WaitFor(s.Fd(), POLLIN, std::max(millis, 0));
 }
-Wait waitWritable(const Socket& s, int millis) {
-    return waitFor(s.fd(), POLLOUT, std::max(millis, 0));
+Wait WaitWritable(const Socket& s, int millis) {
+    return WaitFor(s.Fd(), POLLOUT, std::max(millis, 0));
 }
 
-Socket openStream(Mode mode) {
+Socket OpenStream(Mode mode) {
     const int nonBlocking = mode == Mode::NonBlocking ? SOCK_NONBLOCK : 0;
     return Socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | nonBlocking, IPPROTO_TCP), mode);
 }
 
-bool connectWithin(Socket& s, const sockaddr_in& address, int millis, NativeSocket stopFd) {
-    if (!s.isOpen() || address.sin_addr.s_addr == 0) return false;
+bool ConnectWithin(Socket& s, const sockaddr_in& address, int millis, NativeSocket stopFd) {
+    if (!s.IsOpen() || address.sin_addr.s_addr == 0) return false;
     // Non-blocking for the connection only, so the wait for it is bounded.
-    const int flags = ::fcntl(s.fd(), F_GETFL, 0);
-    if (flags < 0 || ::fcntl(s.fd(), F_SETFL, flags | O_NONBLOCK) != 0) return false;
-    if (::connect(s.fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    const int flags = ::fcntl(s.Fd(), F_GETFL, 0);
+    if (flags < 0 || ::fcntl(s.Fd(), F_SETFL, flags | O_NONBLOCK) != 0) return false;
+    if (::connect(s.Fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         if (errno != EINPROGRESS && errno != EINTR) return false;
-        if (waitFor(s.fd(), POLLOUT, std::max(millis, 0), stopFd) != Wait::Ready) return false;
+        if (WaitFor(s.Fd(), POLLOUT, std::max(millis, 0), stopFd) != Wait::Ready) return false;
         int error = 0;
         socklen_t len = sizeof error;
-        if (::getsockopt(s.fd(), SOL_SOCKET, SO_ERROR, &error, &len) != 0 || error != 0) return false;
+        if (::getsockopt(s.Fd(), SOL_SOCKET, SO_ERROR, &error, &len) != 0 || error != 0) return false;
     }
-    return ::fcntl(s.fd(), F_SETFL, flags) == 0;
+    return ::fcntl(s.Fd(), F_SETFL, flags) == 0;
 }
 
-std::optional<sockaddr_in> resolveIPv4(const std::string& host) {
+std::optional<sockaddr_in> ResolveIPv4(const std::string& host) {
     if (host.empty()) return std::nullopt;
     addrinfo hints{};
     hints.ai_family = AF_INET;
@@ -140,95 +140,95 @@ std::optional<sockaddr_in> resolveIPv4(const std::string& host) {
     return out;
 }
 
-std::optional<sockaddr_in> localAddress(const Socket& s) {
+std::optional<sockaddr_in> LocalAddress(const Socket& s) {
     sockaddr_in out{};
     socklen_t len = sizeof out;
-    if (::getsockname(s.fd(), reinterpret_cast<sockaddr*>(&out), &len) != 0 || out.sin_family != AF_INET)
+    if (::getsockname(s.Fd(), reinterpret_cast<sockaddr*>(&out), &len) != 0 || out.sin_family != AF_INET)
         return std::nullopt;
     return out;
 }
 
-std::optional<sockaddr_in> peerAddress(const Socket& s) {
+std::optional<sockaddr_in> PeerAddress(const Socket& s) {
     sockaddr_in out{};
     socklen_t len = sizeof out;
-    if (::getpeername(s.fd(), reinterpret_cast<sockaddr*>(&out), &len) != 0 || out.sin_family != AF_INET)
+    if (::getpeername(s.Fd(), reinterpret_cast<sockaddr*>(&out), &len) != 0 || out.sin_family != AF_INET)
         return std::nullopt;
     return out;
 }
 
-bool bindAndListen(Socket& s, const sockaddr_in& address, int backlog) {
-    if (!s.isOpen()) return false;
-    if (::bind(s.fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) return false;
-    return ::listen(s.fd(), backlog) == 0;
+bool BindAndListen(Socket& s, const sockaddr_in& address, int backlog) {
+    if (!s.IsOpen()) return false;
+    if (::bind(s.Fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) return false;
+    return ::listen(s.Fd(), backlog) == 0;
 }
 
-Socket acceptWithin(const Socket& listener, int millis) {
-    if (waitReadable(listener, millis) != Wait::Ready) return Socket();
+Socket AcceptWithin(const Socket& listener, int millis) {
+    if (WaitReadable(listener, millis) != Wait::Ready) return Socket();
     for (;;) {
-        const int fd = ::accept4(listener.fd(), nullptr, nullptr, SOCK_CLOEXEC);
+        const int fd = ::accept4(listener.Fd(), nullptr, nullptr, SOCK_CLOEXEC);
         if (fd >= 0) return Socket(fd, Mode::Blocking);
         if (errno != EINTR) return Socket();
     }
 }
 
-Socket acceptNow(const Socket& listener, Mode mode) {
-    if (waitReadable(listener, 0) != Wait::Ready) return Socket();
+Socket AcceptNow(const Socket& listener, Mode mode) {
+    if (WaitReadable(listener, 0) != Wait::Ready) return Socket();
     const int nonBlocking = mode == Mode::NonBlocking ? SOCK_NONBLOCK : 0;
     for (;;) {
-        const int fd = ::accept4(listener.fd(), nullptr, nullptr, SOCK_CLOEXEC | nonBlocking);
+        const int fd = ::accept4(listener.Fd(), nullptr, nullptr, SOCK_CLOEXEC | nonBlocking);
         if (fd >= 0) return Socket(fd, mode);
         if (errno != EINTR) return Socket();
     }
 }
 
-bool sendAtOnce(Socket& s) {
+bool SendAtOnce(Socket& s) {
     int yes = 1;
-    return ::setsockopt(s.fd(), IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes) == 0;
+    return ::setsockopt(s.Fd(), IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes) == 0;
 }
 
-bool allowQuickRebind(Socket& s) {
+bool AllowQuickRebind(Socket& s) {
     int yes = 1;
-    return ::setsockopt(s.fd(), SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes) == 0;
+    return ::setsockopt(s.Fd(), SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes) == 0;
 }
 
-long sendSome(const Socket& s, const void* data, std::size_t size) {
+long SendSome(const Socket& s, const void* data, std::size_t size) {
     for (;;) {
         // MSG_NOSIGNAL: a peer that hung up must give an error, not end the program.
-        const ssize_t n = ::send(s.fd(), data, size, MSG_NOSIGNAL);
+        const ssize_t n = ::send(s.Fd(), data, size, MSG_NOSIGNAL);
         if (n >= 0) return static_cast<long>(n);
         if (errno != EINTR) return -1;
     }
 }
 
-long receive(const Socket& s, void* buffer, std::size_t size) {
+long Receive(const Socket& s, void* buffer, std::size_t size) {
     return receiveWith(s, buffer, size, 0);
 }
 
-long peek(const Socket& s, void* buffer, std::size_t size) {
+long Peek(const Socket& s, void* buffer, std::size_t size) {
     return receiveWith(s, buffer, size, MSG_PEEK);
 }
 
-long receiveNow(const Socket& s, void* buffer, std::size_t size) {
+long ReceiveNow(const Socket& s, void* buffer, std::size_t size) {
     const long n = receiveWith(s, buffer, size, MSG_DONTWAIT);
     return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) ? kWouldBlock : n;
 }
 
-long sendNow(const Socket& s, const void* data, std::size_t size) {
+long SendNow(const Socket& s, const void* data, std::size_t size) {
     for (;;) {
-        const ssize_t n = ::send(s.fd(), data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+        const ssize_t n = ::send(s.Fd(), data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n >= 0) return static_cast<long>(n);
         if (errno == EAGAIN || errno == EWOULDBLOCK) return kWouldBlock;
         if (errno != EINTR) return -1;
     }
 }
 
-bool sendAll(const Socket& s, std::string_view bytes, int millis, NativeSocket stopFd) {
+bool SendAll(const Socket& s, std::string_view bytes, int millis, NativeSocket stopFd) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(millis);
     const char* data = bytes.data();
     std::size_t size = bytes.size();
     while (size > 0) {
         // MSG_DONTWAIT: a blocking socket must not hold the sender past the deadline either.
-        const ssize_t n = ::send(s.fd(), data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+        const ssize_t n = ::send(s.Fd(), data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n > 0) {
             data += n;
             size -= static_cast<std::size_t>(n);
@@ -238,7 +238,7 @@ bool sendAll(const Socket& s, std::string_view bytes, int millis, NativeSocket s
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
             const int left = millisLeft(deadline);
             if (left <= 0) return false;
-            if (waitFor(s.fd(), POLLOUT, left, stopFd) != Wait::Ready) return false;
+            if (WaitFor(s.Fd(), POLLOUT, left, stopFd) != Wait::Ready) return false;
             continue;
         }
         return false;
@@ -246,13 +246,13 @@ bool sendAll(const Socket& s, std::string_view bytes, int millis, NativeSocket s
     return true;
 }
 
-std::optional<std::uint16_t> servicePort(const char* name, const char* protocol) {
+std::optional<std::uint16_t> ServicePort(const char* name, const char* protocol) {
     const servent* entry = ::getservbyname(name, protocol);
     if (entry == nullptr) return std::nullopt;
     return ntohs(static_cast<std::uint16_t>(entry->s_port));
 }
 
-std::string dotted(const sockaddr_in& address) {
+std::string Dotted(const sockaddr_in& address) {
     char text[INET_ADDRSTRLEN] = {};
     if (::inet_ntop(AF_INET, &address.sin_addr, text, sizeof text) == nullptr) return {};
     return text;

@@ -45,7 +45,7 @@ bool setMode(NativeSocket s, Mode mode) {
 
 long receiveWith(const Socket& s, void* buffer, std::size_t size, int flags) {
     for (;;) {
-        const int n = ::recv(s.native(), static_cast<char*>(buffer), chunk(size), flags);
+        const int n = ::recv(s.Native(), static_cast<char*>(buffer), chunk(size), flags);
         if (n >= 0) return n;
         if (WSAGetLastError() != WSAEINTR) return -1;
     }
@@ -53,7 +53,7 @@ long receiveWith(const Socket& s, void* buffer, std::size_t size, int flags) {
 
 }  // namespace
 
-void Socket::close() {
+void Socket::Close() {
     if (socket_ == kNoSocket) return;
     ::shutdown(socket_, SD_BOTH);
     ::closesocket(socket_);
@@ -66,7 +66,7 @@ StopSignal::StopSignal() {
     // raised: readable from then on, as nobody reads it.
     SOCKET s = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
     if (s == INVALID_SOCKET) return;
-    sockaddr_in at = ipv4Address(INADDR_LOOPBACK, 0);
+    sockaddr_in at = Ipv4Address(INADDR_LOOPBACK, 0);
     if (::bind(s, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0 || !setMode(s, Mode::NonBlocking)) {
         ::closesocket(s);
         return;
@@ -79,7 +79,7 @@ StopSignal::~StopSignal() {
     if (socket_ != kNoSocket) ::closesocket(socket_);
 }
 
-void StopSignal::raise() {
+void StopSignal::Raise() {
     sockaddr_in self{};
     int length = sizeof self;
     if (socket_ == kNoSocket || ::getsockname(socket_, reinterpret_cast<sockaddr*>(&self), &length) != 0) return;
@@ -87,7 +87,7 @@ void StopSignal::raise() {
     ::sendto(socket_, &one, 1, 0, reinterpret_cast<const sockaddr*>(&self), length);
 }
 
-Wait waitForAny(std::span<Watch> watches, int millis) {
+Wait WaitForAny(std::span<Watch> watches, int millis) {
     const bool unlimited = millis < 0;
     const auto deadline = Clock::now() + std::chrono::milliseconds(unlimited ? 0 : millis);
     for (;;) {
@@ -127,46 +127,46 @@ Wait waitForAny(std::span<Watch> watches, int millis) {
     }
 }
 
-Wait waitFor(NativeSocket socket, short events, int millis, NativeSocket stop) {
+Wait WaitFor(NativeSocket socket, short events, int millis, NativeSocket stop) {
     if (socket == kNoSocket) return Wait::Failed;
     Watch watches[] = {{socket, events}, {stop, kReadable}};
-    const Wait wait = waitForAny(watches, millis);  // a closed socket fails there: WSAENOTSOCK
+    const Wait wait = WaitForAny(watches, millis);  // a closed socket fails there: WSAENOTSOCK
     return wait == Wait::Ready && watches[1].ready ? Wait::Stopped : wait;
 }
 
-Wait waitReadable(const Socket& s, int millis) {
-    return waitFor(s.native(), kReadable, std::max(millis, 0));
+Wait WaitReadable(const Socket& s, int millis) {
+    return WaitFor(s.Native(), kReadable, std::max(millis, 0));
 }
-Wait waitWritable(const Socket& s, int millis) {
-    return waitFor(s.native(), kWritable, std::max(millis, 0));
+Wait WaitWritable(const Socket& s, int millis) {
+    return WaitFor(s.Native(), kWritable, std::max(millis, 0));
 }
 
-Socket openStream(Mode mode) {
+Socket OpenStream(Mode mode) {
     startWinsock();
     const SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     if (s == INVALID_SOCKET) return Socket();
     keepToThisProcess(s);
     Socket out(s, mode);
-    if (mode == Mode::NonBlocking && !setMode(s, mode)) out.close();
+    if (mode == Mode::NonBlocking && !setMode(s, mode)) out.Close();
     return out;
 }
 
-bool connectWithin(Socket& s, const sockaddr_in& address, int millis, NativeSocket stop) {
-    if (!s.isOpen() || address.sin_addr.s_addr == 0) return false;
+bool ConnectWithin(Socket& s, const sockaddr_in& address, int millis, NativeSocket stop) {
+    if (!s.IsOpen() || address.sin_addr.s_addr == 0) return false;
     // Non-blocking for the connection only, so the wait for it is bounded.
-    if (!setMode(s.native(), Mode::NonBlocking)) return false;
-    bool connected = ::connect(s.native(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    if (!setMode(s.Native(), Mode::NonBlocking)) return false;
+    bool connected = ::connect(s.Native(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     if (!connected && WSAGetLastError() == WSAEWOULDBLOCK &&
-        waitFor(s.native(), kWritable, std::max(millis, 0), stop) == Wait::Ready) {
+        WaitFor(s.Native(), kWritable, std::max(millis, 0), stop) == Wait::Ready) {
         int error = 0;
         int length = sizeof error;
         connected =
-            ::getsockopt(s.native(), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) == 0 && error == 0;
+            ::getsockopt(s.Native(), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) == 0 && error == 0;
     }
-    return setMode(s.native(), s.mode()) && connected;
+    return setMode(s.Native(), s.IoMode()) && connected;
 }
 
-std::optional<sockaddr_in> resolveIPv4(const std::string& host) {
+std::optional<sockaddr_in> ResolveIPv4(const std::string& host) {
     if (host.empty()) return std::nullopt;
     startWinsock();
     addrinfo hints{};
@@ -180,78 +180,78 @@ std::optional<sockaddr_in> resolveIPv4(const std::string& host) {
     return out;
 }
 
-std::optional<sockaddr_in> localAddress(const Socket& s) {
+std::optional<sockaddr_in> LocalAddress(const Socket& s) {
     sockaddr_in out{};
     int length = sizeof out;
-    if (::getsockname(s.native(), reinterpret_cast<sockaddr*>(&out), &length) != 0 || out.sin_family != AF_INET)
+    if (::getsockname(s.Native(), reinterpret_cast<sockaddr*>(&out), &length) != 0 || out.sin_family != AF_INET)
         return std::nullopt;
     return out;
 }
 
-std::optional<sockaddr_in> peerAddress(const Socket& s) {
+std::optional<sockaddr_in> PeerAddress(const Socket& s) {
     sockaddr_in out{};
     int length = sizeof out;
-    if (::getpeername(s.native(), reinterpret_cast<sockaddr*>(&out), &length) != 0 || out.sin_family != AF_INET)
+    if (::getpeername(s.Native(), reinterpret_cast<sockaddr*>(&out), &length) != 0 || out.sin_family != AF_INET)
         return std::nullopt;
     return out;
 }
 
-bool bindAndListen(Socket& s, const sockaddr_in& address, int backlog) {
-    if (!s.isOpen()) return false;
-    if (::bind(s.native(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) return false;
-    return ::listen(s.native(), backlog) == 0;
+bool BindAndListen(Socket& s, const sockaddr_in& address, int backlog) {
+    if (!s.IsOpen()) return false;
+    if (::bind(s.Native(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) return false;
+    return ::listen(s.Native(), backlog) == 0;
 }
 
-Socket acceptWithin(const Socket& listener, int millis) {
-    if (waitReadable(listener, millis) != Wait::Ready) return Socket();
+Socket AcceptWithin(const Socket& listener, int millis) {
+    if (WaitReadable(listener, millis) != Wait::Ready) return Socket();
     for (;;) {
-        const SOCKET s = ::accept(listener.native(), nullptr, nullptr);
+        const SOCKET s = ::accept(listener.Native(), nullptr, nullptr);
         if (s != INVALID_SOCKET) {
             keepToThisProcess(s);
             // An accepted socket takes the listening socket's mode.
-            return Socket(s, listener.mode());
+            return Socket(s, listener.IoMode());
         }
         if (WSAGetLastError() != WSAEINTR) return Socket();
     }
 }
 
-Socket acceptNow(const Socket& listener, Mode mode) {
-    if (waitReadable(listener, 0) != Wait::Ready) return Socket();
+Socket AcceptNow(const Socket& listener, Mode mode) {
+    if (WaitReadable(listener, 0) != Wait::Ready) return Socket();
     for (;;) {
-        const SOCKET s = ::accept(listener.native(), nullptr, nullptr);
+        const SOCKET s = ::accept(listener.Native(), nullptr, nullptr);
         if (s != INVALID_SOCKET) {
             keepToThisProcess(s);
             // An accepted socket takes the listening socket's mode: set it as asked.
             Socket out(s, mode);
-            if (!setMode(s, mode)) out.close();
+            if (!setMode(s, mode)) out.Close();
             return out;
         }
         if (WSAGetLastError() != WSAEINTR) return Socket();
     }
 }
 
-bool sendAtOnce(Socket& s) {
+bool SendAtOnce(Socket& s) {
     BOOL yes = TRUE;
-    return ::setsockopt(s.native(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&yes), sizeof yes) == 0;
+    return ::setsockopt(s.Native(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&yes), sizeof yes) == 0;
 }
 
-bool allowQuickRebind(Socket& s) {
-    return s.isOpen();
+bool AllowQuickRebind(Socket& s) {
+    return s.IsOpen();
 }
 
-long sendSome(const Socket& s, const void* data, std::size_t size) {
+long SendSome(const Socket& s, const void* data, std::size_t size) {
     for (;;) {
-        const int n = ::send(s.native(), static_cast<const char*>(data), chunk(size), 0);
+        const int n = ::send(s.Native(), static_cast<const char*>(data), chunk(size), 0);
         if (n >= 0) return n;
         if (WSAGetLastError() != WSAEINTR) return -1;
     }
 }
 
-long receive(const Socket& s, void* buffer, std::size_t size) {
+long Receive(const Socket& s, void* buffer, std::size_t size) {
     return receiveWith(s, buffer, size, 0);
 }
 
-long peek(const Socket& s, void* buffer, std::size_t size) {
+long Peek(const Socket& s, void* buffer, std::size_t size) {
     return receiveWith(s, buffer, size, MSG_PEEK);
 }
 
@@ -261,39 +261,39 @@ namespace {
 // per-call "do not wait"): its result, or kWouldBlock.
 template <class Call>
 long withoutWaiting(const Socket& s, Call call) {
-    const bool blocking = s.mode() == Mode::Blocking;
-    if (blocking && !setMode(s.native(), Mode::NonBlocking)) return -1;
+    const bool blocking = s.IoMode() == Mode::Blocking;
+    if (blocking && !setMode(s.Native(), Mode::NonBlocking)) return -1;
     int n;
     int error = 0;
     do {
         n = call();
         error = n < 0 ? WSAGetLastError() : 0;
     } while (error == WSAEINTR);
-    if (blocking && !setMode(s.native(), Mode::Blocking)) return -1;
+    if (blocking && !setMode(s.Native(), Mode::Blocking)) return -1;
     if (n >= 0) return n;
     return error == WSAEWOULDBLOCK ? kWouldBlock : -1;
 }
 
 }  // namespace
 
-long receiveNow(const Socket& s, void* buffer, std::size_t size) {
-    return withoutWaiting(s, [&] { return ::recv(s.native(), static_cast<char*>(buffer), chunk(size), 0); });
+long ReceiveNow(const Socket& s, void* buffer, std::size_t size) {
+    return withoutWaiting(s, [&] { return ::recv(s.Native(), static_cast<char*>(buffer), chunk(size), 0); });
 }
 
-long sendNow(const Socket& s, const void* data, std::size_t size) {
-    return withoutWaiting(s, [&] { return ::send(s.native(), static_cast<const char*>(data), chunk(size), 0); });
+long SendNow(const Socket& s, const void* data, std::size_t size) {
+    return withoutWaiting(s, [&] { return ::send(s.Native(), static_cast<const char*>(data), chunk(size), 0); });
 }
 
-bool sendAll(const Socket& s, std::string_view bytes, int millis, NativeSocket stop) {
+bool SendAll(const Socket& s, std::string_view bytes, int millis, NativeSocket stop) {
     // Winsock has no per-call "do not wait": the socket is non-blocking for
     // the while, so a blocking socket cannot hold the sender past the deadline.
-    if (!s.isOpen() || !setMode(s.native(), Mode::NonBlocking)) return false;
+    if (!s.IsOpen() || !setMode(s.Native(), Mode::NonBlocking)) return false;
     const auto deadline = Clock::now() + std::chrono::milliseconds(millis);
     const char* data = bytes.data();
     std::size_t size = bytes.size();
     bool sent = true;
     while (size > 0) {
-        const int n = ::send(s.native(), data, chunk(size), 0);
+        const int n = ::send(s.Native(), data, chunk(size), 0);
         if (n > 0) {
             data += n;
             size -= static_cast<std::size_t>(n);
@@ -302,22 +302,22 @@ bool sendAll(const Socket& s, std::string_view bytes, int millis, NativeSocket s
         const int error = n < 0 ? WSAGetLastError() : 0;
         if (error == WSAEINTR) continue;
         const int left = millisLeft(deadline);
-        if (error != WSAEWOULDBLOCK || left <= 0 || waitFor(s.native(), kWritable, left, stop) != Wait::Ready) {
+        if (error != WSAEWOULDBLOCK || left <= 0 || WaitFor(s.Native(), kWritable, left, stop) != Wait::Ready) {
             sent = false;
             break;
         }
     }
-    return setMode(s.native(), s.mode()) && sent;
+    return setMode(s.Native(), s.IoMode()) && sent;
 }
 
-std::optional<std::uint16_t> servicePort(const char* name, const char* protocol) {
+std::optional<std::uint16_t> ServicePort(const char* name, const char* protocol) {
     startWinsock();
     const servent* entry = ::getservbyname(name, protocol);
     if (entry == nullptr) return std::nullopt;
     return ntohs(static_cast<std::uint16_t>(entry->s_port));
 }
 
-std::string dotted(const sockaddr_in& address) {
+std::string Dotted(const sockaddr_in& address) {
     char text[INET_ADDRSTRLEN] = {};
     if (::inet_ntop(AF_INET, &address.sin_addr, text, sizeof text) == nullptr) return {};
     return text;

@@ -8,9 +8,9 @@ namespace plova {
 // Call before any other thread starts: on Linux the stop signals are then
 // held back in every thread but the one that waits for them, and a peer that
 // hangs up gives a write error, not the end of the program.
-void prepareForStopRequest();
+void PrepareForStopRequest();
 
 // Waits until the program is asked to stop.
-void waitForStopRequest();
+void WaitForStopRequest();
 
 }  // namespace plova

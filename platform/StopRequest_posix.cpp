@@ -17,14 +17,14 @@ sigset_t stopSignals() {
 }
 }  // namespace
 
-void prepareForStopRequest() {
+void PrepareForStopRequest() {
     // Threads made from here on inherit the mask: only sigwait takes the signals.
     const sigset_t signals = stopSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 }
 
-void waitForStopRequest() {
+void WaitForStopRequest() {
     const sigset_t signals = stopSignals();
     int received = 0;
     sigwait(&signals, &received);

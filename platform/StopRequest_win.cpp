@@ -19,12 +19,12 @@ BOOL WINAPI onConsoleEvent(DWORD) {
 
 }  // namespace
 
-void prepareForStopRequest() {
+void PrepareForStopRequest() {
     stopEvent();
     SetConsoleCtrlHandler(onConsoleEvent, TRUE);
 }
 
-void waitForStopRequest() {
+void WaitForStopRequest() {
     WaitForSingleObject(stopEvent(), INFINITE);
 }
 

@@ -40,13 +40,13 @@ constexpr Compatible kCompatible[] = {
 
 }  // namespace
 
-std::u16string fromCp932(std::string_view bytes) {
+std::u16string FromCp932(std::string_view bytes) {
     std::u16string out;
     out.reserve(bytes.size());
     std::size_t pos = 0;
     while (pos < bytes.size()) {
         // As long a run as the table takes, then one spot it does not.
-        pos += cp932::decodeRun(bytes.substr(pos), out);
+        pos += cp932::DecodeRun(bytes.substr(pos), out);
         if (pos >= bytes.size()) break;
         const auto b = static_cast<unsigned char>(bytes[pos]);
         const SingleByte* extra = nullptr;
@@ -55,8 +55,8 @@ std::u16string fromCp932(std::string_view bytes) {
         if (extra) {
             out += extra->unit;
             pos += 1;
-        } else if (cp932::isLeadByte(b) && pos + 1 < bytes.size() &&
-                   cp932::isTrailByte(static_cast<unsigned char>(bytes[pos + 1]))) {
+        } else if (cp932::IsLeadByte(b) && pos + 1 < bytes.size() &&
+                   cp932::IsTrailByte(static_cast<unsigned char>(bytes[pos + 1]))) {
             out += kUndecodable;  // an unassigned double-byte code
             pos += 2;
         } else {
@@ -67,12 +67,12 @@ std::u16string fromCp932(std::string_view bytes) {
     return out;
 }
 
-std::string toCp932(std::u16string_view text) {
+std::string ToCp932(std::u16string_view text) {
     std::string out;
     out.reserve(text.size() * 2);
     std::size_t pos = 0;
     while (pos < text.size()) {
-        pos += cp932::encodeRun(text.substr(pos), out);
+        pos += cp932::EncodeRun(text.substr(pos), out);
         if (pos >= text.size()) break;
         const char16_t c = text[pos];
         std::string_view mapped(&kUnencodable, 1);
@@ -89,11 +89,11 @@ std::string toCp932(std::u16string_view text) {
     return out;
 }
 
-std::size_t cp932Length(std::u16string_view text) {
-    return toCp932(text).size();
+std::size_t Cp932Length(std::u16string_view text) {
+    return ToCp932(text).size();
 }
 
-std::string toUtf8(std::u16string_view s) {
+std::string ToUtf8(std::u16string_view s) {
     std::string out;
     out.reserve(s.size() * 3);
     for (std::size_t i = 0; i < s.size(); ++i) {
@@ -122,7 +122,7 @@ std::string toUtf8(std::u16string_view s) {
     return out;
 }
 
-std::u16string fromUtf8(std::string_view s) {
+std::u16string FromUtf8(std::string_view s) {
     std::u16string out;
     out.reserve(s.size());
     std::size_t i = 0;
@@ -211,7 +211,7 @@ std::size_t wellFormedUtf8(std::string_view s, std::size_t at) {
 
 }  // namespace
 
-std::u16string pathText(std::string_view bytes) {
+std::u16string PathText(std::string_view bytes) {
     std::u16string out;
     out.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size();) {
@@ -220,14 +220,14 @@ std::u16string pathText(std::string_view bytes) {
             out += static_cast<char16_t>(kByteEscape + static_cast<unsigned char>(bytes[i]));
             ++i;
         } else {
-            out += fromUtf8(bytes.substr(i, n));
+            out += FromUtf8(bytes.substr(i, n));
             i += n;
         }
     }
     return out;
 }
 
-std::string pathBytes(std::u16string_view text) {
+std::string PathBytes(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());
     std::size_t plain = 0;  // start of the text not yet converted
@@ -235,28 +235,28 @@ std::string pathBytes(std::u16string_view text) {
         // A low half that follows a high half is part of a pair, not a byte.
         const bool paired = i > 0 && text[i - 1] >= 0xD800 && text[i - 1] < 0xDC00;
         if (!isByteEscape(text[i]) || paired) continue;
-        out += toUtf8(text.substr(plain, i - plain));
+        out += ToUtf8(text.substr(plain, i - plain));
         out += static_cast<char>(text[i] - kByteEscape);
         plain = i + 1;
     }
-    out += toUtf8(text.substr(plain));
+    out += ToUtf8(text.substr(plain));
     return out;
 }
 
-std::filesystem::path pathFromUtf8(std::string_view text) {
+std::filesystem::path PathFromUtf8(std::string_view text) {
     return std::filesystem::path(std::u8string(text.begin(), text.end()));
 }
 
-std::string utf8Of(const std::filesystem::path& path) {
+std::string Utf8Of(const std::filesystem::path& path) {
     const auto& native = path.native();
     if constexpr (sizeof(std::filesystem::path::value_type) == 1) {
         return std::string(native.begin(), native.end());
     } else {
-        return toUtf8(std::u16string(native.begin(), native.end()));
+        return ToUtf8(std::u16string(native.begin(), native.end()));
     }
 }
 
-std::u16string readablePathText(std::u16string_view text) {
+std::u16string ReadablePathText(std::u16string_view text) {
     std::u16string out;
     std::string run;  // bytes of escapes in a row
     for (char16_t c : text) {
@@ -264,14 +264,14 @@ std::u16string readablePathText(std::u16string_view text) {
             run += static_cast<char>(c - kByteEscape);
             continue;
         }
-        if (!run.empty()) out += fromCp932(std::exchange(run, {}));
+        if (!run.empty()) out += FromCp932(std::exchange(run, {}));
         out += c;
     }
-    if (!run.empty()) out += fromCp932(run);
+    if (!run.empty()) out += FromCp932(run);
     return out;
 }
 
-bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b) {
+bool EqualsIgnoreCase(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         char16_t x = a[i], y = b[i];
@@ -282,13 +282,13 @@ bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b) {
     return true;
 }
 
-bool hasControlCharacter(std::u16string_view text) {
+bool HasControlCharacter(std::u16string_view text) {
     for (const char16_t c : text)
         if (c < 0x20 || c == 0x7F) return true;
     return false;
 }
 
-std::optional<long long> parseWholeNumber(const std::string& text, long long min, long long max) {
+std::optional<long long> ParseWholeNumber(const std::string& text, long long min, long long max) {
     if (text.empty()) return std::nullopt;
     char* end = nullptr;
     errno = 0;

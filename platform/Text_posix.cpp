@@ -18,7 +18,7 @@ public:
     }
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
-    iconv_t get() const { return cd_; }
+    iconv_t Get() const { return cd_; }
 
 private:
     iconv_t cd_;
@@ -44,14 +44,14 @@ std::size_t convertRun(iconv_t cd, const char* data, std::size_t size, Out& out)
 
 }  // namespace
 
-std::size_t decodeRun(std::string_view bytes, std::u16string& out) {
+std::size_t DecodeRun(std::string_view bytes, std::u16string& out) {
     thread_local Converter decoder("UTF-16LE", "CP932");
-    return convertRun<char16_t>(decoder.get(), bytes.data(), bytes.size(), out);
+    return convertRun<char16_t>(decoder.Get(), bytes.data(), bytes.size(), out);
 }
 
-std::size_t encodeRun(std::u16string_view text, std::string& out) {
+std::size_t EncodeRun(std::u16string_view text, std::string& out) {
     thread_local Converter encoder("CP932", "UTF-16LE");
-    return convertRun<char>(encoder.get(), reinterpret_cast<const char*>(text.data()), text.size() * 2, out) / 2;
+    return convertRun<char>(encoder.Get(), reinterpret_cast<const char*>(text.data()), text.size() * 2, out) / 2;
 }
 
 }  // namespace plova::cp932

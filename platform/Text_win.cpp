@@ -16,8 +16,8 @@ constexpr std::size_t kPiece = 256;
 // The length of the character at `at`: a lead byte with its trail byte is
 // one, anything else a byte of its own.
 std::size_t characterLength(std::string_view bytes, std::size_t at) {
-    return isLeadByte(static_cast<unsigned char>(bytes[at])) && at + 1 < bytes.size() &&
-                   isTrailByte(static_cast<unsigned char>(bytes[at + 1]))
+    return IsLeadByte(static_cast<unsigned char>(bytes[at])) && at + 1 < bytes.size() &&
+                   IsTrailByte(static_cast<unsigned char>(bytes[at + 1]))
                ? 2
                : 1;
 }
@@ -56,7 +56,7 @@ std::size_t unitLength(std::u16string_view text, std::size_t at) {
 
 }  // namespace
 
-std::size_t decodeRun(std::string_view bytes, std::u16string& out) {
+std::size_t DecodeRun(std::string_view bytes, std::u16string& out) {
     std::size_t pos = 0;
     while (pos < bytes.size()) {
         // A piece that ends on a character's end, converted whole when it can be.
@@ -76,7 +76,7 @@ std::size_t decodeRun(std::string_view bytes, std::u16string& out) {
     return pos;
 }
 
-std::size_t encodeRun(std::u16string_view text, std::string& out) {
+std::size_t EncodeRun(std::u16string_view text, std::string& out) {
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t end = pos;

@@ -19,16 +19,16 @@ namespace plova::win {
 // (or "\\?\UNC\") prefix, so that a path longer than 260 characters opens as
 // any other does. A path already in that form, or a device path ("\\.\"), is
 // taken as it is.
-std::wstring longPath(const std::filesystem::path& path);
+std::wstring LongPath(const std::filesystem::path& path);
 
 // Whether Windows can hold the last component of `path` as a file name (see
 // PortableNames.h): "a:b" would open a stream of "a", "name." the file "name".
-bool holdsFileName(const std::filesystem::path& path);
+bool HoldsFileName(const std::filesystem::path& path);
 
-inline HANDLE handleOf(NativeFile file) {
+inline HANDLE HandleOf(NativeFile file) {
     return reinterpret_cast<HANDLE>(file);
 }
-inline NativeFile nativeOf(HANDLE handle) {
+inline NativeFile NativeOf(HANDLE handle) {
     return reinterpret_cast<NativeFile>(handle);
 }
 
@@ -41,23 +41,23 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 // while it fails because another program holds the file named `path` for a
 // moment (a player, an indexer, a virus scanner), up to about two seconds.
 // The last error is the last attempt's.
-bool retryWhileBusy(const std::wstring& path, const std::function<bool()>& attempt);
+bool RetryWhileBusy(const std::wstring& path, const std::function<bool()>& attempt);
 
 // CreateFileW with kShareAll, retried while busy. INVALID_HANDLE_VALUE on failure.
-HANDLE openShared(const std::wstring& path, DWORD access, DWORD disposition, DWORD flags);
+HANDLE OpenShared(const std::wstring& path, DWORD access, DWORD disposition, DWORD flags);
 
 // Whether an open handle is a regular file, a link or junction refused when
 // `links` says so. A reparse point that is no link (a file of a cloud folder,
 // a deduplicated file) holds the file itself: opened with
 // FILE_FLAG_OPEN_REPARSE_POINT it is opened again through its name, and kept
 // when that is the same file. `handle` may be replaced so.
-ReadResult checkRegular(FileHandle& handle, const std::wstring& path, DWORD access, Links links);
+ReadResult CheckRegular(FileHandle& handle, const std::wstring& path, DWORD access, Links links);
 
 // Whether two handles are open on the same file.
-bool sameFile(HANDLE a, HANDLE b);
+bool SameFile(HANDLE a, HANDLE b);
 
 // UTF-16 to UTF-8 and back, for the names and messages Windows gives.
-std::string utf8(std::wstring_view text);
-std::wstring wide(std::string_view utf8Text);
+std::string Utf8(std::wstring_view text);
+std::wstring Wide(std::string_view utf8Text);
 
 }  // namespace plova::win

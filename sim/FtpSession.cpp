@@ -94,7 +94,7 @@ bool isDigits(const std::string& s, std::size_t from, std::size_t count) {
 bool isResponseMessageName(const std::string& name) {
     if (name.size() != kResponseNameLength || !name.ends_with(".vmdat")) return false;
     if (!isDigits(name, 0, kDatePrefixLength) || name[12] != '_' || name[16] != '_' || name[21] != '_') return false;
-    const int number = CFileMng::ResponseNumberFromName(fromCp932(name));
+    const int number = CFileMng::ResponseNumberFromName(FromCp932(name));
     return number >= store::kMinResponseNumber && number <= store::kMaxResponseNumber;
 }
 
@@ -126,7 +126,7 @@ std::string paddingLine(std::uint64_t number, bool longForm, std::time_t now) {
     char name[40];
     std::snprintf(name, sizeof name, "padding_%012llu.txt", static_cast<unsigned long long>(number));
     const MainUnitDisk::Entry entry{name, false, 0, now};
-    return longForm ? longLine(entry, now) : nameLine(entry.name);
+    return longForm ? LongLine(entry, now) : NameLine(entry.name);
 }
 
 std::string replyLine(int code, char separator, const std::string& text) {
@@ -148,7 +148,7 @@ void FtpSession::log(const char* direction, const std::string& line) const {
 
 bool FtpSession::replyRaw(const std::string& bytes) {
     log("<", bytes);
-    if (!net::sendAll(control_, bytes, kReplySendMillis, ctx_.stop)) {
+    if (!net::SendAll(control_, bytes, kReplySendMillis, ctx_.stop)) {
         open_ = false;
         return false;
     }
@@ -182,24 +182,24 @@ std::optional<std::string> FtpSession::readCommand() {
             discarding_ = true;
             input_.clear();
         }
-        switch (net::waitFor(control_.native(), net::kReadable, kIdleMillis, ctx_.stop)) {
+        switch (net::WaitFor(control_.Native(), net::kReadable, kIdleMillis, ctx_.stop)) {
         case net::Wait::Ready: break;
         case net::Wait::TimedOut: reply(kServiceClosing, "Idle time-out; closing the connection."); return std::nullopt;
         default: return std::nullopt;
         }
         char buffer[4096];
-        const long n = net::receiveNow(control_, buffer, sizeof buffer);
+        const long n = net::ReceiveNow(control_, buffer, sizeof buffer);
         if (n == net::kWouldBlock) continue;
         if (n <= 0) return std::nullopt;
         input_.append(buffer, static_cast<std::size_t>(n));
     }
 }
 
-void FtpSession::run() {
+void FtpSession::Run() {
     faults_ = ctx_.faults();
     if (faults_.greetingCode != kReady) {
         replyRaw(replyLine(faults_.greetingCode, ' ', "Service not available, closing the connection."));
-        control_.close();
+        control_.Close();
         return;
     }
     // The client checks that the text after "220" and one separator begins with the model name.
@@ -219,7 +219,7 @@ void FtpSession::run() {
         }
         dispatch(verb, argument);
     }
-    control_.close();
+    control_.Close();
 }
 
 void FtpSession::dispatch(const std::string& verb, const std::string& argument) {
@@ -316,8 +316,8 @@ void FtpSession::onPass(const std::string& argument) {
 
 void FtpSession::onCwd(const std::string& argument) {
     if (argument.empty()) return void(reply(kSyntaxError, "CWD needs a directory."));
-    std::string target = MainUnitDisk::normalize(cwd_, argument);
-    if (!disk_.isDirectory(target)) return void(reply(kUnavailable, argument + ": No such directory."));
+    std::string target = MainUnitDisk::Normalize(cwd_, argument);
+    if (!disk_.IsDirectory(target)) return void(reply(kUnavailable, argument + ": No such directory."));
     cwd_ = target;
     reply(kFileActionDone, "CWD command successful.");
 }
@@ -346,8 +346,8 @@ net::Socket FtpSession::openData() {
         reply(kNoDataConnection, "Use PORT first.");
         return {};
     }
-    net::Socket data = net::openStream(net::Mode::NonBlocking);
-    if (!net::connectWithin(data, net::ipv4Address(address->first, address->second), kDataConnectMillis, ctx_.stop)) {
+    net::Socket data = net::OpenStream(net::Mode::NonBlocking);
+    if (!net::ConnectWithin(data, net::Ipv4Address(address->first, address->second), kDataConnectMillis, ctx_.stop)) {
         reply(kNoDataConnection, "Cannot open the data connection.");
         return {};
     }
@@ -356,7 +356,7 @@ net::Socket FtpSession::openData() {
 
 bool FtpSession::controlInterrupts(TransferEnd& why) {
     char buffer[1024];
-    const long n = net::receiveNow(control_, buffer, sizeof buffer);
+    const long n = net::ReceiveNow(control_, buffer, sizeof buffer);
     if (n == 0 || (n < 0 && n != net::kWouldBlock)) {
         why = TransferEnd::ControlClosed;
         return true;
@@ -374,7 +374,7 @@ bool FtpSession::controlInterrupts(TransferEnd& why) {
 bool FtpSession::abortFollows() {
     TransferEnd why{};
     if (input_.find('\n') == std::string::npos &&
-        net::waitFor(control_.native(), net::kReadable, kAbortGraceMillis, ctx_.stop) != net::Wait::Ready) {
+        net::WaitFor(control_.Native(), net::kReadable, kAbortGraceMillis, ctx_.stop) != net::Wait::Ready) {
         return false;
     }
     return controlInterrupts(why) && why == TransferEnd::Aborted;
@@ -389,7 +389,7 @@ Ready waitTransfer(net::NativeSocket data, short events, net::NativeSocket contr
                    net::NativeSocket stop, int timeoutMillis) {
     net::Watch watches[] = {
         {data, events}, {watchControl ? control : net::kNoSocket, net::kReadable}, {stop, net::kReadable}};
-    switch (net::waitForAny(watches, timeoutMillis)) {
+    switch (net::WaitForAny(watches, timeoutMillis)) {
     case net::Wait::Ready: break;
     case net::Wait::TimedOut: return Ready::Timeout;
     default: return Ready::Stopped;
@@ -407,7 +407,7 @@ bool FtpSession::watchingControl() const {
 
 std::optional<FtpSession::TransferEnd> FtpSession::awaitData(net::Socket& data, short events) {
     for (;;) {
-        switch (waitTransfer(data.native(), events, control_.native(), watchingControl(), ctx_.stop, kDataIoMillis)) {
+        switch (waitTransfer(data.Native(), events, control_.Native(), watchingControl(), ctx_.stop, kDataIoMillis)) {
         case Ready::Timeout: return TransferEnd::TimedOut;
         case Ready::Stopped: return TransferEnd::Stopped;
         case Ready::Data: return std::nullopt;
@@ -428,7 +428,7 @@ std::optional<FtpSession::TransferEnd> FtpSession::pauseTransfer(long long milli
             std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now()).count();
         if (left <= 0) return std::nullopt;
         const auto ready =
-            waitTransfer(net::kNoSocket, 0, control_.native(), watchingControl(), ctx_.stop, static_cast<int>(left));
+            waitTransfer(net::kNoSocket, 0, control_.Native(), watchingControl(), ctx_.stop, static_cast<int>(left));
         if (ready == Ready::Stopped) return TransferEnd::Stopped;
         if (ready == Ready::Control && controlInterrupts(why)) return why;
     }
@@ -457,7 +457,7 @@ FtpSession::TransferEnd FtpSession::sendData(net::Socket& data, const std::funct
         std::size_t offset = 0;
         while (offset < static_cast<std::size_t>(got)) {
             if (auto end = awaitData(data, net::kWritable)) return *end;
-            const long n = net::sendNow(data, block.data() + offset, static_cast<std::size_t>(got) - offset);
+            const long n = net::SendNow(data, block.data() + offset, static_cast<std::size_t>(got) - offset);
             if (n == net::kWouldBlock) continue;
             if (n <= 0) return TransferEnd::PeerClosed;
             offset += static_cast<std::size_t>(n);
@@ -483,7 +483,7 @@ FtpSession::TransferEnd FtpSession::receiveData(net::Socket& data, AtomicFile& o
     std::uint64_t received = 0;
     for (;;) {
         if (auto end = awaitData(data, net::kReadable)) return *end;
-        const long n = net::receiveNow(data, block.data(), block.size());
+        const long n = net::ReceiveNow(data, block.data(), block.size());
         if (n == net::kWouldBlock) continue;
         if (n < 0) return TransferEnd::PeerClosed;
         if (n == 0) return TransferEnd::Complete;
@@ -492,12 +492,12 @@ FtpSession::TransferEnd FtpSession::receiveData(net::Socket& data, AtomicFile& o
             tooLarge = true;
             return TransferEnd::LocalError;
         }
-        if (!out.write(block.data(), static_cast<std::size_t>(n))) return TransferEnd::LocalError;
+        if (!out.Write(block.data(), static_cast<std::size_t>(n))) return TransferEnd::LocalError;
     }
 }
 
 void FtpSession::endTransfer(TransferEnd end, net::Socket& data, int successCode, const std::string& successText) {
-    data.close();
+    data.Close();
     switch (end) {
     case TransferEnd::Complete: reply(successCode, successText); break;
     case TransferEnd::PeerClosed:
@@ -511,7 +511,7 @@ void FtpSession::endTransfer(TransferEnd end, net::Socket& data, int successCode
     case TransferEnd::Dropped:
     case TransferEnd::Stopped:
         open_ = false;
-        control_.close();
+        control_.Close();
         break;
     }
 }
@@ -533,12 +533,12 @@ std::string FtpSession::listing(const std::string& argument, bool& longForm, con
     std::string pattern;
     std::vector<MainUnitDisk::Entry> entries;
     if (!rest.empty()) {
-        std::string target = MainUnitDisk::normalize(cwd_, rest);
+        std::string target = MainUnitDisk::Normalize(cwd_, rest);
         if (hasWildcard(rest)) {
-            directory = parentOf(target);
-            pattern = baseName(target);
-        } else if (!disk_.isDirectory(target)) {
-            auto single = disk_.stat(target);
+            directory = ParentOf(target);
+            pattern = BaseName(target);
+        } else if (!disk_.IsDirectory(target)) {
+            auto single = disk_.Stat(target);
             if (!single) {
                 refusal = kUnavailable;
                 return {};
@@ -550,12 +550,12 @@ std::string FtpSession::listing(const std::string& argument, bool& longForm, con
         }
     }
     if (!directory.empty()) {
-        if (!disk_.isDirectory(directory)) {
+        if (!disk_.IsDirectory(directory)) {
             refusal = kUnavailable;
             return {};
         }
-        for (auto& e : disk_.list(directory)) {
-            if (pattern.empty() || matchesWildcard(pattern, e.name)) entries.push_back(std::move(e));
+        for (auto& e : disk_.List(directory)) {
+            if (pattern.empty() || MatchesWildcard(pattern, e.name)) entries.push_back(std::move(e));
         }
     }
     // The main unit answers a pattern that matches nothing with 550, before any data connection.
@@ -565,11 +565,11 @@ std::string FtpSession::listing(const std::string& argument, bool& longForm, con
     }
     const std::time_t now = std::time(nullptr);
     std::string out;
-    auto add = [&](const MainUnitDisk::Entry& e) { out += longForm ? longLine(e, now) : nameLine(e.name); };
+    auto add = [&](const MainUnitDisk::Entry& e) { out += longForm ? LongLine(e, now) : NameLine(e.name); };
     for (const auto& e : entries) add(e);
     if (faults.hostileListing) {
         for (const char* name : kHostileNames) {
-            if (!pattern.empty() && !matchesWildcard(pattern, name)) continue;
+            if (!pattern.empty() && !MatchesWildcard(pattern, name)) continue;
             add(MainUnitDisk::Entry{name, false, 4096, now});
         }
     }
@@ -586,7 +586,7 @@ void FtpSession::onList(const std::string& argument, bool longForm) {
         return void(reply(refusal, "No files found."));
     }
     net::Socket data = openData();
-    if (!data.isOpen()) return;
+    if (!data.IsOpen()) return;
     if (!reply(kOpening, "Opening ASCII mode data connection for file list.")) return;
     std::size_t position = 0;
     std::uint64_t more = 0;
@@ -609,23 +609,23 @@ void FtpSession::onList(const std::string& argument, bool longForm) {
 void FtpSession::onRetr(const std::string& argument) {
     const Faults faults = faults_;
     const std::uint64_t restart = std::exchange(restart_, 0);
-    std::string target = MainUnitDisk::normalize(cwd_, argument);
-    auto local = disk_.localPath(target);
+    std::string target = MainUnitDisk::Normalize(cwd_, argument);
+    auto local = disk_.LocalPath(target);
     FileHandle in;
-    if (!argument.empty() && local) in = openRegularFile(*local, Access::Read);
+    if (!argument.empty() && local) in = OpenRegularFile(*local, Access::Read);
     if (!in) {
         dataAddress_.reset();
         return void(reply(kUnavailable, argument + ": No such file."));
     }
-    if (auto refused = faults.refuseRetr.find(baseName(target)); refused != faults.refuseRetr.end()) {
+    if (auto refused = faults.refuseRetr.find(BaseName(target)); refused != faults.refuseRetr.end()) {
         dataAddress_.reset();
         return void(reply(refused->second, argument + ": refused."));
     }
-    const std::uint64_t size = in.size().value_or(0);
+    const std::uint64_t size = in.Size().value_or(0);
     std::uint64_t position = std::min(restart, size);
     net::Socket data = openData();
-    if (!data.isOpen()) return;
-    if (!reply(kOpening, "Opening BINARY mode data connection for " + baseName(target) + " (" + std::to_string(size) +
+    if (!data.IsOpen()) return;
+    if (!reply(kOpening, "Opening BINARY mode data connection for " + BaseName(target) + " (" + std::to_string(size) +
                              " bytes).")) {
         return;
     }
@@ -645,7 +645,7 @@ void FtpSession::onRetr(const std::string& argument) {
             position += n;
             return static_cast<long>(n);
         }
-        const auto got = in.readAt(position, buffer, std::min<std::uint64_t>(n, size - position));
+        const auto got = in.ReadAt(position, buffer, std::min<std::uint64_t>(n, size - position));
         if (!got) return -1;
         position += *got;
         return static_cast<long>(*got);
@@ -660,13 +660,13 @@ void FtpSession::onRetr(const std::string& argument) {
 void FtpSession::onStor(const std::string& argument) {
     const Faults faults = faults_;
     restart_ = 0;
-    const std::string target = MainUnitDisk::normalize(cwd_, argument);
-    const std::string name = baseName(target);
+    const std::string target = MainUnitDisk::Normalize(cwd_, argument);
+    const std::string name = BaseName(target);
     auto refuse = [this](int code, const std::string& text) {
         dataAddress_.reset();
         reply(code, text);
     };
-    if (parentOf(target) != "/outou" || !isResponseMessageName(name) || !disk_.isDirectory("/outou")) {
+    if (ParentOf(target) != "/outou" || !isResponseMessageName(name) || !disk_.IsDirectory("/outou")) {
         return refuse(kNameNotAllowed, "Only system response messages can be stored, as /outou/<name>.");
     }
     if (faults.noRoom) return refuse(kBusy, "No room for another message.");
@@ -675,7 +675,7 @@ void FtpSession::onStor(const std::string& argument) {
     const std::string date = name.substr(0, kDatePrefixLength);
     // Same identity: the same message. A stored copy with a later date wins.
     auto conflicting = [&]() -> std::optional<std::pair<int, std::string>> {
-        for (const auto& e : disk_.list("/outou")) {
+        for (const auto& e : disk_.List("/outou")) {
             if (e.directory || e.name.size() != kResponseNameLength) continue;
             if (e.name.compare(kResponseIdentityAt, kResponseIdentityLength, identity) != 0) continue;
             if (faults.inUse.count(e.name)) return std::make_pair(kBusy, std::string("The message is in use."));
@@ -689,15 +689,15 @@ void FtpSession::onStor(const std::string& argument) {
         std::lock_guard lock(*ctx_.diskMutex);
         if (auto c = conflicting()) return refuse(c->first, c->second);
     }
-    auto finalPath = disk_.localPath(target);
+    auto finalPath = disk_.LocalPath(target);
     if (!finalPath) return refuse(kNameNotAllowed, "File name not allowed.");
     // The upload goes to a hidden temporary file first, so a broken transfer
     // never replaces or half-writes a stored message. The temporary file is
     // discarded (reset) before any reply, so a client never sees it.
     std::optional<AtomicFile> upload(std::in_place, *finalPath);
-    if (!upload->ok()) return refuse(kLocalError, "Cannot write on the main unit.");
+    if (!upload->Ok()) return refuse(kLocalError, "Cannot write on the main unit.");
     net::Socket data = openData();
-    if (!data.isOpen()) return;
+    if (!data.IsOpen()) return;
     if (!reply(kOpening, "Opening BINARY mode data connection for " + name + ".")) return;
     bool tooLarge = false;
     TransferEnd end = receiveData(data, *upload, kMaxStoredBytes, tooLarge);
@@ -706,7 +706,7 @@ void FtpSession::onStor(const std::string& argument) {
     if (end == TransferEnd::Complete && abortFollows()) end = TransferEnd::Aborted;
     if (tooLarge) {
         upload.reset();
-        data.close();
+        data.Close();
         return void(reply(kExceeded, "The message is too large."));
     }
     if (end != TransferEnd::Complete) {
@@ -717,18 +717,18 @@ void FtpSession::onStor(const std::string& argument) {
     // Another session may have stored a newer copy meanwhile.
     if (auto c = conflicting()) {
         upload.reset();
-        data.close();
+        data.Close();
         return void(reply(c->first, c->second));
     }
-    if (!upload->commit()) {
+    if (!upload->Commit()) {
         upload.reset();
         return endTransfer(TransferEnd::LocalError, data, kTransferDone, {});
     }
     std::error_code ec;
-    for (const auto& e : disk_.list("/outou")) {
+    for (const auto& e : disk_.List("/outou")) {
         if (e.directory || e.name == name || e.name.size() != kResponseNameLength) continue;
         if (e.name.compare(kResponseIdentityAt, kResponseIdentityLength, identity) == 0) {
-            if (auto old = disk_.localPath("/outou/" + e.name)) fs::remove(*old, ec);
+            if (auto old = disk_.LocalPath("/outou/" + e.name)) fs::remove(*old, ec);
         }
     }
     endTransfer(TransferEnd::Complete, data, kTransferDone, "Transfer complete.");
@@ -736,45 +736,45 @@ void FtpSession::onStor(const std::string& argument) {
 
 void FtpSession::onDele(const std::string& argument) {
     const Faults faults = faults_;
-    const std::string target = MainUnitDisk::normalize(cwd_, argument);
+    const std::string target = MainUnitDisk::Normalize(cwd_, argument);
     std::lock_guard lock(*ctx_.diskMutex);
-    if (auto failing = faults.failDele.find(baseName(target)); failing != faults.failDele.end()) {
+    if (auto failing = faults.failDele.find(BaseName(target)); failing != faults.failDele.end()) {
         if (failing->second != 0) return void(reply(failing->second, argument + ": failed."));
         open_ = false;
         return;
     }
-    auto local = disk_.localPath(target);
+    auto local = disk_.LocalPath(target);
     std::error_code ec;
     if (argument.empty() || !local || !fs::is_regular_file(*local, ec)) {
         return void(reply(kUnavailable, argument + ": No such file."));
     }
     const std::string companion = companionOf(target);
-    if (faults.inUse.count(baseName(target)) || (!companion.empty() && faults.inUse.count(baseName(companion)))) {
+    if (faults.inUse.count(BaseName(target)) || (!companion.empty() && faults.inUse.count(BaseName(companion)))) {
         return void(reply(kBusy, "The message is in use."));
     }
     std::string head;
-    if (readRange(*local, 0, block::kFlagsOffset + 1, head) && head.size() == block::kFlagsOffset + 1 &&
+    if (ReadRange(*local, 0, block::kFlagsOffset + 1, head) && head.size() == block::kFlagsOffset + 1 &&
         (static_cast<unsigned char>(head[block::kFlagsOffset]) & block::kFlagProtected)) {
         return void(reply(kUnavailable, "The message is protected."));
     }
     // A message is one unit: deleting either of its files removes both.
     if (!fs::remove(*local, ec)) return void(reply(kUnavailable, argument + ": Cannot delete."));
     if (!companion.empty()) {
-        if (auto other = disk_.localPath(companion)) fs::remove(*other, ec);
+        if (auto other = disk_.LocalPath(companion)) fs::remove(*other, ec);
     }
     reply(kFileActionDone, "DELE command successful.");
 }
 
 void FtpSession::onSize(const std::string& argument) {
-    auto e = disk_.stat(MainUnitDisk::normalize(cwd_, argument));
+    auto e = disk_.Stat(MainUnitDisk::Normalize(cwd_, argument));
     if (argument.empty() || !e || e->directory) return void(reply(kUnavailable, argument + ": No such file."));
     reply(kFileStatus, std::to_string(e->size));
 }
 
 void FtpSession::onMdtm(const std::string& argument) {
-    auto e = disk_.stat(MainUnitDisk::normalize(cwd_, argument));
+    auto e = disk_.Stat(MainUnitDisk::Normalize(cwd_, argument));
     if (argument.empty() || !e || e->directory) return void(reply(kUnavailable, argument + ": No such file."));
-    const std::tm tm = universalCalendarTime(e->modified);
+    const std::tm tm = UniversalCalendarTime(e->modified);
     char text[32];
     std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
                   tm.tm_hour, tm.tm_min, tm.tm_sec);

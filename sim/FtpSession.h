@@ -27,7 +27,7 @@ struct SessionContext {
 class FtpSession {
 public:
     FtpSession(net::Socket control, std::uint32_t peerAddress, int id, SessionContext context);
-    void run();
+    void Run();
 
 private:
     enum class TransferEnd { Complete, PeerClosed, TimedOut, Aborted, ControlClosed, Dropped, Stopped, LocalError };

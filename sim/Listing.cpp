@@ -11,12 +11,12 @@ constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Ju
 constexpr std::time_t kHalfYear = 183 * 24 * 3600;
 }  // namespace
 
-std::string nameLine(const std::string& name) {
+std::string NameLine(const std::string& name) {
     return name + "\r\n";
 }
 
-std::string longLine(const MainUnitDisk::Entry& entry, std::time_t now) {
-    const std::tm tm = localCalendarTime(entry.modified);
+std::string LongLine(const MainUnitDisk::Entry& entry, std::time_t now) {
+    const std::tm tm = LocalCalendarTime(entry.modified);
     char date[32];
     const std::time_t age = now - entry.modified;
     if (age > kHalfYear || age < -kHalfYear) {
@@ -65,7 +65,7 @@ std::size_t matchSet(std::string_view pattern, unsigned char c, bool& matched) {
 
 }  // namespace
 
-bool matchesWildcard(std::string_view pattern, std::string_view name) {
+bool MatchesWildcard(std::string_view pattern, std::string_view name) {
     // Where the last "*" stood, and the first byte of the name it has not yet taken.
     std::size_t p = 0, n = 0;
     std::size_t starP = std::string_view::npos, starN = 0;

@@ -13,15 +13,15 @@
 namespace plova::sim {
 
 // "name\r\n".
-std::string nameLine(const std::string& name);
+std::string NameLine(const std::string& name);
 // "-rw-r--r--  1 kwtx kwtx    12345 Jan 15 10:30 name\r\n"; the date shows
 // the year instead of the time when it is more than half a year from `now`.
-std::string longLine(const MainUnitDisk::Entry& entry, std::time_t now);
+std::string LongLine(const MainUnitDisk::Entry& entry, std::time_t now);
 
 // Whether `name` matches the shell pattern of a listing's argument, byte by
 // byte: "*" any run of bytes, "?" any one byte, "[a-z]" and "[!0-9]" (or
 // "[^0-9]") one byte of a set or outside it, a backslash the byte after it as
 // it is. A "[" that no "]" closes is itself.
-bool matchesWildcard(std::string_view pattern, std::string_view name);
+bool MatchesWildcard(std::string_view pattern, std::string_view name);
 
 }  // namespace plova::sim

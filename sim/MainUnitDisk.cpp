@@ -13,10 +13,10 @@ namespace plova::sim {
 namespace {
 
 std::string diskName(const std::string& wireName) {
-    return toUtf8(fromCp932(wireName));
+    return ToUtf8(FromCp932(wireName));
 }
 std::string wireName(const std::string& diskName) {
-    return toCp932(fromUtf8(diskName));
+    return ToCp932(FromUtf8(diskName));
 }
 
 bool isInside(const fs::path& base, const fs::path& p) {
@@ -41,7 +41,7 @@ MainUnitDisk::MainUnitDisk(fs::path root) {
     if (ec) canonical_ = fs::absolute(root, ec).lexically_normal();
 }
 
-std::string MainUnitDisk::normalize(const std::string& cwd, const std::string& path) {
+std::string MainUnitDisk::Normalize(const std::string& cwd, const std::string& path) {
     std::vector<std::string> parts;
     auto push = [&parts](const std::string& text) {
         std::string component;
@@ -69,10 +69,10 @@ std::string MainUnitDisk::normalize(const std::string& cwd, const std::string& p
     return out.empty() ? "/" : out;
 }
 
-std::optional<fs::path> MainUnitDisk::localPath(const std::string& wirePath) const {
+std::optional<fs::path> MainUnitDisk::LocalPath(const std::string& wirePath) const {
     if (wirePath.find('\0') != std::string::npos) return std::nullopt;
     fs::path p = canonical_;
-    for (const auto& part : fs::path(normalize("/", wirePath)).relative_path()) p /= diskName(part.string());
+    for (const auto& part : fs::path(Normalize("/", wirePath)).relative_path()) p /= diskName(part.string());
     // A link inside the tree may point anywhere: follow what exists and
     // check that the result is still below the root.
     std::error_code ec;
@@ -81,20 +81,20 @@ std::optional<fs::path> MainUnitDisk::localPath(const std::string& wirePath) con
     return p;
 }
 
-bool MainUnitDisk::isDirectory(const std::string& wirePath) const {
-    auto p = localPath(wirePath);
+bool MainUnitDisk::IsDirectory(const std::string& wirePath) const {
+    auto p = LocalPath(wirePath);
     std::error_code ec;
     return p && fs::is_directory(*p, ec);
 }
 
-std::optional<MainUnitDisk::Entry> MainUnitDisk::stat(const std::string& wirePath) const {
-    auto p = localPath(wirePath);
+std::optional<MainUnitDisk::Entry> MainUnitDisk::Stat(const std::string& wirePath) const {
+    auto p = LocalPath(wirePath);
     if (!p) return std::nullopt;
     std::error_code ec;
     auto status = fs::status(*p, ec);
     if (ec || !fs::exists(status)) return std::nullopt;
     Entry e;
-    e.name = baseName(normalize("/", wirePath));
+    e.name = BaseName(Normalize("/", wirePath));
     e.directory = fs::is_directory(status);
     if (!e.directory && !fs::is_regular_file(status)) return std::nullopt;
     if (!e.directory) e.size = fs::file_size(*p, ec);
@@ -102,9 +102,9 @@ std::optional<MainUnitDisk::Entry> MainUnitDisk::stat(const std::string& wirePat
     return e;
 }
 
-std::vector<MainUnitDisk::Entry> MainUnitDisk::list(const std::string& wireDirectory) const {
+std::vector<MainUnitDisk::Entry> MainUnitDisk::List(const std::string& wireDirectory) const {
     std::vector<Entry> out;
-    auto dir = localPath(wireDirectory);
+    auto dir = LocalPath(wireDirectory);
     std::error_code ec;
     if (!dir || !fs::is_directory(*dir, ec)) return out;
     for (fs::directory_iterator it(*dir, ec), end; !ec && it != end; it.increment(ec)) {
@@ -114,7 +114,7 @@ std::vector<MainUnitDisk::Entry> MainUnitDisk::list(const std::string& wireDirec
         // link needs its whole path resolved and checked again.
         std::error_code entryError;
         if (it->is_symlink(entryError) || entryError) {
-            if (auto e = stat(normalize(wireDirectory, wireName(name)))) out.push_back(*e);
+            if (auto e = Stat(Normalize(wireDirectory, wireName(name)))) out.push_back(*e);
             continue;
         }
         const fs::file_status status = it->status(entryError);
@@ -133,13 +133,13 @@ std::vector<MainUnitDisk::Entry> MainUnitDisk::list(const std::string& wireDirec
     return out;
 }
 
-std::string parentOf(const std::string& wirePath) {
+std::string ParentOf(const std::string& wirePath) {
     auto slash = wirePath.find_last_of('/');
     if (slash == std::string::npos || slash == 0) return "/";
     return wirePath.substr(0, slash);
 }
 
-std::string baseName(const std::string& wirePath) {
+std::string BaseName(const std::string& wirePath) {
     auto slash = wirePath.find_last_of('/');
     return slash == std::string::npos ? wirePath : wirePath.substr(slash + 1);
 }

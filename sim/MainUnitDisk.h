@@ -22,13 +22,13 @@ public:
     // "/" or "/a/b", with "." and empty components dropped and ".." climbing
     // no higher than the root. A backslash is an ordinary byte: it is the
     // second byte of many CP932 characters.
-    static std::string normalize(const std::string& cwd, const std::string& path);
+    static std::string Normalize(const std::string& cwd, const std::string& path);
 
     // The local file for a normalised path; nothing when the path holds a NUL
     // byte or would resolve outside the root.
-    std::optional<std::filesystem::path> localPath(const std::string& wirePath) const;
+    std::optional<std::filesystem::path> LocalPath(const std::string& wirePath) const;
 
-    bool isDirectory(const std::string& wirePath) const;
+    bool IsDirectory(const std::string& wirePath) const;
 
     struct Entry {
         std::string name;  // CP932, as listed on the wire
@@ -39,15 +39,15 @@ public:
     // Entries of a directory, sorted by name (so a message's ".vmdat" comes
     // before its ".vminf"); names starting with "." (the server's own
     // temporary files) are left out. Empty when the directory is absent.
-    std::vector<Entry> list(const std::string& wireDirectory) const;
-    std::optional<Entry> stat(const std::string& wirePath) const;
+    std::vector<Entry> List(const std::string& wireDirectory) const;
+    std::optional<Entry> Stat(const std::string& wirePath) const;
 
 private:
     std::filesystem::path canonical_;  // the root, for the containment check
 };
 
 // Name and directory parts of a normalised path ("/a/b" -> "/a", "b").
-std::string parentOf(const std::string& wirePath);
-std::string baseName(const std::string& wirePath);
+std::string ParentOf(const std::string& wirePath);
+std::string BaseName(const std::string& wirePath);
 
 }  // namespace plova::sim

@@ -42,11 +42,11 @@ struct MainUnitServer::Impl {
     std::atomic<int> accepted{0};
     std::atomic<int> open{0};
 
-    void acceptLoop();
-    void reapFinished(bool all);
+    void AcceptLoop();
+    void ReapFinished(bool all);
 };
 
-void MainUnitServer::Impl::reapFinished(bool all) {
+void MainUnitServer::Impl::ReapFinished(bool all) {
     std::list<SessionThread> finished;
     {
         std::lock_guard lock(sessionsMutex);
@@ -61,24 +61,24 @@ void MainUnitServer::Impl::reapFinished(bool all) {
     for (auto& s : finished) s.thread.join();
 }
 
-void MainUnitServer::Impl::acceptLoop() {
-    const net::NativeSocket stopSocket = stop->native();
+void MainUnitServer::Impl::AcceptLoop() {
+    const net::NativeSocket stopSocket = stop->Native();
     for (;;) {
-        if (net::waitFor(listener.native(), net::kReadable, -1, stopSocket) != net::Wait::Ready) return;
-        net::Socket control = net::acceptNow(listener, net::Mode::NonBlocking);
-        const auto from = control.isOpen() ? net::peerAddress(control) : std::nullopt;
+        if (net::WaitFor(listener.Native(), net::kReadable, -1, stopSocket) != net::Wait::Ready) return;
+        net::Socket control = net::AcceptNow(listener, net::Mode::NonBlocking);
+        const auto from = control.IsOpen() ? net::PeerAddress(control) : std::nullopt;
         if (!from) {
             // Out of descriptors, a client that gave up before it was
             // accepted or the like: back off rather than spin.
-            if (net::waitFor(stopSocket, net::kReadable, kAcceptBackOffMillis) == net::Wait::Ready) return;
+            if (net::WaitFor(stopSocket, net::kReadable, kAcceptBackOffMillis) == net::Wait::Ready) return;
             continue;
         }
         // Replies are small and come in pairs (150, then 226): without this
         // the second one waits for the client's delayed acknowledgement.
-        net::sendAtOnce(control);
-        reapFinished(false);
+        net::SendAtOnce(control);
+        ReapFinished(false);
         if (open.load() >= kMaxSessions) {
-            net::sendAll(control, kTooManySessions, kTurnAwayMillis, stopSocket);
+            net::SendAll(control, kTooManySessions, kTurnAwayMillis, stopSocket);
             continue;
         }
         const int id = ++accepted;
@@ -92,11 +92,11 @@ void MainUnitServer::Impl::acceptLoop() {
         context.stop = stopSocket;
         context.diskMutex = &diskMutex;
         auto done = std::make_shared<std::atomic<bool>>(false);
-        auto session = std::make_shared<FtpSession>(std::move(control), net::hostAddress(*from), id, context);
+        auto session = std::make_shared<FtpSession>(std::move(control), net::HostAddress(*from), id, context);
         std::lock_guard lock(sessionsMutex);
         try {
             sessions.push_back({std::thread([this, session, done] {
-                                    session->run();
+                                    session->Run();
                                     --open;
                                     done->store(true);
                                 }),
@@ -113,59 +113,59 @@ MainUnitServer::MainUnitServer(Options options) : impl_(std::make_unique<Impl>()
 }
 
 MainUnitServer::~MainUnitServer() {
-    stop();
+    Stop();
 }
 
-bool MainUnitServer::start() {
+bool MainUnitServer::Start() {
     if (impl_->acceptThread.joinable()) return true;
-    const auto address = net::resolveIPv4(impl_->options.bindAddress);
+    const auto address = net::ResolveIPv4(impl_->options.bindAddress);
     if (!address) return false;
     // Non-blocking, so that taking a connection never waits: the accept
     // thread waits in one place only, where the stop signal reaches it.
-    net::Socket listener = net::openStream(net::Mode::NonBlocking);
-    if (!listener.isOpen()) return false;
-    net::allowQuickRebind(listener);
-    const sockaddr_in at = net::ipv4Address(net::hostAddress(*address), impl_->options.port);
-    if (!net::bindAndListen(listener, at, kListenBacklog)) return false;
-    const auto bound = net::localAddress(listener);
+    net::Socket listener = net::OpenStream(net::Mode::NonBlocking);
+    if (!listener.IsOpen()) return false;
+    net::AllowQuickRebind(listener);
+    const sockaddr_in at = net::Ipv4Address(net::HostAddress(*address), impl_->options.port);
+    if (!net::BindAndListen(listener, at, kListenBacklog)) return false;
+    const auto bound = net::LocalAddress(listener);
     if (!bound) return false;
     auto stop = std::make_unique<net::StopSignal>();
-    if (!stop->valid()) return false;
+    if (!stop->Valid()) return false;
     impl_->stop = std::move(stop);
-    impl_->boundPort = net::hostPort(*bound);
+    impl_->boundPort = net::HostPort(*bound);
     impl_->listener = std::move(listener);
-    impl_->acceptThread = std::thread([impl = impl_.get()] { impl->acceptLoop(); });
+    impl_->acceptThread = std::thread([impl = impl_.get()] { impl->AcceptLoop(); });
     return true;
 }
 
-void MainUnitServer::stop() {
+void MainUnitServer::Stop() {
     if (!impl_->acceptThread.joinable()) return;
     // Raised once and never cleared, so every wait of every session sees it.
-    impl_->stop->raise();
+    impl_->stop->Raise();
     impl_->acceptThread.join();
-    impl_->reapFinished(true);
-    impl_->listener.close();
+    impl_->ReapFinished(true);
+    impl_->listener.Close();
     impl_->stop.reset();
 }
 
-std::uint16_t MainUnitServer::port() const {
+std::uint16_t MainUnitServer::Port() const {
     return impl_->boundPort;
 }
 
-void MainUnitServer::setFaults(const Faults& faults) {
+void MainUnitServer::SetFaults(const Faults& faults) {
     std::lock_guard lock(impl_->faultsMutex);
     impl_->faults = faults;
 }
 
-Faults MainUnitServer::faults() const {
+Faults MainUnitServer::CurrentFaults() const {
     std::lock_guard lock(impl_->faultsMutex);
     return impl_->faults;
 }
 
-int MainUnitServer::sessionsAccepted() const {
+int MainUnitServer::SessionsAccepted() const {
     return impl_->accepted.load();
 }
-int MainUnitServer::sessionsOpen() const {
+int MainUnitServer::SessionsOpen() const {
     return impl_->open.load();
 }
 

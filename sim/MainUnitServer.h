@@ -68,18 +68,18 @@ public:
     MainUnitServer& operator=(const MainUnitServer&) = delete;
 
     // Binds and starts serving on a thread of its own. False when the port cannot be bound.
-    bool start();
+    bool Start();
     // Closes the listening socket and every open session; joins the threads.
-    void stop();
-    std::uint16_t port() const;
+    void Stop();
+    std::uint16_t Port() const;
 
     // Fault switches may be changed while running; they apply to the next command.
-    void setFaults(const Faults& faults);
-    Faults faults() const;
+    void SetFaults(const Faults& faults);
+    Faults CurrentFaults() const;
 
     // Sessions accepted so far, and sessions still open (for leak checks in tests).
-    int sessionsAccepted() const;
-    int sessionsOpen() const;
+    int SessionsAccepted() const;
+    int SessionsOpen() const;
 
 private:
     struct Impl;

@@ -42,11 +42,11 @@ class Random {
 public:
     explicit Random(std::uint32_t seed) : rng_(seed) {}
     // From the raw generator: the standard distributions differ between libraries.
-    double uniform(double low, double high) {
+    double Uniform(double low, double high) {
         return low + (high - low) * (static_cast<double>(rng_()) / 4294967296.0);
     }
-    int below(int n) { return static_cast<int>(rng_() % static_cast<std::uint32_t>(n)); }
-    std::uint32_t next() { return rng_(); }
+    int Below(int n) { return static_cast<int>(rng_() % static_cast<std::uint32_t>(n)); }
+    std::uint32_t Next() { return rng_(); }
 
 private:
     std::mt19937 rng_;
@@ -71,7 +71,7 @@ std::time_t asSeconds(const LocalTime& t) {
 }
 
 LocalTime fromSeconds(std::time_t s) {
-    const std::tm tm = universalCalendarTime(s);
+    const std::tm tm = UniversalCalendarTime(s);
     return LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_wday, tm.tm_hour, tm.tm_min, 0, 0};
 }
 
@@ -84,20 +84,20 @@ std::string namePrefix(const LocalTime& t) {
 }
 
 std::string blockBytes(const RecordingBlock& fields) {
-    BlockBytes b = buildBlock(fields);
+    BlockBytes b = BuildBlock(fields);
     return std::string(reinterpret_cast<const char*>(b.data()), b.size());
 }
 
 // Speech of `seconds`, coded frame by frame.
 std::string codedSpeech(std::uint32_t seed, double seconds, std::uint32_t& tenths) {
     SpeechSynth synth(seed);
-    std::vector<std::int16_t> pcm = synth.speak(seconds);
+    std::vector<std::int16_t> pcm = synth.Speak(seconds);
     G729Encoder encoder;
     std::string frames;
     frames.reserve(pcm.size() / kFrameSamples * kFrameBytes);
     std::array<std::uint8_t, kFrameBytes> frame{};
     for (std::size_t i = 0; i + kFrameSamples <= pcm.size(); i += kFrameSamples) {
-        encoder.encode(std::span<const std::int16_t, kFrameSamples>(pcm.data() + i, kFrameSamples), frame);
+        encoder.Encode(std::span<const std::int16_t, kFrameSamples>(pcm.data() + i, kFrameSamples), frame);
         frames.append(reinterpret_cast<const char*>(frame.data()), frame.size());
     }
     tenths = static_cast<std::uint32_t>(pcm.size() / kFrameSamples / 10);  // a frame is 10 ms
@@ -113,7 +113,7 @@ void stampFile(const fs::path& file, const LocalTime& t) {
 }
 
 bool writeFile(const fs::path& file, const std::string& bytes, const LocalTime& t, SeedResult& result) {
-    if (!writeFileAtomically(file, bytes)) {
+    if (!WriteFileAtomically(file, bytes)) {
         result.error = "cannot write " + file.string();
         return false;
     }
@@ -123,14 +123,14 @@ bool writeFile(const fs::path& file, const std::string& bytes, const LocalTime& 
 
 }  // namespace
 
-std::string partyNameWithMainUnitSpace() {
-    return toCp932(u"渡辺") + "\x80\xF0" + toCp932(u"健一");
+std::string PartyNameWithMainUnitSpace() {
+    return ToCp932(u"渡辺") + "\x80\xF0" + ToCp932(u"健一");
 }
 
-SeedResult seedMainUnit(const fs::path& root, const SeedOptions& options) {
+SeedResult SeedMainUnit(const fs::path& root, const SeedOptions& options) {
     SeedResult result;
     Random random(options.seed);
-    const LocalTime now = options.now ? *options.now : SystemClock().now();
+    const LocalTime now = options.now ? *options.now : SystemClock().Now();
     const std::time_t end = asSeconds(now);
 
     std::error_code ec;
@@ -144,21 +144,21 @@ SeedResult seedMainUnit(const fs::path& root, const SeedOptions& options) {
     for (const auto& box : options.emptyExtensionBoxes) fs::create_directories(root / "naisen" / box, ec);
 
     auto randomTime = [&](int spanDays) {
-        std::time_t day = end - static_cast<std::time_t>(random.below(spanDays)) * 86400;
+        std::time_t day = end - static_cast<std::time_t>(random.Below(spanDays)) * 86400;
         LocalTime t = fromSeconds(day);
-        t.hour = kFirstHour + random.below(kLastHour - kFirstHour);
-        t.minute = random.below(60);
+        t.hour = kFirstHour + random.Below(kLastHour - kFirstHour);
+        t.minute = random.Below(60);
         std::time_t s = asSeconds(t);
         return fromSeconds(s > end ? s - 86400 : s);
     };
-    auto duration = [&] { return random.uniform(options.minSeconds, options.maxSeconds); };
+    auto duration = [&] { return random.Uniform(options.minSeconds, options.maxSeconds); };
 
     bool firstBox = true;
     auto seedBoxes = [&](const char* kind, const std::vector<std::string>& boxes) -> bool {
         for (const auto& box : boxes) {
             const fs::path folder = root / kind / box;
             fs::create_directories(folder, ec);
-            const int count = std::max(1, options.messagesPerBox - 2 + random.below(5));
+            const int count = std::max(1, options.messagesPerBox - 2 + random.Below(5));
             std::vector<std::time_t> times;
             for (int i = 0; i < count; ++i) times.push_back(asSeconds(randomTime(kSpanDays)));
             std::sort(times.begin(), times.end());
@@ -169,24 +169,24 @@ SeedResult seedMainUnit(const fs::path& root, const SeedOptions& options) {
                 const std::string stem = namePrefix(t) + box + number;
 
                 RecordingBlock fields;
-                fields.dateText = makeBlockDate(t);
-                fields.partyName = toCp932(kPartyNames[random.below(std::size(kPartyNames))]);
-                fields.partyNumber = toCp932(kPartyNumbers[random.below(std::size(kPartyNumbers))]);
-                fields.played = random.below(2) == 1;
-                fields.isProtected = random.below(7) == 0;
+                fields.dateText = MakeBlockDate(t);
+                fields.partyName = ToCp932(kPartyNames[random.Below(std::size(kPartyNames))]);
+                fields.partyNumber = ToCp932(kPartyNumbers[random.Below(std::size(kPartyNumbers))]);
+                fields.played = random.Below(2) == 1;
+                fields.isProtected = random.Below(7) == 0;
                 if (firstBox) {
                     // The first box shows every kind of message whatever the seed.
                     if (i == 0) fields.isProtected = fields.played = true;
                     if (i == 1) {
                         fields.played = fields.isProtected = false;
-                        fields.partyName = partyNameWithMainUnitSpace();
+                        fields.partyName = PartyNameWithMainUnitSpace();
                     }
                     if (i == 2) fields.played = true, fields.isProtected = false;
                 }
                 fields.boxNumber = static_cast<std::uint16_t>(std::stoi(box));
                 fields.boxDigits = box;
                 std::uint32_t tenths = 0;
-                const std::string speech = codedSpeech(random.next(), duration(), tenths);
+                const std::string speech = codedSpeech(random.Next(), duration(), tenths);
                 fields.recordingTenths = tenths;
 
                 const std::string block = blockBytes(fields);
@@ -214,13 +214,13 @@ SeedResult seedMainUnit(const fs::path& root, const SeedOptions& options) {
         std::snprintf(digits, sizeof digits, "%03d", number);
 
         RecordingBlock fields;
-        fields.dateText = makeBlockDate(t);
-        fields.partyName = toCp932(kResponseTitles[i % std::size(kResponseTitles)]);
+        fields.dateText = MakeBlockDate(t);
+        fields.partyName = ToCp932(kResponseTitles[i % std::size(kResponseTitles)]);
         fields.boxNumber = static_cast<std::uint16_t>(number);
         fields.boxDigits = digits;
         std::uint32_t tenths = 0;
-        const double seconds = std::min(options.maxSeconds, std::max(options.minSeconds, random.uniform(5.0, 20.0)));
-        const std::string speech = codedSpeech(random.next(), seconds, tenths);
+        const double seconds = std::min(options.maxSeconds, std::max(options.minSeconds, random.Uniform(5.0, 20.0)));
+        const std::string speech = codedSpeech(random.Next(), seconds, tenths);
         fields.recordingTenths = tenths;
 
         SeededMessage m{root / "outou" / (namePrefix(t) + identity + ".vmdat"), {}, false, false, tenths};

@@ -44,8 +44,8 @@ struct [[nodiscard]] SeedResult {
 
 // Party name bytes (CP932) holding 0x80 0xF0 where the main unit writes a
 // full-width space; the generator gives it to one message of the first box.
-std::string partyNameWithMainUnitSpace();
+std::string PartyNameWithMainUnitSpace();
 
-SeedResult seedMainUnit(const std::filesystem::path& root, const SeedOptions& options = {});
+SeedResult SeedMainUnit(const std::filesystem::path& root, const SeedOptions& options = {});
 
 }  // namespace plova::sim

@@ -23,7 +23,7 @@ constexpr std::array<Vowel, 5> kVowels = {
 // A two-pole resonator: one formant.
 class Resonator {
 public:
-    double step(double x, double frequency, double bandwidth) {
+    double Step(double x, double frequency, double bandwidth) {
         const double r = std::exp(-kPi * bandwidth / kSampleRate);
         const double b1 = 2.0 * r * std::cos(2.0 * kPi * frequency / kSampleRate);
         const double b2 = -r * r;
@@ -55,7 +55,7 @@ double SpeechSynth::uniform(double low, double high) {
     return low + (high - low) * (static_cast<double>(rng_()) / 4294967296.0);
 }
 
-std::vector<std::int16_t> SpeechSynth::speak(double seconds) {
+std::vector<std::int16_t> SpeechSynth::Speak(double seconds) {
     const std::size_t frames = std::max<std::size_t>(1, static_cast<std::size_t>(std::lround(seconds * 100.0)));
     const std::size_t total = frames * kFrame;
     std::vector<double> out(total, 0.0);
@@ -116,9 +116,9 @@ std::vector<std::int16_t> SpeechSynth::speak(double seconds) {
                     const double white = uniform(-1, 1);
                     const double bright = white - noiseState;  // tilted towards high frequencies, as a fricative
                     noiseState = white;
-                    sample = 0.35 * bright + 0.1 * r1.step(source, f1, 90);
+                    sample = 0.35 * bright + 0.1 * r1.Step(source, f1, 90);
                 } else {
-                    sample = r1.step(source, f1, 90) + 0.6 * r2.step(source, f2, 110) + 0.3 * r3.step(source, f3, 160);
+                    sample = r1.Step(source, f1, 90) + 0.6 * r2.Step(source, f2, 110) + 0.3 * r3.Step(source, f3, 160);
                 }
                 out[n] = loudness * envelope * sample + kBreathLevel * 0.2 * uniform(-1, 1);
             }

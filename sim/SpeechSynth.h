@@ -19,7 +19,7 @@ public:
     explicit SpeechSynth(std::uint32_t seed);
 
     // `seconds` of 8000 Hz 16-bit mono audio, rounded to whole 10 ms frames.
-    std::vector<std::int16_t> speak(double seconds);
+    std::vector<std::int16_t> Speak(double seconds);
 
 private:
     double uniform(double low, double high);

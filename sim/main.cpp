@@ -41,7 +41,7 @@ bool applyFault(const std::string& text, plova::sim::Faults& f) {
     const std::string name = text.substr(0, eq);
     const std::string value = eq == std::string::npos ? "" : text.substr(eq + 1);
     // A whole decimal number from 0 to max.
-    const auto number = [&value](long long max) { return plova::parseWholeNumber(value, 0, max); };
+    const auto number = [&value](long long max) { return plova::ParseWholeNumber(value, 0, max); };
     std::optional<long long> n;
     if (name == "model")
         f.greetingModel = value;
@@ -83,7 +83,7 @@ bool applyFault(const std::string& text, plova::sim::Faults& f) {
         if (colon == std::string::npos || colon == 0) return false;
         const std::string codeText = value.substr(colon + 1);
         const bool hangUp = name == "fail-dele" && codeText == "0";
-        const auto code = hangUp ? std::optional<long long>(0) : plova::parseWholeNumber(codeText, 100, 599);
+        const auto code = hangUp ? std::optional<long long>(0) : plova::ParseWholeNumber(codeText, 100, 599);
         if (!code) return false;
         (name == "refuse-retr" ? f.refuseRetr : f.failDele)[value.substr(0, colon)] = static_cast<int>(*code);
     } else
@@ -96,7 +96,7 @@ bool applyFault(const std::string& text, plova::sim::Faults& f) {
 int main(int argc, char** argv) {
     // UTF-8 on every system (on Windows read from the wide command line), so
     // that a folder with a Japanese name can be served.
-    const std::vector<std::string> args = plova::commandLineArguments(argc, argv);
+    const std::vector<std::string> args = plova::CommandLineArguments(argc, argv);
     argc = static_cast<int>(args.size());
     plova::sim::Options options;
     std::string seedDir;
@@ -112,9 +112,9 @@ int main(int argc, char** argv) {
             return args[++i].c_str();
         };
         if (arg == "--root")
-            options.root = plova::pathFromUtf8(value()), haveRoot = true;
+            options.root = plova::PathFromUtf8(value()), haveRoot = true;
         else if (arg == "--port") {
-            const auto port = plova::parseWholeNumber(value(), 0, 65535);
+            const auto port = plova::ParseWholeNumber(value(), 0, 65535);
             if (!port) return usage(), 2;
             options.port = static_cast<std::uint16_t>(*port);
         } else if (arg == "--bind")
@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
         else if (arg == "--seed")
             seedDir = value();
         else if (arg == "--seed-number") {
-            const auto number = plova::parseWholeNumber(value(), 0, 0xFFFFFFFFLL);
+            const auto number = plova::ParseWholeNumber(value(), 0, 0xFFFFFFFFLL);
             if (!number) return usage(), 2;
             seedNumber = static_cast<std::uint32_t>(*number);
         } else if (arg == "--fault") {
@@ -150,7 +150,7 @@ int main(int argc, char** argv) {
     if (!seedDir.empty()) {
         plova::sim::SeedOptions seed;
         seed.seed = seedNumber;
-        auto result = plova::sim::seedMainUnit(plova::pathFromUtf8(seedDir), seed);
+        auto result = plova::sim::SeedMainUnit(plova::PathFromUtf8(seedDir), seed);
         if (!result.ok) {
             std::fprintf(stderr, "mainunit-sim: %s\n", result.error.c_str());
             return 1;
@@ -161,21 +161,21 @@ int main(int argc, char** argv) {
     }
 
     // Before the server's threads start.
-    plova::prepareForStopRequest();
+    plova::PrepareForStopRequest();
 
     std::error_code ec;
     if (!std::filesystem::is_directory(options.root, ec)) {
-        std::fprintf(stderr, "mainunit-sim: %s is not a directory\n", plova::utf8Of(options.root).c_str());
+        std::fprintf(stderr, "mainunit-sim: %s is not a directory\n", plova::Utf8Of(options.root).c_str());
         return 1;
     }
     plova::sim::MainUnitServer server(options);
-    if (!server.start()) {
+    if (!server.Start()) {
         std::fprintf(stderr, "mainunit-sim: cannot listen on %s:%u\n", options.bindAddress.c_str(), options.port);
         return 1;
     }
-    std::printf("port %u\n", server.port());
+    std::printf("port %u\n", server.Port());
     std::fflush(stdout);
-    plova::waitForStopRequest();
-    server.stop();
+    plova::WaitForStopRequest();
+    server.Stop();
     return 0;
 }

@@ -31,7 +31,7 @@ constexpr std::int64_t kLengthUnitMillis = 100;
 constexpr std::int64_t kMaxLengthUnits = 6000;  // 600.0 s in tenths
 
 // Polls the encoder until it ends; 64 when all coded speech is written.
-std::uint8_t PollEncoder(WindowHandle window) {
+std::uint8_t pollEncoder(WindowHandle window) {
     return PollWorker(window, {EncodePoll, EncodeAbort, encoder::kEncoding, kBarStep, kPollPause});
 }
 
@@ -52,9 +52,9 @@ bool store::CheckAudioLength(const fs::path& file) {
 bool store::ImportAudio(const fs::path& audioFile, std::u16string_view extension, const store::ImportLevels& levels,
                         const fs::path& intermediate) {
     int setting = 0;
-    if (equalsIgnoreCase(extension, kWav))
+    if (EqualsIgnoreCase(extension, kWav))
         setting = levels.wavSetting;
-    else if (equalsIgnoreCase(extension, kWma))
+    else if (EqualsIgnoreCase(extension, kWma))
         setting = levels.wmaSetting;
     else
         return false;
@@ -62,12 +62,12 @@ bool store::ImportAudio(const fs::path& audioFile, std::u16string_view extension
     // characters: a name of three characters or less has no such companion.
     if (audioFile.filename().native().size() <= kExtensionChars) return false;
     const fs::path output = VoiceDataPathOf(audioFile);
-    const WindowHandle window = ports().progress->find(std::u16string(response::kImportingCaption));
+    const WindowHandle window = CurrentPorts().progress->Find(std::u16string(response::kImportingCaption));
 
     const bool started = EncodeStart(audioFile, output, LevelFromSetting(setting), response::kMaxImportSeconds,
                                      intermediate) == encoder::kStarted;
-    const std::uint8_t last = started ? PollEncoder(window) : encoder::kIdle;
-    if (cancelRequested() || !started || last != encoder::kFinished) {
+    const std::uint8_t last = started ? pollEncoder(window) : encoder::kIdle;
+    if (CancelRequested() || !started || last != encoder::kFinished) {
         store::RemoveFile(output);
         store::RemoveFile(audioFile);
         return false;

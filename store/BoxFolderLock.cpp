@@ -28,7 +28,7 @@ bool onlyTheLock(const fs::path& folder, const fs::path& lockFile) {
 FileLock lockOf(const fs::path& folder) {
     std::error_code ec;
     if (folder.empty() || !fs::is_directory(folder, ec)) return FileLock();
-    return lockFolder(folder, kBoxFolderLockName);
+    return LockFolder(folder, kBoxFolderLockName);
 }
 
 }  // namespace
@@ -37,16 +37,16 @@ BoxFolderLock::BoxFolderLock(fs::path folder, bool make)
     : folder_(std::move(folder)), made_(madeNow(folder_, make)), lock_(lockOf(folder_)) {}
 
 BoxFolderLock::~BoxFolderLock() {
-    if (!made_ || !lock_.held() || !onlyTheLock(folder_, lock_.file())) return;
-    lock_.releaseAndRemove();
+    if (!made_ || !lock_.Held() || !onlyTheLock(folder_, lock_.File())) return;
+    lock_.ReleaseAndRemove();
     std::error_code ec;
     fs::remove(folder_, ec);
 }
 
 std::unique_ptr<BoxFolderLock> LockFolderForCommand(const fs::path& folder) {
     auto lock = std::make_unique<BoxFolderLock>(folder, false);
-    if (!lock->busy()) return lock;
-    prompt(std::u16string(kFolderBusy), std::u16string(kFolderBusyCaption), Icon::Exclamation);
+    if (!lock->Busy()) return lock;
+    ShowPrompt(std::u16string(kFolderBusy), std::u16string(kFolderBusyCaption), Icon::Exclamation);
     return nullptr;
 }
 

@@ -29,10 +29,10 @@ public:
     BoxFolderLock(const BoxFolderLock&) = delete;
     BoxFolderLock& operator=(const BoxFolderLock&) = delete;
 
-    FileLock::State state() const { return lock_.state(); }
-    bool busy() const { return lock_.state() == FileLock::State::Busy; }
-    const FileLock& lock() const { return lock_; }
-    const std::filesystem::path& folder() const { return folder_; }
+    FileLock::State LockState() const { return lock_.LockState(); }
+    bool Busy() const { return lock_.LockState() == FileLock::State::Busy; }
+    const FileLock& Lock() const { return lock_; }
+    const std::filesystem::path& Folder() const { return folder_; }
 
 private:
     std::filesystem::path folder_;

@@ -30,28 +30,28 @@ constexpr std::size_t kCopyChunk = 64 * 1024;
 // nothing when it cannot be opened or read. Opening never blocks, so a pipe or
 // device under a message's name cannot hang the caller.
 std::optional<std::size_t> readHead(const char* p, void* out, std::size_t size) {
-    const FileHandle f = openRegularFile(p, Access::Read);
+    const FileHandle f = OpenRegularFile(p, Access::Read);
     if (!f) return std::nullopt;
-    return f.readAt(0, out, size);
+    return f.ReadAt(0, out, size);
 }
 
 // Replaces `file` with `head` followed by the file's own bytes from `keepFrom`
 // on, copied a piece at a time: a message of any length is rewritten in
 // little memory, and never left half written.
 bool rewriteWithHead(const fs::path& file, std::string_view head, std::uint64_t keepFrom) {
-    const FileHandle in = openRegularFile(file, Access::Read);
+    const FileHandle in = OpenRegularFile(file, Access::Read);
     if (!in) return false;
     AtomicFile out(file);
-    if (!out.write(head)) return false;
+    if (!out.Write(head)) return false;
     std::string chunk(kCopyChunk, '\0');
     for (std::uint64_t at = keepFrom;;) {
-        const auto got = in.readAt(at, chunk.data(), chunk.size());
+        const auto got = in.ReadAt(at, chunk.data(), chunk.size());
         if (!got) return false;
         if (*got == 0) break;
-        if (!out.write(chunk.data(), *got)) return false;
+        if (!out.Write(chunk.data(), *got)) return false;
         at += *got;
     }
-    return out.commit();
+    return out.Commit();
 }
 
 store::RecordWrite writeResult(bool written) {
@@ -65,7 +65,7 @@ bool isAscii(std::string_view s) {
 // The UTF-16 form of a file name; plain ASCII, as message names are, is widened
 // directly. Names that are not UTF-8 never throw: their odd bytes become U+FFFD.
 std::u16string wideName(std::string_view native) {
-    if (!isAscii(native)) return fromUtf8(native);
+    if (!isAscii(native)) return FromUtf8(native);
     return std::u16string(native.begin(), native.end());
 }
 
@@ -73,7 +73,7 @@ std::u16string nameOf(const fs::path& p) {
     return wideName(p.filename().native());
 }
 fs::path pathOf(std::u16string_view text) {
-    return fs::path(toUtf8(text));
+    return fs::path(ToUtf8(text));
 }
 
 bool contains(std::u16string_view text, std::u16string_view part) {
@@ -112,7 +112,7 @@ public:
     }
     Directory(const Directory&) = delete;
     Directory& operator=(const Directory&) = delete;
-    DIR* get() const { return dir_; }
+    DIR* Get() const { return dir_; }
 
 private:
     DIR* dir_;
@@ -121,12 +121,12 @@ private:
 std::vector<Entry> listFolder(const fs::path& folder, bool* readable = nullptr) {
     std::vector<Entry> out;
     Directory dir(folder);
-    if (readable) *readable = dir.get() != nullptr;
-    if (!dir.get()) return out;
+    if (readable) *readable = dir.Get() != nullptr;
+    if (!dir.Get()) return out;
     // readdir rather than directory_iterator: a box can hold thousands of
     // messages and the list windows enumerate it on every refresh.
-    const int dfd = ::dirfd(dir.get());
-    for (errno = 0; const dirent* d = ::readdir(dir.get()); errno = 0) {
+    const int dfd = ::dirfd(dir.Get());
+    for (errno = 0; const dirent* d = ::readdir(dir.Get()); errno = 0) {
         const std::string_view native = d->d_name;
         if (native == "." || native == "..") continue;
         bool isFile = d->d_type == DT_REG;
@@ -198,7 +198,7 @@ struct MessageHead {
 bool readMessageHead(const char* file, MessageHead& head) {
     char buf[store::kMinMessageFileSize];
     if (readHead(file, buf, sizeof buf) != sizeof buf) return false;
-    head.record = FILESTS_INFO::fromBytes(std::string_view(buf, filests::kSize));
+    head.record = FILESTS_INFO::FromBytes(std::string_view(buf, filests::kSize));
     std::memcpy(head.block.data(), buf + store::kBlockOffset, block::kSize);
     return true;
 }
@@ -225,7 +225,7 @@ std::string cp932Within(std::u16string_view text, std::size_t width) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         std::size_t len = 1;
         if (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size()) len = 2;
-        const std::string piece = toCp932(text.substr(i, len));
+        const std::string piece = ToCp932(text.substr(i, len));
         if (out.size() + piece.size() > width) break;
         out += piece;
         i += len - 1;
@@ -269,7 +269,7 @@ bool validContent(std::u16string_view name, bool inOutou, const FILESTS_INFO& re
     // A system response message carries its number four times; all must agree.
     const int number = CFileMng::ResponseNumberFromName(name);
     if (leadingNumber(record.boxNumber) != number) return false;
-    if (readBigEndian16(blockBytes.data() + block::kBoxNumberOffset) != number) return false;
+    if (ReadBigEndian16(blockBytes.data() + block::kBoxNumberOffset) != number) return false;
     int digits = 0;
     for (std::size_t i = 0; i < 3; ++i) {
         const std::uint8_t d = blockBytes[block::kBoxDigitsOffset + i];
@@ -316,15 +316,15 @@ std::u16string CFileMng::FormatRecordingTime(std::uint32_t tenths) {
     const std::uint32_t s = tenths / 10;
     char buf[32];
     std::snprintf(buf, sizeof buf, "%02u:%02u:%02u", s / 3600, (s % 3600) / 60, s % 60);
-    return fromUtf8(buf);
+    return FromUtf8(buf);
 }
 
 std::u16string CFileMng::FormatBlockDate(std::string_view dateField) {
-    const auto t = parseBlockDate(dateField);
+    const auto t = ParseBlockDate(dateField);
     if (!t) return {};
     char buf[48];
     std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02d:%02d", t->year, t->month, t->day, t->hour, t->minute);
-    return fromUtf8(buf);
+    return FromUtf8(buf);
 }
 
 std::string CFileMng::MendPartyName(std::string bytes) {
@@ -401,7 +401,7 @@ std::vector<fs::path> CFileMng::ListSubFolders(const fs::path& folder) {
 }
 
 std::u16string CFileMng::ReadBoxName(const fs::path& folder) {
-    return cutText(readProfileString(InfIniPath(folder), store::kInfSection, store::kNameKey),
+    return CutText(ReadProfileString(InfIniPath(folder), store::kInfSection, store::kNameKey),
                    store::kBoxNameReadChars);
 }
 
@@ -409,11 +409,11 @@ bool CFileMng::WriteBoxName(const fs::path& folder, std::u16string_view name) {
     std::u16string quoted = u"\"";
     quoted += name;
     quoted += u"\"";
-    return writeProfileString(InfIniPath(folder), store::kInfSection, store::kNameKey, quoted);
+    return WriteProfileText(InfIniPath(folder), store::kInfSection, store::kNameKey, quoted);
 }
 
 int CFileMng::ReadMake(const fs::path& folder) {
-    return readProfileInt(InfIniPath(folder), store::kInfSection, store::kMakeKey, store::kMakeComplete);
+    return ReadProfileInt(InfIniPath(folder), store::kInfSection, store::kMakeKey, store::kMakeComplete);
 }
 
 bool CFileMng::IsUnfinished(const fs::path& folder) {
@@ -421,7 +421,7 @@ bool CFileMng::IsUnfinished(const fs::path& folder) {
 }
 
 bool CFileMng::WriteMake(const fs::path& folder, std::u16string_view value) {
-    return writeProfileString(InfIniPath(folder), store::kInfSection, store::kMakeKey, value);
+    return WriteProfileText(InfIniPath(folder), store::kInfSection, store::kMakeKey, value);
 }
 
 store::LocalResponse CFileMng::FindLocalResponseMessage(const fs::path& outouFolder, std::u16string_view remoteName,
@@ -473,21 +473,21 @@ bool CFileMng::ReadFirstRecord(const fs::path& folder, FILESTS_INFO& record) {
 bool CFileMng::ReadStatusRecord(const fs::path& file, FILESTS_INFO& record) {
     char buf[filests::kSize];
     if (readHead(file.c_str(), buf, sizeof buf) != sizeof buf) return false;
-    record = FILESTS_INFO::fromBytes(std::string_view(buf, sizeof buf));
+    record = FILESTS_INFO::FromBytes(std::string_view(buf, sizeof buf));
     return true;
 }
 
 store::RecordWrite CFileMng::PrependStatusRecord(const fs::path& file, const FILESTS_INFO& record) {
-    const StatusRecordBytes head = record.toBytes();
+    const StatusRecordBytes head = record.ToBytes();
     return writeResult(
         rewriteWithHead(file, std::string_view(reinterpret_cast<const char*>(head.data()), head.size()), 0));
 }
 
 store::RecordWrite CFileMng::WriteStatusRecord(FILESTS_INFO& record, const fs::path& file) {
-    record.boxName = cutText(ReadBoxName(MessageFolder(file)), filests::kBoxNameChars - 1);
+    record.boxName = CutText(ReadBoxName(MessageFolder(file)), filests::kBoxNameChars - 1);
     std::string content;
     if (!readStoredHead(file, content)) return store::RecordWrite::Failed;
-    const StatusRecordBytes head = record.toBytes();
+    const StatusRecordBytes head = record.ToBytes();
     std::memcpy(content.data(), head.data(), head.size());
     return writeResult(rewriteWithHead(file, content, content.size()));
 }
@@ -510,7 +510,7 @@ bool CFileMng::LoadFolderRecords(const fs::path& folder, std::vector<FILESTS_INF
     if (!readable) return false;
     // One pass: each message is read once, and one that cannot be opened or is
     // not valid is simply left out rather than failing the whole box.
-    const std::u16string boxName = cutText(ReadBoxName(folder), filests::kBoxNameChars - 1);
+    const std::u16string boxName = CutText(ReadBoxName(folder), filests::kBoxNameChars - 1);
     const bool inOutou = inResponseFolder(folder);
     std::string base = folder.native();
     if (!base.empty() && base.back() != '/') base += '/';
@@ -519,14 +519,14 @@ bool CFileMng::LoadFolderRecords(const fs::path& folder, std::vector<FILESTS_INF
     for (const Entry* e : messages) {
         if (!validName(e->name, inOutou)) continue;
         // A name that is not UTF-8 could not be found again from the record's path.
-        if (!isAscii(e->native) && toUtf8(e->name) != e->native) continue;
+        if (!isAscii(e->native) && ToUtf8(e->name) != e->native) continue;
         const std::string file = base + e->native;
         MessageHead head;
         if (!readMessageHead(file.c_str(), head) || !validContent(e->name, inOutou, head.record, head.block)) continue;
         FILESTS_INFO& r = records.emplace_back(std::move(head.record));
         // A folder name that is not UTF-8 (CP932 from a Windows share) must
         // still lead back to this file.
-        r.filePath = pathText(file);
+        r.filePath = PathText(file);
         r.boxNumber = BoxNumberFromName(e->name);
         r.boxName = boxName;
     }
@@ -545,7 +545,7 @@ bool CFileMng::BuildStatusRecord(const fs::path& file, const fs::path& finalName
 }
 
 bool CFileMng::BuildStatusRecord(const BlockBytes& raw, const fs::path& finalName, FILESTS_INFO& record) {
-    const RecordingBlock b = parseBlock(bytesOf(raw));
+    const RecordingBlock b = ParseBlock(bytesOf(raw));
     const bool isVmdat = hasExtension(finalName, store::kVmdat);
 
     record = FILESTS_INFO{};
@@ -565,9 +565,9 @@ bool CFileMng::BuildStatusRecord(const BlockBytes& raw, const fs::path& finalNam
             std::string_view(reinterpret_cast<const char*>(raw.data()) + block::kDateOffset, block::kDateSize));
         record.isProtected = b.isProtected ? 1 : 0;
         record.recordingTime = FormatRecordingTime(b.recordingTenths);
-        record.partyName = fromCp932(MendPartyName(b.partyName));
-        record.partyNumber = fromCp932(b.partyNumber);
-        record.boxNumber = fromCp932(b.boxDigits);
+        record.partyName = FromCp932(MendPartyName(b.partyName));
+        record.partyNumber = FromCp932(b.partyNumber);
+        record.boxNumber = FromCp932(b.boxDigits);
     }
     record.downloadState = isVmdat ? (b.played ? kPlayedOnMainUnit : kUnplayedOnMainUnit) : kInfoOnly;
     return true;
@@ -585,11 +585,11 @@ bool CFileMng::BuildResponseRecord(const fs::path& file, FILESTS_INFO& record) {
 }
 
 bool CFileMng::BuildResponseRecord(const BlockBytes& raw, FILESTS_INFO& record) {
-    const RecordingBlock b = parseBlock(bytesOf(raw));
+    const RecordingBlock b = ParseBlock(bytesOf(raw));
     record = FILESTS_INFO{};
     record.recordingTime = FormatRecordingTime(b.recordingTenths);
-    record.partyName = fromCp932(b.partyName);
-    record.boxNumber = fromCp932(b.boxDigits);
+    record.partyName = FromCp932(b.partyName);
+    record.boxNumber = FromCp932(b.boxDigits);
     return true;
 }
 
@@ -601,7 +601,7 @@ store::RecordWrite CFileMng::WriteNameAndDate(const FILESTS_INFO& record, const 
     std::string name = cp932Within(record.partyName, block::kPartyNameSize);
     name.resize(block::kPartyNameSize, '\0');
     std::memcpy(blockStart + block::kPartyNameOffset, name.data(), name.size());
-    const std::string date = makeBlockDate(ports().clock->now());
+    const std::string date = MakeBlockDate(CurrentPorts().clock->Now());
     std::memcpy(blockStart + block::kDateOffset, date.data(), date.size());
     return writeResult(rewriteWithHead(file, content, content.size()));
 }

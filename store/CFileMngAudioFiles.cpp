@@ -43,7 +43,7 @@ public:
     AudioFolder(const AudioFolder&) = delete;
     AudioFolder& operator=(const AudioFolder&) = delete;
 
-    std::vector<std::string> audioFiles() {
+    std::vector<std::string> AudioFiles() {
         std::vector<std::string> out;
         if (!dir_) return out;
         for (const dirent* d = ::readdir(dir_); d != nullptr; d = ::readdir(dir_)) {
@@ -55,7 +55,7 @@ public:
         return out;
     }
     // Removes one entry of this folder, never a folder.
-    void remove(const std::string& name) { ::unlinkat(::dirfd(dir_), name.c_str(), 0); }
+    void Remove(const std::string& name) { ::unlinkat(::dirfd(dir_), name.c_str(), 0); }
 
 private:
     DIR* dir_ = nullptr;
@@ -65,12 +65,12 @@ private:
 
 bool CFileMng::HasAudioFiles(const fs::path& folder) {
     AudioFolder dir(folder);
-    return !dir.audioFiles().empty();
+    return !dir.AudioFiles().empty();
 }
 
 void CFileMng::DeleteAudioFiles(const fs::path& folder) {
     AudioFolder dir(folder);
-    for (const std::string& name : dir.audioFiles()) dir.remove(name);
+    for (const std::string& name : dir.AudioFiles()) dir.Remove(name);
 }
 
 }  // namespace plova

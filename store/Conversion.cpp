@@ -51,14 +51,14 @@ constexpr std::size_t kCopyChunk = 64 * 1024;
 using store::CollapseDoubledSeparators;
 using store::RemoveFile;
 
-fs::path WithExtension(fs::path path, std::u16string_view extension) {
+fs::path withExtension(fs::path path, std::u16string_view extension) {
     return path.replace_extension(fs::path(std::u16string(extension)));
 }
 
 // The speech behind the record and block, copied into the temporary file
 // `out`, which this closes. False when it cannot be written.
-bool CopySpeech(std::FILE* voice, FileHandle&& out) {
-    FilePtr stream = streamOf(std::move(out), "wb");
+bool copySpeech(std::FILE* voice, FileHandle&& out) {
+    FilePtr stream = StreamOf(std::move(out), "wb");
     if (!stream) return false;
     std::array<char, kCopyChunk> buffer;
     bool ok = true;
@@ -76,7 +76,7 @@ bool CopySpeech(std::FILE* voice, FileHandle&& out) {
 // Something the user put at the WAV file's name that is not an earlier WAV
 // file: a link (to the message itself, perhaps), a pipe, a folder. It is
 // neither written through nor replaced.
-bool SomethingElseAt(const fs::path& path) {
+bool somethingElseAt(const fs::path& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
 }
@@ -96,18 +96,18 @@ struct ConversionFiles {
 
 // Whatever lies behind the first 1246 bytes would decode to some sound; only a
 // file that carries the main unit's block is taken for a message.
-bool HasBlockMagic(std::FILE* voice) {
+bool hasBlockMagic(std::FILE* voice) {
     std::array<char, block::kMagicSize> magic{};
     return fseeko(voice, static_cast<off_t>(store::kBlockOffset + block::kMagicOffset), SEEK_SET) == 0 &&
            std::fread(magic.data(), 1, magic.size(), voice) == magic.size() &&
            std::string_view(magic.data(), magic.size()) == block::kMagic;
 }
 
-int StartDecoder(const fs::path& tmp, const fs::path& wavPath, std::int8_t level) {
+int startDecoder(const fs::path& tmp, const fs::path& wavPath, std::int8_t level) {
     int result = decoder::kBusy;
     for (int attempt = 1; attempt <= kStartAttempts; ++attempt) {
         result = DecodeStart(tmp, wavPath, level);
-        if (result == decoder::kStarted || cancelRequested() || attempt == kStartAttempts) break;
+        if (result == decoder::kStarted || CancelRequested() || attempt == kStartAttempts) break;
         // A decoding left over from an earlier caller holds the decoder: stop it.
         DecodeAbort();
         std::this_thread::sleep_for(kRetryPause);
@@ -116,7 +116,7 @@ int StartDecoder(const fs::path& tmp, const fs::path& wavPath, std::int8_t level
 }
 
 // Polls the decoder until it ends; 64 when the WAV file is complete.
-std::uint8_t PollDecoder(WindowHandle window) {
+std::uint8_t pollDecoder(WindowHandle window) {
     return PollWorker(window, {DecodePoll, DecodeAbort, decoder::kDecoding, kBarStep, kPollPause});
 }
 
@@ -126,9 +126,9 @@ bool store::ConvertToWav(const fs::path& voiceFile, int levelSetting) {
     const fs::path voicePath = CollapseDoubledSeparators(voiceFile);
     // Only a ".vmdat" has a ".wav" of its own; any other name would have the
     // decoder replace the voice-data file itself.
-    if (!equalsIgnoreCase(voicePath.extension().u16string(), store::kVmdat)) return false;
-    const fs::path wavPath = WithExtension(voicePath, kWavExtension);
-    if (SomethingElseAt(wavPath)) return false;
+    if (!EqualsIgnoreCase(voicePath.extension().u16string(), store::kVmdat)) return false;
+    const fs::path wavPath = withExtension(voicePath, kWavExtension);
+    if (somethingElseAt(wavPath)) return false;
     const fs::path folder = voicePath.has_parent_path() ? voicePath.parent_path() : fs::path(".");
 
     // The bare speech and the WAV file being written live under fresh hidden
@@ -139,32 +139,32 @@ bool store::ConvertToWav(const fs::path& voiceFile, int levelSetting) {
     std::uint64_t speechBytes = 0;
     WindowHandle window = 0;
     {
-        FilePtr voice = openFileStream(voicePath, Access::Read);
+        FilePtr voice = OpenFileStream(voicePath, Access::Read);
         if (!voice || std::fseek(voice.get(), 0, SEEK_END) != 0) return false;
         const long long length = ftello(voice.get());
         if (length < 0 || static_cast<std::uint64_t>(length) < store::kMinMessageFileSize) return false;
         speechBytes = static_cast<std::uint64_t>(length) - store::kMinMessageFileSize;
-        if (speechBytes > kMaxSpeechBytes || !HasBlockMagic(voice.get())) return false;
+        if (speechBytes > kMaxSpeechBytes || !hasBlockMagic(voice.get())) return false;
         if (fseeko(voice.get(), static_cast<off_t>(store::kMinMessageFileSize), SEEK_SET) != 0) return false;
 
-        Progress& progress = *ports().progress;
-        window = progress.find(std::u16string(kConvertingCaption));
-        if (window == 0) window = progress.find(std::u16string(kDownloadingCaption));
-        progress.post(window, msg::kBarRange, static_cast<std::intptr_t>(speechBytes / kBytesPerSecondOfSpeech), 0);
+        Progress& progress = *CurrentPorts().progress;
+        window = progress.Find(std::u16string(kConvertingCaption));
+        if (window == 0) window = progress.Find(std::u16string(kDownloadingCaption));
+        progress.Post(window, msg::kBarRange, static_cast<std::intptr_t>(speechBytes / kBytesPerSecondOfSpeech), 0);
 
-        temps.speech = createTempFile(folder);
-        if (!temps.speech || !CopySpeech(voice.get(), std::move(temps.speech->handle))) return false;
-        temps.wav = createTempFile(folder);
+        temps.speech = CreateTempFile(folder);
+        if (!temps.speech || !copySpeech(voice.get(), std::move(temps.speech->handle))) return false;
+        temps.wav = CreateTempFile(folder);
         // The finished WAV file gets the permissions of any new file.
-        if (!temps.wav || !temps.wav->handle.setPermissions(usualFileMode())) return false;
-        temps.wav->handle.close();
+        if (!temps.wav || !temps.wav->handle.SetPermissions(UsualFileMode())) return false;
+        temps.wav->handle.Close();
     }
 
     const bool started =
-        StartDecoder(temps.speech->path, temps.wav->path, LevelFromSetting(levelSetting)) == decoder::kStarted;
-    const std::uint8_t last = started ? PollDecoder(window) : decoder::kIdle;
-    const bool complete = !cancelRequested() && started && last == decoder::kFinished;
-    if (complete && !SomethingElseAt(wavPath) && std::rename(temps.wav->path.c_str(), wavPath.c_str()) == 0) {
+        startDecoder(temps.speech->path, temps.wav->path, LevelFromSetting(levelSetting)) == decoder::kStarted;
+    const std::uint8_t last = started ? pollDecoder(window) : decoder::kIdle;
+    const bool complete = !CancelRequested() && started && last == decoder::kFinished;
+    if (complete && !somethingElseAt(wavPath) && std::rename(temps.wav->path.c_str(), wavPath.c_str()) == 0) {
         temps.wav.reset();
         return true;
     }
@@ -179,7 +179,7 @@ bool store::CheckWavFormat(const fs::path& wavFile) {
     std::error_code ec;
     const std::uintmax_t size = fs::file_size(wavFile, ec);
     if (ec || size > kMaxImportWavBytes) return false;
-    FilePtr f = openFileStream(wavFile, Access::Read);
+    FilePtr f = OpenFileStream(wavFile, Access::Read);
     if (!f) return false;
     std::array<std::uint8_t, kHeaderProbeBytes> head{};
     const std::size_t got = std::fread(head.data(), 1, head.size(), f.get());
@@ -190,7 +190,7 @@ bool store::CheckWavFormat(const fs::path& wavFile) {
     stated.channels = GetLe16(&head[wav::kChannelsAt]);
     stated.samplesPerSecond = GetLe32(&head[wav::kSampleRateAt]);
     stated.bitsPerSample = GetLe16(&head[wav::kBitsPerSampleAt]);
-    return stated.isCodecFormat();
+    return stated.IsCodecFormat();
 }
 
 }  // namespace plova

@@ -20,7 +20,7 @@ std::u16string readText(const std::uint8_t* bytes, std::size_t offset, std::size
 }
 
 void writeText(StatusRecordBytes& out, std::size_t offset, std::size_t chars, std::u16string_view text) {
-    const std::u16string cut = cutText(text, chars - 1);
+    const std::u16string cut = CutText(text, chars - 1);
     for (std::size_t i = 0; i < cut.size(); ++i) {
         out[offset + 2 * i] = static_cast<std::uint8_t>(cut[i] & 0xFF);
         out[offset + 2 * i + 1] = static_cast<std::uint8_t>(cut[i] >> 8);
@@ -29,7 +29,7 @@ void writeText(StatusRecordBytes& out, std::size_t offset, std::size_t chars, st
 
 }  // namespace
 
-std::u16string cutText(std::u16string_view text, std::size_t maxChars) {
+std::u16string CutText(std::u16string_view text, std::size_t maxChars) {
     if (text.size() <= maxChars) return std::u16string(text);
     std::size_t n = maxChars;
     // Half a surrogate pair is not a character: leave both halves out.
@@ -37,7 +37,7 @@ std::u16string cutText(std::u16string_view text, std::size_t maxChars) {
     return std::u16string(text.substr(0, n));
 }
 
-FILESTS_INFO FILESTS_INFO::fromBytes(std::string_view bytes) {
+FILESTS_INFO FILESTS_INFO::FromBytes(std::string_view bytes) {
     StatusRecordBytes b{};
     std::copy_n(reinterpret_cast<const std::uint8_t*>(bytes.data()), std::min(bytes.size(), b.size()), b.begin());
     FILESTS_INFO r;
@@ -57,7 +57,7 @@ FILESTS_INFO FILESTS_INFO::fromBytes(std::string_view bytes) {
     return r;
 }
 
-StatusRecordBytes FILESTS_INFO::toBytes() const {
+StatusRecordBytes FILESTS_INFO::ToBytes() const {
     StatusRecordBytes b{};
     b[kFlagOffset] = flag;
     b[kPlayedOffset] = played;
@@ -75,17 +75,17 @@ StatusRecordBytes FILESTS_INFO::toBytes() const {
     return b;
 }
 
-std::filesystem::path FILESTS_INFO::path() const {
+std::filesystem::path FILESTS_INFO::Path() const {
     // Through UTF-8 by hand: the library's own conversion throws on a lone surrogate.
-    return std::filesystem::path(toUtf8(filePath));
+    return std::filesystem::path(ToUtf8(filePath));
 }
 
-FILESTS_INFO FILESTS_INFO::fitted() const {
-    const StatusRecordBytes b = toBytes();
-    return fromBytes(std::string_view(reinterpret_cast<const char*>(b.data()), b.size()));
+FILESTS_INFO FILESTS_INFO::Fitted() const {
+    const StatusRecordBytes b = ToBytes();
+    return FromBytes(std::string_view(reinterpret_cast<const char*>(b.data()), b.size()));
 }
 
-std::u16string downloadStateText(std::uint8_t state) {
+std::u16string DownloadStateText(std::uint8_t state) {
     switch (state) {
     case kInfoOnly: return u"情報のみ";
     case kPlayedOnMainUnit: return u"情報+音声(再生済)";
@@ -95,7 +95,7 @@ std::u16string downloadStateText(std::uint8_t state) {
     }
 }
 
-std::u16string downloadStateLongText(std::uint8_t state) {
+std::u16string DownloadStateLongText(std::uint8_t state) {
     switch (state) {
     case kInfoOnly: return u"録音情報のみを取込(ダウンロード)済";
     case kPlayedOnMainUnit: return u"録音情報+音声データ（主装置側で再生済)を取込(ダウンロード)済";

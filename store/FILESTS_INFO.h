@@ -3,8 +3,8 @@
 //
 // On disk the fields follow each other without gaps, texts in UTF-16LE,
 // zero-terminated inside their field. In memory the texts are plain
-// u16strings; toBytes() cuts each to its width minus one so a terminator
-// always fits, and fromBytes() reads at most the width of a field even when
+// u16strings; ToBytes() cuts each to its width minus one so a terminator
+// always fits, and FromBytes() reads at most the width of a field even when
 // the terminator is missing.
 #pragma once
 
@@ -68,8 +68,8 @@ enum DownloadState : std::uint8_t {
 
 // "情報のみ" … and the tooltip texts of the list's download-state column;
 // empty for a value outside 0..3.
-std::u16string downloadStateText(std::uint8_t state);
-std::u16string downloadStateLongText(std::uint8_t state);
+std::u16string DownloadStateText(std::uint8_t state);
+std::u16string DownloadStateLongText(std::uint8_t state);
 
 using StatusRecordBytes = std::array<std::uint8_t, filests::kSize>;
 
@@ -90,20 +90,20 @@ struct FILESTS_INFO {
     // the whole path; on disk it is cut to the field like every other text.
     std::u16string filePath;
 
-    std::filesystem::path path() const;
+    std::filesystem::path Path() const;
 
     // `bytes` shorter than 990 are read as zero-padded.
-    static FILESTS_INFO fromBytes(std::string_view bytes);
-    StatusRecordBytes toBytes() const;
+    static FILESTS_INFO FromBytes(std::string_view bytes);
+    StatusRecordBytes ToBytes() const;
 
     // The record as it reads back after a round trip through the file: every
     // text cut to its width minus one.
-    FILESTS_INFO fitted() const;
+    FILESTS_INFO Fitted() const;
 
     bool operator==(const FILESTS_INFO&) const = default;
 };
 
 // `text` cut to at most `maxChars` UTF-16 units, never splitting a surrogate pair.
-std::u16string cutText(std::u16string_view text, std::size_t maxChars);
+std::u16string CutText(std::u16string_view text, std::size_t maxChars);
 
 }  // namespace plova

@@ -27,7 +27,7 @@ constexpr std::size_t kCopyChunk = 1 << 20;
 // an imported message's audio copy is named ".WAV". Read once per folder.
 class WavIndex {
 public:
-    fs::path find(const fs::path& base) {
+    fs::path Find(const fs::path& base) {
         fs::path exact = base;
         exact.replace_extension(".wav");
         if (store::SomethingAt(exact)) return exact;
@@ -53,7 +53,7 @@ private:
 
 bool syncFolder(const fs::path& dir) {
     const FileHandle d(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return d && ::fsync(d.fd()) == 0;
+    return d && ::fsync(d.Fd()) == 0;
 }
 
 enum class Step { Ok, NoSpace, Failed };
@@ -66,7 +66,7 @@ Step failureOf(int error) {
 Step copyBytes(const FileHandle& in, FileHandle& out) {
     loff_t at = 0;
     for (;;) {
-        const ssize_t n = ::copy_file_range(in.fd(), &at, out.fd(), nullptr, kCopyChunk, 0);
+        const ssize_t n = ::copy_file_range(in.Fd(), &at, out.Fd(), nullptr, kCopyChunk, 0);
         if (n == 0) return Step::Ok;
         if (n > 0) continue;
         if (errno == EINTR) continue;
@@ -75,10 +75,10 @@ Step copyBytes(const FileHandle& in, FileHandle& out) {
     }
     std::string chunk(kCopyChunk, '\0');
     for (;;) {
-        const auto got = in.readAt(static_cast<std::uint64_t>(at), chunk.data(), chunk.size());
+        const auto got = in.ReadAt(static_cast<std::uint64_t>(at), chunk.data(), chunk.size());
         if (!got) return Step::Failed;
         if (*got == 0) return Step::Ok;
-        if (!out.writeAll(chunk.data(), *got)) return failureOf(errno);
+        if (!out.WriteAll(chunk.data(), *got)) return failureOf(errno);
         at += static_cast<loff_t>(*got);
     }
 }
@@ -95,13 +95,13 @@ struct Staged {
 class MessageRun {
 public:
     MessageRun(Mode mode, const fs::path& targetFolder) : mode_(mode), targetFolder_(targetFolder) {}
-    ~MessageRun() { discard(); }
+    ~MessageRun() { Discard(); }
 
     // The file made whole beside its target. A move on one file system gives
     // the source a second name; anything else copies, and a move syncs the
     // copy before its source may go.
-    Step stage(const FileHandle& in, const fs::path& source, bool replace) {
-        std::optional<TempFile> temp = createTempFile(targetFolder_);
+    Step Stage(const FileHandle& in, const fs::path& source, bool replace) {
+        std::optional<TempFile> temp = CreateTempFile(targetFolder_);
         if (!temp) return failureOf(errno);
         Staged s{source, targetFolder_ / source.filename(), temp->path, replace};
         staged_.push_back(s);
@@ -113,13 +113,13 @@ public:
             }
         }
         Step step = copyBytes(in, temp->handle);
-        if (step == Step::Ok && !temp->handle.setPermissions(usualFileMode())) step = Step::Failed;
-        if (step == Step::Ok && mode_ == Mode::Move && ::fsync(temp->handle.fd()) != 0) step = failureOf(errno);
+        if (step == Step::Ok && !temp->handle.SetPermissions(UsualFileMode())) step = Step::Failed;
+        if (step == Step::Ok && mode_ == Mode::Move && ::fsync(temp->handle.Fd()) != 0) step = failureOf(errno);
         return step;
     }
 
     // Every staged file takes its name; then the sources of a move go.
-    bool commit() {
+    bool Commit() {
         std::vector<fs::path> placed;
         for (const Staged& s : staged_) {
             // A file that appeared meanwhile under the name is never replaced unasked.
@@ -144,7 +144,7 @@ public:
     }
 
     // The message as it was: nothing of it in the target.
-    void discard() {
+    void Discard() {
         for (const Staged& s : staged_) store::RemoveFile(s.temp);
         staged_.clear();
     }
@@ -161,7 +161,7 @@ bool sameFolder(const fs::path& a, const fs::path& b) {
 }
 
 bool hasRoomFor(const fs::path& folder, std::uint64_t size) {
-    return ports().disk->freeBytes(folder) >= (size / transfer::kSpaceUnit + 1) * transfer::kSpaceUnit;
+    return CurrentPorts().disk->FreeBytes(folder) >= (size / transfer::kSpaceUnit + 1) * transfer::kSpaceUnit;
 }
 
 // The files of one message; false when it lacks its voice data or its
@@ -173,7 +173,7 @@ bool sourcesOf(const fs::path& file, WavIndex& wavs, std::array<fs::path, transf
     out[0] = fs::path(base.native() + ".vminf");
     out[1] = fs::path(base.native() + ".vmdat");
     if (!store::SomethingAt(out[1]) || !store::SomethingAt(out[0])) return false;
-    out[2] = wavs.find(out[1]);
+    out[2] = wavs.Find(out[1]);
     return true;
 }
 
@@ -190,42 +190,42 @@ public:
     Transfer(Mode mode, const fs::path& target, TransferWindow& window)
         : mode_(mode), target_(target), window_(window) {}
 
-    MessageEnd message(const fs::path& file) {
+    MessageEnd Message(const fs::path& file) {
         std::array<fs::path, transfer::kStepsPerMessage> sources;
         if (!sourcesOf(file, wavs_, sources)) {
-            window_.setBar(++bar_);
+            window_.SetBar(++bar_);
             return MessageEnd::Failed;
         }
         const bool alreadyThere = sameFolder(sources[1].parent_path(), target_);
         MessageRun run(mode_, target_);
         bool replaceThis = false;
         for (const fs::path& source : sources) {
-            window_.setBar(++bar_);
+            window_.SetBar(++bar_);
             if (source.empty() || !store::SomethingAt(source) || alreadyThere) continue;
-            const FileHandle in = openRegularFile(source, Access::Read, Links::Refuse);
-            const std::optional<std::uint64_t> size = in ? in.size() : std::nullopt;
+            const FileHandle in = OpenRegularFile(source, Access::Read, Links::Refuse);
+            const std::optional<std::uint64_t> size = in ? in.Size() : std::nullopt;
             if (!size) return MessageEnd::Failed;
             if (!hasRoomFor(target_, *size)) return MessageEnd::NoSpace;
             const bool replace = replaceAll_ || replaceThis;
             if (!replace && store::SomethingAt(target_ / source.filename())) {
-                switch (window_.askOverwrite(fromUtf8(source.filename().string()))) {
+                switch (window_.AskOverwrite(FromUtf8(source.filename().string()))) {
                 case OverwriteChoice::All: replaceAll_ = true; [[fallthrough]];
                 case OverwriteChoice::Yes: replaceThis = true; break;
-                case OverwriteChoice::No: return run.commit() ? MessageEnd::Handled : MessageEnd::Failed;
-                case OverwriteChoice::Cancel: run.commit(); return MessageEnd::OverwriteCancel;
+                case OverwriteChoice::No: return run.Commit() ? MessageEnd::Handled : MessageEnd::Failed;
+                case OverwriteChoice::Cancel: run.Commit(); return MessageEnd::OverwriteCancel;
                 }
             }
-            switch (run.stage(in, source, replaceAll_ || replaceThis)) {
+            switch (run.Stage(in, source, replaceAll_ || replaceThis)) {
             case Step::Ok: break;
             case Step::NoSpace: return MessageEnd::NoSpace;
             case Step::Failed: return MessageEnd::Failed;
             }
-            if (window_.backupBreak() || window_.cancelRequested()) return MessageEnd::Stopped;
+            if (window_.BackupBreak() || window_.CancelRequested()) return MessageEnd::Stopped;
         }
-        return run.commit() ? MessageEnd::Handled : MessageEnd::Failed;
+        return run.Commit() ? MessageEnd::Handled : MessageEnd::Failed;
     }
 
-    int bar() const { return bar_; }
+    int Bar() const { return bar_; }
 
 private:
     Mode mode_;
@@ -274,30 +274,30 @@ TransferOutcome MoveCopyMessages(Mode mode, const std::vector<fs::path>& files, 
     TransferOutcome outcome;
     outcome.selected = static_cast<int>(files.size());
     const int range = transfer::kStepsPerMessage * outcome.selected;
-    window.open(mode, range);
-    pumpOne();
+    window.Open(mode, range);
+    PumpOne();
 
     Transfer run(mode, targetFolder, window);
     bool ended = false;
     for (const fs::path& file : files) {
-        pumpOne();
-        switch (run.message(file)) {
+        PumpOne();
+        switch (run.Message(file)) {
         case MessageEnd::Handled: ++outcome.handled; continue;
         case MessageEnd::Failed: outcome.missing = true; continue;
         case MessageEnd::NoSpace: outcome.noSpace = true; break;
         case MessageEnd::OverwriteCancel: outcome.overwriteCancelled = true; break;
         case MessageEnd::Stopped:
             outcome.stopped = true;
-            window.close();
+            window.Close();
             return outcome;
         }
         ended = true;
         break;
     }
-    if (!ended || outcome.overwriteCancelled) window.setBar(range);
-    window.close();
+    if (!ended || outcome.overwriteCancelled) window.SetBar(range);
+    window.Close();
     for (const ClosingText& closing : TransferClosing(mode, outcome))
-        prompt(std::u16string(closing.text), std::u16string(closing.caption), closing.icon);
+        ShowPrompt(std::u16string(closing.text), std::u16string(closing.caption), closing.icon);
     return outcome;
 }
 

@@ -69,17 +69,17 @@ class TransferWindow {
 public:
     virtual ~TransferWindow() = default;
     // Disable the main window and show the progress dialog over 0 .. range.
-    virtual void open(transfer::Mode mode, int range) = 0;
+    virtual void Open(transfer::Mode mode, int range) = 0;
     // Bar position (message 1124); the dialog dispatches pending messages.
-    virtual void setBar(int position) = 0;
+    virtual void SetBar(int position) = 0;
     // Hide the progress dialog, ask about `fileName`, show the dialog again.
-    virtual OverwriteChoice askOverwrite(const std::u16string& fileName) = 0;
+    virtual OverwriteChoice AskOverwrite(const std::u16string& fileName) = 0;
     // The list window's cancel flag (set by the progress dialog's Cancel).
-    virtual bool cancelRequested() = 0;
+    virtual bool CancelRequested() = 0;
     // A backup fell due and the user chose to run it after this command.
-    virtual bool backupBreak() { return false; }
+    virtual bool BackupBreak() { return false; }
     // Close the progress dialog and enable and activate the main window.
-    virtual void close() = 0;
+    virtual void Close() = 0;
 };
 
 struct [[nodiscard]] TransferOutcome {

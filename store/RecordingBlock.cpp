@@ -28,15 +28,15 @@ void putAt(std::string& field, std::size_t at, std::string_view text) {
 
 }  // namespace
 
-std::uint32_t readBigEndian32(const std::uint8_t* p) {
+std::uint32_t ReadBigEndian32(const std::uint8_t* p) {
     return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
 }
 
-std::uint16_t readBigEndian16(const std::uint8_t* p) {
+std::uint16_t ReadBigEndian16(const std::uint8_t* p) {
     return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
 }
 
-RecordingBlock parseBlock(std::string_view bytes) {
+RecordingBlock ParseBlock(std::string_view bytes) {
     BlockBytes b{};
     std::copy_n(reinterpret_cast<const std::uint8_t*>(bytes.data()), std::min(bytes.size(), b.size()), b.begin());
 
@@ -51,17 +51,17 @@ RecordingBlock parseBlock(std::string_view bytes) {
     const std::uint8_t flags = b[block::kFlagsOffset];
     r.played = (flags & block::kFlagPlayed) != 0;
     r.isProtected = (flags & block::kFlagProtected) != 0;
-    r.recordingTenths = readBigEndian32(b.data() + block::kTenthsOffset);
-    r.boxNumber = readBigEndian16(b.data() + block::kBoxNumberOffset);
+    r.recordingTenths = ReadBigEndian32(b.data() + block::kTenthsOffset);
+    r.boxNumber = ReadBigEndian16(b.data() + block::kBoxNumberOffset);
     r.boxDigits = textUpToZero(b.data() + block::kBoxDigitsOffset, block::kBoxDigitsSize);
     return r;
 }
 
-BlockBytes buildBlock(const RecordingBlock& fields) {
-    return buildBlock(fields, BlockBytes{});
+BlockBytes BuildBlock(const RecordingBlock& fields) {
+    return BuildBlock(fields, BlockBytes{});
 }
 
-BlockBytes buildBlock(const RecordingBlock& fields, const BlockBytes& over) {
+BlockBytes BuildBlock(const RecordingBlock& fields, const BlockBytes& over) {
     BlockBytes b = over;
     putField(b, block::kMagicOffset, block::kMagicSize, block::kMagic);
     putField(b, block::kDateOffset, block::kDateSize, fields.dateText);
@@ -83,7 +83,7 @@ BlockBytes buildBlock(const RecordingBlock& fields, const BlockBytes& over) {
     return b;
 }
 
-std::string makeBlockDate(const LocalTime& time) {
+std::string MakeBlockDate(const LocalTime& time) {
     std::string field(block::kDateSize, '\0');
     const int wd = std::clamp(time.dayOfWeek, 0, 6);
     const int mo = std::clamp(time.month, 1, 12);

@@ -61,20 +61,20 @@ struct RecordingBlock {
 };
 
 // Reads the fields of a block; fewer than 256 bytes are taken as zero-padded.
-RecordingBlock parseBlock(std::string_view bytes);
+RecordingBlock ParseBlock(std::string_view bytes);
 
 // A block holding `fields`. Every byte of a field is written (texts cut to
 // their width and padded with zeros); bytes outside the fields are zero, or
 // taken from `over` when building over an existing block.
-BlockBytes buildBlock(const RecordingBlock& fields);
-BlockBytes buildBlock(const RecordingBlock& fields, const BlockBytes& over);
+BlockBytes BuildBlock(const RecordingBlock& fields);
+BlockBytes BuildBlock(const RecordingBlock& fields, const BlockBytes& over);
 
 // The 32-byte date field as this program writes it from the local clock:
 // "Mon,\0" "7" ... "Dec\0" "2026\0" "14:05\0" "+0900", zeros elsewhere.
-std::string makeBlockDate(const LocalTime& time);
+std::string MakeBlockDate(const LocalTime& time);
 
 // Big-endian helpers shared by the block and voice-data readers.
-std::uint32_t readBigEndian32(const std::uint8_t* p);
-std::uint16_t readBigEndian16(const std::uint8_t* p);
+std::uint32_t ReadBigEndian32(const std::uint8_t* p);
+std::uint16_t ReadBigEndian16(const std::uint8_t* p);
 
 }  // namespace plova

@@ -20,12 +20,12 @@ constexpr std::size_t kStampLength = 16;  // "YYYYMMDDhhmm_WWW"
 constexpr std::size_t kKeptTail = 16;     // "_ANNN_0000.vmdat"
 
 void tellInvalid() {
-    prompt(std::u16string(infoedit::kInvalid), std::u16string(infoedit::kErrorCaption), Icon::Exclamation);
+    ShowPrompt(std::u16string(infoedit::kInvalid), std::u16string(infoedit::kErrorCaption), Icon::Exclamation);
 }
 
 bool confirmed() {
-    return prompt(std::u16string(infoedit::kConfirm), std::u16string(infoedit::kConfirmCaption), Icon::Question,
-                  Buttons::YesNo) == Answer::Yes;
+    return ShowPrompt(std::u16string(infoedit::kConfirm), std::u16string(infoedit::kConfirmCaption), Icon::Question,
+                      Buttons::YesNo) == Answer::Yes;
 }
 
 // The audio copies beside a voice-data file: the same stem with ".wav" or
@@ -59,11 +59,11 @@ std::u16string DownloadKindText(std::uint8_t state) {
 
 bool IsAcceptableEditText(std::u16string_view text, std::size_t maxBytes) {
     if (text.empty()) return true;
-    return text.find(u',') == std::u16string_view::npos && cp932Length(text) <= maxBytes;
+    return text.find(u',') == std::u16string_view::npos && Cp932Length(text) <= maxBytes;
 }
 
 std::u16string ThroughCodePage(std::u16string_view text) {
-    return fromCp932(toCp932(text));
+    return FromCp932(ToCp932(text));
 }
 
 std::u16string EditedResponseName(std::u16string_view oldName, const LocalTime& time) {
@@ -107,7 +107,7 @@ Result SaveResponseMessageEdit(const fs::path& file, const ResponseMessageEdit& 
     }
     if (!confirmed()) return Result::Declined;
     FILESTS_INFO record;
-    const std::u16string newName = EditedResponseName(fromUtf8(file.filename().string()), ports().clock->now());
+    const std::u16string newName = EditedResponseName(FromUtf8(file.filename().string()), CurrentPorts().clock->Now());
     if (newName.empty() || !CFileMng::ReadStatusRecord(file, record)) {
         tellInvalid();
         return Result::WriteFailed;
@@ -122,7 +122,7 @@ Result SaveResponseMessageEdit(const fs::path& file, const ResponseMessageEdit& 
 
     // The copies are looked up by the old name before the voice data takes its new one.
     const std::vector<fs::path> copies = audioCopiesOf(file);
-    const fs::path target = file.parent_path() / toUtf8(newName);
+    const fs::path target = file.parent_path() / ToUtf8(newName);
     bool ok = renameTo(file, target);
     if (ok && renamed) *renamed = target;
     if (ok) {

@@ -38,45 +38,45 @@ constexpr auto kConversionPause = 1ms;
 constexpr std::uintmax_t kMaxSpeechBytes = 16u << 20;
 constexpr std::size_t kCopyChunk = 64 * 1024;
 
-std::u16string Upper(std::u16string text) {
+std::u16string upper(std::u16string text) {
     for (char16_t& c : text)
         if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
     return text;
 }
 
-std::string ThreeDigits(int number) {
+std::string threeDigits(int number) {
     char digits[8];
     std::snprintf(digits, sizeof digits, "%03d", number);
     return digits;
 }
 
-bool ReadSpeech(const fs::path& file, std::string& speech) {
-    return readWholeFile(file, speech, kMaxSpeechBytes, Links::Refuse) == ReadResult::Ok;
+bool readSpeech(const fs::path& file, std::string& speech) {
+    return ReadWholeFile(file, speech, kMaxSpeechBytes, Links::Refuse) == ReadResult::Ok;
 }
 
-bool IsWavOrWma(std::u16string_view extension) {
-    return equalsIgnoreCase(extension, kWav) || equalsIgnoreCase(extension, kWma);
+bool isWavOrWma(std::u16string_view extension) {
+    return EqualsIgnoreCase(extension, kWav) || EqualsIgnoreCase(extension, kWma);
 }
 
 // The source as an 8 kHz 16-bit mono WAV file at `copy`, converted while the
 // progress window stays live. False (nothing left at `copy`) when it fails or
 // is cancelled.
-bool ConvertSource(const fs::path& source, const fs::path& copy) {
+bool convertSource(const fs::path& source, const fs::path& copy) {
     MediaConversion conversion;
-    bool ok = conversion.start(source, copy, wav::kChannels, wav::kSampleRate, wav::kBitsPerSample,
+    bool ok = conversion.Start(source, copy, wav::kChannels, wav::kSampleRate, wav::kBitsPerSample,
                                response::kMaxImportSeconds) == media::kStarted;
     while (ok) {
-        pumpOne();
-        if (cancelRequested()) {
+        PumpOne();
+        if (CancelRequested()) {
             ok = false;
             break;
         }
-        const int polled = conversion.poll();
+        const int polled = conversion.Poll();
         if (polled == media::kCompleted) break;
         if (polled == media::kFailed) ok = false;
         if (polled == media::kRunning) std::this_thread::sleep_for(kConversionPause);
     }
-    conversion.end();
+    conversion.End();
     if (!ok) store::RemoveFile(copy);
     return ok;
 }
@@ -84,18 +84,18 @@ bool ConvertSource(const fs::path& source, const fs::path& copy) {
 // The source's bytes into `copy`, a file this import has just made, which
 // this closes. The copy becomes the message's audio file: it gets the
 // permissions of any new file. False (nothing left at `copy`) when it fails.
-bool CopySource(const fs::path& source, TempFile& copy) {
-    const FileHandle in = openRegularFile(source, Access::Read);
+bool copySource(const fs::path& source, TempFile& copy) {
+    const FileHandle in = OpenRegularFile(source, Access::Read);
     std::vector<char> chunk(kCopyChunk);
-    bool ok = in.isOpen() && copy.handle.setPermissions(usualFileMode());
+    bool ok = in.IsOpen() && copy.handle.SetPermissions(UsualFileMode());
     for (std::uint64_t at = 0; ok;) {
-        const std::optional<std::size_t> got = in.readAt(at, chunk.data(), chunk.size());
+        const std::optional<std::size_t> got = in.ReadAt(at, chunk.data(), chunk.size());
         if (!got) ok = false;
         if (!ok || *got == 0) break;
-        ok = copy.handle.writeAll(chunk.data(), *got);
+        ok = copy.handle.WriteAll(chunk.data(), *got);
         at += *got;
     }
-    ok = copy.handle.closeChecked() && ok;
+    ok = copy.handle.CloseChecked() && ok;
     if (!ok) store::RemoveFile(copy.path);
     return ok;
 }
@@ -104,29 +104,29 @@ bool CopySource(const fs::path& source, TempFile& copy) {
 // own, nobody can guess, ending in the copy's name (so the voice-data file
 // made beside it has a passing name too). Made here when `create` is set;
 // else left for the conversion, which makes it exclusively. Empty when none.
-fs::path StagedCopy(const fs::path& folder, std::u16string_view name, std::optional<TempFile>& made, bool create) {
-    const std::string tail = "-" + toUtf8(name);
-    if (!create) return newTempPath(folder, tail);
-    made = createTempFile(folder, tail);
+fs::path makeStagedCopy(const fs::path& folder, std::u16string_view name, std::optional<TempFile>& made, bool create) {
+    const std::string tail = "-" + ToUtf8(name);
+    if (!create) return NewTempPath(folder, tail);
+    made = CreateTempFile(folder, tail);
     return made ? made->path : fs::path();
 }
 
 // Free room for a file of `size` bytes in whole 4 KiB units, one more than it fills.
-bool HasRoomFor(const fs::path& folder, std::uintmax_t size) {
-    return ports().disk->freeBytes(folder) >= (size / response::kSpaceUnit + 1) * response::kSpaceUnit;
+bool hasRoomFor(const fs::path& folder, std::uintmax_t size) {
+    return CurrentPorts().disk->FreeBytes(folder) >= (size / response::kSpaceUnit + 1) * response::kSpaceUnit;
 }
 
-bool PassesWindowFormatCheck(const fs::path& source, std::u16string_view extension) {
-    if (equalsIgnoreCase(extension, kWav)) return store::CheckWavFormat(source);
-    if (equalsIgnoreCase(extension, kWma)) return store::CheckAudioLength(source);
+bool passesWindowFormatCheck(const fs::path& source, std::u16string_view extension) {
+    if (EqualsIgnoreCase(extension, kWav)) return store::CheckWavFormat(source);
+    if (EqualsIgnoreCase(extension, kWma)) return store::CheckAudioLength(source);
     return false;
 }
 
-AddResult Fail(AddMessageWindow& window, AddResult result, bool tell) {
-    window.close();
-    if (tell && !cancelRequested())
-        prompt(std::u16string(response::kUnsupported), std::u16string(response::kErrorCaption), Icon::Exclamation);
-    return cancelRequested() ? AddResult::Cancelled : result;
+AddResult fail(AddMessageWindow& window, AddResult result, bool tell) {
+    window.Close();
+    if (tell && !CancelRequested())
+        ShowPrompt(std::u16string(response::kUnsupported), std::u16string(response::kErrorCaption), Icon::Exclamation);
+    return CancelRequested() ? AddResult::Cancelled : result;
 }
 
 }  // namespace
@@ -135,7 +135,7 @@ std::u16string NewResponseMessageName(const LocalTime& t, int number, std::u16st
     char stamp[64];
     std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d_%s_A%03d_0000", t.year, t.month, t.day, t.hour, t.minute,
                   kWeekdays[std::clamp(t.dayOfWeek, 0, 6)], number);
-    return Upper(fromUtf8(stamp) + std::u16string(extension));
+    return upper(FromUtf8(stamp) + std::u16string(extension));
 }
 
 fs::path VoiceDataPathOf(const fs::path& audioCopy) {
@@ -145,66 +145,66 @@ fs::path VoiceDataPathOf(const fs::path& audioCopy) {
 }
 
 std::u16string OverwriteQuestion(int number) {
-    return u"メッセージ" + fromUtf8(ThreeDigits(number)) + u"は既に存在します。\n上書きしますか？";
+    return u"メッセージ" + FromUtf8(threeDigits(number)) + u"は既に存在します。\n上書きしますか？";
 }
 
 bool ConfirmOverwrite(int number) {
-    return prompt(OverwriteQuestion(number), std::u16string(response::kOverwriteCaption), Icon::Exclamation,
-                  Buttons::YesNo) == Answer::Yes;
+    return ShowPrompt(OverwriteQuestion(number), std::u16string(response::kOverwriteCaption), Icon::Exclamation,
+                      Buttons::YesNo) == Answer::Yes;
 }
 
 store::RecordWrite WrapResponseMessage(const fs::path& voiceFile, int number, const LocalTime& time) {
     std::string speech;
-    if (!ReadSpeech(voiceFile, speech)) return store::RecordWrite::Failed;
+    if (!readSpeech(voiceFile, speech)) return store::RecordWrite::Failed;
     // Whole tenths only: a partial 100 ms at the end, the encoder's 2-byte fill
     // among it, is dropped.
     const std::uint64_t tenths = speech.size() / response::kBytesPerTenth;
     speech.resize(static_cast<std::size_t>(tenths * response::kBytesPerTenth));
 
     RecordingBlock fields;
-    fields.dateText = makeBlockDate(time);
+    fields.dateText = MakeBlockDate(time);
     fields.recordingTenths = static_cast<std::uint32_t>(tenths);
     fields.boxNumber = static_cast<std::uint16_t>(number);
-    fields.boxDigits = ThreeDigits(number);
-    const BlockBytes blockBytes = buildBlock(fields);
+    fields.boxDigits = threeDigits(number);
+    const BlockBytes blockBytes = BuildBlock(fields);
 
     FILESTS_INFO record;
-    record.boxNumber = fromUtf8(ThreeDigits(number));
+    record.boxNumber = FromUtf8(threeDigits(number));
     record.recordingTime = CFileMng::FormatRecordingTime(static_cast<std::uint32_t>(tenths));
-    const StatusRecordBytes recordBytes = record.toBytes();
+    const StatusRecordBytes recordBytes = record.ToBytes();
 
     AtomicFile out(voiceFile);
-    const bool ok = out.write(recordBytes.data(), recordBytes.size()) &&
-                    out.write(blockBytes.data(), blockBytes.size()) && out.write(speech) && out.commit();
+    const bool ok = out.Write(recordBytes.data(), recordBytes.size()) &&
+                    out.Write(blockBytes.data(), blockBytes.size()) && out.Write(speech) && out.Commit();
     return ok ? store::RecordWrite::Written : store::RecordWrite::Failed;
 }
 
 AddResult AddResponseMessage(const AddMessageRequest& request, AddMessageWindow& window, fs::path* created) {
-    ports().cancel->clear();
+    CurrentPorts().cancel->Clear();
     const fs::path target = request.boxFolder / fs::path(std::u16string(store::kResponseFolder));
     std::error_code ec;
     if (fs::is_directory(request.boxFolder, ec) && !fs::exists(target, ec)) fs::create_directory(target, ec);
 
     // The chosen file: a regular file that opens (a pipe would hang the window).
-    const FileHandle opened = openRegularFile(request.source, Access::Read);
-    const std::optional<std::uint64_t> measured = opened ? opened.size() : std::nullopt;
+    const FileHandle opened = OpenRegularFile(request.source, Access::Read);
+    const std::optional<std::uint64_t> measured = opened ? opened.Size() : std::nullopt;
     if (!measured) return AddResult::NotOpened;
     const std::uintmax_t size = *measured;
-    if (!HasRoomFor(target, size)) {
-        prompt(std::u16string(response::kNoRoom), std::u16string(response::kErrorCaption), Icon::Exclamation);
+    if (!hasRoomFor(target, size)) {
+        ShowPrompt(std::u16string(response::kNoRoom), std::u16string(response::kErrorCaption), Icon::Exclamation);
         return AddResult::NoSpace;
     }
     const std::u16string sourceExtension = request.source.extension().u16string();
-    const bool keepsSource = IsWavOrWma(sourceExtension);
-    if (!request.anyAudio && !(keepsSource && PassesWindowFormatCheck(request.source, sourceExtension))) {
-        prompt(std::u16string(response::kUnsupported), std::u16string(response::kErrorCaption), Icon::Exclamation);
+    const bool keepsSource = isWavOrWma(sourceExtension);
+    if (!request.anyAudio && !(keepsSource && passesWindowFormatCheck(request.source, sourceExtension))) {
+        ShowPrompt(std::u16string(response::kUnsupported), std::u16string(response::kErrorCaption), Icon::Exclamation);
         return AddResult::RefusedFormat;
     }
 
-    window.open(size);
-    for (int i = 0; i < kOpeningPumps; ++i) pumpOne();
+    window.Open(size);
+    for (int i = 0; i < kOpeningPumps; ++i) PumpOne();
 
-    const LocalTime now = ports().clock->now();
+    const LocalTime now = CurrentPorts().clock->Now();
     const std::u16string extension = keepsSource ? sourceExtension : std::u16string(kConvertedExtension);
     const std::u16string name = NewResponseMessageName(now, request.number, extension);
     const fs::path finalCopy = target / name;
@@ -214,21 +214,21 @@ AddResult AddResponseMessage(const AddMessageRequest& request, AddMessageWindow&
     // made exclusively, so nothing planted in the folder is written through,
     // and what a killed import leaves is swept at the next start.
     std::optional<TempFile> made;
-    const fs::path stagedCopy = StagedCopy(target, name, made, keepsSource);
+    const fs::path stagedCopy = makeStagedCopy(target, name, made, keepsSource);
     const fs::path stagedVoice = VoiceDataPathOf(stagedCopy);
 
     const bool copied = !stagedCopy.empty() &&
-                        (keepsSource ? CopySource(request.source, *made) : ConvertSource(request.source, stagedCopy));
-    if (!copied) return Fail(window, AddResult::ImportFailed, true);
+                        (keepsSource ? copySource(request.source, *made) : convertSource(request.source, stagedCopy));
+    if (!copied) return fail(window, AddResult::ImportFailed, true);
 
-    window.converting();
+    window.Converting();
     // A converted source is no longer a WAV file of the user's: it takes the level of every other import.
     store::ImportLevels levels = request.levels;
-    if (!keepsSource || !equalsIgnoreCase(sourceExtension, kWav)) levels.wavSetting = levels.wmaSetting;
+    if (!keepsSource || !EqualsIgnoreCase(sourceExtension, kWav)) levels.wavSetting = levels.wmaSetting;
     if (!store::ImportAudio(stagedCopy, keepsSource ? sourceExtension : std::u16string(kWav), levels,
                             request.intermediate)) {
         store::RemoveFile(stagedVoice);
-        return Fail(window, AddResult::ImportFailed, true);
+        return fail(window, AddResult::ImportFailed, true);
     }
 
     const auto discardStaged = [&] {
@@ -237,14 +237,14 @@ AddResult AddResponseMessage(const AddMessageRequest& request, AddMessageWindow&
     };
     if (WrapResponseMessage(stagedVoice, request.number, now) != store::RecordWrite::Written) {
         discardStaged();
-        return Fail(window, AddResult::WrapFailed, false);
+        return fail(window, AddResult::WrapFailed, false);
     }
     // The message first: once it is in place the new message exists, and a copy
     // that cannot follow only costs its WAV file, which Convert makes again.
     fs::rename(stagedVoice, finalVoice, ec);
     if (ec) {
         discardStaged();
-        return Fail(window, AddResult::WrapFailed, false);
+        return fail(window, AddResult::WrapFailed, false);
     }
     fs::rename(stagedCopy, finalCopy, ec);
     const bool copyPlaced = !ec;
@@ -257,8 +257,8 @@ AddResult AddResponseMessage(const AddMessageRequest& request, AddMessageWindow&
     // A message of the same number made in the same minute had this very name:
     // an audio copy of its other kind would pass for the new message's.
     store::RemoveAudioCopies(finalVoice, copyPlaced ? finalCopy : fs::path());
-    window.close();
-    prompt(std::u16string(response::kDoneText), std::u16string(response::kDoneCaption), Icon::Information);
+    window.Close();
+    ShowPrompt(std::u16string(response::kDoneText), std::u16string(response::kDoneCaption), Icon::Information);
     if (created) *created = finalVoice;
     return AddResult::Added;
 }

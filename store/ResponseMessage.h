@@ -77,11 +77,11 @@ public:
     virtual ~AddMessageWindow() = default;
     // Disable the main window, show "取り込み中" with "音声ファイルを読み込んでいます。",
     // the bar over `fileSize` advanced to a third of it, and let it paint.
-    virtual void open(std::uintmax_t fileSize) = 0;
+    virtual void Open(std::uintmax_t fileSize) = 0;
     // The bar to the full size and the text "音声ファイルを変換しています。".
-    virtual void converting() = 0;
+    virtual void Converting() = 0;
     // Close the progress dialog and enable the main window.
-    virtual void close() = 0;
+    virtual void Close() = 0;
 };
 
 struct AddMessageRequest {

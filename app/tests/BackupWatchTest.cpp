@@ -61,7 +61,7 @@ protected:
         return BackupWatch(flags, record, hooks, [this, answer] {
             ++prompts;
             OnBackupTimePromptOpened(flags);
-            OnBackupTimePromptEnded(flags, record, answer, io.clock.now());
+            OnBackupTimePromptEnded(flags, record, answer, io.clock.Now());
         });
     }
     testkit::TestPorts io;

@@ -131,7 +131,7 @@ TEST(WindowMenuTest, ArrangementAndListItems) {
 TEST(BoxFolderFactsTest, TheDiskDecides) {
     testkit::TempFolder dir("facts");
     SettingsRecord r;
-    r.folder = WithTrailingSeparator(dir.path().u16string());
+    r.folder = WithTrailingSeparator(dir.Path().u16string());
     r.folderName = u"本社";
     EXPECT_FALSE(OpenFolderIsBoxFolder(r));
     EXPECT_FALSE(OpenFolderHasBoxes(r));

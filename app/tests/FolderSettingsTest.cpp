@@ -33,9 +33,9 @@ TEST(StartupFolderChoiceTest, ChangeIsSetForAFirstOrADifferentSpecificationOnly)
     SettingsRecord r;
     r.nextFolderName = u"box1";
     for (const Step& s : steps) {
-        ASSERT_TRUE(ApplyStartupFolderChoice(r, s.specified, s.text)) << toUtf8(s.text);
-        EXPECT_EQ(r.change, s.change) << toUtf8(s.text);
-        EXPECT_EQ(r.init, s.init) << toUtf8(s.text);
+        ASSERT_TRUE(ApplyStartupFolderChoice(r, s.specified, s.text)) << ToUtf8(s.text);
+        EXPECT_EQ(r.change, s.change) << ToUtf8(s.text);
+        EXPECT_EQ(r.init, s.init) << ToUtf8(s.text);
         EXPECT_EQ(r.nextFolder, s.nextFolder);
         EXPECT_EQ(r.nextFolderName, s.nextName);
     }
@@ -47,7 +47,7 @@ TEST(StartupFolderChoiceTest, TextsNamingNoFolderAreRefusedLeavingTheRecord) {
     r.nextFolder = u"/data/";
     r.nextFolderName = u"box1";
     for (const char16_t* bad : {u"", u"box1", u"/data/", u"data/box1", u"/data/..", u"/data/.", u"/data/a\tb"}) {
-        EXPECT_FALSE(ApplyStartupFolderChoice(r, true, bad)) << toUtf8(bad);
+        EXPECT_FALSE(ApplyStartupFolderChoice(r, true, bad)) << ToUtf8(bad);
         EXPECT_EQ(SpecifiedFolderText(r), u"/data/box1");
         EXPECT_EQ(r.init, 1);
         EXPECT_EQ(r.change, 0);
@@ -58,7 +58,7 @@ class FolderSettingsTest : public ::testing::Test {
 protected:
     TempFolder dir{"folders"};
     fs::path root = dir / "root";
-    std::u16string rootText() const { return WithTrailingSeparator(fromUtf8(root.string())); }
+    std::u16string rootText() const { return WithTrailingSeparator(FromUtf8(root.string())); }
     void makeBoxFolder(const std::string& name) {
         fs::create_directories(root / name / "rusuroku/101");
         fs::create_directories(root / name / "naisen");
@@ -70,18 +70,18 @@ TEST_F(FolderSettingsTest, ListsBoxFoldersOnlyMarkingThoseWithoutMessages) {
     makeBoxFolder("full");
     makeBoxFolder("empty");
     fs::create_directories(root / "plain/rusuroku");
-    testkit::writeBytes(root / "full/rusuroku/101/202612071405_abc_0101_00001.vminf", "x");
+    testkit::WriteBytes(root / "full/rusuroku/101/202612071405_abc_0101_00001.vminf", "x");
     const std::vector<FolderRow> rows = ListBoxFolders(rootText());
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].name, u"empty");
-    EXPECT_EQ(rows[0].PathCell(), u"*" + fromUtf8((root / "empty").string()));
-    EXPECT_EQ(rows[1].PathCell(), u" " + fromUtf8((root / "full").string()));
+    EXPECT_EQ(rows[0].PathCell(), u"*" + FromUtf8((root / "empty").string()));
+    EXPECT_EQ(rows[1].PathCell(), u" " + FromUtf8((root / "full").string()));
 
     SettingsRecord r;
     EXPECT_FALSE(CanSpecifyStartupFolder(r));
     r.folder = rootText();
     EXPECT_TRUE(CanSpecifyStartupFolder(r));
-    r.folder = WithTrailingSeparator(fromUtf8((root / "plain/rusuroku").string()));
+    r.folder = WithTrailingSeparator(FromUtf8((root / "plain/rusuroku").string()));
     EXPECT_FALSE(CanSpecifyStartupFolder(r));
 }
 
@@ -94,7 +94,7 @@ TEST_F(FolderSettingsTest, TheRecordFollowsARenamedFolderUnderItsRootOnly) {
     r.nextFolderName = u"a";
     FollowFolderRename(r, u"/elsewhere/", u"a", u"z");
     EXPECT_EQ(r.folderName, u"a");
-    FollowFolderRename(r, fromUtf8(root.string()), u"a", u"z");
+    FollowFolderRename(r, FromUtf8(root.string()), u"a", u"z");
     EXPECT_EQ(r.folderName, u"z");
     EXPECT_EQ(r.folderNames, (std::array<std::u16string, 4>{u"z", u"b", u"z", u""}));
     EXPECT_EQ(r.nextFolderName, u"z");
@@ -129,8 +129,8 @@ TEST(ListsOfFolderTest, TheListsOfAFolderAreThoseUnderItsRootWithItsName) {
         {u"/data/", u"a", 0, L{}, L{}},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ListsOfFolder(r, c.open, c.root, c.name), c.same) << toUtf8(c.root) << toUtf8(c.name) << c.open;
-        EXPECT_EQ(ListsOfOtherFolders(r, c.open, c.root, c.name), c.others) << toUtf8(c.root) << toUtf8(c.name);
+        EXPECT_EQ(ListsOfFolder(r, c.open, c.root, c.name), c.same) << ToUtf8(c.root) << ToUtf8(c.name) << c.open;
+        EXPECT_EQ(ListsOfOtherFolders(r, c.open, c.root, c.name), c.others) << ToUtf8(c.root) << ToUtf8(c.name);
     }
 }
 
@@ -147,13 +147,13 @@ TEST_F(FolderSettingsTest, TheSpecifiedFolderIsOpenedAtTheNextStart) {
     doc.settings.num = 1;
     doc.settings.disp[0] = u"留守録BOX：101";
     doc.settings.folderNames[0] = u"本社";
-    ASSERT_TRUE(ApplyStartupFolderChoice(doc.settings, true, fromUtf8((dir / "other/支店").string())));
+    ASSERT_TRUE(ApplyStartupFolderChoice(doc.settings, true, FromUtf8((dir / "other/支店").string())));
     ASSERT_TRUE(doc.WriteAllSettings(file));
 
     CPLOVADoc next;
     next.ReadAllSettings(file);
     const bool restore = ApplyStartupFolder(next.settings);
-    const StartupDecision d = DecideStartup(next.settings, IniDocument::load(file), restore);
+    const StartupDecision d = DecideStartup(next.settings, IniDocument::Load(file), restore);
     EXPECT_FALSE(d.folderForgotten);
     EXPECT_TRUE(d.restore.windows.empty());
     EXPECT_EQ(OpenBoxFolderPath(next.settings), dir / "other/支店");

@@ -52,14 +52,14 @@ protected:
 
     void startServer(std::uint16_t onPort, sim::Faults faults = {}) {
         sim::Options o;
-        o.root = disk.path();
+        o.root = disk.Path();
         o.user = "qermo";
         o.password = "pass";
         o.port = onPort;
         o.faults = faults;
         server = std::make_unique<sim::MainUnitServer>(o);
-        ASSERT_TRUE(server->start());
-        port = server->port();
+        ASSERT_TRUE(server->Start());
+        port = server->Port();
     }
 
     void tick(int n = 1) {
@@ -76,61 +76,61 @@ protected:
 
 TEST_F(IdleTimerSimTest, ProbesKeepTheSessionAndAStoppedUnitIsNoticedOnce) {
     ASSERT_EQ(login(), LoginPress::LoggedIn);
-    ASSERT_NE(control->session().Ftp(), nullptr);
+    ASSERT_NE(control->Session().Ftp(), nullptr);
     tick(3);
-    EXPECT_TRUE(control->loggedIn());
-    EXPECT_EQ(control->idleTicks(), 3);
-    EXPECT_EQ(server->sessionsOpen(), 1);
+    EXPECT_TRUE(control->LoggedIn());
+    EXPECT_EQ(control->IdleTicks(), 3);
+    EXPECT_EQ(server->SessionsOpen(), 1);
 
-    server->stop();
+    server->Stop();
     tick(5);
     EXPECT_EQ(host.lostDialogs, 1);
     EXPECT_EQ(host.exits, 1);
-    EXPECT_FALSE(control->loggedIn());
+    EXPECT_FALSE(control->LoggedIn());
     EXPECT_FALSE(host.timerOn);
 }
 
 TEST_F(IdleTimerSimTest, ReconnectAfterTheUnitIsBack) {
     ASSERT_EQ(login(), LoginPress::LoggedIn);
-    server->stop();
+    server->Stop();
     host.choice = ConnectionLostChoice::Reconnect;
     host.beforeChoice = [&] { startServer(port); };
     tick();
     EXPECT_EQ(host.lostDialogs, 1);
-    EXPECT_TRUE(control->loggedIn());
+    EXPECT_TRUE(control->LoggedIn());
     EXPECT_TRUE(host.timerOn);
     EXPECT_TRUE(ports.prompt.shown.empty());
     tick(2);
-    EXPECT_TRUE(control->loggedIn());
+    EXPECT_TRUE(control->LoggedIn());
     // The old connection is gone, only the new one is open.
-    EXPECT_EQ(server->sessionsOpen(), 1);
+    EXPECT_EQ(server->SessionsOpen(), 1);
     control->Logout();
-    EXPECT_FALSE(control->loggedIn());
+    EXPECT_FALSE(control->LoggedIn());
 }
 
 TEST_F(IdleTimerSimTest, LoginFailuresShowTheirMessages) {
     EXPECT_EQ(login(u"wrong"), LoginPress::StayOpen);
     sim::Faults other;
     other.greetingModel = "Other-9";
-    server->setFaults(other);
+    server->SetFaults(other);
     EXPECT_EQ(login(), LoginPress::StayOpen);
-    server->stop();
+    server->Stop();
     EXPECT_EQ(login(), LoginPress::StayOpen);
     ASSERT_EQ(ports.prompt.shown.size(), 3u);
     EXPECT_EQ(ports.prompt.shown[0].text, login::kLoginRefused);
     EXPECT_EQ(ports.prompt.shown[1].text, login::kUnsupportedUnit);
     EXPECT_EQ(ports.prompt.shown[2].text, login::kConnectFailed);
-    EXPECT_FALSE(control->loggedIn());
+    EXPECT_FALSE(control->LoggedIn());
     EXPECT_FALSE(host.timerOn);
 }
 
 TEST_F(IdleTimerSimTest, HundredIdleTicksLogOut) {
     ASSERT_EQ(login(), LoginPress::LoggedIn);
     tick(99);
-    EXPECT_TRUE(control->loggedIn());
+    EXPECT_TRUE(control->LoggedIn());
     tick();
-    EXPECT_FALSE(control->loggedIn());
-    EXPECT_FALSE(control->session().HasConnection());
+    EXPECT_FALSE(control->LoggedIn());
+    EXPECT_FALSE(control->Session().HasConnection());
     EXPECT_EQ(host.lostDialogs, 0);
 }
 

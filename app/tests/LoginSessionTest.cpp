@@ -15,7 +15,7 @@ namespace plova {
 namespace {
 
 namespace fs = std::filesystem;
-using testkit::utf8;
+using testkit::Utf8;
 
 LoginInput valid() {
     return LoginInput{u"192.168.1.10", u"qermo", u"pass", true};
@@ -176,10 +176,10 @@ protected:
 
 TEST_F(SessionControlTest, LoginStartsTheIdleTimer) {
     loginOk();
-    EXPECT_TRUE(control.loggedIn());
+    EXPECT_TRUE(control.LoggedIn());
     EXPECT_TRUE(host.timerOn);
     EXPECT_EQ(host.lastPeriod, 12000);
-    EXPECT_EQ(control.idleTicks(), 0);
+    EXPECT_EQ(control.IdleTicks(), 0);
     EXPECT_EQ(unit.lastHost, u"192.168.1.10");
     EXPECT_EQ(unit.lastUser, u"qermo");
     EXPECT_TRUE(ports.prompt.shown.empty());
@@ -197,7 +197,7 @@ TEST_F(SessionControlTest, FailedChecksAndLoginsKeepTheDialogOpenWithTheirMessag
          {ftp::LoginResult::ConnectFailed, ftp::LoginResult::Refused, ftp::LoginResult::UnsupportedModel}) {
         unit.loginResult = result;
         EXPECT_EQ(control.PressLogin(valid()), LoginPress::StayOpen);
-        EXPECT_FALSE(control.loggedIn());
+        EXPECT_FALSE(control.LoggedIn());
     }
     EXPECT_EQ(messages(), (std::vector<std::u16string>{
                               std::u16string(login::kNoUser), std::u16string(login::kConnectFailed),
@@ -215,12 +215,12 @@ TEST_F(SessionControlTest, EachTickProbesWhileConnectedAndLogsOutAtTheHundredth)
     tick(99);
     EXPECT_EQ(unit.probes, 99);
     EXPECT_EQ(unit.drains, 99);
-    EXPECT_TRUE(control.loggedIn());
-    EXPECT_EQ(control.idleTicks(), 99);
+    EXPECT_TRUE(control.LoggedIn());
+    EXPECT_EQ(control.IdleTicks(), 99);
     tick();
-    EXPECT_FALSE(control.loggedIn());
+    EXPECT_FALSE(control.LoggedIn());
     EXPECT_FALSE(host.timerOn);
-    EXPECT_EQ(control.idleTicks(), 0);
+    EXPECT_EQ(control.IdleTicks(), 0);
     EXPECT_EQ(unit.logouts, 1);
     EXPECT_EQ(host.backupStops, 1);  // the logout command's frame
     EXPECT_EQ(host.backupRestarts, 1);
@@ -233,14 +233,14 @@ TEST_F(SessionControlTest, EachTickProbesWhileConnectedAndLogsOutAtTheHundredth)
 TEST_F(SessionControlTest, ATransferRestartsTheCount) {
     loginOk();
     tick(60);
-    control.stopIdleTimer();  // a transfer runs
+    control.StopIdleTimer();  // a transfer runs
     tick(10);
     EXPECT_EQ(unit.probes, 60);
-    control.restartIdleTimer();  // and ends
+    control.RestartIdleTimer();  // and ends
     tick(99);
-    EXPECT_TRUE(control.loggedIn());
+    EXPECT_TRUE(control.LoggedIn());
     tick();
-    EXPECT_FALSE(control.loggedIn());
+    EXPECT_FALSE(control.LoggedIn());
 }
 
 TEST_F(SessionControlTest, NoProbeWhileABackupRuns) {
@@ -249,8 +249,8 @@ TEST_F(SessionControlTest, NoProbeWhileABackupRuns) {
     unit.alive = false;
     tick(3);
     EXPECT_EQ(unit.probes, 0);
-    EXPECT_EQ(control.idleTicks(), 3);
-    EXPECT_TRUE(control.loggedIn());
+    EXPECT_EQ(control.IdleTicks(), 3);
+    EXPECT_TRUE(control.LoggedIn());
 }
 
 TEST_F(SessionControlTest, LostConnectionShowsTheDialogOnceAndExitEndsTheProgram) {
@@ -261,9 +261,9 @@ TEST_F(SessionControlTest, LostConnectionShowsTheDialogOnceAndExitEndsTheProgram
     tick(20);
     EXPECT_EQ(host.lostDialogs, 1);
     EXPECT_EQ(host.exits, 1);
-    EXPECT_FALSE(control.loggedIn());
+    EXPECT_FALSE(control.LoggedIn());
     EXPECT_FALSE(host.timerOn);
-    EXPECT_EQ(control.idleTicks(), 0);
+    EXPECT_EQ(control.IdleTicks(), 0);
 }
 
 // "終了" whose exit is then cancelled leaves the program running, logged out,
@@ -277,12 +277,12 @@ TEST_F(SessionControlTest, AfterACancelledExitTheDeadSessionIsNotProbedAgain) {
     ASSERT_EQ(host.lostDialogs, 1);
     ASSERT_EQ(host.exits, 1);  // the exit dialog was answered "いいえ"
     const int probes = unit.probes;
-    control.stopIdleTimer();  // a command that talks to the main unit runs
-    control.restartIdleTimer();
+    control.StopIdleTimer();  // a command that talks to the main unit runs
+    control.RestartIdleTimer();
     tick(5);
     EXPECT_EQ(host.lostDialogs, 1);
     EXPECT_EQ(unit.probes, probes);
-    EXPECT_FALSE(control.loggedIn());
+    EXPECT_FALSE(control.LoggedIn());
     // A new login probes again.
     loginOk();
     unit.alive = true;
@@ -305,9 +305,9 @@ TEST_F(SessionControlTest, ReconnectUsesTheConnectionRecordAndAFreshSession) {
     EXPECT_EQ(unit.sessionsMade, before + 1);
     EXPECT_EQ(unit.lastUser, u"qermo");
     EXPECT_EQ(unit.lastPassword, u"pass");
-    EXPECT_TRUE(control.loggedIn());
+    EXPECT_TRUE(control.LoggedIn());
     EXPECT_TRUE(host.timerOn);
-    EXPECT_EQ(control.idleTicks(), 0);
+    EXPECT_EQ(control.IdleTicks(), 0);
     EXPECT_TRUE(doc.settings.ip.empty());
 }
 
@@ -318,7 +318,7 @@ TEST_F(SessionControlTest, FailedReconnectStaysLoggedOutWithTheMessage) {
     host.choices = {ConnectionLostChoice::Reconnect};
     tick(10);
     EXPECT_EQ(host.lostDialogs, 1);
-    EXPECT_FALSE(control.loggedIn());
+    EXPECT_FALSE(control.LoggedIn());
     EXPECT_FALSE(host.timerOn);
     EXPECT_EQ(host.exits, 0);
     ASSERT_EQ(ports.prompt.shown.size(), 1u);
@@ -335,7 +335,7 @@ TEST_F(SessionControlTest, LogoutWhileLoggedOutOnlyRedraws) {
     loginOk();
     control.Logout();
     EXPECT_EQ(unit.logouts, 1);
-    EXPECT_FALSE(control.loggedIn());
+    EXPECT_FALSE(control.LoggedIn());
     EXPECT_FALSE(host.timerOn);
 }
 
@@ -348,22 +348,22 @@ TEST_F(SessionControlTest, NestedTicksAreIgnored) {
             return ftp::LoginResult::Ok;
         }
         void Logout() override {}
-        void Drain() override { pumpOne(); }
+        void Drain() override { PumpOne(); }
         bool KeepAlive() override {
             ++unit.probes;
-            pumpOne();
+            PumpOne();
             return true;
         }
         bool HasConnection() const override { return true; }
     };
     SessionControl pumping(doc, host, [this](IdleTimerControl&) { return std::make_unique<PumpingSession>(unit); });
     doc.settings.loggedIn = 1;
-    pumping.restartIdleTimer();
+    pumping.RestartIdleTimer();
     const int probes = unit.probes;
-    ports.pump.every([&] { pumping.OnIdleTick(); });
+    ports.pump.Every([&] { pumping.OnIdleTick(); });
     pumping.OnIdleTick();
     EXPECT_EQ(unit.probes, probes + 1);
-    EXPECT_EQ(pumping.idleTicks(), 1);
+    EXPECT_EQ(pumping.IdleTicks(), 1);
 }
 
 // ------------------------------------------------------------------ exit
@@ -428,12 +428,12 @@ TEST_F(ExitTest, ExitWritesSettingsAndPlacementOnce) {
     EXPECT_TRUE(RunExitSequence(host, doc, flags, backup, file, 2));
     EXPECT_EQ(runs, 0);
     EXPECT_EQ(host.wavDeletes, 1);
-    const IniDocument ini = IniDocument::load(file);
-    EXPECT_EQ(ini.getInt(u"DISP", u"NUM", -1), 2);
-    EXPECT_EQ(ini.getString(u"LOGIN", u"USER"), u"qermo");
-    EXPECT_EQ(ini.getInt(u"Window", u"Left", 0), 3);
-    EXPECT_EQ(ini.getInt(u"Window1", u"Right", 0), 200);
-    EXPECT_EQ(ini.getInt(u"Window4", u"ZOrder", 0), 4);
+    const IniDocument ini = IniDocument::Load(file);
+    EXPECT_EQ(ini.GetInt(u"DISP", u"NUM", -1), 2);
+    EXPECT_EQ(ini.GetString(u"LOGIN", u"USER"), u"qermo");
+    EXPECT_EQ(ini.GetInt(u"Window", u"Left", 0), 3);
+    EXPECT_EQ(ini.GetInt(u"Window1", u"Right", 0), 200);
+    EXPECT_EQ(ini.GetInt(u"Window4", u"ZOrder", 0), 4);
 }
 
 TEST_F(ExitTest, BackupBeforeExitRecordsItsResult) {
@@ -445,17 +445,17 @@ TEST_F(ExitTest, BackupBeforeExitRecordsItsResult) {
     EXPECT_EQ(nextDue, 1);
     EXPECT_FALSE(flags.running);
     EXPECT_TRUE(ports.prompt.shown.empty());  // no message at exit
-    IniDocument ini = IniDocument::load(file);
-    EXPECT_EQ(ini.getInt(u"BACKUP", u"ZENKAIKA", 0), 1);
-    EXPECT_EQ(ini.getString(u"BACKUP", u"ZENKAIBI"), u"202612071030");
-    EXPECT_EQ(ini.getString(u"BACKUP", u"YOTEIBI"), u"202612080000");
+    IniDocument ini = IniDocument::Load(file);
+    EXPECT_EQ(ini.GetInt(u"BACKUP", u"ZENKAIKA", 0), 1);
+    EXPECT_EQ(ini.GetString(u"BACKUP", u"ZENKAIBI"), u"202612071030");
+    EXPECT_EQ(ini.GetString(u"BACKUP", u"YOTEIBI"), u"202612080000");
 
     runSucceeds = false;
     EXPECT_TRUE(RunExitSequence(host, doc, flags, backup, file, 0));
     EXPECT_EQ(nextDue, 1);  // only a success recomputes the next-due time
     EXPECT_TRUE(flags.watch);
     EXPECT_FALSE(flags.accepted);
-    EXPECT_EQ(IniDocument::load(file).getInt(u"BACKUP", u"ZENKAIKA", 0), 2);
+    EXPECT_EQ(IniDocument::Load(file).GetInt(u"BACKUP", u"ZENKAIKA", 0), 2);
 }
 
 TEST_F(ExitTest, DisabledBackupButtonCannotRunABackup) {

@@ -17,7 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testkit::TempFolder;
-using testkit::writeBytes;
+using testkit::WriteBytes;
 
 constexpr int W = 1920, H = 1080;
 
@@ -94,7 +94,7 @@ protected:
     StartupDecision start(CPLOVADoc& doc) {
         doc.ReadAllSettings(file);
         const bool restore = ApplyStartupFolder(doc.settings);
-        return DecideStartup(doc.settings, IniDocument::load(file), restore);
+        return DecideStartup(doc.settings, IniDocument::Load(file), restore);
     }
 };
 
@@ -124,8 +124,8 @@ TEST_F(StartupTest, ZOrderOneEndsActiveOnTop) {
 
 TEST_F(StartupTest, OnlyWindowTwoHasAZOrder) {
     IniDocument ini;
-    ini.setInt(u"Window2", u"ZOrder", 1);
-    ini.setInt(u"Window1", u"ZOrder", 7);  // out of range: ignored
+    ini.SetInt(u"Window2", u"ZOrder", 1);
+    ini.SetInt(u"Window1", u"ZOrder", 7);  // out of range: ignored
     SettingsRecord r;
     r.num = 3;
     r.disp = {u"a", u"b", u"c", u""};
@@ -140,9 +140,9 @@ TEST_F(StartupTest, MaximisedWindowsOpenMaximised) {
     IniDocument ini;
     for (int i = 1; i <= 2; ++i) {
         const auto section = NumberedKey(u"Window", i);
-        ini.setInt(section, u"Left", 1), ini.setInt(section, u"Top", 1);
-        ini.setInt(section, u"Right", 100), ini.setInt(section, u"Bottom", 100);
-        ini.setInt(section, u"showCmd", i == 2 ? 3 : 1);
+        ini.SetInt(section, u"Left", 1), ini.SetInt(section, u"Top", 1);
+        ini.SetInt(section, u"Right", 100), ini.SetInt(section, u"Bottom", 100);
+        ini.SetInt(section, u"showCmd", i == 2 ? 3 : 1);
     }
     SettingsRecord r;
     r.num = 2;
@@ -209,13 +209,13 @@ TEST_F(StartupTest, StartUpTakesAwayTheStaleTemporaryFilesOfTheOpenFolder) {
     const testkit::OwnScratchFolder scratch;  // and of the imports' scratch folder
     const std::vector<fs::path> stale = {folder / "rusuroku" / "001" / ".plova-tmp-a",
                                          folder / "naisen" / "201" / ".plova-tmp-b", folder / "outou" / ".plova-tmp-c",
-                                         scratch.path() / ".plova-tmp-e.wav"};
+                                         scratch.Path() / ".plova-tmp-e.wav"};
     const std::vector<fs::path> kept = {folder / "rusuroku" / "001" / ".plova-tmp-fresh", folder / ".plova-tmp-notabox",
                                         elsewhere / ".plova-tmp-d"};
     for (const auto* files : {&stale, &kept})
         for (const fs::path& p : *files) {
             fs::create_directories(p.parent_path());
-            writeBytes(p, "x");
+            WriteBytes(p, "x");
         }
     fs::create_directory_symlink(elsewhere, folder / "naisen" / "202");  // a link is not a box
     for (const fs::path& p : stale) fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::hours(2));

@@ -22,7 +22,7 @@ protected:
     fs::path file = dir / "PLOVA.ini";
 
     void writeRaw(const std::string& bytes) { std::ofstream(file, std::ios::binary) << bytes; }
-    IniDocument reload() const { return IniDocument::load(file); }
+    IniDocument reload() const { return IniDocument::Load(file); }
     SettingsRecord read() const {
         CPLOVADoc doc;
         doc.ReadAllSettings(file);
@@ -183,11 +183,11 @@ TEST_F(SettingsFileTest, FolderGetsATrailingSeparatorWhenWritten) {
     CPLOVADoc doc;
     doc.settings.folder = u"/data/boxes";
     ASSERT_TRUE(doc.WriteAllSettings(file));
-    EXPECT_EQ(reload().getString(u"FOLDER", u"FOLDER"), u"/data/boxes/");
+    EXPECT_EQ(reload().GetString(u"FOLDER", u"FOLDER"), u"/data/boxes/");
 
     doc.settings.folder.clear();
     ASSERT_TRUE(doc.WriteAllSettings(file));
-    EXPECT_EQ(reload().getString(u"FOLDER", u"FOLDER", u"missing"), u"");
+    EXPECT_EQ(reload().GetString(u"FOLDER", u"FOLDER", u"missing"), u"");
 }
 
 TEST_F(SettingsFileTest, PendingFolderChangeWritesTheNextStartState) {
@@ -203,20 +203,20 @@ TEST_F(SettingsFileTest, PendingFolderChangeWritesTheNextStartState) {
     r.change = 1;
     ASSERT_TRUE(doc.WriteAllSettings(file));
     IniDocument ini = reload();
-    EXPECT_EQ(ini.getString(u"FOLDER", u"FOLDER", u"missing"), u"");
-    EXPECT_EQ(ini.getString(u"DISP", u"FOLDERNAME"), u"new");
-    EXPECT_EQ(ini.getInt(u"DISP", u"NUM", -1), 0);
-    for (int i = 1; i <= 4; ++i) EXPECT_EQ(ini.getString(u"DISP", NumberedKey(u"DISP", i), u"missing"), u"");
-    EXPECT_EQ(ini.getInt(u"FOLDER", u"CHANGE", -1), 1);
-    EXPECT_EQ(ini.getString(u"FOLDER", u"NEXTFOLDER"), u"/data/next/");
+    EXPECT_EQ(ini.GetString(u"FOLDER", u"FOLDER", u"missing"), u"");
+    EXPECT_EQ(ini.GetString(u"DISP", u"FOLDERNAME"), u"new");
+    EXPECT_EQ(ini.GetInt(u"DISP", u"NUM", -1), 0);
+    for (int i = 1; i <= 4; ++i) EXPECT_EQ(ini.GetString(u"DISP", NumberedKey(u"DISP", i), u"missing"), u"");
+    EXPECT_EQ(ini.GetInt(u"FOLDER", u"CHANGE", -1), 1);
+    EXPECT_EQ(ini.GetString(u"FOLDER", u"NEXTFOLDER"), u"/data/next/");
 
     r.change = 0;
     ASSERT_TRUE(doc.WriteAllSettings(file));
     ini = reload();
-    EXPECT_EQ(ini.getString(u"FOLDER", u"FOLDER"), u"/data/boxes/");
-    EXPECT_EQ(ini.getString(u"DISP", u"FOLDERNAME"), u"old");
-    EXPECT_EQ(ini.getInt(u"DISP", u"NUM", -1), 3);
-    EXPECT_EQ(ini.getString(u"DISP", u"DISP2"), u"b");
+    EXPECT_EQ(ini.GetString(u"FOLDER", u"FOLDER"), u"/data/boxes/");
+    EXPECT_EQ(ini.GetString(u"DISP", u"FOLDERNAME"), u"old");
+    EXPECT_EQ(ini.GetInt(u"DISP", u"NUM", -1), 3);
+    EXPECT_EQ(ini.GetString(u"DISP", u"DISP2"), u"b");
 }
 
 TEST_F(SettingsFileTest, UncheckedRememberWritesTheLoginValuesEmpty) {
@@ -228,17 +228,17 @@ TEST_F(SettingsFileTest, UncheckedRememberWritesTheLoginValuesEmpty) {
     ASSERT_TRUE(doc.WriteAllSettings(file));
     IniDocument ini = reload();
     for (auto key : {u"IP", u"USER", u"PASS"}) {
-        ASSERT_TRUE(ini.get(u"LOGIN", key).has_value()) << testkit::utf8(key);
-        EXPECT_EQ(*ini.get(u"LOGIN", key), u"");
+        ASSERT_TRUE(ini.Get(u"LOGIN", key).has_value()) << testkit::Utf8(key);
+        EXPECT_EQ(*ini.Get(u"LOGIN", key), u"");
     }
 
     doc.settings.check = 1;
     ASSERT_TRUE(doc.WriteAllSettings(file));
-    EXPECT_EQ(reload().getString(u"LOGIN", u"PASS"), u"secret");
+    EXPECT_EQ(reload().GetString(u"LOGIN", u"PASS"), u"secret");
 }
 
 TEST_F(SettingsFileTest, FileIsOwnerOnlyAndKeepsKeysItDoesNotWrite) {
-    writeRaw(toCp932(u"[DISP]\r\nCOLUM1=日時\r\nDELCOLUM1=メモ\r\n[Window2]\r\nZOrder=1\r\n[Mine]\r\nkeep=yes\r\n"));
+    writeRaw(ToCp932(u"[DISP]\r\nCOLUM1=日時\r\nDELCOLUM1=メモ\r\n[Window2]\r\nZOrder=1\r\n[Mine]\r\nkeep=yes\r\n"));
     ::chmod(file.c_str(), 0644);
     CPLOVADoc doc;
     doc.ReadAllSettings(file);
@@ -250,10 +250,10 @@ TEST_F(SettingsFileTest, FileIsOwnerOnlyAndKeepsKeysItDoesNotWrite) {
     ASSERT_EQ(::stat(file.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     IniDocument ini = reload();
-    EXPECT_EQ(ini.getString(u"DISP", u"COLUM1"), u"日時");
-    EXPECT_EQ(ini.getString(u"DISP", u"DELCOLUM1"), u"メモ");
-    EXPECT_EQ(ini.getInt(u"Window2", u"ZOrder", 0), 1);
-    EXPECT_EQ(ini.getString(u"Mine", u"keep"), u"yes");
+    EXPECT_EQ(ini.GetString(u"DISP", u"COLUM1"), u"日時");
+    EXPECT_EQ(ini.GetString(u"DISP", u"DELCOLUM1"), u"メモ");
+    EXPECT_EQ(ini.GetInt(u"Window2", u"ZOrder", 0), 1);
+    EXPECT_EQ(ini.GetString(u"Mine", u"keep"), u"yes");
 
     fs::remove(file);
     ASSERT_TRUE(doc.WriteAllSettings(file));
@@ -272,7 +272,7 @@ TEST_F(SettingsFileTest, FailedWriteIsReportedAndLeavesTheOldFile) {
     fs::create_directories(dir / "taken.ini" / "x");
     EXPECT_FALSE(doc.WriteAllSettings(dir / "taken.ini"));
     EXPECT_TRUE(fs::is_directory(dir / "taken.ini" / "x"));
-    EXPECT_EQ(reload().getString(u"LOGIN", u"USER"), u"before");
+    EXPECT_EQ(reload().GetString(u"LOGIN", u"USER"), u"before");
 }
 
 }  // namespace

@@ -25,8 +25,8 @@ std::vector<Rect> TileRects(const Rect& area, int count, bool horizontal) {
     int columns = count / rows;
     if (horizontal) std::swap(rows, columns);
 
-    const int width = area.width();
-    const int height = area.height();
+    const int width = area.Width();
+    const int height = area.Height();
     if (!horizontal) {
         // Columns side by side; the last column takes the windows left over.
         const int columnWidth = width / columns;
@@ -73,7 +73,7 @@ std::vector<Rect> ArrangeAboveEachOtherRects(const Rect& c, int count) {
     if (count < arrange::kPairedFrom) return TileRects(c, count, true);
     std::vector<Rect> out;
     const int bands = bandsFor(count);
-    const int usable = c.height() - arrange::kBottomStrip;
+    const int usable = c.Height() - arrange::kBottomStrip;
     for (int r = 0; r < bands; ++r) {
         const Rect band{c.left, c.top + mulDiv(usable, r, bands), c.right, c.top + mulDiv(usable, r + 1, bands)};
         const int inBand = std::min(2, count - 2 * r);
@@ -86,7 +86,7 @@ std::vector<Rect> ArrangeLeftRightRects(const Rect& c, int count) {
     if (count < arrange::kPairedFrom) return TileRects(c, count, false);
     std::vector<Rect> out;
     const int columns = bandsFor(count);
-    const int width = c.width();
+    const int width = c.Width();
     for (int k = 0; k < columns; ++k) {
         const Rect column{c.left + mulDiv(width, k, columns), c.top, c.left + mulDiv(width, k + 1, columns), c.bottom};
         const int inColumn = std::min(2, count - 2 * k);

@@ -69,7 +69,7 @@ QStringList BreakAfterDisplay::WrapLines(const QString& text, QChar breakAfter, 
     return lines;
 }
 
-void BreakAfterDisplay::setDisplayText(const QString& text) {
+void BreakAfterDisplay::SetDisplayText(const QString& text) {
     if (text == text_ && !lines_.isEmpty()) return;
     text_ = text;
     rewrap();

@@ -16,12 +16,12 @@ public:
     BreakAfterDisplay(QChar breakAfter, QWidget* parent = nullptr);
 
     // The text as set, without the breaks the wrapping adds.
-    void setDisplayText(const QString& text);
-    QString displayText() const { return text_; }
+    void SetDisplayText(const QString& text);
+    QString DisplayText() const { return text_; }
 
     // Lines as currently shown.
-    int shownLineCount() const { return lines_.size(); }
-    const QStringList& shownLines() const { return lines_; }
+    int ShownLineCount() const { return lines_.size(); }
+    const QStringList& ShownLines() const { return lines_; }
 
     // `text` broken into lines no wider than `width`: a line ends after
     // `breakAfter` or at an explicit line break; a piece wider than a whole

@@ -9,13 +9,13 @@
 namespace plova::ui {
 
 CEndChkDlg::CEndChkDlg(const EndCheckButtons& rules, QWidget* parent) : QDialog(parent) {
-    setWindowTitle(qs(endchk::kCaption));
+    setWindowTitle(Qs(endchk::kCaption));
     auto* text = new QVBoxLayout;
-    text->addWidget(new QLabel(qs(endchk::kText), this));
+    text->addWidget(new QLabel(Qs(endchk::kText), this));
 
-    backup_ = new QPushButton(qs(endchk::kBackupAndExit), this);
-    yes_ = new QPushButton(qs(endchk::kYes), this);
-    no_ = new QPushButton(qs(endchk::kNo), this);
+    backup_ = new QPushButton(Qs(endchk::kBackupAndExit), this);
+    yes_ = new QPushButton(Qs(endchk::kYes), this);
+    no_ = new QPushButton(Qs(endchk::kNo), this);
     yes_->setDefault(true);
     backup_->setVisible(rules.backupVisible);
     backup_->setEnabled(rules.backupEnabled);

@@ -14,11 +14,11 @@ class CEndChkDlg final : public QDialog {
 public:
     CEndChkDlg(const EndCheckButtons& rules, QWidget* parent = nullptr);
 
-    EndCheckChoice choice() const { return choice_; }
+    EndCheckChoice Choice() const { return choice_; }
 
-    QPushButton* backupButton() const { return backup_; }
-    QPushButton* yesButton() const { return yes_; }
-    QPushButton* noButton() const { return no_; }
+    QPushButton* BackupButton() const { return backup_; }
+    QPushButton* YesButton() const { return yes_; }
+    QPushButton* NoButton() const { return no_; }
 
 private:
     void choose(EndCheckChoice choice);

@@ -12,7 +12,7 @@
 namespace plova::ui {
 CLoginDlg::CLoginDlg(SessionControl& session, const SettingsRecord& record, DialogBackupWatch* watch, QWidget* parent)
     : BackupTimedDlg(watch, parent), session_(session) {
-    setWindowTitle(qs(login::kCaption));
+    setWindowTitle(Qs(login::kCaption));
 
     address_ = new IpAddressCtrl(this);
     address_->setObjectName(QStringLiteral("control1039"));
@@ -49,16 +49,16 @@ CLoginDlg::CLoginDlg(SessionControl& session, const SettingsRecord& record, Dial
 
     // What was remembered.
     const LoginInput shown = LoginDialogValues(record);
-    if (!shown.address.empty()) address_->setFields(SplitIpAddress(shown.address));
+    if (!shown.address.empty()) address_->SetFields(SplitIpAddress(shown.address));
     user_->setText(QString::fromStdU16String(shown.user));
     password_->setText(QString::fromStdU16String(shown.password));
     remember_->setChecked(shown.remember);
     address_->setFocus();
 }
 
-LoginInput CLoginDlg::input() const {
+LoginInput CLoginDlg::Input() const {
     LoginInput in;
-    in.address = ComposeIpAddress(address_->fields());
+    in.address = ComposeIpAddress(address_->Fields());
     in.user = user_->text().toStdU16String();
     in.password = password_->text().toStdU16String();
     in.remember = remember_->isChecked();
@@ -66,13 +66,13 @@ LoginInput CLoginDlg::input() const {
 }
 
 void CLoginDlg::OnLogin() {
-    StopDialogBackupTimer();
-    if (session_.PressLogin(input()) == LoginPress::LoggedIn) {
+    stopDialogBackupTimer();
+    if (session_.PressLogin(Input()) == LoginPress::LoggedIn) {
         accept();
         return;
     }
     // The values stay as typed; the user corrects them and tries again.
-    StartDialogBackupTimer();
+    startDialogBackupTimer();
 }
 
 }  // namespace plova::ui

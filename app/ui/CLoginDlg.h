@@ -20,15 +20,15 @@ public:
     CLoginDlg(SessionControl& session, const SettingsRecord& record, DialogBackupWatch* watch,
               QWidget* parent = nullptr);
 
-    IpAddressCtrl* addressControl() const { return address_; }
-    QLineEdit* userEdit() const { return user_; }
-    QLineEdit* passwordEdit() const { return password_; }
-    QCheckBox* rememberBox() const { return remember_; }
-    QPushButton* loginButton() const { return login_; }
-    QPushButton* cancelButton() const { return cancel_; }
+    IpAddressCtrl* AddressControl() const { return address_; }
+    QLineEdit* UserEdit() const { return user_; }
+    QLineEdit* PasswordEdit() const { return password_; }
+    QCheckBox* RememberBox() const { return remember_; }
+    QPushButton* LoginButton() const { return login_; }
+    QPushButton* CancelButton() const { return cancel_; }
 
     // What the controls hold now.
-    LoginInput input() const;
+    LoginInput Input() const;
 
     // "ログイン" pressed.
     void OnLogin();

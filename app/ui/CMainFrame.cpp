@@ -55,7 +55,7 @@ Rect toRect(const QRect& r) {
     return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
 QRect toQRect(const Rect& r) {
-    return {r.left, r.top, r.width(), r.height()};
+    return {r.left, r.top, r.Width(), r.Height()};
 }
 
 // The rectangle a top-level window or an MDI child has when shown normally.
@@ -67,7 +67,7 @@ QRect normalGeometryOf(QMdiSubWindow* w) {
 }
 
 // An item's state as the rules give it; an item they do not name is enabled.
-ItemState StateOf(const ItemStates& states, int id) {
+ItemState stateOf(const ItemStates& states, int id) {
     const auto it = states.find(id);
     return it != states.end() ? it->second : ItemState{};
 }
@@ -84,22 +84,22 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
     mdi_->setObjectName(QStringLiteral("mdiArea"));
     mdi_->setBackground(palette().brush(QPalette::Dark));
     setCentralWidget(mdi_);
-    connect(mdi_, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
+    connect(mdi_, &QMdiArea::subWindowActivated, this, &CMainFrame::onSubWindowActivated);
 
     // The settings are read once, here; the window sections of the same read
     // serve the placement now and the list windows at start-up.
-    startupIni_ = IniDocument::load(settingsFile_);
+    startupIni_ = IniDocument::Load(settingsFile_);
     ReadAllSettings(startupIni_, doc_.settings);
 
     bar_ = new CommandBar(this);
     setMenuWidget(bar_);
-    connect(bar_, &CommandBar::commandTriggered, this, &CMainFrame::OnCommand);
+    connect(bar_, &CommandBar::CommandTriggered, this, &CMainFrame::OnCommand);
     statusPane_ = new QLabel(this);
     statusPane_->setObjectName(QStringLiteral("statusPane"));
     statusPane_->setContentsMargins(4, 0, 4, 0);
     statusBar()->addWidget(statusPane_, 1);
 
-    UpdateMinimumSize();
+    updateMinimumSize();
     const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry() : QRect();
     const Rect placed = RestoreMainWindowPlacement(ReadMainWindowRect(startupIni_), screen.width(), screen.height());
     setGeometry(toQRect(placed));
@@ -140,7 +140,7 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
 
     if (options.builtInBackup) {
         backup_ = MakeBackupHooks(*this, flags_);
-        SetBackupPrompts([this] { ShowBackupTimePrompt(); }, [this] { return ShowStartupPrompt(); });
+        SetBackupPrompts([this] { showBackupTimePrompt(); }, [this] { return showStartupPrompt(); });
     }
     watch_ = std::make_unique<BackupWatch>(flags_, doc_.settings, backup_, [this] {
         if (backupTimePrompt_) backupTimePrompt_();
@@ -162,7 +162,7 @@ CMainFrame::~CMainFrame() {
 }
 
 CFtpMng* CMainFrame::Ftp() {
-    return session_->session().Ftp();
+    return session_->Session().Ftp();
 }
 
 // ------------------------------------------------------------------ start-up
@@ -186,7 +186,7 @@ void CMainFrame::ApplyStartup() {
             if (sub && w.applyRect) sub->setGeometry(toQRect(w.rect));
         }
         // Stacking positions 4..1: the window stored on top ends on top and active.
-        for (int list : d.restore.activationOrder) ActivateList(list);
+        for (int list : d.restore.activationOrder) activateList(list);
         setUpdatesEnabled(true);
     }
     if (d.recountStatus) RefreshStatusBar(true);
@@ -211,19 +211,19 @@ void CMainFrame::SetOpenListCount(int count) {
 }
 
 void CMainFrame::SetFolderDisplayText(const std::u16string& text) {
-    bar_->folderDisplay()->setDisplayText(QString::fromStdU16String(text));
+    bar_->FolderDisplay()->SetDisplayText(QString::fromStdU16String(text));
 }
 
 std::u16string CMainFrame::FolderDisplayText() const {
-    return bar_->folderDisplay()->displayText().toStdU16String();
+    return bar_->FolderDisplay()->DisplayText().toStdU16String();
 }
 
 void CMainFrame::SetBoxDisplayText(const std::u16string& text) {
-    bar_->boxDisplay()->setDisplayText(QString::fromStdU16String(text));
+    bar_->BoxDisplay()->SetDisplayText(QString::fromStdU16String(text));
 }
 
 std::u16string CMainFrame::BoxDisplayText() const {
-    return bar_->boxDisplay()->displayText().toStdU16String();
+    return bar_->BoxDisplay()->DisplayText().toStdU16String();
 }
 
 void CMainFrame::SetCommandHandler(int id, unsigned traits, std::function<void()> run) {
@@ -282,7 +282,7 @@ QString CMainFrame::StatusText() const {
     return statusPane_->text();
 }
 
-CommandContext CMainFrame::Context(bool forMenu) const {
+CommandContext CMainFrame::context(bool forMenu) const {
     const SettingsRecord& r = doc_.settings;
     CommandContext c;
     c.loggedIn = r.loggedIn == 1;
@@ -303,18 +303,18 @@ CommandContext CMainFrame::Context(bool forMenu) const {
 
 void CMainFrame::OnIdle() {
     RefreshStatusBar(false);
-    for (const auto& [id, state] : ButtonStates(Context(false)))
-        if (QPushButton* b = bar_->button(id); b && b->isEnabled() != state.enabled) b->setEnabled(state.enabled);
-    UpdateMinimumSize();
+    for (const auto& [id, state] : ButtonStates(context(false)))
+        if (QPushButton* b = bar_->Button(id); b && b->isEnabled() != state.enabled) b->setEnabled(state.enabled);
+    updateMinimumSize();
 }
 
-void CMainFrame::UpdateMinimumSize() {
+void CMainFrame::updateMinimumSize() {
     const int height = ActiveListWindow() ? placement::kMinTrackHeightWithList : placement::kMinTrackHeight;
-    const int width = std::max(placement::kMinTrackWidth, bar_->minimumLayoutWidth());
+    const int width = std::max(placement::kMinTrackWidth, bar_->MinimumLayoutWidth());
     if (minimumSize() != QSize(width, height)) setMinimumSize(width, height);
 }
 
-void CMainFrame::OnSubWindowActivated(QMdiSubWindow* window) {
+void CMainFrame::onSubWindowActivated(QMdiSubWindow* window) {
     if (ListWindowStatus* s = ListWindowStatusOf(window)) {
         // The command-bar fields and the enabling follow the active list, and
         // the open box folder is the one it shows.
@@ -342,28 +342,28 @@ int CMainFrame::RunDialog(QDialog& dialog) {
 void CMainFrame::OnCommand(int id) {
     StopBackupTimer();
     switch (id) {
-    case cmd::kSettingsMenu: ToggleSettingsMenu(); break;
-    case cmd::kWindowMenu: ToggleWindowMenu(); break;
-    case cmd::kVersion: RunVersion(); break;
-    case cmd::kLogin: RunLogin(); break;
+    case cmd::kSettingsMenu: toggleSettingsMenu(); break;
+    case cmd::kWindowMenu: toggleWindowMenu(); break;
+    case cmd::kVersion: runVersion(); break;
+    case cmd::kLogin: runLogin(); break;
     case cmd::kLogout: session_->Logout(); break;
-    case cmd::kBackupSettings: RunBackupSettings(); break;
+    case cmd::kBackupSettings: runBackupSettings(); break;
     case cmd::kToggleDownConv:
     case cmd::kToggleConvDel: ToggleConversionSetting(doc_.settings, id); break;
     case cmd::kArrangeSideBySide:
     case cmd::kArrangeAboveEachOther:
     case cmd::kArrangeLeftRight:
-    case cmd::kArrangeCascade: Arrange(id); break;
+    case cmd::kArrangeCascade: arrange(id); break;
     default:
         // The start-up folder dialog, like login and logout, runs without the menu.
         if (id == cmd::kStartupFolder) CloseSettingsMenu();
         if (id > cmd::kActivateListBase && id <= cmd::kActivateListBase + settings::kListSlots) {
-            ActivateList(id - cmd::kActivateListBase);
+            activateList(id - cmd::kActivateListBase);
         } else if (const auto it = handlers_.find(id); it != handlers_.end()) {
             // A copy: the handler may replace its own entry.
             const Handler handler = it->second;
             // The upload replaces messages on the main unit: only after a "yes".
-            if (id != cmd::kUpload || ConfirmUpload()) RunHandler(handler);
+            if (id != cmd::kUpload || ConfirmUpload()) runHandler(handler);
         }
         break;
     }
@@ -371,71 +371,71 @@ void CMainFrame::OnCommand(int id) {
     OnIdle();
 }
 
-std::filesystem::path CMainFrame::OpenBoxFolderOfCommands() const {
+std::filesystem::path CMainFrame::openBoxFolderOfCommands() const {
     const std::u16string name = FolderNameFromDisplay(FolderDisplayText());
     if (doc_.settings.folder.empty() || name.empty()) return {};
-    return std::filesystem::path(toUtf8(WithTrailingSeparator(doc_.settings.folder) + name));
+    return std::filesystem::path(ToUtf8(WithTrailingSeparator(doc_.settings.folder) + name));
 }
 
-void CMainFrame::RunHandler(const Handler& handler) {
+void CMainFrame::runHandler(const Handler& handler) {
     if (!handler.run) return;
     // Another run (a download from cron, say) working in the open box folder:
     // said, and nothing done.
     std::unique_ptr<BoxFolderLock> folderLock;
     if (handler.traits & trait::kBoxFolder) {
-        folderLock = LockFolderForCommand(OpenBoxFolderOfCommands());
+        folderLock = LockFolderForCommand(openBoxFolderOfCommands());
         if (!folderLock) return;
     }
     if (handler.traits & trait::kModalDialog) flags_.pending = false;
-    if (handler.traits & trait::kMainUnit) session_->stopIdleTimer();
+    if (handler.traits & trait::kMainUnit) session_->StopIdleTimer();
     handler.run();
     folderLock.reset();
-    if (handler.traits & trait::kMainUnit) session_->restartIdleTimer();
-    if (handler.traits & trait::kModalDialog) RunPendingBackupIfSet();
+    if (handler.traits & trait::kMainUnit) session_->RestartIdleTimer();
+    if (handler.traits & trait::kModalDialog) runPendingBackupIfSet();
 }
 
-void CMainFrame::RunPendingBackupIfSet() {
+void CMainFrame::runPendingBackupIfSet() {
     watch_->RunPendingIfSet();
 }
 
-void CMainFrame::RunVersion() {
+void CMainFrame::runVersion() {
     flags_.pending = false;
     VersionDlg dialog(this, this);
     RunDialog(dialog);
-    RunPendingBackupIfSet();
+    runPendingBackupIfSet();
 }
 
-void CMainFrame::RunBackupSettings() {
+void CMainFrame::runBackupSettings() {
     // Only with a root folder: the month folders go under it.
     if (doc_.settings.folder.empty()) return;
     flags_.pending = false;
     CABakUpSetDlg dialog(backupSettings_, this, this);
     if (dialog.Opened()) RunDialog(dialog);
-    RunPendingBackupIfSet();
+    runPendingBackupIfSet();
 }
 
-void CMainFrame::ShowBackupTimePrompt() {
+void CMainFrame::showBackupTimePrompt() {
     CABakUpChk1Dlg dialog(backupSettings_, this);
     RunDialog(dialog);
 }
 
-bool CMainFrame::ShowStartupPrompt() {
+bool CMainFrame::showStartupPrompt() {
     CABakUpChk2Dlg dialog(this);
     return RunDialog(dialog) == QDialog::Accepted;
 }
 
-void CMainFrame::RunLogin() {
+void CMainFrame::runLogin() {
     CloseSettingsMenu();
     flags_.pending = false;
     CLoginDlg dialog(*session_, doc_.settings, this, this);
     const bool ok = RunDialog(dialog) == QDialog::Accepted;
     session_->AfterLoginDialog(ok);
-    RunPendingBackupIfSet();
+    runPendingBackupIfSet();
 }
 
 // -------------------------------------------------------------- popup menus
 
-QMenu* CMainFrame::NewPopup(const QString& title) {
+QMenu* CMainFrame::newPopup(const QString& title) {
     auto* menu = new QMenu(title, this);
     // A click outside closes the menu and goes no further, so a second press
     // of the button that opened it only closes it.
@@ -444,7 +444,7 @@ QMenu* CMainFrame::NewPopup(const QString& title) {
     return menu;
 }
 
-void CMainFrame::AddMenuCommand(QMenu* menu, int id, const QString& caption, const ItemState& state) {
+void CMainFrame::addMenuCommand(QMenu* menu, int id, const QString& caption, const ItemState& state) {
     QAction* action = menu->addAction(caption);
     action->setData(id);
     action->setEnabled(state.enabled);
@@ -457,50 +457,50 @@ void CMainFrame::AddMenuCommand(QMenu* menu, int id, const QString& caption, con
         action, &QAction::triggered, this, [this, id] { OnCommand(id); }, Qt::QueuedConnection);
 }
 
-void CMainFrame::ShowPopup(QMenu* menu, int buttonId) {
-    QPushButton* button = bar_->button(buttonId);
+void CMainFrame::showPopup(QMenu* menu, int buttonId) {
+    QPushButton* button = bar_->Button(buttonId);
     menu->popup(button->mapToGlobal(QPoint(0, button->height())));
 }
 
-void CMainFrame::ToggleSettingsMenu() {
+void CMainFrame::toggleSettingsMenu() {
     if (settingsMenu_ && settingsMenu_->isVisible()) {
         CloseSettingsMenu();
         return;
     }
     // The open box folder as the folder display names it.
     TakeOpenFolderFromDisplay();
-    const ItemStates states = SettingsMenuStates(Context(true));
-    QMenu* menu = NewPopup(qs(kSettingsMenuTitle));
+    const ItemStates states = SettingsMenuStates(context(true));
+    QMenu* menu = newPopup(Qs(kSettingsMenuTitle));
     menu->setObjectName(QStringLiteral("settingsMenu"));
     for (const CommandCaption& item : kSettingsMenuItems) {
         if (item.id == 0)
             menu->addSeparator();
         else
-            AddMenuCommand(menu, item.id, qs(item.caption), StateOf(states, item.id));
+            addMenuCommand(menu, item.id, Qs(item.caption), stateOf(states, item.id));
     }
     settingsMenu_ = menu;
-    ShowPopup(menu, cmd::kSettingsMenu);
+    showPopup(menu, cmd::kSettingsMenu);
 }
 
-void CMainFrame::ToggleWindowMenu() {
+void CMainFrame::toggleWindowMenu() {
     if (windowMenu_ && windowMenu_->isVisible()) {
-        CloseWindowMenu();
+        closeWindowMenu();
         return;
     }
-    const ItemStates states = WindowMenuStates(Context(false));
-    QMenu* menu = NewPopup(qs(kWindowMenuTitle));
+    const ItemStates states = WindowMenuStates(context(false));
+    QMenu* menu = newPopup(Qs(kWindowMenuTitle));
     menu->setObjectName(QStringLiteral("windowMenu"));
     for (const CommandCaption& item : kWindowMenuItems)
-        AddMenuCommand(menu, item.id, qs(item.caption), StateOf(states, item.id));
+        addMenuCommand(menu, item.id, Qs(item.caption), stateOf(states, item.id));
 
     ListWindowStatus* active = ActiveListStatus();
     const auto lists = WindowMenuListItems(doc_.settings.disp, static_cast<int>(ListWindowsFromActive().size()),
                                            active ? active->ListNumber() : 0);
     if (!lists.empty()) menu->addSeparator();
     for (const WindowMenuListItem& item : lists)
-        AddMenuCommand(menu, item.id, QString::fromStdU16String(item.caption), ItemState{true, item.checked});
+        addMenuCommand(menu, item.id, QString::fromStdU16String(item.caption), ItemState{true, item.checked});
     windowMenu_ = menu;
-    ShowPopup(menu, cmd::kWindowMenu);
+    showPopup(menu, cmd::kWindowMenu);
 }
 
 QMenu* CMainFrame::SettingsMenu() const {
@@ -515,13 +515,13 @@ void CMainFrame::CloseSettingsMenu() {
     if (settingsMenu_) settingsMenu_->close();
 }
 
-void CMainFrame::CloseWindowMenu() {
+void CMainFrame::closeWindowMenu() {
     if (windowMenu_) windowMenu_->close();
 }
 
 // ----------------------------------------------------------- list windows
 
-void CMainFrame::ActivateList(int listNumber) {
+void CMainFrame::activateList(int listNumber) {
     for (QMdiSubWindow* w : mdi_->subWindowList())
         if (ListWindowStatus* s = ListWindowStatusOf(w); s && s->ListNumber() == listNumber) {
             mdi_->setActiveSubWindow(w);
@@ -529,7 +529,7 @@ void CMainFrame::ActivateList(int listNumber) {
         }
 }
 
-void CMainFrame::Arrange(int id) {
+void CMainFrame::arrange(int id) {
     if (id == cmd::kArrangeCascade) {
         mdi_->cascadeSubWindows();
         return;
@@ -563,7 +563,7 @@ void CMainFrame::DownloadVoiceOfRows() {
     QPointer<CListDispView> view = lists_->ActiveView();
     if (!view || doc_.settings.loggedIn != 1 || !ConfirmDownload(doc_.settings.folderName)) return;
     std::vector<std::filesystem::path> rows;
-    for (int row : view->SelectedRows()) rows.push_back(view->Data().RecordOfRow(row).path());
+    for (int row : view->SelectedRows()) rows.push_back(view->Data().RecordOfRow(row).Path());
     const VoiceResult result = RunSelectedVoiceDownload(*this, rows);
     // The rows that now have their voice data show it; the user's sort stays.
     if (result.reload && view) view->Refresh(true);
@@ -655,11 +655,11 @@ bool CMainFrame::OnDialogBackupTick() {
 
 ftp::LoginResult CMainFrame::Login(const std::u16string& address, const std::u16string& user,
                                    const std::u16string& password) {
-    return session_->session().Login(address, user, password);
+    return session_->Session().Login(address, user, password);
 }
 
 void CMainFrame::Logout() {
-    session_->session().Logout();
+    session_->Session().Logout();
 }
 
 void CMainFrame::EnableMainWindow(bool enabled) {
@@ -677,7 +677,7 @@ void CMainFrame::CloseProgress() {
 }
 
 void CMainFrame::ResetIdleCount() {
-    session_->resetIdleCount();
+    session_->ResetIdleCount();
 }
 
 CPrgAbackUpDlg* CMainFrame::BackupProgress() const {
@@ -689,7 +689,7 @@ CPrgAbackUpDlg* CMainFrame::BackupProgress() const {
 ConnectionLostChoice CMainFrame::ShowConnectionLost() {
     CRecomDlg dialog(this);
     RunDialog(dialog);
-    return dialog.choice();
+    return dialog.Choice();
 }
 
 void CMainFrame::BeginExit() {
@@ -706,7 +706,7 @@ void CMainFrame::Redraw() {
 EndCheckChoice CMainFrame::ShowEndCheck(const EndCheckButtons& buttons) {
     CEndChkDlg dialog(buttons, this);
     RunDialog(dialog);
-    return dialog.choice();
+    return dialog.Choice();
 }
 
 PlacementSave CMainFrame::CollectPlacement() {
@@ -746,13 +746,13 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     CloseSettingsMenu();
-    CloseWindowMenu();
+    closeWindowMenu();
     if (!RunExitSequence(*this, doc_, flags_, backup_, settingsFile_, OpenListCount())) {
         event->ignore();
         return;
     }
     exitDone_ = true;
-    if (session_->loggedIn()) session_->Logout();
+    if (session_->LoggedIn()) session_->Logout();
     idleTimer_.stop();
     backupTimer_.stop();
     mdi_->closeAllSubWindows();

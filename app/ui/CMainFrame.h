@@ -242,27 +242,27 @@ private:
         std::function<void()> run;
     };
 
-    CommandContext Context(bool forMenu) const;
-    void ToggleSettingsMenu();
-    void ToggleWindowMenu();
-    void CloseWindowMenu();
-    QMenu* NewPopup(const QString& title);
+    CommandContext context(bool forMenu) const;
+    void toggleSettingsMenu();
+    void toggleWindowMenu();
+    void closeWindowMenu();
+    QMenu* newPopup(const QString& title);
     // An item that runs command `id` once the menu has gone.
-    void AddMenuCommand(QMenu* menu, int id, const QString& caption, const ItemState& state);
-    void ShowPopup(QMenu* menu, int buttonId);
-    void RunLogin();
-    void RunVersion();
-    void RunBackupSettings();
-    void ShowBackupTimePrompt();
-    bool ShowStartupPrompt();
-    void RunHandler(const Handler& handler);
+    void addMenuCommand(QMenu* menu, int id, const QString& caption, const ItemState& state);
+    void showPopup(QMenu* menu, int buttonId);
+    void runLogin();
+    void runVersion();
+    void runBackupSettings();
+    void showBackupTimePrompt();
+    bool showStartupPrompt();
+    void runHandler(const Handler& handler);
     // The box folder the commands work on: the one the folder display names.
-    std::filesystem::path OpenBoxFolderOfCommands() const;
-    void RunPendingBackupIfSet();
-    void Arrange(int id);
-    void ActivateList(int listNumber);
-    void OnSubWindowActivated(QMdiSubWindow* window);
-    void UpdateMinimumSize();
+    std::filesystem::path openBoxFolderOfCommands() const;
+    void runPendingBackupIfSet();
+    void arrange(int id);
+    void activateList(int listNumber);
+    void onSubWindowActivated(QMdiSubWindow* window);
+    void updateMinimumSize();
 
     std::filesystem::path settingsFile_;
     CPLOVADoc doc_;

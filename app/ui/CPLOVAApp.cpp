@@ -35,20 +35,20 @@ bool CPLOVAApp::InitInstance() {
     // One instance per user: a second start says so and leaves the first,
     // and the settings file, alone.
     lock_ = std::make_unique<SingleInstanceLock>(appinfo::kMutexName, lockFolder_);
-    if (!lock_->acquired()) {
+    if (!lock_->Acquired()) {
         lock_.reset();
-        prompt(appinfo::kAlreadyRunning, appinfo::kErrorCaption, Icon::Stop);
+        ShowPrompt(appinfo::kAlreadyRunning, appinfo::kErrorCaption, Icon::Stop);
         return false;
     }
 
-    settingsFile_ = frameOptions_.settingsFile.empty() ? settingsPath(args_) : frameOptions_.settingsFile;
+    settingsFile_ = frameOptions_.settingsFile.empty() ? SettingsPath(args_) : frameOptions_.settingsFile;
     // A folder where no lock file can be made holds a settings file nobody
     // else writes either: the window goes on without the lock there.
-    settingsLock_ = std::make_unique<FileLock>(lockBeside(settingsFile_));
-    if (settingsLock_->state() == FileLock::State::Busy) {
+    settingsLock_ = std::make_unique<FileLock>(LockBeside(settingsFile_));
+    if (settingsLock_->LockState() == FileLock::State::Busy) {
         settingsLock_.reset();
         lock_.reset();
-        prompt(appinfo::kSettingsBusy, appinfo::kErrorCaption, Icon::Stop);
+        ShowPrompt(appinfo::kSettingsBusy, appinfo::kErrorCaption, Icon::Stop);
         return false;
     }
     CMainFrame::Options options = frameOptions_;
@@ -63,11 +63,11 @@ bool CPLOVAApp::InitInstance() {
     // the enabling follow what happened.
     if (auto* dispatcher = QAbstractEventDispatcher::instance())
         idleConnection_ =
-            QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, frame_.get(), [this] { OnIdle(); });
+            QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, frame_.get(), [this] { onIdle(); });
     return true;
 }
 
-void CPLOVAApp::OnIdle() {
+void CPLOVAApp::onIdle() {
     if (frame_ && frame_->isVisible()) frame_->OnIdle();
 }
 

@@ -54,7 +54,7 @@ public:
     void SetFrameOptions(CMainFrame::Options options) { frameOptions_ = std::move(options); }
 
 private:
-    void OnIdle();
+    void onIdle();
 
     std::unique_ptr<QApplication> ownedApp_;
     std::vector<std::string> args_;

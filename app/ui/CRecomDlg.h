@@ -22,9 +22,9 @@ class CRecomDlg final : public QDialog {
 public:
     explicit CRecomDlg(QWidget* parent = nullptr);
 
-    ConnectionLostChoice choice() const { return choice_; }
-    QPushButton* reconnectButton() const { return reconnect_; }
-    QPushButton* exitButton() const { return exit_; }
+    ConnectionLostChoice Choice() const { return choice_; }
+    QPushButton* ReconnectButton() const { return reconnect_; }
+    QPushButton* ExitButton() const { return exit_; }
 
 protected:
     // Only the two buttons end the dialog: Esc and the close box do nothing.

@@ -36,11 +36,11 @@ const std::vector<int> kListRow = {cmd::kSelectDisplay,
 CommandBar::CommandBar(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("commandBar"));
     for (const CommandCaption& c : kButtonCaptions) {
-        auto* b = new QPushButton(qs(c.caption), this);
+        auto* b = new QPushButton(Qs(c.caption), this);
         b->setObjectName(QStringLiteral("button%1").arg(c.id));
         b->setAutoDefault(false);
         b->setFocusPolicy(Qt::TabFocus);
-        connect(b, &QPushButton::clicked, this, [this, id = c.id] { emit commandTriggered(id); });
+        connect(b, &QPushButton::clicked, this, [this, id = c.id] { emit CommandTriggered(id); });
         buttons_[c.id] = b;
     }
     // The download of all boxes waits for a login and a box folder.
@@ -71,7 +71,7 @@ CommandBar::CommandBar(QWidget* parent) : QWidget(parent) {
     layOut();
 }
 
-QPushButton* CommandBar::button(int id) const {
+QPushButton* CommandBar::Button(int id) const {
     const auto it = buttons_.find(id);
     return it != buttons_.end() ? it->second : nullptr;
 }
@@ -106,7 +106,7 @@ int CommandBar::buttonWidth(int id) const {
     return bar::kRightButtonWidth;
 }
 
-int CommandBar::minimumLayoutWidth() const {
+int CommandBar::MinimumLayoutWidth() const {
     const int download = static_cast<int>(kDownloadRow.size()) * (buttonWidth(kDownloadRow[0]) + bar::kGap) - bar::kGap;
     const int top = bar::kEdge + download + bar::kGroupGap + 3 * bar::kRightButtonStep + 2;
     int list = bar::kEdge * 2;
@@ -124,7 +124,7 @@ int CommandBar::minimumLayoutWidth() const {
 
 QSize CommandBar::sizeHint() const {
     const int height = 2 * bar::kEdge + 2 * buttonHeight() + 2 * displayHeight() + 3 * bar::kRowGap;
-    return {minimumLayoutWidth(), height};
+    return {MinimumLayoutWidth(), height};
 }
 
 QSize CommandBar::minimumSizeHint() const {

@@ -28,19 +28,19 @@ class CommandBar final : public QWidget {
 public:
     explicit CommandBar(QWidget* parent = nullptr);
 
-    QPushButton* button(int id) const;
-    const std::map<int, QPushButton*>& buttons() const { return buttons_; }
-    BreakAfterDisplay* folderDisplay() const { return folderDisplay_; }
-    BreakAfterDisplay* boxDisplay() const { return boxDisplay_; }
+    QPushButton* Button(int id) const;
+    const std::map<int, QPushButton*>& Buttons() const { return buttons_; }
+    BreakAfterDisplay* FolderDisplay() const { return folderDisplay_; }
+    BreakAfterDisplay* BoxDisplay() const { return boxDisplay_; }
 
     // The narrowest width at which nothing overlaps or is cut.
-    int minimumLayoutWidth() const;
+    int MinimumLayoutWidth() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
 signals:
-    void commandTriggered(int id);
+    void CommandTriggered(int id);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -57,7 +57,7 @@ QSize IpAddressCtrl::sizeHint() const {
     return {digits + 4 * fontMetrics().horizontalAdvance(QStringLiteral("0")) + 8, edit.height() + 4};
 }
 
-IpFields IpAddressCtrl::fields() const {
+IpFields IpAddressCtrl::Fields() const {
     IpFields out;
     for (std::size_t i = 0; i < 4; ++i) {
         bool ok = false;
@@ -67,18 +67,18 @@ IpFields IpAddressCtrl::fields() const {
     return out;
 }
 
-void IpAddressCtrl::setFields(const IpFields& values) {
+void IpAddressCtrl::SetFields(const IpFields& values) {
     for (std::size_t i = 0; i < 4; ++i)
         fields_[i]->setText(values[i] ? QString::number(std::clamp(*values[i], 0, kFieldMax)) : QString());
 }
 
-bool IpAddressCtrl::isBlank() const {
+bool IpAddressCtrl::IsBlank() const {
     for (QLineEdit* f : fields_)
         if (!f->text().isEmpty()) return false;
     return true;
 }
 
-void IpAddressCtrl::clear() {
+void IpAddressCtrl::Clear() {
     for (QLineEdit* f : fields_) f->clear();
 }
 

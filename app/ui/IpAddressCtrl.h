@@ -18,13 +18,13 @@ class IpAddressCtrl final : public QFrame {
 public:
     explicit IpAddressCtrl(QWidget* parent = nullptr);
 
-    IpFields fields() const;
-    void setFields(const IpFields& fields);
+    IpFields Fields() const;
+    void SetFields(const IpFields& fields);
     // Every field is empty.
-    bool isBlank() const;
-    void clear();
+    bool IsBlank() const;
+    void Clear();
 
-    QLineEdit* field(int index) const { return fields_[static_cast<std::size_t>(index)]; }
+    QLineEdit* Field(int index) const { return fields_[static_cast<std::size_t>(index)]; }
 
     QSize sizeHint() const override;
 

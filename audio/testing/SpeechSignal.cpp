@@ -21,7 +21,7 @@ struct Resonator {
         a2 = -r * r;
         g = 1 - r;
     }
-    double step(double x) {
+    double Step(double x) {
         const double y = g * x + a1 * y1 + a2 * y2;
         y2 = y1;
         y1 = y;
@@ -48,7 +48,7 @@ std::vector<std::int16_t> SynthesizeSpeech(std::size_t frames, double peak) {
         }
         noise = noise * 1664525u + 1013904223u;
         source += 0.02 * ((static_cast<double>(noise >> 8) / (1u << 24)) - 0.5);
-        const double v = f1.step(source) + 0.6 * f2.step(source) + 0.3 * f3.step(source);
+        const double v = f1.Step(source) + 0.6 * f2.Step(source) + 0.3 * f3.Step(source);
         // Syllables: 0.25 s on, a short pause between them.
         const double syllable = std::fmod(t, 0.32);
         const double envelope = syllable < 0.25 ? std::sin(std::numbers::pi * syllable / 0.25) : 0.0;
@@ -72,7 +72,7 @@ std::vector<std::uint8_t> EncodeSpeech(std::span<const std::int16_t> pcm) {
         frame.fill(0);
         const std::size_t from = f * kFrameSamples;
         std::copy(pcm.begin() + from, pcm.begin() + std::min(pcm.size(), from + kFrameSamples), frame.begin());
-        enc.encode(frame, std::span<std::uint8_t, kFrameBytes>(out.data() + f * kFrameBytes, kFrameBytes));
+        enc.Encode(frame, std::span<std::uint8_t, kFrameBytes>(out.data() + f * kFrameBytes, kFrameBytes));
     }
     return out;
 }
@@ -82,7 +82,7 @@ std::vector<std::int16_t> DecodeFramesDirectly(std::span<const std::uint8_t> fra
     std::vector<std::int16_t> out(count * kFrameSamples);
     G729Decoder dec;
     for (std::size_t f = 0; f < count; ++f)
-        dec.decode(std::span<const std::uint8_t, kFrameBytes>(frames.data() + f * kFrameBytes, kFrameBytes), false,
+        dec.Decode(std::span<const std::uint8_t, kFrameBytes>(frames.data() + f * kFrameBytes, kFrameBytes), false,
                    std::span<std::int16_t, kFrameSamples>(out.data() + f * kFrameSamples, kFrameSamples));
     return out;
 }
@@ -90,9 +90,9 @@ std::vector<std::int16_t> DecodeFramesDirectly(std::span<const std::uint8_t> fra
 std::vector<std::int16_t> ReadWavSamples(const std::filesystem::path& wav) {
     std::vector<std::int16_t> out;
     WavReader reader;
-    if (!reader.open(wav)) return out;
+    if (!reader.Open(wav)) return out;
     std::vector<std::int16_t> chunk(8192);
-    for (long n; (n = reader.read(chunk)) > 0;) out.insert(out.end(), chunk.begin(), chunk.begin() + n);
+    for (long n; (n = reader.Read(chunk)) > 0;) out.insert(out.end(), chunk.begin(), chunk.begin() + n);
     return out;
 }
 

@@ -27,15 +27,15 @@ namespace {
 using Samples = std::vector<std::int16_t>;
 using Bytes = std::vector<std::uint8_t>;
 
-int ConvertAndWait(const fs::path& input, const fs::path& output) {
+int convertAndWait(const fs::path& input, const fs::path& output) {
     MediaConversion conversion;
-    if (conversion.start(input, output, 1, 8000, 16) != media::kStarted) return media::kStartFailed;
+    if (conversion.Start(input, output, 1, 8000, 16) != media::kStarted) return media::kStartFailed;
     int result;
-    while ((result = conversion.poll()) == media::kRunning) {}
+    while ((result = conversion.Poll()) == media::kRunning) {}
     return result;
 }
 
-std::uint8_t WaitForEncoder() {
+std::uint8_t waitForEncoder() {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     std::uint8_t s;
     while ((s = EncodePoll()) == encoder::kEncoding || s == encoder::kWaitingForStart) {
@@ -82,9 +82,9 @@ TEST_F(AudioImport, EveryFormFFmpegDecodesBecomes8kHzMonoWithSizesPatched) {
         const fs::path input = dir / c.name;
         ASSERT_TRUE(FfmpegConvert(PLOVA_FFMPEG, source, c.options, input));
         fs::remove(intermediate);
-        ASSERT_EQ(ConvertAndWait(input, intermediate), media::kCompleted);
+        ASSERT_EQ(convertAndWait(input, intermediate), media::kCompleted);
         const auto format = ReadWavFormat(intermediate);
-        ASSERT_TRUE(format && format->isCodecFormat());
+        ASSERT_TRUE(format && format->IsCodecFormat());
         const Bytes bytes = ReadBytes(intermediate);
         ASSERT_GE(bytes.size(), wav::kHeaderBytes);
         const std::uint32_t data = GetLe32(&bytes[wav::kDataSizeAt]);
@@ -110,21 +110,21 @@ TEST_F(AudioImport, WhatIsNotAudioDoesNotStart) {
     for (const fs::path& input : {text, video, dir / "missing.wav"}) {
         SCOPED_TRACE(input.filename().string());
         MediaConversion conversion;
-        EXPECT_EQ(conversion.start(input, intermediate, 1, 8000, 16), media::kStartFailed);
+        EXPECT_EQ(conversion.Start(input, intermediate, 1, 8000, 16), media::kStartFailed);
         EXPECT_FALSE(ProbeAudioMicroseconds(input).has_value());
     }
 }
 
 TEST_F(AudioImport, TheRendererWritesTheHeaderFirstAndPatchesTheSizesAtTheEnd) {
     WaveRenderer renderer;
-    ASSERT_TRUE(renderer.create(intermediate));
-    ASSERT_TRUE(renderer.beginStream(1, 8000, 16));
+    ASSERT_TRUE(renderer.Create(intermediate));
+    ASSERT_TRUE(renderer.BeginStream(1, 8000, 16));
     const auto fresh = MakeWavHeader(0);
     EXPECT_EQ(ReadBytes(intermediate), Bytes(fresh.begin(), fresh.end()));
     const Samples samples(1000, 7);
-    ASSERT_TRUE(renderer.receive(samples.data(), 600));
-    ASSERT_TRUE(renderer.receive(samples.data(), 1400));
-    ASSERT_TRUE(renderer.endStream());
+    ASSERT_TRUE(renderer.Receive(samples.data(), 600));
+    ASSERT_TRUE(renderer.Receive(samples.data(), 1400));
+    ASSERT_TRUE(renderer.EndStream());
     const Bytes bytes = ReadBytes(intermediate);
     ASSERT_EQ(bytes.size(), 44u + 2000u);
     const auto patched = MakeWavHeader(2000);
@@ -136,14 +136,14 @@ TEST_F(AudioImport, TheRendererWritesTheHeaderFirstAndPatchesTheSizesAtTheEnd) {
     WriteBytes(elsewhere, Bytes{1, 2, 3});
     // (Links and pipes only where the system makes them.)
     const std::function<bool(const fs::path&)> plant[] = {
-        [&](const fs::path& p) { return makeSymlink(elsewhere, p); },
-        [&](const fs::path& p) { return createHardLink(elsewhere, p); },
-        [](const fs::path& p) { return makeFifo(p); },
+        [&](const fs::path& p) { return MakeSymlink(elsewhere, p); },
+        [&](const fs::path& p) { return MakeHardLink(elsewhere, p); },
+        [](const fs::path& p) { return MakeFifo(p); },
     };
     for (const auto& put : plant) {
         fs::remove(intermediate);
         if (!put(intermediate)) continue;
-        EXPECT_FALSE(renderer.create(intermediate));
+        EXPECT_FALSE(renderer.Create(intermediate));
         EXPECT_EQ(ReadBytes(elsewhere), (Bytes{1, 2, 3}));
     }
 }
@@ -159,7 +159,7 @@ TEST_F(AudioImport, AFileNameIsNeverTakenForAnotherProtocol) {
     const fs::path before = fs::current_path();
     fs::current_path(folder);
     const auto micros = ProbeAudioMicroseconds("concat:a.wav|a.wav");
-    const int converted = ConvertAndWait("concat:a.wav|a.wav", intermediate);
+    const int converted = convertAndWait("concat:a.wav|a.wav", intermediate);
     fs::current_path(before);
     if (!fs::exists(folder / "concat:a.wav|a.wav")) {
         // Windows holds no such name: there is nothing to read, and the two
@@ -190,7 +190,7 @@ TEST_F(AudioImport, FrameCountsAndTheTwoByteFill) {
         WriteWav8k(input, pcm);
         const fs::path output = dir / "out.g729";
         ASSERT_EQ(EncodeStart(input, output, 0, 601, intermediate), encoder::kStarted);
-        ASSERT_EQ(WaitForEncoder(), encoder::kFinished);
+        ASSERT_EQ(waitForEncoder(), encoder::kFinished);
         const Bytes coded = ReadBytes(output);
         ASSERT_EQ(coded.size(), c.bytes);
         EXPECT_FALSE(fs::exists(intermediate)) << "the intermediate file goes when the worker ends";

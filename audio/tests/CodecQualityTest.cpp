@@ -27,7 +27,7 @@ constexpr std::size_t kFrames = 500;  // 5 seconds
 // The codec delays its output by a few milliseconds; the best lag is searched up to 25 ms.
 constexpr int kMaxCodecDelay = 200;
 
-Samples DecodeWithWorker(const TempFolder& dir, const Bytes& frames) {
+Samples decodeWithWorker(const TempFolder& dir, const Bytes& frames) {
     const fs::path in = dir / "speech.tmp", out = dir / "speech.wav";
     WriteBytes(in, frames);
     EXPECT_EQ(DecodeStart(in, out, 0), decoder::kStarted);
@@ -39,13 +39,13 @@ Samples DecodeWithWorker(const TempFolder& dir, const Bytes& frames) {
 }
 
 // Each 16-bit word with its two bytes exchanged: what a byte-order slip would feed the decoder.
-Bytes SwapWordBytes(Bytes b) {
+Bytes swapWordBytes(Bytes b) {
     for (std::size_t i = 0; i + 1 < b.size(); i += 2) std::swap(b[i], b[i + 1]);
     return b;
 }
 
 // Each byte with its bits reversed: what a bit-order slip would feed the decoder.
-Bytes ReverseBits(Bytes b) {
+Bytes reverseBits(Bytes b) {
     for (auto& x : b) {
         std::uint8_t r = 0;
         for (int i = 0; i < 8; ++i) r = static_cast<std::uint8_t>(r | (((x >> i) & 1) << (7 - i)));
@@ -60,7 +60,7 @@ struct Match {
     double segmentalSnr;
 };
 
-Match Compare(const Samples& reference, const Samples& decoded) {
+Match compare(const Samples& reference, const Samples& decoded) {
     const int lag = BestLag(reference, decoded, kMaxCodecDelay);
     return {lag, Correlation(reference, decoded, lag), SegmentalSnr(reference, decoded, lag)};
 }
@@ -76,15 +76,15 @@ TEST_F(CodecQuality, RoundTripComesBackCloseToTheOriginal) {
     // Measured here: lag 40 samples (the encoder's 5 ms look-ahead), correlation
     // 0.91, segmental SNR 7.3 dB; frames with their bytes or bits in the wrong
     // order give a correlation near 0.01. The floors sit well between.
-    const Match m = Compare(original, DecodeWithWorker(dir, frames));
+    const Match m = compare(original, decodeWithWorker(dir, frames));
     EXPECT_LE(m.lag, 80);
     EXPECT_GE(m.correlation, 0.85);
     EXPECT_GE(m.segmentalSnr, 4.0);
 
-    for (const auto& [name, damaged] : {std::pair{"bytes of each word swapped", SwapWordBytes(frames)},
-                                        std::pair{"bits of each byte reversed", ReverseBits(frames)}}) {
+    for (const auto& [name, damaged] : {std::pair{"bytes of each word swapped", swapWordBytes(frames)},
+                                        std::pair{"bits of each byte reversed", reverseBits(frames)}}) {
         SCOPED_TRACE(name);
-        const Match bad = Compare(original, DecodeWithWorker(dir, damaged));
+        const Match bad = compare(original, decodeWithWorker(dir, damaged));
         EXPECT_LT(bad.correlation, 0.3) << "the measure must tell a wrong bit order from the right one";
     }
 }
@@ -99,7 +99,7 @@ TEST_F(CodecQuality, AnIndependentDecoderHearsTheSameSpeech) {
     const Bytes rawBytes = ReadBytes(raw);
     Samples theirs(rawBytes.size() / 2);
     for (std::size_t i = 0; i < theirs.size(); ++i) theirs[i] = static_cast<std::int16_t>(GetLe16(&rawBytes[2 * i]));
-    const Samples ours = DecodeWithWorker(dir, frames);
+    const Samples ours = decodeWithWorker(dir, frames);
     ASSERT_EQ(theirs.size(), ours.size());
     // Two conforming decoders differ only in rounding: measured correlation
     // 0.999 and segmental SNR 28.6 dB between them, with no lag. A frame
@@ -108,7 +108,7 @@ TEST_F(CodecQuality, AnIndependentDecoderHearsTheSameSpeech) {
     EXPECT_GE(Correlation(ours, theirs), 0.99);
     EXPECT_GE(SegmentalSnr(ours, theirs), 20.0);
     // And FFmpeg's decoder also understands our encoder: the original comes back.
-    EXPECT_GE(Compare(original, theirs).correlation, 0.85);
+    EXPECT_GE(compare(original, theirs).correlation, 0.85);
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ using Samples = std::vector<std::int16_t>;
 
 // Coded speech from our encoder; none of its frames has a zero 16-bit word,
 // so every frame decodes as a good one.
-const Bytes& Speech() {
+const Bytes& speechSample() {
     static const Bytes frames = [] {
         Bytes f = EncodeSpeech(SynthesizeSpeech(300));
         for (std::size_t i = 0; i < f.size(); i += 2)
@@ -34,8 +34,8 @@ const Bytes& Speech() {
     return frames;
 }
 
-Bytes SpeechBytes(std::size_t n) {
-    Bytes b(Speech().begin(), Speech().begin() + std::min(n, Speech().size()));
+Bytes speechBytes(std::size_t n) {
+    Bytes b(speechSample().begin(), speechSample().begin() + std::min(n, speechSample().size()));
     b.resize(n, 0);
     return b;
 }
@@ -45,7 +45,7 @@ struct Outcome {
     std::uint8_t polled = 0;  // what DecodePoll reported
     Bytes wav;
     Samples pcm;
-    const Samples& samples() const { return pcm; }
+    const Samples& DecodedSamples() const { return pcm; }
 };
 
 class VoiceDecoder : public ::testing::Test {
@@ -56,7 +56,7 @@ protected:
         EXPECT_EQ(DecodeStatus(), decoder::kIdle);
     }
 
-    static std::uint8_t WaitUntilSettled() {
+    static std::uint8_t waitUntilSettled() {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         std::uint8_t s;
         while ((s = DecodeStatus()) == decoder::kWaitingForStart || s == decoder::kDecoding) {
@@ -66,11 +66,11 @@ protected:
         return s;
     }
 
-    Outcome Decode(const Bytes& speech, std::int8_t level = 0) {
+    Outcome decode(const Bytes& speech, std::int8_t level = 0) {
         WriteBytes(in, speech);
         Outcome o;
         EXPECT_EQ(DecodeStart(in, out, level), decoder::kStarted);
-        o.raw = WaitUntilSettled();
+        o.raw = waitUntilSettled();
         o.polled = DecodePoll();
         EXPECT_EQ(DecodeStatus(), decoder::kIdle) << "a final poll stops the worker";
         o.wav = ReadBytes(out);
@@ -86,7 +86,7 @@ protected:
 TEST_F(VoiceDecoder, WholeBlocksDecodeFortyFramesEachAndTheEmptyReadFinishes) {
     for (std::size_t k : {1, 2, 3}) {
         SCOPED_TRACE(k);
-        const auto o = Decode(SpeechBytes(400 * k));
+        const auto o = decode(speechBytes(400 * k));
         EXPECT_EQ(o.raw, decoder::kFinished);
         EXPECT_EQ(o.polled, decoder::kFinished);
         ASSERT_EQ(o.wav.size(), 44 + 40 * k * 160);
@@ -96,28 +96,28 @@ TEST_F(VoiceDecoder, WholeBlocksDecodeFortyFramesEachAndTheEmptyReadFinishes) {
 }
 
 TEST_F(VoiceDecoder, OutputIsTheCodecOutputSampleForSample) {
-    const Bytes speech = SpeechBytes(3000);
-    const auto o = Decode(speech);
+    const Bytes speech = speechBytes(3000);
+    const auto o = decode(speech);
     ASSERT_EQ(o.raw, decoder::kFinished);
-    EXPECT_EQ(o.samples(), DecodeFramesDirectly(speech));
+    EXPECT_EQ(o.DecodedSamples(), DecodeFramesDirectly(speech));
     // A second run starts from a reset codec: the same input gives the same file.
-    EXPECT_EQ(Decode(speech).wav, o.wav);
+    EXPECT_EQ(decode(speech).wav, o.wav);
 }
 
 TEST_F(VoiceDecoder, FinalPartialBlocksDecodeTheirWholeFrames) {
     for (std::size_t head : {0, 400, 800}) {
         for (std::size_t tail : {100, 200, 300}) {
             SCOPED_TRACE(head + tail);
-            const auto o = Decode(SpeechBytes(head + tail));
+            const auto o = decode(speechBytes(head + tail));
             EXPECT_EQ(o.raw, decoder::kFinished);
-            EXPECT_EQ(o.samples().size(), (head + tail) / 10 * 80);
+            EXPECT_EQ(o.DecodedSamples().size(), (head + tail) / 10 * 80);
             EXPECT_EQ(GetLe32(&o.wav[40]), (head + tail) / 10 * 160);
         }
     }
 }
 
 TEST_F(VoiceDecoder, OneSecondOfSpeechMakesA16044ByteFile) {
-    const auto o = Decode(SpeechBytes(1000));
+    const auto o = decode(speechBytes(1000));
     EXPECT_EQ(o.raw, decoder::kFinished);
     ASSERT_EQ(o.wav.size(), 16044u);
     EXPECT_EQ(GetLe32(&o.wav[4]), 16036u);
@@ -125,12 +125,12 @@ TEST_F(VoiceDecoder, OneSecondOfSpeechMakesA16044ByteFile) {
 }
 
 TEST_F(VoiceDecoder, OneToThreeStrayBytesAreIgnored) {
-    const auto clean = Decode(SpeechBytes(1000));
+    const auto clean = decode(speechBytes(1000));
     for (std::size_t stray : {1, 2, 3}) {
         SCOPED_TRACE(stray);
-        Bytes speech = SpeechBytes(1000);
+        Bytes speech = speechBytes(1000);
         speech.insert(speech.end(), stray, 0x5A);
-        const auto o = Decode(speech);
+        const auto o = decode(speech);
         EXPECT_EQ(o.raw, decoder::kFinished);
         EXPECT_EQ(o.wav, clean.wav);
     }
@@ -140,35 +140,35 @@ TEST_F(VoiceDecoder, AFinalBlockOfFourToEightBytesIsABadLength) {
     for (std::size_t head : {0, 400}) {
         for (std::size_t tail = 4; tail <= 8; ++tail) {
             SCOPED_TRACE(head + tail);
-            const auto o = Decode(SpeechBytes(head + tail));
+            const auto o = decode(speechBytes(head + tail));
             EXPECT_EQ(o.raw, decoder::kBadLength);
             EXPECT_EQ(o.polled, decoder::kFailed);
         }
     }
     // Nothing decoded at all: the output is the empty file the start made.
-    EXPECT_TRUE(Decode(SpeechBytes(6)).wav.empty());
+    EXPECT_TRUE(decode(speechBytes(6)).wav.empty());
 }
 
 TEST_F(VoiceDecoder, PaddedOddFrameCountsDecodeEveryFrame) {
     // Encoder output with an odd number of frames ends in 2 zero bytes.
     for (std::size_t frames : {1, 3, 5, 41}) {
         SCOPED_TRACE(frames);
-        Bytes speech = SpeechBytes(frames * 10);
+        Bytes speech = speechBytes(frames * 10);
         speech.insert(speech.end(), 2, 0);
-        const auto o = Decode(speech);
+        const auto o = decode(speech);
         EXPECT_EQ(o.raw, decoder::kFinished);
-        EXPECT_EQ(o.samples().size(), frames * 80);
+        EXPECT_EQ(o.DecodedSamples().size(), frames * 80);
     }
 }
 
 TEST_F(VoiceDecoder, NoSpeechAtAllFailsBecauseNothingWasBegun) {
-    const auto o = Decode({});
+    const auto o = decode({});
     EXPECT_EQ(o.raw, decoder::kWriteFailed);
     EXPECT_EQ(o.polled, decoder::kFailed);
 }
 
 TEST_F(VoiceDecoder, AFrameWithAZeroWordIsConcealedAsErased) {
-    Bytes speech = SpeechBytes(600);
+    Bytes speech = speechBytes(600);
     speech[30 * 10 + 4] = 0;  // word 2 of frame 30
     speech[30 * 10 + 5] = 0;
     // Zero bytes that never make a whole zero word do not count.
@@ -181,32 +181,32 @@ TEST_F(VoiceDecoder, AFrameWithAZeroWordIsConcealedAsErased) {
         G729Decoder dec;
         Samples pcm(60 * 80);
         for (std::size_t f = 0; f < 60; ++f)
-            dec.decode(std::span<const std::uint8_t, 10>(&speech[f * 10], 10), eraseFrame30 && f == 30,
+            dec.Decode(std::span<const std::uint8_t, 10>(&speech[f * 10], 10), eraseFrame30 && f == 30,
                        std::span<std::int16_t, 80>(&pcm[f * 80], 80));
         return pcm;
     };
-    const auto o = Decode(speech);
+    const auto o = decode(speech);
     ASSERT_EQ(o.raw, decoder::kFinished);
-    EXPECT_EQ(o.samples(), reference(true));
-    EXPECT_NE(o.samples(), reference(false)) << "erasing must make a difference for this test to mean anything";
+    EXPECT_EQ(o.DecodedSamples(), reference(true));
+    EXPECT_NE(o.DecodedSamples(), reference(false)) << "erasing must make a difference for this test to mean anything";
 }
 
 TEST_F(VoiceDecoder, TheLevelScalesEverySample) {
-    const Bytes speech = SpeechBytes(2000);
+    const Bytes speech = speechBytes(2000);
     const Samples plain = DecodeFramesDirectly(speech);
     for (std::int8_t level : {std::int8_t{-6}, std::int8_t{6}, std::int8_t{20}}) {
         SCOPED_TRACE(int{level});
-        const auto o = Decode(speech, level);
+        const auto o = decode(speech, level);
         ASSERT_EQ(o.raw, decoder::kFinished);
         Samples expected = plain;
         ApplyLevel(expected, LevelGain(level));
-        EXPECT_EQ(o.samples(), expected);
-        EXPECT_NE(o.samples(), plain);
+        EXPECT_EQ(o.DecodedSamples(), expected);
+        EXPECT_NE(o.DecodedSamples(), plain);
     }
 }
 
 TEST_F(VoiceDecoder, OnlyOneDecodingAtATime) {
-    const Bytes speech = SpeechBytes(Speech().size());
+    const Bytes speech = speechBytes(speechSample().size());
     WriteBytes(in, speech);
     ASSERT_EQ(DecodeStart(in, out, 0), decoder::kStarted);
     EXPECT_EQ(DecodeStart(in, dir / "other.wav", 0), decoder::kBusy);
@@ -219,15 +219,15 @@ TEST_F(VoiceDecoder, OnlyOneDecodingAtATime) {
     EXPECT_EQ(DecodeStatus(), decoder::kIdle);
 
     // The decoder is free again and decodes the same input in full.
-    const auto o = Decode(speech);
+    const auto o = decode(speech);
     EXPECT_EQ(o.raw, decoder::kFinished);
-    EXPECT_EQ(o.samples().size(), Speech().size() * 8);
+    EXPECT_EQ(o.DecodedSamples().size(), speechSample().size() * 8);
 }
 
 TEST_F(VoiceDecoder, AFinishedWorkerIsStoppedByAnAbortToo) {
-    WriteBytes(in, SpeechBytes(1000));
+    WriteBytes(in, speechBytes(1000));
     ASSERT_EQ(DecodeStart(in, out, 0), decoder::kStarted);
-    ASSERT_EQ(WaitUntilSettled(), decoder::kFinished);
+    ASSERT_EQ(waitUntilSettled(), decoder::kFinished);
     EXPECT_EQ(DecodeAbort(), decoder::kAborted);
     EXPECT_EQ(DecodeStatus(), decoder::kIdle);
     EXPECT_EQ(DecodeAbort(), decoder::kIdle);
@@ -238,31 +238,31 @@ TEST_F(VoiceDecoder, StartFailsCleanlyOnFilesItCannotUse) {
     WriteBytes(out, Bytes(100, 1));
     EXPECT_EQ(DecodeStart(dir / "missing.tmp", out, 0), decoder::kCannotOpenFiles);
     EXPECT_EQ(ReadBytes(out).size(), 100u) << "the output is not touched when the input is missing";
-    WriteBytes(in, SpeechBytes(1000));
+    WriteBytes(in, speechBytes(1000));
     EXPECT_EQ(DecodeStart(in, dir / "no-folder" / "x.wav", 0), decoder::kCannotOpenFiles);
     EXPECT_EQ(DecodeStatus(), decoder::kIdle);
     // An output name that is a link is not written through, not even to empty it.
     // (Where links or pipes cannot be made, those cases are left out.)
     const auto linked = dir / "linked.wav";
-    if (makeSymlink(in, linked)) {
+    if (MakeSymlink(in, linked)) {
         EXPECT_EQ(DecodeStart(in, linked, 0), decoder::kCannotOpenFiles);
         EXPECT_EQ(ReadBytes(in).size(), 1000u);
     }
     // An input that is a pipe is refused without waiting for a writer.
     const auto pipe = dir / "pipe.tmp";
-    if (makeFifo(pipe)) {
+    if (MakeFifo(pipe)) {
         EXPECT_EQ(DecodeStart(pipe, out, 0), decoder::kCannotOpenFiles);
         EXPECT_EQ(DecodeStatus(), decoder::kIdle);
     }
-    EXPECT_EQ(Decode(SpeechBytes(1000)).raw, decoder::kFinished);
+    EXPECT_EQ(decode(speechBytes(1000)).raw, decoder::kFinished);
 }
 
 TEST_F(VoiceDecoder, AFailedWriteEndsWithStatus95) {
     if (!FileSizeLimit::kAvailable) GTEST_SKIP() << kNoFileSizeLimit;
-    WriteBytes(in, SpeechBytes(2000));
+    WriteBytes(in, speechBytes(2000));
     FileSizeLimit limit(20000);  // the WAV file needs 32044 bytes
     ASSERT_EQ(DecodeStart(in, out, 0), decoder::kStarted);
-    EXPECT_EQ(WaitUntilSettled(), decoder::kWriteFailed);
+    EXPECT_EQ(waitUntilSettled(), decoder::kWriteFailed);
     EXPECT_EQ(DecodePoll(), decoder::kFailed);
 }
 

@@ -35,8 +35,8 @@ TEST(WorkerPollTest, EndsOnTheWorkersEndOrAfterAnAbort) {
     };
     for (const Case& c : cases) {
         testkit::TestPorts ports;
-        const WindowHandle window = ports.progress.open(u"変換中");
-        if (c.cancelAtStep > 0) ports.pump.at(c.cancelAtStep, [&] { ports.cancel.set(); });
+        const WindowHandle window = ports.progress.Open(u"変換中");
+        if (c.cancelAtStep > 0) ports.pump.At(c.cancelAtStep, [&] { ports.cancel.Set(); });
         std::deque<std::uint8_t> polls = c.polls;
         std::deque<std::uint8_t> aborts = c.aborts;
         int abortsTaken = 0;
@@ -55,7 +55,7 @@ TEST(WorkerPollTest, EndsOnTheWorkersEndOrAfterAnAbort) {
 
         EXPECT_EQ(PollWorker(window, codec), c.last) << c.what;
         EXPECT_EQ(abortsTaken, c.abortsTaken) << c.what;
-        const auto moves = ports.progress.of(msg::kBarPosition);
+        const auto moves = ports.progress.Of(msg::kBarPosition);
         ASSERT_EQ(moves.size(), static_cast<std::size_t>(c.rounds)) << c.what;
         for (std::size_t i = 0; i < moves.size(); ++i) {
             EXPECT_EQ(moves[i].window, window);

@@ -16,7 +16,7 @@ namespace plova::backup {
 namespace {
 
 namespace fs = std::filesystem;
-using testkit::utf8;
+using testkit::Utf8;
 
 LocalTime month(int y, int m, int d = 15) {
     return LocalTime{y, m, d, 0, 10, 0, 0, 0};
@@ -36,9 +36,9 @@ TEST(BackupRecordTest, FolderNamesOfTheThreeMonths) {
     for (const Case& c : cases) {
         BackupMonths m;
         ComputeFolderNames(m, c.now);
-        EXPECT_EQ(utf8(m.twoBack), utf8(c.twoBack));
-        EXPECT_EQ(utf8(m.previous), utf8(c.previous));
-        EXPECT_EQ(utf8(m.current), utf8(c.current));
+        EXPECT_EQ(Utf8(m.twoBack), Utf8(c.twoBack));
+        EXPECT_EQ(Utf8(m.previous), Utf8(c.previous));
+        EXPECT_EQ(Utf8(m.current), Utf8(c.current));
     }
 }
 
@@ -72,34 +72,34 @@ TEST(BackupRecordTest, BaseMonthGoesBackOnlyWhileTheOlderMonthIsNotComplete) {
     for (const Case& c : cases) {
         testkit::TempFolder root("bu-base");
         for (const auto& [folder, flag] : c.folders) {
-            fs::create_directories(root.path() / utf8(folder));
-            if (*flag) writeProfileString(root.path() / utf8(folder) / "backup_info.ini", u"BACKUPINF", u"YFLAG", flag);
+            fs::create_directories(root.Path() / Utf8(folder));
+            if (*flag) WriteProfileText(root.Path() / Utf8(folder) / "backup_info.ini", u"BACKUPINF", u"YFLAG", flag);
         }
-        const BackupMonths m = MonthsOfRun(root.path(), c.zenkaibi, c.now);
-        EXPECT_EQ(utf8(m.baseMonth), utf8(c.base)) << c.what;
+        const BackupMonths m = MonthsOfRun(root.Path(), c.zenkaibi, c.now);
+        EXPECT_EQ(Utf8(m.baseMonth), Utf8(c.base)) << c.what;
         EXPECT_EQ(m.currentMonth, u"20" + m.current.substr(5)) << c.what;
     }
 }
 
 TEST(BackupRecordTest, RecordWritesTimeAndOneFlagAndStaysFindable) {
     testkit::TempFolder root("bu-record");
-    ASSERT_TRUE(WriteRecord(root.path(), u"BU_202604", u"202604301000", kStatusComplete, kKindBoxes));
-    const fs::path file = root.path() / "BU_202604" / "backup_info.ini";
+    ASSERT_TRUE(WriteRecord(root.Path(), u"BU_202604", u"202604301000", kStatusComplete, kKindBoxes));
+    const fs::path file = root.Path() / "BU_202604" / "backup_info.ini";
     ASSERT_TRUE(fs::exists(file));
-    EXPECT_EQ(readProfileString(file, u"BACKUPINF", u"KANRYOUBI"), u"2026/04/30 10:00");
-    EXPECT_EQ(readProfileString(file, u"BACKUPINF", u"YFLAG"), u"完了");
-    EXPECT_EQ(readProfileString(file, u"BACKUPINF", u"SFLAG", u"none"), u"none");
+    EXPECT_EQ(ReadProfileString(file, u"BACKUPINF", u"KANRYOUBI"), u"2026/04/30 10:00");
+    EXPECT_EQ(ReadProfileString(file, u"BACKUPINF", u"YFLAG"), u"完了");
+    EXPECT_EQ(ReadProfileString(file, u"BACKUPINF", u"SFLAG", u"none"), u"none");
 
-    ASSERT_TRUE(WriteRecord(root.path(), u"BU_202604", u"202604301015", kStatusIncomplete, kKindResponses));
-    EXPECT_EQ(readProfileString(file, u"BACKUPINF", u"KANRYOUBI"), u"2026/04/30 10:15");
-    EXPECT_EQ(readProfileString(file, u"BACKUPINF", u"YFLAG"), u"完了");
-    EXPECT_EQ(readProfileString(file, u"BACKUPINF", u"SFLAG"), u"未完");
-    EXPECT_TRUE(MonthComplete(root.path(), u"BU_202604"));
-    EXPECT_FALSE(MonthComplete(root.path(), u"BU_202603"));
-    EXPECT_EQ(ReadBoxFlag(root.path(), u"BU_202603"), u"未完");
+    ASSERT_TRUE(WriteRecord(root.Path(), u"BU_202604", u"202604301015", kStatusIncomplete, kKindResponses));
+    EXPECT_EQ(ReadProfileString(file, u"BACKUPINF", u"KANRYOUBI"), u"2026/04/30 10:15");
+    EXPECT_EQ(ReadProfileString(file, u"BACKUPINF", u"YFLAG"), u"完了");
+    EXPECT_EQ(ReadProfileString(file, u"BACKUPINF", u"SFLAG"), u"未完");
+    EXPECT_TRUE(MonthComplete(root.Path(), u"BU_202604"));
+    EXPECT_FALSE(MonthComplete(root.Path(), u"BU_202603"));
+    EXPECT_EQ(ReadBoxFlag(root.Path(), u"BU_202603"), u"未完");
 
     // Hidden from file managers by the folder's list, named once however often it is written.
-    std::ifstream hidden(root.path() / "BU_202604" / ".hidden");
+    std::ifstream hidden(root.Path() / "BU_202604" / ".hidden");
     std::string line;
     int named = 0;
     while (std::getline(hidden, line)) named += line == "backup_info.ini";
@@ -109,19 +109,19 @@ TEST(BackupRecordTest, RecordWritesTimeAndOneFlagAndStaysFindable) {
 TEST(BackupRecordTest, MarkingCoversTheMonthsOfTheRunOnly) {
     testkit::TempFolder root("bu-mark");
     testkit::TestPorts io;
-    fs::create_directories(root.path() / "BU_202602");
-    fs::create_directories(root.path() / "BU_202603");
-    writeProfileString(root.path() / "BU_202602" / "backup_info.ini", u"BACKUPINF", u"YFLAG", u"完了");
-    writeProfileString(root.path() / "BU_202603" / "backup_info.ini", u"BACKUPINF", u"YFLAG", u"完了");
-    const BackupMonths m = MonthsOfRun(root.path(), u"202603310000", month(2026, 4));
+    fs::create_directories(root.Path() / "BU_202602");
+    fs::create_directories(root.Path() / "BU_202603");
+    WriteProfileText(root.Path() / "BU_202602" / "backup_info.ini", u"BACKUPINF", u"YFLAG", u"完了");
+    WriteProfileText(root.Path() / "BU_202603" / "backup_info.ini", u"BACKUPINF", u"YFLAG", u"完了");
+    const BackupMonths m = MonthsOfRun(root.Path(), u"202603310000", month(2026, 4));
     ASSERT_EQ(m.baseMonth, u"202603");
     EXPECT_EQ(FoldersOfRun(m), (std::vector<std::u16string>{u"BU_202603", u"BU_202604"}));
-    MarkMonths(root.path(), m, kStatusIncomplete, month(2026, 4, 30));
-    EXPECT_EQ(ReadBoxFlag(root.path(), u"BU_202602"), u"完了");
-    EXPECT_EQ(ReadBoxFlag(root.path(), u"BU_202603"), u"未完");
-    EXPECT_EQ(ReadBoxFlag(root.path(), u"BU_202604"), u"未完");
-    EXPECT_EQ(readProfileString(root.path() / "BU_202604" / "backup_info.ini", u"BACKUPINF", u"SFLAG"), u"未完");
-    EXPECT_EQ(readProfileString(root.path() / "BU_202604" / "backup_info.ini", u"BACKUPINF", u"KANRYOUBI"),
+    MarkMonths(root.Path(), m, kStatusIncomplete, month(2026, 4, 30));
+    EXPECT_EQ(ReadBoxFlag(root.Path(), u"BU_202602"), u"完了");
+    EXPECT_EQ(ReadBoxFlag(root.Path(), u"BU_202603"), u"未完");
+    EXPECT_EQ(ReadBoxFlag(root.Path(), u"BU_202604"), u"未完");
+    EXPECT_EQ(ReadProfileString(root.Path() / "BU_202604" / "backup_info.ini", u"BACKUPINF", u"SFLAG"), u"未完");
+    EXPECT_EQ(ReadProfileString(root.Path() / "BU_202604" / "backup_info.ini", u"BACKUPINF", u"KANRYOUBI"),
               u"2026/04/30 10:00");
 }
 
@@ -131,10 +131,10 @@ TEST(BackupRecordTest, MarkingCoversTheMonthsOfTheRunOnly) {
 // says so.
 TEST(BackupRecordTest, PlantedNamesAreNeitherFollowedNorWaitedOn) {
     testkit::TempFolder root("bu-planted");
-    const fs::path month = root.path() / "BU_202604";
+    const fs::path month = root.Path() / "BU_202604";
     const fs::path record = month / "backup_info.ini";
     const fs::path hidden = month / ".hidden";
-    const fs::path users = root.path() / "users-notes.txt";
+    const fs::path users = root.Path() / "users-notes.txt";
     struct Case {
         const char* what;
         std::function<void()> plant;
@@ -152,24 +152,24 @@ TEST(BackupRecordTest, PlantedNamesAreNeitherFollowedNorWaitedOn) {
         { std::ofstream(users, std::ios::trunc) << "notes\n"; }
         c.plant();
         auto writing = std::async(std::launch::async, [&] {
-            return WriteRecord(root.path(), u"BU_202604", u"202604301000", kStatusComplete, kKindBoxes);
+            return WriteRecord(root.Path(), u"BU_202604", u"202604301000", kStatusComplete, kKindBoxes);
         });
         ASSERT_EQ(writing.wait_for(std::chrono::seconds(20)), std::future_status::ready) << c.what << ": it hangs";
         EXPECT_EQ(writing.get(), c.written) << c.what;
-        EXPECT_EQ(MonthComplete(root.path(), u"BU_202604"), c.written) << c.what;
+        EXPECT_EQ(MonthComplete(root.Path(), u"BU_202604"), c.written) << c.what;
         std::string notes;
-        ASSERT_EQ(readWholeFile(users, notes, 1024), ReadResult::Ok);
+        ASSERT_EQ(ReadWholeFile(users, notes, 1024), ReadResult::Ok);
         EXPECT_EQ(notes, "notes\n") << c.what;
         if (!c.written) continue;
         // The record is a file of its own, with the permissions of any new file.
         EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(record))) << c.what;
-        EXPECT_EQ(fs::status(record).permissions() & fs::perms::all, fs::perms(usualFileMode())) << c.what;
+        EXPECT_EQ(fs::status(record).permissions() & fs::perms::all, fs::perms(UsualFileMode())) << c.what;
     }
 }
 
 TEST(BackupRecordTest, OnlyTheMonthFolderIsMadeNeverTheRoot) {
     testkit::TempFolder base("bu-unmounted");
-    const fs::path root = base.path() / "backup-disk";
+    const fs::path root = base.Path() / "backup-disk";
     EXPECT_FALSE(WriteRecord(root, u"BU_202604", u"202604301000", kStatusComplete, kKindBoxes));
     EXPECT_FALSE(fs::exists(root));
     // A file where the month folder should be is no folder to write in.

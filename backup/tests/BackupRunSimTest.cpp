@@ -29,7 +29,7 @@ namespace plova::backup {
 namespace {
 
 namespace fs = std::filesystem;
-using testkit::utf8;
+using testkit::Utf8;
 
 // 20 April 2026, 10:00: the run fetches February, March and April.
 const LocalTime kNow{2026, 4, 20, 1, 10, 0, 0, 0};
@@ -45,9 +45,9 @@ struct Host final : BackupRunHost {
     void Logout() override { ftp.Logout(); }
     CFtpMng* Ftp() override { return ftp.HasSession() ? &ftp : nullptr; }
     void EnableMainWindow(bool enabled) override { windowEnabled = enabled; }
-    void OpenProgress() override { progressOpen = io->progress.open(std::u16string(kProgressCaption)) != 0; }
+    void OpenProgress() override { progressOpen = io->progress.Open(std::u16string(kProgressCaption)) != 0; }
     void CloseProgress() override {
-        io->progress.close(std::u16string(kProgressCaption));
+        io->progress.Close(std::u16string(kProgressCaption));
         progressOpen = false;
     }
     void ResetIdleCount() override { ++idleResets; }
@@ -74,11 +74,11 @@ protected:
     std::u16string zenkaibi;
 
     void SetUp() override {
-        io.clock.set(kNow);
+        io.clock.Set(kNow);
         record.address = u"127.0.0.1";
         record.user = u"qermo";
         record.password = u"kw1234";
-        record.root = local.path();
+        record.root = local.Path();
         record.retryCount = 1;
         record.retryWait = 10000;
     }
@@ -86,7 +86,7 @@ protected:
     void seed() {
         sim::SeedOptions o;
         o.now = kNow;
-        seeded = sim::seedMainUnit(unit.path(), o);
+        seeded = sim::SeedMainUnit(unit.Path(), o);
         ASSERT_TRUE(seeded.ok) << seeded.error;
     }
     void emptyUnit() {
@@ -94,21 +94,21 @@ protected:
     }
     void serve(sim::Faults faults = {}) {
         sim::Options o;
-        o.root = unit.path();
+        o.root = unit.Path();
         o.user = "qermo";
         o.password = "kw1234";
         o.faults = faults;
         server = std::make_unique<sim::MainUnitServer>(o);
-        ASSERT_TRUE(server->start());
+        ASSERT_TRUE(server->Start());
     }
 
     RunResult run(bool confirmed = false) {
-        host = std::make_unique<Host>(server ? server->port() : deadPort(), slept);
+        host = std::make_unique<Host>(server ? server->Port() : deadPort(), slept);
         host->io = &io;
         RunOptions o;
         o.confirmed = confirmed;
         o.sleep = [this](int ms) { slept += ms; };
-        const BackupMonths months = MonthsOfRun(local.path(), zenkaibi, kNow);
+        const BackupMonths months = MonthsOfRun(local.Path(), zenkaibi, kNow);
         const RunResult r = RunBackup(*host, record, months, o);
         zenkaibi = TimeStamp(kNow);
         return r;
@@ -119,9 +119,9 @@ protected:
         sim::Options o;
         o.root = fs::temp_directory_path();
         sim::MainUnitServer s(o);
-        if (!s.start()) return 1;
-        const std::uint16_t p = s.port();
-        s.stop();
+        if (!s.Start()) return 1;
+        const std::uint16_t p = s.Port();
+        s.Stop();
         return p;
     }
 
@@ -131,11 +131,11 @@ protected:
         const std::string month = name.substr(0, 6);
         if (month < "202602" || month > "202604") return std::nullopt;
         const fs::path box = remote.parent_path();
-        return local.path() / ("BU_" + month) / box.parent_path().filename() / box.filename() / name;
+        return local.Path() / ("BU_" + month) / box.parent_path().filename() / box.filename() / name;
     }
 
     std::u16string flag(const char* folder, const char16_t* key = u"YFLAG") const {
-        return readProfileString(local / folder / "backup_info.ini", u"BACKUPINF", key, u"(none)");
+        return ReadProfileString(local / folder / "backup_info.ini", u"BACKUPINF", key, u"(none)");
     }
 
     std::unique_ptr<Host> host;
@@ -153,7 +153,7 @@ TEST_F(BackupRunSimTest, FetchesTheMonthsDueIntoTheirFoldersAndRecordsThemComple
             if (!target) {
                 ++older;
                 const std::string name = remote.filename().string();
-                for (auto& f : fs::recursive_directory_iterator(local.path()))
+                for (auto& f : fs::recursive_directory_iterator(local.Path()))
                     EXPECT_NE(f.path().filename().string(), name) << "an older message was fetched";
                 continue;
             }
@@ -182,7 +182,7 @@ TEST_F(BackupRunSimTest, FetchesTheMonthsDueIntoTheirFoldersAndRecordsThemComple
     EXPECT_FALSE(host->progressOpen);
     EXPECT_EQ(host->idleResets, 1);
     // The bar counts the messages on the main unit; a response message is one file.
-    const auto ranges = io.progress.of(kProgressRange);
+    const auto ranges = io.progress.Of(kProgressRange);
     ASSERT_EQ(ranges.size(), 1u);
     EXPECT_EQ(ranges[0].wparam, static_cast<std::intptr_t>(seeded.boxMessages.size() + seeded.responseMessages.size()));
     EXPECT_TRUE(io.prompt.shown.empty());
@@ -216,12 +216,12 @@ TEST_F(BackupRunSimTest, OnlyAWholeMessageInItsMonthFolderIsLeftAsItIs) {
     // Only the block: a run killed before the record was written.
     { std::ofstream(files[5].first, std::ios::binary | std::ios::trunc) << "Kw-TX Voice-data"; }
     // The months must be fetched again to look at them at all.
-    MarkMonths(local.path(), MonthsOfRun(local.path(), u"", kNow), kStatusIncomplete, kNow);
+    MarkMonths(local.Path(), MonthsOfRun(local.Path(), u"", kNow), kStatusIncomplete, kNow);
     zenkaibi.clear();
 
     ASSERT_EQ(run(), RunResult::Ok);
     std::string marked;
-    ASSERT_TRUE(readRange(whole, 900, 4, marked));
+    ASSERT_TRUE(ReadRange(whole, 900, 4, marked));
     EXPECT_EQ(marked, "MARK");
     for (std::size_t i = 1; i < 6; ++i) {
         EXPECT_EQ(fs::file_size(files[i].first), fs::file_size(files[i].second) + 990) << files[i].first;
@@ -239,7 +239,7 @@ TEST_F(BackupRunSimTest, AFileOfAnotherLengthThanListedIsNeverKeptNorTheMonthCom
         serve(wrong);
         zenkaibi.clear();
         EXPECT_EQ(run(), RunResult::CommError) << change;
-        for (auto& f : fs::recursive_directory_iterator(local.path())) {
+        for (auto& f : fs::recursive_directory_iterator(local.Path())) {
             const std::string ext = f.path().extension().string();
             EXPECT_TRUE(ext != ".vmdat" && ext != ".vminf" && ext != ".dl_dat" && ext != ".dl_inf") << f.path();
         }
@@ -248,7 +248,7 @@ TEST_F(BackupRunSimTest, AFileOfAnotherLengthThanListedIsNeverKeptNorTheMonthCom
         EXPECT_EQ(host->loginsAt.size(), 2u);
     }
     // A sound main unit later: everything arrives whole.
-    server->setFaults({});
+    server->SetFaults({});
     ASSERT_EQ(run(), RunResult::Ok);
     for (const auto& m : seeded.boxMessages)
         for (const fs::path& remote : {m.voiceFile, m.infoFile})
@@ -277,7 +277,7 @@ TEST_F(BackupRunSimTest, AFileTooShortForAMessageIsSkippedAndTheRunGoesOn) {
                 ++backedUp;
             }
     EXPECT_GT(backedUp, 0);
-    for (auto& f : fs::recursive_directory_iterator(local.path())) {
+    for (auto& f : fs::recursive_directory_iterator(local.Path())) {
         EXPECT_EQ(f.path().filename().string().find(stem), std::string::npos) << f.path();
     }
     for (const sim::SeededMessage& m : seeded.responseMessages)
@@ -327,22 +327,22 @@ TEST_F(BackupRunSimTest, ALocalProblemIsSaidWithItsPathAndNotTriedAgain) {
     serve();
     for (const Case& c : cases) {
         std::vector<fs::path> left;
-        for (auto& e : fs::directory_iterator(local.path())) left.push_back(e.path());
+        for (auto& e : fs::directory_iterator(local.Path())) left.push_back(e.path());
         for (const fs::path& p : left) fs::remove_all(p);
         io.prompt.shown.clear();
         const fs::path named = c.plant();
         LocalProblem problem;
-        host = std::make_unique<Host>(server->port(), slept);
+        host = std::make_unique<Host>(server->Port(), slept);
         host->io = &io;
         RunOptions o;
         o.sleep = [this](int ms) { slept += ms; };
         // Not confirmed: what the user must mend is said all the same.
-        EXPECT_EQ(RunBackup(*host, record, MonthsOfRun(local.path(), u"", kNow), o, &problem), RunResult::WriteFailed)
+        EXPECT_EQ(RunBackup(*host, record, MonthsOfRun(local.Path(), u"", kNow), o, &problem), RunResult::WriteFailed)
             << c.what;
         EXPECT_EQ(problem.path, named) << c.what;
         EXPECT_EQ(host->loginsAt.size(), c.logins) << c.what;
         ASSERT_EQ(io.prompt.shown.size(), 1u) << c.what;
-        EXPECT_EQ(io.prompt.shown[0].text, u"バックアップ先に書き込めません。\n" + fromUtf8(named.string())) << c.what;
+        EXPECT_EQ(io.prompt.shown[0].text, u"バックアップ先に書き込めません。\n" + FromUtf8(named.string())) << c.what;
         EXPECT_FALSE(record.loggedIn) << c.what;
         EXPECT_TRUE(host->windowEnabled) << c.what;
         EXPECT_NE(flag("BU_202602"), u"完了") << c.what;
@@ -355,7 +355,7 @@ TEST_F(BackupRunSimTest, AMissingRootFolderIsNeverMadeAndABusyOneNeverShared) {
     // A backup disk that is not mounted.
     record.root = local / "disk";
     LocalProblem problem;
-    host = std::make_unique<Host>(server->port(), slept);
+    host = std::make_unique<Host>(server->Port(), slept);
     host->io = &io;
     EXPECT_EQ(RunBackup(*host, record, MonthsOfRun(record.root, u"", kNow), {}, &problem), RunResult::NoRootFolder);
     EXPECT_FALSE(fs::exists(record.root));
@@ -365,15 +365,15 @@ TEST_F(BackupRunSimTest, AMissingRootFolderIsNeverMadeAndABusyOneNeverShared) {
     EXPECT_EQ(io.prompt.shown[0].text.find(u"バックアップ先のルートフォルダがありません。"), 0u);
 
     // Another run backing up into the root folder: this one does nothing.
-    record.root = local.path();
+    record.root = local.Path();
     io.prompt.shown.clear();
-    const FileLock other = lockFolder(local.path(), kBackupRootLockName);
-    ASSERT_TRUE(other.held());
+    const FileLock other = LockFolder(local.Path(), kBackupRootLockName);
+    ASSERT_TRUE(other.Held());
     EXPECT_EQ(run(true), RunResult::Busy);
     EXPECT_TRUE(host->loginsAt.empty());
     ASSERT_EQ(io.prompt.shown.size(), 1u);
     EXPECT_EQ(io.prompt.shown[0].text.find(u"別のバックアップがこのフォルダで実行中です。"), 0u);
-    for (auto& e : fs::directory_iterator(local.path()))
+    for (auto& e : fs::directory_iterator(local.Path()))
         EXPECT_EQ(e.path().filename().string(), ".plova-backup.lock") << e.path();
 }
 
@@ -383,14 +383,14 @@ TEST_F(BackupRunSimTest, WithConversionEveryVoiceFileGetsItsWavEvenWhenAlreadyBa
     record.convert = true;
     ASSERT_EQ(run(), RunResult::Ok);
     std::vector<fs::path> voices;
-    for (auto& f : fs::recursive_directory_iterator(local.path()))
+    for (auto& f : fs::recursive_directory_iterator(local.Path()))
         if (f.path().extension() == ".vmdat") voices.push_back(f.path());
     ASSERT_FALSE(voices.empty());
     for (const fs::path& v : voices) EXPECT_TRUE(fs::exists(fs::path(v).replace_extension(".wav"))) << v;
 
     // A WAV file gone since: made again from the voice file already here.
     fs::remove(fs::path(voices[0]).replace_extension(".wav"));
-    MarkMonths(local.path(), MonthsOfRun(local.path(), u"", kNow), kStatusIncomplete, kNow);
+    MarkMonths(local.Path(), MonthsOfRun(local.Path(), u"", kNow), kStatusIncomplete, kNow);
     zenkaibi.clear();
     const auto written = fs::last_write_time(voices[0]);
     ASSERT_EQ(run(), RunResult::Ok);
@@ -404,14 +404,14 @@ TEST_F(BackupRunSimTest, AMainUnitWithoutMessagesEndsAtOnceLoggedOut) {
     ASSERT_EQ(run(true), RunResult::Ok);
     EXPECT_FALSE(record.loggedIn);
     EXPECT_FALSE(host->ftp.HasSession());
-    EXPECT_TRUE(io.progress.of(kProgressRange).empty());
+    EXPECT_TRUE(io.progress.Of(kProgressRange).empty());
     EXPECT_TRUE(host->windowEnabled);
     EXPECT_EQ(flag("BU_202604"), u"完了");
     EXPECT_EQ(host->loginsAt.size(), 1u);
     // The session goes on the server's side too.
-    for (int i = 0; i < 200 && server->sessionsOpen() > 0; ++i)
+    for (int i = 0; i < 200 && server->SessionsOpen() > 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(server->sessionsOpen(), 0);
+    EXPECT_EQ(server->SessionsOpen(), 0);
 }
 
 TEST_F(BackupRunSimTest, ADeadMainUnitIsTriedAgainAfterTheWaitThenReported) {
@@ -442,7 +442,7 @@ TEST_F(BackupRunSimTest, ADeadMainUnitIsTriedAgainAfterTheWaitThenReported) {
 
 TEST_F(BackupRunSimTest, CancelDuringTheWaitOrTheTransferEndsTheRunIncomplete) {
     // During the wait after a failed login.
-    io.pump.at(1001 + 100, [this] { io.cancel.set(); });
+    io.pump.At(1001 + 100, [this] { io.cancel.Set(); });
     ASSERT_EQ(run(true), RunResult::Cancelled);
     EXPECT_EQ(host->loginsAt.size(), 1u);
     EXPECT_TRUE(io.prompt.shown.empty());
@@ -453,11 +453,11 @@ TEST_F(BackupRunSimTest, CancelDuringTheWaitOrTheTransferEndsTheRunIncomplete) {
     serve();
     testkit::ScriptedPump pump;
     ScopedPorts scope(Ports{nullptr, nullptr, &pump, nullptr, nullptr, nullptr, nullptr});
-    pump.every([this, n = 0]() mutable {
-        if (++n % 50 != 0 || io.cancel.isSet()) return;
-        for (auto& f : fs::recursive_directory_iterator(local.path()))
+    pump.Every([this, n = 0]() mutable {
+        if (++n % 50 != 0 || io.cancel.IsSet()) return;
+        for (auto& f : fs::recursive_directory_iterator(local.Path()))
             if (f.path().extension() == ".vmdat" && CFileMng::HasStatusRecord(f.path())) {
-                io.cancel.set();
+                io.cancel.Set();
                 return;
             }
     });
@@ -466,7 +466,7 @@ TEST_F(BackupRunSimTest, CancelDuringTheWaitOrTheTransferEndsTheRunIncomplete) {
     EXPECT_FALSE(record.loggedIn);
     EXPECT_FALSE(host->ftp.HasSession());
     int voiceFiles = 0;
-    for (auto& f : fs::recursive_directory_iterator(local.path())) voiceFiles += f.path().extension() == ".vmdat";
+    for (auto& f : fs::recursive_directory_iterator(local.Path())) voiceFiles += f.path().extension() == ".vmdat";
     EXPECT_LT(voiceFiles, static_cast<int>(seeded.boxMessages.size()));
     EXPECT_EQ(flag("BU_202602"), u"未完");
     EXPECT_EQ(flag("BU_202604"), u"未完");
@@ -475,12 +475,12 @@ TEST_F(BackupRunSimTest, CancelDuringTheWaitOrTheTransferEndsTheRunIncomplete) {
 TEST_F(BackupRunSimTest, TooLittleDiskSpaceStopsBeforeWritingAndIsAlwaysReported) {
     seed();
     serve();
-    io.disk.set(4095);
+    io.disk.Set(4095);
     ASSERT_EQ(run(false), RunResult::NoSpace);
     ASSERT_EQ(io.prompt.shown.size(), 1u);
     EXPECT_EQ(io.prompt.shown[0].text, u"ＰＣのメモリ不足です。");
     EXPECT_EQ(io.prompt.shown[0].icon, Icon::Exclamation);
-    for (auto& f : fs::recursive_directory_iterator(local.path())) {
+    for (auto& f : fs::recursive_directory_iterator(local.Path())) {
         EXPECT_NE(f.path().extension(), ".vmdat");
         EXPECT_NE(f.path().extension(), ".vminf");
     }
@@ -511,7 +511,7 @@ TEST_F(BackupRunSimTest, ARunKilledHalfWayLeavesItsMonthsOpenAndTheNextRunFetche
     for (int i = 0; i < 3000 && !started; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         std::error_code ec;
-        for (auto& f : fs::recursive_directory_iterator(local.path(), ec))
+        for (auto& f : fs::recursive_directory_iterator(local.Path(), ec))
             if (f.path().extension() == ".vmdat" && CFileMng::HasStatusRecord(f.path())) started = true;
     }
     kill(child, SIGKILL);
@@ -525,9 +525,9 @@ TEST_F(BackupRunSimTest, ARunKilledHalfWayLeavesItsMonthsOpenAndTheNextRunFetche
             EXPECT_EQ(flag(month), u"未完") << month;
         }
     }
-    EXPECT_EQ(MonthsOfRun(local.path(), TimeStamp(kNow), kNow).baseMonth, u"202602");
+    EXPECT_EQ(MonthsOfRun(local.Path(), TimeStamp(kNow), kNow).baseMonth, u"202602");
 
-    server->setFaults({});
+    server->SetFaults({});
     zenkaibi = TimeStamp(kNow);
     ASSERT_EQ(run(), RunResult::Ok);
     for (const auto& m : seeded.boxMessages)

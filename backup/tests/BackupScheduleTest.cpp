@@ -79,7 +79,7 @@ TEST(BackupScheduleTest, NextDueTime) {
         {"an unknown frequency", schedule(7, 10, 0), at(2026, 4, 15, 9, 0), u""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(testkit::utf8(NextDueStamp(c.schedule, c.now)), testkit::utf8(c.due)) << c.what;
+        EXPECT_EQ(testkit::Utf8(NextDueStamp(c.schedule, c.now)), testkit::Utf8(c.due)) << c.what;
 }
 
 TEST(BackupScheduleTest, DueTest) {
@@ -97,9 +97,9 @@ TEST(BackupScheduleTest, SettingsDialogShowsStoredValuesWithinItsLists) {
     auto f = ScheduleToShow(schedule(kWeekly, 23, 59, 6, 31));
     ASSERT_TRUE(f);
     EXPECT_EQ(f->frequency, kWeekly);
-    EXPECT_TRUE(f->weekdayEnabled());
-    EXPECT_FALSE(f->dayEnabled());
-    EXPECT_TRUE(f->timeEnabled());
+    EXPECT_TRUE(f->WeekdayEnabled());
+    EXPECT_FALSE(f->DayEnabled());
+    EXPECT_TRUE(f->TimeEnabled());
     EXPECT_EQ(f->weekday, 6);
     EXPECT_EQ(f->day, 31);
 
@@ -107,7 +107,7 @@ TEST(BackupScheduleTest, SettingsDialogShowsStoredValuesWithinItsLists) {
     f = ScheduleToShow(schedule(9, 0, 0, 12, 40));
     ASSERT_TRUE(f);
     EXPECT_EQ(f->frequency, kNever);
-    EXPECT_FALSE(f->timeEnabled() || f->weekdayEnabled() || f->dayEnabled());
+    EXPECT_FALSE(f->TimeEnabled() || f->WeekdayEnabled() || f->DayEnabled());
     EXPECT_EQ(f->weekday, 6);
     EXPECT_EQ(f->day, 31);
 

@@ -12,23 +12,23 @@ namespace plova::ui {
 
 QVBoxLayout* PromptLines(QWidget* owner, std::initializer_list<const char16_t*> lines) {
     auto* text = new QVBoxLayout;
-    for (const char16_t* line : lines) text->addWidget(new QLabel(qs(line), owner));
+    for (const char16_t* line : lines) text->addWidget(new QLabel(Qs(line), owner));
     return text;
 }
 
 QHBoxLayout* YesNoButtons(QWidget* owner, QPushButton*& yes, QPushButton*& no) {
-    yes = new QPushButton(qs(buttontext::kYes), owner);
-    no = new QPushButton(qs(buttontext::kNo), owner);
+    yes = new QPushButton(Qs(buttontext::kYes), owner);
+    no = new QPushButton(Qs(buttontext::kNo), owner);
     yes->setDefault(true);
     return ButtonRow({yes, no});
 }
 
 CABakUpChk1Dlg::CABakUpChk1Dlg(backup::SettingsHost& settings, QWidget* parent) : QDialog(parent), settings_(settings) {
-    setWindowTitle(qs(bakupchk::kCaption));
+    setWindowTitle(Qs(bakupchk::kCaption));
     auto* text = PromptLines(this, {bakupchk::kDue, bakupchk::kRunNow, bakupchk::kInterrupts, bakupchk::kAutoStart});
     auto* buttons = YesNoButtons(this, yes_, no_);
-    connect(yes_, &QPushButton::clicked, this, [this] { End(BackupTimeAnswer::Yes); });
-    connect(no_, &QPushButton::clicked, this, [this] { End(BackupTimeAnswer::No); });
+    connect(yes_, &QPushButton::clicked, this, [this] { end(BackupTimeAnswer::Yes); });
+    connect(no_, &QPushButton::clicked, this, [this] { end(BackupTimeAnswer::No); });
     LayOutMessageDialog(*this, QStyle::SP_MessageBoxQuestion, text, buttons);
 
     settings_.BackupTimePromptOpened();
@@ -39,18 +39,18 @@ CABakUpChk1Dlg::CABakUpChk1Dlg(backup::SettingsHost& settings, QWidget* parent) 
 }
 
 void CABakUpChk1Dlg::OnTimeout() {
-    End(BackupTimeAnswer::TimedOut);
+    end(BackupTimeAnswer::TimedOut);
 }
 
 void CABakUpChk1Dlg::reject() {
-    End(BackupTimeAnswer::No);
+    end(BackupTimeAnswer::No);
 }
 
-void CABakUpChk1Dlg::End(BackupTimeAnswer answer) {
+void CABakUpChk1Dlg::end(BackupTimeAnswer answer) {
     if (ended_) return;
     ended_ = true;
     timeout_.stop();
-    settings_.BackupTimePromptEnded(answer, ports().clock->now());
+    settings_.BackupTimePromptEnded(answer, CurrentPorts().clock->Now());
     if (answer == BackupTimeAnswer::No)
         QDialog::reject();
     else

@@ -34,14 +34,14 @@ public:
     // Opening it counts as a person agreeing to the run's messages.
     explicit CABakUpChk1Dlg(backup::SettingsHost& settings, QWidget* parent = nullptr);
 
-    QPushButton* yesButton() const { return yes_; }
-    QPushButton* noButton() const { return no_; }
+    QPushButton* YesButton() const { return yes_; }
+    QPushButton* NoButton() const { return no_; }
     QTimer& TimeoutTimer() { return timeout_; }
     void OnTimeout();
     void reject() override;  // Escape and the close box answer "いいえ(&N)"
 
 private:
-    void End(BackupTimeAnswer answer);
+    void end(BackupTimeAnswer answer);
 
     backup::SettingsHost& settings_;
     QPushButton* yes_ = nullptr;

@@ -10,7 +10,7 @@
 namespace plova::ui {
 
 CABakUpChk2Dlg::CABakUpChk2Dlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(qs(bakupchk::kCaption));
+    setWindowTitle(Qs(bakupchk::kCaption));
     auto* text = PromptLines(this, {bakupchk::kOverdue, bakupchk::kRunNowQuery});
     auto* buttons = YesNoButtons(this, yes_, no_);
     connect(yes_, &QPushButton::clicked, this, &QDialog::accept);

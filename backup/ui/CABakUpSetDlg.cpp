@@ -24,12 +24,12 @@ constexpr int kDays = 31;
 
 CABakUpSetDlg::CABakUpSetDlg(backup::SettingsHost& settings, DialogBackupWatch* watch, QWidget* parent)
     : BackupTimedDlg(watch, parent), settings_(settings) {
-    setWindowTitle(qs(bakupset::kCaption));
+    setWindowTitle(Qs(bakupset::kCaption));
     const auto form = settings_.OpenScheduleForm();
     opened_ = form.has_value();
     if (form) form_ = *form;
 
-    auto* group = new QGroupBox(qs(bakupset::kFrequencyGroup), this);
+    auto* group = new QGroupBox(Qs(bakupset::kFrequencyGroup), this);
     auto* radios = new QHBoxLayout(group);
     frequency_ = new QButtonGroup(this);
     const std::pair<int, const char16_t*> choices[] = {{backup::kNever, bakupset::kNever},
@@ -37,19 +37,19 @@ CABakUpSetDlg::CABakUpSetDlg(backup::SettingsHost& settings, DialogBackupWatch* 
                                                        {backup::kWeekly, bakupset::kWeekly},
                                                        {backup::kMonthly, bakupset::kMonthly}};
     for (const auto& [value, caption] : choices) {
-        auto* radio = new QRadioButton(qs(caption), group);
+        auto* radio = new QRadioButton(Qs(caption), group);
         frequency_->addButton(radio, value);
         radios->addWidget(radio);
     }
     frequency_->button(form_.frequency)->setChecked(true);
     connect(frequency_, &QButtonGroup::idClicked, this, [this](int id) {
         form_.frequency = id;
-        ShowEnabling();
+        showEnabling();
     });
 
     weekday_ = new QComboBox(this);
     weekday_->setObjectName(QStringLiteral("weekday"));
-    for (const char16_t* w : kWeekdays) weekday_->addItem(qs(w));
+    for (const char16_t* w : kWeekdays) weekday_->addItem(Qs(w));
     weekday_->setCurrentIndex(form_.weekday);
     connect(weekday_, &QComboBox::currentIndexChanged, this, [this](int i) { form_.weekday = i; });
 
@@ -69,29 +69,29 @@ CABakUpSetDlg::CABakUpSetDlg(backup::SettingsHost& settings, DialogBackupWatch* 
     });
 
     auto* fields = new QGridLayout;
-    fields->addWidget(new QLabel(qs(bakupset::kWeekday), this), 0, 0);
+    fields->addWidget(new QLabel(Qs(bakupset::kWeekday), this), 0, 0);
     fields->addWidget(weekday_, 0, 1);
-    fields->addWidget(new QLabel(qs(bakupset::kDay), this), 1, 0);
+    fields->addWidget(new QLabel(Qs(bakupset::kDay), this), 1, 0);
     fields->addWidget(day_, 1, 1);
-    fields->addWidget(new QLabel(qs(bakupset::kTime), this), 2, 0);
+    fields->addWidget(new QLabel(Qs(bakupset::kTime), this), 2, 0);
     fields->addWidget(time_, 2, 1);
     auto* body = new QVBoxLayout;
     body->addWidget(group);
     body->addLayout(fields);
 
     LayOutDialog(*this, body, OkCancelRow(*this, [this] { OnOK(); }));
-    ShowEnabling();
+    showEnabling();
 }
 
-void CABakUpSetDlg::ShowEnabling() {
-    weekday_->setEnabled(form_.weekdayEnabled());
-    day_->setEnabled(form_.dayEnabled());
-    time_->setEnabled(form_.timeEnabled());
+void CABakUpSetDlg::showEnabling() {
+    weekday_->setEnabled(form_.WeekdayEnabled());
+    day_->setEnabled(form_.DayEnabled());
+    time_->setEnabled(form_.TimeEnabled());
 }
 
 void CABakUpSetDlg::OnOK() {
-    StopDialogBackupTimer();
-    settings_.ApplyScheduleForm(form_, ports().clock->now());
+    stopDialogBackupTimer();
+    settings_.ApplyScheduleForm(form_, CurrentPorts().clock->Now());
     accept();
 }
 

@@ -33,16 +33,16 @@ public:
     bool Opened() const { return opened_; }
     const backup::Schedule& Form() const { return form_; }
 
-    QButtonGroup* frequencyButtons() const { return frequency_; }
-    QComboBox* weekdayList() const { return weekday_; }
-    QComboBox* dayList() const { return day_; }
-    QTimeEdit* timePicker() const { return time_; }
+    QButtonGroup* FrequencyButtons() const { return frequency_; }
+    QComboBox* WeekdayList() const { return weekday_; }
+    QComboBox* DayList() const { return day_; }
+    QTimeEdit* TimePicker() const { return time_; }
 
     // "OK": the form into the settings with the next-due time.
     void OnOK();
 
 private:
-    void ShowEnabling();
+    void showEnabling();
 
     backup::SettingsHost& settings_;
     backup::Schedule form_;

@@ -20,16 +20,16 @@ constexpr int kBarWidth = 280;
 }  // namespace
 
 CPrgAbackUpDlg::CPrgAbackUpDlg(QWidget* parent) : ProgressDlg(parent) {
-    setWindowTitle(qs(backup::kProgressCaption));
+    setWindowTitle(Qs(backup::kProgressCaption));
     // No close box: the run ends the window; the user has Cancel.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     auto* body = new QVBoxLayout;
-    body->addWidget(new QLabel(qs(prgbackup::kText), this));
-    bar_ = MakeBar(kRangeWithoutCount + kRangeExtra, kBarWidth);
+    body->addWidget(new QLabel(Qs(prgbackup::kText), this));
+    bar_ = makeBar(kRangeWithoutCount + kRangeExtra, kBarWidth);
     bar_->setObjectName(QStringLiteral("progress1195"));
     body->addWidget(bar_);
 
-    cancel_ = MakeCancelButton();
+    cancel_ = makeCancelButton();
     LayOutDialog(*this, body, ButtonRow({cancel_}, RowAlign::Centre));
 }
 

@@ -26,16 +26,16 @@ struct CliOutcome {
 };
 
 // `args` as main() passes them: no program name, the command first.
-inline CliOutcome runCliCaptured(const cli::Args& args) {
+inline CliOutcome RunCliCaptured(const cli::Args& args) {
     std::ostringstream out, err;
-    const int code = cli::runCli(args, out, err);
+    const int code = cli::RunCli(args, out, err);
     return {code, out.str(), err.str()};
 }
 
 // `command` with `args` after it.
-inline CliOutcome runCommandCaptured(const std::string& command, cli::Args args) {
+inline CliOutcome RunCommandCaptured(const std::string& command, cli::Args args) {
     args.insert(args.begin(), command);
-    return runCliCaptured(args);
+    return RunCliCaptured(args);
 }
 
 // The real plova-cli (`executable`) in a process of its own, as cron starts
@@ -74,25 +74,25 @@ public:
     CliProcess& operator=(const CliProcess&) = delete;
 
     // What it has written on stderr so far.
-    std::string err() const {
+    std::string Err() const {
         std::ifstream in(errFile_);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     // Waits until its stderr holds `text`; false when it ended first or never did.
-    bool waitFor(const std::string& text, std::chrono::seconds limit = std::chrono::seconds(30)) {
+    bool WaitFor(const std::string& text, std::chrono::seconds limit = std::chrono::seconds(30)) {
         const auto until = std::chrono::steady_clock::now() + limit;
         while (std::chrono::steady_clock::now() < until) {
-            if (err().find(text) != std::string::npos) return true;
+            if (Err().find(text) != std::string::npos) return true;
             if (::waitpid(pid_, &status_, WNOHANG) == pid_) {
                 done_ = true;
-                return err().find(text) != std::string::npos;
+                return Err().find(text) != std::string::npos;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         return false;
     }
     // Its exit status; -1 when it did not exit.
-    int wait() {
+    int Wait() {
         if (!done_) ::waitpid(pid_, &status_, 0);
         done_ = true;
         return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;

@@ -35,19 +35,19 @@ protected:
         fs::create_directories(root);
         setenv("XDG_RUNTIME_DIR", (dir / "run").c_str(), 1);
         IniDocument ini;
-        ini.set(u"LOGIN", u"IP", u"127.0.0.1");
-        ini.set(u"LOGIN", u"USER", u"qermo");
-        ini.set(u"LOGIN", u"PASS", u"kw1234");
-        ini.setInt(u"LOGIN", u"CHECK", 1);
-        ini.set(u"FOLDER", u"FOLDER", u"");
-        ini.set(u"FOLDER", u"NEXTFOLDER", std::u16string(root.u16string()) + u"/");
-        ini.setInt(u"FOLDER", u"CHANGE", 1);
-        ini.set(u"DISP", u"FOLDERNAME", u"箱");
-        ini.setInt(u"BACKUP", u"HINDO", 1);
-        ini.setInt(u"BACKUP", u"JIKOKUHH", 2);
-        ini.setInt(u"BACKUP", u"RETRYCNT", 1);
-        ini.setInt(u"BACKUP", u"RETRYWAIT", 10000);
-        ini.save(settings);
+        ini.Set(u"LOGIN", u"IP", u"127.0.0.1");
+        ini.Set(u"LOGIN", u"USER", u"qermo");
+        ini.Set(u"LOGIN", u"PASS", u"kw1234");
+        ini.SetInt(u"LOGIN", u"CHECK", 1);
+        ini.Set(u"FOLDER", u"FOLDER", u"");
+        ini.Set(u"FOLDER", u"NEXTFOLDER", std::u16string(root.u16string()) + u"/");
+        ini.SetInt(u"FOLDER", u"CHANGE", 1);
+        ini.Set(u"DISP", u"FOLDERNAME", u"箱");
+        ini.SetInt(u"BACKUP", u"HINDO", 1);
+        ini.SetInt(u"BACKUP", u"JIKOKUHH", 2);
+        ini.SetInt(u"BACKUP", u"RETRYCNT", 1);
+        ini.SetInt(u"BACKUP", u"RETRYWAIT", 10000);
+        ini.Save(settings);
     }
     void TearDown() override {
         unsetenv("XDG_RUNTIME_DIR");
@@ -55,23 +55,23 @@ protected:
     }
 
     void serve(sim::Faults faults = {}) {
-        ASSERT_TRUE(sim::seedMainUnit(unit).ok);
+        ASSERT_TRUE(sim::SeedMainUnit(unit).ok);
         sim::Options o;
         o.root = unit;
         o.user = "qermo";
         o.password = "kw1234";
         o.faults = faults;
         server = std::make_unique<sim::MainUnitServer>(o);
-        ASSERT_TRUE(server->start());
-        setenv("PLOVA_FTP_PORT", std::to_string(server->port()).c_str(), 1);
+        ASSERT_TRUE(server->Start());
+        setenv("PLOVA_FTP_PORT", std::to_string(server->Port()).c_str(), 1);
     }
 
     testkit::CliOutcome run(Args args = {}) {
         if (args.empty()) args = {"--settings", settings.string()};
-        return testkit::runCommandCaptured("backup", args);
+        return testkit::RunCommandCaptured("backup", args);
     }
     std::u16string key(const char16_t* section, const char16_t* name) {
-        return readProfileString(settings, section, name, u"(none)");
+        return ReadProfileString(settings, section, name, u"(none)");
     }
 };
 
@@ -87,7 +87,7 @@ TEST_F(BackupCommandTest, BacksUpIntoTheNextRootFolderAndRecordsTheResultOnly) {
         // Beside the month folders only the hidden lock of the backups into the root.
         if (e.path().filename() == ".plova-backup.lock") continue;
         ASSERT_EQ(e.path().filename().string().rfind("BU_", 0), 0u) << e.path();
-        EXPECT_EQ(readProfileString(e.path() / "backup_info.ini", u"BACKUPINF", u"YFLAG"), u"完了");
+        EXPECT_EQ(ReadProfileString(e.path() / "backup_info.ini", u"BACKUPINF", u"YFLAG"), u"完了");
         ++months;
     }
     EXPECT_GE(months, 3);
@@ -115,12 +115,12 @@ TEST_F(BackupCommandTest, RefusesWhatItCannotDo) {
         {"bad arguments", [] {}, {"--folder", "x"}, kUsage, "expects [--settings FILE]"},
         {"no settings file", [] {}, {"--settings", (dir / "none.ini").string()}, kFailed, "no settings file"},
         {"login not stored",
-         [&] { writeProfileInt(settings, u"LOGIN", u"CHECK", 0); },
+         [&] { WriteProfileInt(settings, u"LOGIN", u"CHECK", 0); },
          {},
          kFailed,
          "LOGIN CHECK is 0"},
         {"no root folder",
-         [&] { writeProfileString(settings, u"FOLDER", u"NEXTFOLDER", u""); },
+         [&] { WriteProfileText(settings, u"FOLDER", u"NEXTFOLDER", u""); },
          {},
          kFailed,
          "no root folder"},
@@ -140,8 +140,8 @@ TEST_F(BackupCommandTest, RefusesWhatItCannotDo) {
 TEST_F(BackupCommandTest, RefusesOnlyWhileAWindowRunsOnTheSameSettingsFile) {
     serve();
     {
-        const FileLock window = lockBeside(settings);
-        ASSERT_TRUE(window.held());
+        const FileLock window = LockBeside(settings);
+        ASSERT_TRUE(window.Held());
         const testkit::CliOutcome r = run();
         EXPECT_EQ(r.code, kBusy);
         EXPECT_NE(r.err.find("the program is running on " + settings.string()), std::string::npos) << r.err;
@@ -152,7 +152,7 @@ TEST_F(BackupCommandTest, RefusesOnlyWhileAWindowRunsOnTheSameSettingsFile) {
         // A settings file that is not there is said first, with its path,
         // whatever runs meanwhile.
         const fs::path none = dir / "none.ini";
-        const FileLock held = lockBeside(none);
+        const FileLock held = LockBeside(none);
         SingleInstanceLock session("PLOVA-Kw");
         const testkit::CliOutcome missing = run({"--settings", none.string()});
         EXPECT_EQ(missing.code, kFailed);
@@ -162,7 +162,7 @@ TEST_F(BackupCommandTest, RefusesOnlyWhileAWindowRunsOnTheSameSettingsFile) {
     // window in this session, leave this one free to run.
     const fs::path other = dir / "other.ini";
     fs::copy_file(settings, other);
-    const FileLock window = lockBeside(other);
+    const FileLock window = LockBeside(other);
     SingleInstanceLock session("PLOVA-Kw");
     const testkit::CliOutcome r = run();
     EXPECT_EQ(r.code, kOk) << r.err;
@@ -181,8 +181,8 @@ TEST_F(BackupCommandTest, TheSettingsFileKeepsEverythingItHeldItsModeAndItsLink)
     fs::permissions(real, fs::perms(0644));
     ASSERT_EQ(run().code, kOk);
     EXPECT_TRUE(fs::is_symlink(settings));
-    EXPECT_EQ(readProfileString(real, u"BACKUP", u"ZENKAIKA"), u"1");
-    EXPECT_EQ(readProfileString(real, u"LOGIN", u"PASS"), u"kw1234");
+    EXPECT_EQ(ReadProfileString(real, u"BACKUP", u"ZENKAIKA"), u"1");
+    EXPECT_EQ(ReadProfileString(real, u"LOGIN", u"PASS"), u"kw1234");
     EXPECT_EQ(fs::status(real).permissions() & fs::perms::all, fs::perms(0600));
 
     // The file cannot be read by the time the run ends (it grew past what a
@@ -190,19 +190,19 @@ TEST_F(BackupCommandTest, TheSettingsFileKeepsEverythingItHeldItsModeAndItsLink)
     testkit::ScriptedPump pump;
     ScopedPorts scope(Ports{nullptr, nullptr, &pump, nullptr, nullptr, nullptr, nullptr});
     std::uintmax_t grown = 0;
-    pump.every([&] {
+    pump.Every([&] {
         if (grown != 0) return;
         std::ofstream(real, std::ios::app) << std::string(kMaxProfileBytes, ';');
         grown = fs::file_size(real);
     });
-    writeProfileInt(real, u"BACKUP", u"ZENKAIKA", 7);
+    WriteProfileInt(real, u"BACKUP", u"ZENKAIKA", 7);
     const testkit::CliOutcome r = run();
     EXPECT_EQ(r.code, kFailed);
     EXPECT_NE(r.err.find("the result could not be written"), std::string::npos) << r.err;
     ASSERT_NE(grown, 0u);
     EXPECT_EQ(fs::file_size(real), grown);
     std::string head;
-    ASSERT_TRUE(readRange(real, 0, 64, head));
+    ASSERT_TRUE(ReadRange(real, 0, 64, head));
     EXPECT_EQ(head.rfind("[LOGIN]", 0), 0u) << head;
 }
 
@@ -215,13 +215,13 @@ TEST_F(BackupCommandTest, TwoBackupsAtOnceTheSecondRefusedEveryFileWhole) {
     const fs::path other = dir / "other.ini";
     fs::copy_file(settings, other);
     testkit::CliProcess first(PLOVA_CLI_PATH, {"backup", "--settings", settings.string()}, dir / "first.err");
-    ASSERT_TRUE(first.waitFor("messages on the main unit")) << first.err();
+    ASSERT_TRUE(first.WaitFor("messages on the main unit")) << first.Err();
     const testkit::CliOutcome second = run({"--settings", other.string()});
     EXPECT_EQ(second.code, kBusy) << second.err;
     EXPECT_NE(second.err.find("another backup is running into the root folder"), std::string::npos) << second.err;
-    EXPECT_EQ(readProfileString(other, u"BACKUP", u"ZENKAIKA", u"(none)"), u"(none)");
+    EXPECT_EQ(ReadProfileString(other, u"BACKUP", u"ZENKAIKA", u"(none)"), u"(none)");
 
-    ASSERT_EQ(first.wait(), kOk) << first.err();
+    ASSERT_EQ(first.Wait(), kOk) << first.Err();
     int files = 0;
     for (const auto& e : fs::recursive_directory_iterator(root)) {
         const std::string ext = e.path().extension().string();
@@ -242,10 +242,10 @@ TEST_F(BackupCommandTest, AFailedRunExitsNonZeroAndRecordsTheFailure) {
     // Nothing listens on the port: two login attempts, about seven seconds apart.
     {
         sim::Options o;
-        o.root = dir.path();
+        o.root = dir.Path();
         sim::MainUnitServer gone(o);
-        ASSERT_TRUE(gone.start());
-        setenv("PLOVA_FTP_PORT", std::to_string(gone.port()).c_str(), 1);
+        ASSERT_TRUE(gone.Start());
+        setenv("PLOVA_FTP_PORT", std::to_string(gone.Port()).c_str(), 1);
     }
     const testkit::CliOutcome r = run();
     EXPECT_EQ(r.code, kFailed);
@@ -256,7 +256,7 @@ TEST_F(BackupCommandTest, AFailedRunExitsNonZeroAndRecordsTheFailure) {
     EXPECT_EQ(key(u"BACKUP", u"YOTEIBI").size(), 12u);
     for (auto& e : fs::directory_iterator(root))
         if (e.is_directory()) {
-            EXPECT_EQ(readProfileString(e.path() / "backup_info.ini", u"BACKUPINF", u"YFLAG"), u"未完");
+            EXPECT_EQ(ReadProfileString(e.path() / "backup_info.ini", u"BACKUPINF", u"YFLAG"), u"未完");
         }
 }
 

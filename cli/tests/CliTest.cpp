@@ -46,13 +46,13 @@ protected:
 
 TEST_F(CliTest, RecordsPrintsOneObjectPerValidMessageInOrder) {
     CFileMng::WriteBoxName(box, u"営業");
-    FILESTS_INFO r = sampleRecord();
+    FILESTS_INFO r = SampleRecord();
     r.title = u"件名";
-    writeMessage(box / "202612071500_abc_0012_00002.vmdat", r, sampleBlock(), 100);
-    writeMessage(box / "202612071405_abc_0012_00001.vminf", sampleRecord(), sampleBlock());
-    writeBytes(box / "202612071600_abc_0012_00003.vmdat", "not a message");
+    WriteMessage(box / "202612071500_abc_0012_00002.vmdat", r, SampleBlock(), 100);
+    WriteMessage(box / "202612071405_abc_0012_00001.vminf", SampleRecord(), SampleBlock());
+    WriteBytes(box / "202612071600_abc_0012_00003.vmdat", "not a message");
 
-    const CliOutcome res = runCliCaptured({"records", box.string()});
+    const CliOutcome res = RunCliCaptured({"records", box.string()});
     ASSERT_EQ(res.code, 0) << res.err;
     EXPECT_EQ(res.err, "");
     const auto objs = lines(res.out);
@@ -74,9 +74,9 @@ TEST_F(CliTest, RecordsPrintsOneObjectPerValidMessageInOrder) {
 TEST_F(CliTest, RecordsTakesABoxFolderAKindFolderOrABox) {
     const fs::path extension = folder("f/naisen/2001");
     folder("f/naisen/2002");  // an empty box
-    writeMessage(box / "202612071405_abc_0012_00001.vmdat", sampleRecord(), sampleBlock(), 10);
-    writeMessage(extension / "202612071405_abc_2001_00001.vmdat", sampleRecord(), sampleBlock(), 10);
-    writeResponseMessage(outou, 5);
+    WriteMessage(box / "202612071405_abc_0012_00001.vmdat", SampleRecord(), SampleBlock(), 10);
+    WriteMessage(extension / "202612071405_abc_2001_00001.vmdat", SampleRecord(), SampleBlock(), 10);
+    WriteResponseMessage(outou, 5);
     const fs::path f = root / "f";
     struct Case {
         fs::path folder;
@@ -91,34 +91,34 @@ TEST_F(CliTest, RecordsTakesABoxFolderAKindFolderOrABox) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.folder.string());
-        const CliOutcome r = runCliCaptured({"records", c.folder.string()});
+        const CliOutcome r = RunCliCaptured({"records", c.folder.string()});
         ASSERT_EQ(r.code, kOk) << r.err;
         const auto objs = lines(r.out);
         ASSERT_EQ(objs.size(), c.messages.size());
         for (std::size_t i = 0; i < objs.size(); ++i)
             EXPECT_EQ(fs::path(objs[i]["path"].get<std::string>()).parent_path(), c.messages[i]);
     }
-    const CliOutcome none = runCliCaptured({"records", root.path().string()});
+    const CliOutcome none = RunCliCaptured({"records", root.Path().string()});
     EXPECT_EQ(none.code, kFailed);
     EXPECT_EQ(none.out, "");
     EXPECT_EQ(lineCount(none.err), 1);
 }
 
 TEST_F(CliTest, RecordsOfAMissingFolderFailsWithOneLine) {
-    const CliOutcome res = runCliCaptured({"records", (root / "nowhere").string()});
+    const CliOutcome res = RunCliCaptured({"records", (root / "nowhere").string()});
     EXPECT_NE(res.code, 0);
     EXPECT_EQ(res.out, "");
     EXPECT_EQ(lineCount(res.err), 1);
     EXPECT_NE(res.err.find("nowhere"), std::string::npos);
-    EXPECT_EQ(runCliCaptured({"records"}).code, kUsage);
+    EXPECT_EQ(RunCliCaptured({"records"}).code, kUsage);
 }
 
 TEST_F(CliTest, InspectShowsRecordAndBlockOfEachKindOfFile) {
     const fs::path local = box / "202612071405_abc_0012_00001.vmdat";
-    RecordingBlock b = sampleBlock();
+    RecordingBlock b = SampleBlock();
     b.played = true;
-    writeMessage(local, sampleRecord(), b, 50);
-    json o = json::parse(runCliCaptured({"inspect", local.string()}).out);
+    WriteMessage(local, SampleRecord(), b, 50);
+    json o = json::parse(RunCliCaptured({"inspect", local.string()}).out);
     EXPECT_EQ(o["valid"], true);
     EXPECT_EQ(o["record"]["recording_time"], "00:02:03");
     EXPECT_EQ(o["block"]["magic_ok"], true);
@@ -132,8 +132,8 @@ TEST_F(CliTest, InspectShowsRecordAndBlockOfEachKindOfFile) {
 
     // As the main unit delivers it: a block and no record yet.
     const fs::path delivered = box / "202612071405_abc_0012_00002.vmdat";
-    writeDelivered(delivered, sampleBlock(), 2000);
-    o = json::parse(runCliCaptured({"inspect", delivered.string()}).out);
+    WriteDelivered(delivered, SampleBlock(), 2000);
+    o = json::parse(RunCliCaptured({"inspect", delivered.string()}).out);
     EXPECT_EQ(o["valid"], false);
     EXPECT_FALSE(o.contains("record")) << "it has none";
     EXPECT_EQ(o["block"]["magic_ok"], true);
@@ -147,30 +147,30 @@ TEST_F(CliTest, InspectShowsRecordAndBlockOfEachKindOfFile) {
     for (const Junk& j : {Junk{std::string(1000, '\xff'), "no recording block"},
                           Junk{std::string(5000, 'x'), "no recording block"}, Junk{"RIFF", "shorter than"}}) {
         const fs::path junk = box / "junk.vmdat";
-        writeBytes(junk, j.bytes);
-        const CliOutcome r = runCliCaptured({"inspect", junk.string()});
+        WriteBytes(junk, j.bytes);
+        const CliOutcome r = RunCliCaptured({"inspect", junk.string()});
         EXPECT_EQ(r.code, kFailed);
         EXPECT_EQ(r.out, "");
         EXPECT_NE(r.err.find("not a message file (" + std::string(j.reason)), std::string::npos) << r.err;
         EXPECT_EQ(lineCount(r.err), 1);
     }
 
-    const CliOutcome missing = runCliCaptured({"inspect", (box / "missing.vmdat").string()});
+    const CliOutcome missing = RunCliCaptured({"inspect", (box / "missing.vmdat").string()});
     EXPECT_NE(missing.code, 0);
     EXPECT_EQ(lineCount(missing.err), 1);
 }
 
 TEST_F(CliTest, AdoptBuildsTheRecordsADownloadWould) {
     const std::string stem = "202612071405_abc_0012_00001";
-    RecordingBlock b = sampleBlock();
+    RecordingBlock b = SampleBlock();
     b.played = true;
-    writeDelivered(box / (stem + ".vminf"), b);
-    writeDelivered(box / (stem + ".vmdat"), b, 800);
-    writeDelivered(outou / "202612071405_abc_0005_0005.vmdat", responseBlock(5), 800);
+    WriteDelivered(box / (stem + ".vminf"), b);
+    WriteDelivered(box / (stem + ".vmdat"), b, 800);
+    WriteDelivered(outou / "202612071405_abc_0005_0005.vmdat", ResponseBlock(5), 800);
 
     // The ".vmdat" named first still takes over the ".vminf" record.
     const CliOutcome res =
-        runCliCaptured({"adopt", (box / (stem + ".vmdat")).string(), (box / (stem + ".vminf")).string(),
+        RunCliCaptured({"adopt", (box / (stem + ".vmdat")).string(), (box / (stem + ".vminf")).string(),
                         (outou / "202612071405_abc_0005_0005.vmdat").string()});
     ASSERT_EQ(res.code, 0) << res.err;
     FILESTS_INFO r;
@@ -191,24 +191,24 @@ TEST_F(CliTest, AdoptBuildsTheRecordsADownloadWould) {
 
 TEST_F(CliTest, AdoptRefusesWhatIsNotADeliveredFileAndLeavesItAlone) {
     const fs::path adopted = box / "202612071405_abc_0012_00001.vmdat";
-    writeMessage(adopted, sampleRecord(), sampleBlock(), 100);
+    WriteMessage(adopted, SampleRecord(), SampleBlock(), 100);
     const fs::path tiny = box / "202612071405_abc_0012_00002.vmdat";
-    writeBytes(tiny, bytesOf(buildBlock(sampleBlock())).substr(0, 255));
+    WriteBytes(tiny, BytesOf(BuildBlock(SampleBlock())).substr(0, 255));
     const fs::path noMagic = box / "202612071405_abc_0012_00003.vmdat";
-    writeBytes(noMagic, std::string(2000, 'x'));
+    WriteBytes(noMagic, std::string(2000, 'x'));
     const fs::path good = box / "202612071405_abc_0012_00004.vmdat";
-    writeDelivered(good, sampleBlock(), 100);
-    const std::string a = readBytes(adopted), t = readBytes(tiny), n = readBytes(noMagic);
+    WriteDelivered(good, SampleBlock(), 100);
+    const std::string a = ReadFileBytes(adopted), t = ReadFileBytes(tiny), n = ReadFileBytes(noMagic);
 
-    const CliOutcome res = runCliCaptured({"adopt", adopted.string(), tiny.string(), noMagic.string(), good.string()});
+    const CliOutcome res = RunCliCaptured({"adopt", adopted.string(), tiny.string(), noMagic.string(), good.string()});
     EXPECT_NE(res.code, 0);
     EXPECT_EQ(lineCount(res.err), 3);
     EXPECT_NE(res.err.find("already has a status record"), std::string::npos);
     EXPECT_NE(res.err.find("shorter than"), std::string::npos);
     EXPECT_NE(res.err.find("does not start with"), std::string::npos);
-    EXPECT_EQ(readBytes(adopted), a);
-    EXPECT_EQ(readBytes(tiny), t);
-    EXPECT_EQ(readBytes(noMagic), n);
+    EXPECT_EQ(ReadFileBytes(adopted), a);
+    EXPECT_EQ(ReadFileBytes(tiny), t);
+    EXPECT_EQ(ReadFileBytes(noMagic), n);
     // The one good file among them is adopted.
     EXPECT_TRUE(CFileMng::IsValidMessageFile(good));
 }
@@ -216,14 +216,14 @@ TEST_F(CliTest, AdoptRefusesWhatIsNotADeliveredFileAndLeavesItAlone) {
 // A file the user cannot read is a failure, not an invalid message.
 TEST_F(CliTest, InspectOfAnUnreadableFileFails) {
     const fs::path local = box / "202612071405_abc_0012_00001.vmdat";
-    writeMessage(local, sampleRecord(), sampleBlock(), 50);
+    WriteMessage(local, SampleRecord(), SampleBlock(), 50);
     fs::permissions(local, fs::perms::none);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         // The owner's rights are not enough where the tests run as root.
         if (::geteuid() == 0 && ::setuid(65534) != 0) _exit(99);
-        const CliOutcome res = runCliCaptured({"inspect", local.string()});
+        const CliOutcome res = RunCliCaptured({"inspect", local.string()});
         _exit(res.code != 0 && res.out.empty() && lineCount(res.err) == 1 ? 0 : 1);
     }
     int status = 0;
@@ -235,7 +235,7 @@ TEST_F(CliTest, InspectOfAnUnreadableFileFails) {
 // Whatever stands under "inf.ini" — a pipe, an endless device — the box is
 // listed at once, with no box name, and memory stays small.
 TEST_F(CliTest, RecordsIsNeitherHeldNorFloodedByTheBoxNameFile) {
-    writeMessage(box / "202612071405_abc_0012_00001.vmdat", sampleRecord(), sampleBlock(), 10);
+    WriteMessage(box / "202612071405_abc_0012_00001.vmdat", SampleRecord(), SampleBlock(), 10);
     const fs::path ini = box / "inf.ini";
     const std::function<void()> makers[] = {
         [&] { ASSERT_EQ(::mkfifo(ini.c_str(), 0600), 0); },
@@ -243,7 +243,7 @@ TEST_F(CliTest, RecordsIsNeitherHeldNorFloodedByTheBoxNameFile) {
     };
     for (const auto& make : makers) {
         make();
-        auto listed = std::async(std::launch::async, [&] { return runCliCaptured({"records", box.string()}); });
+        auto listed = std::async(std::launch::async, [&] { return RunCliCaptured({"records", box.string()}); });
         ASSERT_EQ(listed.wait_for(std::chrono::seconds(20)), std::future_status::ready) << "records hangs";
         const CliOutcome res = listed.get();
         EXPECT_EQ(res.code, 0) << res.err;
@@ -261,7 +261,7 @@ TEST_F(CliTest, AdoptRewritesALargeFileInLittleMemory) {
 #else
     constexpr std::uint64_t kSize = 96ull << 20;
     const fs::path big = box / "202612071405_abc_0012_00001.vmdat";
-    writeDelivered(big, sampleBlock(), 100);
+    WriteDelivered(big, SampleBlock(), 100);
     fs::resize_file(big, kSize);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
@@ -276,7 +276,7 @@ TEST_F(CliTest, AdoptRewritesALargeFileInLittleMemory) {
             const rlimit r{limit, limit};
             if (::setrlimit(RLIMIT_AS, &r) != 0) _exit(97);
         }
-        _exit(runCliCaptured({"adopt", big.string()}).code);
+        _exit(RunCliCaptured({"adopt", big.string()}).code);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
@@ -290,26 +290,26 @@ TEST_F(CliTest, AdoptRewritesALargeFileInLittleMemory) {
 // Names from the file system reach the output as they are, except control
 // characters: one file is one line.
 TEST_F(CliTest, OutputAndMessagesStayOneLinePerFile) {
-    EXPECT_EQ(printable("a\nb\rc\td\x7f\x01\xe5\x96\xb6"), "a\\x0ab\\x0dc\\x09d\\x7f\\x01\xe5\x96\xb6");
+    EXPECT_EQ(Printable("a\nb\rc\td\x7f\x01\xe5\x96\xb6"), "a\\x0ab\\x0dc\\x09d\\x7f\\x01\xe5\x96\xb6");
     const fs::path odd = box / "two\nlines.vmdat";
-    writeDelivered(odd, sampleBlock(), 10);
-    CliOutcome res = runCliCaptured({"adopt", odd.string()});
+    WriteDelivered(odd, SampleBlock(), 10);
+    CliOutcome res = RunCliCaptured({"adopt", odd.string()});
     EXPECT_EQ(res.code, 0) << res.err;
     EXPECT_EQ(lineCount(res.out), 1) << res.out;
-    res = runCliCaptured({"adopt", odd.string()});
+    res = RunCliCaptured({"adopt", odd.string()});
     EXPECT_NE(res.code, 0);
     EXPECT_EQ(lineCount(res.err), 1) << res.err;
 }
 
 TEST(CliHelp, HelpListsEveryCommandAndUnknownCommandsFail) {
-    const CliOutcome help = runCliCaptured({"--help"});
+    const CliOutcome help = RunCliCaptured({"--help"});
     EXPECT_EQ(help.code, 0);
-    for (const Command* c : commands()) EXPECT_NE(help.out.find(c->name), std::string::npos);
-    EXPECT_EQ(runCliCaptured({"adopt", "--help"}).code, 0);
-    const CliOutcome bad = runCliCaptured({"frobnicate"});
+    for (const Command* c : Commands()) EXPECT_NE(help.out.find(c->name), std::string::npos);
+    EXPECT_EQ(RunCliCaptured({"adopt", "--help"}).code, 0);
+    const CliOutcome bad = RunCliCaptured({"frobnicate"});
     EXPECT_EQ(bad.code, kUsage);
     EXPECT_EQ(lineCount(bad.err), 1);
-    EXPECT_NE(runCliCaptured({}).code, 0);
+    EXPECT_NE(RunCliCaptured({}).code, 0);
 }
 
 // The binary itself: exit status and stderr as a script sees them.
@@ -322,7 +322,7 @@ TEST(CliBinary, ExitStatusAndStderrOfTheProgram) {
     EXPECT_EQ(shell(exe + " --help >/dev/null"), 0);
     const fs::path errFile = fs::temp_directory_path() / ("plova-cli-err-" + std::to_string(::getpid()));
     EXPECT_NE(shell(exe + " records /nonexistent/folder >/dev/null 2>" + errFile.string()), 0);
-    const std::string err = readBytes(errFile);
+    const std::string err = ReadFileBytes(errFile);
     fs::remove(errFile);
     EXPECT_EQ(lineCount(err), 1);
     EXPECT_EQ(err.rfind("plova-cli: records: ", 0), 0u);

@@ -16,11 +16,11 @@ namespace {
 
 class ConvertCommand : public ::testing::Test {
 protected:
-    CliOutcome convert(const cli::Args& args) { return runCommandCaptured("convert", args); }
+    CliOutcome convert(const cli::Args& args) { return RunCommandCaptured("convert", args); }
 
     fs::path message(const std::string& name, std::size_t speechBytes) {
         const fs::path p = dir / name;
-        writeMessage(p, sampleRecord(), sampleBlock(), speechBytes);
+        WriteMessage(p, SampleRecord(), SampleBlock(), speechBytes);
         return p;
     }
 
@@ -55,10 +55,10 @@ TEST_F(ConvertCommand, TheLevelComesFromTheOptionElseTheSettings) {
     const auto converted = [&](std::vector<std::string> options) {
         options.insert(options.begin(), m.string());
         EXPECT_EQ(convert(options).code, cli::kOk);
-        return readBytes(wav);
+        return ReadFileBytes(wav);
     };
     const fs::path settings = dir / "PLOVA.ini";
-    ASSERT_TRUE(writeProfileInt(settings, u"CODEC", u"LEVELRVORWAV", 250));  // -6 dB in its low byte
+    ASSERT_TRUE(WriteProfileInt(settings, u"CODEC", u"LEVELRVORWAV", 250));  // -6 dB in its low byte
 
     const std::string plain = converted({});
     const std::string quieter = converted({"--level", "-6"});
@@ -70,7 +70,7 @@ TEST_F(ConvertCommand, TheLevelComesFromTheOptionElseTheSettings) {
     EXPECT_EQ(missing.code, cli::kUsage);
     EXPECT_EQ(lines(missing.err), 1u);
     EXPECT_NE(missing.err.find("none.ini: no such file"), std::string::npos) << missing.err;
-    EXPECT_EQ(convert({m.string(), "--settings", dir.path().string()}).code, cli::kUsage);
+    EXPECT_EQ(convert({m.string(), "--settings", dir.Path().string()}).code, cli::kUsage);
 }
 
 TEST_F(ConvertCommand, ANameWithALineFeedStaysOnOneLine) {
@@ -96,7 +96,7 @@ TEST_F(ConvertCommand, RefusesWhatItCannotConvert) {
     EXPECT_EQ(r.code, cli::kFailed);
     EXPECT_NE(r.err.find("not a voice-data file"), std::string::npos) << r.err;
 
-    ports.disk.set(4095);
+    ports.disk.Set(4095);
     r = convert({m.string()});
     EXPECT_EQ(r.code, cli::kFailed);
     EXPECT_NE(r.err.find("not enough free disk space"), std::string::npos) << r.err;

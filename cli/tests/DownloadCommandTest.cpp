@@ -19,17 +19,17 @@ namespace {
 class DownloadCommandTest : public ::testing::Test, public DownloadFixture {
 protected:
     void SetUp() override {
-        putMessage(remoteBox("rusuroku", "0001"), "0001", 1, 6000);
-        putMessage(remoteBox("rusuroku", "0002"), "0002", 2, 7000);
-        putMessage(remoteBox("naisen", "2001"), "2001", 3, 8000);
-        putResponse(disk / "outou", "202612010900", 5, 4000);
-        port = std::to_string(server->port());
+        PutMessage(RemoteBox("rusuroku", "0001"), "0001", 1, 6000);
+        PutMessage(RemoteBox("rusuroku", "0002"), "0002", 2, 7000);
+        PutMessage(RemoteBox("naisen", "2001"), "2001", 3, 8000);
+        PutResponse(disk / "outou", "202612010900", 5, 4000);
+        port = std::to_string(server->Port());
     }
     int run(cli::Args options, bool withPort = true) {
         cli::Args args{"download", "--host", "127.0.0.1", "--user", "admin", "--folder", boxFolder.string()};
         if (withPort) args.insert(args.end(), {"--port", port});
         args.insert(args.end(), options.begin(), options.end());
-        ran = testkit::runCliCaptured(args);
+        ran = testkit::RunCliCaptured(args);
         return ran.code;
     }
     std::string port;
@@ -40,34 +40,34 @@ TEST_F(DownloadCommandTest, BuildsTheFolderFetchesEverythingAndSucceedsAgainOnAS
     ASSERT_EQ(run({"--password", "admin"}), cli::kOk) << ran.err << ran.out;
     EXPECT_EQ(ran.out, "フォルダのダウンロードが正常に完了しました。\nファイルのダウンロードが正常に完了しました。\n");
     EXPECT_NE(ran.err.find("/rusuroku/0002"), std::string::npos) << ran.err;
-    EXPECT_TRUE(fs::exists(localBox("naisen", "2001") / messageName("2001", 3, ".vmdat")));
-    EXPECT_TRUE(fs::exists(boxFolder / "outou" / responseName("202612010900", 5)));
-    EXPECT_EQ(CFileMng::ReadMake(localBox("rusuroku", "0001")), store::kMakeComplete);
-    EXPECT_TRUE(noTornMessages());
+    EXPECT_TRUE(fs::exists(LocalBox("naisen", "2001") / MessageName("2001", 3, ".vmdat")));
+    EXPECT_TRUE(fs::exists(boxFolder / "outou" / ResponseName("202612010900", 5)));
+    EXPECT_EQ(CFileMng::ReadMake(LocalBox("rusuroku", "0001")), store::kMakeComplete);
+    EXPECT_TRUE(NoTornMessages());
 
     ASSERT_EQ(run({"--password", "admin"}), cli::kOk) << ran.err;
     EXPECT_EQ(ran.out, "ファイルのダウンロードが正常に完了しました。\n");
 }
 
 TEST_F(DownloadCommandTest, ChosenBoxesKindsPasswordFileAndPortFromTheEnvironment) {
-    const fs::path secret = temp.path() / "secret";
+    const fs::path secret = temp.Path() / "secret";
     std::ofstream(secret) << "admin\r\nignored\n";
     ::setenv(ftp::kPortVariable, port.c_str(), 1);
     const int code = run({"--password-file", secret.string(), "--kind", "info", "--box", "naisen/2001"}, false);
     ::unsetenv(ftp::kPortVariable);
     ASSERT_EQ(code, cli::kOk) << ran.err;
-    EXPECT_EQ(filesUnder(localBox("naisen", "2001")),
-              (std::vector<std::string>{messageName("2001", 3, ".vminf"), "inf.ini"}));
-    EXPECT_EQ(filesUnder(localBox("rusuroku", "0001")), std::vector<std::string>{"inf.ini"});
-    EXPECT_TRUE(filesUnder(boxFolder / "outou").size() == 1) << "only inf.ini: kind info never fetches responses";
+    EXPECT_EQ(FilesUnder(LocalBox("naisen", "2001")),
+              (std::vector<std::string>{MessageName("2001", 3, ".vminf"), "inf.ini"}));
+    EXPECT_EQ(FilesUnder(LocalBox("rusuroku", "0001")), std::vector<std::string>{"inf.ini"});
+    EXPECT_TRUE(FilesUnder(boxFolder / "outou").size() == 1) << "only inf.ini: kind info never fetches responses";
 
     // An unknown box is an error before anything is fetched, also one that
     // the box folder has but the main unit does not list.
     EXPECT_EQ(run({"--password", "admin", "--box", "naisen/9999"}), cli::kUsage);
-    makeLocalBox("rusuroku", "0404");
+    MakeLocalBox("rusuroku", "0404");
     EXPECT_EQ(run({"--password", "admin", "--box", "rusuroku/0001", "--box", "rusuroku/0404"}), cli::kUsage);
     EXPECT_NE(ran.err.find("the main unit has no such box: rusuroku/0404"), std::string::npos) << ran.err;
-    EXPECT_EQ(filesUnder(localBox("rusuroku", "0001")), std::vector<std::string>{"inf.ini"});
+    EXPECT_EQ(FilesUnder(LocalBox("rusuroku", "0001")), std::vector<std::string>{"inf.ini"});
 }
 
 TEST_F(DownloadCommandTest, UsageMistakesAndFailuresAreNonZero) {
@@ -91,17 +91,17 @@ TEST_F(DownloadCommandTest, UsageMistakesAndFailuresAreNonZero) {
 
     // A main unit that fails mid-run: the communication error on stdout, status 1.
     ASSERT_EQ(run({"--password", "admin", "--kind", "info"}), cli::kOk);
-    setFaults([](sim::Faults& f) { f.refuseRetr[messageName("0002", 2, ".vmdat")] = 451; });
+    SetFaults([](sim::Faults& f) { f.refuseRetr[MessageName("0002", 2, ".vmdat")] = 451; });
     EXPECT_EQ(run({"--password", "admin"}), cli::kFailed);
     EXPECT_EQ(ran.out, "通信エラーが発生しました。\n");
-    EXPECT_TRUE(noTornMessages());
+    EXPECT_TRUE(NoTornMessages());
 }
 
 // A run that falls short says why on stderr, from what the procedures
 // reported, and still exits 1.
 TEST_F(DownloadCommandTest, AFailureNamesItsReason) {
     ASSERT_EQ(run({"--password", "admin", "--kind", "info"}), cli::kOk) << ran.err;
-    const std::string voice = messageName("0002", 2, ".vmdat");
+    const std::string voice = MessageName("0002", 2, ".vmdat");
     const struct {
         std::function<void(sim::Faults&)> faults;
         cli::Args args;
@@ -115,7 +115,7 @@ TEST_F(DownloadCommandTest, AFailureNamesItsReason) {
         {[](sim::Faults& f) { f.endlessRetr = true; }, {}, "communication error with the main unit"},
     };
     for (const auto& r : rows) {
-        setFaults([&](sim::Faults& f) {
+        SetFaults([&](sim::Faults& f) {
             f = sim::Faults{};
             r.faults(f);
         });
@@ -129,20 +129,20 @@ TEST_F(DownloadCommandTest, AFailureNamesItsReason) {
 // A box folder whose name holds a line feed is named on one line; what a
 // killed conversion left in a box goes once it is an hour old.
 TEST_F(DownloadCommandTest, NamesStayOneLineAndWhatKilledRunsLeftIsSwept) {
-    const fs::path folder = temp.path() / "two\nlines";
+    const fs::path folder = temp.Path() / "two\nlines";
     cli::Args args{"download",   "--host", "127.0.0.1", "--port",        port,     "--user", "admin",
                    "--password", "admin",  "--folder",  folder.string(), "--kind", "info"};
-    ran = testkit::runCliCaptured(args);
+    ran = testkit::RunCliCaptured(args);
     ASSERT_EQ(ran.code, cli::kOk) << ran.err;
-    EXPECT_NE(ran.err.find("building the box folders in " + temp.path().string() + "/two\\x0alines\n"),
+    EXPECT_NE(ran.err.find("building the box folders in " + temp.Path().string() + "/two\\x0alines\n"),
               std::string::npos)
         << ran.err;
     const fs::path stale = folder / "rusuroku" / "0001" / ".plova-tmp-killed";
     const fs::path fresh = folder / "outou" / ".plova-tmp-running";
-    testkit::writeBytes(stale, "half a WAV file");
-    testkit::writeBytes(fresh, "being written");
+    testkit::WriteBytes(stale, "half a WAV file");
+    testkit::WriteBytes(fresh, "being written");
     fs::last_write_time(stale, fs::file_time_type::clock::now() - std::chrono::hours(2));
-    ran = testkit::runCliCaptured(args);
+    ran = testkit::RunCliCaptured(args);
     ASSERT_EQ(ran.code, cli::kOk) << ran.err;
     EXPECT_FALSE(fs::exists(stale));
     EXPECT_TRUE(fs::exists(fresh));
@@ -151,26 +151,26 @@ TEST_F(DownloadCommandTest, NamesStayOneLineAndWhatKilledRunsLeftIsSwept) {
 // Two downloads into one box folder at once: the second says another run is
 // working there and does nothing; the first leaves every message whole.
 TEST_F(DownloadCommandTest, TwoRunsAtOnceTheSecondRefusedEveryFileWhole) {
-    for (int n = 4; n <= 9; ++n) putMessage(remoteBox("rusuroku", "0001"), "0001", n, 20'000);
-    setFaults([](sim::Faults& f) { f.stallMillis = 150; });
+    for (int n = 4; n <= 9; ++n) PutMessage(RemoteBox("rusuroku", "0001"), "0001", n, 20'000);
+    SetFaults([](sim::Faults& f) { f.stallMillis = 150; });
     testkit::CliProcess first(PLOVA_CLI_PATH,
                               {"download", "--host", "127.0.0.1", "--port", port, "--user", "admin", "--password",
                                "admin", "--folder", boxFolder.string()},
-                              temp.path() / "first.err");
-    ASSERT_TRUE(first.waitFor("items on the main unit")) << first.err();
+                              temp.Path() / "first.err");
+    ASSERT_TRUE(first.WaitFor("items on the main unit")) << first.Err();
     EXPECT_EQ(run({"--password", "admin"}), cli::kBusy) << ran.err;
     EXPECT_NE(ran.err.find("another run is working on " + boxFolder.string()), std::string::npos) << ran.err;
     EXPECT_TRUE(ran.out.empty()) << ran.out;
 
-    ASSERT_EQ(first.wait(), cli::kOk) << first.err();
-    EXPECT_TRUE(noTornMessages());
+    ASSERT_EQ(first.Wait(), cli::kOk) << first.Err();
+    EXPECT_TRUE(NoTornMessages());
     for (int n = 1; n <= 9; ++n) {
-        const fs::path voice = localBox("rusuroku", "0001") / messageName("0001", n, ".vmdat");
+        const fs::path voice = LocalBox("rusuroku", "0001") / MessageName("0001", n, ".vmdat");
         if (n == 2 || n == 3) continue;  // in other boxes
         EXPECT_TRUE(CFileMng::IsValidMessageFile(voice)) << voice;
     }
     // Afterwards the folder is free again.
-    setFaults([](sim::Faults& f) { f.stallMillis = 0; });
+    SetFaults([](sim::Faults& f) { f.stallMillis = 0; });
     EXPECT_EQ(run({"--password", "admin"}), cli::kOk) << ran.err;
 }
 

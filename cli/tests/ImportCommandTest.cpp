@@ -28,20 +28,20 @@ namespace {
 class ImportCommand : public ::testing::Test {
 protected:
     void SetUp() override {
-        fs::create_directories(box.path() / "rusuroku");
-        fs::create_directories(box.path() / "naisen");
+        fs::create_directories(box.Path() / "rusuroku");
+        fs::create_directories(box.Path() / "naisen");
         WriteWav8k(speech8k, original);
     }
-    bool ScratchHoldsImportFiles() const { return !fs::is_empty(scratch.path()); }
+    bool scratchHoldsImportFiles() const { return !fs::is_empty(scratch.Path()); }
 
     CliOutcome import(const fs::path& audio, const std::string& number, cli::Args more = {}) {
-        cli::Args args{"import", audio.string(), "--number", number, "--folder", box.path().string()};
+        cli::Args args{"import", audio.string(), "--number", number, "--folder", box.Path().string()};
         args.insert(args.end(), more.begin(), more.end());
-        return runCliCaptured(args);
+        return RunCliCaptured(args);
     }
 
     fs::path converted(const std::string& name, const std::string& options) {
-        const fs::path p = src.path() / name;
+        const fs::path p = src.Path() / name;
         EXPECT_TRUE(FfmpegConvert(PLOVA_FFMPEG, speech8k, options, p));
         return p;
     }
@@ -50,9 +50,9 @@ protected:
     OwnScratchFolder scratch;  // the intermediate files go to a scratch folder of this test's own
     TempFolder box{"cli-import-box"};
     TempFolder src{"cli-import-src"};
-    fs::path outou = box.path() / "outou";
+    fs::path outou = box.Path() / "outou";
     const std::vector<std::int16_t> original = SynthesizeSpeech(400);  // 4 s
-    fs::path speech8k = src.path() / "speech.wav";
+    fs::path speech8k = src.Path() / "speech.wav";
 };
 
 TEST_F(ImportCommand, AnyAudioImportsAndDecodesBackToTheSourcesSpeech) {
@@ -81,9 +81,9 @@ TEST_F(ImportCommand, AnyAudioImportsAndDecodesBackToTheSourcesSpeech) {
         ASSERT_TRUE(fs::exists(copy));
         if (c.copyExtension == ".WAV") {
             const auto format = ReadWavFormat(copy);
-            EXPECT_TRUE(format && (c.name.ends_with(".wav") || format->isCodecFormat()));
+            EXPECT_TRUE(format && (c.name.ends_with(".wav") || format->IsCodecFormat()));
         }
-        EXPECT_EQ(sortedNames(outou).size(), 2u);
+        EXPECT_EQ(SortedNames(outou).size(), 2u);
 
         // Decoded with the program's own decoder, the message is the source's speech.
         ASSERT_TRUE(store::ConvertToWav(voice, 0));
@@ -91,18 +91,18 @@ TEST_F(ImportCommand, AnyAudioImportsAndDecodesBackToTheSourcesSpeech) {
         EXPECT_NEAR(static_cast<double>(back.size()), static_cast<double>(original.size()), 8000 * 0.15);
         EXPECT_GE(AlignedCorrelation(original, back, 2000), 0.75);
     }
-    EXPECT_FALSE(ScratchHoldsImportFiles());
+    EXPECT_FALSE(scratchHoldsImportFiles());
 }
 
 TEST_F(ImportCommand, AFailedImportLeavesTheOlderMessageAndNoTemporaryFile) {
     ASSERT_EQ(import(speech8k, "9").code, cli::kOk);
-    const std::vector<std::string> before = sortedNames(outou);
+    const std::vector<std::string> before = SortedNames(outou);
     const std::string oldVoice = before[1];
-    const std::string oldBytes = readBytes(outou / oldVoice);
+    const std::string oldBytes = ReadFileBytes(outou / oldVoice);
 
-    const fs::path notAudio = src.path() / "notes.mp3";
-    writeBytes(notAudio, std::string(5000, 'x'));
-    const fs::path tooLong = src.path() / "long.wav";
+    const fs::path notAudio = src.Path() / "notes.mp3";
+    WriteBytes(notAudio, std::string(5000, 'x'));
+    const fs::path tooLong = src.Path() / "long.wav";
     WriteWav8k(tooLong, std::vector<std::int16_t>(602 * 8000, 0));
     struct Case {
         fs::path audio;
@@ -111,49 +111,49 @@ TEST_F(ImportCommand, AFailedImportLeavesTheOlderMessageAndNoTemporaryFile) {
     const Case cases[] = {
         {notAudio, "not audio"},
         {tooLong, "too long"},
-        {src.path() / "missing.wav", "cannot read"},
+        {src.Path() / "missing.wav", "cannot read"},
     };
     for (const Case& c : cases) {
         const CliOutcome r = import(c.audio, "9");
         EXPECT_EQ(r.code, cli::kFailed);
         EXPECT_NE(r.err.find(c.why), std::string::npos) << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "one line";
-        EXPECT_EQ(sortedNames(outou), before);
-        EXPECT_EQ(readBytes(outou / oldVoice), oldBytes);
+        EXPECT_EQ(SortedNames(outou), before);
+        EXPECT_EQ(ReadFileBytes(outou / oldVoice), oldBytes);
     }
-    EXPECT_FALSE(ScratchHoldsImportFiles());
+    EXPECT_FALSE(scratchHoldsImportFiles());
 
     // A later import of another number leaves number 9 alone; one of number 9 replaces it.
-    ports.clock.advanceMinutes(1);
+    ports.clock.AdvanceMinutes(1);
     ASSERT_EQ(import(speech8k, "10").code, cli::kOk);
     EXPECT_TRUE(fs::exists(outou / oldVoice));
-    ports.clock.advanceMinutes(1);
+    ports.clock.AdvanceMinutes(1);
     const CliOutcome r = import(speech8k, "9");
     ASSERT_EQ(r.code, cli::kOk);
     EXPECT_FALSE(fs::exists(outou / oldVoice));
     EXPECT_FALSE(fs::exists(outou / before[0])) << "its WAV file goes with it, whatever the case of its extension";
-    EXPECT_EQ(sortedNames(outou).size(), 4u);
+    EXPECT_EQ(SortedNames(outou).size(), 4u);
 }
 
 TEST_F(ImportCommand, Usage) {
     for (const cli::Args& args : std::vector<cli::Args>{
-             {"import", speech8k.string(), "--number", "0", "--folder", box.path().string()},
-             {"import", speech8k.string(), "--number", "301", "--folder", box.path().string()},
-             {"import", speech8k.string(), "--folder", box.path().string()},
-             {"import", speech8k.string(), "--number", "5", "--folder", box.path().string(), "--level", "200"},
-             {"import", speech8k.string(), "--number", "5", "--folder", box.path().string(), "--fast"},
+             {"import", speech8k.string(), "--number", "0", "--folder", box.Path().string()},
+             {"import", speech8k.string(), "--number", "301", "--folder", box.Path().string()},
+             {"import", speech8k.string(), "--folder", box.Path().string()},
+             {"import", speech8k.string(), "--number", "5", "--folder", box.Path().string(), "--level", "200"},
+             {"import", speech8k.string(), "--number", "5", "--folder", box.Path().string(), "--fast"},
          })
-        EXPECT_EQ(runCliCaptured(args).code, cli::kUsage) << args[3];
+        EXPECT_EQ(RunCliCaptured(args).code, cli::kUsage) << args[3];
     {
         // Another run holding the box folder: refused, and nothing is made.
-        const BoxFolderLock other(box.path(), false);
-        ASSERT_TRUE(other.lock().held());
+        const BoxFolderLock other(box.Path(), false);
+        ASSERT_TRUE(other.Lock().Held());
         const CliOutcome r = import(speech8k, "5");
         EXPECT_EQ(r.code, cli::kBusy);
         EXPECT_NE(r.err.find("another run is working on"), std::string::npos) << r.err;
         EXPECT_FALSE(fs::exists(outou));
     }
-    fs::remove_all(box.path() / "naisen");
+    fs::remove_all(box.Path() / "naisen");
     EXPECT_EQ(import(speech8k, "5").code, cli::kUsage);
     EXPECT_FALSE(fs::exists(outou)) << "a folder that is not a box folder gains nothing";
 }
@@ -163,23 +163,23 @@ TEST_F(ImportCommand, Usage) {
 // files in the scratch folder) goes when they are an hour old; what a
 // running import writes now stays.
 TEST_F(ImportCommand, OneLinePerFileAndWhatKilledImportsLeftIsSwept) {
-    const fs::path folder = box.path() / "two\nlines";
+    const fs::path folder = box.Path() / "two\nlines";
     fs::create_directories(folder / "rusuroku" / "0001");
     fs::create_directories(folder / "naisen");
     fs::create_directories(folder / "outou");
     const auto hoursAgo = fs::file_time_type::clock::now() - std::chrono::hours(2);
     const std::vector<fs::path> stale = {folder / "outou" / ".plova-tmp-a-202612071505_MON_A005_0000.WAV",
                                          folder / "rusuroku" / "0001" / ".plova-tmp-b",
-                                         scratch.path() / ".plova-tmp-c.wav"};
+                                         scratch.Path() / ".plova-tmp-c.wav"};
     for (const fs::path& p : stale) {
-        writeBytes(p, "left by a killed run");
+        WriteBytes(p, "left by a killed run");
         fs::last_write_time(p, hoursAgo);
     }
     const fs::path running = folder / "outou" / ".plova-tmp-d-202612071505_MON_A006_0000.WAV";
-    writeBytes(running, "being written");
+    WriteBytes(running, "being written");
 
     cli::Args args{"import", speech8k.string(), "--number", "5", "--folder", folder.string()};
-    const CliOutcome r = runCliCaptured(args);
+    const CliOutcome r = RunCliCaptured(args);
     ASSERT_EQ(r.code, cli::kOk) << r.err;
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
     EXPECT_NE(r.out.find("two\\x0alines"), std::string::npos) << r.out;

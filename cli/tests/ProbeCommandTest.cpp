@@ -14,26 +14,26 @@
 namespace plova {
 namespace {
 namespace fs = std::filesystem;
-using testkit::waitFor;
+using testkit::WaitFor;
 
 class ProbeCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        fs::create_directories(temp.path() / "rusuroku" / "0001");
-        fs::create_directories(temp.path() / "rusuroku" / "0002");
-        fs::create_directories(temp.path() / "naisen" / "0101");
-        fs::create_directories(temp.path() / "outou");
+        fs::create_directories(temp.Path() / "rusuroku" / "0001");
+        fs::create_directories(temp.Path() / "rusuroku" / "0002");
+        fs::create_directories(temp.Path() / "naisen" / "0101");
+        fs::create_directories(temp.Path() / "outou");
         sim::Options options;
-        options.root = temp.path();
+        options.root = temp.Path();
         server = std::make_unique<sim::MainUnitServer>(options);
-        ASSERT_TRUE(server->start());
-        port = std::to_string(server->port());
+        ASSERT_TRUE(server->Start());
+        port = std::to_string(server->Port());
     }
 
     int probe(const cli::Args& options) {
         cli::Args args{"probe"};
         args.insert(args.end(), options.begin(), options.end());
-        ran = testkit::runCliCaptured(args);
+        ran = testkit::RunCliCaptured(args);
         return ran.code;
     }
 
@@ -51,14 +51,14 @@ TEST_F(ProbeCommandTest, PrintsTheLoginResultAndTheThreeListings) {
     EXPECT_EQ(json["rusuroku"], (nlohmann::json{"0001", "0002"}));
     EXPECT_EQ(json["naisen"], (nlohmann::json{"0101"}));
     EXPECT_NE(std::find(json["root"].begin(), json["root"].end(), "outou"), json["root"].end());
-    EXPECT_TRUE(waitFor([&] { return server->sessionsOpen() == 0; }));  // logged out
+    EXPECT_TRUE(WaitFor([&] { return server->SessionsOpen() == 0; }));  // logged out
 }
 
 TEST_F(ProbeCommandTest, RefusalsAndUsage) {
     EXPECT_EQ(probe({"--host", "127.0.0.1", "--port", port, "--user", "admin", "--password", "x"}), cli::kFailed);
     EXPECT_EQ(nlohmann::json::parse(ran.out)["login"], "login refused");
     EXPECT_EQ(ran.err, "plova-cli: probe: login refused (127.0.0.1)\n");
-    server->stop();
+    server->Stop();
     EXPECT_EQ(probe({"--host", "127.0.0.1", "--port", port, "--user", "admin", "--password", "admin"}), cli::kFailed);
     EXPECT_EQ(ran.err, "plova-cli: probe: connection failed (127.0.0.1)\n");
 

@@ -23,16 +23,16 @@ protected:
         sim::Options options;
         options.root = disk;
         server = std::make_unique<sim::MainUnitServer>(options);
-        ASSERT_TRUE(server->start());
+        ASSERT_TRUE(server->Start());
     }
 
     int upload(cli::Args args) {
         args.insert(args.begin(), "upload");
-        ran = testkit::runCliCaptured(args);
+        ran = testkit::RunCliCaptured(args);
         return ran.code;
     }
     cli::Args link() const {
-        return {"--host", "127.0.0.1", "--port",     std::to_string(server->port()),
+        return {"--host", "127.0.0.1", "--port",     std::to_string(server->Port()),
                 "--user", "admin",     "--password", "admin"};
     }
     static cli::Args with(cli::Args files, const cli::Args& options) {
@@ -40,18 +40,18 @@ protected:
         return files;
     }
     fs::path message(int number, std::size_t speechBytes = 3000) {
-        return writeResponseMessage(outou, number, speechBytes, 7).path();
+        return WriteResponseMessage(outou, number, speechBytes, 7).Path();
     }
     void setFaults(const std::function<void(sim::Faults&)>& change) {
-        sim::Faults f = server->faults();
+        sim::Faults f = server->CurrentFaults();
         change(f);
-        server->setFaults(f);
+        server->SetFaults(f);
     }
 
     TestPorts ports;
     TempFolder temp{"cli-upload"};
-    fs::path disk = temp.path() / "disk";
-    fs::path outou = temp.path() / "box" / "outou";
+    fs::path disk = temp.Path() / "disk";
+    fs::path outou = temp.Path() / "box" / "outou";
     std::unique_ptr<sim::MainUnitServer> server;
     testkit::CliOutcome ran;  // what the last run printed
 };
@@ -60,21 +60,21 @@ TEST_F(UploadCommand, OneLinePerFileAndExitZeroOnlyWhenAllAreAccepted) {
     const fs::path a = message(10), b = message(11);
     ASSERT_EQ(upload(with({a.string(), b.string()}, link())), cli::kOk) << ran.err;
     EXPECT_EQ(ran.out, a.string() + ": accepted\n" + b.string() + ": accepted\n");
-    EXPECT_EQ(playedMarkOf(a), 1);
-    EXPECT_EQ(playedMarkOf(b), 1);
-    EXPECT_EQ(readBytes(disk / "outou" / a.filename()), readBytes(a).substr(990));
+    EXPECT_EQ(PlayedMarkOf(a), 1);
+    EXPECT_EQ(PlayedMarkOf(b), 1);
+    EXPECT_EQ(ReadFileBytes(disk / "outou" / a.filename()), ReadFileBytes(a).substr(990));
 
     setFaults([](sim::Faults& f) { f.noRoom = true; });
     const fs::path c = message(12);
     EXPECT_EQ(upload(with({c.string()}, link())), cli::kFailed);
     EXPECT_EQ(ran.out, c.string() + ": refused (in use, no room, or older than the main unit's copy)\n");
-    EXPECT_EQ(playedMarkOf(c), 0);
+    EXPECT_EQ(PlayedMarkOf(c), 0);
 
     // The password from the first line of a file.
     setFaults([](sim::Faults& f) { f.noRoom = false; });
-    const fs::path secret = temp.path() / "secret";
-    writeBytes(secret, "admin\r\n");
-    EXPECT_EQ(upload({c.string(), "--host", "127.0.0.1", "--port", std::to_string(server->port()), "--user", "admin",
+    const fs::path secret = temp.Path() / "secret";
+    WriteBytes(secret, "admin\r\n");
+    EXPECT_EQ(upload({c.string(), "--host", "127.0.0.1", "--port", std::to_string(server->Port()), "--user", "admin",
                       "--password-file", secret.string()}),
               cli::kOk)
         << ran.err;
@@ -82,16 +82,16 @@ TEST_F(UploadCommand, OneLinePerFileAndExitZeroOnlyWhenAllAreAccepted) {
 
 // A line feed in a folder's name is printed as \x0a: one file, one line.
 TEST_F(UploadCommand, AFileIsOneLineWhateverItsPathHolds) {
-    const fs::path folder = temp.path() / "two\nlines" / "outou";
+    const fs::path folder = temp.Path() / "two\nlines" / "outou";
     fs::create_directories(folder);
-    const fs::path a = writeResponseMessage(folder, 17, 3000, 7).path();
+    const fs::path a = WriteResponseMessage(folder, 17, 3000, 7).Path();
     ASSERT_EQ(upload(with({a.string()}, link())), cli::kOk) << ran.err;
-    EXPECT_EQ(ran.out, (temp.path() / "two\\x0alines" / "outou" / a.filename()).string() + ": accepted\n");
+    EXPECT_EQ(ran.out, (temp.Path() / "two\\x0alines" / "outou" / a.filename()).string() + ": accepted\n");
 }
 
 TEST_F(UploadCommand, RefusesBeforeConnecting) {
     const fs::path notMessage = outou / "202612071505_MON_A013_0000.vmdat";
-    writeBytes(notMessage, std::string(3000, 'x'));
+    WriteBytes(notMessage, std::string(3000, 'x'));
     const std::string good = message(14).string();
     EXPECT_EQ(upload(with({good, notMessage.string()}, link())), cli::kFailed);
     EXPECT_NE(ran.err.find("not a system response message"), std::string::npos) << ran.err;
@@ -100,20 +100,20 @@ TEST_F(UploadCommand, RefusesBeforeConnecting) {
               cli::kUsage);
     EXPECT_EQ(upload(with({good}, {"--host", "h", "--user", "u", "--password-file", "/no/such/file"})), cli::kUsage);
     EXPECT_EQ(upload(link()), cli::kUsage);
-    EXPECT_EQ(server->sessionsAccepted(), 0) << "nothing connected";
-    EXPECT_EQ(playedMarkOf(good), 7);
+    EXPECT_EQ(server->SessionsAccepted(), 0) << "nothing connected";
+    EXPECT_EQ(PlayedMarkOf(good), 7);
 }
 
 TEST_F(UploadCommand, ACommunicationFailureStopsTheRunAndNamesTheFilesNotTried) {
     const fs::path big = message(15, 2'000'000), after = message(16);
     // The main unit goes away once it has begun receiving the first file.
     bool stopped = false;
-    ports.pump.every([&] {
+    ports.pump.Every([&] {
         if (stopped) return;
         for (const auto& e : fs::directory_iterator(disk / "outou")) {
             if (!e.is_regular_file()) continue;
             stopped = true;
-            server->stop();
+            server->Stop();
             return;
         }
     });
@@ -121,8 +121,8 @@ TEST_F(UploadCommand, ACommunicationFailureStopsTheRunAndNamesTheFilesNotTried) 
     ASSERT_TRUE(stopped);
     EXPECT_NE(ran.err.find("communication error"), std::string::npos) << ran.err;
     EXPECT_NE(ran.err.find("not tried: " + after.string()), std::string::npos) << ran.err;
-    EXPECT_EQ(playedMarkOf(big), 0);
-    EXPECT_EQ(playedMarkOf(after), 7);
+    EXPECT_EQ(PlayedMarkOf(big), 0);
+    EXPECT_EQ(PlayedMarkOf(after), 7);
 }
 
 }  // namespace

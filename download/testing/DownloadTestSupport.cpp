@@ -10,37 +10,37 @@
 
 namespace plova::dltest {
 
-std::string messageName(const std::string& box, int number, const char* extension) {
+std::string MessageName(const std::string& box, int number, const char* extension) {
     char name[64];
     std::snprintf(name, sizeof name, "2026120714%02d_ABC_%s_%05d%s", number % 60, box.c_str(), number, extension);
     return name;
 }
 
-std::string responseName(const std::string& datePrefix, int number) {
+std::string ResponseName(const std::string& datePrefix, int number) {
     char name[64];
     std::snprintf(name, sizeof name, "%s_ABC_A%03d_%04d.vmdat", datePrefix.c_str(), number, number);
     return name;
 }
 
-void putMessage(const fs::path& boxDir, const std::string& box, int number, std::size_t speechBytes, bool withInfo) {
+void PutMessage(const fs::path& boxDir, const std::string& box, int number, std::size_t speechBytes, bool withInfo) {
     fs::create_directories(boxDir);
-    RecordingBlock b = testkit::sampleBlock();
+    RecordingBlock b = testkit::SampleBlock();
     b.boxDigits = box;
     b.recordingTenths = static_cast<std::uint32_t>(number * 10);
-    testkit::writeDelivered(boxDir / messageName(box, number, ".vmdat"), b, speechBytes);
-    if (withInfo) testkit::writeDelivered(boxDir / messageName(box, number, ".vminf"), b);
+    testkit::WriteDelivered(boxDir / MessageName(box, number, ".vmdat"), b, speechBytes);
+    if (withInfo) testkit::WriteDelivered(boxDir / MessageName(box, number, ".vminf"), b);
 }
 
-void putResponse(const fs::path& outouDir, const std::string& datePrefix, int number, std::size_t speechBytes) {
+void PutResponse(const fs::path& outouDir, const std::string& datePrefix, int number, std::size_t speechBytes) {
     fs::create_directories(outouDir);
-    testkit::writeDelivered(outouDir / responseName(datePrefix, number), testkit::responseBlock(number), speechBytes);
+    testkit::WriteDelivered(outouDir / ResponseName(datePrefix, number), testkit::ResponseBlock(number), speechBytes);
 }
 
-std::string readAll(const fs::path& file) {
-    return testkit::readBytes(file);
+std::string ReadAll(const fs::path& file) {
+    return testkit::ReadFileBytes(file);
 }
 
-std::vector<std::string> filesUnder(const fs::path& folder) {
+std::vector<std::string> FilesUnder(const fs::path& folder) {
     std::vector<std::string> out;
     std::error_code ec;
     for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
@@ -49,21 +49,21 @@ std::vector<std::string> filesUnder(const fs::path& folder) {
     return out;
 }
 
-bool RecordingView::loggedOut() const {
+bool RecordingView::LoggedOut() const {
     return std::find(calls.begin(), calls.end(), "logout") != calls.end();
 }
 
 DownloadFixture::DownloadFixture() {
-    disk = temp.path() / "disk";
-    boxFolder = temp.path() / "root" / "VMU";
+    disk = temp.Path() / "disk";
+    boxFolder = temp.Path() / "root" / "VMU";
     fs::create_directories(disk / "rusuroku");
     fs::create_directories(disk / "naisen");
     fs::create_directories(disk / "outou");
-    ports.progress.open(std::u16string(dl::kProgressCaption));
+    ports.progress.Open(std::u16string(dl::kProgressCaption));
     sim::Options options;
     options.root = disk;
     server = std::make_unique<sim::MainUnitServer>(options);
-    if (!server->start()) ADD_FAILURE() << "the simulator did not start";
+    if (!server->Start()) ADD_FAILURE() << "the simulator did not start";
 }
 
 DownloadFixture::~DownloadFixture() {
@@ -73,37 +73,37 @@ DownloadFixture::~DownloadFixture() {
     server.reset();
 }
 
-CFtpMng& DownloadFixture::login(Timeouts timeouts) {
+CFtpMng& DownloadFixture::Login(Timeouts timeouts) {
     dl.reset();
     ftp = std::make_unique<CFtpMng>(nullptr, timeouts);
-    EXPECT_EQ(ftp->Login(u"127.0.0.1", u"admin", u"admin", server->port()), ftp::LoginResult::Ok);
+    EXPECT_EQ(ftp->Login(u"127.0.0.1", u"admin", u"admin", server->Port()), ftp::LoginResult::Ok);
     view.ftp = ftp.get();
     return *ftp;
 }
 
-DownloadMng& DownloadFixture::downloader(DownloadOptions options) {
-    if (!ftp) login();
+DownloadMng& DownloadFixture::Downloader(DownloadOptions options) {
+    if (!ftp) Login();
     dl = std::make_unique<DownloadMng>(*ftp, options);
     return *dl;
 }
 
-void DownloadFixture::setFaults(const std::function<void(sim::Faults&)>& change) {
-    sim::Faults f = server->faults();
+void DownloadFixture::SetFaults(const std::function<void(sim::Faults&)>& change) {
+    sim::Faults f = server->CurrentFaults();
     change(f);
-    server->setFaults(f);
+    server->SetFaults(f);
 }
 
-fs::path DownloadFixture::makeLocalBox(const std::string& kind, const std::string& box, int make) {
-    const fs::path folder = localBox(kind, box);
+fs::path DownloadFixture::MakeLocalBox(const std::string& kind, const std::string& box, int make) {
+    const fs::path folder = LocalBox(kind, box);
     fs::create_directories(folder);
     fs::create_directories(boxFolder / "outou");
     fs::create_directories(boxFolder / (kind == "rusuroku" ? "naisen" : "rusuroku"));
-    CFileMng::WriteMake(folder, fromUtf8(std::to_string(make)));
+    CFileMng::WriteMake(folder, FromUtf8(std::to_string(make)));
     return folder;
 }
 
-::testing::AssertionResult DownloadFixture::noTornMessages() const {
-    for (const std::string& rel : filesUnder(boxFolder)) {
+::testing::AssertionResult DownloadFixture::NoTornMessages() const {
+    for (const std::string& rel : FilesUnder(boxFolder)) {
         const fs::path local = boxFolder / rel;
         const std::string ext = local.extension().string();
         if (ext == ".dl_dat" || ext == ".dl_inf") return ::testing::AssertionFailure() << rel << " was left behind";
@@ -111,8 +111,8 @@ fs::path DownloadFixture::makeLocalBox(const std::string& kind, const std::strin
         const fs::path remote = disk / rel;
         std::error_code ec;
         if (!fs::exists(remote, ec)) continue;
-        const std::string got = readAll(local);
-        const std::string want = readAll(remote);
+        const std::string got = ReadAll(local);
+        const std::string want = ReadAll(remote);
         // A message file is the status record and then exactly the main unit's bytes.
         if (got.size() != store::kBlockOffset + want.size() || got.compare(store::kBlockOffset, want.size(), want) != 0)
             return ::testing::AssertionFailure()

@@ -19,37 +19,37 @@ namespace plova::dltest {
 namespace fs = std::filesystem;
 
 // "2026120714MM_ABC_BBBB_NNNNN" + extension.
-std::string messageName(const std::string& box, int number, const char* extension);
+std::string MessageName(const std::string& box, int number, const char* extension);
 // A system response message name of the 32-character form.
-std::string responseName(const std::string& datePrefix, int number);
+std::string ResponseName(const std::string& datePrefix, int number);
 
 // What the main unit holds of one message: a ".vminf" of 256 bytes and a
 // ".vmdat" of block plus speech.
-void putMessage(const fs::path& boxDir, const std::string& box, int number, std::size_t speechBytes,
+void PutMessage(const fs::path& boxDir, const std::string& box, int number, std::size_t speechBytes,
                 bool withInfo = true);
-void putResponse(const fs::path& outouDir, const std::string& datePrefix, int number, std::size_t speechBytes);
+void PutResponse(const fs::path& outouDir, const std::string& datePrefix, int number, std::size_t speechBytes);
 
-std::string readAll(const fs::path& file);
+std::string ReadAll(const fs::path& file);
 // Every regular file under `folder`, by path relative to it.
-std::vector<std::string> filesUnder(const fs::path& folder);
+std::vector<std::string> FilesUnder(const fs::path& folder);
 
 // The DownloadView of the tests: records what the driver did.
 class RecordingView final : public DownloadView {
 public:
-    void openProgress() override { calls.push_back("open"); }
-    void setTotals(int total, int range) override {
+    void OpenProgress() override { calls.push_back("open"); }
+    void SetTotals(int total, int range) override {
         calls.push_back("totals " + std::to_string(total) + " " + std::to_string(range));
     }
-    void closeProgress() override { calls.push_back("close"); }
-    void boxStarted(std::u16string_view) override { ++boxes; }
-    void logout() override {
+    void CloseProgress() override { calls.push_back("close"); }
+    void BoxStarted(std::u16string_view) override { ++boxes; }
+    void Logout() override {
         calls.push_back("logout");
         if (ftp) ftp->Logout();
     }
     std::vector<std::string> calls;
     int boxes = 0;
     CFtpMng* ftp = nullptr;
-    bool loggedOut() const;
+    bool LoggedOut() const;
 };
 
 class DownloadFixture {
@@ -58,19 +58,19 @@ public:
     ~DownloadFixture();
 
     // Logs in (again) with these waits.
-    CFtpMng& login(Timeouts timeouts = {});
-    DownloadMng& downloader(DownloadOptions options = {});
-    void setFaults(const std::function<void(sim::Faults&)>& change);
+    CFtpMng& Login(Timeouts timeouts = {});
+    DownloadMng& Downloader(DownloadOptions options = {});
+    void SetFaults(const std::function<void(sim::Faults&)>& change);
 
     // The main unit's box directory and the matching local box sub-folder.
-    fs::path remoteBox(const std::string& kind, const std::string& box) const { return disk / kind / box; }
-    fs::path localBox(const std::string& kind, const std::string& box) const { return boxFolder / kind / box; }
+    fs::path RemoteBox(const std::string& kind, const std::string& box) const { return disk / kind / box; }
+    fs::path LocalBox(const std::string& kind, const std::string& box) const { return boxFolder / kind / box; }
     // Makes the local box sub-folder (and its kind folder) with MAKE `make`.
-    fs::path makeLocalBox(const std::string& kind, const std::string& box, int make = 0);
+    fs::path MakeLocalBox(const std::string& kind, const std::string& box, int make = 0);
 
     // No file under a message name is shorter than the main unit's file of
     // that name, and no receiving file is left. Failures name the file.
-    ::testing::AssertionResult noTornMessages() const;
+    ::testing::AssertionResult NoTornMessages() const;
 
     testkit::TempFolder temp{"download"};
     fs::path disk;

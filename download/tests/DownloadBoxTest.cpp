@@ -26,11 +26,11 @@ constexpr std::size_t kSpeech = 6000;
 class DownloadBoxTest : public ::testing::Test, public DownloadFixture {
 protected:
     void SetUp() override {
-        for (int n = 1; n <= 3; ++n) putMessage(remoteBox("rusuroku", "0001"), "0001", n, kSpeech + 500 * n);
-        local = makeLocalBox("rusuroku", "0001");
+        for (int n = 1; n <= 3; ++n) PutMessage(RemoteBox("rusuroku", "0001"), "0001", n, kSpeech + 500 * n);
+        local = MakeLocalBox("rusuroku", "0001");
     }
     DownloadResult box(DownloadMng& d) { return d.DownloadBox(u"/rusuroku/0001", local, handled, listed); }
-    fs::path file(int n, const char* ext) const { return local / messageName("0001", n, ext); }
+    fs::path file(int n, const char* ext) const { return local / MessageName("0001", n, ext); }
 
     fs::path local;
     int handled = 0;
@@ -38,7 +38,7 @@ protected:
 };
 
 TEST_F(DownloadBoxTest, AFullBoxArrivesWithStatusRecordsAndASecondRunFetchesNothing) {
-    DownloadMng& d = downloader();
+    DownloadMng& d = Downloader();
     int count = 0;
     ASSERT_EQ(d.CountFiles(u"/rusuroku/0001", local, dl::kCountAll, count), DownloadResult::Ok);
     EXPECT_EQ(count, 6);
@@ -47,7 +47,7 @@ TEST_F(DownloadBoxTest, AFullBoxArrivesWithStatusRecordsAndASecondRunFetchesNoth
     ASSERT_EQ(box(d), DownloadResult::Ok);
     EXPECT_EQ(handled, 6);
     EXPECT_EQ(listed, 6);
-    EXPECT_TRUE(noTornMessages());
+    EXPECT_TRUE(NoTornMessages());
     FILESTS_INFO voice;
     FILESTS_INFO info;
     ASSERT_TRUE(CFileMng::ReadStatusRecord(file(2, ".vmdat"), voice));
@@ -56,7 +56,7 @@ TEST_F(DownloadBoxTest, AFullBoxArrivesWithStatusRecordsAndASecondRunFetchesNoth
     EXPECT_EQ(info.downloadState, kInfoOnly);
     EXPECT_EQ(voice.recordingTime, u"00:00:02");
     EXPECT_EQ(info.boxNumber, u"0001");
-    EXPECT_EQ(ports.progress.of(msg::kNextItem).size(), 3u);
+    EXPECT_EQ(ports.progress.Of(msg::kNextItem).size(), 3u);
 
     // Everything is here: nothing is fetched again, and the run is complete.
     const auto before = fs::last_write_time(file(1, ".vmdat"));
@@ -64,22 +64,22 @@ TEST_F(DownloadBoxTest, AFullBoxArrivesWithStatusRecordsAndASecondRunFetchesNoth
     ASSERT_EQ(box(d), DownloadResult::Ok);
     EXPECT_EQ(handled, 6);
     EXPECT_EQ(fs::last_write_time(file(1, ".vmdat")), before);
-    EXPECT_EQ(ports.progress.of(msg::kBarPosition).front().wparam, dl::kBarExistingVoice);
+    EXPECT_EQ(ports.progress.Of(msg::kBarPosition).front().wparam, dl::kBarExistingVoice);
 
     // A message file cut short by a crash is no message: it is fetched again.
     fs::resize_file(file(3, ".vmdat"), 500);
     ASSERT_EQ(box(d), DownloadResult::Ok);
-    EXPECT_TRUE(noTornMessages());
+    EXPECT_TRUE(NoTornMessages());
 }
 
 TEST_F(DownloadBoxTest, ConversionFollowsEachInfoFileAndSkipsAVoiceFileWithoutOne) {
-    putMessage(remoteBox("rusuroku", "0001"), "0001", 4, kSpeech, /*withInfo=*/false);
-    DownloadMng& d = downloader({.convert = true, .levelSetting = 0});
+    PutMessage(RemoteBox("rusuroku", "0001"), "0001", 4, kSpeech, /*withInfo=*/false);
+    DownloadMng& d = Downloader({.convert = true, .levelSetting = 0});
     ASSERT_EQ(box(d), DownloadResult::Ok);
     for (int n = 1; n <= 3; ++n) EXPECT_TRUE(fs::exists(file(n, ".wav"))) << n;
     EXPECT_TRUE(fs::exists(file(4, ".vmdat")));
     EXPECT_FALSE(fs::exists(file(4, ".wav")));
-    EXPECT_FALSE(d.conversionFailed());
+    EXPECT_FALSE(d.ConversionFailed());
 
     // All local: the pending voice files are converted again, nothing fetched.
     for (int n = 1; n <= 3; ++n) fs::remove(file(n, ".wav"));
@@ -88,29 +88,29 @@ TEST_F(DownloadBoxTest, ConversionFollowsEachInfoFileAndSkipsAVoiceFileWithoutOn
 }
 
 TEST_F(DownloadBoxTest, AMissingBoxAndAFileGoneSinceTheListing) {
-    DownloadMng& d = downloader();
+    DownloadMng& d = Downloader();
     int count = -1;
     EXPECT_EQ(d.CountFiles(u"/rusuroku/0404", local, dl::kCountAll, count), DownloadResult::NoDirectory);
     EXPECT_EQ(count, 0);
     EXPECT_EQ(d.DownloadBox(u"/rusuroku/0404", local, handled, listed), DownloadResult::NoDirectory);
     EXPECT_EQ(d.DownloadBoxInfo(u"/rusuroku/0404", local, handled), DownloadResult::NoDirectory);
 
-    setFaults([&](sim::Faults& f) { f.refuseRetr[messageName("0001", 2, ".vmdat")] = 550; });
+    SetFaults([&](sim::Faults& f) { f.refuseRetr[MessageName("0001", 2, ".vmdat")] = 550; });
     ASSERT_EQ(box(d), DownloadResult::SomeMissing);
     EXPECT_EQ(handled, 5);
     EXPECT_FALSE(fs::exists(file(2, ".vmdat")));
     EXPECT_TRUE(fs::exists(file(3, ".vmdat")));
-    EXPECT_TRUE(noTornMessages());
+    EXPECT_TRUE(NoTornMessages());
 }
 
 TEST_F(DownloadBoxTest, TooLittleSpaceStopsBeforeAnythingIsWritten) {
-    DownloadMng& d = downloader();
-    ports.disk.set(4095);
+    DownloadMng& d = Downloader();
+    ports.disk.Set(4095);
     EXPECT_EQ(d.DownloadBoxInfo(u"/rusuroku/0001", local, handled), DownloadResult::NoSpace);
     EXPECT_EQ(box(d), DownloadResult::NoSpace);
-    EXPECT_TRUE(filesUnder(local).size() == 1) << "only inf.ini";
+    EXPECT_TRUE(FilesUnder(local).size() == 1) << "only inf.ini";
     // Room for the information files but not for voice data.
-    ports.disk.set(4096);
+    ports.disk.Set(4096);
     EXPECT_EQ(d.DownloadBoxInfo(u"/rusuroku/0001", local, handled), DownloadResult::Ok);
     EXPECT_EQ(handled, 3);
 }
@@ -118,18 +118,18 @@ TEST_F(DownloadBoxTest, TooLittleSpaceStopsBeforeAnythingIsWritten) {
 // Cancel pressed at chosen moments: the run ends cancelled, and no message
 // name holds fewer bytes than the main unit's file.
 TEST_F(DownloadBoxTest, CancelAtAnyStepLeavesNoPartialFile) {
-    putMessage(remoteBox("rusuroku", "0001"), "0001", 5, 200'000);
+    PutMessage(RemoteBox("rusuroku", "0001"), "0001", 5, 200'000);
     for (long step : {1L, 3L, 8L, 40L, 120L, 230L}) {
         SCOPED_TRACE(step);
         fs::remove_all(local);
-        makeLocalBox("rusuroku", "0001");
-        ports.cancel.clear();
+        MakeLocalBox("rusuroku", "0001");
+        ports.cancel.Clear();
         ports.pump = {};
-        DownloadMng& d = downloader();
-        ports.pump.at(ports.pump.steps + step, [&] { ports.cancel.set(); });
+        DownloadMng& d = Downloader();
+        ports.pump.At(ports.pump.steps + step, [&] { ports.cancel.Set(); });
         EXPECT_EQ(box(d), DownloadResult::Cancelled);
         EXPECT_GE(ports.pump.steps, step);
-        EXPECT_TRUE(noTornMessages());
+        EXPECT_TRUE(NoTornMessages());
         // A message is there with both files or not at all.
         for (int n = 1; n <= 5; ++n) EXPECT_EQ(fs::exists(file(n, ".vmdat")), fs::exists(file(n, ".vminf"))) << n;
     }
@@ -141,8 +141,8 @@ struct FaultCase {
 };
 
 TEST_F(DownloadBoxTest, AFailingMainUnitEndsTheRunWithFinishedMessagesIntact) {
-    putMessage(remoteBox("rusuroku", "0001"), "0001", 5, 100'000);
-    const std::string big = messageName("0001", 5, ".vmdat");
+    PutMessage(RemoteBox("rusuroku", "0001"), "0001", 5, 100'000);
+    const std::string big = MessageName("0001", 5, ".vmdat");
     const FaultCase cases[] = {
         {"drop mid-file", [](sim::Faults& f) { f.dropAfterBytes = 50'000; }},
         {"stall past the wait", [](sim::Faults& f) { f.stallMillis = 900; }},
@@ -159,18 +159,18 @@ TEST_F(DownloadBoxTest, AFailingMainUnitEndsTheRunWithFinishedMessagesIntact) {
     for (const FaultCase& c : cases) {
         SCOPED_TRACE(c.name);
         fs::remove_all(local);
-        makeLocalBox("rusuroku", "0001");
-        server->setFaults({});
-        login(quick);
-        DownloadMng& d = downloader();
+        MakeLocalBox("rusuroku", "0001");
+        server->SetFaults({});
+        Login(quick);
+        DownloadMng& d = Downloader();
         // The first messages arrive whole; the fault comes with the big one.
         ASSERT_EQ(d.DownloadBox(u"/rusuroku/0001", local, handled, listed), DownloadResult::Ok);
         fs::remove(local / big);
         fs::remove(file(5, ".vminf"));
         fs::remove(file(1, ".vminf"));
-        setFaults(c.fault);
+        SetFaults(c.fault);
         EXPECT_EQ(box(d), DownloadResult::CommError);
-        EXPECT_TRUE(noTornMessages());
+        EXPECT_TRUE(NoTornMessages());
         EXPECT_FALSE(fs::exists(local / big));
         EXPECT_TRUE(fs::exists(file(2, ".vmdat")));
     }
@@ -180,44 +180,44 @@ TEST_F(DownloadBoxTest, AFailingMainUnitEndsTheRunWithFinishedMessagesIntact) {
 // stops sending one fails it at the cap, far above any message, and nothing of
 // it stays.
 TEST_F(DownloadBoxTest, InformationWithoutAListedSizeEndsAtTheCap) {
-    DownloadMng& d = downloader();
+    DownloadMng& d = Downloader();
     ftp->Session()->unknownSizeCapBytes = 64 * 1024;
     ASSERT_EQ(d.DownloadBoxInfo(u"/rusuroku/0001", local, handled), DownloadResult::Ok) << "256 bytes each pass";
     fs::remove(file(2, ".vminf"));
-    setFaults([](sim::Faults& f) { f.endlessRetr = true; });
+    SetFaults([](sim::Faults& f) { f.endlessRetr = true; });
     EXPECT_EQ(d.DownloadBoxInfo(u"/rusuroku/0001", local, handled), DownloadResult::CommError);
     EXPECT_FALSE(fs::exists(file(2, ".vminf")));
-    EXPECT_TRUE(noTornMessages());
+    EXPECT_TRUE(NoTornMessages());
 }
 
 TEST_F(DownloadBoxTest, ResponseMessagesNewerOrOlderLocally) {
     const fs::path outou = boxFolder / "outou";
-    putResponse(disk / "outou", "202612010900", 1, kSpeech);
-    putResponse(disk / "outou", "202612010900", 2, kSpeech);
-    putResponse(disk / "outou", "202612010900", 3, kSpeech);
+    PutResponse(disk / "outou", "202612010900", 1, kSpeech);
+    PutResponse(disk / "outou", "202612010900", 2, kSpeech);
+    PutResponse(disk / "outou", "202612010900", 3, kSpeech);
     // 1: an older local copy with its WAV and WMA files, in either case (an
     // imported message's own audio copy is ".WAV" or ".WMA"); 2: a newer
     // local copy; 3: none.
-    const fs::path older = outou / responseName("202611010900", 1);
-    const fs::path newer = outou / responseName("202612240900", 2);
-    for (const fs::path& p : {older, newer}) testkit::writeMessage(p, {}, testkit::responseBlock(1), 100);
+    const fs::path older = outou / ResponseName("202611010900", 1);
+    const fs::path newer = outou / ResponseName("202612240900", 2);
+    for (const fs::path& p : {older, newer}) testkit::WriteMessage(p, {}, testkit::ResponseBlock(1), 100);
     for (const char* extension : {".wav", ".WAV", ".wma", ".WMA"}) {
         fs::path copy = older;
-        testkit::writeBytes(copy.replace_extension(extension), "audio");
+        testkit::WriteBytes(copy.replace_extension(extension), "audio");
     }
 
     int voiceListed = 0;
-    DownloadMng& d = downloader();
+    DownloadMng& d = Downloader();
     ASSERT_EQ(d.DownloadResponseMessages(outou, handled, voiceListed), DownloadResult::Ok);
     EXPECT_EQ(voiceListed, 3);
     EXPECT_EQ(handled, 3);
-    EXPECT_EQ(filesUnder(outou),
-              (std::vector<std::string>{responseName("202612010900", 1), responseName("202612010900", 3),
-                                        responseName("202612240900", 2)}));
+    EXPECT_EQ(FilesUnder(outou),
+              (std::vector<std::string>{ResponseName("202612010900", 1), ResponseName("202612010900", 3),
+                                        ResponseName("202612240900", 2)}));
     FILESTS_INFO record;
-    ASSERT_TRUE(CFileMng::ReadStatusRecord(outou / responseName("202612010900", 3), record));
+    ASSERT_TRUE(CFileMng::ReadStatusRecord(outou / ResponseName("202612010900", 3), record));
     EXPECT_EQ(record.boxNumber, u"003");
-    EXPECT_TRUE(noTornMessages());
+    EXPECT_TRUE(NoTornMessages());
 
     // Kind 1 never touches "/outou/", and an empty "/outou/" is 550 with none listed.
     fs::remove_all(disk / "outou");
@@ -228,24 +228,24 @@ TEST_F(DownloadBoxTest, ResponseMessagesNewerOrOlderLocally) {
 
 TEST_F(DownloadBoxTest, ANewerResponseMessageThatFailsToConvertLeavesTheOlderOne) {
     const fs::path outou = boxFolder / "outou";
-    putResponse(disk / "outou", "202612010900", 1, kSpeech);
-    const fs::path older = outou / responseName("202611010900", 1);
-    testkit::writeMessage(older, {}, testkit::responseBlock(1), 100);
-    const fs::path fresh = outou / responseName("202612010900", 1);
+    PutResponse(disk / "outou", "202612010900", 1, kSpeech);
+    const fs::path older = outou / ResponseName("202611010900", 1);
+    testkit::WriteMessage(older, {}, testkit::ResponseBlock(1), 100);
+    const fs::path fresh = outou / ResponseName("202612010900", 1);
     fs::path wav = fresh;
     fs::create_directories(wav.replace_extension(".wav"));  // the WAV file cannot be written
 
     int voiceListed = 0;
-    DownloadMng& d = downloader({.convert = true, .levelSetting = 0});
+    DownloadMng& d = Downloader({.convert = true, .levelSetting = 0});
     EXPECT_EQ(d.DownloadResponseMessages(outou, handled, voiceListed), DownloadResult::FreshConversionFailed);
     EXPECT_TRUE(fs::exists(older)) << "number 1 keeps a message";
     EXPECT_FALSE(fs::exists(fresh));
 }
 
 TEST_F(DownloadBoxTest, DownloadVoiceKeepsAVoiceFileAlreadyHereInEveryOutcome) {
-    DownloadMng& d = downloader();
+    DownloadMng& d = Downloader();
     ASSERT_EQ(d.DownloadBoxInfo(u"/rusuroku/0001", local, handled), DownloadResult::Ok);
-    const std::u16string name = fromUtf8(messageName("0001", 1, ".vmdat"));
+    const std::u16string name = FromUtf8(MessageName("0001", 1, ".vmdat"));
     const std::u16string remote = u"/rusuroku/0001/" + name;
     std::int64_t size = 0;
     std::int64_t listedSize = 0;
@@ -262,21 +262,21 @@ TEST_F(DownloadBoxTest, DownloadVoiceKeepsAVoiceFileAlreadyHereInEveryOutcome) {
     FILESTS_INFO record;
     ASSERT_TRUE(CFileMng::ReadStatusRecord(file(1, ".vmdat"), record));
     EXPECT_EQ(record.downloadState, kUnplayedOnMainUnit);
-    EXPECT_TRUE(noTornMessages());
+    EXPECT_TRUE(NoTornMessages());
 
     // The user's file stays whether the fetch succeeds, is cancelled or refused.
     const std::string mine = "my own voice file";
-    testkit::writeBytes(file(1, ".vmdat"), mine);
+    testkit::WriteBytes(file(1, ".vmdat"), mine);
     EXPECT_EQ(d.DownloadVoice(local, remote, name, listedSize), DownloadResult::Ok);
-    EXPECT_EQ(readAll(file(1, ".vmdat")), mine);
-    ports.pump.at(ports.pump.steps + 2, [&] { ports.cancel.set(); });
+    EXPECT_EQ(ReadAll(file(1, ".vmdat")), mine);
+    ports.pump.At(ports.pump.steps + 2, [&] { ports.cancel.Set(); });
     EXPECT_EQ(d.DownloadVoice(local, remote, name, listedSize), DownloadResult::Cancelled);
-    EXPECT_EQ(readAll(file(1, ".vmdat")), mine);
-    ports.cancel.clear();
-    setFaults([&](sim::Faults& f) { f.refuseRetr[toUtf8(name)] = 550; });
+    EXPECT_EQ(ReadAll(file(1, ".vmdat")), mine);
+    ports.cancel.Clear();
+    SetFaults([&](sim::Faults& f) { f.refuseRetr[ToUtf8(name)] = 550; });
     EXPECT_EQ(d.DownloadVoice(local, remote, name, listedSize), DownloadResult::SomeMissing);
-    EXPECT_EQ(readAll(file(1, ".vmdat")), mine);
-    EXPECT_EQ(filesUnder(local).size(), 5u) << "inf.ini, three .vminf, one .vmdat";
+    EXPECT_EQ(ReadAll(file(1, ".vmdat")), mine);
+    EXPECT_EQ(FilesUnder(local).size(), 5u) << "inf.ini, three .vminf, one .vmdat";
 }
 
 // Killed at random moments, a download never leaves a torn file under a
@@ -285,9 +285,9 @@ TEST_F(DownloadBoxTest, DownloadVoiceKeepsAVoiceFileAlreadyHereInEveryOutcome) {
 // whole: the listed length behind a valid status record. Anything a crash, a
 // second run or a planted link left there is fetched again.
 TEST_F(DownloadBoxTest, OnlyAWholeMessageFileCountsAsPresent) {
-    DownloadMng& d = downloader();
+    DownloadMng& d = Downloader();
     ASSERT_EQ(box(d), DownloadResult::Ok);
-    const fs::path elsewhere = temp.path() / "elsewhere.vmdat";
+    const fs::path elsewhere = temp.Path() / "elsewhere.vmdat";
     fs::copy_file(file(1, ".vmdat"), elsewhere);
     struct Case {
         const char* what;
@@ -311,7 +311,7 @@ TEST_F(DownloadBoxTest, OnlyAWholeMessageFileCountsAsPresent) {
         ASSERT_EQ(box(d), DownloadResult::Ok) << c.what;
         EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(file(2, ".vmdat")))) << c.what;
         EXPECT_TRUE(CFileMng::IsValidMessageFile(file(2, ".vmdat"))) << c.what;
-        EXPECT_TRUE(noTornMessages()) << c.what;
+        EXPECT_TRUE(NoTornMessages()) << c.what;
     }
 }
 
@@ -323,9 +323,9 @@ TEST_F(DownloadBoxTest, TheSweepLeavesTheReceivingFilesOfARunStillGoing) {
     if (gone == 0) ::_exit(0);
     ::waitpid(gone, nullptr, 0);
     const fs::path mine = DownloadMng::ReceivingName(file(1, ".vmdat"));
-    EXPECT_EQ(mine.filename().string(), messageName("0001", 1, "") + "." + std::to_string(::getpid()) + ".dl_dat");
+    EXPECT_EQ(mine.filename().string(), MessageName("0001", 1, "") + "." + std::to_string(::getpid()) + ".dl_dat");
     const auto receiving = [&](const std::string& run) {
-        return local / (messageName("0001", 7, "") + run + ".dl_inf");
+        return local / (MessageName("0001", 7, "") + run + ".dl_inf");
     };
     struct Case {
         fs::path file;
@@ -337,7 +337,7 @@ TEST_F(DownloadBoxTest, TheSweepLeavesTheReceivingFilesOfARunStillGoing) {
         {receiving(""), false},  // named before runs were named
     };
     for (const Case& c : cases) std::ofstream(c.file) << "part";
-    const fs::path idle = local / (messageName("0001", 8, "") + ".1.dl_dat");
+    const fs::path idle = local / (MessageName("0001", 8, "") + ".1.dl_dat");
     std::ofstream(idle) << "part";
     fs::last_write_time(idle, fs::file_time_type::clock::now() - std::chrono::hours(2));
 
@@ -347,7 +347,7 @@ TEST_F(DownloadBoxTest, TheSweepLeavesTheReceivingFilesOfARunStillGoing) {
 }
 
 TEST_F(DownloadBoxTest, AKilledDownloadLeavesNoTornMessage) {
-    for (int n = 4; n <= 12; ++n) putMessage(remoteBox("rusuroku", "0001"), "0001", n, 60'000);
+    for (int n = 4; n <= 12; ++n) PutMessage(RemoteBox("rusuroku", "0001"), "0001", n, 60'000);
     std::mt19937 random(20261208);
     for (int round = 0; round < 8; ++round) {
         const int delayMicros = std::uniform_int_distribution<int>(2'000, 60'000)(random);
@@ -356,7 +356,7 @@ TEST_F(DownloadBoxTest, AKilledDownloadLeavesNoTornMessage) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             CFtpMng client;
-            if (client.Login(u"127.0.0.1", u"admin", u"admin", server->port()) != ftp::LoginResult::Ok) ::_exit(2);
+            if (client.Login(u"127.0.0.1", u"admin", u"admin", server->Port()) != ftp::LoginResult::Ok) ::_exit(2);
             DownloadMng d(client);
             int h = 0;
             int l = 0;
@@ -369,16 +369,16 @@ TEST_F(DownloadBoxTest, AKilledDownloadLeavesNoTornMessage) {
         ::waitpid(child, &status, 0);
         // Only complete message files; the receiving files of the killed run
         // are the next run's to sweep away.
-        for (const std::string& rel : filesUnder(local)) {
+        for (const std::string& rel : FilesUnder(local)) {
             const fs::path p = local / rel;
             if (p.extension() != ".vmdat" && p.extension() != ".vminf") continue;
-            EXPECT_EQ(fs::file_size(p), store::kBlockOffset + fs::file_size(remoteBox("rusuroku", "0001") / rel))
+            EXPECT_EQ(fs::file_size(p), store::kBlockOffset + fs::file_size(RemoteBox("rusuroku", "0001") / rel))
                 << rel;
         }
     }
-    DownloadMng& d = downloader();
+    DownloadMng& d = Downloader();
     ASSERT_EQ(box(d), DownloadResult::Ok);
-    EXPECT_TRUE(noTornMessages());
+    EXPECT_TRUE(NoTornMessages());
 }
 
 }  // namespace

@@ -98,18 +98,18 @@ TEST(ClosingChoice, EveryMessageHasItsTextAndCaption) {
 class DriversTest : public ::testing::Test, public DownloadFixture {
 protected:
     void SetUp() override {
-        putMessage(remoteBox("rusuroku", "0001"), "0001", 1, 6000);
-        putMessage(remoteBox("rusuroku", "0001"), "0001", 2, 7000);
-        putMessage(remoteBox("naisen", "2001"), "2001", 3, 8000);
-        putMessage(remoteBox("naisen", "2002"), "2002", 4, 9000);
-        putResponse(disk / "outou", "202612010900", 7, 5000);
-        makeLocalBox("rusuroku", "0001");
-        makeLocalBox("naisen", "2001");
-        makeLocalBox("naisen", "2002", store::kMakeByCommand);
+        PutMessage(RemoteBox("rusuroku", "0001"), "0001", 1, 6000);
+        PutMessage(RemoteBox("rusuroku", "0001"), "0001", 2, 7000);
+        PutMessage(RemoteBox("naisen", "2001"), "2001", 3, 8000);
+        PutMessage(RemoteBox("naisen", "2002"), "2002", 4, 9000);
+        PutResponse(disk / "outou", "202612010900", 7, 5000);
+        MakeLocalBox("rusuroku", "0001");
+        MakeLocalBox("naisen", "2001");
+        MakeLocalBox("naisen", "2002", store::kMakeByCommand);
     }
     BatchResult batch(int kind, bool responses = true, DownloadOptions options = {}) {
         BatchRequest request{kind, BoxTargets(boxFolder), responses, boxFolder / "outou"};
-        return RunBatch(downloader(options), request, view);
+        return RunBatch(Downloader(options), request, view);
     }
     std::u16string lastShown() const { return ports.prompt.shown.empty() ? u"" : ports.prompt.shown.back().text; }
 };
@@ -119,13 +119,13 @@ TEST_F(DriversTest, BatchOfKindZeroFetchesEveryBoxAndTheResponsesButNoMakeOneBox
     EXPECT_EQ(r.closing, Closing::Success);
     EXPECT_EQ(r.outcome.total, 7);  // 3 messages of two files and one response message
     EXPECT_EQ(r.outcome.handled, 7);
-    EXPECT_EQ(testkit::utf8(lastShown()), "ファイルのダウンロードが正常に完了しました。");
+    EXPECT_EQ(testkit::Utf8(lastShown()), "ファイルのダウンロードが正常に完了しました。");
     // The counter counts messages, and reaches its total.
     EXPECT_EQ(view.calls, (std::vector<std::string>{"open", "totals 4 100", "close"}));
-    EXPECT_EQ(ports.progress.of(msg::kNextItem).size(), 4u);
-    EXPECT_TRUE(fs::exists(boxFolder / "outou" / responseName("202612010900", 7)));
-    EXPECT_EQ(filesUnder(localBox("naisen", "2002")), std::vector<std::string>{"inf.ini"});
-    EXPECT_TRUE(noTornMessages());
+    EXPECT_EQ(ports.progress.Of(msg::kNextItem).size(), 4u);
+    EXPECT_TRUE(fs::exists(boxFolder / "outou" / ResponseName("202612010900", 7)));
+    EXPECT_EQ(FilesUnder(LocalBox("naisen", "2002")), std::vector<std::string>{"inf.ini"});
+    EXPECT_TRUE(NoTornMessages());
 
     // A second run fetches nothing new and still succeeds.
     EXPECT_EQ(batch(dl::kKindFull).closing, Closing::Success);
@@ -136,104 +136,104 @@ TEST_F(DriversTest, BatchOfKindOneNeverTouchesTheResponses) {
     EXPECT_EQ(r.closing, Closing::Success);
     EXPECT_EQ(r.outcome.total, 3);
     EXPECT_EQ(view.calls, (std::vector<std::string>{"open", "totals 3 3", "close"}));
-    EXPECT_TRUE(filesUnder(boxFolder / "outou").empty());
-    EXPECT_EQ(ports.progress.of(msg::kCounterStep).size(), 3u);
+    EXPECT_TRUE(FilesUnder(boxFolder / "outou").empty());
+    EXPECT_EQ(ports.progress.Of(msg::kCounterStep).size(), 3u);
 }
 
 TEST_F(DriversTest, BoxesAllMissingOnTheMainUnitHaveNoMessages) {
     fs::remove_all(disk / "rusuroku" / "0001");
     fs::remove_all(disk / "naisen" / "2001");
     EXPECT_EQ(batch(dl::kKindInfo).closing, Closing::NoMessages);
-    EXPECT_EQ(testkit::utf8(lastShown()), "音声メッセージがありません。");
+    EXPECT_EQ(testkit::Utf8(lastShown()), "音声メッセージがありません。");
 }
 
 TEST_F(DriversTest, OneExpectedFileGoneIsAlreadyDeleted) {
     fs::remove_all(disk / "rusuroku" / "0001");
     fs::remove_all(disk / "naisen" / "2001");
-    putMessage(remoteBox("rusuroku", "0001"), "0001", 9, 6000, false);
-    setFaults([](sim::Faults& f) { f.refuseRetr[messageName("0001", 9, ".vmdat")] = 550; });
+    PutMessage(RemoteBox("rusuroku", "0001"), "0001", 9, 6000, false);
+    SetFaults([](sim::Faults& f) { f.refuseRetr[MessageName("0001", 9, ".vmdat")] = 550; });
     EXPECT_EQ(batch(dl::kKindFull, false).closing, Closing::AlreadyDeleted);
-    EXPECT_FALSE(view.loggedOut());
+    EXPECT_FALSE(view.LoggedOut());
 }
 
 TEST_F(DriversTest, ACommunicationErrorLogsOutAndKeepsWhatArrived) {
     Timeouts quick;
     quick.dataMillis = 300;
-    login(quick);
-    setFaults([](sim::Faults& f) { f.refuseRetr[messageName("2001", 3, ".vmdat")] = 451; });
+    Login(quick);
+    SetFaults([](sim::Faults& f) { f.refuseRetr[MessageName("2001", 3, ".vmdat")] = 451; });
     const BatchResult r = batch(dl::kKindFull);
     EXPECT_EQ(r.closing, Closing::CommError);
-    EXPECT_TRUE(view.loggedOut());
+    EXPECT_TRUE(view.LoggedOut());
     EXPECT_FALSE(ftp->HasSession());
-    EXPECT_TRUE(fs::exists(localBox("rusuroku", "0001") / messageName("0001", 2, ".vminf")));
-    EXPECT_TRUE(noTornMessages());
+    EXPECT_TRUE(fs::exists(LocalBox("rusuroku", "0001") / MessageName("0001", 2, ".vminf")));
+    EXPECT_TRUE(NoTornMessages());
 }
 
 TEST_F(DriversTest, AFailedConversionIsNeverReportedAsSuccess) {
     // Both files here already and the WAV file cannot be written (a folder
     // holds its name): the run would otherwise count this as success.
-    const fs::path box = localBox("rusuroku", "0001");
+    const fs::path box = LocalBox("rusuroku", "0001");
     EXPECT_EQ(batch(dl::kKindFull, false).closing, Closing::Success);
-    fs::create_directories(box / messageName("0001", 1, ".wav"));
-    const auto before = readAll(box / messageName("0001", 1, ".vmdat"));
+    fs::create_directories(box / MessageName("0001", 1, ".wav"));
+    const auto before = ReadAll(box / MessageName("0001", 1, ".vmdat"));
     const BatchResult r = batch(dl::kKindFull, false, {.convert = true});
     EXPECT_EQ(r.closing, Closing::ConvertFailed);
-    EXPECT_EQ(testkit::utf8(lastShown()), "ＷＡＶファイル変換に失敗しました。");
-    EXPECT_FALSE(view.loggedOut());
-    EXPECT_EQ(readAll(box / messageName("0001", 1, ".vmdat")), before);
+    EXPECT_EQ(testkit::Utf8(lastShown()), "ＷＡＶファイル変換に失敗しました。");
+    EXPECT_FALSE(view.LoggedOut());
+    EXPECT_EQ(ReadAll(box / MessageName("0001", 1, ".vmdat")), before);
 }
 
 TEST_F(DriversTest, CancelDuringABatchShowsNothing) {
-    login();
+    Login();
     const long start = ports.pump.steps;
-    ports.pump.at(start + 60, [&] { ports.cancel.set(); });
+    ports.pump.At(start + 60, [&] { ports.cancel.Set(); });
     BatchRequest request{dl::kKindFull, BoxTargets(boxFolder), true, boxFolder / "outou"};
-    const BatchResult r = RunBatch(downloader(), request, view);
+    const BatchResult r = RunBatch(Downloader(), request, view);
     EXPECT_GE(ports.pump.steps, start + 60);
     EXPECT_EQ(r.closing, Closing::None);
     EXPECT_TRUE(ports.prompt.shown.empty());
-    EXPECT_TRUE(noTornMessages());
+    EXPECT_TRUE(NoTornMessages());
 }
 
 TEST_F(DriversTest, AFailedConversionOfOneChosenRowLeavesTheOthersToBeFetched) {
-    putMessage(remoteBox("rusuroku", "0001"), "0001", 5, 6500);
+    PutMessage(RemoteBox("rusuroku", "0001"), "0001", 5, 6500);
     int handled = 0;
-    const fs::path box = localBox("rusuroku", "0001");
-    ASSERT_EQ(downloader().DownloadBoxInfo(u"/rusuroku/0001", box, handled), DownloadResult::Ok);
+    const fs::path box = LocalBox("rusuroku", "0001");
+    ASSERT_EQ(Downloader().DownloadBoxInfo(u"/rusuroku/0001", box, handled), DownloadResult::Ok);
     std::vector<fs::path> rows;
-    for (int n : {1, 2, 5}) rows.push_back(box / messageName("0001", n, ".vminf"));
+    for (int n : {1, 2, 5}) rows.push_back(box / MessageName("0001", n, ".vminf"));
     // The first row's WAV file cannot be written: a folder holds its name.
-    fs::create_directories(box / messageName("0001", 1, ".wav"));
-    const VoiceResult r = DownloadSelectedVoice(downloader({.convert = true}), rows, view);
-    EXPECT_FALSE(fs::exists(box / messageName("0001", 1, ".vmdat"))) << "a fresh file that failed goes again";
+    fs::create_directories(box / MessageName("0001", 1, ".wav"));
+    const VoiceResult r = DownloadSelectedVoice(Downloader({.convert = true}), rows, view);
+    EXPECT_FALSE(fs::exists(box / MessageName("0001", 1, ".vmdat"))) << "a fresh file that failed goes again";
     for (int n : {2, 5}) {
-        EXPECT_TRUE(fs::exists(box / messageName("0001", n, ".vmdat"))) << n;
-        EXPECT_TRUE(fs::exists(box / messageName("0001", n, ".wav"))) << n;
+        EXPECT_TRUE(fs::exists(box / MessageName("0001", n, ".vmdat"))) << n;
+        EXPECT_TRUE(fs::exists(box / MessageName("0001", n, ".wav"))) << n;
     }
     EXPECT_EQ(r.outcome.failed, 1);
     EXPECT_EQ(r.shown, std::vector<Closing>{Closing::ConvertFailed});
-    EXPECT_EQ(testkit::utf8(lastShown()), "ＷＡＶファイル変換に失敗しました。");
+    EXPECT_EQ(testkit::Utf8(lastShown()), "ＷＡＶファイル変換に失敗しました。");
     EXPECT_TRUE(r.reload);
-    EXPECT_FALSE(view.loggedOut());
-    EXPECT_TRUE(noTornMessages());
+    EXPECT_FALSE(view.LoggedOut());
+    EXPECT_TRUE(NoTornMessages());
 }
 
 TEST_F(DriversTest, SelectedVoiceFetchesTheRowsAndReportsWhatIsGone) {
     int handled = 0;
-    const fs::path box = localBox("rusuroku", "0001");
-    ASSERT_EQ(downloader().DownloadBoxInfo(u"/rusuroku/0001", box, handled), DownloadResult::Ok);
-    const std::vector<fs::path> rows = {box / messageName("0001", 1, ".vminf"), box / messageName("0001", 2, ".vminf")};
+    const fs::path box = LocalBox("rusuroku", "0001");
+    ASSERT_EQ(Downloader().DownloadBoxInfo(u"/rusuroku/0001", box, handled), DownloadResult::Ok);
+    const std::vector<fs::path> rows = {box / MessageName("0001", 1, ".vminf"), box / MessageName("0001", 2, ".vminf")};
     VoiceResult r = DownloadSelectedVoice(*dl, rows, view);
     EXPECT_EQ(r.shown, std::vector<Closing>{Closing::Success});
-    EXPECT_TRUE(noTornMessages());
-    EXPECT_TRUE(fs::exists(box / messageName("0001", 2, ".vmdat")));
+    EXPECT_TRUE(NoTornMessages());
+    EXPECT_TRUE(fs::exists(box / MessageName("0001", 2, ".vmdat")));
 
-    fs::remove(disk / "rusuroku" / "0001" / messageName("0001", 2, ".vmdat"));
+    fs::remove(disk / "rusuroku" / "0001" / MessageName("0001", 2, ".vmdat"));
     r = DownloadSelectedVoice(*dl, rows, view);
     EXPECT_EQ(r.shown, std::vector<Closing>{Closing::PartialMissing});
 
     r = DownloadSelectedVoice(*dl, {}, view);
-    EXPECT_EQ(testkit::utf8(lastShown()), "選択されていません。");
+    EXPECT_EQ(testkit::Utf8(lastShown()), "選択されていません。");
 }
 
 // --------------------------------------------------------- folder download
@@ -243,14 +243,14 @@ protected:
     void SetUp() override {
         for (const char* b : {"0001", "0002"}) fs::create_directories(disk / "rusuroku" / b);
         for (const char* b : {"2001", "2002"}) fs::create_directories(disk / "naisen" / b);
-        login();
+        Login();
     }
     std::vector<int> bars;
     int cancelAtBar = -1;
     Closing run() {
         return DownloadFolders(*ftp, boxFolder, [&](int p) {
             bars.push_back(p);
-            if (p == cancelAtBar) ports.cancel.set();
+            if (p == cancelAtBar) ports.cancel.Set();
         });
     }
 };
@@ -266,12 +266,12 @@ TEST_F(FolderDownloadTest, BuildsTheTreeAndMarksItComplete) {
 
 TEST_F(FolderDownloadTest, ACancelledRunRemovesOnlyWhatItMade) {
     // The user's own box with a message, and a box made by the make-folder command.
-    const fs::path mine = makeLocalBox("rusuroku", "0001");
-    testkit::writeBytes(mine / messageName("0001", 1, ".vmdat"), "mine");
-    makeLocalBox("naisen", "2001", store::kMakeByCommand);
+    const fs::path mine = MakeLocalBox("rusuroku", "0001");
+    testkit::WriteBytes(mine / MessageName("0001", 1, ".vmdat"), "mine");
+    MakeLocalBox("naisen", "2001", store::kMakeByCommand);
     cancelAtBar = dl::kFolderBarDone;
     EXPECT_EQ(run(), Closing::None);
-    EXPECT_EQ(readAll(mine / messageName("0001", 1, ".vmdat")), "mine");
+    EXPECT_EQ(ReadAll(mine / MessageName("0001", 1, ".vmdat")), "mine");
     EXPECT_EQ(CFileMng::ReadMake(mine), store::kMakeComplete) << "a folder that was there is never marked";
     EXPECT_EQ(CFileMng::ReadMake(boxFolder / "naisen" / "2001"), store::kMakeByCommand);
     EXPECT_FALSE(fs::exists(boxFolder / "rusuroku" / "0002"));
@@ -287,7 +287,7 @@ TEST_F(FolderDownloadTest, AFailedListingUndoesEverythingIntoAFreshFolder) {
 
 // A listing of more boxes than a main unit can hold makes no folder at all.
 TEST_F(FolderDownloadTest, AListingOfTooManyBoxesMakesNoFolder) {
-    setFaults([](sim::Faults& f) { f.hugeListingBytes = 400'000; });  // some 15,000 names of each kind
+    SetFaults([](sim::Faults& f) { f.hugeListingBytes = 400'000; });  // some 15,000 names of each kind
     EXPECT_EQ(run(), Closing::CommError);
     EXPECT_FALSE(fs::exists(boxFolder));
 }

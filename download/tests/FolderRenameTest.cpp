@@ -20,7 +20,7 @@ TEST(FolderRenameTest, RefusesTakenEmptyUnsafeAndOverlongNames) {
         fs::create_directories(root / name / "rusuroku/101");
         fs::create_directories(root / name / "naisen");
     }
-    testkit::writeBytes(root / "file", "x");
+    testkit::WriteBytes(root / "file", "x");
     struct Case {
         std::u16string name;
         FolderRename result;
@@ -33,9 +33,9 @@ TEST(FolderRenameTest, RefusesTakenEmptyUnsafeAndOverlongNames) {
         {u"file", FolderRename::BadInput}, {longest + u'n', FolderRename::BadInput},
         {u"支店", FolderRename::Ok},
     };
-    for (const Case& c : cases) EXPECT_EQ(RenameFolder(root / "a", c.name), c.result) << toUtf8(c.name);
+    for (const Case& c : cases) EXPECT_EQ(RenameFolder(root / "a", c.name), c.result) << ToUtf8(c.name);
     EXPECT_TRUE(fs::is_directory(root / "支店/rusuroku/101"));
-    EXPECT_EQ(testkit::readBytes(root / "file"), "x");
+    EXPECT_EQ(testkit::ReadFileBytes(root / "file"), "x");
     EXPECT_FALSE(fs::exists(dir / "escape"));
 }
 

@@ -19,15 +19,15 @@ using namespace dltest;
 class StandardServerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        disk = temp.path() / "disk";
-        boxFolder = temp.path() / "PC" / "VMU";
-        putMessage(disk / "rusuroku" / "0001", "0001", 1, 6000);
-        putMessage(disk / "rusuroku" / "0001", "0001", 2, 9000);
-        putMessage(disk / "naisen" / "2001", "2001", 1, 7000);
+        disk = temp.Path() / "disk";
+        boxFolder = temp.Path() / "PC" / "VMU";
+        PutMessage(disk / "rusuroku" / "0001", "0001", 1, 6000);
+        PutMessage(disk / "rusuroku" / "0001", "0001", 2, 9000);
+        PutMessage(disk / "naisen" / "2001", "2001", 1, 7000);
         fs::create_directories(disk / "outou");
         server = std::make_unique<testkit::StandardFtpServer>(disk, "Kw-TX test");
-        ASSERT_TRUE(server->running());
-        ASSERT_EQ(ftp.Login(u"127.0.0.1", u"admin", u"admin", server->port()), ftp::LoginResult::Ok);
+        ASSERT_TRUE(server->Running());
+        ASSERT_EQ(ftp.Login(u"127.0.0.1", u"admin", u"admin", server->Port()), ftp::LoginResult::Ok);
     }
     void TearDown() override { ftp.Logout(); }
 
@@ -56,7 +56,7 @@ TEST_F(StandardServerTest, TheFolderDownloadBuildsTheBoxTreeAndABoxIsCounted) {
 TEST_F(StandardServerTest, VoiceDataArriveWithTheirRecordOrNotAtAll) {
     const fs::path local = boxFolder / "rusuroku" / "0001";
     fs::create_directories(local);
-    const std::string name = messageName("0001", 2, ".vmdat");
+    const std::string name = MessageName("0001", 2, ".vmdat");
     const auto remoteSize = static_cast<std::int64_t>(fs::file_size(disk / "rusuroku" / "0001" / name));
     DownloadMng downloader(ftp);
     struct Case {
@@ -69,16 +69,16 @@ TEST_F(StandardServerTest, VoiceDataArriveWithTheirRecordOrNotAtAll) {
                          Case{remoteSize - 1, DownloadResult::CommError, false},
                          Case{remoteSize, DownloadResult::Ok, true}, Case{-1, DownloadResult::Ok, true}}) {
         fs::remove(local / name);
-        EXPECT_EQ(downloader.DownloadVoice(local, fromUtf8("/rusuroku/0001/" + name), fromUtf8(name), c.listedSize),
+        EXPECT_EQ(downloader.DownloadVoice(local, FromUtf8("/rusuroku/0001/" + name), FromUtf8(name), c.listedSize),
                   c.result)
             << c.listedSize;
         ASSERT_EQ(fs::exists(local / name), c.kept) << c.listedSize;
-        EXPECT_EQ(filesUnder(local).size(), c.kept ? 1u : 0u) << "a receiving file was left";
+        EXPECT_EQ(FilesUnder(local).size(), c.kept ? 1u : 0u) << "a receiving file was left";
         if (!c.kept) continue;
         // Binary transfer, the status record in front, the speech behind it intact.
         EXPECT_EQ(static_cast<std::int64_t>(fs::file_size(local / name)), remoteSize + 990);
         EXPECT_TRUE(CFileMng::HasStatusRecord(local / name));
-        EXPECT_EQ(readAll(local / name).substr(990), readAll(disk / "rusuroku" / "0001" / name));
+        EXPECT_EQ(ReadAll(local / name).substr(990), ReadAll(disk / "rusuroku" / "0001" / name));
     }
 }
 

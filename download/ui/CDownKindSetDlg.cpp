@@ -48,7 +48,7 @@ void CDownKindSetDlg::OnLoginCheck() {
 void CDownKindSetDlg::OnKind(int kind) {
     const std::filesystem::path boxFolder = OpenBoxFolder(host_);
     if (boxFolder.empty() || !ConfirmDownload(host_.OpenFolderName())) return;
-    StopDialogBackupTimer();
+    stopDialogBackupTimer();
     loginCheck_.stop();
     hide();
     BatchRequest request;

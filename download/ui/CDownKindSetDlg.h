@@ -19,9 +19,9 @@ class CDownKindSetDlg final : public BackupTimedDlg {
 public:
     explicit CDownKindSetDlg(DownloadHost& host);
 
-    QPushButton* fullButton() const { return full_; }
-    QPushButton* infoButton() const { return info_; }
-    QPushButton* cancelButton() const { return cancel_; }
+    QPushButton* FullButton() const { return full_; }
+    QPushButton* InfoButton() const { return info_; }
+    QPushButton* CancelButton() const { return cancel_; }
 
     // The one-second check of the logged-in flag.
     void OnLoginCheck();

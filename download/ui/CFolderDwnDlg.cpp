@@ -38,7 +38,7 @@ fs::path fpath(const QString& s) {
 
 // Deletes a folder with everything in it, a file at a time behind the
 // progress window; false when something could not be deleted.
-bool DeleteFolderTree(const fs::path& folder) {
+bool deleteFolderTree(const fs::path& folder) {
     PrgDownDlg progress(PrgDownDlg::Kind::Deleting);
     progress.show();
     std::error_code ec;
@@ -103,11 +103,11 @@ CFolderDwnDlg::CFolderDwnDlg(DownloadHost& host) : BackupTimedDlg(&host, host.Ma
     if (!open.empty() && fs::is_directory(open, ec)) AddFolder(open);
     const std::u16string root = host_.RootFolder();
     if (!root.empty())
-        for (const fs::path& sub : CFileMng::ListSubFolders(fs::path(toUtf8(root))))
+        for (const fs::path& sub : CFileMng::ListSubFolders(fs::path(ToUtf8(root))))
             if (CFileMng::IsBoxFolder(sub)) AddFolder(sub);
     if (list_->topLevelItemCount() > 0) list_->setCurrentItem(list_->topLevelItem(0));
 
-    browse_ = [this](const QString& start) { return QFileDialog::getExistingDirectory(this, qs(kBrowseTitle), start); };
+    browse_ = [this](const QString& start) { return QFileDialog::getExistingDirectory(this, Qs(kBrowseTitle), start); };
     renamer_ = [this](const QString& name, const fs::path& folder) {
         CFolderNmChg dialog(name, folder, &host_, this);
         return host_.RunDialog(dialog) == QDialog::Accepted ? dialog.NewName() : QString();
@@ -139,8 +139,8 @@ void CFolderDwnDlg::OnAdd() {
     std::error_code ec;
     const std::u16string root = host_.RootFolder();
     const fs::path start = !open.empty() && fs::is_directory(open, ec) ? open
-                           : !root.empty()                             ? fs::path(toUtf8(root))
-                                                                       : executableFolder() / "save" / "VMU";
+                           : !root.empty()                             ? fs::path(ToUtf8(root))
+                                                                       : ExecutableFolder() / "save" / "VMU";
     const QString chosen = browse_(qpath(start));
     if (!chosen.isEmpty()) AddFolder(fpath(chosen));
 }
@@ -148,7 +148,7 @@ void CFolderDwnDlg::OnAdd() {
 void CFolderDwnDlg::OnDownload() {
     const fs::path folder = SelectedFolder();
     if (folder.empty()) return;
-    const std::u16string name = fromUtf8(folder.filename().string());
+    const std::u16string name = FromUtf8(folder.filename().string());
     if (!ConfirmDownload(name)) return;
     CFtpMng* ftp = host_.Ftp();
     if (ftp == nullptr || !host_.LoggedIn()) {
@@ -158,12 +158,12 @@ void CFolderDwnDlg::OnDownload() {
     // One run at a time in a box folder: another one at work there (a
     // download from cron, say) is said, and nothing is done.
     const BoxFolderLock lock(folder, true);
-    if (lock.busy()) {
-        prompt(std::u16string(kFolderBusy), std::u16string(kFolderBusyCaption), Icon::Exclamation);
+    if (lock.Busy()) {
+        ShowPrompt(std::u16string(kFolderBusy), std::u16string(kFolderBusyCaption), Icon::Exclamation);
         return;
     }
-    ports().cancel->clear();
-    StopDialogBackupTimer();
+    CurrentPorts().cancel->Clear();
+    stopDialogBackupTimer();
     Closing closing = Closing::None;
     {
         PrgDownDlg progress(PrgDownDlg::Kind::Folders);
@@ -188,12 +188,12 @@ void CFolderDwnDlg::OnDownload() {
 void CFolderDwnDlg::OnDelete() {
     const fs::path folder = SelectedFolder();
     if (folder.empty()) return;
-    if (prompt(kDeleteQuestion, kDeleteCaption, Icon::Question, Buttons::YesNo) != Answer::Yes) return;
+    if (ShowPrompt(kDeleteQuestion, kDeleteCaption, Icon::Question, Buttons::YesNo) != Answer::Yes) return;
     std::error_code ec;
     // The lists of the folder show files that are about to go.
     host_.CloseListsOfFolder(folder);
-    const bool ok = !fs::exists(folder, ec) || DeleteFolderTree(folder);
-    if (!ok) prompt(kDeleteFailed, std::u16string(dl::kErrorCaption), Icon::Exclamation);
+    const bool ok = !fs::exists(folder, ec) || deleteFolderTree(folder);
+    if (!ok) ShowPrompt(kDeleteFailed, std::u16string(dl::kErrorCaption), Icon::Exclamation);
     if (!fs::exists(folder, ec)) delete list_->currentItem();
 }
 

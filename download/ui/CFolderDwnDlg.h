@@ -21,8 +21,8 @@ class CFolderDwnDlg final : public BackupTimedDlg {
 public:
     explicit CFolderDwnDlg(DownloadHost& host);
 
-    QTreeWidget* folderList() const { return list_; }
-    QPushButton* downloadButton() const { return download_; }
+    QTreeWidget* FolderList() const { return list_; }
+    QPushButton* DownloadButton() const { return download_; }
 
     // Adds a folder to the list (and selects it); false when it is listed already.
     bool AddFolder(const std::filesystem::path& folder);

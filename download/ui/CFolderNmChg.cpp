@@ -16,7 +16,7 @@ constexpr int kEditWidth = 260;
 CFolderNmChg::CFolderNmChg(const QString& name, const std::filesystem::path& folder, DialogBackupWatch* watch,
                            QWidget* parent)
     : BackupTimedDlg(watch, parent), folder_(folder) {
-    setWindowTitle(qs(folders::kRenameCaption));
+    setWindowTitle(Qs(folders::kRenameCaption));
     name_ = new QLineEdit(name, this);
     name_->setMaxLength(folders::kRenameMaxChars);
     name_->setMinimumWidth(kEditWidth);
@@ -30,7 +30,7 @@ void CFolderNmChg::OnOK() {
     const QString name = name_->text();
     const std::u16string_view refusal = RenameRefusal(RenameFolder(folder_, name.toStdU16String()));
     if (!refusal.empty()) {
-        prompt(std::u16string(refusal), std::u16string(folders::kErrorCaption), Icon::Exclamation);
+        ShowPrompt(std::u16string(refusal), std::u16string(folders::kErrorCaption), Icon::Exclamation);
         return;
     }
     newName_ = name;

@@ -17,7 +17,7 @@ class CFolderNmChg : public BackupTimedDlg {
     Q_OBJECT
 public:
     CFolderNmChg(const QString& name, const std::filesystem::path& folder, DialogBackupWatch* watch, QWidget* parent);
-    QLineEdit* nameEdit() const { return name_; }
+    QLineEdit* NameEdit() const { return name_; }
     // The folder's new name once "OK" has renamed it.
     const QString& NewName() const { return newName_; }
     void OnOK();

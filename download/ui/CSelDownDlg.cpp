@@ -27,7 +27,7 @@ void checkAll(QListWidget* list, bool on) {
 }
 }  // namespace
 
-QListWidget* CSelDownDlg::NewBoxList(const fs::path& kindFolder) {
+QListWidget* CSelDownDlg::newBoxList(const fs::path& kindFolder) {
     auto* list = new QListWidget(this);
     list->setMinimumSize(kListWidth, kListHeight);
     for (const fs::path& box : CFileMng::ListSubFolders(kindFolder)) {
@@ -35,7 +35,7 @@ QListWidget* CSelDownDlg::NewBoxList(const fs::path& kindFolder) {
         hasBoxes_ = true;
         QString text = QString::fromStdString(box.filename().string());
         const std::u16string name = CFileMng::ReadBoxName(box);
-        if (!name.empty()) text += QStringLiteral("  ") + qs(name);
+        if (!name.empty()) text += QStringLiteral("  ") + Qs(name);
         auto* item = new QListWidgetItem(text, list);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
@@ -49,10 +49,10 @@ CSelDownDlg::CSelDownDlg(DownloadHost& host) : BackupTimedDlg(&host, host.MainWi
     boxFolder_ = OpenBoxFolder(host);
     folder_ = new QLineEdit(QString::fromStdString(boxFolder_.string()), this);
     folder_->setReadOnly(true);
-    answering_ = NewBoxList(boxFolder_ / "rusuroku");
-    extension_ = NewBoxList(boxFolder_ / "naisen");
+    answering_ = newBoxList(boxFolder_ / "rusuroku");
+    extension_ = newBoxList(boxFolder_ / "naisen");
     if (!hasBoxes_) {
-        prompt(std::u16string(dl::kNoBoxFolders), std::u16string(dl::kErrorCaption), Icon::Exclamation);
+        ShowPrompt(std::u16string(dl::kNoBoxFolders), std::u16string(dl::kErrorCaption), Icon::Exclamation);
     }
 
     auto* grid = new QGridLayout;
@@ -64,7 +64,7 @@ CSelDownDlg::CSelDownDlg(DownloadHost& host) : BackupTimedDlg(&host, host.MainWi
     } lists[] = {{u"留守録BOX", answering_}, {u"内線BOX", extension_}};
     int column = 0;
     for (const auto& l : lists) {
-        auto* group = new QGroupBox(qs(l.title), this);
+        auto* group = new QGroupBox(Qs(l.title), this);
         auto* inner = new QVBoxLayout(group);
         inner->addWidget(l.list);
         auto* row = new QHBoxLayout;
@@ -115,11 +115,11 @@ void CSelDownDlg::OnKind(int kind) {
     const bool responses = kind == dl::kKindFull && responseRadio_->isChecked();
     const std::vector<fs::path> boxes = CheckedBoxes();
     if (!responses && boxes.empty()) {
-        prompt(std::u16string(dl::kNotSelected), std::u16string(dl::kErrorCaption), Icon::Exclamation);
+        ShowPrompt(std::u16string(dl::kNotSelected), std::u16string(dl::kErrorCaption), Icon::Exclamation);
         return;
     }
     if (!ConfirmDownload(host_.OpenFolderName())) return;
-    StopDialogBackupTimer();
+    stopDialogBackupTimer();
     hide();
     BatchRequest request;
     request.kind = kind;

@@ -24,20 +24,20 @@ public:
     explicit CSelDownDlg(DownloadHost& host);
 
     bool HasBoxes() const { return hasBoxes_; }
-    QListWidget* answeringList() const { return answering_; }
-    QListWidget* extensionList() const { return extension_; }
-    QRadioButton* boxRadio() const { return boxRadio_; }
-    QRadioButton* responseRadio() const { return responseRadio_; }
-    QPushButton* fullButton() const { return full_; }
-    QPushButton* infoButton() const { return info_; }
-    QLineEdit* folderEdit() const { return folder_; }
+    QListWidget* AnsweringList() const { return answering_; }
+    QListWidget* ExtensionList() const { return extension_; }
+    QRadioButton* BoxRadio() const { return boxRadio_; }
+    QRadioButton* ResponseRadio() const { return responseRadio_; }
+    QPushButton* FullButton() const { return full_; }
+    QPushButton* InfoButton() const { return info_; }
+    QLineEdit* FolderEdit() const { return folder_; }
 
     // The box sub-folders ticked in both lists, answering-machine boxes first.
     std::vector<std::filesystem::path> CheckedBoxes() const;
     void OnKind(int kind);
 
 private:
-    QListWidget* NewBoxList(const std::filesystem::path& kindFolder);
+    QListWidget* newBoxList(const std::filesystem::path& kindFolder);
     DownloadHost& host_;
     std::filesystem::path boxFolder_;
     bool hasBoxes_ = false;

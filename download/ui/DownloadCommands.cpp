@@ -17,14 +17,14 @@ fs::path OpenBoxFolder(const DownloadHost& host) {
     const std::u16string root = host.RootFolder();
     const std::u16string name = host.OpenFolderName();
     if (root.empty() || name.empty()) return {};
-    return fs::path(toUtf8(root)) / toUtf8(name);
+    return fs::path(ToUtf8(root)) / ToUtf8(name);
 }
 
 WindowDownloadView::~WindowDownloadView() {
-    closeProgress();
+    CloseProgress();
 }
 
-void WindowDownloadView::openProgress() {
+void WindowDownloadView::OpenProgress() {
     // A window of its own: the main window is disabled meanwhile, and its
     // children with it.
     progress_ = new PrgDownDlg(PrgDownDlg::Kind::Files);
@@ -34,11 +34,11 @@ void WindowDownloadView::openProgress() {
     QCoreApplication::processEvents();
 }
 
-void WindowDownloadView::setTotals(int total, int range) {
+void WindowDownloadView::SetTotals(int total, int range) {
     if (progress_) progress_->SetTotals(total, range);
 }
 
-void WindowDownloadView::closeProgress() {
+void WindowDownloadView::CloseProgress() {
     if (progress_) {
         progress_->hide();
         delete progress_.data();
@@ -46,7 +46,7 @@ void WindowDownloadView::closeProgress() {
     host_.MainWindow()->setEnabled(true);
 }
 
-void WindowDownloadView::logout() {
+void WindowDownloadView::Logout() {
     host_.EndSession();
 }
 

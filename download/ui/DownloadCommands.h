@@ -22,11 +22,11 @@ class WindowDownloadView final : public DownloadView {
 public:
     explicit WindowDownloadView(DownloadHost& host) : host_(host) {}
     ~WindowDownloadView() override;
-    void openProgress() override;
-    void setTotals(int total, int range) override;
-    void closeProgress() override;
-    void logout() override;
-    PrgDownDlg* progress() const { return progress_.data(); }
+    void OpenProgress() override;
+    void SetTotals(int total, int range) override;
+    void CloseProgress() override;
+    void Logout() override;
+    PrgDownDlg* Progress() const { return progress_.data(); }
 
 private:
     DownloadHost& host_;

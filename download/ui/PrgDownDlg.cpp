@@ -21,8 +21,8 @@ PrgDownDlg::PrgDownDlg(Kind kind, QWidget* parent) : CancelProgressDlg(parent) {
     counter_ = new QLabel(this);
     counter_->setObjectName(QStringLiteral("counter"));
     counter_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    bar_ = MakeBar(kDefaultRange, kBarWidth);
-    cancel_ = MakeCancelButton();
+    bar_ = makeBar(kDefaultRange, kBarWidth);
+    cancel_ = makeCancelButton();
 
     switch (kind) {
     case Kind::Files: status_->setText(QStringLiteral("ファイルをダウンロード中です。")); break;
@@ -39,10 +39,10 @@ void PrgDownDlg::SetTotals(int total, int range) {
     counter_value_ = 0;
     bar_->setRange(0, range > 0 ? range : kDefaultRange);
     bar_->setValue(0);
-    ShowCounter();
+    showCounter();
 }
 
-void PrgDownDlg::ShowCounter() {
+void PrgDownDlg::showCounter() {
     counter_->setText(QString::asprintf("%d／%d", counter_value_, total_));
 }
 
@@ -53,7 +53,7 @@ void PrgDownDlg::OnMessage(int message, long long wparam) {
         break;
     case msg::kNextItem:
         if (counter_value_ < total_) ++counter_value_;
-        ShowCounter();
+        showCounter();
         bar_->setValue(0);
         break;
     case msg::kStatusDownload:
@@ -68,7 +68,7 @@ void PrgDownDlg::OnMessage(int message, long long wparam) {
     case msg::kBarRange: bar_->setRange(0, wparam > 0 ? static_cast<int>(wparam) : kDefaultRange); break;
     case msg::kCounterStep:
         bar_->setValue(std::min(counter_value_, bar_->maximum()));
-        ShowCounter();
+        showCounter();
         if (counter_value_ < total_) ++counter_value_;
         break;
     default: break;

@@ -24,17 +24,17 @@ public:
     // The message total and the bar range a command starts with.
     void SetTotals(int total, int range);
 
-    QLabel* statusLabel() const { return status_; }
-    QLabel* counterLabel() const { return counter_; }
-    QProgressBar* bar() const { return bar_; }
-    QPushButton* cancelButton() const { return cancel_; }
-    int counter() const { return counter_value_; }
+    QLabel* StatusLabel() const { return status_; }
+    QLabel* CounterLabel() const { return counter_; }
+    QProgressBar* Bar() const { return bar_; }
+    QPushButton* CancelButton() const { return cancel_; }
+    int Counter() const { return counter_value_; }
 
     // 1124 to 1130 of the download procedures.
     void OnMessage(int message, long long wparam) override;
 
 private:
-    void ShowCounter();
+    void showCounter();
     QLabel* status_ = nullptr;
     QLabel* counter_ = nullptr;
     QProgressBar* bar_ = nullptr;

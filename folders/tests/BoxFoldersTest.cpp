@@ -33,7 +33,7 @@ TEST(BoxNameRuleTest, TenCp932BytesWithoutACommaOrALossyCharacter) {
         {u"ab\ncd", false},         // would break the "inf.ini" line
         {u"\u00e9t\u00e9", false},  // no such characters in CP932: they would come back as "?"
     };
-    for (const Case& c : cases) EXPECT_EQ(IsValidBoxName(c.name), c.ok) << toUtf8(c.name);
+    for (const Case& c : cases) EXPECT_EQ(IsValidBoxName(c.name), c.ok) << ToUtf8(c.name);
 }
 
 TEST(BoxFolderNameRuleTest, OneToFourteenBytesOfAPlainName) {
@@ -63,7 +63,7 @@ TEST(BoxFolderNameRuleTest, OneToFourteenBytesOfAPlainName) {
         {u"a.b", true},
         {u"a b", true},
     };
-    for (const Case& c : cases) EXPECT_EQ(IsValidBoxFolderName(c.name), c.ok) << toUtf8(c.name);
+    for (const Case& c : cases) EXPECT_EQ(IsValidBoxFolderName(c.name), c.ok) << ToUtf8(c.name);
 }
 
 class BoxFoldersTest : public ::testing::Test {
@@ -74,7 +74,7 @@ protected:
         for (const char* f : {"rusuroku/101", "rusuroku/102", "naisen/201", "outou"}) fs::create_directories(box / f);
         CFileMng::WriteBoxName(box / "rusuroku/101", u"受付");
     }
-    std::string infText(const fs::path& folder) { return testkit::readBytes(folder / "inf.ini"); }
+    std::string infText(const fs::path& folder) { return testkit::ReadFileBytes(folder / "inf.ini"); }
 };
 
 TEST_F(BoxFoldersTest, NamesAreReadAndWrittenQuotedAnsweringMachineBoxesFirst) {
@@ -94,7 +94,7 @@ TEST_F(BoxFoldersTest, NamesAreReadAndWrittenQuotedAnsweringMachineBoxesFirst) {
     EXPECT_EQ(steps, (std::vector<int>{1, 2, 3}));
     // An empty name is a pair of double quotes; the file is CP932.
     EXPECT_NE(infText(box / "rusuroku/101").find("NAME=\"\""), std::string::npos);
-    EXPECT_NE(infText(box / "rusuroku/102").find("NAME=\"" + toCp932(u"営業部第一") + "\""), std::string::npos);
+    EXPECT_NE(infText(box / "rusuroku/102").find("NAME=\"" + ToCp932(u"営業部第一") + "\""), std::string::npos);
     EXPECT_EQ(ReadBoxLists(box, BoxText::Name).extension[0].text, u"総務");
 
     // One bad row anywhere refuses the lot.
@@ -112,12 +112,12 @@ TEST_F(BoxFoldersTest, ANewBoxIsMarkedAsTheUsersAndNeverReplacesAnExistingOne) {
     const std::string before = infText(box / "rusuroku/101");
     EXPECT_EQ(MakeBoxFolder(box, true, u"101"), BoxCheck::Duplicate);
     EXPECT_EQ(infText(box / "rusuroku/101"), before);
-    testkit::writeBytes(box / "naisen/file", "x");  // a file of that name is taken too
+    testkit::WriteBytes(box / "naisen/file", "x");  // a file of that name is taken too
     EXPECT_EQ(MakeBoxFolder(box, false, u"file"), BoxCheck::Duplicate);
     for (const char16_t* bad : {u"", u"../../escape", u"a*b", u"012345678901234"})
         EXPECT_EQ(MakeBoxFolder(box, true, bad), BoxCheck::BadInput);
     EXPECT_FALSE(fs::exists(dir / "escape"));
-    EXPECT_EQ(ReadBoxLists(box, BoxText::FolderName).size(), 5u);
+    EXPECT_EQ(ReadBoxLists(box, BoxText::FolderName).Size(), 5u);
 }
 
 TEST_F(BoxFoldersTest, RenamesAreCheckedAsAWholeBeforeAnyFolderMoves) {

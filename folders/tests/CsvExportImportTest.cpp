@@ -59,7 +59,7 @@ TEST(CsvExportTest, FlagAndDownloadColumnsAreWrittenAsWords) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(CsvCellText(c.title, c.cell, c.boxList), c.expected)
-            << testkit::utf8(c.title) << " / " << testkit::utf8(c.cell);
+            << testkit::Utf8(c.title) << " / " << testkit::Utf8(c.cell);
 }
 
 TEST(CsvExportTest, OnlyCellsThatWouldSplitTheLineAreQuoted) {
@@ -75,7 +75,7 @@ TEST(CsvExportTest, OnlyCellsThatWouldSplitTheLineAreQuoted) {
         {{u"x", u"two\nlines", u"cr\r"}, u"x,\"two\nlines\",\"cr\r\""},
         {{u"  a,b"}, u"\"a,b\""},
     };
-    for (const Case& c : cases) EXPECT_EQ(CsvLine(c.cells), c.line) << testkit::utf8(c.line);
+    for (const Case& c : cases) EXPECT_EQ(CsvLine(c.cells), c.line) << testkit::Utf8(c.line);
 }
 
 // A caller's name from the main unit is shown by a spreadsheet, never run.
@@ -90,15 +90,15 @@ TEST(CsvExportTest, CellsASpreadsheetWouldRunAsAFormulaAreWrittenAsText) {
         {{u"  =1", u"a=b", u" =1", u"'=1", u"＝1"}, u"'=1,a=b, =1,'=1,＝1"},  // only the cell's first character counts
         {{u"=1,2"}, u"\"'=1,2\""},
     };
-    for (const Case& c : cases) EXPECT_EQ(CsvLine(c.cells), c.line) << testkit::utf8(c.line);
+    for (const Case& c : cases) EXPECT_EQ(CsvLine(c.cells), c.line) << testkit::Utf8(c.line);
 }
 
 TEST(CsvExportTest, ChecksBeforeWriting) {
     TempFolder dir("csv-allowed");
-    EXPECT_TRUE(ExportAllowed(dir.path(), u"a.csv", 1));
-    EXPECT_TRUE(ExportAllowed(dir.path(), u"a.csv.txt", 1));  // the name contains ".csv"
-    EXPECT_FALSE(ExportAllowed(dir.path(), u"a.txt", 1));
-    EXPECT_FALSE(ExportAllowed(dir.path(), u"a.csv", 0));
+    EXPECT_TRUE(ExportAllowed(dir.Path(), u"a.csv", 1));
+    EXPECT_TRUE(ExportAllowed(dir.Path(), u"a.csv.txt", 1));  // the name contains ".csv"
+    EXPECT_FALSE(ExportAllowed(dir.Path(), u"a.txt", 1));
+    EXPECT_FALSE(ExportAllowed(dir.Path(), u"a.csv", 0));
     EXPECT_FALSE(ExportAllowed(dir / "missing", u"a.csv", 1));
 }
 
@@ -111,7 +111,7 @@ protected:
         t.cell = [](int row, int column) -> std::u16string {
             if (column == 0) return row % 2 ? u" 1 " : u" 0 ";
             if (column == 1) return u"   2   ";
-            return u"名前" + fromUtf8(std::to_string(row));
+            return u"名前" + FromUtf8(std::to_string(row));
         };
         return t;
     }
@@ -122,33 +122,33 @@ protected:
 TEST_F(CsvWriteTest, ThreeRowsMakeFourLinesInCp932) {
     const fs::path file = dir / "list.csv";
     ASSERT_EQ(WriteCsv(file, table(3), CsvEncoding::Cp932), ExportResult::Completed);
-    EXPECT_EQ(fromCp932(readAll(file)), u"ﾌﾗｸﾞ,取込,相手名称\n,情報のみ,名前0\nﾌﾗｸﾞ,情報のみ,名前1\n,情報のみ,名前2\n");
+    EXPECT_EQ(FromCp932(readAll(file)), u"ﾌﾗｸﾞ,取込,相手名称\n,情報のみ,名前0\nﾌﾗｸﾞ,情報のみ,名前1\n,情報のみ,名前2\n");
     EXPECT_EQ(ports.pump.steps, 3);  // one pending message after each row
 
     ASSERT_EQ(WriteCsv(file, table(1), CsvEncoding::Utf8Bom), ExportResult::Completed);
-    EXPECT_EQ(readAll(file), "\xEF\xBB\xBF" + toUtf8(u"ﾌﾗｸﾞ,取込,相手名称\n,情報のみ,名前0\n"));
+    EXPECT_EQ(readAll(file), "\xEF\xBB\xBF" + ToUtf8(u"ﾌﾗｸﾞ,取込,相手名称\n,情報のみ,名前0\n"));
 }
 
 TEST_F(CsvWriteTest, CancelledOrFailedExportLeavesTheOldFileWhole) {
     const fs::path file = dir / "list.csv";
     writeAll(file, "old content\n");
-    ports.pump.at(2, [this] { ports.cancel.set(); });
+    ports.pump.At(2, [this] { ports.cancel.Set(); });
     std::vector<int> steps;
     EXPECT_EQ(WriteCsv(file, table(5), CsvEncoding::Cp932, [&](int n) { steps.push_back(n); }),
               ExportResult::Cancelled);
     EXPECT_EQ(steps, (std::vector<int>{1, 2}));  // stops after the current row
     EXPECT_EQ(readAll(file), "old content\n");
-    EXPECT_EQ(entriesOf(dir.path()), std::vector<fs::path>{"list.csv"});  // no partial file either
+    EXPECT_EQ(entriesOf(dir.Path()), std::vector<fs::path>{"list.csv"});  // no partial file either
 
-    ports.cancel.clear();
+    ports.cancel.Clear();
     fs::create_directory(dir / "folder.csv");
     EXPECT_EQ(WriteCsv(dir / "folder.csv", table(2), CsvEncoding::Cp932), ExportResult::Failed);
     EXPECT_EQ(WriteCsv(dir / "missing" / "a.csv", table(2), CsvEncoding::Cp932), ExportResult::Failed);
-    EXPECT_EQ(entriesOf(dir.path()).size(), 2u);
+    EXPECT_EQ(entriesOf(dir.Path()).size(), 2u);
 }
 
 TEST_F(CsvWriteTest, OverwriteIsAskedWithThePath) {
-    ports.prompt.queue(Answer::No);
+    ports.prompt.Queue(Answer::No);
     EXPECT_FALSE(ConfirmOverwrite("/data/a.csv"));
     ASSERT_EQ(ports.prompt.shown.size(), 1u);
     EXPECT_EQ(ports.prompt.shown[0].text, u"ファイル\"/data/a.csv\"は\n既に存在します。上書きしますか？");
@@ -206,7 +206,7 @@ TEST(ImportLineTest, LinesAreCutAt256BytesAndEndAtAZeroByte) {
         return n;
     });
     std::vector<std::string> lines;
-    while (auto line = reader.next()) lines.push_back(*line);
+    while (auto line = reader.Next()) lines.push_back(*line);
     EXPECT_EQ(lines, (std::vector<std::string>{std::string(256, 'a'), std::string(44, 'a') + "\n", "short\n", "\n",
                                                "last\n"}));
 }
@@ -215,13 +215,13 @@ class ImportTest : public ::testing::Test {
 protected:
     void SetUp() override {
         for (const char* box : {"201", "202", "203"}) fs::create_directories(naisen() / box);
-        writeProfileString(ini("201"), u"INF", u"NAME", u"\"総務\"");
-        writeProfileString(ini("202"), u"INF", u"NAME", u"\"経理\"");
+        WriteProfileText(ini("201"), u"INF", u"NAME", u"\"総務\"");
+        WriteProfileText(ini("202"), u"INF", u"NAME", u"\"経理\"");
         // 203 has no inf.ini yet.
     }
     fs::path naisen() const { return dir / "bf" / "naisen"; }
     fs::path ini(const std::string& box) const { return naisen() / box / "inf.ini"; }
-    std::u16string nameOf(const std::string& box) const { return readProfileString(ini(box), u"INF", u"NAME"); }
+    std::u16string nameOf(const std::string& box) const { return ReadProfileString(ini(box), u"INF", u"NAME"); }
     fs::path file(const std::string& lines) {
         const fs::path p = dir / "book.csv";
         writeAll(p, "heading one\nheading two\n" + lines);
@@ -257,7 +257,7 @@ TEST_F(ImportTest, AFileThatNamesNoBoxIsNotACompletedImport) {
     }
     // The spreadsheet's own form: headings, then no comma after the name.
     const fs::path f = dir / "book.csv";
-    writeAll(f, toCp932(u"内線一覧\r\nNo,内線番号,名前\r\n1,201,総務部\r\n2,202,経理\r\n"));
+    writeAll(f, ToCp932(u"内線一覧\r\nNo,内線番号,名前\r\n1,201,総務部\r\n2,202,経理\r\n"));
     EXPECT_EQ(ImportBoxNames(f, naisen()), ImportResult::Completed);
     EXPECT_EQ(nameOf("201"), u"総務部");
     EXPECT_EQ(nameOf("202"), u"経理");
@@ -267,7 +267,7 @@ TEST_F(ImportTest, CancelPutsBackTheNamesBoxesHadBefore) {
     // 201 is named twice before the cancel: the name it comes back to is the
     // one from before the import, not the first imported one.
     const fs::path f = file("1,201,First,\n1,203,New,\n1,201,Second,\n1,202,Never,\n");
-    ports.pump.at(4, [this] { ports.cancel.set(); });
+    ports.pump.At(4, [this] { ports.cancel.Set(); });
     EXPECT_EQ(ImportBoxNames(f, naisen()), ImportResult::Cancelled);
     EXPECT_EQ(nameOf("201"), u"総務");
     EXPECT_EQ(nameOf("202"), u"経理");

@@ -14,7 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testkit::TempFolder;
-using testkit::writeBytes;
+using testkit::WriteBytes;
 
 // Every file below `folder`, relative to it.
 std::set<std::string> filesUnder(const fs::path& folder) {
@@ -32,7 +32,7 @@ protected:
         for (const char* f : {"rusuroku/101", "rusuroku/102", "rusuroku/103", "naisen/201", "outou"})
             fs::create_directories(box / f);
     }
-    void file(const std::string& rel) { writeBytes(box / rel, "x"); }
+    void file(const std::string& rel) { WriteBytes(box / rel, "x"); }
 };
 
 TEST_F(WavDeletionTest, OnlyAudioCopiesOfTheChosenFoldersGo) {
@@ -95,13 +95,13 @@ TEST_F(WavDeletionTest, NoMarkedBoxDeletesNothing) {
 TEST_F(WavDeletionTest, NothingOutsideTheBoxFolderIsReached) {
     const fs::path outside = dir / "outside";
     fs::create_directories(outside / "rusuroku/101");
-    writeBytes(outside / "keep.wav", "x");
-    writeBytes(outside / "rusuroku/101/keep.wav", "x");
+    WriteBytes(outside / "keep.wav", "x");
+    WriteBytes(outside / "rusuroku/101/keep.wav", "x");
     fs::create_directory_symlink(outside, box / "rusuroku/linked");
     fs::create_symlink(outside / "keep.wav", box / "rusuroku/101/link.wav");
     const fs::path other = dir / "other";
     fs::create_directories(other / "naisen/201");
-    writeBytes(other / "naisen/201/keep.wav", "x");
+    WriteBytes(other / "naisen/201/keep.wav", "x");
     fs::remove_all(box / "naisen");
     fs::create_directory_symlink(other / "naisen", box / "naisen");
 

@@ -26,14 +26,14 @@ namespace {
 namespace fs = std::filesystem;
 
 void inform(std::u16string_view text, std::u16string_view caption) {
-    prompt(std::u16string(text), std::u16string(caption), Icon::Information);
+    ShowPrompt(std::u16string(text), std::u16string(caption), Icon::Information);
 }
 
 void warn(std::u16string_view text) {
-    prompt(std::u16string(text), std::u16string(boxes::kErrorCaption), Icon::Exclamation);
+    ShowPrompt(std::u16string(text), std::u16string(boxes::kErrorCaption), Icon::Exclamation);
 }
 
-void EditBoxNames(FolderHost& host) {
+void editBoxNames(FolderHost& host) {
     if (OpenBoxFolder(host).empty()) return;
     CBoxNameChgDlg dialog(host);
     if (!dialog.Opened() || host.RunDialog(dialog) != QDialog::Accepted) return;
@@ -44,13 +44,13 @@ void EditBoxNames(FolderHost& host) {
     host.ReloadBoxLists();
 }
 
-void RenameBoxFolders(FolderHost& host) {
+void renameBoxFolders(FolderHost& host) {
     const fs::path boxFolder = OpenBoxFolder(host);
     if (boxFolder.empty()) return;
     CBoxFldNameChgDlg dialog(host);
     if (!dialog.Opened() || host.RunDialog(dialog) != QDialog::Accepted) return;
     // The open lists of the renamed boxes go with them.
-    host.BoxFoldersRenamed(fromUtf8(boxFolder.filename().string()), dialog.Done().renamed);
+    host.BoxFoldersRenamed(FromUtf8(boxFolder.filename().string()), dialog.Done().renamed);
     if (!dialog.Done().kept.empty())
         warn(boxes::kRenameFailed);
     else
@@ -62,8 +62,8 @@ void RenameBoxFolders(FolderHost& host) {
 void InstallBoxCommands(FolderHost& host) {
     const unsigned modal = trait::kModalDialog;
     const unsigned inFolder = trait::kModalDialog | trait::kBoxFolder;
-    host.SetCommandHandler(cmd::kEditBoxNames, inFolder, [&host] { EditBoxNames(host); });
-    host.SetCommandHandler(cmd::kRenameBoxFolder, inFolder, [&host] { RenameBoxFolders(host); });
+    host.SetCommandHandler(cmd::kEditBoxNames, inFolder, [&host] { editBoxNames(host); });
+    host.SetCommandHandler(cmd::kRenameBoxFolder, inFolder, [&host] { renameBoxFolders(host); });
     // The kind chosen last is offered again until the program ends.
     auto answering = std::make_shared<bool>(true);
     host.SetCommandHandler(cmd::kCreateBoxFolder, inFolder, [&host, answering] {

@@ -22,11 +22,11 @@ constexpr char16_t kFolderLabel[] = u"対象フォルダ";
 }  // namespace
 
 BoxListsDlg::BoxListsDlg(FolderHost& host, const Look& look) : BackupTimedDlg(&host, host.MainWindow()), host_(host) {
-    setWindowTitle(qs(look.caption));
+    setWindowTitle(Qs(look.caption));
     const std::filesystem::path boxFolder = OpenBoxFolder(host);
     rows_ = ReadBoxLists(boxFolder, look.text);
-    if (rows_.empty()) {
-        prompt(std::u16string(boxes::kNoBoxes), std::u16string(boxes::kErrorCaption), Icon::Exclamation);
+    if (rows_.Empty()) {
+        ShowPrompt(std::u16string(boxes::kNoBoxes), std::u16string(boxes::kErrorCaption), Icon::Exclamation);
         return;
     }
     opened_ = true;
@@ -35,7 +35,7 @@ BoxListsDlg::BoxListsDlg(FolderHost& host, const Look& look) : BackupTimedDlg(&h
     folder_->setReadOnly(true);
     auto* body = new QVBoxLayout;
     auto* folderRow = new QHBoxLayout;
-    folderRow->addWidget(new QLabel(qs(kFolderLabel), this));
+    folderRow->addWidget(new QLabel(Qs(kFolderLabel), this));
     folderRow->addWidget(folder_, 1);
     body->addLayout(folderRow);
 
@@ -43,13 +43,13 @@ BoxListsDlg::BoxListsDlg(FolderHost& host, const Look& look) : BackupTimedDlg(&h
     const std::vector<BoxRow>* sources[2] = {&rows_.answering, &rows_.extension};
     const std::u16string_view titles[2] = {look.answeringTitle, look.extensionTitle};
     for (int k = 0; k < 2; ++k) {
-        auto* group = new QGroupBox(qs(titles[k]), this);
+        auto* group = new QGroupBox(Qs(titles[k]), this);
         auto* inner = new QVBoxLayout(group);
         auto* list = new CEditListCtrl(group);
         list->setObjectName(k == 0 ? QStringLiteral("answeringBoxes") : QStringLiteral("extensionBoxes"));
-        list->SetColumns({QString::fromUtf16(editlist::kNumberHeader), qs(look.editHeader)});
+        list->SetColumns({QString::fromUtf16(editlist::kNumberHeader), Qs(look.editHeader)});
         list->SetMaxLength(look.maxChars);
-        for (const BoxRow& row : *sources[k]) list->AddRow({qs(row.folderName), qs(row.text)});
+        for (const BoxRow& row : *sources[k]) list->AddRow({Qs(row.folderName), Qs(row.text)});
         list->FitColumnWidths();
         list->setMinimumSize(kListWidth, kListHeight);
         inner->addWidget(list);
@@ -57,7 +57,7 @@ BoxListsDlg::BoxListsDlg(FolderHost& host, const Look& look) : BackupTimedDlg(&h
         lists_[k] = list;
         // The row remembers that the user edited it.
         std::vector<BoxRow>* target = k == 0 ? &rows_.answering : &rows_.extension;
-        connect(list, &CEditListCtrl::editEnded, this, [target](int row, const QString&) {
+        connect(list, &CEditListCtrl::EditEnded, this, [target](int row, const QString&) {
             if (row >= 0 && static_cast<std::size_t>(row) < target->size())
                 (*target)[static_cast<std::size_t>(row)].changed = true;
         });

@@ -22,9 +22,9 @@ public:
     // False when the box folder holds no box: the user has been told, and
     // the dialog is not to be shown.
     bool Opened() const { return opened_; }
-    CEditListCtrl* answeringList() const { return lists_[0]; }
-    CEditListCtrl* extensionList() const { return lists_[1]; }
-    QLineEdit* folderEdit() const { return folder_; }
+    CEditListCtrl* AnsweringList() const { return lists_[0]; }
+    CEditListCtrl* ExtensionList() const { return lists_[1]; }
+    QLineEdit* FolderEdit() const { return folder_; }
     // The rows with the texts as the lists now hold them.
     BoxLists Rows() const;
     // "OK".

@@ -12,15 +12,15 @@ void CBoxFldNameChgDlg::OnOK() {
     const BoxLists rows = Rows();
     switch (CheckBoxFolderRenames(rows)) {
     case BoxCheck::BadInput:
-        prompt(std::u16string(boxes::kBadInput), std::u16string(boxes::kErrorCaption), Icon::Exclamation);
+        ShowPrompt(std::u16string(boxes::kBadInput), std::u16string(boxes::kErrorCaption), Icon::Exclamation);
         return;
     case BoxCheck::Duplicate:
-        prompt(std::u16string(boxes::kDuplicate), std::u16string(boxes::kErrorCaption), Icon::Exclamation);
+        ShowPrompt(std::u16string(boxes::kDuplicate), std::u16string(boxes::kErrorCaption), Icon::Exclamation);
         return;
     case BoxCheck::Ok: break;
     }
-    if (prompt(std::u16string(boxes::kRegisterQuestion), std::u16string(boxes::kRegisterCaption), Icon::Question,
-               Buttons::YesNo) != Answer::Yes) {
+    if (ShowPrompt(std::u16string(boxes::kRegisterQuestion), std::u16string(boxes::kRegisterCaption), Icon::Question,
+                   Buttons::YesNo) != Answer::Yes) {
         reject();
         return;
     }

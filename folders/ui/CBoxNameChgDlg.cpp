@@ -12,17 +12,17 @@ CBoxNameChgDlg::CBoxNameChgDlg(FolderHost& host)
 void CBoxNameChgDlg::OnOK() {
     const BoxLists rows = Rows();
     if (CheckBoxNames(rows) != BoxCheck::Ok) {
-        prompt(std::u16string(boxes::kBadInput), std::u16string(boxes::kErrorCaption), Icon::Exclamation);
+        ShowPrompt(std::u16string(boxes::kBadInput), std::u16string(boxes::kErrorCaption), Icon::Exclamation);
         return;
     }
-    if (prompt(std::u16string(boxes::kRegisterQuestion), std::u16string(boxes::kRegisterCaption), Icon::Question,
-               Buttons::YesNo) != Answer::Yes) {
+    if (ShowPrompt(std::u16string(boxes::kRegisterQuestion), std::u16string(boxes::kRegisterCaption), Icon::Question,
+                   Buttons::YesNo) != Answer::Yes) {
         reject();
         return;
     }
-    StopDialogBackupTimer();
+    stopDialogBackupTimer();
     CPrgBoxNameChgDlg progress(this);
-    progress.SetRange(static_cast<int>(rows.size()));
+    progress.SetRange(static_cast<int>(rows.Size()));
     progress.show();
     failures_ = WriteBoxNames(rows, [&progress](int done) { progress.SetPos(done); });
     progress.hide();

@@ -24,27 +24,27 @@ CExportSetDlg::CExportSetDlg(FolderHost& host, CsvTable table)
 
 void CExportSetDlg::OnOK() {
     if (Working()) return;
-    const fs::path path = ChosenPath();
+    const fs::path path = chosenPath();
     std::error_code ec;
     if (fs::exists(fs::symlink_status(path, ec)) && !ConfirmOverwrite(path)) return;
-    if (!ExportAllowed(path.parent_path(), FileTextNow(), table_.rows)) {
-        prompt(std::u16string(csv::kExportError), std::u16string(csv::kErrorCaption), Icon::Exclamation);
+    if (!ExportAllowed(path.parent_path(), fileTextNow(), table_.rows)) {
+        ShowPrompt(std::u16string(csv::kExportError), std::u16string(csv::kErrorCaption), Icon::Exclamation);
         return;
     }
-    ports().cancel->clear();
-    SetWorking(true, table_.rows);
+    CurrentPorts().cancel->Clear();
+    setWorking(true, table_.rows);
     const ExportResult result =
-        WriteCsv(path, table_, CsvEncoding::Cp932, [this](int rows) { progressBar()->setValue(rows); });
+        WriteCsv(path, table_, CsvEncoding::Cp932, [this](int rows) { ProgressBar()->setValue(rows); });
     if (result == ExportResult::Completed) {
-        progressBar()->setValue(table_.rows);
-        host_.RememberCsvPlace(CsvUse::Export, {FolderTextNow(), FileTextNow()});
-        SetWorking(false);
+        ProgressBar()->setValue(table_.rows);
+        host_.RememberCsvPlace(CsvUse::Export, {folderTextNow(), fileTextNow()});
+        setWorking(false);
         accept();
         return;
     }
     if (result == ExportResult::Failed)
-        prompt(std::u16string(csv::kExportError), std::u16string(csv::kErrorCaption), Icon::Exclamation);
-    SetWorking(false);
+        ShowPrompt(std::u16string(csv::kExportError), std::u16string(csv::kErrorCaption), Icon::Exclamation);
+    setWorking(false);
 }
 
 }  // namespace plova::ui

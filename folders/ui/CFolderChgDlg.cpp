@@ -19,7 +19,7 @@ constexpr int kListHeight = 220;
 }
 
 CFolderChgDlg::CFolderChgDlg(FolderHost& host) : BackupTimedDlg(&host, host.MainWindow()), host_(host) {
-    setWindowTitle(qs(folders::kChangeCaption));
+    setWindowTitle(Qs(folders::kChangeCaption));
     list_ = new CFolderListCtrl(this);
     FillBoxFolderList(*list_, host_.RootFolder());
     list_->setMinimumSize(folders::kNameWidth + folders::kPathWidth + 24, kListHeight);
@@ -40,13 +40,13 @@ CFolderChgDlg::CFolderChgDlg(FolderHost& host) : BackupTimedDlg(&host, host.Main
     };
 }
 
-int CFolderChgDlg::SelectedRow() const {
+int CFolderChgDlg::selectedRow() const {
     const auto rows = list_->selectionModel()->selectedRows();
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
 void CFolderChgDlg::OnChange() {
-    const int row = SelectedRow();
+    const int row = selectedRow();
     // Nothing chosen: the open folder stays as it is, and so does the dialog.
     if (row < 0) return;
     chosen_ = BoxFolderNameOfRow(*list_, row);
@@ -54,7 +54,7 @@ void CFolderChgDlg::OnChange() {
 }
 
 void CFolderChgDlg::OnRename() {
-    const int row = SelectedRow();
+    const int row = selectedRow();
     if (row < 0) return;
     const QString old = BoxFolderNameOfRow(*list_, row);
     const QString renamed = renamer_(old, BoxFolderOfRow(*list_, row));

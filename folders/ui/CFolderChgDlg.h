@@ -17,7 +17,7 @@ class CFolderChgDlg final : public BackupTimedDlg {
     Q_OBJECT
 public:
     explicit CFolderChgDlg(FolderHost& host);
-    CFolderListCtrl* folderList() const { return list_; }
+    CFolderListCtrl* FolderList() const { return list_; }
     // The box folder to open, set by "フォルダ変更".
     const QString& Chosen() const { return chosen_; }
 
@@ -30,7 +30,7 @@ public:
     }
 
 private:
-    int SelectedRow() const;
+    int selectedRow() const;
     FolderHost& host_;
     CFolderListCtrl* list_ = nullptr;
     QString chosen_;

@@ -17,7 +17,7 @@
 namespace plova::ui {
 
 CFolderSetDlg::CFolderSetDlg(FolderHost& host) : BackupTimedDlg(&host, host.MainWindow()), host_(host) {
-    setWindowTitle(qs(folders::kStartupCaption));
+    setWindowTitle(Qs(folders::kStartupCaption));
     last_ = new QRadioButton(QStringLiteral("起動時に前回のフォルダを開く"), this);
     specified_ = new QRadioButton(QStringLiteral("起動時に指定のフォルダを開く"), this);
     choose_ = new QPushButton(QStringLiteral("設定"), this);
@@ -26,18 +26,18 @@ CFolderSetDlg::CFolderSetDlg(FolderHost& host) : BackupTimedDlg(&host, host.Main
     folder_->setMinimumWidth(360);
     if (host_.StartupFolderSpecified()) {
         specified_->setChecked(true);
-        folder_->setText(qs(host_.SpecifiedStartupFolder()));
+        folder_->setText(Qs(host_.SpecifiedStartupFolder()));
     } else {
         last_->setChecked(true);
     }
-    UpdateEnabling();
+    updateEnabling();
     if (host_.StartupFolderSpecified()) {
         // The stored choice stays editable even when the root has gone.
         choose_->setEnabled(true);
         folder_->setEnabled(true);
     }
-    connect(last_, &QRadioButton::clicked, this, &CFolderSetDlg::UpdateEnabling);
-    connect(specified_, &QRadioButton::clicked, this, &CFolderSetDlg::UpdateEnabling);
+    connect(last_, &QRadioButton::clicked, this, &CFolderSetDlg::updateEnabling);
+    connect(specified_, &QRadioButton::clicked, this, &CFolderSetDlg::updateEnabling);
     connect(choose_, &QPushButton::clicked, this, &CFolderSetDlg::OnChoose);
 
     auto* body = new QVBoxLayout;
@@ -57,7 +57,7 @@ CFolderSetDlg::CFolderSetDlg(FolderHost& host) : BackupTimedDlg(&host, host.Main
     };
 }
 
-void CFolderSetDlg::UpdateEnabling() {
+void CFolderSetDlg::updateEnabling() {
     const bool on = specified_->isChecked() && host_.CanSpecifyStartupFolder();
     choose_->setEnabled(on);
     folder_->setEnabled(on);
@@ -70,7 +70,7 @@ void CFolderSetDlg::OnChoose() {
 
 void CFolderSetDlg::OnOK() {
     if (!host_.ApplyStartupFolderChoice(specified_->isChecked(), folder_->text().toStdU16String())) {
-        prompt(std::u16string(folders::kBadInput), std::u16string(folders::kErrorCaption), Icon::Exclamation);
+        ShowPrompt(std::u16string(folders::kBadInput), std::u16string(folders::kErrorCaption), Icon::Exclamation);
         return;
     }
     accept();

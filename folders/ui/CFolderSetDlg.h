@@ -18,10 +18,10 @@ class CFolderSetDlg final : public BackupTimedDlg {
     Q_OBJECT
 public:
     explicit CFolderSetDlg(FolderHost& host);
-    QRadioButton* lastRadio() const { return last_; }
-    QRadioButton* specifiedRadio() const { return specified_; }
-    QPushButton* chooseButton() const { return choose_; }
-    QLineEdit* folderEdit() const { return folder_; }
+    QRadioButton* LastRadio() const { return last_; }
+    QRadioButton* SpecifiedRadio() const { return specified_; }
+    QPushButton* ChooseButton() const { return choose_; }
+    QLineEdit* FolderEdit() const { return folder_; }
 
     void OnChoose();
     void OnOK();
@@ -29,7 +29,7 @@ public:
     void SetFolderChooser(std::function<QString()> choose) { chooser_ = std::move(choose); }
 
 private:
-    void UpdateEnabling();
+    void updateEnabling();
     FolderHost& host_;
     QRadioButton* last_ = nullptr;
     QRadioButton* specified_ = nullptr;

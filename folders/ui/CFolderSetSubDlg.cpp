@@ -17,17 +17,17 @@ void FillBoxFolderList(CFolderListCtrl& list, std::u16string_view root) {
     list.clear();
     list.setRowCount(0);
     list.setColumnCount(2);
-    list.setHorizontalHeaderLabels({qs(folders::kNameHeader), qs(folders::kPathHeader)});
+    list.setHorizontalHeaderLabels({Qs(folders::kNameHeader), Qs(folders::kPathHeader)});
     list.setSelectionMode(QAbstractItemView::SingleSelection);
     list.setColumnWidth(0, folders::kNameWidth);
     list.setColumnWidth(1, folders::kPathWidth);
     for (const FolderRow& row : ListBoxFolders(root)) {
         const int r = list.rowCount();
         list.insertRow(r);
-        auto* name = new QTableWidgetItem(qs(row.name));
+        auto* name = new QTableWidgetItem(Qs(row.name));
         name->setData(kPathRole, QString::fromStdString(row.folder.string()));
         list.setItem(r, 0, name);
-        list.setItem(r, 1, new QTableWidgetItem(qs(row.PathCell())));
+        list.setItem(r, 1, new QTableWidgetItem(Qs(row.PathCell())));
     }
 }
 
@@ -43,7 +43,7 @@ QString BoxFolderNameOfRow(const CFolderListCtrl& list, int row) {
 
 CFolderSetSubDlg::CFolderSetSubDlg(std::u16string_view root, DialogBackupWatch* watch, QWidget* parent)
     : BackupTimedDlg(watch, parent) {
-    setWindowTitle(qs(folders::kStartupCaption));
+    setWindowTitle(Qs(folders::kStartupCaption));
     list_ = new CFolderListCtrl(this);
     FillBoxFolderList(*list_, root);
     list_->setMinimumSize(folders::kNameWidth + folders::kPathWidth + 24, kListHeight);

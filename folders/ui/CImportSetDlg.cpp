@@ -24,25 +24,27 @@ CImportSetDlg::CImportSetDlg(FolderHost& host, fs::path naisenFolder)
 
 void CImportSetDlg::OnOK() {
     if (Working()) return;
-    ports().cancel->clear();
-    SetWorking(true);
-    QProgressBar* bar = progressBar();
+    CurrentPorts().cancel->Clear();
+    setWorking(true);
+    QProgressBar* bar = ProgressBar();
     const ImportHooks hooks{[bar](int range) { bar->setRange(0, std::max(range, 1)); },
                             [bar] { bar->setValue(std::min(bar->value() + 1, bar->maximum())); }};
-    const ImportResult result = ImportBoxNames(ChosenPath(), naisen_, hooks);
+    const ImportResult result = ImportBoxNames(chosenPath(), naisen_, hooks);
     if (result == ImportResult::Completed) {
         bar->setValue(bar->maximum());
-        host_.RememberCsvPlace(CsvUse::Import, {FolderTextNow(), FileTextNow()});
-        SetWorking(false);
+        host_.RememberCsvPlace(CsvUse::Import, {folderTextNow(), fileTextNow()});
+        setWorking(false);
         accept();
         return;
     }
     if (result == ImportResult::CannotOpen)
-        prompt(std::u16string(boximport::kImportError), std::u16string(boximport::kErrorCaption), Icon::Exclamation);
+        ShowPrompt(std::u16string(boximport::kImportError), std::u16string(boximport::kErrorCaption),
+                   Icon::Exclamation);
     // Nothing was named: the user is told so and may choose another file.
     if (result == ImportResult::NothingNamed)
-        prompt(std::u16string(boximport::kNothingNamed), std::u16string(boximport::kErrorCaption), Icon::Exclamation);
-    SetWorking(false);
+        ShowPrompt(std::u16string(boximport::kNothingNamed), std::u16string(boximport::kErrorCaption),
+                   Icon::Exclamation);
+    setWorking(false);
 }
 
 }  // namespace plova::ui

@@ -49,8 +49,8 @@ void CMakeBoxFldDlg::OnOK() {
         accept();
         return;
     }
-    prompt(std::u16string(made == BoxCheck::Duplicate ? boxes::kDuplicate : boxes::kBadInput),
-           std::u16string(boxes::kErrorCaption), Icon::Exclamation);
+    ShowPrompt(std::u16string(made == BoxCheck::Duplicate ? boxes::kDuplicate : boxes::kBadInput),
+               std::u16string(boxes::kErrorCaption), Icon::Exclamation);
 }
 
 }  // namespace plova::ui

@@ -16,9 +16,9 @@ class CMakeBoxFldDlg final : public BackupTimedDlg {
 public:
     // `answering` is the kind chosen last; it is preselected.
     CMakeBoxFldDlg(FolderHost& host, bool answering);
-    QRadioButton* answeringRadio() const { return answering_; }
-    QRadioButton* extensionRadio() const { return extension_; }
-    QLineEdit* nameEdit() const { return name_; }
+    QRadioButton* AnsweringRadio() const { return answering_; }
+    QRadioButton* ExtensionRadio() const { return extension_; }
+    QLineEdit* NameEdit() const { return name_; }
     // The kind chosen at the last "OK" (kept even when it was refused).
     bool AnsweringChosen() const;
     void OnOK();

@@ -30,11 +30,11 @@ std::vector<std::u16string> marked(const CCheckListCtrl& list) {
 }  // namespace
 
 CWavFileDelDlg::CWavFileDelDlg(FolderHost& host) : BackupTimedDlg(&host, host.MainWindow()) {
-    setWindowTitle(qs(wavdel::kCaption));
+    setWindowTitle(Qs(wavdel::kCaption));
     boxFolder_ = OpenBoxFolder(host);
     const AudioBoxes found = boxFolder_.empty() ? AudioBoxes{} : FindAudioBoxes(boxFolder_);
     if (found.Count() == 0) {
-        prompt(std::u16string(wavdel::kNoAudio), std::u16string(wavdel::kErrorCaption), Icon::Exclamation);
+        ShowPrompt(std::u16string(wavdel::kNoAudio), std::u16string(wavdel::kErrorCaption), Icon::Exclamation);
         return;
     }
     opened_ = true;
@@ -47,11 +47,11 @@ CWavFileDelDlg::CWavFileDelDlg(FolderHost& host) : BackupTimedDlg(&host, host.Ma
     const std::vector<std::u16string>* boxes[2] = {&found.answering, &found.extension};
     const char16_t* titles[2] = {u"留守録BOX", u"内線BOX"};
     for (int k = 0; k < 2; ++k) {
-        auto* group = new QGroupBox(qs(titles[k]), this);
+        auto* group = new QGroupBox(Qs(titles[k]), this);
         auto* inner = new QVBoxLayout(group);
         auto* list = new CCheckListCtrl(group);
         list->setObjectName(k == 0 ? QStringLiteral("answeringBoxes") : QStringLiteral("extensionBoxes"));
-        for (const std::u16string& number : *boxes[k]) list->AddBox(qs(number), qs(kUnmarked));
+        for (const std::u16string& number : *boxes[k]) list->AddBox(Qs(number), Qs(kUnmarked));
         list->setMinimumHeight(kListHeight);
         inner->addWidget(list);
         auto* row = new QHBoxLayout;
@@ -68,7 +68,7 @@ CWavFileDelDlg::CWavFileDelDlg(FolderHost& host) : BackupTimedDlg(&host, host.Ma
     boxRadio_ = new QRadioButton(QStringLiteral("BOX選択"), this);
     responseRadio_ = new QRadioButton(QStringLiteral("システム応答メッセージ"), this);
     boxRadio_->setChecked(true);
-    connect(boxRadio_, &QRadioButton::toggled, this, &CWavFileDelDlg::OnMode);
+    connect(boxRadio_, &QRadioButton::toggled, this, &CWavFileDelDlg::onMode);
     auto* radios = new QHBoxLayout;
     radios->addWidget(boxRadio_);
     radios->addWidget(responseRadio_);
@@ -83,7 +83,7 @@ CWavFileDelDlg::CWavFileDelDlg(FolderHost& host) : BackupTimedDlg(&host, host.Ma
     LayOutDialog(*this, grid, ButtonRow({erase, cancel}));
 }
 
-void CWavFileDelDlg::OnMode() {
+void CWavFileDelDlg::onMode() {
     const bool boxes = boxRadio_->isChecked();
     for (int k = 0; k < 2; ++k) {
         lists_[k]->setEnabled(boxes);
@@ -93,10 +93,10 @@ void CWavFileDelDlg::OnMode() {
 }
 
 void CWavFileDelDlg::OnDelete() {
-    StopDialogBackupTimer();
-    if (prompt(std::u16string(wavdel::kQuestion), std::u16string(wavdel::kQuestionCaption), Icon::Question,
-               Buttons::YesNo) != Answer::Yes) {
-        StartDialogBackupTimer();
+    stopDialogBackupTimer();
+    if (ShowPrompt(std::u16string(wavdel::kQuestion), std::u16string(wavdel::kQuestionCaption), Icon::Question,
+                   Buttons::YesNo) != Answer::Yes) {
+        startDialogBackupTimer();
         return;
     }
     WavDeletion request;
@@ -111,11 +111,11 @@ void CWavFileDelDlg::OnDelete() {
         result = DeleteWavFiles(boxFolder_, request, [&progress](int position) { progress.SetPos(position); });
     }
     if (result == WavDeletionResult::NoBoxChosen) {
-        prompt(std::u16string(wavdel::kNoBoxChosen), std::u16string(wavdel::kErrorCaption), Icon::Exclamation);
+        ShowPrompt(std::u16string(wavdel::kNoBoxChosen), std::u16string(wavdel::kErrorCaption), Icon::Exclamation);
         reject();
         return;
     }
-    prompt(std::u16string(wavdel::kDone), std::u16string(wavdel::kDoneCaption), Icon::Information);
+    ShowPrompt(std::u16string(wavdel::kDone), std::u16string(wavdel::kDoneCaption), Icon::Information);
     accept();
 }
 

@@ -22,18 +22,18 @@ public:
     explicit CWavFileDelDlg(FolderHost& host);
     // False when the box folder holds no audio file: the user has been told.
     bool Opened() const { return opened_; }
-    CCheckListCtrl* answeringList() const { return lists_[0]; }
-    CCheckListCtrl* extensionList() const { return lists_[1]; }
-    QRadioButton* boxRadio() const { return boxRadio_; }
-    QRadioButton* responseRadio() const { return responseRadio_; }
-    QLineEdit* folderEdit() const { return folder_; }
-    QPushButton* allButton(int list) const { return all_[list]; }
-    QPushButton* noneButton(int list) const { return none_[list]; }
+    CCheckListCtrl* AnsweringList() const { return lists_[0]; }
+    CCheckListCtrl* ExtensionList() const { return lists_[1]; }
+    QRadioButton* BoxRadio() const { return boxRadio_; }
+    QRadioButton* ResponseRadio() const { return responseRadio_; }
+    QLineEdit* FolderEdit() const { return folder_; }
+    QPushButton* AllButton(int list) const { return all_[list]; }
+    QPushButton* NoneButton(int list) const { return none_[list]; }
     // "消去".
     void OnDelete();
 
 private:
-    void OnMode();
+    void onMode();
     std::filesystem::path boxFolder_;
     bool opened_ = false;
     QLineEdit* folder_ = nullptr;

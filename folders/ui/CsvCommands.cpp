@@ -21,7 +21,7 @@ void ExportActiveList(FolderHost& host) {
     if (view == nullptr) return;
     CExportSetDlg dialog(host, CsvTableOf(view->Data()));
     if (host.RunDialog(dialog) != QDialog::Accepted) return;
-    prompt(std::u16string(csv::kExportDone), std::u16string(csv::kExportDoneCaption), Icon::Information);
+    ShowPrompt(std::u16string(csv::kExportDone), std::u16string(csv::kExportDoneCaption), Icon::Information);
 }
 
 void ImportExtensionBoxNames(FolderHost& host) {
@@ -29,7 +29,8 @@ void ImportExtensionBoxNames(FolderHost& host) {
     if (folder.empty() || !CFileMng::IsBoxFolder(folder)) return;
     CImportSetDlg dialog(host, folder / "naisen");
     if (host.RunDialog(dialog) != QDialog::Accepted) return;
-    prompt(std::u16string(boximport::kImportDone), std::u16string(boximport::kImportDoneCaption), Icon::Information);
+    ShowPrompt(std::u16string(boximport::kImportDone), std::u16string(boximport::kImportDoneCaption),
+               Icon::Information);
     host.ReloadBoxLists();
 }
 

@@ -19,11 +19,11 @@ namespace fs = std::filesystem;
 
 CsvSetDlg::CsvSetDlg(FolderHost& host, const Texts& texts, const CsvPlace& start)
     : BackupTimedDlg(&host, host.MainWindow()), host_(host), texts_(texts) {
-    setWindowTitle(qs(texts_.caption));
-    text_ = new QLabel(qs(texts_.text), this);
+    setWindowTitle(Qs(texts_.caption));
+    text_ = new QLabel(Qs(texts_.text), this);
     browse_ = new QPushButton(QStringLiteral("設定"), this);
-    folder_ = new QLineEdit(qs(FolderText(start.folder)), this);
-    file_ = new QLineEdit(qs(start.file), this);
+    folder_ = new QLineEdit(Qs(FolderText(start.folder)), this);
+    file_ = new QLineEdit(Qs(start.file), this);
     folder_->setMinimumWidth(320);
     bar_ = new QProgressBar(this);
     bar_->setTextVisible(false);
@@ -32,7 +32,7 @@ CsvSetDlg::CsvSetDlg(FolderHost& host, const Texts& texts, const CsvPlace& start
     ok_ = buttons.ok;
     cancel_ = buttons.cancel;
 
-    auto* group = new QGroupBox(qs(texts_.group), this);
+    auto* group = new QGroupBox(Qs(texts_.group), this);
     auto* grid = new QGridLayout(group);
     grid->addWidget(browse_, 0, 0);
     grid->addWidget(new QLabel(QStringLiteral("フォルダ"), group), 0, 1);
@@ -46,13 +46,13 @@ CsvSetDlg::CsvSetDlg(FolderHost& host, const Texts& texts, const CsvPlace& start
     LayOutDialog(*this, body, ButtonRow({ok_, cancel_}));
 
     connect(browse_, &QPushButton::clicked, this, &CsvSetDlg::OnBrowse);
-    connect(folder_, &QLineEdit::textChanged, this, &CsvSetDlg::UpdateOk);
-    connect(file_, &QLineEdit::textChanged, this, &CsvSetDlg::UpdateOk);
-    UpdateOk();
+    connect(folder_, &QLineEdit::textChanged, this, &CsvSetDlg::updateOk);
+    connect(file_, &QLineEdit::textChanged, this, &CsvSetDlg::updateOk);
+    updateOk();
 
     choose_ = [this](const QString& from) {
-        QFileDialog chooser(this, qs(texts_.chooserTitle), from, qs(csv::kFileFilter));
-        chooser.setDefaultSuffix(qs(csv::kDefaultSuffix));
+        QFileDialog chooser(this, Qs(texts_.chooserTitle), from, Qs(csv::kFileFilter));
+        chooser.setDefaultSuffix(Qs(csv::kDefaultSuffix));
         if (texts_.use == CsvUse::Export) {
             chooser.setAcceptMode(QFileDialog::AcceptSave);
         } else {
@@ -63,61 +63,61 @@ CsvSetDlg::CsvSetDlg(FolderHost& host, const Texts& texts, const CsvPlace& start
     };
 }
 
-std::u16string CsvSetDlg::FolderTextNow() const {
+std::u16string CsvSetDlg::folderTextNow() const {
     return folder_->text().toStdU16String();
 }
 
-std::u16string CsvSetDlg::FileTextNow() const {
+std::u16string CsvSetDlg::fileTextNow() const {
     return file_->text().toStdU16String();
 }
 
-fs::path CsvSetDlg::ChosenPath() const {
-    return fs::path(toUtf8(FolderTextNow())) / fs::path(toUtf8(FileTextNow()));
+fs::path CsvSetDlg::chosenPath() const {
+    return fs::path(ToUtf8(folderTextNow())) / fs::path(ToUtf8(fileTextNow()));
 }
 
-void CsvSetDlg::UpdateOk() {
+void CsvSetDlg::updateOk() {
     ok_->setEnabled(!working_ && !folder_->text().isEmpty() && !file_->text().isEmpty());
 }
 
 void CsvSetDlg::OnBrowse() {
     for (;;) {
-        const QString chosen = choose_(QString::fromStdString(ChosenPath().string()));
+        const QString chosen = choose_(QString::fromStdString(chosenPath().string()));
         if (chosen.isEmpty()) return;
         const fs::path path(chosen.toStdString());
         if (!CsvFileUsable(path, texts_.use)) {
             // The chooser opens again for another choice.
-            prompt(std::u16string(csv::kOpenError), std::u16string(csv::kOpenErrorCaption), Icon::Exclamation);
+            ShowPrompt(std::u16string(csv::kOpenError), std::u16string(csv::kOpenErrorCaption), Icon::Exclamation);
             continue;
         }
-        folder_->setText(qs(FolderText(fromUtf8(path.parent_path().string()))));
+        folder_->setText(Qs(FolderText(FromUtf8(path.parent_path().string()))));
         file_->setText(QString::fromStdString(path.filename().string()));
         return;
     }
 }
 
-void CsvSetDlg::SetWorking(bool working, int range) {
+void CsvSetDlg::setWorking(bool working, int range) {
     working_ = working;
-    setWindowTitle(qs(working ? texts_.workingCaption : texts_.caption));
-    text_->setText(qs(working ? texts_.workingText : texts_.text));
+    setWindowTitle(Qs(working ? texts_.workingCaption : texts_.caption));
+    text_->setText(Qs(working ? texts_.workingText : texts_.text));
     browse_->setEnabled(!working);
     folder_->setReadOnly(working);
     file_->setReadOnly(working);
     if (working) {
         // A backup falling due does not break into the work; it is asked for again afterwards.
-        StopDialogBackupTimer();
+        stopDialogBackupTimer();
         bar_->setRange(0, std::max(range, 1));
         bar_->setValue(0);
         bar_->show();
     } else {
         bar_->hide();
-        StartDialogBackupTimer();
+        startDialogBackupTimer();
     }
-    UpdateOk();
+    updateOk();
 }
 
 void CsvSetDlg::reject() {
     if (working_) {
-        ports().cancel->set();
+        CurrentPorts().cancel->Set();
         return;
     }
     BackupTimedDlg::reject();

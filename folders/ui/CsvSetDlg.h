@@ -34,13 +34,13 @@ public:
         CsvUse use;
     };
 
-    QLineEdit* folderEdit() const { return folder_; }
-    QLineEdit* fileEdit() const { return file_; }
-    QPushButton* browseButton() const { return browse_; }
-    QPushButton* okButton() const { return ok_; }
-    QPushButton* cancelButton() const { return cancel_; }
-    QProgressBar* progressBar() const { return bar_; }
-    QLabel* textLabel() const { return text_; }
+    QLineEdit* FolderEdit() const { return folder_; }
+    QLineEdit* FileEdit() const { return file_; }
+    QPushButton* BrowseButton() const { return browse_; }
+    QPushButton* OkButton() const { return ok_; }
+    QPushButton* CancelButton() const { return cancel_; }
+    QProgressBar* ProgressBar() const { return bar_; }
+    QLabel* TextLabel() const { return text_; }
     bool Working() const { return working_; }
 
     // "設定": the file chooser; the chosen path goes into the two edits.
@@ -58,16 +58,16 @@ protected:
     CsvSetDlg(FolderHost& host, const Texts& texts, const CsvPlace& start);
 
     // Folder + separator + file, as the edits hold them.
-    std::filesystem::path ChosenPath() const;
-    std::u16string FolderTextNow() const;
-    std::u16string FileTextNow() const;
+    std::filesystem::path chosenPath() const;
+    std::u16string folderTextNow() const;
+    std::u16string fileTextNow() const;
     // Working state: its caption and text, "OK" off, the bar shown over `range`.
-    void SetWorking(bool working, int range = 0);
+    void setWorking(bool working, int range = 0);
 
     FolderHost& host_;
 
 private:
-    void UpdateOk();
+    void updateOk();
 
     Texts texts_;
     QLabel* text_ = nullptr;

@@ -40,7 +40,7 @@ StandardFtpServer::~StandardFtpServer() {
     }
 }
 
-std::vector<std::string> StandardFtpServer::commands() const {
+std::vector<std::string> StandardFtpServer::Commands() const {
     std::vector<std::string> out;
     std::ifstream in(log_);
     for (std::string line; std::getline(in, line);) out.push_back(line);

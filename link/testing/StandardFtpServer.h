@@ -21,10 +21,10 @@ public:
     StandardFtpServer(const StandardFtpServer&) = delete;
     StandardFtpServer& operator=(const StandardFtpServer&) = delete;
 
-    bool running() const { return port_ != 0; }
-    std::uint16_t port() const { return port_; }
+    bool Running() const { return port_ != 0; }
+    std::uint16_t Port() const { return port_; }
     // The commands received so far (verb and argument, as sent).
-    std::vector<std::string> commands() const;
+    std::vector<std::string> Commands() const;
 
 private:
     pid_t pid_ = -1;

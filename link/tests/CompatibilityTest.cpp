@@ -25,18 +25,18 @@ bool hasCommand(const std::vector<std::string>& commands, const std::string& wan
 class CompatibilityTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        disk = temp.path() / "disk";
-        local = temp.path() / "local";
+        disk = temp.Path() / "disk";
+        local = temp.Path() / "local";
         fs::create_directories(disk / "rusuroku" / "0001");
         fs::create_directories(disk / "rusuroku" / "0002");
         fs::create_directories(disk / "naisen" / "0101");
         fs::create_directories(disk / "outou");
         fs::create_directories(local);
         for (int i = 1; i <= 2; ++i) {
-            writeFile(disk / "rusuroku" / "0001" / boxMessageName(i, ".vmdat"), patternBytes(5000 + i, i));
-            writeFile(disk / "rusuroku" / "0001" / boxMessageName(i, ".vminf"), patternBytes(256, 10 + i));
+            WriteFile(disk / "rusuroku" / "0001" / BoxMessageName(i, ".vmdat"), PatternBytes(5000 + i, i));
+            WriteFile(disk / "rusuroku" / "0001" / BoxMessageName(i, ".vminf"), PatternBytes(256, 10 + i));
         }
-        descriptorsBefore = openDescriptors();
+        descriptorsBefore = OpenDescriptors();
     }
 
     testkit::TempFolder temp{"link-compat"};
@@ -49,11 +49,11 @@ protected:
 
 TEST_F(CompatibilityTest, LogsInListsRetrievesStoresDeletesAndQuits) {
     StandardFtpServer server(disk, "Kw-TX test");
-    ASSERT_TRUE(server.running());
-    const WindowHandle window = ports.progress.open(u"ダウンロード中");
+    ASSERT_TRUE(server.Running());
+    const WindowHandle window = ports.progress.Open(u"ダウンロード中");
     {
         CFtpMng mng(&timer);
-        ASSERT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin", server.port()), ftp::LoginResult::Ok);
+        ASSERT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin", server.Port()), ftp::LoginResult::Ok);
 
         std::u16string root, answering, extension;
         ASSERT_EQ(mng.ListFolders(root, answering, extension), ftp::ListResult::Listed);
@@ -68,30 +68,30 @@ TEST_F(CompatibilityTest, LogsInListsRetrievesStoresDeletesAndQuits) {
         auto messages = listing::MessageNames(names, listing::NameForm::BoxMessage);
         std::sort(messages.begin(), messages.end());
         ASSERT_EQ(messages.size(), 4u);
-        EXPECT_EQ(toUtf8(messages[0]), boxMessageName(1, ".vmdat"));
+        EXPECT_EQ(ToUtf8(messages[0]), BoxMessageName(1, ".vmdat"));
 
         // The session stays in the box directory: RETR takes the bare name.
-        const std::string wanted = boxMessageName(2, ".vmdat");
-        ASSERT_EQ(mng.Retrieve(u16(wanted), u16(wanted), local), ftp::TransferResult::Done);
-        EXPECT_TRUE(readFile(local / wanted) == readFile(disk / "rusuroku" / "0001" / wanted));
-        const auto bars = ports.progress.of(msg::kBarPosition);
+        const std::string wanted = BoxMessageName(2, ".vmdat");
+        ASSERT_EQ(mng.Retrieve(U16(wanted), U16(wanted), local), ftp::TransferResult::Done);
+        EXPECT_TRUE(ReadFile(local / wanted) == ReadFile(disk / "rusuroku" / "0001" / wanted));
+        const auto bars = ports.progress.Of(msg::kBarPosition);
         ASSERT_EQ(bars.size(), 5u);  // 5002 bytes in blocks of 1024
         for (std::size_t i = 0; i < bars.size(); ++i) {
             EXPECT_EQ(bars[i].window, window);
             EXPECT_EQ(bars[i].wparam, static_cast<std::intptr_t>(i + 1));
         }
 
-        const std::string upload = patternBytes(3000, 99);
+        const std::string upload = PatternBytes(3000, 99);
         ASSERT_EQ(mng.Store(upload.data(), upload.size(), u"202401151030_ABC_0001_0005.vmdat").outcome,
                   ftp::StoreOutcome::Stored);
-        EXPECT_TRUE(readFile(disk / "outou" / "202401151030_ABC_0001_0005.vmdat") == upload);
+        EXPECT_TRUE(ReadFile(disk / "outou" / "202401151030_ABC_0001_0005.vmdat") == upload);
 
         EXPECT_EQ(mng.Delete(u"/outou/202401151030_ABC_0001_0005.vmdat").outcome, ftp::DeleteOutcome::Deleted);
         EXPECT_FALSE(fs::exists(disk / "outou" / "202401151030_ABC_0001_0005.vmdat"));
         EXPECT_EQ(mng.Delete(u"/outou/202401151030_ABC_0001_0005.vmdat").outcome, ftp::DeleteOutcome::Unavailable);
 
-        const std::string absent = boxMessageName(9, ".vmdat");
-        EXPECT_EQ(mng.Retrieve(u16(absent), u16(absent), local), ftp::TransferResult::Unavailable);
+        const std::string absent = BoxMessageName(9, ".vmdat");
+        EXPECT_EQ(mng.Retrieve(U16(absent), U16(absent), local), ftp::TransferResult::Unavailable);
         EXPECT_FALSE(fs::exists(local / absent));
 
         EXPECT_TRUE(mng.KeepAlive());
@@ -99,12 +99,12 @@ TEST_F(CompatibilityTest, LogsInListsRetrievesStoresDeletesAndQuits) {
         EXPECT_FALSE(mng.HasSession());
     }
 
-    const auto commands = server.commands();
+    const auto commands = server.Commands();
     EXPECT_TRUE(hasCommand(commands, "USER admin"));
     EXPECT_TRUE(hasCommand(commands, "CWD ../"));
     EXPECT_TRUE(hasCommand(commands, "CWD /rusuroku"));
     EXPECT_TRUE(hasCommand(commands, "NLST"));
-    EXPECT_TRUE(hasCommand(commands, "RETR " + boxMessageName(2, ".vmdat")));
+    EXPECT_TRUE(hasCommand(commands, "RETR " + BoxMessageName(2, ".vmdat")));
     EXPECT_TRUE(hasCommand(commands, "STOR /outou/202401151030_ABC_0001_0005.vmdat"));
     EXPECT_TRUE(hasCommand(commands, "DELE /outou/202401151030_ABC_0001_0005.vmdat"));
     EXPECT_EQ(commands.back(), "QUIT");
@@ -123,67 +123,67 @@ TEST_F(CompatibilityTest, LogsInListsRetrievesStoresDeletesAndQuits) {
     EXPECT_EQ(timer.calls[1], "restart");
     EXPECT_EQ(timer.calls[timer.calls.size() - 2], "stop");
     EXPECT_EQ(timer.calls.back(), "reset");
-    EXPECT_EQ(openDescriptors(), descriptorsBefore);
+    EXPECT_EQ(OpenDescriptors(), descriptorsBefore);
 }
 
 TEST_F(CompatibilityTest, CancelDuringRetrievalSendsAbortAndReturnsCancelled) {
-    const std::string big = boxMessageName(3, ".vmdat");
-    writeFile(disk / "rusuroku" / "0001" / big, patternBytes(4 << 20, 3));
+    const std::string big = BoxMessageName(3, ".vmdat");
+    WriteFile(disk / "rusuroku" / "0001" / big, PatternBytes(4 << 20, 3));
     StandardFtpServer server(disk, "Kw-TX test");
-    ASSERT_TRUE(server.running());
-    ports.progress.open(u"ダウンロード中");
+    ASSERT_TRUE(server.Running());
+    ports.progress.Open(u"ダウンロード中");
     // This server answers ABOR with 426 and 226 instead of 225: the wait for
     // a 225 is shortened so the test does not sit out the full reply wait.
     Timeouts quick;
     quick.replyMillis = 1500;
     {
         CFtpMng mng(&timer, quick);
-        ASSERT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin", server.port()), ftp::LoginResult::Ok);
+        ASSERT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin", server.Port()), ftp::LoginResult::Ok);
         std::u16string names;
         ASSERT_EQ(mng.ListBox(u"/rusuroku/0001", ftp::kListAll, names), ftp::ListResult::Listed);
-        ports.pump.every([&] {
-            if (ports.progress.of(msg::kBarPosition).size() >= 3) ports.cancel.set();
+        ports.pump.Every([&] {
+            if (ports.progress.Of(msg::kBarPosition).size() >= 3) ports.cancel.Set();
         });
-        EXPECT_EQ(mng.Retrieve(u16(big), u16(big), local), ftp::TransferResult::Cancelled);
+        EXPECT_EQ(mng.Retrieve(U16(big), U16(big), local), ftp::TransferResult::Cancelled);
         EXPECT_LT(fs::file_size(local / big), 4u << 20);
-        ports.pump.every(nullptr);
-        ports.cancel.clear();
+        ports.pump.Every(nullptr);
+        ports.cancel.Clear();
 
         // The replies of the aborted transfer are gone: the session goes on.
         ASSERT_EQ(mng.ListBox(u"/rusuroku/0001", ftp::kListAll, names), ftp::ListResult::Listed);
         EXPECT_EQ(listing::MessageNames(names, listing::NameForm::BoxMessage).size(), 5u);
         mng.Logout();
     }
-    EXPECT_TRUE(hasCommand(server.commands(), "ABOR"));
-    EXPECT_EQ(openDescriptors(), descriptorsBefore);
+    EXPECT_TRUE(hasCommand(server.Commands(), "ABOR"));
+    EXPECT_EQ(OpenDescriptors(), descriptorsBefore);
 }
 
 TEST_F(CompatibilityTest, AnotherModelAndAWrongPasswordAreRefusedWithoutLeavingAConnection) {
     {
         StandardFtpServer other(disk, "Zz-QQ test");
-        ASSERT_TRUE(other.running());
+        ASSERT_TRUE(other.Running());
         CFtpMng mng;
-        EXPECT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin", other.port()), ftp::LoginResult::UnsupportedModel);
+        EXPECT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin", other.Port()), ftp::LoginResult::UnsupportedModel);
         EXPECT_FALSE(mng.HasSession());
-        EXPECT_TRUE(other.commands().empty());
+        EXPECT_TRUE(other.Commands().empty());
     }
     StandardFtpServer server(disk, "Kw-TX test");
     CFtpMng mng;
-    EXPECT_EQ(mng.Login(u"127.0.0.1", u"admin", u"wrong", server.port()), ftp::LoginResult::Refused);
+    EXPECT_EQ(mng.Login(u"127.0.0.1", u"admin", u"wrong", server.Port()), ftp::LoginResult::Refused);
     EXPECT_FALSE(mng.HasSession());
-    EXPECT_EQ(openDescriptors(), descriptorsBefore);
+    EXPECT_EQ(OpenDescriptors(), descriptorsBefore);
 }
 
 TEST_F(CompatibilityTest, ANameCarryingASecondCommandIsNeverSent) {
-    writeFile(disk / "outou" / "keep.vmdat", "keep");
+    WriteFile(disk / "outou" / "keep.vmdat", "keep");
     StandardFtpServer server(disk, "Kw-TX test");
     CFtpMng mng;
-    ASSERT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin", server.port()), ftp::LoginResult::Ok);
+    ASSERT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin", server.Port()), ftp::LoginResult::Ok);
     EXPECT_EQ(mng.Delete(u"/outou/x\r\nDELE /outou/keep.vmdat").outcome, ftp::DeleteOutcome::Failed);
     EXPECT_EQ(mng.Retrieve(u"x\nDELE /outou/keep.vmdat", u"x", local), ftp::TransferResult::Failed);
     EXPECT_EQ(mng.Store("a", 1, u"x\rDELE /outou/keep.vmdat").outcome, ftp::StoreOutcome::Failed);
     EXPECT_TRUE(fs::exists(disk / "outou" / "keep.vmdat"));
-    for (const auto& command : server.commands()) EXPECT_EQ(command.find("keep"), std::string::npos) << command;
+    for (const auto& command : server.Commands()) EXPECT_EQ(command.find("keep"), std::string::npos) << command;
     // The session is still in step after the refusals.
     EXPECT_EQ(mng.Delete(u"/outou/keep.vmdat").outcome, ftp::DeleteOutcome::Deleted);
     mng.Logout();
@@ -191,7 +191,7 @@ TEST_F(CompatibilityTest, ANameCarryingASecondCommandIsNeverSent) {
 
 TEST_F(CompatibilityTest, PortComesFromTheEnvironmentWhenNoneIsGiven) {
     StandardFtpServer server(disk, "Kw-TX test");
-    ::setenv(ftp::kPortVariable, std::to_string(server.port()).c_str(), 1);
+    ::setenv(ftp::kPortVariable, std::to_string(server.Port()).c_str(), 1);
     CFtpMng mng;
     EXPECT_EQ(mng.Login(u"127.0.0.1", u"admin", u"admin"), ftp::LoginResult::Ok);
     ::setenv(ftp::kPortVariable, "not-a-port", 1);

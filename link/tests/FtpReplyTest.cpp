@@ -8,10 +8,10 @@ namespace {
 TEST(FtpReply, GreetingMustNameTheModelAfterCodeAndOneSeparator) {
     EXPECT_EQ(ClassifyReply(u"220 Kw-TX FTP server ready"), kAccepted);
     EXPECT_EQ(ClassifyReply(u"220-Kw-TX welcome"), kAccepted);
-    EXPECT_EQ(ClassifyReply(u"220 Other FTP server"), refusedWith(220));
-    EXPECT_EQ(ClassifyReply(u"220  Kw-TX"), refusedWith(220));  // two spaces: the model is not where it must be
-    EXPECT_EQ(ClassifyReply(u"220"), refusedWith(220));
-    EXPECT_EQ(ClassifyReply(u"421 Too many users"), refusedWith(421));
+    EXPECT_EQ(ClassifyReply(u"220 Other FTP server"), RefusedWith(220));
+    EXPECT_EQ(ClassifyReply(u"220  Kw-TX"), RefusedWith(220));  // two spaces: the model is not where it must be
+    EXPECT_EQ(ClassifyReply(u"220"), RefusedWith(220));
+    EXPECT_EQ(ClassifyReply(u"421 Too many users"), RefusedWith(421));
 }
 
 TEST(FtpReply, ALineWithoutACodeIsNoReply) {
@@ -27,10 +27,10 @@ TEST(FtpReply, ALineWithoutACodeIsNoReply) {
 TEST(FtpReply, ATransferEndAlsoAcceptsItsOwnCodes) {
     EXPECT_EQ(ClassifyTransferEnd(u"226 Transfer complete"), kAccepted);
     EXPECT_EQ(ClassifyTransferEnd(u"220 Other FTP server"), kAccepted);
-    EXPECT_EQ(ClassifyReply(u"226 Transfer complete"), refusedWith(226));
-    EXPECT_EQ(ClassifyTransferEnd(u"450 busy"), refusedWith(450));
-    EXPECT_TRUE(refusedWith(450).refusedWith(450));
-    EXPECT_FALSE(kAccepted.refusedWith(0));
+    EXPECT_EQ(ClassifyReply(u"226 Transfer complete"), RefusedWith(226));
+    EXPECT_EQ(ClassifyTransferEnd(u"450 busy"), RefusedWith(450));
+    EXPECT_TRUE(RefusedWith(450).RefusedWith(450));
+    EXPECT_FALSE(kAccepted.RefusedWith(0));
 }
 
 }  // namespace

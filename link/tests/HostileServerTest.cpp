@@ -28,13 +28,13 @@ struct Peer {
     net::Socket data;
     const std::atomic<bool>* stop = nullptr;
 
-    bool say(const std::string& bytes) { return net::sendAll(control, bytes, 5000); }
+    bool Say(const std::string& bytes) { return net::SendAll(control, bytes, 5000); }
 
     // The next command line without its CR LF; empty when the client hung up.
-    std::string command() {
+    std::string Command() {
         std::string line;
         char c = 0;
-        while (net::waitReadable(control, 5000) == net::Wait::Ready && net::receive(control, &c, 1) == 1) {
+        while (net::WaitReadable(control, 5000) == net::Wait::Ready && net::Receive(control, &c, 1) == 1) {
             if (c == '\n' && !line.empty() && line.back() == '\r') {
                 line.pop_back();
                 return line;
@@ -45,60 +45,60 @@ struct Peer {
     }
 
     // Answers commands with `reply` until one starting with `verb` comes, which is returned.
-    std::string until(const std::string& verb, const std::string& reply = "200 ok\r\n") {
+    std::string Until(const std::string& verb, const std::string& reply = "200 ok\r\n") {
         for (;;) {
-            const std::string c = command();
+            const std::string c = Command();
             if (c.empty() || c.starts_with(verb)) return c;
-            say(reply);
+            Say(reply);
         }
     }
 
-    void login() {
-        say("220 Kw-TX ready\r\n");
-        until("USER");
-        say("331 password\r\n");
-        until("PASS");
-        say("230 logged in\r\n");
+    void Login() {
+        Say("220 Kw-TX ready\r\n");
+        Until("USER");
+        Say("331 password\r\n");
+        Until("PASS");
+        Say("230 logged in\r\n");
     }
 
     // Takes the PORT command, connects to it and answers the transfer command
     // that follows with 150.
-    bool openData() {
-        const std::string port = until("PORT");
+    bool OpenData() {
+        const std::string port = Until("PORT");
         unsigned a, b, c, d, hi, lo;
         if (std::sscanf(port.c_str(), "PORT %u,%u,%u,%u,%u,%u", &a, &b, &c, &d, &hi, &lo) != 6) return false;
-        say("200 ok\r\n");
-        if (command().empty()) return false;
-        data = net::openStream();
-        if (!net::connectWithin(data, net::ipv4Address((a << 24) | (b << 16) | (c << 8) | d, (hi << 8) | lo), 5000))
+        Say("200 ok\r\n");
+        if (Command().empty()) return false;
+        data = net::OpenStream();
+        if (!net::ConnectWithin(data, net::Ipv4Address((a << 24) | (b << 16) | (c << 8) | d, (hi << 8) | lo), 5000))
             return false;
-        return say("150 here it comes\r\n");
+        return Say("150 here it comes\r\n");
     }
 
     // Keeps sending `piece` until the client hangs up or the test ends.
-    void keepSending(const net::Socket& to, const std::string& piece, std::chrono::milliseconds pause) {
-        while (!*stop && net::sendAll(to, piece, 1000)) std::this_thread::sleep_for(pause);
+    void KeepSending(const net::Socket& to, const std::string& piece, std::chrono::milliseconds pause) {
+        while (!*stop && net::SendAll(to, piece, 1000)) std::this_thread::sleep_for(pause);
     }
 };
 
 class ScriptedMainUnit {
 public:
     explicit ScriptedMainUnit(std::function<void(Peer&)> script) {
-        listener_ = net::openStream();
-        EXPECT_TRUE(net::bindAndListen(listener_, net::ipv4Address(INADDR_LOOPBACK, 0), 1));
-        port_ = net::hostPort(*net::localAddress(listener_));
+        listener_ = net::OpenStream();
+        EXPECT_TRUE(net::BindAndListen(listener_, net::Ipv4Address(INADDR_LOOPBACK, 0), 1));
+        port_ = net::HostPort(*net::LocalAddress(listener_));
         thread_ = std::thread([this, script = std::move(script)] {
             Peer peer;
             peer.stop = &stop_;
-            peer.control = net::acceptWithin(listener_, 10000);
-            if (peer.control.isOpen()) script(peer);
+            peer.control = net::AcceptWithin(listener_, 10000);
+            if (peer.control.IsOpen()) script(peer);
         });
     }
     ~ScriptedMainUnit() {
         stop_ = true;
         thread_.join();
     }
-    std::uint16_t port() const { return port_; }
+    std::uint16_t Port() const { return port_; }
 
 private:
     net::Socket listener_;
@@ -119,7 +119,7 @@ Timeouts quick() {
 class HostileServerTest : public ::testing::Test {
 protected:
     ftp::LoginResult login(CFtpMng& client, const ScriptedMainUnit& unit) {
-        return client.Login(u"127.0.0.1", u"admin", u"admin", unit.port());
+        return client.Login(u"127.0.0.1", u"admin", u"admin", unit.Port());
     }
     testkit::TestPorts ports;
     const SteadyClock::time_point start = SteadyClock::now();
@@ -138,23 +138,23 @@ TEST_F(HostileServerTest, GreetingsThatNeverEndOrBreakOff) {
     const Case cases[] = {
         {"a greeting line of 100 KB",
          [](Peer& p) {
-             p.say("220 Kw-TX " + std::string(100 * 1024, 'x') + "\r\n");
-             p.until("USER");
-             p.say("331 password\r\n");
-             p.until("PASS");
-             p.say("230 logged in\r\n");
-             p.until("QUIT");
+             p.Say("220 Kw-TX " + std::string(100 * 1024, 'x') + "\r\n");
+             p.Until("USER");
+             p.Say("331 password\r\n");
+             p.Until("PASS");
+             p.Say("230 logged in\r\n");
+             p.Until("QUIT");
          },
          ftp::LoginResult::Ok},
         {"continuation lines without end",
          [](Peer& p) {
-             p.say("220-Kw-TX ready\r\n");
-             p.keepSending(p.control, "220-still talking\r\n", 1ms);
+             p.Say("220-Kw-TX ready\r\n");
+             p.KeepSending(p.control, "220-still talking\r\n", 1ms);
          },
          ftp::LoginResult::ConnectFailed},
-        {"one byte now and then", [](Peer& p) { p.keepSending(p.control, "x", 100ms); },
+        {"one byte now and then", [](Peer& p) { p.KeepSending(p.control, "x", 100ms); },
          ftp::LoginResult::ConnectFailed},
-        {"a greeting broken off by a close", [](Peer& p) { p.say("220 Kw"); }, ftp::LoginResult::ConnectFailed},
+        {"a greeting broken off by a close", [](Peer& p) { p.Say("220 Kw"); }, ftp::LoginResult::ConnectFailed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -175,19 +175,19 @@ TEST_F(HostileServerTest, ListingsAreWholeOrAFailure) {
     std::string sent;
     for (int i = 0; i < kLines; ++i) sent += "20261207" + std::to_string(1000000 + i) + "_x.vmdat\r\n";
     const auto serveListing = [&sent](Peer& p, const std::string& endReply) {
-        p.until("CWD", "200 ok\r\n");
-        p.say("250 ok\r\n");
-        if (!p.openData()) return;
-        net::sendAll(p.data, sent, 5000);
-        p.data.close();
-        p.say(endReply);
-        p.until("CWD", "200 ok\r\n");
-        p.say("250 in step\r\n");
-        p.until("QUIT");
+        p.Until("CWD", "200 ok\r\n");
+        p.Say("250 ok\r\n");
+        if (!p.OpenData()) return;
+        net::SendAll(p.data, sent, 5000);
+        p.data.Close();
+        p.Say(endReply);
+        p.Until("CWD", "200 ok\r\n");
+        p.Say("250 in step\r\n");
+        p.Until("QUIT");
     };
     {
         ScriptedMainUnit unit([&](Peer& p) {
-            p.login();
+            p.Login();
             serveListing(p, "226 " + std::string(100 * 1024, 'y') + "\r\n");
         });
         CFtpMng client(nullptr, quick());
@@ -197,13 +197,13 @@ TEST_F(HostileServerTest, ListingsAreWholeOrAFailure) {
         EXPECT_EQ(std::count(listing.begin(), listing.end(), u'\n'), kLines);
         EXPECT_TRUE(listing.ends_with(u"_x.vmdat\r\n"));
         std::u16string reply;
-        EXPECT_TRUE(client.Session()->Command(u"CWD /\r\n", &reply).accepted());
+        EXPECT_TRUE(client.Session()->Command(u"CWD /\r\n", &reply).Accepted());
         EXPECT_EQ(reply, u"250 in step");
         client.Logout();
     }
     {
         ScriptedMainUnit unit([&](Peer& p) {
-            p.login();
+            p.Login();
             serveListing(p, "226 done\r\n");
         });
         CFtpMng client(nullptr, quick());
@@ -213,7 +213,7 @@ TEST_F(HostileServerTest, ListingsAreWholeOrAFailure) {
         EXPECT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, listing), ftp::ListResult::Failed)
             << "a cut listing passes as whole";
         std::u16string reply;
-        EXPECT_TRUE(client.Session()->Command(u"CWD /\r\n", &reply).accepted());
+        EXPECT_TRUE(client.Session()->Command(u"CWD /\r\n", &reply).Accepted());
         EXPECT_EQ(reply, u"250 in step");
         client.Logout();
     }
@@ -222,10 +222,10 @@ TEST_F(HostileServerTest, ListingsAreWholeOrAFailure) {
 // Data that trickle in fail the transfer within a bounded time.
 TEST_F(HostileServerTest, DataThatTrickleFailTheListing) {
     ScriptedMainUnit unit([](Peer& p) {
-        p.login();
-        p.until("CWD");
-        p.say("250 ok\r\n");
-        if (p.openData()) p.keepSending(p.data, "a", 100ms);
+        p.Login();
+        p.Until("CWD");
+        p.Say("250 ok\r\n");
+        if (p.OpenData()) p.KeepSending(p.data, "a", 100ms);
     });
     CFtpMng client(nullptr, quick());
     ASSERT_EQ(login(client, unit), ftp::LoginResult::Ok);
@@ -239,33 +239,33 @@ TEST_F(HostileServerTest, DataThatTrickleFailTheListing) {
 // for a few replies, not for as long as it talks.
 TEST_F(HostileServerTest, ACancelEndsWhileTheMainUnitAnswersAbortForever) {
     ScriptedMainUnit unit([](Peer& p) {
-        p.login();
-        p.until("CWD");
-        p.say("250 ok\r\n");
-        if (!p.openData()) return;
-        std::thread data([&] { p.keepSending(p.data, std::string(1024, 'n') + "\r\n", 1ms); });
-        p.until("ABOR");
-        p.keepSending(p.control, "426 still going\r\n", 1ms);
+        p.Login();
+        p.Until("CWD");
+        p.Say("250 ok\r\n");
+        if (!p.OpenData()) return;
+        std::thread data([&] { p.KeepSending(p.data, std::string(1024, 'n') + "\r\n", 1ms); });
+        p.Until("ABOR");
+        p.KeepSending(p.control, "426 still going\r\n", 1ms);
         data.join();
     });
     CFtpMng client(nullptr, quick());
     ASSERT_EQ(login(client, unit), ftp::LoginResult::Ok);
-    ports.pump.at(ports.pump.steps + 20, [&] { ports.cancel.set(); });
+    ports.pump.At(ports.pump.steps + 20, [&] { ports.cancel.Set(); });
     const auto before = elapsed();
     std::u16string listing;
     long length = 0;
     (void)client.ListBoxLong(u"/rusuroku/0001", ftp::kListAll, listing, length);  // only how long it takes counts
     EXPECT_LT(elapsed() - before, 10s);
-    ports.cancel.clear();
+    ports.cancel.Clear();
 }
 
 // A stray reply that never ends holds Drain for its time limit, not longer.
 TEST_F(HostileServerTest, DrainEndsWhileTheMainUnitKeepsTalking) {
     ScriptedMainUnit unit([](Peer& p) {
-        p.login();
-        p.until("TYPE");
-        p.say("200 ok\r\n");
-        p.keepSending(p.control, "200-more\r\n", 0ms);
+        p.Login();
+        p.Until("TYPE");
+        p.Say("200 ok\r\n");
+        p.KeepSending(p.control, "200-more\r\n", 0ms);
     });
     CFtpMng client(nullptr, quick());
     ASSERT_EQ(login(client, unit), ftp::LoginResult::Ok);

@@ -10,7 +10,7 @@
 namespace plova::linktest {
 namespace fs = std::filesystem;
 
-int openDescriptors() {
+int OpenDescriptors() {
     int count = 0;
     for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
         (void)entry;
@@ -19,31 +19,31 @@ int openDescriptors() {
     return count;
 }
 
-void writeFile(const fs::path& file, const std::string& bytes) {
+void WriteFile(const fs::path& file, const std::string& bytes) {
     fs::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::string readFile(const fs::path& file) {
+std::string ReadFile(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
 }
 
-std::string patternBytes(std::size_t size, unsigned seed) {
+std::string PatternBytes(std::size_t size, unsigned seed) {
     std::string bytes(size, '\0');
     std::minstd_rand random(seed + 1);
     for (auto& b : bytes) b = static_cast<char>(random() & 0xFF);
     return bytes;
 }
 
-std::u16string u16(const std::string& utf8) {
-    return fromUtf8(utf8);
+std::u16string U16(const std::string& utf8) {
+    return FromUtf8(utf8);
 }
 
-std::string boxMessageName(int number, const char* extension) {
+std::string BoxMessageName(int number, const char* extension) {
     char name[64];
     std::snprintf(name, sizeof name, "202401151030_ABC_0001_%05d%s", number, extension);
     return name;

@@ -17,19 +17,19 @@ namespace {
 class ReplyLineTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        net::Socket listener = net::openStream();
-        ASSERT_TRUE(net::bindAndListen(listener, net::ipv4Address(0x7F000001, 0), 1));
-        net::Socket client = net::openStream();
-        ASSERT_TRUE(net::connectWithin(client, *net::localAddress(listener), 5000));
-        mainUnit = net::acceptWithin(listener, 5000);
-        ASSERT_TRUE(mainUnit.isOpen());
+        net::Socket listener = net::OpenStream();
+        ASSERT_TRUE(net::BindAndListen(listener, net::Ipv4Address(0x7F000001, 0), 1));
+        net::Socket client = net::OpenStream();
+        ASSERT_TRUE(net::ConnectWithin(client, *net::LocalAddress(listener), 5000));
+        mainUnit = net::AcceptWithin(listener, 5000);
+        ASSERT_TRUE(mainUnit.IsOpen());
         Timeouts quick;
         quick.replyMillis = 300;
         session = std::make_unique<FTP_SESSION>(quick);
         session->control = std::move(client);
     }
 
-    void says(const std::string& bytes) { ASSERT_TRUE(net::sendAll(mainUnit, bytes, 1000)); }
+    void says(const std::string& bytes) { ASSERT_TRUE(net::SendAll(mainUnit, bytes, 1000)); }
 
     testkit::TestPorts ports;
     std::unique_ptr<FTP_SESSION> session;
@@ -42,7 +42,7 @@ TEST_F(ReplyLineTest, ACrLfRightAtTheCutStillEndsTheLine) {
     const std::string first = "331 " + std::string(505, 'x');
     says(first + "\r\n" + "230 done\r\n");
     std::u16string line;
-    ASSERT_TRUE(session->Command(u"", &line).accepted());
+    ASSERT_TRUE(session->Command(u"", &line).Accepted());
     EXPECT_EQ(line.size(), 509u);
     ASSERT_TRUE(session->ReadReplyLine(line, ftp::kReplyLineMax, false));
     EXPECT_EQ(line, u"230 done");

@@ -20,13 +20,13 @@ using namespace testkit;
 
 class RecordingUploadWindow final : public UploadWindow {
 public:
-    WindowHandle openProgress(int total) override {
+    WindowHandle OpenProgress(int total) override {
         calls.push_back("open " + std::to_string(total));
         return 77;
     }
-    void closeProgress() override { calls.push_back("close"); }
-    void loggedOut() override { calls.push_back("logged out"); }
-    void finish(bool reload) override { calls.push_back(reload ? "finish reload" : "finish"); }
+    void CloseProgress() override { calls.push_back("close"); }
+    void LoggedOut() override { calls.push_back("logged out"); }
+    void Finish(bool reload) override { calls.push_back(reload ? "finish reload" : "finish"); }
     std::vector<std::string> calls;
 };
 
@@ -40,43 +40,43 @@ protected:
         sim::Options options;
         options.root = disk;
         server = std::make_unique<sim::MainUnitServer>(options);
-        ASSERT_TRUE(server->start());
-        ASSERT_EQ(ftp.Login(u"127.0.0.1", u"admin", u"admin", server->port()), ftp::LoginResult::Ok);
+        ASSERT_TRUE(server->Start());
+        ASSERT_EQ(ftp.Login(u"127.0.0.1", u"admin", u"admin", server->Port()), ftp::LoginResult::Ok);
     }
 
     // Message `number` in the local outou, with neither upload mark: each attempt must set one.
     FILESTS_INFO message(int number, std::size_t speechBytes = 3000) {
-        return writeResponseMessage(outou, number, speechBytes, 7);
+        return WriteResponseMessage(outou, number, speechBytes, 7);
     }
 
-    static int markOnDisk(const FILESTS_INFO& record) { return playedMarkOf(record.path()); }
+    static int markOnDisk(const FILESTS_INFO& record) { return PlayedMarkOf(record.Path()); }
 
     // Stops the main unit once it has begun writing a received file, that is in
     // the middle of an upload.
     void dropDuringTheNextUpload() {
-        ports.pump.every([this] {
+        ports.pump.Every([this] {
             if (stopped) return;
             for (const auto& e : fs::directory_iterator(disk / "outou")) {
                 if (e.is_regular_file()) {
                     stopped = true;
-                    server->stop();
+                    server->Stop();
                     return;
                 }
             }
         });
     }
 
-    std::string stored(const FILESTS_INFO& record) { return readFile(disk / "outou" / record.path().filename()); }
+    std::string stored(const FILESTS_INFO& record) { return ReadFile(disk / "outou" / record.Path().filename()); }
 
     void setFaults(const std::function<void(sim::Faults&)>& change) {
-        sim::Faults f = server->faults();
+        sim::Faults f = server->CurrentFaults();
         change(f);
-        server->setFaults(f);
+        server->SetFaults(f);
     }
 
     TempFolder temp{"upload"};
-    fs::path disk = temp.path() / "disk";
-    fs::path outou = temp.path() / "box" / "outou";
+    fs::path disk = temp.Path() / "disk";
+    fs::path outou = temp.Path() / "box" / "outou";
     std::unique_ptr<sim::MainUnitServer> server;
     TestPorts ports;
     RecordingIdleTimer timer;
@@ -87,12 +87,12 @@ protected:
 
 TEST_F(ResponseUpload, AcceptedAndRefusedFilesGetTheirMarksAndThePartialMessage) {
     std::vector<FILESTS_INFO> rows{message(1), message(2)};
-    setFaults([&](sim::Faults& f) { f.inUse = {rows[1].path().filename().string()}; });
+    setFaults([&](sim::Faults& f) { f.inUse = {rows[1].Path().filename().string()}; });
     EXPECT_EQ(UploadSelected(ftp, rows, window), UploadRun::Done);
 
     // What is sent is the main unit's part: block and speech, no record.
-    EXPECT_EQ(stored(rows[0]), readFile(rows[0].path()).substr(990));
-    EXPECT_FALSE(fs::exists(disk / "outou" / rows[1].path().filename()));
+    EXPECT_EQ(stored(rows[0]), ReadFile(rows[0].Path()).substr(990));
+    EXPECT_FALSE(fs::exists(disk / "outou" / rows[1].Path().filename()));
     EXPECT_EQ(rows[0].played, 1);
     EXPECT_EQ(rows[1].played, 0);
     EXPECT_EQ(markOnDisk(rows[0]), 1);
@@ -100,7 +100,7 @@ TEST_F(ResponseUpload, AcceptedAndRefusedFilesGetTheirMarksAndThePartialMessage)
     ASSERT_EQ(ports.prompt.shown.size(), 1u);
     EXPECT_EQ(ports.prompt.shown[0].text, u"一部のファイルをアップロード\nできませんでした。");
     EXPECT_EQ(ports.prompt.shown[0].caption, u"エラー");
-    const auto bar = ports.progress.of(msg::kBarPosition);
+    const auto bar = ports.progress.Of(msg::kBarPosition);
     ASSERT_EQ(bar.size(), 3u);
     EXPECT_EQ(bar[0].wparam, 1);
     EXPECT_EQ(bar[1].wparam, 2);
@@ -146,7 +146,7 @@ TEST_F(ResponseUpload, TheClosingMessage) {
 // file stays as it was and the closing message does not say all went well.
 TEST_F(ResponseUpload, AStoredMessageWhoseMarkCannotBeWrittenIsNotReportedDone) {
     std::vector<FILESTS_INFO> rows{message(8)};  // 4246 bytes here, 3256 on the main unit
-    const std::string before = readFile(rows[0].path());
+    const std::string before = ReadFile(rows[0].Path());
     UploadRun run;
     {
         FileSizeLimit full(4000);
@@ -154,7 +154,7 @@ TEST_F(ResponseUpload, AStoredMessageWhoseMarkCannotBeWrittenIsNotReportedDone) 
     }
     EXPECT_EQ(run, UploadRun::Done);
     EXPECT_EQ(stored(rows[0]), before.substr(990));
-    EXPECT_EQ(readFile(rows[0].path()), before);
+    EXPECT_EQ(ReadFile(rows[0].Path()), before);
     ASSERT_EQ(ports.prompt.shown.size(), 1u);
     EXPECT_EQ(ports.prompt.shown[0].text, upload::kUnmarkedText);
     EXPECT_EQ(ports.prompt.shown[0].caption, u"エラー");
@@ -163,7 +163,7 @@ TEST_F(ResponseUpload, AStoredMessageWhoseMarkCannotBeWrittenIsNotReportedDone) 
 
 TEST_F(ResponseUpload, MissingFilesAndEmptyRowsSendNothing) {
     FILESTS_INFO gone = message(3);
-    fs::remove(gone.path());
+    fs::remove(gone.Path());
     std::vector<FILESTS_INFO> one{gone};
     EXPECT_EQ(UploadSelected(ftp, one, window), UploadRun::Done);
     ASSERT_EQ(ports.prompt.shown.size(), 1u);
@@ -171,13 +171,13 @@ TEST_F(ResponseUpload, MissingFilesAndEmptyRowsSendNothing) {
 
     // Garbage under a message's name is not sent either.
     FILESTS_INFO garbage = message(4);
-    writeFile(garbage.path(), std::string(2000, 'x'));
+    WriteFile(garbage.Path(), std::string(2000, 'x'));
     FILESTS_INFO empty;
     std::vector<FILESTS_INFO> rows{empty, garbage, message(5)};
     ports.prompt.shown.clear();
     EXPECT_EQ(UploadSelected(ftp, rows, window), UploadRun::Done);
-    EXPECT_FALSE(fs::exists(disk / "outou" / garbage.path().filename()));
-    EXPECT_TRUE(fs::exists(disk / "outou" / rows[2].path().filename()));
+    EXPECT_FALSE(fs::exists(disk / "outou" / garbage.Path().filename()));
+    EXPECT_TRUE(fs::exists(disk / "outou" / rows[2].Path().filename()));
     ASSERT_EQ(ports.prompt.shown.size(), 1u);
     EXPECT_EQ(ports.prompt.shown[0].text, u"一部のファイルをアップロード\nできませんでした。");
 
@@ -203,11 +203,11 @@ TEST_F(ResponseUpload, ADropInTheMiddleOfAnUploadIsACommunicationError) {
 
 TEST_F(ResponseUpload, CancelEndsTheRunWithoutAClosingMessage) {
     std::vector<FILESTS_INFO> rows{message(8, 2'000'000), message(9)};
-    ports.pump.at(ports.pump.steps + 100, [&] { ports.cancel.set(); });
+    ports.pump.At(ports.pump.steps + 100, [&] { ports.cancel.Set(); });
     EXPECT_EQ(UploadSelected(ftp, rows, window), UploadRun::Cancelled);
     EXPECT_TRUE(ports.prompt.shown.empty());
     EXPECT_EQ(markOnDisk(rows[0]), 0);
-    EXPECT_FALSE(fs::exists(disk / "outou" / rows[0].path().filename()));
+    EXPECT_FALSE(fs::exists(disk / "outou" / rows[0].Path().filename()));
     EXPECT_TRUE(ftp.HasSession());
 }
 

@@ -43,9 +43,9 @@ TEST(LinkResultCodes, StoreAndDeleteRepliesBecomeOutcomes) {
         ftp::DeleteResult erase;
     } rows[] = {
         {ftp::kAccepted, {StoreOutcome::Stored, 0}, {DeleteOutcome::Deleted, 0}},
-        {ftp::refusedWith(450), {StoreOutcome::NotTaken, 450}, {DeleteOutcome::InUse, 450}},
-        {ftp::refusedWith(550), {StoreOutcome::Refused, 550}, {DeleteOutcome::Unavailable, 550}},
-        {ftp::refusedWith(553), {StoreOutcome::Refused, 553}, {DeleteOutcome::Refused, 553}},
+        {ftp::RefusedWith(450), {StoreOutcome::NotTaken, 450}, {DeleteOutcome::InUse, 450}},
+        {ftp::RefusedWith(550), {StoreOutcome::Refused, 550}, {DeleteOutcome::Unavailable, 550}},
+        {ftp::RefusedWith(553), {StoreOutcome::Refused, 553}, {DeleteOutcome::Refused, 553}},
         {ftp::kNoReply, {StoreOutcome::Failed, 0}, {DeleteOutcome::Failed, 0}},
     };
     for (const auto& r : rows) {

@@ -25,39 +25,39 @@ constexpr std::size_t kBigFile = 4u << 20;
 class SimSessionTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        disk = temp.path() / "disk";
-        local = temp.path() / "local";
+        disk = temp.Path() / "disk";
+        local = temp.Path() / "local";
         fs::create_directories(disk / "rusuroku" / "0001");
         fs::create_directories(disk / "rusuroku" / "0002");  // empty box
         fs::create_directories(disk / "naisen" / "0101");
         fs::create_directories(disk / "outou");
         fs::create_directories(local);
         for (int i = 1; i <= 3; ++i) {
-            writeFile(box1 / boxMessageName(i, ".vmdat"), patternBytes(6000 + 100 * i, i));
-            writeFile(box1 / boxMessageName(i, ".vminf"), std::string(256, '\0'));
+            WriteFile(box1 / BoxMessageName(i, ".vmdat"), PatternBytes(6000 + 100 * i, i));
+            WriteFile(box1 / BoxMessageName(i, ".vminf"), std::string(256, '\0'));
         }
-        writeFile(box1 / boxMessageName(4, ".vmdat"), patternBytes(kBigFile, 4));
-        writeFile(disk / "naisen" / "0101" / boxMessageName(7, ".vmdat"), std::string(3000, '\0'));
+        WriteFile(box1 / BoxMessageName(4, ".vmdat"), PatternBytes(kBigFile, 4));
+        WriteFile(disk / "naisen" / "0101" / BoxMessageName(7, ".vmdat"), std::string(3000, '\0'));
 
         sim::Options options;
         options.root = disk;
         server = std::make_unique<sim::MainUnitServer>(options);
-        ASSERT_TRUE(server->start());
-        descriptorsBefore = openDescriptors();
+        ASSERT_TRUE(server->Start());
+        descriptorsBefore = OpenDescriptors();
     }
 
     void TearDown() override { server.reset(); }
 
     CFtpMng& loggedIn(Timeouts timeouts = {}) {
         mng = std::make_unique<CFtpMng>(&timer, timeouts);
-        EXPECT_EQ(mng->Login(u"127.0.0.1", u"admin", u"admin", server->port()), ftp::LoginResult::Ok);
+        EXPECT_EQ(mng->Login(u"127.0.0.1", u"admin", u"admin", server->Port()), ftp::LoginResult::Ok);
         return *mng;
     }
 
     void setFaults(const std::function<void(sim::Faults&)>& change) {
-        sim::Faults f = server->faults();
+        sim::Faults f = server->CurrentFaults();
         change(f);
-        server->setFaults(f);
+        server->SetFaults(f);
     }
 
     // Logged out, no socket or file left open on either side.
@@ -66,14 +66,14 @@ protected:
             mng->Logout();
             mng.reset();
         }
-        EXPECT_TRUE(waitFor([&] { return server->sessionsOpen() == 0; })) << server->sessionsOpen();
-        EXPECT_TRUE(waitFor([&] { return openDescriptors() == descriptorsBefore; }))
-            << openDescriptors() << " open, " << descriptorsBefore << " before";
+        EXPECT_TRUE(WaitFor([&] { return server->SessionsOpen() == 0; })) << server->SessionsOpen();
+        EXPECT_TRUE(WaitFor([&] { return OpenDescriptors() == descriptorsBefore; }))
+            << OpenDescriptors() << " open, " << descriptorsBefore << " before";
     }
 
     testkit::TempFolder temp{"link-sim"};
     fs::path disk;
-    fs::path box1 = temp.path() / "disk" / "rusuroku" / "0001";
+    fs::path box1 = temp.Path() / "disk" / "rusuroku" / "0001";
     fs::path local;
     std::unique_ptr<sim::MainUnitServer> server;
     std::unique_ptr<CFtpMng> mng;
@@ -102,23 +102,23 @@ TEST_F(SimSessionTest, LoginResultsForEveryKindOfRefusal) {
         {"garbage", [](sim::Faults& f) { f.garbageReply = true; }, u"admin", ftp::LoginResult::Refused},
     };
     for (const Case& c : cases) {
-        server->setFaults(sim::Faults{});
+        server->SetFaults(sim::Faults{});
         setFaults(c.fault);
         CFtpMng client(&timer);
-        EXPECT_EQ(client.Login(u"127.0.0.1", u"admin", c.password, server->port()), c.expected) << c.what;
+        EXPECT_EQ(client.Login(u"127.0.0.1", u"admin", c.password, server->Port()), c.expected) << c.what;
         EXPECT_EQ(client.HasSession(), c.expected == ftp::LoginResult::Ok) << c.what;
     }
     expectNothingLeftOpen();
 }
 
 TEST_F(SimSessionTest, NoServerOrNoSuchHostIsAConnectionFailure) {
-    const std::uint16_t port = server->port();
-    server->stop();
-    const int descriptors = openDescriptors();
+    const std::uint16_t port = server->Port();
+    server->Stop();
+    const int descriptors = OpenDescriptors();
     CFtpMng client;
     EXPECT_EQ(client.Login(u"127.0.0.1", u"admin", u"admin", port), ftp::LoginResult::ConnectFailed);
     EXPECT_EQ(client.Login(u"no-such-host.invalid", u"admin", u"admin", port), ftp::LoginResult::ConnectFailed);
-    EXPECT_EQ(openDescriptors(), descriptors);
+    EXPECT_EQ(OpenDescriptors(), descriptors);
 }
 
 TEST_F(SimSessionTest, OverlongAndMultiLineRepliesKeepCommandsAndRepliesInStep) {
@@ -132,10 +132,10 @@ TEST_F(SimSessionTest, OverlongAndMultiLineRepliesKeepCommandsAndRepliesInStep) 
     std::u16string listing;
     ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListVoice, listing, local), ftp::ListResult::Listed);
     for (int i = 1; i <= 3; ++i) {
-        const std::string name = boxMessageName(i, ".vmdat");
-        ASSERT_EQ(client.Session()->Retrieve(u16(name), u16(name), true, false), ftp::TransferResult::Done) << name;
+        const std::string name = BoxMessageName(i, ".vmdat");
+        ASSERT_EQ(client.Session()->Retrieve(U16(name), U16(name), true, false), ftp::TransferResult::Done) << name;
     }
-    EXPECT_EQ(client.Delete(u"/rusuroku/0001/" + u16(boxMessageName(1, ".vminf"))).outcome,
+    EXPECT_EQ(client.Delete(u"/rusuroku/0001/" + U16(BoxMessageName(1, ".vminf"))).outcome,
               ftp::DeleteOutcome::Deleted);
     EXPECT_EQ(client.ListBox(u"/rusuroku/0404", ftp::kListAll, listing), ftp::ListResult::NoSuchDirectory);
     expectNothingLeftOpen();
@@ -152,7 +152,7 @@ TEST_F(SimSessionTest, AReplyLineIsCutAt510AndTheRestIsDrained) {
     EXPECT_EQ(line.substr(0, 4), u"331 ");
     s.Drain();
     setFaults([](sim::Faults& f) { f.overlongReply = false; });
-    EXPECT_TRUE(s.Command(u"PASS admin\r\n").accepted());
+    EXPECT_TRUE(s.Command(u"PASS admin\r\n").Accepted());
     expectNothingLeftOpen();
 }
 
@@ -181,7 +181,7 @@ TEST_F(SimSessionTest, FolderAndBoxListings) {
     const auto entries = listing::MessageEntries(names, listing::NameForm::BoxMessage);
     ASSERT_EQ(entries.size(), 7u);
     for (const auto& e : entries)
-        EXPECT_EQ(static_cast<std::uintmax_t>(e.size), fs::file_size(box1 / toUtf8(e.name))) << toUtf8(e.name);
+        EXPECT_EQ(static_cast<std::uintmax_t>(e.size), fs::file_size(box1 / ToUtf8(e.name))) << ToUtf8(e.name);
     ASSERT_EQ(client.ListBoxLong(u"/rusuroku/0001", ftp::kListVoice, names, length), ftp::ListResult::Listed);
     EXPECT_EQ(listing::MessageEntries(names, listing::NameForm::BoxMessage).size(), 4u);
     EXPECT_EQ(client.ListBoxLong(u"/rusuroku/0404", ftp::kListAll, names, length), ftp::ListResult::NoSuchDirectory);
@@ -196,22 +196,22 @@ TEST_F(SimSessionTest, HostileNamesInAListingAreSkipped) {
     EXPECT_NE(names.find(u"evil"), std::u16string::npos);  // the server did list them
     for (const auto& name : listing::MessageNames(names, listing::NameForm::BoxMessage)) {
         EXPECT_TRUE(listing::IsSafeName(name));
-        EXPECT_TRUE(fs::exists(box1 / toUtf8(name))) << toUtf8(name);
+        EXPECT_TRUE(fs::exists(box1 / ToUtf8(name))) << ToUtf8(name);
     }
     long length = 0;
     ASSERT_EQ(client.ListBoxLong(u"/rusuroku/0001", ftp::kListAll, names, length), ftp::ListResult::Listed);
     for (const auto& e : listing::MessageEntries(names, listing::NameForm::BoxMessage))
-        EXPECT_TRUE(fs::exists(box1 / toUtf8(e.name))) << toUtf8(e.name);
+        EXPECT_TRUE(fs::exists(box1 / ToUtf8(e.name))) << ToUtf8(e.name);
     std::u16string root, answering, extension;
     ASSERT_EQ(client.ListFolders(root, answering, extension), ftp::ListResult::Listed);
-    for (const auto& box : listing::BoxNames(answering)) EXPECT_TRUE(fs::is_directory(disk / "rusuroku" / toUtf8(box)));
+    for (const auto& box : listing::BoxNames(answering)) EXPECT_TRUE(fs::is_directory(disk / "rusuroku" / ToUtf8(box)));
     // A name holding a separator is never used as a local path.
     EXPECT_EQ(client.Retrieve(u"../evil.vmdat", u"../evil.vmdat", local), ftp::TransferResult::Failed);
-    EXPECT_FALSE(fs::exists(temp.path() / "evil.vmdat"));
+    EXPECT_FALSE(fs::exists(temp.Path() / "evil.vmdat"));
     // Nor is one that is no text: it is refused before any transfer starts,
     // and the session goes on in step.
-    const std::u16string good = u16(boxMessageName(1, ".vmdat"));
-    ASSERT_TRUE(client.Session()->Command(u"CWD /rusuroku/0001\r\n").accepted());
+    const std::u16string good = U16(BoxMessageName(1, ".vmdat"));
+    ASSERT_TRUE(client.Session()->Command(u"CWD /rusuroku/0001\r\n").Accepted());
     EXPECT_EQ(client.Retrieve(good, good.substr(0, 20) + char16_t(0xD800), local), ftp::TransferResult::Failed);
     EXPECT_EQ(client.Retrieve(good, good, local), ftp::TransferResult::Done);
     expectNothingLeftOpen();
@@ -237,12 +237,12 @@ TEST_F(SimSessionTest, AListingLongerThanTheBufferIsReadWholeAndOneBeyondTheCapF
 TEST_F(SimSessionTest, CancelDuringALongListingKeepsWhatArrivedAndTheSession) {
     setFaults([](sim::Faults& f) { f.hugeListingBytes = 8'000'000; });
     CFtpMng& client = loggedIn();
-    ports.pump.at(ports.pump.steps + 400, [&] { ports.cancel.set(); });
+    ports.pump.At(ports.pump.steps + 400, [&] { ports.cancel.Set(); });
     std::u16string names;
     long length = 0;
     ASSERT_EQ(client.ListBoxLong(u"/rusuroku/0001", ftp::kListAll, names, length), ftp::ListResult::Listed);
     EXPECT_LT(names.size(), 8'000'000u);
-    ports.cancel.clear();
+    ports.cancel.Clear();
     setFaults([](sim::Faults& f) { f.hugeListingBytes = 0; });
     ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListInfo, names), ftp::ListResult::Listed);
     EXPECT_EQ(listing::MessageNames(names, listing::NameForm::BoxMessage).size(), 3u);
@@ -252,45 +252,45 @@ TEST_F(SimSessionTest, CancelDuringALongListingKeepsWhatArrivedAndTheSession) {
 // -------------------------------------------------------------- transfers ----
 
 TEST_F(SimSessionTest, RetrieveWritesTheFileAndReportsEveryBlock) {
-    const WindowHandle window = ports.progress.open(u"ダウンロード中");
+    const WindowHandle window = ports.progress.Open(u"ダウンロード中");
     CFtpMng& client = loggedIn();
     std::u16string names;
     ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), ftp::ListResult::Listed);
-    const std::string name = boxMessageName(2, ".vmdat");  // 6200 bytes
-    ASSERT_EQ(client.Retrieve(u16(name), u16(name), local), ftp::TransferResult::Done);
-    EXPECT_TRUE(readFile(local / name) == readFile(box1 / name));
+    const std::string name = BoxMessageName(2, ".vmdat");  // 6200 bytes
+    ASSERT_EQ(client.Retrieve(U16(name), U16(name), local), ftp::TransferResult::Done);
+    EXPECT_TRUE(ReadFile(local / name) == ReadFile(box1 / name));
     EXPECT_EQ(client.Session()->bytesReceived, 6200);
-    const auto bars = ports.progress.of(msg::kBarPosition);
+    const auto bars = ports.progress.Of(msg::kBarPosition);
     ASSERT_EQ(bars.size(), 7u);
     EXPECT_EQ(bars.back().window, window);
     EXPECT_EQ(bars.back().wparam, 7);
 
     // Without reset the count goes on; with the no-progress flag nothing is sent.
-    ASSERT_EQ(client.Session()->Retrieve(u16(name), u16(name), false, false), ftp::TransferResult::Done);
-    EXPECT_EQ(ports.progress.of(msg::kBarPosition).back().wparam, 14);
-    ASSERT_EQ(client.Session()->Retrieve(u16(name), u16(name), true, true), ftp::TransferResult::Done);
-    EXPECT_EQ(ports.progress.of(msg::kBarPosition).size(), 14u);
+    ASSERT_EQ(client.Session()->Retrieve(U16(name), U16(name), false, false), ftp::TransferResult::Done);
+    EXPECT_EQ(ports.progress.Of(msg::kBarPosition).back().wparam, 14);
+    ASSERT_EQ(client.Session()->Retrieve(U16(name), U16(name), true, true), ftp::TransferResult::Done);
+    EXPECT_EQ(ports.progress.Of(msg::kBarPosition).size(), 14u);
 
     // A file the main unit no longer has: 550, and no local file.
-    const std::string gone = boxMessageName(9, ".vmdat");
-    EXPECT_EQ(client.Retrieve(u16(gone), u16(gone), local), ftp::TransferResult::Unavailable);
+    const std::string gone = BoxMessageName(9, ".vmdat");
+    EXPECT_EQ(client.Retrieve(U16(gone), U16(gone), local), ftp::TransferResult::Unavailable);
     EXPECT_FALSE(fs::exists(local / gone));
     expectNothingLeftOpen();
 }
 
 TEST_F(SimSessionTest, CancelDuringRetrievalSendsAbortAndReturnsCancelled) {
-    ports.progress.open(u"ダウンロード中");
+    ports.progress.Open(u"ダウンロード中");
     CFtpMng& client = loggedIn();
     std::u16string names;
     ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names, local), ftp::ListResult::Listed);
-    const std::string big = boxMessageName(4, ".vmdat");
-    ports.pump.at(ports.pump.steps + 300, [&] { ports.cancel.set(); });
-    EXPECT_EQ(client.Session()->Retrieve(u16(big), u16(big), true, false), ftp::TransferResult::Cancelled);
-    EXPECT_GT(ports.progress.of(msg::kBarPosition).size(), 10u);
+    const std::string big = BoxMessageName(4, ".vmdat");
+    ports.pump.At(ports.pump.steps + 300, [&] { ports.cancel.Set(); });
+    EXPECT_EQ(client.Session()->Retrieve(U16(big), U16(big), true, false), ftp::TransferResult::Cancelled);
+    EXPECT_GT(ports.progress.Of(msg::kBarPosition).size(), 10u);
     EXPECT_LT(fs::file_size(local / big), kBigFile);
-    ports.cancel.clear();
+    ports.cancel.Clear();
     // The main unit's 426 and 225 were taken by the abort: the next command reads its own reply.
-    EXPECT_TRUE(client.Session()->Command(u"CWD /rusuroku/0001\r\n").accepted());
+    EXPECT_TRUE(client.Session()->Command(u"CWD /rusuroku/0001\r\n").Accepted());
     EXPECT_TRUE(client.KeepAlive());
     expectNothingLeftOpen();
 }
@@ -300,8 +300,8 @@ TEST_F(SimSessionTest, ADroppedConnectionIsATransferFailure) {
     CFtpMng& client = loggedIn();
     std::u16string names;
     ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), ftp::ListResult::Listed);
-    const std::string big = boxMessageName(4, ".vmdat");
-    EXPECT_EQ(client.Retrieve(u16(big), u16(big), local), ftp::TransferResult::Failed);
+    const std::string big = BoxMessageName(4, ".vmdat");
+    EXPECT_EQ(client.Retrieve(U16(big), U16(big), local), ftp::TransferResult::Failed);
     EXPECT_FALSE(client.KeepAlive());
     expectNothingLeftOpen();
 }
@@ -311,11 +311,11 @@ TEST_F(SimSessionTest, TheMainUnitsFailureAfterATransferIsAFailure) {
     CFtpMng& client = loggedIn();
     std::u16string names;
     ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), ftp::ListResult::Listed);
-    const std::string name = boxMessageName(1, ".vmdat");
+    const std::string name = BoxMessageName(1, ".vmdat");
     // All bytes arrived, but the main unit says 451: the file does not count.
-    EXPECT_EQ(client.Retrieve(u16(name), u16(name), local), ftp::TransferResult::Failed);
+    EXPECT_EQ(client.Retrieve(U16(name), U16(name), local), ftp::TransferResult::Failed);
     setFaults([](sim::Faults& f) { f.errorAfterTransfer = false; });
-    EXPECT_EQ(client.Retrieve(u16(name), u16(name), local), ftp::TransferResult::Done);
+    EXPECT_EQ(client.Retrieve(U16(name), U16(name), local), ftp::TransferResult::Done);
     expectNothingLeftOpen();
 }
 
@@ -326,14 +326,14 @@ TEST_F(SimSessionTest, ASilenceLongerThanTheDataWaitEndsTheFileAndTheEndReplyDec
     CFtpMng& client = loggedIn(quick);
     std::u16string names;
     ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListInfo, names), ftp::ListResult::Listed);
-    const std::string big = boxMessageName(4, ".vmdat");
+    const std::string big = BoxMessageName(4, ".vmdat");
     // The short file must not pass for the whole one.
-    EXPECT_EQ(client.Retrieve(u16(big), u16(big), local), ftp::TransferResult::Failed);
+    EXPECT_EQ(client.Retrieve(U16(big), U16(big), local), ftp::TransferResult::Failed);
     EXPECT_LT(fs::file_size(local / big), kBigFile);
 
     // A pause shorter than the wait is no failure.
     setFaults([](sim::Faults& f) { f.stallMillis = 100; });
-    EXPECT_EQ(client.Retrieve(u16(big), u16(big), local), ftp::TransferResult::Done);
+    EXPECT_EQ(client.Retrieve(U16(big), U16(big), local), ftp::TransferResult::Done);
     EXPECT_EQ(fs::file_size(local / big), kBigFile);
     expectNothingLeftOpen();
 }
@@ -348,7 +348,7 @@ TEST_F(SimSessionTest, DataPastTheListedSizeOrTheCapFailTheFileAtOnce) {
     s.unknownSizeCapBytes = 1u << 20;
     std::u16string names;
     ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names, local), ftp::ListResult::Listed);
-    const std::string name = boxMessageName(2, ".vmdat");  // 6200 bytes
+    const std::string name = BoxMessageName(2, ".vmdat");  // 6200 bytes
     struct Case {
         const char* what;
         std::int64_t expected;
@@ -356,14 +356,14 @@ TEST_F(SimSessionTest, DataPastTheListedSizeOrTheCapFailTheFileAtOnce) {
     };
     for (const Case& c : {Case{"listed size", 6200, 6200}, Case{"no size listed", -1, 1u << 20}}) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(s.Retrieve(u16(name), u16(name), true, false, c.expected), ftp::TransferResult::Failed);
+        EXPECT_EQ(s.Retrieve(U16(name), U16(name), true, false, c.expected), ftp::TransferResult::Failed);
         EXPECT_LE(fs::file_size(local / name), c.most);
-        EXPECT_TRUE(s.Command(u"CWD /rusuroku/0001\r\n").accepted()) << "commands and replies in step";
+        EXPECT_TRUE(s.Command(u"CWD /rusuroku/0001\r\n").Accepted()) << "commands and replies in step";
     }
     // The same file sent as it is passes at exactly its listed size.
     setFaults([](sim::Faults& f) { f.endlessRetr = false; });
-    EXPECT_EQ(s.Retrieve(u16(name), u16(name), true, false, 6200), ftp::TransferResult::Done);
-    EXPECT_EQ(readFile(local / name), readFile(box1 / name));
+    EXPECT_EQ(s.Retrieve(U16(name), U16(name), true, false, 6200), ftp::TransferResult::Done);
+    EXPECT_EQ(ReadFile(local / name), ReadFile(box1 / name));
     expectNothingLeftOpen();
 }
 
@@ -380,10 +380,10 @@ TEST_F(SimSessionTest, ATrickleEndsAtTheTransfersDeadline) {
     std::u16string names;
     EXPECT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names, local), ftp::ListResult::Listed)
         << "a short listing is over well before its deadline";
-    const std::string name = boxMessageName(2, ".vmdat");  // 6200 bytes: about 0.8 s at this pace
-    EXPECT_EQ(s.Retrieve(u16(name), u16(name), true, false, 6200), ftp::TransferResult::Done);
-    EXPECT_EQ(readFile(local / name), readFile(box1 / name));
-    EXPECT_EQ(s.Retrieve(u16(name), u16(name), true, false), ftp::TransferResult::Failed);
+    const std::string name = BoxMessageName(2, ".vmdat");  // 6200 bytes: about 0.8 s at this pace
+    EXPECT_EQ(s.Retrieve(U16(name), U16(name), true, false, 6200), ftp::TransferResult::Done);
+    EXPECT_EQ(ReadFile(local / name), ReadFile(box1 / name));
+    EXPECT_EQ(s.Retrieve(U16(name), U16(name), true, false), ftp::TransferResult::Failed);
 
     // A listing that never ends, slowly or at full speed.
     setFaults([](sim::Faults& f) {
@@ -396,7 +396,7 @@ TEST_F(SimSessionTest, ATrickleEndsAtTheTransfersDeadline) {
     setFaults([](sim::Faults& f) { f.trickleBytesPerSecond = 0; });
     s.listingCapBytes = 1u << 20;
     EXPECT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names, local), ftp::ListResult::Failed);
-    server->setFaults(sim::Faults{});
+    server->SetFaults(sim::Faults{});
     EXPECT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListInfo, names, local), ftp::ListResult::Listed);
     EXPECT_EQ(listing::MessageNames(names, listing::NameForm::BoxMessage).size(), 3u);
     expectNothingLeftOpen();
@@ -405,14 +405,14 @@ TEST_F(SimSessionTest, ATrickleEndsAtTheTransfersDeadline) {
 TEST_F(SimSessionTest, StoreAndDeleteWithTheMainUnitsRefusals) {
     CFtpMng& client = loggedIn();
     const std::string message = "202401151030_ABC_0001_0012.vmdat";
-    const std::string bytes = patternBytes(20'000, 12);
-    ASSERT_EQ(client.Store(bytes.data(), bytes.size(), u16(message)).outcome, ftp::StoreOutcome::Stored);
-    EXPECT_TRUE(readFile(disk / "outou" / message) == bytes);
+    const std::string bytes = PatternBytes(20'000, 12);
+    ASSERT_EQ(client.Store(bytes.data(), bytes.size(), U16(message)).outcome, ftp::StoreOutcome::Stored);
+    EXPECT_TRUE(ReadFile(disk / "outou" / message) == bytes);
 
     setFaults([&](sim::Faults& f) { f.inUse = {message}; });
-    EXPECT_EQ(client.Store(bytes.data(), bytes.size(), u16(message)),
+    EXPECT_EQ(client.Store(bytes.data(), bytes.size(), U16(message)),
               (ftp::StoreResult{ftp::StoreOutcome::NotTaken, ftp::kActionNotTaken}));
-    EXPECT_EQ(client.Delete(u16("/outou/" + message)),
+    EXPECT_EQ(client.Delete(U16("/outou/" + message)),
               (ftp::DeleteResult{ftp::DeleteOutcome::InUse, ftp::kActionNotTaken}));
     setFaults([](sim::Faults& f) {
         f.inUse.clear();
@@ -422,9 +422,9 @@ TEST_F(SimSessionTest, StoreAndDeleteWithTheMainUnitsRefusals) {
               ftp::StoreOutcome::NotTaken);
     setFaults([](sim::Faults& f) { f.noRoom = false; });
 
-    EXPECT_EQ(client.Delete(u16("/outou/" + message)).outcome, ftp::DeleteOutcome::Deleted);
+    EXPECT_EQ(client.Delete(U16("/outou/" + message)).outcome, ftp::DeleteOutcome::Deleted);
     EXPECT_FALSE(fs::exists(disk / "outou" / message));
-    EXPECT_EQ(client.Delete(u16("/outou/" + message)),
+    EXPECT_EQ(client.Delete(U16("/outou/" + message)),
               (ftp::DeleteResult{ftp::DeleteOutcome::Unavailable, ftp::kFileUnavailable}));
     expectNothingLeftOpen();
 }
@@ -432,10 +432,10 @@ TEST_F(SimSessionTest, StoreAndDeleteWithTheMainUnitsRefusals) {
 TEST_F(SimSessionTest, CancelDuringAStoreAbortsIt) {
     CFtpMng& client = loggedIn();
     const std::string message = "202401151030_ABC_0001_0014.vmdat";
-    const std::string bytes = patternBytes(2u << 20, 14);
-    ports.pump.at(ports.pump.steps + 200, [&] { ports.cancel.set(); });
-    (void)client.Store(bytes.data(), bytes.size(), u16(message));  // what matters is what the main unit kept
-    ports.cancel.clear();
+    const std::string bytes = PatternBytes(2u << 20, 14);
+    ports.pump.At(ports.pump.steps + 200, [&] { ports.cancel.Set(); });
+    (void)client.Store(bytes.data(), bytes.size(), U16(message));  // what matters is what the main unit kept
+    ports.cancel.Clear();
     // The main unit heard ABOR before the data ended: nothing cut off is
     // stored, and the session is still usable.
     EXPECT_FALSE(fs::exists(disk / "outou" / message));
@@ -449,12 +449,12 @@ TEST_F(SimSessionTest, CancelDuringAStoreAbortsIt) {
 TEST_F(SimSessionTest, KeepAliveAnswersWhileTheMainUnitIsThere) {
     CFtpMng& client = loggedIn();
     EXPECT_TRUE(client.KeepAlive());
-    server->stop();
+    server->Stop();
     EXPECT_FALSE(client.KeepAlive());
     // Only the control connection is left, and logout closes it.
-    const int withControl = openDescriptors();
+    const int withControl = OpenDescriptors();
     client.Logout();
-    EXPECT_EQ(openDescriptors(), withControl - 1);
+    EXPECT_EQ(OpenDescriptors(), withControl - 1);
 }
 
 TEST_F(SimSessionTest, WrappersStopAndRestartTheIdleTimerAndRefuseWithoutASession) {
@@ -474,7 +474,7 @@ TEST_F(SimSessionTest, WrappersStopAndRestartTheIdleTimerAndRefuseWithoutASessio
     {
         // A procedure of several steps: the timer stays off until its end.
         CFtpMng::TransferScope scope(client, local);
-        EXPECT_EQ(scope.session()->localDirectory, local);
+        EXPECT_EQ(scope.Session()->localDirectory, local);
         ASSERT_EQ(client.ListBox(u"/rusuroku/0001", 0, a, local), ftp::ListResult::Listed);
         EXPECT_EQ(timer.calls, std::vector<std::string>{"stop"});
     }

@@ -17,11 +17,11 @@ public:
     BoxFolderBuilder(std::filesystem::path root, std::string name) : folder_(std::move(root) / std::move(name)) {
         std::filesystem::create_directories(folder_);
     }
-    const std::filesystem::path& folder() const { return folder_; }
+    const std::filesystem::path& Folder() const { return folder_; }
 
     // A message of box `box` recorded at `stamp` (twelve digits), as the
     // file name and the record's date both say. `kind` is "rusuroku" or "naisen".
-    std::filesystem::path add(const std::string& kind, const std::string& box, const std::string& stamp,
+    std::filesystem::path Add(const std::string& kind, const std::string& box, const std::string& stamp,
                               const std::string& ext = "vmdat", std::uint8_t state = kUnplayedOnMainUnit,
                               const std::u16string& party = u"x") {
         const std::filesystem::path dir = folder_ / kind / box;
@@ -31,28 +31,28 @@ public:
         std::snprintf(number, sizeof number, "%0*d", static_cast<int>(27 - name.size()), ++made_);
         name += number;
         name += "." + ext;
-        FILESTS_INFO r = sampleRecord();
+        FILESTS_INFO r = SampleRecord();
         r.downloadState = state;
         r.partyName = party;
-        r.date = fromUtf8(stamp.substr(0, 4) + "/" + stamp.substr(4, 2) + "/" + stamp.substr(6, 2) + " " +
+        r.date = FromUtf8(stamp.substr(0, 4) + "/" + stamp.substr(4, 2) + "/" + stamp.substr(6, 2) + " " +
                           stamp.substr(8, 2) + ":" + stamp.substr(10, 2));
-        writeMessage(dir / name, r, sampleBlock(), ext == "vmdat" ? 100 : 0);
+        WriteMessage(dir / name, r, SampleBlock(), ext == "vmdat" ? 100 : 0);
         return dir / name;
     }
 
     // System response message `number` (1..300) in "outou".
-    std::filesystem::path addResponse(int number) {
+    std::filesystem::path AddResponse(int number) {
         const std::filesystem::path dir = folder_ / "outou";
         std::filesystem::create_directories(dir);
         char name[64];
         std::snprintf(name, sizeof name, "202612071405_abc_A%03d_0000.vmdat", number);
-        FILESTS_INFO r = sampleRecord();
+        FILESTS_INFO r = SampleRecord();
         char digits[16];
         std::snprintf(digits, sizeof digits, "%03d", number);
-        r.boxNumber = fromUtf8(digits);
+        r.boxNumber = FromUtf8(digits);
         r.downloadState = kDeletedOnMainUnit;
         r.partyName = u"応答";
-        writeMessage(dir / name, r, responseBlock(number), 100);
+        WriteMessage(dir / name, r, ResponseBlock(number), 100);
         return dir / name;
     }
 

@@ -30,17 +30,17 @@ public:
     void ActivateMainWindow() override { ++activations; }
     void OpenConvertDialog(int total) override {
         opened.push_back(total);
-        progress_.open(std::u16string(kDialogCaption));
+        progress_.Open(std::u16string(kDialogCaption));
         open = true;
     }
     void CloseConvertDialog() override {
-        progress_.close(std::u16string(kDialogCaption));
+        progress_.Close(std::u16string(kDialogCaption));
         open = false;
     }
     bool BackupBreaksIn() override { return ++breakChecks == breakAt; }
     void QueueWavForDeletion(const fs::path& wav) override { queued.push_back(wav); }
 
-    bool mainWindowEnabled() const { return enabled_; }
+    bool MainWindowEnabled() const { return enabled_; }
     std::vector<int> opened;
     std::vector<fs::path> queued;
     bool open = false;
@@ -66,10 +66,10 @@ FILESTS_INFO rowOf(const fs::path& file) {
 
 // A message file of `speechBytes` of voice data.
 fs::path addMessage(testkit::BoxFolderBuilder& box, const std::string& stamp, std::size_t speechBytes) {
-    const fs::path p = box.add("rusuroku", "0001", stamp);
+    const fs::path p = box.Add("rusuroku", "0001", stamp);
     FILESTS_INFO r;
     CFileMng::ReadStatusRecord(p, r);
-    testkit::writeMessage(p, r, testkit::sampleBlock(), speechBytes);
+    testkit::WriteMessage(p, r, testkit::SampleBlock(), speechBytes);
     return p;
 }
 
@@ -100,9 +100,9 @@ class ConvertAndPlayTest : public ::testing::Test {
 public:
     testkit::TestPorts ports;
     testkit::TempFolder dir{"convert-play"};
-    testkit::BoxFolderBuilder box{dir.path(), "office"};
+    testkit::BoxFolderBuilder box{dir.Path(), "office"};
     RecordingHost host{ports.progress};
-    fs::path boxFolder() const { return box.folder() / "rusuroku" / "0001"; }
+    fs::path BoxFolder() const { return box.Folder() / "rusuroku" / "0001"; }
 };
 
 // A row of a test list, by letter: 'v' a message with its voice data, 'V' one
@@ -111,22 +111,22 @@ public:
 // not decode, 'w' a WAV file there already, 'W' an upper-case ".WAV" copy there.
 FILESTS_INFO makeRow(ConvertAndPlayTest& t, char kind, int n) {
     const std::string stamp = "20261201090" + std::to_string(n);
-    if (kind == 'i') return rowOf(t.box.add("rusuroku", "0001", stamp, "vminf", kPlayedOnMainUnit));
-    if (kind == '0') return rowOf(t.box.add("rusuroku", "0001", stamp, "vminf", kInfoOnly));
+    if (kind == 'i') return rowOf(t.box.Add("rusuroku", "0001", stamp, "vminf", kPlayedOnMainUnit));
+    if (kind == '0') return rowOf(t.box.Add("rusuroku", "0001", stamp, "vminf", kInfoOnly));
     if (kind == 'R') {
-        fs::create_directories(t.box.folder() / "outou");
-        const FILESTS_INFO r = testkit::writeResponseMessage(t.box.folder() / "outou", 5);
-        fs::path copy = r.path();
-        testkit::writeBytes(copy.replace_extension(".WAV"), "audio copy");
+        fs::create_directories(t.box.Folder() / "outou");
+        const FILESTS_INFO r = testkit::WriteResponseMessage(t.box.Folder() / "outou", 5);
+        fs::path copy = r.Path();
+        testkit::WriteBytes(copy.replace_extension(".WAV"), "audio copy");
         return r;
     }
     const fs::path p = addMessage(t.box, stamp, kind == 'V' ? 20000 : 100);
     const FILESTS_INFO row = rowOf(p);
     fs::path copy = p;
     if (kind == 'g') fs::remove(p);
-    if (kind == 'b') testkit::writeBytes(p, testkit::bytesOf(row.toBytes()) + std::string(1500, 'x'));
-    if (kind == 'w') testkit::writeBytes(wavOf(p), "earlier");
-    if (kind == 'W') testkit::writeBytes(copy.replace_extension(".WAV"), "audio copy");
+    if (kind == 'b') testkit::WriteBytes(p, testkit::BytesOf(row.ToBytes()) + std::string(1500, 'x'));
+    if (kind == 'w') testkit::WriteBytes(wavOf(p), "earlier");
+    if (kind == 'W') testkit::WriteBytes(copy.replace_extension(".WAV"), "audio copy");
     return row;
 }
 
@@ -154,27 +154,27 @@ TEST_F(ConvertAndPlayTest, ConvertMakesTheWavFilesItCanAndReportsTheRest) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.rows);
-        fs::remove_all(box.folder() / "rusuroku");
+        fs::remove_all(box.Folder() / "rusuroku");
         ports.prompt.shown.clear();
         ports.progress.sent.clear();
-        ports.disk.set(c.freeBytes);
+        ports.disk.Set(c.freeBytes);
         std::vector<FILESTS_INFO> rows;
         for (const char* k = c.rows; *k; ++k) rows.push_back(makeRow(*this, *k, static_cast<int>(k - c.rows)));
         ConvertSelected(rows, 0, host);
         EXPECT_EQ(shownOf(ports.prompt), (std::vector<Shown>{{std::u16string(c.message), c.caption}}));
         for (std::size_t i = 0; i < rows.size(); ++i) {
-            const fs::path wav = wavOf(rows[i].path());
+            const fs::path wav = wavOf(rows[i].Path());
             EXPECT_EQ(fs::is_regular_file(wav), c.wavAfter[i] == 'y') << i;
             if (c.rows[i] == 'w') {
-                EXPECT_EQ(testkit::readBytes(wav), "earlier");
+                EXPECT_EQ(testkit::ReadFileBytes(wav), "earlier");
             }
         }
         // Each message moves the counter on, converted or not.
         if (c.message == kAllDone) {
-            EXPECT_EQ(ports.progress.of(msg::kNextItem).size(), rows.size());
+            EXPECT_EQ(ports.progress.Of(msg::kNextItem).size(), rows.size());
         }
-        EXPECT_TRUE(strayFiles(boxFolder()).empty());
-        EXPECT_TRUE(host.mainWindowEnabled());
+        EXPECT_TRUE(strayFiles(BoxFolder()).empty());
+        EXPECT_TRUE(host.MainWindowEnabled());
         EXPECT_FALSE(host.open);
     }
 }
@@ -185,9 +185,9 @@ TEST_F(ConvertAndPlayTest, CancelInTheMiddleKeepsWhatWasDoneLeavesNoPartAndSaysN
     const fs::path c = addMessage(box, "202612030900", 4000);
     // Cancel is pressed while the second message is being converted.
     bool pressed = false;
-    ports.pump.every([&] {
-        if (!pressed && fs::exists(wavOf(a)) && !strayFiles(boxFolder()).empty()) {
-            ports.cancel.set();
+    ports.pump.Every([&] {
+        if (!pressed && fs::exists(wavOf(a)) && !strayFiles(BoxFolder()).empty()) {
+            ports.cancel.Set();
             pressed = true;
         }
     });
@@ -198,15 +198,15 @@ TEST_F(ConvertAndPlayTest, CancelInTheMiddleKeepsWhatWasDoneLeavesNoPartAndSaysN
     EXPECT_TRUE(fs::is_regular_file(wavOf(a)));
     EXPECT_FALSE(fs::exists(wavOf(b)));
     EXPECT_FALSE(fs::exists(wavOf(c)));
-    EXPECT_EQ(strayFiles(boxFolder()), std::vector<std::string>{});
+    EXPECT_EQ(strayFiles(BoxFolder()), std::vector<std::string>{});
     EXPECT_TRUE(ports.prompt.shown.empty());
     EXPECT_FALSE(host.open);
-    EXPECT_TRUE(host.mainWindowEnabled());
+    EXPECT_TRUE(host.MainWindowEnabled());
 }
 
 TEST_F(ConvertAndPlayTest, ABackupAcceptedBetweenMessagesEndsTheCommandAtOnce) {
-    const fs::path a = box.add("rusuroku", "0001", "202612010900");
-    const fs::path b = box.add("rusuroku", "0001", "202612020900");
+    const fs::path a = box.Add("rusuroku", "0001", "202612010900");
+    const fs::path b = box.Add("rusuroku", "0001", "202612020900");
     host.breakAt = 1;
     const ConvertSummary summary = ConvertSelected({rowOf(a), rowOf(b)}, 0, host);
     EXPECT_EQ(summary.end, ConvertEnd::ForBackup);
@@ -214,7 +214,7 @@ TEST_F(ConvertAndPlayTest, ABackupAcceptedBetweenMessagesEndsTheCommandAtOnce) {
     EXPECT_FALSE(fs::exists(wavOf(b)));
     EXPECT_TRUE(ports.prompt.shown.empty());
     EXPECT_FALSE(host.open);
-    EXPECT_TRUE(host.mainWindowEnabled());
+    EXPECT_TRUE(host.MainWindowEnabled());
 }
 
 TEST_F(ConvertAndPlayTest, PlayOpensTheWavFileAndMarksTheMessageOnlyWhenThePlayerStarted) {
@@ -243,26 +243,26 @@ TEST_F(ConvertAndPlayTest, PlayOpensTheWavFileAndMarksTheMessageOnlyWhenThePlaye
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(1, c.row) + (c.playerStarts ? "" : " without a player"));
-        fs::remove_all(box.folder() / "rusuroku");
-        fs::remove_all(box.folder() / "outou");
+        fs::remove_all(box.Folder() / "rusuroku");
+        fs::remove_all(box.Folder() / "outou");
         ports.prompt.shown.clear();
         ports.shell.opened.clear();
         ports.shell.starts = c.playerStarts;
-        ports.disk.set(c.freeBytes);
+        ports.disk.Set(c.freeBytes);
         host.queued.clear();
         host.opened.clear();
         const FILESTS_INFO row = makeRow(*this, c.row, 0);
-        fs::path wav = wavOf(row.path());
+        fs::path wav = wavOf(row.Path());
         if (c.row == 'R') wav.replace_extension(".WAV");
 
         EXPECT_EQ(PlayCurrent(row, c.settings, host), c.result);
         const std::vector<Shown> error{{std::u16string(c.error), std::u16string(kErrorCaption)}};
         EXPECT_EQ(shownOf(ports.prompt), c.error.empty() ? std::vector<Shown>{} : error);
         EXPECT_EQ(ports.shell.opened, c.opened ? std::vector<fs::path>{wav} : std::vector<fs::path>{});
-        EXPECT_EQ(testkit::playedMarkOf(row.path()), c.playedMark);
+        EXPECT_EQ(testkit::PlayedMarkOf(row.Path()), c.playedMark);
         EXPECT_EQ(host.queued, c.queued ? std::vector<fs::path>{wav} : std::vector<fs::path>{});
         EXPECT_EQ(host.opened, c.converts ? std::vector<int>{1} : std::vector<int>{});
-        EXPECT_TRUE(host.mainWindowEnabled());
+        EXPECT_TRUE(host.MainWindowEnabled());
         EXPECT_FALSE(host.open);
     }
 }
@@ -270,29 +270,29 @@ TEST_F(ConvertAndPlayTest, PlayOpensTheWavFileAndMarksTheMessageOnlyWhenThePlaye
 // The message plays even when its file cannot take the played mark: the file
 // stays as it was, and the list, read from it again, shows it unplayed.
 TEST_F(ConvertAndPlayTest, PlayWithoutRoomForThePlayedMarkStillPlaysAndLeavesTheFile) {
-    ports.disk.set(std::uint64_t{1} << 40);
+    ports.disk.Set(std::uint64_t{1} << 40);
     const FILESTS_INFO row = makeRow(*this, 'w', 0);  // 1346 bytes, its WAV file beside it
-    const std::string before = testkit::readBytes(row.path());
+    const std::string before = testkit::ReadFileBytes(row.Path());
     PlayResult result = PlayResult::NotPlayed;
     {
         testkit::FileSizeLimit full(1000);
         result = PlayCurrent(row, PlaySettings{}, host);
     }
     EXPECT_EQ(result, PlayResult::Unmarked);
-    EXPECT_EQ(ports.shell.opened, std::vector<fs::path>{wavOf(row.path())});
-    EXPECT_EQ(testkit::readBytes(row.path()), before);
+    EXPECT_EQ(ports.shell.opened, std::vector<fs::path>{wavOf(row.Path())});
+    EXPECT_EQ(testkit::ReadFileBytes(row.Path()), before);
     EXPECT_TRUE(ports.prompt.shown.empty());
 }
 
 // ------------------------------------------------------------ At exit
 
 TEST_F(ConvertAndPlayTest, ListedFilesAreDeletedAsOftenAsListedAndAFolderInTheirPlaceStays) {
-    const fs::path a = dir.path() / "a.wav", b = dir.path() / "b.wav", folder = dir.path() / "c.wav";
-    testkit::writeBytes(a, "a");
-    testkit::writeBytes(b, "b");
+    const fs::path a = dir.Path() / "a.wav", b = dir.Path() / "b.wav", folder = dir.Path() / "c.wav";
+    testkit::WriteBytes(a, "a");
+    testkit::WriteBytes(b, "b");
     fs::create_directories(folder);
     std::vector<int> steps;
-    DeleteListedWavFiles({a, b, a, folder, dir.path() / "gone.wav"}, [&](int done) { steps.push_back(done); });
+    DeleteListedWavFiles({a, b, a, folder, dir.Path() / "gone.wav"}, [&](int done) { steps.push_back(done); });
     EXPECT_FALSE(fs::exists(a));
     EXPECT_FALSE(fs::exists(b));
     EXPECT_TRUE(fs::is_directory(folder));

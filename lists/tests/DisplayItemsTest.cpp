@@ -70,8 +70,8 @@ TEST(DisplayItems, ReadsUpToTheFirstEmptyNameAndNeverHoldsMoreThanThirteen) {
 TEST(DisplayItems, SaveWritesEveryKeyAndTheArrays) {
     testkit::TempFolder dir("dispitems");
     const std::filesystem::path ini = dir / "PLOVA.ini";
-    writeProfileString(ini, u"LOGIN", u"USER", u"kept");
-    for (int n = 1; n <= 12; ++n) writeProfileString(ini, u"DISP", key(u"COLUM", n), u"x");
+    WriteProfileText(ini, u"LOGIN", u"USER", u"kept");
+    for (int n = 1; n <= 12; ++n) WriteProfileText(ini, u"DISP", key(u"COLUM", n), u"x");
 
     DisplayItems d(ColumnNames{}, ColumnNames{});
     d.Reset();
@@ -86,13 +86,13 @@ TEST(DisplayItems, SaveWritesEveryKeyAndTheArrays) {
     EXPECT_EQ(removed[2], u"メモ");
     EXPECT_EQ(removed[3], u"");
 
-    const IniDocument saved = IniDocument::load(ini);
-    EXPECT_EQ(saved.getString(u"DISP", u"COLUM1"), u"ﾌﾗｸﾞ");
-    EXPECT_EQ(saved.getString(u"DISP", u"COLUM8"), u"日時");
-    EXPECT_EQ(saved.getString(u"DISP", u"DELCOLUM3"), u"メモ");
-    for (int n = 11; n <= 13; ++n) EXPECT_EQ(saved.get(u"DISP", key(u"COLUM", n)), std::u16string()) << n;
-    EXPECT_EQ(saved.get(u"DISP", u"DELCOLUM13"), std::u16string());
-    EXPECT_EQ(saved.getString(u"LOGIN", u"USER"), u"kept");
+    const IniDocument saved = IniDocument::Load(ini);
+    EXPECT_EQ(saved.GetString(u"DISP", u"COLUM1"), u"ﾌﾗｸﾞ");
+    EXPECT_EQ(saved.GetString(u"DISP", u"COLUM8"), u"日時");
+    EXPECT_EQ(saved.GetString(u"DISP", u"DELCOLUM3"), u"メモ");
+    for (int n = 11; n <= 13; ++n) EXPECT_EQ(saved.Get(u"DISP", key(u"COLUM", n)), std::u16string()) << n;
+    EXPECT_EQ(saved.Get(u"DISP", u"DELCOLUM13"), std::u16string());
+    EXPECT_EQ(saved.GetString(u"LOGIN", u"USER"), u"kept");
 }
 
 TEST(DisplayItems, ASettingsFileThatCannotBeReadIsNotReplaced) {

@@ -22,19 +22,19 @@ constexpr int kFlagCol = 0, kBoxCol = 4, kPartyNameCol = 6, kDateCol = 7, kFileC
 
 class Folder {
 public:
-    Folder() : root_("lists-data"), built_(root_.path(), "f") {}
-    fs::path box() const { return built_.folder(); }
-    std::u16string root() const { return fromUtf8(root_.path().string()); }
+    Folder() : root_("lists-data"), built_(root_.Path(), "f") {}
+    fs::path Box() const { return built_.Folder(); }
+    std::u16string Root() const { return FromUtf8(root_.Path().string()); }
 
     template <typename... A>
-    fs::path add(A&&... a) {
-        return built_.add(std::forward<A>(a)...);
+    fs::path Add(A&&... a) {
+        return built_.Add(std::forward<A>(a)...);
     }
-    fs::path addResponse(int number) { return built_.addResponse(number); }
+    fs::path AddResponse(int number) { return built_.AddResponse(number); }
 
-    ListData list(const std::u16string& definition, std::vector<std::u16string> columns = kColumns) const {
+    ListData List(const std::u16string& definition, std::vector<std::u16string> columns = kColumns) const {
         ListData d;
-        d.SetSource({root(), u"f", definition}, BoxListColumns(columns));
+        d.SetSource({Root(), u"f", definition}, BoxListColumns(columns));
         return d;
     }
 
@@ -51,14 +51,14 @@ std::vector<std::u16string> column(const ListData& d, int col) {
 
 TEST(ListData, FullAndNotDownloadedDisplaysCountTheirRows) {
     Folder f;
-    f.add("rusuroku", "0001", "202612010900", "vmdat", kPlayedOnMainUnit);
-    f.add("rusuroku", "0001", "202612020900", "vmdat", kUnplayedOnMainUnit);
-    f.add("rusuroku", "0001", "202612030900", "vminf", kInfoOnly);
-    f.add("naisen", "0201", "202612040900", "vmdat", kUnplayedOnMainUnit);
-    f.add("naisen", "0201", "202612050900", "vmdat", kPlayedOnMainUnit);
-    f.add("rusuroku", "0002", "202612060900");  // a box the list does not show
+    f.Add("rusuroku", "0001", "202612010900", "vmdat", kPlayedOnMainUnit);
+    f.Add("rusuroku", "0001", "202612020900", "vmdat", kUnplayedOnMainUnit);
+    f.Add("rusuroku", "0001", "202612030900", "vminf", kInfoOnly);
+    f.Add("naisen", "0201", "202612040900", "vmdat", kUnplayedOnMainUnit);
+    f.Add("naisen", "0201", "202612050900", "vmdat", kPlayedOnMainUnit);
+    f.Add("rusuroku", "0002", "202612060900");  // a box the list does not show
 
-    ListData d = f.list(u"留守録BOX：0001,  内線BOX：0201");
+    ListData d = f.List(u"留守録BOX：0001,  内線BOX：0201");
     ASSERT_TRUE(d.FullDisplay(false));
     EXPECT_EQ(d.RowCount(), 5);
     StatusCounts c = d.Counts();
@@ -87,8 +87,8 @@ TEST(ListData, FullAndNotDownloadedDisplaysCountTheirRows) {
 
     // A select display that a later refresh finds nothing for ends in every
     // message shown, and the refresh tells of it.
-    const fs::path info = d.RecordOfRow(0).path();
-    ASSERT_TRUE(d.SelectDisplay([&](const FILESTS_INFO& r) { return r.path() == info; }, true));
+    const fs::path info = d.RecordOfRow(0).Path();
+    ASSERT_TRUE(d.SelectDisplay([&](const FILESTS_INFO& r) { return r.Path() == info; }, true));
     EXPECT_EQ(d.Refresh(true), RefreshEnd::Done);
     EXPECT_EQ(d.RowCount(), 1);
     fs::remove(info);
@@ -101,28 +101,28 @@ TEST(ListData, FullAndNotDownloadedDisplaysCountTheirRows) {
 TEST(ListData, DefaultOrderListsBoxesAsTextAndTheNewestFirst) {
     Folder f;
     for (const char* box : {"2", "10", "002", "1", "010"}) {
-        f.add("rusuroku", box, "202612010900");
-        f.add("rusuroku", box, "202612030900");
+        f.Add("rusuroku", box, "202612010900");
+        f.Add("rusuroku", box, "202612030900");
     }
-    ListData d = f.list(u"留守録BOX：2,10,002,1,010");
+    ListData d = f.List(u"留守録BOX：2,10,002,1,010");
     d.FullDisplay(false);
     EXPECT_EQ(column(d, kBoxCol),
               (std::vector<std::u16string>{u"002", u"002", u"010", u"010", u"1", u"1", u"10", u"10", u"2", u"2"}));
     for (int row = 0; row < d.RowCount(); row += 2) EXPECT_GT(d.Cell(row, kDateCol), d.Cell(row + 1, kDateCol));
     // The file-name column starts with the box folder's name.
-    EXPECT_TRUE(d.Cell(0, kFileCol).starts_with(u"f/rusuroku/002/")) << toUtf8(d.Cell(0, kFileCol));
+    EXPECT_TRUE(d.Cell(0, kFileCol).starts_with(u"f/rusuroku/002/")) << ToUtf8(d.Cell(0, kFileCol));
     // Without the two columns there is no order to apply: the boxes in definition order.
-    ListData bare = f.list(u"留守録BOX：2,10", {u"相手名称"});
+    ListData bare = f.List(u"留守録BOX：2,10", {u"相手名称"});
     bare.FullDisplay(false);
     EXPECT_EQ(bare.RecordOfRow(0).boxNumber, u"2");
 }
 
 TEST(ListData, HeaderClicksFollowTheSortRules) {
     Folder f;
-    f.add("rusuroku", "0001", "202612010900", "vmdat", 2, u"b");
-    f.add("rusuroku", "0001", "202612030900", "vmdat", 2, u"C");
-    f.add("rusuroku", "0002", "202612020900", "vmdat", 2, u"a");
-    ListData d = f.list(u"留守録BOX：0001,0002");
+    f.Add("rusuroku", "0001", "202612010900", "vmdat", 2, u"b");
+    f.Add("rusuroku", "0001", "202612030900", "vmdat", 2, u"C");
+    f.Add("rusuroku", "0002", "202612020900", "vmdat", 2, u"a");
+    ListData d = f.List(u"留守録BOX：0001,0002");
     d.FullDisplay(false);
     using V = std::vector<std::u16string>;
     struct Step {
@@ -160,9 +160,9 @@ TEST(ListData, HeaderClicksFollowTheSortRules) {
 
 TEST(ListData, ResponseListHasItsThreeHundredRows) {
     Folder f;
-    f.addResponse(5);
-    f.addResponse(300);
-    ListData d = f.list(u"ｼｽﾃﾑ応答ﾒｯｾｰｼﾞ");
+    f.AddResponse(5);
+    f.AddResponse(300);
+    ListData d = f.List(u"ｼｽﾃﾑ応答ﾒｯｾｰｼﾞ");
     ASSERT_TRUE(d.IsResponseList());
     d.FullDisplay(false);
     ASSERT_EQ(d.RowCount(), 300);
@@ -171,7 +171,7 @@ TEST(ListData, ResponseListHasItsThreeHundredRows) {
         const bool present = row == 4 || row == 299;
         char number[16];
         std::snprintf(number, sizeof number, "%03d", row + 1);
-        EXPECT_EQ(d.Cell(row, 0), fromUtf8(number));
+        EXPECT_EQ(d.Cell(row, 0), FromUtf8(number));
         EXPECT_EQ(d.IsAbsentRow(row), !present) << row;
         EXPECT_EQ(d.Cell(row, 3), present ? u"00:02:03" : u"--:--:--");
         EXPECT_EQ(d.Cell(row, 4), present ? u"応答" : u"");
@@ -188,13 +188,13 @@ TEST(ListData, ResponseListHasItsThreeHundredRows) {
 
 TEST(ListData, CommandFlagsFollowTheSelection) {
     Folder f;
-    f.add("rusuroku", "0001", "202612030900", "vmdat");
-    f.add("rusuroku", "0001", "202612020900", "vminf", kInfoOnly);
-    ListData box = f.list(u"留守録BOX：0001");
+    f.Add("rusuroku", "0001", "202612030900", "vmdat");
+    f.Add("rusuroku", "0001", "202612020900", "vminf", kInfoOnly);
+    ListData box = f.List(u"留守録BOX：0001");
     box.FullDisplay(false);
     ASSERT_NE(box.RecordOfRow(0).filePath.find(u".vmdat"), std::u16string::npos);
-    f.addResponse(1);
-    ListData response = f.list(u"ｼｽﾃﾑ応答ﾒｯｾｰｼﾞ");
+    f.AddResponse(1);
+    ListData response = f.List(u"ｼｽﾃﾑ応答ﾒｯｾｰｼﾞ");
     response.FullDisplay(false);
 
     struct Case {
@@ -218,9 +218,9 @@ TEST(ListData, CommandFlagsFollowTheSelection) {
 
 TEST(ListData, FlagCellIsWrittenToTheFileAtOnce) {
     Folder f;
-    const fs::path file = f.add("rusuroku", "0001", "202612030900");
-    const fs::path response = f.addResponse(7);
-    ListData d = f.list(u"留守録BOX：0001");
+    const fs::path file = f.Add("rusuroku", "0001", "202612030900");
+    const fs::path response = f.AddResponse(7);
+    ListData d = f.List(u"留守録BOX：0001");
     d.FullDisplay(false);
     FILESTS_INFO onDisk;
     for (std::uint8_t expected : {1, 0, 1}) {
@@ -235,7 +235,7 @@ TEST(ListData, FlagCellIsWrittenToTheFileAtOnce) {
     EXPECT_EQ(d.Cell(0, kFlagCol), u" 1 ");
 
     // The response list shows every message as played; that stays out of the file.
-    ListData r = f.list(u"ｼｽﾃﾑ応答ﾒｯｾｰｼﾞ");
+    ListData r = f.List(u"ｼｽﾃﾑ応答ﾒｯｾｰｼﾞ");
     r.FullDisplay(false);
     ASSERT_TRUE(r.ToggleFlag(6));
     ASSERT_TRUE(CFileMng::ReadStatusRecord(response, onDisk));
@@ -247,16 +247,16 @@ TEST(ListData, FlagCellIsWrittenToTheFileAtOnce) {
 
 TEST(ListData, BadFilesAndBadDefinitionsGiveTheValidRowsOnly) {
     Folder f;
-    const fs::path good = f.add("rusuroku", "0001", "202612030900");
+    const fs::path good = f.Add("rusuroku", "0001", "202612030900");
     const fs::path dir = good.parent_path();
     // Truncated, garbage, a folder under a message's name, a wrong-length name.
-    testkit::writeBytes(dir / "202612030901_abc_0001_00091.vmdat", testkit::readBytes(good).substr(0, 1000));
-    testkit::writeBytes(dir / "202612030902_abc_0001_00092.vmdat", std::string(2000, 'x'));
+    testkit::WriteBytes(dir / "202612030901_abc_0001_00091.vmdat", testkit::ReadFileBytes(good).substr(0, 1000));
+    testkit::WriteBytes(dir / "202612030902_abc_0001_00092.vmdat", std::string(2000, 'x'));
     fs::create_directories(dir / "202612030903_abc_0001_00093.vmdat");
     fs::copy_file(good, dir / "202612030904_abc_0001_093.vmdat");
     // Outside the box folder: a definition must not reach it.
-    f.add("rusuroku", "0009", "202612030900");
-    const fs::path outside = f.box().parent_path() / "elsewhere";
+    f.Add("rusuroku", "0009", "202612030900");
+    const fs::path outside = f.Box().parent_path() / "elsewhere";
     fs::create_directories(outside);
     fs::copy_file(good, outside / good.filename());
 
@@ -275,18 +275,18 @@ TEST(ListData, BadFilesAndBadDefinitionsGiveTheValidRowsOnly) {
         {u"内線BOX：0001", 0},
     };
     for (const Case& c : cases) {
-        ListData d = f.list(c.definition);
+        ListData d = f.List(c.definition);
         EXPECT_TRUE(d.FullDisplay(false));
-        EXPECT_EQ(d.RowCount(), c.rows) << toUtf8(c.definition);
+        EXPECT_EQ(d.RowCount(), c.rows) << ToUtf8(c.definition);
         EXPECT_EQ(d.Counts().boxTotal, c.rows);
     }
 }
 
 TEST(ListData, AnAbandonedBuildStopsBetweenBoxes) {
     Folder f;
-    f.add("rusuroku", "0001", "202612030900");
-    f.add("rusuroku", "0002", "202612030900");
-    ListData d = f.list(u"留守録BOX：0001,0002");
+    f.Add("rusuroku", "0001", "202612030900");
+    f.Add("rusuroku", "0002", "202612030900");
+    ListData d = f.List(u"留守録BOX：0001,0002");
     int range = -1, asked = 0;
     std::vector<int> advanced;
     BuildHooks hooks{[&](int n) { range = n; }, [&](int i) { advanced.push_back(i); }, [&] { return ++asked == 2; }};

@@ -59,7 +59,7 @@ struct Slots {
     SlotTexts disp, names;
     int num = 0;
     ListSlotTable table{disp, names, num};
-    void open(const std::u16string& definition, const std::u16string& folder = u"f") {
+    void Open(const std::u16string& definition, const std::u16string& folder = u"f") {
         disp[num] = definition;
         names[num] = folder;
         ++num;
@@ -98,7 +98,7 @@ TEST(ListSlots, ClosingAListMovesTheLaterOnesDown) {
     };
     for (const Case& c : cases) {
         Slots s;
-        for (int i = 0; i < c.open; ++i) s.open(std::u16string(1, u'A' + i), std::u16string(1, u'a' + i));
+        for (int i = 0; i < c.open; ++i) s.Open(std::u16string(1, u'A' + i), std::u16string(1, u'a' + i));
         ReleaseSlot(s.table, c.closed);
         EXPECT_EQ(s.num, c.open - 1);
         EXPECT_EQ(s.disp, c.after) << c.open << " " << c.closed;
@@ -112,10 +112,10 @@ TEST(ListSlots, ClosingAListMovesTheLaterOnesDown) {
 
 TEST(ListSlots, ShownBoxesAreThoseOfOpenListsOfTheSameFolder) {
     Slots s;
-    s.open(u"留守録BOX：001,002,  内線BOX：201", u"f");
-    s.open(u"ｼｽﾃﾑ応答ﾒｯｾｰｼﾞ", u"f");
-    s.open(u"留守録BOX：003", u"g");
-    s.open(u"内線BOX：20?9", u"f");
+    s.Open(u"留守録BOX：001,002,  内線BOX：201", u"f");
+    s.Open(u"ｼｽﾃﾑ応答ﾒｯｾｰｼﾞ", u"f");
+    s.Open(u"留守録BOX：003", u"g");
+    s.Open(u"内線BOX：20?9", u"f");
     EXPECT_EQ(s.table.ShownBoxes(u"f"), (BoxSelection{{u"001", u"002"}, {u"201", u"20,9"}}));
     EXPECT_EQ(s.table.ShownBoxes(u"g"), (BoxSelection{{u"003"}, {}}));
     EXPECT_TRUE(s.table.ResponseListOpen());
@@ -128,10 +128,10 @@ TEST(ListSlots, ShownBoxesAreThoseOfOpenListsOfTheSameFolder) {
 
 TEST(ListSlots, OpenListsOfTheFolderFollowRenamedBoxes) {
     Slots s;
-    s.open(u"留守録BOX：001,002,  内線BOX：001", u"f");
-    s.open(u"ｼｽﾃﾑ応答ﾒｯｾｰｼﾞ", u"f");
-    s.open(u"留守録BOX：001", u"g");  // another box folder's box of the same name
-    s.open(u"内線BOX：201", u"f");
+    s.Open(u"留守録BOX：001,002,  内線BOX：001", u"f");
+    s.Open(u"ｼｽﾃﾑ応答ﾒｯｾｰｼﾞ", u"f");
+    s.Open(u"留守録BOX：001", u"g");  // another box folder's box of the same name
+    s.Open(u"内線BOX：201", u"f");
     s.num = 3;  // slot 4 is not open
     const std::vector<BoxRename> renames{
         {true, u"001", u"002"},  // all at once: 002 does not go on to 営業,1

@@ -15,19 +15,19 @@
 namespace plova {
 namespace {
 namespace fs = std::filesystem;
-using dltest::messageName;
+using dltest::MessageName;
 
 std::string u8(std::u16string_view s) {
-    return toUtf8(s);
+    return ToUtf8(s);
 }
 
 class ScriptedDeletionView final : public DeletionView {
 public:
-    void openProgress(int range) override { calls.push_back("open " + std::to_string(range)); }
-    void advance() override { ++steps; }
-    void closeProgress() override { calls.push_back("close"); }
-    bool backupDue() override { return ++backupChecks == backupAt; }
-    void logout() override {
+    void OpenProgress(int range) override { calls.push_back("open " + std::to_string(range)); }
+    void Advance() override { ++steps; }
+    void CloseProgress() override { calls.push_back("close"); }
+    bool BackupDue() override { return ++backupChecks == backupAt; }
+    void Logout() override {
         calls.push_back("logout");
         if (ftp) ftp->Logout();
     }
@@ -126,19 +126,19 @@ TEST(DeletionSummaryTest, TheBoxFieldOfANameIsReadAsTheMainUnitNamesBoxes) {
         {"short.vminf", ""},
         {"", ""},
     };
-    for (const auto& [name, box] : cases) EXPECT_EQ(u8(BoxOfMessageName(fromUtf8(name))), box) << name;
+    for (const auto& [name, box] : cases) EXPECT_EQ(u8(BoxOfMessageName(FromUtf8(name))), box) << name;
 }
 
 TEST(DeletionPlaceTest, OnlyFilesInTheBoxFolderReachedWithoutALinkHaveAPlace) {
     testkit::TempFolder temp("delplace");
-    const fs::path vmu = temp.path() / "VMU";
-    const fs::path outside = temp.path() / "outside";
+    const fs::path vmu = temp.Path() / "VMU";
+    const fs::path outside = temp.Path() / "outside";
     for (const char* d : {"rusuroku/0001", "naisen/2001", "outou", "other"}) fs::create_directories(vmu / d);
     fs::create_directories(outside / "0009");
     fs::create_directory_symlink(outside / "0009", vmu / "rusuroku" / "0009");
     std::ofstream(outside / "real.vmdat") << "x";
     fs::create_symlink(outside / "real.vmdat", vmu / "rusuroku" / "0001" / "link.vmdat");
-    fs::create_directories(temp.path() / "VMU2" / "rusuroku" / "0001");
+    fs::create_directories(temp.Path() / "VMU2" / "rusuroku" / "0001");
 
     struct Case {
         fs::path file;
@@ -161,7 +161,7 @@ TEST(DeletionPlaceTest, OnlyFilesInTheBoxFolderReachedWithoutALinkHaveAPlace) {
         {vmu / "rusuroku/0001/link.vmdat", false, false, false, ""},  // the file is a link
         {vmu / "rusuroku/0001/a.txt", false, false, false, ""},
         {vmu / "rusuroku/0001/a\n.vmdat", false, false, false, ""},
-        {temp.path() / "VMU2/rusuroku/0001/a.vmdat", false, false, false, ""},  // another box folder
+        {temp.Path() / "VMU2/rusuroku/0001/a.vmdat", false, false, false, ""},  // another box folder
         {outside / "real.vmdat", false, false, false, ""},
         {fs::path(), false, false, false, ""},
     };
@@ -181,20 +181,20 @@ TEST(DeletionPlaceTest, OnlyFilesInTheBoxFolderReachedWithoutALinkHaveAPlace) {
 class MessageDeletionTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        fx.login();
+        fx.Login();
         view.ftp = fx.ftp.get();
     }
 
     // Messages 1..count of box `box` on the main unit, downloaded (voice data
     // too unless `infoOnly`) into the local box folder.
     void prepareBox(const std::string& kind, const std::string& box, int count, bool infoOnly = false) {
-        for (int n = 1; n <= count; ++n) dltest::putMessage(fx.remoteBox(kind, box), box, n, 800);
-        fx.makeLocalBox(kind, box);
-        std::u16string remote = fromUtf8("/" + kind + "/" + box);
+        for (int n = 1; n <= count; ++n) dltest::PutMessage(fx.RemoteBox(kind, box), box, n, 800);
+        fx.MakeLocalBox(kind, box);
+        std::u16string remote = FromUtf8("/" + kind + "/" + box);
         int handled = 0, listed = 0;
-        DownloadMng& d = fx.downloader();
-        const DownloadResult r = infoOnly ? d.DownloadBoxInfo(remote, fx.localBox(kind, box), handled)
-                                          : d.DownloadBox(remote, fx.localBox(kind, box), handled, listed);
+        DownloadMng& d = fx.Downloader();
+        const DownloadResult r = infoOnly ? d.DownloadBoxInfo(remote, fx.LocalBox(kind, box), handled)
+                                          : d.DownloadBox(remote, fx.LocalBox(kind, box), handled, listed);
         ASSERT_EQ(r, DownloadResult::Ok);
     }
     std::vector<FILESTS_INFO> records(const fs::path& folder) {
@@ -216,13 +216,13 @@ protected:
         return out;
     }
     bool remoteHas(const std::string& kind, const std::string& box, int n, const char* ext = ".vminf") const {
-        return fs::exists(fx.remoteBox(kind, box) / messageName(box, n, ext));
+        return fs::exists(fx.RemoteBox(kind, box) / MessageName(box, n, ext));
     }
     fs::path local(const std::string& kind, const std::string& box, int n, const char* ext = ".vmdat") const {
-        return fx.localBox(kind, box) / messageName(box, n, ext);
+        return fx.LocalBox(kind, box) / MessageName(box, n, ext);
     }
     void protectOnMainUnit(const std::string& kind, const std::string& box, int n) {
-        const fs::path f = fx.remoteBox(kind, box) / messageName(box, n, ".vminf");
+        const fs::path f = fx.RemoteBox(kind, box) / MessageName(box, n, ".vminf");
         std::fstream io(f, std::ios::in | std::ios::out | std::ios::binary);
         io.seekp(block::kFlagsOffset);
         io.put(static_cast<char>(block::kFlagProtected));
@@ -260,7 +260,7 @@ TEST_F(MessageDeletionTest, EachKindWithOneAndSeveralRowsDeletesWhereItSays) {
         prepareBox("rusuroku", box, c.rows + 1);
         // A WAV file beside the first message, as a conversion leaves it.
         std::ofstream(local("rusuroku", box, 1, ".wav")) << "RIFF";
-        std::vector<FILESTS_INFO> rows = records(fx.localBox("rusuroku", box));
+        std::vector<FILESTS_INFO> rows = records(fx.LocalBox("rusuroku", box));
         ASSERT_EQ(rows.size(), static_cast<std::size_t>(c.rows + 1));
         rows.pop_back();
         fx.ports.prompt.shown.clear();
@@ -291,8 +291,8 @@ TEST_F(MessageDeletionTest, EachKindWithOneAndSeveralRowsDeletesWhereItSays) {
 
 TEST_F(MessageDeletionTest, InUseAndProtectedOnTheMainUnitKeepTheirRowsAndSaySo) {
     prepareBox("naisen", "2001", 3);
-    const std::vector<FILESTS_INFO> rows = records(fx.localBox("naisen", "2001"));
-    fx.setFaults([](sim::Faults& f) { f.inUse = {messageName("2001", 1, ".vminf")}; });
+    const std::vector<FILESTS_INFO> rows = records(fx.LocalBox("naisen", "2001"));
+    fx.SetFaults([](sim::Faults& f) { f.inUse = {MessageName("2001", 1, ".vminf")}; });
     protectOnMainUnit("naisen", "2001", 2);
 
     // One row in use, alone.
@@ -324,8 +324,8 @@ TEST_F(MessageDeletionTest, InUseAndProtectedOnTheMainUnitKeepTheirRowsAndSaySo)
 // take the mark stays as it was, and the summary says so instead of "done".
 TEST_F(MessageDeletionTest, AMarkThatCannotBeWrittenIsReportedNotHidden) {
     prepareBox("rusuroku", "0005", 2);
-    const std::vector<FILESTS_INFO> rows = records(fx.localBox("rusuroku", "0005"));
-    const std::string before = testkit::readBytes(local("rusuroku", "0005", 1));
+    const std::vector<FILESTS_INFO> rows = records(fx.LocalBox("rusuroku", "0005"));
+    const std::string before = testkit::ReadFileBytes(local("rusuroku", "0005", 1));
     DeletionResult r;
     {
         testkit::FileSizeLimit full(1000);  // no message file can be written again
@@ -335,7 +335,7 @@ TEST_F(MessageDeletionTest, AMarkThatCannotBeWrittenIsReportedNotHidden) {
     EXPECT_EQ(r.flags.deleted, 1);
     EXPECT_TRUE(r.flags.unmarked);
     EXPECT_FALSE(remoteHas("rusuroku", "0005", 1));
-    EXPECT_EQ(testkit::readBytes(local("rusuroku", "0005", 1)), before);
+    EXPECT_EQ(testkit::ReadFileBytes(local("rusuroku", "0005", 1)), before);
     EXPECT_EQ(shown(), std::vector<std::string>{kUnmarked});
 
     // With room again the next deletion marks its row as before.
@@ -348,7 +348,7 @@ TEST_F(MessageDeletionTest, AMarkThatCannotBeWrittenIsReportedNotHidden) {
 
 TEST_F(MessageDeletionTest, ALocallyProtectedRowIsLeftEverywhere) {
     prepareBox("rusuroku", "0001", 3);
-    std::vector<FILESTS_INFO> rows = records(fx.localBox("rusuroku", "0001"));
+    std::vector<FILESTS_INFO> rows = records(fx.LocalBox("rusuroku", "0001"));
     rows[1].isProtected = 1;
     const DeletionResult r = run(del::kKindBoth, rows);
     EXPECT_EQ(shown(), std::vector<std::string>{kPartialProtected});
@@ -361,16 +361,16 @@ TEST_F(MessageDeletionTest, ALocallyProtectedRowIsLeftEverywhere) {
 
 TEST_F(MessageDeletionTest, AnInformationOnlyRowGoesOnThePcButIsNotDownloadedForTheMainUnit) {
     prepareBox("rusuroku", "0001", 1, true);
-    const std::vector<FILESTS_INFO> rows = records(fx.localBox("rusuroku", "0001"));
+    const std::vector<FILESTS_INFO> rows = records(fx.LocalBox("rusuroku", "0001"));
     ASSERT_EQ(rows.size(), 1u);
-    ASSERT_EQ(rows[0].path().extension(), ".vminf");
+    ASSERT_EQ(rows[0].Path().extension(), ".vminf");
 
     for (int kind : {del::kKindMainUnit, del::kKindBoth}) {
         fx.ports.prompt.shown.clear();
         const DeletionResult r = run(kind, rows);
         EXPECT_TRUE(r.flags.notDownloaded) << kind;
         EXPECT_EQ(shown(), std::vector<std::string>{kNotDownloaded}) << kind;
-        EXPECT_TRUE(fs::exists(rows[0].path())) << kind;
+        EXPECT_TRUE(fs::exists(rows[0].Path())) << kind;
         EXPECT_TRUE(remoteHas("rusuroku", "0001", 1)) << kind;
     }
     fx.ports.prompt.shown.clear();
@@ -378,18 +378,18 @@ TEST_F(MessageDeletionTest, AnInformationOnlyRowGoesOnThePcButIsNotDownloadedFor
     EXPECT_FALSE(r.flags.notDownloaded);
     EXPECT_EQ(r.flags.deleted, 1);
     EXPECT_EQ(shown(), std::vector<std::string>{kSuccess});
-    EXPECT_FALSE(fs::exists(rows[0].path()));
+    EXPECT_FALSE(fs::exists(rows[0].Path()));
     EXPECT_TRUE(remoteHas("rusuroku", "0001", 1));
 }
 
 TEST_F(MessageDeletionTest, AMessageCopiedIntoAnotherBoxIsNotAskedOfTheMainUnit) {
     prepareBox("rusuroku", "0001", 1);
-    dltest::putMessage(fx.remoteBox("rusuroku", "0002"), "0002", 5, 800);
-    fx.makeLocalBox("rusuroku", "0002");
+    dltest::PutMessage(fx.RemoteBox("rusuroku", "0002"), "0002", 5, 800);
+    fx.MakeLocalBox("rusuroku", "0002");
     // Box 0001's message, copied into box 0002.
-    const fs::path copied = fx.localBox("rusuroku", "0002") / messageName("0001", 1, ".vmdat");
+    const fs::path copied = fx.LocalBox("rusuroku", "0002") / MessageName("0001", 1, ".vmdat");
     fs::copy_file(local("rusuroku", "0001", 1), copied);
-    const std::vector<FILESTS_INFO> rows = records(fx.localBox("rusuroku", "0002"));
+    const std::vector<FILESTS_INFO> rows = records(fx.LocalBox("rusuroku", "0002"));
     ASSERT_EQ(rows.size(), 1u);
 
     const DeletionResult r = run(del::kKindMainUnit, rows);
@@ -403,22 +403,22 @@ TEST_F(MessageDeletionTest, AMessageCopiedIntoAnotherBoxIsNotAskedOfTheMainUnit)
 
 TEST_F(MessageDeletionTest, ARecordLeadingOutsideTheBoxFolderTouchesNothing) {
     prepareBox("rusuroku", "0001", 1);
-    const FILESTS_INFO inside = records(fx.localBox("rusuroku", "0001")).front();
+    const FILESTS_INFO inside = records(fx.LocalBox("rusuroku", "0001")).front();
     // Files a user cares about, outside the box folder, named as messages.
-    const fs::path elsewhere = fx.temp.path() / "elsewhere" / "0001";
+    const fs::path elsewhere = fx.temp.Path() / "elsewhere" / "0001";
     fs::create_directories(elsewhere);
-    fs::copy_file(inside.path(), elsewhere / inside.path().filename());
-    std::ofstream(elsewhere / (inside.path().stem().string() + ".wav")) << "keep";
+    fs::copy_file(inside.Path(), elsewhere / inside.Path().filename());
+    std::ofstream(elsewhere / (inside.Path().stem().string() + ".wav")) << "keep";
     // The same box reached through a link from the box folder.
     fs::create_directory_symlink(elsewhere, fx.boxFolder / "rusuroku" / "0003");
 
     std::vector<FILESTS_INFO> rows;
     for (const fs::path& p :
-         {elsewhere / inside.path().filename(),
-          fx.localBox("rusuroku", "0001") / ".." / ".." / ".." / "elsewhere" / "0001" / inside.path().filename(),
-          fx.boxFolder / "rusuroku" / "0003" / inside.path().filename()}) {
+         {elsewhere / inside.Path().filename(),
+          fx.LocalBox("rusuroku", "0001") / ".." / ".." / ".." / "elsewhere" / "0001" / inside.Path().filename(),
+          fx.boxFolder / "rusuroku" / "0003" / inside.Path().filename()}) {
         FILESTS_INFO r = inside;
-        r.filePath = fromUtf8(p.string());
+        r.filePath = FromUtf8(p.string());
         rows.push_back(r);
     }
     for (int kind : {del::kKindPc, del::kKindBoth, del::kKindMainUnit}) {
@@ -428,12 +428,12 @@ TEST_F(MessageDeletionTest, ARecordLeadingOutsideTheBoxFolderTouchesNothing) {
         EXPECT_EQ(r.flags.deleted, 0) << kind;
         EXPECT_EQ(shown(), std::vector<std::string>{kNoneOrProtected}) << kind;
     }
-    EXPECT_EQ(dltest::filesUnder(fx.temp.path() / "elsewhere"),
-              (std::vector<std::string>{"0001/" + inside.path().filename().string(),
-                                        "0001/" + inside.path().stem().string() + ".wav"}));
-    EXPECT_EQ(stateOnDisk(elsewhere / inside.path().filename()), kUnplayedOnMainUnit);
+    EXPECT_EQ(dltest::FilesUnder(fx.temp.Path() / "elsewhere"),
+              (std::vector<std::string>{"0001/" + inside.Path().filename().string(),
+                                        "0001/" + inside.Path().stem().string() + ".wav"}));
+    EXPECT_EQ(stateOnDisk(elsewhere / inside.Path().filename()), kUnplayedOnMainUnit);
     EXPECT_TRUE(remoteHas("rusuroku", "0001", 1));
-    EXPECT_TRUE(fs::exists(inside.path()));
+    EXPECT_TRUE(fs::exists(inside.Path()));
 }
 
 TEST_F(MessageDeletionTest, ACommunicationFailureStopsTheRunAndLogsOut) {
@@ -453,8 +453,8 @@ TEST_F(MessageDeletionTest, ACommunicationFailureStopsTheRunAndLogsOut) {
         char box[8];
         std::snprintf(box, sizeof box, "%04d", boxNumber++);
         prepareBox("rusuroku", box, 3);
-        const std::vector<FILESTS_INFO> rows = records(fx.localBox("rusuroku", box));
-        fx.setFaults([&](sim::Faults& f) { f.failDele = {{messageName(box, 2, ".vminf"), c.failure}}; });
+        const std::vector<FILESTS_INFO> rows = records(fx.LocalBox("rusuroku", box));
+        fx.SetFaults([&](sim::Faults& f) { f.failDele = {{MessageName(box, 2, ".vminf"), c.failure}}; });
         fx.ports.prompt.shown.clear();
         view = ScriptedDeletionView{};
         view.ftp = fx.ftp.get();
@@ -477,20 +477,20 @@ TEST_F(MessageDeletionTest, ACommunicationFailureStopsTheRunAndLogsOut) {
             // The PC phase came first and ran over every row.
             for (int n = 1; n <= 3; ++n) EXPECT_FALSE(fs::exists(local("rusuroku", box, n))) << n;
         }
-        fx.setFaults([](sim::Faults& f) { f.failDele.clear(); });
-        fx.login();
+        fx.SetFaults([](sim::Faults& f) { f.failDele.clear(); });
+        fx.Login();
         view.ftp = fx.ftp.get();
     }
 }
 
 TEST_F(MessageDeletionTest, WithoutAConnectionTheMainUnitPhaseIsACommunicationFailure) {
     prepareBox("rusuroku", "0001", 1);
-    const std::vector<FILESTS_INFO> rows = records(fx.localBox("rusuroku", "0001"));
+    const std::vector<FILESTS_INFO> rows = records(fx.LocalBox("rusuroku", "0001"));
     DeletionRequest request{del::kKindMainUnit, false, fx.boxFolder, rows};
     const DeletionResult r = DeleteMessages(request, nullptr, view);
     EXPECT_EQ(r.end, DeletionEnd::CommError);
     EXPECT_EQ(shown(), std::vector<std::string>{"通信エラーが発生しました。"});
-    EXPECT_TRUE(fs::exists(rows[0].path()));
+    EXPECT_TRUE(fs::exists(rows[0].Path()));
 }
 
 TEST_F(MessageDeletionTest, NothingSelectedIsRefusedBeforeAnyWindow) {
@@ -503,27 +503,27 @@ TEST_F(MessageDeletionTest, NothingSelectedIsRefusedBeforeAnyWindow) {
 
 TEST_F(MessageDeletionTest, ABackupThatFallsDueEndsAPcOnlyRunWithoutASummary) {
     prepareBox("rusuroku", "0001", 3);
-    const std::vector<FILESTS_INFO> rows = records(fx.localBox("rusuroku", "0001"));
+    const std::vector<FILESTS_INFO> rows = records(fx.LocalBox("rusuroku", "0001"));
     view.backupAt = 1;
     const DeletionResult r = run(del::kKindPc, rows);
     EXPECT_EQ(r.end, DeletionEnd::BackupRequested);
     EXPECT_TRUE(shown().empty());
     EXPECT_EQ(view.calls, (std::vector<std::string>{"open 9", "close"}));
-    EXPECT_FALSE(fs::exists(rows[0].path()));
-    EXPECT_TRUE(fs::exists(rows[1].path()));
-    EXPECT_TRUE(fs::exists(rows[2].path()));
+    EXPECT_FALSE(fs::exists(rows[0].Path()));
+    EXPECT_TRUE(fs::exists(rows[1].Path()));
+    EXPECT_TRUE(fs::exists(rows[2].Path()));
 }
 
 TEST_F(MessageDeletionTest, ResponseMessagesGoWithTheirAudioCopiesWhateverTheirCase) {
-    dltest::putResponse(fx.disk / "outou", "202612071405", 1, 800);
-    dltest::putResponse(fx.disk / "outou", "202612071405", 2, 800);
-    dltest::putResponse(fx.disk / "outou", "202612071405", 3, 800);
-    fx.makeLocalBox("rusuroku", "0001");
+    dltest::PutResponse(fx.disk / "outou", "202612071405", 1, 800);
+    dltest::PutResponse(fx.disk / "outou", "202612071405", 2, 800);
+    dltest::PutResponse(fx.disk / "outou", "202612071405", 3, 800);
+    fx.MakeLocalBox("rusuroku", "0001");
     int handled = 0, listed = 0;
-    ASSERT_EQ(fx.downloader().DownloadResponseMessages(fx.boxFolder / "outou", handled, listed), DownloadResult::Ok);
+    ASSERT_EQ(fx.Downloader().DownloadResponseMessages(fx.boxFolder / "outou", handled, listed), DownloadResult::Ok);
     std::vector<FILESTS_INFO> rows = records(fx.boxFolder / "outou");
     ASSERT_EQ(rows.size(), 3u);
-    const fs::path first = rows[0].path();
+    const fs::path first = rows[0].Path();
     for (const char* ext : {".WAV", ".WMA", ".wav"}) std::ofstream(fs::path(first).replace_extension(ext)) << "audio";
     // An absent number (no message behind it) among the rows is passed over.
     rows.insert(rows.begin(), FILESTS_INFO{});
@@ -533,21 +533,21 @@ TEST_F(MessageDeletionTest, ResponseMessagesGoWithTheirAudioCopiesWhateverTheirC
     EXPECT_EQ(shown(), std::vector<std::string>{kSuccess});
     EXPECT_EQ(r.flags.deleted, 5);
     EXPECT_FALSE(fs::exists(fx.disk / "outou" / first.filename()));
-    EXPECT_TRUE(dltest::filesUnder(fx.boxFolder / "outou").size() == 2u);
+    EXPECT_TRUE(dltest::FilesUnder(fx.boxFolder / "outou").size() == 2u);
 
     // Kind 0 on the second: the main unit's goes, the local file says so.
     fx.ports.prompt.shown.clear();
     r = run(del::kKindMainUnit, {rows[2]}, true);
     EXPECT_EQ(shown(), std::vector<std::string>{kSuccess});
-    EXPECT_FALSE(fs::exists(fx.disk / "outou" / rows[2].path().filename()));
-    EXPECT_EQ(stateOnDisk(rows[2].path()), kDeletedOnMainUnit);
+    EXPECT_FALSE(fs::exists(fx.disk / "outou" / rows[2].Path().filename()));
+    EXPECT_EQ(stateOnDisk(rows[2].Path()), kDeletedOnMainUnit);
 
     // Kind 0 on the third while it is in use.
     fx.ports.prompt.shown.clear();
-    fx.setFaults([&](sim::Faults& f) { f.inUse = {rows[3].path().filename().string()}; });
+    fx.SetFaults([&](sim::Faults& f) { f.inUse = {rows[3].Path().filename().string()}; });
     r = run(del::kKindMainUnit, {rows[3]}, true);
     EXPECT_EQ(shown(), std::vector<std::string>{"音声メッセージは\n使用中のため消去できません。"});
-    EXPECT_TRUE(fs::exists(fx.disk / "outou" / rows[3].path().filename()));
+    EXPECT_TRUE(fs::exists(fx.disk / "outou" / rows[3].Path().filename()));
 }
 
 }  // namespace

@@ -16,18 +16,18 @@ class ResponseRows : public ::testing::Test {
 protected:
     ListData list(std::u16string_view definition) {
         ListData d;
-        d.SetSource({fromUtf8(root.path().string()) + u"/", u"f", std::u16string(definition)}, {});
+        d.SetSource({FromUtf8(root.Path().string()) + u"/", u"f", std::u16string(definition)}, {});
         d.FullDisplay(false);
         return d;
     }
     testkit::TempFolder root{"response-rows"};
-    testkit::BoxFolderBuilder box{root.path(), "f"};
+    testkit::BoxFolderBuilder box{root.Path(), "f"};
 };
 
 TEST_F(ResponseRows, TheAddTargetIsTheFirstSelectedRowsNumberAndFile) {
-    const fs::path five = box.addResponse(5);
-    const fs::path last = box.addResponse(300);
-    box.add("rusuroku", "0001", "202612010900");
+    const fs::path five = box.AddResponse(5);
+    const fs::path last = box.AddResponse(300);
+    box.Add("rusuroku", "0001", "202612010900");
     const ListData response = list(u"ｼｽﾃﾑ応答ﾒｯｾｰｼﾞ");
     const ListData answering = list(u"留守録BOX：0001");
 
@@ -54,14 +54,14 @@ TEST_F(ResponseRows, TheAddTargetIsTheFirstSelectedRowsNumberAndFile) {
         if (!target) continue;
         EXPECT_EQ(target->number, c.number);
         EXPECT_EQ(target->existing, c.existing);
-        EXPECT_EQ(target->boxFolder.lexically_normal(), box.folder().lexically_normal());
+        EXPECT_EQ(target->boxFolder.lexically_normal(), box.Folder().lexically_normal());
     }
 }
 
 TEST_F(ResponseRows, ARowKeepsItsNumberInTheSelectDisplay) {
-    box.addResponse(5);
-    const fs::path seven = box.addResponse(7);
-    box.addResponse(300);
+    box.AddResponse(5);
+    const fs::path seven = box.AddResponse(7);
+    box.AddResponse(300);
     ListData response = list(u"ｼｽﾃﾑ応答ﾒｯｾｰｼﾞ");
     // The kept rows show, export and add to their own numbers, not their places.
     ASSERT_TRUE(response.SelectDisplay([](const FILESTS_INFO& r) { return !r.filePath.empty(); }, true));
@@ -82,14 +82,14 @@ TEST_F(ResponseRows, ARowKeepsItsNumberInTheSelectDisplay) {
 }
 
 TEST_F(ResponseRows, TheUploadTakesTheSelectedRecordsInListOrder) {
-    const fs::path five = box.addResponse(5);
-    const fs::path seven = box.addResponse(7);
+    const fs::path five = box.AddResponse(5);
+    const fs::path seven = box.AddResponse(7);
     const ListData response = list(u"ｼｽﾃﾑ応答ﾒｯｾｰｼﾞ");
     const std::vector<FILESTS_INFO> records = SelectedRecordsOf(response, {6, 5, 4, 4, 400});
     ASSERT_EQ(records.size(), 3u);
-    EXPECT_EQ(records[0].path(), five);
+    EXPECT_EQ(records[0].Path(), five);
     EXPECT_TRUE(records[1].filePath.empty());  // number 6 has no message
-    EXPECT_EQ(records[2].path(), seven);
+    EXPECT_EQ(records[2].Path(), seven);
 }
 
 }  // namespace

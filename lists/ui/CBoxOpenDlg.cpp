@@ -44,7 +44,7 @@ bool contains(const std::vector<std::u16string>& names, const std::u16string& na
 
 void fillList(CCheckListCtrl* list, const fs::path& folder, const std::vector<std::u16string>& shown) {
     for (const fs::path& box : CFileMng::ListSubFolders(folder)) {
-        const std::u16string name = fromUtf8(box.filename().string());
+        const std::u16string name = FromUtf8(box.filename().string());
         list->AddBox(QString::fromStdU16String(name),
                      contains(shown, name) ? QStringLiteral("2") : QStringLiteral("0"));
     }
@@ -64,7 +64,7 @@ CBoxOpenDlg::CBoxOpenDlg(ListSlotTable table, const std::u16string& folderDispla
       open_(new QPushButton(q(u"開く"), this)) {
     setObjectName(QStringLiteral("CBoxOpenDlg"));
     setWindowTitle(QString::fromUtf16(boxopen::kCaption));
-    folderName_ = fromUtf8(fs::path(toUtf8(folderPath_)).filename().string());
+    folderName_ = FromUtf8(fs::path(ToUtf8(folderPath_)).filename().string());
 
     folderField_->setObjectName(idName(boxopen::kFolderField));
     folderField_->setReadOnly(true);
@@ -77,7 +77,7 @@ CBoxOpenDlg::CBoxOpenDlg(ListSlotTable table, const std::u16string& folderDispla
     radios->addButton(boxRadio_);
     radios->addButton(responseRadio_);
     boxRadio_->setChecked(true);
-    connect(boxRadio_, &QRadioButton::toggled, this, &CBoxOpenDlg::EnableBoxChoice);
+    connect(boxRadio_, &QRadioButton::toggled, this, &CBoxOpenDlg::enableBoxChoice);
 
     auto* layout = new QVBoxLayout(this);
     auto* folderRow = new QHBoxLayout;
@@ -121,7 +121,7 @@ QPushButton* CBoxOpenDlg::Button(int id) const {
     return findChild<QPushButton*>(idName(id));
 }
 
-void CBoxOpenDlg::EnableBoxChoice(bool on) {
+void CBoxOpenDlg::enableBoxChoice(bool on) {
     answering_->setEnabled(on);
     extension_->setEnabled(on);
     for (int id : {boxopen::kAnsweringAll, boxopen::kAnsweringNone, boxopen::kExtensionAll, boxopen::kExtensionNone})
@@ -132,11 +132,11 @@ void CBoxOpenDlg::EnableBoxChoice(bool on) {
 
 bool CBoxOpenDlg::Fill() {
     const BoxSelection shown = slots_.ShownBoxes(folderName_);
-    const fs::path folder(toUtf8(folderPath_));
-    fillList(answering_, folder / toUtf8(store::kAnsweringFolder), shown.answering);
-    fillList(extension_, folder / toUtf8(store::kExtensionFolder), shown.extension);
+    const fs::path folder(ToUtf8(folderPath_));
+    fillList(answering_, folder / ToUtf8(store::kAnsweringFolder), shown.answering);
+    fillList(extension_, folder / ToUtf8(store::kExtensionFolder), shown.extension);
     if (answering_->rowCount() == 0 && extension_->rowCount() == 0) {
-        prompt(std::u16string(listslots::kNoBoxes), boxopen::kErrorCaption, Icon::Exclamation);
+        ShowPrompt(std::u16string(listslots::kNoBoxes), boxopen::kErrorCaption, Icon::Exclamation);
         return false;
     }
     // The response list exists once.
@@ -155,10 +155,10 @@ void CBoxOpenDlg::accept() {
     switch (StoreNewList(slots_, response, chosen, folderName_)) {
     case StoreResult::Stored: QDialog::accept(); return;
     case StoreResult::LimitReached:
-        prompt(std::u16string(listslots::kLimitReached), boxopen::kErrorCaption, Icon::Exclamation);
+        ShowPrompt(std::u16string(listslots::kLimitReached), boxopen::kErrorCaption, Icon::Exclamation);
         break;
     case StoreResult::NothingSelected:
-        prompt(std::u16string(listslots::kNothingSelected), boxopen::kErrorCaption, Icon::Exclamation);
+        ShowPrompt(std::u16string(listslots::kNothingSelected), boxopen::kErrorCaption, Icon::Exclamation);
         break;
     }
     reject();

@@ -53,7 +53,7 @@ public:
     void accept() override;
 
 private:
-    void EnableBoxChoice(bool on);
+    void enableBoxChoice(bool on);
 
     ListSlotTable slots_;
     std::u16string folderPath_;

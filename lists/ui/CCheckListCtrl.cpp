@@ -111,7 +111,7 @@ void CCheckListCtrl::mousePressEvent(QMouseEvent* event) {
     const QModelIndex i = indexAt(event->position().toPoint());
     if (i.isValid() && i.column() == 0) {
         Toggle(i.row());
-        emit tickClicked(i.row());
+        emit TickClicked(i.row());
     }
 }
 

@@ -35,7 +35,7 @@ public:
 
 signals:
     // A click on a row's tick cell, after the row turned over.
-    void tickClicked(int row);
+    void TickClicked(int row);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -18,7 +18,7 @@ CChildFrame::CChildFrame(ListHost& host, int listNumber, const QString& title)
 
 void CChildFrame::closeEvent(QCloseEvent* event) {
     QMdiSubWindow::closeEvent(event);
-    if (event->isAccepted()) emit closing(this);
+    if (event->isAccepted()) emit Closing(this);
 }
 
 CChildFrame* ChildFrameOf(QMdiSubWindow* window) {

@@ -17,7 +17,7 @@ public:
 
 signals:
     // The window is about to go; its view still has its list number.
-    void closing(CChildFrame* frame);
+    void Closing(CChildFrame* frame);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

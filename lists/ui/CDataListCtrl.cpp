@@ -132,7 +132,7 @@ CDataListCtrl::CDataListCtrl(QWidget* parent) : QTableView(parent), header_(new 
     header_->setSectionResizeMode(QHeaderView::Interactive);
     header_->setStretchLastSection(false);
     header_->setDefaultAlignment(Qt::AlignCenter);
-    connect(header_, &QHeaderView::sectionClicked, this, &CDataListCtrl::headerClicked);
+    connect(header_, &QHeaderView::sectionClicked, this, &CDataListCtrl::HeaderClicked);
 }
 
 void CDataListCtrl::SetRedraw(bool on) {
@@ -172,12 +172,12 @@ void CDataListCtrl::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     const QModelIndex i = indexAt(event->position().toPoint());
     if (i.isValid() && static_cast<CellKind>(i.data(listrole::kCellKind).toInt()) == CellKind::Flag)
-        emit flagCellClicked(i.row(), i.column());
+        emit FlagCellClicked(i.row(), i.column());
 }
 
 void CDataListCtrl::keyReleaseEvent(QKeyEvent* event) {
     QTableView::keyReleaseEvent(event);
-    emit keyReleased(event->key());
+    emit KeyReleased(event->key());
 }
 
 QModelIndex CDataListCtrl::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {

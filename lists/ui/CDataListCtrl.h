@@ -76,9 +76,9 @@ public:
     std::vector<int> SelectedRows() const;
 
 signals:
-    void headerClicked(int column);
-    void flagCellClicked(int row, int column);
-    void keyReleased(int key);
+    void HeaderClicked(int column);
+    void FlagCellClicked(int row, int column);
+    void KeyReleased(int key);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

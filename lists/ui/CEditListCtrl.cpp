@@ -124,7 +124,7 @@ void CEditListCtrl::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditH
     if (row < 0) return;
     clearSelection();
     FitColumnWidths();
-    emit editEnded(row, Text(row, NameColumn()));
+    emit EditEnded(row, Text(row, NameColumn()));
 }
 
 QString CEditListCtrl::Shortened(const QString& text, const QFontMetrics& font, int width) {

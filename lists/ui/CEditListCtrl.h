@@ -39,7 +39,7 @@ public:
     static QString Shortened(const QString& text, const QFontMetrics& font, int width);
 
 signals:
-    void editEnded(int row, const QString& text);
+    void EditEnded(int row, const QString& text);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

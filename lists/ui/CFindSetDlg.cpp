@@ -32,7 +32,7 @@ QDateEdit* newPicker(int id, QWidget* parent) {
     picker->setDateRange(kFirstDate, kLastDate);
     picker->setDisplayFormat(kDateForm);
     picker->setCalendarPopup(true);
-    const LocalTime now = ports().clock->now();
+    const LocalTime now = CurrentPorts().clock->Now();
     picker->setDate(QDate(now.year, now.month, now.day));
     return picker;
 }
@@ -116,10 +116,10 @@ CFindSetDlg::CFindSetDlg(SelectCriteria& record, const std::u16string& folderNam
 
     layout->addLayout(OkCancelRow(*this));
 
-    Restore();
+    restore();
 }
 
-void CFindSetDlg::Restore() {
+void CFindSetDlg::restore() {
     const SelectCriteria& c = record_;
     date_->setChecked(c.dateUsed);
     if (c.dateUsed) {

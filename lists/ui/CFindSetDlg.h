@@ -47,7 +47,7 @@ public:
     void accept() override;
 
 private:
-    void Restore();
+    void restore();
 
     SelectCriteria& record_;
     QCheckBox* date_;

@@ -32,7 +32,7 @@ QString idName(int id) {
 }
 
 bool askYes(const char16_t* text, const char16_t* caption) {
-    return prompt(text, caption, Icon::Question, Buttons::YesNo) == Answer::Yes;
+    return ShowPrompt(text, caption, Icon::Question, Buttons::YesNo) == Answer::Yes;
 }
 
 // An arrow on a raised face; pressed, the face sinks and the arrow moves
@@ -97,7 +97,7 @@ CListDispSelectDlg::CListDispSelectDlg(ColumnNames& columns, ColumnNames& remove
         for (auto [id, turns] : buttons) {
             auto* b = new PictureButton(arrowPicture(turns, false), arrowPicture(turns, true), group);
             b->setObjectName(idName(id));
-            connect(b, &QAbstractButton::clicked, this, [this, id = id] { Move(id); });
+            connect(b, &QAbstractButton::clicked, this, [this, id = id] { move(id); });
             column->addWidget(b);
         }
         column->addStretch(1);
@@ -124,19 +124,19 @@ CListDispSelectDlg::CListDispSelectDlg(ColumnNames& columns, ColumnNames& remove
     layout->addLayout(bottom);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    Fill(-1, -1);
+    fill(-1, -1);
 }
 
 QAbstractButton* CListDispSelectDlg::Button(int id) const {
     return findChild<QAbstractButton*>(idName(id));
 }
 
-void CListDispSelectDlg::Fill(int currentRow, int removedRow) {
+void CListDispSelectDlg::fill(int currentRow, int removedRow) {
     fillList(currentList_, items_.Current(), currentRow);
     fillList(removedList_, items_.Removed(), removedRow);
 }
 
-void CListDispSelectDlg::Move(int id) {
+void CListDispSelectDlg::move(int id) {
     const int current =
         currentList_->currentItem() && currentList_->currentItem()->isSelected() ? currentList_->currentRow() : -1;
     const int removed =
@@ -145,11 +145,11 @@ void CListDispSelectDlg::Move(int id) {
     switch (id) {
     case listdisp::kAdd:
         moved = items_.Add(removed);
-        if (moved >= 0) Fill(moved, -1);
+        if (moved >= 0) fill(moved, -1);
         break;
     case listdisp::kRemove:
         moved = items_.Remove(current);
-        if (moved >= 0) Fill(-1, moved);
+        if (moved >= 0) fill(-1, moved);
         break;
     case listdisp::kUp: moved = items_.MoveUp(current); break;
     case listdisp::kDown: moved = items_.MoveDown(current); break;
@@ -157,30 +157,30 @@ void CListDispSelectDlg::Move(int id) {
     }
     if (moved < 0) return;
     // Up and down keep the moved item selected.
-    if (id == listdisp::kUp || id == listdisp::kDown) Fill(moved, removed);
+    if (id == listdisp::kUp || id == listdisp::kDown) fill(moved, removed);
     ok_->setEnabled(true);
 }
 
-void CListDispSelectDlg::Save() {
+void CListDispSelectDlg::save() {
     if (!SaveDisplayItems(items_, columns_, removed_, settingsFile_))
-        prompt(std::u16string(dispitems::kSaveFailed), kErrorCaption, Icon::Exclamation);
+        ShowPrompt(std::u16string(dispitems::kSaveFailed), kErrorCaption, Icon::Exclamation);
 }
 
 void CListDispSelectDlg::accept() {
     if (!askYes(kSetQuestion, kSetCaption)) return;
     if (items_.Current().empty()) {
-        prompt(std::u16string(dispitems::kNoItems), kErrorCaption, Icon::Exclamation);
+        ShowPrompt(std::u16string(dispitems::kNoItems), kErrorCaption, Icon::Exclamation);
         return;
     }
-    Save();
+    save();
     QDialog::accept();
 }
 
 void CListDispSelectDlg::Reset() {
     if (!askYes(kResetQuestion, kResetCaption)) return;
     items_.Reset();
-    Fill(-1, -1);
-    Save();
+    fill(-1, -1);
+    save();
     QDialog::accept();
 }
 

@@ -46,9 +46,9 @@ public:
     void Reset();  // "リセット"
 
 private:
-    void Move(int id);
-    void Fill(int currentRow, int removedRow);
-    void Save();
+    void move(int id);
+    void fill(int currentRow, int removedRow);
+    void save();
 
     ColumnNames& columns_;
     ColumnNames& removed_;

@@ -23,7 +23,7 @@ constexpr char16_t kNoMatch[] = u"該当するメッセージがありません�
 constexpr char16_t kErrorCaption[] = u"エラー";
 
 std::filesystem::path pathOf(std::u16string_view text) {
-    return std::filesystem::path(toUtf8(text));
+    return std::filesystem::path(ToUtf8(text));
 }
 
 }  // namespace
@@ -41,12 +41,12 @@ CListDispView::CListDispView(ListHost& host, int listNumber, QWidget* parent)
     layout->addWidget(list_);
     list_->setModel(model_);
     setFocusProxy(list_);
-    connect(list_, &CDataListCtrl::headerClicked, this, &CListDispView::OnHeaderClicked);
-    connect(list_, &CDataListCtrl::flagCellClicked, this, &CListDispView::OnFlagCell);
+    connect(list_, &CDataListCtrl::HeaderClicked, this, &CListDispView::onHeaderClicked);
+    connect(list_, &CDataListCtrl::FlagCellClicked, this, &CListDispView::onFlagCell);
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         const std::vector<int> rows = SelectedRows();
         selectedItem_ = rows.size() == 1 ? rows.front() : -1;
-        PublishFlags();
+        publishFlags();
     });
     connect(list_, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         if (index.isValid()) host_.RunListCommand(cmd::kEditRecording);
@@ -71,7 +71,7 @@ CommandFlags CListDispView::Flags() const {
     return data_.Flags(SelectedRows());
 }
 
-void CListDispView::PublishFlags() {
+void CListDispView::publishFlags() {
     // Only the active list speaks for the command bar.
     QMdiArea* area = host_.ListArea();
     const QMdiSubWindow* active = area ? area->currentSubWindow() : nullptr;
@@ -80,7 +80,7 @@ void CListDispView::PublishFlags() {
 
 // ---------------------------------------------------------------- displays
 
-void CListDispView::LoadSource(bool keepColumns) {
+void CListDispView::loadSource(bool keepColumns) {
     // The definition is read from the slot at every build: a closing list
     // may have moved this one down. The columns come from the settings
     // unless they are to stay.
@@ -90,7 +90,7 @@ void CListDispView::LoadSource(bool keepColumns) {
                     keepColumns ? data_.Columns() : BoxListColumns(host_.BoxColumns()));
 }
 
-BuildHooks CListDispView::Hooks(CPrgOpenDlg* progress) {
+BuildHooks CListDispView::hooks(CPrgOpenDlg* progress) {
     BuildHooks hooks;
     if (progress) {
         hooks.range = [progress](int total) { progress->SetRange(total); };
@@ -100,7 +100,7 @@ BuildHooks CListDispView::Hooks(CPrgOpenDlg* progress) {
     return hooks;
 }
 
-void CListDispView::Rebuild(const std::function<void()>& work, bool keepSelection) {
+void CListDispView::rebuild(const std::function<void()>& work, bool keepSelection) {
     std::unordered_set<int> keep;
     if (keepSelection)
         for (int r : SelectedRecords()) keep.insert(r);
@@ -128,8 +128,8 @@ void CListDispView::Rebuild(const std::function<void()>& work, bool keepSelectio
     list_->SetRedraw(true);
     if (!keepSelection) host_.SetListBusy(false);
     if (hadFocus) list_->setFocus();
-    ShowSortPicture();
-    PublishFlags();
+    showSortPicture();
+    publishFlags();
 }
 
 int CListDispView::currentIndexRecord() const {
@@ -138,46 +138,46 @@ int CListDispView::currentIndexRecord() const {
 }
 
 void CListDispView::FirstDisplay() {
-    LoadSource(false);
+    loadSource(false);
     CPrgOpenDlg progress(host_.DialogParent());
     progress.show();
-    Rebuild([&] { data_.FullDisplay(false, Hooks(&progress)); }, false);
+    rebuild([&] { data_.FullDisplay(false, hooks(&progress)); }, false);
     progress.close();
-    FitColumnWidths();
+    fitColumnWidths();
     firstBuild_ = false;
     host_.RefreshStatusBar(false);
 }
 
-void CListDispView::FitColumnWidths() {
+void CListDispView::fitColumnWidths() {
     list_->FitColumnWidths([this](int row, int column) { return data_.Cell(row, column); });
 }
 
-void CListDispView::Redisplay(const std::function<void()>& work, bool fitColumns) {
+void CListDispView::redisplay(const std::function<void()>& work, bool fitColumns) {
     // Widths measured on an empty list fit the headings only.
     const bool wasEmpty = data_.RowCount() == 0;
-    Rebuild(work, false);
-    if (fitColumns || (wasEmpty && data_.RowCount() > 0)) FitColumnWidths();
+    rebuild(work, false);
+    if (fitColumns || (wasEmpty && data_.RowCount() > 0)) fitColumnWidths();
 }
 
 void CListDispView::ShowAll() {
-    LoadSource(true);
-    Redisplay([&] { data_.FullDisplay(false, Hooks(nullptr)); });
+    loadSource(true);
+    redisplay([&] { data_.FullDisplay(false, hooks(nullptr)); });
     host_.RefreshStatusBar(false);
 }
 
 void CListDispView::ShowNotDownloaded() {
-    LoadSource(true);
-    Redisplay([&] { data_.NotDownloadedDisplay(true); });
+    loadSource(true);
+    redisplay([&] { data_.NotDownloadedDisplay(true); });
     host_.RefreshStatusBar(false);
 }
 
 void CListDispView::Refresh(bool keepSort, bool rebuildColumns, bool reselect) {
     const int item = selectedItem_;
-    LoadSource(!rebuildColumns);
+    loadSource(!rebuildColumns);
     RefreshEnd end = RefreshEnd::Done;
     // The response list always has its 300 rows: its widths follow what a
     // command changed (a longer name, a new file) at every refresh.
-    Redisplay([&] { end = data_.Refresh(keepSort, Hooks(nullptr)); }, rebuildColumns || data_.IsResponseList());
+    redisplay([&] { end = data_.Refresh(keepSort, hooks(nullptr)); }, rebuildColumns || data_.IsResponseList());
     if (reselect && item >= 0 && item < data_.RowCount()) {
         SelectRows({item});
         list_->setFocus();
@@ -185,13 +185,13 @@ void CListDispView::Refresh(bool keepSort, bool rebuildColumns, bool reselect) {
     host_.RefreshStatusBar(false);
     // The select display no longer matches anything: the list shows every
     // message again, and says why rather than switching silently.
-    if (end == RefreshEnd::NoMatch) prompt(kNoMatch, kErrorCaption, Icon::Exclamation);
+    if (end == RefreshEnd::NoMatch) ShowPrompt(kNoMatch, kErrorCaption, Icon::Exclamation);
 }
 
 bool CListDispView::SelectDisplay(const std::function<bool(const FILESTS_INFO&)>& matches) {
     bool matched = false;
-    Redisplay([&] { matched = data_.SelectDisplay(matches, true); });
-    if (!matched) prompt(kNoMatch, kErrorCaption, Icon::Exclamation);
+    redisplay([&] { matched = data_.SelectDisplay(matches, true); });
+    if (!matched) ShowPrompt(kNoMatch, kErrorCaption, Icon::Exclamation);
     host_.RefreshStatusBar(false);
     return matched;
 }
@@ -237,17 +237,17 @@ void CListDispView::SelectRows(const std::vector<int>& rows) {
     }
 }
 
-void CListDispView::OnHeaderClicked(int column) {
+void CListDispView::onHeaderClicked(int column) {
     if (data_.IsResponseList()) return;
-    Rebuild([&] { data_.HeaderClick(column); }, true);
+    rebuild([&] { data_.HeaderClick(column); }, true);
 }
 
-void CListDispView::OnFlagCell(int row, int column) {
+void CListDispView::onFlagCell(int row, int column) {
     if (model_->Rebuilding() || !data_.ToggleFlag(row)) return;
     model_->CellChanged(row, column);
 }
 
-void CListDispView::ShowSortPicture() {
+void CListDispView::showSortPicture() {
     list_->Header()->SetSortPicture(data_.Sorted() ? data_.SortColumn() : -1,
                                     data_.LastDirection() == SortDirection::Ascending);
 }

@@ -82,17 +82,17 @@ protected:
 private:
     // Runs `work` with the model frozen. A build (`keepSelection` false) holds
     // the main window; a reorder carries the selection over by record.
-    void Rebuild(const std::function<void()>& work, bool keepSelection);
+    void rebuild(const std::function<void()>& work, bool keepSelection);
     // A display built anew by `work`; the columns are sized to the rows when
     // `fitColumns`, and when the list gains its first rows.
-    void Redisplay(const std::function<void()>& work, bool fitColumns = false);
-    BuildHooks Hooks(class CPrgOpenDlg* progress);
-    void OnHeaderClicked(int column);
-    void OnFlagCell(int row, int column);
-    void ShowSortPicture();
-    void FitColumnWidths();
-    void PublishFlags();
-    void LoadSource(bool keepColumns);
+    void redisplay(const std::function<void()>& work, bool fitColumns = false);
+    BuildHooks hooks(class CPrgOpenDlg* progress);
+    void onHeaderClicked(int column);
+    void onFlagCell(int row, int column);
+    void showSortPicture();
+    void fitColumnWidths();
+    void publishFlags();
+    void loadSource(bool keepColumns);
     int currentIndexRecord() const;
 
     ListHost& host_;

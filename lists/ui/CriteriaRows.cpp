@@ -106,7 +106,7 @@ QHBoxLayout* FolderNameRow(QWidget* parent, int id, const std::u16string& text) 
 
 bool PassedCheck(CriteriaCheck check) {
     if (check == CriteriaCheck::Ok) return true;
-    prompt(std::u16string(CriteriaCheckMessage(check)), std::u16string(findset::kErrorCaption), Icon::Exclamation);
+    ShowPrompt(std::u16string(CriteriaCheckMessage(check)), std::u16string(findset::kErrorCaption), Icon::Exclamation);
     return false;
 }
 

@@ -40,7 +40,7 @@ void ListWindows::OpenBoxes() {
 CChildFrame* ListWindows::OpenWindow(int listNumber) {
     const ListSlotTable table = host_.Slots();
     auto* frame = new CChildFrame(host_, listNumber, QString::fromStdU16String(table.Definition(listNumber)));
-    connect(frame, &CChildFrame::closing, this, &ListWindows::OnClosing);
+    connect(frame, &CChildFrame::Closing, this, &ListWindows::onClosing);
     QMdiArea* area = host_.ListArea();
     area->addSubWindow(frame);
     if (table.OpenCount() > 1) {
@@ -93,7 +93,7 @@ std::vector<CListDispView*> ListWindows::Views() const {
     return views;
 }
 
-void ListWindows::OnClosing(CChildFrame* frame) {
+void ListWindows::onClosing(CChildFrame* frame) {
     const int closed = frame->View()->ListNumber();
     ListSlotTable table = host_.Slots();
     ReleaseSlot(table, closed);

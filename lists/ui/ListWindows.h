@@ -35,7 +35,7 @@ public:
     std::vector<CListDispView*> Views() const;
 
 private:
-    void OnClosing(CChildFrame* frame);
+    void onClosing(CChildFrame* frame);
 
     ListHost& host_;
 };

@@ -9,12 +9,12 @@
 
 namespace plova::testkit {
 
-inline std::string readBytes(const std::filesystem::path& p) {
+inline std::string ReadFileBytes(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline void writeBytes(const std::filesystem::path& p, const std::string& bytes) {
+inline void WriteBytes(const std::filesystem::path& p, const std::string& bytes) {
     std::ofstream out(p, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }

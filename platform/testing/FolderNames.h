@@ -9,7 +9,7 @@
 
 namespace plova::testkit {
 
-inline std::vector<std::string> sortedNames(const std::filesystem::path& folder) {
+inline std::vector<std::string> SortedNames(const std::filesystem::path& folder) {
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());

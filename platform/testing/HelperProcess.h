@@ -21,15 +21,15 @@ public:
     HelperProcess(const HelperProcess&) = delete;
     HelperProcess& operator=(const HelperProcess&) = delete;
 
-    bool started() const;
+    bool Started() const;
     // The next line it writes, without its end; nothing once its output ends.
-    std::optional<std::string> readLine();
+    std::optional<std::string> ReadLine();
     // Closes its standard input.
-    void closeInput();
+    void CloseInput();
     // Waits for it to end: its exit status.
-    int wait();
+    int Wait();
     // Ends it at once, as a crash or a kill from outside would, and waits.
-    void kill();
+    void Kill();
 
 private:
     struct Running;
@@ -38,6 +38,6 @@ private:
 
 // The platform tests' helper program (platform/tests/TestHelper.cpp), built
 // beside the test program.
-std::filesystem::path platformTestHelper();
+std::filesystem::path PlatformTestHelper();
 
 }  // namespace plova::testkit

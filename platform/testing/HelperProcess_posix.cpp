@@ -47,16 +47,16 @@ HelperProcess::HelperProcess(const std::filesystem::path& program, const std::ve
 }
 
 HelperProcess::~HelperProcess() {
-    kill();
-    closeInput();
+    Kill();
+    CloseInput();
     if (running_->output) std::fclose(running_->output);
 }
 
-bool HelperProcess::started() const {
+bool HelperProcess::Started() const {
     return running_->pid > 0;
 }
 
-std::optional<std::string> HelperProcess::readLine() {
+std::optional<std::string> HelperProcess::ReadLine() {
     if (!running_->output) return std::nullopt;
     std::string line;
     for (int c; (c = std::fgetc(running_->output)) != EOF;) {
@@ -66,12 +66,12 @@ std::optional<std::string> HelperProcess::readLine() {
     return line.empty() ? std::nullopt : std::optional<std::string>(line);
 }
 
-void HelperProcess::closeInput() {
+void HelperProcess::CloseInput() {
     if (running_->input >= 0) ::close(running_->input);
     running_->input = -1;
 }
 
-int HelperProcess::wait() {
+int HelperProcess::Wait() {
     if (!running_->ended && running_->pid > 0) {
         int status = 0;
         ::waitpid(running_->pid, &status, 0);
@@ -81,13 +81,13 @@ int HelperProcess::wait() {
     return running_->status;
 }
 
-void HelperProcess::kill() {
+void HelperProcess::Kill() {
     if (!running_->ended && running_->pid > 0) ::kill(running_->pid, SIGKILL);
-    wait();
+    Wait();
 }
 
-std::filesystem::path platformTestHelper() {
-    return executableFolder() / "platform_test_helper";
+std::filesystem::path PlatformTestHelper() {
+    return ExecutableFolder() / "platform_test_helper";
 }
 
 }  // namespace plova::testkit

@@ -48,7 +48,7 @@ HelperProcess::HelperProcess(const std::filesystem::path& program, const std::ve
     SetHandleInformation(running_->input, HANDLE_FLAG_INHERIT, 0);
     SetHandleInformation(running_->output, HANDLE_FLAG_INHERIT, 0);
     std::wstring commandLine = quoted(program.native());
-    for (const auto& a : args) commandLine += L" " + quoted(win::wide(a));
+    for (const auto& a : args) commandLine += L" " + quoted(win::Wide(a));
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -63,18 +63,18 @@ HelperProcess::HelperProcess(const std::filesystem::path& program, const std::ve
 }
 
 HelperProcess::~HelperProcess() {
-    kill();
-    closeInput();
+    Kill();
+    CloseInput();
     if (running_->output) CloseHandle(running_->output);
     if (running_->process.hProcess) CloseHandle(running_->process.hProcess);
     if (running_->process.hThread) CloseHandle(running_->process.hThread);
 }
 
-bool HelperProcess::started() const {
+bool HelperProcess::Started() const {
     return running_->process.hProcess != nullptr;
 }
 
-std::optional<std::string> HelperProcess::readLine() {
+std::optional<std::string> HelperProcess::ReadLine() {
     std::string line;
     for (;;) {
         char c = 0;
@@ -87,13 +87,13 @@ std::optional<std::string> HelperProcess::readLine() {
     return line;
 }
 
-void HelperProcess::closeInput() {
+void HelperProcess::CloseInput() {
     if (running_->input) CloseHandle(running_->input);
     running_->input = nullptr;
 }
 
-int HelperProcess::wait() {
-    if (!running_->ended && started()) {
+int HelperProcess::Wait() {
+    if (!running_->ended && Started()) {
         WaitForSingleObject(running_->process.hProcess, INFINITE);
         DWORD code = 0;
         GetExitCodeProcess(running_->process.hProcess, &code);
@@ -103,13 +103,13 @@ int HelperProcess::wait() {
     return running_->status;
 }
 
-void HelperProcess::kill() {
-    if (!running_->ended && started()) TerminateProcess(running_->process.hProcess, 137);
-    wait();
+void HelperProcess::Kill() {
+    if (!running_->ended && Started()) TerminateProcess(running_->process.hProcess, 137);
+    Wait();
 }
 
-std::filesystem::path platformTestHelper() {
-    return executableFolder() / "platform_test_helper.exe";
+std::filesystem::path PlatformTestHelper() {
+    return ExecutableFolder() / "platform_test_helper.exe";
 }
 
 }  // namespace plova::testkit

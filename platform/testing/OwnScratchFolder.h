@@ -14,15 +14,15 @@ namespace plova::testkit {
 
 class OwnScratchFolder {
 public:
-    OwnScratchFolder() : before_(environmentPath(kScratchBaseVariable)) {
-        setEnvironmentPath(kScratchBaseVariable, cache_.path());
+    OwnScratchFolder() : before_(EnvironmentPath(kScratchBaseVariable)) {
+        SetEnvironmentPath(kScratchBaseVariable, cache_.Path());
     }
-    ~OwnScratchFolder() { setEnvironmentPath(kScratchBaseVariable, before_); }
+    ~OwnScratchFolder() { SetEnvironmentPath(kScratchBaseVariable, before_); }
     OwnScratchFolder(const OwnScratchFolder&) = delete;
     OwnScratchFolder& operator=(const OwnScratchFolder&) = delete;
 
-    // scratchFolder() as it is now.
-    std::filesystem::path path() const { return scratchFolder(); }
+    // ScratchFolder() as it is now.
+    std::filesystem::path Path() const { return ScratchFolder(); }
 
 private:
     TempFolder cache_{"scratch"};

@@ -10,11 +10,11 @@
 namespace plova::testkit {
 
 // A named pipe; false where the system has none in folders (Windows).
-bool makeFifo(const std::filesystem::path& path);
+bool MakeFifo(const std::filesystem::path& path);
 
 // A symbolic link; false where the system cannot make one here: Wine makes
 // none, Windows only with the privilege or in developer mode.
-bool makeSymlink(const std::filesystem::path& target, const std::filesystem::path& link);
+bool MakeSymlink(const std::filesystem::path& target, const std::filesystem::path& link);
 
 // Why a test that needs those is skipped where makeFifo or makeSymlink fail.
 constexpr std::string_view kNoFifos = "this system has no named pipes in folders";
@@ -32,15 +32,15 @@ constexpr bool kFilesHaveModes =
 
 // Whether only the file's owner may read and write it: mode 0600, or on
 // Windows an access list of its own that names the owner alone.
-bool ownerOnly(const std::filesystem::path& file);
+bool OwnerOnly(const std::filesystem::path& file);
 
 // Whether files in `folder` keep the access rules given them: Wine takes an
 // access list and forgets it.
-bool keepsAccessRules(const std::filesystem::path& folder);
+bool KeepsAccessRules(const std::filesystem::path& folder);
 constexpr std::string_view kNoAccessRules = "this system keeps no access lists on files (Wine)";
 
 // Makes the last write of a file or folder `age` ago (std::filesystem cannot
 // for a folder on Windows).
-bool makeOlder(const std::filesystem::path& path, std::chrono::seconds age);
+bool MakeOlder(const std::filesystem::path& path, std::chrono::seconds age);
 
 }  // namespace plova::testkit

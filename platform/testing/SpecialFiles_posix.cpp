@@ -6,26 +6,26 @@
 
 namespace plova::testkit {
 
-bool makeFifo(const std::filesystem::path& path) {
+bool MakeFifo(const std::filesystem::path& path) {
     return ::mkfifo(path.c_str(), 0600) == 0;
 }
 
-bool makeSymlink(const std::filesystem::path& target, const std::filesystem::path& link) {
+bool MakeSymlink(const std::filesystem::path& target, const std::filesystem::path& link) {
     std::error_code ec;
     std::filesystem::create_symlink(target, link, ec);
     return !ec;
 }
 
-bool ownerOnly(const std::filesystem::path& file) {
+bool OwnerOnly(const std::filesystem::path& file) {
     struct stat st {};
     return ::stat(file.c_str(), &st) == 0 && (st.st_mode & 0777) == 0600;
 }
 
-bool keepsAccessRules(const std::filesystem::path&) {
+bool KeepsAccessRules(const std::filesystem::path&) {
     return true;
 }
 
-bool makeOlder(const std::filesystem::path& path, std::chrono::seconds age) {
+bool MakeOlder(const std::filesystem::path& path, std::chrono::seconds age) {
     std::error_code ec;
     std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - age, ec);
     return !ec;

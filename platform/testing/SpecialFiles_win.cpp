@@ -11,11 +11,11 @@
 
 namespace plova::testkit {
 
-bool makeFifo(const std::filesystem::path&) {
+bool MakeFifo(const std::filesystem::path&) {
     return false;
 }
 
-bool makeSymlink(const std::filesystem::path& target, const std::filesystem::path& link) {
+bool MakeSymlink(const std::filesystem::path& target, const std::filesystem::path& link) {
     std::error_code ec;
     const DWORD folder =
         std::filesystem::is_directory(link.parent_path() / target, ec) || std::filesystem::is_directory(target, ec)
@@ -23,10 +23,10 @@ bool makeSymlink(const std::filesystem::path& target, const std::filesystem::pat
             : 0;
     // Wine says yes and makes nothing: only a link that is there counts.
     return CreateSymbolicLinkW(link.c_str(), target.c_str(), folder | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) &&
-           entryType(link) == std::filesystem::file_type::symlink;
+           EntryType(link) == std::filesystem::file_type::symlink;
 }
 
-bool ownerOnly(const std::filesystem::path& file) {
+bool OwnerOnly(const std::filesystem::path& file) {
     PACL acl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (GetNamedSecurityInfoW(file.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl, nullptr,
@@ -54,14 +54,14 @@ bool ownerOnly(const std::filesystem::path& file) {
     return only;
 }
 
-bool keepsAccessRules(const std::filesystem::path& folder) {
+bool KeepsAccessRules(const std::filesystem::path& folder) {
     const std::filesystem::path probe = folder / ".plova-access-probe";
-    const bool kept = writeFileAtomically(probe, "", NewFileMode::OwnerOnly) && ownerOnly(probe);
-    removeFileOrLink(probe);
+    const bool kept = WriteFileAtomically(probe, "", NewFileMode::OwnerOnly) && OwnerOnly(probe);
+    RemoveFileOrLink(probe);
     return kept;
 }
 
-bool makeOlder(const std::filesystem::path& path, std::chrono::seconds age) {
+bool MakeOlder(const std::filesystem::path& path, std::chrono::seconds age) {
     const HANDLE h =
         CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);

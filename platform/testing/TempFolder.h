@@ -18,15 +18,15 @@ public:
     explicit TempFolder(const std::string& tag) {
         static std::atomic<int> serial{0};
         path_ = std::filesystem::temp_directory_path() /
-                ("plova-" + tag + "-" + std::to_string(currentProcessId()) + "-" + std::to_string(serial++));
+                ("plova-" + tag + "-" + std::to_string(CurrentProcessId()) + "-" + std::to_string(serial++));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
-    ~TempFolder() { removeFolderTree(path_); }
+    ~TempFolder() { RemoveFolderTree(path_); }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    const std::filesystem::path& path() const { return path_; }
+    const std::filesystem::path& Path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
 private:

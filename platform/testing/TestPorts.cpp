@@ -6,17 +6,17 @@
 
 namespace plova::testkit {
 
-Answer RecordingPrompt::show(const std::u16string& text, const std::u16string& caption, Icon icon, Buttons buttons) {
+Answer RecordingPrompt::Show(const std::u16string& text, const std::u16string& caption, Icon icon, Buttons buttons) {
     shown.push_back({text, caption, icon, buttons});
     if (!answers_.empty()) {
         const Answer a = answers_.front();
         answers_.pop_front();
         return a;
     }
-    return firstButton(buttons);
+    return FirstButton(buttons);
 }
 
-WindowHandle RecordingProgress::open(const std::u16string& caption) {
+WindowHandle RecordingProgress::Open(const std::u16string& caption) {
     auto it = windows_.find(caption);
     if (it != windows_.end()) return it->second;
     const WindowHandle h = next_++;
@@ -24,34 +24,34 @@ WindowHandle RecordingProgress::open(const std::u16string& caption) {
     return h;
 }
 
-WindowHandle RecordingProgress::find(const std::u16string& caption) {
+WindowHandle RecordingProgress::Find(const std::u16string& caption) {
     auto it = windows_.find(caption);
     return it == windows_.end() ? 0 : it->second;
 }
 
-void RecordingProgress::send(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) {
+void RecordingProgress::Send(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) {
     if (window != 0) sent.push_back({window, message, wparam, lparam, false});
 }
 
-void RecordingProgress::post(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) {
+void RecordingProgress::Post(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) {
     if (window != 0) sent.push_back({window, message, wparam, lparam, true});
 }
 
-std::vector<RecordingProgress::Sent> RecordingProgress::of(int message) const {
+std::vector<RecordingProgress::Sent> RecordingProgress::Of(int message) const {
     std::vector<Sent> out;
     for (const auto& s : sent)
         if (s.message == message) out.push_back(s);
     return out;
 }
 
-void ScriptedPump::dispatchOne() {
+void ScriptedPump::DispatchOne() {
     ++steps;
     if (every_) every_();
     auto range = actions_.equal_range(steps);
     for (auto it = range.first; it != range.second; ++it) it->second();
 }
 
-void SteppedClock::advanceMinutes(int minutes) {
+void SteppedClock::AdvanceMinutes(int minutes) {
     // Calendar arithmetic on the civil date and time alone: no time zone involved.
     using namespace std::chrono;
     const sys_days day{year_month_day{year{now_.year}, month{static_cast<unsigned>(now_.month)},
@@ -70,8 +70,8 @@ void SteppedClock::advanceMinutes(int minutes) {
     now_.second = static_cast<int>(time.seconds().count());
 }
 
-std::string utf8(const std::u16string& s) {
-    return toUtf8(s);
+std::string Utf8(const std::u16string& s) {
+    return ToUtf8(s);
 }
 
 }  // namespace plova::testkit

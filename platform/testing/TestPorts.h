@@ -21,8 +21,8 @@ public:
         Buttons buttons;
     };
     // Answers are taken in order; when none is queued the first button is pressed.
-    void queue(Answer a) { answers_.push_back(a); }
-    Answer show(const std::u16string& text, const std::u16string& caption, Icon icon, Buttons buttons) override;
+    void Queue(Answer a) { answers_.push_back(a); }
+    Answer Show(const std::u16string& text, const std::u16string& caption, Icon icon, Buttons buttons) override;
 
     std::vector<Shown> shown;
 
@@ -40,15 +40,15 @@ public:
         bool posted;
     };
     // Makes a window with this caption findable; returns its handle.
-    WindowHandle open(const std::u16string& caption);
-    void close(const std::u16string& caption) { windows_.erase(caption); }
+    WindowHandle Open(const std::u16string& caption);
+    void Close(const std::u16string& caption) { windows_.erase(caption); }
 
-    WindowHandle find(const std::u16string& caption) override;
-    void send(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) override;
-    void post(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) override;
+    WindowHandle Find(const std::u16string& caption) override;
+    void Send(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) override;
+    void Post(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) override;
 
     // Messages of one number, in order.
-    std::vector<Sent> of(int message) const;
+    std::vector<Sent> Of(int message) const;
     std::vector<Sent> sent;
 
 private:
@@ -60,9 +60,9 @@ private:
 // press Cancel at step k, stop the server at step k, ...
 class ScriptedPump final : public Pump {
 public:
-    void at(long step, std::function<void()> action) { actions_.emplace(step, std::move(action)); }
-    void every(std::function<void()> action) { every_ = std::move(action); }
-    void dispatchOne() override;
+    void At(long step, std::function<void()> action) { actions_.emplace(step, std::move(action)); }
+    void Every(std::function<void()> action) { every_ = std::move(action); }
+    void DispatchOne() override;
     long steps = 0;
 
 private:
@@ -73,9 +73,9 @@ private:
 class SteppedClock final : public Clock {
 public:
     explicit SteppedClock(LocalTime start) : now_(start) {}
-    LocalTime now() override { return now_; }
-    void set(LocalTime t) { now_ = t; }
-    void advanceMinutes(int minutes);
+    LocalTime Now() override { return now_; }
+    void Set(LocalTime t) { now_ = t; }
+    void AdvanceMinutes(int minutes);
 
 private:
     LocalTime now_;
@@ -84,8 +84,8 @@ private:
 class FixedDiskSpace final : public DiskSpace {
 public:
     explicit FixedDiskSpace(std::uint64_t bytes) : bytes_(bytes) {}
-    std::uint64_t freeBytes(const std::filesystem::path&) override { return bytes_; }
-    void set(std::uint64_t bytes) { bytes_ = bytes; }
+    std::uint64_t FreeBytes(const std::filesystem::path&) override { return bytes_; }
+    void Set(std::uint64_t bytes) { bytes_ = bytes; }
 
 private:
     std::uint64_t bytes_;
@@ -93,7 +93,7 @@ private:
 
 class RecordingShell final : public Shell {
 public:
-    bool open(const std::filesystem::path& file) override {
+    bool Open(const std::filesystem::path& file) override {
         opened.push_back(file);
         return starts;
     }
@@ -114,6 +114,6 @@ struct TestPorts {
 };
 
 // UTF-8 for readable assertion messages.
-std::string utf8(const std::u16string& s);
+std::string Utf8(const std::u16string& s);
 
 }  // namespace plova::testkit

@@ -26,8 +26,8 @@ TEST(AppPathsLayout, InstalledProgramsNeverKeepFilesBesideThemselves) {
     for (const auto& c : cases) {
         fs::create_directories(c.exeFolder);
         for (const auto& d : c.alsoMake) fs::create_directories(d);
-        EXPECT_EQ(isInstalledLayout(c.exeFolder), c.installed) << c.name;
-        EXPECT_EQ(keepsFilesBeside(c.exeFolder), !c.installed) << c.name;
+        EXPECT_EQ(IsInstalledLayout(c.exeFolder), c.installed) << c.name;
+        EXPECT_EQ(KeepsFilesBeside(c.exeFolder), !c.installed) << c.name;
     }
 }
 

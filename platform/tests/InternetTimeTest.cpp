@@ -20,10 +20,10 @@ void expectTime(const std::optional<InternetTime>& t, int y, int mo, int d, int 
 }  // namespace
 
 TEST(InternetTime, AcceptsTheCommonForms) {
-    expectTime(parseInternetTime(u"Sun, 06 Nov 1994 08:49:37 GMT"), 1994, 11, 6, 8, 49, 37, 0);
-    expectTime(parseInternetTime(u"Sunday, 06-Nov-94 08:49:37 GMT"), 1994, 11, 6, 8, 49, 37, 0);
-    expectTime(parseInternetTime(u"Sun Nov  6 08:49:37 1994"), 1994, 11, 6, 8, 49, 37, 0);
-    expectTime(parseInternetTime(u"Mon, 7 Dec 2026 14:05 +0900"), 2026, 12, 7, 14, 5, 0, 1);
+    expectTime(ParseInternetTime(u"Sun, 06 Nov 1994 08:49:37 GMT"), 1994, 11, 6, 8, 49, 37, 0);
+    expectTime(ParseInternetTime(u"Sunday, 06-Nov-94 08:49:37 GMT"), 1994, 11, 6, 8, 49, 37, 0);
+    expectTime(ParseInternetTime(u"Sun Nov  6 08:49:37 1994"), 1994, 11, 6, 8, 49, 37, 0);
+    expectTime(ParseInternetTime(u"Mon, 7 Dec 2026 14:05 +0900"), 2026, 12, 7, 14, 5, 0, 1);
 }
 
 TEST(InternetTime, BlockFieldAsWrittenByTheMainUnitAndByUs) {
@@ -35,19 +35,19 @@ TEST(InternetTime, BlockFieldAsWrittenByTheMainUnitAndByUs) {
     std::memcpy(field + 12, "2026", 4);
     std::memcpy(field + 17, "09:03", 5);
     std::memcpy(field + 23, "+0900", 5);
-    expectTime(parseBlockDate(std::string_view(field, 32)), 2026, 12, 7, 9, 3, 0, 1);
+    expectTime(ParseBlockDate(std::string_view(field, 32)), 2026, 12, 7, 9, 3, 0, 1);
     // Only the first 27 bytes count: a second time after them is never seen.
     std::string longer = "Tue, 01 Sep 2026 23:59:58 X 12:00";
     longer.resize(32, '\0');
-    expectTime(parseBlockDate(longer), 2026, 9, 1, 23, 59, 58, 2);
+    expectTime(ParseBlockDate(longer), 2026, 9, 1, 23, 59, 58, 2);
 }
 
 TEST(InternetTime, RefusesNonsense) {
-    EXPECT_FALSE(parseInternetTime(u"").has_value());
-    EXPECT_FALSE(parseInternetTime(u"garbage").has_value());
-    EXPECT_FALSE(parseInternetTime(u"Mon, 31 Feb 2026 10:00").has_value());
-    EXPECT_FALSE(parseInternetTime(u"Mon, 01 Feb 2026 25:00").has_value());
-    EXPECT_FALSE(parseInternetTime(u"01 2026 10:00").has_value());  // no month
-    EXPECT_FALSE(parseBlockDate(std::string(32, '\xff')).has_value());
-    EXPECT_FALSE(parseBlockDate(std::string(32, '\0')).has_value());
+    EXPECT_FALSE(ParseInternetTime(u"").has_value());
+    EXPECT_FALSE(ParseInternetTime(u"garbage").has_value());
+    EXPECT_FALSE(ParseInternetTime(u"Mon, 31 Feb 2026 10:00").has_value());
+    EXPECT_FALSE(ParseInternetTime(u"Mon, 01 Feb 2026 25:00").has_value());
+    EXPECT_FALSE(ParseInternetTime(u"01 2026 10:00").has_value());  // no month
+    EXPECT_FALSE(ParseBlockDate(std::string(32, '\xff')).has_value());
+    EXPECT_FALSE(ParseBlockDate(std::string(32, '\0')).has_value());
 }

@@ -62,7 +62,7 @@ TEST(PortableNames, WindowsHoldsOnlyNamesWithoutItsSpecialCharactersAndDevices) 
         {u"ＣＯＮ", true},  // full-width letters are other letters
     };
     for (const Case& c : cases)
-        EXPECT_EQ(isPortableName(c.name), c.portable) << toUtf8(c.name) << " (" << c.name.size() << " units)";
+        EXPECT_EQ(IsPortableName(c.name), c.portable) << ToUtf8(c.name) << " (" << c.name.size() << " units)";
 }
 
 TEST(PortableNames, NamesDifferingOnlyInCaseAreOneName) {
@@ -94,8 +94,8 @@ TEST(PortableNames, NamesDifferingOnlyInCaseAreOneName) {
         {u"", u"", true},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(isSamePortableName(c.a, c.b), c.same) << toUtf8(c.a) << " / " << toUtf8(c.b);
-        EXPECT_EQ(isSamePortableName(c.b, c.a), c.same) << toUtf8(c.b) << " / " << toUtf8(c.a);
+        EXPECT_EQ(IsSamePortableName(c.a, c.b), c.same) << ToUtf8(c.a) << " / " << ToUtf8(c.b);
+        EXPECT_EQ(IsSamePortableName(c.b, c.a), c.same) << ToUtf8(c.b) << " / " << ToUtf8(c.a);
     }
 }
 

@@ -40,31 +40,31 @@ bool holdOpen(const std::filesystem::path& file, FileHandle& held) {
     held = FileHandle(reinterpret_cast<NativeFile>(
         CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
 #else
-    held = openRegularFile(file, Access::Read);
+    held = OpenRegularFile(file, Access::Read);
 #endif
-    return held.isOpen();
+    return held.IsOpen();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args = commandLineArguments(argc, argv);
+    const std::vector<std::string> args = CommandLineArguments(argc, argv);
     const std::string command = args.size() > 1 ? args[1] : "";
     if (command == "pid" && args.size() == 2) {
-        say(std::to_string(currentProcessId()));
+        say(std::to_string(CurrentProcessId()));
     } else if (command == "lock" && args.size() == 4) {
-        const FileLock lock = lockFolder(pathFromUtf8(args[2]), args[3]);
-        say(lock.held() ? "held" : lock.state() == FileLock::State::Busy ? "busy" : "failed");
+        const FileLock lock = LockFolder(PathFromUtf8(args[2]), args[3]);
+        say(lock.Held() ? "held" : lock.LockState() == FileLock::State::Busy ? "busy" : "failed");
         waitForTheEndOfInput();
         return 0;
     } else if (command == "instance" && args.size() == 4) {
-        const SingleInstanceLock lock(args[2], pathFromUtf8(args[3]));
-        say(lock.acquired() ? "acquired" : "refused");
+        const SingleInstanceLock lock(args[2], PathFromUtf8(args[3]));
+        say(lock.Acquired() ? "acquired" : "refused");
         waitForTheEndOfInput();
         return 0;
     } else if (command == "hold" && args.size() == 3) {
         FileHandle held;
-        say(holdOpen(pathFromUtf8(args[2]), held) ? "held" : "failed");
+        say(holdOpen(PathFromUtf8(args[2]), held) ? "held" : "failed");
         waitForTheEndOfInput();
         return 0;
     } else {

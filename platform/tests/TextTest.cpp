@@ -10,74 +10,74 @@ using namespace plova;
 
 TEST(Text, Cp932RoundTripsJapanese) {
     const std::u16string s = u"ﾀﾞｳﾝﾛｰﾄﾞ 営業部　ＡＢ① ～";
-    EXPECT_EQ(fromCp932(toCp932(s)), s);
-    EXPECT_EQ(toCp932(u"あ"), "\x82\xa0");
-    EXPECT_EQ(toCp932(u"\u3000"), "\x81\x40");
-    EXPECT_EQ(cp932Length(u"aｱあ"), 4u);
+    EXPECT_EQ(FromCp932(ToCp932(s)), s);
+    EXPECT_EQ(ToCp932(u"あ"), "\x82\xa0");
+    EXPECT_EQ(ToCp932(u"\u3000"), "\x81\x40");
+    EXPECT_EQ(Cp932Length(u"aｱあ"), 4u);
 }
 
 TEST(Text, UnmappableAndInvalidAreReplacedNotLost) {
-    EXPECT_EQ(toCp932(u"a\u00e9b"), "a?b");
-    EXPECT_EQ(toCp932(u"x\U0001F600y"), "x?y");  // one character, one "?"
+    EXPECT_EQ(ToCp932(u"a\u00e9b"), "a?b");
+    EXPECT_EQ(ToCp932(u"x\U0001F600y"), "x?y");  // one character, one "?"
     // A half of a pair on its own is one "?", and takes nothing after it along.
-    EXPECT_EQ(toCp932(u"x\xD83Dy\xDE00z"), "x?y?z");
-    EXPECT_EQ(toCp932(u"x\xD83D"), "x?");
+    EXPECT_EQ(ToCp932(u"x\xD83Dy\xDE00z"), "x?y?z");
+    EXPECT_EQ(ToCp932(u"x\xD83D"), "x?");
     // Invalid bytes in the middle do not swallow the text around them.
-    EXPECT_EQ(fromCp932("a\x85\x40"
+    EXPECT_EQ(FromCp932("a\x85\x40"
                         "b"),
               u"a\u30FBb");
-    EXPECT_EQ(fromCp932("a\x82"), u"a\u30FB");  // a lead byte at the end
-    EXPECT_EQ(fromCp932("\x80"), u"\u0080");
-    EXPECT_EQ(toCp932(u"\u0080"), "\x80");
+    EXPECT_EQ(FromCp932("a\x82"), u"a\u30FB");  // a lead byte at the end
+    EXPECT_EQ(FromCp932("\x80"), u"\u0080");
+    EXPECT_EQ(ToCp932(u"\u0080"), "\x80");
     std::string big(100000, 'z');
     big[50000] = '\x85';
     big[50001] = '\x40';
-    EXPECT_EQ(fromCp932(big).size(), big.size() - 1);
+    EXPECT_EQ(FromCp932(big).size(), big.size() - 1);
 }
 
 TEST(Text, Utf8BothWays) {
     const std::u16string s = u"PLOVA 音声 \U0001F600";
-    EXPECT_EQ(fromUtf8(toUtf8(s)), s);
-    EXPECT_EQ(fromUtf8("a\xff"
+    EXPECT_EQ(FromUtf8(ToUtf8(s)), s);
+    EXPECT_EQ(FromUtf8("a\xff"
                        "b"),
               u"a\uFFFDb");
-    EXPECT_EQ(fromUtf8("\xe3\x81"), u"\uFFFD\uFFFD");
-    EXPECT_TRUE(equalsIgnoreCase(u"NaIsEn", u"naisen"));
-    EXPECT_FALSE(equalsIgnoreCase(u"naisen", u"naise"));
+    EXPECT_EQ(FromUtf8("\xe3\x81"), u"\uFFFD\uFFFD");
+    EXPECT_TRUE(EqualsIgnoreCase(u"NaIsEn", u"naisen"));
+    EXPECT_FALSE(EqualsIgnoreCase(u"naisen", u"naise"));
 }
 
 // Any name on the disk comes back byte for byte from its text; a UTF-8 name's
 // text is its plain text, and bytes that are not UTF-8 read as CP932 for people.
 TEST(Text, PathTextLosesNoByte) {
-    const std::string cp932 = toCp932(u"総務");
+    const std::string cp932 = ToCp932(u"総務");
     const std::string names[] = {
         "box/0001",
-        toUtf8(u"本社/音声 \U0001F600"),
+        ToUtf8(u"本社/音声 \U0001F600"),
         cp932 + "/rusuroku",
         "\xff\xfe\x80",
         "\xc0\x80 \xed\xb2\x80 \xf4\x90\x80\x80 \xe3\x81",  // overlong, a half surrogate, beyond U+10FFFF, cut short
-        toUtf8(u"\U00010080") + "\x80",                     // a pair whose low half looks like a byte, then a byte
+        ToUtf8(u"\U00010080") + "\x80",                     // a pair whose low half looks like a byte, then a byte
     };
-    for (const std::string& name : names) EXPECT_EQ(pathBytes(pathText(name)), name) << name;
-    EXPECT_EQ(pathText("box/0001"), u"box/0001");
-    EXPECT_EQ(pathText(toUtf8(u"本社")), u"本社");
-    EXPECT_EQ(readablePathText(pathText(cp932 + "/rusuroku")), u"総務/rusuroku");
-    EXPECT_EQ(readablePathText(u"本社/0001"), u"本社/0001");
+    for (const std::string& name : names) EXPECT_EQ(PathBytes(PathText(name)), name) << name;
+    EXPECT_EQ(PathText("box/0001"), u"box/0001");
+    EXPECT_EQ(PathText(ToUtf8(u"本社")), u"本社");
+    EXPECT_EQ(ReadablePathText(PathText(cp932 + "/rusuroku")), u"総務/rusuroku");
+    EXPECT_EQ(ReadablePathText(u"本社/0001"), u"本社/0001");
 }
 
 TEST(Text, WholeNumbersWithinARange) {
-    EXPECT_EQ(parseWholeNumber("-128", -128, 127), -128);
-    EXPECT_EQ(parseWholeNumber("127", -128, 127), 127);
+    EXPECT_EQ(ParseWholeNumber("-128", -128, 127), -128);
+    EXPECT_EQ(ParseWholeNumber("127", -128, 127), 127);
     for (const char* bad : {"", "128", "-129", "12a", "1.5", " ", "99999999999999999999999"}) {
         SCOPED_TRACE(bad);
-        EXPECT_EQ(parseWholeNumber(bad, -128, 127), std::nullopt);
+        EXPECT_EQ(ParseWholeNumber(bad, -128, 127), std::nullopt);
     }
     // Beyond 64 bits is refused, not taken for the largest number.
-    EXPECT_EQ(parseWholeNumber("99999999999999999999999", LLONG_MIN, LLONG_MAX), std::nullopt);
+    EXPECT_EQ(ParseWholeNumber("99999999999999999999999", LLONG_MIN, LLONG_MAX), std::nullopt);
     // 64 bits everywhere, also where a long has 32 (Windows).
-    EXPECT_EQ(parseWholeNumber("4294967296", 0, LLONG_MAX), 4294967296LL);
-    EXPECT_EQ(parseWholeNumber("9223372036854775807", 0, LLONG_MAX), LLONG_MAX);
-    EXPECT_EQ(parseWholeNumber("4294967296", 0, 0xFFFFFFFFLL), std::nullopt);
+    EXPECT_EQ(ParseWholeNumber("4294967296", 0, LLONG_MAX), 4294967296LL);
+    EXPECT_EQ(ParseWholeNumber("9223372036854775807", 0, LLONG_MAX), LLONG_MAX);
+    EXPECT_EQ(ParseWholeNumber("4294967296", 0, 0xFFFFFFFFLL), std::nullopt);
 }
 
 // The one table both systems' CP932 conversions are held to. Linux converts
@@ -145,9 +145,9 @@ TEST(Cp932Table, TheSingleByteExtrasBothWays) {
     for (const auto& r : rows) {
         SCOPED_TRACE(static_cast<int>(r.byte));
         const std::string byte(1, static_cast<char>(r.byte));
-        EXPECT_EQ(fromCp932(byte), std::u16string(1, r.unit));
-        EXPECT_EQ(toCp932(std::u16string(1, r.unit)), byte);
-        EXPECT_EQ(fromCp932("a" + byte + "\x82\xa0"), u"a" + std::u16string(1, r.unit) + u"あ");
+        EXPECT_EQ(FromCp932(byte), std::u16string(1, r.unit));
+        EXPECT_EQ(ToCp932(std::u16string(1, r.unit)), byte);
+        EXPECT_EQ(FromCp932("a" + byte + "\x82\xa0"), u"a" + std::u16string(1, r.unit) + u"あ");
     }
 }
 
@@ -168,24 +168,24 @@ TEST(Cp932Table, CharactersWithoutACodeOfTheirOwn) {
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(static_cast<int>(r.unit));
-        EXPECT_EQ(toCp932(std::u16string(1, r.unit)), r.bytes);
+        EXPECT_EQ(ToCp932(std::u16string(1, r.unit)), r.bytes);
     }
     // Read back, a code is always Windows' own character.
-    EXPECT_EQ(fromCp932("\x5C\x7E\x81\x5C\x81\x60\x81\x61\x81\x7C\x81\x91\x81\x92\x81\xCA"), u"\\~―～∥－￠￡￢");
+    EXPECT_EQ(FromCp932("\x5C\x7E\x81\x5C\x81\x60\x81\x61\x81\x7C\x81\x91\x81\x92\x81\xCA"), u"\\~―～∥－￠￡￢");
 }
 
 TEST(Cp932Table, NecAndIbmRowsReadAsWindowsReadsThem) {
-    EXPECT_EQ(fromCp932(codesOf(0x8740, 0x879C)), kNecRow13);
-    EXPECT_EQ(fromCp932(codesOf(0xFA40, 0xFC4B)), kIbmRows);
+    EXPECT_EQ(FromCp932(codesOf(0x8740, 0x879C)), kNecRow13);
+    EXPECT_EQ(FromCp932(codesOf(0xFA40, 0xFC4B)), kIbmRows);
     // NEC's selection of the IBM extensions holds the same characters, in
     // another order, with two codes unassigned.
     std::u16string necSelection(kIbmRows.substr(kIbmKanji));
     necSelection += u"・・";
     necSelection += kIbmRows.substr(0, 10);
     necSelection += kIbmRows.substr(20, 4);
-    EXPECT_EQ(fromCp932(codesOf(0xED40, 0xEEFC)), necSelection);
+    EXPECT_EQ(FromCp932(codesOf(0xED40, 0xEEFC)), necSelection);
     // The user-defined area reads as the private use area.
-    EXPECT_EQ(fromCp932("\xF0\x40\xF9\xFC"), u"\uE000\uE757");
+    EXPECT_EQ(FromCp932("\xF0\x40\xF9\xFC"), u"\uE000\uE757");
 }
 
 TEST(Cp932Table, NecAndIbmCharactersAreWrittenWithTheCodeWindowsGives) {
@@ -207,13 +207,13 @@ TEST(Cp932Table, NecAndIbmCharactersAreWrittenWithTheCodeWindowsGives) {
     std::u16string all;
     std::string expected;
     for (const auto& [unit, code] : written) {
-        EXPECT_EQ(toCp932(std::u16string(1, unit)), bytesOf(code)) << std::hex << static_cast<int>(unit);
+        EXPECT_EQ(ToCp932(std::u16string(1, unit)), bytesOf(code)) << std::hex << static_cast<int>(unit);
         all += unit;
         expected += bytesOf(code);
     }
     // The same in one run, as a file is converted.
-    EXPECT_EQ(toCp932(all), expected);
-    EXPECT_EQ(fromCp932(expected), all);
+    EXPECT_EQ(ToCp932(all), expected);
+    EXPECT_EQ(FromCp932(expected), all);
 }
 
 namespace {
@@ -235,11 +235,11 @@ TEST(Cp932Table, EveryCharacterAndCodeConvertsAlike) {
     std::uint64_t written = 0xcbf29ce484222325ull;
     for (char32_t c = 1; c < 0x10000; ++c) {
         if (c >= 0xD800 && c < 0xE000) continue;
-        written = fnv1a(written, toCp932(std::u16string(1, static_cast<char16_t>(c))) + '|');
+        written = fnv1a(written, ToCp932(std::u16string(1, static_cast<char16_t>(c))) + '|');
     }
     std::uint64_t read = 0xcbf29ce484222325ull;
     for (unsigned code = 0; code < 0x10000; ++code) {
-        read = fnv1a(read, toUtf8(fromCp932(bytesOf(code))) + '|');
+        read = fnv1a(read, ToUtf8(FromCp932(bytesOf(code))) + '|');
     }
     EXPECT_EQ(written, 17310897920207566860ull);
     EXPECT_EQ(read, 1553676664587840049ull);

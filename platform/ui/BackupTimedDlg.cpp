@@ -9,32 +9,32 @@ BackupTimedDlg::BackupTimedDlg(DialogBackupWatch* watch, QWidget* parent) : QDia
     connect(&timer_, &QTimer::timeout, this, &BackupTimedDlg::OnDialogBackupTimer);
 }
 
-void BackupTimedDlg::StartDialogBackupTimer() {
+void BackupTimedDlg::startDialogBackupTimer() {
     if (watch_ && watch_->BackupWatchArmed()) timer_.start();
 }
 
-void BackupTimedDlg::StopDialogBackupTimer() {
+void BackupTimedDlg::stopDialogBackupTimer() {
     timer_.stop();
 }
 
 void BackupTimedDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    StartDialogBackupTimer();
+    startDialogBackupTimer();
 }
 
 void BackupTimedDlg::done(int result) {
-    StopDialogBackupTimer();
+    stopDialogBackupTimer();
     QDialog::done(result);
 }
 
 void BackupTimedDlg::OnDialogBackupTimer() {
-    StopDialogBackupTimer();
+    stopDialogBackupTimer();
     if (watch_ && watch_->OnDialogBackupTick()) {
         // The dialog's operation is abandoned; the backup runs after it.
         reject();
         return;
     }
-    StartDialogBackupTimer();
+    startDialogBackupTimer();
 }
 
 }  // namespace plova::ui

@@ -23,13 +23,13 @@ class BackupTimedDlg : public QDialog {
 public:
     BackupTimedDlg(DialogBackupWatch* watch, QWidget* parent);
 
-    bool dialogBackupTimerActive() const { return timer_.isActive(); }
+    bool DialogBackupTimerActive() const { return timer_.isActive(); }
     // One tick of timer 10.
     void OnDialogBackupTimer();
 
 protected:
-    void StartDialogBackupTimer();  // only while the watch is armed
-    void StopDialogBackupTimer();
+    void startDialogBackupTimer();  // only while the watch is armed
+    void stopDialogBackupTimer();
     void showEvent(QShowEvent* event) override;
     void done(int result) override;
 

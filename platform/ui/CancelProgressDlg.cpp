@@ -7,12 +7,12 @@
 namespace plova::ui {
 
 void CancelProgressDlg::closeEvent(QCloseEvent* event) {
-    ports().cancel->set();
+    CurrentPorts().cancel->Set();
     event->ignore();
 }
 
 void CancelProgressDlg::reject() {
-    ports().cancel->set();
+    CurrentPorts().cancel->Set();
 }
 
 }  // namespace plova::ui

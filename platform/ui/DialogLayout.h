@@ -22,7 +22,7 @@ namespace plova::ui {
 // usual stand-in on this platform.
 void ApplyApplicationFont();
 
-inline QString qs(std::u16string_view s) {
+inline QString Qs(std::u16string_view s) {
     return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
 }
 

@@ -21,7 +21,7 @@ constexpr char16_t kWavFilesText[] = u"ＷＡＶファイルを消去中です�
 }  // namespace
 
 PrgNoteDlg::PrgNoteDlg(std::u16string_view caption, std::u16string_view text, QWidget* parent) : QDialog(parent) {
-    setWindowTitle(qs(caption));
+    setWindowTitle(Qs(caption));
     setModal(false);
     bar_ = new QProgressBar(this);
     bar_->setTextVisible(false);
@@ -29,7 +29,7 @@ PrgNoteDlg::PrgNoteDlg(std::u16string_view caption, std::u16string_view text, QW
     bar_->setRange(0, 0);
     bar_->setValue(0);
     auto* body = new QVBoxLayout;
-    body->addWidget(new QLabel(qs(text), this));
+    body->addWidget(new QLabel(Qs(text), this));
     body->addWidget(bar_);
     LayOutDialog(*this, body, nullptr);
 }

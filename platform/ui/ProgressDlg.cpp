@@ -13,12 +13,12 @@ ProgressDlg::ProgressDlg(QWidget* parent) : QDialog(parent) {
 }
 
 void ProgressDlg::customEvent(QEvent* event) {
-    if (event->type() != WindowMessageEvent::eventType()) return QDialog::customEvent(event);
+    if (event->type() != WindowMessageEvent::EventType()) return QDialog::customEvent(event);
     const auto* m = static_cast<WindowMessageEvent*>(event);
-    OnMessage(m->message(), m->wparam());
+    OnMessage(m->Message(), m->Wparam());
 }
 
-QProgressBar* ProgressDlg::MakeBar(int range, int width) {
+QProgressBar* ProgressDlg::makeBar(int range, int width) {
     auto* bar = new QProgressBar(this);
     bar->setRange(0, range);
     bar->setValue(0);
@@ -27,9 +27,9 @@ QProgressBar* ProgressDlg::MakeBar(int range, int width) {
     return bar;
 }
 
-QPushButton* ProgressDlg::MakeCancelButton() {
+QPushButton* ProgressDlg::makeCancelButton() {
     auto* button = new QPushButton(QStringLiteral("キャンセル"), this);
-    connect(button, &QPushButton::clicked, this, [] { ports().cancel->set(); });
+    connect(button, &QPushButton::clicked, this, [] { CurrentPorts().cancel->Set(); });
     return button;
 }
 

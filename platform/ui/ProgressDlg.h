@@ -22,9 +22,9 @@ protected:
     void customEvent(QEvent* event) final;
 
     // A bar over 0..`range` at 0, without a text, at least `width` wide.
-    QProgressBar* MakeBar(int range, int width);
+    QProgressBar* makeBar(int range, int width);
     // A "キャンセル" button that sets the cancel flag.
-    QPushButton* MakeCancelButton();
+    QPushButton* makeCancelButton();
 };
 
 }  // namespace plova::ui

@@ -51,12 +51,12 @@ Answer dismissedAnswer(Buttons buttons) {
 
 }  // namespace
 
-QEvent::Type WindowMessageEvent::eventType() {
+QEvent::Type WindowMessageEvent::EventType() {
     static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
     return type;
 }
 
-Answer QtPrompt::show(const std::u16string& text, const std::u16string& caption, Icon icon, Buttons buttons) {
+Answer QtPrompt::Show(const std::u16string& text, const std::u16string& caption, Icon icon, Buttons buttons) {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(QString::fromStdU16String(caption));
     // The texts carry Windows line ends; the box wants plain line feeds.
@@ -66,7 +66,7 @@ Answer QtPrompt::show(const std::u16string& text, const std::u16string& caption,
 
     std::map<QAbstractButton*, Answer> answers;
     auto add = [&](const char16_t* label, QMessageBox::ButtonRole role, Answer answer) {
-        QPushButton* b = box.addButton(qs(label), role);
+        QPushButton* b = box.addButton(Qs(label), role);
         answers[b] = answer;
         return b;
     };
@@ -111,34 +111,34 @@ WindowHandle QtProgress::handleOf(QWidget* w) {
     return h;
 }
 
-WindowHandle QtProgress::find(const std::u16string& caption) {
+WindowHandle QtProgress::Find(const std::u16string& caption) {
     const QString title = QString::fromStdU16String(caption);
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->isVisible() && w->windowTitle() == title) return handleOf(w);
     return 0;
 }
 
-QWidget* QtProgress::window(WindowHandle handle) const {
+QWidget* QtProgress::Window(WindowHandle handle) const {
     const auto it = windows_.find(handle);
     return it != windows_.end() ? it->second.data() : nullptr;
 }
 
-void QtProgress::send(WindowHandle handle, int message, std::intptr_t wparam, std::intptr_t lparam) {
-    if (QWidget* w = window(handle)) {
+void QtProgress::Send(WindowHandle handle, int message, std::intptr_t wparam, std::intptr_t lparam) {
+    if (QWidget* w = Window(handle)) {
         WindowMessageEvent event(message, wparam, lparam);
         QCoreApplication::sendEvent(w, &event);
     }
 }
 
-void QtProgress::post(WindowHandle handle, int message, std::intptr_t wparam, std::intptr_t lparam) {
-    if (QWidget* w = window(handle)) QCoreApplication::postEvent(w, new WindowMessageEvent(message, wparam, lparam));
+void QtProgress::Post(WindowHandle handle, int message, std::intptr_t wparam, std::intptr_t lparam) {
+    if (QWidget* w = Window(handle)) QCoreApplication::postEvent(w, new WindowMessageEvent(message, wparam, lparam));
 }
 
-void QtPump::dispatchOne() {
+void QtPump::DispatchOne() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-bool QtShell::open(const std::filesystem::path& file) {
+bool QtShell::Open(const std::filesystem::path& file) {
     std::error_code ec;
     const std::filesystem::path absolute = std::filesystem::absolute(file, ec);
     const QString path = QString::fromStdString((ec ? file : absolute).string());

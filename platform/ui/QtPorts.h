@@ -1,6 +1,6 @@
 // The ports as the desktop program provides them: message boxes, progress
 // windows found by their caption, one pass of the event loop, the default
-// player. main() installs them once; logic reaches them through ports().
+// player. main() installs them once; logic reaches them through CurrentPorts().
 #pragma once
 
 #include <QEvent>
@@ -15,15 +15,15 @@ namespace plova::ui {
 
 // A message number with its two parameters, delivered to a top-level window
 // by the Progress port. Windows that take part override customEvent() and
-// test `event->type() == WindowMessageEvent::eventType()`.
+// test `event->type() == WindowMessageEvent::EventType()`.
 class WindowMessageEvent final : public QEvent {
 public:
     WindowMessageEvent(int message, std::intptr_t wparam, std::intptr_t lparam)
-        : QEvent(eventType()), message_(message), wparam_(wparam), lparam_(lparam) {}
-    static QEvent::Type eventType();
-    int message() const { return message_; }
-    std::intptr_t wparam() const { return wparam_; }
-    std::intptr_t lparam() const { return lparam_; }
+        : QEvent(EventType()), message_(message), wparam_(wparam), lparam_(lparam) {}
+    static QEvent::Type EventType();
+    int Message() const { return message_; }
+    std::intptr_t Wparam() const { return wparam_; }
+    std::intptr_t Lparam() const { return lparam_; }
 
 private:
     int message_;
@@ -35,7 +35,7 @@ private:
 // owned by the active window (or by none).
 class QtPrompt final : public Prompt {
 public:
-    Answer show(const std::u16string& text, const std::u16string& caption, Icon icon, Buttons buttons) override;
+    Answer Show(const std::u16string& text, const std::u16string& caption, Icon icon, Buttons buttons) override;
 };
 
 // Finds visible top-level windows by their title. Handles are small numbers
@@ -43,12 +43,12 @@ public:
 // gone since it was found is dropped.
 class QtProgress final : public Progress {
 public:
-    WindowHandle find(const std::u16string& caption) override;
-    void send(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) override;
-    void post(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) override;
+    WindowHandle Find(const std::u16string& caption) override;
+    void Send(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) override;
+    void Post(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) override;
 
     // The window behind a handle; null when unknown or gone.
-    QWidget* window(WindowHandle handle) const;
+    QWidget* Window(WindowHandle handle) const;
 
 private:
     WindowHandle handleOf(QWidget* w);
@@ -59,13 +59,13 @@ private:
 // One pass of the event loop.
 class QtPump final : public Pump {
 public:
-    void dispatchOne() override;
+    void DispatchOne() override;
 };
 
 // The desktop's default program for the file.
 class QtShell final : public Shell {
 public:
-    bool open(const std::filesystem::path& file) override;
+    bool Open(const std::filesystem::path& file) override;
 };
 
 // All four installed for the object's lifetime; the cancel flag, the clock

@@ -21,8 +21,8 @@ TextProgressDlg::TextProgressDlg(const QString& caption, const QString& text, QW
     setWindowTitle(caption);
     text_ = new QLabel(text, this);
     text_->setObjectName(QStringLiteral("text"));
-    bar_ = MakeBar(1, kBarWidth);
-    cancel_ = MakeCancelButton();
+    bar_ = makeBar(1, kBarWidth);
+    cancel_ = makeCancelButton();
     SetRange(0);
 
     auto* body = new QVBoxLayout;

@@ -27,9 +27,9 @@ public:
     std::uint64_t Position() const;
     std::uint64_t Range() const { return total_; }
 
-    QLabel* textLabel() const { return text_; }
-    QProgressBar* bar() const { return bar_; }
-    QPushButton* cancelButton() const { return cancel_; }
+    QLabel* TextLabel() const { return text_; }
+    QProgressBar* Bar() const { return bar_; }
+    QPushButton* CancelButton() const { return cancel_; }
 
     // 1124: the bar's position; a negative one is none.
     void OnMessage(int message, long long wparam) override;

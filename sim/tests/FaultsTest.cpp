@@ -15,17 +15,17 @@ TEST_F(SimFaults, GreetingNamesAnotherModelOrRefusesTheSession) {
     Faults f;
     f.greetingModel = "Zq-9";
     setFaults(f);
-    FtpTestClient other(server->port());
-    Reply greeting = other.readReply();
+    FtpTestClient other(server->Port());
+    Reply greeting = other.ReadReply();
     EXPECT_EQ(greeting.code, 220);
     EXPECT_EQ(greeting.raw.substr(0, 9), "220 Zq-9 ");
 
     f = {};
     f.greetingCode = 421;
     setFaults(f);
-    FtpTestClient refused(server->port());
-    EXPECT_EQ(refused.readReply().code, 421);
-    EXPECT_TRUE(refused.closedByServer());
+    FtpTestClient refused(server->Port());
+    EXPECT_EQ(refused.ReadReply().code, 421);
+    EXPECT_TRUE(refused.ClosedByServer());
 }
 
 TEST_F(SimFaults, LoginRefusedGarbledOrOverlong) {
@@ -33,18 +33,18 @@ TEST_F(SimFaults, LoginRefusedGarbledOrOverlong) {
     f.refuseLogin = true;
     setFaults(f);
     {
-        FtpTestClient c(server->port());
-        EXPECT_FALSE(c.login()) << "right credentials, refused all the same";
-        EXPECT_EQ(c.command("NLST").code, 530);
+        FtpTestClient c(server->Port());
+        EXPECT_FALSE(c.Login()) << "right credentials, refused all the same";
+        EXPECT_EQ(c.Command("NLST").code, 530);
     }
     f = {};
     f.garbageReply = true;
     setFaults(f);
     {
-        FtpTestClient c(server->port());
-        c.readReply();
-        EXPECT_EQ(c.command("USER admin").code, 331);
-        Reply pass = c.command("PASS admin");
+        FtpTestClient c(server->Port());
+        c.ReadReply();
+        EXPECT_EQ(c.Command("USER admin").code, 331);
+        Reply pass = c.Command("PASS admin");
         EXPECT_EQ(pass.code, -1) << "a line without a code: " << pass.raw;
         EXPECT_FALSE(pass.raw.empty());
     }
@@ -52,32 +52,32 @@ TEST_F(SimFaults, LoginRefusedGarbledOrOverlong) {
     f.overlongReply = true;
     setFaults(f);
     {
-        FtpTestClient c(server->port());
-        c.readReply();
-        auto line = (c.send("USER admin"), c.readLine());
+        FtpTestClient c(server->Port());
+        c.ReadReply();
+        auto line = (c.Send("USER admin"), c.ReadLine());
         ASSERT_TRUE(line);
         EXPECT_EQ(line->size(), 600u);
         EXPECT_EQ(line->substr(0, 4), "331 ");
-        EXPECT_EQ(c.command("PASS admin").code, 230) << "the session itself is unharmed";
+        EXPECT_EQ(c.Command("PASS admin").code, 230) << "the session itself is unharmed";
     }
 }
 
 TEST_F(SimFaults, MultiLineRepliesAndSwitchesThatChangeWhileRunning) {
-    auto c = std::make_unique<FtpTestClient>(server->port());
-    c->readReply();
-    EXPECT_EQ(c->command("USER admin").raw.substr(0, 4), "331 ");
+    auto c = std::make_unique<FtpTestClient>(server->Port());
+    c->ReadReply();
+    EXPECT_EQ(c->Command("USER admin").raw.substr(0, 4), "331 ");
     Faults f;
     f.multilineReplies = true;
     setFaults(f);
-    Reply pass = c->command("PASS admin");
+    Reply pass = c->Command("PASS admin");
     EXPECT_EQ(pass.code, 230);
     EXPECT_EQ(pass.raw.substr(0, 4), "230-");
     EXPECT_NE(pass.raw.find("\r\n230 "), std::string::npos);
-    Reply cwd = c->command("CWD /outou");
+    Reply cwd = c->Command("CWD /outou");
     EXPECT_EQ(cwd.raw.substr(0, 4), "250-");
-    EXPECT_EQ(c->command("NOOP").raw, "200 NOOP command successful.\r\n") << "other replies stay single";
+    EXPECT_EQ(c->Command("NOOP").raw, "200 NOOP command successful.\r\n") << "other replies stay single";
     setFaults({});
-    EXPECT_EQ(c->command("CWD /naisen").raw, "250 CWD command successful.\r\n") << "the next command sees the change";
+    EXPECT_EQ(c->Command("CWD /naisen").raw, "250 CWD command successful.\r\n") << "the next command sees the change";
 }
 
 TEST_F(SimFaults, DropsBothConnectionsPartWayThroughATransfer) {
@@ -85,14 +85,14 @@ TEST_F(SimFaults, DropsBothConnectionsPartWayThroughATransfer) {
     f.dropAfterBytes = 10000;
     setFaults(f);
     auto c = loggedIn();
-    ASSERT_EQ(c->announcePort().code, 200);
-    ASSERT_EQ(c->command("RETR /rusuroku/0001/" + kPlainVoice).code, 150);
-    net::Socket data = c->acceptData();
-    EXPECT_EQ(FtpTestClient::readAll(data).size(), 10000u);
-    EXPECT_TRUE(c->closedByServer()) << "no transfer-end reply, the control connection is gone";
-    for (int i = 0; i < 100 && server->sessionsOpen() > 0; ++i)
+    ASSERT_EQ(c->AnnouncePort().code, 200);
+    ASSERT_EQ(c->Command("RETR /rusuroku/0001/" + kPlainVoice).code, 150);
+    net::Socket data = c->AcceptData();
+    EXPECT_EQ(FtpTestClient::ReadAll(data).size(), 10000u);
+    EXPECT_TRUE(c->ClosedByServer()) << "no transfer-end reply, the control connection is gone";
+    for (int i = 0; i < 100 && server->SessionsOpen() > 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(server->sessionsOpen(), 0);
+    EXPECT_EQ(server->SessionsOpen(), 0);
 }
 
 TEST_F(SimFaults, StallsAfterTheFirstBlockThenGoesOn) {
@@ -100,26 +100,26 @@ TEST_F(SimFaults, StallsAfterTheFirstBlockThenGoesOn) {
     f.stallMillis = 1500;
     setFaults(f);
     auto c = loggedIn();
-    ASSERT_EQ(c->announcePort().code, 200);
-    ASSERT_EQ(c->command("RETR /rusuroku/0001/" + kPlainVoice).code, 150);
-    net::Socket data = c->acceptData();
-    ASSERT_TRUE(data.isOpen());
+    ASSERT_EQ(c->AnnouncePort().code, 200);
+    ASSERT_EQ(c->Command("RETR /rusuroku/0001/" + kPlainVoice).code, 150);
+    net::Socket data = c->AcceptData();
+    ASSERT_TRUE(data.IsOpen());
     // The first block comes at once; then nothing for the stall.
     std::string received;
     char chunk[65536];
     Clock::time_point lastByte{};
     Clock::duration longestGap{};
-    while (net::waitReadable(data, 5000) == net::Wait::Ready) {
-        const long n = net::receive(data, chunk, sizeof chunk);
+    while (net::WaitReadable(data, 5000) == net::Wait::Ready) {
+        const long n = net::Receive(data, chunk, sizeof chunk);
         if (n <= 0) break;
         const auto now = Clock::now();
         if (!received.empty()) longestGap = std::max(longestGap, now - lastByte);
         lastByte = now;
         received.append(chunk, static_cast<std::size_t>(n));
     }
-    EXPECT_EQ(received, readFile(root / "rusuroku/0001" / kPlainVoice));
+    EXPECT_EQ(received, ReadFile(root / "rusuroku/0001" / kPlainVoice));
     EXPECT_GE(longestGap, std::chrono::milliseconds(1300));
-    EXPECT_EQ(c->readReply().code, 226);
+    EXPECT_EQ(c->ReadReply().code, 226);
 }
 
 TEST_F(SimFaults, ErrorReplyAfterACompleteTransfer) {
@@ -127,7 +127,7 @@ TEST_F(SimFaults, ErrorReplyAfterACompleteTransfer) {
     f.errorAfterTransfer = true;
     setFaults(f);
     auto c = loggedIn();
-    auto t = c->transfer("RETR /rusuroku/0001/" + kPlainVoice);
+    auto t = c->RunTransfer("RETR /rusuroku/0001/" + kPlainVoice);
     EXPECT_EQ(t.data.size(), 40256u);
     EXPECT_EQ(t.end.code, 451);
 }
@@ -137,18 +137,18 @@ TEST_F(SimFaults, HostileNamesInListingsAreNamesOnly) {
     f.hostileListing = true;
     setFaults(f);
     auto c = loggedIn();
-    ASSERT_EQ(c->command("CWD /rusuroku/0001").code, 250);
-    const std::string all = c->transfer("NLST").data;
+    ASSERT_EQ(c->Command("CWD /rusuroku/0001").code, 250);
+    const std::string all = c->RunTransfer("NLST").data;
     for (const char* name :
          {"../evil.vmdat\r\n", "a/b.vmdat\r\n", "..\\..\\evil.vmdat\r\n", "20240101/000_MON_0001_00001.vmdat\r\n"}) {
         EXPECT_NE(all.find(name), std::string::npos) << name;
     }
-    const std::string info = c->transfer("NLST *.vminf").data;
+    const std::string info = c->RunTransfer("NLST *.vminf").data;
     EXPECT_NE(info.find("../../../../tmp/evil.vminf"), std::string::npos);
     EXPECT_EQ(info.find("evil.vmdat"), std::string::npos) << "the pattern applies to them too";
-    const std::string longForm = c->transfer("NLST -l").data;
+    const std::string longForm = c->RunTransfer("NLST -l").data;
     EXPECT_NE(longForm.find(" ../evil.vmdat\r\n"), std::string::npos);
-    EXPECT_EQ(c->transfer("RETR ../evil.vmdat").first.code, 550) << "listed, but nothing behind it";
+    EXPECT_EQ(c->RunTransfer("RETR ../evil.vmdat").first.code, 550) << "listed, but nothing behind it";
 }
 
 TEST_F(SimFaults, ListingsPaddedBeyondTheClientsBuffer) {
@@ -157,8 +157,8 @@ TEST_F(SimFaults, ListingsPaddedBeyondTheClientsBuffer) {
     f.hugeListingBytes = kClientBuffer + 1;
     setFaults(f);
     auto c = loggedIn();
-    ASSERT_EQ(c->command("CWD /rusuroku/0001").code, 250);
-    auto t = c->transfer("NLST *.vmdat");
+    ASSERT_EQ(c->Command("CWD /rusuroku/0001").code, 250);
+    auto t = c->RunTransfer("NLST *.vmdat");
     EXPECT_EQ(t.end.code, 226);
     EXPECT_GT(t.data.size(), kClientBuffer);
     EXPECT_EQ(t.data.substr(0, 35), kPlainVoice + "\r\n") << "the real names come first";

@@ -16,11 +16,11 @@ int millisLeft(std::chrono::steady_clock::time_point deadline) {
 }  // namespace
 
 FtpTestClient::FtpTestClient(std::uint16_t port) {
-    net::Socket s = net::openStream(net::Mode::NonBlocking);
-    if (net::connectWithin(s, net::ipv4Address(kLoopback, port), kWaitMillis)) control_ = std::move(s);
+    net::Socket s = net::OpenStream(net::Mode::NonBlocking);
+    if (net::ConnectWithin(s, net::Ipv4Address(kLoopback, port), kWaitMillis)) control_ = std::move(s);
 }
 
-std::optional<std::string> FtpTestClient::readLine(int timeoutMillis) {
+std::optional<std::string> FtpTestClient::ReadLine(int timeoutMillis) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMillis);
     for (;;) {
         auto end = buffer_.find("\r\n");
@@ -29,17 +29,17 @@ std::optional<std::string> FtpTestClient::readLine(int timeoutMillis) {
             buffer_.erase(0, end + 2);
             return line;
         }
-        if (net::waitReadable(control_, millisLeft(deadline)) != net::Wait::Ready) return std::nullopt;
+        if (net::WaitReadable(control_, millisLeft(deadline)) != net::Wait::Ready) return std::nullopt;
         char chunk[4096];
-        const long n = net::receive(control_, chunk, sizeof chunk);
+        const long n = net::Receive(control_, chunk, sizeof chunk);
         if (n <= 0) return std::nullopt;
         buffer_.append(chunk, static_cast<std::size_t>(n));
     }
 }
 
-Reply FtpTestClient::readReply(int timeoutMillis) {
+Reply FtpTestClient::ReadReply(int timeoutMillis) {
     Reply r;
-    auto first = readLine(timeoutMillis);
+    auto first = ReadLine(timeoutMillis);
     if (!first) return r;
     r.raw = *first + "\r\n";
     auto codeOf = [](const std::string& line) {
@@ -54,7 +54,7 @@ Reply FtpTestClient::readReply(int timeoutMillis) {
     if (r.code >= 0 && first->size() > 3 && (*first)[3] == '-') {
         const std::string closing = first->substr(0, 3) + " ";
         for (;;) {
-            auto line = readLine(timeoutMillis);
+            auto line = ReadLine(timeoutMillis);
             if (!line) break;
             r.raw += *line + "\r\n";
             last = *line;
@@ -65,74 +65,75 @@ Reply FtpTestClient::readReply(int timeoutMillis) {
     return r;
 }
 
-bool FtpTestClient::send(const std::string& line) {
-    return control_.isOpen() && net::sendAll(control_, line + "\r\n", kWaitMillis);
+bool FtpTestClient::Send(const std::string& line) {
+    return control_.IsOpen() && net::SendAll(control_, line + "\r\n", kWaitMillis);
 }
 
-Reply FtpTestClient::command(const std::string& line, int timeoutMillis) {
-    if (!send(line)) return {};
-    return readReply(timeoutMillis);
+Reply FtpTestClient::Command(const std::string& line, int timeoutMillis) {
+    if (!Send(line)) return {};
+    return ReadReply(timeoutMillis);
 }
 
-bool FtpTestClient::login(const std::string& user, const std::string& password) {
-    if (readReply().code != 220) return false;
-    if (command("USER " + user).code != 331) return false;
-    return command("PASS " + password).code == 230;
+bool FtpTestClient::Login(const std::string& user, const std::string& password) {
+    if (ReadReply().code != 220) return false;
+    if (Command("USER " + user).code != 331) return false;
+    return Command("PASS " + password).code == 230;
 }
 
-Reply FtpTestClient::announcePort() {
-    listener_ = net::openStream();
-    if (!net::bindAndListen(listener_, net::ipv4Address(kLoopback, 0), 1)) return {};
-    const auto at = net::localAddress(listener_);
+Reply FtpTestClient::AnnouncePort() {
+    listener_ = net::OpenStream();
+    if (!net::BindAndListen(listener_, net::Ipv4Address(kLoopback, 0), 1)) return {};
+    const auto at = net::LocalAddress(listener_);
     if (!at) return {};
-    const unsigned port = net::hostPort(*at);
-    return command("PORT 127,0,0,1," + std::to_string(port / 256) + "," + std::to_string(port % 256));
+    const unsigned port = net::HostPort(*at);
+    return Command("PORT 127,0,0,1," + std::to_string(port / 256) + "," + std::to_string(port % 256));
 }
 
-net::Socket FtpTestClient::acceptData(int timeoutMillis) {
-    net::Socket data = net::acceptWithin(listener_, timeoutMillis);
-    listener_.close();
+net::Socket FtpTestClient::AcceptData(int timeoutMillis) {
+    net::Socket data = net::AcceptWithin(listener_, timeoutMillis);
+    listener_.Close();
     return data;
 }
 
-std::string FtpTestClient::readAll(net::Socket& data, int timeoutMillis) {
+std::string FtpTestClient::ReadAll(net::Socket& data, int timeoutMillis) {
     std::string out;
     char chunk[65536];
-    while (net::waitReadable(data, timeoutMillis) == net::Wait::Ready) {
-        const long n = net::receive(data, chunk, sizeof chunk);
+    while (net::WaitReadable(data, timeoutMillis) == net::Wait::Ready) {
+        const long n = net::Receive(data, chunk, sizeof chunk);
         if (n <= 0) break;
         out.append(chunk, static_cast<std::size_t>(n));
     }
     return out;
 }
 
-FtpTestClient::Transfer FtpTestClient::transfer(const std::string& command, const std::optional<std::string>& upload) {
+FtpTestClient::Transfer FtpTestClient::RunTransfer(const std::string& command,
+                                                   const std::optional<std::string>& upload) {
     Transfer t;
-    t.port = announcePort();
+    t.port = AnnouncePort();
     if (t.port.code != 200) return t;
-    t.first = this->command(command);
+    t.first = this->Command(command);
     if (t.first.code != 150) {
-        listener_.close();
+        listener_.Close();
         return t;
     }
-    net::Socket data = acceptData();
-    t.connected = data.isOpen();
+    net::Socket data = AcceptData();
+    t.connected = data.IsOpen();
     if (upload) {
-        if (data.isOpen()) net::sendAll(data, *upload, kWaitMillis);
+        if (data.IsOpen()) net::SendAll(data, *upload, kWaitMillis);
     } else {
-        t.data = readAll(data);
+        t.data = ReadAll(data);
     }
-    data.close();
-    t.end = readReply();
+    data.Close();
+    t.end = ReadReply();
     return t;
 }
 
-bool FtpTestClient::closedByServer(int timeoutMillis) {
+bool FtpTestClient::ClosedByServer(int timeoutMillis) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMillis);
-    while (control_.isOpen()) {
-        if (net::waitReadable(control_, millisLeft(deadline)) != net::Wait::Ready) return false;
+    while (control_.IsOpen()) {
+        if (net::WaitReadable(control_, millisLeft(deadline)) != net::Wait::Ready) return false;
         char chunk[4096];
-        const long n = net::receive(control_, chunk, sizeof chunk);
+        const long n = net::Receive(control_, chunk, sizeof chunk);
         if (n <= 0) return true;
         buffer_.append(chunk, static_cast<std::size_t>(n));
     }

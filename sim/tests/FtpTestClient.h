@@ -20,25 +20,25 @@ struct Reply {
 class FtpTestClient {
 public:
     explicit FtpTestClient(std::uint16_t port);
-    bool connected() const { return control_.isOpen(); }
+    bool Connected() const { return control_.IsOpen(); }
 
     // One line without its CRLF, or nothing on time-out or end of stream.
-    std::optional<std::string> readLine(int timeoutMillis = 5000);
+    std::optional<std::string> ReadLine(int timeoutMillis = 5000);
     // A whole reply: continuation lines up to "code " when the first is "code-".
-    Reply readReply(int timeoutMillis = 5000);
-    bool send(const std::string& line);  // CRLF is added
-    Reply command(const std::string& line, int timeoutMillis = 5000);
+    Reply ReadReply(int timeoutMillis = 5000);
+    bool Send(const std::string& line);  // CRLF is added
+    Reply Command(const std::string& line, int timeoutMillis = 5000);
     // Greeting, USER and PASS; true when PASS is answered 230.
-    bool login(const std::string& user = "admin", const std::string& password = "admin");
+    bool Login(const std::string& user = "admin", const std::string& password = "admin");
 
     // A listening socket on 127.0.0.1 announced with PORT; the PORT reply.
-    Reply announcePort();
+    Reply AnnouncePort();
     // Stops listening on the announced port: the server's connection is then refused.
-    void closeListener() { listener_.close(); }
+    void CloseListener() { listener_.Close(); }
     // Accepts the server's data connection for the announced port.
-    net::Socket acceptData(int timeoutMillis = 5000);
+    net::Socket AcceptData(int timeoutMillis = 5000);
     // Everything the peer sends until it closes (or `timeoutMillis` of silence).
-    static std::string readAll(net::Socket& data, int timeoutMillis = 5000);
+    static std::string ReadAll(net::Socket& data, int timeoutMillis = 5000);
 
     struct Transfer {
         Reply port;   // reply to PORT
@@ -48,11 +48,11 @@ public:
         bool connected = false;  // the server opened the data connection
     };
     // PORT, the command, the data (received, or `upload` sent), the end reply.
-    Transfer transfer(const std::string& command, const std::optional<std::string>& upload = std::nullopt);
+    Transfer RunTransfer(const std::string& command, const std::optional<std::string>& upload = std::nullopt);
 
     // True when the server closes the control connection within the wait.
-    bool closedByServer(int timeoutMillis = 5000);
-    void close() { control_.close(); }
+    bool ClosedByServer(int timeoutMillis = 5000);
+    void Close() { control_.Close(); }
 
 private:
     net::Socket control_;

@@ -43,13 +43,13 @@ public:
         }
         if (out_) std::fclose(out_);
     }
-    std::string readLine() {
+    std::string ReadLine() {
         char line[256] = {};
         if (!out_ || !std::fgets(line, sizeof line, out_)) return {};
         return line;
     }
     // Exit status after SIGTERM, or -1.
-    int terminate() {
+    int Terminate() {
         if (pid_ <= 0) return -1;
         ::kill(pid_, SIGTERM);
         int status = 0;
@@ -78,7 +78,7 @@ std::pair<std::string, int> run(const std::string& command) {
 class SimProgram : public ::testing::Test {
 protected:
     testkit::TempFolder temp{"sim"};
-    const fs::path base = temp.path();
+    const fs::path base = temp.Path();
 };
 
 TEST_F(SimProgram, SeedsServesCurlInActiveModeAndStopsOnSignal) {
@@ -88,7 +88,7 @@ TEST_F(SimProgram, SeedsServesCurlInActiveModeAndStopsOnSignal) {
     ASSERT_TRUE(fs::is_directory(root / "rusuroku/0001"));
 
     Child sim({MAINUNIT_SIM, "--root", root.string(), "--user", "kw", "--password", "secret"});
-    const std::string first = sim.readLine();
+    const std::string first = sim.ReadLine();
     ASSERT_EQ(first.substr(0, 5), "port ") << first;
     const std::string port = first.substr(5, first.find('\n') - 5);
     const std::string url = "ftp://127.0.0.1:" + port;
@@ -110,13 +110,13 @@ TEST_F(SimProgram, SeedsServesCurlInActiveModeAndStopsOnSignal) {
     auto fetched = run("cd " + out.string() + " && " + curl + url + "/rusuroku/0001/" + files[0] + " -O " + url +
                        "/outou/" + outou + " -O 2>&1");
     ASSERT_EQ(fetched.second, 0) << fetched.first;
-    EXPECT_EQ(readFile(out / files[0]), readFile(root / "rusuroku/0001" / files[0]));
-    EXPECT_EQ(readFile(out / outou), readFile(root / "outou" / outou));
+    EXPECT_EQ(ReadFile(out / files[0]), ReadFile(root / "rusuroku/0001" / files[0]));
+    EXPECT_EQ(ReadFile(out / outou), ReadFile(root / "outou" / outou));
 
     auto refused = run("curl -sS --max-time 30 -P 127.0.0.1 -u kw:wrong " + url + "/ 2>&1");
     EXPECT_NE(refused.second, 0);
 
-    EXPECT_EQ(sim.terminate(), 0);
+    EXPECT_EQ(sim.Terminate(), 0);
 }
 
 TEST_F(SimProgram, RefusesBadArguments) {

@@ -34,7 +34,7 @@ SeedOptions smallOptions() {
 class SimSeed : public ::testing::Test {
 protected:
     testkit::TempFolder temp{"sim"};
-    const fs::path base = temp.path();
+    const fs::path base = temp.Path();
 };
 
 std::time_t daysFromCivil(int y, int m, int d) {
@@ -47,7 +47,7 @@ std::time_t daysFromCivil(int y, int m, int d) {
 
 TEST_F(SimSeed, WritesConsistentMessagesOfEveryKind) {
     const fs::path root = base / "unit";
-    const SeedResult r = seedMainUnit(root, smallOptions());
+    const SeedResult r = SeedMainUnit(root, smallOptions());
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_TRUE(fs::is_directory(root / "naisen/2009"));
     EXPECT_TRUE(fs::is_empty(root / "naisen/2009"));
@@ -63,14 +63,14 @@ TEST_F(SimSeed, WritesConsistentMessagesOfEveryKind) {
         EXPECT_EQ(name.substr(17, 4), box) << "the box field names the box directory";
         EXPECT_EQ(m.infoFile, m.voiceFile.parent_path() / (name.substr(0, 27) + ".vminf"));
 
-        const std::string voice = readFile(m.voiceFile);
-        const std::string info = readFile(m.infoFile);
+        const std::string voice = ReadFile(m.voiceFile);
+        const std::string info = ReadFile(m.infoFile);
         ASSERT_EQ(info.size(), block::kSize);
         ASSERT_GT(voice.size(), block::kSize);
         EXPECT_EQ(voice.substr(0, block::kSize), info) << "the .vminf is the .vmdat's block";
         EXPECT_EQ((voice.size() - block::kSize) % kFrameBytes, 0u);
 
-        const RecordingBlock b = parseBlock(info);
+        const RecordingBlock b = ParseBlock(info);
         EXPECT_TRUE(b.hasMagic);
         EXPECT_EQ(b.boxDigits, box);
         EXPECT_EQ(b.boxNumber, std::stoi(box));
@@ -79,7 +79,7 @@ TEST_F(SimSeed, WritesConsistentMessagesOfEveryKind) {
         EXPECT_EQ(b.played, m.played);
         EXPECT_EQ(b.isProtected, m.isProtected);
 
-        auto date = parseBlockDate(info.substr(block::kDateOffset, block::kDateSize));
+        auto date = ParseBlockDate(info.substr(block::kDateOffset, block::kDateSize));
         ASSERT_TRUE(date) << name;
         char prefix[16];
         std::snprintf(prefix, sizeof prefix, "%04d%02d%02d%02d%02d", date->year, date->month, date->day, date->hour,
@@ -104,7 +104,7 @@ TEST_F(SimSeed, WritesConsistentMessagesOfEveryKind) {
         char identity[16];
         std::snprintf(identity, sizeof identity, "A%03d_0000", number);
         EXPECT_EQ(name.substr(17, 9), identity) << "the form the PC gives the messages it makes";
-        const RecordingBlock b = parseBlock(readFile(m.voiceFile));
+        const RecordingBlock b = ParseBlock(ReadFile(m.voiceFile));
         EXPECT_EQ(b.boxNumber, number);
         char digits[8];
         std::snprintf(digits, sizeof digits, "%03d", number);
@@ -117,7 +117,7 @@ TEST_F(SimSeed, WritesConsistentMessagesOfEveryKind) {
 // the store must then take each one for a valid message.
 TEST_F(SimSeed, EveryFileIsAValidMessageOnceDownloaded) {
     const fs::path root = base / "unit";
-    const SeedResult r = seedMainUnit(root, smallOptions());
+    const SeedResult r = SeedMainUnit(root, smallOptions());
     ASSERT_TRUE(r.ok) << r.error;
     const fs::path local = base / "pc" / "demo";
     fs::create_directories(local);
@@ -153,8 +153,8 @@ TEST_F(SimSeed, EveryFileIsAValidMessageOnceDownloaded) {
     EXPECT_EQ(records.size(), r.responseMessages.size());
     for (const auto& rec : records) {
         // The list takes the number from the file name; it must read as the block's three digits.
-        const RecordingBlock b = parseBlock(readFile(fs::path(rec.filePath)).substr(filests::kSize, block::kSize));
-        EXPECT_EQ(toUtf8(rec.boxNumber), b.boxDigits) << toUtf8(rec.filePath);
+        const RecordingBlock b = ParseBlock(ReadFile(fs::path(rec.filePath)).substr(filests::kSize, block::kSize));
+        EXPECT_EQ(ToUtf8(rec.boxNumber), b.boxDigits) << ToUtf8(rec.filePath);
     }
     ASSERT_TRUE(CFileMng::LoadFolderRecords(local / "rusuroku/0001", records));
     EXPECT_GT(records.size(), 0u);
@@ -167,17 +167,17 @@ TEST_F(SimSeed, SameSeedSameBytesOtherSeedOtherBytes) {
     o.answeringBoxes = {"0001"};
     o.extensionBoxes = {};
     o.responseNumbers = {2};
-    const SeedResult a = seedMainUnit(base / "a", o);
-    const SeedResult b = seedMainUnit(base / "b", o);
+    const SeedResult a = SeedMainUnit(base / "a", o);
+    const SeedResult b = SeedMainUnit(base / "b", o);
     o.seed += 1;
-    const SeedResult c = seedMainUnit(base / "c", o);
+    const SeedResult c = SeedMainUnit(base / "c", o);
     ASSERT_TRUE(a.ok && b.ok && c.ok);
     ASSERT_EQ(a.boxMessages.size(), b.boxMessages.size());
     for (std::size_t i = 0; i < a.boxMessages.size(); ++i) {
         EXPECT_EQ(a.boxMessages[i].voiceFile.filename(), b.boxMessages[i].voiceFile.filename());
-        EXPECT_EQ(readFile(a.boxMessages[i].voiceFile), readFile(b.boxMessages[i].voiceFile));
+        EXPECT_EQ(ReadFile(a.boxMessages[i].voiceFile), ReadFile(b.boxMessages[i].voiceFile));
     }
-    EXPECT_NE(readFile(a.boxMessages[0].voiceFile), readFile(c.boxMessages[0].voiceFile));
+    EXPECT_NE(ReadFile(a.boxMessages[0].voiceFile), ReadFile(c.boxMessages[0].voiceFile));
 }
 
 // The speech must be something to listen to: loud throughout, and voiced
@@ -189,15 +189,15 @@ TEST_F(SimSeed, SpeechDecodesToAudibleVoicedSound) {
     o.responseNumbers = {};
     o.minSeconds = 8.0;
     o.maxSeconds = 10.0;
-    const SeedResult r = seedMainUnit(base / "unit", o);
+    const SeedResult r = SeedMainUnit(base / "unit", o);
     ASSERT_TRUE(r.ok);
     for (const auto& m : r.boxMessages) {
-        const std::string voice = readFile(m.voiceFile);
+        const std::string voice = ReadFile(m.voiceFile);
         G729Decoder decoder;
         std::vector<std::int16_t> pcm;
         std::array<std::int16_t, kFrameSamples> out{};
         for (std::size_t at = block::kSize; at + kFrameBytes <= voice.size(); at += kFrameBytes) {
-            decoder.decode(std::span<const std::uint8_t, kFrameBytes>(
+            decoder.Decode(std::span<const std::uint8_t, kFrameBytes>(
                                reinterpret_cast<const std::uint8_t*>(voice.data() + at), kFrameBytes),
                            false, out);
             pcm.insert(pcm.end(), out.begin(), out.end());

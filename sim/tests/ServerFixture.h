@@ -18,18 +18,18 @@ namespace plova::sim::testing {
 
 namespace fs = std::filesystem;
 
-inline std::string readFile(const fs::path& p) {
+inline std::string ReadFile(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline void writeFile(const fs::path& p, const std::string& bytes) {
+inline void WriteFile(const fs::path& p, const std::string& bytes) {
     fs::create_directories(p.parent_path());
     std::ofstream out(p, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-inline std::string blockBytes(bool isProtected, std::uint16_t number, const std::string& digits) {
+inline std::string MakeBlockBytes(bool isProtected, std::uint16_t number, const std::string& digits) {
     RecordingBlock f;
     f.dateText = "Thu, 5 Nov 2026 10:30 +0900";
     f.partyName = "\x8e\x52\x93\x63";  // 山田
@@ -38,12 +38,12 @@ inline std::string blockBytes(bool isProtected, std::uint16_t number, const std:
     f.recordingTenths = 50;
     f.boxNumber = number;
     f.boxDigits = digits;
-    BlockBytes b = buildBlock(f);
+    BlockBytes b = BuildBlock(f);
     return std::string(reinterpret_cast<const char*>(b.data()), b.size());
 }
 
 // Speech-sized payload with a pattern that shows misplaced bytes.
-inline std::string payload(std::size_t size) {
+inline std::string Payload(std::size_t size) {
     std::string s(size, '\0');
     for (std::size_t i = 0; i < size; ++i) s[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
     return s;
@@ -60,16 +60,16 @@ protected:
     void SetUp() override {
         ASSERT_FALSE(base.empty());
         root = base / "disk";
-        const std::string plain = blockBytes(false, 1, "0001");
-        writeFile(root / "rusuroku/0001" / (std::string(kPlain) + ".vmdat"), plain + payload(40000));
-        writeFile(root / "rusuroku/0001" / (std::string(kPlain) + ".vminf"), plain);
-        const std::string locked = blockBytes(true, 1, "0001");
-        writeFile(root / "rusuroku/0001" / (std::string(kProtected) + ".vmdat"), locked + payload(3000));
-        writeFile(root / "rusuroku/0001" / (std::string(kProtected) + ".vminf"), locked);
+        const std::string plain = MakeBlockBytes(false, 1, "0001");
+        WriteFile(root / "rusuroku/0001" / (std::string(kPlain) + ".vmdat"), plain + Payload(40000));
+        WriteFile(root / "rusuroku/0001" / (std::string(kPlain) + ".vminf"), plain);
+        const std::string locked = MakeBlockBytes(true, 1, "0001");
+        WriteFile(root / "rusuroku/0001" / (std::string(kProtected) + ".vmdat"), locked + Payload(3000));
+        WriteFile(root / "rusuroku/0001" / (std::string(kProtected) + ".vminf"), locked);
         fs::create_directories(root / "rusuroku/0002");
-        writeFile(root / "naisen/2001" / (std::string(kInfoOnly) + ".vminf"), blockBytes(false, 2001, "2001"));
-        writeFile(root / "outou" / kResponse, blockBytes(false, 5, "005") + payload(2000));
-        writeFile(base / "secret.txt", "outside the main unit");
+        WriteFile(root / "naisen/2001" / (std::string(kInfoOnly) + ".vminf"), MakeBlockBytes(false, 2001, "2001"));
+        WriteFile(root / "outou" / kResponse, MakeBlockBytes(false, 5, "005") + Payload(2000));
+        WriteFile(base / "secret.txt", "outside the main unit");
         startServer();
     }
 
@@ -81,20 +81,20 @@ protected:
         o.root = root;
         o.faults = std::move(faults);
         server = std::make_unique<MainUnitServer>(o);
-        ASSERT_TRUE(server->start());
+        ASSERT_TRUE(server->Start());
     }
 
-    void setFaults(const Faults& f) { server->setFaults(f); }
+    void setFaults(const Faults& f) { server->SetFaults(f); }
 
     // A client past USER and PASS.
     std::unique_ptr<FtpTestClient> loggedIn() {
-        auto c = std::make_unique<FtpTestClient>(server->port());
-        EXPECT_TRUE(c->login());
+        auto c = std::make_unique<FtpTestClient>(server->Port());
+        EXPECT_TRUE(c->Login());
         return c;
     }
 
     testkit::TempFolder temp{"sim"};
-    const fs::path base = temp.path();
+    const fs::path base = temp.Path();
     fs::path root;
     std::unique_ptr<MainUnitServer> server;
 };

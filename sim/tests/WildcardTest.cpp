@@ -56,7 +56,7 @@ TEST(Wildcard, MatchesAsTheShellPatternsOfAListing) {
         {"*[xy]", "aay", true},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(matchesWildcard(row.pattern, row.name), row.matches) << row.pattern << " against " << row.name;
+        EXPECT_EQ(MatchesWildcard(row.pattern, row.name), row.matches) << row.pattern << " against " << row.name;
     }
 }
 

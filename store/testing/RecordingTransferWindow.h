@@ -13,25 +13,25 @@ namespace plova::testkit {
 
 class RecordingTransferWindow final : public TransferWindow {
 public:
-    void open(transfer::Mode mode, int r) override {
+    void Open(transfer::Mode mode, int r) override {
         opened = true;
         openedMode = mode;
         range = r;
     }
-    void setBar(int position) override {
+    void SetBar(int position) override {
         bar.push_back(position);
         if (position == cancelAtBar) cancel = true;
     }
-    OverwriteChoice askOverwrite(const std::u16string& fileName) override {
+    OverwriteChoice AskOverwrite(const std::u16string& fileName) override {
         asked.push_back(fileName);
         if (answers.empty()) return OverwriteChoice::No;
         const OverwriteChoice a = answers.front();
         answers.pop_front();
         return a;
     }
-    bool cancelRequested() override { return cancel; }
-    bool backupBreak() override { return backupDue; }
-    void close() override { closed = true; }
+    bool CancelRequested() override { return cancel; }
+    bool BackupBreak() override { return backupDue; }
+    void Close() override { closed = true; }
 
     std::deque<OverwriteChoice> answers;
     bool cancel = false;

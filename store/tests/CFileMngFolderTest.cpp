@@ -55,7 +55,7 @@ protected:
 TEST_F(BoxFolderTest, BoxFolderNeedsBothKindsAsFolders) {
     make("a/rusuroku");
     EXPECT_FALSE(CFileMng::IsBoxFolder(root / "a"));
-    writeBytes(root / "a/naisen", "a file is not a folder");
+    WriteBytes(root / "a/naisen", "a file is not a folder");
     EXPECT_FALSE(CFileMng::IsBoxFolder(root / "a"));
     make("b/old_rusuroku");
     make("b/naisen_x");
@@ -70,22 +70,22 @@ TEST_F(BoxFolderTest, HasMessagesTellsNoBoxesFromEmptyBoxes) {
     make("f/rusuroku/0001");
     const fs::path ext = make("f/naisen/0200");
     EXPECT_EQ(CFileMng::HasMessages(root / "f"), store::BoxContents::AllBoxesEmpty);
-    writeBytes(ext / "readme.txt", "x");
+    WriteBytes(ext / "readme.txt", "x");
     EXPECT_EQ(CFileMng::HasMessages(root / "f"), store::BoxContents::AllBoxesEmpty);
-    writeBytes(ext / kBoxName, "even an invalid message counts");
+    WriteBytes(ext / kBoxName, "even an invalid message counts");
     EXPECT_EQ(CFileMng::HasMessages(root / "f"), store::BoxContents::HasMessages);
 }
 
 TEST_F(BoxFolderTest, VminfIsListedUntilItsVmdatArrives) {
     const fs::path box = make("f/rusuroku/0012");
     const std::string stem = "202612071405_abc_0012_00001";
-    writeBytes(box / (stem + ".vminf"), "i");
-    writeBytes(box / "202612071500_abc_0012_00002.vminf", "i");
-    writeBytes(box / "inf.ini", "[INF]\r\n");
-    writeBytes(box / "202612071405_abc_0012_00001.wav", "w");
+    WriteBytes(box / (stem + ".vminf"), "i");
+    WriteBytes(box / "202612071500_abc_0012_00002.vminf", "i");
+    WriteBytes(box / "inf.ini", "[INF]\r\n");
+    WriteBytes(box / "202612071405_abc_0012_00001.wav", "w");
     make("f/rusuroku/0012/sub.vmdat");  // a folder is never a message
     EXPECT_EQ(CFileMng::CountMessages(box), 2);
-    writeBytes(box / (stem + ".vmdat"), "d");
+    WriteBytes(box / (stem + ".vmdat"), "d");
     const auto list = CFileMng::EnumerateMessages(box);
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[0].filename(), stem + ".vmdat");
@@ -96,7 +96,7 @@ TEST_F(BoxFolderTest, VminfIsListedUntilItsVmdatArrives) {
 TEST_F(BoxFolderTest, SubFoldersInNameOrderWithFullPaths) {
     make("f/naisen/0300");
     make("f/naisen/0200");
-    writeBytes(root / "f/naisen/0100", "file");
+    WriteBytes(root / "f/naisen/0100", "file");
     const auto subs = CFileMng::ListSubFolders(root / "f/naisen");
     ASSERT_EQ(subs.size(), 2u);
     EXPECT_EQ(subs[0], root / "f/naisen/0200");
@@ -110,7 +110,7 @@ TEST_F(BoxFolderTest, BoxNameAndMakeInInfIni) {
     EXPECT_FALSE(CFileMng::IsUnfinished(box));
 
     ASSERT_TRUE(CFileMng::WriteBoxName(box, u"営業部"));
-    EXPECT_NE(readBytes(box / "inf.ini").find("NAME=\"\x89\x63\x8B\xC6\x95\x94\""), std::string::npos);
+    EXPECT_NE(ReadFileBytes(box / "inf.ini").find("NAME=\"\x89\x63\x8B\xC6\x95\x94\""), std::string::npos);
     EXPECT_EQ(CFileMng::ReadBoxName(box), u"営業部");
     ASSERT_TRUE(CFileMng::WriteBoxName(box, u"ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
     EXPECT_EQ(CFileMng::ReadBoxName(box), u"ABCDEFGHIJKLMNOPQRS");
@@ -123,10 +123,10 @@ TEST_F(BoxFolderTest, BoxNameAndMakeInInfIni) {
 
 TEST_F(BoxFolderTest, GarbledOrHugeInfIniReadsAsDefaults) {
     const fs::path box = make("g");
-    writeBytes(box / "inf.ini", std::string(3 << 20, '\xff') + "\r\n[INF\r\nMAKE=abc\r\n");
+    WriteBytes(box / "inf.ini", std::string(3 << 20, '\xff') + "\r\n[INF\r\nMAKE=abc\r\n");
     EXPECT_EQ(CFileMng::ReadMake(box), 0);
     EXPECT_EQ(CFileMng::ReadBoxName(box), u"");
-    writeBytes(box / "inf.ini", "[INF]\r\nNAME=\"" + std::string(4 << 20, 'n') + "\"\r\nMAKE=1\r\n");
+    WriteBytes(box / "inf.ini", "[INF]\r\nNAME=\"" + std::string(4 << 20, 'n') + "\"\r\nMAKE=1\r\n");
     EXPECT_EQ(CFileMng::ReadBoxName(box).size(), store::kBoxNameReadChars);
     EXPECT_EQ(CFileMng::ReadMake(box), 1);
 }
@@ -137,7 +137,7 @@ TEST_F(BoxFolderTest, LocalResponseMessageComparedByItsDatePrefix) {
     const std::u16string remote = u"202612071405_abc_0005_0005.vmdat";
     EXPECT_EQ(CFileMng::FindLocalResponseMessage(outou, remote, local), store::LocalResponse::None);
 
-    writeBytes(outou / "202612071405_xyz_0005_0005.vmdat", "same date");
+    WriteBytes(outou / "202612071405_xyz_0005_0005.vmdat", "same date");
     EXPECT_EQ(CFileMng::FindLocalResponseMessage(outou, remote, local), store::LocalResponse::Current);
     EXPECT_EQ(local, outou / "202612071405_xyz_0005_0005.vmdat");
     EXPECT_EQ(CFileMng::FindLocalResponseMessage(outou, u"202612071406_abc_0005_0005.vmdat", local),
@@ -149,13 +149,13 @@ TEST_F(BoxFolderTest, LocalResponseMessageComparedByItsDatePrefix) {
               store::LocalResponse::None);
 
     fs::remove(outou / "202612071405_xyz_0005_0005.vmdat");
-    writeBytes(outou / "x202612071405_xyz_0005_0005.vmdat", "wrong length");
+    WriteBytes(outou / "x202612071405_xyz_0005_0005.vmdat", "wrong length");
     EXPECT_EQ(CFileMng::FindLocalResponseMessage(outou, remote, local), store::LocalResponse::RemoteNewer);
     EXPECT_EQ(local.filename(), "x202612071405_xyz_0005_0005.vmdat");
 }
 
 TEST_F(BoxFolderTest, FileExistsWithWildcardsAndCreateFolderOnlyWhenFree) {
-    writeBytes(root / "202612071405_abc_0005_0005.vmdat", "x");
+    WriteBytes(root / "202612071405_abc_0005_0005.vmdat", "x");
     EXPECT_TRUE(CFileMng::FileExists(root / "202612071405_abc_0005_0005.vmdat"));
     EXPECT_TRUE(CFileMng::FileExists(root / "*0005_0005.vmdat"));
     EXPECT_TRUE(CFileMng::FileExists(root / "2026????1405*"));
@@ -171,14 +171,14 @@ TEST_F(BoxFolderTest, FileExistsWithWildcardsAndCreateFolderOnlyWhenFree) {
 
 TEST_F(BoxFolderTest, FirstRecordPrefersTheVminf) {
     const fs::path box = make("f/rusuroku/0012");
-    FILESTS_INFO a = sampleRecord(), b = sampleRecord();
+    FILESTS_INFO a = SampleRecord(), b = SampleRecord();
     a.title = u"from vmdat";
     b.title = u"from vminf";
-    writeMessage(box / "202601010000_abc_0012_00001.vmdat", a, sampleBlock());
+    WriteMessage(box / "202601010000_abc_0012_00001.vmdat", a, SampleBlock());
     FILESTS_INFO out;
     ASSERT_TRUE(CFileMng::ReadFirstRecord(box, out));
     EXPECT_EQ(out.title, u"from vmdat");
-    writeMessage(box / "202612310000_abc_0012_00009.vminf", b, sampleBlock());
+    WriteMessage(box / "202612310000_abc_0012_00009.vminf", b, SampleBlock());
     ASSERT_TRUE(CFileMng::ReadFirstRecord(box, out));
     EXPECT_EQ(out.title, u"from vminf");
     EXPECT_FALSE(CFileMng::ReadFirstRecord(root / "nowhere", out));

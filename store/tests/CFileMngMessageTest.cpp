@@ -31,14 +31,14 @@ protected:
     static std::map<std::string, std::string> snapshot(const fs::path& dir) {
         std::map<std::string, std::string> out;
         for (const auto& e : fs::directory_iterator(dir))
-            if (e.is_regular_file()) out[e.path().filename().string()] = readBytes(e.path());
+            if (e.is_regular_file()) out[e.path().filename().string()] = ReadFileBytes(e.path());
         return out;
     }
 };
 
 TEST_F(MessageTest, ExactlyTheRecordAndTheBlockIsEnough) {
     const fs::path f = box / "202612071405_abc_0012_00001.vminf";
-    writeMessage(f, sampleRecord(), sampleBlock());
+    WriteMessage(f, SampleRecord(), SampleBlock());
     ASSERT_EQ(fs::file_size(f), 1246u);
     EXPECT_TRUE(CFileMng::IsValidMessageFile(f));
     fs::resize_file(f, 1245);
@@ -49,7 +49,7 @@ TEST_F(MessageTest, ExactlyTheRecordAndTheBlockIsEnough) {
 // What a download or a backup takes for a message it need not fetch again.
 TEST_F(MessageTest, AMessageIsCompleteOnlyWhenWholeAndOfTheListedLength) {
     const fs::path whole = box / "202612071405_abc_0012_00001.vmdat";
-    writeMessage(whole, sampleRecord(), sampleBlock(), 1000);  // 256 + 1000 bytes behind the record
+    WriteMessage(whole, SampleRecord(), SampleBlock(), 1000);  // 256 + 1000 bytes behind the record
     const fs::path link = box / "202612071405_abc_0012_00002.vmdat";
     fs::create_symlink(whole, link);
     const fs::path folder = box / "202612071405_abc_0012_00003.vmdat";
@@ -77,62 +77,62 @@ TEST_F(MessageTest, AMessageIsCompleteOnlyWhenWholeAndOfTheListedLength) {
 
 TEST_F(MessageTest, RecordAndBlockMustLookLikeAMessage) {
     const fs::path f = box / "202612071405_abc_0012_00001.vmdat";
-    FILESTS_INFO r = sampleRecord();
+    FILESTS_INFO r = SampleRecord();
     r.recordingTime.clear();
-    writeMessage(f, r, sampleBlock(), 100);
+    WriteMessage(f, r, SampleBlock(), 100);
     EXPECT_FALSE(CFileMng::IsValidMessageFile(f));
 
     // The magic written as 16-bit characters is not the magic.
-    std::string bytes = bytesOf(sampleRecord().toBytes()) + bytesOf(buildBlock(sampleBlock()));
+    std::string bytes = BytesOf(SampleRecord().ToBytes()) + BytesOf(BuildBlock(SampleBlock()));
     const std::string magic = "Kw-TX Voice-data";
     for (std::size_t i = 0; i < 8; ++i) bytes[990 + 2 * i] = magic[i], bytes[990 + 2 * i + 1] = '\0';
-    writeBytes(f, bytes);
+    WriteBytes(f, bytes);
     EXPECT_FALSE(CFileMng::IsValidMessageFile(f));
 }
 
 TEST_F(MessageTest, ResponseMessageNumbersMustAgreeEverywhere) {
     const fs::path f = outou / "202612071405_abc_0005_0005.vmdat";
-    FILESTS_INFO r = sampleRecord();
+    FILESTS_INFO r = SampleRecord();
     r.boxNumber = u"005";
-    writeMessage(f, r, responseBlock(5), 80);
+    WriteMessage(f, r, ResponseBlock(5), 80);
     EXPECT_TRUE(CFileMng::IsValidMessageFile(f));
 
     FILESTS_INFO wrongRecord = r;
     wrongRecord.boxNumber = u"006";
-    writeMessage(f, wrongRecord, responseBlock(5), 80);
+    WriteMessage(f, wrongRecord, ResponseBlock(5), 80);
     EXPECT_FALSE(CFileMng::IsValidMessageFile(f));
 
-    RecordingBlock wrongBinary = responseBlock(5);
+    RecordingBlock wrongBinary = ResponseBlock(5);
     wrongBinary.boxNumber = 6;
-    writeMessage(f, r, wrongBinary, 80);
+    WriteMessage(f, r, wrongBinary, 80);
     EXPECT_FALSE(CFileMng::IsValidMessageFile(f));
 
-    RecordingBlock wrongDigits = responseBlock(5);
+    RecordingBlock wrongDigits = ResponseBlock(5);
     wrongDigits.boxDigits = "006";
-    writeMessage(f, r, wrongDigits, 80);
+    WriteMessage(f, r, wrongDigits, 80);
     EXPECT_FALSE(CFileMng::IsValidMessageFile(f));
 
-    RecordingBlock notDigits = responseBlock(5);
+    RecordingBlock notDigits = ResponseBlock(5);
     notDigits.boxDigits = "0/?";  // '/' - '0' = -1, '?' - '0' = 15: 0*100 - 10 + 15 = 5
-    writeMessage(f, r, notDigits, 80);
+    WriteMessage(f, r, notDigits, 80);
     EXPECT_FALSE(CFileMng::IsValidMessageFile(f));
 }
 
 TEST_F(MessageTest, LoadFillsPathBoxNumberAndBoxNameInNameOrder) {
     ASSERT_TRUE(CFileMng::WriteBoxName(box, u"ABCDEFGHIJKLMNO"));
-    FILESTS_INFO r = sampleRecord();
+    FILESTS_INFO r = SampleRecord();
     r.boxNumber = u"9999";
     r.boxName = u"stale";
     r.filePath = u"/somewhere/else";
-    writeMessage(box / "202612071500_abc_0012_00002.vmdat", r, sampleBlock(), 500);
-    writeMessage(box / "202612071405_abc_A123_00001.vminf", r, sampleBlock());
+    WriteMessage(box / "202612071500_abc_0012_00002.vmdat", r, SampleBlock(), 500);
+    WriteMessage(box / "202612071405_abc_A123_00001.vminf", r, SampleBlock());
 
     std::vector<FILESTS_INFO> records;
     ASSERT_TRUE(CFileMng::LoadFolderRecords(box, records));
     ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].path(), box / "202612071405_abc_A123_00001.vminf");
+    EXPECT_EQ(records[0].Path(), box / "202612071405_abc_A123_00001.vminf");
     EXPECT_EQ(records[0].boxNumber, u"123");
-    EXPECT_EQ(records[1].path(), box / "202612071500_abc_0012_00002.vmdat");
+    EXPECT_EQ(records[1].Path(), box / "202612071500_abc_0012_00002.vmdat");
     EXPECT_EQ(records[1].boxNumber, u"0012");
     EXPECT_EQ(records[1].boxName, u"ABCDEFGHIJ");
     EXPECT_EQ(records[1].partyName, u"テスト");
@@ -142,35 +142,35 @@ TEST_F(MessageTest, LoadFillsPathBoxNumberAndBoxNameInNameOrder) {
 }
 
 TEST_F(MessageTest, BadFilesAreLeftOutAndLeftAlone) {
-    writeMessage(box / "202612070001_abc_0012_00001.vmdat", sampleRecord(), sampleBlock(), 300);  // the good one
-    writeBytes(box / "202612070002_abc_0012_00002.vmdat", "");
-    writeBytes(box / "202612070003_abc_0012_00003.vmdat", std::string(1245, ':'));
+    WriteMessage(box / "202612070001_abc_0012_00001.vmdat", SampleRecord(), SampleBlock(), 300);  // the good one
+    WriteBytes(box / "202612070002_abc_0012_00002.vmdat", "");
+    WriteBytes(box / "202612070003_abc_0012_00003.vmdat", std::string(1245, ':'));
     std::string noise(5000, '\0');
     for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 7919 + 13) % 251);
-    writeBytes(box / "202612070004_abc_0012_00004.vmdat", noise);
+    WriteBytes(box / "202612070004_abc_0012_00004.vmdat", noise);
     // A block where the record should be, as an undecorated main-unit file.
-    writeDelivered(box / "202612070005_abc_0012_00005.vmdat", sampleBlock(), 2000);
+    WriteDelivered(box / "202612070005_abc_0012_00005.vmdat", SampleBlock(), 2000);
     // Record fields with no terminator anywhere, but a ":" in the recording time.
     std::string unterminated(990, 'A');
     unterminated[208] = ':';
     unterminated[209] = '\0';
-    writeBytes(box / "202612070006_abc_0012_00006.vmdat", unterminated + bytesOf(buildBlock(sampleBlock())));
-    writeMessage(box / "202612070007_abc_0012_007.vmdat", sampleRecord(), sampleBlock());  // 31 characters
+    WriteBytes(box / "202612070006_abc_0012_00006.vmdat", unterminated + BytesOf(BuildBlock(SampleBlock())));
+    WriteMessage(box / "202612070007_abc_0012_007.vmdat", SampleRecord(), SampleBlock());  // 31 characters
     ASSERT_EQ(::mkfifo((box / "202612070008_abc_0012_00008.vmdat").c_str(), 0600), 0);
     fs::create_symlink(box / "gone", box / "202612070009_abc_0012_00009.vmdat");
     // A good message under a name that is not UTF-8 could not be found again from its record.
-    writeMessage(box / "202612070012_ab\xff_0012_00012.vmdat", sampleRecord(), sampleBlock());
-    writeMessage(outou / "202612070010_abc_0007_0007.vmdat", sampleRecord(), responseBlock(7));  // record says 0012
-    writeMessage(outou / "202612070011_abc_0000_0000.vmdat", sampleRecord(), responseBlock(0));
+    WriteMessage(box / "202612070012_ab\xff_0012_00012.vmdat", SampleRecord(), SampleBlock());
+    WriteMessage(outou / "202612070010_abc_0007_0007.vmdat", SampleRecord(), ResponseBlock(7));  // record says 0012
+    WriteMessage(outou / "202612070011_abc_0000_0000.vmdat", SampleRecord(), ResponseBlock(0));
 
     const auto before = snapshot(box);
     const auto beforeOutou = snapshot(outou);
     std::vector<FILESTS_INFO> records;
     ASSERT_TRUE(CFileMng::LoadFolderRecords(box, records));
     ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].path().filename(), "202612070001_abc_0012_00001.vmdat");
+    EXPECT_EQ(records[0].Path().filename(), "202612070001_abc_0012_00001.vmdat");
     // Garbage that passes every test is listed, its texts within their widths.
-    EXPECT_EQ(records[1].path().filename(), "202612070006_abc_0012_00006.vmdat");
+    EXPECT_EQ(records[1].Path().filename(), "202612070006_abc_0012_00006.vmdat");
     EXPECT_EQ(records[1].memo.size(), 81u);
     ASSERT_TRUE(CFileMng::LoadFolderRecords(outou, records));
     EXPECT_TRUE(records.empty());
@@ -181,7 +181,7 @@ TEST_F(MessageTest, BadFilesAreLeftOutAndLeftAlone) {
 TEST_F(MessageTest, APipeUnderAMessageNameNeverHangs) {
     const fs::path pipe = box / "202612070008_abc_0012_00008.vmdat";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    FILESTS_INFO r = sampleRecord();
+    FILESTS_INFO r = SampleRecord();
     EXPECT_FALSE(CFileMng::IsValidMessageFile(pipe));
     EXPECT_FALSE(CFileMng::ReadStatusRecord(pipe, r));
     EXPECT_EQ(CFileMng::MakeStatusRecord(pipe), store::RecordWrite::Failed);
@@ -191,7 +191,7 @@ TEST_F(MessageTest, APipeUnderAMessageNameNeverHangs) {
 }
 
 TEST_F(MessageTest, DownloadedVminfGetsItsRecordFromTheBlock) {
-    RecordingBlock b = sampleBlock();
+    RecordingBlock b = SampleBlock();
     b.dateText = "Mon, 7 Dec 2026 14:05:33 +0900";
     b.partyName = std::string(
         "A\x80\xF0"
@@ -201,11 +201,11 @@ TEST_F(MessageTest, DownloadedVminfGetsItsRecordFromTheBlock) {
     b.isProtected = true;
     b.recordingTenths = 36000;
     const fs::path f = box / "202612071405_abc_0012_00001.vminf";
-    writeDelivered(f, b);
-    const std::string delivered = readBytes(f);
+    WriteDelivered(f, b);
+    const std::string delivered = ReadFileBytes(f);
 
     ASSERT_EQ(CFileMng::MakeStatusRecord(f), store::RecordWrite::Written);
-    const std::string now = readBytes(f);
+    const std::string now = ReadFileBytes(f);
     ASSERT_EQ(now.size(), 1246u);
     EXPECT_EQ(now.substr(990), delivered);
     FILESTS_INFO r;
@@ -234,11 +234,11 @@ TEST_F(MessageTest, PartyNameMendOnlyTouchesWholePairsBeforeTheEnd) {
 }
 
 TEST_F(MessageTest, DateThatDoesNotParseLeavesTheDateEmpty) {
-    RecordingBlock b = sampleBlock();
+    RecordingBlock b = SampleBlock();
     b.dateText = "not a date at all";
     b.recordingTenths = 35999;
     const fs::path f = box / "202612071405_abc_0012_00001.vmdat";
-    writeDelivered(f, b, 400);
+    WriteDelivered(f, b, 400);
     ASSERT_EQ(CFileMng::MakeStatusRecord(f), store::RecordWrite::Written);
     FILESTS_INFO r;
     ASSERT_TRUE(CFileMng::ReadStatusRecord(f, r));
@@ -250,8 +250,8 @@ TEST_F(MessageTest, DateThatDoesNotParseLeavesTheDateEmpty) {
 
 TEST_F(MessageTest, VmdatAfterVminfKeepsTheVminfRecordAndOnlyChangesTheState) {
     const std::string stem = "202612071405_abc_0012_00001";
-    RecordingBlock b = sampleBlock();
-    writeDelivered(box / (stem + ".vminf"), b);
+    RecordingBlock b = SampleBlock();
+    WriteDelivered(box / (stem + ".vminf"), b);
     ASSERT_EQ(CFileMng::MakeStatusRecord(box / (stem + ".vminf")), store::RecordWrite::Written);
     FILESTS_INFO edited;
     ASSERT_TRUE(CFileMng::ReadStatusRecord(box / (stem + ".vminf"), edited));
@@ -264,7 +264,7 @@ TEST_F(MessageTest, VmdatAfterVminfKeepsTheVminfRecordAndOnlyChangesTheState) {
     later.played = true;
     later.partyName = "other";
     later.recordingTenths = 99;
-    writeDelivered(box / (stem + ".vmdat"), later, 1000);
+    WriteDelivered(box / (stem + ".vmdat"), later, 1000);
     ASSERT_EQ(CFileMng::MakeStatusRecord(box / (stem + ".vmdat")), store::RecordWrite::Written);
     FILESTS_INFO r;
     ASSERT_TRUE(CFileMng::ReadStatusRecord(box / (stem + ".vmdat"), r));
@@ -277,8 +277,8 @@ TEST_F(MessageTest, VmdatAfterVminfKeepsTheVminfRecordAndOnlyChangesTheState) {
 
     // Without a usable ".vminf" the ".vmdat" gets a record of its own.
     const std::string stem2 = "202612071406_abc_0012_00002";
-    writeBytes(box / (stem2 + ".vminf"), "garbage");
-    writeDelivered(box / (stem2 + ".vmdat"), later, 1000);
+    WriteBytes(box / (stem2 + ".vminf"), "garbage");
+    WriteDelivered(box / (stem2 + ".vmdat"), later, 1000);
     ASSERT_EQ(CFileMng::MakeStatusRecord(box / (stem2 + ".vmdat")), store::RecordWrite::Written);
     ASSERT_TRUE(CFileMng::ReadStatusRecord(box / (stem2 + ".vmdat"), r));
     EXPECT_EQ(r.partyName, u"other");
@@ -286,13 +286,13 @@ TEST_F(MessageTest, VmdatAfterVminfKeepsTheVminfRecordAndOnlyChangesTheState) {
 }
 
 TEST_F(MessageTest, ResponseRecordTakesOnlyTimeNameAndNumber) {
-    RecordingBlock b = responseBlock(5);
+    RecordingBlock b = ResponseBlock(5);
     b.partyName = std::string("A\x80\xF0", 3);
     b.played = true;
     b.isProtected = true;
     b.recordingTenths = 36000;
     const fs::path f = outou / "202612071405_abc_0005_0005.vmdat";
-    writeDelivered(f, b, 800);
+    WriteDelivered(f, b, 800);
     ASSERT_EQ(CFileMng::MakeResponseRecord(f), store::RecordWrite::Written);
     FILESTS_INFO r;
     ASSERT_TRUE(CFileMng::ReadStatusRecord(f, r));
@@ -308,26 +308,26 @@ TEST_F(MessageTest, ResponseRecordTakesOnlyTimeNameAndNumber) {
 
 TEST_F(MessageTest, BuildingARecordRefusesAFileShorterThanABlock) {
     const fs::path f = box / "202612071405_abc_0012_00001.vminf";
-    writeBytes(f, std::string(255, 'x'));
+    WriteBytes(f, std::string(255, 'x'));
     EXPECT_EQ(CFileMng::MakeStatusRecord(f), store::RecordWrite::Failed);
     EXPECT_EQ(CFileMng::MakeResponseRecord(f), store::RecordWrite::Failed);
-    EXPECT_EQ(readBytes(f), std::string(255, 'x'));
+    EXPECT_EQ(ReadFileBytes(f), std::string(255, 'x'));
     EXPECT_EQ(CFileMng::MakeStatusRecord(box / "missing.vminf"), store::RecordWrite::Failed);
     EXPECT_FALSE(fs::exists(box / "missing.vminf"));
 }
 
 TEST_F(MessageTest, WriteStatusRecordRefreshesTheBoxNameAndKeepsTheRest) {
     const fs::path f = box / "202612071405_abc_0012_00001.vmdat";
-    writeMessage(f, sampleRecord(), sampleBlock(), 3000);
-    const std::string before = readBytes(f);
+    WriteMessage(f, SampleRecord(), SampleBlock(), 3000);
+    const std::string before = ReadFileBytes(f);
     ASSERT_TRUE(CFileMng::WriteBoxName(box, u"経理部の直通ボックスです"));
-    FILESTS_INFO r = sampleRecord();
+    FILESTS_INFO r = SampleRecord();
     r.boxName = u"old";
     r.flag = 1;
     r.title = u"T";
     ASSERT_EQ(CFileMng::WriteStatusRecord(r, f), store::RecordWrite::Written);
     EXPECT_EQ(r.boxName, u"経理部の直通ボックス");
-    const std::string after = readBytes(f);
+    const std::string after = ReadFileBytes(f);
     ASSERT_EQ(after.size(), before.size());
     EXPECT_EQ(after.substr(990), before.substr(990));
     FILESTS_INFO back;
@@ -339,38 +339,38 @@ TEST_F(MessageTest, WriteStatusRecordRefreshesTheBoxNameAndKeepsTheRest) {
     EXPECT_EQ(std::distance(fs::directory_iterator(box), fs::directory_iterator()), 2);
 
     const fs::path shortFile = box / "202612071405_abc_0012_00002.vmdat";
-    writeBytes(shortFile, std::string(1000, 'z'));
+    WriteBytes(shortFile, std::string(1000, 'z'));
     EXPECT_EQ(CFileMng::WriteStatusRecord(r, shortFile), store::RecordWrite::Failed);
-    EXPECT_EQ(readBytes(shortFile), std::string(1000, 'z'));
+    EXPECT_EQ(ReadFileBytes(shortFile), std::string(1000, 'z'));
 
     // A file just retrieved has its block first and no record yet: writing a
     // record over its head would destroy the block and the start of the speech.
     const fs::path raw = box / "202612071405_abc_0012_00003.vmdat";
-    writeDelivered(raw, sampleBlock(), 3000);
-    const std::string rawBytes = readBytes(raw);
+    WriteDelivered(raw, SampleBlock(), 3000);
+    const std::string rawBytes = ReadFileBytes(raw);
     EXPECT_EQ(CFileMng::WriteStatusRecord(r, raw), store::RecordWrite::Failed);
-    EXPECT_EQ(readBytes(raw), rawBytes);
+    EXPECT_EQ(ReadFileBytes(raw), rawBytes);
 }
 
 TEST_F(MessageTest, ReadStatusRecordLeavesTheRecordAloneWhenItCannot) {
-    FILESTS_INFO r = sampleRecord();
-    writeBytes(box / "short.vmdat", std::string(989, 'q'));
+    FILESTS_INFO r = SampleRecord();
+    WriteBytes(box / "short.vmdat", std::string(989, 'q'));
     EXPECT_FALSE(CFileMng::ReadStatusRecord(box / "short.vmdat", r));
     EXPECT_FALSE(CFileMng::ReadStatusRecord(box / "missing.vmdat", r));
-    EXPECT_EQ(r, sampleRecord());
+    EXPECT_EQ(r, SampleRecord());
 }
 
 TEST_F(MessageTest, WriteNameAndDateStampsTheBlockFromTheClock) {
     testkit::TestPorts ports;
-    ports.clock.set(LocalTime{2027, 1, 3, 0, 8, 7, 0, 0});
+    ports.clock.Set(LocalTime{2027, 1, 3, 0, 8, 7, 0, 0});
     const fs::path f = box / "202612071405_abc_0012_00001.vmdat";
-    writeMessage(f, sampleRecord(), sampleBlock(), 2000);
-    const std::string before = readBytes(f);
-    FILESTS_INFO r = sampleRecord();
+    WriteMessage(f, SampleRecord(), SampleBlock(), 2000);
+    const std::string before = ReadFileBytes(f);
+    FILESTS_INFO r = SampleRecord();
     // 16 characters of two bytes each fill the 32 bytes; the 17th does not fit.
     r.partyName = u"あいうえおかきくけこさしすせそたち";
     ASSERT_EQ(CFileMng::WriteNameAndDate(r, f), store::RecordWrite::Written);
-    const std::string after = readBytes(f);
+    const std::string after = ReadFileBytes(f);
     ASSERT_EQ(after.size(), before.size());
     EXPECT_EQ(after.substr(0, 1022), before.substr(0, 1022));
     EXPECT_EQ(after.substr(1022, 32), std::string("Sun,\0"
@@ -380,27 +380,27 @@ TEST_F(MessageTest, WriteNameAndDateStampsTheBlockFromTheClock) {
                                                   "08:07\0"
                                                   "+0900\0\0\0\0",
                                                   32));
-    EXPECT_EQ(after.substr(1054, 32), toCp932(u"あいうえおかきくけこさしすせそた"));
+    EXPECT_EQ(after.substr(1054, 32), ToCp932(u"あいうえおかきくけこさしすせそた"));
     EXPECT_EQ(after.substr(1086), before.substr(1086));
 
     // A short name is padded with zeros over the old one.
     r.partyName = u"ab";
     ASSERT_EQ(CFileMng::WriteNameAndDate(r, f), store::RecordWrite::Written);
-    EXPECT_EQ(readBytes(f).substr(1054, 32), "ab" + std::string(30, '\0'));
+    EXPECT_EQ(ReadFileBytes(f).substr(1054, 32), "ab" + std::string(30, '\0'));
 
     // No block, no stamp.
     const fs::path raw = box / "202612071405_abc_0012_00002.vmdat";
-    writeDelivered(raw, sampleBlock(), 2000);
-    const std::string rawBytes = readBytes(raw);
+    WriteDelivered(raw, SampleBlock(), 2000);
+    const std::string rawBytes = ReadFileBytes(raw);
     EXPECT_EQ(CFileMng::WriteNameAndDate(r, raw), store::RecordWrite::Failed);
-    EXPECT_EQ(readBytes(raw), rawBytes);
+    EXPECT_EQ(ReadFileBytes(raw), rawBytes);
 }
 
 // A write that fails half way (here: the file-size limit) leaves the original whole.
 TEST_F(MessageTest, FailedRewriteLeavesTheOriginal) {
     const fs::path f = box / "202612071405_abc_0012_00001.vmdat";
-    writeDelivered(f, sampleBlock(), 20000);
-    const std::string before = readBytes(f);
+    WriteDelivered(f, SampleBlock(), 20000);
+    const std::string before = ReadFileBytes(f);
 
     struct rlimit saved {};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -409,12 +409,12 @@ TEST_F(MessageTest, FailedRewriteLeavesTheOriginal) {
     tight.rlim_cur = 8192;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
     const store::RecordWrite prepended = CFileMng::MakeStatusRecord(f);
-    FILESTS_INFO r = sampleRecord();
+    FILESTS_INFO r = SampleRecord();
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
     EXPECT_EQ(prepended, store::RecordWrite::Failed);
-    EXPECT_EQ(readBytes(f), before);
+    EXPECT_EQ(ReadFileBytes(f), before);
     EXPECT_EQ(std::distance(fs::directory_iterator(box), fs::directory_iterator()), 1);
 }
 

@@ -27,7 +27,7 @@ namespace {
 
 using Samples = std::vector<std::int16_t>;
 
-const std::string& CodedSpeech() {
+const std::string& codedSpeech() {
     static const std::string frames = [] {
         const auto f = EncodeSpeech(SynthesizeSpeech(3000));  // 30 seconds
         return std::string(f.begin(), f.end());
@@ -35,32 +35,32 @@ const std::string& CodedSpeech() {
     return frames;
 }
 
-std::string Head() {
-    return bytesOf(sampleRecord().toBytes()) + bytesOf(buildBlock(sampleBlock()));
+std::string head() {
+    return BytesOf(SampleRecord().ToBytes()) + BytesOf(BuildBlock(SampleBlock()));
 }
 
-Samples Decoded(const std::string& speech) {
+Samples decoded(const std::string& speech) {
     return DecodeFramesDirectly(std::span(reinterpret_cast<const std::uint8_t*>(speech.data()), speech.size()));
 }
 
 class ConvertToWav : public ::testing::Test {
 protected:
     // Writes a message file with `speechBytes` bytes of coded speech; returns its content.
-    std::string MakeVoiceFile(std::size_t speechBytes) {
-        const std::string content = Head() + CodedSpeech().substr(0, speechBytes);
-        writeBytes(voice, content);
+    std::string makeVoiceFile(std::size_t speechBytes) {
+        const std::string content = head() + codedSpeech().substr(0, speechBytes);
+        WriteBytes(voice, content);
         return content;
     }
 
-    void ExpectNothingLeftBehind() {
+    void expectNothingLeftBehind() {
         EXPECT_FALSE(fs::exists(wav)) << "a WAV file is left behind";
         EXPECT_FALSE(fs::exists(tmp)) << "the .tmp file is left behind";
-        ExpectNoTemporaryFiles();
+        expectNoTemporaryFiles();
         EXPECT_EQ(DecodeStatus(), decoder::kIdle);
     }
 
-    void ExpectNoTemporaryFiles() {
-        for (const auto& e : fs::directory_iterator(dir.path()))
+    void expectNoTemporaryFiles() {
+        for (const auto& e : fs::directory_iterator(dir.Path()))
             EXPECT_FALSE(e.path().filename().string().starts_with(".")) << e.path() << " is left behind";
     }
 
@@ -72,79 +72,79 @@ protected:
 };
 
 TEST_F(ConvertToWav, OneSecondOfSpeechBecomesA16044ByteWavBesideIt) {
-    const WindowHandle window = ports.progress.open(u"変換中");
-    const std::string content = MakeVoiceFile(1000);
+    const WindowHandle window = ports.progress.Open(u"変換中");
+    const std::string content = makeVoiceFile(1000);
     ASSERT_TRUE(store::ConvertToWav(voice, 0));
 
-    const std::string wavBytes = readBytes(wav);
+    const std::string wavBytes = ReadFileBytes(wav);
     ASSERT_EQ(wavBytes.size(), 16044u);
-    EXPECT_EQ(ReadWavSamples(wav), Decoded(CodedSpeech().substr(0, 1000)));
+    EXPECT_EQ(ReadWavSamples(wav), decoded(codedSpeech().substr(0, 1000)));
     EXPECT_FALSE(fs::exists(tmp));
-    EXPECT_EQ(readBytes(voice), content) << "the voice-data file is never changed";
+    EXPECT_EQ(ReadFileBytes(voice), content) << "the voice-data file is never changed";
 
     // The bar's range is the speech length in whole seconds, then the bar moves once per poll.
-    const auto range = ports.progress.of(msg::kBarRange);
+    const auto range = ports.progress.Of(msg::kBarRange);
     ASSERT_EQ(range.size(), 1u);
     EXPECT_EQ(range[0].window, window);
     EXPECT_EQ(range[0].wparam, 1);
     EXPECT_TRUE(range[0].posted);
-    const auto bar = ports.progress.of(msg::kBarPosition);
+    const auto bar = ports.progress.Of(msg::kBarPosition);
     ASSERT_FALSE(bar.empty());
     for (std::size_t i = 0; i < bar.size(); ++i) EXPECT_EQ(bar[i].wparam, static_cast<std::intptr_t>(i + 1));
     EXPECT_EQ(ports.pump.steps, static_cast<long>(bar.size())) << "one dispatch per poll";
 }
 
 TEST_F(ConvertToWav, TheDownloadWindowServesWhenNoConversionWindowIsOpen) {
-    const WindowHandle download = ports.progress.open(u"ダウンロード中");
-    MakeVoiceFile(12345);
+    const WindowHandle download = ports.progress.Open(u"ダウンロード中");
+    makeVoiceFile(12345);
     ASSERT_TRUE(store::ConvertToWav(voice, 0));
-    const auto range = ports.progress.of(msg::kBarRange);
+    const auto range = ports.progress.Of(msg::kBarRange);
     ASSERT_EQ(range.size(), 1u);
     EXPECT_EQ(range[0].window, download);
     EXPECT_EQ(range[0].wparam, 12);
 
     // With both open, the conversion window is the one.
-    const WindowHandle convert = ports.progress.open(u"変換中");
+    const WindowHandle convert = ports.progress.Open(u"変換中");
     ports.progress.sent.clear();
     ASSERT_TRUE(store::ConvertToWav(voice, 0));
-    EXPECT_EQ(ports.progress.of(msg::kBarRange).at(0).window, convert);
+    EXPECT_EQ(ports.progress.Of(msg::kBarRange).at(0).window, convert);
 }
 
 TEST_F(ConvertToWav, TheLevelIsTheLowByteOfTheSetting) {
-    MakeVoiceFile(4000);
-    Samples expected = Decoded(CodedSpeech().substr(0, 4000));
+    makeVoiceFile(4000);
+    Samples expected = decoded(codedSpeech().substr(0, 4000));
     ApplyLevel(expected, LevelGain(-6));
     ASSERT_TRUE(store::ConvertToWav(voice, 250));  // 250 is -6 dB
     EXPECT_EQ(ReadWavSamples(wav), expected);
     ASSERT_TRUE(store::ConvertToWav(voice, 256));  // 256 is 0 dB
-    EXPECT_EQ(ReadWavSamples(wav), Decoded(CodedSpeech().substr(0, 4000)));
+    EXPECT_EQ(ReadWavSamples(wav), decoded(codedSpeech().substr(0, 4000)));
 }
 
 TEST_F(ConvertToWav, FilesWithoutSpeechConvertToNothing) {
-    ports.progress.open(u"変換中");
-    writeBytes(voice, Head().substr(0, 1245));
+    ports.progress.Open(u"変換中");
+    WriteBytes(voice, head().substr(0, 1245));
     EXPECT_FALSE(store::ConvertToWav(voice, 0));
     EXPECT_TRUE(ports.progress.sent.empty()) << "too short: given up before the progress window is told anything";
-    ExpectNothingLeftBehind();
+    expectNothingLeftBehind();
 
-    writeBytes(voice, Head());  // exactly 1246 bytes: the decoder finishes a file it never began
+    WriteBytes(voice, head());  // exactly 1246 bytes: the decoder finishes a file it never began
     EXPECT_FALSE(store::ConvertToWav(voice, 0));
-    ExpectNothingLeftBehind();
-    EXPECT_EQ(readBytes(voice), Head());
+    expectNothingLeftBehind();
+    EXPECT_EQ(ReadFileBytes(voice), head());
 }
 
 TEST_F(ConvertToWav, BadSpeechLengthsFailWithNoWavLeft) {
     for (std::size_t speech : {406, 804}) {
         SCOPED_TRACE(speech);
-        const std::string content = MakeVoiceFile(speech);  // a final block of 6 or 4 bytes
+        const std::string content = makeVoiceFile(speech);  // a final block of 6 or 4 bytes
         EXPECT_FALSE(store::ConvertToWav(voice, 0));
-        ExpectNothingLeftBehind();
-        EXPECT_EQ(readBytes(voice), content);
+        expectNothingLeftBehind();
+        EXPECT_EQ(ReadFileBytes(voice), content);
     }
     // Cut inside a frame, but still whole frames in the last block: the stray bytes go.
-    MakeVoiceFile(1003);
+    makeVoiceFile(1003);
     EXPECT_TRUE(store::ConvertToWav(voice, 0));
-    EXPECT_EQ(readBytes(wav).size(), 16044u);
+    EXPECT_EQ(ReadFileBytes(wav).size(), 16044u);
 }
 
 TEST_F(ConvertToWav, UntrustedFilesFailCleanly) {
@@ -152,16 +152,16 @@ TEST_F(ConvertToWav, UntrustedFilesFailCleanly) {
     std::string noise(20000, '\0');
     std::uint32_t x = 99;
     for (auto& c : noise) c = static_cast<char>((x = x * 1103515245u + 12345u) >> 24);
-    writeBytes(voice, noise);
+    WriteBytes(voice, noise);
     EXPECT_FALSE(store::ConvertToWav(voice, 0));
-    ExpectNothingLeftBehind();
-    EXPECT_EQ(readBytes(voice), noise);
+    expectNothingLeftBehind();
+    EXPECT_EQ(ReadFileBytes(voice), noise);
 
     // Far larger than any WAV file could describe (a sparse file: no disk used).
-    MakeVoiceFile(1000);
+    makeVoiceFile(1000);
     fs::resize_file(voice, std::uintmax_t{5} << 30);
     EXPECT_FALSE(store::ConvertToWav(voice, 0));
-    ExpectNothingLeftBehind();
+    expectNothingLeftBehind();
     EXPECT_EQ(fs::file_size(voice), std::uintmax_t{5} << 30);
 
     EXPECT_FALSE(store::ConvertToWav(dir / "missing.vmdat", 0));
@@ -178,26 +178,26 @@ TEST_F(ConvertToWav, UntrustedFilesFailCleanly) {
 TEST_F(ConvertToWav, OnlyVoiceDataNamesAreConverted) {
     // Any other name would make the decoder's output the input file itself.
     const fs::path info = dir / "202612071405_001_0012_00001.vminf";
-    const std::string content = Head() + CodedSpeech().substr(0, 1000);
-    writeBytes(info, content);
+    const std::string content = head() + codedSpeech().substr(0, 1000);
+    WriteBytes(info, content);
     EXPECT_FALSE(store::ConvertToWav(info, 0));
-    EXPECT_EQ(readBytes(info), content);
+    EXPECT_EQ(ReadFileBytes(info), content);
     EXPECT_FALSE(fs::exists(wav));
 
     // Doubled separators count as one.
-    MakeVoiceFile(1000);
-    EXPECT_TRUE(store::ConvertToWav(fs::path(dir.path().string() + "//" + voice.filename().string()), 0));
+    makeVoiceFile(1000);
+    EXPECT_TRUE(store::ConvertToWav(fs::path(dir.Path().string() + "//" + voice.filename().string()), 0));
     EXPECT_TRUE(fs::exists(wav));
 }
 
 TEST_F(ConvertToWav, AStaleWavIsReplaced) {
-    writeBytes(wav, std::string(50000, 'x'));
-    writeBytes(tmp, std::string(7, 'y'));
-    MakeVoiceFile(2000);
+    WriteBytes(wav, std::string(50000, 'x'));
+    WriteBytes(tmp, std::string(7, 'y'));
+    makeVoiceFile(2000);
     ASSERT_TRUE(store::ConvertToWav(voice, 0));
     EXPECT_EQ(fs::file_size(wav), 44u + 32000u);
-    EXPECT_EQ(readBytes(tmp), std::string(7, 'y')) << "a file of the user's under the .tmp name is no scratch file";
-    ExpectNoTemporaryFiles();
+    EXPECT_EQ(ReadFileBytes(tmp), std::string(7, 'y')) << "a file of the user's under the .tmp name is no scratch file";
+    expectNoTemporaryFiles();
 }
 
 // Whatever the user put beside the message under the names a conversion could
@@ -212,7 +212,7 @@ TEST_F(ConvertToWav, WhatStandsBesideTheMessageIsNeverWrittenThroughOrReplaced) 
     };
     const auto linkTo = [](fs::path target) { return [target](const fs::path& p) { fs::create_symlink(target, p); }; };
     const auto fifo = [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); };
-    const auto plain = [](const fs::path& p) { writeBytes(p, "mine"); };
+    const auto plain = [](const fs::path& p) { WriteBytes(p, "mine"); };
     const auto hardLink = [this](const fs::path& p) { fs::create_hard_link(voice, p); };
     const Case cases[] = {
         {"a link to another file at .wav", wav, linkTo(outside), 0},
@@ -227,28 +227,28 @@ TEST_F(ConvertToWav, WhatStandsBesideTheMessageIsNeverWrittenThroughOrReplaced) 
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        writeBytes(outside, "keep me");
-        const std::string content = MakeVoiceFile(2000);
+        WriteBytes(outside, "keep me");
+        const std::string content = makeVoiceFile(2000);
         c.make(c.at);
-        const std::string standing = fs::is_regular_file(fs::symlink_status(c.at)) ? readBytes(c.at) : "";
+        const std::string standing = fs::is_regular_file(fs::symlink_status(c.at)) ? ReadFileBytes(c.at) : "";
         const fs::file_type kind = fs::symlink_status(c.at).type();
 
         auto run = std::async(std::launch::async, [&] { return store::ConvertToWav(voice, 0); });
         ASSERT_EQ(run.wait_for(std::chrono::seconds(60)), std::future_status::ready) << "the conversion hangs";
         EXPECT_EQ(run.get(), c.result);
 
-        EXPECT_EQ(readBytes(voice), content) << "the message is changed";
-        EXPECT_EQ(readBytes(outside), "keep me") << "a file outside is written through a link";
+        EXPECT_EQ(ReadFileBytes(voice), content) << "the message is changed";
+        EXPECT_EQ(ReadFileBytes(outside), "keep me") << "a file outside is written through a link";
         if (c.at == tmp || c.result == 0) {
             EXPECT_EQ(fs::symlink_status(c.at).type(), kind) << "what stands there is replaced";
             if (kind == fs::file_type::regular) {
-                EXPECT_EQ(readBytes(c.at), standing);
+                EXPECT_EQ(ReadFileBytes(c.at), standing);
             }
         }
         if (c.result == 1) {
             EXPECT_EQ(fs::file_size(wav), 44u + 32000u);
         }
-        ExpectNoTemporaryFiles();
+        expectNoTemporaryFiles();
         EXPECT_EQ(DecodeStatus(), decoder::kIdle);
         std::error_code ec;
         fs::remove_all(wav, ec);
@@ -259,9 +259,9 @@ TEST_F(ConvertToWav, WhatStandsBesideTheMessageIsNeverWrittenThroughOrReplaced) 
 // Two programs converting one message at once (a window and a script, say)
 // each get the whole WAV file.
 TEST_F(ConvertToWav, TwoConversionsOfOneMessageAtOnceBothSucceed) {
-    MakeVoiceFile(CodedSpeech().size());
+    makeVoiceFile(codedSpeech().size());
     ASSERT_TRUE(store::ConvertToWav(voice, 0));
-    const std::string expected = readBytes(wav);
+    const std::string expected = ReadFileBytes(wav);
     for (int round = 0; round < 3; ++round) {
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
@@ -271,14 +271,14 @@ TEST_F(ConvertToWav, TwoConversionsOfOneMessageAtOnceBothSucceed) {
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         EXPECT_TRUE(here);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the other conversion failed";
-        EXPECT_TRUE(readBytes(wav) == expected) << "the WAV file is not the one conversion's whole result";
-        ExpectNoTemporaryFiles();
+        EXPECT_TRUE(ReadFileBytes(wav) == expected) << "the WAV file is not the one conversion's whole result";
+        expectNoTemporaryFiles();
     }
 }
 
 TEST_F(ConvertToWav, ABusyDecoderIsStoppedAndTheStartRetried) {
     const fs::path otherIn = dir / "other.tmp", otherOut = dir / "other.wav";
-    writeBytes(otherIn, CodedSpeech());
+    WriteBytes(otherIn, codedSpeech());
     ASSERT_EQ(DecodeStart(otherIn, otherOut, 0), decoder::kStarted);
     // A worker that has not yet taken its start request cannot be aborted, so
     // on a loaded machine the three attempts could all fall in that moment.
@@ -288,58 +288,58 @@ TEST_F(ConvertToWav, ABusyDecoderIsStoppedAndTheStartRetried) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ASSERT_NE(DecodeStatus(), decoder::kWaitingForStart);
 
-    MakeVoiceFile(3000);
+    makeVoiceFile(3000);
     ASSERT_TRUE(store::ConvertToWav(voice, 0));
-    EXPECT_EQ(ReadWavSamples(wav), Decoded(CodedSpeech().substr(0, 3000)));
+    EXPECT_EQ(ReadWavSamples(wav), decoded(codedSpeech().substr(0, 3000)));
     EXPECT_EQ(DecodeStatus(), decoder::kIdle);
     EXPECT_EQ(DecodePoll(), decoder::kIdle) << "the earlier decoding was stopped, not left running";
 }
 
 TEST_F(ConvertToWav, CancelDuringDecodingLeavesNoWavAndNoTmp) {
-    const std::string content = MakeVoiceFile(CodedSpeech().size());
+    const std::string content = makeVoiceFile(codedSpeech().size());
     std::uint8_t statusAtCancel = 0;
-    ports.pump.at(1, [&] {
+    ports.pump.At(1, [&] {
         statusAtCancel = DecodeStatus();
-        ports.cancel.set();
+        ports.cancel.Set();
     });
     EXPECT_FALSE(store::ConvertToWav(voice, 0));
     EXPECT_TRUE(statusAtCancel == decoder::kWaitingForStart || statusAtCancel == decoder::kDecoding)
         << int{statusAtCancel};
-    ExpectNothingLeftBehind();
-    EXPECT_EQ(readBytes(voice), content);
+    expectNothingLeftBehind();
+    EXPECT_EQ(ReadFileBytes(voice), content);
 
     // A cancel already standing before the call stops it the same way.
     EXPECT_FALSE(store::ConvertToWav(voice, 0));
-    ExpectNothingLeftBehind();
+    expectNothingLeftBehind();
 
     // Once the caller clears the flag, the decoder works as before.
-    ports.cancel.clear();
+    ports.cancel.Clear();
     EXPECT_TRUE(store::ConvertToWav(voice, 0));
 }
 
 TEST_F(ConvertToWav, AFullDiskFailsTheConversionAndLeavesNothing) {
     if (!FileSizeLimit::kAvailable) GTEST_SKIP() << kNoFileSizeLimit;
-    const std::string content = MakeVoiceFile(2000);
+    const std::string content = makeVoiceFile(2000);
     {
         FileSizeLimit limit(20000);  // room for the .tmp, not for the 32044-byte WAV file
         EXPECT_FALSE(store::ConvertToWav(voice, 0));
     }
-    ExpectNothingLeftBehind();
-    EXPECT_EQ(readBytes(voice), content);
+    expectNothingLeftBehind();
+    EXPECT_EQ(ReadFileBytes(voice), content);
     {
         FileSizeLimit limit(1000);  // not even the .tmp fits
         EXPECT_FALSE(store::ConvertToWav(voice, 0));
     }
-    ExpectNothingLeftBehind();
+    expectNothingLeftBehind();
 }
 
 // -------------------------------------------------------- CheckWavFormat
 
 class CheckWavFormat : public ::testing::Test {
 protected:
-    fs::path Write(const WavFormat& format, std::size_t dataBytes = 0) {
+    fs::path write(const WavFormat& format, std::size_t dataBytes = 0) {
         const auto h = MakeWavHeader(static_cast<std::uint32_t>(dataBytes), format);
-        writeBytes(file, std::string(h.begin(), h.end()) + std::string(dataBytes, '\0'));
+        WriteBytes(file, std::string(h.begin(), h.end()) + std::string(dataBytes, '\0'));
         return file;
     }
 
@@ -349,8 +349,8 @@ protected:
 
 TEST_F(CheckWavFormat, AcceptsOnlyPcmMono8kHz16Bit) {
     WavWriter w;
-    ASSERT_EQ(w.begin(file), 0);
-    ASSERT_EQ(w.finish(Samples(800, 100)), 0);
+    ASSERT_EQ(w.Begin(file), 0);
+    ASSERT_EQ(w.Finish(Samples(800, 100)), 0);
     EXPECT_TRUE(store::CheckWavFormat(file));
 
     const auto with = [](auto change) {
@@ -358,12 +358,12 @@ TEST_F(CheckWavFormat, AcceptsOnlyPcmMono8kHz16Bit) {
         change(f);
         return f;
     };
-    EXPECT_FALSE(store::CheckWavFormat(Write(with([](WavFormat& f) { f.channels = 2; }))));
-    EXPECT_FALSE(store::CheckWavFormat(Write(with([](WavFormat& f) { f.samplesPerSecond = 16000; }))));
-    EXPECT_FALSE(store::CheckWavFormat(Write(with([](WavFormat& f) { f.bitsPerSample = 8; }))));
-    EXPECT_FALSE(store::CheckWavFormat(Write(with([](WavFormat& f) { f.formatTag = 3; }))));
+    EXPECT_FALSE(store::CheckWavFormat(write(with([](WavFormat& f) { f.channels = 2; }))));
+    EXPECT_FALSE(store::CheckWavFormat(write(with([](WavFormat& f) { f.samplesPerSecond = 16000; }))));
+    EXPECT_FALSE(store::CheckWavFormat(write(with([](WavFormat& f) { f.bitsPerSample = 8; }))));
+    EXPECT_FALSE(store::CheckWavFormat(write(with([](WavFormat& f) { f.formatTag = 3; }))));
     EXPECT_FALSE(store::CheckWavFormat(dir / "missing.wav"));
-    writeBytes(file, "RIFF");
+    WriteBytes(file, "RIFF");
     EXPECT_FALSE(store::CheckWavFormat(file));
 }
 
@@ -373,16 +373,16 @@ TEST_F(CheckWavFormat, LooksOnlyAtTheFixedOffsets) {
     std::string bytes(h.begin(), h.begin() + 12);
     bytes += std::string("LIST\x04\0\0\0abcd", 12);
     bytes += std::string(h.begin() + 12, h.end());
-    writeBytes(file, bytes);
+    WriteBytes(file, bytes);
     ASSERT_TRUE(ReadWavFormat(file).has_value());
-    EXPECT_TRUE(ReadWavFormat(file)->isCodecFormat());
+    EXPECT_TRUE(ReadWavFormat(file)->IsCodecFormat());
     EXPECT_FALSE(store::CheckWavFormat(file));
 }
 
 TEST_F(CheckWavFormat, AtMost9830400Bytes) {
-    Write(WavFormat{}, 9'830'400 - 44);
+    write(WavFormat{}, 9'830'400 - 44);
     EXPECT_TRUE(store::CheckWavFormat(file));
-    Write(WavFormat{}, 9'830'400 - 43);
+    write(WavFormat{}, 9'830'400 - 43);
     EXPECT_FALSE(store::CheckWavFormat(file));
 }
 

@@ -32,7 +32,7 @@ constexpr int kMaxDelayMicros = 2000;
 // Runs `rewrite` in a child that repeats it until killed, kills it
 // `kKills` times at random moments, and calls `check` after each kill.
 // The number of temporary files a kill left behind.
-int KillRepeatedly(const std::function<void()>& rewrite, const std::function<void(int)>& check,
+int killRepeatedly(const std::function<void()>& rewrite, const std::function<void(int)>& check,
                    const fs::path& folder) {
     std::mt19937 random(20261208);
     std::uniform_int_distribution<int> delay(0, kMaxDelayMicros);
@@ -99,7 +99,7 @@ TEST(CrashSafety, StatusRecordsSurviveAKillAtAnyMoment) {
     ASSERT_TRUE(CFileMng::WriteBoxName(folder, u"営業"));
 
     // Two versions of every record; each file must always hold one of them whole.
-    FILESTS_INFO first = sampleRecord(), second = sampleRecord();
+    FILESTS_INFO first = SampleRecord(), second = SampleRecord();
     first.title = u"最初の件名";
     second.title = u"二番目の件名、少し長い";
     second.isProtected = 1;
@@ -108,14 +108,14 @@ TEST(CrashSafety, StatusRecordsSurviveAKillAtAnyMoment) {
                                             folder / "202612071407_abc_0012_00003.vmdat"};
     std::vector<std::pair<std::string, std::string>> versions;
     for (std::size_t i = 0; i < messages.size(); ++i) {
-        writeMessage(messages[i], sampleRecord(), sampleBlock(), 4000 + 1000 * i);
+        WriteMessage(messages[i], SampleRecord(), SampleBlock(), 4000 + 1000 * i);
         ASSERT_EQ(CFileMng::WriteStatusRecord(second, messages[i]), store::RecordWrite::Written);
-        const std::string b = readBytes(messages[i]);
+        const std::string b = ReadFileBytes(messages[i]);
         ASSERT_EQ(CFileMng::WriteStatusRecord(first, messages[i]), store::RecordWrite::Written);
-        versions.emplace_back(readBytes(messages[i]), b);
+        versions.emplace_back(ReadFileBytes(messages[i]), b);
     }
 
-    const int temps = KillRepeatedly(
+    const int temps = killRepeatedly(
         [&] {
             for (const fs::path& m : messages) {
                 FILESTS_INFO r = second;
@@ -127,7 +127,7 @@ TEST(CrashSafety, StatusRecordsSurviveAKillAtAnyMoment) {
         },
         [&](int kill) {
             for (std::size_t i = 0; i < messages.size(); ++i) {
-                const std::string now = readBytes(messages[i]);
+                const std::string now = ReadFileBytes(messages[i]);
                 EXPECT_TRUE(now == versions[i].first || now == versions[i].second)
                     << messages[i] << " is not whole after kill " << kill << " (" << now.size() << " bytes)";
             }
@@ -149,28 +149,28 @@ TEST(CrashSafety, TheSettingsFileSurvivesAKillAtAnyMoment) {
     const auto generation = [](int g) {
         IniDocument doc;
         for (int k = 0; k < 200; ++k)
-            doc.set(u"SECTION" + fromUtf8(std::to_string(k % 7)), u"KEY" + fromUtf8(std::to_string(k)),
-                    fromUtf8(std::string(20 + g * 13, static_cast<char>('a' + g))));
+            doc.Set(u"SECTION" + FromUtf8(std::to_string(k % 7)), u"KEY" + FromUtf8(std::to_string(k)),
+                    FromUtf8(std::string(20 + g * 13, static_cast<char>('a' + g))));
         return doc;
     };
     const IniDocument one = generation(0), two = generation(1);
-    ASSERT_TRUE(one.save(ini, NewFileMode::OwnerOnly));
-    const std::string a = one.bytes(), b = two.bytes();
+    ASSERT_TRUE(one.Save(ini, NewFileMode::OwnerOnly));
+    const std::string a = one.Bytes(), b = two.Bytes();
 
-    const int temps = KillRepeatedly(
+    const int temps = killRepeatedly(
         [&] {
-            two.save(ini, NewFileMode::OwnerOnly);
-            one.save(ini, NewFileMode::OwnerOnly);
+            two.Save(ini, NewFileMode::OwnerOnly);
+            one.Save(ini, NewFileMode::OwnerOnly);
         },
         [&](int kill) {
-            const std::string now = readBytes(ini);
+            const std::string now = ReadFileBytes(ini);
             EXPECT_TRUE(now == a || now == b)
                 << "PLOVA.ini is not whole after kill " << kill << " (" << now.size() << " bytes)";
             EXPECT_EQ(fs::status(ini).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
-            const std::u16string value = readProfileString(ini, u"SECTION0", u"KEY0");
+            const std::u16string value = ReadProfileString(ini, u"SECTION0", u"KEY0");
             EXPECT_TRUE(value == std::u16string(20, u'a') || value == std::u16string(33, u'b'));
         },
-        root.path());
+        root.Path());
     EXPECT_GT(temps, 0);
 }
 

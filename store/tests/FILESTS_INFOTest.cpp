@@ -31,7 +31,7 @@ TEST(StatusRecord, EachFieldSitsAtItsOffsetLittleEndian) {
     r.title = u"TITLE";
     r.memo = u"MEMO";
     r.filePath = u"/p";
-    const std::string b = asString(r.toBytes());
+    const std::string b = asString(r.ToBytes());
     ASSERT_EQ(b.size(), 990u);
     EXPECT_EQ(b.substr(0, 4), std::string("\x01\x01\x03\x01", 4));
     EXPECT_EQ(b.substr(4, 10), le("0123") + std::string(2, '\0'));
@@ -43,7 +43,7 @@ TEST(StatusRecord, EachFieldSitsAtItsOffsetLittleEndian) {
     EXPECT_EQ(b.substr(226, 10), le("TITLE"));
     EXPECT_EQ(b.substr(308, 8), le("MEMO"));
     EXPECT_EQ(b.substr(470, 6), le("/p") + std::string(2, '\0'));
-    EXPECT_EQ(FILESTS_INFO::fromBytes(b), r);
+    EXPECT_EQ(FILESTS_INFO::FromBytes(b), r);
 }
 
 TEST(StatusRecord, LongTextsAreCutSoTheTerminatorAlwaysFits) {
@@ -51,31 +51,31 @@ TEST(StatusRecord, LongTextsAreCutSoTheTerminatorAlwaysFits) {
     r.boxName = u"ABCDEFGHIJKLMNOP";         // 16 > 10
     r.filePath = std::u16string(300, u'x');  // longer than the 259 characters of room
     r.recordingTime = u"123456:00:00";
-    const std::string b = asString(r.toBytes());
+    const std::string b = asString(r.ToBytes());
     EXPECT_EQ(b.substr(14, 20), le("ABCDEFGHIJ"));
     EXPECT_EQ(b.substr(34, 2), std::string(2, '\0'));
     EXPECT_EQ(b.substr(470, 518), le(std::string(259, 'x')));
     EXPECT_EQ(b.substr(988, 2), std::string(2, '\0'));
-    const FILESTS_INFO back = FILESTS_INFO::fromBytes(b);
+    const FILESTS_INFO back = FILESTS_INFO::FromBytes(b);
     EXPECT_EQ(back.boxName, u"ABCDEFGHIJ");
     EXPECT_EQ(back.filePath.size(), 259u);
     EXPECT_EQ(back.recordingTime, u"123456:0");
-    EXPECT_EQ(r.fitted(), back);
+    EXPECT_EQ(r.Fitted(), back);
 }
 
 TEST(StatusRecord, CuttingNeverSplitsASurrogatePair) {
     FILESTS_INFO r;
     // Nine BMP characters then one outside it: the pair would straddle the cut.
     r.boxName = u"123456789\U0002000B";
-    EXPECT_EQ(FILESTS_INFO::fromBytes(asString(r.toBytes())).boxName, u"123456789");
-    EXPECT_EQ(cutText(u"ab\U0002000B", 4), u"ab\U0002000B");
-    EXPECT_EQ(cutText(u"ab\U0002000B", 3), u"ab");
+    EXPECT_EQ(FILESTS_INFO::FromBytes(asString(r.ToBytes())).boxName, u"123456789");
+    EXPECT_EQ(CutText(u"ab\U0002000B", 4), u"ab\U0002000B");
+    EXPECT_EQ(CutText(u"ab\U0002000B", 3), u"ab");
 }
 
 TEST(StatusRecord, UnterminatedFieldsReadNoFurtherThanTheirWidth) {
     // Every byte 'A' 0x41: no field has a terminator.
     const std::string all(990, 'A');
-    const FILESTS_INFO r = FILESTS_INFO::fromBytes(all);
+    const FILESTS_INFO r = FILESTS_INFO::FromBytes(all);
     EXPECT_EQ(r.boxNumber.size(), 5u);
     EXPECT_EQ(r.boxName.size(), 11u);
     EXPECT_EQ(r.partyNumber.size(), 33u);
@@ -88,7 +88,7 @@ TEST(StatusRecord, UnterminatedFieldsReadNoFurtherThanTheirWidth) {
     EXPECT_EQ(r.filePath[0], u'\x4141');
 
     // Short input reads as zero-padded.
-    const FILESTS_INFO s = FILESTS_INFO::fromBytes(std::string("\x01\x00\x02", 3));
+    const FILESTS_INFO s = FILESTS_INFO::FromBytes(std::string("\x01\x00\x02", 3));
     EXPECT_EQ(s.flag, 1);
     EXPECT_EQ(s.downloadState, 2);
     EXPECT_TRUE(s.boxNumber.empty());

@@ -27,7 +27,7 @@ using Files = std::map<std::string, std::string>;
 // Every file of a folder with its bytes, hidden ones included.
 Files snapshot(const fs::path& dir) {
     Files out;
-    for (const auto& e : fs::directory_iterator(dir)) out[e.path().filename().string()] = readBytes(e.path());
+    for (const auto& e : fs::directory_iterator(dir)) out[e.path().filename().string()] = ReadFileBytes(e.path());
     return out;
 }
 
@@ -47,11 +47,11 @@ protected:
     // and, when asked, a WAV file (its extension as given). Returns the voice data.
     fs::path message(const fs::path& box, int n, std::size_t speechBytes = 3000, const std::string& wav = ".wav") {
         const std::string stem = "2026120714" + std::to_string(10 + n) + "_abc_0001_" + std::to_string(10000 + n);
-        FILESTS_INFO r = sampleRecord();
+        FILESTS_INFO r = SampleRecord();
         r.title = u"件名" + std::u16string(1, static_cast<char16_t>(u'0' + n % 10));
-        writeMessage(box / (stem + ".vminf"), r, sampleBlock());
-        writeMessage(box / (stem + ".vmdat"), r, sampleBlock(), speechBytes + static_cast<std::size_t>(n));
-        if (!wav.empty()) writeBytes(box / (stem + wav), "RIFF" + speech(500 + static_cast<std::size_t>(n)));
+        WriteMessage(box / (stem + ".vminf"), r, SampleBlock());
+        WriteMessage(box / (stem + ".vmdat"), r, SampleBlock(), speechBytes + static_cast<std::size_t>(n));
+        if (!wav.empty()) WriteBytes(box / (stem + wav), "RIFF" + Speech(500 + static_cast<std::size_t>(n)));
         return box / (stem + ".vmdat");
     }
     TransferOutcome run(Mode mode, const std::vector<fs::path>& files) {
@@ -129,7 +129,7 @@ TEST_F(TransferTest, ExistingFilesAreReplacedOnlyAsTheOverwriteDialogSays) {
             const std::vector<fs::path> files = {message(source, 1), message(source, 2)};
             const Files fresh = snapshot(source);
             // Older copies of both messages already in the target.
-            for (const auto& [name, bytes] : fresh) writeBytes(target / name, "old " + name);
+            for (const auto& [name, bytes] : fresh) WriteBytes(target / name, "old " + name);
             window = {};
             window.answers = {row.answers.begin(), row.answers.end()};
 
@@ -206,9 +206,9 @@ TEST_F(TransferTest, RunningOutOfSpaceRollsBackTheMessageAndEndsTheRun) {
     const fs::path after = message(source, 3, 1000, "");
     const Files before = snapshot(source);
     const std::string bigInfo = big.stem().string() + ".vminf";
-    writeBytes(target / bigInfo, "older copy");
+    WriteBytes(target / bigInfo, "older copy");
     window.answers = {OverwriteChoice::Yes};
-    ports.disk.set(8192);
+    ports.disk.Set(8192);
 
     const TransferOutcome o = run(Mode::Move, {small, big, after});
 
@@ -247,7 +247,7 @@ TEST_F(TransferTest, AnUnreadableFileKeepsItsMessageInTheSource) {
     EXPECT_EQ(lastMessage(), transfer::kMovePartMissing);
     for (const auto& [name, bytes] : before)
         if (name.find("10002") != std::string::npos && !name.ends_with(".wav")) {
-            EXPECT_TRUE(readBytes(source / name) == bytes) << name;
+            EXPECT_TRUE(ReadFileBytes(source / name) == bytes) << name;
         }
     EXPECT_EQ(snapshot(target).size(), 3u);
 }
@@ -295,7 +295,7 @@ TEST(TransferClosing, TheMessagesFollowTheCountsAndFlags) {
         o.selected = r.selected, o.handled = r.handled, o.missing = r.missing, o.noSpace = r.noSpace,
         o.stopped = r.stopped;
         const std::vector<ClosingText> closing = TransferClosing(r.mode, o);
-        SCOPED_TRACE(r.texts.empty() ? std::string() : utf8(std::u16string(r.texts.front())));
+        SCOPED_TRACE(r.texts.empty() ? std::string() : Utf8(std::u16string(r.texts.front())));
         Texts texts;
         for (const ClosingText& c : closing) {
             texts.push_back(c.text);
@@ -322,9 +322,9 @@ TEST(TransferCrashSafety, AMoveKilledAnywhereLeavesEveryMessageWholeOnOneSide) {
         std::vector<fs::path> files;
         for (int n = 0; n < kMessages; ++n) {
             const std::string stem = "20261207" + std::to_string(1000 + n) + "_abc_0001_" + std::to_string(10000 + n);
-            writeMessage(source / (stem + ".vminf"), sampleRecord(), sampleBlock());
-            writeMessage(source / (stem + ".vmdat"), sampleRecord(), sampleBlock(), 20000 + 997 * n);
-            if (n % 2) writeBytes(source / (stem + ".wav"), speech(30000 + n));
+            WriteMessage(source / (stem + ".vminf"), SampleRecord(), SampleBlock());
+            WriteMessage(source / (stem + ".vmdat"), SampleRecord(), SampleBlock(), 20000 + 997 * n);
+            if (n % 2) WriteBytes(source / (stem + ".wav"), Speech(30000 + n));
             files.push_back(source / (stem + ".vmdat"));
         }
         const Files original = snapshot(source);
@@ -337,7 +337,7 @@ TEST(TransferCrashSafety, AMoveKilledAnywhereLeavesEveryMessageWholeOnOneSide) {
             // The child tells each step of the run down the pipe and carries on.
             ::close(steps[0]);
             TestPorts ports;
-            ports.pump.every([&] { (void)!::write(steps[1], "s", 1); });
+            ports.pump.Every([&] { (void)!::write(steps[1], "s", 1); });
             RecordingTransferWindow window;
             (void)MoveCopyMessages(Mode::Move, files, target, window);  // killed before it ends
             ::_exit(0);

@@ -20,7 +20,7 @@ TEST(RecordingBlock, FieldsLandAtTheirOffsetsBigEndian) {
     f.recordingTenths = 0x01020304;
     f.boxNumber = 0x0A0B;
     f.boxDigits = "0123";
-    const BlockBytes b = buildBlock(f);
+    const BlockBytes b = BuildBlock(f);
 
     EXPECT_EQ(asString(b).substr(0, 16), "Kw-TX Voice-data");
     EXPECT_EQ(asString(b).substr(32, 30), f.dateText);
@@ -38,7 +38,7 @@ TEST(RecordingBlock, FieldsLandAtTheirOffsetsBigEndian) {
     EXPECT_EQ(asString(b).substr(138, 4), "0123");
     for (std::size_t i : {16u, 31u, 128u, 136u, 137u, 142u, 255u}) EXPECT_EQ(b[i], 0) << i;
 
-    const RecordingBlock back = parseBlock(asString(b));
+    const RecordingBlock back = ParseBlock(asString(b));
     EXPECT_TRUE(back.hasMagic);
     EXPECT_EQ(back.dateText, f.dateText);
     EXPECT_EQ(back.partyName, f.partyName);
@@ -55,7 +55,7 @@ TEST(RecordingBlock, BuildingOverABlockKeepsTheBytesWeDoNotUse) {
     for (std::size_t i = 0; i < old.size(); ++i) old[i] = static_cast<std::uint8_t>(0xA0 + i % 7);
     RecordingBlock f;
     f.partyName = std::string(40, 'x');  // longer than the field: cut, never spills into the number
-    const BlockBytes b = buildBlock(f, old);
+    const BlockBytes b = BuildBlock(f, old);
     for (std::size_t i = 16; i < 32; ++i) EXPECT_EQ(b[i], old[i]);
     EXPECT_EQ(b[128], old[128]);
     EXPECT_EQ(b[136], old[136]);
@@ -68,15 +68,15 @@ TEST(RecordingBlock, BuildingOverABlockKeepsTheBytesWeDoNotUse) {
 }
 
 TEST(RecordingBlock, ParseCopesWithShortInputAndUnterminatedFields) {
-    EXPECT_FALSE(parseBlock("").hasMagic);
-    EXPECT_FALSE(parseBlock("Kw-TX Voice-dat").hasMagic);
+    EXPECT_FALSE(ParseBlock("").hasMagic);
+    EXPECT_FALSE(ParseBlock("Kw-TX Voice-dat").hasMagic);
     // The magic written as 16-bit characters is not the magic.
     std::string wide;
     for (char c : std::string("Kw-TX Voice-data")) wide += c, wide += '\0';
-    EXPECT_FALSE(parseBlock(wide).hasMagic);
+    EXPECT_FALSE(ParseBlock(wide).hasMagic);
 
     std::string full(256, '\xff');
-    const RecordingBlock r = parseBlock(full);
+    const RecordingBlock r = ParseBlock(full);
     EXPECT_EQ(r.partyName.size(), 32u);
     EXPECT_EQ(r.partyNumber.size(), 32u);
     EXPECT_EQ(r.boxDigits.size(), 4u);
@@ -87,7 +87,7 @@ TEST(RecordingBlock, ParseCopesWithShortInputAndUnterminatedFields) {
 TEST(RecordingBlock, DateWriterPutsEachPartAtItsPlace) {
     LocalTime t;
     t.year = 2026, t.month = 12, t.day = 7, t.dayOfWeek = 1, t.hour = 9, t.minute = 5;
-    const std::string d = makeBlockDate(t);
+    const std::string d = MakeBlockDate(t);
     ASSERT_EQ(d.size(), 32u);
     EXPECT_EQ(d, std::string("Mon,\0"
                              "7\0\0"
@@ -98,14 +98,14 @@ TEST(RecordingBlock, DateWriterPutsEachPartAtItsPlace) {
                              32));
 
     t.day = 25, t.month = 1, t.dayOfWeek = 0;
-    const std::string d2 = makeBlockDate(t);
+    const std::string d2 = MakeBlockDate(t);
     EXPECT_EQ(d2.substr(0, 12), std::string("Sun,\0"
                                             "25\0"
                                             "Jan\0",
                                             12));
 
     // What we write, the block reader parses back.
-    auto parsed = parseBlockDate(d);
+    auto parsed = ParseBlockDate(d);
     ASSERT_TRUE(parsed.has_value());
     EXPECT_EQ(parsed->year, 2026);
     EXPECT_EQ(parsed->month, 12);

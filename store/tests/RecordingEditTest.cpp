@@ -43,7 +43,7 @@ TEST(EditText, LimitsCountCodePageBytesAndRefuseCommas) {
         {u"", infoedit::kTitleLimit, true},
     };
     for (const Row& r : rows)
-        EXPECT_EQ(IsAcceptableEditText(r.text, r.limit), r.accepted) << utf8(r.text) << " / " << r.limit;
+        EXPECT_EQ(IsAcceptableEditText(r.text, r.limit), r.accepted) << Utf8(r.text) << " / " << r.limit;
 }
 
 TEST(EditText, CharactersTheCodePageLacksAreReplaced) {
@@ -69,15 +69,15 @@ protected:
 
 TEST_F(EditTest, ABoxMessageEditChangesOnlyTheEditableFields) {
     const fs::path f = folder("f/rusuroku/0012") / "202612071405_abc_0012_00001.vmdat";
-    FILESTS_INFO original = sampleRecord();
+    FILESTS_INFO original = SampleRecord();
     original.played = 1;
     original.downloadState = kPlayedOnMainUnit;
     original.title = u"旧件名";
-    writeMessage(f, original, sampleBlock(), 500);
-    const std::string speechBefore = readBytes(f).substr(990);
+    WriteMessage(f, original, SampleBlock(), 500);
+    const std::string speechBefore = ReadFileBytes(f).substr(990);
 
     BoxMessageEdit edit{repeat(u"件", 20), u"0987654321", u"相手한", u"メモ", true, true};
-    ports.prompt.queue(Answer::Yes);
+    ports.prompt.Queue(Answer::Yes);
     EXPECT_EQ(SaveBoxMessageEdit(f, edit), Result::Saved);
 
     const FILESTS_INFO now = read(f);
@@ -88,78 +88,78 @@ TEST_F(EditTest, ABoxMessageEditChangesOnlyTheEditableFields) {
     expected.memo = u"メモ";
     expected.isProtected = 1;
     expected.flag = 1;
-    EXPECT_EQ(now, expected.fitted());
-    EXPECT_EQ(readBytes(f).substr(990), speechBefore);
+    EXPECT_EQ(now, expected.Fitted());
+    EXPECT_EQ(ReadFileBytes(f).substr(990), speechBefore);
     EXPECT_EQ(ports.prompt.shown.at(0).caption, infoedit::kConfirmCaption);
 }
 
 TEST_F(EditTest, NothingIsWrittenWhenTheInputIsRefusedOrTheUserSaysNo) {
     const fs::path f = folder("f/naisen/2001") / "202612071405_abc_2001_00001.vminf";
-    writeMessage(f, sampleRecord(), sampleBlock());
-    const std::string before = readBytes(f);
+    WriteMessage(f, SampleRecord(), SampleBlock());
+    const std::string before = ReadFileBytes(f);
 
     EXPECT_EQ(SaveBoxMessageEdit(f, {u"a,b", u"", u"", u"", false, false}), Result::Invalid);
     EXPECT_EQ(ports.prompt.shown.back().text, infoedit::kInvalid);
     EXPECT_EQ(SaveBoxMessageEdit(f, {u"", repeat(u"番", 17), u"", u"", false, false}), Result::Invalid);
-    ports.prompt.queue(Answer::No);
+    ports.prompt.Queue(Answer::No);
     EXPECT_EQ(SaveBoxMessageEdit(f, {u"件名", u"", u"", u"", true, true}), Result::Declined);
-    EXPECT_EQ(readBytes(f), before);
+    EXPECT_EQ(ReadFileBytes(f), before);
 
     // A file without a record behind its name cannot take one.
     const fs::path raw = f.parent_path() / "202612071406_abc_2001_00002.vminf";
-    writeBytes(raw, "not a message");
-    ports.prompt.queue(Answer::Yes);
+    WriteBytes(raw, "not a message");
+    ports.prompt.Queue(Answer::Yes);
     EXPECT_EQ(SaveBoxMessageEdit(raw, {u"件名", u"", u"", u"", false, false}), Result::WriteFailed);
-    EXPECT_EQ(readBytes(raw), "not a message");
+    EXPECT_EQ(ReadFileBytes(raw), "not a message");
 }
 
 TEST_F(EditTest, AResponseMessageIsStampedAndRenamedWithItsAudioCopies) {
     const fs::path outou = folder("f/outou");
-    const FILESTS_INFO original = writeResponseMessage(outou, 5, 3000, 1);
-    const fs::path voice = original.path();
-    writeBytes(outou / "202612071505_MON_A005_0000.WAV", "upper-case copy");
-    writeBytes(outou / "202612071505_MON_A005_0000.wma", "wma copy");
-    writeBytes(outou / "202612071505_MON_A006_0000.wav", "another message's copy");
-    ports.clock.set(LocalTime{2026, 12, 8, 2, 10, 30, 0, 0});  // Tuesday
+    const FILESTS_INFO original = WriteResponseMessage(outou, 5, 3000, 1);
+    const fs::path voice = original.Path();
+    WriteBytes(outou / "202612071505_MON_A005_0000.WAV", "upper-case copy");
+    WriteBytes(outou / "202612071505_MON_A005_0000.wma", "wma copy");
+    WriteBytes(outou / "202612071505_MON_A006_0000.wav", "another message's copy");
+    ports.clock.Set(LocalTime{2026, 12, 8, 2, 10, 30, 0, 0});  // Tuesday
 
     fs::path renamed;
-    ports.prompt.queue(Answer::Yes);
+    ports.prompt.Queue(Answer::Yes);
     ASSERT_EQ(SaveResponseMessageEdit(voice, {u"営業時間外", true}, &renamed), Result::Saved);
 
     EXPECT_EQ(renamed, outou / "202612081030_TUE_A005_0000.vmdat");
     EXPECT_FALSE(fs::exists(voice));
-    EXPECT_EQ(readBytes(outou / "202612081030_TUE_A005_0000.WAV"), "upper-case copy");
-    EXPECT_EQ(readBytes(outou / "202612081030_TUE_A005_0000.wma"), "wma copy");
-    EXPECT_EQ(readBytes(outou / "202612071505_MON_A006_0000.wav"), "another message's copy");
+    EXPECT_EQ(ReadFileBytes(outou / "202612081030_TUE_A005_0000.WAV"), "upper-case copy");
+    EXPECT_EQ(ReadFileBytes(outou / "202612081030_TUE_A005_0000.wma"), "wma copy");
+    EXPECT_EQ(ReadFileBytes(outou / "202612071505_MON_A006_0000.wav"), "another message's copy");
 
     const FILESTS_INFO now = read(renamed);
     EXPECT_EQ(now.partyName, u"営業時間外");
     EXPECT_EQ(now.flag, 1);
     EXPECT_EQ(now.played, 1);  // the upload mark stays
-    const RecordingBlock block = parseBlock(readBytes(renamed).substr(990, 256));
-    EXPECT_EQ(block.partyName, toCp932(u"営業時間外"));
+    const RecordingBlock block = ParseBlock(ReadFileBytes(renamed).substr(990, 256));
+    EXPECT_EQ(block.partyName, ToCp932(u"営業時間外"));
     EXPECT_EQ(block.dateText.substr(0, 3), "Tue");
     EXPECT_TRUE(CFileMng::IsValidMessageFile(renamed));
 }
 
 TEST_F(EditTest, AResponseRenameNeverReplacesAnotherFile) {
     const fs::path outou = folder("f/outou");
-    const fs::path voice = writeResponseMessage(outou, 5).path();
-    ports.clock.set(LocalTime{2026, 12, 8, 2, 10, 30, 0, 0});
-    writeBytes(outou / "202612081030_TUE_A005_0000.vmdat", "already here");
+    const fs::path voice = WriteResponseMessage(outou, 5).Path();
+    ports.clock.Set(LocalTime{2026, 12, 8, 2, 10, 30, 0, 0});
+    WriteBytes(outou / "202612081030_TUE_A005_0000.vmdat", "already here");
 
-    ports.prompt.queue(Answer::Yes);
+    ports.prompt.Queue(Answer::Yes);
     EXPECT_EQ(SaveResponseMessageEdit(voice, {u"名前", false}), Result::RenameFailed);
     EXPECT_EQ(ports.prompt.shown.back().text, infoedit::kInvalid);
-    EXPECT_EQ(readBytes(outou / "202612081030_TUE_A005_0000.vmdat"), "already here");
+    EXPECT_EQ(ReadFileBytes(outou / "202612081030_TUE_A005_0000.vmdat"), "already here");
     EXPECT_EQ(read(voice).partyName, u"名前");  // written before the rename, and kept
 }
 
 TEST_F(EditTest, EditingTwiceInOneMinuteKeepsTheName) {
     const fs::path outou = folder("f/outou");
-    const fs::path voice = writeResponseMessage(outou, 7).path();
-    ports.clock.set(LocalTime{2026, 12, 7, 1, 15, 5, 0, 0});  // the minute of its name
-    ports.prompt.queue(Answer::Yes);
+    const fs::path voice = WriteResponseMessage(outou, 7).Path();
+    ports.clock.Set(LocalTime{2026, 12, 7, 1, 15, 5, 0, 0});  // the minute of its name
+    ports.prompt.Queue(Answer::Yes);
     fs::path renamed;
     EXPECT_EQ(SaveResponseMessageEdit(voice, {u"", false}, &renamed), Result::Saved);
     EXPECT_EQ(renamed, voice);

@@ -31,12 +31,12 @@ constexpr LocalTime kMonday1505{2026, 12, 7, 1, 15, 5, 0, 0};
 
 class RecordingWindow final : public AddMessageWindow {
 public:
-    void open(std::uintmax_t size) override { calls.push_back("open " + std::to_string(size)); }
-    void converting() override {
+    void Open(std::uintmax_t size) override { calls.push_back("open " + std::to_string(size)); }
+    void Converting() override {
         calls.push_back("converting");
         if (onConverting) onConverting();
     }
-    void close() override { calls.push_back("close"); }
+    void Close() override { calls.push_back("close"); }
     std::vector<std::string> calls;
     std::function<void()> onConverting;
 };
@@ -45,13 +45,13 @@ class ResponseMessage : public ::testing::Test {
 protected:
     void SetUp() override {
         fs::create_directories(outou);
-        ports.clock.set(kMonday1505);
+        ports.clock.Set(kMonday1505);
         WriteWav8k(speech8k, SynthesizeSpeech(300));  // 3 s
     }
 
     AddResult add(const fs::path& source, const fs::path& oldPath = {}) {
         AddMessageRequest request;
-        request.boxFolder = box.path();
+        request.boxFolder = box.Path();
         request.number = number;
         request.source = source;
         request.oldPath = oldPath;
@@ -60,7 +60,7 @@ protected:
     }
 
     fs::path converted(const std::string& name, const std::string& options) {
-        const fs::path p = src.path() / name;
+        const fs::path p = src.Path() / name;
         EXPECT_TRUE(FfmpegConvert(PLOVA_FFMPEG, speech8k, options, p));
         return p;
     }
@@ -70,9 +70,9 @@ protected:
     TestPorts ports;
     TempFolder box{"response-box"};
     TempFolder src{"response-src"};
-    fs::path outou = box.path() / "outou";
-    fs::path speech8k = src.path() / "speech.wav";
-    fs::path intermediate = src.path() / "wave_tmp.wav";
+    fs::path outou = box.Path() / "outou";
+    fs::path speech8k = src.Path() / "speech.wav";
+    fs::path intermediate = src.Path() / "wave_tmp.wav";
     int number = 5;
     RecordingWindow window;
     fs::path created;
@@ -98,7 +98,7 @@ TEST_F(ResponseMessage, NamesComeFromTheTimeWeekdayNumberAndExtension) {
 }
 
 TEST_F(ResponseMessage, TheOverwriteQuestionNamesTheNumber) {
-    ports.prompt.queue(Answer::No);
+    ports.prompt.Queue(Answer::No);
     EXPECT_FALSE(ConfirmOverwrite(7));
     EXPECT_TRUE(ConfirmOverwrite(42));
     ASSERT_EQ(ports.prompt.shown.size(), 2u);
@@ -110,29 +110,29 @@ TEST_F(ResponseMessage, TheOverwriteQuestionNamesTheNumber) {
 
 TEST_F(ResponseMessage, WrappingKeepsWholeTenthsAndWritesRecordAndBlock) {
     const fs::path file = outou / "202612071505_MON_A007_0000.vmdat";
-    const std::string coded = speech(12'345);
-    writeBytes(file, coded);
+    const std::string coded = Speech(12'345);
+    WriteBytes(file, coded);
     ASSERT_EQ(WrapResponseMessage(file, 7, kMonday1505), store::RecordWrite::Written);
 
-    const std::string bytes = readBytes(file);
+    const std::string bytes = ReadFileBytes(file);
     ASSERT_EQ(bytes.size(), 990u + 256u + 12'300u);
     EXPECT_EQ(bytes.substr(1246), coded.substr(0, 12'300));
-    const FILESTS_INFO record = FILESTS_INFO::fromBytes(bytes.substr(0, 990));
+    const FILESTS_INFO record = FILESTS_INFO::FromBytes(bytes.substr(0, 990));
     EXPECT_EQ(record.boxNumber, u"007");
     EXPECT_EQ(record.recordingTime, u"00:00:12");
     EXPECT_EQ(record.downloadState, 0);
-    const RecordingBlock block = parseBlock(bytes.substr(990, 256));
+    const RecordingBlock block = ParseBlock(bytes.substr(990, 256));
     EXPECT_TRUE(block.hasMagic);
     EXPECT_EQ(block.recordingTenths, 123u);
     EXPECT_EQ(block.boxNumber, 7);
     EXPECT_EQ(block.boxDigits, "007");
-    EXPECT_EQ(bytes.substr(990 + 32, 32), makeBlockDate(kMonday1505));
+    EXPECT_EQ(bytes.substr(990 + 32, 32), MakeBlockDate(kMonday1505));
 
     // The store takes it for message 7.
     std::vector<FILESTS_INFO> records;
     ASSERT_TRUE(CFileMng::LoadFolderRecords(outou, records));
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].path(), file);
+    EXPECT_EQ(records[0].Path(), file);
 }
 
 // The window keeps the format checks: an 8 kHz 16-bit mono WAV or a WMA of at
@@ -157,13 +157,13 @@ TEST_F(ResponseMessage, TheWindowsFormatChecks) {
         fs::create_directories(outou);
         ports.prompt.shown.clear();
         EXPECT_EQ(add(c.source), c.result);
-        EXPECT_EQ(sortedNames(outou), c.files);
+        EXPECT_EQ(SortedNames(outou), c.files);
         ASSERT_EQ(ports.prompt.shown.size(), 1u);
         if (c.result == AddResult::Added) {
             EXPECT_EQ(ports.prompt.shown[0].caption, u"取り込み完了");
             EXPECT_EQ(ports.prompt.shown[0].text, u"音声ファイルの読み込みが完了しました。");
             EXPECT_EQ(ports.prompt.shown[0].icon, Icon::Information);
-            EXPECT_EQ(readBytes(outou / c.files[0]), readBytes(c.source)) << "the copy is the source as it was";
+            EXPECT_EQ(ReadFileBytes(outou / c.files[0]), ReadFileBytes(c.source)) << "the copy is the source as it was";
             EXPECT_TRUE(CFileMng::IsValidMessageFile(outou / c.files[1]));
         } else {
             EXPECT_EQ(ports.prompt.shown[0].text, u"このフォーマットには対応していません。");
@@ -177,42 +177,42 @@ TEST_F(ResponseMessage, AnOlderNumberGoesOnlyOnceTheNewMessageIsComplete) {
     number = 7;
     const fs::path oldVoice = outou / "202601010000_THU_A007_0000.vmdat";
     const fs::path oldWav = outou / "202601010000_THU_A007_0000.wav";
-    FILESTS_INFO oldRecord = sampleRecord();
+    FILESTS_INFO oldRecord = SampleRecord();
     oldRecord.boxNumber = u"007";
-    writeMessage(oldVoice, oldRecord, responseBlock(7), 3000);
-    writeBytes(oldWav, "old wav");
+    WriteMessage(oldVoice, oldRecord, ResponseBlock(7), 3000);
+    WriteBytes(oldWav, "old wav");
     const fs::path oldCopy = outou / "202601010000_THU_A007_0000.WAV";  // its audio copy
-    writeBytes(oldCopy, "old copy");
-    writeBytes(outou / "202601010000_THU_A007_0000.wma", "an older copy of the other kind");
-    const std::string oldBytes = readBytes(oldVoice);
+    WriteBytes(oldCopy, "old copy");
+    WriteBytes(outou / "202601010000_THU_A007_0000.wma", "an older copy of the other kind");
+    const std::string oldBytes = ReadFileBytes(oldVoice);
 
     // 610 s of 8 kHz mono passes the size check of the window but not the
     // encoder's 601 s: the copy is made, then removed again.
-    const fs::path tooLong = src.path() / "long.wav";
+    const fs::path tooLong = src.Path() / "long.wav";
     WriteWav8k(tooLong, std::vector<std::int16_t>(610 * 8000, 100));
     ASSERT_TRUE(store::CheckWavFormat(tooLong));
     EXPECT_EQ(add(tooLong, oldVoice), AddResult::ImportFailed);
     EXPECT_EQ(lastText(), u"このフォーマットには対応していません。");
-    EXPECT_EQ(sortedNames(outou),
+    EXPECT_EQ(SortedNames(outou),
               (std::vector<std::string>{oldCopy.filename().string(), oldVoice.filename().string(),
                                         oldWav.filename().string(), "202601010000_THU_A007_0000.wma"}));
-    EXPECT_EQ(readBytes(oldVoice), oldBytes);
+    EXPECT_EQ(ReadFileBytes(oldVoice), oldBytes);
     EXPECT_FALSE(fs::exists(intermediate));
 
     // Then a good one replaces it, with the doubled separator of an old path collapsed.
     // While it is made, its files bear temporary names: a kill there leaves
     // nothing the start-up sweep would not remove.
-    const std::vector<std::string> olderFiles = sortedNames(outou);
+    const std::vector<std::string> olderFiles = SortedNames(outou);
     int staged = 0;
     window.onConverting = [&] {
-        for (const std::string& name : sortedNames(outou)) {
+        for (const std::string& name : SortedNames(outou)) {
             if (std::find(olderFiles.begin(), olderFiles.end(), name) != olderFiles.end()) continue;
             EXPECT_TRUE(name.starts_with(kTempFilePrefix)) << name;
             ++staged;
         }
     };
-    ASSERT_EQ(add(speech8k, box.path().string() + "//outou//" + oldVoice.filename().string()), AddResult::Added);
-    EXPECT_EQ(sortedNames(outou),
+    ASSERT_EQ(add(speech8k, box.Path().string() + "//outou//" + oldVoice.filename().string()), AddResult::Added);
+    EXPECT_EQ(SortedNames(outou),
               (std::vector<std::string>{"202612071505_MON_A007_0000.WAV", "202612071505_MON_A007_0000.vmdat"}));
     EXPECT_EQ(created, outou / "202612071505_MON_A007_0000.vmdat");
     EXPECT_GT(staged, 0);
@@ -220,42 +220,42 @@ TEST_F(ResponseMessage, AnOlderNumberGoesOnlyOnceTheNewMessageIsComplete) {
 
     // The same number again in the same minute: the new files would take the
     // old ones' names, and a failure must not have touched them first.
-    const std::string current = readBytes(created);
-    const std::string currentCopy = readBytes(outou / "202612071505_MON_A007_0000.WAV");
+    const std::string current = ReadFileBytes(created);
+    const std::string currentCopy = ReadFileBytes(outou / "202612071505_MON_A007_0000.WAV");
     EXPECT_EQ(add(tooLong, created), AddResult::ImportFailed);
-    EXPECT_EQ(readBytes(created), current);
-    EXPECT_EQ(readBytes(outou / "202612071505_MON_A007_0000.WAV"), currentCopy);
-    EXPECT_EQ(sortedNames(outou),
+    EXPECT_EQ(ReadFileBytes(created), current);
+    EXPECT_EQ(ReadFileBytes(outou / "202612071505_MON_A007_0000.WAV"), currentCopy);
+    EXPECT_EQ(SortedNames(outou),
               (std::vector<std::string>{"202612071505_MON_A007_0000.WAV", "202612071505_MON_A007_0000.vmdat"}));
 
     // ... and a WMA file in that minute takes them over: the ".WAV" copy of the
     // message it replaces would otherwise be played as the new message.
     ASSERT_EQ(add(converted("again.wma", "-c:a wmav2"), created), AddResult::Added);
-    EXPECT_EQ(sortedNames(outou),
+    EXPECT_EQ(SortedNames(outou),
               (std::vector<std::string>{"202612071505_MON_A007_0000.WMA", "202612071505_MON_A007_0000.vmdat"}));
 }
 
 TEST_F(ResponseMessage, CancelDuringEncodingLeavesNothingAndSaysNothing) {
-    const fs::path longer = src.path() / "minute.wav";
+    const fs::path longer = src.Path() / "minute.wav";
     WriteWav8k(longer, SynthesizeSpeech(6000));  // 60 s
-    ports.pump.at(110, [&] { ports.cancel.set(); });
+    ports.pump.At(110, [&] { ports.cancel.Set(); });
     EXPECT_EQ(add(longer), AddResult::Cancelled);
     EXPECT_TRUE(ports.prompt.shown.empty());
-    EXPECT_TRUE(sortedNames(outou).empty());
+    EXPECT_TRUE(SortedNames(outou).empty());
     EXPECT_EQ(window.calls.back(), "close");
     EXPECT_EQ(EncodeStatus(), encoder::kIdle);
     EXPECT_FALSE(fs::exists(intermediate));
 }
 
 TEST_F(ResponseMessage, RefusalsBeforeAnyCopy) {
-    ports.disk.set(4095);
+    ports.disk.Set(4095);
     EXPECT_EQ(add(speech8k), AddResult::NoSpace);
     EXPECT_EQ(lastText(), u"ＰＣのメモリ不足です。");
-    ports.disk.set(std::uint64_t{1} << 40);
+    ports.disk.Set(std::uint64_t{1} << 40);
     ports.prompt.shown.clear();
-    EXPECT_EQ(add(src.path() / "missing.wav"), AddResult::NotOpened);
+    EXPECT_EQ(add(src.Path() / "missing.wav"), AddResult::NotOpened);
     EXPECT_TRUE(ports.prompt.shown.empty()) << "a file that cannot be opened is passed over in silence";
-    EXPECT_TRUE(sortedNames(outou).empty());
+    EXPECT_TRUE(SortedNames(outou).empty());
     EXPECT_TRUE(window.calls.empty());
 }
 
@@ -264,7 +264,7 @@ TEST_F(ResponseMessage, TheExtensionPicksTheLevel) {
         const fs::path copy = outou / "copy.WAV";
         fs::copy_file(speech8k, copy, fs::copy_options::overwrite_existing);
         EXPECT_TRUE(store::ImportAudio(copy, extension, levels, intermediate));
-        return readBytes(VoiceDataPathOf(copy));
+        return ReadFileBytes(VoiceDataPathOf(copy));
     };
     const std::string plain = encoded(u".wav", {0, 0});
     EXPECT_NE(encoded(u".WAV", {250, 0}), plain);  // -6 dB in the low byte
@@ -285,8 +285,8 @@ TEST_F(ResponseMessage, TheLengthCheckPassesBelow600Point1Seconds) {
     for (const Case& c : {Case{600'099, true}, Case{600'100, false}, Case{0, true}, Case{601'000, false}})
         EXPECT_EQ(store::IsAudioLengthAccepted(c.millis), c.accepted) << c.millis;
     EXPECT_TRUE(store::CheckAudioLength(converted("speech.wma", "-c:a wmav2")));
-    const fs::path text = src.path() / "text.wma";
-    writeBytes(text, std::string(3000, 'x'));
+    const fs::path text = src.Path() / "text.wma";
+    WriteBytes(text, std::string(3000, 'x'));
     EXPECT_FALSE(store::CheckAudioLength(text));
 }
 
@@ -298,10 +298,10 @@ TEST_F(ResponseMessage, TheLengthCheckPassesBelow600Point1Seconds) {
 // own, unguessable and made exclusively.
 TEST_F(ResponseMessage, NothingPlantedInTheFoldersItWritesIsWrittenThrough) {
     const OwnScratchFolder own;
-    const fs::path scratch = own.path();
+    const fs::path scratch = own.Path();
     ASSERT_FALSE(scratch.empty());
-    const fs::path precious = src.path() / "precious.txt";
-    writeBytes(precious, "the user's own words");
+    const fs::path precious = src.Path() / "precious.txt";
+    WriteBytes(precious, "the user's own words");
     const std::string pid = std::to_string(::getpid());
     const std::string name = "202612071505_MON_A005_0000.WAV";
     fs::create_symlink(precious, outou / (std::string(kTempFilePrefix) + "import-" + pid + "-" + name));
@@ -311,7 +311,7 @@ TEST_F(ResponseMessage, NothingPlantedInTheFoldersItWritesIsWrittenThrough) {
     for (const bool fromWindow : {true, false}) {
         SCOPED_TRACE(fromWindow ? "window" : "any audio");
         AddMessageRequest request;
-        request.boxFolder = box.path();
+        request.boxFolder = box.Path();
         request.number = number;
         request.source = fromWindow ? speech8k : converted("speech.flac", "");
         request.anyAudio = !fromWindow;
@@ -319,9 +319,9 @@ TEST_F(ResponseMessage, NothingPlantedInTheFoldersItWritesIsWrittenThrough) {
         const fs::path copy = fs::path(created).replace_extension(".WAV");
         EXPECT_EQ(fs::symlink_status(copy).type(), fs::file_type::regular);
         EXPECT_TRUE(CFileMng::IsValidMessageFile(created));
-        EXPECT_EQ(readBytes(precious), "the user's own words");
-        ports.clock.advanceMinutes(1);
+        EXPECT_EQ(ReadFileBytes(precious), "the user's own words");
+        ports.clock.AdvanceMinutes(1);
     }
     // Only what was planted is left beside the program's own scratch files.
-    EXPECT_EQ(sortedNames(scratch), (std::vector<std::string>{"wave_tmp-" + pid + ".wav", "wave_tmp.wav"}));
+    EXPECT_EQ(SortedNames(scratch), (std::vector<std::string>{"wave_tmp-" + pid + ".wav", "wave_tmp.wav"}));
 }

@@ -41,25 +41,25 @@ protected:
     // unit, information only), extension box 2001, response messages 5 and
     // 12, and the columns the lists show.
     void addSampleBoxFolder() {
-        box.add("rusuroku", "0001", "202612010900");
-        box.add("rusuroku", "0001", "202612030900", "vmdat", kPlayedOnMainUnit);
-        box.add("rusuroku", "0001", "202612020900");
-        box.add("rusuroku", "0002", "202612040900");
-        box.add("rusuroku", "0002", "202612050900", "vminf", kInfoOnly);
-        box.add("rusuroku", "0003", "202612060900");
-        box.add("naisen", "2001", "202612070900");
-        box.addResponse(5);
-        box.addResponse(12);
+        box.Add("rusuroku", "0001", "202612010900");
+        box.Add("rusuroku", "0001", "202612030900", "vmdat", kPlayedOnMainUnit);
+        box.Add("rusuroku", "0001", "202612020900");
+        box.Add("rusuroku", "0002", "202612040900");
+        box.Add("rusuroku", "0002", "202612050900", "vminf", kInfoOnly);
+        box.Add("rusuroku", "0003", "202612060900");
+        box.Add("naisen", "2001", "202612070900");
+        box.AddResponse(5);
+        box.AddResponse(12);
         writeFolderSettings({u"ﾌﾗｸﾞ", u"取込", u"再生/未再生", u"保護/非保護", u"BOX番号", u"相手番号", u"相手名称",
                              u"日時", u"録音時間", u"ファイル名"});
     }
 
     // The box folder "office" under "root" as the open folder, with these columns.
     void writeFolderSettings(const std::vector<std::u16string>& columns) {
-        writeProfileString(ini, u"FOLDER", u"FOLDER", (dir / "root").u16string());
-        writeProfileString(ini, u"DISP", u"FOLDERNAME", u"office");
+        WriteProfileText(ini, u"FOLDER", u"FOLDER", (dir / "root").u16string());
+        WriteProfileText(ini, u"DISP", u"FOLDERNAME", u"office");
         for (std::size_t i = 0; i < columns.size(); ++i)
-            writeProfileString(ini, u"DISP", u"COLUM" + fromUtf8(std::to_string(i + 1)), columns[i]);
+            WriteProfileText(ini, u"DISP", u"COLUM" + FromUtf8(std::to_string(i + 1)), columns[i]);
     }
 
     void make() {

@@ -36,13 +36,13 @@ protected:
 
     // Seeds the main unit's disk and starts the simulator on it.
     void startUnit(const sim::SeedOptions& seed) {
-        ASSERT_TRUE(sim::seedMainUnit(dir / "unit", seed).ok);
+        ASSERT_TRUE(sim::SeedMainUnit(dir / "unit", seed).ok);
         sim::Options o;
         o.root = dir / "unit";
         o.user = "qermo";
         o.password = "pass";
         server = std::make_unique<sim::MainUnitServer>(o);
-        ASSERT_TRUE(server->start());
+        ASSERT_TRUE(server->Start());
     }
     void TearDown() override {
         frame.reset();
@@ -54,10 +54,10 @@ protected:
         std::ofstream(ini) << "[FOLDER]\r\nFOLDER=" << (dir / "pc").string() << "/\r\nINIT=0\r\n"
                            << "[DISP]\r\nFOLDERNAME=" << folderName << "\r\nNUM=0\r\n";
         // The list windows show the columns the settings name.
-        writeProfileString(ini, u"DISP", u"COLUM1", u"ファイル名");
+        WriteProfileText(ini, u"DISP", u"COLUM1", u"ファイル名");
         CMainFrame::Options o;
         o.settingsFile = ini;
-        o.sessionFactory = FtpSessionFactory(server->port());
+        o.sessionFactory = FtpSessionFactory(server->Port());
         frame = std::make_unique<CMainFrame>(o);
         frame->SetDialogRunner([this](QDialog& d) {
             dialogs << d.windowTitle();
@@ -88,7 +88,7 @@ protected:
     std::filesystem::path box(const char* rel) const { return dir / "pc" / "demo" / rel; }
     std::vector<std::string> shownTexts() const {
         std::vector<std::string> out;
-        for (const auto& s : ports.prompt.shown) out.push_back(testkit::utf8(s.text));
+        for (const auto& s : ports.prompt.shown) out.push_back(testkit::Utf8(s.text));
         return out;
     }
 

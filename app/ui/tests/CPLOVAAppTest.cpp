@@ -27,7 +27,7 @@ protected:
 
     std::unique_ptr<CPLOVAApp> makeApp() {
         auto app = std::make_unique<CPLOVAApp>(argc, argv);
-        app->SetLockFolder(dir.path());
+        app->SetLockFolder(dir.Path());
         CMainFrame::Options o;
         o.settingsFile = ini;
         app->SetFrameOptions(o);
@@ -36,8 +36,8 @@ protected:
 };
 
 TEST_F(CPLOVAAppTest, ASecondInstanceSaysSoAndLeavesTheFirstAndTheSettingsAlone) {
-    SingleInstanceLock first(appinfo::kMutexName, dir.path());
-    ASSERT_TRUE(first.acquired());
+    SingleInstanceLock first(appinfo::kMutexName, dir.Path());
+    ASSERT_TRUE(first.Acquired());
 
     auto app = makeApp();
     EXPECT_FALSE(app->InitInstance());
@@ -48,15 +48,15 @@ TEST_F(CPLOVAAppTest, ASecondInstanceSaysSoAndLeavesTheFirstAndTheSettingsAlone)
     EXPECT_EQ(ports.prompt.shown[0].icon, Icon::Stop);
     EXPECT_FALSE(fs::exists(ini));
     // The first instance still holds its lock.
-    SingleInstanceLock third(appinfo::kMutexName, dir.path());
-    EXPECT_FALSE(third.acquired());
+    SingleInstanceLock third(appinfo::kMutexName, dir.Path());
+    EXPECT_FALSE(third.Acquired());
 }
 
 TEST_F(CPLOVAAppTest, StartsWithDefaultsForgetsAMissingFolderAndReleasesTheLockAtExit) {
-    writeProfileString(ini, u"FOLDER", u"FOLDER", (dir / "gone").u16string());
-    writeProfileString(ini, u"DISP", u"FOLDERNAME", u"office");
-    writeProfileInt(ini, u"DISP", u"NUM", 2);
-    writeProfileString(ini, u"DISP", u"DISP1", u"留守録BOX：001");
+    WriteProfileText(ini, u"FOLDER", u"FOLDER", (dir / "gone").u16string());
+    WriteProfileText(ini, u"DISP", u"FOLDERNAME", u"office");
+    WriteProfileInt(ini, u"DISP", u"NUM", 2);
+    WriteProfileText(ini, u"DISP", u"DISP1", u"留守録BOX：001");
 
     auto app = makeApp();
     ASSERT_TRUE(app->InitInstance());
@@ -77,11 +77,11 @@ TEST_F(CPLOVAAppTest, StartsWithDefaultsForgetsAMissingFolderAndReleasesTheLockA
     EXPECT_TRUE(frame->Backup().watch);
     EXPECT_TRUE(frame->BackupTimer().isActive());
 
-    SingleInstanceLock meanwhile(appinfo::kMutexName, dir.path());
-    EXPECT_FALSE(meanwhile.acquired());
+    SingleInstanceLock meanwhile(appinfo::kMutexName, dir.Path());
+    EXPECT_FALSE(meanwhile.Acquired());
     app->ExitInstance();
-    SingleInstanceLock after(appinfo::kMutexName, dir.path());
-    EXPECT_TRUE(after.acquired());
+    SingleInstanceLock after(appinfo::kMutexName, dir.Path());
+    EXPECT_TRUE(after.Acquired());
 }
 
 
@@ -90,8 +90,8 @@ TEST_F(CPLOVAAppTest, StartsWithDefaultsForgetsAMissingFolderAndReleasesTheLockA
 // that file already running keeps the window from starting over it.
 TEST_F(CPLOVAAppTest, TheSettingsFileIsTheWindowsWhileItRuns) {
     {
-        const FileLock backup = lockBeside(ini);
-        ASSERT_TRUE(backup.held());
+        const FileLock backup = LockBeside(ini);
+        ASSERT_TRUE(backup.Held());
         auto app = makeApp();
         EXPECT_FALSE(app->InitInstance());
         ASSERT_EQ(ports.prompt.shown.size(), 1u);
@@ -99,17 +99,17 @@ TEST_F(CPLOVAAppTest, TheSettingsFileIsTheWindowsWhileItRuns) {
         EXPECT_FALSE(fs::exists(ini));
     }
     // Nothing of the refused start stays locked.
-    SingleInstanceLock free(appinfo::kMutexName, dir.path());
-    EXPECT_TRUE(free.acquired());
+    SingleInstanceLock free(appinfo::kMutexName, dir.Path());
+    EXPECT_TRUE(free.Acquired());
 }
 
 TEST_F(CPLOVAAppTest, ARunningWindowHoldsItsSettingsFileAndNoOther) {
     auto app = makeApp();
     ASSERT_TRUE(app->InitInstance());
-    EXPECT_EQ(lockBeside(ini).state(), FileLock::State::Busy);
-    EXPECT_TRUE(lockBeside(dir / "other.ini").held());
+    EXPECT_EQ(LockBeside(ini).LockState(), FileLock::State::Busy);
+    EXPECT_TRUE(LockBeside(dir / "other.ini").Held());
     app->ExitInstance();
-    EXPECT_TRUE(lockBeside(ini).held());
+    EXPECT_TRUE(LockBeside(ini).Held());
 }
 
 }  // namespace

@@ -74,8 +74,8 @@ protected:
         o.user = "qermo";
         o.password = "pass";
         server = std::make_unique<sim::MainUnitServer>(o);
-        ASSERT_TRUE(server->start());
-        port = server->port();
+        ASSERT_TRUE(server->Start());
+        port = server->Port();
     }
 
     void make() {
@@ -90,7 +90,7 @@ protected:
         frame->show();
     }
 
-    QPushButton* button(int id) { return frame->Bar()->button(id); }
+    QPushButton* button(int id) { return frame->Bar()->Button(id); }
 
     // The items of an open popup menu by id.
     static std::map<int, QAction*> items(QMenu* menu) {
@@ -114,14 +114,14 @@ protected:
         answer = [this](QDialog& d) -> int {
             auto* login = dynamic_cast<CLoginDlg*>(&d);
             if (!login) return QDialog::Rejected;
-            login->addressControl()->setFields({127, 0, 0, 1});
-            login->userEdit()->setText(QStringLiteral("admin"));
-            login->passwordEdit()->setText(QStringLiteral("pass"));
-            login->loginButton()->click();
+            login->AddressControl()->SetFields({127, 0, 0, 1});
+            login->UserEdit()->setText(QStringLiteral("admin"));
+            login->PasswordEdit()->setText(QStringLiteral("pass"));
+            login->LoginButton()->click();
             EXPECT_EQ(login->result(), QDialog::Rejected);
-            EXPECT_EQ(testkit::utf8(ports.prompt.shown.back().text), "入力値エラーです。");
-            login->userEdit()->setText(QStringLiteral("qermo"));
-            login->loginButton()->click();
+            EXPECT_EQ(testkit::Utf8(ports.prompt.shown.back().text), "入力値エラーです。");
+            login->UserEdit()->setText(QStringLiteral("qermo"));
+            login->LoginButton()->click();
             return login->result();
         };
         frame->OnCommand(cmd::kLogin);
@@ -145,7 +145,7 @@ TEST_F(MainFrameTest, OpensWithoutSettingsAtTheTopLeftWithTheWholeCommandBar) {
     EXPECT_EQ(frame->geometry(), QRect(1, 1, 845, 250));
 
     // Eighteen buttons in the bar's order of ids, with their captions.
-    ASSERT_EQ(frame->Bar()->buttons().size(), 18u);
+    ASSERT_EQ(frame->Bar()->Buttons().size(), 18u);
     for (const CommandCaption& c : kButtonCaptions)
         EXPECT_EQ(button(c.id)->text().toStdU16String(), std::u16string(c.caption));
 
@@ -159,10 +159,10 @@ TEST_F(MainFrameTest, OpensWithoutSettingsAtTheTopLeftWithTheWholeCommandBar) {
                   QRect(w - 105, button(cmd::kVersion)->y(), 100, button(cmd::kVersion)->height()));
         EXPECT_EQ(button(cmd::kWindowMenu)->x(), w - 208);
         EXPECT_EQ(button(cmd::kSettingsMenu)->x(), w - 311);
-        EXPECT_EQ(frame->Bar()->folderDisplay()->geometry().right() + 1, w - 5);
-        EXPECT_EQ(frame->Bar()->boxDisplay()->geometry().right() + 1, w - 5);
-        std::vector<QWidget*> controls{frame->Bar()->folderDisplay(), frame->Bar()->boxDisplay()};
-        for (const auto& [id, b] : frame->Bar()->buttons()) {
+        EXPECT_EQ(frame->Bar()->FolderDisplay()->geometry().right() + 1, w - 5);
+        EXPECT_EQ(frame->Bar()->BoxDisplay()->geometry().right() + 1, w - 5);
+        std::vector<QWidget*> controls{frame->Bar()->FolderDisplay(), frame->Bar()->BoxDisplay()};
+        for (const auto& [id, b] : frame->Bar()->Buttons()) {
             controls.push_back(b);
             EXPECT_GE(b->width(), b->sizeHint().width()) << id;
         }
@@ -193,7 +193,7 @@ TEST_F(MainFrameTest, OpensWithoutSettingsAtTheTopLeftWithTheWholeCommandBar) {
 }
 
 TEST_F(MainFrameTest, SettingsMenuShowsItsRulesAndASecondPressClosesIt) {
-    writeProfileInt(ini, u"CONVERT", u"DOWNCONV", 1);
+    WriteProfileInt(ini, u"CONVERT", u"DOWNCONV", 1);
     make();
     frame->OnCommand(cmd::kSettingsMenu);
     QMenu* menu = frame->SettingsMenu();
@@ -238,8 +238,8 @@ TEST_F(MainFrameTest, LoginGreysTheLoginItemAndEnablesLogoutAndTheDownloads) {
     // A box folder under the root folder, open since the last run.
     fs::create_directories(dir / "root" / "office" / "rusuroku");
     fs::create_directories(dir / "root" / "office" / "naisen");
-    writeProfileString(ini, u"FOLDER", u"FOLDER", (dir / "root").u16string());
-    writeProfileString(ini, u"DISP", u"FOLDERNAME", u"office");
+    WriteProfileText(ini, u"FOLDER", u"FOLDER", (dir / "root").u16string());
+    WriteProfileText(ini, u"DISP", u"FOLDERNAME", u"office");
     make();
     EXPECT_EQ(frame->FolderDisplayText(), u" " + (dir / "root" / "office").u16string());
     frame->OnIdle();
@@ -262,7 +262,7 @@ TEST_F(MainFrameTest, LoginGreysTheLoginItemAndEnablesLogoutAndTheDownloads) {
     EXPECT_FALSE(frame->IdleTimer().isActive());
     EXPECT_TRUE(settingsItemEnabled(cmd::kLogin));
     EXPECT_FALSE(button(cmd::kDownloadAll)->isEnabled());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return server->sessionsOpen() == 0; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server->SessionsOpen() == 0; }, 5000));
 }
 
 TEST_F(MainFrameTest, AStoppedMainUnitBringsUpTheConnectionLostDialogOnce) {
@@ -277,17 +277,17 @@ TEST_F(MainFrameTest, AStoppedMainUnitBringsUpTheConnectionLostDialogOnce) {
         auto* recom = dynamic_cast<CRecomDlg*>(&d);
         if (!recom) return QDialog::Rejected;
         ++lost;
-        recom->reconnectButton()->click();  // the unit is still down: the reconnection fails
+        recom->ReconnectButton()->click();  // the unit is still down: the reconnection fails
         return recom->result();
     };
-    server->stop();
+    server->Stop();
     ASSERT_TRUE(QTest::qWaitFor([&] { return lost > 0; }, 10000));
     QTest::qWait(200);
     EXPECT_EQ(lost, 1);
     EXPECT_EQ(dialogs.last(), QStringLiteral("Kwシリーズ音声ファイル管理"));
     EXPECT_EQ(frame->Settings().loggedIn, 0);
     EXPECT_FALSE(frame->IdleTimer().isActive());
-    EXPECT_EQ(testkit::utf8(ports.prompt.shown.back().text), "接続に失敗しました。");
+    EXPECT_EQ(testkit::Utf8(ports.prompt.shown.back().text), "接続に失敗しました。");
     EXPECT_TRUE(settingsItemEnabled(cmd::kLogin));
 }
 
@@ -316,8 +316,8 @@ TEST_F(MainFrameTest, ExitDialogFollowsTheBackupSettingsAndOnlyYesWritesTheFile)
     answer = [&](QDialog& d) -> int {
         auto* end = dynamic_cast<CEndChkDlg*>(&d);
         if (!end) return QDialog::Rejected;
-        seen.push_back({!end->backupButton()->isHidden(), end->backupButton()->isEnabled()});
-        (press == EndCheckChoice::Exit ? end->yesButton() : end->noButton())->click();
+        seen.push_back({!end->BackupButton()->isHidden(), end->BackupButton()->isEnabled()});
+        (press == EndCheckChoice::Exit ? end->YesButton() : end->NoButton())->click();
         return end->result();
     };
     // No backup schedule: the backup button is hidden. "いいえ" keeps the program.
@@ -344,42 +344,41 @@ TEST_F(MainFrameTest, ExitDialogFollowsTheBackupSettingsAndOnlyYesWritesTheFile)
     frame->Settings().ip = u"192.168.0.10";
     EXPECT_TRUE(frame->close());
     EXPECT_FALSE(frame->isVisible());
-    EXPECT_EQ(readProfileString(ini, u"LOGIN", u"IP"), u"192.168.0.10");
-    EXPECT_EQ(readProfileInt(ini, u"BACKUP", u"HINDO", -1), 1);
+    EXPECT_EQ(ReadProfileString(ini, u"LOGIN", u"IP"), u"192.168.0.10");
+    EXPECT_EQ(ReadProfileInt(ini, u"BACKUP", u"HINDO", -1), 1);
 }
 
 TEST_F(MainFrameTest, PlacementIsRestoredOntoTheScreenAndSavedAtExit) {
     // Stored partly left of and above the screen: moved to 1,1 with its size.
-    writeProfileInt(ini, u"Window", u"Left", -300);
-    writeProfileInt(ini, u"Window", u"Top", -50);
-    writeProfileInt(ini, u"Window", u"Right", 600);
-    writeProfileInt(ini, u"Window", u"Bottom", 400);
+    WriteProfileInt(ini, u"Window", u"Left", -300);
+    WriteProfileInt(ini, u"Window", u"Top", -50);
+    WriteProfileInt(ini, u"Window", u"Right", 600);
+    WriteProfileInt(ini, u"Window", u"Bottom", 400);
     ASSERT_GE(QGuiApplication::primaryScreen()->geometry().width(), 600);
     make();
     EXPECT_EQ(frame->geometry(), QRect(1, 1, 900, 450));
 
     frame->setGeometry(5, 6, 880, 300);
     answer = [](QDialog& d) -> int {
-        if (auto* end = dynamic_cast<CEndChkDlg*>(&d)) end->yesButton()->click();
+        if (auto* end = dynamic_cast<CEndChkDlg*>(&d)) end->YesButton()->click();
         return d.result();
     };
     ASSERT_TRUE(frame->close());
-    EXPECT_EQ(readProfileInt(ini, u"Window", u"Left", 0), 5);
-    EXPECT_EQ(readProfileInt(ini, u"Window", u"Top", 0), 6);
-    EXPECT_EQ(readProfileInt(ini, u"Window", u"Right", 0), 885);
-    EXPECT_EQ(readProfileInt(ini, u"Window", u"Bottom", 0), 306);
+    EXPECT_EQ(ReadProfileInt(ini, u"Window", u"Left", 0), 5);
+    EXPECT_EQ(ReadProfileInt(ini, u"Window", u"Top", 0), 6);
+    EXPECT_EQ(ReadProfileInt(ini, u"Window", u"Right", 0), 885);
+    EXPECT_EQ(ReadProfileInt(ini, u"Window", u"Bottom", 0), 306);
     // The four list-window sections are always written.
-    EXPECT_EQ(readProfileInt(ini, u"Window4", u"ZOrder", 0), 4);
+    EXPECT_EQ(ReadProfileInt(ini, u"Window4", u"ZOrder", 0), 4);
 }
 
 TEST_F(MainFrameTest, ListWindowsDriveTheStatusBarTheWindowMenuAndTheArrangement) {
-    writeProfileString(ini, u"FOLDER", u"FOLDER", (dir / "root").u16string());
-    writeProfileInt(ini, u"DISP", u"NUM", 3);
-    writeProfileString(ini, u"DISP", u"DISP1", u"留守録BOX：001,002");
-    writeProfileString(ini, u"DISP", u"DISP2", u"内線BOX：201");
-    writeProfileString(ini, u"DISP", u"DISP3", u"留守録BOX：003,  内線BOX：20?2");
-    for (int n = 1; n <= 3; ++n)
-        writeProfileString(ini, u"DISP", u"FOLDERNAME" + fromUtf8(std::to_string(n)), u"office");
+    WriteProfileText(ini, u"FOLDER", u"FOLDER", (dir / "root").u16string());
+    WriteProfileInt(ini, u"DISP", u"NUM", 3);
+    WriteProfileText(ini, u"DISP", u"DISP1", u"留守録BOX：001,002");
+    WriteProfileText(ini, u"DISP", u"DISP2", u"内線BOX：201");
+    WriteProfileText(ini, u"DISP", u"DISP3", u"留守録BOX：003,  内線BOX：20?2");
+    for (int n = 1; n <= 3; ++n) WriteProfileText(ini, u"DISP", u"FOLDERNAME" + FromUtf8(std::to_string(n)), u"office");
     make();
     frame->resize(1000, 700);
 
@@ -443,24 +442,24 @@ TEST_F(MainFrameTest, ListWindowsDriveTheStatusBarTheWindowMenuAndTheArrangement
 
 TEST_F(MainFrameTest, StartUpReopensTheListWindowsAndStacksThemAsTheyWere) {
     fs::create_directories(dir / "root" / "office");
-    writeProfileString(ini, u"FOLDER", u"FOLDER", (dir / "root").u16string());
-    writeProfileString(ini, u"DISP", u"FOLDERNAME", u"office");
-    writeProfileInt(ini, u"DISP", u"NUM", 3);
+    WriteProfileText(ini, u"FOLDER", u"FOLDER", (dir / "root").u16string());
+    WriteProfileText(ini, u"DISP", u"FOLDERNAME", u"office");
+    WriteProfileInt(ini, u"DISP", u"NUM", 3);
     for (int n = 1; n <= 3; ++n) {
-        const std::u16string number = fromUtf8(std::to_string(n));
-        writeProfileString(ini, u"DISP", u"DISP" + number, u"留守録BOX：00" + number);
-        writeProfileString(ini, u"DISP", u"FOLDERNAME" + number, u"office");
+        const std::u16string number = FromUtf8(std::to_string(n));
+        WriteProfileText(ini, u"DISP", u"DISP" + number, u"留守録BOX：00" + number);
+        WriteProfileText(ini, u"DISP", u"FOLDERNAME" + number, u"office");
     }
-    writeProfileInt(ini, u"FOLDER", u"CHANGE", 0);
+    WriteProfileInt(ini, u"FOLDER", u"CHANGE", 0);
     const int zOrder[] = {2, 1, 3};
     for (int n = 1; n <= 3; ++n) {
-        const std::u16string section = u"Window" + fromUtf8(std::to_string(n));
-        writeProfileInt(ini, section, u"Left", 10 * n);
-        writeProfileInt(ini, section, u"Top", 20 * n);
-        writeProfileInt(ini, section, u"Right", 10 * n + 300);
-        writeProfileInt(ini, section, u"Bottom", 20 * n + 200);
-        writeProfileInt(ini, section, u"showCmd", 1);
-        writeProfileInt(ini, section, u"ZOrder", zOrder[n - 1]);
+        const std::u16string section = u"Window" + FromUtf8(std::to_string(n));
+        WriteProfileInt(ini, section, u"Left", 10 * n);
+        WriteProfileInt(ini, section, u"Top", 20 * n);
+        WriteProfileInt(ini, section, u"Right", 10 * n + 300);
+        WriteProfileInt(ini, section, u"Bottom", 20 * n + 200);
+        WriteProfileInt(ini, section, u"showCmd", 1);
+        WriteProfileInt(ini, section, u"ZOrder", zOrder[n - 1]);
     }
     make();
     frame->resize(1000, 700);
@@ -499,7 +498,7 @@ TEST_F(MainFrameTest, EveryCommandRunsInsideTheTimerFrameAndAPendingBackupFollow
     frame = std::make_unique<CMainFrame>(o);
     frame->SetBackupPrompts([&] { frame->Backup().accepted = true; }, [] { return false; });
     frame->Backup().watch = true;
-    frame->Session().restartIdleTimer();  // as after a login
+    frame->Session().RestartIdleTimer();  // as after a login
     ASSERT_TRUE(frame->IdleTimer().isActive());
 
     bool idleDuring = true, backupDuring = true, cancelDialog = false;
@@ -517,7 +516,7 @@ TEST_F(MainFrameTest, EveryCommandRunsInsideTheTimerFrameAndAPendingBackupFollow
     EXPECT_EQ(runs, 1) << "the backup that fell due runs after the dialog";
     EXPECT_FALSE(frame->Backup().pending);
     EXPECT_TRUE(frame->IdleTimer().isActive());
-    EXPECT_EQ(frame->Session().idleTicks(), 0);
+    EXPECT_EQ(frame->Session().IdleTicks(), 0);
     EXPECT_TRUE(frame->BackupTimer().isActive());
     EXPECT_EQ(frame->BackupTimer().interval(), 5000);
     EXPECT_EQ(frame->Settings().zenkaika, 1);
@@ -533,16 +532,16 @@ TEST_F(MainFrameTest, UploadAsksFirstAndRunsOnlyOnYes) {
     int uploads = 0;
     frame->SetCommandHandler(cmd::kUpload, trait::kMainUnit, [&] { ++uploads; });
 
-    ports.prompt.queue(Answer::No);
+    ports.prompt.Queue(Answer::No);
     frame->OnCommand(cmd::kUpload);
     EXPECT_EQ(uploads, 0);
     ASSERT_EQ(ports.prompt.shown.size(), 1u);
-    EXPECT_EQ(testkit::utf8(ports.prompt.shown[0].text), "アップロードを開始します。\nよろしいですか？");
-    EXPECT_EQ(testkit::utf8(ports.prompt.shown[0].caption), "アップロードの確認");
+    EXPECT_EQ(testkit::Utf8(ports.prompt.shown[0].text), "アップロードを開始します。\nよろしいですか？");
+    EXPECT_EQ(testkit::Utf8(ports.prompt.shown[0].caption), "アップロードの確認");
     EXPECT_EQ(ports.prompt.shown[0].icon, Icon::Question);
     EXPECT_EQ(ports.prompt.shown[0].buttons, Buttons::YesNo);
 
-    ports.prompt.queue(Answer::Yes);
+    ports.prompt.Queue(Answer::Yes);
     frame->OnCommand(cmd::kUpload);
     EXPECT_EQ(uploads, 1);
     EXPECT_EQ(ports.prompt.shown.size(), 2u);

@@ -53,31 +53,31 @@ TEST(IpAddressCtrlTest, TypingMovesThroughTheFieldsLikeThePlatformControl) {
     IpAddressCtrl ip;
     ip.show();
     QApplication::setActiveWindow(&ip);
-    EXPECT_TRUE(ip.isBlank());
-    ip.field(0)->setFocus();
+    EXPECT_TRUE(ip.IsBlank());
+    ip.Field(0)->setFocus();
     // Three digits move on by themselves; a dot moves on after fewer.
     type("192168.1.20");
-    EXPECT_EQ(ip.fields(), (IpFields{192, 168, 1, 20}));
-    EXPECT_FALSE(ip.isBlank());
+    EXPECT_EQ(ip.Fields(), (IpFields{192, 168, 1, 20}));
+    EXPECT_FALSE(ip.IsBlank());
 
     // Backspace in an empty field goes back to the one before.
-    ip.field(3)->clear();
-    ip.field(3)->setFocus();
-    QTest::keyClick(ip.field(3), Qt::Key_Backspace);
-    EXPECT_EQ(QApplication::focusWidget(), ip.field(2));
+    ip.Field(3)->clear();
+    ip.Field(3)->setFocus();
+    QTest::keyClick(ip.Field(3), Qt::Key_Backspace);
+    EXPECT_EQ(QApplication::focusWidget(), ip.Field(2));
 
     // A value above 255 becomes 255; letters are not taken.
-    ip.clear();
-    ip.field(1)->setFocus();
-    QTest::keyClicks(ip.field(1), QStringLiteral("3x00"));
-    EXPECT_EQ(ip.field(1)->text(), QStringLiteral("255"));
-    EXPECT_EQ(ip.fields(), (IpFields{std::nullopt, 255, std::nullopt, std::nullopt}));
+    ip.Clear();
+    ip.Field(1)->setFocus();
+    QTest::keyClicks(ip.Field(1), QStringLiteral("3x00"));
+    EXPECT_EQ(ip.Field(1)->text(), QStringLiteral("255"));
+    EXPECT_EQ(ip.Fields(), (IpFields{std::nullopt, 255, std::nullopt, std::nullopt}));
 
     // A dot in an empty field stays where it is.
-    ip.clear();
-    ip.field(0)->setFocus();
-    QTest::keyClick(ip.field(0), Qt::Key_Period);
-    EXPECT_EQ(QApplication::focusWidget(), ip.field(0));
+    ip.Clear();
+    ip.Field(0)->setFocus();
+    QTest::keyClick(ip.Field(0), Qt::Key_Period);
+    EXPECT_EQ(QApplication::focusWidget(), ip.Field(0));
 }
 
 TEST(IpAddressCtrlTest, TabLeavesTheWholeControl) {
@@ -86,11 +86,11 @@ TEST(IpAddressCtrlTest, TabLeavesTheWholeControl) {
     auto* next = new QLineEdit(&form);
     form.show();
     QApplication::setActiveWindow(&form);
-    ip->field(1)->setFocus();
-    QTest::keyClick(ip->field(1), Qt::Key_Tab);
+    ip->Field(1)->setFocus();
+    QTest::keyClick(ip->Field(1), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), next);
     QTest::keyClick(next, Qt::Key_Backtab);
-    EXPECT_EQ(QApplication::focusWidget(), ip->field(0));
+    EXPECT_EQ(QApplication::focusWidget(), ip->Field(0));
 }
 
 TEST(BreakAfterDisplayTest, WrapsOnlyAfterTheChosenCharacter) {
@@ -120,18 +120,18 @@ TEST(BreakAfterDisplayTest, ShowsAScrollBarExactlyWhenMoreThanOneLine) {
     BreakAfterDisplay display(QLatin1Char(','));
     display.resize(200, 24);
     display.show();
-    display.setDisplayText(QStringLiteral(" 留守録BOX：001"));
-    EXPECT_EQ(display.shownLineCount(), 1);
+    display.SetDisplayText(QStringLiteral(" 留守録BOX：001"));
+    EXPECT_EQ(display.ShownLineCount(), 1);
     EXPECT_EQ(display.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
 
-    display.setDisplayText(QStringLiteral(" 留守録BOX：001,002,003,004,005,006,007,008,009,010,011,012"));
-    EXPECT_GT(display.shownLineCount(), 1);
+    display.SetDisplayText(QStringLiteral(" 留守録BOX：001,002,003,004,005,006,007,008,009,010,011,012"));
+    EXPECT_GT(display.ShownLineCount(), 1);
     EXPECT_EQ(display.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    EXPECT_EQ(display.displayText(), QStringLiteral(" 留守録BOX：001,002,003,004,005,006,007,008,009,010,011,012"));
+    EXPECT_EQ(display.DisplayText(), QStringLiteral(" 留守録BOX：001,002,003,004,005,006,007,008,009,010,011,012"));
 
     // Wider, the same text fits on one line again.
     display.resize(2000, 24);
-    EXPECT_EQ(display.shownLineCount(), 1);
+    EXPECT_EQ(display.ShownLineCount(), 1);
     EXPECT_EQ(display.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
 }
 
@@ -139,25 +139,25 @@ TEST(EndChkDlgTest, BackupButtonFollowsTheRulesAndEachButtonAnswers) {
     {
         CEndChkDlg hidden(EndCheckButtons{false, true});
         EXPECT_EQ(hidden.windowTitle(), QStringLiteral("終了確認"));
-        EXPECT_TRUE(hidden.backupButton()->isHidden());
-        EXPECT_EQ(hidden.yesButton()->text(), QStringLiteral("はい(&Y)"));
-        EXPECT_EQ(hidden.noButton()->text(), QStringLiteral("いいえ(&N)"));
+        EXPECT_TRUE(hidden.BackupButton()->isHidden());
+        EXPECT_EQ(hidden.YesButton()->text(), QStringLiteral("はい(&Y)"));
+        EXPECT_EQ(hidden.NoButton()->text(), QStringLiteral("いいえ(&N)"));
     }
     CEndChkDlg disabled(EndCheckButtons{true, false});
-    EXPECT_FALSE(disabled.backupButton()->isHidden());
-    EXPECT_FALSE(disabled.backupButton()->isEnabled());
-    EXPECT_EQ(disabled.backupButton()->text(), QStringLiteral("ﾊﾞｯｸｱｯﾌﾟを実行して終了"));
+    EXPECT_FALSE(disabled.BackupButton()->isHidden());
+    EXPECT_FALSE(disabled.BackupButton()->isEnabled());
+    EXPECT_EQ(disabled.BackupButton()->text(), QStringLiteral("ﾊﾞｯｸｱｯﾌﾟを実行して終了"));
 
     const std::pair<QPushButton* (CEndChkDlg::*)() const, EndCheckChoice> cases[] = {
-        {&CEndChkDlg::backupButton, EndCheckChoice::BackupAndExit},
-        {&CEndChkDlg::yesButton, EndCheckChoice::Exit},
-        {&CEndChkDlg::noButton, EndCheckChoice::Cancel},
+        {&CEndChkDlg::BackupButton, EndCheckChoice::BackupAndExit},
+        {&CEndChkDlg::YesButton, EndCheckChoice::Exit},
+        {&CEndChkDlg::NoButton, EndCheckChoice::Cancel},
     };
     for (const auto& [button, choice] : cases) {
         CEndChkDlg dialog(EndCheckButtons{true, true});
         dialog.show();
         (dialog.*button)()->click();
-        EXPECT_EQ(dialog.choice(), choice);
+        EXPECT_EQ(dialog.Choice(), choice);
         EXPECT_EQ(dialog.result(), choice == EndCheckChoice::Cancel ? QDialog::Rejected : QDialog::Accepted);
         EXPECT_FALSE(dialog.isVisible());
     }
@@ -170,11 +170,11 @@ TEST(RecomDlgTest, OnlyItsTwoButtonsEndIt) {
     QTest::keyClick(&dialog, Qt::Key_Escape);
     dialog.close();
     EXPECT_TRUE(dialog.isVisible());
-    dialog.reconnectButton()->click();
+    dialog.ReconnectButton()->click();
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.choice(), ConnectionLostChoice::Reconnect);
-    EXPECT_EQ(dialog.reconnectButton()->text(), QStringLiteral("再接続"));
-    EXPECT_EQ(dialog.exitButton()->text(), QStringLiteral("終了"));
+    EXPECT_EQ(dialog.Choice(), ConnectionLostChoice::Reconnect);
+    EXPECT_EQ(dialog.ReconnectButton()->text(), QStringLiteral("再接続"));
+    EXPECT_EQ(dialog.ExitButton()->text(), QStringLiteral("終了"));
 }
 
 TEST(LoginDlgTest, OpensWithTheRememberedValuesAndKeepsTypedValuesOnFailure) {
@@ -189,30 +189,30 @@ TEST(LoginDlgTest, OpensWithTheRememberedValuesAndKeepsTypedValuesOnFailure) {
     CLoginDlg dialog(session, doc.settings, nullptr);
 
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("ログイン"));
-    EXPECT_EQ(dialog.addressControl()->fields(), (IpFields{10, 0, 0, 5}));
-    EXPECT_EQ(dialog.userEdit()->text(), QStringLiteral("qermo"));
-    EXPECT_EQ(dialog.passwordEdit()->echoMode(), QLineEdit::Password);
-    EXPECT_EQ(dialog.userEdit()->maxLength(), 16);
-    EXPECT_EQ(dialog.passwordEdit()->maxLength(), 16);
-    EXPECT_TRUE(dialog.rememberBox()->isChecked());
-    EXPECT_TRUE(dialog.loginButton()->isDefault());
+    EXPECT_EQ(dialog.AddressControl()->Fields(), (IpFields{10, 0, 0, 5}));
+    EXPECT_EQ(dialog.UserEdit()->text(), QStringLiteral("qermo"));
+    EXPECT_EQ(dialog.PasswordEdit()->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(dialog.UserEdit()->maxLength(), 16);
+    EXPECT_EQ(dialog.PasswordEdit()->maxLength(), 16);
+    EXPECT_TRUE(dialog.RememberBox()->isChecked());
+    EXPECT_TRUE(dialog.LoginButton()->isDefault());
 
     // A blank address is reported first; the dialog stays open with what was typed.
     dialog.show();
-    dialog.addressControl()->clear();
-    dialog.userEdit()->clear();
-    dialog.loginButton()->click();
+    dialog.AddressControl()->Clear();
+    dialog.UserEdit()->clear();
+    dialog.LoginButton()->click();
     ASSERT_EQ(ports.prompt.shown.size(), 1u);
     EXPECT_EQ(ports.prompt.shown[0].text, u"ＩＰアドレスを入力してください。");
     EXPECT_EQ(ports.prompt.shown[0].caption, u"エラー");
     EXPECT_EQ(ports.prompt.shown[0].icon, Icon::Exclamation);
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_TRUE(dialog.userEdit()->text().isEmpty());
+    EXPECT_TRUE(dialog.UserEdit()->text().isEmpty());
 
     // A unit that cannot be reached: the connection message, still open, not logged in.
-    dialog.addressControl()->setFields({10, 0, 0, 6});
-    dialog.userEdit()->setText(QStringLiteral("vantel"));
-    dialog.loginButton()->click();
+    dialog.AddressControl()->SetFields({10, 0, 0, 6});
+    dialog.UserEdit()->setText(QStringLiteral("vantel"));
+    dialog.LoginButton()->click();
     ASSERT_EQ(ports.prompt.shown.size(), 2u);
     EXPECT_EQ(ports.prompt.shown[1].text, u"接続に失敗しました。");
     EXPECT_TRUE(dialog.isVisible());
@@ -245,13 +245,13 @@ TEST(LoginDlgTest, RunsTheDialogBackupTimerAndGivesWayToADueBackup) {
     Watch watch;
     CLoginDlg dialog(session, doc.settings, &watch);
     dialog.show();
-    EXPECT_TRUE(dialog.dialogBackupTimerActive());
+    EXPECT_TRUE(dialog.DialogBackupTimerActive());
 
     // Not due: the timer goes on. A failed press restarts it too.
     dialog.OnDialogBackupTimer();
-    EXPECT_TRUE(dialog.dialogBackupTimerActive());
-    dialog.loginButton()->click();
-    EXPECT_TRUE(dialog.dialogBackupTimerActive());
+    EXPECT_TRUE(dialog.DialogBackupTimerActive());
+    dialog.LoginButton()->click();
+    EXPECT_TRUE(dialog.DialogBackupTimerActive());
 
     // Due and accepted: the dialog is cancelled and its timer stops.
     watch.cancel = true;
@@ -259,13 +259,13 @@ TEST(LoginDlgTest, RunsTheDialogBackupTimerAndGivesWayToADueBackup) {
     EXPECT_EQ(watch.ticks, 2);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_FALSE(dialog.dialogBackupTimerActive());
+    EXPECT_FALSE(dialog.DialogBackupTimerActive());
 
     // Without a backup watch there is no timer.
     watch.armed = false;
     CLoginDlg quiet(session, doc.settings, &watch);
     quiet.show();
-    EXPECT_FALSE(quiet.dialogBackupTimerActive());
+    EXPECT_FALSE(quiet.DialogBackupTimerActive());
 }
 
 }  // namespace

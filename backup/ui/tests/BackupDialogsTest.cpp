@@ -30,7 +30,7 @@ namespace plova::ui {
 namespace {
 
 namespace fs = std::filesystem;
-using testkit::utf8;
+using testkit::Utf8;
 
 TEST(BackupDialogsTest, SettingsDialogShowsTheScheduleEnablesByFrequencyAndOkSchedules) {
     testkit::TestPorts io;  // 2026-12-07 (a Monday) 10:30
@@ -45,21 +45,21 @@ TEST(BackupDialogsTest, SettingsDialogShowsTheScheduleEnablesByFrequencyAndOkSch
     CABakUpSetDlg d(settings, nullptr);
     ASSERT_TRUE(d.Opened());
     EXPECT_EQ(d.windowTitle(), QStringLiteral("自動バックアップの設定"));
-    EXPECT_EQ(d.frequencyButtons()->checkedId(), 2);
-    EXPECT_EQ(d.weekdayList()->count(), 7);
-    EXPECT_EQ(d.weekdayList()->currentText(), QStringLiteral("水曜日"));
-    EXPECT_EQ(d.dayList()->count(), 31);
-    EXPECT_EQ(d.dayList()->currentText(), QStringLiteral("15"));
-    EXPECT_EQ(d.timePicker()->displayFormat(), QStringLiteral("HH:mm"));
-    EXPECT_EQ(d.timePicker()->time(), QTime(7, 45));
-    EXPECT_TRUE(d.weekdayList()->isEnabled());
-    EXPECT_FALSE(d.dayList()->isEnabled());
+    EXPECT_EQ(d.FrequencyButtons()->checkedId(), 2);
+    EXPECT_EQ(d.WeekdayList()->count(), 7);
+    EXPECT_EQ(d.WeekdayList()->currentText(), QStringLiteral("水曜日"));
+    EXPECT_EQ(d.DayList()->count(), 31);
+    EXPECT_EQ(d.DayList()->currentText(), QStringLiteral("15"));
+    EXPECT_EQ(d.TimePicker()->displayFormat(), QStringLiteral("HH:mm"));
+    EXPECT_EQ(d.TimePicker()->time(), QTime(7, 45));
+    EXPECT_TRUE(d.WeekdayList()->isEnabled());
+    EXPECT_FALSE(d.DayList()->isEnabled());
 
-    d.frequencyButtons()->button(3)->click();
-    EXPECT_FALSE(d.weekdayList()->isEnabled());
-    EXPECT_TRUE(d.dayList()->isEnabled());
-    d.dayList()->setCurrentIndex(30);
-    d.timePicker()->setTime(QTime(23, 5));
+    d.FrequencyButtons()->button(3)->click();
+    EXPECT_FALSE(d.WeekdayList()->isEnabled());
+    EXPECT_TRUE(d.DayList()->isEnabled());
+    d.DayList()->setCurrentIndex(30);
+    d.TimePicker()->setTime(QTime(23, 5));
     d.OnOK();
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_EQ(r.hindo, 3);
@@ -70,8 +70,8 @@ TEST(BackupDialogsTest, SettingsDialogShowsTheScheduleEnablesByFrequencyAndOkSch
 
     // "しない": nothing to pick, no next-due time.
     CABakUpSetDlg none(settings, nullptr);
-    none.frequencyButtons()->button(0)->click();
-    EXPECT_FALSE(none.timePicker()->isEnabled());
+    none.FrequencyButtons()->button(0)->click();
+    EXPECT_FALSE(none.TimePicker()->isEnabled());
     none.OnOK();
     EXPECT_EQ(r.hindo, 0);
     EXPECT_EQ(r.yoteibi, u"");
@@ -88,7 +88,7 @@ TEST(BackupDialogsTest, BackupTimePromptAnswersAndTimesOutAfterTenMinutes) {
         std::function<void(CABakUpChk1Dlg&)> act;
         bool accepted, confirmed, watch;
     } cases[] = {
-        {"no", [](CABakUpChk1Dlg& d) { d.noButton()->click(); }, false, true, true},
+        {"no", [](CABakUpChk1Dlg& d) { d.NoButton()->click(); }, false, true, true},
         {"escape", [](CABakUpChk1Dlg& d) { d.reject(); }, false, true, true},
         {"time-out", [](CABakUpChk1Dlg& d) { d.OnTimeout(); }, true, false, false},
     };
@@ -110,7 +110,7 @@ TEST(BackupDialogsTest, BackupTimePromptAnswersAndTimesOutAfterTenMinutes) {
     }
     CABakUpChk2Dlg start;
     EXPECT_EQ(start.windowTitle(), QStringLiteral("バックアップの確認"));
-    start.noButton()->click();
+    start.NoButton()->click();
     EXPECT_EQ(start.result(), QDialog::Rejected);
 }
 
@@ -120,22 +120,22 @@ TEST(BackupDialogsTest, ProgressWindowTakesRangeAndStepsAndOnlyItsButtonCancels)
     ScopedPorts scope(Ports{nullptr, &progress, nullptr, nullptr, nullptr, nullptr, nullptr});
     CPrgAbackUpDlg d;
     d.show();
-    const WindowHandle w = progress.find(u"バックアップ実行中");
+    const WindowHandle w = progress.Find(u"バックアップ実行中");
     ASSERT_NE(w, 0u);
-    progress.send(w, 1128, 0, 0);
-    EXPECT_EQ(d.bar()->maximum(), 102);
-    progress.send(w, 1128, 3, 0);
-    EXPECT_EQ(d.bar()->maximum(), 5);
-    for (int i = 0; i < 7; ++i) progress.send(w, 1125, 0, 0);
-    EXPECT_EQ(d.bar()->value(), 5);
+    progress.Send(w, 1128, 0, 0);
+    EXPECT_EQ(d.Bar()->maximum(), 102);
+    progress.Send(w, 1128, 3, 0);
+    EXPECT_EQ(d.Bar()->maximum(), 5);
+    for (int i = 0; i < 7; ++i) progress.Send(w, 1125, 0, 0);
+    EXPECT_EQ(d.Bar()->value(), 5);
 
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QCoreApplication::sendEvent(&d, &escape);
     EXPECT_TRUE(d.isVisible());
     EXPECT_FALSE(d.close());
-    EXPECT_FALSE(io.cancel.isSet());
-    d.cancelButton()->click();
-    EXPECT_TRUE(io.cancel.isSet());
+    EXPECT_FALSE(io.cancel.IsSet());
+    d.CancelButton()->click();
+    EXPECT_TRUE(io.cancel.IsSet());
 }
 
 // The whole program's backup, as a user meets it.
@@ -151,31 +151,31 @@ protected:
     QStringList dialogs;
 
     void SetUp() override {
-        LocalTime now = io.clock.now();
+        LocalTime now = io.clock.Now();
         sim::SeedOptions seed;
         seed.now = now;
-        ASSERT_TRUE(sim::seedMainUnit(dir / "unit", seed).ok);
+        ASSERT_TRUE(sim::SeedMainUnit(dir / "unit", seed).ok);
         sim::Options o;
         o.root = dir / "unit";
         o.user = "qermo";
         o.password = "kw1234";
         server = std::make_unique<sim::MainUnitServer>(o);
-        ASSERT_TRUE(server->start());
+        ASSERT_TRUE(server->Start());
         fs::create_directories(root);
         IniDocument s;
-        s.set(u"LOGIN", u"IP", u"127.0.0.1");
-        s.set(u"LOGIN", u"USER", u"qermo");
-        s.set(u"LOGIN", u"PASS", u"kw1234");
-        s.setInt(u"LOGIN", u"CHECK", 1);
-        s.set(u"FOLDER", u"FOLDER", root.u16string());
-        s.setInt(u"BACKUP", u"HINDO", 1);
-        s.setInt(u"BACKUP", u"JIKOKUHH", 10);
-        s.set(u"BACKUP", u"YOTEIBI", u"202612071000");
-        s.save(ini);
+        s.Set(u"LOGIN", u"IP", u"127.0.0.1");
+        s.Set(u"LOGIN", u"USER", u"qermo");
+        s.Set(u"LOGIN", u"PASS", u"kw1234");
+        s.SetInt(u"LOGIN", u"CHECK", 1);
+        s.Set(u"FOLDER", u"FOLDER", root.u16string());
+        s.SetInt(u"BACKUP", u"HINDO", 1);
+        s.SetInt(u"BACKUP", u"JIKOKUHH", 10);
+        s.Set(u"BACKUP", u"YOTEIBI", u"202612071000");
+        s.Save(ini);
 
         CMainFrame::Options fo;
         fo.settingsFile = ini;
-        fo.sessionFactory = FtpSessionFactory(server->port());
+        fo.sessionFactory = FtpSessionFactory(server->Port());
         fo.builtInBackup = true;
         frame = std::make_unique<CMainFrame>(fo);
         frame->SetDialogRunner([this](QDialog& d) {
@@ -194,7 +194,7 @@ protected:
             // Beside the month folders only the hidden lock of the backups into the root.
             if (e.path().filename() == ".plova-backup.lock") continue;
             EXPECT_EQ(e.path().filename().string().rfind("BU_2026", 0), 0u) << e.path();
-            EXPECT_EQ(readProfileString(e.path() / "backup_info.ini", u"BACKUPINF", u"YFLAG"), u"完了");
+            EXPECT_EQ(ReadProfileString(e.path() / "backup_info.ini", u"BACKUPINF", u"YFLAG"), u"完了");
             ++months;
         }
         EXPECT_EQ(months, 3);
@@ -203,10 +203,10 @@ protected:
 
 TEST_F(FrameBackupTest, DueBackupAskedOnTheTimerRunsAndSaysSo) {
     bool progressSeen = false;
-    io.pump.every([&] { progressSeen = progressSeen || frame->BackupProgress() != nullptr; });
+    io.pump.Every([&] { progressSeen = progressSeen || frame->BackupProgress() != nullptr; });
     answer = [](QDialog& d) {
         auto* ask = dynamic_cast<CABakUpChk1Dlg*>(&d);
-        if (ask) ask->yesButton()->click();
+        if (ask) ask->YesButton()->click();
         return d.result();
     };
     frame->OnBackupTimer();
@@ -225,21 +225,21 @@ TEST_F(FrameBackupTest, DueBackupAskedOnTheTimerRunsAndSaysSo) {
 
 TEST_F(FrameBackupTest, ExitDialogsBackupButtonRunsItQuietlyAndRecordsIt) {
     answer = [](QDialog& d) {
-        if (auto* end = dynamic_cast<CEndChkDlg*>(&d)) end->backupButton()->click();
+        if (auto* end = dynamic_cast<CEndChkDlg*>(&d)) end->BackupButton()->click();
         return d.result();
     };
     EXPECT_TRUE(frame->close());
     expectCompleteMonths();
     EXPECT_TRUE(io.prompt.shown.empty());
-    EXPECT_EQ(readProfileInt(ini, u"BACKUP", u"ZENKAIKA", 0), 1);
-    EXPECT_EQ(readProfileString(ini, u"BACKUP", u"ZENKAIBI"), u"202612071030");
+    EXPECT_EQ(ReadProfileInt(ini, u"BACKUP", u"ZENKAIKA", 0), 1);
+    EXPECT_EQ(ReadProfileString(ini, u"BACKUP", u"ZENKAIBI"), u"202612071030");
 }
 
 TEST_F(FrameBackupTest, SettingsCommandOpensTheDialogOnlyWithARootFolder) {
     answer = [](QDialog& d) {
         auto* set = dynamic_cast<CABakUpSetDlg*>(&d);
         if (!set) return int(QDialog::Rejected);
-        set->frequencyButtons()->button(2)->click();
+        set->FrequencyButtons()->button(2)->click();
         set->OnOK();
         return set->result();
     };

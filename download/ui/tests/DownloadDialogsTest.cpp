@@ -55,24 +55,24 @@ TEST(PrgDownDlgTest, TheProgressProtocolMovesBarAndCounter) {
     };
     for (const Step& s : steps) {
         window.OnMessage(s.message, s.wparam);
-        EXPECT_EQ(window.bar()->value(), s.bar) << s.message << " " << s.wparam;
-        EXPECT_EQ(window.bar()->maximum(), s.range) << s.message;
-        EXPECT_EQ(window.counterLabel()->text(), QString::fromUtf8(s.counter)) << s.message;
+        EXPECT_EQ(window.Bar()->value(), s.bar) << s.message << " " << s.wparam;
+        EXPECT_EQ(window.Bar()->maximum(), s.range) << s.message;
+        EXPECT_EQ(window.CounterLabel()->text(), QString::fromUtf8(s.counter)) << s.message;
     }
-    EXPECT_EQ(window.statusLabel()->text(), QStringLiteral("ＷＡＶファイルに変換中です。"));
+    EXPECT_EQ(window.StatusLabel()->text(), QStringLiteral("ＷＡＶファイルに変換中です。"));
     window.OnMessage(msg::kStatusDownload, 0);
-    EXPECT_EQ(window.statusLabel()->text(), QStringLiteral("ファイルをダウンロード中です。"));
+    EXPECT_EQ(window.StatusLabel()->text(), QStringLiteral("ファイルをダウンロード中です。"));
 
     // Counter mode of the information-only download: the bar follows the count.
     window.SetTotals(2, 2);
     window.OnMessage(msg::kCounterStep, 100);
     window.OnMessage(msg::kCounterStep, 100);
-    EXPECT_EQ(window.bar()->value(), 1);
-    EXPECT_EQ(window.counterLabel()->text(), QStringLiteral("1／2"));
+    EXPECT_EQ(window.Bar()->value(), 1);
+    EXPECT_EQ(window.CounterLabel()->text(), QStringLiteral("1／2"));
 
     testkit::TestPorts ports;
-    window.cancelButton()->click();
-    EXPECT_TRUE(ports.cancel.isSet());
+    window.CancelButton()->click();
+    EXPECT_TRUE(ports.cancel.IsSet());
 }
 
 class DownloadDialogsTest : public SimFrameFixture {
@@ -103,11 +103,11 @@ TEST_F(DownloadDialogsTest, BatchDownloadFromButton1002) {
     ASSERT_NE(view, nullptr);
     ASSERT_EQ(view->Data().RowCount(), 0);
     dialogs.clear();
-    ports.prompt.queue(Answer::Yes);
+    ports.prompt.Queue(Answer::Yes);
     answer = [](QDialog& d) {
         auto* kind = dynamic_cast<CDownKindSetDlg*>(&d);
-        if (!kind || !kind->fullButton()->isEnabled()) return int(QDialog::Rejected);
-        kind->fullButton()->click();
+        if (!kind || !kind->FullButton()->isEnabled()) return int(QDialog::Rejected);
+        kind->FullButton()->click();
         return kind->result();
     };
     frame->OnCommand(cmd::kDownloadAll);
@@ -119,20 +119,20 @@ TEST_F(DownloadDialogsTest, BatchDownloadFromButton1002) {
     EXPECT_GT(CFileMng::CountMessages(box("outou")), 0);
     EXPECT_EQ(view->Data().RowCount(), CFileMng::CountMessages(box("rusuroku/0001")));
     EXPECT_TRUE(frame->isEnabled());
-    EXPECT_TRUE(frame->Session().loggedIn());
+    EXPECT_TRUE(frame->Session().LoggedIn());
 }
 
 TEST_F(DownloadDialogsTest, KindButtonsWaitForTheLoginAndNoMeansNothingIsFetched) {
     makeBoxFolders();
     make(false);
     CDownKindSetDlg dialog(*frame);
-    EXPECT_FALSE(dialog.fullButton()->isEnabled());
-    EXPECT_FALSE(dialog.infoButton()->isEnabled());
+    EXPECT_FALSE(dialog.FullButton()->isEnabled());
+    EXPECT_FALSE(dialog.InfoButton()->isEnabled());
     ASSERT_EQ(frame->Session().PressLogin({u"127.0.0.1", u"qermo", u"pass", false}), LoginPress::LoggedIn);
     dialog.OnLoginCheck();
-    EXPECT_TRUE(dialog.fullButton()->isEnabled());
-    ports.prompt.queue(Answer::No);
-    dialog.infoButton()->click();
+    EXPECT_TRUE(dialog.FullButton()->isEnabled());
+    ports.prompt.Queue(Answer::No);
+    dialog.InfoButton()->click();
     EXPECT_EQ(CFileMng::CountMessages(box("rusuroku/0001")), 0);
 }
 
@@ -141,13 +141,13 @@ TEST_F(DownloadDialogsTest, SelectiveDownloadFetchesOnlyTheTickedBoxes) {
     make();
     CSelDownDlg dialog(*frame);
     ASSERT_TRUE(dialog.HasBoxes());
-    EXPECT_EQ(dialog.answeringList()->count(), 2);
-    dialog.infoButton()->click();
+    EXPECT_EQ(dialog.AnsweringList()->count(), 2);
+    dialog.InfoButton()->click();
     EXPECT_EQ(shownTexts().back(), "選択されていません。");
 
-    dialog.extensionList()->item(0)->setCheckState(Qt::Checked);
-    ports.prompt.queue(Answer::Yes);
-    dialog.infoButton()->click();
+    dialog.ExtensionList()->item(0)->setCheckState(Qt::Checked);
+    ports.prompt.Queue(Answer::Yes);
+    dialog.InfoButton()->click();
     EXPECT_EQ(shownTexts().back(), "ファイルのダウンロードが正常に完了しました。");
     EXPECT_GT(CFileMng::CountMessages(box("naisen/2001")), 0);
     EXPECT_EQ(CFileMng::CountMessages(box("rusuroku/0001")), 0);
@@ -168,8 +168,8 @@ TEST_F(DownloadDialogsTest, FolderDownloadBuildsTheFolderAndOpensIt) {
     dialog.SetFolderBrowser([&](const QString&) { return QString::fromStdString(target.string()); });
     dialog.OnAdd();
     ASSERT_EQ(dialog.SelectedFolder(), target);
-    ports.prompt.queue(Answer::Yes);
-    dialog.downloadButton()->click();
+    ports.prompt.Queue(Answer::Yes);
+    dialog.DownloadButton()->click();
     EXPECT_EQ(shownTexts(), (std::vector<std::string>{"VMU2にダウンロードします。\nよろしいですか？",
                                                       "フォルダのダウンロードが正常に完了しました。"}));
     EXPECT_EQ(CFileMng::ReadMake(target / "rusuroku" / "0002"), store::kMakeComplete);
@@ -183,8 +183,8 @@ TEST_F(DownloadDialogsTest, FolderDownloadBuildsTheFolderAndOpensIt) {
     // A taken name is refused in the rename dialog, which stays open; cancelled, nothing changes.
     dialog.SetRenamer([](const QString& name, const fs::path& folder) {
         CFolderNmChg rename(name, folder, nullptr, nullptr);
-        EXPECT_EQ(rename.nameEdit()->text(), QStringLiteral("VMU2"));
-        rename.nameEdit()->setText(QStringLiteral("taken"));
+        EXPECT_EQ(rename.NameEdit()->text(), QStringLiteral("VMU2"));
+        rename.NameEdit()->setText(QStringLiteral("taken"));
         rename.OnOK();
         EXPECT_NE(rename.result(), QDialog::Accepted);
         return rename.NewName();
@@ -192,10 +192,10 @@ TEST_F(DownloadDialogsTest, FolderDownloadBuildsTheFolderAndOpensIt) {
     dialog.OnRename();
     EXPECT_EQ(shownTexts().back(), "フォルダ名が重複しています。");
     EXPECT_TRUE(fs::is_directory(target));
-    EXPECT_EQ(dialog.folderList()->currentItem()->text(0), QStringLiteral("VMU2"));
+    EXPECT_EQ(dialog.FolderList()->currentItem()->text(0), QStringLiteral("VMU2"));
     dialog.SetRenamer([](const QString& name, const fs::path& folder) {
         CFolderNmChg rename(name, folder, nullptr, nullptr);
-        rename.nameEdit()->setText(QStringLiteral("VMU3"));
+        rename.NameEdit()->setText(QStringLiteral("VMU3"));
         rename.OnOK();
         return rename.NewName();
     });
@@ -206,10 +206,10 @@ TEST_F(DownloadDialogsTest, FolderDownloadBuildsTheFolderAndOpensIt) {
     EXPECT_EQ(list->Data().Source().folderName, u"VMU3");
     EXPECT_TRUE(frame->FolderDisplayText().ends_with(u"VMU3"));
     // Deleted with its content after a "yes".
-    ports.prompt.queue(Answer::Yes);
+    ports.prompt.Queue(Answer::Yes);
     dialog.OnDelete();
     EXPECT_FALSE(fs::exists(dir / "pc" / "VMU3"));
-    EXPECT_EQ(dialog.folderList()->topLevelItemCount(), 0);
+    EXPECT_EQ(dialog.FolderList()->topLevelItemCount(), 0);
 }
 
 TEST_F(DownloadDialogsTest, AFolderDownloadOpensTheNewFolderAndClosesTheListsOfTheOldOne) {
@@ -222,8 +222,8 @@ TEST_F(DownloadDialogsTest, AFolderDownloadOpensTheNewFolderAndClosesTheListsOfT
     const fs::path target = dir / "pc" / "VMU2";
     dialog.SetFolderBrowser([&](const QString&) { return QString::fromStdString(target.string()); });
     dialog.OnAdd();
-    ports.prompt.queue(Answer::Yes);
-    dialog.downloadButton()->click();
+    ports.prompt.Queue(Answer::Yes);
+    dialog.DownloadButton()->click();
     ASSERT_EQ(shownTexts().back(), "フォルダのダウンロードが正常に完了しました。");
     QCoreApplication::processEvents();
     // The folder field, the lists and the next download all name the new folder.
@@ -237,13 +237,13 @@ TEST_F(DownloadDialogsTest, AFolderDownloadOpensTheNewFolderAndClosesTheListsOfT
     ASSERT_NE(openAnsweringBox(QStringLiteral("0001"), true), nullptr);
     CFolderDwnDlg again(*frame);
     ASSERT_EQ(again.SelectedFolder(), target);
-    ports.prompt.queue(Answer::Yes);
-    again.downloadButton()->click();
+    ports.prompt.Queue(Answer::Yes);
+    again.DownloadButton()->click();
     ASSERT_EQ(shownTexts().back(), "フォルダのダウンロードが正常に完了しました。");
     EXPECT_EQ(frame->OpenListCount(), 1);
 
     // Deleting it closes its list: the rows would name files that are gone.
-    ports.prompt.queue(Answer::Yes);
+    ports.prompt.Queue(Answer::Yes);
     again.OnDelete();
     QCoreApplication::processEvents();
     EXPECT_FALSE(fs::exists(target));
@@ -259,10 +259,10 @@ TEST_F(DownloadDialogsTest, TheFolderDownloadListsOnlyFoldersThatExist) {
     frame->CloseSettingsMenu();
     ASSERT_EQ(frame->Settings().folderName, u"pc");
     CFolderDwnDlg dialog(*frame);
-    EXPECT_EQ(dialog.folderList()->topLevelItemCount(), 0);
+    EXPECT_EQ(dialog.FolderList()->topLevelItemCount(), 0);
     EXPECT_TRUE(dialog.SelectedFolder().empty());
     // "ダウンロード" with nothing listed builds nothing.
-    dialog.downloadButton()->click();
+    dialog.DownloadButton()->click();
     EXPECT_TRUE(ports.prompt.shown.empty());
     EXPECT_FALSE(fs::exists(dir / "pc" / "pc"));
 }
@@ -272,9 +272,9 @@ TEST_F(DownloadDialogsTest, VoiceDataOfTheSelectedRowsFromButton1004) {
     make();
     // The recording information only, then a list window over box 0001.
     CSelDownDlg selective(*frame);
-    selective.answeringList()->item(0)->setCheckState(Qt::Checked);
-    ports.prompt.queue(Answer::Yes);
-    selective.infoButton()->click();
+    selective.AnsweringList()->item(0)->setCheckState(Qt::Checked);
+    ports.prompt.Queue(Answer::Yes);
+    selective.InfoButton()->click();
     ASSERT_EQ(shownTexts().back(), "ファイルのダウンロードが正常に完了しました。");
     CListDispView* view = openAnsweringBox(QStringLiteral("0001"));
     ASSERT_NE(view, nullptr);
@@ -283,7 +283,7 @@ TEST_F(DownloadDialogsTest, VoiceDataOfTheSelectedRowsFromButton1004) {
     for (int r = 0; r < view->Data().RowCount(); ++r) rows.push_back(r);
     view->SelectRows(rows);
 
-    ports.prompt.queue(Answer::Yes);
+    ports.prompt.Queue(Answer::Yes);
     frame->OnCommand(cmd::kDownloadVoiceData);
     EXPECT_EQ(shownTexts().back(), "ファイルのダウンロードが正常に完了しました。");
     int voice = 0;

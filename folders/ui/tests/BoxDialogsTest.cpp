@@ -31,7 +31,7 @@ namespace plova::ui {
 namespace {
 namespace fs = std::filesystem;
 
-using testkit_ui::typeInto;
+using testkit_ui::TypeInto;
 
 class BoxDialogsTest : public ::testing::Test {
 protected:
@@ -59,7 +59,7 @@ protected:
     fs::path box(const char* rel) const { return dir / "pc" / "demo" / rel; }
     std::vector<std::string> shown() const {
         std::vector<std::string> out;
-        for (const auto& s : ports.prompt.shown) out.push_back(testkit::utf8(s.text));
+        for (const auto& s : ports.prompt.shown) out.push_back(testkit::Utf8(s.text));
         return out;
     }
 
@@ -75,14 +75,14 @@ TEST_F(BoxDialogsTest, BoxNamesAreCheckedConfirmedWrittenAndReported) {
     make();
     answer = [this](QDialog& d) {
         auto& dialog = dynamic_cast<CBoxNameChgDlg&>(d);
-        EXPECT_EQ(dialog.answeringList()->model()->rowCount(), 2);
-        EXPECT_EQ(dialog.extensionList()->Text(0, 0), QStringLiteral("201"));
-        typeInto(*dialog.answeringList(), 0, QStringLiteral("営業部第一課"));  // 12 bytes
+        EXPECT_EQ(dialog.AnsweringList()->model()->rowCount(), 2);
+        EXPECT_EQ(dialog.ExtensionList()->Text(0, 0), QStringLiteral("201"));
+        TypeInto(*dialog.AnsweringList(), 0, QStringLiteral("営業部第一課"));  // 12 bytes
         dialog.OnOK();
         EXPECT_EQ(d.result(), QDialog::Rejected);  // still open
-        typeInto(*dialog.answeringList(), 0, QStringLiteral("営業部第一"));
-        typeInto(*dialog.extensionList(), 0, QStringLiteral("総務"));
-        ports.prompt.queue(Answer::Yes);
+        TypeInto(*dialog.AnsweringList(), 0, QStringLiteral("営業部第一"));
+        TypeInto(*dialog.ExtensionList(), 0, QStringLiteral("総務"));
+        ports.prompt.Queue(Answer::Yes);
         dialog.OnOK();
     };
     frame->OnCommand(cmd::kEditBoxNames);
@@ -92,7 +92,7 @@ TEST_F(BoxDialogsTest, BoxNamesAreCheckedConfirmedWrittenAndReported) {
     EXPECT_EQ(CFileMng::ReadBoxName(box("rusuroku/101")), u"営業部第一");
     EXPECT_EQ(CFileMng::ReadBoxName(box("naisen/201")), u"総務");
     // Every row is written: the untouched one as an empty pair of quotes.
-    EXPECT_NE(testkit::readBytes(box("rusuroku/102/inf.ini")).find("NAME=\"\""), std::string::npos);
+    EXPECT_NE(testkit::ReadFileBytes(box("rusuroku/102/inf.ini")).find("NAME=\"\""), std::string::npos);
 }
 
 TEST_F(BoxDialogsTest, AFolderWithoutBoxesIsReportedAndNoDialogShown) {
@@ -110,12 +110,12 @@ TEST_F(BoxDialogsTest, BoxFolderRenamesRefuseDuplicatesAndRenameOnYes) {
     make();
     answer = [this](QDialog& d) {
         auto& dialog = dynamic_cast<CBoxFldNameChgDlg&>(d);
-        typeInto(*dialog.answeringList(), 0, QStringLiteral("300"));
-        typeInto(*dialog.answeringList(), 1, QStringLiteral("300"));
+        TypeInto(*dialog.AnsweringList(), 0, QStringLiteral("300"));
+        TypeInto(*dialog.AnsweringList(), 1, QStringLiteral("300"));
         dialog.OnOK();
         EXPECT_TRUE(fs::is_directory(box("rusuroku/101")));
-        typeInto(*dialog.answeringList(), 1, QStringLiteral("301"));
-        ports.prompt.queue(Answer::Yes);
+        TypeInto(*dialog.AnsweringList(), 1, QStringLiteral("301"));
+        ports.prompt.Queue(Answer::Yes);
         dialog.OnOK();
     };
     frame->OnCommand(cmd::kRenameBoxFolder);
@@ -131,11 +131,11 @@ TEST_F(BoxDialogsTest, ANewBoxRemembersItsKindForTheNextOne) {
     bool preselectedAnswering = false;
     answer = [&](QDialog& d) {
         auto& dialog = dynamic_cast<CMakeBoxFldDlg&>(d);
-        preselectedAnswering = dialog.answeringRadio()->isChecked();
-        dialog.extensionRadio()->setChecked(true);
-        dialog.nameEdit()->setText(QStringLiteral("201"));
+        preselectedAnswering = dialog.AnsweringRadio()->isChecked();
+        dialog.ExtensionRadio()->setChecked(true);
+        dialog.NameEdit()->setText(QStringLiteral("201"));
         dialog.OnOK();  // taken
-        dialog.nameEdit()->setText(QStringLiteral("202"));
+        dialog.NameEdit()->setText(QStringLiteral("202"));
         dialog.OnOK();
     };
     frame->OnCommand(cmd::kCreateBoxFolder);
@@ -143,7 +143,7 @@ TEST_F(BoxDialogsTest, ANewBoxRemembersItsKindForTheNextOne) {
     EXPECT_EQ(shown(),
               (std::vector<std::string>{"フォルダ名が重複しています。", "ボックスフォルダが作成完了しました。"}));
     EXPECT_EQ(CFileMng::ReadMake(box("naisen/202")), store::kMakeByCommand);
-    answer = [&](QDialog& d) { preselectedAnswering = dynamic_cast<CMakeBoxFldDlg&>(d).answeringRadio()->isChecked(); };
+    answer = [&](QDialog& d) { preselectedAnswering = dynamic_cast<CMakeBoxFldDlg&>(d).AnsweringRadio()->isChecked(); };
     frame->OnCommand(cmd::kCreateBoxFolder);
     EXPECT_FALSE(preselectedAnswering);
 }
@@ -151,21 +151,21 @@ TEST_F(BoxDialogsTest, ANewBoxRemembersItsKindForTheNextOne) {
 TEST_F(BoxDialogsTest, WavFilesOfTheMarkedBoxesAreDeleted) {
     for (const char* f : {"rusuroku/101/a.wav", "rusuroku/101/a.vmdat", "rusuroku/101/x.wav.vmdat",
                           "rusuroku/102/b.WAV", "naisen/201/c.wma", "outou/r.wav"})
-        testkit::writeBytes(box(f), "x");
+        testkit::WriteBytes(box(f), "x");
     make();
     answer = [this](QDialog& d) {
         auto& dialog = dynamic_cast<CWavFileDelDlg&>(d);
-        ASSERT_EQ(dialog.answeringList()->rowCount(), 2);
-        EXPECT_EQ(dialog.folderEdit()->text().toStdString(), box("").parent_path().string());
-        ports.prompt.queue(Answer::No);
+        ASSERT_EQ(dialog.AnsweringList()->rowCount(), 2);
+        EXPECT_EQ(dialog.FolderEdit()->text().toStdString(), box("").parent_path().string());
+        ports.prompt.Queue(Answer::No);
         dialog.OnDelete();  // "No": nothing happens, the dialog stays
         EXPECT_EQ(d.result(), QDialog::Rejected);
-        dialog.responseRadio()->setChecked(true);
-        EXPECT_FALSE(dialog.answeringList()->isEnabled());
-        dialog.boxRadio()->setChecked(true);
-        dialog.answeringList()->Toggle(0);
-        dialog.allButton(1)->click();
-        ports.prompt.queue(Answer::Yes);
+        dialog.ResponseRadio()->setChecked(true);
+        EXPECT_FALSE(dialog.AnsweringList()->isEnabled());
+        dialog.BoxRadio()->setChecked(true);
+        dialog.AnsweringList()->Toggle(0);
+        dialog.AllButton(1)->click();
+        ports.prompt.Queue(Answer::Yes);
         dialog.OnDelete();
     };
     frame->OnCommand(cmd::kDeleteWavFiles);
@@ -183,8 +183,8 @@ TEST_F(BoxDialogsTest, WavFilesOfTheMarkedBoxesAreDeleted) {
     fs::remove(box("rusuroku/102/b.WAV"));
     answer = [this](QDialog& d) {
         auto& dialog = dynamic_cast<CWavFileDelDlg&>(d);
-        EXPECT_EQ(dialog.answeringList()->rowCount() + dialog.extensionList()->rowCount(), 0);
-        ports.prompt.queue(Answer::Yes);
+        EXPECT_EQ(dialog.AnsweringList()->rowCount() + dialog.ExtensionList()->rowCount(), 0);
+        ports.prompt.Queue(Answer::Yes);
         dialog.OnDelete();
     };
     frame->OnCommand(cmd::kDeleteWavFiles);
@@ -203,14 +203,14 @@ TEST_F(BoxDialogsTest, TheStartupFolderIsOpenedAtTheNextStart) {
     make();
     answer = [this](QDialog& d) {
         auto& dialog = dynamic_cast<CFolderSetDlg&>(d);
-        EXPECT_TRUE(dialog.lastRadio()->isChecked());
-        EXPECT_FALSE(dialog.chooseButton()->isEnabled());
-        dialog.specifiedRadio()->click();
-        EXPECT_TRUE(dialog.chooseButton()->isEnabled());
+        EXPECT_TRUE(dialog.LastRadio()->isChecked());
+        EXPECT_FALSE(dialog.ChooseButton()->isEnabled());
+        dialog.SpecifiedRadio()->click();
+        EXPECT_TRUE(dialog.ChooseButton()->isEnabled());
         dialog.OnOK();  // nothing specified yet
         EXPECT_EQ(d.result(), QDialog::Rejected);
         dialog.SetFolderChooser([this] { return QString::fromStdString((dir / "pc/branch").string()); });
-        dialog.chooseButton()->click();
+        dialog.ChooseButton()->click();
         dialog.OnOK();
     };
     frame->OnCommand(cmd::kStartupFolder);
@@ -234,8 +234,8 @@ TEST_F(BoxDialogsTest, TheStartupFolderCanBeTypedUnderAnotherRoot) {
     const fs::path elsewhere = dir / "archive" / "2025";
     answer = [&](QDialog& d) {
         auto& dialog = dynamic_cast<CFolderSetDlg&>(d);
-        dialog.specifiedRadio()->click();
-        QLineEdit* edit = dialog.folderEdit();
+        dialog.SpecifiedRadio()->click();
+        QLineEdit* edit = dialog.FolderEdit();
         ASSERT_TRUE(edit->isEnabled());
         edit->setFocus();
         QTest::keyClicks(edit, QStringLiteral("archive"));  // no full path: refused
@@ -250,7 +250,7 @@ TEST_F(BoxDialogsTest, TheStartupFolderCanBeTypedUnderAnotherRoot) {
     EXPECT_EQ(shown(), std::vector<std::string>{"入力値エラーです。"});
     EXPECT_EQ(frame->Settings().init, 1);
     EXPECT_EQ(frame->Settings().change, 1);
-    EXPECT_EQ(frame->Settings().nextFolder, fromUtf8((dir / "archive").string()) + u"/");
+    EXPECT_EQ(frame->Settings().nextFolder, FromUtf8((dir / "archive").string()) + u"/");
     EXPECT_EQ(frame->Settings().nextFolderName, u"2025");
 }
 
@@ -258,7 +258,7 @@ TEST_F(BoxDialogsTest, FolderChangeOpensTheChosenFolderAndRenamesInPlace) {
     make();
     answer = [](QDialog& d) {
         auto& dialog = dynamic_cast<CFolderChgDlg&>(d);
-        CFolderListCtrl& list = *dialog.folderList();
+        CFolderListCtrl& list = *dialog.FolderList();
         ASSERT_EQ(list.rowCount(), 2);
         // Without a row chosen nothing happens.
         dialog.OnChange();
@@ -274,17 +274,17 @@ TEST_F(BoxDialogsTest, FolderChangeOpensTheChosenFolderAndRenamesInPlace) {
 
     answer = [](QDialog& d) {
         auto& dialog = dynamic_cast<CFolderChgDlg&>(d);
-        dialog.folderList()->selectRow(0);
+        dialog.FolderList()->selectRow(0);
         dialog.SetRenamer([](const QString&, const fs::path& folder) {
             CFolderNmChg1 rename(QStringLiteral("branch"), folder, nullptr, nullptr);
-            rename.nameEdit()->setText(QStringLiteral("demo"));
+            rename.NameEdit()->setText(QStringLiteral("demo"));
             rename.OnOK();  // taken
-            rename.nameEdit()->setText(QStringLiteral("支店"));
+            rename.NameEdit()->setText(QStringLiteral("支店"));
             rename.OnOK();
             return rename.NewName();
         });
         dialog.OnRename();
-        EXPECT_EQ(dialog.folderList()->item(1, 0)->text(), QStringLiteral("支店"));
+        EXPECT_EQ(dialog.FolderList()->item(1, 0)->text(), QStringLiteral("支店"));
     };
     frame->OnCommand(cmd::kFolderChange);
     EXPECT_EQ(shown(), std::vector<std::string>{"フォルダ名が重複しています。"});

@@ -34,7 +34,7 @@ TYPED_TEST(FolderRenameDialogsTest, RefusesAndStaysOpenUntilTheFolderIsRenamed) 
     TypeParam dialog(QStringLiteral("box"), root / "box", nullptr, nullptr);
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("フォルダ名称変更"));
-    QLineEdit& edit = *dialog.nameEdit();
+    QLineEdit& edit = *dialog.NameEdit();
     EXPECT_EQ(edit.text(), QStringLiteral("box"));
     auto* ok = dialog.template findChild<QPushButton*>(QString(), Qt::FindDirectChildrenOnly);
     ASSERT_NE(ok, nullptr);

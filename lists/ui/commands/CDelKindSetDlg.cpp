@@ -15,7 +15,7 @@ constexpr int kLoginCheckMillis = 1000;
 }
 
 CDelKindSetDlg::CDelKindSetDlg(ListCommandHost& host) : BackupTimedDlg(&host, host.MainWindow()), host_(host) {
-    setWindowTitle(qs(del::kDialogCaption));
+    setWindowTitle(Qs(del::kDialogCaption));
     mainUnit_ = new QPushButton(QStringLiteral("主装置のみ"), this);
     both_ = new QPushButton(QStringLiteral("主装置とＰＣ"), this);
     pc_ = new QPushButton(QStringLiteral("ＰＣのみ"), this);
@@ -28,8 +28,8 @@ CDelKindSetDlg::CDelKindSetDlg(ListCommandHost& host) : BackupTimedDlg(&host, ho
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* body = new QVBoxLayout;
-    body->addWidget(new QLabel(qs(del::kDialogText), this));
-    body->addWidget(new QLabel(qs(del::kDialogKindText), this));
+    body->addWidget(new QLabel(Qs(del::kDialogText), this));
+    body->addWidget(new QLabel(Qs(del::kDialogKindText), this));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(mainUnit_);
     buttons->addWidget(both_);
@@ -52,10 +52,10 @@ void CDelKindSetDlg::OnLoginCheck() {
 void CDelKindSetDlg::OnKind(int kind) {
     // While the dialog handles its button a due backup does not close it:
     // the question would otherwise be answered for a dialog already gone.
-    StopDialogBackupTimer();
-    if (prompt(std::u16string(del::kConfirmText), std::u16string(del::kConfirmCaption), Icon::Question,
-               Buttons::YesNo) != Answer::Yes) {
-        StartDialogBackupTimer();
+    stopDialogBackupTimer();
+    if (ShowPrompt(std::u16string(del::kConfirmText), std::u16string(del::kConfirmCaption), Icon::Question,
+                   Buttons::YesNo) != Answer::Yes) {
+        startDialogBackupTimer();
         return;
     }
     loginCheck_.stop();

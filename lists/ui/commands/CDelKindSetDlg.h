@@ -20,11 +20,11 @@ class CDelKindSetDlg final : public BackupTimedDlg {
 public:
     explicit CDelKindSetDlg(ListCommandHost& host);
 
-    QPushButton* mainUnitButton() const { return mainUnit_; }
-    QPushButton* bothButton() const { return both_; }
-    QPushButton* pcButton() const { return pc_; }
-    QPushButton* cancelButton() const { return cancel_; }
-    const QTimer& loginCheckTimer() const { return loginCheck_; }
+    QPushButton* MainUnitButton() const { return mainUnit_; }
+    QPushButton* BothButton() const { return both_; }
+    QPushButton* PcButton() const { return pc_; }
+    QPushButton* CancelButton() const { return cancel_; }
+    const QTimer& LoginCheckTimer() const { return loginCheck_; }
 
     // The kind the dialog closed with; -1 when it was cancelled.
     int Kind() const { return kind_; }

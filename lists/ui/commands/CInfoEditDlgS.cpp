@@ -13,19 +13,19 @@ CInfoEditDlgS::CInfoEditDlgS(std::filesystem::path file, const std::u16string& f
     : InfoEditDialog(QStringLiteral("CInfoEditDlgS"), std::move(file), watch, parent) {
     using namespace infoedits;
     const FILESTS_INFO& r = record_;
-    AddField(qs(u"ファイル名"), kFileName, fileName);
-    AddField(qs(u"メッセージ番号"), kNumber, r.boxNumber);
-    AddField(qs(u"メッセージ名称"), kName, r.partyName, plova::infoedit::kResponseNameLimit);
-    AddField(qs(u"録音時間"), kRecordingTime, r.recordingTime);
-    AddField(qs(u"アップロード"), kUpload, r.played != 0 ? u"済み" : u"");
-    AddRadioPair(qs(u"フラグ"), kFlagOn, qs(u"あり"), kFlagOff, qs(u"なし"), r.flag == 1);
-    FinishRows(kName);
+    addField(Qs(u"ファイル名"), kFileName, fileName);
+    addField(Qs(u"メッセージ番号"), kNumber, r.boxNumber);
+    addField(Qs(u"メッセージ名称"), kName, r.partyName, plova::infoedit::kResponseNameLimit);
+    addField(Qs(u"録音時間"), kRecordingTime, r.recordingTime);
+    addField(Qs(u"アップロード"), kUpload, r.played != 0 ? u"済み" : u"");
+    addRadioPair(Qs(u"フラグ"), kFlagOn, Qs(u"あり"), kFlagOff, Qs(u"なし"), r.flag == 1);
+    finishRows(kName);
 }
 
 void CInfoEditDlgS::accept() {
     using namespace infoedits;
     const ResponseMessageEdit edit{Field(kName)->text().toStdU16String(), Radio(kFlagOn)->isChecked()};
-    AcceptWhenSaved([&] {
+    acceptWhenSaved([&] {
         std::filesystem::path renamed;
         const plova::infoedit::Result result = SaveResponseMessageEdit(file_, edit, &renamed);
         file_ = renamed;

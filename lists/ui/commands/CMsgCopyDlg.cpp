@@ -34,10 +34,10 @@ CMsgCopyDlg::CMsgCopyDlg(fs::path boxFolder, DialogBackupWatch* watch, QWidget* 
       folderField_(new QLineEdit(this)),
       answering_(new CCheckListCtrl(this)),
       extension_(new CCheckListCtrl(this)),
-      move_(new QPushButton(qs(u"移動"), this)),
-      copy_(new QPushButton(qs(u"コピー"), this)) {
+      move_(new QPushButton(Qs(u"移動"), this)),
+      copy_(new QPushButton(Qs(u"コピー"), this)) {
     setObjectName(QStringLiteral("CMsgCopyDlg"));
-    setWindowTitle(qs(msgcopy::kCaption));
+    setWindowTitle(Qs(msgcopy::kCaption));
     folderField_->setObjectName(idName(msgcopy::kFolderField));
     folderField_->setReadOnly(true);
     folderField_->setText(QString::fromStdString(boxFolder_.string()));
@@ -45,11 +45,11 @@ CMsgCopyDlg::CMsgCopyDlg(fs::path boxFolder, DialogBackupWatch* watch, QWidget* 
     extension_->setObjectName(idName(msgcopy::kExtensionList));
     move_->setObjectName(idName(msgcopy::kMoveButton));
     copy_->setObjectName(idName(msgcopy::kCopyButton));
-    connect(answering_, &CCheckListCtrl::tickClicked, this, [this](int row) { OnTick(answering_, row); });
-    connect(extension_, &CCheckListCtrl::tickClicked, this, [this](int row) { OnTick(extension_, row); });
-    connect(move_, &QPushButton::clicked, this, [this] { OnChoose(transfer::Mode::Move); });
-    connect(copy_, &QPushButton::clicked, this, [this] { OnChoose(transfer::Mode::Copy); });
-    auto* cancel = new QPushButton(qs(u"キャンセル"), this);
+    connect(answering_, &CCheckListCtrl::TickClicked, this, [this](int row) { onTick(answering_, row); });
+    connect(extension_, &CCheckListCtrl::TickClicked, this, [this](int row) { onTick(extension_, row); });
+    connect(move_, &QPushButton::clicked, this, [this] { onChoose(transfer::Mode::Move); });
+    connect(copy_, &QPushButton::clicked, this, [this] { onChoose(transfer::Mode::Copy); });
+    auto* cancel = new QPushButton(Qs(u"キャンセル"), this);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* body = new QVBoxLayout;
@@ -57,8 +57,8 @@ CMsgCopyDlg::CMsgCopyDlg(fs::path boxFolder, DialogBackupWatch* watch, QWidget* 
     folderRow->addWidget(folderField_, 1);
     body->addLayout(folderRow);
     auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(qs(u"留守録BOX"), this), 0, 0);
-    grid->addWidget(new QLabel(qs(u"内線BOX"), this), 0, 1);
+    grid->addWidget(new QLabel(Qs(u"留守録BOX"), this), 0, 0);
+    grid->addWidget(new QLabel(Qs(u"内線BOX"), this), 0, 1);
     grid->addWidget(answering_, 1, 0);
     grid->addWidget(extension_, 1, 1);
     body->addLayout(grid);
@@ -66,10 +66,11 @@ CMsgCopyDlg::CMsgCopyDlg(fs::path boxFolder, DialogBackupWatch* watch, QWidget* 
 }
 
 bool CMsgCopyDlg::Fill() {
-    fillList(answering_, boxFolder_ / toUtf8(store::kAnsweringFolder));
-    fillList(extension_, boxFolder_ / toUtf8(store::kExtensionFolder));
+    fillList(answering_, boxFolder_ / ToUtf8(store::kAnsweringFolder));
+    fillList(extension_, boxFolder_ / ToUtf8(store::kExtensionFolder));
     if (answering_->rowCount() == 0 && extension_->rowCount() == 0) {
-        prompt(std::u16string(transfer::kNoBoxInformation), std::u16string(transfer::kErrorCaption), Icon::Exclamation);
+        ShowPrompt(std::u16string(transfer::kNoBoxInformation), std::u16string(transfer::kErrorCaption),
+                   Icon::Exclamation);
         return false;
     }
     answering_->FitColumnWidths();
@@ -77,7 +78,7 @@ bool CMsgCopyDlg::Fill() {
     return true;
 }
 
-void CMsgCopyDlg::OnTick(CCheckListCtrl* list, int row) {
+void CMsgCopyDlg::onTick(CCheckListCtrl* list, int row) {
     // One box at most: the clicked row keeps its new state, every other is cleared.
     const bool ticked = list->IsTicked(row);
     answering_->SetAll(false);
@@ -87,15 +88,15 @@ void CMsgCopyDlg::OnTick(CCheckListCtrl* list, int row) {
     extension_->viewport()->update();
 }
 
-void CMsgCopyDlg::OnChoose(transfer::Mode mode) {
+void CMsgCopyDlg::onChoose(transfer::Mode mode) {
     using namespace transfer;
     const bool move = mode == Mode::Move;
-    StopDialogBackupTimer();
+    stopDialogBackupTimer();
     const Answer answer =
-        prompt(std::u16string(move ? kMoveQuestion : kCopyQuestion),
-               std::u16string(move ? kMoveQuestionCaption : kCopyQuestionCaption), Icon::Question, Buttons::YesNo);
+        ShowPrompt(std::u16string(move ? kMoveQuestion : kCopyQuestion),
+                   std::u16string(move ? kMoveQuestionCaption : kCopyQuestionCaption), Icon::Question, Buttons::YesNo);
     if (answer != Answer::Yes) {
-        StartDialogBackupTimer();
+        startDialogBackupTimer();
         return;
     }
     // The answering-machine list first.
@@ -104,12 +105,12 @@ void CMsgCopyDlg::OnChoose(transfer::Mode mode) {
         for (int row = 0; row < list->rowCount(); ++row)
             if (list->IsTicked(row)) {
                 mode_ = mode;
-                chosen_ = fs::path(toUtf8(kind)) / list->BoxName(row).toStdString();
+                chosen_ = fs::path(ToUtf8(kind)) / list->BoxName(row).toStdString();
                 accept();
                 return;
             }
-    prompt(std::u16string(kNoBoxChosen), std::u16string(kErrorCaption), Icon::Exclamation);
-    StartDialogBackupTimer();
+    ShowPrompt(std::u16string(kNoBoxChosen), std::u16string(kErrorCaption), Icon::Exclamation);
+    startDialogBackupTimer();
 }
 
 }  // namespace plova::ui

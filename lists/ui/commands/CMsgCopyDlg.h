@@ -44,8 +44,8 @@ public:
     QLineEdit* FolderField() const { return folderField_; }
 
 private:
-    void OnTick(CCheckListCtrl* list, int row);
-    void OnChoose(transfer::Mode mode);
+    void onTick(CCheckListCtrl* list, int row);
+    void onChoose(transfer::Mode mode);
 
     std::filesystem::path boxFolder_;
     transfer::Mode mode_ = transfer::Mode::Copy;

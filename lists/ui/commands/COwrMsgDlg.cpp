@@ -9,14 +9,14 @@
 namespace plova::ui {
 
 COwrMsgDlg::COwrMsgDlg(const std::u16string& fileName, QWidget* parent)
-    : QDialog(parent), text_(new QLabel(qs(transfer::OverwriteText(fileName)), this)) {
+    : QDialog(parent), text_(new QLabel(Qs(transfer::OverwriteText(fileName)), this)) {
     setObjectName(QStringLiteral("COwrMsgDlg"));
-    setWindowTitle(qs(overwrite::kCaption));
+    setWindowTitle(Qs(overwrite::kCaption));
     text_->setObjectName(QStringLiteral("id%1").arg(overwrite::kText));
     auto button = [this](int id, const char16_t* caption, OverwriteChoice choice) {
-        auto* b = new QPushButton(qs(caption), this);
+        auto* b = new QPushButton(Qs(caption), this);
         b->setObjectName(QStringLiteral("id%1").arg(id));
-        connect(b, &QPushButton::clicked, this, [this, choice] { Choose(choice); });
+        connect(b, &QPushButton::clicked, this, [this, choice] { choose(choice); });
         return b;
     };
     QPushButton* yes = button(overwrite::kYes, u"はい(&Y)", OverwriteChoice::Yes);
@@ -26,7 +26,7 @@ COwrMsgDlg::COwrMsgDlg(const std::u16string& fileName, QWidget* parent)
     yes->setDefault(true);
     auto* body = new QVBoxLayout;
     body->addWidget(text_);
-    body->addWidget(new QLabel(qs(u"上書きしますか？"), this));
+    body->addWidget(new QLabel(Qs(u"上書きしますか？"), this));
     LayOutMessageDialog(*this, QStyle::SP_MessageBoxQuestion, body, ButtonRow({yes, all, no, cancel}));
 }
 
@@ -34,7 +34,7 @@ QPushButton* COwrMsgDlg::Button(int id) const {
     return findChild<QPushButton*>(QStringLiteral("id%1").arg(id));
 }
 
-void COwrMsgDlg::Choose(OverwriteChoice choice) {
+void COwrMsgDlg::choose(OverwriteChoice choice) {
     choice_ = choice;
     done(choice == OverwriteChoice::Cancel ? Rejected : Accepted);
 }

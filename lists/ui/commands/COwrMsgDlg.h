@@ -35,7 +35,7 @@ protected:
     void reject() override;
 
 private:
-    void Choose(OverwriteChoice choice);
+    void choose(OverwriteChoice choice);
     OverwriteChoice choice_ = OverwriteChoice::Cancel;
     QLabel* text_;
 };

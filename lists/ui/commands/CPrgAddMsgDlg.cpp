@@ -10,17 +10,17 @@ constexpr std::uint64_t kReadingShare = 3;  // the copy is a third of the work
 }  // namespace
 
 CPrgAddMsgDlg::CPrgAddMsgDlg(QWidget* parent)
-    : TextProgressDlg(qs(response::kImportingCaption), qs(response::kReadingText), parent) {}
+    : TextProgressDlg(Qs(response::kImportingCaption), Qs(response::kReadingText), parent) {}
 
 void CPrgAddMsgDlg::Reading(std::uint64_t fileSize) {
-    SetText(qs(response::kReadingText));
+    SetText(Qs(response::kReadingText));
     SetRange(fileSize);
     SetPosition(fileSize / kReadingShare);
 }
 
 void CPrgAddMsgDlg::Converting() {
     SetPosition(Range());
-    SetText(qs(response::kConvertingText));
+    SetText(Qs(response::kConvertingText));
 }
 
 }  // namespace plova::ui

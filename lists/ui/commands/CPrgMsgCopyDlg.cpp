@@ -20,15 +20,15 @@ CPrgMsgCopyDlg::CPrgMsgCopyDlg(transfer::Mode mode, int range, CListDispView* li
     : ProgressDlg(parent),
       list_(list),
       text_(new QLabel(this)),
-      bar_(MakeBar(std::max(range, 1), kBarWidth)),
-      cancel_(new QPushButton(qs(u"キャンセル"), this)) {
+      bar_(makeBar(std::max(range, 1), kBarWidth)),
+      cancel_(new QPushButton(Qs(u"キャンセル"), this)) {
     setObjectName(QStringLiteral("CPrgMsgCopyDlg"));
     const bool copy = mode == transfer::Mode::Copy;
-    setWindowTitle(qs(copy ? transfer::kCopyProgressCaption : transfer::kMoveProgressCaption));
+    setWindowTitle(Qs(copy ? transfer::kCopyProgressCaption : transfer::kMoveProgressCaption));
     text_->setObjectName(QStringLiteral("id%1").arg(prgcopy::kText));
-    text_->setText(qs(copy ? transfer::kCopyProgressText : transfer::kMoveProgressText));
+    text_->setText(Qs(copy ? transfer::kCopyProgressText : transfer::kMoveProgressText));
     bar_->setObjectName(QStringLiteral("id%1").arg(prgcopy::kBar));
-    connect(cancel_, &QPushButton::clicked, this, &CPrgMsgCopyDlg::PostCancel);
+    connect(cancel_, &QPushButton::clicked, this, &CPrgMsgCopyDlg::postCancel);
 
     auto* body = new QVBoxLayout;
     body->addWidget(text_);
@@ -43,14 +43,14 @@ void CPrgMsgCopyDlg::OnMessage(int message, long long wparam) {
     QCoreApplication::processEvents();
 }
 
-void CPrgMsgCopyDlg::PostCancel() {
+void CPrgMsgCopyDlg::postCancel() {
     // Posted, as the list window takes it between two steps of the run.
     if (list_) QMetaObject::invokeMethod(list_.data(), "RequestMoveCopyCancel", Qt::QueuedConnection);
 }
 
 void CPrgMsgCopyDlg::reject() {
     // Escape is the Cancel button; the window closes only when the run ends.
-    PostCancel();
+    postCancel();
 }
 
 }  // namespace plova::ui

@@ -37,7 +37,7 @@ protected:
     void reject() override;
 
 private:
-    void PostCancel();
+    void postCancel();
     QPointer<CListDispView> list_;
     QLabel* text_;
     QProgressBar* bar_;

@@ -15,7 +15,7 @@ constexpr int kBarWidth = 300;
 }
 
 CPrgMsgDelDlg::CPrgMsgDelDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(qs(del::kProgressCaption));
+    setWindowTitle(Qs(del::kProgressCaption));
     setModal(false);
     bar_ = new QProgressBar(this);
     bar_->setRange(0, 1);
@@ -23,7 +23,7 @@ CPrgMsgDelDlg::CPrgMsgDelDlg(QWidget* parent) : QDialog(parent) {
     bar_->setTextVisible(false);
     bar_->setMinimumWidth(kBarWidth);
     auto* body = new QVBoxLayout;
-    body->addWidget(new QLabel(qs(del::kProgressText), this));
+    body->addWidget(new QLabel(Qs(del::kProgressText), this));
     body->addWidget(bar_);
     LayOutDialog(*this, body, new QVBoxLayout);
 }

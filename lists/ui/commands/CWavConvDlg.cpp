@@ -22,14 +22,14 @@ QString counterText(int current, int total) {
 
 CWavConvDlg::CWavConvDlg(int total, QWidget* parent) : CancelProgressDlg(parent), total_(total) {
     setObjectName(QStringLiteral("CWavConvDlg"));
-    setWindowTitle(qs(convert::kDialogCaption));
-    auto* text = new QLabel(qs(convert::kDialogText), this);
+    setWindowTitle(Qs(convert::kDialogCaption));
+    auto* text = new QLabel(Qs(convert::kDialogText), this);
     counter_ = new QLabel(counterText(1, total_), this);
     counter_->setObjectName(QStringLiteral("counter"));
     counter_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    bar_ = MakeBar(kDefaultRange, kBarWidth);
+    bar_ = makeBar(kDefaultRange, kBarWidth);
     bar_->setObjectName(QStringLiteral("bar"));
-    cancel_ = MakeCancelButton();
+    cancel_ = makeCancelButton();
 
     LayOutProgressDialog(*this, text, counter_, bar_, ButtonRow({cancel_}, RowAlign::Centre));
 }

@@ -17,9 +17,9 @@ public:
     // For `total` messages: the counter shows the first, the bar is at 0.
     explicit CWavConvDlg(int total, QWidget* parent = nullptr);
 
-    QLabel* counterLabel() const { return counter_; }
-    QProgressBar* bar() const { return bar_; }
-    QPushButton* cancelButton() const { return cancel_; }
+    QLabel* CounterLabel() const { return counter_; }
+    QProgressBar* Bar() const { return bar_; }
+    QPushButton* CancelButton() const { return cancel_; }
 
     // 1124 the bar, 1125 the next message, 1128 the bar's range.
     void OnMessage(int message, long long wparam) override;

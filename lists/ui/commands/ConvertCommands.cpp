@@ -16,7 +16,7 @@ namespace {
 constexpr int kClosingPumps = 10;
 constexpr int kClosingPumpMs = 10;
 
-CListDispView* ActiveView(ListCommandHost& host) {
+CListDispView* activeView(ListCommandHost& host) {
     return host.Lists() ? host.Lists()->ActiveView() : nullptr;
 }
 }  // namespace
@@ -58,18 +58,18 @@ void WindowConversionHost::QueueWavForDeletion(const std::filesystem::path& wav)
 }
 
 void ConvertSelection(ListCommandHost& host) {
-    CListDispView* view = ActiveView(host);
+    CListDispView* view = activeView(host);
     // With nothing selected there is nothing to convert, nor to ask about.
     if (view == nullptr || view->SelectedRecords().empty()) return;
-    if (prompt(std::u16string(convert::kQuestion), std::u16string(convert::kQuestionCaption), Icon::Question,
-               Buttons::YesNo) != Answer::Yes)
+    if (ShowPrompt(std::u16string(convert::kQuestion), std::u16string(convert::kQuestionCaption), Icon::Question,
+                   Buttons::YesNo) != Answer::Yes)
         return;
     WindowConversionHost windows(host);
     view->ConvertSelected(windows, host.PlaybackSettings().levelSetting);
 }
 
 void PlaySelection(ListCommandHost& host) {
-    CListDispView* view = ActiveView(host);
+    CListDispView* view = activeView(host);
     if (view == nullptr) return;
     WindowConversionHost windows(host);
     const PlaySettings settings = host.PlaybackSettings();

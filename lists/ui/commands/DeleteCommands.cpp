@@ -14,10 +14,10 @@ namespace plova::ui {
 namespace fs = std::filesystem;
 
 WindowDeletionView::~WindowDeletionView() {
-    closeProgress();
+    CloseProgress();
 }
 
-void WindowDeletionView::openProgress(int range) {
+void WindowDeletionView::OpenProgress(int range) {
     // A window of its own, so that disabling the main window leaves it live.
     progress_ = new CPrgMsgDelDlg;
     progress_->SetRange(range);
@@ -33,11 +33,11 @@ void WindowDeletionView::openProgress(int range) {
     progress_->repaint();
 }
 
-void WindowDeletionView::advance() {
+void WindowDeletionView::Advance() {
     if (progress_) progress_->Advance();
 }
 
-void WindowDeletionView::closeProgress() {
+void WindowDeletionView::CloseProgress() {
     if (progress_) {
         progress_->Finish();
         progress_->hide();
@@ -46,11 +46,11 @@ void WindowDeletionView::closeProgress() {
     host_.MainWindow()->setEnabled(true);
 }
 
-bool WindowDeletionView::backupDue() {
+bool WindowDeletionView::BackupDue() {
     return host_.BackupAbandonsListWork();
 }
 
-void WindowDeletionView::logout() {
+void WindowDeletionView::Logout() {
     host_.EndSession();
 }
 
@@ -61,7 +61,7 @@ DeletionResult DeleteSelection(ListCommandHost& host, CListDispView& view, int k
     DeletionRequest request;
     request.kind = kind;
     request.responseList = data.IsResponseList();
-    request.boxFolder = fs::path(toUtf8(data.Source().root)) / toUtf8(data.Source().folderName);
+    request.boxFolder = fs::path(ToUtf8(data.Source().root)) / ToUtf8(data.Source().folderName);
     request.rows = SelectedRecordsOf(data, view.SelectedRows());
 
     QPointer<CListDispView> alive(&view);

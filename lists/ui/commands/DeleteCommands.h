@@ -18,12 +18,12 @@ class WindowDeletionView final : public DeletionView {
 public:
     WindowDeletionView(ListCommandHost& host, QWidget* over) : host_(host), over_(over) {}
     ~WindowDeletionView() override;
-    void openProgress(int range) override;
-    void advance() override;
-    void closeProgress() override;
-    bool backupDue() override;
-    void logout() override;
-    CPrgMsgDelDlg* progress() const { return progress_.data(); }
+    void OpenProgress(int range) override;
+    void Advance() override;
+    void CloseProgress() override;
+    bool BackupDue() override;
+    void Logout() override;
+    CPrgMsgDelDlg* Progress() const { return progress_.data(); }
 
 private:
     ListCommandHost& host_;

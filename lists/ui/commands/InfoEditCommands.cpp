@@ -24,10 +24,10 @@ void InstallInfoEditCommands(ListCommandHost& host) {
         const std::u16string shown = CellText(record, CellKind::FileName, view->Data().Source().root);
         int result;
         if (view->IsSystemResponseList()) {
-            CInfoEditDlgS dialog(record.path(), shown, &host, host.MainWindow());
+            CInfoEditDlgS dialog(record.Path(), shown, &host, host.MainWindow());
             result = host.RunDialog(dialog);
         } else {
-            CInfoEditDlg dialog(record.path(), shown, &host, host.MainWindow());
+            CInfoEditDlg dialog(record.Path(), shown, &host, host.MainWindow());
             result = host.RunDialog(dialog);
         }
         if (result == QDialog::Accepted && view) view->Refresh(true, false, true);

@@ -21,26 +21,26 @@ InfoEditDialog::InfoEditDialog(const QString& objectName, std::filesystem::path 
                                QWidget* parent)
     : BackupTimedDlg(watch, parent), file_(std::move(file)), grid_(new QGridLayout) {
     setObjectName(objectName);
-    setWindowTitle(qs(plova::infoedit::kCaption));
+    setWindowTitle(Qs(plova::infoedit::kCaption));
     CFileMng::ReadStatusRecord(file_, record_);
 }
 
-QString InfoEditDialog::IdName(int id) {
+QString InfoEditDialog::idName(int id) {
     return QStringLiteral("id%1").arg(id);
 }
 
 QLineEdit* InfoEditDialog::Field(int id) const {
-    return findChild<QLineEdit*>(IdName(id));
+    return findChild<QLineEdit*>(idName(id));
 }
 
 QRadioButton* InfoEditDialog::Radio(int id) const {
-    return findChild<QRadioButton*>(IdName(id));
+    return findChild<QRadioButton*>(idName(id));
 }
 
-QLineEdit* InfoEditDialog::AddField(const QString& label, int id, const std::u16string& text, int maxLength) {
+QLineEdit* InfoEditDialog::addField(const QString& label, int id, const std::u16string& text, int maxLength) {
     const int row = grid_->rowCount();
     auto* field = new QLineEdit(this);
-    field->setObjectName(IdName(id));
+    field->setObjectName(idName(id));
     field->setMinimumWidth(kFieldWidth);
     if (!text.empty()) field->setText(QString::fromStdU16String(text));
     if (maxLength > 0)
@@ -52,14 +52,14 @@ QLineEdit* InfoEditDialog::AddField(const QString& label, int id, const std::u16
     return field;
 }
 
-void InfoEditDialog::AddRadioPair(const QString& label, int firstId, const QString& firstText, int secondId,
+void InfoEditDialog::addRadioPair(const QString& label, int firstId, const QString& firstText, int secondId,
                                   const QString& secondText, bool first) {
     const int row = grid_->rowCount();
     auto* group = new QButtonGroup(this);
     auto* pair = new QHBoxLayout;
     for (auto [id, text, checked] : {std::tuple{firstId, firstText, first}, std::tuple{secondId, secondText, !first}}) {
         auto* radio = new QRadioButton(text, this);
-        radio->setObjectName(IdName(id));
+        radio->setObjectName(idName(id));
         radio->setChecked(checked);
         group->addButton(radio);
         pair->addWidget(radio);
@@ -69,18 +69,18 @@ void InfoEditDialog::AddRadioPair(const QString& label, int firstId, const QStri
     grid_->addLayout(pair, row, 1);
 }
 
-void InfoEditDialog::FinishRows(int focusId) {
+void InfoEditDialog::finishRows(int focusId) {
     LayOutDialog(*this, grid_, OkCancelRow(*this));
     Field(focusId)->setFocus();
 }
 
-void InfoEditDialog::AcceptWhenSaved(const std::function<bool()>& save) {
-    StopDialogBackupTimer();
+void InfoEditDialog::acceptWhenSaved(const std::function<bool()>& save) {
+    stopDialogBackupTimer();
     if (save()) {
         BackupTimedDlg::accept();
         return;
     }
-    StartDialogBackupTimer();
+    startDialogBackupTimer();
 }
 
 }  // namespace plova::ui

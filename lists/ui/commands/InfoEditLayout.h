@@ -30,20 +30,20 @@ protected:
     InfoEditDialog(const QString& objectName, std::filesystem::path file, DialogBackupWatch* watch, QWidget* parent);
 
     // The object name of control `id`: "id<id>".
-    static QString IdName(int id);
+    static QString idName(int id);
 
     // A field with its label in the next row, holding `text`; read-only
     // unless `maxLength` (characters) is given.
-    QLineEdit* AddField(const QString& label, int id, const std::u16string& text, int maxLength = 0);
+    QLineEdit* addField(const QString& label, int id, const std::u16string& text, int maxLength = 0);
     // Two radio buttons in the next row, the first checked when `first`.
-    void AddRadioPair(const QString& label, int firstId, const QString& firstText, int secondId,
+    void addRadioPair(const QString& label, int firstId, const QString& firstText, int secondId,
                       const QString& secondText, bool first);
     // The OK and キャンセル row under the rows, and the focus in field `focusId`.
-    void FinishRows(int focusId);
+    void finishRows(int focusId);
 
     // OK: the dialog's backup timer stands still while `save` writes; the
     // dialog closes when it returns true and otherwise stays, timer running.
-    void AcceptWhenSaved(const std::function<bool()>& save);
+    void acceptWhenSaved(const std::function<bool()>& save);
 
     std::filesystem::path file_;
     FILESTS_INFO record_;

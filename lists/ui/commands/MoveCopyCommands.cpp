@@ -14,10 +14,10 @@ namespace plova::ui {
 namespace fs = std::filesystem;
 
 WindowTransferView::~WindowTransferView() {
-    close();
+    Close();
 }
 
-void WindowTransferView::open(transfer::Mode mode, int range) {
+void WindowTransferView::Open(transfer::Mode mode, int range) {
     // A window of its own: the main window and its lists wait meanwhile.
     progress_ = new CPrgMsgCopyDlg(mode, range, list_.data());
     progress_->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -26,11 +26,11 @@ void WindowTransferView::open(transfer::Mode mode, int range) {
     QCoreApplication::processEvents();
 }
 
-void WindowTransferView::setBar(int position) {
+void WindowTransferView::SetBar(int position) {
     if (progress_) progress_->OnMessage(msg::kBarPosition, position);
 }
 
-OverwriteChoice WindowTransferView::askOverwrite(const std::u16string& fileName) {
+OverwriteChoice WindowTransferView::AskOverwrite(const std::u16string& fileName) {
     if (progress_) progress_->hide();
     // Not a child of the disabled main window, which would disable it too.
     COwrMsgDlg dialog(fileName, nullptr);
@@ -39,15 +39,15 @@ OverwriteChoice WindowTransferView::askOverwrite(const std::u16string& fileName)
     return dialog.Choice();
 }
 
-bool WindowTransferView::cancelRequested() {
+bool WindowTransferView::CancelRequested() {
     return !list_ || list_->MoveCopyCancelRequested();
 }
 
-bool WindowTransferView::backupBreak() {
+bool WindowTransferView::BackupBreak() {
     return host_.BackupAbandonsListWork();
 }
 
-void WindowTransferView::close() {
+void WindowTransferView::Close() {
     if (progress_) {
         progress_->hide();
         delete progress_.data();
@@ -59,7 +59,7 @@ void WindowTransferView::close() {
 TransferOutcome MoveCopySelection(ListCommandHost& host, CListDispView& list, transfer::Mode mode,
                                   const fs::path& boxFolder, const fs::path& box) {
     std::vector<fs::path> files;
-    for (int row : list.SelectedRows()) files.push_back(list.Data().RecordOfRow(row).path());
+    for (int row : list.SelectedRows()) files.push_back(list.Data().RecordOfRow(row).Path());
     QPointer<CListDispView> view = &list;
     list.ClearMoveCopyCancel();
     TransferOutcome outcome;

@@ -21,13 +21,13 @@ class WindowTransferView final : public TransferWindow {
 public:
     WindowTransferView(ListCommandHost& host, CListDispView* list) : host_(host), list_(list) {}
     ~WindowTransferView() override;
-    void open(transfer::Mode mode, int range) override;
-    void setBar(int position) override;
-    OverwriteChoice askOverwrite(const std::u16string& fileName) override;
-    bool cancelRequested() override;
-    bool backupBreak() override;
-    void close() override;
-    CPrgMsgCopyDlg* progress() const { return progress_.data(); }
+    void Open(transfer::Mode mode, int range) override;
+    void SetBar(int position) override;
+    OverwriteChoice AskOverwrite(const std::u16string& fileName) override;
+    bool CancelRequested() override;
+    bool BackupBreak() override;
+    void Close() override;
+    CPrgMsgCopyDlg* Progress() const { return progress_.data(); }
 
 private:
     ListCommandHost& host_;

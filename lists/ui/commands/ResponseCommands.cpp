@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 
 // Takes a progress window down and gives the main window back.
 template <typename Dialog>
-void CloseProgress(QPointer<Dialog>& dialog, ListCommandHost& host) {
+void closeProgress(QPointer<Dialog>& dialog, ListCommandHost& host) {
     if (dialog) {
         dialog->hide();
         delete dialog.data();
@@ -35,8 +35,8 @@ void CloseProgress(QPointer<Dialog>& dialog, ListCommandHost& host) {
 // Shows a progress window of its own (the main window is disabled meanwhile,
 // and its children with it), set up by `setUp` before it first paints.
 template <typename Dialog, typename SetUp>
-void OpenProgress(QPointer<Dialog>& dialog, ListCommandHost& host, SetUp setUp) {
-    CloseProgress(dialog, host);
+void openProgress(QPointer<Dialog>& dialog, ListCommandHost& host, SetUp setUp) {
+    closeProgress(dialog, host);
     dialog = new Dialog;
     dialog->setAttribute(Qt::WA_DeleteOnClose, false);
     setUp(*dialog);
@@ -48,14 +48,14 @@ void OpenProgress(QPointer<Dialog>& dialog, ListCommandHost& host, SetUp setUp) 
 class FrameAddMessageWindow final : public AddMessageWindow {
 public:
     explicit FrameAddMessageWindow(ListCommandHost& host) : host_(host) {}
-    ~FrameAddMessageWindow() override { close(); }
-    void open(std::uintmax_t fileSize) override {
-        OpenProgress(dialog_, host_, [&](CPrgAddMsgDlg& d) { d.Reading(fileSize); });
+    ~FrameAddMessageWindow() override { Close(); }
+    void Open(std::uintmax_t fileSize) override {
+        openProgress(dialog_, host_, [&](CPrgAddMsgDlg& d) { d.Reading(fileSize); });
     }
-    void converting() override {
+    void Converting() override {
         if (dialog_) dialog_->Converting();
     }
-    void close() override { CloseProgress(dialog_, host_); }
+    void Close() override { closeProgress(dialog_, host_); }
 
 private:
     ListCommandHost& host_;
@@ -65,15 +65,15 @@ private:
 class FrameUploadWindow final : public UploadWindow {
 public:
     FrameUploadWindow(ListCommandHost& host, CListDispView& view) : host_(host), view_(&view) {}
-    ~FrameUploadWindow() override { closeProgress(); }
-    WindowHandle openProgress(int total) override {
-        OpenProgress(dialog_, host_,
+    ~FrameUploadWindow() override { CloseProgress(); }
+    WindowHandle OpenProgress(int total) override {
+        openProgress(dialog_, host_,
                      [&](CPrgULMsgDlg& d) { d.SetRange(static_cast<std::uint64_t>(std::max(total, 0))); });
-        return ports().progress->find(uploadwindow::kCaption);
+        return CurrentPorts().progress->Find(uploadwindow::kCaption);
     }
-    void closeProgress() override { CloseProgress(dialog_, host_); }
-    void loggedOut() override { host_.EndSession(); }
-    void finish(bool reload) override {
+    void CloseProgress() override { closeProgress(dialog_, host_); }
+    void LoggedOut() override { host_.EndSession(); }
+    void Finish(bool reload) override {
         if (reload && view_) view_->Refresh(true, false, true);
         host_.MainWindow()->setEnabled(true);
     }
@@ -85,8 +85,8 @@ private:
 };
 
 // The open dialog's filter text, "description|pattern|…", as Qt's name filters.
-QStringList NameFilters(std::u16string_view text) {
-    const QStringList parts = qs(text).split(QLatin1Char('|'), Qt::SkipEmptyParts);
+QStringList nameFilters(std::u16string_view text) {
+    const QStringList parts = Qs(text).split(QLatin1Char('|'), Qt::SkipEmptyParts);
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         const QString& description = parts[i];
@@ -100,12 +100,12 @@ QStringList NameFilters(std::u16string_view text) {
 }
 
 // The file dialog of the Add button; empty when the user cancels.
-fs::path ChooseAudioFile(ListCommandHost& host) {
-    QFileDialog dialog(host.MainWindow(), qs(response::kOpenDialogTitle));
+fs::path chooseAudioFile(ListCommandHost& host) {
+    QFileDialog dialog(host.MainWindow(), Qs(response::kOpenDialogTitle));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(qs(response::kOpenDialogDefaultExtension));
-    dialog.setNameFilters(NameFilters(response::kOpenDialogFilter));
+    dialog.setDefaultSuffix(Qs(response::kOpenDialogDefaultExtension));
+    dialog.setNameFilters(nameFilters(response::kOpenDialogFilter));
     const std::u16string start = host.AudioFolder();
     if (!start.empty()) dialog.setDirectory(QString::fromStdU16String(start));
     if (host.RunDialog(dialog) != QDialog::Accepted) return {};
@@ -114,29 +114,29 @@ fs::path ChooseAudioFile(ListCommandHost& host) {
     return fs::path(chosen.front().toStdString());
 }
 
-CListDispView* ActiveResponseList(ListCommandHost& host) {
+CListDispView* activeResponseList(ListCommandHost& host) {
     CListDispView* view = host.Lists() ? host.Lists()->ActiveView() : nullptr;
     return view && view->IsSystemResponseList() ? view : nullptr;
 }
 
-void ShowNotSelected() {
-    prompt(std::u16string(response::kNotSelected), std::u16string(response::kErrorCaption), Icon::Exclamation);
+void showNotSelected() {
+    ShowPrompt(std::u16string(response::kNotSelected), std::u16string(response::kErrorCaption), Icon::Exclamation);
 }
 
 }  // namespace
 
 void AddSystemMessage(ListCommandHost& host) {
-    CListDispView* view = ActiveResponseList(host);
+    CListDispView* view = activeResponseList(host);
     if (view == nullptr) return;
     QPointer<CListDispView> shown(view);
-    ports().cancel->clear();
+    CurrentPorts().cancel->Clear();
     const auto target = ResponseAddTargetOf(view->Data(), view->SelectedRows());
     if (!target) {
-        ShowNotSelected();
+        showNotSelected();
         return;
     }
     if (!target->existing.empty() && !ConfirmOverwrite(target->number)) return;
-    const fs::path source = ChooseAudioFile(host);
+    const fs::path source = chooseAudioFile(host);
     if (source.empty()) return;
     host.RememberAudioFolder(source);
 
@@ -156,7 +156,7 @@ void AddSystemMessage(ListCommandHost& host) {
 }
 
 void UploadSelectedMessages(ListCommandHost& host) {
-    CListDispView* view = ActiveResponseList(host);
+    CListDispView* view = activeResponseList(host);
     CFtpMng* ftp = host.Ftp();
     if (view == nullptr || ftp == nullptr || !host.LoggedIn()) return;
     std::vector<FILESTS_INFO> records = SelectedRecordsOf(view->Data(), view->SelectedRows());

@@ -12,7 +12,7 @@
 namespace plova::ui::testkit_ui {
 
 // A click on the name cell of `row`, the text, Enter.
-inline void typeInto(CEditListCtrl& list, int row, const QString& text) {
+inline void TypeInto(CEditListCtrl& list, int row, const QString& text) {
     // The editor only opens in a list on the screen.
     list.window()->show();
     ASSERT_TRUE(list.BeginEdit(row));

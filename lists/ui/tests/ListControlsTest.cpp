@@ -101,7 +101,7 @@ TEST(CEditListCtrl, TheNameIsEditedOnlyInAChosenRow) {
     EXPECT_EQ(edit->maxLength(), 10);
     EXPECT_EQ(edit->geometry().intersected(list.visualRect(list.model()->index(1, 2))), edit->geometry());
     int endedRow = -1;
-    QObject::connect(&list, &CEditListCtrl::editEnded, [&](int row, const QString&) { endedRow = row; });
+    QObject::connect(&list, &CEditListCtrl::EditEnded, [&](int row, const QString&) { endedRow = row; });
     edit->setText(QStringLiteral("総務部"));
     QTest::keyClick(edit, Qt::Key_Return);
     QCoreApplication::processEvents();  // the editor closes through a queued call

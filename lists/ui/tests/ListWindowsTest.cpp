@@ -49,7 +49,7 @@ protected:
 
     void exitSavingSettings() {
         answer = [](QDialog& d) -> int {
-            if (auto* end = dynamic_cast<CEndChkDlg*>(&d)) end->yesButton()->click();
+            if (auto* end = dynamic_cast<CEndChkDlg*>(&d)) end->YesButton()->click();
             return d.result();
         };
         ASSERT_TRUE(frame->close());
@@ -59,7 +59,7 @@ protected:
 
 TEST_F(ListWindowsTest, OpensUpToFourListsAndRefusesAFifth) {
     make();
-    ASSERT_EQ(frame->FolderDisplayText(), u" " + box.folder().u16string());
+    ASSERT_EQ(frame->FolderDisplayText(), u" " + box.Folder().u16string());
     ASSERT_EQ(open({"0001"}), QDialog::Accepted);
     ASSERT_EQ(views().size(), 1u);
     EXPECT_EQ(frame->OpenListCount(), 1);
@@ -159,13 +159,13 @@ TEST_F(ListWindowsTest, OpenListsFollowTheirRenamedBoxFolders) {
     const std::vector<int> rowsBefore{views()[0]->Data().RowCount(), views()[2]->Data().RowCount()};
     ASSERT_EQ(run<CBoxFldNameChgDlg>(cmd::kRenameBoxFolder,
                                      [&](CBoxFldNameChgDlg& dialog) {
-                                         testkit_ui::typeInto(*dialog.answeringList(), 0, QStringLiteral("営業,1"));
-                                         testkit_ui::typeInto(*dialog.extensionList(), 0, QStringLiteral("2009"));
-                                         ports.prompt.queue(Answer::Yes);
+                                         testkit_ui::TypeInto(*dialog.AnsweringList(), 0, QStringLiteral("営業,1"));
+                                         testkit_ui::TypeInto(*dialog.ExtensionList(), 0, QStringLiteral("2009"));
+                                         ports.prompt.Queue(Answer::Yes);
                                          dialog.OnOK();
                                      }),
               QDialog::Accepted);
-    ASSERT_TRUE(fs::is_directory(box.folder() / "rusuroku" / "営業,1"));
+    ASSERT_TRUE(fs::is_directory(box.Folder() / "rusuroku" / "営業,1"));
 
     EXPECT_EQ(frame->Settings().disp[0], u"留守録BOX：営業?1,0002");
     EXPECT_EQ(frame->Settings().disp[1], u"留守録BOX：0003");
@@ -181,17 +181,17 @@ TEST_F(ListWindowsTest, OpenListsFollowTheirRenamedBoxFolders) {
 
 TEST_F(ListWindowsTest, AFolderChangeClosesTheListsOfOtherFoldersOnly) {
     testkit::BoxFolderBuilder branch{dir / "root", "branch"};
-    branch.add("rusuroku", "0001", "202612010900");
-    branch.add("naisen", "2001", "202612010900");
-    fs::create_directories(branch.folder() / "outou");
+    branch.Add("rusuroku", "0001", "202612010900");
+    branch.Add("naisen", "2001", "202612010900");
+    fs::create_directories(branch.Folder() / "outou");
     make();
     open({"0001"});
     open({"0002"});
     ASSERT_EQ(views().size(), 2u);
     auto change = [&](const QString& name) {
         return run<CFolderChgDlg>(cmd::kFolderChange, [&](CFolderChgDlg& d) {
-            for (int row = 0; row < d.folderList()->rowCount(); ++row)
-                if (d.folderList()->item(row, 0)->text() == name) d.folderList()->selectRow(row);
+            for (int row = 0; row < d.FolderList()->rowCount(); ++row)
+                if (d.FolderList()->item(row, 0)->text() == name) d.FolderList()->selectRow(row);
             d.OnChange();
         });
     };
@@ -222,10 +222,10 @@ TEST_F(ListWindowsTest, AFolderChangeClosesTheListsOfOtherFoldersOnly) {
 
 TEST_F(ListWindowsTest, AListThatGainsItsFirstRowsSizesItsColumnsToThem) {
     make();
-    fs::create_directories(box.folder() / "rusuroku" / "0004");
+    fs::create_directories(box.Folder() / "rusuroku" / "0004");
     ASSERT_EQ(open({"0004"}), QDialog::Accepted);
     ASSERT_EQ(active()->Data().RowCount(), 0);
-    box.add("rusuroku", "0004", "202612080900", "vmdat", kUnplayedOnMainUnit, u"長い相手名称の見本です");
+    box.Add("rusuroku", "0004", "202612080900", "vmdat", kUnplayedOnMainUnit, u"長い相手名称の見本です");
     frame->OnCommand(cmd::kShowAll);
     ASSERT_EQ(active()->Data().RowCount(), 1);
     const QFontMetrics font(active()->List()->font());
@@ -242,7 +242,7 @@ TEST_F(ListWindowsTest, TheResponseListRefitsItsColumnsAtEveryRefresh) {
     ASSERT_TRUE(view->IsSystemResponseList());
     constexpr int kNameColumn = 4;
     // Message 005 is renamed to a much longer name, as an edit or an Add does.
-    const fs::path five = view->Data().RecordOfRow(4).path();
+    const fs::path five = view->Data().RecordOfRow(4).Path();
     FILESTS_INFO record;
     ASSERT_TRUE(CFileMng::ReadStatusRecord(five, record));
     record.partyName = u"とても長いシステム応答メッセージの名称";
@@ -282,7 +282,7 @@ TEST_F(ListWindowsTest, FlagClickHeaderSortKeysAndDisplays) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
     EXPECT_EQ(view->Data().Cell(0, 0), u" 1 ");
     FILESTS_INFO onDisk;
-    ASSERT_TRUE(CFileMng::ReadStatusRecord(view->Data().RecordOfRow(0).path(), onDisk));
+    ASSERT_TRUE(CFileMng::ReadStatusRecord(view->Data().RecordOfRow(0).Path(), onDisk));
     EXPECT_EQ(onDisk.flag, 1);
     EXPECT_EQ(view->SelectedRows(), std::vector<int>{0});
     EXPECT_TRUE(frame->ListFlags().play);
@@ -317,7 +317,7 @@ TEST_F(ListWindowsTest, FlagClickHeaderSortKeysAndDisplays) {
 
     // "未ﾀﾞｳﾝﾛｰﾄﾞ表示" and back with "全表示"; the box total stays.
     frame->OnIdle();
-    ASSERT_TRUE(frame->Bar()->button(cmd::kShowUndownloaded)->isEnabled());
+    ASSERT_TRUE(frame->Bar()->Button(cmd::kShowUndownloaded)->isEnabled());
     frame->OnCommand(cmd::kShowUndownloaded);
     EXPECT_EQ(view->Data().RowCount(), 1);
     EXPECT_EQ(view->Data().DisplayMode(), display::kNotDownloaded);
@@ -356,8 +356,8 @@ TEST_F(ListWindowsTest, TheListsAreRestoredAtTheNextStart) {
         if (ChildFrameOf(w)->View()->ListNumber() == 1) frame->MdiArea()->setActiveSubWindow(w);
     exitSavingSettings();
     frame.reset();
-    EXPECT_EQ(readProfileInt(ini, u"DISP", u"NUM", -1), 3);
-    EXPECT_EQ(readProfileString(ini, u"DISP", u"DISP2"), u"ｼｽﾃﾑ応答ﾒｯｾｰｼﾞ");
+    EXPECT_EQ(ReadProfileInt(ini, u"DISP", u"NUM", -1), 3);
+    EXPECT_EQ(ReadProfileString(ini, u"DISP", u"DISP2"), u"ｼｽﾃﾑ応答ﾒｯｾｰｼﾞ");
 
     make();
     ASSERT_EQ(views().size(), 3u);
@@ -378,13 +378,13 @@ TEST_F(ListWindowsTest, TheListsAreRestoredAtTheNextStart) {
 }
 
 TEST_F(ListWindowsTest, AStoredDefinitionThatDoesNotParseOpensAnEmptyList) {
-    writeProfileInt(ini, u"DISP", u"NUM", 9);
-    writeProfileString(ini, u"DISP", u"DISP1", u"留守録BOX：0001");
-    writeProfileString(ini, u"DISP", u"FOLDERNAME1", u"office");
-    writeProfileString(ini, u"DISP", u"DISP2", u"\x7f\x01garbage:::,,,??");
-    writeProfileString(ini, u"DISP", u"FOLDERNAME2", u"office");
-    writeProfileString(ini, u"DISP", u"DISP3", u"留守録BOX：../../..");
-    writeProfileString(ini, u"DISP", u"FOLDERNAME3", u"office");
+    WriteProfileInt(ini, u"DISP", u"NUM", 9);
+    WriteProfileText(ini, u"DISP", u"DISP1", u"留守録BOX：0001");
+    WriteProfileText(ini, u"DISP", u"FOLDERNAME1", u"office");
+    WriteProfileText(ini, u"DISP", u"DISP2", u"\x7f\x01garbage:::,,,??");
+    WriteProfileText(ini, u"DISP", u"FOLDERNAME2", u"office");
+    WriteProfileText(ini, u"DISP", u"DISP3", u"留守録BOX：../../..");
+    WriteProfileText(ini, u"DISP", u"FOLDERNAME3", u"office");
     make();
     ASSERT_EQ(views().size(), 3u);
     EXPECT_EQ(frame->OpenListCount(), 3);
@@ -406,14 +406,14 @@ TEST(ListWindowsVoice, Button1004FetchesTheVoiceOfTheSelectedRowsAndReloadsTheLi
     seed.responseNumbers = {};
     seed.maxSeconds = 4;
     seed.now = LocalTime{2026, 12, 7, 1, 10, 0, 0, 0};
-    const sim::SeedResult seeded = sim::seedMainUnit(dir / "unit", seed);
+    const sim::SeedResult seeded = sim::SeedMainUnit(dir / "unit", seed);
     ASSERT_TRUE(seeded.ok);
     sim::Options o;
     o.root = dir / "unit";
     o.user = "qermo";
     o.password = "pass";
     sim::MainUnitServer server(o);
-    ASSERT_TRUE(server.start());
+    ASSERT_TRUE(server.Start());
 
     // The PC holds the recording information of box 0001 only.
     const fs::path local = dir / "root" / "office" / "rusuroku" / "0001";
@@ -425,12 +425,12 @@ TEST(ListWindowsVoice, Button1004FetchesTheVoiceOfTheSelectedRowsAndReloadsTheLi
             ASSERT_EQ(CFileMng::MakeStatusRecord(local / entry.path().filename()), store::RecordWrite::Written);
         }
     const fs::path ini = dir / "PLOVA.ini";
-    writeProfileString(ini, u"FOLDER", u"FOLDER", (dir / "root").u16string());
-    writeProfileString(ini, u"DISP", u"FOLDERNAME", u"office");
-    writeProfileString(ini, u"DISP", u"COLUM1", u"ファイル名");
+    WriteProfileText(ini, u"FOLDER", u"FOLDER", (dir / "root").u16string());
+    WriteProfileText(ini, u"DISP", u"FOLDERNAME", u"office");
+    WriteProfileText(ini, u"DISP", u"COLUM1", u"ファイル名");
     CMainFrame::Options options;
     options.settingsFile = ini;
-    options.sessionFactory = FtpSessionFactory(server.port());
+    options.sessionFactory = FtpSessionFactory(server.Port());
     CMainFrame frame(options);
     frame.SetDialogRunner([](QDialog& d) {
         auto* dialog = dynamic_cast<CBoxOpenDlg*>(&d);
@@ -450,18 +450,18 @@ TEST(ListWindowsVoice, Button1004FetchesTheVoiceOfTheSelectedRowsAndReloadsTheLi
 
     // Not logged in: the button stays off and the command does nothing.
     frame.OnIdle();
-    EXPECT_FALSE(frame.Bar()->button(cmd::kDownloadVoiceData)->isEnabled());
+    EXPECT_FALSE(frame.Bar()->Button(cmd::kDownloadVoiceData)->isEnabled());
     ASSERT_EQ(frame.Session().PressLogin({u"127.0.0.1", u"qermo", u"pass", false}), LoginPress::LoggedIn);
     frame.OnIdle();
-    EXPECT_TRUE(frame.Bar()->button(cmd::kDownloadVoiceData)->isEnabled());
+    EXPECT_TRUE(frame.Bar()->Button(cmd::kDownloadVoiceData)->isEnabled());
 
     view->SelectRows({0});
     const std::u16string chosen = view->Data().RecordOfRow(0).filePath;
-    ports.prompt.queue(Answer::Yes);  // the confirmation
+    ports.prompt.Queue(Answer::Yes);  // the confirmation
     frame.OnCommand(cmd::kDownloadVoiceData);
     ASSERT_FALSE(ports.prompt.shown.empty());
     EXPECT_EQ(ports.prompt.shown.back().text, u"ファイルのダウンロードが正常に完了しました。");
-    fs::path voice = fs::path(toUtf8(chosen));
+    fs::path voice = fs::path(ToUtf8(chosen));
     voice.replace_extension(".vmdat");
     EXPECT_TRUE(fs::exists(voice));
     // The list was built again: the row now names its voice data.

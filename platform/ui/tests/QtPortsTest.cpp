@@ -28,9 +28,9 @@ public:
 
 protected:
     void customEvent(QEvent* e) override {
-        if (e->type() == WindowMessageEvent::eventType()) {
+        if (e->type() == WindowMessageEvent::EventType()) {
             const auto* m = static_cast<WindowMessageEvent*>(e);
-            got.push_back({m->message(), m->wparam(), m->lparam()});
+            got.push_back({m->Message(), m->Wparam(), m->Lparam()});
         }
     }
 };
@@ -39,20 +39,20 @@ TEST(QtPortsTest, ProgressFindsVisibleWindowsByCaptionAndDeliversMessages) {
     QtProgress progress;
     auto window = std::make_unique<ProgressWindow>();
     window->setWindowTitle(QStringLiteral("ダウンロード中"));
-    EXPECT_EQ(progress.find(u"ダウンロード中"), 0u) << "a hidden window is not found";
+    EXPECT_EQ(progress.Find(u"ダウンロード中"), 0u) << "a hidden window is not found";
     window->show();
-    const WindowHandle h = progress.find(u"ダウンロード中");
+    const WindowHandle h = progress.Find(u"ダウンロード中");
     ASSERT_NE(h, 0u);
-    EXPECT_EQ(progress.find(u"ダウンロード中"), h);
-    EXPECT_EQ(progress.find(u"ダウンロード"), 0u);
+    EXPECT_EQ(progress.Find(u"ダウンロード中"), h);
+    EXPECT_EQ(progress.Find(u"ダウンロード"), 0u);
 
-    progress.send(h, msg::kBarRange, 0, 40);
+    progress.Send(h, msg::kBarRange, 0, 40);
     ASSERT_EQ(window->got.size(), 1u);
     EXPECT_EQ(window->got[0].message, msg::kBarRange);
     EXPECT_EQ(window->got[0].lparam, 40);
 
     // A post waits for the event loop.
-    progress.post(h, msg::kBarPosition, 7, 0);
+    progress.Post(h, msg::kBarPosition, 7, 0);
     EXPECT_EQ(window->got.size(), 1u);
     QCoreApplication::processEvents();
     ASSERT_EQ(window->got.size(), 2u);
@@ -60,11 +60,11 @@ TEST(QtPortsTest, ProgressFindsVisibleWindowsByCaptionAndDeliversMessages) {
 
     // A window that has gone since it was found takes nothing, and the zero handle nothing either.
     window.reset();
-    progress.send(h, msg::kBarPosition, 1, 0);
-    progress.post(h, msg::kBarPosition, 1, 0);
-    progress.send(0, msg::kBarPosition, 1, 0);
+    progress.Send(h, msg::kBarPosition, 1, 0);
+    progress.Post(h, msg::kBarPosition, 1, 0);
+    progress.Send(0, msg::kBarPosition, 1, 0);
     QCoreApplication::processEvents();
-    EXPECT_EQ(progress.window(h), nullptr);
+    EXPECT_EQ(progress.Window(h), nullptr);
 }
 
 struct SeenBox {
@@ -93,7 +93,7 @@ TEST(QtPortsTest, PromptShowsExactlyWhatItIsAskedAndReturnsThePressedButton) {
     };
 
     watch(QStringLiteral("いいえ(&N)"));
-    EXPECT_EQ(prompt.show(u"アップロードを開始します。\nよろしいですか？", u"アップロードの確認", Icon::Question,
+    EXPECT_EQ(prompt.Show(u"アップロードを開始します。\nよろしいですか？", u"アップロードの確認", Icon::Question,
                           Buttons::YesNo),
               Answer::No);
     EXPECT_EQ(seen->title, QStringLiteral("アップロードの確認"));
@@ -105,7 +105,7 @@ TEST(QtPortsTest, PromptShowsExactlyWhatItIsAskedAndReturnsThePressedButton) {
 
     // Windows line ends become plain ones; the stop icon is the critical one.
     watch(QStringLiteral("OK"));
-    EXPECT_EQ(prompt.show(u"この主装置には対応しておりません。\r\n対応しているアプリケーションをご使用ください。",
+    EXPECT_EQ(prompt.Show(u"この主装置には対応しておりません。\r\n対応しているアプリケーションをご使用ください。",
                           u"エラー", Icon::Stop, Buttons::Ok),
               Answer::Ok);
     EXPECT_EQ(seen->text,
@@ -114,21 +114,21 @@ TEST(QtPortsTest, PromptShowsExactlyWhatItIsAskedAndReturnsThePressedButton) {
     EXPECT_EQ(seen->buttons, QStringList{QStringLiteral("OK")});
 
     watch(QStringLiteral("キャンセル"));
-    EXPECT_EQ(prompt.show(u"x", u"y", Icon::Exclamation, Buttons::RetryCancel), Answer::Cancel);
+    EXPECT_EQ(prompt.Show(u"x", u"y", Icon::Exclamation, Buttons::RetryCancel), Answer::Cancel);
     EXPECT_EQ(seen->icon, QMessageBox::Warning);
     EXPECT_TRUE(seen->buttons.contains(QStringLiteral("再試行(&R)")));
 }
 
 TEST(QtPortsTest, InstallingThemReplacesTheQuietAdaptersForTheirLifetime) {
-    Prompt* before = ports().prompt;
+    Prompt* before = CurrentPorts().prompt;
     {
         QtPorts installed;
-        EXPECT_EQ(ports().prompt, &installed.prompt);
-        EXPECT_EQ(ports().progress, &installed.progress);
-        EXPECT_EQ(ports().pump, &installed.pump);
-        EXPECT_EQ(ports().shell, &installed.shell);
+        EXPECT_EQ(CurrentPorts().prompt, &installed.prompt);
+        EXPECT_EQ(CurrentPorts().progress, &installed.progress);
+        EXPECT_EQ(CurrentPorts().pump, &installed.pump);
+        EXPECT_EQ(CurrentPorts().shell, &installed.shell);
     }
-    EXPECT_EQ(ports().prompt, before);
+    EXPECT_EQ(CurrentPorts().prompt, before);
 }
 
 // The desktop's registry says whether any program takes WAV files; the
@@ -136,7 +136,7 @@ TEST(QtPortsTest, InstallingThemReplacesTheQuietAdaptersForTheirLifetime) {
 TEST(QtPortsTest, TheShellStartsTheDesktopsOpenerUnlessNoProgramTakesTheFile) {
     testkit::TempFolder dir{"ui-shell"};
     const std::filesystem::path wav = dir / "m.wav";
-    testkit::writeBytes(wav, "RIFF");
+    testkit::WriteBytes(wav, "RIFF");
     const std::filesystem::path asked = dir / "asked";
     const QByteArray savedPath = qgetenv("PATH");
     struct Case {
@@ -155,7 +155,7 @@ TEST(QtPortsTest, TheShellStartsTheDesktopsOpenerUnlessNoProgramTakesTheFile) {
         const std::filesystem::path bin = dir / c.name;
         std::filesystem::create_directories(bin);
         const auto script = [&](const char* name, const std::string& body) {
-            testkit::writeBytes(bin / name, "#!/bin/sh\n" + body + "\n");
+            testkit::WriteBytes(bin / name, "#!/bin/sh\n" + body + "\n");
             std::filesystem::permissions(bin / name, std::filesystem::perms::owner_all);
         };
         // Written aside and renamed, so the file appears only with its content.
@@ -164,11 +164,11 @@ TEST(QtPortsTest, TheShellStartsTheDesktopsOpenerUnlessNoProgramTakesTheFile) {
         if (c.registry) script("xdg-mime", c.registry);
         qputenv("PATH", QByteArray::fromStdString(bin.string()));
         std::filesystem::remove(asked);
-        EXPECT_EQ(QtShell().open(wav), c.started);
+        EXPECT_EQ(QtShell().Open(wav), c.started);
         // The opener runs on its own; give it time to write down what it was asked.
         for (int i = 0; i < 100 && c.started && !std::filesystem::exists(asked); ++i) QTest::qWait(50);
         if (c.started) {
-            EXPECT_EQ(testkit::readBytes(asked), wav.string());
+            EXPECT_EQ(testkit::ReadFileBytes(asked), wav.string());
         } else {
             QTest::qWait(200);
             EXPECT_FALSE(std::filesystem::exists(asked));

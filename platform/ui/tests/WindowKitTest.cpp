@@ -19,7 +19,7 @@ namespace {
 class Recorder final : public ProgressDlg {
 public:
     std::vector<std::pair<int, long long>> got;
-    QPushButton* cancel = MakeCancelButton();
+    QPushButton* cancel = makeCancelButton();
     void OnMessage(int message, long long wparam) override { got.emplace_back(message, wparam); }
 };
 
@@ -30,15 +30,15 @@ TEST(WindowKitTest, AProgressWindowGetsItsMessagesAndCancelSetsTheFlag) {
     window.setWindowTitle(QStringLiteral("変換中"));
     EXPECT_FALSE(window.isModal());
     window.show();
-    const WindowHandle h = progress.find(u"変換中");
+    const WindowHandle h = progress.Find(u"変換中");
     ASSERT_NE(h, 0u);
-    progress.send(h, msg::kBarRange, 12, 0);
-    progress.send(h, msg::kBarPosition, -1, 0);
+    progress.Send(h, msg::kBarRange, 12, 0);
+    progress.Send(h, msg::kBarPosition, -1, 0);
     EXPECT_EQ(window.got, (std::vector<std::pair<int, long long>>{{msg::kBarRange, 12}, {msg::kBarPosition, -1}}));
 
-    EXPECT_FALSE(ports.cancel.isSet());
+    EXPECT_FALSE(ports.cancel.IsSet());
     QTest::mouseClick(window.cancel, Qt::LeftButton);
-    EXPECT_TRUE(ports.cancel.isSet());
+    EXPECT_TRUE(ports.cancel.IsSet());
 }
 
 TEST(WindowKitTest, OkRunsItsActionOrAcceptsAndCancelRejects) {

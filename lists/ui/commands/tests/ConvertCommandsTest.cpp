@@ -39,7 +39,7 @@ fs::path wavOf(fs::path p) {
 
 class ConvertCommandsTest : public testkit_ui::ListFrameFixture {
 protected:
-    fs::path local = box.folder() / "rusuroku" / "0001";
+    fs::path local = box.Folder() / "rusuroku" / "0001";
     std::vector<fs::path> messages;  // the local voice files, in name order
 
     void SetUp() override {
@@ -52,11 +52,11 @@ protected:
         seed.minSeconds = 3;
         seed.maxSeconds = 6;
         seed.now = LocalTime{2026, 12, 7, 1, 10, 0, 0, 0};
-        ASSERT_TRUE(sim::seedMainUnit(dir / "unit", seed).ok);
+        ASSERT_TRUE(sim::SeedMainUnit(dir / "unit", seed).ok);
         // The voice data as a download leaves it: fetched, then given its status
         // record.
         fs::create_directories(local);
-        fs::create_directories(box.folder() / "naisen");
+        fs::create_directories(box.Folder() / "naisen");
         for (const auto& entry : fs::directory_iterator(dir / "unit" / "rusuroku" / "0001"))
             if (entry.path().extension() == ".vmdat") {
                 const fs::path file = local / entry.path().filename();
@@ -70,7 +70,7 @@ protected:
         writeFolderSettings({u"ファイル名"});
         answer = [](QDialog& d) {
             if (auto* end = dynamic_cast<CEndChkDlg*>(&d)) {
-                end->yesButton()->click();
+                end->YesButton()->click();
                 return d.result();
             }
             auto* dialog = dynamic_cast<CBoxOpenDlg*>(&d);
@@ -88,7 +88,7 @@ protected:
     // Selects the row of a message file; false when the list has no such row.
     bool select(const fs::path& file) {
         for (int row = 0; row < active()->Data().RowCount(); ++row)
-            if (active()->Data().RecordOfRow(row).path() == file) {
+            if (active()->Data().RecordOfRow(row).Path() == file) {
                 active()->SelectRows({row});
                 return true;
             }
@@ -97,7 +97,7 @@ protected:
 
     int playedInList(const fs::path& file) const {
         for (const FILESTS_INFO& r : active()->Data().Records())
-            if (r.path() == file) return r.played;
+            if (r.Path() == file) return r.played;
         return -1;
     }
 };
@@ -111,8 +111,8 @@ TEST_F(ConvertCommandsTest, PlayHandsTheDemoMessagesSpeechToThePlayerAndMarksItP
     ASSERT_EQ(ports.shell.opened, std::vector<fs::path>{wavOf(message)});
     // 8 kHz 16-bit mono with the message's own speech: the frames behind the
     // status record and the recording block, decoded.
-    const std::string bytes = testkit::readBytes(message);
-    const std::string wavBytes = testkit::readBytes(wavOf(message));
+    const std::string bytes = testkit::ReadFileBytes(message);
+    const std::string wavBytes = testkit::ReadFileBytes(wavOf(message));
     ASSERT_GE(wavBytes.size(), 44u);
     EXPECT_EQ(GetLe32(reinterpret_cast<const std::uint8_t*>(wavBytes.data()) + 24), 8000u);
     EXPECT_EQ(GetLe16(reinterpret_cast<const std::uint8_t*>(wavBytes.data()) + 22), 1u);
@@ -123,21 +123,21 @@ TEST_F(ConvertCommandsTest, PlayHandsTheDemoMessagesSpeechToThePlayerAndMarksItP
     ASSERT_EQ(played.size(), expected.size());
     EXPECT_GT(testkit::Correlation(played, expected), 0.99);
 
-    EXPECT_EQ(testkit::playedMarkOf(message), 1);
+    EXPECT_EQ(testkit::PlayedMarkOf(message), 1);
     EXPECT_EQ(playedInList(message), 1);
     EXPECT_TRUE(frame->isEnabled());
 }
 
 TEST_F(ConvertCommandsTest, ConvertAsksFirstAndMakesTheWavFilesOfTheSelectedRows) {
     active()->SelectRows({0, 1});
-    ports.prompt.queue(Answer::No);
+    ports.prompt.Queue(Answer::No);
     frame->OnCommand(cmd::kConvert);
     ASSERT_EQ(ports.prompt.shown.size(), 1u);
     EXPECT_EQ(ports.prompt.shown[0].text, convert::kQuestion);
     EXPECT_EQ(ports.prompt.shown[0].caption, convert::kQuestionCaption);
     for (const fs::path& m : messages) EXPECT_FALSE(fs::exists(wavOf(m)));
 
-    ports.prompt.queue(Answer::Yes);
+    ports.prompt.Queue(Answer::Yes);
     frame->OnCommand(cmd::kConvert);
     ASSERT_EQ(ports.prompt.shown.size(), 3u);
     EXPECT_EQ(ports.prompt.shown[2].text, convert::kAllDone);
@@ -153,8 +153,8 @@ TEST_F(ConvertCommandsTest, ConvertAsksFirstAndMakesTheWavFilesOfTheSelectedRows
 TEST_F(ConvertCommandsTest, ACommandThatWritesWaitsForAnotherRunInTheFolder) {
     active()->SelectRows({0, 1});
     {
-        const FileLock other = lockFolder(box.folder(), kBoxFolderLockName);
-        ASSERT_TRUE(other.held());
+        const FileLock other = LockFolder(box.Folder(), kBoxFolderLockName);
+        ASSERT_TRUE(other.Held());
         frame->OnCommand(cmd::kConvert);
         ASSERT_EQ(ports.prompt.shown.size(), 1u);
         EXPECT_EQ(ports.prompt.shown[0].text, kFolderBusy);
@@ -163,11 +163,11 @@ TEST_F(ConvertCommandsTest, ACommandThatWritesWaitsForAnotherRunInTheFolder) {
         EXPECT_TRUE(frame->isEnabled());
     }
     // Once it has gone, the command runs, and leaves the folder free again.
-    ports.prompt.queue(Answer::No);
+    ports.prompt.Queue(Answer::No);
     frame->OnCommand(cmd::kConvert);
     ASSERT_EQ(ports.prompt.shown.size(), 2u);
     EXPECT_EQ(ports.prompt.shown[1].text, convert::kQuestion);
-    EXPECT_TRUE(lockFolder(box.folder(), kBoxFolderLockName).held());
+    EXPECT_TRUE(LockFolder(box.Folder(), kBoxFolderLockName).Held());
 }
 
 TEST_F(ConvertCommandsTest, TheConversionWindowsCancelStopsPlayWithNothingLeftBehind) {
@@ -180,18 +180,18 @@ TEST_F(ConvertCommandsTest, TheConversionWindowsCancelStopsPlayWithNothingLeftBe
     class PressingPump final : public Pump {
     public:
         std::function<void()> step;
-        void dispatchOne() override { step(); }
+        void DispatchOne() override { step(); }
     } pump;
     pump.step = [&] {
-        qtPump.dispatchOne();
+        qtPump.DispatchOne();
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* dialog = dynamic_cast<CWavConvDlg*>(w); dialog && dialog->isVisible()) {
-                barMoves += dialog->bar()->value() > 0;
+                barMoves += dialog->Bar()->value() > 0;
                 const bool decoding = std::any_of(fs::directory_iterator(local), fs::directory_iterator(),
                                                   [](const auto& e) { return e.path().filename().c_str()[0] == '.'; });
                 if (decoding && !pressed) {
                     pressed = true;
-                    dialog->cancelButton()->click();
+                    dialog->CancelButton()->click();
                 }
             }
     };
@@ -203,7 +203,7 @@ TEST_F(ConvertCommandsTest, TheConversionWindowsCancelStopsPlayWithNothingLeftBe
     EXPECT_TRUE(pressed);
     EXPECT_TRUE(ports.shell.opened.empty());
     EXPECT_TRUE(ports.prompt.shown.empty());
-    EXPECT_EQ(testkit::playedMarkOf(message), 0);
+    EXPECT_EQ(testkit::PlayedMarkOf(message), 0);
     std::vector<std::string> left;
     for (const auto& e : fs::directory_iterator(local))
         if (e.path().extension() != ".vmdat") left.push_back(e.path().filename().string());
@@ -240,7 +240,7 @@ TEST_F(ConvertCommandsTest, APlayerThatCannotStartIsReportedAndTheMessageStaysUn
     ASSERT_EQ(ports.prompt.shown.size(), 1u);
     EXPECT_EQ(ports.prompt.shown[0].text, convert::kNoPlayer);
     EXPECT_EQ(ports.prompt.shown[0].caption, convert::kErrorCaption);
-    EXPECT_EQ(testkit::playedMarkOf(messages[0]), 0);
+    EXPECT_EQ(testkit::PlayedMarkOf(messages[0]), 0);
     EXPECT_EQ(playedInList(messages[0]), 0);
 }
 

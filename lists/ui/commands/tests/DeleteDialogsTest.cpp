@@ -21,12 +21,12 @@ TEST(CPrgMsgDelDlgTest, TheBarStepsAndEndsFullWithoutCancel) {
     EXPECT_EQ(window.windowTitle(), QStringLiteral("消去中"));
     window.SetRange(6);
     for (int i = 0; i < 8; ++i) window.Advance();
-    EXPECT_EQ(window.bar()->value(), 6) << "extra files stop at the end of the bar";
+    EXPECT_EQ(window.Bar()->value(), 6) << "extra files stop at the end of the bar";
     window.SetRange(3);
     window.Advance();
-    EXPECT_EQ(window.bar()->value(), 1);
+    EXPECT_EQ(window.Bar()->value(), 1);
     window.Finish();
-    EXPECT_EQ(window.bar()->value(), 3);
+    EXPECT_EQ(window.Bar()->value(), 3);
     EXPECT_TRUE(window.findChildren<QPushButton*>().isEmpty());
 }
 
@@ -61,7 +61,7 @@ protected:
         for (int r = 0; r < rowsBefore && rows.size() < count; ++r) {
             if (view->Data().RecordOfRow(r).isProtected != 0) continue;
             rows.push_back(r);
-            files.push_back(view->Data().RecordOfRow(r).path());
+            files.push_back(view->Data().RecordOfRow(r).Path());
         }
         view->SelectRows(rows);
         return files;
@@ -71,8 +71,8 @@ protected:
         answer = [kind, this](QDialog& d) -> int {
             auto* dialog = dynamic_cast<CDelKindSetDlg*>(&d);
             if (!dialog) return QDialog::Rejected;
-            ports.prompt.queue(Answer::Yes);
-            QPushButton* buttons[] = {dialog->mainUnitButton(), dialog->bothButton(), dialog->pcButton()};
+            ports.prompt.Queue(Answer::Yes);
+            QPushButton* buttons[] = {dialog->MainUnitButton(), dialog->BothButton(), dialog->PcButton()};
             buttons[kind]->click();
             return dialog->result();
         };
@@ -92,31 +92,31 @@ TEST_F(DeleteDialogsTest, TheMainUnitKindsWaitForTheLoginAndEachKindAsksFirst) {
     frame->Session().Logout();
     CDelKindSetDlg dialog(*frame);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("音声メッセージ消去"));
-    EXPECT_TRUE(dialog.cancelButton()->isDefault());
-    EXPECT_FALSE(dialog.mainUnitButton()->isEnabled());
-    EXPECT_FALSE(dialog.bothButton()->isEnabled());
-    EXPECT_TRUE(dialog.pcButton()->isEnabled());
-    EXPECT_TRUE(dialog.loginCheckTimer().isActive());
-    EXPECT_EQ(dialog.loginCheckTimer().interval(), 1000);
+    EXPECT_TRUE(dialog.CancelButton()->isDefault());
+    EXPECT_FALSE(dialog.MainUnitButton()->isEnabled());
+    EXPECT_FALSE(dialog.BothButton()->isEnabled());
+    EXPECT_TRUE(dialog.PcButton()->isEnabled());
+    EXPECT_TRUE(dialog.LoginCheckTimer().isActive());
+    EXPECT_EQ(dialog.LoginCheckTimer().interval(), 1000);
 
     logIn();
     dialog.OnLoginCheck();
-    EXPECT_TRUE(dialog.mainUnitButton()->isEnabled());
-    EXPECT_TRUE(dialog.bothButton()->isEnabled());
+    EXPECT_TRUE(dialog.MainUnitButton()->isEnabled());
+    EXPECT_TRUE(dialog.BothButton()->isEnabled());
 
     // "No" leaves the dialog open with no kind.
-    ports.prompt.queue(Answer::No);
-    dialog.bothButton()->click();
+    ports.prompt.Queue(Answer::No);
+    dialog.BothButton()->click();
     EXPECT_EQ(dialog.result(), int(QDialog::Rejected));
     EXPECT_EQ(dialog.Kind(), -1);
     ASSERT_EQ(ports.prompt.shown.size(), 1u);
-    EXPECT_EQ(testkit::utf8(ports.prompt.shown[0].text), "消去します。よろしいですか？");
-    EXPECT_EQ(testkit::utf8(ports.prompt.shown[0].caption), "消去の確認");
+    EXPECT_EQ(testkit::Utf8(ports.prompt.shown[0].text), "消去します。よろしいですか？");
+    EXPECT_EQ(testkit::Utf8(ports.prompt.shown[0].caption), "消去の確認");
     EXPECT_EQ(ports.prompt.shown[0].icon, Icon::Question);
     EXPECT_EQ(ports.prompt.shown[0].buttons, Buttons::YesNo);
     // "Yes" closes it with that kind.
-    ports.prompt.queue(Answer::Yes);
-    dialog.bothButton()->click();
+    ports.prompt.Queue(Answer::Yes);
+    dialog.BothButton()->click();
     EXPECT_EQ(dialog.result(), int(QDialog::Accepted));
     EXPECT_EQ(dialog.Kind(), del::kKindBoth);
 }
@@ -125,8 +125,8 @@ TEST_F(DeleteDialogsTest, TheMainUnitKindsWaitForTheLoginAndEachKindAsksFirst) {
 class TimerWatchingPrompt final : public Prompt {
 public:
     explicit TimerWatchingPrompt(const CDelKindSetDlg& dialog) : dialog_(dialog) {}
-    Answer show(const std::u16string&, const std::u16string&, Icon, Buttons) override {
-        timerRanDuringQuestion = timerRanDuringQuestion || dialog_.dialogBackupTimerActive();
+    Answer Show(const std::u16string&, const std::u16string&, Icon, Buttons) override {
+        timerRanDuringQuestion = timerRanDuringQuestion || dialog_.DialogBackupTimerActive();
         ++questions;
         return answer;
     }
@@ -143,23 +143,23 @@ TEST_F(DeleteDialogsTest, TheBackupTimerRestsWhileAKindIsConfirmed) {
     frame->Backup().watch = true;
     CDelKindSetDlg dialog(*frame);
     dialog.show();
-    ASSERT_TRUE(dialog.dialogBackupTimerActive());
+    ASSERT_TRUE(dialog.DialogBackupTimerActive());
     TimerWatchingPrompt watching(dialog);
-    Ports replaced = plova::ports();
+    Ports replaced = plova::CurrentPorts();
     replaced.prompt = &watching;
     ScopedPorts scope(replaced);
 
-    dialog.pcButton()->click();  // "No": the dialog stays, and so does its timer
+    dialog.PcButton()->click();  // "No": the dialog stays, and so does its timer
     EXPECT_EQ(watching.questions, 1);
     EXPECT_FALSE(watching.timerRanDuringQuestion);
     EXPECT_EQ(dialog.Kind(), -1);
-    EXPECT_TRUE(dialog.dialogBackupTimerActive());
+    EXPECT_TRUE(dialog.DialogBackupTimerActive());
 
     watching.answer = Answer::Yes;
-    dialog.pcButton()->click();
+    dialog.PcButton()->click();
     EXPECT_FALSE(watching.timerRanDuringQuestion);
     EXPECT_EQ(dialog.Kind(), del::kKindPc);
-    EXPECT_FALSE(dialog.dialogBackupTimerActive());
+    EXPECT_FALSE(dialog.DialogBackupTimerActive());
 }
 
 TEST_F(DeleteDialogsTest, Button1015DeletesOnBothSidesAndTheListFollowsTheDisk) {
@@ -185,7 +185,7 @@ TEST_F(DeleteDialogsTest, Button1015DeletesOnBothSidesAndTheListFollowsTheDisk) 
         EXPECT_FALSE(fs::exists(fs::path(remote(f)).replace_extension(".vmdat"))) << f;
     }
     EXPECT_TRUE(frame->isEnabled());
-    EXPECT_TRUE(frame->Session().loggedIn());
+    EXPECT_TRUE(frame->Session().LoggedIn());
 }
 
 TEST_F(DeleteDialogsTest, AFailureOnTheMainUnitLogsOutAndTheListStillShowsTheDisk) {
@@ -193,14 +193,14 @@ TEST_F(DeleteDialogsTest, AFailureOnTheMainUnitLogsOutAndTheListStillShowsTheDis
     const std::vector<fs::path> files = selectInBox0001(2);
     ASSERT_EQ(files.size(), 2u);
     const int before = rowsBefore;
-    sim::Faults f = server->faults();
+    sim::Faults f = server->CurrentFaults();
     f.failDele = {{remote(files[0]).filename().string(), 0}};
-    server->setFaults(f);
+    server->SetFaults(f);
 
     chooseKind(del::kKindBoth);
     frame->OnCommand(cmd::kErase);
     EXPECT_EQ(shownTexts().back(), "通信エラーが発生しました。");
-    EXPECT_FALSE(frame->Session().loggedIn());
+    EXPECT_FALSE(frame->Session().LoggedIn());
     EXPECT_TRUE(frame->isEnabled());
     // The PC phase ran before the failure: both rows' files are gone, and so are their rows.
     for (const fs::path& file : files) {
@@ -225,7 +225,7 @@ TEST_F(DeleteDialogsTest, MainUnitOnlyMarksTheRowsDeletedThere) {
     int marked = 0;
     for (int r = 0; r < before; ++r) {
         const FILESTS_INFO& record = view->Data().RecordOfRow(r);
-        if (record.path() == file) marked += record.downloadState == kDeletedOnMainUnit;
+        if (record.Path() == file) marked += record.downloadState == kDeletedOnMainUnit;
     }
     EXPECT_EQ(marked, 1);
 }

@@ -50,19 +50,19 @@ void select(QListWidget* list, const QString& name) {
 class ListDisplayCommandsTest : public testkit_ui::ListFrameFixture {
 protected:
     void SetUp() override {
-        box.add("rusuroku", "0001", "201305010900", "vmdat", kUnplayedOnMainUnit, u"山田");
-        box.add("rusuroku", "0001", "201305012359", "vmdat", kPlayedOnMainUnit, u"田中");
-        box.add("rusuroku", "0012", "201305020000", "vmdat", kDeletedOnMainUnit, u"佐藤");
-        box.add("rusuroku", "0120", "201304302359", "vminf", kInfoOnly, u"本田");
-        box.add("naisen", "2001", "201305011200", "vmdat", kUnplayedOnMainUnit, u"鈴木");
-        box.addResponse(5);
-        box.addResponse(12);
+        box.Add("rusuroku", "0001", "201305010900", "vmdat", kUnplayedOnMainUnit, u"山田");
+        box.Add("rusuroku", "0001", "201305012359", "vmdat", kPlayedOnMainUnit, u"田中");
+        box.Add("rusuroku", "0012", "201305020000", "vmdat", kDeletedOnMainUnit, u"佐藤");
+        box.Add("rusuroku", "0120", "201304302359", "vminf", kInfoOnly, u"本田");
+        box.Add("naisen", "2001", "201305011200", "vmdat", kUnplayedOnMainUnit, u"鈴木");
+        box.AddResponse(5);
+        box.AddResponse(12);
         writeFolderSettings(kDefaultColumns);
         for (int i = 0; i < 3; ++i)
-            writeProfileString(ini, u"DISP", key(u"DELCOLUM", i + 1), Names{u"BOX名称", u"タイトル", u"メモ"}[i]);
+            WriteProfileText(ini, u"DISP", key(u"DELCOLUM", i + 1), Names{u"BOX名称", u"タイトル", u"メモ"}[i]);
     }
 
-    std::u16string stored(std::u16string_view name) const { return IniDocument::load(ini).getString(u"DISP", name); }
+    std::u16string stored(std::u16string_view name) const { return IniDocument::Load(ini).GetString(u"DISP", name); }
 };
 
 TEST_F(ListDisplayCommandsTest, DisplayItemsAreSavedAndEveryOpenBoxListTakesThem) {
@@ -105,15 +105,15 @@ TEST_F(ListDisplayCommandsTest, DisplayItemsAreSavedAndEveryOpenBoxListTakesThem
 }
 
 TEST_F(ListDisplayCommandsTest, ResetGivesEveryBoxListTheTenDefaultColumns) {
-    writeProfileString(ini, u"DISP", u"COLUM2", u"");
-    writeProfileString(ini, u"DISP", u"COLUM1", u"メモ");
+    WriteProfileText(ini, u"DISP", u"COLUM2", u"");
+    WriteProfileText(ini, u"DISP", u"COLUM1", u"メモ");
     make();
     open({"0001"});
     open({"0012"});
     ASSERT_EQ(columnsOf(active()), Names{u"メモ"});
 
     // "no" keeps the dialog open; "yes" saves and closes it.
-    ports.prompt.queue(Answer::No);
+    ports.prompt.Queue(Answer::No);
     const int result = run<CListDispSelectDlg>(cmd::kDisplayItems, [](CListDispSelectDlg& d) {
         d.Button(listdisp::kReset)->click();
         EXPECT_EQ(d.result(), 0);
@@ -226,7 +226,7 @@ TEST_F(ListDisplayCommandsTest, ARefreshWhoseSelectDisplayMatchesNothingSaysSo) 
     ASSERT_EQ(active()->Data().RowCount(), 2);  // 山田 and 田中
     const std::size_t shownBefore = ports.prompt.shown.size();
     // A command took both matching messages away (a deletion on this PC).
-    for (int row = 0; row < 2; ++row) std::filesystem::remove(active()->Data().RecordOfRow(row).path());
+    for (int row = 0; row < 2; ++row) std::filesystem::remove(active()->Data().RecordOfRow(row).Path());
     active()->Refresh(true);
     ASSERT_EQ(ports.prompt.shown.size(), shownBefore + 1);
     EXPECT_EQ(lastMessage(), u"該当するメッセージがありません。");

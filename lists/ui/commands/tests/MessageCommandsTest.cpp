@@ -101,16 +101,16 @@ TEST_F(MessageCommandsTest, TheBoxChoiceTicksOneBoxAtMostAndNeedsOne) {
         clickTick(extension, 0);  // a second click clears it again
         EXPECT_FALSE(extension->IsTicked(0));
         clickTick(answering, 1);
-        ports.prompt.queue(Answer::No);
+        ports.prompt.Queue(Answer::No);
         dialog->MoveButton()->click();  // "いいえ": nothing happens
         EXPECT_EQ(ports.prompt.shown.back().caption, transfer::kMoveQuestionCaption);
         return QDialog::Rejected;
     };
     frame->OnCommand(cmd::kMoveCopy);
     EXPECT_TRUE(looked);
-    const fs::path selected = view->Data().RecordOfRow(0).path();
+    const fs::path selected = view->Data().RecordOfRow(0).Path();
     EXPECT_TRUE(fs::exists(selected));
-    EXPECT_FALSE(fs::exists(box.folder() / "rusuroku" / "0002" / selected.filename()));
+    EXPECT_FALSE(fs::exists(box.Folder() / "rusuroku" / "0002" / selected.filename()));
 }
 
 TEST_F(MessageCommandsTest, AMoveTakesTheSelectedMessageIntoTheChosenBoxAndTheListLetsItGo) {
@@ -124,7 +124,7 @@ TEST_F(MessageCommandsTest, AMoveTakesTheSelectedMessageIntoTheChosenBoxAndTheLi
     ASSERT_NE(view, target);
     ASSERT_EQ(view->Data().RowCount(), 3);
     view->SelectRows({0});
-    const fs::path moved = view->Data().RecordOfRow(0).path();
+    const fs::path moved = view->Data().RecordOfRow(0).Path();
     addInfoFile(moved);
     answer = [&](QDialog& d) -> int {
         auto* dialog = dynamic_cast<CMsgCopyDlg*>(&d);
@@ -138,7 +138,7 @@ TEST_F(MessageCommandsTest, AMoveTakesTheSelectedMessageIntoTheChosenBoxAndTheLi
 
     EXPECT_EQ(lastMessage(), transfer::kMoveDone);
     EXPECT_FALSE(fs::exists(moved));
-    EXPECT_TRUE(fs::exists(box.folder() / "rusuroku" / "0002" / moved.filename()));
+    EXPECT_TRUE(fs::exists(box.Folder() / "rusuroku" / "0002" / moved.filename()));
     EXPECT_EQ(view->Data().RowCount(), 2);
     EXPECT_EQ(target->Data().RowCount(), targetRows + 1) << "the target box's list shows the message too";
     EXPECT_TRUE(frame->isEnabled());
@@ -159,7 +159,7 @@ TEST_F(MessageCommandsTest, TheProgressWindowsCancelReachesTheListBetweenSteps) 
 TEST_F(MessageCommandsTest, ADoubleClickEditsTheTitleThatTheListThenShows) {
     CListDispView* view = openList();
     const QModelIndex cell = view->List()->model()->index(0, 2);  // not the flag cell
-    const fs::path file = view->Data().RecordOfRow(0).path();
+    const fs::path file = view->Data().RecordOfRow(0).Path();
     answer = [&](QDialog& d) -> int {
         auto* dialog = dynamic_cast<CInfoEditDlg*>(&d);
         if (!dialog) return QDialog::Rejected;
@@ -190,7 +190,7 @@ TEST_F(MessageCommandsTest, ADoubleClickEditsTheTitleThatTheListThenShows) {
     EXPECT_EQ(onDisk.title, u"折り返し要");
     EXPECT_EQ(onDisk.isProtected, 1);
     int row = 0;
-    while (row < view->Data().RowCount() && view->Data().RecordOfRow(row).path() != file) ++row;
+    while (row < view->Data().RowCount() && view->Data().RecordOfRow(row).Path() != file) ++row;
     ASSERT_LT(row, view->Data().RowCount());
     EXPECT_EQ(view->Data().RecordOfRow(row).title, u"折り返し要");
 }
@@ -201,7 +201,7 @@ TEST_F(MessageCommandsTest, EditingAResponseMessageRenamesItInTheList) {
     while (row < view->Data().RowCount() && view->Data().RecordOfRow(row).filePath.empty()) ++row;
     ASSERT_LT(row, view->Data().RowCount());
     view->SelectRows({row});
-    ports.clock.set(LocalTime{2026, 12, 8, 2, 10, 30, 0, 0});
+    ports.clock.Set(LocalTime{2026, 12, 8, 2, 10, 30, 0, 0});
     answer = [&](QDialog& d) -> int {
         auto* dialog = dynamic_cast<CInfoEditDlgS*>(&d);
         if (!dialog) return QDialog::Rejected;
@@ -212,9 +212,9 @@ TEST_F(MessageCommandsTest, EditingAResponseMessageRenamesItInTheList) {
     };
     frame->OnCommand(cmd::kEditRecording);
 
-    const fs::path renamed = box.folder() / "outou" / "202612081030_TUE_A005_0000.vmdat";
+    const fs::path renamed = box.Folder() / "outou" / "202612081030_TUE_A005_0000.vmdat";
     EXPECT_TRUE(fs::exists(renamed));
-    EXPECT_EQ(view->Data().RecordOfRow(row).path(), renamed);
+    EXPECT_EQ(view->Data().RecordOfRow(row).Path(), renamed);
     EXPECT_EQ(view->Data().RecordOfRow(row).partyName, u"休日案内");
 }
 

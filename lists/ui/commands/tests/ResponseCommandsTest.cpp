@@ -58,7 +58,7 @@ TEST(TextProgressDlgTest, TheBarOnlyMovesForwardWithinItsRange) {
         CPrgULMsgDlg dialog;
         dialog.SetRange(c.range);
         EXPECT_EQ(dialog.Position(), 0u);
-        EXPECT_GT(dialog.bar()->maximum(), 0) << "an empty bar, not the busy indicator";
+        EXPECT_GT(dialog.Bar()->maximum(), 0) << "an empty bar, not the busy indicator";
         for (const Step& s : c.steps) {
             dialog.SetPosition(s.position);
             // Within one bar unit of the position asked for.
@@ -69,20 +69,20 @@ TEST(TextProgressDlgTest, TheBarOnlyMovesForwardWithinItsRange) {
     CPrgAddMsgDlg add;
     add.Reading(3000);
     EXPECT_EQ(add.Position(), 1000u);
-    EXPECT_EQ(add.textLabel()->text(), QStringLiteral("音声ファイルを読み込んでいます。"));
+    EXPECT_EQ(add.TextLabel()->text(), QStringLiteral("音声ファイルを読み込んでいます。"));
     add.Converting();
     EXPECT_EQ(add.Position(), 3000u);
-    EXPECT_EQ(add.textLabel()->text(), QStringLiteral("音声ファイルを変換しています。"));
+    EXPECT_EQ(add.TextLabel()->text(), QStringLiteral("音声ファイルを変換しています。"));
     EXPECT_EQ(add.windowTitle(), QStringLiteral("取り込み中"));
-    add.cancelButton()->click();
-    EXPECT_TRUE(ports.cancel.isSet());
+    add.CancelButton()->click();
+    EXPECT_TRUE(ports.cancel.IsSet());
 }
 
 class ResponseCommandsTest : public SimFrameFixture {
 protected:
     ResponseCommandsTest() : SimFrameFixture("ui-response") {}
     void SetUp() override {
-        ports.clock.set(kMonday1505);
+        ports.clock.Set(kMonday1505);
         const sim::SeedOptions seed{.now = kMonday1505,
                                     .answeringBoxes = {"0001"},
                                     .extensionBoxes = {},
@@ -155,7 +155,7 @@ TEST_F(ResponseCommandsTest, AMessageFromAWavFileIsListedUploadedAndMarked) {
     EXPECT_EQ(dialogs, QStringList{QStringLiteral("ファイルを開く")});
     ASSERT_EQ(shownTexts(), std::vector<std::string>{"音声ファイルの読み込みが完了しました。"});
     const std::string name = "202612071505_MON_A005_0000";
-    EXPECT_EQ(testkit::sortedNames(outou), (std::vector<std::string>{name + ".WAV", name + ".vmdat"}));
+    EXPECT_EQ(testkit::SortedNames(outou), (std::vector<std::string>{name + ".WAV", name + ".vmdat"}));
     EXPECT_TRUE(frame->isEnabled());
     // The list shows the new message at once, not yet uploaded, and the
     // dialog starts in the folder of this file next time.
@@ -163,24 +163,24 @@ TEST_F(ResponseCommandsTest, AMessageFromAWavFileIsListedUploadedAndMarked) {
     EXPECT_EQ(view()->SelectedRows(), std::vector<int>{4});
     EXPECT_EQ(cell(4, kUploadColumn), QString());
     EXPECT_EQ(cell(4, 3), QStringLiteral("00:00:02"));
-    EXPECT_EQ(frame->Settings().sysAddFolder, fromUtf8(sources.string()));
+    EXPECT_EQ(frame->Settings().sysAddFolder, FromUtf8(sources.string()));
 
-    ports.prompt.queue(Answer::Yes);
+    ports.prompt.Queue(Answer::Yes);
     frame->OnCommand(cmd::kUpload);
     EXPECT_EQ(shownTexts().back(), "アップロードが完了しました。");
     std::string local, remote;
-    ASSERT_EQ(readWholeFile(outou / (name + ".vmdat"), local, 1 << 20), ReadResult::Ok);
-    ASSERT_EQ(readWholeFile(dir / "unit" / "outou" / (name + ".vmdat"), remote, 1 << 20), ReadResult::Ok);
+    ASSERT_EQ(ReadWholeFile(outou / (name + ".vmdat"), local, 1 << 20), ReadResult::Ok);
+    ASSERT_EQ(ReadWholeFile(dir / "unit" / "outou" / (name + ".vmdat"), remote, 1 << 20), ReadResult::Ok);
     EXPECT_EQ(remote, local.substr(990));
     EXPECT_EQ(cell(4, kUploadColumn), QStringLiteral("済み"));
     EXPECT_TRUE(frame->isEnabled());
-    EXPECT_TRUE(frame->Session().loggedIn());
+    EXPECT_TRUE(frame->Session().LoggedIn());
 }
 
 TEST_F(ResponseCommandsTest, WhatStopsTheAddButtonBeforeAnyFileIsMade) {
     add(6, speech);
     ASSERT_EQ(shownTexts().back(), "音声ファイルの読み込みが完了しました。");
-    const std::vector<std::string> before = testkit::sortedNames(outou);
+    const std::vector<std::string> before = testkit::SortedNames(outou);
     ports.prompt.shown.clear();
 
     struct Case {
@@ -217,14 +217,14 @@ TEST_F(ResponseCommandsTest, WhatStopsTheAddButtonBeforeAnyFileIsMade) {
         SCOPED_TRACE(c.what);
         ports.prompt.shown.clear();
         dialogs.clear();
-        for (Answer a : c.answers) ports.prompt.queue(a);
+        for (Answer a : c.answers) ports.prompt.Queue(a);
         view()->SelectRows(c.rows);
         chooseFile(c.file);
         frame->OnCommand(cmd::kAdd);
         answer = nullptr;
         EXPECT_EQ(shownTexts(), c.shown);
         EXPECT_EQ(dialogs, c.dialogs);
-        EXPECT_EQ(testkit::sortedNames(outou), before);
+        EXPECT_EQ(testkit::SortedNames(outou), before);
         EXPECT_TRUE(frame->isEnabled());
     }
     EXPECT_EQ(startFolder, QString::fromStdString(sources.string()));
@@ -232,15 +232,15 @@ TEST_F(ResponseCommandsTest, WhatStopsTheAddButtonBeforeAnyFileIsMade) {
 
 TEST_F(ResponseCommandsTest, OverwritingReplacesTheOlderMessageOfTheNumber) {
     add(6, speech);
-    const std::vector<std::string> first = testkit::sortedNames(outou);
+    const std::vector<std::string> first = testkit::SortedNames(outou);
     ASSERT_EQ(first.size(), 2u);
-    ports.clock.set(LocalTime{2026, 12, 8, 2, 9, 30, 0, 0});
-    ports.prompt.queue(Answer::Yes);
+    ports.clock.Set(LocalTime{2026, 12, 8, 2, 9, 30, 0, 0});
+    ports.prompt.Queue(Answer::Yes);
     add(6, speech);
     EXPECT_EQ(shownTexts().back(), "音声ファイルの読み込みが完了しました。");
-    EXPECT_EQ(testkit::sortedNames(outou),
+    EXPECT_EQ(testkit::SortedNames(outou),
               (std::vector<std::string>{"202612080930_TUE_A007_0000.WAV", "202612080930_TUE_A007_0000.vmdat"}));
-    EXPECT_EQ(view()->Data().RecordOfRow(6).path().filename(), "202612080930_TUE_A007_0000.vmdat");
+    EXPECT_EQ(view()->Data().RecordOfRow(6).Path().filename(), "202612080930_TUE_A007_0000.vmdat");
 }
 
 TEST_F(ResponseCommandsTest, ARefusalKeepsTheSessionAndABrokenLinkLogsOut) {
@@ -255,27 +255,27 @@ TEST_F(ResponseCommandsTest, ARefusalKeepsTheSessionAndABrokenLinkLogsOut) {
     const Case cases[] = {
         {"no room on the main unit",
          [this] {
-             sim::Faults f = server->faults();
+             sim::Faults f = server->CurrentFaults();
              f.noRoom = true;
-             server->setFaults(f);
+             server->SetFaults(f);
          },
          "メッセージを使用中か主装置の容量不足\nもしくはアップロードするメッセー"
          "ジが古いため、\nアップロードできません"
          "でし"
          "た。",
          true},
-        {"the main unit gone", [this] { server->stop(); }, "通信エラーが発生しました。", false},
+        {"the main unit gone", [this] { server->Stop(); }, "通信エラーが発生しました。", false},
     };
     ASSERT_NO_FATAL_FAILURE(logIn());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         c.fault();
         view()->SelectRows({4});
-        ports.prompt.queue(Answer::Yes);
+        ports.prompt.Queue(Answer::Yes);
         frame->OnCommand(cmd::kUpload);
         EXPECT_EQ(shownTexts().back(), c.shown);
         EXPECT_EQ(cell(4, kUploadColumn), QString());
-        EXPECT_EQ(frame->Session().loggedIn(), c.loggedIn);
+        EXPECT_EQ(frame->Session().LoggedIn(), c.loggedIn);
         EXPECT_TRUE(frame->isEnabled());
     }
 }
