@@ -9,7 +9,7 @@ namespace {
 constexpr int kOk = 0;
 constexpr int kFailed = -1;
 // Samples arrive 80 at a time; a larger stream buffer keeps the writes few.
-constexpr std::size_t kStreamBuffer = 64 * 1024;
+constexpr std::size_t kStreamBuffer = std::size_t{64} * 1024;
 }  // namespace
 
 int WavWriter::Begin(const std::filesystem::path& path) {

@@ -19,7 +19,7 @@ constexpr std::u16string_view kFolderPrefix = u"BU_";
 constexpr std::size_t kMonthChars = 6;  // "YYYYMM"
 constexpr const char* kHiddenList = ".hidden";
 // A folder's list of hidden names is a few lines; anything larger is not one.
-constexpr std::uint64_t kMaxHiddenListBytes = 1024 * 1024;
+constexpr std::uint64_t kMaxHiddenListBytes = std::uint64_t{1024} * 1024;
 
 std::u16string formatted(const char* format, int a, int b) {
     char buf[32];

@@ -31,8 +31,8 @@ namespace {
 
 constexpr int kBoxes = 10;
 constexpr int kMessagesPerBox = 100;
-constexpr std::size_t kMinSpeech = 6 * 1024;
-constexpr std::size_t kMaxSpeech = 60 * 1024;
+constexpr std::size_t kMinSpeech = std::size_t{6} * 1024;
+constexpr std::size_t kMaxSpeech = std::size_t{60} * 1024;
 constexpr int kRounds = 3;
 
 std::string boxName(int box) {
@@ -153,7 +153,8 @@ int main() {
     };
 
     std::printf("%d messages (%d files, %.1f MB) in %d boxes from the simulator on loopback, %d rounds\n",
-                kBoxes * kMessagesPerBox, 2 * kBoxes * kMessagesPerBox, bytesTotal / 1e6, kBoxes, kRounds);
+                kBoxes * kMessagesPerBox, 2 * kBoxes * kMessagesPerBox, static_cast<double>(bytesTotal) / 1e6, kBoxes,
+                kRounds);
     bool ok = true;
     std::vector<double> ours, lftp;
     for (int round = 0; round < kRounds; ++round) {

@@ -25,8 +25,8 @@ namespace {
 
 constexpr int kMessages = 1'000;
 constexpr int kRounds = 5;
-constexpr std::size_t kMinSpeech = 6 * 1024;
-constexpr std::size_t kMaxSpeech = 60 * 1024;
+constexpr std::size_t kMinSpeech = std::size_t{6} * 1024;
+constexpr std::size_t kMaxSpeech = std::size_t{60} * 1024;
 
 void emptyFolder(const fs::path& dir) {
     fs::remove_all(dir);

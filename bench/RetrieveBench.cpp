@@ -30,7 +30,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kFiles = 2000;
-constexpr std::size_t kFileBytes = 6 * 1024;
+constexpr std::size_t kFileBytes = std::size_t{6} * 1024;
 constexpr int kRounds = 5;
 
 std::string messageName(int i) {
@@ -63,7 +63,8 @@ int main() {
     for (int i = 1; i <= kFiles; ++i) {
         std::string bytes(kFileBytes, '\0');
         for (auto& b : bytes) b = static_cast<char>(random());
-        std::ofstream(box / messageName(i), std::ios::binary).write(bytes.data(), bytes.size());
+        std::ofstream(box / messageName(i), std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
 
     sim::Options options;

@@ -47,7 +47,7 @@ constexpr std::u16string_view kWavTitle = u"WAV";
 constexpr int kColumnSlots = 13;
 constexpr const char* kIndexCsv = "index.csv";
 constexpr const char* kIndexJson = "index.json";
-constexpr std::size_t kCopyChunk = 64 * 1024;
+constexpr std::size_t kCopyChunk = std::size_t{64} * 1024;
 
 struct Options {
     fs::path folder;

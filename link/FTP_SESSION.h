@@ -29,7 +29,7 @@ constexpr int kBoxListEndLineMax = 102400;  // end reply of a box listing
 constexpr std::size_t kBlockBytes = 1024;   // data arrive and leave in blocks of this size
 // Received data are read as much at a time as has arrived, up to this; the
 // progress still counts blocks of kBlockBytes.
-constexpr std::size_t kReceiveBytes = 64 * 1024;
+constexpr std::size_t kReceiveBytes = std::size_t{64} * 1024;
 // A listing is read whole up to this size, far beyond what any main unit
 // holds; a longer one is a failure, never silently a shorter list.
 constexpr std::size_t kListingCapBytes = 64u << 20;

@@ -61,7 +61,7 @@ int DisplayItems::MoveUp(int row) {
 
 int DisplayItems::MoveDown(int row) {
     if (row < 0 || row + 1 >= static_cast<int>(current_.size())) return -1;
-    std::swap(current_[static_cast<std::size_t>(row)], current_[static_cast<std::size_t>(row + 1)]);
+    std::swap(current_[static_cast<std::size_t>(row)], current_[static_cast<std::size_t>(row) + 1]);
     return row + 1;
 }
 

@@ -6,7 +6,7 @@ namespace plova {
 namespace {
 
 // Small writes (a settings file line by line) are gathered into one call.
-constexpr std::size_t kPendingLimit = 64 * 1024;
+constexpr std::size_t kPendingLimit = std::size_t{64} * 1024;
 
 }  // namespace
 

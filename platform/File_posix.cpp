@@ -14,6 +14,11 @@ namespace plova {
 
 namespace {
 
+bool makeBlocking(int fd) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+}
+
 int openFlags(Access access, Links links) {
     int flags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
     switch (access) {
@@ -129,12 +134,9 @@ FileHandle OpenRegularFile(const std::filesystem::path& path, Access access, Lin
     struct stat st {};
     if (!f) {
         result = openFailure(errno);
-    } else if (::fstat(f.Fd(), &st) != 0) {
-        result = ReadResult::Failed;
-    } else if (!S_ISREG(st.st_mode)) {
+    } else if (const bool looked = ::fstat(f.Fd(), &st) == 0; looked && !S_ISREG(st.st_mode)) {
         result = ReadResult::NotRegular;
-    } else if (const int flags = ::fcntl(f.Fd(), F_GETFL);
-               flags < 0 || ::fcntl(f.Fd(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    } else if (!looked || !makeBlocking(f.Fd())) {
         result = ReadResult::Failed;
     }
     if (result != ReadResult::Ok) f.Close();

@@ -19,7 +19,7 @@ namespace plova {
 
 // No profile this program writes comes near this; a larger file (or a device
 // under a profile's name) is refused rather than read into memory.
-constexpr std::uint64_t kMaxProfileBytes = 8 * 1024 * 1024;
+constexpr std::uint64_t kMaxProfileBytes = std::uint64_t{8} * 1024 * 1024;
 
 // One file held in memory, for callers that read or write many keys at once.
 class IniDocument {

@@ -87,7 +87,7 @@ const char* const kHostileNames[] = {
 
 bool isDigits(const std::string& s, std::size_t from, std::size_t count) {
     if (s.size() < from + count) return false;
-    return std::all_of(s.begin() + from, s.begin() + from + count, [](char c) { return c >= '0' && c <= '9'; });
+    return std::all_of(s.data() + from, s.data() + from + count, [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // The fixed-length form of a system response message with a number 1..300.
@@ -597,7 +597,7 @@ void FtpSession::onList(const std::string& argument, bool longForm) {
             position = 0;
         }
         std::size_t n = std::min(size, text.size() - position);
-        std::memcpy(buffer, text.data() + position, n);
+        std::copy_n(text.data() + position, n, static_cast<char*>(buffer));
         position += n;
         return static_cast<long>(n);
     };

@@ -8,7 +8,7 @@ namespace plova::sim {
 
 namespace {
 constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-constexpr std::time_t kHalfYear = 183 * 24 * 3600;
+constexpr std::time_t kHalfYear = std::time_t{183} * 24 * 3600;
 }  // namespace
 
 std::string NameLine(const std::string& name) {

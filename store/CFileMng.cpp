@@ -24,7 +24,7 @@ namespace {
 
 // ------------------------------------------------------------ small helpers
 
-constexpr std::size_t kCopyChunk = 64 * 1024;
+constexpr std::size_t kCopyChunk = std::size_t{64} * 1024;
 
 // Up to `size` bytes from the start of a regular file, fewer only at its end;
 // nothing when it cannot be opened or read. Opening never blocks, so a pipe or
@@ -600,9 +600,9 @@ store::RecordWrite CFileMng::WriteNameAndDate(const FILESTS_INFO& record, const 
 
     std::string name = cp932Within(record.partyName, block::kPartyNameSize);
     name.resize(block::kPartyNameSize, '\0');
-    std::memcpy(blockStart + block::kPartyNameOffset, name.data(), name.size());
+    std::copy_n(name.data(), name.size(), blockStart + block::kPartyNameOffset);
     const std::string date = MakeBlockDate(CurrentPorts().clock->Now());
-    std::memcpy(blockStart + block::kDateOffset, date.data(), date.size());
+    std::copy_n(date.data(), date.size(), blockStart + block::kDateOffset);
     return writeResult(rewriteWithHead(file, content, content.size()));
 }
 

@@ -46,7 +46,7 @@ static_assert(kMaxSpeechBytes == wav::kMaxDataBytes / 16);
 constexpr std::uintmax_t kMaxImportWavBytes = 9'830'400;  // 614.4 s of 8 kHz 16-bit mono
 constexpr std::size_t kHeaderProbeBytes = 128;
 
-constexpr std::size_t kCopyChunk = 64 * 1024;
+constexpr std::size_t kCopyChunk = std::size_t{64} * 1024;
 
 using store::CollapseDoubledSeparators;
 using store::RemoveFile;

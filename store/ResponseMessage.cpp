@@ -36,7 +36,7 @@ constexpr int kOpeningPumps = 102;  // the progress dialog gets this many messag
 constexpr auto kConversionPause = 1ms;
 // Far beyond 601 s of coded speech (1000 bytes a second): anything longer is not ours.
 constexpr std::uintmax_t kMaxSpeechBytes = 16u << 20;
-constexpr std::size_t kCopyChunk = 64 * 1024;
+constexpr std::size_t kCopyChunk = std::size_t{64} * 1024;
 
 std::u16string upper(std::u16string text) {
     for (char16_t& c : text)

@@ -20,7 +20,7 @@ public:
     QString DisplayText() const { return text_; }
 
     // Lines as currently shown.
-    int ShownLineCount() const { return lines_.size(); }
+    int ShownLineCount() const { return static_cast<int>(lines_.size()); }
     const QStringList& ShownLines() const { return lines_; }
 
     // `text` broken into lines no wider than `width`: a line ends after

@@ -95,7 +95,7 @@ void IpAddressCtrl::focusField(int index, bool atEnd) {
     edit->setFocus(Qt::OtherFocusReason);
     if (atEnd) {
         edit->deselect();
-        edit->setCursorPosition(edit->text().size());
+        edit->setCursorPosition(static_cast<int>(edit->text().size()));
     } else {
         edit->selectAll();
     }
@@ -127,7 +127,7 @@ bool IpAddressCtrl::eventFilter(QObject* watched, QEvent* event) {
         break;
     case Qt::Key_Right:
         if (atEnd && index < 3) {
-            QLineEdit* next = fields_[static_cast<std::size_t>(index + 1)];
+            QLineEdit* next = fields_[static_cast<std::size_t>(index) + 1];
             next->setFocus(Qt::OtherFocusReason);
             next->setCursorPosition(0);
             return true;

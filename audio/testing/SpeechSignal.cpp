@@ -37,7 +37,7 @@ std::vector<std::int16_t> SynthesizeSpeech(std::size_t frames, double peak) {
     double phase = 0;
     std::uint32_t noise = 12345;
     for (std::size_t i = 0; i < n; ++i) {
-        const double t = i / kRate;
+        const double t = static_cast<double>(i) / kRate;
         const double pitch =
             150 + 45 * std::sin(2 * std::numbers::pi * 0.7 * t) + 15 * std::sin(2 * std::numbers::pi * 3.1 * t);
         phase += pitch / kRate;
@@ -71,7 +71,8 @@ std::vector<std::uint8_t> EncodeSpeech(std::span<const std::int16_t> pcm) {
     for (std::size_t f = 0; f < frames; ++f) {
         frame.fill(0);
         const std::size_t from = f * kFrameSamples;
-        std::copy(pcm.begin() + from, pcm.begin() + std::min(pcm.size(), from + kFrameSamples), frame.begin());
+        const std::size_t to = std::min(pcm.size(), from + kFrameSamples);
+        std::copy(pcm.data() + from, pcm.data() + to, frame.begin());
         enc.Encode(frame, std::span<std::uint8_t, kFrameBytes>(out.data() + f * kFrameBytes, kFrameBytes));
     }
     return out;
@@ -105,7 +106,7 @@ double Correlation(std::span<const std::int16_t> a, std::span<const std::int16_t
         sa += a[i];
         sb += b[i + lag];
     }
-    const double ma = sa / n, mb = sb / n;
+    const double ma = sa / static_cast<double>(n), mb = sb / static_cast<double>(n);
     double ab = 0, aa = 0, bb = 0;
     for (std::size_t i = 0; i < n; ++i) {
         const double x = a[i] - ma, y = b[i + lag] - mb;

@@ -209,7 +209,8 @@ TEST_F(AudioImport, TheDurationLimitTakesEqualAndRefusesLonger) {
         std::size_t samples;
         int start;
     };
-    const Case cases[] = {{601 * 8000, encoder::kStarted}, {601 * 8000 + 800, encoder::kTooLong}};
+    const Case cases[] = {{std::size_t{601} * 8000, encoder::kStarted},
+                          {std::size_t{601} * 8000 + 800, encoder::kTooLong}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.samples);
         const fs::path input = dir / "long.wav";

@@ -35,7 +35,7 @@ const Bytes& speechSample() {
 }
 
 Bytes speechBytes(std::size_t n) {
-    Bytes b(speechSample().begin(), speechSample().begin() + std::min(n, speechSample().size()));
+    Bytes b(speechSample().data(), speechSample().data() + std::min(n, speechSample().size()));
     b.resize(n, 0);
     return b;
 }
@@ -179,7 +179,7 @@ TEST_F(VoiceDecoder, AFrameWithAZeroWordIsConcealedAsErased) {
 
     const auto reference = [&](bool eraseFrame30) {
         G729Decoder dec;
-        Samples pcm(60 * 80);
+        Samples pcm(std::size_t{60} * 80);
         for (std::size_t f = 0; f < 60; ++f)
             dec.Decode(std::span<const std::uint8_t, 10>(&speech[f * 10], 10), eraseFrame30 && f == 30,
                        std::span<std::int16_t, 80>(&pcm[f * 80], 80));

@@ -103,7 +103,7 @@ TEST_F(ImportCommand, AFailedImportLeavesTheOlderMessageAndNoTemporaryFile) {
     const fs::path notAudio = src.Path() / "notes.mp3";
     WriteBytes(notAudio, std::string(5000, 'x'));
     const fs::path tooLong = src.Path() / "long.wav";
-    WriteWav8k(tooLong, std::vector<std::int16_t>(602 * 8000, 0));
+    WriteWav8k(tooLong, std::vector<std::int16_t>(std::size_t{602} * 8000, 0));
     struct Case {
         fs::path audio;
         std::string why;

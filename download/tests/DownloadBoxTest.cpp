@@ -26,7 +26,8 @@ constexpr std::size_t kSpeech = 6000;
 class DownloadBoxTest : public ::testing::Test, public DownloadFixture {
 protected:
     void SetUp() override {
-        for (int n = 1; n <= 3; ++n) PutMessage(RemoteBox("rusuroku", "0001"), "0001", n, kSpeech + 500 * n);
+        for (int n = 1; n <= 3; ++n)
+            PutMessage(RemoteBox("rusuroku", "0001"), "0001", n, kSpeech + 500 * static_cast<std::size_t>(n));
         local = MakeLocalBox("rusuroku", "0001");
     }
     DownloadResult box(DownloadMng& d) { return d.DownloadBox(u"/rusuroku/0001", local, handled, listed); }
@@ -181,7 +182,7 @@ TEST_F(DownloadBoxTest, AFailingMainUnitEndsTheRunWithFinishedMessagesIntact) {
 // it stays.
 TEST_F(DownloadBoxTest, InformationWithoutAListedSizeEndsAtTheCap) {
     DownloadMng& d = Downloader();
-    ftp->Session()->unknownSizeCapBytes = 64 * 1024;
+    ftp->Session()->unknownSizeCapBytes = std::uint64_t{64} * 1024;
     ASSERT_EQ(d.DownloadBoxInfo(u"/rusuroku/0001", local, handled), DownloadResult::Ok) << "256 bytes each pass";
     fs::remove(file(2, ".vminf"));
     SetFaults([](sim::Faults& f) { f.endlessRetr = true; });

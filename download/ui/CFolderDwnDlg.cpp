@@ -52,10 +52,7 @@ bool deleteFolderTree(const fs::path& folder) {
     int done = 0;
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
         std::error_code e;
-        if (fs::is_directory(fs::symlink_status(*it, e)))
-            fs::remove(*it, e);
-        else
-            fs::remove(*it, e);
+        fs::remove(*it, e);  // a file, a link, or a folder emptied by now
         if (e) ok = false;
         progress.OnMessage(msg::kBarPosition, ++done);
         QCoreApplication::processEvents();

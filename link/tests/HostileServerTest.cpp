@@ -138,7 +138,7 @@ TEST_F(HostileServerTest, GreetingsThatNeverEndOrBreakOff) {
     const Case cases[] = {
         {"a greeting line of 100 KB",
          [](Peer& p) {
-             p.Say("220 Kw-TX " + std::string(100 * 1024, 'x') + "\r\n");
+             p.Say("220 Kw-TX " + std::string(std::size_t{100} * 1024, 'x') + "\r\n");
              p.Until("USER");
              p.Say("331 password\r\n");
              p.Until("PASS");
@@ -188,7 +188,7 @@ TEST_F(HostileServerTest, ListingsAreWholeOrAFailure) {
     {
         ScriptedMainUnit unit([&](Peer& p) {
             p.Login();
-            serveListing(p, "226 " + std::string(100 * 1024, 'y') + "\r\n");
+            serveListing(p, "226 " + std::string(std::size_t{100} * 1024, 'y') + "\r\n");
         });
         CFtpMng client(nullptr, quick());
         ASSERT_EQ(login(client, unit), ftp::LoginResult::Ok);

@@ -93,7 +93,7 @@ CBoxOpenDlg::CBoxOpenDlg(ListSlotTable table, const std::u16string& folderDispla
         for (auto [id, caption, tick] : {std::tuple{allId, u"全選択", true}, std::tuple{noneId, u"全未選択", false}}) {
             auto* b = new QPushButton(q(caption), this);
             b->setObjectName(idName(id));
-            connect(b, &QPushButton::clicked, list, [list, tick] {
+            connect(b, &QPushButton::clicked, list, [list, tick = tick] {
                 list->SetAll(tick);
                 list->viewport()->update();
             });

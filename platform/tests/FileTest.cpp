@@ -121,7 +121,7 @@ TEST_F(FileLayer, PositionedCallsKeepThePositionAndStreamsWriteThrough) {
 
     FilePtr appending = StreamOf(std::move(f), "ab");
     ASSERT_TRUE(appending);
-    EXPECT_FALSE(f.IsOpen());
+    EXPECT_FALSE(f.IsOpen());  // NOLINT(bugprone-use-after-move): a handle moved from is closed
     ASSERT_GE(std::fputs("++", appending.get()), 0);
     appending.reset();
     EXPECT_EQ(contentOf(regular), "abcd++");

@@ -95,10 +95,10 @@ TEST_F(IniFileTest, SaveIsAtomicAndHonoursOwnerOnly) {
 }
 
 TEST_F(IniFileTest, GarbledAndHugeFilesNeverCrash) {
-    std::string junk(3 * 1024 * 1024, 'x');
+    std::string junk(std::size_t{3} * 1024 * 1024, 'x');
     junk += "\r\n[A\r\n=\r\n[]\r\n\x81\r\n[A]\r\nk=\xff\xfe\x80\r\n";
     junk.push_back('\0');
-    junk += "\r\nhuge=" + std::string(2 * 1024 * 1024, '9') + "\r\n";
+    junk += "\r\nhuge=" + std::string(std::size_t{2} * 1024 * 1024, '9') + "\r\n";
     put(junk);
     EXPECT_EQ(ReadProfileString(file, u"A", u"k").size(), 3u);
     EXPECT_EQ(ReadProfileInt(file, u"A", u"huge", 5), 0x7FFFFFFF);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <algorithm>
+#include <string_view>
 
 #include "platform/InternetTime.h"
 
@@ -29,12 +30,13 @@ TEST(InternetTime, AcceptsTheCommonForms) {
 TEST(InternetTime, BlockFieldAsWrittenByTheMainUnitAndByUs) {
     // Our own writer: weekday at 0, day at 5, month at 8, year at 12, time at 17, zone at 23.
     char field[32] = {};
-    std::memcpy(field, "Mon,", 4);
-    std::memcpy(field + 5, "7", 1);
-    std::memcpy(field + 8, "Dec", 3);
-    std::memcpy(field + 12, "2026", 4);
-    std::memcpy(field + 17, "09:03", 5);
-    std::memcpy(field + 23, "+0900", 5);
+    const auto put = [&](std::size_t at, std::string_view text) { std::copy(text.begin(), text.end(), field + at); };
+    put(0, "Mon,");
+    put(5, "7");
+    put(8, "Dec");
+    put(12, "2026");
+    put(17, "09:03");
+    put(23, "+0900");
     expectTime(ParseBlockDate(std::string_view(field, 32)), 2026, 12, 7, 9, 3, 0, 1);
     // Only the first 27 bytes count: a second time after them is never seen.
     std::string longer = "Tue, 01 Sep 2026 23:59:58 X 12:00";

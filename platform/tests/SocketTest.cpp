@@ -98,7 +98,7 @@ TEST(Socket, SendingEverythingGivesUpOnAPeerThatDoesNotRead) {
     net::Socket peer = net::AcceptWithin(listener, kLongMillis);  // never reads
     ASSERT_TRUE(peer.IsOpen());
 
-    const std::string lots(64 * 1024 * 1024, 'x');  // more than both socket buffers hold
+    const std::string lots(std::size_t{64} * 1024 * 1024, 'x');  // more than both socket buffers hold
     EXPECT_FALSE(net::SendAll(client, lots, 200)) << "the deadline ends it";
     net::StopSignal stop;
     stop.Raise();
@@ -160,7 +160,7 @@ TEST(Socket, CallsThatNeverWaitAndOneWaitOverSeveralSockets) {
         EXPECT_TRUE(watches[2].ready) << "the stop signal is heard beside a socket that is ready too";
 
         // Writing without waiting fills the line, then says so instead of waiting.
-        const std::string block(64 * 1024, 'x');
+        const std::string block(std::size_t{64} * 1024, 'x');
         long n = 0;
         for (int i = 0; i < 10000 && (n = net::SendNow(served, block.data(), block.size())) > 0; ++i) {}
         EXPECT_EQ(n, net::kWouldBlock) << "a peer that does not read";

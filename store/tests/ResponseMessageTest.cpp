@@ -189,7 +189,7 @@ TEST_F(ResponseMessage, AnOlderNumberGoesOnlyOnceTheNewMessageIsComplete) {
     // 610 s of 8 kHz mono passes the size check of the window but not the
     // encoder's 601 s: the copy is made, then removed again.
     const fs::path tooLong = src.Path() / "long.wav";
-    WriteWav8k(tooLong, std::vector<std::int16_t>(610 * 8000, 100));
+    WriteWav8k(tooLong, std::vector<std::int16_t>(std::size_t{610} * 8000, 100));
     ASSERT_TRUE(store::CheckWavFormat(tooLong));
     EXPECT_EQ(add(tooLong, oldVoice), AddResult::ImportFailed);
     EXPECT_EQ(lastText(), u"このフォーマットには対応していません。");

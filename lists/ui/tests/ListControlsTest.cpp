@@ -124,7 +124,7 @@ TEST(CFolderListCtrl, SortsByTheFirstColumnWithoutCase) {
     CFolderListCtrl list;
     list.setColumnCount(2);
     const QStringList names = {"beta", "Alpha", "gamma", "ALPHB", "Beta"};
-    list.setRowCount(names.size());
+    list.setRowCount(static_cast<int>(names.size()));
     for (int r = 0; r < names.size(); ++r) {
         list.setItem(r, 0, new QTableWidgetItem(names[r]));
         list.setItem(r, 1, new QTableWidgetItem(QString::number(r)));
