@@ -41,7 +41,10 @@ int killRepeatedly(const std::function<void()>& rewrite, const std::function<voi
         // in the rewrites however long the fork takes (a loaded machine, a
         // sanitizer's large address space).
         int started[2];
-        if (::pipe(started) != 0) ADD_FAILURE() << "pipe failed";
+        if (::pipe(started) != 0) {
+            ADD_FAILURE() << "pipe failed";
+            return 0;
+        }
         const pid_t child = ::fork();
         if (child < 0) ADD_FAILURE() << "fork failed";
         if (child <= 0) {
