@@ -42,7 +42,7 @@ void OnBackupTimePromptEnded(BackupFlags& flags, SettingsRecord& record, BackupT
 class RecordBackupSettings final : public backup::SettingsHost {
 public:
     RecordBackupSettings(BackupFlags& flags, SettingsRecord& record) : flags_(flags), record_(record) {}
-    std::optional<backup::Schedule> OpenScheduleForm() const override;
+    [[nodiscard]] std::optional<backup::Schedule> OpenScheduleForm() const override;
     void ApplyScheduleForm(const backup::Schedule& form, const LocalTime& now) override;
     void BackupTimePromptOpened() override;
     void BackupTimePromptEnded(BackupTimeAnswer answer, const LocalTime& now) override;
@@ -85,7 +85,7 @@ public:
     void RunPendingIfSet();
 
 private:
-    bool dueNow() const;
+    [[nodiscard]] bool dueNow() const;
     BackupFlags& flags_;
     SettingsRecord& record_;
     const BackupHooks& hooks_;

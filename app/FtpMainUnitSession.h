@@ -20,7 +20,7 @@ public:
     void Logout() override;
     void Drain() override;
     bool KeepAlive() override;
-    bool HasConnection() const override;
+    [[nodiscard]] bool HasConnection() const override;
     CFtpMng* Ftp() override { return &ftp_; }
 
 private:

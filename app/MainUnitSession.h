@@ -24,7 +24,7 @@ public:
     // True when the main unit answered the probe.
     virtual bool KeepAlive() = 0;
     // A connection to the main unit is open (from a login until logout).
-    virtual bool HasConnection() const = 0;
+    [[nodiscard]] virtual bool HasConnection() const = 0;
     // The FTP client behind the session, for the transfer procedures; null
     // for sessions without one.
     virtual CFtpMng* Ftp() { return nullptr; }

@@ -26,7 +26,7 @@ public:
     // Starts the exit sequence (as closing the main window does).
     virtual void BeginExit() = 0;
     virtual void Redraw() = 0;
-    virtual bool BackupRunning() const = 0;
+    [[nodiscard]] virtual bool BackupRunning() const = 0;
     // The command frame around logout: backup timer off and on again, an
     // open settings menu closed.
     virtual void StopBackupTimer() = 0;
@@ -51,8 +51,8 @@ public:
     SessionControl& operator=(const SessionControl&) = delete;
 
     MainUnitSession& Session() { return *session_; }
-    bool LoggedIn() const { return doc_.settings.loggedIn == 1; }
-    int IdleTicks() const { return ticks_; }
+    [[nodiscard]] bool LoggedIn() const { return doc_.settings.loggedIn == 1; }
+    [[nodiscard]] int IdleTicks() const { return ticks_; }
 
     // "ログイン" in the login dialog: stores the input, checks it, logs in
     // with the connection record and shows the failure messages (caption

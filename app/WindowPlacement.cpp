@@ -38,7 +38,9 @@ namespace {
 struct Wide {
     std::int64_t left, top, right, bottom;
     explicit Wide(const Rect& r) : left(r.left), top(r.top), right(r.right), bottom(r.bottom) {}
-    Rect Narrow() const { return Rect{clampToInt(left), clampToInt(top), clampToInt(right), clampToInt(bottom)}; }
+    [[nodiscard]] Rect Narrow() const {
+        return Rect{clampToInt(left), clampToInt(top), clampToInt(right), clampToInt(bottom)};
+    }
 };
 
 // One axis of shift(): a span reaching past `limit` moves back inside it,

@@ -28,8 +28,8 @@ struct Rect {
     int top = 0;
     int right = 0;
     int bottom = 0;
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
+    [[nodiscard]] int Width() const { return right - left; }
+    [[nodiscard]] int Height() const { return bottom - top; }
     bool operator==(const Rect&) const = default;
 };
 

@@ -46,7 +46,7 @@ public:
     // closed as it stands). Harmless when nothing runs.
     void End();
 
-    bool Exists() const;
+    [[nodiscard]] bool Exists() const;
 
 private:
     struct Impl;

@@ -57,7 +57,7 @@ struct WavFormat {
     std::uint16_t bitsPerSample = wav::kBitsPerSample;
 
     // PCM, 1 channel, 8000 samples per second, 16 bits: what the codec takes.
-    bool IsCodecFormat() const {
+    [[nodiscard]] bool IsCodecFormat() const {
         return formatTag == wav::kFormatPcm && channels == wav::kChannels && samplesPerSecond == wav::kSampleRate &&
                bitsPerSample == wav::kBitsPerSample;
     }

@@ -23,7 +23,7 @@ public:
     // on a read error (the file is then closed).
     long Read(std::span<std::int16_t> buffer);
     void Close() { file_.reset(); }
-    bool IsOpen() const { return file_ != nullptr; }
+    [[nodiscard]] bool IsOpen() const { return file_ != nullptr; }
 
 private:
     FilePtr file_;

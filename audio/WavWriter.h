@@ -41,8 +41,8 @@ public:
     // Closes the file as it stands, without patching the sizes.
     void Abandon();
 
-    bool IsOpen() const { return file_ != nullptr; }
-    std::uint32_t SampleCount() const { return count_; }
+    [[nodiscard]] bool IsOpen() const { return file_ != nullptr; }
+    [[nodiscard]] std::uint32_t SampleCount() const { return count_; }
 
 private:
     std::filesystem::path path_;

@@ -33,8 +33,8 @@ public:
     // offset 40, then closes. False when either write or the close fails.
     bool EndStream();
 
-    std::uint32_t BytesWritten() const { return count_; }
-    bool IsOpen() const { return file_.IsOpen(); }
+    [[nodiscard]] std::uint32_t BytesWritten() const { return count_; }
+    [[nodiscard]] bool IsOpen() const { return file_.IsOpen(); }
 
 private:
     bool writeAt(std::uint64_t offset, const void* bytes, std::size_t length);

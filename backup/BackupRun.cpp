@@ -98,14 +98,14 @@ public:
     }
     bool Close() override { return true; }  // the record is still to come
 
-    const fs::path& Path() const { return path_; }
+    [[nodiscard]] const fs::path& Path() const { return path_; }
     // The data arrived at exactly the listed length.
-    bool Whole() const { return !tooLong_ && length_ == listed_; }
-    bool HasBlock() const { return length_ >= static_cast<std::int64_t>(block_.size()); }
-    const BlockBytes& Block() const { return block_; }
+    [[nodiscard]] bool Whole() const { return !tooLong_ && length_ == listed_; }
+    [[nodiscard]] bool HasBlock() const { return length_ >= static_cast<std::int64_t>(block_.size()); }
+    [[nodiscard]] const BlockBytes& Block() const { return block_; }
     // A local open or write failed, and the system's error for it.
-    bool FailedLocally() const { return localFailure_; }
-    int LocalError() const { return localError_; }
+    [[nodiscard]] bool FailedLocally() const { return localFailure_; }
+    [[nodiscard]] int LocalError() const { return localError_; }
 
     bool Finish(const FILESTS_INFO& record) {
         const StatusRecordBytes head = record.ToBytes();

@@ -27,9 +27,9 @@ struct Schedule {
     int day = 1;             // 1..31
     int hour = 0;
     int minute = 0;
-    bool WeekdayEnabled() const { return frequency == kWeekly; }
-    bool DayEnabled() const { return frequency == kMonthly; }
-    bool TimeEnabled() const { return frequency >= kDaily && frequency <= kMonthly; }
+    [[nodiscard]] bool WeekdayEnabled() const { return frequency == kWeekly; }
+    [[nodiscard]] bool DayEnabled() const { return frequency == kMonthly; }
+    [[nodiscard]] bool TimeEnabled() const { return frequency >= kDaily && frequency <= kMonthly; }
 };
 
 // "YYYYMMDDhhmm" ("%04d%02d%02d%02d%02d").

@@ -21,7 +21,7 @@ public:
     virtual ~SettingsHost() = default;
     // The settings dialog: what it shows (nothing when it must not open), and
     // "OK" (the schedule stored, the next-due time computed).
-    virtual std::optional<Schedule> OpenScheduleForm() const = 0;
+    [[nodiscard]] virtual std::optional<Schedule> OpenScheduleForm() const = 0;
     virtual void ApplyScheduleForm(const Schedule& form, const LocalTime& now) = 0;
     // The backup-time prompt has opened, and has ended with `answer`.
     virtual void BackupTimePromptOpened() = 0;

@@ -50,17 +50,17 @@ public:
         area_.show();
     }
     ListSlotTable Slots() override { return {disp_, names_, num_}; }
-    std::u16string RootFolder() const override { return root_; }
-    std::vector<std::u16string> BoxColumns() const override {
+    [[nodiscard]] std::u16string RootFolder() const override { return root_; }
+    [[nodiscard]] std::vector<std::u16string> BoxColumns() const override {
         return {u"ﾌﾗｸﾞ",     u"取込",     u"再生/未再生", u"保護/非保護", u"BOX番号",
                 u"相手番号", u"相手名称", u"日時",        u"録音時間",    u"ファイル名"};
     }
-    QMdiArea* ListArea() const override { return const_cast<QMdiArea*>(&area_); }
+    [[nodiscard]] QMdiArea* ListArea() const override { return const_cast<QMdiArea*>(&area_); }
     QWidget* DialogParent() override { return &area_; }
     int RunListDialog(QDialog& d) override { return d.exec(); }
-    std::u16string FolderDisplayText() const override { return {}; }
+    [[nodiscard]] std::u16string FolderDisplayText() const override { return {}; }
     void SetBoxDisplayText(const std::u16string&) override {}
-    bool MaximisedChildren() const override { return true; }
+    [[nodiscard]] bool MaximisedChildren() const override { return true; }
     void SetMaximisedChildren(bool) override {}
     void PublishListFlags(const CommandFlags&) override {}
     void RefreshStatusBar(bool) override {}

@@ -204,7 +204,7 @@ public:
     }
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const fs::path& Path() const { return path_; }
+    [[nodiscard]] const fs::path& Path() const { return path_; }
 
 private:
     fs::path path_;

@@ -71,10 +71,10 @@ public:
     }
     bool Close() override { return true; }  // the record is still to come
 
-    std::int64_t Length() const { return length_; }
-    bool HasBlock() const { return length_ >= static_cast<std::int64_t>(block_.size()); }
-    const BlockBytes& Block() const { return block_; }
-    const fs::path& Path() const { return path_; }
+    [[nodiscard]] std::int64_t Length() const { return length_; }
+    [[nodiscard]] bool HasBlock() const { return length_ >= static_cast<std::int64_t>(block_.size()); }
+    [[nodiscard]] const BlockBytes& Block() const { return block_; }
+    [[nodiscard]] const fs::path& Path() const { return path_; }
     bool Finish(const FILESTS_INFO& record) {
         const StatusRecordBytes head = record.ToBytes();
         return file_.WriteAllAt(0, head.data(), head.size()) && file_.CloseChecked();

@@ -113,11 +113,11 @@ public:
 
     // A WAV conversion has failed since this object was made (or the flag was
     // cleared), whether or not a result code said so.
-    bool ConversionFailed() const { return conversionFailed_; }
+    [[nodiscard]] bool ConversionFailed() const { return conversionFailed_; }
     void ClearConversionFailed() { conversionFailed_ = false; }
 
     CFtpMng& Ftp() { return ftp_; }
-    const DownloadOptions& Options() const { return options_; }
+    [[nodiscard]] const DownloadOptions& Options() const { return options_; }
 
     // The name a message file is received under before it is complete, of
     // this run's own: ".vmdat" becomes ".<process>.dl_dat", ".vminf"

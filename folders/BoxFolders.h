@@ -49,8 +49,8 @@ struct BoxRow {
 struct BoxLists {
     std::vector<BoxRow> answering;  // under "rusuroku"
     std::vector<BoxRow> extension;  // under "naisen"
-    bool Empty() const { return answering.empty() && extension.empty(); }
-    std::size_t Size() const { return answering.size() + extension.size(); }
+    [[nodiscard]] bool Empty() const { return answering.empty() && extension.empty(); }
+    [[nodiscard]] std::size_t Size() const { return answering.size() + extension.size(); }
 };
 
 // What the text of a row starts with.

@@ -25,7 +25,7 @@ struct FolderRow {
     // Its boxes hold no message yet: the path cell starts with "*".
     bool empty = false;
     // The "パス名" cell: "*" or a blank, then the full path.
-    std::u16string PathCell() const;
+    [[nodiscard]] std::u16string PathCell() const;
 };
 
 // The sub-folders of `root` that pass the box-folder test, in the store's

@@ -30,7 +30,9 @@ struct AudioBoxes {
     std::vector<std::u16string> extension;
     bool responses = false;
     // What the dialog offers: the listed boxes, plus one for the responses.
-    int Count() const { return static_cast<int>(answering.size() + extension.size()) + (responses ? 1 : 0); }
+    [[nodiscard]] int Count() const {
+        return static_cast<int>(answering.size() + extension.size()) + (responses ? 1 : 0);
+    }
 };
 
 // Only folders inside the box folder count: a "rusuroku", "naisen", "outou"

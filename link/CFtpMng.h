@@ -61,7 +61,7 @@ public:
     bool KeepAlive();
     void Drain();
 
-    bool HasSession() const { return session_ != nullptr; }
+    [[nodiscard]] bool HasSession() const { return session_ != nullptr; }
     FTP_SESSION* Session() { return session_.get(); }
 
     // The port Login uses when given `port`.

@@ -257,7 +257,7 @@ private:
         std::size_t partialBlock = 0;
     };
     // For a transfer of `expectedBytes` (-1: unknown, a listing).
-    DataPace startPace(std::int64_t expectedBytes) const;
+    [[nodiscard]] DataPace startPace(std::int64_t expectedBytes) const;
     // Whatever has arrived on the data connection, at most `size` bytes: its
     // length, 0 at the end (or after a silence of one data wait), -1 on a
     // socket error or when the current block or the whole transfer outlasts
@@ -278,7 +278,7 @@ private:
     ftp::ListResult listInto(std::u16string_view nlst, std::u16string& listing, int endLineMax, bool watchCancel,
                              ftp::Reply& opened);
     bool openListener(std::uint16_t& port, sockaddr_in& address);
-    std::u16string portCommand(const sockaddr_in& address, std::uint16_t port) const;
+    [[nodiscard]] std::u16string portCommand(const sockaddr_in& address, std::uint16_t port) const;
 };
 
 }  // namespace plova

@@ -24,8 +24,8 @@ enum class [[nodiscard]] ReplyOutcome{
 struct [[nodiscard]] Reply {
     ReplyOutcome outcome = ReplyOutcome::NoReply;
     int code = 0;  // the refusing reply's code (Refused); else 0
-    bool Accepted() const { return outcome == ReplyOutcome::Accepted; }
-    bool RefusedWith(int refusal) const { return outcome == ReplyOutcome::Refused && code == refusal; }
+    [[nodiscard]] bool Accepted() const { return outcome == ReplyOutcome::Accepted; }
+    [[nodiscard]] bool RefusedWith(int refusal) const { return outcome == ReplyOutcome::Refused && code == refusal; }
     bool operator==(const Reply&) const = default;
 };
 constexpr Reply kAccepted{ReplyOutcome::Accepted, 0};

@@ -59,7 +59,7 @@ struct Marks {
     bool erased = false;
     bool outOfSpace = false;
     bool failed = false;
-    bool Any() const { return notDownloaded || erased || outOfSpace || failed; }
+    [[nodiscard]] bool Any() const { return notDownloaded || erased || outOfSpace || failed; }
 };
 
 Marks preScan(const std::vector<FILESTS_INFO>& rows) {

@@ -28,8 +28,8 @@ public:
     // The names of both arrays up to the first empty one.
     DisplayItems(std::span<const std::u16string> current, std::span<const std::u16string> removed);
 
-    const std::vector<std::u16string>& Current() const { return current_; }
-    const std::vector<std::u16string>& Removed() const { return removed_; }
+    [[nodiscard]] const std::vector<std::u16string>& Current() const { return current_; }
+    [[nodiscard]] const std::vector<std::u16string>& Removed() const { return removed_; }
 
     // Each move returns the row the moved name now has in the list it went
     // to, or -1 when nothing moved (no such row, the first row up, the last

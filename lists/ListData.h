@@ -54,9 +54,9 @@ public:
     // is the response list's text, else the given box-list columns.
     void SetSource(ListSource source, std::vector<ColumnSpec> boxColumns);
 
-    bool IsResponseList() const { return responseList_; }
-    const ListSource& Source() const { return source_; }
-    const std::vector<ColumnSpec>& Columns() const { return columns_; }
+    [[nodiscard]] bool IsResponseList() const { return responseList_; }
+    [[nodiscard]] const ListSource& Source() const { return source_; }
+    [[nodiscard]] const std::vector<ColumnSpec>& Columns() const { return columns_; }
 
     // ----------------------------------------------------------- displays
     // Every message of the list's boxes from disk. Not from a refresh:
@@ -70,16 +70,16 @@ public:
     // Keeps the rows whose record `matches` (the select display); false, with
     // every row shown and mode 0, when none does.
     bool SelectDisplay(const std::function<bool(const FILESTS_INFO&)>& matches, bool fromButton);
-    int DisplayMode() const { return mode_; }
+    [[nodiscard]] int DisplayMode() const { return mode_; }
 
     // --------------------------------------------------------------- rows
-    int RowCount() const { return static_cast<int>(rows_.size()); }
-    int RecordIndexOfRow(int row) const { return rows_[row]; }
-    const FILESTS_INFO& RecordOfRow(int row) const { return records_[rows_[row]]; }
-    const std::vector<FILESTS_INFO>& Records() const { return records_; }
+    [[nodiscard]] int RowCount() const { return static_cast<int>(rows_.size()); }
+    [[nodiscard]] int RecordIndexOfRow(int row) const { return rows_[row]; }
+    [[nodiscard]] const FILESTS_INFO& RecordOfRow(int row) const { return records_[rows_[row]]; }
+    [[nodiscard]] const std::vector<FILESTS_INFO>& Records() const { return records_; }
     // A row of the response list with no message behind it.
-    bool IsAbsentRow(int row) const;
-    std::u16string Cell(int row, int column) const;
+    [[nodiscard]] bool IsAbsentRow(int row) const;
+    [[nodiscard]] std::u16string Cell(int row, int column) const;
 
     // --------------------------------------------------------------- sort
     // Newest first within each box, boxes in ascending order.
@@ -87,14 +87,14 @@ public:
     void ResetSort();
     // A click on a column header; ignored by the response list (false).
     bool HeaderClick(int column);
-    int SortColumn() const { return sortColumn_; }
-    SortDirection LastDirection() const { return lastDirection_; }
-    bool Sorted() const { return sorted_; }
+    [[nodiscard]] int SortColumn() const { return sortColumn_; }
+    [[nodiscard]] SortDirection LastDirection() const { return lastDirection_; }
+    [[nodiscard]] bool Sorted() const { return sorted_; }
 
     // ------------------------------------------------ counters and flags
-    StatusCounts Counts() const;
-    CommandFlags Flags(const std::vector<int>& selectedRows) const;
-    bool NotDownloadedFlag() const { return notDownloaded_; }
+    [[nodiscard]] StatusCounts Counts() const;
+    [[nodiscard]] CommandFlags Flags(const std::vector<int>& selectedRows) const;
+    [[nodiscard]] bool NotDownloadedFlag() const { return notDownloaded_; }
 
     // A click on the flag cell of `row`: the record's flag turns over and is
     // written into its file at once. False, with the flag as it was, when the
@@ -109,7 +109,7 @@ private:
     void resetCounts();
     void order();
     void sortBy(int column, SortDirection direction);
-    int columnOfKind(CellKind kind) const;
+    [[nodiscard]] int columnOfKind(CellKind kind) const;
 
     ListSource source_;
     bool responseList_ = false;

@@ -28,7 +28,7 @@ constexpr int kResponseListKind = 2;
 struct BoxSelection {
     std::vector<std::u16string> answering;  // under "rusuroku"
     std::vector<std::u16string> extension;  // under "naisen"
-    bool Empty() const { return answering.empty() && extension.empty(); }
+    [[nodiscard]] bool Empty() const { return answering.empty() && extension.empty(); }
     bool operator==(const BoxSelection&) const = default;
 };
 

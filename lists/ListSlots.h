@@ -27,14 +27,14 @@ struct ListSlotTable {
     SlotTexts& folderNames;  // box folder of each list (last path component)
     int& num;                // lists open, 0..4
 
-    int OpenCount() const;
+    [[nodiscard]] int OpenCount() const;
     // Definition of slot k (slot 1 when k is 0 or less); empty beyond 4.
-    const std::u16string& Definition(int listNumber) const;
-    int KindOf(int listNumber) const { return ListKindOf(Definition(listNumber)); }
+    [[nodiscard]] const std::u16string& Definition(int listNumber) const;
+    [[nodiscard]] int KindOf(int listNumber) const { return ListKindOf(Definition(listNumber)); }
     // A system response message list is open (there is at most one).
-    bool ResponseListOpen() const;
+    [[nodiscard]] bool ResponseListOpen() const;
     // The boxes shown by the open lists of box folder `folderName`.
-    BoxSelection ShownBoxes(const std::u16string& folderName) const;
+    [[nodiscard]] BoxSelection ShownBoxes(const std::u16string& folderName) const;
 };
 
 enum class [[nodiscard]] StoreResult{Stored, LimitReached, NothingSelected};

@@ -19,7 +19,7 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    bool Ok() const { return file_.IsOpen() && !failed_; }
+    [[nodiscard]] bool Ok() const { return file_.IsOpen() && !failed_; }
     bool Write(std::string_view bytes);
     bool Write(const void* data, std::size_t size);
     // Writes, syncs and renames over the target. False leaves the target untouched.

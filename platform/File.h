@@ -37,12 +37,12 @@ public:
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
 
-    bool IsOpen() const { return file_ != kNoFile; }
+    [[nodiscard]] bool IsOpen() const { return file_ != kNoFile; }
     explicit operator bool() const { return IsOpen(); }
-    NativeFile Native() const { return file_; }
+    [[nodiscard]] NativeFile Native() const { return file_; }
 #if !defined(_WIN32)
     // The descriptor itself, for code that still makes system calls of its own.
-    int Fd() const {
+    [[nodiscard]] int Fd() const {
         return file_;
     }
 #endif
@@ -50,7 +50,7 @@ public:
     void Close();
 
     // The size of the file now; nothing when it cannot be told.
-    std::optional<std::uint64_t> Size() const;
+    [[nodiscard]] std::optional<std::uint64_t> Size() const;
     // Up to `size` bytes from `offset`, fewer only at the end of the file;
     // nothing on a read error. The file position stays where it was.
     std::optional<std::size_t> ReadAt(std::uint64_t offset, void* out, std::size_t size) const;

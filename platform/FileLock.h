@@ -41,16 +41,16 @@ public:
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
-    State LockState() const { return state_; }
-    bool Held() const { return state_ == State::Held; }
+    [[nodiscard]] State LockState() const { return state_; }
+    [[nodiscard]] bool Held() const { return state_ == State::Held; }
     // The system's error number (errno; a GetLastError code on Windows) when
     // the lock file could not be used, or one of the reasons below.
-    int Error() const { return error_; }
+    [[nodiscard]] int Error() const { return error_; }
     static constexpr int kNotRegular = -1;        // a folder, pipe, device or link under the name
     static constexpr int kRemovedMeanwhile = -2;  // another run kept removing the file as it was taken
     // The same in words, for a message.
-    std::string Reason() const;
-    const std::filesystem::path& File() const { return file_; }
+    [[nodiscard]] std::string Reason() const;
+    [[nodiscard]] const std::filesystem::path& File() const { return file_; }
 
     // Removes the lock file and then lets the lock go, for a folder that is
     // to be removed again. Nothing when the lock is not held.

@@ -29,19 +29,19 @@ public:
     // kMaxProfileBytes. `result`, when given, says which.
     static IniDocument Load(const std::filesystem::path& file, ReadResult* result = nullptr);
 
-    std::optional<std::u16string> Get(std::u16string_view section, std::u16string_view key) const;
-    std::u16string GetString(std::u16string_view section, std::u16string_view key,
-                             std::u16string_view fallback = u"") const;
+    [[nodiscard]] std::optional<std::u16string> Get(std::u16string_view section, std::u16string_view key) const;
+    [[nodiscard]] std::u16string GetString(std::u16string_view section, std::u16string_view key,
+                                           std::u16string_view fallback = u"") const;
     // The leading decimal number of the value ("12abc" is 12, "abc" is 0);
     // `fallback` when the key is missing.
-    int GetInt(std::u16string_view section, std::u16string_view key, int fallback) const;
+    [[nodiscard]] int GetInt(std::u16string_view section, std::u16string_view key, int fallback) const;
 
     void Set(std::u16string_view section, std::u16string_view key, std::u16string_view value);
     void SetInt(std::u16string_view section, std::u16string_view key, int value);
     void Remove(std::u16string_view section, std::u16string_view key);
 
-    bool Save(const std::filesystem::path& file, NewFileMode mode = NewFileMode::Default) const;
-    std::string Bytes() const;
+    [[nodiscard]] bool Save(const std::filesystem::path& file, NewFileMode mode = NewFileMode::Default) const;
+    [[nodiscard]] std::string Bytes() const;
 
 private:
     struct Located {
@@ -49,7 +49,7 @@ private:
         std::size_t keyLine;      // index of the key line, or npos
         std::size_t insertAt;     // where a new key of this section goes
     };
-    Located locate(const std::string& section, const std::string& key) const;
+    [[nodiscard]] Located locate(const std::string& section, const std::string& key) const;
 
     std::vector<std::string> lines_;  // CP932, without line ends
 };

@@ -73,7 +73,7 @@ public:
 // Cancel button of any progress window, tested by every long loop.
 class CancelFlag {
 public:
-    bool IsSet() const { return flag_.load(std::memory_order_acquire); }
+    [[nodiscard]] bool IsSet() const { return flag_.load(std::memory_order_acquire); }
     void Set() { flag_.store(true, std::memory_order_release); }
     void Clear() { flag_.store(false, std::memory_order_release); }
 

@@ -22,7 +22,7 @@ public:
     SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;
 
     // False when another process holds the lock.
-    bool Acquired() const;
+    [[nodiscard]] bool Acquired() const;
 
 private:
     struct Held;

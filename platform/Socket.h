@@ -44,17 +44,17 @@ public:
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
 
-    NativeSocket Native() const { return socket_; }
+    [[nodiscard]] NativeSocket Native() const { return socket_; }
 #if !defined(_WIN32)
     // The descriptor itself, for code that still makes system calls of its own.
-    int Fd() const {
+    [[nodiscard]] int Fd() const {
         return socket_;
     }
 #endif
-    bool IsOpen() const {
+    [[nodiscard]] bool IsOpen() const {
         return socket_ != kNoSocket;
     }
-    Mode IoMode() const {
+    [[nodiscard]] Mode IoMode() const {
         return mode_;
     }
     // Shuts both directions down, then closes; nothing happens on a closed socket.
@@ -79,10 +79,10 @@ public:
     StopSignal(const StopSignal&) = delete;
     StopSignal& operator=(const StopSignal&) = delete;
 
-    bool Valid() const { return socket_ != kNoSocket; }
+    [[nodiscard]] bool Valid() const { return socket_ != kNoSocket; }
     void Raise();
     // What waitFor and the calls below take as their stop.
-    NativeSocket Native() const { return socket_; }
+    [[nodiscard]] NativeSocket Native() const { return socket_; }
 
 private:
     NativeSocket socket_ = kNoSocket;

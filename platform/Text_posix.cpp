@@ -18,7 +18,7 @@ public:
     }
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
-    iconv_t Get() const { return cd_; }
+    [[nodiscard]] iconv_t Get() const { return cd_; }
 
 private:
     iconv_t cd_;

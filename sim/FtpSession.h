@@ -60,7 +60,7 @@ private:
     // Sends nothing for `millis` while still hearing ABOR and the server
     // stopping: why the transfer ends, or nothing when the pause ran out.
     std::optional<TransferEnd> pauseTransfer(long long millis);
-    bool watchingControl() const;
+    [[nodiscard]] bool watchingControl() const;
     // Waits until the data socket is ready for `events`; otherwise why the transfer ends.
     std::optional<TransferEnd> awaitData(net::Socket& data, short events);
     // After an upload's data ends: true when the client follows it with ABOR.

@@ -26,9 +26,9 @@ public:
 
     // The local file for a normalised path; nothing when the path holds a NUL
     // byte or would resolve outside the root.
-    std::optional<std::filesystem::path> LocalPath(const std::string& wirePath) const;
+    [[nodiscard]] std::optional<std::filesystem::path> LocalPath(const std::string& wirePath) const;
 
-    bool IsDirectory(const std::string& wirePath) const;
+    [[nodiscard]] bool IsDirectory(const std::string& wirePath) const;
 
     struct Entry {
         std::string name;  // CP932, as listed on the wire
@@ -39,8 +39,8 @@ public:
     // Entries of a directory, sorted by name (so a message's ".vmdat" comes
     // before its ".vminf"); names starting with "." (the server's own
     // temporary files) are left out. Empty when the directory is absent.
-    std::vector<Entry> List(const std::string& wireDirectory) const;
-    std::optional<Entry> Stat(const std::string& wirePath) const;
+    [[nodiscard]] std::vector<Entry> List(const std::string& wireDirectory) const;
+    [[nodiscard]] std::optional<Entry> Stat(const std::string& wirePath) const;
 
 private:
     std::filesystem::path canonical_;  // the root, for the containment check

@@ -71,15 +71,15 @@ public:
     bool Start();
     // Closes the listening socket and every open session; joins the threads.
     void Stop();
-    std::uint16_t Port() const;
+    [[nodiscard]] std::uint16_t Port() const;
 
     // Fault switches may be changed while running; they apply to the next command.
     void SetFaults(const Faults& faults);
-    Faults CurrentFaults() const;
+    [[nodiscard]] Faults CurrentFaults() const;
 
     // Sessions accepted so far, and sessions still open (for leak checks in tests).
-    int SessionsAccepted() const;
-    int SessionsOpen() const;
+    [[nodiscard]] int SessionsAccepted() const;
+    [[nodiscard]] int SessionsOpen() const;
 
 private:
     struct Impl;

@@ -29,10 +29,10 @@ public:
     BoxFolderLock(const BoxFolderLock&) = delete;
     BoxFolderLock& operator=(const BoxFolderLock&) = delete;
 
-    FileLock::State LockState() const { return lock_.LockState(); }
-    bool Busy() const { return lock_.LockState() == FileLock::State::Busy; }
-    const FileLock& Lock() const { return lock_; }
-    const std::filesystem::path& Folder() const { return folder_; }
+    [[nodiscard]] FileLock::State LockState() const { return lock_.LockState(); }
+    [[nodiscard]] bool Busy() const { return lock_.LockState() == FileLock::State::Busy; }
+    [[nodiscard]] const FileLock& Lock() const { return lock_; }
+    [[nodiscard]] const std::filesystem::path& Folder() const { return folder_; }
 
 private:
     std::filesystem::path folder_;

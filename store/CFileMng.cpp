@@ -112,7 +112,7 @@ public:
     }
     Directory(const Directory&) = delete;
     Directory& operator=(const Directory&) = delete;
-    DIR* Get() const { return dir_; }
+    [[nodiscard]] DIR* Get() const { return dir_; }
 
 private:
     DIR* dir_;

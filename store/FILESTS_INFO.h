@@ -90,15 +90,15 @@ struct FILESTS_INFO {
     // the whole path; on disk it is cut to the field like every other text.
     std::u16string filePath;
 
-    std::filesystem::path Path() const;
+    [[nodiscard]] std::filesystem::path Path() const;
 
     // `bytes` shorter than 990 are read as zero-padded.
     static FILESTS_INFO FromBytes(std::string_view bytes);
-    StatusRecordBytes ToBytes() const;
+    [[nodiscard]] StatusRecordBytes ToBytes() const;
 
     // The record as it reads back after a round trip through the file: every
     // text cut to its width minus one.
-    FILESTS_INFO Fitted() const;
+    [[nodiscard]] FILESTS_INFO Fitted() const;
 
     bool operator==(const FILESTS_INFO&) const = default;
 };

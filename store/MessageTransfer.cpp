@@ -225,7 +225,7 @@ public:
         return run.Commit() ? MessageEnd::Handled : MessageEnd::Failed;
     }
 
-    int Bar() const { return bar_; }
+    [[nodiscard]] int Bar() const { return bar_; }
 
 private:
     Mode mode_;

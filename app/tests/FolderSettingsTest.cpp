@@ -58,7 +58,7 @@ class FolderSettingsTest : public ::testing::Test {
 protected:
     TempFolder dir{"folders"};
     fs::path root = dir / "root";
-    std::u16string rootText() const { return WithTrailingSeparator(FromUtf8(root.string())); }
+    [[nodiscard]] std::u16string rootText() const { return WithTrailingSeparator(FromUtf8(root.string())); }
     void makeBoxFolder(const std::string& name) {
         fs::create_directories(root / name / "rusuroku/101");
         fs::create_directories(root / name / "naisen");

@@ -28,7 +28,7 @@ struct Host final : SessionHost {
     }
     void BeginExit() override { ++exits; }
     void Redraw() override {}
-    bool BackupRunning() const override { return false; }
+    [[nodiscard]] bool BackupRunning() const override { return false; }
     void StopBackupTimer() override {}
     void RestartBackupTimerIfArmed() override {}
     void CloseSettingsMenu() override {}

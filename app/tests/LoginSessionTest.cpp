@@ -119,7 +119,7 @@ public:
         ++unit_.probes;
         return unit_.alive;
     }
-    bool HasConnection() const override { return connected_; }
+    [[nodiscard]] bool HasConnection() const override { return connected_; }
 
 private:
     ScriptedUnit& unit_;
@@ -144,7 +144,7 @@ struct RecordingHost final : SessionHost {
     }
     void BeginExit() override { ++exits; }
     void Redraw() override { ++redraws; }
-    bool BackupRunning() const override { return backupRunning; }
+    [[nodiscard]] bool BackupRunning() const override { return backupRunning; }
     void StopBackupTimer() override { ++backupStops; }
     void RestartBackupTimerIfArmed() override { ++backupRestarts; }
     void CloseSettingsMenu() override { ++menuCloses; }
@@ -167,7 +167,7 @@ protected:
         for (int i = 0; i < n; ++i)
             if (host.timerOn) control.OnIdleTick();
     }
-    std::vector<std::u16string> messages() const {
+    [[nodiscard]] std::vector<std::u16string> messages() const {
         std::vector<std::u16string> m;
         for (const auto& s : ports.prompt.shown) m.push_back(s.text);
         return m;
@@ -354,7 +354,7 @@ TEST_F(SessionControlTest, NestedTicksAreIgnored) {
             PumpOne();
             return true;
         }
-        bool HasConnection() const override { return true; }
+        [[nodiscard]] bool HasConnection() const override { return true; }
     };
     SessionControl pumping(doc, host, [this](IdleTimerControl&) { return std::make_unique<PumpingSession>(unit); });
     doc.settings.loggedIn = 1;

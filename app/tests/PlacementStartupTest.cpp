@@ -87,7 +87,7 @@ protected:
 
     void SetUp() override { fs::create_directories(root / "本社"); }
 
-    std::u16string rootText() const { return WithTrailingSeparator(root.u16string()); }
+    [[nodiscard]] std::u16string rootText() const { return WithTrailingSeparator(root.u16string()); }
 
     // Creation and start-up of the main window: the settings read, the
     // start-up folder applied, the folder checked and the windows planned.

@@ -22,8 +22,8 @@ protected:
     fs::path file = dir / "PLOVA.ini";
 
     void writeRaw(const std::string& bytes) { std::ofstream(file, std::ios::binary) << bytes; }
-    IniDocument reload() const { return IniDocument::Load(file); }
-    SettingsRecord read() const {
+    [[nodiscard]] IniDocument reload() const { return IniDocument::Load(file); }
+    [[nodiscard]] SettingsRecord read() const {
         CPLOVADoc doc;
         doc.ReadAllSettings(file);
         return doc.settings;

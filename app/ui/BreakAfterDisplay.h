@@ -17,11 +17,11 @@ public:
 
     // The text as set, without the breaks the wrapping adds.
     void SetDisplayText(const QString& text);
-    QString DisplayText() const { return text_; }
+    [[nodiscard]] QString DisplayText() const { return text_; }
 
     // Lines as currently shown.
-    int ShownLineCount() const { return static_cast<int>(lines_.size()); }
-    const QStringList& ShownLines() const { return lines_; }
+    [[nodiscard]] int ShownLineCount() const { return static_cast<int>(lines_.size()); }
+    [[nodiscard]] const QStringList& ShownLines() const { return lines_; }
 
     // `text` broken into lines no wider than `width`: a line ends after
     // `breakAfter` or at an explicit line break; a piece wider than a whole
@@ -35,7 +35,7 @@ protected:
 private:
     void rewrap();
     void fitViewToOneLine();
-    int textWidth(bool withScrollBar) const;
+    [[nodiscard]] int textWidth(bool withScrollBar) const;
 
     QChar breakAfter_;
     QString text_;

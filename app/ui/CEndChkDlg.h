@@ -16,9 +16,9 @@ public:
 
     EndCheckChoice Choice() const { return choice_; }
 
-    QPushButton* BackupButton() const { return backup_; }
-    QPushButton* YesButton() const { return yes_; }
-    QPushButton* NoButton() const { return no_; }
+    [[nodiscard]] QPushButton* BackupButton() const { return backup_; }
+    [[nodiscard]] QPushButton* YesButton() const { return yes_; }
+    [[nodiscard]] QPushButton* NoButton() const { return no_; }
 
 private:
     void choose(EndCheckChoice choice);

@@ -20,15 +20,15 @@ public:
     CLoginDlg(SessionControl& session, const SettingsRecord& record, DialogBackupWatch* watch,
               QWidget* parent = nullptr);
 
-    IpAddressCtrl* AddressControl() const { return address_; }
-    QLineEdit* UserEdit() const { return user_; }
-    QLineEdit* PasswordEdit() const { return password_; }
-    QCheckBox* RememberBox() const { return remember_; }
-    QPushButton* LoginButton() const { return login_; }
-    QPushButton* CancelButton() const { return cancel_; }
+    [[nodiscard]] IpAddressCtrl* AddressControl() const { return address_; }
+    [[nodiscard]] QLineEdit* UserEdit() const { return user_; }
+    [[nodiscard]] QLineEdit* PasswordEdit() const { return password_; }
+    [[nodiscard]] QCheckBox* RememberBox() const { return remember_; }
+    [[nodiscard]] QPushButton* LoginButton() const { return login_; }
+    [[nodiscard]] QPushButton* CancelButton() const { return cancel_; }
 
     // What the controls hold now.
-    LoginInput Input() const;
+    [[nodiscard]] LoginInput Input() const;
 
     // "ログイン" pressed.
     void OnLogin();

@@ -76,14 +76,14 @@ public:
     void ApplyStartup();
     // Arms the backup watch, offers an overdue backup, starts timer 2.
     void StartupBackup();
-    bool RestoreWindowsCondition() const { return restoreCondition_; }
+    [[nodiscard]] bool RestoreWindowsCondition() const { return restoreCondition_; }
 
     // ------------------------------------------- what other parts reach
     CPLOVADoc& SettingsDoc() { return doc_; }
     SettingsRecord& Settings() { return doc_.settings; }
     SessionControl& Session() { return *session_; }
-    QMdiArea* MdiArea() const { return mdi_; }
-    CommandBar* Bar() const { return bar_; }
+    [[nodiscard]] QMdiArea* MdiArea() const { return mdi_; }
+    [[nodiscard]] CommandBar* Bar() const { return bar_; }
     BackupFlags& Backup() { return flags_; }
     // The due-backup check that long operations make between their steps
     // (DueBreak), and the pending run after them.
@@ -91,22 +91,22 @@ public:
 
     // The number of list windows open: NUM of the settings record, the one
     // count there is (read from the file, it says how many to reopen).
-    int OpenListCount() const;
+    [[nodiscard]] int OpenListCount() const;
     void SetOpenListCount(int count);
-    bool MaximisedChildren() const override { return maximisedChildren_; }
+    [[nodiscard]] bool MaximisedChildren() const override { return maximisedChildren_; }
     void SetMaximisedChildren(bool on) override { maximisedChildren_ = on; }
     void PublishListEnableFlags(const ListEnableFlags& flags) { listFlags_ = flags; }
-    const ListEnableFlags& ListFlags() const { return listFlags_; }
+    [[nodiscard]] const ListEnableFlags& ListFlags() const { return listFlags_; }
 
     void SetFolderDisplayText(const std::u16string& text);
-    std::u16string FolderDisplayText() const override;
+    [[nodiscard]] std::u16string FolderDisplayText() const override;
     void SetBoxDisplayText(const std::u16string& text) override;
-    std::u16string BoxDisplayText() const;
+    [[nodiscard]] std::u16string BoxDisplayText() const;
 
     // The status bar from the active list window; `recount` counts the
     // messages of its box folder again.
     void RefreshStatusBar(bool recount) override;
-    QString StatusText() const;
+    [[nodiscard]] QString StatusText() const;
 
     // Opens list window `listNumber` for the start-up restore; the open-list
     // count has been raised to that number when it is called.
@@ -116,10 +116,10 @@ public:
     void SetBackupPrompts(std::function<void()> backupTime, std::function<bool()> overdueAtStartup);
 
     // The active list window and its status; null without one.
-    QMdiSubWindow* ActiveListWindow() const;
-    ListWindowStatus* ActiveListStatus() const;
+    [[nodiscard]] QMdiSubWindow* ActiveListWindow() const;
+    [[nodiscard]] ListWindowStatus* ActiveListStatus() const;
     // The list windows from the active one on, in stacking order.
-    std::vector<QMdiSubWindow*> ListWindowsFromActive() const;
+    [[nodiscard]] std::vector<QMdiSubWindow*> ListWindowsFromActive() const;
 
     // ------------------------------------------------- commands and idle
     void OnCommand(int id);
@@ -127,8 +127,8 @@ public:
     void OnIdle();
     // One tick of timer 2.
     void OnBackupTimer();
-    QMenu* SettingsMenu() const;
-    QMenu* WindowMenu() const;
+    [[nodiscard]] QMenu* SettingsMenu() const;
+    [[nodiscard]] QMenu* WindowMenu() const;
 
     // ------------------------------------------------------ test hooks
     // How modal dialogs are run; tests answer them in place of a person.
@@ -151,7 +151,7 @@ public:
     ConnectionLostChoice ShowConnectionLost() override;
     void BeginExit() override;
     void Redraw() override;
-    bool BackupRunning() const override { return flags_.running; }
+    [[nodiscard]] bool BackupRunning() const override { return flags_.running; }
     void StopBackupTimer() override;
     void RestartBackupTimerIfArmed() override;
     void CloseSettingsMenu() override;
@@ -163,16 +163,16 @@ public:
     void DeleteQueuedWavFiles() override;
 
     // -------------------------------------------------- DialogBackupWatch
-    bool BackupWatchArmed() const override { return flags_.watch; }
+    [[nodiscard]] bool BackupWatchArmed() const override { return flags_.watch; }
     bool OnDialogBackupTick() override;
 
     // ------------------------------------------------------- DownloadHost
     // The FTP client of the session (also the backup run's).
     CFtpMng* Ftp() override;
-    bool LoggedIn() const override { return doc_.settings.loggedIn == 1; }
+    [[nodiscard]] bool LoggedIn() const override { return doc_.settings.loggedIn == 1; }
     void EndSession() override;
-    std::u16string OpenFolderName() const override { return doc_.settings.folderName; }
-    DownloadOptions DownloadSettings() const override;
+    [[nodiscard]] std::u16string OpenFolderName() const override { return doc_.settings.folderName; }
+    [[nodiscard]] DownloadOptions DownloadSettings() const override;
     void RefreshLists() override;
     void OpenNewBoxFolder(const std::filesystem::path& boxFolder) override;
     void CloseListsOfFolder(const std::filesystem::path& boxFolder) override;
@@ -183,35 +183,35 @@ public:
     void CloseListsOfOtherFolders(std::u16string_view root, std::u16string_view name);
 
     // ---------------------------------------------------- ListCommandHost
-    ListWindows* Lists() const override { return lists_; }
+    [[nodiscard]] ListWindows* Lists() const override { return lists_; }
     void ReloadBoxLists() override;
     void TakeOpenFolderFromDisplay() override;
-    PlaySettings PlaybackSettings() const override;
+    [[nodiscard]] PlaySettings PlaybackSettings() const override;
     void QueueWavForDeletion(const std::filesystem::path& wav) override { wavToDelete_.push_back(wav); }
-    std::u16string AudioFolder() const override { return doc_.settings.sysAddFolder; }
+    [[nodiscard]] std::u16string AudioFolder() const override { return doc_.settings.sysAddFolder; }
     void RememberAudioFolder(const std::filesystem::path& chosenFile) override;
-    store::ImportLevels ImportLevels() const override;
+    [[nodiscard]] store::ImportLevels ImportLevels() const override;
     ColumnNames& ShownColumns() override { return doc_.settings.columns; }
     ColumnNames& RemovedColumns() override { return doc_.settings.deletedColumns; }
-    const std::filesystem::path& SettingsFile() const override { return settingsFile_; }
+    [[nodiscard]] const std::filesystem::path& SettingsFile() const override { return settingsFile_; }
     SelectCriteria& SelectDisplayCriteria(bool responseList) override;
-    std::u16string OpenFolderText() const override;
+    [[nodiscard]] std::u16string OpenFolderText() const override;
 
     // --------------------------------------------------------- FolderHost
     void ChangeOpenFolder(const std::u16string& name) override;
     void BoxFoldersRenamed(std::u16string_view boxFolderName, const std::vector<BoxRename>& renamed) override;
-    bool StartupFolderSpecified() const override { return doc_.settings.init != 0; }
-    std::u16string SpecifiedStartupFolder() const override;
-    bool CanSpecifyStartupFolder() const override;
+    [[nodiscard]] bool StartupFolderSpecified() const override { return doc_.settings.init != 0; }
+    [[nodiscard]] std::u16string SpecifiedStartupFolder() const override;
+    [[nodiscard]] bool CanSpecifyStartupFolder() const override;
     bool ApplyStartupFolderChoice(bool specified, std::u16string_view text) override;
-    CsvPlace RememberedCsvPlace(CsvUse use) const override;
+    [[nodiscard]] CsvPlace RememberedCsvPlace(CsvUse use) const override;
     void RememberCsvPlace(CsvUse use, const CsvPlace& place) override;
 
     // ----------------------------------------------------------- ListHost
     ListSlotTable Slots() override;
-    std::u16string RootFolder() const override { return doc_.settings.folder; }
-    std::vector<std::u16string> BoxColumns() const override;
-    QMdiArea* ListArea() const override { return mdi_; }
+    [[nodiscard]] std::u16string RootFolder() const override { return doc_.settings.folder; }
+    [[nodiscard]] std::vector<std::u16string> BoxColumns() const override;
+    [[nodiscard]] QMdiArea* ListArea() const override { return mdi_; }
     QWidget* DialogParent() override { return this; }
     int RunListDialog(QDialog& dialog) override;
     void PublishListFlags(const CommandFlags& flags) override;
@@ -230,7 +230,7 @@ public:
     void OpenProgress() override;
     void CloseProgress() override;
     void ResetIdleCount() override;
-    CPrgAbackUpDlg* BackupProgress() const;
+    [[nodiscard]] CPrgAbackUpDlg* BackupProgress() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -242,7 +242,7 @@ private:
         std::function<void()> run;
     };
 
-    CommandContext context(bool forMenu) const;
+    [[nodiscard]] CommandContext context(bool forMenu) const;
     void toggleSettingsMenu();
     void toggleWindowMenu();
     void closeWindowMenu();
@@ -257,7 +257,7 @@ private:
     bool showStartupPrompt();
     void runHandler(const Handler& handler);
     // The box folder the commands work on: the one the folder display names.
-    std::filesystem::path openBoxFolderOfCommands() const;
+    [[nodiscard]] std::filesystem::path openBoxFolderOfCommands() const;
     void runPendingBackupIfSet();
     void arrange(int id);
     void activateList(int listNumber);

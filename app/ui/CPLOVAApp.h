@@ -46,8 +46,8 @@ public:
     // Releases the one-instance lock and the settings file's.
     void ExitInstance();
 
-    CMainFrame* MainFrame() const { return frame_.get(); }
-    const std::filesystem::path& SettingsFile() const { return settingsFile_; }
+    [[nodiscard]] CMainFrame* MainFrame() const { return frame_.get(); }
+    [[nodiscard]] const std::filesystem::path& SettingsFile() const { return settingsFile_; }
 
     // Test hooks: where the one-instance lock lives, and how the frame is made.
     void SetLockFolder(std::filesystem::path folder) { lockFolder_ = std::move(folder); }

@@ -23,8 +23,8 @@ public:
     explicit CRecomDlg(QWidget* parent = nullptr);
 
     ConnectionLostChoice Choice() const { return choice_; }
-    QPushButton* ReconnectButton() const { return reconnect_; }
-    QPushButton* ExitButton() const { return exit_; }
+    [[nodiscard]] QPushButton* ReconnectButton() const { return reconnect_; }
+    [[nodiscard]] QPushButton* ExitButton() const { return exit_; }
 
 protected:
     // Only the two buttons end the dialog: Esc and the close box do nothing.

@@ -28,16 +28,16 @@ class CommandBar final : public QWidget {
 public:
     explicit CommandBar(QWidget* parent = nullptr);
 
-    QPushButton* Button(int id) const;
-    const std::map<int, QPushButton*>& Buttons() const { return buttons_; }
-    BreakAfterDisplay* FolderDisplay() const { return folderDisplay_; }
-    BreakAfterDisplay* BoxDisplay() const { return boxDisplay_; }
+    [[nodiscard]] QPushButton* Button(int id) const;
+    [[nodiscard]] const std::map<int, QPushButton*>& Buttons() const { return buttons_; }
+    [[nodiscard]] BreakAfterDisplay* FolderDisplay() const { return folderDisplay_; }
+    [[nodiscard]] BreakAfterDisplay* BoxDisplay() const { return boxDisplay_; }
 
     // The narrowest width at which nothing overlaps or is cut.
-    int MinimumLayoutWidth() const;
+    [[nodiscard]] int MinimumLayoutWidth() const;
 
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
+    [[nodiscard]] QSize sizeHint() const override;
+    [[nodiscard]] QSize minimumSizeHint() const override;
 
 signals:
     void CommandTriggered(int id);
@@ -48,9 +48,9 @@ protected:
 
 private:
     void layOut();
-    int buttonHeight() const;
-    int displayHeight() const;
-    int buttonWidth(int id) const;
+    [[nodiscard]] int buttonHeight() const;
+    [[nodiscard]] int displayHeight() const;
+    [[nodiscard]] int buttonWidth(int id) const;
 
     std::map<int, QPushButton*> buttons_;
     BreakAfterDisplay* folderDisplay_ = nullptr;

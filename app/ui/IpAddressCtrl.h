@@ -18,15 +18,15 @@ class IpAddressCtrl final : public QFrame {
 public:
     explicit IpAddressCtrl(QWidget* parent = nullptr);
 
-    IpFields Fields() const;
+    [[nodiscard]] IpFields Fields() const;
     void SetFields(const IpFields& fields);
     // Every field is empty.
-    bool IsBlank() const;
+    [[nodiscard]] bool IsBlank() const;
     void Clear();
 
-    QLineEdit* Field(int index) const { return fields_[static_cast<std::size_t>(index)]; }
+    [[nodiscard]] QLineEdit* Field(int index) const { return fields_[static_cast<std::size_t>(index)]; }
 
-    QSize sizeHint() const override;
+    [[nodiscard]] QSize sizeHint() const override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

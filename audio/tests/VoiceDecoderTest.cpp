@@ -45,7 +45,7 @@ struct Outcome {
     std::uint8_t polled = 0;  // what DecodePoll reported
     Bytes wav;
     Samples pcm;
-    const Samples& DecodedSamples() const { return pcm; }
+    [[nodiscard]] const Samples& DecodedSamples() const { return pcm; }
 };
 
 class VoiceDecoder : public ::testing::Test {

@@ -126,7 +126,7 @@ protected:
     }
 
     // Where a seeded box message belongs in the backup, or nothing when its month is not fetched.
-    std::optional<fs::path> backedUpPath(const fs::path& remote) const {
+    [[nodiscard]] std::optional<fs::path> backedUpPath(const fs::path& remote) const {
         const std::string name = remote.filename().string();
         const std::string month = name.substr(0, 6);
         if (month < "202602" || month > "202604") return std::nullopt;

@@ -34,8 +34,8 @@ public:
     // Opening it counts as a person agreeing to the run's messages.
     explicit CABakUpChk1Dlg(backup::SettingsHost& settings, QWidget* parent = nullptr);
 
-    QPushButton* YesButton() const { return yes_; }
-    QPushButton* NoButton() const { return no_; }
+    [[nodiscard]] QPushButton* YesButton() const { return yes_; }
+    [[nodiscard]] QPushButton* NoButton() const { return no_; }
     QTimer& TimeoutTimer() { return timeout_; }
     void OnTimeout();
     void reject() override;  // Escape and the close box answer "いいえ(&N)"

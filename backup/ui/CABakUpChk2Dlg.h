@@ -12,8 +12,8 @@ class CABakUpChk2Dlg final : public QDialog {
     Q_OBJECT
 public:
     explicit CABakUpChk2Dlg(QWidget* parent = nullptr);
-    QPushButton* YesButton() const { return yes_; }
-    QPushButton* NoButton() const { return no_; }
+    [[nodiscard]] QPushButton* YesButton() const { return yes_; }
+    [[nodiscard]] QPushButton* NoButton() const { return no_; }
 
 private:
     QPushButton* yes_ = nullptr;

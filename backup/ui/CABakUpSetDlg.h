@@ -30,13 +30,13 @@ public:
 
     // False when the stored time cannot be shown (hour above 23, minute above
     // 59): the dialog is not to be run.
-    bool Opened() const { return opened_; }
-    const backup::Schedule& Form() const { return form_; }
+    [[nodiscard]] bool Opened() const { return opened_; }
+    [[nodiscard]] const backup::Schedule& Form() const { return form_; }
 
-    QButtonGroup* FrequencyButtons() const { return frequency_; }
-    QComboBox* WeekdayList() const { return weekday_; }
-    QComboBox* DayList() const { return day_; }
-    QTimeEdit* TimePicker() const { return time_; }
+    [[nodiscard]] QButtonGroup* FrequencyButtons() const { return frequency_; }
+    [[nodiscard]] QComboBox* WeekdayList() const { return weekday_; }
+    [[nodiscard]] QComboBox* DayList() const { return day_; }
+    [[nodiscard]] QTimeEdit* TimePicker() const { return time_; }
 
     // "OK": the form into the settings with the next-due time.
     void OnOK();

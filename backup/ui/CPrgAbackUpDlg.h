@@ -19,8 +19,8 @@ class CPrgAbackUpDlg final : public ProgressDlg {
     Q_OBJECT
 public:
     explicit CPrgAbackUpDlg(QWidget* parent = nullptr);
-    QProgressBar* Bar() const { return bar_; }
-    QPushButton* CancelButton() const { return cancel_; }
+    [[nodiscard]] QProgressBar* Bar() const { return bar_; }
+    [[nodiscard]] QPushButton* CancelButton() const { return cancel_; }
 
     // One more message backed up, or the bar's range.
     void OnMessage(int message, long long wparam) override;

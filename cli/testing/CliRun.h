@@ -74,7 +74,7 @@ public:
     CliProcess& operator=(const CliProcess&) = delete;
 
     // What it has written on stderr so far.
-    std::string Err() const {
+    [[nodiscard]] std::string Err() const {
         std::ifstream in(errFile_);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }

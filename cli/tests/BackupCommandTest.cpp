@@ -47,7 +47,7 @@ protected:
         ini.SetInt(u"BACKUP", u"JIKOKUHH", 2);
         ini.SetInt(u"BACKUP", u"RETRYCNT", 1);
         ini.SetInt(u"BACKUP", u"RETRYWAIT", 10000);
-        ini.Save(settings);
+        ASSERT_TRUE(ini.Save(settings));
     }
     void TearDown() override {
         unsetenv("XDG_RUNTIME_DIR");

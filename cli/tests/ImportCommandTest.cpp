@@ -32,7 +32,7 @@ protected:
         fs::create_directories(box.Path() / "naisen");
         WriteWav8k(speech8k, original);
     }
-    bool scratchHoldsImportFiles() const { return !fs::is_empty(scratch.Path()); }
+    [[nodiscard]] bool scratchHoldsImportFiles() const { return !fs::is_empty(scratch.Path()); }
 
     CliOutcome import(const fs::path& audio, const std::string& number, cli::Args more = {}) {
         cli::Args args{"import", audio.string(), "--number", number, "--folder", box.Path().string()};

@@ -31,7 +31,7 @@ protected:
         ran = testkit::RunCliCaptured(args);
         return ran.code;
     }
-    cli::Args link() const {
+    [[nodiscard]] cli::Args link() const {
         return {"--host", "127.0.0.1", "--port",     std::to_string(server->Port()),
                 "--user", "admin",     "--password", "admin"};
     }

@@ -49,7 +49,7 @@ public:
     std::vector<std::string> calls;
     int boxes = 0;
     CFtpMng* ftp = nullptr;
-    bool LoggedOut() const;
+    [[nodiscard]] bool LoggedOut() const;
 };
 
 class DownloadFixture {
@@ -63,14 +63,18 @@ public:
     void SetFaults(const std::function<void(sim::Faults&)>& change);
 
     // The main unit's box directory and the matching local box sub-folder.
-    fs::path RemoteBox(const std::string& kind, const std::string& box) const { return disk / kind / box; }
-    fs::path LocalBox(const std::string& kind, const std::string& box) const { return boxFolder / kind / box; }
+    [[nodiscard]] fs::path RemoteBox(const std::string& kind, const std::string& box) const {
+        return disk / kind / box;
+    }
+    [[nodiscard]] fs::path LocalBox(const std::string& kind, const std::string& box) const {
+        return boxFolder / kind / box;
+    }
     // Makes the local box sub-folder (and its kind folder) with MAKE `make`.
     fs::path MakeLocalBox(const std::string& kind, const std::string& box, int make = 0);
 
     // No file under a message name is shorter than the main unit's file of
     // that name, and no receiving file is left. Failures name the file.
-    ::testing::AssertionResult NoTornMessages() const;
+    [[nodiscard]] ::testing::AssertionResult NoTornMessages() const;
 
     testkit::TempFolder temp{"download"};
     fs::path disk;

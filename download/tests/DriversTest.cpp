@@ -111,7 +111,9 @@ protected:
         BatchRequest request{kind, BoxTargets(boxFolder), responses, boxFolder / "outou"};
         return RunBatch(Downloader(options), request, view);
     }
-    std::u16string lastShown() const { return ports.prompt.shown.empty() ? u"" : ports.prompt.shown.back().text; }
+    [[nodiscard]] std::u16string lastShown() const {
+        return ports.prompt.shown.empty() ? u"" : ports.prompt.shown.back().text;
+    }
 };
 
 TEST_F(DriversTest, BatchOfKindZeroFetchesEveryBoxAndTheResponsesButNoMakeOneBox) {

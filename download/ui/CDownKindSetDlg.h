@@ -19,9 +19,9 @@ class CDownKindSetDlg final : public BackupTimedDlg {
 public:
     explicit CDownKindSetDlg(DownloadHost& host);
 
-    QPushButton* FullButton() const { return full_; }
-    QPushButton* InfoButton() const { return info_; }
-    QPushButton* CancelButton() const { return cancel_; }
+    [[nodiscard]] QPushButton* FullButton() const { return full_; }
+    [[nodiscard]] QPushButton* InfoButton() const { return info_; }
+    [[nodiscard]] QPushButton* CancelButton() const { return cancel_; }
 
     // The one-second check of the logged-in flag.
     void OnLoginCheck();

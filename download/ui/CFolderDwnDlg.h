@@ -21,12 +21,12 @@ class CFolderDwnDlg final : public BackupTimedDlg {
 public:
     explicit CFolderDwnDlg(DownloadHost& host);
 
-    QTreeWidget* FolderList() const { return list_; }
-    QPushButton* DownloadButton() const { return download_; }
+    [[nodiscard]] QTreeWidget* FolderList() const { return list_; }
+    [[nodiscard]] QPushButton* DownloadButton() const { return download_; }
 
     // Adds a folder to the list (and selects it); false when it is listed already.
     bool AddFolder(const std::filesystem::path& folder);
-    std::filesystem::path SelectedFolder() const;
+    [[nodiscard]] std::filesystem::path SelectedFolder() const;
 
     void OnAdd();
     void OnDownload();

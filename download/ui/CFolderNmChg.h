@@ -17,9 +17,9 @@ class CFolderNmChg : public BackupTimedDlg {
     Q_OBJECT
 public:
     CFolderNmChg(const QString& name, const std::filesystem::path& folder, DialogBackupWatch* watch, QWidget* parent);
-    QLineEdit* NameEdit() const { return name_; }
+    [[nodiscard]] QLineEdit* NameEdit() const { return name_; }
     // The folder's new name once "OK" has renamed it.
-    const QString& NewName() const { return newName_; }
+    [[nodiscard]] const QString& NewName() const { return newName_; }
     void OnOK();
 
 private:

@@ -23,17 +23,17 @@ public:
     // Says "フォルダにボックス情報がありません。" when the box folder holds no box.
     explicit CSelDownDlg(DownloadHost& host);
 
-    bool HasBoxes() const { return hasBoxes_; }
-    QListWidget* AnsweringList() const { return answering_; }
-    QListWidget* ExtensionList() const { return extension_; }
-    QRadioButton* BoxRadio() const { return boxRadio_; }
-    QRadioButton* ResponseRadio() const { return responseRadio_; }
-    QPushButton* FullButton() const { return full_; }
-    QPushButton* InfoButton() const { return info_; }
-    QLineEdit* FolderEdit() const { return folder_; }
+    [[nodiscard]] bool HasBoxes() const { return hasBoxes_; }
+    [[nodiscard]] QListWidget* AnsweringList() const { return answering_; }
+    [[nodiscard]] QListWidget* ExtensionList() const { return extension_; }
+    [[nodiscard]] QRadioButton* BoxRadio() const { return boxRadio_; }
+    [[nodiscard]] QRadioButton* ResponseRadio() const { return responseRadio_; }
+    [[nodiscard]] QPushButton* FullButton() const { return full_; }
+    [[nodiscard]] QPushButton* InfoButton() const { return info_; }
+    [[nodiscard]] QLineEdit* FolderEdit() const { return folder_; }
 
     // The box sub-folders ticked in both lists, answering-machine boxes first.
-    std::vector<std::filesystem::path> CheckedBoxes() const;
+    [[nodiscard]] std::vector<std::filesystem::path> CheckedBoxes() const;
     void OnKind(int kind);
 
 private:

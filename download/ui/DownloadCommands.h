@@ -26,7 +26,7 @@ public:
     void SetTotals(int total, int range) override;
     void CloseProgress() override;
     void Logout() override;
-    PrgDownDlg* Progress() const { return progress_.data(); }
+    [[nodiscard]] PrgDownDlg* Progress() const { return progress_.data(); }
 
 private:
     DownloadHost& host_;

@@ -22,17 +22,17 @@ public:
     // ------------------------------------------------------------ session
     // The FTP client of the session; null without one.
     virtual CFtpMng* Ftp() = 0;
-    virtual bool LoggedIn() const = 0;
+    [[nodiscard]] virtual bool LoggedIn() const = 0;
     // The logout command's work, after a failure that broke the session.
     virtual void EndSession() = 0;
 
     // ----------------------------------------------------------- settings
     // The root folder of the box folders ("FOLDER") and the open box
     // folder's name under it ("FOLDERNAME").
-    virtual std::u16string RootFolder() const = 0;
-    virtual std::u16string OpenFolderName() const = 0;
+    [[nodiscard]] virtual std::u16string RootFolder() const = 0;
+    [[nodiscard]] virtual std::u16string OpenFolderName() const = 0;
     // The conversion at download ("DOWNCONV", "LEVELRVORWAV").
-    virtual DownloadOptions DownloadSettings() const = 0;
+    [[nodiscard]] virtual DownloadOptions DownloadSettings() const = 0;
 
     // ------------------------------------------------- what a run changes
     // Every open list shown again as the disk now holds it, and the status

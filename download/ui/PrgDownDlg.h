@@ -24,11 +24,11 @@ public:
     // The message total and the bar range a command starts with.
     void SetTotals(int total, int range);
 
-    QLabel* StatusLabel() const { return status_; }
-    QLabel* CounterLabel() const { return counter_; }
-    QProgressBar* Bar() const { return bar_; }
-    QPushButton* CancelButton() const { return cancel_; }
-    int Counter() const { return counter_value_; }
+    [[nodiscard]] QLabel* StatusLabel() const { return status_; }
+    [[nodiscard]] QLabel* CounterLabel() const { return counter_; }
+    [[nodiscard]] QProgressBar* Bar() const { return bar_; }
+    [[nodiscard]] QPushButton* CancelButton() const { return cancel_; }
+    [[nodiscard]] int Counter() const { return counter_value_; }
 
     // 1124 to 1130 of the download procedures.
     void OnMessage(int message, long long wparam) override;

@@ -219,9 +219,11 @@ protected:
         WriteProfileText(ini("202"), u"INF", u"NAME", u"\"経理\"");
         // 203 has no inf.ini yet.
     }
-    fs::path naisen() const { return dir / "bf" / "naisen"; }
-    fs::path ini(const std::string& box) const { return naisen() / box / "inf.ini"; }
-    std::u16string nameOf(const std::string& box) const { return ReadProfileString(ini(box), u"INF", u"NAME"); }
+    [[nodiscard]] fs::path naisen() const { return dir / "bf" / "naisen"; }
+    [[nodiscard]] fs::path ini(const std::string& box) const { return naisen() / box / "inf.ini"; }
+    [[nodiscard]] std::u16string nameOf(const std::string& box) const {
+        return ReadProfileString(ini(box), u"INF", u"NAME");
+    }
     fs::path file(const std::string& lines) {
         const fs::path p = dir / "book.csv";
         writeAll(p, "heading one\nheading two\n" + lines);

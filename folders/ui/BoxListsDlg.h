@@ -21,12 +21,12 @@ class BoxListsDlg : public BackupTimedDlg {
 public:
     // False when the box folder holds no box: the user has been told, and
     // the dialog is not to be shown.
-    bool Opened() const { return opened_; }
-    CEditListCtrl* AnsweringList() const { return lists_[0]; }
-    CEditListCtrl* ExtensionList() const { return lists_[1]; }
-    QLineEdit* FolderEdit() const { return folder_; }
+    [[nodiscard]] bool Opened() const { return opened_; }
+    [[nodiscard]] CEditListCtrl* AnsweringList() const { return lists_[0]; }
+    [[nodiscard]] CEditListCtrl* ExtensionList() const { return lists_[1]; }
+    [[nodiscard]] QLineEdit* FolderEdit() const { return folder_; }
     // The rows with the texts as the lists now hold them.
-    BoxLists Rows() const;
+    [[nodiscard]] BoxLists Rows() const;
     // "OK".
     virtual void OnOK() = 0;
 

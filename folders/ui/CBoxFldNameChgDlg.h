@@ -13,7 +13,7 @@ public:
     explicit CBoxFldNameChgDlg(FolderHost& host);
     void OnOK() override;
     // What the renames did, once the dialog ended with OK.
-    const BoxFolderRenames& Done() const { return done_; }
+    [[nodiscard]] const BoxFolderRenames& Done() const { return done_; }
 
 private:
     BoxFolderRenames done_;

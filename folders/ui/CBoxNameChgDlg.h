@@ -12,7 +12,7 @@ public:
     explicit CBoxNameChgDlg(FolderHost& host);
     void OnOK() override;
     // Names that could not be written (the dialog ended with OK all the same).
-    int Failures() const { return failures_; }
+    [[nodiscard]] int Failures() const { return failures_; }
 
 private:
     int failures_ = 0;

@@ -17,9 +17,9 @@ class CFolderChgDlg final : public BackupTimedDlg {
     Q_OBJECT
 public:
     explicit CFolderChgDlg(FolderHost& host);
-    CFolderListCtrl* FolderList() const { return list_; }
+    [[nodiscard]] CFolderListCtrl* FolderList() const { return list_; }
     // The box folder to open, set by "フォルダ変更".
-    const QString& Chosen() const { return chosen_; }
+    [[nodiscard]] const QString& Chosen() const { return chosen_; }
 
     void OnChange();
     void OnRename();
@@ -30,7 +30,7 @@ public:
     }
 
 private:
-    int selectedRow() const;
+    [[nodiscard]] int selectedRow() const;
     FolderHost& host_;
     CFolderListCtrl* list_ = nullptr;
     QString chosen_;

@@ -18,10 +18,10 @@ class CFolderSetDlg final : public BackupTimedDlg {
     Q_OBJECT
 public:
     explicit CFolderSetDlg(FolderHost& host);
-    QRadioButton* LastRadio() const { return last_; }
-    QRadioButton* SpecifiedRadio() const { return specified_; }
-    QPushButton* ChooseButton() const { return choose_; }
-    QLineEdit* FolderEdit() const { return folder_; }
+    [[nodiscard]] QRadioButton* LastRadio() const { return last_; }
+    [[nodiscard]] QRadioButton* SpecifiedRadio() const { return specified_; }
+    [[nodiscard]] QPushButton* ChooseButton() const { return choose_; }
+    [[nodiscard]] QLineEdit* FolderEdit() const { return folder_; }
 
     void OnChoose();
     void OnOK();

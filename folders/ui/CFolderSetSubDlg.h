@@ -23,9 +23,9 @@ class CFolderSetSubDlg final : public BackupTimedDlg {
     Q_OBJECT
 public:
     CFolderSetSubDlg(std::u16string_view root, DialogBackupWatch* watch, QWidget* parent);
-    CFolderListCtrl* FolderList() const { return list_; }
+    [[nodiscard]] CFolderListCtrl* FolderList() const { return list_; }
     // The chosen box folder's path (without the list's mark); set by "OK".
-    const std::filesystem::path& Chosen() const { return chosen_; }
+    [[nodiscard]] const std::filesystem::path& Chosen() const { return chosen_; }
     void OnOK();
 
 private:

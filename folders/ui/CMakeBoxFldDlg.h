@@ -16,11 +16,11 @@ class CMakeBoxFldDlg final : public BackupTimedDlg {
 public:
     // `answering` is the kind chosen last; it is preselected.
     CMakeBoxFldDlg(FolderHost& host, bool answering);
-    QRadioButton* AnsweringRadio() const { return answering_; }
-    QRadioButton* ExtensionRadio() const { return extension_; }
-    QLineEdit* NameEdit() const { return name_; }
+    [[nodiscard]] QRadioButton* AnsweringRadio() const { return answering_; }
+    [[nodiscard]] QRadioButton* ExtensionRadio() const { return extension_; }
+    [[nodiscard]] QLineEdit* NameEdit() const { return name_; }
     // The kind chosen at the last "OK" (kept even when it was refused).
-    bool AnsweringChosen() const;
+    [[nodiscard]] bool AnsweringChosen() const;
     void OnOK();
 
 private:

@@ -21,14 +21,14 @@ class CWavFileDelDlg final : public BackupTimedDlg {
 public:
     explicit CWavFileDelDlg(FolderHost& host);
     // False when the box folder holds no audio file: the user has been told.
-    bool Opened() const { return opened_; }
-    CCheckListCtrl* AnsweringList() const { return lists_[0]; }
-    CCheckListCtrl* ExtensionList() const { return lists_[1]; }
-    QRadioButton* BoxRadio() const { return boxRadio_; }
-    QRadioButton* ResponseRadio() const { return responseRadio_; }
-    QLineEdit* FolderEdit() const { return folder_; }
-    QPushButton* AllButton(int list) const { return all_[list]; }
-    QPushButton* NoneButton(int list) const { return none_[list]; }
+    [[nodiscard]] bool Opened() const { return opened_; }
+    [[nodiscard]] CCheckListCtrl* AnsweringList() const { return lists_[0]; }
+    [[nodiscard]] CCheckListCtrl* ExtensionList() const { return lists_[1]; }
+    [[nodiscard]] QRadioButton* BoxRadio() const { return boxRadio_; }
+    [[nodiscard]] QRadioButton* ResponseRadio() const { return responseRadio_; }
+    [[nodiscard]] QLineEdit* FolderEdit() const { return folder_; }
+    [[nodiscard]] QPushButton* AllButton(int list) const { return all_[list]; }
+    [[nodiscard]] QPushButton* NoneButton(int list) const { return none_[list]; }
     // "消去".
     void OnDelete();
 

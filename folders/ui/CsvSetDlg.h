@@ -34,14 +34,14 @@ public:
         CsvUse use;
     };
 
-    QLineEdit* FolderEdit() const { return folder_; }
-    QLineEdit* FileEdit() const { return file_; }
-    QPushButton* BrowseButton() const { return browse_; }
-    QPushButton* OkButton() const { return ok_; }
-    QPushButton* CancelButton() const { return cancel_; }
-    QProgressBar* ProgressBar() const { return bar_; }
-    QLabel* TextLabel() const { return text_; }
-    bool Working() const { return working_; }
+    [[nodiscard]] QLineEdit* FolderEdit() const { return folder_; }
+    [[nodiscard]] QLineEdit* FileEdit() const { return file_; }
+    [[nodiscard]] QPushButton* BrowseButton() const { return browse_; }
+    [[nodiscard]] QPushButton* OkButton() const { return ok_; }
+    [[nodiscard]] QPushButton* CancelButton() const { return cancel_; }
+    [[nodiscard]] QProgressBar* ProgressBar() const { return bar_; }
+    [[nodiscard]] QLabel* TextLabel() const { return text_; }
+    [[nodiscard]] bool Working() const { return working_; }
 
     // "設定": the file chooser; the chosen path goes into the two edits.
     void OnBrowse();
@@ -58,9 +58,9 @@ protected:
     CsvSetDlg(FolderHost& host, const Texts& texts, const CsvPlace& start);
 
     // Folder + separator + file, as the edits hold them.
-    std::filesystem::path chosenPath() const;
-    std::u16string folderTextNow() const;
-    std::u16string fileTextNow() const;
+    [[nodiscard]] std::filesystem::path chosenPath() const;
+    [[nodiscard]] std::u16string folderTextNow() const;
+    [[nodiscard]] std::u16string fileTextNow() const;
     // Working state: its caption and text, "OK" off, the bar shown over `range`.
     void setWorking(bool working, int range = 0);
 

@@ -36,16 +36,16 @@ public:
     // -------------------------------------------------- start-up folder
     // "起動時に指定のフォルダを開く" is the choice ("INIT"), and the folder it
     // names (NEXTFOLDER and NEXTFOLDERNAME).
-    virtual bool StartupFolderSpecified() const = 0;
-    virtual std::u16string SpecifiedStartupFolder() const = 0;
+    [[nodiscard]] virtual bool StartupFolderSpecified() const = 0;
+    [[nodiscard]] virtual std::u16string SpecifiedStartupFolder() const = 0;
     // The choice can be made: the root folder is set and has a sub-folder.
-    virtual bool CanSpecifyStartupFolder() const = 0;
+    [[nodiscard]] virtual bool CanSpecifyStartupFolder() const = 0;
     // "OK": false, with nothing changed, when `text` names no folder.
     virtual bool ApplyStartupFolderChoice(bool specified, std::u16string_view text) = 0;
 
     // -------------------------------------------------------------- CSV
     // The folder and file of the last export ([EXPORT]) or import ([IMPORT]).
-    virtual CsvPlace RememberedCsvPlace(CsvUse use) const = 0;
+    [[nodiscard]] virtual CsvPlace RememberedCsvPlace(CsvUse use) const = 0;
     virtual void RememberCsvPlace(CsvUse use, const CsvPlace& place) = 0;
 };
 

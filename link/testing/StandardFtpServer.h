@@ -21,10 +21,10 @@ public:
     StandardFtpServer(const StandardFtpServer&) = delete;
     StandardFtpServer& operator=(const StandardFtpServer&) = delete;
 
-    bool Running() const { return port_ != 0; }
-    std::uint16_t Port() const { return port_; }
+    [[nodiscard]] bool Running() const { return port_ != 0; }
+    [[nodiscard]] std::uint16_t Port() const { return port_; }
     // The commands received so far (verb and argument, as sent).
-    std::vector<std::string> Commands() const;
+    [[nodiscard]] std::vector<std::string> Commands() const;
 
 private:
     pid_t pid_ = -1;

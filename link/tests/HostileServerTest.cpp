@@ -98,7 +98,7 @@ public:
         stop_ = true;
         thread_.join();
     }
-    std::uint16_t Port() const { return port_; }
+    [[nodiscard]] std::uint16_t Port() const { return port_; }
 
 private:
     net::Socket listener_;
@@ -123,7 +123,7 @@ protected:
     }
     testkit::TestPorts ports;
     const SteadyClock::time_point start = SteadyClock::now();
-    std::chrono::milliseconds elapsed() const {
+    [[nodiscard]] std::chrono::milliseconds elapsed() const {
         return std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - start);
     }
 };

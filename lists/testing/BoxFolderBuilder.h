@@ -17,7 +17,7 @@ public:
     BoxFolderBuilder(std::filesystem::path root, std::string name) : folder_(std::move(root) / std::move(name)) {
         std::filesystem::create_directories(folder_);
     }
-    const std::filesystem::path& Folder() const { return folder_; }
+    [[nodiscard]] const std::filesystem::path& Folder() const { return folder_; }
 
     // A message of box `box` recorded at `stamp` (twelve digits), as the
     // file name and the record's date both say. `kind` is "rusuroku" or "naisen".

@@ -40,7 +40,7 @@ public:
     bool BackupBreaksIn() override { return ++breakChecks == breakAt; }
     void QueueWavForDeletion(const fs::path& wav) override { queued.push_back(wav); }
 
-    bool MainWindowEnabled() const { return enabled_; }
+    [[nodiscard]] bool MainWindowEnabled() const { return enabled_; }
     std::vector<int> opened;
     std::vector<fs::path> queued;
     bool open = false;
@@ -102,7 +102,7 @@ public:
     testkit::TempFolder dir{"convert-play"};
     testkit::BoxFolderBuilder box{dir.Path(), "office"};
     RecordingHost host{ports.progress};
-    fs::path BoxFolder() const { return box.Folder() / "rusuroku" / "0001"; }
+    [[nodiscard]] fs::path BoxFolder() const { return box.Folder() / "rusuroku" / "0001"; }
 };
 
 // A row of a test list, by letter: 'v' a message with its voice data, 'V' one

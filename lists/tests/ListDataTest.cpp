@@ -23,8 +23,8 @@ constexpr int kFlagCol = 0, kBoxCol = 4, kPartyNameCol = 6, kDateCol = 7, kFileC
 class Folder {
 public:
     Folder() : root_("lists-data"), built_(root_.Path(), "f") {}
-    fs::path Box() const { return built_.Folder(); }
-    std::u16string Root() const { return FromUtf8(root_.Path().string()); }
+    [[nodiscard]] fs::path Box() const { return built_.Folder(); }
+    [[nodiscard]] std::u16string Root() const { return FromUtf8(root_.Path().string()); }
 
     template <typename... A>
     fs::path Add(A&&... a) {
@@ -32,7 +32,8 @@ public:
     }
     fs::path AddResponse(int number) { return built_.AddResponse(number); }
 
-    ListData List(const std::u16string& definition, std::vector<std::u16string> columns = kColumns) const {
+    [[nodiscard]] ListData List(const std::u16string& definition,
+                                std::vector<std::u16string> columns = kColumns) const {
         ListData d;
         d.SetSource({Root(), u"f", definition}, BoxListColumns(columns));
         return d;

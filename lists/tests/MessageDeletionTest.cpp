@@ -210,7 +210,7 @@ protected:
         request.rows = std::move(rows);
         return DeleteMessages(request, fx.ftp.get(), view);
     }
-    std::vector<std::string> shown() const {
+    [[nodiscard]] std::vector<std::string> shown() const {
         std::vector<std::string> out;
         for (const auto& s : fx.ports.prompt.shown) out.push_back(u8(s.text));
         return out;

@@ -41,13 +41,13 @@ public:
     // Lists the boxes; false, with the message shown, when the folder has none.
     bool Fill();
 
-    CCheckListCtrl* AnsweringList() const { return answering_; }
-    CCheckListCtrl* ExtensionList() const { return extension_; }
-    QRadioButton* BoxRadio() const { return boxRadio_; }
-    QRadioButton* ResponseRadio() const { return responseRadio_; }
-    QPushButton* Button(int id) const;
-    QPushButton* OpenButton() const { return open_; }
-    const std::u16string& FolderPath() const { return folderPath_; }
+    [[nodiscard]] CCheckListCtrl* AnsweringList() const { return answering_; }
+    [[nodiscard]] CCheckListCtrl* ExtensionList() const { return extension_; }
+    [[nodiscard]] QRadioButton* BoxRadio() const { return boxRadio_; }
+    [[nodiscard]] QRadioButton* ResponseRadio() const { return responseRadio_; }
+    [[nodiscard]] QPushButton* Button(int id) const;
+    [[nodiscard]] QPushButton* OpenButton() const { return open_; }
+    [[nodiscard]] const std::u16string& FolderPath() const { return folderPath_; }
 
     // "開く": the new list into the next slot, or the reason it cannot be.
     void accept() override;

@@ -24,9 +24,9 @@ public:
     explicit CCheckListCtrl(QWidget* parent = nullptr);
 
     void AddBox(const QString& name, const QString& value);
-    QString Value(int row) const;
-    QString BoxName(int row) const;
-    bool IsTicked(int row) const;
+    [[nodiscard]] QString Value(int row) const;
+    [[nodiscard]] QString BoxName(int row) const;
+    [[nodiscard]] bool IsTicked(int row) const;
     // "0" and "1" turn over; "2" stays.
     void Toggle(int row);
     // Every row to "1" or "0", leaving the rows with "2".

@@ -13,7 +13,7 @@ class CChildFrame final : public QMdiSubWindow {
     Q_OBJECT
 public:
     CChildFrame(ListHost& host, int listNumber, const QString& title);
-    CListDispView* View() const { return view_; }
+    [[nodiscard]] CListDispView* View() const { return view_; }
 
 signals:
     // The window is about to go; its view still has its list number.

@@ -49,8 +49,8 @@ public:
     explicit SortHeader(QWidget* parent);
     // The direction picture on `column` only; -1 shows none.
     void SetSortPicture(int column, bool ascending);
-    int PictureColumn() const { return column_; }
-    bool PictureAscending() const { return ascending_; }
+    [[nodiscard]] int PictureColumn() const { return column_; }
+    [[nodiscard]] bool PictureAscending() const { return ascending_; }
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
@@ -65,7 +65,7 @@ class CDataListCtrl : public QTableView {
 public:
     explicit CDataListCtrl(QWidget* parent = nullptr);
 
-    SortHeader* Header() const { return header_; }
+    [[nodiscard]] SortHeader* Header() const { return header_; }
     // Every column as wide as its widest cell or its header, whichever is
     // wider. `cell` gives a cell's text (by default the model's).
     using CellText = std::function<std::u16string(int row, int column)>;
@@ -73,7 +73,7 @@ public:
     // Drawing off and on; nested callers switch it back on only at the outermost level.
     void SetRedraw(bool on);
     // Rows selected, in ascending order.
-    std::vector<int> SelectedRows() const;
+    [[nodiscard]] std::vector<int> SelectedRows() const;
 
 signals:
     void HeaderClicked(int column);

@@ -26,14 +26,14 @@ public:
 
     void SetColumns(const QStringList& headers);
     void AddRow(const QStringList& cells);
-    QString Text(int row, int column) const;
+    [[nodiscard]] QString Text(int row, int column) const;
     void SetMaxLength(int length) { maxLength_ = length; }
-    int MaxLength() const { return maxLength_; }
+    [[nodiscard]] int MaxLength() const { return maxLength_; }
     // The name column (else a "BOXフォルダ名" column after the first), or -1.
-    int NameColumn() const;
+    [[nodiscard]] int NameColumn() const;
     // Starts the in-place edit of `row`'s name; false when the row is not chosen.
     bool BeginEdit(int row);
-    bool Editing() const { return editing_ >= 0; }
+    [[nodiscard]] bool Editing() const { return editing_ >= 0; }
 
     // `text` cut from the end until it and "..." fit in `width`.
     static QString Shortened(const QString& text, const QFontMetrics& font, int width);

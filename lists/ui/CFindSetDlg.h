@@ -40,9 +40,9 @@ public:
     CFindSetDlg(SelectCriteria& record, const std::u16string& folderName, QWidget* parent);
 
     // What the dialog holds now, as OK reads it.
-    BoxCriteriaInput Input() const;
-    QDateEdit* DateFrom() const { return from_; }
-    QDateEdit* DateTo() const { return to_; }
+    [[nodiscard]] BoxCriteriaInput Input() const;
+    [[nodiscard]] QDateEdit* DateFrom() const { return from_; }
+    [[nodiscard]] QDateEdit* DateTo() const { return to_; }
 
     void accept() override;
 

@@ -24,7 +24,7 @@ public:
     // `record` is the response list's stored criteria, replaced on a good OK.
     CFindSetDlgS(SelectCriteria& record, const std::u16string& folderName, QWidget* parent);
 
-    ResponseCriteriaInput Input() const;
+    [[nodiscard]] ResponseCriteriaInput Input() const;
     void accept() override;
 
 private:

@@ -34,11 +34,11 @@ public:
     // together with the settings file.
     CListDispSelectDlg(ColumnNames& columns, ColumnNames& removed, std::filesystem::path settingsFile, QWidget* parent);
 
-    QListWidget* RemovedList() const { return removedList_; }
-    QListWidget* CurrentList() const { return currentList_; }
-    QAbstractButton* Button(int id) const;
-    QPushButton* OkButton() const { return ok_; }
-    const DisplayItems& Items() const { return items_; }
+    [[nodiscard]] QListWidget* RemovedList() const { return removedList_; }
+    [[nodiscard]] QListWidget* CurrentList() const { return currentList_; }
+    [[nodiscard]] QAbstractButton* Button(int id) const;
+    [[nodiscard]] QPushButton* OkButton() const { return ok_; }
+    [[nodiscard]] const DisplayItems& Items() const { return items_; }
 
     // OK: after a "yes", the items are saved and the dialog closes, unless no
     // column is left to show.

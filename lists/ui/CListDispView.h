@@ -29,11 +29,11 @@ public:
     ~CListDispView() override;
 
     // ---------------------------------------------------- ListWindowStatus
-    int ListNumber() const override { return listNumber_; }
-    bool IsSystemResponseList() const override { return data_.IsResponseList(); }
-    StatusCounts Counts() const override { return data_.Counts(); }
-    std::int64_t CountFolderTotal() const override;
-    CommandFlags Flags() const override;
+    [[nodiscard]] int ListNumber() const override { return listNumber_; }
+    [[nodiscard]] bool IsSystemResponseList() const override { return data_.IsResponseList(); }
+    [[nodiscard]] StatusCounts Counts() const override { return data_.Counts(); }
+    [[nodiscard]] std::int64_t CountFolderTotal() const override;
+    [[nodiscard]] CommandFlags Flags() const override;
 
     // A closing list before it moved this one down a slot.
     void SetListNumber(int listNumber) { listNumber_ = listNumber; }
@@ -52,15 +52,15 @@ public:
     bool SelectDisplay(const std::function<bool(const FILESTS_INFO&)>& matches);
 
     // -------------------------------------------------------- selection
-    std::vector<int> SelectedRows() const;
+    [[nodiscard]] std::vector<int> SelectedRows() const;
     // Indices into Data().Records() of the selected rows.
-    std::vector<int> SelectedRecords() const;
+    [[nodiscard]] std::vector<int> SelectedRecords() const;
     void SelectRows(const std::vector<int>& rows);
 
     // The cancel request of a running move or copy (message 1129, posted by
     // its progress window's Cancel button).
     Q_INVOKABLE void RequestMoveCopyCancel() { moveCopyCancel_ = true; }
-    bool MoveCopyCancelRequested() const { return moveCopyCancel_; }
+    [[nodiscard]] bool MoveCopyCancelRequested() const { return moveCopyCancel_; }
     void ClearMoveCopyCancel() { moveCopyCancel_ = false; }
 
     // ------------------------------------------------ convert and play
@@ -72,9 +72,9 @@ public:
     PlayResult PlayCurrent(ConversionHost& host, PlaySettings settings);
 
     ListData& Data() { return data_; }
-    const ListData& Data() const { return data_; }
-    CDataListCtrl* List() const { return list_; }
-    bool FirstBuildDone() const { return !firstBuild_; }
+    [[nodiscard]] const ListData& Data() const { return data_; }
+    [[nodiscard]] CDataListCtrl* List() const { return list_; }
+    [[nodiscard]] bool FirstBuildDone() const { return !firstBuild_; }
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
@@ -93,7 +93,7 @@ private:
     void fitColumnWidths();
     void publishFlags();
     void loadSource(bool keepColumns);
-    int currentIndexRecord() const;
+    [[nodiscard]] int currentIndexRecord() const;
 
     ListHost& host_;
     int listNumber_;

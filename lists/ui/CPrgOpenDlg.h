@@ -20,7 +20,7 @@ public:
     void SetRange(int total);
     // The bar never passes its maximum.
     void SetPos(int position);
-    int Pos() const;
+    [[nodiscard]] int Pos() const;
 
 private:
     QProgressBar* bar_;

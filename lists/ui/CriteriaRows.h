@@ -29,7 +29,7 @@ struct TextRow {
 
     static TextRow Add(QGridLayout* grid, int row, const char16_t* caption, int checkId, int editId, int maxChars);
     void Restore(bool used, const std::u16string& text);
-    TextInput Input() const;
+    [[nodiscard]] TextInput Input() const;
 };
 
 // The check box and its two radio buttons.
@@ -43,7 +43,7 @@ struct ChoiceRow {
     // `value` 1 is the first radio, 0 the second; any other value leaves the
     // criterion off with the first radio chosen when `offFirst`, else the second.
     void Restore(std::uint8_t value, bool offFirst);
-    ChoiceInput Input() const;
+    [[nodiscard]] ChoiceInput Input() const;
 };
 
 // "フォルダ名" and its read-only field.

@@ -22,18 +22,18 @@ public:
 
     // ------------------------------------------------------------ settings
     virtual ListSlotTable Slots() = 0;
-    virtual std::u16string RootFolder() const = 0;               // "FOLDER"
-    virtual std::vector<std::u16string> BoxColumns() const = 0;  // "COLUM1".."COLUM13"
+    [[nodiscard]] virtual std::u16string RootFolder() const = 0;               // "FOLDER"
+    [[nodiscard]] virtual std::vector<std::u16string> BoxColumns() const = 0;  // "COLUM1".."COLUM13"
 
     // ---------------------------------------------------------- the frame
-    virtual QMdiArea* ListArea() const = 0;
+    [[nodiscard]] virtual QMdiArea* ListArea() const = 0;
     virtual QWidget* DialogParent() = 0;
     // A modal dialog, with the dialog backup timer running while it is open.
     virtual int RunListDialog(QDialog& dialog) = 0;
     // The command bar's folder display (1024) and box display (1023).
-    virtual std::u16string FolderDisplayText() const = 0;
+    [[nodiscard]] virtual std::u16string FolderDisplayText() const = 0;
     virtual void SetBoxDisplayText(const std::u16string& text) = 0;
-    virtual bool MaximisedChildren() const = 0;
+    [[nodiscard]] virtual bool MaximisedChildren() const = 0;
     virtual void SetMaximisedChildren(bool on) = 0;
 
     // ------------------------------------------------ what the lists report

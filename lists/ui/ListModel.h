@@ -18,14 +18,14 @@ class ListModel final : public QAbstractTableModel {
 public:
     ListModel(ListData& data, QObject* parent);
 
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
+    [[nodiscard]] int columnCount(const QModelIndex& parent = {}) const override;
+    [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;
+    [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     void BeginRebuild();
     void EndRebuild();
-    bool Rebuilding() const { return frozen_; }
+    [[nodiscard]] bool Rebuilding() const { return frozen_; }
     // One cell changed in place (a flag cell).
     void CellChanged(int row, int column);
 

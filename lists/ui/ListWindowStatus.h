@@ -15,14 +15,14 @@ class ListWindowStatus {
 public:
     virtual ~ListWindowStatus() = default;
     // 1..4: the slot of the settings record the window shows.
-    virtual int ListNumber() const = 0;
-    virtual bool IsSystemResponseList() const = 0;
+    [[nodiscard]] virtual int ListNumber() const = 0;
+    [[nodiscard]] virtual bool IsSystemResponseList() const = 0;
     // Box total, list total, unplayed and played counts (the folder total is the main window's).
-    virtual StatusCounts Counts() const = 0;
+    [[nodiscard]] virtual StatusCounts Counts() const = 0;
     // Messages in all boxes of the list's box folder, counted now.
-    virtual std::int64_t CountFolderTotal() const = 0;
+    [[nodiscard]] virtual std::int64_t CountFolderTotal() const = 0;
     // The enable flags of its rows and selection.
-    virtual CommandFlags Flags() const { return {}; }
+    [[nodiscard]] virtual CommandFlags Flags() const { return {}; }
 };
 
 // The status of an MDI child, from the child frame or from its view; null

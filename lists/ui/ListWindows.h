@@ -30,9 +30,9 @@ public:
     // Closes the windows of these lists; the others move down into the freed slots.
     void Close(const std::vector<int>& listNumbers);
 
-    CListDispView* ActiveView() const;
+    [[nodiscard]] CListDispView* ActiveView() const;
     // The open list windows' views, in list-number order.
-    std::vector<CListDispView*> Views() const;
+    [[nodiscard]] std::vector<CListDispView*> Views() const;
 
 private:
     void onClosing(CChildFrame* frame);

@@ -11,7 +11,7 @@ class PictureButton final : public QAbstractButton {
     Q_OBJECT
 public:
     PictureButton(QPixmap normal, QPixmap pressed, QWidget* parent);
-    QSize sizeHint() const override { return normal_.deviceIndependentSize().toSize(); }
+    [[nodiscard]] QSize sizeHint() const override { return normal_.deviceIndependentSize().toSize(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

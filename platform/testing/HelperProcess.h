@@ -21,7 +21,7 @@ public:
     HelperProcess(const HelperProcess&) = delete;
     HelperProcess& operator=(const HelperProcess&) = delete;
 
-    bool Started() const;
+    [[nodiscard]] bool Started() const;
     // The next line it writes, without its end; nothing once its output ends.
     std::optional<std::string> ReadLine();
     // Closes its standard input.

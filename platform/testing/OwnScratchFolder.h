@@ -22,7 +22,7 @@ public:
     OwnScratchFolder& operator=(const OwnScratchFolder&) = delete;
 
     // ScratchFolder() as it is now.
-    std::filesystem::path Path() const { return ScratchFolder(); }
+    [[nodiscard]] std::filesystem::path Path() const { return ScratchFolder(); }
 
 private:
     TempFolder cache_{"scratch"};

@@ -48,7 +48,7 @@ public:
     void Post(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) override;
 
     // Messages of one number, in order.
-    std::vector<Sent> Of(int message) const;
+    [[nodiscard]] std::vector<Sent> Of(int message) const;
     std::vector<Sent> sent;
 
 private:

@@ -24,7 +24,7 @@ protected:
     void TearDown() override { fs::remove_all(dir); }
 
     void put(const std::string& bytes) { std::ofstream(file, std::ios::binary) << bytes; }
-    std::string bytes() const {
+    [[nodiscard]] std::string bytes() const {
         std::ifstream in(file, std::ios::binary);
         std::ostringstream s;
         s << in.rdbuf();

@@ -12,7 +12,7 @@ namespace plova::ui {
 class DialogBackupWatch {
 public:
     virtual ~DialogBackupWatch() = default;
-    virtual bool BackupWatchArmed() const = 0;
+    [[nodiscard]] virtual bool BackupWatchArmed() const = 0;
     // One tick of a dialog's backup timer; true when the dialog is to be
     // cancelled because the backup is to run now.
     virtual bool OnDialogBackupTick() = 0;
@@ -23,7 +23,7 @@ class BackupTimedDlg : public QDialog {
 public:
     BackupTimedDlg(DialogBackupWatch* watch, QWidget* parent);
 
-    bool DialogBackupTimerActive() const { return timer_.isActive(); }
+    [[nodiscard]] bool DialogBackupTimerActive() const { return timer_.isActive(); }
     // One tick of timer 10.
     void OnDialogBackupTimer();
 

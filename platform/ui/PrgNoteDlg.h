@@ -17,7 +17,7 @@ public:
     void SetRange(int maximum);
     // The bar never passes its maximum; pending events are handled after it.
     void SetPos(int position);
-    int Pos() const;
+    [[nodiscard]] int Pos() const;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -21,9 +21,9 @@ public:
     WindowMessageEvent(int message, std::intptr_t wparam, std::intptr_t lparam)
         : QEvent(EventType()), message_(message), wparam_(wparam), lparam_(lparam) {}
     static QEvent::Type EventType();
-    int Message() const { return message_; }
-    std::intptr_t Wparam() const { return wparam_; }
-    std::intptr_t Lparam() const { return lparam_; }
+    [[nodiscard]] int Message() const { return message_; }
+    [[nodiscard]] std::intptr_t Wparam() const { return wparam_; }
+    [[nodiscard]] std::intptr_t Lparam() const { return lparam_; }
 
 private:
     int message_;
@@ -48,7 +48,7 @@ public:
     void Post(WindowHandle window, int message, std::intptr_t wparam, std::intptr_t lparam) override;
 
     // The window behind a handle; null when unknown or gone.
-    QWidget* Window(WindowHandle handle) const;
+    [[nodiscard]] QWidget* Window(WindowHandle handle) const;
 
 private:
     WindowHandle handleOf(QWidget* w);

@@ -24,12 +24,12 @@ public:
     // The bar over 0..`total` at 0.
     void SetRange(std::uint64_t total);
     void SetPosition(std::uint64_t position);
-    std::uint64_t Position() const;
-    std::uint64_t Range() const { return total_; }
+    [[nodiscard]] std::uint64_t Position() const;
+    [[nodiscard]] std::uint64_t Range() const { return total_; }
 
-    QLabel* TextLabel() const { return text_; }
-    QProgressBar* Bar() const { return bar_; }
-    QPushButton* CancelButton() const { return cancel_; }
+    [[nodiscard]] QLabel* TextLabel() const { return text_; }
+    [[nodiscard]] QProgressBar* Bar() const { return bar_; }
+    [[nodiscard]] QPushButton* CancelButton() const { return cancel_; }
 
     // 1124: the bar's position; a negative one is none.
     void OnMessage(int message, long long wparam) override;

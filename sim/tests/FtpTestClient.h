@@ -20,7 +20,7 @@ struct Reply {
 class FtpTestClient {
 public:
     explicit FtpTestClient(std::uint16_t port);
-    bool Connected() const { return control_.IsOpen(); }
+    [[nodiscard]] bool Connected() const { return control_.IsOpen(); }
 
     // One line without its CRLF, or nothing on time-out or end of stream.
     std::optional<std::string> ReadLine(int timeoutMillis = 5000);

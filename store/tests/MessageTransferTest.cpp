@@ -57,7 +57,9 @@ protected:
     TransferOutcome run(Mode mode, const std::vector<fs::path>& files) {
         return MoveCopyMessages(mode, files, target, window);
     }
-    std::u16string lastMessage() const { return ports.prompt.shown.empty() ? u"" : ports.prompt.shown.back().text; }
+    [[nodiscard]] std::u16string lastMessage() const {
+        return ports.prompt.shown.empty() ? u"" : ports.prompt.shown.back().text;
+    }
 };
 
 TEST_F(TransferTest, ACopyTakesEveryFileOfAMessageAndTheBarStepsThreeTimesEach) {

@@ -65,7 +65,9 @@ protected:
         return p;
     }
 
-    std::u16string lastText() const { return ports.prompt.shown.empty() ? u"" : ports.prompt.shown.back().text; }
+    [[nodiscard]] std::u16string lastText() const {
+        return ports.prompt.shown.empty() ? u"" : ports.prompt.shown.back().text;
+    }
 
     TestPorts ports;
     TempFolder box{"response-box"};

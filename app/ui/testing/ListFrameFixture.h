@@ -104,9 +104,11 @@ protected:
         });
     }
 
-    std::vector<CListDispView*> views() const { return frame->Lists()->Views(); }
-    CListDispView* active() const { return frame->Lists()->ActiveView(); }
-    std::u16string lastMessage() const { return ports.prompt.shown.empty() ? u"" : ports.prompt.shown.back().text; }
+    [[nodiscard]] std::vector<CListDispView*> views() const { return frame->Lists()->Views(); }
+    [[nodiscard]] CListDispView* active() const { return frame->Lists()->ActiveView(); }
+    [[nodiscard]] std::u16string lastMessage() const {
+        return ports.prompt.shown.empty() ? u"" : ports.prompt.shown.back().text;
+    }
 };
 
 }  // namespace plova::ui::testkit_ui

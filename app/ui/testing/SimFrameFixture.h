@@ -86,7 +86,7 @@ protected:
         return frame->Lists()->ActiveView();
     }
     std::filesystem::path box(const char* rel) const { return dir / "pc" / "demo" / rel; }
-    std::vector<std::string> shownTexts() const {
+    [[nodiscard]] std::vector<std::string> shownTexts() const {
         std::vector<std::string> out;
         for (const auto& s : ports.prompt.shown) out.push_back(testkit::Utf8(s.text));
         return out;

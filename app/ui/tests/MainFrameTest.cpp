@@ -38,10 +38,10 @@ namespace fs = std::filesystem;
 class FakeList final : public QWidget, public ListWindowStatus {
 public:
     explicit FakeList(int number) : number_(number) {}
-    int ListNumber() const override { return number_; }
-    bool IsSystemResponseList() const override { return false; }
-    StatusCounts Counts() const override { return counts; }
-    std::int64_t CountFolderTotal() const override { return folderTotal; }
+    [[nodiscard]] int ListNumber() const override { return number_; }
+    [[nodiscard]] bool IsSystemResponseList() const override { return false; }
+    [[nodiscard]] StatusCounts Counts() const override { return counts; }
+    [[nodiscard]] std::int64_t CountFolderTotal() const override { return folderTotal; }
     StatusCounts counts;
     std::int64_t folderTotal = 0;
 

@@ -29,7 +29,7 @@ public:
     void Logout() override {}
     void Drain() override {}
     bool KeepAlive() override { return false; }
-    bool HasConnection() const override { return false; }
+    [[nodiscard]] bool HasConnection() const override { return false; }
 };
 
 struct QuietHost final : SessionHost {
@@ -38,7 +38,7 @@ struct QuietHost final : SessionHost {
     ConnectionLostChoice ShowConnectionLost() override { return ConnectionLostChoice::Exit; }
     void BeginExit() override {}
     void Redraw() override {}
-    bool BackupRunning() const override { return false; }
+    [[nodiscard]] bool BackupRunning() const override { return false; }
     void StopBackupTimer() override {}
     void RestartBackupTimerIfArmed() override {}
     void CloseSettingsMenu() override {}
@@ -230,7 +230,7 @@ struct Watch final : DialogBackupWatch {
     bool armed = true;
     bool cancel = false;
     int ticks = 0;
-    bool BackupWatchArmed() const override { return armed; }
+    [[nodiscard]] bool BackupWatchArmed() const override { return armed; }
     bool OnDialogBackupTick() override {
         ++ticks;
         return cancel;

@@ -171,7 +171,7 @@ protected:
         s.SetInt(u"BACKUP", u"HINDO", 1);
         s.SetInt(u"BACKUP", u"JIKOKUHH", 10);
         s.Set(u"BACKUP", u"YOTEIBI", u"202612071000");
-        s.Save(ini);
+        ASSERT_TRUE(s.Save(ini));
 
         CMainFrame::Options fo;
         fo.settingsFile = ini;

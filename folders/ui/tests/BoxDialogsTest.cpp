@@ -57,7 +57,7 @@ protected:
         });
     }
     fs::path box(const char* rel) const { return dir / "pc" / "demo" / rel; }
-    std::vector<std::string> shown() const {
+    [[nodiscard]] std::vector<std::string> shown() const {
         std::vector<std::string> out;
         for (const auto& s : ports.prompt.shown) out.push_back(testkit::Utf8(s.text));
         return out;

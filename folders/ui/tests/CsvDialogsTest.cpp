@@ -48,7 +48,7 @@ protected:
         ASSERT_EQ(active()->Data().RowCount(), 3);
     }
 
-    std::u16string nameOf2001() const {
+    [[nodiscard]] std::u16string nameOf2001() const {
         return ReadProfileString(box.Folder() / "naisen" / "2001" / "inf.ini", u"INF", u"NAME");
     }
 };

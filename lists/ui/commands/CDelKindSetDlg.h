@@ -20,14 +20,14 @@ class CDelKindSetDlg final : public BackupTimedDlg {
 public:
     explicit CDelKindSetDlg(ListCommandHost& host);
 
-    QPushButton* MainUnitButton() const { return mainUnit_; }
-    QPushButton* BothButton() const { return both_; }
-    QPushButton* PcButton() const { return pc_; }
-    QPushButton* CancelButton() const { return cancel_; }
-    const QTimer& LoginCheckTimer() const { return loginCheck_; }
+    [[nodiscard]] QPushButton* MainUnitButton() const { return mainUnit_; }
+    [[nodiscard]] QPushButton* BothButton() const { return both_; }
+    [[nodiscard]] QPushButton* PcButton() const { return pc_; }
+    [[nodiscard]] QPushButton* CancelButton() const { return cancel_; }
+    [[nodiscard]] const QTimer& LoginCheckTimer() const { return loginCheck_; }
 
     // The kind the dialog closed with; -1 when it was cancelled.
-    int Kind() const { return kind_; }
+    [[nodiscard]] int Kind() const { return kind_; }
 
     // The one-second check of the logged-in flag.
     void OnLoginCheck();

@@ -26,7 +26,7 @@ public:
                   QWidget* parent);
 
     // The voice-data file after a rename.
-    const std::filesystem::path& File() const { return file_; }
+    [[nodiscard]] const std::filesystem::path& File() const { return file_; }
 
     void accept() override;
 };

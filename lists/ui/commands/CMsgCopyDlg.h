@@ -34,14 +34,14 @@ public:
     bool Fill();
 
     // After "移動" or "コピー": the mode and the box folder's sub-folder of the box.
-    transfer::Mode ChosenMode() const { return mode_; }
-    const std::filesystem::path& ChosenBox() const { return chosen_; }
+    [[nodiscard]] transfer::Mode ChosenMode() const { return mode_; }
+    [[nodiscard]] const std::filesystem::path& ChosenBox() const { return chosen_; }
 
-    CCheckListCtrl* AnsweringList() const { return answering_; }
-    CCheckListCtrl* ExtensionList() const { return extension_; }
-    QPushButton* MoveButton() const { return move_; }
-    QPushButton* CopyButton() const { return copy_; }
-    QLineEdit* FolderField() const { return folderField_; }
+    [[nodiscard]] CCheckListCtrl* AnsweringList() const { return answering_; }
+    [[nodiscard]] CCheckListCtrl* ExtensionList() const { return extension_; }
+    [[nodiscard]] QPushButton* MoveButton() const { return move_; }
+    [[nodiscard]] QPushButton* CopyButton() const { return copy_; }
+    [[nodiscard]] QLineEdit* FolderField() const { return folderField_; }
 
 private:
     void onTick(CCheckListCtrl* list, int row);

@@ -28,8 +28,8 @@ public:
     COwrMsgDlg(const std::u16string& fileName, QWidget* parent);
 
     OverwriteChoice Choice() const { return choice_; }
-    QPushButton* Button(int id) const;
-    QLabel* Text() const { return text_; }
+    [[nodiscard]] QPushButton* Button(int id) const;
+    [[nodiscard]] QLabel* Text() const { return text_; }
 
 protected:
     void reject() override;

@@ -29,9 +29,9 @@ public:
     // One message of the progress protocol (1124: the bar position).
     void OnMessage(int message, long long wparam) override;
 
-    QLabel* Text() const { return text_; }
-    QProgressBar* Bar() const { return bar_; }
-    QPushButton* CancelButton() const { return cancel_; }
+    [[nodiscard]] QLabel* Text() const { return text_; }
+    [[nodiscard]] QProgressBar* Bar() const { return bar_; }
+    [[nodiscard]] QPushButton* CancelButton() const { return cancel_; }
 
 protected:
     void reject() override;

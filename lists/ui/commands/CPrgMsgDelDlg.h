@@ -20,7 +20,7 @@ public:
     // The bar to its end, as the run finishes.
     void Finish();
 
-    QProgressBar* Bar() const { return bar_; }
+    [[nodiscard]] QProgressBar* Bar() const { return bar_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -17,9 +17,9 @@ public:
     // For `total` messages: the counter shows the first, the bar is at 0.
     explicit CWavConvDlg(int total, QWidget* parent = nullptr);
 
-    QLabel* CounterLabel() const { return counter_; }
-    QProgressBar* Bar() const { return bar_; }
-    QPushButton* CancelButton() const { return cancel_; }
+    [[nodiscard]] QLabel* CounterLabel() const { return counter_; }
+    [[nodiscard]] QProgressBar* Bar() const { return bar_; }
+    [[nodiscard]] QPushButton* CancelButton() const { return cancel_; }
 
     // 1124 the bar, 1125 the next message, 1128 the bar's range.
     void OnMessage(int message, long long wparam) override;

@@ -23,7 +23,7 @@ public:
     void CloseProgress() override;
     bool BackupDue() override;
     void Logout() override;
-    CPrgMsgDelDlg* Progress() const { return progress_.data(); }
+    [[nodiscard]] CPrgMsgDelDlg* Progress() const { return progress_.data(); }
 
 private:
     ListCommandHost& host_;

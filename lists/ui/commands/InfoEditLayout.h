@@ -21,8 +21,8 @@ namespace plova::ui {
 class InfoEditDialog : public BackupTimedDlg {
     Q_OBJECT
 public:
-    QLineEdit* Field(int id) const;
-    QRadioButton* Radio(int id) const;
+    [[nodiscard]] QLineEdit* Field(int id) const;
+    [[nodiscard]] QRadioButton* Radio(int id) const;
 
 protected:
     // Named `objectName` and captioned "録音情報編集", showing the record of

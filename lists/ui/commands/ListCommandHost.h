@@ -24,12 +24,12 @@ class ListWindows;
 class ListCommandHost : public DownloadHost, public ListHost {
 public:
     // Both hosts ask for these; the main window has one of each.
-    std::u16string RootFolder() const override = 0;
+    [[nodiscard]] std::u16string RootFolder() const override = 0;
     void RefreshStatusBar(bool recount) override = 0;
 
     // ------------------------------------------------------ list windows
     // The list windows; null before they exist.
-    virtual ListWindows* Lists() const = 0;
+    [[nodiscard]] virtual ListWindows* Lists() const = 0;
     // Every open list of boxes (not the response list) read again, for new
     // box names or messages that moved; then the status bar.
     virtual void ReloadBoxLists() = 0;
@@ -39,24 +39,24 @@ public:
 
     // ---------------------------------------------------------- settings
     // Converting and playing: "LEVELRVORWAV" and "CONVDEL".
-    virtual PlaySettings PlaybackSettings() const = 0;
+    [[nodiscard]] virtual PlaySettings PlaybackSettings() const = 0;
     // A played WAV file, deleted when the program closes.
     virtual void QueueWavForDeletion(const std::filesystem::path& wav) = 0;
     // A new system response message: the folder its file dialog opens in
     // ("SYSADDFOLDER"), which then keeps the folder of the file chosen, and
     // the import's levels ("LEVELRVWAVOR", "LEVELRVWMAOR").
-    virtual std::u16string AudioFolder() const = 0;
+    [[nodiscard]] virtual std::u16string AudioFolder() const = 0;
     virtual void RememberAudioFolder(const std::filesystem::path& chosenFile) = 0;
-    virtual store::ImportLevels ImportLevels() const = 0;
+    [[nodiscard]] virtual store::ImportLevels ImportLevels() const = 0;
     // The box lists' columns as the display items dialog edits them
     // ("COLUM1".., "DELCOLUM1"..), and the settings file it writes them to.
     virtual ColumnNames& ShownColumns() = 0;
     virtual ColumnNames& RemovedColumns() = 0;
-    virtual const std::filesystem::path& SettingsFile() const = 0;
+    [[nodiscard]] virtual const std::filesystem::path& SettingsFile() const = 0;
     // The select display's criteria of the last OK, for the run.
     virtual SelectCriteria& SelectDisplayCriteria(bool responseList) = 0;
     // The criteria dialogs' "フォルダ名": the root folder and the open box folder.
-    virtual std::u16string OpenFolderText() const = 0;
+    [[nodiscard]] virtual std::u16string OpenFolderText() const = 0;
 };
 
 }  // namespace plova::ui

@@ -27,7 +27,7 @@ public:
     bool CancelRequested() override;
     bool BackupBreak() override;
     void Close() override;
-    CPrgMsgCopyDlg* Progress() const { return progress_.data(); }
+    [[nodiscard]] CPrgMsgCopyDlg* Progress() const { return progress_.data(); }
 
 private:
     ListCommandHost& host_;

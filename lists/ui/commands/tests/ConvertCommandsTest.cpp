@@ -95,7 +95,7 @@ protected:
         return false;
     }
 
-    int playedInList(const fs::path& file) const {
+    [[nodiscard]] int playedInList(const fs::path& file) const {
         for (const FILESTS_INFO& r : active()->Data().Records())
             if (r.Path() == file) return r.played;
         return -1;

@@ -78,7 +78,7 @@ protected:
         };
     }
     // The main unit's ".vminf" of a local message.
-    fs::path remote(const fs::path& local) const {
+    [[nodiscard]] fs::path remote(const fs::path& local) const {
         fs::path p = dir / "unit" / fs::relative(local, dir / "pc" / "demo");
         return p.replace_extension(".vminf");
     }

@@ -62,7 +62,9 @@ protected:
             WriteProfileText(ini, u"DISP", key(u"DELCOLUM", i + 1), Names{u"BOX名称", u"タイトル", u"メモ"}[i]);
     }
 
-    std::u16string stored(std::u16string_view name) const { return IniDocument::Load(ini).GetString(u"DISP", name); }
+    [[nodiscard]] std::u16string stored(std::u16string_view name) const {
+        return IniDocument::Load(ini).GetString(u"DISP", name);
+    }
 };
 
 TEST_F(ListDisplayCommandsTest, DisplayItemsAreSavedAndEveryOpenBoxListTakesThem) {

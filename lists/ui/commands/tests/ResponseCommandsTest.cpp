@@ -118,8 +118,8 @@ protected:
         ASSERT_TRUE(view()->IsSystemResponseList());
     }
 
-    CListDispView* view() const { return frame->Lists()->ActiveView(); }
-    QString cell(int row, int column) const {
+    [[nodiscard]] CListDispView* view() const { return frame->Lists()->ActiveView(); }
+    [[nodiscard]] QString cell(int row, int column) const {
         return view()->List()->model()->index(row, column).data(Qt::DisplayRole).toString();
     }
 
