@@ -23,12 +23,12 @@ public:
     SimUnit(const SimUnit&) = delete;
     SimUnit& operator=(const SimUnit&) = delete;
 
-    const std::filesystem::path& Disk() const { return disk_; }
+    [[nodiscard]] const std::filesystem::path& Disk() const { return disk_; }
     // "rusuroku", "naisen" and "outou", empty.
     void MakeTopFolders() const;
     // Fills the disk with messages; a failure is a fatal failure of the test.
     void Seed(const sim::SeedOptions& options = {});
-    const sim::SeedResult& Seeded() const { return seeded_; }
+    [[nodiscard]] const sim::SeedResult& Seeded() const { return seeded_; }
 
     // Serves the disk with these faults on `port` (0: any free port), in
     // place of a server started before; a failure is a fatal failure of the test.
@@ -36,13 +36,13 @@ public:
     // Closes the listening socket and every session; the server stays to be asked.
     void Stop();
     // The port of the last start, 0 before the first.
-    std::uint16_t Port() const { return port_; }
+    [[nodiscard]] std::uint16_t Port() const { return port_; }
     sim::MainUnitServer& Server() { return *server_; }
     // Applies `change` to the faults in force; the next command meets them.
     void ChangeFaults(const std::function<void(sim::Faults&)>& change);
 
     // A port on loopback that was just free and that nothing listens on.
-    static std::uint16_t DeadPort();
+    [[nodiscard]] static std::uint16_t DeadPort();
 
 private:
     std::filesystem::path disk_;
