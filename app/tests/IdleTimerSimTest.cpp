@@ -6,12 +6,10 @@
 #include "app/SessionControl.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
-#include "sim/MainUnitServer.h"
+#include "sim/testing/SimUnit.h"
 
 namespace plova {
 namespace {
-
-namespace fs = std::filesystem;
 
 struct Host final : SessionHost {
     bool timerOn = false;
@@ -38,28 +36,15 @@ class IdleTimerSimTest : public ::testing::Test {
 protected:
     testkit::TestPorts ports;
     testkit::TempFolder disk{"idle-sim"};
-    std::unique_ptr<sim::MainUnitServer> server;
-    std::uint16_t port = 0;
+    testkit::SimUnit unit{disk.Path(), "qermo", "pass"};
     Host host;
     CPLOVADoc doc;
     std::unique_ptr<SessionControl> control;
 
     void SetUp() override {
-        for (const char* d : {"rusuroku", "naisen", "outou"}) fs::create_directories(disk / d);
-        startServer(0);
-        control = std::make_unique<SessionControl>(doc, host, FtpSessionFactory(port));
-    }
-
-    void startServer(std::uint16_t onPort, sim::Faults faults = {}) {
-        sim::Options o;
-        o.root = disk.Path();
-        o.user = "qermo";
-        o.password = "pass";
-        o.port = onPort;
-        o.faults = faults;
-        server = std::make_unique<sim::MainUnitServer>(o);
-        ASSERT_TRUE(server->Start());
-        port = server->Port();
+        unit.MakeTopFolders();
+        unit.Start();
+        control = std::make_unique<SessionControl>(doc, host, FtpSessionFactory(unit.Port()));
     }
 
     void tick(int n = 1) {
@@ -80,9 +65,9 @@ TEST_F(IdleTimerSimTest, ProbesKeepTheSessionAndAStoppedUnitIsNoticedOnce) {
     tick(3);
     EXPECT_TRUE(control->LoggedIn());
     EXPECT_EQ(control->IdleTicks(), 3);
-    EXPECT_EQ(server->SessionsOpen(), 1);
+    EXPECT_EQ(unit.Server().SessionsOpen(), 1);
 
-    server->Stop();
+    unit.Stop();
     tick(5);
     EXPECT_EQ(host.lostDialogs, 1);
     EXPECT_EQ(host.exits, 1);
@@ -92,9 +77,9 @@ TEST_F(IdleTimerSimTest, ProbesKeepTheSessionAndAStoppedUnitIsNoticedOnce) {
 
 TEST_F(IdleTimerSimTest, ReconnectAfterTheUnitIsBack) {
     ASSERT_EQ(login(), LoginPress::LoggedIn);
-    server->Stop();
+    unit.Stop();
     host.choice = ConnectionLostChoice::Reconnect;
-    host.beforeChoice = [&] { startServer(port); };
+    host.beforeChoice = [&] { unit.Start({}, unit.Port()); };
     tick();
     EXPECT_EQ(host.lostDialogs, 1);
     EXPECT_TRUE(control->LoggedIn());
@@ -103,7 +88,7 @@ TEST_F(IdleTimerSimTest, ReconnectAfterTheUnitIsBack) {
     tick(2);
     EXPECT_TRUE(control->LoggedIn());
     // The old connection is gone, only the new one is open.
-    EXPECT_EQ(server->SessionsOpen(), 1);
+    EXPECT_EQ(unit.Server().SessionsOpen(), 1);
     control->Logout();
     EXPECT_FALSE(control->LoggedIn());
 }
@@ -112,9 +97,9 @@ TEST_F(IdleTimerSimTest, LoginFailuresShowTheirMessages) {
     EXPECT_EQ(login(u"wrong"), LoginPress::StayOpen);
     sim::Faults other;
     other.greetingModel = "Other-9";
-    server->SetFaults(other);
+    unit.Server().SetFaults(other);
     EXPECT_EQ(login(), LoginPress::StayOpen);
-    server->Stop();
+    unit.Stop();
     EXPECT_EQ(login(), LoginPress::StayOpen);
     ASSERT_EQ(ports.prompt.shown.size(), 3u);
     EXPECT_EQ(ports.prompt.shown[0].text, login::kLoginRefused);

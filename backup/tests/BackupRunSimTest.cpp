@@ -21,8 +21,7 @@
 #include "platform/Text.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
-#include "sim/MainUnitServer.h"
-#include "sim/SeedMainUnit.h"
+#include "sim/testing/SimUnit.h"
 #include "store/CFileMng.h"
 
 namespace plova::backup {
@@ -65,10 +64,10 @@ private:
 class BackupRunSimTest : public ::testing::Test {
 protected:
     testkit::TestPorts io;
-    testkit::TempFolder unit{"bu-unit"};
+    testkit::TempFolder unitDisk{"bu-unit"};
     testkit::TempFolder local{"bu-local"};
-    std::unique_ptr<sim::MainUnitServer> server;
-    sim::SeedResult seeded;
+    testkit::SimUnit unit{unitDisk.Path(), "qermo", "kw1234"};
+    const sim::SeedResult& seeded = unit.Seeded();
     long slept = 0;
     RunSettings record;
     std::u16string zenkaibi;
@@ -86,24 +85,14 @@ protected:
     void seed() {
         sim::SeedOptions o;
         o.now = kNow;
-        seeded = sim::SeedMainUnit(unit.Path(), o);
-        ASSERT_TRUE(seeded.ok) << seeded.error;
+        unit.Seed(o);
     }
     void emptyUnit() {
-        for (const char* d : {"rusuroku/0001", "naisen/2001", "outou"}) fs::create_directories(unit / d);
-    }
-    void serve(sim::Faults faults = {}) {
-        sim::Options o;
-        o.root = unit.Path();
-        o.user = "qermo";
-        o.password = "kw1234";
-        o.faults = faults;
-        server = std::make_unique<sim::MainUnitServer>(o);
-        ASSERT_TRUE(server->Start());
+        for (const char* d : {"rusuroku/0001", "naisen/2001", "outou"}) fs::create_directories(unitDisk / d);
     }
 
     RunResult run(bool confirmed = false) {
-        host = std::make_unique<Host>(server ? server->Port() : deadPort(), slept);
+        host = std::make_unique<Host>(unit.Port() ? unit.Port() : testkit::SimUnit::DeadPort(), slept);
         host->io = &io;
         RunOptions o;
         o.confirmed = confirmed;
@@ -112,17 +101,6 @@ protected:
         const RunResult r = RunBackup(*host, record, months, o);
         zenkaibi = TimeStamp(kNow);
         return r;
-    }
-
-    // A port on which nothing listens any more.
-    static std::uint16_t deadPort() {
-        sim::Options o;
-        o.root = fs::temp_directory_path();
-        sim::MainUnitServer s(o);
-        if (!s.Start()) return 1;
-        const std::uint16_t p = s.Port();
-        s.Stop();
-        return p;
     }
 
     // Where a seeded box message belongs in the backup, or nothing when its month is not fetched.
@@ -143,7 +121,7 @@ protected:
 
 TEST_F(BackupRunSimTest, FetchesTheMonthsDueIntoTheirFoldersAndRecordsThemComplete) {
     seed();
-    serve();
+    unit.Start();
     ASSERT_EQ(run(true), RunResult::Ok);
 
     int older = 0, fetched = 0;
@@ -190,7 +168,7 @@ TEST_F(BackupRunSimTest, FetchesTheMonthsDueIntoTheirFoldersAndRecordsThemComple
 
 TEST_F(BackupRunSimTest, OnlyAWholeMessageInItsMonthFolderIsLeftAsItIs) {
     seed();
-    serve();
+    unit.Start();
     ASSERT_EQ(run(), RunResult::Ok);
 
     std::vector<std::pair<fs::path, fs::path>> files;  // backed up, on the main unit
@@ -236,7 +214,7 @@ TEST_F(BackupRunSimTest, AFileOfAnotherLengthThanListedIsNeverKeptNorTheMonthCom
     for (const std::int64_t change : {-1000, 1000}) {
         sim::Faults wrong;
         wrong.retrLengthChange = change;
-        serve(wrong);
+        unit.Start(wrong);
         zenkaibi.clear();
         EXPECT_EQ(run(), RunResult::CommError) << change;
         for (auto& f : fs::recursive_directory_iterator(local.Path())) {
@@ -248,7 +226,7 @@ TEST_F(BackupRunSimTest, AFileOfAnotherLengthThanListedIsNeverKeptNorTheMonthCom
         EXPECT_EQ(host->loginsAt.size(), 2u);
     }
     // A sound main unit later: everything arrives whole.
-    server->SetFaults({});
+    unit.Server().SetFaults({});
     ASSERT_EQ(run(), RunResult::Ok);
     for (const auto& m : seeded.boxMessages)
         for (const fs::path& remote : {m.voiceFile, m.infoFile})
@@ -263,8 +241,8 @@ TEST_F(BackupRunSimTest, AFileTooShortForAMessageIsSkippedAndTheRunGoesOn) {
     // A message of this month in box 0001 whose files stop after 100 bytes.
     const std::string stem = "202604150930_003_0001_00099";
     for (const char* ext : {".vmdat", ".vminf"})
-        std::ofstream(unit / "rusuroku" / "0001" / (stem + ext), std::ios::binary) << std::string(100, 'K');
-    serve();
+        std::ofstream(unitDisk / "rusuroku" / "0001" / (stem + ext), std::ios::binary) << std::string(100, 'K');
+    unit.Start();
     ASSERT_EQ(run(true), RunResult::Ok);
     EXPECT_TRUE(io.prompt.shown.empty());
     EXPECT_EQ(host->loginsAt.size(), 1u);
@@ -324,7 +302,7 @@ TEST_F(BackupRunSimTest, ALocalProblemIsSaidWithItsPathAndNotTriedAgain) {
          },
          1},
     };
-    serve();
+    unit.Start();
     for (const Case& c : cases) {
         std::vector<fs::path> left;
         for (auto& e : fs::directory_iterator(local.Path())) left.push_back(e.path());
@@ -332,7 +310,7 @@ TEST_F(BackupRunSimTest, ALocalProblemIsSaidWithItsPathAndNotTriedAgain) {
         io.prompt.shown.clear();
         const fs::path named = c.plant();
         LocalProblem problem;
-        host = std::make_unique<Host>(server->Port(), slept);
+        host = std::make_unique<Host>(unit.Port(), slept);
         host->io = &io;
         RunOptions o;
         o.sleep = [this](int ms) { slept += ms; };
@@ -351,11 +329,11 @@ TEST_F(BackupRunSimTest, ALocalProblemIsSaidWithItsPathAndNotTriedAgain) {
 
 TEST_F(BackupRunSimTest, AMissingRootFolderIsNeverMadeAndABusyOneNeverShared) {
     seed();
-    serve();
+    unit.Start();
     // A backup disk that is not mounted.
     record.root = local / "disk";
     LocalProblem problem;
-    host = std::make_unique<Host>(server->Port(), slept);
+    host = std::make_unique<Host>(unit.Port(), slept);
     host->io = &io;
     EXPECT_EQ(RunBackup(*host, record, MonthsOfRun(record.root, u"", kNow), {}, &problem), RunResult::NoRootFolder);
     EXPECT_FALSE(fs::exists(record.root));
@@ -379,7 +357,7 @@ TEST_F(BackupRunSimTest, AMissingRootFolderIsNeverMadeAndABusyOneNeverShared) {
 
 TEST_F(BackupRunSimTest, WithConversionEveryVoiceFileGetsItsWavEvenWhenAlreadyBackedUp) {
     seed();
-    serve();
+    unit.Start();
     record.convert = true;
     ASSERT_EQ(run(), RunResult::Ok);
     std::vector<fs::path> voices;
@@ -400,7 +378,7 @@ TEST_F(BackupRunSimTest, WithConversionEveryVoiceFileGetsItsWavEvenWhenAlreadyBa
 
 TEST_F(BackupRunSimTest, AMainUnitWithoutMessagesEndsAtOnceLoggedOut) {
     emptyUnit();
-    serve();
+    unit.Start();
     ASSERT_EQ(run(true), RunResult::Ok);
     EXPECT_FALSE(record.loggedIn);
     EXPECT_FALSE(host->ftp.HasSession());
@@ -409,9 +387,9 @@ TEST_F(BackupRunSimTest, AMainUnitWithoutMessagesEndsAtOnceLoggedOut) {
     EXPECT_EQ(flag("BU_202604"), u"完了");
     EXPECT_EQ(host->loginsAt.size(), 1u);
     // The session goes on the server's side too.
-    for (int i = 0; i < 200 && server->SessionsOpen() > 0; ++i)
+    for (int i = 0; i < 200 && unit.Server().SessionsOpen() > 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(server->SessionsOpen(), 0);
+    EXPECT_EQ(unit.Server().SessionsOpen(), 0);
 }
 
 TEST_F(BackupRunSimTest, ADeadMainUnitIsTriedAgainAfterTheWaitThenReported) {
@@ -450,7 +428,7 @@ TEST_F(BackupRunSimTest, CancelDuringTheWaitOrTheTransferEndsTheRunIncomplete) {
 
     // During the transfer: after the first voice file has arrived.
     seed();
-    serve();
+    unit.Start();
     testkit::ScriptedPump pump;
     ScopedPorts scope(Ports{nullptr, nullptr, &pump, nullptr, nullptr, nullptr, nullptr});
     pump.Every([this, n = 0]() mutable {
@@ -474,7 +452,7 @@ TEST_F(BackupRunSimTest, CancelDuringTheWaitOrTheTransferEndsTheRunIncomplete) {
 
 TEST_F(BackupRunSimTest, TooLittleDiskSpaceStopsBeforeWritingAndIsAlwaysReported) {
     seed();
-    serve();
+    unit.Start();
     io.disk.Set(4095);
     ASSERT_EQ(run(false), RunResult::NoSpace);
     ASSERT_EQ(io.prompt.shown.size(), 1u);
@@ -498,7 +476,7 @@ TEST_F(BackupRunSimTest, ARunKilledHalfWayLeavesItsMonthsOpenAndTheNextRunFetche
     seed();
     sim::Faults slow;
     slow.stallMillis = 100;
-    serve(slow);
+    unit.Start(slow);
 
     const pid_t child = fork();
     ASSERT_GE(child, 0);
@@ -527,7 +505,7 @@ TEST_F(BackupRunSimTest, ARunKilledHalfWayLeavesItsMonthsOpenAndTheNextRunFetche
     }
     EXPECT_EQ(MonthsOfRun(local.Path(), TimeStamp(kNow), kNow).baseMonth, u"202602");
 
-    server->SetFaults({});
+    unit.Server().SetFaults({});
     zenkaibi = TimeStamp(kNow);
     ASSERT_EQ(run(), RunResult::Ok);
     for (const auto& m : seeded.boxMessages)

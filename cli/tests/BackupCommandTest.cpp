@@ -13,8 +13,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
-#include "sim/MainUnitServer.h"
-#include "sim/SeedMainUnit.h"
+#include "sim/testing/SimUnit.h"
 #include "store/CFileMng.h"
 
 namespace plova::cli {
@@ -26,9 +25,8 @@ class BackupCommandTest : public ::testing::Test {
 protected:
     testkit::TempFolder dir{"cli-backup"};
     fs::path settings = dir / "PLOVA.ini";
-    fs::path unit = dir / "unit";
     fs::path root = dir / "root";
-    std::unique_ptr<sim::MainUnitServer> server;
+    testkit::SimUnit unit{dir / "unit", "qermo", "kw1234"};
 
     void SetUp() override {
         fs::create_directories(dir / "run");
@@ -55,15 +53,9 @@ protected:
     }
 
     void serve(sim::Faults faults = {}) {
-        ASSERT_TRUE(sim::SeedMainUnit(unit).ok);
-        sim::Options o;
-        o.root = unit;
-        o.user = "qermo";
-        o.password = "kw1234";
-        o.faults = faults;
-        server = std::make_unique<sim::MainUnitServer>(o);
-        ASSERT_TRUE(server->Start());
-        setenv("PLOVA_FTP_PORT", std::to_string(server->Port()).c_str(), 1);
+        ASSERT_NO_FATAL_FAILURE(unit.Seed());
+        ASSERT_NO_FATAL_FAILURE(unit.Start(std::move(faults)));
+        setenv("PLOVA_FTP_PORT", std::to_string(unit.Port()).c_str(), 1);
     }
 
     testkit::CliOutcome run(Args args = {}) {
@@ -230,8 +222,8 @@ TEST_F(BackupCommandTest, TwoBackupsAtOnceTheSecondRefusedEveryFileWhole) {
         ++files;
         const fs::path box = e.path().parent_path();
         const fs::path remote = box.filename() == "outou"
-                                    ? unit / "outou" / e.path().filename()
-                                    : unit / box.parent_path().filename() / box.filename() / e.path().filename();
+                                    ? unit.Disk() / "outou" / e.path().filename()
+                                    : unit.Disk() / box.parent_path().filename() / box.filename() / e.path().filename();
         EXPECT_EQ(fs::file_size(e.path()), fs::file_size(remote) + 990) << e.path();
         EXPECT_TRUE(CFileMng::IsValidMessageFile(e.path())) << e.path();
     }
@@ -240,13 +232,7 @@ TEST_F(BackupCommandTest, TwoBackupsAtOnceTheSecondRefusedEveryFileWhole) {
 
 TEST_F(BackupCommandTest, AFailedRunExitsNonZeroAndRecordsTheFailure) {
     // Nothing listens on the port: two login attempts, about seven seconds apart.
-    {
-        sim::Options o;
-        o.root = dir.Path();
-        sim::MainUnitServer gone(o);
-        ASSERT_TRUE(gone.Start());
-        setenv("PLOVA_FTP_PORT", std::to_string(gone.Port()).c_str(), 1);
-    }
+    setenv("PLOVA_FTP_PORT", std::to_string(testkit::SimUnit::DeadPort()).c_str(), 1);
     const testkit::CliOutcome r = run();
     EXPECT_EQ(r.code, kFailed);
     EXPECT_NE(r.err.find("通信エラーが発生しました。"), std::string::npos) << r.err;

@@ -23,7 +23,7 @@ protected:
         PutMessage(RemoteBox("rusuroku", "0002"), "0002", 2, 7000);
         PutMessage(RemoteBox("naisen", "2001"), "2001", 3, 8000);
         PutResponse(disk / "outou", "202612010900", 5, 4000);
-        port = std::to_string(server->Port());
+        port = std::to_string(unit.Port());
     }
     int run(cli::Args options, bool withPort = true) {
         cli::Args args{"download", "--host", "127.0.0.1", "--user", "admin", "--folder", boxFolder.string()};
@@ -91,7 +91,7 @@ TEST_F(DownloadCommandTest, UsageMistakesAndFailuresAreNonZero) {
 
     // A main unit that fails mid-run: the communication error on stdout, status 1.
     ASSERT_EQ(run({"--password", "admin", "--kind", "info"}), cli::kOk);
-    SetFaults([](sim::Faults& f) { f.refuseRetr[MessageName("0002", 2, ".vmdat")] = 451; });
+    unit.ChangeFaults([](sim::Faults& f) { f.refuseRetr[MessageName("0002", 2, ".vmdat")] = 451; });
     EXPECT_EQ(run({"--password", "admin"}), cli::kFailed);
     EXPECT_EQ(ran.out, "通信エラーが発生しました。\n");
     EXPECT_TRUE(NoTornMessages());
@@ -115,7 +115,7 @@ TEST_F(DownloadCommandTest, AFailureNamesItsReason) {
         {[](sim::Faults& f) { f.endlessRetr = true; }, {}, "communication error with the main unit"},
     };
     for (const auto& r : rows) {
-        SetFaults([&](sim::Faults& f) {
+        unit.ChangeFaults([&](sim::Faults& f) {
             f = sim::Faults{};
             r.faults(f);
         });
@@ -152,7 +152,7 @@ TEST_F(DownloadCommandTest, NamesStayOneLineAndWhatKilledRunsLeftIsSwept) {
 // working there and does nothing; the first leaves every message whole.
 TEST_F(DownloadCommandTest, TwoRunsAtOnceTheSecondRefusedEveryFileWhole) {
     for (int n = 4; n <= 9; ++n) PutMessage(RemoteBox("rusuroku", "0001"), "0001", n, 20'000);
-    SetFaults([](sim::Faults& f) { f.stallMillis = 150; });
+    unit.ChangeFaults([](sim::Faults& f) { f.stallMillis = 150; });
     testkit::CliProcess first(PLOVA_CLI_PATH,
                               {"download", "--host", "127.0.0.1", "--port", port, "--user", "admin", "--password",
                                "admin", "--folder", boxFolder.string()},
@@ -170,7 +170,7 @@ TEST_F(DownloadCommandTest, TwoRunsAtOnceTheSecondRefusedEveryFileWhole) {
         EXPECT_TRUE(CFileMng::IsValidMessageFile(voice)) << voice;
     }
     // Afterwards the folder is free again.
-    SetFaults([](sim::Faults& f) { f.stallMillis = 0; });
+    unit.ChangeFaults([](sim::Faults& f) { f.stallMillis = 0; });
     EXPECT_EQ(run({"--password", "admin"}), cli::kOk) << ran.err;
 }
 

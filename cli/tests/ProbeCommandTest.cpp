@@ -9,7 +9,7 @@
 #include "link/CFtpMng.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/WaitFor.h"
-#include "sim/MainUnitServer.h"
+#include "sim/testing/SimUnit.h"
 
 namespace plova {
 namespace {
@@ -23,11 +23,8 @@ protected:
         fs::create_directories(temp.Path() / "rusuroku" / "0002");
         fs::create_directories(temp.Path() / "naisen" / "0101");
         fs::create_directories(temp.Path() / "outou");
-        sim::Options options;
-        options.root = temp.Path();
-        server = std::make_unique<sim::MainUnitServer>(options);
-        ASSERT_TRUE(server->Start());
-        port = std::to_string(server->Port());
+        ASSERT_NO_FATAL_FAILURE(unit.Start());
+        port = std::to_string(unit.Port());
     }
 
     int probe(const cli::Args& options) {
@@ -38,7 +35,7 @@ protected:
     }
 
     testkit::TempFolder temp{"link-probe"};
-    std::unique_ptr<sim::MainUnitServer> server;
+    testkit::SimUnit unit{temp.Path()};
     std::string port;
     testkit::CliOutcome ran;  // what the last run printed
 };
@@ -51,14 +48,14 @@ TEST_F(ProbeCommandTest, PrintsTheLoginResultAndTheThreeListings) {
     EXPECT_EQ(json["rusuroku"], (nlohmann::json{"0001", "0002"}));
     EXPECT_EQ(json["naisen"], (nlohmann::json{"0101"}));
     EXPECT_NE(std::find(json["root"].begin(), json["root"].end(), "outou"), json["root"].end());
-    EXPECT_TRUE(WaitFor([&] { return server->SessionsOpen() == 0; }));  // logged out
+    EXPECT_TRUE(WaitFor([&] { return unit.Server().SessionsOpen() == 0; }));  // logged out
 }
 
 TEST_F(ProbeCommandTest, RefusalsAndUsage) {
     EXPECT_EQ(probe({"--host", "127.0.0.1", "--port", port, "--user", "admin", "--password", "x"}), cli::kFailed);
     EXPECT_EQ(nlohmann::json::parse(ran.out)["login"], "login refused");
     EXPECT_EQ(ran.err, "plova-cli: probe: login refused (127.0.0.1)\n");
-    server->Stop();
+    unit.Stop();
     EXPECT_EQ(probe({"--host", "127.0.0.1", "--port", port, "--user", "admin", "--password", "admin"}), cli::kFailed);
     EXPECT_EQ(ran.err, "plova-cli: probe: connection failed (127.0.0.1)\n");
 

@@ -7,7 +7,7 @@
 #include "cli/testing/CliRun.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
-#include "sim/MainUnitServer.h"
+#include "sim/testing/SimUnit.h"
 #include "store/testing/MessageFiles.h"
 
 namespace plova {
@@ -18,12 +18,9 @@ using namespace testkit;
 class UploadCommand : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* folder : {"rusuroku", "naisen", "outou"}) fs::create_directories(disk / folder);
+        unit.MakeTopFolders();
         fs::create_directories(outou);
-        sim::Options options;
-        options.root = disk;
-        server = std::make_unique<sim::MainUnitServer>(options);
-        ASSERT_TRUE(server->Start());
+        ASSERT_NO_FATAL_FAILURE(unit.Start());
     }
 
     int upload(cli::Args args) {
@@ -32,8 +29,7 @@ protected:
         return ran.code;
     }
     [[nodiscard]] cli::Args link() const {
-        return {"--host", "127.0.0.1", "--port",     std::to_string(server->Port()),
-                "--user", "admin",     "--password", "admin"};
+        return {"--host", "127.0.0.1", "--port", std::to_string(unit.Port()), "--user", "admin", "--password", "admin"};
     }
     static cli::Args with(cli::Args files, const cli::Args& options) {
         files.insert(files.end(), options.begin(), options.end());
@@ -42,17 +38,12 @@ protected:
     fs::path message(int number, std::size_t speechBytes = 3000) {
         return WriteResponseMessage(outou, number, speechBytes, 7).Path();
     }
-    void setFaults(const std::function<void(sim::Faults&)>& change) {
-        sim::Faults f = server->CurrentFaults();
-        change(f);
-        server->SetFaults(f);
-    }
 
     TestPorts ports;
     TempFolder temp{"cli-upload"};
     fs::path disk = temp.Path() / "disk";
     fs::path outou = temp.Path() / "box" / "outou";
-    std::unique_ptr<sim::MainUnitServer> server;
+    SimUnit unit{disk};
     testkit::CliOutcome ran;  // what the last run printed
 };
 
@@ -64,17 +55,17 @@ TEST_F(UploadCommand, OneLinePerFileAndExitZeroOnlyWhenAllAreAccepted) {
     EXPECT_EQ(PlayedMarkOf(b), 1);
     EXPECT_EQ(ReadFileBytes(disk / "outou" / a.filename()), ReadFileBytes(a).substr(990));
 
-    setFaults([](sim::Faults& f) { f.noRoom = true; });
+    unit.ChangeFaults([](sim::Faults& f) { f.noRoom = true; });
     const fs::path c = message(12);
     EXPECT_EQ(upload(with({c.string()}, link())), cli::kFailed);
     EXPECT_EQ(ran.out, c.string() + ": refused (in use, no room, or older than the main unit's copy)\n");
     EXPECT_EQ(PlayedMarkOf(c), 0);
 
     // The password from the first line of a file.
-    setFaults([](sim::Faults& f) { f.noRoom = false; });
+    unit.ChangeFaults([](sim::Faults& f) { f.noRoom = false; });
     const fs::path secret = temp.Path() / "secret";
     WriteBytes(secret, "admin\r\n");
-    EXPECT_EQ(upload({c.string(), "--host", "127.0.0.1", "--port", std::to_string(server->Port()), "--user", "admin",
+    EXPECT_EQ(upload({c.string(), "--host", "127.0.0.1", "--port", std::to_string(unit.Port()), "--user", "admin",
                       "--password-file", secret.string()}),
               cli::kOk)
         << ran.err;
@@ -100,7 +91,7 @@ TEST_F(UploadCommand, RefusesBeforeConnecting) {
               cli::kUsage);
     EXPECT_EQ(upload(with({good}, {"--host", "h", "--user", "u", "--password-file", "/no/such/file"})), cli::kUsage);
     EXPECT_EQ(upload(link()), cli::kUsage);
-    EXPECT_EQ(server->SessionsAccepted(), 0) << "nothing connected";
+    EXPECT_EQ(unit.Server().SessionsAccepted(), 0) << "nothing connected";
     EXPECT_EQ(PlayedMarkOf(good), 7);
 }
 
@@ -113,7 +104,7 @@ TEST_F(UploadCommand, ACommunicationFailureStopsTheRunAndNamesTheFilesNotTried) 
         for (const auto& e : fs::directory_iterator(disk / "outou")) {
             if (!e.is_regular_file()) continue;
             stopped = true;
-            server->Stop();
+            unit.Stop();
             return;
         }
     });

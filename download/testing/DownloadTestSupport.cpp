@@ -54,29 +54,21 @@ bool RecordingView::LoggedOut() const {
 }
 
 DownloadFixture::DownloadFixture() {
-    disk = temp.Path() / "disk";
-    boxFolder = temp.Path() / "root" / "VMU";
-    fs::create_directories(disk / "rusuroku");
-    fs::create_directories(disk / "naisen");
-    fs::create_directories(disk / "outou");
+    unit.MakeTopFolders();
     ports.progress.Open(std::u16string(dl::kProgressCaption));
-    sim::Options options;
-    options.root = disk;
-    server = std::make_unique<sim::MainUnitServer>(options);
-    if (!server->Start()) ADD_FAILURE() << "the simulator did not start";
+    unit.Start();
 }
 
 DownloadFixture::~DownloadFixture() {
     dl.reset();
     if (ftp) ftp->Logout();
     ftp.reset();
-    server.reset();
 }
 
 CFtpMng& DownloadFixture::Login(Timeouts timeouts) {
     dl.reset();
     ftp = std::make_unique<CFtpMng>(nullptr, timeouts);
-    EXPECT_EQ(ftp->Login(u"127.0.0.1", u"admin", u"admin", server->Port()), ftp::LoginResult::Ok);
+    EXPECT_EQ(ftp->Login(u"127.0.0.1", u"admin", u"admin", unit.Port()), ftp::LoginResult::Ok);
     view.ftp = ftp.get();
     return *ftp;
 }
@@ -85,12 +77,6 @@ DownloadMng& DownloadFixture::Downloader(DownloadOptions options) {
     if (!ftp) Login();
     dl = std::make_unique<DownloadMng>(*ftp, options);
     return *dl;
-}
-
-void DownloadFixture::SetFaults(const std::function<void(sim::Faults&)>& change) {
-    sim::Faults f = server->CurrentFaults();
-    change(f);
-    server->SetFaults(f);
 }
 
 fs::path DownloadFixture::MakeLocalBox(const std::string& kind, const std::string& box, int make) {

@@ -3,7 +3,6 @@
 // starts from.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,7 +11,7 @@
 #include "download/DownloadMng.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
-#include "sim/MainUnitServer.h"
+#include "sim/testing/SimUnit.h"
 
 namespace plova::dltest {
 
@@ -60,7 +59,6 @@ public:
     // Logs in (again) with these waits.
     CFtpMng& Login(Timeouts timeouts = {});
     DownloadMng& Downloader(DownloadOptions options = {});
-    void SetFaults(const std::function<void(sim::Faults&)>& change);
 
     // The main unit's box directory and the matching local box sub-folder.
     [[nodiscard]] fs::path RemoteBox(const std::string& kind, const std::string& box) const {
@@ -77,10 +75,10 @@ public:
     [[nodiscard]] ::testing::AssertionResult NoTornMessages() const;
 
     testkit::TempFolder temp{"download"};
-    fs::path disk;
-    fs::path boxFolder;  // root + box-folder name
+    fs::path disk = temp.Path() / "disk";
+    fs::path boxFolder = temp.Path() / "root" / "VMU";  // root + box-folder name
     testkit::TestPorts ports;
-    std::unique_ptr<sim::MainUnitServer> server;
+    testkit::SimUnit unit{disk};
     std::unique_ptr<CFtpMng> ftp;
     std::unique_ptr<DownloadMng> dl;
     RecordingView view;

@@ -96,7 +96,7 @@ TEST_F(DownloadBoxTest, AMissingBoxAndAFileGoneSinceTheListing) {
     EXPECT_EQ(d.DownloadBox(u"/rusuroku/0404", local, handled, listed), DownloadResult::NoDirectory);
     EXPECT_EQ(d.DownloadBoxInfo(u"/rusuroku/0404", local, handled), DownloadResult::NoDirectory);
 
-    SetFaults([&](sim::Faults& f) { f.refuseRetr[MessageName("0001", 2, ".vmdat")] = 550; });
+    unit.ChangeFaults([&](sim::Faults& f) { f.refuseRetr[MessageName("0001", 2, ".vmdat")] = 550; });
     ASSERT_EQ(box(d), DownloadResult::SomeMissing);
     EXPECT_EQ(handled, 5);
     EXPECT_FALSE(fs::exists(file(2, ".vmdat")));
@@ -161,7 +161,7 @@ TEST_F(DownloadBoxTest, AFailingMainUnitEndsTheRunWithFinishedMessagesIntact) {
         SCOPED_TRACE(c.name);
         fs::remove_all(local);
         MakeLocalBox("rusuroku", "0001");
-        server->SetFaults({});
+        unit.Server().SetFaults({});
         Login(quick);
         DownloadMng& d = Downloader();
         // The first messages arrive whole; the fault comes with the big one.
@@ -169,7 +169,7 @@ TEST_F(DownloadBoxTest, AFailingMainUnitEndsTheRunWithFinishedMessagesIntact) {
         fs::remove(local / big);
         fs::remove(file(5, ".vminf"));
         fs::remove(file(1, ".vminf"));
-        SetFaults(c.fault);
+        unit.ChangeFaults(c.fault);
         EXPECT_EQ(box(d), DownloadResult::CommError);
         EXPECT_TRUE(NoTornMessages());
         EXPECT_FALSE(fs::exists(local / big));
@@ -185,7 +185,7 @@ TEST_F(DownloadBoxTest, InformationWithoutAListedSizeEndsAtTheCap) {
     ftp->Session()->unknownSizeCapBytes = std::uint64_t{64} * 1024;
     ASSERT_EQ(d.DownloadBoxInfo(u"/rusuroku/0001", local, handled), DownloadResult::Ok) << "256 bytes each pass";
     fs::remove(file(2, ".vminf"));
-    SetFaults([](sim::Faults& f) { f.endlessRetr = true; });
+    unit.ChangeFaults([](sim::Faults& f) { f.endlessRetr = true; });
     EXPECT_EQ(d.DownloadBoxInfo(u"/rusuroku/0001", local, handled), DownloadResult::CommError);
     EXPECT_FALSE(fs::exists(file(2, ".vminf")));
     EXPECT_TRUE(NoTornMessages());
@@ -274,7 +274,7 @@ TEST_F(DownloadBoxTest, DownloadVoiceKeepsAVoiceFileAlreadyHereInEveryOutcome) {
     EXPECT_EQ(d.DownloadVoice(local, remote, name, listedSize), DownloadResult::Cancelled);
     EXPECT_EQ(ReadAll(file(1, ".vmdat")), mine);
     ports.cancel.Clear();
-    SetFaults([&](sim::Faults& f) { f.refuseRetr[ToUtf8(name)] = 550; });
+    unit.ChangeFaults([&](sim::Faults& f) { f.refuseRetr[ToUtf8(name)] = 550; });
     EXPECT_EQ(d.DownloadVoice(local, remote, name, listedSize), DownloadResult::SomeMissing);
     EXPECT_EQ(ReadAll(file(1, ".vmdat")), mine);
     EXPECT_EQ(FilesUnder(local).size(), 5u) << "inf.ini, three .vminf, one .vmdat";
@@ -357,7 +357,7 @@ TEST_F(DownloadBoxTest, AKilledDownloadLeavesNoTornMessage) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             CFtpMng client;
-            if (client.Login(u"127.0.0.1", u"admin", u"admin", server->Port()) != ftp::LoginResult::Ok) ::_exit(2);
+            if (client.Login(u"127.0.0.1", u"admin", u"admin", unit.Port()) != ftp::LoginResult::Ok) ::_exit(2);
             DownloadMng d(client);
             int h = 0;
             int l = 0;

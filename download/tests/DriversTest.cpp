@@ -153,7 +153,7 @@ TEST_F(DriversTest, OneExpectedFileGoneIsAlreadyDeleted) {
     fs::remove_all(disk / "rusuroku" / "0001");
     fs::remove_all(disk / "naisen" / "2001");
     PutMessage(RemoteBox("rusuroku", "0001"), "0001", 9, 6000, false);
-    SetFaults([](sim::Faults& f) { f.refuseRetr[MessageName("0001", 9, ".vmdat")] = 550; });
+    unit.ChangeFaults([](sim::Faults& f) { f.refuseRetr[MessageName("0001", 9, ".vmdat")] = 550; });
     EXPECT_EQ(batch(dl::kKindFull, false).closing, Closing::AlreadyDeleted);
     EXPECT_FALSE(view.LoggedOut());
 }
@@ -162,7 +162,7 @@ TEST_F(DriversTest, ACommunicationErrorLogsOutAndKeepsWhatArrived) {
     Timeouts quick;
     quick.dataMillis = 300;
     Login(quick);
-    SetFaults([](sim::Faults& f) { f.refuseRetr[MessageName("2001", 3, ".vmdat")] = 451; });
+    unit.ChangeFaults([](sim::Faults& f) { f.refuseRetr[MessageName("2001", 3, ".vmdat")] = 451; });
     const BatchResult r = batch(dl::kKindFull);
     EXPECT_EQ(r.closing, Closing::CommError);
     EXPECT_TRUE(view.LoggedOut());
@@ -282,14 +282,14 @@ TEST_F(FolderDownloadTest, ACancelledRunRemovesOnlyWhatItMade) {
 }
 
 TEST_F(FolderDownloadTest, AFailedListingUndoesEverythingIntoAFreshFolder) {
-    server.reset();  // the main unit is gone
+    unit.Stop();  // the main unit is gone
     EXPECT_EQ(run(), Closing::CommError);
     EXPECT_FALSE(fs::exists(boxFolder));
 }
 
 // A listing of more boxes than a main unit can hold makes no folder at all.
 TEST_F(FolderDownloadTest, AListingOfTooManyBoxesMakesNoFolder) {
-    SetFaults([](sim::Faults& f) { f.hugeListingBytes = 400'000; });  // some 15,000 names of each kind
+    unit.ChangeFaults([](sim::Faults& f) { f.hugeListingBytes = 400'000; });  // some 15,000 names of each kind
     EXPECT_EQ(run(), Closing::CommError);
     EXPECT_FALSE(fs::exists(boxFolder));
 }

@@ -1,6 +1,5 @@
 #include "download/ui/CDownKindSetDlg.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -27,11 +26,7 @@ CDownKindSetDlg::CDownKindSetDlg(DownloadHost& host) : BackupTimedDlg(&host, hos
     auto* body = new QVBoxLayout;
     body->addWidget(new QLabel(QStringLiteral("主装置の音声メッセージをダウンロードします。"), this));
     body->addWidget(new QLabel(QStringLiteral("ダウンロード種別を選択してください。"), this));
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(full_);
-    buttons->addWidget(info_);
-    buttons->addWidget(cancel_);
-    LayOutDialog(*this, body, buttons);
+    LayOutDialog(*this, body, ButtonRow({full_, info_, cancel_}, RowAlign::Centre));
 
     loginCheck_.setObjectName(QStringLiteral("loginCheck"));
     connect(&loginCheck_, &QTimer::timeout, this, &CDownKindSetDlg::OnLoginCheck);

@@ -8,7 +8,7 @@
 #include "platform/testing/FileSizeLimit.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
-#include "sim/MainUnitServer.h"
+#include "sim/testing/SimUnit.h"
 #include "store/CFileMng.h"
 #include "store/testing/MessageFiles.h"
 
@@ -33,15 +33,10 @@ public:
 class ResponseUpload : public ::testing::Test {
 protected:
     void SetUp() override {
-        fs::create_directories(disk / "rusuroku");
-        fs::create_directories(disk / "naisen");
-        fs::create_directories(disk / "outou");
+        unit.MakeTopFolders();
         fs::create_directories(outou);
-        sim::Options options;
-        options.root = disk;
-        server = std::make_unique<sim::MainUnitServer>(options);
-        ASSERT_TRUE(server->Start());
-        ASSERT_EQ(ftp.Login(u"127.0.0.1", u"admin", u"admin", server->Port()), ftp::LoginResult::Ok);
+        ASSERT_NO_FATAL_FAILURE(unit.Start());
+        ASSERT_EQ(ftp.Login(u"127.0.0.1", u"admin", u"admin", unit.Port()), ftp::LoginResult::Ok);
     }
 
     // Message `number` in the local outou, with neither upload mark: each attempt must set one.
@@ -59,7 +54,7 @@ protected:
             for (const auto& e : fs::directory_iterator(disk / "outou")) {
                 if (e.is_regular_file()) {
                     stopped = true;
-                    server->Stop();
+                    unit.Stop();
                     return;
                 }
             }
@@ -68,16 +63,10 @@ protected:
 
     std::string stored(const FILESTS_INFO& record) { return ReadFile(disk / "outou" / record.Path().filename()); }
 
-    void setFaults(const std::function<void(sim::Faults&)>& change) {
-        sim::Faults f = server->CurrentFaults();
-        change(f);
-        server->SetFaults(f);
-    }
-
     TempFolder temp{"upload"};
     fs::path disk = temp.Path() / "disk";
     fs::path outou = temp.Path() / "box" / "outou";
-    std::unique_ptr<sim::MainUnitServer> server;
+    SimUnit unit{disk};
     TestPorts ports;
     RecordingIdleTimer timer;
     CFtpMng ftp{&timer};
@@ -87,7 +76,7 @@ protected:
 
 TEST_F(ResponseUpload, AcceptedAndRefusedFilesGetTheirMarksAndThePartialMessage) {
     std::vector<FILESTS_INFO> rows{message(1), message(2)};
-    setFaults([&](sim::Faults& f) { f.inUse = {rows[1].Path().filename().string()}; });
+    unit.ChangeFaults([&](sim::Faults& f) { f.inUse = {rows[1].Path().filename().string()}; });
     EXPECT_EQ(UploadSelected(ftp, rows, window), UploadRun::Done);
 
     // What is sent is the main unit's part: block and speech, no record.

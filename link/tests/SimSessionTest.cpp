@@ -13,7 +13,7 @@
 #include "platform/Text.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
-#include "sim/MainUnitServer.h"
+#include "sim/testing/SimUnit.h"
 
 namespace plova {
 namespace {
@@ -25,7 +25,6 @@ constexpr std::size_t kBigFile = 4u << 20;
 class SimSessionTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        disk = temp.Path() / "disk";
         local = temp.Path() / "local";
         fs::create_directories(disk / "rusuroku" / "0001");
         fs::create_directories(disk / "rusuroku" / "0002");  // empty box
@@ -39,25 +38,16 @@ protected:
         WriteFile(box1 / BoxMessageName(4, ".vmdat"), PatternBytes(kBigFile, 4));
         WriteFile(disk / "naisen" / "0101" / BoxMessageName(7, ".vmdat"), std::string(3000, '\0'));
 
-        sim::Options options;
-        options.root = disk;
-        server = std::make_unique<sim::MainUnitServer>(options);
-        ASSERT_TRUE(server->Start());
+        ASSERT_NO_FATAL_FAILURE(unit.Start());
         descriptorsBefore = OpenDescriptors();
     }
 
-    void TearDown() override { server.reset(); }
+    void TearDown() override { unit.Stop(); }
 
     CFtpMng& loggedIn(Timeouts timeouts = {}) {
         mng = std::make_unique<CFtpMng>(&timer, timeouts);
-        EXPECT_EQ(mng->Login(u"127.0.0.1", u"admin", u"admin", server->Port()), ftp::LoginResult::Ok);
+        EXPECT_EQ(mng->Login(u"127.0.0.1", u"admin", u"admin", unit.Port()), ftp::LoginResult::Ok);
         return *mng;
-    }
-
-    void setFaults(const std::function<void(sim::Faults&)>& change) {
-        sim::Faults f = server->CurrentFaults();
-        change(f);
-        server->SetFaults(f);
     }
 
     // Logged out, no socket or file left open on either side.
@@ -66,16 +56,16 @@ protected:
             mng->Logout();
             mng.reset();
         }
-        EXPECT_TRUE(WaitFor([&] { return server->SessionsOpen() == 0; })) << server->SessionsOpen();
+        EXPECT_TRUE(WaitFor([&] { return unit.Server().SessionsOpen() == 0; })) << unit.Server().SessionsOpen();
         EXPECT_TRUE(WaitFor([&] { return OpenDescriptors() == descriptorsBefore; }))
             << OpenDescriptors() << " open, " << descriptorsBefore << " before";
     }
 
     testkit::TempFolder temp{"link-sim"};
-    fs::path disk;
-    fs::path box1 = temp.Path() / "disk" / "rusuroku" / "0001";
+    fs::path disk = temp.Path() / "disk";
+    fs::path box1 = disk / "rusuroku" / "0001";
     fs::path local;
-    std::unique_ptr<sim::MainUnitServer> server;
+    testkit::SimUnit unit{disk};
     std::unique_ptr<CFtpMng> mng;
     testkit::TestPorts ports;
     RecordingIdleTimer timer;
@@ -102,18 +92,18 @@ TEST_F(SimSessionTest, LoginResultsForEveryKindOfRefusal) {
         {"garbage", [](sim::Faults& f) { f.garbageReply = true; }, u"admin", ftp::LoginResult::Refused},
     };
     for (const Case& c : cases) {
-        server->SetFaults(sim::Faults{});
-        setFaults(c.fault);
+        unit.Server().SetFaults(sim::Faults{});
+        unit.ChangeFaults(c.fault);
         CFtpMng client(&timer);
-        EXPECT_EQ(client.Login(u"127.0.0.1", u"admin", c.password, server->Port()), c.expected) << c.what;
+        EXPECT_EQ(client.Login(u"127.0.0.1", u"admin", c.password, unit.Port()), c.expected) << c.what;
         EXPECT_EQ(client.HasSession(), c.expected == ftp::LoginResult::Ok) << c.what;
     }
     expectNothingLeftOpen();
 }
 
 TEST_F(SimSessionTest, NoServerOrNoSuchHostIsAConnectionFailure) {
-    const std::uint16_t port = server->Port();
-    server->Stop();
+    const std::uint16_t port = unit.Port();
+    unit.Stop();
     const int descriptors = OpenDescriptors();
     CFtpMng client;
     EXPECT_EQ(client.Login(u"127.0.0.1", u"admin", u"admin", port), ftp::LoginResult::ConnectFailed);
@@ -122,7 +112,7 @@ TEST_F(SimSessionTest, NoServerOrNoSuchHostIsAConnectionFailure) {
 }
 
 TEST_F(SimSessionTest, OverlongAndMultiLineRepliesKeepCommandsAndRepliesInStep) {
-    setFaults([](sim::Faults& f) {
+    unit.ChangeFaults([](sim::Faults& f) {
         f.overlongReply = true;
         f.multilineReplies = true;  // 230 and 250 come as "ddd-" blocks
     });
@@ -143,7 +133,7 @@ TEST_F(SimSessionTest, OverlongAndMultiLineRepliesKeepCommandsAndRepliesInStep) 
 
 TEST_F(SimSessionTest, AReplyLineIsCutAt510AndTheRestIsDrained) {
     CFtpMng& client = loggedIn();
-    setFaults([](sim::Faults& f) { f.overlongReply = true; });
+    unit.ChangeFaults([](sim::Faults& f) { f.overlongReply = true; });
     FTP_SESSION& s = *client.Session();
     ASSERT_TRUE(s.SendCommand(u"USER admin\r\n"));
     std::u16string line;
@@ -151,7 +141,7 @@ TEST_F(SimSessionTest, AReplyLineIsCutAt510AndTheRestIsDrained) {
     ASSERT_EQ(line.size(), 510u);
     EXPECT_EQ(line.substr(0, 4), u"331 ");
     s.Drain();
-    setFaults([](sim::Faults& f) { f.overlongReply = false; });
+    unit.ChangeFaults([](sim::Faults& f) { f.overlongReply = false; });
     EXPECT_TRUE(s.Command(u"PASS admin\r\n").Accepted());
     expectNothingLeftOpen();
 }
@@ -189,7 +179,7 @@ TEST_F(SimSessionTest, FolderAndBoxListings) {
 }
 
 TEST_F(SimSessionTest, HostileNamesInAListingAreSkipped) {
-    setFaults([](sim::Faults& f) { f.hostileListing = true; });
+    unit.ChangeFaults([](sim::Faults& f) { f.hostileListing = true; });
     CFtpMng& client = loggedIn();
     std::u16string names;
     ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), ftp::ListResult::Listed);
@@ -218,7 +208,7 @@ TEST_F(SimSessionTest, HostileNamesInAListingAreSkipped) {
 }
 
 TEST_F(SimSessionTest, AListingLongerThanTheBufferIsReadWholeAndOneBeyondTheCapFails) {
-    setFaults([](sim::Faults& f) { f.hugeListingBytes = 12'000'000; });
+    unit.ChangeFaults([](sim::Faults& f) { f.hugeListingBytes = 12'000'000; });
     CFtpMng& client = loggedIn();
     std::u16string names;
     ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), ftp::ListResult::Listed);
@@ -228,14 +218,14 @@ TEST_F(SimSessionTest, AListingLongerThanTheBufferIsReadWholeAndOneBeyondTheCapF
     // Beyond the cap the listing is a failure, never a shorter list, and the session goes on.
     client.Session()->listingCapBytes = 5'000'000;
     EXPECT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), ftp::ListResult::Failed);
-    setFaults([](sim::Faults& f) { f.hugeListingBytes = 0; });
+    unit.ChangeFaults([](sim::Faults& f) { f.hugeListingBytes = 0; });
     ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListInfo, names), ftp::ListResult::Listed);
     EXPECT_EQ(listing::MessageNames(names, listing::NameForm::BoxMessage).size(), 3u);
     expectNothingLeftOpen();
 }
 
 TEST_F(SimSessionTest, CancelDuringALongListingKeepsWhatArrivedAndTheSession) {
-    setFaults([](sim::Faults& f) { f.hugeListingBytes = 8'000'000; });
+    unit.ChangeFaults([](sim::Faults& f) { f.hugeListingBytes = 8'000'000; });
     CFtpMng& client = loggedIn();
     ports.pump.At(ports.pump.steps + 400, [&] { ports.cancel.Set(); });
     std::u16string names;
@@ -243,7 +233,7 @@ TEST_F(SimSessionTest, CancelDuringALongListingKeepsWhatArrivedAndTheSession) {
     ASSERT_EQ(client.ListBoxLong(u"/rusuroku/0001", ftp::kListAll, names, length), ftp::ListResult::Listed);
     EXPECT_LT(names.size(), 8'000'000u);
     ports.cancel.Clear();
-    setFaults([](sim::Faults& f) { f.hugeListingBytes = 0; });
+    unit.ChangeFaults([](sim::Faults& f) { f.hugeListingBytes = 0; });
     ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListInfo, names), ftp::ListResult::Listed);
     EXPECT_EQ(listing::MessageNames(names, listing::NameForm::BoxMessage).size(), 3u);
     expectNothingLeftOpen();
@@ -296,7 +286,7 @@ TEST_F(SimSessionTest, CancelDuringRetrievalSendsAbortAndReturnsCancelled) {
 }
 
 TEST_F(SimSessionTest, ADroppedConnectionIsATransferFailure) {
-    setFaults([](sim::Faults& f) { f.dropAfterBytes = 100'000; });
+    unit.ChangeFaults([](sim::Faults& f) { f.dropAfterBytes = 100'000; });
     CFtpMng& client = loggedIn();
     std::u16string names;
     ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), ftp::ListResult::Listed);
@@ -307,14 +297,14 @@ TEST_F(SimSessionTest, ADroppedConnectionIsATransferFailure) {
 }
 
 TEST_F(SimSessionTest, TheMainUnitsFailureAfterATransferIsAFailure) {
-    setFaults([](sim::Faults& f) { f.errorAfterTransfer = true; });
+    unit.ChangeFaults([](sim::Faults& f) { f.errorAfterTransfer = true; });
     CFtpMng& client = loggedIn();
     std::u16string names;
     ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names), ftp::ListResult::Listed);
     const std::string name = BoxMessageName(1, ".vmdat");
     // All bytes arrived, but the main unit says 451: the file does not count.
     EXPECT_EQ(client.Retrieve(U16(name), U16(name), local), ftp::TransferResult::Failed);
-    setFaults([](sim::Faults& f) { f.errorAfterTransfer = false; });
+    unit.ChangeFaults([](sim::Faults& f) { f.errorAfterTransfer = false; });
     EXPECT_EQ(client.Retrieve(U16(name), U16(name), local), ftp::TransferResult::Done);
     expectNothingLeftOpen();
 }
@@ -322,7 +312,7 @@ TEST_F(SimSessionTest, TheMainUnitsFailureAfterATransferIsAFailure) {
 TEST_F(SimSessionTest, ASilenceLongerThanTheDataWaitEndsTheFileAndTheEndReplyDecides) {
     Timeouts quick;
     quick.dataMillis = 300;
-    setFaults([](sim::Faults& f) { f.stallMillis = 1500; });
+    unit.ChangeFaults([](sim::Faults& f) { f.stallMillis = 1500; });
     CFtpMng& client = loggedIn(quick);
     std::u16string names;
     ASSERT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListInfo, names), ftp::ListResult::Listed);
@@ -332,7 +322,7 @@ TEST_F(SimSessionTest, ASilenceLongerThanTheDataWaitEndsTheFileAndTheEndReplyDec
     EXPECT_LT(fs::file_size(local / big), kBigFile);
 
     // A pause shorter than the wait is no failure.
-    setFaults([](sim::Faults& f) { f.stallMillis = 100; });
+    unit.ChangeFaults([](sim::Faults& f) { f.stallMillis = 100; });
     EXPECT_EQ(client.Retrieve(U16(big), U16(big), local), ftp::TransferResult::Done);
     EXPECT_EQ(fs::file_size(local / big), kBigFile);
     expectNothingLeftOpen();
@@ -342,7 +332,7 @@ TEST_F(SimSessionTest, ASilenceLongerThanTheDataWaitEndsTheFileAndTheEndReplyDec
 // transfer stops once it passes the listed size, or the cap when no size was
 // listed, the file fails, and the session stays in step.
 TEST_F(SimSessionTest, DataPastTheListedSizeOrTheCapFailTheFileAtOnce) {
-    setFaults([](sim::Faults& f) { f.endlessRetr = true; });
+    unit.ChangeFaults([](sim::Faults& f) { f.endlessRetr = true; });
     CFtpMng& client = loggedIn();
     FTP_SESSION& s = *client.Session();
     s.unknownSizeCapBytes = 1u << 20;
@@ -361,7 +351,7 @@ TEST_F(SimSessionTest, DataPastTheListedSizeOrTheCapFailTheFileAtOnce) {
         EXPECT_TRUE(s.Command(u"CWD /rusuroku/0001\r\n").Accepted()) << "commands and replies in step";
     }
     // The same file sent as it is passes at exactly its listed size.
-    setFaults([](sim::Faults& f) { f.endlessRetr = false; });
+    unit.ChangeFaults([](sim::Faults& f) { f.endlessRetr = false; });
     EXPECT_EQ(s.Retrieve(U16(name), U16(name), true, false, 6200), ftp::TransferResult::Done);
     EXPECT_EQ(ReadFile(local / name), ReadFile(box1 / name));
     expectNothingLeftOpen();
@@ -374,7 +364,7 @@ TEST_F(SimSessionTest, ATrickleEndsAtTheTransfersDeadline) {
     Timeouts slow;
     slow.transferMillis = 300;
     slow.slowestBytesPerSecond = 2000;  // 6200 bytes: 3.1 s more
-    setFaults([](sim::Faults& f) { f.trickleBytesPerSecond = 8000; });
+    unit.ChangeFaults([](sim::Faults& f) { f.trickleBytesPerSecond = 8000; });
     CFtpMng& client = loggedIn(slow);
     FTP_SESSION& s = *client.Session();
     std::u16string names;
@@ -386,17 +376,17 @@ TEST_F(SimSessionTest, ATrickleEndsAtTheTransfersDeadline) {
     EXPECT_EQ(s.Retrieve(U16(name), U16(name), true, false), ftp::TransferResult::Failed);
 
     // A listing that never ends, slowly or at full speed.
-    setFaults([](sim::Faults& f) {
+    unit.ChangeFaults([](sim::Faults& f) {
         f.trickleBytesPerSecond = 8000;
         f.endlessListing = true;
     });
     EXPECT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names, local), ftp::ListResult::Failed);
     long length = 0;
     EXPECT_EQ(client.ListBoxLong(u"/rusuroku/0001", ftp::kListAll, names, length, local), ftp::ListResult::Failed);
-    setFaults([](sim::Faults& f) { f.trickleBytesPerSecond = 0; });
+    unit.ChangeFaults([](sim::Faults& f) { f.trickleBytesPerSecond = 0; });
     s.listingCapBytes = 1u << 20;
     EXPECT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListAll, names, local), ftp::ListResult::Failed);
-    server->SetFaults(sim::Faults{});
+    unit.Server().SetFaults(sim::Faults{});
     EXPECT_EQ(client.ListBox(u"/rusuroku/0001", ftp::kListInfo, names, local), ftp::ListResult::Listed);
     EXPECT_EQ(listing::MessageNames(names, listing::NameForm::BoxMessage).size(), 3u);
     expectNothingLeftOpen();
@@ -409,18 +399,18 @@ TEST_F(SimSessionTest, StoreAndDeleteWithTheMainUnitsRefusals) {
     ASSERT_EQ(client.Store(bytes.data(), bytes.size(), U16(message)).outcome, ftp::StoreOutcome::Stored);
     EXPECT_TRUE(ReadFile(disk / "outou" / message) == bytes);
 
-    setFaults([&](sim::Faults& f) { f.inUse = {message}; });
+    unit.ChangeFaults([&](sim::Faults& f) { f.inUse = {message}; });
     EXPECT_EQ(client.Store(bytes.data(), bytes.size(), U16(message)),
               (ftp::StoreResult{ftp::StoreOutcome::NotTaken, ftp::kActionNotTaken}));
     EXPECT_EQ(client.Delete(U16("/outou/" + message)),
               (ftp::DeleteResult{ftp::DeleteOutcome::InUse, ftp::kActionNotTaken}));
-    setFaults([](sim::Faults& f) {
+    unit.ChangeFaults([](sim::Faults& f) {
         f.inUse.clear();
         f.noRoom = true;
     });
     EXPECT_EQ(client.Store(bytes.data(), bytes.size(), u"202401151030_ABC_0001_0013.vmdat").outcome,
               ftp::StoreOutcome::NotTaken);
-    setFaults([](sim::Faults& f) { f.noRoom = false; });
+    unit.ChangeFaults([](sim::Faults& f) { f.noRoom = false; });
 
     EXPECT_EQ(client.Delete(U16("/outou/" + message)).outcome, ftp::DeleteOutcome::Deleted);
     EXPECT_FALSE(fs::exists(disk / "outou" / message));
@@ -449,7 +439,7 @@ TEST_F(SimSessionTest, CancelDuringAStoreAbortsIt) {
 TEST_F(SimSessionTest, KeepAliveAnswersWhileTheMainUnitIsThere) {
     CFtpMng& client = loggedIn();
     EXPECT_TRUE(client.KeepAlive());
-    server->Stop();
+    unit.Stop();
     EXPECT_FALSE(client.KeepAlive());
     // Only the control connection is left, and logout closes it.
     const int withControl = OpenDescriptors();

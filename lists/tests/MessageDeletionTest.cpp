@@ -292,7 +292,7 @@ TEST_F(MessageDeletionTest, EachKindWithOneAndSeveralRowsDeletesWhereItSays) {
 TEST_F(MessageDeletionTest, InUseAndProtectedOnTheMainUnitKeepTheirRowsAndSaySo) {
     prepareBox("naisen", "2001", 3);
     const std::vector<FILESTS_INFO> rows = records(fx.LocalBox("naisen", "2001"));
-    fx.SetFaults([](sim::Faults& f) { f.inUse = {MessageName("2001", 1, ".vminf")}; });
+    fx.unit.ChangeFaults([](sim::Faults& f) { f.inUse = {MessageName("2001", 1, ".vminf")}; });
     protectOnMainUnit("naisen", "2001", 2);
 
     // One row in use, alone.
@@ -454,7 +454,7 @@ TEST_F(MessageDeletionTest, ACommunicationFailureStopsTheRunAndLogsOut) {
         std::snprintf(box, sizeof box, "%04d", boxNumber++);
         prepareBox("rusuroku", box, 3);
         const std::vector<FILESTS_INFO> rows = records(fx.LocalBox("rusuroku", box));
-        fx.SetFaults([&](sim::Faults& f) { f.failDele = {{MessageName(box, 2, ".vminf"), c.failure}}; });
+        fx.unit.ChangeFaults([&](sim::Faults& f) { f.failDele = {{MessageName(box, 2, ".vminf"), c.failure}}; });
         fx.ports.prompt.shown.clear();
         view = ScriptedDeletionView{};
         view.ftp = fx.ftp.get();
@@ -477,7 +477,7 @@ TEST_F(MessageDeletionTest, ACommunicationFailureStopsTheRunAndLogsOut) {
             // The PC phase came first and ran over every row.
             for (int n = 1; n <= 3; ++n) EXPECT_FALSE(fs::exists(local("rusuroku", box, n))) << n;
         }
-        fx.SetFaults([](sim::Faults& f) { f.failDele.clear(); });
+        fx.unit.ChangeFaults([](sim::Faults& f) { f.failDele.clear(); });
         fx.Login();
         view.ftp = fx.ftp.get();
     }
@@ -544,7 +544,7 @@ TEST_F(MessageDeletionTest, ResponseMessagesGoWithTheirAudioCopiesWhateverTheirC
 
     // Kind 0 on the third while it is in use.
     fx.ports.prompt.shown.clear();
-    fx.SetFaults([&](sim::Faults& f) { f.inUse = {rows[3].Path().filename().string()}; });
+    fx.unit.ChangeFaults([&](sim::Faults& f) { f.inUse = {rows[3].Path().filename().string()}; });
     r = run(del::kKindMainUnit, {rows[3]}, true);
     EXPECT_EQ(shown(), std::vector<std::string>{"音声メッセージは\n使用中のため消去できません。"});
     EXPECT_TRUE(fs::exists(fx.disk / "outou" / rows[3].Path().filename()));

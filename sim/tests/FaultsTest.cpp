@@ -14,16 +14,16 @@ const std::string kPlainVoice = std::string(ServerFixture::kPlain) + ".vmdat";
 TEST_F(SimFaults, GreetingNamesAnotherModelOrRefusesTheSession) {
     Faults f;
     f.greetingModel = "Zq-9";
-    setFaults(f);
-    FtpTestClient other(server->Port());
+    unit.Server().SetFaults(f);
+    FtpTestClient other(unit.Port());
     Reply greeting = other.ReadReply();
     EXPECT_EQ(greeting.code, 220);
     EXPECT_EQ(greeting.raw.substr(0, 9), "220 Zq-9 ");
 
     f = {};
     f.greetingCode = 421;
-    setFaults(f);
-    FtpTestClient refused(server->Port());
+    unit.Server().SetFaults(f);
+    FtpTestClient refused(unit.Port());
     EXPECT_EQ(refused.ReadReply().code, 421);
     EXPECT_TRUE(refused.ClosedByServer());
 }
@@ -31,17 +31,17 @@ TEST_F(SimFaults, GreetingNamesAnotherModelOrRefusesTheSession) {
 TEST_F(SimFaults, LoginRefusedGarbledOrOverlong) {
     Faults f;
     f.refuseLogin = true;
-    setFaults(f);
+    unit.Server().SetFaults(f);
     {
-        FtpTestClient c(server->Port());
+        FtpTestClient c(unit.Port());
         EXPECT_FALSE(c.Login()) << "right credentials, refused all the same";
         EXPECT_EQ(c.Command("NLST").code, 530);
     }
     f = {};
     f.garbageReply = true;
-    setFaults(f);
+    unit.Server().SetFaults(f);
     {
-        FtpTestClient c(server->Port());
+        FtpTestClient c(unit.Port());
         c.ReadReply();
         EXPECT_EQ(c.Command("USER admin").code, 331);
         Reply pass = c.Command("PASS admin");
@@ -50,9 +50,9 @@ TEST_F(SimFaults, LoginRefusedGarbledOrOverlong) {
     }
     f = {};
     f.overlongReply = true;
-    setFaults(f);
+    unit.Server().SetFaults(f);
     {
-        FtpTestClient c(server->Port());
+        FtpTestClient c(unit.Port());
         c.ReadReply();
         auto line = (c.Send("USER admin"), c.ReadLine());
         ASSERT_TRUE(line);
@@ -63,12 +63,12 @@ TEST_F(SimFaults, LoginRefusedGarbledOrOverlong) {
 }
 
 TEST_F(SimFaults, MultiLineRepliesAndSwitchesThatChangeWhileRunning) {
-    auto c = std::make_unique<FtpTestClient>(server->Port());
+    auto c = std::make_unique<FtpTestClient>(unit.Port());
     c->ReadReply();
     EXPECT_EQ(c->Command("USER admin").raw.substr(0, 4), "331 ");
     Faults f;
     f.multilineReplies = true;
-    setFaults(f);
+    unit.Server().SetFaults(f);
     Reply pass = c->Command("PASS admin");
     EXPECT_EQ(pass.code, 230);
     EXPECT_EQ(pass.raw.substr(0, 4), "230-");
@@ -76,29 +76,29 @@ TEST_F(SimFaults, MultiLineRepliesAndSwitchesThatChangeWhileRunning) {
     Reply cwd = c->Command("CWD /outou");
     EXPECT_EQ(cwd.raw.substr(0, 4), "250-");
     EXPECT_EQ(c->Command("NOOP").raw, "200 NOOP command successful.\r\n") << "other replies stay single";
-    setFaults({});
+    unit.Server().SetFaults({});
     EXPECT_EQ(c->Command("CWD /naisen").raw, "250 CWD command successful.\r\n") << "the next command sees the change";
 }
 
 TEST_F(SimFaults, DropsBothConnectionsPartWayThroughATransfer) {
     Faults f;
     f.dropAfterBytes = 10000;
-    setFaults(f);
+    unit.Server().SetFaults(f);
     auto c = loggedIn();
     ASSERT_EQ(c->AnnouncePort().code, 200);
     ASSERT_EQ(c->Command("RETR /rusuroku/0001/" + kPlainVoice).code, 150);
     net::Socket data = c->AcceptData();
     EXPECT_EQ(FtpTestClient::ReadAll(data).size(), 10000u);
     EXPECT_TRUE(c->ClosedByServer()) << "no transfer-end reply, the control connection is gone";
-    for (int i = 0; i < 100 && server->SessionsOpen() > 0; ++i)
+    for (int i = 0; i < 100 && unit.Server().SessionsOpen() > 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(server->SessionsOpen(), 0);
+    EXPECT_EQ(unit.Server().SessionsOpen(), 0);
 }
 
 TEST_F(SimFaults, StallsAfterTheFirstBlockThenGoesOn) {
     Faults f;
     f.stallMillis = 1500;
-    setFaults(f);
+    unit.Server().SetFaults(f);
     auto c = loggedIn();
     ASSERT_EQ(c->AnnouncePort().code, 200);
     ASSERT_EQ(c->Command("RETR /rusuroku/0001/" + kPlainVoice).code, 150);
@@ -125,7 +125,7 @@ TEST_F(SimFaults, StallsAfterTheFirstBlockThenGoesOn) {
 TEST_F(SimFaults, ErrorReplyAfterACompleteTransfer) {
     Faults f;
     f.errorAfterTransfer = true;
-    setFaults(f);
+    unit.Server().SetFaults(f);
     auto c = loggedIn();
     auto t = c->RunTransfer("RETR /rusuroku/0001/" + kPlainVoice);
     EXPECT_EQ(t.data.size(), 40256u);
@@ -135,7 +135,7 @@ TEST_F(SimFaults, ErrorReplyAfterACompleteTransfer) {
 TEST_F(SimFaults, HostileNamesInListingsAreNamesOnly) {
     Faults f;
     f.hostileListing = true;
-    setFaults(f);
+    unit.Server().SetFaults(f);
     auto c = loggedIn();
     ASSERT_EQ(c->Command("CWD /rusuroku/0001").code, 250);
     const std::string all = c->RunTransfer("NLST").data;
@@ -155,7 +155,7 @@ TEST_F(SimFaults, ListingsPaddedBeyondTheClientsBuffer) {
     constexpr std::uint64_t kClientBuffer = 10240000;
     Faults f;
     f.hugeListingBytes = kClientBuffer + 1;
-    setFaults(f);
+    unit.Server().SetFaults(f);
     auto c = loggedIn();
     ASSERT_EQ(c->Command("CWD /rusuroku/0001").code, 250);
     auto t = c->RunTransfer("NLST *.vmdat");

@@ -43,7 +43,7 @@ ClientView asClientReadsIt(std::string line, std::size_t nameLength) {
 }
 
 TEST_F(SimServer, GreetsWithTheModelAndChecksCredentials) {
-    FtpTestClient c(server->Port());
+    FtpTestClient c(unit.Port());
     Reply greeting = c.ReadReply();
     EXPECT_EQ(greeting.code, 220);
     EXPECT_EQ(greeting.raw.substr(0, 9), "220 Kw-TX");
@@ -238,17 +238,17 @@ TEST_F(SimServer, StoresSystemResponseMessagesByTheirRules) {
 
     Faults f;
     f.inUse = {"202612030900_THU_0008_0001.vmdat"};
-    setFaults(f);
+    unit.Server().SetFaults(f);
     EXPECT_EQ(c->RunTransfer("STOR /outou/202612030900_THU_0008_0001.vmdat", body).first.code, 450);
     f.inUse = {"202612020900_WED_0007_0001.vmdat"};
-    setFaults(f);
+    unit.Server().SetFaults(f);
     EXPECT_EQ(c->RunTransfer("STOR /outou/202612100900_THU_0007_0001.vmdat", body).first.code, 450)
         << "the stored copy it would replace is in use";
     f = {};
     f.noRoom = true;
-    setFaults(f);
+    unit.Server().SetFaults(f);
     EXPECT_EQ(c->RunTransfer("STOR /outou/202612030900_THU_0009_0001.vmdat", body).first.code, 450);
-    setFaults({});
+    unit.Server().SetFaults({});
 
     for (const char* bad : {"STOR /rusuroku/0001/202612030900_THU_0001_00009.vmdat", "STOR /outou/../evil.vmdat",
                             "STOR /outou/202612030900_THU_0000_0001.vmdat",
@@ -286,11 +286,11 @@ TEST_F(SimServer, DeletesMessagesUnlessProtectedOrInUse) {
 
     Faults f;
     f.inUse = {std::string(kPlain) + ".vmdat"};
-    setFaults(f);
+    unit.Server().SetFaults(f);
     EXPECT_EQ(c->Command("DELE /rusuroku/0001/" + std::string(kPlain) + ".vminf").code, 450)
         << "a message whose voice file is in use";
     EXPECT_TRUE(fs::exists(box / (std::string(kPlain) + ".vminf")));
-    setFaults({});
+    unit.Server().SetFaults({});
 
     EXPECT_EQ(c->Command("DELE /rusuroku/0001/" + std::string(kPlain) + ".vminf").code, 250);
     EXPECT_FALSE(fs::exists(box / (std::string(kPlain) + ".vminf")));
@@ -309,7 +309,7 @@ TEST_F(SimServer, AbortsIdleAndRunningTransfers) {
     // A stalled transfer stopped by ABOR: 426 for the transfer, then 225.
     Faults f;
     f.stallMillis = 20000;
-    setFaults(f);
+    unit.Server().SetFaults(f);
     ASSERT_EQ(c->Command("CWD /rusuroku/0001").code, 250);
     ASSERT_EQ(c->AnnouncePort().code, 200);
     ASSERT_EQ(c->Command("RETR " + std::string(kPlain) + ".vmdat").code, 150);
@@ -321,7 +321,7 @@ TEST_F(SimServer, AbortsIdleAndRunningTransfers) {
     EXPECT_EQ(c->ReadReply().code, 426);
     EXPECT_EQ(c->ReadReply().code, 225);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10)) << "ABOR cuts the stall short";
-    setFaults({});
+    unit.Server().SetFaults({});
     EXPECT_EQ(c->Command("ABOR").code, 225) << "the client's second ABOR";
     EXPECT_EQ(c->Command("NOOP").code, 200);
 }
@@ -355,7 +355,7 @@ TEST_F(SimServer, ServesSessionsSideBySideAndClosesEverySocket) {
     const std::string expected = ReadFile(root / "rusuroku/0001" / (std::string(kPlain) + ".vmdat"));
     for (int i = 0; i < kSessions; ++i) {
         threads.emplace_back([&, i] {
-            FtpTestClient c(server->Port());
+            FtpTestClient c(unit.Port());
             if (!c.Login()) return;
             for (int k = 0; k < 5; ++k) {
                 auto t = c.RunTransfer("RETR /rusuroku/0001/" + std::string(kPlain) + ".vmdat");
@@ -366,40 +366,40 @@ TEST_F(SimServer, ServesSessionsSideBySideAndClosesEverySocket) {
     }
     for (auto& t : threads) t.join();
     EXPECT_EQ(results, std::vector<int>(kSessions, 5));
-    EXPECT_EQ(server->SessionsAccepted(), kSessions);
-    for (int i = 0; i < 100 && server->SessionsOpen() > 0; ++i)
+    EXPECT_EQ(unit.Server().SessionsAccepted(), kSessions);
+    for (int i = 0; i < 100 && unit.Server().SessionsOpen() > 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(server->SessionsOpen(), 0);
+    EXPECT_EQ(unit.Server().SessionsOpen(), 0);
 
     // The main unit has a limited number of session slots.
     {
         std::vector<std::unique_ptr<FtpTestClient>> many;
         for (int i = 0; i < 32; ++i) {
-            many.push_back(std::make_unique<FtpTestClient>(server->Port()));
+            many.push_back(std::make_unique<FtpTestClient>(unit.Port()));
             ASSERT_EQ(many.back()->ReadReply().code, 220) << i;
         }
-        FtpTestClient oneTooMany(server->Port());
+        FtpTestClient oneTooMany(unit.Port());
         EXPECT_EQ(oneTooMany.ReadReply().code, 421);
         EXPECT_TRUE(oneTooMany.ClosedByServer());
     }
-    for (int i = 0; i < 100 && server->SessionsOpen() > 0; ++i)
+    for (int i = 0; i < 100 && unit.Server().SessionsOpen() > 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(server->SessionsOpen(), 0);
+    EXPECT_EQ(unit.Server().SessionsOpen(), 0);
 
     // A client that just goes away, and one still connected when the server stops.
     {
-        FtpTestClient gone(server->Port());
+        FtpTestClient gone(unit.Port());
         ASSERT_TRUE(gone.Login());
     }
-    FtpTestClient lingering(server->Port());
+    FtpTestClient lingering(unit.Port());
     ASSERT_TRUE(lingering.Login());
-    for (int i = 0; i < 100 && server->SessionsOpen() > 1; ++i)
+    for (int i = 0; i < 100 && unit.Server().SessionsOpen() > 1; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(server->SessionsOpen(), 1);
+    EXPECT_EQ(unit.Server().SessionsOpen(), 1);
     const auto stopping = std::chrono::steady_clock::now();
-    server->Stop();
+    unit.Stop();
     EXPECT_LT(std::chrono::steady_clock::now() - stopping, std::chrono::seconds(5));
-    EXPECT_EQ(server->SessionsOpen(), 0);
+    EXPECT_EQ(unit.Server().SessionsOpen(), 0);
     EXPECT_TRUE(lingering.ClosedByServer());
 }
 

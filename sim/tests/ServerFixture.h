@@ -3,6 +3,7 @@
 
 #include "platform/testing/TempFolder.h"
 #include "sim/MainUnitServer.h"
+#include "sim/testing/SimUnit.h"
 #include "sim/tests/FtpTestClient.h"
 #include "store/RecordingBlock.h"
 
@@ -59,7 +60,6 @@ public:
 protected:
     void SetUp() override {
         ASSERT_FALSE(base.empty());
-        root = base / "disk";
         const std::string plain = MakeBlockBytes(false, 1, "0001");
         WriteFile(root / "rusuroku/0001" / (std::string(kPlain) + ".vmdat"), plain + Payload(40000));
         WriteFile(root / "rusuroku/0001" / (std::string(kPlain) + ".vminf"), plain);
@@ -70,33 +70,20 @@ protected:
         WriteFile(root / "naisen/2001" / (std::string(kInfoOnly) + ".vminf"), MakeBlockBytes(false, 2001, "2001"));
         WriteFile(root / "outou" / kResponse, MakeBlockBytes(false, 5, "005") + Payload(2000));
         WriteFile(base / "secret.txt", "outside the main unit");
-        startServer();
+        unit.Start();
     }
-
-    void TearDown() override { server.reset(); }
-
-    void startServer(Faults faults = {}) {
-        server.reset();
-        Options o;
-        o.root = root;
-        o.faults = std::move(faults);
-        server = std::make_unique<MainUnitServer>(o);
-        ASSERT_TRUE(server->Start());
-    }
-
-    void setFaults(const Faults& f) { server->SetFaults(f); }
 
     // A client past USER and PASS.
     std::unique_ptr<FtpTestClient> loggedIn() {
-        auto c = std::make_unique<FtpTestClient>(server->Port());
+        auto c = std::make_unique<FtpTestClient>(unit.Port());
         EXPECT_TRUE(c->Login());
         return c;
     }
 
     testkit::TempFolder temp{"sim"};
     const fs::path base = temp.Path();
-    fs::path root;
-    std::unique_ptr<MainUnitServer> server;
+    const fs::path root = base / "disk";
+    testkit::SimUnit unit{root};
 };
 
 }  // namespace plova::sim::testing

@@ -25,8 +25,7 @@
 #include "platform/IniFile.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
-#include "sim/MainUnitServer.h"
-#include "sim/SeedMainUnit.h"
+#include "sim/testing/SimUnit.h"
 
 namespace plova::ui {
 
@@ -36,17 +35,12 @@ protected:
 
     // Seeds the main unit's disk and starts the simulator on it.
     void startUnit(const sim::SeedOptions& seed) {
-        ASSERT_TRUE(sim::SeedMainUnit(dir / "unit", seed).ok);
-        sim::Options o;
-        o.root = dir / "unit";
-        o.user = "qermo";
-        o.password = "pass";
-        server = std::make_unique<sim::MainUnitServer>(o);
-        ASSERT_TRUE(server->Start());
+        ASSERT_NO_FATAL_FAILURE(unit.Seed(seed));
+        unit.Start();
     }
     void TearDown() override {
         frame.reset();
-        server.reset();
+        unit.Stop();
     }
 
     // The program with `folderName` under the root open, logged in unless told otherwise.
@@ -57,7 +51,7 @@ protected:
         WriteProfileText(ini, u"DISP", u"COLUM1", u"ファイル名");
         CMainFrame::Options o;
         o.settingsFile = ini;
-        o.sessionFactory = FtpSessionFactory(server->Port());
+        o.sessionFactory = FtpSessionFactory(unit.Port());
         frame = std::make_unique<CMainFrame>(o);
         frame->SetDialogRunner([this](QDialog& d) {
             dialogs << d.windowTitle();
@@ -95,7 +89,7 @@ protected:
     testkit::TestPorts ports;
     testkit::TempFolder dir;
     std::filesystem::path ini = dir / "PLOVA.ini";
-    std::unique_ptr<sim::MainUnitServer> server;
+    testkit::SimUnit unit{dir / "unit", "qermo", "pass"};
     std::unique_ptr<CMainFrame> frame;
     QStringList dialogs;
     std::function<int(QDialog&)> answer;

@@ -27,7 +27,7 @@
 #include "platform/Text.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
-#include "sim/MainUnitServer.h"
+#include "sim/testing/SimUnit.h"
 
 namespace plova::ui {
 namespace {
@@ -54,34 +54,25 @@ protected:
     testkit::TestPorts ports;
     testkit::TempFolder dir{"ui-frame"};
     fs::path ini = dir / "PLOVA.ini";
-    std::unique_ptr<sim::MainUnitServer> server;
-    std::uint16_t port = 0;
+    testkit::SimUnit unit{dir / "unit", "qermo", "pass"};
     std::unique_ptr<CMainFrame> frame;
     QStringList dialogs;  // titles of the modal dialogs run, in order
     std::function<int(QDialog&)> answer;
 
     void TearDown() override {
         frame.reset();
-        server.reset();
+        unit.Stop();
     }
 
     void startServer() {
-        fs::create_directories(dir / "unit" / "rusuroku");
-        fs::create_directories(dir / "unit" / "naisen");
-        fs::create_directories(dir / "unit" / "outou");
-        sim::Options o;
-        o.root = dir / "unit";
-        o.user = "qermo";
-        o.password = "pass";
-        server = std::make_unique<sim::MainUnitServer>(o);
-        ASSERT_TRUE(server->Start());
-        port = server->Port();
+        unit.MakeTopFolders();
+        unit.Start();
     }
 
     void make() {
         CMainFrame::Options o;
         o.settingsFile = ini;
-        if (port) o.sessionFactory = FtpSessionFactory(port);
+        if (unit.Port()) o.sessionFactory = FtpSessionFactory(unit.Port());
         frame = std::make_unique<CMainFrame>(o);
         frame->SetDialogRunner([this](QDialog& d) {
             dialogs << d.windowTitle();
@@ -262,7 +253,7 @@ TEST_F(MainFrameTest, LoginGreysTheLoginItemAndEnablesLogoutAndTheDownloads) {
     EXPECT_FALSE(frame->IdleTimer().isActive());
     EXPECT_TRUE(settingsItemEnabled(cmd::kLogin));
     EXPECT_FALSE(button(cmd::kDownloadAll)->isEnabled());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return server->SessionsOpen() == 0; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return unit.Server().SessionsOpen() == 0; }, 5000));
 }
 
 TEST_F(MainFrameTest, AStoppedMainUnitBringsUpTheConnectionLostDialogOnce) {
@@ -280,7 +271,7 @@ TEST_F(MainFrameTest, AStoppedMainUnitBringsUpTheConnectionLostDialogOnce) {
         recom->ReconnectButton()->click();  // the unit is still down: the reconnection fails
         return recom->result();
     };
-    server->Stop();
+    unit.Stop();
     ASSERT_TRUE(QTest::qWaitFor([&] { return lost > 0; }, 10000));
     QTest::qWait(200);
     EXPECT_EQ(lost, 1);

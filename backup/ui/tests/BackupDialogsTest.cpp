@@ -23,8 +23,7 @@
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "platform/ui/QtPorts.h"
-#include "sim/MainUnitServer.h"
-#include "sim/SeedMainUnit.h"
+#include "sim/testing/SimUnit.h"
 
 namespace plova::ui {
 namespace {
@@ -145,7 +144,7 @@ protected:
     testkit::TempFolder dir{"ui-backup"};
     fs::path ini = dir / "PLOVA.ini";
     fs::path root = dir / "root";
-    std::unique_ptr<sim::MainUnitServer> server;
+    testkit::SimUnit unit{dir / "unit", "qermo", "kw1234"};
     std::unique_ptr<CMainFrame> frame;
     std::function<int(QDialog&)> answer;
     QStringList dialogs;
@@ -154,13 +153,8 @@ protected:
         LocalTime now = io.clock.Now();
         sim::SeedOptions seed;
         seed.now = now;
-        ASSERT_TRUE(sim::SeedMainUnit(dir / "unit", seed).ok);
-        sim::Options o;
-        o.root = dir / "unit";
-        o.user = "qermo";
-        o.password = "kw1234";
-        server = std::make_unique<sim::MainUnitServer>(o);
-        ASSERT_TRUE(server->Start());
+        ASSERT_NO_FATAL_FAILURE(unit.Seed(seed));
+        ASSERT_NO_FATAL_FAILURE(unit.Start());
         fs::create_directories(root);
         IniDocument s;
         s.Set(u"LOGIN", u"IP", u"127.0.0.1");
@@ -175,7 +169,7 @@ protected:
 
         CMainFrame::Options fo;
         fo.settingsFile = ini;
-        fo.sessionFactory = FtpSessionFactory(server->Port());
+        fo.sessionFactory = FtpSessionFactory(unit.Port());
         fo.builtInBackup = true;
         frame = std::make_unique<CMainFrame>(fo);
         frame->SetDialogRunner([this](QDialog& d) {
@@ -186,7 +180,7 @@ protected:
     }
     void TearDown() override {
         frame.reset();
-        server.reset();
+        unit.Stop();
     }
     void expectCompleteMonths() {
         int months = 0;

@@ -1,6 +1,5 @@
 #include "lists/ui/commands/CDelKindSetDlg.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -30,12 +29,7 @@ CDelKindSetDlg::CDelKindSetDlg(ListCommandHost& host) : BackupTimedDlg(&host, ho
     auto* body = new QVBoxLayout;
     body->addWidget(new QLabel(Qs(del::kDialogText), this));
     body->addWidget(new QLabel(Qs(del::kDialogKindText), this));
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(mainUnit_);
-    buttons->addWidget(both_);
-    buttons->addWidget(pc_);
-    buttons->addWidget(cancel_);
-    LayOutDialog(*this, body, buttons);
+    LayOutDialog(*this, body, ButtonRow({mainUnit_, both_, pc_, cancel_}, RowAlign::Centre));
 
     loginCheck_.setObjectName(QStringLiteral("loginCheck"));
     connect(&loginCheck_, &QTimer::timeout, this, &CDelKindSetDlg::OnLoginCheck);

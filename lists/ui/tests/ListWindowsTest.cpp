@@ -32,8 +32,7 @@
 #include "platform/IniFile.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
-#include "sim/MainUnitServer.h"
-#include "sim/SeedMainUnit.h"
+#include "sim/testing/SimUnit.h"
 #include "store/CFileMng.h"
 #include "store/RecordingEdit.h"
 
@@ -406,14 +405,9 @@ TEST(ListWindowsVoice, Button1004FetchesTheVoiceOfTheSelectedRowsAndReloadsTheLi
     seed.responseNumbers = {};
     seed.maxSeconds = 4;
     seed.now = LocalTime{2026, 12, 7, 1, 10, 0, 0, 0};
-    const sim::SeedResult seeded = sim::SeedMainUnit(dir / "unit", seed);
-    ASSERT_TRUE(seeded.ok);
-    sim::Options o;
-    o.root = dir / "unit";
-    o.user = "qermo";
-    o.password = "pass";
-    sim::MainUnitServer server(o);
-    ASSERT_TRUE(server.Start());
+    testkit::SimUnit unit{dir / "unit", "qermo", "pass"};
+    ASSERT_NO_FATAL_FAILURE(unit.Seed(seed));
+    ASSERT_NO_FATAL_FAILURE(unit.Start());
 
     // The PC holds the recording information of box 0001 only.
     const fs::path local = dir / "root" / "office" / "rusuroku" / "0001";
@@ -430,7 +424,7 @@ TEST(ListWindowsVoice, Button1004FetchesTheVoiceOfTheSelectedRowsAndReloadsTheLi
     WriteProfileText(ini, u"DISP", u"COLUM1", u"ファイル名");
     CMainFrame::Options options;
     options.settingsFile = ini;
-    options.sessionFactory = FtpSessionFactory(server.Port());
+    options.sessionFactory = FtpSessionFactory(unit.Port());
     CMainFrame frame(options);
     frame.SetDialogRunner([](QDialog& d) {
         auto* dialog = dynamic_cast<CBoxOpenDlg*>(&d);

@@ -193,9 +193,7 @@ TEST_F(DeleteDialogsTest, AFailureOnTheMainUnitLogsOutAndTheListStillShowsTheDis
     const std::vector<fs::path> files = selectInBox0001(2);
     ASSERT_EQ(files.size(), 2u);
     const int before = rowsBefore;
-    sim::Faults f = server->CurrentFaults();
-    f.failDele = {{remote(files[0]).filename().string(), 0}};
-    server->SetFaults(f);
+    unit.ChangeFaults([&](sim::Faults& f) { f.failDele = {{remote(files[0]).filename().string(), 0}}; });
 
     chooseKind(del::kKindBoth);
     frame->OnCommand(cmd::kErase);

@@ -253,18 +253,13 @@ TEST_F(ResponseCommandsTest, ARefusalKeepsTheSessionAndABrokenLinkLogsOut) {
         bool loggedIn;
     };
     const Case cases[] = {
-        {"no room on the main unit",
-         [this] {
-             sim::Faults f = server->CurrentFaults();
-             f.noRoom = true;
-             server->SetFaults(f);
-         },
+        {"no room on the main unit", [this] { unit.ChangeFaults([](sim::Faults& f) { f.noRoom = true; }); },
          "メッセージを使用中か主装置の容量不足\nもしくはアップロードするメッセー"
          "ジが古いため、\nアップロードできません"
          "でし"
          "た。",
          true},
-        {"the main unit gone", [this] { server->Stop(); }, "通信エラーが発生しました。", false},
+        {"the main unit gone", [this] { unit.Stop(); }, "通信エラーが発生しました。", false},
     };
     ASSERT_NO_FATAL_FAILURE(logIn());
     for (const Case& c : cases) {
