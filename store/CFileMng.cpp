@@ -35,7 +35,7 @@ std::optional<std::size_t> readHead(const fs::path& p, void* out, std::size_t si
 // on, copied a piece at a time: a message of any length is rewritten in
 // little memory, and never left half written.
 bool rewriteWithHead(const fs::path& file, std::string_view head, std::uint64_t keepFrom) {
-    const FileHandle in = OpenRegularFile(file, Access::Read);
+    FileHandle in = OpenRegularFile(file, Access::Read);
     if (!in) return false;
     AtomicFile out(file);
     if (!out.Write(head)) return false;
@@ -47,6 +47,8 @@ bool rewriteWithHead(const fs::path& file, std::string_view head, std::uint64_t 
         if (!out.Write(chunk.data(), *got)) return false;
         at += *got;
     }
+    // Windows replaces no file that is open, not even by this process.
+    in.Close();
     return out.Commit();
 }
 

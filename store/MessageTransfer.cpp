@@ -18,13 +18,12 @@ namespace {
 using transfer::Mode;
 
 // The WAV files of a folder by stem, whatever the case of their extension:
-// an imported message's audio copy is named ".WAV". Read once per folder.
+// an imported message's audio copy is named ".WAV". Each under its name as
+// the folder holds it: on Windows "x.wav" also opens "x.WAV", and the copy
+// must keep the name it has. Read once per folder.
 class WavIndex {
 public:
     fs::path Find(const fs::path& base) {
-        fs::path exact = base;
-        exact.replace_extension(".wav");
-        if (store::SomethingAt(exact)) return exact;
         const auto& stems = folder(base.parent_path());
         const auto it = stems.find(base.stem().native());
         return it != stems.end() ? base.parent_path() / it->second : fs::path();
@@ -39,7 +38,12 @@ private:
             std::error_code ec;
             for (const auto& e : fs::directory_iterator(dir, ec)) {
                 const fs::path& p = e.path();
-                if (store::LowerCaseExtension(p) == ".wav") it->second.emplace(p.stem().native(), p.filename());
+                if (store::LowerCaseExtension(p) != ".wav") continue;
+                // Where both are (Linux), ".wav" itself is the one.
+                if (p.extension() == ".wav")
+                    it->second.insert_or_assign(p.stem().native(), p.filename());
+                else
+                    it->second.emplace(p.stem().native(), p.filename());
             }
         }
         return it->second;
@@ -72,18 +76,19 @@ public:
     // the source a second name; anything else copies, and a move syncs the
     // copy before its source may go.
     Step Stage(const FileHandle& in, const fs::path& source, bool replace) {
-        std::optional<TempFile> temp = CreateTempFile(targetFolder_);
-        if (!temp) return lastFailure();
-        Staged s{source, targetFolder_ / source.filename(), temp->path, replace};
-        staged_.push_back(s);
+        const fs::path target = targetFolder_ / source.filename();
         if (mode_ == Mode::Move) {
-            fs::path linked = s.temp;
-            linked += ".link";
-            if (MakeHardLink(source, linked)) {
-                if (RenameReplacing(linked, s.temp)) return Step::Ok;
-                store::RemoveFile(linked);
+            // The second name is made under a free hidden name, exclusively
+            // (a hard link never replaces what bears its name).
+            const fs::path linked = NewTempPath(targetFolder_);
+            if (!linked.empty() && MakeHardLink(source, linked)) {
+                staged_.push_back({source, target, linked, replace});
+                return Step::Ok;
             }
         }
+        std::optional<TempFile> temp = CreateTempFile(targetFolder_);
+        if (!temp) return lastFailure();
+        staged_.push_back({source, target, temp->path, replace});
         Step step = CopyContents(in, temp->handle) ? Step::Ok : lastFailure();
         if (step == Step::Ok && !temp->handle.SetPermissions(UsualFileMode())) step = Step::Failed;
         if (step == Step::Ok && mode_ == Mode::Move && !temp->handle.Sync()) step = lastFailure();
@@ -179,7 +184,7 @@ public:
             if (!hasRoomFor(target_, *size)) return MessageEnd::NoSpace;
             const bool replace = replaceAll_ || replaceThis;
             if (!replace && store::SomethingAt(target_ / source.filename())) {
-                switch (window_.AskOverwrite(FromUtf8(source.filename().string()))) {
+                switch (window_.AskOverwrite(NameText(source.filename()))) {
                 case OverwriteChoice::All: replaceAll_ = true; [[fallthrough]];
                 case OverwriteChoice::Yes: replaceThis = true; break;
                 case OverwriteChoice::No: return run.Commit() ? MessageEnd::Handled : MessageEnd::Failed;
