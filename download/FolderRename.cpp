@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "link/RemoteListing.h"
+#include "platform/File.h"
 #include "platform/Text.h"
 #include "store/FileOps.h"
 
@@ -17,7 +18,7 @@ FolderRename RenameFolder(const fs::path& folder, std::u16string_view newName) {
     std::error_code ec;
     if (fs::is_directory(target, ec)) return FolderRename::Duplicate;
     // Never over a file or folder of that name.
-    if (!store::RenameNoReplace(folder, target)) return FolderRename::BadInput;
+    if (!RenameNoReplace(folder, target)) return FolderRename::BadInput;
     return FolderRename::Ok;
 }
 

@@ -124,7 +124,7 @@ BoxFolderRenames RenameBoxFolders(const BoxLists& lists) {
             if (!IsRenamed(row)) continue;
             const fs::path target = row.folder.parent_path() / pathOf(row.text);
             // Never over something that appeared since the check.
-            if (store::RenameNoReplace(row.folder, target))
+            if (RenameNoReplace(row.folder, target))
                 result.renamed.push_back({answering, row.folderName, row.text});
             else
                 result.kept.push_back(row.folder);

@@ -27,4 +27,15 @@ inline std::tm UniversalCalendarTime(std::time_t t) {
     return tm;
 }
 
+// The moment that universal calendar fields name (the C library's timegm,
+// _mkgmtime on Windows); fields out of range are carried over as mktime
+// carries them. -1 when the moment cannot be held.
+inline std::time_t MomentOfUniversalTime(std::tm tm) {
+#if defined(_WIN32)
+    return _mkgmtime(&tm);
+#else
+    return timegm(&tm);
+#endif
+}
+
 }  // namespace plova

@@ -256,6 +256,37 @@ std::string Utf8Of(const std::filesystem::path& path) {
     }
 }
 
+namespace {
+
+// A name's UTF-16 text: `narrow` reads the bytes of a Linux name; a Windows
+// name is UTF-16 already. A template, so that only the system's own form is compiled.
+template <typename Native, typename Narrow>
+std::u16string textOf(const Native& native, Narrow narrow) {
+    if constexpr (sizeof(typename Native::value_type) == 1) {
+        return narrow(std::string_view(native));
+    } else {
+        return std::u16string(native.begin(), native.end());
+    }
+}
+
+}  // namespace
+
+std::u16string TextOfPath(const std::filesystem::path& path) {
+    return textOf(path.native(), [](std::string_view bytes) { return PathText(bytes); });
+}
+
+std::filesystem::path PathOfText(std::u16string_view text) {
+    if constexpr (sizeof(std::filesystem::path::value_type) == 1) {
+        return std::filesystem::path(PathBytes(text));
+    } else {
+        return std::filesystem::path(std::filesystem::path::string_type(text.begin(), text.end()));
+    }
+}
+
+std::u16string NameText(const std::filesystem::path& name) {
+    return textOf(name.native(), [](std::string_view bytes) { return FromUtf8(bytes); });
+}
+
 std::u16string ReadablePathText(std::u16string_view text) {
     std::u16string out;
     std::string run;  // bytes of escapes in a row

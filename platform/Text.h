@@ -39,6 +39,15 @@ std::string PathBytes(std::u16string_view text);
 std::filesystem::path PathFromUtf8(std::string_view text);
 std::string Utf8Of(const std::filesystem::path& path);
 
+// A path's text as pathText gives it, and the path of such a text, on every
+// system: through the name's bytes on Linux, its UTF-16 itself on Windows.
+std::u16string TextOfPath(const std::filesystem::path& path);
+std::filesystem::path PathOfText(std::u16string_view text);
+
+// The UTF-16 text of a name as the system gives it, for matching and showing.
+// On Linux bytes that are not UTF-8 become U+FFFD (textOfPath keeps them).
+std::u16string NameText(const std::filesystem::path& name);
+
 // Such a text for people: each run of bytes that were not UTF-8 read as
 // CP932, the code page of the names that have them.
 std::u16string ReadablePathText(std::u16string_view text);

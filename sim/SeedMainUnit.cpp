@@ -66,8 +66,7 @@ std::tm asTm(const LocalTime& t) {
 }
 
 std::time_t asSeconds(const LocalTime& t) {
-    std::tm tm = asTm(t);
-    return ::timegm(&tm);
+    return MomentOfUniversalTime(asTm(t));
 }
 
 LocalTime fromSeconds(std::time_t s) {

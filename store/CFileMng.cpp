@@ -1,10 +1,5 @@
 #include "store/CFileMng.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +8,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/File.h"
+#include "platform/Folder.h"
 #include "platform/IniFile.h"
 #include "platform/InternetTime.h"
 #include "platform/Text.h"
@@ -29,7 +25,7 @@ constexpr std::size_t kCopyChunk = std::size_t{64} * 1024;
 // Up to `size` bytes from the start of a regular file, fewer only at its end;
 // nothing when it cannot be opened or read. Opening never blocks, so a pipe or
 // device under a message's name cannot hang the caller.
-std::optional<std::size_t> readHead(const char* p, void* out, std::size_t size) {
+std::optional<std::size_t> readHead(const fs::path& p, void* out, std::size_t size) {
     const FileHandle f = OpenRegularFile(p, Access::Read);
     if (!f) return std::nullopt;
     return f.ReadAt(0, out, size);
@@ -39,7 +35,7 @@ std::optional<std::size_t> readHead(const char* p, void* out, std::size_t size) 
 // on, copied a piece at a time: a message of any length is rewritten in
 // little memory, and never left half written.
 bool rewriteWithHead(const fs::path& file, std::string_view head, std::uint64_t keepFrom) {
-    const FileHandle in = OpenRegularFile(file, Access::Read);
+    FileHandle in = OpenRegularFile(file, Access::Read);
     if (!in) return false;
     AtomicFile out(file);
     if (!out.Write(head)) return false;
@@ -51,6 +47,8 @@ bool rewriteWithHead(const fs::path& file, std::string_view head, std::uint64_t 
         if (!out.Write(chunk.data(), *got)) return false;
         at += *got;
     }
+    // Windows replaces no file that is open, not even by this process.
+    in.Close();
     return out.Commit();
 }
 
@@ -58,19 +56,8 @@ store::RecordWrite writeResult(bool written) {
     return written ? store::RecordWrite::Written : store::RecordWrite::Failed;
 }
 
-bool isAscii(std::string_view s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-// The UTF-16 form of a file name; plain ASCII, as message names are, is widened
-// directly. Names that are not UTF-8 never throw: their odd bytes become U+FFFD.
-std::u16string wideName(std::string_view native) {
-    if (!isAscii(native)) return FromUtf8(native);
-    return std::u16string(native.begin(), native.end());
-}
-
 std::u16string nameOf(const fs::path& p) {
-    return wideName(p.filename().native());
+    return NameText(p.filename());
 }
 fs::path pathOf(std::u16string_view text) {
     return fs::path(ToUtf8(text));
@@ -98,58 +85,39 @@ bool hasExtension(const fs::path& p, std::u16string_view ext) {
 
 // Directory entries of a folder in name order; empty when it cannot be read.
 struct Entry {
-    std::string native;   // the name as the file system has it
+    fs::path native;      // the name as the file system has it
     std::u16string name;  // the same as UTF-16
     bool isFile;
     bool isFolder;
 };
 
-class Directory {
-public:
-    explicit Directory(const fs::path& p) : dir_(::opendir(p.c_str())) {}
-    ~Directory() {
-        if (dir_) ::closedir(dir_);
-    }
-    Directory(const Directory&) = delete;
-    Directory& operator=(const Directory&) = delete;
-    [[nodiscard]] DIR* Get() const { return dir_; }
-
-private:
-    DIR* dir_;
-};
-
 std::vector<Entry> listFolder(const fs::path& folder, bool* readable = nullptr) {
     std::vector<Entry> out;
-    Directory dir(folder);
-    if (readable) *readable = dir.Get() != nullptr;
-    if (!dir.Get()) return out;
-    // readdir rather than directory_iterator: a box can hold thousands of
-    // messages and the list windows enumerate it on every refresh.
-    const int dfd = ::dirfd(dir.Get());
-    for (errno = 0; const dirent* d = ::readdir(dir.Get()); errno = 0) {
-        const std::string_view native = d->d_name;
-        if (native == "." || native == "..") continue;
-        bool isFile = d->d_type == DT_REG;
-        bool isFolder = d->d_type == DT_DIR;
-        if (d->d_type == DT_UNKNOWN || d->d_type == DT_LNK) {
+    const auto listed = ListFolder(folder);
+    if (readable) *readable = listed.has_value();
+    if (!listed) return out;
+    out.reserve(listed->size());
+    for (const FolderEntry& e : *listed) {
+        bool isFile = e.type == fs::file_type::regular;
+        bool isFolder = e.type == fs::file_type::directory;
+        if (e.type == fs::file_type::symlink) {
             // Links count as what they point to, as the file functions see them.
-            struct stat st {};
-            if (::fstatat(dfd, d->d_name, &st, 0) == 0) {
-                isFile = S_ISREG(st.st_mode);
-                isFolder = S_ISDIR(st.st_mode);
-            }
+            std::error_code ec;
+            const fs::file_type to = fs::status(folder / e.name, ec).type();
+            isFile = to == fs::file_type::regular;
+            isFolder = to == fs::file_type::directory;
         }
-        out.push_back({std::string(native), wideName(native), isFile, isFolder});
+        out.push_back({e.name, NameText(e.name), isFile, isFolder});
     }
-    if (errno != 0 && readable) *readable = false;
-    std::sort(out.begin(), out.end(), [](const Entry& a, const Entry& b) { return a.native < b.native; });
+    std::sort(out.begin(), out.end(),
+              [](const Entry& a, const Entry& b) { return a.native.native() < b.native.native(); });
     return out;
 }
 
 // The path has a component named "outou".
 bool inResponseFolder(const fs::path& folder) {
     for (const auto& part : folder)
-        if (part.native() == "outou") return true;
+        if (part == "outou") return true;
     return false;
 }
 
@@ -195,7 +163,7 @@ struct MessageHead {
 };
 
 // Reads record and block; false when the file cannot be opened or is shorter than both.
-bool readMessageHead(const char* file, MessageHead& head) {
+bool readMessageHead(const fs::path& file, MessageHead& head) {
     char buf[store::kMinMessageFileSize];
     if (readHead(file, buf, sizeof buf) != sizeof buf) return false;
     head.record = FILESTS_INFO::FromBytes(std::string_view(buf, filests::kSize));
@@ -206,7 +174,7 @@ bool readMessageHead(const char* file, MessageHead& head) {
 // The block at the start of a file as the main unit delivers it; false when
 // the file cannot be read or is shorter than a block.
 bool readDeliveredBlock(const fs::path& file, BlockBytes& out) {
-    return readHead(file.c_str(), out.data(), out.size()) == out.size();
+    return readHead(file, out.data(), out.size()) == out.size();
 }
 
 // The status record and recording block of a local message file; false
@@ -215,7 +183,7 @@ bool readDeliveredBlock(const fs::path& file, BlockBytes& out) {
 // yet) would lose its block and the start of its speech under a record.
 bool readStoredHead(const fs::path& file, std::string& head) {
     head.assign(store::kMinMessageFileSize, '\0');
-    return readHead(file.c_str(), head.data(), head.size()) == head.size() &&
+    return readHead(file, head.data(), head.size()) == head.size() &&
            blockHasMagic(reinterpret_cast<const std::uint8_t*>(head.data()) + store::kBlockOffset);
 }
 
@@ -283,7 +251,7 @@ bool validContent(std::u16string_view name, bool inOutou, const FILESTS_INFO& re
 bool readValidHead(const fs::path& file, MessageHead& head) {
     const std::u16string name = nameOf(file);
     const bool inOutou = CFileMng::IsResponseMessagePath(file);
-    return validName(name, inOutou) && readMessageHead(file.c_str(), head) &&
+    return validName(name, inOutou) && readMessageHead(file, head) &&
            validContent(name, inOutou, head.record, head.block);
 }
 
@@ -472,7 +440,7 @@ bool CFileMng::ReadFirstRecord(const fs::path& folder, FILESTS_INFO& record) {
 
 bool CFileMng::ReadStatusRecord(const fs::path& file, FILESTS_INFO& record) {
     char buf[filests::kSize];
-    if (readHead(file.c_str(), buf, sizeof buf) != sizeof buf) return false;
+    if (readHead(file, buf, sizeof buf) != sizeof buf) return false;
     record = FILESTS_INFO::FromBytes(std::string_view(buf, sizeof buf));
     return true;
 }
@@ -512,21 +480,22 @@ bool CFileMng::LoadFolderRecords(const fs::path& folder, std::vector<FILESTS_INF
     // not valid is simply left out rather than failing the whole box.
     const std::u16string boxName = CutText(ReadBoxName(folder), filests::kBoxNameChars - 1);
     const bool inOutou = inResponseFolder(folder);
-    std::string base = folder.native();
-    if (!base.empty() && base.back() != '/') base += '/';
+    fs::path::string_type base = folder.native();
+    if (!base.empty() && base.back() != '/' && base.back() != fs::path::preferred_separator)
+        base += fs::path::preferred_separator;
     const std::vector<const Entry*> messages = messagesAmong(entries);
     records.reserve(messages.size());
     for (const Entry* e : messages) {
         if (!validName(e->name, inOutou)) continue;
         // A name that is not UTF-8 could not be found again from the record's path.
-        if (!isAscii(e->native) && ToUtf8(e->name) != e->native) continue;
-        const std::string file = base + e->native;
+        if (PathFromUtf8(ToUtf8(e->name)).native() != e->native.native()) continue;
+        const fs::path file(base + e->native.native());
         MessageHead head;
-        if (!readMessageHead(file.c_str(), head) || !validContent(e->name, inOutou, head.record, head.block)) continue;
+        if (!readMessageHead(file, head) || !validContent(e->name, inOutou, head.record, head.block)) continue;
         FILESTS_INFO& r = records.emplace_back(std::move(head.record));
         // A folder name that is not UTF-8 (CP932 from a Windows share) must
         // still lead back to this file.
-        r.filePath = PathText(file);
+        r.filePath = TextOfPath(file);
         r.boxNumber = BoxNumberFromName(e->name);
         r.boxName = boxName;
     }
@@ -608,7 +577,7 @@ store::RecordWrite CFileMng::WriteNameAndDate(const FILESTS_INFO& record, const 
 
 bool CFileMng::HasStatusRecord(const fs::path& file) {
     MessageHead head;
-    return readMessageHead(file.c_str(), head) && blockHasMagic(head.block.data());
+    return readMessageHead(file, head) && blockHasMagic(head.block.data());
 }
 
 }  // namespace plova

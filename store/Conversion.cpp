@@ -1,7 +1,5 @@
 // Voice conversion of message files: a ".vmdat" into the WAV file beside it,
 // and the quick format test of a WAV file the user offers for import.
-#include <sys/stat.h>
-
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -77,8 +75,10 @@ bool copySpeech(std::FILE* voice, FileHandle&& out) {
 // file: a link (to the message itself, perhaps), a pipe, a folder. It is
 // neither written through nor replaced.
 bool somethingElseAt(const fs::path& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+    const fs::file_type type = EntryType(path);
+    // none and unknown: nothing could be told of the name.
+    return type != fs::file_type::not_found && type != fs::file_type::regular && type != fs::file_type::none &&
+           type != fs::file_type::unknown;
 }
 
 // The temporary files of one conversion, removed unless handed on.
@@ -164,7 +164,7 @@ bool store::ConvertToWav(const fs::path& voiceFile, int levelSetting) {
         startDecoder(temps.speech->path, temps.wav->path, LevelFromSetting(levelSetting)) == decoder::kStarted;
     const std::uint8_t last = started ? pollDecoder(window) : decoder::kIdle;
     const bool complete = !CancelRequested() && started && last == decoder::kFinished;
-    if (complete && !somethingElseAt(wavPath) && std::rename(temps.wav->path.c_str(), wavPath.c_str()) == 0) {
+    if (complete && !somethingElseAt(wavPath) && RenameReplacing(temps.wav->path, wavPath)) {
         temps.wav.reset();
         return true;
     }

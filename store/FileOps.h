@@ -1,13 +1,8 @@
 // Small file operations the message store's procedures share.
 #pragma once
 
-#include <fcntl.h>
-#include <stdio.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -15,6 +10,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/Text.h"
 #include "store/CFileMng.h"
 
 namespace plova::store {
@@ -22,9 +18,10 @@ namespace plova::store {
 // Paths reach us with doubled separators when a caller joined a folder that
 // already ended in one; each pair counts as one.
 inline std::filesystem::path CollapseDoubledSeparators(const std::filesystem::path& path) {
-    const std::string doubled(2, std::filesystem::path::preferred_separator);
-    std::string s = path.native();
-    for (std::size_t at = s.find(doubled); at != std::string::npos; at = s.find(doubled, at + 1)) s.erase(at, 1);
+    using Name = std::filesystem::path::string_type;
+    const Name doubled(2, std::filesystem::path::preferred_separator);
+    Name s = path.native();
+    for (std::size_t at = s.find(doubled); at != Name::npos; at = s.find(doubled, at + 1)) s.erase(at, 1);
     return std::filesystem::path(s);
 }
 
@@ -58,7 +55,7 @@ inline bool IsCompleteMessage(const std::filesystem::path& file, std::int64_t li
 
 // The file's extension in lower case: audio copies come as ".WAV" or ".wav".
 inline std::string LowerCaseExtension(const std::filesystem::path& file) {
-    std::string extension = file.extension().native();
+    std::string extension = Utf8Of(file.extension());
     for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return extension;
 }
@@ -70,7 +67,7 @@ inline std::string LowerCaseExtension(const std::filesystem::path& file) {
 inline std::vector<std::filesystem::path> CompanionFiles(const std::filesystem::path& messageFile,
                                                          std::string_view lowerExtension) {
     std::vector<std::filesystem::path> found;
-    const std::string stem = messageFile.stem().native();
+    const std::filesystem::path::string_type stem = messageFile.stem().native();
     std::error_code ec;
     const std::filesystem::path folder = messageFile.has_parent_path() ? messageFile.parent_path() : ".";
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
@@ -97,16 +94,6 @@ inline void RemoveAudioCopies(const std::filesystem::path& voiceFile, const std:
 inline void RemoveMessageAndAudioCopies(const std::filesystem::path& voiceFile) {
     RemoveFile(voiceFile);
     RemoveAudioCopies(voiceFile);
-}
-
-// Gives `from` the name `to` unless something already bears that name.
-inline bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-    if (errno != EINVAL && errno != ENOSYS) return false;
-    // A file system without the flag: a second name, then the first one goes.
-    if (::link(from.c_str(), to.c_str()) != 0) return false;
-    RemoveFile(from);
-    return true;
 }
 
 }  // namespace plova::store

@@ -1,15 +1,11 @@
 #include "store/MessageTransfer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
-#include <cerrno>
 #include <map>
 #include <system_error>
 
 #include "platform/File.h"
+#include "platform/Folder.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
 #include "store/FileOps.h"
@@ -21,66 +17,45 @@ namespace {
 
 using transfer::Mode;
 
-constexpr std::size_t kCopyChunk = 1 << 20;
-
 // The WAV files of a folder by stem, whatever the case of their extension:
-// an imported message's audio copy is named ".WAV". Read once per folder.
+// an imported message's audio copy is named ".WAV". Each under its name as
+// the folder holds it: on Windows "x.wav" also opens "x.WAV", and the copy
+// must keep the name it has. Read once per folder.
 class WavIndex {
 public:
     fs::path Find(const fs::path& base) {
-        fs::path exact = base;
-        exact.replace_extension(".wav");
-        if (store::SomethingAt(exact)) return exact;
         const auto& stems = folder(base.parent_path());
         const auto it = stems.find(base.stem().native());
         return it != stems.end() ? base.parent_path() / it->second : fs::path();
     }
 
 private:
-    const std::map<std::string, std::string>& folder(const fs::path& dir) {
+    using Name = fs::path::string_type;
+
+    const std::map<Name, fs::path>& folder(const fs::path& dir) {
         auto [it, added] = folders_.try_emplace(dir.native());
         if (added) {
             std::error_code ec;
             for (const auto& e : fs::directory_iterator(dir, ec)) {
                 const fs::path& p = e.path();
-                if (store::LowerCaseExtension(p) == ".wav") it->second.emplace(p.stem().native(), p.filename());
+                if (store::LowerCaseExtension(p) != ".wav") continue;
+                // Where both are (Linux), ".wav" itself is the one.
+                if (p.extension() == ".wav")
+                    it->second.insert_or_assign(p.stem().native(), p.filename());
+                else
+                    it->second.emplace(p.stem().native(), p.filename());
             }
         }
         return it->second;
     }
-    std::map<std::string, std::map<std::string, std::string>> folders_;
+    std::map<Name, std::map<Name, fs::path>> folders_;
 };
-
-bool syncFolder(const fs::path& dir) {
-    const FileHandle d(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return d && ::fsync(d.Fd()) == 0;
-}
 
 enum class Step { Ok, NoSpace, Failed };
 
-Step failureOf(int error) {
-    return error == ENOSPC || error == EDQUOT ? Step::NoSpace : Step::Failed;
-}
-
-// Copies every byte of `in` into `out`; kernel-side where the system can.
-Step copyBytes(const FileHandle& in, FileHandle& out) {
-    loff_t at = 0;
-    for (;;) {
-        const ssize_t n = ::copy_file_range(in.Fd(), &at, out.Fd(), nullptr, kCopyChunk, 0);
-        if (n == 0) return Step::Ok;
-        if (n > 0) continue;
-        if (errno == EINTR) continue;
-        if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return failureOf(errno);
-        break;  // not between these files: plain reads and writes
-    }
-    std::string chunk(kCopyChunk, '\0');
-    for (;;) {
-        const auto got = in.ReadAt(static_cast<std::uint64_t>(at), chunk.data(), chunk.size());
-        if (!got) return Step::Failed;
-        if (*got == 0) return Step::Ok;
-        if (!out.WriteAll(chunk.data(), *got)) return failureOf(errno);
-        at += static_cast<loff_t>(*got);
-    }
+// Why the last file operation failed, as the run acts on it.
+Step lastFailure() {
+    return LastFileError() == FileError::NoSpace ? Step::NoSpace : Step::Failed;
 }
 
 // One file of the current message, whole in the target folder under a
@@ -101,20 +76,22 @@ public:
     // the source a second name; anything else copies, and a move syncs the
     // copy before its source may go.
     Step Stage(const FileHandle& in, const fs::path& source, bool replace) {
-        std::optional<TempFile> temp = CreateTempFile(targetFolder_);
-        if (!temp) return failureOf(errno);
-        Staged s{source, targetFolder_ / source.filename(), temp->path, replace};
-        staged_.push_back(s);
+        const fs::path target = targetFolder_ / source.filename();
         if (mode_ == Mode::Move) {
-            const fs::path linked = s.temp.native() + ".link";
-            if (::link(source.c_str(), linked.c_str()) == 0) {
-                if (::rename(linked.c_str(), s.temp.c_str()) == 0) return Step::Ok;
-                store::RemoveFile(linked);
+            // The second name is made under a free hidden name, exclusively
+            // (a hard link never replaces what bears its name).
+            const fs::path linked = NewTempPath(targetFolder_);
+            if (!linked.empty() && MakeHardLink(source, linked)) {
+                staged_.push_back({source, target, linked, replace});
+                return Step::Ok;
             }
         }
-        Step step = copyBytes(in, temp->handle);
+        std::optional<TempFile> temp = CreateTempFile(targetFolder_);
+        if (!temp) return lastFailure();
+        staged_.push_back({source, target, temp->path, replace});
+        Step step = CopyContents(in, temp->handle) ? Step::Ok : lastFailure();
         if (step == Step::Ok && !temp->handle.SetPermissions(UsualFileMode())) step = Step::Failed;
-        if (step == Step::Ok && mode_ == Mode::Move && ::fsync(temp->handle.Fd()) != 0) step = failureOf(errno);
+        if (step == Step::Ok && mode_ == Mode::Move && !temp->handle.Sync()) step = lastFailure();
         return step;
     }
 
@@ -123,8 +100,7 @@ public:
         std::vector<fs::path> placed;
         for (const Staged& s : staged_) {
             // A file that appeared meanwhile under the name is never replaced unasked.
-            const bool ok =
-                s.replace ? ::rename(s.temp.c_str(), s.target.c_str()) == 0 : store::RenameNoReplace(s.temp, s.target);
+            const bool ok = s.replace ? RenameReplacing(s.temp, s.target) : RenameNoReplace(s.temp, s.target);
             if (!ok) {
                 for (const fs::path& p : placed) store::RemoveFile(p);
                 return false;
@@ -132,7 +108,7 @@ public:
             placed.push_back(s.target);
         }
         if (mode_ == Mode::Move && !staged_.empty()) {
-            if (!syncFolder(targetFolder_)) {
+            if (!SyncFolder(targetFolder_)) {
                 // The new names may not be on disk yet: the sources stay.
                 staged_.clear();
                 return true;
@@ -167,11 +143,11 @@ bool hasRoomFor(const fs::path& folder, std::uint64_t size) {
 // The files of one message; false when it lacks its voice data or its
 // recording information.
 bool sourcesOf(const fs::path& file, WavIndex& wavs, std::array<fs::path, transfer::kStepsPerMessage>& out) {
-    if (file.native().find(".vmdat") == std::string::npos) return false;
+    if (Utf8Of(file).find(".vmdat") == std::string::npos) return false;
     fs::path base = file;
     base.replace_extension();
-    out[0] = fs::path(base.native() + ".vminf");
-    out[1] = fs::path(base.native() + ".vmdat");
+    (out[0] = base) += ".vminf";
+    (out[1] = base) += ".vmdat";
     if (!store::SomethingAt(out[1]) || !store::SomethingAt(out[0])) return false;
     out[2] = wavs.Find(out[1]);
     return true;
@@ -208,7 +184,7 @@ public:
             if (!hasRoomFor(target_, *size)) return MessageEnd::NoSpace;
             const bool replace = replaceAll_ || replaceThis;
             if (!replace && store::SomethingAt(target_ / source.filename())) {
-                switch (window_.AskOverwrite(FromUtf8(source.filename().string()))) {
+                switch (window_.AskOverwrite(NameText(source.filename()))) {
                 case OverwriteChoice::All: replaceAll_ = true; [[fallthrough]];
                 case OverwriteChoice::Yes: replaceThis = true; break;
                 case OverwriteChoice::No: return run.Commit() ? MessageEnd::Handled : MessageEnd::Failed;

@@ -3,6 +3,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/File.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
 #include "store/FILESTS_INFO.h"
@@ -43,7 +44,7 @@ std::vector<fs::path> audioCopiesOf(const fs::path& voiceFile) {
 
 // A rename that never replaces another file; one to its own name is done.
 bool renameTo(const fs::path& from, const fs::path& to) {
-    return from == to || store::RenameNoReplace(from, to);
+    return from == to || RenameNoReplace(from, to);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "platform/AppPaths.h"
 #include "platform/AtomicFile.h"
+#include "platform/CalendarTime.h"
 #include "platform/Ports.h"
 #include "platform/SingleInstance.h"
 #include "platform/Text.h"
@@ -186,4 +187,32 @@ TEST(Ports, TheSystemClockAndDiskAnswer) {
     EXPECT_GT(disk.FreeBytes(dir / "box" / "rusuroku" / "0001"), 0u);
     ASSERT_TRUE(WriteFileAtomically(dir / "file", "x"));
     EXPECT_GT(disk.FreeBytes(dir / "file"), 0u);
+}
+
+// Universal calendar fields name one moment whatever the local time zone,
+// fields past their range carried over, and back again.
+TEST(CalendarTime, UniversalFieldsNameOneMomentEverywhere) {
+    struct Row {
+        int year, month, day, hour, minute;
+        std::time_t moment;
+    };
+    const Row rows[] = {
+        {1970, 1, 1, 0, 0, 0},
+        {2000, 2, 29, 12, 30, 951827400},
+        {2026, 12, 7, 14, 5, 1796652300},
+        {2026, 12, 32, 0, 0, 1798761600},  // the 32nd of December is New Year's Day
+        {2038, 1, 19, 3, 15, 2147483700},  // past 32 bits of seconds
+    };
+    for (const Row& r : rows) {
+        std::tm tm{};
+        tm.tm_year = r.year - 1900;
+        tm.tm_mon = r.month - 1;
+        tm.tm_mday = r.day;
+        tm.tm_hour = r.hour;
+        tm.tm_min = r.minute;
+        tm.tm_isdst = -1;
+        EXPECT_EQ(MomentOfUniversalTime(tm), r.moment) << r.year << "-" << r.month << "-" << r.day;
+        const std::tm back = UniversalCalendarTime(r.moment);
+        EXPECT_EQ(MomentOfUniversalTime(back), r.moment);
+    }
 }

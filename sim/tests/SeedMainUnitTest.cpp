@@ -3,6 +3,7 @@
 #include "sim/SeedMainUnit.h"
 
 #include "audio/G729Codec.h"
+#include "platform/CalendarTime.h"
 #include "platform/InternetTime.h"
 #include "platform/Text.h"
 #include "sim/tests/ServerFixture.h"
@@ -42,7 +43,7 @@ std::time_t daysFromCivil(int y, int m, int d) {
     tm.tm_year = y - 1900;
     tm.tm_mon = m - 1;
     tm.tm_mday = d;
-    return ::timegm(&tm) / 86400;
+    return MomentOfUniversalTime(tm) / 86400;
 }
 
 TEST_F(SimSeed, WritesConsistentMessagesOfEveryKind) {

@@ -1,6 +1,5 @@
 // Box folders, file names, inf.ini and enumeration.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "store/CFileMng.h"
 #include "store/testing/MessageFiles.h"
