@@ -37,7 +37,7 @@ public:
     }
     Stream(const Stream&) = delete;
     Stream& operator=(const Stream&) = delete;
-    DIR* Get() const { return dir_; }
+    [[nodiscard]] DIR* Get() const { return dir_; }
 
 private:
     DIR* dir_;
