@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "platform/testing/FileBytes.h"
@@ -95,6 +96,15 @@ inline FILESTS_INFO WriteResponseMessage(const std::filesystem::path& outou, int
 inline int PlayedMarkOf(const std::filesystem::path& file) {
     FILESTS_INFO record;
     return CFileMng::ReadStatusRecord(file, record) ? record.played : -1;
+}
+
+// Every file of a folder by name with its bytes, hidden ones included.
+using FolderFiles = std::map<std::string, std::string>;
+inline FolderFiles SnapshotOf(const std::filesystem::path& folder) {
+    FolderFiles out;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        out[e.path().filename().string()] = ReadFileBytes(e.path());
+    return out;
 }
 
 }  // namespace plova::testkit

@@ -3,7 +3,6 @@
 // messages.
 #include <gtest/gtest.h>
 
-#include <map>
 
 #include "platform/File.h"
 #include "platform/testing/SpecialFiles.h"
@@ -19,15 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace testkit;
 using transfer::Mode;
-
-using Files = std::map<std::string, std::string>;
-
-// Every file of a folder with its bytes, hidden ones included.
-Files snapshot(const fs::path& dir) {
-    Files out;
-    for (const auto& e : fs::directory_iterator(dir)) out[e.path().filename().string()] = ReadFileBytes(e.path());
-    return out;
-}
 
 class TransferTest : public ::testing::Test {
 protected:
@@ -64,13 +54,13 @@ TEST_F(TransferTest, ACopyTakesEveryFileOfAMessageAndTheBarStepsThreeTimesEach) 
     const fs::path withWav = message(source, 1);
     const fs::path noWav = message(source, 2, 3000, "");
     const fs::path upperWav = message(source, 3, 3000, ".WAV");
-    const Files before = snapshot(source);
+    const FolderFiles before = SnapshotOf(source);
 
     const TransferOutcome o = run(Mode::Copy, {withWav, noWav, upperWav});
 
     EXPECT_EQ(o.handled, 3);
-    EXPECT_TRUE(snapshot(source) == before);
-    EXPECT_TRUE(snapshot(target) == before);  // the same eight files, nothing hidden left behind
+    EXPECT_TRUE(SnapshotOf(source) == before);
+    EXPECT_TRUE(SnapshotOf(target) == before);  // the same eight files, nothing hidden left behind
     EXPECT_EQ(window.range, 9);
     EXPECT_EQ(window.bar, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 9}));
     EXPECT_TRUE(window.closed);
@@ -80,13 +70,13 @@ TEST_F(TransferTest, ACopyTakesEveryFileOfAMessageAndTheBarStepsThreeTimesEach) 
 
 TEST_F(TransferTest, AMoveLeavesTheFilesInTheTargetOnly) {
     const std::vector<fs::path> files = {message(source, 1), message(source, 2, 60000, "")};
-    const Files before = snapshot(source);
+    const FolderFiles before = SnapshotOf(source);
 
     const TransferOutcome o = run(Mode::Move, files);
 
     EXPECT_EQ(o.handled, 2);
-    EXPECT_TRUE(snapshot(source).empty());
-    EXPECT_TRUE(snapshot(target) == before);
+    EXPECT_TRUE(SnapshotOf(source).empty());
+    EXPECT_TRUE(SnapshotOf(target) == before);
     EXPECT_EQ(lastMessage(), transfer::kMoveDone);
 }
 
@@ -95,7 +85,7 @@ TEST_F(TransferTest, AMoveLeavesTheFilesInTheTargetOnly) {
 // source open writes is in the target, and the bytes never passed through.
 TEST_F(TransferTest, AMoveOnOneFileSystemKeepsTheFilesThemselves) {
     const std::vector<fs::path> files = {message(source, 1), message(source, 2)};
-    for (const auto& [name, bytes] : snapshot(source)) WriteBytes(target / name, "old " + name);
+    for (const auto& [name, bytes] : SnapshotOf(source)) WriteBytes(target / name, "old " + name);
     window.answers = {OverwriteChoice::All};
     FileHandle held = OpenRegularFile(files[0], Access::ReadWrite);
     ASSERT_TRUE(held);
@@ -113,11 +103,11 @@ TEST_F(TransferTest, AMoveOnOneFileSystemKeepsTheFilesThemselves) {
 TEST_F(TransferTest, MovingOrCopyingIntoTheMessagesOwnBoxLosesNothing) {
     for (Mode mode : {Mode::Copy, Mode::Move}) {
         const fs::path m = message(source, 1);
-        const Files before = snapshot(source);
+        const FolderFiles before = SnapshotOf(source);
         window = {};
         const TransferOutcome o = MoveCopyMessages(mode, {m}, source, window);
         EXPECT_EQ(o.handled, 1);
-        EXPECT_TRUE(snapshot(source) == before);
+        EXPECT_TRUE(SnapshotOf(source) == before);
         EXPECT_TRUE(window.asked.empty());
     }
 }
@@ -147,7 +137,7 @@ TEST_F(TransferTest, ExistingFilesAreReplacedOnlyAsTheOverwriteDialogSays) {
             fs::remove_all(source), fs::remove_all(target);
             fs::create_directories(source), fs::create_directories(target);
             const std::vector<fs::path> files = {message(source, 1), message(source, 2)};
-            const Files fresh = snapshot(source);
+            const FolderFiles fresh = SnapshotOf(source);
             // Older copies of both messages already in the target.
             for (const auto& [name, bytes] : fresh) WriteBytes(target / name, "old " + name);
             window = {};
@@ -161,7 +151,7 @@ TEST_F(TransferTest, ExistingFilesAreReplacedOnlyAsTheOverwriteDialogSays) {
             }
             EXPECT_EQ(o.handled, row.handled);
             EXPECT_EQ(o.overwriteCancelled, row.overwriteCancelled);
-            const Files now = snapshot(target);
+            const FolderFiles now = SnapshotOf(target);
             ASSERT_EQ(now.size(), fresh.size()) << "a hidden file was left behind";
             for (const auto& [name, bytes] : fresh) {
                 const bool replaced = name.find("10001") != std::string::npos ? row.firstReplaced : row.secondReplaced;
@@ -184,7 +174,7 @@ TEST_F(TransferTest, CancelRollsBackTheMessageInHandAndSaysNothing) {
         fs::remove_all(source), fs::remove_all(target);
         fs::create_directories(source), fs::create_directories(target);
         const fs::path first = message(source, 1), second = message(source, 2), third = message(source, 3);
-        const Files before = snapshot(source);
+        const FolderFiles before = SnapshotOf(source);
         window = {};
         window.cancelAtBar = 4;  // the second message's ".vminf"
         ports.prompt.shown.clear();
@@ -194,7 +184,7 @@ TEST_F(TransferTest, CancelRollsBackTheMessageInHandAndSaysNothing) {
         EXPECT_TRUE(o.stopped);
         EXPECT_TRUE(ports.prompt.shown.empty());
         EXPECT_TRUE(window.closed);
-        const Files now = snapshot(target);
+        const FolderFiles now = SnapshotOf(target);
         EXPECT_EQ(now.size(), 3u) << "only the first message, nothing hidden";
         for (const auto& [name, bytes] : before) {
             const bool isFirst = name.find("10001") != std::string::npos;
@@ -208,13 +198,13 @@ TEST_F(TransferTest, CancelRollsBackTheMessageInHandAndSaysNothing) {
 
 TEST_F(TransferTest, ABackupThatFellDueEndsTheRunLikeACancel) {
     const fs::path m = message(source, 1);
-    const Files before = snapshot(source);
+    const FolderFiles before = SnapshotOf(source);
     window.backupDue = true;
     const TransferOutcome o = run(Mode::Move, {m});
     EXPECT_TRUE(o.stopped);
     EXPECT_TRUE(ports.prompt.shown.empty());
-    EXPECT_TRUE(snapshot(source) == before);
-    EXPECT_TRUE(snapshot(target).empty());
+    EXPECT_TRUE(SnapshotOf(source) == before);
+    EXPECT_TRUE(SnapshotOf(target).empty());
 }
 
 // The recording information fits, the voice data does not: the message
@@ -224,7 +214,7 @@ TEST_F(TransferTest, RunningOutOfSpaceRollsBackTheMessageAndEndsTheRun) {
     const fs::path small = message(source, 1, 1000, "");
     const fs::path big = message(source, 2, 50000);
     const fs::path after = message(source, 3, 1000, "");
-    const Files before = snapshot(source);
+    const FolderFiles before = SnapshotOf(source);
     const std::string bigInfo = big.stem().string() + ".vminf";
     WriteBytes(target / bigInfo, "older copy");
     window.answers = {OverwriteChoice::Yes};
@@ -236,7 +226,7 @@ TEST_F(TransferTest, RunningOutOfSpaceRollsBackTheMessageAndEndsTheRun) {
     EXPECT_EQ(o.handled, 1);
     EXPECT_EQ(lastMessage(), transfer::kMovePartNoSpace);
     EXPECT_EQ(ports.prompt.shown.back().caption, transfer::kMoveDoneCaption);
-    const Files now = snapshot(target);
+    const FolderFiles now = SnapshotOf(target);
     EXPECT_EQ(now.size(), 3u);
     EXPECT_EQ(now.at(bigInfo), "older copy");
     for (const auto& [name, bytes] : before) {
@@ -258,7 +248,7 @@ TEST_F(TransferTest, AnUnreadableFileKeepsItsMessageInTheSource) {
     fs::path wav = bad;
     wav.replace_extension(".wav");
     if (!MakeSymlink(good, wav)) GTEST_SKIP() << kNoSymlinks;  // a link under a message's name is not followed
-    const Files before = snapshot(source);
+    const FolderFiles before = SnapshotOf(source);
 
     const TransferOutcome o = run(Mode::Move, {good, bad});
 
@@ -269,7 +259,7 @@ TEST_F(TransferTest, AnUnreadableFileKeepsItsMessageInTheSource) {
         if (name.find("10002") != std::string::npos && !name.ends_with(".wav")) {
             EXPECT_TRUE(ReadFileBytes(source / name) == bytes) << name;
         }
-    EXPECT_EQ(snapshot(target).size(), 3u);
+    EXPECT_EQ(SnapshotOf(target).size(), 3u);
 }
 
 TEST_F(TransferTest, AMessageWithoutVoiceDataIsNotMoved) {
@@ -280,7 +270,7 @@ TEST_F(TransferTest, AMessageWithoutVoiceDataIsNotMoved) {
     EXPECT_TRUE(o.missing);
     EXPECT_EQ(lastMessage(), transfer::kMissing);
     EXPECT_EQ(ports.prompt.shown.back().caption, transfer::kErrorCaption);
-    EXPECT_TRUE(snapshot(target).empty());
+    EXPECT_TRUE(SnapshotOf(target).empty());
 }
 
 TEST(TransferClosing, TheMessagesFollowTheCountsAndFlags) {

@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <map>
 
 #include "platform/testing/TestPorts.h"
 #include "store/MessageTransfer.h"
@@ -18,15 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace testkit;
 using transfer::Mode;
-
-using Files = std::map<std::string, std::string>;
-
-// Every file of a folder with its bytes, hidden ones included.
-Files snapshot(const fs::path& dir) {
-    Files out;
-    for (const auto& e : fs::directory_iterator(dir)) out[e.path().filename().string()] = ReadFileBytes(e.path());
-    return out;
-}
 
 // A move killed at many moments: every message is whole in the source box
 // or in the target box, every file there is byte for byte the original, and
@@ -48,7 +38,7 @@ TEST(TransferCrashSafety, AMoveKilledAnywhereLeavesEveryMessageWholeOnOneSide) {
             if (n % 2) WriteBytes(source / (stem + ".wav"), Speech(30000 + n));
             files.push_back(source / (stem + ".vmdat"));
         }
-        const Files original = snapshot(source);
+        const FolderFiles original = SnapshotOf(source);
 
         int steps[2];
         ASSERT_EQ(::pipe(steps), 0);
@@ -71,7 +61,7 @@ TEST(TransferCrashSafety, AMoveKilledAnywhereLeavesEveryMessageWholeOnOneSide) {
         ::waitpid(child, &status, 0);
         ::close(steps[0]);
 
-        const Files left = snapshot(source), moved = snapshot(target);
+        const FolderFiles left = SnapshotOf(source), moved = SnapshotOf(target);
         interrupted += !left.empty() && !moved.empty();
         for (const auto& [name, bytes] : left)
             EXPECT_TRUE(bytes == original.at(name)) << "torn in the source: " << name;
@@ -81,7 +71,7 @@ TEST(TransferCrashSafety, AMoveKilledAnywhereLeavesEveryMessageWholeOnOneSide) {
             }
         for (const fs::path& f : files) {
             const std::string stem = f.stem().string();
-            const auto wholeIn = [&](const Files& side) {
+            const auto wholeIn = [&](const FolderFiles& side) {
                 for (const auto& [name, bytes] : original)
                     if (name.starts_with(stem) && !side.count(name)) return false;
                 return true;
