@@ -4,6 +4,8 @@
 
 #include "link/RemoteListing.h"
 #include "platform/File.h"
+#include "platform/Folder.h"
+#include "platform/PortableNames.h"
 #include "platform/Text.h"
 #include "store/FileOps.h"
 
@@ -12,11 +14,16 @@ namespace fs = std::filesystem;
 
 FolderRename RenameFolder(const fs::path& folder, std::u16string_view newName) {
     if (newName.empty() || newName.size() > static_cast<std::size_t>(folders::kRenameMaxChars) ||
-        !listing::IsSafeName(newName))
+        !listing::IsSafeName(newName) || !IsPortableName(newName))
         return FolderRename::BadInput;
     const fs::path target = folder.parent_path() / fs::path(ToUtf8(newName));
     std::error_code ec;
-    if (fs::is_directory(target, ec)) return FolderRename::Duplicate;
+    // "a" as "A" where the system folds case is the folder itself, not a twin.
+    const bool caseOfItself = target.filename() != folder.filename() && fs::equivalent(target, folder, ec);
+    if (fs::is_directory(target, ec) && !caseOfItself) return FolderRename::Duplicate;
+    // A folder Windows would take for the new name is taken on both systems.
+    const auto twin = EntryOfPortableName(folder.parent_path(), newName, folder.filename());
+    if (twin) return twin->type == fs::file_type::directory ? FolderRename::Duplicate : FolderRename::BadInput;
     // Never over a file or folder of that name.
     if (!RenameNoReplace(folder, target)) return FolderRename::BadInput;
     return FolderRename::Ok;

@@ -1,11 +1,13 @@
 #include "folders/BoxFolders.h"
 
-#include <set>
+#include <algorithm>
 #include <system_error>
 
 #include "link/RemoteListing.h"
 #include "platform/AppPaths.h"
 #include "platform/File.h"
+#include "platform/Folder.h"
+#include "platform/PortableNames.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
 #include "store/FileOps.h"
@@ -48,22 +50,33 @@ BoxLists ReadBoxLists(const fs::path& boxFolder, BoxText text) {
     return lists;
 }
 
-bool IsValidBoxName(std::u16string_view name) {
+namespace {
+// What "inf.ini" can hold and give back unchanged.
+bool isStorableBoxName(std::u16string_view name) {
     if (name.find(u',') != std::u16string_view::npos || HasControlCharacter(name)) return false;
     if (FromCp932(ToCp932(name)) != name) return false;
     return Cp932Length(name) <= boxes::kNameMaxBytes;
+}
+}  // namespace
+
+bool IsValidBoxName(std::u16string_view name) {
+    // A name may end up naming files on Windows: one it cannot hold is refused.
+    return isStorableBoxName(name) && (name.empty() || IsPortableName(name));
 }
 
 bool IsValidBoxFolderName(std::u16string_view name) {
     const std::size_t bytes = Cp932Length(name);
     if (bytes < 1 || bytes > boxes::kFolderNameMaxBytes) return false;
     if (name.find_first_of(u"\\/:*?\"<>|") != std::u16string_view::npos) return false;
-    return listing::IsSafeName(name);
+    return listing::IsSafeName(name) && IsPortableName(name);
 }
 
 BoxCheck CheckBoxNames(const BoxLists& lists) {
-    return allRows(lists, [](const BoxRow& row) { return IsValidBoxName(row.text); }) ? BoxCheck::Ok
-                                                                                      : BoxCheck::BadInput;
+    // A name stored before, and not edited now, need only be one the file holds.
+    const auto valid = [](const BoxRow& row) {
+        return row.changed ? IsValidBoxName(row.text) : isStorableBoxName(row.text);
+    };
+    return allRows(lists, valid) ? BoxCheck::Ok : BoxCheck::BadInput;
 }
 
 int WriteBoxNames(const BoxLists& lists, const std::function<void(int)>& step) {
@@ -82,7 +95,8 @@ BoxCheck MakeBoxFolder(const fs::path& boxFolder, bool answering, std::u16string
     const fs::path box =
         boxFolder / pathOf(answering ? store::kAnsweringFolder : store::kExtensionFolder) / pathOf(name);
     std::error_code ec;
-    if (fs::exists(fs::symlink_status(box, ec))) return BoxCheck::Duplicate;
+    if (fs::exists(fs::symlink_status(box, ec)) || EntryOfPortableName(box.parent_path(), name))
+        return BoxCheck::Duplicate;
     fs::create_directories(box.parent_path(), ec);
     // The last step alone: a folder that appeared meanwhile is not taken over.
     if (ec || !fs::create_directory(box, ec) || ec) return BoxCheck::BadInput;
@@ -98,7 +112,15 @@ bool IsRenamed(const BoxRow& row) {
 }
 
 BoxCheck CheckBoxFolderRenames(const BoxLists& lists) {
-    std::set<fs::path> taken;
+    std::vector<fs::path> taken;
+    // Two new names Windows takes for one are one name, as is a new name and
+    // a folder already there (other than the box's own: "a1" may become "A1").
+    const auto takenBefore = [&](const fs::path& target) {
+        return std::any_of(taken.begin(), taken.end(), [&](const fs::path& t) {
+            return t.parent_path() == target.parent_path() &&
+                   IsSamePortableName(NameText(t.filename()), NameText(target.filename()));
+        });
+    };
     BoxCheck result = BoxCheck::Ok;
     allRows(lists, [&](const BoxRow& row) {
         if (!IsRenamed(row)) return true;
@@ -108,10 +130,13 @@ BoxCheck CheckBoxFolderRenames(const BoxLists& lists) {
         }
         const fs::path target = row.folder.parent_path() / pathOf(row.text);
         std::error_code ec;
-        if (fs::exists(fs::symlink_status(target, ec)) || !taken.insert(target).second) {
+        const bool itself = fs::equivalent(target, row.folder, ec);  // "a1" as "A1" where case is folded
+        if ((!itself && fs::exists(fs::symlink_status(target, ec))) || takenBefore(target) ||
+            EntryOfPortableName(target.parent_path(), row.text, row.folder.filename())) {
             result = BoxCheck::Duplicate;
             return false;
         }
+        taken.push_back(target);
         return true;
     });
     return result;

@@ -62,7 +62,8 @@ BoxLists ReadBoxLists(const std::filesystem::path& boxFolder, BoxText text);
 
 // A box name: at most 10 CP932 bytes and no ",". Empty is allowed. A name
 // CP932 cannot hold, or with a control character, is refused too: it would
-// come back from "inf.ini" as something else.
+// come back from "inf.ini" as something else. So is one Windows cannot hold
+// as a file name.
 bool IsValidBoxName(std::u16string_view name);
 
 // A box folder name: 1 to 14 CP932 bytes, none of \ / : * ? " < > |, and a
@@ -71,7 +72,9 @@ bool IsValidBoxFolderName(std::u16string_view name);
 
 enum class [[nodiscard]] BoxCheck{Ok, BadInput, Duplicate};
 
-// Every row of both lists, answering-machine boxes first.
+// Every row of both lists, answering-machine boxes first. A row the user did
+// not edit keeps a name stored before the Windows rule ("a?b"): it need only
+// be one "inf.ini" holds.
 BoxCheck CheckBoxNames(const BoxLists& lists);
 
 // Writes every row's name to its box's "inf.ini", calling `step` with the

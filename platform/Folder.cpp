@@ -2,6 +2,22 @@
 
 #include <string>
 
+#include "platform/PortableNames.h"
+#include "platform/Text.h"
+
+namespace plova {
+
+std::optional<FolderEntry> EntryOfPortableName(const std::filesystem::path& folder, std::u16string_view name,
+                                               const std::filesystem::path& except) {
+    const auto entries = ListFolder(folder, Links::Refuse);
+    if (!entries) return std::nullopt;
+    for (const FolderEntry& e : *entries)
+        if (e.name != except && IsSamePortableName(NameText(e.name), name)) return e;
+    return std::nullopt;
+}
+
+}  // namespace plova
+
 namespace plova::detail {
 
 namespace {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "platform/File.h"
@@ -38,6 +39,13 @@ bool SyncFolder(const std::filesystem::path& folder);
 // the cause in LastFileError (NoSpace for a full disk); what was written
 // stays, so the caller writes into a file it may throw away.
 bool CopyContents(const FileHandle& from, FileHandle& to);
+
+// The entry of `folder`, other than `except` (a name in it), that Windows
+// would take for `name`: "A1" for "a1", "X.WAV" for "x.wav". Box folders move
+// between Linux and Windows, so a name is taken on both when it is taken on
+// either. Nothing when there is none or the folder cannot be read.
+std::optional<FolderEntry> EntryOfPortableName(const std::filesystem::path& folder, std::u16string_view name,
+                                               const std::filesystem::path& except = {});
 
 namespace detail {
 // The copy through a buffer, from `offset` of `from` on: where the system has

@@ -31,12 +31,17 @@ TEST(FolderRenameTest, RefusesTakenEmptyUnsafeAndOverlongNames) {
         {u"", FolderRename::BadInput},     {u"../escape", FolderRename::BadInput},
         {u"..", FolderRename::BadInput},   {u"x/y", FolderRename::BadInput},
         {u"file", FolderRename::BadInput}, {longest + u'n', FolderRename::BadInput},
+        {u"B", FolderRename::Duplicate},   {u"FILE", FolderRename::BadInput},  // one name on Windows
+        {u"CON", FolderRename::BadInput},  {u"x.", FolderRename::BadInput},
         {u"支店", FolderRename::Ok},
     };
     for (const Case& c : cases) EXPECT_EQ(RenameFolder(root / "a", c.name), c.result) << ToUtf8(c.name);
     EXPECT_TRUE(fs::is_directory(root / "支店/rusuroku/101"));
     EXPECT_EQ(testkit::ReadFileBytes(root / "file"), "x");
     EXPECT_FALSE(fs::exists(dir / "escape"));
+    // A folder may take its own name in another case.
+    EXPECT_EQ(RenameFolder(root / "b", u"B"), FolderRename::Ok);
+    EXPECT_TRUE(fs::is_directory(root / "B/rusuroku/101"));
 }
 
 // Every refusal names its reason; only a rename that took place closes the dialog.

@@ -29,7 +29,9 @@ TEST(BoxNameRuleTest, TenCp932BytesWithoutACommaOrALossyCharacter) {
         {u"ｴｲｷﾞｮｳﾌﾞﾁｮｳ", false},
         {u"営業,1", false},
         {u",", false},
-        {u"a\"b", true},
+        {u"a\"b", false},  // names Windows cannot hold, as box names may end up in file names
+        {u"CON", false},
+        {u"受付.", false},
         {u"ab\ncd", false},         // would break the "inf.ini" line
         {u"\u00e9t\u00e9", false},  // no such characters in CP932: they would come back as "?"
     };
@@ -62,6 +64,10 @@ TEST(BoxFolderNameRuleTest, OneToFourteenBytesOfAPlainName) {
         {u"a\tb", false},
         {u"a.b", true},
         {u"a b", true},
+        {u"a.", false},  // Windows cannot hold these: box folders travel to it
+        {u"a ", false},
+        {u"nul.txt", false},
+        {u"Com1", false},
     };
     for (const Case& c : cases) EXPECT_EQ(IsValidBoxFolderName(c.name), c.ok) << ToUtf8(c.name);
 }
@@ -100,6 +106,12 @@ TEST_F(BoxFoldersTest, NamesAreReadAndWrittenQuotedAnsweringMachineBoxesFirst) {
     // One bad row anywhere refuses the lot.
     lists.extension[0].text = u"総務,経理";
     EXPECT_EQ(CheckBoxNames(lists), BoxCheck::BadInput);
+
+    // A name Windows cannot hold stays as stored until the user edits it.
+    lists.extension[0].text = u"総務?";
+    EXPECT_EQ(CheckBoxNames(lists), BoxCheck::Ok);
+    lists.extension[0].changed = true;
+    EXPECT_EQ(CheckBoxNames(lists), BoxCheck::BadInput);
 }
 
 TEST_F(BoxFoldersTest, ANewBoxIsMarkedAsTheUsersAndNeverReplacesAnExistingOne) {
@@ -114,6 +126,7 @@ TEST_F(BoxFoldersTest, ANewBoxIsMarkedAsTheUsersAndNeverReplacesAnExistingOne) {
     EXPECT_EQ(infText(box / "rusuroku/101"), before);
     testkit::WriteBytes(box / "naisen/file", "x");  // a file of that name is taken too
     EXPECT_EQ(MakeBoxFolder(box, false, u"file"), BoxCheck::Duplicate);
+    EXPECT_EQ(MakeBoxFolder(box, false, u"FILE"), BoxCheck::Duplicate);  // one name on Windows
     for (const char16_t* bad : {u"", u"../../escape", u"a*b", u"012345678901234"})
         EXPECT_EQ(MakeBoxFolder(box, true, bad), BoxCheck::BadInput);
     EXPECT_FALSE(fs::exists(dir / "escape"));
@@ -131,8 +144,12 @@ TEST_F(BoxFoldersTest, RenamesAreCheckedAsAWholeBeforeAnyFolderMoves) {
         {"a name already there", u"102", u"", BoxCheck::Duplicate},
         {"a bad name after a good one", u"300", u"a/b", BoxCheck::BadInput},
         {"the other's old name", u"102", u"101", BoxCheck::Duplicate},
+        {"a name there in another case", u"ABC", u"", BoxCheck::Duplicate},
+        {"two new names in two cases", u"xy", u"XY", BoxCheck::Duplicate},
+        {"a name Windows cannot hold", u"aux.wav", u"", BoxCheck::BadInput},
         {"two good names", u"300", u"301", BoxCheck::Ok},
     };
+    fs::create_directories(box / "rusuroku/abc");
     for (const Case& c : cases) {
         BoxLists lists = ReadBoxLists(box, BoxText::FolderName);
         for (auto [row, name] : {std::pair{&lists.answering[0], c.first}, std::pair{&lists.answering[1], c.second}}) {
@@ -154,6 +171,12 @@ TEST_F(BoxFoldersTest, RenamesAreCheckedAsAWholeBeforeAnyFolderMoves) {
         // The box keeps its name file under its new folder name.
         EXPECT_EQ(CFileMng::ReadBoxName(box / "rusuroku/300"), u"受付");
     }
+    // A box may take its own name in another case.
+    BoxLists lists = ReadBoxLists(box, BoxText::FolderName);
+    ASSERT_EQ(lists.answering.back().folderName, u"abc");
+    lists.answering.back().text = u"ABC";
+    lists.answering.back().changed = true;
+    EXPECT_EQ(CheckBoxFolderRenames(lists), BoxCheck::Ok);
 }
 
 TEST_F(BoxFoldersTest, AnEditThatKeepsTheNameRenamesNothing) {
