@@ -26,6 +26,7 @@
 #include "lists/ListDefinition.h"
 #include "platform/File.h"
 #include "platform/IniFile.h"
+#include "platform/PortableNames.h"
 #include "platform/Ports.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
@@ -116,6 +117,15 @@ std::optional<Options> parse(const Args& args, std::string& why) {
     if (!haveFolder || o.csv.has_value() == o.archive.has_value()) return std::nullopt;
     if (o.csv && (o.since || o.until)) return std::nullopt;
     if (o.archive && (o.settings || o.utf8)) return std::nullopt;
+    // The file may be written to a share or copied to Windows: its name must
+    // be one Windows can hold there too.
+    const fs::path& file = o.csv ? *o.csv : *o.archive;
+    if (!IsPortableName(NameText(file.filename()))) {
+        why = file.filename().string() +
+              ": not a file name Windows can hold (< > : \" \\ | ? *, a trailing dot "
+              "or space, CON, NUL, COM1 ...)";
+        return std::nullopt;
+    }
     return o;
 }
 
@@ -433,7 +443,8 @@ const Command exportCommand{
     "export the messages of a box, a box folder or an outou folder: --csv writes the list as a list window "
     "exports it (display items COLUM1..13 of section DISP in --settings FILE, else the default ones; CP932, or "
     "UTF-8 with a byte-order mark with --utf8); --archive writes a ZIP archive of every message's speech as a "
-    "WAV file with index.csv and index.json, limited to the messages recorded from --since to --until",
+    "WAV file with index.csv and index.json, limited to the messages recorded from --since to --until; the "
+    "file's name must be one Windows can hold",
     runExport};
 
 }  // namespace plova::cli

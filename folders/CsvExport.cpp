@@ -5,6 +5,7 @@
 #include "lists/ListData.h"
 #include "platform/AtomicFile.h"
 #include "platform/File.h"
+#include "platform/PortableNames.h"
 #include "platform/Ports.h"
 #include "platform/Text.h"
 
@@ -118,9 +119,11 @@ ExportResult WriteCsv(const fs::path& file, const CsvTable& table, CsvEncoding e
     return out.Commit() ? ExportResult::Completed : ExportResult::Failed;
 }
 
-bool ExportAllowed(const fs::path& folder, std::u16string_view fileName, int rows) {
+ExportCheck CheckExport(const fs::path& folder, std::u16string_view fileName, int rows) {
+    if (!IsPortableName(fileName)) return ExportCheck::BadName;
     std::error_code ec;
-    return fs::is_directory(folder, ec) && contains(fileName, csv::kExtension) && rows > 0;
+    const bool allowed = fs::is_directory(folder, ec) && contains(fileName, csv::kExtension) && rows > 0;
+    return allowed ? ExportCheck::Allowed : ExportCheck::Refused;
 }
 
 bool CsvFileUsable(const fs::path& file, CsvUse use) {

@@ -38,6 +38,7 @@ constexpr std::u16string_view kOverwriteFormat = u"ファイル\"%s\"は\n既に
 constexpr std::u16string_view kExportCaption = u"エクスポート設定";
 constexpr std::u16string_view kExportError = u"エクスポートエラー";
 constexpr std::u16string_view kErrorCaption = u"エラー";
+constexpr std::u16string_view kBadName = u"入力値エラーです。";
 constexpr std::u16string_view kExportDone = u"一覧表のエクスポートが正常に完了しました。";
 constexpr std::u16string_view kExportDoneCaption = u"エクスポート完了";
 
@@ -103,9 +104,15 @@ using ExportStep = std::function<void(int rowsWritten)>;
 ExportResult WriteCsv(const std::filesystem::path& file, const CsvTable& table, CsvEncoding encoding,
                       const ExportStep& step = {});
 
-// The checks of the export dialog's OK before anything is written: the
-// folder exists, the file name contains ".csv" and the list has a row.
-bool ExportAllowed(const std::filesystem::path& folder, std::u16string_view fileName, int rows);
+// The checks of the export dialog's OK before anything is written.
+enum class [[nodiscard]] ExportCheck{
+    Allowed,
+    BadName,  // a name Windows cannot hold ("a:b.csv", "CON.csv", a trailing
+              // dot): "入力値エラーです。" on every system, since the file may
+              // be written to a share or copied there
+    Refused,  // no such folder, no ".csv" in the name or no row to write
+};
+ExportCheck CheckExport(const std::filesystem::path& folder, std::u16string_view fileName, int rows);
 
 // A file the chooser gave can be used: one to import opens for reading; one
 // to export to lies in a folder and is a regular file when it exists.

@@ -282,6 +282,10 @@ TEST_F(ExportCommand, RefusesWrongArgumentsAndFoldersThatHoldNoList) {
         {{root.Path().string(), "--csv", csv}, kFailed},
         {{(bf.Folder() / "outou").string(), "--csv", csv}, kFailed},  // no such folder
         {{f, "--csv", (out / "missing" / "a.csv").string()}, kFailed},
+        // Names Windows cannot hold, refused on every system.
+        {{f, "--csv", (out / "a:b.csv").string()}, kUsage},
+        {{f, "--archive", (out / "NUL.zip").string()}, kUsage},
+        {{f, "--archive", (out / "a.zip.").string()}, kUsage},
     };
     for (const Case& c : cases) {
         const CliOutcome r = run(c.args);

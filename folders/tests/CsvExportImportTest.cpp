@@ -95,11 +95,28 @@ TEST(CsvExportTest, CellsASpreadsheetWouldRunAsAFormulaAreWrittenAsText) {
 
 TEST(CsvExportTest, ChecksBeforeWriting) {
     TempFolder dir("csv-allowed");
-    EXPECT_TRUE(ExportAllowed(dir.Path(), u"a.csv", 1));
-    EXPECT_TRUE(ExportAllowed(dir.Path(), u"a.csv.txt", 1));  // the name contains ".csv"
-    EXPECT_FALSE(ExportAllowed(dir.Path(), u"a.txt", 1));
-    EXPECT_FALSE(ExportAllowed(dir.Path(), u"a.csv", 0));
-    EXPECT_FALSE(ExportAllowed(dir / "missing", u"a.csv", 1));
+    struct Case {
+        fs::path folder;
+        std::u16string name;
+        int rows;
+        ExportCheck check;
+    };
+    const std::vector<Case> cases = {
+        {dir.Path(), u"a.csv", 1, ExportCheck::Allowed},
+        {dir.Path(), u"a.csv.txt", 1, ExportCheck::Allowed},  // the name contains ".csv"
+        {dir.Path(), u"一覧表.csv", 1, ExportCheck::Allowed},
+        {dir.Path(), u"a.txt", 1, ExportCheck::Refused},
+        {dir.Path(), u"a.csv", 0, ExportCheck::Refused},
+        {dir / "missing", u"a.csv", 1, ExportCheck::Refused},
+        // Names Windows cannot hold, whatever else is wrong with the export.
+        {dir.Path(), u"a:b.csv", 1, ExportCheck::BadName},
+        {dir.Path(), u"CON.csv", 1, ExportCheck::BadName},
+        {dir.Path(), u"a.csv.", 1, ExportCheck::BadName},
+        {dir.Path(), u"sub/a.csv", 1, ExportCheck::BadName},
+        {dir / "missing", u"a?.csv", 0, ExportCheck::BadName},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CheckExport(c.folder, c.name, c.rows), c.check) << testkit::Utf8(c.name) << " rows " << c.rows;
 }
 
 class CsvWriteTest : public ::testing::Test {

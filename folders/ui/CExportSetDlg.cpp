@@ -25,9 +25,14 @@ CExportSetDlg::CExportSetDlg(FolderHost& host, CsvTable table)
 void CExportSetDlg::OnOK() {
     if (Working()) return;
     const fs::path path = chosenPath();
+    const ExportCheck check = CheckExport(path.parent_path(), fileTextNow(), table_.rows);
+    if (check == ExportCheck::BadName) {
+        ShowPrompt(std::u16string(csv::kBadName), std::u16string(csv::kErrorCaption), Icon::Exclamation);
+        return;
+    }
     std::error_code ec;
     if (fs::exists(fs::symlink_status(path, ec)) && !ConfirmOverwrite(path)) return;
-    if (!ExportAllowed(path.parent_path(), fileTextNow(), table_.rows)) {
+    if (check == ExportCheck::Refused) {
         ShowPrompt(std::u16string(csv::kExportError), std::u16string(csv::kErrorCaption), Icon::Exclamation);
         return;
     }
