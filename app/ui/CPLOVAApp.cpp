@@ -21,6 +21,7 @@ CPLOVAApp::CPLOVAApp(int& argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("plova"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("plova")));
     ApplyApplicationFont();
+    LoadQtJapanese();  // without them Qt's own dialogs stay English, which is no loss worth a message
     frameOptions_.builtInBackup = true;
 }
 

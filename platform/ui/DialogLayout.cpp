@@ -5,9 +5,13 @@
 #include <QFont>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTranslator>
 #include <QVBoxLayout>
+#include <memory>
 
 namespace plova::ui {
 namespace {
@@ -19,6 +23,22 @@ void ApplyApplicationFont() {
     font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic")});
     font.setPointSize(kFontPointSize);
     QApplication::setFont(font);
+}
+
+bool LoadQtJapanese() {
+    static QTranslator* installed = nullptr;
+    if (installed) return true;
+    auto translator = std::make_unique<QTranslator>();
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    for (const QString& folder : {QCoreApplication::applicationDirPath() + QStringLiteral("/translations"),
+                                  QLibraryInfo::path(QLibraryInfo::TranslationsPath)}) {
+        if (translator->load(japanese, QStringLiteral("qtbase"), QStringLiteral("_"), folder)) {
+            installed = translator.release();
+            installed->setParent(QCoreApplication::instance());
+            return QCoreApplication::installTranslator(installed);
+        }
+    }
+    return false;
 }
 
 QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons, RowAlign align) {

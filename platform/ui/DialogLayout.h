@@ -22,6 +22,12 @@ namespace plova::ui {
 // usual stand-in on this platform.
 void ApplyApplicationFont();
 
+// Qt's own texts (the file, folder and colour dialogs, the edit fields' menus)
+// in Japanese whatever the system's language, since the interface is Japanese:
+// Qt's translations from a "translations" folder beside the program, else
+// from Qt's own folder. False when neither holds them (English stays then).
+bool LoadQtJapanese();
+
 inline QString Qs(std::u16string_view s) {
     return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
 }

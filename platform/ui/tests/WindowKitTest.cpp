@@ -2,7 +2,9 @@
 // sent to it unpacked, and the OK/Cancel row closes its dialog as each button says.
 #include <gtest/gtest.h>
 
+#include <QFileDialog>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <utility>
@@ -59,6 +61,19 @@ TEST(WindowKitTest, OkRunsItsActionOrAcceptsAndCancelRejects) {
             EXPECT_EQ(ran, pressOk && withAction ? 1 : 0);
         }
     }
+}
+
+// The standard file dialog speaks Japanese under an English locale too.
+TEST(WindowKitTest, QtsOwnDialogsAreJapaneseWhateverTheLocale) {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    ASSERT_TRUE(LoadQtJapanese());
+    EXPECT_TRUE(LoadQtJapanese());  // a second call adds nothing
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    const auto* lookIn = dialog.findChild<QLabel*>(QStringLiteral("lookInLabel"));
+    ASSERT_NE(lookIn, nullptr);
+    EXPECT_EQ(lookIn->text(), QStringLiteral("アドレス:"));  // "Look in:" in English
+    QLocale::setDefault(QLocale::system());
 }
 
 }  // namespace
