@@ -1,6 +1,5 @@
 #include "backup/BackupRun.h"
 
-#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <system_error>
@@ -50,15 +49,34 @@ void stepProgress() {
     CurrentPorts().progress->Send(window, kProgressStep, 0, 0);
 }
 
-std::string reasonOf(int error) {
-    return error == 0 ? std::string("not a regular file") : std::string(std::strerror(error));
+// Why something failed here: the system's words for it, and whether the disk
+// is full.
+struct LocalCause {
+    std::string reason;
+    bool noSpace = false;
+};
+
+// The cause of a system error number (LastSystemError()); 0 where the file
+// layer refused the name without a system error: something other than a
+// regular file of ours stands there.
+LocalCause causeOfSystemError(int error) {
+    if (error == 0) return {"not a regular file"};
+    return {SystemErrorText(error), FileErrorOf(error) == FileError::NoSpace};
+}
+
+LocalCause causeOf(const std::error_code& ec) {
+    return {ec.message(), FileErrorOf(ec) == FileError::NoSpace};
+}
+
+LocalCause notAFolder() {
+    return causeOf(std::make_error_code(std::errc::not_a_directory));
 }
 
 // A local failure: its path and reason for the caller, and the result that
 // stops the run, since no retry mends it. A full disk is told apart.
-BackupResult localFailure(const TransferContext& c, const fs::path& path, int error) {
-    if (error == ENOSPC || error == EDQUOT) return BackupResult::NoSpace;
-    if (c.problem) *c.problem = LocalProblem{path, reasonOf(error)};
+BackupResult localFailure(const TransferContext& c, const fs::path& path, const LocalCause& cause) {
+    if (cause.noSpace) return BackupResult::NoSpace;
+    if (c.problem) *c.problem = LocalProblem{path, cause.reason};
     return BackupResult::WriteFailed;
 }
 
@@ -76,7 +94,7 @@ public:
     ReceivingCopy& operator=(const ReceivingCopy&) = delete;
 
     bool Open() override {
-        errno = 0;
+        ClearSystemError();
         file_ = OpenForRewrite(path_);
         if (!file_) return failLocally();
         opened_ = true;
@@ -93,7 +111,7 @@ public:
             std::memcpy(block_.data() + length_, bytes, take);
         }
         length_ += static_cast<std::int64_t>(size);
-        errno = 0;
+        ClearSystemError();
         return file_.WriteAll(bytes, size) || failLocally();
     }
     bool Close() override { return true; }  // the record is still to come
@@ -103,13 +121,13 @@ public:
     [[nodiscard]] bool Whole() const { return !tooLong_ && length_ == listed_; }
     [[nodiscard]] bool HasBlock() const { return length_ >= static_cast<std::int64_t>(block_.size()); }
     [[nodiscard]] const BlockBytes& Block() const { return block_; }
-    // A local open or write failed, and the system's error for it.
+    // A local open or write failed, and the cause of it.
     [[nodiscard]] bool FailedLocally() const { return localFailure_; }
-    [[nodiscard]] int LocalError() const { return localError_; }
+    [[nodiscard]] LocalCause LocalError() const { return causeOfSystemError(localError_); }
 
     bool Finish(const FILESTS_INFO& record) {
         const StatusRecordBytes head = record.ToBytes();
-        errno = 0;
+        ClearSystemError();
         return (file_.WriteAllAt(0, head.data(), head.size()) && file_.CloseChecked()) || failLocally();
     }
     // Nothing of a file that is not kept stays behind.
@@ -121,11 +139,9 @@ public:
     void Kept() { opened_ = false; }
 
 private:
-    // errno stays 0 where the file layer refused the name without a system
-    // error: something other than a regular file of ours stands there.
     bool failLocally() {
         localFailure_ = true;
-        localError_ = errno;
+        localError_ = LastSystemError();
         return false;
     }
 
@@ -145,9 +161,9 @@ private:
 // gone since (a disk unplugged) is not made again.
 BackupResult makeFolder(const TransferContext& c, const fs::path& monthFolder, const fs::path& folder) {
     std::error_code ec;
-    if (!fs::is_directory(monthFolder, ec)) return localFailure(c, monthFolder, ENOTDIR);
+    if (!fs::is_directory(monthFolder, ec)) return localFailure(c, monthFolder, notAFolder());
     fs::create_directories(folder, ec);
-    if (ec || !fs::is_directory(folder)) return localFailure(c, folder, ec ? ec.value() : ENOTDIR);
+    if (ec || !fs::is_directory(folder)) return localFailure(c, folder, ec ? causeOf(ec) : notAFolder());
     return BackupResult::Ok;
 }
 
@@ -180,7 +196,7 @@ BackupResult fetch(CFtpMng& ftp, const TransferContext& c, const fs::path& folde
     if (!copy.Finish(status)) return localFailure(c, copy.Path(), copy.LocalError());
     std::error_code ec;
     fs::rename(copy.Path(), file, ec);
-    if (ec) return localFailure(c, file, ec.value());
+    if (ec) return localFailure(c, file, causeOf(ec));
     copy.Kept();
     return BackupResult::Ok;
 }

@@ -6,7 +6,6 @@
 // messages exports. The archive holds each message's speech as a WAV file,
 // made in a scratch folder beside OUT.zip (the box folder gets no WAV file),
 // with an index.csv and an index.json, for someone without this program.
-#include <stdlib.h>
 #include <zip.h>
 
 #include <chrono>
@@ -146,7 +145,7 @@ std::optional<Sources> sourceOf(fs::path folder) {
     const fs::path parent = folder.parent_path();
     // Names as the disk has them, whatever their encoding (a box folder on a
     // Windows share has CP932 names), so that the list finds them again.
-    const auto text = [](const fs::path& p) { return PathText(p.native()); };
+    const auto text = [](const fs::path& p) { return TextOfPath(p); };
     const auto source = [&](const fs::path& boxFolder, std::u16string_view definition) {
         return ListSource{text(boxFolder.parent_path()), text(boxFolder.filename()), std::u16string(definition)};
     };
@@ -204,9 +203,16 @@ int writeCsv(const Options& o, ListData& list, std::ostream& out, std::ostream& 
 // A scratch folder of our own beside the archive, removed with everything in it.
 class ScratchFolder {
 public:
+    // Under a hidden name nobody can guess, made here and nowhere else (a name
+    // taken meanwhile is passed over), for its owner alone where files have modes.
     explicit ScratchFolder(const fs::path& besides) {
-        std::string pattern = (besides / ".plova-tmp-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+        for (int tries = 0; tries < 8 && path_.empty(); ++tries) {
+            const fs::path candidate = NewTempPath(besides);
+            std::error_code ec;
+            if (candidate.empty() || !fs::create_directory(candidate, ec)) continue;
+            fs::permissions(candidate, fs::perms::owner_all, ec);
+            path_ = candidate;
+        }
     }
     ~ScratchFolder() {
         std::error_code ec;
@@ -230,12 +236,13 @@ class ArchiveWriter {
 public:
     bool Open(const fs::path& file) {
         int error = 0;
-        zip_.reset(zip_open(file.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error));
+        // libzip takes a name's bytes on Linux and UTF-8 on Windows: what Utf8Of gives on each.
+        zip_.reset(zip_open(Utf8Of(file).c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error));
         return zip_ != nullptr;
     }
     // The file is read when the archive is closed; it must stay until then.
     bool AddFile(const std::string& entry, const fs::path& file) {
-        zip_source_t* source = zip_source_file(zip_.get(), file.c_str(), 0, -1);
+        zip_source_t* source = zip_source_file(zip_.get(), Utf8Of(file).c_str(), 0, -1);
         return add(entry, source);
     }
     bool AddBytes(const std::string& entry, std::string bytes) {

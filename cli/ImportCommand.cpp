@@ -1,14 +1,13 @@
 // plova-cli import AUDIO --number N --folder BOXFOLDER [--level DB]: makes
 // system response message N of a box folder from an audio file, as the Add
 // button of the response list does, but from any audio FFmpeg decodes.
-#include <unistd.h>
-
 #include <optional>
 
 #include "audio/MediaConversion.h"
 #include "cli/Command.h"
 #include "folders/BoxFolders.h"
 #include "platform/AppPaths.h"
+#include "platform/File.h"
 #include "platform/IniFile.h"
 #include "platform/Text.h"
 #include "store/AudioImport.h"
@@ -35,8 +34,8 @@ public:
 
 // Why the audio cannot be imported before trying, or empty.
 std::string refusal(const fs::path& audio) {
-    std::error_code ec;
-    if (!fs::is_regular_file(audio, ec) || ::access(audio.c_str(), R_OK) != 0) return "cannot read the file";
+    // Readable: a regular file that opens for reading.
+    if (!OpenRegularFile(audio, Access::Read)) return "cannot read the file";
     const auto micros = ProbeAudioMicroseconds(audio);
     if (!micros) return "not audio that can be decoded";
     if (static_cast<double>(*micros) / kMicrosPerSecond > response::kMaxImportSeconds)

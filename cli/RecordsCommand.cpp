@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 constexpr const char* kName = "records";
 
 bool named(const fs::path& folder, std::u16string_view name) {
-    return PathText(folder.filename().native()) == name;
+    return TextOfPath(folder.filename()) == name;
 }
 
 bool isKindFolder(const fs::path& folder) {

@@ -2,9 +2,12 @@
 #include <iostream>
 
 #include "cli/Command.h"
+#include "platform/AppPaths.h"
 
 int main(int argc, char** argv) {
-    const plova::cli::Args args(argv + 1, argv + argc);
+    // In UTF-8 on every system: Windows gives argv in its ANSI code page.
+    plova::cli::Args args = plova::CommandLineArguments(argc, argv);
+    if (!args.empty()) args.erase(args.begin());  // the program's name
     const int code = plova::cli::RunCli(args, std::cout, std::cerr);
     std::cout.flush();
     return code;

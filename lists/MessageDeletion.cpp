@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <system_error>
+#include <type_traits>
 
 #include "link/CFtpMng.h"
 #include "platform/Text.h"
@@ -48,9 +49,10 @@ bool isRealFolder(const fs::path& p) {
     return fs::symlink_status(p, ec).type() == fs::file_type::directory;
 }
 
-bool hasControlCharacter(const std::string& name) {
-    return std::any_of(name.begin(), name.end(), [](char c) {
-        const auto u = static_cast<unsigned char>(c);
+// A name as the system holds it: bytes on Linux, UTF-16 units on Windows.
+bool hasControlCharacter(const fs::path::string_type& name) {
+    return std::any_of(name.begin(), name.end(), [](fs::path::value_type c) {
+        const auto u = static_cast<std::make_unsigned_t<fs::path::value_type>>(c);
         return u < 0x20 || u == 0x7F;
     });
 }

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace plova {
 
@@ -189,6 +190,16 @@ enum class FileError {
     Other,
 };
 FileError LastFileError();
+
+// The system's error number of the last failed call on this thread (errno on
+// Linux, GetLastError() on Windows), what it means to the program, and its
+// clearing before a call whose failure may come without one (a name the file
+// layer refuses by itself): then it stays 0.
+int LastSystemError();
+FileError FileErrorOf(int error);
+void ClearSystemError();
+// What an error of std::filesystem means to the program.
+FileError FileErrorOf(const std::error_code& ec);
 
 // The system's words for one of its error numbers (errno on Linux, a
 // GetLastError code on Windows), in UTF-8.

@@ -203,7 +203,24 @@ std::filesystem::file_type EntryType(const std::filesystem::path& path) {
 }
 
 FileError LastFileError() {
-    switch (errno) {
+    return FileErrorOf(errno);
+}
+
+int LastSystemError() {
+    return errno;
+}
+
+void ClearSystemError() {
+    errno = 0;
+}
+
+FileError FileErrorOf(const std::error_code& ec) {
+    // Both categories carry errno numbers here.
+    return ec ? FileErrorOf(ec.value()) : FileError::None;
+}
+
+FileError FileErrorOf(int error) {
+    switch (error) {
     case 0: return FileError::None;
     case ENOENT:
     case ENOTDIR: return FileError::Missing;

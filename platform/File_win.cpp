@@ -512,7 +512,32 @@ std::filesystem::file_type EntryType(const std::filesystem::path& path) {
 }
 
 FileError LastFileError() {
-    const DWORD error = GetLastError();
+    return FileErrorOf(static_cast<int>(GetLastError()));
+}
+
+int LastSystemError() {
+    return static_cast<int>(GetLastError());
+}
+
+void ClearSystemError() {
+    SetLastError(ERROR_SUCCESS);
+}
+
+FileError FileErrorOf(const std::error_code& ec) {
+    if (!ec) return FileError::None;
+    // The system's category carries GetLastError() codes; the generic one
+    // the C library's errno numbers.
+    if (ec.category() == std::system_category()) return FileErrorOf(ec.value());
+    if (ec == std::errc::no_space_on_device) return FileError::NoSpace;
+    if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory) return FileError::Missing;
+    if (ec == std::errc::file_exists) return FileError::Exists;
+    if (ec == std::errc::permission_denied || ec == std::errc::read_only_file_system) return FileError::Denied;
+    if (ec == std::errc::device_or_resource_busy) return FileError::InUse;
+    return FileError::Other;
+}
+
+FileError FileErrorOf(int code) {
+    const auto error = static_cast<DWORD>(code);
     if (isMissing(error)) return FileError::Missing;
     switch (error) {
     case ERROR_SUCCESS: return FileError::None;

@@ -1,12 +1,12 @@
 // Reading and writing "PLOVA.ini" through the settings record.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <fstream>
 #include <random>
 
 #include "app/CPLOVADoc.h"
 #include "platform/Text.h"
+#include "platform/testing/SpecialFiles.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 
@@ -239,16 +239,19 @@ TEST_F(SettingsFileTest, UncheckedRememberWritesTheLoginValuesEmpty) {
 
 TEST_F(SettingsFileTest, FileIsOwnerOnlyAndKeepsKeysItDoesNotWrite) {
     writeRaw(ToCp932(u"[DISP]\r\nCOLUM1=日時\r\nDELCOLUM1=メモ\r\n[Window2]\r\nZOrder=1\r\n[Mine]\r\nkeep=yes\r\n"));
-    ::chmod(file.c_str(), 0644);
+    std::error_code ec;
+    fs::permissions(file, fs::perms(0644), ec);  // others may read it now, where files have modes
     CPLOVADoc doc;
     doc.ReadAllSettings(file);
     EXPECT_EQ(doc.settings.columns[0], u"日時");
     doc.settings.columns[0] = u"changed";  // written by the display-items dialog, not here
     ASSERT_TRUE(doc.WriteAllSettings(file));
 
-    struct stat st {};
-    ASSERT_EQ(::stat(file.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    // Wine forgets the access list it is given: nothing to look at there.
+    const bool rulesKept = testkit::KeepsAccessRules(file.parent_path());
+    if (rulesKept) {
+        EXPECT_TRUE(testkit::OwnerOnly(file));
+    }
     IniDocument ini = reload();
     EXPECT_EQ(ini.GetString(u"DISP", u"COLUM1"), u"日時");
     EXPECT_EQ(ini.GetString(u"DISP", u"DELCOLUM1"), u"メモ");
@@ -257,8 +260,9 @@ TEST_F(SettingsFileTest, FileIsOwnerOnlyAndKeepsKeysItDoesNotWrite) {
 
     fs::remove(file);
     ASSERT_TRUE(doc.WriteAllSettings(file));
-    ASSERT_EQ(::stat(file.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);  // a new file too
+    if (rulesKept) {
+        EXPECT_TRUE(testkit::OwnerOnly(file)) << "a new file too";
+    }
 }
 
 TEST_F(SettingsFileTest, FailedWriteIsReportedAndLeavesTheOldFile) {

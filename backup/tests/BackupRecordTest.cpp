@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <chrono>
 #include <fstream>
@@ -9,6 +8,7 @@
 #include "backup/BackupRecord.h"
 #include "platform/File.h"
 #include "platform/IniFile.h"
+#include "platform/testing/SpecialFiles.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 
@@ -137,20 +137,20 @@ TEST(BackupRecordTest, PlantedNamesAreNeitherFollowedNorWaitedOn) {
     const fs::path users = root.Path() / "users-notes.txt";
     struct Case {
         const char* what;
-        std::function<void()> plant;
+        std::function<bool()> plant;  // false where this system cannot make it
         bool written;
     } cases[] = {
-        {"a pipe at .hidden", [&] { ASSERT_EQ(mkfifo(hidden.c_str(), 0600), 0); }, true},
-        {"a link at .hidden to a user's file", [&] { fs::create_symlink(users, hidden); }, true},
-        {"a link at .hidden to /dev/zero", [&] { fs::create_symlink("/dev/zero", hidden); }, true},
-        {"a link at the record to /dev/zero", [&] { fs::create_symlink("/dev/zero", record); }, true},
-        {"a folder at the record", [&] { fs::create_directories(record); }, false},
+        {"a pipe at .hidden", [&] { return testkit::MakeFifo(hidden); }, true},
+        {"a link at .hidden to a user's file", [&] { return testkit::MakeSymlink(users, hidden); }, true},
+        {"a link at .hidden to /dev/zero", [&] { return testkit::MakeSymlink("/dev/zero", hidden); }, true},
+        {"a link at the record to /dev/zero", [&] { return testkit::MakeSymlink("/dev/zero", record); }, true},
+        {"a folder at the record", [&] { return fs::create_directories(record); }, false},
     };
     for (const Case& c : cases) {
         fs::remove_all(month);
         fs::create_directories(month);
         { std::ofstream(users, std::ios::trunc) << "notes\n"; }
-        c.plant();
+        if (!c.plant()) continue;  // pipes and links, on Windows
         auto writing = std::async(std::launch::async, [&] {
             return WriteRecord(root.Path(), u"BU_202604", u"202604301000", kStatusComplete, kKindBoxes);
         });
@@ -163,7 +163,9 @@ TEST(BackupRecordTest, PlantedNamesAreNeitherFollowedNorWaitedOn) {
         if (!c.written) continue;
         // The record is a file of its own, with the permissions of any new file.
         EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(record))) << c.what;
-        EXPECT_EQ(fs::status(record).permissions() & fs::perms::all, fs::perms(UsualFileMode())) << c.what;
+        if (testkit::kFilesHaveModes) {
+            EXPECT_EQ(fs::status(record).permissions() & fs::perms::all, fs::perms(UsualFileMode())) << c.what;
+        }
     }
 }
 

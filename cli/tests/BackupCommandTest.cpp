@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "cli/Command.h"
+#include "cli/testing/CliProcess.h"
 #include "cli/testing/CliRun.h"
 #include "platform/File.h"
 #include "platform/FileLock.h"

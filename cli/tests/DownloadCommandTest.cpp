@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "cli/Command.h"
+#include "cli/testing/CliProcess.h"
 #include "cli/testing/CliRun.h"
 #include "download/testing/DownloadTestSupport.h"
 #include "store/CFileMng.h"

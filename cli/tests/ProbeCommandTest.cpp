@@ -7,6 +7,7 @@
 #include "cli/Command.h"
 #include "cli/testing/CliRun.h"
 #include "link/CFtpMng.h"
+#include "platform/AppPaths.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/WaitFor.h"
 #include "sim/testing/SimUnit.h"
@@ -66,9 +67,10 @@ TEST_F(ProbeCommandTest, RefusalsAndUsage) {
 }
 
 TEST_F(ProbeCommandTest, TakesThePortFromTheEnvironmentWhenNoneIsGiven) {
-    ::setenv(ftp::kPortVariable, port.c_str(), 1);
+    // Set and removed through the platform layer, as a path's text would be.
+    SetEnvironmentPath(ftp::kPortVariable, std::filesystem::path(port));
     const int result = probe({"--host", "127.0.0.1", "--user", "admin", "--password", "admin"});
-    ::unsetenv(ftp::kPortVariable);
+    SetEnvironmentPath(ftp::kPortVariable, std::nullopt);
     EXPECT_EQ(result, cli::kOk) << ran.out << ran.err;
 }
 

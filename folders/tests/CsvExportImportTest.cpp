@@ -1,8 +1,6 @@
 // The list export to CSV and the extension-box-name import.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <fstream>
 #include <iterator>
 
@@ -10,6 +8,7 @@
 #include "folders/CsvExport.h"
 #include "platform/IniFile.h"
 #include "platform/Text.h"
+#include "platform/testing/SpecialFiles.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 
@@ -296,7 +295,7 @@ TEST_F(ImportTest, CancelPutsBackTheNamesBoxesHadBefore) {
 
 TEST_F(ImportTest, LinesFromTheFileNeverWriteOutsideTheBoxes) {
     fs::create_directories(dir / "elsewhere");
-    fs::create_directory_symlink(dir / "elsewhere", naisen() / "linked");
+    (void)testkit::MakeSymlink(dir / "elsewhere", naisen() / "linked");  // where links can be made
     const std::string before201 = readAll(ini("201"));
     const fs::path f =
         file("1,..,Up,\n1,.,Here,\n1,../../x,Out,\n1,/tmp,Abs,\n1,linked,Link,\n1,201,Tab\there,\n1,,Empty,\n");
@@ -310,8 +309,9 @@ TEST_F(ImportTest, LinesFromTheFileNeverWriteOutsideTheBoxes) {
 
 TEST_F(ImportTest, AFileThatCannotBeOpenedChangesNothing) {
     EXPECT_EQ(ImportBoxNames(dir / "missing.csv", naisen()), ImportResult::CannotOpen);
-    ASSERT_EQ(::mkfifo((dir / "pipe.csv").c_str(), 0600), 0);
-    EXPECT_EQ(ImportBoxNames(dir / "pipe.csv", naisen()), ImportResult::CannotOpen);  // never waited on
+    if (testkit::MakeFifo(dir / "pipe.csv")) {
+        EXPECT_EQ(ImportBoxNames(dir / "pipe.csv", naisen()), ImportResult::CannotOpen);  // never waited on
+    }
     EXPECT_EQ(nameOf("201"), u"総務");
 }
 

@@ -36,13 +36,13 @@ protected:
             WriteFile(disk / "rusuroku" / "0001" / BoxMessageName(i, ".vmdat"), PatternBytes(5000 + i, i));
             WriteFile(disk / "rusuroku" / "0001" / BoxMessageName(i, ".vminf"), PatternBytes(256, 10 + i));
         }
-        descriptorsBefore = OpenDescriptors();
+        handlesBefore = OpenHandles();
     }
 
     testkit::TempFolder temp{"link-compat"};
     fs::path disk;
     fs::path local;
-    int descriptorsBefore = 0;
+    int handlesBefore = 0;
     testkit::TestPorts ports;
     RecordingIdleTimer timer;
 };
@@ -123,7 +123,7 @@ TEST_F(CompatibilityTest, LogsInListsRetrievesStoresDeletesAndQuits) {
     EXPECT_EQ(timer.calls[1], "restart");
     EXPECT_EQ(timer.calls[timer.calls.size() - 2], "stop");
     EXPECT_EQ(timer.calls.back(), "reset");
-    EXPECT_EQ(OpenDescriptors(), descriptorsBefore);
+    EXPECT_EQ(OpenHandles(), handlesBefore);
 }
 
 TEST_F(CompatibilityTest, CancelDuringRetrievalSendsAbortAndReturnsCancelled) {
@@ -155,7 +155,7 @@ TEST_F(CompatibilityTest, CancelDuringRetrievalSendsAbortAndReturnsCancelled) {
         mng.Logout();
     }
     EXPECT_TRUE(hasCommand(server.Commands(), "ABOR"));
-    EXPECT_EQ(OpenDescriptors(), descriptorsBefore);
+    EXPECT_EQ(OpenHandles(), handlesBefore);
 }
 
 TEST_F(CompatibilityTest, AnotherModelAndAWrongPasswordAreRefusedWithoutLeavingAConnection) {
@@ -171,7 +171,7 @@ TEST_F(CompatibilityTest, AnotherModelAndAWrongPasswordAreRefusedWithoutLeavingA
     CFtpMng mng;
     EXPECT_EQ(mng.Login(u"127.0.0.1", u"admin", u"wrong", server.Port()), ftp::LoginResult::Refused);
     EXPECT_FALSE(mng.HasSession());
-    EXPECT_EQ(OpenDescriptors(), descriptorsBefore);
+    EXPECT_EQ(OpenHandles(), handlesBefore);
 }
 
 TEST_F(CompatibilityTest, ANameCarryingASecondCommandIsNeverSent) {

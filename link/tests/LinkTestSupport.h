@@ -1,4 +1,4 @@
-// Helpers shared by the link tests: open-descriptor counts, the standard FTP
+// Helpers shared by the link tests: open-handle counts, the standard FTP
 // server process (from the link testing kit), and file contents.
 #pragma once
 
@@ -11,12 +11,12 @@
 
 #include "link/IdleTimerControl.h"
 #include "link/testing/StandardFtpServer.h"
+#include "platform/testing/OpenHandles.h"
 #include "platform/testing/WaitFor.h"
 
 namespace plova::linktest {
 
-// Number of descriptors this process has open.
-int OpenDescriptors();
+using testkit::OpenHandles;
 
 using testkit::WaitFor;
 

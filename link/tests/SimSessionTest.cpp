@@ -39,7 +39,7 @@ protected:
         WriteFile(disk / "naisen" / "0101" / BoxMessageName(7, ".vmdat"), std::string(3000, '\0'));
 
         ASSERT_NO_FATAL_FAILURE(unit.Start());
-        descriptorsBefore = OpenDescriptors();
+        handlesBefore = OpenHandles();
     }
 
     void TearDown() override { unit.Stop(); }
@@ -57,8 +57,8 @@ protected:
             mng.reset();
         }
         EXPECT_TRUE(WaitFor([&] { return unit.Server().SessionsOpen() == 0; })) << unit.Server().SessionsOpen();
-        EXPECT_TRUE(WaitFor([&] { return OpenDescriptors() == descriptorsBefore; }))
-            << OpenDescriptors() << " open, " << descriptorsBefore << " before";
+        EXPECT_TRUE(WaitFor([&] { return OpenHandles() == handlesBefore; }))
+            << OpenHandles() << " open, " << handlesBefore << " before";
     }
 
     testkit::TempFolder temp{"link-sim"};
@@ -69,7 +69,7 @@ protected:
     std::unique_ptr<CFtpMng> mng;
     testkit::TestPorts ports;
     RecordingIdleTimer timer;
-    int descriptorsBefore = 0;
+    int handlesBefore = 0;
 };
 
 // ------------------------------------------------------------------ login ----
@@ -104,11 +104,11 @@ TEST_F(SimSessionTest, LoginResultsForEveryKindOfRefusal) {
 TEST_F(SimSessionTest, NoServerOrNoSuchHostIsAConnectionFailure) {
     const std::uint16_t port = unit.Port();
     unit.Stop();
-    const int descriptors = OpenDescriptors();
+    const int handles = OpenHandles();
     CFtpMng client;
     EXPECT_EQ(client.Login(u"127.0.0.1", u"admin", u"admin", port), ftp::LoginResult::ConnectFailed);
     EXPECT_EQ(client.Login(u"no-such-host.invalid", u"admin", u"admin", port), ftp::LoginResult::ConnectFailed);
-    EXPECT_EQ(OpenDescriptors(), descriptors);
+    EXPECT_EQ(OpenHandles(), handles);
 }
 
 TEST_F(SimSessionTest, OverlongAndMultiLineRepliesKeepCommandsAndRepliesInStep) {
@@ -442,9 +442,9 @@ TEST_F(SimSessionTest, KeepAliveAnswersWhileTheMainUnitIsThere) {
     unit.Stop();
     EXPECT_FALSE(client.KeepAlive());
     // Only the control connection is left, and logout closes it.
-    const int withControl = OpenDescriptors();
+    const int withControl = OpenHandles();
     client.Logout();
-    EXPECT_EQ(OpenDescriptors(), withControl - 1);
+    EXPECT_EQ(OpenHandles(), withControl - 1);
 }
 
 TEST_F(SimSessionTest, WrappersStopAndRestartTheIdleTimerAndRefuseWithoutASession) {

@@ -10,7 +10,7 @@
 #include "lists/ConvertAndPlay.h"
 #include "lists/testing/BoxFolderBuilder.h"
 #include "platform/Text.h"
-#include "platform/testing/FileSizeLimit.h"
+#include "platform/testing/BlockedRewrite.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "store/CFileMng.h"
@@ -152,6 +152,11 @@ TEST_F(ConvertAndPlayTest, ConvertMakesTheWavFilesItCanAndReportsTheRest) {
         // Made before, whatever the case of the name: not made again.
         {"wW", plenty, kAllDone, done, "y."},
     };
+    // Windows takes ".WAV" and ".wav" for one name: there the 'W' row's copy is the WAV file.
+    const fs::path probe = box.Folder() / "case-probe.wav";
+    testkit::WriteBytes(probe, "");
+    const bool caseBlind = fs::exists(fs::path(probe).replace_extension(".WAV"));
+    fs::remove(probe);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.rows);
         fs::remove_all(box.Folder() / "rusuroku");
@@ -164,7 +169,7 @@ TEST_F(ConvertAndPlayTest, ConvertMakesTheWavFilesItCanAndReportsTheRest) {
         EXPECT_EQ(shownOf(ports.prompt), (std::vector<Shown>{{std::u16string(c.message), c.caption}}));
         for (std::size_t i = 0; i < rows.size(); ++i) {
             const fs::path wav = wavOf(rows[i].Path());
-            EXPECT_EQ(fs::is_regular_file(wav), c.wavAfter[i] == 'y') << i;
+            EXPECT_EQ(fs::is_regular_file(wav), c.wavAfter[i] == 'y' || (c.rows[i] == 'W' && caseBlind)) << i;
             if (c.rows[i] == 'w') {
                 EXPECT_EQ(testkit::ReadFileBytes(wav), "earlier");
             }
@@ -275,7 +280,8 @@ TEST_F(ConvertAndPlayTest, PlayWithoutRoomForThePlayedMarkStillPlaysAndLeavesThe
     const std::string before = testkit::ReadFileBytes(row.Path());
     PlayResult result = PlayResult::NotPlayed;
     {
-        testkit::FileSizeLimit full(1000);
+        testkit::BlockedRewrite blocked(row.Path(), 1000);
+        if (!blocked.Blocks()) GTEST_SKIP() << testkit::kNoBlockedRewrite;
         result = PlayCurrent(row, PlaySettings{}, host);
     }
     EXPECT_EQ(result, PlayResult::Unmarked);

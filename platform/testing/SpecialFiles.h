@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <string_view>
 
 namespace plova::testkit {
@@ -38,6 +39,24 @@ bool OwnerOnly(const std::filesystem::path& file);
 // access list and forgets it.
 bool KeepsAccessRules(const std::filesystem::path& folder);
 constexpr std::string_view kNoAccessRules = "this system keeps no access lists on files (Wine)";
+
+// Holds `file` open for reading and shares it for reading alone, as a
+// player or a virus scanner may, for the object's lifetime: others may read
+// it, but neither write, replace nor remove it. Only Windows keeps files
+// open that way; elsewhere the object holds nothing and Holds() is false.
+class ReadOnlyHold {
+public:
+    explicit ReadOnlyHold(const std::filesystem::path& file);
+    ~ReadOnlyHold();
+    ReadOnlyHold(const ReadOnlyHold&) = delete;
+    ReadOnlyHold& operator=(const ReadOnlyHold&) = delete;
+
+    [[nodiscard]] bool Holds() const;
+
+private:
+    struct Held;
+    std::unique_ptr<Held> held_;
+};
 
 // Makes the last write of a file or folder `age` ago (std::filesystem cannot
 // for a folder on Windows).

@@ -25,6 +25,17 @@ bool KeepsAccessRules(const std::filesystem::path&) {
     return true;
 }
 
+// An open file blocks nothing here: it may be replaced and removed.
+struct ReadOnlyHold::Held {};
+
+ReadOnlyHold::ReadOnlyHold(const std::filesystem::path&) {}
+
+ReadOnlyHold::~ReadOnlyHold() = default;
+
+bool ReadOnlyHold::Holds() const {
+    return false;
+}
+
 bool MakeOlder(const std::filesystem::path& path, std::chrono::seconds age) {
     std::error_code ec;
     std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - age, ec);

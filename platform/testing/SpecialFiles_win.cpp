@@ -61,6 +61,23 @@ bool KeepsAccessRules(const std::filesystem::path& folder) {
     return kept;
 }
 
+struct ReadOnlyHold::Held {
+    HANDLE file = INVALID_HANDLE_VALUE;
+};
+
+ReadOnlyHold::ReadOnlyHold(const std::filesystem::path& file) : held_(std::make_unique<Held>()) {
+    held_->file = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+ReadOnlyHold::~ReadOnlyHold() {
+    if (held_->file != INVALID_HANDLE_VALUE) CloseHandle(held_->file);
+}
+
+bool ReadOnlyHold::Holds() const {
+    return held_->file != INVALID_HANDLE_VALUE;
+}
+
 bool MakeOlder(const std::filesystem::path& path, std::chrono::seconds age) {
     const HANDLE h =
         CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

@@ -354,3 +354,33 @@ TEST_F(FileLayer, JapaneseFolderAndFileNamesWorkThroughEveryCall) {
 }
 
 }  // namespace
+
+// A failure keeps its system error number for whoever asks after it, and
+// both the number and an error of std::filesystem say the same thing to the
+// program on either system: a full disk above all, which the backup tells apart.
+TEST(FileErrors, SystemErrorsMeanTheSameOnEverySystem) {
+    TempFolder dir("errors");
+    ClearSystemError();
+    EXPECT_EQ(LastSystemError(), 0);
+    EXPECT_FALSE(OpenRegularFile(dir / "missing", Access::Read));
+    EXPECT_NE(LastSystemError(), 0);
+    EXPECT_EQ(FileErrorOf(LastSystemError()), FileError::Missing);
+    EXPECT_FALSE(SystemErrorText(LastSystemError()).empty());
+
+    struct Row {
+        std::errc error;
+        FileError meaning;
+    };
+    const Row rows[] = {
+        {std::errc::no_space_on_device, FileError::NoSpace}, {std::errc::no_such_file_or_directory, FileError::Missing},
+        {std::errc::file_exists, FileError::Exists},         {std::errc::permission_denied, FileError::Denied},
+        {std::errc::invalid_argument, FileError::Other},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(FileErrorOf(std::make_error_code(r.error)), r.meaning) << static_cast<int>(r.error);
+    EXPECT_EQ(FileErrorOf(std::error_code()), FileError::None);
+    // What std::filesystem itself reports.
+    std::error_code ec;
+    (void)fs::file_size(dir / "missing", ec);
+    EXPECT_EQ(FileErrorOf(ec), FileError::Missing) << ec.message();
+}

@@ -3,10 +3,13 @@
 #include "platform/AppPaths.h"
 #include "platform/AtomicFile.h"
 #include "platform/CalendarTime.h"
+#include "platform/File.h"
 #include "platform/Ports.h"
 #include "platform/SingleInstance.h"
+#include "platform/Socket.h"
 #include "platform/Text.h"
 #include "platform/testing/HelperProcess.h"
+#include "platform/testing/OpenHandles.h"
 #include "platform/testing/SpecialFiles.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
@@ -215,4 +218,37 @@ TEST(CalendarTime, UniversalFieldsNameOneMomentEverywhere) {
         const std::tm back = UniversalCalendarTime(r.moment);
         EXPECT_EQ(MomentOfUniversalTime(back), r.moment);
     }
+}
+
+// The leak checks of the link tests count open files and sockets: each one
+// open shows in the count and is gone from it once closed.
+TEST(OpenHandles, CountFilesAndSocketsWhileTheyAreOpen) {
+    testkit::TempFolder dir("handles");
+    ASSERT_TRUE(WriteFileAtomically(dir / "file", "x"));
+    const int before = testkit::OpenHandles();
+    ASSERT_GE(before, 0);
+    {
+        FileHandle file = OpenRegularFile(dir / "file", Access::Read);
+        ASSERT_TRUE(file);
+        EXPECT_EQ(testkit::OpenHandles(), before + 1) << "a file";
+        net::Socket socket = net::OpenStream();
+        ASSERT_TRUE(socket.IsOpen());
+        EXPECT_EQ(testkit::OpenHandles(), before + 2) << "and a socket";
+    }
+    EXPECT_EQ(testkit::OpenHandles(), before);
+}
+
+// A file held against changes can be read, but neither replaced nor removed,
+// where the system holds files that way.
+TEST(ReadOnlyHold, TheHeldFileIsReadButNeitherReplacedNorRemoved) {
+    testkit::TempFolder dir("hold");
+    ASSERT_TRUE(WriteFileAtomically(dir / "file", "before"));
+    testkit::ReadOnlyHold held(dir / "file");
+    if (!held.Holds()) GTEST_SKIP() << "open files are replaced and removed here";
+    std::string read;
+    EXPECT_EQ(ReadWholeFile(dir / "file", read, 100), ReadResult::Ok);
+    EXPECT_EQ(read, "before");
+    EXPECT_FALSE(WriteFileAtomically(dir / "file", "after"));
+    EXPECT_FALSE(RemoveFileOrLink(dir / "file"));
+    EXPECT_TRUE(fs::exists(dir / "file"));
 }

@@ -121,7 +121,8 @@ TEST_F(SimSeed, EveryFileIsAValidMessageOnceDownloaded) {
     const SeedResult r = SeedMainUnit(root, smallOptions());
     ASSERT_TRUE(r.ok) << r.error;
     const fs::path local = base / "pc" / "demo";
-    fs::create_directories(local);
+    // Copied to a folder not there yet: copying into one that is fails on Windows.
+    fs::create_directories(local.parent_path());
     fs::copy(root, local, fs::copy_options::recursive);
     int valid = 0;
     bool sawIdeographicSpace = false;
