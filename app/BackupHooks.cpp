@@ -5,8 +5,6 @@
 namespace plova {
 namespace {
 
-constexpr int kResultCompleted = 1;
-constexpr int kResultFailed = 2;
 constexpr std::u16string_view kCompletedText = u"バックアップが完了しました。";
 constexpr std::u16string_view kCompletedCaption = u"バックアップ完了";
 
@@ -21,7 +19,7 @@ BackupHooks NoBackupYet() {
 }
 
 void RecordBackupResult(SettingsRecord& record, bool success, const LocalTime& now) {
-    record.zenkaika = success ? kResultCompleted : kResultFailed;
+    record.zenkaika = success ? backup::kRunCompleted : backup::kRunFailed;
     record.zenkaibi = TimeStamp(now);
 }
 

@@ -33,6 +33,17 @@ void ApplyScheduleForm(SettingsRecord& record, const backup::Schedule& form, con
     ComputeNextDue(record, now);
 }
 
+backup::RunHistory RunHistoryOf(const SettingsRecord& record) {
+    return {record.zenkaibi, record.zenkaika, record.yoteibi};
+}
+
+std::optional<std::u16string> TakeFailedBackupNotice(SettingsRecord& record) {
+    if (record.zenkaika != backup::kRunFailed || record.zenkaibi.empty() || record.noticedBackup == record.zenkaibi)
+        return std::nullopt;
+    record.noticedBackup = record.zenkaibi;
+    return backup::FailedRunNotice(record.zenkaibi);
+}
+
 void OnBackupTimePromptOpened(BackupFlags& flags) {
     flags.confirmed = true;
 }
@@ -61,6 +72,10 @@ std::optional<backup::Schedule> RecordBackupSettings::OpenScheduleForm() const {
 
 void RecordBackupSettings::ApplyScheduleForm(const backup::Schedule& form, const LocalTime& now) {
     plova::ApplyScheduleForm(record_, form, now);
+}
+
+backup::RunHistory RecordBackupSettings::History() const {
+    return RunHistoryOf(record_);
 }
 
 void RecordBackupSettings::BackupTimePromptOpened() {

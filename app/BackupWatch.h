@@ -31,6 +31,13 @@ bool IsBackupDue(const SettingsRecord& record, const LocalTime& now);
 std::optional<backup::Schedule> OpenScheduleForm(const SettingsRecord& record);
 void ApplyScheduleForm(SettingsRecord& record, const backup::Schedule& form, const LocalTime& now);
 
+// The last run and the next, as the settings dialog shows them.
+backup::RunHistory RunHistoryOf(const SettingsRecord& record);
+
+// At start: the notice of the last run when it failed or was cancelled and
+// no start has reported it yet (it is marked reported); nothing otherwise.
+std::optional<std::u16string> TakeFailedBackupNotice(SettingsRecord& record);
+
 // The backup-time prompt. When it opens: a person is there to agree, so the run will show its messages.
 void OnBackupTimePromptOpened(BackupFlags& flags);
 // "はい(&Y)" runs now; "いいえ(&N)" skips this occurrence and keeps watching;
@@ -46,6 +53,7 @@ public:
     void ApplyScheduleForm(const backup::Schedule& form, const LocalTime& now) override;
     void BackupTimePromptOpened() override;
     void BackupTimePromptEnded(BackupTimeAnswer answer, const LocalTime& now) override;
+    [[nodiscard]] backup::RunHistory History() const override;
 
 private:
     BackupFlags& flags_;

@@ -105,6 +105,8 @@ void ReadAllSettings(const IniDocument& ini, SettingsRecord& r) {
     read.Text(kBackup, u"YOTEIBI", r.yoteibi, kStampMax);
     read.Number(kBackup, u"RETRYCNT", r.retryCount, kRetryCountDefault, kRetryCountMin, kRetryCountMin);
     read.Number(kBackup, u"RETRYWAIT", r.retryWait, kRetryWaitDefault, kRetryWaitMin, kRetryWaitMin);
+
+    read.Text(kOwn, u"NOTICEDBACKUP", r.noticedBackup, kStampMax);
 }
 
 void WriteAllSettings(IniDocument& ini, const SettingsRecord& r) {
@@ -152,6 +154,8 @@ void WriteAllSettings(IniDocument& ini, const SettingsRecord& r) {
     ini.Set(kBackup, u"YOTEIBI", r.yoteibi);
     ini.SetInt(kBackup, u"RETRYCNT", r.retryCount);
     ini.SetInt(kBackup, u"RETRYWAIT", r.retryWait);
+
+    ini.Set(kOwn, u"NOTICEDBACKUP", r.noticedBackup);
 }
 
 }  // namespace plova

@@ -45,6 +45,8 @@ constexpr std::u16string_view kExport = u"EXPORT";
 constexpr std::u16string_view kImport = u"IMPORT";
 constexpr std::u16string_view kCodec = u"CODEC";
 constexpr std::u16string_view kBackup = u"BACKUP";
+// This program's own keys, which other installations reading the file ignore.
+constexpr std::u16string_view kOwn = u"PLOVA";
 }  // namespace settings
 
 // The values of the current login: what the login sends, kept apart from the
@@ -103,6 +105,9 @@ struct SettingsRecord {
     std::u16string yoteibi;   // "YOTEIBI": next-due time, empty when HINDO is 0
     int retryCount = 0;       // "RETRYCNT", default 3, at least 1
     int retryWait = 0;        // "RETRYWAIT" in ms, default 60000, at least 10000
+
+    // [PLOVA]
+    std::u16string noticedBackup;  // "NOTICEDBACKUP": ZENKAIBI of the failed run the start last reported
 
     // Not in the file.
     ConnectionRecord connection;

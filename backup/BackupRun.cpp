@@ -25,6 +25,7 @@ constexpr int kOpeningPumps = 1001;
 constexpr int kRangePumps = 12;
 constexpr int kWaitStepCountMs = 15;  // each step of the wait counts this much ...
 constexpr int kWaitStepSleepMs = 10;  // ... and sleeps this much
+constexpr int kMillisPerSecond = 1000;
 constexpr std::uint64_t kSpaceUnit = 4096;
 constexpr std::uint64_t kWavPerVoiceUnit = 256;  // a WAV file needs 16 times its voice data
 constexpr std::u16string_view kAnsweringRemote = u"/rusuroku/";
@@ -379,7 +380,9 @@ private:
     bool Login();
     void Logout();
     bool wait();
-    Outcome withRetries(const std::function<Attempt()>& attempt, bool freshLogin);
+    Outcome withRetries(RunStep step, std::u16string_view remote, const std::function<Attempt()>& attempt,
+                        bool freshLogin);
+    [[nodiscard]] std::string causeOf(RunStep step) const;
     RunResult endWithCommError(RunResult why);
     bool markAll(int status);
     RunResult finish(bool failed);
@@ -414,9 +417,32 @@ bool Run::wait() {
     return !CancelRequested();
 }
 
-Run::Outcome Run::withRetries(const std::function<Attempt()>& attempt, bool freshLogin) {
+// Why an attempt at `step` failed, for a person: what the login was told,
+// or what the transfer found.
+std::string Run::causeOf(RunStep step) const {
+    if (step == RunStep::LogIn) {
+        const CFtpMng* ftp = host_.Ftp();
+        return ftp && !ftp->LoginFailure().empty() ? ftp->LoginFailure() : "the login failed";
+    }
+    if (step == RunStep::FetchMessages) {
+        switch (lastResult_) {
+        case BackupResult::NoDirectory: return "the folder is gone from the main unit";
+        case BackupResult::ExistingConversionFailed: return "a voice file already backed up would not convert";
+        default: return "the link failed or a file arrived at another length than listed";
+        }
+    }
+    return host_.Ftp() && host_.Ftp()->HasSession() ? "the main unit did not answer as expected"
+                                                    : "no session with the main unit";
+}
+
+Run::Outcome Run::withRetries(RunStep step, std::u16string_view remote, const std::function<Attempt()>& attempt,
+                              bool freshLogin) {
     Attempt a = attempt();
     for (int retry = 0; a == Attempt::Again && retry < settings_.retryCount; ++retry) {
+        problem_.cause = causeOf(step);
+        if (options_.retrying)
+            options_.retrying({step, std::u16string(remote), retry + 1, settings_.retryCount,
+                               settings_.retryWait / kMillisPerSecond, problem_.cause});
         if (!wait()) return Outcome::Cancelled;
         if (freshLogin) {
             Logout();
@@ -425,6 +451,7 @@ Run::Outcome Run::withRetries(const std::function<Attempt()>& attempt, bool fres
         a = attempt();
     }
     if (a == Attempt::Done) return Outcome::Done;
+    if (a == Attempt::Again) problem_.cause = causeOf(step);
     return CancelRequested() ? Outcome::Cancelled : Outcome::Failed;
 }
 
@@ -488,6 +515,7 @@ BackupResult Run::countAll(DirectoryCount& total) {
     for (const std::u16string& folder : folders) {
         DirectoryCount count;
         const Outcome o = withRetries(
+            RunStep::CountMessages, folder,
             [&] {
                 CFtpMng* ftp = ftpManager();
                 // A directory gone since the box listing has nothing to count.
@@ -538,12 +566,14 @@ RunResult Run::Go() {
     if (!markAll(kStatusIncomplete)) return finish(true);
 
     if (!settings_.loggedIn) {
-        const Outcome o = withRetries([&] { return Login() ? Attempt::Done : Attempt::Again; }, false);
+        const Outcome o = withRetries(
+            RunStep::LogIn, {}, [&] { return Login() ? Attempt::Done : Attempt::Again; }, false);
         if (o == Outcome::Cancelled) return finish(true);
         if (o == Outcome::Failed) return endWithCommError(RunResult::LoginFailed);
     }
 
     const Outcome listed = withRetries(
+        RunStep::ListBoxes, {},
         [&] {
             CFtpMng* ftp = ftpManager();
             std::u16string root, answering, extension;
@@ -577,6 +607,7 @@ RunResult Run::Go() {
             if (CancelRequested()) return Outcome::Cancelled;
             const std::u16string remote = std::u16string(remoteBase) + box;
             const Outcome o = withRetries(
+                RunStep::FetchMessages, remote,
                 [&] { return transfer([&](CFtpMng& ftp) { return BackupBox(ftp, context_, kind, remote); }); }, true);
             if (o != Outcome::Done) return o;
         }
@@ -585,8 +616,9 @@ RunResult Run::Go() {
     Outcome o = transferAll(answering_, store::kAnsweringFolder, kAnsweringRemote);
     if (o == Outcome::Done) o = transferAll(extension_, store::kExtensionFolder, kExtensionRemote);
     if (o == Outcome::Done && !CancelRequested())
-        o = withRetries([&] { return transfer([&](CFtpMng& ftp) { return BackupResponseMessages(ftp, context_); }); },
-                        true);
+        o = withRetries(
+            RunStep::FetchMessages, kResponseRemote,
+            [&] { return transfer([&](CFtpMng& ftp) { return BackupResponseMessages(ftp, context_); }); }, true);
     return finish(o != Outcome::Done);
 }
 

@@ -49,10 +49,25 @@ enum class [[nodiscard]] RunResult{
     Busy,              // another run is backing up into the same root folder
 };
 
-// The local path behind a result that names one, and why it failed.
+// The local path behind a result that names one, and why it failed; for a
+// run the main unit failed (LoginFailed, CommError), what failed last.
 struct LocalProblem {
     std::filesystem::path path;
     std::string reason;
+    std::string cause = {};  // "connection refused at 192.168.1.10:21", …
+};
+
+// A step of the run that is tried again when it fails.
+enum class RunStep { LogIn, ListBoxes, CountMessages, FetchMessages };
+
+// A retry the run is about to wait for.
+struct RetryNotice {
+    RunStep step = RunStep::LogIn;
+    std::u16string remote;  // the remote folder of the step, when it has one
+    int retry = 0;          // 1 for the first
+    int retries = 0;        // "RETRYCNT"
+    int waitSeconds = 0;    // "RETRYWAIT" before it
+    std::string cause;      // why the attempt failed, for a person
 };
 
 // How a backup transfer procedure ended: the results of the download
@@ -104,6 +119,8 @@ struct RunOptions {
     std::function<void(int milliseconds)> sleep;
     // The run shows its communication-error message (a person agreed to it).
     bool confirmed = false;
+    // Told before each wait for a retry.
+    std::function<void(const RetryNotice&)> retrying;
 };
 
 // Everything a transfer procedure needs besides the FTP client.

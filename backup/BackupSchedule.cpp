@@ -9,6 +9,8 @@
 namespace plova::backup {
 namespace {
 
+constexpr std::size_t kStampLength = 12;  // "YYYYMMDDhhmm"
+
 constexpr int kDaysPerWeek = 7;
 
 // Days since 1970-01-01 of a Gregorian date, and back.
@@ -68,6 +70,33 @@ std::u16string TimeStamp(const LocalTime& t) {
     std::snprintf(buf, sizeof buf, "%04d%02d%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute);
     // Twelve digits, as the settings keep them, whatever the clock says.
     return FromUtf8(std::string(buf).substr(0, 12));
+}
+
+std::u16string StampText(std::u16string_view stamp) {
+    if (stamp.size() != kStampLength ||
+        !std::all_of(stamp.begin(), stamp.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; }))
+        return {};
+    std::u16string text;
+    text.append(stamp.substr(0, 4)).append(u"/").append(stamp.substr(4, 2)).append(u"/").append(stamp.substr(6, 2));
+    text.append(u" ").append(stamp.substr(8, 2)).append(u":").append(stamp.substr(10, 2));
+    return text;
+}
+
+std::u16string LastRunText(std::u16string_view lastEnd, int lastResult) {
+    const std::u16string when = StampText(lastEnd);
+    if (when.empty() || (lastResult != kRunCompleted && lastResult != kRunFailed)) return u"前回のバックアップ: なし";
+    return u"前回のバックアップ: " + when + (lastResult == kRunCompleted ? u"  完了" : u"  失敗または中止");
+}
+
+std::u16string NextRunText(std::u16string_view nextDue) {
+    const std::u16string when = StampText(nextDue);
+    return u"次回のバックアップ: " + (when.empty() ? std::u16string(u"予定なし") : when);
+}
+
+std::u16string FailedRunNotice(std::u16string_view lastEnd) {
+    std::u16string when = StampText(lastEnd);
+    if (!when.empty()) when = u"（" + when + u"）";
+    return u"前回の自動バックアップ" + when + u"は完了していません。失敗したか、中止されました。";
 }
 
 std::u16string NextDueStamp(const Schedule& r, const LocalTime& now) {

@@ -32,8 +32,28 @@ struct Schedule {
     [[nodiscard]] bool TimeEnabled() const { return frequency >= kDaily && frequency <= kMonthly; }
 };
 
+// "ZENKAIKA": how the last run ended.
+constexpr int kRunCompleted = 1;
+constexpr int kRunFailed = 2;  // failed or cancelled
+
+// The last run and the next, as the settings keep them.
+struct RunHistory {
+    std::u16string lastEnd;  // "ZENKAIBI": "YYYYMMDDhhmm", empty before the first run
+    int lastResult = 0;      // "ZENKAIKA": kRunCompleted, kRunFailed, 0 before the first run
+    std::u16string nextDue;  // "YOTEIBI", empty when nothing is scheduled
+};
+
 // "YYYYMMDDhhmm" ("%04d%02d%02d%02d%02d").
 std::u16string TimeStamp(const LocalTime& t);
+// A stamp as people read it, "2026/12/10 03:00"; empty when `stamp` is not one.
+std::u16string StampText(std::u16string_view stamp);
+
+// The settings dialog's lines on the last run ("ZENKAIBI", "ZENKAIKA") and
+// on the next ("YOTEIBI", or what the form being edited would make it).
+std::u16string LastRunText(std::u16string_view lastEnd, int lastResult);
+std::u16string NextRunText(std::u16string_view nextDue);
+// What the start says of a run that failed or was cancelled, ended at `lastEnd`.
+std::u16string FailedRunNotice(std::u16string_view lastEnd);
 
 // Days of a month of the Gregorian calendar.
 int DaysInMonth(int year, int month);

@@ -23,6 +23,8 @@ public:
     // "OK" (the schedule stored, the next-due time computed).
     [[nodiscard]] virtual std::optional<Schedule> OpenScheduleForm() const = 0;
     virtual void ApplyScheduleForm(const Schedule& form, const LocalTime& now) = 0;
+    // The last run and the next, for the dialog to show.
+    [[nodiscard]] virtual RunHistory History() const = 0;
     // The backup-time prompt has opened, and has ended with `answer`.
     virtual void BackupTimePromptOpened() = 0;
     virtual void BackupTimePromptEnded(BackupTimeAnswer answer, const LocalTime& now) = 0;

@@ -108,14 +108,34 @@ struct StopSignals {
     void (*previousTerm)(int);
 };
 
+std::string withCause(const std::string& cause) {
+    return cause.empty() ? std::string() : ": " + cause;
+}
+
+// A retry as it begins to wait, so that a run from cron or a terminal shows
+// why it seems to stand still.
+void tellRetry(std::ostream& err, const backup::RetryNotice& n) {
+    std::string step;
+    switch (n.step) {
+    case backup::RunStep::LogIn: step = "logging in"; break;
+    case backup::RunStep::ListBoxes: step = "listing the boxes"; break;
+    case backup::RunStep::CountMessages: step = "counting the messages of " + ToUtf8(n.remote); break;
+    case backup::RunStep::FetchMessages: step = "fetching " + ToUtf8(n.remote); break;
+    }
+    err << "plova-cli: backup: " << step << " failed (" << n.cause << "); retry " << n.retry << " of " << n.retries
+        << " in " << n.waitSeconds << " s\n";
+    err.flush();
+}
+
 // Why a run did not complete.
 std::string shortfall(backup::RunResult result, const backup::LocalProblem& problem) {
     const std::string where = Printable(problem.path.string()) + " (" + problem.reason + ")";
     switch (result) {
     case backup::RunResult::Ok: break;
     case backup::RunResult::Cancelled: return "cancelled";
-    case backup::RunResult::LoginFailed: return "cannot log in to the main unit with the stored values";
-    case backup::RunResult::CommError: return "communication error with the main unit";
+    case backup::RunResult::LoginFailed:
+        return "cannot log in to the main unit with the stored values" + withCause(problem.cause);
+    case backup::RunResult::CommError: return "communication error with the main unit" + withCause(problem.cause);
     case backup::RunResult::NoSpace: return "not enough free disk space under the root folder";
     case backup::RunResult::ConversionFailed: return "a WAV conversion failed";
     case backup::RunResult::NoRootFolder:
@@ -189,6 +209,7 @@ int runBackup(const Args& args, std::ostream&, std::ostream& err) {
     backup::RunSettings run = RunSettingsOf(record);
     backup::RunOptions options;
     options.confirmed = true;  // someone reads stderr: every failure is said
+    options.retrying = [&err](const backup::RetryNotice& notice) { tellRetry(err, notice); };
     backup::LocalProblem problem;
     const backup::RunResult result = backup::RunBackup(host, run, months, options, &problem);
     // Another backup into the root folder has the months in hand: this run did

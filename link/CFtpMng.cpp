@@ -54,23 +54,47 @@ ftp::LoginResult CFtpMng::Login(std::u16string_view host, std::u16string_view us
                                 std::optional<std::uint16_t> port) {
     session_.reset();
     auto session = std::make_unique<FTP_SESSION>(timeouts_);
+    const std::uint16_t portNumber = ResolvePort(port);
+    const std::string where = ToUtf8(host) + ":" + std::to_string(portNumber);
+    loginFailure_.clear();
+    const auto fail = [this](ftp::LoginResult result, std::string cause) {
+        loginFailure_ = std::move(cause);
+        return result;
+    };
 
     // An unknown host leaves the address empty, and the connection fails.
     if (auto address = net::ResolveIPv4(ToCp932(host))) session->server = *address;
     session->server.sin_family = AF_INET;
-    session->server.sin_port = htons(ResolvePort(port));
+    session->server.sin_port = htons(portNumber);
     session->control = net::OpenStream();
-    if (!net::ConnectWithin(session->control, session->server, timeouts_.connectMillis))
-        return ftp::LoginResult::ConnectFailed;
+    switch (net::Connect(session->control, session->server, timeouts_.connectMillis)) {
+    case net::ConnectResult::Connected: break;
+    case net::ConnectResult::Refused: return fail(ftp::LoginResult::ConnectFailed, "connection refused at " + where);
+    case net::ConnectResult::TimedOut:
+        return fail(ftp::LoginResult::ConnectFailed,
+                    "no answer from " + where + " within " + std::to_string(timeouts_.connectMillis / 1000) + " s");
+    case net::ConnectResult::Unreachable: return fail(ftp::LoginResult::ConnectFailed, "no route to " + where);
+    case net::ConnectResult::NoAddress:
+        return fail(ftp::LoginResult::ConnectFailed, "the host name " + ToUtf8(host) + " resolves to no address");
+    case net::ConnectResult::Stopped:
+    case net::ConnectResult::Failed: return fail(ftp::LoginResult::ConnectFailed, "cannot connect to " + where);
+    }
 
     // A failed login keeps nothing open: the main unit serves few sessions.
     const ftp::Reply greeting = session->Command(u"");
-    if (greeting.RefusedWith(ftp::kGreeting)) return ftp::LoginResult::UnsupportedModel;
-    if (!greeting.Accepted()) return ftp::LoginResult::ConnectFailed;
+    if (greeting.RefusedWith(ftp::kGreeting))
+        return fail(ftp::LoginResult::UnsupportedModel, "the server at " + where + " is not a supported main unit");
+    if (!greeting.Accepted())
+        return fail(
+            ftp::LoginResult::ConnectFailed,
+            greeting.outcome == ftp::ReplyOutcome::NoReply
+                ? "no greeting from " + where
+                : "the main unit at " + where + " turned the connection away (" + std::to_string(greeting.code) + ")");
 
     session->localDirectory = ExecutableFolder();
-    if (!session->Command(u"USER " + std::u16string(user) + u"\r\n").Accepted()) return ftp::LoginResult::Refused;
-    if (!session->Command(u"PASS " + std::u16string(password) + u"\r\n").Accepted()) return ftp::LoginResult::Refused;
+    if (!session->Command(u"USER " + std::u16string(user) + u"\r\n").Accepted() ||
+        !session->Command(u"PASS " + std::u16string(password) + u"\r\n").Accepted())
+        return fail(ftp::LoginResult::Refused, "the main unit at " + where + " refused the user name or password");
     // Message files are binary. A server that keeps to the standard starts in
     // ASCII type and would turn every LF of a voice file into CR LF; the main
     // unit sends binary either way. Its answer does not matter.

@@ -55,6 +55,10 @@ public:
     // A failed login closes the connection again.
     ftp::LoginResult Login(std::u16string_view host, std::u16string_view user, std::u16string_view password,
                            std::optional<std::uint16_t> port = std::nullopt);
+    // Why the last Login failed, for a person to read: "connection refused
+    // at 192.168.1.10:21", "the main unit at … refused the user name or
+    // password"; empty after a login that succeeded.
+    [[nodiscard]] const std::string& LoginFailure() const { return loginFailure_; }
     // QUIT, close, stop the idle timer and reset its count.
     void Logout();
     // True when the main unit answered the probe; false otherwise (also without a session).
@@ -103,6 +107,7 @@ private:
     IdleTimerControl* idleTimer_;
     Timeouts timeouts_;
     int scopeDepth_ = 0;
+    std::string loginFailure_;
 };
 
 }  // namespace plova

@@ -122,10 +122,24 @@ Wait WaitWritable(const Socket& s, int millis);
 // A new IPv4 stream socket; closed when the system refuses one.
 Socket OpenStream(Mode mode = Mode::Blocking);
 
+// How a connection attempt ended, as a person is to be told.
+enum class [[nodiscard]] ConnectResult{
+    Connected,
+    Refused,      // nobody listens at the port, or a firewall said no
+    TimedOut,     // no answer within the wait
+    Unreachable,  // no route to the network or the host
+    NoAddress,    // the host name resolved to nothing
+    Stopped,      // the stop signal was raised
+    Failed,       // any other reason the system gave
+};
+
 // Connects within `millis` (a negative wait counts as 0), or until the stop
 // signal is raised; the socket keeps the mode it had. An address of 0
 // (nothing resolved) never connects.
-bool ConnectWithin(Socket& s, const sockaddr_in& address, int millis, NativeSocket stop = kNoSocket);
+ConnectResult Connect(Socket& s, const sockaddr_in& address, int millis, NativeSocket stop = kNoSocket);
+inline bool ConnectWithin(Socket& s, const sockaddr_in& address, int millis, NativeSocket stop = kNoSocket) {
+    return Connect(s, address, millis, stop) == ConnectResult::Connected;
+}
 
 // An IPv4 address and port, both given in host byte order.
 sockaddr_in Ipv4Address(std::uint32_t address, std::uint16_t port);

@@ -111,19 +111,40 @@ Socket OpenStream(Mode mode) {
     return Socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | nonBlocking, IPPROTO_TCP), mode);
 }
 
-bool ConnectWithin(Socket& s, const sockaddr_in& address, int millis, NativeSocket stopFd) {
-    if (!s.IsOpen() || address.sin_addr.s_addr == 0) return false;
+namespace {
+ConnectResult connectResultOf(int error) {
+    switch (error) {
+    case ECONNREFUSED: return ConnectResult::Refused;
+    case ETIMEDOUT: return ConnectResult::TimedOut;
+    case ENETUNREACH:
+    case EHOSTUNREACH:
+    case ENETDOWN:
+    case EHOSTDOWN: return ConnectResult::Unreachable;
+    default: return ConnectResult::Failed;
+    }
+}
+}  // namespace
+
+ConnectResult Connect(Socket& s, const sockaddr_in& address, int millis, NativeSocket stopFd) {
+    if (!s.IsOpen()) return ConnectResult::Failed;
+    if (address.sin_addr.s_addr == 0) return ConnectResult::NoAddress;
     // Non-blocking for the connection only, so the wait for it is bounded.
     const int flags = ::fcntl(s.Fd(), F_GETFL, 0);
-    if (flags < 0 || ::fcntl(s.Fd(), F_SETFL, flags | O_NONBLOCK) != 0) return false;
+    if (flags < 0 || ::fcntl(s.Fd(), F_SETFL, flags | O_NONBLOCK) != 0) return ConnectResult::Failed;
     if (::connect(s.Fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        if (errno != EINPROGRESS && errno != EINTR) return false;
-        if (WaitFor(s.Fd(), POLLOUT, std::max(millis, 0), stopFd) != Wait::Ready) return false;
+        if (errno != EINPROGRESS && errno != EINTR) return connectResultOf(errno);
+        switch (WaitFor(s.Fd(), POLLOUT, std::max(millis, 0), stopFd)) {
+        case Wait::Ready: break;
+        case Wait::TimedOut: return ConnectResult::TimedOut;
+        case Wait::Stopped: return ConnectResult::Stopped;
+        case Wait::Failed: return ConnectResult::Failed;
+        }
         int error = 0;
         socklen_t len = sizeof error;
-        if (::getsockopt(s.Fd(), SOL_SOCKET, SO_ERROR, &error, &len) != 0 || error != 0) return false;
+        if (::getsockopt(s.Fd(), SOL_SOCKET, SO_ERROR, &error, &len) != 0) return ConnectResult::Failed;
+        if (error != 0) return connectResultOf(error);
     }
-    return ::fcntl(s.Fd(), F_SETFL, flags) == 0;
+    return ::fcntl(s.Fd(), F_SETFL, flags) == 0 ? ConnectResult::Connected : ConnectResult::Failed;
 }
 
 std::optional<sockaddr_in> ResolveIPv4(const std::string& host) {

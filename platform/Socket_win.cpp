@@ -151,19 +151,48 @@ Socket OpenStream(Mode mode) {
     return out;
 }
 
-bool ConnectWithin(Socket& s, const sockaddr_in& address, int millis, NativeSocket stop) {
-    if (!s.IsOpen() || address.sin_addr.s_addr == 0) return false;
-    // Non-blocking for the connection only, so the wait for it is bounded.
-    if (!setMode(s.Native(), Mode::NonBlocking)) return false;
-    bool connected = ::connect(s.Native(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    if (!connected && WSAGetLastError() == WSAEWOULDBLOCK &&
-        WaitFor(s.Native(), kWritable, std::max(millis, 0), stop) == Wait::Ready) {
-        int error = 0;
-        int length = sizeof error;
-        connected =
-            ::getsockopt(s.Native(), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) == 0 && error == 0;
+namespace {
+ConnectResult connectResultOf(int error) {
+    switch (error) {
+    case WSAECONNREFUSED: return ConnectResult::Refused;
+    case WSAETIMEDOUT: return ConnectResult::TimedOut;
+    case WSAENETUNREACH:
+    case WSAEHOSTUNREACH:
+    case WSAENETDOWN:
+    case WSAEHOSTDOWN: return ConnectResult::Unreachable;
+    default: return ConnectResult::Failed;
     }
-    return setMode(s.Native(), s.IoMode()) && connected;
+}
+}  // namespace
+
+ConnectResult Connect(Socket& s, const sockaddr_in& address, int millis, NativeSocket stop) {
+    if (!s.IsOpen()) return ConnectResult::Failed;
+    if (address.sin_addr.s_addr == 0) return ConnectResult::NoAddress;
+    // Non-blocking for the connection only, so the wait for it is bounded.
+    if (!setMode(s.Native(), Mode::NonBlocking)) return ConnectResult::Failed;
+    ConnectResult result = ConnectResult::Connected;
+    if (::connect(s.Native(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        if (const int error = WSAGetLastError(); error != WSAEWOULDBLOCK) {
+            result = connectResultOf(error);
+        } else {
+            switch (WaitFor(s.Native(), kWritable, std::max(millis, 0), stop)) {
+            case Wait::Ready: {
+                int pending = 0;
+                int length = sizeof pending;
+                if (::getsockopt(s.Native(), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&pending), &length) != 0)
+                    result = ConnectResult::Failed;
+                else if (pending != 0)
+                    result = connectResultOf(pending);
+                break;
+            }
+            case Wait::TimedOut: result = ConnectResult::TimedOut; break;
+            case Wait::Stopped: result = ConnectResult::Stopped; break;
+            case Wait::Failed: result = ConnectResult::Failed; break;
+            }
+        }
+    }
+    if (!setMode(s.Native(), s.IoMode())) return ConnectResult::Failed;
+    return result;
 }
 
 std::optional<sockaddr_in> ResolveIPv4(const std::string& host) {

@@ -105,6 +105,29 @@ TEST_F(BackupWatchRunTest, DialogTickAbandonsTheDialogOnlyForAnAcceptedBackup) {
     EXPECT_EQ(prompts, 2);
 }
 
+// A run that failed or was cancelled is reported at the next start, once;
+// the mark of it goes into the settings file with the rest.
+TEST(BackupWatchTest, AFailedRunIsReportedAtOneStartOnly) {
+    SettingsRecord r;
+    EXPECT_FALSE(TakeFailedBackupNotice(r));  // no run yet
+    r.zenkaibi = u"202612100300";
+    r.zenkaika = backup::kRunCompleted;
+    EXPECT_FALSE(TakeFailedBackupNotice(r));
+    r.zenkaika = backup::kRunFailed;
+    const auto notice = TakeFailedBackupNotice(r);
+    ASSERT_TRUE(notice);
+    EXPECT_NE(notice->find(u"2026/12/10 03:00"), std::u16string::npos);
+    EXPECT_FALSE(TakeFailedBackupNotice(r));
+
+    IniDocument ini;
+    WriteAllSettings(ini, r);
+    SettingsRecord next;
+    ReadAllSettings(ini, next);
+    EXPECT_FALSE(TakeFailedBackupNotice(next));  // the next start knows it was said
+    next.zenkaibi = u"202612110300";             // the next run fails too
+    EXPECT_TRUE(TakeFailedBackupNotice(next));
+}
+
 TEST(BackupWatchTest, SettingsDialogStoresTheScheduleAndItsNextDueTime) {
     SettingsRecord r = schedule(kDaily, 10, 0);
     ApplyScheduleForm(r, backup::Schedule{backup::kMonthly, 0, 31, 10, 0}, at(2028, 2, 15, 10, 0));

@@ -82,6 +82,32 @@ TEST(BackupScheduleTest, NextDueTime) {
         EXPECT_EQ(testkit::Utf8(NextDueStamp(c.schedule, c.now)), testkit::Utf8(c.due)) << c.what;
 }
 
+// The settings dialog's and the start's texts of the last run and the next:
+// a stamp that is not one (cut, letters, hand-edited) reads as none.
+TEST(BackupScheduleTest, LastAndNextRunTexts) {
+    struct Case {
+        std::u16string stamp;
+        int result;
+        std::u16string last, next;
+    };
+    for (const Case& c : {
+             Case{u"202612100300", kRunCompleted, u"前回のバックアップ: 2026/12/10 03:00  完了",
+                  u"次回のバックアップ: 2026/12/10 03:00"},
+             Case{u"202612100300", kRunFailed, u"前回のバックアップ: 2026/12/10 03:00  失敗または中止",
+                  u"次回のバックアップ: 2026/12/10 03:00"},
+             Case{u"202612100300", 0, u"前回のバックアップ: なし", u"次回のバックアップ: 2026/12/10 03:00"},
+             Case{u"", kRunCompleted, u"前回のバックアップ: なし", u"次回のバックアップ: 予定なし"},
+             Case{u"20261210030", kRunCompleted, u"前回のバックアップ: なし", u"次回のバックアップ: 予定なし"},
+             Case{u"2026121003x0", kRunFailed, u"前回のバックアップ: なし", u"次回のバックアップ: 予定なし"},
+         }) {
+        EXPECT_EQ(LastRunText(c.stamp, c.result), c.last) << testkit::Utf8(c.stamp);
+        EXPECT_EQ(NextRunText(c.stamp), c.next) << testkit::Utf8(c.stamp);
+    }
+    EXPECT_EQ(FailedRunNotice(u"202612100300"),
+              u"前回の自動バックアップ（2026/12/10 03:00）は完了していません。失敗したか、中止されました。");
+    EXPECT_EQ(FailedRunNotice(u"?"), u"前回の自動バックアップは完了していません。失敗したか、中止されました。");
+}
+
 TEST(BackupScheduleTest, DueTest) {
     const LocalTime now = at(2026, 4, 15, 10, 0);
     EXPECT_TRUE(IsDue(u"/b/", kDaily, u"202604151000", false, now));

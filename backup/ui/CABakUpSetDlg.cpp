@@ -45,19 +45,26 @@ CABakUpSetDlg::CABakUpSetDlg(backup::SettingsHost& settings, DialogBackupWatch* 
     connect(frequency_, &QButtonGroup::idClicked, this, [this](int id) {
         form_.frequency = id;
         showEnabling();
+        showNextRun();
     });
 
     weekday_ = new QComboBox(this);
     weekday_->setObjectName(QStringLiteral("weekday"));
     for (const char16_t* w : kWeekdays) weekday_->addItem(Qs(w));
     weekday_->setCurrentIndex(form_.weekday);
-    connect(weekday_, &QComboBox::currentIndexChanged, this, [this](int i) { form_.weekday = i; });
+    connect(weekday_, &QComboBox::currentIndexChanged, this, [this](int i) {
+        form_.weekday = i;
+        showNextRun();
+    });
 
     day_ = new QComboBox(this);
     day_->setObjectName(QStringLiteral("day"));
     for (int d = 1; d <= kDays; ++d) day_->addItem(QString::asprintf("%02d", d));
     day_->setCurrentIndex(form_.day - 1);
-    connect(day_, &QComboBox::currentIndexChanged, this, [this](int i) { form_.day = i + 1; });
+    connect(day_, &QComboBox::currentIndexChanged, this, [this](int i) {
+        form_.day = i + 1;
+        showNextRun();
+    });
 
     time_ = new QTimeEdit(this);
     time_->setObjectName(QStringLiteral("time"));
@@ -66,6 +73,7 @@ CABakUpSetDlg::CABakUpSetDlg(backup::SettingsHost& settings, DialogBackupWatch* 
     connect(time_, &QTimeEdit::timeChanged, this, [this](QTime t) {
         form_.hour = t.hour();
         form_.minute = t.minute();
+        showNextRun();
     });
 
     auto* fields = new QGridLayout;
@@ -75,9 +83,18 @@ CABakUpSetDlg::CABakUpSetDlg(backup::SettingsHost& settings, DialogBackupWatch* 
     fields->addWidget(day_, 1, 1);
     fields->addWidget(new QLabel(Qs(bakupset::kTime), this), 2, 0);
     fields->addWidget(time_, 2, 1);
+    // The last run and the next, so that nobody has to wait for one to
+    // know the backup works.
+    const backup::RunHistory history = settings_.History();
+    lastRun_ = new QLabel(Qs(backup::LastRunText(history.lastEnd, history.lastResult)), this);
+    lastRun_->setObjectName(QStringLiteral("lastRun"));
+    nextRun_ = new QLabel(Qs(backup::NextRunText(history.nextDue)), this);
+    nextRun_->setObjectName(QStringLiteral("nextRun"));
     auto* body = new QVBoxLayout;
     body->addWidget(group);
     body->addLayout(fields);
+    body->addWidget(lastRun_);
+    body->addWidget(nextRun_);
 
     LayOutDialog(*this, body, OkCancelRow(*this, [this] { OnOK(); }));
     showEnabling();
@@ -87,6 +104,11 @@ void CABakUpSetDlg::showEnabling() {
     weekday_->setEnabled(form_.WeekdayEnabled());
     day_->setEnabled(form_.DayEnabled());
     time_->setEnabled(form_.TimeEnabled());
+}
+
+void CABakUpSetDlg::showNextRun() {
+    // What "OK" would schedule, as the form now stands.
+    nextRun_->setText(Qs(backup::NextRunText(backup::NextDueStamp(form_, CurrentPorts().clock->Now()))));
 }
 
 void CABakUpSetDlg::OnOK() {

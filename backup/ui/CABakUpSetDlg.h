@@ -7,6 +7,7 @@
 
 class QButtonGroup;
 class QComboBox;
+class QLabel;
 class QTimeEdit;
 
 namespace plova::ui {
@@ -37,12 +38,15 @@ public:
     [[nodiscard]] QComboBox* WeekdayList() const { return weekday_; }
     [[nodiscard]] QComboBox* DayList() const { return day_; }
     [[nodiscard]] QTimeEdit* TimePicker() const { return time_; }
+    [[nodiscard]] QLabel* LastRun() const { return lastRun_; }
+    [[nodiscard]] QLabel* NextRun() const { return nextRun_; }
 
     // "OK": the form into the settings with the next-due time.
     void OnOK();
 
 private:
     void showEnabling();
+    void showNextRun();
 
     backup::SettingsHost& settings_;
     backup::Schedule form_;
@@ -51,6 +55,8 @@ private:
     QComboBox* weekday_ = nullptr;
     QComboBox* day_ = nullptr;
     QTimeEdit* time_ = nullptr;
+    QLabel* lastRun_ = nullptr;
+    QLabel* nextRun_ = nullptr;
 };
 
 }  // namespace plova::ui

@@ -80,23 +80,32 @@ TEST_F(SimSessionTest, LoginResultsForEveryKindOfRefusal) {
         std::function<void(sim::Faults&)> fault;
         const char16_t* password;
         ftp::LoginResult expected;
+        std::string cause;  // what LoginFailure says, "HOST:PORT" standing for the server's
     };
     const Case cases[] = {
-        {"plain", [](sim::Faults&) {}, u"admin", ftp::LoginResult::Ok},
-        {"other model", [](sim::Faults& f) { f.greetingModel = "Kx-TX"; }, u"admin",
-         ftp::LoginResult::UnsupportedModel},
-        {"greeting 421", [](sim::Faults& f) { f.greetingCode = 421; }, u"admin", ftp::LoginResult::ConnectFailed},
-        {"refused", [](sim::Faults& f) { f.refuseLogin = true; }, u"admin", ftp::LoginResult::Refused},
-        {"wrong password", [](sim::Faults&) {}, u"nimda", ftp::LoginResult::Refused},
+        {"plain", [](sim::Faults&) {}, u"admin", ftp::LoginResult::Ok, ""},
+        {"other model", [](sim::Faults& f) { f.greetingModel = "Kx-TX"; }, u"admin", ftp::LoginResult::UnsupportedModel,
+         "the server at HOST:PORT is not a supported main unit"},
+        {"greeting 421", [](sim::Faults& f) { f.greetingCode = 421; }, u"admin", ftp::LoginResult::ConnectFailed,
+         "the main unit at HOST:PORT turned the connection away (421)"},
+        {"refused", [](sim::Faults& f) { f.refuseLogin = true; }, u"admin", ftp::LoginResult::Refused,
+         "the main unit at HOST:PORT refused the user name or password"},
+        {"wrong password", [](sim::Faults&) {}, u"nimda", ftp::LoginResult::Refused,
+         "the main unit at HOST:PORT refused the user name or password"},
         // A reply without a code must never pass for "logged in".
-        {"garbage", [](sim::Faults& f) { f.garbageReply = true; }, u"admin", ftp::LoginResult::Refused},
+        {"garbage", [](sim::Faults& f) { f.garbageReply = true; }, u"admin", ftp::LoginResult::Refused,
+         "the main unit at HOST:PORT refused the user name or password"},
     };
+    const std::string where = "127.0.0.1:" + std::to_string(unit.Port());
     for (const Case& c : cases) {
         unit.Server().SetFaults(sim::Faults{});
         unit.ChangeFaults(c.fault);
         CFtpMng client(&timer);
         EXPECT_EQ(client.Login(u"127.0.0.1", u"admin", c.password, unit.Port()), c.expected) << c.what;
         EXPECT_EQ(client.HasSession(), c.expected == ftp::LoginResult::Ok) << c.what;
+        std::string cause = c.cause;
+        if (const auto at = cause.find("HOST:PORT"); at != std::string::npos) cause.replace(at, 9, where);
+        EXPECT_EQ(client.LoginFailure(), cause) << c.what;
     }
     expectNothingLeftOpen();
 }
@@ -107,7 +116,9 @@ TEST_F(SimSessionTest, NoServerOrNoSuchHostIsAConnectionFailure) {
     const int handles = OpenHandles();
     CFtpMng client;
     EXPECT_EQ(client.Login(u"127.0.0.1", u"admin", u"admin", port), ftp::LoginResult::ConnectFailed);
+    EXPECT_EQ(client.LoginFailure(), "connection refused at 127.0.0.1:" + std::to_string(port));
     EXPECT_EQ(client.Login(u"no-such-host.invalid", u"admin", u"admin", port), ftp::LoginResult::ConnectFailed);
+    EXPECT_EQ(client.LoginFailure(), "the host name no-such-host.invalid resolves to no address");
     EXPECT_EQ(OpenHandles(), handles);
 }
 

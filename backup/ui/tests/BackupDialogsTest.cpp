@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimeEdit>
@@ -39,10 +40,16 @@ TEST(BackupDialogsTest, SettingsDialogShowsTheScheduleEnablesByFrequencyAndOkSch
     r.hi = 15;
     r.jikokuHH = 7;
     r.jikokuMM = 45;
+    r.zenkaibi = u"202612020745";
+    r.zenkaika = 2;
+    r.yoteibi = u"202612090745";
     BackupFlags flags;
     RecordBackupSettings settings(flags, r);
     CABakUpSetDlg d(settings, nullptr);
     ASSERT_TRUE(d.Opened());
+    // The last run and the next at a glance; the next follows the form.
+    EXPECT_EQ(d.LastRun()->text(), QStringLiteral("前回のバックアップ: 2026/12/02 07:45  失敗または中止"));
+    EXPECT_EQ(d.NextRun()->text(), QStringLiteral("次回のバックアップ: 2026/12/09 07:45"));
     EXPECT_EQ(d.windowTitle(), QStringLiteral("自動バックアップの設定"));
     EXPECT_EQ(d.FrequencyButtons()->checkedId(), 2);
     EXPECT_EQ(d.WeekdayList()->count(), 7);
@@ -59,6 +66,7 @@ TEST(BackupDialogsTest, SettingsDialogShowsTheScheduleEnablesByFrequencyAndOkSch
     EXPECT_TRUE(d.DayList()->isEnabled());
     d.DayList()->setCurrentIndex(30);
     d.TimePicker()->setTime(QTime(23, 5));
+    EXPECT_EQ(d.NextRun()->text(), QStringLiteral("次回のバックアップ: 2026/12/31 23:05"));
     d.OnOK();
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_EQ(r.hindo, 3);
@@ -71,6 +79,7 @@ TEST(BackupDialogsTest, SettingsDialogShowsTheScheduleEnablesByFrequencyAndOkSch
     CABakUpSetDlg none(settings, nullptr);
     none.FrequencyButtons()->button(0)->click();
     EXPECT_FALSE(none.TimePicker()->isEnabled());
+    EXPECT_EQ(none.NextRun()->text(), QStringLiteral("次回のバックアップ: 予定なし"));
     none.OnOK();
     EXPECT_EQ(r.hindo, 0);
     EXPECT_EQ(r.yoteibi, u"");
