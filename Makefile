@@ -7,6 +7,10 @@ FUZZ_SECONDS ?= 60
 
 .PHONY: all bootstrap build run test sanitize tsan fuzz tidy package windows-deps test-windows clean
 
+# Sub-makes (CMake's own) without their "Entering directory" lines: the
+# build's progress is what is left.
+MAKEFLAGS += --no-print-directory
+
 # Every build folder compiles through ccache (scripts/bootstrap installs it).
 # Paths are taken relative to the clone and the working folder is left out of
 # the hash, so the build folders of one clone, and clones on one machine, share

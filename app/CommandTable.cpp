@@ -146,6 +146,30 @@ std::vector<WindowMenuListItem> WindowMenuListItems(const std::array<std::u16str
     return items;
 }
 
+std::vector<RowMenuItem> RowMenuItems(const CommandContext& context) {
+    const ItemStates buttons = ButtonStates(context);
+    const ItemStates menu = SettingsMenuStates(context);
+    const auto captionOf = [](const std::vector<CommandCaption>& table, int id) {
+        const auto it = std::find_if(table.begin(), table.end(), [id](const CommandCaption& c) { return c.id == id; });
+        return it != table.end() ? it->caption : std::u16string_view();
+    };
+    const auto enabled = [](const ItemStates& states, int id) {
+        const auto it = states.find(id);
+        return it == states.end() || it->second.enabled;
+    };
+    std::vector<RowMenuItem> items;
+    for (const int id : {cmd::kPlay, cmd::kConvert, cmd::kDownloadVoiceData, cmd::kMoveCopy, cmd::kErase})
+        items.push_back({id, captionOf(kButtonCaptions, id), enabled(buttons, id)});
+    items.push_back(
+        {cmd::kEditRecording, captionOf(kSettingsMenuItems, cmd::kEditRecording), enabled(menu, cmd::kEditRecording)});
+    if (context.activeListIsSystemResponse)
+        for (const int id : {cmd::kAdd, cmd::kUpload})
+            items.push_back({id, captionOf(kButtonCaptions, id), enabled(buttons, id)});
+    items.push_back({0, {}, false});
+    items.push_back({cmd::kOpenMessageFolder, kOpenFolderCaption, context.listActive});
+    return items;
+}
+
 bool ToggleConversionSetting(SettingsRecord& r, int id) {
     int* flag = id == cmd::kToggleDownConv ? &r.downConv : id == cmd::kToggleConvDel ? &r.convDel : nullptr;
     if (!flag) return false;

@@ -97,6 +97,18 @@ struct WindowMenuListItem {
 std::vector<WindowMenuListItem> WindowMenuListItems(const std::array<std::u16string, 4>& disp, int listCount,
                                                     int activeListNumber);
 
+// The menu on a list window's rows: the commands on messages, each with its
+// caption and whether it is enabled now, by the same rules as the button or
+// menu item it stands for; 追加 and アップロード on the response list only;
+// then a separator (id 0) and "フォルダを開く".
+struct RowMenuItem {
+    int id;
+    std::u16string_view caption;
+    bool enabled;
+};
+constexpr std::u16string_view kOpenFolderCaption = u"フォルダを開く";
+std::vector<RowMenuItem> RowMenuItems(const CommandContext& context);
+
 // The settings menu's two check items ("DOWNCONV", "CONVDEL"): 1 becomes 0,
 // anything else 1. False, with nothing changed, for any other command.
 bool ToggleConversionSetting(SettingsRecord& record, int id);

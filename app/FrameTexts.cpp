@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "lists/ListData.h"
 #include "platform/Text.h"
 
 namespace plova {
@@ -60,9 +61,28 @@ std::u16string StatusBarText(const StatusCounts* a) {
     if (a->systemResponseList)
         return format(u"件数: ﾌｫﾙﾀﾞﾄｰﾀﾙ %s  ｼｽﾃﾑ応答ﾒｯｾｰｼﾞﾄｰﾀﾙ 300  一覧表ﾄｰﾀﾙ %s",
                       {StatusCount(a->folderTotal), StatusCount(a->listTotal)});
-    return format(u"件数: ﾌｫﾙﾀﾞﾄｰﾀﾙ %s  ﾎﾞｯｸｽﾄｰﾀﾙ %s  一覧表ﾄｰﾀﾙ %s  未再生 %s  再生済 %s",
-                  {StatusCount(a->folderTotal), StatusCount(a->boxTotal), StatusCount(a->listTotal),
-                   StatusCount(a->unplayed), StatusCount(a->played)});
+    std::u16string text = format(u"件数: ﾌｫﾙﾀﾞﾄｰﾀﾙ %s  ﾎﾞｯｸｽﾄｰﾀﾙ %s  一覧表ﾄｰﾀﾙ %s  未再生 %s  再生済 %s",
+                                 {StatusCount(a->folderTotal), StatusCount(a->boxTotal), StatusCount(a->listTotal),
+                                  StatusCount(a->unplayed), StatusCount(a->played)});
+    // A narrowed list that shows nothing says why, so that an empty window is
+    // not taken for an empty box.
+    if (a->listTotal == 0 && a->boxTotal > 0) {
+        if (a->displayMode == display::kNotDownloaded)
+            text += u"  （未ﾀﾞｳﾝﾛｰﾄﾞ表示中: 音声ﾃﾞｰﾀのないﾒｯｾｰｼﾞはありません）";
+        if (a->displayMode == display::kSelect) text += u"  （選択表示中: 条件に合うﾒｯｾｰｼﾞはありません）";
+    }
+    return text;
+}
+
+std::u16string LoginStatusText(const SettingsRecord& r) {
+    if (r.loggedIn != 1) return u"未ログイン";
+    std::u16string text = u"ログイン中: " + r.connection.address;
+    if (!r.connection.user.empty()) text += u" (" + r.connection.user + u")";
+    return text;
+}
+
+std::u16string BoxFolderStatusText(const SettingsRecord& r) {
+    return u"ﾎﾞｯｸｽﾌｫﾙﾀﾞ: " + (r.folderName.empty() ? std::u16string(u"なし") : r.folderName);
 }
 
 std::u16string FolderDisplayText(const SettingsRecord& r, int listNumber) {

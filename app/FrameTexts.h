@@ -17,6 +17,11 @@ std::u16string StatusCount(std::int64_t count);
 // The status bar text; empty without an active list window (nullptr).
 std::u16string StatusBarText(const StatusCounts* active);
 
+// The status bar's right side: the main unit logged in to (its address and
+// user name) or "未ログイン", and the open box folder ("なし" when none).
+std::u16string LoginStatusText(const SettingsRecord& record);
+std::u16string BoxFolderStatusText(const SettingsRecord& record);
+
 // Folder display for list window `listNumber` (0 when none): a blank, the
 // root folder with a trailing separator and FOLDERNAMEn, every ":" shown as
 // "："; empty when NUM is 0 or the slot has no folder name.

@@ -70,6 +70,15 @@ Rect ShiftOntoScreen(Rect stored, int screenWidth, int screenHeight) {
 }
 
 Rect RestoreMainWindowPlacement(Rect stored, int screenWidth, int screenHeight) {
+    // Nothing stored: the first start opens at two thirds of the screen,
+    // centred, rather than as a strip in the corner.
+    if (stored == Rect{kAbsent, kAbsent, kAbsent, kAbsent} && screenWidth > 0 && screenHeight > 0) {
+        const int width = std::max(kMinTrackWidth, screenWidth / 3 * 2);
+        const int height = std::max(kMinTrackHeight, screenHeight / 3 * 2);
+        const int left = std::max(0, (screenWidth - width) / 2);
+        const int top = std::max(0, (screenHeight - height) / 2);
+        return {left, top, left + width, top + height};
+    }
     // The window cannot be smaller than its minimum tracking size, so grow the
     // rectangle (an inverted one included) to that size before shifting it:
     // the window that finally shows is then the one brought onto the screen.

@@ -41,7 +41,8 @@ Rect ShiftOntoScreen(Rect stored, int screenWidth, int screenHeight);
 
 // The rectangle the main window opens at: the stored one grown to the
 // minimum tracking size when smaller, then shifted onto the screen. With no
-// "Window" section (all -9999) that is the top left corner at the minimum size.
+// "Window" section (all -9999) it is two thirds of the screen (never below the
+// minimum size), centred; without a screen, the top left corner at the minimum size.
 Rect RestoreMainWindowPlacement(Rect stored, int screenWidth, int screenHeight);
 
 // "Window"/"Left", "Top", "Right", "Bottom", -9999 when absent.

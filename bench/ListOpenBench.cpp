@@ -68,6 +68,8 @@ public:
     void SetListBusy(bool) override {}
     bool BackupAbandonsListWork() override { return false; }
     void RunListCommand(int) override {}
+    void ShowRowMenu(const QPoint&) override {}
+    bool RunRowCommand(int) override { return false; }
     int num_ = 0;
 
 private:

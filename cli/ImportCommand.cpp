@@ -22,7 +22,6 @@ namespace fs = std::filesystem;
 
 constexpr const char* kName = "import";
 constexpr const char* kUsageText = "expects AUDIO --number N --folder BOXFOLDER [--level DB]";
-constexpr double kMicrosPerSecond = 1e6;
 
 // The window has nothing to show here.
 class NoWindow final : public AddMessageWindow {
@@ -34,12 +33,12 @@ public:
 
 // Why the audio cannot be imported before trying, or empty.
 std::string refusal(const fs::path& audio) {
-    // Readable: a regular file that opens for reading.
-    if (!OpenRegularFile(audio, Access::Read)) return "cannot read the file";
-    const auto micros = ProbeAudioMicroseconds(audio);
-    if (!micros) return "not audio that can be decoded";
-    if (static_cast<double>(*micros) / kMicrosPerSecond > response::kMaxImportSeconds)
-        return "too long (at most 601 seconds)";
+    switch (store::CheckImportableAudio(audio)) {
+    case store::AudioCheck::Accepted: break;
+    case store::AudioCheck::Unreadable: return "cannot read the file";
+    case store::AudioCheck::NotAudio: return "not audio that can be decoded";
+    case store::AudioCheck::TooLong: return "too long (at most 601 seconds)";
+    }
     return {};
 }
 

@@ -14,6 +14,7 @@ struct StatusCounts {
     std::int64_t listTotal = 0;    // rows shown
     std::int64_t unplayed = 0;
     std::int64_t played = 0;
+    int displayMode = 0;  // the list's display mode (display::kAll, kSelect, kNotDownloaded)
 };
 
 // The seven selection-dependent flags a list window publishes.

@@ -55,6 +55,13 @@ std::u16string withSeparator(std::u16string root) {
 
 }  // namespace
 
+std::u16string ListWindowTitle(std::u16string_view definition, int displayMode) {
+    std::u16string title(definition);
+    if (displayMode == display::kSelect) title += u" - 選択表示中";
+    if (displayMode == display::kNotDownloaded) title += u" - 未ﾀﾞｳﾝﾛｰﾄﾞ表示中";
+    return title;
+}
+
 void ListData::SetSource(ListSource source, std::vector<ColumnSpec> boxColumns) {
     source.root = withSeparator(std::move(source.root));
     source_ = std::move(source);
@@ -232,6 +239,12 @@ RefreshEnd ListData::Refresh(bool keepSort, const BuildHooks& hooks) {
 
 // ----------------------------------------------------------------------- rows
 
+fs::path ListData::MessageFolder(int row) const {
+    if (row >= 0 && row < RowCount() && !RecordOfRow(row).filePath.empty())
+        return pathOf(RecordOfRow(row).filePath).parent_path();
+    return pathOf(source_.root + source_.folderName);
+}
+
 bool ListData::IsAbsentRow(int row) const {
     return responseList_ && RecordOfRow(row).filePath.empty();
 }
@@ -311,6 +324,7 @@ StatusCounts ListData::Counts() const {
     c.listTotal = shown_;
     c.played = played_;
     c.unplayed = unplayed_;
+    c.displayMode = mode_;
     return c;
 }
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "lists/ListColumns.h"
@@ -21,6 +22,10 @@ constexpr int kAll = 0;
 constexpr int kSelect = 1;
 constexpr int kNotDownloaded = 2;
 }  // namespace display
+
+// A list window's title: its definition, and when the list shows only some
+// of its messages, which display narrows it.
+std::u16string ListWindowTitle(std::u16string_view definition, int displayMode);
 
 // Where a list's rows come from.
 struct ListSource {
@@ -80,6 +85,9 @@ public:
     // A row of the response list with no message behind it.
     [[nodiscard]] bool IsAbsentRow(int row) const;
     [[nodiscard]] std::u16string Cell(int row, int column) const;
+    // The folder to show in the file manager for `row`: the folder of its
+    // message, or the list's box folder for a row without one (or -1).
+    [[nodiscard]] std::filesystem::path MessageFolder(int row) const;
 
     // --------------------------------------------------------------- sort
     // Newest first within each box, boxes in ascending order.

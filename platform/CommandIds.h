@@ -49,6 +49,9 @@ constexpr int kExportList = 32795;
 constexpr int kImportBoxNames = 32796;
 constexpr int kBackupSettings = 32803;
 
+// The rows' own menu of a list window.
+constexpr int kOpenMessageFolder = 32810;  // "フォルダを開く": the message's folder in the file manager
+
 // Window menu (menu resource 152).
 constexpr int kArrangeSideBySide = 32800;
 constexpr int kArrangeCascade = 57650;

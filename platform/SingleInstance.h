@@ -29,6 +29,12 @@ private:
     std::unique_ptr<Held> held_;
 };
 
+// The name of the local channel through which a second start asks the
+// running instance to bring its window forward: a socket beside the lock
+// file on Linux, a pipe named after the lock's folder on Windows. `folder`
+// as for the lock.
+std::string SingleInstanceChannel(const std::string& name, const std::filesystem::path& folder = {});
+
 // A folder of this user's for what lasts as long as the session: on Linux
 // $XDG_RUNTIME_DIR, else a folder of the user's own under the temporary
 // folder; on Windows %LOCALAPPDATA%\PLOVA.

@@ -27,6 +27,10 @@ SingleInstanceLock::SingleInstanceLock(const std::string& name, std::filesystem:
     held_ = std::make_unique<Held>(Held{FileLock(folder / (name + ".lock"))});
 }
 
+std::string SingleInstanceChannel(const std::string& name, const std::filesystem::path& folder) {
+    return ((folder.empty() ? RuntimeFolder() : folder) / (name + ".raise")).string();
+}
+
 SingleInstanceLock::~SingleInstanceLock() = default;
 
 bool SingleInstanceLock::Acquired() const {

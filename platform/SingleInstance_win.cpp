@@ -52,6 +52,14 @@ SingleInstanceLock::SingleInstanceLock(const std::string& name, std::filesystem:
     }
 }
 
+std::string SingleInstanceChannel(const std::string& name, const std::filesystem::path& folder) {
+    // Pipe names are the machine's, not the session's: the mark of the
+    // user's own folder keeps two users' channels apart.
+    std::string channel = name;
+    for (const wchar_t c : folderMark(folder.empty() ? RuntimeFolder() : folder)) channel += static_cast<char>(c);
+    return channel + ".raise";
+}
+
 SingleInstanceLock::~SingleInstanceLock() = default;
 
 bool SingleInstanceLock::Acquired() const {

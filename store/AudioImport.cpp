@@ -7,6 +7,7 @@
 #include "audio/MediaConversion.h"
 #include "audio/VoiceEncoder.h"
 #include "audio/WorkerPoll.h"
+#include "platform/File.h"
 #include "platform/Ports.h"
 #include "platform/Text.h"
 #include "store/AudioImport.h"
@@ -27,6 +28,7 @@ constexpr std::size_t kExtensionChars = 3;
 constexpr std::intptr_t kBarStep = 4;
 constexpr auto kPollPause = 1ms;
 constexpr std::int64_t kMicrosPerMilli = 1000;
+constexpr double kMicrosPerSecond = 1e6;
 constexpr std::int64_t kLengthUnitMillis = 100;
 constexpr std::int64_t kMaxLengthUnits = 6000;  // 600.0 s in tenths
 
@@ -47,6 +49,14 @@ bool store::CheckAudioLength(const fs::path& file) {
     const auto micros = ProbeAudioMicroseconds(file);
     if (!micros) return false;
     return IsAudioLengthAccepted(*micros / kMicrosPerMilli);
+}
+
+store::AudioCheck store::CheckImportableAudio(const fs::path& file) {
+    if (!OpenRegularFile(file, Access::Read)) return AudioCheck::Unreadable;
+    const auto micros = ProbeAudioMicroseconds(file);
+    if (!micros) return AudioCheck::NotAudio;
+    if (static_cast<double>(*micros) / kMicrosPerSecond > response::kMaxImportSeconds) return AudioCheck::TooLong;
+    return AudioCheck::Accepted;
 }
 
 bool store::ImportAudio(const fs::path& audioFile, std::u16string_view extension, const store::ImportLevels& levels,

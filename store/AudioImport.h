@@ -27,6 +27,11 @@ struct ImportLevels {
 [[nodiscard]] bool ImportAudio(const std::filesystem::path& audioFile, std::u16string_view extension,
                                const ImportLevels& levels, const std::filesystem::path& intermediate = {});
 
+// Whether a file can be imported as any audio: it can be read, FFmpeg finds
+// audio in it, and it plays for at most as long as the encoder takes.
+enum class [[nodiscard]] AudioCheck{Accepted, Unreadable, NotAudio, TooLong};
+AudioCheck CheckImportableAudio(const std::filesystem::path& file);
+
 // The file's playing time is below 600.1 s; false when longer or when it
 // cannot be measured.
 [[nodiscard]] bool CheckAudioLength(const std::filesystem::path& file);

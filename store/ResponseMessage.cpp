@@ -196,8 +196,19 @@ AddResult AddResponseMessage(const AddMessageRequest& request, AddMessageWindow&
     }
     const std::u16string sourceExtension = request.source.extension().u16string();
     const bool keepsSource = isWavOrWma(sourceExtension);
-    if (!request.anyAudio && !(keepsSource && passesWindowFormatCheck(request.source, sourceExtension))) {
-        ShowPrompt(std::u16string(response::kUnsupported), std::u16string(response::kErrorCaption), Icon::Exclamation);
+    // What passes the format check takes its path as it always has; any other
+    // audio only when asked for. Asked for, audio longer than the encoder
+    // takes is said so before anything is copied, whatever its format.
+    const bool checkedFormat = keepsSource && passesWindowFormatCheck(request.source, sourceExtension);
+    store::AudioCheck check = checkedFormat ? store::AudioCheck::Accepted : store::AudioCheck::NotAudio;
+    if (request.anyAudio) {
+        const store::AudioCheck any = store::CheckImportableAudio(request.source);
+        if (any == store::AudioCheck::TooLong || !checkedFormat) check = any;
+    }
+    if (check != store::AudioCheck::Accepted) {
+        const std::u16string_view why =
+            check == store::AudioCheck::TooLong ? response::kTooLong : response::kUnsupported;
+        ShowPrompt(std::u16string(why), std::u16string(response::kErrorCaption), Icon::Exclamation);
         return AddResult::RefusedFormat;
     }
 

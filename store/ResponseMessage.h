@@ -24,15 +24,22 @@ constexpr std::u16string_view kNotSelected = u"選択されていません。";
 constexpr std::u16string_view kOverwriteCaption = u"取り込みの確認";
 constexpr std::u16string_view kNoRoom = u"ＰＣのメモリ不足です。";
 constexpr std::u16string_view kUnsupported = u"このフォーマットには対応していません。";
+// Any audio longer than the encoder takes.
+constexpr std::u16string_view kTooLong = u"音声ファイルが長すぎます。10分以内のファイルを選んでください。";
 constexpr std::u16string_view kReadingText = u"音声ファイルを読み込んでいます。";
 constexpr std::u16string_view kConvertingText = u"音声ファイルを変換しています。";
 constexpr std::u16string_view kDoneText = u"音声ファイルの読み込みが完了しました。";
 constexpr std::u16string_view kDoneCaption = u"取り込み完了";
 
-// The file dialog of the Add button.
+// The file dialog of the Add button: every kind of audio the import takes
+// first, then the two kinds of the format check, then every file.
 constexpr std::u16string_view kOpenDialogTitle = u"ファイルを開く";
 constexpr std::u16string_view kOpenDialogDefaultExtension = u"wav";
 constexpr std::u16string_view kOpenDialogFilter = u"wavﾌｧｲﾙ(*.wav)|*.wav|wmaﾌｧｲﾙ(*.wma)|*.wma|";
+constexpr std::u16string_view kAnyAudioFilter =
+    u"音声ﾌｧｲﾙ(*.wav;*.wma;*.mp3;*.flac;*.ogg;*.oga;*.opus;*.m4a;*.mp4)|"
+    u"*.wav;*.wma;*.mp3;*.flac;*.ogg;*.oga;*.opus;*.m4a;*.mp4|";
+constexpr std::u16string_view kAllFilesFilter = u"すべてのﾌｧｲﾙ(*.*)|*.*|";
 
 // The encoder takes at most this much playing time (equal passes).
 constexpr double kMaxImportSeconds = 601;
@@ -91,9 +98,11 @@ struct AddMessageRequest {
     // The message's existing voice-data file, when the user agreed to replace it.
     std::filesystem::path oldPath;
     store::ImportLevels levels;
-    // The window accepts only 8 kHz 16-bit mono WAV and WMA of at most 600 s;
-    // the command line takes anything FFmpeg decodes, and a source that is
-    // neither ".wav" nor ".wma" gets an 8 kHz 16-bit mono ".WAV" as its copy.
+    // Without it only 8 kHz 16-bit mono WAV and WMA of at most 600 s pass.
+    // With it (the window's Add button and the command line) anything else
+    // FFmpeg decodes passes too, refused with its reason when it is not audio
+    // or too long; a source that is neither ".wav" nor ".wma" gets an 8 kHz
+    // 16-bit mono ".WAV" as its copy.
     bool anyAudio = false;
     std::filesystem::path intermediate;  // empty: "wave_tmp.wav" in the scratch folder
 };

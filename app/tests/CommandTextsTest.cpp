@@ -4,6 +4,7 @@
 
 #include "app/CommandTable.h"
 #include "app/FrameTexts.h"
+#include "lists/ListData.h"
 #include "platform/testing/TempFolder.h"
 
 namespace plova {
@@ -77,6 +78,50 @@ TEST(ButtonRulesTest, EachButtonFollowsItsOwnConditions) {
     d.listActive = false;
     s = ButtonStates(d);
     for (int id : {1010, 1011, 1017, 1018}) EXPECT_FALSE(s.at(id).enabled) << id;
+}
+
+// The rows' menu says what the buttons and menu items say: each entry is
+// enabled exactly when the command it stands for is, whatever flag is off.
+TEST(RowMenuTest, EntriesFollowTheRulesOfTheirCommands) {
+    CommandContext c;
+    c.loggedIn = true;
+    c.openFolderIsBoxFolder = true;
+    c.folderDisplay = u" /data/本社";
+    c.listActive = true;
+    c.listCount = 1;
+    const auto ids = [](const std::vector<RowMenuItem>& items) {
+        std::vector<int> out;
+        for (const RowMenuItem& i : items) out.push_back(i.id);
+        return out;
+    };
+    const std::vector<int> boxList{
+        cmd::kPlay, cmd::kConvert,          cmd::kDownloadVoiceData, cmd::kMoveCopy, cmd::kErase, cmd::kEditRecording,
+        0,          cmd::kOpenMessageFolder};
+    for (const bool response : {false, true}) {
+        c.activeListIsSystemResponse = response;
+        for (int off = -1; off < 7; ++off) {
+            c.flags = {true, true, true, true, true, true, true};
+            bool* flags[] = {&c.flags.convert, &c.flags.undownloaded, &c.flags.play,  &c.flags.moveCopy,
+                             &c.flags.add,     &c.flags.erase,        &c.flags.upload};
+            if (off >= 0) *flags[off] = false;
+            const std::vector<RowMenuItem> items = RowMenuItems(c);
+            std::vector<int> expected = boxList;
+            if (response) expected.insert(expected.begin() + 6, {cmd::kAdd, cmd::kUpload});
+            ASSERT_EQ(ids(items), expected);
+            const ItemStates buttons = ButtonStates(c);
+            const ItemStates menu = SettingsMenuStates(c);
+            for (const RowMenuItem& i : items) {
+                if (i.id == 0) continue;
+                EXPECT_FALSE(i.caption.empty()) << i.id;
+                if (i.id == cmd::kOpenMessageFolder) continue;
+                const bool rule = i.id == cmd::kEditRecording ? menu.at(i.id).enabled : buttons.at(i.id).enabled;
+                EXPECT_EQ(i.enabled, rule) << i.id << " with flag " << off << " off";
+            }
+        }
+    }
+    EXPECT_EQ(RowMenuItems(c)[0].caption, u"再生");
+    c.listActive = false;
+    EXPECT_FALSE(RowMenuItems(c).back().enabled);
 }
 
 TEST(SettingsMenuRulesTest, SessionFolderAndListDecideTheItems) {
@@ -165,6 +210,38 @@ TEST(StatusBarTest, BothFormatsAndTheOverflowMark) {
     EXPECT_EQ(StatusCount(99999), u"99999");
     EXPECT_EQ(StatusCount(100000), u"+++++");
     EXPECT_EQ(StatusCount(0), u"0");
+}
+
+// An empty list says why when a display narrowed it, and only then: a box
+// with no messages at all, or a list showing rows, keeps the counts alone.
+TEST(StatusBarTest, AnEmptyNarrowedListSaysWhy) {
+    const auto counts = [](std::int64_t boxTotal) {
+        return u"件数: ﾌｫﾙﾀﾞﾄｰﾀﾙ 9  ﾎﾞｯｸｽﾄｰﾀﾙ " + StatusCount(boxTotal) + u"  一覧表ﾄｰﾀﾙ 0  未再生 0  再生済 0";
+    };
+    struct Case {
+        int mode;
+        std::int64_t boxTotal, listTotal;
+        std::u16string reason;
+    };
+    for (const Case& c :
+         {Case{display::kNotDownloaded, 9, 0, u"  （未ﾀﾞｳﾝﾛｰﾄﾞ表示中: 音声ﾃﾞｰﾀのないﾒｯｾｰｼﾞはありません）"},
+          Case{display::kSelect, 9, 0, u"  （選択表示中: 条件に合うﾒｯｾｰｼﾞはありません）"},
+          Case{display::kAll, 9, 0, u""}, Case{display::kNotDownloaded, 0, 0, u""}}) {
+        StatusCounts a{false, 9, c.boxTotal, c.listTotal, 0, 0, c.mode};
+        EXPECT_EQ(StatusBarText(&a), counts(c.boxTotal) + c.reason) << c.mode;
+    }
+}
+
+TEST(StatusBarTest, TheMainUnitAndTheBoxFolderAtAGlance) {
+    SettingsRecord r;
+    EXPECT_EQ(LoginStatusText(r), u"未ログイン");
+    EXPECT_EQ(BoxFolderStatusText(r), u"ﾎﾞｯｸｽﾌｫﾙﾀﾞ: なし");
+    r.connection = {u"192.168.1.20", u"admin", u"secret"};
+    EXPECT_EQ(LoginStatusText(r), u"未ログイン");  // the address of a login that is not open is not shown
+    r.loggedIn = 1;
+    r.folderName = u"本社";
+    EXPECT_EQ(LoginStatusText(r), u"ログイン中: 192.168.1.20 (admin)");  // never the password
+    EXPECT_EQ(BoxFolderStatusText(r), u"ﾎﾞｯｸｽﾌｫﾙﾀﾞ: 本社");
 }
 
 SettingsRecord withLists() {

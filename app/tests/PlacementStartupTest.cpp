@@ -31,11 +31,16 @@ TEST(MainWindowPlacementTest, RectanglesOffTheScreenAreShiftedKeepingTheirSize) 
     EXPECT_EQ(ShiftOntoScreen({0, 0, 3000, 500}, W, H), (Rect{1, 0, 3001, 500}));
 }
 
-TEST(MainWindowPlacementTest, NoStoredRectangleOpensTopLeftAtTheMinimumSize) {
+TEST(MainWindowPlacementTest, NoStoredRectangleOpensCentredAtTwoThirdsOfTheScreen) {
     IniDocument empty;
     const Rect stored = ReadMainWindowRect(empty);
     EXPECT_EQ(stored, (Rect{-9999, -9999, -9999, -9999}));
-    EXPECT_EQ(RestoreMainWindowPlacement(stored, W, H), (Rect{1, 1, 1 + 845, 1 + 250}));
+    EXPECT_EQ(RestoreMainWindowPlacement(stored, 1920, 1080), (Rect{320, 180, 320 + 1280, 180 + 720}));
+    // A small screen: never below the minimum size, never off the screen's top left.
+    EXPECT_EQ(RestoreMainWindowPlacement(stored, 1024, 300), (Rect{89, 25, 89 + 845, 25 + 250}));
+    EXPECT_EQ(RestoreMainWindowPlacement(stored, 800, 200), (Rect{0, 0, 845, 250}));
+    // No screen known: the top left corner at the minimum size.
+    EXPECT_EQ(RestoreMainWindowPlacement(stored, 0, 0), (Rect{1, 1, 1 + 845, 1 + 250}));
 }
 
 TEST(MainWindowPlacementTest, HostileValuesNeitherOverflowNorLeaveTheScreen) {

@@ -98,6 +98,13 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
     statusPane_->setObjectName(QStringLiteral("statusPane"));
     statusPane_->setContentsMargins(4, 0, 4, 0);
     statusBar()->addWidget(statusPane_, 1);
+    // Where the user is: the main unit and the box folder, at all times.
+    for (auto [pane, name] : {std::pair{&loginPane_, "loginPane"}, std::pair{&boxFolderPane_, "boxFolderPane"}}) {
+        *pane = new QLabel(this);
+        (*pane)->setObjectName(QLatin1String(name));
+        (*pane)->setContentsMargins(6, 0, 6, 0);
+        statusBar()->addPermanentWidget(*pane);
+    }
 
     updateMinimumSize();
     const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry() : QRect();
@@ -194,6 +201,10 @@ void CMainFrame::ApplyStartup() {
 }
 
 void CMainFrame::StartupBackup() {
+    // A run that failed or was cancelled since the last start (from cron,
+    // at the last exit) is said once, before anything else is asked.
+    if (const auto notice = TakeFailedBackupNotice(doc_.settings))
+        ShowPrompt(*notice, u"自動バックアップ", Icon::Exclamation);
     const bool start = StartupBackupSteps(flags_, doc_.settings, backup_,
                                           [this] { return overduePrompt_ ? overduePrompt_() : false; });
     if (start) StartBackupTimer();
@@ -274,8 +285,12 @@ void CMainFrame::RefreshStatusBar(bool recount) {
         counts.folderTotal = folderTotal_;
         text = StatusBarText(&counts);
     }
-    const QString shown = QString::fromStdU16String(text);
-    if (statusPane_->text() != shown) statusPane_->setText(shown);
+    const auto show = [](QLabel* pane, const std::u16string& shown) {
+        if (const QString q = QString::fromStdU16String(shown); pane->text() != q) pane->setText(q);
+    };
+    show(statusPane_, text);
+    show(loginPane_, LoginStatusText(doc_.settings));
+    show(boxFolderPane_, BoxFolderStatusText(doc_.settings));
 }
 
 QString CMainFrame::StatusText() const {
@@ -337,6 +352,32 @@ void CMainFrame::onSubWindowActivated(QMdiSubWindow* window) {
 
 int CMainFrame::RunDialog(QDialog& dialog) {
     return runDialog_(dialog);
+}
+
+void CMainFrame::ShowRowMenu(const QPoint& globalPos) {
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("rowMenu"));
+    for (const RowMenuItem& item : RowMenuItems(context(false))) {
+        if (item.id == 0) {
+            menu.addSeparator();
+            continue;
+        }
+        QAction* action =
+            menu.addAction(QString::fromUtf16(item.caption.data(), static_cast<qsizetype>(item.caption.size())));
+        action->setData(item.id);
+        action->setEnabled(item.enabled);
+    }
+    QAction* chosen = runRowMenu_ ? runRowMenu_(menu, globalPos) : menu.exec(globalPos);
+    if (chosen != nullptr && chosen->isEnabled()) OnCommand(chosen->data().toInt());
+}
+
+bool CMainFrame::RunRowCommand(int id) {
+    for (const RowMenuItem& item : RowMenuItems(context(false)))
+        if (item.id == id && item.enabled) {
+            OnCommand(id);
+            return true;
+        }
+    return false;
 }
 
 void CMainFrame::OnCommand(int id) {

@@ -219,6 +219,11 @@ public:
     void SetListBusy(bool busy) override;
     bool BackupAbandonsListWork() override;
     void RunListCommand(int id) override { OnCommand(id); }
+    void ShowRowMenu(const QPoint& globalPos) override;
+    bool RunRowCommand(int id) override;
+    // How the rows' menu is shown: QMenu::exec; tests look at it and choose.
+    using MenuRunner = std::function<QAction*(QMenu& menu, const QPoint& at)>;
+    void SetRowMenuRunner(MenuRunner runner) { runRowMenu_ = std::move(runner); }
     // Button 1004: the voice data of the active list's selected rows, then the list again.
     void DownloadVoiceOfRows();
 
@@ -278,6 +283,8 @@ private:
     CommandBar* bar_ = nullptr;
     QMdiArea* mdi_ = nullptr;
     QLabel* statusPane_ = nullptr;
+    QLabel* loginPane_ = nullptr;
+    QLabel* boxFolderPane_ = nullptr;
     QPointer<QMenu> settingsMenu_;
     QPointer<QMenu> windowMenu_;
     QTimer idleTimer_;    // timer 1
@@ -295,6 +302,7 @@ private:
     std::function<void()> backupTimePrompt_;
     std::function<bool()> overduePrompt_;
     DialogRunner runDialog_;
+    MenuRunner runRowMenu_;
     bool exitDone_ = false;
 };
 

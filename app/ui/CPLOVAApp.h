@@ -11,6 +11,8 @@
 #include "app/ui/CMainFrame.h"
 
 class QApplication;
+class QLocalServer;
+class QString;
 
 namespace plova {
 class FileLock;
@@ -55,6 +57,10 @@ public:
 
 private:
     void onIdle();
+    // The running instance's side of "bring the window forward", and the
+    // second start's.
+    void listenForSecondStarts(const QString& channel);
+    static void askToComeForward(const QString& channel);
 
     std::unique_ptr<QApplication> ownedApp_;
     std::vector<std::string> args_;
@@ -64,6 +70,7 @@ private:
     std::unique_ptr<FileLock> settingsLock_;
     CMainFrame::Options frameOptions_;
     std::unique_ptr<CMainFrame> frame_;
+    std::unique_ptr<QLocalServer> forwardServer_;
     QMetaObject::Connection idleConnection_;
 };
 

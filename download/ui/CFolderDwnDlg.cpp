@@ -1,7 +1,6 @@
 #include "download/ui/CFolderDwnDlg.h"
 
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -16,6 +15,7 @@
 #include "platform/AppPaths.h"
 #include "platform/Text.h"
 #include "platform/ui/DialogLayout.h"
+#include "platform/ui/FileDialogs.h"
 #include "store/BoxFolderLock.h"
 #include "store/CFileMng.h"
 
@@ -104,7 +104,7 @@ CFolderDwnDlg::CFolderDwnDlg(DownloadHost& host) : BackupTimedDlg(&host, host.Ma
             if (CFileMng::IsBoxFolder(sub)) AddFolder(sub);
     if (list_->topLevelItemCount() > 0) list_->setCurrentItem(list_->topLevelItem(0));
 
-    browse_ = [this](const QString& start) { return QFileDialog::getExistingDirectory(this, Qs(kBrowseTitle), start); };
+    browse_ = [this](const QString& start) { return ChooseFolder(this, Qs(kBrowseTitle), start); };
     renamer_ = [this](const QString& name, const fs::path& folder) {
         CFolderNmChg dialog(name, folder, &host_, this);
         return host_.RunDialog(dialog) == QDialog::Accepted ? dialog.NewName() : QString();

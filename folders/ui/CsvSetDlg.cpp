@@ -13,6 +13,7 @@
 #include "platform/Ports.h"
 #include "platform/Text.h"
 #include "platform/ui/DialogLayout.h"
+#include "platform/ui/FileDialogs.h"
 
 namespace plova::ui {
 namespace fs = std::filesystem;
@@ -59,6 +60,7 @@ CsvSetDlg::CsvSetDlg(FolderHost& host, const Texts& texts, const CsvPlace& start
             chooser.setAcceptMode(QFileDialog::AcceptOpen);
             chooser.setFileMode(QFileDialog::ExistingFile);
         }
+        FitFileDialog(chooser);
         return chooser.exec() == QDialog::Accepted ? chooser.selectedFiles().value(0) : QString();
     };
 }

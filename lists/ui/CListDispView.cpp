@@ -1,6 +1,7 @@
 #include "lists/ui/CListDispView.h"
 
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QVBoxLayout>
@@ -51,6 +52,42 @@ CListDispView::CListDispView(ListHost& host, int listNumber, QWidget* parent)
     connect(list_, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         if (index.isValid()) host_.RunListCommand(cmd::kEditRecording);
     });
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list_, &QWidget::customContextMenuRequested, this, &CListDispView::onRowMenu);
+    list_->installEventFilter(this);
+}
+
+void CListDispView::onRowMenu(const QPoint& at) {
+    // A right click on a row outside the selection takes that row, as in
+    // every file list; one inside it keeps the selection.
+    const QModelIndex index = list_->indexAt(at);
+    if (index.isValid()) {
+        const std::vector<int> rows = SelectedRows();
+        if (std::find(rows.begin(), rows.end(), index.row()) == rows.end()) SelectRows({index.row()});
+    }
+    host_.ShowRowMenu(list_->viewport()->mapToGlobal(at));
+}
+
+bool CListDispView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                host_.RunRowCommand(cmd::kPlay);
+                return true;
+            }
+            if (key->key() == Qt::Key_Delete) {
+                host_.RunRowCommand(cmd::kErase);
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+std::filesystem::path CListDispView::CurrentMessageFolder() const {
+    const std::vector<int> rows = SelectedRows();
+    return data_.MessageFolder(rows.empty() ? -1 : rows.front());
 }
 
 CListDispView::~CListDispView() = default;
@@ -130,6 +167,14 @@ void CListDispView::rebuild(const std::function<void()>& work, bool keepSelectio
     if (hadFocus) list_->setFocus();
     showSortPicture();
     publishFlags();
+    showTitle();
+}
+
+void CListDispView::showTitle() {
+    // The window's title says when it shows only some of its messages.
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        frame->setWindowTitle(
+            QString::fromStdU16String(ListWindowTitle(data_.Source().definition, data_.DisplayMode())));
 }
 
 int CListDispView::currentIndexRecord() const {

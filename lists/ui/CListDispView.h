@@ -56,6 +56,8 @@ public:
     // Indices into Data().Records() of the selected rows.
     [[nodiscard]] std::vector<int> SelectedRecords() const;
     void SelectRows(const std::vector<int>& rows);
+    // The folder of the first selected row's message, or of the list's boxes.
+    [[nodiscard]] std::filesystem::path CurrentMessageFolder() const;
 
     // The cancel request of a running move or copy (message 1129, posted by
     // its progress window's Cancel button).
@@ -78,17 +80,21 @@ public:
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
+    // Enter plays and Delete deletes, as the buttons do.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Runs `work` with the model frozen. A build (`keepSelection` false) holds
     // the main window; a reorder carries the selection over by record.
     void rebuild(const std::function<void()>& work, bool keepSelection);
+    void showTitle();
     // A display built anew by `work`; the columns are sized to the rows when
     // `fitColumns`, and when the list gains its first rows.
     void redisplay(const std::function<void()>& work, bool fitColumns = false);
     BuildHooks hooks(class CPrgOpenDlg* progress);
     void onHeaderClicked(int column);
     void onFlagCell(int row, int column);
+    void onRowMenu(const QPoint& at);
     void showSortPicture();
     void fitColumnWidths();
     void publishFlags();

@@ -12,6 +12,7 @@
 
 class QDialog;
 class QMdiArea;
+class QPoint;
 class QWidget;
 
 namespace plova::ui {
@@ -48,6 +49,12 @@ public:
     virtual bool BackupAbandonsListWork() = 0;
     // A command a list starts itself (a double click edits the recording information).
     virtual void RunListCommand(int id) = 0;
+    // The rows' menu at `globalPos`: the commands on messages, each enabled
+    // as its button or menu item is; the chosen one runs.
+    virtual void ShowRowMenu(const QPoint& globalPos) = 0;
+    // A command of the rows' menu from a key (Enter plays, Delete deletes):
+    // it runs only when its rule enables it now; false when it did not run.
+    virtual bool RunRowCommand(int id) = 0;
 };
 
 }  // namespace plova::ui

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -129,11 +130,15 @@ protected:
     }
 };
 
-TEST_F(MainFrameTest, OpensWithoutSettingsAtTheTopLeftWithTheWholeCommandBar) {
+TEST_F(MainFrameTest, OpensWithoutSettingsCentredWithTheWholeCommandBar) {
     make();
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Kwシリーズ 音声ファイル管理"));
     EXPECT_EQ(frame->minimumSize(), QSize(845, 250));
-    EXPECT_EQ(frame->geometry(), QRect(1, 1, 845, 250));
+    // Two thirds of the screen, centred, but never below the minimum size.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QSize size(std::max(845, screen.width() / 3 * 2), std::max(250, screen.height() / 3 * 2));
+    EXPECT_EQ(frame->size(), size);
+    EXPECT_NEAR(frame->geometry().center().y(), screen.center().y(), 3);
 
     // Eighteen buttons in the bar's order of ids, with their captions.
     ASSERT_EQ(frame->Bar()->Buttons().size(), 18u);
@@ -244,6 +249,11 @@ TEST_F(MainFrameTest, LoginGreysTheLoginItemAndEnablesLogoutAndTheDownloads) {
     frame->OnIdle();
     EXPECT_TRUE(button(cmd::kDownloadAll)->isEnabled());
     EXPECT_TRUE(button(cmd::kDownloadSelected)->isEnabled());
+    // The status bar says where the user is.
+    const auto pane = [&](const char* name) { return frame->findChild<QLabel*>(QLatin1String(name))->text(); };
+    EXPECT_TRUE(pane("loginPane").startsWith(QStringLiteral("ログイン中: 127.0.0.1")))
+        << pane("loginPane").toStdString();
+    EXPECT_EQ(pane("boxFolderPane"), QStringLiteral("ﾎﾞｯｸｽﾌｫﾙﾀﾞ: office"));
     EXPECT_FALSE(settingsItemEnabled(cmd::kLogin));
     EXPECT_TRUE(settingsItemEnabled(cmd::kLogout));
     EXPECT_TRUE(settingsItemEnabled(cmd::kEditBoxNames));
@@ -253,6 +263,8 @@ TEST_F(MainFrameTest, LoginGreysTheLoginItemAndEnablesLogoutAndTheDownloads) {
     EXPECT_FALSE(frame->IdleTimer().isActive());
     EXPECT_TRUE(settingsItemEnabled(cmd::kLogin));
     EXPECT_FALSE(button(cmd::kDownloadAll)->isEnabled());
+    frame->OnIdle();
+    EXPECT_EQ(pane("loginPane"), QStringLiteral("未ログイン"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return unit.Server().SessionsOpen() == 0; }, 5000));
 }
 

@@ -7,6 +7,7 @@
 #include "lists/ui/ListWindows.h"
 #include "lists/ui/commands/ListCommandHost.h"
 #include "platform/CommandIds.h"
+#include "platform/Ports.h"
 
 namespace plova::ui {
 namespace {
@@ -45,8 +46,17 @@ void RunSelectDisplay(ListCommandHost& host) {
     view->SelectDisplay([c = criteria](const FILESTS_INFO& r) { return MatchesBoxRecord(c, r); });
 }
 
+void RunOpenMessageFolder(ListCommandHost& host) {
+    CListDispView* view = activeView(host);
+    if (view == nullptr) return;
+    const std::filesystem::path folder = view->CurrentMessageFolder();
+    if (!CurrentPorts().shell->Open(folder))
+        ShowPrompt(u"フォルダを開けませんでした。\n" + folder.u16string(), u"エラー", Icon::Exclamation);
+}
+
 void InstallListDisplayCommands(ListCommandHost& host) {
     host.SetCommandHandler(cmd::kDisplayItems, trait::kModalDialog, [&host] { RunDisplayItems(host); });
+    host.SetCommandHandler(cmd::kOpenMessageFolder, trait::kPlain, [&host] { RunOpenMessageFolder(host); });
     host.SetCommandHandler(cmd::kSelectDisplay, trait::kModalDialog, [&host] { RunSelectDisplay(host); });
 }
 

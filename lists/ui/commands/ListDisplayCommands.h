@@ -1,6 +1,7 @@
 // What the active list window shows: the display items (menu 32790), which
 // rebuild every open box list, and the select display (button 1010) with the
-// criteria dialog of the list's kind.
+// criteria dialog of the list's kind, and the current message's folder
+// opened in the file manager.
 #pragma once
 
 namespace plova::ui {
@@ -14,7 +15,11 @@ void RunDisplayItems(ListCommandHost& host);
 // "選択表示": the criteria dialog of the active list, then its select display.
 void RunSelectDisplay(ListCommandHost& host);
 
-// Registers both with the main window.
+// "フォルダを開く" of the rows' menu: the folder of the active list's current
+// message (or of its boxes) in the desktop's file manager.
+void RunOpenMessageFolder(ListCommandHost& host);
+
+// Registers them with the main window.
 void InstallListDisplayCommands(ListCommandHost& host);
 
 }  // namespace plova::ui

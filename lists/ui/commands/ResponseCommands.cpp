@@ -15,6 +15,7 @@
 #include "platform/CommandIds.h"
 #include "platform/Text.h"
 #include "platform/ui/DialogLayout.h"
+#include "platform/ui/FileDialogs.h"
 #include "store/ResponseMessage.h"
 
 namespace plova::ui {
@@ -92,9 +93,11 @@ QStringList nameFilters(std::u16string_view text) {
         const QString& description = parts[i];
         const QString& pattern = parts[i + 1];
         // The description names its pattern already: "wavﾌｧｲﾙ(*.wav)".
-        filters << (description.endsWith(QLatin1Char('(') + pattern + QLatin1Char(')'))
-                        ? description
-                        : description + QStringLiteral(" (") + pattern + QLatin1Char(')'));
+        QString filter = description.endsWith(QLatin1Char('(') + pattern + QLatin1Char(')'))
+                             ? description
+                             : description + QStringLiteral(" (") + pattern + QLatin1Char(')');
+        // Several patterns are written "*.wav;*.mp3"; Qt takes them apart at blanks.
+        filters << filter.replace(QLatin1Char(';'), QLatin1Char(' '));
     }
     return filters;
 }
@@ -105,9 +108,11 @@ fs::path chooseAudioFile(ListCommandHost& host) {
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(Qs(response::kOpenDialogDefaultExtension));
-    dialog.setNameFilters(nameFilters(response::kOpenDialogFilter));
+    dialog.setNameFilters(nameFilters(response::kAnyAudioFilter) + nameFilters(response::kOpenDialogFilter) +
+                          nameFilters(response::kAllFilesFilter));
     const std::u16string start = host.AudioFolder();
     if (!start.empty()) dialog.setDirectory(QString::fromStdU16String(start));
+    FitFileDialog(dialog);
     if (host.RunDialog(dialog) != QDialog::Accepted) return {};
     const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty() || chosen.front().isEmpty()) return {};
@@ -146,6 +151,8 @@ void AddSystemMessage(ListCommandHost& host) {
     request.source = source;
     request.oldPath = target->existing;
     request.levels = host.ImportLevels();
+    // Any audio the import takes: MP3, FLAC, a WAV file at any rate, …
+    request.anyAudio = true;
     {
         FrameAddMessageWindow window(host);
         // It tells the user how it went; the list shows the folder as it is now either way.

@@ -323,8 +323,13 @@ TEST_F(ListWindowsTest, FlagClickHeaderSortKeysAndDisplays) {
     EXPECT_TRUE(frame->StatusText().contains(QStringLiteral("ﾎﾞｯｸｽﾄｰﾀﾙ 5  一覧表ﾄｰﾀﾙ 1")))
         << frame->StatusText().toStdString();
     EXPECT_EQ(list->Header()->PictureColumn(), -1);
+    // The title says the list is narrowed, and stops saying so with every row back.
+    QMdiSubWindow* window = frame->MdiArea()->currentSubWindow();
+    const QString definition = window->windowTitle().section(QStringLiteral(" - "), 0, 0);
+    EXPECT_EQ(window->windowTitle(), definition + QStringLiteral(" - 未ﾀﾞｳﾝﾛｰﾄﾞ表示中"));
     frame->OnCommand(cmd::kShowAll);
     EXPECT_EQ(view->Data().RowCount(), 5);
+    EXPECT_EQ(window->windowTitle(), definition);
 }
 
 TEST_F(ListWindowsTest, ResponseListHasThreeHundredRowsAndNoHeaderSort) {

@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
 
 #include "app/ui/CEndChkDlg.h"
 #include "app/ui/CMainFrame.h"
@@ -14,6 +17,7 @@
 #include "audio/WavFormat.h"
 #include "audio/testing/SpeechSignal.h"
 #include "lists/ui/CBoxOpenDlg.h"
+#include "lists/ui/CDataListCtrl.h"
 #include "lists/ui/CListDispView.h"
 #include "lists/ui/ListWindows.h"
 #include "lists/ui/commands/CWavConvDlg.h"
@@ -126,6 +130,59 @@ TEST_F(ConvertCommandsTest, PlayHandsTheDemoMessagesSpeechToThePlayerAndMarksItP
     EXPECT_EQ(testkit::PlayedMarkOf(message), 1);
     EXPECT_EQ(playedInList(message), 1);
     EXPECT_TRUE(frame->isEnabled());
+}
+
+// The rows answer the mouse and the keys: a right click takes the row under
+// it and offers the commands enabled for it, Enter plays, Delete goes
+// through the deletion's own dialogs, and "フォルダを開く" shows the
+// message's box folder.
+TEST_F(ConvertCommandsTest, TheRowsMenuAndKeysRunTheCommandsTheButtonsRun) {
+    CDataListCtrl* list = active()->List();
+    const fs::path second = messages.back();
+    ASSERT_TRUE(select(messages.front()));
+    int secondRow = -1;
+    for (int row = 0; row < active()->Data().RowCount(); ++row)
+        if (active()->Data().RecordOfRow(row).Path() == second) secondRow = row;
+    ASSERT_GE(secondRow, 0);
+
+    QStringList entries, enabled;
+    frame->SetRowMenuRunner([&](QMenu& menu, const QPoint&) -> QAction* {
+        QAction* open = nullptr;
+        for (QAction* a : menu.actions()) {
+            if (a->isSeparator()) continue;
+            entries << a->text();
+            if (a->isEnabled()) enabled << a->text();
+            if (a->text() == QStringLiteral("フォルダを開く")) open = a;
+        }
+        return open;
+    });
+    const QRect cell = list->visualRect(list->model()->index(secondRow, 0));
+    QContextMenuEvent click(QContextMenuEvent::Mouse, cell.center(), list->viewport()->mapToGlobal(cell.center()));
+    QApplication::sendEvent(list->viewport(), &click);
+    EXPECT_EQ(active()->SelectedRows(), std::vector<int>{secondRow});
+    EXPECT_EQ(entries, (QStringList{QStringLiteral("再生"), QStringLiteral("変換"), QStringLiteral("音声ﾃﾞｰﾀﾀﾞｳﾝﾛｰﾄﾞ"),
+                                    QStringLiteral("移動・コピー"), QStringLiteral("消去"),
+                                    QStringLiteral("録音情報を編集する..."), QStringLiteral("フォルダを開く")}));
+    // Not logged in: nothing to fetch from the main unit.
+    EXPECT_FALSE(enabled.contains(QStringLiteral("音声ﾃﾞｰﾀﾀﾞｳﾝﾛｰﾄﾞ")));
+    EXPECT_TRUE(enabled.contains(QStringLiteral("再生")));
+    ASSERT_EQ(ports.shell.opened, std::vector<fs::path>{local});
+
+    // Enter plays the selected row, as 再生 does.
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(ports.shell.opened.back(), wavOf(second));
+    EXPECT_EQ(testkit::PlayedMarkOf(second), 1);
+
+    // Delete asks through the deletion's dialogs; turned down, nothing goes.
+    QStringList asked;
+    answer = [&](QDialog& d) {
+        asked << d.windowTitle();
+        return int(QDialog::Rejected);
+    };
+    QTest::keyClick(list, Qt::Key_Delete);
+    EXPECT_FALSE(asked.isEmpty());
+    EXPECT_TRUE(fs::exists(second));
 }
 
 TEST_F(ConvertCommandsTest, ConvertAsksFirstAndMakesTheWavFilesOfTheSelectedRows) {

@@ -24,12 +24,14 @@
 #include "platform/File.h"
 #include "platform/IniFile.h"
 #include "platform/Text.h"
+#include "platform/testing/FileBytes.h"
 #include "platform/testing/FolderNames.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "platform/ui/QtPorts.h"
 #include "sim/MainUnitServer.h"
 #include "sim/SeedMainUnit.h"
+#include "store/CFileMng.h"
 
 namespace plova::ui {
 namespace {
@@ -205,14 +207,21 @@ TEST_F(ResponseCommandsTest, WhatStopsTheAddButtonBeforeAnyFileIsMade) {
          {},
          {"メッセージ007は既に存在します。\n上書きしますか？"},
          {QStringLiteral("ファイルを開く")}},
-        {"a 44.1 kHz file",
+        {"a file that is not audio",
          {2},
          {},
-         sources / "loud.wav",
+         sources / "notes.mp3",
          {"このフォーマットには対応していません。"},
          {QStringLiteral("ファイルを開く")}},
+        {"audio longer than the encoder takes",
+         {2},
+         {},
+         sources / "long.wav",
+         {"音声ファイルが長すぎます。10分以内のファイルを選んでください。"},
+         {QStringLiteral("ファイルを開く")}},
     };
-    ASSERT_TRUE(testkit::FfmpegConvert(PLOVA_FFMPEG, speech, "-ar 44100", sources / "loud.wav"));
+    testkit::WriteBytes(sources / "notes.mp3", std::string(5000, 'x'));
+    testkit::WriteWav8k(sources / "long.wav", std::vector<std::int16_t>(std::size_t{602} * 8000, 0));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ports.prompt.shown.clear();
@@ -228,6 +237,36 @@ TEST_F(ResponseCommandsTest, WhatStopsTheAddButtonBeforeAnyFileIsMade) {
         EXPECT_TRUE(frame->isEnabled());
     }
     EXPECT_EQ(startFolder, QString::fromStdString(sources.string()));
+}
+
+// 追加 takes what the import takes: an MP3 file and a 44.1 kHz stereo WAV
+// file become messages whose speech is the source's; the WAV file is kept
+// as the message's copy, the MP3 file gets an 8 kHz WAV copy.
+TEST_F(ResponseCommandsTest, AnyAudioBecomesAMessageOfItsSpeech) {
+    ASSERT_TRUE(testkit::FfmpegConvert(PLOVA_FFMPEG, speech, "-ar 44100 -ac 2", sources / "stereo44k.wav"));
+    ASSERT_TRUE(testkit::FfmpegConvert(PLOVA_FFMPEG, speech, "-ar 44100 -ac 2 -c:a libmp3lame -b:a 128k",
+                                       sources / "speech.mp3"));
+    const std::vector<std::int16_t> original = testkit::ReadWavSamples(speech);
+    struct Case {
+        int row;
+        std::string source, copyExtension;
+    };
+    for (const Case& c : {Case{2, "stereo44k.wav", ".WAV"}, Case{3, "speech.mp3", ".WAV"}}) {
+        SCOPED_TRACE(c.source);
+        ports.prompt.shown.clear();
+        add(c.row, sources / c.source);
+        ASSERT_EQ(shownTexts(), std::vector<std::string>{"音声ファイルの読み込みが完了しました。"});
+        EXPECT_FALSE(view()->Data().IsAbsentRow(c.row));
+        const fs::path voice = view()->Data().RecordOfRow(c.row).Path();
+        ASSERT_TRUE(CFileMng::IsValidMessageFile(voice));
+        EXPECT_TRUE(fs::exists(fs::path(voice).replace_extension(c.copyExtension)));
+        // Decoded by the program's own decoder, the message is the source's speech.
+        const std::string bytes = testkit::ReadFileBytes(voice);
+        const std::vector<std::uint8_t> frames(bytes.begin() + store::kMinMessageFileSize, bytes.end());
+        const std::vector<std::int16_t> decoded = testkit::DecodeFramesDirectly(frames);
+        EXPECT_NEAR(static_cast<double>(decoded.size()), static_cast<double>(original.size()), 8000 * 0.15);
+        EXPECT_GE(testkit::AlignedCorrelation(original, decoded, 2000), 0.75);
+    }
 }
 
 TEST_F(ResponseCommandsTest, OverwritingReplacesTheOlderMessageOfTheNumber) {

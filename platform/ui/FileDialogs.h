@@ -1,0 +1,21 @@
+// Qt's own file and folder dialogs, sized so that their columns show their
+// texts: at its default size the dialog cuts the dates and the places to
+// "12/10/…" and "コン…".
+#pragma once
+
+#include <QString>
+
+class QFileDialog;
+class QWidget;
+
+namespace plova::ui {
+
+// Sizes `dialog` (when it is Qt's own, not the desktop's) so that every
+// column of its list and its places fit their texts. Call before exec().
+void FitFileDialog(QFileDialog& dialog);
+
+// A folder chosen under `start`, through the fitted dialog; empty when the
+// user cancels.
+QString ChooseFolder(QWidget* parent, const QString& title, const QString& start);
+
+}  // namespace plova::ui
