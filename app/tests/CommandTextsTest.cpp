@@ -26,7 +26,8 @@ TEST(ButtonRulesTest, NoListWindowDisablesTheListCommands) {
     EXPECT_EQ(enabledIds(s), (std::vector<int>{1001, 1005, 1006, 1007, 1008}));
 }
 
-TEST(ButtonRulesTest, EachButtonFollowsItsOwnConditions) {
+// Logged in, a box folder open and one list window active with every flag set.
+CommandContext everythingAtHand() {
     CommandContext c;
     c.loggedIn = true;
     c.openFolderIsBoxFolder = true;
@@ -34,6 +35,11 @@ TEST(ButtonRulesTest, EachButtonFollowsItsOwnConditions) {
     c.listActive = true;
     c.listCount = 1;
     c.flags = {true, true, true, true, true, true, true};
+    return c;
+}
+
+TEST(ButtonRulesTest, EachButtonFollowsItsOwnConditions) {
+    const CommandContext c = everythingAtHand();
     const ItemStates all = ButtonStates(c);
     for (int id = 1001; id <= 1018; ++id) EXPECT_TRUE(all.at(id).enabled) << id;
 
@@ -83,12 +89,7 @@ TEST(ButtonRulesTest, EachButtonFollowsItsOwnConditions) {
 // The rows' menu says what the buttons and menu items say: each entry is
 // enabled exactly when the command it stands for is, whatever flag is off.
 TEST(RowMenuTest, EntriesFollowTheRulesOfTheirCommands) {
-    CommandContext c;
-    c.loggedIn = true;
-    c.openFolderIsBoxFolder = true;
-    c.folderDisplay = u" /data/本社";
-    c.listActive = true;
-    c.listCount = 1;
+    CommandContext c = everythingAtHand();
     const auto ids = [](const std::vector<RowMenuItem>& items) {
         std::vector<int> out;
         for (const RowMenuItem& i : items) out.push_back(i.id);
