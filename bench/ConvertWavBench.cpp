@@ -52,11 +52,10 @@ int main() {
         testkit::WriteBytes(message, file);
         testkit::WriteBytes(raw, frames);
     }
-    // ffmpeg is given its files by names relative to the current folder: the
-    // one spelling of them that a Linux ffmpeg started from the Windows build
-    // under Wine reads as this program does.
+    // ffmpeg gets its files by their names in the current folder: a Linux
+    // program reads those as we do, whichever system this benchmark was built for.
     const bench::InFolder inDir(dir.Path());
-    const fs::path ffmpegProgram = bench::PeerProgram("PLOVA_BENCH_FFMPEG", PLOVA_FFMPEG);
+    const std::string ffmpegProgram = bench::PeerProgram("PLOVA_BENCH_FFMPEG", PLOVA_FFMPEG);
     const std::vector<std::string> ffmpegArgs{
         "-nostdin", "-hide_banner",          "-loglevel", "error", "-y",  "-f", "g729",
         "-i",       raw.filename().string(), "-ar",       "8000",  "-ac", "1",  ffmpegWav.filename().string()};
@@ -66,7 +65,7 @@ int main() {
     bool ok = true;
     for (int round = 0; round < kRounds; ++round) {
         convert.push_back(Seconds([&] { ok = store::ConvertToWav(message, 0) && ok; }));
-        viaFfmpeg.push_back(Seconds([&] { ok = bench::RunPeer(ffmpegProgram, ffmpegArgs) && ok; }));
+        viaFfmpeg.push_back(Seconds([&] { ok = bench::RunPeer(PLOVA_PEER_SHELL, ffmpegProgram, ffmpegArgs) && ok; }));
         codec.push_back(Seconds([&] {
             G729Decoder decoder;
             for (std::size_t f = 0; f < kFrames; ++f)
