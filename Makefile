@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all bootstrap build run test sanitize tsan fuzz tidy package windows-deps test-windows clean
+.PHONY: all bootstrap build run test sanitize tsan fuzz tidy package windows-deps test-windows bench-windows clean
 
 # Sub-makes (CMake's own) without their "Entering directory" lines: the
 # build's progress is what is left.
@@ -106,6 +106,12 @@ windows-deps:
 WINDOWS_BUILD ?= build-windows
 test-windows:
 	@JOBS=$(JOBS) scripts/test-windows $(WINDOWS_BUILD)
+
+# The conversion and batch-download benchmarks of that build run under Wine,
+# each against its peer (ffmpeg, lftp: the Linux programs) in the same run.
+# A measurement, not a test: nothing else runs it.
+bench-windows:
+	@JOBS=$(JOBS) scripts/bench-windows $(WINDOWS_BUILD)
 
 clean:
 	rm -rf $(BUILD) $(FUZZ_BUILD)

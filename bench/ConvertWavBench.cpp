@@ -7,7 +7,6 @@
 // Prints the median of several rounds of each and the ratios convert/ffmpeg
 // (target at most 1.0) and convert/codec (target at most 1.5).
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -16,6 +15,7 @@
 #include "audio/testing/FileBytes.h"
 #include "audio/testing/SpeechSignal.h"
 #include "bench/BenchTiming.h"
+#include "bench/PeerProgram.h"
 #include "platform/testing/TempFolder.h"
 #include "store/CFileMng.h"
 #include "store/Conversion.h"
@@ -52,15 +52,20 @@ int main() {
         testkit::WriteBytes(message, file);
         testkit::WriteBytes(raw, frames);
     }
-    const std::string ffmpeg = std::string(PLOVA_FFMPEG) + " -nostdin -hide_banner -loglevel error -y -f g729 -i '" +
-                               raw.string() + "' -ar 8000 -ac 1 '" + ffmpegWav.string() + "'";
+    // ffmpeg gets its files by their names in the current folder: a Linux
+    // program reads those as we do, whichever system this benchmark was built for.
+    const bench::InFolder inDir(dir.Path());
+    const std::string ffmpegProgram = bench::PeerProgram("PLOVA_BENCH_FFMPEG", PLOVA_FFMPEG);
+    const std::vector<std::string> ffmpegArgs{
+        "-nostdin", "-hide_banner",          "-loglevel", "error", "-y",  "-f", "g729",
+        "-i",       raw.filename().string(), "-ar",       "8000",  "-ac", "1",  ffmpegWav.filename().string()};
 
     std::vector<double> convert, viaFfmpeg, codec;
     std::vector<std::int16_t> pcm(kFrames * kFrameSamples);
     bool ok = true;
     for (int round = 0; round < kRounds; ++round) {
         convert.push_back(Seconds([&] { ok = store::ConvertToWav(message, 0) && ok; }));
-        viaFfmpeg.push_back(Seconds([&] { ok = std::system(ffmpeg.c_str()) == 0 && ok; }));
+        viaFfmpeg.push_back(Seconds([&] { ok = bench::RunPeer(PLOVA_PEER_SHELL, ffmpegProgram, ffmpegArgs) && ok; }));
         codec.push_back(Seconds([&] {
             G729Decoder decoder;
             for (std::size_t f = 0; f < kFrames; ++f)
