@@ -58,7 +58,7 @@ TEST_F(DownloadCommandTest, BuildsTheFolderFetchesEverythingAndSucceedsAgainOnAS
 
 TEST_F(DownloadCommandTest, ChosenBoxesKindsPasswordFileAndPortFromTheEnvironment) {
     const fs::path secret = temp.Path() / "secret";
-    std::ofstream(secret) << "admin\r\nignored\n";
+    std::ofstream(secret, std::ios::binary) << "admin\r\nignored\n";  // a line end as Windows writes it
     SetEnvironmentPath(ftp::kPortVariable, fs::path(port));
     const int code = run({"--password-file", Utf8Of(secret), "--kind", "info", "--box", "naisen/2001"}, false);
     SetEnvironmentPath(ftp::kPortVariable, std::nullopt);
