@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "platform/Text.h"
+
 namespace plova {
 
 backup::Schedule ScheduleOf(const SettingsRecord& r) {
@@ -88,7 +90,7 @@ void RecordBackupSettings::BackupTimePromptEnded(BackupTimeAnswer answer, const 
 
 backup::RunSettings RunSettingsOf(const SettingsRecord& r) {
     backup::RunSettings s;
-    s.root = std::filesystem::path(r.folder);
+    s.root = PathOfText(r.folder);
     s.address = r.ip;
     s.user = r.user;
     s.password = r.password;
@@ -106,7 +108,7 @@ BackupHooks MakeBackupHooks(backup::BackupRunHost& host, const BackupFlags& flag
     h.computeNextDue = ComputeNextDue;
     h.run = [&host, &flags, options](SettingsRecord& record) {
         const backup::BackupMonths months =
-            backup::MonthsOfRun(std::filesystem::path(record.folder), record.zenkaibi, CurrentPorts().clock->Now());
+            backup::MonthsOfRun(PathOfText(record.folder), record.zenkaibi, CurrentPorts().clock->Now());
         backup::RunSettings settings = RunSettingsOf(record);
         if (!settings.loggedIn) record.connection = ConnectionRecord{record.ip, record.user, record.password};
         backup::RunOptions o = options;

@@ -14,7 +14,7 @@ constexpr char16_t kSeparator = static_cast<char16_t>(fs::path::preferred_separa
 }
 
 bool CanSpecifyStartupFolder(const SettingsRecord& r) {
-    return !r.folder.empty() && !CFileMng::ListSubFolders(fs::path(ToUtf8(r.folder))).empty();
+    return !r.folder.empty() && !CFileMng::ListSubFolders(PathOfText(r.folder)).empty();
 }
 
 std::u16string SpecifiedFolderText(const SettingsRecord& r) {
@@ -34,7 +34,7 @@ bool ApplyStartupFolderChoice(SettingsRecord& r, bool specified, std::u16string_
     const std::u16string root(text.substr(0, at + 1));
     const std::u16string name(text.substr(at + 1));
     // The text may be typed: it must name one folder by its full path.
-    if (!listing::IsSafeName(name) || !fs::path(ToUtf8(root)).is_absolute()) return false;
+    if (!listing::IsSafeName(name) || !PathOfText(root).is_absolute()) return false;
     // A first choice always counts as a change; so does another
     // folder, whether it differs in its name or only in its root.
     r.change = (r.init == 0 || name != r.nextFolderName || root != r.nextFolder) ? 1 : 0;

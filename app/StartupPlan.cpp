@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "folders/BoxFolders.h"
+#include "platform/Text.h"
 
 namespace plova {
 
@@ -19,7 +20,7 @@ bool ApplyStartupFolder(SettingsRecord& r) {
 }
 
 std::filesystem::path OpenBoxFolderPath(const SettingsRecord& r) {
-    return std::filesystem::path(WithTrailingSeparator(r.folder) + r.folderName);
+    return PathOfText(WithTrailingSeparator(r.folder) + r.folderName);
 }
 
 void ForgetMissingFolder(SettingsRecord& r) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "audio/WaveRenderer.h"
+#include "platform/Text.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -64,7 +65,8 @@ FormatPtr openInput(const std::filesystem::path& file) {
     quietLibraries();
     AVDictionary* options = nullptr;
     av_dict_set(&options, "protocol_whitelist", kLocalFilesOnly, 0);
-    const std::string url = std::string(kFileProtocol) + file.string();
+    // FFmpeg takes a name's bytes on Linux and UTF-8 on Windows: what Utf8Of gives on each.
+    const std::string url = std::string(kFileProtocol) + Utf8Of(file);
     AVFormatContext* raw = nullptr;
     const int opened = avformat_open_input(&raw, url.c_str(), nullptr, &options);
     av_dict_free(&options);  // what it did not take

@@ -28,7 +28,7 @@ std::u16string formatted(const char* format, int a, int b) {
 }
 
 fs::path pathOf(std::u16string_view name) {
-    return fs::path(ToUtf8(name));
+    return PathOfText(name);
 }
 
 std::u16string monthOfFolder(std::u16string_view folder) {
@@ -134,7 +134,7 @@ bool MonthComplete(const fs::path& root, std::u16string_view folderName) {
 
 void HideFile(const fs::path& file) {
     const fs::path list = file.parent_path() / kHiddenList;
-    const std::string name = file.filename().string();
+    const std::string name = Utf8Of(file.filename());
     std::string text;
     const ReadResult read = ReadWholeFile(list, text, kMaxHiddenListBytes, Links::Refuse);
     if (read != ReadResult::Ok && read != ReadResult::Missing) return;

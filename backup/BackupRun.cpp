@@ -34,7 +34,7 @@ constexpr std::u16string_view kResponseRemote = u"/outou/";
 constexpr std::size_t kMonthChars = 6;
 
 fs::path pathOf(std::u16string_view name) {
-    return fs::path(ToUtf8(name));
+    return PathOfText(name);
 }
 
 std::uint64_t roundedUp(std::uint64_t bytes) {
@@ -345,7 +345,7 @@ BackupResult BackupResponseMessages(CFtpMng& ftp, const TransferContext& c) {
 namespace {
 
 std::u16string withPath(std::u16string_view text, const fs::path& path) {
-    return std::u16string(text) + u"\n" + FromUtf8(path.string());
+    return std::u16string(text) + u"\n" + NameText(path);
 }
 
 // Why a month's record could not be written, for the message.

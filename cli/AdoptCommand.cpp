@@ -4,6 +4,7 @@
 
 #include "cli/Command.h"
 #include "platform/File.h"
+#include "platform/Text.h"
 #include "store/CFileMng.h"
 
 namespace plova::cli {
@@ -30,22 +31,23 @@ int runAdopt(const Args& args, std::ostream& out, std::ostream& err) {
     if (args.empty()) return Fail(err, "adopt", "expects at least one FILE", kUsage);
     // A ".vminf" before its ".vmdat", as a download fetches them, so the
     // ".vmdat" takes over the ".vminf" record.
-    std::vector<fs::path> files(args.begin(), args.end());
+    std::vector<fs::path> files;
+    for (const std::string& a : args) files.push_back(PathFromUtf8(a));
     std::stable_partition(files.begin(), files.end(), [](const fs::path& p) { return p.extension() == ".vminf"; });
 
     int code = kOk;
     for (const fs::path& file : files) {
         if (const std::string why = refusal(file); !why.empty()) {
-            code = Fail(err, "adopt", file.string() + ": " + why + "; left unchanged");
+            code = Fail(err, "adopt", Utf8Of(file) + ": " + why + "; left unchanged");
             continue;
         }
         const store::RecordWrite result = CFileMng::IsResponseMessagePath(file) ? CFileMng::MakeResponseRecord(file)
                                                                                 : CFileMng::MakeStatusRecord(file);
         if (result != store::RecordWrite::Written) {
-            code = Fail(err, "adopt", file.string() + ": cannot rewrite the file; left unchanged");
+            code = Fail(err, "adopt", Utf8Of(file) + ": cannot rewrite the file; left unchanged");
             continue;
         }
-        out << Printable(file.string()) << '\n';
+        out << PrintablePath(file) << '\n';
     }
     return code;
 }

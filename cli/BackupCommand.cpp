@@ -129,7 +129,7 @@ void tellRetry(std::ostream& err, const backup::RetryNotice& n) {
 
 // Why a run did not complete.
 std::string shortfall(backup::RunResult result, const backup::LocalProblem& problem) {
-    const std::string where = Printable(problem.path.string()) + " (" + problem.reason + ")";
+    const std::string where = Utf8Of(problem.path) + " (" + problem.reason + ")";
     switch (result) {
     case backup::RunResult::Ok: break;
     case backup::RunResult::Cancelled: return "cancelled";
@@ -172,29 +172,27 @@ int runBackup(const Args& args, std::ostream&, std::ostream& err) {
     // a mistake to say at once, whatever else runs.
     const std::filesystem::path file = SettingsPath(args);
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec))
-        return Fail(err, kName, "no settings file at " + Printable(file.string()));
+    if (!std::filesystem::is_regular_file(file, ec)) return Fail(err, kName, "no settings file at " + Utf8Of(file));
     const FileLock settingsLock = LockBeside(file);
     if (settingsLock.LockState() == FileLock::State::Busy)
         return Fail(err, kName,
-                    "the program is running on " + Printable(file.string()) +
+                    "the program is running on " + Utf8Of(file) +
                         " (its window backs up on its own schedule), or another backup of it is; nothing was done",
                     kBusy);
     if (!settingsLock.Held())
-        return Fail(err, kName,
-                    "cannot lock " + Printable(settingsLock.File().string()) + ": " + settingsLock.Reason());
+        return Fail(err, kName, "cannot lock " + Utf8Of(settingsLock.File()) + ": " + settingsLock.Reason());
 
     const std::optional<IniDocument> ini = LoadForUpdate(file);
-    if (!ini) return Fail(err, kName, "cannot read the settings file " + Printable(file.string()));
+    if (!ini) return Fail(err, kName, "cannot read the settings file " + Utf8Of(file));
     SettingsRecord record;
     ReadAllSettings(*ini, record);
     if (record.check != 1 || record.ip.empty())
         return Fail(err, kName,
-                    "no stored login values in " + Printable(file.string()) +
+                    "no stored login values in " + Utf8Of(file) +
                         " (LOGIN CHECK is 0: tick the login dialog's remember box and leave the program once)");
     // The root folder the window would use at its next start.
     if (record.change == 1) record.folder = record.nextFolder;
-    if (record.folder.empty()) return Fail(err, kName, "no root folder in " + Printable(file.string()));
+    if (record.folder.empty()) return Fail(err, kName, "no root folder in " + Utf8Of(file));
 
     StderrPrompt prompt(err);
     StderrProgress progress(err);
@@ -204,8 +202,7 @@ int runBackup(const Args& args, std::ostream&, std::ostream& err) {
     CliHost host(progress, err);
 
     const LocalTime started = CurrentPorts().clock->Now();
-    const backup::BackupMonths months =
-        backup::MonthsOfRun(std::filesystem::path(record.folder), record.zenkaibi, started);
+    const backup::BackupMonths months = backup::MonthsOfRun(PathOfText(record.folder), record.zenkaibi, started);
     backup::RunSettings run = RunSettingsOf(record);
     backup::RunOptions options;
     options.confirmed = true;  // someone reads stderr: every failure is said
@@ -218,8 +215,7 @@ int runBackup(const Args& args, std::ostream&, std::ostream& err) {
         return Fail(err, kName, shortfall(result, problem) + "; nothing was done", kBusy);
     const bool ok = result == backup::RunResult::Ok;
 
-    if (!recordResult(file, record, ok))
-        return Fail(err, kName, "the result could not be written to " + Printable(file.string()));
+    if (!recordResult(file, record, ok)) return Fail(err, kName, "the result could not be written to " + Utf8Of(file));
     if (!ok) return Fail(err, kName, shortfall(result, problem) + "; the months stay incomplete");
     err << "plova-cli: backup: complete\n";
     return kOk;

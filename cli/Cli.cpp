@@ -35,6 +35,10 @@ std::string Printable(std::string_view text) {
     return out;
 }
 
+std::string PrintablePath(const std::filesystem::path& path) {
+    return Printable(Utf8Of(path));
+}
+
 int Fail(std::ostream& err, const char* command, const std::string& message, int code) {
     err << "plova-cli: ";
     if (command && *command) err << command << ": ";

@@ -2,6 +2,7 @@
 // defines one `const Command <name>Command`; CommandList.h names them all.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -32,6 +33,11 @@ constexpr int kBusy = 75;
 // The text with every control character (a line feed in a file name, say)
 // written as \xNN, so that one result stays one line.
 std::string Printable(std::string_view text);
+
+// A path as the user gave or is to read it: its UTF-8 text on every system,
+// made printable. (A path's narrow form is the ANSI code page on Windows, in
+// which a Japanese name may not even exist.)
+std::string PrintablePath(const std::filesystem::path& path);
 
 // Writes "plova-cli: <command>: <message>" as one line and returns `code`.
 int Fail(std::ostream& err, const char* command, const std::string& message, int code = kFailed);

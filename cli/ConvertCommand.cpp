@@ -34,7 +34,7 @@ std::string settingsProblem(ReadResult read) {
 std::string refusal(const fs::path& file) {
     std::error_code ec;
     if (!fs::is_regular_file(file, ec)) return "no such file";
-    if (!EqualsIgnoreCase(file.extension().u16string(), store::kVmdat)) return "not a voice-data file (.vmdat)";
+    if (!EqualsIgnoreCase(NameText(file.extension()), store::kVmdat)) return "not a voice-data file (.vmdat)";
     const std::uintmax_t size = fs::file_size(file, ec);
     if (ec) return "cannot read the file";
     if (size <= store::kMinMessageFileSize) return "holds no speech";
@@ -60,7 +60,7 @@ int runConvert(const Args& args, std::ostream& out, std::ostream& err) {
         } else if (a.starts_with("--")) {
             return Fail(err, kName, kUsageText, kUsage);
         } else {
-            files.emplace_back(a);
+            files.push_back(PathFromUtf8(a));
         }
     }
     if (files.empty()) return Fail(err, kName, kUsageText, kUsage);
@@ -69,7 +69,7 @@ int runConvert(const Args& args, std::ostream& out, std::ostream& err) {
     // it would quietly convert at the wrong level.
     if (settings) {
         ReadResult read;
-        const IniDocument ini = IniDocument::Load(*settings, &read);
+        const IniDocument ini = IniDocument::Load(PathFromUtf8(*settings), &read);
         if (read != ReadResult::Ok)
             return Fail(err, kName, "--settings " + *settings + ": " + settingsProblem(read), kUsage);
         if (!level) level = ini.GetInt(u"CODEC", u"LEVELRVORWAV", 0);
@@ -78,14 +78,14 @@ int runConvert(const Args& args, std::ostream& out, std::ostream& err) {
     int code = kOk;
     for (const fs::path& file : files) {
         if (const std::string why = refusal(file); !why.empty()) {
-            code = Fail(err, kName, file.string() + ": " + why + "; not converted");
+            code = Fail(err, kName, Utf8Of(file) + ": " + why + "; not converted");
             continue;
         }
         if (!store::ConvertToWav(file, *level)) {
-            code = Fail(err, kName, file.string() + ": the speech cannot be decoded or written; no WAV file made");
+            code = Fail(err, kName, Utf8Of(file) + ": the speech cannot be decoded or written; no WAV file made");
             continue;
         }
-        out << Printable(fs::path(file).replace_extension(".wav").string()) << '\n';
+        out << PrintablePath(fs::path(file).replace_extension(".wav")) << '\n';
     }
     return code;
 }

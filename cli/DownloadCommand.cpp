@@ -109,7 +109,7 @@ std::optional<std::string> parse(const Args& args, Options& o) {
         if (a == "--box") {
             o.boxes.push_back(v);
         } else if (a == "--folder") {
-            o.folder = v;
+            o.folder = PathFromUtf8(v);
             haveFolder = !v.empty();
         } else if (v == "full" || v == "info") {
             o.kind = v == "full" ? dl::kKindFull : dl::kKindInfo;
@@ -135,9 +135,9 @@ std::optional<std::string> chosenBoxes(const Options& o, const ListedBoxes& list
         if ((kind != "rusuroku" && kind != "naisen") || !listing::IsSafeName(FromUtf8(name)))
             return "--box takes rusuroku/NAME or naisen/NAME: " + spec;
         if (!listed.count(kind + "/" + name)) return "the main unit has no such box: " + Printable(spec);
-        const fs::path folder = o.folder / kind / name;
+        const fs::path folder = o.folder / kind / PathFromUtf8(name);
         std::error_code ec;
-        if (!fs::is_directory(folder, ec)) return "no such box in " + Printable(o.folder.string()) + ": " + spec;
+        if (!fs::is_directory(folder, ec)) return "no such box in " + Utf8Of(o.folder) + ": " + spec;
         if (CFileMng::ReadMake(folder) == store::kMakeByCommand) {
             err << "plova-cli: download: " << Printable(spec) << " was made on this PC and is skipped\n";
             continue;
@@ -181,12 +181,11 @@ int runDownload(const Args& args, std::ostream& out, std::ostream& err) {
     // built is made first, so that its lock can live in it.
     const BoxFolderLock lock(o.folder, true);
     if (lock.Busy())
-        return Fail(err, kName, "another run is working on " + Printable(o.folder.string()) + "; nothing was done",
-                    kBusy);
+        return Fail(err, kName, "another run is working on " + Utf8Of(o.folder) + "; nothing was done", kBusy);
     if (!lock.Lock().Held()) {
         std::error_code ec;
-        if (!fs::is_directory(o.folder, ec)) return Fail(err, kName, "not a folder: " + Printable(o.folder.string()));
-        return Fail(err, kName, "cannot lock " + Printable(lock.Lock().File().string()) + ": " + lock.Lock().Reason());
+        if (!fs::is_directory(o.folder, ec)) return Fail(err, kName, "not a folder: " + Utf8Of(o.folder));
+        return Fail(err, kName, "cannot lock " + Utf8Of(lock.Lock().File()) + ": " + lock.Lock().Reason());
     }
 
     StdoutPrompt prompt(out);
@@ -205,7 +204,7 @@ int runDownload(const Args& args, std::ostream& out, std::ostream& err) {
     bool builtFolders = false;
     std::error_code ec;
     if (!fs::is_directory(o.folder, ec) || CFileMng::HasMessages(o.folder) == store::BoxContents::NoBoxFolders) {
-        err << "plova-cli: download: building the box folders in " << Printable(o.folder.string()) << '\n';
+        err << "plova-cli: download: building the box folders in " << PrintablePath(o.folder) << '\n';
         const Closing folders = DownloadFolders(ftp, o.folder, [](int) {});
         ShowClosing(folders);
         if (folders != Closing::FolderSuccess) {

@@ -77,7 +77,7 @@ std::optional<std::string> dateKey(const std::string& text) {
 std::optional<std::string> recordDateKey(const FILESTS_INFO& record) {
     std::string date = ToUtf8(record.date);
     if (date.empty()) {
-        const std::string name = fs::path(PathBytes(record.filePath)).filename().string();
+        const std::string name = Utf8Of(PathOfText(record.filePath).filename());
         if (name.size() >= 8) date = name.substr(0, 4) + "/" + name.substr(4, 2) + "/" + name.substr(6, 2);
     }
     if (date.size() < 10 || date[4] != '/' || date[7] != '/') return std::nullopt;
@@ -94,9 +94,9 @@ std::optional<Options> parse(const Args& args, std::string& why) {
         } else if (a == "--csv" || a == "--archive" || a == "--settings" || a == "--since" || a == "--until") {
             if (i + 1 >= args.size()) return std::nullopt;
             const std::string& value = args[++i];
-            if (a == "--csv") o.csv = value;
-            if (a == "--archive") o.archive = value;
-            if (a == "--settings") o.settings = value;
+            if (a == "--csv") o.csv = PathFromUtf8(value);
+            if (a == "--archive") o.archive = PathFromUtf8(value);
+            if (a == "--settings") o.settings = PathFromUtf8(value);
             if (a == "--since" || a == "--until") {
                 auto key = dateKey(value);
                 if (!key) {
@@ -108,7 +108,7 @@ std::optional<Options> parse(const Args& args, std::string& why) {
         } else if (a.starts_with("--") || haveFolder) {
             return std::nullopt;
         } else {
-            o.folder = a;
+            o.folder = PathFromUtf8(a);
             haveFolder = true;
         }
     }
@@ -120,7 +120,7 @@ std::optional<Options> parse(const Args& args, std::string& why) {
     // be one Windows can hold there too.
     const fs::path& file = o.csv ? *o.csv : *o.archive;
     if (!IsPortableName(NameText(file.filename()))) {
-        why = file.filename().string() +
+        why = Utf8Of(file.filename()) +
               ": not a file name Windows can hold (< > : \" \\ | ? *, a trailing dot "
               "or space, CON, NUL, COM1 ...)";
         return std::nullopt;
@@ -181,7 +181,7 @@ std::optional<std::vector<ColumnSpec>> columnsOf(const fs::path& settings, std::
     ReadResult read;
     const IniDocument ini = IniDocument::Load(settings, &read);
     if (read != ReadResult::Ok) {
-        why = "--settings " + settings.string() + ": cannot read the file";
+        why = "--settings " + Utf8Of(settings) + ": cannot read the file";
         return std::nullopt;
     }
     std::vector<std::u16string> names;
@@ -193,8 +193,8 @@ std::optional<std::vector<ColumnSpec>> columnsOf(const fs::path& settings, std::
 
 int writeCsv(const Options& o, ListData& list, std::ostream& out, std::ostream& err) {
     const ExportResult r = WriteCsv(*o.csv, CsvTableOf(list), o.utf8 ? CsvEncoding::Utf8Bom : CsvEncoding::Cp932);
-    if (r != ExportResult::Completed) return Fail(err, kName, o.csv->string() + ": cannot be written");
-    out << Printable(o.csv->string()) << '\n';
+    if (r != ExportResult::Completed) return Fail(err, kName, Utf8Of(*o.csv) + ": cannot be written");
+    out << PrintablePath(*o.csv) << '\n';
     return kOk;
 }
 
@@ -270,10 +270,12 @@ bool inRange(const Options& o, const FILESTS_INFO& record) {
     return key && (!o.since || *key >= *o.since) && (!o.until || *key <= *o.until);
 }
 
-// A name inside the archive: the path below the root, with runs of bytes
-// that are not UTF-8 read as CP932, as the archive's names are UTF-8.
+// A name inside the archive: the path below the root with "/" between its
+// parts, with runs of bytes that are not UTF-8 read as CP932, as the
+// archive's names are UTF-8.
 std::string entryName(const fs::path& relative) {
-    return ToUtf8(ReadablePathText(PathText(relative.generic_string())));
+    const fs::path generic(relative.generic_string<fs::path::value_type>());
+    return ToUtf8(ReadablePathText(TextOfPath(generic)));
 }
 
 enum class Copied { Done, Unreadable, TooLarge, NotWritten };
@@ -314,16 +316,16 @@ int writeArchive(const Options& o, const std::vector<const ListData*>& lists, st
     const fs::path target = *o.archive;
     const fs::path outFolder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     const ListData& first = *lists.front();
-    const fs::path root(PathBytes(first.Source().root));
-    const std::string cannot = target.string() + ": cannot be written";
-    const std::string noSpace = "not enough disk space in " + outFolder.string() + "; nothing written";
+    const fs::path root = PathOfText(first.Source().root);
+    const std::string cannot = Utf8Of(target) + ": cannot be written";
+    const std::string noSpace = "not enough disk space in " + Utf8Of(outFolder) + "; nothing written";
     std::uint64_t archived = 0;  // bytes of the WAV files the archive takes in
 
     std::vector<ArchiveRow> rows;
     for (const ListData* list : lists)
         for (int row = 0; row < list->RowCount(); ++row)
             if (!list->IsAbsentRow(row) && inRange(o, list->RecordOfRow(row))) rows.push_back({list, row});
-    if (rows.empty()) return Fail(err, kName, o.folder.string() + ": no message to export; nothing written");
+    if (rows.empty()) return Fail(err, kName, Utf8Of(o.folder) + ": no message to export; nothing written");
 
     // What killed exports left beside their archives goes first.
     RemoveStaleTempFiles(outFolder, kStaleTempAge);
@@ -353,10 +355,10 @@ int writeArchive(const Options& o, const std::vector<const ListData*>& lists, st
     int made = 0;
     for (const ArchiveRow& at : rows) {
         const FILESTS_INFO& record = at.list->RecordOfRow(at.row);
-        const fs::path message(PathBytes(record.filePath));
+        const fs::path message = PathOfText(record.filePath);
         const fs::path relative = message.lexically_relative(root);
         std::string wavEntry;
-        if (EqualsIgnoreCase(message.extension().u16string(), store::kVmdat)) {
+        if (EqualsIgnoreCase(NameText(message.extension()), store::kVmdat)) {
             // The conversion runs on a copy, so its WAV file is made in the scratch folder.
             const fs::path copy = scratch.Path() / (std::to_string(++made) + ".vmdat");
             std::error_code ec;
@@ -369,15 +371,14 @@ int writeArchive(const Options& o, const std::vector<const ListData*>& lists, st
             if (!ec && !tooLargeForMessage(length) && !roomFor()) return Fail(err, kName, noSpace);
             switch (copyForConversion(message, copy)) {
             case Copied::Done: break;
-            case Copied::Unreadable: return Fail(err, kName, message.string() + ": cannot be read; nothing written");
+            case Copied::Unreadable: return Fail(err, kName, Utf8Of(message) + ": cannot be read; nothing written");
             case Copied::TooLarge:
-                return Fail(err, kName, message.string() + ": too large for a message file; nothing written");
+                return Fail(err, kName, Utf8Of(message) + ": too large for a message file; nothing written");
             case Copied::NotWritten: return Fail(err, kName, !roomFor() ? noSpace : cannot);
             }
             if (!store::ConvertToWav(copy, 0))
-                return Fail(
-                    err, kName,
-                    !roomFor() ? noSpace : message.string() + ": the speech cannot be decoded; nothing written");
+                return Fail(err, kName,
+                            !roomFor() ? noSpace : Utf8Of(message) + ": the speech cannot be decoded; nothing written");
             archived += fs::file_size(fs::path(copy).replace_extension(".wav"), ec);
             fs::remove(copy, ec);
             wavEntry = entryName(fs::path(relative).replace_extension(".wav"));
@@ -406,7 +407,7 @@ int writeArchive(const Options& o, const std::vector<const ListData*>& lists, st
     fs::rename(temp->path, target, ec);
     if (ec) return Fail(err, kName, cannot);
     removeTemp.path.clear();
-    out << Printable(target.string()) << '\n';
+    out << PrintablePath(target) << '\n';
     return kOk;
 }
 
@@ -421,13 +422,13 @@ int runExport(const Args& args, std::ostream& out, std::ostream& err) {
         columns = std::move(*configured);
     }
     const std::optional<Sources> sources = sourceOf(o->folder);
-    if (!sources) return Fail(err, kName, o->folder.string() + ": not a box, a box folder or an outou folder");
+    if (!sources) return Fail(err, kName, Utf8Of(o->folder) + ": not a box, a box folder or an outou folder");
     ListData list;
     list.SetSource(sources->list, columns);
     list.FullDisplay(false);
     if (o->csv) {
         if (list.RowCount() == 0)
-            return Fail(err, kName, o->folder.string() + ": no message to export; nothing written");
+            return Fail(err, kName, Utf8Of(o->folder) + ": no message to export; nothing written");
         return writeCsv(*o, list, out, err);
     }
     std::vector<const ListData*> lists{&list};

@@ -48,8 +48,8 @@ std::vector<fs::path> olderMessages(const fs::path& outou, int number) {
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(outou, ec)) {
         const fs::path& p = entry.path();
-        if (EqualsIgnoreCase(p.extension().u16string(), store::kVmdat) && CFileMng::IsValidMessageName(p) &&
-            CFileMng::ResponseNumberFromName(p.filename().u16string()) == number)
+        if (EqualsIgnoreCase(NameText(p.extension()), store::kVmdat) && CFileMng::IsValidMessageName(p) &&
+            CFileMng::ResponseNumberFromName(NameText(p.filename())) == number)
             found.push_back(p);
     }
     return found;
@@ -74,14 +74,14 @@ std::string failureWords(AddResult result) {
 }
 
 int runImport(const Args& args, std::ostream& out, std::ostream& err) {
-    std::optional<std::string> audio, number, folder, level;
+    std::optional<std::string> audio, number, folderText, level;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         std::optional<std::string>* slot = nullptr;
         if (a == "--number")
             slot = &number;
         else if (a == "--folder")
-            slot = &folder;
+            slot = &folderText;
         else if (a == "--level")
             slot = &level;
         else if (!a.starts_with("--") && !audio)
@@ -94,7 +94,7 @@ int runImport(const Args& args, std::ostream& out, std::ostream& err) {
         if (i + 1 >= args.size() || *slot) return Fail(err, kName, kUsageText, kUsage);
         *slot = args[++i];
     }
-    if (!audio || !number || !folder) return Fail(err, kName, kUsageText, kUsage);
+    if (!audio || !number || !folderText) return Fail(err, kName, kUsageText, kUsage);
     const auto n = ParseWholeNumber(*number, store::kMinResponseNumber, store::kMaxResponseNumber);
     if (!n) return Fail(err, kName, "--number takes a message number from 1 to 300", kUsage);
     store::ImportLevels levels;
@@ -105,23 +105,24 @@ int runImport(const Args& args, std::ostream& out, std::ostream& err) {
     } else {
         levels = settingsLevels();
     }
+    const fs::path folder = PathFromUtf8(*folderText);
+    const fs::path source = PathFromUtf8(*audio);
     std::error_code ec;
     // A mistyped path that happens to exist must not gain an "outou" folder.
-    if (!fs::is_directory(*folder, ec) || !CFileMng::IsBoxFolder(*folder))
-        return Fail(err, kName, *folder + ": not a box folder (it has no rusuroku and naisen)", kUsage);
-    if (const std::string why = refusal(*audio); !why.empty())
+    if (!fs::is_directory(folder, ec) || !CFileMng::IsBoxFolder(folder))
+        return Fail(err, kName, *folderText + ": not a box folder (it has no rusuroku and naisen)", kUsage);
+    if (const std::string why = refusal(source); !why.empty())
         return Fail(err, kName, *audio + ": " + why + "; nothing imported");
 
     // One run at a time in a box folder: a download or a window's command
     // working there now is never raced.
-    const BoxFolderLock lock(*folder, false);
-    if (lock.Busy())
-        return Fail(err, kName, "another run is working on " + Printable(*folder) + "; nothing imported", kBusy);
+    const BoxFolderLock lock(folder, false);
+    if (lock.Busy()) return Fail(err, kName, "another run is working on " + *folderText + "; nothing imported", kBusy);
 
     AddMessageRequest request;
-    request.boxFolder = fs::absolute(*folder);
+    request.boxFolder = fs::absolute(folder);
     request.number = static_cast<int>(*n);
-    request.source = *audio;
+    request.source = source;
     request.levels = levels;
     request.anyAudio = true;
     // What earlier runs that were killed left behind goes first: the staged
@@ -138,7 +139,7 @@ int runImport(const Args& args, std::ostream& out, std::ostream& err) {
         return Fail(err, kName, *audio + ": " + failureWords(result) + "; nothing imported");
     for (const fs::path& old : older)
         if (old != created) store::RemoveMessageAndAudioCopies(old);
-    out << Printable(created.string()) << '\n';
+    out << PrintablePath(created) << '\n';
     return kOk;
 }
 

@@ -4,6 +4,7 @@
 #include "cli/Command.h"
 #include "cli/RecordJson.h"
 #include "platform/File.h"
+#include "platform/Text.h"
 #include "store/CFileMng.h"
 
 namespace plova::cli {
@@ -17,7 +18,7 @@ bool hasMagicAt(std::string_view head, std::size_t offset) {
 
 int runInspect(const Args& args, std::ostream& out, std::ostream& err) {
     if (args.size() != 1) return Fail(err, kName, "expects exactly one FILE", kUsage);
-    const std::filesystem::path file(args[0]);
+    const std::filesystem::path file = PathFromUtf8(args[0]);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec)) return Fail(err, kName, "no such file " + args[0]);
     std::string head;

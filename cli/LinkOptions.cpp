@@ -2,6 +2,7 @@
 
 #include "link/CFtpMng.h"
 #include "platform/File.h"
+#include "platform/Text.h"
 
 namespace plova::cli {
 
@@ -9,7 +10,8 @@ std::optional<std::string> ReadPasswordFile(const std::string& file) {
     // A pipe or device under the name is refused rather than waited on.
     constexpr std::uint64_t kMaxPasswordFileBytes = 4096;
     std::string bytes;
-    if (ReadWholeFile(file, bytes, kMaxPasswordFileBytes) != ReadResult::Ok || bytes.empty()) return std::nullopt;
+    if (ReadWholeFile(PathFromUtf8(file), bytes, kMaxPasswordFileBytes) != ReadResult::Ok || bytes.empty())
+        return std::nullopt;
     std::string line = bytes.substr(0, bytes.find('\n'));
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return line;

@@ -57,14 +57,14 @@ std::vector<fs::path> boxesOf(const fs::path& folder) {
 
 int runRecords(const Args& args, std::ostream& out, std::ostream& err) {
     if (args.size() != 1) return Fail(err, kName, "expects exactly one FOLDER", kUsage);
-    const fs::path folder(args[0]);
+    const fs::path folder = PathFromUtf8(args[0]);
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) return Fail(err, kName, "cannot read folder " + args[0]);
     const std::vector<fs::path> boxes = boxesOf(folder);
     if (boxes.empty()) return Fail(err, kName, args[0] + ": not a box folder, a rusuroku or naisen folder, or a box");
     for (const fs::path& box : boxes) {
         std::vector<FILESTS_INFO> records;
-        if (!CFileMng::LoadFolderRecords(box, records)) return Fail(err, kName, "cannot read folder " + box.string());
+        if (!CFileMng::LoadFolderRecords(box, records)) return Fail(err, kName, "cannot read folder " + Utf8Of(box));
         for (const FILESTS_INFO& r : records) out << JsonLine(RecordJson(r)) << '\n';
     }
     return kOk;

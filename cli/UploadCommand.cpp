@@ -27,7 +27,7 @@ int runUpload(const Args& arguments, std::ostream& out, std::ostream& err) {
     // Nothing is sent unless every file is a message the main unit can take.
     bool valid = true;
     for (const std::string& f : files) {
-        if (IsUploadableMessage(f)) continue;
+        if (IsUploadableMessage(PathFromUtf8(f))) continue;
         Fail(err, kName, f + ": not a system response message file (YYYYMMDDhhmm_WWW_ANNN_0000.vmdat)");
         valid = false;
     }
@@ -41,9 +41,10 @@ int runUpload(const Args& arguments, std::ostream& out, std::ostream& err) {
 
     int code = kOk;
     for (std::size_t i = 0; i < files.size(); ++i) {
+        const fs::path file = PathFromUtf8(files[i]);
         FILESTS_INFO record;
-        CFileMng::ReadStatusRecord(files[i], record);
-        record.filePath = fs::absolute(files[i]).u16string();
+        CFileMng::ReadStatusRecord(file, record);
+        record.filePath = TextOfPath(fs::absolute(file));
         switch (UploadResponseMessage(ftp, record)) {
         case UploadOutcome::Accepted: out << Printable(files[i]) << ": accepted\n"; continue;
         case UploadOutcome::Unmarked:

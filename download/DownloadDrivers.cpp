@@ -18,10 +18,10 @@ namespace {
 constexpr int kProgressRange = 100;
 
 fs::path pathOf(std::u16string_view s) {
-    return fs::path(ToUtf8(s));
+    return PathOfText(s);
 }
 std::u16string nameOf(const fs::path& p) {
-    return FromUtf8(p.filename().string());
+    return NameText(p.filename());
 }
 
 // Results that do not stop a batch: a box the main unit does not have, and a

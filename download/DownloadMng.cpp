@@ -33,7 +33,7 @@ constexpr std::int64_t kBlockKiB = 1024;
 constexpr std::int64_t kVoiceSpaceFactor = 16;
 
 fs::path pathOf(std::u16string_view s) {
-    return fs::path(ToUtf8(s));
+    return PathOfText(s);
 }
 
 bool hasWord(std::u16string_view line, std::u16string_view word) {
@@ -174,7 +174,7 @@ void DownloadMng::SweepReceivingFiles(const fs::path& folder) {
         // "<stem>.<process>.dl_dat": a file of a run still going stays, unless
         // nothing has been written to it for long (the number may be another
         // process's by now).
-        const std::string runPart = it->path().stem().extension().string();
+        const std::string runPart = Utf8Of(it->path().stem().extension());
         const std::optional<long> run =
             runPart.size() > 1 ? ParseWholeNumber(runPart.substr(1), 1, LONG_MAX) : std::nullopt;
         const bool going = run && *run != CurrentProcessId() && ProcessRunning(*run);

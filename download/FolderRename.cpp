@@ -16,7 +16,7 @@ FolderRename RenameFolder(const fs::path& folder, std::u16string_view newName) {
     if (newName.empty() || newName.size() > static_cast<std::size_t>(folders::kRenameMaxChars) ||
         !listing::IsSafeName(newName) || !IsPortableName(newName))
         return FolderRename::BadInput;
-    const fs::path target = folder.parent_path() / fs::path(ToUtf8(newName));
+    const fs::path target = folder.parent_path() / PathOfText(newName);
     std::error_code ec;
     // "a" as "A" where the system folds case is the folder itself, not a twin.
     const bool caseOfItself = target.filename() != folder.filename() && fs::equivalent(target, folder, ec);

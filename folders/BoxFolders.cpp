@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path pathOf(std::u16string_view text) {
-    return fs::path(ToUtf8(text));
+    return PathOfText(text);
 }
 
 std::vector<BoxRow> readRows(const fs::path& kindFolder, BoxText text) {
@@ -26,7 +26,7 @@ std::vector<BoxRow> readRows(const fs::path& kindFolder, BoxText text) {
     for (const fs::path& box : CFileMng::ListSubFolders(kindFolder)) {
         BoxRow row;
         row.folder = box;
-        row.folderName = FromUtf8(box.filename().string());
+        row.folderName = NameText(box.filename());
         row.text = text == BoxText::Name ? CFileMng::ReadBoxName(box) : row.folderName;
         rows.push_back(std::move(row));
     }

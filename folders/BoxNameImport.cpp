@@ -158,7 +158,7 @@ ImportResult ImportBoxNames(const fs::path& csvFile, const fs::path& naisenFolde
         }
         if (const std::optional<ImportEntry> entry = ParseImportLine(*line);
             entry && plainFolderName(entry->box) && !HasControlCharacter(entry->name)) {
-            const fs::path box = naisenFolder / fs::path(ToUtf8(entry->box));
+            const fs::path box = naisenFolder / PathOfText(entry->box);
             // A box number with no folder of its own changes nothing.
             if (isPlainFolder(box) && (touched.count(box) != 0 || backUpInfIni(box))) {
                 // Only the first copy of a run counts: it holds the name from

@@ -144,7 +144,7 @@ std::u16string FolderText(std::u16string_view folder) {
 bool ConfirmOverwrite(const fs::path& file) {
     std::u16string text(csv::kOverwriteFormat);
     const std::size_t at = text.find(u"%s");
-    text.replace(at, 2, FromUtf8(file.string()));
+    text.replace(at, 2, NameText(file));
     return ShowPrompt(text, std::u16string(csv::kExportCaption), Icon::Exclamation, Buttons::YesNo) == Answer::Yes;
 }
 

@@ -7,16 +7,15 @@ namespace plova {
 namespace fs = std::filesystem;
 
 std::u16string FolderRow::PathCell() const {
-    return (empty ? u"*" : u" ") + FromUtf8(folder.string());
+    return (empty ? u"*" : u" ") + NameText(folder);
 }
 
 std::vector<FolderRow> ListBoxFolders(std::u16string_view root) {
     std::vector<FolderRow> rows;
     if (root.empty()) return rows;
-    for (const fs::path& sub : CFileMng::ListSubFolders(fs::path(ToUtf8(root)))) {
+    for (const fs::path& sub : CFileMng::ListSubFolders(PathOfText(root))) {
         if (!CFileMng::IsBoxFolder(sub)) continue;
-        rows.push_back(
-            {sub, FromUtf8(sub.filename().string()), CFileMng::HasMessages(sub) != store::BoxContents::HasMessages});
+        rows.push_back({sub, NameText(sub.filename()), CFileMng::HasMessages(sub) != store::BoxContents::HasMessages});
     }
     return rows;
 }

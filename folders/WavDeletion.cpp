@@ -15,7 +15,7 @@ namespace {
 // `name` below `parent`, when it is a real folder there (not a link).
 std::optional<fs::path> ownFolder(const fs::path& parent, std::u16string_view name) {
     if (!listing::IsSafeName(name)) return std::nullopt;
-    fs::path folder = parent / fs::path(ToUtf8(name));
+    fs::path folder = parent / PathOfText(name);
     std::error_code ec;
     if (!fs::is_directory(fs::symlink_status(folder, ec))) return std::nullopt;
     return folder;
@@ -26,7 +26,7 @@ std::vector<std::u16string> boxesWithAudio(const fs::path& boxFolder, std::u16st
     const auto kindFolder = ownFolder(boxFolder, kind);
     if (!kindFolder) return out;
     for (const fs::path& box : CFileMng::ListSubFolders(*kindFolder)) {
-        const std::u16string number = FromUtf8(box.filename().string());
+        const std::u16string number = NameText(box.filename());
         if (ownFolder(*kindFolder, number) && CFileMng::HasAudioFiles(box)) out.push_back(number);
     }
     return out;

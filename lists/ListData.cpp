@@ -24,10 +24,6 @@ bool contains(const std::u16string& text, std::u16string_view part) {
     return text.find(part) != text.npos;
 }
 
-fs::path pathOf(std::u16string_view text) {
-    return fs::path(PathBytes(text));
-}
-
 // A box of a definition names one folder below "rusuroku" or "naisen"; a
 // hand-edited name that would reach elsewhere names none.
 bool plainFolderName(const std::u16string& name) {
@@ -105,7 +101,7 @@ bool ListData::buildBoxRows(const BuildHooks& hooks) {
     std::vector<fs::path> boxFolders;
     auto add = [&](const std::vector<std::u16string>& names, std::u16string_view kind) {
         for (const std::u16string& name : names)
-            if (plainFolderName(name)) boxFolders.push_back(pathOf(folder) / pathOf(kind) / pathOf(name));
+            if (plainFolderName(name)) boxFolders.push_back(PathOfText(folder) / PathOfText(kind) / PathOfText(name));
     };
     add(boxes.answering, store::kAnsweringFolder);
     add(boxes.extension, store::kExtensionFolder);
@@ -143,7 +139,7 @@ bool ListData::buildBoxRows(const BuildHooks& hooks) {
 }
 
 void ListData::buildResponseRows(const BuildHooks& hooks) {
-    const fs::path outou = pathOf(source_.root + source_.folderName) / pathOf(store::kResponseFolder);
+    const fs::path outou = PathOfText(source_.root + source_.folderName) / PathOfText(store::kResponseFolder);
     if (hooks.range) hooks.range(CFileMng::CountMessages(outou));
     std::vector<FILESTS_INFO> work;
     CFileMng::LoadFolderRecords(outou, work);
@@ -241,8 +237,8 @@ RefreshEnd ListData::Refresh(bool keepSort, const BuildHooks& hooks) {
 
 fs::path ListData::MessageFolder(int row) const {
     if (row >= 0 && row < RowCount() && !RecordOfRow(row).filePath.empty())
-        return pathOf(RecordOfRow(row).filePath).parent_path();
-    return pathOf(source_.root + source_.folderName);
+        return PathOfText(RecordOfRow(row).filePath).parent_path();
+    return PathOfText(source_.root + source_.folderName);
 }
 
 bool ListData::IsAbsentRow(int row) const {

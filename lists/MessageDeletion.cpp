@@ -31,7 +31,7 @@ constexpr Companion kResponseCompanions[] = {
     {".wav", Ext::AnyCase}, {".vmdat", Ext::Exact}, {".wma", Ext::AnyCase}, {".vminf", Ext::Exact}};
 
 fs::path pathOf(std::u16string_view s) {
-    return fs::path(ToUtf8(s));
+    return PathOfText(s);
 }
 
 bool isVoiceData(const fs::path& file) {
@@ -190,7 +190,7 @@ bool Run::mainUnitRow(const FILESTS_INFO& row) {
     if (request_.responseList) {
         if (!isVoiceData(file)) return true;
         std::u16string remote(kRemoteResponses);
-        remote += FromUtf8(file.filename().string());
+        remote += NameText(file.filename());
         return askMainUnit(remote, file);
     }
     if (!isVoiceData(file)) {
@@ -206,7 +206,7 @@ bool Run::mainUnitRow(const FILESTS_INFO& row) {
             return true;
         }
     }
-    const std::u16string infoName = FromUtf8(info.filename().string());
+    const std::u16string infoName = NameText(info.filename());
     if (BoxOfMessageName(infoName) != place->box) {
         // A message copied here from another box: the main unit keeps it under that box.
         flags_.noneOrProtected = true;
@@ -282,7 +282,7 @@ std::vector<SummaryMessage> summaryOfDeletions(const DeletionFlags& flags, int s
             } else {
                 const bool extension = singleRow.parent_path().parent_path().filename() == pathOf(u"naisen");
                 text = extension ? u"内線BOX" : u"留守録BOX";
-                text += FromUtf8(singleRow.parent_path().filename().string());
+                text += NameText(singleRow.parent_path().filename());
                 text += u"の音声メッセージは\n使用中のため消去できません。";
             }
             return {{text, error, Icon::Exclamation}};
@@ -353,7 +353,7 @@ std::optional<MessagePlace> PlaceInBoxFolder(const fs::path& boxFolder, const fs
     if (!responseList) {
         folder /= parts[1];
         if (!isRealFolder(folder)) return std::nullopt;
-        place.box = FromUtf8(parts[1].string());
+        place.box = NameText(parts[1]);
     }
     std::error_code ec;
     const fs::file_type type = fs::symlink_status(folder / name, ec).type();

@@ -26,7 +26,7 @@ std::optional<ResponseAddTarget> ResponseAddTargetOf(const ListData& data, const
     ResponseAddTarget target;
     target.number = ResponseNumberOf(record);
     if (target.number == 0) return std::nullopt;
-    target.boxFolder = std::filesystem::path(ToUtf8(data.Source().root + data.Source().folderName));
+    target.boxFolder = PathOfText(data.Source().root + data.Source().folderName);
     if (!record.filePath.empty()) target.existing = record.Path();
     return target;
 }
@@ -38,7 +38,7 @@ std::vector<FILESTS_INFO> SelectedRecordsOf(const ListData& data, const std::vec
 }
 
 std::u16string FolderToRemember(const std::filesystem::path& chosenFile, std::size_t maxLength) {
-    std::u16string folder = FromUtf8(chosenFile.parent_path().string());
+    std::u16string folder = NameText(chosenFile.parent_path());
     return folder.size() <= maxLength ? folder : std::u16string();
 }
 

@@ -60,7 +60,7 @@ std::u16string nameOf(const fs::path& p) {
     return NameText(p.filename());
 }
 fs::path pathOf(std::u16string_view text) {
-    return fs::path(ToUtf8(text));
+    return PathOfText(text);
 }
 
 bool contains(std::u16string_view text, std::u16string_view part) {

@@ -76,8 +76,9 @@ StatusRecordBytes FILESTS_INFO::ToBytes() const {
 }
 
 std::filesystem::path FILESTS_INFO::Path() const {
-    // Through UTF-8 by hand: the library's own conversion throws on a lone surrogate.
-    return std::filesystem::path(ToUtf8(filePath));
+    // Not the library's own conversion: it throws on a lone surrogate, and on
+    // Windows it would read the text through the ANSI code page.
+    return PathOfText(filePath);
 }
 
 FILESTS_INFO FILESTS_INFO::Fitted() const {

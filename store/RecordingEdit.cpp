@@ -108,7 +108,7 @@ Result SaveResponseMessageEdit(const fs::path& file, const ResponseMessageEdit& 
     }
     if (!confirmed()) return Result::Declined;
     FILESTS_INFO record;
-    const std::u16string newName = EditedResponseName(FromUtf8(file.filename().string()), CurrentPorts().clock->Now());
+    const std::u16string newName = EditedResponseName(NameText(file.filename()), CurrentPorts().clock->Now());
     if (newName.empty() || !CFileMng::ReadStatusRecord(file, record)) {
         tellInvalid();
         return Result::WriteFailed;

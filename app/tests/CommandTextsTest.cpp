@@ -181,17 +181,17 @@ TEST(BoxFolderFactsTest, TheDiskDecides) {
     r.folderName = u"本社";
     EXPECT_FALSE(OpenFolderIsBoxFolder(r));
     EXPECT_FALSE(OpenFolderHasBoxes(r));
-    fs::create_directories(dir / "本社" / "rusuroku");
+    fs::create_directories(dir.Path() / u"本社" / "rusuroku");
     EXPECT_FALSE(OpenFolderIsBoxFolder(r));  // both halves are needed
-    fs::create_directories(dir / "本社" / "naisen");
+    fs::create_directories(dir.Path() / u"本社" / "naisen");
     EXPECT_TRUE(OpenFolderIsBoxFolder(r));
 
     // Renaming boxes needs a box in the open box folder: another box folder
     // of the root with boxes does not count.
-    fs::create_directories(dir / "支店" / "rusuroku" / "001");
-    fs::create_directories(dir / "支店" / "naisen");
+    fs::create_directories(dir.Path() / u"支店" / "rusuroku" / "001");
+    fs::create_directories(dir.Path() / u"支店" / "naisen");
     EXPECT_FALSE(OpenFolderHasBoxes(r));
-    fs::create_directories(dir / "本社" / "naisen" / "201");
+    fs::create_directories(dir.Path() / u"本社" / "naisen" / "201");
     EXPECT_TRUE(OpenFolderHasBoxes(r));
     r.folderName = u"支店";
     EXPECT_TRUE(OpenFolderHasBoxes(r));
@@ -255,21 +255,35 @@ SettingsRecord withLists() {
     return r;
 }
 
+// A root with a colon in a folder's name, as this system spells it, and as
+// the display shows it: every colon full-width, a drive's too.
+#if defined(_WIN32)
+constexpr std::u16string_view kColonRoot = u"C:\\data\\c:boxes";
+constexpr std::u16string_view kColonRootShown = u" C：\\data\\c：boxes";
+constexpr std::u16string_view kSeparatorText = u"\\";
+#else
+constexpr std::u16string_view kColonRoot = u"/data/c:boxes";
+constexpr std::u16string_view kColonRootShown = u" /data/c：boxes";
+constexpr std::u16string_view kSeparatorText = u"/";
+#endif
+
 TEST(DisplayTextTest, FolderDisplay) {
     SettingsRecord r = withLists();
-    EXPECT_EQ(FolderDisplayText(r, 1), u" /data/c：boxes/本社");
+    r.folder = kColonRoot;
+    const std::u16string shown = std::u16string(kColonRootShown) + std::u16string(kSeparatorText) + u"本社";
+    EXPECT_EQ(FolderDisplayText(r, 1), shown);
     EXPECT_EQ(FolderDisplayText(r, 2), u"");  // no folder name in the slot
     EXPECT_EQ(FolderDisplayText(r, 0), u"");
     r.num = 0;
     EXPECT_EQ(FolderDisplayText(r, 1), u"");
 
-    EXPECT_EQ(InitialFolderDisplayText(r), u" /data/c：boxes/本社");
+    EXPECT_EQ(InitialFolderDisplayText(r), shown);
     r.folderName.clear();
-    EXPECT_EQ(InitialFolderDisplayText(r), u" /data/c：boxes");  // no trailing separator
+    EXPECT_EQ(InitialFolderDisplayText(r), kColonRootShown);  // no trailing separator
     r.folder.clear();
     EXPECT_EQ(InitialFolderDisplayText(r), u"");
 
-    EXPECT_EQ(FolderNameFromDisplay(u"  /data/c：boxes/本社"), u"本社");
+    EXPECT_EQ(FolderNameFromDisplay(u" " + shown), u"本社");
     EXPECT_EQ(FolderNameFromDisplay(u" 本社"), u"本社");
     EXPECT_EQ(FolderNameFromDisplay(u" a：b"), u"a:b");
     EXPECT_EQ(FolderNameFromDisplay(u""), u"");

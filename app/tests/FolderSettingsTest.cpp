@@ -5,6 +5,7 @@
 #include "app/FolderSettings.h"
 #include "app/StartupPlan.h"
 #include "platform/Text.h"
+#include "platform/testing/FolderNames.h"
 #include "platform/testing/TempFolder.h"
 #include "store/testing/MessageFiles.h"
 
@@ -12,6 +13,7 @@ namespace plova {
 namespace {
 
 namespace fs = std::filesystem;
+using testkit::SystemFolderText;
 using testkit::TempFolder;
 
 TEST(StartupFolderChoiceTest, ChangeIsSetForAFirstOrADifferentSpecificationOnly) {
@@ -22,6 +24,7 @@ TEST(StartupFolderChoiceTest, ChangeIsSetForAFirstOrADifferentSpecificationOnly)
         std::u16string nextFolder, nextName;
     };
     // One record through a sequence of "OK"s, as a user would press them.
+    // Folders as this system spells them ("C:\data\box1" on Windows).
     const Step steps[] = {
         {true, u"/data/box1", 1, 1, u"/data/", u"box1"},    // first time: a change even with the stored name
         {true, u"/data/box1", 0, 1, u"/data/", u"box1"},    // again with the same folder
@@ -33,10 +36,11 @@ TEST(StartupFolderChoiceTest, ChangeIsSetForAFirstOrADifferentSpecificationOnly)
     SettingsRecord r;
     r.nextFolderName = u"box1";
     for (const Step& s : steps) {
-        ASSERT_TRUE(ApplyStartupFolderChoice(r, s.specified, s.text)) << ToUtf8(s.text);
-        EXPECT_EQ(r.change, s.change) << ToUtf8(s.text);
-        EXPECT_EQ(r.init, s.init) << ToUtf8(s.text);
-        EXPECT_EQ(r.nextFolder, s.nextFolder);
+        const std::u16string text = SystemFolderText(s.text);
+        ASSERT_TRUE(ApplyStartupFolderChoice(r, s.specified, text)) << ToUtf8(text);
+        EXPECT_EQ(r.change, s.change) << ToUtf8(text);
+        EXPECT_EQ(r.init, s.init) << ToUtf8(text);
+        EXPECT_EQ(r.nextFolder, SystemFolderText(s.nextFolder));
         EXPECT_EQ(r.nextFolderName, s.nextName);
     }
 }
@@ -44,11 +48,11 @@ TEST(StartupFolderChoiceTest, ChangeIsSetForAFirstOrADifferentSpecificationOnly)
 TEST(StartupFolderChoiceTest, TextsNamingNoFolderAreRefusedLeavingTheRecord) {
     SettingsRecord r;
     r.init = 1;
-    r.nextFolder = u"/data/";
+    r.nextFolder = SystemFolderText(u"/data/");
     r.nextFolderName = u"box1";
     for (const char16_t* bad : {u"", u"box1", u"/data/", u"data/box1", u"/data/..", u"/data/.", u"/data/a\tb"}) {
-        EXPECT_FALSE(ApplyStartupFolderChoice(r, true, bad)) << ToUtf8(bad);
-        EXPECT_EQ(SpecifiedFolderText(r), u"/data/box1");
+        EXPECT_FALSE(ApplyStartupFolderChoice(r, true, SystemFolderText(bad))) << ToUtf8(bad);
+        EXPECT_EQ(SpecifiedFolderText(r), SystemFolderText(u"/data/box1"));
         EXPECT_EQ(r.init, 1);
         EXPECT_EQ(r.change, 0);
     }
@@ -58,8 +62,8 @@ class FolderSettingsTest : public ::testing::Test {
 protected:
     TempFolder dir{"folders"};
     fs::path root = dir / "root";
-    [[nodiscard]] std::u16string rootText() const { return WithTrailingSeparator(FromUtf8(root.string())); }
-    void makeBoxFolder(const std::string& name) {
+    [[nodiscard]] std::u16string rootText() const { return WithTrailingSeparator(TextOfPath(root)); }
+    void makeBoxFolder(const fs::path& name) {
         fs::create_directories(root / name / "rusuroku/101");
         fs::create_directories(root / name / "naisen");
     }
@@ -74,14 +78,14 @@ TEST_F(FolderSettingsTest, ListsBoxFoldersOnlyMarkingThoseWithoutMessages) {
     const std::vector<FolderRow> rows = ListBoxFolders(rootText());
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].name, u"empty");
-    EXPECT_EQ(rows[0].PathCell(), u"*" + FromUtf8((root / "empty").string()));
-    EXPECT_EQ(rows[1].PathCell(), u" " + FromUtf8((root / "full").string()));
+    EXPECT_EQ(rows[0].PathCell(), u"*" + TextOfPath(root / "empty"));
+    EXPECT_EQ(rows[1].PathCell(), u" " + TextOfPath(root / "full"));
 
     SettingsRecord r;
     EXPECT_FALSE(CanSpecifyStartupFolder(r));
     r.folder = rootText();
     EXPECT_TRUE(CanSpecifyStartupFolder(r));
-    r.folder = WithTrailingSeparator(FromUtf8((root / "plain/rusuroku").string()));
+    r.folder = WithTrailingSeparator(TextOfPath(root / "plain" / "rusuroku"));
     EXPECT_FALSE(CanSpecifyStartupFolder(r));
 }
 
@@ -94,7 +98,7 @@ TEST_F(FolderSettingsTest, TheRecordFollowsARenamedFolderUnderItsRootOnly) {
     r.nextFolderName = u"a";
     FollowFolderRename(r, u"/elsewhere/", u"a", u"z");
     EXPECT_EQ(r.folderName, u"a");
-    FollowFolderRename(r, FromUtf8(root.string()), u"a", u"z");
+    FollowFolderRename(r, TextOfPath(root), u"a", u"z");
     EXPECT_EQ(r.folderName, u"z");
     EXPECT_EQ(r.folderNames, (std::array<std::u16string, 4>{u"z", u"b", u"z", u""}));
     EXPECT_EQ(r.nextFolderName, u"z");
@@ -113,7 +117,7 @@ TEST(ChooseOpenFolderTest, TheNextListSlotTakesTheFolderWhileThereIsOne) {
 
 TEST(ListsOfFolderTest, TheListsOfAFolderAreThoseUnderItsRootWithItsName) {
     SettingsRecord r;
-    r.folder = u"/data/";
+    r.folder = SystemFolderText(u"/data/");
     r.folderNames = {u"a", u"b", u"a", u"a"};
     using L = std::vector<int>;
     struct Case {
@@ -129,17 +133,19 @@ TEST(ListsOfFolderTest, TheListsOfAFolderAreThoseUnderItsRootWithItsName) {
         {u"/data/", u"a", 0, L{}, L{}},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ListsOfFolder(r, c.open, c.root, c.name), c.same) << ToUtf8(c.root) << ToUtf8(c.name) << c.open;
-        EXPECT_EQ(ListsOfOtherFolders(r, c.open, c.root, c.name), c.others) << ToUtf8(c.root) << ToUtf8(c.name);
+        const std::u16string root = SystemFolderText(c.root);
+        EXPECT_EQ(ListsOfFolder(r, c.open, root, c.name), c.same) << ToUtf8(root) << ToUtf8(c.name) << c.open;
+        EXPECT_EQ(ListsOfOtherFolders(r, c.open, root, c.name), c.others) << ToUtf8(root) << ToUtf8(c.name);
     }
 }
 
 // The user specifies a folder under another root during a run: the next
 // start opens it without list windows.
 TEST_F(FolderSettingsTest, TheSpecifiedFolderIsOpenedAtTheNextStart) {
-    makeBoxFolder("本社");
-    fs::create_directories(dir / "other/支店/rusuroku");
-    fs::create_directories(dir / "other/支店/naisen");
+    makeBoxFolder(u"本社");
+    const fs::path other = dir / "other" / u"支店";
+    fs::create_directories(other / "rusuroku");
+    fs::create_directories(other / "naisen");
     const fs::path file = dir / "PLOVA.ini";
     CPLOVADoc doc;
     doc.settings.folder = rootText();
@@ -147,7 +153,7 @@ TEST_F(FolderSettingsTest, TheSpecifiedFolderIsOpenedAtTheNextStart) {
     doc.settings.num = 1;
     doc.settings.disp[0] = u"留守録BOX：101";
     doc.settings.folderNames[0] = u"本社";
-    ASSERT_TRUE(ApplyStartupFolderChoice(doc.settings, true, FromUtf8((dir / "other/支店").string())));
+    ASSERT_TRUE(ApplyStartupFolderChoice(doc.settings, true, TextOfPath(other)));
     ASSERT_TRUE(doc.WriteAllSettings(file));
 
     CPLOVADoc next;
@@ -156,7 +162,7 @@ TEST_F(FolderSettingsTest, TheSpecifiedFolderIsOpenedAtTheNextStart) {
     const StartupDecision d = DecideStartup(next.settings, IniDocument::Load(file), restore);
     EXPECT_FALSE(d.folderForgotten);
     EXPECT_TRUE(d.restore.windows.empty());
-    EXPECT_EQ(OpenBoxFolderPath(next.settings), dir / "other/支店");
+    EXPECT_EQ(OpenBoxFolderPath(next.settings), other);
     EXPECT_EQ(next.settings.change, 0);
     EXPECT_EQ(next.settings.init, 1);
 }

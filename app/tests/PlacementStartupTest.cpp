@@ -9,6 +9,7 @@
 #include "app/StartupPlan.h"
 #include "app/WindowPlacement.h"
 #include "platform/testing/OwnScratchFolder.h"
+#include "platform/testing/SpecialFiles.h"
 #include "platform/testing/TempFolder.h"
 #include "store/testing/MessageFiles.h"
 
@@ -90,7 +91,7 @@ protected:
     fs::path file = dir / "PLOVA.ini";
     fs::path root = dir / "boxes";
 
-    void SetUp() override { fs::create_directories(root / "本社"); }
+    void SetUp() override { fs::create_directories(root / u"本社"); }
 
     [[nodiscard]] std::u16string rootText() const { return WithTrailingSeparator(root.u16string()); }
 
@@ -209,7 +210,7 @@ TEST_F(StartupTest, AMissingFolderIsForgotten) {
 // What a killed write left in the boxes and "outou" of the open folder goes
 // at start-up; a fresh one (a writer still at work) and anything outside stay.
 TEST_F(StartupTest, StartUpTakesAwayTheStaleTemporaryFilesOfTheOpenFolder) {
-    const fs::path folder = root / "本社";
+    const fs::path folder = root / u"本社";
     const fs::path elsewhere = dir / "elsewhere";
     const testkit::OwnScratchFolder scratch;  // and of the imports' scratch folder
     const std::vector<fs::path> stale = {folder / "rusuroku" / "001" / ".plova-tmp-a",
@@ -222,7 +223,7 @@ TEST_F(StartupTest, StartUpTakesAwayTheStaleTemporaryFilesOfTheOpenFolder) {
             fs::create_directories(p.parent_path());
             WriteBytes(p, "x");
         }
-    fs::create_directory_symlink(elsewhere, folder / "naisen" / "202");  // a link is not a box
+    testkit::MakeSymlink(elsewhere, folder / "naisen" / "202");  // a link is not a box, where there are links
     for (const fs::path& p : stale) fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::hours(2));
     fs::last_write_time(kept[1], fs::file_time_type::clock::now() - std::chrono::hours(2));
     fs::last_write_time(kept[2], fs::file_time_type::clock::now() - std::chrono::hours(2));
@@ -250,7 +251,7 @@ TEST_F(StartupTest, AnEmptyRootIsNoFolder) {
 // A change of the start-up folder: the next start opens the specified folder
 // without list windows, the one after restores windows as usual.
 TEST_F(StartupTest, FolderChangeTakesEffectOverTwoStarts) {
-    fs::create_directories(dir / "other" / "支店");
+    fs::create_directories(dir / "other" / u"支店");
     CPLOVADoc doc;
     SettingsRecord& r = doc.settings;
     r.folder = rootText();

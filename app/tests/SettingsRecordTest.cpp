@@ -6,6 +6,7 @@
 
 #include "app/CPLOVADoc.h"
 #include "platform/Text.h"
+#include "platform/testing/FolderNames.h"
 #include "platform/testing/SpecialFiles.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
@@ -14,6 +15,7 @@ namespace plova {
 namespace {
 
 namespace fs = std::filesystem;
+using testkit::SystemFolderText;
 using testkit::TempFolder;
 
 class SettingsFileTest : public ::testing::Test {
@@ -133,9 +135,9 @@ TEST_F(SettingsFileTest, RoundTripKeepsEveryValue) {
     r.user = u"qermo";
     r.password = u"ｐａｓｓ";
     r.check = 1;
-    r.folder = u"/data/boxes/";
+    r.folder = SystemFolderText(u"/data/boxes/");
     r.init = 1;
-    r.nextFolder = u"/data/next/";
+    r.nextFolder = SystemFolderText(u"/data/next/");
     r.nextFolderName = u"本社";
     r.folderName = u"本社";
     r.num = 2;
@@ -181,9 +183,9 @@ TEST_F(SettingsFileTest, RoundTripKeepsEveryValue) {
 
 TEST_F(SettingsFileTest, FolderGetsATrailingSeparatorWhenWritten) {
     CPLOVADoc doc;
-    doc.settings.folder = u"/data/boxes";
+    doc.settings.folder = SystemFolderText(u"/data/boxes");
     ASSERT_TRUE(doc.WriteAllSettings(file));
-    EXPECT_EQ(reload().GetString(u"FOLDER", u"FOLDER"), u"/data/boxes/");
+    EXPECT_EQ(reload().GetString(u"FOLDER", u"FOLDER"), SystemFolderText(u"/data/boxes/"));
 
     doc.settings.folder.clear();
     ASSERT_TRUE(doc.WriteAllSettings(file));
@@ -193,9 +195,9 @@ TEST_F(SettingsFileTest, FolderGetsATrailingSeparatorWhenWritten) {
 TEST_F(SettingsFileTest, PendingFolderChangeWritesTheNextStartState) {
     CPLOVADoc doc;
     SettingsRecord& r = doc.settings;
-    r.folder = u"/data/boxes/";
+    r.folder = SystemFolderText(u"/data/boxes/");
     r.folderName = u"old";
-    r.nextFolder = u"/data/next/";
+    r.nextFolder = SystemFolderText(u"/data/next/");
     r.nextFolderName = u"new";
     r.num = 3;
     r.disp = {u"a", u"b", u"c", u""};
@@ -208,12 +210,12 @@ TEST_F(SettingsFileTest, PendingFolderChangeWritesTheNextStartState) {
     EXPECT_EQ(ini.GetInt(u"DISP", u"NUM", -1), 0);
     for (int i = 1; i <= 4; ++i) EXPECT_EQ(ini.GetString(u"DISP", NumberedKey(u"DISP", i), u"missing"), u"");
     EXPECT_EQ(ini.GetInt(u"FOLDER", u"CHANGE", -1), 1);
-    EXPECT_EQ(ini.GetString(u"FOLDER", u"NEXTFOLDER"), u"/data/next/");
+    EXPECT_EQ(ini.GetString(u"FOLDER", u"NEXTFOLDER"), SystemFolderText(u"/data/next/"));
 
     r.change = 0;
     ASSERT_TRUE(doc.WriteAllSettings(file));
     ini = reload();
-    EXPECT_EQ(ini.GetString(u"FOLDER", u"FOLDER"), u"/data/boxes/");
+    EXPECT_EQ(ini.GetString(u"FOLDER", u"FOLDER"), SystemFolderText(u"/data/boxes/"));
     EXPECT_EQ(ini.GetString(u"DISP", u"FOLDERNAME"), u"old");
     EXPECT_EQ(ini.GetInt(u"DISP", u"NUM", -1), 3);
     EXPECT_EQ(ini.GetString(u"DISP", u"DISP2"), u"b");

@@ -149,7 +149,7 @@ TEST(BackupRecordTest, PlantedNamesAreNeitherFollowedNorWaitedOn) {
     for (const Case& c : cases) {
         fs::remove_all(month);
         fs::create_directories(month);
-        { std::ofstream(users, std::ios::trunc) << "notes\n"; }
+        { std::ofstream(users, std::ios::binary | std::ios::trunc) << "notes\n"; }
         if (!c.plant()) continue;  // pipes and links, on Windows
         auto writing = std::async(std::launch::async, [&] {
             return WriteRecord(root.Path(), u"BU_202604", u"202604301000", kStatusComplete, kKindBoxes);

@@ -5,6 +5,7 @@
 #include "cli/Command.h"
 #include "cli/testing/CliRun.h"
 #include "platform/IniFile.h"
+#include "platform/testing/SpecialFiles.h"
 #include "platform/testing/TestPorts.h"
 #include "store/testing/MessageFiles.h"
 
@@ -74,6 +75,7 @@ TEST_F(ConvertCommand, TheLevelComesFromTheOptionElseTheSettings) {
 }
 
 TEST_F(ConvertCommand, ANameWithALineFeedStaysOnOneLine) {
+    if (!kNamesHoldControlCharacters) GTEST_SKIP() << kNoControlCharacterNames;
     const fs::path m = message("two\nlines.vmdat", 1000);
     const CliOutcome r = convert({m.string()});
     ASSERT_EQ(r.code, cli::kOk) << r.err;

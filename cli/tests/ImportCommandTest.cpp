@@ -12,6 +12,7 @@
 #include "cli/testing/CliRun.h"
 #include "platform/testing/FolderNames.h"
 #include "platform/testing/OwnScratchFolder.h"
+#include "platform/testing/SpecialFiles.h"
 #include "platform/testing/TestPorts.h"
 #include "store/BoxFolderLock.h"
 #include "store/CFileMng.h"
@@ -163,7 +164,8 @@ TEST_F(ImportCommand, Usage) {
 // files in the scratch folder) goes when they are an hour old; what a
 // running import writes now stays.
 TEST_F(ImportCommand, OneLinePerFileAndWhatKilledImportsLeftIsSwept) {
-    const fs::path folder = box.Path() / "two\nlines";
+    // Windows names hold no line feed: there the sweep alone is looked at.
+    const fs::path folder = box.Path() / (kNamesHoldControlCharacters ? "two\nlines" : "two lines");
     fs::create_directories(folder / "rusuroku" / "0001");
     fs::create_directories(folder / "naisen");
     fs::create_directories(folder / "outou");
@@ -182,7 +184,9 @@ TEST_F(ImportCommand, OneLinePerFileAndWhatKilledImportsLeftIsSwept) {
     const CliOutcome r = RunCliCaptured(args);
     ASSERT_EQ(r.code, cli::kOk) << r.err;
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
-    EXPECT_NE(r.out.find("two\\x0alines"), std::string::npos) << r.out;
+    if (kNamesHoldControlCharacters) {
+        EXPECT_NE(r.out.find("two\\x0alines"), std::string::npos) << r.out;
+    }
     for (const fs::path& p : stale) EXPECT_FALSE(fs::exists(p)) << p;
     EXPECT_TRUE(fs::exists(running));
 }

@@ -5,6 +5,7 @@
 
 #include "cli/Command.h"
 #include "cli/testing/CliRun.h"
+#include "platform/testing/SpecialFiles.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "sim/testing/SimUnit.h"
@@ -73,6 +74,7 @@ TEST_F(UploadCommand, OneLinePerFileAndExitZeroOnlyWhenAllAreAccepted) {
 
 // A line feed in a folder's name is printed as \x0a: one file, one line.
 TEST_F(UploadCommand, AFileIsOneLineWhateverItsPathHolds) {
+    if (!kNamesHoldControlCharacters) GTEST_SKIP() << kNoControlCharacterNames;
     const fs::path folder = temp.Path() / "two\nlines" / "outou";
     fs::create_directories(folder);
     const fs::path a = WriteResponseMessage(folder, 17, 3000, 7).Path();

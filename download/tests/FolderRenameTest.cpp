@@ -36,7 +36,7 @@ TEST(FolderRenameTest, RefusesTakenEmptyUnsafeAndOverlongNames) {
         {u"支店", FolderRename::Ok},
     };
     for (const Case& c : cases) EXPECT_EQ(RenameFolder(root / "a", c.name), c.result) << ToUtf8(c.name);
-    EXPECT_TRUE(fs::is_directory(root / "支店/rusuroku/101"));
+    EXPECT_TRUE(fs::is_directory(root / u"支店" / "rusuroku/101"));
     EXPECT_EQ(testkit::ReadFileBytes(root / "file"), "x");
     EXPECT_FALSE(fs::exists(dir / "escape"));
     // A folder may take its own name in another case.

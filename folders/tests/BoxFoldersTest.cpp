@@ -75,7 +75,7 @@ TEST(BoxFolderNameRuleTest, OneToFourteenBytesOfAPlainName) {
 class BoxFoldersTest : public ::testing::Test {
 protected:
     TempFolder dir{"boxes"};
-    fs::path box = dir / "本社";
+    fs::path box = dir.Path() / u"本社";
     void SetUp() override {
         for (const char* f : {"rusuroku/101", "rusuroku/102", "naisen/201", "outou"}) fs::create_directories(box / f);
         CFileMng::WriteBoxName(box / "rusuroku/101", u"受付");

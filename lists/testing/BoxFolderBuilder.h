@@ -14,7 +14,8 @@ namespace plova::testkit {
 class BoxFolderBuilder {
 public:
     // The box folder `root`/`name`.
-    BoxFolderBuilder(std::filesystem::path root, std::string name) : folder_(std::move(root) / std::move(name)) {
+    BoxFolderBuilder(std::filesystem::path root, std::filesystem::path name)
+        : folder_(std::move(root) / std::move(name)) {
         std::filesystem::create_directories(folder_);
     }
     [[nodiscard]] const std::filesystem::path& Folder() const { return folder_; }

@@ -22,9 +22,10 @@ constexpr int kFlagCol = 0, kBoxCol = 4, kPartyNameCol = 6, kDateCol = 7, kFileC
 
 class Folder {
 public:
-    Folder() : root_("lists-data"), built_(root_.Path(), "f") {}
+    explicit Folder(std::u16string name = u"f")
+        : root_("lists-data"), name_(std::move(name)), built_(root_.Path(), PathOfText(name_)) {}
     [[nodiscard]] fs::path Box() const { return built_.Folder(); }
-    [[nodiscard]] std::u16string Root() const { return FromUtf8(root_.Path().string()); }
+    [[nodiscard]] std::u16string Root() const { return TextOfPath(root_.Path()); }
 
     template <typename... A>
     fs::path Add(A&&... a) {
@@ -35,12 +36,13 @@ public:
     [[nodiscard]] ListData List(const std::u16string& definition,
                                 std::vector<std::u16string> columns = kColumns) const {
         ListData d;
-        d.SetSource({Root(), u"f", definition}, BoxListColumns(columns));
+        d.SetSource({Root(), name_, definition}, BoxListColumns(columns));
         return d;
     }
 
 private:
     TempFolder root_;
+    std::u16string name_;
     testkit::BoxFolderBuilder built_;
 };
 
@@ -117,6 +119,24 @@ TEST(ListData, DefaultOrderListsBoxesAsTextAndTheNewestFirst) {
     ListData bare = f.List(u"留守録BOX：2,10", {u"相手名称"});
     bare.FullDisplay(false);
     EXPECT_EQ(bare.RecordOfRow(0).boxNumber, u"2");
+}
+
+// A box folder with a Japanese name is found under that name on every
+// system: its boxes and its system response messages.
+TEST(ListData, ABoxFolderWithAJapaneseNameListsItsMessages) {
+    Folder f(u"本社");
+    f.Add("rusuroku", "0001", "202612010900");
+    f.Add("naisen", "0201", "202612020900");
+    f.AddResponse(7);
+    ListData boxes = f.List(u"留守録BOX：0001,  内線BOX：0201");
+    ASSERT_TRUE(boxes.FullDisplay(false));
+    EXPECT_EQ(boxes.RowCount(), 2);
+    const std::u16string start = fs::path(u"本社/rusuroku/0001/").make_preferred().u16string();
+    EXPECT_TRUE(boxes.Cell(0, kFileCol).starts_with(start)) << ToUtf8(boxes.Cell(0, kFileCol));
+    ListData responses = f.List(u"ｼｽﾃﾑ応答ﾒｯｾｰｼﾞ");
+    responses.FullDisplay(false);
+    EXPECT_EQ(responses.Counts().listTotal, 1);
+    EXPECT_FALSE(responses.IsAbsentRow(6));
 }
 
 TEST(ListData, HeaderClicksFollowTheSortRules) {

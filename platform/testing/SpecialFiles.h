@@ -31,6 +31,11 @@ constexpr bool kFilesHaveModes =
     true;
 #endif
 
+// Whether a file name may hold a line feed or any other control character:
+// Windows refuses them in names.
+constexpr bool kNamesHoldControlCharacters = kFilesHaveModes;
+constexpr std::string_view kNoControlCharacterNames = "Windows file names cannot hold a line feed";
+
 // Whether only the file's owner may read and write it: mode 0600, or on
 // Windows an access list of its own that names the owner alone.
 bool OwnerOnly(const std::filesystem::path& file);
