@@ -1,89 +1,53 @@
-// The real plova-cli in a process of its own, started with fork and exec:
-// Linux only.
+// The real plova-cli in a process of its own, as cron or the task scheduler
+// starts it beside another run.
 #pragma once
-
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "cli/Command.h"
+#include "platform/AppPaths.h"
+#include "platform/Text.h"
+#include "platform/testing/FileBytes.h"
+#include "platform/testing/HelperProcess.h"
 
 namespace plova::testkit {
 
-// The real plova-cli (`executable`) in a process of its own, as cron starts
-// it beside another run, with what it writes on stderr going to `errFile`.
+// plova-cli as built beside the test program; the test's build names it in
+// PLOVA_CLI_NAME.
+inline std::filesystem::path CliProgram() {
+    return ExecutableFolder() / PathFromUtf8(PLOVA_CLI_NAME);
+}
+
+// plova-cli run with `args`, with what it writes on stdout and stderr going
+// to `outputFile`.
 class CliProcess {
 public:
-    CliProcess(const std::string& executable, const cli::Args& args, std::filesystem::path errFile)
-        : errFile_(std::move(errFile)) {
-        // Everything the child needs is made before the fork: the simulator's
-        // threads may hold the allocator's lock at that moment.
-        std::vector<std::string> words{executable};
-        words.insert(words.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& w : words) argv.push_back(w.data());
-        argv.push_back(nullptr);
-        const int err = ::open(errFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        pid_ = ::fork();
-        if (pid_ != 0) {
-            ::close(err);
-            return;
-        }
-        const int null = ::open("/dev/null", O_RDWR);
-        ::dup2(null, 0);
-        ::dup2(null, 1);
-        ::dup2(err, 2);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    ~CliProcess() {
-        if (pid_ > 0 && !done_) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    CliProcess(const CliProcess&) = delete;
-    CliProcess& operator=(const CliProcess&) = delete;
+    CliProcess(const cli::Args& args, std::filesystem::path outputFile)
+        : outputFile_(std::move(outputFile)), process_(CliProgram(), args, outputFile_) {}
 
-    // What it has written on stderr so far.
-    [[nodiscard]] std::string Err() const {
-        std::ifstream in(errFile_);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    // Waits until its stderr holds `text`; false when it ended first or never did.
+    [[nodiscard]] bool Started() const { return process_.Started(); }
+    // What it has written so far.
+    [[nodiscard]] std::string Output() const { return ReadFileBytes(outputFile_); }
+    // Waits until its output holds `text`; false when it ended first or never did.
     bool WaitFor(const std::string& text, std::chrono::seconds limit = std::chrono::seconds(30)) {
         const auto until = std::chrono::steady_clock::now() + limit;
         while (std::chrono::steady_clock::now() < until) {
-            if (Err().find(text) != std::string::npos) return true;
-            if (::waitpid(pid_, &status_, WNOHANG) == pid_) {
-                done_ = true;
-                return Err().find(text) != std::string::npos;
-            }
+            const bool ended = process_.Ended();
+            if (Output().find(text) != std::string::npos) return true;
+            if (ended) return false;
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         return false;
     }
-    // Its exit status; -1 when it did not exit.
-    int Wait() {
-        if (!done_) ::waitpid(pid_, &status_, 0);
-        done_ = true;
-        return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
-    }
+    // Its exit status.
+    int Wait() { return process_.Wait(); }
 
 private:
-    std::filesystem::path errFile_;
-    pid_t pid_ = -1;
-    int status_ = 0;
-    bool done_ = false;
+    std::filesystem::path outputFile_;
+    HelperProcess process_;
 };
 
 }  // namespace plova::testkit

@@ -8,10 +8,13 @@
 #include "cli/Command.h"
 #include "cli/testing/CliProcess.h"
 #include "cli/testing/CliRun.h"
+#include "link/CFtpMng.h"
+#include "platform/AppPaths.h"
 #include "platform/File.h"
 #include "platform/FileLock.h"
 #include "platform/IniFile.h"
 #include "platform/SingleInstance.h"
+#include "platform/testing/SpecialFiles.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "sim/testing/SimUnit.h"
@@ -32,7 +35,7 @@ protected:
     void SetUp() override {
         fs::create_directories(dir / "run");
         fs::create_directories(root);
-        setenv("XDG_RUNTIME_DIR", (dir / "run").c_str(), 1);
+        SetEnvironmentPath("XDG_RUNTIME_DIR", dir / "run");
         IniDocument ini;
         ini.Set(u"LOGIN", u"IP", u"127.0.0.1");
         ini.Set(u"LOGIN", u"USER", u"qermo");
@@ -49,18 +52,18 @@ protected:
         ASSERT_TRUE(ini.Save(settings));
     }
     void TearDown() override {
-        unsetenv("XDG_RUNTIME_DIR");
-        unsetenv("PLOVA_FTP_PORT");
+        SetEnvironmentPath("XDG_RUNTIME_DIR", std::nullopt);
+        SetEnvironmentPath(ftp::kPortVariable, std::nullopt);
     }
 
     void serve(sim::Faults faults = {}) {
         ASSERT_NO_FATAL_FAILURE(unit.Seed());
         ASSERT_NO_FATAL_FAILURE(unit.Start(std::move(faults)));
-        setenv("PLOVA_FTP_PORT", std::to_string(unit.Port()).c_str(), 1);
+        SetEnvironmentPath(ftp::kPortVariable, fs::path(std::to_string(unit.Port())));
     }
 
     testkit::CliOutcome run(Args args = {}) {
-        if (args.empty()) args = {"--settings", settings.string()};
+        if (args.empty()) args = {"--settings", Utf8Of(settings)};
         return testkit::RunCommandCaptured("backup", args);
     }
     std::u16string key(const char16_t* section, const char16_t* name) {
@@ -106,7 +109,7 @@ TEST_F(BackupCommandTest, RefusesWhatItCannotDo) {
         const char* says;
     } cases[] = {
         {"bad arguments", [] {}, {"--folder", "x"}, kUsage, "expects [--settings FILE]"},
-        {"no settings file", [] {}, {"--settings", (dir / "none.ini").string()}, kFailed, "no settings file"},
+        {"no settings file", [] {}, {"--settings", Utf8Of(dir / "none.ini")}, kFailed, "no settings file"},
         {"login not stored",
          [&] { WriteProfileInt(settings, u"LOGIN", u"CHECK", 0); },
          {},
@@ -137,7 +140,7 @@ TEST_F(BackupCommandTest, RefusesOnlyWhileAWindowRunsOnTheSameSettingsFile) {
         ASSERT_TRUE(window.Held());
         const testkit::CliOutcome r = run();
         EXPECT_EQ(r.code, kBusy);
-        EXPECT_NE(r.err.find("the program is running on " + settings.string()), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("the program is running on " + Utf8Of(settings)), std::string::npos) << r.err;
         EXPECT_EQ(r.err.find('\n'), r.err.size() - 1);
         EXPECT_EQ(key(u"BACKUP", u"ZENKAIKA"), u"(none)");
         EXPECT_TRUE(fs::is_empty(root));
@@ -147,9 +150,9 @@ TEST_F(BackupCommandTest, RefusesOnlyWhileAWindowRunsOnTheSameSettingsFile) {
         const fs::path none = dir / "none.ini";
         const FileLock held = LockBeside(none);
         SingleInstanceLock session("PLOVA-Kw");
-        const testkit::CliOutcome missing = run({"--settings", none.string()});
+        const testkit::CliOutcome missing = run({"--settings", Utf8Of(none)});
         EXPECT_EQ(missing.code, kFailed);
-        EXPECT_NE(missing.err.find("no settings file at " + none.string()), std::string::npos) << missing.err;
+        EXPECT_NE(missing.err.find("no settings file at " + Utf8Of(none)), std::string::npos) << missing.err;
     }
     // A window on another settings file, and the one-instance lock of a
     // window in this session, leave this one free to run.
@@ -163,39 +166,43 @@ TEST_F(BackupCommandTest, RefusesOnlyWhileAWindowRunsOnTheSameSettingsFile) {
 }
 
 // The settings file is the window's: the run writes its three keys into it
-// as it finds it at the end, and never saves over a file it cannot read.
+// as it finds it at the end, through a link and keeping it the owner's alone.
 TEST_F(BackupCommandTest, TheSettingsFileKeepsEverythingItHeldItsModeAndItsLink) {
+    if (!testkit::kFilesHaveModes) GTEST_SKIP() << "Windows files have no permission bits to keep";
     serve();
     // Kept as a link into another folder, readable by others for now.
     const fs::path real = dir / "dotfiles" / "PLOVA.ini";
     fs::create_directories(real.parent_path());
     fs::rename(settings, real);
-    fs::create_symlink(real, settings);
+    if (!testkit::MakeSymlink(real, settings)) GTEST_SKIP() << testkit::kNoSymlinks;
     fs::permissions(real, fs::perms(0644));
     ASSERT_EQ(run().code, kOk);
     EXPECT_TRUE(fs::is_symlink(settings));
     EXPECT_EQ(ReadProfileString(real, u"BACKUP", u"ZENKAIKA"), u"1");
     EXPECT_EQ(ReadProfileString(real, u"LOGIN", u"PASS"), u"kw1234");
     EXPECT_EQ(fs::status(real).permissions() & fs::perms::all, fs::perms(0600));
+}
 
-    // The file cannot be read by the time the run ends (it grew past what a
-    // settings file can be): it is left exactly as it is.
+// The run never saves over a settings file it cannot read by the time it
+// ends (it grew past what a settings file can be): it is left exactly as it is.
+TEST_F(BackupCommandTest, ASettingsFileThatCannotBeReadAtTheEndIsLeftAsItIs) {
+    serve();
     testkit::ScriptedPump pump;
     ScopedPorts scope(Ports{nullptr, nullptr, &pump, nullptr, nullptr, nullptr, nullptr});
     std::uintmax_t grown = 0;
     pump.Every([&] {
         if (grown != 0) return;
-        std::ofstream(real, std::ios::app) << std::string(kMaxProfileBytes, ';');
-        grown = fs::file_size(real);
+        std::ofstream(settings, std::ios::app | std::ios::binary) << std::string(kMaxProfileBytes, ';');
+        grown = fs::file_size(settings);
     });
-    WriteProfileInt(real, u"BACKUP", u"ZENKAIKA", 7);
+    WriteProfileInt(settings, u"BACKUP", u"ZENKAIKA", 7);
     const testkit::CliOutcome r = run();
     EXPECT_EQ(r.code, kFailed);
     EXPECT_NE(r.err.find("the result could not be written"), std::string::npos) << r.err;
     ASSERT_NE(grown, 0u);
-    EXPECT_EQ(fs::file_size(real), grown);
+    EXPECT_EQ(fs::file_size(settings), grown);
     std::string head;
-    ASSERT_TRUE(ReadRange(real, 0, 64, head));
+    ASSERT_TRUE(ReadRange(settings, 0, 64, head));
     EXPECT_EQ(head.rfind("[LOGIN]", 0), 0u) << head;
 }
 
@@ -207,14 +214,14 @@ TEST_F(BackupCommandTest, TwoBackupsAtOnceTheSecondRefusedEveryFileWhole) {
     serve(slow);
     const fs::path other = dir / "other.ini";
     fs::copy_file(settings, other);
-    testkit::CliProcess first(PLOVA_CLI_PATH, {"backup", "--settings", settings.string()}, dir / "first.err");
-    ASSERT_TRUE(first.WaitFor("messages on the main unit")) << first.Err();
-    const testkit::CliOutcome second = run({"--settings", other.string()});
+    testkit::CliProcess first({"backup", "--settings", Utf8Of(settings)}, dir / "first.out");
+    ASSERT_TRUE(first.WaitFor("messages on the main unit")) << first.Output();
+    const testkit::CliOutcome second = run({"--settings", Utf8Of(other)});
     EXPECT_EQ(second.code, kBusy) << second.err;
     EXPECT_NE(second.err.find("another backup is running into the root folder"), std::string::npos) << second.err;
     EXPECT_EQ(ReadProfileString(other, u"BACKUP", u"ZENKAIKA", u"(none)"), u"(none)");
 
-    ASSERT_EQ(first.Wait(), kOk) << first.Err();
+    ASSERT_EQ(first.Wait(), kOk) << first.Output();
     int files = 0;
     for (const auto& e : fs::recursive_directory_iterator(root)) {
         const std::string ext = e.path().extension().string();
@@ -234,7 +241,7 @@ TEST_F(BackupCommandTest, TwoBackupsAtOnceTheSecondRefusedEveryFileWhole) {
 TEST_F(BackupCommandTest, AFailedRunExitsNonZeroAndRecordsTheFailure) {
     // Nothing listens on the port: two login attempts, about seven seconds apart.
     const std::string port = std::to_string(testkit::SimUnit::DeadPort());
-    setenv("PLOVA_FTP_PORT", port.c_str(), 1);
+    SetEnvironmentPath(ftp::kPortVariable, fs::path(port));
     const testkit::CliOutcome r = run();
     EXPECT_EQ(r.code, kFailed);
     EXPECT_NE(r.err.find("通信エラーが発生しました。"), std::string::npos) << r.err;

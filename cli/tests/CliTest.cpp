@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+
+#if !defined(_WIN32)
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstdio>
@@ -12,7 +14,9 @@
 #include <sstream>
 
 #include "cli/Command.h"
+#include "cli/testing/CliProcess.h"
 #include "cli/testing/CliRun.h"
+#include "platform/testing/SpecialFiles.h"
 #include "store/testing/MessageFiles.h"
 
 namespace plova::cli {
@@ -215,6 +219,9 @@ TEST_F(CliTest, AdoptRefusesWhatIsNotADeliveredFileAndLeavesItAlone) {
 
 // A file the user cannot read is a failure, not an invalid message.
 TEST_F(CliTest, InspectOfAnUnreadableFileFails) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "the check takes a file its owner cannot read: POSIX permission bits and a user to drop to";
+#else
     const fs::path local = box / "202612071405_abc_0012_00001.vmdat";
     WriteMessage(local, SampleRecord(), SampleBlock(), 50);
     fs::permissions(local, fs::perms::none);
@@ -230,6 +237,7 @@ TEST_F(CliTest, InspectOfAnUnreadableFileFails) {
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "inspect did not fail with one line";
+#endif
 }
 
 // Whatever stands under "inf.ini" — a pipe, an endless device — the box is
@@ -237,12 +245,12 @@ TEST_F(CliTest, InspectOfAnUnreadableFileFails) {
 TEST_F(CliTest, RecordsIsNeitherHeldNorFloodedByTheBoxNameFile) {
     WriteMessage(box / "202612071405_abc_0012_00001.vmdat", SampleRecord(), SampleBlock(), 10);
     const fs::path ini = box / "inf.ini";
-    const std::function<void()> makers[] = {
-        [&] { ASSERT_EQ(::mkfifo(ini.c_str(), 0600), 0); },
-        [&] { fs::create_symlink("/dev/zero", ini); },
+    const std::function<bool()> makers[] = {
+        [&] { return MakeFifo(ini); },
+        [&] { return MakeSymlink("/dev/zero", ini); },
     };
     for (const auto& make : makers) {
-        make();
+        if (!make()) GTEST_SKIP() << kNoFifos << "; " << kNoSymlinks;
         auto listed = std::async(std::launch::async, [&] { return RunCliCaptured({"records", box.string()}); });
         ASSERT_EQ(listed.wait_for(std::chrono::seconds(20)), std::future_status::ready) << "records hangs";
         const CliOutcome res = listed.get();
@@ -258,6 +266,8 @@ TEST_F(CliTest, RecordsIsNeitherHeldNorFloodedByTheBoxNameFile) {
 TEST_F(CliTest, AdoptRewritesALargeFileInLittleMemory) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "an address-space limit does not combine with the sanitizers' shadow memory";
+#elif defined(_WIN32)
+    GTEST_SKIP() << "the check limits a forked child's address space, which Windows has neither";
 #else
     constexpr std::uint64_t kSize = 96ull << 20;
     const fs::path big = box / "202612071405_abc_0012_00001.vmdat";
@@ -292,10 +302,14 @@ TEST_F(CliTest, AdoptRewritesALargeFileInLittleMemory) {
 TEST_F(CliTest, OutputAndMessagesStayOneLinePerFile) {
     EXPECT_EQ(Printable("a\nb\rc\td\x7f\x01\xe5\x96\xb6"), "a\\x0ab\\x0dc\\x09d\\x7f\\x01\xe5\x96\xb6");
     const fs::path odd = box / "two\nlines.vmdat";
-    WriteDelivered(odd, SampleBlock(), 10);
-    CliOutcome res = RunCliCaptured({"adopt", odd.string()});
-    EXPECT_EQ(res.code, 0) << res.err;
-    EXPECT_EQ(lineCount(res.out), 1) << res.out;
+    CliOutcome res;
+    if (kNamesHoldControlCharacters) {
+        WriteDelivered(odd, SampleBlock(), 10);
+        res = RunCliCaptured({"adopt", odd.string()});
+        EXPECT_EQ(res.code, 0) << res.err;
+        EXPECT_EQ(lineCount(res.out), 1) << res.out;
+    }
+    // Adopted already, or (where names cannot hold a line feed) not there.
     res = RunCliCaptured({"adopt", odd.string()});
     EXPECT_NE(res.code, 0);
     EXPECT_EQ(lineCount(res.err), 1) << res.err;
@@ -312,20 +326,17 @@ TEST(CliHelp, HelpListsEveryCommandAndUnknownCommandsFail) {
     EXPECT_NE(RunCliCaptured({}).code, 0);
 }
 
-// The binary itself: exit status and stderr as a script sees them.
+// The program itself: exit status and stderr as a script sees them.
 TEST(CliBinary, ExitStatusAndStderrOfTheProgram) {
-    auto shell = [](const std::string& cmd) {
-        const int status = std::system(cmd.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    };
-    const std::string exe = PLOVA_CLI_PATH;
-    EXPECT_EQ(shell(exe + " --help >/dev/null"), 0);
-    const fs::path errFile = fs::temp_directory_path() / ("plova-cli-err-" + std::to_string(::getpid()));
-    EXPECT_NE(shell(exe + " records /nonexistent/folder >/dev/null 2>" + errFile.string()), 0);
-    const std::string err = ReadFileBytes(errFile);
-    fs::remove(errFile);
-    EXPECT_EQ(lineCount(err), 1);
-    EXPECT_EQ(err.rfind("plova-cli: records: ", 0), 0u);
+    TempFolder temp{"cli-binary"};
+    CliProcess help({"--help"}, temp / "help.out");
+    EXPECT_EQ(help.Wait(), 0);
+    EXPECT_NE(help.Output().find("records"), std::string::npos);
+    CliProcess failing({"records", Utf8Of(temp / "nonexistent" / "folder")}, temp / "failing.out");
+    EXPECT_NE(failing.Wait(), 0);
+    const std::string err = failing.Output();
+    EXPECT_EQ(lineCount(err), 1) << err;
+    EXPECT_EQ(err.rfind("plova-cli: records: ", 0), 0u) << err;
 }
 
 }  // namespace

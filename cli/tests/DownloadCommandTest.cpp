@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "cli/Command.h"
+#include "cli/testing/CliProcess.h"
 #include "cli/testing/CliRun.h"
 #include "download/testing/DownloadTestSupport.h"
 #include "platform/AppPaths.h"
@@ -15,10 +16,6 @@
 #include "platform/testing/SpecialFiles.h"
 #include "store/CFileMng.h"
 #include "store/testing/MessageFiles.h"
-
-#if !defined(_WIN32)
-#include "cli/testing/CliProcess.h"
-#endif
 
 namespace plova::dltest {
 namespace {
@@ -158,23 +155,20 @@ TEST_F(DownloadCommandTest, NamesStayOneLineAndWhatKilledRunsLeftIsSwept) {
     EXPECT_TRUE(fs::exists(fresh));
 }
 
-#if !defined(_WIN32)
 // Two downloads into one box folder at once: the second says another run is
-// working there and does nothing; the first leaves every message whole. The
-// first is a forked child, which Windows has not.
+// working there and does nothing; the first leaves every message whole.
 TEST_F(DownloadCommandTest, TwoRunsAtOnceTheSecondRefusedEveryFileWhole) {
     for (int n = 4; n <= 9; ++n) PutMessage(RemoteBox("rusuroku", "0001"), "0001", n, 20'000);
     unit.ChangeFaults([](sim::Faults& f) { f.stallMillis = 150; });
-    testkit::CliProcess first(PLOVA_CLI_PATH,
-                              {"download", "--host", "127.0.0.1", "--port", port, "--user", "admin", "--password",
+    testkit::CliProcess first({"download", "--host", "127.0.0.1", "--port", port, "--user", "admin", "--password",
                                "admin", "--folder", Utf8Of(boxFolder)},
-                              temp.Path() / "first.err");
-    ASSERT_TRUE(first.WaitFor("items on the main unit")) << first.Err();
+                              temp.Path() / "first.out");
+    ASSERT_TRUE(first.WaitFor("items on the main unit")) << first.Output();
     EXPECT_EQ(run({"--password", "admin"}), cli::kBusy) << ran.err;
     EXPECT_NE(ran.err.find("another run is working on " + Utf8Of(boxFolder)), std::string::npos) << ran.err;
     EXPECT_TRUE(ran.out.empty()) << ran.out;
 
-    ASSERT_EQ(first.Wait(), cli::kOk) << first.Err();
+    ASSERT_EQ(first.Wait(), cli::kOk) << first.Output();
     EXPECT_TRUE(NoTornMessages());
     for (int n = 1; n <= 9; ++n) {
         const fs::path voice = LocalBox("rusuroku", "0001") / MessageName("0001", n, ".vmdat");
@@ -185,7 +179,6 @@ TEST_F(DownloadCommandTest, TwoRunsAtOnceTheSecondRefusedEveryFileWhole) {
     unit.ChangeFaults([](sim::Faults& f) { f.stallMillis = 0; });
     EXPECT_EQ(run({"--password", "admin"}), cli::kOk) << ran.err;
 }
-#endif
 
 }  // namespace
 }  // namespace plova::dltest

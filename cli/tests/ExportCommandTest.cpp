@@ -14,6 +14,7 @@
 #include "platform/File.h"
 #include "platform/Text.h"
 #include "platform/testing/FolderNames.h"
+#include "platform/testing/SpecialFiles.h"
 #include "platform/testing/TestPorts.h"
 #include "store/testing/MessageFiles.h"
 
@@ -28,6 +29,7 @@ CliOutcome run(const Args& args) {
     return RunCommandCaptured("export", args);
 }
 
+#if !defined(_WIN32)
 std::string shellOutput(const std::string& command) {
     std::string text;
     if (FILE* p = ::popen(command.c_str(), "r")) {
@@ -37,12 +39,13 @@ std::string shellOutput(const std::string& command) {
     }
     return text;
 }
+#endif
 
 // Every entry of a ZIP archive by name.
 std::map<std::string, std::string> unzip(const fs::path& archive) {
     std::map<std::string, std::string> entries;
     int error = 0;
-    zip_t* z = zip_open(archive.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    zip_t* z = zip_open(Utf8Of(archive).c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
     if (z == nullptr) return entries;
     for (zip_int64_t i = 0; i < zip_get_num_entries(z, 0); ++i) {
         zip_stat_t st;
@@ -72,6 +75,9 @@ protected:
 };
 
 TEST_F(ExportCommand, CsvCellsWithCommaQuoteAndLineBreakReadBackAsOneCell) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "the file is read back with Python's csv module, which runs on the build machine only";
+#else
     const std::u16string awkward = u"山田,\"様\"\n様";
     bf.Add("rusuroku", "001", "202612011000");
     bf.Add("rusuroku", "001", "202612021000", "vminf", kInfoOnly);
@@ -92,6 +98,7 @@ TEST_F(ExportCommand, CsvCellsWithCommaQuoteAndLineBreakReadBackAsOneCell) {
     EXPECT_EQ(rows[2][1], ToUtf8(u"情報+音声(未再生)"));
     EXPECT_EQ(rows[3][6], ToUtf8(awkward));
     EXPECT_EQ(rows[3][9].get<std::string>().rfind("bf/naisen/201/20261203", 0), 0u) << rows[3][9];
+#endif
 }
 
 TEST_F(ExportCommand, CsvOfOneBoxInCp932WithTheSettingsColumns) {
@@ -123,7 +130,9 @@ TEST_F(ExportCommand, ArchiveHoldsTheWavFilesConvertGivesAndAnIndexOfEveryMessag
     ASSERT_EQ(r.code, kOk) << r.err;
     EXPECT_TRUE(wavFilesUnder(bf.Folder()).empty());
     EXPECT_EQ(std::distance(fs::directory_iterator(out.Path()), fs::directory_iterator()), 1);  // the archive only
-    EXPECT_EQ(fs::status(zip).permissions(), static_cast<fs::perms>(UsualFileMode()));
+    if (kFilesHaveModes) {
+        EXPECT_EQ(fs::status(zip).permissions(), static_cast<fs::perms>(UsualFileMode()));
+    }
 
     const auto entries = unzip(zip);
     ASSERT_EQ(entries.size(), 6u);
@@ -162,6 +171,7 @@ TEST_F(ExportCommand, ArchiveHoldsTheWavFilesConvertGivesAndAnIndexOfEveryMessag
 // A box folder from a Windows share has a name in CP932, not UTF-8: its
 // messages are found all the same, and named as the CP932 they are.
 TEST_F(ExportCommand, ABoxFolderWhoseNameIsNotUtf8IsExportedWhole) {
+    if (!kNamesAreBytes) GTEST_SKIP() << kNamesAreText;
     const std::string cp932 = ToCp932(u"総務");
     BoxFolderBuilder share{root.Path(), cp932};
     share.Add("rusuroku", "001", "202612011000");
@@ -194,9 +204,8 @@ TEST_F(ExportCommand, ArchiveMeasuresBeforeCopyingAndSweepsWhatKilledRunsLeft) {
     fs::create_directories(oldScratch);
     WriteBytes(oldScratch / "1.wav", "a WAV file");
     WriteBytes(fresh, "part of another archive");
-    const auto twoHoursAgo = fs::file_time_type::clock::now() - std::chrono::hours(2);
-    fs::last_write_time(old, twoHoursAgo);
-    fs::last_write_time(oldScratch, twoHoursAgo);
+    ASSERT_TRUE(MakeOlder(old, std::chrono::hours(2)));
+    ASSERT_TRUE(MakeOlder(oldScratch, std::chrono::hours(2)));
 
     bf.Add("rusuroku", "001", "202612011000");
     const fs::path huge = bf.Add("rusuroku", "001", "202612021000");
@@ -283,7 +292,8 @@ TEST_F(ExportCommand, RefusesWrongArgumentsAndFoldersThatHoldNoList) {
         {{(bf.Folder() / "outou").string(), "--csv", csv}, kFailed},  // no such folder
         {{f, "--csv", (out / "missing" / "a.csv").string()}, kFailed},
         // Names Windows cannot hold, refused on every system.
-        {{f, "--csv", (out / "a:b.csv").string()}, kUsage},
+        // (joined as text: to a Windows path "a:b.csv" is b.csv on drive A)
+        {{f, "--csv", Utf8Of(out.Path()) + "/a:b.csv"}, kUsage},
         {{f, "--archive", (out / "NUL.zip").string()}, kUsage},
         {{f, "--archive", (out / "a.zip.").string()}, kUsage},
     };

@@ -15,7 +15,10 @@ namespace plova::testkit {
 class HelperProcess {
 public:
     // Starts `program` with `args` (UTF-8); started() says whether it did.
-    HelperProcess(const std::filesystem::path& program, const std::vector<std::string>& args);
+    // Given `outputFile`, what it writes on its standard output and error goes
+    // to that file, made anew, and ReadLine() finds nothing.
+    HelperProcess(const std::filesystem::path& program, const std::vector<std::string>& args,
+                  const std::filesystem::path& outputFile = {});
     // Ends the program if it still runs, as kill() does.
     ~HelperProcess();
     HelperProcess(const HelperProcess&) = delete;
@@ -28,6 +31,8 @@ public:
     void CloseInput();
     // Waits for it to end: its exit status.
     int Wait();
+    // Whether it has ended, without waiting.
+    bool Ended();
     // Ends it at once, as a crash or a kill from outside would, and waits.
     void Kill();
 

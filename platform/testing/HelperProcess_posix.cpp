@@ -16,15 +16,34 @@ struct HelperProcess::Running {
     std::FILE* output = nullptr;
     int status = -1;
     bool ended = false;
+
+    // Reaps the process, waiting for it or not (`options`); whether it has ended.
+    bool Reap(int options) {
+        if (!ended && pid > 0) {
+            int raw = 0;
+            if (::waitpid(pid, &raw, options) != pid) return false;
+            status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+            ended = true;
+        }
+        return true;
+    }
 };
 
-HelperProcess::HelperProcess(const std::filesystem::path& program, const std::vector<std::string>& args)
+HelperProcess::HelperProcess(const std::filesystem::path& program, const std::vector<std::string>& args,
+                             const std::filesystem::path& outputFile)
     : running_(std::make_unique<Running>()) {
+    const int file =
+        outputFile.empty() ? -1 : ::open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (!outputFile.empty() && file < 0) return;
     int in[2], out[2];
-    if (::pipe2(in, O_CLOEXEC) != 0) return;
+    if (::pipe2(in, O_CLOEXEC) != 0) {
+        if (file >= 0) ::close(file);
+        return;
+    }
     if (::pipe2(out, O_CLOEXEC) != 0) {
         ::close(in[0]);
         ::close(in[1]);
+        if (file >= 0) ::close(file);
         return;
     }
     std::vector<std::string> words{program.string()};
@@ -35,12 +54,14 @@ HelperProcess::HelperProcess(const std::filesystem::path& program, const std::ve
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::dup2(in[0], STDIN_FILENO);
-        ::dup2(out[1], STDOUT_FILENO);
+        ::dup2(file >= 0 ? file : out[1], STDOUT_FILENO);
+        if (file >= 0) ::dup2(file, STDERR_FILENO);
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
     ::close(in[0]);
     ::close(out[1]);
+    if (file >= 0) ::close(file);
     running_->pid = pid;
     running_->input = in[1];
     running_->output = ::fdopen(out[0], "r");
@@ -72,13 +93,12 @@ void HelperProcess::CloseInput() {
 }
 
 int HelperProcess::Wait() {
-    if (!running_->ended && running_->pid > 0) {
-        int status = 0;
-        ::waitpid(running_->pid, &status, 0);
-        running_->status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        running_->ended = true;
-    }
+    running_->Reap(0);
     return running_->status;
+}
+
+bool HelperProcess::Ended() {
+    return running_->Reap(WNOHANG);
 }
 
 void HelperProcess::Kill() {

@@ -33,15 +33,38 @@ struct HelperProcess::Running {
     HANDLE output = nullptr;
     int status = -1;
     bool ended = false;
+
+    // Waits up to `millis` for the process; whether it has ended.
+    bool Reap(DWORD millis) {
+        if (!ended && process.hProcess != nullptr) {
+            if (WaitForSingleObject(process.hProcess, millis) != WAIT_OBJECT_0) return false;
+            DWORD code = 0;
+            GetExitCodeProcess(process.hProcess, &code);
+            status = static_cast<int>(code);
+            ended = true;
+        }
+        return true;
+    }
 };
 
-HelperProcess::HelperProcess(const std::filesystem::path& program, const std::vector<std::string>& args)
+HelperProcess::HelperProcess(const std::filesystem::path& program, const std::vector<std::string>& args,
+                             const std::filesystem::path& outputFile)
     : running_(std::make_unique<Running>()) {
     SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    // Shared for reading, so the test can read what is written so far.
+    const HANDLE file = outputFile.empty()
+                            ? INVALID_HANDLE_VALUE
+                            : CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          &inherited, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (!outputFile.empty() && file == INVALID_HANDLE_VALUE) return;
     HANDLE childInput = nullptr, childOutput = nullptr;
-    if (!CreatePipe(&childInput, &running_->input, &inherited, 0)) return;
+    if (!CreatePipe(&childInput, &running_->input, &inherited, 0)) {
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        return;
+    }
     if (!CreatePipe(&running_->output, &childOutput, &inherited, 0)) {
         CloseHandle(childInput);
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
         return;
     }
     // Our ends stay ours.
@@ -53,13 +76,14 @@ HelperProcess::HelperProcess(const std::filesystem::path& program, const std::ve
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = childInput;
-    startup.hStdOutput = childOutput;
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    startup.hStdOutput = file != INVALID_HANDLE_VALUE ? file : childOutput;
+    startup.hStdError = file != INVALID_HANDLE_VALUE ? file : GetStdHandle(STD_ERROR_HANDLE);
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                         &running_->process))
         running_->process = {};
     CloseHandle(childInput);
     CloseHandle(childOutput);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
 }
 
 HelperProcess::~HelperProcess() {
@@ -93,14 +117,12 @@ void HelperProcess::CloseInput() {
 }
 
 int HelperProcess::Wait() {
-    if (!running_->ended && Started()) {
-        WaitForSingleObject(running_->process.hProcess, INFINITE);
-        DWORD code = 0;
-        GetExitCodeProcess(running_->process.hProcess, &code);
-        running_->status = static_cast<int>(code);
-        running_->ended = true;
-    }
+    running_->Reap(INFINITE);
     return running_->status;
+}
+
+bool HelperProcess::Ended() {
+    return running_->Reap(0);
 }
 
 void HelperProcess::Kill() {

@@ -36,6 +36,11 @@ constexpr bool kFilesHaveModes =
 constexpr bool kNamesHoldControlCharacters = kFilesHaveModes;
 constexpr std::string_view kNoControlCharacterNames = "Windows file names cannot hold a line feed";
 
+// Whether a file name is bytes that need not be UTF-8 (a name in CP932 from
+// a share): Windows names are UTF-16 text.
+constexpr bool kNamesAreBytes = kFilesHaveModes;
+constexpr std::string_view kNamesAreText = "Windows file names are UTF-16 text, never other bytes";
+
 // Whether only the file's owner may read and write it: mode 0600, or on
 // Windows an access list of its own that names the owner alone.
 bool OwnerOnly(const std::filesystem::path& file);
