@@ -45,6 +45,7 @@ const std::vector<CommandCaption> kSettingsMenuItems = {
     {cmd::kToggleDownConv, u"ダウンロード時に音声ファイルをWAVファイルに変換する"},
     {cmd::kDeleteWavFiles, u"WAVファイルを消去する..."},
     {cmd::kToggleConvDel, u"再生後にWAVファイルを自動消去する"},
+    {cmd::kToggleBuiltInPlayer, u"内蔵プレーヤーで再生する"},
     {0, u""},
     {cmd::kDisplayItems, u"録音情報一覧の表示項目の追加と消去..."},
     {cmd::kEditRecording, u"録音情報を編集する..."},
@@ -111,6 +112,7 @@ ItemStates SettingsMenuStates(const CommandContext& c) {
     s[cmd::kLogout].enabled = c.loggedIn;
     s[cmd::kToggleDownConv].checked = c.downConv == 1;
     s[cmd::kToggleConvDel].checked = c.convDel == 1;
+    s[cmd::kToggleBuiltInPlayer].checked = c.builtInPlayer == 1;
     for (int id : {cmd::kEditBoxNames, cmd::kCreateBoxFolder, cmd::kImportBoxNames})
         s[id].enabled = c.openFolderIsBoxFolder;
     s[cmd::kRenameBoxFolder].enabled = c.openFolderHasBoxes;
@@ -171,7 +173,10 @@ std::vector<RowMenuItem> RowMenuItems(const CommandContext& context) {
 }
 
 bool ToggleConversionSetting(SettingsRecord& r, int id) {
-    int* flag = id == cmd::kToggleDownConv ? &r.downConv : id == cmd::kToggleConvDel ? &r.convDel : nullptr;
+    int* flag = id == cmd::kToggleDownConv        ? &r.downConv
+                : id == cmd::kToggleConvDel       ? &r.convDel
+                : id == cmd::kToggleBuiltInPlayer ? &r.builtInPlayer
+                                                  : nullptr;
     if (!flag) return false;
     *flag = *flag == 1 ? 0 : 1;
     return true;

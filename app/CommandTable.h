@@ -61,6 +61,7 @@ struct CommandContext {
     bool rootFolderEmpty = true;      // "FOLDER" is empty
     int downConv = 0;                 // "DOWNCONV"
     int convDel = 0;                  // "CONVDEL"
+    int builtInPlayer = 0;            // "PLAYER" in the program's own section
 };
 
 struct ItemState {
@@ -109,8 +110,8 @@ struct RowMenuItem {
 constexpr std::u16string_view kOpenFolderCaption = u"フォルダを開く";
 std::vector<RowMenuItem> RowMenuItems(const CommandContext& context);
 
-// The settings menu's two check items ("DOWNCONV", "CONVDEL"): 1 becomes 0,
-// anything else 1. False, with nothing changed, for any other command.
+// The settings menu's check items ("DOWNCONV", "CONVDEL", and the built-in
+// player's "PLAYER"): 1 becomes 0, anything else 1. False, with nothing changed, for any other command.
 bool ToggleConversionSetting(SettingsRecord& record, int id);
 
 }  // namespace plova

@@ -107,6 +107,12 @@ void ReadAllSettings(const IniDocument& ini, SettingsRecord& r) {
     read.Number(kBackup, u"RETRYWAIT", r.retryWait, kRetryWaitDefault, kRetryWaitMin, kRetryWaitMin);
 
     read.Text(kOwn, u"NOTICEDBACKUP", r.noticedBackup, kStampMax);
+    read.Number(kOwn, u"PLAYER", r.builtInPlayer, 1, 0, 0);
+    r.builtInPlayer = r.builtInPlayer == 0 ? 0 : 1;
+    read.Number(kOwn, u"PLAYSPEED", r.playerSpeed, kPlayerSpeedDefault, 0, kPlayerSpeedDefault);
+    if (r.playerSpeed > kPlayerSpeedMax) r.playerSpeed = kPlayerSpeedDefault;
+    read.Number(kOwn, u"PLAYVOLUME", r.playerVolume, kPlayerVolumeMax, 0, kPlayerVolumeMax);
+    r.playerVolume = std::min(r.playerVolume, kPlayerVolumeMax);
 }
 
 void WriteAllSettings(IniDocument& ini, const SettingsRecord& r) {
@@ -156,6 +162,9 @@ void WriteAllSettings(IniDocument& ini, const SettingsRecord& r) {
     ini.SetInt(kBackup, u"RETRYWAIT", r.retryWait);
 
     ini.Set(kOwn, u"NOTICEDBACKUP", r.noticedBackup);
+    ini.SetInt(kOwn, u"PLAYER", r.builtInPlayer);
+    ini.SetInt(kOwn, u"PLAYSPEED", r.playerSpeed);
+    ini.SetInt(kOwn, u"PLAYVOLUME", r.playerVolume);
 }
 
 }  // namespace plova

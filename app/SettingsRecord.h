@@ -47,6 +47,10 @@ constexpr std::u16string_view kCodec = u"CODEC";
 constexpr std::u16string_view kBackup = u"BACKUP";
 // This program's own keys, which other installations reading the file ignore.
 constexpr std::u16string_view kOwn = u"PLOVA";
+// The built-in player's speed (an index from 0.5 to 2.0) and volume.
+constexpr int kPlayerSpeedDefault = 2;
+constexpr int kPlayerSpeedMax = 5;
+constexpr int kPlayerVolumeMax = 100;
 }  // namespace settings
 
 // The values of the current login: what the login sends, kept apart from the
@@ -108,6 +112,9 @@ struct SettingsRecord {
 
     // [PLOVA]
     std::u16string noticedBackup;  // "NOTICEDBACKUP": ZENKAIBI of the failed run the start last reported
+    int builtInPlayer = 1;         // "PLAYER": 1 plays in the program's own player, 0 in the desktop's
+    int playerSpeed = 2;           // "PLAYSPEED": the player's speed, 0 (0.5) to 5 (2.0), 2 as recorded
+    int playerVolume = 100;        // "PLAYVOLUME": the player's volume, 0 to 100
 
     // Not in the file.
     ConnectionRecord connection;

@@ -253,7 +253,14 @@ PlayResult PlayCurrent(const FILESTS_INFO& record, const PlaySettings& settings,
 
     const fs::path wav = WavFileOf(p);
     host.ActivateMainWindow();
-    if (!CurrentPorts().shell->Open(wav)) {
+    const ConversionHost::InsidePlay inside =
+        settings.builtIn ? host.PlayInside(wav, record) : ConversionHost::InsidePlay::Unreadable;
+    if (inside == ConversionHost::InsidePlay::NoDevice) {
+        showError(kNoSoundDevice);
+        return PlayResult::NotPlayed;
+    }
+    // The desktop's player, by choice or for a WAV file ours does not read.
+    if (inside == ConversionHost::InsidePlay::Unreadable && !CurrentPorts().shell->Open(wav)) {
         showError(kNoPlayer);
         return PlayResult::NotPlayed;
     }
@@ -268,6 +275,12 @@ PlayResult PlayCurrent(const FILESTS_INFO& record, const PlaySettings& settings,
     onDisk.played = 1;
     return CFileMng::WriteStatusRecord(onDisk, p) == store::RecordWrite::Written ? PlayResult::Played
                                                                                  : PlayResult::Unmarked;
+}
+
+std::optional<int> NeighbourRow(int current, int step, int rows) {
+    const int row = current + step;
+    if (current < 0 || row < 0 || row >= rows) return std::nullopt;
+    return row;
 }
 
 void DeleteListedWavFiles(const std::vector<fs::path>& files, const std::function<void(int done)>& advance) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -34,6 +35,8 @@ constexpr std::u16string_view kSomeNoSpace =
     u"一部の音声メッセージはＷＡＶファイルへ変換\nできませんでした(ＰＣのメモリ不足)。";
 constexpr std::u16string_view kSomeFailed = u"一部の音声メッセージはＷＡＶファイルへ変換\nできませんでした(変換失敗)。";
 constexpr std::u16string_view kAllDone = u"ＷＡＶファイルへの変換が正常に完了しました。";
+// Our own: the built-in player found no device to play the sound on.
+constexpr std::u16string_view kNoSoundDevice = u"音声を出力できる装置がありません。";
 // Our own: the desktop had no program for the WAV file, or it would not start.
 constexpr std::u16string_view kNoPlayer =
     u"WAVファイルを再生できませんでした。\nWAVファイルを再生するアプリケーションを確認してください。";
@@ -60,6 +63,15 @@ public:
     virtual bool BackupBreaksIn() = 0;
     // A played WAV file to delete when the program closes.
     virtual void QueueWavForDeletion(const std::filesystem::path& wav) = 0;
+
+    // How the built-in player took a WAV file.
+    enum class InsidePlay {
+        Started,     // the sound has started
+        NoDevice,    // no device takes the sound: nothing plays
+        Unreadable,  // not a WAV file the player reads: the desktop's player gets it
+    };
+    // Opens the built-in player's window on `wav`, the WAV file of `record`.
+    virtual InsidePlay PlayInside(const std::filesystem::path& wav, const FILESTS_INFO& record) = 0;
 };
 
 // The WAV file of a message: an existing one beside it, whatever the case of
@@ -94,6 +106,7 @@ struct PlaySettings {
     bool responseList = false;
     int levelSetting = 0;      // "LEVELRVORWAV"
     bool deleteAfter = false;  // "CONVDEL" is 1
+    bool builtIn = false;      // the program's own player, not the desktop's
 };
 
 // How PlayCurrent ended.
@@ -105,9 +118,14 @@ enum class [[nodiscard]] PlayResult{
 };
 
 // Converts the message of `record` if its WAV file is not there yet and opens
-// the WAV file with the desktop's player; once the player has it, the played
+// the WAV file with the built-in player (settings.builtIn) or the desktop's;
+// once the sound starts (or the desktop's player has the file), the played
 // mark is written into the message file, except in the system response list.
 PlayResult PlayCurrent(const FILESTS_INFO& record, const PlaySettings& settings, ConversionHost& host);
+
+// The row 前へ (step -1) and 次へ (+1) play from `current` in a list of
+// `rows` rows; nothing past either end.
+std::optional<int> NeighbourRow(int current, int step, int rows);
 
 // Deletes the listed files in order, each as often as it is listed; a file
 // that is gone, in use or is a folder now stays. `advance` is told the number

@@ -321,6 +321,10 @@ TEST(ConversionToggleTest, OneBecomesZeroAnythingElseOne) {
     }
     EXPECT_TRUE(ToggleConversionSetting(r, cmd::kToggleConvDel));
     EXPECT_EQ(r.convDel, 1);
+    EXPECT_EQ(r.builtInPlayer, 1);  // on until turned off
+    EXPECT_TRUE(ToggleConversionSetting(r, cmd::kToggleBuiltInPlayer));
+    EXPECT_EQ(r.builtInPlayer, 0);
+    EXPECT_EQ(r.convDel, 1);
     EXPECT_FALSE(ToggleConversionSetting(r, cmd::kBackupSettings));
     EXPECT_EQ(r.convDel, 1);
 }

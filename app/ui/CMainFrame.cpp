@@ -46,6 +46,7 @@
 #include "lists/ui/commands/ResponseCommands.h"
 #include "platform/Text.h"
 #include "platform/ui/DialogLayout.h"
+#include "player/ui/CPlayerWnd.h"
 #include "store/BoxFolderLock.h"
 
 namespace plova::ui {
@@ -163,6 +164,8 @@ CMainFrame::~CMainFrame() {
     idleTimer_.stop();
     backupTimer_.stop();
     delete progress_.data();
+    // The player goes before the sound device it plays on.
+    delete player_.data();
     // The popup menus go first: their actions call back into this window.
     delete settingsMenu_.data();
     delete windowMenu_.data();
@@ -313,6 +316,7 @@ CommandContext CMainFrame::context(bool forMenu) const {
     c.rootFolderEmpty = r.folder.empty();
     c.downConv = r.downConv;
     c.convDel = r.convDel;
+    c.builtInPlayer = r.builtInPlayer;
     return c;
 }
 
@@ -390,7 +394,8 @@ void CMainFrame::OnCommand(int id) {
     case cmd::kLogout: session_->Logout(); break;
     case cmd::kBackupSettings: runBackupSettings(); break;
     case cmd::kToggleDownConv:
-    case cmd::kToggleConvDel: ToggleConversionSetting(doc_.settings, id); break;
+    case cmd::kToggleConvDel:
+    case cmd::kToggleBuiltInPlayer: ToggleConversionSetting(doc_.settings, id); break;
     case cmd::kArrangeSideBySide:
     case cmd::kArrangeAboveEachOther:
     case cmd::kArrangeLeftRight:

@@ -35,10 +35,14 @@ class QMenu;
 namespace plova {
 class CFtpMng;
 }
+namespace plova::player {
+class SoundSink;
+}
 
 namespace plova::ui {
 
 class CommandBar;
+class CPlayerWnd;
 class ListWindows;
 class CPrgAbackUpDlg;
 class ListWindowStatus;
@@ -188,6 +192,11 @@ public:
     void TakeOpenFolderFromDisplay() override;
     [[nodiscard]] PlaySettings PlaybackSettings() const override;
     void QueueWavForDeletion(const std::filesystem::path& wav) override { wavToDelete_.push_back(wav); }
+    CPlayerWnd& Player() override;
+    [[nodiscard]] PlayerPreferences RememberedPlayerPreferences() const override;
+    void RememberPlayerPreferences(PlayerPreferences preferences) override;
+    // The player's sound goes to `sink` instead of the sound device (tests).
+    void UseSoundSink(player::SoundSink& sink) { soundOverride_ = &sink; }
     [[nodiscard]] std::u16string AudioFolder() const override { return doc_.settings.sysAddFolder; }
     void RememberAudioFolder(const std::filesystem::path& chosenFile) override;
     [[nodiscard]] store::ImportLevels ImportLevels() const override;
@@ -297,6 +306,9 @@ private:
     ListEnableFlags listFlags_;
     std::int64_t folderTotal_ = 0;
     std::vector<std::filesystem::path> wavToDelete_;
+    std::unique_ptr<player::SoundSink> sound_;
+    player::SoundSink* soundOverride_ = nullptr;
+    QPointer<CPlayerWnd> player_;
     std::map<int, Handler> handlers_;
     std::function<QMdiSubWindow*(int)> openListWindow_;
     std::function<void()> backupTimePrompt_;

@@ -13,6 +13,8 @@
 #include "lists/ui/ListWindowStatus.h"
 #include "lists/ui/ListWindows.h"
 #include "platform/Text.h"
+#include "player/ui/CPlayerWnd.h"
+#include "player/ui/QtSoundSink.h"
 
 namespace plova::ui {
 namespace fs = std::filesystem;
@@ -33,7 +35,25 @@ PlaySettings CMainFrame::PlaybackSettings() const {
     PlaySettings settings;
     settings.levelSetting = doc_.settings.levelRvOrWav;
     settings.deleteAfter = doc_.settings.convDel == 1;
+    settings.builtIn = doc_.settings.builtInPlayer == 1;
     return settings;
+}
+
+CPlayerWnd& CMainFrame::Player() {
+    if (!player_) {
+        if (!soundOverride_ && !sound_) sound_ = std::make_unique<QtSoundSink>();
+        player_ = new CPlayerWnd(soundOverride_ ? *soundOverride_ : *sound_, this);
+    }
+    return *player_;
+}
+
+ListCommandHost::PlayerPreferences CMainFrame::RememberedPlayerPreferences() const {
+    return {doc_.settings.playerSpeed, doc_.settings.playerVolume};
+}
+
+void CMainFrame::RememberPlayerPreferences(PlayerPreferences preferences) {
+    doc_.settings.playerSpeed = preferences.speed;
+    doc_.settings.playerVolume = preferences.volume;
 }
 
 void CMainFrame::RememberAudioFolder(const fs::path& chosenFile) {

@@ -39,10 +39,16 @@ public:
     }
     bool BackupBreaksIn() override { return ++breakChecks == breakAt; }
     void QueueWavForDeletion(const fs::path& wav) override { queued.push_back(wav); }
+    InsidePlay PlayInside(const fs::path& wav, const FILESTS_INFO&) override {
+        played.push_back(wav);
+        return inside;
+    }
 
     [[nodiscard]] bool MainWindowEnabled() const { return enabled_; }
     std::vector<int> opened;
     std::vector<fs::path> queued;
+    std::vector<fs::path> played;  // by the built-in player
+    InsidePlay inside = InsidePlay::Started;
     bool open = false;
     int activations = 0;
     int breakChecks = 0;
@@ -224,30 +230,43 @@ TEST_F(ConvertAndPlayTest, ABackupAcceptedBetweenMessagesEndsTheCommandAtOnce) {
 
 TEST_F(ConvertAndPlayTest, PlayOpensTheWavFileAndMarksTheMessageOnlyWhenThePlayerStarted) {
     const std::uint64_t plenty = std::uint64_t{1} << 40;
-    const PlaySettings plain, convDel{false, 0, true}, responses{true, 0, false};
+    const PlaySettings plain, convDel{false, 0, true}, responses{true, 0, false}, inside{false, 0, true, true},
+        insideResponses{true, 0, false, true};
+    using Inside = ConversionHost::InsidePlay;
+    enum Player { None, Desktop, Ours, OursThenDesktop };
     struct Case {
         char row;  // as makeRow; 'R' a system response message with its ".WAV" copy
         PlaySettings settings;
-        bool playerStarts;
+        bool playerStarts;  // the desktop's
+        Inside ours;        // how the built-in player takes the file
         std::uint64_t freeBytes;
         PlayResult result;
         std::u16string_view error;  // empty for none
-        bool opened;
+        Player opened;
         int playedMark;  // in the file afterwards; -1 when there is none
         bool queued;
         bool converts;
     } const cases[] = {
-        {'v', plain, true, plenty, PlayResult::Played, u"", true, 1, false, true},
-        {'w', convDel, true, plenty, PlayResult::Played, u"", true, 1, true, false},
-        {'R', responses, true, plenty, PlayResult::Played, u"", true, 0, false, false},
+        {'v', plain, true, Inside::Started, plenty, PlayResult::Played, u"", Desktop, 1, false, true},
+        {'w', convDel, true, Inside::Started, plenty, PlayResult::Played, u"", Desktop, 1, true, false},
+        {'R', responses, true, Inside::Started, plenty, PlayResult::Played, u"", Desktop, 0, false, false},
         // No program for WAV files: said so, no mark, nothing queued.
-        {'v', convDel, false, plenty, PlayResult::NotPlayed, kNoPlayer, true, 0, false, true},
-        {'0', plain, true, plenty, PlayResult::NotPlayed, kNotDownloadedOneLine, false, 0, false, false},
-        {'g', plain, true, plenty, PlayResult::NotPlayed, kErased, false, -1, false, false},
-        {'v', plain, true, 24575, PlayResult::NotPlayed, kNoSpace, false, 0, false, false},
+        {'v', convDel, false, Inside::Started, plenty, PlayResult::NotPlayed, kNoPlayer, Desktop, 0, false, true},
+        {'0', plain, true, Inside::Started, plenty, PlayResult::NotPlayed, kNotDownloadedOneLine, None, 0, false,
+         false},
+        {'g', plain, true, Inside::Started, plenty, PlayResult::NotPlayed, kErased, None, -1, false, false},
+        {'v', plain, true, Inside::Started, 24575, PlayResult::NotPlayed, kNoSpace, None, 0, false, false},
+        // The built-in player: the mark once its sound starts, never in the response list.
+        {'v', inside, true, Inside::Started, plenty, PlayResult::Played, u"", Ours, 1, true, true},
+        {'R', insideResponses, true, Inside::Started, plenty, PlayResult::Played, u"", Ours, 0, false, false},
+        // No sound device: said so, no mark, nothing queued, no desktop player.
+        {'w', inside, true, Inside::NoDevice, plenty, PlayResult::NotPlayed, kNoSoundDevice, Ours, 0, false, false},
+        // A WAV file it does not read goes to the desktop's player.
+        {'W', inside, true, Inside::Unreadable, plenty, PlayResult::Played, u"", OursThenDesktop, 1, true, false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(1, c.row) + (c.playerStarts ? "" : " without a player"));
+        SCOPED_TRACE(std::string(1, c.row) + (c.playerStarts ? "" : " without a player") +
+                     (c.settings.builtIn ? " built-in" : ""));
         fs::remove_all(box.Folder() / "rusuroku");
         fs::remove_all(box.Folder() / "outou");
         ports.prompt.shown.clear();
@@ -256,20 +275,33 @@ TEST_F(ConvertAndPlayTest, PlayOpensTheWavFileAndMarksTheMessageOnlyWhenThePlaye
         ports.disk.Set(c.freeBytes);
         host.queued.clear();
         host.opened.clear();
+        host.played.clear();
+        host.inside = c.ours;
         const FILESTS_INFO row = makeRow(*this, c.row, 0);
         fs::path wav = wavOf(row.Path());
-        if (c.row == 'R') wav.replace_extension(".WAV");
+        if (c.row == 'R' || c.row == 'W') wav.replace_extension(".WAV");
 
         EXPECT_EQ(PlayCurrent(row, c.settings, host), c.result);
         const std::vector<Shown> error{{std::u16string(c.error), std::u16string(kErrorCaption)}};
         EXPECT_EQ(shownOf(ports.prompt), c.error.empty() ? std::vector<Shown>{} : error);
-        EXPECT_EQ(ports.shell.opened, c.opened ? std::vector<fs::path>{wav} : std::vector<fs::path>{});
+        const std::vector<fs::path> just{wav}, none{};
+        EXPECT_EQ(ports.shell.opened, c.opened == Desktop || c.opened == OursThenDesktop ? just : none);
+        EXPECT_EQ(host.played, c.opened == Ours || c.opened == OursThenDesktop ? just : none);
         EXPECT_EQ(testkit::PlayedMarkOf(row.Path()), c.playedMark);
-        EXPECT_EQ(host.queued, c.queued ? std::vector<fs::path>{wav} : std::vector<fs::path>{});
+        EXPECT_EQ(host.queued, c.queued ? just : none);
         EXPECT_EQ(host.opened, c.converts ? std::vector<int>{1} : std::vector<int>{});
         EXPECT_TRUE(host.MainWindowEnabled());
         EXPECT_FALSE(host.open);
     }
+}
+
+// 前へ and 次へ stay within the list.
+TEST(NeighbourRow, StepsWithinTheList) {
+    EXPECT_EQ(NeighbourRow(0, 1, 3), 1);
+    EXPECT_EQ(NeighbourRow(2, -1, 3), 1);
+    EXPECT_EQ(NeighbourRow(2, 1, 3), std::nullopt);
+    EXPECT_EQ(NeighbourRow(0, -1, 3), std::nullopt);
+    EXPECT_EQ(NeighbourRow(-1, 1, 3), std::nullopt);  // no current row
 }
 
 // The message plays even when its file cannot take the played mark: the file

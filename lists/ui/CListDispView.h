@@ -53,6 +53,7 @@ public:
 
     // -------------------------------------------------------- selection
     [[nodiscard]] std::vector<int> SelectedRows() const;
+    [[nodiscard]] int RowCount() const { return data_.RowCount(); }
     // Indices into Data().Records() of the selected rows.
     [[nodiscard]] std::vector<int> SelectedRecords() const;
     void SelectRows(const std::vector<int>& rows);

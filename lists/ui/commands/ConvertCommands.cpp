@@ -9,6 +9,7 @@
 #include "platform/CommandIds.h"
 #include "platform/Ports.h"
 #include "platform/ui/PrgNoteDlg.h"
+#include "player/ui/CPlayerWnd.h"
 
 namespace plova::ui {
 namespace {
@@ -57,6 +58,26 @@ void WindowConversionHost::QueueWavForDeletion(const std::filesystem::path& wav)
     host_.QueueWavForDeletion(wav);
 }
 
+ConversionHost::InsidePlay WindowConversionHost::PlayInside(const std::filesystem::path& wav,
+                                                            const FILESTS_INFO& record) {
+    CPlayerWnd& player = host_.Player();
+    ListCommandHost* host = &host_;
+    player.onPreferences = [host](int speed, int volume) { host->RememberPlayerPreferences({speed, volume}); };
+    player.onNeighbour = [host, view = origin_](int step) { PlayNeighbour(*host, view.data(), step); };
+    auto joined = [](const std::u16string& a, const std::u16string& b) {
+        return a.empty() || b.empty() ? a + b : a + u"  " + b;
+    };
+    const PlayerTexts texts{joined(record.boxNumber, record.boxName), joined(record.partyNumber, record.partyName),
+                            record.date, record.title};
+    const ListCommandHost::PlayerPreferences remembered = host_.RememberedPlayerPreferences();
+    switch (player.Play(wav, texts, remembered.speed, remembered.volume)) {
+    case player::Opened::Playing: return InsidePlay::Started;
+    case player::Opened::NoDevice: return InsidePlay::NoDevice;
+    case player::Opened::Unreadable: break;
+    }
+    return InsidePlay::Unreadable;
+}
+
 void ConvertSelection(ListCommandHost& host) {
     CListDispView* view = activeView(host);
     // With nothing selected there is nothing to convert, nor to ask about.
@@ -71,10 +92,20 @@ void ConvertSelection(ListCommandHost& host) {
 void PlaySelection(ListCommandHost& host) {
     CListDispView* view = activeView(host);
     if (view == nullptr) return;
-    WindowConversionHost windows(host);
+    WindowConversionHost windows(host, view);
     const PlaySettings settings = host.PlaybackSettings();
     // The played mark shows in the list, as the file holds it.
     if (view->PlayCurrent(windows, settings) != PlayResult::NotPlayed) view->Refresh(true, false, true);
+}
+
+void PlayNeighbour(ListCommandHost& host, CListDispView* view, int step) {
+    if (view == nullptr) return;
+    const std::vector<int> selected = view->SelectedRows();
+    const std::optional<int> row = NeighbourRow(selected.empty() ? -1 : selected.front(), step, view->RowCount());
+    if (!row) return;
+    view->SelectRows({*row});
+    WindowConversionHost windows(host, view);
+    if (view->PlayCurrent(windows, host.PlaybackSettings()) != PlayResult::NotPlayed) view->Refresh(true, false, true);
 }
 
 void DeleteWavFilesAtExit(const std::vector<std::filesystem::path>& files) {

@@ -19,6 +19,7 @@
 
 namespace plova::ui {
 
+class CPlayerWnd;
 class ListWindows;
 
 class ListCommandHost : public DownloadHost, public ListHost {
@@ -42,6 +43,15 @@ public:
     [[nodiscard]] virtual PlaySettings PlaybackSettings() const = 0;
     // A played WAV file, deleted when the program closes.
     virtual void QueueWavForDeletion(const std::filesystem::path& wav) = 0;
+    // The built-in player's one window, made when first asked for, and the
+    // speed and volume it remembers.
+    virtual CPlayerWnd& Player() = 0;
+    struct PlayerPreferences {
+        int speed = 0;
+        int volume = 0;
+    };
+    [[nodiscard]] virtual PlayerPreferences RememberedPlayerPreferences() const = 0;
+    virtual void RememberPlayerPreferences(PlayerPreferences preferences) = 0;
     // A new system response message: the folder its file dialog opens in
     // ("SYSADDFOLDER"), which then keeps the folder of the file chosen, and
     // the import's levels ("LEVELRVWAVOR", "LEVELRVWMAOR").

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QProgressBar>
@@ -27,6 +28,8 @@
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "platform/ui/QtPorts.h"
+#include "player/testing/RecordingSink.h"
+#include "player/ui/CPlayerWnd.h"
 #include "sim/SeedMainUnit.h"
 #include "store/BoxFolderLock.h"
 #include "store/CFileMng.h"
@@ -45,6 +48,7 @@ class ConvertCommandsTest : public testkit_ui::ListFrameFixture {
 protected:
     fs::path local = box.Folder() / "rusuroku" / "0001";
     std::vector<fs::path> messages;  // the local voice files, in name order
+    player::RecordingSink sink;      // the built-in player's, once the frame is told of it
 
     void SetUp() override {
         sim::SeedOptions seed;
@@ -72,6 +76,8 @@ protected:
         ASSERT_GE(messages.size(), 2u);
 
         writeFolderSettings({u"ファイル名"});
+        // The desktop's player, as the program always had it; the built-in one has its own tests.
+        WriteProfileInt(ini, u"PLOVA", u"PLAYER", 0);
         answer = [](QDialog& d) {
             if (auto* end = dynamic_cast<CEndChkDlg*>(&d)) {
                 end->YesButton()->click();
@@ -130,6 +136,57 @@ TEST_F(ConvertCommandsTest, PlayHandsTheDemoMessagesSpeechToThePlayerAndMarksItP
     EXPECT_EQ(testkit::PlayedMarkOf(message), 1);
     EXPECT_EQ(playedInList(message), 1);
     EXPECT_TRUE(frame->isEnabled());
+}
+
+// With the built-in player: 再生 opens its window on the message, which is
+// marked once the sound starts; 次へ plays and marks the next row; without
+// a sound device the program says so and nothing is marked.
+TEST_F(ConvertCommandsTest, TheBuiltInPlayerPlaysMarksAndMovesToTheNextRow) {
+    frame->UseSoundSink(sink);
+    frame->OnCommand(cmd::kToggleBuiltInPlayer);
+    // Two neighbouring rows of messages with their speech.
+    auto voiceAt = [&](int row) {
+        return std::find(messages.begin(), messages.end(), active()->Data().RecordOfRow(row).Path()) != messages.end();
+    };
+    int row = 0;
+    while (row + 1 < active()->RowCount() && !(voiceAt(row) && voiceAt(row + 1))) ++row;
+    ASSERT_LT(row + 1, active()->RowCount());
+    const fs::path first = active()->Data().RecordOfRow(row).Path();
+    const fs::path second = active()->Data().RecordOfRow(row + 1).Path();
+    active()->SelectRows({row});
+    frame->OnCommand(cmd::kPlay);
+    EXPECT_TRUE(ports.prompt.shown.empty());
+    EXPECT_TRUE(ports.shell.opened.empty());
+    CPlayerWnd& window = frame->Player();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(sink.starts, 1);
+    const std::vector<std::int16_t> speech = testkit::ReadWavSamples(wavOf(first));
+    ASSERT_GE(speech.size(), 800u);
+    EXPECT_EQ(sink.Pull(800), std::vector<std::int16_t>(speech.begin(), speech.begin() + 800));
+    EXPECT_EQ(testkit::PlayedMarkOf(first), 1);
+    EXPECT_EQ(testkit::PlayedMarkOf(second), 0);
+
+    QTest::keyClick(&window, Qt::Key_PageDown);
+    EXPECT_EQ(sink.starts, 2);
+    EXPECT_EQ(testkit::PlayedMarkOf(second), 1);
+    EXPECT_EQ(playedInList(second), 1);
+    active()->SelectRows({active()->RowCount() - 1});
+    QTest::keyClick(&window, Qt::Key_PageDown);  // past the last row: nothing
+    EXPECT_EQ(sink.starts, 2);
+
+    // The speed chosen is kept in the settings for the next time.
+    window.SpeedBox()->activated(5);
+    EXPECT_EQ(frame->RememberedPlayerPreferences().speed, 5);
+
+    sink.device = false;
+    FILESTS_INFO unplayed;
+    ASSERT_TRUE(CFileMng::ReadStatusRecord(first, unplayed));
+    unplayed.played = 0;
+    ASSERT_EQ(CFileMng::WriteStatusRecord(unplayed, first), store::RecordWrite::Written);
+    ASSERT_TRUE(select(first));
+    frame->OnCommand(cmd::kPlay);
+    EXPECT_EQ(lastMessage(), convert::kNoSoundDevice);
+    EXPECT_EQ(testkit::PlayedMarkOf(first), 0);
 }
 
 // The rows answer the mouse and the keys: a right click takes the row under
