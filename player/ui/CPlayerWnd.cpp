@@ -123,6 +123,11 @@ player::Opened CPlayerWnd::Play(const std::filesystem::path& wav, const PlayerTe
     }
     showState();
     timer_->start();
+    if (!placed_ && parentWidget()) {
+        // The first time over the middle of the main window.
+        move(parentWidget()->geometry().center() - rect().center());
+        placed_ = true;
+    }
     show();
     raise();
     activateWindow();

@@ -71,6 +71,7 @@ private:
     QComboBox* speed_ = nullptr;
     QSlider* volume_ = nullptr;
     QTimer* timer_ = nullptr;
+    bool placed_ = false;  // shown once: from then on it stays where the user put it
 };
 
 }  // namespace plova::ui
