@@ -258,6 +258,7 @@ private:
     void runLogin();
     void runVersion();
     void runBackupSettings();
+    void showOperationLog();
     void showBackupTimePrompt();
     bool showStartupPrompt();
     void runHandler(const Handler& handler);
