@@ -58,6 +58,8 @@ const std::vector<CommandCaption> kSettingsMenuItems = {
     {cmd::kImportBoxNames, u"内線ボックス名称をインポートする..."},
     {0, u""},
     {cmd::kBackupSettings, u"自動バックアップの設定をする..."},
+    {0, u""},
+    {cmd::kOperationLog, u"操作履歴を表示..."},
 };
 
 const std::vector<CommandCaption> kWindowMenuItems = {

@@ -5,10 +5,12 @@
 #include <system_error>
 #include <thread>
 
+#include "backup/BackupManifest.h"
 #include "backup/BackupSchedule.h"
 #include "link/CFtpMng.h"
 #include "link/FtpReply.h"
 #include "link/RemoteListing.h"
+#include "oplog/OperationLog.h"
 #include "platform/File.h"
 #include "platform/FileLock.h"
 #include "platform/Text.h"
@@ -223,6 +225,20 @@ BackupResult convertIfAsked(const TransferContext& c, const fs::path& voiceFile,
     return BackupResult::ExistingConversionFailed;
 }
 
+// What became of a file the run set out to fetch, for the operations log;
+// the path is told from the root folder on, so the month shows.
+void logFile(const TransferContext& c, const fs::path& file, BackupResult r) {
+    if (!c.log || r == BackupResult::Cancelled) return;
+    const std::string where = Utf8Of(file.lexically_relative(c.root).parent_path());
+    switch (r) {
+    case BackupResult::Ok: c.log->Add(file, oplog::Outcome::Done, where); break;
+    case BackupResult::SomeSkipped:
+        c.log->Add(file, oplog::Outcome::Skipped, where + ": gone from the main unit or not a message");
+        break;
+    default: c.log->Add(file, oplog::Outcome::Failed, where); break;
+    }
+}
+
 // One listed file into `folder` of `monthFolder`: fetched unless it is backed
 // up already, then converted when asked. Ok, SomeSkipped, or the failure.
 BackupResult backupFile(CFtpMng& ftp, const TransferContext& c, const fs::path& monthFolder, const fs::path& folder,
@@ -234,7 +250,9 @@ BackupResult backupFile(CFtpMng& ftp, const TransferContext& c, const fs::path& 
     bool fetchedNow = false;
     if (!store::IsCompleteMessage(file, e.size)) {
         if (const BackupResult r = makeFolder(c, monthFolder, folder); r != BackupResult::Ok) return r;
-        if (const BackupResult r = fetch(ftp, c, folder, e, responseMessage); r != BackupResult::Ok) return r;
+        const BackupResult r = fetch(ftp, c, folder, e, responseMessage);
+        logFile(c, file, r);
+        if (r != BackupResult::Ok) return r;
         fetchedNow = true;
     }
     if (!e.name.ends_with(store::kVmdat)) return BackupResult::Ok;
@@ -359,8 +377,9 @@ LocalProblem recordProblem(const fs::path& record) {
 class Run {
 public:
     Run(BackupRunHost& host, RunSettings& settings, const BackupMonths& months, const RunOptions& options,
-        LocalProblem& problem)
+        LocalProblem& problem, oplog::Operation& log)
         : host_(host), settings_(settings), months_(months), options_(options), problem_(problem) {
+        context_.log = &log;
         context_.root = settings.root;
         context_.months = months;
         context_.convert = settings.convert;
@@ -385,6 +404,8 @@ private:
     [[nodiscard]] std::string causeOf(RunStep step) const;
     RunResult endWithCommError(RunResult why);
     bool markAll(int status);
+    void removeManifests();
+    bool writeManifests();
     RunResult finish(bool failed);
     BackupResult countAll(DirectoryCount& total);
     Attempt transfer(const std::function<BackupResult(CFtpMng&)>& procedure);
@@ -476,11 +497,33 @@ bool Run::markAll(int status) {
     return false;
 }
 
+// The months of the run are being filled again: their manifests no longer
+// say what they hold.
+void Run::removeManifests() {
+    for (const std::u16string& month : FoldersOfRun(months_)) RemoveManifest(context_.root / PathOfText(month));
+}
+
+// Every month of a run that ended well gets the manifest of what it holds.
+bool Run::writeManifests() {
+    for (const std::u16string& month : FoldersOfRun(months_)) {
+        const fs::path folder = context_.root / PathOfText(month);
+        std::error_code ec;
+        if (!fs::is_directory(folder, ec)) continue;
+        std::string why;
+        if (WriteManifest(folder, &why)) continue;
+        problem_ = {folder / std::string(kManifestFile), why};
+        lastResult_ = BackupResult::WriteFailed;
+        return false;
+    }
+    return true;
+}
+
 RunResult Run::finish(bool failed) {
     host_.CloseProgress();
     const bool cancelled = CancelRequested();
     if (cancelled) failed = true;
     if (!failed && !markAll(kStatusComplete)) failed = true;
+    if (!failed && !writeManifests()) failed = true;
     if (failed && !cancelled) {
         // What the user must mend is always said; the main unit's failure
         // only to a person who agreed to the run.
@@ -564,6 +607,7 @@ RunResult Run::Go() {
     // leaves them so, and the next run fetches them again. A run that cannot
     // keep its records stops here, before it fetches anything.
     if (!markAll(kStatusIncomplete)) return finish(true);
+    removeManifests();
 
     if (!settings_.loggedIn) {
         const Outcome o = withRetries(
@@ -622,6 +666,30 @@ RunResult Run::Go() {
     return finish(o != Outcome::Done);
 }
 
+}  // namespace
+
+bool PlanRun(CFtpMng& ftp, const fs::path& root, const BackupMonths& months, dl::Plan& plan) {
+    std::vector<std::u16string> remotes;
+    if (!dl::ListBoxDirectories(ftp, remotes)) return false;
+    for (const std::u16string& remote : remotes) {
+        // "/rusuroku/0001" goes to "BU_YYYYMM/rusuroku/0001" by each message's month.
+        const fs::path box = pathOf(std::u16string_view(remote).substr(1));
+        const auto wanted = [&](const listing::Entry& e) {
+            const std::u16string month = e.name.substr(0, kMonthChars);
+            if (month < months.baseMonth || month > months.currentMonth) return false;
+            return !store::IsCompleteMessage(root / pathOf(MonthFolderName(month)) / box / pathOf(e.name), e.size);
+        };
+        if (!dl::PlanBox(ftp, remote, listing::NameForm::BoxMessage, wanted, plan)) return false;
+    }
+    const fs::path outou = root / pathOf(months.current) / pathOf(store::kResponseFolder);
+    const auto wanted = [&](const listing::Entry& e) {
+        return e.name.ends_with(store::kVmdat) && !store::IsCompleteMessage(outou / pathOf(e.name), e.size);
+    };
+    return dl::PlanBox(ftp, kResponseRemote, listing::NameForm::ResponseMessage, wanted, plan);
+}
+
+namespace {
+
 // A run that ends before it starts ends logged out all the same.
 RunResult endBeforeStart(BackupRunHost& host, RunSettings& settings, RunResult why) {
     if (settings.loggedIn) {
@@ -665,7 +733,14 @@ RunResult RunBackup(BackupRunHost& host, RunSettings& settings, const BackupMont
         showProblem(kCannotWrite, lock.File());
         return endBeforeStart(host, settings, RunResult::WriteFailed);
     }
-    return Run(host, settings, months, options, p).Go();
+    oplog::Operation log("backup", settings.root);
+    const std::vector<std::u16string> folders = FoldersOfRun(months);
+    if (!folders.empty()) log.SetDetail(ToUtf8(folders.front()) + " to " + ToUtf8(folders.back()));
+    const RunResult result = Run(host, settings, months, options, p, log).Go();
+    log.Finish(result == RunResult::Ok          ? oplog::Result::Ok
+               : result == RunResult::Cancelled ? oplog::Result::Cancelled
+                                                : oplog::Result::Failed);
+    return result;
 }
 
 }  // namespace plova::backup

@@ -14,10 +14,14 @@
 
 #include "backup/BackupRecord.h"
 #include "download/DownloadMng.h"
+#include "download/DryRun.h"
 
 namespace plova {
 class CFtpMng;
+namespace oplog {
+class Operation;
 }
+}  // namespace plova
 
 namespace plova::backup {
 
@@ -130,6 +134,7 @@ struct TransferContext {
     bool convert = false;             // "DOWNCONV" 1
     int level = 0;                    // "LEVELRVORWAV"
     LocalProblem* problem = nullptr;  // filled in with BackupResult::WriteFailed
+    oplog::Operation* log = nullptr;  // told of every file fetched, skipped or failed
 };
 
 // Box messages of one remote box directory ("/rusuroku/0001") into the box
@@ -156,12 +161,20 @@ struct DirectoryCount {
 // Ok, NoDirectory or CommError.
 BackupResult CountFiles(CFtpMng& ftp, std::u16string_view remotePath, DirectoryCount& count);
 
-// The run; `months` were computed just before. The root folder must exist
+// The run; `months` were computed just before. When it ends well, every
+// month folder of the run gets its manifest (BackupManifest.h); the months
+// it opens lose theirs until then. The run goes into the operations log. The root folder must exist
 // (only the month folders are made in it), and no other run may be backing
 // up into it: the run holds the root folder's lock throughout. `problem`,
 // when given, receives the local path behind NoRootFolder, WriteFailed and
 // Busy.
 RunResult RunBackup(BackupRunHost& host, RunSettings& settings, const BackupMonths& months, const RunOptions& options,
                     LocalProblem* problem = nullptr);
+
+// What a run with `months` would fetch into `root`, found by listing the main
+// unit and looking at the month folders: the box messages of the months of
+// the run and the system response messages that are not there whole. Nothing
+// is made or written. False on a failed link.
+bool PlanRun(CFtpMng& ftp, const std::filesystem::path& root, const BackupMonths& months, dl::Plan& plan);
 
 }  // namespace plova::backup

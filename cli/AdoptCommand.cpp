@@ -3,9 +3,11 @@
 #include <algorithm>
 
 #include "cli/Command.h"
+#include "oplog/OperationLog.h"
 #include "platform/File.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
+#include "store/FileOps.h"
 
 namespace plova::cli {
 namespace {
@@ -36,17 +38,21 @@ int runAdopt(const Args& args, std::ostream& out, std::ostream& err) {
     std::stable_partition(files.begin(), files.end(), [](const fs::path& p) { return p.extension() == ".vminf"; });
 
     int code = kOk;
+    oplog::Operation log("adopt", store::BoxFolderOfMessage(fs::absolute(files.front())));
     for (const fs::path& file : files) {
         if (const std::string why = refusal(file); !why.empty()) {
             code = Fail(err, "adopt", Utf8Of(file) + ": " + why + "; left unchanged");
+            log.Add(file, oplog::Outcome::Skipped, why);
             continue;
         }
         const store::RecordWrite result = CFileMng::IsResponseMessagePath(file) ? CFileMng::MakeResponseRecord(file)
                                                                                 : CFileMng::MakeStatusRecord(file);
         if (result != store::RecordWrite::Written) {
             code = Fail(err, "adopt", Utf8Of(file) + ": cannot rewrite the file; left unchanged");
+            log.Add(file, oplog::Outcome::Failed, "cannot rewrite the file");
             continue;
         }
+        log.Add(file, oplog::Outcome::Done, "status record given");
         out << PrintablePath(file) << '\n';
     }
     return code;

@@ -10,6 +10,7 @@
 
 #include "app/BackupWatch.h"
 #include "app/FtpMainUnitSession.h"
+#include "backup/BackupRun.h"
 #include "cli/Command.h"
 #include "platform/AppPaths.h"
 #include "platform/FileLock.h"
@@ -164,15 +165,55 @@ bool recordResult(const std::filesystem::path& file, SettingsRecord& record, boo
     return ini->Save(file, NewFileMode::OwnerOnly);
 }
 
-int runBackup(const Args& args, std::ostream&, std::ostream& err) {
+// --dry-run: what the run would fetch, by the stored login and the months
+// the run would take. Neither the settings file nor its lock, the root folder
+// nor anything in it is written.
+int runDryRun(const std::filesystem::path& file, std::ostream& out, std::ostream& err) {
+    const std::optional<IniDocument> ini = LoadForUpdate(file);
+    if (!ini) return Fail(err, kName, "cannot read the settings file " + Utf8Of(file));
+    SettingsRecord record;
+    ReadAllSettings(*ini, record);
+    if (record.check != 1 || record.ip.empty()) return Fail(err, kName, "no stored login values in " + Utf8Of(file));
+    if (record.change == 1) record.folder = record.nextFolder;
+    if (record.folder.empty()) return Fail(err, kName, "no root folder in " + Utf8Of(file));
+    const std::filesystem::path root = PathOfText(record.folder);
+    std::error_code ec;
+    if (!std::filesystem::is_directory(root, ec))
+        return Fail(err, kName, "the root folder does not exist: " + Utf8Of(root));
+
+    const backup::BackupMonths months = backup::MonthsOfRun(root, record.zenkaibi, CurrentPorts().clock->Now());
+    CFtpMng ftp;
+    if (ftp.Login(record.ip, record.user, record.password) != ftp::LoginResult::Ok)
+        return Fail(err, kName,
+                    "cannot log in to the main unit with the stored values" + withCause(ftp.LoginFailure()));
+    dl::Plan plan;
+    const bool planned = backup::PlanRun(ftp, root, months, plan);
+    ftp.Logout();
+    if (!planned) return Fail(err, kName, "communication error while listing the main unit");
+    out << "plova-cli: backup: dry run into " << PrintablePath(root) << ", months " << ToUtf8(months.baseMonth)
+        << " to " << ToUtf8(months.currentMonth) << "; nothing is fetched or written\n";
+    for (const std::string& line : dl::DescribePlan(plan)) out << Printable(line) << '\n';
+    return kOk;
+}
+
+int runBackup(const Args& allArgs, std::ostream& out, std::ostream& err) {
+    Args args;
+    bool dryRun = false;
+    for (const std::string& a : allArgs) {
+        if (a == "--dry-run")
+            dryRun = true;
+        else
+            args.push_back(a);
+    }
     if (!(args.empty() || (args.size() == 2 && args[0] == "--settings")))
-        return Fail(err, kName, "expects [--settings FILE]", kUsage);
+        return Fail(err, kName, "expects [--settings FILE] [--dry-run]", kUsage);
 
     // The settings file first (a link is used at its target): a wrong path is
     // a mistake to say at once, whatever else runs.
     const std::filesystem::path file = SettingsPath(args);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec)) return Fail(err, kName, "no settings file at " + Utf8Of(file));
+    if (dryRun) return runDryRun(file, out, err);
     const FileLock settingsLock = LockBeside(file);
     if (settingsLock.LockState() == FileLock::State::Busy)
         return Fail(err, kName,
@@ -225,9 +266,11 @@ int runBackup(const Args& args, std::ostream&, std::ostream& err) {
 
 extern const Command backupCommand;
 const Command backupCommand{
-    "backup", "[--settings FILE]",
-    "run one automatic backup now with the stored login, into BU_YYYYMM month folders under the root folder; "
-    "records ZENKAIBI/ZENKAIKA/YOTEIBI (exit 75 while the program's window is open on the same settings file or "
+    "backup", "[--settings FILE] [--dry-run]",
+    "run one automatic backup now with the stored login, into BU_YYYYMM month folders under the root folder, "
+    "each with a SHA256SUMS of its files when the run ends well; records ZENKAIBI/ZENKAIKA/YOTEIBI; --dry-run "
+    "logs in, lists and prints what would be fetched (names, sizes, totals per box and in all) and writes "
+    "nothing, not even the settings file (exit 75 while the program's window is open on the same settings file or "
     "another backup runs into the same root folder; a settings file given as a link is used at its target)",
     runBackup};
 

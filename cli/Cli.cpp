@@ -2,6 +2,7 @@
 #include <exception>
 
 #include "cli/Command.h"
+#include "oplog/OperationLog.h"
 #include "platform/Text.h"
 
 namespace plova::cli {
@@ -74,6 +75,7 @@ void printUsage(std::ostream& out) {
 }  // namespace
 
 int RunCli(const Args& args, std::ostream& out, std::ostream& err) {
+    oplog::SetFrontEnd(oplog::FrontEnd::Cli);
     if (args.empty()) {
         printUsage(err);
         return kUsage;

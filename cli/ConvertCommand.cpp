@@ -4,11 +4,13 @@
 #include <optional>
 
 #include "cli/Command.h"
+#include "oplog/OperationLog.h"
 #include "platform/IniFile.h"
 #include "platform/Ports.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
 #include "store/Conversion.h"
+#include "store/FileOps.h"
 
 namespace plova::cli {
 namespace {
@@ -76,15 +78,20 @@ int runConvert(const Args& args, std::ostream& out, std::ostream& err) {
     }
     if (!level) level = 0;
     int code = kOk;
+    oplog::Operation log("convert", store::BoxFolderOfMessage(fs::absolute(files.front())),
+                         "to WAV at " + std::to_string(*level) + " dB");
     for (const fs::path& file : files) {
         if (const std::string why = refusal(file); !why.empty()) {
             code = Fail(err, kName, Utf8Of(file) + ": " + why + "; not converted");
+            log.Add(file, oplog::Outcome::Skipped, why);
             continue;
         }
         if (!store::ConvertToWav(file, *level)) {
             code = Fail(err, kName, Utf8Of(file) + ": the speech cannot be decoded or written; no WAV file made");
+            log.Add(file, oplog::Outcome::Failed, "the speech cannot be decoded or written");
             continue;
         }
+        log.Add(file, oplog::Outcome::Done);
         out << PrintablePath(fs::path(file).replace_extension(".wav")) << '\n';
     }
     return code;

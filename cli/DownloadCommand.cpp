@@ -2,6 +2,7 @@
 // the batch and selective downloads of the window do. Progress goes to
 // stderr, a line per box; the closing message goes to stdout; the exit status
 // is 0 only when the run downloaded everything it set out to.
+#include <algorithm>
 #include <iostream>
 #include <optional>
 #include <set>
@@ -10,6 +11,7 @@
 #include "cli/LinkOptions.h"
 #include "download/DownloadDrivers.h"
 #include "download/DownloadMng.h"
+#include "download/DryRun.h"
 #include "folders/BoxFolders.h"
 #include "link/CFtpMng.h"
 #include "link/RemoteListing.h"
@@ -25,7 +27,7 @@ namespace fs = std::filesystem;
 constexpr const char* kName = "download";
 constexpr const char* kSynopsis =
     "--host H [--port P] --user U (--password W | --password-file F) --folder BOXFOLDER [--kind full|info] "
-    "[--box rusuroku/NAME]… [--box naisen/NAME]… [--no-responses] [--convert]";
+    "[--box rusuroku/NAME]… [--box naisen/NAME]… [--no-responses] [--convert] [--dry-run]";
 
 struct Options {
     LinkOptions link;
@@ -34,6 +36,7 @@ struct Options {
     std::vector<std::string> boxes;
     bool responses = true;
     bool convert = false;
+    bool dryRun = false;
 };
 
 // The closing message on stdout: the one thing a script reads.
@@ -104,6 +107,10 @@ std::optional<std::string> parse(const Args& args, Options& o) {
             o.convert = true;
             continue;
         }
+        if (a == "--dry-run") {
+            o.dryRun = true;
+            continue;
+        }
         if (!valued.count(a) || i + 1 >= rest.size()) return "unknown option or missing value: " + a;
         const std::string& v = rest[++i];
         if (a == "--box") {
@@ -172,9 +179,42 @@ std::string shortfall(const BatchResult& run) {
     return "the download did not complete";
 }
 
+// --dry-run: what the download would fetch, found by listing the main unit
+// and looking at the box folder; nothing is locked, made or written.
+int runDryRun(const Options& o, std::ostream& out, std::ostream& err) {
+    CFtpMng ftp;
+    const ftp::LoginResult login =
+        ftp.Login(FromUtf8(o.link.host), FromUtf8(o.link.user), FromUtf8(o.link.password), o.link.port);
+    if (login != ftp::LoginResult::Ok) return Fail(err, kName, LoginFailure(login));
+    std::vector<std::u16string> remotes;
+    if (!o.boxes.empty()) {
+        std::vector<std::u16string> listed;
+        if (!dl::ListBoxDirectories(ftp, listed)) {
+            ftp.Logout();
+            return Fail(err, kName, "communication error while listing the main unit's folders");
+        }
+        for (const std::string& spec : o.boxes) {
+            const std::u16string remote = u"/" + FromUtf8(spec);
+            if (std::find(listed.begin(), listed.end(), remote) == listed.end()) {
+                ftp.Logout();
+                return Fail(err, kName, "the main unit has no such box: " + Printable(spec), kUsage);
+            }
+            remotes.push_back(remote);
+        }
+    }
+    dl::Plan plan;
+    const bool planned = dl::PlanDownload(ftp, o.folder, o.kind, remotes, o.responses, plan);
+    ftp.Logout();
+    if (!planned) return Fail(err, kName, "communication error while listing the main unit's messages");
+    out << "plova-cli: download: dry run, nothing is fetched or written\n";
+    for (const std::string& line : dl::DescribePlan(plan)) out << Printable(line) << '\n';
+    return kOk;
+}
+
 int runDownload(const Args& args, std::ostream& out, std::ostream& err) {
     Options o;
     if (auto problem = parse(args, o)) return Fail(err, kName, *problem, kUsage);
+    if (o.dryRun) return runDryRun(o, out, err);
 
     // One run at a time in a box folder (the window's commands, another
     // download): the second says so and does nothing. A folder that is to be
@@ -256,7 +296,9 @@ const Command downloadCommand{
     "fetch the main unit's messages into BOXFOLDER (built from the main unit's listing when it holds no boxes): "
     "recording information and voice data (--kind full, with the system response messages unless "
     "--no-responses) or recording information only (--kind info), of every box or of the boxes named by --box; "
-    "--convert makes a WAV file of each voice file; --password-file reads the password from the file's first "
+    "--convert makes a WAV file of each voice file; --dry-run logs in, lists and prints what would be fetched "
+    "(names, sizes, totals per box and in all) and writes nothing; --password-file reads the password from the file's "
+    "first "
     "line; the port is --port, else PLOVA_FTP_PORT, else 21. Progress on stderr, the closing message on stdout; "
     "exit status 0 only when everything was downloaded, else the reason on stderr; 75 when another run (the "
     "window, another download) is working on BOXFOLDER",

@@ -23,6 +23,7 @@
 #include "lists/ListColumns.h"
 #include "lists/ListData.h"
 #include "lists/ListDefinition.h"
+#include "oplog/OperationLog.h"
 #include "platform/File.h"
 #include "platform/IniFile.h"
 #include "platform/PortableNames.h"
@@ -407,6 +408,9 @@ int writeArchive(const Options& o, const std::vector<const ListData*>& lists, st
     fs::rename(temp->path, target, ec);
     if (ec) return Fail(err, kName, cannot);
     removeTemp.path.clear();
+    oplog::Operation log("export", target.parent_path(),
+                         "archive of " + std::to_string(index.size()) + " messages with their WAV files");
+    log.Add(target, oplog::Outcome::Done);
     out << PrintablePath(target) << '\n';
     return kOk;
 }

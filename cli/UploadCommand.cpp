@@ -5,8 +5,10 @@
 #include "cli/Command.h"
 #include "cli/LinkOptions.h"
 #include "link/ResponseUpload.h"
+#include "oplog/OperationLog.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
+#include "store/FileOps.h"
 
 namespace plova::cli {
 namespace {
@@ -40,12 +42,13 @@ int runUpload(const Args& arguments, std::ostream& out, std::ostream& err) {
         return Fail(err, kName, "cannot log in to the main unit at " + link.host + ": " + LoginFailure(login));
 
     int code = kOk;
+    oplog::Operation log("upload", store::BoxFolderOfMessage(fs::absolute(PathFromUtf8(files.front()))));
     for (std::size_t i = 0; i < files.size(); ++i) {
         const fs::path file = PathFromUtf8(files[i]);
         FILESTS_INFO record;
         CFileMng::ReadStatusRecord(file, record);
         record.filePath = TextOfPath(fs::absolute(file));
-        switch (UploadResponseMessage(ftp, record)) {
+        switch (UploadResponseMessage(ftp, record, &log)) {
         case UploadOutcome::Accepted: out << Printable(files[i]) << ": accepted\n"; continue;
         case UploadOutcome::Unmarked:
             out << Printable(files[i]) << ": accepted, but its upload mark cannot be written into the file\n";

@@ -7,6 +7,7 @@
 
 #include "link/FtpReply.h"
 #include "link/RemoteListing.h"
+#include "oplog/OperationLog.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
 
@@ -166,8 +167,21 @@ BatchResult RunBatch(DownloadMng& downloader, const BatchRequest& request, Downl
     BatchResult out;
     BatchOutcome& o = out.outcome;
     const bool withResponses = request.responses && request.kind == dl::kKindFull;
+    oplog::Operation log(
+        "download", request.outouFolder.parent_path(),
+        request.kind == dl::kKindFull ? "recording information and voice data" : "recording information");
+    downloader.SetLog(&log);
 
     auto finish = [&](Closing closing) {
+        downloader.SetLog(nullptr);
+        if (o.cancelled)
+            log.Finish(oplog::Result::Cancelled);
+        else if (closing == Closing::CommError || o.result != DownloadResult::Ok)
+            log.Finish(log.HasMessages() ? oplog::Result::Partial : oplog::Result::Failed);
+        else if (log.HasMessages())
+            log.Finish();
+        else
+            log.Drop();  // nothing was fetched: nothing changed
         view.CloseProgress();
         out.closing = closing;
         ShowClosing(closing);
@@ -256,6 +270,10 @@ VoiceResult DownloadSelectedVoice(DownloadMng& downloader, const std::vector<fs:
     const WindowHandle window = CurrentPorts().progress->Find(std::u16string(dl::kProgressCaption));
     bool broken = false;
     bool stopped = false;
+    // The rows lie in "rusuroku/<box>" or "naisen/<box>" of the box folder.
+    oplog::Operation log("download", rows.front().parent_path().parent_path().parent_path(),
+                         "voice data of chosen messages");
+    downloader.SetLog(&log);
 
     for (const fs::path& row : rows) {
         if (CurrentPorts().cancel->IsSet()) break;
@@ -278,9 +296,11 @@ VoiceResult DownloadSelectedVoice(DownloadMng& downloader, const std::vector<fs:
         if (found != SizeResult::Found) {
             o.missing = true;
             ++o.failed;
+            log.Add(voice, oplog::Outcome::Skipped, "gone from the main unit");
         } else if (CurrentPorts().disk->FreeBytes(folder) < static_cast<std::uint64_t>(size)) {
             o.noSpace = true;
             ++o.failed;
+            log.Add(voice, oplog::Outcome::Failed, "not enough free disk space");
         } else {
             CurrentPorts().progress->Send(window, msg::kBarRange, static_cast<std::intptr_t>(listed / 1024), 0);
             const DownloadResult r = downloader.DownloadVoice(folder, remotePath, voiceName, listed);
@@ -312,6 +332,11 @@ VoiceResult DownloadSelectedVoice(DownloadMng& downloader, const std::vector<fs:
     view.CloseProgress();
     o.cancelled = CurrentPorts().cancel->IsSet();
     o.conversionFailed = downloader.ConversionFailed();
+    downloader.SetLog(nullptr);
+    if (o.cancelled || stopped)
+        log.Finish(oplog::Result::Cancelled);
+    else if (broken)
+        log.Finish(log.HasMessages() ? oplog::Result::Partial : oplog::Result::Failed);
     if (broken)
         out.shown = {Closing::CommError};
     else if (!stopped)

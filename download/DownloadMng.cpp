@@ -13,6 +13,7 @@
 
 #include "link/FtpReply.h"
 #include "link/RemoteListing.h"
+#include "oplog/OperationLog.h"
 #include "platform/File.h"
 #include "platform/Ports.h"
 #include "platform/Text.h"
@@ -200,6 +201,23 @@ DownloadMng::Conversion DownloadMng::convert(const fs::path& voiceFile) {
 
 DownloadResult DownloadMng::receive(std::u16string_view remoteName, const fs::path& finalPath, std::int64_t listedSize,
                                     bool resetProgress, bool noProgress, Record record, bool keepExisting) {
+    const DownloadResult r =
+        receiveFile(remoteName, finalPath, listedSize, resetProgress, noProgress, record, keepExisting);
+    if (log_ == nullptr) return r;
+    switch (r) {
+    case DownloadResult::Ok: log_->Add(finalPath, oplog::Outcome::Done); break;
+    case DownloadResult::SomeMissing:
+        log_->Add(finalPath, oplog::Outcome::Skipped, "gone from the main unit or not a message");
+        break;
+    case DownloadResult::Cancelled: break;
+    default: log_->Add(finalPath, oplog::Outcome::Failed, "the transfer failed"); break;
+    }
+    return r;
+}
+
+DownloadResult DownloadMng::receiveFile(std::u16string_view remoteName, const fs::path& finalPath,
+                                        std::int64_t listedSize, bool resetProgress, bool noProgress, Record record,
+                                        bool keepExisting) {
     // The procedure holds a transfer scope and has drained the control
     // connection once: each file goes straight to the session, without the
     // wrapper's drain, which waits a little for stray replies every time.

@@ -24,6 +24,9 @@
 
 namespace plova {
 
+namespace oplog {
+class Operation;
+}
 namespace listing {
 struct Entry;
 }  // namespace listing
@@ -90,6 +93,9 @@ struct DownloadOptions {
 class DownloadMng {
 public:
     explicit DownloadMng(CFtpMng& ftp, DownloadOptions options = {}) : ftp_(ftp), options_(options) {}
+    // Every file fetched, or found gone or broken, from now on goes into
+    // `log` (null: into none).
+    void SetLog(oplog::Operation* log) { log_ = log; }
 
     // Names the listing of the box holds (message names only) in `count`,
     // and the messages they make up in `messages` when given: Ok,
@@ -151,7 +157,11 @@ private:
     Conversion convert(const std::filesystem::path& voiceFile);
     bool enoughSpace(const std::filesystem::path& folder, std::int64_t bytes);
 
+    DownloadResult receiveFile(std::u16string_view remoteName, const std::filesystem::path& finalPath,
+                               std::int64_t listedSize, bool resetProgress, bool noProgress, Record record,
+                               bool keepExisting);
     CFtpMng& ftp_;
+    oplog::Operation* log_ = nullptr;
     DownloadOptions options_;
     bool conversionFailed_ = false;
 };

@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "link/RemoteListing.h"
+#include "oplog/OperationLog.h"
 #include "platform/File.h"
 #include "platform/Folder.h"
 #include "platform/PortableNames.h"
@@ -25,7 +26,12 @@ FolderRename RenameFolder(const fs::path& folder, std::u16string_view newName) {
     const auto twin = EntryOfPortableName(folder.parent_path(), newName, folder.filename());
     if (twin) return twin->type == fs::file_type::directory ? FolderRename::Duplicate : FolderRename::BadInput;
     // Never over a file or folder of that name.
-    if (!RenameNoReplace(folder, target)) return FolderRename::BadInput;
+    oplog::Operation log("rename", folder.parent_path(), "box folder");
+    if (!RenameNoReplace(folder, target)) {
+        log.Add(folder, oplog::Outcome::Failed, "cannot be renamed " + ToUtf8(newName));
+        return FolderRename::BadInput;
+    }
+    log.Add(folder, oplog::Outcome::Done, "now " + ToUtf8(newName));
     return FolderRename::Ok;
 }
 

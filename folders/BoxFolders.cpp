@@ -1,9 +1,11 @@
 #include "folders/BoxFolders.h"
 
 #include <algorithm>
+#include <optional>
 #include <system_error>
 
 #include "link/RemoteListing.h"
+#include "oplog/OperationLog.h"
 #include "platform/AppPaths.h"
 #include "platform/File.h"
 #include "platform/Folder.h"
@@ -19,6 +21,16 @@ namespace {
 
 fs::path pathOf(std::u16string_view text) {
     return PathOfText(text);
+}
+
+// A box as the operations log names it: "rusuroku/0001".
+std::string boxOf(const fs::path& box) {
+    return Utf8Of(box.parent_path().filename()) + "/" + Utf8Of(box.filename());
+}
+
+// The box folder a box lies in.
+fs::path boxFolderOf(const fs::path& box) {
+    return box.parent_path().parent_path();
 }
 
 std::vector<BoxRow> readRows(const fs::path& kindFolder, BoxText text) {
@@ -81,8 +93,17 @@ BoxCheck CheckBoxNames(const BoxLists& lists) {
 
 int WriteBoxNames(const BoxLists& lists, const std::function<void(int)>& step) {
     int done = 0, failed = 0;
+    const BoxRow* first = !lists.answering.empty()   ? &lists.answering.front()
+                          : !lists.extension.empty() ? &lists.extension.front()
+                                                     : nullptr;
+    oplog::Operation log("box-name", first ? boxFolderOf(first->folder) : fs::path());
     allRows(lists, [&](const BoxRow& row) {
-        if (!CFileMng::WriteBoxName(row.folder, row.text)) ++failed;
+        const bool written = CFileMng::WriteBoxName(row.folder, row.text);
+        if (!written) ++failed;
+        // Only the names edited now change; the others are written as they were.
+        if (row.changed || !written)
+            log.Add(boxOf(row.folder), written ? oplog::Outcome::Done : oplog::Outcome::Failed,
+                    "name \"" + ToUtf8(row.text) + "\"");
         if (step) step(++done);
         return true;
     });
@@ -99,10 +120,15 @@ BoxCheck MakeBoxFolder(const fs::path& boxFolder, bool answering, std::u16string
         return BoxCheck::Duplicate;
     fs::create_directories(box.parent_path(), ec);
     // The last step alone: a folder that appeared meanwhile is not taken over.
-    if (ec || !fs::create_directory(box, ec) || ec) return BoxCheck::BadInput;
+    oplog::Operation log("box-folder", boxFolder, "made");
+    if (ec || !fs::create_directory(box, ec) || ec) {
+        log.Add(boxOf(box), oplog::Outcome::Failed, "cannot be made");
+        return BoxCheck::BadInput;
+    }
     // A new folder has no "inf.ini", so no NAME either: MAKE alone marks it
     // as the user's, and every download leaves it alone.
     CFileMng::WriteMake(box, u"1");
+    log.Add(boxOf(box), oplog::Outcome::Done);
     static_assert(store::kMakeByCommand == 1);
     return BoxCheck::Ok;
 }
@@ -144,15 +170,20 @@ BoxCheck CheckBoxFolderRenames(const BoxLists& lists) {
 
 BoxFolderRenames RenameBoxFolders(const BoxLists& lists) {
     BoxFolderRenames result;
+    std::optional<oplog::Operation> log;
     for (const bool answering : {true, false})
         for (const BoxRow& row : answering ? lists.answering : lists.extension) {
             if (!IsRenamed(row)) continue;
+            if (!log) log.emplace("box-folder", boxFolderOf(row.folder), "renamed");
             const fs::path target = row.folder.parent_path() / pathOf(row.text);
             // Never over something that appeared since the check.
-            if (RenameNoReplace(row.folder, target))
+            if (RenameNoReplace(row.folder, target)) {
                 result.renamed.push_back({answering, row.folderName, row.text});
-            else
+                log->Add(boxOf(row.folder), oplog::Outcome::Done, "now " + ToUtf8(row.text));
+            } else {
                 result.kept.push_back(row.folder);
+                log->Add(boxOf(row.folder), oplog::Outcome::Failed, "cannot be renamed " + ToUtf8(row.text));
+            }
         }
     return result;
 }

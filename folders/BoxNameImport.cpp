@@ -3,6 +3,7 @@
 #include <set>
 #include <system_error>
 
+#include "oplog/OperationLog.h"
 #include "platform/AtomicFile.h"
 #include "platform/File.h"
 #include "platform/IniFile.h"
@@ -150,6 +151,7 @@ ImportResult ImportBoxNames(const fs::path& csvFile, const fs::path& naisenFolde
     std::set<fs::path> touched;
     bool named = false;
     bool cancelled = false;
+    oplog::Operation log("csv-import", naisenFolder.parent_path(), "box names from " + Utf8Of(csvFile.filename()));
     while (const std::optional<std::string> line = reader.Next()) {
         PumpOne();
         if (CancelRequested()) {
@@ -164,8 +166,11 @@ ImportResult ImportBoxNames(const fs::path& csvFile, const fs::path& naisenFolde
                 // Only the first copy of a run counts: it holds the name from
                 // before the import, which a cancel is to bring back.
                 touched.insert(box);
-                named = WriteProfileText(CFileMng::InfIniPath(box), store::kInfSection, store::kNameKey, entry->name) ||
-                        named;
+                const bool written =
+                    WriteProfileText(CFileMng::InfIniPath(box), store::kInfSection, store::kNameKey, entry->name);
+                named = written || named;
+                log.Add("naisen/" + Utf8Of(box.filename()), written ? oplog::Outcome::Done : oplog::Outcome::Failed,
+                        "name \"" + ToUtf8(entry->name) + "\"");
             }
         }
         if (hooks.step) hooks.step();
@@ -173,6 +178,8 @@ ImportResult ImportBoxNames(const fs::path& csvFile, const fs::path& naisenFolde
 
     if (cancelled) {
         restoreBoxes(touched);
+        log.SetDetail("box names from " + Utf8Of(csvFile.filename()) + "; cancelled, every name restored");
+        log.Finish(oplog::Result::Cancelled);
         return ImportResult::Cancelled;
     }
     removeBackups(naisenFolder);

@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "lists/ListData.h"
+#include "oplog/OperationLog.h"
 #include "platform/AtomicFile.h"
 #include "platform/File.h"
 #include "platform/PortableNames.h"
@@ -100,7 +101,9 @@ std::string CsvBytes(std::u16string_view line, CsvEncoding encoding) {
     return bytes;
 }
 
-ExportResult WriteCsv(const fs::path& file, const CsvTable& table, CsvEncoding encoding, const ExportStep& step) {
+namespace {
+
+ExportResult writeCsv(const fs::path& file, const CsvTable& table, CsvEncoding encoding, const ExportStep& step) {
     AtomicFile out(file);
     if (!out.Ok()) return ExportResult::Failed;
     if (encoding == CsvEncoding::Utf8Bom) out.Write(kUtf8Bom);
@@ -117,6 +120,19 @@ ExportResult WriteCsv(const fs::path& file, const CsvTable& table, CsvEncoding e
         if (CancelRequested()) return ExportResult::Cancelled;  // the temporary file goes with `out`
     }
     return out.Commit() ? ExportResult::Completed : ExportResult::Failed;
+}
+
+}  // namespace
+
+ExportResult WriteCsv(const fs::path& file, const CsvTable& table, CsvEncoding encoding, const ExportStep& step) {
+    const ExportResult result = writeCsv(file, table, encoding, step);
+    oplog::Operation log("export", file.parent_path(), "list of " + std::to_string(table.rows) + " rows as CSV");
+    switch (result) {
+    case ExportResult::Completed: log.Add(file, oplog::Outcome::Done); break;
+    case ExportResult::Failed: log.Add(file, oplog::Outcome::Failed, "cannot be written"); break;
+    case ExportResult::Cancelled: log.Finish(oplog::Result::Cancelled); break;
+    }
+    return result;
 }
 
 ExportCheck CheckExport(const fs::path& folder, std::u16string_view fileName, int rows) {

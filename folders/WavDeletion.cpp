@@ -4,8 +4,11 @@
 #include <system_error>
 
 #include "link/RemoteListing.h"
+#include "oplog/OperationLog.h"
+#include "platform/File.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
+#include "store/FileOps.h"
 
 namespace plova {
 namespace fs = std::filesystem;
@@ -32,11 +35,27 @@ std::vector<std::u16string> boxesWithAudio(const fs::path& boxFolder, std::u16st
     return out;
 }
 
-void deleteIn(const fs::path& boxFolder, std::u16string_view kind, const std::vector<std::u16string>& boxes) {
+// The audio copies of a folder go, each told to the log as it went or stayed.
+void deleteAudioOf(const fs::path& folder, oplog::Operation& log) {
+    std::vector<fs::path> before;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(folder, ec)) {
+        const std::string extension = store::LowerCaseExtension(e.path());
+        if ((extension == ".wav" || extension == ".wma") && EntryType(e.path()) == fs::file_type::regular)
+            before.push_back(e.path());
+    }
+    CFileMng::DeleteAudioFiles(folder);
+    for (const fs::path& file : before)
+        log.Add(file, store::SomethingAt(file) ? oplog::Outcome::Failed : oplog::Outcome::Done,
+                Utf8Of(folder.parent_path().filename() / folder.filename()));
+}
+
+void deleteIn(const fs::path& boxFolder, std::u16string_view kind, const std::vector<std::u16string>& boxes,
+              oplog::Operation& log) {
     const auto kindFolder = ownFolder(boxFolder, kind);
     if (!kindFolder) return;
     for (const std::u16string& number : boxes)
-        if (const auto box = ownFolder(*kindFolder, number)) CFileMng::DeleteAudioFiles(*box);
+        if (const auto box = ownFolder(*kindFolder, number)) deleteAudioOf(*box, log);
 }
 
 }  // namespace
@@ -55,16 +74,17 @@ WavDeletionResult DeleteWavFiles(const fs::path& boxFolder, const WavDeletion& r
     const auto report = [&step](int position) {
         if (step) step(position);
     };
+    oplog::Operation log("wav-delete", boxFolder);
     if (request.responses) {
         report(wavdel::kProgressRange);
-        if (const auto responses = ownFolder(boxFolder, store::kResponseFolder)) CFileMng::DeleteAudioFiles(*responses);
+        if (const auto responses = ownFolder(boxFolder, store::kResponseFolder)) deleteAudioOf(*responses, log);
         report(wavdel::kProgressRange);
         return WavDeletionResult::Done;
     }
     if (request.answering.empty() && request.extension.empty()) return WavDeletionResult::NoBoxChosen;
-    deleteIn(boxFolder, store::kAnsweringFolder, request.answering);
+    deleteIn(boxFolder, store::kAnsweringFolder, request.answering, log);
     report(1);
-    deleteIn(boxFolder, store::kExtensionFolder, request.extension);
+    deleteIn(boxFolder, store::kExtensionFolder, request.extension, log);
     report(wavdel::kProgressRange);
     return WavDeletionResult::Done;
 }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "link/FtpReply.h"
+#include "oplog/OperationLog.h"
 #include "platform/AppPaths.h"
 #include "platform/Text.h"
 
@@ -100,6 +101,8 @@ ftp::LoginResult CFtpMng::Login(std::u16string_view host, std::u16string_view us
     // unit sends binary either way. Its answer does not matter.
     static_cast<void>(session->Command(u"TYPE I\r\n"));
     session_ = std::move(session);
+    // What the operations log says of the main unit from now on: where, and as whom.
+    oplog::SetMainUnit(ToUtf8(host), ToUtf8(user));
     return ftp::LoginResult::Ok;
 }
 

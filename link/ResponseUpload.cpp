@@ -2,14 +2,19 @@
 
 #include <algorithm>
 
+#include "oplog/OperationLog.h"
 #include "platform/File.h"
 #include "store/CFileMng.h"
+#include "store/FileOps.h"
 
 namespace plova {
 
 namespace {
 
 namespace fs = std::filesystem;
+
+// Sends one message and marks it; what UploadResponseMessage does besides logging.
+UploadOutcome sendOne(CFtpMng& ftp, FILESTS_INFO& record);
 
 // Far beyond the longest message the main unit keeps (601 s is 0.6 MB).
 constexpr std::uint64_t kMaxMessageBytes = 16u << 20;
@@ -44,12 +49,13 @@ namespace {
 // Every row in list order until the end, a cancel or a communication error
 // (false). The idle timer stays stopped from the first file to the last, and
 // runs again before any logout.
-bool sendAll(CFtpMng& ftp, std::vector<FILESTS_INFO>& selected, WindowHandle progress, UploadTally& tally) {
+bool sendAll(CFtpMng& ftp, std::vector<FILESTS_INFO>& selected, WindowHandle progress, UploadTally& tally,
+             oplog::Operation& log) {
     CFtpMng::TransferScope scope(ftp);
     int handled = 0;
     for (FILESTS_INFO& record : selected) {
         if (CancelRequested()) return true;
-        switch (UploadResponseMessage(ftp, record)) {
+        switch (UploadResponseMessage(ftp, record, &log)) {
         case UploadOutcome::Skipped: continue;
         case UploadOutcome::Missing: ++tally.refused; continue;
         case UploadOutcome::Accepted: ++tally.accepted; break;
@@ -65,7 +71,27 @@ bool sendAll(CFtpMng& ftp, std::vector<FILESTS_INFO>& selected, WindowHandle pro
 
 }  // namespace
 
-UploadOutcome UploadResponseMessage(CFtpMng& ftp, FILESTS_INFO& record) {
+UploadOutcome UploadResponseMessage(CFtpMng& ftp, FILESTS_INFO& record, oplog::Operation* log) {
+    const UploadOutcome outcome = sendOne(ftp, record);
+    if (log == nullptr || outcome == UploadOutcome::Skipped) return outcome;
+    const fs::path file = record.Path();
+    switch (outcome) {
+    case UploadOutcome::Accepted: log->Add(file, oplog::Outcome::Done, "sent to the main unit"); break;
+    case UploadOutcome::Unmarked:
+        log->Add(file, oplog::Outcome::Done, "sent to the main unit; its upload mark could not be written");
+        break;
+    case UploadOutcome::Refused: log->Add(file, oplog::Outcome::Failed, "refused by the main unit"); break;
+    case UploadOutcome::Missing: log->Add(file, oplog::Outcome::Failed, "not a message file, or gone"); break;
+    case UploadOutcome::CommunicationError: log->Add(file, oplog::Outcome::Failed, "communication error"); break;
+    case UploadOutcome::Cancelled: log->Add(file, oplog::Outcome::Skipped, "cancelled"); break;
+    case UploadOutcome::Skipped: break;
+    }
+    return outcome;
+}
+
+namespace {
+
+UploadOutcome sendOne(CFtpMng& ftp, FILESTS_INFO& record) {
     if (record.filePath.empty()) return UploadOutcome::Skipped;
     const fs::path file = record.Path();
     // Only a message file is sent: anything else under its name would reach
@@ -86,6 +112,8 @@ UploadOutcome UploadResponseMessage(CFtpMng& ftp, FILESTS_INFO& record) {
     if (result == ftp::StoreOutcome::NotTaken) return UploadOutcome::Refused;
     return UploadOutcome::CommunicationError;
 }
+
+}  // namespace
 
 std::optional<ClosingMessage> UploadClosingMessage(const UploadTally& t) {
     const ClosingMessage done{std::u16string(upload::kDoneText), std::u16string(upload::kDoneCaption),
@@ -115,7 +143,8 @@ UploadRun UploadSelected(CFtpMng& ftp, std::vector<FILESTS_INFO>& selected, Uplo
     const WindowHandle progress = window.OpenProgress(static_cast<int>(selected.size()));
     UploadTally tally;
     tally.selected = static_cast<int>(selected.size());
-    if (!sendAll(ftp, selected, progress, tally)) {
+    oplog::Operation log("upload", store::BoxFolderOfMessage(selected.front().Path()));
+    if (!sendAll(ftp, selected, progress, tally, log)) {
         window.CloseProgress();
         showError(upload::kCommunicationError);
         ftp.Logout();
@@ -126,6 +155,7 @@ UploadRun UploadSelected(CFtpMng& ftp, std::vector<FILESTS_INFO>& selected, Uplo
     CurrentPorts().progress->Post(progress, msg::kBarPosition, tally.selected, 0);
     window.CloseProgress();
     const bool cancelled = CancelRequested();
+    if (cancelled) log.Finish(oplog::Result::Cancelled);
     if (!cancelled) {
         if (const auto message = UploadClosingMessage(tally))
             ShowPrompt(message->text, message->caption, message->icon);

@@ -14,6 +14,9 @@
 #include "store/FILESTS_INFO.h"
 
 namespace plova {
+namespace oplog {
+class Operation;
+}
 
 namespace upload {
 constexpr std::u16string_view kConfirmCaption = u"アップロードの確認";
@@ -57,7 +60,8 @@ bool IsUploadableMessage(const std::filesystem::path& file);
 // Sends `record`'s file from byte 990 to its end (recording block and coded
 // speech) as "/outou/<its name>", then sets its upload mark (the played mark:
 // 1 when stored, else 0) and writes the record back into the file.
-UploadOutcome UploadResponseMessage(CFtpMng& ftp, FILESTS_INFO& record);
+// What became of the message goes into `log` when one is given.
+UploadOutcome UploadResponseMessage(CFtpMng& ftp, FILESTS_INFO& record, oplog::Operation* log = nullptr);
 
 struct UploadTally {
     int selected = 0;

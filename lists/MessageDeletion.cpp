@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "link/CFtpMng.h"
+#include "oplog/OperationLog.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
 #include "store/FileOps.h"
@@ -73,7 +74,8 @@ std::vector<fs::path> filesOf(const fs::path& file, const Companion& companion) 
 
 class Run {
 public:
-    Run(const DeletionRequest& request, CFtpMng* ftp, DeletionView& view) : request_(request), ftp_(ftp), view_(view) {}
+    Run(const DeletionRequest& request, CFtpMng* ftp, DeletionView& view)
+        : request_(request), ftp_(ftp), view_(view), log_("delete", request.boxFolder, kindText(request.kind)) {}
 
     DeletionResult Go();
 
@@ -89,12 +91,22 @@ private:
     // False when the file is there but its record could not be marked.
     bool markDeletedOnMainUnit(const fs::path& file);
     void step();
+    // What became of a row, for the operations log.
+    void note(const fs::path& file, oplog::Outcome outcome, std::string why) {
+        log_.Add(file, outcome, std::move(why));
+    }
+    static std::string kindText(int kind) {
+        return kind == del::kKindMainUnit ? "on the main unit"
+               : kind == del::kKindBoth   ? "on the main unit and this PC"
+                                          : "on this PC";
+    }
 
     const DeletionRequest& request_;
     CFtpMng* ftp_;
     DeletionView& view_;
     DeletionResult result_;
     DeletionFlags& flags_ = result_.flags;
+    oplog::Operation log_;
 };
 
 void Run::step() {
@@ -103,16 +115,25 @@ void Run::step() {
 }
 
 void Run::removeFiles(const fs::path& file, const Companion* begin, const Companion* end) {
+    const int before = flags_.deleted;
+    bool failed = false;
     for (const Companion* c = begin; c != end; ++c) {
         for (const fs::path& p : filesOf(file, *c)) {
             std::error_code ec;
             const fs::file_type type = fs::symlink_status(p, ec).type();
             if (type == fs::file_type::not_found || type == fs::file_type::directory) continue;
-            if (!fs::remove(p, ec)) continue;
+            if (!fs::remove(p, ec)) {
+                failed = true;
+                continue;
+            }
             ++flags_.deleted;
             step();
         }
     }
+    if (failed)
+        note(file, oplog::Outcome::Failed, "a file on this PC could not be removed");
+    else if (flags_.deleted > before)
+        note(file, oplog::Outcome::Done, "deleted on this PC");
 }
 
 bool Run::pcRow(const FILESTS_INFO& row) {
@@ -120,20 +141,26 @@ bool Run::pcRow(const FILESTS_INFO& row) {
     if (request_.responseList && file.empty()) return true;  // a number without a message
     if (row.isProtected == 1) {
         flags_.noneOrProtected = true;
+        note(file, oplog::Outcome::Skipped, "protected");
         return true;
     }
     if (!PlaceInBoxFolder(request_.boxFolder, file, request_.responseList)) {
         flags_.noneOrProtected = true;
+        note(file, oplog::Outcome::Skipped, "not a message of this box folder");
         return true;
     }
     const bool downloaded = isVoiceData(file) && isPlainFile(file);
     if (request_.responseList) {
-        if (!downloaded) return true;
+        if (!downloaded) {
+            note(file, oplog::Outcome::Skipped, "not on this PC");
+            return true;
+        }
         removeFiles(file, std::begin(kResponseCompanions), std::end(kResponseCompanions));
     } else if (downloaded || request_.kind == del::kKindPc) {
         removeFiles(file, std::begin(kBoxCompanions), std::end(kBoxCompanions));
     } else {
         flags_.notDownloaded = true;
+        note(file, oplog::Outcome::Skipped, "voice data not downloaded");
         return true;
     }
     return !(request_.kind == del::kKindPc && view_.BackupDue());
@@ -160,16 +187,25 @@ bool Run::askMainUnit(const std::u16string& remotePath, const fs::path& file) {
     const ftp::DeleteOutcome answer =
         ftp_ != nullptr ? ftp_->Delete(remotePath, request_.boxFolder).outcome : ftp::DeleteOutcome::Failed;
     switch (answer) {
-    case ftp::DeleteOutcome::InUse: flags_.inUse = true; break;
-    case ftp::DeleteOutcome::Unavailable: flags_.noneOrProtected = true; break;
+    case ftp::DeleteOutcome::InUse:
+        flags_.inUse = true;
+        note(file, oplog::Outcome::Failed, "in use on the main unit");
+        break;
+    case ftp::DeleteOutcome::Unavailable:
+        flags_.noneOrProtected = true;
+        note(file, oplog::Outcome::Skipped, "not on the main unit, or protected there");
+        break;
     case ftp::DeleteOutcome::Deleted:
         ++flags_.deleted;
         // The deletion stands; the list would go on showing the message as on
         // the main unit, so the summary must say the mark is missing.
         if (request_.kind == del::kKindMainUnit && !markDeletedOnMainUnit(file)) flags_.unmarked = true;
+        note(file, oplog::Outcome::Done,
+             flags_.unmarked ? "deleted on the main unit; the PC's copy could not be marked so"
+                             : "deleted on the main unit");
         break;
     case ftp::DeleteOutcome::Refused:
-    case ftp::DeleteOutcome::Failed: return false;
+    case ftp::DeleteOutcome::Failed: note(file, oplog::Outcome::Failed, "communication error"); return false;
     }
     step();
     return true;
@@ -178,13 +214,17 @@ bool Run::askMainUnit(const std::u16string& remotePath, const fs::path& file) {
 bool Run::mainUnitRow(const FILESTS_INFO& row) {
     const fs::path file = row.Path();
     if (request_.responseList && file.empty()) return true;
+    // A row the PC phase passed over is in the log already.
+    const bool told = request_.kind == del::kKindBoth;
     if (row.isProtected == 1) {
         flags_.noneOrProtected = true;
+        if (!told) note(file, oplog::Outcome::Skipped, "protected");
         return true;
     }
     const std::optional<MessagePlace> place = PlaceInBoxFolder(request_.boxFolder, file, request_.responseList);
     if (!place) {
         flags_.noneOrProtected = true;
+        if (!told) note(file, oplog::Outcome::Skipped, "not a message of this box folder");
         return true;
     }
     if (request_.responseList) {
@@ -195,6 +235,7 @@ bool Run::mainUnitRow(const FILESTS_INFO& row) {
     }
     if (!isVoiceData(file)) {
         flags_.notDownloaded = true;
+        if (!told) note(file, oplog::Outcome::Skipped, "voice data not downloaded");
         return true;
     }
     const fs::path info = withExtension(file, ".vminf");
@@ -203,6 +244,7 @@ bool Run::mainUnitRow(const FILESTS_INFO& row) {
         // phase are gone; only a remaining ".vminf" says it was never downloaded.
         if (request_.kind == del::kKindMainUnit || isPlainFile(info)) {
             flags_.notDownloaded = true;
+            if (!told) note(file, oplog::Outcome::Skipped, "voice data not downloaded");
             return true;
         }
     }
@@ -210,6 +252,7 @@ bool Run::mainUnitRow(const FILESTS_INFO& row) {
     if (BoxOfMessageName(infoName) != place->box) {
         // A message copied here from another box: the main unit keeps it under that box.
         flags_.noneOrProtected = true;
+        note(file, oplog::Outcome::Skipped, "copied from another box: the main unit keeps it there");
         return true;
     }
     std::u16string remote(place->extension ? kRemoteExtension : kRemoteAnswering);
@@ -231,6 +274,7 @@ DeletionResult Run::Go() {
     if (selected == 0) {
         ShowPrompt(std::u16string(del::kNotSelected), std::u16string(del::kErrorCaption), Icon::Exclamation);
         result_.end = DeletionEnd::NothingSelected;
+        log_.Drop();
         return result_;
     }
     const int perRow = request_.kind == del::kKindBoth ? del::kStepsPerRowBoth : del::kStepsPerRow;
@@ -239,6 +283,8 @@ DeletionResult Run::Go() {
     if (request_.kind != del::kKindMainUnit && !pcPhase()) {
         view_.CloseProgress();
         result_.end = DeletionEnd::BackupRequested;
+        log_.SetDetail(kindText(request_.kind) + "; stopped for a backup that fell due");
+        log_.Finish();
         return result_;
     }
     if (request_.kind != del::kKindPc && !mainUnitPhase()) {
@@ -246,11 +292,13 @@ DeletionResult Run::Go() {
         ShowPrompt(std::u16string(del::kCommError), std::u16string(del::kErrorCaption), Icon::Exclamation);
         view_.Logout();
         result_.end = DeletionEnd::CommError;
+        log_.Finish(log_.HasMessages() ? oplog::Result::Partial : oplog::Result::Failed);
         return result_;
     }
     view_.CloseProgress();
     result_.shown = ChooseDeletionSummary(flags_, selected, request_.responseList,
                                           selected == 1 ? request_.rows.front().Path() : fs::path());
+    log_.Finish();
     for (const SummaryMessage& m : result_.shown) ShowPrompt(m.text, m.caption, m.icon);
     return result_;
 }

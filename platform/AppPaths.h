@@ -45,6 +45,19 @@ std::filesystem::path ScratchFolder();
 // tests that move it.
 extern const char* const kScratchBaseVariable;
 
+// Where the program keeps what it records of its own work (the operations
+// log): $XDG_STATE_HOME/plova (~/.local/state/plova) on Linux,
+// %LOCALAPPDATA%\PLOVA on Windows. Not made here: a run that records nothing
+// leaves no folder behind.
+std::filesystem::path StateFolder();
+// The environment variable that names the folder StateFolder() lies in, for
+// tests that move it.
+extern const char* const kStateBaseVariable;
+
+// The name of the user this process runs as on this computer ("" when the
+// system cannot tell).
+std::string ComputerUserName();
+
 // An environment variable as a path (read in its wide form on Windows, so any
 // name survives); nothing when it is unset or empty.
 std::optional<std::filesystem::path> EnvironmentPath(const char* name);

@@ -1,3 +1,4 @@
+#include <pwd.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,6 +23,26 @@ std::filesystem::path userFolder(const char* xdgVar, const char* fallbackBelowHo
 }  // namespace
 
 const char* const kScratchBaseVariable = "XDG_CACHE_HOME";
+const char* const kStateBaseVariable = "XDG_STATE_HOME";
+
+std::filesystem::path StateFolder() {
+    if (const char* v = std::getenv(kStateBaseVariable); v && *v) return std::filesystem::path(v) / "plova";
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return std::filesystem::path(home) / ".local" / "state" / "plova";
+    return std::filesystem::temp_directory_path() / ("plova-" + std::to_string(::geteuid())) / "state";
+}
+
+std::string ComputerUserName() {
+    // The account database first: USER may be unset (cron) or set by hand.
+    std::vector<char> buffer(16384);
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_name)
+        return found->pw_name;
+    if (const char* v = std::getenv("USER"); v && *v) return v;
+    if (const char* v = std::getenv("LOGNAME"); v && *v) return v;
+    return {};
+}
 
 std::filesystem::path ExecutableFolder() {
     std::error_code ec;

@@ -32,6 +32,19 @@ std::filesystem::path profileFolder(const char* variable, REFKNOWNFOLDERID known
 }  // namespace
 
 const char* const kScratchBaseVariable = "LOCALAPPDATA";
+const char* const kStateBaseVariable = "LOCALAPPDATA";
+
+std::filesystem::path StateFolder() {
+    return profileFolder(kStateBaseVariable, FOLDERID_LocalAppData) / kAppFolder;
+}
+
+std::string ComputerUserName() {
+    wchar_t name[257] = {};  // UNLEN + 1
+    DWORD size = sizeof name / sizeof name[0];
+    if (GetUserNameW(name, &size) && size > 0) return win::Utf8(std::wstring_view(name, size - 1));
+    if (auto v = EnvironmentPath("USERNAME")) return win::Utf8(v->native());
+    return {};
+}
 
 std::filesystem::path ExecutableFolder() {
     std::wstring exe(MAX_PATH, L'\0');

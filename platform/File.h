@@ -125,6 +125,14 @@ FileHandle OpenRegularFile(const std::filesystem::path& path, Access access, Lin
 // (whose other name would lose its content too).
 FileHandle OpenForRewrite(const std::filesystem::path& path);
 
+// Opens a regular file to add lines at its end, creating it (readable by its
+// owner only) when missing. A link, a pipe or a device under the name is
+// refused. Several processes may append to the file at once: each
+// AppendAll lands whole at the end as it stands then, never over another's.
+FileHandle OpenForAppend(const std::filesystem::path& path);
+// Every byte at the end of a file opened by OpenForAppend, or false.
+bool AppendAll(FileHandle& file, std::string_view bytes);
+
 // A standard stream over a file, for the readers and writers that want one.
 struct FileCloser {
     void operator()(std::FILE* f) const {

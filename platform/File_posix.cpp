@@ -151,6 +151,19 @@ FileHandle OpenForRewrite(const std::filesystem::path& path) {
     return f;
 }
 
+FileHandle OpenForAppend(const std::filesystem::path& path) {
+    FileHandle f(
+        ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0600));
+    struct stat st {};
+    if (f && (::fstat(f.Fd(), &st) != 0 || !S_ISREG(st.st_mode) || !makeBlocking(f.Fd()))) f.Close();
+    return f;
+}
+
+bool AppendAll(FileHandle& file, std::string_view bytes) {
+    // O_APPEND puts every write at the end the file has at that moment.
+    return file.WriteAll(bytes.data(), bytes.size());
+}
+
 FilePtr StreamOf(FileHandle&& handle, const char* mode) {
     if (!handle) return nullptr;
     FilePtr stream(::fdopen(handle.Fd(), mode));

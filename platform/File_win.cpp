@@ -378,6 +378,38 @@ FileHandle OpenForRewrite(const std::filesystem::path& path) {
     return f;
 }
 
+FileHandle OpenForAppend(const std::filesystem::path& path) {
+    if (!win::HoldsFileName(path)) {
+        SetLastError(ERROR_INVALID_NAME);
+        return {};
+    }
+    const std::wstring name = win::LongPath(path);
+    constexpr DWORD kRights = GENERIC_READ | GENERIC_WRITE;
+    FileHandle f(
+        win::NativeOf(win::OpenShared(name, kRights, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | reparseFlag(Links::Refuse))));
+    if (f && win::CheckRegular(f, name, kRights, Links::Refuse) != ReadResult::Ok) f.Close();
+    return f;
+}
+
+bool AppendAll(FileHandle& file, std::string_view bytes) {
+    if (!file) return false;
+    const HANDLE h = win::HandleOf(file.Native());
+    const char* p = bytes.data();
+    std::size_t size = bytes.size();
+    while (size > 0) {
+        // An offset of all ones writes at the end of the file as it stands
+        // at that moment, whoever else appends.
+        OVERLAPPED o{};
+        o.Offset = 0xFFFFFFFF;
+        o.OffsetHigh = 0xFFFFFFFF;
+        DWORD n = 0;
+        if (!WriteFile(h, p, transferSize(size), &n, &o) || n == 0) return false;
+        p += n;
+        size -= n;
+    }
+    return true;
+}
+
 FilePtr StreamOf(FileHandle&& handle, const char* mode) {
     if (!handle) return nullptr;
     int flags = _O_BINARY;

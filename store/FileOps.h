@@ -53,6 +53,15 @@ inline bool IsCompleteMessage(const std::filesystem::path& file, std::int64_t li
     return CFileMng::IsValidMessageFile(file);
 }
 
+// The box folder a message file lies in: three levels up from a box's
+// message ("<box folder>/rusuroku/0001/x.vmdat"), two from a system response
+// message ("<box folder>/outou/x.vmdat").
+inline std::filesystem::path BoxFolderOfMessage(const std::filesystem::path& file) {
+    const std::filesystem::path folder = file.parent_path();
+    if (NameText(folder.filename()) == kResponseFolder) return folder.parent_path();
+    return folder.parent_path().parent_path();
+}
+
 // The file's extension in lower case: audio copies come as ".WAV" or ".wav".
 inline std::string LowerCaseExtension(const std::filesystem::path& file) {
     std::string extension = Utf8Of(file.extension());

@@ -4,6 +4,7 @@
 #include <map>
 #include <system_error>
 
+#include "oplog/OperationLog.h"
 #include "platform/File.h"
 #include "platform/Folder.h"
 #include "platform/Text.h"
@@ -254,22 +255,39 @@ TransferOutcome MoveCopyMessages(Mode mode, const std::vector<fs::path>& files, 
     PumpOne();
 
     Transfer run(mode, targetFolder, window);
+    // The box folder is two levels above the target box ("rusuroku/NNNN").
+    oplog::Operation log(mode == Mode::Move ? "move" : "copy", targetFolder.parent_path().parent_path(),
+                         "to " + Utf8Of(targetFolder.parent_path().filename() / targetFolder.filename()));
     bool ended = false;
     for (const fs::path& file : files) {
         PumpOne();
         switch (run.Message(file)) {
-        case MessageEnd::Handled: ++outcome.handled; continue;
-        case MessageEnd::Failed: outcome.missing = true; continue;
-        case MessageEnd::NoSpace: outcome.noSpace = true; break;
-        case MessageEnd::OverwriteCancel: outcome.overwriteCancelled = true; break;
+        case MessageEnd::Handled:
+            ++outcome.handled;
+            log.Add(file, oplog::Outcome::Done);
+            continue;
+        case MessageEnd::Failed:
+            outcome.missing = true;
+            log.Add(file, oplog::Outcome::Failed, "a file of the message is missing or cannot be read");
+            continue;
+        case MessageEnd::NoSpace:
+            outcome.noSpace = true;
+            log.Add(file, oplog::Outcome::Failed, "not enough free disk space");
+            break;
+        case MessageEnd::OverwriteCancel:
+            outcome.overwriteCancelled = true;
+            log.Finish(oplog::Result::Cancelled);
+            break;
         case MessageEnd::Stopped:
             outcome.stopped = true;
+            log.Finish(oplog::Result::Cancelled);
             window.Close();
             return outcome;
         }
         ended = true;
         break;
     }
+    log.Finish();
     if (!ended || outcome.overwriteCancelled) window.SetBar(range);
     window.Close();
     for (const ClosingText& closing : TransferClosing(mode, outcome))

@@ -3,6 +3,7 @@
 #include <system_error>
 #include <vector>
 
+#include "oplog/OperationLog.h"
 #include "platform/File.h"
 #include "platform/Text.h"
 #include "store/CFileMng.h"
@@ -81,8 +82,10 @@ Result SaveBoxMessageEdit(const fs::path& file, const BoxMessageEdit& edit) {
         return Result::Invalid;
     }
     if (!confirmed()) return Result::Declined;
+    oplog::Operation log("record-edit", store::BoxFolderOfMessage(file));
     FILESTS_INFO record;
     if (!CFileMng::ReadStatusRecord(file, record)) {
+        log.Add(file, oplog::Outcome::Failed, "no readable status record");
         tellInvalid();
         return Result::WriteFailed;
     }
@@ -93,9 +96,11 @@ Result SaveBoxMessageEdit(const fs::path& file, const BoxMessageEdit& edit) {
     record.isProtected = edit.isProtected ? 1 : 0;
     record.flag = edit.flag ? 1 : 0;
     if (CFileMng::WriteStatusRecord(record, file) != store::RecordWrite::Written) {
+        log.Add(file, oplog::Outcome::Failed, "the status record could not be written");
         tellInvalid();
         return Result::WriteFailed;
     }
+    log.Add(file, oplog::Outcome::Done, "title, party, memo, protection and flag written");
     return Result::Saved;
 }
 
@@ -107,9 +112,11 @@ Result SaveResponseMessageEdit(const fs::path& file, const ResponseMessageEdit& 
         return Result::Invalid;
     }
     if (!confirmed()) return Result::Declined;
+    oplog::Operation log("record-edit", store::BoxFolderOfMessage(file));
     FILESTS_INFO record;
     const std::u16string newName = EditedResponseName(NameText(file.filename()), CurrentPorts().clock->Now());
     if (newName.empty() || !CFileMng::ReadStatusRecord(file, record)) {
+        log.Add(file, oplog::Outcome::Failed, "not a system response message with a readable status record");
         tellInvalid();
         return Result::WriteFailed;
     }
@@ -117,6 +124,7 @@ Result SaveResponseMessageEdit(const fs::path& file, const ResponseMessageEdit& 
     record.flag = edit.flag ? 1 : 0;
     if (CFileMng::WriteStatusRecord(record, file) != store::RecordWrite::Written ||
         CFileMng::WriteNameAndDate(record, file) != store::RecordWrite::Written) {
+        log.Add(file, oplog::Outcome::Failed, "the status record could not be written");
         tellInvalid();
         return Result::WriteFailed;
     }
@@ -133,9 +141,11 @@ Result SaveResponseMessageEdit(const fs::path& file, const ResponseMessageEdit& 
             ok = renameTo(copy, fs::path(stem.native() + copy.extension().native())) && ok;
     }
     if (!ok) {
+        log.Add(file, oplog::Outcome::Failed, "name and flag written; renaming to " + ToUtf8(newName) + " failed");
         tellInvalid();
         return Result::RenameFailed;
     }
+    log.Add(file, oplog::Outcome::Done, "name and flag written; renamed " + ToUtf8(newName));
     return Result::Saved;
 }
 

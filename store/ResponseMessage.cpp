@@ -11,6 +11,7 @@
 
 #include "audio/MediaConversion.h"
 #include "audio/WavFormat.h"
+#include "oplog/OperationLog.h"
 #include "platform/AtomicFile.h"
 #include "platform/File.h"
 #include "platform/Text.h"
@@ -179,7 +180,9 @@ store::RecordWrite WrapResponseMessage(const fs::path& voiceFile, int number, co
     return ok ? store::RecordWrite::Written : store::RecordWrite::Failed;
 }
 
-AddResult AddResponseMessage(const AddMessageRequest& request, AddMessageWindow& window, fs::path* created) {
+namespace {
+
+AddResult addMessage(const AddMessageRequest& request, AddMessageWindow& window, fs::path* created) {
     CurrentPorts().cancel->Clear();
     const fs::path target = request.boxFolder / fs::path(std::u16string(store::kResponseFolder));
     std::error_code ec;
@@ -272,6 +275,38 @@ AddResult AddResponseMessage(const AddMessageRequest& request, AddMessageWindow&
     ShowPrompt(std::u16string(response::kDoneText), std::u16string(response::kDoneCaption), Icon::Information);
     if (created) *created = finalVoice;
     return AddResult::Added;
+}
+
+std::string addResultText(AddResult result) {
+    switch (result) {
+    case AddResult::Added: return {};
+    case AddResult::NotOpened: return "the audio file cannot be opened";
+    case AddResult::NoSpace: return "not enough free disk space";
+    case AddResult::RefusedFormat: return "not audio the program takes, or too long";
+    case AddResult::ImportFailed: return "the audio could not be converted";
+    case AddResult::WrapFailed: return "the message file could not be written";
+    case AddResult::Cancelled: return "cancelled";
+    }
+    return "not added";
+}
+
+}  // namespace
+
+AddResult AddResponseMessage(const AddMessageRequest& request, AddMessageWindow& window, fs::path* created) {
+    fs::path made;
+    const AddResult result = addMessage(request, window, &made);
+    if (created && result == AddResult::Added) *created = made;
+    oplog::Operation log("response-add", request.boxFolder,
+                         "message " + std::to_string(request.number) + " from " + Utf8Of(request.source.filename()));
+    if (result == AddResult::Added) {
+        log.Add(made, oplog::Outcome::Done,
+                request.oldPath.empty() ? std::string() : "replaces " + Utf8Of(request.oldPath.filename()));
+    } else if (CancelRequested()) {
+        log.Finish(oplog::Result::Cancelled);
+    } else {
+        log.Add(request.source, oplog::Outcome::Failed, addResultText(result));
+    }
+    return result;
 }
 
 }  // namespace plova

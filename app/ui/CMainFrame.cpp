@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <algorithm>
+#include <iostream>
 #include <system_error>
 
 #include "app/FrameTexts.h"
@@ -44,6 +45,8 @@
 #include "lists/ui/commands/ListDisplayCommands.h"
 #include "lists/ui/commands/MoveCopyCommands.h"
 #include "lists/ui/commands/ResponseCommands.h"
+#include "oplog/OperationLog.h"
+#include "oplog/ui/COperationLogDlg.h"
 #include "platform/Text.h"
 #include "platform/ui/DialogLayout.h"
 #include "player/ui/CPlayerWnd.h"
@@ -106,6 +109,12 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
         (*pane)->setContentsMargins(6, 0, 6, 0);
         statusBar()->addPermanentWidget(*pane);
     }
+    // A log that cannot be written is said once, where it does not stop the work.
+    oplog::SetFrontEnd(oplog::FrontEnd::Window);
+    oplog::SetWarning([this](const std::string& text) {
+        std::cerr << "plova: " << text << '\n';
+        statusBar()->showMessage(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    });
 
     updateMinimumSize();
     const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry() : QRect();
@@ -157,6 +166,7 @@ CMainFrame::CMainFrame(Options options, QWidget* parent)
 }
 
 CMainFrame::~CMainFrame() {
+    oplog::SetWarning(nullptr);
     // The children outlive this object's members: what they signal while
     // they are torn down must not reach it.
     disconnect(mdi_, nullptr, this, nullptr);
@@ -393,6 +403,7 @@ void CMainFrame::OnCommand(int id) {
     case cmd::kLogin: runLogin(); break;
     case cmd::kLogout: session_->Logout(); break;
     case cmd::kBackupSettings: runBackupSettings(); break;
+    case cmd::kOperationLog: showOperationLog(); break;
     case cmd::kToggleDownConv:
     case cmd::kToggleConvDel:
     case cmd::kToggleBuiltInPlayer: ToggleConversionSetting(doc_.settings, id); break;
@@ -449,6 +460,11 @@ void CMainFrame::runVersion() {
     VersionDlg dialog(this, this);
     RunDialog(dialog);
     runPendingBackupIfSet();
+}
+
+void CMainFrame::showOperationLog() {
+    COperationLogDlg dialog(oplog::ProcessJournal(), this);
+    RunDialog(dialog);
 }
 
 void CMainFrame::runBackupSettings() {

@@ -267,6 +267,7 @@ private:
     void runLogin();
     void runVersion();
     void runBackupSettings();
+    void showOperationLog();
     void showBackupTimePrompt();
     bool showStartupPrompt();
     void runHandler(const Handler& handler);

@@ -6,6 +6,7 @@
 
 #include "download/testing/DownloadTestSupport.h"
 #include "lists/MessageDeletion.h"
+#include "oplog/testing/LogFolderScope.h"
 #include "platform/Text.h"
 #include "platform/testing/BlockedRewrite.h"
 #include "platform/testing/FileBytes.h"
@@ -557,6 +558,71 @@ TEST_F(MessageDeletionTest, ResponseMessagesGoWithTheirAudioCopiesWhateverTheirC
     r = run(del::kKindMainUnit, {rows[3]}, true);
     EXPECT_EQ(shown(), std::vector<std::string>{"音声メッセージは\n使用中のため消去できません。"});
     EXPECT_TRUE(fs::exists(fx.disk / "outou" / rows[3].Path().filename()));
+}
+
+}  // namespace
+}  // namespace plova
+
+namespace plova {
+namespace {
+
+// Who deleted what: one entry per run with every row and what became of it,
+// on each side it was asked of.
+TEST_F(MessageDeletionTest, EveryRowAndItsOutcomeOnEachSideGoesIntoTheLog) {
+    testkit::LogFolderScope log;
+    prepareBox("naisen", "2001", 3);
+    const std::vector<FILESTS_INFO> rows = records(fx.LocalBox("naisen", "2001"));
+    fx.unit.ChangeFaults([](sim::Faults& f) { f.inUse = {MessageName("2001", 1, ".vminf")}; });
+    protectOnMainUnit("naisen", "2001", 2);
+
+    EXPECT_EQ(run(del::kKindBoth, rows).end, DeletionEnd::Finished);
+    EXPECT_EQ(run(del::kKindPc, {}).end, DeletionEnd::NothingSelected);  // nothing done, nothing written
+
+    const std::vector<oplog::Entry> entries = log.Entries();
+    ASSERT_EQ(entries.size(), 1u);
+    const oplog::Entry& e = entries[0];
+    EXPECT_EQ(e.operation, "delete");
+    EXPECT_EQ(e.by, oplog::FrontEnd::Window);
+    EXPECT_EQ(e.detail, "on the main unit and this PC");
+    EXPECT_EQ(e.boxFolder, Utf8Of(fx.boxFolder));
+    EXPECT_EQ(e.unitAddress, "127.0.0.1");
+    EXPECT_EQ(e.result, oplog::Result::Partial);
+    struct Expected {
+        int message;
+        oplog::Outcome outcome;
+        const char* note;
+    };
+    const Expected expected[] = {
+        {1, oplog::Outcome::Done, "deleted on this PC"},
+        {2, oplog::Outcome::Done, "deleted on this PC"},
+        {3, oplog::Outcome::Done, "deleted on this PC"},
+        {1, oplog::Outcome::Failed, "in use on the main unit"},
+        {2, oplog::Outcome::Skipped, "not on the main unit, or protected there"},
+        {3, oplog::Outcome::Done, "deleted on the main unit"},
+    };
+    ASSERT_EQ(e.messages.size(), std::size(expected));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(e.messages[i].name, MessageName("2001", expected[i].message, ".vmdat"));
+        EXPECT_EQ(e.messages[i].outcome, expected[i].outcome);
+        EXPECT_EQ(e.messages[i].note, expected[i].note);
+    }
+}
+
+TEST_F(MessageDeletionTest, ALogThatCannotBeWrittenDoesNotStopADeletion) {
+    testkit::LogFolderScope log;
+    // A file where the log's folder should be.
+    std::ofstream(log.Base() / "plova") << "in the way";
+    prepareBox("rusuroku", "0001", 2);
+    const std::vector<FILESTS_INFO> rows = records(fx.LocalBox("rusuroku", "0001"));
+    const DeletionResult r = run(del::kKindBoth, rows);
+    EXPECT_EQ(r.end, DeletionEnd::Finished);
+    EXPECT_EQ(shown(), std::vector<std::string>{kSuccess});
+    for (int n = 1; n <= 2; ++n) {
+        EXPECT_FALSE(fs::exists(local("rusuroku", "0001", n)));
+        EXPECT_FALSE(remoteHas("rusuroku", "0001", n));
+    }
+    EXPECT_TRUE(fs::is_regular_file(log.Base() / "plova"));
 }
 
 }  // namespace

@@ -170,6 +170,48 @@ TEST_F(FileLayer, OpenForRewriteRefusesWhatItWouldWriteThrough) {
     EXPECT_GE(made, 4);
 }
 
+// Appending adds to a regular file only, never through a link or into a pipe.
+TEST_F(FileLayer, OpenForAppendAddsToRegularFilesOnly) {
+    struct Case {
+        const char* what;
+        std::function<bool(const fs::path&)> make;  // false: this system cannot make it
+        std::string after;                          // the file's content after appending "+", "" when refused
+    };
+    const Case cases[] = {
+        {"nothing", [](const fs::path&) { return true; }, "+"},
+        {"a regular file",
+         [](const fs::path& p) {
+             put(p, "old");
+             return true;
+         },
+         "old+"},
+        {"a folder", [](const fs::path& p) { return fs::create_directory(p); }, ""},
+        {"a link", [&](const fs::path& p) { return MakeSymlink(regular, p); }, ""},
+        {"a pipe", [](const fs::path& p) { return MakeFifo(p); }, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path target = dir / "operations.log";
+        if (!c.make(target)) continue;
+        FileHandle f = withinSeconds([&] { return OpenForAppend(target); });
+        EXPECT_EQ(f.IsOpen(), !c.after.empty());
+        if (f.IsOpen()) {
+            ASSERT_TRUE(AppendAll(f, "+"));
+            f.Close();
+            EXPECT_EQ(contentOf(target), c.after);
+        }
+        EXPECT_EQ(contentOf(regular), "0123456789");
+        ASSERT_TRUE(RemoveFileOrLink(target) || RemoveFolderTree(target));
+    }
+    // Two handles on one file: each addition lands at the end as it is then.
+    FileHandle a = OpenForAppend(dir / "two.log");
+    FileHandle b = OpenForAppend(dir / "two.log");
+    ASSERT_TRUE(AppendAll(a, "1") && AppendAll(b, "2") && AppendAll(a, "3"));
+    a.Close();
+    b.Close();
+    EXPECT_EQ(contentOf(dir / "two.log"), "123");
+}
+
 TEST_F(FileLayer, TempFilesAreNewHiddenAndPrivate) {
     std::set<fs::path> names;
     for (int i = 0; i < 50; ++i) {

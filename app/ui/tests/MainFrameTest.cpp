@@ -203,13 +203,14 @@ TEST_F(MainFrameTest, SettingsMenuShowsItsRulesAndASecondPressClosesIt) {
     EXPECT_TRUE(menu->pos().x() == below.x() || menu->geometry().right() == menu->screen()->geometry().right());
 
     auto it = items(menu);
-    ASSERT_EQ(it.size(), 14u);
+    ASSERT_EQ(it.size(), 15u);
     for (const CommandCaption& c : kSettingsMenuItems)
         if (c.id) {
             EXPECT_EQ(it.at(c.id)->text().toStdU16String(), std::u16string(c.caption));
         }
     EXPECT_TRUE(it.at(cmd::kLogin)->isEnabled());
     EXPECT_FALSE(it.at(cmd::kLogout)->isEnabled());
+    EXPECT_TRUE(it.at(cmd::kOperationLog)->isEnabled());  // the log is there with or without a folder
     EXPECT_TRUE(it.at(cmd::kToggleDownConv)->isChecked());
     EXPECT_FALSE(it.at(cmd::kToggleConvDel)->isChecked());
     for (int id : {cmd::kDisplayItems, cmd::kEditRecording, cmd::kExportList, cmd::kBackupSettings, cmd::kEditBoxNames,

@@ -1,0 +1,49 @@
+// A test's own operations log: the state folder moved under a temporary
+// folder while the object lives, and what the process wrote there read back.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "oplog/OperationLog.h"
+#include "platform/AppPaths.h"
+#include "platform/testing/TempFolder.h"
+
+namespace plova::testkit {
+
+class LogFolderScope {
+public:
+    LogFolderScope() : base_("oplog"), before_(EnvironmentPath(kStateBaseVariable)) {
+        SetEnvironmentPath(kStateBaseVariable, base_.Path());
+    }
+    ~LogFolderScope() { SetEnvironmentPath(kStateBaseVariable, before_); }
+    LogFolderScope(const LogFolderScope&) = delete;
+    LogFolderScope& operator=(const LogFolderScope&) = delete;
+
+    // The folder that holds the log files.
+    [[nodiscard]] std::filesystem::path Folder() const { return StateFolder(); }
+    // The folder the state folder lies in (a test may put a file there instead).
+    [[nodiscard]] const std::filesystem::path& Base() const { return base_.Path(); }
+
+    // Every entry written so far; a line that is no entry fails the test's expectations through `problems`.
+    [[nodiscard]] std::vector<oplog::Entry> Entries(std::vector<std::string>* problems = nullptr) const {
+        std::vector<std::string> found;
+        auto entries = oplog::ProcessJournal().ReadAll(found);
+        if (problems) *problems = found;
+        return entries;
+    }
+    // The entries of one operation.
+    [[nodiscard]] std::vector<oplog::Entry> Of(const std::string& operation) const {
+        std::vector<oplog::Entry> out;
+        for (auto& e : Entries())
+            if (e.operation == operation) out.push_back(e);
+        return out;
+    }
+
+private:
+    TempFolder base_;
+    std::optional<std::filesystem::path> before_;
+};
+
+}  // namespace plova::testkit
