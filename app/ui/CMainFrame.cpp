@@ -415,7 +415,7 @@ void CMainFrame::OnCommand(int id) {
 std::filesystem::path CMainFrame::openBoxFolderOfCommands() const {
     const std::u16string name = FolderNameFromDisplay(FolderDisplayText());
     if (doc_.settings.folder.empty() || name.empty()) return {};
-    return std::filesystem::path(ToUtf8(WithTrailingSeparator(doc_.settings.folder) + name));
+    return PathOfText(WithTrailingSeparator(doc_.settings.folder) + name);
 }
 
 void CMainFrame::runHandler(const Handler& handler) {

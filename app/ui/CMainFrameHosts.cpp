@@ -121,8 +121,8 @@ void CMainFrame::BoxFoldersRenamed(std::u16string_view boxFolderName, const std:
 
 void CMainFrame::OpenNewBoxFolder(const fs::path& boxFolder) {
     SettingsRecord& s = doc_.settings;
-    const std::u16string root = WithTrailingSeparator(FromUtf8(boxFolder.parent_path().string()));
-    const std::u16string name = FromUtf8(boxFolder.filename().string());
+    const std::u16string root = WithTrailingSeparator(TextOfPath(boxFolder.parent_path()));
+    const std::u16string name = TextOfPath(boxFolder.filename());
     CloseListsOfOtherFolders(root, name);
     s.folder = root;
     s.folderName = name;
@@ -132,8 +132,8 @@ void CMainFrame::OpenNewBoxFolder(const fs::path& boxFolder) {
 
 void CMainFrame::CloseListsOfFolder(const fs::path& boxFolder) {
     if (lists_)
-        lists_->Close(ListsOfFolder(doc_.settings, OpenListCount(), FromUtf8(boxFolder.parent_path().string()),
-                                    FromUtf8(boxFolder.filename().string())));
+        lists_->Close(ListsOfFolder(doc_.settings, OpenListCount(), TextOfPath(boxFolder.parent_path()),
+                                    TextOfPath(boxFolder.filename())));
 }
 
 void CMainFrame::FollowBoxFolderRename(std::u16string_view root, std::u16string_view oldName,
