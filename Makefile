@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all bootstrap build run test sanitize tsan fuzz tidy package windows-deps test-windows bench-windows clean
+.PHONY: all bootstrap build run test sanitize tsan fuzz tidy package windows-deps windows windows-smoke test-windows bench-windows clean
 
 # Sub-makes (CMake's own) without their "Entering directory" lines: the
 # build's progress is what is left.
@@ -101,8 +101,22 @@ windows-deps:
 	@scripts/bootstrap --windows
 	@JOBS=$(JOBS) scripts/mingw-deps
 
-# The window-less suite built with MinGW-w64 and run under Wine, in a build
-# folder of its own; Wine's server ends with the run. The result is CTest's.
+# The whole program for Windows: Qt built for Windows once (cached beside the
+# other libraries; half an hour on two cores), plova.exe, plova-cli.exe and
+# mainunit-sim.exe built in a build folder of their own, laid out with the
+# DLLs they load, and packed as a setup program and a portable ZIP in its dist/.
+WINDOWS_DIST_BUILD ?= build-windows-dist
+windows:
+	@JOBS=$(JOBS) scripts/windows-build $(WINDOWS_DIST_BUILD)
+
+# The setup program of `make windows` installed silently into a fresh Wine
+# prefix; the installed programs started on a virtual display.
+windows-smoke: windows
+	@scripts/windows-smoke $(WINDOWS_DIST_BUILD)
+
+# The suite built with MinGW-w64 and run under Wine, in a build folder of its
+# own, the window tests too once Qt is built for Windows (make windows); Wine's
+# server ends with the run. The result is CTest's.
 WINDOWS_BUILD ?= build-windows
 test-windows:
 	@JOBS=$(JOBS) scripts/test-windows $(WINDOWS_BUILD)

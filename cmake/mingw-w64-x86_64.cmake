@@ -66,5 +66,37 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
 
-# try_run, gtest_discover_tests and add_test run the programs through Wine.
-set(CMAKE_CROSSCOMPILING_EMULATOR "${PLOVA_SOURCE_SCRIPTS}/wine-run")
+# Qt for Windows, when scripts/mingw-deps has built it (its folder is listed
+# last): the build machine's Qt of the same version runs moc, rcc and uic.
+set(PLOVA_MINGW_QT "")
+foreach(prefix IN LISTS PLOVA_MINGW_PREFIXES)
+  if(prefix MATCHES "/qt6-base-[^/]+$")
+    set(PLOVA_MINGW_QT "${prefix}")
+  endif()
+endforeach()
+if(PLOVA_MINGW_QT)
+  set(QT_HOST_PATH /usr)
+  set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
+endif()
+
+# The DLLs a program linked with Qt loads: Qt's own and the compiler's
+# runtime they are linked with (the programs themselves carry theirs).
+set(PLOVA_MINGW_DLL_PATH "")
+if(PLOVA_MINGW_QT)
+  foreach(dll libstdc++-6.dll libwinpthread-1.dll)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
+                    OUTPUT_VARIABLE found OUTPUT_STRIP_TRAILING_WHITESPACE)
+    get_filename_component(found "${found}" DIRECTORY)
+    get_filename_component(found "${found}" ABSOLUTE)
+    string(APPEND PLOVA_MINGW_DLL_PATH "${found}:")
+  endforeach()
+  string(APPEND PLOVA_MINGW_DLL_PATH "${PLOVA_MINGW_QT}/bin")
+endif()
+
+# try_run, gtest_discover_tests and add_test run the programs through Wine,
+# with those DLL folders on Windows' search path.
+if(PLOVA_MINGW_DLL_PATH)
+  set(CMAKE_CROSSCOMPILING_EMULATOR "${PLOVA_SOURCE_SCRIPTS}/wine-run;--dll-path;${PLOVA_MINGW_DLL_PATH}")
+else()
+  set(CMAKE_CROSSCOMPILING_EMULATOR "${PLOVA_SOURCE_SCRIPTS}/wine-run")
+endif()

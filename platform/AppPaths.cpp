@@ -21,10 +21,13 @@ std::filesystem::path followLink(const std::filesystem::path& file) {
 
 }  // namespace
 
+const char* const kInstalledMark = "installed-by-setup.txt";
+
 bool IsInstalledLayout(const std::filesystem::path& exeFolder) {
     std::error_code ec;
     const auto folder = exeFolder.has_filename() ? exeFolder : exeFolder.parent_path();
-    return std::filesystem::is_directory(folder.parent_path() / "share" / "plova", ec);
+    return std::filesystem::is_directory(folder.parent_path() / "share" / "plova", ec) ||
+           std::filesystem::is_regular_file(folder / kInstalledMark, ec);
 }
 
 bool KeepsFilesBeside(const std::filesystem::path& exeFolder) {

@@ -11,12 +11,16 @@ namespace plova {
 // The folder of the running executable, with a trailing separator.
 std::filesystem::path ExecutableFolder();
 
-// Whether the executable in `exeFolder` is installed under a prefix (its
-// data folder "<prefix>/share/plova" exists beside "<prefix>/bin"). An
-// installed program keeps its files in the per-user folders, even when it
-// could write beside itself (run as root); a build or a copied folder is
-// portable and keeps them beside the executable.
+// Whether the executable in `exeFolder` is installed: under a prefix (its
+// data folder "<prefix>/share/plova" exists beside "<prefix>/bin"), or by the
+// Windows setup program (its mark kInstalledMark lies beside the executable).
+// An installed program keeps its files in the per-user folders, even when it
+// could write beside itself (run as root or an administrator); a build or a
+// copied folder is portable and keeps them beside the executable.
 bool IsInstalledLayout(const std::filesystem::path& exeFolder);
+
+// The file the Windows setup program leaves beside the executable.
+extern const char* const kInstalledMark;
 
 // Whether this process can make files in `folder`.
 bool CanWriteIn(const std::filesystem::path& folder);

@@ -49,7 +49,10 @@
 #include "oplog/ui/COperationLogDlg.h"
 #include "platform/Text.h"
 #include "platform/ui/DialogLayout.h"
+#include "player/PlayerSession.h"
+#if PLOVA_BUILT_IN_PLAYER
 #include "player/ui/CPlayerWnd.h"
+#endif
 #include "store/BoxFolderLock.h"
 
 namespace plova::ui {
@@ -174,8 +177,10 @@ CMainFrame::~CMainFrame() {
     idleTimer_.stop();
     backupTimer_.stop();
     delete progress_.data();
+#if PLOVA_BUILT_IN_PLAYER
     // The player goes before the sound device it plays on.
     delete player_.data();
+#endif
     // The popup menus go first: their actions call back into this window.
     delete settingsMenu_.data();
     delete windowMenu_.data();
@@ -431,7 +436,7 @@ void CMainFrame::OnCommand(int id) {
 std::filesystem::path CMainFrame::openBoxFolderOfCommands() const {
     const std::u16string name = FolderNameFromDisplay(FolderDisplayText());
     if (doc_.settings.folder.empty() || name.empty()) return {};
-    return std::filesystem::path(ToUtf8(WithTrailingSeparator(doc_.settings.folder) + name));
+    return PathOfText(WithTrailingSeparator(doc_.settings.folder) + name);
 }
 
 void CMainFrame::runHandler(const Handler& handler) {

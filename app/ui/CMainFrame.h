@@ -192,7 +192,7 @@ public:
     void TakeOpenFolderFromDisplay() override;
     [[nodiscard]] PlaySettings PlaybackSettings() const override;
     void QueueWavForDeletion(const std::filesystem::path& wav) override { wavToDelete_.push_back(wav); }
-    CPlayerWnd& Player() override;
+    CPlayerWnd* Player() override;
     [[nodiscard]] PlayerPreferences RememberedPlayerPreferences() const override;
     void RememberPlayerPreferences(PlayerPreferences preferences) override;
     // The player's sound goes to `sink` instead of the sound device (tests).

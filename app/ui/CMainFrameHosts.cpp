@@ -13,8 +13,10 @@
 #include "lists/ui/ListWindowStatus.h"
 #include "lists/ui/ListWindows.h"
 #include "platform/Text.h"
+#if PLOVA_BUILT_IN_PLAYER
 #include "player/ui/CPlayerWnd.h"
 #include "player/ui/QtSoundSink.h"
+#endif
 
 namespace plova::ui {
 namespace fs = std::filesystem;
@@ -39,12 +41,16 @@ PlaySettings CMainFrame::PlaybackSettings() const {
     return settings;
 }
 
-CPlayerWnd& CMainFrame::Player() {
+CPlayerWnd* CMainFrame::Player() {
+#if PLOVA_BUILT_IN_PLAYER
     if (!player_) {
         if (!soundOverride_ && !sound_) sound_ = std::make_unique<QtSoundSink>();
         player_ = new CPlayerWnd(soundOverride_ ? *soundOverride_ : *sound_, this);
     }
-    return *player_;
+    return player_;
+#else
+    return nullptr;
+#endif
 }
 
 ListCommandHost::PlayerPreferences CMainFrame::RememberedPlayerPreferences() const {
@@ -141,8 +147,8 @@ void CMainFrame::BoxFoldersRenamed(std::u16string_view boxFolderName, const std:
 
 void CMainFrame::OpenNewBoxFolder(const fs::path& boxFolder) {
     SettingsRecord& s = doc_.settings;
-    const std::u16string root = WithTrailingSeparator(FromUtf8(boxFolder.parent_path().string()));
-    const std::u16string name = FromUtf8(boxFolder.filename().string());
+    const std::u16string root = WithTrailingSeparator(TextOfPath(boxFolder.parent_path()));
+    const std::u16string name = TextOfPath(boxFolder.filename());
     CloseListsOfOtherFolders(root, name);
     s.folder = root;
     s.folderName = name;
@@ -152,8 +158,8 @@ void CMainFrame::OpenNewBoxFolder(const fs::path& boxFolder) {
 
 void CMainFrame::CloseListsOfFolder(const fs::path& boxFolder) {
     if (lists_)
-        lists_->Close(ListsOfFolder(doc_.settings, OpenListCount(), FromUtf8(boxFolder.parent_path().string()),
-                                    FromUtf8(boxFolder.filename().string())));
+        lists_->Close(ListsOfFolder(doc_.settings, OpenListCount(), TextOfPath(boxFolder.parent_path()),
+                                    TextOfPath(boxFolder.filename())));
 }
 
 void CMainFrame::FollowBoxFolderRename(std::u16string_view root, std::u16string_view oldName,

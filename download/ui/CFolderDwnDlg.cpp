@@ -16,6 +16,7 @@
 #include "platform/Text.h"
 #include "platform/ui/DialogLayout.h"
 #include "platform/ui/FileDialogs.h"
+#include "platform/ui/PathText.h"
 #include "store/BoxFolderLock.h"
 #include "store/CFileMng.h"
 
@@ -28,13 +29,6 @@ constexpr char16_t kBrowseTitle[] = u"\nダウンロード先のフォルダを�
 constexpr char16_t kDeleteQuestion[] = u"削除します。よろしいですか？";
 constexpr char16_t kDeleteCaption[] = u"削除の確認";
 constexpr char16_t kDeleteFailed[] = u"一部のファイルが削除できませんでした。";
-
-QString qpath(const fs::path& p) {
-    return QString::fromStdString(p.string());
-}
-fs::path fpath(const QString& s) {
-    return fs::path(s.toStdString());
-}
 
 // Deletes a folder with everything in it, a file at a time behind the
 // progress window; false when something could not be deleted.
@@ -100,7 +94,7 @@ CFolderDwnDlg::CFolderDwnDlg(DownloadHost& host) : BackupTimedDlg(&host, host.Ma
     if (!open.empty() && fs::is_directory(open, ec)) AddFolder(open);
     const std::u16string root = host_.RootFolder();
     if (!root.empty())
-        for (const fs::path& sub : CFileMng::ListSubFolders(fs::path(ToUtf8(root))))
+        for (const fs::path& sub : CFileMng::ListSubFolders(PathOfText(root)))
             if (CFileMng::IsBoxFolder(sub)) AddFolder(sub);
     if (list_->topLevelItemCount() > 0) list_->setCurrentItem(list_->topLevelItem(0));
 
@@ -115,20 +109,20 @@ bool CFolderDwnDlg::AddFolder(const fs::path& folder) {
     const fs::path clean = folder.lexically_normal();
     const fs::path named = clean.has_filename() ? clean : clean.parent_path();
     for (int i = 0; i < list_->topLevelItemCount(); ++i) {
-        if (fpath(list_->topLevelItem(i)->data(0, kPathRole).toString()) == named) {
+        if (PathOfQs(list_->topLevelItem(i)->data(0, kPathRole).toString()) == named) {
             list_->setCurrentItem(list_->topLevelItem(i));
             return false;
         }
     }
-    auto* item = new QTreeWidgetItem(list_, {QString::fromStdString(named.filename().string()), qpath(named)});
-    item->setData(0, kPathRole, qpath(named));
+    auto* item = new QTreeWidgetItem(list_, {QsOfPath(named.filename()), QsOfPath(named)});
+    item->setData(0, kPathRole, QsOfPath(named));
     list_->setCurrentItem(item);
     return true;
 }
 
 fs::path CFolderDwnDlg::SelectedFolder() const {
     const QTreeWidgetItem* item = list_->currentItem();
-    return item ? fpath(item->data(0, kPathRole).toString()) : fs::path();
+    return item ? PathOfQs(item->data(0, kPathRole).toString()) : fs::path();
 }
 
 void CFolderDwnDlg::OnAdd() {
@@ -136,16 +130,16 @@ void CFolderDwnDlg::OnAdd() {
     std::error_code ec;
     const std::u16string root = host_.RootFolder();
     const fs::path start = !open.empty() && fs::is_directory(open, ec) ? open
-                           : !root.empty()                             ? fs::path(ToUtf8(root))
+                           : !root.empty()                             ? PathOfText(root)
                                                                        : ExecutableFolder() / "save" / "VMU";
-    const QString chosen = browse_(qpath(start));
-    if (!chosen.isEmpty()) AddFolder(fpath(chosen));
+    const QString chosen = browse_(QsOfPath(start));
+    if (!chosen.isEmpty()) AddFolder(PathOfQs(chosen));
 }
 
 void CFolderDwnDlg::OnDownload() {
     const fs::path folder = SelectedFolder();
     if (folder.empty()) return;
-    const std::u16string name = FromUtf8(folder.filename().string());
+    const std::u16string name = TextOfPath(folder.filename());
     if (!ConfirmDownload(name)) return;
     CFtpMng* ftp = host_.Ftp();
     if (ftp == nullptr || !host_.LoggedIn()) {
@@ -197,16 +191,16 @@ void CFolderDwnDlg::OnDelete() {
 void CFolderDwnDlg::OnRename() {
     QTreeWidgetItem* item = list_->currentItem();
     if (item == nullptr) return;
-    const fs::path folder = fpath(item->data(0, kPathRole).toString());
+    const fs::path folder = PathOfQs(item->data(0, kPathRole).toString());
     // The rename dialog refuses a name and stays open; it closes with the folder renamed or untouched.
     const QString name = renamer_(item->text(0), folder);
     if (name.isEmpty()) return;
-    const fs::path target = folder.parent_path() / fpath(name);
+    const fs::path target = folder.parent_path() / PathOfQs(name);
     item->setText(0, name);
-    item->setText(1, qpath(target));
-    item->setData(0, kPathRole, qpath(target));
+    item->setText(1, QsOfPath(target));
+    item->setData(0, kPathRole, QsOfPath(target));
     // The open box folder keeps being the open one under its new name.
-    host_.FollowBoxFolderRename(folder.parent_path().u16string(), folder.filename().u16string(), name.toStdU16String());
+    host_.FollowBoxFolderRename(TextOfPath(folder.parent_path()), TextOfPath(folder.filename()), name.toStdU16String());
 }
 
 }  // namespace plova::ui

@@ -13,6 +13,7 @@
 #include "download/ui/DownloadCommands.h"
 #include "platform/Text.h"
 #include "platform/ui/DialogLayout.h"
+#include "platform/ui/PathText.h"
 #include "store/CFileMng.h"
 
 namespace plova::ui {
@@ -33,13 +34,13 @@ QListWidget* CSelDownDlg::newBoxList(const fs::path& kindFolder) {
     for (const fs::path& box : CFileMng::ListSubFolders(kindFolder)) {
         if (CFileMng::ReadMake(box) == store::kMakeByCommand) continue;
         hasBoxes_ = true;
-        QString text = QString::fromStdString(box.filename().string());
+        QString text = QsOfPath(box.filename());
         const std::u16string name = CFileMng::ReadBoxName(box);
         if (!name.empty()) text += QStringLiteral("  ") + Qs(name);
         auto* item = new QListWidgetItem(text, list);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
-        item->setData(kPathRole, QString::fromStdString(box.string()));
+        item->setData(kPathRole, QsOfPath(box));
     }
     return list;
 }
@@ -47,7 +48,7 @@ QListWidget* CSelDownDlg::newBoxList(const fs::path& kindFolder) {
 CSelDownDlg::CSelDownDlg(DownloadHost& host) : BackupTimedDlg(&host, host.MainWindow()), host_(host) {
     setWindowTitle(QStringLiteral("ボックス/システム応答メッセージ選択"));
     boxFolder_ = OpenBoxFolder(host);
-    folder_ = new QLineEdit(QString::fromStdString(boxFolder_.string()), this);
+    folder_ = new QLineEdit(QsOfPath(boxFolder_), this);
     folder_->setReadOnly(true);
     answering_ = newBoxList(boxFolder_ / "rusuroku");
     extension_ = newBoxList(boxFolder_ / "naisen");
@@ -107,7 +108,7 @@ std::vector<fs::path> CSelDownDlg::CheckedBoxes() const {
     for (QListWidget* list : {answering_, extension_})
         for (int i = 0; i < list->count(); ++i)
             if (list->item(i)->checkState() == Qt::Checked)
-                out.emplace_back(list->item(i)->data(kPathRole).toString().toStdString());
+                out.push_back(PathOfQs(list->item(i)->data(kPathRole).toString()));
     return out;
 }
 

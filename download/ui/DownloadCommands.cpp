@@ -17,7 +17,7 @@ fs::path OpenBoxFolder(const DownloadHost& host) {
     const std::u16string root = host.RootFolder();
     const std::u16string name = host.OpenFolderName();
     if (root.empty() || name.empty()) return {};
-    return fs::path(ToUtf8(root)) / ToUtf8(name);
+    return PathOfText(root) / PathOfText(name);
 }
 
 WindowDownloadView::~WindowDownloadView() {

@@ -50,7 +50,7 @@ void renameBoxFolders(FolderHost& host) {
     CBoxFldNameChgDlg dialog(host);
     if (!dialog.Opened() || host.RunDialog(dialog) != QDialog::Accepted) return;
     // The open lists of the renamed boxes go with them.
-    host.BoxFoldersRenamed(FromUtf8(boxFolder.filename().string()), dialog.Done().renamed);
+    host.BoxFoldersRenamed(TextOfPath(boxFolder.filename()), dialog.Done().renamed);
     if (!dialog.Done().kept.empty())
         warn(boxes::kRenameFailed);
     else

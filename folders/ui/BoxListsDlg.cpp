@@ -13,6 +13,7 @@
 #include "platform/Ports.h"
 #include "platform/Text.h"
 #include "platform/ui/DialogLayout.h"
+#include "platform/ui/PathText.h"
 
 namespace plova::ui {
 namespace {
@@ -31,7 +32,7 @@ BoxListsDlg::BoxListsDlg(FolderHost& host, const Look& look) : BackupTimedDlg(&h
     }
     opened_ = true;
 
-    folder_ = new QLineEdit(QString::fromStdString(boxFolder.string()), this);
+    folder_ = new QLineEdit(QsOfPath(boxFolder), this);
     folder_->setReadOnly(true);
     auto* body = new QVBoxLayout;
     auto* folderRow = new QHBoxLayout;

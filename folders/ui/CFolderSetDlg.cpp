@@ -13,6 +13,7 @@
 #include "folders/ui/FolderHost.h"
 #include "platform/Ports.h"
 #include "platform/ui/DialogLayout.h"
+#include "platform/ui/PathText.h"
 
 namespace plova::ui {
 
@@ -53,7 +54,7 @@ CFolderSetDlg::CFolderSetDlg(FolderHost& host) : BackupTimedDlg(&host, host.Main
     chooser_ = [this]() -> QString {
         CFolderSetSubDlg dialog(host_.RootFolder(), &host_, this);
         if (dialog.exec() != QDialog::Accepted) return {};
-        return QString::fromStdString(dialog.Chosen().string());
+        return QsOfPath(dialog.Chosen());
     };
 }
 

@@ -6,6 +6,7 @@
 #include "folders/FolderList.h"
 #include "lists/ui/CFolderListCtrl.h"
 #include "platform/ui/DialogLayout.h"
+#include "platform/ui/PathText.h"
 
 namespace plova::ui {
 namespace {
@@ -25,7 +26,7 @@ void FillBoxFolderList(CFolderListCtrl& list, std::u16string_view root) {
         const int r = list.rowCount();
         list.insertRow(r);
         auto* name = new QTableWidgetItem(Qs(row.name));
-        name->setData(kPathRole, QString::fromStdString(row.folder.string()));
+        name->setData(kPathRole, QsOfPath(row.folder));
         list.setItem(r, 0, name);
         list.setItem(r, 1, new QTableWidgetItem(Qs(row.PathCell())));
     }
@@ -33,7 +34,7 @@ void FillBoxFolderList(CFolderListCtrl& list, std::u16string_view root) {
 
 std::filesystem::path BoxFolderOfRow(const CFolderListCtrl& list, int row) {
     const QTableWidgetItem* item = list.item(row, 0);
-    return item ? std::filesystem::path(item->data(kPathRole).toString().toStdString()) : std::filesystem::path();
+    return item ? PathOfQs(item->data(kPathRole).toString()) : std::filesystem::path();
 }
 
 QString BoxFolderNameOfRow(const CFolderListCtrl& list, int row) {

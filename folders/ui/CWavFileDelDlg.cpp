@@ -14,6 +14,7 @@
 #include "lists/ui/CCheckListCtrl.h"
 #include "platform/Ports.h"
 #include "platform/ui/DialogLayout.h"
+#include "platform/ui/PathText.h"
 #include "platform/ui/PrgNoteDlg.h"
 
 namespace plova::ui {
@@ -39,7 +40,7 @@ CWavFileDelDlg::CWavFileDelDlg(FolderHost& host) : BackupTimedDlg(&host, host.Ma
     }
     opened_ = true;
 
-    folder_ = new QLineEdit(QString::fromStdString(boxFolder_.string()), this);
+    folder_ = new QLineEdit(QsOfPath(boxFolder_), this);
     folder_->setReadOnly(true);
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("ダウンロード先フォルダ"), this), 0, 0, 1, 2);

@@ -14,6 +14,7 @@
 #include "platform/Text.h"
 #include "platform/ui/DialogLayout.h"
 #include "platform/ui/FileDialogs.h"
+#include "platform/ui/PathText.h"
 
 namespace plova::ui {
 namespace fs = std::filesystem;
@@ -74,7 +75,7 @@ std::u16string CsvSetDlg::fileTextNow() const {
 }
 
 fs::path CsvSetDlg::chosenPath() const {
-    return fs::path(ToUtf8(folderTextNow())) / fs::path(ToUtf8(fileTextNow()));
+    return PathOfText(folderTextNow()) / PathOfText(fileTextNow());
 }
 
 void CsvSetDlg::updateOk() {
@@ -83,16 +84,16 @@ void CsvSetDlg::updateOk() {
 
 void CsvSetDlg::OnBrowse() {
     for (;;) {
-        const QString chosen = choose_(QString::fromStdString(chosenPath().string()));
+        const QString chosen = choose_(QsOfPath(chosenPath()));
         if (chosen.isEmpty()) return;
-        const fs::path path(chosen.toStdString());
+        const fs::path path = PathOfQs(chosen);
         if (!CsvFileUsable(path, texts_.use)) {
             // The chooser opens again for another choice.
             ShowPrompt(std::u16string(csv::kOpenError), std::u16string(csv::kOpenErrorCaption), Icon::Exclamation);
             continue;
         }
-        folder_->setText(Qs(FolderText(FromUtf8(path.parent_path().string()))));
-        file_->setText(QString::fromStdString(path.filename().string()));
+        folder_->setText(Qs(FolderText(TextOfPath(path.parent_path()))));
+        file_->setText(QsOfPath(path.filename()));
         return;
     }
 }

@@ -44,7 +44,7 @@ bool contains(const std::vector<std::u16string>& names, const std::u16string& na
 
 void fillList(CCheckListCtrl* list, const fs::path& folder, const std::vector<std::u16string>& shown) {
     for (const fs::path& box : CFileMng::ListSubFolders(folder)) {
-        const std::u16string name = FromUtf8(box.filename().string());
+        const std::u16string name = TextOfPath(box.filename());
         list->AddBox(QString::fromStdU16String(name),
                      contains(shown, name) ? QStringLiteral("2") : QStringLiteral("0"));
     }
@@ -64,7 +64,7 @@ CBoxOpenDlg::CBoxOpenDlg(ListSlotTable table, const std::u16string& folderDispla
       open_(new QPushButton(q(u"開く"), this)) {
     setObjectName(QStringLiteral("CBoxOpenDlg"));
     setWindowTitle(QString::fromUtf16(boxopen::kCaption));
-    folderName_ = FromUtf8(fs::path(ToUtf8(folderPath_)).filename().string());
+    folderName_ = TextOfPath(PathOfText(folderPath_).filename());
 
     folderField_->setObjectName(idName(boxopen::kFolderField));
     folderField_->setReadOnly(true);
@@ -132,9 +132,9 @@ void CBoxOpenDlg::enableBoxChoice(bool on) {
 
 bool CBoxOpenDlg::Fill() {
     const BoxSelection shown = slots_.ShownBoxes(folderName_);
-    const fs::path folder(ToUtf8(folderPath_));
-    fillList(answering_, folder / ToUtf8(store::kAnsweringFolder), shown.answering);
-    fillList(extension_, folder / ToUtf8(store::kExtensionFolder), shown.extension);
+    const fs::path folder = PathOfText(folderPath_);
+    fillList(answering_, folder / PathOfText(store::kAnsweringFolder), shown.answering);
+    fillList(extension_, folder / PathOfText(store::kExtensionFolder), shown.extension);
     if (answering_->rowCount() == 0 && extension_->rowCount() == 0) {
         ShowPrompt(std::u16string(listslots::kNoBoxes), boxopen::kErrorCaption, Icon::Exclamation);
         return false;

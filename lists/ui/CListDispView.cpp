@@ -24,7 +24,7 @@ constexpr char16_t kNoMatch[] = u"該当するメッセージがありません�
 constexpr char16_t kErrorCaption[] = u"エラー";
 
 std::filesystem::path pathOf(std::u16string_view text) {
-    return std::filesystem::path(ToUtf8(text));
+    return PathOfText(text);
 }
 
 }  // namespace

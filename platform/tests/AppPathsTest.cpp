@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/AppPaths.h"
+#include "platform/testing/FileBytes.h"
 #include "platform/testing/TempFolder.h"
 
 namespace plova {
@@ -15,6 +16,7 @@ TEST(AppPathsLayout, InstalledProgramsNeverKeepFilesBesideThemselves) {
         fs::path exeFolder;
         std::vector<fs::path> alsoMake;
         bool installed;
+        std::vector<fs::path> alsoWrite = {};
     } cases[] = {
         {"build folder", temp / "build/app/", {}, false},
         {"portable copy", temp / "portable/", {temp / "portable/share"}, false},
@@ -22,10 +24,16 @@ TEST(AppPathsLayout, InstalledProgramsNeverKeepFilesBesideThemselves) {
         {"system prefix", temp / "usr/bin/", {temp / "usr/share/plova"}, true},
         {"prefix without a trailing separator", temp / "opt/plova/bin", {temp / "opt/plova/share/plova"}, true},
         {"another program's share folder", temp / "local/bin/", {temp / "local/share/other"}, false},
+        // The Windows setup program's folder, writable by an administrator.
+        {"setup program's mark", temp / "Programs/PLOVA/", {}, true, {temp / "Programs/PLOVA" / kInstalledMark}},
+        {"setup mark, no trailing separator", temp / "setup/PLOVA", {}, true, {temp / "setup/PLOVA" / kInstalledMark}},
+        {"a folder of the mark's name", temp / "odd/", {temp / "odd" / kInstalledMark}, false},
+        {"the mark one folder up", temp / "up/bin/", {}, false, {temp / "up" / kInstalledMark}},
     };
     for (const auto& c : cases) {
         fs::create_directories(c.exeFolder);
         for (const auto& d : c.alsoMake) fs::create_directories(d);
+        for (const auto& f : c.alsoWrite) testkit::WriteBytes(f, "installed\r\n");
         EXPECT_EQ(IsInstalledLayout(c.exeFolder), c.installed) << c.name;
         EXPECT_EQ(KeepsFilesBeside(c.exeFolder), !c.installed) << c.name;
     }

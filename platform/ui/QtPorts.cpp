@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "platform/ui/DialogLayout.h"
+#include "platform/ui/PathText.h"
 
 namespace plova::ui {
 namespace {
@@ -141,7 +142,7 @@ void QtPump::DispatchOne() {
 bool QtShell::Open(const std::filesystem::path& file) {
     std::error_code ec;
     const std::filesystem::path absolute = std::filesystem::absolute(file, ec);
-    const QString path = QString::fromStdString((ec ? file : absolute).string());
+    const QString path = QsOfPath(ec ? file : absolute);
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (opener.isEmpty()) return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     // The opener only tells, by its exit status, that it found no program

@@ -26,8 +26,10 @@
 #include "lists/ui/CListDispView.h"
 #include "lists/ui/ListWindows.h"
 #include "platform/IniFile.h"
+#include "platform/Text.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
+#include "platform/ui/PathText.h"
 #include "sim/MainUnitServer.h"
 #include "sim/SeedMainUnit.h"
 #include "store/CFileMng.h"
@@ -219,16 +221,19 @@ TEST_F(DownloadDialogsTest, AFolderDownloadOpensTheNewFolderAndClosesTheListsOfT
     ASSERT_NE(openAnsweringBox(QStringLiteral("0002"), true), nullptr);
     ASSERT_EQ(frame->OpenListCount(), 2);
     CFolderDwnDlg dialog(*frame);
-    const fs::path target = dir / "pc" / "VMU2";
-    dialog.SetFolderBrowser([&](const QString&) { return QString::fromStdString(target.string()); });
+    // A Japanese name, from the folder chooser to the settings and back to a path.
+    const std::u16string name = u"ボックス保存先";
+    const fs::path target = dir / "pc" / PathOfText(name);
+    dialog.SetFolderBrowser([&](const QString&) { return QsOfPath(target); });
     dialog.OnAdd();
     ports.prompt.Queue(Answer::Yes);
     dialog.DownloadButton()->click();
     ASSERT_EQ(shownTexts().back(), "フォルダのダウンロードが正常に完了しました。");
+    EXPECT_TRUE(fs::is_directory(target / "rusuroku" / "0001"));
     QCoreApplication::processEvents();
     // The folder field, the lists and the next download all name the new folder.
-    EXPECT_EQ(frame->Settings().folderName, u"VMU2");
-    EXPECT_TRUE(frame->FolderDisplayText().ends_with(u"VMU2"));
+    EXPECT_EQ(frame->Settings().folderName, name);
+    EXPECT_TRUE(frame->FolderDisplayText().ends_with(name));
     EXPECT_EQ(frame->OpenListCount(), 0);
     EXPECT_TRUE(frame->Lists()->Views().empty());
     EXPECT_EQ(frame->BoxDisplayText(), u"");

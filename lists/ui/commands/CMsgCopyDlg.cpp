@@ -10,6 +10,7 @@
 #include "lists/ui/CCheckListCtrl.h"
 #include "platform/Text.h"
 #include "platform/ui/DialogLayout.h"
+#include "platform/ui/PathText.h"
 #include "store/CFileMng.h"
 
 namespace plova::ui {
@@ -23,7 +24,7 @@ QString idName(int id) {
 
 void fillList(CCheckListCtrl* list, const fs::path& folder) {
     for (const fs::path& box : CFileMng::ListSubFolders(folder))
-        list->AddBox(QString::fromStdString(box.filename().string()), QStringLiteral("0"));
+        list->AddBox(QsOfPath(box.filename()), QStringLiteral("0"));
 }
 
 }  // namespace
@@ -40,7 +41,7 @@ CMsgCopyDlg::CMsgCopyDlg(fs::path boxFolder, DialogBackupWatch* watch, QWidget* 
     setWindowTitle(Qs(msgcopy::kCaption));
     folderField_->setObjectName(idName(msgcopy::kFolderField));
     folderField_->setReadOnly(true);
-    folderField_->setText(QString::fromStdString(boxFolder_.string()));
+    folderField_->setText(QsOfPath(boxFolder_));
     answering_->setObjectName(idName(msgcopy::kAnsweringList));
     extension_->setObjectName(idName(msgcopy::kExtensionList));
     move_->setObjectName(idName(msgcopy::kMoveButton));
@@ -66,8 +67,8 @@ CMsgCopyDlg::CMsgCopyDlg(fs::path boxFolder, DialogBackupWatch* watch, QWidget* 
 }
 
 bool CMsgCopyDlg::Fill() {
-    fillList(answering_, boxFolder_ / ToUtf8(store::kAnsweringFolder));
-    fillList(extension_, boxFolder_ / ToUtf8(store::kExtensionFolder));
+    fillList(answering_, boxFolder_ / PathOfText(store::kAnsweringFolder));
+    fillList(extension_, boxFolder_ / PathOfText(store::kExtensionFolder));
     if (answering_->rowCount() == 0 && extension_->rowCount() == 0) {
         ShowPrompt(std::u16string(transfer::kNoBoxInformation), std::u16string(transfer::kErrorCaption),
                    Icon::Exclamation);
@@ -105,7 +106,7 @@ void CMsgCopyDlg::onChoose(transfer::Mode mode) {
         for (int row = 0; row < list->rowCount(); ++row)
             if (list->IsTicked(row)) {
                 mode_ = mode;
-                chosen_ = fs::path(ToUtf8(kind)) / list->BoxName(row).toStdString();
+                chosen_ = PathOfText(kind) / PathOfQs(list->BoxName(row));
                 accept();
                 return;
             }

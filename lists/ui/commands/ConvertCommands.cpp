@@ -9,7 +9,9 @@
 #include "platform/CommandIds.h"
 #include "platform/Ports.h"
 #include "platform/ui/PrgNoteDlg.h"
+#if PLOVA_BUILT_IN_PLAYER
 #include "player/ui/CPlayerWnd.h"
+#endif
 
 namespace plova::ui {
 namespace {
@@ -60,7 +62,10 @@ void WindowConversionHost::QueueWavForDeletion(const std::filesystem::path& wav)
 
 ConversionHost::InsidePlay WindowConversionHost::PlayInside(const std::filesystem::path& wav,
                                                             const FILESTS_INFO& record) {
-    CPlayerWnd& player = host_.Player();
+#if PLOVA_BUILT_IN_PLAYER
+    CPlayerWnd* window = host_.Player();
+    if (window == nullptr) return InsidePlay::Unreadable;  // the desktop's player, then
+    CPlayerWnd& player = *window;
     ListCommandHost* host = &host_;
     player.onPreferences = [host](int speed, int volume) { host->RememberPlayerPreferences({speed, volume}); };
     player.onNeighbour = [host, view = origin_](int step) { PlayNeighbour(*host, view.data(), step); };
@@ -75,6 +80,10 @@ ConversionHost::InsidePlay WindowConversionHost::PlayInside(const std::filesyste
     case player::Opened::NoDevice: return InsidePlay::NoDevice;
     case player::Opened::Unreadable: break;
     }
+#else
+    (void)wav;
+    (void)record;
+#endif
     return InsidePlay::Unreadable;
 }
 

@@ -61,7 +61,7 @@ DeletionResult DeleteSelection(ListCommandHost& host, CListDispView& view, int k
     DeletionRequest request;
     request.kind = kind;
     request.responseList = data.IsResponseList();
-    request.boxFolder = fs::path(ToUtf8(data.Source().root)) / ToUtf8(data.Source().folderName);
+    request.boxFolder = PathOfText(data.Source().root) / PathOfText(data.Source().folderName);
     request.rows = SelectedRecordsOf(data, view.SelectedRows());
 
     QPointer<CListDispView> alive(&view);

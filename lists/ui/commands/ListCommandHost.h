@@ -43,9 +43,10 @@ public:
     [[nodiscard]] virtual PlaySettings PlaybackSettings() const = 0;
     // A played WAV file, deleted when the program closes.
     virtual void QueueWavForDeletion(const std::filesystem::path& wav) = 0;
-    // The built-in player's one window, made when first asked for, and the
-    // speed and volume it remembers.
-    virtual CPlayerWnd& Player() = 0;
+    // The built-in player's one window, made when first asked for (null in a
+    // build without a player of its own: the Windows build, until its sound
+    // output is built), and the speed and volume it remembers.
+    virtual CPlayerWnd* Player() = 0;
     struct PlayerPreferences {
         int speed = 0;
         int volume = 0;

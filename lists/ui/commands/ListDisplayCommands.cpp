@@ -8,6 +8,7 @@
 #include "lists/ui/commands/ListCommandHost.h"
 #include "platform/CommandIds.h"
 #include "platform/Ports.h"
+#include "platform/Text.h"
 
 namespace plova::ui {
 namespace {
@@ -51,7 +52,8 @@ void RunOpenMessageFolder(ListCommandHost& host) {
     if (view == nullptr) return;
     const std::filesystem::path folder = view->CurrentMessageFolder();
     if (!CurrentPorts().shell->Open(folder))
-        ShowPrompt(u"フォルダを開けませんでした。\n" + folder.u16string(), u"エラー", Icon::Exclamation);
+        ShowPrompt(u"フォルダを開けませんでした。\n" + ReadablePathText(TextOfPath(folder)), u"エラー",
+                   Icon::Exclamation);
 }
 
 void InstallListDisplayCommands(ListCommandHost& host) {

@@ -16,6 +16,7 @@
 #include "platform/Text.h"
 #include "platform/ui/DialogLayout.h"
 #include "platform/ui/FileDialogs.h"
+#include "platform/ui/PathText.h"
 #include "store/ResponseMessage.h"
 
 namespace plova::ui {
@@ -116,7 +117,7 @@ fs::path chooseAudioFile(ListCommandHost& host) {
     if (host.RunDialog(dialog) != QDialog::Accepted) return {};
     const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty() || chosen.front().isEmpty()) return {};
-    return fs::path(chosen.front().toStdString());
+    return PathOfQs(chosen.front());
 }
 
 CListDispView* activeResponseList(ListCommandHost& host) {

@@ -7,11 +7,16 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <filesystem>
 #include <utility>
 #include <vector>
 
+#include "platform/Text.h"
+#include "platform/testing/FileBytes.h"
+#include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "platform/ui/DialogLayout.h"
+#include "platform/ui/PathText.h"
 #include "platform/ui/ProgressDlg.h"
 #include "platform/ui/QtPorts.h"
 
@@ -74,6 +79,27 @@ TEST(WindowKitTest, QtsOwnDialogsAreJapaneseWhateverTheLocale) {
     ASSERT_NE(lookIn, nullptr);
     EXPECT_EQ(lookIn->text(), QStringLiteral("アドレス:"));  // "Look in:" in English
     QLocale::setDefault(QLocale::system());
+}
+
+// A path shown in a window and read back from it names the same file: a
+// Japanese name on every system, and on Linux a name that is not UTF-8 (a
+// folder copied from a Windows share keeps its CP932 bytes).
+TEST(WindowKitTest, APathShownInAWindowNamesTheSameFileAgain) {
+    namespace fs = std::filesystem;
+    testkit::TempFolder temp("window-paths");
+    std::vector<fs::path> names = {PathOfText(u"plain"), PathOfText(u"ボックス保存先"),
+                                   PathOfText(u"音声 メッセージ（１）.wav")};
+#ifndef _WIN32
+    names.emplace_back("\x83\x7b\x83\x62\x83\x4e\x83\x58");  // "ボックス" in CP932
+#endif
+    for (const fs::path& name : names) {
+        const fs::path path = temp / name;
+        testkit::WriteBytes(path, "x");
+        const fs::path back = PathOfQs(QsOfPath(path));
+        EXPECT_EQ(back, path) << Utf8Of(name);
+        EXPECT_TRUE(fs::is_regular_file(back)) << Utf8Of(name);
+    }
+    EXPECT_EQ(QsOfPath(PathOfText(u"ボックス保存先")), QStringLiteral("ボックス保存先"));
 }
 
 }  // namespace

@@ -143,6 +143,7 @@ TEST_F(ConvertCommandsTest, PlayHandsTheDemoMessagesSpeechToThePlayerAndMarksItP
 // a sound device the program says so and nothing is marked.
 TEST_F(ConvertCommandsTest, TheBuiltInPlayerPlaysMarksAndMovesToTheNextRow) {
     frame->UseSoundSink(sink);
+    if (frame->Player() == nullptr) GTEST_SKIP() << "this build has no player of its own";
     frame->OnCommand(cmd::kToggleBuiltInPlayer);
     // Two neighbouring rows of messages with their speech.
     auto voiceAt = [&](int row) {
@@ -157,7 +158,7 @@ TEST_F(ConvertCommandsTest, TheBuiltInPlayerPlaysMarksAndMovesToTheNextRow) {
     frame->OnCommand(cmd::kPlay);
     EXPECT_TRUE(ports.prompt.shown.empty());
     EXPECT_TRUE(ports.shell.opened.empty());
-    CPlayerWnd& window = frame->Player();
+    CPlayerWnd& window = *frame->Player();
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(sink.starts, 1);
     const std::vector<std::int16_t> speech = testkit::ReadWavSamples(wavOf(first));
