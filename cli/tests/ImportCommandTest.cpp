@@ -10,6 +10,7 @@
 #include "audio/testing/SpeechSignal.h"
 #include "cli/Command.h"
 #include "cli/testing/CliRun.h"
+#include "oplog/testing/LogFolderScope.h"
 #include "platform/testing/FolderNames.h"
 #include "platform/testing/OwnScratchFolder.h"
 #include "platform/testing/SpecialFiles.h"
@@ -32,7 +33,7 @@ protected:
         fs::create_directories(box.Path() / "naisen");
         WriteWav8k(speech8k, original);
     }
-    [[nodiscard]] bool scratchHoldsImportFiles() const { return !fs::is_empty(scratch.Path()); }
+    [[nodiscard]] bool scratchHoldsImportFiles() const { return !testkit::NamesBesideTheLog(scratch.Path()).empty(); }
 
     CliOutcome import(const fs::path& audio, const std::string& number, cli::Args more = {}) {
         cli::Args args{"import", audio.string(), "--number", number, "--folder", box.Path().string()};

@@ -2,6 +2,7 @@
 // folder while the object lives, and what the process wrote there read back.
 #pragma once
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +12,18 @@
 #include "platform/testing/TempFolder.h"
 
 namespace plova::testkit {
+
+// The names of `folder` without the operations log's own files: on Windows
+// the log shares the per-user folder of the intermediate files.
+inline std::vector<std::string> NamesBesideTheLog(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) {
+        const std::string name = e.path().filename().string();
+        if (name.rfind(oplog::Journal::kFileName, 0) != 0 && name != ".operations.lock") names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 class LogFolderScope {
 public:

@@ -9,6 +9,7 @@
 #include "audio/VoiceEncoder.h"
 #include "audio/testing/AudioFiles.h"
 #include "audio/testing/SpeechSignal.h"
+#include "oplog/testing/LogFolderScope.h"
 #include "platform/File.h"
 #include "platform/testing/FolderNames.h"
 #include "platform/testing/OwnScratchFolder.h"
@@ -336,5 +337,6 @@ TEST_F(ResponseMessage, NothingPlantedInTheFoldersItWritesIsWrittenThrough) {
         ports.clock.AdvanceMinutes(1);
     }
     // Only what was planted is left beside the program's own scratch files.
-    EXPECT_EQ(SortedNames(scratch), (std::vector<std::string>{"wave_tmp-" + pid + ".wav", "wave_tmp.wav"}));
+    EXPECT_EQ(testkit::NamesBesideTheLog(scratch),
+              (std::vector<std::string>{"wave_tmp-" + pid + ".wav", "wave_tmp.wav"}));
 }
