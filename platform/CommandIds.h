@@ -48,7 +48,7 @@ constexpr int kRenameBoxFolder = 32794;
 constexpr int kExportList = 32795;
 constexpr int kImportBoxNames = 32796;
 constexpr int kBackupSettings = 32803;
-constexpr int kOperationLog = 32811;  // "操作履歴を表示...": the operations log
+constexpr int kOperationLog = 32811;         // "操作履歴を表示...": the operations log
 constexpr int kToggleBuiltInPlayer = 32820;  // "内蔵プレーヤーで再生する"
 
 // The rows' own menu of a list window.
