@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "cli/Command.h"
+#include "cli/testing/BackupSettings.h"
 #include "cli/testing/CliProcess.h"
 #include "cli/testing/CliRun.h"
 #include "link/CFtpMng.h"
@@ -36,19 +37,12 @@ protected:
         fs::create_directories(dir / "run");
         fs::create_directories(root);
         SetEnvironmentPath("XDG_RUNTIME_DIR", dir / "run");
-        IniDocument ini;
-        ini.Set(u"LOGIN", u"IP", u"127.0.0.1");
-        ini.Set(u"LOGIN", u"USER", u"qermo");
-        ini.Set(u"LOGIN", u"PASS", u"kw1234");
-        ini.SetInt(u"LOGIN", u"CHECK", 1);
+        IniDocument ini = testkit::BackupSettings(u"qermo", u"kw1234");
         ini.Set(u"FOLDER", u"FOLDER", u"");
         ini.Set(u"FOLDER", u"NEXTFOLDER", std::u16string(root.u16string()) + u"/");
         ini.SetInt(u"FOLDER", u"CHANGE", 1);
         ini.Set(u"DISP", u"FOLDERNAME", u"箱");
-        ini.SetInt(u"BACKUP", u"HINDO", 1);
         ini.SetInt(u"BACKUP", u"JIKOKUHH", 2);
-        ini.SetInt(u"BACKUP", u"RETRYCNT", 1);
-        ini.SetInt(u"BACKUP", u"RETRYWAIT", 10000);
         ASSERT_TRUE(ini.Save(settings));
     }
     void TearDown() override {

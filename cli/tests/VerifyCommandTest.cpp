@@ -9,6 +9,7 @@
 #include <map>
 
 #include "cli/Command.h"
+#include "cli/testing/BackupSettings.h"
 #include "cli/testing/CliRun.h"
 #include "oplog/LogFilter.h"
 #include "oplog/testing/LogFolderScope.h"
@@ -48,15 +49,8 @@ protected:
         fs::create_directories(dir / "run");
         fs::create_directories(root);
         setenv("XDG_RUNTIME_DIR", (dir / "run").c_str(), 1);
-        IniDocument ini;
-        ini.Set(u"LOGIN", u"IP", u"127.0.0.1");
-        ini.Set(u"LOGIN", u"USER", u"qermo");
-        ini.Set(u"LOGIN", u"PASS", u"kw1234");
-        ini.SetInt(u"LOGIN", u"CHECK", 1);
+        IniDocument ini = testkit::BackupSettings(u"qermo", u"kw1234");
         ini.Set(u"FOLDER", u"FOLDER", std::u16string(root.u16string()) + u"/");
-        ini.SetInt(u"BACKUP", u"HINDO", 1);
-        ini.SetInt(u"BACKUP", u"RETRYCNT", 1);
-        ini.SetInt(u"BACKUP", u"RETRYWAIT", 10000);
         ASSERT_TRUE(ini.Save(settings));
         ASSERT_NO_FATAL_FAILURE(unit.Seed());
         ASSERT_NO_FATAL_FAILURE(unit.Start());
