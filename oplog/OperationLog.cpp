@@ -142,7 +142,7 @@ std::string TimeNow() {
     const std::tm local = LocalCalendarTime(now);
     // The zone's offset is what the local fields read as universal time are ahead by.
     // Zones lie within a day of universal time.
-    constexpr long kMinutesPerDay = 24 * 60;
+    constexpr long kMinutesPerDay = 24L * 60;
     const long offset =
         std::clamp(static_cast<long>(MomentOfUniversalTime(local) - now) / 60, -kMinutesPerDay, kMinutesPerDay);
     const int magnitude = static_cast<int>(offset < 0 ? -offset : offset);

@@ -74,29 +74,30 @@ constexpr std::uint32_t smallSigma1(std::uint32_t x) {
 
 // One round, with the roles of the eight working words passed in turn
 // rather than the words moved: eight rounds bring every word back to its place.
-#define PLOVA_SHA256_ROUND(a, b, c, d, e, f, g, h, i)                               \
-    do {                                                                            \
-        const std::uint32_t t1 = h + bigSigma1(e) + ch(e, f, g) + kRound[i] + w[i]; \
-        d += t1;                                                                    \
-        h = t1 + bigSigma0(a) + maj(a, b, c);                                       \
-    } while (false)
+// `kw` is the round's constant plus its message word.
+inline void oneRound(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t& d, std::uint32_t e,
+                     std::uint32_t f, std::uint32_t g, std::uint32_t& h, std::uint32_t kw) {
+    const std::uint32_t t1 = h + bigSigma1(e) + ch(e, f, g) + kw;
+    d += t1;
+    h = t1 + bigSigma0(a) + maj(a, b, c);
+}
 
 void compressPortable(State& state, const std::uint8_t* block, std::size_t blocks) {
     std::uint32_t w[64];
     for (; blocks > 0; --blocks, block += 64) {
-        for (int i = 0; i < 16; ++i) w[i] = bigEndian(block + 4 * i);
+        for (std::size_t i = 0; i < 16; ++i) w[i] = bigEndian(block + 4 * i);
         for (int i = 16; i < 64; ++i) w[i] = w[i - 16] + smallSigma0(w[i - 15]) + w[i - 7] + smallSigma1(w[i - 2]);
         std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
         std::uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
-        for (int i = 0; i < 64; i += 8) {
-            PLOVA_SHA256_ROUND(a, b, c, d, e, f, g, h, i);
-            PLOVA_SHA256_ROUND(h, a, b, c, d, e, f, g, i + 1);
-            PLOVA_SHA256_ROUND(g, h, a, b, c, d, e, f, i + 2);
-            PLOVA_SHA256_ROUND(f, g, h, a, b, c, d, e, i + 3);
-            PLOVA_SHA256_ROUND(e, f, g, h, a, b, c, d, i + 4);
-            PLOVA_SHA256_ROUND(d, e, f, g, h, a, b, c, i + 5);
-            PLOVA_SHA256_ROUND(c, d, e, f, g, h, a, b, i + 6);
-            PLOVA_SHA256_ROUND(b, c, d, e, f, g, h, a, i + 7);
+        for (std::size_t i = 0; i < 64; i += 8) {
+            oneRound(a, b, c, d, e, f, g, h, kRound[i] + w[i]);
+            oneRound(h, a, b, c, d, e, f, g, kRound[i + 1] + w[i + 1]);
+            oneRound(g, h, a, b, c, d, e, f, kRound[i + 2] + w[i + 2]);
+            oneRound(f, g, h, a, b, c, d, e, kRound[i + 3] + w[i + 3]);
+            oneRound(e, f, g, h, a, b, c, d, kRound[i + 4] + w[i + 4]);
+            oneRound(d, e, f, g, h, a, b, c, kRound[i + 5] + w[i + 5]);
+            oneRound(c, d, e, f, g, h, a, b, kRound[i + 6] + w[i + 6]);
+            oneRound(b, c, d, e, f, g, h, a, kRound[i + 7] + w[i + 7]);
         }
         state[0] += a;
         state[1] += b;
@@ -108,8 +109,6 @@ void compressPortable(State& state, const std::uint8_t* block, std::size_t block
         state[7] += h;
     }
 }
-
-#undef PLOVA_SHA256_ROUND
 
 #if defined(__x86_64__) || defined(__i386__)
 // The processor's own SHA-256 instructions (x86 SHA extensions), used when
@@ -123,13 +122,13 @@ bool hasShaInstructions() {
 }
 
 // Four rounds of the message words in `msg`, with their constants from `k`.
-#define PLOVA_SHA256_ROUNDS4(msg, k)                                                                            \
-    do {                                                                                                        \
-        __m128i t = _mm_add_epi32(msg, _mm_loadu_si128(reinterpret_cast<const __m128i*>(kRound.data() + (k)))); \
-        state1 = _mm_sha256rnds2_epu32(state1, state0, t);                                                      \
-        t = _mm_shuffle_epi32(t, 0x0E);                                                                         \
-        state0 = _mm_sha256rnds2_epu32(state0, state1, t);                                                      \
-    } while (false)
+__attribute__((target("sha,sse4.1,ssse3"))) inline void fourRounds(__m128i& state0, __m128i& state1, __m128i msg,
+                                                                   std::size_t k) {
+    __m128i t = _mm_add_epi32(msg, _mm_loadu_si128(reinterpret_cast<const __m128i*>(kRound.data() + k)));
+    state1 = _mm_sha256rnds2_epu32(state1, state0, t);
+    t = _mm_shuffle_epi32(t, 0x0E);
+    state0 = _mm_sha256rnds2_epu32(state0, state1, t);
+}
 
 __attribute__((target("sha,sse4.1,ssse3"))) void compressSha(State& state, const std::uint8_t* block,
                                                              std::size_t blocks) {
@@ -146,11 +145,11 @@ __attribute__((target("sha,sse4.1,ssse3"))) void compressSha(State& state, const
     for (; blocks > 0; --blocks, block += 64) {
         const __m128i abefSaved = state0, cdghSaved = state1;
         __m128i m[4];
-        for (int i = 0; i < 4; ++i)
+        for (std::size_t i = 0; i < 4; ++i)
             m[i] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * i)), byteSwap);
         // Rounds 0-15 take the words as they are; each later group of four
         // makes its words from the sixteen before them.
-        for (int group = 0; group < 16; ++group) {
+        for (std::size_t group = 0; group < 16; ++group) {
             __m128i& words = m[group % 4];
             if (group >= 4) {
                 const __m128i& w1 = m[(group + 1) % 4];
@@ -160,7 +159,7 @@ __attribute__((target("sha,sse4.1,ssse3"))) void compressSha(State& state, const
                 words = _mm_add_epi32(words, _mm_alignr_epi8(w3, w2, 4));
                 words = _mm_sha256msg2_epu32(words, w3);
             }
-            PLOVA_SHA256_ROUNDS4(words, 4 * group);
+            fourRounds(state0, state1, words, 4 * group);
         }
         state0 = _mm_add_epi32(state0, abefSaved);
         state1 = _mm_add_epi32(state1, cdghSaved);
@@ -173,8 +172,6 @@ __attribute__((target("sha,sse4.1,ssse3"))) void compressSha(State& state, const
     _mm_storeu_si128(reinterpret_cast<__m128i*>(state.data()), state0);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(state.data() + 4), state1);
 }
-
-#undef PLOVA_SHA256_ROUNDS4
 
 #endif
 

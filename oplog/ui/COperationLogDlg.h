@@ -39,12 +39,12 @@ public:
     explicit COperationLogDlg(oplog::Journal journal, QWidget* parent = nullptr);
 
     // The filter fields, for the window's tests as for the user.
-    QLineEdit* SinceField() const { return since_; }
-    QLineEdit* UntilField() const { return until_; }
-    QComboBox* OperationField() const { return operation_; }
-    QLineEdit* MessageField() const { return message_; }
-    QTableWidget* Table() const { return table_; }
-    QLabel* Status() const { return status_; }
+    [[nodiscard]] QLineEdit* SinceField() const { return since_; }
+    [[nodiscard]] QLineEdit* UntilField() const { return until_; }
+    [[nodiscard]] QComboBox* OperationField() const { return operation_; }
+    [[nodiscard]] QLineEdit* MessageField() const { return message_; }
+    [[nodiscard]] QTableWidget* Table() const { return table_; }
+    [[nodiscard]] QLabel* Status() const { return status_; }
 
 public slots:
     // Reads the log again and shows the entries the fields choose.

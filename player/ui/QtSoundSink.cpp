@@ -17,7 +17,7 @@ protected:
     qint64 readData(char* data, qint64 maxSize) override {
         const auto samples = static_cast<std::size_t>(maxSize / 2);
         if (samples == 0 || !source_) return 0;
-        return static_cast<qint64>(source_(std::span(reinterpret_cast<std::int16_t*>(data), samples)) * 2);
+        return static_cast<qint64>(source_(std::span(reinterpret_cast<std::int16_t*>(data), samples))) * 2;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
 

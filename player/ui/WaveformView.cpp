@@ -34,7 +34,7 @@ void WaveformView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), palette().base());
     const int mid = height() / 2;
-    const double scale = (height() / 2 - 2) / 32768.0;
+    const double scale = (height() / 2.0 - 2) / 32768.0;
     const int playedUpTo = static_cast<int>(place_ * width());
     const QColor played = palette().highlight().color();
     const QColor ahead = palette().text().color();
