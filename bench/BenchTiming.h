@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <fstream>
 #include <functional>
 #include <vector>
 
@@ -13,6 +14,14 @@ inline double Seconds(const std::function<void()>& work) {
     const auto t0 = std::chrono::steady_clock::now();
     work();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// Resident memory of the process now, in MB (Linux: 0 where /proc is not).
+inline double ResidentMegabytes() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return static_cast<double>(resident) * 4096.0 / (1024.0 * 1024.0);
 }
 
 inline double Median(std::vector<double> v) {

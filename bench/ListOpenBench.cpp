@@ -78,14 +78,6 @@ private:
     QMdiArea area_;
 };
 
-// Resident memory of the process now, in MB.
-double residentMegabytes() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return static_cast<double>(resident) * 4096.0 / (1024.0 * 1024.0);
-}
-
 double peakMegabytes() {
     std::ifstream status("/proc/self/status");
     std::string line;
@@ -126,13 +118,13 @@ int main(int argc, char** argv) {
             CFileMng::LoadFolderRecords(box, records);
         }));
         QCoreApplication::processEvents();
-        const double residentBefore = residentMegabytes();
+        const double residentBefore = bench::ResidentMegabytes();
         CChildFrame* frame = nullptr;
         open.push_back(Seconds([&] {
             host.num_ = 1;
             frame = windows.OpenWindow(1);
         }));
-        residentOpen = residentMegabytes();
+        residentOpen = bench::ResidentMegabytes();
         // The first round asks the system for the memory; later ones reuse it.
         listMemory = std::max(listMemory, residentOpen - residentBefore);
         rows = frame->View()->Data().RowCount();

@@ -8,15 +8,15 @@
 // There is no peer: the figures are against the targets. Prints the medians.
 #include <QApplication>
 #include <QImage>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "audio/testing/AudioFiles.h"
 #include "bench/BenchTiming.h"
 #include "lists/ConvertAndPlay.h"
-#include "platform/testing/FileBytes.h"
 #include "platform/testing/TempFolder.h"
 #include "player/testing/RecordingSink.h"
 #include "player/ui/CPlayerWnd.h"
@@ -32,31 +32,14 @@ constexpr int kRounds = 7;
 constexpr std::uint32_t kRate = 8000;
 constexpr int kSeconds = 600;
 
-double residentMegabytes() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return static_cast<double>(resident) * 4096.0 / (1024.0 * 1024.0);
-}
-
-std::string le(std::uint32_t v, int bytes) {
-    std::string s;
-    for (int i = 0; i < bytes; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
-    return s;
-}
-
 // Ten minutes of a voice-like signal as the decoder writes it: 8 kHz, 16-bit, one channel.
 void writeMessageWav(const fs::path& wav) {
-    const std::uint32_t n = kRate * kSeconds;
-    std::string data(static_cast<std::size_t>(n) * 2, '\0');
-    for (std::uint32_t i = 0; i < n; ++i) {
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(kRate) * kSeconds);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
         const double t = static_cast<double>(i) / kRate;
-        const auto v = static_cast<std::int16_t>(9000 * std::sin(2 * M_PI * 180 * t) * (0.6 + 0.4 * std::sin(t * 3)));
-        data[2 * i] = static_cast<char>(v & 0xFF);
-        data[2 * i + 1] = static_cast<char>((v >> 8) & 0xFF);
+        samples[i] = static_cast<std::int16_t>(9000 * std::sin(2 * M_PI * 180 * t) * (0.6 + 0.4 * std::sin(t * 3)));
     }
-    testkit::WriteBytes(wav, "RIFF" + le(36 + n * 2, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(kRate, 4) +
-                                 le(kRate * 2, 4) + le(2, 2) + le(16, 2) + "data" + le(n * 2, 4) + data);
+    testkit::WriteWav8k(wav, samples);
 }
 
 // The list's side of a play: the window opens the built-in player.
@@ -101,7 +84,7 @@ int main(int argc, char** argv) {
 
     std::vector<double> start, waveform, memory;
     for (int round = 0; round < kRounds; ++round) {
-        const double before = residentMegabytes();
+        const double before = bench::ResidentMegabytes();
         {
             player::RecordingSink sink;
             ui::CPlayerWnd window(sink);
@@ -112,7 +95,7 @@ int main(int argc, char** argv) {
                     std::fprintf(stderr, "the message did not play\n");
             }));
             QApplication::processEvents();
-            memory.push_back(residentMegabytes() - before);
+            memory.push_back(bench::ResidentMegabytes() - before);
             ui::WaveformView* view = window.Waveform();
             waveform.push_back(bench::Seconds([&] {
                 view->SetClip(window.Session().Sound());
@@ -121,11 +104,16 @@ int main(int argc, char** argv) {
         }
         QApplication::processEvents();
     }
-    const double s = bench::Median(start) * 1000, w = bench::Median(waveform) * 1000, m = bench::Median(memory);
+    // The first round shows a window for the first time in the process (style,
+    // fonts) and asks the system for the clip's memory; later rounds reuse both.
+    const double s = bench::Median(start) * 1000, w = bench::Median(waveform) * 1000;
+    const double m = *std::max_element(memory.begin(), memory.end());
     std::printf("a %d-minute message (8 kHz, 16-bit), its WAV file there, %d rounds, offscreen\n", kSeconds / 60,
                 kRounds);
     std::printf("再生 to the first samples at the sink   %6.1f ms  (target < 50 ms: %s)\n", s,
                 s < 50 ? "met" : "MISSED");
+    std::printf("  the first play in the process         %6.1f ms  (its window shown for the first time)\n",
+                start.front() * 1000);
     std::printf("waveform: peaks and one paint        %6.1f ms  (target < 30 ms: %s)\n", w, w < 30 ? "met" : "MISSED");
     std::printf("memory the open window holds          %6.1f MB  (target < 30 MB: %s)\n", m, m < 30 ? "met" : "MISSED");
     return s < 50 && w < 30 && m < 30 ? 0 : 1;

@@ -114,7 +114,9 @@ player::Opened CPlayerWnd::Play(const std::filesystem::path& wav, const PlayerTe
     party_->setText(Qs(texts.party));
     date_->setText(Qs(texts.date));
     title_->setText(Qs(texts.title));
-    waveform_->SetClip(session_.Sound());
+    // The waveform is drawn once the sound has had its first turn.
+    waveform_->SetClip(nullptr);
+    QTimer::singleShot(0, this, [this] { waveform_->SetClip(session_.Sound()); });
     const player::PlayerSession::State s = session_.Now();
     speed_->setCurrentIndex(s.speed);
     {

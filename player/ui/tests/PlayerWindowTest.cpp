@@ -9,7 +9,7 @@
 #include <numbers>
 
 #include <gtest/gtest.h>
-#include "platform/testing/FileBytes.h"
+#include "audio/testing/AudioFiles.h"
 #include "platform/testing/TempFolder.h"
 #include "player/testing/RecordingSink.h"
 #include "player/ui/CPlayerWnd.h"
@@ -21,17 +21,10 @@ namespace {
 namespace fs = std::filesystem;
 
 fs::path toneWav(const fs::path& path, double seconds) {
-    const auto n = static_cast<std::uint32_t>(seconds * 8000);
-    auto le = [](std::uint32_t v, int bytes) {
-        std::string s;
-        for (int i = 0; i < bytes; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
-        return s;
-    };
-    std::string data;
-    for (std::uint32_t i = 0; i < n; ++i)
-        data += le(static_cast<std::uint16_t>(static_cast<std::int16_t>(12000 * std::sin(i * 0.2))), 2);
-    testkit::WriteBytes(path, "RIFF" + le(36 + n * 2, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(8000, 4) +
-                                  le(16000, 4) + le(2, 2) + le(16, 2) + "data" + le(n * 2, 4) + data);
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(seconds * 8000));
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<std::int16_t>(12000 * std::sin(static_cast<double>(i) * 0.2));
+    testkit::WriteWav8k(path, samples);
     return path;
 }
 
