@@ -93,7 +93,7 @@ TEST(WindowKitTest, APathShownInAWindowNamesTheSameFileAgain) {
     names.emplace_back("\x83\x7b\x83\x62\x83\x4e\x83\x58");  // "ボックス" in CP932
 #endif
     for (const fs::path& name : names) {
-        const fs::path path = temp / name;
+        const fs::path path = temp.Path() / name;
         testkit::WriteBytes(path, "x");
         const fs::path back = PathOfQs(QsOfPath(path));
         EXPECT_EQ(back, path) << Utf8Of(name);
