@@ -5,6 +5,7 @@
 
 #include "cli/Command.h"
 #include "cli/testing/CliRun.h"
+#include "oplog/testing/LogFolderScope.h"
 #include "platform/testing/SpecialFiles.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
@@ -49,6 +50,7 @@ protected:
 };
 
 TEST_F(UploadCommand, OneLinePerFileAndExitZeroOnlyWhenAllAreAccepted) {
+    LogFolderScope log;
     const fs::path a = message(10), b = message(11);
     ASSERT_EQ(upload(with({a.string(), b.string()}, link())), cli::kOk) << ran.err;
     EXPECT_EQ(ran.out, a.string() + ": accepted\n" + b.string() + ": accepted\n");
@@ -70,6 +72,22 @@ TEST_F(UploadCommand, OneLinePerFileAndExitZeroOnlyWhenAllAreAccepted) {
                       "--password-file", secret.string()}),
               cli::kOk)
         << ran.err;
+
+    // Each run is one entry of plova-cli's, with the main unit's user and address and every file's outcome.
+    const std::vector<oplog::Entry> uploads = log.Of("upload");
+    ASSERT_EQ(uploads.size(), 3u);
+    const std::vector<std::vector<std::pair<std::string, oplog::Outcome>>> expected{
+        {{a.filename().string(), oplog::Outcome::Done}, {b.filename().string(), oplog::Outcome::Done}},
+        {{c.filename().string(), oplog::Outcome::Failed}},
+        {{c.filename().string(), oplog::Outcome::Done}}};
+    for (std::size_t i = 0; i < uploads.size(); ++i) {
+        EXPECT_EQ(uploads[i].by, oplog::FrontEnd::Cli);
+        EXPECT_EQ(uploads[i].unitUser, "admin");
+        EXPECT_EQ(uploads[i].unitAddress, "127.0.0.1");
+        std::vector<std::pair<std::string, oplog::Outcome>> messages;
+        for (const oplog::MessageResult& m : uploads[i].messages) messages.emplace_back(m.name, m.outcome);
+        EXPECT_EQ(messages, expected[i]) << i;
+    }
 }
 
 // A line feed in a folder's name is printed as \x0a: one file, one line.

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "download/FolderRename.h"
+#include "oplog/testing/LogFolderScope.h"
 #include "platform/Text.h"
 #include "platform/testing/FileBytes.h"
 #include "platform/testing/TempFolder.h"
@@ -14,6 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(FolderRenameTest, RefusesTakenEmptyUnsafeAndOverlongNames) {
+    testkit::LogFolderScope log;
     testkit::TempFolder dir{"folder-rename"};
     const fs::path root = dir / "root";
     for (const char* name : {"a", "b"}) {
@@ -42,6 +45,16 @@ TEST(FolderRenameTest, RefusesTakenEmptyUnsafeAndOverlongNames) {
     // A folder may take its own name in another case.
     EXPECT_EQ(RenameFolder(root / "b", u"B"), FolderRename::Ok);
     EXPECT_TRUE(fs::is_directory(root / "B/rusuroku/101"));
+    // The log holds the two renames that took place, each with its new name; no refusal.
+    const std::vector<oplog::Entry> renames = log.Of("rename");
+    ASSERT_EQ(renames.size(), 2u);
+    for (const auto& [entry, from, to] :
+         {std::tuple{renames[0], "a", "now 支店"}, std::tuple{renames[1], "b", "now B"}}) {
+        ASSERT_EQ(entry.messages.size(), 1u);
+        EXPECT_EQ(entry.messages[0].name, from);
+        EXPECT_EQ(entry.messages[0].outcome, oplog::Outcome::Done);
+        EXPECT_EQ(entry.messages[0].note, to);
+    }
 }
 
 // Every refusal names its reason; only a rename that took place closes the dialog.
