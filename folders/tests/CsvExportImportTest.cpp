@@ -92,6 +92,23 @@ TEST(CsvExportTest, CellsASpreadsheetWouldRunAsAFormulaAreWrittenAsText) {
     for (const Case& c : cases) EXPECT_EQ(CsvLine(c.cells), c.line) << testkit::Utf8(c.line);
 }
 
+// The folder edit drops trailing separators of either kind (a folder from
+// the settings or typed by hand on Windows may end in "/"), but never the
+// root's or a drive's own.
+TEST(CsvExportTest, TheFolderTextEndsWithoutASeparator) {
+    const std::pair<std::u16string_view, std::u16string_view> cases[] = {
+        {u"/data/out/", u"/data/out"},
+        {u"/data/out//", u"/data/out"},
+        {u"C:\\out\\", u"C:\\out"},
+        {u"C:\\out/", u"C:\\out"},
+        {u"/", u"/"},
+        {u"C:\\", u"C:\\"},
+        {u"C:/", u"C:/"},
+        {u"", u""},
+    };
+    for (const auto& [folder, text] : cases) EXPECT_EQ(FolderText(folder), text) << ToUtf8(folder);
+}
+
 TEST(CsvExportTest, ChecksBeforeWriting) {
     TempFolder dir("csv-allowed");
     struct Case {

@@ -62,7 +62,7 @@ CsvSetDlg::CsvSetDlg(FolderHost& host, const Texts& texts, const CsvPlace& start
             chooser.setFileMode(QFileDialog::ExistingFile);
         }
         FitFileDialog(chooser);
-        return chooser.exec() == QDialog::Accepted ? chooser.selectedFiles().value(0) : QString();
+        return chooser.exec() == QDialog::Accepted ? ChosenPath(chooser) : QString();
     };
 }
 

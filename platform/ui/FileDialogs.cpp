@@ -1,5 +1,6 @@
 #include "platform/ui/FileDialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QListView>
@@ -40,7 +41,11 @@ QString ChooseFolder(QWidget* parent, const QString& title, const QString& start
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     FitFileDialog(dialog);
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    return dialog.exec() == QDialog::Accepted ? ChosenPath(dialog) : QString();
+}
+
+QString ChosenPath(const QFileDialog& dialog) {
+    return QDir::toNativeSeparators(dialog.selectedFiles().value(0));
 }
 
 }  // namespace plova::ui

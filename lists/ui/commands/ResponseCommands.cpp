@@ -115,9 +115,9 @@ fs::path chooseAudioFile(ListCommandHost& host) {
     if (!start.empty()) dialog.setDirectory(QString::fromStdU16String(start));
     FitFileDialog(dialog);
     if (host.RunDialog(dialog) != QDialog::Accepted) return {};
-    const QStringList chosen = dialog.selectedFiles();
-    if (chosen.isEmpty() || chosen.front().isEmpty()) return {};
-    return PathOfQs(chosen.front());
+    const QString chosen = ChosenPath(dialog);
+    if (chosen.isEmpty()) return {};
+    return PathOfQs(chosen);
 }
 
 CListDispView* activeResponseList(ListCommandHost& host) {
