@@ -23,6 +23,7 @@
 #include "lists/ui/CListDispView.h"
 #include "lists/ui/ListWindows.h"
 #include "platform/IniFile.h"
+#include "platform/testing/FolderNames.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "sim/testing/SimUnit.h"
@@ -45,7 +46,8 @@ protected:
 
     // The program with `folderName` under the root open, logged in unless told otherwise.
     void make(bool login = true, const std::string& folderName = "demo") {
-        std::ofstream(ini) << "[FOLDER]\r\nFOLDER=" << (dir / "pc").string() << "/\r\nINIT=0\r\n"
+        std::ofstream(ini) << "[FOLDER]\r\nFOLDER=" << (dir / "pc").string() << testkit::kSeparatorChar
+                           << "\r\nINIT=0\r\n"
                            << "[DISP]\r\nFOLDERNAME=" << folderName << "\r\nNUM=0\r\n";
         // The list windows show the columns the settings name.
         WriteProfileText(ini, u"DISP", u"COLUM1", u"ファイル名");

@@ -26,6 +26,7 @@
 #include "lists/ui/ListWindowStatus.h"
 #include "platform/IniFile.h"
 #include "platform/Text.h"
+#include "platform/testing/FolderNames.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "sim/testing/SimUnit.h"
@@ -133,10 +134,13 @@ protected:
 TEST_F(MainFrameTest, OpensWithoutSettingsCentredWithTheWholeCommandBar) {
     make();
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Kwシリーズ 音声ファイル管理"));
-    EXPECT_EQ(frame->minimumSize(), QSize(845, 250));
+    // 845 wide, or wider where the system's font needs more for the captions (Wine's).
+    const int least = frame->minimumWidth();
+    EXPECT_GE(least, 845);
+    EXPECT_EQ(frame->minimumHeight(), 250);
     // Two thirds of the screen, centred, but never below the minimum size.
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    const QSize size(std::max(845, screen.width() / 3 * 2), std::max(250, screen.height() / 3 * 2));
+    const QSize size(std::max(least, screen.width() / 3 * 2), std::max(250, screen.height() / 3 * 2));
     EXPECT_EQ(frame->size(), size);
     EXPECT_NEAR(frame->geometry().center().y(), screen.center().y(), 3);
 
@@ -147,7 +151,7 @@ TEST_F(MainFrameTest, OpensWithoutSettingsCentredWithTheWholeCommandBar) {
 
     // At the minimum size and wider: 1005..1007 keep to the right edge, the
     // displays reach it, no two controls overlap and no caption is cut.
-    for (int width : {845, 1200}) {
+    for (int width : {least, std::max(least + 1, 1200)}) {
         frame->resize(width, 400);
         const int w = frame->Bar()->width();
         EXPECT_EQ(w, width);
@@ -238,7 +242,7 @@ TEST_F(MainFrameTest, LoginGreysTheLoginItemAndEnablesLogoutAndTheDownloads) {
     WriteProfileText(ini, u"FOLDER", u"FOLDER", (dir / "root").u16string());
     WriteProfileText(ini, u"DISP", u"FOLDERNAME", u"office");
     make();
-    EXPECT_EQ(frame->FolderDisplayText(), u" " + (dir / "root" / "office").u16string());
+    EXPECT_EQ(frame->FolderDisplayText(), testkit::FolderDisplayOf(dir / "root" / "office"));
     frame->OnIdle();
     EXPECT_FALSE(button(cmd::kDownloadAll)->isEnabled());
 
@@ -360,7 +364,8 @@ TEST_F(MainFrameTest, PlacementIsRestoredOntoTheScreenAndSavedAtExit) {
     WriteProfileInt(ini, u"Window", u"Bottom", 400);
     ASSERT_GE(QGuiApplication::primaryScreen()->geometry().width(), 600);
     make();
-    EXPECT_EQ(frame->geometry(), QRect(1, 1, 900, 450));
+    const int least = frame->minimumWidth();  // wider than 845 only where the font needs it
+    EXPECT_EQ(frame->geometry(), QRect(1, 1, std::max(900, least), 450));
 
     frame->setGeometry(5, 6, 880, 300);
     answer = [](QDialog& d) -> int {
@@ -370,7 +375,7 @@ TEST_F(MainFrameTest, PlacementIsRestoredOntoTheScreenAndSavedAtExit) {
     ASSERT_TRUE(frame->close());
     EXPECT_EQ(ReadProfileInt(ini, u"Window", u"Left", 0), 5);
     EXPECT_EQ(ReadProfileInt(ini, u"Window", u"Top", 0), 6);
-    EXPECT_EQ(ReadProfileInt(ini, u"Window", u"Right", 0), 885);
+    EXPECT_EQ(ReadProfileInt(ini, u"Window", u"Right", 0), 5 + std::max(880, least));
     EXPECT_EQ(ReadProfileInt(ini, u"Window", u"Bottom", 0), 306);
     // The four list-window sections are always written.
     EXPECT_EQ(ReadProfileInt(ini, u"Window4", u"ZOrder", 0), 4);
@@ -401,7 +406,7 @@ TEST_F(MainFrameTest, ListWindowsDriveTheStatusBarTheWindowMenuAndTheArrangement
     EXPECT_EQ(frame->StatusText(),
               QStringLiteral("件数: ﾌｫﾙﾀﾞﾄｰﾀﾙ 99999  ﾎﾞｯｸｽﾄｰﾀﾙ +++++  一覧表ﾄｰﾀﾙ 5  未再生 3  再生済 2"));
     EXPECT_EQ(frame->BoxDisplayText(), u" 内線BOX：201");
-    EXPECT_EQ(frame->FolderDisplayText(), u" " + (dir / "root" / "office").u16string());
+    EXPECT_EQ(frame->FolderDisplayText(), testkit::FolderDisplayOf(dir / "root" / "office"));
     EXPECT_EQ(frame->minimumHeight(), 260);
     EXPECT_TRUE(button(cmd::kSelectDisplay)->isEnabled());
     EXPECT_TRUE(button(cmd::kConvert)->isEnabled());

@@ -22,6 +22,7 @@
 #include "lists/ui/CFolderListCtrl.h"
 #include "lists/ui/testing/TypeIntoList.h"
 #include "platform/Text.h"
+#include "platform/testing/FolderNames.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "store/CFileMng.h"
@@ -44,7 +45,8 @@ protected:
     void TearDown() override { frame.reset(); }
 
     void make() {
-        std::ofstream(ini) << "[FOLDER]\r\nFOLDER=" << (dir / "pc").string() << "/\r\nINIT=0\r\n"
+        std::ofstream(ini) << "[FOLDER]\r\nFOLDER=" << (dir / "pc").string() << testkit::kSeparatorChar
+                           << "\r\nINIT=0\r\n"
                            << "[DISP]\r\nFOLDERNAME=demo\r\nNUM=0\r\n";
         CMainFrame::Options o;
         o.settingsFile = ini;
@@ -209,7 +211,7 @@ TEST_F(BoxDialogsTest, TheStartupFolderIsOpenedAtTheNextStart) {
         EXPECT_TRUE(dialog.ChooseButton()->isEnabled());
         dialog.OnOK();  // nothing specified yet
         EXPECT_EQ(d.result(), QDialog::Rejected);
-        dialog.SetFolderChooser([this] { return QString::fromStdString((dir / "pc/branch").string()); });
+        dialog.SetFolderChooser([this] { return QString::fromStdString((dir / "pc" / "branch").string()); });
         dialog.ChooseButton()->click();
         dialog.OnOK();
     };
@@ -250,7 +252,8 @@ TEST_F(BoxDialogsTest, TheStartupFolderCanBeTypedUnderAnotherRoot) {
     EXPECT_EQ(shown(), std::vector<std::string>{"入力値エラーです。"});
     EXPECT_EQ(frame->Settings().init, 1);
     EXPECT_EQ(frame->Settings().change, 1);
-    EXPECT_EQ(frame->Settings().nextFolder, FromUtf8((dir / "archive").string()) + u"/");
+    EXPECT_EQ(frame->Settings().nextFolder,
+              FromUtf8((dir / "archive").string()) + std::u16string(1, testkit::kSeparatorChar));
     EXPECT_EQ(frame->Settings().nextFolderName, u"2025");
 }
 
@@ -288,7 +291,7 @@ TEST_F(BoxDialogsTest, FolderChangeOpensTheChosenFolderAndRenamesInPlace) {
     };
     frame->OnCommand(cmd::kFolderChange);
     EXPECT_EQ(shown(), std::vector<std::string>{"フォルダ名が重複しています。"});
-    EXPECT_TRUE(fs::is_directory(dir / "pc/支店/rusuroku"));
+    EXPECT_TRUE(fs::is_directory(dir / u"pc/支店/rusuroku"));
     // The open folder follows its new name.
     EXPECT_EQ(frame->Settings().folderName, u"支店");
     EXPECT_TRUE(frame->FolderDisplayText().ends_with(u"支店"));

@@ -76,7 +76,7 @@ TYPED_TEST(FolderRenameDialogsTest, RefusesAndStaysOpenUntilTheFolderIsRenamed) 
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.NewName(), QStringLiteral("支店"));
-    EXPECT_TRUE(fs::is_directory(root / "支店/rusuroku"));
+    EXPECT_TRUE(fs::is_directory(root / u"支店/rusuroku"));
     EXPECT_FALSE(fs::exists(root / "box"));
 }
 

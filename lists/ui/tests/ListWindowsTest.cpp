@@ -30,6 +30,7 @@
 #include "lists/ui/ListWindows.h"
 #include "lists/ui/testing/TypeIntoList.h"
 #include "platform/IniFile.h"
+#include "platform/testing/FolderNames.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/testing/TestPorts.h"
 #include "sim/testing/SimUnit.h"
@@ -58,7 +59,7 @@ protected:
 
 TEST_F(ListWindowsTest, OpensUpToFourListsAndRefusesAFifth) {
     make();
-    ASSERT_EQ(frame->FolderDisplayText(), u" " + box.Folder().u16string());
+    ASSERT_EQ(frame->FolderDisplayText(), testkit::FolderDisplayOf(box.Folder()));
     ASSERT_EQ(open({"0001"}), QDialog::Accepted);
     ASSERT_EQ(views().size(), 1u);
     EXPECT_EQ(frame->OpenListCount(), 1);
@@ -164,7 +165,7 @@ TEST_F(ListWindowsTest, OpenListsFollowTheirRenamedBoxFolders) {
                                          dialog.OnOK();
                                      }),
               QDialog::Accepted);
-    ASSERT_TRUE(fs::is_directory(box.Folder() / "rusuroku" / "営業,1"));
+    ASSERT_TRUE(fs::is_directory(box.Folder() / "rusuroku" / u"営業,1"));
 
     EXPECT_EQ(frame->Settings().disp[0], u"留守録BOX：営業?1,0002");
     EXPECT_EQ(frame->Settings().disp[1], u"留守録BOX：0003");

@@ -166,7 +166,8 @@ TEST_F(MessageCommandsTest, ADoubleClickEditsTheTitleThatTheListThenShows) {
         EXPECT_TRUE(dialog->Field(infoedit::kBoxNumber)->isReadOnly());
         EXPECT_EQ(dialog->Field(infoedit::kTitle)->maxLength(), 40);
         EXPECT_EQ(dialog->Field(infoedit::kFileName)->text(),
-                  QString::fromStdString("office/rusuroku/0001/" + file.filename().string()));
+                  QString::fromStdU16String(
+                      (fs::path(u"office/rusuroku/0001") / file.filename()).make_preferred().u16string()));
         dialog->Field(infoedit::kTitle)->setText(QStringLiteral("折り返し,要"));
         dialog->accept();  // a comma is refused and the dialog stays
         EXPECT_EQ(lastMessage(), plova::infoedit::kInvalid);
