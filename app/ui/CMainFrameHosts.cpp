@@ -15,7 +15,7 @@
 #include "platform/Text.h"
 #if PLOVA_BUILT_IN_PLAYER
 #include "player/ui/CPlayerWnd.h"
-#include "player/ui/QtSoundSink.h"
+#include "player/ui/SystemSoundSink.h"
 #endif
 
 namespace plova::ui {
@@ -44,7 +44,7 @@ PlaySettings CMainFrame::PlaybackSettings() const {
 CPlayerWnd* CMainFrame::Player() {
 #if PLOVA_BUILT_IN_PLAYER
     if (!player_) {
-        if (!soundOverride_ && !sound_) sound_ = std::make_unique<QtSoundSink>();
+        if (!soundOverride_ && !sound_) sound_ = MakeSystemSoundSink();
         player_ = new CPlayerWnd(soundOverride_ ? *soundOverride_ : *sound_, this);
     }
     return player_;
