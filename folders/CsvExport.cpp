@@ -152,7 +152,7 @@ bool CsvFileUsable(const fs::path& file, CsvUse use) {
 std::u16string FolderText(std::u16string_view folder) {
     std::u16string text(folder);
     // Either separator may end a folder typed or read from the settings; the
-    // root folder keeps its only separator, a drive ("C:\\") its own.
+    // root folder keeps its only separator, a drive ("C:\") its own.
     auto separatorAtEnd = [&text] { return text.back() == u'/' || text.back() == u'\\'; };
     while (text.size() > 1 && separatorAtEnd() && text[text.size() - 2] != u':') text.pop_back();
     return text;

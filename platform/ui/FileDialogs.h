@@ -19,7 +19,7 @@ void FitFileDialog(QFileDialog& dialog);
 QString ChooseFolder(QWidget* parent, const QString& title, const QString& start);
 
 // The first file or folder chosen in `dialog`, in the system's own spelling
-// ("C:\\Users\\…" on Windows, where Qt gives "C:/Users/…"): it is shown, kept in
+// ("C:\Users\…" on Windows, where Qt gives "C:/Users/…"): it is shown, kept in
 // the settings and compared with folders the system names. Empty when none.
 QString ChosenPath(const QFileDialog& dialog);
 
