@@ -1,6 +1,7 @@
 #include "platform/SoundOutput.h"
 
 #include <windows.h>
+// After windows.h, whose types it uses.
 #include <mmsystem.h>
 
 #include <algorithm>
