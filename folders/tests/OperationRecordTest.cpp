@@ -85,20 +85,12 @@ TEST(FolderOperationLog, EachCommandLeavesItsEntryWithWhatItChanged) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.operation);
-        const std::size_t before = log.Entries().size();
-        c.run();
-        const std::vector<oplog::Entry> entries = log.Entries();
-        ASSERT_EQ(entries.size(), before + 1);
-        const oplog::Entry& e = entries.back();
+        const oplog::Entry e = log.EntryOf(c.run);
         EXPECT_EQ(e.operation, c.operation);
         EXPECT_EQ(e.by, oplog::FrontEnd::Window);
-        std::vector<std::string> names;
-        for (const oplog::MessageResult& m : e.messages) {
-            names.push_back(m.name);
-            EXPECT_EQ(m.outcome, c.outcome) << m.name;
-        }
-        std::sort(names.begin(), names.end());
-        EXPECT_EQ(names, c.names);
+        std::vector<std::pair<std::string, oplog::Outcome>> expected;
+        for (const std::string& name : c.names) expected.emplace_back(name, c.outcome);
+        EXPECT_EQ(testkit::SortedOutcomes(e), expected);
     }
     // Checks that refuse before anything changes leave nothing.
     const std::size_t before = log.Entries().size();

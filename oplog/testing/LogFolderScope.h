@@ -2,9 +2,13 @@
 // folder while the object lives, and what the process wrote there read back.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "oplog/OperationLog.h"
@@ -23,6 +27,14 @@ inline std::vector<std::string> NamesBesideTheLog(const std::filesystem::path& f
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// Each message of `entry` with its outcome, sorted by name.
+inline std::vector<std::pair<std::string, oplog::Outcome>> SortedOutcomes(const oplog::Entry& entry) {
+    std::vector<std::pair<std::string, oplog::Outcome>> out;
+    for (const oplog::MessageResult& m : entry.messages) out.emplace_back(m.name, m.outcome);
+    std::sort(out.begin(), out.end());
+    return out;
 }
 
 class LogFolderScope {
@@ -45,6 +57,18 @@ public:
         auto entries = oplog::ProcessJournal().ReadAll(found);
         if (problems) *problems = found;
         return entries;
+    }
+    // The one entry `work` writes; an empty entry, and a failed expectation,
+    // when it writes none or more than one.
+    [[nodiscard]] oplog::Entry EntryOf(const std::function<void()>& work) const {
+        const std::size_t before = Entries().size();
+        work();
+        std::vector<oplog::Entry> entries = Entries();
+        if (entries.size() != before + 1) {
+            ADD_FAILURE() << "the operation wrote " << entries.size() - before << " log entries, not one";
+            return {};
+        }
+        return entries.back();
     }
     // The entries of one operation.
     [[nodiscard]] std::vector<oplog::Entry> Of(const std::string& operation) const {

@@ -65,17 +65,10 @@ TEST(StoreOperationLog, MovesCopiesAndEditsLeaveTheirEntryWithEachMessage) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.operation);
-        const std::size_t before = log.Entries().size();
-        c.run();
-        const std::vector<oplog::Entry> entries = log.Entries();
-        ASSERT_EQ(entries.size(), before + 1);
-        const oplog::Entry& e = entries.back();
+        const oplog::Entry e = log.EntryOf(c.run);
         EXPECT_EQ(e.operation, c.operation);
         EXPECT_EQ(e.boxFolder, (root / "f").string());
-        std::vector<std::pair<std::string, Outcome>> messages;
-        for (const oplog::MessageResult& m : e.messages) messages.emplace_back(m.name, m.outcome);
-        std::sort(messages.begin(), messages.end());
-        EXPECT_EQ(messages, c.messages);
+        EXPECT_EQ(SortedOutcomes(e), c.messages);
     }
     // An edit the user declines changes nothing and leaves nothing.
     const std::size_t before = log.Entries().size();
